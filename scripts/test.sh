@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets everything up and runs the whole test suite: the optimised gcc build,
+# then the sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer,
+# libFuzzer targets). GUI tests run on a virtual X display.
+#   scripts/test.sh            both configurations
+#   scripts/test.sh --quick    the optimised build only
+#   scripts/test.sh --sanitize the sanitizer build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+configs=(default sanitize)
+case "${1:-}" in
+  --quick) configs=(default) ;;
+  --sanitize) configs=(sanitize) ;;
+esac
+
+jobs=$(nproc)
+status=0
+for c in "${configs[@]}"; do
+  if [[ $c == sanitize ]]; then
+    scripts/build.sh --sanitize; dir=build-asan
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  else
+    scripts/build.sh; dir=build
+  fi
+  echo "=== Tests: $c configuration ==="
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 || status=1
+done
+exit $status

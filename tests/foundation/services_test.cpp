@@ -48,3 +48,16 @@ TEST(ObjectIds, AreNonZeroAndResettable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FatalPaths, AssertionNamesExpressionFileAndLine) {
+    EXPECT_EXIT(TN_ASSERT(1 + 1 == 3), testing::ExitedWithCode(1),
+                "Assertion failed: exp '1 \\+ 1 == 3' File .*services_test.cpp line [0-9]+");
+}
+
+TEST(FatalPaths, NoMemoryReportsAndEnds) {
+    EXPECT_EXIT(no_memory(), testing::ExitedWithCode(1), "Windows Fatal Error: Not Enough Memory");
+}
+
+}  // namespace

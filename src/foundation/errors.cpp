@@ -160,14 +160,23 @@ struct Progress {
     bool slash = false;  // the spinner's next character
 } progress;
 
+// printf into a string of any length.
+std::string vformat(const char* format, va_list args) {
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
 void debug_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void debug_printf(const char* format, ...) {
-    char text[64];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    services().debug_write(vformat(format, args).c_str());
     va_end(args);
-    services().debug_write(text);
 }
 
 }  // namespace
@@ -278,14 +287,10 @@ void no_memory() {
 }
 
 void warning(const char* format, ...) {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    std::string line = "*** Warning *** " + vformat(format, args) + "\n";
     va_end(args);
-    std::string line = "*** Warning *** ";
-    line += text;
-    line += "\n";
     services().debug_write(line.c_str());
 }
 

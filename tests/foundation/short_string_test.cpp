@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "foundation/short_string.h"
+
+namespace {
+
+TEST(ShortString, SevenCharactersStayInlineEightGoToTheHeap) {
+    ShortString slot;
+    EXPECT_STREQ(sstr_get(&slot), "");
+    EXPECT_EQ(sstr_set(&slot, "ABCDEFG"), 0);
+    EXPECT_FALSE(slot.on_heap());
+    EXPECT_STREQ(sstr_get(&slot), "ABCDEFG");
+    sstr_set(&slot, "ABCDEFGH");
+    EXPECT_TRUE(slot.on_heap());
+    EXPECT_STREQ(sstr_get(&slot), "ABCDEFGH");
+    sstr_set(&slot, "R");
+    EXPECT_FALSE(slot.on_heap()) << "a short text replaces the heap copy";
+    EXPECT_STREQ(sstr_get(&slot), "R");
+}
+
+TEST(ShortString, ClearEmptiesAHeapSlot) {
+    ShortString slot("a long pin name");
+    sstr_clear(&slot);
+    EXPECT_FALSE(slot.on_heap());
+    EXPECT_STREQ(sstr_get(&slot), "");
+    EXPECT_TRUE(slot.empty());
+}
+
+TEST(ShortString, AZeroFilledSlotIsTheEmptyName) {
+    alignas(ShortString) unsigned char raw[sizeof(ShortString)];
+    std::memset(raw, 0, sizeof raw);
+    auto* slot = reinterpret_cast<ShortString*>(raw);
+    EXPECT_STREQ(sstr_get(slot), "");
+}
+
+TEST(ShortString, CopiesAreDeepAndSelfAssignmentKeepsTheText) {
+    ShortString a("VCC_SUPPLY");
+    ShortString b = a;
+    a.set("X");
+    EXPECT_STREQ(b.get(), "VCC_SUPPLY");
+    ShortString& same = b;
+    b = same;
+    EXPECT_STREQ(b.get(), "VCC_SUPPLY");
+    b.set(b.get());
+    EXPECT_STREQ(b.get(), "VCC_SUPPLY");
+    ShortString c = std::move(b);
+    EXPECT_STREQ(c.get(), "VCC_SUPPLY");
+    EXPECT_STREQ(b.get(), "");  // NOLINT(bugprone-use-after-move): moved-from is empty
+}
+
+TEST(ShortString, StreamFormIsAPlainString) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    ShortString slot("CLOCK_IN");
+    write_sstr(&slot, out);
+    slot.set("D");
+    write_sstr(&slot, out);
+    std::fclose(out);
+    EXPECT_EQ(std::string(buffer, size), std::string("CLOCK_IN\0D\0", 11));
+
+    FILE* in = fmemopen(buffer, size, "rb");
+    ShortString back;
+    EXPECT_EQ(read_sstr(&back, in), 0);
+    EXPECT_STREQ(back.get(), "CLOCK_IN");
+    EXPECT_EQ(read_sstr(&back, in), 0);
+    EXPECT_STREQ(back.get(), "D");
+    EXPECT_EQ(read_sstr(&back, in), -1);
+    EXPECT_STREQ(back.get(), "D") << "a failed read leaves the slot unchanged";
+    std::fclose(in);
+    std::free(buffer);
+}
+
+TEST(ShortString, StoredNamesLongerThan127AreCut) {
+    std::string stored(300, 'n');
+    stored += '\0';
+    stored += "next";
+    stored += '\0';
+    FILE* in = fmemopen(stored.data(), stored.size(), "rb");
+    ShortString slot;
+    EXPECT_EQ(read_sstr(&slot, in), 0);
+    EXPECT_EQ(std::strlen(slot.get()), 127u);
+    EXPECT_EQ(read_sstr(&slot, in), 0);
+    EXPECT_STREQ(slot.get(), "next");
+    std::fclose(in);
+}
+
+}  // namespace

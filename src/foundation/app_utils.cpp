@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "foundation/core.h"
-#include "foundation/filename.h"
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
 #include "foundation/matrix.h"
 #include "foundation/properties.h"
+#include "foundation/text_forms.h"
 #include "platform/profile.h"
 
 namespace {
@@ -41,13 +43,6 @@ std::string current_dir() {
         buffer.resize(buffer.size() * 2);
     }
     return buffer.data();
-}
-
-// A stored name as the system takes it: '\' separators become '/'.
-std::string system_path(const char* path) {
-    std::string p = path ? path : "";
-    std::replace(p.begin(), p.end(), '\\', '/');
-    return p;
 }
 
 bool is_directory(const std::string& path) {
@@ -143,7 +138,7 @@ std::string full_dir_path(int dir_property) {
 }
 
 bool check_directory(const char* path, bool create, bool stay) {
-    std::string target = system_path(path);
+    std::string target = system_path(path ? path : "");
     if (target.empty()) return false;
     std::string saved = current_dir();
     bool ok = ::chdir(target.c_str()) == 0;

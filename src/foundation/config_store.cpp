@@ -36,7 +36,14 @@ struct Cell {
     double real = 0.0;
     char text[128] = {};
     std::vector<int32_t> slots;
-    std::vector<char*> texts;
+    std::vector<char*> texts;  // owned
+
+    Cell() = default;
+    Cell(const Cell&) = delete;
+    Cell& operator=(const Cell&) = delete;
+    ~Cell() {
+        for (char* t : texts) std::free(t);
+    }
 };
 
 std::vector<Cell>& block() {
@@ -59,6 +66,12 @@ Cell& cell(int id) { return block()[static_cast<size_t>(id)]; }
 // An id that holds a value (1..424, not reserved).
 bool has_field(int id) {
     return id >= 1 && id <= PROPERTY_COUNT && property_info(id).kind != PropKind::NONE;
+}
+
+// Kinds whose value is one integer (flag, byte, word, int, colour).
+bool integer_scalar(PropKind kind) {
+    return kind == PropKind::FLAG || kind == PropKind::BYTE || kind == PropKind::WORD ||
+           kind == PropKind::INT || kind == PropKind::COLOUR;
 }
 
 bool index_ok(int id, int index) { return index >= 0 && index < property_info(id).size; }
@@ -488,6 +501,31 @@ double fproper_get(int id) {
 // ---------------------------------------------------------------------------
 // Setter
 
+namespace {
+
+// Writes an integer-like value (index -1: a scalar) in its kind's form.
+void write_integer(int id, int index, PropKind kind, int32_t v) {
+    bool flag = kind == PropKind::FLAG || kind == PropKind::FLAG_LIST;
+    bool colour = kind == PropKind::COLOUR || kind == PropKind::COLOUR_LIST;
+    if (index < 0) {
+        if (flag)
+            config_write_bool(id, v);
+        else if (colour)
+            config_write_colour(id, v);
+        else
+            config_write_int(id, v);
+    } else {
+        if (flag)
+            config_write_bool_at(id, index, v);
+        else if (colour)
+            config_write_colour_at(id, index, v);
+        else
+            config_write_int_at(id, index, v);
+    }
+}
+
+}  // namespace
+
 void proper_set_args(const PropArg* args, size_t count) {
     size_t at = 0;
     auto take = [&](PropArg::Type type) -> const PropArg* {
@@ -530,16 +568,16 @@ void proper_set_args(const PropArg* args, size_t count) {
             case PropKind::BYTE:
             case PropKind::WORD:
             case PropKind::INT:
-            case PropKind::COLOUR: {
+            case PropKind::COLOUR:
+            case PropKind::FLAG_LIST:
+            case PropKind::INT_LIST:
+            case PropKind::BYTE_LIST:
+            case PropKind::COLOUR_LIST: {
                 const PropArg* v = take(PropArg::Type::INTEGER);
                 if (!v) return bad_value();
-                c.value = narrow(info.kind, v->integer());
-                if (info.kind == PropKind::FLAG)
-                    config_write_bool(id, c.value);
-                else if (info.kind == PropKind::COLOUR)
-                    config_write_colour(id, c.value);
-                else
-                    config_write_int(id, c.value);
+                int32_t& field = index < 0 ? c.value : c.slots[static_cast<size_t>(index)];
+                field = narrow(info.kind, v->integer());
+                write_integer(id, index, info.kind, field);
                 break;
             }
             case PropKind::DOUBLE: {
@@ -561,22 +599,6 @@ void proper_set_args(const PropArg* args, size_t count) {
                 if (!v) return bad_value();
                 store_list_text(id, index, v->text());
                 config_write_text_at(id, index, c.texts[static_cast<size_t>(index)]);
-                break;
-            }
-            case PropKind::FLAG_LIST:
-            case PropKind::INT_LIST:
-            case PropKind::BYTE_LIST:
-            case PropKind::COLOUR_LIST: {
-                const PropArg* v = take(PropArg::Type::INTEGER);
-                if (!v) return bad_value();
-                int32_t& slot = c.slots[static_cast<size_t>(index)];
-                slot = narrow(info.kind, v->integer());
-                if (info.kind == PropKind::FLAG_LIST)
-                    config_write_bool_at(id, index, slot);
-                else if (info.kind == PropKind::COLOUR_LIST)
-                    config_write_colour_at(id, index, slot);
-                else
-                    config_write_int_at(id, index, slot);
                 break;
             }
             case PropKind::FONT_LIST: {
@@ -626,23 +648,12 @@ void config_set_defaults() {
     for (int id = 1; id <= PROPERTY_COUNT; ++id) {
         const PropertyInfo& info = property_info(id);
         if (id == PARTPAL_SIZE || (id >= FONT_PINNUM && id <= FONT_PARTPAL)) continue;
-        switch (info.kind) {
-            case PropKind::FLAG:
-            case PropKind::BYTE:
-            case PropKind::WORD:
-            case PropKind::INT:
-            case PropKind::COLOUR:
-                proper_set(id, info.int_default, 0);
-                break;
-            case PropKind::DOUBLE:
-                proper_set(id, info.real_default, 0);
-                break;
-            case PropKind::TEXT:
-                proper_set(id, info.text_default, 0);
-                break;
-            default:
-                break;
-        }
+        if (integer_scalar(info.kind))
+            proper_set(id, info.int_default, 0);
+        else if (info.kind == PropKind::DOUBLE)
+            proper_set(id, info.real_default, 0);
+        else if (info.kind == PropKind::TEXT)
+            proper_set(id, info.text_default, 0);
     }
     proper_set(NB_LIB, 1, NB_PROJ, 1, 0);
     cell(THE_LIB).texts[0] = str_dup(".\\library");

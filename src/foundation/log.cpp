@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/filename.h"
+#include "foundation/file_system.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 

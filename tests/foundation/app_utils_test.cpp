@@ -33,10 +33,9 @@ TEST_P(KindTable, DirectoryAndSuffix) {
     const char* suffixes = nullptr;
     kind_file_parts(row.kind, &dir, &suffixes, 1);
     EXPECT_STREQ(dir, row.library ? ".\\library" : "..\\demo");
-    if (row.suffix_property)
-        EXPECT_STREQ(suffixes, strproper_get(row.suffix_property));
-    else
-        EXPECT_STREQ(suffixes, row.kind == 13 ? ".sch" : "");
+    const char* expected = row.kind == 13 ? ".sch" : "";
+    if (row.suffix_property) expected = strproper_get(row.suffix_property);
+    EXPECT_STREQ(suffixes, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -104,7 +103,7 @@ TEST_F(ConfigTest, SuffixWildcardTakesTheFirstSuffix) {
 }
 
 // Runs the test body in a temporary current directory.
-class InTempDir : public ConfigTest {
+class ConfigInTempDir : public ConfigTest {
 protected:
     void SetUp() override {
         ConfigTest::SetUp();
@@ -120,20 +119,20 @@ protected:
     fs::path saved;
 };
 
-TEST_F(InTempDir, FullPathsFollowTheWorkingDirectory) {
+TEST_F(ConfigInTempDir, FullPathsFollowTheWorkingDirectory) {
     proper_set(DIR_PROJECT, "proj", 0);
     EXPECT_EQ(full_path_in_dir("x\\y\\top.sch", DIR_PROJECT), cwd() + "/proj\\top.sch");
     EXPECT_EQ(full_path_in_dir("C:\\abs.sch", DIR_PROJECT), "C:\\abs.sch");
     EXPECT_EQ(full_dir_path(DIR_PROJECT), cwd() + "/proj");
     proper_set(DIR_PROJECT, ".\\", 0);
-    EXPECT_EQ(full_dir_path(DIR_PROJECT), cwd() + "/");
+    EXPECT_EQ(full_dir_path(DIR_PROJECT), cwd());
     proper_set(DIR_PROJECT, "/abs/dir", 0);
     EXPECT_EQ(full_dir_path(DIR_PROJECT), "/abs/dir");
     proper_set(DIR_PROJECT, "D:\\", 0);
     EXPECT_EQ(full_dir_path(DIR_PROJECT), "D:\\");
 }
 
-TEST_F(InTempDir, LongWorkingDirectoryIsKeptWhole) {
+TEST_F(ConfigInTempDir, LongWorkingDirectoryIsKeptWhole) {
     std::string deep = "d";
     for (int i = 0; i < 20; ++i) deep += "/level-with-a-long-name-" + std::to_string(i);
     fs::create_directories(deep);
@@ -143,7 +142,7 @@ TEST_F(InTempDir, LongWorkingDirectoryIsKeptWhole) {
     EXPECT_EQ(full_dir_path(DIR_PROJECT), cwd() + "/p");
 }
 
-TEST_F(InTempDir, CheckDirectoryCreatesLevelsAndRestoresTheDirectory) {
+TEST_F(ConfigInTempDir, CheckDirectoryCreatesLevelsAndRestoresTheDirectory) {
     std::string here = cwd();
     EXPECT_FALSE(check_directory("a\\b\\c", false, false));
     EXPECT_FALSE(fs::exists("a"));
@@ -160,7 +159,7 @@ TEST_F(InTempDir, CheckDirectoryCreatesLevelsAndRestoresTheDirectory) {
     EXPECT_EQ(cwd(), here);
 }
 
-TEST_F(InTempDir, SetDirPropertyMakesTheDirectory) {
+TEST_F(ConfigInTempDir, SetDirPropertyMakesTheDirectory) {
     set_dir_property("lib\\sub", false);
     EXPECT_TRUE(fs::is_directory("lib/sub"));
     EXPECT_STREQ(strproper_get(DIR_LIBRARY), "lib\\sub");
@@ -168,7 +167,7 @@ TEST_F(InTempDir, SetDirPropertyMakesTheDirectory) {
     EXPECT_STREQ(strproper_get(DIR_PROJECT), "projects");
 }
 
-TEST_F(InTempDir, LibraryFilesAreListedSortedIgnoringCase) {
+TEST_F(ConfigInTempDir, LibraryFilesAreListedSortedIgnoringCase) {
     fs::create_directory("libs");
     for (const char* name : {"zeta.clb", "Alpha.CLB", "beta.clb", "notes.txt", "gamma.clb.bak"})
         tn_test::write_text(std::string("libs/") + name, "");

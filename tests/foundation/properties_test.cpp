@@ -27,7 +27,9 @@ TEST_P(Catalogue, RowMatches) {
     const PropertyInfo& info = property_info(row.id);
     EXPECT_STREQ(info.key, row.key);
     EXPECT_EQ(info.kind, row.kind);
-    if (row.size) EXPECT_EQ(info.size, row.size);
+    if (row.size) {
+        EXPECT_EQ(info.size, row.size);
+    }
     EXPECT_EQ(info.stored, row.stored);
 }
 
@@ -68,7 +70,9 @@ TEST(CatalogueTable, RunTimeOnlyAndReservedCounts) {
         if (!info.stored) ++run_time;
         if (info.kind == PropKind::NONE) ++reserved;
         EXPECT_EQ(proper_keys[id].section != nullptr, info.stored) << id;
-        if (id != 238) EXPECT_TRUE(keys.insert(info.key).second) << info.key;
+        if (id != 238) {
+            EXPECT_TRUE(keys.insert(info.key).second) << info.key;
+        }
     }
     EXPECT_EQ(run_time, 47);
     EXPECT_EQ(reserved, 22);

@@ -27,6 +27,7 @@ constexpr int MAX_SYSTEM_FONTS = 100;  // SYSTEM_FONT_0 .. SYSTEM_FONT_99
 constexpr const char* DEFAULT_INI = "Quib.ini";
 
 std::string ini_name = DEFAULT_INI;
+bool ini_named_on_command_line = false;  // "-conf": never replaced by another file
 
 // One property's value. Scalars keep the sign-extended value of their width
 // in `value`; texts live in `text` (capacity from the catalogue); lists in
@@ -357,7 +358,12 @@ void config_find_ini(const char* program_path) {
         return;
     }
     // A "Quib.ini" beside the program: that file becomes the one read and
-    // written (an installation that carries its own settings).
+    // written (an installation that carries its own settings), unless the
+    // command line named the INI file.
+    if (ini_named_on_command_line) {
+        ini_found = 0;
+        return;
+    }
     std::string beside = program_path ? program_path : "";
     size_t sep = beside.find_last_of("/\\:");
     if (sep == std::string::npos || sep == 0)
@@ -667,7 +673,8 @@ void config_init() {
 }
 
 int config_startup(const char* conf, const char* program_path) {
-    if (conf && *conf) set_config_ini_name(conf);
+    ini_named_on_command_line = conf && *conf;
+    if (ini_named_on_command_line) set_config_ini_name(conf);
     config_find_ini(program_path);
     services().colour_table_attach(ignore_colour_load, ignore_colour_save);
     config_load_all();

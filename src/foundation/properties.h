@@ -591,8 +591,9 @@ const char* config_read_value(const char* file, int id, int index);
 int get_config_value(int id, int index = -1);
 // Loads every stored property (only when ini_found); returns 0.
 int config_load_all();
-// Sets ini_found: the INI file holds DIR_PROJECT, or a "Quib.ini" beside
-// the program does (that file is then the INI file).
+// Sets ini_found: the INI file holds DIR_PROJECT, or (unless "-conf" named
+// the INI file) a "Quib.ini" beside the program does, which then becomes
+// the INI file.
 void config_find_ini(const char* program_path);
 
 int config_parse_flag(const char* text);

@@ -188,9 +188,15 @@ TEST_F(ConfigTest, AnIniBesideTheProgramBecomesTheIni) {
 }
 
 TEST_F(ConfigTest, StartupWithConfNamesTheIni) {
+    tn_test::TempDir program_dir;
+    tn_test::write_text(program_dir.file("Quib.ini"), "[TESSARON]\nDIR_PROJECT=here\n");
     std::string other = dir.file("other.ini");
+    config_startup(other.c_str(), program_dir.file("tessaron").c_str());
+    EXPECT_EQ(ini_found, 0);  // a named file is never swapped for the one beside the program
+    EXPECT_EQ(std::string(config_ini_name()), other);
+
     tn_test::write_text(other, "[TESSARON]\nDIR_PROJECT=p\nGRID_SIZE=250\n");
-    config_startup(other.c_str(), "tessaron");
+    config_startup(other.c_str(), program_dir.file("tessaron").c_str());
     EXPECT_EQ(proper_get(GRID_SIZE), 250);
     proper_set(GRID_SIZE, 300, 0);
     EXPECT_NE(tn_test::read_text(other).find("GRID_SIZE=300"), std::string::npos);

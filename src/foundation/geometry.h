@@ -16,3 +16,9 @@ struct Rect {
     int32_t h = 0;
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// Grows *r1 to enclose r2.
+void rect_union(Rect* r1, const Rect& r2);
+// *out = in with a negative width or height made positive, x or y moved back
+// by it, so that (x, y) is the smaller corner.
+void rect_normalize(Rect* out, const Rect& in);

@@ -35,6 +35,14 @@ enum : int {
     ANSWER_NO = 16,
 };
 
+// File-selector flags, in the program's own numbers.
+enum : int {
+    FILE_SELECT_OPEN = 1,
+    FILE_SELECT_SAVE = 2,
+    FILE_SELECT_OVERWRITE_PROMPT = 4,
+    FILE_SELECT_HIDE_READ_ONLY = 8,  // the platform's dialogs have no read-only box
+};
+
 // Colour-table entry callbacks (index, red, green, blue).
 using ColourLoadFn = void (*)(int index, int* red, int* green, int* blue);
 using ColourSaveFn = void (*)(int index, int red, int green, int blue);
@@ -91,7 +99,8 @@ struct Services {
     std::function<void(void* dialog, bool pinned)> dialog_set_pinned;
     std::function<void(void* dialog, bool show, bool pinned)> dialog_show;
     std::function<bool(void* dialog)> dialog_is_shown;
-    // Returns the chosen path, or false when nothing was chosen.
+    // Returns the chosen path, or false when nothing was chosen. Flags are
+    // FILE_SELECT_* (0 is an open dialog).
     std::function<bool(const char* message, const char* directory, const char* default_name,
                        const char* default_suffix, const char* wildcard, int flags,
                        void* parent, std::string* chosen)> file_selector;

@@ -21,4 +21,8 @@ uint32_t new_object_id() {
     return id;
 }
 
+void note_object_id(uint32_t id) {
+    if (id >= next_id && id != 0xFFFFFFFFu) next_id = id + 1;
+}
+
 void reset_object_ids(uint32_t next) { next_id = next ? next : 1; }

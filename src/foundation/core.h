@@ -24,4 +24,6 @@ char* str_dup(const char* text);
 // made. Files carry them as cross-reference keys; tests reset the counter so
 // that written files are stable.
 uint32_t new_object_id();
+// Notes an id read from a file, so that serials given afterwards never repeat it.
+void note_object_id(uint32_t id);
 void reset_object_ids(uint32_t next = 1);

@@ -1,0 +1,52 @@
+// Item codes, checked accessors and object ids of the item head.
+#include "foundation/core.h"
+#include "model/items/item.h"
+
+const char* item_name(int code) {
+    static const char* const names[] = {
+        "FILL_ITEM",     "CIRCLE_ITEM",  "BOITE_ITEM",    "LINE_ITEM",       "ARC_ITEM",
+        "TEXT_ITEM",     "JUNCTION_ITEM", "POLY_ITEM",    "PARTLIB_ITEM",    "SHEET_ITEM",
+        "POWER_ITEM",    "NOCON_ITEM",   "PORT_ITEM",     "SUBSHEET_ITEM",   "ERC_ITEM",
+        "SCHEMA_ITEM",   "ATTR_ITEM",    "IDENT_ITEM",    "PSEUDO_PIN",      "TITLEBLOCK_ITEM",
+        "NETPROP_ITEM",  "IMAGE_ITEM",
+    };
+    if (code < FILL_ITEM || code > IMAGE_ITEM) return "?";
+    return names[code - FILL_ITEM];
+}
+
+namespace {
+template <class R>
+R* checked(SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<R*>(item);
+}
+template <class R>
+const R* checked(const SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<const R*>(item);
+}
+}  // namespace
+
+Line* as_Line(SchItem* item) { return checked<Line>(item, LINE_ITEM); }
+Arc* as_Arc(SchItem* item) { return checked<Arc>(item, ARC_ITEM); }
+Circle* as_Circle(SchItem* item) { return checked<Circle>(item, CIRCLE_ITEM); }
+Boite* as_Rect(SchItem* item) { return checked<Boite>(item, BOITE_ITEM); }
+Fill* as_Fill(SchItem* item) { return checked<Fill>(item, FILL_ITEM); }
+Junction* as_Junction(SchItem* item) { return checked<Junction>(item, JUNCTION_ITEM); }
+Poly* as_Poly(SchItem* item) { return checked<Poly>(item, POLY_ITEM); }
+Text* as_Text(SchItem* item) { return checked<Text>(item, TEXT_ITEM); }
+const Line* as_Line(const SchItem* item) { return checked<Line>(item, LINE_ITEM); }
+const Arc* as_Arc(const SchItem* item) { return checked<Arc>(item, ARC_ITEM); }
+const Circle* as_Circle(const SchItem* item) { return checked<Circle>(item, CIRCLE_ITEM); }
+const Boite* as_Rect(const SchItem* item) { return checked<Boite>(item, BOITE_ITEM); }
+const Fill* as_Fill(const SchItem* item) { return checked<Fill>(item, FILL_ITEM); }
+const Junction* as_Junction(const SchItem* item) { return checked<Junction>(item, JUNCTION_ITEM); }
+const Poly* as_Poly(const SchItem* item) { return checked<Poly>(item, POLY_ITEM); }
+const Text* as_Text(const SchItem* item) { return checked<Text>(item, TEXT_ITEM); }
+
+uint32_t item_write_id(SchItem* item) {
+    if (item->id == 0) item->id = new_object_id();
+    return item->id;
+}
+
+void note_read_id(uint32_t id) { note_object_id(id); }

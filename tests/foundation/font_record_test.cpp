@@ -16,15 +16,6 @@ Font* font(int number, const char* face) {
     return f;
 }
 
-TEST(FontRecord, NewRecordIsZeroed) {
-    Font* f = new_Font();
-    EXPECT_EQ(f->number, 0);
-    EXPECT_EQ(f->state, 0u);
-    EXPECT_EQ(f->realized, 0u);
-    EXPECT_STREQ(f->face_name, "");
-    free_Font(f);
-}
-
 TEST(FontRecord, Equality) {
     Font* a = font(1, "Arial");
     Font* b = font(2, "ARIAL");

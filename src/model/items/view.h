@@ -260,8 +260,8 @@ void write_Tags(const View* view, FILE* stream);
 void write_SavedViews(const View* view, FILE* stream);
 // 0; NOT_MY_TAG (1001) with the byte pushed back when the record is not
 // next; -1 on a short read; 5 (read error) when an entry names a slot
-// outside 0..4 (the whole record is still consumed, that entry dropped).
-// With apply, each entry's name (cut at 127 characters), point and scale
-// are stored and its slot marked in use.
+// outside 0..4 (the whole record is still consumed). Only with the result 0
+// and apply is the view changed: each entry's name (cut at 127 characters),
+// point and scale are stored and its slot marked in use.
 int read_Tags(View* view, FILE* stream, bool apply);
 int read_SavedViews(View* view, FILE* stream, bool apply);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <deque>
 
+#include "foundation/font_record.h"
+
 bool debug_enabled = false;
 
 namespace {
@@ -67,7 +69,7 @@ Services headless_services() {
         return true;
     };
     s.confirm_remove_title_block = [](Schema*) { return true; };
-    s.font_remove_entry = [](List**, int) {};
+    s.font_remove_entry = [](List** table, int number) { font_table_remove(table, number); };
     s.for_each_child = [](const std::function<bool(void*)>&) { return true; };
     s.canvas_visible_rect = [](void*, int out[4]) { out[0] = out[1] = out[2] = out[3] = 0; };
     s.get_display_size = [](int* w, int* h) {

@@ -1,0 +1,42 @@
+#pragma once
+// Private-profile INI files: "[section]" headers followed by "key=value"
+// lines, read and written one value at a time.
+//
+// The rules callers rely on:
+// - section and key names compare ignoring case; blanks around names and
+//   values are dropped;
+// - when a key appears more than once, the first one wins (for reading and
+//   for replacing);
+// - a value read is cut to the caller's buffer (size - 1 characters);
+// - a write replaces the value in place, or appends the key at the end of
+//   its section, creating the section (at the end of the file) and the file
+//   itself when they are missing;
+// - a write of a null value deletes the key;
+// - the file is saved through a temporary file beside it and a rename, so a
+//   crash never leaves a half-written file.
+//
+// A bare file name (no '/' or backslash) lives in the user's configuration
+// directory, $XDG_CONFIG_HOME/tessaron/ (default ~/.config/tessaron/); a
+// name with a separator is used as it is, a backslash read as '/'.
+#include <cstddef>
+#include <string>
+
+// Copies the value of section/key into out (at most size - 1 characters and
+// the end mark) or, when absent, the default text (none = empty). Returns
+// the number of characters copied, end mark not counted.
+size_t get_private_profile_string(const char* section, const char* key,
+                                  const char* default_text, char* out, size_t size,
+                                  const char* file);
+
+// Stores value under section/key; a null value deletes the key. Returns
+// false when the file cannot be written (nothing changed then) or when the
+// section or key is none or empty, or holds a line break, a '=' (key) or a
+// ']' (section). A value is cut at its first line break.
+bool write_private_profile_string(const char* section, const char* key, const char* value,
+                                  const char* file);
+
+// The directory bare profile names live in, with a trailing '/'.
+std::string profile_directory();
+
+// Where a profile file name resolves to.
+std::string profile_path(const char* file);

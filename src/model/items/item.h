@@ -171,13 +171,19 @@ enum : uint8_t {
 };
 enum : int { ROT_90 = 1, ROT_180 = 2, ROT_270 = 3, ROT_45 = 4, ROT_135 = 5, ROT_225 = 6, ROT_315 = 7 };
 
+// Character width and height of a text, world units.
+struct TextSize {
+    int16_t width = 0;
+    int16_t height = 0;
+    friend bool operator==(const TextSize&, const TextSize&) = default;
+};
+
 // Text: pos is the anchor, width the stroke pen width.
 struct Text : SchItem {
     int32_t font = 0;          // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
     List* fonts = nullptr;     // not owned: the font table document-font numbers refer to
-    int16_t char_width = 0;    // character width and height, world units
-    int16_t char_height = 0;
-    std::string string;        // '@' separates lines
+    TextSize size;             // character size
+    std::string string;        // '@' separates lines; "" when empty
     int32_t field = 0;         // title-block field index 1..27, else 0
     Stroke* layout = nullptr;  // owned cache for fonts below 10; dropped by every change
     Matrix matrix;             // cell units to world units of the last layout

@@ -57,7 +57,7 @@ Services headless_services() {
     s.colour_table_attach = [](ColourLoadFn, ColourSaveFn) {};
     s.colour_red = []() -> void* { return nullptr; };
     s.paint_zone_text_extent = [](View*, const char*, int*, Point, Rect*) { return false; };
-    s.sheet_text_box = [](Schema*, Item*, Rect*) { return false; };
+    s.sheet_text_box = [](Schema*, SchItem*, Rect*) { return false; };
     s.find_open_file = [](const char*, void** canvas) -> Schema* {
         if (canvas) *canvas = nullptr;
         return nullptr;

@@ -15,7 +15,7 @@
 struct List;
 struct View;
 struct Schema;
-struct Item;
+struct SchItem;  // model/items/item.h (Item is the same head)
 
 // Message-box styles and answers keep the program's own numbers; the GUI
 // adapter translates them to the toolkit's constants.
@@ -77,7 +77,7 @@ struct Services {
     // --- shell ---------------------------------------------------------------
     std::function<bool(View* view, const char* text, int* font_number, Point pos,
                        Rect* out)> paint_zone_text_extent;
-    std::function<bool(Schema* doc, Item* text, Rect* out)> sheet_text_box;
+    std::function<bool(Schema* doc, SchItem* text, Rect* out)> sheet_text_box;
     // The open document of that file, or null; *canvas gets its canvas.
     std::function<Schema*(const char* file_name, void** canvas)> find_open_file;
     // The confirmed (possibly edited) name, or false when the user cancels.

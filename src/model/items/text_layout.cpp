@@ -77,8 +77,11 @@ void append_Strokes(Stroke** held, Stroke* chain) {
 void matrix_Strokes(Stroke* chain, const Matrix* matrix) {
     Matrix m;
     matrix_copy(&m, matrix);  // a null matrix is the current one
-    int16_t xsize = clamp16(std::hypot(8 * m.m[0][0], 8 * m.m[0][1]));
-    int16_t ysize = clamp16(std::hypot(12 * m.m[1][0], 12 * m.m[1][1]));
+    // The lengths are truncated; the slack keeps a rotated exact length
+    // (16 at 45 degrees) from truncating to one less by rounding.
+    constexpr double slack = 1e-6;
+    int16_t xsize = clamp16(std::hypot(8 * m.m[0][0], 8 * m.m[0][1]) + slack);
+    int16_t ysize = clamp16(std::hypot(12 * m.m[1][0], 12 * m.m[1][1]) + slack);
     for (Stroke* s = chain; s; s = s->next) {
         for (Point& p : s->points) matrix_apply(&m, p, &p);
         s->xsize = xsize;

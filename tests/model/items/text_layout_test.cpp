@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MatrixCase{"Rot315", ROT_315, {858, 1292}, false},
                       MatrixCase{"MirrorX", MX, {1400, 2600}, true},
                       MatrixCase{"MirrorY", MY, {600, 1400}, true},
-                      MatrixCase{"MirrorXRot90", MX | 1 /* ROT_90 */, {400, 2400}, true},
+                      MatrixCase{"MirrorXRot90", MX | ROT_90, {400, 2400}, true},
                       MatrixCase{"BothMirrors", MX | MY, {600, 2600}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -163,8 +163,8 @@ TEST_F(TextTest, MatrixPutsTheLastLineOnTheAnchorAndFollowsTheSpacing) {
 }
 
 TEST_F(TextTest, TransformedStrokesKnowTheirCellSize) {
-    for (int code : {0, int(ROT_90), int(ROT_45)}) {
-        TextPtr t = make_text("L", {0, 0}, {1600, 2400}, code);
+    for (int code : {0, 1, 4}) {  // none, ROT_90, ROT_45
+        TextPtr t = make_text("L", {0, 0}, {1600, 2400}, uint8_t(code));
         layout_Text(t.get());
         ASSERT_NE(t->layout, nullptr);
         EXPECT_EQ(t->layout->xsize, 1600) << code;  // the character size in world units

@@ -182,8 +182,15 @@ enum : uint8_t {
     TEXT_TYPE_MASK = 0xC0,
     LABEL = 0x80,   // 0x80 alone: a net label
     TBLOCK = 0xC0,  // a title-block field
+    // rotation codes (one enumeration with the bits, so that they combine)
+    ROT_90 = 1,
+    ROT_180 = 2,
+    ROT_270 = 3,
+    ROT_45 = 4,
+    ROT_135 = 5,
+    ROT_225 = 6,
+    ROT_315 = 7,
 };
-enum : int { ROT_90 = 1, ROT_180 = 2, ROT_270 = 3, ROT_45 = 4, ROT_135 = 5, ROT_225 = 6, ROT_315 = 7 };
 
 // Character width and height of a text, world units.
 struct TextSize {

@@ -95,6 +95,11 @@ ItemPtr sample_fill() {
     inner->pos = {5, 5};
     dlist_append(inner->items, sample_circle().release());
     dlist_append(fill->items, inner);
+    Text* text = made<Text>(TEXT_ITEM);
+    text->pos = {-40, 60};
+    text->string = "Q1";
+    text->size = {600, 900};
+    dlist_append(fill->items, text);
     return ItemPtr(fill);
 }
 

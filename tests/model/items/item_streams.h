@@ -40,7 +40,7 @@ ItemPtr sample_line();
 ItemPtr sample_arc();
 ItemPtr sample_circle();
 ItemPtr sample_rect();
-ItemPtr sample_fill();  // a line, an arc and a fill holding a circle
+ItemPtr sample_fill();  // a line, an arc, a fill holding a circle, and a text
 ItemPtr sample_junction();
 ItemPtr sample_poly();
 

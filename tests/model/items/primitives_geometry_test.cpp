@@ -35,6 +35,28 @@ ItemPtr arc_of(Point centre, Point start, Point end, uint8_t dir, int16_t width 
     return ItemPtr(arc);
 }
 
+// A record of the code with its head's position and width; `fill` sets the rest.
+template <class R, class F>
+ItemPtr record(int code, Point pos, int16_t width, F fill) {
+    R* r = static_cast<R*>(new_Item(code));
+    r->pos = pos;
+    r->width = width;
+    fill(r);
+    return ItemPtr(r);
+}
+ItemPtr circle_of(Point centre, Point on, int16_t width = 100) {
+    return record<Circle>(CIRCLE_ITEM, centre, width, [&](Circle* c) { c->on = on; });
+}
+ItemPtr box_of(Point a, Point b) {
+    return record<Boite>(BOITE_ITEM, a, 100, [&](Boite* r) { r->corner = b; });
+}
+ItemPtr poly_of(std::vector<Point> points, int16_t width = 100) {
+    return record<Poly>(POLY_ITEM, {}, width, [&](Poly* p) { p->points = points; });
+}
+ItemPtr junction_at(Point p) {
+    return record<Junction>(JUNCTION_ITEM, p, SMALL, [](Junction*) {});
+}
+
 Rect bounds_of(Item* item) {
     Rect r{-1, -1, -1, -1};
     EXPECT_TRUE(bounds_Item(nullptr, item, &r, false));
@@ -44,23 +66,20 @@ Rect bounds_of(Item* item) {
 // --- bounds --------------------------------------------------------------------
 
 TEST(Bounds, EveryKindWithItsWidth) {
-    ItemPtr circle(new_Item(CIRCLE_ITEM));
-    as_Circle(circle.get())->pos = {100, 100};
-    as_Circle(circle.get())->on = {103, 104};  // radius 5
-    ItemPtr box(new_Item(BOITE_ITEM));
-    as_Rect(box.get())->pos = {50, 80};
-    as_Rect(box.get())->corner = {10, 20};
-    ItemPtr junction(new_Item(JUNCTION_ITEM));
-    junction->pos = {1000, 2000};
-    ItemPtr poly(new_Item(POLY_ITEM));
-    poly->width = 11;
-    as_Poly(poly.get())->points = {{5, 7}, {-3, 20}, {8, -1}};
+    ItemPtr circle = circle_of({100, 100}, {103, 104});  // radius 5
+    ItemPtr box = box_of({50, 80}, {10, 20});
+    ItemPtr junction = junction_at({1000, 2000});
+    ItemPtr poly = poly_of({{5, 7}, {-3, 20}, {8, -1}}, 11);
     ItemPtr line = line_of({100, 0}, {0, 40}, 31);
+    ItemPtr arc = arc_of({0, 0}, {1000, 0}, {0, 1000}, 1, 40);  // a quarter: 0..r on both axes
+    ItemPtr long_way = arc_of({0, 0}, {1000, 0}, {0, 1000}, 0, 40);  // all but that quarter
     struct Case {
         Item* item;
         Rect expected;
     } cases[] = {
         {line.get(), {-15, -15, 131, 71}},
+        {arc.get(), {-20, -20, 1040, 1040}},
+        {long_way.get(), {-1020, -1020, 2040, 2040}},
         {circle.get(), {45, 45, 110, 110}},
         {box.get(), {-40, -30, 140, 160}},
         {junction.get(), {800, 1800, 400, 400}},
@@ -102,20 +121,6 @@ Extremes extremes_of(const Item* arc) {
     Extremes e;
     boxarc(as_Arc(arc), &e.xmin, &e.xmax, &e.ymin, &e.ymax);
     return e;
-}
-
-TEST(Boxarc, QuarterArcAroundTheOriginInBothDirections) {
-    const int r = 1000;
-    Extremes cw = extremes_of(arc_of({0, 0}, {r, 0}, {0, r}, 1).get());
-    EXPECT_EQ(cw.xmin, 0);
-    EXPECT_EQ(cw.xmax, r);
-    EXPECT_EQ(cw.ymin, 0);
-    EXPECT_EQ(cw.ymax, r);
-    Extremes ccw = extremes_of(arc_of({0, 0}, {r, 0}, {0, r}, 0).get());
-    EXPECT_EQ(ccw.xmin, -r);
-    EXPECT_EQ(ccw.xmax, r);
-    EXPECT_EQ(ccw.ymin, -r);
-    EXPECT_EQ(ccw.ymax, r);
 }
 
 TEST(Boxarc, FullCircleAndEndsAtTheCentreTerminate) {
@@ -174,11 +179,6 @@ TEST(Boxarc, AgreesWithAWalkAlongTheArc) {
     }
 }
 
-TEST(Bounds, ArcTakesItsExtremesAndWidth) {
-    EXPECT_EQ(bounds_of(arc_of({0, 0}, {1000, 0}, {0, 1000}, 1, 40).get()),
-              (Rect{-20, -20, 1040, 1040}));
-}
-
 // --- distances and hits ------------------------------------------------------------------
 
 TEST(SegmentDistance, Cases) {
@@ -197,18 +197,11 @@ TEST(SegmentDistance, Cases) {
 }
 
 TEST(Distance, EveryKind) {
-    ItemPtr circle(new_Item(CIRCLE_ITEM));
-    as_Circle(circle.get())->on = {100, 0};
-    circle->width = 10;
-    ItemPtr box(new_Item(BOITE_ITEM));
-    as_Rect(box.get())->corner = {100, 100};
-    ItemPtr junction(new_Item(JUNCTION_ITEM));
-    junction->pos = {50, 50};
-    ItemPtr poly(new_Item(POLY_ITEM));
-    poly->width = 4;
-    as_Poly(poly.get())->points = {{0, 0}, {100, 0}, {100, 100}};
-    ItemPtr lone(new_Item(POLY_ITEM));
-    as_Poly(lone.get())->points = {{0, 0}};
+    ItemPtr circle = circle_of({0, 0}, {100, 0}, 10);
+    ItemPtr box = box_of({0, 0}, {100, 100});
+    ItemPtr junction = junction_at({50, 50});
+    ItemPtr poly = poly_of({{0, 0}, {100, 0}, {100, 100}}, 4);
+    ItemPtr lone = poly_of({{0, 0}});
     ItemPtr arc = arc_of({0, 0}, {100, 0}, {0, 100}, 1, 10);
     ItemPtr full = arc_of({0, 0}, {100, 0}, {100, 0}, 1, 10);
     ItemPtr line = line_of({0, 0}, {100, 0}, 10);
@@ -418,19 +411,12 @@ TEST_F(Picking, LinesAndArcsPickEachEndOnItsOwn) {
 }
 
 TEST_F(Picking, OtherKindsPickAsAWhole) {
-    ItemPtr circle(new_Item(CIRCLE_ITEM));
-    as_Circle(circle.get())->pos = {50, 50};
-    as_Circle(circle.get())->on = {50, 60};
-    circle->width = 0;
-    ItemPtr big(copy_Item(circle.get()));
-    as_Circle(big.get())->on = {50, 120};
-    ItemPtr box(new_Item(BOITE_ITEM));
-    as_Rect(box.get())->pos = {-50, -50};
-    as_Rect(box.get())->corner = {10, 10};
-    ItemPtr away(copy_Item(box.get()));
-    as_Rect(away.get())->corner = {-10, -10};
+    ItemPtr circle = circle_of({50, 50}, {50, 60}, 0);
+    ItemPtr big = circle_of({50, 50}, {50, 120}, 0);
+    ItemPtr box = box_of({-50, -50}, {10, 10});
+    ItemPtr away = box_of({-50, -50}, {-10, -10});
     ItemPtr poly = sample_poly();
-    ItemPtr junction(new_Item(JUNCTION_ITEM));
+    ItemPtr junction = junction_at({0, 0});
     ItemPtr fill(new_Item(FILL_ITEM));
     fill->pos = {101, 0};
     EXPECT_TRUE(pick(circle.get()));
@@ -445,7 +431,7 @@ TEST_F(Picking, OtherKindsPickAsAWhole) {
 }
 
 TEST_F(Picking, NoAreaOrFailedMaskPicksNothing) {
-    ItemPtr junction(new_Item(JUNCTION_ITEM));
+    ItemPtr junction = junction_at({0, 0});
     EXPECT_FALSE(pick(junction.get(), STATE_WINDOW_SAVE));
     view.select.resize(2);
     EXPECT_FALSE(pick(junction.get()));

@@ -189,15 +189,6 @@ TEST(PrimitiveAscii, StyleAndShapeWords) {
         EXPECT_EQ(text_written([&](FILE* f) { awrite_Item(c.item.get(), f, 0); }), c.expected);
 }
 
-TEST(PrimitiveAscii, LineEndsFollowTheConfiguration) {
-    set_newline_hook([] { return 1; });
-    ItemPtr poly = sample_poly();
-    as_Poly(poly.get())->points.resize(1);
-    EXPECT_EQ(text_written([&](FILE* f) { awrite_Item(poly.get(), f, 0); }),
-              "(POLY 1 DRAW \r\n  (POS 0 0 )\r\n)\r\n");
-    set_newline_hook(nullptr);
-}
-
 // --- damaged records -------------------------------------------------------------
 
 Bytes poly_header(int32_t count) {
@@ -313,19 +304,6 @@ TEST(ItemReaders, CombinedResultsKeepTheFirstRealOne) {
 }
 
 // --- records and lists -------------------------------------------------------------
-
-TEST(PrimitiveRecords, CreationDefaults) {
-    for (int code = FILL_ITEM; code <= POLY_ITEM; ++code) {
-        ItemPtr item(new_Item(code));
-        ASSERT_TRUE(item) << code;
-        EXPECT_EQ(item->type, code);
-        EXPECT_EQ(item->state, STATE_NEW);
-        EXPECT_EQ(item->id, 0u);
-        EXPECT_EQ(item->width, code == JUNCTION_ITEM ? SMALL : 100) << code;
-    }
-    ItemPtr fill(new_Item(FILL_ITEM));
-    EXPECT_NE(as_Fill(fill.get())->items, nullptr);
-}
 
 TEST(PrimitiveRecords, ComparisonRules) {
     ItemPtr a = sample_line(), b = sample_line();

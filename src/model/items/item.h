@@ -64,6 +64,20 @@ constexpr uint8_t OBJECT_ID_TAG = 'g';
 // pushed back for the next reader to try).
 constexpr int NOT_MY_TAG = 1001;
 
+// Codes of the error table that item readers return besides -1 (a short
+// read) and NOT_MY_TAG.
+constexpr int READ_ERROR = 5;   // "Read error": a record that cannot be what it claims
+constexpr int NO_MEMORY = 55;   // "No Memory!"
+
+// Combines the results of readers run one after the other: keeps the first
+// result that is neither 0 nor NOT_MY_TAG, else 0 (an exact NOT_MY_TAG from
+// an optional sub-record is success). Unlike an OR it never turns a real
+// code into another one (1001 | 64) or into no code at all (55 | 1001).
+inline int combine_results(int sofar, int next) {
+    if (sofar != 0 && sofar != NOT_MY_TAG) return sofar;
+    return next == NOT_MY_TAG ? 0 : next;
+}
+
 inline bool is_primitive_code(int code) { return code >= FILL_ITEM && code <= POLY_ITEM; }
 // Codes that may stand in a nested item list (part bodies, fill boundaries).
 inline bool is_nested_item_code(int code) { return code >= FILL_ITEM && code <= TEXT_ITEM; }
@@ -168,16 +182,29 @@ enum : uint8_t {
     TEXT_TYPE_MASK = 0xC0,
     LABEL = 0x80,   // 0x80 alone: a net label
     TBLOCK = 0xC0,  // a title-block field
+    // rotation codes (one enumeration with the bits, so that they combine)
+    ROT_90 = 1,
+    ROT_180 = 2,
+    ROT_270 = 3,
+    ROT_45 = 4,
+    ROT_135 = 5,
+    ROT_225 = 6,
+    ROT_315 = 7,
 };
-enum : int { ROT_90 = 1, ROT_180 = 2, ROT_270 = 3, ROT_45 = 4, ROT_135 = 5, ROT_225 = 6, ROT_315 = 7 };
+
+// Character width and height of a text, world units.
+struct TextSize {
+    int16_t width = 0;
+    int16_t height = 0;
+    friend bool operator==(const TextSize&, const TextSize&) = default;
+};
 
 // Text: pos is the anchor, width the stroke pen width.
 struct Text : SchItem {
     int32_t font = 0;          // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
     List* fonts = nullptr;     // not owned: the font table document-font numbers refer to
-    int16_t char_width = 0;    // character width and height, world units
-    int16_t char_height = 0;
-    std::string string;        // '@' separates lines
+    TextSize size;             // character size
+    std::string string;        // '@' separates lines; "" when empty
     int32_t field = 0;         // title-block field index 1..27, else 0
     Stroke* layout = nullptr;  // owned cache for fonts below 10; dropped by every change
     Matrix matrix;             // cell units to world units of the last layout
@@ -209,6 +236,19 @@ const Text* as_Text(const SchItem* item);
 // before writing it.
 uint32_t item_write_id(SchItem* item);
 void note_read_id(uint32_t id);
+
+// --- the shared record protocol ----------------------------------------------------------
+// Reads the tag byte of a record: 0 when it is `tag`; NOT_MY_TAG with the
+// byte pushed back when it is another; -1 at the end of the stream.
+int read_item_tag(FILE* stream, uint8_t tag);
+// The optional id after a record's fixed fields: 'g' and a 32-bit id (kept
+// and noted), or any other byte pushed back and the id 0. 0, or -1 when
+// the id after 'g' is cut short. The end of the stream is no error here.
+int read_item_id(SchItem* item, FILE* stream);
+// 'g' and the record's id (given first when it has none).
+void write_item_id(SchItem* item, FILE* stream);
+// A stored width below 2 reads as 100.
+inline int16_t read_width_rule(int16_t width) { return width < 2 ? int16_t{100} : width; }
 
 // --- the Item dispatchers (codes 2..9) ------------------------------------------------
 // Results: 0, -1 for a short read, an error code (55 out of memory), or

@@ -1,6 +1,8 @@
 // Item codes, checked accessors and object ids of the item head.
-#include "foundation/core.h"
 #include "model/items/item.h"
+
+#include "foundation/binary_stream.h"
+#include "foundation/core.h"
 
 const char* item_name(int code) {
     static const char* const names[] = {
@@ -50,3 +52,31 @@ uint32_t item_write_id(SchItem* item) {
 }
 
 void note_read_id(uint32_t id) { note_object_id(id); }
+
+int read_item_tag(FILE* stream, uint8_t tag) {
+    int c = getc_unlocked(stream);
+    if (c == EOF) return -1;
+    if (c == tag) return 0;
+    ungetc(c, stream);
+    return NOT_MY_TAG;
+}
+
+int read_item_id(SchItem* item, FILE* stream) {
+    item->id = 0;
+    int c = getc_unlocked(stream);
+    if (c == EOF) return 0;
+    if (c != OBJECT_ID_TAG) {
+        ungetc(c, stream);
+        return 0;
+    }
+    uint32_t id = 0;
+    if (read_long(&id, stream) != 0) return -1;
+    item->id = id;
+    note_read_id(id);
+    return 0;
+}
+
+void write_item_id(SchItem* item, FILE* stream) {
+    write_byte(OBJECT_ID_TAG, stream);
+    write_long(static_cast<int32_t>(item_write_id(item)), stream);
+}

@@ -1,0 +1,289 @@
+// Stroke-font layout: strings into chains of Stroke polylines, the stroke
+// chain operations, and the size rules of texts.
+//
+// A layout is built in cell units: character i of a line has its cell
+// origin at (i x advance, 12 x line), y growing downward. The text matrix
+// then takes cell units to world units: it puts the bottom-left corner of
+// the last line's cells on the origin, mirrors, scales by the character
+// size, rotates and moves to the anchor.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "foundation/font_record.h"
+#include "foundation/list.h"
+#include "foundation/matrix.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/items/text.h"
+
+namespace {
+
+constexpr char LINE_BREAK = '@';
+constexpr char BAR_MARK = '\\';
+
+int16_t clamp16(double v) {
+    if (std::isnan(v)) return 0;
+    v = std::trunc(v);
+    return static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+}
+
+// The character advance in cell units.
+int advance() { return static_cast<int>(fproper_get(SPACING_RATIO) * 8.0); }
+
+// Puts a stroke of the given points at the front of the chain.
+void push_stroke(std::vector<Point>&& points, int pen_width, Stroke** chain) {
+    Stroke* stroke = new Stroke;
+    stroke->width = static_cast<int16_t>(pen_width);
+    stroke->points = std::move(points);
+    stroke->next = *chain;
+    *chain = stroke;
+}
+
+// Rotation codes 0..3 are exact quarter turns; 4..7 are 45, 135, 225 and
+// 315 degrees, given to matrix_rotate in tenths of a degree offset by 3.
+int rotation_code(int code) { return code < 4 ? code : (code - 4) * 900 + 450 + 3; }
+
+}  // namespace
+
+// --- stroke chains ---------------------------------------------------------------------
+
+Stroke* new_Stroke(int count) {
+    if (count < 2) return nullptr;
+    Stroke* stroke = new Stroke;
+    stroke->points.resize(static_cast<size_t>(count));
+    return stroke;
+}
+
+void free_Strokes(Stroke* chain) {
+    while (chain) {
+        Stroke* next = chain->next;
+        delete chain;
+        chain = next;
+    }
+}
+
+void append_Strokes(Stroke** held, Stroke* chain) {
+    if (!chain) return;
+    Stroke* tail = chain;
+    while (tail->next) tail = tail->next;
+    tail->next = *held;
+    *held = chain;
+}
+
+void matrix_Strokes(Stroke* chain, const Matrix* matrix) {
+    Matrix m;
+    matrix_copy(&m, matrix);  // a null matrix is the current one
+    // The lengths are truncated; the slack keeps a rotated exact length
+    // (16 at 45 degrees) from truncating to one less by rounding.
+    constexpr double slack = 1e-6;
+    int16_t xsize = clamp16(std::hypot(8 * m.m[0][0], 8 * m.m[0][1]) + slack);
+    int16_t ysize = clamp16(std::hypot(12 * m.m[1][0], 12 * m.m[1][1]) + slack);
+    for (Stroke* s = chain; s; s = s->next) {
+        for (Point& p : s->points) matrix_apply(&m, p, &p);
+        s->xsize = xsize;
+        s->ysize = ysize;
+    }
+}
+
+bool bounds_TextLines(const Stroke* chain, Rect* rect, bool accumulate) {
+    bool set = false;
+    for (const Stroke* s = chain; s; s = s->next) {
+        if (s->points.empty()) continue;
+        int64_t x0 = std::numeric_limits<int32_t>::max(), y0 = x0;
+        int64_t x1 = std::numeric_limits<int32_t>::min(), y1 = x1;
+        for (const Point& p : s->points) {
+            x0 = std::min<int64_t>(x0, p.x);
+            y0 = std::min<int64_t>(y0, p.y);
+            x1 = std::max<int64_t>(x1, p.x);
+            y1 = std::max<int64_t>(y1, p.y);
+        }
+        Rect r{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
+               static_cast<int32_t>(y1 - y0)};
+        if (!set && !accumulate)
+            *rect = r;
+        else
+            rect_union(rect, r);
+        set = true;
+    }
+    return set || accumulate;
+}
+
+// --- glyphs and layout -------------------------------------------------------------------
+
+void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool bar,
+                   Stroke** chain) {
+    if (c < 33 || c > 127) c = ' ';
+    const auto& glyph = (symbol_table ? stroke_font_symbol : stroke_font_plain)[c - 32];
+    Point pen{x0, y0};
+    std::vector<Point> run;  // the points of the draw entries in a row
+    for (const auto& entry : glyph) {
+        if (entry[0] == GLYPH_END) break;
+        Point next{pen.x + entry[2], pen.y + entry[1]};
+        if (entry[0] == STROKE_DRAW) {
+            if (run.empty()) run.push_back(pen);
+            run.push_back(next);
+        } else if (!run.empty()) {
+            push_stroke(std::move(run), pen_width, chain);
+            run.clear();
+        }
+        pen = next;
+    }
+    if (!run.empty()) push_stroke(std::move(run), pen_width, chain);
+    if (bar) push_stroke({{x0 + 4, y0 - 6}, {x0 - 4, y0 - 6}}, pen_width, chain);
+}
+
+void box_Strokes(int w, int h, int pen_width, Stroke** chain) {
+    push_stroke({{-4, -6}, {w - 4, -6}, {w - 4, h - 6}, {-4, h - 6}, {-4, -6}}, pen_width, chain);
+}
+
+Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
+                    int pen_width, Matrix* matrix, bool transform) {
+    if (!string || !*string) return nullptr;
+    const int adv = advance();
+    const bool symbol = font != 0;
+    Stroke* chain = nullptr;
+    int x = 0, y = 0, widest = 0;
+    const char* s = string;
+    if (s[0] == BAR_MARK && s[1] != BAR_MARK) ++s;
+    while (*s) {
+        if (*s == LINE_BREAK) {
+            widest = std::max(widest, x);
+            x = 0;
+            y += CELL_HEIGHT;
+            ++s;
+            continue;
+        }
+        int c = static_cast<unsigned char>(*s);
+        bool bar = false;
+        if (c == BAR_MARK) {
+            // Two backslashes draw one; any other backslash here marks no
+            // character (after '@', or the third of three) and is skipped.
+            if (s[1] != BAR_MARK) {
+                ++s;
+                continue;
+            }
+            s += 2;
+        } else {
+            bar = s[1] == BAR_MARK && s[2] != BAR_MARK;
+            s += bar ? 2 : 1;
+        }
+        glyph_Strokes(c, x, y, pen_width, symbol, bar, &chain);
+        x += adv;
+    }
+    widest = std::max(widest, x);
+    if (flags & BOXED) box_Strokes(widest, y + CELL_HEIGHT, pen_width, &chain);
+
+    Matrix m;
+    matrix_translate(&m, adv / 2, -(CELL_HEIGHT * text_line_count(string) - 6));
+    if (flags & MX) matrix_scale(&m, 1, -1);
+    if (flags & MY) matrix_scale(&m, -1, 1);
+    matrix_scale(&m, size.width / 8.0, size.height / 12.0);
+    matrix_rotate(&m, rotation_code(flags & TEXT_ROT_MASK));
+    matrix_translate(&m, anchor.x, anchor.y);
+    if (matrix) *matrix = m;
+    if (transform) matrix_Strokes(chain, &m);
+    return chain;
+}
+
+void layout_Text(Text* text) {
+    free_Strokes(text->layout);
+    text->layout = nullptr;
+    if (text->font < 10)
+        text->layout = text_layout(text->string.c_str(), text->pos, text->size, text->flags,
+                                   text->font, text->width, &text->matrix, true);
+}
+
+void layout_Text_local(Text* text, Matrix* matrix) {
+    free_Strokes(text->layout);
+    text->layout = nullptr;
+    if (text->font < 10)
+        text->layout = text_layout(text->string.c_str(), text->pos, text->size, text->flags,
+                                   text->font, text->width, matrix, false);
+}
+
+// --- counting and sizes ---------------------------------------------------------------------
+
+int text_line_width(const char* string) {
+    int widest = 0, n = 0;
+    for (const char* s = string; s && *s; ++s) {
+        if (*s == LINE_BREAK) {
+            widest = std::max(widest, n);
+            n = 0;
+        } else if (*s != BAR_MARK) {
+            ++n;
+        }
+    }
+    return std::max(widest, n);
+}
+
+int text_line_count(const char* string) {
+    if (!string || !*string) return 1;
+    int lines = 1;
+    const char* s = string;
+    for (; *s; ++s)
+        if (*s == LINE_BREAK) ++lines;
+    if (s[-1] == LINE_BREAK) --lines;
+    return lines;
+}
+
+int text_width(Schema* doc, Text* text) {
+    if (text->font < 10)
+        return text_line_width(text->string.c_str()) *
+               static_cast<int>(text->size.width * fproper_get(SPACING_RATIO));
+    Rect box;
+    return services().sheet_text_box(doc, text, &box) ? box.w : 0;
+}
+
+void fit_TextSize(Point q, const Text* text, TextSize* out) {
+    *out = text->size;
+    const int count = text_line_width(text->string.c_str());
+    const int lines = text_line_count(text->string.c_str());
+    const double ratio = fproper_get(SPACING_RATIO);
+    if (count <= 0 || lines <= 0 || !(ratio > 0)) return;
+    const int64_t tx = text->pos.x, ty = text->pos.y, qx = q.x, qy = q.y;
+    int64_t w, h;
+    switch (text->flags & TEXT_ROT_MASK) {
+        case 0:
+        case ROT_180:
+            w = std::llabs(qx - tx);
+            h = std::llabs(qy - ty);
+            break;
+        case ROT_90:
+        case ROT_270:
+            w = std::llabs(qy - ty);
+            h = std::llabs(qx - tx);
+            break;
+        default: {
+            // Diagonal texts: u is where the text's diagonal through the
+            // anchor meets the perpendicular through q.
+            int64_t code = text->flags & TEXT_ROT_MASK;
+            int64_t u = (code == ROT_45 || code == ROT_225) ? ((qy + qx) - (ty - tx)) / 2
+                                                            : ((qx - qy) + (ty + tx)) / 2;
+            h = static_cast<int64_t>(std::sqrt(2.0 * static_cast<double>(u - tx) * (u - tx)));
+            w = static_cast<int64_t>(std::sqrt(2.0 * static_cast<double>(u - qx) * (u - qx)));
+            break;
+        }
+    }
+    out->width = clamp16(static_cast<double>(w / count) / ratio);
+    out->height = clamp16(static_cast<double>(h / lines));
+}
+
+void set_TextSize(TextSize* size, int width) {
+    size->width = static_cast<int16_t>(width);
+    size->height = clamp16(width * fproper_get(ASPECT_RATIO));
+}
+
+void default_TextSize(TextSize* size) { set_TextSize(size, proper_get(DEFAULT_TEXTW)); }
+
+int font_height(int property_id) {
+    const int number = proper_get(property_id) - 10;
+    for (Font* font : list_items<Font>(system_fonts))
+        if (font->number == number) return font->size * 25 * 40 / 72;
+    return 1000;
+}
+
+void set_TextFonts(Text* text, List* fonts) { text->fonts = fonts; }

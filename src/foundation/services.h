@@ -15,7 +15,7 @@
 struct List;
 struct View;
 struct Schema;
-struct SchItem;  // model/items/item.h (Item is the same head)
+struct SchItem;
 
 // Message-box styles and answers keep the program's own numbers; the GUI
 // adapter translates them to the toolkit's constants.

@@ -29,10 +29,7 @@ int read_Arc(Arc* arc, FILE* stream) {
     result |= read_point(&arc->pos, stream);
     result |= read_byte(&arc->dir, stream);
     result |= read_short(&width, stream);
-    if (result != 0) return -1;
-    arc->width = read_width_rule(width);
-    arc->state = STATE_NEW;
-    return read_item_id(arc, stream);
+    return finish_read(arc, result, width, stream);
 }
 
 void write_Arc(Arc* arc, FILE* stream, uint32_t mask) {
@@ -114,40 +111,31 @@ int sector_mask(const Arc* arc) {
 
 }  // namespace
 
+namespace {
+
+// One extreme of an arc on one axis: the circle's own extreme when the arc
+// passes the axis beyond the centre (`beyond`); the centre's coordinate when
+// it passes only the crossing axis through the centre (`at_centre`); else
+// the nearer of its two ends.
+int32_t extreme(bool beyond, bool at_centre, int64_t circle_value, int64_t centre_value,
+                int32_t ends_value) {
+    if (beyond) return static_cast<int32_t>(circle_value);
+    if (at_centre) return static_cast<int32_t>(centre_value);
+    return ends_value;
+}
+
+}  // namespace
+
 void boxarc(const Arc* arc, int32_t* xmin, int32_t* xmax, int32_t* ymin, int32_t* ymax) {
     int m = sector_mask(arc);
     int64_t r = static_cast<int64_t>(point_distance(arc->pos, arc->start));
     int64_t cx = arc->pos.x, cy = arc->pos.y;
     Point s = arc->start, e = arc->end;
-    auto wrap = [](int64_t v) { return static_cast<int32_t>(v); };
-    if (m & 16) {
-        *xmin = wrap(cx - r);
-    } else if (!(m & (8 | 32)) && (m & (4 | 64))) {
-        *xmin = wrap(cx);
-    } else {
-        *xmin = std::min(s.x, e.x);
-    }
-    if (m & 1) {
-        *xmax = wrap(cx + r);
-    } else if (!(m & (2 | 128)) && (m & (4 | 64))) {
-        *xmax = wrap(cx);
-    } else {
-        *xmax = std::max(s.x, e.x);
-    }
-    if (m & 64) {
-        *ymin = wrap(cy - r);
-    } else if (!(m & (32 | 128)) && (m & (1 | 16))) {
-        *ymin = wrap(cy);
-    } else {
-        *ymin = std::min(s.y, e.y);
-    }
-    if (m & 4) {
-        *ymax = wrap(cy + r);
-    } else if (!(m & (2 | 8)) && (m & (1 | 16))) {
-        *ymax = wrap(cy);
-    } else {
-        *ymax = std::max(s.y, e.y);
-    }
+    bool vertical = m & (4 | 64), horizontal = m & (1 | 16);
+    *xmin = extreme(m & 16, !(m & (8 | 32)) && vertical, cx - r, cx, std::min(s.x, e.x));
+    *xmax = extreme(m & 1, !(m & (2 | 128)) && vertical, cx + r, cx, std::max(s.x, e.x));
+    *ymin = extreme(m & 64, !(m & (32 | 128)) && horizontal, cy - r, cy, std::min(s.y, e.y));
+    *ymax = extreme(m & 4, !(m & (2 | 8)) && horizontal, cy + r, cy, std::max(s.y, e.y));
 }
 
 bool bounds_Arc(Schema*, Arc* arc, Rect* rect, bool accumulate) {
@@ -205,17 +193,7 @@ double distance_Arc(Schema*, Arc* arc, Point p, uint32_t mask, double tolerance,
 }
 
 bool select_Arc(Schema*, View* view, Arc* arc, uint32_t bit, int operation, uint32_t mask) {
-    if (!may_pick(view, arc, mask)) return false;
-    bool picked = false;
-    if (view_point_in_select(view, arc->start)) {
-        mark_picked(arc, bit | STATE_FIRST_END, operation);
-        picked = true;
-    }
-    if (view_point_in_select(view, arc->end)) {
-        mark_picked(arc, bit | STATE_SECOND_END, operation);
-        picked = true;
-    }
-    return picked;
+    return pick_ends(view, arc, arc->start, arc->end, bit, operation, mask);
 }
 
 Arc* copy_Arc(const Arc* arc) { return duplicate(arc); }

@@ -2,9 +2,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/binary_stream.h"
-#include "foundation/text_forms.h"
-#include "model/items/ascii_writer.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
@@ -16,38 +13,16 @@ Circle* new_Circle() { return make<Circle>(CIRCLE_ITEM); }
 void free_Circle(Circle* circle, bool keep_storage) { release(circle, keep_storage); }
 
 int read_Circle(Circle* circle, FILE* stream) {
-    int result = read_item_tag(stream, item_tag(CIRCLE_ITEM));
-    if (result != 0) return result;
-    int16_t width = 0;
-    result = read_byte(&circle->flags, stream);
-    result |= read_point(&circle->on, stream);
-    result |= read_point(&circle->pos, stream);
-    result |= read_short(&width, stream);
-    if (result != 0) return -1;
-    circle->width = read_width_rule(width);
-    circle->state = STATE_NEW;
-    return read_item_id(circle, stream);
+    return read_two_points(circle, &circle->on, &circle->pos, stream);
 }
 
 void write_Circle(Circle* circle, FILE* stream, uint32_t mask) {
-    if (!mask_matches(circle->state, mask)) return;
-    write_byte(item_tag(CIRCLE_ITEM), stream);
-    write_byte(circle->flags, stream);
-    write_point(circle->on, stream);
-    write_point(circle->pos, stream);
-    write_short(circle->width, stream);
-    write_item_id(circle, stream);
+    write_two_points(circle, circle->on, circle->pos, stream, mask);
 }
 
 void awrite_Circle(Circle* circle, FILE* stream, int level) {
-    write_indent(stream, level);
-    std::fputs("(CIRCLE ", stream);
-    if (circle->flags & FILLED) std::fputs("FILLED ", stream);
-    write_style_words(circle->flags, stream);
-    write_POS(circle->on, stream, -1);
-    write_POS(circle->pos, stream, -1);
-    std::fputs(" )", stream);
-    put_newline(stream);
+    awrite_two_points(circle->flags & FILLED ? "(CIRCLE FILLED " : "(CIRCLE ", circle->flags,
+                      circle->on, circle->pos, stream, level);
 }
 
 void matrix_Circle(Circle* circle, const Matrix* matrix) {

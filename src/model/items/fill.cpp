@@ -74,10 +74,7 @@ int read_Fill(Fill* fill, FILE* stream) {
     result = read_byte(&fill->flags, stream);
     result |= read_point(&fill->pos, stream);
     result |= read_short(&width, stream);
-    if (result != 0) return -1;
-    fill->width = read_width_rule(width);
-    fill->state = STATE_NEW;
-    result = read_item_id(fill, stream);
+    result = finish_read(fill, result, width, stream);
     if (result != 0) return result;
     int c = getc_unlocked(stream);
     if (c != ITEMS_TAG) {

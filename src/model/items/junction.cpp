@@ -25,10 +25,7 @@ int read_Junction(Junction* junction, FILE* stream) {
     result = read_byte(&junction->flags, stream);
     result |= read_point(&junction->pos, stream);
     result |= read_short(&size, stream);
-    if (result != 0) return -1;
-    junction->width = read_width_rule(size);
-    junction->state = STATE_NEW;
-    return read_item_id(junction, stream);
+    return finish_read(junction, result, size, stream);
 }
 
 void write_Junction(Junction* junction, FILE* stream, uint32_t mask) {

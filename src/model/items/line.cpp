@@ -2,12 +2,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "foundation/binary_stream.h"
-#include "foundation/text_forms.h"
-#include "model/items/ascii_writer.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
-#include "model/items/view.h"
 
 using namespace items_kit;
 
@@ -16,37 +12,15 @@ Line* new_Line() { return make<Line>(LINE_ITEM); }
 void free_Line(Line* line, bool keep_storage) { release(line, keep_storage); }
 
 int read_Line(Line* line, FILE* stream) {
-    int result = read_item_tag(stream, item_tag(LINE_ITEM));
-    if (result != 0) return result;
-    int16_t width = 0;
-    result = read_byte(&line->flags, stream);
-    result |= read_point(&line->pos, stream);
-    result |= read_point(&line->end, stream);
-    result |= read_short(&width, stream);
-    if (result != 0) return -1;
-    line->width = read_width_rule(width);
-    line->state = STATE_NEW;
-    return read_item_id(line, stream);
+    return read_two_points(line, &line->pos, &line->end, stream);
 }
 
 void write_Line(Line* line, FILE* stream, uint32_t mask) {
-    if (!mask_matches(line->state, mask)) return;
-    write_byte(item_tag(LINE_ITEM), stream);
-    write_byte(line->flags, stream);
-    write_point(line->pos, stream);
-    write_point(line->end, stream);
-    write_short(line->width, stream);
-    write_item_id(line, stream);
+    write_two_points(line, line->pos, line->end, stream, mask);
 }
 
 void awrite_Line(Line* line, FILE* stream, int level) {
-    write_indent(stream, level);
-    std::fputs("(LINE ", stream);
-    write_style_words(line->flags, stream);
-    write_POS(line->pos, stream, -1);
-    write_POS(line->end, stream, -1);
-    std::fputs(" )", stream);
-    put_newline(stream);
+    awrite_two_points("(LINE ", line->flags, line->pos, line->end, stream, level);
 }
 
 void matrix_Line(Line* line, const Matrix* matrix) {
@@ -74,17 +48,7 @@ double distance_Line(Schema*, Line* line, Point p, uint32_t mask, double toleran
 }
 
 bool select_Line(Schema*, View* view, Line* line, uint32_t bit, int operation, uint32_t mask) {
-    if (!may_pick(view, line, mask)) return false;
-    bool picked = false;
-    if (view_point_in_select(view, line->pos)) {
-        mark_picked(line, bit | STATE_FIRST_END, operation);
-        picked = true;
-    }
-    if (view_point_in_select(view, line->end)) {
-        mark_picked(line, bit | STATE_SECOND_END, operation);
-        picked = true;
-    }
-    return picked;
+    return pick_ends(view, line, line->pos, line->end, bit, operation, mask);
 }
 
 Line* copy_Line(const Line* line) { return duplicate(line); }

@@ -60,9 +60,7 @@ int read_Poly(Poly* poly, FILE* stream) {
     if (result != 0) return -1;
     result = read_points(&poly->points, count, stream);
     if (result != 0) return result;
-    poly->width = read_width_rule(width);
-    poly->state = STATE_NEW;
-    return read_item_id(poly, stream);
+    return finish_read(poly, 0, width, stream);
 }
 
 void write_Poly(Poly* poly, FILE* stream, uint32_t mask) {

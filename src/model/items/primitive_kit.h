@@ -88,4 +88,22 @@ bool may_pick(View* view, const SchItem* item, uint32_t mask);
 // "DRAW " or "BUS " by flag bits 0-1, then "DASHED " for bits 2-3.
 void write_style_words(uint8_t flags, FILE* stream);
 
+// The end of every reader once its fixed fields are read: -1 when any of
+// them was cut short (fields_result non-zero); else the width rule, state 1
+// and the optional id.
+int finish_read(SchItem* item, int fields_result, int16_t width, FILE* stream);
+
+// Records of two points between the flag byte and the width (line,
+// rectangle, circle): binary record and ASCII line. `opening` is the
+// keyword with its blank and any word before the style words.
+int read_two_points(SchItem* item, Point* first, Point* second, FILE* stream);
+void write_two_points(SchItem* item, Point first, Point second, FILE* stream, uint32_t mask);
+void awrite_two_points(const char* opening, uint8_t flags, Point first, Point second, FILE* stream,
+                       int level);
+
+// Picks the two ends of a line or an arc, each on its own (first end 0x0004,
+// second 0x0008); true when either lay in the selection area.
+bool pick_ends(View* view, SchItem* item, Point first, Point second, uint32_t bit, int operation,
+               uint32_t mask);
+
 }  // namespace items_kit

@@ -2,9 +2,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "foundation/binary_stream.h"
-#include "foundation/text_forms.h"
-#include "model/items/ascii_writer.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
@@ -16,37 +13,15 @@ Boite* new_Rect() { return make<Boite>(BOITE_ITEM); }
 void free_Rect(Boite* box, bool keep_storage) { release(box, keep_storage); }
 
 int read_Rect(Boite* box, FILE* stream) {
-    int result = read_item_tag(stream, item_tag(BOITE_ITEM));
-    if (result != 0) return result;
-    int16_t width = 0;
-    result = read_byte(&box->flags, stream);
-    result |= read_point(&box->pos, stream);
-    result |= read_point(&box->corner, stream);
-    result |= read_short(&width, stream);
-    if (result != 0) return -1;
-    box->width = read_width_rule(width);
-    box->state = STATE_NEW;
-    return read_item_id(box, stream);
+    return read_two_points(box, &box->pos, &box->corner, stream);
 }
 
 void write_Rect(Boite* box, FILE* stream, uint32_t mask) {
-    if (!mask_matches(box->state, mask)) return;
-    write_byte(item_tag(BOITE_ITEM), stream);
-    write_byte(box->flags, stream);
-    write_point(box->pos, stream);
-    write_point(box->corner, stream);
-    write_short(box->width, stream);
-    write_item_id(box, stream);
+    write_two_points(box, box->pos, box->corner, stream, mask);
 }
 
 void awrite_Rect(Boite* box, FILE* stream, int level) {
-    write_indent(stream, level);
-    std::fputs("(RECT ", stream);
-    write_style_words(box->flags, stream);
-    write_POS(box->pos, stream, -1);
-    write_POS(box->corner, stream, -1);
-    std::fputs(" )", stream);
-    put_newline(stream);
+    awrite_two_points("(RECT ", box->flags, box->pos, box->corner, stream, level);
 }
 
 void matrix_Rect(Boite* box, const Matrix* matrix) {

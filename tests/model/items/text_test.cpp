@@ -12,6 +12,7 @@
 
 #include "foundation/file_system.h"
 #include "foundation/text_forms.h"
+#include "model/items/item_streams.h"
 #include "model/items/text_fixture.h"
 #include "support/test_env.h"
 
@@ -19,49 +20,15 @@ using namespace text_test;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-struct StreamClose {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using StreamPtr = std::unique_ptr<FILE, StreamClose>;
-
-StreamPtr stream_of(const Bytes& bytes) {
-    StreamPtr f(std::tmpfile());
-    std::fwrite(bytes.data(), 1, bytes.size(), f.get());
-    std::rewind(f.get());
-    return f;
-}
-
-Bytes written(const std::function<void(FILE*)>& write) {
-    StreamPtr f(std::tmpfile());
-    write(f.get());
-    std::fflush(f.get());
-    Bytes out(static_cast<size_t>(std::ftell(f.get())));
-    std::rewind(f.get());
-    if (!out.empty()) {
-        EXPECT_EQ(std::fread(out.data(), 1, out.size(), f.get()), out.size());
-    }
-    return out;
-}
+using namespace items_test;
 
 std::string ascii_of(Text* text, int level = 0) {
-    Bytes b = written([&](FILE* f) { awrite_Text(text, f, level); });
-    return {b.begin(), b.end()};
+    return text_written([&](FILE* f) { awrite_Text(text, f, level); });
 }
 
-// Golden files under tests/data/model/items. Regenerate with
-// TN_UPDATE_GOLDEN=1 items_tests --gtest_filter='TextForms*' and review the
+// The golden files text_forms.bin and text_forms.txt: regenerate with
+// TN_UPDATE_GOLDEN=1 items_tests --gtest_filter='*TextForms*' and review the
 // diff of the data folder before committing it.
-void expect_golden(const std::string& name, const Bytes& actual) {
-    const std::string path = tn_test::data_path("model/items/" + name);
-    if (std::getenv("TN_UPDATE_GOLDEN")) {
-        tn_test::write_bytes(path, actual);
-        return;
-    }
-    EXPECT_EQ(tn_test::read_bytes(path), actual) << "golden file " << name;
-}
-
 // One text of every kind: each rotation, each mirror, comment, label,
 // title-block field, IEEE symbol, boxed, and a document font.
 std::vector<TextPtr> sample_texts() {
@@ -88,7 +55,7 @@ std::vector<TextPtr> sample_texts() {
 }
 
 Bytes sample_binary(std::vector<TextPtr>& texts) {
-    return written([&](FILE* f) {
+    return bytes_written([&](FILE* f) {
         for (TextPtr& t : texts) write_Text(t.get(), f, 0);
     });
 }
@@ -100,7 +67,7 @@ TEST_F(TextTest, TextFormsBinaryGolden) {
 
 TEST_F(TextTest, TextFormsAsciiGolden) {
     auto texts = sample_texts();
-    Bytes out = written([&](FILE* f) {
+    Bytes out = bytes_written([&](FILE* f) {
         for (TextPtr& t : texts) awrite_Text(t.get(), f, 1);
     });
     expect_golden("text_forms.txt", out);

@@ -1,5 +1,7 @@
 // The text record: making and releasing, binary and ASCII forms, geometry
 // and picking, and the IEEE symbol and title-block field vocabularies.
+#include "model/items/text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +13,6 @@
 #include "model/items/ascii_writer.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
-#include "model/items/text.h"
 #include "model/items/view.h"
 
 using namespace items_kit;
@@ -24,18 +25,18 @@ constexpr double NO_BOX_DISTANCE = 1000000.0;
 constexpr double BOX_EDGE_SLACK = 0.1;
 
 const char* const ieee_names[] = {
-    "ACTIVE_LOW_L", "ACTIVE_LOW_R", "AMP_L",     "AMP_R",     "ANALOG",      "ARROW_R",
-    "ARROW_L",      "BIDIRECTIONAL", "DYNAMIC_L", "DYNAMIC_R", "GENERATOR",  "HYSTERESIS",
-    "NON_LOGIC",    "OPEN_O",       "OPEN_L",    "OPEN_H",    "POSTPONED",   "PULL_UP",
-    "PULL_DOWN",    "SHIFT_L",      "SHIFT_R",   "THREE_STATE", "NEGATION",
+    "ACTIVE_LOW_L", "ACTIVE_LOW_R",  "AMP_L",     "AMP_R",       "ANALOG",    "ARROW_R",
+    "ARROW_L",      "BIDIRECTIONAL", "DYNAMIC_L", "DYNAMIC_R",   "GENERATOR", "HYSTERESIS",
+    "NON_LOGIC",    "OPEN_O",        "OPEN_L",    "OPEN_H",      "POSTPONED", "PULL_UP",
+    "PULL_DOWN",    "SHIFT_L",       "SHIFT_R",   "THREE_STATE", "NEGATION",
 };
 
 const char* const field_names[TEXT_FIELD_COUNT] = {
-    "DOCNUMBER", "REVCODE",   "TITLE",     "COMPANYNAME",  "COMPANYADDR1", "COMPANYADDR2",
-    "COMPANYADDR3", "FILENAME", "COMPANYADDR4", "COMPANYADDR5", "CREATDATE", "MODIFDATE",
-    "FIRSTNAME", "LASTNAME",  "FOLIO",     "NBFOLIO",      "USER1",        "USER2",
-    "USER3",     "USER4",     "USER5",     "USER6",        "USER7",        "USER8",
-    "USER9",     "USER10",    "SHEETSIZE",
+    "DOCNUMBER",    "REVCODE",  "TITLE",        "COMPANYNAME",  "COMPANYADDR1", "COMPANYADDR2",
+    "COMPANYADDR3", "FILENAME", "COMPANYADDR4", "COMPANYADDR5", "CREATDATE",    "MODIFDATE",
+    "FIRSTNAME",    "LASTNAME", "FOLIO",        "NBFOLIO",      "USER1",        "USER2",
+    "USER3",        "USER4",    "USER5",        "USER6",        "USER7",        "USER8",
+    "USER9",        "USER10",   "SHEETSIZE",
 };
 
 const char* const rotation_words[8] = {nullptr,   "ROT_90 ",  "ROT_180 ", "ROT_270 ",
@@ -257,8 +258,8 @@ double distance_Strokes(const Stroke* chain, Point p) {
     double best = FAR_AWAY;
     for (const Stroke* s = chain; s; s = s->next)
         for (size_t i = 1; i < s->points.size(); ++i)
-            best = std::min(best, segment_distance(p, s->points[i - 1], s->points[i]) -
-                                      s->width / 2);
+            best =
+                std::min(best, segment_distance(p, s->points[i - 1], s->points[i]) - s->width / 2);
     return std::max(best, 0.0);
 }
 

@@ -17,7 +17,8 @@
 // The reader takes 'p' and 'g' as optional, in that order.
 //
 // ASCII form, one line:
-//   (TEXT <font> (POS x y ) (SIZE w h ) 'string' [BOXED ][MX ][MY ][ROT_x ][LABEL |TBLOCK <field> ])
+//   (TEXT <font> (POS x y ) (SIZE w h ) 'string' [BOXED ][MX ][MY ][ROT_x ]
+//         [LABEL |TBLOCK <field> ])
 // A font-1 text whose string is one letter 'A'..'W' writes the IEEE symbol
 // name in place of the quoted string.
 //

@@ -18,6 +18,7 @@
 #include "foundation/matrix.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/items/primitive_kit.h"
 #include "model/items/text.h"
 
 namespace {
@@ -32,7 +33,8 @@ int16_t clamp16(double v) {
 }
 
 // The character advance in cell units.
-int advance() { return static_cast<int>(fproper_get(SPACING_RATIO) * 8.0); }
+// (The ratio comes from the configuration file: conversions are clamped.)
+int advance() { return items_kit::trunc32(fproper_get(SPACING_RATIO) * 8.0); }
 
 // Puts a stroke of the given points at the front of the chain.
 void push_stroke(std::vector<Point>&& points, int pen_width, Stroke** chain) {
@@ -231,9 +233,12 @@ int text_line_count(const char* string) {
 }
 
 int text_width(Schema* doc, Text* text) {
-    if (text->font < 10)
-        return text_line_width(text->string.c_str()) *
-               static_cast<int>(text->size.width * fproper_get(SPACING_RATIO));
+    if (text->font < 10) {
+        int64_t w = int64_t{text_line_width(text->string.c_str())} *
+                    items_kit::trunc32(text->size.width * fproper_get(SPACING_RATIO));
+        return static_cast<int>(std::clamp<int64_t>(w, std::numeric_limits<int>::min(),
+                                                    std::numeric_limits<int>::max()));
+    }
     Rect box;
     return services().sheet_text_box(doc, text, &box) ? box.w : 0;
 }
@@ -282,7 +287,7 @@ void default_TextSize(TextSize* size) { set_TextSize(size, proper_get(DEFAULT_TE
 int font_height(int property_id) {
     const int number = proper_get(property_id) - 10;
     for (Font* font : list_items<Font>(system_fonts))
-        if (font->number == number) return font->size * 25 * 40 / 72;
+        if (font->number == number) return static_cast<int>(int64_t{font->size} * 25 * 40 / 72);
     return 1000;
 }
 

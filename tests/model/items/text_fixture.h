@@ -24,8 +24,8 @@ struct StrokesFree {
 };
 using StrokesPtr = std::unique_ptr<Stroke, StrokesFree>;
 
-inline TextPtr make_text(const char* string, Point anchor = {1000, 2000}, TextSize size = {800, 1200},
-                         uint8_t flags = 0, int font = 0) {
+inline TextPtr make_text(const char* string, Point anchor = {1000, 2000},
+                         TextSize size = {800, 1200}, uint8_t flags = 0, int font = 0) {
     TextPtr text(new_Text());
     text->string = string;
     text->pos = anchor;

@@ -1,0 +1,2 @@
+# The ASCII source reader, fed arbitrary text.
+tn_fuzzer(compil_fuzz compil_fuzz.cpp CORPUS model/documents/compil_fuzz DEPS model)

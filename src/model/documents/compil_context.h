@@ -1,0 +1,49 @@
+#pragma once
+// The state of one compilation, shared by the scanner, the parser and the
+// driver (compil.cpp). Nothing of it outlives the compilation.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "model/documents/compil_builder.h"
+
+struct CompilContext {
+    CompilBuilder* builder = nullptr;
+    int mode = 0;
+    int line = 1;  // line of the scanner, counted from 1
+
+    // Input: a stream, or a text in memory when file is null.
+    FILE* file = nullptr;
+    const char* text = nullptr;
+    size_t text_left = 0;
+    bool read_failed = false;  // the stream reported an error
+
+    // Set when a schematic is open: "(LIB" and "(TITLEBLOCK" are then its
+    // own blocks, not documents of their own.
+    bool in_schematic = false;
+
+    // The texts of string tokens; a token's value is its index here, so
+    // that the parser's stack holds only plain values.
+    std::vector<std::string> strings;
+
+    // A stop asked by the parser itself (a builder call's code, or a
+    // document kind not matching the mode): no parse-error message then.
+    bool stopped = false;
+    int stop_code = 0;
+    int error_line = 0;  // line where the parser gave up
+
+    uint32_t keep(std::string text_value) {
+        strings.push_back(std::move(text_value));
+        return static_cast<uint32_t>(strings.size() - 1);
+    }
+    const std::string& string(uint32_t index) const { return strings[index]; }
+    void stop(int code) {
+        stopped = true;
+        stop_code = code;
+    }
+
+    // Fills buf with up to size bytes of input; 0 at the end of the input.
+    size_t read(char* buf, size_t size);
+};

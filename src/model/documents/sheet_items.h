@@ -31,6 +31,9 @@ struct View;
 
 constexpr uint8_t SHEET_TAG = 0xCB;  // item_tag(SHEET_ITEM)
 constexpr uint8_t REF_TAG = 'l';
+// State bit of a temporary record (made while nets are built or items
+// picked): left out of bounds and reference lists.
+constexpr uint32_t STATE_TEMPORARY = 0x0400;
 
 // --- dispatchers --------------------------------------------------------------------
 // Peeks the tag, makes the record of its code and lets the code's reader
@@ -66,7 +69,9 @@ void anchor_SchItem(const SchItem* item, Point* out);
 // --- nested sheets ----------------------------------------------------------------------
 // 0xCB, the items, 0xE0; 1001 (byte pushed back) when the tag differs.
 int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream);
-// 0xCB, the items passing the mask, 0xE0 (the sheet itself passing the mask).
+// 0xCB, the items passing the mask, 0xE0. The sheet's own state is not
+// tested here (write_SchItem tests it for a nested sheet; a root sheet is
+// always written).
 void write_Sheet(Schema* schema, Sheet* sheet, FILE* stream, uint32_t mask);
 // "(SHEET", the items one level deeper, ")".
 void awrite_Sheet(Schema* schema, Sheet* sheet, FILE* stream, int level);

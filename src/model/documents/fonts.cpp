@@ -11,6 +11,7 @@
 #include "foundation/list.h"
 #include "foundation/services.h"
 #include "foundation/text_forms.h"
+#include "model/documents/titleblock.h"
 #include "model/items/ascii_writer.h"
 #include "model/items/item.h"
 #include "model/items/part.h"
@@ -109,8 +110,9 @@ std::string face_of(const Font* font) {
 
 // Title blocks carry texts in both of their lists.
 void titleblock_lists(SchItem* item, List** first, List** second) {
-    (void)item;
-    *first = *second = nullptr;  // until the title-block record is merged in
+    TitleBlock* block = as_TitleBlock(item);
+    *first = block->fields;
+    *second = block->drawing;
 }
 
 template <class Fn>

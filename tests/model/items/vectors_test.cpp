@@ -7,6 +7,7 @@
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "model/items/item_streams.h"
+#include "model/items/part.h"
 #include "model/items/part_samples.h"
 #include "model/items/vectors.h"
 #include "model/items/view.h"
@@ -100,13 +101,18 @@ TEST(VectorsFiles, AnUnknownModeIsWarnedAboutAfterTheTag) {
     EXPECT_EQ(text_written([&](FILE* f) { awrite_Vectors(set.get(), f, 0, NORMALOF_VEC, "X"); }), "");
 }
 
-TEST(VectorsOps, DupCopiesTheItemsIntoAnUnheldDefinition) {
+TEST(VectorsOps, DupCopiesTheItemsIntoAnUnheldSetAndKeepsAReference) {
     VectorsPtr body(sample_normal_body());
-    body->saved_mode = NORMALOF_VEC;
-    body->name.set("Z");
     VectorsPtr copy(dup_Vectors(body.get()));
     EXPECT_EQ(copy->saved_mode, DEFINE_VEC);
     EXPECT_EQ(copy->refs, 0);
+    VectorsPtr ref(new_Vectors());
+    ref->saved_mode = CONVERTOF_VEC;
+    ref->name.set("Z");
+    VectorsPtr ref_copy(dup_Vectors(ref.get()));
+    EXPECT_EQ(ref_copy->saved_mode, CONVERTOF_VEC);
+    EXPECT_STREQ(ref_copy->name.get(), "Z");
+    EXPECT_TRUE(vectors_equal(ref.get(), ref_copy.get()));
     EXPECT_TRUE(compare_ItemList(copy->items, body->items));
     EXPECT_NE(copy->items->head->data, body->items->head->data);
     EXPECT_EQ(dup_Vectors(nullptr), nullptr);

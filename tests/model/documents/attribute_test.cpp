@@ -96,27 +96,7 @@ TEST(AttributeFiles, EveryCutIsAShortRead) {
     });
 }
 
-TEST(AttributeFiles, AsciiFormOfAnAttributeWithoutFlags) {
-    AttributePtr a = attribute_of("X", 0, {3, 4});
-    EXPECT_EQ(text_written([&](FILE* f) { awrite_Attribute(a.get(), f, 0); }),
-              "(ATTRIBUTE 'X' (POS 3 4 )  )\n");
-}
-
 // --- geometry -----------------------------------------------------------------------
-
-TEST(AttributeGeometry, WithoutALayoutTheAttributeIsItsPosition) {
-    AttributePtr a = attribute_of("R1", VIS, {100, 100});
-    Rect r;
-    EXPECT_TRUE(bounds_Attribute(a.get(), &r, false));
-    EXPECT_EQ(r, (Rect{100, 100, 1, 1}));
-    EXPECT_DOUBLE_EQ(distance_Attribute(a.get(), {103, 104}, 0, 5, 0x20), 5);
-    EXPECT_EQ(a->state, 1u | 0x20);
-    EXPECT_DOUBLE_EQ(distance_Attribute(a.get(), {103, 104}, 0x8000, 5, 0x40), 1e10);
-    Matrix m;
-    matrix_translate(&m, -100, 50);
-    matrix_Attribute(a.get(), &m);
-    EXPECT_EQ(a->pos, (Point{0, 150}));
-}
 
 TEST(AttributeGeometry, ALayoutAddsItsLinesAndAnExactHitIsMinusOne) {
     AttributePtr a = attribute_of("R1", VIS, {0, 0});
@@ -140,23 +120,6 @@ TEST(AttributeGeometry, ALayoutAddsItsLinesAndAnExactHitIsMinusOne) {
     EXPECT_STREQ(copy->text.get(), "R1");
     EXPECT_NE(copy->text.get(), a->text.get());
     free_Attribute(copy);
-}
-
-TEST(AttributeGeometry, SelectionAndFlags) {
-    flagop_reset();
-    View view;
-    view.select = {{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}};
-    view.select_active = 1;
-    AttributePtr in = attribute_of("A", 0, {50, 50});
-    AttributePtr out = attribute_of("B", 0, {150, 50});
-    EXPECT_TRUE(select_Attribute(&view, in.get(), STATE_SELECTED, FLAGOP_OR, 0));
-    EXPECT_EQ(in->state, 1u | STATE_SELECTED | STATE_BOTH_ENDS);
-    EXPECT_FALSE(select_Attribute(&view, out.get(), STATE_SELECTED, FLAGOP_OR, 0));
-    EXPECT_FALSE(select_Attribute(&view, in.get(), STATE_SELECTED, FLAGOP_OR, 0x4000));
-    attribute_flags(out.get(), false, VIS | SET);
-    EXPECT_EQ(out->flags, VIS | SET);
-    attribute_flags(out.get(), true, static_cast<uint8_t>(~SET));
-    EXPECT_EQ(out->flags, VIS);
 }
 
 // --- on a placed part ---------------------------------------------------------------
@@ -225,11 +188,5 @@ INSTANTIATE_TEST_SUITE_P(
         return "count" + std::to_string(info.param.configured) +
                (info.param.with_ref_value ? "_all" : "_user");
     });
-
-TEST_F(FieldNames, GetAndSetGoThroughTheProperty) {
-    EXPECT_STREQ(get_field_name(2), "Tolerance");
-    EXPECT_STREQ(strproper_get(FIELD_NAME, 4), "Maker");
-    EXPECT_STREQ(get_field_name(100000), "") << "an index outside the list";
-}
 
 }  // namespace

@@ -118,6 +118,12 @@ double distance_Pin(Pin* pin, Point p, uint32_t mask, double tolerance, uint32_t
 // Marks the pin (bit | 12, operation) when P lies in the view's selection
 // area and the pin passes the mask.
 bool select_Pin(View* view, Pin* pin, uint32_t bit, int operation, uint32_t mask);
+// The same rule for any record picked by one point (attributes, placed
+// parts): false when the state fails the mask, the view has no selection
+// area or p lies outside it; else (bit | 12, operation) is applied to
+// *state through the flag-operation stack and the answer is true.
+bool select_at_point(View* view, uint32_t* state, Point p, uint32_t bit, int operation,
+                     uint32_t mask);
 void flag_Pin(Pin* pin);
 bool pin_has_number(const Pin* pin, const char* number, int device);
 bool pin_numbers_equal(const Pin* a, const Pin* b, int devices);

@@ -59,9 +59,13 @@ void expect_prefixes_short(const Bytes& bytes, const std::function<int(FILE*)>& 
     }
 }
 
+namespace {
+void ignore_report(const char*, ...) {}
+}  // namespace
+
 int compile_schematic(const std::string& source) {
     CompilRecorder recorder;
-    return compil_string(source, COMPIL_SCHEMATIC, recorder, [](const char*, ...) {});
+    return compil_string(source, COMPIL_SCHEMATIC, recorder, ignore_report);
 }
 
 }  // namespace record_io

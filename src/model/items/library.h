@@ -192,7 +192,9 @@ int write_Library(Library* library, FILE* stream, uint32_t mask);
 // or font reader's failure; 76 or 77 when a body reference names a missing
 // body or makes a loop (that body is left absent).
 int read_Library(Library* library, FILE* stream, bool index_only);
-void awrite_Library(Library* library, FILE* stream, int level);
+// The ASCII form; parts not loaded yet are loaded first (0, or the code of
+// a part that could not be loaded: nothing is then written).
+int awrite_Library(Library* library, FILE* stream, int level);
 // Reads the library file of that name (kind library, library directory)
 // into the library: 0, 63 when it cannot be opened, 64 when it cannot be
 // read (76 and 77 as read_Library).

@@ -194,11 +194,10 @@ int read_own_pins(PlacedPart* pl, FILE* stream) {
 }  // namespace
 
 PlacedPart* as_PlacedPart(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == PARTLIB_ITEM);
-    return static_cast<PlacedPart*>(item);
+    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 const PlacedPart* as_PlacedPart(const SchItem* item) {
-    return as_PlacedPart(const_cast<SchItem*>(item));
+    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 
 // --- record ------------------------------------------------------------------------------
@@ -230,9 +229,7 @@ void free_PlacedPart(Schema* doc, PlacedPart* pl, bool keep_storage) {
 PlacedPart* copy_PlacedPart(Library*, const PlacedPart* pl) {
     PlacedPart* copy = new_PlacedPart();
     if (!copy) return nullptr;
-    static_cast<SchItem&>(*copy) = *pl;
-    copy->prev = copy->next = nullptr;
-    copy->id = 0;
+    docs_kit::copy_head(copy, pl);
     copy_inline_attribute(&copy->reference, pl->reference);
     copy_inline_attribute(&copy->value, pl->value);
     copy_Attribute_list(pl->attributes, &copy->attributes);
@@ -455,7 +452,8 @@ bool pl_bounds(Schema* doc, Library* library, PlacedPart* pl, Rect* rect, bool a
 bool extent_PlacedPart(Schema* doc, PlacedPart* pl, Rect* rect) {
     Part* part = pl_get_part(doc_library(doc), pl);
     if (!part) return false;
-    bool any = bounds_Vectors(doc, form_body(pl, part), rect, false);
+    Vectors* body = form_body(pl, part);
+    bool any = body && bounds_Vectors(doc, body, rect, false);
     PinList* pins = pl_pins_in_use(doc_library(doc), pl);
     for (const Pin* pin : list_items<const Pin>(pins ? pins->pins : nullptr)) {
         Rect r = pin_extent(pin);

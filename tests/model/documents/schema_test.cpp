@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldCapacity,
 
 TEST_F(SchemaRecord, FieldNumbersOutsideTheStringsHaveNoBuffer) {
     SchemaPtr schema(new_Schema());
-    for (int number : {0, -1, FIELD_SHEETSIZE, 99}) {
+    for (int number : {0, -1, static_cast<int>(FIELD_SHEETSIZE), 99}) {
         EXPECT_EQ(schema_field(schema.get(), number), nullptr);
         EXPECT_EQ(schema_field_capacity(number), 0u);
         EXPECT_FALSE(schema_set_field(schema.get(), number, "x"));

@@ -18,6 +18,7 @@
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
+#include "model/items/vectors.h"
 
 using namespace sheet_test;
 
@@ -44,14 +45,14 @@ TEST_F(SheetItems, SheetOfEveryKindMatchesTheGoldenFilesAndReadsBackTheSame) {
     SchemaPtr schema = make_schema();
     add_every_kind(schema.get());
     Bytes binary = sheet_bytes(schema.get(), schema->sheet);
-    expect_golden("every_kind.bin", binary);
+    expect_golden(sheet_golden("every_kind.bin"), binary);
     std::string text = text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); });
-    expect_golden("every_kind.txt", text);
+    expect_golden(sheet_golden("every_kind.txt"), text);
 
     SchemaPtr other = make_schema();
     add_library_part(other.get(), "7400");
     Sheet* read = nullptr;
-    ASSERT_EQ(read_sheet_from(other.get(), golden("every_kind.bin"), &read), 0);
+    ASSERT_EQ(read_sheet_from(other.get(), golden(sheet_golden("every_kind.bin")), &read), 0);
     free_Sheet(other.get(), other->sheet, false);
     other->sheet = read;
     ASSERT_EQ(read->items->count, schema->sheet->items->count);
@@ -78,8 +79,7 @@ TEST_F(SheetItems, AsciiSheetIsAcceptedByTheSourceGrammar) {
     std::string text = "(SCHEMATIC\n" +
                        text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); }) +
                        ")\n";
-    CompilBuilder syntax_only;
-    EXPECT_EQ(compil_string(text, COMPIL_SCHEMATIC, syntax_only, [](const char*, ...) {}), 0) << text;
+    EXPECT_EQ(compile_source(text, COMPIL_SCHEMATIC), 0) << text;
 }
 
 TEST_F(SheetItems, EveryCutOfTheSheetRecordFailsCleanly) {
@@ -377,10 +377,10 @@ TEST_F(SheetItems, ReferenceListsMatchTheGoldenFileAndResolveBack) {
     dlist_append(selection, unselected);
 
     Bytes bytes = bytes_written([&](FILE* f) { write_ref_list(selection, f, STATE_SELECTED, false); });
-    expect_golden("refs.bin", bytes);
+    expect_golden(sheet_golden("refs.bin"), bytes);
 
     List* read = list_new();
-    StreamPtr stream = stream_of(golden("refs.bin"));
+    StreamPtr stream = stream_of(golden(sheet_golden("refs.bin")));
     EXPECT_EQ(read_ref_list(schema.get(), read, stream.get(), nullptr), 0);
     ASSERT_EQ(read->count, selection->count - 3) << "links, temporaries and unselected items skipped";
     DListNode* a = dlist_head(selection);

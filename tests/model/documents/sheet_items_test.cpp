@@ -240,7 +240,13 @@ TEST_F(SheetItems, BoundsSkipTemporariesAndAnEmptyResultKeepsTheRectangle) {
 
 TEST_F(SheetItems, CountsByKind) {
     SchemaPtr schema = make_schema();
+    EXPECT_FALSE(sheet_has_subsheets(schema->sheet));
     add_every_kind(schema.get());
+    EXPECT_TRUE(sheet_has_subsheets(schema->sheet));
+    SchItem* box = sheet_subsheet_at(schema->sheet, Point{42000, 43000});
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->type, SUBSHEET_ITEM);
+    EXPECT_EQ(sheet_subsheet_at(schema->sheet, Point{39000, 43000}), nullptr);
     Junction* second = new_Junction();
     dlist_append(schema->sheet->items, second);
     List* items = schema->sheet->items;
@@ -269,17 +275,6 @@ TEST_F(SheetItems, PackagesCountOncePerDeviceZeroCopy) {
     place(0);
     EXPECT_EQ(count_SchItems(schema.get(), schema->sheet->items, COUNT_PACKAGES), 2);
     EXPECT_EQ(count_SchItems(schema.get(), schema->sheet->items, COUNT_POWERS), 2);
-}
-
-TEST_F(SheetItems, SubsheetAtAndHasSubsheets) {
-    SchemaPtr schema = make_schema();
-    EXPECT_FALSE(sheet_has_subsheets(schema->sheet));
-    add_every_kind(schema.get());
-    EXPECT_TRUE(sheet_has_subsheets(schema->sheet));
-    SchItem* box = sheet_subsheet_at(schema->sheet, Point{42000, 43000});
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->type, SUBSHEET_ITEM);
-    EXPECT_EQ(sheet_subsheet_at(schema->sheet, Point{39000, 43000}), nullptr);
 }
 
 TEST_F(SheetItems, FreeingTheTitleBlockListsNeverFreesTheEmbeddedRecord) {
@@ -347,13 +342,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefCase{"cut_in_id", {'l', LINE_ITEM, 0, 0, 0}, -1, 0, {}},
         RefCase{"cut_before_end", {'l', LINE_ITEM, 0, 0, 0, 0, 7}, -1, 1, {}}),
     [](const testing::TestParamInfo<RefCase>& info) { return info.param.name; });
-
-TEST_F(SheetItems, NullListReadsNothing) {
-    SchemaPtr schema = make_schema();
-    StreamPtr stream = stream_of({'l', 5});
-    EXPECT_EQ(read_ref_list(schema.get(), nullptr, stream.get(), nullptr), 0);
-    EXPECT_EQ(rest_of(stream.get()), (Bytes{'l', 5}));
-}
 
 // Golden file: regenerate with TN_UPDATE_GOLDEN=1 and review the diff.
 TEST_F(SheetItems, ReferenceListsMatchTheGoldenFileAndResolveBack) {

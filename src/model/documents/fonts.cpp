@@ -110,7 +110,7 @@ std::string face_of(const Font* font) {
 
 // Title blocks carry texts in both of their lists.
 void titleblock_lists(SchItem* item, List** first, List** second) {
-    TitleBlock* block = as_TitleBlock(item);
+    auto* block = static_cast<TitleBlock*>(item);  // the caller checked the code
     *first = block->fields;
     *second = block->drawing;
 }

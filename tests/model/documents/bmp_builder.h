@@ -15,10 +15,10 @@ struct BmpSpec {
     uint32_t palette_entries = 0;  // entries actually stored
     uint32_t header_size = 40;
     uint32_t compression = 0;
-    uint32_t image_size = 0;       // the header's field
-    uint32_t pixel_bytes = 0;      // stored; 0: rows x padded row size
-    uint32_t gap = 0;              // bytes between the palette and the pixels
-    int64_t offset_delta = 0;      // added to the pixel offset written
+    uint32_t image_size = 0;   // the header's field
+    uint32_t pixel_bytes = 0;  // stored; 0: rows x padded row size
+    uint32_t gap = 0;          // bytes between the palette and the pixels
+    int64_t offset_delta = 0;  // added to the pixel offset written
     uint16_t type = 0x4D42;
 };
 
@@ -44,8 +44,8 @@ inline std::vector<uint8_t> make_bmp(const BmpSpec& s) {
         u16(v >> 16);
     };
     uint32_t pixels = pixel_count_bytes(s);
-    uint32_t offset = static_cast<uint32_t>(14 + s.header_size + 4 * s.palette_entries + s.gap +
-                                            s.offset_delta);
+    uint32_t offset =
+        static_cast<uint32_t>(14 + s.header_size + 4 * s.palette_entries + s.gap + s.offset_delta);
     u16(s.type);
     u32(offset + pixels);
     u32(0);

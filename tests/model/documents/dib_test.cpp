@@ -1,6 +1,8 @@
 // Device-independent bitmaps: the sample BMP files at 1, 4, 8 and 24 bits
 // (golden files), the size rules of the reader, hostile headers, short
 // files, and loading and saving an image's own file.
+#include "model/documents/dib.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +12,6 @@
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "model/documents/bmp_builder.h"
-#include "model/documents/dib.h"
 #include "model/documents/image.h"
 #include "model/documents/record_io.h"
 #include "support/test_env.h"
@@ -158,9 +159,7 @@ const HostileCase hostile_cases[] = {
     {"UnknownCompression", [](BmpSpec* s) { s->compression = 9; }, IMAGE_INVALID_FORMAT},
     {"Rle4At8Bits", [](BmpSpec* s) { s->compression = 2; }, IMAGE_INVALID_FORMAT},
     {"BitFieldsWithoutMasks",
-     [](BmpSpec* s) {
-         s->bits = 32, s->colours_used = s->palette_entries = 0, s->compression = 3;
-     },
+     [](BmpSpec* s) { s->bits = 32, s->colours_used = s->palette_entries = 0, s->compression = 3; },
      IMAGE_INVALID_FORMAT},
     {"ImageSizeTooSmall", [](BmpSpec* s) { s->image_size = 3; }, IMAGE_INVALID_FORMAT},
     {"OffsetInsideHeaders", [](BmpSpec* s) { s->offset_delta = -8; }, IMAGE_INVALID_FORMAT},
@@ -168,7 +167,9 @@ const HostileCase hostile_cases[] = {
      [](BmpSpec* s) { s->width = 0x7FFFFFFF, s->height = 0x7FFFFFFF, s->pixel_bytes = 16; },
      IMAGE_INVALID_FORMAT},
     {"HugeButRepresentable",
-     [](BmpSpec* s) { s->width = 60000, s->height = 60000, s->image_size = 0, s->pixel_bytes = 16; },
+     [](BmpSpec* s) {
+         s->width = 60000, s->height = 60000, s->image_size = 0, s->pixel_bytes = 16;
+     },
      -1},
     {"HugeImageSize", [](BmpSpec* s) { s->image_size = 0xFFFFFFF0; }, -1},
     {"HugeHeader", [](BmpSpec* s) { s->header_size = 0x7FFFFFF0, s->pixel_bytes = 4; }, -1},

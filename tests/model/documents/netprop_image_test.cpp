@@ -195,12 +195,9 @@ TEST(ImageGeometry, BoundsFollowMirrorAndRotation) {
         uint8_t flags;
         Rect bounds;
     } cases[] = {
-        {0, {1000, 2000, 300, 100}},
-        {MX | ROT_90, {1000, 2000, 100, 300}},
-        {MX | ROT_180, {700, 2000, 300, 100}},
-        {MY, {700, 2000, 300, 100}},
-        {ROT_270, {1000, 1700, 100, 300}},
-        {ROT_45, {929, 2000, 283, 283}},
+        {0, {1000, 2000, 300, 100}},           {MX | ROT_90, {1000, 2000, 100, 300}},
+        {MX | ROT_180, {700, 2000, 300, 100}}, {MY, {700, 2000, 300, 100}},
+        {ROT_270, {1000, 1700, 100, 300}},     {ROT_45, {929, 2000, 283, 283}},
     };
     for (const Case& c : cases) {
         ImagePtr image = sample_image(c.flags, nullptr, false);

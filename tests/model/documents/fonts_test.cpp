@@ -11,6 +11,7 @@
 #include "foundation/list.h"
 #include "foundation/services.h"
 #include "model/documents/fonts.h"
+#include "model/documents/titleblock.h"
 #include "model/items/item.h"
 #include "model/items/text.h"
 #include "support/test_env.h"
@@ -91,7 +92,7 @@ TEST_F(Fonts, BinaryAndAsciiForms) {
     EXPECT_EQ(binary[0], 'k');
     EXPECT_EQ(binary[4], 1);
     EXPECT_EQ(binary[43], 0xE0);
-    EXPECT_EQ(written([&](FILE* f) { write_Fonts(table.get(), f, 2); }).size(), 54u);
+    EXPECT_EQ(written([&](FILE* f) { write_Fonts(table.get(), f, 2); }).size(), 44u);
 
     std::string text;
     for (unsigned char c : written([&](FILE* f) { awrite_Fonts(table.get(), f, 1); })) text += c;
@@ -138,7 +139,8 @@ TEST_F(Fonts, ReadingStopsAtAnotherByteAndRejectsDamagedRecords) {
         EXPECT_EQ(partial, nullptr);
     }
     Bytes bad_end = record;
-    bad_end.back() = 0x00;
+    bad_end.pop_back();
+    bad_end.push_back(0x00);
     Bytes bad_number = record;
     bad_number[3] = 0x02;  // 512
     for (const Bytes& damaged : {bad_end, bad_number}) {
@@ -281,6 +283,23 @@ TEST_F(Fonts, ResolveAndRenumberReachTexts) {
     EXPECT_EQ(text->font, 16);
     renumber_text_fonts(items, 1, 7);
     EXPECT_EQ(text->font, 16);
+    // Title blocks hold texts in both of their lists.
+    TitleBlock* block = new_TitleBlock();
+    Text* field = as_Text(new_Item(TEXT_ITEM));
+    field->font = 16;
+    Text* drawn = as_Text(new_Item(TEXT_ITEM));
+    drawn->font = 16;
+    dlist_append(block->fields, field);
+    dlist_append(block->drawing, drawn);
+    dlist_append(items, block);
+    renumber_text_fonts(items, 6, 2);
+    EXPECT_EQ(text->font, 12);
+    EXPECT_EQ(field->font, 12);
+    EXPECT_EQ(drawn->font, 12);
+    resolve_item_fonts(items, table.get());
+    EXPECT_EQ(drawn->fonts, table.get());
+    dlist_remove(items, dlist_tail(items), nullptr);
+    free_TitleBlock(nullptr, block, false);
     for (SchItem* item : list_items<SchItem>(items)) free_Item(item);
     dlist_free(items, LIST_FROM_HEAD, nullptr);
 }

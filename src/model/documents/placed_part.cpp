@@ -455,7 +455,8 @@ bool pl_bounds(Schema* doc, Library* library, PlacedPart* pl, Rect* rect, bool a
 bool extent_PlacedPart(Schema* doc, PlacedPart* pl, Rect* rect) {
     Part* part = pl_get_part(doc_library(doc), pl);
     if (!part) return false;
-    bool any = bounds_Vectors(doc, form_body(pl, part), rect, false);
+    Vectors* body = form_body(pl, part);
+    bool any = body && bounds_Vectors(doc, body, rect, false);
     PinList* pins = pl_pins_in_use(doc_library(doc), pl);
     for (const Pin* pin : list_items<const Pin>(pins ? pins->pins : nullptr)) {
         Rect r = pin_extent(pin);

@@ -125,14 +125,6 @@ void renumber_merged_part(void* context, const FontRenumbering& map) {
         if (body && merge->done->insert(body).second) renumber_text_fonts(body->items, map);
 }
 
-std::vector<Part*> distinct_parts(const Library* library) {
-    std::vector<Part*> parts;
-    std::unordered_set<const Part*> seen;
-    for (LibEntry* entry : library->entries)
-        if (entry->part && seen.insert(entry->part).second) parts.push_back(entry->part);
-    return parts;
-}
-
 }  // namespace
 
 // --- parts on demand ------------------------------------------------------------------
@@ -214,7 +206,7 @@ int merge_Library(Library* destination, Library* source) {
 }
 
 void flag_Library_parts(Library* library) {
-    for (Part* part : distinct_parts(library)) flag_Part(part);
+    for (Part* part : lib_distinct_parts(library)) flag_Part(part);
 }
 
 void purge_marked_parts(Library* library) {

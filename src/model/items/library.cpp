@@ -225,6 +225,14 @@ void sort_lib_list() {
         node->data = libraries[i++];
 }
 
+std::vector<Part*> lib_distinct_parts(const Library* library) {
+    std::vector<Part*> parts;
+    std::unordered_set<const Part*> seen;
+    for (LibEntry* entry : library->entries)
+        if (entry->part && seen.insert(entry->part).second) parts.push_back(entry->part);
+    return parts;
+}
+
 // --- resolution ---------------------------------------------------------------------------
 
 void resolve_LibFonts(Library* library) {

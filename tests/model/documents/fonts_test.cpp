@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/binary_stream.h"
+#include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/services.h"
 #include "model/documents/fonts.h"
@@ -168,6 +169,11 @@ TEST_F(Fonts, FreeNumbersAndLookUps) {
     EXPECT_EQ(numbers_of(copy2.get()), (std::vector<int>{1, 2, 4}));
     EXPECT_EQ(font_find(copy2.get(), 1)->realized, 0u);
     EXPECT_EQ(copy_Fonts(nullptr), nullptr);
+    {
+        FlagOpScope set(0x40, FLAGOP_OR);
+        flag_Fonts(copy2.get());
+    }
+    for (const Font* f : list_items<Font>(copy2.get())) EXPECT_EQ(f->state & 0x40, 0x40u);
     font_find(table.get(), 1)->realized = 0;
 }
 

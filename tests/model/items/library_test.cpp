@@ -7,7 +7,9 @@
 
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "foundation/app_utils.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "foundation/tree.h"
 #include "model/documents/compil.h"
 #include "model/items/item_streams.h"
@@ -381,6 +383,39 @@ TEST_F(LibraryFiles, SortPutsUnindexedLibrariesLast) {
     std::vector<int> order;
     for (Library* library : list_items<Library>(lib_list->libraries)) order.push_back(library->index);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
+}
+
+TEST_F(LibraryFiles, StandardLibraryIndexComparesExactly) {
+    stdlib_clear();
+    ASSERT_EQ(stdlib_insert("ttl", 0), 0);
+    ASSERT_EQ(stdlib_insert("cmos", 1), 0);
+    EXPECT_EQ(find_stdlib_index("cmos"), 1);
+    EXPECT_EQ(find_stdlib_index("CMOS"), -1);
+    EXPECT_EQ(find_stdlib_index(nullptr), -1);
+    stdlib_clear();
+}
+
+TEST_F(LibraryFiles, VerboseResolutionNamesThePartAndTheForm) {
+    LibraryPtr library(new_Library());
+    Part* part = small_part("U", 100);
+    part->convert = new_Vectors();
+    ref_Vectors(part->convert);
+    part->convert->saved_mode = CONVERTOF_VEC;
+    part->convert->name.set("GONE");
+    add_entry(library.get(), "X", part);
+    std::string debug;
+    Services s;
+    s.debug_write = [&](const char* text) { debug += text; };
+    install_services(s);
+    bool was = debug_enabled;
+    debug_enabled = true;
+    EXPECT_EQ(resolve_LibVectors(library.get(), true), LIB_NULL_REFERENCE);
+    debug_enabled = was;
+    reset_services();
+    EXPECT_NE(debug.find("Part 'X', Converted Vector"), std::string::npos) << debug;
+    EXPECT_NE(debug.find("Vector ignored."), std::string::npos);
+    EXPECT_EQ(part->convert, nullptr);
+    EXPECT_NE(part->normal, nullptr);
 }
 
 class LibraryOnDisk : public LibraryFiles {

@@ -7,6 +7,7 @@
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "model/items/item_streams.h"
+#include "model/items/part.h"
 #include "model/items/part_samples.h"
 #include "model/items/vectors.h"
 #include "model/items/view.h"
@@ -74,14 +75,7 @@ TEST(VectorsFiles, ALongReferenceNameIsReadBoundedAndTheStreamStaysInStep) {
 }
 
 TEST(VectorsFiles, DamagedSetsAreErrors) {
-    VectorsPtr body(sample_convert_body());
-    Bytes full = bytes_written([&](FILE* f) { write_Vectors(body.get(), f, NORMALOF_VEC, "X"); });
-    for (size_t cut = 1; cut < full.size(); ++cut) {
-        VectorsPtr set;
-        int result = read_set(Bytes(full.begin(), full.begin() + static_cast<long>(cut)), &set);
-        EXPECT_NE(result, 0) << "cut at " << cut;
-        EXPECT_NE(result, NOT_MY_TAG) << "cut at " << cut;
-    }
+    // (Cuts of whole sets are swept with the part record.)
     VectorsPtr set;
     EXPECT_EQ(read_set({}, &set), -1);
     EXPECT_EQ(read_set({'!'}, &set), NOT_MY_TAG);
@@ -92,49 +86,21 @@ TEST(VectorsFiles, DamagedSetsAreErrors) {
     EXPECT_EQ(read_set({VECTORS_TAG, VECTORS_NORMALOF_TAG, 'A'}, &set), -1);
 }
 
-TEST(VectorsFiles, AnUnknownModeIsWarnedAboutAfterTheTag) {
-    VectorsPtr set(new_Vectors());
-    set->saved_mode = 7;
-    EXPECT_EQ(bytes_written([&](FILE* f) { write_Vectors(set.get(), f, NORMALOF_VEC, "X"); }),
-              Bytes{VECTORS_TAG});
-    EXPECT_EQ(text_written([&](FILE* f) { awrite_Vectors(set.get(), f, 0, NORMALOF_VEC, "X"); }), "");
-}
-
-TEST(VectorsOps, DupCopiesTheItemsIntoAnUnheldDefinition) {
+TEST(VectorsOps, DupCopiesTheItemsIntoAnUnheldSetAndKeepsAReference) {
     VectorsPtr body(sample_normal_body());
-    body->saved_mode = NORMALOF_VEC;
-    body->name.set("Z");
     VectorsPtr copy(dup_Vectors(body.get()));
     EXPECT_EQ(copy->saved_mode, DEFINE_VEC);
     EXPECT_EQ(copy->refs, 0);
+    VectorsPtr ref(new_Vectors());
+    ref->saved_mode = CONVERTOF_VEC;
+    ref->name.set("Z");
+    VectorsPtr ref_copy(dup_Vectors(ref.get()));
+    EXPECT_EQ(ref_copy->saved_mode, CONVERTOF_VEC);
+    EXPECT_STREQ(ref_copy->name.get(), "Z");
+    EXPECT_TRUE(vectors_equal(ref.get(), ref_copy.get()));
     EXPECT_TRUE(compare_ItemList(copy->items, body->items));
     EXPECT_NE(copy->items->head->data, body->items->head->data);
     EXPECT_EQ(dup_Vectors(nullptr), nullptr);
-}
-
-TEST(VectorsOps, BoundsMatrixAndFlagReachEveryItem) {
-    VectorsPtr set(new_Vectors());
-    Rect r{1, 2, 3, 4};
-    EXPECT_FALSE(bounds_Vectors(nullptr, set.get(), &r, false));
-    EXPECT_TRUE(bounds_Vectors(nullptr, set.get(), &r, true));
-    EXPECT_EQ(r, (Rect{1, 2, 3, 4}));
-    dlist_append(set->items, line_item({0, 0}, {1000, 0}));
-    dlist_append(set->items, line_item({0, 500}, {0, 2000}));
-    ASSERT_TRUE(bounds_Vectors(nullptr, set.get(), &r, false));
-    EXPECT_EQ(r, (Rect{-50, -50, 1100, 2100}));
-    Matrix m;
-    matrix_translate(&m, 10, 20);
-    matrix_Vectors(set.get(), &m);
-    EXPECT_EQ(as_Line(static_cast<Item*>(set->items->head->data))->end, (Point{1010, 20}));
-    matrix_Vectors(nullptr, &m);
-    flagop_reset();
-    {
-        FlagOpScope scope(0x30, FLAGOP_OR);
-        flag_Vectors(set.get());
-        flag_Vectors(nullptr);
-    }
-    EXPECT_EQ(set->state, 0x31u);
-    for (Item* item : list_items<Item>(set->items)) EXPECT_EQ(item->state, 0x31u);
 }
 
 TEST(VectorsOps, SelectMarksEveryPickedItemWholeAndAnswersWhetherAllWere) {

@@ -146,11 +146,7 @@ void schema_install_view_hooks() {
 }
 
 Schema* new_Schema() {
-    static bool hooks_installed = false;
-    if (!hooks_installed) {
-        schema_install_view_hooks();
-        hooks_installed = true;
-    }
+    schema_install_view_hooks();  // cheap, and survives a test's reset of the hooks
     Schema* schema = new (std::nothrow) Schema;
     if (!schema) return nullptr;
     schema->sheet_size = static_cast<int8_t>(proper_get(SHEET_SIZE));
@@ -266,26 +262,30 @@ Point schema_sheet_extent(const Schema* schema) {
 
 namespace {
 
-void add_rect(Vectors* set, Point a, Point b) {
-    Boite* box = new_Rect();
-    if (!box) no_memory();
-    box->pos = a;
-    box->corner = b;
-    if (!dlist_append(set->items, box)) {
-        free_Rect(box, false);
+void add_item(Vectors* set, Item* item) {
+    if (!item) no_memory();
+    if (!dlist_append(set->items, item)) {
+        free_Item(item, false);
         no_memory();
     }
 }
 
+void add_rect(Vectors* set, Point a, Point b) {
+    Boite* box = new_Rect();
+    if (box) {
+        box->pos = a;
+        box->corner = b;
+    }
+    add_item(set, box);
+}
+
 void add_line(Vectors* set, Point a, Point b) {
     Line* line = new_Line();
-    if (!line) no_memory();
-    line->pos = a;
-    line->end = b;
-    if (!dlist_append(set->items, line)) {
-        free_Line(line, false);
-        no_memory();
+    if (line) {
+        line->pos = a;
+        line->end = b;
     }
+    add_item(set, line);
 }
 
 Vectors* new_border() {

@@ -615,8 +615,8 @@ void* resolve_ref(Schema* schema, PlacedPart* part, int code, uint32_t id) {
     }
     if (!schema || code == 0) return nullptr;
     if (code == TITLEBLOCK_ITEM) return &schema->titleblock;
-    if (code == PORT_ITEM) return find_by_id(schema->ports, code, id);
-    SchItem* found = schema->sheet ? find_by_id(schema->sheet->items, code, id) : nullptr;
+    SchItem* found = code == PORT_ITEM ? find_by_id(schema->ports, code, id) : nullptr;
+    if (!found && schema->sheet) found = find_by_id(schema->sheet->items, code, id);
     if (!found) found = find_by_id(schema->titleblock.fields, code, id);
     if (!found) found = find_by_id(schema->titleblock.drawing, code, id);
     return found;

@@ -118,9 +118,9 @@ bool sheet_has_subsheets(const Sheet* sheet);
 // not 'l'; that byte must be the end byte 0xE0 (0), any other gives 1001
 // (consumed), the end of the stream -1. With a placed part, code 0 names a
 // pin and other codes body items of its library part (NORMAL or CONVERT by
-// its flag 0x80); without one, 21 is the embedded title block, 14 a port of
-// the ports list, others the root sheet's items, then the title block's
-// two lists. A record that resolves to nothing is skipped and the read ends
+// its flag 0x80); without one, 21 is the embedded title block, and the
+// others are looked for (by id and code) in the ports list (code 14 only),
+// the root sheet's items, then the title block's two lists. A record that resolves to nothing is skipped and the read ends
 // with READ_ERROR after the rest of the list. A null list answers 0 and
 // reads nothing.
 int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part);

@@ -1,12 +1,10 @@
 #include "model/documents/sheet_fixture.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/compil.h"
 #include "model/documents/erc_mark.h"
 #include "model/documents/image.h"
 #include "model/documents/netprop.h"
@@ -19,50 +17,16 @@
 #include "model/items/primitives.h"
 #include "model/items/text.h"
 #include "model/items/vectors.h"
-#include "support/test_env.h"
 
 namespace sheet_test {
 
-StreamPtr stream_of(const Bytes& bytes) {
-    StreamPtr stream(std::tmpfile());
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stream.get());
-    std::rewind(stream.get());
-    return stream;
-}
+namespace {
+void quiet(const char*, ...) {}
+}  // namespace
 
-Bytes rest_of(FILE* stream) {
-    Bytes rest;
-    for (int c; (c = std::fgetc(stream)) != EOF;) rest.push_back(static_cast<unsigned char>(c));
-    return rest;
-}
-
-Bytes bytes_written(const std::function<void(FILE*)>& write) {
-    StreamPtr stream(std::tmpfile());
-    write(stream.get());
-    std::rewind(stream.get());
-    return rest_of(stream.get());
-}
-
-std::string text_written(const std::function<void(FILE*)>& write) {
-    Bytes bytes = bytes_written(write);
-    return {bytes.begin(), bytes.end()};
-}
-
-void expect_golden(const std::string& name, const Bytes& actual) {
-    std::string path = tn_test::data_path("model/documents/sheet/" + name);
-    const char* update = std::getenv("TN_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        tn_test::write_bytes(path, actual);
-        return;
-    }
-    Bytes expected = tn_test::read_bytes(path);
-    EXPECT_EQ(std::string(expected.begin(), expected.end()),
-              std::string(actual.begin(), actual.end()))
-        << "golden file " << path;
-}
-
-Bytes golden(const std::string& name) {
-    return tn_test::read_bytes(tn_test::data_path("model/documents/sheet/" + name));
+int compile_source(const std::string& source, int mode) {
+    CompilBuilder syntax_only;
+    return compil_string(source, mode, syntax_only, quiet);
 }
 
 void SheetTest::SetUp() {

@@ -1,42 +1,27 @@
 #pragma once
-// What the schema, sheet item and title-block tests share: streams, golden
-// files, documents that free themselves, and a sheet holding one item of
-// every kind.
+// What the schema, sheet item and title-block tests share: documents that
+// free themselves, a sheet holding one item of every kind and a title block
+// (streams and golden files are record_io's).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "model/documents/record_io.h"
 #include "model/documents/schema.h"
 
 struct Part;
 
 namespace sheet_test {
 
-using Bytes = std::vector<unsigned char>;
+using namespace record_io;
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using StreamPtr = std::unique_ptr<FILE, FileCloser>;
+// Golden files of these tests live in tests/data/model/documents/sheet.
+inline std::string sheet_golden(const std::string& name) { return "sheet/" + name; }
 
-// A temporary stream holding the bytes, positioned at its start.
-StreamPtr stream_of(const Bytes& bytes);
-Bytes bytes_written(const std::function<void(FILE*)>& write);
-std::string text_written(const std::function<void(FILE*)>& write);
-Bytes rest_of(FILE* stream);
-
-// Golden files under tests/data/model/documents/sheet. With
-// TN_UPDATE_GOLDEN=1 in the environment the file is (re)written from
-// `actual` instead of compared; review the diff before committing it.
-void expect_golden(const std::string& name, const Bytes& actual);
-inline void expect_golden(const std::string& name, const std::string& actual) {
-    expect_golden(name, Bytes(actual.begin(), actual.end()));
-}
-Bytes golden(const std::string& name);
+// Compiles a source text in a mode of compil.h with the syntax-only
+// builder, its messages dropped; 0 when the grammar accepts it.
+int compile_source(const std::string& source, int mode);
 
 struct SchemaFree {
     void operator()(Schema* schema) const { free_Schema(schema, false); }

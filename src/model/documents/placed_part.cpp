@@ -194,11 +194,10 @@ int read_own_pins(PlacedPart* pl, FILE* stream) {
 }  // namespace
 
 PlacedPart* as_PlacedPart(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == PARTLIB_ITEM);
-    return static_cast<PlacedPart*>(item);
+    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 const PlacedPart* as_PlacedPart(const SchItem* item) {
-    return as_PlacedPart(const_cast<SchItem*>(item));
+    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 
 // --- record ------------------------------------------------------------------------------
@@ -230,9 +229,7 @@ void free_PlacedPart(Schema* doc, PlacedPart* pl, bool keep_storage) {
 PlacedPart* copy_PlacedPart(Library*, const PlacedPart* pl) {
     PlacedPart* copy = new_PlacedPart();
     if (!copy) return nullptr;
-    static_cast<SchItem&>(*copy) = *pl;
-    copy->prev = copy->next = nullptr;
-    copy->id = 0;
+    docs_kit::copy_head(copy, pl);
     copy_inline_attribute(&copy->reference, pl->reference);
     copy_inline_attribute(&copy->value, pl->value);
     copy_Attribute_list(pl->attributes, &copy->attributes);

@@ -194,21 +194,12 @@ bool measure_in_config_font(Schema* doc, int font_property, const char* text, Po
 }
 
 // --- accessors ------------------------------------------------------------------------------
-Power* as_Power(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == POWER_ITEM);
-    return static_cast<Power*>(item);
-}
-NoCon* as_NoCon(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == NOCON_ITEM);
-    return static_cast<NoCon*>(item);
-}
-Port* as_Port(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == PORT_ITEM);
-    return static_cast<Port*>(item);
-}
-const Power* as_Power(const SchItem* item) { return as_Power(const_cast<SchItem*>(item)); }
-const NoCon* as_NoCon(const SchItem* item) { return as_NoCon(const_cast<SchItem*>(item)); }
-const Port* as_Port(const SchItem* item) { return as_Port(const_cast<SchItem*>(item)); }
+Power* as_Power(SchItem* item) { return docs_kit::checked_as<Power>(item, POWER_ITEM); }
+NoCon* as_NoCon(SchItem* item) { return docs_kit::checked_as<NoCon>(item, NOCON_ITEM); }
+Port* as_Port(SchItem* item) { return docs_kit::checked_as<Port>(item, PORT_ITEM); }
+const Power* as_Power(const SchItem* item) { return docs_kit::checked_as<Power>(item, POWER_ITEM); }
+const NoCon* as_NoCon(const SchItem* item) { return docs_kit::checked_as<NoCon>(item, NOCON_ITEM); }
+const Port* as_Port(const SchItem* item) { return docs_kit::checked_as<Port>(item, PORT_ITEM); }
 
 // --- making and releasing ----------------------------------------------------------------------
 Power* new_Power() { return make<Power>(POWER_ITEM); }
@@ -390,9 +381,7 @@ double distance_Port(Schema* doc, Port* port, Point p, uint32_t mask, double tol
     if (!mask_matches(port->state, mask)) return FAR_AWAY;
     Rect box;
     if (!bounds_Port(doc, port, &box, false)) return FAR_AWAY;
-    double d = 0.0;
-    if (rect_edge_distance(p, &d, box, tolerance) != RECT_EDGE_FAR) d = 0.0;
-    return mark_hit(port, d, tolerance, hit_bit);
+    return mark_hit(port, docs_kit::outline_distance(p, box, tolerance), tolerance, hit_bit);
 }
 
 bool select_Power(Schema*, View* view, Power* power, uint32_t bit, int operation, uint32_t mask) {
@@ -411,9 +400,7 @@ bool select_Port(Schema*, View* view, Port* port, uint32_t bit, int operation, u
 Power* copy_Power(Schema*, const Power* power) {
     Power* copy = new_Power();
     if (!copy) return nullptr;
-    static_cast<SchItem&>(*copy) = *power;
-    copy->prev = copy->next = nullptr;
-    copy->id = 0;
+    docs_kit::copy_head(copy, power);
     copy->name = power->name;
     return copy;
 }
@@ -423,9 +410,7 @@ NoCon* copy_NoCon(Schema*, const NoCon* nocon) { return duplicate(nocon); }
 Port* copy_Port(Schema* doc, const Port* port) {
     Port* copy = new_Port();
     if (!copy) return nullptr;
-    static_cast<SchItem&>(*copy) = *port;
-    copy->prev = copy->next = nullptr;
-    copy->id = 0;
+    docs_kit::copy_head(copy, port);
     copy->name = port->name;
     copy->second = port->second;
     copy->word1 = port->word1;

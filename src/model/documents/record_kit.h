@@ -5,7 +5,31 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/core.h"
+#include "model/items/item.h"
+
 namespace docs_kit {
+
+// The checked accessor of a record kind: asserts the code.
+template <class R>
+R* checked_as(SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<R*>(item);
+}
+template <class R>
+const R* checked_as(const SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<const R*>(item);
+}
+
+// A copy's head: every field of the source's, but no net links and no
+// object id (the copy is another record and gets its own id when written).
+void copy_head(SchItem* copy, const SchItem* source);
+
+// 0 when p lies inside the rectangle or within the tolerance of its
+// outline, else the distance to it.
+double outline_distance(Point p, const Rect& r, double tolerance);
+
 
 // Reads a NUL-terminated string of any length into *out (the file's size
 // bounds it); 0, or -1 when the stream ends before the NUL (*out unchanged).

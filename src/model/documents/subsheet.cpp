@@ -136,11 +136,10 @@ Rect resized(const SubSheet* box, int32_t dx, int32_t dy, int sides) {
 }  // namespace
 
 SubSheet* as_SubSheet(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == SUBSHEET_ITEM);
-    return static_cast<SubSheet*>(item);
+    return docs_kit::checked_as<SubSheet>(item, SUBSHEET_ITEM);
 }
 const SubSheet* as_SubSheet(const SchItem* item) {
-    return as_SubSheet(const_cast<SchItem*>(item));
+    return docs_kit::checked_as<SubSheet>(item, SUBSHEET_ITEM);
 }
 
 // --- records -------------------------------------------------------------------------------
@@ -284,9 +283,7 @@ void awrite_SubSheet(Schema*, const SubSheet* box, FILE* stream, int level) {
 SubSheet* copy_SubSheet(Schema* doc, const SubSheet* box) {
     SubSheet* copy = new_SubSheet();
     if (!copy) return nullptr;
-    static_cast<SchItem&>(*copy) = *box;
-    copy->prev = copy->next = nullptr;
-    copy->id = 0;
+    docs_kit::copy_head(copy, box);
     copy->size = box->size;
     copy->file_name = box->file_name;
     copy->sheet_name = box->sheet_name;
@@ -317,10 +314,8 @@ bool bounds_SubSheet(Schema*, SubSheet* box, Rect* rect, bool accumulate) {
 double distance_SubSheet(Schema*, SubSheet* box, Point p, uint32_t mask, double tolerance,
                          uint32_t hit_bit) {
     if (!mask_matches(box->state, mask)) return FAR_AWAY;
-    Point far{clamp32(int64_t{box->pos.x} + box->size.x), clamp32(int64_t{box->pos.y} + box->size.y)};
-    double d = 0.0;
-    if (rect_edge_distance(p, &d, box->pos, far, tolerance) != RECT_EDGE_FAR) d = 0.0;
-    return mark_hit(box, d, tolerance, hit_bit);
+    Rect r{box->pos.x, box->pos.y, box->size.x, box->size.y};
+    return mark_hit(box, docs_kit::outline_distance(p, r, tolerance), tolerance, hit_bit);
 }
 
 bool select_SubSheet(Schema*, View* view, SubSheet* box, uint32_t bit, int operation,

@@ -182,6 +182,19 @@ TEST_F(PowerPortForms, WidthBelowTwoReadsAs100AndAMissingIdReadsZero) {
     EXPECT_EQ(record_io::rest_of(stream.get()), Bytes{'x'});
 }
 
+TEST_F(PowerPortForms, OverlongNamesAreCutAndTheStreamStaysInStep) {
+    Own<Port> port(new_Port());
+    std::string name(300, 'n');
+    port->name.set(name.c_str());
+    port->id = 77;
+    Bytes record = bytes_written([&](FILE* f) { write_Port(port.get(), f, 0); });
+    StreamPtr stream = stream_of(record);
+    Own<Port> read(new_Port());
+    ASSERT_EQ(read_Port(read.get(), stream.get()), 0);
+    EXPECT_EQ(std::string(read->name.get()), name.substr(0, 127));
+    EXPECT_EQ(read->id, 77u);
+}
+
 TEST_F(PowerPortForms, PortWithEmptyExtraStringWritesALoneNulAndReadsNone) {
     Own<Port> port(new_Port());
     port->name.set("N");

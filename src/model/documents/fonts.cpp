@@ -2,6 +2,7 @@
 #include "model/documents/fonts.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -59,6 +60,17 @@ int height_of_size(int32_t size) {
     return static_cast<int>(height);
 }
 
+// The eight logical-font bytes in their stored order.
+std::array<uint8_t*, 8> byte_fields(Font* f) {
+    return {&f->italic,        &f->underline,      &f->strike_out, &f->char_set,
+            &f->out_precision, &f->clip_precision, &f->quality,    &f->pitch_and_family};
+}
+
+void font_bytes(const Font* font, uint8_t out[8]) {
+    std::array<uint8_t*, 8> slots = byte_fields(const_cast<Font*>(font));
+    for (size_t i = 0; i < slots.size(); ++i) out[i] = *slots[i];
+}
+
 // One record after its 'k': 0, -1 for a short read, READ_ERROR.
 int read_font_fields(Font* font, FILE* stream) {
     int32_t fields[7];
@@ -79,29 +91,13 @@ int read_font_fields(Font* font, FILE* stream) {
     font->escapement = fields[4];
     font->orientation = fields[5];
     font->weight = fields[6];
-    font->italic = bytes[0];
-    font->underline = bytes[1];
-    font->strike_out = bytes[2];
-    font->char_set = bytes[3];
-    font->out_precision = bytes[4];
-    font->clip_precision = bytes[5];
-    font->quality = bytes[6];
-    font->pitch_and_family = bytes[7];
+    std::array<uint8_t*, 8> slots = byte_fields(font);
+    for (size_t i = 0; i < slots.size(); ++i) *slots[i] = bytes[i];
     font_set_face(font, face);
     font->state = 1;
     return 0;
 }
 
-void font_bytes(const Font* font, uint8_t out[8]) {
-    out[0] = font->italic;
-    out[1] = font->underline;
-    out[2] = font->strike_out;
-    out[3] = font->char_set;
-    out[4] = font->out_precision;
-    out[5] = font->clip_precision;
-    out[6] = font->quality;
-    out[7] = font->pitch_and_family;
-}
 
 // The face name with its end mark guaranteed.
 std::string face_of(const Font* font) {
@@ -110,7 +106,7 @@ std::string face_of(const Font* font) {
 
 // Title blocks carry texts in both of their lists.
 void titleblock_lists(SchItem* item, List** first, List** second) {
-    TitleBlock* block = as_TitleBlock(item);
+    auto* block = static_cast<TitleBlock*>(item);  // the caller checked the code
     *first = block->fields;
     *second = block->drawing;
 }

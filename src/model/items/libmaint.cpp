@@ -7,13 +7,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
-#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
-#include "foundation/properties.h"
 #include "model/documents/fonts.h"
 #include "model/items/item.h"
 #include "model/items/library.h"
@@ -126,14 +125,6 @@ void renumber_merged_part(void* context, const FontRenumbering& map) {
         if (body && merge->done->insert(body).second) renumber_text_fonts(body->items, map);
 }
 
-std::vector<Part*> distinct_parts(const Library* library) {
-    std::vector<Part*> parts;
-    std::unordered_set<const Part*> seen;
-    for (LibEntry* entry : library->entries)
-        if (entry->part && seen.insert(entry->part).second) parts.push_back(entry->part);
-    return parts;
-}
-
 }  // namespace
 
 // --- parts on demand ------------------------------------------------------------------
@@ -215,7 +206,7 @@ int merge_Library(Library* destination, Library* source) {
 }
 
 void flag_Library_parts(Library* library) {
-    for (Part* part : distinct_parts(library)) flag_Part(part);
+    for (Part* part : lib_distinct_parts(library)) flag_Part(part);
 }
 
 void purge_marked_parts(Library* library) {
@@ -248,10 +239,16 @@ void mark_library_fonts(Library* library, uint8_t* used) {
 
 // --- files ---------------------------------------------------------------------------------
 
-int library_file_exists(const char* name) {
-    return file_exists_as(name, strproper_get(DIR_LIBRARY), strproper_get(EXT_CLB));
+namespace {
+
+// Kinds 1 (binary library, EXT_CLB) and 3 (library source, EXT_SLB) both
+// live in the library directory (DIR_LIBRARY).
+int kind_file_exists(const char* name, int kind) {
+    return file_access(make_kind_file_name(name ? name : "", kind, 1).c_str(), 0) == 0 ? 0 : -1;
 }
 
-int library_source_exists(const char* name) {
-    return file_exists_as(name, strproper_get(DIR_LIBRARY), strproper_get(EXT_SLB));
-}
+}  // namespace
+
+int library_file_exists(const char* name) { return kind_file_exists(name, 1); }
+
+int library_source_exists(const char* name) { return kind_file_exists(name, 3); }

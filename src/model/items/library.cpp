@@ -169,9 +169,12 @@ LibEntry* find_LibEntry_latest(const Library* library, const char* name) {
     // The candidates: the entry of the name itself and, unless a file is
     // being read, the entries "name@..." that follow it in the tree (every
     // name beginning with "name@" sorts together, '@' being one character).
+    // Names cut at their '@' never hold one: outside reading such a name
+    // finds nothing.
+    if (!lib_reading && std::strchr(name, '@')) return nullptr;
     std::vector<LibEntry*> candidates;
     if (LibEntry* plain = find_LibEntry(library, name)) candidates.push_back(plain);
-    if (!lib_reading && !std::strchr(name, '@')) {
+    if (!lib_reading) {
         std::string stem = std::string(name) + "@";
         for (auto at = library->entries.lower_bound(stem.c_str());
              at != library->entries.end(); ++at) {
@@ -220,6 +223,14 @@ void sort_lib_list() {
     size_t i = 0;
     for (ListNode* node = lib_list->libraries->head; node; node = node->next)
         node->data = libraries[i++];
+}
+
+std::vector<Part*> lib_distinct_parts(const Library* library) {
+    std::vector<Part*> parts;
+    std::unordered_set<const Part*> seen;
+    for (LibEntry* entry : library->entries)
+        if (entry->part && seen.insert(entry->part).second) parts.push_back(entry->part);
+    return parts;
 }
 
 // --- resolution ---------------------------------------------------------------------------

@@ -2,7 +2,6 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
@@ -24,19 +23,10 @@ constexpr int LIBRARY_KIND = 1;  // document kind of binary libraries
 
 // --- writing ------------------------------------------------------------------------
 
-// Every part of the library once, in entry order.
-std::vector<Part*> distinct_parts(const Library* library) {
-    std::vector<Part*> parts;
-    std::unordered_set<const Part*> seen;
-    for (LibEntry* entry : library->entries)
-        if (entry->part && seen.insert(entry->part).second) parts.push_back(entry->part);
-    return parts;
-}
-
 // Forgets the write-once sharing of every body, so that each file starts
 // (and code that looks at the bodies afterwards finds them) as they are.
 void restore_all_bodies(const Library* library) {
-    for (Part* part : distinct_parts(library)) restore_PartVectors(part);
+    for (Part* part : lib_distinct_parts(library)) restore_PartVectors(part);
 }
 
 // One group per part: the part and its entries in name order. The groups

@@ -4,6 +4,7 @@
 // body of part NAME" is replaced by that body, shared.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct Library;
 struct LibEntry;
@@ -26,3 +27,6 @@ int resolve_part_body(Library* library, Part* part, bool convert, const LoadEntr
 // 0, or the first failure (64 a part that cannot be read, 74/75 a body
 // reference that cannot be resolved).
 int load_waiting_entries(Library* library, uint32_t mask);
+
+// Every part held by an entry of the library, once, in entry order.
+std::vector<Part*> lib_distinct_parts(const Library* library);

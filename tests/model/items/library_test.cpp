@@ -7,7 +7,9 @@
 
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "foundation/app_utils.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "foundation/tree.h"
 #include "model/documents/compil.h"
 #include "model/items/item_streams.h"
@@ -184,7 +186,9 @@ struct ReferenceCase {
     const char* b_refers_to;
     int b_mode;
     const char* c_refers_to;  // null: C holds its own body
-    int expected;
+    int expected;             // B's result
+    int load_code;            // the read's: the last failure, in name order
+    int holders;              // of B's body when resolved
 };
 
 LibraryPtr referring_library(const ReferenceCase& c) {
@@ -215,8 +219,7 @@ TEST_P(LibraryReferences, ResolveGivesTheCodeAndLeavesTheBrokenBodyAbsent) {
     Bytes bytes = binary_of(library.get());
     LibraryPtr read;
     int expected = GetParam().expected;
-    int load_code = expected == 0 ? 0 : expected == 74 ? 76 : 77;
-    EXPECT_EQ(read_library(bytes, &read), load_code);
+    EXPECT_EQ(read_library(bytes, &read), GetParam().load_code);
     Part* b = find_LibEntry(read.get(), "B")->part;
     if (expected == 0) {
         ASSERT_NE(b->normal, nullptr);
@@ -236,7 +239,7 @@ TEST_P(LibraryReferences, ResolveGivesTheCodeAndLeavesTheBrokenBodyAbsent) {
     if (expected == 0) {
         EXPECT_EQ(code, 0);
         EXPECT_EQ(entry->part->normal, find_LibEntry(index.get(), "A")->part->normal);
-        EXPECT_EQ(entry->part->normal->refs, 2);
+        EXPECT_EQ(entry->part->normal->refs, GetParam().holders);
     } else {
         EXPECT_NE(code, 0);
         ASSERT_NE(entry->part, nullptr);
@@ -246,12 +249,13 @@ TEST_P(LibraryReferences, ResolveGivesTheCodeAndLeavesTheBrokenBodyAbsent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LibraryReferences,
-    testing::Values(ReferenceCase{"Resolves", "A", NORMALOF_VEC, nullptr, 0},
-                    ReferenceCase{"ChainResolves", "C", NORMALOF_VEC, "A", 0},
-                    ReferenceCase{"MissingEntry", "NOPE", NORMALOF_VEC, nullptr, 74},
-                    ReferenceCase{"MissingConvertedBody", "A", CONVERTOF_VEC, nullptr, 74},
-                    ReferenceCase{"SelfLoop", "B", NORMALOF_VEC, nullptr, 75},
-                    ReferenceCase{"TwoPartLoop", "C", NORMALOF_VEC, "B", 75}),
+    testing::Values(ReferenceCase{"Resolves", "A", NORMALOF_VEC, nullptr, 0, 0, 2},
+                    ReferenceCase{"ChainResolves", "C", NORMALOF_VEC, "A", 0, 0, 3},
+                    ReferenceCase{"MissingEntry", "NOPE", NORMALOF_VEC, nullptr, 74, 76, 0},
+                    ReferenceCase{"MissingConvertedBody", "A", CONVERTOF_VEC, nullptr, 74, 76, 0},
+                    ReferenceCase{"SelfLoop", "B", NORMALOF_VEC, nullptr, 75, 77, 0},
+                    // B finds the loop; C, read after it, then refers to nothing.
+                    ReferenceCase{"TwoPartLoop", "C", NORMALOF_VEC, "B", 75, 76, 0}),
     [](const testing::TestParamInfo<ReferenceCase>& info) { return info.param.name; });
 
 // Every prefix of a whole file fails cleanly; so do bad tags in every
@@ -379,6 +383,39 @@ TEST_F(LibraryFiles, SortPutsUnindexedLibrariesLast) {
     std::vector<int> order;
     for (Library* library : list_items<Library>(lib_list->libraries)) order.push_back(library->index);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
+}
+
+TEST_F(LibraryFiles, StandardLibraryIndexComparesExactly) {
+    stdlib_clear();
+    ASSERT_EQ(stdlib_insert("ttl", 0), 0);
+    ASSERT_EQ(stdlib_insert("cmos", 1), 0);
+    EXPECT_EQ(find_stdlib_index("cmos"), 1);
+    EXPECT_EQ(find_stdlib_index("CMOS"), -1);
+    EXPECT_EQ(find_stdlib_index(nullptr), -1);
+    stdlib_clear();
+}
+
+TEST_F(LibraryFiles, VerboseResolutionNamesThePartAndTheForm) {
+    LibraryPtr library(new_Library());
+    Part* part = small_part("U", 100);
+    part->convert = new_Vectors();
+    ref_Vectors(part->convert);
+    part->convert->saved_mode = CONVERTOF_VEC;
+    part->convert->name.set("GONE");
+    add_entry(library.get(), "X", part);
+    std::string debug;
+    Services s;
+    s.debug_write = [&](const char* text) { debug += text; };
+    install_services(s);
+    bool was = debug_enabled;
+    debug_enabled = true;
+    EXPECT_EQ(resolve_LibVectors(library.get(), true), LIB_NULL_REFERENCE);
+    debug_enabled = was;
+    reset_services();
+    EXPECT_NE(debug.find("Part 'X', Converted Vector"), std::string::npos) << debug;
+    EXPECT_NE(debug.find("Vector ignored."), std::string::npos);
+    EXPECT_EQ(part->convert, nullptr);
+    EXPECT_NE(part->normal, nullptr);
 }
 
 class LibraryOnDisk : public LibraryFiles {

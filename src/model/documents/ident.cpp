@@ -225,12 +225,12 @@ uint32_t pseudo_pin_whoami_id(PseudoPin* pp) {
         if (pp->pin->id == 0) pp->pin->id = new_object_id();
         return pp->pin->id;
     }
-    return target_id(pp->whoami);
+    return pp->whoami ? target_id(pp->whoami) : pp->whoami_id;
 }
 
 void write_PseudoPin(PseudoPin* pp, FILE* stream) {
     write_byte(PSEUDO_PIN_TAG, stream);
     write_long(static_cast<int32_t>(item_write_id(pp)), stream);
     write_long(static_cast<int32_t>(pseudo_pin_whoami_id(pp)), stream);
-    write_long(static_cast<int32_t>(target_id(pp->father)), stream);
+    write_long(static_cast<int32_t>(pp->father ? target_id(pp->father) : pp->father_id), stream);
 }

@@ -39,8 +39,10 @@
 //
 // Binary form of a pseudo-pin (big-endian): 0xD4, own id (32), whoami id
 // (32: the pin's id for a member standing for a part pin, else the id of
-// `whoami`, 0 when none), father id (32, 0 when none). The reader keeps the
-// ids in whoami_id and father_id; resolving them is the reader's caller's.
+// `whoami`), father id (32). The reader keeps the ids in whoami_id and
+// father_id; resolving them is the reader's caller's. A target not resolved
+// (null) is written with the id held for it (0 for a new record), so that a
+// record read and written again is unchanged.
 // The role is not stored: a record read stays PP_NET_MEMBER until its reader
 // (the paste file) says otherwise.
 #include <cstdint>

@@ -27,28 +27,6 @@ public:
     DepthScope& operator=(const DepthScope&) = delete;
 };
 
-// Reads boundary items up to the end mark into the list.
-int read_boundary(List* items, FILE* stream) {
-    for (;;) {
-        int c = getc_unlocked(stream);
-        if (c == EOF) return -1;
-        if (c == LIST_END) return 0;
-        if (c < item_tag(FILL_ITEM) || c > item_tag(TEXT_ITEM)) return READ_ERROR;
-        ungetc(c, stream);
-        Item* item = new_Item(c - ITEM_TAG_BASE);
-        if (!item) return NO_MEMORY;
-        int result = read_Item(item, stream);
-        if (result != 0) {
-            free_Item(item);
-            return result == NOT_MY_TAG ? READ_ERROR : result;
-        }
-        if (!dlist_append(items, item)) {
-            free_Item(item);
-            return NO_MEMORY;
-        }
-    }
-}
-
 }  // namespace
 
 Fill* new_Fill() {
@@ -82,7 +60,7 @@ int read_Fill(Fill* fill, FILE* stream) {
         return 0;  // a fill without a boundary list
     }
     if (!fill->items && !(fill->items = list_new())) return NO_MEMORY;
-    return read_boundary(fill->items, stream);
+    return read_ItemList(fill->items, stream);
 }
 
 void write_Fill(Fill* fill, FILE* stream, uint32_t mask) {
@@ -114,19 +92,7 @@ void matrix_Fill(Fill* fill, const Matrix* matrix) {
 }
 
 bool bounds_Fill(Schema* doc, Fill* fill, Rect* rect, bool accumulate) {
-    Rect all;
-    bool any = false;
-    for (Item* item : list_items<Item>(fill->items)) {
-        Rect r;
-        if (!bounds_Item(doc, item, &r, false)) continue;
-        if (any) {
-            rect_union(&all, r);
-        } else {
-            all = r;
-            any = true;
-        }
-    }
-    return any ? put_bounds(rect, all, accumulate) : accumulate;
+    return bounds_ItemList(doc, fill->items, rect, accumulate);
 }
 
 void flag_Fill(Fill* fill) { flagop_apply(&fill->state); }

@@ -274,3 +274,11 @@ Item* copy_Item(const Item* item);
 // Item lists (a List of Item*).
 bool compare_ItemList(const List* a, const List* b);
 void copy_ItemList(List* destination, const List* source);
+// Union of the items' bounds (each taken without accumulating). When no item
+// has bounds the rectangle is untouched and the accumulate flag is the
+// answer; else it is set (or grown when accumulating) and the answer is true.
+bool bounds_ItemList(Schema* doc, const List* items, Rect* rect, bool accumulate);
+// Reads nested item records (codes 2..7) up to the end mark 0xE0 and
+// appends them to the list. 0; -1 for a short read; READ_ERROR for a byte
+// that starts no such record; NO_MEMORY; an item reader's failure.
+int read_ItemList(List* items, FILE* stream);

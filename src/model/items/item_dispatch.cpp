@@ -1,5 +1,6 @@
 // The Item dispatchers: one routine per action, switching on the code of a
 // graphic primitive (2..9) to the per-code routine; and item lists.
+#include "foundation/binary_stream.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -231,5 +232,48 @@ void copy_ItemList(List* destination, const List* source) {
     for (Item* item : list_items<Item>(source)) {
         Item* copy = copy_Item(item);
         if (!copy || !dlist_append(destination, copy)) no_memory();
+    }
+}
+
+bool bounds_ItemList(Schema* doc, const List* items, Rect* rect, bool accumulate) {
+    Rect all;
+    bool any = false;
+    for (Item* item : list_items<Item>(items)) {
+        Rect r;
+        if (!bounds_Item(doc, item, &r, false)) continue;
+        if (any) {
+            rect_union(&all, r);
+        } else {
+            all = r;
+            any = true;
+        }
+    }
+    if (!any) return accumulate;
+    if (accumulate) {
+        rect_union(rect, all);
+    } else {
+        *rect = all;
+    }
+    return true;
+}
+
+int read_ItemList(List* items, FILE* stream) {
+    for (;;) {
+        int c = getc_unlocked(stream);
+        if (c == EOF) return -1;
+        if (c == LIST_END) return 0;
+        if (c < item_tag(FILL_ITEM) || c > item_tag(TEXT_ITEM)) return READ_ERROR;
+        ungetc(c, stream);
+        Item* item = new_Item(c - ITEM_TAG_BASE);
+        if (!item) return NO_MEMORY;
+        int result = read_Item(item, stream);
+        if (result != 0) {
+            free_Item(item);
+            return result == NOT_MY_TAG ? READ_ERROR : result;
+        }
+        if (!dlist_append(items, item)) {
+            free_Item(item);
+            return NO_MEMORY;
+        }
     }
 }

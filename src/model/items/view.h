@@ -206,8 +206,13 @@ enum : int { RECT_EDGE_FAR = 0, RECT_EDGE_NEAR = 1, RECT_EDGE_INSIDE = 2 };
 // (*distance: to the nearest side); else RECT_EDGE_FAR with the distance to
 // the rectangle.
 int rect_edge_distance(Point p, double* distance, Point corner1, Point corner2, double tolerance);
+// The far corner is summed in 64 bits and kept in the 32-bit range.
 inline int rect_edge_distance(Point p, double* distance, const Rect& r, double tolerance) {
-    return rect_edge_distance(p, distance, Point{r.x, r.y}, Point{r.x + r.w, r.y + r.h},
+    auto far = [](int32_t a, int32_t extent) {
+        int64_t v = int64_t{a} + extent;
+        return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+    };
+    return rect_edge_distance(p, distance, Point{r.x, r.y}, Point{far(r.x, r.w), far(r.y, r.h)},
                               tolerance);
 }
 

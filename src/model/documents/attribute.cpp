@@ -11,6 +11,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/text_forms.h"
+#include "model/documents/placed_part.h"
 #include "model/items/ascii_writer.h"
 #include "model/items/pin.h"
 #include "model/items/text.h"
@@ -151,6 +152,35 @@ int read_Attribute_list(List** list, FILE* stream) {
 
 void write_Attribute_list(const List* list, FILE* stream) {
     for (Attribute* attribute : list_items<Attribute>(list)) write_Attribute(attribute, stream);
+}
+
+// --- on a placed part ---------------------------------------------------------
+
+void pl_attr_flags(PlacedPart* part, bool and_mode, uint8_t mask) {
+    attribute_flags(&part->reference, and_mode, mask);
+    attribute_flags(&part->value, and_mode, mask);
+    for (Attribute* attribute : list_items<Attribute>(part->attributes))
+        attribute_flags(attribute, and_mode, mask);
+}
+
+Attribute* pl_get_attribute(PlacedPart* part, int index) {
+    if (index == 0) return &part->reference;
+    if (index == 1) return &part->value;
+    if (index < 2 || !part->attributes) return nullptr;
+    int i = 2;
+    for (Attribute* attribute : list_items<Attribute>(part->attributes))
+        if (i++ == index) return attribute;
+    return nullptr;
+}
+
+Attribute* pl_need_attribute(PlacedPart* part, int index) {
+    if (index < 2) return pl_get_attribute(part, index);
+    if (!part->attributes && !(part->attributes = list_new())) no_memory();
+    while (static_cast<int>(part->attributes->count) < index - 1) {
+        Attribute* attribute = new_Attribute();
+        if (!attribute || !dlist_append(part->attributes, attribute)) no_memory();
+    }
+    return pl_get_attribute(part, index);
 }
 
 // --- user field names ----------------------------------------------------------------

@@ -50,8 +50,6 @@ constexpr uint8_t PL_EXTRA_TAG = 'p';
 constexpr uint8_t PL_STAMP_TAG = 'c';
 constexpr uint8_t PL_SCALE_TAG = 'r';
 constexpr uint8_t PL_DEFAULT_SCALE = 16;  // scale 1.0
-// The largest device count accepted for own pins read from a file.
-constexpr int32_t PL_MAX_DEVICES = 256;
 
 struct PlacedPart : SchItem {
     Attribute reference;             // attribute 0, held inline
@@ -67,6 +65,10 @@ struct PlacedPart : SchItem {
     uint32_t time_stamp = 0;
     uint8_t scale = PL_DEFAULT_SCALE;  // one bit set: 1 -> 0.1 ... 16 -> 1.0 ... 128 -> 3.0
     std::string extra;               // "" is none; kept, copied and stored, never interpreted
+
+    PlacedPart() = default;
+    PlacedPart(const PlacedPart&) = delete;  // the owned pointers: copy_PlacedPart
+    PlacedPart& operator=(const PlacedPart&) = delete;
 };
 
 PlacedPart* as_PlacedPart(SchItem* item);

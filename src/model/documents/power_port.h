@@ -49,6 +49,10 @@ struct Power : SchItem {
     ShortString name;           // the net it ties
     Stroke* layout = nullptr;   // owned: the name's layout, or none
     Vectors* symbol = nullptr;  // owned: the generated drawing, or none
+
+    Power() = default;
+    Power(const Power&) = delete;  // the owned pointers: copy_Power
+    Power& operator=(const Power&) = delete;
 };
 
 // --- no-connect mark -------------------------------------------------------------
@@ -77,6 +81,10 @@ struct Port : SchItem {
     int32_t word1 = 0;           // carried unchanged by copies; not interpreted here
     int32_t word2 = 0;
     std::string extra;           // "" is none; binary form only
+
+    Port() = default;
+    Port(const Port&) = delete;  // the owned pointers: copy_Port
+    Port& operator=(const Port&) = delete;
 };
 
 // Checked accessors.

@@ -147,7 +147,7 @@ const char* sheet_size_name(int code);
 // A new record with the creation defaults (sheet size and ANSI options from
 // the properties, dates "XXXXXX", the view reset, the title block's lists
 // made, everything else empty); null when memory runs out. Installs the
-// document's view hooks (view.h) on first use.
+// document's view hooks (view.h).
 Schema* new_Schema();
 // Releases everything the schema owns and, unless keep_storage, the record.
 // Returns keep_storage.
@@ -189,6 +189,6 @@ SchItem* list_first_part(List* items);
 struct Part;
 Part* schema_get_edit_part(Schema* schema);
 
-// The view hooks of the document layer (bounds, sheet size, view); new_Schema
-// installs them, tests that reset the hooks install them again.
+// The view hooks of the document layer (bounds, sheet size, view); every
+// new_Schema installs them.
 void schema_install_view_hooks();

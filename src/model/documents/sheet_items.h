@@ -31,6 +31,9 @@ struct View;
 
 constexpr uint8_t SHEET_TAG = 0xCB;  // item_tag(SHEET_ITEM)
 constexpr uint8_t REF_TAG = 'l';
+// State bit of a temporary record (made while nets are built or items
+// picked): left out of bounds and reference lists.
+constexpr uint32_t STATE_TEMPORARY = 0x0400;
 
 // --- dispatchers --------------------------------------------------------------------
 // Peeks the tag, makes the record of its code and lets the code's reader
@@ -66,7 +69,9 @@ void anchor_SchItem(const SchItem* item, Point* out);
 // --- nested sheets ----------------------------------------------------------------------
 // 0xCB, the items, 0xE0; 1001 (byte pushed back) when the tag differs.
 int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream);
-// 0xCB, the items passing the mask, 0xE0 (the sheet itself passing the mask).
+// 0xCB, the items passing the mask, 0xE0. The sheet's own state is not
+// tested here (write_SchItem tests it for a nested sheet; a root sheet is
+// always written).
 void write_Sheet(Schema* schema, Sheet* sheet, FILE* stream, uint32_t mask);
 // "(SHEET", the items one level deeper, ")".
 void awrite_Sheet(Schema* schema, Sheet* sheet, FILE* stream, int level);
@@ -113,9 +118,9 @@ bool sheet_has_subsheets(const Sheet* sheet);
 // not 'l'; that byte must be the end byte 0xE0 (0), any other gives 1001
 // (consumed), the end of the stream -1. With a placed part, code 0 names a
 // pin and other codes body items of its library part (NORMAL or CONVERT by
-// its flag 0x80); without one, 21 is the embedded title block, 14 a port of
-// the ports list, others the root sheet's items, then the title block's
-// two lists. A record that resolves to nothing is skipped and the read ends
+// its flag 0x80); without one, 21 is the embedded title block, and the
+// others are looked for (by id and code) in the ports list (code 14 only),
+// the root sheet's items, then the title block's two lists. A record that resolves to nothing is skipped and the read ends
 // with READ_ERROR after the rest of the list. A null list answers 0 and
 // reads nothing.
 int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part);

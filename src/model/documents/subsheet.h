@@ -45,6 +45,10 @@ struct SubSheet : SchItem {
     uint32_t spare = 0;          // not interpreted
     Point area[2];               // inner area: (0, 0), (0, height) after subsheet_reset_area
     std::string extra;           // "" is none; binary form only
+
+    SubSheet() = default;
+    SubSheet(const SubSheet&) = delete;  // the owned pointers: copy_SubSheet
+    SubSheet& operator=(const SubSheet&) = delete;
 };
 
 SubSheet* as_SubSheet(SchItem* item);

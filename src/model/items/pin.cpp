@@ -34,7 +34,13 @@ Point direction(const Pin* pin) {
     }
 }
 
-Point along(Point p, Point d, int k) { return {p.x + k * d.x, p.y + k * d.y}; }
+// Coordinates at the edge of the 32-bit range wrap as the stored format's
+// 32-bit arithmetic does (never undefined overflow).
+int32_t wrap(int64_t v) { return static_cast<int32_t>(v); }
+
+Point along(Point p, Point d, int k) {
+    return {wrap(int64_t{p.x} + int64_t{k} * d.x), wrap(int64_t{p.y} + int64_t{k} * d.y)};
+}
 
 const char* type_word(uint8_t type) {
     static const char* const words[] = {"IN ", "OUT ", "IO ", "OC ", "OE ", "PWR ", "PAS ", "HIZ "};
@@ -128,9 +134,9 @@ Rect pin_extent(const Pin* pin) {
     Point p = pin->pos;
     switch (pin->flags & PIN_SIDE_MASK) {
         case RIGHT: return {p.x, p.y, len, 1};
-        case TOP: return {p.x, p.y - len, 1, len};
+        case TOP: return {p.x, wrap(int64_t{p.y} - len), 1, len};
         case BOTTOM: return {p.x, p.y, 1, len};
-        default: return {p.x - len, p.y, len, 1};
+        default: return {wrap(int64_t{p.x} - len), p.y, len, 1};
     }
 }
 

@@ -151,6 +151,9 @@ Vectors* dup_Vectors(const Vectors* set) {
     Vectors* copy = new_Vectors();
     if (!copy) return nullptr;
     copy_ItemList(copy->items, set->items);
+    // A reference not yet resolved stays the same reference.
+    copy->saved_mode = set->saved_mode;
+    copy->name = set->name;
     return copy;
 }
 

@@ -84,8 +84,9 @@ void awrite_Vectors(Vectors* set, FILE* stream, int level, int mode, const char*
 // Forgets the write-once sharing of the file just written (null ignored).
 void restore_Vectors(Vectors* set);
 
-// New DEFINE_VEC set holding copies of the items (no holders); null when
-// the set cannot be made or `set` is null.
+// New set holding copies of the items (no holders); a reference not yet
+// resolved is copied as the same reference. Null when the set cannot be
+// made or `set` is null.
 Vectors* dup_Vectors(const Vectors* set);
 // matrix_Item on every item; a null set or list is ignored.
 void matrix_Vectors(Vectors* set, const Matrix* matrix);

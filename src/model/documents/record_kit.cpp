@@ -1,0 +1,44 @@
+// Stream pieces shared by the sheet-item records.
+#include "model/documents/record_kit.h"
+
+#include "model/items/view.h"
+
+namespace docs_kit {
+
+void copy_head(SchItem* copy, const SchItem* source) {
+    *copy = *source;
+    copy->prev = copy->next = nullptr;
+    copy->id = 0;
+}
+
+double outline_distance(Point p, const Rect& r, double tolerance) {
+    double d = 0.0;
+    return rect_edge_distance(p, &d, r, tolerance) == RECT_EDGE_FAR ? d : 0.0;
+}
+
+int read_text(std::string* out, FILE* stream) {
+    std::string text;
+    for (;;) {
+        int c = getc_unlocked(stream);
+        if (c == EOF) return -1;
+        if (c == 0) break;
+        text.push_back(static_cast<char>(c));
+    }
+    *out = std::move(text);
+    return 0;
+}
+
+int peek_byte(FILE* stream) {
+    int c = getc_unlocked(stream);
+    if (c != EOF) ungetc(c, stream);
+    return c;
+}
+
+bool next_is(FILE* stream, uint8_t tag) {
+    int c = getc_unlocked(stream);
+    if (c == tag) return true;
+    if (c != EOF) ungetc(c, stream);
+    return false;
+}
+
+}  // namespace docs_kit

@@ -1,0 +1,75 @@
+// Importing the parts of a per-sheet net file's library into a schematic.
+//
+// Placing a part in a schematic belongs to the document layer
+// (setup_new_part, with the document open and save operations); until that
+// layer is built this file is not linked into any program that does not
+// call import_net_library.
+#include <cstring>
+#include <string>
+
+#include "foundation/app_utils.h"
+#include "foundation/list.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/items/libmaint.h"
+#include "model/items/library.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+
+// The document layer's part placement: makes a placed part of `part` in
+// the schematic, copying the part into the schematic's own library under
+// "library/part" (the entry found unchanged while a library is read).
+int setup_new_part(Schema* schema, const char* library_name, const char* part_name,
+                   PlacedPart** placed, Part* part, LibEntry* entry);
+
+namespace {
+
+// Sets lib_reading for the life of an import.
+class ImportScope {
+public:
+    ImportScope() : was_(lib_reading) { lib_reading = true; }
+    ~ImportScope() { lib_reading = was_; }
+    ImportScope(const ImportScope&) = delete;
+    ImportScope& operator=(const ImportScope&) = delete;
+
+private:
+    bool was_;
+};
+
+// The own library's part takes the object ids of the imported part's pins,
+// pin by pin, so that the net file's pin references still resolve.
+void copy_pin_ids(const PinList* from, PinList* to) {
+    if (!from || !to) return;
+    ListNode* target = to->pins ? to->pins->head : nullptr;
+    for (const Pin* pin : list_items<Pin>(from->pins)) {
+        if (!target) return;
+        static_cast<Pin*>(target->data)->id = pin->id;
+        target = target->next;
+    }
+}
+
+}  // namespace
+
+bool import_net_library(Schema* schema, Library* library) {
+    ImportScope reading;
+    for (LibEntry* entry : lib_entries_post_order(library)) {
+        std::string name = entry->name.get();
+        size_t slash = name.find('/');
+        if (slash == std::string::npos) return false;
+        std::string library_name = name.substr(0, slash);
+        std::string part_name = name.substr(slash + 1);
+        set_Library_name(library, library_name.c_str());
+        set_Library_file_name(library, make_kind_file_name(library_name.c_str(), 1, 1).c_str());
+        PlacedPart* placed = nullptr;
+        if (setup_new_part(schema, library_name.c_str(), part_name.c_str(), &placed, entry->part,
+                           entry) != 0)
+            return false;
+        LibEntry* own = find_LibEntry_latest(schema->library, name.c_str());
+        if (own && own->part && entry->part && own->part != entry->part) {
+            copy_pin_ids(entry->part->normal_pins, own->part->normal_pins);
+            copy_pin_ids(entry->part->convert_pins, own->part->convert_pins);
+        }
+        free_PlacedPart(schema, placed, false);
+    }
+    return true;
+}

@@ -1,5 +1,7 @@
 #include "support/test_env.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -57,6 +59,44 @@ void write_text(const std::string& path, const std::string& text) {
 
 std::string data_path(const std::string& relative) {
     return std::string(TN_TEST_DATA_DIR) + "/" + relative;
+}
+
+StreamPtr stream_of(const std::vector<unsigned char>& bytes) {
+    StreamPtr stream(std::tmpfile());
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stream.get());
+    std::rewind(stream.get());
+    return stream;
+}
+
+std::vector<unsigned char> rest_of(FILE* stream) {
+    std::vector<unsigned char> rest;
+    for (int c; (c = std::fgetc(stream)) != EOF;) rest.push_back(static_cast<unsigned char>(c));
+    return rest;
+}
+
+std::vector<unsigned char> bytes_written(const std::function<void(FILE*)>& write) {
+    StreamPtr stream(std::tmpfile());
+    write(stream.get());
+    std::rewind(stream.get());
+    return rest_of(stream.get());
+}
+
+std::string text_written(const std::function<void(FILE*)>& write) {
+    std::vector<unsigned char> bytes = bytes_written(write);
+    return {bytes.begin(), bytes.end()};
+}
+
+void expect_golden(const std::string& relative, const std::vector<unsigned char>& actual) {
+    std::string path = data_path(relative);
+    const char* update = std::getenv("TN_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        write_bytes(path, actual);
+        return;
+    }
+    std::vector<unsigned char> expected = read_bytes(path);
+    EXPECT_EQ(std::string(expected.begin(), expected.end()),
+              std::string(actual.begin(), actual.end()))
+        << "golden file " << path;
 }
 
 }  // namespace tn_test

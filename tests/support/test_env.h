@@ -2,6 +2,8 @@
 // Helpers shared by the test programs.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,5 +33,24 @@ void write_bytes(const std::string& path, const std::vector<unsigned char>& byte
 void write_text(const std::string& path, const std::string& text);
 // Path of a file under tests/data.
 std::string data_path(const std::string& relative);
+
+// --- binary streams of the record tests ---------------------------------------
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using StreamPtr = std::unique_ptr<FILE, FileCloser>;
+
+// A temporary file holding the bytes, positioned at its start.
+StreamPtr stream_of(const std::vector<unsigned char>& bytes);
+// The bytes after the stream's position.
+std::vector<unsigned char> rest_of(FILE* stream);
+// What `write` puts on a fresh temporary stream.
+std::vector<unsigned char> bytes_written(const std::function<void(FILE*)>& write);
+std::string text_written(const std::function<void(FILE*)>& write);
+
+// Compares with the golden file at tests/data/<relative>. With
+// TN_UPDATE_GOLDEN=1 in the environment the file is (re)written from
+// `actual` instead; review the diff of the data folder before committing it.
+void expect_golden(const std::string& relative, const std::vector<unsigned char>& actual);
 
 }  // namespace tn_test

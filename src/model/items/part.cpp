@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <new>
 
@@ -108,22 +109,19 @@ void write_form(const Form& form, FILE* stream, const char* entry_name) {
     write_byte(LIST_END, stream);
 }
 
-void awrite_form(Part* part, const Form& form, FILE* stream, int level, const char* entry_name) {
-    if (!form_present(form)) return;
+// One line of the source form at a level.
+void put_line(FILE* stream, int level, const std::string& text) {
     write_indent(stream, level);
-    std::fputs(form.keyword, stream);
-    put_newline(stream);
-    if (*form.pins) awrite_PinList(*form.pins, stream, level + 1, part->devices);
-    if (*form.body) awrite_Vectors(*form.body, stream, level + 1, form.mode, entry_name);
-    write_indent(stream, level);
-    std::fputs(")", stream);
+    std::fputs(text.c_str(), stream);
     put_newline(stream);
 }
 
-void close_block(FILE* stream, int level) {
-    write_indent(stream, level);
-    std::fputs(")", stream);
-    put_newline(stream);
+void awrite_form(Part* part, const Form& form, FILE* stream, int level, const char* entry_name) {
+    if (!form_present(form)) return;
+    put_line(stream, level, form.keyword);
+    if (*form.pins) awrite_PinList(*form.pins, stream, level + 1, part->devices);
+    if (*form.body) awrite_Vectors(*form.body, stream, level + 1, form.mode, entry_name);
+    put_line(stream, level, ")");
 }
 
 }  // namespace
@@ -287,32 +285,21 @@ void write_Part(Part* part, FILE* stream, const char* entry_name) {
 
 void awrite_Part(Part* part, FILE* stream, int level, const char* entry_name) {
     std::fflush(stream);
-    write_indent(stream, level);
-    std::fputs("(PART ", stream);
-    put_newline(stream);
-    write_indent(stream, level + 1);
-    std::fputs("(COMMON", stream);
-    put_newline(stream);
-    write_indent(stream, level + 2);
-    std::fprintf(stream, "(TYPE %s %d)", type_name(part->type), part->devices);
-    put_newline(stream);
+    put_line(stream, level, "(PART ");
+    put_line(stream, level + 1, "(COMMON");
+    put_line(stream, level + 2,
+             std::string("(TYPE ") + type_name(part->type) + " " + std::to_string(part->devices) + ")");
     write_indent(stream, level + 2);
     write_SIZE(part->body.w, part->body.h, stream, -1);
     put_newline(stream);
-    if (!part->prefix.empty()) {
-        write_indent(stream, level + 2);
-        std::fprintf(stream, "(REFERENCE %s )", quote_string(part->prefix.get()).c_str());
-        put_newline(stream);
-    }
-    if (part->sheet_path && part->sheet_path[0]) {
-        write_indent(stream, level + 2);
-        std::fprintf(stream, "(SHEETPATH %s )", quote_string(part->sheet_path).c_str());
-        put_newline(stream);
-    }
-    close_block(stream, level + 1);
+    if (!part->prefix.empty())
+        put_line(stream, level + 2, "(REFERENCE " + quote_string(part->prefix.get()) + " )");
+    if (part->sheet_path && part->sheet_path[0])
+        put_line(stream, level + 2, "(SHEETPATH " + quote_string(part->sheet_path) + " )");
+    put_line(stream, level + 1, ")");
     awrite_form(part, normal_form(part), stream, level + 1, entry_name);
     awrite_form(part, convert_form(part), stream, level + 1, entry_name);
-    close_block(stream, level);
+    put_line(stream, level, ")");
     std::fflush(stream);
 }
 

@@ -95,8 +95,7 @@ Pin* copy_Pin(const Pin* pin, int devices) {
     copy->type = pin->type;
     copy->flags = pin->flags;
     copy->pos = pin->pos;
-    copy->state = pin->state;
-    copy->id = pin->id;
+    copy->state = pin->state;  // the id stays 0: a copy is another record
     if (!pin->numbers.empty()) {
         copy->numbers = pin->numbers;
         resize_PinNumbers(copy, std::max(devices, 1));

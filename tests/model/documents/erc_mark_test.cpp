@@ -139,15 +139,4 @@ TEST(ErcGeometry, BoundsCoverTheWholeOutline) {
     EXPECT_EQ(distance_ErcMark(nullptr, mark.get(), {0, 0}, 0x8000, 600, 0), 1e10);
 }
 
-TEST(ErcCopy, TakesEveryFieldButTheId) {
-    MarkPtr mark = sample_mark(12, {3, 4});
-    mark->id = 99;
-    MarkPtr copy(copy_ErcMark(mark.get()));
-    EXPECT_EQ(copy->number, 12);
-    EXPECT_EQ(copy->pos, mark->pos);
-    EXPECT_EQ(copy->extra, 3);
-    EXPECT_EQ(copy->outline[3], erc_mark_outline[3]);
-    EXPECT_EQ(copy->id, 0u);
-}
-
 }  // namespace

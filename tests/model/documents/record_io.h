@@ -7,22 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "support/test_env.h"
+
 namespace record_io {
 
 using Bytes = std::vector<unsigned char>;
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using StreamPtr = std::unique_ptr<FILE, FileCloser>;
-
-// A temporary file holding the bytes, positioned at its start.
-StreamPtr stream_of(const Bytes& bytes);
-// What `write` puts on a fresh temporary stream.
-Bytes bytes_written(const std::function<void(FILE*)>& write);
-std::string text_written(const std::function<void(FILE*)>& write);
-// The bytes after the stream's position.
-Bytes rest_of(FILE* stream);
+using tn_test::bytes_written;
+using tn_test::rest_of;
+using tn_test::stream_of;
+using tn_test::StreamPtr;
+using tn_test::text_written;
 
 // Golden files under tests/data/model/documents. With TN_UPDATE_GOLDEN=1 in
 // the environment the file is (re)written from `actual` instead of

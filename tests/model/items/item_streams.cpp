@@ -9,31 +9,6 @@
 
 namespace items_test {
 
-StreamPtr stream_of(const Bytes& bytes) {
-    StreamPtr stream(std::tmpfile());
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stream.get());
-    std::rewind(stream.get());
-    return stream;
-}
-
-Bytes rest_of(FILE* stream) {
-    Bytes rest;
-    for (int c; (c = std::fgetc(stream)) != EOF;) rest.push_back(static_cast<unsigned char>(c));
-    return rest;
-}
-
-Bytes bytes_written(const std::function<void(FILE*)>& write) {
-    StreamPtr stream(std::tmpfile());
-    write(stream.get());
-    std::rewind(stream.get());
-    return rest_of(stream.get());
-}
-
-std::string text_written(const std::function<void(FILE*)>& write) {
-    Bytes bytes = bytes_written(write);
-    return {bytes.begin(), bytes.end()};
-}
-
 int read_one(const Bytes& bytes, ItemPtr* out) {
     out->reset(bytes.empty() ? nullptr : new_Item(bytes[0] - ITEM_TAG_BASE));
     if (!*out) return NOT_MY_TAG;
@@ -120,15 +95,7 @@ ItemPtr sample_poly() {
 }
 
 void expect_golden(const std::string& name, const Bytes& actual) {
-    std::string path = tn_test::data_path("model/items/" + name);
-    const char* update = std::getenv("TN_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        tn_test::write_bytes(path, actual);
-        return;
-    }
-    Bytes expected = tn_test::read_bytes(path);
-    EXPECT_EQ(std::string(expected.begin(), expected.end()), std::string(actual.begin(), actual.end()))
-        << "golden file " << path;
+    tn_test::expect_golden("model/items/" + name, actual);
 }
 
 }  // namespace items_test

@@ -158,6 +158,7 @@ TEST(PinNumbers, LookUpAndCompareByDevice) {
     PinPtr one = pin_at({0, 0}, LEFT, PAS, 1);
     EXPECT_TRUE(pin_numbers_equal(none.get(), none.get(), 1));
     EXPECT_FALSE(pin_numbers_equal(none.get(), one.get(), 1));
+    one->id = 9;
     PinPtr copy_of_one(copy_Pin(one.get(), 0));
     EXPECT_EQ(copy_of_one->numbers.size(), 1u) << "N 0 copies one number";
     EXPECT_EQ(copy_of_one->drawing, nullptr);

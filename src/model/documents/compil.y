@@ -10,8 +10,9 @@
  * ")", "FILLED" before or after the style words of a circle, a text whose
  * value was left out (a symbol text whose letter has no symbol name), an
  * image without "BMP" (another picture format), a sub-sheet's strings in
- * the order sheet name, file name, and a schematic without a title block or
- * an own library.
+ * the order sheet name, file name, an ERC mark "(ERCERR" among the items of
+ * a sheet (the sheet writer writes the marks that stand there), and a
+ * schematic without a title block or an own library.
  */
 %require "3.2"
 %define api.pure full
@@ -469,6 +470,8 @@ sheet_item
           label.net_type = $10;
           BUILD(netprop(label));
       }
+    | ERCERR INT pos ')'
+      { BUILD(sheet_erc_mark($2, P($3))); }
     | IMAGE bmp_opt pos size text_options text_value ')'
       {
           CompilImage image;

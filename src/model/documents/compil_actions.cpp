@@ -31,12 +31,6 @@
 
 namespace {
 
-List* new_list() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
 void append(List* list, void* data) {
     if (!dlist_append(list, data)) no_memory();
 }
@@ -71,6 +65,20 @@ int sheet_size_code(const std::string& name) {
 }
 
 bool fits(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
+
+// A record from its constructor; exhausted memory ends the program.
+template <class T>
+T* made(T* record) {
+    if (!record) no_memory();
+    return record;
+}
+
+ErcMark* make_erc_mark(int32_t number, Point pos) {
+    ErcMark* mark = made(new_ErcMark());
+    mark->number = number;
+    mark->pos = pos;
+    return mark;
+}
 
 // Every pin of both bodies of a part.
 template <class Fn>
@@ -153,29 +161,31 @@ void CompilActions::release_all() {
 
 // --- messages and lists -----------------------------------------------------------------
 
-int CompilActions::fail(const char* format, ...) {
+void CompilActions::say(const char* kind, const char* format, va_list args) {
     char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    report_("compil : %s : %s at line %d\n", kind, text, source_line());
+}
+
+int CompilActions::fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    say("Error", format, args);
     va_end(args);
-    report_("compil : Error : %s at line %d\n", text, source_line());
     return 1;
 }
 
 void CompilActions::warn(const char* format, ...) {
-    char text[512];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    say("Warning", format, args);
     va_end(args);
-    report_("compil : Warning : %s at line %d\n", text, source_line());
 }
 
 List* CompilActions::item_list() {
     if (!items_ && schema_) {
         TitleBlock& block = schema_->titleblock;
-        if (!block.drawing) block.drawing = new_list();
+        if (!block.drawing) block.drawing = made(list_new());
         items_ = block.drawing;
     }
     return items_;
@@ -285,13 +295,17 @@ int CompilActions::body_begin(int form) {
     return 0;
 }
 
-int CompilActions::vector_begin() {
-    Vectors* set = new_Vectors();
-    if (!set) no_memory();
+// A later body block of the same kind replaces the earlier one's set.
+void CompilActions::set_body(Vectors* set) {
     Vectors*& slot = body_form_ ? part_->convert : part_->normal;
     if (slot) unref_Vectors(slot);
     ref_Vectors(set);
     slot = set;
+}
+
+int CompilActions::vector_begin() {
+    Vectors* set = made(new_Vectors());
+    set_body(set);
     vectors_ = set;
     items_ = set->items;
     return 0;
@@ -304,20 +318,15 @@ int CompilActions::vector_end() {
 }
 
 int CompilActions::vector_ref(uint8_t mode, const std::string& part) {
-    Vectors* set = new_Vectors();
-    if (!set) no_memory();
+    Vectors* set = made(new_Vectors());
     set->saved_mode = mode;
     set->name.set(part.c_str());
-    Vectors*& slot = body_form_ ? part_->convert : part_->normal;
-    if (slot) unref_Vectors(slot);
-    ref_Vectors(set);
-    slot = set;
+    set_body(set);
     return 0;
 }
 
 int CompilActions::pins_begin() {
-    PinList* list = new_PinList();
-    if (!list) no_memory();
+    PinList* list = made(new_PinList());
     PinList*& slot = body_form_ ? part_->convert_pins : part_->normal_pins;
     free_PinList(slot, part_->devices);
     slot = list;
@@ -326,8 +335,7 @@ int CompilActions::pins_begin() {
 }
 
 int CompilActions::pin_begin() {
-    pin_ = new_Pin(part_->devices);
-    if (!pin_) no_memory();
+    pin_ = made(new_Pin(part_->devices));
     append(pins_->pins, pin_);
     pin_index_ = 0;
     return 0;
@@ -382,12 +390,11 @@ int CompilActions::name_end(const std::string& name) {
 int CompilActions::attribute_begin() { return 0; }
 
 int CompilActions::attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) {
-    Attribute* attribute = new_Attribute();
-    if (!attribute) no_memory();
+    Attribute* attribute = made(new_Attribute());
     attribute->flags = flags;
     attribute->text.set(text.c_str());
     attribute->pos = pos;
-    if (!attributes_) attributes_ = new_list();
+    if (!attributes_) attributes_ = made(list_new());
     append(attributes_, attribute);
     attribute_options_ |= options;
     return 0;
@@ -406,8 +413,7 @@ int CompilActions::lib_end(const std::string& name) {
 // --- graphic items ----------------------------------------------------------------------------
 
 int CompilActions::line(uint8_t flags, Point first, Point second) {
-    Line* line = new_Line();
-    if (!line) no_memory();
+    Line* line = made(new_Line());
     line->flags = flags;
     line->pos = first;
     line->end = second;
@@ -415,8 +421,7 @@ int CompilActions::line(uint8_t flags, Point first, Point second) {
 }
 
 int CompilActions::arc(uint8_t flags, Point start, Point end, Point centre, uint8_t direction) {
-    Arc* arc = new_Arc();
-    if (!arc) no_memory();
+    Arc* arc = made(new_Arc());
     arc->flags = flags;
     arc->start = start;
     arc->end = end;
@@ -426,8 +431,7 @@ int CompilActions::arc(uint8_t flags, Point start, Point end, Point centre, uint
 }
 
 int CompilActions::circle(uint8_t flags, Point on_circle, Point centre) {
-    Circle* circle = new_Circle();
-    if (!circle) no_memory();
+    Circle* circle = made(new_Circle());
     circle->flags = flags;
     circle->on = on_circle;
     circle->pos = centre;
@@ -435,8 +439,7 @@ int CompilActions::circle(uint8_t flags, Point on_circle, Point centre) {
 }
 
 int CompilActions::rect(uint8_t flags, Point first, Point opposite) {
-    Boite* box = new_Rect();
-    if (!box) no_memory();
+    Boite* box = made(new_Rect());
     box->flags = flags;
     box->pos = first;
     box->corner = opposite;
@@ -469,8 +472,7 @@ int CompilActions::fill_end(Point seed) {
 
 int CompilActions::poly_begin(int32_t, uint8_t flags) {
     if (in_nested_list()) return fail("a polyline cannot stand in a part body or a fill");
-    Poly* poly = new_Poly();
-    if (!poly) no_memory();
+    Poly* poly = made(new_Poly());
     poly->flags = flags;
     if (append_item(poly) != 0) return 1;
     poly_ = poly;
@@ -492,8 +494,7 @@ int CompilActions::text(const CompilText& source) {
     if (!fits(source.font, 0, 255)) return fail("text font %d outside 0..255", source.font);
     if (!fits(source.width, INT16_MIN, INT16_MAX) || !fits(source.height, INT16_MIN, INT16_MAX))
         return fail("text size %d x %d outside 16 bits", source.width, source.height);
-    Text* text = new_Text();
-    if (!text) no_memory();
+    Text* text = made(new_Text());
     text->font = source.font;
     text->pos = source.pos;
     text->size.width = static_cast<int16_t>(source.width);
@@ -520,14 +521,13 @@ int CompilActions::schematic_begin() {
 }
 
 int CompilActions::ports_begin() {
-    if (!schema_->ports) schema_->ports = new_list();
+    if (!schema_->ports) schema_->ports = made(list_new());
     items_ = schema_->ports;
     return 0;
 }
 
 int CompilActions::port(uint8_t flags, Point pos, const std::string& name) {
-    Port* port = new_Port();
-    if (!port) no_memory();
+    Port* port = made(new_Port());
     port->flags = flags;
     port->pos = pos;
     port->name.set(name.c_str());
@@ -536,7 +536,7 @@ int CompilActions::port(uint8_t flags, Point pos, const std::string& name) {
 
 int CompilActions::sheet_begin() {
     if (!schema_->sheet && !(schema_->sheet = new_Sheet())) no_memory();
-    if (!schema_->sheet->items) schema_->sheet->items = new_list();
+    if (!schema_->sheet->items) schema_->sheet->items = made(list_new());
     items_ = schema_->sheet->items;
     return 0;
 }
@@ -553,8 +553,7 @@ int CompilActions::placed_part_end(const CompilPlacedPart& source) {
         return fail("placed part '%s' needs a reference and a value attribute", source.name.c_str());
     if (!fits(source.device, 0, MAX_PART_DEVICES - 1))
         return fail("device %d outside 0..%d", source.device, MAX_PART_DEVICES - 1);
-    PlacedPart* pl = new_PlacedPart();
-    if (!pl) no_memory();
+    PlacedPart* pl = made(new_PlacedPart());
     pl->flags = source.flags | attribute_options_;
     pl->time_stamp = source.stamp;
     pl->scale = scale_code(source.scale);
@@ -576,8 +575,7 @@ int CompilActions::placed_part_end(const CompilPlacedPart& source) {
 }
 
 int CompilActions::junction(Point pos, int32_t size, uint8_t shape) {
-    Junction* junction = new_Junction();
-    if (!junction) no_memory();
+    Junction* junction = made(new_Junction());
     junction->pos = pos;
     junction->width = static_cast<int16_t>(size);  // 400, 800 or 1200
     junction->flags = shape;
@@ -585,15 +583,13 @@ int CompilActions::junction(Point pos, int32_t size, uint8_t shape) {
 }
 
 int CompilActions::nocon(Point pos) {
-    NoCon* nocon = new_NoCon();
-    if (!nocon) no_memory();
+    NoCon* nocon = made(new_NoCon());
     nocon->pos = pos;
     return append_item(nocon);
 }
 
 int CompilActions::power(const std::string& name, uint8_t flags, Point pos) {
-    Power* power = new_Power();
-    if (!power) no_memory();
+    Power* power = made(new_Power());
     power->name.set(name.c_str());
     power->flags = flags;
     power->pos = pos;
@@ -601,8 +597,7 @@ int CompilActions::power(const std::string& name, uint8_t flags, Point pos) {
 }
 
 int CompilActions::subsheet_begin() {
-    SubSheet* box = new_SubSheet();
-    if (!box) no_memory();
+    SubSheet* box = made(new_SubSheet());
     if (append_item(box) != 0) return 1;
     subsheet_ = box;
     saved_items_.push_back(items_);
@@ -637,8 +632,7 @@ int CompilActions::netprop(const CompilNetProp& source) {
     for (int32_t byte : {source.start_layer, source.end_layer, source.net_type})
         if (!fits(byte, INT8_MIN, INT8_MAX))
             return fail("net property value %d outside -128..127", byte);
-    NetProp* label = new_NetProp();
-    if (!label) no_memory();
+    NetProp* label = made(new_NetProp());
     label->pos = source.pos;
     label->name.set(source.name.c_str());
     label->track_width = source.track_width;
@@ -665,8 +659,7 @@ int CompilActions::image(const CompilImage& source) {
              result == 1 ? "cannot be opened" : "is no readable BMP");
         return 0;
     }
-    Image* image = new_Image();
-    if (!image) no_memory();
+    Image* image = made(new_Image());
     image->flags = source.flags;
     image->pos = source.pos;
     image->size = Point{source.width, source.height};
@@ -676,17 +669,18 @@ int CompilActions::image(const CompilImage& source) {
 }
 
 int CompilActions::erclist_begin() {
-    if (!schema_->erc_list) schema_->erc_list = new_list();
+    if (!schema_->erc_list) schema_->erc_list = made(list_new());
     return 0;
 }
 
 int CompilActions::erc_mark(int32_t number, Point pos) {
-    ErcMark* mark = new_ErcMark();
-    if (!mark) no_memory();
-    mark->number = number;
-    mark->pos = pos;
-    append(schema_->erc_list, mark);
+    append(schema_->erc_list, make_erc_mark(number, pos));
     return 0;
+}
+
+// The sheet writer writes the marks that stand among a sheet's items there.
+int CompilActions::sheet_erc_mark(int32_t number, Point pos) {
+    return append_item(make_erc_mark(number, pos));
 }
 
 int CompilActions::schematic_end() {
@@ -724,7 +718,7 @@ int CompilActions::titleblock_field(int field, const std::string& value) {
 
 int CompilActions::controls_begin() {
     TitleBlock& block = schema_->titleblock;
-    if (!block.fields) block.fields = new_list();
+    if (!block.fields) block.fields = made(list_new());
     items_ = block.fields;
     return 0;
 }
@@ -736,7 +730,7 @@ int CompilActions::controls_end() {
 
 int CompilActions::titleblock_vector_begin() {
     TitleBlock& block = schema_->titleblock;
-    if (!block.drawing) block.drawing = new_list();
+    if (!block.drawing) block.drawing = made(list_new());
     items_ = block.drawing;
     return 0;
 }
@@ -783,7 +777,7 @@ int CompilActions::font(const CompilFont& source) {
                         &font->quality,       &font->pitch_and_family};
     for (size_t i = 0; i < std::size(slots); ++i) *slots[i] = static_cast<uint8_t>(bytes[i]);
     font_set_face(font, source.face.c_str());
-    if (!fonts_) fonts_ = new_list();
+    if (!fonts_) fonts_ = made(list_new());
     append(fonts_, font);
     return 0;
 }

@@ -21,6 +21,7 @@
 // fill, fills nested deeper than a file may hold, an image marked BOXED, and
 // an unknown sheet size. An image whose bitmap cannot be loaded is no error:
 // it is reported as "compil : Warning : ..." and left out.
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -149,6 +150,7 @@ public:
     int image(const CompilImage& image) override;
     int erclist_begin() override;
     int erc_mark(int32_t number, Point pos) override;
+    int sheet_erc_mark(int32_t number, Point pos) override;
     int schematic_end() override;
 
     int titleblock_begin() override;
@@ -167,11 +169,13 @@ private:
     // "compil : Error : <what> at line <n>\n" through the hook; answers 1.
     int fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void warn(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void say(const char* kind, const char* format, va_list args);
     // The list sheet items go to (a title block's drawing list when none).
     List* item_list();
     int append_item(SchItem* item);
     bool in_nested_list() const;
     int check_pin_numbers(int devices);
+    void set_body(Vectors* set);
     void release_part();
     void release_all();
 

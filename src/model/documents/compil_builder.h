@@ -289,6 +289,11 @@ public:
         (void)number, (void)pos;
         return 0;
     }
+    // "(ERCERR" n pos ")" among the items of a sheet.
+    virtual int sheet_erc_mark(int32_t number, Point pos) {
+        (void)number, (void)pos;
+        return 0;
+    }
     virtual int schematic_end() { return 0; }
 
     // --- title block ("(TITLEBLOCK" at the top in mode 3, or a schematic's)

@@ -12,10 +12,12 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/compil_actions.h"
+#include "model/documents/compil_recorder.h"
 #include "model/documents/fonts.h"
 #include "model/documents/image.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/schema_file.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
@@ -28,16 +30,6 @@
 
 namespace {
 
-std::string messages;
-
-void capture(const char* format, ...) {
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    messages += text;
-}
 
 [[maybe_unused]] std::string error_at(const std::string& what, int line) {
     return "compil : Error : " + what + " at line " + std::to_string(line) + "\n";
@@ -96,10 +88,10 @@ struct Source {
 };
 
 std::string decompile(int mode, const std::string& text, std::string* binary) {
-    messages.clear();
+    compil_messages.clear();
     if (mode == COMPIL_LIBRARY) {
         Library* raw = nullptr;
-        EXPECT_EQ(compile_library_string(text, "src.asc", capture, &raw), 0) << messages;
+        EXPECT_EQ(compile_library_string(text, "src.asc", compil_capture, &raw), 0) << compil_messages;
         LibraryPtr library(raw);
         if (!library) return "";
         reset_object_ids();
@@ -107,9 +99,15 @@ std::string decompile(int mode, const std::string& text, std::string* binary) {
         return tn_test::text_written([&](FILE* f) { awrite_Library(library.get(), f, 0); });
     }
     Schema* raw = nullptr;
-    EXPECT_EQ(compile_schema_string(text, mode, capture, nullptr, &raw), 0) << messages;
+    EXPECT_EQ(compile_schema_string(text, mode, compil_capture, nullptr, &raw), 0) << compil_messages;
     SchemaPtr schema(raw);
     if (!schema) return "";
+    if (mode == COMPIL_SCHEMATIC) {
+        std::string written = tn_test::text_written([&](FILE* f) { awrite_Schema(schema.get(), f, 0); });
+        reset_object_ids();
+        *binary = tn_test::text_written([&](FILE* f) { write_Schema(schema.get(), f, 0); });
+        return written;
+    }
     reset_object_ids();
     *binary = tn_test::text_written([&](FILE* f) {
         write_titleblock_file(schema.get(), &schema->titleblock, f, true);
@@ -125,7 +123,7 @@ TEST_P(CompilFixpoint, WritesBackTheSameText) {
     std::string text = GetParam().text();
     std::string binary1, binary2;
     EXPECT_EQ(decompile(GetParam().mode, text, &binary1), text);
-    EXPECT_EQ(messages, "");
+    EXPECT_EQ(compil_messages, "");
     decompile(GetParam().mode, text, &binary2);
     EXPECT_FALSE(binary1.empty());
     EXPECT_EQ(binary1, binary2);
@@ -137,15 +135,15 @@ TEST_P(CompilFixpoint, EveryPrefixFailsAndReleasesWhatItBuilt) {
     std::string text = GetParam().text();
     size_t complete = text.rfind(')') + 1;
     for (size_t n = 0; n < complete; ++n) {
-        messages.clear();
+        compil_messages.clear();
         Schema* schema = nullptr;
         Library* library = nullptr;
         int result = GetParam().mode == COMPIL_LIBRARY
-                         ? compile_library_string(text.substr(0, n), "", capture, &library)
-                         : compile_schema_string(text.substr(0, n), GetParam().mode, capture, nullptr, &schema);
+                         ? compile_library_string(text.substr(0, n), "", compil_capture, &library)
+                         : compile_schema_string(text.substr(0, n), GetParam().mode, compil_capture, nullptr, &schema);
         ASSERT_EQ(result, 1) << text.substr(0, n);
         ASSERT_TRUE(schema == nullptr && library == nullptr);
-        ASSERT_EQ(messages.rfind("compil : Error : ", 0), 0u) << messages;
+        ASSERT_EQ(compil_messages.rfind("compil : Error : ", 0), 0u) << compil_messages;
     }
 }
 
@@ -159,6 +157,19 @@ std::string powers_read_back() {
         text.replace(text.find(written), written.size(), std::string("' NO_ROT ") + shape + " (");
     }
     return text;
+}
+
+// Images name a bitmap that must be there to be compiled.
+std::string with_bitmap(std::string text) {
+    std::string bmp = tn_test::data_path("model/documents/image_8bit.bmp");
+    for (size_t at; (at = text.find("'logo.bmp'")) != std::string::npos;) text.replace(at, 10, "'" + bmp + "'");
+    return text;
+}
+
+// An empty schematic holding a piece at its place.
+std::string in_schematic(const std::string& before, const std::string& piece) {
+    std::string text = golden("model/documents/sheet/empty_schema.asc");
+    return text.insert(text.find(before), piece);
 }
 
 const Source fixpoint_sources[] = {
@@ -183,6 +194,17 @@ const Source fixpoint_sources[] = {
                               reindent(golden("model/documents/placed_parts.txt"), -1) +
                               reindent(golden("model/documents/netprop.txt"), -1));
      }},
+    {"every_section", COMPIL_SCHEMATIC,
+     [] { return with_bitmap(golden("model/documents/sheet/every_section.asc")); }},
+    {"empty_schema", COMPIL_SCHEMATIC, [] { return golden("model/documents/sheet/empty_schema.asc"); }},
+    {"every_kind", COMPIL_SCHEMATIC,
+     [] {
+         const std::string empty_sheet = "  (SHEET\n  )\n";
+         std::string text = golden("model/documents/sheet/empty_schema.asc");
+         return text.replace(text.find(empty_sheet), empty_sheet.size(),
+                             with_bitmap(golden("model/documents/sheet/every_kind.txt")));
+     }},
+    {"erc_marks", COMPIL_SCHEMATIC, [] { return in_schematic("  (LIB", golden("model/documents/erc_marks.txt")); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Goldens, CompilFixpoint, testing::ValuesIn(fixpoint_sources),
@@ -206,13 +228,13 @@ class CompilSemantic : public testing::TestWithParam<Semantic> {};
 
 TEST_P(CompilSemantic, IsACompileErrorAtItsLineAndBuildsNothing) {
     const Semantic& c = GetParam();
-    messages.clear();
+    compil_messages.clear();
     Schema* schema = nullptr;
     Library* library = nullptr;
-    int result = c.mode == COMPIL_LIBRARY ? compile_library_string(c.source, "", capture, &library)
-                                          : compile_schema_string(c.source, c.mode, capture, nullptr, &schema);
+    int result = c.mode == COMPIL_LIBRARY ? compile_library_string(c.source, "", compil_capture, &library)
+                                          : compile_schema_string(c.source, c.mode, compil_capture, nullptr, &schema);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(messages, error_at(c.message, c.line));
+    EXPECT_EQ(compil_messages, error_at(c.message, c.line));
     EXPECT_TRUE(schema == nullptr && library == nullptr);
 }
 
@@ -278,24 +300,24 @@ INSTANTIATE_TEST_SUITE_P(Sources, CompilSemantic, testing::ValuesIn(semantic_cas
 
 TEST(CompilSemantic, SixteenNestedFillsAreFine) {
     Library* raw = nullptr;
-    messages.clear();
-    EXPECT_EQ(compile_library_string(fills(16), "", capture, &raw), 0) << messages;
+    compil_messages.clear();
+    EXPECT_EQ(compile_library_string(fills(16), "", compil_capture, &raw), 0) << compil_messages;
     free_Library(raw);
 }
 
 // --- what the constructs build ---------------------------------------------------------------
 
 SchemaPtr compile_schema(const std::string& source, int mode = COMPIL_SCHEMATIC, SheetList* sheets = nullptr) {
-    messages.clear();
+    compil_messages.clear();
     Schema* raw = nullptr;
-    EXPECT_EQ(compile_schema_string(source, mode, capture, sheets, &raw), 0) << messages;
+    EXPECT_EQ(compile_schema_string(source, mode, compil_capture, sheets, &raw), 0) << compil_messages;
     return SchemaPtr(raw);
 }
 
 LibraryPtr compile_library(const std::string& source) {
-    messages.clear();
+    compil_messages.clear();
     Library* raw = nullptr;
-    EXPECT_EQ(compile_library_string(source, "C:\\dir\\source.asc", capture, &raw), 0) << messages;
+    EXPECT_EQ(compile_library_string(source, "C:\\dir\\source.asc", compil_capture, &raw), 0) << compil_messages;
     return LibraryPtr(raw);
 }
 
@@ -468,21 +490,24 @@ TEST(CompilBuild, ImagesLoadTheirBitmapOrAreLeftOut) {
 
     schema = compile_schema(in_titleblock("\n\n" + golden("model/documents/image.txt")), COMPIL_TITLEBLOCK);
     EXPECT_EQ(schema->titleblock.drawing->count, 0u);
-    EXPECT_EQ(messages,
+    EXPECT_EQ(compil_messages,
               "compil : Warning : image 'logo.bmp' cannot be opened: left out at line 9\n"
               "compil : Warning : image '' cannot be opened: left out at line 10\n"
               "compil : Warning : image 'other.pic' is no BMP: left out at line 11\n");
     tn_test::write_text(bmp, "BM not a bitmap");
     schema = compile_schema(in_titleblock(line), COMPIL_TITLEBLOCK);
-    EXPECT_EQ(messages, "compil : Warning : image '" + bmp + "' is no readable BMP: left out at line 7\n");
+    EXPECT_EQ(compil_messages, "compil : Warning : image '" + bmp + "' is no readable BMP: left out at line 7\n");
 }
 
 // Sources that are no writer's output still read back the same after one
 // round: compile, write, compile, write.
-TEST(CompilBuild, TitleBlockSampleIsAFixpointAfterOneRound) {
-    std::string binary;
-    std::string once = decompile(COMPIL_TITLEBLOCK, golden("model/documents/compil/titleblock.asc"), &binary);
-    EXPECT_EQ(decompile(COMPIL_TITLEBLOCK, once, &binary), once);
+TEST(CompilBuild, ReaderSamplesAreFixpointsAfterOneRound) {
+    for (auto [name, mode] : {std::pair{"titleblock", COMPIL_TITLEBLOCK}, {"schematic", COMPIL_SCHEMATIC}}) {
+        std::string binary;
+        std::string once =
+            decompile(mode, with_bitmap(golden("model/documents/compil/" + std::string(name) + ".asc")), &binary);
+        EXPECT_EQ(decompile(mode, once, &binary), once) << name;
+    }
 }
 
 }  // namespace

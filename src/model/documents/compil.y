@@ -10,8 +10,9 @@
  * ")", "FILLED" before or after the style words of a circle, a text whose
  * value was left out (a symbol text whose letter has no symbol name), an
  * image without "BMP" (another picture format), a sub-sheet's strings in
- * the order sheet name, file name, and a schematic without a title block or
- * an own library.
+ * the order sheet name, file name, an ERC mark "(ERCERR" among the items of
+ * a sheet (the sheet writer writes the marks that stand there), and a
+ * schematic without a title block or an own library.
  */
 %require "3.2"
 %define api.pure full
@@ -67,6 +68,12 @@ static void compilerror(yyscan_t scanner, CompilContext* ctx, const char* messag
     do {                    \
         ctx->stop(code);    \
         YYABORT;            \
+    } while (0)
+/* A document of another kind than the mode: result 1 with a message. */
+#define WRONG_KIND(found)       \
+    do {                        \
+        ctx->wrong_kind(found); \
+        YYABORT;                \
     } while (0)
 /* One builder call; a non-zero answer ends the parse with that result. */
 #define BUILD(call)                             \
@@ -126,7 +133,7 @@ document
 
 library
     : LIB {
-          if (!ctx->in_schematic && ctx->mode != COMPIL_LIBRARY) STOP(1);
+          if (!ctx->in_schematic && ctx->mode != COMPIL_LIBRARY) WRONG_KIND(COMPIL_LIBRARY);
           BUILD(lib_begin());
       }
       STRING prefixes_opt parts_opt lib_fonts_opt ')'   { BUILD(lib_end(S($3))); }
@@ -379,7 +386,7 @@ size
 
 schematic
     : SCHEMATIC {
-          if (ctx->mode != COMPIL_SCHEMATIC) STOP(1);
+          if (ctx->mode != COMPIL_SCHEMATIC) WRONG_KIND(COMPIL_SCHEMATIC);
           ctx->in_schematic = true;
           BUILD(schematic_begin());
       }
@@ -463,6 +470,8 @@ sheet_item
           label.net_type = $10;
           BUILD(netprop(label));
       }
+    | ERCERR INT pos ')'
+      { BUILD(sheet_erc_mark($2, P($3))); }
     | IMAGE bmp_opt pos size text_options text_value ')'
       {
           CompilImage image;
@@ -520,7 +529,7 @@ schema_fonts_opt
 
 titleblock
     : TITLEBLOCK {
-          if (!ctx->in_schematic && ctx->mode != COMPIL_TITLEBLOCK) STOP(1);
+          if (!ctx->in_schematic && ctx->mode != COMPIL_TITLEBLOCK) WRONG_KIND(COMPIL_TITLEBLOCK);
           BUILD(titleblock_begin());
       }
       identification controls_opt titleblock_vector_opt sheet_items schema_fonts_opt ')'

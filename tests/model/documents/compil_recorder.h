@@ -1,11 +1,24 @@
 #pragma once
 // A builder that writes every call of the source reader as one line of
 // text, so that tests compare what the parser handed over.
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "model/documents/compil_builder.h"
+
+// What the report hook of a test compilation received (compil_capture).
+inline std::string compil_messages;
+
+inline void compil_capture(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    compil_messages += text;
+}
 
 class CompilRecorder : public CompilBuilder {
 public:
@@ -128,6 +141,9 @@ public:
     int erclist_begin() override { return note("erclist_begin"); }
     int erc_mark(int32_t number, Point pos) override {
         return note("erc_mark " + std::to_string(number) + " " + xy(pos));
+    }
+    int sheet_erc_mark(int32_t number, Point pos) override {
+        return note("sheet_erc_mark " + std::to_string(number) + " " + xy(pos));
     }
     int schematic_end() override { return note("schematic_end"); }
 

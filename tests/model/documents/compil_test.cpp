@@ -8,22 +8,13 @@
 
 #include "foundation/services.h"
 #include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/compil_recorder.h"
 #include "support/test_env.h"
 
 namespace {
 
 // What the report hook received.
-std::string messages;
-
-void capture(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    messages += text;
-}
 
 struct Outcome {
     int result;
@@ -32,10 +23,10 @@ struct Outcome {
 };
 
 Outcome compile(const std::string& source, int mode) {
-    messages.clear();
+    compil_messages.clear();
     CompilRecorder r;
-    int result = compil_string(source, mode, r, capture);
-    return {result, r.log(), messages};
+    int result = compil_string(source, mode, r, compil_capture);
+    return {result, r.log(), compil_messages};
 }
 
 std::string parse_error(int line) {
@@ -82,7 +73,7 @@ TEST_P(CompilSample, GivesTheRecordedCalls) {
 TEST_P(CompilSample, ReadsTheSameFromAStreamAndAPath) {
     std::string path = tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".asc");
     CompilRecorder by_path;
-    EXPECT_EQ(compil_path(path.c_str(), GetParam().mode, by_path, capture), 0);
+    EXPECT_EQ(compil_path(path.c_str(), GetParam().mode, by_path, compil_capture), 0);
     EXPECT_EQ(by_path.log(), compile(source(), GetParam().mode).log);
 }
 
@@ -93,21 +84,23 @@ TEST_P(CompilSample, EveryPrefixFailsAtItsLastLine) {
     size_t complete = text.rfind(')') + 1;
     for (size_t n = 0; n < complete; ++n) {
         std::string prefix = text.substr(0, n);
-        messages.clear();
+        compil_messages.clear();
         CompilRecorder r;
-        ASSERT_EQ(compil_string(prefix, GetParam().mode, r, capture), 1) << prefix;
+        ASSERT_EQ(compil_string(prefix, GetParam().mode, r, compil_capture), 1) << prefix;
         int lines = 1 + static_cast<int>(std::count(prefix.begin(), prefix.end(), '\n'));
-        ASSERT_EQ(messages, parse_error(lines)) << prefix;
+        ASSERT_EQ(compil_messages, parse_error(lines)) << prefix;
         ASSERT_TRUE(r.aborted);
     }
 }
 
-TEST_P(CompilSample, AnotherModeStopsAtTheFirstKeywordWithoutMessage) {
+TEST_P(CompilSample, AnotherModeStopsAtTheFirstKeywordNamingBothKinds) {
+    static const char* const kinds[] = {"", "a schematic", "a library", "a title block"};
     for (int mode : {COMPIL_SCHEMATIC, COMPIL_LIBRARY, COMPIL_TITLEBLOCK}) {
         if (mode == GetParam().mode) continue;
         Outcome run = compile(source(), mode);
         EXPECT_EQ(run.result, 1);
-        EXPECT_EQ(run.messages, "");
+        EXPECT_EQ(run.messages, std::string("compil : Error : ") + kinds[GetParam().mode] + " where " +
+                                    kinds[mode] + " was expected at line 1\n");
         EXPECT_EQ(run.log, "start " + std::to_string(mode) + "\nabort\n");
     }
 }
@@ -209,6 +202,7 @@ const TokenCase code_cases[] = {
     {"THREE_STATE", text_with("THREE_STATE"), 3, "text 0 (0,0) 1x1 'V' 0x00 0"},
     {"symbol_as_image_file", sheet("(IMAGE (POS 0 0 ) (SIZE 1 1 ) ROT_45 PULL_DOWN )"), 1,
      "image 0x04 (0,0) 1x1 'S'"},
+    {"erc_mark_on_a_sheet", sheet("(ERCERR 7 (POS 1 2 ) )"), 1, "sheet_erc_mark 7 (1,2)"},
     {"GRID_ARRAY", part("(TYPE GRID_ARRAY 2)"), 2, "part_type 2 2"},
     {"STANDARD", part("(TYPE STANDARD 1)"), 2, "part_type 0 1"},
     {"attribute_options", sheet("(PARTLIB 'R' 0x1 1.0 POWEROFF NORMAL_PART DEVICE 0 (POS 0 0 ) "
@@ -241,6 +235,17 @@ TEST_P(CompilMalformed, IsAParseErrorAtItsLine) {
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(run.messages, parse_error(GetParam().line));
     EXPECT_NE(run.log.find("abort\n"), std::string::npos);
+}
+
+// The same through the builder of records: the same message, and whatever
+// it made before the error released (the sanitizer build sees leaks).
+TEST_P(CompilMalformed, BuildsNothingThroughTheRecordBuilder) {
+    compil_messages.clear();
+    CompilActions actions("", nullptr);
+    EXPECT_EQ(compil_string(GetParam().source, GetParam().mode, actions, compil_capture), 1);
+    EXPECT_EQ(compil_messages, parse_error(GetParam().line));
+    EXPECT_EQ(actions.take_schema(), nullptr);
+    EXPECT_EQ(actions.take_library(), nullptr);
 }
 
 const BadCase bad_cases[] = {
@@ -313,6 +318,11 @@ TEST(CompilNesting, TooDeepIsAStackOverflow) {
     run = compile(identifications, COMPIL_TITLEBLOCK);
     EXPECT_EQ(run.result, 2);
     EXPECT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line 1\n", 0), 0u) << run.messages;
+
+    // The record builder releases the title block it had begun.
+    CompilActions actions("", nullptr);
+    EXPECT_EQ(compil_string(identifications, COMPIL_TITLEBLOCK, actions, compil_capture), 2);
+    EXPECT_EQ(actions.take_schema(), nullptr);
 }
 
 TEST(CompilStop, ABuilderCodeEndsTheParseWithoutMessage) {
@@ -320,9 +330,9 @@ TEST(CompilStop, ABuilderCodeEndsTheParseWithoutMessage) {
     CompilRecorder r;
     r.stop_at = "pin_end";
     r.stop_code = 55;
-    messages.clear();
-    EXPECT_EQ(compil_string(source, COMPIL_LIBRARY, r, capture), 55);
-    EXPECT_EQ(messages, "");
+    compil_messages.clear();
+    EXPECT_EQ(compil_string(source, COMPIL_LIBRARY, r, compil_capture), 55);
+    EXPECT_EQ(compil_messages, "");
     ASSERT_GE(r.calls.size(), 2u);
     EXPECT_EQ(r.calls[r.calls.size() - 2].rfind("pin_end 'A'", 0), 0u);
     EXPECT_EQ(r.calls.back(), "abort");
@@ -341,7 +351,7 @@ TEST(CompilModes, NestedBlocksDoNotCountAsDocuments) {
     EXPECT_EQ(compile("(SCHEMATIC (TITLEBLOCK (IDENTIFICATION ) ) (LIB 'x' ) )", COMPIL_SCHEMATIC).result, 0);
     Outcome run = compile("(TITLEBLOCK (IDENTIFICATION ) )", COMPIL_SCHEMATIC);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.messages, "");
+    EXPECT_EQ(run.messages, "compil : Error : a title block where a schematic was expected at line 1\n");
 }
 
 TEST(CompilStrings, AreKeptWholeAcrossTheInputBuffer) {
@@ -352,16 +362,16 @@ TEST(CompilStrings, AreKeptWholeAcrossTheInputBuffer) {
     std::string path = dir.file("long.asc");
     tn_test::write_text(path, "(LIB\n'" + name + "'\n)");
     CompilRecorder r;
-    EXPECT_EQ(compil_path(path.c_str(), COMPIL_LIBRARY, r, capture), 0);
+    EXPECT_EQ(compil_path(path.c_str(), COMPIL_LIBRARY, r, compil_capture), 0);
     std::string expected = std::string(50000, 'n') + "'" + std::string(49999, 'n');
     EXPECT_EQ(r.calls.back(), "lib_end '" + expected + "'");
 }
 
 TEST(CompilPath, AMissingFileIs51) {
     CompilRecorder r;
-    messages.clear();
-    EXPECT_EQ(compil_path("/nonexistent/dir/x.asc", COMPIL_LIBRARY, r, capture), 51);
-    EXPECT_EQ(messages, "Can't open file '/nonexistent/dir/x.asc'\n");
+    compil_messages.clear();
+    EXPECT_EQ(compil_path("/nonexistent/dir/x.asc", COMPIL_LIBRARY, r, compil_capture), 51);
+    EXPECT_EQ(compil_messages, "Can't open file '/nonexistent/dir/x.asc'\n");
     EXPECT_TRUE(r.calls.empty());
 }
 

@@ -30,10 +30,31 @@ namespace {
 
 constexpr int input_buffer_size = 16384;
 
+// The result of a parse that ended with `rc`, with the message a failure
+// gives; on any failure the builder drops what it made.
+int finish(CompilContext& ctx, int rc, CompilReport report) {
+    if (rc == 0) return 0;
+    int result;
+    if (ctx.stopped) {
+        result = ctx.stop_code;
+        if (ctx.stop_message)
+            report("compil : Error : %s at line %d\n", ctx.stop_message, ctx.error_line);
+    } else if (rc == 2) {
+        report("compil : Error : %s at line %d\n", "parser stack overflow", ctx.error_line);
+        result = 2;
+    } else {
+        report("compil : Error : %s at line %d\n", "parse error", ctx.error_line);
+        result = 1;
+    }
+    ctx.builder->abort();
+    return result;
+}
+
 // One compilation over the source the context names: a fresh scanner with
 // its own buffer, the parse, and the release of both.
 int compile(CompilContext& ctx, CompilReport report) {
     if (!report) report = log_printf;
+    ctx.builder->attach_line(&ctx.line);
     ctx.builder->start(ctx.mode, report);
 
     yyscan_t scanner = nullptr;
@@ -44,18 +65,8 @@ int compile(CompilContext& ctx, CompilReport report) {
     compil_delete_buffer(buffer, scanner);
     compillex_destroy(scanner);
 
-    if (rc == 0) return 0;
-    int result;
-    if (ctx.stopped) {
-        result = ctx.stop_code;
-    } else if (rc == 2) {
-        report("compil : Error : %s at line %d\n", "parser stack overflow", ctx.error_line);
-        result = 2;
-    } else {
-        report("compil : Error : %s at line %d\n", "parse error", ctx.error_line);
-        result = 1;
-    }
-    ctx.builder->abort();
+    int result = finish(ctx, rc, report);
+    ctx.builder->attach_line(nullptr);
     return result;
 }
 

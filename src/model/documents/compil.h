@@ -10,7 +10,8 @@
 //
 // Results: 0 success; 1 a parse error ("compil : Error : parse error at
 // line %d\n" through the report hook) or a document whose kind does not
-// match the mode (no message); 2 nesting deeper than the parser stack allows
+// match the mode ("compil : Error : a library where a schematic was expected
+// at line %d\n" and its kin); 2 nesting deeper than the parser stack allows
 // ("compil : Error : parser stack overflow at line %d\n"); any other value
 // is the code a builder call answered to stop the parse. On every failure
 // the builder's abort() is called.

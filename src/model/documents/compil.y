@@ -68,6 +68,12 @@ static void compilerror(yyscan_t scanner, CompilContext* ctx, const char* messag
         ctx->stop(code);    \
         YYABORT;            \
     } while (0)
+/* A document of another kind than the mode: result 1 with a message. */
+#define WRONG_KIND(found)       \
+    do {                        \
+        ctx->wrong_kind(found); \
+        YYABORT;                \
+    } while (0)
 /* One builder call; a non-zero answer ends the parse with that result. */
 #define BUILD(call)                             \
     do {                                        \
@@ -126,7 +132,7 @@ document
 
 library
     : LIB {
-          if (!ctx->in_schematic && ctx->mode != COMPIL_LIBRARY) STOP(1);
+          if (!ctx->in_schematic && ctx->mode != COMPIL_LIBRARY) WRONG_KIND(COMPIL_LIBRARY);
           BUILD(lib_begin());
       }
       STRING prefixes_opt parts_opt lib_fonts_opt ')'   { BUILD(lib_end(S($3))); }
@@ -379,7 +385,7 @@ size
 
 schematic
     : SCHEMATIC {
-          if (ctx->mode != COMPIL_SCHEMATIC) STOP(1);
+          if (ctx->mode != COMPIL_SCHEMATIC) WRONG_KIND(COMPIL_SCHEMATIC);
           ctx->in_schematic = true;
           BUILD(schematic_begin());
       }
@@ -520,7 +526,7 @@ schema_fonts_opt
 
 titleblock
     : TITLEBLOCK {
-          if (!ctx->in_schematic && ctx->mode != COMPIL_TITLEBLOCK) STOP(1);
+          if (!ctx->in_schematic && ctx->mode != COMPIL_TITLEBLOCK) WRONG_KIND(COMPIL_TITLEBLOCK);
           BUILD(titleblock_begin());
       }
       identification controls_opt titleblock_vector_opt sheet_items schema_fonts_opt ')'

@@ -123,6 +123,11 @@ public:
     // a call, a document kind not matching the mode): drop what was built.
     virtual void abort() {}
 
+    // The line the reader stands on, for messages (0 outside a compilation).
+    int source_line() const { return line_ ? *line_ : 0; }
+    // Set by the reader for the time of a compilation.
+    void attach_line(const int* line) { line_ = line; }
+
     // --- library ("(LIB" at the top in mode 2, or a schematic's own) -----
     virtual int lib_begin() { return 0; }  // "(LIB"
     virtual int prefix(const std::string& name, const std::string& value) {  // "(PFX" ... ")"
@@ -310,4 +315,7 @@ public:
         (void)owner;
         return 0;
     }
+
+private:
+    const int* line_ = nullptr;  // the reader's line counter while it runs
 };

@@ -32,6 +32,7 @@ struct CompilContext {
     // document kind not matching the mode): no parse-error message then.
     bool stopped = false;
     int stop_code = 0;
+    const char* stop_message = nullptr;  // reported by the driver, or none
     int error_line = 0;  // line where the parser gave up
 
     uint32_t keep(std::string text_value) {
@@ -42,6 +43,23 @@ struct CompilContext {
     void stop(int code) {
         stopped = true;
         stop_code = code;
+    }
+    // A document of another kind than the mode asks for: result 1 with a
+    // message naming both.
+    void wrong_kind(int found) {
+        static const char* const texts[4][4] = {
+            {},
+            {nullptr, nullptr, "a library where a schematic was expected",
+             "a title block where a schematic was expected"},
+            {nullptr, "a schematic where a library was expected", nullptr,
+             "a title block where a library was expected"},
+            {nullptr, "a schematic where a title block was expected",
+             "a library where a title block was expected", nullptr},
+        };
+        stop(1);
+        error_line = line;
+        if (mode >= 1 && mode <= 3 && found >= 1 && found <= 3) stop_message = texts[mode][found];
+        if (!stop_message) stop_message = "wrong document kind";
     }
 
     // Fills buf with up to size bytes of input; 0 at the end of the input.

@@ -102,12 +102,14 @@ TEST_P(CompilSample, EveryPrefixFailsAtItsLastLine) {
     }
 }
 
-TEST_P(CompilSample, AnotherModeStopsAtTheFirstKeywordWithoutMessage) {
+TEST_P(CompilSample, AnotherModeStopsAtTheFirstKeywordNamingBothKinds) {
+    static const char* const kinds[] = {"", "a schematic", "a library", "a title block"};
     for (int mode : {COMPIL_SCHEMATIC, COMPIL_LIBRARY, COMPIL_TITLEBLOCK}) {
         if (mode == GetParam().mode) continue;
         Outcome run = compile(source(), mode);
         EXPECT_EQ(run.result, 1);
-        EXPECT_EQ(run.messages, "");
+        EXPECT_EQ(run.messages, std::string("compil : Error : ") + kinds[GetParam().mode] + " where " +
+                                    kinds[mode] + " was expected at line 1\n");
         EXPECT_EQ(run.log, "start " + std::to_string(mode) + "\nabort\n");
     }
 }
@@ -341,7 +343,7 @@ TEST(CompilModes, NestedBlocksDoNotCountAsDocuments) {
     EXPECT_EQ(compile("(SCHEMATIC (TITLEBLOCK (IDENTIFICATION ) ) (LIB 'x' ) )", COMPIL_SCHEMATIC).result, 0);
     Outcome run = compile("(TITLEBLOCK (IDENTIFICATION ) )", COMPIL_SCHEMATIC);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.messages, "");
+    EXPECT_EQ(run.messages, "compil : Error : a title block where a schematic was expected at line 1\n");
 }
 
 TEST(CompilStrings, AreKeptWholeAcrossTheInputBuffer) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <strings.h>
@@ -16,6 +17,7 @@
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/subsheet.h"
@@ -146,6 +148,127 @@ int list_library(const char* input, BatchReport report, std::string* name) {
     job.progress("Creating the listing %s\n", base.c_str());
     result = prefix_report(library, base.c_str());
     if (name) *name = make_kind_file_name(base.c_str(), KIND_LISTING, 2);
+    return result;
+}
+
+// --- compile jobs --------------------------------------------------------------------
+
+namespace {
+
+// Opens a source for the compiler; "Can't open file '%s'\n" (always) when
+// it cannot be opened.
+FILE* open_source(const std::string& name, const JobReport& job) {
+    FILE* file = open_file(name.c_str(), "r");
+    if (!file) job.always("Can't open file '%s'\n", name.c_str());
+    return file;
+}
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using SourceFile = std::unique_ptr<FILE, FileCloser>;
+
+constexpr int CODE_SYNTAX = 8;
+constexpr int CODE_CANNOT_OPEN = 51;
+
+}  // namespace
+
+int compile_library(const char* input, const char* output, BatchReport report) {
+    JobReport job(report, COMPIL_VERBOSE);
+    std::string source = make_kind_file_name(input ? input : "", KIND_LIBRARY_SOURCE, 1);
+    SourceFile file(open_source(source, job));
+    if (!file) return CODE_CANNOT_OPEN;
+    job.progress("Parsing Library source file %s...\n", source.c_str());
+    Library* library = nullptr;
+    if (compile_library_file(file.get(), input, job.report, &library) != 0) return CODE_SYNTAX;
+    file.reset();
+    job.progress("Resolving Vector References\n");
+    int result = resolve_LibVectors(library, true);
+    std::string name = output_name(output, input, KIND_LIBRARY);
+    job.progress("Writing binary library file... %s\n", name.c_str());
+    int saved = save_Library(name.c_str(), library);
+    if (saved != 0 || result == 0) result = saved;
+    if (saved == 0) job.progress("Conversion done.\n");
+    free_Library(library);
+    return result;
+}
+
+int compile_titleblock(const char* input, const char* output, BatchReport report) {
+    JobReport job(report, COMPTMPL_VERBOSE);
+    std::string source = make_kind_file_name(input ? input : "", KIND_ASCII, 1);
+    SourceFile file(open_source(source, job));
+    if (!file) return CODE_CANNOT_OPEN;
+    job.progress("Parsing Title Block source file %s...\n", source.c_str());
+    Schema* schema = nullptr;
+    if (compile_schema_file(file.get(), COMPIL_TITLEBLOCK, job.report, nullptr, &schema) != 0)
+        return CODE_SYNTAX;
+    file.reset();
+    std::string base = output && *output ? std::string(output) : without_suffix(input);
+    job.progress("Writing binary Title Block file %s...\n",
+                 make_kind_file_name(base.c_str(), KIND_TITLEBLOCK, 2).c_str());
+    int result = save_titleblock_file(base.c_str(), schema);
+    if (result == 0) job.progress("Conversion done.\n");
+    free_Schema(schema, false);
+    return result;
+}
+
+namespace {
+
+// One sheet of a compile_sheets run: compiles it and saves the binary file.
+int compile_one_sheet(NameRec& entry, const char* output, SheetList* sheets,
+                      std::string* name, const JobReport& job) {
+    std::string source = make_kind_file_name(without_suffix(entry.name.c_str()).c_str(),
+                                             KIND_ASCII, 1);
+    if (name) *name = source;
+    SourceFile file(open_source(source, job));
+    if (!file) return CODE_CANNOT_OPEN;
+    job.progress("Parsing Schema source file %s...\n", source.c_str());
+    Schema* schema = nullptr;
+    if (compile_schema_file(file.get(), COMPIL_SCHEMATIC, job.report, sheets, &schema) != 0)
+        return CODE_SYNTAX;
+    file.reset();
+    job.progress("Resolving Vector References\n");
+    int result = resolve_LibVectors(schema->library, true);
+    if (result == 0) {
+        std::string base;
+        if (entry.flag != 0) {
+            base = without_suffix(entry.name.c_str());
+        } else {
+            base = output && *output ? std::string(output) : without_suffix(entry.name.c_str());
+            if (output && *output) entry.name = output;
+        }
+        job.progress("Writing binary Schema file %s...\n",
+                     make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
+        result = unless_cancelled(save_schema_file(schema, base.c_str(), true));
+    }
+    close_schema(nullptr, &schema);
+    return result;
+}
+
+}  // namespace
+
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
+                   BatchReport report) {
+    JobReport job(report, COMPSHEET_VERBOSE);
+    SheetList own;
+    if (!sheets) sheets = &own;
+    sheets->clear();
+    sheets->push_back(NameRec{0, root ? root : ""});
+    int result = 0;
+    size_t done = 0;
+    // The compiler appends sub-sheet files while the list is walked.
+    for (; done < sheets->size(); ++done) {
+        NameRec entry = (*sheets)[done];
+        result = compile_one_sheet(entry, output, sheets, name, job);
+        (*sheets)[done].name = entry.name;
+        if (result != 0) break;
+    }
+    if (result != 0) {
+        sheets->resize(done);
+        job.progress("Conversion aborted.\n");
+    } else {
+        job.progress("Conversion done.\n");
+    }
     return result;
 }
 

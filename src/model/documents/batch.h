@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "model/documents/compil_builder.h"  // CompilReport
+#include "model/documents/compil_actions.h"  // CompilReport, SheetList
 
 struct List;
 struct Text;
@@ -39,13 +39,12 @@ int list_library(const char* input, BatchReport report, std::string* name);
 // --- sheets and title blocks -----------------------------------------------------------
 // Compiles the schematic source root, and (unless COMPSHEET_HIER) every
 // sub-sheet file its boxes name, once each (names compared ignoring case).
-// *sheets receives the compiler's list of NameRec {flag, name} (flag 0 the
-// root, 1 a sub-sheet), holding the entries compiled (the root's name
-// replaced by the output name when one was given); free it with
-// free_sheet_list. *name (when given) gets the last source name tried.
-// 0, or the first failure: 51 cannot open, 8 syntax, a resolve code, a
-// save code (50, 6, 7).
-int compile_sheets(const char* root, const char* output, List** sheets, std::string* name,
+// *sheets (when given) ends holding the entries compiled, {flag 0, root}
+// first (its name replaced by the output name when one was given), then
+// {flag 1, file} for each sub-sheet. *name (when given) gets the last
+// source name tried. 0, or the first failure: 51 cannot open, 8 syntax, a
+// resolve code (74, 75), a save code (50, 6, 7).
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report);
 // Title-block source to binary: 0, 51, 8, or the save's code.
 int compile_titleblock(const char* input, const char* output, BatchReport report);
@@ -73,8 +72,6 @@ struct SheetListError {
 List* list_project_sheets(const char* root, bool single, bool* repeated,
                           SheetListError* error = nullptr);
 void free_name_list(List* list);
-// Frees a compiler sheet list (NameRec records).
-void free_sheet_list(List* list);
 
 // The names of a "&PROJ:" text (six characters, any case): the comma
 // separated pieces after it with every blank dropped, empty ones skipped.

@@ -238,15 +238,23 @@ bool dib_size(const Image* image, int32_t* width, int32_t* height) {
     return true;
 }
 
-Dib* image_load(const char* file_name, int format) {
+Dib* image_read_file(const char* file_name, int format, int* result) {
     FILE* file = open_file(file_name, "rb");
     if (!file) {
-        error_box(nullptr, nullptr, 0, 1, file_name);
+        *result = 1;
         return nullptr;
     }
-    Dib* block = read_dib(format, file);
+    *result = 0;
+    Dib* block = read_dib(format, file, result);
     std::fclose(file);
-    if (!block) error_box(nullptr, nullptr, 0, IMAGE_INVALID_FORMAT, file_name);
+    if (!block && *result == 0) *result = IMAGE_INVALID_FORMAT;
+    return block;
+}
+
+Dib* image_load(const char* file_name, int format) {
+    int result = 0;
+    Dib* block = image_read_file(file_name, format, &result);
+    if (!block) error_box(nullptr, nullptr, 0, result == 1 ? 1 : IMAGE_INVALID_FORMAT, file_name);
     return block;
 }
 

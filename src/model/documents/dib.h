@@ -66,6 +66,10 @@ bool dib_size(const Image* image, int32_t* width, int32_t* height);
 // Reads a .BMP file. When it cannot be opened the error box shows message 1
 // with the name; when it cannot be read, message 60023 with the name.
 Dib* image_load(const char* file_name, int format);
+// The same without a message box (batch jobs report through their own
+// hook): null with *result 1 when the file cannot be opened, else the
+// reader's code (-1 or 60023); *result 0 on success.
+Dib* image_read_file(const char* file_name, int format, int* result);
 
 // The embedded bitmap of an image record: read into the image (a bitmap it
 // held is released first): 0, -1 on a short read, 60023 for an invalid

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include <strings.h>
@@ -155,33 +154,36 @@ int list_library(const char* input, BatchReport report, std::string* name) {
 
 namespace {
 
-// Opens a source for the compiler; "Can't open file '%s'\n" (always) when
-// it cannot be opened.
-FILE* open_source(const std::string& name, const JobReport& job) {
-    FILE* file = open_file(name.c_str(), "r");
-    if (!file) job.always("Can't open file '%s'\n", name.c_str());
-    return file;
-}
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using SourceFile = std::unique_ptr<FILE, FileCloser>;
-
 constexpr int CODE_SYNTAX = 8;
 constexpr int CODE_CANNOT_OPEN = 51;
+
+// Opens a source and hands the stream to `compile` (a compile entry of
+// compil_actions.h): 51 with "Can't open file '%s'\n" when the source cannot
+// be opened, 8 when the compilation fails (its messages went to the report).
+template <class Compile>
+int parse_source(const std::string& source, const char* kind, const JobReport& job,
+                 Compile compile) {
+    FILE* file = open_file(source.c_str(), "r");
+    if (!file) {
+        job.always("Can't open file '%s'\n", source.c_str());
+        return CODE_CANNOT_OPEN;
+    }
+    job.progress("Parsing %s source file %s...\n", kind, source.c_str());
+    int code = compile(file);
+    std::fclose(file);
+    return code != 0 ? CODE_SYNTAX : 0;
+}
 
 }  // namespace
 
 int compile_library(const char* input, const char* output, BatchReport report) {
     JobReport job(report, COMPIL_VERBOSE);
     std::string source = make_kind_file_name(input ? input : "", KIND_LIBRARY_SOURCE, 1);
-    SourceFile file(open_source(source, job));
-    if (!file) return CODE_CANNOT_OPEN;
-    job.progress("Parsing Library source file %s...\n", source.c_str());
     Library* library = nullptr;
-    if (compile_library_file(file.get(), input, job.report, &library) != 0) return CODE_SYNTAX;
-    file.reset();
+    if (int code = parse_source(source, "Library", job, [&](FILE* file) {
+            return compile_library_file(file, input, job.report, &library);
+        }))
+        return code;
     job.progress("Resolving Vector References\n");
     int result = resolve_LibVectors(library, true);
     std::string name = output_name(output, input, KIND_LIBRARY);
@@ -196,13 +198,11 @@ int compile_library(const char* input, const char* output, BatchReport report) {
 int compile_titleblock(const char* input, const char* output, BatchReport report) {
     JobReport job(report, COMPTMPL_VERBOSE);
     std::string source = make_kind_file_name(input ? input : "", KIND_ASCII, 1);
-    SourceFile file(open_source(source, job));
-    if (!file) return CODE_CANNOT_OPEN;
-    job.progress("Parsing Title Block source file %s...\n", source.c_str());
     Schema* schema = nullptr;
-    if (compile_schema_file(file.get(), COMPIL_TITLEBLOCK, job.report, nullptr, &schema) != 0)
-        return CODE_SYNTAX;
-    file.reset();
+    if (int code = parse_source(source, "Title Block", job, [&](FILE* file) {
+            return compile_schema_file(file, COMPIL_TITLEBLOCK, job.report, nullptr, &schema);
+        }))
+        return code;
     std::string base = output && *output ? std::string(output) : without_suffix(input);
     job.progress("Writing binary Title Block file %s...\n",
                  make_kind_file_name(base.c_str(), KIND_TITLEBLOCK, 2).c_str());
@@ -220,13 +220,11 @@ int compile_one_sheet(NameRec& entry, const char* output, SheetList* sheets,
     std::string source = make_kind_file_name(without_suffix(entry.name.c_str()).c_str(),
                                              KIND_ASCII, 1);
     if (name) *name = source;
-    SourceFile file(open_source(source, job));
-    if (!file) return CODE_CANNOT_OPEN;
-    job.progress("Parsing Schema source file %s...\n", source.c_str());
     Schema* schema = nullptr;
-    if (compile_schema_file(file.get(), COMPIL_SCHEMATIC, job.report, sheets, &schema) != 0)
-        return CODE_SYNTAX;
-    file.reset();
+    if (int code = parse_source(source, "Schema", job, [&](FILE* file) {
+            return compile_schema_file(file, COMPIL_SCHEMATIC, job.report, sheets, &schema);
+        }))
+        return code;
     job.progress("Resolving Vector References\n");
     int result = resolve_LibVectors(schema->library, true);
     if (result == 0) {

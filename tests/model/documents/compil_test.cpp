@@ -8,6 +8,7 @@
 
 #include "foundation/services.h"
 #include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/compil_recorder.h"
 #include "support/test_env.h"
 
@@ -245,6 +246,17 @@ TEST_P(CompilMalformed, IsAParseErrorAtItsLine) {
     EXPECT_NE(run.log.find("abort\n"), std::string::npos);
 }
 
+// The same through the builder of records: the same message, and whatever
+// it made before the error released (the sanitizer build sees leaks).
+TEST_P(CompilMalformed, BuildsNothingThroughTheRecordBuilder) {
+    messages.clear();
+    CompilActions actions("", nullptr);
+    EXPECT_EQ(compil_string(GetParam().source, GetParam().mode, actions, capture), 1);
+    EXPECT_EQ(messages, parse_error(GetParam().line));
+    EXPECT_EQ(actions.take_schema(), nullptr);
+    EXPECT_EQ(actions.take_library(), nullptr);
+}
+
 const BadCase bad_cases[] = {
     {"empty_input", "", 2, 1},
     {"blank_lines_only", "\n\n", 2, 3},
@@ -315,6 +327,11 @@ TEST(CompilNesting, TooDeepIsAStackOverflow) {
     run = compile(identifications, COMPIL_TITLEBLOCK);
     EXPECT_EQ(run.result, 2);
     EXPECT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line 1\n", 0), 0u) << run.messages;
+
+    // The record builder releases the title block it had begun.
+    CompilActions actions("", nullptr);
+    EXPECT_EQ(compil_string(identifications, COMPIL_TITLEBLOCK, actions, capture), 2);
+    EXPECT_EQ(actions.take_schema(), nullptr);
 }
 
 TEST(CompilStop, ABuilderCodeEndsTheParseWithoutMessage) {

@@ -1,0 +1,2 @@
+# The source compiler with the builder of records, fed arbitrary text.
+tn_fuzzer(compil_actions_fuzz compil_actions_fuzz.cpp CORPUS model/documents/compil_actions_fuzz DEPS model)

@@ -96,7 +96,8 @@ protected:
 
 // --- libraries ---------------------------------------------------------------------
 
-TEST_F(BatchTest, LibraryRoundTripThroughSourceKeepsTheBinaryFile) {
+// (The fixpoint tests check what the conversions keep.)
+TEST_F(BatchTest, LibraryConversionsReportTheirSteps) {
     library_samples::LibraryPtr sample = library_samples::sample_library();
     ASSERT_EQ(save_Library(file("sample.clb").c_str(), sample.get()), 0);
     proper_set(DECOMP_VERBOSE, 1, COMPIL_VERBOSE, 1, 0);
@@ -113,10 +114,6 @@ TEST_F(BatchTest, LibraryRoundTripThroughSourceKeepsTheBinaryFile) {
     EXPECT_EQ(reported, "Parsing Library source file " + file("sample.slb") +
                             "...\nResolving Vector References\nWriting binary library file... " +
                             file("again.clb") + "\nConversion done.\n");
-    Library* again = new_Library();
-    ASSERT_EQ(load_Library(again, file("again.clb").c_str(), false), 0);
-    EXPECT_EQ(lib_entry_count(again), lib_entry_count(sample.get()));
-    free_Library(again);
 }
 
 // Each job is silent without its VERBOSE property; failures are reported and

@@ -1,0 +1,441 @@
+#include "model/documents/batch.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <strings.h>
+
+#include "foundation/app_utils.h"
+#include "foundation/core.h"
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "foundation/log.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/compil_actions.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
+#include "model/items/item.h"
+#include "model/items/library.h"
+#include "model/items/libutil.h"
+#include "model/items/text.h"
+
+namespace {
+
+// Document kinds of the names the jobs make (document.h names the others).
+constexpr int KIND_LIBRARY_SOURCE = 3;
+constexpr int KIND_LISTING = 7;
+
+constexpr int CODE_NO_MEMORY = 9;
+constexpr int SHEET_NOT_FOUND = 85;  // "Sheet not found:\n"
+
+// The report of one job: progress lines only when its VERBOSE property is
+// set, everything else always.
+struct JobReport {
+    BatchReport report;
+    bool verbose;
+
+    JobReport(BatchReport given, int verbose_property)
+        : report(given ? given : log_printf), verbose(proper_get(verbose_property) != 0) {}
+
+    template <class... Args>
+    void progress(const char* format, Args... args) const {
+        if (verbose) report(format, args...);
+    }
+    template <class... Args>
+    void always(const char* format, Args... args) const {
+        report(format, args...);
+    }
+};
+
+// A declined overwrite skips a step; it is no failure of the job.
+int unless_cancelled(int code) { return code == DOC_CANCELLED ? 0 : code; }
+
+// The name without its suffix.
+std::string without_suffix(const char* name) {
+    std::string base = name ? name : "";
+    change_suffix(base, "", 0);
+    return base;
+}
+
+// The name without its suffix, completed for writing as the kind's file.
+std::string output_name(const char* output, const char* input, int kind) {
+    std::string name = output && *output ? std::string(output) : without_suffix(input);
+    return make_kind_file_name(name.c_str(), kind, 2);
+}
+
+// Asks before an existing file is replaced: false when the user declined;
+// the name may come back edited.
+bool confirm_overwrite(std::string& name) {
+    if (file_access(name.c_str(), 0) != 0) return true;
+    std::string confirmed;
+    if (!services().confirm_overwrite(name, &confirmed)) return false;
+    if (!confirmed.empty()) name = confirmed;
+    return true;
+}
+
+void debug_line(const char* format, int value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    services().debug_write(text);
+}
+
+// Reads a library through a list of its own, so that the job neither sees
+// nor changes the libraries the user has open.
+class PrivateLibraries {
+public:
+    PrivateLibraries() : saved_(lib_list) { lib_list = new_LibraryList(); }
+    ~PrivateLibraries() {
+        free_LibraryList(lib_list);
+        lib_list = saved_;
+    }
+    PrivateLibraries(const PrivateLibraries&) = delete;
+    PrivateLibraries& operator=(const PrivateLibraries&) = delete;
+
+    // open_Library's result; *library gets the library read (null on failure).
+    int open(const char* name, bool index_only, Library** library) {
+        int code = open_Library(name, index_only);
+        *library = code == 0 && lib_list->libraries->tail
+                       ? static_cast<Library*>(lib_list->libraries->tail->data)
+                       : nullptr;
+        return code;
+    }
+
+private:
+    LibraryList* saved_;
+};
+
+}  // namespace
+
+// --- libraries ---------------------------------------------------------------------
+
+int decompile_library(const char* input, const char* output, BatchReport report) {
+    JobReport job(report, DECOMP_VERBOSE);
+    job.progress("Loading binary library file %s...\n", input);
+    int result;
+    {
+        PrivateLibraries libraries;
+        Library* library = nullptr;
+        result = libraries.open(input, false, &library);
+        if (result == 0) {
+            std::string name = output_name(output, input, KIND_LIBRARY_SOURCE);
+            if (confirm_overwrite(name)) {
+                job.progress("Writing source library file... %s\n", name.c_str());
+                result = asave_Library(name.c_str(), library);
+                debug_line("Conversion done, result %d.\n", result);
+            }
+        }
+    }
+    job.progress("Conversion done\n");
+    return result;
+}
+
+int list_library(const char* input, BatchReport report, std::string* name) {
+    JobReport job(report, LIBLIST_VERBOSE);
+    job.progress("Loading binary library file %s...\n", input);
+    PrivateLibraries libraries;
+    Library* library = nullptr;
+    int result = libraries.open(input, true, &library);
+    if (result != 0) return result;
+    const char* listing = strproper_get(LIBLIST_OUTFILE);
+    std::string base = listing && *listing ? std::string(listing) : without_suffix(input);
+    job.progress("Creating the listing %s\n", base.c_str());
+    result = prefix_report(library, base.c_str());
+    if (name) *name = make_kind_file_name(base.c_str(), KIND_LISTING, 2);
+    return result;
+}
+
+// --- compile jobs --------------------------------------------------------------------
+
+namespace {
+
+constexpr int CODE_SYNTAX = 8;
+constexpr int CODE_CANNOT_OPEN = 51;
+
+// Opens a source and hands the stream to `compile` (a compile entry of
+// compil_actions.h): 51 with "Can't open file '%s'\n" when the source cannot
+// be opened, 8 when the compilation fails (its messages went to the report).
+template <class Compile>
+int parse_source(const std::string& source, const char* kind, const JobReport& job,
+                 Compile compile) {
+    FILE* file = open_file(source.c_str(), "r");
+    if (!file) {
+        job.always("Can't open file '%s'\n", source.c_str());
+        return CODE_CANNOT_OPEN;
+    }
+    job.progress("Parsing %s source file %s...\n", kind, source.c_str());
+    int code = compile(file);
+    std::fclose(file);
+    return code != 0 ? CODE_SYNTAX : 0;
+}
+
+}  // namespace
+
+int compile_library(const char* input, const char* output, BatchReport report) {
+    JobReport job(report, COMPIL_VERBOSE);
+    std::string source = make_kind_file_name(input ? input : "", KIND_LIBRARY_SOURCE, 1);
+    Library* library = nullptr;
+    if (int code = parse_source(source, "Library", job, [&](FILE* file) {
+            return compile_library_file(file, input, job.report, &library);
+        }))
+        return code;
+    job.progress("Resolving Vector References\n");
+    int result = resolve_LibVectors(library, true);
+    std::string name = output_name(output, input, KIND_LIBRARY);
+    job.progress("Writing binary library file... %s\n", name.c_str());
+    int saved = save_Library(name.c_str(), library);
+    if (saved != 0 || result == 0) result = saved;
+    if (saved == 0) job.progress("Conversion done.\n");
+    free_Library(library);
+    return result;
+}
+
+int compile_titleblock(const char* input, const char* output, BatchReport report) {
+    JobReport job(report, COMPTMPL_VERBOSE);
+    std::string source = make_kind_file_name(input ? input : "", KIND_ASCII, 1);
+    Schema* schema = nullptr;
+    if (int code = parse_source(source, "Title Block", job, [&](FILE* file) {
+            return compile_schema_file(file, COMPIL_TITLEBLOCK, job.report, nullptr, &schema);
+        }))
+        return code;
+    std::string base = output && *output ? std::string(output) : without_suffix(input);
+    job.progress("Writing binary Title Block file %s...\n",
+                 make_kind_file_name(base.c_str(), KIND_TITLEBLOCK, 2).c_str());
+    int result = save_titleblock_file(base.c_str(), schema);
+    if (result == 0) job.progress("Conversion done.\n");
+    free_Schema(schema, false);
+    return result;
+}
+
+namespace {
+
+// One sheet of a compile_sheets run: compiles it and saves the binary file.
+int compile_one_sheet(NameRec& entry, const char* output, SheetList* sheets,
+                      std::string* name, const JobReport& job) {
+    std::string source = make_kind_file_name(without_suffix(entry.name.c_str()).c_str(),
+                                             KIND_ASCII, 1);
+    if (name) *name = source;
+    Schema* schema = nullptr;
+    if (int code = parse_source(source, "Schema", job, [&](FILE* file) {
+            return compile_schema_file(file, COMPIL_SCHEMATIC, job.report, sheets, &schema);
+        }))
+        return code;
+    job.progress("Resolving Vector References\n");
+    int result = resolve_LibVectors(schema->library, true);
+    if (result == 0) {
+        std::string base;
+        if (entry.flag != 0) {
+            base = without_suffix(entry.name.c_str());
+        } else {
+            base = output && *output ? std::string(output) : without_suffix(entry.name.c_str());
+            if (output && *output) entry.name = output;
+        }
+        job.progress("Writing binary Schema file %s...\n",
+                     make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
+        result = unless_cancelled(save_schema_file(schema, base.c_str(), true));
+    }
+    close_schema(nullptr, &schema);
+    return result;
+}
+
+}  // namespace
+
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
+                   BatchReport report) {
+    JobReport job(report, COMPSHEET_VERBOSE);
+    SheetList own;
+    if (!sheets) sheets = &own;
+    sheets->clear();
+    sheets->push_back(NameRec{0, root ? root : ""});
+    int result = 0;
+    size_t done = 0;
+    // The compiler appends sub-sheet files while the list is walked.
+    for (; done < sheets->size(); ++done) {
+        NameRec entry = (*sheets)[done];
+        result = compile_one_sheet(entry, output, sheets, name, job);
+        (*sheets)[done].name = entry.name;
+        if (result != 0) break;
+    }
+    if (result != 0) {
+        sheets->resize(done);
+        job.progress("Conversion aborted.\n");
+    } else {
+        job.progress("Conversion done.\n");
+    }
+    return result;
+}
+
+// --- project sheet lists -------------------------------------------------------------
+
+namespace {
+
+int free_name(void* name) {
+    std::free(name);
+    return 0;
+}
+
+bool starts_with_proj(const char* text) { return text && strncasecmp(text, "&PROJ:", 6) == 0; }
+
+}  // namespace
+
+void free_name_list(List* list) {
+    if (list) dlist_free(list, LIST_FROM_HEAD, free_name);
+}
+
+std::vector<std::string> proj_path_names(const char* text) {
+    std::vector<std::string> names;
+    if (!starts_with_proj(text)) return names;
+    std::string piece;
+    for (const char* c = text + 6;; ++c) {
+        if (*c == ',' || *c == '\0') {
+            if (!piece.empty()) names.push_back(piece);
+            piece.clear();
+            if (*c == '\0') break;
+        } else if (!std::isspace(static_cast<unsigned char>(*c))) {
+            piece += *c;
+        }
+    }
+    return names;
+}
+
+bool text_is_proj_path(Text* text, int kind) {
+    if (!text || text->string.empty()) return false;
+    if (!text->layout) layout_Text(text);
+    return kind == 1 && starts_with_proj(text->string.c_str());
+}
+
+namespace {
+
+// Appends a heap copy of the name; false when memory runs out.
+bool append_name(List* list, const std::string& name) {
+    char* copy = static_cast<char*>(std::malloc(name.size() + 1));
+    if (!copy) return false;
+    std::memcpy(copy, name.c_str(), name.size() + 1);
+    if (dlist_append(list, copy)) return true;
+    std::free(copy);
+    return false;
+}
+
+bool list_has(const List* list, const char* name) {
+    for (const char* held : list_items<const char>(list))
+        if (std::strcmp(held, name) == 0) return true;
+    return false;
+}
+
+// The files a loaded sheet names: its sub-sheet boxes' files, then the
+// names of its "&PROJ:" texts, in item order.
+bool append_named_sheets(Schema* schema, List* work) {
+    if (!schema || !schema->current) return true;
+    for (SchItem* item : list_items<SchItem>(schema->current->items)) {
+        if (item->type == SUBSHEET_ITEM) {
+            const SubSheet* box = as_SubSheet(item);
+            if (!box->file_name.empty() && !append_name(work, box->file_name)) return false;
+        } else if (item->type == TEXT_ITEM) {
+            for (const std::string& name : proj_path_names(as_Text(item)->string.c_str()))
+                if (!append_name(work, name)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+List* list_project_sheets(const char* root, bool single, bool* repeated, SheetListError* error) {
+    SheetListError none;
+    if (!error) error = &none;
+    *error = SheetListError{};
+    if (repeated) *repeated = false;
+    const char* root_name = root ? root : "";
+    List* result = list_new();
+    List* work = single ? nullptr : list_new();
+    bool failed = !result || (single ? !append_name(result, root_name)
+                                     : !work || !append_name(work, root_name));
+    Schema* schema = nullptr;
+    // The work list grows while it is walked: the walk reads each node's
+    // successor only after the sheet of that node was loaded.
+    for (ListNode* node = work && !failed ? work->head : nullptr; node; node = node->next) {
+        const char* name = static_cast<const char*>(node->data);
+        if (list_has(result, name)) {
+            if (repeated) *repeated = true;
+            continue;
+        }
+        if (!append_name(result, name)) {
+            failed = true;
+            break;
+        }
+        if (load_schema_file(&schema, name) != 0) {
+            error->code = SHEET_NOT_FOUND;
+            error->name = name;
+            break;
+        }
+        if (!append_named_sheets(schema, work)) {
+            failed = true;
+            break;
+        }
+    }
+    if (failed) error->code = CODE_NO_MEMORY;
+    close_schema(nullptr, &schema);
+    free_name_list(work);
+    if (error->code == 0) return result;
+    free_name_list(result);
+    return nullptr;
+}
+
+// --- sheet jobs ---------------------------------------------------------------------
+
+int libarch(const char* root, const char* output, BatchReport report, List* sheets) {
+    (void)root;
+    JobReport job(report, LIBARCH_VERBOSE);
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    int result = 0;
+    bool first = true;
+    for (const char* sheet : list_items<const char>(sheets)) {
+        const char* base = first && output && *output ? output : nullptr;
+        first = false;
+        std::string library = base ? make_kind_file_name(base, KIND_LIBRARY, 2)
+                                   : output_name(nullptr, sheet, KIND_LIBRARY);
+        if (!confirm_overwrite(library)) continue;
+        job.progress("Loading sheet file '%s'...\n", sheet);
+        result = load_schema_file(&schema, sheet);
+        if (result != 0) break;
+        job.progress("Writing binary library file '%s'...\n", library.c_str());
+        result = save_Library(library.c_str(), schema->library);
+        if (result != 0) break;
+    }
+    close_schema(nullptr, &schema);
+    if (result == 0) job.progress("libarch, done\n");
+    return result;
+}
+
+int decompile_sheets(const char* root, BatchReport report, List* sheets) {
+    (void)root;
+    JobReport job(report, PARTSCH_VERBOSE);
+    const char* common = strproper_get(PARTSCH_OUTFILE);
+    bool one_output = proper_get(PARTSCH_HIER) != 0 && common && *common;
+    Schema* schema = nullptr;
+    int result = 0;
+    for (const char* sheet : list_items<const char>(sheets)) {
+        std::string output = without_suffix(one_output ? common : sheet);
+        job.progress("Loading sheet %s...\n", sheet);
+        result = load_schema_file(&schema, sheet);
+        if (result != 0) {
+            job.always("%s%s%s\n", "*** ERROR *** :", "Cannot Open ", sheet);
+            break;
+        }
+        job.progress("Writing ascii schematic file %s...\n", output.c_str());
+        result = unless_cancelled(decompile_schema(schema, output.c_str()));
+        if (result != 0) {
+            job.always("%s%s%s\n", "*** ERROR *** :", "Writing File ", output.c_str());
+            break;
+        }
+    }
+    close_schema(nullptr, &schema);
+    if (result == 0) job.progress("partsch, done\n");
+    return result;
+}

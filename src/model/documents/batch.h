@@ -1,0 +1,82 @@
+#pragma once
+// Batch conversions of documents between their binary and ASCII source
+// forms, the library listing, the library archive of a project's sheets and
+// the list of a project's sheets.
+//
+// Every job takes a printf-style report function (the shell passes
+// log_printf; null stands for log_printf too). Progress lines go through it
+// only when the job's VERBOSE property is set; warnings and errors always.
+// A job returns 0 or the code of its first failing step (error table); a
+// write that failed is never reported as success. Every file is written
+// through a temporary file renamed over the old one (AtomicFile).
+//
+// Output names: an empty output name is derived from the input, which loses
+// its suffix and gets the one of the output's document kind.
+#include <string>
+#include <vector>
+
+#include "model/documents/compil_actions.h"  // CompilReport, SheetList
+
+struct List;
+struct Text;
+
+// The report hook of every job: a format and its arguments.
+using BatchReport = CompilReport;
+
+// --- libraries ---------------------------------------------------------------------
+// Binary library to source: 0, the library's read error (63, 64, 76, 77),
+// or the write's code (50, 6, 7). Declining the overwrite question skips
+// the writing (0).
+int decompile_library(const char* input, const char* output, BatchReport report);
+// Source library to binary: 0, 51 when the source cannot be opened, 8 for
+// a syntax error (or a builder's own stop), the write's code (50, 6, 7).
+int compile_library(const char* input, const char* output, BatchReport report);
+// The listing (prefix report) of a library: its name is LIBLIST_OUTFILE
+// when set, else the input without its suffix; *name (when given) gets the
+// listing's file name. 0, the library's read error, or the report's code.
+int list_library(const char* input, BatchReport report, std::string* name);
+
+// --- sheets and title blocks -----------------------------------------------------------
+// Compiles the schematic source root, and (unless COMPSHEET_HIER) every
+// sub-sheet file its boxes name, once each (names compared ignoring case).
+// *sheets (when given) ends holding the entries compiled, {flag 0, root}
+// first (its name replaced by the output name when one was given), then
+// {flag 1, file} for each sub-sheet. *name (when given) gets the last
+// source name tried. 0, or the first failure: 51 cannot open, 8 syntax, a
+// resolve code (74, 75), a save code (50, 6, 7).
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
+                   BatchReport report);
+// Title-block source to binary: 0, 51, 8, or the save's code.
+int compile_titleblock(const char* input, const char* output, BatchReport report);
+// Writes the source of every listed sheet (a project sheet list); the name
+// is PARTSCH_OUTFILE with PARTSCH_HIER set and that property not empty,
+// else each sheet's own. 0, or the first load or write failure.
+int decompile_sheets(const char* root, BatchReport report, List* sheets);
+// Writes the own library of every listed sheet (every part it uses) as a
+// binary library: output for the first sheet when given, else each sheet's
+// name. 0, or the first load or write failure.
+int libarch(const char* root, const char* output, BatchReport report, List* sheets);
+
+// --- project sheet lists -------------------------------------------------------------
+// What went wrong while a project's sheets were listed.
+struct SheetListError {
+    int code = 0;      // 0; 85 a sheet could not be loaded; 9 no memory
+    std::string name;  // the sheet that could not be loaded
+};
+// The sheets of a project as a list of heap (malloc'd) file names, each
+// once, the root first: the root alone when single is set, else every
+// sub-sheet file and every "&PROJ:" name of each listed sheet in turn.
+// *repeated (when given) tells whether a sheet was named twice. Null when a
+// sheet cannot be loaded or memory runs out (*error tells which). Free the
+// list with free_name_list.
+List* list_project_sheets(const char* root, bool single, bool* repeated,
+                          SheetListError* error = nullptr);
+void free_name_list(List* list);
+
+// The names of a "&PROJ:" text (six characters, any case): the comma
+// separated pieces after it with every blank dropped, empty ones skipped.
+// Empty for any other text.
+std::vector<std::string> proj_path_names(const char* text);
+// True when kind is 1 and the text starts with "&PROJ:" (any case); false
+// for an empty text. A stroke text without layout is laid out first.
+bool text_is_proj_path(Text* text, int kind);

@@ -52,6 +52,7 @@ constexpr const char* PASTE_HEADER_FORMAT = "Tessaron V%s -- %s  * Paste File (%
 constexpr int PASTE_CANNOT_OPEN = 1;     // "Cannot open file for reading"
 constexpr int PASTE_BAD_HEADER = 8;      // "Syntax error in file"
 constexpr int PASTE_PREMATURE_END = 69;  // "Premature EOF"
+constexpr int PASTE_NOTHING = 73;        // "No Items in the Window": nothing to write
 
 // The header text of a kind (static buffer valid until the next call);
 // null for a kind outside 0..2.
@@ -67,9 +68,12 @@ const char* write_paste_schema(Schema* schema);
 const char* write_paste_titleblock(Schema* schema);
 const char* write_paste_library(Schema* schema);
 
-// The file forms behind them, on an open stream (for tests and the
-// clipboard): header and body of the kind.
-void write_paste_file(Schema* schema, int kind, FILE* stream);
+// The file form behind them, on an open stream: header and body of the
+// kind. 0; PASTE_NOTHING for a kind outside 0..2 or, for kind 2, a
+// selection that is not one link of picked part pieces (nothing written);
+// the code of a library part that could not be written (the file is then
+// incomplete and must not be kept).
+int write_paste_file(Schema* schema, int kind, FILE* stream);
 
 // --- reading ----------------------------------------------------------------------------
 // Each reads a paste file of the kind it accepts (schema: 0; library: 2;

@@ -37,7 +37,8 @@ constexpr double PICK_DISTANCE = 100.0;
 // when the point lies in its rectangle; else the nearer of the root sheet's
 // items and the ports (a tie goes to the port). When the winner's distance
 // is below the tolerance the hit bit is also ORed into the schema's state.
-// Answers the distance (1e10 when there is nothing; *out then untouched).
+// Answers the distance, and the winner in *out (1e10 and null when there is
+// nothing).
 double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask,
                            double tolerance, uint32_t hit_bit);
 
@@ -80,10 +81,10 @@ bool pick_part_pieces_at(Schema* schema, Point p, List** result, uint32_t mark_b
 // missing gives an empty part of one device.
 Part* dup_Part_with(Schema* schema, PlacedPart* pl, List** graphics, List** pins);
 
-// Appends to *result (made when missing) every pin of the list (a List of
-// Pin*) within the pick distance of the point, part coordinates. True when
-// any.
-bool pick_pins_at(PinList* pins, int devices, Point p, List** result, uint32_t mark_bit);
+// Appends to *result (made when missing; a List of Pin*) every pin of the
+// list within the pick distance of the point, in part coordinates. True
+// when any.
+bool pick_pins_at(PinList* pins, Point p, List** result, uint32_t mark_bit);
 // Walks the placed part's attributes while they are set (state bit 1); the
 // first visible one (VIS and property VISIBLE_FIELDS for its index) whose
 // text lies within the pick distance is hit: its state bit 1 is cleared and

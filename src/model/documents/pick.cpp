@@ -206,7 +206,7 @@ PlacedPart* new_pieces_part(Schema* schema, PlacedPart* hit, List** graphics, Li
 }
 
 void release_vectors(Vectors** slot) {
-    unref_Vectors(*slot);
+    if (*slot) unref_Vectors(*slot);
     *slot = nullptr;
 }
 

@@ -111,15 +111,27 @@ char* home_dir(char* buffer) {
 
 void set_backup_hook(std::function<int()> hook) { backup_hook = std::move(hook); }
 
-int make_backup(const char* path) {
-    if (backup_hook && backup_hook() == 0) return 0;
-    if (path == nullptr || file_access(path, 0) != 0 || file_access(path, 2) != 0) return -1;
+namespace {
+
+bool backups_wanted() { return !backup_hook || backup_hook() != 0; }
+
+// Renames a writable file to its ".BAK" name (an old backup is removed
+// first); the backup's system path, or "" when none was made.
+std::string rename_to_backup(const char* path) {
+    if (path == nullptr || file_access(path, 0) != 0 || file_access(path, 2) != 0) return "";
     std::string file = system_path(expand_home(path, false).c_str());
     std::string backup = file;
     replace_suffix(backup, ".BAK");
     backup = system_path(backup.c_str());  // an old backup of any letter case
     std::remove(backup.c_str());
-    return std::rename(file.c_str(), backup.c_str()) == 0 ? 0 : -1;
+    return std::rename(file.c_str(), backup.c_str()) == 0 ? backup : "";
+}
+
+}  // namespace
+
+int make_backup(const char* path) {
+    if (!backups_wanted()) return 0;
+    return rename_to_backup(path).empty() ? -1 : 0;
 }
 
 AtomicFile::AtomicFile(const char* path, const char* mode) {
@@ -162,8 +174,12 @@ int AtomicFile::commit(bool backup) {
     stream_ = nullptr;
     int code = !written ? 6 : !closed ? 7 : 0;
     if (code == 0) {
-        if (backup) make_backup(target_.c_str());
-        if (std::rename(temp_.c_str(), target_.c_str()) != 0) code = 6;
+        std::string kept = backup && backups_wanted() ? rename_to_backup(target_.c_str()) : "";
+        if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+            code = 6;
+            // The old file must not be left under its backup name only.
+            if (!kept.empty()) std::rename(kept.c_str(), target_.c_str());
+        }
     }
     if (code != 0) {
         warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));

@@ -63,9 +63,10 @@ public:
     const std::string& target() const { return target_; }
 
     // Flushes and closes the temporary and renames it over the target; with
-    // backup set, make_backup keeps the old file first (its result is not
-    // an error). Returns 0, 6 when a write (or the rename) failed, 7 when the
-    // close failed; on failure the temporary is removed.
+    // backup set, the old file is kept as make_backup keeps it (a backup that
+    // cannot be made is not an error). Returns 0, 6 when a write (or the
+    // rename) failed, 7 when the close failed; on failure the temporary is
+    // removed and the old file keeps its name.
     int commit(bool backup = false);
 
 private:

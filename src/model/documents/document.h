@@ -71,7 +71,7 @@ using DocReport = void (*)(const char* format, ...);
 void new_active_schema(Schema** schema);
 // Completes the name (schematic, for reading), makes a new active schema and
 // reads the file into it; the root sheet becomes current. 0; 1 when the file
-// cannot be opened (a new empty schema is then in place); 65 when it holds
+// cannot be opened (*schema is then left as it was); 65 when it holds
 // no schematic; 69 when it ends early; 5 or a reader's code for a damaged
 // file. On every failure but 1 the schema is freed and *schema cleared.
 int load_schema_file(Schema** schema, const char* name);
@@ -178,6 +178,9 @@ int ascend_sheet(NameStack* stack, Schema** schema, Point* position);
 // Every report of the part search goes to the hook; none is installed at start.
 using ProgressHook = void (*)(const char* text);
 void set_progress_hook(ProgressHook hook);
+// The next search without a library name begins with the first standard
+// library again (the start of a run; tests).
+void reset_part_search();
 // The parts of one library matching a pattern (find_lib_parts): with a
 // library name that library (and only it when only_this is set, or when it
 // has matches); else the standard libraries, each once, from a start index

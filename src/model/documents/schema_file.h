@@ -36,23 +36,28 @@ const char* schema_file_header();
 
 // Writes the whole file (header to the final 0xE0). Items, ports and ERC
 // marks pass through the filter mask (0 every record; 0x4000 the window
-// save; 0x8000 the selection); the ports section and the 's' section are
-// left out when none of their records passes. MODIFDATE becomes today's
-// date first. Returns 0, or the code of a library part that could not be
-// loaded for writing (the file is then incomplete: the caller must not
-// commit it).
+// save; 0x8000 the selection); the ports section is left out when no port
+// passes, the 's' section when the ERC list is empty. MODIFDATE becomes
+// today's date first. Returns 0, or the code of a library part that could
+// not be loaded for writing (the file is then incomplete: the caller must
+// not commit it).
 int write_Schema(Schema* schema, FILE* stream, uint32_t mask);
 
 // Reads a schema file into a schema made by new_active_schema (document.h).
 // Results: 0; NOT_MY_TAG (1001, byte pushed back) when the stream holds no
 // schema record; -1 when the file ends early (also inside the tail
-// sections, or before the final 0xE0); READ_ERROR (5) for a damaged record
-// or any byte after the final 0xE0; an item, library or font reader's code.
-// The schema keeps what was read before a failure (the caller frees it).
-// Records keep the object ids they were stored with. Strings longer than
-// their field are cut to its capacity. A CREATDATE or MODIFDATE that is no
-// date ("XXXXXX") becomes today's date.
+// sections, or before the final 0xE0); READ_ERROR (5) for a damaged record,
+// a ports section or ERC list holding other records, a byte other than
+// 0xE0 where the record ends, or anything after that final 0xE0; an item,
+// library or font reader's code (76 or 77 for a library whose body
+// references cannot be resolved: the rest is still read). The schema keeps
+// what was read before a failure (the caller frees it). Records keep the
+// object ids they were stored with. Strings longer than their field are cut
+// to its capacity. A CREATDATE or MODIFDATE that is no date ("XXXXXX")
+// becomes today's date.
 int read_Schema(Schema* schema, FILE* stream);
 
-// The "(SCHEMATIC" source at an indentation level.
-void awrite_Schema(Schema* schema, FILE* stream, int level);
+// The "(SCHEMATIC" source at an indentation level. 0, or the code of a
+// library part that could not be loaded for writing (the text is then
+// incomplete).
+int awrite_Schema(Schema* schema, FILE* stream, int level);

@@ -1,26 +1,16 @@
 // Importing the parts of a per-sheet net file's library into a schematic.
-//
-// Placing a part in a schematic belongs to the document layer
-// (setup_new_part, with the document open and save operations); until that
-// layer is built this file is not linked into any program that does not
-// call import_net_library.
 #include <cstring>
 #include <string>
 
 #include "foundation/app_utils.h"
 #include "foundation/list.h"
+#include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/libmaint.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
-
-// The document layer's part placement: makes a placed part of `part` in
-// the schematic, copying the part into the schematic's own library under
-// "library/part" (the entry found unchanged while a library is read).
-int setup_new_part(Schema* schema, const char* library_name, const char* part_name,
-                   PlacedPart** placed, Part* part, LibEntry* entry);
 
 namespace {
 
@@ -52,6 +42,7 @@ void copy_pin_ids(const PinList* from, PinList* to) {
 
 bool import_net_library(Schema* schema, Library* library) {
     ImportScope reading;
+    current_library = library;  // its fonts go with the parts placed
     for (LibEntry* entry : lib_entries_post_order(library)) {
         std::string name = entry->name.get();
         size_t slash = name.find('/');

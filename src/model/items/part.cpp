@@ -247,9 +247,9 @@ int read_Part(Part* part, FILE* stream) {
     if (read_long(&end, stream) != 0) return -1;
     long here = std::ftell(stream);
     int64_t left = stream_bytes_left(stream);
-    if (here < 0 || end <= static_cast<uint64_t>(here) ||
-        (left >= 0 && end > static_cast<uint64_t>(here + left)))
-        return READ_ERROR;
+    if (here < 0 || end <= static_cast<uint64_t>(here)) return READ_ERROR;
+    // A record that ends beyond the stream is one cut short.
+    if (left >= 0 && end > static_cast<uint64_t>(here + left)) return -1;
     if (!part) return std::fseek(stream, static_cast<long>(end), SEEK_SET) == 0 ? 0 : -1;
 
     result = combine_results(0, read_common(part, stream));

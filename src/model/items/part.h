@@ -87,9 +87,10 @@ int32_t last_part_offset();
 // Reads a part record into `part`. A null part reads the library as an
 // index only: the record is skipped through its end offset and nothing is
 // built. Results: 0; NOT_MY_TAG (1001, tag pushed back); -1 for a short
-// read; READ_ERROR for a device count outside 1..MAX_PART_DEVICES or an end
-// offset that does not lie after the offset field and within the stream; a
-// pin or body reader's failure.
+// read, also when the end offset lies beyond the end of the stream;
+// READ_ERROR for a device count outside 1..MAX_PART_DEVICES or an end
+// offset that does not lie after the offset field; a pin or body reader's
+// failure.
 int read_Part(Part* part, FILE* stream);
 // `entry_name` is the library entry the part is written under: a body
 // written here in full is referred to by that name when another part of

@@ -141,8 +141,8 @@ void mark_item(Schema* schema, SchItem* item, Needs* needs) {
             mark_items(schema, as_TitleBlock(item)->fields, needs);
             mark_items(schema, as_TitleBlock(item)->drawing, needs);
         }
-    } else if (item->type == PORT_ITEM) {
-        needs->ports = true;
+    } else if (item->type == PORT_ITEM && list_find_node(schema->ports, item)) {
+        needs->ports = true;  // an interface port; a port standing on the sheet goes with it
     } else if (item->type == PARTLIB_ITEM) {
         need_placed_part(schema, as_PlacedPart(item), needs);
     } else if (item->type == PSEUDO_PIN) {
@@ -474,7 +474,7 @@ struct FileCloser {
 using StreamPtr = std::unique_ptr<FILE, FileCloser>;
 
 struct ScratchFree {
-    void operator()(Schema* schema) const { free_Schema(schema, false); }
+    void operator()(Schema* schema) const { free_paste_scratch(schema); }
 };
 using ScratchPtr = std::unique_ptr<Schema, ScratchFree>;
 
@@ -719,6 +719,18 @@ int read_paste_titleblock(Schema* doc, const char* file_name, int kind) {
         }
         resolve_item_fonts(*paste_list(doc), doc->fonts);
     });
+}
+
+void free_paste_scratch(Schema* scratch) {
+    if (!scratch) return;
+    // The paste list names records of the scratch document (its sheet, ports
+    // and title block own them); only a link record is its own.
+    List*& selection = *paste_list(scratch);
+    for (SchItem* item : list_items<SchItem>(selection))
+        if (item->type == PSEUDO_PIN) release_picked_entry(scratch, item);
+    if (selection) dlist_free(selection, LIST_FROM_HEAD, nullptr);
+    selection = nullptr;
+    free_Schema(scratch, false);
 }
 
 bool paste_titleblock(Schema* doc, Schema* scratch) {

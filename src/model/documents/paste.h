@@ -86,7 +86,11 @@ int read_paste_titleblock(Schema* doc, const char* file_name, int kind);
 // Reads the header and body of a kind into a scratch document (made by
 // new_active_schema): its records, and its paste list holding the
 // selection (the records themselves, not copies). Results as above.
+// Release the scratch document with free_paste_scratch.
 int read_paste_body(Schema* scratch, int kind, FILE* stream);
+// Frees a scratch document read by read_paste_body: its paste list names
+// records the document owns elsewhere (free_Schema would free them twice).
+void free_paste_scratch(Schema* scratch);
 
 // Asks whether to replace the document's title block; when confirmed, a
 // new title block takes over the scratch document's embedded title block

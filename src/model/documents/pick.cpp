@@ -200,6 +200,7 @@ PlacedPart* new_pieces_part(Schema* schema, PlacedPart* hit, List** graphics, Li
     pieces->device = hit->device;
     pieces->part_name = hit->part_name;
     pieces->scale = hit->scale;
+    pieces->time_stamp = hit->time_stamp;
     pieces->part = dup_Part_with(schema, hit, graphics, pins);
     pl_attr_flags(pieces, true, 0x7F);
     return pieces;

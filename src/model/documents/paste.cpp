@@ -57,15 +57,8 @@ const char* const kind_words[] = {"Schema", "Title Block", "Library"};
 
 bool valid_kind(int kind) { return kind >= PASTE_SCHEMA && kind <= PASTE_LIBRARY; }
 
-List* new_list_or_die() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
-void append_or_die(List* list, void* data) {
-    if (!dlist_append(list, data)) no_memory();
-}
+using docs_kit::append_or_die;
+using docs_kit::new_list_or_die;
 
 List** paste_list(Schema* schema) { return &schema->edit.paste_list; }
 
@@ -610,23 +603,9 @@ void paste_pieces(Schema* doc, Schema* scratch) {
     List* pins = nullptr;
     add_pieces(doc, edited, part, pasted->part, (pasted->flags & PL_CONVERT) != 0, &graphics,
                &pins);
-    PlacedPart* pieces = new_PlacedPart();
-    if (!pieces) no_memory();
-    pieces->pos = edited->pos;
-    pieces->flags = edited->flags;
-    pieces->device = edited->device;
-    pieces->part_name = edited->part_name;
-    pieces->id = new_object_id();
-    pieces->part = dup_Part_with(doc, edited, &graphics, &pins);
-    pl_attr_flags(pieces, true, 0x7F);
-    PseudoPin* pasted_link = new_PseudoPin();
-    if (!pasted_link) no_memory();
-    pasted_link->role = PP_LINK_PART_PIECES;
-    pasted_link->state |= STATE_TEMPORARY;
-    pasted_link->whoami = pieces;
-    pasted_link->father = edited;
-    pasted_link->pos = edited->pos;
+    PseudoPin* pasted_link = new_pieces_link(doc, edited, &graphics, &pins);
     pasted_link->id = new_object_id();
+    pasted_link->whoami->id = new_object_id();
     append_pasted(doc, pasted_link);
 }
 

@@ -46,15 +46,8 @@ List* sheet_items(Schema* schema) {
     return schema && schema->sheet ? schema->sheet->items : nullptr;
 }
 
-List* new_list_or_die() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
-void append_or_die(List* list, void* data) {
-    if (!dlist_append(list, data)) no_memory();
-}
+using docs_kit::append_or_die;
+using docs_kit::new_list_or_die;
 
 bool list_empty(const List* list) { return !list || list->count == 0; }
 
@@ -189,21 +182,6 @@ void collect_part_graphics(Schema* schema, PlacedPart* pl, Point q, uint32_t mar
 PinList* pickable_pins(Schema* schema, PlacedPart* pl) {
     if (pl->own_pins) return pl->own_pins;
     return form_pins(pl_get_part(own_library(schema), pl), pl);
-}
-
-// The temporary placed part of the picked pieces of the part hit.
-PlacedPart* new_pieces_part(Schema* schema, PlacedPart* hit, List** graphics, List** pins) {
-    PlacedPart* pieces = new_PlacedPart();
-    if (!pieces) no_memory();
-    pieces->pos = hit->pos;
-    pieces->flags = hit->flags;
-    pieces->device = hit->device;
-    pieces->part_name = hit->part_name;
-    pieces->scale = hit->scale;
-    pieces->time_stamp = hit->time_stamp;
-    pieces->part = dup_Part_with(schema, hit, graphics, pins);
-    pl_attr_flags(pieces, true, 0x7F);
-    return pieces;
 }
 
 void release_vectors(Vectors** slot) {
@@ -380,10 +358,23 @@ bool pick_part_pieces_at(Schema* schema, Point p, List** result, uint32_t mark_b
         pins = nullptr;
     }
     if (!hit) return false;
-    PlacedPart* pieces = new_pieces_part(schema, hit, &graphics, &pins);
     *result = new_list_or_die();
-    append_or_die(*result, new_link(PP_LINK_PART_PIECES, pieces, hit, 0));
+    append_or_die(*result, new_pieces_link(schema, hit, &graphics, &pins));
     return true;
+}
+
+PseudoPin* new_pieces_link(Schema* schema, PlacedPart* hit, List** graphics, List** pins) {
+    PlacedPart* pieces = new_PlacedPart();
+    if (!pieces) no_memory();
+    pieces->pos = hit->pos;
+    pieces->flags = hit->flags;
+    pieces->device = hit->device;
+    pieces->part_name = hit->part_name;
+    pieces->scale = hit->scale;
+    pieces->time_stamp = hit->time_stamp;
+    pieces->part = dup_Part_with(schema, hit, graphics, pins);
+    pl_attr_flags(pieces, true, 0x7F);
+    return new_link(PP_LINK_PART_PIECES, pieces, hit, 0);
 }
 
 // --- pieces of the edited part ------------------------------------------------------------------

@@ -26,6 +26,7 @@ struct List;
 struct Part;
 struct PinList;
 struct PlacedPart;
+struct PseudoPin;
 struct SchItem;
 struct Schema;
 struct Text;
@@ -80,6 +81,13 @@ bool pick_part_pieces_at(Schema* schema, Point p, List** result, uint32_t mark_b
 // released with edit_free_part_copy. A placed part whose library entry is
 // missing gives an empty part of one device.
 Part* dup_Part_with(Schema* schema, PlacedPart* pl, List** graphics, List** pins);
+
+// The library editor's pick of pieces of the part hit: a link record
+// (PP_LINK_PART_PIECES, temporary) to a new placed part at the part hit's
+// place, form and device, its attributes hidden, holding dup_Part_with of
+// the pieces (the lists are taken over as there). The link owns that
+// placed part until release_picked_entry takes it apart.
+PseudoPin* new_pieces_link(Schema* schema, PlacedPart* hit, List** graphics, List** pins);
 
 // Appends to *result (made when missing; a List of Pin*) every pin of the
 // list within the pick distance of the point, in part coordinates. True

@@ -93,36 +93,19 @@ protected:
 
 // --- the sheet editor ---------------------------------------------------------------------
 
-TEST_F(Pick, TextBeatsTheWireUnderIt) {
+TEST_F(Pick, ImageBeatsTextBeatsWire) {
     Text* text = append(schema.get(), text_at("CLOCK", Point{2000, 0}));
     Point p = text_centre(schema.get(), text);
     Line* line = append(schema.get(), wire(Point{0, p.y}, Point{10000, p.y}));
     ASSERT_TRUE(schema_select_at(schema.get(), p, &result, MARK));
     EXPECT_EQ(codes_of(result), std::vector<int>{TEXT_ITEM});
     EXPECT_EQ(line->state & MARK, 0u) << "the wire given up loses its mark";
-}
-
-TEST_F(Pick, ImageBeatsTheTextOnIt) {
-    Image* image = new_Image();
-    image->pos = Point{0, 0};
+    release_all(schema.get(), &result);
+    Image* image = append(schema.get(), new_Image());
+    image->pos = Point{0, p.y - 3000};
     image->size = Point{8000, 6000};
-    append(schema.get(), image);
-    Text* text = append(schema.get(), text_at("LOGO", Point{1000, 2000}));
-    ASSERT_TRUE(schema_select_at(schema.get(), text_centre(schema.get(), text), &result, MARK));
+    ASSERT_TRUE(schema_select_at(schema.get(), p, &result, MARK));
     EXPECT_EQ(codes_of(result), std::vector<int>{IMAGE_ITEM});
-}
-
-TEST_F(Pick, EmptyPlaceOfTheTitleBlockPicksTheBlock) {
-    add_titleblock(schema.get());
-    ASSERT_TRUE(titleblock_bounds(schema.get()));
-    ASSERT_TRUE(schema_select_at(schema.get(), Point{38000, 2800}, &result, MARK));
-    ASSERT_EQ(result->count, 1u);
-    EXPECT_EQ(result->head->data, &schema->titleblock);
-    // The same point in an empty document picks nothing.
-    SchemaPtr empty = make_schema();
-    List* none = nullptr;
-    EXPECT_FALSE(schema_select_at(empty.get(), Point{38000, 2800}, &none, MARK));
-    EXPECT_EQ(none, nullptr);
 }
 
 TEST_F(Pick, AttributeTextIsALinkUndoneOnRelease) {
@@ -132,7 +115,6 @@ TEST_F(Pick, AttributeTextIsALinkUndoneOnRelease) {
     pl->reference.flags = VIS;
     pl->reference.pos = Point{30000, 8000};
     Text* shown = attr_text_item(schema.get(), pl, &pl->reference, 0);
-    EXPECT_EQ(shown->string, "U3A");
     Point p = text_centre(schema.get(), shown);
     free_Text(shown, false);
 
@@ -175,25 +157,6 @@ INSTANTIATE_TEST_SUITE_P(References, AttributeText,
                          ::testing::Values(DeviceLetterCase{"U7", 1, "U7B"},
                                            DeviceLetterCase{"U?", 1, "U?"},
                                            DeviceLetterCase{"U12", 0, "U12A"}));
-
-TEST_F(Pick, InvisibleFieldsAreNotPicked) {
-    add_library_part(schema.get(), "7400");
-    PlacedPart* pl = place(schema.get(), "7400", Point{30000, 10000});
-    pl->value.text.set("7400");
-    pl->value.flags = VIS;
-    pl->value.pos = Point{30000, 20000};
-    Text* shown = attr_text_item(schema.get(), pl, &pl->value, 1);
-    Point p = text_centre(schema.get(), shown);
-    free_Text(shown, false);
-    proper_set(VISIBLE_FIELDS, 1, 0);
-    EXPECT_FALSE(pick_attributes(schema.get(), pl, p, MARK, &result, true));
-    proper_set(VISIBLE_FIELDS, 1, 1);
-    pl->value.flags = 0;
-    EXPECT_FALSE(pick_attributes(schema.get(), pl, p, MARK, &result, true));
-    pl->value.flags = VIS;
-    ASSERT_TRUE(pick_attributes(schema.get(), pl, p, MARK, &result, true));
-    EXPECT_EQ(codes_of(result), (std::vector<int>{PSEUDO_PIN, LINE_ITEM}));
-}
 
 TEST_F(Pick, NearestGivesTheTitleBlockThenThePortOnATie) {
     Services s;  // a canvas that measures names, so that ports have outlines
@@ -261,7 +224,11 @@ TEST_F(Pick, TitleBlockEditor) {
     EXPECT_EQ(codes_of(result), std::vector<int>{TEXT_ITEM});
     release_all(schema.get(), &result);
 
+    // An empty place of the block picks the block, in both editors.
     ASSERT_TRUE(titleblock_select_at(schema.get(), Point{38000, 2800}, &result, MARK));
+    EXPECT_EQ(codes_of(result), std::vector<int>{TITLEBLOCK_ITEM});
+    release_all(schema.get(), &result);
+    ASSERT_TRUE(schema_select_at(schema.get(), Point{38000, 2800}, &result, MARK));
     EXPECT_EQ(codes_of(result), std::vector<int>{TITLEBLOCK_ITEM});
 }
 

@@ -214,7 +214,8 @@ int setup_new_part(Schema* schema, const char* library_name, const char* part_na
     if (!made) no_memory();
     made->part_name.set(chosen->name.get());
     const Part* used = chosen->part ? chosen->part : part;
-    std::string reference = used && !used->prefix.empty() ? std::string(used->prefix.get()) + "?" : "";
+    std::string reference;
+    if (used && !used->prefix.empty()) reference = std::string(used->prefix.get()) + "?";
     made->reference.text.set(reference.c_str());
     made->reference.flags |= VIS;
     made->value.text.set(part_name ? part_name : "");

@@ -115,7 +115,7 @@ void name_stack_pop_all(NameStack* stack) {
     stack->top = 0;
 }
 
-// --- sub-sheets --------------------------------------------------------------------------------------
+// --- sub-sheets ---------------------------------------------------------------------------------
 
 int open_subsheet_schema(Schema** schema, const SubSheet* box) {
     if (!box || box->file_name.empty()) return DOC_NO_SUCH_FILE;

@@ -1,6 +1,7 @@
 // Stream pieces shared by the sheet-item records.
 #include "model/documents/record_kit.h"
 
+#include "foundation/list.h"
 #include "model/items/view.h"
 
 namespace docs_kit {
@@ -26,6 +27,16 @@ int read_text(std::string* out, FILE* stream) {
     }
     *out = std::move(text);
     return 0;
+}
+
+List* new_list_or_die() {
+    List* list = list_new();
+    if (!list) no_memory();
+    return list;
+}
+
+void append_or_die(List* list, void* data) {
+    if (!dlist_append(list, data)) no_memory();
 }
 
 int peek_byte(FILE* stream) {

@@ -8,6 +8,8 @@
 #include "foundation/core.h"
 #include "model/items/item.h"
 
+struct List;
+
 namespace docs_kit {
 
 // The checked accessor of a record kind: asserts the code.
@@ -34,6 +36,11 @@ double outline_distance(Point p, const Rect& r, double tolerance);
 // Reads a NUL-terminated string of any length into *out (the file's size
 // bounds it); 0, or -1 when the stream ends before the NUL (*out unchanged).
 int read_text(std::string* out, FILE* stream);
+// A new empty item list, and an append; running out of memory ends the
+// program (no_memory).
+List* new_list_or_die();
+void append_or_die(List* list, void* data);
+
 // The next byte without consuming it; EOF at the end of the stream.
 int peek_byte(FILE* stream);
 // Whether an optional field introduced by `tag` follows: true with the tag

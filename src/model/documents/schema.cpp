@@ -9,6 +9,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/fonts.h"
+#include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/library.h"
@@ -55,6 +56,22 @@ FieldSlot field_slot(Schema* s, int number) {
 View* hook_view(Schema* schema) { return schema ? &schema->view : nullptr; }
 bool hook_bounds(Schema* schema, Rect* out) { return schema && bounds_Schema(schema, out); }
 int hook_sheet_size(const Schema* schema) { return sheet_size_index(schema_sheet_size(schema)); }
+
+// The paste list owns its entries. A link record (picked or pasted part
+// pieces, an attribute text) is released as a pick entry, which also frees
+// what it owns; it may look at its targets, so this runs before the sheet
+// goes.
+void free_paste_list(Schema* schema) {
+    List*& list = schema->edit.paste_list;
+    for (SchItem* item : list_items<SchItem>(list)) {
+        if (item->type == PSEUDO_PIN && pp_is_link(as_PseudoPin(item)))
+            release_picked_entry(schema, item);
+        else if (item != &schema->titleblock)
+            free_SchItem(schema, item, false);
+    }
+    if (list) dlist_free(list, LIST_FROM_HEAD, nullptr);
+    list = nullptr;
+}
 
 void free_vectors_slot(Vectors** set) {
     free_Vectors(*set, false);
@@ -167,6 +184,7 @@ void schema_free_fonts(Schema* schema) {
 
 bool free_Schema(Schema* schema, bool keep_storage) {
     if (!schema) return keep_storage;
+    free_paste_list(schema);
     schema_free_fonts(schema);
     schema_free_erclist(schema);
     free_SchItem_list(schema, &schema->ports);
@@ -189,7 +207,6 @@ bool free_Schema(Schema* schema, bool keep_storage) {
     edit_free_part_copy(edit.part_copy, true);
     if (edit.edit_list) dlist_free(edit.edit_list, LIST_FROM_HEAD, nullptr);
     if (edit.side_list) dlist_free(edit.side_list, LIST_FROM_HEAD, nullptr);
-    free_SchItem_list(schema, &edit.paste_list);
     if (edit.search_list) dlist_free(edit.search_list, LIST_FROM_HEAD, nullptr);
     edit = EditState{};
     schema->modified = 0;

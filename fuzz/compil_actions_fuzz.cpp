@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     free_Library(library);
     for (int mode : {COMPIL_SCHEMATIC, COMPIL_TITLEBLOCK}) {
         Schema* schema = nullptr;
-        SheetList sheets{NameRec{0, "root.sch"}};
+        SheetList sheets{SheetName{0, "root.sch"}};
         result = compile_schema_string(text, mode, silent, &sheets, &schema);
         if ((result == 0) != (schema != nullptr)) __builtin_trap();
         if (schema) check_schema(schema);

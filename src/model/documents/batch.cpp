@@ -215,7 +215,7 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 namespace {
 
 // One sheet of a compile_sheets run: compiles it and saves the binary file.
-int compile_one_sheet(NameRec& entry, const char* output, SheetList* sheets,
+int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets,
                       std::string* name, const JobReport& job) {
     std::string source = make_kind_file_name(without_suffix(entry.name.c_str()).c_str(),
                                              KIND_ASCII, 1);
@@ -251,12 +251,12 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
     SheetList own;
     if (!sheets) sheets = &own;
     sheets->clear();
-    sheets->push_back(NameRec{0, root ? root : ""});
+    sheets->push_back(SheetName{0, root ? root : ""});
     int result = 0;
     size_t done = 0;
     // The compiler appends sub-sheet files while the list is walked.
     for (; done < sheets->size(); ++done) {
-        NameRec entry = (*sheets)[done];
+        SheetName entry = (*sheets)[done];
         result = compile_one_sheet(entry, output, sheets, name, job);
         (*sheets)[done].name = entry.name;
         if (result != 0) break;

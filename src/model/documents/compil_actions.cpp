@@ -622,9 +622,9 @@ int CompilActions::subsheet_end(const CompilSubSheet& source) {
     subsheet_reset_area(box);
     // A box without a file names nothing to compile.
     if (!sheets_ || source.file_name.empty() || proper_get(COMPSHEET_HIER) != 0) return 0;
-    for (const NameRec& known : *sheets_)
+    for (const SheetName& known : *sheets_)
         if (lib_name_compare(known.name.c_str(), source.file_name.c_str()) == 0) return 0;
-    sheets_->push_back(NameRec{1, source.file_name});
+    sheets_->push_back(SheetName{1, source.file_name});
     return 0;
 }
 

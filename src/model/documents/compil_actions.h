@@ -44,15 +44,16 @@ struct Schema;
 struct SubSheet;
 struct Vectors;
 
-// One schematic file of a compilation of a hierarchy.
-struct NameRec {
+// One schematic file of a compilation of a hierarchy (not the net-name
+// record NameRec of ident.h).
+struct SheetName {
     int flag = 0;      // 0 put there by the caller (the root); 1 added by the compiler
     std::string name;  // the file name as written
 };
 // The sheet files still to compile: the compiler appends the file of every
 // sub-sheet box it meets (once, names compared ignoring case) unless
 // COMPSHEET_HIER is set.
-using SheetList = std::vector<NameRec>;
+using SheetList = std::vector<SheetName>;
 
 // --- entry points ------------------------------------------------------------------
 // Results: 0 with the record in *out (the caller owns it); otherwise *out is

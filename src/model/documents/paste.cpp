@@ -34,6 +34,7 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/record_kit.h"
 #include "model/documents/schema.h"
+#include "model/documents/schema_file.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
@@ -48,8 +49,6 @@ namespace {
 
 constexpr uint32_t SELECTED = STATE_SELECTED;
 constexpr uint32_t IN_TITLEBLOCK = 0x0002;  // while marking: an item of the title block
-constexpr uint8_t FIELDS_TAG = 'f';
-constexpr uint8_t FIELDS2_TAG = 'h';
 constexpr uint8_t VECTOR_REFS_TAG = VECTORS_TAG;  // 0x20
 constexpr uint8_t PIN_REFS_TAG = PINLIST_TAG;     // 0x1C
 
@@ -166,36 +165,10 @@ Needs mark_selection(Schema* schema) {
 
 // --- the identification blocks ------------------------------------------------------------
 
-void write_fields(Schema* schema, FILE* stream) {
-    write_byte(FIELDS_TAG, stream);
-    for (int field = FIELD_DOCNUMBER; field <= FIELD_COMPANYADDR3; ++field)
-        write_string(schema_field(schema, field), stream);
-    write_byte(schema->sheet_size, stream);
-    write_byte(schema->ansi_grid, stream);
-    write_byte(schema->ansi_title, stream);
-    write_byte(FIELDS2_TAG, stream);
-    for (int field = FIELD_FILENAME; field <= SCHEMA_STRING_FIELDS; ++field)
-        write_string(schema_field(schema, field), stream);
-}
-
-int read_field_range(Schema* schema, int first, int last, FILE* stream) {
-    for (int field = first; field <= last; ++field)
-        if (read_string(schema_field(schema, field), schema_field_capacity(field), stream) != 0)
-            return -1;
-    return 0;
-}
-
+// Both sections, 'f' then 'h', as the schema file keeps them.
 int read_fields(Schema* schema, FILE* stream) {
-    int result = read_item_tag(stream, FIELDS_TAG);
-    if (result == 0) result = read_field_range(schema, FIELD_DOCNUMBER, FIELD_COMPANYADDR3, stream);
-    if (result == 0) {
-        result = read_byte(&schema->sheet_size, stream);
-        result |= read_byte(&schema->ansi_grid, stream);
-        result |= read_byte(&schema->ansi_title, stream);
-    }
-    if (result == 0) result = read_item_tag(stream, FIELDS2_TAG);
-    if (result == 0)
-        result = read_field_range(schema, FIELD_FILENAME, SCHEMA_STRING_FIELDS, stream);
+    int result = read_fields_section(schema, stream);
+    if (result == 0) result = read_fields2_section(schema, stream);
     return result;
 }
 
@@ -208,7 +181,7 @@ void write_header(int kind, FILE* stream) {
 }
 
 int write_schema_body(Schema* schema, const Needs& needs, FILE* stream) {
-    write_fields(schema, stream);
+    write_fields_sections(schema, stream);
     if (needs.sheet && schema->sheet) write_Sheet(schema, schema->sheet, stream, SELECTED);
     if (needs.ports) {
         write_SchItem_list(schema, schema->ports, stream, SELECTED);

@@ -55,7 +55,8 @@ int read_field_strings(Schema* schema, const int (&numbers)[N], FILE* stream) {
     return 0;
 }
 
-// 'f': DOCNUMBER .. COMPANYADDR3, sheet size, ANSI grid, ANSI title.
+}  // namespace
+
 int read_fields_section(Schema* schema, FILE* stream) {
     if (int tag = read_item_tag(stream, SCHEMA_FIELDS_TAG); tag != 0) return tag;
     if (read_field_strings(schema, fields_section, stream) != 0) return -1;
@@ -65,11 +66,22 @@ int read_fields_section(Schema* schema, FILE* stream) {
     return result;
 }
 
-// 'h': FILENAME .. USER10.
 int read_fields2_section(Schema* schema, FILE* stream) {
     if (int tag = read_item_tag(stream, SCHEMA_FIELDS2_TAG); tag != 0) return tag;
     return read_field_strings(schema, fields2_section, stream);
 }
+
+void write_fields_sections(Schema* schema, FILE* stream) {
+    write_byte(SCHEMA_FIELDS_TAG, stream);
+    write_field_strings(schema, fields_section, stream);
+    write_byte(schema->sheet_size, stream);
+    write_byte(schema->ansi_grid, stream);
+    write_byte(schema->ansi_title, stream);
+    write_byte(SCHEMA_FIELDS2_TAG, stream);
+    write_field_strings(schema, fields2_section, stream);
+}
+
+namespace {
 
 int read_erc_report(Schema* schema, FILE* stream) {
     if (int tag = read_item_tag(stream, SCHEMA_ERC_REPORT_TAG); tag != 0) return tag;
@@ -193,13 +205,7 @@ int write_Schema(Schema* schema, FILE* stream, uint32_t mask) {
     write_Tags(&schema->view, stream);
     write_SavedViews(&schema->view, stream);
 
-    write_byte(SCHEMA_FIELDS_TAG, stream);
-    write_field_strings(schema, fields_section, stream);
-    write_byte(schema->sheet_size, stream);
-    write_byte(schema->ansi_grid, stream);
-    write_byte(schema->ansi_title, stream);
-    write_byte(SCHEMA_FIELDS2_TAG, stream);
-    write_field_strings(schema, fields2_section, stream);
+    write_fields_sections(schema, stream);
     write_byte(SCHEMA_ERC_REPORT_TAG, stream);
     write_string(schema->erc_report, stream);
 

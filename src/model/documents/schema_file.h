@@ -57,6 +57,15 @@ int write_Schema(Schema* schema, FILE* stream, uint32_t mask);
 // becomes today's date.
 int read_Schema(Schema* schema, FILE* stream);
 
+// The identification sections: 'f' (DOCNUMBER .. COMPANYADDR3, sheet size,
+// ANSI grid, ANSI title) and 'h' (FILENAME .. USER10). The readers take
+// their tag (NOT_MY_TAG, byte pushed back, for another byte), cut strings to
+// their field's capacity and return -1 on a short read.
+int read_fields_section(Schema* schema, FILE* stream);
+int read_fields2_section(Schema* schema, FILE* stream);
+// Writes both sections, 'f' then 'h'.
+void write_fields_sections(Schema* schema, FILE* stream);
+
 // The "(SCHEMATIC" source at an indentation level. 0, or the code of a
 // library part that could not be loaded for writing (the text is then
 // incomplete).

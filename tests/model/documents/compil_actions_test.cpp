@@ -406,7 +406,7 @@ TEST(CompilBuild, SubSheetFilesJoinTheSheetListOnce) {
         "(SUBSHEET 0x3 (POS 0 0 ) (SIZE 1 1 ) 'C' '' )\n"
         "(SUBSHEET 0x4 (POS 0 0 ) (SIZE 1 1 ) 'D' 'ROOT.sch' )\n"
         "(SUBSHEET 0x5 (POS 0 0 ) (SIZE 1 1 ) 'E' 'other.sch' )");
-    SheetList sheets{NameRec{0, "root.sch"}};
+    SheetList sheets{SheetName{0, "root.sch"}};
     SchemaPtr schema = compile_schema(source, COMPIL_SCHEMATIC, &sheets);
     ASSERT_TRUE(schema);
     ASSERT_EQ(sheets.size(), 3u);
@@ -420,7 +420,7 @@ TEST(CompilBuild, SubSheetFilesJoinTheSheetListOnce) {
     EXPECT_EQ(schema->sheet->items->count, 5u);  // the box's port stays in the box
 
     proper_set(COMPSHEET_HIER, 1);
-    SheetList single{NameRec{0, "root.sch"}};
+    SheetList single{SheetName{0, "root.sch"}};
     compile_schema(source, COMPIL_SCHEMATIC, &single);
     proper_set(COMPSHEET_HIER, 0);
     EXPECT_EQ(single.size(), 1u);

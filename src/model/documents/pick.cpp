@@ -498,12 +498,19 @@ bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
                 offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos);
                 break;
             case PARTLIB_ITEM: {
+                // Pins are searched in the part's own coordinates, so a
+                // rotated, mirrored or scaled part snaps to its drawn pin ends.
                 PlacedPart* pl = as_PlacedPart(item);
-                Point end;
+                Matrix to_sheet, to_part;
+                pl_matrix(pl, &to_sheet, &to_part);
+                Point q, end;
+                matrix_apply(&to_part, p, &q);
                 double d = FAR_AWAY;
-                if (nearest_part_pin(form_pins(pl_get_part(own_library(schema), pl), pl), p,
-                                     pl->pos, &end, &d))
-                    offer(d, end);
+                if (nearest_part_pin(form_pins(pl_get_part(own_library(schema), pl), pl), q,
+                                     Point{}, &end, &d)) {
+                    matrix_apply(&to_sheet, end, &end);
+                    offer(d * pl_get_scale(pl), end);
+                }
                 break;
             }
             case POWER_ITEM:

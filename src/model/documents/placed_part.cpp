@@ -376,14 +376,14 @@ PinList* pl_pins_in_use(Library* library, PlacedPart* pl) {
     return pl->own_pins ? pl->own_pins : form_pins(pl, part);
 }
 
-void pl_matrix(const PlacedPart* pl, Matrix* matrix) {
+void pl_matrix(const PlacedPart* pl, Matrix* matrix, Matrix* inverse) {
     double scale = pl_get_scale(pl);
-    matrix_scale(matrix, scale, scale);
-    if (pl->flags & PL_MX) matrix_mirror(matrix, 1);
-    if (pl->flags & PL_MY) matrix_mirror(matrix, 0);
+    matrix_scale(matrix, scale, scale, inverse);
+    if (pl->flags & PL_MX) matrix_mirror(matrix, 1, inverse);
+    if (pl->flags & PL_MY) matrix_mirror(matrix, 0, inverse);
     int rotation = pl->flags & PL_ROT_MASK;
-    if (rotation) matrix_rotate(matrix, rotation_codes[rotation]);
-    matrix_translate(matrix, pl->pos.x, pl->pos.y);
+    if (rotation) matrix_rotate(matrix, rotation_codes[rotation], inverse);
+    matrix_translate(matrix, pl->pos.x, pl->pos.y, inverse);
 }
 
 double pl_get_scale(const PlacedPart* pl) {

@@ -103,8 +103,9 @@ Part* pl_get_part(Library* library, PlacedPart* pl);
 // The pins in use: the own pins, else the part's list of the form in use.
 PinList* pl_pins_in_use(Library* library, PlacedPart* pl);
 // Composes scale, mirrors, rotation and the translation to the position
-// onto the matrix (none: the current matrix).
-void pl_matrix(const PlacedPart* pl, Matrix* matrix);
+// onto the matrix (none: the current matrix); with an inverse given, the
+// inverse transform is composed into it too.
+void pl_matrix(const PlacedPart* pl, Matrix* matrix, Matrix* inverse = nullptr);
 // The scale of the code's lowest set bit; 1.0 for code 0.
 double pl_get_scale(const PlacedPart* pl);
 // The placed body rectangle and which sides carry non-power pins, after

@@ -204,6 +204,15 @@ TEST_F(Pick, SnappingSkipsPowerPins) {
     EXPECT_FALSE(schema_nearest_connection(empty.get(), Point{}, &at));
 }
 
+TEST_F(Pick, SnappingFollowsARotatedMirroredPart) {
+    add_library_part(schema.get(), "7400");
+    PlacedPart* pl = place(schema.get(), "7400", Point{10000, 10000});
+    pl->flags |= 1;  // a quarter turn: pin A's end (-3000, 1000) lands at (9000, 7000)
+    Point at;
+    ASSERT_TRUE(schema_nearest_connection(schema.get(), Point{9100, 7100}, &at));
+    EXPECT_EQ(at, (Point{9000, 7000}));
+}
+
 // --- the title-block editor ---------------------------------------------------------------
 
 TEST_F(Pick, TitleBlockEditor) {

@@ -25,9 +25,29 @@ fs::path unique_temp(const char* stem) {
 }
 }  // namespace
 
+namespace {
+// The private directories of one test process, removed when it ends.
+struct ProcessDirs {
+    fs::path config = unique_temp("tn-config-");
+    fs::path work = unique_temp("tn-work-");
+    pid_t owner = getpid();
+    ~ProcessDirs() {
+        if (getpid() != owner) return;
+        std::error_code ec;
+        fs::current_path(fs::temp_directory_path(), ec);
+        fs::remove_all(config, ec);
+        fs::remove_all(work, ec);
+    }
+};
+}  // namespace
+
 void isolate_config_dir() {
-    static fs::path dir = unique_temp("tn-config-");
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    static ProcessDirs dirs;
+    setenv("XDG_CONFIG_HOME", dirs.config.c_str(), 1);
+    // Files the program writes beside it (the paste file, the log file) land
+    // in a directory of this process only, so parallel test processes never
+    // share them.
+    fs::current_path(dirs.work);
 }
 
 TempDir::TempDir() : dir_(unique_temp("tn-test-")) {}

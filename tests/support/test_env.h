@@ -9,7 +9,8 @@
 
 namespace tn_test {
 
-// Points XDG_CONFIG_HOME at a fresh temporary directory.
+// Points XDG_CONFIG_HOME at a fresh temporary directory and makes another
+// one the working directory, both private to this test process.
 void isolate_config_dir();
 
 // A fresh empty directory under the system's temporary directory, removed

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "foundation/errors.h"
+#include "foundation/file_system.h"
 #include "foundation/font_record.h"
 
 bool debug_enabled = false;
@@ -64,10 +65,10 @@ Services headless_services() {
         return nullptr;
     };
     s.confirm_overwrite = [](const std::string& name, std::string* confirmed) {
-        int answer = headless_box(name.c_str(), "Warning", MB_OK_BUTTON | MB_CANCEL_BUTTON);
-        if (answer == ANSWER_CANCEL) return false;
         *confirmed = name;
-        return true;
+        if (file_access(name.c_str(), 0) != 0) return true;  // nothing to overwrite
+        return headless_box("The file will be Overwritten", "Warning",
+                            MB_OK_BUTTON | MB_CANCEL_BUTTON) != ANSWER_CANCEL;
     };
     s.confirm_remove_title_block = [](Schema*) {
         return headless_box(error_message_v(1, 50010, nullptr, 0), "Please Confirm",

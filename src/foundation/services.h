@@ -80,7 +80,9 @@ struct Services {
     std::function<bool(Schema* doc, SchItem* text, Rect* out)> sheet_text_box;
     // The open document of that file, or null; *canvas gets its canvas.
     std::function<Schema*(const char* file_name, void** canvas)> find_open_file;
-    // The confirmed (possibly edited) name, or false when the user cancels.
+    // The name unchanged when no file of that name exists; else, after the
+    // question "The file will be Overwritten" (caption "Warning"), the
+    // confirmed (possibly edited) name, or false when the user cancels.
     std::function<bool(const std::string& name, std::string* confirmed)> confirm_overwrite;
     // Asked before a pasted title block replaces the sheet's existing one
     // ("Ok to remove existing Title Block ?"); true lets the caller erase it.

@@ -2,7 +2,6 @@
 
 #include <regex.h>
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -12,12 +11,14 @@ namespace {
 re_pattern_buffer current{};
 bool compiled = false;
 
-// Folds a..z to A..Z in the pattern and in every text matched.
+// Folds a..z to A..Z in the pattern and in every text matched, and nothing
+// else whatever the locale says of the other bytes.
 unsigned char* fold_table() {
     static unsigned char table[256];
     static bool made = false;
     if (!made) {
-        for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(std::toupper(i));
+        for (int i = 0; i < 256; ++i)
+            table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 'a' + 'A' : i);
         made = true;
     }
     return table;

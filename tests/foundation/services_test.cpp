@@ -2,6 +2,7 @@
 
 #include "foundation/core.h"
 #include "foundation/services.h"
+#include "support/test_env.h"
 
 namespace {
 
@@ -25,6 +26,22 @@ TEST(HeadlessServices, NothingIsMeasuredWithoutACanvas) {
     void* canvas = &r;
     EXPECT_EQ(services().find_open_file("a.sch", &canvas), nullptr);
     EXPECT_EQ(canvas, nullptr);
+}
+
+TEST(HeadlessServices, OverwriteIsAskedOnlyForAnExistingFile) {
+    reset_services();
+    tn_test::TempDir dir;
+    std::string name = dir.file("out.rpt");
+    std::string confirmed;
+    script_answers({ANSWER_CANCEL});
+    EXPECT_TRUE(services().confirm_overwrite(name, &confirmed)) << "no file: no question";
+    EXPECT_EQ(confirmed, name);
+    tn_test::write_text(name, "old");
+    EXPECT_FALSE(services().confirm_overwrite(name, &confirmed));
+    EXPECT_EQ(last_box_text(), "The file will be Overwritten");
+    EXPECT_EQ(last_box_caption(), "Warning");
+    EXPECT_TRUE(services().confirm_overwrite(name, &confirmed));
+    EXPECT_EQ(confirmed, name);
 }
 
 TEST(HeadlessServices, InstallKeepsDefaultsForEmptySlots) {

@@ -363,6 +363,14 @@ int get_config_value(int id, int index) {
     return 1;
 }
 
+std::string file_beside(const char* path, const char* name) {
+    std::string dir = path ? path : "";
+    size_t sep = dir.find_last_of("/\\:");
+    // No separator, or only the first character: the current directory.
+    if (sep == std::string::npos || sep == 0) return std::string(".\\") + name;
+    return dir.substr(0, sep + 1) + name;
+}
+
 void config_find_ini(const char* program_path) {
     if (config_read_value(ini_name.c_str(), DIR_PROJECT, -1)) {
         ini_found = 1;
@@ -375,12 +383,7 @@ void config_find_ini(const char* program_path) {
         ini_found = 0;
         return;
     }
-    std::string beside = program_path ? program_path : "";
-    size_t sep = beside.find_last_of("/\\:");
-    if (sep == std::string::npos || sep == 0)
-        beside = std::string(".\\") + DEFAULT_INI;
-    else
-        beside = beside.substr(0, sep + 1) + DEFAULT_INI;
+    std::string beside = file_beside(program_path, DEFAULT_INI);
     if (config_read_value(beside.c_str(), DIR_PROJECT, -1)) {
         ini_found = 1;
         ini_name = beside;

@@ -170,6 +170,15 @@ TEST_F(ConfigTest, FindIniLooksForTheProjectDirectory) {
     EXPECT_EQ(ini_found, 1);
 }
 
+TEST(ConfigFileBeside, NameTakesThePlaceOfTheProgramName) {
+    EXPECT_EQ(file_beside("/opt/tn/tessaron", "Quib.ini"), "/opt/tn/Quib.ini");
+    EXPECT_EQ(file_beside("C:\\TN\\TN.EXE", "Quib.ini"), "C:\\TN\\Quib.ini");
+    EXPECT_EQ(file_beside("C:TN.EXE", "Quib.ini"), "C:Quib.ini");
+    EXPECT_EQ(file_beside("tessaron", "Quib.ini"), ".\\Quib.ini");
+    EXPECT_EQ(file_beside("/tessaron", "Quib.ini"), ".\\Quib.ini");  // only the first character
+    EXPECT_EQ(file_beside(nullptr, "Quib.ini"), ".\\Quib.ini");
+}
+
 TEST_F(ConfigTest, AnIniBesideTheProgramBecomesTheIni) {
     tn_test::TempDir program_dir;
     tn_test::write_text(program_dir.file("Quib.ini"), "[TESSARON]\nDIR_PROJECT=here\n");

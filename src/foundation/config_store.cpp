@@ -113,15 +113,16 @@ void clear_text_list(int id) {
 }
 
 // Decimal conversion: leading blanks, optional sign, digits up to the first
-// other character; no digits give 0. The value is kept to 64 bits and then
-// narrowed by the caller.
+// other character; no digits give 0. The value wraps modulo 2^64 (so a
+// hostile number never overflows a signed type) and is then narrowed by
+// the caller.
 int64_t parse_decimal(const char* text) {
     while (*text == ' ' || *text == '\t') ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') negative = *text++ == '-';
     uint64_t v = 0;
     for (; *text >= '0' && *text <= '9'; ++text) v = v * 10 + static_cast<uint64_t>(*text - '0');
-    return negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+    return static_cast<int64_t>(negative ? 0 - v : v);
 }
 
 // Locale-independent floating conversion of the longest valid prefix.
@@ -192,6 +193,16 @@ void load_elements(int id, int last) {
         if (!get_config_value(id, i)) break;
 }
 
+// The font id that texts and the font properties carry is the font number
+// + 10. Numbers come from files, so the sum wraps instead of overflowing;
+// reading the id back gives the same number.
+int32_t font_id(const Font* font) {
+    return static_cast<int32_t>(static_cast<uint32_t>(font->number) + 10u);
+}
+int32_t font_number_of_id(int32_t id) {
+    return static_cast<int32_t>(static_cast<uint32_t>(id) - 10u);
+}
+
 // Colour-table entries are neither loaded from nor saved to the INI file.
 void ignore_colour_load(int, int*, int*, int*) {}
 void ignore_colour_save(int, int, int, int) {}
@@ -232,7 +243,7 @@ std::string config_format_font(const Font* f) {
     char text[256];
     std::snprintf(text, sizeof text,
                   "FONT( %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, '%s' )",
-                  f->number + 10, f->size, f->height, f->width, f->escapement, f->orientation,
+                  font_id(f), f->size, f->height, f->width, f->escapement, f->orientation,
                   f->weight, static_cast<int8_t>(f->italic), static_cast<int8_t>(f->underline),
                   static_cast<int8_t>(f->strike_out), static_cast<int8_t>(f->char_set),
                   static_cast<int8_t>(f->out_precision), static_cast<int8_t>(f->clip_precision),
@@ -261,7 +272,7 @@ Font* config_parse_font(const char* text) {
     }
     Font* f = new_Font();
     f->state = 1;
-    f->number = v[0] - 10;
+    f->number = font_number_of_id(v[0]);
     f->size = v[1];
     f->height = v[2];
     f->width = v[3];
@@ -352,6 +363,14 @@ int get_config_value(int id, int index) {
     return 1;
 }
 
+std::string file_beside(const char* path, const char* name) {
+    std::string dir = path ? path : "";
+    size_t sep = dir.find_last_of("/\\:");
+    // No separator, or only the first character: the current directory.
+    if (sep == std::string::npos || sep == 0) return std::string(".\\") + name;
+    return dir.substr(0, sep + 1) + name;
+}
+
 void config_find_ini(const char* program_path) {
     if (config_read_value(ini_name.c_str(), DIR_PROJECT, -1)) {
         ini_found = 1;
@@ -364,12 +383,7 @@ void config_find_ini(const char* program_path) {
         ini_found = 0;
         return;
     }
-    std::string beside = program_path ? program_path : "";
-    size_t sep = beside.find_last_of("/\\:");
-    if (sep == std::string::npos || sep == 0)
-        beside = std::string(".\\") + DEFAULT_INI;
-    else
-        beside = beside.substr(0, sep + 1) + DEFAULT_INI;
+    std::string beside = file_beside(program_path, DEFAULT_INI);
     if (config_read_value(beside.c_str(), DIR_PROJECT, -1)) {
         ini_found = 1;
         ini_name = beside;
@@ -418,7 +432,7 @@ int config_load_all() {
 
 bool is_config_font(const Font* font) {
     for (int id = FONT_PINNUM; id <= FONT_PARTPAL; ++id)
-        if (font->number + 10 == cell(id).value) return true;
+        if (font_id(font) == cell(id).value) return true;
     return false;
 }
 

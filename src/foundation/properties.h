@@ -596,6 +596,11 @@ int config_load_all();
 // the INI file.
 void config_find_ini(const char* program_path);
 
+// The file `name` in the directory of `path`: the name replaces what
+// follows the last '/', '\' or ':'; a path without one (or with one only
+// as its first character) gives ".\" and the name.
+std::string file_beside(const char* path, const char* name);
+
 int config_parse_flag(const char* text);
 int32_t config_parse_rgb(const char* text);
 // A new Font from the FONT form, or none when it does not match.

@@ -94,11 +94,12 @@ void split_lines(const std::string& bytes, ProfileText* text) {
 }
 
 // Reads the whole file, bounded by the size it has when opened. False when
-// the file does not exist or cannot be read (text is then empty).
+// the file does not exist, is not a regular file (a pipe is never waited
+// on) or cannot be read (text is then empty).
 bool load(const std::string& path, ProfileText* text, struct stat* st_out) {
     text->lines.clear();
     text->crlf = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -110,7 +111,11 @@ bool load(const std::string& path, ProfileText* text, struct stat* st_out) {
     while (got < bytes.size()) {
         ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
         got += static_cast<size_t>(n);
     }
     ::close(fd);
@@ -260,7 +265,11 @@ bool write_private_profile_string(const char* section, const char* key, const ch
 
     std::string path = profile_path(file);
     ProfileText text;
-    if (const ProfileText* current = current_text(path)) text = *current;
+    if (const ProfileText* current = current_text(path)) {
+        text = *current;
+    } else if (struct stat st {}; ::stat(path.c_str(), &st) == 0) {
+        return false;  // there but unreadable: never replaced by a file of one key
+    }
 
     std::string new_line;
     if (value) {

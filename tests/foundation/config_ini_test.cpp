@@ -125,7 +125,8 @@ TEST(ConfigParse, Colour) {
 TEST_F(ConfigTest, MalformedValuesConvertByTheReadingRules) {
     write_ini("GRID_SIZE=  12abc\nMIN_SHEETW=abc\nMIN_SHEETH=+77\nDASH_STYLE=300\n"
               "ZOOM_CUT=x\nCOLOR_GRID=blue\nSHOW_GRID=\nCURSOR=default\nBAK_FILE=DEFAULT\n"
-              "garbage line\n=no key\nNB_BACK==9\n");
+              "garbage line\n=no key\nNB_BACK==9\nMULTIWIRE_DELTA=-9223372036854775808\n"
+              "MULTIWIRE_NB=99999999999999999999999\n");
     reload();
     EXPECT_EQ(proper_get(GRID_SIZE), 12);
     EXPECT_EQ(proper_get(MIN_SHEETW), 0);
@@ -137,6 +138,9 @@ TEST_F(ConfigTest, MalformedValuesConvertByTheReadingRules) {
     EXPECT_EQ(proper_get(CURSOR), 2);     // "default" counts as absent
     EXPECT_EQ(proper_get(BAK_FILE), 1);
     EXPECT_EQ(proper_get(NB_BACK), 0);    // "=9" has no digits first
+    // Numbers too large for any integer wrap; they never overflow.
+    EXPECT_EQ(proper_get(MULTIWIRE_DELTA), 0);
+    EXPECT_EQ(proper_get(MULTIWIRE_NB), -159383553);  // 10^23 mod 2^64, low 32 bits
 }
 
 TEST_F(ConfigTest, ReadValueIsAtMost119Characters) {
@@ -164,6 +168,15 @@ TEST_F(ConfigTest, FindIniLooksForTheProjectDirectory) {
     write_ini("DIR_PROJECT=C:\\proj\n");
     config_find_ini("/nowhere/tessaron");
     EXPECT_EQ(ini_found, 1);
+}
+
+TEST(ConfigFileBeside, NameTakesThePlaceOfTheProgramName) {
+    EXPECT_EQ(file_beside("/opt/tn/tessaron", "Quib.ini"), "/opt/tn/Quib.ini");
+    EXPECT_EQ(file_beside("C:\\TN\\TN.EXE", "Quib.ini"), "C:\\TN\\Quib.ini");
+    EXPECT_EQ(file_beside("C:TN.EXE", "Quib.ini"), "C:Quib.ini");
+    EXPECT_EQ(file_beside("tessaron", "Quib.ini"), ".\\Quib.ini");
+    EXPECT_EQ(file_beside("/tessaron", "Quib.ini"), ".\\Quib.ini");  // only the first character
+    EXPECT_EQ(file_beside(nullptr, "Quib.ini"), ".\\Quib.ini");
 }
 
 TEST_F(ConfigTest, AnIniBesideTheProgramBecomesTheIni) {
@@ -287,6 +300,13 @@ TEST(ConfigFontForm, RejectsShortFormsAndCutsLongFaces) {
     ASSERT_NE(g, nullptr);  // a value cut before the closing quote keeps its first word
     EXPECT_STREQ(g->face_name, "Arial");
     free_Font(g);
+    // The extreme font id of a damaged file never overflows and writes back the same.
+    const char* extreme = "FONT( -2147483648, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 'A' )";
+    Font* h = config_parse_font(extreme);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(config_format_font(h), extreme);
+    EXPECT_FALSE(is_config_font(h));
+    free_Font(h);
 }
 
 TEST_F(ConfigTest, SystemFontsOfNoFontPropertyAreNotSaved) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -154,6 +155,22 @@ TEST_F(ProfileTest, FailedSaveLeavesNoTemporaryFile) {
         ++entries;
     }
     EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverReplaced) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);  // opening it to read must not wait for a writer
+    EXPECT_EQ(get("S", "k"), "none");
+    EXPECT_FALSE(put("S", "k", "1"));
+    EXPECT_TRUE(fs::is_fifo(path));
+    fs::remove(path);
+
+    write_text(path, "[S]\nk=1\nkeep=me\n");
+    ::chmod(path.c_str(), 0);
+    if (::geteuid() != 0) {  // root reads it anyway
+        EXPECT_FALSE(put("S", "k", "2"));
+        ::chmod(path.c_str(), 0600);
+        EXPECT_EQ(read_text(path), "[S]\nk=1\nkeep=me\n");
+    }
 }
 
 TEST_F(ProfileTest, SeesChangesMadeBehindItsBack) {

@@ -26,6 +26,13 @@ namespace {
 constexpr char LINE_BREAK = '@';
 constexpr char BAR_MARK = '\\';
 
+// Cell coordinates of very long texts, or of an absurd SPACING_RATIO in the
+// configuration, are kept in the 32-bit range instead of wrapping round.
+int32_t sat32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
 int16_t clamp16(double v) {
     if (std::isnan(v)) return 0;
     v = std::trunc(v);
@@ -124,7 +131,7 @@ void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool
     std::vector<Point> run;  // the points of the draw entries in a row
     for (const auto& entry : glyph) {
         if (entry[0] == GLYPH_END) break;
-        Point next{pen.x + entry[2], pen.y + entry[1]};
+        Point next{sat32(int64_t{pen.x} + entry[2]), sat32(int64_t{pen.y} + entry[1])};
         if (entry[0] == STROKE_DRAW) {
             if (run.empty()) run.push_back(pen);
             run.push_back(next);
@@ -135,11 +142,15 @@ void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool
         pen = next;
     }
     if (!run.empty()) push_stroke(std::move(run), pen_width, chain);
-    if (bar) push_stroke({{x0 + 4, y0 - 6}, {x0 - 4, y0 - 6}}, pen_width, chain);
+    if (bar) {
+        const int32_t top = sat32(int64_t{y0} - 6);
+        push_stroke({{sat32(int64_t{x0} + 4), top}, {sat32(int64_t{x0} - 4), top}}, pen_width, chain);
+    }
 }
 
 void box_Strokes(int w, int h, int pen_width, Stroke** chain) {
-    push_stroke({{-4, -6}, {w - 4, -6}, {w - 4, h - 6}, {-4, h - 6}, {-4, -6}}, pen_width, chain);
+    const int32_t right = sat32(int64_t{w} - 4), bottom = sat32(int64_t{h} - 6);
+    push_stroke({{-4, -6}, {right, -6}, {right, bottom}, {-4, bottom}, {-4, -6}}, pen_width, chain);
 }
 
 Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
@@ -148,7 +159,7 @@ Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t fla
     const int adv = advance();
     const bool symbol = font != 0;
     Stroke* chain = nullptr;
-    int x = 0, y = 0, widest = 0;
+    int64_t x = 0, y = 0, widest = 0;
     const char* s = string;
     if (s[0] == BAR_MARK && s[1] != BAR_MARK) ++s;
     while (*s) {
@@ -173,11 +184,11 @@ Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t fla
             bar = s[1] == BAR_MARK && s[2] != BAR_MARK;
             s += bar ? 2 : 1;
         }
-        glyph_Strokes(c, x, y, pen_width, symbol, bar, &chain);
+        glyph_Strokes(c, sat32(x), sat32(y), pen_width, symbol, bar, &chain);
         x += adv;
     }
     widest = std::max(widest, x);
-    if (flags & BOXED) box_Strokes(widest, y + CELL_HEIGHT, pen_width, &chain);
+    if (flags & BOXED) box_Strokes(sat32(widest), sat32(y + CELL_HEIGHT), pen_width, &chain);
 
     Matrix m;
     matrix_translate(&m, adv / 2, -(CELL_HEIGHT * text_line_count(string) - 6));

@@ -157,18 +157,20 @@ int view_select_handle(View* view, int x, int y) {
         int64_t right = int64_t{std::max(a.x, c.x)} + HANDLE_REACH;
         int64_t top = int64_t{std::min(a.y, c.y)} - HANDLE_REACH;
         int64_t bottom = int64_t{std::max(a.y, c.y)} + HANDLE_REACH;
+        // Near both edges of a thin rectangle, the opposite corner's edge
+        // (right, bottom) is the one taken.
         int handle = 0;
         if (top < y && y < bottom) {
-            if (std::llabs(int64_t{a.x} - x) < HANDLE_REACH)
-                handle |= HANDLE_LEFT;
-            else if (std::llabs(int64_t{c.x} - x) < HANDLE_REACH)
+            if (std::llabs(int64_t{c.x} - x) < HANDLE_REACH)
                 handle |= HANDLE_RIGHT;
+            else if (std::llabs(int64_t{a.x} - x) < HANDLE_REACH)
+                handle |= HANDLE_LEFT;
         }
         if (left < x && x < right) {
-            if (std::llabs(int64_t{a.y} - y) < HANDLE_REACH)
-                handle |= HANDLE_TOP;
-            else if (std::llabs(int64_t{c.y} - y) < HANDLE_REACH)
+            if (std::llabs(int64_t{c.y} - y) < HANDLE_REACH)
                 handle |= HANDLE_BOTTOM;
+            else if (std::llabs(int64_t{a.y} - y) < HANDLE_REACH)
+                handle |= HANDLE_TOP;
         }
         return handle;
     }

@@ -336,6 +336,18 @@ TEST_F(TextTest, WidthsAndSizes) {
     EXPECT_EQ(size, (TextSize{300, 675}));
 }
 
+// An absurd spacing in the configuration keeps the cells at the edge of the
+// coordinate range instead of wrapping round.
+TEST_F(TextTest, HugeSpacingKeepsCellsInRange) {
+    proper_set(SPACING_RATIO, 1e12);
+    Matrix m;
+    Stroke* chain = text_layout("A\\BC\\", {0, 0}, {600, 900}, BOXED, 0, 100, &m, false);
+    ASSERT_NE(chain, nullptr);
+    for (const Stroke* s = chain; s; s = s->next)
+        for (const Point& p : s->points) EXPECT_GE(p.x, -6) << p.x;
+    free_Strokes(chain);
+}
+
 TEST_F(TextTest, FontHeightComesFromTheSystemFontOfTheProperty) {
     Font* font = new_Font();
     font->number = 2;

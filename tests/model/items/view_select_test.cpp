@@ -135,6 +135,14 @@ INSTANTIATE_TEST_SUITE_P(
                       HandleRow{200, 150, 0}, HandleRow{102, 205, 0}, HandleRow{102, 204, 9},
                       HandleRow{305, 104, 0}));
 
+// Near both edges of a rectangle narrower than the reach, the right and the
+// bottom edge win.
+TEST_F(ViewTest, ThinRectangleGivesTheOppositeEdges) {
+    identity_mapping();
+    view_set_select_rect(&view, Rect{100, 100, 6, 6});
+    EXPECT_EQ(view_select_handle(&view, 103, 103), HANDLE_RIGHT | HANDLE_BOTTOM);
+}
+
 TEST_F(ViewTest, DraggingEdgesMovesThem) {
     identity_mapping();
     view_set_select_rect(&view, Rect{100, 100, 200, 100});

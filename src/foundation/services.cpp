@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "foundation/errors.h"
 #include "foundation/font_record.h"
 
 bool debug_enabled = false;
@@ -68,7 +69,10 @@ Services headless_services() {
         *confirmed = name;
         return true;
     };
-    s.confirm_remove_title_block = [](Schema*) { return true; };
+    s.confirm_remove_title_block = [](Schema*) {
+        return headless_box(error_message_v(1, 50010, nullptr, 0), "Please Confirm",
+                            MB_YES_NO | MB_ICON_QUESTION) == ANSWER_YES;
+    };
     s.font_remove_entry = [](List** table, int number) { font_table_remove(table, number); };
     s.for_each_child = [](const std::function<bool(void*)>&) { return true; };
     s.canvas_visible_rect = [](void*, int out[4]) { out[0] = out[1] = out[2] = out[3] = 0; };

@@ -82,7 +82,9 @@ struct Services {
     std::function<Schema*(const char* file_name, void** canvas)> find_open_file;
     // The confirmed (possibly edited) name, or false when the user cancels.
     std::function<bool(const std::string& name, std::string* confirmed)> confirm_overwrite;
-    // Asked before a pasted title block replaces the sheet's own.
+    // Asked before a pasted title block replaces the sheet's existing one
+    // ("Ok to remove existing Title Block ?"); true lets the caller erase it.
+    // The GUI also keeps an undo copy. Headless: the scripted answer.
     std::function<bool(Schema* doc)> confirm_remove_title_block;
     // Removes every font record of that number from the table (freeing the
     // table when it becomes empty).

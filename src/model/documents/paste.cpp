@@ -685,8 +685,21 @@ void free_paste_scratch(Schema* scratch) {
     free_Schema(scratch, false);
 }
 
-bool paste_titleblock(Schema* doc, Schema* scratch) {
+// The sheet keeps one title block: an existing one is erased once the user
+// agreed (the shell's question also keeps its undo copy).
+bool remove_existing_titleblock(Schema* doc) {
+    TitleBlock& old = doc->titleblock;
+    bool has_one = (old.fields && old.fields->count) || (old.drawing && old.drawing->count);
+    if (!has_one) return true;
     if (!services().confirm_remove_title_block(doc)) return false;
+    if (old.fields) free_SchItem_items(doc, old.fields);
+    if (old.drawing) free_SchItem_items(doc, old.drawing);
+    titleblock_bounds(doc);
+    return true;
+}
+
+bool paste_titleblock(Schema* doc, Schema* scratch) {
+    if (!remove_existing_titleblock(doc)) return false;
     TitleBlock* block = new_TitleBlock();
     if (!block) no_memory();
     TitleBlock& source = scratch->titleblock;

@@ -236,6 +236,25 @@ TEST_F(PasteFile, SheetSelectionPastesCopiesWithFreshIdsIntoAnotherDocument) {
     EXPECT_EQ(block->state & STATE_NEW, 0u);
 }
 
+TEST_F(PasteFile, APastedTitleBlockReplacesTheSheetsOwnOnlyWhenAgreed) {
+    SchemaPtr doc = make_schema();
+    add_titleblock(doc.get());
+    SchemaPtr scratch = make_schema();
+    add_titleblock(scratch.get());
+    const uint32_t controls = doc->titleblock.fields->count;
+    ASSERT_GT(controls, 0u);
+
+    script_answers({ANSWER_NO});
+    EXPECT_FALSE(paste_titleblock(doc.get(), scratch.get()));
+    EXPECT_EQ(last_box_text(), "Ok to remove existing Title Block ?");
+    EXPECT_EQ(doc->titleblock.fields->count, controls) << "kept when the user declines";
+
+    script_answers({ANSWER_YES});
+    EXPECT_TRUE(paste_titleblock(doc.get(), scratch.get()));
+    EXPECT_EQ(doc->titleblock.fields->count, 0u);
+    EXPECT_EQ(doc->titleblock.drawing->count, 0u);
+}
+
 TEST_F(PasteFile, TitleBlockEditorKeepsDrawingAndDropsWiring) {
     SchemaPtr source = sheet_document();
     for (SchItem* item : list_items<SchItem>(source->sheet->items)) select(source.get(), {item});

@@ -24,7 +24,7 @@ struct Text;
 using BatchReport = CompilReport;
 
 // --- libraries ---------------------------------------------------------------------
-// Binary library to source: 0, the library's read error (63, 64, 76, 77),
+// Binary library to source: 0, the library's read error (63, 64),
 // or the write's code (50, 6, 7). Declining the overwrite question skips
 // the writing (0).
 int decompile_library(const char* input, const char* output, BatchReport report);

@@ -196,8 +196,8 @@ int read_Library(Library* library, FILE* stream, bool index_only);
 // a part that could not be loaded: nothing is then written).
 int awrite_Library(Library* library, FILE* stream, int level);
 // Reads the library file of that name (kind library, library directory)
-// into the library: 0, 63 when it cannot be opened, 64 when it cannot be
-// read (76 and 77 as read_Library).
+// into the library: 0, 63 when it cannot be opened, 64 for any failure of
+// read_Library (a dangling body reference included).
 int load_Library(Library* library, const char* name, bool index_only);
 // new_Library + load_Library; on success appended to lib_list (made when
 // missing), on failure freed.

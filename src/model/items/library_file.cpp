@@ -304,9 +304,7 @@ int load_Library(Library* library, const char* name, bool index_only) {
     set_Library_file_name(library, file_name.c_str());
     int result = read_Library(library, stream, index_only);
     std::fclose(stream);
-    if (result == 0 || result == LIB_LOAD_NULL_REFERENCE || result == LIB_LOAD_REFERENCE_LOOP)
-        return result;
-    return LIB_SYNTAX_ERROR;
+    return result == 0 ? 0 : LIB_SYNTAX_ERROR;
 }
 
 int open_Library(const char* name, bool index_only) {

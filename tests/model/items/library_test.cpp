@@ -234,6 +234,10 @@ TEST_P(LibraryReferences, ResolveGivesTheCodeAndLeavesTheBrokenBodyAbsent) {
     std::string path = dir.file("refs.clb");
     tn_test::write_bytes(path, bytes);
     set_Library_file_name(index.get(), path.c_str());
+    // Loading the file whole reports any read failure as a syntax error.
+    LibraryPtr loaded(new_Library());
+    EXPECT_EQ(load_Library(loaded.get(), path.c_str(), false),
+              expected == 0 ? 0 : LIB_SYNTAX_ERROR);
     LibEntry* entry = find_LibEntry(index.get(), "B");
     int code = load_part_on_demand(index.get(), entry->file_offset);
     if (expected == 0) {

@@ -17,6 +17,7 @@
 #include "model/documents/power_port.h"
 #include "model/documents/record_kit.h"
 #include "model/items/ascii_writer.h"
+#include "model/items/library.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
@@ -105,7 +106,7 @@ bool at_ports_section(FILE* stream, Rect* bounds) {
         std::string header;
         uint8_t end_of_text = 0;
         if (docs_kit::read_text(&header, stream) != 0 || read_byte(&end_of_text, stream) != 0 ||
-            read_byte(&c, stream) != 0)
+            end_of_text != FILE_HEADER_END || read_byte(&c, stream) != 0)
             return false;
     }
     if (c != SCHEMA_TAG) return false;
@@ -446,7 +447,9 @@ void subsheet_resize(SubSheet* box, int32_t dx, int32_t dy, int sides) {
             else if (sides & SUBSHEET_RIGHT)
                 port->pos.x = clamp32(int64_t{port->pos.x} + dx);
         }
-        if (sides & SUBSHEET_TOP) port->pos.y = clamp32(int64_t{port->pos.y} - dy);
+        // The bottom wins over the top, as for the box below.
+        if ((sides & SUBSHEET_TOP) && !(sides & SUBSHEET_BOTTOM))
+            port->pos.y = clamp32(int64_t{port->pos.y} - dy);
     }
     Rect r = resized(box, dx, dy, sides);
     box->pos = {r.x, r.y};

@@ -2,6 +2,7 @@
 // a file's ports with the sizing rule, and the resize helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/binary_stream.h"
@@ -288,6 +289,16 @@ TEST_F(SubSheetImport, FilesWithoutPortsLeaveTheMinimumBox) {
     tn_test::write_text(text, "(SCHEMATIC )");
     Own<SubSheet> box(create_SubSheet(nullptr, text.c_str(), "x"));
     EXPECT_EQ(box->ports->count, 0u);
+
+    // An '@' line that is no file header: its NUL is not followed by 0x1A.
+    std::string headed = schematic({{"A", {0, 0}}});
+    Bytes bytes = tn_test::read_bytes(headed);
+    auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
+    ASSERT_TRUE(end != bytes.end() && end + 1 != bytes.end() && end[1] == 0x1A);
+    end[1] = 0x1B;
+    tn_test::write_bytes(headed, bytes);
+    Own<SubSheet> unheaded(create_SubSheet(nullptr, headed.c_str(), "x"));
+    EXPECT_EQ(unheaded->ports->count, 0u);
 }
 
 TEST_F(SubSheetImport, DamagedPortsSectionGivesNoPorts) {
@@ -364,6 +375,11 @@ TEST_F(SubSheetForms, ResizeMovesTheSidesAndThePortsOnThem) {
     EXPECT_EQ(ports_of(box.get())[0]->pos, (Point{0, 1000})) << "the ports stay where they were";
     subsheet_resize(box.get(), 0, 700, SUBSHEET_BOTTOM);
     EXPECT_EQ(box->size.y, 5700);
+    // Near both edges of a short box the bottom moves, and the ports with the top.
+    subsheet_resize(box.get(), 0, 300, SUBSHEET_TOP | SUBSHEET_BOTTOM);
+    EXPECT_EQ(box->pos.y, 21000);
+    EXPECT_EQ(box->size.y, 6000);
+    EXPECT_EQ(ports_of(box.get())[0]->pos, (Point{0, 1000}));
 }
 
 TEST_F(SubSheetForms, ResizeLimitsKeepTheMinimumWidthAndThePortSpan) {

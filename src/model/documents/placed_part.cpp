@@ -86,11 +86,11 @@ struct Sides {
 void orient(const PlacedPart* pl, Rect* r, Sides* s) {
     if (pl->flags & PL_MX) {
         std::swap(s->top, s->bottom);
-        r->h = -r->h;
+        r->h = trunc32(-static_cast<double>(r->h));  // a size from a file may be INT32_MIN
     }
     if (pl->flags & PL_MY) {
         std::swap(s->left, s->right);
-        r->w = -r->w;
+        r->w = trunc32(-static_cast<double>(r->w));
     }
     Sides old = *s;
     switch (pl->flags & PL_ROT_MASK) {

@@ -668,7 +668,8 @@ Line* attribute_leader_line(Schema* doc, PlacedPart* pl, int i) {
     pl_body_rect(doc, pl, &r);
     Line* line = new_Line();
     if (!line) return nullptr;
-    line->pos = {r.x + r.w / 2, r.y + r.h / 2};
+    line->pos = {static_cast<int32_t>(int64_t{r.x} + r.w / 2),
+                 static_cast<int32_t>(int64_t{r.y} + r.h / 2)};
     line->end = attribute->pos;
     line->flags = 3;
     line->state |= 0x408;

@@ -77,23 +77,21 @@ void append_or_die(List* list, void* data) {
 
 // The outline points of a box port's symbol by the kind it shows.
 void port_shape(Poly* poly, uint8_t kind, Point c, int32_t h) {
-    const int32_t x = c.x, y = c.y;
+    // c moved by (dx, dy) half-sides, kept in range for a port read from a file.
+    auto at = [c, h](int dx, int dy) {
+        return Point{clamp32(int64_t{c.x} + int64_t{dx} * h), clamp32(int64_t{c.y} + int64_t{dy} * h)};
+    };
     switch (kind) {
         case PORT_INPUT:
-            poly->points = {{x - h, y + h}, {x, y + h}, {x + h, y}, {x, y - h}, {x - h, y - h},
-                            {x - h, y + h}};
+            poly->points = {at(-1, 1), at(0, 1), at(1, 0), at(0, -1), at(-1, -1), at(-1, 1)};
             break;
         case PORT_OUTPUT:
-            poly->points = {{x - h, y}, {x, y + h}, {x + h, y + h}, {x + h, y - h}, {x, y - h},
-                            {x - h, y}};
+            poly->points = {at(-1, 0), at(0, 1), at(1, 1), at(1, -1), at(0, -1), at(-1, 0)};
             break;
         case PORT_UNSPEC:
-            poly->points = {{x - h, y + h}, {x + h, y + h}, {x + h, y - h}, {x - h, y - h},
-                            {x - h, y + h}};
+            poly->points = {at(-1, 1), at(1, 1), at(1, -1), at(-1, -1), at(-1, 1)};
             break;
-        default:
-            poly->points = {{x, y + h}, {x + h, y}, {x, y - h}, {x - h, y}, {x, y + h}};
-            break;
+        default: poly->points = {at(0, 1), at(1, 0), at(0, -1), at(-1, 0), at(0, 1)}; break;
     }
 }
 

@@ -184,6 +184,11 @@ TEST_F(SubSheetForms, InputPortsPointIntoTheBoxOnBothEdges) {
     EXPECT_EQ(outline->points,
               (std::vector<Point>{{0, 0}, {0, 6000}, {8000, 6000}, {8000, 0}, {0, 0}}));
     EXPECT_EQ(box->area[1], (Point{0, 6000}));
+
+    // A port read from a file may stand at the end of the range: its shape is kept in it.
+    Port* edge = add_port(box.get(), "E", PORT_RIGHT | PORT_OUTPUT, {INT32_MIN, INT32_MAX});
+    ASSERT_EQ(subsheet_port_symbol(nullptr, edge), 0);
+    EXPECT_EQ(poly_of(edge).front(), (Point{INT32_MIN, INT32_MAX}));
 }
 
 TEST_F(SubSheetForms, PortAtFindsThePortUnderThePoint) {

@@ -86,11 +86,11 @@ struct Sides {
 void orient(const PlacedPart* pl, Rect* r, Sides* s) {
     if (pl->flags & PL_MX) {
         std::swap(s->top, s->bottom);
-        r->h = -r->h;
+        r->h = trunc32(-static_cast<double>(r->h));  // a size from a file may be INT32_MIN
     }
     if (pl->flags & PL_MY) {
         std::swap(s->left, s->right);
-        r->w = -r->w;
+        r->w = trunc32(-static_cast<double>(r->w));
     }
     Sides old = *s;
     switch (pl->flags & PL_ROT_MASK) {
@@ -668,7 +668,8 @@ Line* attribute_leader_line(Schema* doc, PlacedPart* pl, int i) {
     pl_body_rect(doc, pl, &r);
     Line* line = new_Line();
     if (!line) return nullptr;
-    line->pos = {r.x + r.w / 2, r.y + r.h / 2};
+    line->pos = {static_cast<int32_t>(int64_t{r.x} + r.w / 2),
+                 static_cast<int32_t>(int64_t{r.y} + r.h / 2)};
     line->end = attribute->pos;
     line->flags = 3;
     line->state |= 0x408;

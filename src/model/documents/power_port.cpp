@@ -108,6 +108,8 @@ bool pick_position(View* view, SchItem* item, uint32_t bit, int operation, uint3
     return true;
 }
 
+Point wrap_point(int64_t x, int64_t y) { return {static_cast<int32_t>(x), static_cast<int32_t>(y)}; }
+
 // The stem length of each power shape, as a function of S and r.
 int32_t power_stem(uint8_t shape, int32_t s, int32_t r) {
     switch (shape) {
@@ -123,16 +125,18 @@ int32_t power_stem(uint8_t shape, int32_t s, int32_t r) {
 
 // The shape items of a power symbol in its unrotated frame, after the stem.
 void power_shape_items(Vectors* set, uint8_t shape, Point at, int32_t s, int32_t r) {
-    const int32_t x = at.x, y = at.y;
-    auto line = [set](int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-        append_item(set, make_line({x1, y1}, {x2, y2}));
+    // 64-bit sums, wrapped as the 32-bit coordinates would be: a position
+    // read from a file may stand at the end of the range.
+    const int64_t x = at.x, y = at.y;
+    auto line = [set](int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+        append_item(set, make_line(wrap_point(x1, y1), wrap_point(x2, y2)));
     };
     switch (shape) {
         case POWER_CIRCL: {
             Circle* circle = new_Circle();
             if (!circle) no_memory();
-            circle->pos = {x, y - s + r};
-            circle->on = {x, y - s};
+            circle->pos = wrap_point(x, y - s + r);
+            circle->on = wrap_point(x, y - s);
             append_item(set, circle);
             break;
         }
@@ -140,7 +144,7 @@ void power_shape_items(Vectors* set, uint8_t shape, Point at, int32_t s, int32_t
         case POWER_GND2:
             line(x - s / 2, y - s / 2, x + s / 2, y - s / 2);
             for (int32_t i = 0; i <= 4; ++i) {
-                int32_t x1 = x - s / 2 + s * i / 4;
+                int64_t x1 = x - s / 2 + s * i / 4;
                 line(x1, y - s / 2, x1 + s / 4, y - s);
             }
             if (shape == POWER_GND2) {
@@ -156,14 +160,15 @@ void power_shape_items(Vectors* set, uint8_t shape, Point at, int32_t s, int32_t
         case POWER_BAR: line(x - r, y - s, x + r, y - s); break;
         case POWER_EARTH:
             for (int32_t i = 0; i <= 4; ++i) {
-                int32_t yi = y - s / 10 - 2 * s * i / 10;
+                int64_t yi = y - s / 10 - 2 * s * i / 10;
                 line(x - s / 2 + s * i / 10, yi, x + s / 2 - s * i / 10, yi);
             }
             break;
         case POWER_WAVE: {
-            Point e{x, y - s + r / 2};
-            append_item(set, make_arc({x - r / 2, e.y}, e, {x - r, e.y}));
-            append_item(set, make_arc({x + r / 2, e.y}, e, {x + r, e.y}));
+            const int64_t ey = y - s + r / 2;
+            const Point e = wrap_point(x, ey);
+            append_item(set, make_arc(wrap_point(x - r / 2, ey), e, wrap_point(x - r, ey)));
+            append_item(set, make_arc(wrap_point(x + r / 2, ey), e, wrap_point(x + r, ey)));
             break;
         }
         case POWER_BIGARR:
@@ -433,12 +438,12 @@ int power_build_symbol(Schema*, Power* power) {
     if (rotation > 3) warning("Power: flags %x, invalid rotation", power->flags);
     const Point at = power->pos;
     Matrix m;
-    matrix_translate(&m, -at.x, -at.y);
+    matrix_translate_d(&m, -static_cast<double>(at.x), -static_cast<double>(at.y));
     matrix_rotate(&m, rotation);
     matrix_translate(&m, at.x, at.y);
 
     const uint8_t shape = power->flags & POWER_SHAPE_MASK;
-    append_item(set, make_line(at, {at.x, at.y - power_stem(shape, s, r)}));
+    append_item(set, make_line(at, wrap_point(at.x, int64_t{at.y} - power_stem(shape, s, r))));
     power_shape_items(set, shape, at, s, r);
     for (Item* item : list_items<Item>(set->items)) matrix_Item(item, &m);
     power->symbol = set;

@@ -37,6 +37,10 @@ int sheet_code_of_tag(int tag) {
     return 0;
 }
 
+// How deep the sheet being read stands inside other sheets: a file may not
+// nest them without bound (each level is a reader on the stack).
+int sheet_depth = 0;
+
 void store_rect(Rect* rect, const Rect& r, bool accumulate) {
     if (accumulate)
         rect_union(rect, r);
@@ -51,13 +55,17 @@ void store_rect(Rect* rect, const Rect& r, bool accumulate) {
 int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream) {
     int result = read_item_tag(stream, SHEET_TAG);
     if (result != 0) return result;
+    if (sheet_depth >= MAX_SHEET_DEPTH) return READ_ERROR;
+    ++sheet_depth;
     sheet->type = SHEET_ITEM;
     sheet->state = STATE_NEW;
     if (!sheet->items) {
         sheet->items = list_new();
         if (!sheet->items) no_memory();
     }
-    return read_SchItem_list(schema, sheet->items, stream);
+    result = read_SchItem_list(schema, sheet->items, stream);
+    --sheet_depth;
+    return result;
 }
 
 void write_Sheet(Schema* schema, Sheet* sheet, FILE* stream, uint32_t mask) {

@@ -67,7 +67,10 @@ SchItem* copy_SchItem(Schema* schema, SchItem* item);
 void anchor_SchItem(const SchItem* item, Point* out);
 
 // --- nested sheets ----------------------------------------------------------------------
-// 0xCB, the items, 0xE0; 1001 (byte pushed back) when the tag differs.
+// A sheet read from a file stands at most this deep inside other sheets.
+constexpr int MAX_SHEET_DEPTH = 16;
+// 0xCB, the items, 0xE0; 1001 (byte pushed back) when the tag differs;
+// READ_ERROR for a sheet nested deeper than MAX_SHEET_DEPTH.
 int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream);
 // 0xCB, the items passing the mask, 0xE0. The sheet's own state is not
 // tested here (write_SchItem tests it for a nested sheet; a root sheet is

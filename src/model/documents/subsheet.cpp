@@ -17,6 +17,7 @@
 #include "model/documents/power_port.h"
 #include "model/documents/record_kit.h"
 #include "model/items/ascii_writer.h"
+#include "model/items/library.h"
 #include "model/items/primitive_kit.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
@@ -76,23 +77,21 @@ void append_or_die(List* list, void* data) {
 
 // The outline points of a box port's symbol by the kind it shows.
 void port_shape(Poly* poly, uint8_t kind, Point c, int32_t h) {
-    const int32_t x = c.x, y = c.y;
+    // c moved by (dx, dy) half-sides, kept in range for a port read from a file.
+    auto at = [c, h](int dx, int dy) {
+        return Point{clamp32(int64_t{c.x} + int64_t{dx} * h), clamp32(int64_t{c.y} + int64_t{dy} * h)};
+    };
     switch (kind) {
         case PORT_INPUT:
-            poly->points = {{x - h, y + h}, {x, y + h}, {x + h, y}, {x, y - h}, {x - h, y - h},
-                            {x - h, y + h}};
+            poly->points = {at(-1, 1), at(0, 1), at(1, 0), at(0, -1), at(-1, -1), at(-1, 1)};
             break;
         case PORT_OUTPUT:
-            poly->points = {{x - h, y}, {x, y + h}, {x + h, y + h}, {x + h, y - h}, {x, y - h},
-                            {x - h, y}};
+            poly->points = {at(-1, 0), at(0, 1), at(1, 1), at(1, -1), at(0, -1), at(-1, 0)};
             break;
         case PORT_UNSPEC:
-            poly->points = {{x - h, y + h}, {x + h, y + h}, {x + h, y - h}, {x - h, y - h},
-                            {x - h, y + h}};
+            poly->points = {at(-1, 1), at(1, 1), at(1, -1), at(-1, -1), at(-1, 1)};
             break;
-        default:
-            poly->points = {{x, y + h}, {x + h, y}, {x, y - h}, {x - h, y}, {x, y + h}};
-            break;
+        default: poly->points = {at(0, 1), at(1, 0), at(0, -1), at(-1, 0), at(0, 1)}; break;
     }
 }
 
@@ -105,7 +104,7 @@ bool at_ports_section(FILE* stream, Rect* bounds) {
         std::string header;
         uint8_t end_of_text = 0;
         if (docs_kit::read_text(&header, stream) != 0 || read_byte(&end_of_text, stream) != 0 ||
-            read_byte(&c, stream) != 0)
+            end_of_text != FILE_HEADER_END || read_byte(&c, stream) != 0)
             return false;
     }
     if (c != SCHEMA_TAG) return false;
@@ -446,7 +445,9 @@ void subsheet_resize(SubSheet* box, int32_t dx, int32_t dy, int sides) {
             else if (sides & SUBSHEET_RIGHT)
                 port->pos.x = clamp32(int64_t{port->pos.x} + dx);
         }
-        if (sides & SUBSHEET_TOP) port->pos.y = clamp32(int64_t{port->pos.y} - dy);
+        // The bottom wins over the top, as for the box below.
+        if ((sides & SUBSHEET_TOP) && !(sides & SUBSHEET_BOTTOM))
+            port->pos.y = clamp32(int64_t{port->pos.y} - dy);
     }
     Rect r = resized(box, dx, dy, sides);
     box->pos = {r.x, r.y};

@@ -345,6 +345,15 @@ INSTANTIATE_TEST_SUITE_P(
                     SidesCase{PL_MY, {6000, 20000, 4000, 6000}, false, true, true, false},
                     SidesCase{PL_MY | 1, {4000, 16000, 6000, 4000}, true, false, false, true}));
 
+TEST_F(PlacedPartTest, MirroringTheLargestBodyStaysInRange) {
+    gate->body = {0, 0, INT32_MIN, INT32_MIN};  // as a damaged library may hold it
+    auto pl = placed("74LS00", PL_MX | PL_MY, {0, 0});
+    Rect r;
+    bool top, left, right, bottom;
+    pl_body_sides(library.get(), pl.get(), &r, &top, &left, &right, &bottom);
+    EXPECT_EQ(r, (Rect{0, 0, INT32_MAX, INT32_MAX}));
+}
+
 TEST_F(PlacedPartTest, BoundsDistanceAndExtent) {
     auto pl = placed("RES", PL_POWERON, {10000, 20000});  // 3000 x 1000, pins left and right
     Rect r;

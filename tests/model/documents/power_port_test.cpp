@@ -296,6 +296,9 @@ TEST_P(PowerShapes, EveryShapeHasItsStemAndItems) {
     EXPECT_EQ(as_Line(parts[0])->end, (Point{0, -GetParam().stem}));
     for (size_t i = 0; i < GetParam().codes.size(); ++i)
         EXPECT_EQ(parts[i + 1]->type, GetParam().codes[i]) << "item " << i + 1;
+    // A position read from a file may stand at the end of the range.
+    auto edge = built(GetParam().shape, {INT32_MIN, INT32_MIN});
+    EXPECT_EQ(items(edge.get()).size(), parts.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -95,6 +95,23 @@ TEST_F(SheetItems, EveryCutOfTheSheetRecordFailsCleanly) {
     }
 }
 
+TEST_F(SheetItems, SheetsNestOnlyToABoundedDepth) {
+    SchemaPtr schema = make_schema();
+    for (int depth : {MAX_SHEET_DEPTH, MAX_SHEET_DEPTH + 1, 200000}) {
+        Bytes bytes(static_cast<size_t>(depth), SHEET_TAG);
+        bytes.insert(bytes.end(), static_cast<size_t>(depth), LIST_END);
+        Sheet* read = nullptr;
+        EXPECT_EQ(read_sheet_from(schema.get(), bytes, &read),
+                  depth <= MAX_SHEET_DEPTH ? 0 : READ_ERROR)
+            << depth;
+        free_Sheet(schema.get(), read, false);
+    }
+    Sheet* read = nullptr;
+    EXPECT_EQ(read_sheet_from(schema.get(), {SHEET_TAG, LIST_END}, &read), 0)
+        << "a refused nesting leaves no depth behind";
+    free_Sheet(schema.get(), read, false);
+}
+
 TEST_F(SheetItems, ListEndIsCheckedAndTheEndOfTheStreamIsAShortRead) {
     SchemaPtr schema = make_schema();
     struct Case {

@@ -2,6 +2,7 @@
 // a file's ports with the sizing rule, and the resize helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/binary_stream.h"
@@ -183,6 +184,11 @@ TEST_F(SubSheetForms, InputPortsPointIntoTheBoxOnBothEdges) {
     EXPECT_EQ(outline->points,
               (std::vector<Point>{{0, 0}, {0, 6000}, {8000, 6000}, {8000, 0}, {0, 0}}));
     EXPECT_EQ(box->area[1], (Point{0, 6000}));
+
+    // A port read from a file may stand at the end of the range: its shape is kept in it.
+    Port* edge = add_port(box.get(), "E", PORT_RIGHT | PORT_OUTPUT, {INT32_MIN, INT32_MAX});
+    ASSERT_EQ(subsheet_port_symbol(nullptr, edge), 0);
+    EXPECT_EQ(poly_of(edge).front(), (Point{INT32_MIN, INT32_MAX}));
 }
 
 TEST_F(SubSheetForms, PortAtFindsThePortUnderThePoint) {
@@ -288,6 +294,16 @@ TEST_F(SubSheetImport, FilesWithoutPortsLeaveTheMinimumBox) {
     tn_test::write_text(text, "(SCHEMATIC )");
     Own<SubSheet> box(create_SubSheet(nullptr, text.c_str(), "x"));
     EXPECT_EQ(box->ports->count, 0u);
+
+    // An '@' line that is no file header: its NUL is not followed by 0x1A.
+    std::string headed = schematic({{"A", {0, 0}}});
+    Bytes bytes = tn_test::read_bytes(headed);
+    auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
+    ASSERT_TRUE(end != bytes.end() && end + 1 != bytes.end() && end[1] == 0x1A);
+    end[1] = 0x1B;
+    tn_test::write_bytes(headed, bytes);
+    Own<SubSheet> unheaded(create_SubSheet(nullptr, headed.c_str(), "x"));
+    EXPECT_EQ(unheaded->ports->count, 0u);
 }
 
 TEST_F(SubSheetImport, DamagedPortsSectionGivesNoPorts) {
@@ -364,6 +380,11 @@ TEST_F(SubSheetForms, ResizeMovesTheSidesAndThePortsOnThem) {
     EXPECT_EQ(ports_of(box.get())[0]->pos, (Point{0, 1000})) << "the ports stay where they were";
     subsheet_resize(box.get(), 0, 700, SUBSHEET_BOTTOM);
     EXPECT_EQ(box->size.y, 5700);
+    // Near both edges of a short box the bottom moves, and the ports with the top.
+    subsheet_resize(box.get(), 0, 300, SUBSHEET_TOP | SUBSHEET_BOTTOM);
+    EXPECT_EQ(box->pos.y, 21000);
+    EXPECT_EQ(box->size.y, 6000);
+    EXPECT_EQ(ports_of(box.get())[0]->pos, (Point{0, 1000}));
 }
 
 TEST_F(SubSheetForms, ResizeLimitsKeepTheMinimumWidthAndThePortSpan) {

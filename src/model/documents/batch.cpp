@@ -189,7 +189,7 @@ int compile_library(const char* input, const char* output, BatchReport report) {
     std::string name = output_name(output, input, KIND_LIBRARY);
     job.progress("Writing binary library file... %s\n", name.c_str());
     int saved = save_Library(name.c_str(), library);
-    if (saved != 0 || result == 0) result = saved;
+    if (result == 0) result = saved;
     if (saved == 0) job.progress("Conversion done.\n");
     free_Library(library);
     return result;
@@ -401,10 +401,12 @@ int libarch(const char* root, const char* output, BatchReport report, List* shee
         std::string library = base ? make_kind_file_name(base, KIND_LIBRARY, 2)
                                    : output_name(nullptr, sheet, KIND_LIBRARY);
         if (!confirm_overwrite(library)) continue;
-        job.progress("Loading sheet file '%s'...\n", sheet);
+        // Unlike the other jobs, the archive reports each step whatever
+        // LIBARCH_VERBOSE says; that property governs only the closing line.
+        job.always("Loading sheet file '%s'...\n", sheet);
         result = load_schema_file(&schema, sheet);
         if (result != 0) break;
-        job.progress("Writing binary library file '%s'...\n", library.c_str());
+        job.always("Writing binary library file '%s'...\n", library.c_str());
         result = save_Library(library.c_str(), schema->library);
         if (result != 0) break;
     }

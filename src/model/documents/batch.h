@@ -54,7 +54,9 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 int decompile_sheets(const char* root, BatchReport report, List* sheets);
 // Writes the own library of every listed sheet (every part it uses) as a
 // binary library: output for the first sheet when given, else each sheet's
-// name. 0, or the first load or write failure.
+// name. Its "Loading sheet file" and "Writing binary library file" lines
+// are reported always; LIBARCH_VERBOSE adds the closing "libarch, done".
+// 0, or the first load or write failure.
 int libarch(const char* root, const char* output, BatchReport report, List* sheets);
 
 // --- project sheet lists -------------------------------------------------------------

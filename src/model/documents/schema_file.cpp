@@ -287,10 +287,11 @@ int read_Schema(Schema* schema, FILE* stream) {
         }
         if (result != 0) return result;
     }
-    // The record ends with 0xE0, and so does the file.
+    // The record ends with 0xE0: without it the file was cut short or
+    // damaged. What may follow it (padding added on the way) is not read.
     c = std::getc(stream);
     if (c == EOF) return -1;
-    if (c != LIST_END || docs_kit::peek_byte(stream) != EOF) return READ_ERROR;
+    if (c != LIST_END) return READ_ERROR;
 
     if (schema->sheet) resolve_item_fonts(schema->sheet->items, schema->fonts);
     resolve_item_fonts(schema->titleblock.fields, schema->fonts);

@@ -47,8 +47,8 @@ int write_Schema(Schema* schema, FILE* stream, uint32_t mask);
 // Results: 0; NOT_MY_TAG (1001, byte pushed back) when the stream holds no
 // schema record; -1 when the file ends early (also inside the tail
 // sections, or before the final 0xE0); READ_ERROR (5) for a damaged record,
-// a ports section or ERC list holding other records, a byte other than
-// 0xE0 where the record ends, or anything after that final 0xE0; an item,
+// a ports section or ERC list holding other records, or a byte other than
+// 0xE0 where the record ends (bytes after that 0xE0 are not read); an item,
 // library or font reader's code (76 or 77 for a library whose body
 // references cannot be resolved: the rest is still read). The schema keeps
 // what was read before a failure (the caller frees it). Records keep the

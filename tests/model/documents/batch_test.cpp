@@ -148,6 +148,9 @@ TEST_P(JobFailures, ReturnTheFailingStepsCode) {
     ASSERT_EQ(save_Library(file("good.clb").c_str(), sample.get()), 0);
     ASSERT_EQ(asave_Library(file("good.slb").c_str(), sample.get()), 0);
     tn_test::write_text(file("bad.slb"), "(LIB 'x' (PARTS (LPART ) )\n");
+    tn_test::write_text(file("unresolved.slb"),
+                        "(LIB 'u' (PARTS (LPART (PART (NORMAL (NORMALVECTOROF 'gone' ) ) )"
+                        " (ALIAS (NAME 'P' ) ) ) ) )\n");
     tn_test::write_text(file("bad.asc"), "(TITLEBLOCK (CONTROLS\n");
     tn_test::write_text(file("good.asc"), "(TITLEBLOCK (TITLE 'T' ) )\n");
     std::string out = *c.output ? file(c.output) : "";
@@ -167,6 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
         JobCase{"compile missing", run_compile_library, "none.slb", "", 51},
         JobCase{"compile syntax", run_compile_library, "bad.slb", "", 8},
         JobCase{"compile unwritable", run_compile_library, "good.slb", "no/dir/x.clb", 50},
+        JobCase{"compile unresolved first", run_compile_library, "unresolved.slb", "no/dir/x", 74},
         JobCase{"title block quiet", run_compile_titleblock, "good.asc", "", 0},
         JobCase{"title block missing", run_compile_titleblock, "none.asc", "", 51},
         JobCase{"title block syntax", run_compile_titleblock, "bad.asc", "", 8},
@@ -330,13 +334,15 @@ TEST_F(BatchTest, LibraryArchiveWritesEachSheetsOwnLibrary) {
     free_Library(library);
 
     // A missing sheet ends the job with the load's code; declining the
-    // overwrite question skips a sheet.
+    // overwrite question skips a sheet. The steps are reported also when
+    // the job is not verbose; only the closing line is left out.
     reported.clear();
     proper_set(LIBARCH_VERBOSE, 0, 0);
     script_answers({ANSWER_CANCEL});
     dlist_append(sheets, str_dup("gone.sch"));
     EXPECT_EQ(libarch("one.sch", "arch", capture, sheets), DOC_CANNOT_OPEN);
-    EXPECT_EQ(reported, "");
+    EXPECT_EQ(reported, "Loading sheet file 'two.sch'...\nWriting binary library file '" +
+                            file("two.clb") + "'...\nLoading sheet file 'gone.sch'...\n");
     EXPECT_EQ(libarch("one.sch", file("no/dir/x").c_str(), capture, sheets), 50);
     free_name_list(sheets);
 }

@@ -7,7 +7,7 @@
 
 namespace bmp_builder {
 
-struct BmpSpec {
+struct BmpShape {
     int bits = 8;
     int32_t width = 5;
     int32_t height = 3;
@@ -22,18 +22,18 @@ struct BmpSpec {
     uint16_t type = 0x4D42;
 };
 
-// Bytes of a padded row of the spec.
-inline uint32_t row_size(const BmpSpec& s) {
+// Bytes of one padded pixel row of the bitmap described.
+inline uint32_t row_size(const BmpShape& s) {
     return static_cast<uint32_t>(((uint64_t(s.bits) * uint64_t(s.width) + 31) & ~uint64_t{31}) / 8);
 }
 
-inline uint32_t pixel_count_bytes(const BmpSpec& s) {
+inline uint32_t pixel_count_bytes(const BmpShape& s) {
     if (s.pixel_bytes) return s.pixel_bytes;
     int64_t rows = s.height < 0 ? -int64_t{s.height} : s.height;
     return static_cast<uint32_t>(row_size(s) * rows);
 }
 
-inline std::vector<uint8_t> make_bmp(const BmpSpec& s) {
+inline std::vector<uint8_t> make_bmp(const BmpShape& s) {
     std::vector<uint8_t> out;
     auto u16 = [&](uint32_t v) {
         out.push_back(uint8_t(v));
@@ -76,8 +76,8 @@ inline std::vector<uint8_t> make_bmp(const BmpSpec& s) {
 
 // The four sample bitmaps as this program writes them back: every size
 // field filled in, the palette of the colours-used count.
-inline BmpSpec sample_spec(int bits) {
-    BmpSpec s;
+inline BmpShape sample_spec(int bits) {
+    BmpShape s;
     s.bits = bits;
     switch (bits) {
         case 1: s.width = 13, s.height = 5, s.colours_used = 2; break;

@@ -17,7 +17,7 @@
 #include "support/test_env.h"
 
 using namespace record_io;
-using bmp_builder::BmpSpec;
+using bmp_builder::BmpShape;
 using bmp_builder::make_bmp;
 using bmp_builder::sample_spec;
 
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Bitmaps, DibSample,
 // --- sizes the reader fills in -------------------------------------------------------
 
 TEST(DibSizes, PaletteAndImageSizeComeFromTheHeaderWhenItSaysZero) {
-    BmpSpec deep;  // 24 bits, colours 0: no palette
+    BmpShape deep;  // 24 bits, colours 0: no palette
     deep.bits = 24, deep.width = 1, deep.height = 3;
     DibRead a;
     read_bytes_into(make_bmp(deep), &a);
@@ -84,7 +84,7 @@ TEST(DibSizes, PaletteAndImageSizeComeFromTheHeaderWhenItSaysZero) {
     EXPECT_EQ(dib_colours_used(a.dib), 0u);
     EXPECT_EQ(dib_image_size(a.dib), 12u);  // rows of 3 bytes padded to 4
 
-    BmpSpec indexed;  // 8 bits, colours 0: 256 entries
+    BmpShape indexed;  // 8 bits, colours 0: 256 entries
     indexed.palette_entries = 256;
     DibRead b;
     read_bytes_into(make_bmp(indexed), &b);
@@ -92,7 +92,7 @@ TEST(DibSizes, PaletteAndImageSizeComeFromTheHeaderWhenItSaysZero) {
     EXPECT_EQ(dib_colours_used(b.dib), 256u);
     EXPECT_EQ(b.dib->bytes.size(), 40u + 1024 + 8 * 3);
 
-    BmpSpec wide;  // 32 bits, colours 0: no palette (not 2^32 entries)
+    BmpShape wide;  // 32 bits, colours 0: no palette (not 2^32 entries)
     wide.bits = 32;
     DibRead c;
     read_bytes_into(make_bmp(wide), &c);
@@ -101,7 +101,7 @@ TEST(DibSizes, PaletteAndImageSizeComeFromTheHeaderWhenItSaysZero) {
 }
 
 TEST(DibSizes, TopDownRowsLongHeadersAndGapsAreHeld) {
-    BmpSpec s = sample_spec(8);
+    BmpShape s = sample_spec(8);
     s.height = -4;  // rows stored top-down
     s.header_size = 124;
     s.gap = 10;  // the pixel offset points past a gap
@@ -131,14 +131,14 @@ TEST(DibSizes, TopDownRowsLongHeadersAndGapsAreHeld) {
 
 struct HostileCase {
     const char* name;
-    void (*damage)(BmpSpec*);
+    void (*damage)(BmpShape*);
     int result;
 };
 
 class DibHostile : public testing::TestWithParam<HostileCase> {};
 
 TEST_P(DibHostile, IsRefusedWithoutReadingPastTheFile) {
-    BmpSpec s = sample_spec(8);
+    BmpShape s = sample_spec(8);
     GetParam().damage(&s);
     DibRead r;
     read_bytes_into(make_bmp(s), &r);
@@ -147,36 +147,36 @@ TEST_P(DibHostile, IsRefusedWithoutReadingPastTheFile) {
 }
 
 const HostileCase hostile_cases[] = {
-    {"NotBM", [](BmpSpec* s) { s->type = 0x5858; }, IMAGE_INVALID_FORMAT},
-    {"CoreHeader", [](BmpSpec* s) { s->header_size = 12; }, IMAGE_INVALID_FORMAT},
-    {"HeaderTooShort", [](BmpSpec* s) { s->header_size = 39; }, IMAGE_INVALID_FORMAT},
-    {"ThreeBits", [](BmpSpec* s) { s->bits = 3; }, IMAGE_INVALID_FORMAT},
-    {"ZeroBits", [](BmpSpec* s) { s->bits = 0; }, IMAGE_INVALID_FORMAT},
-    {"PaletteBeyondBits", [](BmpSpec* s) { s->colours_used = 300; }, IMAGE_INVALID_FORMAT},
-    {"ZeroWidth", [](BmpSpec* s) { s->width = 0; }, IMAGE_INVALID_FORMAT},
-    {"NegativeWidth", [](BmpSpec* s) { s->width = -5, s->pixel_bytes = 16; }, IMAGE_INVALID_FORMAT},
-    {"ZeroHeight", [](BmpSpec* s) { s->height = 0; }, IMAGE_INVALID_FORMAT},
-    {"UnknownCompression", [](BmpSpec* s) { s->compression = 9; }, IMAGE_INVALID_FORMAT},
-    {"Rle4At8Bits", [](BmpSpec* s) { s->compression = 2; }, IMAGE_INVALID_FORMAT},
+    {"NotBM", [](BmpShape* s) { s->type = 0x5858; }, IMAGE_INVALID_FORMAT},
+    {"CoreHeader", [](BmpShape* s) { s->header_size = 12; }, IMAGE_INVALID_FORMAT},
+    {"HeaderTooShort", [](BmpShape* s) { s->header_size = 39; }, IMAGE_INVALID_FORMAT},
+    {"ThreeBits", [](BmpShape* s) { s->bits = 3; }, IMAGE_INVALID_FORMAT},
+    {"ZeroBits", [](BmpShape* s) { s->bits = 0; }, IMAGE_INVALID_FORMAT},
+    {"PaletteBeyondBits", [](BmpShape* s) { s->colours_used = 300; }, IMAGE_INVALID_FORMAT},
+    {"ZeroWidth", [](BmpShape* s) { s->width = 0; }, IMAGE_INVALID_FORMAT},
+    {"NegativeWidth", [](BmpShape* s) { s->width = -5, s->pixel_bytes = 16; }, IMAGE_INVALID_FORMAT},
+    {"ZeroHeight", [](BmpShape* s) { s->height = 0; }, IMAGE_INVALID_FORMAT},
+    {"UnknownCompression", [](BmpShape* s) { s->compression = 9; }, IMAGE_INVALID_FORMAT},
+    {"Rle4At8Bits", [](BmpShape* s) { s->compression = 2; }, IMAGE_INVALID_FORMAT},
     {"BitFieldsWithoutMasks",
-     [](BmpSpec* s) { s->bits = 32, s->colours_used = s->palette_entries = 0, s->compression = 3; },
+     [](BmpShape* s) { s->bits = 32, s->colours_used = s->palette_entries = 0, s->compression = 3; },
      IMAGE_INVALID_FORMAT},
-    {"ImageSizeTooSmall", [](BmpSpec* s) { s->image_size = 3; }, IMAGE_INVALID_FORMAT},
-    {"OffsetInsideHeaders", [](BmpSpec* s) { s->offset_delta = -8; }, IMAGE_INVALID_FORMAT},
+    {"ImageSizeTooSmall", [](BmpShape* s) { s->image_size = 3; }, IMAGE_INVALID_FORMAT},
+    {"OffsetInsideHeaders", [](BmpShape* s) { s->offset_delta = -8; }, IMAGE_INVALID_FORMAT},
     {"HugeRows",
-     [](BmpSpec* s) { s->width = 0x7FFFFFFF, s->height = 0x7FFFFFFF, s->pixel_bytes = 16; },
+     [](BmpShape* s) { s->width = 0x7FFFFFFF, s->height = 0x7FFFFFFF, s->pixel_bytes = 16; },
      IMAGE_INVALID_FORMAT},
     {"HugeButRepresentable",
-     [](BmpSpec* s) {
+     [](BmpShape* s) {
          s->width = 60000, s->height = 60000, s->image_size = 0, s->pixel_bytes = 16;
      },
      -1},
-    {"HugeImageSize", [](BmpSpec* s) { s->image_size = 0xFFFFFFF0; }, -1},
-    {"HugeHeader", [](BmpSpec* s) { s->header_size = 0x7FFFFFF0, s->pixel_bytes = 4; }, -1},
-    {"HugeOffset", [](BmpSpec* s) { s->offset_delta = 0x7FFF0000; }, -1},
+    {"HugeImageSize", [](BmpShape* s) { s->image_size = 0xFFFFFFF0; }, -1},
+    {"HugeHeader", [](BmpShape* s) { s->header_size = 0x7FFFFFF0, s->pixel_bytes = 4; }, -1},
+    {"HugeOffset", [](BmpShape* s) { s->offset_delta = 0x7FFF0000; }, -1},
     {"TruncatedPalette",
-     [](BmpSpec* s) { s->palette_entries = 4, s->offset_delta = 8, s->pixel_bytes = 1; }, -1},
-    {"TruncatedPixels", [](BmpSpec* s) { s->pixel_bytes = 5; }, -1},
+     [](BmpShape* s) { s->palette_entries = 4, s->offset_delta = 8, s->pixel_bytes = 1; }, -1},
+    {"TruncatedPixels", [](BmpShape* s) { s->pixel_bytes = 5; }, -1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Headers, DibHostile, testing::ValuesIn(hostile_cases),

@@ -98,13 +98,13 @@ inline Pin* sample_pin(const char* name, uint8_t type, uint8_t flags, Point pos,
 // Pins of every type, shape and side (and the display bits that only the
 // binary form keeps).
 inline PinList* sample_normal_pins(int devices) {
-    struct Spec {
+    struct PinSample {
         const char* name;
         uint8_t type;
         uint8_t flags;
         Point pos;
     };
-    const Spec specs[] = {
+    const PinSample samples[] = {
         {"A", PIN_IN, LEFT, {-2000, -2000}},
         {"Y", PIN_OUT, RIGHT | SHORT, {2000, -2000}},
         {"D0", PIN_IO, TOP | DOT, {0, -3000}},
@@ -116,7 +116,7 @@ inline PinList* sample_normal_pins(int devices) {
     };
     PinList* list = new_PinList();
     int number = 1;
-    for (const Spec& s : specs)
+    for (const PinSample& s : samples)
         dlist_append(list->pins, sample_pin(s.name, s.type, s.flags, s.pos, devices, number++));
     return list;
 }

@@ -156,18 +156,7 @@ int load_titleblock_file(const char* name, Schema* schema) {
         free_TitleBlock(schema, block, false);
         return load_code(result);
     }
-    TitleBlock* embedded = &schema->titleblock;
-    free_SchItem_list(schema, &embedded->fields);
-    free_SchItem_list(schema, &embedded->drawing);
-    embedded->type = TITLEBLOCK_ITEM;
-    embedded->flags = block->flags;
-    embedded->width = block->width;
-    embedded->state = block->state;
-    embedded->bounds = block->bounds;
-    embedded->fields = block->fields;
-    embedded->drawing = block->drawing;
-    block->fields = nullptr;
-    block->drawing = nullptr;
+    schema_take_titleblock(schema, block);
     free_TitleBlock(schema, block, false);
     titleblock_bounds(schema);
     return 0;

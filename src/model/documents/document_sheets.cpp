@@ -117,6 +117,22 @@ void name_stack_pop_all(NameStack* stack) {
 
 // --- sub-sheets ---------------------------------------------------------------------------------
 
+namespace {
+// Makes a new document and loads the box's sheet file into it. A file that
+// does not exist yet starts as an empty sheet carrying the box's ports
+// (taken over); otherwise the ports are released.
+int load_box_sheet(Schema** schema, const std::string& file, List* ports, int32_t box_height) {
+    new_active_schema(schema);
+    int result = load_schema_file(schema, file.c_str());
+    if (result == DOC_CANNOT_OPEN) {
+        adopt_ports(*schema, ports, box_height);
+        return 0;
+    }
+    free_SchItem_list(nullptr, &ports);
+    return result;
+}
+}  // namespace
+
 int open_subsheet_schema(Schema** schema, const SubSheet* box) {
     if (!box || box->file_name.empty()) return DOC_NO_SUCH_FILE;
     // What the new sheet needs of the box is taken before the document that
@@ -129,14 +145,7 @@ int open_subsheet_schema(Schema** schema, const SubSheet* box) {
         Port* copy = copy_Port(*schema, port);
         if (!copy || !dlist_append(ports, copy)) no_memory();
     }
-    new_active_schema(schema);
-    int result = load_schema_file(schema, file.c_str());
-    if (result == DOC_CANNOT_OPEN) {
-        adopt_ports(*schema, ports, box_height);
-        return 0;
-    }
-    free_SchItem_list(nullptr, &ports);
-    return result;
+    return load_box_sheet(schema, file, ports, box_height);
 }
 
 int descend_subsheet(NameStack** stack_ref, Schema** schema, SubSheet* box, Point* position) {
@@ -157,13 +166,7 @@ int descend_subsheet(NameStack** stack_ref, Schema** schema, SubSheet* box, Poin
     const int32_t box_height = box->size.y;
     box->ports = list_new();
     if (!box->ports) no_memory();
-    new_active_schema(schema);
-    int result = load_schema_file(schema, file.c_str());
-    if (result == DOC_CANNOT_OPEN) {
-        adopt_ports(*schema, ports, box_height);
-        return 0;
-    }
-    free_SchItem_list(nullptr, &ports);
+    int result = load_box_sheet(schema, file, ports, box_height);
     if (result != 0) ascend_sheet(stack, schema, position);
     return result;
 }

@@ -153,17 +153,35 @@ TitleBlock* copy_TitleBlock(Schema* schema, const TitleBlock* block) {
     return copy;
 }
 
-void schema_set_titleblock(Schema* schema, const TitleBlock* block) {
+namespace {
+// Releases the embedded title block's lists and gives it the record's head
+// and bounds; the caller fills the lists.
+TitleBlock* reset_embedded(Schema* schema, const TitleBlock* block) {
     TitleBlock* embedded = &schema->titleblock;
-    if (block == embedded) return;
     free_SchItem_list(schema, &embedded->fields);
     free_SchItem_list(schema, &embedded->drawing);
     embedded->type = TITLEBLOCK_ITEM;
     embedded->flags = block->flags;
     embedded->width = block->width;
     embedded->state = block->state;
-    embedded->pos = block->pos;
     embedded->bounds = block->bounds;
+    return embedded;
+}
+}  // namespace
+
+void schema_take_titleblock(Schema* schema, TitleBlock* block) {
+    if (block == &schema->titleblock) return;
+    TitleBlock* embedded = reset_embedded(schema, block);
+    embedded->fields = block->fields;
+    embedded->drawing = block->drawing;
+    block->fields = nullptr;
+    block->drawing = nullptr;
+}
+
+void schema_set_titleblock(Schema* schema, const TitleBlock* block) {
+    if (block == &schema->titleblock) return;
+    TitleBlock* embedded = reset_embedded(schema, block);
+    embedded->pos = block->pos;
     embedded->fields = new_list_or_die();
     embedded->drawing = new_list_or_die();
     copy_ItemList(embedded->fields, block->fields);

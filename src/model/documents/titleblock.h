@@ -45,6 +45,10 @@ TitleBlock* copy_TitleBlock(Schema* schema, const TitleBlock* block);
 // Copies head and bounds into the embedded title block and gives it new
 // lists holding copies of the record's items (the old lists are released).
 void schema_set_titleblock(Schema* schema, const TitleBlock* block);
+// Moves the record's head (not its position), bounds and both lists into the
+// embedded title block (the old lists are released); the record keeps no
+// lists afterwards.
+void schema_take_titleblock(Schema* schema, TitleBlock* block);
 // Recomputes the embedded title block's bounds from its two lists; false
 // (bounds unchanged) when both are empty.
 bool titleblock_bounds(Schema* schema);

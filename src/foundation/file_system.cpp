@@ -167,6 +167,14 @@ AtomicFile::~AtomicFile() {
     if (!temp_.empty()) unlink(temp_.c_str());
 }
 
+int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
+                     bool backup) {
+    AtomicFile out(path, mode);
+    if (!out.is_open()) return 50;
+    if (int code = write(out.stream()); code != 0) return code;
+    return out.commit(backup);
+}
+
 int AtomicFile::commit(bool backup) {
     if (stream_ == nullptr) return 6;
     bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);

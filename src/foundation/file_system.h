@@ -74,3 +74,10 @@ private:
     std::string temp_;  // empty once committed or removed
     FILE* stream_ = nullptr;
 };
+
+// The whole safe write in one call: an AtomicFile on the path, the writer on
+// its stream, then commit (with the backup rule when asked). Returns 50
+// ("Cannot create file ") when the temporary cannot be made, the writer's
+// non-zero code (the old file stays untouched), else commit's result.
+int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
+                     bool backup);

@@ -288,10 +288,10 @@ void image_free_dib(Image* image) {
 int image_save_file(Image* image) {
     if (!image->changed || !image->bitmap || !image->file_name) return 0;
     if (!confirm_box(nullptr, "Warning", IMAGE_MODIFIED, image->file_name)) return 0;
-    AtomicFile out(image->file_name, "wb");
-    if (!out.is_open()) return 50;
-    if (write_dib(image_format(image), image->bitmap, out.stream()) != 0) return -1;
-    int result = out.commit(false);
+    int result = write_atomically(
+        image->file_name, "wb",
+        [&](FILE* out) { return write_dib(image_format(image), image->bitmap, out) != 0 ? -1 : 0; },
+        false);
     if (result == 0) image->changed = 0;
     return result;
 }

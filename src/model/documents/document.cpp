@@ -46,10 +46,7 @@ int confirm_replace(std::string* file) {
 // Writes a file through a temporary one; the old file becomes the ".BAK"
 // (when backups are on) only once the new one is complete.
 int write_file(const std::string& file, const char* mode, const std::function<int(FILE*)>& write) {
-    AtomicFile out(file.c_str(), mode);
-    if (!out.is_open()) return DOC_CANNOT_CREATE;
-    if (int code = write(out.stream()); code != 0) return code;
-    return out.commit(true);
+    return write_atomically(file.c_str(), mode, write, true);
 }
 
 // A reader's short read is a file cut short.

@@ -240,10 +240,10 @@ int write_library_body(Schema* schema, const Needs& needs, PseudoPin* link, FILE
 const char* write_paste(Schema* schema, int kind) {
     if (!schema) return nullptr;
     if (kind == PASTE_LIBRARY && !selected_pieces(schema)) return nullptr;
-    AtomicFile out(PASTE_FILE_NAME, "wb");
-    if (!out.is_open()) return nullptr;
-    if (write_paste_file(schema, kind, out.stream()) != 0) return nullptr;
-    return out.commit() == 0 ? PASTE_FILE_NAME : nullptr;
+    int code = write_atomically(
+        PASTE_FILE_NAME, "wb", [&](FILE* out) { return write_paste_file(schema, kind, out); },
+        false);
+    return code == 0 ? PASTE_FILE_NAME : nullptr;
 }
 
 // --- reading ------------------------------------------------------------------------------------

@@ -338,17 +338,13 @@ void drop_open_copy(const char* file_name, const Library* saved) {
 }  // namespace
 
 int save_Library(const char* file_name, Library* library) {
-    AtomicFile out(file_name, "wb");
-    if (!out.is_open()) return LIB_CANNOT_CREATE;
-    if (int code = write_Library(library, out.stream(), 0); code != 0) return code;
-    if (int code = out.commit(true); code != 0) return code;
-    drop_open_copy(file_name, library);
-    return 0;
+    int code = write_atomically(
+        file_name, "wb", [&](FILE* out) { return write_Library(library, out, 0); }, true);
+    if (code == 0) drop_open_copy(file_name, library);
+    return code;
 }
 
 int asave_Library(const char* file_name, Library* library) {
-    AtomicFile out(file_name, "w");
-    if (!out.is_open()) return LIB_CANNOT_CREATE;
-    if (int code = awrite_Library(library, out.stream(), 0); code != 0) return code;
-    return out.commit(true);
+    return write_atomically(
+        file_name, "w", [&](FILE* out) { return awrite_Library(library, out, 0); }, true);
 }

@@ -223,16 +223,9 @@ void write_series(Library* library, const std::vector<const Prefix*>& columns, i
 
 }  // namespace
 
-int prefix_report(Library* library, const char* name) {
-    std::string file_name = make_kind_file_name(name ? name : "", LISTING_KIND, 2);
-    if (file_access(file_name.c_str(), 0) == 0) {
-        std::string confirmed;
-        if (!services().confirm_overwrite(file_name, &confirmed)) return 0;
-        if (!confirmed.empty()) file_name = confirmed;
-    }
-    AtomicFile out(file_name.c_str(), "w");
-    if (!out.is_open()) return LIB_CANNOT_CREATE;
-    FILE* stream = out.stream();
+namespace {
+
+int write_prefix_report(Library* library, FILE* stream) {
     reduce_flags(library);
     // Series of eight prefixes in list order; a last, shorter group is a
     // series of its own columns (filling it with empty prefixes would make
@@ -257,5 +250,19 @@ int prefix_report(Library* library, const char* name) {
     }
     put_newline(stream);
     reduce_flags(library);
-    return out.commit(true);
+    return 0;
+}
+
+}  // namespace
+
+int prefix_report(Library* library, const char* name) {
+    std::string file_name = make_kind_file_name(name ? name : "", LISTING_KIND, 2);
+    if (file_access(file_name.c_str(), 0) == 0) {
+        std::string confirmed;
+        if (!services().confirm_overwrite(file_name, &confirmed)) return 0;
+        if (!confirmed.empty()) file_name = confirmed;
+    }
+    return write_atomically(
+        file_name.c_str(), "w", [&](FILE* out) { return write_prefix_report(library, out); },
+        true);
 }

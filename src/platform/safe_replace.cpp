@@ -138,7 +138,9 @@ bool keep_backup(const std::string& file, const std::string& backup) {
         if (out >= 0) made = ::close(out) == 0 && made;
     }
     if (made) made = ::rename(temp.c_str(), backup.c_str()) == 0;
-    if (!made) ::unlink(temp.c_str());
+    // A rename between two links of one file does nothing, leaving the
+    // temporary name: when the backup already is the file, it goes here.
+    ::unlink(temp.c_str());
     return made;
 }
 

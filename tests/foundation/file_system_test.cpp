@@ -228,7 +228,18 @@ TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
         ASSERT_EQ(tn_test::read_text("a.sch"), small) << "round " << round;
     }
     EXPECT_EQ(save_text("a.sch", "end"), 0);
-    EXPECT_EQ(files_in("."), 2u) << "orphaned temporaries are removed by the next save";
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(".")) names += entry.path().filename().string() + " ";
+    EXPECT_EQ(files_in("."), 2u) << "orphaned temporaries are removed by the next save: " << names;
+}
+
+TEST_F(InTempDir, ABackupThatIsAlreadyALinkOfTheFileLeavesNothingBehind) {
+    // What a save killed between its backup and its rename leaves.
+    tn_test::write_text("a.sch", "old");
+    fs::create_hard_link("a.sch", "a.BAK");
+    EXPECT_EQ(save_text("a.sch", "new"), 0);
+    EXPECT_EQ(tn_test::read_text("a.BAK"), "old");
+    EXPECT_EQ(files_in("."), 2u);
 }
 
 TEST_F(InTempDir, ATemporaryInUseIsNotTakenForAnOrphan) {

@@ -179,8 +179,8 @@ int key_repeat(EditSession* session, ModeInstance*, int) {
 
 const ToolKey main_keys[] = {
     {0, 0, "Left : Select, move  Ctrl+Left : Drag", "", nullptr, nullptr},
-    {KEY_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
-    {KEY_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
+    {TK_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
+    {TK_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
     TN_ESC_KEY,
 };
 

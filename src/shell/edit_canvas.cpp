@@ -5,6 +5,7 @@
 
 #include <wx/dcclient.h>
 
+#include "editor/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
@@ -23,18 +24,22 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
     Bind(wxEVT_PAINT, &EditCanvas::OnPaint, this);
     Bind(wxEVT_SIZE, &EditCanvas::OnSize, this);
     Bind(wxEVT_MOTION, &EditCanvas::OnMotion, this);
+    editor_attach(this);
 }
 
 EditCanvas::~EditCanvas() {
     if (paint_zone == this) paint_zone = nullptr;
+    editor_detach(this);
     close_schema(nullptr, &mySchema);
 }
 
 void EditCanvas::SetDocument(Schema* schema) {
     if (schema == mySchema) return;
+    session_close(&editing);  // the modes may hold records of the document
     close_schema(nullptr, &mySchema);
     mySchema = schema;
     if (mySchema) view_set_window(&mySchema->view, this);
+    editor_document_changed(this);
     Redraw();
 }
 

@@ -27,11 +27,10 @@ for c in "${configs[@]}"; do
   fi
   echo "=== Tests: $c configuration ==="
   # Everything but the GUI tests, then the GUI tests (which run windows on a
-  # virtual display and may retry once when the display server stalls).
+  # virtual display).
   xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 -LE gui || status=1
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 -L gui \
-      --repeat until-pass:2 || status=1
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 -L gui || status=1
 done
 exit $status

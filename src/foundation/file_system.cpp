@@ -13,6 +13,7 @@
 
 #include "foundation/core.h"
 #include "foundation/file_names.h"
+#include "platform/safe_replace.h"
 
 namespace {
 
@@ -86,11 +87,6 @@ std::string system_path(const char* name) {
     return match_ignoring_case(path);
 }
 
-FILE* open_file(const char* path, const char* mode) {
-    if (path == nullptr) return nullptr;
-    return std::fopen(system_path(expand_home(path, true).c_str()).c_str(), mode);
-}
-
 int file_access(const char* path, int mode) {
     if (path == nullptr || mode < 0 || mode > 7) return -1;
     std::string sys = system_path(expand_home(path, false).c_str());
@@ -115,56 +111,57 @@ namespace {
 
 bool backups_wanted() { return !backup_hook || backup_hook() != 0; }
 
-// Renames a writable file to its ".BAK" name (an old backup is removed
-// first); the backup's system path, or "" when none was made.
-std::string rename_to_backup(const char* path) {
-    if (path == nullptr || file_access(path, 0) != 0 || file_access(path, 2) != 0) return "";
-    std::string file = system_path(expand_home(path, false).c_str());
+// The ".BAK" name of a file's system path; an old backup of any letter case
+// is the one replaced.
+std::string backup_name(const std::string& file) {
     std::string backup = file;
     replace_suffix(backup, ".BAK");
-    backup = system_path(backup.c_str());  // an old backup of any letter case
-    std::remove(backup.c_str());
-    return std::rename(file.c_str(), backup.c_str()) == 0 ? backup : "";
+    return system_path(backup.c_str());
 }
 
 }  // namespace
 
 int make_backup(const char* path) {
     if (!backups_wanted()) return 0;
-    return rename_to_backup(path).empty() ? -1 : 0;
+    if (path == nullptr || file_access(path, 0) != 0 || file_access(path, 2) != 0) return -1;
+    std::string file = system_path(expand_home(path, false).c_str());
+    return keep_backup(file, backup_name(file)) ? 0 : -1;
+}
+
+FILE* open_file(const char* path, const char* mode) {
+    if (path == nullptr || mode == nullptr) return nullptr;
+    std::string sys = system_path(expand_home(path, true).c_str());
+    if (mode[0] == 'r') {
+        // A folder or a device is refused before any read: reading a folder
+        // fails at once, a pipe may never answer.
+        struct stat st;
+        if (stat(sys.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            warning("%s is not a file", sys.c_str());
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return nullptr;
+        }
+    }
+    return std::fopen(sys.c_str(), mode);
 }
 
 AtomicFile::AtomicFile(const char* path, const char* mode) {
     if (path == nullptr || *path == '\0') return;
     target_ = system_path(expand_home(path, true).c_str());
-    std::string pattern = target_ + ".tn-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return;
-    temp_ = name.data();
-    // The new file gets the old one's permissions, or the usual ones.
-    struct stat st;
-    mode_t permissions;
-    if (stat(target_.c_str(), &st) == 0) {
-        permissions = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        permissions = 0666 & ~mask;
+    if (!open_replacement(target_, &replacement_)) {
+        warning("cannot write %s: %s", target_.c_str(), std::strerror(errno));
+        return;
     }
-    fchmod(fd, permissions);
-    stream_ = fdopen(fd, mode);
+    target_ = replacement_.target;
+    stream_ = fdopen(replacement_.fd, mode);
     if (stream_ == nullptr) {
-        close(fd);
-        unlink(temp_.c_str());
-        temp_.clear();
+        close(replacement_.fd);
+        drop_replacement(&replacement_);
     }
 }
 
 AtomicFile::~AtomicFile() {
     if (stream_) std::fclose(stream_);
-    if (!temp_.empty()) unlink(temp_.c_str());
+    drop_replacement(&replacement_);
 }
 
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
@@ -182,17 +179,10 @@ int AtomicFile::commit(bool backup) {
     stream_ = nullptr;
     int code = !written ? 6 : !closed ? 7 : 0;
     if (code == 0) {
-        std::string kept = backup && backups_wanted() ? rename_to_backup(target_.c_str()) : "";
-        if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
-            code = 6;
-            // The old file must not be left under its backup name only.
-            if (!kept.empty()) std::rename(kept.c_str(), target_.c_str());
-        }
+        std::string backup_file = backup && backups_wanted() ? backup_name(target_) : "";
+        if (!commit_replacement(&replacement_, backup_file)) code = 6;
     }
-    if (code != 0) {
-        warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
-        unlink(temp_.c_str());
-    }
-    temp_.clear();
+    if (code != 0) warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
+    drop_replacement(&replacement_);
     return code;
 }

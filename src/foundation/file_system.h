@@ -17,10 +17,14 @@
 #include <functional>
 #include <string>
 
+#include "platform/safe_replace.h"
+
 // The system path of a stored name (no "~" expansion).
 std::string system_path(const char* name);
 
-// fopen of the path after expanding a leading "~"; null when it fails.
+// fopen of the path after expanding a leading "~"; null when it fails. A
+// name opened for reading ("r...") must be a regular file: a folder or a
+// device gives null (errno EISDIR or EINVAL) and a warning.
 FILE* open_file(const char* path, const char* mode);
 // Access test after expanding a "~" followed by '/', '\' or ':': mode 0
 // exists, 2 writable, 4 readable (combinable); 0 when allowed, else -1.
@@ -30,18 +34,21 @@ time_t file_mtime(const char* path);
 // Writes the home directory ".\" into buffer (at least 3 bytes); returns it.
 char* home_dir(char* buffer);
 
-// Keeps one backup of a file about to be overwritten: the file is renamed to
-// its name with the suffix ".BAK" (an old backup is removed first). 0 when
-// done or when the backup hook says backups are not wanted; -1 when the file
-// does not exist or is not writable, or when the rename fails (the file then
-// keeps its name).
+// Keeps one backup of a file about to be overwritten under its name with the
+// suffix ".BAK" (an old backup of any letter case is replaced). The file
+// itself stays where it is: the backup is a hard link to it, or a copy. 0
+// when done or when the backup hook says backups are not wanted; -1 when the
+// file does not exist or is not writable, or when no backup could be made.
 int make_backup(const char* path);
 // The hook that says whether backups are wanted (none = always).
 void set_backup_hook(std::function<int()> hook);
 
 // Writes a file safely: the text goes to a temporary file beside the target,
-// which replaces the target only when every write and the close succeeded.
-// An uncommitted or failed temporary is removed; the old file is untouched.
+// which replaces the target only when every write and the close succeeded
+// (see platform/safe_replace.h: a symbolic link is followed, a folder or a
+// file the user may not write is refused, the target exists at every
+// instant). An uncommitted or failed temporary is removed; the old file is
+// untouched.
 //
 //     AtomicFile out(name);
 //     if (!out.is_open()) return 50;
@@ -55,23 +62,24 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // False when the temporary could not be made (missing directory, no
+    // False when the target is refused (a folder, a file the user may not
+    // write) or the temporary could not be made (missing directory, no
     // permission): the caller reports "cannot create" (50) or its own code.
     bool is_open() const { return stream_ != nullptr; }
     FILE* stream() const { return stream_; }
-    // The system path that commit replaces.
+    // The system path that commit replaces (a symbolic link followed).
     const std::string& target() const { return target_; }
 
     // Flushes and closes the temporary and renames it over the target; with
     // backup set, the old file is kept as make_backup keeps it (a backup that
     // cannot be made is not an error). Returns 0, 6 when a write (or the
     // rename) failed, 7 when the close failed; on failure the temporary is
-    // removed and the old file keeps its name.
+    // removed and the old file is untouched.
     int commit(bool backup = false);
 
 private:
     std::string target_;
-    std::string temp_;  // empty once committed or removed
+    Replacement replacement_;  // the temporary, until committed or removed
     FILE* stream_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "foundation/core.h"
 #include "foundation/heap.h"
 
 // Both list kinds share one set of templates; they differ only in how a
@@ -203,6 +204,16 @@ using list_detail::forward_d;
 List* list_new() {
     void* block = heap_alloc(sizeof(List));
     return block ? new (block) List : nullptr;
+}
+
+List* new_list_or_die() {
+    List* list = list_new();
+    if (!list) no_memory();
+    return list;
+}
+
+void append_or_die(List* list, void* data) {
+    if (!dlist_append(list, data)) no_memory();
 }
 
 // --- singly linked ----------------------------------------------------------

@@ -48,6 +48,10 @@ using DListForeachNodeFn = int (*)(List* list, DListNode* node, void* data, void
 // A new empty list (release it with slist_free or dlist_free); none when
 // memory is exhausted.
 List* list_new();
+// list_new and dlist_append for callers that cannot go on without the list:
+// exhausted memory ends the program (no_memory) instead of answering none.
+List* new_list_or_die();
+void append_or_die(List* list, void* data);
 
 // Typed access to the nodes of a doubly linked list.
 inline DListNode* dlist_head(const List* list) { return static_cast<DListNode*>(list->head); }

@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "platform/safe_replace.h"
+
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -172,7 +174,8 @@ bool write_all(int fd, const std::string& bytes) {
 }
 
 // Writes the text to a temporary file beside path and renames it over path
-// only when every write, the flush to disk and the close succeeded.
+// only when every write, the flush to disk and the close succeeded (a link
+// is followed; a file the user may not write is refused).
 bool save(const std::string& path, const ProfileText& text) {
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -184,16 +187,15 @@ bool save(const std::string& path, const ProfileText& text) {
         bytes += line;
         bytes += end;
     }
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    Replacement file;
+    if (!open_replacement(path, &file)) {
+        cache.valid = false;
+        return false;
+    }
+    bool ok = write_all(file.fd, bytes);
+    ok = ::close(file.fd) == 0 && ok;
+    if (!ok || !commit_replacement(&file, "")) {
+        drop_replacement(&file);
         cache.valid = false;
         return false;
     }

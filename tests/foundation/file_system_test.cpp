@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -36,6 +38,12 @@ protected:
     tn_test::TempDir dir_;
     fs::path old_;
 };
+
+size_t files_in(const fs::path& dir) {
+    size_t n = 0;
+    for (auto it = fs::directory_iterator(dir); it != fs::directory_iterator(); ++it) ++n;
+    return n;
+}
 
 TEST_F(InTempDir, DosNamesReachTheFile) {
     fs::create_directories("Lib/Sub");
@@ -94,9 +102,10 @@ TEST_F(InTempDir, BackupKeepsOneCopy) {
     tn_test::write_text("s.sch", "new");
     tn_test::write_text("S.bak", "old backup");
     EXPECT_EQ(make_backup("S.SCH"), 0);
-    EXPECT_FALSE(fs::exists("s.sch"));
+    EXPECT_EQ(tn_test::read_text("s.sch"), "new") << "the file never goes away";
     EXPECT_EQ(tn_test::read_text("S.bak"), "new") << "the old backup of any case is replaced";
-    EXPECT_EQ(make_backup("s.sch"), -1) << "nothing to back up";
+    EXPECT_EQ(files_in("."), 2u);
+    EXPECT_EQ(make_backup("missing.sch"), -1) << "nothing to back up";
 }
 
 TEST_F(InTempDir, BackupHookCanRefuse) {
@@ -108,17 +117,12 @@ TEST_F(InTempDir, BackupHookCanRefuse) {
 }
 
 TEST_F(InTempDir, BackupOfAReadOnlyFileIsRefused) {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write anything";
+    fs::permissions(".", fs::perms::all);
     tn_test::write_text("r.sch", "x");
-    fs::permissions("r.sch", fs::perms::owner_read);
-    EXPECT_EQ(make_backup("r.sch"), -1);
+    fs::permissions("r.sch", fs::perms::owner_read | fs::perms::others_read);
+    EXPECT_EQ(tn_test::run_unprivileged([] { return make_backup("r.sch") == -1 ? 0 : 1; }), 0);
     EXPECT_TRUE(fs::exists("r.sch"));
-}
-
-size_t files_in(const fs::path& dir) {
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(dir); it != fs::directory_iterator(); ++it) ++n;
-    return n;
+    EXPECT_EQ(files_in("."), 1u);
 }
 
 TEST_F(InTempDir, AtomicFileReplacesOnlyOnCommit) {
@@ -170,6 +174,140 @@ TEST_F(InTempDir, AtomicFileInAMissingDirectoryDoesNotOpen) {
     AtomicFile out("nodir\\a.sch");
     EXPECT_FALSE(out.is_open());
     EXPECT_EQ(out.commit(), 6);
+}
+
+// --- saves that can never lose the file ---------------------------------------------------
+
+int save_text(const char* path, const std::string& text, bool backup = true) {
+    return write_atomically(
+        path, "wb", [&](FILE* f) { return std::fputs(text.c_str(), f) < 0 ? 6 : 0; }, backup);
+}
+
+TEST_F(InTempDir, AKillAtAnyStepOfASaveLeavesTheOldOrTheNewFile) {
+    for (int stop_at = 1; stop_at <= 3; ++stop_at) {
+        tn_test::write_text("a.sch", "old");
+        int code = tn_test::run_in_child([&] {
+            static int stop;
+            stop = stop_at;
+            set_replace_step_hook([](int step) {
+                if (step == stop) _exit(7);
+            });
+            return save_text("a.sch", "new");
+        });
+        EXPECT_EQ(code, 7) << "the child stopped at step " << stop_at;
+        ASSERT_TRUE(fs::exists("a.sch")) << "step " << stop_at;
+        EXPECT_EQ(tn_test::read_text("a.sch"), stop_at < 3 ? "old" : "new") << "step " << stop_at;
+        if (stop_at >= 2) {
+            EXPECT_EQ(tn_test::read_text("a.BAK"), "old");
+        }
+        fs::remove("a.BAK");
+    }
+    // The next save clears what the killed ones left.
+    EXPECT_EQ(save_text("a.sch", "last"), 0);
+    EXPECT_EQ(tn_test::read_text("a.sch"), "last");
+    EXPECT_EQ(files_in("."), 2u) << "only the file and its backup";
+}
+
+TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
+    fs::permissions(".", fs::perms::all);
+    std::string small(2000, 'x');
+    tn_test::write_text("a.sch", small);
+    unsigned seed = 12345;
+    for (int round = 0; round < 100; ++round) {
+        std::fflush(nullptr);
+        pid_t child = fork();
+        if (child == 0) {
+            for (;;) save_text("a.sch", small);
+        }
+        ASSERT_GT(child, 0);
+        seed = seed * 1103515245u + 12345u;
+        usleep(200 + (seed >> 8) % 8000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(fs::exists("a.sch")) << "round " << round;
+        ASSERT_EQ(tn_test::read_text("a.sch"), small) << "round " << round;
+    }
+    EXPECT_EQ(save_text("a.sch", "end"), 0);
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(".")) names += entry.path().filename().string() + " ";
+    EXPECT_EQ(files_in("."), 2u) << "orphaned temporaries are removed by the next save: " << names;
+}
+
+TEST_F(InTempDir, ABackupThatIsAlreadyALinkOfTheFileLeavesNothingBehind) {
+    // What a save killed between its backup and its rename leaves.
+    tn_test::write_text("a.sch", "old");
+    fs::create_hard_link("a.sch", "a.BAK");
+    EXPECT_EQ(save_text("a.sch", "new"), 0);
+    EXPECT_EQ(tn_test::read_text("a.BAK"), "old");
+    EXPECT_EQ(files_in("."), 2u);
+}
+
+TEST_F(InTempDir, ATemporaryInUseIsNotTakenForAnOrphan) {
+    AtomicFile first("a.sch");
+    ASSERT_TRUE(first.is_open());
+    std::fputs("first", first.stream());
+    EXPECT_EQ(save_text("a.sch", "second"), 0);
+    EXPECT_EQ(first.commit(), 0);
+    EXPECT_EQ(tn_test::read_text("a.sch"), "first");
+}
+
+TEST_F(InTempDir, AFileTheUserMayNotWriteIsNeverReplaced) {
+    fs::permissions(".", fs::perms::all);
+    for (mode_t mode : {0444, 0}) {
+        tn_test::write_text("r.sch", "keep");
+        ASSERT_EQ(chown("r.sch", 65534, 65534) == 0 || geteuid() != 0, true);
+        chmod("r.sch", mode);
+        int code = tn_test::run_unprivileged([] {
+            int result = save_text("r.sch", "new");
+            return result == 50 && files_in(".") == 1 ? 0 : 1;
+        });
+        EXPECT_EQ(code, 0) << "mode " << mode << ": the save fails with 50 and leaves no file";
+        chmod("r.sch", 0644);
+        EXPECT_EQ(tn_test::read_text("r.sch"), "keep");
+        EXPECT_EQ(files_in("."), 1u) << "no backup";
+    }
+}
+
+TEST_F(InTempDir, AFolderIsNeitherWrittenNorRead) {
+    fs::create_directory("a.sch");
+    EXPECT_EQ(save_text("a.sch", "x"), 50);
+    EXPECT_TRUE(fs::is_directory("a.sch"));
+    EXPECT_EQ(files_in("."), 1u) << "no backup, no temporary";
+    errno = 0;
+    EXPECT_EQ(open_file("a.sch", "rb"), nullptr);
+    EXPECT_EQ(errno, EISDIR);
+}
+
+TEST_F(InTempDir, ASaveThroughALinkUpdatesTheFileItNames) {
+    fs::create_directory("real");
+    tn_test::write_text("real/a.sch", "old");
+    chmod("real/a.sch", 0640);
+    fs::create_symlink("real/a.sch", "link.sch");
+    EXPECT_EQ(save_text("link.sch", "new"), 0);
+    EXPECT_TRUE(fs::is_symlink("link.sch"));
+    EXPECT_EQ(tn_test::read_text("real/a.sch"), "new");
+    EXPECT_EQ(tn_test::read_text("real/a.BAK"), "old") << "the backup lies beside the real file";
+    EXPECT_FALSE(fs::exists("link.BAK"));
+    EXPECT_EQ(fs::status("real/a.sch").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A link to a file not made yet makes that file.
+    fs::create_symlink("real/b.sch", "dangling.sch");
+    EXPECT_EQ(save_text("dangling.sch", "b"), 0);
+    EXPECT_TRUE(fs::is_symlink("dangling.sch"));
+    EXPECT_EQ(tn_test::read_text("real/b.sch"), "b");
+    // A loop of links is refused.
+    fs::create_symlink("loop2", "loop1");
+    fs::create_symlink("loop1", "loop2");
+    EXPECT_EQ(save_text("loop1", "x"), 50);
+}
+
+TEST_F(InTempDir, NamesUpToTheSystemLimitCanBeSaved) {
+    for (size_t length : {246u, 251u, 255u}) {
+        std::string name = std::string(length - 4, 'n') + ".sch";
+        EXPECT_EQ(save_text(name.c_str(), "1"), 0) << length;
+        EXPECT_EQ(save_text(name.c_str(), "2"), 0) << length << ", over an old file";
+        EXPECT_EQ(tn_test::read_text(name), "2");
+    }
 }
 
 }  // namespace

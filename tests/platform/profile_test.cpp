@@ -173,6 +173,27 @@ TEST_F(ProfileTest, AFileThatCannotBeReadIsNeverReplaced) {
     }
 }
 
+TEST_F(ProfileTest, ALinkedFileIsUpdatedWhereItLies) {
+    std::string real = dir.file("real.ini");
+    write_text(real, "[S]\nk=1\n");
+    ::chmod(real.c_str(), 0600);
+    fs::create_symlink(real, path);
+    ASSERT_TRUE(put("S", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(read_text(real), "[S]\nk=2\n");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(ProfileTest, AFileTheUserMayNotWriteIsNeverReplaced) {
+    fs::permissions(dir.path(), fs::perms::all);
+    write_text(path, "[S]\nk=1\n");
+    ::chmod(path.c_str(), 0444);
+    int code = tn_test::run_unprivileged([&] { return put("S", "k", "2") ? 1 : 0; });
+    EXPECT_EQ(code, 0) << "the write is refused";
+    EXPECT_EQ(read_text(path), "[S]\nk=1\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
 TEST_F(ProfileTest, SeesChangesMadeBehindItsBack) {
     ASSERT_TRUE(put("S", "k", "1"));
     EXPECT_EQ(get("S", "k"), "1");

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -55,6 +57,25 @@ TempDir::~TempDir() {
     std::error_code ec;
     fs::remove_all(dir_, ec);
 }
+
+namespace {
+int run_forked(const std::function<int()>& body, bool drop_root) {
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        if (drop_root && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(255);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 255;
+    return WEXITSTATUS(status);
+}
+}  // namespace
+
+int run_in_child(const std::function<int()>& body) { return run_forked(body, false); }
+int run_unprivileged(const std::function<int()>& body) { return run_forked(body, true); }
 
 std::vector<unsigned char> read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -28,6 +28,13 @@ private:
     std::filesystem::path dir_;
 };
 
+// Runs body in a forked child process and returns the child's exit code;
+// 255 when the child died. The child ends with _exit: no test object of the
+// parent is destroyed in it. run_unprivileged runs it as the user 65534 when
+// this process runs as root (255 when root could not be dropped).
+int run_in_child(const std::function<int()>& body);
+int run_unprivileged(const std::function<int()>& body);
+
 std::vector<unsigned char> read_bytes(const std::string& path);
 std::string read_text(const std::string& path);
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes);

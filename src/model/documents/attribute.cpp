@@ -16,12 +16,6 @@
 #include "model/items/pin.h"
 #include "model/items/text.h"
 
-namespace {
-
-constexpr double FAR_AWAY = 1e10;
-
-}  // namespace
-
 Attribute* new_Attribute() { return new (std::nothrow) Attribute; }
 
 void free_Attribute(Attribute* attribute, bool keep_storage) {

@@ -221,10 +221,6 @@ int CompilActions::lib_begin() {
     if (library_) return 0;  // a schematic's own library
     if (mode_ != COMPIL_LIBRARY) return 1;
     library_ = new_Library();
-    if (!library_) {
-        report_("No memory!\n");
-        return 1;
-    }
     own_library_ = true;
     set_Library_name(library_, bare_name(source_name_.c_str()).c_str());
     return 0;
@@ -232,10 +228,6 @@ int CompilActions::lib_begin() {
 
 int CompilActions::prefix(const std::string& name, const std::string& value) {
     Prefix* prefix = new_Prefix();
-    if (!prefix) {
-        report_("No memory for prefix!\n");
-        return 1;
-    }
     prefix->prefix.set(name.c_str());
     prefix->expansion.set(value.c_str());
     append(library_->prefixes, prefix);
@@ -250,10 +242,6 @@ int CompilActions::lpart_begin() {
 int CompilActions::part_begin() {
     release_part();
     part_ = new_Part();
-    if (!part_) {
-        report_("No memory for part!\n");
-        return 1;
-    }
     return 0;
 }
 
@@ -374,10 +362,6 @@ int CompilActions::name_begin() {
 int CompilActions::name_end(const std::string& name) {
     if (!part_) return fail("alias '%s' has no part", name.c_str());
     LibEntry* entry = new_LibEntry();
-    if (!entry) {
-        report_("No memory for libentry!\n");
-        return 1;
-    }
     entry->name.set(name.c_str());
     entry->part = part_;
     ref_Part(part_);
@@ -510,10 +494,6 @@ int CompilActions::text(const CompilText& source) {
 
 int CompilActions::schematic_begin() {
     schema_ = new_Schema();
-    if (!schema_) {
-        report_("No memory!\n");
-        return 1;
-    }
     library_ = new_Library();
     schema_->library = library_;
     own_library_ = false;
@@ -698,10 +678,6 @@ int CompilActions::titleblock_begin() {
     if (schema_) return 0;  // a schematic's own
     if (mode_ != COMPIL_TITLEBLOCK) return 1;
     schema_ = new_Schema();
-    if (!schema_) {
-        report_("No memory!\n");
-        return 1;
-    }
     return 0;
 }
 

@@ -5,11 +5,12 @@
 // sources), and the compile entry points the batch conversions call.
 //
 // Every message of a compilation goes through its report hook: the reader's
-// "compil : Error : parse error at line %d\n", the constructors' "No memory
-// for part!\n" and their kin, and the semantic errors this builder finds,
-// in the same form "compil : Error : <what> at line <n>\n". A semantic error
+// "compil : Error : parse error at line %d\n" and the semantic errors this
+// builder finds, in the same form "compil : Error : <what> at line <n>\n".
+// A semantic error
 // ends the compilation with result 1, like a parse error; every record made
-// so far is then released.
+// so far is then released. Running out of memory is no result: it ends the
+// program (no_memory), as everywhere else.
 //
 // Semantic errors (the grammar accepts these; the records cannot hold them):
 // a placed part with fewer than two attributes (the reference and the value

@@ -6,7 +6,7 @@
 //
 // Every call answers 0 to let the parse go on; any other value stops it at
 // once and becomes the compilation's result (the builder reports its own
-// message, for instance "No memory for part!\n"). After a stop, a parse
+// message, "compil : Error : <what> at line <n>\n"). After a stop, a parse
 // error or a stack overflow the reader calls abort(), so that a builder can
 // release what it made so far; after a successful parse it does not.
 //

@@ -20,14 +20,8 @@ const Point erc_mark_outline[ERC_OUTLINE_POINTS] = {
     {943, -820}, {656, -492}, {779, -492}, {0, 0},
 };
 
-ErcMark* as_ErcMark(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == ERC_ITEM);
-    return static_cast<ErcMark*>(item);
-}
-const ErcMark* as_ErcMark(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == ERC_ITEM);
-    return static_cast<const ErcMark*>(item);
-}
+ErcMark* as_ErcMark(SchItem* item) { return checked_as<ErcMark>(item, ERC_ITEM); }
+const ErcMark* as_ErcMark(const SchItem* item) { return checked_as<ErcMark>(item, ERC_ITEM); }
 
 ErcMark* new_ErcMark() {
     ErcMark* mark = make<ErcMark>(ERC_ITEM);

@@ -64,14 +64,8 @@ NameRec* copy_NameRec(const NameRec* rec) {
 
 // --- net identifiers ---------------------------------------------------------------
 
-Ident* as_Ident(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == IDENT_ITEM);
-    return static_cast<Ident*>(item);
-}
-const Ident* as_Ident(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == IDENT_ITEM);
-    return static_cast<const Ident*>(item);
-}
+Ident* as_Ident(SchItem* item) { return checked_as<Ident>(item, IDENT_ITEM); }
+const Ident* as_Ident(const SchItem* item) { return checked_as<Ident>(item, IDENT_ITEM); }
 
 Ident* new_Ident() {
     Ident* head = make<Ident>(IDENT_ITEM);
@@ -152,14 +146,8 @@ bool ident_add_name(Ident* head, int32_t kind, const char* name) {
 
 // --- pseudo-pins --------------------------------------------------------------------
 
-PseudoPin* as_PseudoPin(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == PSEUDO_PIN);
-    return static_cast<PseudoPin*>(item);
-}
-const PseudoPin* as_PseudoPin(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == PSEUDO_PIN);
-    return static_cast<const PseudoPin*>(item);
-}
+PseudoPin* as_PseudoPin(SchItem* item) { return checked_as<PseudoPin>(item, PSEUDO_PIN); }
+const PseudoPin* as_PseudoPin(const SchItem* item) { return checked_as<PseudoPin>(item, PSEUDO_PIN); }
 
 PseudoPin* new_PseudoPin() {
     PseudoPin* pp = make<PseudoPin>(PSEUDO_PIN);

@@ -24,14 +24,8 @@ int matrix_rotation(int code) { return code < 4 ? code : (code - 4) * 900 + 450 
 
 }  // namespace
 
-Image* as_Image(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == IMAGE_ITEM);
-    return static_cast<Image*>(item);
-}
-const Image* as_Image(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == IMAGE_ITEM);
-    return static_cast<const Image*>(item);
-}
+Image* as_Image(SchItem* item) { return checked_as<Image>(item, IMAGE_ITEM); }
+const Image* as_Image(const SchItem* item) { return checked_as<Image>(item, IMAGE_ITEM); }
 
 Image* new_Image() { return make<Image>(IMAGE_ITEM); }
 

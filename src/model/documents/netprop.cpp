@@ -37,14 +37,8 @@ void add_to_symbol(Vectors* set, SchItem* item) {
 
 }  // namespace
 
-NetProp* as_NetProp(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == NETPROP_ITEM);
-    return static_cast<NetProp*>(item);
-}
-const NetProp* as_NetProp(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == NETPROP_ITEM);
-    return static_cast<const NetProp*>(item);
-}
+NetProp* as_NetProp(SchItem* item) { return checked_as<NetProp>(item, NETPROP_ITEM); }
+const NetProp* as_NetProp(const SchItem* item) { return checked_as<NetProp>(item, NETPROP_ITEM); }
 
 NetProp* new_NetProp() { return make<NetProp>(NETPROP_ITEM); }
 

@@ -56,8 +56,6 @@ const char* const kind_words[] = {"Schema", "Title Block", "Library"};
 
 bool valid_kind(int kind) { return kind >= PASTE_SCHEMA && kind <= PASTE_LIBRARY; }
 
-using docs_kit::append_or_die;
-using docs_kit::new_list_or_die;
 
 List** paste_list(Schema* schema) { return &schema->edit.paste_list; }
 

@@ -37,7 +37,6 @@
 
 namespace {
 
-constexpr double FAR_AWAY = 1e10;
 constexpr double NO_CANDIDATE = 2e10;  // a sub-sheet box's ports before the first
 
 Library* own_library(Schema* schema) { return schema ? schema->library : nullptr; }
@@ -46,8 +45,6 @@ List* sheet_items(Schema* schema) {
     return schema && schema->sheet ? schema->sheet->items : nullptr;
 }
 
-using docs_kit::append_or_die;
-using docs_kit::new_list_or_die;
 
 bool list_empty(const List* list) { return !list || list->count == 0; }
 

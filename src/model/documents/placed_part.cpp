@@ -194,10 +194,10 @@ int read_own_pins(PlacedPart* pl, FILE* stream) {
 }  // namespace
 
 PlacedPart* as_PlacedPart(SchItem* item) {
-    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
+    return checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 const PlacedPart* as_PlacedPart(const SchItem* item) {
-    return docs_kit::checked_as<PlacedPart>(item, PARTLIB_ITEM);
+    return checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
 
 // --- record ------------------------------------------------------------------------------

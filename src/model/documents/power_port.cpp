@@ -199,12 +199,12 @@ bool measure_in_config_font(Schema* doc, int font_property, const char* text, Po
 }
 
 // --- accessors ------------------------------------------------------------------------------
-Power* as_Power(SchItem* item) { return docs_kit::checked_as<Power>(item, POWER_ITEM); }
-NoCon* as_NoCon(SchItem* item) { return docs_kit::checked_as<NoCon>(item, NOCON_ITEM); }
-Port* as_Port(SchItem* item) { return docs_kit::checked_as<Port>(item, PORT_ITEM); }
-const Power* as_Power(const SchItem* item) { return docs_kit::checked_as<Power>(item, POWER_ITEM); }
-const NoCon* as_NoCon(const SchItem* item) { return docs_kit::checked_as<NoCon>(item, NOCON_ITEM); }
-const Port* as_Port(const SchItem* item) { return docs_kit::checked_as<Port>(item, PORT_ITEM); }
+Power* as_Power(SchItem* item) { return checked_as<Power>(item, POWER_ITEM); }
+NoCon* as_NoCon(SchItem* item) { return checked_as<NoCon>(item, NOCON_ITEM); }
+Port* as_Port(SchItem* item) { return checked_as<Port>(item, PORT_ITEM); }
+const Power* as_Power(const SchItem* item) { return checked_as<Power>(item, POWER_ITEM); }
+const NoCon* as_NoCon(const SchItem* item) { return checked_as<NoCon>(item, NOCON_ITEM); }
+const Port* as_Port(const SchItem* item) { return checked_as<Port>(item, PORT_ITEM); }
 
 // --- making and releasing ----------------------------------------------------------------------
 Power* new_Power() { return make<Power>(POWER_ITEM); }

@@ -29,16 +29,6 @@ int read_text(std::string* out, FILE* stream) {
     return 0;
 }
 
-List* new_list_or_die() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
-void append_or_die(List* list, void* data) {
-    if (!dlist_append(list, data)) no_memory();
-}
-
 int peek_byte(FILE* stream) {
     int c = getc_unlocked(stream);
     if (c != EOF) ungetc(c, stream);

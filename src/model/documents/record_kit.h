@@ -12,18 +12,6 @@ struct List;
 
 namespace docs_kit {
 
-// The checked accessor of a record kind: asserts the code.
-template <class R>
-R* checked_as(SchItem* item, int code) {
-    TN_ASSERT(item != nullptr && item->type == code);
-    return static_cast<R*>(item);
-}
-template <class R>
-const R* checked_as(const SchItem* item, int code) {
-    TN_ASSERT(item != nullptr && item->type == code);
-    return static_cast<const R*>(item);
-}
-
 // A copy's head: every field of the source's, but no net links and no
 // object id (the copy is another record and gets its own id when written).
 void copy_head(SchItem* copy, const SchItem* source);
@@ -36,11 +24,6 @@ double outline_distance(Point p, const Rect& r, double tolerance);
 // Reads a NUL-terminated string of any length into *out (the file's size
 // bounds it); 0, or -1 when the stream ends before the NUL (*out unchanged).
 int read_text(std::string* out, FILE* stream);
-// A new empty item list, and an append; running out of memory ends the
-// program (no_memory).
-List* new_list_or_die();
-void append_or_die(List* list, void* data);
-
 // The next byte without consuming it; EOF at the end of the stream.
 int peek_byte(FILE* stream);
 // Whether an optional field introduced by `tag` follows: true with the tag

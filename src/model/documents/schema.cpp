@@ -82,15 +82,9 @@ void free_vectors_slot(Vectors** set) {
 
 // --- sheet ---------------------------------------------------------------------------------
 
-Sheet* as_Sheet(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == SHEET_ITEM);
-    return static_cast<Sheet*>(item);
-}
+Sheet* as_Sheet(SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
 
-const Sheet* as_Sheet(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == SHEET_ITEM);
-    return static_cast<const Sheet*>(item);
-}
+const Sheet* as_Sheet(const SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
 
 Sheet* new_Sheet() {
     Sheet* sheet = new (std::nothrow) Sheet;

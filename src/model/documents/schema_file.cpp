@@ -91,12 +91,6 @@ int read_erc_report(Schema* schema, FILE* stream) {
     return 0;
 }
 
-List* new_list_or_die() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
 // The ports section: port records up to 0xE0. Only ports may stand there:
 // the ports list is used as a list of Port records everywhere.
 int read_ports_section(Schema* schema, FILE* stream) {

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr double FAR_AWAY = 1e10;
 
 Library* own_library(Schema* schema) { return schema ? schema->library : nullptr; }
 

@@ -71,10 +71,6 @@ Poly* closed_poly(std::initializer_list<Point> points) {
     return poly;
 }
 
-void append_or_die(List* list, void* data) {
-    if (!dlist_append(list, data)) no_memory();
-}
-
 // The outline points of a box port's symbol by the kind it shows.
 void port_shape(Poly* poly, uint8_t kind, Point c, int32_t h) {
     // c moved by (dx, dy) half-sides, kept in range for a port read from a file.
@@ -135,10 +131,10 @@ Rect resized(const SubSheet* box, int32_t dx, int32_t dy, int sides) {
 }  // namespace
 
 SubSheet* as_SubSheet(SchItem* item) {
-    return docs_kit::checked_as<SubSheet>(item, SUBSHEET_ITEM);
+    return checked_as<SubSheet>(item, SUBSHEET_ITEM);
 }
 const SubSheet* as_SubSheet(const SchItem* item) {
-    return docs_kit::checked_as<SubSheet>(item, SUBSHEET_ITEM);
+    return checked_as<SubSheet>(item, SUBSHEET_ITEM);
 }
 
 // --- records -------------------------------------------------------------------------------

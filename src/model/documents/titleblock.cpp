@@ -40,12 +40,6 @@ bool is_placeholder(const char* text) {
     return n >= 2 && text[0] == '<' && text[n - 1] == '>';
 }
 
-List* new_list_or_die() {
-    List* list = list_new();
-    if (!list) no_memory();
-    return list;
-}
-
 void set_head(TitleBlock* block) {
     block->type = TITLEBLOCK_ITEM;
     block->width = 1;
@@ -97,15 +91,9 @@ int read_old_drawing(List* drawing, FILE* stream) {
 
 }  // namespace
 
-TitleBlock* as_TitleBlock(SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == TITLEBLOCK_ITEM);
-    return static_cast<TitleBlock*>(item);
-}
+TitleBlock* as_TitleBlock(SchItem* item) { return checked_as<TitleBlock>(item, TITLEBLOCK_ITEM); }
 
-const TitleBlock* as_TitleBlock(const SchItem* item) {
-    TN_ASSERT(item != nullptr && item->type == TITLEBLOCK_ITEM);
-    return static_cast<const TitleBlock*>(item);
-}
+const TitleBlock* as_TitleBlock(const SchItem* item) { return checked_as<TitleBlock>(item, TITLEBLOCK_ITEM); }
 
 const char* titleblock_file_header() {
     static std::string header = std::string("Tessaron V") + FILE_VERSION + " -- " + FILE_DATE +

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/core.h"
 #include "foundation/geometry.h"
 #include "foundation/matrix.h"
 
@@ -63,6 +64,10 @@ constexpr uint8_t OBJECT_ID_TAG = 'g';
 // Result of a record reader whose tag is not the next byte (the byte is
 // pushed back for the next reader to try).
 constexpr int NOT_MY_TAG = 1001;
+
+// The distance a hit test answers for a record that cannot be hit (it fails
+// the mask, or has nothing to hit): farther than any point of a sheet.
+constexpr double FAR_AWAY = 1e10;
 
 // Codes of the error table that item readers return besides -1 (a short
 // read) and NOT_MY_TAG.
@@ -209,6 +214,19 @@ struct Text : SchItem {
     Stroke* layout = nullptr;  // owned cache for fonts below 10; dropped by every change
     Matrix matrix;             // cell units to world units of the last layout
 };
+
+// The checked accessor of a record kind: asserts the code. Every as_X pair
+// of every record kind is written with it.
+template <class R>
+R* checked_as(SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<R*>(item);
+}
+template <class R>
+const R* checked_as(const SchItem* item, int code) {
+    TN_ASSERT(item != nullptr && item->type == code);
+    return static_cast<const R*>(item);
+}
 
 // Checked accessors: assert the code and give the record.
 Line* as_Line(SchItem* item);

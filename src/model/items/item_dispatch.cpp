@@ -8,12 +8,6 @@
 #include "model/items/primitives.h"
 #include "model/items/text.h"
 
-namespace {
-
-constexpr double FAR_AWAY = 1e10;
-
-}  // namespace
-
 Item* new_Item(int code) {
     switch (code) {
         case FILL_ITEM: return new_Fill();

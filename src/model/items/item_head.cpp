@@ -16,35 +16,22 @@ const char* item_name(int code) {
     return names[code - FILL_ITEM];
 }
 
-namespace {
-template <class R>
-R* checked(SchItem* item, int code) {
-    TN_ASSERT(item != nullptr && item->type == code);
-    return static_cast<R*>(item);
-}
-template <class R>
-const R* checked(const SchItem* item, int code) {
-    TN_ASSERT(item != nullptr && item->type == code);
-    return static_cast<const R*>(item);
-}
-}  // namespace
-
-Line* as_Line(SchItem* item) { return checked<Line>(item, LINE_ITEM); }
-Arc* as_Arc(SchItem* item) { return checked<Arc>(item, ARC_ITEM); }
-Circle* as_Circle(SchItem* item) { return checked<Circle>(item, CIRCLE_ITEM); }
-Boite* as_Rect(SchItem* item) { return checked<Boite>(item, BOITE_ITEM); }
-Fill* as_Fill(SchItem* item) { return checked<Fill>(item, FILL_ITEM); }
-Junction* as_Junction(SchItem* item) { return checked<Junction>(item, JUNCTION_ITEM); }
-Poly* as_Poly(SchItem* item) { return checked<Poly>(item, POLY_ITEM); }
-Text* as_Text(SchItem* item) { return checked<Text>(item, TEXT_ITEM); }
-const Line* as_Line(const SchItem* item) { return checked<Line>(item, LINE_ITEM); }
-const Arc* as_Arc(const SchItem* item) { return checked<Arc>(item, ARC_ITEM); }
-const Circle* as_Circle(const SchItem* item) { return checked<Circle>(item, CIRCLE_ITEM); }
-const Boite* as_Rect(const SchItem* item) { return checked<Boite>(item, BOITE_ITEM); }
-const Fill* as_Fill(const SchItem* item) { return checked<Fill>(item, FILL_ITEM); }
-const Junction* as_Junction(const SchItem* item) { return checked<Junction>(item, JUNCTION_ITEM); }
-const Poly* as_Poly(const SchItem* item) { return checked<Poly>(item, POLY_ITEM); }
-const Text* as_Text(const SchItem* item) { return checked<Text>(item, TEXT_ITEM); }
+Line* as_Line(SchItem* item) { return checked_as<Line>(item, LINE_ITEM); }
+Arc* as_Arc(SchItem* item) { return checked_as<Arc>(item, ARC_ITEM); }
+Circle* as_Circle(SchItem* item) { return checked_as<Circle>(item, CIRCLE_ITEM); }
+Boite* as_Rect(SchItem* item) { return checked_as<Boite>(item, BOITE_ITEM); }
+Fill* as_Fill(SchItem* item) { return checked_as<Fill>(item, FILL_ITEM); }
+Junction* as_Junction(SchItem* item) { return checked_as<Junction>(item, JUNCTION_ITEM); }
+Poly* as_Poly(SchItem* item) { return checked_as<Poly>(item, POLY_ITEM); }
+Text* as_Text(SchItem* item) { return checked_as<Text>(item, TEXT_ITEM); }
+const Line* as_Line(const SchItem* item) { return checked_as<Line>(item, LINE_ITEM); }
+const Arc* as_Arc(const SchItem* item) { return checked_as<Arc>(item, ARC_ITEM); }
+const Circle* as_Circle(const SchItem* item) { return checked_as<Circle>(item, CIRCLE_ITEM); }
+const Boite* as_Rect(const SchItem* item) { return checked_as<Boite>(item, BOITE_ITEM); }
+const Fill* as_Fill(const SchItem* item) { return checked_as<Fill>(item, FILL_ITEM); }
+const Junction* as_Junction(const SchItem* item) { return checked_as<Junction>(item, JUNCTION_ITEM); }
+const Poly* as_Poly(const SchItem* item) { return checked_as<Poly>(item, POLY_ITEM); }
+const Text* as_Text(const SchItem* item) { return checked_as<Text>(item, TEXT_ITEM); }
 
 uint32_t item_write_id(SchItem* item) {
     if (item->id == 0) item->id = new_object_id();

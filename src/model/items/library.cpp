@@ -87,6 +87,10 @@ void free_Library(Library* library) {
 }
 
 void set_Library_name(Library* library, const char* name) {
+    // The name is a fixed field of the file: a longer one is cut here, where
+    // it is set, never when it is read back.
+    if (name && std::strlen(name) > LIB_NAME_MAX)
+        warning("library name cut to %d characters: %s", LIB_NAME_MAX, name);
     std::snprintf(library->name, sizeof library->name, "%s", name ? name : "");
 }
 

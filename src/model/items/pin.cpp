@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr double FAR_AWAY = 1e10;
 constexpr int DOT_GAP = 600;      // the line stops this far before P with DOT
 constexpr int DOT_RADIUS = 300;
 constexpr int CLOCK_DEPTH = 600;  // the wedge's tip lies inside the body

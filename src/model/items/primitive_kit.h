@@ -13,7 +13,6 @@
 
 namespace items_kit {
 
-constexpr double FAR_AWAY = 1e10;
 
 // A record of the given kind with the head's creation defaults, or null.
 template <class R>

@@ -168,7 +168,10 @@ TEST_P(LoadFailures, GiveTheirCodes) {
         bytes.back() = 0x41;
     else if (what == "library")
         bytes = tn_test::read_bytes(tn_test::data_path("model/items/library_sample.bin"));
-    if (what != "missing") tn_test::write_bytes(path("f.sch"), bytes);
+    if (what == "a folder")
+        fs::create_directory(path("f.sch"));
+    else if (what != "missing")
+        tn_test::write_bytes(path("f.sch"), bytes);
     Schema* schema = nullptr;
     new_active_schema(&schema);
     Schema* before = schema;
@@ -183,6 +186,7 @@ TEST_P(LoadFailures, GiveTheirCodes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, LoadFailures,
                          testing::Values(LoadCase{"missing", DOC_CANNOT_OPEN},
+                                         LoadCase{"a folder", DOC_CANNOT_OPEN},
                                          LoadCase{"library", DOC_NOT_SCHEMATIC},
                                          LoadCase{"cut", DOC_PREMATURE_EOF},
                                          LoadCase{"cut before the end", DOC_PREMATURE_EOF},

@@ -292,19 +292,24 @@ TEST_F(LibraryFiles, DamagedFilesGiveErrorCodes) {
     EXPECT_GT(checked, 10u);
 }
 
-TEST_F(LibraryFiles, LongNamesAreCut) {
+TEST_F(LibraryFiles, LongPartNamesReloadWholeAndTheLibraryNameIsCutWhereItIsSet) {
     std::string long_name(300, 'N');
     LibraryPtr library = empty_library();
     set_Library_name(library.get(), long_name.c_str());
     EXPECT_EQ(std::strlen(library->name), size_t{LIB_NAME_MAX});
-    add_entry(library.get(), long_name.c_str(), small_part("U", 10));
+    // Two parts whose names share their first 200 characters.
+    add_entry(library.get(), (long_name + "A").c_str(), small_part("U", 10));
+    add_entry(library.get(), (long_name + "B").c_str(), small_part("R", 20));
     Bytes bytes = binary_of(library.get());
     LibraryPtr read;
     ASSERT_EQ(read_library(bytes, &read), 0);
     EXPECT_EQ(std::string(read->name), long_name.substr(0, LIB_NAME_MAX));
-    ASSERT_EQ(lib_entry_count(read.get()), 1u);
-    EXPECT_EQ(std::string(read->entries.begin().operator*()->name.get()),
-              long_name.substr(0, LIB_NAME_MAX));
+    ASSERT_EQ(lib_entry_count(read.get()), 2u);
+    auto it = read->entries.begin();
+    EXPECT_EQ(std::string((*it)->name.get()), long_name + "A");
+    ++it;
+    EXPECT_EQ(std::string((*it)->name.get()), long_name + "B");
+    EXPECT_EQ(binary_of(read.get()), bytes) << "what was saved reloads equal";
 }
 
 // --- look-ups ---------------------------------------------------------------------------

@@ -1,0 +1,145 @@
+#include "connectivity/annotate_sheets.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "foundation/log.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/fonts.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/library.h"
+
+namespace {
+
+std::string vformat(const char* format, va_list args) {
+    va_list again;
+    va_copy(again, args);
+    char small[512];
+    int n = std::vsnprintf(small, sizeof small, format, args);
+    std::string text;
+    if (n < 0) {
+        text.clear();
+    } else if (static_cast<size_t>(n) < sizeof small) {
+        text.assign(small, static_cast<size_t>(n));
+    } else {
+        text.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<size_t>(n));
+    }
+    va_end(again);
+    return text;
+}
+
+}  // namespace
+
+JobLog::JobLog(JobPrint print, int verbose_property)
+    : print_(print ? print : log_printf), verbose_(proper_get(verbose_property) != 0) {}
+
+void JobLog::progress(const char* format, ...) const {
+    if (!verbose_) return;
+    va_list args;
+    va_start(args, format);
+    std::string text = vformat(format, args);
+    va_end(args);
+    print_("%s", text.c_str());
+}
+
+void JobLog::always(const char* format, ...) const {
+    va_list args;
+    va_start(args, format);
+    std::string text = vformat(format, args);
+    va_end(args);
+    print_("%s", text.c_str());
+}
+
+std::string format_text(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = vformat(format, args);
+    va_end(args);
+    return text;
+}
+
+void debug_printf(const char* format, ...) {
+    if (!debug_enabled) return;
+    va_list args;
+    va_start(args, format);
+    std::string text = vformat(format, args);
+    va_end(args);
+    services().debug_write(text.c_str());
+}
+
+Schema* open_document(const std::string& file) {
+    void* canvas = nullptr;
+    return services().find_open_file(file.c_str(), &canvas);
+}
+
+void replace_document_items(Schema* target, Schema* source) {
+    free_SchItem_list(target, &target->sheet->items);
+    target->sheet->items = list_new();
+    if (!target->sheet->items) no_memory();
+    free_Library(target->library);
+    target->library = source->library;
+    source->library = new_Library();  // the source stays a whole document
+    if (!source->library) no_memory();
+    bool was_exact = copy_exact;
+    copy_exact = true;
+    copy_SchItem_list(target, target->sheet->items, source->sheet->items);
+    copy_exact = was_exact;
+    resolve_item_fonts(target->sheet->items, target->fonts);
+    schema_set_modified(target);
+}
+
+JobSheets::~JobSheets() {
+    for (JobSheet& sheet : sheets_)
+        if (!sheet.in_place) close_schema(nullptr, &sheet.schema);
+}
+
+int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
+                    const char* loading, std::string* failed) {
+    bool first = true;
+    for (const char* name : list_items<const char>(names)) {
+        JobSheet sheet;
+        sheet.file = name;
+        sheet.save_name = first && first_save_name && *first_save_name ? first_save_name : name;
+        first = false;
+        Schema* open = open_document(sheet.file);
+        if (loading) log.progress(loading, name);
+        if (open && open == open_document(sheet.save_name)) {
+            sheet.schema = open;
+            sheet.in_place = true;
+        } else if (int code = load_schema_file(&sheet.schema, name); code != 0) {
+            close_schema(nullptr, &sheet.schema);
+            if (failed) *failed = name;
+            for (JobSheet& taken : sheets_)
+                if (!taken.in_place) close_schema(nullptr, &taken.schema);
+            sheets_.clear();
+            return code;
+        }
+        sheets_.push_back(sheet);
+    }
+    return 0;
+}
+
+int JobSheets::store(size_t i, const JobLog& log, const char* saving, const char* updating) {
+    JobSheet& sheet = sheets_.at(i);
+    if (sheet.in_place) {
+        if (updating) log.progress(updating, sheet.save_name.c_str());
+        schema_set_modified(sheet.schema);
+        return 0;
+    }
+    if (Schema* target = open_document(sheet.save_name)) {
+        if (updating) log.progress(updating, sheet.save_name.c_str());
+        replace_document_items(target, sheet.schema);
+        return 0;
+    }
+    if (saving) log.progress(saving, sheet.save_name.c_str());
+    int code = save_schema_file(sheet.schema, sheet.save_name.c_str(), true);
+    return code == DOC_CANCELLED ? 0 : code;
+}

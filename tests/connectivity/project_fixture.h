@@ -1,0 +1,58 @@
+#pragma once
+// What the report and annotation tests share: a private project directory
+// with the configuration at its defaults, sheets written from schematic
+// source text (tests/data/connectivity holds the larger ones), and a print
+// callback that keeps what a job printed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_env.h"
+
+struct List;
+struct Schema;
+
+namespace project_test {
+
+// Everything a job printed through print_capture since the last clear.
+extern std::string printed;
+void print_capture(const char* format, ...);
+
+// A placed part in schematic source form: library entry RES (prefix R, one
+// device), GATE (prefix U, four devices), BIG (prefix X, 30 devices) or
+// DUAL (prefix Q, two devices; pins '1' and '2' of one type, '3' of another).
+std::string part(const char* entry, const char* reference, const char* value, int device = 0,
+                 const std::vector<const char*>& fields = {}, int x = 0);
+// A sub-sheet box naming a file.
+std::string box(const char* file);
+// A whole sheet source: the items and the own library with the four entries.
+std::string sheet(const std::vector<std::string>& items);
+
+// Compiles a schematic source into a document (fails the test when it does
+// not compile); the caller frees it.
+Schema* compile_sheet(const std::string& source);
+
+class ProjectTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string file(const std::string& name) const { return dir_.file(name); }
+    // Compiles the source and saves it as the binary sheet file `name`.
+    void write_sheet(const std::string& name, const std::string& source);
+    // A source file of tests/data/connectivity saved as the binary sheet `name`.
+    void write_fixture(const std::string& name, const std::string& fixture);
+    // The references of the placed parts of a sheet file, in item order,
+    // with their device letters.
+    std::vector<std::string> references(const std::string& name);
+    // The schematic source of a sheet file, as the decompiler writes it, without
+    // its dates.
+    std::string source_of(const std::string& name);
+    // The project's sheet list from a root (free with free_name_list).
+    List* project(const std::string& root);
+
+    tn_test::TempDir dir_;
+};
+
+}  // namespace project_test

@@ -305,17 +305,17 @@ int part32(GenwindState* st, const ForeignObject* o) {
     std::string first, second;
     pstring_get(o, 78, 11, &first);
     pstring_get(o, 78, 12, &second);
+    // The first name when the library has it, else the second; a sheet
+    // whose second name is empty names its part by the first alone.
     PlacedPart* pl = first.empty() ? nullptr : place(st->schema, first);
-    const std::string& name = pl ? first : second;
-    if (!pl) {
-        if (name.empty()) {
-            sdt_log("*** WARNING ***: Blank part\n");
-            return 0;
-        }
-        if (!(pl = place(st->schema, name))) {
-            sdt_log("*** WARNING ***: No Such Part : %s\n", name.c_str());
-            return 0;
-        }
+    const std::string& name = pl || second.empty() ? first : second;
+    if (!pl && name.empty()) {
+        sdt_log("*** WARNING ***: Blank part\n");
+        return 0;
+    }
+    if (!pl && (&name == &first || !(pl = place(st->schema, name)))) {
+        sdt_log("*** WARNING ***: No Such Part : %s\n", name.c_str());
+        return 0;
     }
     std::string loading = "Loading Part : " + name + "\n";
     services().debug_write(loading.c_str());

@@ -3,6 +3,7 @@
 // range of the last placement.
 #include "editor/sheet_modes.h"
 
+#include "connectivity/net_refresh.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -16,8 +17,6 @@
 #include "model/items/text.h"
 
 namespace {
-
-RefreshFn connectivity_refresh = nullptr;
 
 void rebuild_outline(Schema* schema, SchItem* item) {
     switch (item->type) {
@@ -53,8 +52,6 @@ void step_label(SchItem* item, int step) {
 }
 
 }  // namespace
-
-void set_connectivity_refresh(RefreshFn fn) { connectivity_refresh = fn; }
 
 void edit_checkpoint(EditSession* session) {
     if (!session || !session->schema) return;
@@ -92,7 +89,7 @@ void finish_edit(EditSession* session) {
             if (touched(item)) rebuild_outline(schema, item);
     for (SchItem* item : list_items<SchItem>(schema->ports))
         if (touched(item)) rebuild_outline(schema, item);
-    if (connectivity_refresh) connectivity_refresh(schema);
+    refresh_connectivity(nullptr, schema);
     {
         FlagOpScope clear(STATE_TOUCHED | STATE_TOUCHED_WIRE, FLAGOP_CLEAR);
         flag_Schema(schema);

@@ -67,10 +67,6 @@ constexpr uint32_t STATE_TOUCHED_WIRE = 0x200000;
 // refreshed for the touched items (marks cleared), the document marked
 // modified and redrawn.
 void finish_edit(EditSession* session);
-// The connectivity refresh the editor runs after edits (none installed:
-// nothing is refreshed). The program installs refresh_connectivity.
-using RefreshFn = int (*)(Schema* schema);
-void set_connectivity_refresh(RefreshFn fn);
 
 // --- repeat ------------------------------------------------------------------------------
 // The items the last placement made become the repeat range.

@@ -185,7 +185,7 @@ private:
     int mode_ = 0;
     CompilReport report_ = nullptr;
     std::string source_name_;
-    SheetList* sheets_ = nullptr;
+    SheetList* sheets_ = nullptr;  // not owned: the caller's list of sheets met, or null
     Schema* schema_ = nullptr;    // result schema (schematic, title block); owned until taken
     Library* library_ = nullptr;  // current library: the result in library mode (owned until
                                   // taken), else the schema's own

@@ -78,7 +78,7 @@ TEST_F(BackannotateTest, AcceptedFilesApplyEveryStatement) {
 
 TEST_F(BackannotateTest, SyntaxErrorsNameTheirLineAndApplyNothingOfTheirStatement) {
     struct Case {
-        const char* text;
+        std::string text;
         int line;
     };
     for (const Case& c : {Case{"'R1' 'R2'", 1},            // no line feed after the last statement
@@ -87,7 +87,7 @@ TEST_F(BackannotateTest, SyntaxErrorsNameTheirLineAndApplyNothingOfTheirStatemen
                           Case{"/* */ 'R1' 'R2' 'R3'\n", 1},
                           Case{"'R1' 'R2\n", 1},           // a string left open
                           Case{"SWAPX '1' '2' IN 'R1'\n", 1},
-                          Case{std::string("'R1' \0 'R2'\n", 12).c_str(), 1}}) {
+                          Case{std::string("'R1' \0 'R2'\n", 12), 1}}) {
         printed.clear();
         EXPECT_EQ(parse(c.text, {part("RES", "R1", "1k")}), 1) << c.text;
         EXPECT_EQ(printed.substr(printed.find("backannotate")),

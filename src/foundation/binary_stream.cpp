@@ -40,12 +40,12 @@ inline void put_u32(uint32_t v, FILE* stream) {
     putc_unlocked(static_cast<int>(v & 0xFF), stream);
 }
 
-// Reads a string into a name buffer and hands it to store(text) on success.
+// Reads a whole string and hands it to store(text) on success.
 template <class Store>
 int read_name(FILE* stream, Store store) {
-    char buffer[STRING_BUFFER_SIZE];
-    if (read_string(buffer, sizeof buffer, stream) != 0) return -1;
-    store(buffer);
+    std::string text;
+    if (read_string(&text, stream) != 0) return -1;
+    store(text.c_str());
     return 0;
 }
 
@@ -148,6 +148,16 @@ int read_string(char* buffer, size_t capacity, FILE* stream) {
     if (result == 0 && length > kept)
         warning("stored string of %zu characters cut to %zu", length, kept);
     return result;
+}
+
+int read_string(std::string* text, FILE* stream) {
+    text->clear();
+    for (;;) {
+        int c = getc_unlocked(stream);
+        if (c == EOF) return -1;
+        if (c == '\0') return 0;
+        text->push_back(static_cast<char>(c));
+    }
 }
 
 void write_string(const char* text, FILE* stream) {

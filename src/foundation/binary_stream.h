@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "foundation/geometry.h"
 
@@ -58,8 +59,14 @@ void write_string(const char* text, FILE* stream);
 // A null text is written as the empty string.
 void write_string_or_empty(const char* text, FILE* stream);
 
-// The capacity of the name buffers of the formats: stored strings longer than
-// 127 characters are cut there.
+// Reads the whole stored string, however long (bounded by the bytes the
+// stream holds), up to and including its NUL. At end of stream before the
+// NUL the text holds what was read and the result is -1. Every text, name
+// and path of the formats is read this way, so what was saved reloads equal.
+int read_string(std::string* text, FILE* stream);
+
+// The capacity of the buffers of the formats' fixed fields (file headers):
+// stored strings longer than 127 characters are cut there.
 constexpr size_t STRING_BUFFER_SIZE = 128;
 
 // Reads a string: an empty string gives null, any other a heap copy

@@ -51,9 +51,9 @@ const char* sstr_get(const ShortString* slot) { return slot->get(); }
 void sstr_clear(ShortString* slot) { slot->clear(); }
 
 int read_sstr(ShortString* slot, FILE* stream) {
-    char buffer[STRING_BUFFER_SIZE];
-    if (read_string(buffer, sizeof buffer, stream) != 0) return -1;
-    slot->set(buffer);
+    std::string text;
+    if (read_string(&text, stream) != 0) return -1;
+    slot->set(text.c_str());
     return 0;
 }
 

@@ -38,7 +38,7 @@ private:
 int sstr_set(ShortString* slot, const char* text);  // returns 0
 const char* sstr_get(const ShortString* slot);
 void sstr_clear(ShortString* slot);
-// Reads a string (at most 127 characters are kept) into the slot; on -1 the
+// Reads a whole string, however long, into the slot; on -1 the
 // slot is unchanged.
 int read_sstr(ShortString* slot, FILE* stream);
 void write_sstr(const ShortString* slot, FILE* stream);

@@ -83,7 +83,6 @@ int read_Vectors(Vectors* set, FILE* stream) {
             return read_ItemList(set->items, stream);
         case VECTORS_NORMALOF_TAG:
         case VECTORS_CONVERTOF_TAG:
-            // read_sstr keeps at most the length of a name buffer.
             if (read_sstr(&set->name, stream) != 0) return -1;
             set->saved_mode = kind == VECTORS_NORMALOF_TAG ? NORMALOF_VEC : CONVERTOF_VEC;
             return 0;

@@ -21,7 +21,7 @@ void check_slot(int i) { TN_ASSERT(i >= 0 && i < VIEW_SLOTS); }
 // One entry as read from a file, held until the whole record is good.
 struct Entry {
     bool present = false;
-    char name[STRING_BUFFER_SIZE] = {};
+    std::string name;
     Point pos;
     double scale = 1.0;
 };
@@ -44,7 +44,7 @@ int read_entries(FILE* stream, uint8_t record_tag, uint8_t entry_tag, bool with_
         uint8_t slot;
         Entry entry;
         if (read_byte(&slot, stream) != 0 ||
-            read_string(entry.name, sizeof entry.name, stream) != 0 ||
+            read_string(&entry.name, stream) != 0 ||
             read_point(&entry.pos, stream) != 0 ||
             (with_scale && read_float(&entry.scale, stream) != 0))
             return -1;
@@ -166,7 +166,7 @@ int read_Tags(View* view, FILE* stream, bool apply) {
     if (result != 0 || !apply) return result;
     for (int i = 0; i < VIEW_SLOTS; ++i) {
         if (!entries[i].present) continue;
-        view_set_tag_name(view, i, entries[i].name);
+        view_set_tag_name(view, i, entries[i].name.c_str());
         view_set_tag(view, i, entries[i].pos);
     }
     return 0;
@@ -178,7 +178,7 @@ int read_SavedViews(View* view, FILE* stream, bool apply) {
     if (result != 0 || !apply) return result;
     for (int i = 0; i < VIEW_SLOTS; ++i) {
         if (!entries[i].present) continue;
-        view_set_saved_name(view, i, entries[i].name);
+        view_set_saved_name(view, i, entries[i].name.c_str());
         view_set_saved(view, i, entries[i].pos, entries[i].scale);
     }
     return 0;

@@ -15,7 +15,9 @@
 #include "model/documents/compil.h"
 #include "model/documents/document.h"
 #include "model/documents/erc_mark.h"
+#include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/schema_samples.h"
@@ -104,6 +106,28 @@ TEST_F(SchemaFile, SaveOfOpenIsAFixpointForARichSheet) {
     // come back as they were written.
     EXPECT_TRUE(mask_today(first) == mask_today(second));
     EXPECT_EQ(mask_today(source_of(opened.get())), mask_today(source_of(rich.get())));
+}
+
+TEST_F(SchemaFile, LongTextsAndNamesReloadWhole) {
+    SchemaPtr rich = rich_document();
+    int changed = 0;
+    for (DListNode* node : dlist_nodes(rich->sheet->items)) {
+        SchItem* item = static_cast<SchItem*>(node->data);
+        std::string name = std::string(200 + changed, 'a' + changed % 26) + "|end";
+        ++changed;
+        switch (item->type) {
+            case TEXT_ITEM: as_Text(item)->string = name; break;
+            case POWER_ITEM: as_Power(item)->name.set(name.c_str()); break;
+            case PORT_ITEM: as_Port(item)->name.set(name.c_str()); break;
+            case NETPROP_ITEM: as_NetProp(item)->name.set(name.c_str()); break;
+            default: --changed;
+        }
+    }
+    ASSERT_GE(changed, 4);
+    Bytes first = file_of(rich.get());
+    SchemaPtr opened;
+    ASSERT_EQ(read_bytes(first, &opened), 0);
+    EXPECT_TRUE(mask_today(file_of(opened.get())) == mask_today(first));
 }
 
 TEST_F(SchemaFile, RecordsKeepTheirIdsAndLaterSerialsAvoidThem) {

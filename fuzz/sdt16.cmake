@@ -1,0 +1,2 @@
+# The 16-bit foreign schematic reader and conversion.
+tn_fuzzer(sdt16_fuzz sdt16_fuzz.cpp CORPUS import/sdt16_fuzz DEPS import)

@@ -1,0 +1,157 @@
+// What every edit of a sheet shares: the undo copy before it, the tidy-up
+// after it (outlines, connectivity, modified flag, redraw) and the repeat
+// range of the last placement.
+#include "editor/sheet_modes.h"
+
+#include "foundation/flagop.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "editor/edit_ops.h"
+#include "model/documents/document.h"
+#include "model/documents/netprop.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/items/text.h"
+
+namespace {
+
+RefreshFn connectivity_refresh = nullptr;
+
+void rebuild_outline(Schema* schema, SchItem* item) {
+    switch (item->type) {
+        case POWER_ITEM: power_build_symbol(schema, as_Power(item)); break;
+        case PORT_ITEM: port_build_symbol(schema, as_Port(item)); break;
+        case SUBSHEET_ITEM: subsheet_build_box(schema, as_SubSheet(item)); break;
+        case NETPROP_ITEM: netprop_build_symbol(schema, as_NetProp(item)); break;
+        default: break;
+    }
+}
+
+bool touched(const SchItem* item) { return (item->state & (STATE_TOUCHED | STATE_TOUCHED_WIRE)) != 0; }
+
+// A name-carrying item's label stepped for the next repeat.
+void step_label(SchItem* item, int step) {
+    ShortString* name = nullptr;
+    switch (item->type) {
+        case POWER_ITEM: name = &as_Power(item)->name; break;
+        case PORT_ITEM: name = &as_Port(item)->name; break;
+        case NETPROP_ITEM: name = &as_NetProp(item)->name; break;
+        case TEXT_ITEM: {
+            Text* text = as_Text(item);
+            label_increment(&text->string, step);
+            free_Strokes(text->layout);
+            text->layout = nullptr;
+            return;
+        }
+        default: return;
+    }
+    std::string text = name->get();
+    label_increment(&text, step);
+    sstr_set(name, text.c_str());
+}
+
+}  // namespace
+
+void set_connectivity_refresh(RefreshFn fn) { connectivity_refresh = fn; }
+
+void edit_checkpoint(EditSession* session) {
+    if (!session || !session->schema) return;
+    if (session->kind != 1) return;  // library and template copies belong to the library editor
+    if (keep_document_copy(&session->undo, session->schema)) session->host->enable_undo(true);
+}
+
+int undo_sheet(EditSession* session) {
+    if (!session || !session->schema || !session->undo.valid) return DOC_NO_SCHEMATIC;
+    // Modes may hold records of the document: they end before it goes.
+    while (PopMode(session)) {
+    }
+    canvas_clear_selection_info(session);
+    Schema* restored = nullptr;
+    int result = restore_document_copy(&session->undo, session->schema, &restored);
+    session->host->enable_undo(false);
+    if (result != 0) return result;
+    Schema* old = session->schema;
+    session->schema = restored;
+    session->host->document_replaced(restored);
+    free_Schema(old, false);
+    // One level: the restored state is the next copy.
+    edit_checkpoint(session);
+    session->host->enable_undo(false);
+    session->host->mark_modified();
+    session->host->redraw();
+    return 0;
+}
+
+void finish_edit(EditSession* session) {
+    Schema* schema = session->schema;
+    if (!schema) return;
+    if (schema->current)
+        for (SchItem* item : list_items<SchItem>(schema->current->items))
+            if (touched(item)) rebuild_outline(schema, item);
+    for (SchItem* item : list_items<SchItem>(schema->ports))
+        if (touched(item)) rebuild_outline(schema, item);
+    if (connectivity_refresh) connectivity_refresh(schema);
+    {
+        FlagOpScope clear(STATE_TOUCHED | STATE_TOUCHED_WIRE, FLAGOP_CLEAR);
+        flag_Schema(schema);
+    }
+    // The match list may name records an edit removed.
+    if (schema->edit.search_list) {
+        dlist_free(schema->edit.search_list, LIST_FROM_HEAD, nullptr);
+        schema->edit.search_list = nullptr;
+        schema->edit.search_count = -1;
+    }
+    schema_set_modified(schema);
+    session->host->mark_modified();
+    session->host->redraw();
+}
+
+// --- repeat ---------------------------------------------------------------------------------------
+void canvas_set_repeat_range(EditSession* session, SchItem* first, SchItem* last) {
+    session->repeat_items.clear();
+    if (!first) return;
+    session->repeat_items.push_back(first);
+    if (last && last != first) session->repeat_items.push_back(last);
+}
+
+void canvas_set_repeat(EditSession* session, int count) { session->repeat_on = count > 1; }
+
+void canvas_clear_selection_info(EditSession* session) {
+    session->repeat_items.clear();
+    session->repeat_on = false;
+    Schema* schema = session->schema;
+    if (!schema) return;
+    if (schema->edit.edit_list) {
+        dlist_free(schema->edit.edit_list, LIST_FROM_HEAD, nullptr);
+        schema->edit.edit_list = nullptr;
+    }
+}
+
+bool repeat_last_placement(EditSession* session) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current || session->repeat_items.empty()) return false;
+    // The range must still be on the sheet (a delete or an undo may have taken it).
+    for (SchItem* item : session->repeat_items)
+        if (!list_find_node(schema->current->items, item) && !list_find_node(schema->ports, item))
+            return false;
+    edit_checkpoint(session);
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, proper_get(RDELTA_X), proper_get(RDELTA_Y));
+    std::vector<SchItem*> made;
+    for (SchItem* item : session->repeat_items) {
+        bool port = item->type == PORT_ITEM && list_find_node(schema->ports, item);
+        List* into = port ? schema->ports : schema->current->items;
+        list_add_item_copy(schema, into, item);
+        SchItem* copy = static_cast<SchItem*>(dlist_tail(into)->data);
+        matrix_SchItem(copy, &shift);
+        step_label(copy, proper_get(RDELTA_L));
+        copy->state |= STATE_TOUCHED;
+        made.push_back(copy);
+    }
+    session->repeat_items = made;
+    finish_edit(session);
+    return true;
+}

@@ -1,0 +1,290 @@
+// "Main Mode", the base mode of a sheet canvas: a click selects (Shift adds
+// or removes), a press on empty sheet drawn out is a selection rectangle, a
+// press on the selection drawn out moves it (with Ctrl it drags: attached
+// wires follow), a double click edits the item. Also the zoom-area and
+// bookmark modes.
+#include <algorithm>
+#include <cstdlib>
+
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/primitives.h"
+#include "model/items/view.h"
+
+namespace {
+
+enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING };
+
+struct MainData {
+    int phase;
+    Point press;
+    Point last;
+    bool on_selection;  // the press hit the selection: drawing out moves it
+    bool drag;          // Ctrl at the press
+    bool extend;        // Shift at the press
+    List* ghosts;       // owned copies shown while moving, or the rectangle
+};
+
+MainData* main_data(ModeInstance* instance) { return mode_data<MainData>(instance); }
+
+void free_ghosts(EditSession* session, MainData* data) {
+    if (!data->ghosts) return;
+    for (SchItem* item : list_items<SchItem>(data->ghosts)) free_SchItem(session->schema, item, false);
+    dlist_free(data->ghosts, LIST_FROM_HEAD, nullptr);
+    data->ghosts = nullptr;
+}
+
+void xor_ghosts(EditSession* session, ModeInstance* instance) {
+    if (main_data(instance)->ghosts) session->host->xor_items(main_data(instance)->ghosts);
+}
+
+void add_ghost(MainData* data, SchItem* item) {
+    if (!item) no_memory();
+    if (!data->ghosts && !(data->ghosts = list_new())) no_memory();
+    if (!dlist_append(data->ghosts, item)) no_memory();
+}
+
+void make_marquee(MainData* data, Point p) {
+    Boite* box = new_Rect();
+    if (!box) no_memory();
+    box->flags = DRAW | 0x04;  // dashed drawing line
+    box->pos = data->press;
+    box->corner = p;
+    add_ghost(data, box);
+}
+
+void make_move_ghosts(EditSession* session, MainData* data) {
+    for (SchItem* item : list_items<SchItem>(session->schema->edit.edit_list))
+        add_ghost(data, copy_SchItem(session->schema, item));
+}
+
+void shift_ghosts(MainData* data, Point delta) {
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, delta.x, delta.y);
+    for (SchItem* item : list_items<SchItem>(data->ghosts)) matrix_SchItem(item, &shift);
+}
+
+void main_enter(EditSession* session, ModeInstance* instance) {
+    SetModeCursor(session, instance, CURSOR_ARROW);
+    set_prompt(session, "");
+}
+
+void main_exit(EditSession* session, ModeInstance* instance) { free_ghosts(session, main_data(instance)); }
+
+void main_suspend(EditSession* session, ModeInstance* instance) {
+    free_ghosts(session, main_data(instance));
+    main_data(instance)->phase = IDLE;
+}
+
+void press(EditSession* session, MainData* data, Point p, bool extend, bool drag) {
+    data->press = data->last = p;
+    data->extend = extend;
+    data->drag = drag;
+    data->phase = PRESSED;
+    SchItem* hit = item_at(session, p);
+    data->on_selection = hit != nullptr;
+    if (hit && !is_selected(hit) && !extend) {
+        select_clear(session);
+        select_add(session, hit);
+        session->host->redraw();
+    }
+}
+
+void release(EditSession* session, ModeInstance* instance, Point p) {
+    MainData* data = main_data(instance);
+    ghost_erase(session, instance);
+    free_ghosts(session, data);
+    switch (data->phase) {
+        case MOVING:
+            move_selection(session, Point{p.x - data->press.x, p.y - data->press.y}, data->drag);
+            break;
+        case MARQUEE:
+            if (!data->extend) select_clear(session);
+            select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x, p.y - data->press.y});
+            session->host->redraw();
+            break;
+        case PRESSED: {
+            SchItem* hit = item_at(session, p);
+            if (data->extend && hit) {
+                if (is_selected(hit) && data->on_selection)
+                    select_remove(session, hit);
+                else
+                    select_add(session, hit);
+            } else if (!hit && !data->extend) {
+                select_clear(session);
+            }
+            session->host->redraw();
+            break;
+        }
+        default: break;
+    }
+    data->phase = IDLE;
+}
+
+int main_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+    MainData* data = main_data(instance);
+    switch (code) {
+        case EV_LEFT_DOWN: press(session, data, p, false, false); return 1;
+        case EV_LEFT_DOWN_SHIFT: press(session, data, p, true, false); return 1;
+        case EV_LEFT_DOWN_CTRL: press(session, data, p, false, true); return 1;
+        case EV_LEFT_DRAG:
+            if (data->phase == PRESSED && !(p == data->press)) {
+                if (data->on_selection && selection_count(session) > 0) {
+                    data->phase = MOVING;
+                    make_move_ghosts(session, data);
+                } else {
+                    data->phase = MARQUEE;
+                    make_marquee(data, p);
+                }
+                data->last = data->press;
+            }
+            if (data->phase == MOVING) {
+                ghost_erase(session, instance);
+                shift_ghosts(data, Point{p.x - data->last.x, p.y - data->last.y});
+                ghost_draw(session, instance);
+            } else if (data->phase == MARQUEE) {
+                ghost_erase(session, instance);
+                as_Rect(static_cast<SchItem*>(data->ghosts->head->data))->corner = p;
+                ghost_draw(session, instance);
+            }
+            data->last = p;
+            return 1;
+        case EV_LEFT_UP: release(session, instance, p); return 1;
+        case EV_LEFT_DCLICK: {
+            SchItem* hit = item_at(session, p);
+            session->click_state = 0;
+            return hit ? start_edit_items(session, 7, hit, p, hit->type) : 0;
+        }
+        case EV_ESC:
+            ghost_erase(session, instance);
+            free_ghosts(session, data);
+            data->phase = IDLE;
+            select_clear(session);
+            session->host->redraw();
+            return 1;
+        default: return 0;
+    }
+}
+
+int key_delete(EditSession* session, ModeInstance*, int) { return delete_selection(session) ? 1 : 0; }
+int key_repeat(EditSession* session, ModeInstance*, int) {
+    return repeat_last_placement(session) ? 1 : 0;
+}
+
+const ToolKey main_keys[] = {
+    {0, 0, "Left : Select, move  Ctrl+Left : Drag", "", nullptr, nullptr},
+    {KEY_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
+    {KEY_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
+    TN_ESC_KEY,
+};
+
+// --- "Zoom Area": the rectangle drawn out becomes the view ------------------------------------------
+int zoom_area_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+    MainData* data = main_data(instance);
+    switch (code) {
+        case EV_LEFT_DOWN:
+        case EV_LEFT_DOWN_SHIFT:
+        case EV_LEFT_DOWN_CTRL:
+            data->press = p;
+            data->phase = MARQUEE;
+            make_marquee(data, p);
+            return 1;
+        case EV_LEFT_DRAG:
+            if (data->phase != MARQUEE) return 1;
+            ghost_erase(session, instance);
+            as_Rect(static_cast<SchItem*>(data->ghosts->head->data))->corner = p;
+            ghost_draw(session, instance);
+            return 1;
+        case EV_LEFT_UP: {
+            if (data->phase != MARQUEE) return 1;
+            Point a = data->press;
+            ghost_erase(session, instance);
+            free_ghosts(session, data);
+            data->phase = IDLE;
+            PopMode(session);
+            if (a.x != p.x && a.y != p.y)
+                session->host->zoom_area(Rect{std::min(a.x, p.x), std::min(a.y, p.y), std::abs(p.x - a.x),
+                                              std::abs(p.y - a.y)});
+            return 1;
+        }
+        case EV_RIGHT_UP:
+        case EV_ESC: PopMode(session); return 1;
+        default: return 0;
+    }
+}
+
+void cross_enter(EditSession* session, ModeInstance* instance) {
+    SetModeCursor(session, instance, CURSOR_CROSS);
+    set_prompt(session, "Draw the area to show");
+}
+
+const ToolKey zoom_keys[] = {
+    {0, 0, "Left : Draw the area  Right : End", "", nullptr, nullptr},
+    TN_ESC_KEY,
+};
+
+// --- "Place Book Mark": the click becomes the bookmark of the slot ---------------------------------
+struct BookmarkData {
+    int slot;
+};
+
+int bookmark_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+    switch (code) {
+        case EV_LEFT_UP: {
+            int slot = mode_data<BookmarkData>(instance)->slot;
+            view_set_tag(&session->schema->view, slot, p);
+            schema_set_modified(session->schema);
+            session->host->mark_modified();
+            PopMode(session);
+            session->host->redraw();
+            return 1;
+        }
+        case EV_RIGHT_UP:
+        case EV_ESC: PopMode(session); return 1;
+        default: return 0;
+    }
+}
+
+void bookmark_enter(EditSession* session, ModeInstance* instance) {
+    SetModeCursor(session, instance, CURSOR_CROSS);
+    set_prompt(session, "Click the place to mark");
+}
+
+const ToolKey bookmark_keys[] = {
+    {0, 0, "Left : Mark  Right : End", "", nullptr, nullptr},
+    TN_ESC_KEY,
+};
+
+}  // namespace
+
+const ToolMode main_mode{"Main Mode", sizeof(MainData), main_enter, main_exit, main_suspend, nullptr,
+                         main_event, xor_ghosts, xor_ghosts, xor_ghosts, main_keys, 4};
+const ToolMode zoom_area_mode{"Zoom Area", sizeof(MainData), cross_enter, main_exit, nullptr, nullptr,
+                              zoom_area_event, xor_ghosts, xor_ghosts, xor_ghosts, zoom_keys, 2};
+const ToolMode place_bookmark_mode{"Place Book Mark", sizeof(BookmarkData), bookmark_enter, nullptr,
+                                   nullptr, nullptr, bookmark_event, nullptr, nullptr, nullptr,
+                                   bookmark_keys, 2};
+
+ModeInstance* start_bookmark_mode(EditSession* session, int slot, const char* name) {
+    if (slot < 0 || slot >= VIEW_SLOTS) return nullptr;
+    PopModesOf(session, &place_bookmark_mode);
+    if (name) view_set_tag_name(&session->schema->view, slot, name);
+    ModeInstance* instance = PushMode(session, &place_bookmark_mode);
+    mode_data<BookmarkData>(instance)->slot = slot;
+    return instance;
+}
+
+bool jump_to_bookmark(EditSession* session, int slot) {
+    Point at;
+    bool in_use = false;
+    view_get_tag(&session->schema->view, slot, &at, &in_use);
+    if (!in_use) return false;
+    WarpPointer(session, at);
+    return true;
+}

@@ -1,0 +1,303 @@
+// The selection of a sheet: picking, moving, dragging, deleting, and the
+// paste file round trip.
+#include "editor/selection.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "editor/sheet_modes.h"
+#include "editor/undo.h"
+#include "model/documents/document.h"
+#include "model/documents/edit_state.h"
+#include "model/documents/paste.h"
+#include "model/documents/pick.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/documents/titleblock.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+
+namespace {
+
+uint32_t filter() { return static_cast<uint32_t>(proper_get(EDIT_MODE)); }
+
+List* sheet_list(EditSession* session) {
+    Schema* schema = session->schema;
+    return schema && schema->current ? schema->current->items : nullptr;
+}
+
+List*& edit_list(EditSession* session) { return session->schema->edit.edit_list; }
+
+// The list that holds an item of the selection, or null.
+List* owner_of(EditSession* session, SchItem* item) {
+    if (list_find_node(sheet_list(session), item)) return sheet_list(session);
+    if (list_find_node(session->schema->ports, item)) return session->schema->ports;
+    return nullptr;
+}
+
+void consider(Schema* schema, List* items, Point p, SchItem** best, double* best_d) {
+    uint32_t f = filter();
+    for (SchItem* item : list_items<SchItem>(items)) {
+        if (!edit_filter_admits(f, item)) continue;
+        double d = distance_SchItem(schema, item, p, 0, 0.0, 0);
+        if (d < PICK_DISTANCE && d < *best_d) {
+            *best_d = d;
+            *best = item;
+        }
+    }
+}
+
+bool is_wire(const SchItem* item) {
+    return item->type == LINE_ITEM && (item->flags & STYLE_MASK) != DRAW;
+}
+
+// The points where wires attach to an item, in sheet coordinates.
+void connection_points(EditSession* session, SchItem* item, std::vector<Point>* out) {
+    Schema* schema = session->schema;
+    switch (item->type) {
+        case LINE_ITEM:
+            out->push_back(as_Line(item)->pos);
+            out->push_back(as_Line(item)->end);
+            break;
+        case PARTLIB_ITEM: {
+            PlacedPart* pl = as_PlacedPart(item);
+            PinList* pins = pl_pins_in_use(schema->library, pl);
+            if (!pins) break;
+            Matrix m;
+            matrix_identity(&m);
+            pl_matrix(pl, &m);
+            for (Pin* pin : list_items<Pin>(pins->pins)) {
+                Point outer, inner, at;
+                get_PinLine(pin, &outer, &inner);
+                matrix_apply(&m, outer, &at);
+                out->push_back(at);
+            }
+            break;
+        }
+        case SUBSHEET_ITEM:
+            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
+                out->push_back(Point{item->pos.x + port->pos.x, item->pos.y + port->pos.y});
+            break;
+        case JUNCTION_ITEM:
+        case POWER_ITEM:
+        case NOCON_ITEM:
+        case PORT_ITEM: out->push_back(item->pos); break;
+        default: break;
+    }
+}
+
+void translate(SchItem* item, Point delta) {
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, delta.x, delta.y);
+    matrix_SchItem(item, &shift);
+}
+
+}  // namespace
+
+SchItem* item_at(EditSession* session, Point p) {
+    Schema* schema = session->schema;
+    if (!schema) return nullptr;
+    SchItem* best = nullptr;
+    double best_d = 1e10;
+    consider(schema, sheet_list(session), p, &best, &best_d);
+    consider(schema, schema->ports, p, &best, &best_d);
+    return best;
+}
+
+bool is_selected(const SchItem* item) { return item && (item->state & STATE_SELECTED) != 0; }
+
+void select_clear(EditSession* session) {
+    if (!session->schema) return;
+    List*& list = edit_list(session);
+    for (SchItem* item : list_items<SchItem>(list)) item->state &= ~STATE_SELECTED;
+    if (list) dlist_free(list, LIST_FROM_HEAD, nullptr);
+    list = nullptr;
+}
+
+void select_add(EditSession* session, SchItem* item) {
+    if (!item || !session->schema) return;
+    List*& list = edit_list(session);
+    if (list_find_node(list, item)) return;
+    if (!list && !(list = list_new())) no_memory();
+    if (!dlist_append(list, item)) no_memory();
+    item->state |= STATE_SELECTED;
+}
+
+void select_remove(EditSession* session, SchItem* item) {
+    if (!item || !session->schema) return;
+    List* list = edit_list(session);
+    if (DListNode* node = list_find_node(list, item)) dlist_remove(list, node, nullptr);
+    item->state &= ~STATE_SELECTED;
+}
+
+int selection_count(EditSession* session) {
+    List* list = session->schema ? edit_list(session) : nullptr;
+    return list ? static_cast<int>(list->count) : 0;
+}
+
+int select_area(EditSession* session, Rect area) {
+    Schema* schema = session->schema;
+    if (!schema) return 0;
+    if (area.w < 0) area = Rect{area.x + area.w, area.y, -area.w, area.h};
+    if (area.h < 0) area = Rect{area.x, area.y + area.h, area.w, -area.h};
+    uint32_t f = filter();
+    int added = 0;
+    for (List* items : {sheet_list(session), schema->ports}) {
+        for (SchItem* item : list_items<SchItem>(items)) {
+            Rect r;
+            if (!edit_filter_admits(f, item) || !bounds_SchItem(schema, item, &r, false)) continue;
+            bool inside = r.x >= area.x && r.y >= area.y && r.x + r.w <= area.x + area.w &&
+                          r.y + r.h <= area.y + area.h;
+            if (inside && !is_selected(item)) {
+                select_add(session, item);
+                ++added;
+            }
+        }
+    }
+    return added;
+}
+
+bool move_selection(EditSession* session, Point delta, bool drag) {
+    if (selection_count(session) == 0) return false;
+    edit_checkpoint(session);
+    std::vector<SchItem*> moved;
+    for (SchItem* item : list_items<SchItem>(edit_list(session)))
+        if (owner_of(session, item)) moved.push_back(item);
+    if (drag) {
+        std::vector<Point> points;
+        for (SchItem* item : moved) connection_points(session, item, &points);
+        for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
+            if (!is_wire(item) || is_selected(item)) continue;
+            Line* wire = as_Line(item);
+            for (Point* end : {&wire->pos, &wire->end}) {
+                if (std::find(points.begin(), points.end(), *end) == points.end()) continue;
+                *end = Point{end->x + delta.x, end->y + delta.y};
+                wire->state |= STATE_TOUCHED;
+            }
+        }
+    }
+    for (SchItem* item : moved) {
+        translate(item, delta);
+        item->state |= STATE_TOUCHED;
+    }
+    finish_edit(session);
+    return true;
+}
+
+bool delete_selection(EditSession* session) {
+    if (selection_count(session) == 0) return false;
+    edit_checkpoint(session);
+    Schema* schema = session->schema;
+    std::vector<SchItem*> doomed;
+    for (SchItem* item : list_items<SchItem>(edit_list(session))) doomed.push_back(item);
+    select_clear(session);
+    canvas_clear_selection_info(session);
+    for (SchItem* item : doomed) {
+        List* owner = owner_of(session, item);
+        if (!owner) continue;
+        dlist_remove(owner, list_find_node(owner, item), nullptr);
+        free_SchItem(schema, item, false);
+    }
+    finish_edit(session);
+    return true;
+}
+
+int copy_selection(EditSession* session) {
+    if (selection_count(session) == 0) return PASTE_NOTHING;
+    return write_paste_schema(session->schema) ? 0 : DOC_CANNOT_CREATE;
+}
+
+int cut_selection(EditSession* session) {
+    int result = copy_selection(session);
+    if (result == 0) delete_selection(session);
+    return result;
+}
+
+namespace {
+
+// Reads the file once into a scratch document: a foreign or damaged file is
+// refused before anything of the document changes.
+int check_paste_file(const char* name) {
+    FILE* stream = std::fopen(name, "rb");
+    if (!stream) return PASTE_CANNOT_OPEN;
+    Schema* scratch = nullptr;
+    new_active_schema(&scratch);
+    int result = read_paste_body(scratch, PASTE_SCHEMA, stream);
+    std::fclose(stream);
+    free_paste_scratch(scratch);
+    return result;
+}
+
+void release_paste_list(Schema* schema) {
+    List*& list = schema->edit.paste_list;
+    if (!list) return;
+    for (SchItem* item : list_items<SchItem>(list)) free_SchItem(schema, item, false);
+    dlist_free(list, LIST_FROM_HEAD, nullptr);
+    list = nullptr;
+}
+
+}  // namespace
+
+int paste_selection(EditSession* session) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
+    if (int result = check_paste_file(PASTE_FILE_NAME); result != 0) return result;
+    // The read merges fonts and library entries into the document: should it
+    // fail after all, the document goes back to this copy.
+    DocumentCopy before;
+    keep_document_copy(&before, schema);
+    edit_checkpoint(session);
+    release_paste_list(schema);
+    int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
+    if (result != 0) {
+        release_paste_list(schema);
+        Schema* restored = nullptr;
+        if (restore_document_copy(&before, schema, &restored) == 0) {
+            while (PopMode(session)) {
+            }
+            select_clear(session);
+            canvas_clear_selection_info(session);
+            session->schema = restored;
+            session->host->document_replaced(restored);
+            free_Schema(schema, false);
+        }
+        return result;
+    }
+    select_clear(session);
+    List* pasted = schema->edit.paste_list;
+    schema->edit.paste_list = nullptr;
+    for (SchItem* item : list_items<SchItem>(pasted)) {
+        List* into = schema->current->items;
+        if (item->type == PORT_ITEM) {
+            if (!schema->ports && !(schema->ports = list_new())) no_memory();
+            into = schema->ports;
+        }
+        if (item->type == TITLEBLOCK_ITEM) {
+            // The user agreed to replace the title block: its lists take the
+            // place of the document's own.
+            TitleBlock* pasted_block = as_TitleBlock(item);
+            free_SchItem_list(schema, &schema->titleblock.fields);
+            free_SchItem_list(schema, &schema->titleblock.drawing);
+            schema->titleblock.fields = pasted_block->fields;
+            schema->titleblock.drawing = pasted_block->drawing;
+            pasted_block->fields = nullptr;
+            pasted_block->drawing = nullptr;
+            free_SchItem(schema, item, false);
+            continue;
+        }
+        if (!dlist_append(into, item)) no_memory();
+        item->state = (item->state & ~STATE_SELECTED) | STATE_TOUCHED;
+        select_add(session, item);
+    }
+    if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
+    finish_edit(session);
+    return 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The selection of a sheet and what Main Mode does with it: pick by click
+// or rectangle through the edit filter (property EDIT_MODE), move, drag
+// with the wires attached following, delete, cut, copy and paste through
+// the paste file.
+//
+// The selection is the document's edit list (its items carry the state bit
+// 0x8000); items are records of the current sheet or of the ports list.
+#include "foundation/geometry.h"
+
+struct EditSession;
+struct SchItem;
+
+// The item of the current sheet or the ports list nearest to the point
+// within the pick distance that the edit filter admits, or null.
+SchItem* item_at(EditSession* session, Point p);
+// Forgets the selection (state bits cleared).
+void select_clear(EditSession* session);
+// Adds an item (nothing when already selected).
+void select_add(EditSession* session, SchItem* item);
+// Takes an item out of the selection.
+void select_remove(EditSession* session, SchItem* item);
+bool is_selected(const SchItem* item);
+// Selects the items, admitted by the edit filter, whose bounds lie inside
+// the rectangle {x, y, w, h} (w and h may be negative). The number added.
+int select_area(EditSession* session, Rect area);
+int selection_count(EditSession* session);
+
+// Moves the selection by the offset (undo copy first). With drag, the ends
+// of unselected wires and buses lying on a connection point of a moved item
+// move with it. False when nothing is selected.
+bool move_selection(EditSession* session, Point delta, bool drag);
+// Deletes the selected items (undo copy first). False when nothing is selected.
+bool delete_selection(EditSession* session);
+// Writes the selection into the paste file. 0; 73 when nothing is
+// selected; 50 when the file cannot be written.
+int copy_selection(EditSession* session);
+// Copy, then delete. The copy's code (nothing deleted when it failed).
+int cut_selection(EditSession* session);
+// Reads the paste file into the sheet: the pasted items are added where
+// they were copied from and become the selection. A file that is not a
+// sheet paste file, or is damaged, is refused with its code and the
+// document stays as it was. 0 or the code.
+int paste_selection(EditSession* session);

@@ -1,0 +1,256 @@
+// The schematic import job and its hierarchy walk (see sdt_job.h).
+#include "import/sdt_job.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "foundation/app_utils.h"
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "foundation/log.h"
+#include "foundation/properties.h"
+#include "import/genwind.h"
+#include "model/documents/document.h"
+#include "model/items/library.h"
+
+std::vector<std::unique_ptr<ForeignFile>> loaded_files;
+
+namespace {
+
+constexpr int KIND_FOREIGN_SCHEMATIC = 13;
+
+struct JobState {
+    ImportReport report = nullptr;
+    bool descend = false;
+    bool quiet = true;
+};
+JobState job;
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The native schema name of an input: its base name without suffix, in
+// the project directory.
+std::string output_name(const std::string& input) {
+    std::string base = path_base_name(input.c_str());
+    change_suffix(base, "", 0);
+    return make_kind_file_name(base.c_str(), KIND_SCHEMA, 2);
+}
+
+// The file's records are read; it joins loaded_files, is converted and,
+// with descend, walked.
+int convert_loaded(std::unique_ptr<ForeignFile> owned, const std::string& output, List* written) {
+    ForeignFile* file = owned.get();
+    loaded_files.push_back(std::move(owned));
+    int result = genwind_convert_file(file, output.c_str(), written);
+    if (!job.quiet) sdt_log("Done\n");
+    if (result != 0 || !job.descend) return result;
+    return file->sixteen ? sdt16_walk_hierarchy(file, written) : sdt32_walk_hierarchy(file, written);
+}
+
+bool read_failed(const ForeignFile* file, const ForeignInput& input) {
+    sdt_log("*** WARNING ***: Read error in '%s': %s\n", file->input.c_str(), input.error.c_str());
+    return true;
+}
+
+bool starts_link(const std::string& text) { return strncasecmp(text.c_str(), "|LINK", 5) == 0; }
+
+// The walk shared by both formats: the sheet symbols' file names and, in
+// link mode, the names of the "|name" texts, converted in record order.
+template <class Convert>
+int walk(ForeignFile* file, uint8_t text_type, size_t text_at, uint8_t sheet_type,
+         size_t (*file_name_at)(const ForeignObject*), Convert convert) {
+    bool link_mode = false;
+    for (const auto& object : file->objects) {
+        std::string text;
+        if (object->type == text_type && pstring_get(object.get(), text_at, 0, &text) &&
+            starts_link(text))
+            link_mode = true;
+    }
+    for (const auto& object : file->objects) {
+        std::string name;
+        if (object->type == sheet_type) {
+            pstring_get(object.get(), file_name_at(object.get()), 0, &name);
+        } else if (link_mode && object->type == text_type &&
+                   pstring_get(object.get(), text_at, 0, &name) && name[0] == '|' &&
+                   !starts_link(name)) {
+            name.erase(0, name.find_first_not_of(' ', 1));
+        } else {
+            continue;
+        }
+        if (name.empty() || name == "|") continue;
+        if (int result = convert(name.c_str()); result != 0) return result;
+    }
+    return 0;
+}
+
+// Logs the question and answers whether a file of that input path was
+// loaded by this job already.
+bool already_converted(const char* name, const std::string& input) {
+    if (!job.quiet) sdt_log("Sub Sheet %s:", name);
+    for (const auto& file : loaded_files) {
+        if (sdt_same_file(file->input, input)) {
+            if (!job.quiet) sdt_log(" Already converted\n");
+            return true;
+        }
+    }
+    if (!job.quiet) sdt_log(" Need to be converted\n");
+    return false;
+}
+
+}  // namespace
+
+bool sdt_same_file(const std::string& a, const std::string& b) {
+    auto norm = [](const std::string& name) {
+        std::error_code ec;
+        auto path = std::filesystem::absolute(system_path(name.c_str()), ec);
+        return lower(path.lexically_normal().string());
+    };
+    return norm(a) == norm(b);
+}
+
+void sdt_log(const char* format, ...) {
+    char text[2048];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (job.report) job.report("%s", text);
+    else log_printf("%s", text);
+}
+
+int sdt32_load(const char* name, bool descend, bool quiet, List* written) {
+    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
+    const std::string output = output_name(input);
+    job.descend = descend;
+    job.quiet = quiet;
+    auto file = std::make_unique<ForeignFile>();
+    file->name = output;
+    file->input = system_path(input.c_str());
+    if (!quiet) sdt_log("Loading file %s...\n", input.c_str());
+    ForeignInput in;
+    if (!foreign_input_open(&in, file->input)) return -1;
+    const int read = sdt32_read_file(file.get(), &in);
+    if (read == 1) return sdt16_load(input.c_str(), written, descend, quiet);
+    sdt_log("Input is an OrCad SDT386 file\n");
+    if (read != 0 && read_failed(file.get(), in)) return -1;
+    return convert_loaded(std::move(file), output, written);
+}
+
+int sdt16_load(const char* name, List* written, bool descend, bool quiet) {
+    const std::string output = output_name(name);
+    job.descend = descend;
+    job.quiet = quiet;
+    auto file = std::make_unique<ForeignFile>();
+    file->name = name;
+    file->input = system_path(name);
+    if (!quiet) sdt_log("Loading file %s...\n", name);
+    ForeignInput in;
+    if (!foreign_input_open(&in, file->input)) return -1;
+    const int read = sdt16_read_file(file.get(), &in);
+    if (read == 1) return -1;
+    sdt_log("Input is an OrCad SDT IV file\n");
+    if (read != 0 && read_failed(file.get(), in)) return -1;
+    return convert_loaded(std::move(file), output, written);
+}
+
+int sdt32_convert_subsheet(const char* name, List* written) {
+    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
+    if (already_converted(name, input)) return 0;
+    return sdt32_load(name, job.descend, job.quiet, written);
+}
+
+int sdt16_convert_subsheet(ForeignFile* parent, const char* name, List* written) {
+    // A relative name is a file beside the sheet that names it.
+    std::string input = name;
+    const bool absolute = name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':');
+    if (!absolute) input = dir_of(parent->name.c_str()) + input;
+    if (already_converted(name, input)) return 0;
+    return sdt16_load(input.c_str(), written, job.descend, job.quiet);
+}
+
+int sdt32_walk_hierarchy(ForeignFile* file, List* written) {
+    auto name_at = [](const ForeignObject* o) -> size_t { return 28 + size_t{fo_u32(o, 20)}; };
+    return walk(file, SDT32_TEXT, 14, SDT32_SHEET, name_at,
+                [&](const char* name) { return sdt32_convert_subsheet(name, written); });
+}
+
+int sdt16_walk_hierarchy(ForeignFile* file, List* written) {
+    auto name_at = [](const ForeignObject*) -> size_t { return SDT16_HEAD + 13; };
+    return walk(file, SDT16_TEXT, SDT16_HEAD + 6, SDT16_SHEET, name_at,
+                [&](const char* name) { return sdt16_convert_subsheet(file, name, written); });
+}
+
+int convert_orcad_schematic(const char* file_name, ImportReport report, List* written) {
+    const JobState saved_job = job;
+    job.report = report;
+    const std::string saved_library = strproper_get(SDT_LIBFILE);
+    set_project_dir_override(file_name);
+    std::string library = saved_library;
+    if (library.empty()) {
+        library = path_base_name(file_name);
+        change_suffix(library, "", 0);
+    }
+    proper_set(SDT_LIBFILE, library.c_str(), 0);
+    std::set<const Library*> open_before;
+    if (lib_list)
+        for (const Library* lib : list_items<Library>(lib_list->libraries)) open_before.insert(lib);
+    const bool verbose = proper_get(SDT_VERBOSE) != 0;
+    if (verbose) sdt_log("Converting OrCAD schematic file...\n");
+    loaded_files.clear();
+    const int result = sdt32_load(file_name, proper_get(SDT_HIER) == 0, !verbose, written);
+    // Close only what the job's part look-ups opened.
+    std::vector<std::string> opened;
+    if (lib_list)
+        for (const Library* lib : list_items<Library>(lib_list->libraries))
+            if (!open_before.count(lib) && lib->file_name) opened.emplace_back(lib->file_name);
+    for (const std::string& name : opened) library_close_file(name.c_str());
+    loaded_files.clear();
+    if (result == 0) {
+        if (verbose) sdt_log("Conversion Done\n");
+    } else {
+        sdt_log("Conversion Aborted\n");
+    }
+    proper_set(SDT_LIBFILE, saved_library.c_str(), 0);
+    clear_project_dir_override();
+    job = saved_job;
+    return result;
+}
+
+// --- open libraries by file name ---------------------------------------------------
+
+namespace {
+
+Library* open_library_named(const char* name) {
+    if (!lib_list || !name) return nullptr;
+    const std::string file = make_kind_file_name(name, KIND_LIBRARY, 1);
+    for (Library* lib : list_items<Library>(lib_list->libraries))
+        if (lib->file_name && strcasecmp(lib->file_name, file.c_str()) == 0) return lib;
+    return nullptr;
+}
+
+}  // namespace
+
+bool library_is_open(const char* name) { return open_library_named(name) != nullptr; }
+
+void library_close_file(const char* name) {
+    if (Library* lib = open_library_named(name)) {
+        for (DListNode* node : dlist_nodes(lib_list->libraries)) {
+            if (node->data == lib) {
+                dlist_remove(lib_list->libraries, node, nullptr);
+                break;
+            }
+        }
+        free_Library(lib);
+    }
+    if (lib_list) sort_lib_list();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// A sheet editing session without a window: a recording host, a document
+// made by the document layer and a session with "Main Mode" at its base.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
+#include "editor/tool_mode.h"
+#include "model/documents/sheet_fixture.h"
+
+namespace editor_test {
+
+// Remembers what the modes asked of the window.
+class RecordingHost : public EditHost {
+public:
+    void xor_items(List* items) override;
+    void show_prompt(const char* text) override { prompts.emplace_back(text); }
+    void bell() override { ++bells; }
+    void enable_undo(bool on) override { undo_enabled = on; }
+    void mark_modified() override { ++modified; }
+    void open_sheet(const char* file, SubSheet*) override { opened.emplace_back(file); }
+    void document_replaced(Schema* now) override { replaced = now; }
+    void zoom_area(Rect area) override { zoomed = area; }
+
+    int xor_calls = 0;
+    int xor_parity = 0;  // items shown on the overlay now (drawing twice removes)
+    int bells = 0;
+    int modified = 0;
+    bool undo_enabled = false;
+    Schema* replaced = nullptr;
+    Rect zoomed;
+    std::vector<std::string> prompts;
+    std::vector<std::string> opened;
+};
+
+class EditorTest : public sheet_test::SheetTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    Schema* doc() { return session.schema; }
+    // A left click (press and release) at a world point.
+    void click(Point p);
+    // Press at a, drawn out to b, released there; Ctrl or Shift at the press.
+    void draw_out(Point a, Point b, int press_code = EV_LEFT_DOWN);
+    int count(int code);
+    // The binary file form of the current document.
+    std::vector<unsigned char> saved_bytes();
+
+    RecordingHost host;
+    EditSession session;
+};
+
+}  // namespace editor_test

@@ -1,0 +1,187 @@
+// Main Mode: click and rectangle selection through the edit filter,
+// moving and dragging with wires following, delete, cut, copy and paste
+// through the paste file, and undo after each of them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "editor_fixture.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/document.h"
+#include "model/documents/edit_state.h"
+#include "model/documents/paste.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/items/primitives.h"
+#include "support/test_env.h"
+
+using namespace editor_test;
+
+namespace {
+
+class SelectionTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        sheet_test::add_library_part(doc(), "7400");
+        part = new_PlacedPart();
+        part->part_name.set("7400");
+        part->pos = Point{30000, 10000};
+        part->reference.text.set("U1");
+        dlist_append(doc()->sheet->items, part);
+        // Wires to the input pin's tip (27000, 11000) and the output's (37000, 11000).
+        in_wire = line(Point{20000, 11000}, Point{27000, 11000});
+        out_wire = line(Point{37000, 11000}, Point{45000, 11000});
+        far_wire = line(Point{0, 0}, Point{5000, 0});
+    }
+    Line* line(Point a, Point b, uint8_t style = 0) {
+        Line* l = new_Line();
+        l->flags = style;
+        l->pos = a;
+        l->end = b;
+        dlist_append(doc()->sheet->items, l);
+        return l;
+    }
+    PlacedPart* part;
+    Line* in_wire;
+    Line* out_wire;
+    Line* far_wire;
+};
+
+TEST_F(SelectionTest, ClickShiftClickAndEscSelect) {
+    click(Point{32000, 12000});  // inside the body
+    EXPECT_TRUE(is_selected(part));
+    EXPECT_EQ(selection_count(&session), 1);
+    click(Point{2000, 0});
+    EXPECT_FALSE(is_selected(part));
+    EXPECT_TRUE(is_selected(far_wire));
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{32000, 12000});
+    session_event(&session, EV_LEFT_UP, Point{32000, 12000});
+    EXPECT_EQ(selection_count(&session), 2);
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{32000, 12000});
+    session_event(&session, EV_LEFT_UP, Point{32000, 12000});
+    EXPECT_FALSE(is_selected(part));
+    click(Point{90000, 90000});  // on nothing: the selection goes
+    EXPECT_EQ(selection_count(&session), 0);
+    click(Point{2000, 0});
+    session_key(&session, KEY_ESCAPE);
+    EXPECT_EQ(selection_count(&session), 0);
+    EXPECT_FALSE(far_wire->state & STATE_SELECTED);
+}
+
+TEST_F(SelectionTest, TheRectangleTakesWhatLiesInsideAndTheEditFilterAdmits) {
+    draw_out(Point{19000, 9000}, Point{46000, 20000});
+    EXPECT_TRUE(is_selected(in_wire));
+    EXPECT_TRUE(is_selected(out_wire));
+    EXPECT_FALSE(is_selected(far_wire));
+    proper_set(EDIT_MODE, EDIT_FILTER_PARTS, 0);
+    draw_out(Point{19000, 5000}, Point{46000, 20000});
+    EXPECT_FALSE(is_selected(in_wire));
+    EXPECT_EQ(selection_count(&session), 1);
+    click(Point{2000, 0});  // a wire is not admitted now
+    EXPECT_EQ(selection_count(&session), 0);
+    EXPECT_EQ(host.xor_parity, 0);
+}
+
+TEST_F(SelectionTest, DraggingAPartTakesTheAttachedWireEndsAlong) {
+    click(Point{32000, 12000});
+    draw_out(Point{32000, 12000}, Point{32000, 15000}, EV_LEFT_DOWN_CTRL);
+    EXPECT_EQ(part->pos, (Point{30000, 13000}));
+    EXPECT_EQ(in_wire->end, (Point{27000, 14000}));
+    EXPECT_EQ(in_wire->pos, (Point{20000, 11000}));
+    EXPECT_EQ(out_wire->pos, (Point{37000, 14000}));
+    EXPECT_EQ(far_wire->end, (Point{5000, 0}));
+    EXPECT_EQ(host.xor_parity, 0);
+    // A plain move leaves the wires where they are.
+    draw_out(Point{32000, 15000}, Point{33000, 15000});
+    EXPECT_EQ(part->pos, (Point{31000, 13000}));
+    EXPECT_EQ(in_wire->end, (Point{27000, 14000}));
+}
+
+TEST_F(SelectionTest, EveryEditIsUndoneToTheSameBytes) {
+    struct {
+        const char* name;
+        std::function<void()> edit;
+    } edits[] = {
+        {"drag", [&] { draw_out(Point{32000, 12000}, Point{36000, 12000}, EV_LEFT_DOWN_CTRL); }},
+        {"delete", [&] { session_key(&session, KEY_DELETE); }},
+        {"cut", [&] { cut_selection(&session); }},
+    };
+    for (auto& e : edits) {
+        SCOPED_TRACE(e.name);
+        click(Point{32000, 12000});
+        auto before = saved_bytes();
+        e.edit();
+        EXPECT_NE(saved_bytes(), before);
+        ASSERT_EQ(undo_sheet(&session), 0);
+        EXPECT_EQ(saved_bytes(), before);
+        // The restored document is the one now edited.
+        part = as_PlacedPart(list_first_part(doc()->sheet->items));
+    }
+    // One level: a second undo finds nothing new.
+    auto once = saved_bytes();
+    undo_sheet(&session);
+    EXPECT_EQ(saved_bytes(), once);
+}
+
+TEST_F(SelectionTest, UndoAfterASaveAndAfterTheCopiedRecordsWereFreed) {
+    tn_test::TempDir dir;
+    click(Point{2000, 0});
+    auto before = saved_bytes();
+    session_key(&session, KEY_DELETE);  // far_wire freed; the copy keeps no pointer to it
+    ASSERT_EQ(save_schema_file(doc(), dir.file("a.sch").c_str(), false), 0);
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(saved_bytes(), before);
+    EXPECT_EQ(count(LINE_ITEM), 3);
+}
+
+TEST_F(SelectionTest, CopyAndPasteAddTheSelectionAgainSelected) {
+    draw_out(Point{19000, 5000}, Point{46000, 20000});
+    ASSERT_EQ(selection_count(&session), 3);
+    ASSERT_EQ(copy_selection(&session), 0);
+    ASSERT_EQ(paste_selection(&session), 0);
+    EXPECT_EQ(count(LINE_ITEM), 5);
+    EXPECT_EQ(count(PARTLIB_ITEM), 2);
+    EXPECT_EQ(selection_count(&session), 3);
+    EXPECT_FALSE(is_selected(part));
+    EXPECT_EQ(doc()->edit.paste_list, nullptr);
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(count(LINE_ITEM), 3);
+    select_clear(&session);
+    EXPECT_EQ(copy_selection(&session), PASTE_NOTHING);
+}
+
+TEST_F(SelectionTest, ADamagedOrForeignPasteFileIsRefusedAndChangesNothing) {
+    draw_out(Point{19000, 5000}, Point{46000, 20000});
+    ASSERT_EQ(copy_selection(&session), 0);
+    auto good = tn_test::read_bytes(PASTE_FILE_NAME);
+    select_clear(&session);
+    auto before = saved_bytes();
+
+    // Every cut of the file, a foreign kind, and no file at all.
+    std::vector<std::vector<unsigned char>> bad;
+    for (size_t n = 0; n + 1 < good.size(); n += 7) bad.emplace_back(good.begin(), good.begin() + n);
+    auto library_kind = good;
+    std::string word = "Schema";
+    auto at = std::search(library_kind.begin(), library_kind.end(), word.begin(), word.end());
+    ASSERT_NE(at, library_kind.end());
+    std::copy(std::string("Librar").begin(), std::string("Librar").end(), at);
+    bad.push_back(library_kind);
+    for (auto& bytes : bad) {
+        tn_test::write_bytes(PASTE_FILE_NAME, bytes);
+        int result = paste_selection(&session);
+        EXPECT_NE(result, 0) << bytes.size() << " bytes";
+        EXPECT_EQ(saved_bytes(), before) << bytes.size() << " bytes";
+    }
+    std::filesystem::remove(PASTE_FILE_NAME);
+    EXPECT_EQ(paste_selection(&session), PASTE_CANNOT_OPEN);
+    EXPECT_EQ(saved_bytes(), before);
+    // Undo after the failed pastes still gives a consistent document.
+    undo_sheet(&session);
+    EXPECT_EQ(count(PARTLIB_ITEM), 1);
+}
+
+}  // namespace

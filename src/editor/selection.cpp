@@ -279,6 +279,16 @@ int paste_selection(EditSession* session) {
     select_clear(session);
     List* pasted = schema->edit.paste_list;
     schema->edit.paste_list = nullptr;
+    // The copies come at the pointer, so that they do not lie on their
+    // originals (the refresh would fuse pasted wires into them).
+    Point delta{0, 0};
+    for (SchItem* item : list_items<SchItem>(pasted)) {
+        if (item->type == TITLEBLOCK_ITEM) continue;
+        Point anchor;
+        anchor_SchItem(item, &anchor);
+        delta = Point{session->pointer.x - anchor.x, session->pointer.y - anchor.y};
+        break;
+    }
     for (SchItem* item : list_items<SchItem>(pasted)) {
         List* into = schema->current->items;
         if (item->type == PORT_ITEM) {
@@ -299,6 +309,7 @@ int paste_selection(EditSession* session) {
             continue;
         }
         if (!dlist_append(into, item)) no_memory();
+        translate(item, delta);
         item->state = (item->state & ~STATE_SELECTED) | STATE_TOUCHED;
         select_add(session, item);
     }

@@ -215,3 +215,42 @@ TEST_F(FindTest, FindItemShowsTheMatchesInTurnAndRingsWithoutOne) {
 }
 
 }  // namespace
+
+namespace {
+
+class RefreshTest : public EditorTest {
+protected:
+    Line* wire(Point a, Point b) {
+        Line* l = new_Line();
+        l->pos = a;
+        l->end = b;
+        dlist_append(doc()->sheet->items, l);
+        return l;
+    }
+};
+
+TEST_F(RefreshTest, AWireMovedOntoAnotherIsFusedAndLeavesNoDanglingSelection) {
+    wire(Point{0, 0}, Point{4000, 0});
+    Line* moved = wire(Point{6000, 0}, Point{10000, 0});
+    select_add(&session, moved);
+    ASSERT_TRUE(move_selection(&session, Point{-3000, 0}, false));
+    ASSERT_EQ(count(LINE_ITEM), 1);  // one wire over both
+    Line* left = as_Line(static_cast<SchItem*>(doc()->sheet->items->head->data));
+    EXPECT_EQ(left->pos, (Point{0, 0}));
+    EXPECT_EQ(left->end, (Point{7000, 0}));
+    // The absorbed wire left the selection: deleting it touches nothing freed.
+    for (SchItem* item : list_items<SchItem>(doc()->edit.edit_list)) EXPECT_EQ(item, left);
+    delete_selection(&session);
+    EXPECT_FALSE(repeat_last_placement(&session));
+}
+
+TEST_F(RefreshTest, AJunctionPlacedOnAWireSplitsItAndTheMarksAreCleared) {
+    wire(Point{0, 0}, Point{10000, 0});
+    start_junction_mode(&session);
+    click(Point{4000, 0});
+    EXPECT_EQ(count(LINE_ITEM), 2);
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        EXPECT_EQ(item->state & (STATE_TOUCHED | STATE_TOUCHED_WIRE), 0u);
+}
+
+}  // namespace

@@ -22,8 +22,18 @@ void log_printf(const char* format, ...) {
     services().log_write(text.c_str());
     const char* log_file = strproper_get(LOGFILE);
     if (!log_file || !*log_file) return;
-    if (FILE* f = open_file(log_file, "a")) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
+    FILE* f = open_file(log_file, "a");
+    bool written = f && std::fputs(text.c_str(), f) >= 0;
+    if (f && std::fclose(f) != 0) written = false;
+    // The job goes on without its copy; the user is told once per file name
+    // (a log line per progress line would bury the job's own output).
+    static std::string warned_for;
+    if (written) {
+        warned_for.clear();
+        return;
     }
+    if (warned_for == log_file) return;
+    warned_for = log_file;
+    std::string warning = "*** Warning *** : the log file " + warned_for + " cannot be written\n";
+    services().log_write(warning.c_str());
 }

@@ -260,4 +260,26 @@ TEST_F(ConfigTest, LogGoesToTheWindowAndTheLogFile) {
     EXPECT_EQ(tn_test::read_text(file).size(), 3019u);
 }
 
+TEST_F(ConfigTest, ALogFileThatCannotBeWrittenWarnsOnceAndTheJobGoesOn) {
+    std::string window;
+    Services s;
+    s.log_write = [&](const char* text) { window += text; };
+    install_services(s);
+    std::string bad = dir.file("missing/run.log");
+    proper_set(LOGFILE, bad, 0);
+    log_printf("one\n");
+    log_printf("two\n");
+    EXPECT_EQ(window, "one\n*** Warning *** : the log file " + bad + " cannot be written\ntwo\n");
+    // A good file again, then the bad one: the user hears of it again.
+    std::string good = dir.file("run.log");
+    proper_set(LOGFILE, good, 0);
+    log_printf("three\n");
+    proper_set(LOGFILE, bad, 0);
+    window.clear();
+    log_printf("four\n");
+    EXPECT_NE(window.find("cannot be written"), std::string::npos);
+    EXPECT_EQ(tn_test::read_text(good), "three\n");
+    proper_set(LOGFILE, "", 0);
+}
+
 }  // namespace

@@ -1,0 +1,243 @@
+// The canvas state the editors and dialogs change through the shell: the
+// modified mark, titles, the status line, menus and views of all windows.
+#include <cmath>
+#include <cstdio>
+
+#include <wx/fontdlg.h>
+#include <wx/menu.h>
+
+#include "foundation/errors.h"
+#include "foundation/font_record.h"
+#include "foundation/services.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/document.h"
+#include "model/documents/fonts.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/titleblock.h"
+#include "model/items/item.h"
+#include "model/items/text.h"
+#include "model/items/view.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+wxMenuBar* bar_of(EditCanvas* canvas) {
+    MyChild* child = child_of(canvas);
+    return child ? child->GetMenuBar() : nullptr;
+}
+
+}  // namespace
+
+bool canvas_is_empty(EditCanvas* canvas) {
+    return !canvas || schema_is_empty(canvas->mySchema);
+}
+
+void canvas_mark_modified(EditCanvas* canvas) {
+    if (!canvas || !canvas->mySchema) return;
+    schema_set_modified(canvas->mySchema);
+    canvas_update_title(canvas);
+    canvas_redraw_and_status(canvas);
+}
+
+void canvas_mark_saved(EditCanvas* canvas) {
+    if (!canvas || !canvas->mySchema) return;
+    schema_clear_modified(canvas->mySchema);
+    canvas_update_title(canvas);
+    canvas_redraw_and_status(canvas);
+}
+
+void canvas_redraw(EditCanvas* canvas, Schema*) {
+    if (canvas) canvas->Redraw();
+}
+
+void canvas_redraw_and_status(EditCanvas* canvas) {
+    if (!canvas) return;
+    canvas->Redraw();
+    if (!main_frame || canvas != paint_zone) return;
+    main_frame->SetStatusField(STATUS_MODE, wxString::FromUTF8(canvas->mode_name));
+    main_frame->SetStatusField(STATUS_PROMPT, wxString::FromUTF8(canvas->prompt));
+    main_frame->SetStatusField(STATUS_MODIFIED, schema_is_modified(canvas->mySchema)
+                                                    ? wxS("*MODIFIED*")
+                                                    : wxString());
+}
+
+void canvas_update_title(EditCanvas* canvas) {
+    MyChild* child = child_of(canvas);
+    if (!child) return;
+    std::string name = canvas_file_name(canvas);
+    const char* what = canvas->kind == CANVAS_LIBRARY    ? "Library"
+                       : canvas->kind == CANVAS_TEMPLATE ? "Title Block"
+                                                       : "Sheet";
+    std::string title = std::string(what) + ": " + (name.empty() ? "Untitled" : name);
+    if (schema_is_modified(canvas->mySchema)) title += " *";
+    child->SetTitle(wxString::FromUTF8(title));
+}
+
+void canvas_set_cursor_pos(Point world) {
+    if (!main_frame) return;
+    char text[48];
+    std::snprintf(text, sizeof text, "X:%d Y:%d", static_cast<int>(world.x),
+                  static_cast<int>(world.y));
+    main_frame->SetStatusField(STATUS_POSITION, text);
+}
+
+void canvas_set_prompt(EditCanvas* canvas, const char* text) {
+    if (!canvas) return;
+    std::string shown = prompt_text(text);
+    if (shown == canvas->prompt) return;
+    canvas->prompt = shown;
+    if (main_frame && canvas == paint_zone)
+        main_frame->SetStatusField(STATUS_PROMPT, wxString::FromUTF8(shown));
+}
+
+void canvas_set_mode_name(EditCanvas* canvas, const char* text) {
+    if (!canvas) return;
+    canvas->mode_name = prompt_text(text);
+    if (main_frame && canvas == paint_zone)
+        main_frame->SetStatusField(STATUS_MODE, wxString::FromUTF8(canvas->mode_name));
+}
+
+// The modes that keep a repeat flag come with the sheet editor.
+void canvas_set_repeat(EditCanvas*, int) {}
+
+void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last) {
+    if (!canvas) return;
+    canvas->repeat_first = static_cast<SchItem*>(first);
+    canvas->repeat_last = static_cast<SchItem*>(last);
+}
+
+// The undo copy and the selection record come with the sheet editor.
+void canvas_keep_document_copy(EditCanvas*) {}
+void canvas_clear_selection_info(EditCanvas* canvas) {
+    if (canvas) canvas->current_item = nullptr;
+}
+
+void enable_undo(EditCanvas* canvas, int state) {
+    wxMenuBar* bar = bar_of(canvas);
+    if (!bar) return;
+    int id = canvas->kind == CANVAS_TEMPLATE ? 20248 : CMD_UNDO;
+    if (wxMenuItem* item = bar->FindItem(id)) item->Enable(state != 0 && command_available(id));
+}
+
+void enable_part_menu(EditCanvas* canvas) {
+    if (main_frame && canvas) main_frame->RefreshMenus(bar_of(canvas), canvas);
+}
+void enable_library_part_menus(EditCanvas* canvas) { enable_part_menu(canvas); }
+
+void refresh_all_menus(int) {
+    if (!main_frame) return;
+    main_frame->RefreshMenus(main_frame->GetMenuBar(), nullptr);
+    for (MyChild* child : my_children) main_frame->RefreshMenus(child->GetMenuBar(), child->canvas);
+}
+
+void fill_bookmark_menus(EditCanvas* canvas, Schema* schema) {
+    wxMenuBar* bar = bar_of(canvas);
+    if (!bar || !schema) return;
+    for (int i = 0; i < 5; ++i) {
+        Point at;
+        bool in_use = false;
+        const char* name = view_get_tag(&schema->view, i, &at, &in_use);
+        wxString letter = wxString::Format("%c", 'A' + i);
+        wxString label = name && *name ? wxString::FromUTF8(name) : wxS("Mark ") + letter;
+        if (wxMenuItem* jump = bar->FindItem(CMD_JUMP_FIRST + i)) {
+            jump->SetItemLabel(wxS("&") + letter + wxS(" ") + label);
+            jump->Enable(in_use && command_available(CMD_JUMP_FIRST + i));
+        }
+        if (wxMenuItem* mark = bar->FindItem(CMD_BOOKMARK_FIRST + i)) {
+            mark->SetItemLabel(wxS("&") + letter + wxS(" ") + label + wxS("..."));
+            mark->Enable(command_available(CMD_BOOKMARK_FIRST + i));
+        }
+    }
+}
+
+void repaint_all() {
+    for (MyChild* child : my_children)
+        if (child->canvas) child->canvas->Redraw();
+    refresh_palette();
+}
+
+void all_views_load_options() {
+    for (MyChild* child : my_children)
+        if (child->canvas && child->canvas->mySchema) view_load_options(&child->canvas->mySchema->view);
+}
+
+int count_items_all_sheets(int kind) {
+    int total = 0;
+    for (MyChild* child : my_children) {
+        EditCanvas* c = child->canvas;
+        if (c && c->kind == CANVAS_SHEET && c->mySchema && c->mySchema->current)
+            total += count_SchItems(c->mySchema, c->mySchema->current->items, kind);
+    }
+    return total;
+}
+
+int get_geometry() { return proper_get(GEOMETRY); }
+void set_geometry(int geometry) { proper_set(GEOMETRY, geometry); }
+
+// Called before the library drawing tools start; nothing to prepare yet.
+void empty_canvas_hook() {}
+
+int register_document_font(wxWindow* parent, List** fonts, int font_id) {
+    wxFontData data;
+    wxFontDialog dialog(parent, data);
+    if (dialog.ShowModal() != wxID_OK) return font_id;
+    wxFont chosen = dialog.GetFontData().GetChosenFont();
+    Font* record = new_Font();
+    std::snprintf(record->face_name, sizeof record->face_name, "%s",
+                  chosen.GetFaceName().utf8_string().c_str());
+    record->size = chosen.GetPointSize() * 10;
+    record->height = -chosen.GetPointSize();
+    record->weight = chosen.GetWeight() >= wxFONTWEIGHT_BOLD ? 700 : 400;
+    record->italic = chosen.GetStyle() != wxFONTSTYLE_NORMAL;
+    record->underline = chosen.GetUnderlined();
+    record->strike_out = chosen.GetStrikethrough();
+    if (Font* same = font_find_same(*fonts, record)) {
+        free_Font(record);
+        return same->number + 10;
+    }
+    if (!*fonts) *fonts = list_new();
+    record->number = font_free_number(*fonts);
+    record->state = 1;
+    dlist_append(*fonts, record);
+    return record->number + 10;
+}
+
+void init_title_block_fields(EditCanvas* canvas, int) {
+    if (!canvas || !canvas->mySchema) return;
+    Schema* schema = canvas->mySchema;
+    for (SchItem* item : list_items<SchItem>(schema->titleblock.fields)) {
+        if (item->type != TEXT_ITEM) continue;
+        Text* text = as_Text(item);
+        if (text->field < 1 || text->field > 26) continue;
+        text->string = schema_field(schema, text->field);
+        free_Strokes(text->layout);
+        text->layout = nullptr;
+    }
+    titleblock_bounds(schema);
+    canvas->Redraw();
+}
+
+bool title_fields_import(EditCanvas* canvas, const char* file_name) {
+    if (!canvas || !canvas->mySchema) return false;
+    int result = title_fields_read(canvas->mySchema, file_name);
+    if (result != 0) {
+        error_box(nullptr, "Error", MB_ICON_STOP, result, file_name);
+        return false;
+    }
+    init_title_block_fields(canvas, 1);
+    canvas_mark_modified(canvas);
+    return true;
+}
+
+bool title_fields_export(EditCanvas* canvas, const char* file_name) {
+    if (!canvas || !canvas->mySchema) return false;
+    int result = title_fields_write(canvas->mySchema, file_name);
+    if (result != 0) {
+        error_box(nullptr, "Error", MB_ICON_STOP, result, file_name);
+        return false;
+    }
+    return true;
+}

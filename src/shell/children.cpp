@@ -1,0 +1,202 @@
+// Opening child windows, and the file commands that run on them: save,
+// save as, and the save question when a window closes.
+#include <cstdio>
+#include <string>
+
+#include <wx/filename.h>
+
+#include "foundation/app_utils.h"
+#include "foundation/errors.h"
+#include "foundation/file_system.h"
+#include "foundation/log.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/documents/schema_file.h"
+#include "model/documents/subsheet.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+wxString child_title(int kind, const std::string& name) {
+    const char* what = kind == CANVAS_LIBRARY ? "Library" : kind == CANVAS_TEMPLATE ? "Title Block"
+                                                                                 : "Sheet";
+    std::string shown = name.empty() ? "Untitled" : name;
+    return wxString::FromUTF8(std::string(what) + ": " + shown);
+}
+
+MyChild* new_child(int kind, const std::string& name) {
+    if (!main_frame) return nullptr;
+    auto* child = new MyChild(main_frame, kind, child_title(kind, name));
+    child->names = new_NameStack(5);
+    if (!child->names) no_memory();
+    name_stack_reset(child->names, name.c_str());
+    return child;
+}
+
+void show_child(MyChild* child) {
+    child->Show();
+    child->Activate();
+    canvas_update_title(child->canvas);
+    canvas_redraw_and_status(child->canvas);
+}
+
+// The editors' windows open empty until the editors come.
+MyChild* editor_child(int kind, const char* file_name) {
+    std::string name = file_name ? file_name : "";
+    MyChild* child = new_child(kind, name);
+    if (!child) return nullptr;
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    child->canvas->SetDocument(schema);
+    show_child(child);
+    log_printf("The %s editor comes later: this window stays empty.\n",
+               kind == CANVAS_LIBRARY ? "library" : "title-block");
+    return child;
+}
+
+// A name given on the command line, dropped or chosen in a file dialog
+// names a file as it stands (relative to the working directory); a bare
+// stored name lives in the project directory.
+std::string sheet_path(const char* file_name) {
+    wxFileName given(wxString::FromUTF8(system_path(file_name)));
+    if (given.FileExists()) {
+        given.MakeAbsolute();
+        return given.GetFullPath().utf8_string();
+    }
+    return make_kind_file_name(file_name, KIND_SCHEMA, 1);
+}
+
+}  // namespace
+
+void child_frame_size(int* width, int* height) {
+    int w = proper_get(LAST_WIDTH), h = proper_get(LAST_HEIGHT);
+    *width = w < 0 ? 600 : w;
+    *height = h < 0 ? 500 : h;
+}
+
+MyChild* child_of(EditCanvas* canvas) {
+    for (MyChild* child : my_children)
+        if (child->canvas == canvas) return child;
+    return nullptr;
+}
+
+MyChild* new_sheet_child() {
+    MyChild* child = new_child(CANVAS_SHEET, "");
+    if (!child) return nullptr;
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    child->canvas->SetDocument(schema);
+    show_child(child);
+    return child;
+}
+
+MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
+    if (!file_name || !*file_name) return nullptr;
+    std::string name = sheet_path(file_name);
+    MyChild* child = new_child(CANVAS_SHEET, name);
+    if (!child) return nullptr;
+    Schema* schema = nullptr;
+    int result = subsheet ? open_subsheet_schema(&schema, subsheet)
+                          : load_schema_file(&schema, name.c_str());
+    if (result != 0) {
+        close_schema(nullptr, &schema);
+        child->Destroy();
+        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        return nullptr;
+    }
+    set_project_dir_override(name.c_str());
+    zoom_fit_pending = true;
+    child->canvas->SetDocument(schema);
+    show_child(child);
+    return child;
+}
+
+MyChild* new_library_child(const char* file_name) { return editor_child(CANVAS_LIBRARY, file_name); }
+
+MyChild* new_template_child(const char* file_name) {
+    return editor_child(CANVAS_TEMPLATE, file_name);
+}
+
+// --- saving -------------------------------------------------------------------------------
+
+std::string canvas_file_name(EditCanvas* canvas) {
+    MyChild* child = child_of(canvas);
+    if (!child || !child->names) return {};
+    std::string name = name_stack_top(child->names);
+    return name == "Untitled" ? std::string() : name;
+}
+
+int canvas_save(EditCanvas* canvas, bool ask_name) {
+    if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
+    if (canvas->kind != CANVAS_SHEET) return DOC_NO_SCHEMATIC;  // the editors save their own
+    std::string name = canvas_file_name(canvas);
+    if (ask_name || name.empty()) {
+        std::string dir = name.empty() ? full_dir_path(DIR_PROJECT) : dir_of(name.c_str());
+        std::string proposal = name.empty() ? default_file_name_for("", "")
+                                            : name.substr(dir_of(name.c_str()).size());
+        std::string wildcard = suffix_wildcard(EXT_SCHEMA);
+        std::string chosen;
+        if (!services().file_selector("Save Sheet As", dir.c_str(), proposal.c_str(),
+                                      wildcard.c_str() + 2, wildcard.c_str(),
+                                      FILE_SELECT_SAVE, main_frame, &chosen))
+            return DOC_CANCELLED;
+        if (!check_file_name(chosen.c_str())) {
+            error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
+            return 84;
+        }
+        name = chosen;
+    }
+    int result = save_schema_file(canvas->mySchema, name.c_str(), true);
+    if (result == DOC_CANCELLED) return result;
+    if (result != 0) {
+        // The document stays modified and its window open: nothing is lost.
+        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        return result;
+    }
+    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, last_written_schema().c_str());
+    canvas_mark_saved(canvas);
+    return 0;
+}
+
+bool canvas_confirm_close(EditCanvas* canvas) {
+    if (!canvas || !canvas->mySchema || !schema_is_modified(canvas->mySchema)) return true;
+    const char* format = canvas->kind == CANVAS_LIBRARY    ? "Save Changes to Library ?\n%s"
+                         : canvas->kind == CANVAS_TEMPLATE ? "Save Changes to Title Block ?\n%s"
+                                                         : "Save Changes to Sheet ?\n%s";
+    std::string name = canvas_file_name(canvas);
+    char text[1200];
+    std::snprintf(text, sizeof text, format, name.empty() ? "Untitled" : name.c_str());
+    if (MyChild* child = child_of(canvas)) child->Activate();
+    int answer = services().message_box(text, "Please Confirm",
+                                        MB_YES_NO | MB_CANCEL_BUTTON | MB_ICON_QUESTION);
+    if (answer == ANSWER_NO) return true;
+    if (answer != ANSWER_YES) return false;
+    if (canvas->kind != CANVAS_SHEET) {
+        // The editors that save these documents come later: keep the window.
+        error_box(nullptr, "Error", MB_ICON_STOP, DOC_NO_SCHEMATIC);
+        return false;
+    }
+    return canvas_save(canvas, false) == 0;
+}
+
+// --- autosave -------------------------------------------------------------------------------
+
+void autosave_all() {
+    for (MyChild* child : my_children) {
+        EditCanvas* c = child->canvas;
+        if (!c || c->kind != CANVAS_SHEET || !schema_is_modified(c->mySchema)) continue;
+        std::string name = canvas_file_name(c);
+        if (name.empty()) name = full_path_in_dir("Untitled", DIR_PROJECT);
+        int result = autosave_rotate(name, proper_get(NB_BACK),
+                                     [](void* schema, FILE* out) {
+                                         return write_Schema(static_cast<Schema*>(schema), out, 0);
+                                     },
+                                     c->mySchema);
+        if (result != 0)
+            log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
+                       message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());
+    }
+}

@@ -1,0 +1,122 @@
+// File-name checks, default names, the autosave rotation and the title
+// fields' text form: the shell's file logic that needs no window.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
+#include "foundation/font_record.h"
+#include "foundation/properties.h"
+#include "foundation/text_forms.h"
+#include "model/documents/schema.h"
+#include "shell/shell_ops.h"
+
+bool check_file_name(const char* path) {
+    if (!path) return false;
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == ':' || *p == '/' || *p == '\\') name = p + 1;
+    for (const char* p = name; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 32 || std::strchr(" <>\"|:", c)) return false;
+    }
+    return true;
+}
+
+std::string default_file_name_for(const std::string& document_name, const char* suffix) {
+    std::string base = document_name.empty() ? "Untitled" : document_name;
+    size_t slash = base.find_last_of("/\\:");
+    size_t dot = base.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.erase(dot);
+    if (document_name.empty()) return base;
+    std::string s = suffix ? suffix : "";
+    // A suffix property may list several suffixes: the first one names files.
+    if (size_t comma = s.find(','); comma != std::string::npos) s.erase(comma);
+    return base + s;
+}
+
+std::string autosave_copy_name(const std::string& file, int number) {
+    std::string base = default_file_name_for(file.empty() ? "Untitled" : file, "");
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%03d", number);
+    return base + suffix;
+}
+
+int autosave_rotate(const std::string& file, int nb_back, int (*write)(void*, FILE*), void* data) {
+    if (nb_back < 1) nb_back = 1;
+    // The oldest copy goes; every other moves one up. A copy that is missing
+    // leaves a gap, which the next rotations close.
+    std::remove(autosave_copy_name(file, nb_back).c_str());
+    for (int n = nb_back - 1; n >= 1; --n) {
+        std::string from = autosave_copy_name(file, n);
+        if (file_access(from.c_str(), 0) == 0)
+            std::rename(from.c_str(), autosave_copy_name(file, n + 1).c_str());
+    }
+    return write_atomically(autosave_copy_name(file, 1).c_str(), "wb",
+                            [&](FILE* out) { return write(data, out); }, false);
+}
+
+std::string prompt_text(const char* text) {
+    std::string s = text ? text : "";
+    if (s.size() <= PROMPT_MAX) return s;
+    size_t cut = PROMPT_MAX;
+    // Never in the middle of a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    return s.substr(0, cut);
+}
+
+std::string font_description(const Font* font) {
+    if (!font) return {};
+    std::string style;
+    if (font->weight >= 700) style += "Bold ";
+    if (font->italic) style += "Italic ";
+    if (font->underline) style += "Underline ";
+    if (font->strike_out) style += "StrikeOut ";
+    if (style.empty()) style = "Regular";
+    else style.pop_back();
+    int size = font->size < 0 ? -font->size : font->size;
+    char text[FONT_FACE_SIZE + 64];
+    std::snprintf(text, sizeof text, "%s,%dpts,%s", font->face_name, size / 10, style.c_str());
+    return text;
+}
+
+// --- title fields as quoted, comma-separated columns ---------------------------------------
+
+namespace {
+constexpr int FIELD_COUNT = 26;
+}
+
+int title_fields_write(Schema* schema, const char* file_name) {
+    if (!schema) return 68;
+    return write_atomically(file_name, "w", [&](FILE* out) {
+        for (int i = 1; i <= FIELD_COUNT; ++i) std::fprintf(out, "\"%s\",", schema_field(schema, i));
+        put_newline(out);
+        return 0;
+    }, false);
+}
+
+int title_fields_read(Schema* schema, const char* file_name) {
+    if (!schema) return 68;
+    std::unique_ptr<FILE, int (*)(FILE*)> in(open_file(file_name, "r"), std::fclose);
+    if (!in) return 1;
+    // Read every column first: a damaged file changes no field.
+    std::string columns[FIELD_COUNT];
+    int count = 0;
+    int c;
+    while (count < FIELD_COUNT && (c = std::getc(in.get())) != EOF) {
+        if (c != '"') continue;
+        std::string value;
+        while ((c = std::getc(in.get())) != EOF && c != '"') {
+            if (c == '\r' || c == '\n') return 5;  // a column never spans lines
+            if (value.size() < FIELD_LONG) value += static_cast<char>(c);
+        }
+        if (c == EOF) return 5;
+        columns[count++] = value;
+    }
+    if (count == 0) return 5;
+    for (int i = 0; i < count; ++i) schema_set_field(schema, i + 1, columns[i].c_str());
+    return 0;
+}

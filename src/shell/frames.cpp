@@ -1,0 +1,299 @@
+// The main frame, the child frames and the log window.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/tooltip.h>
+
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "shell/toolbar.h"
+#include "toolkit/enhanced_dialog.h"
+
+MyFrame* main_frame = nullptr;
+MyLog* log_frame = nullptr;
+EditCanvas* paint_zone = nullptr;
+std::vector<MyChild*> my_children;
+bool zoom_fit_pending = false;
+std::vector<EnhancedDialog**> dialog_list;
+
+namespace {
+
+// Builds one menu bar of the command table.
+wxMenuBar* build_menu_bar(int kind) {
+    const unsigned bar = 1u << kind;
+    auto* menus = new wxMenuBar;
+    for (int m = 0; m < MENU_COUNT; ++m) {
+        auto* menu = new wxMenu;
+        std::map<std::string, wxMenu*> submenus;
+        bool last_was_separator = true;  // no separator leads a menu
+        for (const CommandEntry& e : command_table()) {
+            if (e.menu != m || !(e.bars & bar)) continue;
+            if (e.id == 0) {
+                if (!last_was_separator) menu->AppendSeparator();
+                last_was_separator = true;
+                continue;
+            }
+            wxMenu* into = menu;
+            if (e.submenu) {
+                wxMenu*& sub = submenus[e.submenu];
+                if (!sub) {
+                    sub = new wxMenu;
+                    menu->AppendSubMenu(sub, wxString::FromUTF8(e.submenu));
+                }
+                into = sub;
+            }
+            into->Append(e.id, wxString::FromUTF8(e.label), wxString::FromUTF8(e.help));
+            last_was_separator = false;
+        }
+        // A trailing separator is left by entries of other bars: drop it.
+        size_t n = menu->GetMenuItemCount();
+        if (n && menu->FindItemByPosition(n - 1)->IsSeparator())
+            menu->Destroy(menu->FindItemByPosition(n - 1));
+        if (menu->GetMenuItemCount() == 0) {
+            delete menu;
+            continue;
+        }
+        menus->Append(menu, menu_title(static_cast<MenuId>(m)));
+    }
+    return menus;
+}
+
+}  // namespace
+
+// --- main frame -----------------------------------------------------------------------
+
+MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
+    : wxMDIParentFrame(nullptr, wxID_ANY, title, pos, size,
+                       wxDEFAULT_FRAME_STYLE | wxVSCROLL | wxHSCROLL, wxS("MainFrame")),
+      autosave_timer_(this) {
+    main_frame = this;
+    SetMenuBar(MakeMenuBar(CANVAS_NONE));
+    CreateStatusBar(STATUS_FIELDS);
+    const int widths[STATUS_FIELDS] = {-3, -2, -3, -2, -1};
+    SetStatusWidths(STATUS_FIELDS, widths);
+    BuildToolbar();
+    // Tool-tips wait as long as the buttons always did.
+    wxToolTip::SetDelay(650);
+    DragAcceptFiles(true);
+    Bind(wxEVT_MENU, &MyFrame::OnMenu, this, CMD_FIRST, CMD_LAST);
+    Bind(wxEVT_TOOL, &MyFrame::OnTool, this, TOOL_FIRST, TOOL_LAST);
+    Bind(wxEVT_CLOSE_WINDOW, &MyFrame::OnClose, this);
+    Bind(wxEVT_DROP_FILES, &MyFrame::OnDropFiles, this);
+    Bind(wxEVT_TIMER, &MyFrame::OnAutosave, this);
+    RefreshMenus(GetMenuBar(), nullptr);
+}
+
+MyFrame::~MyFrame() {
+    autosave_timer_.Stop();
+    main_frame = nullptr;
+}
+
+wxMenuBar* MyFrame::MakeMenuBar(int kind) { return build_menu_bar(kind); }
+
+void MyFrame::RefreshMenus(wxMenuBar* bar, EditCanvas* canvas) {
+    if (!bar) return;
+    for (const CommandEntry& e : command_table()) {
+        if (e.id == 0) continue;
+        wxMenuItem* item = bar->FindItem(e.id);
+        if (!item) continue;
+        bool on = command_available(e.id);
+        if (e.id == CMD_SAVE) on = on && canvas && canvas->mySchema;
+        item->Enable(on);
+    }
+    if (canvas) fill_bookmark_menus(canvas, canvas->mySchema);
+    if (toolbar_) refresh_toolbar(toolbar_, canvas ? canvas->kind : CANVAS_NONE);
+}
+
+void MyFrame::SetStatusField(int field, const wxString& text) {
+    if (GetStatusBar() && field >= 0 && field < STATUS_FIELDS) SetStatusText(text, field);
+}
+
+void MyFrame::BuildToolbar() {
+    toolbar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    fill_toolbar(toolbar_);
+    toolbar_->Show(proper_get(SHOW_FRAME_TOOLBAR) != 0);
+}
+
+void MyFrame::ShowPalette(bool show) {
+    if (!palette_ && show) palette_ = make_palette(this);
+    if (palette_) palette_->Show(show);
+}
+
+void MyFrame::OnMenu(wxCommandEvent& event) { menu_command(paint_zone, event.GetId(), 0); }
+
+void MyFrame::OnTool(wxCommandEvent& event) { toolbar_command(event.GetId()); }
+
+void MyFrame::OnClose(wxCloseEvent& event) {
+    if (!close_all_children() && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
+    autosave_stop();
+    if (log_frame) log_frame->Destroy();
+    if (palette_) palette_->Destroy();
+    palette_ = nullptr;
+    Destroy();
+}
+
+void MyFrame::OnDropFiles(wxDropFilesEvent& event) {
+    for (int i = 0; i < event.GetNumberOfFiles(); ++i)
+        open_sheet(event.GetFiles()[i].utf8_string().c_str(), nullptr);
+}
+
+void MyFrame::OnAutosave(wxTimerEvent&) { autosave_all(); }
+
+void autosave_start() {
+    if (!main_frame) return;
+    int minutes = proper_get(MINUTES_BACK);
+    main_frame->autosave_timer_.Stop();
+    if (minutes > 0) main_frame->autosave_timer_.Start(minutes * 60 * 1000);
+}
+
+void autosave_stop() {
+    if (main_frame) main_frame->autosave_timer_.Stop();
+}
+
+bool close_all_children() {
+    // Copy: closing a child takes it out of the list.
+    std::vector<MyChild*> children = my_children;
+    for (MyChild* child : children) {
+        if (!child->OkToClose()) return false;
+        child->Destroy();
+    }
+    return true;
+}
+
+// --- child frames -----------------------------------------------------------------------
+
+MyChild::MyChild(MyFrame* parent, int kind, const wxString& title)
+    : wxMDIChildFrame(parent, wxID_ANY, title) {
+    int w, h;
+    child_frame_size(&w, &h);
+    SetSize(w, h);
+    canvas = new EditCanvas(this, kind);
+    SetMenuBar(parent->MakeMenuBar(kind));
+    my_children.push_back(this);
+    paint_zone = canvas;
+    DragAcceptFiles(true);
+    Bind(wxEVT_DROP_FILES, [](wxDropFilesEvent& event) {
+        for (int i = 0; i < event.GetNumberOfFiles(); ++i)
+            open_sheet(event.GetFiles()[i].utf8_string().c_str(), nullptr);
+    });
+    Bind(wxEVT_ACTIVATE, &MyChild::OnActivate, this);
+    Bind(wxEVT_CLOSE_WINDOW, &MyChild::OnClose, this);
+    Bind(wxEVT_MENU, &MyChild::OnMenu, this, CMD_FIRST, CMD_LAST);
+    parent->RefreshMenus(GetMenuBar(), canvas);
+}
+
+MyChild::~MyChild() {
+    my_children.erase(std::remove(my_children.begin(), my_children.end(), this),
+                      my_children.end());
+    if (paint_zone == canvas) paint_zone = nullptr;
+    free_NameStack(names);
+    if (main_frame && my_children.empty()) {
+        main_frame->SetStatusField(STATUS_MODE, wxEmptyString);
+        main_frame->SetStatusField(STATUS_PROMPT, wxEmptyString);
+        main_frame->SetStatusField(STATUS_POSITION, wxEmptyString);
+        main_frame->SetStatusField(STATUS_MODIFIED, wxEmptyString);
+        main_frame->RefreshMenus(main_frame->GetMenuBar(), nullptr);
+    }
+}
+
+bool MyChild::OkToClose() { return canvas ? canvas->OkToClose() : true; }
+
+void MyChild::OnActivate(wxActivateEvent& event) {
+    if (event.GetActive() && canvas) {
+        paint_zone = canvas;
+        if (main_frame) {
+            main_frame->RefreshMenus(GetMenuBar(), canvas);
+            canvas_redraw_and_status(canvas);
+        }
+    }
+    event.Skip();
+}
+
+void MyChild::OnClose(wxCloseEvent& event) {
+    if (!OkToClose() && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
+    Destroy();
+}
+
+void MyChild::OnMenu(wxCommandEvent& event) {
+    services().debug_write("Command for child frame\n");
+    menu_command(canvas, event.GetId(), 0);
+}
+
+// --- log window ---------------------------------------------------------------------------
+
+MyLog::MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size)
+    : wxFrame(parent, wxID_ANY, title, pos, size,
+              wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT, wxS("LogWindow")) {
+    text_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                           wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
+    // The user's close box hides the window: the log keeps its text.
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        if (event.CanVeto() && main_frame) {
+            event.Veto();
+            Hide();
+        } else {
+            Destroy();
+        }
+    });
+}
+
+MyLog::~MyLog() {
+    if (log_frame == this) log_frame = nullptr;
+}
+
+void MyLog::Append(const char* text) {
+    // Text arrives as the jobs print it: line ends only where they wrote one.
+    text_->AppendText(wxString::FromUTF8(text ? text : ""));
+}
+
+wxString MyLog::Text() const { return text_->GetValue(); }
+
+void show_log_window() {
+    if (!log_frame) {
+        log_frame = new MyLog(main_frame, wxS("Tessaron Log"), wxDefaultPosition,
+                              wxSize(std::max(proper_get(LOG_WIDTH), 100),
+                                     std::max(proper_get(LOG_HEIGHT), 80)));
+    }
+    log_frame->Show();
+    log_frame->Raise();
+}
+
+// --- dialogs ---------------------------------------------------------------------------------
+
+void* window_handle(wxWindow* window) {
+    if (!window) window = main_frame;
+    return window ? reinterpret_cast<void*>(window->GetHandle()) : nullptr;
+}
+
+void center_dialog(wxWindow* dialog) {
+    if (!dialog) return;
+    if (main_frame) dialog->CentreOnParent();
+    else dialog->Centre();
+}
+
+void destroy_registered_dialog(EnhancedDialog& dialog) {
+    for (auto it = dialog_list.begin(); it != dialog_list.end(); ++it) {
+        if (**it == &dialog) {
+            **it = nullptr;
+            dialog_list.erase(it);
+            break;
+        }
+    }
+    dialog.Destroy();
+}

@@ -1,0 +1,100 @@
+// The one command dispatcher.
+#include <string>
+
+#include <wx/aboutdlg.h>
+
+#include "foundation/app_utils.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+const char* const help_file = "Tessaron.hlp";
+
+// Asks for a file of a kind; empty when the user cancelled.
+std::string choose_file(const char* message, int suffix_property, int dir_property) {
+    std::string wildcard = suffix_wildcard(suffix_property);
+    std::string dir = full_dir_path(dir_property);
+    std::string chosen;
+    if (!services().file_selector(message, dir.c_str(), nullptr, wildcard.c_str() + 1,
+                                  wildcard.c_str(), FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY,
+                                  main_frame, &chosen))
+        return {};
+    return chosen;
+}
+
+void close_child(EditCanvas* canvas) {
+    if (MyChild* child = child_of(canvas)) child->Close();
+}
+
+void about() {
+    wxAboutDialogInfo info;
+    info.SetName(wxS("Tessaron Schematic Editor"));
+    info.SetDescription(wxS("Schematic capture for electronic circuits."));
+    wxAboutBox(info, main_frame);
+}
+
+}  // namespace
+
+void menu_command(EditCanvas* canvas, int id, long) {
+    if (!command_available(id)) return;
+    switch (id) {
+        case CMD_NEW: new_sheet_child(); break;
+        case CMD_OPEN: {
+            std::string name = choose_file("Open Sheet", EXT_SCHEMA, DIR_PROJECT);
+            if (!name.empty()) open_sheet(name.c_str(), nullptr);
+            break;
+        }
+        case CMD_SAVE: canvas_save(canvas, false); break;
+        case CMD_SAVE_AS: canvas_save(canvas, true); break;
+        case CMD_CLOSE: close_child(canvas); break;
+        case CMD_NEW_LIBRARY: new_library_child(nullptr); break;
+        case CMD_OPEN_LIBRARY: {
+            std::string name = choose_file("Open Library", EXT_CLB, DIR_LIBRARY);
+            if (!name.empty()) new_library_child(name.c_str());
+            break;
+        }
+        case CMD_NEW_TEMPLATE: new_template_child(nullptr); break;
+        case CMD_OPEN_TEMPLATE: {
+            std::string name = choose_file("Open Title Block", EXT_TMPL, DIR_PROJECT);
+            if (!name.empty()) new_template_child(name.c_str());
+            break;
+        }
+        case CMD_EXIT:
+            if (main_frame) main_frame->Close();
+            break;
+        case CMD_ZOOM_IN:
+            if (canvas) canvas->ZoomBy(2.0);
+            break;
+        case CMD_ZOOM_OUT:
+            if (canvas) canvas->ZoomBy(0.5);
+            break;
+        case CMD_ZOOM_FIT:
+            if (canvas) canvas->ZoomFit();
+            break;
+        case CMD_ZOOM_ONE:
+            if (canvas) canvas->ZoomOne();
+            break;
+        case CMD_REDRAW:
+            if (canvas) canvas->Redraw();
+            break;
+        case CMD_PALETTE:
+            if (main_frame)
+                main_frame->ShowPalette(!main_frame->Palette() || !main_frame->Palette()->IsShown());
+            break;
+        case CMD_CASCADE:
+            if (main_frame) main_frame->Cascade();
+            break;
+        case CMD_TILE:
+            if (main_frame) main_frame->Tile();
+            break;
+        case CMD_LOG_WINDOW: show_log_window(); break;
+        case CMD_HELP_CONTENTS: show_help(help_file, 0); break;
+        case CMD_HELP_SEARCH: show_help(help_file, 600001); break;
+        case CMD_ABOUT: about(); break;
+        default: break;
+    }
+}

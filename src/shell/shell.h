@@ -1,0 +1,145 @@
+#pragma once
+// The application shell: the main frame (an MDI parent; on GTK its children
+// are tabs), the child frames with their editing canvases, the log window,
+// and the shell's global state. Every frame hands its command ids to
+// menu_command (shell/menu_command.h); what a command does to a document
+// is in plain functions.
+#include <string>
+#include <vector>
+
+#include <wx/mdi.h>
+#include <wx/timer.h>
+
+#include "shell/edit_canvas.h"
+
+class EnhancedDialog;
+class MyChild;
+class MyLog;
+class wxTextCtrl;
+class wxToolBar;
+struct Font;
+struct NameStack;
+struct SubSheet;
+
+// Window kinds of the frames (subType).
+enum : int { PARENT_TYPE = 1, CHILD_TYPE = 2, LOG_TYPE = 3 };
+
+// Status-line fields: 0 the menu help, then the mode name, the prompt, the
+// cursor position and "*MODIFIED*".
+enum : int {
+    STATUS_HELP = 0,
+    STATUS_MODE = 1,
+    STATUS_PROMPT = 2,
+    STATUS_POSITION = 3,
+    STATUS_MODIFIED = 4,
+    STATUS_FIELDS = 5,
+};
+
+class MyFrame : public wxMDIParentFrame {
+public:
+    MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size);
+    ~MyFrame() override;
+
+    int subType = PARENT_TYPE;
+
+    // The menu bar of a canvas kind (CANVAS_NONE without a child), built once
+    // from the command table and owned by the frame or the child showing it.
+    wxMenuBar* MakeMenuBar(int kind);
+    // Greys or enables every entry of the bar by command_available and the
+    // canvas's state.
+    void RefreshMenus(wxMenuBar* bar, EditCanvas* canvas);
+    void SetStatusField(int field, const wxString& text);
+    wxToolBar* Toolbar() const { return toolbar_; }
+    wxWindow* Palette() const { return palette_; }
+    void ShowPalette(bool show);
+
+private:
+    void OnMenu(wxCommandEvent& event);
+    void OnTool(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+    void OnAutosave(wxTimerEvent& event);
+    void BuildToolbar();
+
+    wxToolBar* toolbar_ = nullptr;
+    wxWindow* palette_ = nullptr;
+    wxTimer autosave_timer_;
+    friend void autosave_start();
+    friend void autosave_stop();
+};
+
+class MyChild : public wxMDIChildFrame {
+public:
+    MyChild(MyFrame* parent, int kind, const wxString& title);
+    ~MyChild() override;
+
+    int subType = CHILD_TYPE;
+    EditCanvas* canvas = nullptr;  // owned by the frame as its child window
+    NameStack* names = nullptr;    // owned: the documents entered, root first
+
+    // The save question of the canvas's document; false when the user
+    // cancelled or a save failed (the window then stays open).
+    bool OkToClose();
+
+private:
+    void OnActivate(wxActivateEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnMenu(wxCommandEvent& event);
+};
+
+class MyLog : public wxFrame {
+public:
+    MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size);
+    ~MyLog() override;
+    int subType = LOG_TYPE;
+    void Append(const char* text);
+    wxString Text() const;
+
+private:
+    wxTextCtrl* text_ = nullptr;
+};
+
+// --- global state ---------------------------------------------------------------
+extern MyFrame* main_frame;
+extern MyLog* log_frame;
+// The current canvas; null when no child is active.
+extern EditCanvas* paint_zone;
+// The child frames in creation order.
+extern std::vector<MyChild*> my_children;
+// The next paint of a canvas fits its view to the drawing and clears it.
+extern bool zoom_fit_pending;
+// The variables that hold the existing dialogs; a builder appends its own.
+extern std::vector<EnhancedDialog**> dialog_list;
+
+// --- child windows ----------------------------------------------------------------
+// Opens the file in a new sheet child (as that sub-sheet box's sheet when
+// one is given). On failure shows the error box, closes the child and
+// answers null.
+MyChild* open_sheet(const char* file_name, SubSheet* subsheet);
+// A new child with an empty sheet titled "Untitled".
+MyChild* new_sheet_child();
+// The library editor's and the template editor's windows; the file, when
+// given, is only named in the title until the editors exist.
+MyChild* new_library_child(const char* file_name);
+MyChild* new_template_child(const char* file_name);
+// The size of a new child window: LAST_WIDTH x LAST_HEIGHT, 600 x 500 when
+// negative.
+void child_frame_size(int* width, int* height);
+// The child frame that holds the canvas, or null.
+MyChild* child_of(EditCanvas* canvas);
+
+// The native handle of a window (of the main frame for null).
+void* window_handle(wxWindow* window);
+// Centres a dialog over the main frame; nothing for null.
+void center_dialog(wxWindow* dialog);
+// The on-close callback of the registered dialogs: forgets the dialog's
+// variable, deletes the dialog and clears the variable.
+void destroy_registered_dialog(EnhancedDialog& dialog);
+
+// --- log ---------------------------------------------------------------------------
+// Shows the log window (made when missing).
+void show_log_window();
+
+// --- stopping ------------------------------------------------------------------------
+// Asks every child to close; false when one refused (the stop is cancelled).
+bool close_all_children();

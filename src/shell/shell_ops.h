@@ -1,0 +1,114 @@
+#pragma once
+// What the shell does to canvases, documents and files, as plain functions
+// that the windows and the later editors and dialogs call. Every function
+// taking a canvas accepts null (and then does nothing, or answers as for
+// "no document").
+#include <cstdint>
+#include <string>
+
+#include "foundation/geometry.h"
+
+class EditCanvas;
+class wxWindow;
+struct Font;
+struct List;
+struct Schema;
+
+// --- the dispatcher -------------------------------------------------------------
+// The one command dispatcher of menus, accelerators, toolbar, palette and
+// process dialogs. Unknown or not yet available commands do nothing.
+void menu_command(EditCanvas* canvas, int id, long argument);
+// The toolbar and palette buttons: the button's own id mapped to the
+// command of the current canvas's kind, then menu_command.
+void toolbar_command(int button);
+// The command a toolbar button runs on a canvas of that kind; 0 for none.
+int toolbar_command_for(int button, int kind);
+
+// --- file commands ----------------------------------------------------------------
+// True when the name after the last ':', '/' or '\' holds no blank, '<',
+// '>', '"', '|', ':' nor a character below 32.
+bool check_file_name(const char* path);
+// The current document's base name with the suffix the property holds;
+// "Untitled" when the document has no name; empty without a canvas.
+// Static buffer.
+const char* default_file_name(int extension_property);
+// The same for a given document name (empty: "Untitled").
+std::string default_file_name_for(const std::string& document_name, const char* suffix);
+// Save and Save As of a sheet canvas: 0, a document code (shown in an
+// error box here), or DOC_CANCELLED. Success clears the modified flag.
+int canvas_save(EditCanvas* canvas, bool ask_name);
+// The question asked when a modified document's window closes: on Yes the
+// document is saved (a failed save answers false), No answers true, Cancel
+// false.
+bool canvas_confirm_close(EditCanvas* canvas);
+// The name the canvas's document was loaded from or saved to ("" when new).
+std::string canvas_file_name(EditCanvas* canvas);
+
+// --- autosave -----------------------------------------------------------------------
+// Starts the timer for MINUTES_BACK minutes (none when 0 or less) / stops it.
+void autosave_start();
+void autosave_stop();
+// Saves every modified sheet as a numbered copy beside its file.
+void autosave_all();
+// The copy name: the file's name with its suffix replaced by ".%03d".
+std::string autosave_copy_name(const std::string& file, int number);
+// Shifts the copies of `file` one up (the oldest, number nb_back, is
+// dropped) and writes the newest as number 1 through the safe-write
+// routine with the writer. 0 or the writer's or file system's code.
+int autosave_rotate(const std::string& file, int nb_back, int (*write)(void*, FILE*), void* data);
+
+// --- canvas state -------------------------------------------------------------------
+bool canvas_is_empty(EditCanvas* canvas);
+void canvas_mark_modified(EditCanvas* canvas);
+void canvas_mark_saved(EditCanvas* canvas);
+void canvas_redraw(EditCanvas* canvas, Schema* schema);
+void canvas_redraw_and_status(EditCanvas* canvas);
+void canvas_update_title(EditCanvas* canvas);
+// Field 2 of the status line, when the text differs from the canvas's
+// current prompt; cut to 39 characters.
+void canvas_set_prompt(EditCanvas* canvas, const char* text);
+void canvas_set_mode_name(EditCanvas* canvas, const char* text);
+void canvas_set_repeat(EditCanvas* canvas, int count);
+void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last);
+void canvas_keep_document_copy(EditCanvas* canvas);
+void canvas_clear_selection_info(EditCanvas* canvas);
+// The prompt field shows at most this many characters.
+constexpr size_t PROMPT_MAX = 39;
+// The text as it fits into the prompt field.
+std::string prompt_text(const char* text);
+
+// --- menus, palette, views -----------------------------------------------------------
+void enable_undo(EditCanvas* canvas, int state);
+void enable_part_menu(EditCanvas* canvas);
+void enable_library_part_menus(EditCanvas* canvas);
+void refresh_all_menus(int flag);
+void fill_bookmark_menus(EditCanvas* canvas, Schema* schema);
+void rebuild_palette(int flag);
+void refresh_palette();
+void repaint_all();
+void all_views_load_options();
+// Sum over the open sheets of count_SchItems of the kind.
+int count_items_all_sheets(int kind);
+int get_geometry();
+void set_geometry(int geometry);
+void empty_canvas_hook();
+
+// --- fonts and title fields -----------------------------------------------------------
+// "%s,%dpts,%s": face, size in points, style words.
+std::string font_description(const Font* font);
+// The platform font dialog for the font of that id; the id of the chosen
+// font (found or added in the list), or the given id when cancelled.
+int register_document_font(wxWindow* parent, List** fonts, int font_id);
+void init_title_block_fields(EditCanvas* canvas, int flag);
+// The identification fields from a file of quoted, comma-separated columns
+// / into one; false (after an error box) when the file cannot be used.
+bool title_fields_import(EditCanvas* canvas, const char* file_name);
+bool title_fields_export(EditCanvas* canvas, const char* file_name);
+// The same on a document, without boxes: 0 or an error code.
+int title_fields_read(Schema* schema, const char* file_name);
+int title_fields_write(Schema* schema, const char* file_name);
+
+// --- help ---------------------------------------------------------------------------------
+// Opens the help book at a numeric context (0 and 600000 the contents,
+// 600001 the search). Without an installed book, says so in the log.
+void show_help(const char* help_file, long context);

@@ -1,0 +1,141 @@
+// The shell's side of the core's service seam: the log window, open
+// documents, the overwrite and title-block questions, the child-frame walk
+// behind the message-box hooks and the canvas geometry.
+#include "shell/shell_services.h"
+
+#include <cstdio>
+#include <string>
+
+#include <wx/cursor.h>
+#include <wx/display.h>
+#include <wx/filename.h>
+#include <wx/textdlg.h>
+#include <wx/utils.h>
+
+#include "foundation/app_utils.h"
+#include "foundation/errors.h"
+#include "foundation/file_system.h"
+#include "foundation/font_record.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/documents/titleblock.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+void debug_line(const char* format, const std::string& name) {
+    char text[1200];
+    std::snprintf(text, sizeof text, format, name.c_str());
+    services().debug_write(text);
+}
+
+// Absolute in the project directory; compared ignoring case.
+wxString comparable(const std::string& name) {
+    wxFileName f(wxString::FromUTF8(system_path(name.c_str())));
+    f.MakeAbsolute(wxString::FromUTF8(full_dir_path(DIR_PROJECT)));
+    f.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    return f.GetFullPath().Lower();
+}
+
+Schema* shell_find_open_file(const char* file_name, void** canvas_out) {
+    if (canvas_out) *canvas_out = nullptr;
+    if (!file_name) return nullptr;
+    std::string wanted_name = make_kind_file_name(file_name, KIND_SCHEMA, 1);
+    wxString wanted = comparable(wanted_name);
+    for (MyChild* child : my_children) {
+        EditCanvas* c = child->canvas;
+        if (!c || c->kind != CANVAS_SHEET || !c->mySchema) continue;
+        std::string name = canvas_file_name(c);
+        if (name.empty()) continue;
+        debug_line("Testing %s for opening\n", name);
+        if (comparable(name) == wanted) {
+            debug_line("%s is opened\n", wanted_name);
+            if (canvas_out) *canvas_out = c;
+            return c->mySchema;
+        }
+    }
+    debug_line("%s not opened\n", wanted_name);
+    return nullptr;
+}
+
+bool shell_confirm_overwrite(const std::string& name, std::string* confirmed) {
+    *confirmed = name;
+    if (file_access(name.c_str(), 0) != 0) return true;
+    wxBusyCursor busy;
+    wxTextEntryDialog ask(main_frame, wxS("The file will be Overwritten"), wxS("Warning"),
+                          wxString::FromUTF8(name));
+    if (ask.ShowModal() != wxID_OK) return false;
+    std::string edited = ask.GetValue().utf8_string();
+    if (edited.empty()) return false;
+    *confirmed = edited;
+    return true;
+}
+
+bool shell_confirm_remove_title_block(Schema* schema) {
+    if (!schema || titleblock_is_empty(schema)) return true;
+    if (!confirm_box(nullptr, "Please Confirm", 50010)) return false;
+    // The undo copy comes with the sheet editor.
+    free_TitleBlock(schema, &schema->titleblock, true);
+    init_TitleBlock(&schema->titleblock);
+    if (paint_zone && paint_zone->mySchema == schema) paint_zone->Redraw();
+    return true;
+}
+
+bool shell_for_each_child(const std::function<bool(void*)>& pred) {
+    // A copy: the predicate may close a child.
+    std::vector<MyChild*> children = my_children;
+    for (MyChild* child : children)
+        if (!pred(child)) return false;
+    return true;
+}
+
+void shell_canvas_visible_rect(void* window, int out[4]) {
+    out[0] = out[1] = out[2] = out[3] = 0;
+    auto* canvas = static_cast<wxScrolledCanvas*>(window);
+    if (!canvas) return;
+    canvas->GetViewStart(&out[0], &out[1]);
+    canvas->GetClientSize(&out[2], &out[3]);
+}
+
+}  // namespace
+
+void shell_log_write(const char* text) {
+    if (log_frame) {
+        log_frame->Append(text);
+        return;
+    }
+    std::fputs(text ? text : "", stdout);
+    std::fflush(stdout);
+}
+
+void install_shell_services() {
+    Services s;
+    s.log_write = shell_log_write;
+    s.find_open_file = shell_find_open_file;
+    s.confirm_overwrite = shell_confirm_overwrite;
+    s.confirm_remove_title_block = shell_confirm_remove_title_block;
+    s.for_each_child = shell_for_each_child;
+    s.canvas_visible_rect = shell_canvas_visible_rect;
+    s.get_display_size = [](int* width, int* height) {
+        wxRect r = wxDisplay(0u).GetGeometry();
+        *width = r.width;
+        *height = r.height;
+    };
+    s.get_screen_diagonal = [] { return 18.5; };
+    install_services(s);
+
+    // Around every box: the walk over the children; afterwards each canvas
+    // gets the normal cursor back (a mode may have shown a busy one).
+    set_box_hooks(
+        [] { services().for_each_child([](void*) { return true; }); },
+        [] {
+            services().for_each_child([](void* child) {
+                auto* c = static_cast<MyChild*>(child);
+                if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
+                return true;
+            });
+        });
+}

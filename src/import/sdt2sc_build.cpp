@@ -80,6 +80,12 @@ void sdt2sc_error(Sdt2scContext* ctx, const char* message) {
     else log_printf("sdt2sc : Error : %s at line %d\n", message, ctx->line);
 }
 
+Library* sdt2sc_new_library(const char* name) {
+    Library* library = made(new_Library());
+    set_Library_name(library, name);
+    return library;
+}
+
 int sdt2sc_add_prefix(Sdt2scContext* ctx, const char* prefix, const char* expansion) {
     Prefix* p = made(new_Prefix());
     p->prefix.set(prefix);

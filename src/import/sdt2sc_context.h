@@ -56,6 +56,8 @@ struct Sdt2scBody {
 
 // Builders: 0, or 1 for a value the native records cannot hold (the parse
 // then stops as on a syntax error).
+// The library under construction, named after the source file.
+Library* sdt2sc_new_library(const char* name);
 int sdt2sc_add_prefix(Sdt2scContext* ctx, const char* prefix, const char* expansion);
 void sdt2sc_new_part(Sdt2scContext* ctx);
 void sdt2sc_add_entry(Sdt2scContext* ctx, const char* name, const char* sheet_path);

@@ -91,8 +91,7 @@ int convert_orcad_library(const char* file_name, ImportReport report, std::strin
         return -1;
     }
     if (verbose) log("Converting OrCAD library:\n"), log("Parsing OrCAD file...\n");
-    Library* library = new_Library();
-    set_Library_name(library, base.c_str());
+    Library* library = sdt2sc_new_library(base.c_str());
     int result = sdt2sc_parse_file(in, library, log);
     std::fclose(in);
     if (result == 0) {

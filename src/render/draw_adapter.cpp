@@ -85,6 +85,7 @@ wxPoint DrawAdapter::device(Point w) const {
 }
 
 uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
+    if (monochrome) rgb = 0;
     switch (mode_) {
     case DRAW_XOR:
         return (rgb ^ background_) & 0xFFFFFF;

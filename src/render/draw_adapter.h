@@ -63,6 +63,9 @@ public:
     uint32_t background() const { return background_; }
     // Printing: the print visibility flags apply (draw_items.cpp).
     bool printing = false;
+    // Every line and text in black (a monochrome printer); pictures keep
+    // their colours.
+    bool monochrome = false;
     wxDC* dc() const { return dc_; }
     double scale_x() const { return sx_; }
     double scale_y() const { return sy_; }

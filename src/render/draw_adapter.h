@@ -98,6 +98,7 @@ private:
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     const wxBrush& brush_for(uint32_t rgb);
+    const wxFont& font_for(const Font& font, double points);
     void paint_text(const Prim& prim);
     void paint_image(const Prim& prim);
 
@@ -111,6 +112,7 @@ private:
     bool dashed_ = false;
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
+    std::unordered_map<std::string, wxFont> fonts_;
 };
 
 // Points of an arc from start to end around centre (world units), enough

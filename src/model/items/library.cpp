@@ -258,7 +258,7 @@ Vectors*& body_of(Part* part, bool convert) { return convert ? part->convert : p
 int resolve_part_body(Library* library, Part* part, bool convert, const LoadEntryFn& load) {
     Vectors* reference = body_of(part, convert);
     if (!reference || reference->saved_mode == DEFINE_VEC) return 0;
-    std::vector<const Vectors*> followed;  // the loop marks of this chain
+    std::unordered_set<const Vectors*> followed;  // the loop marks of this chain
     const Vectors* step = reference;
     Vectors* target = nullptr;
     int code = 0;
@@ -270,10 +270,9 @@ int resolve_part_body(Library* library, Part* part, bool convert, const LoadEntr
         if (entry && entry->part) body = body_of(entry->part, step->saved_mode == CONVERTOF_VEC);
         if (!body) {
             code = LIB_NULL_REFERENCE;
-        } else if (std::find(followed.begin(), followed.end(), body) != followed.end()) {
+        } else if (!followed.insert(body).second) {
             code = LIB_REFERENCE_LOOP;
         } else {
-            followed.push_back(body);
             if (body->saved_mode == DEFINE_VEC)
                 target = body;
             else
@@ -293,23 +292,3 @@ int resolve_part_body(Library* library, Part* part, bool convert, const LoadEntr
     return code;
 }
 
-int resolve_LibVectors(Library* library, bool verbose) {
-    current_library = library;
-    int last_failure = 0;
-    for (LibEntry* entry : lib_entries_in_order(library)) {
-        Part* part = entry->part;
-        if (!part) continue;
-        for (bool convert : {false, true}) {
-            int code = resolve_part_body(library, part, convert, nullptr);
-            if (code == 0) continue;
-            last_failure = code;
-            if (verbose) {
-                warning(convert ? "Part '%s', Converted Vector" : "Part '%s',Normal Vector",
-                        entry->name.get());
-                warning("Vector ignored.");
-                warning("%s", message_text(nullptr, code).c_str());
-            }
-        }
-    }
-    return last_failure;
-}

@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 
 #include "foundation/services.h"
@@ -365,6 +367,33 @@ TEST(CompilStrings, AreKeptWholeAcrossTheInputBuffer) {
     EXPECT_EQ(compil_path(path.c_str(), COMPIL_LIBRARY, r, compil_capture), 0);
     std::string expected = std::string(50000, 'n') + "'" + std::string(49999, 'n');
     EXPECT_EQ(r.calls.back(), "lib_end '" + expected + "'");
+}
+
+// The read calls this process has made so far.
+long read_calls() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long value = -1;
+    while (io >> key >> value)
+        if (key == "syscr:") return value;
+    return -1;
+}
+
+// Every read of the input makes the scanner rescan the token it is in, so
+// a long token must come in a few large reads, not in thousands of small
+// ones (which made an 8 MB string take most of a minute).
+TEST(CompilStrings, ALongTokenIsReadInFewPieces) {
+    if (read_calls() < 0) GTEST_SKIP() << "no read count in /proc/self/io";
+    tn_test::TempDir dir;
+    std::string path = dir.file("long.asc");
+    tn_test::write_text(path, "/* " + std::string(4 << 20, 'c') + " */\n(LIB\n'" +
+                                  std::string(4 << 20, 's') + "'\n)");
+    CompilRecorder r;
+    long before = read_calls();
+    EXPECT_EQ(compil_path(path.c_str(), COMPIL_LIBRARY, r, compil_capture), 0);
+    long reads = read_calls() - before;
+    EXPECT_EQ(r.calls.back(), "lib_end '" + std::string(4 << 20, 's') + "'");
+    EXPECT_LT(reads, 200) << "a read per doubling of the buffer, not one per 8 KB";
 }
 
 TEST(CompilPath, AMissingFileIs51) {

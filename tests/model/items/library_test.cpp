@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <random>
+#include <utility>
 #include <filesystem>
 
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
@@ -15,6 +19,7 @@
 #include "model/items/item_streams.h"
 #include "model/items/libmaint.h"
 #include "model/items/library.h"
+#include "model/items/library_refs.h"
 #include "model/items/library_samples.h"
 #include "model/items/libutil.h"
 #include "support/test_env.h"
@@ -262,6 +267,109 @@ INSTANTIATE_TEST_SUITE_P(
                     ReferenceCase{"TwoPartLoop", "C", NORMALOF_VEC, "B", 75, 76, 0}),
     [](const testing::TestParamInfo<ReferenceCase>& info) { return info.param.name; });
 
+// A library of random references between parts: chains, cycles, chains
+// into cycles, missing names and missing converted bodies, some parts under
+// two names. The same for the same seed.
+LibraryPtr random_references(uint32_t seed) {
+    std::mt19937 rng(seed);
+    int parts = 2 + static_cast<int>(rng() % 30);
+    auto name = [](int i) { return "P" + std::to_string(i); };
+    auto refer = [&](Vectors* set) {
+        int to = static_cast<int>(rng() % (parts + 2));  // past the end: missing
+        set->saved_mode = rng() % 4 == 0 ? CONVERTOF_VEC : NORMALOF_VEC;
+        set->name.set(name(to).c_str());
+    };
+    LibraryPtr library(new_Library());
+    for (int i = 0; i < parts; ++i) {
+        Part* part = small_part("U", 100 + i);
+        if (rng() % 4 != 0) refer(part->normal);
+        if (rng() % 2 == 0) {
+            part->convert = new_Vectors();
+            ref_Vectors(part->convert);
+            if (rng() % 3 != 0) refer(part->convert);
+        }
+        add_entry(library.get(), name(i).c_str(), part);
+        if (rng() % 8 == 0) add_entry(library.get(), ("Q" + std::to_string(i)).c_str(), part);
+    }
+    return library;
+}
+
+// What every body slot holds: the name of the part whose own body it is.
+std::string slot_states(Library* library, const std::map<const Vectors*, std::string>& owners) {
+    std::string states;
+    for (LibEntry* entry : lib_entries_in_order(library))
+        for (const Vectors* body : {entry->part->normal, entry->part->convert})
+            states += (body ? owners.at(body) : std::string("-")) + " ";
+    return states;
+}
+
+std::map<const Vectors*, std::string> body_owners(Library* library) {
+    std::map<const Vectors*, std::string> owners;
+    for (LibEntry* entry : lib_entries_in_order(library)) {
+        Part* part = entry->part;
+        if (part->normal && part->normal->saved_mode == DEFINE_VEC)
+            owners.emplace(part->normal, std::string(entry->name.get()) + "n");
+        if (part->convert && part->convert->saved_mode == DEFINE_VEC)
+            owners.emplace(part->convert, std::string(entry->name.get()) + "c");
+    }
+    return owners;
+}
+
+// Resolves the library part by part through resolve_part_body: what the
+// whole resolution must give, its warnings included.
+int resolve_one_by_one(Library* library) {
+    int last_failure = 0;
+    for (LibEntry* entry : lib_entries_in_order(library)) {
+        for (bool convert : {false, true}) {
+            int code = resolve_part_body(library, entry->part, convert, nullptr);
+            if (code == 0) continue;
+            last_failure = code;
+            warning(convert ? "Part '%s', Converted Vector" : "Part '%s',Normal Vector",
+                    entry->name.get());
+            warning("Vector ignored.");
+            warning("%s", message_text(nullptr, code).c_str());
+        }
+    }
+    return last_failure;
+}
+
+// Collects the debug output (warnings) while it lives.
+struct DebugCapture {
+    DebugCapture() {
+        Services s;
+        s.debug_write = [this](const char* text) { text_ += text; };
+        install_services(s);
+        debug_enabled = true;
+    }
+    ~DebugCapture() {
+        debug_enabled = was_;
+        reset_services();
+    }
+    std::string take() { return std::exchange(text_, std::string()); }
+    bool was_ = debug_enabled;
+    std::string text_;
+};
+
+TEST(LibraryReferenceChains, ResolveAsPartByPartResolutionDoes) {
+    DebugCapture debug;
+    int loops = 0, missing = 0;
+    for (uint32_t seed = 1; seed <= 400; ++seed) {
+        LibraryPtr one = random_references(seed), all = random_references(seed);
+        std::map<const Vectors*, std::string> owners_one = body_owners(one.get());
+        std::map<const Vectors*, std::string> owners_all = body_owners(all.get());
+        int expected = resolve_one_by_one(one.get());
+        std::string expected_debug = debug.take();
+        EXPECT_EQ(resolve_LibVectors(all.get(), true), expected) << "seed " << seed;
+        EXPECT_EQ(debug.take(), expected_debug) << "seed " << seed;
+        EXPECT_EQ(slot_states(all.get(), owners_all), slot_states(one.get(), owners_one))
+            << "seed " << seed;
+        loops += expected_debug.find(message_text(nullptr, LIB_REFERENCE_LOOP)) != std::string::npos;
+        missing += expected_debug.find(message_text(nullptr, LIB_NULL_REFERENCE)) != std::string::npos;
+    }
+    EXPECT_GT(loops, 50) << "the samples hold cycles";
+    EXPECT_GT(missing, 50) << "and missing bodies";
+}
+
 // Every prefix of a whole file fails cleanly; so do bad tags in every
 // list. Run under the sanitizers this also shows that nothing leaks.
 TEST_F(LibraryFiles, DamagedFilesGiveErrorCodes) {
@@ -413,14 +521,11 @@ TEST_F(LibraryFiles, VerboseResolutionNamesThePartAndTheForm) {
     part->convert->name.set("GONE");
     add_entry(library.get(), "X", part);
     std::string debug;
-    Services s;
-    s.debug_write = [&](const char* text) { debug += text; };
-    install_services(s);
-    bool was = debug_enabled;
-    debug_enabled = true;
-    EXPECT_EQ(resolve_LibVectors(library.get(), true), LIB_NULL_REFERENCE);
-    debug_enabled = was;
-    reset_services();
+    {
+        DebugCapture capture;
+        EXPECT_EQ(resolve_LibVectors(library.get(), true), LIB_NULL_REFERENCE);
+        debug = capture.take();
+    }
     EXPECT_NE(debug.find("Part 'X', Converted Vector"), std::string::npos) << debug;
     EXPECT_NE(debug.find("Vector ignored."), std::string::npos);
     EXPECT_EQ(part->convert, nullptr);

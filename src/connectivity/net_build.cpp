@@ -1,0 +1,301 @@
+// The net builder's driver and the phases that are the same whichever way
+// touching records are found: preparation (1), pseudo-pins (2), open ends
+// (4), islands (8) and the clean-up (12). The phases are listed in
+// net_build.h.
+#include "connectivity/net_build.h"
+
+#include <algorithm>
+#include <climits>
+#include <unordered_set>
+
+#include "connectivity/net_context.h"
+#include "connectivity/net_index.h"
+#include "foundation/core.h"
+#include "foundation/flagop.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+
+namespace {
+
+int free_head_cb(void* head) {
+    free_Ident(static_cast<SchItem*>(head), false);
+    return 0;
+}
+
+// Applies one flag operation to the sheet and, recursively, all its items.
+void flag_sheet(Sheet* sheet, uint32_t mask, int operation) {
+    FlagOpScope scope(mask, operation);
+    flag_SchItem(sheet);
+}
+
+void order_wire_and_bus_ends(Sheet* sheet) {
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
+}
+
+void empty_islands(NetContext* context) {
+    if (context->islands) dlist_free(context->islands, LIST_FROM_HEAD, free_head_cb);
+    context->islands = nullptr;
+    if (context->merged_heads) dlist_free(context->merged_heads, LIST_FROM_HEAD, free_head_cb);
+    context->merged_heads = nullptr;
+}
+
+// Which value SHOW_POWER_LOCAL takes for a placed part. Set in memory only:
+// building nets never rewrites the user's settings file.
+void set_show_power_local(const PlacedPart* part) {
+    int show = proper_get(SHOW_POWER);
+    int local = show == 1 ? 1 : show == 2 ? 0 : (part->flags & PL_POWERON) ? 1 : 0;
+    uint8_t saved = config_write_flag;
+    config_write_flag = 0;
+    proper_set(SHOW_POWER_LOCAL, local);
+    config_write_flag = saved;
+}
+
+// Points a fixed distance to the side, kept inside the coordinate range.
+int32_t shifted(int32_t x, int64_t by) {
+    int64_t v = int64_t{x} + by;
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// Adds the member when pseudo-pins are asked for.
+void member(bool with_members, Point at, SchItem* whoami, Pin* pin, SchItem* father, Line* stub,
+            List* items) {
+    if (with_members) add_PseudoPin(at, whoami, pin, father, stub, items);
+}
+
+int part_stubs(Schema* schema, PlacedPart* part, List* items, bool with_members) {
+    if (with_members) set_show_power_local(part);
+    Matrix matrix;
+    pl_matrix(part, &matrix);
+    PinList* pins = pl_pins_in_use(schema->library, part);
+    if (!pins) return 0;
+    int made = 0;
+    for (Pin* pin : list_items<Pin>(pins->pins)) {
+        ++made;
+        if (pin->type == PWR) {
+            Point at;
+            matrix_apply(&matrix, pin->pos, &at);
+            Line* stub = add_stub_wire(at, at, items);
+            member(with_members, at, nullptr, pin, part, stub, items);
+            continue;
+        }
+        Point outer, inner;
+        get_PinLine(pin, &outer, &inner);
+        matrix_apply(&matrix, outer, &outer);
+        matrix_apply(&matrix, inner, &inner);
+        Line* stub = add_stub_wire(outer, inner, items);
+        member(with_members, inner, nullptr, pin, part, stub, items);
+    }
+    return made;
+}
+
+int power_stub(Power* power, List* items, bool with_members) {
+    Point d{0, 1};
+    switch (power->flags & POWER_ROT_MASK) {
+        case 0: d = {0, 1}; break;
+        case 1: d = {-1, 0}; break;
+        case 2: d = {0, -1}; break;
+        case 3: d = {1, 0}; break;
+        default: warning("Power: flags %x, invalid rotation", power->flags); break;
+    }
+    Point p = power->pos;
+    Point q{shifted(p.x, -20 * d.x), shifted(p.y, -20 * d.y)};
+    Line* stub = add_stub_wire(p, q, items);
+    member(with_members, q, power, nullptr, nullptr, stub, items);
+    return 1;
+}
+
+int port_stub(Port* port, List* items, bool with_members) {
+    Point p = port->pos;
+    Point q{shifted(p.x, (port->flags & PORT_RIGHT) ? 1000 : -1000), p.y};
+    Line* stub = add_stub_wire(p, q, items);
+    member(with_members, q, port, nullptr, nullptr, stub, items);
+    return 1;
+}
+
+int subsheet_stubs(SubSheet* box, List* items, bool with_members) {
+    int made = 0;
+    for (Port* port : list_items<Port>(box->ports)) {
+        Point p{shifted(box->pos.x, port->pos.x), shifted(box->pos.y, port->pos.y)};
+        Point q{shifted(p.x, port->pos.x == 0 ? 1000 : -1000), p.y};
+        Line* stub = add_stub_wire(p, q, items);
+        member(with_members, q, port, nullptr, box, stub, items);
+        ++made;
+    }
+    return made;
+}
+
+}  // namespace
+
+int add_item_stubs(Schema* schema, SchItem* item, List* list, bool with_members) {
+    switch (item->type) {
+        case PARTLIB_ITEM: return part_stubs(schema, as_PlacedPart(item), list, with_members);
+        case POWER_ITEM: return power_stub(as_Power(item), list, with_members);
+        case PORT_ITEM: return port_stub(as_Port(item), list, with_members);
+        case SUBSHEET_ITEM: return subsheet_stubs(as_SubSheet(item), list, with_members);
+        default: return 0;
+    }
+}
+
+// --- driver ------------------------------------------------------------------------------
+
+int build_sheet_nets(NetContext* context, Schema* schema) {
+    return build_sheet_nets_with(context, schema, indexed_net_phases);
+}
+
+int build_sheet_nets_with(NetContext* context, Schema* schema, const NetPhaseTable& phases) {
+    if (!schema) return 0;
+    context->sheet = schema->current;
+    if (!context->sheet || !context->sheet->items) return 0;
+    int result = 0;
+    net_prepare(context, schema);
+    result |= net_pseudo_pins(context, schema);
+    result |= phases.wire_ends(context, schema);
+    mark_ends_open(context, schema);
+    result |= phases.junctions(context, schema);
+    phases.arcs(context, schema);
+    // Phase 7 is an empty step.
+    result |= net_islands(context, schema);
+    phases.members(context, schema);
+    result |= phases.merge_names(context, schema);
+    phases.buses(context, schema);
+    net_cleanup(context, schema);
+    return result;
+}
+
+// --- phase 1 ------------------------------------------------------------------------------
+
+int net_prepare(NetContext* context, Schema* schema) {
+    Sheet* sheet = context->sheet;
+    drop_net_index(context);
+    flag_sheet(sheet, NET_IGNORED, FLAGOP_CLEAR);
+    order_wire_and_bus_ends(sheet);
+    // Every link is cleared below, so records of an earlier build are taken
+    // out without following their links (the heads they point to may be gone).
+    for (DListNode* node : dlist_nodes(sheet->items)) {
+        auto* item = static_cast<SchItem*>(node->data);
+        if (item->type == IDENT_ITEM || item->type == PSEUDO_PIN || (item->state & NET_TEMPORARY)) {
+            dlist_remove(sheet->items, node, nullptr);
+            free_SchItem(schema, item, false);
+            continue;
+        }
+        item->state &= ~uint32_t{NET_IGNORED | NET_ENDS_OPEN | 0x1000 | 0x2000};
+        item->state |= NET_UNUSED_JUNCTION;
+        if ((item->type == LINE_ITEM || item->type == ARC_ITEM) &&
+            (is_drawing_line(item) || is_bus_line(item)))
+            item->state |= NET_IGNORED;
+    }
+    for (SchItem* item : list_items<SchItem>(sheet->items)) item->prev = item->next = nullptr;
+    empty_islands(context);
+    flag_sheet(sheet, NET_CURRENT_PASS, FLAGOP_OR);
+    return 0;
+}
+
+// --- phase 2 ------------------------------------------------------------------------------
+
+int net_pseudo_pins(NetContext* context, Schema* schema) {
+    List* items = context->sheet->items;
+    DListNode* last = dlist_tail(items);
+    for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
+        auto* item = static_cast<SchItem*>(node->data);
+        if (item->type == NOCON_ITEM)
+            add_PseudoPin(item->pos, item, nullptr, nullptr, nullptr, items);
+        else
+            add_item_stubs(schema, item, items, true);
+        if (node == last) break;
+    }
+    for (Port* port : list_items<Port>(schema->ports)) add_item_stubs(schema, port, items, true);
+    return 0;
+}
+
+// --- phase 4 ------------------------------------------------------------------------------
+
+int mark_ends_open(NetContext* context, Schema*) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == JUNCTION_ITEM ||
+            item->type == PSEUDO_PIN)
+            item->state |= NET_ENDS_OPEN;
+    return 0;
+}
+
+// --- phase 8 ------------------------------------------------------------------------------
+
+int net_islands(NetContext* context, Schema*) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+        // Drawing arcs carry no net: they start no island of their own.
+        bool carries = (item->type == LINE_ITEM || item->type == ARC_ITEM) &&
+                       !is_drawing_line(item) && !is_bus_line(item);
+        if (!carries || item->prev) continue;
+        Ident* head = new_Ident();
+        if (!head) no_memory();
+        head->next = item;
+        item->prev = head;
+        if (!context->islands && !(context->islands = list_new())) no_memory();
+        DListNode* node = dlist_append(context->islands, head);
+        if (!node) no_memory();
+        if (context->index) context->index->island_nodes[head] = node;
+    }
+    return 0;
+}
+
+// --- phase 12 -----------------------------------------------------------------------------
+
+namespace {
+
+// Removes the temporary records (heads and pseudo-pins excepted). Members
+// whose wire goes lose it rather than keep a dangling pointer.
+void remove_temporaries(Schema* schema, Sheet* sheet) {
+    std::unordered_set<const SchItem*> going;
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if ((item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN)
+            going.insert(item);
+    if (going.empty()) return;
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == PSEUDO_PIN && going.count(as_PseudoPin(item)->stub))
+            as_PseudoPin(item)->stub = nullptr;
+    for (DListNode* node : dlist_nodes(sheet->items)) {
+        auto* item = static_cast<SchItem*>(node->data);
+        if (!going.count(item)) continue;
+        unlink_chain_item(item);
+        dlist_remove(sheet->items, node, nullptr);
+        free_SchItem(schema, item, false);
+    }
+}
+
+}  // namespace
+
+int net_cleanup(NetContext* context, Schema* schema) {
+    drop_net_index(context);
+    remove_temporaries(schema, context->sheet);
+    return 0;
+}
+
+void sheet_nets_cleanup(NetContext* context, Schema* schema, int full) {
+    if (!schema || !schema->current || !schema->current->items) return;
+    Sheet* sheet = schema->current;
+    if (context) drop_net_index(context);
+    remove_temporaries(schema, sheet);
+    if (!full) return;
+    for (DListNode* node : dlist_nodes(sheet->items)) {
+        auto* item = static_cast<SchItem*>(node->data);
+        if (item->type != IDENT_ITEM && item->type != PSEUDO_PIN) continue;
+        dlist_remove(sheet->items, node, nullptr);
+        free_SchItem(schema, item, false);
+    }
+    if (context) empty_islands(context);
+    constexpr uint32_t connection_bits = NET_VISITED | NET_IGNORED | NET_ENDS_OPEN |
+                                         NET_UNUSED_JUNCTION | 0x1000 | 0x2000 | NET_CURRENT_PASS;
+    sheet->state &= ~connection_bits;
+    for (SchItem* item : list_items<SchItem>(sheet->items)) {
+        item->state &= ~connection_bits;
+        item->prev = item->next = nullptr;
+    }
+}

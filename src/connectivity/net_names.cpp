@@ -1,0 +1,326 @@
+// Members, names and merging: phase 9's attachment of pseudo-pins to the
+// islands they touch, phase 10 (merge_named_islands) through a table of
+// names, and the routines on heads and their names that the hierarchy link
+// shares.
+#include <cctype>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_index.h"
+#include "foundation/core.h"
+#include "foundation/flagop.h"
+#include "foundation/list.h"
+#include "model/documents/ident.h"
+#include "model/documents/netprop.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+
+namespace {
+
+int net_counter = 0;
+
+std::string folded(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+bool is_bus_alias(const char* name) {
+    return std::strchr(name, '@') != nullptr && std::strchr(name, '/') != nullptr;
+}
+
+List* ensure_list(List** list) {
+    if (!*list && !(*list = list_new())) no_memory();
+    return *list;
+}
+
+// The name record an item gives its island: kind and text; false for none.
+bool naming_record(const SchItem* item, int32_t* kind, std::string* name) {
+    if (item->type == TEXT_ITEM) {
+        *kind = NAME_LABEL;
+        *name = as_Text(item)->string;
+        return true;
+    }
+    const PseudoPin* pp = as_PseudoPin(item);
+    if (pp->father && pp->father->type == SUBSHEET_ITEM && pp->whoami &&
+        pp->whoami->type == PORT_ITEM) {
+        *kind = NAME_PORT;
+        *name = as_Port(pp->whoami)->name.get();
+        return true;
+    }
+    if (pp->father && pp->father->type == PARTLIB_ITEM) {
+        if (!pp->pin || pp->pin->type != PWR) return false;
+        *kind = NAME_PIN;
+        *name = pp->pin->name.get();
+        return true;
+    }
+    if (pp->whoami && pp->whoami->type == POWER_ITEM) {
+        *kind = NAME_POWER;
+        *name = as_Power(pp->whoami)->name.get();
+        return true;
+    }
+    if (pp->whoami && pp->whoami->type == PORT_ITEM) {
+        *kind = NAME_PORT;
+        *name = as_Port(pp->whoami)->name.get();
+        return true;
+    }
+    return false;
+}
+
+bool in_merge_set(NetContext* context, const Ident* head) {
+    if (context->index) return context->index->merge_members.count(head) != 0;
+    for (Ident* member : list_items<Ident>(context->merge_set))
+        if (member == head) return true;
+    return false;
+}
+
+DListNode* island_node(NetContext* context, List* list, const Ident* head) {
+    if (context->index) {
+        auto found = context->index->island_nodes.find(head);
+        if (found != context->index->island_nodes.end()) return found->second;
+    }
+    for (DListNode* node : dlist_nodes(list))
+        if (node->data == head) return node;
+    return nullptr;
+}
+
+PseudoPin* last_member(Ident* head) {
+    PseudoPin* member = head->nextconn;
+    while (member && member->next) member = static_cast<PseudoPin*>(member->next);
+    return member;
+}
+
+}  // namespace
+
+// --- phase 9 -----------------------------------------------------------------------------------
+
+void attach_member(NetContext* context, PseudoPin* pp, SchItem* wire) {
+    pp->stub = wire;
+    if (pp->prev || pp->next) return;
+    SchItem* first = chain_first(context, wire);
+    if (first->type != IDENT_ITEM) return;
+    Ident* head = as_Ident(first);
+    TN_ASSERT(head->prevconn == nullptr);
+    if (head->nextconn == pp) return;
+    pp->next = head->nextconn;
+    if (head->nextconn) head->nextconn->prev = pp;
+    head->nextconn = pp;
+    pp->prev = head;
+}
+
+// --- names -----------------------------------------------------------------------------------
+
+bool item_net_name(const SchItem* item, std::string* name) {
+    if (item->state & (NET_IGNORED | NET_VISITED)) return false;
+    if (item->type == TEXT_ITEM) {
+        if ((item->flags & TEXT_TYPE_MASK) != LABEL) return false;
+        *name = as_Text(item)->string;
+        return true;
+    }
+    if (item->type != PSEUDO_PIN) return false;
+    const PseudoPin* pp = as_PseudoPin(item);
+    if (pp_is_link(pp) || (pp->stub && (pp->stub->state & NET_IGNORED))) return false;
+    int32_t kind;
+    return naming_record(item, &kind, name);
+}
+
+Line* first_wire_at(NetContext* context, Point p) {
+    if (context->index) {
+        for (Line* line : lines_at(context->index, p))
+            if (is_wire_line(line)) return line;
+        return nullptr;
+    }
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (is_wire_line(item) && point_on_wire(p, as_Line(item), 0)) return as_Line(item);
+    return nullptr;
+}
+
+bool net_names_equal(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
+NameRec* find_name(const Ident* head, const char* name, int32_t kind) {
+    for (NameRec* rec : list_items<NameRec>(head->names))
+        if (rec->name && net_names_equal(rec->name, name) && (kind == -1 || rec->kind == kind))
+            return rec;
+    return nullptr;
+}
+
+std::optional<std::string> net_preferred_name(const List* names) {
+    const NameRec* best = nullptr;
+    int32_t best_kind = 0;
+    for (const NameRec* rec : list_items<NameRec>(names)) {
+        if (!rec->name || is_bus_alias(rec->name)) continue;
+        int32_t k = rec->kind;
+        bool take = k == NAME_POWER || (k == NAME_PORT && best_kind != NAME_POWER) ||
+                    (k == NAME_LABEL && best_kind != NAME_PORT && best_kind != NAME_POWER) ||
+                    (k == NAME_PIN && best_kind != NAME_PORT && best_kind != NAME_LABEL &&
+                     best_kind != NAME_POWER);
+        if (take) {
+            best = rec;
+            best_kind = k;
+        }
+    }
+    if (!best) return std::nullopt;
+    std::string name = best->name;
+    for (char& c : name)
+        if (c == ',') c = '.';
+    return name;
+}
+
+void reset_net_counter() { net_counter = 0; }
+int next_net_number() { return ++net_counter; }
+
+// --- merging -----------------------------------------------------------------------------------
+
+bool new_merge_set(NetContext* context) {
+    if (context->merge_set) dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
+    context->merge_set = list_new();
+    if (context->index) context->index->merge_members.clear();
+    return context->merge_set != nullptr;
+}
+
+void add_to_merge_set(NetContext* context, SchItem* item) {
+    SchItem* wire = nullptr;
+    if (item->type == TEXT_ITEM) {
+        wire = first_wire_at(context, item->pos);
+    } else if (item->type == PSEUDO_PIN) {
+        wire = as_PseudoPin(item)->stub;
+    } else {
+        net_debug("Internal Error:Unknow type for island const\n");
+    }
+    if (!wire) {
+        item->state |= NET_VISITED;
+        return;
+    }
+    SchItem* first = chain_first(context, wire);
+    first->state |= IDENT_MERGE_SET;
+    if (first->type != IDENT_ITEM) {
+        item->state |= NET_VISITED;
+        return;
+    }
+    Ident* head = as_Ident(first);
+    if (!in_merge_set(context, head)) {
+        if (!dlist_append(ensure_list(&context->merge_set), head)) no_memory();
+        if (context->index) context->index->merge_members.insert(head);
+    }
+    int32_t kind;
+    std::string name;
+    if (naming_record(item, &kind, &name) && !find_name(head, name.c_str(), kind)) {
+        NameRec* rec = new_NameRec();
+        if (!rec) no_memory();
+        rec->kind = kind;
+        rec->name = str_dup(name.c_str());
+        if (!dlist_prepend(ensure_list(&head->names), rec)) no_memory();
+    }
+    item->state |= NET_VISITED;
+}
+
+void merge_islands(NetContext* context) {
+    if (!context->merge_set || context->merge_set->count < 2) return;
+    auto* target = static_cast<Ident*>(dlist_head(context->merge_set)->data);
+    PseudoPin* last = last_member(target);
+    bool first_one = true;
+    for (Ident* head : list_items<Ident>(context->merge_set)) {
+        if (first_one) {
+            first_one = false;
+            continue;
+        }
+        if (PseudoPin* members = head->nextconn) {
+            if (last) {
+                last->next = members;
+                members->prev = last;
+            } else {
+                target->nextconn = members;
+                members->prev = target;
+            }
+            head->nextconn = nullptr;
+            for (last = members; last->next; last = static_cast<PseudoPin*>(last->next)) {}
+        }
+        if (head->next) head->next->prev = target;
+        head->prev = target;
+        for (DListNode* node : dlist_nodes(head->names)) {
+            auto* rec = static_cast<NameRec*>(node->data);
+            dlist_remove(head->names, node, nullptr);
+            if (rec->name && find_name(target, rec->name, rec->kind))
+                free_NameRec(rec, false);
+            else if (!dlist_append(ensure_list(&target->names), rec))
+                no_memory();
+        }
+        if (head->names) dlist_free(head->names, LIST_FROM_HEAD, nullptr);
+        head->names = nullptr;
+        if (head->netprop) {
+            if (!target->netprop) {
+                target->netprop = head->netprop;
+                head->netprop = nullptr;
+            } else if (!netprop_equal(target->netprop, head->netprop)) {
+                std::string name = net_preferred_name(target->names).value_or("");
+                net_warningf("*** Warning : Net '%s' have multiple differents Net Properties...\n",
+                             name.c_str());
+            }
+        }
+        net_debug("2 Iles Mergee .........\n");
+        List* from = (head->state & IDENT_MERGE_SET) ? context->islands : context->subsheet_islands;
+        if (DListNode* node = from ? island_node(context, from, head) : nullptr) {
+            dlist_remove(from, node, nullptr);
+            if (context->index) context->index->island_nodes.erase(head);
+        }
+        // Kept, emptied, for the chains merged into it before (see NetContext).
+        free_Ident(head, true);
+        head->nextconn = nullptr;
+        if (!dlist_append(ensure_list(&context->merged_heads), head)) no_memory();
+    }
+    // The set now names merged heads but its first.
+    dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
+    context->merge_set = nullptr;
+    if (context->index) context->index->merge_members.clear();
+}
+
+void attach_net_properties(NetContext* context) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+        if (item->type != NETPROP_ITEM) continue;
+        Line* wire = first_wire_at(context, item->pos);
+        if (!wire) continue;
+        SchItem* first = chain_first(context, wire);
+        if (first->type != IDENT_ITEM || as_Ident(first)->netprop) continue;
+        as_Ident(first)->netprop = copy_NetProp(as_NetProp(item));
+        if (!as_Ident(first)->netprop) no_memory();
+    }
+}
+
+// --- phase 10 --------------------------------------------------------------------------------
+
+int indexed_merge_names(NetContext* context, Schema*) {
+    NetIndex* index = net_index(context);
+    index_sync(index);
+    {
+        FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
+        flag_SchItem(context->sheet);
+    }
+    std::unordered_map<std::string, std::vector<SchItem*>> by_name;
+    std::string name;
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item_net_name(item, &name)) by_name[folded(name)].push_back(item);
+    for (SchItem* x : list_items<SchItem>(context->sheet->items)) {
+        if (!item_net_name(x, &name)) continue;
+        if (!new_merge_set(context)) return 9;
+        add_to_merge_set(context, x);
+        uint64_t after = index_pos(index, x);
+        std::string other;
+        for (SchItem* y : by_name[folded(name)])
+            if (index_pos(index, y) > after && item_net_name(y, &other)) add_to_merge_set(context, y);
+        merge_islands(context);
+    }
+    attach_net_properties(context);
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The connectivity refresh that keeps a sheet electrically clean while it is
+// edited. The sheet editor marks the items an edit touched with state bit
+// 0x100000 (0x200000 also counts for wires) and calls refresh_connectivity,
+// which changes the sheet for good: wire and bus ends ordered, touched
+// wires fused with the collinear wires of their kind they overlap, wire
+// ends lying on a pin's line pulled to the pin's tip, wires cut at touched
+// junction dots, and the wires absorbed deleted. It runs the shared wire
+// routines of the net builder in editor mode: no temporary records, no
+// chains. The touched marks are the editor's to set and clear.
+#include <cstdint>
+
+#include "foundation/geometry.h"
+
+struct Line;
+struct List;
+struct NetContext;
+struct Schema;
+struct SchItem;
+
+// With no context a temporary one is made and freed. The result of the
+// junction step, 0 when the schema has no current sheet or items.
+int refresh_connectivity(NetContext* context, Schema* schema);
+int refresh_sheet_connectivity(NetContext* context, Schema* schema);
+
+// Pulls onto the pin's tip the ends of the sheet's wire and bus lines that
+// lie inside the pin's line (tip first, inner end second).
+void snap_wires_to_pin(NetContext* context, Point tip, Point inner);
+// The same for one wire, the first end from the inner side inclusive, the
+// second end up to the tip inclusive.
+void snap_wire_to_pin(Point tip, Point inner, Line* wire);
+
+// While the editor moves items (the schema's edit list exists): appends to
+// *list (made when missing) wire pieces standing for the item's connection
+// points: a line's copy and an arc's chord when copy_lines is set, the stub
+// wires of a placed part's pins, of a power symbol, port or sub-sheet box,
+// a zero-length piece for a no-connect mark. With copy_lines the last piece
+// made gets in its `next` link the line, arc or no-connect mark it stands
+// for. The number of pieces made; 0 when the editor moves nothing.
+int connection_stubs_of_item(Schema* schema, SchItem* item, List** list, bool copy_lines);

@@ -1,0 +1,348 @@
+#include "render/draw_adapter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include <wx/image.h>
+
+#include "model/documents/image.h"
+#include "render/colour_table.h"
+#include "render/dib_image.h"
+#include "render/render_fonts.h"
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+// Images larger than this on the device are drawn as their outline: a
+// bitmap of that size would cost more memory than a drawing pass is worth.
+constexpr double MAX_IMAGE_PIXELS = 4096.0;
+
+int32_t clamp32(double v) {
+    if (v > 2e9) return 2000000000;
+    if (v < -2e9) return -2000000000;
+    return static_cast<int32_t>(std::lround(v));
+}
+
+}  // namespace
+
+bool Prim::operator==(const Prim& o) const {
+    if (kind != o.kind || rgb != o.rgb || width != o.width || dashed != o.dashed ||
+        filled != o.filled || clockwise != o.clockwise || points != o.points || text != o.text ||
+        image != o.image)
+        return false;
+    if (kind != TEXT) return true;
+    return font.size == o.font.size && font.weight == o.font.weight &&
+           font.italic == o.font.italic && std::strcmp(font.face_name, o.font.face_name) == 0;
+}
+
+Rect box_of(const Point* points, size_t count) {
+    if (count == 0) return Rect{};
+    int64_t x0 = points[0].x, x1 = x0, y0 = points[0].y, y1 = y0;
+    for (size_t i = 1; i < count; ++i) {
+        x0 = std::min<int64_t>(x0, points[i].x);
+        x1 = std::max<int64_t>(x1, points[i].x);
+        y0 = std::min<int64_t>(y0, points[i].y);
+        y1 = std::max<int64_t>(y1, points[i].y);
+    }
+    return Rect{int32_t(x0), int32_t(y0), clamp32(double(x1 - x0)), clamp32(double(y1 - y0))};
+}
+
+Point apply_matrix(const Matrix* matrix, Point p) {
+    if (!matrix) return p;
+    Point out;
+    matrix_apply(matrix, p, &out);
+    return out;
+}
+
+std::vector<Point> arc_points(Point c, Point s, Point e, bool clockwise, double pixels_per_unit) {
+    const double r = std::hypot(double(s.x) - c.x, double(s.y) - c.y);
+    double a0 = std::atan2(double(s.y) - c.y, double(s.x) - c.x);
+    double a1 = std::atan2(double(e.y) - c.y, double(e.x) - c.x);
+    // With y growing downwards an increasing angle turns clockwise on the screen.
+    double sweep = clockwise ? a1 - a0 : a0 - a1;
+    while (sweep <= 0) sweep += 2 * PI;
+    const double pixels = r * pixels_per_unit * sweep;
+    const int n = std::clamp(static_cast<int>(pixels / 3), 8, 360);
+    std::vector<Point> points;
+    points.reserve(n + 1);
+    for (int i = 0; i <= n; ++i) {
+        const double a = a0 + (clockwise ? 1 : -1) * sweep * i / n;
+        points.push_back({clamp32(c.x + r * std::cos(a)), clamp32(c.y + r * std::sin(a))});
+    }
+    points.front() = s;
+    return points;
+}
+
+DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
+                         uint32_t background)
+    : dc_(dc), sx_(sx), sy_(sy), ox_(origin_x), oy_(origin_y), background_(background) {}
+
+DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
+
+wxPoint DrawAdapter::device(Point w) const {
+    return wxPoint(clamp32(w.x * sx_ - ox_), clamp32(w.y * sy_ - oy_));
+}
+
+uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
+    switch (mode_) {
+    case DRAW_XOR:
+        return (rgb ^ background_) & 0xFFFFFF;
+    case DRAW_MERGE:
+        return (rgb | background_) & 0xFFFFFF;
+    default:
+        return rgb & 0xFFFFFF;
+    }
+}
+
+const wxPen& DrawAdapter::pen_for(uint32_t rgb, int32_t width, bool dashed) {
+    const int w = std::max(1, static_cast<int>(std::lround(width * sx_)));
+    const uint64_t key = uint64_t(rgb) | uint64_t(std::min(w, 0xFFFF)) << 24 |
+                         uint64_t(dashed) << 40;
+    auto it = pens_.find(key);
+    if (it != pens_.end()) return it->second;
+    wxPen pen(colour_of_rgb(rgb), w, dashed ? wxPENSTYLE_SHORT_DASH : wxPENSTYLE_SOLID);
+    pen.SetCap(wxCAP_ROUND);
+    return pens_.emplace(key, pen).first->second;
+}
+
+const wxBrush& DrawAdapter::brush_for(uint32_t rgb) {
+    auto it = brushes_.find(rgb);
+    if (it != brushes_.end()) return it->second;
+    return brushes_.emplace(rgb, wxBrush(colour_of_rgb(rgb))).first->second;
+}
+
+void DrawAdapter::set_pen(uint32_t rgb, int32_t width, bool dashed) {
+    rgb_ = rgb;
+    width_ = width;
+    dashed_ = dashed;
+}
+
+void DrawAdapter::emit(Prim&& prim) {
+    prim.rgb = rgb_;
+    prim.width = width_;
+    prim.dashed = dashed_;
+    if (record_)
+        record_->push_back(std::move(prim));
+    else if (dc_)
+        paint(prim);
+}
+
+void DrawAdapter::line(Point a, Point b) {
+    Prim p;
+    p.points = {a, b};
+    emit(std::move(p));
+}
+
+void DrawAdapter::strip(const std::vector<Point>& points) {
+    if (points.size() < 2) return;
+    Prim p;
+    p.points = points;
+    emit(std::move(p));
+}
+
+void DrawAdapter::dots(const std::vector<Point>& points) {
+    if (points.empty()) return;
+    Prim p;
+    p.kind = Prim::DOTS;
+    p.points = points;
+    emit(std::move(p));
+}
+
+void DrawAdapter::polygon(const std::vector<Point>& points, bool filled) {
+    if (points.size() < 2) return;
+    Prim p;
+    p.kind = Prim::POLYGON;
+    p.filled = filled;
+    p.points = points;
+    emit(std::move(p));
+}
+
+void DrawAdapter::circle(Point centre, Point on, bool filled) {
+    Prim p;
+    p.kind = Prim::CIRCLE;
+    p.filled = filled;
+    p.points = {centre, on};
+    emit(std::move(p));
+}
+
+void DrawAdapter::arc(Point centre, Point start, Point end, bool clockwise) {
+    Prim p;
+    p.kind = Prim::ARC;
+    p.clockwise = clockwise;
+    p.points = {centre, start, end};
+    emit(std::move(p));
+}
+
+void DrawAdapter::font_text(const std::string& text, const Font& font, Point anchor,
+                            Point direction) {
+    if (text.empty()) return;
+    Prim p;
+    p.kind = Prim::TEXT;
+    p.text = text;
+    p.font = font;
+    p.font.realized = 0;
+    p.points = {anchor, direction};
+    emit(std::move(p));
+}
+
+void DrawAdapter::image(const Image* image, const Point corners[4]) {
+    Prim p;
+    p.kind = Prim::IMAGE;
+    p.image = image;
+    p.points.assign(corners, corners + 4);
+    emit(std::move(p));
+}
+
+void DrawAdapter::fill_rect(Point a, Point b, uint32_t rgb) {
+    const uint32_t saved = rgb_;
+    rgb_ = rgb;
+    Prim p;
+    p.kind = Prim::FILL_RECT;
+    p.points = {a, b};
+    emit(std::move(p));
+    rgb_ = saved;
+}
+
+void DrawAdapter::replay(const std::vector<Prim>& prims) {
+    for (const Prim& prim : prims) {
+        if (record_)
+            record_->push_back(prim);
+        else if (dc_)
+            paint(prim);
+    }
+}
+
+void DrawAdapter::paint(const Prim& prim) {
+    const uint32_t rgb = mode_colour(prim.rgb);
+    switch (prim.kind) {
+    case Prim::STRIP: {
+        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+        std::vector<wxPoint> pts;
+        for (Point p : prim.points) pts.push_back(device(p));
+        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+        break;
+    }
+    case Prim::POLYGON: {
+        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+        std::vector<wxPoint> pts;
+        for (Point p : prim.points) pts.push_back(device(p));
+        dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
+        break;
+    }
+    case Prim::CIRCLE: {
+        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+        const Point c = prim.points[0], on = prim.points[1];
+        const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
+        const wxPoint d = device(c);
+        dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
+                         std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
+        break;
+    }
+    case Prim::ARC: {
+        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+        std::vector<wxPoint> pts;
+        for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
+                                  prim.clockwise != 0, std::max(sx_, sy_)))
+            pts.push_back(device(p));
+        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+        break;
+    }
+    case Prim::DOTS:
+        dc_->SetPen(pen_for(rgb, 0, false));
+        for (Point p : prim.points) dc_->DrawPoint(device(p));
+        break;
+    case Prim::TEXT:
+        paint_text(prim);
+        break;
+    case Prim::IMAGE:
+        paint_image(prim);
+        break;
+    case Prim::FILL_RECT: {
+        dc_->SetPen(*wxTRANSPARENT_PEN);
+        dc_->SetBrush(brush_for(prim.rgb & 0xFFFFFF));
+        const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
+        dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
+                           std::abs(b.y - a.y) + 1);
+        break;
+    }
+    }
+}
+
+void DrawAdapter::paint_text(const Prim& prim) {
+    int ppi = dc_->GetPPI().y;
+    if (ppi <= 0) ppi = 96;
+    const double points = font_points(prim.font) * 10000.0 * sy_ / ppi;
+    // Text smaller than this cannot be read: leave it out rather than draw
+    // a smudge.
+    if (points < 2.0) return;
+    dc_->SetFont(font_at_points(prim.font, points));
+    dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
+    dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    const Point anchor = prim.points[0], dir = prim.points[1];
+    const double ux = dir.x / 1000.0, uy = dir.y / 1000.0;  // baseline, world
+    // Lines stack upwards from the anchor: the normal pointing up the block.
+    const double nx = uy, ny = -ux;
+    const Point extent = measure_text_world(prim.font, prim.text.c_str());
+    const double degrees = -std::atan2(uy * sy_, ux * sx_) * 180.0 / PI;
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (true) {
+        size_t end = prim.text.find('@', start);
+        lines.push_back(prim.text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    const double line_height = lines.empty() ? 0.0 : double(extent.y) / lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // Top-left corner of line i: up the block by the lines above the anchor.
+        const double up = extent.y - line_height * i;
+        const Point top{clamp32(anchor.x + nx * up), clamp32(anchor.y + ny * up)};
+        const wxPoint d = device(top);
+        dc_->DrawRotatedText(wxString::FromUTF8(lines[i]), d.x, d.y, degrees);
+    }
+}
+
+void DrawAdapter::paint_image(const Prim& prim) {
+    wxPoint c[4];
+    for (int i = 0; i < 4; ++i) c[i] = device(prim.points[i]);
+    const Rect box = box_of(prim.points.data(), 4);
+    const wxPoint low = device({box.x, box.y});
+    const wxPoint high = device({clamp32(double(box.x) + box.w), clamp32(double(box.y) + box.h)});
+    const int minx = low.x, miny = low.y, maxx = high.x, maxy = high.y;
+    wxImage picture;
+    const bool big = maxx - minx > MAX_IMAGE_PIXELS || maxy - miny > MAX_IMAGE_PIXELS;
+    if (!big && prim.image && prim.image->bitmap && dib_to_image(prim.image->bitmap, &picture)) {
+        // Corners in order: (0,0), (w,0), (w,h), (0,h) of the picture placed.
+        // Map each device pixel of the bounding box back to the picture.
+        const double ax = c[1].x - c[0].x, ay = c[1].y - c[0].y;  // picture x axis
+        const double bx = c[3].x - c[0].x, by = c[3].y - c[0].y;  // picture y axis
+        const double det = ax * by - ay * bx;
+        const int w = maxx - minx + 1, h = maxy - miny + 1;
+        if (std::abs(det) >= 1.0) {
+            wxImage out(w, h);
+            out.InitAlpha();
+            std::memset(out.GetAlpha(), 0, size_t(w) * h);
+            const int pw = picture.GetWidth(), ph = picture.GetHeight();
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const double dx = minx + x + 0.5 - c[0].x, dy = miny + y + 0.5 - c[0].y;
+                    const double u = (dx * by - dy * bx) / det, v = (ax * dy - ay * dx) / det;
+                    if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
+                    const int sx = std::min(pw - 1, int(u * pw)), sy = std::min(ph - 1, int(v * ph));
+                    out.SetRGB(x, y, picture.GetRed(sx, sy), picture.GetGreen(sx, sy),
+                               picture.GetBlue(sx, sy));
+                    out.SetAlpha(x, y, 255);
+                }
+            }
+            dc_->DrawBitmap(wxBitmap(out), minx, miny, true);
+            return;
+        }
+    }
+    // No picture (or one too big to hold): its outline.
+    dc_->SetPen(pen_for(mode_colour(prim.rgb), prim.width, false));
+    dc_->SetBrush(*wxTRANSPARENT_BRUSH);
+    dc_->DrawPolygon(4, c);
+}

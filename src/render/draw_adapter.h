@@ -1,0 +1,120 @@
+#pragma once
+// The drawing adapter: every item is drawn through one of these, in world
+// units. An adapter either paints into a wxDC (world points mapped by a
+// scale and an offset to device pixels, pens, brushes and fonts cached for
+// the one drawing pass the adapter lives for) or records what it is asked
+// to draw as a list of primitives (the ghost overlay keeps such lists and
+// replays them).
+//
+// Drawing modes, as the callers name them: DRAW_COPY paints the colour as
+// it is; DRAW_MERGE paints the colour ORed with the background; DRAW_XOR
+// paints the colour XORed with the background (on the overlay: drawing the
+// same ghost twice removes it).
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <wx/brush.h>
+#include <wx/dc.h>
+#include <wx/font.h>
+#include <wx/pen.h>
+
+#include "foundation/font_record.h"
+#include "foundation/geometry.h"
+#include "foundation/matrix.h"
+
+struct Image;
+struct View;
+
+enum : int { DRAW_XOR = 1, DRAW_COPY = 2, DRAW_MERGE = 3 };
+
+// One primitive in world units.
+struct Prim {
+    enum Kind : uint8_t { STRIP, POLYGON, CIRCLE, ARC, TEXT, IMAGE, FILL_RECT, DOTS };
+    Kind kind = STRIP;
+    uint32_t rgb = 0;
+    int32_t width = 0;  // pen width, world units
+    bool dashed = false;
+    bool filled = false;
+    uint8_t clockwise = 0;
+    // STRIP, POLYGON, DOTS: the points; CIRCLE: centre, a point on it; ARC:
+    // centre, start, end; TEXT: anchor, baseline direction x 1000;
+    // FILL_RECT: two corners; IMAGE: the image's four placed corners.
+    std::vector<Point> points;
+    std::string text;
+    Font font{};
+    const Image* image = nullptr;  // not owned
+    bool operator==(const Prim& other) const;
+};
+
+class DrawAdapter {
+public:
+    // Paints into dc: device = world x (sx, sy) - origin.
+    DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
+                uint32_t background);
+    // Records into *record.
+    explicit DrawAdapter(std::vector<Prim>* record);
+    DrawAdapter(const DrawAdapter&) = delete;
+    DrawAdapter& operator=(const DrawAdapter&) = delete;
+
+    void set_mode(int mode) { mode_ = mode; }
+    int mode() const { return mode_; }
+    uint32_t background() const { return background_; }
+    // Printing: the print visibility flags apply (draw_items.cpp).
+    bool printing = false;
+    wxDC* dc() const { return dc_; }
+    double scale_x() const { return sx_; }
+    double scale_y() const { return sy_; }
+
+    // Pen of the next primitives: colour, world width, dashed.
+    void set_pen(uint32_t rgb, int32_t width, bool dashed = false);
+    void line(Point a, Point b);
+    void strip(const std::vector<Point>& points);
+    // One device pixel at each point.
+    void dots(const std::vector<Point>& points);
+    void polygon(const std::vector<Point>& points, bool filled);
+    void circle(Point centre, Point on, bool filled);
+    // From start to end around centre, clockwise on the screen when set.
+    void arc(Point centre, Point start, Point end, bool clockwise);
+    // A text in a document font: `anchor` is the bottom-left corner of the
+    // text block, `direction` the baseline direction (world, length 1000).
+    void font_text(const std::string& text, const Font& font, Point anchor, Point direction);
+    void image(const Image* image, const Point corners[4]);
+    // Fills a world rectangle with a colour (erasing).
+    void fill_rect(Point a, Point b, uint32_t rgb);
+
+    // Plays recorded primitives into this adapter.
+    void replay(const std::vector<Prim>& prims);
+    // Device point of a world point.
+    wxPoint device(Point world) const;
+
+private:
+    void emit(Prim&& prim);
+    void paint(const Prim& prim);
+    uint32_t mode_colour(uint32_t rgb) const;
+    const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
+    const wxBrush& brush_for(uint32_t rgb);
+    void paint_text(const Prim& prim);
+    void paint_image(const Prim& prim);
+
+    wxDC* dc_ = nullptr;
+    std::vector<Prim>* record_ = nullptr;
+    double sx_ = 1, sy_ = 1, ox_ = 0, oy_ = 0;
+    uint32_t background_ = 0;
+    int mode_ = DRAW_COPY;
+    uint32_t rgb_ = 0;
+    int32_t width_ = 0;
+    bool dashed_ = false;
+    std::unordered_map<uint64_t, wxPen> pens_;
+    std::unordered_map<uint32_t, wxBrush> brushes_;
+};
+
+// Points of an arc from start to end around centre (world units), enough
+// for a smooth curve at `pixels_per_unit`.
+std::vector<Point> arc_points(Point centre, Point start, Point end, bool clockwise,
+                              double pixels_per_unit);
+// The smallest rectangle holding the points (extent clamped to 32 bits).
+Rect box_of(const Point* points, size_t count);
+// The point through a matrix; a null matrix leaves it.
+Point apply_matrix(const Matrix* matrix, Point p);

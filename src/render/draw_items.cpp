@@ -1,0 +1,775 @@
+#include "render/draw_items.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/attribute.h"
+#include "model/documents/erc_mark.h"
+#include "model/documents/fonts.h"
+#include "model/documents/ident.h"
+#include "model/documents/image.h"
+#include "model/documents/netprop.h"
+#include "model/documents/pick.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
+#include "model/documents/titleblock.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+#include "model/items/text.h"
+#include "model/items/vectors.h"
+#include "render/draw_adapter.h"
+#include "render/render_canvas.h"
+#include "render/render_fonts.h"
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+// Nested drawings (fills in fills, sheets in sheets, net chains) are
+// followed at most this deep or long: a damaged record must not hang a
+// paint.
+constexpr int MAX_DEPTH = 32;
+constexpr int MAX_CHAIN = 1000000;
+// Distances of pin texts from the pin, world units.
+constexpr int32_t PIN_NAME_GAP = 300;
+constexpr int32_t PIN_NUMBER_GAP = 250;
+constexpr int32_t CLOCK_CLEARANCE = 600;  // depth of a clock wedge
+// Gap between a power symbol's top and its name, and around sub-sheet names.
+constexpr int32_t NAME_GAP = 200;
+constexpr int32_t PORT_STUB = 1000;  // as the port outline is built
+constexpr int32_t PORT_TEXT_MARGIN = 500;
+constexpr int32_t SUBSHEET_NAME_GAP = 1600;
+
+int32_t clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The rotation of a text or image flag code as matrix_rotate takes it:
+// quarter turns as they are, the odd eighths in tenths of a degree.
+int rotation_code(int code) { return code < 4 ? code : (code - 4) * 900 + 450 + 3; }
+
+// Text visibility and colour by kind.
+struct TextKind {
+    int visible, print_visible, colour, width;
+};
+TextKind text_kind(const Text* text) {
+    if (text->font >= 1 && text->font <= 9)
+        return {VISIBLE_IEEE, PRINT_VIS_IEEE, COLOR_COMMENT, WIDTH_COMMENT};
+    switch (text->flags & TEXT_TYPE_MASK) {
+    case LABEL:
+        return {VISIBLE_LABEL, PRINT_VIS_TEXT, COLOR_LABEL, WIDTH_LABEL};
+    case TBLOCK:
+        return {VISIBLE_TITLETXT, PRINT_VIS_TMPL, COLOR_TITLETXT, WIDTH_TITLETXT};
+    default:
+        return {VISIBLE_TEXT, PRINT_VIS_COMMENT, COLOR_COMMENT, WIDTH_COMMENT};
+    }
+}
+
+class Painter {
+public:
+    Painter(DrawAdapter& a, Schema* doc, int64_t colour, int style)
+        : a_(a), doc_(doc), colour_(colour), dashed_(style == STYLE_DASHED) {}
+
+    void item(SchItem* item, const Matrix* m, int depth);
+    void schema(const Rect* visible);
+    void title_block(const Matrix* m);
+    void vectors(Vectors* set, const Matrix* m, uint32_t rgb, int32_t width);
+    void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool names);
+    void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width);
+
+private:
+    uint32_t rgb(int property, int index = -1) const {
+        return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index))
+                                       : uint32_t(colour_);
+    }
+    bool shown(int screen, int print) const {
+        // Explicit colours draw a ghost or a highlight: always shown.
+        if (colour_ != ITEM_COLOURS) return true;
+        return proper_get(a_.printing && print ? print : screen) != 0;
+    }
+    void pen(uint32_t rgb, int32_t width, bool dashed = false) {
+        a_.set_pen(rgb, width, dashed || dashed_);
+    }
+    List** font_table(Text* text);
+    void graphic(SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int depth);
+    void fill_outline(List* items, const Matrix* m, std::vector<Point>* out, int depth);
+    void sheet_graphic(SchItem* item, const Matrix* m, int depth);
+    void placed_part(PlacedPart* pl, const Matrix* m);
+    void power(Power* power, const Matrix* m, uint32_t symbol_rgb, uint32_t text_rgb);
+    void port(Port* port, const Matrix* m);
+    void subsheet(SubSheet* box, const Matrix* m);
+    void erc_mark(ErcMark* mark, const Matrix* m);
+    void image(Image* image, const Matrix* m);
+    void link(PseudoPin* pp, const Matrix* m, int depth);
+    void ident(Ident* head, const Matrix* m);
+    // A name in the configuration font of a font property; `at` is the
+    // reference point, h/v the alignment of the text block on it: 0 left or
+    // bottom, 1 centre, 2 right or top.
+    void name(const char* string, int font_property, Point at, int h, int v, const Matrix* m,
+              uint32_t rgb, int32_t width);
+    void grid(const Rect& visible);
+
+    DrawAdapter& a_;
+    Schema* doc_;
+    int64_t colour_;
+    bool dashed_;
+};
+
+List** Painter::font_table(Text* text) {
+    if (text->fonts == system_fonts) return &system_fonts;
+    if (doc_ && (!text->fonts || text->fonts == doc_->fonts)) return &doc_->fonts;
+    return &text->fonts;
+}
+
+void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
+    if (t->string.empty()) return;
+    if (t->font >= FONT_ID_BASE) {
+        List** table = font_table(t);
+        int id = t->font;
+        Font* record = nullptr;
+        if (!font_for_text(table, &id, &record) || !record) return;
+        // The baseline turns with the text's rotation and with the matrix.
+        Matrix turn;
+        matrix_rotate(&turn, rotation_code(t->flags & TEXT_ROT_MASK));
+        Point dir = apply_matrix(&turn, Point{1000, 0});
+        if (m) {
+            Point o = apply_matrix(m, Point{0, 0});
+            Point d = apply_matrix(m, dir);
+            dir = Point{d.x - o.x, d.y - o.y};
+            const double len = std::hypot(double(dir.x), double(dir.y));
+            if (len > 0) dir = Point{clamp32(std::lround(dir.x * 1000 / len)),
+                                     clamp32(std::lround(dir.y * 1000 / len))};
+        }
+        pen(colour, width);
+        a_.font_text(t->string, *record, apply_matrix(m, t->pos), dir);
+        return;
+    }
+    if (!t->layout) layout_Text(t);
+    int guard = 0;
+    for (Stroke* s = t->layout; s && guard < MAX_CHAIN; s = s->next, ++guard) {
+        std::vector<Point> points;
+        points.reserve(s->points.size());
+        for (Point p : s->points) points.push_back(apply_matrix(m, p));
+        pen(colour, width > 0 ? width : s->width);
+        a_.strip(points);
+    }
+}
+
+void Painter::fill_outline(List* items, const Matrix* m, std::vector<Point>* out, int depth) {
+    if (depth > MAX_DEPTH) return;
+    auto add = [&](Point p) {
+        p = apply_matrix(m, p);
+        if (out->empty() || !(out->back() == p)) out->push_back(p);
+    };
+    for (SchItem* item : list_items<SchItem>(items)) {
+        switch (item->type) {
+        case LINE_ITEM:
+            add(item->pos);
+            add(as_Line(item)->end);
+            break;
+        case ARC_ITEM: {
+            Arc* arc = as_Arc(item);
+            for (Point p : arc_points(arc->pos, arc->start, arc->end, arc->dir != 0, 0.01)) add(p);
+            break;
+        }
+        case BOITE_ITEM: {
+            Boite* b = as_Rect(item);
+            add(b->pos);
+            add({b->corner.x, b->pos.y});
+            add(b->corner);
+            add({b->pos.x, b->corner.y});
+            break;
+        }
+        case CIRCLE_ITEM: {
+            Circle* c = as_Circle(item);
+            for (Point p : arc_points(c->pos, c->on, c->on, true, 0.01)) add(p);
+            break;
+        }
+        case POLY_ITEM:
+            for (Point p : as_Poly(item)->points) add(p);
+            break;
+        case FILL_ITEM:
+            fill_outline(as_Fill(item)->items, m, out, depth + 1);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Painter::graphic(SchItem* item, const Matrix* m, uint32_t colour, int32_t width, int depth) {
+    const bool dashed = (item->flags & DASHED_MASK) != 0;
+    switch (item->type) {
+    case FILL_ITEM: {
+        std::vector<Point> outline;
+        fill_outline(as_Fill(item)->items, m, &outline, depth + 1);
+        pen(colour, width);
+        a_.polygon(outline, true);
+        break;
+    }
+    case CIRCLE_ITEM: {
+        Circle* c = as_Circle(item);
+        pen(colour, width, dashed);
+        a_.circle(apply_matrix(m, c->pos), apply_matrix(m, c->on), (item->flags & FILLED) != 0);
+        break;
+    }
+    case BOITE_ITEM: {
+        Boite* b = as_Rect(item);
+        pen(colour, width, dashed);
+        a_.polygon({apply_matrix(m, b->pos), apply_matrix(m, {b->corner.x, b->pos.y}),
+                    apply_matrix(m, b->corner), apply_matrix(m, {b->pos.x, b->corner.y})},
+                   false);
+        break;
+    }
+    case LINE_ITEM:
+        pen(colour, width, dashed);
+        a_.line(apply_matrix(m, item->pos), apply_matrix(m, as_Line(item)->end));
+        break;
+    case ARC_ITEM: {
+        Arc* arc = as_Arc(item);
+        // A mirroring matrix turns the arc the other way round.
+        const bool mirrored = m && matrix_is_mirrored(m);
+        pen(colour, width, dashed);
+        a_.arc(apply_matrix(m, arc->pos), apply_matrix(m, arc->start), apply_matrix(m, arc->end),
+               (arc->dir != 0) != mirrored);
+        break;
+    }
+    case TEXT_ITEM:
+        text(as_Text(item), m, colour, 0);
+        break;
+    case JUNCTION_ITEM: {
+        const Point c = apply_matrix(m, item->pos);
+        const int32_t r = std::max<int32_t>(item->width / 2, 1);
+        pen(colour, 1);
+        switch (item->flags & JUNCTION_SHAPE_MASK) {
+        case DIAMOND:
+            a_.polygon({{c.x, c.y - r}, {c.x + r, c.y}, {c.x, c.y + r}, {c.x - r, c.y}}, true);
+            break;
+        case RECTANGLE:
+            a_.polygon({{c.x - r, c.y - r}, {c.x + r, c.y - r}, {c.x + r, c.y + r},
+                        {c.x - r, c.y + r}}, true);
+            break;
+        default:
+            a_.circle(c, {c.x + r, c.y}, true);
+            break;
+        }
+        break;
+    }
+    case POLY_ITEM: {
+        std::vector<Point> points;
+        for (Point p : as_Poly(item)->points) points.push_back(apply_matrix(m, p));
+        pen(colour, width, dashed);
+        a_.strip(points);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Painter::vectors(Vectors* set, const Matrix* m, uint32_t colour, int32_t width) {
+    if (!set) return;
+    for (SchItem* item : list_items<SchItem>(set->items)) graphic(item, m, colour, width, 0);
+}
+
+// Graphics standing on a sheet: wires, buses and drawing objects.
+void Painter::sheet_graphic(SchItem* item, const Matrix* m, int depth) {
+    if (item->type == TEXT_ITEM) {
+        Text* t = as_Text(item);
+        const TextKind kind = text_kind(t);
+        if (!shown(kind.visible, kind.print_visible)) return;
+        text(t, m, rgb(kind.colour), proper_get(kind.width));
+        return;
+    }
+    if (item->type == JUNCTION_ITEM) {
+        if (shown(VISIBLE_JUNC, 0)) graphic(item, m, rgb(COLOR_JUNCTION), 1, depth);
+        return;
+    }
+    const int style = item->flags & STYLE_MASK;
+    if (style == BUS) {
+        if (shown(VISIBLE_BUSE, 0)) graphic(item, m, rgb(COLOR_BUS), proper_get(WIDTH_BUS), depth);
+    } else if (style == DRAW || item->type != LINE_ITEM) {
+        if (shown(VISIBLE_DRAW, PRINT_VIS_COMMAND))
+            graphic(item, m, rgb(COLOR_DASHED), proper_get(WIDTH_DASHED), depth);
+    } else if (shown(VISIBLE_WIRE, 0)) {
+        graphic(item, m, rgb(COLOR_WIRE), proper_get(WIDTH_WIRE), depth);
+    }
+}
+
+void Painter::name(const char* string, int font_property, Point at, int h, int v,
+                   const Matrix* m, uint32_t colour, int32_t width) {
+    if (!string || !*string) return;
+    Text t;
+    t.string = string;
+    t.font = proper_get(font_property);
+    t.fonts = system_fonts;
+    set_TextSize(&t.size, font_height(font_property));
+    // The block's extent as drawn from an anchor at (0, 0).
+    Rect block{};
+    if (t.font >= FONT_ID_BASE) {
+        Font* record = nullptr;
+        int id = t.font;
+        if (!font_for_text(&system_fonts, &id, &record) || !record) return;
+        t.font = id;
+        const Point size = measure_text_world(*record, string);
+        block = Rect{0, -size.y, size.x, size.y};
+    } else {
+        layout_Text(&t);
+        if (t.layout) bounds_TextLines(t.layout, &block, false);
+        free_Strokes(t.layout);
+        t.layout = nullptr;
+    }
+    t.pos = Point{clamp32(int64_t{at.x} - block.x - int64_t{block.w} * h / 2),
+                  clamp32(int64_t{at.y} - block.y - block.h + int64_t{block.h} * v / 2)};
+    text(&t, m, colour, width);
+    free_Text(&t, true);
+}
+
+void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool names) {
+    make_PinVectors(p);
+    const bool power = p->type == PWR;
+    vectors(p->drawing, m, power ? rgb(COLOR_POWPIN) : rgb(COLOR_PARTBODY),
+            proper_get(WIDTH_PARTBODY));
+    if (!names) return;
+    bool show_name = true, show_number = true;
+    if (p->flags & PIN_DISPLAY) {
+        show_name = (p->flags & PIN_SHOW_NAME) != 0;
+        show_number = (p->flags & PIN_SHOW_NUMBER) != 0;
+    }
+    Point outer, inner;
+    get_PinLine(p, &outer, &inner);
+    const int dx = inner.x > outer.x ? 1 : inner.x < outer.x ? -1 : 0;
+    const int dy = inner.y > outer.y ? 1 : inner.y < outer.y ? -1 : 0;
+    if (show_name && shown(VISIBLE_PINNAME, PRINT_VIS_PINNAME)) {
+        // Inside the body, beside the pin's inner end (past a clock wedge).
+        const int32_t gap = PIN_NAME_GAP + (p->flags & CLOCK ? CLOCK_CLEARANCE : 0);
+        const Point at{clamp32(int64_t{p->pos.x} + dx * gap),
+                       clamp32(int64_t{p->pos.y} + dy * gap)};
+        const int h = dx > 0 ? 0 : dx < 0 ? 2 : 1;
+        const int v = dy > 0 ? 2 : dy < 0 ? 0 : 1;
+        name(p->name.get(), FONT_PINNAME, at, h, v, m,
+             rgb(COLOR_PINNAME), proper_get(WIDTH_PINNAME));
+    }
+    const int device = pl ? pl->device : 0;
+    const char* number = pin_number(p, device);
+    if (show_number && *number && shown(VISIBLE_PINNUM, PRINT_VIS_PINNUM)) {
+        // Above (or beside) the middle of the pin line.
+        const Point mid{clamp32((int64_t{outer.x} + inner.x) / 2),
+                        clamp32((int64_t{outer.y} + inner.y) / 2)};
+        const Point at = dx ? Point{mid.x, clamp32(int64_t{mid.y} - PIN_NUMBER_GAP)}
+                            : Point{clamp32(int64_t{mid.x} - PIN_NUMBER_GAP), mid.y};
+        name(number, FONT_PINNUM, at, dx ? 1 : 2, dx ? 0 : 1, m, rgb(COLOR_PINNUM),
+             proper_get(WIDTH_PINNUM));
+    }
+}
+
+void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
+    Library* library = doc_ ? doc_->library : nullptr;
+    Matrix m;
+    pl_matrix(pl, &m);
+    if (outer) matrix_multiply(&m, outer);
+    Part* part = pl_get_part(library, pl);
+    if (part && shown(VISIBLE_PART, 0)) {
+        Vectors* body = pl->flags & PL_CONVERT ? part->convert : part->normal;
+        vectors(body, &m, rgb(COLOR_PARTBODY), proper_get(WIDTH_PARTBODY));
+        PinList* pins = pl_pins_in_use(library, pl);
+        if (pins)
+            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, true);
+    } else if (!part) {
+        // A part its library does not hold: a cross at its place.
+        pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
+        const Point c = apply_matrix(outer, pl->pos);
+        a_.line({c.x - 500, c.y - 500}, {c.x + 500, c.y + 500});
+        a_.line({c.x - 500, c.y + 500}, {c.x + 500, c.y - 500});
+    }
+    for (int i = 0;; ++i) {
+        Attribute* attribute = pl_get_attribute(pl, i);
+        if (!attribute) break;
+        if (!(attribute->flags & VIS)) continue;
+        const int slot = std::min(i, 255);
+        if (colour_ == ITEM_COLOURS &&
+            !proper_get(a_.printing ? PRINT_VIS_FIELDS : VISIBLE_FIELDS, slot))
+            continue;
+        Text* t = attr_text_item(doc_, pl, attribute, i);
+        if (!t) continue;
+        text(t, outer, rgb(COLOR_PARTFIELD, std::min(i, 2)), 0);
+        free_Text(t, false);
+    }
+    if ((pl->flags & PL_POWERON) && shown(VISIBLE_POWER, PRINT_VIS_POWER))
+        for (Power* p : list_items<Power>(pl->powers))
+            power(p, outer, rgb(COLOR_POWPIN), rgb(COLOR_POWPIN));
+}
+
+void Painter::power(Power* p, const Matrix* m, uint32_t symbol_rgb, uint32_t text_rgb) {
+    if (!p->symbol) power_build_symbol(doc_, p);
+    vectors(p->symbol, m, symbol_rgb, p->width > 1 ? p->width : 100);
+    if ((p->flags & POWER_NAME_HIDDEN) || !shown(VISIBLE_POWERTXT, PRINT_VIS_POWER)) return;
+    // The name stands beyond the symbol's far end, horizontal whatever the
+    // symbol's rotation.
+    const int32_t s = static_cast<int16_t>(proper_get(WIDTH_POWEROBJ));
+    Matrix turn;
+    matrix_translate(&turn, -p->pos.x, -p->pos.y);
+    matrix_rotate(&turn, p->flags & POWER_ROT_MASK);
+    matrix_translate(&turn, p->pos.x, p->pos.y);
+    const Point tip = apply_matrix(&turn, Point{p->pos.x, clamp32(int64_t{p->pos.y} - s - NAME_GAP)});
+    int h = 1, v = 0;
+    if (tip.x > p->pos.x) h = 0, v = 1;
+    else if (tip.x < p->pos.x) h = 2, v = 1;
+    else if (tip.y > p->pos.y) v = 2;
+    name(p->name.get(), FONT_POWERTXT, tip, h, v, m, text_rgb, proper_get(WIDTH_POWERTXT));
+}
+
+void Painter::port(Port* p, const Matrix* m) {
+    if (!p->outline) port_build_symbol(doc_, p);
+    vectors(p->outline, m, rgb(COLOR_PORT), proper_get(WIDTH_PORT));
+    if (!shown(VISIBLE_PORTTXT, 0)) return;
+    // The name inside the outline, after the stub and the pointed end.
+    Rect extent{};
+    const bool right = p->flags & PORT_RIGHT;
+    const int32_t d = right ? 1 : -1;
+    int32_t point = 0;
+    if (measure_in_config_font(doc_, FONT_MODULETXT, p->name.get(), p->pos, &extent))
+        point = port_near_end_pointed(p->flags) ? extent.h * 6 / 10 : 0;
+    const Point at{clamp32(int64_t{p->pos.x} + d * (int64_t{PORT_STUB} + point + PORT_TEXT_MARGIN)),
+                   p->pos.y};
+    name(p->name.get(), FONT_MODULETXT, at, right ? 0 : 2, 1, m, rgb(COLOR_PORTTXT),
+         proper_get(WIDTH_PORTTXT));
+}
+
+void Painter::subsheet(SubSheet* box, const Matrix* outer) {
+    if (!box->outline) subsheet_build_box(doc_, box);
+    Matrix m;
+    matrix_translate(&m, box->pos.x, box->pos.y);
+    if (outer) matrix_multiply(&m, outer);
+    vectors(box->outline, &m, rgb(COLOR_SHEETBODY), proper_get(WIDTH_SHEETBODY));
+    if (shown(VISIBLE_SHEETNAME, PRINT_VIS_SHEETNAME)) {
+        name(box->sheet_name.get(), FONT_SHEETNAME, Point{0, -NAME_GAP}, 0, 0, &m,
+             rgb(COLOR_SHEETTXT), proper_get(WIDTH_SHEETTXT));
+        name(box->file_name.c_str(), FONT_SHEETNAME, Point{0, clamp32(int64_t{box->size.y} + NAME_GAP)},
+             0, 2, &m, rgb(COLOR_SHEETFILE), proper_get(WIDTH_SHEETFILE));
+    }
+    for (Port* p : list_items<Port>(box->ports)) {
+        if (!p->outline) subsheet_port_symbol(doc_, p);
+        vectors(p->outline, &m, rgb(COLOR_SHEETNET), proper_get(WIDTH_SHEETNET));
+        if (!shown(VISIBLE_SHEETNET, PRINT_VIS_SHEETNET)) continue;
+        const bool left = p->pos.x == 0;
+        const Point at{clamp32(int64_t{p->pos.x} + (left ? SUBSHEET_NAME_GAP : -SUBSHEET_NAME_GAP)),
+                       p->pos.y};
+        name(p->name.get(), FONT_SHEETNET, at, left ? 0 : 2, 1, &m, rgb(COLOR_SHEETNET),
+             proper_get(WIDTH_SHEETNET));
+    }
+}
+
+void Painter::erc_mark(ErcMark* mark, const Matrix* m) {
+    std::vector<Point> points;
+    for (const Point& o : mark->outline)
+        points.push_back(apply_matrix(m, Point{clamp32(int64_t{mark->pos.x} + o.x),
+                                               clamp32(int64_t{mark->pos.y} + o.y)}));
+    pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
+    a_.strip(points);
+}
+
+void Painter::image(Image* img, const Matrix* outer) {
+    Matrix m;
+    if (img->flags & MX) matrix_mirror(&m, 1);
+    if (img->flags & MY) matrix_mirror(&m, 0);
+    matrix_rotate(&m, rotation_code(img->flags & IMAGE_ROT_MASK));
+    matrix_translate(&m, img->pos.x, img->pos.y);
+    if (outer) matrix_multiply(&m, outer);
+    const Point corners[4] = {apply_matrix(&m, {0, 0}), apply_matrix(&m, {img->size.x, 0}),
+                              apply_matrix(&m, {img->size.x, img->size.y}),
+                              apply_matrix(&m, {0, img->size.y})};
+    pen(rgb(COLOR_DASHED), proper_get(WIDTH_DASHED));
+    a_.image(img, corners);
+}
+
+void Painter::ident(Ident* head, const Matrix* m) {
+    int guard = 0;
+    for (SchItem* wire = head->next; wire && guard < MAX_CHAIN; wire = wire->next, ++guard)
+        if (wire->type == LINE_ITEM || wire->type == ARC_ITEM)
+            graphic(wire, m, rgb(COLOR_WIRE), proper_get(WIDTH_WIRE), 0);
+}
+
+void Painter::link(PseudoPin* pp, const Matrix* m, int depth) {
+    if (!pp_is_link(pp) || !pp->whoami) return;
+    if (pp->role == PP_LINK_ATTRIBUTE && pp->whoami->type == TEXT_ITEM) {
+        text(as_Text(pp->whoami), m, rgb(COLOR_PARTFIELD, std::min(pp->index, 2)), 0);
+    } else if (pp->role == PP_LINK_SUBSHEET_PORT && pp->father &&
+               pp->father->type == SUBSHEET_ITEM && pp->whoami->type == PORT_ITEM) {
+        Matrix at;
+        matrix_translate(&at, pp->father->pos.x, pp->father->pos.y);
+        if (m) matrix_multiply(&at, m);
+        Port* p = as_Port(pp->whoami);
+        if (!p->outline) subsheet_port_symbol(doc_, p);
+        vectors(p->outline, &at, rgb(COLOR_SHEETNET), proper_get(WIDTH_SHEETNET));
+    } else {
+        item(pp->whoami, m, depth + 1);
+    }
+}
+
+void Painter::item(SchItem* it, const Matrix* m, int depth) {
+    if (!it || depth > MAX_DEPTH) return;
+    if (is_primitive_code(it->type)) {
+        sheet_graphic(it, m, depth);
+        return;
+    }
+    switch (it->type) {
+    case PARTLIB_ITEM:
+        placed_part(as_PlacedPart(it), m);
+        break;
+    case SHEET_ITEM:
+        for (SchItem* child : list_items<SchItem>(as_Sheet(it)->items)) item(child, m, depth + 1);
+        break;
+    case POWER_ITEM:
+        if (shown(VISIBLE_POWER, PRINT_VIS_POWER))
+            power(as_Power(it), m, rgb(COLOR_POWEROBJ), rgb(COLOR_POWERTXT));
+        break;
+    case NOCON_ITEM:
+        if (shown(VISIBLE_NOCON, 0)) {
+            const int32_t s = static_cast<int16_t>(proper_get(WIDTH_NOCONNECT));
+            const Point c = it->pos;
+            pen(rgb(COLOR_NOCONNECT), it->width > 1 ? it->width : 100);
+            a_.line(apply_matrix(m, {c.x - s, c.y - s}), apply_matrix(m, {c.x + s, c.y + s}));
+            a_.line(apply_matrix(m, {c.x - s, c.y + s}), apply_matrix(m, {c.x + s, c.y - s}));
+        }
+        break;
+    case PORT_ITEM:
+        if (shown(VISIBLE_PORT, 0)) port(as_Port(it), m);
+        break;
+    case SUBSHEET_ITEM:
+        if (shown(VISIBLE_SHEET, 0)) subsheet(as_SubSheet(it), m);
+        break;
+    case ERC_ITEM:
+        erc_mark(as_ErcMark(it), m);
+        break;
+    case SCHEMA_ITEM:
+        break;  // a document is drawn by draw_schema
+    case IDENT_ITEM:
+        ident(as_Ident(it), m);
+        break;
+    case PSEUDO_PIN:
+        link(as_PseudoPin(it), m, depth);
+        break;
+    case TITLEBLOCK_ITEM: {
+        TitleBlock* block = as_TitleBlock(it);
+        if (!shown(VISIBLE_TMPL, PRINT_VIS_TMPL)) break;
+        for (SchItem* child : list_items<SchItem>(block->drawing)) {
+            if (child->type == TEXT_ITEM)
+                text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+            else if (is_primitive_code(child->type))
+                graphic(child, m, rgb(COLOR_TITLE), proper_get(WIDTH_TITLE), depth + 1);
+            else
+                item(child, m, depth + 1);
+        }
+        for (SchItem* child : list_items<SchItem>(block->fields))
+            if (child->type == TEXT_ITEM)
+                text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+        break;
+    }
+    case NETPROP_ITEM: {
+        NetProp* label = as_NetProp(it);
+        if (!label->symbol) netprop_build_symbol(doc_, label);
+        vectors(label->symbol, m, rgb(COLOR_LAYOUT), proper_get(WIDTH_LAYOUT));
+        break;
+    }
+    case IMAGE_ITEM:
+        image(as_Image(it), m);
+        break;
+    default:
+        break;
+    }
+}
+
+void Painter::grid(const Rect& visible) {
+    int64_t step = proper_get(GRID_SIZE);
+    if (step < 1) return;
+    // Coarse, medium and fine grids show every fourth, second or every step.
+    const int thick = proper_get(GRID_THICK);
+    step *= thick <= 0 ? 4 : thick == 1 ? 2 : 1;
+    // Widen the step until grid marks stand at least 8 pixels apart.
+    while (step * a_.scale_x() < 8 && step < INT32_MAX / 2) step *= 2;
+    pen(rgb(COLOR_GRID), 1);
+    const int64_t x0 = (int64_t{visible.x} / step) * step, y0 = (int64_t{visible.y} / step) * step;
+    const int64_t x1 = int64_t{visible.x} + visible.w, y1 = int64_t{visible.y} + visible.h;
+    if (proper_get(GRID_STYLE) == 0) {  // lines
+        for (int64_t x = x0; x <= x1; x += step)
+            a_.line({clamp32(x), clamp32(y0)}, {clamp32(x), clamp32(y1)});
+        for (int64_t y = y0; y <= y1; y += step)
+            a_.line({clamp32(x0), clamp32(y)}, {clamp32(x1), clamp32(y)});
+        return;
+    }
+    std::vector<Point> dots;
+    for (int64_t y = y0; y <= y1; y += step)
+        for (int64_t x = x0; x <= x1; x += step) dots.push_back({clamp32(x), clamp32(y)});
+    a_.dots(dots);
+}
+
+void Painter::title_block(const Matrix* m) {
+    if (!doc_) return;
+    item(&doc_->titleblock, m, 0);
+}
+
+void Painter::schema(const Rect* visible) {
+    if (!doc_) return;
+    if (visible && shown(SHOW_GRID, PRINT_VIS_GRID)) grid(*visible);
+    if (shown(VISIBLE_BORDER, PRINT_VIS_BORDER)) {
+        vectors(doc_->border, nullptr, rgb(COLOR_FILM), proper_get(WIDTH_TITLE));
+        vectors(doc_->border2, nullptr, rgb(COLOR_FILM), proper_get(WIDTH_TITLE));
+        for (Stroke* layout : doc_->border_text) {
+            int guard = 0;
+            for (Stroke* s = layout; s && guard < MAX_CHAIN; s = s->next, ++guard) {
+                pen(rgb(COLOR_BORDER), s->width);
+                a_.strip(s->points);
+            }
+        }
+    }
+    title_block(nullptr);
+    for (SchItem* mark : list_items<SchItem>(doc_->erc_list)) item(mark, nullptr, 0);
+    for (SchItem* p : list_items<SchItem>(doc_->ports)) item(p, nullptr, 0);
+    if (doc_->sheet)
+        for (SchItem* it : list_items<SchItem>(doc_->sheet->items)) item(it, nullptr, 0);
+}
+
+}  // namespace
+
+void draw_item(DrawAdapter* adapter, Schema* schema, SchItem* item, const Matrix* matrix,
+               int64_t colour, int style) {
+    Painter(*adapter, schema, colour, style).item(item, matrix, 0);
+}
+
+void draw_schema(DrawAdapter* adapter, Schema* schema, const Rect* visible) {
+    Painter(*adapter, schema, ITEM_COLOURS, STYLE_AS_ITEM).schema(visible);
+}
+
+void draw_item_on_canvas(RenderCanvas* canvas, DrawAdapter* adapter, SchItem* item, int mode,
+                         const Matrix* matrix, int64_t colour, int style) {
+    if (adapter) {
+        const int saved = adapter->mode();
+        adapter->set_mode(mode);
+        draw_item(adapter, canvas ? canvas->GetDocument() : nullptr, item, matrix, colour, style);
+        adapter->set_mode(saved);
+        return;
+    }
+    if (!canvas) return;
+    Schema* doc = canvas->GetDocument();
+    if (mode == DRAW_XOR) {
+        std::vector<Prim> ghost;
+        DrawAdapter recorder(&ghost);
+        draw_item(&recorder, doc, item, matrix, colour, style);
+        canvas->ToggleGhost(std::move(ghost));
+        return;
+    }
+    canvas->PaintOnBacking([&](DrawAdapter& a) {
+        a.set_mode(mode);
+        draw_item(&a, doc, item, matrix, colour, style);
+    });
+}
+
+void draw_vectors_on_canvas(RenderCanvas* canvas, DrawAdapter* adapter, Vectors* set,
+                            const Matrix* matrix, int mode, int64_t colour) {
+    if (!set) return;
+    Schema* doc = canvas ? canvas->GetDocument() : nullptr;
+    auto paint = [&](DrawAdapter& a) {
+        Painter painter(a, doc, colour, STYLE_AS_ITEM);
+        const uint32_t rgb = colour == ITEM_COLOURS ? uint32_t(proper_get(COLOR_PARTBODY))
+                                                    : uint32_t(colour);
+        painter.vectors(set, matrix, rgb, proper_get(WIDTH_PARTBODY));
+    };
+    if (adapter) {
+        const int saved = adapter->mode();
+        adapter->set_mode(mode);
+        paint(*adapter);
+        adapter->set_mode(saved);
+    } else if (canvas && mode == DRAW_XOR) {
+        std::vector<Prim> ghost;
+        DrawAdapter recorder(&ghost);
+        paint(recorder);
+        canvas->ToggleGhost(std::move(ghost));
+    } else if (canvas) {
+        canvas->PaintOnBacking([&](DrawAdapter& a) {
+            a.set_mode(mode);
+            paint(a);
+        });
+    }
+}
+
+void draw_part_pin(DrawAdapter* adapter, Schema* schema, PlacedPart* placed, Pin* pin,
+                   int64_t colour) {
+    Matrix m;
+    pl_matrix(placed, &m);
+    Painter(*adapter, schema, colour, STYLE_AS_ITEM).pin(placed, pin, &m, true);
+}
+
+void draw_title_block_at(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema) {
+    if (!schema) return;
+    if (adapter) {
+        Painter(*adapter, schema, ITEM_COLOURS, STYLE_AS_ITEM).title_block(nullptr);
+        return;
+    }
+    if (canvas)
+        canvas->PaintOnBacking([&](DrawAdapter& a) {
+            Painter(a, schema, ITEM_COLOURS, STYLE_AS_ITEM).title_block(nullptr);
+        });
+}
+
+void erase_title_block(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema) {
+    if (!schema) return;
+    titleblock_bounds(schema);
+    const Rect r = schema->titleblock.bounds;
+    if (r.w <= 0 && r.h <= 0) return;
+    // A margin for the pen widths of the frame.
+    const int32_t pad = std::max<int32_t>(proper_get(WIDTH_TITLE), 100);
+    const Point a{clamp32(int64_t{r.x} - pad), clamp32(int64_t{r.y} - pad)};
+    const Point b{clamp32(int64_t{r.x} + r.w + pad), clamp32(int64_t{r.y} + r.h + pad)};
+    const uint32_t background = uint32_t(proper_get(COLOR_BACKG));
+    if (adapter) {
+        adapter->fill_rect(a, b, background);
+        return;
+    }
+    if (canvas) canvas->PaintOnBacking([&](DrawAdapter& ad) { ad.fill_rect(a, b, background); });
+}
+
+bool text_corners(Schema* schema, Text* t, Point corners[4]) {
+    if (t->string.empty()) return false;
+    if (t->font >= FONT_ID_BASE) {
+        List** table = t->fonts == system_fonts ? &system_fonts
+                       : schema ? &schema->fonts
+                                : &t->fonts;
+        int id = t->font;
+        Font* record = nullptr;
+        if (!font_for_text(table, &id, &record) || !record) return false;
+        const Point size = measure_text_world(*record, t->string.c_str());
+        Matrix m;
+        matrix_rotate(&m, rotation_code(t->flags & TEXT_ROT_MASK));
+        matrix_translate(&m, t->pos.x, t->pos.y);
+        corners[0] = apply_matrix(&m, {0, 0});
+        corners[1] = apply_matrix(&m, {size.x, 0});
+        corners[2] = apply_matrix(&m, {size.x, -size.y});
+        corners[3] = apply_matrix(&m, {0, -size.y});
+        return true;
+    }
+    if (!t->layout) layout_Text(t);
+    Rect r{};
+    if (!t->layout || !bounds_TextLines(t->layout, &r, false)) return false;
+    corners[0] = {r.x, r.y};
+    corners[1] = {clamp32(int64_t{r.x} + r.w), r.y};
+    corners[2] = {clamp32(int64_t{r.x} + r.w), clamp32(int64_t{r.y} + r.h)};
+    corners[3] = {r.x, clamp32(int64_t{r.y} + r.h)};
+    return true;
+}
+
+void draw_text_frame(DrawAdapter* adapter, Schema* schema, Text* text, const Matrix* matrix,
+                     uint32_t colour) {
+    Point c[4];
+    if (!text_corners(schema, text, c)) return;
+    adapter->set_pen(colour, 1);
+    adapter->polygon({apply_matrix(matrix, c[0]), apply_matrix(matrix, c[1]),
+                      apply_matrix(matrix, c[2]), apply_matrix(matrix, c[3])},
+                     false);
+}

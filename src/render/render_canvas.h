@@ -1,0 +1,86 @@
+#pragma once
+// The canvas every document window draws on. It holds the document shown
+// (not owned), binds the document's View to the window (scroll position,
+// zoom, client size), keeps a backing bitmap of the drawn document and the
+// ghost overlay, and paints in its paint handler only: the backing bitmap,
+// rebuilt when the document, the zoom, the scroll position or the size
+// changed, with the ghosts over it.
+//
+// The shell's editing canvas derives from it and adds modes, events and
+// menus.
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include <wx/bitmap.h>
+#include <wx/scrolwin.h>
+
+#include "foundation/geometry.h"
+#include "render/draw_adapter.h"
+#include "render/ghost_overlay.h"
+
+struct Schema;
+struct View;
+
+class RenderCanvas : public wxScrolledCanvas {
+public:
+    RenderCanvas(wxWindow* parent, wxWindowID id = wxID_ANY,
+                 const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+                 long style = wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
+    ~RenderCanvas() override;
+
+    // Shows the document (null: none) and binds its view to this window;
+    // the former document's view is unbound. The document stays the
+    // caller's.
+    void SetDocument(Schema* schema);
+    Schema* GetDocument() const { return schema_; }
+    // The document's view, or null.
+    View* GetView() const;
+
+    // Zoom (clamped as the view does; a power of two unless free), the whole
+    // drawing, the centre.
+    void SetZoom(double zoom, bool free = false);
+    void ZoomAll();
+    void CenterOn(Point world);
+
+    // The document changed: the backing bitmap is rebuilt at the next paint.
+    void Redraw();
+    // Draws into the backing bitmap now (for tools that paint with
+    // DRAW_COPY or DRAW_MERGE) and refreshes the window.
+    void PaintOnBacking(const std::function<void(DrawAdapter&)>& paint);
+    // Adds a ghost, or removes the equal one shown (see ghost_overlay.h),
+    // and refreshes the window. True when it is shown afterwards.
+    bool ToggleGhost(std::vector<Prim>&& ghost);
+    void ClearGhosts();
+    size_t GhostCount() const { return ghosts_.size(); }
+
+    // View start (x, y in scroll steps) and client width and height in
+    // pixels, as the view reads them.
+    void VisibleRect(int out[4]) const;
+    // What the window shows: the backing bitmap with the ghosts.
+    wxBitmap Snapshot();
+    // Paints the window's content into a context of the client's size.
+    void PaintInto(wxDC& dc);
+    // An adapter mapping the document's world units to this window's
+    // client pixels, drawing into dc.
+    DrawAdapter MakeAdapter(wxDC& dc) const;
+
+protected:
+    void OnPaint(wxPaintEvent& event);
+    void OnSize(wxSizeEvent& event);
+    // Brings the scroll bars to the view after the view recomputed.
+    void SyncScrollbars();
+    void RebuildBacking();
+
+private:
+    Schema* schema_ = nullptr;
+    wxBitmap backing_;
+    bool backing_valid_ = false;
+    wxPoint backing_start_{-1, -1};
+    double backing_zoom_ = 0;
+    GhostOverlay ghosts_;
+    bool syncing_ = false;
+};
+
+// The canvas a view is bound to, or null.
+RenderCanvas* canvas_of_view(const View* view);

@@ -1,0 +1,248 @@
+#include "render/render_fonts.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <wx/bitmap.h>
+#include <wx/dcmemory.h>
+#include <wx/gdicmn.h>
+
+#include "foundation/core.h"
+#include "foundation/font_record.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/fonts.h"
+#include "model/documents/schema.h"
+#include "model/documents/titleblock.h"
+#include "model/items/item.h"
+#include "model/items/library.h"
+#include "model/items/part.h"
+#include "model/items/vectors.h"
+
+namespace {
+
+// Registry of realized fonts: entry n - 1 holds the font of number n; a
+// released slot stays empty and is given out again.
+std::vector<std::unique_ptr<wxFont>>& registry() {
+    static std::vector<std::unique_ptr<wxFont>> fonts;
+    return fonts;
+}
+
+// Measuring is done at this multiple of the record's size, so that pixel
+// rounding stays well below a world unit per point.
+constexpr double MEASURE_ZOOM = 8.0;
+
+wxMemoryDC& measuring_dc() {
+    static wxBitmap bitmap(8, 8);
+    static wxMemoryDC dc(bitmap);
+    return dc;
+}
+
+void append_font(List** table, Font* font) {
+    if (!*table) *table = list_new();
+    if (!*table || !dlist_append(*table, font)) no_memory();
+}
+
+}  // namespace
+
+double font_points(const Font& record) {
+    if (record.size != 0) return std::abs(record.size) / 10.0;
+    if (record.height != 0) return font_device_to_points(record.height);
+    return 10.0;
+}
+
+wxFont font_at_points(const Font& record, double points) {
+    wxFontInfo info(points > 0.1 ? points : 0.1);
+    if (record.face_name[0]) info.FaceName(wxString::FromUTF8(record.face_name));
+    else info.Family(wxFONTFAMILY_SWISS);
+    int weight = record.weight > 0 ? record.weight : 400;
+    info.Weight(weight);
+    info.Italic(record.italic != 0).Underlined(record.underline != 0);
+    info.Strikethrough(record.strike_out != 0);
+    return wxFont(info);
+}
+
+int font_device_to_points(int height) {
+    int ppi = wxGetDisplayPPI().y;
+    if (ppi <= 0) ppi = 96;
+    return static_cast<int>((std::abs(int64_t{height}) * 72 + ppi / 2) / ppi);
+}
+
+Font* default_font_record() {
+    Font* font = new_Font();
+    font->size = proper_get(FONT_POINT_SIZE);
+    if (font->size == 0) font->size = 100;
+    font->escapement = proper_get(FONT_ESCAPE);
+    font->orientation = proper_get(FONT_ORIENT);
+    font->weight = proper_get(FONT_WEIGHT);
+    font->italic = static_cast<uint8_t>(proper_get(FONT_ITALIC));
+    font->underline = static_cast<uint8_t>(proper_get(FONT_UNDER));
+    font->strike_out = static_cast<uint8_t>(proper_get(FONT_STRIKE));
+    font->char_set = static_cast<uint8_t>(proper_get(FONT_CHARSET));
+    font->out_precision = static_cast<uint8_t>(proper_get(FONT_OUTPRECIS));
+    font->clip_precision = static_cast<uint8_t>(proper_get(FONT_CLIPPRECIS));
+    font->quality = static_cast<uint8_t>(proper_get(FONT_QUALITY));
+    font->pitch_and_family = static_cast<uint8_t>(proper_get(FONT_PITCH));
+    const char* face = strproper_get(FONT_TYPEFACE);
+    font_set_face(font, face && *face ? face : "Sans");
+    return font;
+}
+
+const wxFont& realize_font(Font* record) {
+    auto& fonts = registry();
+    const uint32_t n = record->realized;
+    if (n >= 1 && n <= fonts.size() && fonts[n - 1]) return *fonts[n - 1];
+    auto font = std::make_unique<wxFont>(font_at_points(*record, font_points(*record)));
+    size_t slot = 0;
+    while (slot < fonts.size() && fonts[slot]) ++slot;
+    if (slot == fonts.size()) fonts.emplace_back();
+    fonts[slot] = std::move(font);
+    record->realized = static_cast<uint32_t>(slot + 1);
+    return *fonts[slot];
+}
+
+void release_realized_font(Font* record) {
+    auto& fonts = registry();
+    const uint32_t n = record->realized;
+    if (n >= 1 && n <= fonts.size()) fonts[n - 1].reset();
+    record->realized = 0;
+}
+
+int realized_font_count() {
+    int count = 0;
+    for (const auto& f : registry())
+        if (f) ++count;
+    return count;
+}
+
+void font_remove_entry(List** table, int number) {
+    font_table_remove(table, number, release_realized_font);
+}
+
+const wxFont* font_for_text(List** fonts, int* font_id, Font** record) {
+    Font* found = *font_id >= FONT_ID_BASE ? font_find(*fonts, *font_id - FONT_ID_BASE) : nullptr;
+    if (!found) {
+        Font* fallback = default_font_record();
+        found = font_find_same(*fonts, fallback);
+        if (found) {
+            free_Font(fallback);
+        } else {
+            int number = *font_id - FONT_ID_BASE;
+            if (*font_id < FONT_ID_BASE || number > FONT_NUMBER_MAX || font_find(*fonts, number))
+                number = font_free_number(*fonts);
+            if (number == FONT_NUMBER_NONE) {
+                free_Font(fallback);
+                *record = nullptr;
+                return nullptr;
+            }
+            fallback->number = number;
+            append_font(fonts, fallback);
+            found = fallback;
+        }
+    }
+    found->state |= 1;
+    *font_id = found->number + FONT_ID_BASE;
+    *record = found;
+    return &realize_font(found);
+}
+
+Font* font_cache_get(List** fonts, const Font* font, int size, int escapement) {
+    Font* wanted = new_Font();
+    *wanted = *font;
+    wanted->realized = 0;
+    wanted->size = size;
+    wanted->escapement = escapement;
+    if (Font* same = font_find_same(*fonts, wanted)) {
+        free_Font(wanted);
+        return same;
+    }
+    wanted->number = font_free_number(*fonts);
+    if (wanted->number == FONT_NUMBER_NONE) {
+        free_Font(wanted);
+        return nullptr;
+    }
+    wanted->state = 1;
+    append_font(fonts, wanted);
+    return wanted;
+}
+
+namespace {
+
+void collect_ids(List* items, std::set<int>* used, int depth);
+
+void collect_vectors(Vectors* set, std::set<int>* used, int depth) {
+    if (set) collect_ids(set->items, used, depth + 1);
+}
+
+void collect_ids(List* items, std::set<int>* used, int depth) {
+    if (depth > 32) return;
+    for (SchItem* item : list_items<SchItem>(items)) {
+        switch (item->type) {
+        case TEXT_ITEM:
+            if (as_Text(item)->font >= FONT_ID_BASE) used->insert(as_Text(item)->font);
+            break;
+        case FILL_ITEM:
+            collect_ids(as_Fill(item)->items, used, depth + 1);
+            break;
+        case SHEET_ITEM:
+            collect_ids(as_Sheet(item)->items, used, depth + 1);
+            break;
+        case TITLEBLOCK_ITEM:
+            collect_ids(as_TitleBlock(item)->fields, used, depth + 1);
+            collect_ids(as_TitleBlock(item)->drawing, used, depth + 1);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void purge_unused_fonts(Schema* schema) {
+    if (!schema || !schema->fonts) return;
+    std::set<int> used;
+    if (schema->sheet) collect_ids(schema->sheet->items, &used, 0);
+    collect_ids(schema->titleblock.fields, &used, 0);
+    collect_ids(schema->titleblock.drawing, &used, 0);
+    if (schema->library) {
+        for (LibEntry* entry : lib_entries_in_order(schema->library)) {
+            if (!entry->part) continue;
+            collect_vectors(entry->part->normal, &used, 0);
+            collect_vectors(entry->part->convert, &used, 0);
+        }
+    }
+    std::vector<int> unused;
+    for (Font* font : list_items<Font>(schema->fonts))
+        if (!used.count(font->number + FONT_ID_BASE)) unused.push_back(font->number);
+    for (int number : unused) font_remove_entry(&schema->fonts, number);
+}
+
+Point measure_text_world(const Font& record, const char* text) {
+    wxMemoryDC& dc = measuring_dc();
+    const double points = font_points(record);
+    dc.SetFont(font_at_points(record, points * MEASURE_ZOOM));
+    int ppi = dc.GetPPI().y;
+    if (ppi <= 0) ppi = 96;
+    const double world_per_pixel = 10000.0 / (ppi * MEASURE_ZOOM);
+    std::string s = text ? text : "";
+    int64_t width = 0, height = 0;
+    size_t start = 0;
+    while (true) {
+        size_t end = s.find('@', start);
+        std::string line = s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        wxCoord w = 0, h = 0;
+        dc.GetTextExtent(line.empty() ? wxString(" ") : wxString::FromUTF8(line), &w, &h);
+        if (line.empty()) w = 0;
+        width = std::max<int64_t>(width, w);
+        height += h;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return Point{static_cast<int32_t>(std::lround(width * world_per_pixel)),
+                 static_cast<int32_t>(std::lround(height * world_per_pixel))};
+}

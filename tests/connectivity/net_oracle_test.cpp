@@ -1,0 +1,211 @@
+// The shipped phases against the literal ones on generated sheets: random
+// sheets on a coarse grid (so that ends, pins and labels often coincide) and
+// sheets built to hit the cases where order matters: collinear overlaps,
+// three or four ends at a point with and without a junction, pins on wire
+// middles, labels on drawing lines and on wires, power symbols of one name
+// in many places, buses with ranges and aliases. Nets, names, members,
+// chains, state words, warnings and result codes must be identical.
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "connectivity/net_fixture.h"
+#include "connectivity/net_oracle.h"
+
+namespace net_test {
+namespace {
+
+class Sheets {
+public:
+    explicit Sheets(uint32_t seed) : rng_(seed) {}
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    int grid(int cells) { return pick(cells + 1) * 1000; }
+    template <class T>
+    const T& one_of(const std::vector<T>& v) { return v[pick(int(v.size()))]; }
+
+    std::string segment(int cells, std::string (*kind)(int, int, int, int)) {
+        int x = grid(cells), y = grid(cells), len = (pick(6)) * 1000;
+        switch (pick(5)) {
+            case 0: return kind(x, y, x + len, y);
+            case 1: return kind(x, y, x, y + len);
+            case 2: return kind(x, y, x + len, y + len);
+            case 3: return kind(x, y, x + len, y - len);
+            default: return kind(x, y, x, y);
+        }
+    }
+
+    std::string random_item(int cells) {
+        static const std::vector<std::string> names = {"A", "a", "B", "N1", "D0", "D1", "D2", "D3",
+                                                       "d1", "X,Y", "GND", "E3"};
+        static const std::vector<std::string> ranges = {"D[0..3]", "E[3..0]", "D[0..2]", "d[1..2]", "[0..1]"};
+        static const std::vector<std::string> rotations = {"NO_ROT", "ROT_90", "ROT_180", "ROT_270"};
+        static const std::vector<std::string> power_rot = {"", "ROT_90", "ROT_180", "ROT_270"};
+        static const std::vector<std::string> parts = {"R", "VR", "IC"};
+        int x = grid(cells), y = grid(cells);
+        switch (pick(16)) {
+            case 0: case 1: case 2: case 3: return segment(cells, wire);
+            case 4: return segment(cells, bus);
+            case 5: return segment(cells, drawn);
+            case 6: return part(one_of(parts), x, y, "U" + std::to_string(pick(9)), one_of(rotations));
+            case 7: return power(x, y, one_of(names), one_of(power_rot));
+            case 8: case 9: return label(x, y, pick(3) ? one_of(names) : one_of(ranges));
+            case 10: return junction(x, y);
+            case 11: return nocon(x, y);
+            case 12: return arc(x, y, x + 1000, y + 1000, x + 1000, y);
+            case 13: return "(ARC DRAW (POS " + std::to_string(x) + " " + std::to_string(y) + " ) (POS " +
+                            std::to_string(x) + " " + std::to_string(y + 2000) + " ) (POS " +
+                            std::to_string(x) + " " + std::to_string(y + 1000) + " ) CW )\n";
+            case 14: return netprop(x, y, one_of(names), pick(3) * 100);
+            default:
+                return subsheet(x, y, box_port(0, 1000 * pick(4), one_of(ranges)) +
+                                          box_port(8000, 2000, one_of(names)));
+        }
+    }
+
+    std::string random_sheet(int count, int cells) {
+        std::vector<std::string> items;
+        for (int i = 0; i < count; ++i) items.push_back(random_item(cells));
+        return join(items);
+    }
+
+    std::string random_ports(int cells) {
+        static const std::vector<std::string> names = {"D[0..3]", "IN", "GND", "E[3..0]", "d[0..1]"};
+        std::string ports;
+        for (int i = pick(3); i > 0; --i) ports += sheet_port(grid(cells), grid(cells), one_of(names), pick(2));
+        return ports;
+    }
+
+    // Many wires on one horizontal and one vertical line, points among them,
+    // parts whose pins lie on those lines, junctions on them.
+    std::string collinear_sheet() {
+        std::vector<std::string> items;
+        for (int i = 0; i < 12; ++i) {
+            int a = grid(10), b = grid(10);
+            items.push_back(wire(std::min(a, b), 5000, std::max(a, b), 5000));
+            items.push_back(wire(5000, std::min(a, b), 5000, std::max(a, b)));
+        }
+        for (int i = 0; i < 4; ++i) {
+            int a = grid(10);
+            items.push_back(wire(a, 5000, a, 5000));
+            items.push_back(junction(grid(10), 5000));
+            items.push_back(part("R", grid(10), 5000, "R"));
+            items.push_back(part("IC", grid(10), 4000, "U"));
+            items.push_back(bus(grid(10), 5000, grid(10), 5000));
+        }
+        items.push_back(label(grid(10), 5000, "H"));
+        items.push_back(label(5000, grid(10), "V"));
+        return join(items);
+    }
+
+    // Three or four wire ends meeting at points of a small grid, with or
+    // without junctions, labels on drawing lines and on wires there.
+    std::string star_sheet() {
+        std::vector<std::string> items;
+        for (int i = 0; i < 6; ++i) {
+            int x = grid(4) + 10000, y = grid(4) + 10000;
+            int arms = 3 + pick(2);
+            const int dx[] = {1000, -1000, 0, 0}, dy[] = {0, 0, 1000, -1000};
+            for (int k = 0; k < arms; ++k) items.push_back(wire(x, y, x + dx[k], y + dy[k]));
+            if (pick(2)) items.push_back(junction(x, y));
+            if (pick(2)) items.push_back(drawn(x - 500, y, x + 500, y));
+            items.push_back(label(x + 500, y, pick(2) ? "S" : "s"));
+            if (pick(3) == 0) items.push_back(power(x, y, "GND"));
+        }
+        return join(items);
+    }
+
+    // Parts whose pin tips lie on the middle of wires, power symbols of one
+    // name in many places, a bus with range labels and member labels.
+    std::string pins_and_buses_sheet(std::string* ports) {
+        std::vector<std::string> items;
+        for (int i = 0; i < 5; ++i) {
+            int x = grid(8), y = grid(8);
+            items.push_back(part(pick(2) ? "R" : "VR", x, y, "R"));
+            items.push_back(wire(x - 5000, y, x + 8000, y));
+            items.push_back(wire(x, y - 5000, x, y + 8000));
+            items.push_back(power(grid(8), grid(8), pick(2) ? "GND" : "gnd", pick(2) ? "" : "ROT_180"));
+        }
+        int bx = 20000;
+        items.push_back(bus(bx, 0, bx, 8000));
+        items.push_back(bus(bx, 8000, bx + 4000, 8000));
+        items.push_back(label(bx, 2000, "D[0..3]"));
+        if (pick(2)) items.push_back(label(bx + 2000, 8000, pick(2) ? "Q[0..3]" : "D[0..2]"));
+        for (int n = 0; n < 4; ++n) {
+            int y = 1000 + n * 1500;
+            items.push_back(wire(bx + 1000, y, bx + 4000, y));
+            items.push_back(label(bx + 2000, y, (pick(2) ? "D" : "Q") + std::to_string(n)));
+        }
+        *ports = sheet_port(bx, 0, "D[0..3]") + (pick(2) ? sheet_port(bx + 4000, 8000, "B") : "");
+        items.push_back(subsheet(bx + 4000 - 0, 8000 - 2000, box_port(0, 2000, "D[0..3]")));
+        return join(items);
+    }
+
+private:
+    std::string join(std::vector<std::string>& items) {
+        std::shuffle(items.begin(), items.end(), rng_);
+        std::string out;
+        for (const std::string& item : items) out += item;
+        return out;
+    }
+
+    std::mt19937 rng_;
+};
+
+class OracleCompare : public NetTest {
+protected:
+    // Builds the sheet both ways and compares everything.
+    void compare(const std::string& items, const std::string& ports) {
+        std::string source = schematic(items, ports);
+        auto plain_schema = compile(source);
+        auto fast_schema = compile(source);
+        ASSERT_TRUE(plain_schema && fast_schema);
+        warnings().clear();
+        int plain_result = 0, fast_result = 0;
+        auto plain = build_with(plain_schema.get(), plain_net_phases, &plain_result);
+        std::string plain_warnings = warnings();
+        warnings().clear();
+        auto fast = build(fast_schema.get(), &fast_result);
+        EXPECT_EQ(plain_result, fast_result);
+        EXPECT_EQ(warnings(), plain_warnings) << source;
+        std::string expected = describe_build(plain.get(), plain_schema.get());
+        std::string actual = describe_build(fast.get(), fast_schema.get());
+        EXPECT_EQ(actual, expected) << source;
+        // A second build of the same sheet gives the same again.
+        build_sheet_nets(fast.get(), fast_schema.get());
+        EXPECT_EQ(describe_build(fast.get(), fast_schema.get()), expected);
+    }
+};
+
+TEST_F(OracleCompare, RandomSheets) {
+    for (uint32_t seed = 1; seed <= 700; ++seed) {
+        Sheets sheets(seed);
+        int count = 5 + sheets.pick(40);
+        int cells = 4 + sheets.pick(10);
+        std::string ports = sheets.random_ports(cells);
+        compare(sheets.random_sheet(count, cells), ports);
+        if (HasFailure()) {
+            ADD_FAILURE() << "seed " << seed;
+            return;
+        }
+    }
+}
+
+TEST_F(OracleCompare, AdversarialSheets) {
+    for (uint32_t seed = 1; seed <= 120; ++seed) {
+        Sheets sheets(seed * 7919);
+        compare(sheets.collinear_sheet(), "");
+        compare(sheets.star_sheet(), "");
+        std::string ports;
+        std::string items = sheets.pins_and_buses_sheet(&ports);
+        compare(items, ports);
+        if (HasFailure()) {
+            ADD_FAILURE() << "seed " << seed;
+            return;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace net_test

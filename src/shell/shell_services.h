@@ -1,6 +1,6 @@
 #pragma once
 // Installs the shell's slots of the core's service seam (on top of the
-// toolkit's, installed first).
+// toolkit's and the drawing layer's, installed first).
 void install_shell_services();
 // The log window's output (standard output while there is none).
 void shell_log_write(const char* text);

@@ -17,12 +17,9 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/items/library.h"
-#include "render/colour_table.h"
-#include "render/render_services.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
-#include "toolkit/gui_services.h"
 
 long dialog_style = 0x3C0200;
 long dialog_style_message = 0x340200;
@@ -127,13 +124,7 @@ bool MyApp::OnInit() {
     config_init_keys();
     init_Libraries();
     set_message_formatter(error_message);
-    install_gui_services();
-    Services drawing;
-    install_render_services(drawing);
-    install_services(drawing);
-    install_shell_services();
-    // The standard colours stand until the INI file gives others.
-    apply_standard_colours();
+    install_program_services();
     config_startup(options.conf.c_str(), argv[0].utf8_string().c_str());
     if (!EnsureSingleInstance()) return false;
     clear_log_file();

@@ -22,8 +22,11 @@
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/titleblock.h"
+#include "render/colour_table.h"
+#include "render/render_services.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/gui_services.h"
 
 namespace {
 
@@ -130,4 +133,13 @@ void install_shell_services() {
                 return true;
             });
         });
+}
+
+void install_program_services() {
+    install_gui_services();
+    Services drawing;
+    install_render_services(drawing);
+    install_services(drawing);
+    install_shell_services();
+    apply_standard_colours();
 }

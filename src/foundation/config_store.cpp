@@ -457,6 +457,7 @@ void config_load_system_fonts() {
 }
 
 void config_write_system_fonts(List* fonts) {
+    ProfileBatch batch;
     for (int i = 0; i < MAX_SYSTEM_FONTS; ++i) config_delete_value(SYSTEM_FONT, i);
     int k = 0;
     for (Font* font : list_items<Font>(fonts)) {
@@ -547,6 +548,7 @@ void write_integer(int id, int index, PropKind kind, int32_t v) {
 }  // namespace
 
 void proper_set_args(const PropArg* args, size_t count) {
+    ProfileBatch batch;  // the settings of one call are saved together
     size_t at = 0;
     auto take = [&](PropArg::Type type) -> const PropArg* {
         if (at >= count) return nullptr;

@@ -3,7 +3,6 @@
 #include "platform/safe_replace.h"
 
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,16 +11,30 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
+#include <list>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 namespace {
 
+using Lines = std::list<std::string>;
+using Line = Lines::iterator;
+
 // One file in memory: its lines without their ends, and the line end it
-// uses (new lines are written the same way).
+// uses (new lines are written the same way). The index finds a key without
+// a walk through the file (a file may hold a great many keys); it is built
+// when first needed and dropped when a line is removed. Lines are a list so
+// that an inserted line moves none of the others.
 struct ProfileText {
-    std::vector<std::string> lines;
+    Lines lines;
     bool crlf = false;
+    bool indexed = false;
+    // folded "section\nkey" -> the line of its first occurrence, in file order
+    std::unordered_map<std::string, Line> keys;
+    // folded section -> where a new key of the section goes after: the last
+    // non-blank line of the section's first occurrence, else its header
+    std::unordered_map<std::string, Line> ends;
 };
 
 // The last file read or written, kept while the file on disk is unchanged
@@ -32,6 +45,7 @@ struct ProfileText {
 struct Cache {
     bool valid = false;
     bool trusted = false;
+    bool dirty = false;  // changed by writes of an open batch, not saved yet
     std::string path;
     struct stat st {};
     ProfileText text;
@@ -48,10 +62,6 @@ std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-bool equal_nocase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // A section header "[name]" gives its name; a missing ']' takes the rest of
@@ -81,6 +91,7 @@ bool key_line(std::string_view line, std::string_view* key, std::string_view* va
 void split_lines(const std::string& bytes, ProfileText* text) {
     text->lines.clear();
     text->crlf = false;
+    text->indexed = false;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
@@ -95,12 +106,55 @@ void split_lines(const std::string& bytes, ProfileText* text) {
     }
 }
 
+std::string fold(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string key_of(std::string_view section, std::string_view key) {
+    return fold(section) + '\n' + fold(key);
+}
+
+// Builds the index in one pass, with the rules a walk through the file
+// would follow: lines before the first section belong to none, a repeated
+// section is searched after the first, the first occurrence of a key wins.
+void index_text(ProfileText* text) {
+    text->keys.clear();
+    text->ends.clear();
+    text->keys.reserve(text->lines.size());
+    Line* end = nullptr;  // of the current section, while it is a first occurrence
+    std::string section;
+    bool in_section = false;
+    for (Line it = text->lines.begin(); it != text->lines.end(); ++it) {
+        std::string_view name, k, v;
+        if (section_name(*it, &name)) {
+            section = fold(name);
+            in_section = true;
+            auto [at, first] = text->ends.emplace(section, it);
+            end = first ? &at->second : nullptr;
+            continue;
+        }
+        if (!in_section) continue;
+        if (end && !trim(*it).empty()) *end = it;
+        if (key_line(*it, &k, &v)) text->keys.emplace(section + '\n' + fold(k), it);
+    }
+    text->indexed = true;
+}
+
+ProfileText& indexed(ProfileText& text) {
+    if (!text.indexed) index_text(&text);
+    return text;
+}
+
 // Reads the whole file, bounded by the size it has when opened. False when
 // the file does not exist, is not a regular file (a pipe is never waited
 // on) or cannot be read (text is then empty).
 bool load(const std::string& path, ProfileText* text, struct stat* st_out) {
     text->lines.clear();
     text->crlf = false;
+    text->indexed = false;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st {};
@@ -133,8 +187,21 @@ bool settled(const struct stat& st) {
     return now.tv_sec - st.st_mtim.tv_sec >= 2;
 }
 
-// The file's text, from the cache while the file is unchanged.
-const ProfileText* current_text(const std::string& path) {
+bool save(const std::string& path, const ProfileText& text);
+
+// Saves the batch's changes; false when the save failed (the changes are
+// then dropped: the next read sees the file as it is).
+bool flush_pending() {
+    if (!cache.dirty) return true;
+    cache.dirty = false;
+    return save(cache.path, cache.text);
+}
+
+// The file's text, from the cache while the file is unchanged (or while it
+// holds changes of an open batch).
+ProfileText* current_text(const std::string& path) {
+    if (cache.dirty && cache.path == path) return &cache.text;
+    flush_pending();  // a batch moving to another file saves the first one
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         cache.valid = false;
@@ -175,11 +242,15 @@ bool write_all(int fd, const std::string& bytes) {
 
 // Writes the text to a temporary file beside path and renames it over path
 // only when every write, the flush to disk and the close succeeded (a link
-// is followed; a file the user may not write is refused).
+// is followed; a file the user may not write is refused). On failure the
+// cache is dropped, so that the next read sees the file as it is.
 bool save(const std::string& path, const ProfileText& text) {
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    if (path.rfind(profile_directory(), 0) == 0 && !make_dirs(dir)) return false;
+    if (path.rfind(profile_directory(), 0) == 0 && !make_dirs(dir)) {
+        cache.valid = false;
+        return false;
+    }
 
     std::string bytes;
     const char* end = text.crlf ? "\r\n" : "\n";
@@ -199,11 +270,22 @@ bool save(const std::string& path, const ProfileText& text) {
         cache.valid = false;
         return false;
     }
+    if (&text != &cache.text) cache.text = text;
     cache.path = path;
-    cache.text = text;
     cache.valid = ::stat(path.c_str(), &cache.st) == 0;
     cache.trusted = false;  // just written: not settled yet
     return true;
+}
+
+int batch_depth = 0;
+
+// A change of the cached text: saved now, or at the end of the open batch.
+bool changed(const std::string& path) {
+    if (batch_depth > 0) {
+        cache.dirty = true;
+        return true;
+    }
+    return save(path, cache.text);
 }
 
 bool has_line_break(const char* s) { return std::strpbrk(s, "\r\n") != nullptr; }
@@ -236,18 +318,11 @@ size_t get_private_profile_string(const char* section, const char* key, const ch
     if (!out || size == 0) return 0;
     std::string_view found = default_text ? default_text : "";
     if (section && key && file) {
-        if (const ProfileText* text = current_text(profile_path(file))) {
-            std::string_view want_section = trim(section), want_key = trim(key);
-            bool in_section = false;
-            for (const std::string& line : text->lines) {
-                std::string_view name, k, v;
-                if (section_name(line, &name)) {
-                    in_section = equal_nocase(name, want_section);
-                } else if (in_section && key_line(line, &k, &v) && equal_nocase(k, want_key)) {
-                    found = v;
-                    break;
-                }
-            }
+        if (ProfileText* text = current_text(profile_path(file))) {
+            auto& keys = indexed(*text).keys;
+            auto at = keys.find(key_of(trim(section), trim(key)));
+            std::string_view k;
+            if (at != keys.end()) key_line(*at->second, &k, &found);
         }
     }
     size_t n = found.size() < size - 1 ? found.size() : size - 1;
@@ -266,12 +341,17 @@ bool write_private_profile_string(const char* section, const char* key, const ch
         return false;
 
     std::string path = profile_path(file);
-    ProfileText text;
-    if (const ProfileText* current = current_text(path)) {
-        text = *current;
-    } else if (struct stat st {}; ::stat(path.c_str(), &st) == 0) {
-        return false;  // there but unreadable: never replaced by a file of one key
+    ProfileText* text = current_text(path);
+    if (!text) {
+        if (struct stat st {}; ::stat(path.c_str(), &st) == 0)
+            return false;  // there but unreadable: never replaced by a file of one key
+        if (!value) return true;  // nothing to delete
+        cache = Cache{};  // a new file
+        cache.path = path;
+        cache.valid = true;
+        text = &cache.text;
     }
+    ProfileText& t = indexed(*text);
 
     std::string new_line;
     if (value) {
@@ -280,42 +360,40 @@ bool write_private_profile_string(const char* section, const char* key, const ch
         new_line = std::string(want_key) + "=" + std::string(trim(v));
     }
 
-    // Find the key (the first one, as reading sees it) and remember where
-    // the first section of that name ends: a new key goes there.
-    bool in_section = false;
-    bool section_seen = false;
-    bool first_section = false;
-    size_t insert_at = 0;
-    for (size_t i = 0; i < text.lines.size(); ++i) {
-        std::string_view name, k, v;
-        if (section_name(text.lines[i], &name)) {
-            in_section = equal_nocase(name, want_section);
-            first_section = in_section && !section_seen;
-            if (first_section) {
-                section_seen = true;
-                insert_at = i + 1;
-            }
-            continue;
+    std::string name = key_of(want_section, want_key);
+    if (auto at = t.keys.find(name); at != t.keys.end()) {
+        Line line = at->second;
+        if (value) {
+            if (*line == new_line) return true;
+            *line = new_line;  // the same key: the index still holds
+        } else {
+            t.lines.erase(line);  // a later occurrence may now be the first
+            t.indexed = false;
         }
-        if (!in_section) continue;
-        if (key_line(text.lines[i], &k, &v) && equal_nocase(k, want_key)) {
-            if (value) {
-                if (text.lines[i] == new_line) return true;
-                text.lines[i] = new_line;
-            } else {
-                text.lines.erase(text.lines.begin() + static_cast<long>(i));
-            }
-            return save(path, text);
-        }
-        if (first_section && !trim(text.lines[i]).empty()) insert_at = i + 1;
+        return changed(path);
     }
     if (!value) return true;  // nothing to delete
-    if (section_seen) {
-        text.lines.insert(text.lines.begin() + static_cast<long>(insert_at), new_line);
+    std::string folded = fold(want_section);
+    if (auto end = t.ends.find(folded); end != t.ends.end()) {
+        end->second = t.lines.insert(std::next(end->second), new_line);
+        t.keys.emplace(name, end->second);
     } else {
-        if (!text.lines.empty() && !trim(text.lines.back()).empty()) text.lines.emplace_back();
-        text.lines.push_back("[" + std::string(want_section) + "]");
-        text.lines.push_back(new_line);
+        if (!t.lines.empty() && !trim(t.lines.back()).empty()) t.lines.emplace_back();
+        t.lines.push_back("[" + std::string(want_section) + "]");
+        Line added = t.lines.insert(t.lines.end(), new_line);
+        t.ends.emplace(folded, added);
+        t.keys.emplace(name, added);
     }
-    return save(path, text);
+    return changed(path);
+}
+
+void profile_batch_begin() {
+    static bool registered = false;
+    if (!registered) registered = std::atexit([] { flush_pending(); }) == 0;
+    ++batch_depth;
+}
+
+bool profile_batch_end() {
+    if (batch_depth > 0 && --batch_depth > 0) return true;
+    return flush_pending();
 }

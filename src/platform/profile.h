@@ -13,7 +13,9 @@
 //   itself when they are missing;
 // - a write of a null value deletes the key;
 // - the file is saved through a temporary file beside it and a rename, so a
-//   crash never leaves a half-written file.
+//   crash never leaves a half-written file;
+// - a file of any number of keys is read once and indexed: a look-up and a
+//   change cost no walk through the file (saving it still writes it whole).
 //
 // A bare file name (no '/' or backslash) lives in the user's configuration
 // directory, $XDG_CONFIG_HOME/tessaron/ (default ~/.config/tessaron/); a
@@ -34,6 +36,25 @@ size_t get_private_profile_string(const char* section, const char* key,
 // ']' (section). A value is cut at its first line break.
 bool write_private_profile_string(const char* section, const char* key, const char* value,
                                   const char* file);
+
+// Batches: while one is open, writes change the file in memory only (reads
+// see them at once) and the outermost profile_batch_end saves them all
+// with one write of the file; its result says whether that save succeeded
+// (on failure the batch's changes are dropped). A command or a dialog that
+// stores several settings opens a batch around them, so that each is on
+// disk when it returns; a batch still open at exit is saved then. Writes
+// outside a batch are saved at once.
+void profile_batch_begin();
+bool profile_batch_end();
+
+// Keeps a batch open for its lifetime.
+class ProfileBatch {
+public:
+    ProfileBatch() { profile_batch_begin(); }
+    ~ProfileBatch() { profile_batch_end(); }
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+};
 
 // The directory bare profile names live in, with a trailing '/'.
 std::string profile_directory();

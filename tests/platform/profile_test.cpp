@@ -194,6 +194,57 @@ TEST_F(ProfileTest, AFileTheUserMayNotWriteIsNeverReplaced) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+TEST_F(ProfileTest, ABatchSavesItsWritesTogetherWhenItCloses) {
+    write_text(path, "[S]\nk=1\ngone=x\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    profile_batch_begin();
+    EXPECT_TRUE(put("S", "k", "2"));
+    EXPECT_TRUE(put("S", "gone", nullptr));
+    {
+        ProfileBatch inner;
+        EXPECT_TRUE(put("T", "x", "y"));
+    }
+    EXPECT_EQ(get("S", "k"), "2") << "reads see the batch";
+    EXPECT_EQ(get("T", "x"), "y");
+    EXPECT_EQ(get("S", "gone"), "none");
+    EXPECT_EQ(read_text(path), "[S]\nk=1\ngone=x\n") << "nothing saved yet";
+    EXPECT_TRUE(profile_batch_end());
+    EXPECT_EQ(read_text(path), "[S]\nk=2\n\n[T]\nx=y\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+
+    // A batch that cannot be saved says so and drops its changes.
+    fs::permissions(dir.path(), fs::perms::all);
+    ::chmod(path.c_str(), 0444);
+    int code = tn_test::run_unprivileged([&] {
+        profile_batch_begin();
+        bool stored = put("S", "k", "3");
+        bool saved = profile_batch_end();
+        return stored && !saved && get("S", "k") == "2" ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(read_text(path), "[S]\nk=2\n\n[T]\nx=y\n");
+}
+
+TEST_F(ProfileTest, AFileOfManyKeysKeepsTheRulesOfTheSmallOnes) {
+    std::string text = "[A]\n";
+    for (int i = 0; i < 20000; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    text += "\n[B]\nk1=b\n[a]\nk1=late\nextra=e\n";
+    write_text(path, text);
+    EXPECT_EQ(get("a", "K19999"), "19999");
+    EXPECT_EQ(get("A", "extra"), "e") << "the repeated section is searched";
+    EXPECT_EQ(get("B", "k1"), "b");
+    ASSERT_TRUE(put("A", "k1", nullptr));
+    EXPECT_EQ(get("A", "k1"), "late") << "deleting the first occurrence uncovers the next";
+    ASSERT_TRUE(put("A", "new", "n"));
+    ASSERT_TRUE(put("A", "newer", "m"));
+    std::string saved = read_text(path);
+    EXPECT_NE(saved.find("k19999=19999\nnew=n\nnewer=m\n\n[B]"), std::string::npos)
+        << "new keys go at the end of the first occurrence, in order";
+}
+
 TEST_F(ProfileTest, SeesChangesMadeBehindItsBack) {
     ASSERT_TRUE(put("S", "k", "1"));
     EXPECT_EQ(get("S", "k"), "1");

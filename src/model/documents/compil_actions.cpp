@@ -602,10 +602,17 @@ int CompilActions::subsheet_end(const CompilSubSheet& source) {
     subsheet_reset_area(box);
     // A box without a file names nothing to compile.
     if (!sheets_ || source.file_name.empty() || proper_get(COMPSHEET_HIER) != 0) return 0;
-    for (const SheetName& known : *sheets_)
-        if (lib_name_compare(known.name.c_str(), source.file_name.c_str()) == 0) return 0;
+    // The list may have grown since the last box (the caller's own names).
+    for (; sheets_indexed_ < sheets_->size(); ++sheets_indexed_)
+        sheet_index_.insert((*sheets_)[sheets_indexed_].name);
+    if (!sheet_index_.insert(source.file_name).second) return 0;
     sheets_->push_back(SheetName{1, source.file_name});
+    ++sheets_indexed_;
     return 0;
+}
+
+bool CompilActions::NameOrder::operator()(const std::string& a, const std::string& b) const {
+    return lib_name_compare(a.c_str(), b.c_str()) < 0;
 }
 
 int CompilActions::netprop(const CompilNetProp& source) {

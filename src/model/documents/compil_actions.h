@@ -25,6 +25,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -186,6 +187,13 @@ private:
     CompilReport report_ = nullptr;
     std::string source_name_;
     SheetList* sheets_ = nullptr;
+    // The names of sheets_ (up to sheets_indexed_), ordered ignoring case:
+    // a box's file is looked up here instead of in the whole list.
+    struct NameOrder {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    std::set<std::string, NameOrder> sheet_index_;
+    size_t sheets_indexed_ = 0;
     Schema* schema_ = nullptr;    // result schema (schematic, title block); owned until taken
     Library* library_ = nullptr;  // current library: the result in library mode (owned until
                                   // taken), else the schema's own

@@ -212,6 +212,10 @@ int part_search_setup(Schema* schema, const char* part_name, const char* library
 // attributes. 0. Out of memory ends the program.
 int setup_new_part(Schema* schema, const char* library_name, const char* part_name,
                    PlacedPart** placed, Part* part, LibEntry* entry);
+// Places every part of a net file's library (entries "library/part") in the
+// schematic's own library, keeping the pins' object ids. False when an
+// entry name has no '/' or a part cannot be set up.
+bool import_net_library(Schema* schema, Library* library);
 // True when the reference has no device letter: after its digits the text
 // ends, or continues with one "'" only.
 bool ref_has_no_device(const char* reference);

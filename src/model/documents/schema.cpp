@@ -80,31 +80,6 @@ void free_vectors_slot(Vectors** set) {
 
 }  // namespace
 
-// --- sheet ---------------------------------------------------------------------------------
-
-Sheet* as_Sheet(SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
-
-const Sheet* as_Sheet(const SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
-
-Sheet* new_Sheet() {
-    Sheet* sheet = new (std::nothrow) Sheet;
-    if (!sheet) return nullptr;
-    sheet->type = SHEET_ITEM;
-    sheet->width = 0;
-    sheet->items = list_new();
-    if (!sheet->items) {
-        delete sheet;
-        return nullptr;
-    }
-    return sheet;
-}
-
-void free_Sheet(Schema* schema, Sheet* sheet, bool keep_storage) {
-    if (!sheet) return;
-    free_SchItem_list(schema, &sheet->items);
-    if (!keep_storage) delete sheet;
-}
-
 // --- fields ----------------------------------------------------------------------------------
 
 char* schema_field(Schema* schema, int number) { return field_slot(schema, number).text; }

@@ -17,6 +17,7 @@
 
 #include "foundation/geometry.h"
 #include "model/documents/edit_state.h"
+#include "model/documents/sheet_items.h"
 #include "model/documents/titleblock.h"
 #include "model/items/item.h"
 #include "model/items/view.h"
@@ -26,22 +27,6 @@ struct List;
 struct Stroke;
 struct Text;
 struct Vectors;
-
-// --- the sheet ------------------------------------------------------------------
-// Code 11, binary tag 0xCB. Of the head only `state` carries meaning; neither
-// file form stores the other head fields.
-struct Sheet : SchItem {
-    List* items = nullptr;  // owned sheet items (codes 2..16, 22, 23); null only once freed
-};
-Sheet* as_Sheet(SchItem* item);
-const Sheet* as_Sheet(const SchItem* item);
-
-// Code 11, state 1, an empty item list; null (nothing left allocated) when
-// memory runs out.
-Sheet* new_Sheet();
-// Releases every item (free_SchItem), the list and, unless keep_storage, the
-// sheet. A null sheet is ignored.
-void free_Sheet(Schema* schema, Sheet* sheet, bool keep_storage);
 
 // --- identification fields ----------------------------------------------------------
 // Field numbers of the identification strings (texts bound to title-block

@@ -1,6 +1,8 @@
-// The sheet item dispatchers: one routine per action, switching on the
-// item code to the routine of that code.
+// The sheet item dispatchers: one routine per action, each one look-up in
+// the operations table (item_ops.h) by the item's code.
 #include "model/documents/sheet_items.h"
+
+#include <array>
 
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
@@ -17,6 +19,7 @@
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
 #include "model/items/ascii_writer.h"
+#include "model/items/item_ops.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
@@ -26,14 +29,16 @@
 namespace {
 
 
-Library* own_library(Schema* schema) { return schema ? schema->library : nullptr; }
-
-// The code of the record a sheet item tag starts, 0 for none.
+// The code of the record a sheet item tag starts, 0 for none: the table's
+// sheet tags turned round once.
 int sheet_code_of_tag(int tag) {
-    if (tag >= item_tag(FILL_ITEM) && tag <= item_tag(ERC_ITEM)) return tag - ITEM_TAG_BASE;
-    if (tag == NETPROP_TAG) return NETPROP_ITEM;
-    if (tag == IMAGE_TAG) return IMAGE_ITEM;
-    return 0;
+    static const std::array<int8_t, 256> codes = [] {
+        std::array<int8_t, 256> by_tag{};
+        for (int code = 0; code < ITEM_CODE_LIMIT; ++code)
+            if (uint8_t t = item_ops(code).sheet_tag) by_tag[t] = static_cast<int8_t>(code);
+        return by_tag;
+    }();
+    return codes[static_cast<uint8_t>(tag)];
 }
 
 // How deep the sheet being read stands inside other sheets: a file may not
@@ -50,6 +55,31 @@ void store_rect(Rect* rect, const Rect& r, bool accumulate) {
 }  // namespace
 
 // --- nested sheets ---------------------------------------------------------------------
+
+// --- sheet ---------------------------------------------------------------------------------
+
+Sheet* as_Sheet(SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
+
+const Sheet* as_Sheet(const SchItem* item) { return checked_as<Sheet>(item, SHEET_ITEM); }
+
+Sheet* new_Sheet() {
+    Sheet* sheet = new (std::nothrow) Sheet;
+    if (!sheet) return nullptr;
+    sheet->type = SHEET_ITEM;
+    sheet->width = 0;
+    sheet->items = list_new();
+    if (!sheet->items) {
+        delete sheet;
+        return nullptr;
+    }
+    return sheet;
+}
+
+void free_Sheet(Schema* schema, Sheet* sheet, bool keep_storage) {
+    if (!sheet) return;
+    free_SchItem_list(schema, &sheet->items);
+    if (!keep_storage) delete sheet;
+}
 
 int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream) {
     int result = read_item_tag(stream, SHEET_TAG);
@@ -83,61 +113,50 @@ void awrite_Sheet(Schema* schema, Sheet* sheet, FILE* stream, int level) {
     put_newline(stream);
 }
 
+void matrix_Sheet(Sheet* sheet, const Matrix* matrix) {
+    for (SchItem* child : list_items<SchItem>(sheet->items)) matrix_SchItem(child, matrix);
+}
+
+bool bounds_Sheet(Schema* schema, Sheet* sheet, Rect* rect, bool accumulate) {
+    return bounds_SchItem_list(schema, sheet->items, rect, accumulate);
+}
+
+void flag_Sheet(Sheet* sheet) {
+    flagop_apply(&sheet->state);
+    flag_SchItem_list(sheet->items);
+}
+
+double distance_Sheet(Schema* schema, Sheet* sheet, Point p, uint32_t mask, double tolerance,
+                      uint32_t hit_bit) {
+    SchItem* nearest = nullptr;
+    return nearest_SchItem(schema, sheet->items, p, &nearest, mask, tolerance, hit_bit);
+}
+
+bool select_Sheet(Schema* schema, View* view, Sheet* sheet, uint32_t bit, int operation,
+                  uint32_t mask) {
+    return select_SchItem_list(schema, view, sheet->items, bit, operation, mask);
+}
+
+Sheet* copy_Sheet(Schema* schema, const Sheet* sheet) {
+    Sheet* copy = new_Sheet();
+    if (!copy) return nullptr;
+    copy->flags = sheet->flags;
+    copy->state = sheet->state;
+    copy_SchItem_list(schema, copy->items, sheet->items);
+    return copy;
+}
+
 // --- dispatchers -------------------------------------------------------------------------
 
 SchItem* new_SchItem(int code) {
-    switch (code) {
-        case FILL_ITEM:
-        case CIRCLE_ITEM:
-        case BOITE_ITEM:
-        case LINE_ITEM:
-        case ARC_ITEM:
-        case TEXT_ITEM:
-        case JUNCTION_ITEM:
-        case POLY_ITEM: return new_Item(code);
-        case PARTLIB_ITEM: return new_PlacedPart();
-        case SHEET_ITEM: return new_Sheet();
-        case POWER_ITEM: return new_Power();
-        case NOCON_ITEM: return new_NoCon();
-        case PORT_ITEM: return new_Port();
-        case SUBSHEET_ITEM: return new_SubSheet();
-        case ERC_ITEM: return new_ErcMark();
-        case IDENT_ITEM: return new_Ident();
-        case PSEUDO_PIN: return new_PseudoPin();
-        case TITLEBLOCK_ITEM: return new_TitleBlock();
-        case NETPROP_ITEM: return new_NetProp();
-        case IMAGE_ITEM: return new_Image();
-        default: warning("new_SchItem: bad code %d\n", code); return nullptr;
-    }
+    if (auto make = item_ops(code).make) return make();
+    warning("new_SchItem: bad code %d\n", code);
+    return nullptr;
 }
 
 void free_SchItem(Schema* schema, SchItem* item, bool keep_storage) {
     if (!item) return;
-    switch (item->type) {
-        case FILL_ITEM:
-        case CIRCLE_ITEM:
-        case BOITE_ITEM:
-        case LINE_ITEM:
-        case ARC_ITEM:
-        case TEXT_ITEM:
-        case JUNCTION_ITEM:
-        case POLY_ITEM: free_Item(item, keep_storage); break;
-        case PARTLIB_ITEM: free_PlacedPart(schema, as_PlacedPart(item), keep_storage); break;
-        case SHEET_ITEM: free_Sheet(schema, as_Sheet(item), keep_storage); break;
-        case POWER_ITEM: free_Power(as_Power(item), keep_storage); break;
-        case NOCON_ITEM: free_NoCon(as_NoCon(item), keep_storage); break;
-        case PORT_ITEM: free_Port(as_Port(item), keep_storage); break;
-        case SUBSHEET_ITEM: free_SubSheet(schema, as_SubSheet(item), keep_storage); break;
-        case ERC_ITEM: free_ErcMark(as_ErcMark(item), keep_storage); break;
-        case IDENT_ITEM: free_Ident(item, keep_storage); break;
-        case PSEUDO_PIN: free_PseudoPin(item, keep_storage); break;
-        case TITLEBLOCK_ITEM:
-            free_TitleBlock(schema, as_TitleBlock(item), keep_storage);
-            break;
-        case NETPROP_ITEM: free_NetProp(as_NetProp(item), keep_storage); break;
-        case IMAGE_ITEM: free_Image(as_Image(item), keep_storage); break;
-        default: break;
-    }
+    if (auto release = item_ops(item->type).release) release({schema}, item, keep_storage);
 }
 
 int read_SchItem(Schema* schema, SchItem** out, FILE* stream) {
@@ -150,277 +169,63 @@ int read_SchItem(Schema* schema, SchItem** out, FILE* stream) {
     SchItem* item = new_SchItem(code);
     if (!item) return NO_MEMORY;
     *out = item;
-    switch (code) {
-        case PARTLIB_ITEM: return read_PlacedPart(as_PlacedPart(item), stream);
-        case SHEET_ITEM: return read_Sheet(schema, as_Sheet(item), stream);
-        case POWER_ITEM: return read_Power(as_Power(item), stream);
-        case NOCON_ITEM: return read_NoCon(as_NoCon(item), stream);
-        case PORT_ITEM: return read_Port(as_Port(item), stream);
-        case SUBSHEET_ITEM: return read_SubSheet(schema, as_SubSheet(item), stream);
-        case ERC_ITEM: return read_ErcMark(as_ErcMark(item), stream);
-        case NETPROP_ITEM: return read_NetProp(as_NetProp(item), stream);
-        case IMAGE_ITEM: return read_Image(as_Image(item), stream);
-        default: {
-            int result = read_Item(item, stream);
-            if (code == TEXT_ITEM && schema) set_TextFonts(as_Text(item), schema->fonts);
-            return result;
-        }
-    }
+    return item_ops(code).read({schema}, item, stream);
 }
 
 void write_SchItem(Schema* schema, SchItem* item, FILE* stream, uint32_t mask) {
     if (!mask_matches(item->state, mask)) return;
-    switch (item->type) {
-        case PARTLIB_ITEM:
-            write_PlacedPart(own_library(schema), as_PlacedPart(item), stream, mask);
-            break;
-        case SHEET_ITEM: write_Sheet(schema, as_Sheet(item), stream, mask); break;
-        case POWER_ITEM: write_Power(as_Power(item), stream, mask); break;
-        case NOCON_ITEM: write_NoCon(as_NoCon(item), stream, mask); break;
-        case PORT_ITEM: write_Port(as_Port(item), stream, mask); break;
-        case SUBSHEET_ITEM: write_SubSheet(schema, as_SubSheet(item), stream, mask); break;
-        case ERC_ITEM: write_ErcMark(as_ErcMark(item), stream, mask); break;
-        case NETPROP_ITEM: write_NetProp(as_NetProp(item), stream, mask); break;
-        case IMAGE_ITEM: write_Image(as_Image(item), stream, mask); break;
-        default:
-            if (is_primitive_code(item->type)) write_Item(item, stream, mask);
-            break;
-    }
+    if (auto write = item_ops(item->type).write) write({schema}, item, stream, mask);
 }
 
 void awrite_SchItem(Schema* schema, SchItem* item, FILE* stream, int level) {
-    switch (item->type) {
-        case PARTLIB_ITEM:
-            awrite_PlacedPart(own_library(schema), as_PlacedPart(item), stream, level);
-            break;
-        case SHEET_ITEM: awrite_Sheet(schema, as_Sheet(item), stream, level); break;
-        case POWER_ITEM: awrite_Power(as_Power(item), stream, level); break;
-        case NOCON_ITEM: awrite_NoCon(as_NoCon(item), stream, level); break;
-        case PORT_ITEM: awrite_Port(as_Port(item), stream, level); break;
-        case SUBSHEET_ITEM: awrite_SubSheet(schema, as_SubSheet(item), stream, level); break;
-        case ERC_ITEM: awrite_ErcMark(as_ErcMark(item), stream, level); break;
-        case NETPROP_ITEM: awrite_NetProp(as_NetProp(item), stream, level); break;
-        case IMAGE_ITEM: awrite_Image(as_Image(item), stream, level); break;
-        default:
-            if (is_primitive_code(item->type)) awrite_Item(item, stream, level);
-            break;
-    }
+    if (auto awrite = item_ops(item->type).awrite) awrite({schema}, item, stream, level);
 }
 
 void matrix_SchItem(SchItem* item, const Matrix* matrix) {
-    switch (item->type) {
-        case PARTLIB_ITEM: matrix_PlacedPart(as_PlacedPart(item), matrix); break;
-        case SHEET_ITEM:
-            for (SchItem* child : list_items<SchItem>(as_Sheet(item)->items))
-                matrix_SchItem(child, matrix);
-            break;
-        case POWER_ITEM: matrix_Power(as_Power(item), matrix); break;
-        case NOCON_ITEM: matrix_NoCon(as_NoCon(item), matrix); break;
-        case PORT_ITEM: matrix_Port(as_Port(item), matrix); break;
-        case SUBSHEET_ITEM: matrix_SubSheet(as_SubSheet(item), matrix); break;
-        case ERC_ITEM: matrix_ErcMark(as_ErcMark(item), matrix); break;
-        case IDENT_ITEM: matrix_Ident(item, matrix); break;
-        case PSEUDO_PIN: matrix_PseudoPin(item, matrix); break;
-        case NETPROP_ITEM: matrix_NetProp(as_NetProp(item), matrix); break;
-        case IMAGE_ITEM: matrix_Image(as_Image(item), matrix); break;
-        default:
-            if (is_primitive_code(item->type)) matrix_Item(item, matrix);
-            break;
-    }
+    if (auto transform = item_ops(item->type).matrix) transform({}, item, matrix);
 }
 
 bool bounds_SchItem(Schema* schema, SchItem* item, Rect* rect, bool accumulate) {
-    switch (item->type) {
-        case PARTLIB_ITEM:
-            return pl_bounds(schema, own_library(schema), as_PlacedPart(item), rect, accumulate);
-        case SHEET_ITEM:
-            return bounds_SchItem_list(schema, as_Sheet(item)->items, rect, accumulate);
-        case POWER_ITEM: return bounds_Power(schema, as_Power(item), rect, accumulate);
-        case NOCON_ITEM: return bounds_NoCon(schema, as_NoCon(item), rect, accumulate);
-        case PORT_ITEM: return bounds_Port(schema, as_Port(item), rect, accumulate);
-        case SUBSHEET_ITEM: return bounds_SubSheet(schema, as_SubSheet(item), rect, accumulate);
-        case ERC_ITEM: return bounds_ErcMark(schema, as_ErcMark(item), rect, accumulate);
-        case IDENT_ITEM: return bounds_Ident(schema, item, rect, accumulate);
-        case PSEUDO_PIN: return bounds_PseudoPin(schema, item, rect, accumulate);
-        case TITLEBLOCK_ITEM:
-            store_rect(rect, as_TitleBlock(item)->bounds, accumulate);
-            return true;
-        case NETPROP_ITEM: return bounds_NetProp(schema, as_NetProp(item), rect, accumulate);
-        case IMAGE_ITEM: return bounds_Image(schema, as_Image(item), rect, accumulate);
-        default:
-            if (is_primitive_code(item->type)) return bounds_Item(schema, item, rect, accumulate);
-            return false;
-    }
+    auto bounds = item_ops(item->type).bounds;
+    return bounds && bounds({schema}, item, rect, accumulate);
 }
 
 bool extent_SchItem(Schema* schema, SchItem* item, Rect* rect) {
-    switch (item->type) {
-        case FILL_ITEM: return bounds_Fill(schema, as_Fill(item), rect, false);
-        case CIRCLE_ITEM: return bounds_Circle(schema, as_Circle(item), rect, false);
-        case BOITE_ITEM: return bounds_Rect(schema, as_Rect(item), rect, false, true);
-        case LINE_ITEM: return bounds_Line(schema, as_Line(item), rect, false);
-        case ARC_ITEM: return bounds_Arc(schema, as_Arc(item), rect, false);
-        case TEXT_ITEM: return bounds_Text(schema, as_Text(item), rect, false);
-        case PARTLIB_ITEM: return extent_PlacedPart(schema, as_PlacedPart(item), rect);
-        case PSEUDO_PIN: {
-            PseudoPin* link = as_PseudoPin(item);
-            if (!pp_is_link(link) || !link->whoami || !link->father) return false;
-            if (link->whoami->type != PARTLIB_ITEM || link->father->type != PARTLIB_ITEM)
-                return false;
-            return extent_PlacedPart(schema, as_PlacedPart(link->whoami), rect);
-        }
-        default: return false;
-    }
+    auto extent = item_ops(item->type).extent;
+    return extent && extent({schema}, item, rect);
 }
 
 void flag_SchItem(SchItem* item) {
-    switch (item->type) {
-        case PARTLIB_ITEM: flag_PlacedPart(as_PlacedPart(item)); break;
-        case SHEET_ITEM:
-            flagop_apply(&item->state);
-            flag_SchItem_list(as_Sheet(item)->items);
-            break;
-        case POWER_ITEM: flag_Power(as_Power(item)); break;
-        case NOCON_ITEM: flag_NoCon(as_NoCon(item)); break;
-        case PORT_ITEM: flag_Port(as_Port(item)); break;
-        case SUBSHEET_ITEM: flag_SubSheet(as_SubSheet(item)); break;
-        case ERC_ITEM: flag_ErcMark(as_ErcMark(item)); break;
-        case IDENT_ITEM: flag_Ident(item); break;
-        case PSEUDO_PIN: flag_PseudoPin(item); break;
-        case NETPROP_ITEM: flag_NetProp(as_NetProp(item)); break;
-        case IMAGE_ITEM: flag_Image(as_Image(item)); break;
-        default:
-            if (is_primitive_code(item->type)) flag_Item(item);
-            break;
-    }
+    if (auto flag = item_ops(item->type).flag) flag({}, item);
 }
 
 bool mask_SchItem(uint32_t mask, const SchItem* item) {
-    int code = item->type;
-    bool headed = (code >= FILL_ITEM && code <= ERC_ITEM) || code == IDENT_ITEM ||
-                  code == PSEUDO_PIN || code == NETPROP_ITEM || code == IMAGE_ITEM;
-    return headed && mask_matches(item->state, mask);
+    return item_ops(item->type).masked && mask_matches(item->state, mask);
 }
 
 double distance_SchItem(Schema* schema, SchItem* item, Point p, uint32_t mask, double tolerance,
                         uint32_t hit_bit) {
-    switch (item->type) {
-        case PARTLIB_ITEM:
-            return distance_PlacedPart(own_library(schema), as_PlacedPart(item), p, mask,
-                                       tolerance, hit_bit);
-        case SHEET_ITEM: {
-            SchItem* nearest = nullptr;
-            return nearest_SchItem(schema, as_Sheet(item)->items, p, &nearest, mask, tolerance,
-                                   hit_bit);
-        }
-        case POWER_ITEM:
-            return distance_Power(schema, as_Power(item), p, mask, tolerance, hit_bit);
-        case NOCON_ITEM:
-            return distance_NoCon(schema, as_NoCon(item), p, mask, tolerance, hit_bit);
-        case PORT_ITEM: return distance_Port(schema, as_Port(item), p, mask, tolerance, hit_bit);
-        case SUBSHEET_ITEM:
-            return distance_SubSheet(schema, as_SubSheet(item), p, mask, tolerance, hit_bit);
-        case ERC_ITEM:
-            return distance_ErcMark(schema, as_ErcMark(item), p, mask, tolerance, hit_bit);
-        case IDENT_ITEM: return distance_Ident(schema, item, p, mask, tolerance, hit_bit);
-        case PSEUDO_PIN: return distance_PseudoPin(schema, item, p, mask, tolerance, hit_bit);
-        case NETPROP_ITEM:
-            return distance_NetProp(schema, as_NetProp(item), p, mask, tolerance, hit_bit);
-        case IMAGE_ITEM:
-            return distance_Image(schema, as_Image(item), p, mask, tolerance, hit_bit);
-        default:
-            if (is_primitive_code(item->type))
-                return distance_Item(schema, item, p, mask, tolerance, hit_bit);
-            return FAR_AWAY;
-    }
+    auto distance = item_ops(item->type).distance;
+    return distance ? distance({schema}, item, p, mask, tolerance, hit_bit) : FAR_AWAY;
 }
 
 bool select_SchItem(Schema* schema, View* view, SchItem* item, uint32_t bit, int operation,
                     uint32_t mask) {
-    switch (item->type) {
-        case PARTLIB_ITEM:
-            return select_PlacedPart(view, as_PlacedPart(item), bit, operation, mask);
-        case SHEET_ITEM:
-            return select_SchItem_list(schema, view, as_Sheet(item)->items, bit, operation, mask);
-        case POWER_ITEM: return select_Power(schema, view, as_Power(item), bit, operation, mask);
-        case NOCON_ITEM: return select_NoCon(schema, view, as_NoCon(item), bit, operation, mask);
-        case PORT_ITEM: return select_Port(schema, view, as_Port(item), bit, operation, mask);
-        case SUBSHEET_ITEM:
-            return select_SubSheet(schema, view, as_SubSheet(item), bit, operation, mask);
-        case ERC_ITEM:
-            return select_ErcMark(schema, view, as_ErcMark(item), bit, operation, mask);
-        case IDENT_ITEM: return select_Ident(schema, view, item, bit, operation, mask);
-        case PSEUDO_PIN: return select_PseudoPin(schema, view, item, bit, operation, mask);
-        case NETPROP_ITEM:
-            return select_NetProp(schema, view, as_NetProp(item), bit, operation, mask);
-        case IMAGE_ITEM: return select_Image(schema, view, as_Image(item), bit, operation, mask);
-        default:
-            if (is_primitive_code(item->type))
-                return select_Item(schema, view, item, bit, operation, mask);
-            return false;
-    }
+    auto select = item_ops(item->type).select;
+    return select && select({schema, view}, item, bit, operation, mask);
 }
 
 SchItem* copy_SchItem(Schema* schema, SchItem* item) {
-    switch (item->type) {
-        case PARTLIB_ITEM: return copy_PlacedPart(own_library(schema), as_PlacedPart(item));
-        case SHEET_ITEM: {
-            Sheet* copy = new_Sheet();
-            if (!copy) return nullptr;
-            copy->flags = item->flags;
-            copy->state = item->state;
-            copy_SchItem_list(schema, copy->items, as_Sheet(item)->items);
-            return copy;
-        }
-        case POWER_ITEM: return copy_Power(schema, as_Power(item));
-        case NOCON_ITEM: return copy_NoCon(schema, as_NoCon(item));
-        case PORT_ITEM: return copy_Port(schema, as_Port(item));
-        case SUBSHEET_ITEM: return copy_SubSheet(schema, as_SubSheet(item));
-        case ERC_ITEM: return copy_ErcMark(as_ErcMark(item));
-        case IDENT_ITEM: return copy_Ident(item);
-        case PSEUDO_PIN: return copy_PseudoPin(item);
-        case TITLEBLOCK_ITEM: return copy_TitleBlock(schema, as_TitleBlock(item));
-        case NETPROP_ITEM: return copy_NetProp(as_NetProp(item));
-        case IMAGE_ITEM: return copy_Image(as_Image(item));
-        default:
-            if (is_primitive_code(item->type)) return copy_Item(item);
-            return nullptr;
-    }
+    auto copy = item_ops(item->type).copy;
+    return copy ? copy({schema}, item) : nullptr;
 }
 
 void anchor_SchItem(const SchItem* item, Point* out) {
-    switch (item->type) {
-        case CIRCLE_ITEM: *out = as_Circle(item)->on; break;
-        case BOITE_ITEM: *out = as_Rect(item)->corner; break;
-        case LINE_ITEM: *out = as_Line(item)->end; break;
-        case ARC_ITEM: *out = as_Arc(item)->end; break;
-        case POLY_ITEM: {
-            const Poly* poly = as_Poly(item);
-            *out = poly->points.empty() ? Point{} : poly->points.front();
-            break;
-        }
-        case FILL_ITEM:
-        case TEXT_ITEM:
-        case JUNCTION_ITEM:
-        case PARTLIB_ITEM:
-        case POWER_ITEM:
-        case NOCON_ITEM:
-        case PORT_ITEM:
-        case SUBSHEET_ITEM:
-        case ERC_ITEM:
-        case IDENT_ITEM:
-        case NETPROP_ITEM:
-        case IMAGE_ITEM: *out = item->pos; break;
-        case PSEUDO_PIN: {
-            const PseudoPin* link = as_PseudoPin(item);
-            if (pp_is_link(link) && link->whoami)
-                anchor_SchItem(link->whoami, out);
-            else
-                *out = Point{};
-            break;
-        }
-        default: *out = Point{}; break;
-    }
+    auto anchor = item_ops(item->type).anchor;
+    if (anchor)
+        anchor(item, out);
+    else
+        *out = Point{};
 }
 
 // --- item lists ----------------------------------------------------------------------------

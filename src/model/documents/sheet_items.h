@@ -1,6 +1,7 @@
 #pragma once
-// The sheet item dispatchers: one entry point per action that switches on
-// the head's code and calls the routine of that code (graphic primitives
+// The sheet item dispatchers: one entry point per action that looks up the
+// head's code in the operations table (model/items/item_ops.h) and calls
+// the routine of that code (graphic primitives
 // 2..9, placed parts 10, nested sheets 11, power symbols, no-connect marks
 // and ports 12..14, sub-sheet boxes 15, ERC marks 16, net identifiers and
 // link records 19, 20, the title block 21, net-property labels and images
@@ -67,6 +68,21 @@ SchItem* copy_SchItem(Schema* schema, SchItem* item);
 void anchor_SchItem(const SchItem* item, Point* out);
 
 // --- nested sheets ----------------------------------------------------------------------
+// Code 11, binary tag 0xCB. Of the head only `state` carries meaning; neither
+// file form stores the other head fields.
+struct Sheet : SchItem {
+    List* items = nullptr;  // owned sheet items (codes 2..16, 22, 23); null only once freed
+};
+Sheet* as_Sheet(SchItem* item);
+const Sheet* as_Sheet(const SchItem* item);
+
+// Code 11, state 1, an empty item list; null (nothing left allocated) when
+// memory runs out.
+Sheet* new_Sheet();
+// Releases every item (free_SchItem), the list and, unless keep_storage, the
+// sheet. A null sheet is ignored.
+void free_Sheet(Schema* schema, Sheet* sheet, bool keep_storage);
+
 // A sheet read from a file stands at most this deep inside other sheets.
 constexpr int MAX_SHEET_DEPTH = 16;
 // 0xCB, the items, 0xE0; 1001 (byte pushed back) when the tag differs;
@@ -78,6 +94,18 @@ int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream);
 void write_Sheet(Schema* schema, Sheet* sheet, FILE* stream, uint32_t mask);
 // "(SHEET", the items one level deeper, ")".
 void awrite_Sheet(Schema* schema, Sheet* sheet, FILE* stream, int level);
+// A nested sheet is its items: each of these is the list form on them
+// (flag_Sheet also applies the flag operation to the sheet's own state).
+void matrix_Sheet(Sheet* sheet, const Matrix* matrix);
+bool bounds_Sheet(Schema* schema, Sheet* sheet, Rect* rect, bool accumulate);
+void flag_Sheet(Sheet* sheet);
+double distance_Sheet(Schema* schema, Sheet* sheet, Point p, uint32_t mask, double tolerance,
+                      uint32_t hit_bit);
+bool select_Sheet(Schema* schema, View* view, Sheet* sheet, uint32_t bit, int operation,
+                  uint32_t mask);
+// A new sheet with the flags, the state and copies of the items; null when
+// memory runs out.
+Sheet* copy_Sheet(Schema* schema, const Sheet* sheet);
 
 // --- item lists ----------------------------------------------------------------------------
 // Reads items until a byte starts none, then consumes that byte, which must

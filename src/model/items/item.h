@@ -1,7 +1,7 @@
 #pragma once
 // The common head of every drawable record, the item codes and binary tags,
 // the records of the graphic primitives (codes 2..9) and the Item
-// dispatchers that switch on the code.
+// dispatchers (each a look-up in the operations table of item_ops.h).
 //
 // Every record of every code begins with the SchItem head; a record of a
 // given code is a struct derived from SchItem, reached from a head by its
@@ -87,7 +87,7 @@ inline bool is_primitive_code(int code) { return code >= FILL_ITEM && code <= PO
 // Codes that may stand in a nested item list (part bodies, fill boundaries).
 inline bool is_nested_item_code(int code) { return code >= FILL_ITEM && code <= TEXT_ITEM; }
 // The tag of an item record written with the 0xC0 + code rule.
-inline uint8_t item_tag(int code) { return static_cast<uint8_t>(ITEM_TAG_BASE + code); }
+constexpr uint8_t item_tag(int code) { return static_cast<uint8_t>(ITEM_TAG_BASE + code); }
 // Name of a code for messages ("LINE_ITEM"), "?" for none.
 const char* item_name(int code);
 

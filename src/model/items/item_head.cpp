@@ -3,17 +3,11 @@
 
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
+#include "model/items/item_ops.h"
 
 const char* item_name(int code) {
-    static const char* const names[] = {
-        "FILL_ITEM",     "CIRCLE_ITEM",  "BOITE_ITEM",    "LINE_ITEM",       "ARC_ITEM",
-        "TEXT_ITEM",     "JUNCTION_ITEM", "POLY_ITEM",    "PARTLIB_ITEM",    "SHEET_ITEM",
-        "POWER_ITEM",    "NOCON_ITEM",   "PORT_ITEM",     "SUBSHEET_ITEM",   "ERC_ITEM",
-        "SCHEMA_ITEM",   "ATTR_ITEM",    "IDENT_ITEM",    "PSEUDO_PIN",      "TITLEBLOCK_ITEM",
-        "NETPROP_ITEM",  "IMAGE_ITEM",
-    };
-    if (code < FILL_ITEM || code > IMAGE_ITEM) return "?";
-    return names[code - FILL_ITEM];
+    const char* name = item_ops(code).name;
+    return name ? name : "?";
 }
 
 Line* as_Line(SchItem* item) { return checked_as<Line>(item, LINE_ITEM); }

@@ -2,8 +2,8 @@
 // Library maintenance: loading a part on first use from a library read as
 // an index only (with the bodies it shares), merging the entries of one
 // library into another with their fonts, marking and purging parts,
-// collecting the font numbers a library's texts use, importing the parts of
-// a net file's library into a schematic, and finding every entry of a part.
+// collecting the font numbers a library's texts use, and finding every
+// entry of a part.
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +11,6 @@
 
 struct Library;
 struct Part;
-struct Schema;
 
 // Loads the part whose record starts at that offset of the library's file
 // and gives it to every entry waiting for it. 0; 64 when the part cannot be
@@ -42,10 +41,6 @@ void purge_marked_parts(Library* library);
 // part body uses; used must hold FONT_NUMBER_MAX + 1 bytes. Leaves every
 // part marked PART_HANDLED.
 void mark_library_fonts(Library* library, uint8_t* used);
-// Places every part of a net file's library (entries "library/part") in the
-// schematic's own library, keeping the pins' object ids. False when an
-// entry name has no '/' or a part cannot be set up.
-bool import_net_library(Schema* schema, Library* library);
 // 0 when a file of the name exists in the library directory with the
 // binary-library suffix / the library-source suffix, else -1.
 int library_file_exists(const char* name);

@@ -7,7 +7,6 @@
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
-#include "model/items/libmaint.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"

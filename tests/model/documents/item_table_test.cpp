@@ -1,0 +1,75 @@
+// The operations table: every code that has a record has its row, and each
+// row is wired to its own kind (a row copied from a neighbour and not fully
+// renamed makes, reads or writes another kind's record).
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "model/documents/sheet_fixture.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item_ops.h"
+
+using namespace sheet_test;
+
+namespace {
+
+class ItemTable : public SheetTest {};
+
+// The codes with a record of their own.
+const int RECORD_CODES[] = {FILL_ITEM,  CIRCLE_ITEM, BOITE_ITEM,    LINE_ITEM,       ARC_ITEM,
+                            TEXT_ITEM,  JUNCTION_ITEM, POLY_ITEM,   PARTLIB_ITEM,    SHEET_ITEM,
+                            POWER_ITEM, NOCON_ITEM,  PORT_ITEM,     SUBSHEET_ITEM,   ERC_ITEM,
+                            IDENT_ITEM, PSEUDO_PIN,  TITLEBLOCK_ITEM, NETPROP_ITEM, IMAGE_ITEM};
+
+TEST_F(ItemTable, EveryRecordCodeHasARowThatMakesCopiesAndReleasesItsOwnKind) {
+    SchemaPtr schema = make_schema();
+    for (int code : RECORD_CODES) {
+        SCOPED_TRACE(item_name(code));
+        const ItemOps& ops = item_ops(code);
+        ASSERT_TRUE(ops.make && ops.release && ops.copy && ops.bounds);
+        SchItem* item = new_SchItem(code);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->type, code);
+        SchItem* copy = copy_SchItem(schema.get(), item);
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(copy->type, code);
+        free_SchItem(schema.get(), copy, false);
+        free_SchItem(schema.get(), item, false);
+    }
+}
+
+TEST_F(ItemTable, CodesWithoutARecordHaveAnEmptyRow) {
+    for (int code : {-1, 0, 1, static_cast<int>(SCHEMA_ITEM), static_cast<int>(ATTR_ITEM),
+                     ITEM_CODE_LIMIT, 127}) {
+        SCOPED_TRACE(code);
+        const ItemOps& ops = item_ops(code);
+        EXPECT_FALSE(ops.make || ops.release || ops.read || ops.write || ops.copy);
+        EXPECT_EQ(ops.sheet_tag, 0);
+        EXPECT_EQ(new_SchItem(code), nullptr);
+    }
+}
+
+TEST_F(ItemTable, EachReadableCodeWritesItsTagAndReadsBackAsItself) {
+    SchemaPtr schema = make_schema();
+    std::set<int> tags;
+    for (int code : RECORD_CODES) {
+        const ItemOps& ops = item_ops(code);
+        if (!ops.sheet_tag) continue;
+        SCOPED_TRACE(item_name(code));
+        EXPECT_TRUE(tags.insert(ops.sheet_tag).second) << "two codes share a tag";
+        ASSERT_TRUE(ops.read && ops.write && ops.awrite);
+        SchItem* item = new_SchItem(code);
+        Bytes bytes = bytes_written([&](FILE* f) { write_SchItem(schema.get(), item, f, 0); });
+        free_SchItem(schema.get(), item, false);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes.front(), ops.sheet_tag);
+        StreamPtr stream = stream_of(bytes);
+        SchItem* back = nullptr;
+        EXPECT_EQ(read_SchItem(schema.get(), &back, stream.get()), 0);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->type, code);
+        free_SchItem(schema.get(), back, false);
+    }
+}
+
+}  // namespace

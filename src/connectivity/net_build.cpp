@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_set>
 
 #include "connectivity/net_context.h"
 #include "connectivity/net_index.h"
@@ -252,18 +251,17 @@ namespace {
 
 // Removes the temporary records (heads and pseudo-pins excepted). Members
 // whose wire goes lose it rather than keep a dangling pointer.
+bool goes(const SchItem* item) {
+    return (item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN;
+}
+
 void remove_temporaries(Schema* schema, Sheet* sheet) {
-    std::unordered_set<const SchItem*> going;
     for (SchItem* item : list_items<SchItem>(sheet->items))
-        if ((item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN)
-            going.insert(item);
-    if (going.empty()) return;
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == PSEUDO_PIN && going.count(as_PseudoPin(item)->stub))
+        if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
             as_PseudoPin(item)->stub = nullptr;
     for (DListNode* node : dlist_nodes(sheet->items)) {
         auto* item = static_cast<SchItem*>(node->data);
-        if (!going.count(item)) continue;
+        if (!goes(item)) continue;
         unlink_chain_item(item);
         dlist_remove(sheet->items, node, nullptr);
         free_SchItem(schema, item, false);

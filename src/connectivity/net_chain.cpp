@@ -83,6 +83,9 @@ SchItem* join_chains(NetContext* context, SchItem* a, SchItem* b) {
     if (net_editor_mode()) return nullptr;
     if (context && context->index) {
         NetIndex* index = context->index;
+        // Both get their positions first: that may grow the chain table.
+        index_pos_sync(index, a);
+        index_pos_sync(index, b);
         NetIndex::ChainNode& ra = chain_root(index, a);
         SchItem* a_last = ra.last;
         NetIndex::ChainNode& rb = chain_root(index, b);
@@ -145,11 +148,7 @@ int point_on_wire(Point p, const Line* line, int32_t tolerance) {
 }
 
 bool bus_at(NetContext* context, Point p) {
-    if (context->index) {
-        for (Line* line : lines_at(context->index, p))
-            if (is_bus_line(line)) return true;
-        return false;
-    }
+    if (context->index) return bus_line_at(context->index, p);
     if (!context->sheet) return false;
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
         if (item->type == LINE_ITEM && is_bus_line(item) && point_on_wire(p, as_Line(item), 0))

@@ -6,12 +6,13 @@
 //   records the phases append get the next positions (index_sync).
 // - Carriers: every line is filed under the straight line it lies on:
 //   vertical ones by x, horizontal ones by y, sloped ones by reduced
-//   direction and offset. A line of zero length lies on every line through
-//   its point: it is filed under its x and its y and kept in a list of its
-//   own; sloped lines are kept in one list too. Each carrier holds its lines
-//   in list order. A line that changes carrier (a point grown into a wire)
-//   is filed again; entries left behind are harmless, since every candidate
-//   is tested with the exact rule before anything is done.
+//   direction and offset; along its carrier, in cells of the axis it spans.
+//   A line of zero length lies on every line through its point: it is filed
+//   under its x and its y and, by x, among the points; sloped lines are
+//   filed by x among all sloped lines too. A line that grows or changes
+//   carrier (a point grown into a wire) is filed again; entries left behind
+//   are harmless, since every candidate is tested with the exact rule before
+//   anything is done, and candidates are handed out in list order.
 // - Chains: a union-find over chained records that keeps each chain's first
 //   and last record, so that joining and finding a chain's start do not
 //   walk the chain.
@@ -49,25 +50,74 @@ struct PointHash {
     }
 };
 
+// Lines filed along one axis in cells of a fixed size; a line spanning many
+// cells is kept in a list of long lines instead.
+struct AxisCells {
+    std::unordered_map<int64_t, std::vector<Line*>> cells;
+    std::vector<Line*> long_lines;
+};
+// The cells a line is filed under in one AxisCells ([lo, hi], lo > hi: none).
+struct CellSpan {
+    int32_t lo = 1, hi = 0;
+    bool long_line = false;
+};
+
+// Positions by record: open addressing on the record's address (a build
+// asks for positions millions of times).
+class PositionMap {
+public:
+    // UINT32_MAX when the record has none.
+    uint32_t find(const void* key) const {
+        if (slots_.empty()) return UINT32_MAX;
+        for (size_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            if (slots_[i].key == key) return slots_[i].value;
+            if (!slots_[i].key) return UINT32_MAX;
+        }
+    }
+    void insert(const void* key, uint32_t value);
+    void reserve(size_t count);
+
+private:
+    struct Slot {
+        const void* key = nullptr;
+        uint32_t value = 0;
+    };
+    static size_t hash(const void* key) {
+        return static_cast<size_t>((reinterpret_cast<uintptr_t>(key) >> 3) * 0x9E3779B97F4A7C15ull >> 16);
+    }
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    size_t used_ = 0;
+};
+
 struct NetIndex {
     Sheet* sheet = nullptr;
-    std::unordered_map<const SchItem*, uint64_t> pos;
-    uint64_t next_pos = 0;
+    PositionMap pos;
+    uint32_t next_pos = 0;
     DListNode* last_seen = nullptr;  // last node given a position
 
-    std::unordered_map<CarrierKey, std::vector<Line*>, CarrierHash> carriers;
-    std::vector<Line*> zero_lines;
-    std::vector<Line*> sloped_lines;
-    std::unordered_map<const Line*, uint8_t> filed;  // carrier bits a line is filed under
+    std::unordered_map<CarrierKey, AxisCells, CarrierHash> carriers;
+    AxisCells sloped_by_x;  // every sloped line
+    AxisCells zero_by_x;    // every line of zero length
+    // Where each line is filed: its carriers' spans (vertical, horizontal,
+    // sloped), then sloped_by_x and zero_by_x.
+    struct Filing {
+        CellSpan spans[5];
+    };
+    std::vector<Filing> filed;  // by position (lines only use theirs)
+    // Bus lines alone, for the bus tests of the wire phases.
+    std::unordered_map<CarrierKey, AxisCells, CarrierHash> buses;
+    AxisCells sloped_buses;
 
     struct ChainNode {
-        SchItem* parent = nullptr;  // itself at a root
-        SchItem* first = nullptr;   // valid at a root
+        uint32_t parent = UINT32_MAX;  // position of the parent; its own at a root
+        SchItem* first = nullptr;      // valid at a root
         SchItem* last = nullptr;
     };
-    std::unordered_map<SchItem*, ChainNode> chains;
+    std::vector<ChainNode> chains;  // by position; parent UINT32_MAX: not chained yet
 
-    std::unordered_map<Point, std::vector<SchItem*>, PointHash> ends;
+    // (end point, record) in point order, list order within a point.
+    std::vector<std::pair<Point, SchItem*>> ends;
     bool ends_built = false;
 
     std::unordered_map<const Ident*, DListNode*> island_nodes;
@@ -83,17 +133,27 @@ void drop_net_index(NetContext* context);
 // last call.
 void index_sync(NetIndex* index);
 uint64_t index_pos(const NetIndex* index, const SchItem* item);
+// The position of a record, given one (with the nodes appended) when it has none.
+uint32_t index_pos_sync(NetIndex* index, const SchItem* item);
 // Files a line again under the carrier of its present geometry.
 void index_refile(NetIndex* index, Line* line);
 // Lines on which the point lies now, in list order.
 std::vector<Line*> lines_at(NetIndex* index, Point p);
+// True when a bus line of the sheet has the point on it.
+bool bus_line_at(const NetIndex* index, Point p);
 // Lines after position `after` that lie on the carrier of `line` and whose
 // extent meets its present extent, in list order.
 std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after);
 // Builds the end-point table over lines and arcs without 0x80.
 void index_build_ends(NetIndex* index);
-// Records at a point of the end-point table, in list order (none: empty).
-const std::vector<SchItem*>& records_ending_at(const NetIndex* index, Point p);
+// Records at a point of the end-point table, in list order.
+struct EndRange {
+    const std::pair<Point, SchItem*>* first;
+    const std::pair<Point, SchItem*>* last;
+    const std::pair<Point, SchItem*>* begin() const { return first; }
+    const std::pair<Point, SchItem*>* end() const { return last; }
+};
+EndRange records_ending_at(const NetIndex* index, Point p);
 
 // Chains.
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item);

@@ -39,6 +39,9 @@ void for_each_pin_line(Schema* schema, PlacedPart* part, Fn fn) {
     }
 }
 
+// A touched wire meets every other line of its kind, in list order: the
+// editor appends what it draws, so the wire a new one overlaps usually
+// stands before it.
 void fuse_touched_wires(NetContext* context) {
     List* items = context->sheet->items;
     for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
@@ -47,9 +50,9 @@ void fuse_touched_wires(NetContext* context) {
             (item->state & NET_IGNORED))
             continue;
         Line* w = as_Line(item);
-        for (DListNode* later = dlist_next(node); later; later = dlist_next(later)) {
-            auto* other = static_cast<SchItem*>(later->data);
-            if (other->type != LINE_ITEM || (other->state & NET_IGNORED) ||
+        for (DListNode* other_node = dlist_head(items); other_node; other_node = dlist_next(other_node)) {
+            auto* other = static_cast<SchItem*>(other_node->data);
+            if (other == item || other->type != LINE_ITEM || (other->state & NET_IGNORED) ||
                 (other->flags & STYLE_MASK) != (w->flags & STYLE_MASK))
                 continue;
             if (compare_wires(context, w, as_Line(other)) == WIRE_ABSORBED) break;

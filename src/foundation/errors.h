@@ -17,8 +17,8 @@
 
 struct ErrorEntry {
     int32_t code;
-    const char* message;  // never null; may be empty
-    const char* detail;   // printf format; never null; may be empty
+    const char* message;  // static text, not owned; never null; may be empty
+    const char* detail;   // static printf format, not owned; never null; may be empty
 };
 
 // Row 0 is the fallback for unknown codes and is never found by a search.

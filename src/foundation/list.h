@@ -19,19 +19,19 @@
 #include "foundation/data_word.h"
 
 struct ListNode {
-    void* data = nullptr;
-    ListNode* next = nullptr;
+    void* data = nullptr;     // not owned: the list's holder says who owns the data
+    ListNode* next = nullptr;  // owned by the list, like every node
 };
 
 struct DListNode : ListNode {
-    DListNode* prev = nullptr;  // none at the head
+    DListNode* prev = nullptr;  // none at the head; not owned (the list owns the nodes)
 };
 
 // Invariant: count == 0 exactly when head and tail are both none.
 struct List {
     uint32_t count = 0;
-    ListNode* head = nullptr;  // DListNode* in a doubly linked list
-    ListNode* tail = nullptr;
+    ListNode* head = nullptr;  // owned nodes; DListNode* in a doubly linked list
+    ListNode* tail = nullptr;  // not owned: the last of the nodes
 };
 
 // Where an insert puts the new node relative to the given one.
@@ -136,15 +136,15 @@ public:
         bool operator!=(const iterator& other) const { return node_ != other.node_; }
 
     private:
-        N* node_;
-        N* after_;
+        N* node_;   // not owned: the node visited
+        N* after_;  // not owned: the next one, taken before the visit
     };
     explicit Walk(N* first) : first_(first) {}
     iterator begin() const { return iterator(first_); }
     iterator end() const { return iterator(nullptr); }
 
 private:
-    N* first_;
+    N* first_;  // not owned
 };
 
 }  // namespace list_detail

@@ -476,13 +476,13 @@ enum class PropKind : uint8_t {
 };
 
 struct PropertyInfo {
-    const char* key;
+    const char* key;  // static text, not owned
     PropKind kind;
     uint16_t size;         // text capacity in bytes, or number of list slots
     bool stored;           // kept in the INI file (section "TESSARON")
     int32_t int_default;   // scalar kinds; the fill value of flag and int lists
     double real_default;   // DOUBLE
-    const char* text_default;  // TEXT
+    const char* text_default;  // TEXT; static text, not owned
 };
 
 // The catalogue entry of an id; ids outside 0..424 get the entry of id 0.
@@ -492,8 +492,8 @@ bool property_is_list(PropKind kind);
 
 // Key table: {key, section or none} for ids 0..424, filled by config_init_keys.
 struct ProperKey {
-    const char* key;
-    const char* section;
+    const char* key;      // static text, not owned
+    const char* section;  // static text, not owned; null for none
 };
 extern ProperKey proper_keys[PROPERTY_COUNT + 1];
 void config_init_keys();
@@ -564,8 +564,8 @@ private:
     Type type_;
     int64_t integer_ = 0;
     double real_ = 0.0;
-    const char* text_ = nullptr;
-    List* list_ = nullptr;
+    const char* text_ = nullptr;  // not owned: the caller's text, alive for the call
+    List* list_ = nullptr;        // not owned: the caller's font list
 };
 
 // Stores id/value groups until id 0 (or the end of the arguments).

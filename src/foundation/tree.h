@@ -10,9 +10,9 @@
 #include "foundation/data_word.h"
 
 struct TreeNode {
-    TreeNode* left = nullptr;   // entries that compare smaller
-    TreeNode* right = nullptr;  // entries that compare larger
-    void* data = nullptr;
+    TreeNode* left = nullptr;   // owned by the tree: entries that compare smaller
+    TreeNode* right = nullptr;  // owned by the tree: entries that compare larger
+    void* data = nullptr;       // not owned: the tree's holder says who owns the data
 };
 
 // Negative, zero or positive; only the sign is used.

@@ -207,13 +207,7 @@ TEST_F(AnnotateJobTest, AnOpenDocumentIsAnnotatedInPlaceWithItsUnsavedEdits) {
     // The editor holds sub.sch with an unsaved extra resistor.
     SchemaPtr open(compile_sheet(sheet({part("RES", "R?", "1k"), part("RES", "R?", "9k")})));
     std::string sub = file("sub.sch");
-    Services table;
-    table.find_open_file = [&](const char* name, void** canvas) -> Schema* {
-        *canvas = nullptr;
-        // The editor compares the names made absolute in the project directory.
-        return file(base_name(name)) == sub ? open.get() : nullptr;
-    };
-    install_services(table);
+    open_in_editor("sub.sch", open.get());
     auto before = tn_test::read_bytes(sub);
     proper_set(ANNO_UNCOND, 0, 0);
     ASSERT_EQ(annotate(print_capture, list_, false), 0);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "foundation/core.h"
+#include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -147,6 +148,16 @@ std::string sheet(const std::vector<std::string>& items) {
     std::string text = "(SCHEMATIC\n  (SHEET\n";
     for (const std::string& item : items) text += item;
     return text + "  )\n" + library_source + ")\n";
+}
+
+void open_in_editor(const char* base, Schema* doc) {
+    Services table;
+    std::string wanted = base;
+    table.find_open_file = [wanted, doc](const char* name, void** canvas) -> Schema* {
+        *canvas = nullptr;
+        return wanted == base_name(name) ? doc : nullptr;
+    };
+    install_services(table);
 }
 
 Schema* compile_sheet(const std::string& source) {

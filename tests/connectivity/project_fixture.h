@@ -29,6 +29,10 @@ std::string box(const char* file);
 // A whole sheet source: the items and the own library with the four entries.
 std::string sheet(const std::vector<std::string>& items);
 
+// Installs an editor that holds `doc` as the open document of the file
+// whose base name is `base` (names compared as the editor does, by file).
+void open_in_editor(const char* base, Schema* doc);
+
 // Compiles a schematic source into a document (fails the test when it does
 // not compile); the caller frees it.
 Schema* compile_sheet(const std::string& source);

@@ -186,7 +186,7 @@ private:
     int mode_ = 0;
     CompilReport report_ = nullptr;
     std::string source_name_;
-    SheetList* sheets_ = nullptr;
+    SheetList* sheets_ = nullptr;  // not owned: the caller's list of sheets met, or null
     // The names of sheets_ (up to sheets_indexed_), ordered ignoring case:
     // a box's file is looked up here instead of in the whole list.
     struct NameOrder {

@@ -322,5 +322,5 @@ public:
     }
 
 private:
-    const int* line_ = nullptr;  // the reader's line counter while it runs
+    const int* line_ = nullptr;  // not owned: the reader's line counter while it runs
 };

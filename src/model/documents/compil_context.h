@@ -10,13 +10,13 @@
 #include "model/documents/compil_builder.h"
 
 struct CompilContext {
-    CompilBuilder* builder = nullptr;
+    CompilBuilder* builder = nullptr;  // not owned: the caller's
     int mode = 0;
     int line = 1;  // line of the scanner, counted from 1
 
     // Input: a stream, or a text in memory when file is null.
-    FILE* file = nullptr;
-    const char* text = nullptr;
+    FILE* file = nullptr;        // not owned: the caller opens and closes it
+    const char* text = nullptr;  // not owned: the caller's text
     size_t text_left = 0;
     bool read_failed = false;  // the stream reported an error
 
@@ -32,7 +32,7 @@ struct CompilContext {
     // document kind not matching the mode): no parse-error message then.
     bool stopped = false;
     int stop_code = 0;
-    const char* stop_message = nullptr;  // reported by the driver, or none
+    const char* stop_message = nullptr;  // static text, reported by the driver, or none
     int error_line = 0;  // line where the parser gave up
 
     uint32_t keep(std::string text_value) {

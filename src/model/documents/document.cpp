@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
@@ -16,6 +17,7 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/edit_state.h"
+#include "model/documents/owners.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/sheet_items.h"
@@ -77,14 +79,12 @@ int load_schema_file(Schema** schema, const char* name) {
     InFile stream(open_file(file.c_str(), "rb"));
     if (!stream) return DOC_CANNOT_OPEN;
     new_active_schema(schema);
-    int result = read_Schema(*schema, stream.get());
-    (*schema)->current = (*schema)->sheet;
+    Owner<Schema> loaded(std::exchange(*schema, nullptr));
+    int result = read_Schema(loaded.get(), stream.get());
+    loaded->current = loaded->sheet;
     if (result == NOT_MY_TAG) result = DOC_NOT_SCHEMATIC;
     result = load_code(result);
-    if (result != 0) {
-        free_Schema(*schema, false);
-        *schema = nullptr;
-    }
+    if (result == 0) *schema = loaded.release();
     return result;
 }
 

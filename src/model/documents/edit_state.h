@@ -21,8 +21,8 @@ struct EditState {
     List* side_list = nullptr;    // the list only is owned
     List* paste_list = nullptr;   // owned together with its items
     int32_t repeat[3] = {};       // repeat range: where Repeat starts and ends
-    List* undo_list = nullptr;    // items taken out by the last Edit Item(s); the list only
-    List* search_list = nullptr;  // search matches; the list only
+    List* undo_list = nullptr;    // items taken out by the last Edit Item(s); the list only is owned
+    List* search_list = nullptr;  // search matches; the list only is owned
     int32_t search_count = 0;
 };
 

@@ -30,6 +30,7 @@
 #include "model/documents/edit_state.h"
 #include "model/documents/fonts.h"
 #include "model/documents/ident.h"
+#include "model/documents/owners.h"
 #include "model/documents/pick.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/record_kit.h"
@@ -258,19 +259,6 @@ int read_header(int kind, FILE* stream) {
     return c == FILE_HEADER_END ? 0 : PASTE_BAD_HEADER;
 }
 
-// A library section replaces the scratch document's own library.
-int read_own_library(Schema* scratch, FILE* stream) {
-    Library* library = new_Library();
-    int result = read_Library(library, stream, false);
-    if (result != 0) {
-        free_Library(library);
-        return result;
-    }
-    free_Library(scratch->library);
-    scratch->library = library;
-    return 0;
-}
-
 int read_ports(Schema* scratch, FILE* stream) {
     if (!scratch->ports) scratch->ports = new_list_or_die();
     return read_port_list(scratch->ports, stream);
@@ -334,13 +322,11 @@ SchItem* find_by_id(List* items, uint32_t id) {
 // own part (dup_Part_with), since until then the part it caches belongs to
 // the scratch library.
 int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
-    PseudoPin* link = new_PseudoPin();
-    if (!link) no_memory();
-    int result = read_PseudoPin(link, stream);
-    if (result != 0) {
-        free_PseudoPin(link, false);
-        return result;
-    }
+    Owner<PseudoPin> held(new_PseudoPin());
+    if (!held) no_memory();
+    int result = read_PseudoPin(held.get(), stream);
+    if (result != 0) return result;
+    PseudoPin* link = held.release();
     link->role = PP_LINK_PART_PIECES;
     link->state |= STATE_TEMPORARY;
     append_pasted(scratch, link);
@@ -356,11 +342,8 @@ int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
     if (!pieces) no_memory();
     if ((result = read_PlacedPart(pieces.get(), stream)) != 0) return result;
 
-    struct ListFree {
-        void operator()(List* list) const { dlist_free(list, LIST_FROM_HEAD, nullptr); }
-    };
-    std::unique_ptr<List, ListFree> graphics(new_list_or_die());
-    std::unique_ptr<List, ListFree> pins(new_list_or_die());
+    Owner<List> graphics(new_list_or_die());  // the lists only: the link takes the items
+    Owner<List> pins(new_list_or_die());
     bool library_read = false;
     for (bool more = true; more;) {
         int c = docs_kit::peek_byte(stream);

@@ -11,6 +11,7 @@
 #include "foundation/text_forms.h"
 #include "model/documents/erc_mark.h"
 #include "model/documents/fonts.h"
+#include "model/documents/owners.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/record_kit.h"
 #include "model/documents/schema.h"
@@ -122,31 +123,12 @@ int read_erc_section(Schema* schema, FILE* stream) {
 }
 
 int read_root_sheet(Schema* schema, FILE* stream) {
-    Sheet* sheet = new_Sheet();
+    Owner<Sheet> sheet(new_Sheet(), RecordFree{schema});
     if (!sheet) no_memory();
-    int result = read_Sheet(schema, sheet, stream);
-    if (result != 0) {
-        free_Sheet(schema, sheet, false);
-        return result;
-    }
-    if (schema->current == schema->sheet) schema->current = sheet;
+    if (int result = read_Sheet(schema, sheet.get(), stream); result != 0) return result;
+    if (schema->current == schema->sheet) schema->current = sheet.get();
     free_Sheet(schema, schema->sheet, false);
-    schema->sheet = sheet;
-    return 0;
-}
-
-// The own library: NOT_MY_TAG when none follows; 76 or 77 when a body
-// reference of a part could not be resolved (the record was read whole, so
-// the stream is in step and the caller may go on).
-int read_own_library(Schema* schema, FILE* stream) {
-    Library* library = new_Library();
-    int result = read_Library(library, stream, false);
-    if (result != 0) {
-        free_Library(library);
-        return result;
-    }
-    free_Library(schema->library);
-    schema->library = library;
+    schema->sheet = sheet.release();
     return 0;
 }
 
@@ -163,6 +145,14 @@ void line(FILE* stream, int level, const char* text) {
 }
 
 }  // namespace
+
+int read_own_library(Schema* schema, FILE* stream) {
+    Owner<Library> library(new_Library());
+    if (int result = read_Library(library.get(), stream, false); result != 0) return result;
+    free_Library(schema->library);
+    schema->library = library.release();
+    return 0;
+}
 
 const char* schema_file_header() {
     static const std::string header = [] {

@@ -66,6 +66,13 @@ int read_fields2_section(Schema* schema, FILE* stream);
 // Writes both sections, 'f' then 'h'.
 void write_fields_sections(Schema* schema, FILE* stream);
 
+// A library record that replaces the document's own library (schema files
+// and the paste file carry it). NOT_MY_TAG when none follows; 76 or 77 when
+// a body reference of a part could not be resolved (the record was read
+// whole, so the stream is in step and the caller may go on); on any failure
+// the document keeps its library.
+int read_own_library(Schema* schema, FILE* stream);
+
 // The "(SCHEMATIC" source at an indentation level. 0, or the code of a
 // library part that could not be loaded for writing (the text is then
 // incomplete).

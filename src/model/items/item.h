@@ -108,8 +108,8 @@ struct SchItem {
     int16_t width = 100;    // line width; a junction's dot size
     uint32_t state = STATE_NEW;
     Point pos;              // first point; meaning per code
-    SchItem* prev = nullptr;  // net member chain while nets are built; never stored
-    SchItem* next = nullptr;
+    SchItem* prev = nullptr;  // not owned: net member chain while nets are built; never stored
+    SchItem* next = nullptr;  // not owned: the same chain
     uint32_t id = 0;          // object id: cross-reference key in files
 };
 

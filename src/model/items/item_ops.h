@@ -26,8 +26,8 @@ struct View;
 // What a routine may need beyond the record: the document (its library,
 // fonts and canvas) and the view that selects. Either may be null.
 struct ItemContext {
-    Schema* schema = nullptr;
-    View* view = nullptr;
+    Schema* schema = nullptr;  // not owned
+    View* view = nullptr;      // not owned
 };
 
 // Codes 0..ITEM_CODE_LIMIT-1 have a row (most of them empty).

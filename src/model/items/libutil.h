@@ -15,7 +15,7 @@ struct Part;
 // One row of a part search: the entry, and two texts the caller may fill
 // (the part search puts the entry's prefix and the name after it there).
 struct LibPartRow {
-    LibEntry* entry = nullptr;
+    LibEntry* entry = nullptr;  // not owned: the library's
     std::string prefix;
     std::string rest;
 };

@@ -10,6 +10,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/attribute.h"
+#include "model/documents/owners.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/record_io.h"
 #include "model/items/text.h"
@@ -19,10 +20,7 @@ using namespace record_io;
 
 namespace {
 
-struct AttributeFree {
-    void operator()(Attribute* a) const { free_Attribute(a); }
-};
-using AttributePtr = std::unique_ptr<Attribute, AttributeFree>;
+using AttributePtr = Owner<Attribute>;
 
 AttributePtr attribute_of(const char* text, uint8_t flags, Point pos) {
     AttributePtr a(new_Attribute());

@@ -15,6 +15,7 @@
 #include "model/documents/compil_recorder.h"
 #include "model/documents/fonts.h"
 #include "model/documents/image.h"
+#include "model/documents/owners.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
@@ -35,14 +36,8 @@ namespace {
     return "compil : Error : " + what + " at line " + std::to_string(line) + "\n";
 }
 
-struct SchemaDeleter {
-    void operator()(Schema* s) const { free_Schema(s, false); }
-};
-struct LibraryDeleter {
-    void operator()(Library* l) const { free_Library(l); }
-};
-using SchemaPtr = std::unique_ptr<Schema, SchemaDeleter>;
-using LibraryPtr = std::unique_ptr<Library, LibraryDeleter>;
+using SchemaPtr = Owner<Schema>;
+using LibraryPtr = Owner<Library>;
 
 // --- documents around golden pieces ------------------------------------------------------
 

@@ -8,16 +8,14 @@
 
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "model/documents/owners.h"
 #include "model/documents/record_io.h"
 
 using namespace record_io;
 
 namespace {
 
-struct MarkFree {
-    void operator()(ErcMark* m) const { free_ErcMark(m, false); }
-};
-using MarkPtr = std::unique_ptr<ErcMark, MarkFree>;
+using MarkPtr = Owner<ErcMark>;
 
 MarkPtr sample_mark(int32_t number, Point p) {
     MarkPtr mark(new_ErcMark());

@@ -10,6 +10,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/netprop.h"
+#include "model/documents/owners.h"
 #include "model/documents/record_io.h"
 #include "model/items/pin.h"
 
@@ -17,14 +18,8 @@ using namespace record_io;
 
 namespace {
 
-struct PinFree {
-    void operator()(PseudoPin* p) const { free_PseudoPin(p, false); }
-};
-struct IdentFree {
-    void operator()(Ident* p) const { free_Ident(p, false); }
-};
-using PseudoPinPtr = std::unique_ptr<PseudoPin, PinFree>;
-using IdentPtr = std::unique_ptr<Ident, IdentFree>;
+using PseudoPinPtr = Owner<PseudoPin>;
+using IdentPtr = Owner<Ident>;
 
 SchItem stand_in(int code, uint32_t id) {
     SchItem item;

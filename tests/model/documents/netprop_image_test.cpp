@@ -9,6 +9,7 @@
 #include "model/documents/bmp_builder.h"
 #include "model/documents/image.h"
 #include "model/documents/netprop.h"
+#include "model/documents/owners.h"
 #include "model/documents/record_io.h"
 #include "model/items/vectors.h"
 
@@ -16,14 +17,8 @@ using namespace record_io;
 
 namespace {
 
-struct LabelFree {
-    void operator()(NetProp* p) const { free_NetProp(p, false); }
-};
-struct ImageFree {
-    void operator()(Image* p) const { free_Image(p, false); }
-};
-using LabelPtr = std::unique_ptr<NetProp, LabelFree>;
-using ImagePtr = std::unique_ptr<Image, ImageFree>;
+using LabelPtr = Owner<NetProp>;
+using ImagePtr = Owner<Image>;
 
 LabelPtr sample_label(const char* name, int32_t base) {
     LabelPtr label(new_NetProp());

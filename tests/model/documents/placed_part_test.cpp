@@ -10,6 +10,7 @@
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
 #include "foundation/list.h"
+#include "model/documents/owners.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
@@ -28,10 +29,6 @@ using record_io::stream_of;
 using record_io::text_written;
 
 namespace {
-
-struct LibraryFree {
-    void operator()(Library* library) const { free_Library(library); }
-};
 
 Pin* add_pin(Part* part, const char* name, uint8_t type, uint8_t side, Point pos,
              std::vector<const char*> numbers) {
@@ -97,7 +94,7 @@ public:
         return pl;
     }
 
-    std::unique_ptr<Library, LibraryFree> library;
+    Owner<Library> library;
     Part* gate = nullptr;      // held by the library
     Part* resistor = nullptr;  // held by the library
 };

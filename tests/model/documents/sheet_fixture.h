@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "model/documents/owners.h"
 #include "model/documents/record_io.h"
 #include "model/documents/schema.h"
 
@@ -23,10 +24,7 @@ inline std::string sheet_golden(const std::string& name) { return "sheet/" + nam
 // builder, its messages dropped; 0 when the grammar accepts it.
 int compile_source(const std::string& source, int mode);
 
-struct SchemaFree {
-    void operator()(Schema* schema) const { free_Schema(schema, false); }
-};
-using SchemaPtr = std::unique_ptr<Schema, SchemaFree>;
+using SchemaPtr = Owner<Schema>;
 
 // A document as the document layer makes it: root sheet (also the current
 // one) and an empty own library "$ACTIVE$".

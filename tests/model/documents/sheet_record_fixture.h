@@ -15,6 +15,7 @@
 #include "foundation/flagop.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/owners.h"
 #include "model/documents/record_io.h"
 #include "model/documents/sheet_items.h"
 
@@ -23,11 +24,8 @@ namespace sheet_records {
 using record_io::Bytes;
 using record_io::StreamPtr;
 
-struct SchItemFree {
-    void operator()(SchItem* item) const { free_SchItem(nullptr, item, false); }
-};
 template <class R>
-using Own = std::unique_ptr<R, SchItemFree>;
+using Own = Owner<R>;
 
 // The stand-in canvas measures a name as CHAR_W per character wide and
 // TEXT_H high, placed at the given position.

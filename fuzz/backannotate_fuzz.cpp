@@ -1,0 +1,66 @@
+// Feeds any text to the back-annotation change-file reader against a small
+// sheet (a one-device and a two-device part): the parse must answer 0, 1
+// or 2 and never crash, overrun or leak, whatever the bytes, while its
+// renames and swaps change the sheet.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "connectivity/backannotate.h"
+#include "foundation/properties.h"
+#include "model/documents/compil_actions.h"
+#include "model/documents/compil.h"
+#include "model/documents/schema.h"
+
+namespace {
+
+void silent(const char*, ...) {}
+
+const char* const sheet_source = R"((SCHEMATIC
+  (SHEET
+    (PARTLIB 'DUAL' 0x00000001 1.000000 POWEROFF NO_ROT NORMAL_PART DEVICE 1 (POS 0 0 )
+      (ATTRIBUTE 'Q1' VIS (POS 0 0 ) )
+      (ATTRIBUTE 'pair' VIS (POS 0 0 ) )
+    )
+    (PARTLIB 'RES' 0x00000002 1.000000 POWEROFF NO_ROT NORMAL_PART DEVICE 0 (POS 0 0 )
+      (ATTRIBUTE 'R1' VIS (POS 0 0 ) )
+      (ATTRIBUTE '1k' VIS (POS 0 0 ) )
+    )
+  )
+  (LIB '$ACTIVE$'
+    (PFXS
+    )
+    (PARTS
+      (LPART
+        (PART
+          (COMMON (TYPE STANDARD 1) (SIZE 1000 3000 ) (REFERENCE 'R' ) )
+          (NORMAL (PINS (PIN '1' PAS TOP (POS 500 0 ) '1' ) (PIN '2' PAS TOP (POS 500 3000 ) '2' ) ) )
+        )
+        (ALIAS (NAME 'RES' ) )
+      )
+      (LPART
+        (PART
+          (COMMON (TYPE STANDARD 2) (SIZE 4000 4000 ) (REFERENCE 'Q' ) )
+          (NORMAL (PINS (PIN 'P1' PAS LEFT (POS 0 1000 ) '1' '5' ) (PIN 'P2' PAS LEFT (POS 0 2000 ) '2' '6' ) ) )
+        )
+        (ALIAS (NAME 'DUAL' ) )
+      )
+    )
+  )
+)
+)";
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool configured = (config_set_defaults(), true);
+    (void)configured;
+    Schema* schema = nullptr;
+    if (compile_schema_string(sheet_source, COMPIL_SCHEMATIC, silent, nullptr, &schema) != 0)
+        __builtin_trap();
+    JobLog log(silent, BACK_VERBOSE);
+    int result = ba_parse_text(std::string(reinterpret_cast<const char*>(data), size), schema, log);
+    if (result < 0 || result > 2) __builtin_trap();
+    free_Schema(schema, false);
+    return 0;
+}

@@ -1,0 +1,155 @@
+#include "connectivity/backannotate.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/app_utils.h"
+#include "foundation/errors.h"
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
+#include "foundation/flagop.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/text_forms.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+
+namespace {
+
+// Document kind of the change file (EXT_BAN).
+constexpr int CHANGE_FILE_KIND = 16;
+// Marks a part renamed by the current parse.
+constexpr uint32_t STATE_RENAMED = 0x10;
+
+std::string quoted(const char* text) { return quote_string(text); }
+
+// The change file beside the root: the root's name with the change file's
+// suffix in place of its own.
+std::string change_file_name(const char* root) {
+    std::string base = root ? root : "";
+    change_suffix(base, "", 0);
+    return make_kind_file_name(base.c_str(), CHANGE_FILE_KIND, 1);
+}
+
+// Parses the open change file against one sheet.
+int parse_change_file(FILE* in, Schema* schema, const JobLog& log) {
+    BaContext ctx;
+    ctx.in = in;
+    ctx.schema = schema;
+    ctx.log = &log;
+    ba_scan_begin(&ctx);
+    int result = yyparse_backannotate(&ctx);
+    ba_scan_end(&ctx);
+    return result;
+}
+
+void clear_renamed_marks(Schema* schema) {
+    FlagOpScope clear(STATE_RENAMED, FLAGOP_CLEAR);
+    flagop_apply(&schema->sheet->state);
+    flag_SchItem_list(schema->sheet->items);
+}
+
+}  // namespace
+
+void yyerror_backannotate(BaContext* ctx, const char* message) {
+    std::string text = message ? message : "";
+    if (text.rfind("syntax error", 0) == 0) text = "parse error";
+    if (text == "memory exhausted") text = "parser stack overflow";
+    ctx->log->always("backannotate : Error : %s at line %d\n", text.c_str(), ctx->line);
+}
+
+void ba_rename(BaContext* ctx, const char* old_reference, const char* new_reference) {
+    if (!ctx->schema) return;  // checking the file only
+    const JobLog& log = *ctx->log;
+    std::string from = quoted(old_reference), to = quoted(new_reference);
+    if (ref_has_no_device(old_reference) != ref_has_no_device(new_reference)) {
+        log.progress("*** WARNING *** : Cannot BackAnnotate %s to %s\n", from.c_str(), to.c_str());
+        return;
+    }
+    log.progress("BackAnnotate %s ==> %s\n", from.c_str(), to.c_str());
+    Schema* schema = ctx->schema;
+    DListNode* at = nullptr;
+    bool found = false;
+    while (PlacedPart* part = find_part_by_reference(schema, &at, old_reference, STATE_RENAMED)) {
+        pl_set_reference(schema->library, part, new_reference);
+        part->state |= STATE_RENAMED;
+        found = true;
+    }
+    if (!found) log.progress("*** WARNING *** : Part %s not found\n", from.c_str());
+}
+
+void ba_swap(BaContext* ctx, const char* reference, const char* pin1, const char* pin2) {
+    if (!ctx->schema) return;
+    const JobLog& log = *ctx->log;
+    std::string ref = quoted(reference), p1 = quoted(pin1), p2 = quoted(pin2);
+    log.progress("Swap pins in %s : %s  ==> %s\n", ref.c_str(), p1.c_str(), p2.c_str());
+    DListNode* at = nullptr;
+    PlacedPart* part = find_part_by_reference(ctx->schema, &at, reference, 0);
+    if (!part) {
+        log.progress("*** WARNING *** : Part %s not found\n", ref.c_str());
+        return;
+    }
+    if (int code = pl_swap_pins(ctx->schema->library, part, pin1, pin2); code != 0) {
+        const char* message = error_message_v(MESSAGE_WITH_DETAIL, code, nullptr, 0, ref.c_str(),
+                                              p1.c_str(), p2.c_str());
+        log.progress("%s\n", message);
+    }
+}
+
+int ba_parse_text(const std::string& text, Schema* schema, const JobLog& log) {
+    FILE* in = std::tmpfile();
+    if (!in) return -1;
+    std::fwrite(text.data(), 1, text.size(), in);
+    std::rewind(in);
+    int result = parse_change_file(in, schema, log);
+    std::fclose(in);
+    return result;
+}
+
+int backannotate(const char* root, std::string* name, JobPrint print, List* list) {
+    JobLog log(print, BACK_VERBOSE);
+    std::string file = change_file_name(root);
+    FILE* in = open_file(file.c_str(), "r");
+    if (!in) {
+        debug_printf("Can't open filein '%s'\n", file.c_str());
+        return -1;
+    }
+    // The whole file is checked first: a syntax error is found before any
+    // statement changed a sheet (open documents included).
+    if (int checked = parse_change_file(in, nullptr, log); checked != 0) {
+        std::fclose(in);
+        return checked;
+    }
+    const std::string outfile = strproper_get(BACK_OUTFILE);
+    JobSheets sheets;
+    std::string failed;
+    if (int code = sheets.take(list, outfile.c_str(), log, "Loading sheet %s...\n", &failed);
+        code != 0) {
+        if (name) *name = failed;
+        debug_printf("Result %d\n", code);
+        std::fclose(in);
+        return code;
+    }
+    if (!sheets.sheets().empty()) proper_set(BACK_OUTFILE, sheets.sheets()[0].save_name.c_str(), 0);
+    int result = 0;
+    for (JobSheet& sheet : sheets.sheets()) {
+        if (name) *name = sheet.file;
+        clear_renamed_marks(sheet.schema);
+        log.progress("Parsing backanno file...\n");
+        std::rewind(in);
+        result = parse_change_file(in, sheet.schema, log);
+        clear_renamed_marks(sheet.schema);
+        debug_printf("Result %d\n", result);
+        if (result != 0) break;
+    }
+    std::fclose(in);
+    if (result != 0) return result;
+    for (size_t i = 0; i < sheets.sheets().size(); ++i) {
+        if (name) *name = sheets.sheets()[i].file;
+        int code = sheets.store(i, log, "Writing sheet file %s...\n", "Writing sheet file %s...\n");
+        if (result == 0) result = code;
+    }
+    return result;
+}

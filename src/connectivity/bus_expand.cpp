@@ -246,8 +246,7 @@ std::set<int32_t> member_indexes(const BusTables& t, const std::string& key, int
 
 void expand_bus_port(NetContext* context, BusTables& t, const Port* port, Point offset) {
     clear_visited(context, t);
-    Point p{static_cast<int32_t>(int64_t{port->pos.x} + offset.x),
-            static_cast<int32_t>(int64_t{port->pos.y} + offset.y)};
+    Point p = offset_point(port->pos, offset);
     std::vector<std::string> texts;
     bool found = collect_bus_labels(t, p, texts);
     if (found && texts.empty())

@@ -123,7 +123,7 @@ int port_stub(Port* port, List* items, bool with_members) {
 int subsheet_stubs(SubSheet* box, List* items, bool with_members) {
     int made = 0;
     for (Port* port : list_items<Port>(box->ports)) {
-        Point p{shifted(box->pos.x, port->pos.x), shifted(box->pos.y, port->pos.y)};
+        Point p = offset_point(box->pos, port->pos);
         Point q{shifted(p.x, port->pos.x == 0 ? 1000 : -1000), p.y};
         Line* stub = add_stub_wire(p, q, items);
         member(with_members, q, port, nullptr, box, stub, items);
@@ -133,6 +133,8 @@ int subsheet_stubs(SubSheet* box, List* items, bool with_members) {
 }
 
 }  // namespace
+
+Point offset_point(Point p, Point by) { return Point{shifted(p.x, by.x), shifted(p.y, by.y)}; }
 
 int add_item_stubs(Schema* schema, SchItem* item, List* list, bool with_members) {
     switch (item->type) {

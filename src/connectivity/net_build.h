@@ -105,6 +105,8 @@ Line* add_stub_wire(Point a, Point b, List* list);
 // sub-sheet box's ports (phase 2), with their pseudo-pins when asked;
 // the number of stubs made (other codes: 0).
 int add_item_stubs(Schema* schema, SchItem* item, List* list, bool with_members);
+// p + by, each coordinate kept inside the 32-bit range.
+Point offset_point(Point p, Point by);
 // The list node of the last stub wire made.
 DListNode* last_stub_node();
 // A member pseudo-pin at the point (state OR 0x400) appended to the list.
@@ -169,6 +171,9 @@ bool net_names_equal(const char* a, const char* b);
 // power-pin names; bus aliases never), commas turned into full stops. The
 // stored names are not changed. Nothing when no name qualifies.
 std::optional<std::string> net_preferred_name(const List* names);
+// Phase 10: names the islands and merges the islands of one name; 0, or 9
+// when no merge set can be made.
+int merge_named_islands(NetContext* context);
 // Puts the island of a naming item into the merge set (phase 10).
 void add_to_merge_set(NetContext* context, SchItem* item);
 // Merges every head of the merge set into its first.

@@ -16,6 +16,7 @@
 namespace {
 
 NetWarningHook warning_hook = nullptr;
+std::string report_name;
 bool editor_mode = false;
 
 int free_head_cb(void* head) {
@@ -73,6 +74,9 @@ void net_debug(const char* format, ...) {
     va_end(args);
     services().debug_write(text);
 }
+
+void set_erc_report_name(const char* name) { report_name = name ? name : ""; }
+const char* erc_report_name() { return report_name.c_str(); }
 
 bool net_editor_mode() { return editor_mode; }
 void set_net_editor_mode(bool on) { editor_mode = on; }

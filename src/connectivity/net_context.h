@@ -54,6 +54,11 @@ void net_warningf(const char* format, ...) __attribute__((format(printf, 1, 2)))
 // A trace line on the debug output (shown only with -debug).
 void net_debug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The name of the ERC report being written, stored into the schemas the
+// check analyses ("" when none).
+void set_erc_report_name(const char* name);
+const char* erc_report_name();
+
 // --- editor mode -----------------------------------------------------------------------
 // On only while the connectivity refresh runs (net_refresh.h): stub wires
 // are then neither temporary nor open, chain joins do nothing, and

@@ -300,7 +300,9 @@ void attach_net_properties(NetContext* context) {
 
 // --- phase 10 --------------------------------------------------------------------------------
 
-int indexed_merge_names(NetContext* context, Schema*) {
+int indexed_merge_names(NetContext* context, Schema*) { return merge_named_islands(context); }
+
+int merge_named_islands(NetContext* context) {
     NetIndex* index = net_index(context);
     index_sync(index);
     {

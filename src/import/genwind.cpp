@@ -50,8 +50,9 @@ std::string limited(const std::string& text, size_t limit = GENWIND_TEXT_MAX) {
     return text.substr(0, limit);
 }
 
+// Hangs a converted item on the sheet, in the order of the foreign records.
 template <class R>
-R* add(GenwindState* st, R* item) {
+R* genwind_add_item(GenwindState* st, R* item) {
     if (!item || !dlist_append(st->schema->sheet->items, item)) no_memory();
     return item;
 }
@@ -61,7 +62,7 @@ Point at(const ForeignObject* o, size_t offset) {
 }
 
 int line(GenwindState* st, const ForeignObject* o, size_t offset, uint8_t flags) {
-    Line* l = add(st, new_Line());
+    Line* l = genwind_add_item(st, new_Line());
     l->pos = at(o, offset);
     l->end = at(o, offset + 4);
     l->flags = flags;
@@ -70,7 +71,7 @@ int line(GenwindState* st, const ForeignObject* o, size_t offset, uint8_t flags)
 
 int bus_entry(GenwindState* st, Point p, bool direction) {
     const int32_t g = proper_get(GRID_SIZE);
-    Line* l = add(st, new_Line());
+    Line* l = genwind_add_item(st, new_Line());
     if (direction) {
         l->pos = Point{p.x - g, p.y - g};
         l->end = p;
@@ -84,7 +85,7 @@ int bus_entry(GenwindState* st, Point p, bool direction) {
 int text(GenwindState* st, const ForeignObject* o, Point p, size_t string_at, uint8_t flags) {
     std::string s;
     if (!pstring_get(o, string_at, 0, &s)) return -1;
-    Text* t = add(st, new_Text());
+    Text* t = genwind_add_item(st, new_Text());
     t->pos = p;
     t->flags = flags;
     t->string = limited(s);
@@ -96,7 +97,7 @@ int power(GenwindState* st, const ForeignObject* o, Point p, unsigned style, uns
     std::string name;
     if (!pstring_get(o, name_at, 0, &name)) return -1;
     static const uint8_t orientations[4] = {0, 2, 3, 1};
-    Power* pw = add(st, new_Power());
+    Power* pw = genwind_add_item(st, new_Power());
     pw->pos = p;
     pw->name.set(limited(name).c_str());
     pw->flags = static_cast<uint8_t>(((style & 3) << 6) | orientations[orient & 3]);
@@ -198,7 +199,7 @@ int sheet32(GenwindState* st, const ForeignObject* o) {
                  entry);
     }
     subsheet_reset_area(box);
-    add(st, box);
+    genwind_add_item(st, box);
     return result;
 }
 
@@ -226,7 +227,7 @@ int sheet16(GenwindState* st, const ForeignObject* o) {
         at_entry += 5 + 1 + entry.size();
     }
     subsheet_reset_area(box);
-    add(st, box);
+    genwind_add_item(st, box);
     return result;
 }
 
@@ -348,7 +349,7 @@ int part32(GenwindState* st, const ForeignObject* o) {
         if ((flags >> (6 + i)) & 1) a->flags &= static_cast<uint8_t>(~VIS);
         else a->flags |= VIS;
     }
-    add(st, pl);
+    genwind_add_item(st, pl);
     return 0;
 }
 
@@ -404,7 +405,7 @@ int part16(GenwindState* st, const ForeignObject* o) {
     set_device(pl, part, status & 15);
     static const int rotations[8] = {0, 0, 3, 0, 2, 0, 1, 0};
     orient(st->schema, pl, status & 0x80, rotations[(status >> 4) & 7], status & 0x100);
-    add(st, pl);
+    genwind_add_item(st, pl);
     return result;
 }
 
@@ -433,8 +434,8 @@ int object32(GenwindState* st, const ForeignObject* o) {
         return power(st, o, at(o, 8), f & 3, f >> 6, 13);
     }
     case SDT32_BUS_ENTRY: return bus_entry(st, at(o, 8), fo_u8(o, 12) & 1);
-    case SDT32_JUNCTION: add(st, new_Junction())->pos = at(o, 8); return 0;
-    case SDT32_NOCONNECT: add(st, new_NoCon())->pos = at(o, 8); return 0;
+    case SDT32_JUNCTION: genwind_add_item(st, new_Junction())->pos = at(o, 8); return 0;
+    case SDT32_NOCONNECT: genwind_add_item(st, new_NoCon())->pos = at(o, 8); return 0;
     default: return 0;
     }
 }
@@ -462,9 +463,9 @@ int object16(GenwindState* st, const ForeignObject* o) {
         return power(st, o, at(o, B), f & 3, (f >> 2) & 3, B + 5);
     }
     case SDT16_BUS_ENTRY: return bus_entry(st, at(o, B), fo_u8(o, B + 4) & 1);
-    case SDT16_JUNCTION: add(st, new_Junction())->pos = at(o, B); return 0;
+    case SDT16_JUNCTION: genwind_add_item(st, new_Junction())->pos = at(o, B); return 0;
     case SDT16_PROPERTY:
-        if (fo_u8(o, B) == 4) add(st, new_NoCon())->pos = at(o, B + 1);
+        if (fo_u8(o, B) == 4) genwind_add_item(st, new_NoCon())->pos = at(o, B + 1);
         return 0;
     case SDT16_FRAME:
     case SDT16_END:

@@ -109,7 +109,7 @@ bool copy_into(int from, int to) {
 // -1.
 int make_temp(const std::string& folder, const std::string& prefix, std::string* name) {
     std::string pattern = folder + "/" + prefix + "XXXXXX";
-    int fd = ::mkstemp(pattern.data());
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd >= 0) *name = pattern;
     return fd;
 }

@@ -132,7 +132,7 @@ void plain_expand_bus_port(NetContext* context, const Port* port, Point offset) 
         FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
         flag_SchItem(context->sheet);
     }
-    Point p{port->pos.x + offset.x, port->pos.y + offset.y};
+    Point p = offset_point(port->pos, offset);
     List* texts = list_new();
     bool found = collect_bus_labels(context, texts, p);
     if (found && texts->count == 0)

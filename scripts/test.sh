@@ -27,10 +27,12 @@ for c in "${configs[@]}"; do
   fi
   echo "=== Tests: $c configuration ==="
   # Everything but the GUI tests, then the GUI tests (which run windows on a
-  # virtual display).
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # virtual display). The display server must not reset when its last client
+  # leaves (-noreset): a test program that connects during a reset finds no
+  # display and fails.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 -LE gui || status=1
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 600 -L gui || status=1
 done
 exit $status

@@ -88,10 +88,10 @@ void replace_document_items(Schema* target, Schema* source) {
     target->library = source->library;
     source->library = new_Library();  // the source stays a whole document
     if (!source->library) no_memory();
-    bool was_exact = copy_exact;
-    copy_exact = true;
-    copy_SchItem_list(target, target->sheet->items, source->sheet->items);
-    copy_exact = was_exact;
+    {
+        CopyExactScope exact;
+        copy_SchItem_list(target, target->sheet->items, source->sheet->items);
+    }
     resolve_item_fonts(target->sheet->items, target->fonts);
     schema_set_modified(target);
 }

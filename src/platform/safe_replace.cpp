@@ -171,7 +171,7 @@ bool open_replacement(const std::string& path, Replacement* out) {
         permissions = 0666 & ~mask;
     }
     int hold = ::dup(fd);
-    if (hold < 0 || ::flock(hold, LOCK_EX | LOCK_NB) != 0 || ::fchmod(fd, permissions) != 0) {
+    if (hold < 0 || ::flock(hold, LOCK_EX | LOCK_NB) != 0) {
         int saved = errno;
         if (hold >= 0) ::close(hold);
         ::close(fd);
@@ -184,6 +184,7 @@ bool open_replacement(const std::string& path, Replacement* out) {
     out->temp = temp;
     out->fd = fd;
     out->hold = hold;
+    out->permissions = permissions;
     return true;
 }
 
@@ -192,7 +193,9 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
         errno = EBADF;
         return false;
     }
-    if (::fsync(r->hold) != 0) {
+    // The permissions are given last: until then the temporary stays the
+    // owner's to read and remove, should a crash leave it behind.
+    if (::fchmod(r->hold, r->permissions) != 0 || ::fsync(r->hold) != 0) {
         int saved = errno;
         drop_replacement(r);
         errno = saved;

@@ -7,10 +7,10 @@
 //     target that exists but is not a regular file (a folder, a device) or
 //     that the user may not write; it removes the temporaries that an
 //     earlier, crashed save of the same file left behind, and creates a
-//     temporary with a short name beside the target, with the old file's
-//     permissions (else 0666 less the umask).
+//     temporary with a short name beside the target.
 //  2. The caller writes the temporary through `fd` and closes it.
-//  3. `commit_replacement` flushes the temporary to disk, keeps a backup when
+//  3. `commit_replacement` gives the temporary the old file's permissions
+//     (else 0666 less the umask), flushes it to disk, keeps a backup when
 //     asked (a hard link to the old file, or a copy where links are not
 //     possible: the target never goes away), renames the temporary over the
 //     target and flushes the folder.
@@ -26,6 +26,7 @@ struct Replacement {
     std::string temp;    // the temporary; empty when none
     int fd = -1;         // open on temp for the caller, who closes it
     int hold = -1;       // the replacement's own handle on temp: its lock marks it in use
+    unsigned permissions = 0600;  // what the new file gets at the commit
 };
 
 // Prepares the replacement of path (a system path). False when the target

@@ -67,7 +67,7 @@ Part* lookup_part(const char* library_name, const char* part_name, LibEntry** en
     Library* library = open_library_file(library_name, index);
     if (!library) return nullptr;
     Part* part = get_lib_part(library_name, part_name, index, entry);
-    if (part) current_library = library;
+    if (part) set_current_library(library);
     return part;
 }
 
@@ -92,7 +92,7 @@ std::string next_version(const char* entry_name) {
 // must keep its own numbers.
 LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
                         const LibEntry* source) {
-    Library* from = current_library;
+    Library* from = current_library();
     const bool with_fonts = from && from != schema->library && from->fonts;
     Part* held = part;
     if (with_fonts)
@@ -195,7 +195,7 @@ int setup_new_part(Schema* schema, const char* library_name, const char* part_na
     LibEntry* found = find_LibEntry_latest(schema->library, name.c_str());
     LibEntry* chosen = nullptr;
     std::string entry_name = name;
-    if (lib_reading) {
+    if (lib_reading()) {
         chosen = found;
         report("Setting up new part...");
     } else if (found) {

@@ -16,8 +16,8 @@ namespace {
 // Sets lib_reading for the life of an import.
 class ImportScope {
 public:
-    ImportScope() : was_(lib_reading) { lib_reading = true; }
-    ~ImportScope() { lib_reading = was_; }
+    ImportScope() : was_(lib_reading()) { set_lib_reading(true); }
+    ~ImportScope() { set_lib_reading(was_); }
     ImportScope(const ImportScope&) = delete;
     ImportScope& operator=(const ImportScope&) = delete;
 
@@ -41,7 +41,7 @@ void copy_pin_ids(const PinList* from, PinList* to) {
 
 bool import_net_library(Schema* schema, Library* library) {
     ImportScope reading;
-    current_library = library;  // its fonts go with the parts placed
+    set_current_library(library);  // its fonts go with the parts placed
     for (LibEntry* entry : lib_entries_post_order(library)) {
         std::string name = entry->name.get();
         size_t slash = name.find('/');

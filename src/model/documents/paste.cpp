@@ -175,7 +175,7 @@ int read_fields(Schema* schema, FILE* stream) {
 
 void write_header(int kind, FILE* stream) {
     write_byte(FILE_HEADER_MARK, stream);
-    write_string(paste_header(kind), stream);
+    write_string(paste_header(kind).c_str(), stream);
     write_byte(FILE_HEADER_END, stream);
 }
 
@@ -253,7 +253,7 @@ int read_header(int kind, FILE* stream) {
     if (c != FILE_HEADER_MARK) return PASTE_BAD_HEADER;
     char header[256];
     if (read_string(header, sizeof header, stream) != 0) return PASTE_PREMATURE_END;
-    if (std::strcmp(header, paste_header(kind)) != 0) return PASTE_BAD_HEADER;
+    if (header != paste_header(kind)) return PASTE_BAD_HEADER;
     c = std::getc(stream);
     if (c == EOF) return PASTE_PREMATURE_END;
     return c == FILE_HEADER_END ? 0 : PASTE_BAD_HEADER;
@@ -580,9 +580,9 @@ int read_paste(Schema* doc, const char* file_name, int kind, Paste paste) {
 
 }  // namespace
 
-const char* paste_header(int kind) {
-    if (!valid_kind(kind)) return nullptr;
-    static char header[128];
+std::string paste_header(int kind) {
+    if (!valid_kind(kind)) return "";
+    char header[128];
     std::snprintf(header, sizeof header, PASTE_HEADER_FORMAT, FILE_VERSION, FILE_DATE,
                   kind_words[kind]);
     return header;

@@ -35,6 +35,7 @@
 // are pasted, the others skipped).
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 struct Schema;
 
@@ -54,9 +55,8 @@ constexpr int PASTE_BAD_HEADER = 8;      // "Syntax error in file"
 constexpr int PASTE_PREMATURE_END = 69;  // "Premature EOF"
 constexpr int PASTE_NOTHING = 73;        // "No Items in the Window": nothing to write
 
-// The header text of a kind (static buffer valid until the next call);
-// null for a kind outside 0..2.
-const char* paste_header(int kind);
+// The header text of a kind; empty for a kind outside 0..2.
+std::string paste_header(int kind);
 
 // --- writing --------------------------------------------------------------------------
 // Each writes the document's selection (its edit list) into the paste file

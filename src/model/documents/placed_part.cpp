@@ -27,9 +27,9 @@
 
 using namespace items_kit;
 
-bool copy_exact = false;
-
 namespace {
+
+bool copy_exact = false;
 
 const double scale_table[8] = {0.1, 0.2, 0.3, 0.5, 1.0, 1.5, 2.0, 3.0};
 
@@ -192,6 +192,9 @@ int read_own_pins(PlacedPart* pl, FILE* stream) {
 }
 
 }  // namespace
+
+CopyExactScope::CopyExactScope() : was_(copy_exact) { copy_exact = true; }
+CopyExactScope::~CopyExactScope() { copy_exact = was_; }
 
 PlacedPart* as_PlacedPart(SchItem* item) {
     return checked_as<PlacedPart>(item, PARTLIB_ITEM);
@@ -595,9 +598,8 @@ int pl_count_pins(Schema* doc, PlacedPart* pl, bool power_only) {
 }
 
 // --- attributes ----------------------------------------------------------------------------------
-const char* pl_expand_pattern(const PlacedPart* pl, const char* pattern) {
-    static std::string text;
-    text.clear();
+std::string pl_expand_pattern(const PlacedPart* pl, const char* pattern) {
+    std::string text;
     PlacedPart* part = const_cast<PlacedPart*>(pl);
     for (const char* c = pattern ? pattern : ""; *c; ++c) {
         if (*c == 'R' || *c == 'r') {
@@ -611,7 +613,7 @@ const char* pl_expand_pattern(const PlacedPart* pl, const char* pattern) {
             text += *c;
         }
     }
-    return text.c_str();
+    return text;
 }
 
 void pl_place_attribute(Schema*, Library* library, PlacedPart* pl, int i) {

@@ -74,9 +74,18 @@ struct PlacedPart : SchItem {
 PlacedPart* as_PlacedPart(SchItem* item);
 const PlacedPart* as_PlacedPart(const SchItem* item);
 
-// Set while undo and back-annotation copies are made: copies then keep
-// their time stamp and reference number.
-extern bool copy_exact;
+// While one lives (undo and back-annotation copies are made), copies of
+// placed parts keep their time stamp and reference number. Scopes nest.
+class CopyExactScope {
+public:
+    CopyExactScope();
+    ~CopyExactScope();
+    CopyExactScope(const CopyExactScope&) = delete;
+    CopyExactScope& operator=(const CopyExactScope&) = delete;
+
+private:
+    bool was_;
+};
 
 // --- record ------------------------------------------------------------------------------
 // Code 10, state 1, both inline attributes empty and visible, flags 0x40,
@@ -152,8 +161,8 @@ int pl_count_pins(Schema* doc, PlacedPart* pl, bool power_only);
 
 // --- attributes ----------------------------------------------------------------------------------
 // 'R'/'r' reference, 'V'/'v' value, '1'..'8' attribute 2..9 ("NULL" when
-// missing), any other character itself (static buffer).
-const char* pl_expand_pattern(const PlacedPart* pl, const char* pattern);
+// missing), any other character itself.
+std::string pl_expand_pattern(const PlacedPart* pl, const char* pattern);
 void pl_place_attribute(Schema* doc, Library* library, PlacedPart* pl, int i);
 int pl_place_attribute_if_unset(Schema* doc, Library* library, PlacedPart* pl, int i);
 void pl_unset_attribute_places(PlacedPart* pl);

@@ -45,6 +45,15 @@ int sheet_code_of_tag(int tag) {
 // nest them without bound (each level is a reader on the stack).
 int sheet_depth = 0;
 
+// One level deeper for the life of a sheet reader, whichever way it returns.
+class SheetDepthScope {
+public:
+    SheetDepthScope() { ++sheet_depth; }
+    ~SheetDepthScope() { --sheet_depth; }
+    SheetDepthScope(const SheetDepthScope&) = delete;
+    SheetDepthScope& operator=(const SheetDepthScope&) = delete;
+};
+
 void store_rect(Rect* rect, const Rect& r, bool accumulate) {
     if (accumulate)
         rect_union(rect, r);
@@ -85,16 +94,11 @@ int read_Sheet(Schema* schema, Sheet* sheet, FILE* stream) {
     int result = read_item_tag(stream, SHEET_TAG);
     if (result != 0) return result;
     if (sheet_depth >= MAX_SHEET_DEPTH) return READ_ERROR;
-    ++sheet_depth;
+    SheetDepthScope deeper;
     sheet->type = SHEET_ITEM;
     sheet->state = STATE_NEW;
-    if (!sheet->items) {
-        sheet->items = list_new();
-        if (!sheet->items) no_memory();
-    }
-    result = read_SchItem_list(schema, sheet->items, stream);
-    --sheet_depth;
-    return result;
+    if (!sheet->items) sheet->items = new_list_or_die();
+    return read_SchItem_list(schema, sheet->items, stream);
 }
 
 void write_Sheet(Schema* schema, Sheet* sheet, FILE* stream, uint32_t mask) {

@@ -142,7 +142,7 @@ Part* share_part_at(Library* library, const char* file_name, int32_t offset, int
 }
 
 int load_part_on_demand(Library* library, int32_t offset) {
-    lib_index_only = false;
+    set_lib_index_only(false);
     int code = 0;
     share_part_at(library, library->file_name, offset, &code);
     return code;

@@ -20,9 +20,19 @@
 #include "model/items/vectors.h"
 
 LibraryList* lib_list = nullptr;
-Library* current_library = nullptr;
-bool lib_reading = false;
-bool lib_index_only = false;
+
+namespace {
+Library* reading_library = nullptr;  // not owned
+bool reading = false;
+bool index_only_reading = false;
+}  // namespace
+
+Library* current_library() { return reading_library; }
+void set_current_library(Library* library) { reading_library = library; }
+bool lib_reading() { return reading; }
+void set_lib_reading(bool value) { reading = value; }
+bool lib_index_only() { return index_only_reading; }
+void set_lib_index_only(bool value) { index_only_reading = value; }
 
 // --- names ----------------------------------------------------------------------------
 
@@ -82,7 +92,7 @@ void free_Library(Library* library) {
     library->entries.clear();
     std::free(library->file_name);
     free_Fonts(library->fonts);
-    if (current_library == library) current_library = nullptr;
+    if (reading_library == library) reading_library = nullptr;
     delete library;
 }
 
@@ -175,10 +185,10 @@ LibEntry* find_LibEntry_latest(const Library* library, const char* name) {
     // name beginning with "name@" sorts together, '@' being one character).
     // Names cut at their '@' never hold one: outside reading such a name
     // finds nothing.
-    if (!lib_reading && std::strchr(name, '@')) return nullptr;
+    if (!reading && std::strchr(name, '@')) return nullptr;
     std::vector<LibEntry*> candidates;
     if (LibEntry* plain = find_LibEntry(library, name)) candidates.push_back(plain);
-    if (!lib_reading) {
+    if (!reading) {
         std::string stem = std::string(name) + "@";
         for (auto at = library->entries.lower_bound(stem.c_str());
              at != library->entries.end(); ++at) {

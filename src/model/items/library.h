@@ -120,9 +120,18 @@ struct LibraryList {
 
 // --- globals ------------------------------------------------------------------------
 extern LibraryList* lib_list;     // the open libraries; null before init_Libraries
-extern Library* current_library;  // the library being read or written
-extern bool lib_reading;          // set while a library file is read
-extern bool lib_index_only;       // set while a library is read as an index only
+
+// The library being read or written last: parts placed from it take its
+// fonts. Null when none (and after it is freed).
+Library* current_library();
+void set_current_library(Library* library);
+// Set while a library file is read: version-suffixed names are then found
+// as written.
+bool lib_reading();
+void set_lib_reading(bool reading);
+// Set while a library is read as an index only (parts load on first use).
+bool lib_index_only();
+void set_lib_index_only(bool index_only);
 
 // The case-insensitive comparison of entry names, and the same on LibEntry
 // data words (the process-wide tree compare installed by init_Libraries).

@@ -69,13 +69,13 @@ void write_header(FILE* stream) {
 class ReadingScope {
 public:
     ReadingScope(Library* library, bool index_only) {
-        lib_reading = true;
-        lib_index_only = index_only;
-        current_library = library;
+        set_lib_reading(true);
+        set_lib_index_only(index_only);
+        set_current_library(library);
     }
     ~ReadingScope() {
-        lib_reading = false;
-        lib_index_only = false;
+        set_lib_reading(false);
+        set_lib_index_only(false);
     }
     ReadingScope(const ReadingScope&) = delete;
     ReadingScope& operator=(const ReadingScope&) = delete;
@@ -179,7 +179,7 @@ int skip_header(FILE* stream) {
 // --- the binary form -------------------------------------------------------------------
 
 int write_Library(Library* library, FILE* stream, uint32_t mask) {
-    current_library = library;
+    set_current_library(library);
     if (int code = load_waiting_entries(library, mask); code != 0) return code;
     write_header(stream);
     write_byte(LIBRARY_TAG, stream);
@@ -256,7 +256,7 @@ void line(FILE* stream, int level, const char* text) {
 }  // namespace
 
 int awrite_Library(Library* library, FILE* stream, int level) {
-    current_library = library;
+    set_current_library(library);
     if (int code = load_waiting_entries(library, 0); code != 0) return code;
     write_indent(stream, level);
     std::fprintf(stream, "(LIB %s", quote_string(library->name).c_str());

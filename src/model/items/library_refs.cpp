@@ -118,7 +118,7 @@ void walk_chains(std::vector<Slot>& slots) {
 }  // namespace
 
 int resolve_LibVectors(Library* library, bool verbose) {
-    current_library = library;
+    set_current_library(library);
     std::vector<Slot> slots = link_slots(library);
     walk_chains(slots);
     int last_failure = 0;

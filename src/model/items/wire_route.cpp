@@ -5,7 +5,12 @@
 
 #include "foundation/core.h"
 
-int wire_side = 0;
+namespace {
+int leg_side = 0;
+}  // namespace
+
+int wire_side() { return leg_side; }
+void set_wire_side(int value) { leg_side = value; }
 
 bool point_equal(Point a, Point b) { return a.x == b.x && a.y == b.y; }
 
@@ -50,10 +55,10 @@ Point bend_45(Point a, Point b, int s) {
     bool wide = std::llabs(dx) > std::llabs(dy);
     int64_t e = s < 0 ? dx + dy : (wide ? dx - dy : dy - dx);
     if (wide) {
-        return wire_side == 1 ? Point{static_cast<int32_t>(b.x - e), b.y}
+        return leg_side == 1 ? Point{static_cast<int32_t>(b.x - e), b.y}
                               : Point{static_cast<int32_t>(a.x + e), a.y};
     }
-    return wire_side == 1 ? Point{a.x, static_cast<int32_t>(a.y + e)}
+    return leg_side == 1 ? Point{a.x, static_cast<int32_t>(a.y + e)}
                           : Point{b.x, static_cast<int32_t>(b.y - e)};
 }
 
@@ -61,10 +66,10 @@ Point bend_45(Point a, Point b, int s) {
 
 int route_Wire(int mode, Point a, Point b, SchItem** first, SchItem** second, int* count) {
     if (a.y == b.y) {
-        wire_side = 0;
+        leg_side = 0;
         mode = ROUTE_ANY;
     } else if (a.x == b.x) {
-        wire_side = 1;
+        leg_side = 1;
         mode = ROUTE_ANY;
     }
     switch (mode) {
@@ -73,7 +78,7 @@ int route_Wire(int mode, Point a, Point b, SchItem** first, SchItem** second, in
             *count = 1;
             return 0;
         case ROUTE_ORTHOGONAL: {
-            Point c = wire_side == 0 ? Point{b.x, a.y} : Point{a.x, b.y};
+            Point c = leg_side == 0 ? Point{b.x, a.y} : Point{a.x, b.y};
             set_line(first, a, c);
             set_line(second, c, b);
             *count = 2;

@@ -13,7 +13,8 @@ enum : int {
 // Which leg comes first: set to 0 by every call whose points share their y,
 // to 1 by every call whose points share their x (and not their y). One value
 // for the whole program, 0 at start.
-extern int wire_side;
+int wire_side();
+void set_wire_side(int side);
 
 bool point_equal(Point a, Point b);
 

@@ -365,7 +365,7 @@ TEST_P(DamagedPasteFile, BadHeaderIsRefused) {
     Bytes whole = record_io::golden(golden_name(GetParam().golden));
     SchemaPtr doc;
     // '@', the header text and its NUL, 0x1A.
-    const size_t length = std::strlen(paste_header(GetParam().kind));
+    const size_t length = paste_header(GetParam().kind).size();
     std::vector<Bytes> damaged(4, whole);
     damaged[0][0] = 'A';                 // no '@'
     damaged[1][length - 1] ^= 0x20;      // a letter of the kind word in the other case

@@ -443,9 +443,11 @@ TEST_F(PlacedPartTest, CopiesLoseTheReferenceNumberUnlessExact) {
     }
     auto pl = placed("RES");
     pl->reference.text.set("R12");
-    copy_exact = true;
-    Own<PlacedPart> exact(copy_PlacedPart(library.get(), pl.get()));
-    copy_exact = false;
+    Own<PlacedPart> exact;
+    {
+        CopyExactScope scope;
+        exact.reset(copy_PlacedPart(library.get(), pl.get()));
+    }
     EXPECT_STREQ(exact->reference.text.get(), "R12");
     EXPECT_EQ(exact->time_stamp, 0x0BADF00Du);
 }
@@ -549,8 +551,8 @@ TEST_F(PlacedPartTest, PowerSymbolsStandAtTheDrawnPowerPins) {
 // --- attributes ----------------------------------------------------------------------------------------
 TEST_F(PlacedPartTest, PatternsExpandToAttributeTexts) {
     auto pl = placed("74LS00");
-    EXPECT_STREQ(pl_expand_pattern(pl.get(), "r-V:1/2 3x"), "U7-74LS00:DIP14/Texas 'TI' NULLx");
-    EXPECT_STREQ(pl_expand_pattern(pl.get(), ""), "");
+    EXPECT_EQ(pl_expand_pattern(pl.get(), "r-V:1/2 3x"), "U7-74LS00:DIP14/Texas 'TI' NULLx");
+    EXPECT_EQ(pl_expand_pattern(pl.get(), ""), "");
 }
 
 TEST_F(PlacedPartTest, AttributesArePlacedBesideTheBody) {

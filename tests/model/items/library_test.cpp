@@ -156,7 +156,7 @@ TEST_F(LibraryFiles, AnotherRecordIsPushedBack) {
     read.reset(new_Library());
     EXPECT_EQ(read_Library(read.get(), stream.get(), false), NOT_MY_TAG);
     EXPECT_EQ(std::fgetc(stream.get()), 0xC5);
-    EXPECT_FALSE(lib_reading);
+    EXPECT_FALSE(lib_reading());
 }
 
 TEST_F(LibraryFiles, MaskWritesStartedGroupsWithAllTheirAliasesAndClearsTheMask) {
@@ -381,7 +381,7 @@ TEST_F(LibraryFiles, DamagedFilesGiveErrorCodes) {
             int result = read_library(Bytes(bytes.begin(), bytes.begin() + n), &read, index_only);
             EXPECT_NE(result, 0) << "prefix of " << n << " bytes";
             EXPECT_NE(result, NOT_MY_TAG) << n;
-            EXPECT_FALSE(lib_reading);
+            EXPECT_FALSE(lib_reading());
         }
     }
     // Each byte that is a list tag or a list end, replaced by a stranger.
@@ -434,9 +434,9 @@ class LatestVersion : public testing::TestWithParam<LatestCase> {};
 TEST_P(LatestVersion, FindsTheNewestEntry) {
     LibraryPtr library = empty_library();
     for (const char* name : GetParam().names) add_entry(library.get(), name, nullptr);
-    lib_reading = GetParam().reading;
+    set_lib_reading(GetParam().reading);
     LibEntry* found = find_LibEntry_latest(library.get(), GetParam().wanted);
-    lib_reading = false;
+    set_lib_reading(false);
     if (!GetParam().expected) {
         EXPECT_EQ(found, nullptr);
     } else {

@@ -65,7 +65,7 @@ class Routing : public testing::TestWithParam<Case> {};
 
 TEST_P(Routing, LegsAndResult) {
     const Case& c = GetParam();
-    wire_side = c.side;
+    set_wire_side(c.side);
     Routed r = route(c.mode, c.a, c.b);
     EXPECT_EQ(r.result, c.result);
     EXPECT_EQ(r.count, static_cast<int>(c.legs.size()));
@@ -92,15 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{0, 7, {0, 0}, {10, 3}, 0, {}}));
 
 TEST(Routing, StraightGesturesSetTheSide) {
-    wire_side = 1;
+    set_wire_side(1);
     route(0, {0, 0}, {100, 0});
-    EXPECT_EQ(wire_side, 0);
+    EXPECT_EQ(wire_side(), 0);
     route(0, {0, 0}, {0, 70});
-    EXPECT_EQ(wire_side, 1);
+    EXPECT_EQ(wire_side(), 1);
     Routed r = route(0, {0, 0}, {100, 50});
     EXPECT_EQ(r.legs[0], L({0, 0}, {0, 50}));
     route(0, {3, 3}, {3, 3});
-    EXPECT_EQ(wire_side, 0) << "equal points share their y first";
+    EXPECT_EQ(wire_side(), 0) << "equal points share their y first";
 }
 
 // Every quarter arc the router makes is a real quarter of a circle in the
@@ -109,7 +109,7 @@ TEST(Routing, ArcLegsAreQuarterCircles) {
     for (int side : {0, 1}) {
         for (Point b : {Point{40, 17}, Point{-40, 17}, Point{40, -17}, Point{-40, -17},
                         Point{17, 40}, Point{-17, 40}, Point{17, -40}, Point{-17, -40}}) {
-            wire_side = side;
+            set_wire_side(side);
             Routed r = route(ROUTE_ARC, {0, 0}, b);
             ASSERT_EQ(r.count, 2);
             const Leg& arc = r.legs[r.legs[0].type == ARC_ITEM ? 0 : 1];
@@ -134,7 +134,7 @@ TEST(Routing, ReplacedRecordsKeepTheirHead) {
     first->state = 0x8001;
     SchItem* second = nullptr;
     int count = 0;
-    wire_side = 0;
+    set_wire_side(0);
     route_Wire(ROUTE_ORTHOGONAL, {0, 0}, {10, 10}, &first, &second, &count);
     ASSERT_EQ(first->type, LINE_ITEM);
     EXPECT_EQ(first->width, 250);

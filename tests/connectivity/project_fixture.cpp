@@ -118,6 +118,31 @@ const char* const library_source = R"(  (LIB '$ACTIVE$'
           )
         )
       )
+      (LPART
+        (PART
+          (COMMON
+            (TYPE STANDARD 1)
+            (SIZE 4000 9000 )
+            (REFERENCE 'U' )
+          )
+          (NORMAL
+            (PINS
+              (PIN 'I' IN LEFT (POS 0 1000 ) '1' )
+              (PIN 'B' IO LEFT (POS 0 2000 ) '2' )
+              (PIN 'O' OUT LEFT (POS 0 3000 ) '3' )
+              (PIN 'C' OC LEFT (POS 0 4000 ) '4' )
+              (PIN 'P' PAS LEFT (POS 0 5000 ) '5' )
+              (PIN 'Z' HIZ LEFT (POS 0 6000 ) '6' )
+              (PIN 'E' OE LEFT (POS 0 7000 ) '7' )
+              (PIN 'V' PWR LEFT (POS 0 8000 ) '8' )
+            )
+          )
+        )
+        (ALIAS
+          (NAME 'ALL'
+          )
+        )
+      )
     )
   )
 )";

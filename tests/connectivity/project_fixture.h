@@ -21,7 +21,9 @@ void print_capture(const char* format, ...);
 
 // A placed part in schematic source form: library entry RES (prefix R, one
 // device), GATE (prefix U, four devices), BIG (prefix X, 30 devices) or
-// DUAL (prefix Q, two devices; pins '1' and '2' of one type, '3' of another).
+// DUAL (prefix Q, two devices; pins '1' and '2' of one type, '3' of another)
+// or ALL (prefix U, one device, pins 1 to 8 of the types input, in/out,
+// output, open collector, passive, three-state, open emitter, power).
 std::string part(const char* entry, const char* reference, const char* value, int device = 0,
                  const std::vector<const char*>& fields = {}, int x = 0);
 // A sub-sheet box naming a file.

@@ -1,0 +1,144 @@
+// The ERC job: the report's header and sheet loop, the per-sheet check
+// and the marks it leaves in each sheet, then the final report.
+//
+// Phases of erc_report:
+//   1. the report is opened (written through a temporary file, renamed
+//      over the old report once complete) and the project's sheets listed;
+//   2. the annotation check runs (a sheet that cannot be loaded ends the job);
+//   3. each sheet in turn is loaded, its repeated time stamps renumbered,
+//      its nets built and checked; the marks replace the sheet's old ones:
+//      an open document is changed in memory (and redrawn), any other
+//      sheet is saved, once, when its marks or its stamps changed;
+//   4. the final report runs over the nets of the last sheet checked (a
+//      single-sheet check); the sheet they point into is freed only after it.
+#include <unordered_set>
+
+#include "connectivity/annotate.h"
+#include "connectivity/erc.h"
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "foundation/app_utils.h"
+#include "foundation/core.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/text_forms.h"
+#include "model/documents/batch.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+
+namespace {
+
+void report_line(FILE* report, const std::string& text) {
+    std::fputs(text.c_str(), report);
+    put_newline(report);
+}
+
+// Puts the marks (owned, may be null) into the sheet's document: the open
+// document in the editor, else the loaded schema. True when the loaded
+// schema changed and must be saved.
+bool place_marks(Schema* loaded, const char* file, List* marks, const char* report_name) {
+    Schema* open = open_document(file);
+    Schema* target = open ? open : loaded;
+    bool had = target->erc_list && target->erc_list->count != 0;
+    bool has = marks && marks->count != 0;
+    if (!has) {
+        free_SchItem_list(nullptr, &marks);
+        if (!had) return false;
+    }
+    schema_free_erclist(target);
+    target->erc_list = has ? marks : nullptr;
+    copy_field(target->erc_report, sizeof target->erc_report, has ? report_name : "");
+    if (open) {
+        open->flag2 = 1;  // redraw pending
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_t* counter) {
+    bool changed = false;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        uint32_t* stamp = nullptr;
+        if (item->type == PARTLIB_ITEM)
+            stamp = &as_PlacedPart(item)->time_stamp;
+        else if (item->type == SUBSHEET_ITEM)
+            stamp = &static_cast<SubSheet*>(item)->time_stamp;
+        if (!stamp) continue;
+        if (used->count(*stamp)) {
+            *stamp = (*counter)++;
+            changed = true;
+        }
+        used->insert(*stamp);
+    }
+    return changed;
+}
+
+int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print) {
+    erc_error_number = 1;
+    uint32_t counter = time_stamp();
+    std::unordered_set<uint32_t> used;
+    if (int code = check_annotation(sheets, print); code != 0) return code;
+    int result = 0;
+    for (const char* file : list_items<const char>(sheets)) {
+        report_line(report, format_text(">>>>>>>>>>>>>>>>> Analyzing : %s", file));
+        run->release();
+        print("Loading schematic file '%s'...\n", file);
+        if (int code = load_schema_file(&run->schema, file); code != 0) return code;
+        run->context = new_NetContext();
+        if (!run->context) no_memory();
+        bool dirty = renumber_stamps(run->schema, &used, &counter);
+        result |= build_sheet_nets(run->context, run->schema);
+        // A sheet without nets (a root of project names only) has an empty
+        // islands list, not none.
+        if (!run->context->islands && !(run->context->islands = list_new())) no_memory();
+        List* marks = nullptr;
+        erc_sheet(run->context, run->schema, report, &marks);
+        dirty |= place_marks(run->schema, file, marks, report_name);
+        if (dirty && !open_document(file)) {
+            int saved = save_schema_file(run->schema, file, false);
+            if (saved != 0) return saved;
+        }
+    }
+    return result;
+}
+
+void ErcRun::release() {
+    free_NetContext(schema, context);
+    context = nullptr;
+    close_schema(nullptr, &schema);
+}
+
+int erc_report(const char* root, const char* report_file, JobPrint print) {
+    const bool single = proper_get(NETERC_HIER) != 0;
+    JobLog log(print, NETERC_VERBOSE);
+    erc_found_errors = false;
+    set_net_warning_hook(log.print());
+    log.progress("Creating ERC Report...\n");
+    AtomicFile out(report_file ? report_file : "", "w");
+    if (!out.is_open()) return -1;
+    SheetListError error;
+    List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
+    if (!sheets) return error.code;
+    FILE* report = out.stream();
+    report_line(report, "Tessaron ERC Report V2.02 ");
+    report_line(report, "Generated on " + date_string());
+    report_line(report, format_text("Main Schematic : %s", root ? root : ""));
+    put_newline(report);
+    put_newline(report);
+    ErcRun run;
+    int result = erc_analyze(report, report_file, &run, sheets, log.print());
+    // Across a hierarchy the final report needs the linked design; a
+    // single sheet's nets are the design.
+    if (result == 0 && single) result = erc_final_report(run.context, report);
+    run.release();
+    free_name_list(sheets);
+    int written = out.commit(false);
+    log.progress("Done.\n");
+    return result != 0 ? result : written;
+}

@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
 // Nested drawings (fills in fills, sheets in sheets, net chains) are
 // followed at most this deep or long: a damaged record must not hang a
 // paint.

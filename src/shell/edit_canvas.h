@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include <wx/scrolwin.h>
 
 #include "foundation/geometry.h"
+#include "render/render_canvas.h"
 #include "shell/commands.h"
 
 struct Field;
@@ -23,9 +23,9 @@ struct SchItem;
 struct SubSheet;
 struct Text;
 
-using CanvasBase = wxScrolledCanvas;
-
-class EditCanvas : public CanvasBase {
+// The drawing base shows the document and binds its view; the seam's
+// canvas word is that base (RenderCanvas*).
+class EditCanvas : public RenderCanvas {
 public:
     EditCanvas(wxWindow* parent, int kind);
     ~EditCanvas() override;
@@ -60,10 +60,9 @@ public:
     std::string mode_name;
     Point cursor;
 
-    // Takes the document (the canvas then owns it) and shows it.
-    void SetDocument(Schema* schema);
-    // Draws the document again.
-    void Redraw();
+    // Takes the document (the canvas then owns it) and shows it; the former
+    // one is freed.
+    void TakeDocument(Schema* schema);
     // Zoom steps around the window's centre.
     void ZoomBy(double factor);
     void ZoomFit();
@@ -73,8 +72,7 @@ public:
     bool OkToClose();
 
 private:
-    void OnPaint(wxPaintEvent& event);
-    void OnSize(wxSizeEvent& event);
+    void OnFitPaint(wxPaintEvent& event);
     void OnMotion(wxMouseEvent& event);
 };
 

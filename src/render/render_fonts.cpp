@@ -1,7 +1,9 @@
 #include "render/render_fonts.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,6 +38,17 @@ std::vector<std::unique_ptr<wxFont>>& registry() {
 // rounding stays well below a world unit per point.
 constexpr double MEASURE_ZOOM = 8.0;
 
+// The measuring fonts made last, by face, size and style: measuring the
+// same texts at every paint must not build their fonts every time.
+const wxFont& measuring_font(const Font& record, double points) {
+    static std::map<std::string, wxFont> fonts;
+    const std::string key = font_key(record, points);
+    auto it = fonts.find(key);
+    if (it != fonts.end()) return it->second;
+    if (fonts.size() >= 64) fonts.clear();
+    return fonts.emplace(key, font_at_points(record, points)).first->second;
+}
+
 wxMemoryDC& measuring_dc() {
     static wxBitmap bitmap(8, 8);
     static wxMemoryDC dc(bitmap);
@@ -48,6 +61,13 @@ void append_font(List** table, Font* font) {
 }
 
 }  // namespace
+
+std::string font_key(const Font& record, double points) {
+    char key[FONT_FACE_SIZE + 64];
+    std::snprintf(key, sizeof key, "%s/%ld/%d/%d%d%d", record.face_name, std::lround(points * 10),
+                  record.weight, record.italic, record.underline, record.strike_out);
+    return key;
+}
 
 double font_points(const Font& record) {
     if (record.size != 0) return std::abs(record.size) / 10.0;
@@ -225,7 +245,7 @@ void purge_unused_fonts(Schema* schema) {
 Point measure_text_world(const Font& record, const char* text) {
     wxMemoryDC& dc = measuring_dc();
     const double points = font_points(record);
-    dc.SetFont(font_at_points(record, points * MEASURE_ZOOM));
+    dc.SetFont(measuring_font(record, points * MEASURE_ZOOM));
     int ppi = dc.GetPPI().y;
     if (ppi <= 0) ppi = 96;
     const double world_per_pixel = 10000.0 / (ppi * MEASURE_ZOOM);

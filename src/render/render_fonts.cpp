@@ -40,8 +40,13 @@ constexpr double MEASURE_ZOOM = 8.0;
 
 // The measuring fonts made last, by face, size and style: measuring the
 // same texts at every paint must not build their fonts every time.
-const wxFont& measuring_font(const Font& record, double points) {
+std::map<std::string, wxFont>& measuring_fonts() {
     static std::map<std::string, wxFont> fonts;
+    return fonts;
+}
+
+const wxFont& measuring_font(const Font& record, double points) {
+    std::map<std::string, wxFont>& fonts = measuring_fonts();
     const std::string key = font_key(record, points);
     auto it = fonts.find(key);
     if (it != fonts.end()) return it->second;
@@ -49,10 +54,16 @@ const wxFont& measuring_font(const Font& record, double points) {
     return fonts.emplace(key, font_at_points(record, points)).first->second;
 }
 
+// Made on first use and dropped by render_fonts_cleanup.
+std::unique_ptr<wxBitmap> measuring_bitmap;
+std::unique_ptr<wxMemoryDC> measuring_context;
+
 wxMemoryDC& measuring_dc() {
-    static wxBitmap bitmap(8, 8);
-    static wxMemoryDC dc(bitmap);
-    return dc;
+    if (!measuring_context) {
+        measuring_bitmap = std::make_unique<wxBitmap>(8, 8);
+        measuring_context = std::make_unique<wxMemoryDC>(*measuring_bitmap);
+    }
+    return *measuring_context;
 }
 
 void append_font(List** table, Font* font) {
@@ -130,6 +141,13 @@ void release_realized_font(Font* record) {
     const uint32_t n = record->realized;
     if (n >= 1 && n <= fonts.size()) fonts[n - 1].reset();
     record->realized = 0;
+}
+
+void render_fonts_cleanup() {
+    registry().clear();
+    measuring_fonts().clear();
+    measuring_context.reset();
+    measuring_bitmap.reset();
 }
 
 int realized_font_count() {

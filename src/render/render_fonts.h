@@ -49,6 +49,9 @@ void release_realized_font(Font* record);
 // Removes every record of that number from the table, destroying realized
 // fonts first (the table goes with its last record).
 void font_remove_entry(List** table, int number);
+// Destroys every realized font and the measuring context (end of the
+// program, before the toolkit goes); records realize again when next used.
+void render_fonts_cleanup();
 // Number of fonts currently realized (tests).
 int realized_font_count();
 

@@ -12,6 +12,7 @@
 #include "connectivity/net_context.h"
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
+#include "foundation/core.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "model/documents/ident.h"
@@ -221,5 +222,156 @@ void mark_real_nets(NetContext* context) {
             head->state |= IDENT_TWO_MEMBERS;
         else
             head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
+    }
+}
+
+// --- reading ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int NOT_A_NET_FILE = 66;
+constexpr int UNRESOLVED = 76;
+
+SchItem* sheet_item_by_id(NetContext* context, uint32_t id) {
+    if (!id || !context->sheet) return nullptr;
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->id == id && item->type != PSEUDO_PIN) return item;
+    return nullptr;
+}
+
+int resolve_member(NetContext* context, PseudoPin* pp, Library* library) {
+    bool port_found = false;
+    for (Port* port : list_items<Port>(context->ports))
+        if (port->id && port->id == pp->whoami_id) {
+            pp->whoami = port;
+            port_found = true;
+            break;
+        }
+    if (pp->father_id) {
+        pp->father = sheet_item_by_id(context, pp->father_id);
+        if (!pp->father) return UNRESOLVED;
+    } else if (!port_found) {
+        pp->whoami = sheet_item_by_id(context, pp->whoami_id);
+        return pp->whoami ? 0 : UNRESOLVED;
+    } else {
+        return 0;
+    }
+    if (pp->father->type == PARTLIB_ITEM) {
+        PinList* pins = pl_pins_in_use(library, as_PlacedPart(pp->father));
+        for (Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr))
+            if (pin->id == pp->whoami_id) {
+                pp->pin = pin;
+                pp->whoami = nullptr;
+                return 0;
+            }
+        return UNRESOLVED;
+    }
+    if (pp->father->type == SUBSHEET_ITEM) {
+        for (Port* port : list_items<Port>(as_SubSheet(pp->father)->ports))
+            if (port->id == pp->whoami_id) {
+                pp->whoami = port;
+                return 0;
+            }
+    }
+    return UNRESOLVED;
+}
+
+int expect_end(FILE* stream) {
+    uint8_t end = 0;
+    return read_byte(&end, stream) == 0 && end == LIST_END ? 0 : NOT_A_NET_FILE;
+}
+
+int read_net_record(NetContext* context, List* islands, FILE* stream, Library* library) {
+    Ident* head = new_Ident();
+    if (!head || !dlist_append(islands, head)) no_memory();
+    int32_t count = 0;
+    if (read_long(&count, stream) != 0 || count < 0) return NOT_A_NET_FILE;
+    // Each name takes at least its kind and a NUL.
+    int64_t left = stream_bytes_left(stream);
+    if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
+    NetProp* prop = new_NetProp();
+    if (!prop) no_memory();
+    int r = read_NetProp(prop, stream);
+    if (r == 0) {
+        head->netprop = prop;
+    } else {
+        free_NetProp(prop, false);
+        if (r != NOT_MY_TAG) return NOT_A_NET_FILE;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t kind = 0;
+        std::string name;
+        if (read_long(&kind, stream) != 0 || read_string(&name, stream) != 0) return NOT_A_NET_FILE;
+        if (!name.empty() && !ident_add_name(head, kind, name.c_str())) no_memory();
+    }
+    SchItem* last = head;
+    for (;;) {
+        int c = std::getc(stream);
+        if (c == EOF) return NOT_A_NET_FILE;
+        if (c == LIST_END) return 0;
+        std::ungetc(c, stream);
+        PseudoPin* pp = new_PseudoPin();
+        if (!pp) no_memory();
+        r = read_PseudoPin(pp, stream);
+        if (r != 0) {
+            free_PseudoPin(pp, false);
+            return r == NOT_MY_TAG ? NOT_MY_TAG : NOT_A_NET_FILE;
+        }
+        if (!context->sheet->items || !dlist_append(context->sheet->items, pp)) no_memory();
+        if (last == head)
+            head->nextconn = pp;
+        else
+            last->next = pp;
+        pp->prev = last;
+        last = pp;
+        if (int code = resolve_member(context, pp, library); code != 0) return code;
+    }
+}
+
+}  // namespace
+
+int read_net_ports(NetContext* context, FILE* stream) {
+    for (;;) {
+        int c = std::getc(stream);
+        if (c == EOF) return 0;
+        std::ungetc(c, stream);
+        if (c != item_tag(PORT_ITEM)) return 0;
+        Port* port = new_Port();
+        if (!port) no_memory();
+        if (int r = read_Port(port, stream); r != 0) {
+            free_Port(port, false);
+            return r;
+        }
+        if (!context->ports && !(context->ports = list_new())) no_memory();
+        if (!dlist_append(context->ports, port)) no_memory();
+    }
+}
+
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library) {
+    if (!context->sheet) return NOT_A_NET_FILE;
+    if (!*islands && !(*islands = list_new())) no_memory();
+    for (;;) {
+        uint8_t tag = 0;
+        if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
+        switch (tag) {
+            case LIST_END: return 0;
+            case NET_RECORD_TAG:
+                if (int r = read_net_record(context, *islands, stream, library); r != 0) return r;
+                break;
+            case UNUSED_JUNCTION_TAG:
+            case UNCONNECTED_WIRE_TAG: {
+                int32_t x, y;
+                if (read_long(&x, stream) != 0 || read_long(&y, stream) != 0) return NOT_A_NET_FILE;
+                if (int r = expect_end(stream); r != 0) return r;
+                break;
+            }
+            case LOOSE_MEMBER_TAG: {
+                PseudoPin pp;
+                if (read_PseudoPin(&pp, stream) != 0) return NOT_A_NET_FILE;
+                if (int r = expect_end(stream); r != 0) return r;
+                break;
+            }
+            default: return NOT_A_NET_FILE;
+        }
     }
 }

@@ -24,7 +24,10 @@
 // symbol or a port, or one of its labels names a member of a bus range
 // named by a port of the schema or of a sub-sheet box.
 #include <cstdint>
+#include <cstdio>
 
+struct Library;
+struct List;
 struct NetContext;
 struct Schema;
 
@@ -45,3 +48,18 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
 // placed parts first.
 void mark_real_nets(NetContext* context);
+
+// --- reading ---------------------------------------------------------------------------
+// Results: 0; 66 ("Not a Binary Netlist.") for a record that is not one or
+// is cut short; 76 for member ids that name nothing; 1001 for a member
+// record of another tag.
+
+// Reads port records (0xCE) while they follow, appended to the context's
+// ports (made when missing); a port's read error is returned.
+int read_net_ports(NetContext* context, FILE* stream);
+// Reads net records up to the closing 0xE0: each net a new head appended to
+// *islands (made when missing), its members put on the context sheet's
+// item list with their ids resolved against the context's ports and the
+// sheet's items (placed parts' pins through `library`). Unused-junction,
+// unconnected-wire and loose-member records are read and passed over.
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library);

@@ -16,6 +16,8 @@
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
+#include "render/draw_adapter.h"
+#include "render/draw_items.h"
 #include "shell/edit_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -126,9 +128,10 @@ void EditCanvas::WarpPointer(Point world, Schema*) { ::WarpPointer(&editing, wor
 
 void EditCanvas::AdoptDocument(Schema* schema) {
     // The session freed the former document itself.
+    ClearGhosts();
     mySchema = schema;
     editing.schema = schema;
-    if (mySchema) view_set_window(&mySchema->view, this);
+    SetDocument(mySchema);
     Redraw();
 }
 
@@ -213,10 +216,15 @@ void EditCanvas::OnBlinkTimer() {
     while (cross.count) dlist_remove_head(&cross, free_Item_cb);
 }
 
-void EditCanvas::ToggleItemGhost(List*) {
-    // Until the drawing layer's overlay is on this canvas, the ghost shows
-    // as the next full repaint.
-    Refresh(false);
+void EditCanvas::ToggleItemGhost(List* items) {
+    if (!mySchema || !items) return;
+    // One ghost for the whole list: drawing the same list again removes it.
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    recorder.set_mode(DRAW_XOR);
+    for (SchItem* item : list_items<SchItem>(items))
+        draw_item(&recorder, mySchema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+    ToggleGhost(std::move(prims));
 }
 
 // --- attach and detach --------------------------------------------------------------------------------
@@ -246,6 +254,7 @@ void editor_document_changed(EditCanvas* canvas) {
     EditSession& session = canvas->editing;
     if (!session.pile.empty() && session.schema == canvas->mySchema) return;
     session_close(&session);
+    canvas->ClearGhosts();
     session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
     if (canvas->mySchema) {
         if (const ToolMode* base = base_mode_of(canvas->kind)) PushMode(&session, base);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include <wx/image.h>
@@ -85,6 +86,7 @@ wxPoint DrawAdapter::device(Point w) const {
 }
 
 uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
+    if (monochrome) rgb = 0;
     switch (mode_) {
     case DRAW_XOR:
         return (rgb ^ background_) & 0xFFFFFF;
@@ -110,6 +112,13 @@ const wxBrush& DrawAdapter::brush_for(uint32_t rgb) {
     auto it = brushes_.find(rgb);
     if (it != brushes_.end()) return it->second;
     return brushes_.emplace(rgb, wxBrush(colour_of_rgb(rgb))).first->second;
+}
+
+const wxFont& DrawAdapter::font_for(const Font& font, double points) {
+    const std::string key = font_key(font, points);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    return fonts_.emplace(key, font_at_points(font, points)).first->second;
 }
 
 void DrawAdapter::set_pen(uint32_t rgb, int32_t width, bool dashed) {
@@ -278,7 +287,7 @@ void DrawAdapter::paint_text(const Prim& prim) {
     // Text smaller than this cannot be read: leave it out rather than draw
     // a smudge.
     if (points < 2.0) return;
-    dc_->SetFont(font_at_points(prim.font, points));
+    dc_->SetFont(font_for(prim.font, points));
     dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
     dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const Point anchor = prim.points[0], dir = prim.points[1];

@@ -63,6 +63,9 @@ public:
     uint32_t background() const { return background_; }
     // Printing: the print visibility flags apply (draw_items.cpp).
     bool printing = false;
+    // Every line and text in black (a monochrome printer); pictures keep
+    // their colours.
+    bool monochrome = false;
     wxDC* dc() const { return dc_; }
     double scale_x() const { return sx_; }
     double scale_y() const { return sy_; }
@@ -95,6 +98,7 @@ private:
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     const wxBrush& brush_for(uint32_t rgb);
+    const wxFont& font_for(const Font& font, double points);
     void paint_text(const Prim& prim);
     void paint_image(const Prim& prim);
 
@@ -108,6 +112,7 @@ private:
     bool dashed_ = false;
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
+    std::unordered_map<std::string, wxFont> fonts_;
 };
 
 // Points of an arc from start to end around centre (world units), enough

@@ -46,7 +46,6 @@ void RenderCanvas::SetDocument(Schema* schema) {
         // computes them when no view did.
         if (view_device().x_factor <= 0) view_reset_device(&schema_->view);
         view_invalidate(&schema_->view);
-        if (!schema_->border) schema_build_outline(schema_);
     }
     Redraw();
 }
@@ -118,7 +117,22 @@ void RenderCanvas::RebuildBacking() {
     backing_valid_ = true;
 }
 
+void RenderCanvas::FollowScrolling() {
+    View* v = GetView();
+    if (!v || v->dirty || v->step.x <= 0 || v->step.y <= 0) return;
+    int x = 0, y = 0;
+    GetViewStart(&x, &y);
+    if (x == v->position.x && y == v->position.y) return;
+    // The user moved the scroll bars: the view's centre follows, so that
+    // the next zoom or recomputation keeps what is shown.
+    const int width = v->area[2], height = v->area[3];
+    const Point window{static_cast<int32_t>(int64_t{x} * v->step.x + width / 2),
+                       static_cast<int32_t>(int64_t{y} * v->step.y + height / 2)};
+    view_set_center(v, view_size_to_world(v, window));
+}
+
 void RenderCanvas::PaintInto(wxDC& dc) {
+    FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
     const View* v = GetView();

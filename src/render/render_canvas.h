@@ -71,6 +71,8 @@ protected:
     // Brings the scroll bars to the view after the view recomputed.
     void SyncScrollbars();
     void RebuildBacking();
+    // Takes a scroll position the user chose into the view.
+    void FollowScrolling();
 
 private:
     Schema* schema_ = nullptr;

@@ -20,7 +20,6 @@
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
-#include "toolkit/gui_services.h"
 
 long dialog_style = 0x3C0200;
 long dialog_style_message = 0x340200;
@@ -125,8 +124,7 @@ bool MyApp::OnInit() {
     config_init_keys();
     init_Libraries();
     set_message_formatter(error_message);
-    install_gui_services();
-    install_shell_services();
+    install_program_services();
     config_startup(options.conf.c_str(), argv[0].utf8_string().c_str());
     if (!EnsureSingleInstance()) return false;
     clear_log_file();

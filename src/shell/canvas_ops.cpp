@@ -72,7 +72,8 @@ void canvas_update_title(EditCanvas* canvas) {
     const char* what = canvas->kind == CANVAS_LIBRARY    ? "Library"
                        : canvas->kind == CANVAS_TEMPLATE ? "Title Block"
                                                        : "Sheet";
-    std::string title = std::string(what) + ": " + (name.empty() ? "Untitled" : name);
+    std::string shown = name.empty() ? "Untitled" : name.substr(name.find_last_of("/\\") + 1);
+    std::string title = std::string(what) + ": " + shown;
     if (schema_is_modified(canvas->mySchema)) title += " *";
     child->SetTitle(wxString::FromUTF8(title));
 }

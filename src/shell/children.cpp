@@ -50,7 +50,7 @@ MyChild* editor_child(int kind, const char* file_name) {
     if (!child) return nullptr;
     Schema* schema = nullptr;
     new_active_schema(&schema);
-    child->canvas->SetDocument(schema);
+    child->canvas->TakeDocument(schema);
     show_child(child);
     log_printf("The %s editor comes later: this window stays empty.\n",
                kind == CANVAS_LIBRARY ? "library" : "title-block");
@@ -88,7 +88,7 @@ MyChild* new_sheet_child() {
     if (!child) return nullptr;
     Schema* schema = nullptr;
     new_active_schema(&schema);
-    child->canvas->SetDocument(schema);
+    child->canvas->TakeDocument(schema);
     show_child(child);
     return child;
 }
@@ -109,7 +109,8 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     }
     set_project_dir_override(name.c_str());
     zoom_fit_pending = true;
-    child->canvas->SetDocument(schema);
+    child->canvas->TakeDocument(schema);
+    init_title_block_fields(child->canvas, 0);
     show_child(child);
     return child;
 }

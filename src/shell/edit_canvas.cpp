@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include <wx/dcclient.h>
-
 #include "editor/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
@@ -14,15 +12,14 @@
 #include "shell/shell_ops.h"
 
 EditCanvas::EditCanvas(wxWindow* parent, int kind_)
-    : CanvasBase(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                 wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
+    : RenderCanvas(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                   wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
       kind(kind_) {
     char line[64];
     std::snprintf(line, sizeof line, "Creating EditCanvas %p\n", static_cast<void*>(this));
     services().debug_write(line);
-    SetBackgroundColour(*wxWHITE);
-    Bind(wxEVT_PAINT, &EditCanvas::OnPaint, this);
-    Bind(wxEVT_SIZE, &EditCanvas::OnSize, this);
+    // Bound after the base's handler, so it runs first.
+    Bind(wxEVT_PAINT, &EditCanvas::OnFitPaint, this);
     Bind(wxEVT_MOTION, &EditCanvas::OnMotion, this);
     editor_attach(this);
 }
@@ -30,53 +27,36 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
 EditCanvas::~EditCanvas() {
     if (paint_zone == this) paint_zone = nullptr;
     editor_detach(this);
+    SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
 }
 
-void EditCanvas::SetDocument(Schema* schema) {
+void EditCanvas::TakeDocument(Schema* schema) {
     if (schema == mySchema) return;
     session_close(&editing);  // the modes may hold records of the document
+    SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
     mySchema = schema;
-    if (mySchema) view_set_window(&mySchema->view, this);
+    SetDocument(mySchema);
     editor_document_changed(this);
-    Redraw();
 }
-
-void EditCanvas::Redraw() { Refresh(false); }
 
 void EditCanvas::ZoomBy(double factor) {
-    if (!mySchema) return;
-    view_set_scale(&mySchema->view, view_get_scale(&mySchema->view) * factor, false);
-    Redraw();
+    if (mySchema) SetZoom(view_get_scale(&mySchema->view) * factor);
 }
 
-void EditCanvas::ZoomFit() {
-    if (!mySchema) return;
-    view_zoom_all(mySchema);
-    Redraw();
-}
+void EditCanvas::ZoomFit() { ZoomAll(); }
 
-void EditCanvas::ZoomOne() {
-    if (!mySchema) return;
-    view_set_scale(&mySchema->view, 1.0, false);
-    Redraw();
-}
+void EditCanvas::ZoomOne() { SetZoom(1.0); }
 
 bool EditCanvas::OkToClose() { return canvas_confirm_close(this); }
 
-void EditCanvas::OnPaint(wxPaintEvent&) {
-    wxPaintDC dc(this);
+void EditCanvas::OnFitPaint(wxPaintEvent& event) {
     if (zoom_fit_pending && mySchema) {
         zoom_fit_pending = false;
         view_zoom_all(mySchema);
+        Redraw();
     }
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-}
-
-void EditCanvas::OnSize(wxSizeEvent& event) {
-    if (mySchema) view_invalidate(&mySchema->view);
     event.Skip();
 }
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include <wx/scrolwin.h>
 #include <wx/timer.h>
 
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
+#include "render/render_canvas.h"
 #include "shell/commands.h"
 
 struct Field;
@@ -27,9 +27,9 @@ struct SchItem;
 struct SubSheet;
 struct Text;
 
-using CanvasBase = wxScrolledCanvas;
-
-class EditCanvas : public CanvasBase {
+// The drawing base shows the document and binds its view; the seam's
+// canvas word is that base (RenderCanvas*).
+class EditCanvas : public RenderCanvas {
 public:
     EditCanvas(wxWindow* parent, int kind);
     ~EditCanvas() override;
@@ -71,10 +71,9 @@ public:
     std::string mode_name;
     Point cursor;
 
-    // Takes the document (the canvas then owns it) and shows it.
-    void SetDocument(Schema* schema);
-    // Draws the document again.
-    void Redraw();
+    // Takes the document (the canvas then owns it) and shows it; the former
+    // one is freed.
+    void TakeDocument(Schema* schema);
     // Zoom steps around the window's centre.
     void ZoomBy(double factor);
     void ZoomFit();
@@ -111,8 +110,7 @@ private:
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay
     Point cross_at_;
-    void OnPaint(wxPaintEvent& event);
-    void OnSize(wxSizeEvent& event);
+    void OnFitPaint(wxPaintEvent& event);
     void OnMotion(wxMouseEvent& event);
 };
 

@@ -1,6 +1,7 @@
 // The shell's side of the core's service seam: the log window, open
 // documents, the overwrite and title-block questions, the child-frame walk
-// behind the message-box hooks and the canvas geometry.
+// behind the message-box hooks and the screen geometry. The canvas geometry
+// and text measuring are the drawing layer's (render/render_services.h).
 #include "shell/shell_services.h"
 
 #include <cstdio>
@@ -21,8 +22,11 @@
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/titleblock.h"
+#include "render/colour_table.h"
+#include "render/render_services.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/gui_services.h"
 
 namespace {
 
@@ -92,14 +96,6 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
     return true;
 }
 
-void shell_canvas_visible_rect(void* window, int out[4]) {
-    out[0] = out[1] = out[2] = out[3] = 0;
-    auto* canvas = static_cast<wxScrolledCanvas*>(window);
-    if (!canvas) return;
-    canvas->GetViewStart(&out[0], &out[1]);
-    canvas->GetClientSize(&out[2], &out[3]);
-}
-
 }  // namespace
 
 void shell_log_write(const char* text) {
@@ -118,7 +114,6 @@ void install_shell_services() {
     s.confirm_overwrite = shell_confirm_overwrite;
     s.confirm_remove_title_block = shell_confirm_remove_title_block;
     s.for_each_child = shell_for_each_child;
-    s.canvas_visible_rect = shell_canvas_visible_rect;
     s.get_display_size = [](int* width, int* height) {
         wxRect r = wxDisplay(0u).GetGeometry();
         *width = r.width;
@@ -138,4 +133,13 @@ void install_shell_services() {
                 return true;
             });
         });
+}
+
+void install_program_services() {
+    install_gui_services();
+    Services drawing;
+    install_render_services(drawing);
+    install_services(drawing);
+    install_shell_services();
+    apply_standard_colours();
 }

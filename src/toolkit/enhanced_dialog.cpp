@@ -1,32 +1,86 @@
 #include "toolkit/enhanced_dialog.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <wx/button.h>
-#include <wx/panel.h>
+#include <wx/frame.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+
+#include "toolkit/dialog_style.h"
 
 namespace {
 const char* const no_message = "   ";
 }
 
+CancelPlacement dialog_cancel_placement(long style) {
+    switch (style & DIALOG_CANCEL_MASK) {
+        case DIALOG_CANCEL_AFTER: return CancelPlacement::AFTER_FIRST;
+        case DIALOG_CANCEL_BEFORE: return CancelPlacement::BEFORE_FIRST;
+        default: return CancelPlacement::NONE;
+    }
+}
+
+bool dialog_has_message_line(long style) { return !(style & DIALOG_NO_MESSAGE); }
+bool dialog_buttons_in_column(long style) { return style & DIALOG_BUTTON_COLUMN; }
+
+long wx_style_from_dialog_style(long style) {
+    long wx = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;
+    if ((style & DIALOG_SMALL_CAPTION) && !(style & DIALOG_WIDE_CAPTION)) wx |= wxFRAME_TOOL_WINDOW;
+    return wx;
+}
+
+EnhancedDialog::EnhancedDialog(wxWindow* parent, const wxString& title, bool modal, int x, int y,
+                               OnClose on_close, int button_spacing, int width, int height,
+                               long style, const wxString& name)
+    : wxDialog(parent, wxID_ANY, title, wxDefaultPosition, wxDefaultSize,
+               wx_style_from_dialog_style(style), name),
+      on_close_(std::move(on_close)), style_(style) {
+    Build(modal, x, y, button_spacing, width, height);
+}
+
 EnhancedDialog::EnhancedDialog(wxWindow* parent, const wxString& title, OnClose on_close,
                                bool with_message_line, const wxString& name)
-    : wxDialog(parent, wxID_ANY, title, wxDefaultPosition, wxDefaultSize,
-               wxDEFAULT_DIALOG_STYLE, name),
-      on_close_(std::move(on_close)) {
+    : EnhancedDialog(parent, title, false, -1, -1, std::move(on_close), -1, 0, 0,
+                     with_message_line ? 0L : static_cast<long>(DIALOG_NO_MESSAGE), name) {}
+
+void EnhancedDialog::Build(bool modal, int x, int y, int button_spacing, int width, int height) {
+    modal_ = modal;
+    x_ = x;
+    y_ = y;
+    min_w_ = width;
+    min_h_ = height;
+    if (button_spacing >= 0) button_spacing_ = button_spacing;
+
     auto* column = new wxBoxSizer(wxVERTICAL);
-    user_panel_ = new wxPanel(this);
-    column->Add(user_panel_, 1, wxEXPAND | wxALL, 4);
-    if (with_message_line) {
+    auto* content = new wxBoxSizer(wxHORIZONTAL);
+    panels_ = new wxBoxSizer(wxVERTICAL);
+    user_panel_ = new FlowPanel(this);
+    panels_->Add(user_panel_, 1, wxEXPAND);
+    content->Add(panels_, 1, wxEXPAND | wxALL, 4);
+    column->Add(content, 1, wxEXPAND);
+    if (dialog_has_message_line(style_)) {
         message_line_ = new wxStaticText(this, wxID_ANY, no_message);
-        column->Add(message_line_, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
+        column->Add(message_line_, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
     }
-    button_row_ = new wxBoxSizer(wxHORIZONTAL);
-    column->Add(button_row_, 0, wxALIGN_CENTER | wxALL, 4);
+    if (dialog_buttons_in_column(style_)) {
+        buttons_sizer_ = new wxBoxSizer(wxVERTICAL);
+        content->Add(buttons_sizer_, 0, wxALL, 4);
+    } else {
+        buttons_sizer_ = new wxBoxSizer(wxHORIZONTAL);
+        column->Add(buttons_sizer_, 0, wxALIGN_CENTER | wxALL, 4);
+    }
     SetSizer(column);
     Bind(wxEVT_CLOSE_WINDOW, &EnhancedDialog::OnCloseWindow, this);
+}
+
+FlowPanel* EnhancedDialog::AddSecondUserPanel() {
+    if (!second_panel_) {
+        second_panel_ = new FlowPanel(this);
+        panels_->Add(second_panel_, 0, wxEXPAND | wxTOP, 4);
+    }
+    return second_panel_;
 }
 
 void EnhancedDialog::SetMessage(const char* text) {
@@ -40,10 +94,15 @@ void EnhancedDialog::Show(bool show, bool pinned) {
     if (show) {
         pinned_ = pinned;
         SetMessage(nullptr);
+        if (modal_ && !IsModal()) {
+            ShowModal();
+            return;
+        }
         wxDialog::Show(true);
         return;
     }
     if (pinned_) return;
+    if (IsModal()) EndModal(wxID_CANCEL);
     if (on_close_) {
         on_close_(*this);  // may have destroyed us
         return;
@@ -51,18 +110,52 @@ void EnhancedDialog::Show(bool show, bool pinned) {
     wxDialog::Show(false);
 }
 
-wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, long client) {
+wxButton* EnhancedDialog::MakeButton(const wxString& label, ButtonAction action, long client) {
     auto* button = new wxButton(this, wxID_ANY, label);
     button->Bind(wxEVT_BUTTON, [this, action = std::move(action), client](wxCommandEvent&) {
         if (action) action(*this, client);
     });
-    button_row_->Add(button, 0, wxALL, 2);
+    int flags = dialog_buttons_in_column(style_) ? (wxEXPAND | wxBOTTOM) : wxRIGHT;
+    buttons_sizer_->Add(button, 0, flags, button_spacing_);
+    buttons_.emplace_back(button, client);
     return button;
+}
+
+wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, long client) {
+    const bool first = buttons_.empty();
+    const CancelPlacement cancel = first ? dialog_cancel_placement(style_) : CancelPlacement::NONE;
+    auto cancel_action = [](EnhancedDialog& d, long) { d.OnCancelButton(); };
+    if (cancel == CancelPlacement::BEFORE_FIRST)
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+    wxButton* button = MakeButton(label, std::move(action), client);
+    if (cancel == CancelPlacement::AFTER_FIRST)
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+    return button;
+}
+
+wxButton* EnhancedDialog::FindButton(long client) const {
+    for (const auto& [button, word] : buttons_)
+        if (word == client && button != cancel_button_) return button;
+    return nullptr;
+}
+
+void EnhancedDialog::OnCancelButton() {
+    pinned_ = false;
+    Show(false, false);
+}
+
+void EnhancedDialog::Fit() {
+    user_panel_->FitToItems();
+    if (second_panel_) second_panel_->FitToItems();
+    Layout();
+    wxDialog::Fit();
+    wxSize size = GetSize();
+    if (min_w_ > size.x || min_h_ > size.y)
+        SetSize(std::max(min_w_, size.x), std::max(min_h_, size.y));
+    if (x_ >= 0 && y_ >= 0) Move(x_, y_);
+    else CentreOnParent();
 }
 
 // The user's close box always closes: the pin only keeps the dialog open
 // against the program's own hide requests.
-void EnhancedDialog::OnCloseWindow(wxCloseEvent&) {
-    pinned_ = false;
-    Show(false, false);
-}
+void EnhancedDialog::OnCloseWindow(wxCloseEvent&) { OnCancelButton(); }

@@ -1,5 +1,6 @@
 #include "toolkit/panel_items.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -7,7 +8,9 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/radiobox.h>
+#include <wx/scrolbar.h>
 #include <wx/slider.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textentry.h>
 #include <wx/window.h>
@@ -15,6 +18,7 @@
 #include "foundation/core.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/services.h"
+#include "toolkit/flow_panel.h"
 
 namespace {
 
@@ -117,4 +121,31 @@ void window_printf(wxWindow* window, const char* format, ...) {
     Formatted text(format, args);
     va_end(args);
     if (window_get_label(window) != text.text) window->SetLabel(wxString::FromUTF8(text.text));
+}
+
+wxScrollBar* add_scroll_bar(FlowPanel* panel, const char* label, bool vertical, int length,
+                            int range, int page, int position) {
+    if (!panel) return nullptr;
+    wxSize size = vertical ? wxSize(-1, length) : wxSize(length, -1);
+    auto* bar = new wxScrollBar(panel, wxID_ANY, wxDefaultPosition, size,
+                                vertical ? wxSB_VERTICAL : wxSB_HORIZONTAL);
+    if (range < 1) range = 1;
+    if (page < 1) page = 1;
+    bar->SetScrollbar(std::clamp(position, 0, range - 1), page, range, page);
+    bar->SetMinSize(size);
+    panel->Add(bar, wxString::FromUTF8(label ? label : ""));
+    return bar;
+}
+
+wxStaticLine* add_separator(FlowPanel* panel, bool vertical, int length) {
+    if (!panel) return nullptr;
+    if (length < 1) length = 1;
+    wxSize size = vertical ? wxSize(2, length) : wxSize(length, 2);
+    auto* line = new wxStaticLine(panel, wxID_ANY, wxDefaultPosition, size,
+                                  vertical ? wxLI_VERTICAL : wxLI_HORIZONTAL);
+    line->SetMinSize(size);
+    if (!vertical) panel->NewLine(0);
+    panel->Add(line);
+    if (!vertical) panel->NewLine(0);
+    return line;
 }

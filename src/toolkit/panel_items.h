@@ -37,3 +37,16 @@ int control_step_number(wxWindow* item, std::string* text, int step, const char*
 std::string window_get_label(wxWindow* window);
 // Formats into a 1 KB buffer and sets the label when it differs.
 void window_printf(wxWindow* window, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// --- added panel items ----------------------------------------------------------------
+class FlowPanel;
+class wxScrollBar;
+class wxStaticLine;
+
+// A scroll bar item with an optional label: horizontal (or vertical) of the
+// given length in pixels, positions 0..range-1, a page of `page` positions.
+wxScrollBar* add_scroll_bar(FlowPanel* panel, const char* label, bool vertical, int length,
+                            int range, int page, int position);
+// A separator line on a row of its own (horizontal), or a vertical line of
+// the given length standing between two items of a row.
+wxStaticLine* add_separator(FlowPanel* panel, bool vertical, int length);

@@ -6,6 +6,8 @@
 #include <wx/button.h>
 #include <wx/stattext.h>
 
+#include <vector>
+
 #include "foundation/dialog_calls.h"
 #include "foundation/services.h"
 #include "toolkit/gui_services.h"
@@ -82,6 +84,75 @@ TEST_F(EnhancedDialogTest, ButtonsPassTheirClientWord) {
     click.SetEventObject(ok);
     ok->GetEventHandler()->ProcessEvent(click);
     EXPECT_EQ(seen, 20011);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<wxString> button_labels(wxWindow* dialog) {
+    std::vector<wxString> labels;
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* b = dynamic_cast<wxButton*>(child)) labels.push_back(b->GetLabel());
+    return labels;
+}
+
+TEST_F(EnhancedDialogTest, CancelStandsWhereTheStyleWordSays) {
+    struct Case {
+        long style;
+        std::vector<wxString> labels;
+    };
+    for (const Case& c : {Case{0x340200, {"Ok", "Cancel", "Help"}},
+                          Case{0x100000, {"Cancel", "Ok", "Help"}},
+                          Case{0x200000, {"Ok", "Help"}}}) {
+        auto* d = new EnhancedDialog(nullptr, "Tessaron: Style", false, -1, -1, {}, -1, 0, 0,
+                                     c.style, "style");
+        d->AddButton("Ok", {}, 20006);
+        d->AddButton("Help", {}, 20020);
+        EXPECT_EQ(button_labels(d), c.labels) << std::hex << c.style;
+        EXPECT_EQ(d->FindButton(20020)->GetLabel(), "Help");
+        EXPECT_EQ(d->FindButton(0), nullptr);  // Cancel is not the caller's button
+        EXPECT_EQ(d->FindButton(20099), nullptr);
+        tn_test::destroy_window(d);
+    }
+}
+
+TEST_F(EnhancedDialogTest, ColumnButtonsStandRightOfThePanelAndFitHoldsEverything) {
+    dialog = new EnhancedDialog(nullptr, "Tessaron: Fit", false, -1, -1, {}, -1, 0, 0, 0x340200,
+                                "fit");
+    FlowPanel* panel = dialog->UserPanel();
+    wxWindow* wide = panel->Add(new wxStaticText(panel, wxID_ANY, "A wide item of the panel"));
+    FlowPanel* second = dialog->AddSecondUserPanel();
+    EXPECT_EQ(dialog->AddSecondUserPanel(), second);
+    second->Add(new wxStaticText(second, wxID_ANY, "second"));
+    wxButton* ok = dialog->AddButton("Ok", {}, 1);
+    dialog->Fit();
+    EXPECT_GT(ok->GetPosition().x, wide->GetPosition().x + wide->GetSize().x);
+    EXPECT_GT(second->GetPosition().y, panel->GetPosition().y);
+    EXPECT_GE(dialog->GetClientSize().x, ok->GetPosition().x + ok->GetSize().x);
+    EXPECT_NE(dialog->MessageLine(), nullptr);
+}
+
+TEST_F(EnhancedDialogTest, CancelButtonClosesAPinnedDialog) {
+    int closes = 0;
+    dialog = new EnhancedDialog(nullptr, "Tessaron: Cancel", false, -1, -1,
+                                [&](EnhancedDialog& d) {
+                                    ++closes;
+                                    d.wxDialog::Show(false);
+                                },
+                                -1, 0, 0, 0x3C0200, "cancel");
+    EXPECT_EQ(dialog->MessageLine(), nullptr);
+    dialog->AddButton("Ok", {}, 1);
+    dialog->Show(true, true);
+    wxButton* cancel = nullptr;
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* b = dynamic_cast<wxButton*>(child); b && b->GetLabel() == "Cancel") cancel = b;
+    ASSERT_NE(cancel, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, cancel->GetId());
+    click.SetEventObject(cancel);
+    cancel->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(dialog->IsShown());
 }
 
 }  // namespace

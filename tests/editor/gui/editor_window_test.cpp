@@ -56,7 +56,7 @@ protected:
         canvas = new EditCanvas(frame, CANVAS_SHEET);
         Schema* doc = nullptr;
         new_active_schema(&doc);
-        canvas->SetDocument(doc);
+        canvas->TakeDocument(doc);
         frame->Show();
         frame->Raise();
         pump_until([&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
@@ -295,9 +295,13 @@ TEST_F(EditorWindow, EscLeavesEveryMode) {
         ASSERT_EQ(canvas->ModeCount(), 2);
         move(Point{1000, 1000});
         move(Point{2000, 1000});
+        if (command == EDITOR_JUNCTION || command == EDITOR_PORT) {
+            EXPECT_EQ(canvas->GhostCount(), 1u);  // the item follows the pointer
+        }
         key(WXK_ESCAPE);
         EXPECT_EQ(canvas->ModeCount(), 1);
         EXPECT_EQ(canvas->editing.look.mode_name, "Main Mode");
+        EXPECT_EQ(canvas->GhostCount(), 0u) << "a ghost was left behind";
     }
     EXPECT_EQ(count(LINE_ITEM) + count(JUNCTION_ITEM) + count(TEXT_ITEM), 0);
 }

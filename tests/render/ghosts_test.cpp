@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "foundation/list.h"
+#include "model/documents/placed_part.h"
+#include "model/items/item.h"
+#include "model/items/pin.h"
+#include "model/items/text.h"
+#include "render/clipboard_image.h"
+#include "render/draw_adapter.h"
+#include "render/draw_items.h"
+#include "render/ghosts.h"
+#include "model/items/view.h"
+
+#include <algorithm>
+#include "render/render_fixture.h"
+
+namespace render_test {
+namespace {
+
+class GhostsTest : public RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        schema = load("every_item.asc");
+        ASSERT_TRUE(schema);
+        canvas = make_canvas(300, 200);
+        canvas->SetDocument(schema.get());
+    }
+    void TearDown() override {
+        if (canvas) canvas->SetDocument(nullptr);
+        RenderTest::TearDown();
+    }
+    SchItem* first_of(int code) {
+        for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+            if (item->type == code) return item;
+        return nullptr;
+    }
+    SchemaPtr schema;
+    RenderCanvas* canvas = nullptr;
+};
+
+TEST_F(GhostsTest, EachGhostRoutineShowsOnceAndHidesOnTheSecondCall) {
+    xor_item_list(canvas, schema->sheet->items);
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+    xor_item_list(canvas, schema->sheet->items);
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+
+    auto* placed = as_PlacedPart(first_of(PARTLIB_ITEM));
+    Pin* pin = list_items<Pin>(pl_pins_in_use(schema->library, placed)->pins).begin().operator*();
+    xor_pin_on_canvas(canvas, nullptr, placed, pin, 2);
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+    xor_pin_on_canvas(canvas, nullptr, placed, pin, 2);
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+    EXPECT_EQ(placed->device, 1);
+
+    Text* text = as_Text(first_of(TEXT_ITEM));
+    xor_text_frame(canvas, nullptr, text, DRAW_XOR);
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+    xor_text_frame(canvas, nullptr, text, DRAW_XOR);
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+}
+
+TEST_F(GhostsTest, TheSelectionGhostHoldsOnlySelectedItems) {
+    // Nothing selected, no area: nothing to show.
+    xor_selection(canvas, schema.get());
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+    first_of(LINE_ITEM)->state |= STATE_SELECTED;
+    xor_selection(canvas, schema.get());
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+    // Selecting another item makes another drawing: the old ghost is not
+    // taken away by the new one.
+    first_of(JUNCTION_ITEM)->state |= STATE_SELECTED;
+    xor_selection(canvas, schema.get());
+    EXPECT_EQ(canvas->GhostCount(), 2u);
+    canvas->ClearGhosts();
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+}
+
+TEST_F(GhostsTest, TheClipboardPictureCoversTheSelectionOnly) {
+    wxBitmap picture;
+    EXPECT_FALSE(selection_image(schema.get(), &picture));
+    EXPECT_FALSE(picture.IsOk());
+    // The first wire runs 10000 units (an inch) from (10000, 10000).
+    first_of(LINE_ITEM)->state |= STATE_SELECTED;
+    ASSERT_TRUE(selection_image(schema.get(), &picture));
+    EXPECT_NEAR(picture.GetWidth(), CLIPBOARD_PPI * 1.1, 3);
+    const wxImage image = picture.ConvertToImage();
+    // Somewhere the dark red of wires stands on the black background.
+    bool wire_colour = false;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            wire_colour = wire_colour || (image.GetRed(x, y) > 0x30 && image.GetGreen(x, y) < 0x10);
+    EXPECT_TRUE(wire_colour);
+}
+
+}  // namespace
+}  // namespace render_test
+
+namespace render_test {
+namespace {
+
+TEST_F(GhostsTest, TheTitleBlockIsErasedToTheBackgroundAndDrawnAgain) {
+    canvas->SetZoom(1.0);
+    canvas->CenterOn({70000, 49000});
+    // A point on the title block's middle line (60000..80000 at y 48000).
+    auto title_pixel = [&] {
+        const wxImage image = canvas->Snapshot().ConvertToImage();
+        View* view = canvas->GetView();
+        const wxPoint origin = canvas->CalcUnscrolledPosition(wxPoint(0, 0));
+        const int x = int(70000 * view->point.m[0][0]) - origin.x;
+        const int y = int(48000 * view->point.m[1][1]) - origin.y;
+        int brightest = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            brightest = std::max(brightest, int(image.GetRed(x, y + dy)) + image.GetGreen(x, y + dy));
+        return brightest;
+    };
+    EXPECT_GT(title_pixel(), 200);  // the yellow frame
+    erase_title_block(canvas, nullptr, schema.get());
+    EXPECT_EQ(title_pixel(), 0);
+    draw_title_block_at(canvas, nullptr, schema.get());
+    EXPECT_GT(title_pixel(), 200);
+}
+
+}  // namespace
+}  // namespace render_test

@@ -1,0 +1,201 @@
+// The shell's windows in this process: the save question when a window
+// closes, a failed save, the seam's look-up of open sheets, the log window
+// and the status line. Message boxes are answered by the modal hook.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+
+#include "foundation/errors.h"
+#include "foundation/log.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "shell/shell_services.h"
+#include "support/test_env.h"
+#include "toolkit/wx_test_env.h"
+
+namespace {
+
+using tn_test::ModalAnswer;
+
+class ShellWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        config_set_defaults();
+        if (!lib_list) init_Libraries();
+        set_message_formatter(error_message);
+        install_program_services();
+        proper_set(BAK_FILE, 0, LOGFILE, "", 0);
+        frame = new MyFrame("Shell window test", wxDefaultPosition, wxSize(800, 600));
+        frame->Show();
+        show_log_window();
+        sheet = dir.file("sheet.sch");
+        Schema* schema = nullptr;
+        new_active_schema(&schema);
+        ASSERT_EQ(save_schema_file(schema, sheet.c_str(), false), 0);
+        close_schema(nullptr, &schema);
+    }
+    void TearDown() override {
+        // Whatever a test left modified closes without a question.
+        for (MyChild* child : my_children)
+            if (child->canvas && child->canvas->mySchema) schema_clear_modified(child->canvas->mySchema);
+        frame->Close(true);
+        wxTheApp->ProcessPendingEvents();
+        set_box_hooks({}, {});
+        reset_services();
+        config_set_defaults();
+    }
+    wxString status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
+
+    tn_test::TempDir dir;
+    std::string sheet;
+    MyFrame* frame = nullptr;
+};
+
+// Answers the save question with `reply` and keeps its text.
+struct SaveQuestion {
+    explicit SaveQuestion(int reply)
+        : hook([this, reply](wxDialog* d) {
+              if (auto* box = dynamic_cast<wxMessageDialog*>(d)) {
+                  texts.push_back(box->GetMessage().utf8_string());
+                  captions.push_back(box->GetCaption().utf8_string());
+              }
+              return reply;
+          }) {}
+    std::vector<std::string> texts, captions;
+    ModalAnswer hook;
+};
+
+TEST_F(ShellWindows, ClosingAModifiedSheetAsksAndCancelKeepsItOpenAndModified) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    EditCanvas* canvas = child->canvas;
+    EXPECT_EQ(paint_zone, canvas);
+    canvas_mark_modified(canvas);
+    EXPECT_EQ(status(STATUS_MODIFIED), "*MODIFIED*");
+    EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
+    {
+        SaveQuestion ask(wxID_CANCEL);
+        EXPECT_FALSE(child->Close());
+        ASSERT_EQ(ask.texts.size(), 1u);
+        EXPECT_EQ(ask.texts[0], "Save Changes to Sheet ?\n" + sheet);
+        EXPECT_EQ(ask.captions[0], "Please Confirm");
+    }
+    wxTheApp->ProcessPendingEvents();
+    ASSERT_EQ(my_children.size(), 1u);
+    EXPECT_TRUE(schema_is_modified(canvas->mySchema));
+
+    // Exit asks the same; Cancel stops the whole exit.
+    {
+        SaveQuestion ask(wxID_CANCEL);
+        EXPECT_FALSE(close_all_children());
+        EXPECT_EQ(ask.texts.size(), 1u);
+    }
+    EXPECT_EQ(my_children.size(), 1u);
+}
+
+TEST_F(ShellWindows, YesSavesAndClosesNoClosesWithoutSaving) {
+    auto stamp = std::filesystem::last_write_time(sheet);
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    canvas_mark_modified(child->canvas);
+    {
+        SaveQuestion ask(wxID_NO);
+        EXPECT_TRUE(child->Close());
+    }
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(my_children.empty());
+    EXPECT_EQ(std::filesystem::last_write_time(sheet), stamp);
+
+    // A sheet that cannot be read: the error box, and no window is left.
+    SaveQuestion error(wxID_OK);
+    EXPECT_EQ(open_sheet(dir.file("missing.sch").c_str(), nullptr), nullptr);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(my_children.empty());
+    ASSERT_EQ(error.captions.size(), 1u);
+    EXPECT_EQ(error.captions[0], "Error");
+}
+
+TEST_F(ShellWindows, AnsweringYesWritesTheSheet) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    std::filesystem::remove(sheet);
+    canvas_mark_modified(child->canvas);
+    {
+        SaveQuestion ask(wxID_YES);
+        EXPECT_TRUE(child->Close());
+    }
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(my_children.empty());
+    EXPECT_EQ(get_file_kind(sheet.c_str()), FILE_KIND_SCHEMA);
+}
+
+TEST_F(ShellWindows, AFailedSaveKeepsTheWindowOpenAndModified) {
+    tn_test::TempDir gone;
+    std::string there = gone.file("sheet.sch");
+    std::filesystem::copy_file(sheet, there);
+    MyChild* child = open_sheet(there.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    canvas_mark_modified(child->canvas);
+    std::filesystem::remove_all(gone.path());  // nowhere to write to
+    {
+        SaveQuestion ask(wxID_YES);  // Yes to the question, then the error box
+        EXPECT_FALSE(child->Close());
+        ASSERT_EQ(ask.texts.size(), 2u);
+        EXPECT_EQ(ask.captions[1], "Error");
+        EXPECT_NE(ask.texts[1].find(there), std::string::npos);
+    }
+    wxTheApp->ProcessPendingEvents();
+    ASSERT_EQ(my_children.size(), 1u);
+    EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
+}
+
+TEST_F(ShellWindows, OpenSheetsAreFoundByNameIgnoringCase) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    void* canvas = nullptr;
+    std::string upper = dir.path().string() + "/SHEET.SCH";
+    EXPECT_EQ(services().find_open_file(upper.c_str(), &canvas), child->canvas->mySchema);
+    EXPECT_EQ(canvas, static_cast<void*>(static_cast<RenderCanvas*>(child->canvas)));
+    EXPECT_EQ(services().find_open_file(dir.file("other.sch").c_str(), &canvas), nullptr);
+    EXPECT_EQ(canvas, nullptr);
+}
+
+TEST_F(ShellWindows, TheLogWindowShowsTextAsPrinted) {
+    log_printf("Result of read : %d", 0);
+    log_printf(" and more\n");
+    EXPECT_TRUE(log_frame->Text().EndsWith("Result of read : 0 and more\n"));
+    new_library_child(nullptr);
+    EXPECT_TRUE(log_frame->Text().Contains("editor comes later"));
+    ASSERT_EQ(my_children.size(), 1u);
+    EXPECT_EQ(my_children[0]->canvas->kind, CANVAS_LIBRARY);
+}
+
+TEST_F(ShellWindows, PromptAndMenusFollowTheCurrentCanvas) {
+    wxMenuBar* bar = frame->GetMenuBar();
+    EXPECT_EQ(bar->FindItem(CMD_WIRE), nullptr);  // no sheet bar without a sheet
+    EXPECT_FALSE(bar->FindItem(CMD_SAVE));
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    wxMenuBar* sheet_bar = child->GetMenuBar();
+    ASSERT_NE(sheet_bar->FindItem(CMD_WIRE), nullptr);
+    EXPECT_FALSE(sheet_bar->FindItem(CMD_WIRE)->IsEnabled());  // its tool comes later
+    EXPECT_TRUE(sheet_bar->FindItem(CMD_SAVE)->IsEnabled());
+    canvas_set_prompt(child->canvas, "A prompt far longer than the field can ever show at once");
+    EXPECT_EQ(status(STATUS_PROMPT).length(), PROMPT_MAX);
+    canvas_set_mode_name(child->canvas, "Main Mode");
+    EXPECT_EQ(status(STATUS_MODE), "Main Mode");
+}
+
+}  // namespace

@@ -295,7 +295,8 @@ std::vector<Line*> lines_at(NetIndex* index, Point p) {
 }
 
 bool bus_line_at(const NetIndex* index, Point p) {
-    std::vector<Line*> found;
+    static std::vector<Line*> found;  // kept between calls: asked once per touching pair
+    found.clear();
     cells_of(index, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
     cells_of(index, axis(AXIS_BUS_H, p.y), p.x, p.x, found);
     cells_of(index, axis(AXIS_BUS_SLOPED), p.x, p.x, found);

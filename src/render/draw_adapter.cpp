@@ -115,10 +115,7 @@ const wxBrush& DrawAdapter::brush_for(uint32_t rgb) {
 }
 
 const wxFont& DrawAdapter::font_for(const Font& font, double points) {
-    // Sizes a tenth of a point apart share one font.
-    char key[FONT_FACE_SIZE + 64];
-    std::snprintf(key, sizeof key, "%s/%ld/%d/%d%d%d", font.face_name, std::lround(points * 10),
-                  font.weight, font.italic, font.underline, font.strike_out);
+    const std::string key = font_key(font, points);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
     return fonts_.emplace(key, font_at_points(font, points)).first->second;

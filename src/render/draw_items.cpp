@@ -618,6 +618,7 @@ void Painter::schema(const Rect* visible) {
     if (!doc_) return;
     if (visible && shown(SHOW_GRID, PRINT_VIS_GRID)) grid(*visible);
     if (shown(VISIBLE_BORDER, PRINT_VIS_BORDER)) {
+        if (!doc_->border) schema_build_outline(doc_);
         vectors(doc_->border, nullptr, rgb(COLOR_FILM), proper_get(WIDTH_TITLE));
         vectors(doc_->border2, nullptr, rgb(COLOR_FILM), proper_get(WIDTH_TITLE));
         for (Stroke* layout : doc_->border_text) {

@@ -185,3 +185,19 @@ INSTANTIATE_TEST_SUITE_P(
                       Classified{mouse(MOUSE_DOWN, BUTTON_NONE), EV_NONE}));
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModeStackTest, ZoomAreaAsksForTheRectangleDrawnAndEnds) {
+    EXPECT_EQ(session_key(&session, 'z'), 1);
+    ASSERT_STREQ(ModeName(&session, 1), "Zoom Area");
+    draw_out(Point{1000, 5000}, Point{4000, 1000});
+    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_EQ(host.zoomed.x, 1000);
+    EXPECT_EQ(host.zoomed.y, 1000);
+    EXPECT_EQ(host.zoomed.w, 3000);
+    EXPECT_EQ(host.zoomed.h, 4000);
+    EXPECT_EQ(host.xor_parity, 0);
+}
+
+}  // namespace

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "foundation/app_utils.h"
@@ -13,58 +12,27 @@
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
-#include "foundation/matrix.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "import/foreign.h"
+#include "import/genwind_kit.h"
 #include "import/sdt_job.h"
-#include "model/documents/attribute.h"
 #include "model/documents/document.h"
-#include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
-#include "model/items/part.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
-
-struct GenwindState {
-    Schema* schema = nullptr;
-    ForeignFile* file = nullptr;
-    uint32_t stamp = 0;                       // running creation stamp
-    const ForeignObject* symbols = nullptr;   // 16-bit symbol list, or none
-    size_t symbol_at = SDT16_HEAD;            // cursor in its body
-    std::map<const Port*, int32_t> lengths;   // working lengths of the module ports
-    int32_t grid = 0;
-};
 
 namespace {
 
 constexpr int32_t S = GENWIND_SCALE;
 
-// Cuts a foreign text to the native limit, with a warning.
-std::string limited(const std::string& text, size_t limit = GENWIND_TEXT_MAX) {
-    if (text.size() <= limit) return text;
-    sdt_log("*** WARNING ***: Text cut to %zu characters: '%s'\n", limit, text.c_str());
-    return text.substr(0, limit);
-}
-
-// Hangs a converted item on the sheet, in the order of the foreign records.
-template <class R>
-R* genwind_add_item(GenwindState* st, R* item) {
-    if (!item || !dlist_append(st->schema->sheet->items, item)) no_memory();
-    return item;
-}
-
-Point at(const ForeignObject* o, size_t offset) {
-    return Point{fo_i16(o, offset) * S, fo_i16(o, offset + 2) * S};
-}
-
 int line(GenwindState* st, const ForeignObject* o, size_t offset, uint8_t flags) {
     Line* l = genwind_add_item(st, new_Line());
-    l->pos = at(o, offset);
-    l->end = at(o, offset + 4);
+    l->pos = genwind_at(o, offset);
+    l->end = genwind_at(o, offset + 4);
     l->flags = flags;
     return 0;
 }
@@ -88,7 +56,7 @@ int text(GenwindState* st, const ForeignObject* o, Point p, size_t string_at, ui
     Text* t = genwind_add_item(st, new_Text());
     t->pos = p;
     t->flags = flags;
-    t->string = limited(s);
+    t->string = genwind_limited(s);
     return 0;
 }
 
@@ -99,7 +67,7 @@ int power(GenwindState* st, const ForeignObject* o, Point p, unsigned style, uns
     static const uint8_t orientations[4] = {0, 2, 3, 1};
     Power* pw = genwind_add_item(st, new_Power());
     pw->pos = p;
-    pw->name.set(limited(name).c_str());
+    pw->name.set(genwind_limited(name).c_str());
     pw->flags = static_cast<uint8_t>(((style & 3) << 6) | orientations[orient & 3]);
     return 0;
 }
@@ -134,7 +102,7 @@ int module_port(GenwindState* st, Point p, PortKind kind, unsigned shape, int32_
     if (!port) no_memory();
     port->pos = p;
     port->flags = flags;
-    port->name.set(limited(name).c_str());
+    port->name.set(genwind_limited(name).c_str());
     if (!st->schema->ports && !(st->schema->ports = list_new())) no_memory();
     if (!dlist_append(st->schema->ports, port)) no_memory();
     st->lengths[port] = working;
@@ -165,7 +133,7 @@ Port* box_port(SubSheet* box, int32_t dx, int32_t y, uint8_t style, const std::s
     if (!port || !dlist_append(box->ports, port)) no_memory();
     port->pos = dx > 0 ? Point{0, y} : Point{box->size.x, y};
     port->flags = static_cast<uint8_t>(style | (dx > 0 ? 0 : PORT_RIGHT));
-    port->name.set(limited(name).c_str());
+    port->name.set(genwind_limited(name).c_str());
     return port;
 }
 
@@ -178,7 +146,7 @@ SubSheet* new_box(GenwindState* st, Point p, int32_t w, int32_t h, std::string f
     box->time_stamp = st->stamp++;
     for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     box->file_name = file;
-    box->sheet_name.set(limited(sheet_name).c_str());
+    box->sheet_name.set(genwind_limited(sheet_name).c_str());
     return box;
 }
 
@@ -187,7 +155,7 @@ int sheet32(GenwindState* st, const ForeignObject* o) {
     const size_t strings = 28 + 12 * n;  // the reader checked the table lies in the record
     std::string file, name;
     if (!pstring_get(o, strings, 0, &file) || !pstring_get(o, strings, 1, &name)) return -1;
-    SubSheet* box = new_box(st, at(o, 8), fo_i16(o, 12), fo_i16(o, 14), file, name);
+    SubSheet* box = new_box(st, genwind_at(o, 8), fo_i16(o, 12), fo_i16(o, 14), file, name);
     static const uint8_t styles[3] = {PORT_INPUT, PORT_BIDIR, PORT_OUTPUT};
     int result = 0;
     for (size_t i = 0; i < n && result == 0; ++i) {
@@ -231,211 +199,33 @@ int sheet16(GenwindState* st, const ForeignObject* o) {
     return result;
 }
 
-// --- parts ----------------------------------------------------------------------------
-
-std::string library_name() {
-    std::string name = path_base_name(strproper_get(SDT_LIBFILE));
-    change_suffix(name, "", 0);
-    return name;
-}
-
-PlacedPart* place(Schema* schema, const std::string& name) {
-    PlacedPart* placed = nullptr;
-    if (part_search_setup(schema, name.c_str(), library_name().c_str(), &placed) != 0) return nullptr;
-    return placed;
-}
-
-// Device index from the foreign device number (from 1) and the reference
-// without its device letter; a mismatch or a number out of range is
-// reported and the part keeps device A or the number given.
-void set_device(PlacedPart* pl, const Part* part, unsigned number) {
-    if (!part || part->devices < 2) return;
-    std::string ref = pl->reference.text.get();
-    if (number < 1 || number > static_cast<unsigned>(part->devices)) {
-        sdt_log("*** WARNING ***: Device %u of '%s' out of range\n", number, ref.c_str());
-        number = 1;
-    }
-    pl->device = static_cast<int32_t>(number - 1);
-    if (!ref.empty() && std::isalpha(static_cast<unsigned char>(ref.back()))) {
-        if (std::toupper(static_cast<unsigned char>(ref.back())) != 'A' + pl->device)
-            sdt_log("*** WARNING ***: Reference '%s' does not match device %u\n", ref.c_str(),
-                    number);
-        ref.pop_back();
-        pl->reference.text.set(ref.c_str());
-    } else {
-        sdt_log("*** WARNING ***: Reference '%s' does not match device %u\n", ref.c_str(), number);
-    }
-}
-
-// Orientation, anchor and converted form; rotation is the native code 0..3.
-void orient(Schema* schema, PlacedPart* pl, bool mirror, int rotation, bool converted) {
-    Matrix m;
-    matrix_identity(&m);
-    if (mirror) {
-        pl->flags |= PL_MY;
-        matrix_mirror(&m, 0);
-    }
-    if (rotation) {
-        pl->flags = static_cast<uint8_t>((pl->flags & ~PL_ROT_MASK) | rotation);
-        matrix_rotate(&m, rotation);
-    }
-    if (const Part* part = pl_get_part(schema->library, pl)) {
-        Point corner;
-        matrix_apply(&m, Point{part->body.w, part->body.h}, &corner);
-        if (corner.x < 0) pl->pos.x -= corner.x;
-        if (corner.y < 0) pl->pos.y -= corner.y;
-    }
-    if (converted) pl->flags |= PL_CONVERT;
-}
-
-Attribute* new_field(List* list, const std::string& text) {
-    Attribute* a = new_Attribute();
-    if (!a || !dlist_append(list, a)) no_memory();
-    a->text.set(limited(text).c_str());
-    return a;
-}
-
-List* fresh_list(PlacedPart* pl) {
-    free_Attribute_list(pl->attributes);
-    pl->attributes = list_new();
-    if (!pl->attributes) no_memory();
-    return pl->attributes;
-}
-
-int part32(GenwindState* st, const ForeignObject* o) {
-    std::string first, second;
-    pstring_get(o, 78, 11, &first);
-    pstring_get(o, 78, 12, &second);
-    // The first name when the library has it, else the second; a sheet
-    // whose second name is empty names its part by the first alone.
-    PlacedPart* pl = first.empty() ? nullptr : place(st->schema, first);
-    const std::string& name = pl || second.empty() ? first : second;
-    if (!pl && name.empty()) {
-        sdt_log("*** WARNING ***: Blank part\n");
-        return 0;
-    }
-    if (!pl && (&name == &first || !(pl = place(st->schema, name)))) {
-        sdt_log("*** WARNING ***: No Such Part : %s\n", name.c_str());
-        return 0;
-    }
-    std::string loading = "Loading Part : " + name + "\n";
-    services().debug_write(loading.c_str());
-    pl->pos = at(o, 8);
-    pl->time_stamp = genwind_time_stamp(fo_u32(o, 24), fo_u32(o, 28));
-    const Part* part = pl_get_part(st->schema->library, pl);
-    List* further = fresh_list(pl);
-    for (int i = 0; i < 10; ++i) {
-        std::string s;
-        pstring_get(o, 78, i, &s);
-        if (i == 0) pl->reference.text.set(limited(s).c_str());
-        else if (i == 1) pl->value.text.set(limited(s).c_str());
-        else new_field(further, s);
-    }
-    set_device(pl, part, fo_u16(o, 32));
-    const uint32_t flags = fo_u32(o, 16);
-    static const int rotations[4] = {0, 3, 2, 1};
-    orient(st->schema, pl, flags & 4, rotations[flags & 3], flags & 8);
-    for (int i = 0; i < 10; ++i) {
-        Attribute* a = pl_get_attribute(pl, i);
-        if (!a) break;
-        const int32_t dx = fo_i16(o, 34 + 4 * static_cast<size_t>(i));
-        const int32_t dy = fo_i16(o, 36 + 4 * static_cast<size_t>(i));
-        if (dx == 0 && dy == 0) {
-            a->flags &= static_cast<uint8_t>(~SET);
-        } else {
-            a->pos = Point{pl->pos.x + dx * S, pl->pos.y + dy * S};
-            a->flags |= SET;
-        }
-        if ((flags >> (6 + i)) & 1) a->flags &= static_cast<uint8_t>(~VIS);
-        else a->flags |= VIS;
-    }
-    genwind_add_item(st, pl);
-    return 0;
-}
-
-// The next name of the 16-bit symbol list, or false at its end.
-bool symbol_list_next(GenwindState* st, std::string* name) {
-    if (!st->symbols || fo_u8(st->symbols, st->symbol_at) == 0) return false;
-    if (!pstring_get(st->symbols, st->symbol_at, 0, name)) return false;
-    st->symbol_at += 1 + name->size();
-    return true;
-}
-
-int part16(GenwindState* st, const ForeignObject* o) {
-    const size_t B = SDT16_HEAD;
-    std::string reference, value;
-    size_t fields_at = 0;
-    if (!pstring_get(o, B + 28, 0, &reference) || !pstring_get(o, B + 28, 1, &value) ||
-        !pstring_skip(o, B + 28, 2, &fields_at))
-        return -1;
-    std::string name;
-    if (!symbol_list_next(st, &name)) name = value;
-    if (name.empty()) {
-        sdt_log("*** WARNING ***: Blank part\n");
-        return 0;
-    }
-    PlacedPart* pl = place(st->schema, name);
-    if (!pl) {
-        sdt_log("*** WARNING ***: No Such Part : %s\n", name.c_str());
-        return 0;
-    }
-    pl->pos = at(o, B);
-    pl->time_stamp = st->stamp++;
-    const Part* part = pl_get_part(st->schema->library, pl);
-    pl->reference.text.set(limited(reference).c_str());
-    pl->value.text.set(limited(value).c_str());
-    for (Attribute* a : {&pl->reference, &pl->value})
-        a->flags = static_cast<uint8_t>((a->flags | VIS) & ~SET);
-    const unsigned status = fo_u16(o, B + 12);
-    int result = 0;
-    if (status & 0x4000) {
-        List* fields = fresh_list(pl);
-        for (int i = 0; i < 8; ++i) {
-            std::string s;
-            if (!pstring_get(o, fields_at + 4, 0, &s)) {
-                result = -1;
-                break;
-            }
-            Attribute* a = new_field(fields, s);
-            a->pos = Point{fo_i16(o, fields_at), fo_i16(o, fields_at + 2)};
-            a->flags = static_cast<uint8_t>(VIS | (a->pos.x || a->pos.y ? SET : 0));
-            fields_at += 5 + s.size();
-        }
-    }
-    set_device(pl, part, status & 15);
-    static const int rotations[8] = {0, 0, 3, 0, 2, 0, 1, 0};
-    orient(st->schema, pl, status & 0x80, rotations[(status >> 4) & 7], status & 0x100);
-    genwind_add_item(st, pl);
-    return result;
-}
-
 // --- the two tables ----------------------------------------------------------------------
 
 int object32(GenwindState* st, const ForeignObject* o) {
     switch (o->type) {
     case SDT32_TITLE: return title(st, o);
     case SDT32_SHEET: return sheet32(st, o);
-    case SDT32_PART: return part32(st, o);
+    case SDT32_PART: return genwind_part32(st, o);
     case SDT32_WIRE: return line(st, o, 8, 0);
     case SDT32_BUS: return line(st, o, 8, BUS);
     case SDT32_DASHED: return line(st, o, 8, DRAW);
-    case SDT32_LABEL: return text(st, o, at(o, 8), 14, LABEL);
-    case SDT32_TEXT: return text(st, o, at(o, 8), 14, 0);
+    case SDT32_LABEL: return text(st, o, genwind_at(o, 8), 14, LABEL);
+    case SDT32_TEXT: return text(st, o, genwind_at(o, 8), 14, 0);
     case SDT32_PORT: {
         std::string name;
         if (!pstring_get(o, 16, 0, &name)) return -1;
         static const PortKind kinds[3] = {KIND_IN, KIND_IO, KIND_OUT};
         const unsigned k = fo_u8(o, 12);
-        return module_port(st, at(o, 8), k < 3 ? kinds[k] : KIND_UNSPEC, fo_u8(o, 13),
+        return module_port(st, genwind_at(o, 8), k < 3 ? kinds[k] : KIND_UNSPEC, fo_u8(o, 13),
                            fo_i16(o, 14), name);
     }
     case SDT32_POWER: {
         const unsigned f = fo_u8(o, 12);
-        return power(st, o, at(o, 8), f & 3, f >> 6, 13);
+        return power(st, o, genwind_at(o, 8), f & 3, f >> 6, 13);
     }
-    case SDT32_BUS_ENTRY: return bus_entry(st, at(o, 8), fo_u8(o, 12) & 1);
-    case SDT32_JUNCTION: genwind_add_item(st, new_Junction())->pos = at(o, 8); return 0;
-    case SDT32_NOCONNECT: genwind_add_item(st, new_NoCon())->pos = at(o, 8); return 0;
+    case SDT32_BUS_ENTRY: return bus_entry(st, genwind_at(o, 8), fo_u8(o, 12) & 1);
+    case SDT32_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, 8); return 0;
+    case SDT32_NOCONNECT: genwind_add_item(st, new_NoCon())->pos = genwind_at(o, 8); return 0;
     default: return 0;
     }
 }
@@ -444,28 +234,28 @@ int object16(GenwindState* st, const ForeignObject* o) {
     const size_t B = SDT16_HEAD;
     switch (o->type) {
     case SDT16_SHEET: return sheet16(st, o);
-    case SDT16_PART: return part16(st, o);
+    case SDT16_PART: return genwind_part16(st, o);
     case SDT16_WIRE: return line(st, o, B, 0);
     case SDT16_BUS: return line(st, o, B, BUS);
     case SDT16_DASHED: return line(st, o, B, DRAW);
-    case SDT16_LABEL: return text(st, o, at(o, B), B + 6, LABEL);
-    case SDT16_TEXT: return text(st, o, at(o, B), B + 6, 0);
+    case SDT16_LABEL: return text(st, o, genwind_at(o, B), B + 6, LABEL);
+    case SDT16_TEXT: return text(st, o, genwind_at(o, B), B + 6, 0);
     case SDT16_PORT: {
         std::string name;
         if (!pstring_get(o, B + 6, 0, &name)) return -1;
         static const PortKind kinds[4] = {KIND_UNSPEC, KIND_OUT, KIND_IN, KIND_IO};
         const unsigned type = fo_u8(o, B + 4);
-        return module_port(st, at(o, B), kinds[type >> 6], (type >> 4) & 3,
+        return module_port(st, genwind_at(o, B), kinds[type >> 6], (type >> 4) & 3,
                            static_cast<int32_t>(fo_u8(o, B + 5)), name);
     }
     case SDT16_POWER: {
         const unsigned f = fo_u8(o, B + 4);
-        return power(st, o, at(o, B), f & 3, (f >> 2) & 3, B + 5);
+        return power(st, o, genwind_at(o, B), f & 3, (f >> 2) & 3, B + 5);
     }
-    case SDT16_BUS_ENTRY: return bus_entry(st, at(o, B), fo_u8(o, B + 4) & 1);
-    case SDT16_JUNCTION: genwind_add_item(st, new_Junction())->pos = at(o, B); return 0;
+    case SDT16_BUS_ENTRY: return bus_entry(st, genwind_at(o, B), fo_u8(o, B + 4) & 1);
+    case SDT16_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, B); return 0;
     case SDT16_PROPERTY:
-        if (fo_u8(o, B) == 4) genwind_add_item(st, new_NoCon())->pos = at(o, B + 1);
+        if (fo_u8(o, B) == 4) genwind_add_item(st, new_NoCon())->pos = genwind_at(o, B + 1);
         return 0;
     case SDT16_FRAME:
     case SDT16_END:
@@ -485,17 +275,6 @@ int genwind_object(GenwindState* state, const ForeignObject* object) {
     return state->file->sixteen ? object16(state, object) : object32(state, object);
 }
 
-uint32_t genwind_time_stamp(uint32_t date, uint32_t time) {
-    const uint32_t year = date & 63;
-    const uint32_t month = time / 267840000u;
-    const uint32_t day = (time % 267840000u) / 8640000u;
-    const uint32_t hour = (time % 8640000u) / 360000u;
-    const uint32_t minute = (time % 360000u) / 6000u;
-    const uint32_t second = (time % 6000u) / 100u;
-    const uint32_t hundredths = time % 100u;
-    return year * 642816000u + month * 53568000u + day * 1728000u + hour * 72000u +
-           minute * 1200u + second * 20u + hundredths / 5u;
-}
 
 bool genwind_port_touches_line(const Port* port, int32_t length, const Line* line, Point* at,
                                int* end) {

@@ -29,17 +29,6 @@ int free_head_cb(void* head) {
     return 0;
 }
 
-// Applies one flag operation to the sheet and, recursively, all its items.
-void flag_sheet(Sheet* sheet, uint32_t mask, int operation) {
-    FlagOpScope scope(mask, operation);
-    flag_SchItem(sheet);
-}
-
-void order_wire_and_bus_ends(Sheet* sheet) {
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
-}
-
 void empty_islands(NetContext* context) {
     if (context->islands) dlist_free(context->islands, LIST_FROM_HEAD, free_head_cb);
     context->islands = nullptr;
@@ -177,10 +166,15 @@ int build_sheet_nets_with(NetContext* context, Schema* schema, const NetPhaseTab
 int net_prepare(NetContext* context, Schema* schema) {
     Sheet* sheet = context->sheet;
     drop_net_index(context);
-    flag_sheet(sheet, NET_IGNORED, FLAGOP_CLEAR);
-    order_wire_and_bus_ends(sheet);
-    // Every link is cleared below, so records of an earlier build are taken
-    // out without following their links (the heads they point to may be gone).
+    // The steps act on each item alone, so one walk does them all: clear
+    // 0x80 (with the item's nested records), order wire and bus ends, reset
+    // the connection bits, clear the links, mark the item of this pass.
+    // Records of an earlier build are taken out without following their
+    // links (the heads they point to may be gone).
+    {
+        FlagOpScope scope(NET_IGNORED, FLAGOP_CLEAR);
+        flagop_apply(&sheet->state);
+    }
     for (DListNode* node : dlist_nodes(sheet->items)) {
         auto* item = static_cast<SchItem*>(node->data);
         if (item->type == IDENT_ITEM || item->type == PSEUDO_PIN || (item->state & NET_TEMPORARY)) {
@@ -188,15 +182,23 @@ int net_prepare(NetContext* context, Schema* schema) {
             free_SchItem(schema, item, false);
             continue;
         }
+        {
+            FlagOpScope scope(NET_IGNORED, FLAGOP_CLEAR);
+            flag_SchItem(item);
+        }
+        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
         item->state &= ~uint32_t{NET_IGNORED | NET_ENDS_OPEN | 0x1000 | 0x2000};
         item->state |= NET_UNUSED_JUNCTION;
         if ((item->type == LINE_ITEM || item->type == ARC_ITEM) &&
             (is_drawing_line(item) || is_bus_line(item)))
             item->state |= NET_IGNORED;
+        item->prev = item->next = nullptr;
+        FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
+        flag_SchItem(item);
     }
-    for (SchItem* item : list_items<SchItem>(sheet->items)) item->prev = item->next = nullptr;
     empty_islands(context);
-    flag_sheet(sheet, NET_CURRENT_PASS, FLAGOP_OR);
+    FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
+    flagop_apply(&sheet->state);
     return 0;
 }
 

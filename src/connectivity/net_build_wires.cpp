@@ -101,8 +101,9 @@ int indexed_arcs(NetContext* context, Schema*) {
         uint64_t after = index_pos(index, a);
         others.clear();
         for (const Point& p : ends)
-            for (const auto& [at, b] : records_ending_at(index, p))
+            for_records_ending_at(index, p, [&](SchItem* b) {
                 if (index_pos(index, b) > after) others.push_back(b);
+            });
         std::sort(others.begin(), others.end(), [index](const SchItem* x, const SchItem* y) {
             return index_pos(index, x) < index_pos(index, y);
         });
@@ -117,8 +118,9 @@ int indexed_members(NetContext* context, Schema*) {
     if (!index->ends_built) index_build_ends(index);
     for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
         if (item->type != PSEUDO_PIN) continue;
-        for (const auto& [at, wire] : records_ending_at(index, item->pos))
+        for_records_ending_at(index, item->pos, [&](SchItem* wire) {
             if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
+        });
     }
     return 0;
 }

@@ -19,8 +19,25 @@ constexpr int64_t MAX_CELLS = 32;
 
 enum Slot { SLOT_V = 0, SLOT_H = 1, SLOT_S = 2, SLOT_SLOPED = 3, SLOT_ZERO = 4 };
 
-CarrierKey vertical_key(int32_t x) { return CarrierKey{0, 0, 0, x}; }
-CarrierKey horizontal_key(int32_t y) { return CarrierKey{1, 0, 0, y}; }
+// Axes: a kind and a 32-bit number.
+enum AxisKind : uint64_t {
+    AXIS_V = 1,            // vertical carrier at x
+    AXIS_H = 2,            // horizontal carrier at y
+    AXIS_S = 3,            // sloped carrier (its number in sloped_ids)
+    AXIS_SLOPED_BY_X = 4,  // every sloped line, along x
+    AXIS_ZERO_BY_X = 5,    // every line of zero length, along x
+    AXIS_BUS_V = 6,        // bus lines alone, for the bus tests
+    AXIS_BUS_H = 7,
+    AXIS_BUS_SLOPED = 8,
+};
+
+uint64_t axis(AxisKind kind, int64_t number = 0) {
+    return (uint64_t{kind} << 32) | static_cast<uint32_t>(number);
+}
+
+uint64_t cell_key(uint64_t axis_id, int32_t c) {
+    return (axis_id << 24) | (static_cast<uint32_t>(c + (1 << 23)) & 0xFFFFFF);
+}
 
 // The sloped carrier of a line with dx != 0 and dy != 0.
 CarrierKey sloped_key(const Line* line) {
@@ -37,10 +54,20 @@ CarrierKey sloped_key(const Line* line) {
     return CarrierKey{2, dx, dy, offset};
 }
 
+uint64_t sloped_axis(NetIndex* index, const Line* line, bool make) {
+    CarrierKey key = sloped_key(line);
+    auto found = index->sloped_ids.find(key);
+    if (found != index->sloped_ids.end()) return axis(AXIS_S, found->second);
+    if (!make) return 0;
+    uint32_t id = static_cast<uint32_t>(index->sloped_ids.size());
+    index->sloped_ids.emplace(key, id);
+    return axis(AXIS_S, id);
+}
+
 int32_t cell(int64_t c) { return static_cast<int32_t>(c >> CELL_SHIFT); }
 
 // Files the line under the cells of [lo, hi] it is not filed under yet.
-void file_span(AxisCells& axis, CellSpan& span, Line* line, int64_t lo, int64_t hi) {
+void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo, int64_t hi) {
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (span.lo <= span.hi) {
@@ -49,29 +76,32 @@ void file_span(AxisCells& axis, CellSpan& span, Line* line, int64_t lo, int64_t 
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        axis.long_lines.push_back(line);
+        index->long_lines[axis_id].push_back(line);
         return;
     }
     for (int32_t c = a; c <= b; ++c)
-        if (span.lo > span.hi || c < span.lo || c > span.hi) axis.cells[c].push_back(line);
+        if (span.lo > span.hi || c < span.lo || c > span.hi) index->cells.add(cell_key(axis_id, c), line);
     span.lo = a;
     span.hi = b;
 }
 
-// The lines filed under the cells of [lo, hi] (and the long ones), unsorted,
-// possibly repeated.
-void cells_of(const AxisCells* axis, int64_t lo, int64_t hi, std::vector<Line*>& out) {
-    if (!axis) return;
-    out.insert(out.end(), axis->long_lines.begin(), axis->long_lines.end());
-    int64_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
+// The lines filed on the axis under the cells of [lo, hi] (and its long
+// ones), unsorted, possibly repeated.
+void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, std::vector<Line*>& out) {
+    if (!index->long_lines.empty()) {
+        auto found = index->long_lines.find(axis_id);
+        if (found != index->long_lines.end()) out.insert(out.end(), found->second.begin(), found->second.end());
+    }
+    int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
-        for (const auto& [c, lines] : axis->cells) out.insert(out.end(), lines.begin(), lines.end());
+        for (const CellTable::Entry& e : index->cells.entries())
+            if (e.key >> 24 == axis_id) out.push_back(static_cast<Line*>(e.item));
         return;
     }
-    for (int64_t c = a; c <= b; ++c) {
-        auto it = axis->cells.find(c);
-        if (it != axis->cells.end()) out.insert(out.end(), it->second.begin(), it->second.end());
-    }
+    for (int32_t c = a; c <= b; ++c)
+        for (uint32_t i = index->cells.first(cell_key(axis_id, c)); i != CellTable::NONE;
+             i = index->cells.entries()[i].next)
+            out.push_back(static_cast<Line*>(index->cells.entries()[i].item));
 }
 
 void sort_unique(const NetIndex* index, std::vector<Line*>& lines) {
@@ -89,24 +119,62 @@ bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
     return std::min(a1, a2) <= std::max(b1, b2) && std::min(b1, b2) <= std::max(a1, a2);
 }
 
-const AxisCells* carrier(const NetIndex* index, const CarrierKey& key) {
-    auto found = index->carriers.find(key);
-    return found == index->carriers.end() ? nullptr : &found->second;
-}
-
-// Bus lines keep their geometry while nets are built: filed once, by the
-// axis cells of their own carriers.
+// Bus lines keep their geometry while nets are built: filed once.
 void file_bus(NetIndex* index, Line* line) {
     CellSpan span;
     bool vertical = line->pos.x == line->end.x, horizontal = line->pos.y == line->end.y;
-    if (vertical) file_span(index->buses[vertical_key(line->pos.x)], span, line, line->pos.y, line->end.y);
+    if (vertical) file_span(index, axis(AXIS_BUS_V, line->pos.x), span, line, line->pos.y, line->end.y);
     span = CellSpan{};
-    if (horizontal) file_span(index->buses[horizontal_key(line->pos.y)], span, line, line->pos.x, line->end.x);
+    if (horizontal) file_span(index, axis(AXIS_BUS_H, line->pos.y), span, line, line->pos.x, line->end.x);
     span = CellSpan{};
-    if (!vertical && !horizontal) file_span(index->sloped_buses, span, line, line->pos.x, line->end.x);
+    if (!vertical && !horizontal) file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x);
 }
 
 }  // namespace
+
+size_t CellTable::slot(uint64_t key) const {
+    size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask_;
+    while (heads_[i] != NONE && keys_[i] != key) i = (i + 1) & mask_;
+    return i;
+}
+
+void CellTable::clear() {
+    keys_.clear();
+    heads_.clear();
+    entries_.clear();
+    mask_ = 0;
+    used_ = 0;
+}
+
+uint32_t CellTable::first(uint64_t key) const {
+    if (keys_.empty()) return NONE;
+    size_t i = slot(key);
+    return heads_[i] != NONE ? heads_[i] : NONE;
+}
+
+void CellTable::add(uint64_t key, SchItem* item) {
+    if ((used_ + 1) * 2 > keys_.size()) {
+        std::vector<uint64_t> old_keys = std::move(keys_);
+        std::vector<uint32_t> old_heads = std::move(heads_);
+        size_t size = std::max<size_t>(256, old_keys.size() * 2);
+        keys_.assign(size, 0);
+        heads_.assign(size, NONE);
+        mask_ = size - 1;
+        for (size_t k = 0; k < old_keys.size(); ++k) {
+            if (old_heads[k] == NONE) continue;
+            size_t i = slot(old_keys[k]);
+            keys_[i] = old_keys[k];
+            heads_[i] = old_heads[k];
+        }
+    }
+    size_t i = slot(key);
+    if (heads_[i] == NONE) {
+        keys_[i] = key;
+        ++used_;
+    }
+    entries_.push_back(Entry{item, key, heads_[i]});
+    heads_[i] = static_cast<uint32_t>(entries_.size() - 1);
+}
 
 void PositionMap::reserve(size_t count) {
     size_t size = 64;
@@ -203,24 +271,22 @@ void index_refile(NetIndex* index, Line* line) {
     NetIndex::Filing& f = index->filed[index_pos_sync(index, line)];
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
-    if (vertical)
-        file_span(index->carriers[vertical_key(line->pos.x)], f.spans[SLOT_V], line, line->pos.y, line->end.y);
-    if (horizontal)
-        file_span(index->carriers[horizontal_key(line->pos.y)], f.spans[SLOT_H], line, line->pos.x,
-                  line->end.x);
-    if (vertical && horizontal) file_span(index->zero_by_x, f.spans[SLOT_ZERO], line, line->pos.x, line->pos.x);
+    if (vertical) file_span(index, axis(AXIS_V, line->pos.x), f.spans[SLOT_V], line, line->pos.y, line->end.y);
+    if (horizontal) file_span(index, axis(AXIS_H, line->pos.y), f.spans[SLOT_H], line, line->pos.x, line->end.x);
+    if (vertical && horizontal)
+        file_span(index, axis(AXIS_ZERO_BY_X), f.spans[SLOT_ZERO], line, line->pos.x, line->pos.x);
     if (!vertical && !horizontal) {
         // A sloped line never leaves its carrier: it only grows along it.
-        file_span(index->carriers[sloped_key(line)], f.spans[SLOT_S], line, line->pos.x, line->end.x);
-        file_span(index->sloped_by_x, f.spans[SLOT_SLOPED], line, line->pos.x, line->end.x);
+        file_span(index, sloped_axis(index, line, true), f.spans[SLOT_S], line, line->pos.x, line->end.x);
+        file_span(index, axis(AXIS_SLOPED_BY_X), f.spans[SLOT_SLOPED], line, line->pos.x, line->end.x);
     }
 }
 
 std::vector<Line*> lines_at(NetIndex* index, Point p) {
     std::vector<Line*> found;
-    cells_of(carrier(index, vertical_key(p.x)), p.y, p.y, found);
-    cells_of(carrier(index, horizontal_key(p.y)), p.x, p.x, found);
-    cells_of(&index->sloped_by_x, p.x, p.x, found);
+    cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found);
+    cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found);
+    cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
     found.erase(std::remove_if(found.begin(), found.end(),
                                [p](const Line* line) { return point_on_wire(p, line, 0) == 0; }),
                 found.end());
@@ -229,12 +295,11 @@ std::vector<Line*> lines_at(NetIndex* index, Point p) {
 }
 
 bool bus_line_at(const NetIndex* index, Point p) {
-    std::vector<Line*> found;
-    auto v = index->buses.find(vertical_key(p.x));
-    if (v != index->buses.end()) cells_of(&v->second, p.y, p.y, found);
-    auto h = index->buses.find(horizontal_key(p.y));
-    if (h != index->buses.end()) cells_of(&h->second, p.x, p.x, found);
-    cells_of(&index->sloped_buses, p.x, p.x, found);
+    static std::vector<Line*> found;  // kept between calls: asked once per touching pair
+    found.clear();
+    cells_of(index, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
+    cells_of(index, axis(AXIS_BUS_H, p.y), p.x, p.x, found);
+    cells_of(index, axis(AXIS_BUS_SLOPED), p.x, p.x, found);
     for (const Line* line : found)
         if (point_on_wire(p, line, 0)) return true;
     return false;
@@ -252,12 +317,12 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
     }
     int64_t lo = vertical ? line->pos.y : line->pos.x, hi = vertical ? line->end.y : line->end.x;
     if (vertical) {
-        cells_of(carrier(index, vertical_key(line->pos.x)), lo, hi, found);
+        cells_of(index, axis(AXIS_V, line->pos.x), lo, hi, found);
     } else if (horizontal) {
-        cells_of(carrier(index, horizontal_key(line->pos.y)), lo, hi, found);
+        cells_of(index, axis(AXIS_H, line->pos.y), lo, hi, found);
     } else {
-        cells_of(carrier(index, sloped_key(line)), lo, hi, found);
-        cells_of(&index->zero_by_x, lo, hi, found);
+        if (uint64_t id = sloped_axis(index, line, false)) cells_of(index, id, lo, hi, found);
+        cells_of(index, axis(AXIS_ZERO_BY_X), lo, hi, found);
     }
     found.erase(std::remove_if(found.begin(), found.end(),
                                [&](const Line* other) {
@@ -272,29 +337,16 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
 
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
-    for (SchItem* item : list_items<SchItem>(index->sheet->items)) {
+    // Walked from the tail: each point's chain then comes out in list order.
+    for (SchItem* item : list_items_reverse<SchItem>(index->sheet->items)) {
         if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED))
             continue;
         Point ends[2];
         item_ends(item, ends);
-        index->ends.emplace_back(ends[0], item);
-        if (!(ends[1] == ends[0])) index->ends.emplace_back(ends[1], item);
+        index->ends.add(point_key(ends[0]), item);
+        if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item);
     }
-    std::stable_sort(index->ends.begin(), index->ends.end(), [](const auto& a, const auto& b) {
-        return a.first.x != b.first.x ? a.first.x < b.first.x : a.first.y < b.first.y;
-    });
     index->ends_built = true;
-}
-
-EndRange records_ending_at(const NetIndex* index, Point p) {
-    auto less = [](const std::pair<Point, SchItem*>& a, const Point& b) {
-        return a.first.x != b.x ? a.first.x < b.x : a.first.y < b.y;
-    };
-    auto first = std::lower_bound(index->ends.begin(), index->ends.end(), p, less);
-    auto last = first;
-    while (last != index->ends.end() && last->first == p) ++last;
-    const auto* base = index->ends.data();
-    return EndRange{base + (first - index->ends.begin()), base + (last - index->ends.begin())};
 }
 
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item) {

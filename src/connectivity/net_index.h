@@ -50,13 +50,34 @@ struct PointHash {
     }
 };
 
-// Lines filed along one axis in cells of a fixed size; a line spanning many
-// cells is kept in a list of long lines instead.
-struct AxisCells {
-    std::unordered_map<int64_t, std::vector<Line*>> cells;
-    std::vector<Line*> long_lines;
+// Records chained by a 64-bit key, open addressing on the key; the records
+// of one key are chained through `entries`, the last added first. Lines are
+// filed by (axis, cell): an axis is a carrier or one of the lists kept along
+// x, a cell a fixed stretch of the axis; a line spanning many cells is kept
+// among its axis's long lines instead. End points are filed by point.
+class CellTable {
+public:
+    static constexpr uint32_t NONE = UINT32_MAX;
+    void add(uint64_t key, SchItem* item);
+    void clear();
+    // The first entry of the cell, or NONE.
+    uint32_t first(uint64_t key) const;
+    struct Entry {
+        SchItem* item;
+        uint64_t key;
+        uint32_t next;
+    };
+    const std::vector<Entry>& entries() const { return entries_; }
+
+private:
+    size_t slot(uint64_t key) const;
+    std::vector<uint64_t> keys_;
+    std::vector<uint32_t> heads_;  // NONE: an empty slot
+    size_t mask_ = 0;
+    size_t used_ = 0;
+    std::vector<Entry> entries_;
 };
-// The cells a line is filed under in one AxisCells ([lo, hi], lo > hi: none).
+// The cells a line is filed under on one axis ([lo, hi], lo > hi: none).
 struct CellSpan {
     int32_t lo = 1, hi = 0;
     bool long_line = false;
@@ -96,18 +117,15 @@ struct NetIndex {
     uint32_t next_pos = 0;
     DListNode* last_seen = nullptr;  // last node given a position
 
-    std::unordered_map<CarrierKey, AxisCells, CarrierHash> carriers;
-    AxisCells sloped_by_x;  // every sloped line
-    AxisCells zero_by_x;    // every line of zero length
+    CellTable cells;
+    std::unordered_map<uint64_t, std::vector<Line*>> long_lines;  // by axis
+    std::unordered_map<CarrierKey, uint32_t, CarrierHash> sloped_ids;  // sloped carriers
     // Where each line is filed: its carriers' spans (vertical, horizontal,
     // sloped), then sloped_by_x and zero_by_x.
     struct Filing {
         CellSpan spans[5];
     };
     std::vector<Filing> filed;  // by position (lines only use theirs)
-    // Bus lines alone, for the bus tests of the wire phases.
-    std::unordered_map<CarrierKey, AxisCells, CarrierHash> buses;
-    AxisCells sloped_buses;
 
     struct ChainNode {
         uint32_t parent = UINT32_MAX;  // position of the parent; its own at a root
@@ -116,8 +134,8 @@ struct NetIndex {
     };
     std::vector<ChainNode> chains;  // by position; parent UINT32_MAX: not chained yet
 
-    // (end point, record) in point order, list order within a point.
-    std::vector<std::pair<Point, SchItem*>> ends;
+    // Lines and arcs by end point, each point's records in list order.
+    CellTable ends;
     bool ends_built = false;
 
     std::unordered_map<const Ident*, DListNode*> island_nodes;
@@ -147,13 +165,15 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after);
 // Builds the end-point table over lines and arcs without 0x80.
 void index_build_ends(NetIndex* index);
 // Records at a point of the end-point table, in list order.
-struct EndRange {
-    const std::pair<Point, SchItem*>* first;
-    const std::pair<Point, SchItem*>* last;
-    const std::pair<Point, SchItem*>* begin() const { return first; }
-    const std::pair<Point, SchItem*>* end() const { return last; }
-};
-EndRange records_ending_at(const NetIndex* index, Point p);
+inline uint64_t point_key(Point p) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(p.x)) << 32) | static_cast<uint32_t>(p.y);
+}
+template <class Fn>
+void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
+    const auto& entries = index->ends.entries();
+    for (uint32_t i = index->ends.first(point_key(p)); i != CellTable::NONE; i = entries[i].next)
+        fn(entries[i].item);
+}
 
 // Chains.
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item);

@@ -91,6 +91,14 @@ DListNode* island_node(NetContext* context, List* list, const Ident* head) {
     return nullptr;
 }
 
+// item_net_name for an item known to have named before: only its marks can
+// have changed.
+bool still_names(const SchItem* item) {
+    if (item->state & (NET_IGNORED | NET_VISITED)) return false;
+    const SchItem* stub = item->type == PSEUDO_PIN ? as_PseudoPin(item)->stub : nullptr;
+    return !stub || !(stub->state & NET_IGNORED);
+}
+
 PseudoPin* last_member(Ident* head) {
     PseudoPin* member = head->nextconn;
     while (member && member->next) member = static_cast<PseudoPin*>(member->next);
@@ -309,18 +317,30 @@ int merge_named_islands(NetContext* context) {
         FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
         flag_SchItem(context->sheet);
     }
-    std::unordered_map<std::string, std::vector<SchItem*>> by_name;
+    // The naming items in list order, and for each the later ones of its
+    // name. What an item names never changes here; whether it still names
+    // (state bit 2) does, and is asked again before each use.
+    std::vector<SchItem*> naming;
+    std::vector<uint32_t> next_of_name;
+    std::unordered_map<std::string, uint32_t> last_of_name;
     std::string name;
-    for (SchItem* item : list_items<SchItem>(context->sheet->items))
-        if (item_net_name(item, &name)) by_name[folded(name)].push_back(item);
-    for (SchItem* x : list_items<SchItem>(context->sheet->items)) {
-        if (!item_net_name(x, &name)) continue;
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+        if (!item_net_name(item, &name)) continue;
+        uint32_t at = static_cast<uint32_t>(naming.size());
+        naming.push_back(item);
+        next_of_name.push_back(UINT32_MAX);
+        auto [last, made] = last_of_name.try_emplace(folded(name), at);
+        if (!made) {
+            next_of_name[last->second] = at;
+            last->second = at;
+        }
+    }
+    for (size_t i = 0; i < naming.size(); ++i) {
+        if (!still_names(naming[i])) continue;
         if (!new_merge_set(context)) return 9;
-        add_to_merge_set(context, x);
-        uint64_t after = index_pos(index, x);
-        std::string other;
-        for (SchItem* y : by_name[folded(name)])
-            if (index_pos(index, y) > after && item_net_name(y, &other)) add_to_merge_set(context, y);
+        add_to_merge_set(context, naming[i]);
+        for (uint32_t j = next_of_name[i]; j != UINT32_MAX; j = next_of_name[j])
+            if (still_names(naming[j])) add_to_merge_set(context, naming[j]);
         merge_islands(context);
     }
     attach_net_properties(context);

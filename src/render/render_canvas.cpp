@@ -46,7 +46,6 @@ void RenderCanvas::SetDocument(Schema* schema) {
         // computes them when no view did.
         if (view_device().x_factor <= 0) view_reset_device(&schema_->view);
         view_invalidate(&schema_->view);
-        if (!schema_->border) schema_build_outline(schema_);
     }
     Redraw();
 }

@@ -1,7 +1,9 @@
 #include "render/render_fonts.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -25,10 +27,18 @@
 
 namespace {
 
-// Registry of realized fonts: entry n - 1 holds the font of number n; a
-// released slot stays empty and is given out again.
-std::vector<std::unique_ptr<wxFont>>& registry() {
-    static std::vector<std::unique_ptr<wxFont>> fonts;
+// Registry of realized fonts: entry n - 1 holds the font of number n, with
+// the record it was made for and that record's face, style and size then. A
+// record copied field by field carries a number that is not its own, and a
+// record edited since carries a stale one: both get a font of their own.
+// A released slot stays empty and is given out again.
+struct Realized {
+    std::unique_ptr<wxFont> font;
+    const Font* owner = nullptr;
+    std::string key;
+};
+std::vector<Realized>& registry() {
+    static std::vector<Realized> fonts;
     return fonts;
 }
 
@@ -36,10 +46,32 @@ std::vector<std::unique_ptr<wxFont>>& registry() {
 // rounding stays well below a world unit per point.
 constexpr double MEASURE_ZOOM = 8.0;
 
+// The measuring fonts made last, by face, size and style: measuring the
+// same texts at every paint must not build their fonts every time.
+std::map<std::string, wxFont>& measuring_fonts() {
+    static std::map<std::string, wxFont> fonts;
+    return fonts;
+}
+
+const wxFont& measuring_font(const Font& record, double points) {
+    std::map<std::string, wxFont>& fonts = measuring_fonts();
+    const std::string key = font_key(record, points);
+    auto it = fonts.find(key);
+    if (it != fonts.end()) return it->second;
+    if (fonts.size() >= 64) fonts.clear();
+    return fonts.emplace(key, font_at_points(record, points)).first->second;
+}
+
+// Made on first use and dropped by render_fonts_cleanup.
+std::unique_ptr<wxBitmap> measuring_bitmap;
+std::unique_ptr<wxMemoryDC> measuring_context;
+
 wxMemoryDC& measuring_dc() {
-    static wxBitmap bitmap(8, 8);
-    static wxMemoryDC dc(bitmap);
-    return dc;
+    if (!measuring_context) {
+        measuring_bitmap = std::make_unique<wxBitmap>(8, 8);
+        measuring_context = std::make_unique<wxMemoryDC>(*measuring_bitmap);
+    }
+    return *measuring_context;
 }
 
 void append_font(List** table, Font* font) {
@@ -48,6 +80,13 @@ void append_font(List** table, Font* font) {
 }
 
 }  // namespace
+
+std::string font_key(const Font& record, double points) {
+    char key[FONT_FACE_SIZE + 64];
+    std::snprintf(key, sizeof key, "%s/%ld/%d/%d%d%d", record.face_name, std::lround(points * 10),
+                  record.weight, record.italic, record.underline, record.strike_out);
+    return key;
+}
 
 double font_points(const Font& record) {
     if (record.size != 0) return std::abs(record.size) / 10.0;
@@ -94,28 +133,43 @@ Font* default_font_record() {
 
 const wxFont& realize_font(Font* record) {
     auto& fonts = registry();
+    const double points = font_points(*record);
+    const std::string key = font_key(*record, points);
     const uint32_t n = record->realized;
-    if (n >= 1 && n <= fonts.size() && fonts[n - 1]) return *fonts[n - 1];
-    auto font = std::make_unique<wxFont>(font_at_points(*record, font_points(*record)));
+    if (n >= 1 && n <= fonts.size() && fonts[n - 1].font && fonts[n - 1].owner == record) {
+        Realized& mine = fonts[n - 1];
+        if (mine.key != key) {
+            *mine.font = font_at_points(*record, points);
+            mine.key = key;
+        }
+        return *mine.font;
+    }
     size_t slot = 0;
-    while (slot < fonts.size() && fonts[slot]) ++slot;
+    while (slot < fonts.size() && fonts[slot].font) ++slot;
     if (slot == fonts.size()) fonts.emplace_back();
-    fonts[slot] = std::move(font);
+    fonts[slot] = Realized{std::make_unique<wxFont>(font_at_points(*record, points)), record, key};
     record->realized = static_cast<uint32_t>(slot + 1);
-    return *fonts[slot];
+    return *fonts[slot].font;
 }
 
 void release_realized_font(Font* record) {
     auto& fonts = registry();
     const uint32_t n = record->realized;
-    if (n >= 1 && n <= fonts.size()) fonts[n - 1].reset();
+    if (n >= 1 && n <= fonts.size() && fonts[n - 1].owner == record) fonts[n - 1] = Realized{};
     record->realized = 0;
+}
+
+void render_fonts_cleanup() {
+    registry().clear();
+    measuring_fonts().clear();
+    measuring_context.reset();
+    measuring_bitmap.reset();
 }
 
 int realized_font_count() {
     int count = 0;
     for (const auto& f : registry())
-        if (f) ++count;
+        if (f.font) ++count;
     return count;
 }
 
@@ -225,7 +279,7 @@ void purge_unused_fonts(Schema* schema) {
 Point measure_text_world(const Font& record, const char* text) {
     wxMemoryDC& dc = measuring_dc();
     const double points = font_points(record);
-    dc.SetFont(font_at_points(record, points * MEASURE_ZOOM));
+    dc.SetFont(measuring_font(record, points * MEASURE_ZOOM));
     int ppi = dc.GetPPI().y;
     if (ppi <= 0) ppi = 96;
     const double world_per_pixel = 10000.0 / (ppi * MEASURE_ZOOM);

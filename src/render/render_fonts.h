@@ -12,6 +12,7 @@
 // is independent of the screen: it is done on a memory context and scaled
 // from that context's resolution to world units.
 #include <cstdint>
+#include <string>
 
 #include <wx/font.h>
 
@@ -48,12 +49,17 @@ void release_realized_font(Font* record);
 // Removes every record of that number from the table, destroying realized
 // fonts first (the table goes with its last record).
 void font_remove_entry(List** table, int number);
+// Destroys every realized font and the measuring context (end of the
+// program, before the toolkit goes); records realize again when next used.
+void render_fonts_cleanup();
 // Number of fonts currently realized (tests).
 int realized_font_count();
 
 // Height of a record in points (its size; its logical height when the size
 // is 0; 10 points when both are 0).
 double font_points(const Font& record);
+// A key telling fonts apart by face, style and size (to a tenth of a point).
+std::string font_key(const Font& record, double points);
 // The record's font at a point size.
 wxFont font_at_points(const Font& record, double points);
 // Width and height in world units of a text in a record's font; '@' starts

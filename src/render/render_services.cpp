@@ -45,6 +45,11 @@ bool sheet_text_box(Schema* doc, SchItem* item, Rect* out) {
     return true;
 }
 
+void render_cleanup() {
+    render_fonts_cleanup();
+    colour_table_free();
+}
+
 void install_render_services(Services& table) {
     colour_table_build();
     table.text_extent = text_extent;

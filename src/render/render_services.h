@@ -19,6 +19,10 @@ struct View;
 // install_services). Builds the colour table.
 void install_render_services(Services& table);
 
+// Frees the drawing globals (realized fonts, the measuring context, the
+// colour table): the shell's stop sequence calls it before the toolkit ends.
+void render_cleanup();
+
 // Measures a text in font id *font_number of the table on the canvas:
 // {pos.x, pos.y - h, w, h} in world units; *font_number is updated as
 // font_for_text does. False, nothing measured, without a canvas.

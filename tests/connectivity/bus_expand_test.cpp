@@ -17,6 +17,8 @@ struct RangeCase {
     int lo, hi;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.text; }
+
 class BusRange : public ::testing::TestWithParam<RangeCase> {};
 
 TEST_P(BusRange, ParsesLikeTheScanFormat) {

@@ -25,6 +25,8 @@ struct Hostile {
     std::string ports;
 };
 
+void PrintTo(const Hostile& h, std::ostream* os) { *os << h.name; }
+
 class HostileSheet : public NetTest, public ::testing::WithParamInterface<Hostile> {};
 
 void expect_no_temporaries(Schema* schema) {

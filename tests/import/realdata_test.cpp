@@ -18,6 +18,9 @@
 #include "import/foreign.h"
 #include "import/genwind.h"
 #include "import/import_fixture.h"
+#include "import/sdt_job.h"
+#include "model/documents/batch.h"
+#include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
@@ -140,6 +143,27 @@ TEST_F(RealData, SheetsAgreeWithTheNetlistTheirProgramWrote) {
         ++compared;
     }
     EXPECT_EQ(compared, 13);
+}
+
+// The whole job on a real hierarchy: the root names its two sub-sheets by
+// sheet symbols; each is converted once and every written sheet reads back.
+TEST_F(RealData, HierarchyConvertsAndEveryWrittenSheetLoadsAgain) {
+    proper_set(SDT_VERBOSE, 0, SDT_HIER, 0, 0);
+    List* written = list_new();
+    const std::string root = std::string(TN_REALDATA_DIR) + "/orcad-sdt32/tutor/CMOSCPU.SCH";
+    EXPECT_EQ(convert_orcad_schematic(root.c_str(), capture, written), 0);
+    std::vector<std::string> names;
+    for (const char* name : list_items<const char>(written)) {
+        names.push_back(fs::path(name).filename().string());
+        Schema* loaded = nullptr;
+        EXPECT_EQ(load_schema_file(&loaded, name), 0) << name;
+        EXPECT_GT(loaded ? loaded->sheet->items->count : 0u, 0u) << name;
+        free_Schema(loaded, false);
+    }
+    free_name_list(written);
+    EXPECT_EQ(names, (std::vector<std::string>{"CMOSCPU.sch", "MEMORY.sch", "POWER.sch"}));
+    EXPECT_EQ(std::regex_replace(logged, std::regex("\\*\\*\\* WARNING \\*\\*\\*: No Such Part : .+\n"), ""),
+              "Input is an OrCad SDT386 file\nInput is an OrCad SDT386 file\nInput is an OrCad SDT386 file\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "foundation/properties.h"
 #include "render/colour_table.h"
 #include "render/render_fixture.h"
+#include "toolkit/wx_test_env.h"
 
 namespace render_test {
 namespace {
@@ -64,6 +65,25 @@ TEST_F(ColourTableTest, StandardColoursReplaceTheDefaultsButSheetFileAndBorder) 
     EXPECT_EQ(proper_get(COLOR_BORDER), border);
     EXPECT_EQ(standard_colour_rgb(-1), 0u);
     EXPECT_EQ(standard_colour_rgb(STANDARD_COLOURS), 0u);
+}
+
+}  // namespace
+}  // namespace render_test
+
+namespace render_test {
+namespace {
+
+TEST_F(ColourTableTest, TheColourDialogChangesTheColourOnlyWhenConfirmed) {
+    wxColour colour(1, 2, 3);
+    {
+        tn_test::ModalAnswer cancel([](wxDialog*) { return wxID_CANCEL; });
+        EXPECT_EQ(choose_colour(&colour), 0);
+        EXPECT_EQ(cancel.calls, 1);
+    }
+    EXPECT_EQ(colour, wxColour(1, 2, 3));
+    tn_test::ModalAnswer confirm([](wxDialog*) { return wxID_OK; });
+    EXPECT_EQ(choose_colour(&colour), 1);
+    EXPECT_EQ(colour, wxColour(1, 2, 3));
 }
 
 }  // namespace

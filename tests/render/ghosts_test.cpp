@@ -7,7 +7,11 @@
 #include "model/items/text.h"
 #include "render/clipboard_image.h"
 #include "render/draw_adapter.h"
+#include "render/draw_items.h"
 #include "render/ghosts.h"
+#include "model/items/view.h"
+
+#include <algorithm>
 #include "render/render_fixture.h"
 
 namespace render_test {
@@ -87,6 +91,34 @@ TEST_F(GhostsTest, TheClipboardPictureCoversTheSelectionOnly) {
         for (int x = 0; x < image.GetWidth(); ++x)
             wire_colour = wire_colour || (image.GetRed(x, y) > 0x30 && image.GetGreen(x, y) < 0x10);
     EXPECT_TRUE(wire_colour);
+}
+
+}  // namespace
+}  // namespace render_test
+
+namespace render_test {
+namespace {
+
+TEST_F(GhostsTest, TheTitleBlockIsErasedToTheBackgroundAndDrawnAgain) {
+    canvas->SetZoom(1.0);
+    canvas->CenterOn({70000, 49000});
+    // A point on the title block's middle line (60000..80000 at y 48000).
+    auto title_pixel = [&] {
+        const wxImage image = canvas->Snapshot().ConvertToImage();
+        View* view = canvas->GetView();
+        const wxPoint origin = canvas->CalcUnscrolledPosition(wxPoint(0, 0));
+        const int x = int(70000 * view->point.m[0][0]) - origin.x;
+        const int y = int(48000 * view->point.m[1][1]) - origin.y;
+        int brightest = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            brightest = std::max(brightest, int(image.GetRed(x, y + dy)) + image.GetGreen(x, y + dy));
+        return brightest;
+    };
+    EXPECT_GT(title_pixel(), 200);  // the yellow frame
+    erase_title_block(canvas, nullptr, schema.get());
+    EXPECT_EQ(title_pixel(), 0);
+    draw_title_block_at(canvas, nullptr, schema.get());
+    EXPECT_GT(title_pixel(), 200);
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 #include "render/printing.h"
 #include "render/render_fixture.h"
 #include "support/test_env.h"
+#include "toolkit/wx_test_env.h"
+
+#include <wx/dialog.h>
+#include <wx/stattext.h>
 
 namespace render_test {
 namespace {
@@ -78,6 +82,27 @@ TEST_F(PrintingTest, ReportsArePaginatedByTheLinesThatFitAPage) {
     EXPECT_EQ(ps.find("line 130\r"), std::string::npos);
     TextPrintJob unreadable("none", "");
     EXPECT_FALSE(unreadable.load(dir.file("no-such-report.txt")));
+}
+
+TEST_F(PrintingTest, ThePreviewDialogShowsThePageTextAndSteps) {
+    SchemaPtr first = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) ) )");
+    SchemaPtr second = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 0 5000 ) ) ) )");
+    SheetPrintJob job("preview", {first.get(), second.get()});
+    std::string texts;
+    tn_test::ModalAnswer answer([&](wxDialog* dialog) {
+        EXPECT_EQ(dialog->GetTitle(), "Print Preview");
+        auto* text = wxDynamicCast(dialog->FindWindow(PREVIEW_PAGE_TEXT), wxStaticText);
+        auto* prev = dialog->FindWindow(PREVIEW_PREV);
+        if (!text || !prev) return wxID_CANCEL;
+        texts += text->GetLabel().utf8_string() + (prev->IsEnabled() ? "+" : "-") + ";";
+        wxCommandEvent next(wxEVT_BUTTON, PREVIEW_NEXT);
+        dialog->ProcessWindowEvent(next);
+        texts += text->GetLabel().utf8_string() + (prev->IsEnabled() ? "+" : "-") + ";";
+        return wxID_CANCEL;
+    });
+    print_preview_proc(nullptr, job);
+    EXPECT_EQ(answer.calls, 1);
+    EXPECT_EQ(texts, "Page 1 of 2-;Page 2 of 2+;");
 }
 
 TEST(PrintPreviewTest, ButtonsStepThroughThePagesAndClose) {

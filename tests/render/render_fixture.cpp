@@ -53,6 +53,7 @@ void RenderTest::SetUp() {
 void RenderTest::TearDown() {
     if (frame) tn_test::destroy_window(frame);
     frame = nullptr;
+    render_cleanup();
     reset_services();
     config_set_defaults();
 }

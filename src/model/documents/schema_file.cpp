@@ -50,8 +50,8 @@ int read_field_strings(Schema* schema, const int (&numbers)[N], FILE* stream) {
     for (int number : numbers) {
         if (docs_kit::read_text(&text, stream) != 0) return -1;
         if (!schema_set_field(schema, number, text.c_str()))
-            warning("schema file: field %d cut to %zu bytes", number,
-                    schema_field_capacity(number) - 1);
+            warning("schema file: field %d cut to %zu bytes at byte %ld", number,
+                    schema_field_capacity(number) - 1, std::ftell(stream));
     }
     return 0;
 }

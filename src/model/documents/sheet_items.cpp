@@ -455,7 +455,8 @@ int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part) {
         void* target = resolve_ref(schema, part, code, id);
         if (!target) {
             // A damaged or foreign list: the record is skipped, the rest read.
-            warning("read_ref_list: no %s with id %u\n", code ? item_name(code) : "pin", id);
+            warning("read_ref_list: no %s with id %u at byte %ld\n", code ? item_name(code) : "pin",
+                    id, std::ftell(stream));
             unresolved = true;
             continue;
         }

@@ -86,7 +86,9 @@ int read_Vectors(Vectors* set, FILE* stream) {
             if (read_sstr(&set->name, stream) != 0) return -1;
             set->saved_mode = kind == VECTORS_NORMALOF_TAG ? NORMALOF_VEC : CONVERTOF_VEC;
             return 0;
-        default: warning("read_Vectors: unknown type %d", kind); return -1;
+        default:
+            warning("read_Vectors: unknown type %d at byte %ld", kind, std::ftell(stream));
+            return -1;
     }
 }
 

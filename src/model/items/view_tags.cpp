@@ -49,7 +49,8 @@ int read_entries(FILE* stream, uint8_t record_tag, uint8_t entry_tag, bool with_
             (with_scale && read_float(&entry.scale, stream) != 0))
             return -1;
         if (slot >= VIEW_SLOTS) {
-            warning("view record 0x%02x: slot %d out of range", record_tag, slot);
+            warning("view record 0x%02x: slot %d out of range at byte %ld", record_tag, slot,
+                    std::ftell(stream));
             result = READ_ERROR;
             continue;
         }

@@ -5,7 +5,10 @@
 
 #include <set>
 
+#include "foundation/list.h"
+#include "foundation/services.h"
 #include "model/documents/sheet_fixture.h"
+#include "model/documents/sheet_record_fixture.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/item_ops.h"
 
@@ -73,3 +76,18 @@ TEST_F(ItemTable, EachReadableCodeWritesItsTagAndReadsBackAsItself) {
 }
 
 }  // namespace
+
+// --- reader warnings -----------------------------------------------------------------------
+
+class ReaderWarnings : public sheet_records::SheetRecordTest {};
+
+TEST_F(ReaderWarnings, NameTheByteWhereTheReaderStopped) {
+    debug_enabled = true;
+    SchemaPtr schema = make_schema();
+    StreamPtr stream = stream_of({REF_TAG, PORT_ITEM, 0, 0, 0, 0, 99, LIST_END});
+    List* list = list_new();
+    EXPECT_EQ(read_ref_list(schema.get(), list, stream.get(), nullptr), READ_ERROR);
+    dlist_free(list, LIST_FROM_HEAD, nullptr);
+    debug_enabled = false;
+    EXPECT_NE(debug.find("no PORT_ITEM with id 99 at byte 7"), std::string::npos) << debug;
+}

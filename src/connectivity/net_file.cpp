@@ -1,0 +1,377 @@
+// Writing the per-sheet net file.
+#include "connectivity/net_file.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "connectivity/bus_expand.h"
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "foundation/app_utils.h"
+#include "foundation/binary_stream.h"
+#include "foundation/core.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "model/documents/ident.h"
+#include "model/documents/netprop.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/items/library.h"
+#include "model/items/pin.h"
+
+namespace {
+
+struct BusRange {
+    std::string base;
+    int32_t lo, hi;
+};
+
+bool is_object(const SchItem* item) {
+    switch (item->type) {
+        case TEXT_ITEM:
+        case PARTLIB_ITEM:
+        case POWER_ITEM:
+        case NOCON_ITEM:
+        case SUBSHEET_ITEM: return true;
+        default: return false;
+    }
+}
+
+bool is_bus_alias(const char* name) { return std::strchr(name, '@') && std::strchr(name, '/'); }
+
+// The bus ranges named by the schema's ports and the sub-sheet boxes' ports.
+std::vector<BusRange> port_ranges(Schema* schema, Sheet* sheet) {
+    std::vector<BusRange> ranges;
+    auto note = [&](const Port* port) {
+        BusRange r;
+        if (port_bus_range(port, &r.base, &r.lo, &r.hi)) ranges.push_back(r);
+    };
+    for (Port* port : list_items<Port>(schema->ports)) note(port);
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == SUBSHEET_ITEM)
+            for (Port* port : list_items<Port>(as_SubSheet(item)->ports)) note(port);
+    return ranges;
+}
+
+// Whether the name is base + n ("%d") of a range, ignoring case.
+bool names_bus_member(const char* name, const BusRange& r) {
+    size_t n = r.base.size();
+    if (std::strlen(name) <= n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(r.base[i])))
+            return false;
+    // The number as "%d" writes it: "D01" or "D+1" names no member.
+    std::string digits = name + n;
+    char* end = nullptr;
+    long long written = std::strtoll(digits.c_str(), &end, 10);
+    if (*end != '\0' || written < r.lo || written > r.hi) return false;
+    return std::to_string(written) == digits;
+}
+
+bool member_is_global(const PseudoPin* pp) {
+    if (pp->father && pp->father->type == SUBSHEET_ITEM) return true;
+    if (pp->pin) return pp->pin->type == PWR;
+    return pp->whoami && (pp->whoami->type == POWER_ITEM || pp->whoami->type == PORT_ITEM);
+}
+
+bool net_is_local(const Ident* head, const std::vector<BusRange>& ranges) {
+    for (const SchItem* m = head->nextconn; m; m = m->next)
+        if (member_is_global(as_PseudoPin(m))) return false;
+    for (const NameRec* rec : list_items<NameRec>(head->names)) {
+        if (rec->kind != NAME_LABEL || !rec->name) continue;
+        for (const BusRange& r : ranges)
+            if (names_bus_member(rec->name, r)) return false;
+    }
+    return true;
+}
+
+// A module port named as a bus range stands for the whole bus, not a net.
+bool left_out(const PseudoPin* pp) {
+    if (pp->father || !pp->whoami || pp->whoami->type != PORT_ITEM) return false;
+    std::string base;
+    int32_t lo, hi;
+    return port_bus_range(as_Port(pp->whoami), &base, &lo, &hi);
+}
+
+void debug_member(Schema* schema, const PseudoPin* pp) {
+    if (pp->pin) {
+        auto* part = as_PlacedPart(pp->father);
+        const char* ref = pl_reference_text(schema->library, part);
+        if (pp->pin->type == PWR)
+            net_debug("PinPwr Name '%s' Part '%s'\n", pp->pin->name.get(), ref);
+        else if (!pp->pin->numbers.empty())
+            net_debug("Pin #'%s' Name '%s' Part '%s' Device %d\n", pin_number(pp->pin, part->device),
+                      pp->pin->name.get(), ref, part->device);
+        else
+            net_debug("Pin Name '%s' Part '%s' Device %d\n", pp->pin->name.get(), ref, part->device);
+    } else if (pp->father && pp->father->type == SUBSHEET_ITEM && pp->whoami) {
+        net_debug("Sheet %s, Net %s at (%d,%d)\n", as_SubSheet(pp->father)->sheet_name.get(),
+                  as_Port(pp->whoami)->name.get(), pp->pos.x, pp->pos.y);
+    } else if (pp->whoami && pp->whoami->type == POWER_ITEM) {
+        net_debug("Power '%s' at (%d,%d)\n", as_Power(pp->whoami)->name.get(), pp->whoami->pos.x,
+                  pp->whoami->pos.y);
+    } else if (pp->whoami && pp->whoami->type == NOCON_ITEM) {
+        net_debug("NoConnect at (%d,%d)\n", pp->whoami->pos.x, pp->whoami->pos.y);
+    } else if (pp->whoami && pp->whoami->type == PORT_ITEM) {
+        net_debug("Port '%s' at (%d,%d)\n", as_Port(pp->whoami)->name.get(), pp->whoami->pos.x,
+                  pp->whoami->pos.y);
+    }
+}
+
+void write_net_record(Schema* schema, Ident* head, bool local, int sheet_number, FILE* f) {
+    net_debug("Tete, type %d\n", head->type);
+    write_byte(NET_RECORD_TAG, f);
+    write_long(head->names ? static_cast<int32_t>(head->names->count) : 0, f);
+    if (head->netprop) write_NetProp(head->netprop, f, 0);
+    net_debug("new Net  Alias(es) = \n");
+    for (const NameRec* rec : list_items<NameRec>(head->names)) {
+        std::string name = rec->name ? rec->name : "";
+        if (local && sheet_number != 0 && !is_bus_alias(name.c_str()))
+            name += "__" + std::to_string(sheet_number);
+        write_long(rec->kind, f);
+        write_string(name.c_str(), f);
+        net_debug("                 %s \n", name.c_str());
+    }
+    for (SchItem* m = head->nextconn; m; m = m->next) {
+        PseudoPin* pp = as_PseudoPin(m);
+        if (left_out(pp)) continue;
+        debug_member(schema, pp);
+        write_PseudoPin(pp, f);
+    }
+    net_debug("\n");
+    write_byte(LIST_END, f);
+}
+
+void write_point_record(uint8_t tag, Point p, FILE* f) {
+    write_byte(tag, f);
+    write_long(p.x, f);
+    write_long(p.y, f);
+    write_byte(LIST_END, f);
+}
+
+int write_net_file(NetContext* context, Schema* schema, const char* name, int sheet_number, FILE* f) {
+    Sheet* sheet = context->sheet;
+    write_byte(NET_FILE_TAG, f);
+    if (schema->library) {
+        if (int code = write_Library(schema->library, f, 0); code != 0) return code;
+    }
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (is_object(item)) write_SchItem(schema, item, f, 0);
+    for (Port* port : list_items<Port>(schema->ports)) write_SchItem(schema, port, f, 0);
+    net_debug("Netlist for '%s'\n", name);
+    if (!context->islands) {
+        write_byte(LIST_END, f);
+        return 0;
+    }
+    for (Ident* head : list_items<Ident>(context->islands)) head->state |= NET_VISITED;
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
+    std::vector<BusRange> ranges = port_ranges(schema, sheet);
+    for (Ident* head : list_items<Ident>(context->islands))
+        if (head->nextconn) write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
+    net_debug("\n");
+    net_debug("Unused Junctions:\n");
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == JUNCTION_ITEM && (item->state & NET_UNUSED_JUNCTION)) {
+            net_debug("Junction at (%d,%d)\n", item->pos.x, item->pos.y);
+            write_point_record(UNUSED_JUNCTION_TAG, item->pos, f);
+        }
+    net_debug("\n");
+    net_debug("Unconnected wires:\n");
+    for (Ident* head : list_items<Ident>(context->islands))
+        // An island whose only wires were temporary has none left to show.
+        if (!head->nextconn && head->next) {
+            net_debug("Look near (%d,%d): some wires aren't connected to pins\n", head->next->pos.x,
+                      head->next->pos.y);
+            write_point_record(UNCONNECTED_WIRE_TAG, head->next->pos, f);
+        }
+    net_debug("\n");
+    write_byte(LIST_END, f);
+    return 0;
+}
+
+}  // namespace
+
+int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number) {
+    context->sheet = schema ? schema->current : nullptr;
+    context->ports = schema ? schema->ports : nullptr;
+    if (!context->sheet || !context->sheet->items) return 0;
+    std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
+    return write_atomically(
+        file.c_str(), "wb",
+        [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); }, true);
+}
+
+void mark_real_nets(NetContext* context) {
+    if (context->sheet)
+        for (SchItem* item : list_items<SchItem>(context->sheet->items))
+            if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        int real = 0;
+        for (const SchItem* m = head->nextconn; m; m = m->next) {
+            const PseudoPin* pp = as_PseudoPin(m);
+            if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
+        }
+        if (real >= 2)
+            head->state |= IDENT_TWO_MEMBERS;
+        else
+            head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
+    }
+}
+
+// --- reading ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int NOT_A_NET_FILE = 66;
+constexpr int UNRESOLVED = 76;
+
+SchItem* sheet_item_by_id(NetContext* context, uint32_t id) {
+    if (!id || !context->sheet) return nullptr;
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->id == id && item->type != PSEUDO_PIN) return item;
+    return nullptr;
+}
+
+int resolve_member(NetContext* context, PseudoPin* pp, Library* library) {
+    bool port_found = false;
+    for (Port* port : list_items<Port>(context->ports))
+        if (port->id && port->id == pp->whoami_id) {
+            pp->whoami = port;
+            port_found = true;
+            break;
+        }
+    if (pp->father_id) {
+        pp->father = sheet_item_by_id(context, pp->father_id);
+        if (!pp->father) return UNRESOLVED;
+    } else if (!port_found) {
+        pp->whoami = sheet_item_by_id(context, pp->whoami_id);
+        return pp->whoami ? 0 : UNRESOLVED;
+    } else {
+        return 0;
+    }
+    if (pp->father->type == PARTLIB_ITEM) {
+        PinList* pins = pl_pins_in_use(library, as_PlacedPart(pp->father));
+        for (Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr))
+            if (pin->id == pp->whoami_id) {
+                pp->pin = pin;
+                pp->whoami = nullptr;
+                return 0;
+            }
+        return UNRESOLVED;
+    }
+    if (pp->father->type == SUBSHEET_ITEM) {
+        for (Port* port : list_items<Port>(as_SubSheet(pp->father)->ports))
+            if (port->id == pp->whoami_id) {
+                pp->whoami = port;
+                return 0;
+            }
+    }
+    return UNRESOLVED;
+}
+
+int expect_end(FILE* stream) {
+    uint8_t end = 0;
+    return read_byte(&end, stream) == 0 && end == LIST_END ? 0 : NOT_A_NET_FILE;
+}
+
+int read_net_record(NetContext* context, List* islands, FILE* stream, Library* library) {
+    Ident* head = new_Ident();
+    if (!head || !dlist_append(islands, head)) no_memory();
+    int32_t count = 0;
+    if (read_long(&count, stream) != 0 || count < 0) return NOT_A_NET_FILE;
+    // Each name takes at least its kind and a NUL.
+    int64_t left = stream_bytes_left(stream);
+    if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
+    NetProp* prop = new_NetProp();
+    if (!prop) no_memory();
+    int r = read_NetProp(prop, stream);
+    if (r == 0) {
+        head->netprop = prop;
+    } else {
+        free_NetProp(prop, false);
+        if (r != NOT_MY_TAG) return NOT_A_NET_FILE;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t kind = 0;
+        std::string name;
+        if (read_long(&kind, stream) != 0 || read_string(&name, stream) != 0) return NOT_A_NET_FILE;
+        if (!name.empty() && !ident_add_name(head, kind, name.c_str())) no_memory();
+    }
+    SchItem* last = head;
+    for (;;) {
+        int c = std::getc(stream);
+        if (c == EOF) return NOT_A_NET_FILE;
+        if (c == LIST_END) return 0;
+        std::ungetc(c, stream);
+        PseudoPin* pp = new_PseudoPin();
+        if (!pp) no_memory();
+        r = read_PseudoPin(pp, stream);
+        if (r != 0) {
+            free_PseudoPin(pp, false);
+            return r == NOT_MY_TAG ? NOT_MY_TAG : NOT_A_NET_FILE;
+        }
+        if (!context->sheet->items || !dlist_append(context->sheet->items, pp)) no_memory();
+        if (last == head)
+            head->nextconn = pp;
+        else
+            last->next = pp;
+        pp->prev = last;
+        last = pp;
+        if (int code = resolve_member(context, pp, library); code != 0) return code;
+    }
+}
+
+}  // namespace
+
+int read_net_ports(NetContext* context, FILE* stream) {
+    for (;;) {
+        int c = std::getc(stream);
+        if (c == EOF) return 0;
+        std::ungetc(c, stream);
+        if (c != item_tag(PORT_ITEM)) return 0;
+        Port* port = new_Port();
+        if (!port) no_memory();
+        if (int r = read_Port(port, stream); r != 0) {
+            free_Port(port, false);
+            return r;
+        }
+        if (!context->ports && !(context->ports = list_new())) no_memory();
+        if (!dlist_append(context->ports, port)) no_memory();
+    }
+}
+
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library) {
+    if (!context->sheet) return NOT_A_NET_FILE;
+    if (!*islands && !(*islands = list_new())) no_memory();
+    for (;;) {
+        uint8_t tag = 0;
+        if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
+        switch (tag) {
+            case LIST_END: return 0;
+            case NET_RECORD_TAG:
+                if (int r = read_net_record(context, *islands, stream, library); r != 0) return r;
+                break;
+            case UNUSED_JUNCTION_TAG:
+            case UNCONNECTED_WIRE_TAG: {
+                int32_t x, y;
+                if (read_long(&x, stream) != 0 || read_long(&y, stream) != 0) return NOT_A_NET_FILE;
+                if (int r = expect_end(stream); r != 0) return r;
+                break;
+            }
+            case LOOSE_MEMBER_TAG: {
+                PseudoPin pp;
+                if (read_PseudoPin(&pp, stream) != 0) return NOT_A_NET_FILE;
+                if (int r = expect_end(stream); r != 0) return r;
+                break;
+            }
+            default: return NOT_A_NET_FILE;
+        }
+    }
+}

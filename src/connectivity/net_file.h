@@ -1,0 +1,65 @@
+#pragma once
+// The per-sheet net file: after a sheet's nets are built, everything the
+// netlist writers need of the sheet and its nets, written beside the sheet
+// (its name completed for the EXT_NETLIST suffix in the project directory).
+//
+// Layout (integers 32-bit big-endian, strings NUL-terminated, records in
+// their own binary forms):
+//   0xA0
+//   the schema's own library, a complete binary library file with header
+//   the sheet's texts, placed parts, power symbols, no-connect marks and
+//   sub-sheet boxes, in list order
+//   the schema's ports (0xCE each)
+//   one net record per net with members:
+//     0xA2, name count, [the net property ('m')], per name: kind, name,
+//     the members as pseudo-pin records (0xD4), 0xE0
+//     (a member standing for a port named as a bus range is left out)
+//   per unused junction: 0xB1, x, y, 0xE0
+//   per island without members: 0xB2, the first point of its first wire, 0xE0
+//   0xE0
+//
+// Names of local nets get the suffix "__<sheet number>" unless the number
+// is 0 or the name is a bus alias (it holds both '@' and '/'). A net is
+// local unless a member stands for a sub-sheet port, a power pin, a power
+// symbol or a port, or one of its labels names a member of a bus range
+// named by a port of the schema or of a sub-sheet box.
+#include <cstdint>
+#include <cstdio>
+
+struct Library;
+struct List;
+struct NetContext;
+struct Schema;
+
+constexpr uint8_t NET_FILE_TAG = 0xA0;
+constexpr uint8_t NET_RECORD_TAG = 0xA2;
+constexpr uint8_t UNUSED_JUNCTION_TAG = 0xB1;
+constexpr uint8_t UNCONNECTED_WIRE_TAG = 0xB2;
+constexpr uint8_t LOOSE_MEMBER_TAG = 0xB3;
+// Document kind of net files (make_kind_file_name).
+constexpr int NET_FILE_KIND = 6;
+
+// Writes the net file of the schema's current sheet, built into the
+// context, through a temporary file (an existing file is kept as its
+// backup). 0, also when there is no sheet (nothing is written); else the
+// code of the failed write (50 the file cannot be made, 6, 7).
+int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number);
+// Gives each head state bit 2 when it has at least two members that do not
+// stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
+// placed parts first.
+void mark_real_nets(NetContext* context);
+
+// --- reading ---------------------------------------------------------------------------
+// Results: 0; 66 ("Not a Binary Netlist.") for a record that is not one or
+// is cut short; 76 for member ids that name nothing; 1001 for a member
+// record of another tag.
+
+// Reads port records (0xCE) while they follow, appended to the context's
+// ports (made when missing); a port's read error is returned.
+int read_net_ports(NetContext* context, FILE* stream);
+// Reads net records up to the closing 0xE0: each net a new head appended to
+// *islands (made when missing), its members put on the context sheet's
+// item list with their ids resolved against the context's ports and the
+// sheet's items (placed parts' pins through `library`). Unused-junction,
+// unconnected-wire and loose-member records are read and passed over.
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library);

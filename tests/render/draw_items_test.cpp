@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/ident.h"
+#include "model/items/primitives.h"
+#include "model/items/text.h"
+#include "render/draw_adapter.h"
+#include "render/draw_items.h"
+#include "render/render_fixture.h"
+
+namespace render_test {
+namespace {
+
+class DrawItemsTest : public RenderTest {
+protected:
+    // What drawing the whole schema records, on the screen or for printing.
+    std::vector<Prim> record(Schema* schema, bool printing) {
+        std::vector<Prim> prims;
+        DrawAdapter recorder(&prims);
+        recorder.printing = printing;
+        draw_schema(&recorder, schema, nullptr);
+        return prims;
+    }
+    static size_t with_colour(const std::vector<Prim>& prims, int property) {
+        size_t n = 0;
+        for (const Prim& p : prims) n += p.rgb == uint32_t(proper_get(property));
+        return n;
+    }
+};
+
+TEST_F(DrawItemsTest, VisibilityFollowsTheScreenOrThePrintFlags) {
+    proper_set(COLOR_WIRE, 0x0000AA, COLOR_COMMENT, 0x00BB00, COLOR_FILM, 0x111111);
+    SchemaPtr schema = compile(
+        "(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) )\n"
+        " (TEXT 0 (POS 0 2000 ) (SIZE 400 600 ) 'note' ) ) )");
+    ASSERT_TRUE(schema);
+    EXPECT_EQ(with_colour(record(schema.get(), false), COLOR_WIRE), 1u);
+    EXPECT_GT(with_colour(record(schema.get(), false), COLOR_COMMENT), 0u);
+    EXPECT_GT(with_colour(record(schema.get(), false), COLOR_FILM), 0u);
+
+    proper_set(VISIBLE_WIRE, 0, PRINT_VIS_COMMENT, 0, PRINT_VIS_BORDER, 0);
+    EXPECT_EQ(with_colour(record(schema.get(), false), COLOR_WIRE), 0u);
+    EXPECT_GT(with_colour(record(schema.get(), false), COLOR_COMMENT), 0u);
+    const auto printed = record(schema.get(), true);
+    EXPECT_EQ(with_colour(printed, COLOR_WIRE), 0u);  // no print flag of its own
+    EXPECT_EQ(with_colour(printed, COLOR_COMMENT), 0u);
+    EXPECT_EQ(with_colour(printed, COLOR_FILM), 0u);
+}
+
+TEST_F(DrawItemsTest, AnExplicitColourDrawsTheWholeItemInItAndAMatrixMovesIt) {
+    SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) ) )");
+    SchItem* wire = list_items<SchItem>(schema->sheet->items).begin().operator*();
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    Matrix up;
+    matrix_translate(&up, 0, -1000);
+    proper_set(VISIBLE_WIRE, 0);  // an explicit colour draws a ghost whatever is shown
+    draw_item(&recorder, schema.get(), wire, &up, 0x123456, STYLE_DASHED);
+    ASSERT_EQ(prims.size(), 1u);
+    EXPECT_EQ(prims[0].rgb, 0x123456u);
+    EXPECT_TRUE(prims[0].dashed);
+    EXPECT_EQ(prims[0].points, (std::vector<Point>{{0, -1000}, {5000, -1000}}));
+}
+
+TEST_F(DrawItemsTest, ANetHeadDrawsTheWiresOfItsChainAndALinkWhatItStandsFor) {
+    SchemaPtr schema = compile(
+        "(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) (LINE (POS 5000 0 ) (POS 5000 5000 ) )\n"
+        " (TEXT 0 (POS 0 2000 ) (SIZE 400 600 ) 'x' ) ) )");
+    std::vector<SchItem*> items;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) items.push_back(item);
+    Ident* head = new_Ident();
+    head->next = items[0];
+    items[0]->next = items[1];
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    draw_item(&recorder, schema.get(), head, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+    EXPECT_EQ(prims.size(), 2u);
+    items[0]->next = nullptr;
+    free_Ident(head, false);
+
+    PseudoPin* link = new_PseudoPin();
+    link->role = PP_LINK_RECT;
+    link->whoami = items[2];
+    prims.clear();
+    draw_item(&recorder, schema.get(), link, nullptr, 0xABCDEF, STYLE_AS_ITEM);
+    EXPECT_FALSE(prims.empty());
+    for (const Prim& p : prims) EXPECT_EQ(p.rgb, 0xABCDEFu);
+    // A net member stands for a connection point: nothing of its own.
+    link->role = PP_NET_MEMBER;
+    prims.clear();
+    draw_item(&recorder, schema.get(), link, nullptr, 0xABCDEF, STYLE_AS_ITEM);
+    EXPECT_TRUE(prims.empty());
+    free_PseudoPin(link, false);
+}
+
+}  // namespace
+}  // namespace render_test
+
+namespace render_test {
+namespace {
+
+// The baseline direction a document-font text is drawn with.
+Point baseline_of(Schema* schema) {
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    draw_schema(&recorder, schema, nullptr);
+    for (const Prim& p : prims)
+        if (p.kind == Prim::TEXT) return p.points[1];
+    return Point{};
+}
+
+TEST_F(DrawItemsTest, OutlineTextsTurnByTheirFontsEscapementOrElseTheirRotation) {
+    proper_set(VISIBLE_BORDER, 0);
+    SchemaPtr flat = compile(
+        "(SCHEMATIC (SHEET (TEXT 10 (POS 0 0 ) (SIZE 400 600 ) 'a' ROT_90 ) )\n"
+        " (FONTS (FONT 10  100 13 0 0 0 400 0 0 0 0 0 0 0 0 'DejaVu Sans' ) ) )");
+    // Without escapement the rotation code turns it as it turns stroke texts.
+    Matrix turn;
+    matrix_rotate(&turn, 1);
+    Point expected;
+    matrix_apply(&turn, Point{1000, 0}, &expected);
+    EXPECT_EQ(baseline_of(flat.get()), expected);
+    // A font of escapement 90 degrees writes upwards on the screen (y down).
+    SchemaPtr up = compile(
+        "(SCHEMATIC (SHEET (TEXT 10 (POS 0 0 ) (SIZE 400 600 ) 'a' ) )\n"
+        " (FONTS (FONT 10  100 13 0 900 900 400 0 0 0 0 0 0 0 0 'DejaVu Sans' ) ) )");
+    const Point dir = baseline_of(up.get());
+    EXPECT_NEAR(dir.x, 0, 2);
+    EXPECT_NEAR(dir.y, -1000, 2);
+}
+
+}  // namespace
+}  // namespace render_test

@@ -333,7 +333,10 @@ void DrawAdapter::paint_image(const Prim& prim) {
         if (std::abs(det) >= 1.0) {
             wxImage out(w, h);
             out.InitAlpha();
-            std::memset(out.GetAlpha(), 0, size_t(w) * h);
+            unsigned char* rgb = out.GetData();
+            unsigned char* alpha = out.GetAlpha();
+            std::memset(alpha, 0, size_t(w) * h);
+            const unsigned char* source = picture.GetData();
             const int pw = picture.GetWidth(), ph = picture.GetHeight();
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; ++x) {
@@ -341,9 +344,9 @@ void DrawAdapter::paint_image(const Prim& prim) {
                     const double u = (dx * by - dy * bx) / det, v = (ax * dy - ay * dx) / det;
                     if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
                     const int sx = std::min(pw - 1, int(u * pw)), sy = std::min(ph - 1, int(v * ph));
-                    out.SetRGB(x, y, picture.GetRed(sx, sy), picture.GetGreen(sx, sy),
-                               picture.GetBlue(sx, sy));
-                    out.SetAlpha(x, y, 255);
+                    const size_t at = size_t(y) * w + x;
+                    std::memcpy(rgb + 3 * at, source + 3 * (size_t(sy) * pw + sx), 3);
+                    alpha[at] = 255;
                 }
             }
             dc_->DrawBitmap(wxBitmap(out), minx, miny, true);

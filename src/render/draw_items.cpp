@@ -53,6 +53,20 @@ int32_t clamp32(int64_t v) {
 // quarter turns as they are, the odd eighths in tenths of a degree.
 int rotation_code(int code) { return code < 4 ? code : (code - 4) * 900 + 450 + 3; }
 
+// Turns a document-font text: by its font's escapement when the font has one
+// (the font then carries the text's orientation, counter-clockwise on the
+// screen), else by the text's own rotation code.
+void turn_font_text(const Text* t, const Font* record, Matrix* m) {
+    const int64_t escapement = ((int64_t{record->escapement} % 3600) + 3600) % 3600;
+    if (escapement == 0) {
+        matrix_rotate(m, rotation_code(t->flags & TEXT_ROT_MASK));
+        return;
+    }
+    // Codes turn clockwise on the screen (y grows downwards), by (code - 3)
+    // tenths of a degree.
+    matrix_rotate(m, static_cast<int>((3600 - escapement) % 3600) + 3);
+}
+
 // Text visibility and colour by kind.
 struct TextKind {
     int visible, print_visible, colour, width;
@@ -135,7 +149,7 @@ void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
         if (!font_for_text(table, &id, &record) || !record) return;
         // The baseline turns with the text's rotation and with the matrix.
         Matrix turn;
-        matrix_rotate(&turn, rotation_code(t->flags & TEXT_ROT_MASK));
+        turn_font_text(t, record, &turn);
         Point dir = apply_matrix(&turn, Point{1000, 0});
         if (m) {
             Point o = apply_matrix(m, Point{0, 0});
@@ -746,7 +760,7 @@ bool text_corners(Schema* schema, Text* t, Point corners[4]) {
         if (!font_for_text(table, &id, &record) || !record) return false;
         const Point size = measure_text_world(*record, t->string.c_str());
         Matrix m;
-        matrix_rotate(&m, rotation_code(t->flags & TEXT_ROT_MASK));
+        turn_font_text(t, record, &m);
         matrix_translate(&m, t->pos.x, t->pos.y);
         corners[0] = apply_matrix(&m, {0, 0});
         corners[1] = apply_matrix(&m, {size.x, 0});

@@ -27,10 +27,18 @@
 
 namespace {
 
-// Registry of realized fonts: entry n - 1 holds the font of number n; a
-// released slot stays empty and is given out again.
-std::vector<std::unique_ptr<wxFont>>& registry() {
-    static std::vector<std::unique_ptr<wxFont>> fonts;
+// Registry of realized fonts: entry n - 1 holds the font of number n, with
+// the record it was made for and that record's face, style and size then. A
+// record copied field by field carries a number that is not its own, and a
+// record edited since carries a stale one: both get a font of their own.
+// A released slot stays empty and is given out again.
+struct Realized {
+    std::unique_ptr<wxFont> font;
+    const Font* owner = nullptr;
+    std::string key;
+};
+std::vector<Realized>& registry() {
+    static std::vector<Realized> fonts;
     return fonts;
 }
 
@@ -125,21 +133,29 @@ Font* default_font_record() {
 
 const wxFont& realize_font(Font* record) {
     auto& fonts = registry();
+    const double points = font_points(*record);
+    const std::string key = font_key(*record, points);
     const uint32_t n = record->realized;
-    if (n >= 1 && n <= fonts.size() && fonts[n - 1]) return *fonts[n - 1];
-    auto font = std::make_unique<wxFont>(font_at_points(*record, font_points(*record)));
+    if (n >= 1 && n <= fonts.size() && fonts[n - 1].font && fonts[n - 1].owner == record) {
+        Realized& mine = fonts[n - 1];
+        if (mine.key != key) {
+            *mine.font = font_at_points(*record, points);
+            mine.key = key;
+        }
+        return *mine.font;
+    }
     size_t slot = 0;
-    while (slot < fonts.size() && fonts[slot]) ++slot;
+    while (slot < fonts.size() && fonts[slot].font) ++slot;
     if (slot == fonts.size()) fonts.emplace_back();
-    fonts[slot] = std::move(font);
+    fonts[slot] = Realized{std::make_unique<wxFont>(font_at_points(*record, points)), record, key};
     record->realized = static_cast<uint32_t>(slot + 1);
-    return *fonts[slot];
+    return *fonts[slot].font;
 }
 
 void release_realized_font(Font* record) {
     auto& fonts = registry();
     const uint32_t n = record->realized;
-    if (n >= 1 && n <= fonts.size()) fonts[n - 1].reset();
+    if (n >= 1 && n <= fonts.size() && fonts[n - 1].owner == record) fonts[n - 1] = Realized{};
     record->realized = 0;
 }
 
@@ -153,7 +169,7 @@ void render_fonts_cleanup() {
 int realized_font_count() {
     int count = 0;
     for (const auto& f : registry())
-        if (f) ++count;
+        if (f.font) ++count;
     return count;
 }
 

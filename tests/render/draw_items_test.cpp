@@ -98,3 +98,68 @@ TEST_F(DrawItemsTest, ANetHeadDrawsTheWiresOfItsChainAndALinkWhatItStandsFor) {
 
 }  // namespace
 }  // namespace render_test
+
+namespace render_test {
+namespace {
+
+// The baseline direction a document-font text is drawn with.
+Point baseline_of(Schema* schema) {
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    draw_schema(&recorder, schema, nullptr);
+    for (const Prim& p : prims)
+        if (p.kind == Prim::TEXT) return p.points[1];
+    return Point{};
+}
+
+TEST_F(DrawItemsTest, OutlineTextsTurnByTheirFontsEscapementOrElseTheirRotation) {
+    proper_set(VISIBLE_BORDER, 0);
+    SchemaPtr flat = compile(
+        "(SCHEMATIC (SHEET (TEXT 10 (POS 0 0 ) (SIZE 400 600 ) 'a' ROT_90 ) )\n"
+        " (FONTS (FONT 10  100 13 0 0 0 400 0 0 0 0 0 0 0 0 'DejaVu Sans' ) ) )");
+    // Without escapement the rotation code turns it as it turns stroke texts.
+    Matrix turn;
+    matrix_rotate(&turn, 1);
+    Point expected;
+    matrix_apply(&turn, Point{1000, 0}, &expected);
+    EXPECT_EQ(baseline_of(flat.get()), expected);
+    // A font of escapement 90 degrees writes upwards on the screen (y down).
+    SchemaPtr up = compile(
+        "(SCHEMATIC (SHEET (TEXT 10 (POS 0 0 ) (SIZE 400 600 ) 'a' ) )\n"
+        " (FONTS (FONT 10  100 13 0 900 900 400 0 0 0 0 0 0 0 0 'DejaVu Sans' ) ) )");
+    const Point dir = baseline_of(up.get());
+    EXPECT_NEAR(dir.x, 0, 2);
+    EXPECT_NEAR(dir.y, -1000, 2);
+}
+
+}  // namespace
+}  // namespace render_test
+
+namespace render_test {
+namespace {
+
+TEST_F(DrawItemsTest, EveryItemDrawsWithAndWithoutItsDocumentAndThroughAnyMatrix) {
+    SchemaPtr schema = load("every_item.asc");
+    ASSERT_TRUE(schema);
+    Matrix turned;
+    matrix_rotate(&turned, 1);
+    matrix_mirror(&turned, 1);
+    matrix_scale(&turned, 0.5, 0.5);
+    size_t with_document = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        for (Schema* doc : {schema.get(), static_cast<Schema*>(nullptr)}) {
+            for (const Matrix* m :
+                 {static_cast<const Matrix*>(nullptr), static_cast<const Matrix*>(&turned)}) {
+                std::vector<Prim> prims;
+                DrawAdapter recorder(&prims);
+                draw_item(&recorder, doc, item, m, ITEM_COLOURS, STYLE_AS_ITEM);
+                if (doc && !m) with_document += !prims.empty();
+            }
+        }
+    }
+    // Everything the sheet holds draws something when its document is known.
+    EXPECT_EQ(with_document, schema->sheet->items->count);
+}
+
+}  // namespace
+}  // namespace render_test

@@ -53,6 +53,28 @@ TEST_F(RenderFontsTest, FontForTextRealizesTheRecordOfItsIdOnce) {
     EXPECT_EQ(realized_font_count(), before);
 }
 
+TEST_F(RenderFontsTest, ACopiedOrEditedRecordNeverTakesAnotherRecordsFont) {
+    Font* first = add(1, 100, "Courier");
+    const int before = realized_font_count();
+    const wxFont first_font = realize_font(first);
+    // A field-by-field copy carries the first record's number.
+    Font* copy = add(2, 100, "Courier");
+    *copy = *first;
+    copy->number = 2;
+    copy->size = 240;
+    EXPECT_EQ(realize_font(copy).GetFractionalPointSize(), 24.0);
+    EXPECT_NE(copy->realized, first->realized);
+    EXPECT_EQ(realized_font_count(), before + 2);
+    // Releasing the copy leaves the first record's font alone.
+    font_remove_entry(&table, 2);
+    EXPECT_EQ(realize_font(first), first_font);
+    EXPECT_EQ(realized_font_count(), before + 1);
+    // An edited record gets its font made again in its own slot.
+    first->size = 180;
+    EXPECT_EQ(realize_font(first).GetFractionalPointSize(), 18.0);
+    EXPECT_EQ(realized_font_count(), before + 1);
+}
+
 TEST_F(RenderFontsTest, MissingRecordsGetTheDefaultFontUnderTheirNumberOrTheNextFree) {
     add(1, 100, "Courier");
     int id = 17;  // record 7 is missing

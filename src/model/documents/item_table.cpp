@@ -51,19 +51,23 @@ View* from_context<View*>(const ItemContext& context) {
 // Calls F on the head as F's record, with its leading parameters from the
 // context and the rest as given. A result the slot has no room for (a
 // release that answers a code) is dropped.
+template <auto F, class R, class Head, class... Rest, size_t... I>
+R call_with(std::index_sequence<I...>, const ItemContext& context, Head* item, Rest... rest) {
+    using P = typename Parameters<decltype(F)>::type;
+    using Record = std::tuple_element_t<sizeof...(I), P>;
+    if constexpr (std::is_void_v<R>)
+        F(from_context<std::tuple_element_t<I, P>>(context)..., static_cast<Record>(item), rest...);
+    else
+        return F(from_context<std::tuple_element_t<I, P>>(context)..., static_cast<Record>(item),
+                 rest...);
+}
+
 template <auto F, class R, class Head, class... Rest>
 R call(const ItemContext& context, Head* item, Rest... rest) {
-    using P = typename Parameters<decltype(F)>::type;
-    constexpr size_t leading = std::tuple_size_v<P> - 1 - sizeof...(Rest);
-    using Record = std::tuple_element_t<leading, P>;
-    return [&]<size_t... I>(std::index_sequence<I...>) -> R {
-        if constexpr (std::is_void_v<R>)
-            F(from_context<std::tuple_element_t<I, P>>(context)..., static_cast<Record>(item),
-              rest...);
-        else
-            return F(from_context<std::tuple_element_t<I, P>>(context)...,
-                     static_cast<Record>(item), rest...);
-    }(std::make_index_sequence<leading>{});
+    constexpr size_t leading =
+        std::tuple_size_v<typename Parameters<decltype(F)>::type> - 1 - sizeof...(Rest);
+    return call_with<F, R, Head, Rest...>(std::make_index_sequence<leading>{}, context, item,
+                                          rest...);
 }
 
 template <auto F>
@@ -145,9 +149,12 @@ void anchor_PseudoPin(const SchItem* item, Point* out) {
 
 constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
     std::array<ItemOps, ITEM_CODE_LIMIT> table{};  // 0 and 1: no code
-    table[SCHEMA_ITEM].name = "SCHEMA_ITEM";      // codes of no sheet record
+    table[SCHEMA_ITEM].name = "SCHEMA_ITEM";       // codes of no sheet record
     table[ATTR_ITEM].name = "ATTR_ITEM";
 
+    // Kept as rows, one slot after the other: a row reads as one line of
+    // the table.
+    // clang-format off
     table[FILL_ITEM] = {
         .name = "FILL_ITEM",
         .sheet_tag = item_tag(FILL_ITEM), .masked = true, .make = made<new_Fill>,
@@ -155,7 +162,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Fill>, .matrix = op<matrix_Fill>, .bounds = op<bounds_Fill>,
         .extent = bounds_alone<bounds_Fill>, .flag = op<flag_Fill>, .distance = op<distance_Fill>,
         .select = op<select_Fill>, .copy = op<copy_Fill>, .anchor = anchor_at_pos,
-        .compare = compared<compare_Fill>,
+        .compare = compared<compare_Fill>
     };
 
     table[CIRCLE_ITEM] = {
@@ -165,7 +172,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Circle>, .matrix = op<matrix_Circle>, .bounds = op<bounds_Circle>,
         .extent = bounds_alone<bounds_Circle>, .flag = op<flag_Circle>,
         .distance = op<distance_Circle>, .select = op<select_Circle>, .copy = op<copy_Circle>,
-        .anchor = anchor_Circle, .compare = compared<compare_Circle>,
+        .anchor = anchor_Circle, .compare = compared<compare_Circle>
     };
 
     table[BOITE_ITEM] = {
@@ -175,7 +182,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Rect>, .matrix = op<matrix_Rect>, .bounds = op<bounds_Box>,
         .extent = bounds_alone<bounds_Box>, .flag = op<flag_Rect>, .distance = op<distance_Rect>,
         .select = op<select_Rect>, .copy = op<copy_Rect>, .anchor = anchor_Rect,
-        .compare = compared<compare_Rect>,
+        .compare = compared<compare_Rect>
     };
 
     table[LINE_ITEM] = {
@@ -185,7 +192,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Line>, .matrix = op<matrix_Line>, .bounds = op<bounds_Line>,
         .extent = bounds_alone<bounds_Line>, .flag = op<flag_Line>, .distance = op<distance_Line>,
         .select = op<select_Line>, .copy = op<copy_Line>, .anchor = anchor_Line,
-        .compare = compared<compare_Line>,
+        .compare = compared<compare_Line>
     };
 
     table[ARC_ITEM] = {
@@ -195,7 +202,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Arc>, .matrix = op<matrix_Arc>, .bounds = op<bounds_Arc>,
         .extent = bounds_alone<bounds_Arc>, .flag = op<flag_Arc>, .distance = op<distance_Arc>,
         .select = op<select_Arc>, .copy = op<copy_Arc>, .anchor = anchor_Arc,
-        .compare = compared<compare_Arc>,
+        .compare = compared<compare_Arc>
     };
 
     table[TEXT_ITEM] = {
@@ -205,7 +212,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Text>, .matrix = op<matrix_Text>, .bounds = op<bounds_Text>,
         .extent = bounds_alone<bounds_Text>, .flag = op<flag_Text>, .distance = op<distance_Text>,
         .select = op<select_Text>, .copy = op<copy_Text>, .anchor = anchor_at_pos,
-        .compare = compared<compare_Text>,
+        .compare = compared<compare_Text>
     };
 
     table[JUNCTION_ITEM] = {
@@ -215,7 +222,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_Junction>, .matrix = op<matrix_Junction>,
         .bounds = op<bounds_Junction>, .flag = op<flag_Junction>,
         .distance = op<distance_Junction>, .select = op<select_Junction>,
-        .copy = op<copy_Junction>, .anchor = anchor_at_pos, .compare = compared<compare_Junction>,
+        .copy = op<copy_Junction>, .anchor = anchor_at_pos, .compare = compared<compare_Junction>
     };
 
     table[POLY_ITEM] = {
@@ -224,7 +231,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_Poly>, .read = op<read_Poly>, .write = op<write_Poly>,
         .awrite = op<awrite_Poly>, .matrix = op<matrix_Poly>, .bounds = op<bounds_Poly>,
         .flag = op<flag_Poly>, .distance = op<distance_Poly>, .select = op<select_Poly>,
-        .copy = op<copy_Poly>, .anchor = anchor_Poly, .compare = compared<compare_Poly>,
+        .copy = op<copy_Poly>, .anchor = anchor_Poly, .compare = compared<compare_Poly>
     };
 
     table[PARTLIB_ITEM] = {
@@ -234,7 +241,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_PlacedPart>, .matrix = op<matrix_PlacedPart>, .bounds = op<pl_bounds>,
         .extent = op<extent_PlacedPart>, .flag = op<flag_PlacedPart>,
         .distance = op<distance_PlacedPart>, .select = op<select_PlacedPart>,
-        .copy = op<copy_PlacedPart>, .anchor = anchor_at_pos,
+        .copy = op<copy_PlacedPart>, .anchor = anchor_at_pos
     };
 
     table[SHEET_ITEM] = {
@@ -243,7 +250,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_Sheet>, .read = op<read_Sheet>, .write = op<write_Sheet>,
         .awrite = op<awrite_Sheet>, .matrix = op<matrix_Sheet>, .bounds = op<bounds_Sheet>,
         .flag = op<flag_Sheet>, .distance = op<distance_Sheet>, .select = op<select_Sheet>,
-        .copy = op<copy_Sheet>,
+        .copy = op<copy_Sheet>
     };
 
     table[POWER_ITEM] = {
@@ -252,7 +259,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_Power>, .read = op<read_Power>, .write = op<write_Power>,
         .awrite = op<awrite_Power>, .matrix = op<matrix_Power>, .bounds = op<bounds_Power>,
         .flag = op<flag_Power>, .distance = op<distance_Power>, .select = op<select_Power>,
-        .copy = op<copy_Power>, .anchor = anchor_at_pos,
+        .copy = op<copy_Power>, .anchor = anchor_at_pos
     };
 
     table[NOCON_ITEM] = {
@@ -261,7 +268,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_NoCon>, .read = op<read_NoCon>, .write = op<write_NoCon>,
         .awrite = op<awrite_NoCon>, .matrix = op<matrix_NoCon>, .bounds = op<bounds_NoCon>,
         .flag = op<flag_NoCon>, .distance = op<distance_NoCon>, .select = op<select_NoCon>,
-        .copy = op<copy_NoCon>, .anchor = anchor_at_pos,
+        .copy = op<copy_NoCon>, .anchor = anchor_at_pos
     };
 
     table[PORT_ITEM] = {
@@ -270,7 +277,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_Port>, .read = op<read_Port>, .write = op<write_Port>,
         .awrite = op<awrite_Port>, .matrix = op<matrix_Port>, .bounds = op<bounds_Port>,
         .flag = op<flag_Port>, .distance = op<distance_Port>, .select = op<select_Port>,
-        .copy = op<copy_Port>, .anchor = anchor_at_pos,
+        .copy = op<copy_Port>, .anchor = anchor_at_pos
     };
 
     table[SUBSHEET_ITEM] = {
@@ -280,7 +287,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .awrite = op<awrite_SubSheet>, .matrix = op<matrix_SubSheet>,
         .bounds = op<bounds_SubSheet>, .flag = op<flag_SubSheet>,
         .distance = op<distance_SubSheet>, .select = op<select_SubSheet>,
-        .copy = op<copy_SubSheet>, .anchor = anchor_at_pos,
+        .copy = op<copy_SubSheet>, .anchor = anchor_at_pos
     };
 
     table[ERC_ITEM] = {
@@ -289,7 +296,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_ErcMark>, .read = op<read_ErcMark>, .write = op<write_ErcMark>,
         .awrite = op<awrite_ErcMark>, .matrix = op<matrix_ErcMark>, .bounds = op<bounds_ErcMark>,
         .flag = op<flag_ErcMark>, .distance = op<distance_ErcMark>, .select = op<select_ErcMark>,
-        .copy = op<copy_ErcMark>, .anchor = anchor_at_pos,
+        .copy = op<copy_ErcMark>, .anchor = anchor_at_pos
     };
 
     // Net identifiers and link records live only while nets are built or items
@@ -299,7 +306,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .masked = true, .make = made<new_Ident>, .release = op<free_Ident>,
         .matrix = op<matrix_Ident>, .bounds = op<bounds_Ident>, .flag = op<flag_Ident>,
         .distance = op<distance_Ident>, .select = op<select_Ident>, .copy = op<copy_Ident>,
-        .anchor = anchor_at_pos,
+        .anchor = anchor_at_pos
     };
 
     table[PSEUDO_PIN] = {
@@ -308,7 +315,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .matrix = op<matrix_PseudoPin>, .bounds = op<bounds_PseudoPin>,
         .extent = op<extent_PseudoPin>, .flag = op<flag_PseudoPin>,
         .distance = op<distance_PseudoPin>, .select = op<select_PseudoPin>,
-        .copy = op<copy_PseudoPin>, .anchor = anchor_PseudoPin,
+        .copy = op<copy_PseudoPin>, .anchor = anchor_PseudoPin
     };
 
     // The title block is the document's own: it stands in lists (picks, paste)
@@ -316,7 +323,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
     table[TITLEBLOCK_ITEM] = {
         .name = "TITLEBLOCK_ITEM",
         .make = made<new_TitleBlock>, .release = op<free_TitleBlock>,
-        .bounds = op<bounds_TitleBlockItem>, .copy = op<copy_TitleBlock>,
+        .bounds = op<bounds_TitleBlockItem>, .copy = op<copy_TitleBlock>
     };
 
     table[NETPROP_ITEM] = {
@@ -325,7 +332,7 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_NetProp>, .read = op<read_NetProp>, .write = op<write_NetProp>,
         .awrite = op<awrite_NetProp>, .matrix = op<matrix_NetProp>, .bounds = op<bounds_NetProp>,
         .flag = op<flag_NetProp>, .distance = op<distance_NetProp>, .select = op<select_NetProp>,
-        .copy = op<copy_NetProp>, .anchor = anchor_at_pos,
+        .copy = op<copy_NetProp>, .anchor = anchor_at_pos
     };
 
     table[IMAGE_ITEM] = {
@@ -334,9 +341,10 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
         .release = op<free_Image>, .read = op<read_Image>, .write = op<write_Image>,
         .awrite = op<awrite_Image>, .matrix = op<matrix_Image>, .bounds = op<bounds_Image>,
         .flag = op<flag_Image>, .distance = op<distance_Image>, .select = op<select_Image>,
-        .copy = op<copy_Image>, .anchor = anchor_at_pos,
+        .copy = op<copy_Image>, .anchor = anchor_at_pos
     };
 
+    // clang-format on
     return table;
 }
 

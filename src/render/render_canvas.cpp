@@ -131,15 +131,18 @@ void RenderCanvas::FollowScrolling() {
     view_set_center(v, view_size_to_world(v, window));
 }
 
+bool RenderCanvas::BackingStale() const {
+    const View* v = GetView();
+    return !backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize() ||
+           backing_start_ != CalcUnscrolledPosition(wxPoint(0, 0)) ||
+           (v && backing_zoom_ != v->zoom);
+}
+
 void RenderCanvas::PaintInto(wxDC& dc) {
     FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    const View* v = GetView();
-    if (!backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize() ||
-        backing_start_ != CalcUnscrolledPosition(wxPoint(0, 0)) ||
-        (v && backing_zoom_ != v->zoom))
-        RebuildBacking();
+    if (BackingStale()) RebuildBacking();
     dc.DrawBitmap(backing_, 0, 0);
     if (!ghosts_.empty()) {
         DrawAdapter adapter = MakeAdapter(dc);
@@ -148,10 +151,10 @@ void RenderCanvas::PaintInto(wxDC& dc) {
 }
 
 void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint) {
+    FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    if (!backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize())
-        RebuildBacking();
+    if (BackingStale()) RebuildBacking();
     {
         wxMemoryDC dc(backing_);
         DrawAdapter adapter = MakeAdapter(dc);

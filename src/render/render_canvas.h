@@ -71,6 +71,8 @@ protected:
     // Brings the scroll bars to the view after the view recomputed.
     void SyncScrollbars();
     void RebuildBacking();
+    // The backing bitmap no longer shows the document as the view now maps it.
+    bool BackingStale() const;
     // Takes a scroll position the user chose into the view.
     void FollowScrolling();
 

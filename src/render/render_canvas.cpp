@@ -11,6 +11,16 @@
 #include "render/colour_table.h"
 #include "render/draw_items.h"
 
+namespace {
+// Every canvas alive, in the order they were made.
+std::vector<RenderCanvas*>& live_canvases() {
+    static std::vector<RenderCanvas*> canvases;
+    return canvases;
+}
+}  // namespace
+
+RenderCanvas* any_canvas() { return live_canvases().empty() ? nullptr : live_canvases().back(); }
+
 RenderCanvas* canvas_of_view(const View* view) {
     return view ? static_cast<RenderCanvas*>(view_get_window(view)) : nullptr;
 }
@@ -28,9 +38,14 @@ RenderCanvas::RenderCanvas(wxWindow* parent, wxWindowID id, const wxPoint& pos,
     ShowScrollbars(wxSHOW_SB_ALWAYS, wxSHOW_SB_ALWAYS);
     Bind(wxEVT_PAINT, &RenderCanvas::OnPaint, this);
     Bind(wxEVT_SIZE, &RenderCanvas::OnSize, this);
+    live_canvases().push_back(this);
 }
 
-RenderCanvas::~RenderCanvas() { SetDocument(nullptr); }
+RenderCanvas::~RenderCanvas() {
+    SetDocument(nullptr);
+    auto& live = live_canvases();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
 
 View* RenderCanvas::GetView() const { return schema_ ? &schema_->view : nullptr; }
 

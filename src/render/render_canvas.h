@@ -86,5 +86,7 @@ private:
     bool syncing_ = false;
 };
 
+// The canvas made last of those still open, or null when none is.
+RenderCanvas* any_canvas();
 // The canvas a view is bound to, or null.
 RenderCanvas* canvas_of_view(const View* view);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "connectivity/net_context.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
@@ -319,7 +320,9 @@ int annotate(JobPrint print, List* list, bool unannotate) {
 // --- verification ---------------------------------------------------------------------------------
 
 int check_annotation(List* list, JobPrint print) {
-    JobLog log(print, ANNO_VERBOSE);
+    // Without a callback of its own the check reports to the running net
+    // job's (the electrical rule check's), else to the log.
+    JobLog log(print ? print : net_warning_hook(), ANNO_VERBOSE);
     log.always("Annotation verifications ...\n");
     anno_not_annotated = false;
     anno_duplicates = false;

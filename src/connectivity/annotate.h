@@ -95,7 +95,8 @@ void anno_prepare_part(Schema* schema, bool uncond, bool keep, PlacedPart* part)
 // that failed.
 int annotate(JobPrint print, List* sheets, bool unannotate);
 
-// The verification. Its warnings go to print (null: log_printf). 0, or the
+// The verification. Its warnings go to print (null: the running net job's
+// warning hook, else log_printf). 0, or the
 // load code of a sheet that cannot be loaded.
 int check_annotation(List* sheets, JobPrint print);
 // Set by check_annotation: some sheet is not (or partly) annotated (error

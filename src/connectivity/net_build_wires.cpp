@@ -93,7 +93,7 @@ int indexed_arcs(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     index_sync(index);
     index_build_ends(index);
-    std::vector<SchItem*> others;
+    std::vector<std::pair<uint32_t, SchItem*>> others;
     for (SchItem* a : list_items<SchItem>(context->sheet->items)) {
         if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) continue;
         Point ends[2];
@@ -101,14 +101,12 @@ int indexed_arcs(NetContext* context, Schema*) {
         uint64_t after = index_pos(index, a);
         others.clear();
         for (const Point& p : ends)
-            for_records_ending_at(index, p, [&](SchItem* b) {
-                if (index_pos(index, b) > after) others.push_back(b);
+            for_records_ending_at(index, p, [&](SchItem* b, uint32_t pos) {
+                if (pos > after) others.emplace_back(pos, b);
             });
-        std::sort(others.begin(), others.end(), [index](const SchItem* x, const SchItem* y) {
-            return index_pos(index, x) < index_pos(index, y);
-        });
+        std::sort(others.begin(), others.end());
         others.erase(std::unique(others.begin(), others.end()), others.end());
-        for (SchItem* b : others) join_if_ends_meet(context, a, b);
+        for (const auto& [pos, b] : others) join_if_ends_meet(context, a, b);
     }
     return 0;
 }
@@ -118,7 +116,7 @@ int indexed_members(NetContext* context, Schema*) {
     if (!index->ends_built) index_build_ends(index);
     for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
         if (item->type != PSEUDO_PIN) continue;
-        for_records_ending_at(index, item->pos, [&](SchItem* wire) {
+        for_records_ending_at(index, item->pos, [&](SchItem* wire, uint32_t) {
             if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
         });
     }

@@ -66,8 +66,11 @@ uint64_t sloped_axis(NetIndex* index, const Line* line, bool make) {
 
 int32_t cell(int64_t c) { return static_cast<int32_t>(c >> CELL_SHIFT); }
 
+using Found = std::vector<std::pair<uint32_t, Line*>>;
+
 // Files the line under the cells of [lo, hi] it is not filed under yet.
 void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo, int64_t hi) {
+    uint32_t pos = index->pos.find(line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (span.lo <= span.hi) {
@@ -76,18 +79,18 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        index->long_lines[axis_id].push_back(line);
+        index->long_lines[axis_id].emplace_back(pos, line);
         return;
     }
     for (int32_t c = a; c <= b; ++c)
-        if (span.lo > span.hi || c < span.lo || c > span.hi) index->cells.add(cell_key(axis_id, c), line);
+        if (span.lo > span.hi || c < span.lo || c > span.hi) index->cells.add(cell_key(axis_id, c), line, pos);
     span.lo = a;
     span.hi = b;
 }
 
 // The lines filed on the axis under the cells of [lo, hi] (and its long
 // ones), unsorted, possibly repeated.
-void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, std::vector<Line*>& out) {
+void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& out) {
     if (!index->long_lines.empty()) {
         auto found = index->long_lines.find(axis_id);
         if (found != index->long_lines.end()) out.insert(out.end(), found->second.begin(), found->second.end());
@@ -95,24 +98,23 @@ void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, s
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
         for (const CellTable::Entry& e : index->cells.entries())
-            if (e.key >> 24 == axis_id) out.push_back(static_cast<Line*>(e.item));
+            if (e.key >> 24 == axis_id) out.emplace_back(e.pos, static_cast<Line*>(e.item));
         return;
     }
     for (int32_t c = a; c <= b; ++c)
         for (uint32_t i = index->cells.first(cell_key(axis_id, c)); i != CellTable::NONE;
              i = index->cells.entries()[i].next)
-            out.push_back(static_cast<Line*>(index->cells.entries()[i].item));
+            out.emplace_back(index->cells.entries()[i].pos, static_cast<Line*>(index->cells.entries()[i].item));
 }
 
-void sort_unique(const NetIndex* index, std::vector<Line*>& lines) {
-    if (lines.size() < 2) return;
-    std::vector<std::pair<uint64_t, Line*>> keyed;
-    keyed.reserve(lines.size());
-    for (Line* line : lines) keyed.emplace_back(index_pos(index, line), line);
-    std::sort(keyed.begin(), keyed.end());
-    lines.clear();
-    for (size_t i = 0; i < keyed.size(); ++i)
-        if (i == 0 || keyed[i].second != keyed[i - 1].second) lines.push_back(keyed[i].second);
+// The lines in list order, each once.
+std::vector<Line*> sort_unique(Found& found) {
+    std::sort(found.begin(), found.end());
+    std::vector<Line*> lines;
+    lines.reserve(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i == 0 || found[i].second != found[i - 1].second) lines.push_back(found[i].second);
+    return lines;
 }
 
 bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
@@ -152,7 +154,7 @@ uint32_t CellTable::first(uint64_t key) const {
     return heads_[i] != NONE ? heads_[i] : NONE;
 }
 
-void CellTable::add(uint64_t key, SchItem* item) {
+void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
     if ((used_ + 1) * 2 > keys_.size()) {
         std::vector<uint64_t> old_keys = std::move(keys_);
         std::vector<uint32_t> old_heads = std::move(heads_);
@@ -172,7 +174,7 @@ void CellTable::add(uint64_t key, SchItem* item) {
         keys_[i] = key;
         ++used_;
     }
-    entries_.push_back(Entry{item, key, heads_[i]});
+    entries_.push_back(Entry{item, key, heads_[i], pos});
     heads_[i] = static_cast<uint32_t>(entries_.size() - 1);
 }
 
@@ -283,38 +285,38 @@ void index_refile(NetIndex* index, Line* line) {
 }
 
 std::vector<Line*> lines_at(NetIndex* index, Point p) {
-    std::vector<Line*> found;
+    Found found;
     cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found);
     cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found);
     cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
     found.erase(std::remove_if(found.begin(), found.end(),
-                               [p](const Line* line) { return point_on_wire(p, line, 0) == 0; }),
+                               [p](const auto& f) { return point_on_wire(p, f.second, 0) == 0; }),
                 found.end());
-    sort_unique(index, found);
-    return found;
+    return sort_unique(found);
 }
 
 bool bus_line_at(const NetIndex* index, Point p) {
-    static std::vector<Line*> found;  // kept between calls: asked once per touching pair
+    static Found found;  // kept between calls: asked once per touching pair
     found.clear();
     cells_of(index, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
     cells_of(index, axis(AXIS_BUS_H, p.y), p.x, p.x, found);
     cells_of(index, axis(AXIS_BUS_SLOPED), p.x, p.x, found);
-    for (const Line* line : found)
+    for (const auto& [pos, line] : found)
         if (point_on_wire(p, line, 0)) return true;
     return false;
 }
 
 std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
-    std::vector<Line*> found;
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
     if (vertical && horizontal) {
         // A point meets the lines that pass through it.
+        std::vector<Line*> through;
         for (Line* other : lines_at(index, line->pos))
-            if (index_pos(index, other) > after) found.push_back(other);
-        return found;
+            if (index_pos(index, other) > after) through.push_back(other);
+        return through;
     }
+    Found found;
     int64_t lo = vertical ? line->pos.y : line->pos.x, hi = vertical ? line->end.y : line->end.x;
     if (vertical) {
         cells_of(index, axis(AXIS_V, line->pos.x), lo, hi, found);
@@ -325,14 +327,14 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
         cells_of(index, axis(AXIS_ZERO_BY_X), lo, hi, found);
     }
     found.erase(std::remove_if(found.begin(), found.end(),
-                               [&](const Line* other) {
-                                   if (index_pos(index, other) <= after) return true;
+                               [&](const auto& f) {
+                                   const Line* other = f.second;
+                                   if (f.first <= after) return true;
                                    return vertical ? !ranges_meet(lo, hi, other->pos.y, other->end.y)
                                                    : !ranges_meet(lo, hi, other->pos.x, other->end.x);
                                }),
                 found.end());
-    sort_unique(index, found);
-    return found;
+    return sort_unique(found);
 }
 
 void index_build_ends(NetIndex* index) {
@@ -343,8 +345,9 @@ void index_build_ends(NetIndex* index) {
             continue;
         Point ends[2];
         item_ends(item, ends);
-        index->ends.add(point_key(ends[0]), item);
-        if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item);
+        uint32_t pos = index->pos.find(item);
+        index->ends.add(point_key(ends[0]), item, pos);
+        if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
     }
     index->ends_built = true;
 }

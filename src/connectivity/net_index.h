@@ -58,7 +58,7 @@ struct PointHash {
 class CellTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
-    void add(uint64_t key, SchItem* item);
+    void add(uint64_t key, SchItem* item, uint32_t pos);
     void clear();
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
@@ -66,6 +66,7 @@ public:
         SchItem* item;
         uint64_t key;
         uint32_t next;
+        uint32_t pos;  // the item's list position
     };
     const std::vector<Entry>& entries() const { return entries_; }
 
@@ -118,7 +119,7 @@ struct NetIndex {
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
-    std::unordered_map<uint64_t, std::vector<Line*>> long_lines;  // by axis
+    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> long_lines;  // by axis, with positions
     std::unordered_map<CarrierKey, uint32_t, CarrierHash> sloped_ids;  // sloped carriers
     // Where each line is filed: its carriers' spans (vertical, horizontal,
     // sloped), then sloped_by_x and zero_by_x.
@@ -168,11 +169,12 @@ void index_build_ends(NetIndex* index);
 inline uint64_t point_key(Point p) {
     return (static_cast<uint64_t>(static_cast<uint32_t>(p.x)) << 32) | static_cast<uint32_t>(p.y);
 }
+// fn(record, its list position).
 template <class Fn>
 void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
     const auto& entries = index->ends.entries();
     for (uint32_t i = index->ends.first(point_key(p)); i != CellTable::NONE; i = entries[i].next)
-        fn(entries[i].item);
+        fn(entries[i].item, entries[i].pos);
 }
 
 // Chains.

@@ -18,6 +18,8 @@ constexpr double PI = 3.14159265358979323846;
 // Images larger than this on the device are drawn as their outline: a
 // bitmap of that size would cost more memory than a drawing pass is worth.
 constexpr double MAX_IMAGE_PIXELS = 4096.0;
+// Size of the font a context's point scale is measured with.
+constexpr double CALIBRATION_POINTS = 100.0;
 
 int32_t clamp32(double v) {
     if (v > 2e9) return 2000000000;
@@ -280,10 +282,33 @@ void DrawAdapter::paint(const Prim& prim) {
     }
 }
 
+double DrawAdapter::line_pixels_per_point(const Font& font) {
+    // How tall a line of this face comes out per point on this very
+    // context: screens, memory bitmaps and printers each count points
+    // against their own resolution.
+    const std::string key = font_key(font, CALIBRATION_POINTS);
+    auto it = line_pixels_.find(key);
+    if (it != line_pixels_.end()) return it->second;
+    dc_->SetFont(font_for(font, CALIBRATION_POINTS));
+    wxCoord w = 0, h = 0;
+    dc_->GetTextExtent("Xg", &w, &h);
+    const double per_point = h > 0 ? h / CALIBRATION_POINTS : 1.0;
+    return line_pixels_.emplace(key, per_point).first->second;
+}
+
 void DrawAdapter::paint_text(const Prim& prim) {
-    int ppi = dc_->GetPPI().y;
-    if (ppi <= 0) ppi = 96;
-    const double points = font_points(prim.font) * 10000.0 * sy_ / ppi;
+    std::vector<std::string> lines;
+    for (size_t start = 0;;) {
+        const size_t end = prim.text.find('@', start);
+        lines.push_back(prim.text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    // The size that makes a line as tall on this context as it measures in
+    // world units.
+    const Point extent = measure_text_world(prim.font, prim.text.c_str());
+    const double line_height = double(extent.y) / lines.size();
+    const double points = line_height * sy_ / line_pixels_per_point(prim.font);
     // Text smaller than this cannot be read: leave it out rather than draw
     // a smudge.
     if (points < 2.0) return;
@@ -294,17 +319,7 @@ void DrawAdapter::paint_text(const Prim& prim) {
     const double ux = dir.x / 1000.0, uy = dir.y / 1000.0;  // baseline, world
     // Lines stack upwards from the anchor: the normal pointing up the block.
     const double nx = uy, ny = -ux;
-    const Point extent = measure_text_world(prim.font, prim.text.c_str());
     const double degrees = -std::atan2(uy * sy_, ux * sx_) * 180.0 / PI;
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (true) {
-        size_t end = prim.text.find('@', start);
-        lines.push_back(prim.text.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    const double line_height = lines.empty() ? 0.0 : double(extent.y) / lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
         // Top-left corner of line i: up the block by the lines above the anchor.
         const double up = extent.y - line_height * i;

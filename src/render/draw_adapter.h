@@ -99,6 +99,7 @@ private:
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     const wxBrush& brush_for(uint32_t rgb);
     const wxFont& font_for(const Font& font, double points);
+    double line_pixels_per_point(const Font& font);
     void paint_text(const Prim& prim);
     void paint_image(const Prim& prim);
 
@@ -113,6 +114,7 @@ private:
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
     std::unordered_map<std::string, wxFont> fonts_;
+    std::unordered_map<std::string, double> line_pixels_;
 };
 
 // Points of an arc from start to end around centre (world units), enough

@@ -11,6 +11,16 @@
 #include "render/colour_table.h"
 #include "render/draw_items.h"
 
+namespace {
+// Every canvas alive, in the order they were made.
+std::vector<RenderCanvas*>& live_canvases() {
+    static std::vector<RenderCanvas*> canvases;
+    return canvases;
+}
+}  // namespace
+
+RenderCanvas* any_canvas() { return live_canvases().empty() ? nullptr : live_canvases().back(); }
+
 RenderCanvas* canvas_of_view(const View* view) {
     return view ? static_cast<RenderCanvas*>(view_get_window(view)) : nullptr;
 }
@@ -28,9 +38,14 @@ RenderCanvas::RenderCanvas(wxWindow* parent, wxWindowID id, const wxPoint& pos,
     ShowScrollbars(wxSHOW_SB_ALWAYS, wxSHOW_SB_ALWAYS);
     Bind(wxEVT_PAINT, &RenderCanvas::OnPaint, this);
     Bind(wxEVT_SIZE, &RenderCanvas::OnSize, this);
+    live_canvases().push_back(this);
 }
 
-RenderCanvas::~RenderCanvas() { SetDocument(nullptr); }
+RenderCanvas::~RenderCanvas() {
+    SetDocument(nullptr);
+    auto& live = live_canvases();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
 
 View* RenderCanvas::GetView() const { return schema_ ? &schema_->view : nullptr; }
 
@@ -131,15 +146,18 @@ void RenderCanvas::FollowScrolling() {
     view_set_center(v, view_size_to_world(v, window));
 }
 
+bool RenderCanvas::BackingStale() const {
+    const View* v = GetView();
+    return !backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize() ||
+           backing_start_ != CalcUnscrolledPosition(wxPoint(0, 0)) ||
+           (v && backing_zoom_ != v->zoom);
+}
+
 void RenderCanvas::PaintInto(wxDC& dc) {
     FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    const View* v = GetView();
-    if (!backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize() ||
-        backing_start_ != CalcUnscrolledPosition(wxPoint(0, 0)) ||
-        (v && backing_zoom_ != v->zoom))
-        RebuildBacking();
+    if (BackingStale()) RebuildBacking();
     dc.DrawBitmap(backing_, 0, 0);
     if (!ghosts_.empty()) {
         DrawAdapter adapter = MakeAdapter(dc);
@@ -148,10 +166,10 @@ void RenderCanvas::PaintInto(wxDC& dc) {
 }
 
 void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint) {
+    FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    if (!backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize())
-        RebuildBacking();
+    if (BackingStale()) RebuildBacking();
     {
         wxMemoryDC dc(backing_);
         DrawAdapter adapter = MakeAdapter(dc);

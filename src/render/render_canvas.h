@@ -71,6 +71,8 @@ protected:
     // Brings the scroll bars to the view after the view recomputed.
     void SyncScrollbars();
     void RebuildBacking();
+    // The backing bitmap no longer shows the document as the view now maps it.
+    bool BackingStale() const;
     // Takes a scroll position the user chose into the view.
     void FollowScrolling();
 
@@ -84,5 +86,7 @@ private:
     bool syncing_ = false;
 };
 
+// The canvas made last of those still open, or null when none is.
+RenderCanvas* any_canvas();
 // The canvas a view is bound to, or null.
 RenderCanvas* canvas_of_view(const View* view);

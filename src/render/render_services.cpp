@@ -33,7 +33,10 @@ bool text_extent(void* canvas, List* fonts, View*, const char* text, int* font_n
 }
 
 bool paint_zone_text_extent(View* view, const char* text, int* font_number, Point pos, Rect* out) {
+    // A sheet that no window shows (one being printed, a sub-sheet read for
+    // its ports) is measured on any canvas that is open.
     RenderCanvas* canvas = canvas_of_view(view);
+    if (!canvas) canvas = any_canvas();
     return canvas && text_extent(canvas, system_fonts, view, text, font_number, pos, out);
 }
 

@@ -28,7 +28,8 @@ void render_cleanup();
 // font_for_text does. False, nothing measured, without a canvas.
 bool text_extent(void* canvas, List* fonts, View* view, const char* text, int* font_number,
                  Point pos, Rect* out);
-// text_extent in the system font list on the canvas the view is bound to.
+// text_extent in the system font list on the canvas the view is bound to,
+// or, for a view that no window shows, on any canvas open; false when none is.
 bool paint_zone_text_extent(View* view, const char* text, int* font_number, Point pos, Rect* out);
 // The axis-aligned box of a text item as laid out, on the canvas that shows
 // the document; false (rectangle untouched) when the document has none.

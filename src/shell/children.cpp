@@ -15,6 +15,7 @@
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/subsheet.h"
+#include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 
@@ -200,4 +201,19 @@ void autosave_all() {
             log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
                        message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());
     }
+}
+
+std::unique_ptr<PrintJob> canvas_print_job(EditCanvas* canvas) {
+    if (!canvas || !canvas->mySchema) return nullptr;
+    std::string name = canvas_file_name(canvas);
+    std::string title = name.empty() ? "Untitled" : name.substr(name.find_last_of("/\\") + 1);
+    return std::make_unique<SheetPrintJob>(title, std::vector<Schema*>{canvas->mySchema});
+}
+
+const char* default_file_name(int extension_property) {
+    static std::string buffer;
+    buffer = paint_zone ? default_file_name_for(canvas_file_name(paint_zone),
+                                                strproper_get(extension_property))
+                        : std::string();
+    return buffer.c_str();
 }

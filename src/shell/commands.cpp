@@ -199,6 +199,10 @@ bool command_available(int id) {
         case CMD_NEW_TEMPLATE:
         case CMD_OPEN_TEMPLATE:
         case CMD_EXIT:
+        case CMD_PRINT:
+        case CMD_PREVIEW_SHEET:
+        case CMD_PREVIEW_LIBRARY:
+        case CMD_PREVIEW_TEMPLATE:
         case CMD_ZOOM_IN:
         case CMD_ZOOM_OUT:
         case CMD_ZOOM_FIT:

@@ -8,6 +8,8 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "render/print_preview.h"
+#include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 
@@ -64,6 +66,14 @@ void menu_command(EditCanvas* canvas, int id, long argument) {
             if (!name.empty()) new_template_child(name.c_str());
             break;
         }
+        case CMD_PRINT:
+            if (auto job = canvas_print_job(canvas)) print_job(main_frame, *job);
+            break;
+        case CMD_PREVIEW_SHEET:
+        case CMD_PREVIEW_LIBRARY:
+        case CMD_PREVIEW_TEMPLATE:
+            if (auto job = canvas_print_job(canvas)) print_preview_proc(main_frame, *job);
+            break;
         case CMD_EXIT:
             if (main_frame) main_frame->Close();
             break;

@@ -4,11 +4,13 @@
 // taking a canvas accepts null (and then does nothing, or answers as for
 // "no document").
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "foundation/geometry.h"
 
 class EditCanvas;
+class PrintJob;
 class wxWindow;
 struct Font;
 struct List;
@@ -43,6 +45,9 @@ int canvas_save(EditCanvas* canvas, bool ask_name);
 bool canvas_confirm_close(EditCanvas* canvas);
 // The name the canvas's document was loaded from or saved to ("" when new).
 std::string canvas_file_name(EditCanvas* canvas);
+// The print job of the canvas's document (one page, titled by the file's
+// name); null without a document.
+std::unique_ptr<PrintJob> canvas_print_job(EditCanvas* canvas);
 
 // --- autosave -----------------------------------------------------------------------
 // Starts the timer for MINUTES_BACK minutes (none when 0 or less) / stops it.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "connectivity/annotate.h"
+#include "connectivity/net_context.h"
 #include "connectivity/project_fixture.h"
 #include "foundation/core.h"
 #include "foundation/file_names.h"
@@ -248,6 +249,21 @@ TEST_F(AnnotateTest, TheCheckReportsUnannotatedSheetsAndReferencesOnTwoSheets) {
                        "Loading schematic file 'c.sch'...\n"
                        "Warning:  'c.sch' is not (or partialy) annotated\n"
                        "Loading schematic file '" + file("d.sch") + "'...\n");
+    free_name_list(list);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AnnotateTest, WithoutACallbackTheCheckReportsToTheRunningNetJob) {
+    write_sheet("a.sch", sheet({part("RES", "R?", "1k")}));
+    List* list = project("a.sch");
+    set_net_warning_hook(print_capture);
+    EXPECT_EQ(check_annotation(list, nullptr), 0);
+    set_net_warning_hook(nullptr);
+    EXPECT_EQ(printed, "Annotation verifications ...\nLoading schematic file '" + file("a.sch") +
+                           "'...\nWarning:  '" + file("a.sch") + "' is not (or partialy) annotated\n");
     free_name_list(list);
 }
 

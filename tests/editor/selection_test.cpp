@@ -169,7 +169,8 @@ TEST_F(SelectionTest, ADamagedOrForeignPasteFileIsRefusedAndChangesNothing) {
     std::string word = "Schema";
     auto at = std::search(library_kind.begin(), library_kind.end(), word.begin(), word.end());
     ASSERT_NE(at, library_kind.end());
-    std::copy(std::string("Librar").begin(), std::string("Librar").end(), at);
+    const std::string library_word = "Librar";
+    std::copy(library_word.begin(), library_word.end(), at);
     bad.push_back(library_kind);
     for (auto& bytes : bad) {
         tn_test::write_bytes(PASTE_FILE_NAME, bytes);

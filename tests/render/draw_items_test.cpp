@@ -134,3 +134,32 @@ TEST_F(DrawItemsTest, OutlineTextsTurnByTheirFontsEscapementOrElseTheirRotation)
 
 }  // namespace
 }  // namespace render_test
+
+namespace render_test {
+namespace {
+
+TEST_F(DrawItemsTest, EveryItemDrawsWithAndWithoutItsDocumentAndThroughAnyMatrix) {
+    SchemaPtr schema = load("every_item.asc");
+    ASSERT_TRUE(schema);
+    Matrix turned;
+    matrix_rotate(&turned, 1);
+    matrix_mirror(&turned, 1);
+    matrix_scale(&turned, 0.5, 0.5);
+    size_t with_document = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        for (Schema* doc : {schema.get(), static_cast<Schema*>(nullptr)}) {
+            for (const Matrix* m :
+                 {static_cast<const Matrix*>(nullptr), static_cast<const Matrix*>(&turned)}) {
+                std::vector<Prim> prims;
+                DrawAdapter recorder(&prims);
+                draw_item(&recorder, doc, item, m, ITEM_COLOURS, STYLE_AS_ITEM);
+                if (doc && !m) with_document += !prims.empty();
+            }
+        }
+    }
+    // Everything the sheet holds draws something when its document is known.
+    EXPECT_EQ(with_document, schema->sheet->items->count);
+}
+
+}  // namespace
+}  // namespace render_test

@@ -49,6 +49,19 @@ TEST_F(PrintingTest, EachSheetOfAJobIsOnePageOfThePostScriptFile) {
     EXPECT_EQ(files, 1u);
 }
 
+TEST_F(PrintingTest, PortsOfASheetThatNoWindowShowsAreMeasuredOnAnOpenCanvas) {
+    const char* source = "(SCHEMATIC (SHEET (PORT LEFT INPUT (POS 20000 10000 ) 'IN' ) ) )";
+    SchemaPtr first = compile(source), second = compile(source);
+    SheetPrintJob job_alone("ports", {first.get()}), job_beside("ports", {second.get()});
+    const std::string alone = dir.file("alone.ps"), beside = dir.file("beside.ps");
+    ASSERT_EQ(any_canvas(), nullptr);
+    ASSERT_TRUE(print_job_to_postscript(job_alone, alone));
+    make_canvas(100, 100);
+    ASSERT_TRUE(print_job_to_postscript(job_beside, beside));
+    // With a window open the port gets its outline: more lines are drawn.
+    EXPECT_GT(count(tn_test::read_text(beside), "lineto"), count(tn_test::read_text(alone), "lineto"));
+}
+
 TEST_F(PrintingTest, AColourPrinterGetsTheConfiguredColours) {
     proper_set(LOGPRINT_COLOR, 2);
     SchemaPtr sheet = compile("(SCHEMATIC (SHEET (LINE BUS (POS 0 0 ) (POS 5000 0 ) ) ) )");

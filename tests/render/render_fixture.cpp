@@ -51,7 +51,12 @@ void RenderTest::SetUp() {
 }
 
 void RenderTest::TearDown() {
-    if (frame) tn_test::destroy_window(frame);
+    if (frame) {
+        tn_test::destroy_window(frame);
+        // Top-level windows go at the next idle time: let it come, so that
+        // no canvas of this test outlives it.
+        wxTheApp->ProcessIdle();
+    }
     frame = nullptr;
     render_cleanup();
     reset_services();

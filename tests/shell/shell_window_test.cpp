@@ -8,17 +8,22 @@
 #include <string>
 
 #include <wx/app.h>
+#include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
 #include "foundation/errors.h"
+#include "foundation/list.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
+#include "model/documents/batch.h"
+#include "render/printing.h"
+#include "shell/preview_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
@@ -161,6 +166,29 @@ TEST_F(ShellWindows, AFailedSaveKeepsTheWindowOpenAndModified) {
     EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
 }
 
+TEST_F(ShellWindows, AutosaveCopiesOnlyModifiedSheetsBesideTheirFile) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    std::string copy = dir.file("sheet.001");
+    autosave_all();
+    EXPECT_FALSE(std::filesystem::exists(copy));  // nothing changed, nothing copied
+    canvas_mark_modified(child->canvas);
+    autosave_all();
+    EXPECT_EQ(get_file_kind(copy.c_str()), FILE_KIND_SCHEMA);
+    autosave_all();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("sheet.002")));
+    EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));  // a copy is not a save
+}
+
+TEST_F(ShellWindows, FilesDroppedOnTheFrameOpenAsSheets) {
+    auto* files = new wxString[1]{wxString::FromUTF8(sheet)};  // the event frees them
+    wxDropFilesEvent drop(wxEVT_DROP_FILES, 1, files);
+    drop.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(drop);
+    ASSERT_EQ(my_children.size(), 1u);
+    EXPECT_EQ(canvas_file_name(my_children[0]->canvas), sheet);
+}
+
 TEST_F(ShellWindows, OpenSheetsAreFoundByNameIgnoringCase) {
     MyChild* child = open_sheet(sheet.c_str(), nullptr);
     ASSERT_NE(child, nullptr);
@@ -178,6 +206,9 @@ TEST_F(ShellWindows, TheLogWindowShowsTextAsPrinted) {
     EXPECT_TRUE(log_frame->Text().EndsWith("Result of read : 0 and more\n"));
     new_library_child(nullptr);
     EXPECT_TRUE(log_frame->Text().Contains("editor comes later"));
+    // Without an installed help book, help says so where the user looks.
+    show_help("Tessaron.hlp", 675);
+    EXPECT_TRUE(log_frame->Text().Contains("Help is not installed: no help book for Tessaron.hlp"));
     ASSERT_EQ(my_children.size(), 1u);
     EXPECT_EQ(my_children[0]->canvas->kind, CANVAS_LIBRARY);
 }
@@ -197,6 +228,44 @@ TEST_F(ShellWindows, PromptAndMenusFollowTheCurrentCanvas) {
     EXPECT_EQ(status(STATUS_PROMPT).length(), PROMPT_MAX);
     canvas_set_mode_name(child->canvas, "Main Mode");
     EXPECT_EQ(status(STATUS_MODE), "Main Mode");
+}
+
+TEST_F(ShellWindows, TheWindowsPrintJobWritesOnePageAndNamesItsFile) {
+    EXPECT_EQ(canvas_print_job(nullptr), nullptr);
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    std::unique_ptr<PrintJob> job = canvas_print_job(child->canvas);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->title(), "sheet.sch");
+    std::string ps = dir.file("sheet.ps");
+    ASSERT_TRUE(print_job_to_postscript(*job, ps));
+    std::string text = tn_test::read_text(ps);
+    EXPECT_EQ(text.rfind("%!PS-Adobe", 0), 0u);
+    size_t pages = 0;
+    for (size_t at = 0; (at = text.find("\n%%Page:", at)) != std::string::npos; ++at) ++pages;
+    EXPECT_EQ(pages, 1u);
+    // The names derived from the current window's document.
+    std::string suffix = strproper_get(EXT_NETFMT);
+    suffix = suffix.substr(0, suffix.find(','));
+    EXPECT_EQ(std::string(default_file_name(EXT_NETFMT)), dir.file("sheet") + suffix);
+}
+
+TEST_F(ShellWindows, APreviewShowsOnePartOfALibraryOrNothing) {
+    std::string library = dir.file("parts.clb");
+    ASSERT_EQ(compile_library(TN_TEST_DATA_DIR "/../../examples/parts.slb", library.c_str(),
+                              nullptr),
+              0);
+    wxFrame* holder = new wxFrame(nullptr, wxID_ANY, "preview");
+    auto* preview = new PreviewCanvas(holder, 0, 0, 210, 100, 0, 0);
+    holder->Show();
+    EXPECT_EQ(preview->kind, CANVAS_PREVIEW);
+    EXPECT_TRUE(preview_show_part(preview, library.c_str(), "LM358", 0, 1));
+    ASSERT_NE(preview->mySchema, nullptr);
+    EXPECT_EQ(preview->mySchema->current->items->count, 1u);
+    EXPECT_FALSE(preview_show_part(preview, library.c_str(), "NO_SUCH_PART", 1, 1));
+    EXPECT_EQ(preview->mySchema->current->items->count, 0u);
+    EXPECT_FALSE(preview_show_part(preview, dir.file("missing.clb").c_str(), "RES", 0, 0));
+    tn_test::destroy_window(holder);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,45 @@ TEST(StrokeChain, MakeAppendAndBound) {
     EXPECT_TRUE(bounds_TextLines(nullptr, &r, true));
     EXPECT_EQ(r, (Rect{-5, 0, 15, 20}));
     free_Strokes(held);
+}
+
+// The bounds of a chain are its strokes' rectangles united one by one, for
+// any chain: small ones, and strokes near the ends of the coordinate range
+// whose spans do not fit a width.
+TEST(StrokeChains, BoundsAreTheUnionOfTheStrokesBounds) {
+    std::mt19937 random(7);
+    const int32_t ranges[] = {1000, 100000, std::numeric_limits<int32_t>::max()};
+    for (int round = 0; round < 300; ++round) {
+        const int32_t range = ranges[round % 3];
+        std::uniform_int_distribution<int32_t> coordinate(-range, range);
+        Stroke* chain = nullptr;
+        for (int n = 1 + round % 4; n > 0; --n) {
+            Stroke* s = new_Stroke(2 + round % 3);
+            for (Point& p : s->points) p = {coordinate(random), coordinate(random)};
+            append_Strokes(&chain, s);
+        }
+        for (bool accumulate : {false, true}) {
+            Rect start{coordinate(random), coordinate(random), 10, 20};
+            Rect expected = start;
+            bool first = true;
+            for (Stroke* s = chain; s; s = s->next) {
+                Stroke* rest = s->next;
+                s->next = nullptr;  // the stroke alone
+                Rect one;
+                ASSERT_TRUE(bounds_TextLines(s, &one, false));
+                s->next = rest;
+                if (first && !accumulate)
+                    expected = one;
+                else
+                    rect_union(&expected, one);
+                first = false;
+            }
+            Rect got = start;
+            EXPECT_TRUE(bounds_TextLines(chain, &got, accumulate));
+            EXPECT_EQ(got, expected) << "round " << round << " accumulate " << accumulate;
+        }
+        free_Strokes(chain);
+    }
 }
 
 // --- bounds, distance and picking of a text --------------------------------------------------

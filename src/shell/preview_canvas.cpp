@@ -1,0 +1,37 @@
+#include "shell/preview_canvas.h"
+
+#include "foundation/list.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/items/libutil.h"
+
+PreviewCanvas::PreviewCanvas(wxWindow* frame, int x, int y, int width, int height, long,
+                             int mode_)
+    : EditCanvas(frame, CANVAS_PREVIEW), mode(mode_) {
+    SetSize(x, y, width, height);
+    // A preview shows, it does not scroll.
+    ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_NEVER);
+}
+
+bool preview_show_part(PreviewCanvas* preview, const char* library, const char* part_name,
+                       int converted, int repaint_now) {
+    if (!preview) return false;
+    LibEntry* entry = nullptr;
+    Part* part = library && part_name ? get_lib_part(library, part_name, 0, &entry) : nullptr;
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    bool shown = false;
+    if (part) {
+        PlacedPart* placed = nullptr;
+        if (setup_new_part(schema, library, part_name, &placed, part, entry) == 0 && placed) {
+            if (converted) placed->flags |= PL_CONVERT;
+            dlist_append(schema->current->items, placed);
+            shown = true;
+        }
+    }
+    preview->TakeDocument(schema);
+    preview->ZoomAll();
+    if (repaint_now) preview->Update();
+    return shown;
+}

@@ -113,7 +113,9 @@ TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
     EXPECT_STREQ(heads[2]->name.get(), "clk__1");
     EXPECT_STREQ(heads[3]->name.get(), "CLK");
     EXPECT_STREQ(heads[4]->name.get(), "N00000");
-    if (heads.size() > 5) EXPECT_STREQ(heads[5]->name.get(), "N00001");
+    if (heads.size() > 5) {
+        EXPECT_STREQ(heads[5]->name.get(), "N00001");
+    }
     // R3's pin 1 has a no-connect mark only: written as unconnected.
     EXPECT_THAT(written(), HasSubstr(" ( 1 ?"));
 }

@@ -232,6 +232,35 @@ TEST_F(NetBuild, ShowPowerLocalIsSetInMemoryOnly) {
     EXPECT_FALSE(std::filesystem::exists(ini));
 }
 
+TEST_F(NetBuild, CollinearWiresMeetingEndToEndStayChainedAsAbsorbed) {
+    auto schema = compile_sheet(two_resistors + wire(5000, 0, 6000, 0) + wire(6000, 0, 7000, 0));
+    auto context = build(schema.get());
+    int absorbed = 0;
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        if (item->type == LINE_ITEM && (item->state & NET_IGNORED) && item->prev) ++absorbed;
+    EXPECT_EQ(absorbed, 2);
+    EXPECT_THAT(net_at(context.get(), 2000, 0), HasSubstr("pin 1@10000,0"));
+}
+
+TEST_F(NetBuild, LabelOnNoWireNamesNothingAndIsMarkedVisited) {
+    auto schema = compile_sheet(part("R", 0, 0, "R1") + label(-3000, 5000, "LOST"));
+    auto context = build(schema.get());
+    EXPECT_THAT(describe_nets(context.get()), Not(HasSubstr("LOST")));
+    SchItem* lost = nullptr;
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        if (item->type == TEXT_ITEM) lost = item;
+    ASSERT_NE(lost, nullptr);
+    EXPECT_TRUE(lost->state & NET_VISITED);
+}
+
+TEST_F(NetBuild, WithOnlyLabelsTheLastNameOfTheListIsPreferred) {
+    // Names are put in front as they are met: "FIRST" ends up last.
+    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 3000) + label(-3000, 1000, "FIRST") +
+                                label(-3000, 2000, "SECOND"));
+    auto context = build(schema.get());
+    EXPECT_THAT(net_at(context.get(), 0, 0), HasSubstr("names [ 7:SECOND 7:FIRST ] pref FIRST"));
+}
+
 TEST_F(NetBuild, NoSchemaOrNoSheetBuildsNothing) {
     ContextPtr context(new_NetContext(), ContextFree{});
     EXPECT_EQ(build_sheet_nets(context.get(), nullptr), 0);

@@ -166,6 +166,29 @@ TEST_F(ShellWindows, AFailedSaveKeepsTheWindowOpenAndModified) {
     EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
 }
 
+TEST_F(ShellWindows, AutosaveCopiesOnlyModifiedSheetsBesideTheirFile) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    std::string copy = dir.file("sheet.001");
+    autosave_all();
+    EXPECT_FALSE(std::filesystem::exists(copy));  // nothing changed, nothing copied
+    canvas_mark_modified(child->canvas);
+    autosave_all();
+    EXPECT_EQ(get_file_kind(copy.c_str()), FILE_KIND_SCHEMA);
+    autosave_all();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("sheet.002")));
+    EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));  // a copy is not a save
+}
+
+TEST_F(ShellWindows, FilesDroppedOnTheFrameOpenAsSheets) {
+    auto* files = new wxString[1]{wxString::FromUTF8(sheet)};  // the event frees them
+    wxDropFilesEvent drop(wxEVT_DROP_FILES, 1, files);
+    drop.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(drop);
+    ASSERT_EQ(my_children.size(), 1u);
+    EXPECT_EQ(canvas_file_name(my_children[0]->canvas), sheet);
+}
+
 TEST_F(ShellWindows, OpenSheetsAreFoundByNameIgnoringCase) {
     MyChild* child = open_sheet(sheet.c_str(), nullptr);
     ASSERT_NE(child, nullptr);

@@ -14,6 +14,7 @@
 #include "connectivity/bus_expand.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
 #include "foundation/core.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
@@ -93,21 +94,6 @@ bool port_of_existing_bus(NetContext* context, const PseudoPin* member) {
     for (int64_t i = lo; i <= hi && i - lo <= limit; ++i)
         if (find_net_by_name(context, (base + std::to_string(i)).c_str())) return true;
     return false;
-}
-
-// Gives each net state bit 2 when it has two or more real members (every
-// member counts but a no-connect mark).
-void mark_real(List* islands) {
-    for (Ident* net : list_items<Ident>(islands)) {
-        int real = 0;
-        for_each_member(net, [&](PseudoPin* m) {
-            if (father_is_part(m) || !is_nocon(m->whoami)) ++real;
-        });
-        if (real >= 2)
-            net->state |= NET_REAL;
-        else
-            net->state &= ~NET_REAL;
-    }
 }
 
 struct ErcMatrix {
@@ -261,7 +247,7 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     erc_current_marks = *marks;
     List* islands = context ? context->islands : nullptr;
     if (!islands) return NO_ISLANDS;
-    mark_real(islands);
+    mark_real_nets(context);
     print(report, "Report:");
     line_end(report);
     print(report, "-------");

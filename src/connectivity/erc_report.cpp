@@ -6,7 +6,8 @@
 //      over the old report once complete) and the project's sheets listed;
 //   2. the annotation check runs (a sheet that cannot be loaded ends the job);
 //   3. each sheet in turn is loaded, its repeated time stamps renumbered,
-//      its nets built and checked; the marks replace the sheet's old ones:
+//      its nets built, written to its net file and checked; the marks
+//      replace the sheet's old ones:
 //      an open document is changed in memory (and redrawn), any other
 //      sheet is saved, once, when its marks or its stamps changed;
 //   4. the final report runs over the nets of the last sheet checked (a
@@ -17,8 +18,10 @@
 #include "connectivity/erc.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -85,6 +88,7 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
     std::unordered_set<uint32_t> used;
     if (int code = check_annotation(sheets, print); code != 0) return code;
     int result = 0;
+    int sheet_number = 1;
     for (const char* file : list_items<const char>(sheets)) {
         report_line(report, format_text(">>>>>>>>>>>>>>>>> Analyzing : %s", file));
         run->release();
@@ -94,6 +98,11 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         if (!run->context) no_memory();
         bool dirty = renumber_stamps(run->schema, &used, &counter);
         result |= build_sheet_nets(run->context, run->schema);
+        std::string base = file;
+        change_suffix(base, "", 0);
+        if (int written = write_net_report(run->context, run->schema, base.c_str(), sheet_number++);
+            written != 0)
+            return written;
         // A sheet without nets (a root of project names only) has an empty
         // islands list, not none.
         if (!run->context->islands && !(run->context->islands = list_new())) no_memory();

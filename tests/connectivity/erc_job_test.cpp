@@ -64,6 +64,7 @@ TEST_F(ErcJobTest, TheReportAndTheMarksOfOneSheet) {
     std::string text = report_text();
     tn_test::expect_golden("connectivity/erc_job.erc", std::vector<unsigned char>(text.begin(), text.end()));
     EXPECT_TRUE(erc_found_errors);
+    EXPECT_TRUE(std::filesystem::exists(file("erc.bnt")));  // the sheet's net file
     EXPECT_EQ(printed, "Creating ERC Report...\nAnnotation verifications ...\n"
                        "Loading schematic file 'erc.sch'...\nLoading schematic file 'erc.sch'...\n"
                        "Done.\n");

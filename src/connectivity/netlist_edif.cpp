@@ -1,0 +1,3 @@
+#include "connectivity/netlist_format.h"
+
+int write_edif_netlist(NetlistRun&, FILE*) { return 0; }

@@ -138,7 +138,9 @@ TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
     EXPECT_THAT(references(schema_.get()), ::testing::ElementsAre("R1", "R4"));
     EXPECT_EQ(net_count(context_.get()), 4);
     for (SchItem* item : list_items<SchItem>(schema_->current->items))
-        if (item->type == PARTLIB_ITEM) EXPECT_EQ(as_PlacedPart(item)->origin, "");
+        if (item->type == PARTLIB_ITEM) {
+            EXPECT_EQ(as_PlacedPart(item)->origin, "");
+        }
 }
 
 TEST_F(NetLink, SameFileUnderTwoBoxesIsReadTwiceWithAWarning) {
@@ -149,7 +151,9 @@ TEST_F(NetLink, SameFileUnderTwoBoxesIsReadTwiceWithAWarning) {
     EXPECT_THAT(references(schema_.get()), ::testing::ElementsAre("R1", "R4", "R2", "R3", "R2", "R3"));
     int boxes = 0;
     for (SchItem* item : list_items<SchItem>(schema_->current->items))
-        if (item->type == SUBSHEET_ITEM) EXPECT_EQ(as_SubSheet(item)->link_number, boxes++);
+        if (item->type == SUBSHEET_ITEM) {
+            EXPECT_EQ(as_SubSheet(item)->link_number, boxes++);
+        }
     // One suffix for both copies: their local nets become one.
     EXPECT_THAT(nets(), HasSubstr("names [ 7:LOC__1 ] pref LOC__1 members [ pin 2@0,0 pin 2@0,0 ]"));
 }

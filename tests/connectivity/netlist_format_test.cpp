@@ -6,7 +6,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "connectivity/net_fixture.h"
@@ -75,6 +79,14 @@ TEST_F(Netlist, DividerInEveryLineFormat) {
     EXPECT_THAT(written(), HasSubstr("`T \"Divider\""));
     ASSERT_EQ(format(schema.get(), context.get(), "spice"), 0);
     golden("divider.cir");
+    out_ = dir_.file("divider.edf");
+    ASSERT_EQ(format(schema.get(), context.get(), "flatedif"), 0);
+    std::string edif = written();
+    size_t date = edif.find("(comment \" generated");
+    ASSERT_NE(date, std::string::npos);
+    edif.erase(date, edif.find('\n', date) - date);
+    tn_test::expect_golden("connectivity/divider.edf", {edif.begin(), edif.end()});
+    EXPECT_EQ(edif.back(), ')');
 }
 
 TEST_F(Netlist, NgspiceSolvesTheDivider) {
@@ -91,6 +103,55 @@ TEST_F(Netlist, NgspiceSolvesTheDivider) {
     EXPECT_THAT(output, Not(HasSubstr("error"))) << output;
     EXPECT_THAT(output, ::testing::ContainsRegex("out +7\\.50*e\\+00")) << output;
     EXPECT_THAT(output, ::testing::ContainsRegex("in +1\\.0*e\\+01")) << output;
+}
+
+// The nets pcb-rnd imported from an EDIF file, as "NET: PIN PIN ..." lines
+// sorted by net with sorted pins; the whole log in *log.
+std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& edif, std::string* log) {
+    std::string script = dir + "/import.txt";
+    tn_test::write_text(script, "LoadFrom(Netlist, " + edif + ")\nSaveTo(LayoutAs, " + dir + "/out.lht)\n");
+    std::string command = "cd '" + dir + "' && pcb-rnd --gui batch <'" + script + "' >'" + dir + "/pcb.log' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    *log = tn_test::read_text(dir + "/pcb.log");
+    std::string layout = tn_test::read_text(dir + "/out.lht");
+    std::set<std::string> nets;
+    size_t at = layout.find("li:input {");
+    std::regex net("ha:([^ ]+) \\{\\s*li:conn \\{([^}]*)\\}");
+    if (at == std::string::npos) return nets;
+    std::string block = layout.substr(at, layout.find("\n }", at) - at);
+    for (std::sregex_iterator it(block.begin(), block.end(), net), end; it != end; ++it) {
+        std::vector<std::string> pins;
+        std::istringstream words((*it)[2].str());
+        for (std::string word; words >> word;) {
+            word.erase(std::remove_if(word.begin(), word.end(), [](char c) { return c == '&' || c == ';'; }),
+                       word.end());
+            pins.push_back(word);
+        }
+        std::sort(pins.begin(), pins.end());
+        std::string text = (*it)[1].str() + ":";
+        for (const std::string& pin : pins) text += " " + pin;
+        nets.insert(text);
+    }
+    return nets;
+}
+
+TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
+    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    // The divider, a net name that is no EDIF identifier and a value with a
+    // quote and a percent sign.
+    auto schema = compile_sheet(divider() + placed("R", 40000, 0, "R7", "5%\"") + wire(45000, 0, 50000, 0) +
+                                label(47000, 0, "D-1") + placed("R", 53000, 0, "R8", "1"));
+    auto context = build(schema.get());
+    out_ = dir_.file("d.edf");
+    ASSERT_EQ(format(schema.get(), context.get(), "FLATEDIF"), 0);
+    std::string log;
+    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), out_, &log);
+    EXPECT_THAT(log, Not(HasSubstr("E:"))) << log;
+    // pcb-rnd names a renamed net by its EDIF identifier; one-pin nets are nets too.
+    EXPECT_THAT(nets, ::testing::ElementsAre("&D_1: R7-2 R8-1", "GND: R2-2 V1-2", "IN: R1-1 V1-1",
+                                             "N00000: R7-1", "N00001: R8-2", "OUT: R1-2 R2-1"))
+        << log;
 }
 
 TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {

@@ -5,6 +5,7 @@
 #include "foundation/properties.h"
 #include "render/printer_settings.h"
 #include "render/render_fixture.h"
+#include "toolkit/wx_test_env.h"
 
 namespace render_test {
 namespace {
@@ -103,6 +104,23 @@ TEST_F(PrinterSettingsTest, TheSessionKeepsOneSetThatChangesStoreInTheProperties
     EXPECT_EQ(session_print_data().GetPaperId(), wxPAPER_A5);
     EXPECT_EQ(proper_get(LOGPRINT_PAPERS), 11);
     EXPECT_EQ(print_data_page_mm(session_print_data()), wxSize(210, 148));
+}
+
+TEST_F(PrinterSettingsTest, PrintSetupStoresWhatTheUserConfirmedAndNothingOnCancel) {
+    wxPrintData a5 = session_print_data();
+    a5.SetPaperId(wxPAPER_A5);
+    session_print_data() = a5;
+    {
+        tn_test::ModalAnswer cancel([](wxDialog*) { return wxID_CANCEL; });
+        EXPECT_FALSE(print_setup(nullptr));
+        EXPECT_EQ(cancel.calls, 1);
+    }
+    EXPECT_EQ(proper_get(LOGPRINT_FIELD), 0);
+    tn_test::ModalAnswer confirm([](wxDialog*) { return wxID_OK; });
+    EXPECT_TRUE(print_setup(nullptr));
+    EXPECT_EQ(proper_get(LOGPRINT_PAPERS), 11);
+    EXPECT_NE(proper_get(LOGPRINT_FIELD) & PRINTER_FIELD_PAPER_SIZE, 0);
+    EXPECT_EQ(session_print_data().GetPaperId(), wxPAPER_A5);
 }
 
 }  // namespace

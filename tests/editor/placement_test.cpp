@@ -10,6 +10,7 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "model/documents/fonts.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -214,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"port", start_port_mode, PORT_ITEM, 2},
                       KindCase{"netprop", start_netprop_mode, NETPROP_ITEM, 1},
                       KindCase{"power", power, POWER_ITEM, 2},
-                      KindCase{"sheet", sheet, SUBSHEET_ITEM, 1}, KindCase{"text", text, TEXT_ITEM, 2}),
+                      KindCase{"sheet", sheet, SUBSHEET_ITEM, 1},
+                      KindCase{"text", text, TEXT_ITEM, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlacementTest, AWireChainEndsOnRightClickAndTheModeOnTheNext) {
@@ -246,3 +248,32 @@ TEST_F(PlacementTest, RepeatPlacesTheLastItemAgainWithItsLabelStepped) {
 }
 
 }  // namespace
+
+// A text bound to a document font is sized by that font's record, both when
+// the tool starts and when its text is replaced; a font id naming no record
+// keeps the sizes asked for.
+TEST_F(PlacementTest, ATextInADocumentFontTakesTheFontRecordsSize) {
+    Font* font = new_Font();
+    font->number = 3;
+    font->width = 40;
+    font->height = 90;
+    if (!doc()->fonts) doc()->fonts = list_new();
+    ASSERT_TRUE(dlist_append(doc()->fonts, font));
+    auto placed = [&] { return static_cast<Text*>(dlist_tail(doc()->sheet->items)->data); };
+
+    ModeInstance* instance = start_text_tool(&session, "A", 0, 100, 150, FONT_ID_BASE + 3);
+    click(Point{1000, 1000});
+    EXPECT_EQ(placed()->size.width, 40);
+    EXPECT_EQ(placed()->size.height, 90);
+
+    text_tool_set(&session, instance, "B", 0, 100, 150, FONT_ID_BASE + 7);
+    click(Point{2000, 1000});
+    EXPECT_EQ(placed()->string, "B");
+    EXPECT_EQ(placed()->size.width, 100);
+    EXPECT_EQ(placed()->size.height, 150);
+
+    text_tool_set(&session, instance, "C", 0, 100, 150, FONT_ID_BASE + 3);
+    click(Point{3000, 1000});
+    EXPECT_EQ(placed()->size.width, 40);
+    EXPECT_EQ(placed()->size.height, 90);
+}

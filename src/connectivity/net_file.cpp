@@ -205,7 +205,8 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
     std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
     return write_atomically(
         file.c_str(), "wb",
-        [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); }, true);
+        [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); }, true,
+        NET_FILE_BACKUP_SUFFIX);
 }
 
 void mark_real_nets(NetContext* context) {

@@ -1,0 +1,68 @@
+// The compile job over a project of sheets: its progress lines, the net
+// file of every sheet, and the failures that must not leave a stale net
+// file looking current.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "connectivity/net_jobs.h"
+#include "connectivity/project_fixture.h"
+#include "foundation/properties.h"
+#include "support/test_env.h"
+
+namespace {
+
+using namespace project_test;
+
+class NetJobTest : public ProjectTest {
+protected:
+    void SetUp() override {
+        ProjectTest::SetUp();
+        write_sheet("root.sch", sheet({part("RES", "R1", "1k"), box("sub.sch")}));
+        write_sheet("sub.sch", sheet({part("RES", "R2", "2k")}));
+    }
+};
+
+TEST_F(NetJobTest, CompileWritesANetFilePerSheetAndReportsEachStep) {
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(printed, "Compiling Netlist...\n"
+                       "Loading schematic file '" + file("root.sch") + "'...\n"
+                       "Loading schematic file 'sub.sch'...\n"
+                       "Done.\n");
+    EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
+    EXPECT_TRUE(std::filesystem::exists(file("sub.bnt")));
+}
+
+TEST_F(NetJobTest, QuietCompileOfTheRootAloneWhenTheHierarchyIsOff) {
+    proper_set(NETFMT_VERBOSE, 0, 0);
+    proper_set(NETFMT_HIER, 1, 0);
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(printed, "");
+    EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
+    EXPECT_FALSE(std::filesystem::exists(file("sub.bnt")));
+}
+
+TEST_F(NetJobTest, RecompilingKeepsTheNetFilesBackupApartFromTheSheets) {
+    tn_test::write_text(file("root.BAK"), "sheet backup\n");
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(tn_test::read_text(file("root.BAK")), "sheet backup\n");
+    auto backup = tn_test::read_bytes(file("root.NBK"));
+    ASSERT_FALSE(backup.empty());
+    EXPECT_EQ(backup[0], 0xA0);
+}
+
+TEST_F(NetJobTest, FailuresEndTheJobWithTheirCodes) {
+    // A net file that cannot be written is an error, not a success over
+    // the old one.
+    std::filesystem::create_directory(file("sub.bnt"));
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 50);
+    std::filesystem::remove(file("sub.bnt"));
+    std::filesystem::remove(file("sub.sch"));
+    EXPECT_NE(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_NE(netlist_compile(file("nosuch.sch").c_str(), print_capture), 0);
+}
+
+}  // namespace

@@ -65,6 +65,7 @@ struct PlacedPart : SchItem {
     uint32_t time_stamp = 0;
     uint8_t scale = PL_DEFAULT_SCALE;  // one bit set: 1 -> 0.1 ... 16 -> 1.0 ... 128 -> 3.0
     std::string extra;               // "" is none; kept, copied and stored, never interpreted
+    std::string origin;              // net file it was linked from; "" is none; not stored
 
     PlacedPart() = default;
     PlacedPart(const PlacedPart&) = delete;  // the owned pointers: copy_PlacedPart

@@ -41,7 +41,8 @@ int netlist_compile(const char* root, JobPrint print) {
     HookScope hook(log.print());
     log.progress("Compiling Netlist...\n");
     SheetListError error;
-    List* sheets = list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr, &error);
+    List* sheets =
+        list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr, &error);
     if (!sheets) return error.code;
     int result = 0;
     int sheet_number = 1;
@@ -58,7 +59,8 @@ int netlist_compile(const char* root, JobPrint print) {
         result |= build_sheet_nets(run.context, run.schema);
         std::string base = file;
         change_suffix(base, "", 0);
-        if (int written = write_net_report(run.context, run.schema, base.c_str(), sheet_number++); written != 0) {
+        if (int written = write_net_report(run.context, run.schema, base.c_str(), sheet_number++);
+            written != 0) {
             free_name_list(sheets);
             return written;
         }

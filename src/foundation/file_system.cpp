@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "foundation/core.h"
@@ -179,10 +179,12 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
     stream_ = nullptr;
     int code = !written ? 6 : !closed ? 7 : 0;
     if (code == 0) {
-        std::string backup_file = backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
+        std::string backup_file =
+            backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
         if (!commit_replacement(&replacement_, backup_file)) code = 6;
     }
-    if (code != 0) warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
+    if (code != 0)
+        warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
 }

@@ -6,9 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
 #include "connectivity/net_jobs.h"
+#include "connectivity/netlist_format.h"
 #include "connectivity/project_fixture.h"
 #include "foundation/properties.h"
+#include "model/documents/schema.h"
 #include "support/test_env.h"
 
 namespace {
@@ -27,10 +31,13 @@ protected:
 TEST_F(NetJobTest, CompileWritesANetFilePerSheetAndReportsEachStep) {
     proper_set(NETFMT_VERBOSE, 1, 0);
     EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
-    EXPECT_EQ(printed, "Compiling Netlist...\n"
-                       "Loading schematic file '" + file("root.sch") + "'...\n"
-                       "Loading schematic file 'sub.sch'...\n"
-                       "Done.\n");
+    EXPECT_EQ(printed,
+              "Compiling Netlist...\n"
+              "Loading schematic file '" +
+                  file("root.sch") +
+                  "'...\n"
+                  "Loading schematic file 'sub.sch'...\n"
+                  "Done.\n");
     EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
     EXPECT_TRUE(std::filesystem::exists(file("sub.bnt")));
 }
@@ -63,6 +70,23 @@ TEST_F(NetJobTest, FailuresEndTheJobWithTheirCodes) {
     std::filesystem::remove(file("sub.sch"));
     EXPECT_NE(netlist_compile(file("root.sch").c_str(), print_capture), 0);
     EXPECT_NE(netlist_compile(file("nosuch.sch").c_str(), print_capture), 0);
+}
+
+TEST_F(NetJobTest, APackageIsWrittenOnceWithEveryPinOfEveryDevice) {
+    Schema* schema =
+        compile_sheet(sheet({part("GATE", "U1", "g", 0), part("GATE", "U1", "g", 1, {}, 20000)}));
+    ASSERT_NE(schema, nullptr);
+    NetContext* context = new_NetContext();
+    build_sheet_nets(context, schema);
+    std::string out = file("gate.net");
+    EXPECT_EQ(format_netlist(context, schema, "root.sch", out.c_str(), "tessaron", 2), 0);
+    free_NetContext(schema, context);
+    free_Schema(schema, false);
+    std::string text = tn_test::read_text(out);
+    EXPECT_EQ(text.substr(text.find("}\n") + 2),
+              "( 00000100 g U1 g\n"
+              " ( 1 ?0 )\n ( 3 ?1 )\n ( 4 ?2 )\n ( 6 ?3 )\n"
+              " ( 9 ?4 )\n ( 8 ?5 )\n ( 12 ?6 )\n ( 11 ?7 )\n )\n)\n");
 }
 
 }  // namespace

@@ -198,6 +198,7 @@ bool command_available(int id) {
         case CMD_OPEN_TEMPLATE:
         case CMD_EXIT:
         case CMD_PRINT:
+        case CMD_PRINT_SETUP:
         case CMD_PREVIEW_SHEET:
         case CMD_PREVIEW_LIBRARY:
         case CMD_PREVIEW_TEMPLATE:

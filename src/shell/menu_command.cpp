@@ -8,6 +8,7 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "render/print_preview.h"
+#include "render/printer_settings.h"
 #include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -68,6 +69,7 @@ void menu_command(EditCanvas* canvas, int id, long) {
         case CMD_PRINT:
             if (auto job = canvas_print_job(canvas)) print_job(main_frame, *job);
             break;
+        case CMD_PRINT_SETUP: print_setup(main_frame); break;
         case CMD_PREVIEW_SHEET:
         case CMD_PREVIEW_LIBRARY:
         case CMD_PREVIEW_TEMPLATE:

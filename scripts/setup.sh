@@ -9,6 +9,7 @@ packages=(
   flex bison
   libwxgtk3.2-dev
   xvfb xauth
+  ngspice pcb-rnd
 )
 missing=()
 for p in "${packages[@]}"; do

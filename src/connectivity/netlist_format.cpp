@@ -1,0 +1,177 @@
+#include "connectivity/netlist_format.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "model/documents/attribute.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+
+namespace {
+
+std::string lower(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Every net gets its final name: the preferred one of its names, else
+// "N%05d" from the unnamed-net counter.
+void name_nets(NetContext* context) {
+    int unnamed = 0;
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        std::optional<std::string> name;
+        if (head->names) name = net_preferred_name(head->names);
+        if (!name || name->empty()) {
+            char number[32];
+            std::snprintf(number, sizeof number, "N%05d", unnamed++);
+            name = number;
+        }
+        head->name.set(name->c_str());
+    }
+}
+
+// Of the nets sharing a prefix before "__", the last is cut to its prefix,
+// unless another net already carries that very name: a local net never takes
+// the name of another.
+void cut_suffixes(NetContext* context) {
+    std::vector<Ident*> heads;
+    std::set<std::string> names;
+    std::map<std::string, Ident*> last_of_prefix;
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        heads.push_back(head);
+        std::string name = head->name.get();
+        names.insert(lower(name));
+        size_t cut = name.find("__");
+        if (cut != std::string::npos) last_of_prefix[lower(name.substr(0, cut))] = head;
+    }
+    for (auto& [prefix, head] : last_of_prefix) {
+        if (prefix.empty() || names.count(prefix)) continue;
+        std::string name = head->name.get();
+        head->name.set(name.substr(0, name.find("__")).c_str());
+    }
+}
+
+// Parts the writers cannot use whole are named before anything is written.
+void check_parts(NetlistRun& run) {
+    std::set<std::pair<std::string, int>> seen;
+    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        PlacedPart* part = as_PlacedPart(item);
+        const char* reference = part->reference.text.get();
+        if (!pl_get_part(run.schema->library, part))
+            net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
+        if (std::strchr(reference, '?')) net_warningf("Part %s is not annotated\n", reference);
+        else if (!seen.insert({lower(reference), part->device}).second)
+            net_warningf("Part %s: duplicate reference\n", reference);
+    }
+}
+
+}  // namespace
+
+std::string module_text(PlacedPart* part, int field) {
+    if (field < 1) return "";
+    const Attribute* attribute = pl_get_attribute(part, field - 1);
+    return attribute ? attribute->text.get() : "";
+}
+
+std::string pin_number_for(const Pin* pin, int device) {
+    if (!pin) return "";
+    if (pin->numbers.empty()) return pin->name.get();
+    return pin_number(pin, device);
+}
+
+bool member_on_part(const PseudoPin* member) {
+    return member->father && member->father->type == PARTLIB_ITEM;
+}
+
+std::string member_pin_number(const PseudoPin* member) {
+    if (!member_on_part(member)) return "";
+    return pin_number_for(member->pin, as_PlacedPart(member->father)->device);
+}
+
+int part_devices(const Part* part) { return part && part->devices > 0 ? part->devices : 1; }
+
+bool walk_part_pins(NetlistRun& run, PlacedPart* part,
+                    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
+                    const std::function<void(const std::string&, const Pin*)>& unconnected) {
+    Library* library = run.schema->library;
+    Part* library_part = pl_get_part(library, part);
+    if (!library_part) return false;
+    int devices = part_devices(library_part);
+    size_t pins = library_part->normal_pins ? (library_part->normal_pins->pins ? library_part->normal_pins->pins->count : 0) : 0;
+    size_t slots = pins * static_cast<size_t>(devices);
+    std::vector<std::string> seen;  // lower-cased pin numbers, at most `slots`
+    auto is_new = [&](const std::string& number) {
+        std::string key = lower(number);
+        for (const std::string& s : seen)
+            if (s == key) return false;
+        if (seen.size() < slots) seen.push_back(key);
+        return true;
+    };
+    const char* reference = part->reference.text.get();
+    for (Ident* head : list_items<Ident>(run.context->islands)) {
+        if (!(head->state & IDENT_TWO_MEMBERS)) continue;
+        for (SchItem* m = head->nextconn; m; m = m->next) {
+            PseudoPin* member = as_PseudoPin(m);
+            if (!member || !member_on_part(member)) continue;
+            PlacedPart* owner = as_PlacedPart(member->father);
+            if (strcasecmp(owner->reference.text.get(), reference) != 0) continue;
+            owner->state |= NET_VISITED;
+            std::string number = member_pin_number(member);
+            if (is_new(number)) connected(number, head, member->pin);
+        }
+    }
+    PinList* list = pl_pins_in_use(library, part);
+    for (int device = 0; device < devices; ++device)
+        for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
+            std::string number = pin_number_for(pin, device);
+            if (is_new(number)) unconnected(number, pin);
+        }
+    return true;
+}
+
+int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
+                   const char* keyword, int module_field) {
+    AtomicFile out(output, "w");
+    if (!out.is_open()) return NETLIST_NOT_OPENED;
+    context->sheet = schema->sheet;
+    context->ports = schema->ports;
+    if (!schema->sheet || !schema->sheet->items) return out.commit();
+    NetlistRun run;
+    run.context = context;
+    run.schema = schema;
+    run.root = root ? root : "";
+    run.output = output;
+    run.module_field = module_field;
+    name_nets(context);
+    cut_suffixes(context);
+    mark_real_nets(context);
+    check_parts(run);
+    int result;
+    if (strcasecmp(keyword, "FLATEDIF") == 0)
+        result = write_edif_netlist(run, out.stream());
+    else if (strcasecmp(keyword, "SPICE") == 0)
+        result = write_spice_netlist(run, out.stream());
+    else if (strcasecmp(keyword, "tessaron") == 0)
+        result = write_native_netlist(run, out.stream());
+    else
+        result = write_layout_netlist(run, out.stream());
+    if (result) return result;
+    return out.commit();
+}

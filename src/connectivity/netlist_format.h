@@ -1,0 +1,70 @@
+#pragma once
+// Netlist output: the linked nets of a project (one NetContext and one
+// schema, as linking leaves them) written as a text netlist in one of four
+// formats chosen by keyword: "tessaron" the native format, "SPICE",
+// "FLATEDIF" (EDIF 2 0 0), anything else the board-layout program's format.
+//
+// Every netlist goes through a temporary file: a writer that fails leaves
+// the old netlist (or none), never a partial one.
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+struct Ident;
+struct Library;
+struct NetContext;
+struct Part;
+struct Pin;
+struct PinList;
+struct PlacedPart;
+struct PseudoPin;
+struct Schema;
+
+constexpr int NETLIST_NOT_OPENED = 3;
+constexpr int SPICE_PIN_NOT_CONNECTED = 40002;
+constexpr int SPICE_PIN_NOT_A_NUMBER = 40003;
+
+// Names the nets, marks those with two real members and writes the netlist.
+// 0; 3 when the output cannot be made; a writer's own error; 6 or 7 when
+// the finished file cannot be put in place.
+int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
+                   const char* keyword, int module_field);
+
+// The part and pin of the last SPICE error (40002, 40003).
+const char* spice_error_reference();
+const char* spice_error_pin();
+
+// --- shared by the writers ----------------------------------------------------------------
+struct NetlistRun {
+    NetContext* context = nullptr;
+    Schema* schema = nullptr;
+    const char* root = "";
+    const char* output = "";
+    int module_field = 1;
+    int unconnected = 0;  // "?%d" counter of unconnected pins, whole file
+};
+
+// The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.
+std::string module_text(PlacedPart* part, int field);
+// A member's pin number: the pin's number for its part's device, else its name.
+std::string member_pin_number(const PseudoPin* member);
+// The number of a pin for one device, else its name.
+std::string pin_number_for(const Pin* pin, int device);
+// Devices of a library part (at least one).
+int part_devices(const Part* part);
+bool member_on_part(const PseudoPin* member);
+
+// One placed part's pins in native order: first the connected pins found
+// on the nets with two real members (every placed part of that reference
+// gets state bit 2), then every pin of every device not met yet. `connected`
+// gets the pin number, net and pin; `unconnected` the pin number and pin.
+// False (nothing called) when the library part is missing.
+bool walk_part_pins(NetlistRun& run, PlacedPart* part,
+                    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
+                    const std::function<void(const std::string&, const Pin*)>& unconnected);
+
+int write_native_netlist(NetlistRun& run, FILE* out);
+int write_layout_netlist(NetlistRun& run, FILE* out);
+int write_edif_netlist(NetlistRun& run, FILE* out);
+int write_spice_netlist(NetlistRun& run, FILE* out);

@@ -1,0 +1,239 @@
+// Netlist writers on single sheets built from schematic source. Golden
+// files live in tests/data/connectivity; regenerate with TN_UPDATE_GOLDEN=1
+// and review the diff before committing. SPICE decks are run by ngspice when
+// it is installed.
+#include <gmock/gmock.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "connectivity/net_fixture.h"
+#include "connectivity/netlist_format.h"
+#include "foundation/list.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+#include "support/test_env.h"
+
+namespace net_test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+std::string placed(const std::string& name, int x, int y, const std::string& reference,
+                   const std::string& value, const std::string& extra = "") {
+    return "(PARTLIB '" + name + "' 0x0000002A 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 (POS " +
+           std::to_string(x) + " " + std::to_string(y) + " ) (ATTRIBUTE '" + reference +
+           "' VIS (POS 0 0 ) ) (ATTRIBUTE '" + value + "' (POS 0 0 ) ) " + extra + ")\n";
+}
+
+// A 10 V source over 1k and 3k: OUT sits at 7.5 V.
+std::string divider() {
+    return text(0, -20000, "&SPICE:.op") + placed("VR", 0, 0, "V1", "DC 10") +
+           placed("R", 10000, -10000, "R1", "1k") + placed("VR", 20000, 0, "R2", "3k") +
+           wire(0, -3000, 0, -10000) + wire(0, -10000, 7000, -10000) + label(3000, -10000, "IN") +
+           wire(15000, -10000, 20000, -10000) + wire(20000, -10000, 20000, -3000) +
+           label(17000, -10000, "OUT") + wire(0, 5000, 10000, 5000) + wire(10000, 5000, 20000, 5000) +
+           label(5000, 5000, "GND");
+}
+
+// The written text with the date line taken out, so that it can be compared.
+std::string undated(std::string text) {
+    size_t at = text.find("  Generated on ");
+    if (at != std::string::npos) text.erase(at, text.find('\n', at) + 1 - at);
+    return text;
+}
+
+class Netlist : public NetTest {
+protected:
+    int format(Schema* schema, NetContext* context, const char* keyword, int field = 2) {
+        return format_netlist(context, schema, "root.sch", out_.c_str(), keyword, field);
+    }
+    std::string written() { return tn_test::read_text(out_); }
+    void golden(const std::string& name) {
+        std::string text = undated(written());
+        tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
+    }
+    tn_test::TempDir dir_;
+    std::string out_ = dir_.file("out.net");
+};
+
+TEST_F(Netlist, DividerInEveryLineFormat) {
+    auto schema = compile_sheet(divider());
+    auto context = build(schema.get());
+    std::snprintf(schema->title, sizeof schema->title, "%s", "Divider");
+    ASSERT_EQ(format(schema.get(), context.get(), "TESSARON"), 0);
+    golden("divider.tnf");
+    EXPECT_THAT(written(), HasSubstr("  Generated on "));
+    ASSERT_EQ(format(schema.get(), context.get(), "pelmoran"), 0);
+    golden("divider.pel");
+    EXPECT_THAT(written(), HasSubstr("`T \"Divider\""));
+    ASSERT_EQ(format(schema.get(), context.get(), "spice"), 0);
+    golden("divider.cir");
+    out_ = dir_.file("divider.edf");
+    ASSERT_EQ(format(schema.get(), context.get(), "flatedif"), 0);
+    std::string edif = written();
+    size_t date = edif.find("(comment \" generated");
+    ASSERT_NE(date, std::string::npos);
+    edif.erase(date, edif.find('\n', date) - date);
+    tn_test::expect_golden("connectivity/divider.edf", {edif.begin(), edif.end()});
+    EXPECT_EQ(edif.back(), ')');
+}
+
+TEST_F(Netlist, NgspiceSolvesTheDivider) {
+    if (std::system("command -v ngspice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ngspice is not installed (scripts/setup.sh installs it)";
+    auto schema = compile_sheet(divider());
+    auto context = build(schema.get());
+    ASSERT_EQ(format(schema.get(), context.get(), "SPICE"), 0);
+    std::string log = dir_.file("ngspice.log");
+    std::string command = "ngspice -b '" + out_ + "' >'" + log + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string output = tn_test::read_text(log);
+    EXPECT_THAT(output, Not(HasSubstr("Error"))) << output;
+    EXPECT_THAT(output, Not(HasSubstr("error"))) << output;
+    EXPECT_THAT(output, ::testing::ContainsRegex("out +7\\.50*e\\+00")) << output;
+    EXPECT_THAT(output, ::testing::ContainsRegex("in +1\\.0*e\\+01")) << output;
+}
+
+// The nets pcb-rnd imported from an EDIF file, as "NET: PIN PIN ..." lines
+// sorted by net with sorted pins; the whole log in *log.
+std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& edif, std::string* log) {
+    std::string script = dir + "/import.txt";
+    tn_test::write_text(script, "LoadFrom(Netlist, " + edif + ")\nSaveTo(LayoutAs, " + dir + "/out.lht)\n");
+    std::string command = "cd '" + dir + "' && pcb-rnd --gui batch <'" + script + "' >'" + dir + "/pcb.log' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    *log = tn_test::read_text(dir + "/pcb.log");
+    std::string layout = tn_test::read_text(dir + "/out.lht");
+    std::set<std::string> nets;
+    size_t at = layout.find("li:input {");
+    std::regex net("ha:([^ ]+) \\{\\s*li:conn \\{([^}]*)\\}");
+    if (at == std::string::npos) return nets;
+    std::string block = layout.substr(at, layout.find("\n }", at) - at);
+    for (std::sregex_iterator it(block.begin(), block.end(), net), end; it != end; ++it) {
+        std::vector<std::string> pins;
+        std::istringstream words((*it)[2].str());
+        for (std::string word; words >> word;) {
+            word.erase(std::remove_if(word.begin(), word.end(), [](char c) { return c == '&' || c == ';'; }),
+                       word.end());
+            pins.push_back(word);
+        }
+        std::sort(pins.begin(), pins.end());
+        std::string text = (*it)[1].str() + ":";
+        for (const std::string& pin : pins) text += " " + pin;
+        nets.insert(text);
+    }
+    return nets;
+}
+
+TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
+    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    // The divider, a net name that is no EDIF identifier and a value with a
+    // quote and a percent sign.
+    auto schema = compile_sheet(divider() + placed("R", 40000, 0, "R7", "5%\"") + wire(45000, 0, 50000, 0) +
+                                label(47000, 0, "D-1") + placed("R", 53000, 0, "R8", "1"));
+    auto context = build(schema.get());
+    out_ = dir_.file("d.edf");
+    ASSERT_EQ(format(schema.get(), context.get(), "FLATEDIF"), 0);
+    std::string log;
+    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), out_, &log);
+    EXPECT_THAT(log, Not(HasSubstr("E:"))) << log;
+    // pcb-rnd names a renamed net by its EDIF identifier; one-pin nets are nets too.
+    EXPECT_THAT(nets, ::testing::ElementsAre("&D_1: R7-2 R8-1", "GND: R2-2 V1-2", "IN: R1-1 V1-1",
+                                             "N00000: R7-1", "N00001: R8-2", "OUT: R1-2 R2-1"))
+        << log;
+}
+
+TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
+    // Two unnamed nets, a local net cut to a name a global net holds, and
+    // two nets sharing a prefix of which only the last is cut.
+    auto schema = compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
+                                placed("R", 0, 20000, "R3", "1") + wire(-3000, 20000, -3000, 25000) +
+                                nocon(-3000, 25000));
+    auto context = build(schema.get());
+    std::vector<Ident*> heads;
+    for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
+    ASSERT_GE(heads.size(), 5u);
+    ident_add_name(heads[0], NAME_POWER, "VCC");
+    ident_add_name(heads[1], NAME_LABEL, "VCC__3");
+    ident_add_name(heads[2], NAME_LABEL, "clk__1");
+    ident_add_name(heads[3], NAME_LABEL, "CLK__2");
+    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+    EXPECT_STREQ(heads[0]->name.get(), "VCC");
+    EXPECT_STREQ(heads[1]->name.get(), "VCC__3");
+    EXPECT_STREQ(heads[2]->name.get(), "clk__1");
+    EXPECT_STREQ(heads[3]->name.get(), "CLK");
+    EXPECT_STREQ(heads[4]->name.get(), "N00000");
+    if (heads.size() > 5) {
+        EXPECT_STREQ(heads[5]->name.get(), "N00001");
+    }
+    // R3's pin 1 has a no-connect mark only: written as unconnected.
+    EXPECT_THAT(written(), HasSubstr(" ( 1 ?"));
+}
+
+TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
+    auto schema = compile_sheet(divider());
+    auto context = build(schema.get());
+    tn_test::write_text(out_, "old deck\n");
+    // A pin number that is no number would take node slot 0.
+    PlacedPart* r1 = nullptr;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM && std::string(as_PlacedPart(item)->reference.text.get()) == "R1")
+            r1 = as_PlacedPart(item);
+    ASSERT_NE(r1, nullptr);
+    Pin* first = *list_items<Pin>(pl_get_part(schema->library, r1)->normal_pins->pins).begin();
+    set_pin_number(first, 0, "A");
+    EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
+    EXPECT_STREQ(spice_error_reference(), "R1");
+    EXPECT_STREQ(spice_error_pin(), "A");
+    EXPECT_THAT(warnings(), HasSubstr("Part R1: pin number 'A'"));
+    EXPECT_EQ(written(), "old deck\n");
+    set_pin_number(first, 0, "2");  // repeats pin 2
+    EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
+    EXPECT_STREQ(spice_error_pin(), "2");
+    set_pin_number(first, 0, "1");
+    // A lone resistor has two unconnected pins.
+    auto lone = compile_sheet(placed("R", 0, 0, "R9", "1k"));
+    auto lone_nets = build(lone.get());
+    EXPECT_EQ(format(lone.get(), lone_nets.get(), "SPICE"), SPICE_PIN_NOT_CONNECTED);
+    EXPECT_STREQ(spice_error_reference(), "R9");
+    EXPECT_STREQ(spice_error_pin(), "1");
+    EXPECT_EQ(written(), "old deck\n");
+}
+
+TEST_F(Netlist, PartsThatCannotBeWrittenWholeAreWarnedAbout) {
+    auto schema = compile_sheet(placed("R", 0, 0, "R?", "1") + placed("R", 0, 10000, "R5", "1") +
+                                placed("R", 0, 20000, "r5", "1") + placed("R", 0, 30000, "R6", "1"));
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM && std::string(as_PlacedPart(item)->reference.text.get()) == "R6") {
+            as_PlacedPart(item)->part = nullptr;
+            as_PlacedPart(item)->part_name.set("NOSUCH");
+        }
+    auto context = build(schema.get());
+    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+    EXPECT_THAT(warnings(), HasSubstr("Part R? is not annotated"));
+    EXPECT_THAT(warnings(), HasSubstr("Part r5: duplicate reference"));
+    EXPECT_THAT(warnings(), HasSubstr("Part R6: library part NOSUCH not found"));
+    EXPECT_THAT(written(), Not(HasSubstr("R6")));
+}
+
+TEST_F(Netlist, UnwritableOutputIsCodeThree) {
+    auto schema = compile_sheet(divider());
+    auto context = build(schema.get());
+    std::string missing = dir_.file("no/such/dir/out.net");
+    EXPECT_EQ(format_netlist(context.get(), schema.get(), "root.sch", missing.c_str(), "SPICE", 2),
+              NETLIST_NOT_OPENED);
+}
+
+}  // namespace
+}  // namespace net_test

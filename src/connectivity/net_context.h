@@ -9,6 +9,8 @@
 // it with free_NetContext. Everything runs on the one GUI thread; the hooks
 // are used by one job at a time.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct List;
 struct NetIndex;
@@ -25,6 +27,8 @@ struct NetContext {
     List* subsheet_islands = nullptr;  // heads of a sub-sheet being merged; the list only is owned
     Sheet* loaded_sheet = nullptr;     // owned: a sub-sheet's objects while linking
     List* loaded_ports = nullptr;      // owned: that sub-sheet's ports
+    std::vector<std::string> link_path;     // net files being linked, root first
+    std::vector<std::string> linked_files;  // every net file linked so far
     NetIndex* index = nullptr;         // owned: the builder's look-up tables, only during a build
     // Owned: heads merged into other heads. Each keeps `prev` pointing at the
     // head it went into, so that a chain merged into it earlier still leads,

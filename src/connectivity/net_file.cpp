@@ -330,7 +330,7 @@ int read_net_record(NetContext* context, List* islands, FILE* stream, Library* l
 
 }  // namespace
 
-int read_net_ports(NetContext* context, FILE* stream) {
+int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name) {
     for (;;) {
         int c = std::getc(stream);
         if (c == EOF) return 0;
@@ -342,6 +342,8 @@ int read_net_ports(NetContext* context, FILE* stream) {
             free_Port(port, false);
             return r;
         }
+        port->sheet_number = context->current_subsheet;
+        if (mode == 1 && name) port->origin = name;
         if (!context->ports && !(context->ports = list_new())) no_memory();
         if (!dlist_append(context->ports, port)) no_memory();
     }

@@ -55,8 +55,10 @@ void mark_real_nets(NetContext* context);
 // record of another tag.
 
 // Reads port records (0xCE) while they follow, appended to the context's
-// ports (made when missing); a port's read error is returned.
-int read_net_ports(NetContext* context, FILE* stream);
+// ports (made when missing); a port's read error is returned. Each port is
+// stamped with the context's current sub-sheet number and, in mode 1
+// (linking), with the file's base name `name`.
+int read_net_ports(NetContext* context, FILE* stream, int mode = 0, const char* name = nullptr);
 // Reads net records up to the closing 0xE0: each net a new head appended to
 // *islands (made when missing), its members put on the context sheet's
 // item list with their ids resolved against the context's ports and the

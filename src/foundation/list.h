@@ -19,7 +19,7 @@
 #include "foundation/data_word.h"
 
 struct ListNode {
-    void* data = nullptr;     // not owned: the list's holder says who owns the data
+    void* data = nullptr;      // not owned: the list's holder says who owns the data
     ListNode* next = nullptr;  // owned by the list, like every node
 };
 

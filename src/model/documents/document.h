@@ -29,16 +29,16 @@ struct SubSheet;
 
 // --- results ------------------------------------------------------------------------
 enum : int {
-    DOC_CANNOT_OPEN = 1,       // "Cannot open file for reading"
-    DOC_READ_ERROR = 5,        // "Read error" (a damaged record)
-    DOC_CANNOT_CREATE = 50,    // "Cannot create file "
-    DOC_NO_SUCH_FILE = 51,     // "No such file "
-    DOC_AT_TOP = 58,           // "Already at top level"
-    DOC_NOT_SCHEMATIC = 65,    // "Not a Schematic."
-    DOC_NO_SCHEMATIC = 68,     // "No Schematic Loaded."
-    DOC_PREMATURE_EOF = 69,    // "Premature EOF"
-    DOC_NO_SUCH_PART = 70,     // "No such Part"
-    DOC_WINDOW_EMPTY = 73,     // "No Items in the Window"
+    DOC_CANNOT_OPEN = 1,     // "Cannot open file for reading"
+    DOC_READ_ERROR = 5,      // "Read error" (a damaged record)
+    DOC_CANNOT_CREATE = 50,  // "Cannot create file "
+    DOC_NO_SUCH_FILE = 51,   // "No such file "
+    DOC_AT_TOP = 58,         // "Already at top level"
+    DOC_NOT_SCHEMATIC = 65,  // "Not a Schematic."
+    DOC_NO_SCHEMATIC = 68,   // "No Schematic Loaded."
+    DOC_PREMATURE_EOF = 69,  // "Premature EOF"
+    DOC_NO_SUCH_PART = 70,   // "No such Part"
+    DOC_WINDOW_EMPTY = 73,   // "No Items in the Window"
     // The user declined the overwrite question: nothing was written, and the
     // document must not be taken as saved. The error table has no text for
     // it, so a message box shows nothing worth reading: callers test for it.
@@ -197,8 +197,8 @@ void sort_part_matches(std::vector<LibPartRow>* rows, int mode, const char* libr
 // The part named in the given library, or in the first standard library
 // that has it; *library gets that library's name and *entry its entry.
 // Null when none has it.
-Part* find_part_in_libraries(const char* library_name, const char* part_name,
-                             std::string* library, LibEntry** entry);
+Part* find_part_in_libraries(const char* library_name, const char* part_name, std::string* library,
+                             LibEntry** entry);
 // find_part_in_libraries, then setup_new_part: 0, or 70 when no library has
 // the part (*placed null).
 int part_search_setup(Schema* schema, const char* part_name, const char* library_name,

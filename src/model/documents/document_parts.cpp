@@ -156,8 +156,8 @@ void sort_part_matches(std::vector<LibPartRow>* rows, int mode, const char* libr
     std::stable_sort(rows->begin(), rows->end(), compare_part_matches);
 }
 
-Part* find_part_in_libraries(const char* library_name, const char* part_name,
-                             std::string* library, LibEntry** entry) {
+Part* find_part_in_libraries(const char* library_name, const char* part_name, std::string* library,
+                             LibEntry** entry) {
     LibEntry* found = nullptr;
     if (library_name && *library_name) {
         if (Part* part = lookup_part(library_name, part_name, &found)) {
@@ -190,8 +190,8 @@ int part_search_setup(Schema* schema, const char* part_name, const char* library
 
 int setup_new_part(Schema* schema, const char* library_name, const char* part_name,
                    PlacedPart** placed, Part* part, LibEntry* entry) {
-    const std::string name = std::string(library_name ? library_name : "") + "/" +
-                             (part_name ? part_name : "");
+    const std::string name =
+        std::string(library_name ? library_name : "") + "/" + (part_name ? part_name : "");
     LibEntry* found = find_LibEntry_latest(schema->library, name.c_str());
     LibEntry* chosen = nullptr;
     std::string entry_name = name;

@@ -15,13 +15,13 @@ struct Schema;
 struct SchItem;
 
 struct EditState {
-    Part* part_copy = nullptr;    // edit copy of a part: its bodies and pin lists borrow
-                                  // their items; released by edit_free_part_copy
-    List* edit_list = nullptr;    // the items being edited (the list only is owned)
-    List* side_list = nullptr;    // the list only is owned
-    List* paste_list = nullptr;   // owned together with its items
-    int32_t repeat[3] = {};       // repeat range: where Repeat starts and ends
-    List* undo_list = nullptr;    // items taken out by the last Edit Item(s); the list only is owned
+    Part* part_copy = nullptr;   // edit copy of a part: its bodies and pin lists borrow
+                                 // their items; released by edit_free_part_copy
+    List* edit_list = nullptr;   // the items being edited (the list only is owned)
+    List* side_list = nullptr;   // the list only is owned
+    List* paste_list = nullptr;  // owned together with its items
+    int32_t repeat[3] = {};      // repeat range: where Repeat starts and ends
+    List* undo_list = nullptr;   // items taken out by the last Edit Item(s); the list only is owned
     List* search_list = nullptr;  // search matches; the list only is owned
     int32_t search_count = 0;
 };

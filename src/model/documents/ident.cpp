@@ -147,7 +147,9 @@ bool ident_add_name(Ident* head, int32_t kind, const char* name) {
 // --- pseudo-pins --------------------------------------------------------------------
 
 PseudoPin* as_PseudoPin(SchItem* item) { return checked_as<PseudoPin>(item, PSEUDO_PIN); }
-const PseudoPin* as_PseudoPin(const SchItem* item) { return checked_as<PseudoPin>(item, PSEUDO_PIN); }
+const PseudoPin* as_PseudoPin(const SchItem* item) {
+    return checked_as<PseudoPin>(item, PSEUDO_PIN);
+}
 
 PseudoPin* new_PseudoPin() {
     PseudoPin* pp = make<PseudoPin>(PSEUDO_PIN);

@@ -49,14 +49,13 @@
 namespace {
 
 constexpr uint32_t SELECTED = STATE_SELECTED;
-constexpr uint32_t IN_TITLEBLOCK = 0x0002;  // while marking: an item of the title block
+constexpr uint32_t IN_TITLEBLOCK = 0x0002;        // while marking: an item of the title block
 constexpr uint8_t VECTOR_REFS_TAG = VECTORS_TAG;  // 0x20
 constexpr uint8_t PIN_REFS_TAG = PINLIST_TAG;     // 0x1C
 
 const char* const kind_words[] = {"Schema", "Title Block", "Library"};
 
 bool valid_kind(int kind) { return kind >= PASTE_SCHEMA && kind <= PASTE_LIBRARY; }
-
 
 List** paste_list(Schema* schema) { return &schema->edit.paste_list; }
 
@@ -363,8 +362,8 @@ int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
             case VECTOR_REFS_TAG:
             case PIN_REFS_TAG:
                 std::getc(stream);
-                result = read_refs(scratch, c == PIN_REFS_TAG ? pins.get() : graphics.get(),
-                                   stream, pieces.get(), unresolved);
+                result = read_refs(scratch, c == PIN_REFS_TAG ? pins.get() : graphics.get(), stream,
+                                   pieces.get(), unresolved);
                 break;
             default: more = false; break;
         }
@@ -604,9 +603,7 @@ int write_paste_file(Schema* schema, int kind, FILE* stream) {
 }
 
 const char* write_paste_schema(Schema* schema) { return write_paste(schema, PASTE_SCHEMA); }
-const char* write_paste_titleblock(Schema* schema) {
-    return write_paste(schema, PASTE_TITLEBLOCK);
-}
+const char* write_paste_titleblock(Schema* schema) { return write_paste(schema, PASTE_TITLEBLOCK); }
 const char* write_paste_library(Schema* schema) { return write_paste(schema, PASTE_LIBRARY); }
 
 // --- reading --------------------------------------------------------------------------------------

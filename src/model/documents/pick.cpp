@@ -45,7 +45,6 @@ List* sheet_items(Schema* schema) {
     return schema && schema->sheet ? schema->sheet->items : nullptr;
 }
 
-
 bool list_empty(const List* list) { return !list || list->count == 0; }
 
 // A link record standing for what is not a record of its own.
@@ -89,8 +88,8 @@ void append_titleblock(Schema* schema, List** result) {
 // p moved by sign x origin, kept within the coordinate range.
 Point shifted(Point p, Point origin, int sign) {
     auto one = [sign](int32_t a, int32_t b) {
-        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{a} + sign * int64_t{b}, INT32_MIN,
-                                                        INT32_MAX));
+        return static_cast<int32_t>(
+            std::clamp<int64_t>(int64_t{a} + sign * int64_t{b}, INT32_MIN, INT32_MAX));
     };
     return Point{one(p.x, origin.x), one(p.y, origin.y)};
 }
@@ -203,8 +202,8 @@ PinList* new_pinlist_or_die() {
 
 // --- nearest item -------------------------------------------------------------------------
 
-double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask,
-                           double tolerance, uint32_t hit_bit) {
+double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask, double tolerance,
+                           uint32_t hit_bit) {
     *out = nullptr;
     if (in_titleblock(schema, p)) {
         *out = &schema->titleblock;
@@ -212,8 +211,8 @@ double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask
     }
     SchItem* sheet_item = nullptr;
     SchItem* port = nullptr;
-    double ds = nearest_SchItem(schema, sheet_items(schema), p, &sheet_item, mask, tolerance,
-                                hit_bit);
+    double ds =
+        nearest_SchItem(schema, sheet_items(schema), p, &sheet_item, mask, tolerance, hit_bit);
     double dp = nearest_SchItem(schema, schema->ports, p, &port, mask, tolerance, hit_bit);
     double d = dp <= ds ? dp : ds;
     *out = dp <= ds ? port : sheet_item;
@@ -239,9 +238,7 @@ bool pick_SchItem(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, Lis
         case PORT_ITEM:
         case ERC_ITEM:
         case NETPROP_ITEM:
-        case IMAGE_ITEM:
-            d = distance_SchItem(schema, item, p, 0, PICK_DISTANCE, mark_bit);
-            break;
+        case IMAGE_ITEM: d = distance_SchItem(schema, item, p, 0, PICK_DISTANCE, mark_bit); break;
         case JUNCTION_ITEM: d = distance_SchItem(schema, item, p, 0, 0, mark_bit); break;
         case PARTLIB_ITEM: {
             List* found = result;
@@ -464,8 +461,7 @@ Text* attr_text_item(Schema* schema, PlacedPart* pl, Attribute* attribute, int i
     text->string = attribute->text.get();
     if (index == 0 && text->string.find('?') == std::string::npos) {
         Part* part = pl_get_part(own_library(schema), pl);
-        if (part && part->devices >= 2)
-            text->string += static_cast<char>('A' + pl->device);
+        if (part && part->devices >= 2) text->string += static_cast<char>('A' + pl->device);
     }
     set_TextFonts(text, system_fonts);
     layout_Text(text);
@@ -491,9 +487,7 @@ bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
     }
     for (SchItem* item : list_items<SchItem>(sheet_items(schema))) {
         switch (item->type) {
-            case JUNCTION_ITEM:
-                offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos);
-                break;
+            case JUNCTION_ITEM: offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos); break;
             case PARTLIB_ITEM: {
                 // Pins are searched in the part's own coordinates, so a
                 // rotated, mirrored or scaled part snaps to its drawn pin ends.
@@ -510,16 +504,15 @@ bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
                 }
                 break;
             }
-            case POWER_ITEM:
-                offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos);
-                break;
+            case POWER_ITEM: offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos); break;
             case SUBSHEET_ITEM: {
                 SubSheet* box = as_SubSheet(item);
                 double box_best = NO_CANDIDATE;
                 Point box_at{};
                 for (Port* port : list_items<Port>(box->ports)) {
                     Point end = absolute(port->pos, box->pos);
-                    double d = std::hypot(static_cast<double>(p.x) - end.x, static_cast<double>(p.y) - end.y);
+                    double d = std::hypot(static_cast<double>(p.x) - end.x,
+                                          static_cast<double>(p.y) - end.y);
                     if (d < box_best) {
                         box_best = d;
                         box_at = end;

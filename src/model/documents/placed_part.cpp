@@ -33,8 +33,8 @@ bool copy_exact = false;
 
 const double scale_table[8] = {0.1, 0.2, 0.3, 0.5, 1.0, 1.5, 2.0, 3.0};
 
-const char* const rotation_words[8] = {"NO_ROT ",  "ROT_90 ",  "ROT_180 ", "ROT_270 ",
-                                       "ROT_45 ",  "ROT_135 ", "ROT_225 ", "ROT_315 "};
+const char* const rotation_words[8] = {"NO_ROT ", "ROT_90 ",  "ROT_180 ", "ROT_270 ",
+                                       "ROT_45 ", "ROT_135 ", "ROT_225 ", "ROT_315 "};
 
 // matrix_rotate codes of the part rotations: quarter turns as they are, the
 // diagonal ones as exact tenths of a degree offset by 3.
@@ -196,9 +196,7 @@ int read_own_pins(PlacedPart* pl, FILE* stream) {
 CopyExactScope::CopyExactScope() : was_(copy_exact) { copy_exact = true; }
 CopyExactScope::~CopyExactScope() { copy_exact = was_; }
 
-PlacedPart* as_PlacedPart(SchItem* item) {
-    return checked_as<PlacedPart>(item, PARTLIB_ITEM);
-}
+PlacedPart* as_PlacedPart(SchItem* item) { return checked_as<PlacedPart>(item, PARTLIB_ITEM); }
 const PlacedPart* as_PlacedPart(const SchItem* item) {
     return checked_as<PlacedPart>(item, PARTLIB_ITEM);
 }
@@ -661,7 +659,9 @@ int pl_place_attribute_if_unset(Schema* doc, Library* library, PlacedPart* pl, i
     return 0;
 }
 
-void pl_unset_attribute_places(PlacedPart* pl) { pl_attr_flags(pl, true, static_cast<uint8_t>(~SET)); }
+void pl_unset_attribute_places(PlacedPart* pl) {
+    pl_attr_flags(pl, true, static_cast<uint8_t>(~SET));
+}
 
 Line* attribute_leader_line(Schema* doc, PlacedPart* pl, int i) {
     const Attribute* attribute = pl_get_attribute(pl, i);

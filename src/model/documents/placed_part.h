@@ -52,19 +52,20 @@ constexpr uint8_t PL_SCALE_TAG = 'r';
 constexpr uint8_t PL_DEFAULT_SCALE = 16;  // scale 1.0
 
 struct PlacedPart : SchItem {
-    Attribute reference;             // attribute 0, held inline
-    Attribute value;                 // attribute 1, held inline
-    List* attributes = nullptr;      // owned: attributes 2, 3, ..., or none
-    std::string sheet_path;          // "" is none
-    int32_t device = 0;              // device in the package, 0 = 'A'
-    ShortString part_name;           // entry of the schematic's own library
-    Part* part = nullptr;            // cached on first look-up; not owned, not referenced
-    PinList* own_pins = nullptr;     // owned, or none
-    int32_t own_pins_devices = 0;    // device count the own pins' number tables hold
-    List* powers = nullptr;          // owned list of Power*, or none
+    Attribute reference;           // attribute 0, held inline
+    Attribute value;               // attribute 1, held inline
+    List* attributes = nullptr;    // owned: attributes 2, 3, ..., or none
+    std::string sheet_path;        // "" is none
+    int32_t device = 0;            // device in the package, 0 = 'A'
+    ShortString part_name;         // entry of the schematic's own library
+    Part* part = nullptr;          // cached on first look-up; not owned, not referenced
+    PinList* own_pins = nullptr;   // owned, or none
+    int32_t own_pins_devices = 0;  // device count the own pins' number tables hold
+    List* powers = nullptr;        // owned list of Power*, or none
     uint32_t time_stamp = 0;
     uint8_t scale = PL_DEFAULT_SCALE;  // one bit set: 1 -> 0.1 ... 16 -> 1.0 ... 128 -> 3.0
-    std::string extra;               // "" is none; kept, copied and stored, never interpreted
+    std::string extra;                 // "" is none; kept, copied and stored, never interpreted
+    std::string origin;                // net file it was linked from; "" is none; not stored
 
     PlacedPart() = default;
     PlacedPart(const PlacedPart&) = delete;  // the owned pointers: copy_PlacedPart

@@ -108,7 +108,9 @@ bool pick_position(View* view, SchItem* item, uint32_t bit, int operation, uint3
     return true;
 }
 
-Point wrap_point(int64_t x, int64_t y) { return {static_cast<int32_t>(x), static_cast<int32_t>(y)}; }
+Point wrap_point(int64_t x, int64_t y) {
+    return {static_cast<int32_t>(x), static_cast<int32_t>(y)};
+}
 
 // The stem length of each power shape, as a function of S and r.
 int32_t power_stem(uint8_t shape, int32_t s, int32_t r) {
@@ -187,8 +189,8 @@ bool measure_in_config_font(Schema* doc, int font_property, const char* text, Po
                             Rect* out) {
     const int32_t saved = proper_get(font_property);
     int font = saved;
-    bool measured = services().paint_zone_text_extent(doc ? &doc->view : nullptr, text, &font, pos,
-                                                      out);
+    bool measured =
+        services().paint_zone_text_extent(doc ? &doc->view : nullptr, text, &font, pos, out);
     // The measurement may have changed the property; put it back without
     // writing the INI file, which the user did not ask to change.
     const uint8_t writing = config_write_flag;

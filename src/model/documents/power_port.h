@@ -81,6 +81,8 @@ struct Port : SchItem {
     int32_t word1 = 0;           // carried unchanged by copies; not interpreted here
     int32_t word2 = 0;
     std::string extra;           // "" is none; binary form only
+    int32_t sheet_number = -1;   // sub-sheet whose net file it was read from (-1 the root); not stored
+    std::string origin;          // that net file's name while linking; "" is none; not stored
 
     Port() = default;
     Port(const Port&) = delete;  // the owned pointers: copy_Port

@@ -20,7 +20,6 @@ void copy_head(SchItem* copy, const SchItem* source);
 // outline, else the distance to it.
 double outline_distance(Point p, const Rect& r, double tolerance);
 
-
 // Reads a NUL-terminated string of any length into *out (the file's size
 // bounds it); 0, or -1 when the stream ends before the NUL (*out unchanged).
 int read_text(std::string* out, FILE* stream);

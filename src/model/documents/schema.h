@@ -63,14 +63,14 @@ constexpr int SHEET_SIZE_COUNT = 10;
 // --- the document ----------------------------------------------------------------------
 struct Schema {
     int8_t type = SCHEMA_ITEM;
-    uint32_t state = STATE_NEW;  // 1 at creation and after a binary read
-    Sheet* sheet = nullptr;      // root sheet, owned; null only before a document is built
-    Library* library = nullptr;  // own library ("$ACTIVE$"), owned
-    Sheet* current = nullptr;    // the sheet being edited; not owned
-    Vectors* border = nullptr;   // sheet outline or frame, owned
-    Vectors* border2 = nullptr;  // second border set, owned (built elsewhere)
+    uint32_t state = STATE_NEW;   // 1 at creation and after a binary read
+    Sheet* sheet = nullptr;       // root sheet, owned; null only before a document is built
+    Library* library = nullptr;   // own library ("$ACTIVE$"), owned
+    Sheet* current = nullptr;     // the sheet being edited; not owned
+    Vectors* border = nullptr;    // sheet outline or frame, owned
+    Vectors* border2 = nullptr;   // second border set, owned (built elsewhere)
     Stroke* border_text[2] = {};  // two border text layouts, owned
-    List* ports = nullptr;       // owned Port records (the sheet's interface), may be null
+    List* ports = nullptr;        // owned Port records (the sheet's interface), may be null
     // identification strings 1..7 ('f' section of the schema file)
     char docnumber[FIELD_LONG] = {};
     char revcode[FIELD_SHORT] = {};
@@ -82,8 +82,8 @@ struct Schema {
     // The stored byte is kept as read; tables are indexed through
     // sheet_size_index, which takes a code outside 0..9 as 0.
     int8_t sheet_size = 0;
-    uint8_t ansi_grid = 0;   // TEMPLATE_ANSI_GRID at creation
-    uint8_t ansi_title = 0;  // TEMPLATE_ANSI_TITLE at creation
+    uint8_t ansi_grid = 0;     // TEMPLATE_ANSI_GRID at creation
+    uint8_t ansi_title = 0;    // TEMPLATE_ANSI_TITLE at creation
     List* erc_list = nullptr;  // owned ERC marks of the last check, may be null
     // identification strings 8..26 ('h' section)
     char filename[FIELD_LONG] = {};
@@ -96,13 +96,13 @@ struct Schema {
     char folio[FIELD_SHORT] = {};
     char nbfolio[FIELD_SHORT] = {};
     char user[10][FIELD_LONG] = {};
-    TitleBlock titleblock;     // embedded (code 21); its two lists are owned
-    List* fonts = nullptr;     // owned document fonts, may be null
+    TitleBlock titleblock;             // embedded (code 21); its two lists are owned
+    List* fonts = nullptr;             // owned document fonts, may be null
     char erc_report[FIELD_LONG] = {};  // ERC report name
-    uint8_t modified = 0;      // schema_set_modified / _clear_ / _is_ (document layer)
-    uint8_t flag2 = 0;         // tested and cleared by the application shell
-    View view;                 // embedded
-    EditState edit;            // the sheet editor's; created empty, released with the schema
+    uint8_t modified = 0;              // schema_set_modified / _clear_ / _is_ (document layer)
+    uint8_t flag2 = 0;                 // tested and cleared by the application shell
+    View view;                         // embedded
+    EditState edit;  // the sheet editor's; created empty, released with the schema
 
     Schema() = default;
     Schema(const Schema&) = delete;

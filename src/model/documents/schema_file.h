@@ -24,10 +24,10 @@
 struct Schema;
 
 constexpr const char* SCHEMA_HEADER_FORMAT = "Tessaron V%s -- %s  * Schema File";
-constexpr uint8_t SCHEMA_TAG = 0xD1;          // item_tag(SCHEMA_ITEM)
+constexpr uint8_t SCHEMA_TAG = 0xD1;  // item_tag(SCHEMA_ITEM)
 constexpr uint8_t SCHEMA_BOUNDS_TAG = 'b';
-constexpr uint8_t SCHEMA_FIELDS_TAG = 'f';    // identification strings 1..7, sheet options
-constexpr uint8_t SCHEMA_FIELDS2_TAG = 'h';   // identification strings 8..26
+constexpr uint8_t SCHEMA_FIELDS_TAG = 'f';   // identification strings 1..7, sheet options
+constexpr uint8_t SCHEMA_FIELDS2_TAG = 'h';  // identification strings 8..26
 constexpr uint8_t SCHEMA_ERC_REPORT_TAG = 0xA8;
 constexpr uint8_t SCHEMA_ERC_LIST_TAG = 's';
 

@@ -28,7 +28,6 @@
 
 namespace {
 
-
 // The code of the record a sheet item tag starts, 0 for none: the table's
 // sheet tags turned round once.
 int sheet_code_of_tag(int tag) {

@@ -163,8 +163,8 @@ void write_ref_list(List* list, FILE* stream, uint32_t mask, bool pin_mode);
 
 // --- counting ------------------------------------------------------------------------------------
 enum : int {
-    COUNT_PACKAGES = 0,     // placed parts of device 0
-    COUNT_PINS = 1,         // pins of all placed parts
+    COUNT_PACKAGES = 0,  // placed parts of device 0
+    COUNT_PINS = 1,      // pins of all placed parts
     COUNT_JUNCTIONS = 2,
     COUNT_SUBSHEETS = 3,
     COUNT_PORTS = 4,

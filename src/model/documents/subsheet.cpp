@@ -75,7 +75,8 @@ Poly* closed_poly(std::initializer_list<Point> points) {
 void port_shape(Poly* poly, uint8_t kind, Point c, int32_t h) {
     // c moved by (dx, dy) half-sides, kept in range for a port read from a file.
     auto at = [c, h](int dx, int dy) {
-        return Point{clamp32(int64_t{c.x} + int64_t{dx} * h), clamp32(int64_t{c.y} + int64_t{dy} * h)};
+        return Point{clamp32(int64_t{c.x} + int64_t{dx} * h),
+                     clamp32(int64_t{c.y} + int64_t{dy} * h)};
     };
     switch (kind) {
         case PORT_INPUT:
@@ -130,9 +131,7 @@ Rect resized(const SubSheet* box, int32_t dx, int32_t dy, int sides) {
 
 }  // namespace
 
-SubSheet* as_SubSheet(SchItem* item) {
-    return checked_as<SubSheet>(item, SUBSHEET_ITEM);
-}
+SubSheet* as_SubSheet(SchItem* item) { return checked_as<SubSheet>(item, SUBSHEET_ITEM); }
 const SubSheet* as_SubSheet(const SchItem* item) {
     return checked_as<SubSheet>(item, SUBSHEET_ITEM);
 }

@@ -45,6 +45,8 @@ struct SubSheet : SchItem {
     uint32_t spare = 0;          // not interpreted
     Point area[2];               // inner area: (0, 0), (0, height) after subsheet_reset_area
     std::string extra;           // "" is none; binary form only
+    int32_t link_number = 0;     // given while nets are linked; not stored
+    std::string origin;          // net file the box was linked from; "" is none; not stored
 
     SubSheet() = default;
     SubSheet(const SubSheet&) = delete;  // the owned pointers: copy_SubSheet

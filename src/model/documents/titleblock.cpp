@@ -93,11 +93,13 @@ int read_old_drawing(List* drawing, FILE* stream) {
 
 TitleBlock* as_TitleBlock(SchItem* item) { return checked_as<TitleBlock>(item, TITLEBLOCK_ITEM); }
 
-const TitleBlock* as_TitleBlock(const SchItem* item) { return checked_as<TitleBlock>(item, TITLEBLOCK_ITEM); }
+const TitleBlock* as_TitleBlock(const SchItem* item) {
+    return checked_as<TitleBlock>(item, TITLEBLOCK_ITEM);
+}
 
 const char* titleblock_file_header() {
-    static std::string header = std::string("Tessaron V") + FILE_VERSION + " -- " + FILE_DATE +
-                                "  * Title Block File";
+    static std::string header =
+        std::string("Tessaron V") + FILE_VERSION + " -- " + FILE_DATE + "  * Title Block File";
     return header.c_str();
 }
 
@@ -187,8 +189,8 @@ bool titleblock_bounds(Schema* schema) {
     return true;
 }
 
-bool select_TitleBlock(View* view, Schema* schema, TitleBlock* block, uint32_t bit,
-                       int operation, uint32_t mask) {
+bool select_TitleBlock(View* view, Schema* schema, TitleBlock* block, uint32_t bit, int operation,
+                       uint32_t mask) {
     (void)schema;
     if (!mask_matches(block->state, mask)) return false;
     if (!view_has_select_area(view)) return false;

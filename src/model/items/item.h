@@ -71,8 +71,8 @@ constexpr double FAR_AWAY = 1e10;
 
 // Codes of the error table that item readers return besides -1 (a short
 // read) and NOT_MY_TAG.
-constexpr int READ_ERROR = 5;   // "Read error": a record that cannot be what it claims
-constexpr int NO_MEMORY = 55;   // "No Memory!"
+constexpr int READ_ERROR = 5;  // "Read error": a record that cannot be what it claims
+constexpr int NO_MEMORY = 55;  // "No Memory!"
 
 // Combines the results of readers run one after the other: keeps the first
 // result that is neither 0 nor NOT_MY_TAG, else 0 (an exact NOT_MY_TAG from
@@ -103,11 +103,11 @@ enum : uint32_t {
 
 // --- the head --------------------------------------------------------------------
 struct SchItem {
-    int8_t type = 0;        // item code
-    uint8_t flags = 0;      // style bits, meaning per code
-    int16_t width = 100;    // line width; a junction's dot size
+    int8_t type = 0;      // item code
+    uint8_t flags = 0;    // style bits, meaning per code
+    int16_t width = 100;  // line width; a junction's dot size
     uint32_t state = STATE_NEW;
-    Point pos;              // first point; meaning per code
+    Point pos;                // first point; meaning per code
     SchItem* prev = nullptr;  // not owned: net member chain while nets are built; never stored
     SchItem* next = nullptr;  // not owned: the same chain
     uint32_t id = 0;          // object id: cross-reference key in files
@@ -171,9 +171,9 @@ struct Poly : SchItem {
 struct Stroke {
     uint8_t kind = 1;
     uint8_t flags = 0;
-    int16_t width = 100;  // pen width
-    int16_t xsize = 8;    // length of the transformed cell vector (8, 0)
-    int16_t ysize = 12;   // length of the transformed cell vector (0, 12)
+    int16_t width = 100;        // pen width
+    int16_t xsize = 8;          // length of the transformed cell vector (8, 0)
+    int16_t ysize = 12;         // length of the transformed cell vector (0, 12)
     std::vector<Point> points;  // at least 2
     Stroke* next = nullptr;     // owned: the rest of the chain
 };
@@ -206,7 +206,7 @@ struct TextSize {
 
 // Text: pos is the anchor, width the stroke pen width.
 struct Text : SchItem {
-    int32_t font = 0;          // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
+    int32_t font = 0;  // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
     List* fonts = nullptr;     // not owned: the font table document-font numbers refer to
     TextSize size;             // character size
     std::string string;        // '@' separates lines; "" when empty

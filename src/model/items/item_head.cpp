@@ -23,7 +23,9 @@ const Arc* as_Arc(const SchItem* item) { return checked_as<Arc>(item, ARC_ITEM);
 const Circle* as_Circle(const SchItem* item) { return checked_as<Circle>(item, CIRCLE_ITEM); }
 const Boite* as_Rect(const SchItem* item) { return checked_as<Boite>(item, BOITE_ITEM); }
 const Fill* as_Fill(const SchItem* item) { return checked_as<Fill>(item, FILL_ITEM); }
-const Junction* as_Junction(const SchItem* item) { return checked_as<Junction>(item, JUNCTION_ITEM); }
+const Junction* as_Junction(const SchItem* item) {
+    return checked_as<Junction>(item, JUNCTION_ITEM);
+}
 const Poly* as_Poly(const SchItem* item) { return checked_as<Poly>(item, POLY_ITEM); }
 const Text* as_Text(const SchItem* item) { return checked_as<Text>(item, TEXT_ITEM); }
 

@@ -45,9 +45,7 @@ public:
         return resolve_pending();
     }
 
-    const std::unordered_map<int32_t, std::vector<LibEntry*>>& waiting() const {
-        return waiting_;
-    }
+    const std::unordered_map<int32_t, std::vector<LibEntry*>>& waiting() const { return waiting_; }
 
 private:
     int read_at(int32_t offset, Part** out) {
@@ -189,8 +187,8 @@ int merge_Library(Library* destination, Library* source) {
         if (source->fonts && part && !(part->state & PART_HANDLED)) {
             List* fonts = copy_Fonts(source->fonts);
             MergeRenumber context{part, &renumbered};
-            if (int merged = merge_Fonts(&fonts, &destination->fonts, &context,
-                                         renumber_merged_part);
+            if (int merged =
+                    merge_Fonts(&fonts, &destination->fonts, &context, renumber_merged_part);
                 merged != 0)
                 code = merged;
             part->state |= PART_HANDLED;

@@ -22,8 +22,7 @@ int load_part_on_demand(Library* library, int32_t offset);
 // body references by the referenced bodies, shared (parts not loaded yet
 // are loaded on the way). Null when the part cannot be read; *code (when
 // given) gets 0, 64, 74 or 75 as load_part_on_demand.
-Part* share_part_at(Library* library, const char* file_name, int32_t offset,
-                    int* code = nullptr);
+Part* share_part_at(Library* library, const char* file_name, int32_t offset, int* code = nullptr);
 // Rows of every entry holding the part, in the post-order walk (see
 // lib_entries_post_order); appended to *rows (cleared first); the count.
 int find_part_entries(Library* library, Part* part, std::vector<LibPartRow>* rows);

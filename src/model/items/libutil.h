@@ -42,8 +42,7 @@ bool is_library_open(const char* name);
 // none). Null when the library, the entry or its part cannot be had.
 Part* get_lib_part(const char* name, const char* part_name, int index, LibEntry** entry);
 // find_LibParts_matching in the library of that file; 0 when it cannot be opened.
-int find_lib_parts(const char* name, const char* pattern, std::vector<LibPartRow>* rows,
-                   int index);
+int find_lib_parts(const char* name, const char* pattern, std::vector<LibPartRow>* rows, int index);
 // The first prefix of the library whose text begins the part name
 // (ignoring case); "" when none. Without a library, the first open library
 // whose file name contains file_text (ignoring case) is used, else the last

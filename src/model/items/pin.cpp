@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int DOT_GAP = 600;      // the line stops this far before P with DOT
+constexpr int DOT_GAP = 600;  // the line stops this far before P with DOT
 constexpr int DOT_RADIUS = 300;
 constexpr int CLOCK_DEPTH = 600;  // the wedge's tip lies inside the body
 constexpr int CLOCK_HALF = 300;
@@ -203,7 +203,8 @@ bool select_Pin(View* view, Pin* pin, uint32_t bit, int operation, uint32_t mask
 
 bool select_at_point(View* view, uint32_t* state, Point p, uint32_t bit, int operation,
                      uint32_t mask) {
-    if (!mask_matches(*state, mask) || !view_has_select_area(view) || !view_point_in_select(view, p))
+    if (!mask_matches(*state, mask) || !view_has_select_area(view) ||
+        !view_point_in_select(view, p))
         return false;
     FlagOpScope scope(bit | STATE_BOTH_ENDS, operation);
     flagop_apply(state);
@@ -394,8 +395,8 @@ bool pinlist_numbers_equal(const PinList* a, const PinList* b, int devices) {
     const ListNode* na = a->pins->head;
     const ListNode* nb = b->pins->head;
     for (; na && nb; na = na->next, nb = nb->next)
-        if (!pin_numbers_equal(static_cast<const Pin*>(na->data),
-                               static_cast<const Pin*>(nb->data), devices))
+        if (!pin_numbers_equal(static_cast<const Pin*>(na->data), static_cast<const Pin*>(nb->data),
+                               devices))
             return false;
     return true;
 }

@@ -13,7 +13,6 @@
 
 namespace items_kit {
 
-
 // A record of the given kind with the head's creation defaults, or null.
 template <class R>
 R* make(int code) {

@@ -179,7 +179,8 @@ void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool
     if (!run.empty()) push_stroke(std::move(run), pen_width, chain);
     if (bar) {
         const int32_t top = sat32(int64_t{y0} - 6);
-        push_stroke({{sat32(int64_t{x0} + 4), top}, {sat32(int64_t{x0} - 4), top}}, pen_width, chain);
+        push_stroke({{sat32(int64_t{x0} + 4), top}, {sat32(int64_t{x0} - 4), top}}, pen_width,
+                    chain);
     }
 }
 

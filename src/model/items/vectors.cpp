@@ -21,7 +21,8 @@ uint8_t write_mode_of(const Vectors* set, int mode, const char* part_name, const
     *name = set->name.get();
     if (set->saved_mode != DEFINE_VEC) return set->saved_mode;
     if (set->shared_mode == DEFINE_VEC) return DEFINE_VEC;
-    if (set->shared_mode == mode && std::strcmp(set->shared_name.get(), part_name ? part_name : "") == 0)
+    if (set->shared_mode == mode &&
+        std::strcmp(set->shared_name.get(), part_name ? part_name : "") == 0)
         return DEFINE_VEC;
     *name = set->shared_name.get();
     return set->shared_mode;

@@ -11,8 +11,7 @@ namespace {
 
 // What a slot not in use is called, whatever name it keeps.
 const char* const tag_defaults[VIEW_SLOTS] = {"A ", "B ", "C ", "D ", "E "};
-const char* const saved_defaults[VIEW_SLOTS] = {"View 1", "View 2", "View 3", "View 4",
-                                                "View 5"};
+const char* const saved_defaults[VIEW_SLOTS] = {"View 1", "View 2", "View 3", "View 4", "View 5"};
 
 constexpr int READ_ERROR = 5;  // error table: "Read error"
 
@@ -43,8 +42,7 @@ int read_entries(FILE* stream, uint8_t record_tag, uint8_t entry_tag, bool with_
         if (byte != entry_tag) break;  // the terminator, normally LIST_END
         uint8_t slot;
         Entry entry;
-        if (read_byte(&slot, stream) != 0 ||
-            read_string(&entry.name, stream) != 0 ||
+        if (read_byte(&slot, stream) != 0 || read_string(&entry.name, stream) != 0 ||
             read_point(&entry.pos, stream) != 0 ||
             (with_scale && read_float(&entry.scale, stream) != 0))
             return -1;

@@ -56,10 +56,10 @@ Point bend_45(Point a, Point b, int s) {
     int64_t e = s < 0 ? dx + dy : (wide ? dx - dy : dy - dx);
     if (wide) {
         return leg_side == 1 ? Point{static_cast<int32_t>(b.x - e), b.y}
-                              : Point{static_cast<int32_t>(a.x + e), a.y};
+                             : Point{static_cast<int32_t>(a.x + e), a.y};
     }
     return leg_side == 1 ? Point{a.x, static_cast<int32_t>(a.y + e)}
-                          : Point{b.x, static_cast<int32_t>(b.y - e)};
+                         : Point{b.x, static_cast<int32_t>(b.y - e)};
 }
 
 }  // namespace

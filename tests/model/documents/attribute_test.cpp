@@ -70,7 +70,8 @@ TEST(AttributeFiles, GoldenBinaryReadsBackAsAListEndedByAnotherRecord) {
         EXPECT_EQ(a->state, 1u);
         ++i;
     }
-    EXPECT_EQ(bytes_written([&](FILE* f) { write_Attribute_list(list, f); }), golden("attributes.bin"));
+    EXPECT_EQ(bytes_written([&](FILE* f) { write_Attribute_list(list, f); }),
+              golden("attributes.bin"));
     free_Attribute_list(list);
 
     StreamPtr none = stream_of({LIST_END});
@@ -147,7 +148,7 @@ TEST(PlacedAttributes, GetAnswersOnlyWhatExistsNeedCreatesUpToTheIndex) {
 // --- user field names --------------------------------------------------------------
 
 struct FieldCase {
-    int configured;               // NB_FIELD_NAME
+    int configured;  // NB_FIELD_NAME
     bool with_ref_value;
     std::vector<std::string> names;
 };
@@ -176,15 +177,15 @@ TEST_P(FieldNames, NamesAreTakenFromTheConfigurationOrGenerated) {
     EXPECT_TRUE(names.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counts, FieldNames,
-    testing::Values(FieldCase{0, true, {"Attr. #1"}}, FieldCase{0, false, {"Attr. #1"}},
-                    FieldCase{5, false, {"Tolerance", "Attr. #2", "Maker"}},
-                    FieldCase{3, true, {"Reference", "Value", "Tolerance"}},
-                    FieldCase{2, false, {}}),
-    [](const auto& info) {
-        return "count" + std::to_string(info.param.configured) +
-               (info.param.with_ref_value ? "_all" : "_user");
-    });
+INSTANTIATE_TEST_SUITE_P(Counts, FieldNames,
+                         testing::Values(FieldCase{0, true, {"Attr. #1"}},
+                                         FieldCase{0, false, {"Attr. #1"}},
+                                         FieldCase{5, false, {"Tolerance", "Attr. #2", "Maker"}},
+                                         FieldCase{3, true, {"Reference", "Value", "Tolerance"}},
+                                         FieldCase{2, false, {}}),
+                         [](const auto& info) {
+                             return "count" + std::to_string(info.param.configured) +
+                                    (info.param.with_ref_value ? "_all" : "_user");
+                         });
 
 }  // namespace

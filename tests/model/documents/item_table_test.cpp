@@ -11,8 +11,8 @@
 #include "foundation/services.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/sheet_fixture.h"
-#include "model/documents/sheet_record_fixture.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/sheet_record_fixture.h"
 #include "model/items/item_ops.h"
 #include "model/items/library.h"
 
@@ -23,10 +23,10 @@ namespace {
 class ItemTable : public SheetTest {};
 
 // The codes with a record of their own.
-const int RECORD_CODES[] = {FILL_ITEM,  CIRCLE_ITEM, BOITE_ITEM,    LINE_ITEM,       ARC_ITEM,
-                            TEXT_ITEM,  JUNCTION_ITEM, POLY_ITEM,   PARTLIB_ITEM,    SHEET_ITEM,
-                            POWER_ITEM, NOCON_ITEM,  PORT_ITEM,     SUBSHEET_ITEM,   ERC_ITEM,
-                            IDENT_ITEM, PSEUDO_PIN,  TITLEBLOCK_ITEM, NETPROP_ITEM, IMAGE_ITEM};
+const int RECORD_CODES[] = {FILL_ITEM,  CIRCLE_ITEM,   BOITE_ITEM,      LINE_ITEM,     ARC_ITEM,
+                            TEXT_ITEM,  JUNCTION_ITEM, POLY_ITEM,       PARTLIB_ITEM,  SHEET_ITEM,
+                            POWER_ITEM, NOCON_ITEM,    PORT_ITEM,       SUBSHEET_ITEM, ERC_ITEM,
+                            IDENT_ITEM, PSEUDO_PIN,    TITLEBLOCK_ITEM, NETPROP_ITEM,  IMAGE_ITEM};
 
 TEST_F(ItemTable, EveryRecordCodeHasARowThatMakesCopiesAndReleasesItsOwnKind) {
     SchemaPtr schema = make_schema();

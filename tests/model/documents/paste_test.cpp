@@ -120,7 +120,8 @@ void select_left_pieces(Schema* schema) {
 }
 
 Bytes file_of(Schema* schema, int kind) {
-    return bytes_written([&](FILE* stream) { EXPECT_EQ(write_paste_file(schema, kind, stream), 0); });
+    return bytes_written(
+        [&](FILE* stream) { EXPECT_EQ(write_paste_file(schema, kind, stream), 0); });
 }
 
 class PasteFile : public SheetTest {
@@ -266,8 +267,8 @@ TEST_F(PasteFile, TitleBlockEditorKeepsDrawingAndDropsWiring) {
     // Of every kind of add_every_kind: the fill, the filled circle, the
     // rectangle, the dashed drawn line, the arc and the note; not the wire,
     // the bus, the label, the part or the other records.
-    EXPECT_EQ(codes_of(doc->edit.paste_list),
-              (std::vector<int>{FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, LINE_ITEM, ARC_ITEM, TEXT_ITEM}));
+    EXPECT_EQ(codes_of(doc->edit.paste_list), (std::vector<int>{FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM,
+                                                                LINE_ITEM, ARC_ITEM, TEXT_ITEM}));
     EXPECT_EQ(first_of(doc->edit.paste_list, LINE_ITEM)->flags, DRAW | 0x04);
 }
 
@@ -367,10 +368,10 @@ TEST_P(DamagedPasteFile, BadHeaderIsRefused) {
     // '@', the header text and its NUL, 0x1A.
     const size_t length = paste_header(GetParam().kind).size();
     std::vector<Bytes> damaged(4, whole);
-    damaged[0][0] = 'A';                 // no '@'
-    damaged[1][length - 1] ^= 0x20;      // a letter of the kind word in the other case
-    damaged[2][length - 3] = 0;          // the text cut short
-    damaged[3][length + 2] = 0x1B;       // no 0x1A after it
+    damaged[0][0] = 'A';             // no '@'
+    damaged[1][length - 1] ^= 0x20;  // a letter of the kind word in the other case
+    damaged[2][length - 3] = 0;      // the text cut short
+    damaged[3][length + 2] = 0x1B;   // no 0x1A after it
     for (const Bytes& bytes : damaged) {
         EXPECT_EQ(read(bytes, &doc), PASTE_BAD_HEADER);
         EXPECT_EQ(doc->edit.paste_list, nullptr);
@@ -403,7 +404,8 @@ TEST_F(PasteFile, UnresolvedReferencesAreSkipped) {
     put(bytes);
     SchemaPtr doc = make_schema();
     EXPECT_EQ(read_paste_schema(doc.get(), PASTE_FILE_NAME, PASTE_SCHEMA), READ_ERROR);
-    EXPECT_EQ(codes_of(doc->edit.paste_list), std::vector<int>{LINE_ITEM}) << "the wire still comes";
+    EXPECT_EQ(codes_of(doc->edit.paste_list), std::vector<int>{LINE_ITEM})
+        << "the wire still comes";
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ std::vector<Own<PlacedPart>> sample_parts(PlacedPartTest* t, Library* library) {
         if (code % 3 == 0) flags |= PL_MY;
         if (code != 5) flags |= PL_POWERON;
         if (code == 6) flags |= PL_CONVERT;
-        Own<PlacedPart> pl = t->placed(code == 3 ? "RES" : "74LS00", flags, {code * 10000, -code * 500});
+        Own<PlacedPart> pl =
+            t->placed(code == 3 ? "RES" : "74LS00", flags, {code * 10000, -code * 500});
         pl->scale = static_cast<uint8_t>(1 << code);
         pl->device = code % 4;
         if (code == 2) pl->sheet_path = "sub\\gate's.sch";
@@ -230,7 +231,8 @@ TEST_F(PlacedPartRecord, OwnPinCountIsBoundedByTheFileAndASaneMaximum) {
     ASSERT_EQ(record[1], PL_OWN_PINS_TAG);
     for (uint32_t devices : {uint32_t{MAX_PART_DEVICES + 1}, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
         Bytes damaged = record;
-        for (int i = 0; i < 4; ++i) damaged[2 + i] = static_cast<unsigned char>(devices >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i)
+            damaged[2 + i] = static_cast<unsigned char>(devices >> (24 - 8 * i));
         EXPECT_EQ(read_bytes(damaged), READ_ERROR) << devices;
     }
     // A count the rest of the file cannot hold.
@@ -268,8 +270,8 @@ TEST_F(PlacedPartRecord, ForeignTagAndMask) {
     StreamPtr stream = stream_of(other);
     EXPECT_EQ(read_PlacedPart(pl.get(), stream.get()), NOT_MY_TAG);
     EXPECT_EQ(record_io::rest_of(stream.get()), other);
-    EXPECT_TRUE(bytes_written([&](FILE* f) { write_PlacedPart(nullptr, pl.get(), f, 0x8000); })
-                    .empty());
+    EXPECT_TRUE(
+        bytes_written([&](FILE* f) { write_PlacedPart(nullptr, pl.get(), f, 0x8000); }).empty());
 }
 
 // --- placement --------------------------------------------------------------------------------------
@@ -286,7 +288,7 @@ TEST_F(PlacedPartTest, ScaleCodesSelectTheirScale) {
 
 // Diagonal rotations turn by exactly 45 degrees (and not 44.7).
 TEST_F(PlacedPartTest, DiagonalRotationsAreExact) {
-    const Point expected[8] = {{1000, 0}, {0, 1000},  {-1000, 0}, {0, -1000},
+    const Point expected[8] = {{1000, 0},  {0, 1000},   {-1000, 0},   {0, -1000},
                                {707, 707}, {-707, 707}, {-707, -707}, {707, -707}};
     for (int code = 0; code < 8; ++code) {
         auto pl = placed("RES", static_cast<uint8_t>(code));

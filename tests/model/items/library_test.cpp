@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <utility>
-#include <filesystem>
 
+#include "foundation/app_utils.h"
 #include "foundation/core.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
-#include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "foundation/tree.h"
@@ -132,8 +132,7 @@ TEST_F(LibraryFiles, SharedBodyIsWrittenOnceThenByReference) {
     Bytes bytes = binary_of(sample.get());
     // " " + 0x22 + "7404" + NUL: the second holder refers to the first.
     const unsigned char ref[] = {' ', 0x22, '7', '4', '0', '4', 0};
-    EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin(ref), std::end(ref)),
-              bytes.end());
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin(ref), std::end(ref)), bytes.end());
     // Writing restored every body: nothing looks like a reference afterwards
     // and a second file is the same.
     Part* inverter = find_LibEntry(sample.get(), "7404")->part;
@@ -363,8 +362,10 @@ TEST(LibraryReferenceChains, ResolveAsPartByPartResolutionDoes) {
         EXPECT_EQ(debug.take(), expected_debug) << "seed " << seed;
         EXPECT_EQ(slot_states(all.get(), owners_all), slot_states(one.get(), owners_one))
             << "seed " << seed;
-        loops += expected_debug.find(message_text(nullptr, LIB_REFERENCE_LOOP)) != std::string::npos;
-        missing += expected_debug.find(message_text(nullptr, LIB_NULL_REFERENCE)) != std::string::npos;
+        loops +=
+            expected_debug.find(message_text(nullptr, LIB_REFERENCE_LOOP)) != std::string::npos;
+        missing +=
+            expected_debug.find(message_text(nullptr, LIB_NULL_REFERENCE)) != std::string::npos;
     }
     EXPECT_GT(loops, 50) << "the samples hold cycles";
     EXPECT_GT(missing, 50) << "and missing bodies";
@@ -449,8 +450,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, LatestVersion,
     testing::Values(LatestCase{{"R", "R@2", "R@10"}, "R", false, "R@10"},
                     LatestCase{{"R", "R@2", "R@10"}, "r", false, "R@10"},
-                    LatestCase{{"R"}, "R", false, "R"},
-                    LatestCase{{"R@0"}, "R", false, nullptr},
+                    LatestCase{{"R"}, "R", false, "R"}, LatestCase{{"R@0"}, "R", false, nullptr},
                     LatestCase{{"R", "R@0"}, "R", false, "R"},
                     LatestCase{{"R1", "R@3", "RA@9", "S@4"}, "R", false, "R@3"},
                     LatestCase{{"R", "R@2"}, "R@2", false, nullptr},
@@ -498,7 +498,8 @@ TEST_F(LibraryFiles, SortPutsUnindexedLibrariesLast) {
     }
     sort_lib_list();
     std::vector<int> order;
-    for (Library* library : list_items<Library>(lib_list->libraries)) order.push_back(library->index);
+    for (Library* library : list_items<Library>(lib_list->libraries))
+        order.push_back(library->index);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
 }
 

@@ -1,0 +1,340 @@
+// Linking a hierarchy of net files.
+#include "connectivity/net_link.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
+#include "foundation/app_utils.h"
+#include "foundation/binary_stream.h"
+#include "foundation/core.h"
+#include "foundation/file_names.h"
+#include "foundation/list.h"
+#include "model/documents/document.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/items/library.h"
+
+namespace {
+
+constexpr int NOT_OPENED = 1;
+constexpr int NOT_A_NET_FILE = 66;
+
+struct FileCloser {
+    FILE* f;
+    ~FileCloser() {
+        if (f) std::fclose(f);
+    }
+};
+
+bool is_object_tag(int c) {
+    return c == item_tag(TEXT_ITEM) || c == item_tag(PARTLIB_ITEM) || c == item_tag(POWER_ITEM) ||
+           c == item_tag(NOCON_ITEM) || c == item_tag(SUBSHEET_ITEM);
+}
+
+void append_name(List* list, const char* name, int32_t kind) {
+    NameRec* rec = new_NameRec();
+    if (!rec) no_memory();
+    rec->kind = kind;
+    rec->name = str_dup(name);
+    if (!rec->name || !dlist_append(list, rec)) no_memory();
+}
+
+int free_name_cb(void* rec) {
+    free_NameRec(static_cast<NameRec*>(rec), false);
+    return 0;
+}
+
+int free_head_cb(void* head) {
+    free_Ident(static_cast<SchItem*>(head), false);
+    return 0;
+}
+
+struct ObjectReader {
+    NetContext* context;
+    Schema* schema;
+    int mode;
+    bool subsheet;
+    const std::string& origin;  // base name of the net file
+    List* project;
+
+    // Reads the objects that follow; 0 at the first byte that starts none.
+    int read(FILE* stream) {
+        for (;;) {
+            int c = std::getc(stream);
+            if (c == EOF) return NOT_A_NET_FILE;
+            std::ungetc(c, stream);
+            if (!is_object_tag(c)) return 0;
+            SchItem* item = nullptr;
+            int r = read_SchItem(schema, &item, stream);
+            if (r != 0) {
+                free_SchItem(schema, item, false);
+                return r < 0 ? NOT_A_NET_FILE : r;
+            }
+            note(item);
+            if (!context->sheet) {
+                context->sheet = new_Sheet();
+                if (!context->sheet) no_memory();
+                if (!schema->sheet) schema->sheet = context->sheet;
+            }
+            if (!dlist_append(context->sheet->items, item)) no_memory();
+        }
+    }
+
+    void note(SchItem* item) {
+        switch (item->type) {
+            case TEXT_ITEM:
+                if (mode == LINK_HIERARCHY) add_proj_names(project, as_Text(item)->string.c_str());
+                break;
+            case PARTLIB_ITEM: {
+                PlacedPart* pl = as_PlacedPart(item);
+                if (subsheet) net_debug("Part %s  %s\n", pl->reference.text.get(), pl->value.text.get());
+                if (subsheet || mode == LINK_HIERARCHY) pl->origin = origin;
+                break;
+            }
+            case SUBSHEET_ITEM: {
+                SubSheet* box = as_SubSheet(item);
+                box->link_number = context->subsheet_counter;
+                if (mode == LINK_HIERARCHY) {
+                    ++context->subsheet_counter;
+                    box->origin = origin;
+                    append_name(project, base_name(box->file_name.c_str()), box->link_number);
+                }
+                break;
+            }
+            default: break;
+        }
+    }
+};
+
+// Reads a net file's library into a temporary one and places its parts in
+// the schema's own library (their pins keep their ids for the members).
+int import_subsheet_library(Schema* schema, FILE* stream) {
+    Library* library = new_Library();
+    Library* current = current_library();
+    int r = read_Library(library, stream, false);
+    bool placed = r == 0 && import_net_library(schema, library);
+    set_current_library(current);
+    free_Library(library);
+    return placed ? 0 : NOT_A_NET_FILE;
+}
+
+int check_file_tag(FILE* stream) {
+    uint8_t tag = 0;
+    return read_byte(&tag, stream) == 0 && tag == NET_FILE_TAG ? 0 : NOT_A_NET_FILE;
+}
+
+// Forgets what a sub-sheet that failed to load had read: its nets, items
+// and ports take no part in the link.
+void discard_loaded(NetContext* context, Schema* schema) {
+    if (context->subsheet_islands) {
+        dlist_free(context->subsheet_islands, LIST_FROM_HEAD, free_head_cb);
+        context->subsheet_islands = nullptr;
+    }
+    free_Sheet(schema, context->loaded_sheet, false);
+    context->loaded_sheet = nullptr;
+    if (context->loaded_ports) {
+        for (Port* port : list_items<Port>(context->loaded_ports)) free_Port(port, false);
+        dlist_free(context->loaded_ports, LIST_FROM_HEAD, nullptr);
+        context->loaded_ports = nullptr;
+    }
+}
+
+void move_all(List** dest, List* src) {
+    if (!src || !src->count) return;
+    if (!*dest && !(*dest = list_new())) no_memory();
+    dlist_concat(*dest, src, nullptr);
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool holds_file(const std::vector<std::string>& files, const std::string& file) {
+    return std::any_of(files.begin(), files.end(), [&](const std::string& f) { return same_file(f, file); });
+}
+
+int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode, const std::string& origin,
+                       List* project) {
+    if (int r = check_file_tag(stream); r != 0) return r;
+    if (int r = import_subsheet_library(schema, stream); r != 0) return r;
+    ObjectReader objects{context, schema, mode, true, origin, project};
+    if (int r = objects.read(stream); r != 0) return r;
+    if (int r = read_net_ports(context, stream, mode, origin.c_str()); r != 0) return r < 0 ? NOT_A_NET_FILE : r;
+    if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
+    context->subsheet_islands = nullptr;
+    return read_net_nets(context, &context->subsheet_islands, stream, schema->library);
+}
+
+// Once a file is read: in link mode the sheets it names are linked (the
+// file stays on the path meanwhile, so that none of them leads back to
+// it); the project list is freed.
+int link_below(NetContext* context, Schema* schema, const std::string& file, int mode, List* project) {
+    context->linked_files.push_back(file);
+    if (mode != LINK_HIERARCHY) {
+        dlist_free(project, LIST_FROM_HEAD, free_name_cb);
+        return 0;
+    }
+    context->link_path.push_back(file);
+    int r = link_subsheets(context, schema, project);
+    context->link_path.pop_back();
+    return r;
+}
+
+}  // namespace
+
+void add_proj_names(List* list, const char* text) {
+    if (!list || !text || std::strlen(text) < 6) return;
+    static const char key[] = "&PROJ:";
+    for (int i = 0; i < 6; ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != key[i]) return;
+    std::string piece;
+    for (const char* p = text + 6;; ++p) {
+        if (*p == ',' || *p == '\0') {
+            if (!piece.empty()) append_name(list, piece.c_str(), -1);
+            piece.clear();
+            if (*p == '\0') break;
+        } else if (!std::isspace(static_cast<unsigned char>(*p))) {
+            piece += *p;
+        }
+    }
+}
+
+int link_subsheets(NetContext* context, Schema* schema, List* list) {
+    int result = 0;
+    for (NameRec* rec : list_items<NameRec>(list)) {
+        if (rec->kind != -1) context->current_subsheet = rec->kind;
+        std::string name = rec->name ? rec->name : "";
+        name.resize(find_suffix(name.c_str()));
+        if (load_subsheet_nets(context, schema, name.c_str(), LINK_HIERARCHY) != 0) result = PARTIAL_LINK;
+    }
+    if (list) dlist_free(list, LIST_FROM_HEAD, free_name_cb);
+    return result;
+}
+
+int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, int mode) {
+    std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
+    if (holds_file(context->link_path, file)) {
+        net_warningf("*** Error : Sheet '%s' uses itself, it is not linked again\n", name);
+        return PARTIAL_LINK;
+    }
+    if (holds_file(context->linked_files, file))
+        net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
+    FileCloser in{std::fopen(file.c_str(), "rb")};
+    if (!in.f) {
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name, file.c_str());
+        return NOT_OPENED;
+    }
+    discard_loaded(context, schema);
+    context->loaded_sheet = new_Sheet();
+    context->loaded_ports = list_new();
+    if (!context->loaded_sheet || !context->loaded_ports) no_memory();
+    context->sheet = context->loaded_sheet;
+    context->ports = context->loaded_ports;
+    std::string origin = base_name(file.c_str());
+    List* project = new_list_or_die();
+    if (int r = read_subsheet_file(context, schema, in.f, mode, origin, project); r != 0) {
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is damaged (Code %d)\n", name,
+                     file.c_str(), r);
+        discard_loaded(context, schema);
+        dlist_free(project, LIST_FROM_HEAD, free_name_cb);
+        return r;
+    }
+    merge_nets_by_name(context, schema);
+    std::fclose(in.f);
+    in.f = nullptr;
+    return link_below(context, schema, file, mode, project);
+}
+
+void merge_nets_by_name(NetContext* context, Schema* schema) {
+    for (Ident* head : list_items<Ident>(context->islands)) head->state &= ~uint32_t{NET_VISITED};
+    if (!context->islands && !(context->islands = list_new())) no_memory();
+    std::vector<Ident*> loaded;
+    for (Ident* head : list_items<Ident>(context->subsheet_islands)) loaded.push_back(head);
+    for (Ident* sub : loaded) {
+        std::vector<Ident*> sharing;
+        if (sub->names)
+            for (Ident* head : list_items<Ident>(context->islands)) {
+                if ((head->state & NET_VISITED) || !head->names) continue;
+                for (NameRec* rec : list_items<NameRec>(sub->names))
+                    if (rec->name && find_name(head, rec->name, -1)) {
+                        sharing.push_back(head);
+                        break;
+                    }
+            }
+        if (sharing.empty()) {
+            sub->state |= NET_VISITED;
+            if (!dlist_append(context->islands, sub)) no_memory();
+            continue;
+        }
+        if (!new_merge_set(context)) no_memory();
+        for (Ident* head : sharing) {
+            head->state |= IDENT_MERGE_SET;
+            if (!dlist_append(context->merge_set, head)) no_memory();
+        }
+        sub->state &= ~uint32_t{IDENT_MERGE_SET};
+        if (!dlist_append(context->merge_set, sub)) no_memory();
+        merge_islands(context);
+        sharing.front()->state &= ~uint32_t{IDENT_MERGE_SET};
+    }
+    // The heads left over now live in the islands list.
+    if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
+    context->subsheet_islands = nullptr;
+    if (context->loaded_sheet) {
+        if (!schema->current) schema->current = schema->sheet;
+        if (schema->current) dlist_concat(schema->current->items, context->loaded_sheet->items, nullptr);
+    }
+    move_all(&schema->ports, context->loaded_ports);
+}
+
+int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode) {
+    context->subsheet_counter = 0;
+    context->current_subsheet = -1;
+    context->link_path.clear();
+    context->linked_files.clear();
+    std::string file = make_kind_file_name(root_name ? root_name : "", NET_FILE_KIND, 1);
+    FileCloser in{std::fopen(file.c_str(), "rb")};
+    if (!in.f) return NOT_OPENED;
+    context->sheet = schema->current ? schema->current : schema->sheet;
+    context->ports = schema->ports;
+    if (int r = check_file_tag(in.f); r != 0) return r;
+    std::string origin = base_name(file.c_str());
+    List* project = new_list_or_die();
+    auto fail = [&](int r) {
+        dlist_free(project, LIST_FROM_HEAD, free_name_cb);
+        schema->current = context->sheet;
+        schema->ports = context->ports;
+        return r < 0 ? NOT_A_NET_FILE : r;
+    };
+    free_Library(schema->library);
+    schema->library = new_Library();
+    if (int r = read_Library(schema->library, in.f, false); r != 0) return fail(r);
+    ObjectReader objects{context, schema, mode, false, origin, project};
+    if (int r = objects.read(in.f); r != 0) return fail(r);
+    if (!context->ports && !(context->ports = list_new())) no_memory();
+    if (int r = read_net_ports(context, in.f, mode, origin.c_str()); r != 0) return fail(r);
+    if (context->islands) dlist_free(context->islands, LIST_FROM_HEAD, free_head_cb);
+    context->islands = nullptr;
+    if (!context->sheet) return fail(NOT_A_NET_FILE);
+    if (int r = read_net_nets(context, &context->islands, in.f, schema->library); r != 0) return fail(r);
+    schema->current = context->sheet;
+    schema->ports = context->ports;
+    std::fclose(in.f);
+    in.f = nullptr;
+    int r = link_below(context, schema, file, mode, project);
+    // The writers work on the linked sheet, not on the last one loaded.
+    context->sheet = schema->current;
+    context->ports = schema->ports;
+    return r;
+}

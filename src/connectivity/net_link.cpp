@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "connectivity/net_build.h"
@@ -155,14 +157,15 @@ void move_all(List** dest, List* src) {
     dlist_concat(*dest, src, nullptr);
 }
 
-bool same_file(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+std::string ascii_lower(const char* text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 bool holds_file(const std::vector<std::string>& files, const std::string& file) {
-    return std::any_of(files.begin(), files.end(), [&](const std::string& f) { return same_file(f, file); });
+    return std::find(files.begin(), files.end(), file) != files.end();
 }
 
 int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode, const std::string& origin,
@@ -260,19 +263,32 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
 void merge_nets_by_name(NetContext* context, Schema* schema) {
     for (Ident* head : list_items<Ident>(context->islands)) head->state &= ~uint32_t{NET_VISITED};
     if (!context->islands && !(context->islands = list_new())) no_memory();
+    // The heads that can take a loaded net, by each of their names, and
+    // their places in the list: a net shares a name with only a few others,
+    // and the list holds the nets of every sheet linked so far.
+    std::unordered_map<std::string, std::vector<Ident*>> by_name;
+    std::unordered_map<const Ident*, size_t> place;
+    std::unordered_set<const Ident*> merged;
+    auto index = [&](Ident* head) {
+        for (NameRec* rec : list_items<NameRec>(head->names))
+            if (rec->name) by_name[ascii_lower(rec->name)].push_back(head);
+    };
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        place.emplace(head, place.size());
+        index(head);
+    }
     std::vector<Ident*> loaded;
     for (Ident* head : list_items<Ident>(context->subsheet_islands)) loaded.push_back(head);
     for (Ident* sub : loaded) {
         std::vector<Ident*> sharing;
-        if (sub->names)
-            for (Ident* head : list_items<Ident>(context->islands)) {
-                if ((head->state & NET_VISITED) || !head->names) continue;
-                for (NameRec* rec : list_items<NameRec>(sub->names))
-                    if (rec->name && find_name(head, rec->name, -1)) {
-                        sharing.push_back(head);
-                        break;
-                    }
-            }
+        for (NameRec* rec : list_items<NameRec>(sub->names)) {
+            auto found = rec->name ? by_name.find(ascii_lower(rec->name)) : by_name.end();
+            if (found == by_name.end()) continue;
+            for (Ident* head : found->second)
+                if (!merged.count(head) && !(head->state & NET_VISITED)) sharing.push_back(head);
+        }
+        std::sort(sharing.begin(), sharing.end(), [&](Ident* a, Ident* b) { return place[a] < place[b]; });
+        sharing.erase(std::unique(sharing.begin(), sharing.end()), sharing.end());
         if (sharing.empty()) {
             sub->state |= NET_VISITED;
             if (!dlist_append(context->islands, sub)) no_memory();
@@ -286,7 +302,10 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
         sub->state &= ~uint32_t{IDENT_MERGE_SET};
         if (!dlist_append(context->merge_set, sub)) no_memory();
         merge_islands(context);
-        sharing.front()->state &= ~uint32_t{IDENT_MERGE_SET};
+        Ident* target = sharing.front();
+        target->state &= ~uint32_t{IDENT_MERGE_SET};
+        merged.insert(sharing.begin() + 1, sharing.end());
+        index(target);  // it now has the names of all it took
     }
     // The heads left over now live in the islands list.
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);

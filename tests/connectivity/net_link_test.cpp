@@ -131,6 +131,38 @@ TEST_F(NetLink, TwoLevelsJoinThroughPortsAndPowerWhileLocalNetsStayApart) {
     EXPECT_EQ(context_->sheet, schema_->current);
 }
 
+// The line of the net holding `member`, "" when none does.
+std::string line_with(const std::string& all, const std::string& member) {
+    size_t at = all.find(member);
+    if (at == std::string::npos) return "";
+    size_t start = all.rfind('\n', at);
+    start = start == std::string::npos ? 0 : start + 1;
+    return all.substr(start, all.find('\n', at) - start);
+}
+
+// A leaf net that names two root nets (one of them in other case) joins
+// them into the first, with every name of the three.
+TEST_F(NetLink, ALeafNetNamingTwoRootNetsJoinsThemAll) {
+    write("root", 0,
+          part("R", 0, 0, "R1") + wire(5000, 0, 50000, 0) + wire(50000, 0, 50000, 2000) +
+              box_of("leaf.sch", 50000, 0, box_port(0, 2000, "PA") + box_port(0, 4000, "PB")) +
+              part("R", 0, 30000, "R4") + wire(5000, 30000, 40000, 30000) + wire(40000, 30000, 40000, 4000) +
+              wire(40000, 4000, 50000, 4000) + label(20000, 30000, "pb") + label(20000, 0, "Top"));
+    write("leaf", 1, part("R", 0, 0, "R2") + wire(-3000, 0, -20000, 0) + junction(-10000, 0) +
+                         wire(-10000, 0, -10000, 10000) + wire(-10000, 10000, -20000, 10000) +
+                         label(-10000, 5000, "X"),
+          sheet_port(-20000, 0, "PA") + sheet_port(-20000, 10000, "PB"));
+    ASSERT_EQ(link("root"), 0) << warnings();
+    std::string all = nets();
+    std::string joined = line_with(all, "box port PA");
+    EXPECT_EQ(joined, line_with(all, "box port PB")) << all;
+    EXPECT_EQ(joined, line_with(all, " port PB@")) << all;
+    // The root's nets in list order, then the leaf's (R1's and R4's pin 2, R2's pin 1).
+    EXPECT_EQ(joined,
+              "names [ 14:PA 7:Top 14:PB 7:pb 7:X ] pref PB members [ box port PA@0,0 pin 2@0,0 pin 2@0,0 "
+              "box port PB@0,0 port PB@0,0 port PA@0,0 pin 1@0,0 ] wires 0");
+}
+
 TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
     write("root", 0, root_items());
     write("leaf", 1, leaf_items(), leaf_ports);

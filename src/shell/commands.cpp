@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "editor/editor_commands.h"
+
 namespace {
 
 constexpr unsigned S = BAR_SHEET;
@@ -216,7 +218,7 @@ bool command_available(int id) {
         case CMD_ABOUT:
             return true;
         default:
-            return false;
+            return editor_command_available(id);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <wx/aboutdlg.h>
 
+#include "editor/canvas_editing.h"
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -42,7 +43,7 @@ void about() {
 
 }  // namespace
 
-void menu_command(EditCanvas* canvas, int id, long) {
+void menu_command(EditCanvas* canvas, int id, long argument) {
     if (!command_available(id)) return;
     switch (id) {
         case CMD_NEW: new_sheet_child(); break;
@@ -107,6 +108,6 @@ void menu_command(EditCanvas* canvas, int id, long) {
         case CMD_HELP_CONTENTS: show_help(help_file, 0); break;
         case CMD_HELP_SEARCH: show_help(help_file, 600001); break;
         case CMD_ABOUT: about(); break;
-        default: break;
+        default: editor_command(canvas, id, argument); break;
     }
 }

@@ -91,6 +91,8 @@ public:
     const ToolKey* ModeKeys(int index, int* count, ModeInstance** instance);
     void SetCrossHairStyle(int style, bool on);
     void SetModeCursor(ModeInstance* instance, int cursor);
+    // The window's own pixel form stays callable beside the world form.
+    using RenderCanvas::WarpPointer;
     void WarpPointer(Point world, Schema* schema);
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.

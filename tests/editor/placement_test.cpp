@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "editor/selection.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -94,6 +96,29 @@ TEST_F(PlacementTest, AnUnknownPartShowsError10AndPushesNothing) {
     EXPECT_EQ(start_part_mode(&session, "", "NOSUCHPART", false, false), 10);
     EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_NE(shown.find("NOSUCHPART"), std::string::npos) << shown;
+}
+
+// Renewing the document's fonts realizes each record again through the
+// handle it holds: a cleared handle would strand its old font in the
+// registry at every part placed.
+TEST_F(PlacementTest, RenewingTheDocumentFontsKeepsTheirRealizedHandles) {
+    Font* font = new_Font();
+    font->number = 2;
+    font->realized = 5;
+    if (!doc()->fonts) doc()->fonts = list_new();
+    ASSERT_TRUE(dlist_append(doc()->fonts, font));
+    std::vector<int> renewed;
+    std::vector<uint32_t> handles;
+    Services s = headless_services();
+    s.font_for_text = [&](List** table, int* id) {
+        renewed.push_back(*id);
+        handles.push_back(font_find(*table, *id - FONT_ID_BASE)->realized);
+        return 0L;
+    };
+    install_services(s);
+    fonts_realize(doc());
+    EXPECT_EQ(renewed, std::vector<int>{FONT_ID_BASE + 2});
+    EXPECT_EQ(handles, std::vector<uint32_t>{5u});
 }
 
 TEST_F(PlacementTest, EnterSheetOpensTheOnlyBoxOrWaitsForAClick) {

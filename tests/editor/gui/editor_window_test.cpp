@@ -117,9 +117,10 @@ protected:
         }
         bool reached = pump_until([&] { return canvas->editing.pointer == world; }, 1000);
         if (!reached)
-            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << "," << canvas->editing.pointer.y
-                          << " not " << world.x << "," << world.y << " (screen " << to.x << "," << to.y
-                          << ", mouse " << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
+            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << ","
+                          << canvas->editing.pointer.y << " not " << world.x << "," << world.y
+                          << " (screen " << to.x << "," << to.y << ", mouse "
+                          << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
     }
     void click(Point world, int button = wxMOUSE_BTN_LEFT) {
         move(world);
@@ -154,7 +155,8 @@ protected:
         for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) {
             if (item->type != LINE_ITEM) continue;
             Line* line = as_Line(item);
-            if ((line->pos == a && line->end == b) || (line->pos == b && line->end == a)) return line;
+            if ((line->pos == a && line->end == b) || (line->pos == b && line->end == a))
+                return line;
         }
         return nullptr;
     }
@@ -216,7 +218,8 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
         int had = count(k.code);
         menu_command(canvas, k.command, 0);
         ASSERT_EQ(canvas->ModeCount(), 2);
-        for (int i = 0; i < k.clicks; ++i) click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
+        for (int i = 0; i < k.clicks; ++i)
+            click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
         EXPECT_EQ(count(k.code), had + 1);
         key(WXK_ESCAPE);
         key(WXK_ESCAPE);
@@ -228,8 +231,45 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
     menu_command(canvas, EDITOR_NET, 0);
     click(Point{1000, 2000});
     key(WXK_ESCAPE);
-    box = as_SubSheet(static_cast<SchItem*>(doc()->sheet->items->head->data));  // undo made a new document
+    box = as_SubSheet(
+        static_cast<SchItem*>(doc()->sheet->items->head->data));  // undo made a new document
     EXPECT_EQ(box->ports->count, 1u);
+}
+
+// A child sheet edited in a window of its own, which is closed before the
+// parent's edit is undone: the parent's undo and the redraw after it must
+// reach nothing the closed window freed.
+TEST_F(EditorWindow, UndoAfterAnotherSheetsWindowWasClosed) {
+    SubSheet* box = new_SubSheet();
+    box->pos = Point{1000, 1000};
+    box->size = Point{3000, 3000};
+    tn_test::TempDir dir;
+    box->file_name = dir.file("child.sch");
+    dlist_append(doc()->sheet->items, box);
+    menu_command(canvas, EDITOR_JUNCTION, 0);
+    click(Point{7000, 7000});
+    key(WXK_ESCAPE);
+    ASSERT_EQ(count(JUNCTION_ITEM), 1);
+
+    auto* other = new wxFrame(nullptr, wxID_ANY, "child", wxPoint(80, 80), wxSize(400, 300));
+    auto* child_canvas = new EditCanvas(other, CANVAS_SHEET);
+    Schema* child = nullptr;
+    ASSERT_EQ(open_subsheet_schema(&child, box), 0);
+    child_canvas->TakeDocument(child);
+    other->Show();
+    pump(100);
+    menu_command(child_canvas, EDITOR_JUNCTION, 0);
+    child_canvas->editing.pointer = Point{2000, 2000};
+    session_event(&child_canvas->editing, EV_LEFT_UP, Point{2000, 2000});
+    other->Destroy();
+    pump(100);
+
+    menu_command(canvas, EDITOR_UNDO, 0);
+    pump(100);
+    EXPECT_EQ(count(JUNCTION_ITEM), 0);
+    EXPECT_EQ(count(SUBSHEET_ITEM), 1);
+    tn_test::TempDir out;
+    EXPECT_EQ(save_schema_file(doc(), out.file("after.sch").c_str(), false), 0);
 }
 
 TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
@@ -285,9 +325,10 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
 }
 
 TEST_F(EditorWindow, EscLeavesEveryMode) {
-    const int commands[] = {EDITOR_WIRE,   EDITOR_BUS,       EDITOR_LINE,  EDITOR_CIRCLE, EDITOR_BOX,
-                            EDITOR_JUNCTION, EDITOR_NOCONNECT, EDITOR_POWER, EDITOR_NET,    EDITOR_PORT,
-                            EDITOR_TEXT,   EDITOR_SHEET,     EDITOR_NETPROP, EDITOR_MARK_FIRST};
+    const int commands[] = {EDITOR_WIRE,    EDITOR_BUS,       EDITOR_LINE,      EDITOR_CIRCLE,
+                            EDITOR_BOX,     EDITOR_JUNCTION,  EDITOR_NOCONNECT, EDITOR_POWER,
+                            EDITOR_NET,     EDITOR_PORT,      EDITOR_TEXT,      EDITOR_SHEET,
+                            EDITOR_NETPROP, EDITOR_MARK_FIRST};
     proper_set(TEXT_TEXT, "T", 0);
     for (int command : commands) {
         SCOPED_TRACE(command);

@@ -60,7 +60,8 @@ void copy_command(EditCanvas* canvas, int id, long argument) {
     const bool selected = canvas && canvas->mySchema && selection_image(canvas->mySchema, &picture);
     const auto before = paste_file_time();
     editor_command(canvas, id, argument);
-    if (selected && paste_file_time() != before) clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
+    if (selected && paste_file_time() != before)
+        clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
 }
 
 }  // namespace
@@ -118,7 +119,8 @@ void menu_command(EditCanvas* canvas, int id, long argument) {
             break;
         case CMD_PALETTE:
             if (main_frame)
-                main_frame->ShowPalette(!main_frame->Palette() || !main_frame->Palette()->IsShown());
+                main_frame->ShowPalette(!main_frame->Palette() ||
+                                        !main_frame->Palette()->IsShown());
             break;
         case CMD_CASCADE:
             if (main_frame) main_frame->Cascade();

@@ -163,6 +163,22 @@ TEST_F(NetLink, ALeafNetNamingTwoRootNetsJoinsThemAll) {
               "box port PB@0,0 port PB@0,0 port PA@0,0 pin 1@0,0 ] wires 0");
 }
 
+// Bus members named by a port's range are global on both sides; a name
+// outside the range stays the leaf's own.
+TEST_F(NetLink, BusMembersJoinThroughABusPort) {
+    write("root", 0,
+          part("R", 0, 0, "R1") + wire(5000, 0, 9000, 0) + label(7000, 0, "D1") +
+              box_of("leaf.sch", 50000, 0, box_port(0, 2000, "D[0..1]")) + bus(40000, 2000, 50000, 2000));
+    write("leaf", 1,
+          part("R", 0, 0, "R2") + wire(-3000, 0, -9000, 0) + label(-7000, 0, "d1") + part("R", 0, 20000, "R3") +
+              wire(-3000, 20000, -9000, 20000) + label(-7000, 20000, "D2") + bus(-20000, 0, -20000, 9000),
+          sheet_port(-20000, 0, "D[0..1]"));
+    ASSERT_EQ(link("root"), 0) << warnings();
+    std::string all = nets();
+    EXPECT_EQ(line_with(all, "7:D1"), "names [ 7:D1 ] pref D1 members [ pin 2@0,0 pin 1@0,0 ] wires 0") << all;
+    EXPECT_EQ(line_with(all, "7:D2"), "names [ 7:D2__1 ] pref D2__1 members [ pin 1@0,0 ] wires 0") << all;
+}
+
 TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
     write("root", 0, root_items());
     write("leaf", 1, leaf_items(), leaf_ports);

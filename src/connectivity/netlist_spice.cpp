@@ -111,8 +111,8 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         const char* reference = part->reference.text.get();
         std::string bad_number = bad_pin_number(run.schema->library, part);
         if (!bad_number.empty()) {
-            net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n", reference,
-                         bad_number.c_str());
+            net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",
+                         reference, bad_number.c_str());
             return fail(SPICE_PIN_NOT_A_NUMBER, reference, bad_number);
         }
         std::map<int, std::string> nodes;

@@ -82,8 +82,13 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
         index->long_lines[axis_id].emplace_back(pos, line);
         return;
     }
+    bool added = false;
     for (int32_t c = a; c <= b; ++c)
-        if (span.lo > span.hi || c < span.lo || c > span.hi) index->cells.add(cell_key(axis_id, c), line, pos);
+        if (span.lo > span.hi || c < span.lo || c > span.hi) {
+            index->cells.add(cell_key(axis_id, c), line, pos);
+            added = true;
+        }
+    if (added) index->axis_lines[axis_id].emplace_back(pos, line);
     span.lo = a;
     span.hi = b;
 }
@@ -97,8 +102,8 @@ void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, F
     }
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
-        for (const CellTable::Entry& e : index->cells.entries())
-            if (e.key >> 24 == axis_id) out.emplace_back(e.pos, static_cast<Line*>(e.item));
+        auto found = index->axis_lines.find(axis_id);
+        if (found != index->axis_lines.end()) out.insert(out.end(), found->second.begin(), found->second.end());
         return;
     }
     for (int32_t c = a; c <= b; ++c)

@@ -120,6 +120,9 @@ struct NetIndex {
 
     CellTable cells;
     std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> long_lines;  // by axis, with positions
+    // Every line filed in cells, by axis: a query spanning many cells reads
+    // its axis's lines instead of the whole table.
+    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> axis_lines;
     std::unordered_map<CarrierKey, uint32_t, CarrierHash> sloped_ids;  // sloped carriers
     // Where each line is filed: its carriers' spans (vertical, horizontal,
     // sloped), then sloped_by_x and zero_by_x.

@@ -52,7 +52,7 @@ std::string bad_pin_number(Library* library, PlacedPart* part) {
 
 // 0..999 for a pin number written as decimal digits, else -1.
 int slot_of(const std::string& number) {
-    if (number.empty() || number.size() > 3) return -1;
+    if (number.empty() || number.size() > std::to_string(NODE_SLOTS - 1).size()) return -1;
     for (char c : number)
         if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
     return std::atoi(number.c_str());

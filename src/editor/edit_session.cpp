@@ -3,6 +3,9 @@
 // range of the last placement.
 #include "editor/sheet_modes.h"
 
+#include <unordered_set>
+
+#include "connectivity/net_refresh.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -16,8 +19,6 @@
 #include "model/items/text.h"
 
 namespace {
-
-RefreshFn connectivity_refresh = nullptr;
 
 void rebuild_outline(Schema* schema, SchItem* item) {
     switch (item->type) {
@@ -52,9 +53,20 @@ void step_label(SchItem* item, int step) {
     sstr_set(name, text.c_str());
 }
 
-}  // namespace
+// The refresh deletes the wires it absorbed: the selection and the repeat
+// range must not keep them.
+void forget_removed(EditSession* session) {
+    Schema* schema = session->schema;
+    std::unordered_set<const SchItem*> present;
+    for (SchItem* item : list_items<SchItem>(schema->current->items)) present.insert(item);
+    for (SchItem* item : list_items<SchItem>(schema->ports)) present.insert(item);
+    List* selection = schema->edit.edit_list;
+    for (DListNode* node : dlist_nodes(selection))
+        if (!present.count(static_cast<SchItem*>(node->data))) dlist_remove(selection, node, nullptr);
+    std::erase_if(session->repeat_items, [&](SchItem* item) { return !present.count(item); });
+}
 
-void set_connectivity_refresh(RefreshFn fn) { connectivity_refresh = fn; }
+}  // namespace
 
 void edit_checkpoint(EditSession* session) {
     if (!session || !session->schema) return;
@@ -92,7 +104,8 @@ void finish_edit(EditSession* session) {
             if (touched(item)) rebuild_outline(schema, item);
     for (SchItem* item : list_items<SchItem>(schema->ports))
         if (touched(item)) rebuild_outline(schema, item);
-    if (connectivity_refresh) connectivity_refresh(schema);
+    refresh_connectivity(nullptr, schema);
+    forget_removed(session);
     {
         FlagOpScope clear(STATE_TOUCHED | STATE_TOUCHED_WIRE, FLAGOP_CLEAR);
         flag_Schema(schema);

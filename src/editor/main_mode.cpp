@@ -177,10 +177,13 @@ int key_repeat(EditSession* session, ModeInstance*, int) {
     return repeat_last_placement(session) ? 1 : 0;
 }
 
+int key_zoom_area(EditSession* session, ModeInstance*, int);
+
 const ToolKey main_keys[] = {
     {0, 0, "Left : Select, move  Ctrl+Left : Drag", "", nullptr, nullptr},
-    {KEY_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
-    {KEY_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
+    {TK_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
+    {TK_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
+    {'Z', 0, "Z : Zoom area", "Show the area drawn next", nullptr, key_zoom_area},
     TN_ESC_KEY,
 };
 
@@ -264,7 +267,16 @@ const ToolKey bookmark_keys[] = {
 }  // namespace
 
 const ToolMode main_mode{"Main Mode", sizeof(MainData), main_enter, main_exit, main_suspend, nullptr,
-                         main_event, xor_ghosts, xor_ghosts, xor_ghosts, main_keys, 4};
+                         main_event, xor_ghosts, xor_ghosts, xor_ghosts, main_keys, 5};
+
+namespace {
+
+int key_zoom_area(EditSession* session, ModeInstance*, int) {
+    PushMode(session, &zoom_area_mode);
+    return 1;
+}
+
+}  // namespace
 const ToolMode zoom_area_mode{"Zoom Area", sizeof(MainData), cross_enter, main_exit, nullptr, nullptr,
                               zoom_area_event, xor_ghosts, xor_ghosts, xor_ghosts, zoom_keys, 2};
 const ToolMode place_bookmark_mode{"Place Book Mark", sizeof(BookmarkData), bookmark_enter, nullptr,

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "foundation/core.h"
+#include "foundation/font_record.h"
+#include "foundation/services.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
 #include "model/documents/document.h"
 #include "model/documents/edit_state.h"
+#include "model/documents/ident.h"
 #include "model/documents/paste.h"
 #include "model/documents/pick.h"
 #include "model/documents/placed_part.h"
@@ -21,7 +24,9 @@
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
+#include "model/items/part.h"
 #include "model/items/pin.h"
+#include "model/items/vectors.h"
 #include "model/items/primitives.h"
 
 namespace {
@@ -274,6 +279,16 @@ int paste_selection(EditSession* session) {
     select_clear(session);
     List* pasted = schema->edit.paste_list;
     schema->edit.paste_list = nullptr;
+    // The copies come at the pointer, so that they do not lie on their
+    // originals (the refresh would fuse pasted wires into them).
+    Point delta{0, 0};
+    for (SchItem* item : list_items<SchItem>(pasted)) {
+        if (item->type == TITLEBLOCK_ITEM) continue;
+        Point anchor;
+        anchor_SchItem(item, &anchor);
+        delta = Point{session->pointer.x - anchor.x, session->pointer.y - anchor.y};
+        break;
+    }
     for (SchItem* item : list_items<SchItem>(pasted)) {
         List* into = schema->current->items;
         if (item->type == PORT_ITEM) {
@@ -294,10 +309,67 @@ int paste_selection(EditSession* session) {
             continue;
         }
         if (!dlist_append(into, item)) no_memory();
+        translate(item, delta);
         item->state = (item->state & ~STATE_SELECTED) | STATE_TOUCHED;
         select_add(session, item);
     }
     if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
     finish_edit(session);
     return 0;
+}
+
+// --- the edit buffer --------------------------------------------------------------------------------
+void edit_clear_buffer(Schema* schema) {
+    if (!schema) return;
+    List*& list = schema->edit.edit_list;
+    if (!list) return;
+    List* taken = list;
+    list = nullptr;
+    for (SchItem* item : list_items<SchItem>(taken)) {
+        if (item->type == PSEUDO_PIN && pp_is_link(as_PseudoPin(item)))
+            release_picked_entry(schema, item);
+        else
+            item->state &= ~STATE_SELECTED;
+    }
+    dlist_free(taken, LIST_FROM_HEAD, nullptr);
+}
+
+int edit_single_link_target(List* edit_buffer, void** target) {
+    if (target) *target = nullptr;
+    if (!edit_buffer || edit_buffer->count != 1) return 0;
+    SchItem* only = static_cast<SchItem*>(edit_buffer->head->data);
+    if (only->type != PSEUDO_PIN) return 0;
+    PseudoPin* link = as_PseudoPin(only);
+    if (link->role == PP_LINK_ATTRIBUTE) {
+        if (target) *target = link->whoami;
+        return 3 | 16;
+    }
+    if (link->role != PP_LINK_PART_PIECES || !link->whoami || link->whoami->type != PARTLIB_ITEM) return 0;
+    Part* part = as_PlacedPart(link->whoami)->part;
+    if (!part) return 0;
+    bool converted = (link->whoami->flags & PL_CONVERT) != 0;
+    PinList* pins = converted ? part->convert_pins : part->normal_pins;
+    Vectors* body = converted ? part->convert : part->normal;
+    size_t pin_count = pins && pins->pins ? pins->pins->count : 0;
+    size_t item_count = body && body->items ? body->items->count : 0;
+    if (pin_count == 1 && item_count == 0) {
+        if (target) *target = pins->pins->head->data;
+        return 1 | 16;
+    }
+    if (pin_count == 0 && item_count == 1) {
+        SchItem* piece = static_cast<SchItem*>(body->items->head->data);
+        if (piece->type != TEXT_ITEM) return 0;
+        if (target) *target = piece;
+        return 2 | 16;
+    }
+    return 0;
+}
+
+void fonts_realize(Schema* schema) {
+    if (!schema || !schema->fonts) return;
+    for (Font* font : list_items<Font>(schema->fonts)) {
+        font->realized = 0;
+        int id = font->number + 10;
+        services().font_for_text(&schema->fonts, &id);
+    }
 }

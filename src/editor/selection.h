@@ -37,8 +37,22 @@ bool delete_selection(EditSession* session);
 int copy_selection(EditSession* session);
 // Copy, then delete. The copy's code (nothing deleted when it failed).
 int cut_selection(EditSession* session);
-// Reads the paste file into the sheet: the pasted items are added where
-// they were copied from and become the selection. A file that is not a
+// Reads the paste file into the sheet: the pasted items are added moved so
+// that the first one's anchor lies at the pointer, and become the selection. A file that is not a
 // sheet paste file, or is damaged, is refused with its code and the
 // document stays as it was. 0 or the code.
 int paste_selection(EditSession* session);
+
+struct List;
+struct Schema;
+
+// Frees the document's edit buffer (the selection): each entry given back
+// (pick links undone, state bits cleared), the list released.
+void edit_clear_buffer(Schema* schema);
+// A selection of exactly one link of picked pieces of the part under edit:
+// 1 a pin, 2 a text or IEEE symbol, 3 a placed-part text (attribute), each
+// ORed with 16, with *target the piece (a Pin* for 1); 0 for any other
+// selection (*target null).
+int edit_single_link_target(List* edit_buffer, void** target);
+// Realizes every font record of the document again.
+void fonts_realize(Schema* schema);

@@ -34,6 +34,8 @@ extern const ToolMode add_sheet_mode;     // "Add Sheet"
 extern const ToolMode add_text_mode;      // "Add Text"
 extern const ToolMode enter_sheet_mode;   // "Enter Sheet"
 extern const ToolMode zoom_area_mode;     // "Zoom Area"
+extern const ToolMode zoom_mode;          // "Zoom": clicks zoom in and out
+extern const ToolMode find_item_mode;     // "Find Item"
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
 
 // --- the drawing tools' shared selectors ----------------------------------------------
@@ -65,10 +67,6 @@ constexpr uint32_t STATE_TOUCHED_WIRE = 0x200000;
 // refreshed for the touched items (marks cleared), the document marked
 // modified and redrawn.
 void finish_edit(EditSession* session);
-// The connectivity refresh the editor runs after edits (none installed:
-// nothing is refreshed). The program installs refresh_connectivity.
-using RefreshFn = int (*)(Schema* schema);
-void set_connectivity_refresh(RefreshFn fn);
 
 // --- repeat ------------------------------------------------------------------------------
 // The items the last placement made become the repeat range.
@@ -140,6 +138,10 @@ int enter_sheet_cmd(EditSession* session);
 // "Place Book Mark" for a slot 0..4 (its name set when given); null for
 // another slot. The click stores the bookmark.
 ModeInstance* start_bookmark_mode(EditSession* session, int slot, const char* name);
+// Searches the texts (the title block's on a template canvas) and pushes
+// "Find Item" (once), which shows the first match and steps through the
+// matches with N and P. The number of matches (0 rings the bell).
+int start_find_mode(EditSession* session, const char* pattern, bool case_sensitive, bool wildcards);
 // Moves the pointer to a bookmark; false when the slot is not in use.
 bool jump_to_bookmark(EditSession* session, int slot);
 // 0, or 82 "Click inside a Sheet!" (shown as the prompt) when no sub-sheet

@@ -291,6 +291,18 @@ int place_part(EditSession* session, ModeInstance* instance, Point p) {
     return 0;
 }
 
+// The next text continues the numbering of the last one (D0, D1, ...).
+int place_text(EditSession* session, ModeInstance* instance, Point p) {
+    place_on_sheet(session, instance, p);
+    if (proper_get(TEXT_AUTO)) {
+        Text* text = as_Text(stamp(instance)->ghost);
+        label_increment(&text->string, proper_get(RDELTA_L));
+        free_Strokes(text->layout);
+        text->layout = nullptr;
+    }
+    return 0;
+}
+
 const StampTool junction_tool{make_junction, nullptr, place_on_sheet, "Click to place a junction", false};
 const StampTool nocon_tool{make_nocon, nullptr, place_on_sheet, "Click to place a no-connect mark", false};
 const StampTool power_tool{make_power, reload_power, place_power, "Click to place the power symbol", false};
@@ -299,7 +311,7 @@ const StampTool net_tool{make_net, reload_net, place_net, "Click on a sheet's ed
 const StampTool netprop_tool{make_netprop, reload_netprop, place_on_sheet, "Click to place the label", false};
 const StampTool part_tool{nullptr, nullptr, place_part, "Click to place the part", false};
 const StampTool sheet_tool{nullptr, nullptr, place_on_sheet, "Click to place the sheet", true};
-const StampTool text_tool{nullptr, nullptr, place_on_sheet, "Click to place the text", false};
+const StampTool text_tool{nullptr, nullptr, place_text, "Click to place the text", false};
 
 const ToolKey stamp_keys[] = {
     {0, 0, "Left : Place  Right : End", "", nullptr, nullptr},

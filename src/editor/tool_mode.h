@@ -93,21 +93,21 @@ int classify_mouse_event(const MouseInput& input, Point* out);
 // Keys travel as integers: printable characters as themselves; these for
 // the others (the values the toolkit uses, so the canvas passes its codes on).
 enum : int {
-    KEY_BACK = 8,
-    KEY_TAB = 9,
-    KEY_RETURN = 13,
-    KEY_ESCAPE = 27,
-    KEY_SPACE = 32,
-    KEY_DELETE = 127,
-    KEY_LEFT = 314,
-    KEY_UP = 315,
-    KEY_RIGHT = 316,
-    KEY_DOWN = 317,
-    KEY_INSERT = 322,
-    KEY_F1 = 340,
-    KEY_PAGEUP = 366,
-    KEY_PAGEDOWN = 367,
-    KEY_CTRL = 0x10000,  // ORed into a key typed with Ctrl
+    TK_BACK = 8,
+    TK_TAB = 9,
+    TK_RETURN = 13,
+    TK_ESCAPE = 27,
+    TK_SPACE = 32,
+    TK_DELETE = 127,
+    TK_LEFT = 314,
+    TK_UP = 315,
+    TK_RIGHT = 316,
+    TK_DOWN = 317,
+    TK_INSERT = 322,
+    TK_F1 = 340,
+    TK_PAGEUP = 366,
+    TK_PAGEDOWN = 367,
+    TK_CTRL = 0x10000,  // ORed into a key typed with Ctrl
 };
 
 // --- descriptors ------------------------------------------------------------------------
@@ -145,7 +145,7 @@ struct ToolMode {
 // The shared Esc record of every key table.
 int esc_guard(int unused, ModeInstance* instance, int key, int, int);
 int esc_action(EditSession* session, ModeInstance* instance, int key);
-#define TN_ESC_KEY {KEY_ESCAPE, 0, "Esc : Function exit", "Function exit", esc_guard, esc_action}
+#define TN_ESC_KEY {TK_ESCAPE, 0, "Esc : Function exit", "Function exit", esc_guard, esc_action}
 
 // The canvas state a pushed mode may change and its pop gives back.
 struct CanvasLook {
@@ -203,6 +203,8 @@ public:
     virtual void zoom_by(double factor, Point centre) { (void)factor, (void)centre; }
     virtual void zoom_area(Rect area) { (void)area; }
     virtual void zoom_fit() {}
+    // Scrolls the view so the world point is in the middle.
+    virtual void centre_on(Point world) { (void)world; }
 };
 
 // --- the session: one canvas's editing state ------------------------------------------

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
-#include <wx/clipbrd.h>
-#include <wx/dataobj.h>
 #include <wx/dcmemory.h>
 
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "model/documents/paste.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "render/colour_table.h"
 #include "render/draw_adapter.h"
 #include "render/draw_items.h"
+#include "toolkit/clipboard_format.h"
 
 namespace {
 
@@ -53,7 +53,5 @@ bool selection_image(Schema* schema, wxBitmap* out) {
 bool copy_selection_image(Schema* schema) {
     wxBitmap bitmap;
     if (!selection_image(schema, &bitmap)) return false;
-    wxClipboardLocker lock;
-    if (!lock) return false;
-    return wxTheClipboard->SetData(new wxBitmapDataObject(bitmap));
+    return clipboard_put_paste_file(PASTE_FILE_NAME, &bitmap);
 }

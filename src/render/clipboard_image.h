@@ -13,6 +13,7 @@ constexpr double CLIPBOARD_PPI = 100.0;
 // The picture; false (the bitmap untouched) when nothing is selected.
 // A picture larger than 4000 pixels on a side is drawn smaller.
 bool selection_image(Schema* schema, wxBitmap* out);
-// Puts the picture on the clipboard; false when nothing is selected or the
+// Puts the picture on the clipboard with the program's own format naming
+// the paste file (which Copy writes); false when nothing is selected or the
 // clipboard cannot be opened.
 bool copy_selection_image(Schema* schema);

@@ -11,13 +11,12 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "render/printer_settings.h"
 #include "render/printing.h"
 
 namespace {
 
-// Page shape of the preview: A4 portrait, in inches.
-constexpr double PAGE_WIDTH_INCHES = 8.27;
-constexpr double PAGE_HEIGHT_INCHES = 11.69;
+constexpr double MM_PER_INCH = 25.4;
 
 class PreviewDialog : public wxDialog {
 public:
@@ -25,6 +24,8 @@ public:
         : wxDialog(parent, wxID_ANY, "Print Preview", wxDefaultPosition, wxDefaultSize,
                    wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
           job_(job) {
+        const wxSize mm = print_data_page_mm(session_print_data());
+        inches_ = wxRealPoint(mm.x / MM_PER_INCH, mm.y / MM_PER_INCH);
         area_ = new wxPanel(this, PREVIEW_AREA, wxDefaultPosition,
                             ConvertDialogToPixels(wxSize(180, 160)));
         area_->SetBackgroundStyle(wxBG_STYLE_PAINT);
@@ -48,13 +49,13 @@ public:
     }
 
 private:
+    // The page has the paper and orientation the printer settings name.
     wxSize page_pixels() const {
         const wxSize area = area_->GetClientSize();
-        const double scale = std::min(area.x / PAGE_WIDTH_INCHES, area.y / PAGE_HEIGHT_INCHES);
-        return wxSize(std::max(1, int(PAGE_WIDTH_INCHES * scale)),
-                      std::max(1, int(PAGE_HEIGHT_INCHES * scale)));
+        const double scale = std::min(area.x / inches_.x, area.y / inches_.y);
+        return wxSize(std::max(1, int(inches_.x * scale)), std::max(1, int(inches_.y * scale)));
     }
-    int page_ppi() const { return std::max(1, int(page_pixels().y / PAGE_HEIGHT_INCHES)); }
+    int page_ppi() const { return std::max(1, int(page_pixels().y / inches_.y)); }
 
     void Refresh_() {
         text_->SetLabel(wxString::FromUTF8(preview_page_text(state_)));
@@ -89,6 +90,7 @@ private:
     }
 
     PrintJob& job_;
+    wxRealPoint inches_;
     PreviewState state_;
     wxPanel* area_;
     wxButton* prev_;

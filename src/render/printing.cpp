@@ -16,6 +16,7 @@
 #include "model/documents/schema.h"
 #include "render/draw_adapter.h"
 #include "render/draw_items.h"
+#include "render/printer_settings.h"
 
 namespace {
 
@@ -140,10 +141,16 @@ void JobPrintout::GetPageInfo(int* min_page, int* max_page, int* from, int* to) 
 }
 
 bool print_job(wxWindow* parent, PrintJob& job) {
-    wxPrintDialogData data;
+    wxPrintDialogData data(session_print_data());
     wxPrinter printer(&data);
     JobPrintout printout(job);
-    if (printer.Print(parent, &printout, true)) return true;
+    if (printer.Print(parent, &printout, true)) {
+        // The printer and paper chosen in the dialog hold for the next job.
+        wxPrintData chosen = printer.GetPrintDialogData().GetPrintData();
+        chosen.SetColour(session_print_data().GetColour());
+        set_session_print_data(chosen);
+        return true;
+    }
     if (wxPrinter::GetLastError() == wxPRINTER_ERROR)
         services().message_box("Printing failed", "Error", MB_OK_BUTTON | MB_ICON_STOP);
     return false;

@@ -6,6 +6,7 @@
 #include <wx/fontdlg.h>
 #include <wx/menu.h>
 
+#include "editor/sheet_modes.h"
 #include "foundation/errors.h"
 #include "foundation/font_record.h"
 #include "foundation/services.h"
@@ -102,18 +103,25 @@ void canvas_set_mode_name(EditCanvas* canvas, const char* text) {
 }
 
 // The modes that keep a repeat flag come with the sheet editor.
-void canvas_set_repeat(EditCanvas*, int) {}
+void canvas_set_repeat(EditCanvas* canvas, int count) {
+    if (canvas) canvas_set_repeat(&canvas->editing, count);
+}
 
 void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last) {
     if (!canvas) return;
     canvas->repeat_first = static_cast<SchItem*>(first);
     canvas->repeat_last = static_cast<SchItem*>(last);
+    canvas_set_repeat_range(&canvas->editing, canvas->repeat_first, canvas->repeat_last);
 }
 
-// The undo copy and the selection record come with the sheet editor.
-void canvas_keep_document_copy(EditCanvas*) {}
+// The sheet's undo copy and selection record are the sheet editor's.
+void canvas_keep_document_copy(EditCanvas* canvas) {
+    if (canvas && canvas->kind == CANVAS_SHEET) edit_checkpoint(&canvas->editing);
+}
 void canvas_clear_selection_info(EditCanvas* canvas) {
-    if (canvas) canvas->current_item = nullptr;
+    if (!canvas) return;
+    canvas->current_item = nullptr;
+    canvas_clear_selection_info(&canvas->editing);
 }
 
 void enable_undo(EditCanvas* canvas, int state) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "editor/editor_commands.h"
+
 namespace {
 
 constexpr unsigned S = BAR_SHEET;
@@ -198,6 +200,7 @@ bool command_available(int id) {
         case CMD_OPEN_TEMPLATE:
         case CMD_EXIT:
         case CMD_PRINT:
+        case CMD_PRINT_SETUP:
         case CMD_PREVIEW_SHEET:
         case CMD_PREVIEW_LIBRARY:
         case CMD_PREVIEW_TEMPLATE:
@@ -215,7 +218,7 @@ bool command_available(int id) {
         case CMD_ABOUT:
             return true;
         default:
-            return false;
+            return editor_command_available(id);
     }
 }
 

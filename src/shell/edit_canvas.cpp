@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
@@ -20,20 +21,24 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
     // Bound after the base's handler, so it runs first.
     Bind(wxEVT_PAINT, &EditCanvas::OnFitPaint, this);
     Bind(wxEVT_MOTION, &EditCanvas::OnMotion, this);
+    editor_attach(this);
 }
 
 EditCanvas::~EditCanvas() {
     if (paint_zone == this) paint_zone = nullptr;
+    editor_detach(this);
     SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
 }
 
 void EditCanvas::TakeDocument(Schema* schema) {
     if (schema == mySchema) return;
+    session_close(&editing);  // the modes may hold records of the document
     SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
     mySchema = schema;
     SetDocument(mySchema);
+    editor_document_changed(this);
 }
 
 void EditCanvas::ZoomBy(double factor) {

@@ -1,20 +1,24 @@
 #pragma once
 // The editing canvas of a child window: a sheet (kind 1), a library part
 // (2), a title-block template (3) or a part preview (4). The canvas owns its
-// document `mySchema`; the drawing base shows it. The interactive modes
-// (`myPile`) come with the sheet editor: the fields the dialogs and editors
-// name are here, empty.
+// document `mySchema`; the drawing base shows it. Its interactive modes
+// (`myPile`) and their event handling are the sheet editor's
+// (editor/canvas_editing.cpp).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <wx/timer.h>
 
+#include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 #include "render/render_canvas.h"
 #include "shell/commands.h"
 
 struct Field;
 struct Ident;
+struct List;
 struct Library;
 struct PlacedPart;
 struct Power;
@@ -32,7 +36,14 @@ public:
 
     int kind;                    // CANVAS_SHEET .. CANVAS_PREVIEW
     Schema* mySchema = nullptr;  // owned
-    std::vector<void*> myPile;   // interactive modes (the sheet editor's)
+    // The sheet editor's session on this canvas: the mode stack (`myPile`),
+    // the undo copy and the repeat range; its host turns the modes'
+    // requests into window calls.
+    EditSession editing;
+    std::vector<std::unique_ptr<ModeInstance>>& myPile = editing.pile;
+    std::unique_ptr<EditHost> edit_host;
+    wxTimer blink_timer;  // 500 ms: the cross-hair blinks
+    wxTimer move_timer;   // 100 ms: the view follows a drag outside the window
 
     // Current items of the item dialogs (not owned).
     Text* current_text = nullptr;
@@ -71,7 +82,34 @@ public:
     // The save question; false on Cancel or a failed save.
     bool OkToClose();
 
+    // The mode stack (editor/tool_mode.h).
+    ModeInstance* PushMode(const ToolMode* mode);
+    bool PopMode();
+    ModeInstance* FindMode(const ToolMode* mode);
+    int ModeCount() const;
+    const char* ModeName(int index) const;
+    const ToolKey* ModeKeys(int index, int* count, ModeInstance** instance);
+    void SetCrossHairStyle(int style, bool on);
+    void SetModeCursor(ModeInstance* instance, int cursor);
+    void WarpPointer(Point world, Schema* schema);
+    // Mouse messages become editing events of the top mode; keys go to its
+    // key table.
+    void OnEvent(wxMouseEvent& event);
+    void OnChar(wxKeyEvent& event);
+    void OnMoveTimer();
+    void OnBlinkTimer();
+    // Shows the items on the ghost overlay, or takes them away when shown.
+    void ToggleItemGhost(List* items);
+    // Shows a document the editor made (undo), the former one freed already.
+    void AdoptDocument(Schema* schema);
+    // The world point of a window point (grid and constraint applied).
+    bool WorldPoint(wxPoint window, Point* world);
+
 private:
+    bool held_ = false;         // the left button is down
+    wxPoint last_window_;       // window point of the last mouse message
+    bool cross_shown_ = false;  // the blinking cross-hair is on the overlay
+    Point cross_at_;
     void OnFitPaint(wxPaintEvent& event);
     void OnMotion(wxMouseEvent& event);
 };

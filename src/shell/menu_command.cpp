@@ -3,11 +3,13 @@
 
 #include <wx/aboutdlg.h>
 
+#include "editor/canvas_editing.h"
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "render/print_preview.h"
+#include "render/printer_settings.h"
 #include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -41,7 +43,7 @@ void about() {
 
 }  // namespace
 
-void menu_command(EditCanvas* canvas, int id, long) {
+void menu_command(EditCanvas* canvas, int id, long argument) {
     if (!command_available(id)) return;
     switch (id) {
         case CMD_NEW: new_sheet_child(); break;
@@ -68,6 +70,7 @@ void menu_command(EditCanvas* canvas, int id, long) {
         case CMD_PRINT:
             if (auto job = canvas_print_job(canvas)) print_job(main_frame, *job);
             break;
+        case CMD_PRINT_SETUP: print_setup(main_frame); break;
         case CMD_PREVIEW_SHEET:
         case CMD_PREVIEW_LIBRARY:
         case CMD_PREVIEW_TEMPLATE:
@@ -105,6 +108,6 @@ void menu_command(EditCanvas* canvas, int id, long) {
         case CMD_HELP_CONTENTS: show_help(help_file, 0); break;
         case CMD_HELP_SEARCH: show_help(help_file, 600001); break;
         case CMD_ABOUT: about(); break;
-        default: break;
+        default: editor_command(canvas, id, argument); break;
     }
 }

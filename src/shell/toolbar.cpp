@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 #include <wx/toolbar.h>
 
+#include "editor/sheet_modes.h"
 #include "foundation/properties.h"
 #include "shell/commands.h"
 #include "shell/shell.h"
@@ -180,8 +181,12 @@ int toolbar_command_for(int button, int kind) {
 void toolbar_command(int button) {
     int kind = paint_zone ? paint_zone->kind : CANVAS_NONE;
     int id = toolbar_command_for(button, kind);
-    // The Ground button places a ground symbol with the power tool, which
-    // comes with the sheet editor: until then it does nothing.
+    // The Ground button places a ground symbol with the power tool, the
+    // power dialog's stored values left alone.
+    if (button == TOOL_GROUND && kind == CANVAS_SHEET) {
+        ground_button(&paint_zone->editing);
+        return;
+    }
     if (id == 0 || !command_available(id)) return;
     menu_command(paint_zone, id, 0);
 }

@@ -3,11 +3,13 @@
 // sheets built to hit the cases where order matters: collinear overlaps,
 // three or four ends at a point with and without a junction, pins on wire
 // middles, labels on drawing lines and on wires, power symbols of one name
-// in many places, buses with ranges and aliases. Nets, names, members,
+// in many places, buses with ranges and aliases, long rails of collinear
+// wires with many ends and pins on them. Nets, names, members,
 // chains, state words, warnings and result codes must be identical.
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connectivity/net_fixture.h"
@@ -142,6 +144,44 @@ public:
         return join(items);
     }
 
+    // Long runs of collinear wires: a horizontal, a vertical and a sloped
+    // rail, each of many segments with shared ends, overlaps and gaps, a
+    // few spanning most of the rail, spread over far more than the index's
+    // cell reach; points, junctions, pins and labels on the rails.
+    std::string rail_sheet() {
+        static constexpr int step = 4000, places = 300;
+        std::vector<std::string> items;
+        auto span = [this] {
+            int a = pick(places), len = pick(12) ? 1 + pick(4) : pick(places);
+            return std::pair{a * step, std::min(a + len, places) * step};
+        };
+        for (int i = 0; i < 120; ++i) {
+            auto [a, b] = span();
+            items.push_back(pick(2) ? wire(a, 5000, b, 5000) : wire(b, 5000, a, 5000));
+            auto [c, d] = span();
+            items.push_back(wire(7000, c, 7000, d));
+            if (i % 3 == 0) {
+                auto [e, f] = span();
+                items.push_back(wire(e, e + 1000, f, f + 1000));
+            }
+        }
+        for (int i = 0; i < 25; ++i) {
+            int x = pick(places * step / 1000) * 1000, y = pick(places * step / 1000) * 1000;
+            items.push_back(part("R", x, 5000, "R"));
+            items.push_back(part("VR", 7000, y, "R"));
+            items.push_back(part("VR", x, 5000 - 1000 * pick(4), "R"));
+            items.push_back(junction(pick(places) * step, 5000));
+            items.push_back(junction(7000, pick(places) * step));
+            if (i % 5 == 0) {
+                items.push_back(wire(x, 5000, x, 5000));
+                items.push_back(label(x, 5000, pick(2) ? "RAIL" : "rail"));
+                items.push_back(label(7000, y, "V"));
+                items.push_back(drawn(x, 5000, x + step * pick(places / 2), 5000));
+            }
+        }
+        return join(items);
+    }
+
 private:
     std::string join(std::vector<std::string>& items) {
         std::shuffle(items.begin(), items.end(), rng_);
@@ -200,6 +240,17 @@ TEST_F(OracleCompare, AdversarialSheets) {
         std::string ports;
         std::string items = sheets.pins_and_buses_sheet(&ports);
         compare(items, ports);
+        if (HasFailure()) {
+            ADD_FAILURE() << "seed " << seed;
+            return;
+        }
+    }
+}
+
+TEST_F(OracleCompare, LongCollinearRails) {
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+        Sheets sheets(seed * 104729);
+        compare(sheets.rail_sheet(), "");
         if (HasFailure()) {
             ADD_FAILURE() << "seed " << seed;
             return;

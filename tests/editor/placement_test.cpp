@@ -166,8 +166,8 @@ TEST_P(PlaceKindTest, PlacesByClickAndUndoRestoresTheBytes) {
     EXPECT_GT(count(GetParam().code), had);
     EXPECT_GT(host.modified, 0);
     EXPECT_TRUE(schema_is_modified(doc()));
-    session_key(&session, KEY_ESCAPE);
-    session_key(&session, KEY_ESCAPE);
+    session_key(&session, TK_ESCAPE);
+    session_key(&session, TK_ESCAPE);
     EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_EQ(host.xor_parity, 0);
     ASSERT_EQ(undo_sheet(&session), 0);
@@ -234,14 +234,14 @@ TEST_F(PlacementTest, RepeatPlacesTheLastItemAgainWithItsLabelStepped) {
     proper_set(PORT_NAME, "IN7", RDELTA_X, 0, RDELTA_Y, 1000, RDELTA_L, 2, 0);
     start_port_mode(&session);
     click(Point{1000, 1000});
-    session_key(&session, KEY_ESCAPE);
+    session_key(&session, TK_ESCAPE);
     ASSERT_TRUE(repeat_last_placement(&session));
     ASSERT_EQ(doc()->ports->count, 2u);
     Port* second = static_cast<Port*>(dlist_tail(doc()->ports)->data);
     EXPECT_EQ(second->pos, (Point{1000, 2000}));
     EXPECT_STREQ(second->name.get(), "IN9");
     // The range is what the repeat made: the next one steps on.
-    EXPECT_TRUE(session_key(&session, KEY_INSERT));
+    EXPECT_TRUE(session_key(&session, TK_INSERT));
     EXPECT_STREQ(static_cast<Port*>(dlist_tail(doc()->ports)->data)->name.get(), "IN11");
 }
 

@@ -16,6 +16,7 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
+#include "model/items/text.h"
 #include "support/test_env.h"
 
 using namespace editor_test;
@@ -67,7 +68,7 @@ TEST_F(SelectionTest, ClickShiftClickAndEscSelect) {
     click(Point{90000, 90000});  // on nothing: the selection goes
     EXPECT_EQ(selection_count(&session), 0);
     click(Point{2000, 0});
-    session_key(&session, KEY_ESCAPE);
+    session_key(&session, TK_ESCAPE);
     EXPECT_EQ(selection_count(&session), 0);
     EXPECT_FALSE(far_wire->state & STATE_SELECTED);
 }
@@ -107,7 +108,7 @@ TEST_F(SelectionTest, EveryEditIsUndoneToTheSameBytes) {
         std::function<void()> edit;
     } edits[] = {
         {"drag", [&] { draw_out(Point{32000, 12000}, Point{36000, 12000}, EV_LEFT_DOWN_CTRL); }},
-        {"delete", [&] { session_key(&session, KEY_DELETE); }},
+        {"delete", [&] { session_key(&session, TK_DELETE); }},
         {"cut", [&] { cut_selection(&session); }},
     };
     for (auto& e : edits) {
@@ -131,7 +132,7 @@ TEST_F(SelectionTest, UndoAfterASaveAndAfterTheCopiedRecordsWereFreed) {
     tn_test::TempDir dir;
     click(Point{2000, 0});
     auto before = saved_bytes();
-    session_key(&session, KEY_DELETE);  // far_wire freed; the copy keeps no pointer to it
+    session_key(&session, TK_DELETE);  // far_wire freed; the copy keeps no pointer to it
     ASSERT_EQ(save_schema_file(doc(), dir.file("a.sch").c_str(), false), 0);
     ASSERT_EQ(undo_sheet(&session), 0);
     EXPECT_EQ(saved_bytes(), before);
@@ -183,6 +184,74 @@ TEST_F(SelectionTest, ADamagedOrForeignPasteFileIsRefusedAndChangesNothing) {
     // Undo after the failed pastes still gives a consistent document.
     undo_sheet(&session);
     EXPECT_EQ(count(PARTLIB_ITEM), 1);
+}
+
+}  // namespace
+
+namespace {
+
+class FindTest : public EditorTest {};
+
+TEST_F(FindTest, FindItemShowsTheMatchesInTurnAndRingsWithoutOne) {
+    for (int i = 0; i < 3; ++i) {
+        Text* text = new_Text();
+        text->string = i == 1 ? "OTHER" : "NET" + std::to_string(i);
+        text->pos = Point{1000 * i, 500};
+        dlist_append(doc()->sheet->items, text);
+    }
+    EXPECT_EQ(start_find_mode(&session, "net*", false, true), 2);
+    EXPECT_EQ(ModeCount(&session), 2);
+    EXPECT_EQ(session.pointer, (Point{0, 500}));
+    session_key(&session, 'n');
+    EXPECT_EQ(session.pointer, (Point{2000, 500}));
+    session_key(&session, 'P');
+    EXPECT_EQ(session.pointer, (Point{0, 500}));
+    EXPECT_EQ(start_find_mode(&session, "none", false, false), 0);
+    EXPECT_EQ(ModeCount(&session), 2);  // one "Find Item" only
+    EXPECT_EQ(host.bells, 1);
+    session_key(&session, 'n');
+    EXPECT_EQ(host.bells, 2);
+    session_key(&session, TK_ESCAPE);
+    EXPECT_EQ(ModeCount(&session), 1);
+}
+
+}  // namespace
+
+namespace {
+
+class RefreshTest : public EditorTest {
+protected:
+    Line* wire(Point a, Point b) {
+        Line* l = new_Line();
+        l->pos = a;
+        l->end = b;
+        dlist_append(doc()->sheet->items, l);
+        return l;
+    }
+};
+
+TEST_F(RefreshTest, AWireMovedOntoAnotherIsFusedAndLeavesNoDanglingSelection) {
+    wire(Point{0, 0}, Point{4000, 0});
+    Line* moved = wire(Point{6000, 0}, Point{10000, 0});
+    select_add(&session, moved);
+    ASSERT_TRUE(move_selection(&session, Point{-3000, 0}, false));
+    ASSERT_EQ(count(LINE_ITEM), 1);  // one wire over both
+    Line* left = as_Line(static_cast<SchItem*>(doc()->sheet->items->head->data));
+    EXPECT_EQ(left->pos, (Point{0, 0}));
+    EXPECT_EQ(left->end, (Point{7000, 0}));
+    // The absorbed wire left the selection: deleting it touches nothing freed.
+    for (SchItem* item : list_items<SchItem>(doc()->edit.edit_list)) EXPECT_EQ(item, left);
+    delete_selection(&session);
+    EXPECT_FALSE(repeat_last_placement(&session));
+}
+
+TEST_F(RefreshTest, AJunctionPlacedOnAWireSplitsItAndTheMarksAreCleared) {
+    wire(Point{0, 0}, Point{10000, 0});
+    start_junction_mode(&session);
+    click(Point{4000, 0});
+    EXPECT_EQ(count(LINE_ITEM), 2);
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        EXPECT_EQ(item->state & (STATE_TOUCHED | STATE_TOUCHED_WIRE), 0u);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ int act(EditSession*, ModeInstance*, int) { return ++acted; }
 
 const ToolKey probe_keys[] = {
     {0, 0, "Left : nothing", "", nullptr, nullptr},
-    {'r', KEY_F1, "R : Act", "", guard, act},
+    {'r', TK_F1, "R : Act", "", guard, act},
     TN_ESC_KEY,
 };
 const ToolMode probe_mode{"Probe", 16,      count_enter, count_exit, count_suspend, count_resume,
@@ -86,17 +86,17 @@ TEST_F(ModeStackTest, PopModesOfTakesEveryInstanceAndThoseAboveIt) {
 TEST_F(ModeStackTest, KeysGoToTheTopModeThroughTheirGuards) {
     PushMode(&session, &probe_mode);
     EXPECT_EQ(session_key(&session, 'R'), 1);  // letters ignore case
-    EXPECT_EQ(session_key(&session, KEY_F1), 1);
+    EXPECT_EQ(session_key(&session, TK_F1), 1);
     EXPECT_EQ(acted, 2);
     guard_open = false;
     EXPECT_EQ(session_key(&session, 'r'), 0);
     EXPECT_EQ(session_key(&session, 0), 0);  // record 0 is help, never a key
     EXPECT_EQ(acted, 2);
     // Esc delivers the synthetic event; the probe does not take it: popped.
-    EXPECT_EQ(session_key(&session, KEY_ESCAPE), 1);
+    EXPECT_EQ(session_key(&session, TK_ESCAPE), 1);
     EXPECT_EQ(ModeCount(&session), 1);
     // On the base, Esc clears the selection and the base stays.
-    EXPECT_EQ(session_key(&session, KEY_ESCAPE), 1);
+    EXPECT_EQ(session_key(&session, TK_ESCAPE), 1);
     EXPECT_EQ(ModeCount(&session), 1);
 }
 
@@ -113,7 +113,7 @@ TEST_F(ModeStackTest, EveryTableEndsWithEscAndEscLeavesEveryMode) {
         if (mode == &main_mode) continue;
         PushMode(&session, mode);
         session_event(&session, EV_MOTION, Point{1000, 1000});
-        EXPECT_EQ(session_key(&session, KEY_ESCAPE), 1);
+        EXPECT_EQ(session_key(&session, TK_ESCAPE), 1);
         EXPECT_EQ(ModeCount(&session), 1);
         EXPECT_EQ(host.xor_parity, 0) << "a ghost was left on the overlay";
     }
@@ -183,5 +183,21 @@ INSTANTIATE_TEST_SUITE_P(
                       Classified{mouse(MOUSE_ENTER, BUTTON_NONE), EV_ENTER},
                       Classified{mouse(MOUSE_LEAVE, BUTTON_NONE), EV_LEAVE},
                       Classified{mouse(MOUSE_DOWN, BUTTON_NONE), EV_NONE}));
+
+}  // namespace
+
+namespace {
+
+TEST_F(ModeStackTest, ZoomAreaAsksForTheRectangleDrawnAndEnds) {
+    EXPECT_EQ(session_key(&session, 'z'), 1);
+    ASSERT_STREQ(ModeName(&session, 1), "Zoom Area");
+    draw_out(Point{1000, 5000}, Point{4000, 1000});
+    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_EQ(host.zoomed.x, 1000);
+    EXPECT_EQ(host.zoomed.y, 1000);
+    EXPECT_EQ(host.zoomed.w, 3000);
+    EXPECT_EQ(host.zoomed.h, 4000);
+    EXPECT_EQ(host.xor_parity, 0);
+}
 
 }  // namespace

@@ -1,0 +1,268 @@
+// The sheet editor wired to the editing canvas.
+#include "editor/canvas_editing.h"
+
+#include <memory>
+
+#include <wx/cursor.h>
+#include <wx/timer.h>
+
+#include "editor/editor_commands.h"
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
+#include "editor/tool_mode.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/primitives.h"
+#include "model/items/view.h"
+#include "render/draw_adapter.h"
+#include "render/draw_items.h"
+#include "shell/edit_canvas.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+// The window side of a canvas's session.
+class CanvasHost : public EditHost {
+public:
+    explicit CanvasHost(EditCanvas* canvas) : canvas_(canvas) {}
+
+    void redraw() override { canvas_->Redraw(); }
+    void xor_items(List* items) override { canvas_->ToggleItemGhost(items); }
+    void show_prompt(const char* text) override { canvas_set_prompt(canvas_, text); }
+    void show_mode_name(const char* text) override { canvas_set_mode_name(canvas_, text); }
+    void show_cursor(int cursor) override {
+        wxStockCursor stock = cursor == CURSOR_CROSS    ? wxCURSOR_CROSS
+                              : cursor == CURSOR_WAIT   ? wxCURSOR_WAIT
+                              : cursor == CURSOR_HAND   ? wxCURSOR_HAND
+                              : cursor == CURSOR_SIZING ? wxCURSOR_SIZING
+                                                        : wxCURSOR_ARROW;
+        canvas_->SetCursor(wxCursor(stock));
+    }
+    void show_crosshair(int, bool) override {}
+    void warp_pointer(Point world) override {
+        if (!canvas_->mySchema) return;
+        View* view = &canvas_->mySchema->view;
+        view_ensure_visible(view, world);
+        Point window = view_to_screen(view, world);
+        wxPoint at = canvas_->CalcScrolledPosition(wxPoint(window.x, window.y));
+        canvas_->wxWindow::WarpPointer(at.x, at.y);
+    }
+    void mark_modified() override { canvas_mark_modified(canvas_); }
+    void enable_undo(bool on) override { ::enable_undo(canvas_, on ? 1 : 0); }
+    void open_sheet(const char* file_name, SubSheet* box) override { ::open_sheet(file_name, box); }
+    void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
+    void zoom_by(double factor, Point centre) override {
+        if (!canvas_->mySchema) return;
+        view_set_center(&canvas_->mySchema->view, centre);
+        canvas_->ZoomBy(factor);
+    }
+    void zoom_area(Rect area) override {
+        if (!canvas_->mySchema) return;
+        view_zoom_rect(&canvas_->mySchema->view, area, false);
+        canvas_->Redraw();
+    }
+    void zoom_fit() override { canvas_->ZoomFit(); }
+    void centre_on(Point world) override {
+        if (!canvas_->mySchema) return;
+        view_set_center(&canvas_->mySchema->view, world);
+        canvas_->Redraw();
+    }
+
+private:
+    EditCanvas* canvas_;
+};
+
+const ToolMode* base_mode_of(int kind) { return kind == CANVAS_SHEET ? &main_mode : nullptr; }
+
+MouseInput input_of(const wxMouseEvent& event) {
+    MouseInput in;
+    wxEventType type = event.GetEventType();
+    if (type == wxEVT_LEFT_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN)
+        in.kind = MOUSE_DOWN;
+    else if (type == wxEVT_LEFT_UP || type == wxEVT_RIGHT_UP || type == wxEVT_MIDDLE_UP)
+        in.kind = MOUSE_UP;
+    else if (type == wxEVT_LEFT_DCLICK)
+        in.kind = MOUSE_DCLICK;
+    else if (type == wxEVT_MOUSEWHEEL)
+        in.kind = MOUSE_WHEEL;
+    else if (type == wxEVT_ENTER_WINDOW)
+        in.kind = MOUSE_ENTER;
+    else if (type == wxEVT_LEAVE_WINDOW)
+        in.kind = MOUSE_LEAVE;
+    else
+        in.kind = MOUSE_MOTION;
+    int button = event.GetButton();
+    in.button = button == wxMOUSE_BTN_LEFT     ? BUTTON_LEFT
+                : button == wxMOUSE_BTN_RIGHT  ? BUTTON_RIGHT
+                : button == wxMOUSE_BTN_MIDDLE ? BUTTON_MIDDLE
+                                               : BUTTON_NONE;
+    in.shift = event.ShiftDown();
+    in.ctrl = event.ControlDown();
+    in.left_held = event.LeftIsDown();
+    in.right_held = event.RightIsDown();
+    in.wheel = event.GetWheelRotation();
+    in.x = event.GetX();
+    in.y = event.GetY();
+    return in;
+}
+
+}  // namespace
+
+// --- the canvas's part ---------------------------------------------------------------------------------
+ModeInstance* EditCanvas::PushMode(const ToolMode* mode) { return ::PushMode(&editing, mode); }
+bool EditCanvas::PopMode() { return ::PopMode(&editing); }
+ModeInstance* EditCanvas::FindMode(const ToolMode* mode) { return ::FindMode(&editing, mode); }
+int EditCanvas::ModeCount() const { return ::ModeCount(&editing); }
+const char* EditCanvas::ModeName(int index) const { return ::ModeName(&editing, index); }
+const ToolKey* EditCanvas::ModeKeys(int index, int* count, ModeInstance** instance) {
+    return ::ModeKeys(&editing, index, count, instance);
+}
+void EditCanvas::SetCrossHairStyle(int style, bool on) { ::SetCrossHairStyle(&editing, style, on); }
+void EditCanvas::SetModeCursor(ModeInstance* instance, int cursor) {
+    ::SetModeCursor(&editing, instance, cursor);
+}
+void EditCanvas::WarpPointer(Point world, Schema*) { ::WarpPointer(&editing, world); }
+
+void EditCanvas::AdoptDocument(Schema* schema) {
+    // The session freed the former document itself.
+    ClearGhosts();
+    mySchema = schema;
+    editing.schema = schema;
+    SetDocument(mySchema);
+    Redraw();
+}
+
+bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
+    if (!mySchema) return false;
+    wxPoint p = CalcUnscrolledPosition(window);
+    *world = Point{p.x, p.y};
+    view_to_world(&mySchema->view, Point{p.x, p.y}, world, mySchema);
+    return true;
+}
+
+void EditCanvas::OnEvent(wxMouseEvent& event) {
+    event.Skip();
+    if (!mySchema || editing.pile.empty()) return;
+    Point window;
+    int code = classify_mouse_event(input_of(event), &window);
+    if (code == EV_NONE) return;
+    if (code == EV_LEFT_DOWN || code == EV_LEFT_DOWN_SHIFT || code == EV_LEFT_DOWN_CTRL) {
+        SetFocus();
+        if (!HasCapture()) CaptureMouse();
+    } else if (code == EV_LEFT_UP && HasCapture()) {
+        ReleaseMouse();
+    }
+    Point world;
+    WorldPoint(wxPoint(window.x, window.y), &world);
+    held_ = event.LeftIsDown();
+    last_window_ = wxPoint(window.x, window.y);
+    // The Edit Item command armed the next click: it edits the item under it.
+    if (auto_activate && (code == EV_LEFT_UP || code == EV_LEFT_DCLICK)) {
+        auto_activate = false;
+        if (auto_operation != 0) {
+            int operation = auto_operation;
+            auto_operation = 0;
+            SchItem* item = item_at(&editing, world);
+            if (!item || !start_edit_items(&editing, operation, item, world, item->type))
+                restart_command = 0;
+            return;
+        }
+    }
+    session_event(&editing, code, world);
+}
+
+void EditCanvas::OnChar(wxKeyEvent& event) {
+    int key = event.GetKeyCode();
+    if (!mySchema || editing.pile.empty() || !session_key(&editing, key)) event.Skip();
+}
+
+void EditCanvas::OnMoveTimer() {
+    // While the button is held outside the window, the view follows the
+    // pointer and the mode sees the drag go on.
+    if (!held_ || !mySchema) return;
+    wxSize size = GetClientSize();
+    int dx = last_window_.x < 0 ? -1 : last_window_.x >= size.x ? 1 : 0;
+    int dy = last_window_.y < 0 ? -1 : last_window_.y >= size.y ? 1 : 0;
+    if (dx == 0 && dy == 0) return;
+    Point world;
+    wxPoint centre(size.x / 2 + dx * size.x / 10, size.y / 2 + dy * size.y / 10);
+    WorldPoint(centre, &world);
+    view_set_center(&mySchema->view, world);
+    Redraw();
+    if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
+}
+
+void EditCanvas::OnBlinkTimer() {
+    // The cross-hair of a mode that asked for one blinks at the pointer.
+    if (!mySchema) return;
+    if (!cross_shown_ && !editing.look.crosshair_on) return;
+    if (!cross_shown_) cross_at_ = editing.pointer;
+    const Rect& seen = mySchema->view.visible;
+    Line* lines[2] = {new_Line(), new_Line()};
+    List cross;
+    for (Line* line : lines) {
+        if (!line || !dlist_append(&cross, line)) no_memory();
+        line->flags = DRAW;
+    }
+    lines[0]->pos = Point{seen.x, cross_at_.y};
+    lines[0]->end = Point{seen.x + seen.w, cross_at_.y};
+    lines[1]->pos = Point{cross_at_.x, seen.y};
+    lines[1]->end = Point{cross_at_.x, seen.y + seen.h};
+    ToggleItemGhost(&cross);
+    cross_shown_ = !cross_shown_;
+    while (cross.count) dlist_remove_head(&cross, free_Item_cb);
+}
+
+void EditCanvas::ToggleItemGhost(List* items) {
+    if (!mySchema || !items) return;
+    // One ghost for the whole list: drawing the same list again removes it.
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    recorder.set_mode(DRAW_XOR);
+    for (SchItem* item : list_items<SchItem>(items))
+        draw_item(&recorder, mySchema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+    ToggleGhost(std::move(prims));
+}
+
+// --- attach and detach --------------------------------------------------------------------------------
+void editor_attach(EditCanvas* canvas) {
+    canvas->edit_host = std::make_unique<CanvasHost>(canvas);
+    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
+          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MOTION, wxEVT_MOUSEWHEEL, wxEVT_ENTER_WINDOW,
+          wxEVT_LEAVE_WINDOW})
+        canvas->Bind(type, &EditCanvas::OnEvent, canvas);
+    canvas->Bind(wxEVT_CHAR, &EditCanvas::OnChar, canvas);
+    canvas->blink_timer.Bind(wxEVT_TIMER, [canvas](wxTimerEvent&) { canvas->OnBlinkTimer(); });
+    canvas->move_timer.Bind(wxEVT_TIMER, [canvas](wxTimerEvent&) { canvas->OnMoveTimer(); });
+    canvas->blink_timer.Start(500);
+    canvas->move_timer.Start(100);
+    editor_document_changed(canvas);
+}
+
+void editor_detach(EditCanvas* canvas) {
+    canvas->blink_timer.Stop();
+    canvas->move_timer.Stop();
+    session_close(&canvas->editing);
+}
+
+void editor_document_changed(EditCanvas* canvas) {
+    EditSession& session = canvas->editing;
+    if (!session.pile.empty() && session.schema == canvas->mySchema) return;
+    session_close(&session);
+    canvas->ClearGhosts();
+    session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    if (canvas->mySchema) {
+        if (const ToolMode* base = base_mode_of(canvas->kind)) PushMode(&session, base);
+    }
+}
+
+bool editor_command(EditCanvas* canvas, int id, long) {
+    if (!canvas || !editor_command_available(id)) return false;
+    editor_document_changed(canvas);
+    return editor_run_command(&canvas->editing, id);
+}

@@ -1,0 +1,50 @@
+#include "toolkit/clipboard_format.h"
+
+#include <memory>
+
+#include <wx/clipbrd.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+
+const wxDataFormat& private_clipboard_format() {
+    static const wxDataFormat format(PRIVATE_CLIPBOARD_FORMAT);
+    return format;
+}
+
+std::string paste_file_from_clipboard_data(const void* data, size_t size) {
+    if (!data || size == 0 || size > CLIPBOARD_NAME_MAX) return {};
+    std::string name(static_cast<const char*>(data), size);
+    // A writer may have added the C terminator.
+    if (name.back() == '\0') name.pop_back();
+    if (name.empty() || name.front() != '/') return {};
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return {};
+    return name;
+}
+
+bool clipboard_put_paste_file(const std::string& paste_file, const wxBitmap* picture) {
+    wxFileName file(wxString::FromUTF8(paste_file));
+    file.MakeAbsolute();
+    const std::string name = file.GetFullPath().ToStdString(wxConvUTF8);
+    if (paste_file_from_clipboard_data(name.data(), name.size()).empty()) return false;
+    wxClipboardLocker lock;
+    if (!lock) return false;
+    auto composite = std::make_unique<wxDataObjectComposite>();
+    auto reference = std::make_unique<wxCustomDataObject>(private_clipboard_format());
+    reference->SetData(name.size(), name.data());
+    composite->Add(reference.release(), true);
+    if (picture && picture->IsOk()) {
+        // The toolkit hands pictures to other programs as PNG.
+        if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+        composite->Add(new wxBitmapDataObject(*picture));
+    }
+    return wxTheClipboard->SetData(composite.release());
+}
+
+std::string clipboard_paste_file() {
+    wxClipboardLocker lock;
+    if (!lock || !wxTheClipboard->IsSupported(private_clipboard_format())) return {};
+    wxCustomDataObject reference(private_clipboard_format());
+    if (!wxTheClipboard->GetData(reference)) return {};
+    return paste_file_from_clipboard_data(reference.GetData(), reference.GetSize());
+}

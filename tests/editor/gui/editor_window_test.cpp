@@ -1,0 +1,309 @@
+// The sheet editor on a real editing canvas in a window, driven by mouse and
+// key events sent through the display server: wires placed by clicks (the
+// saved file and its nets checked), every kind of the Place menu placed and
+// undone, a part selected with a rectangle and dragged with its wires
+// following, cut and paste, and Esc out of every mode.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/uiaction.h>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "editor/editor_commands.h"
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
+#include "foundation/errors.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
+#include "model/items/library.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+#include "model/items/vectors.h"
+#include "model/items/view.h"
+#include "shell/edit_canvas.h"
+#include "shell/shell_ops.h"
+#include "shell/shell_services.h"
+#include "support/test_env.h"
+#include "toolkit/gui_services.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        config_set_defaults();
+        reset_services();
+        install_gui_services();
+        install_shell_services();
+        set_message_formatter(error_message);
+        proper_set(GRID_SIZE, 1000, STAY_GRID, 1, 0);
+        frame = new wxFrame(nullptr, wxID_ANY, "editor", wxPoint(40, 40), wxSize(700, 560));
+        canvas = new EditCanvas(frame, CANVAS_SHEET);
+        Schema* doc = nullptr;
+        new_active_schema(&doc);
+        canvas->TakeDocument(doc);
+        frame->Show();
+        frame->Raise();
+        pump_until([&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
+        pump(200);
+        canvas->SetFocus();
+        // A fixed view: world (0, 0) at the top left corner, a grid step of
+        // 1000 some thirty-five pixels; the tests work between 0 and 10000.
+        view_set_scale(&doc->view, 4.0, false);
+        canvas->Redraw();
+        pump(100);
+        wxPoint far = canvas->ScreenToClient(screen_of(Point{10000, 9000}));
+        ASSERT_TRUE(wxRect(canvas->GetClientSize()).Contains(far)) << far.x << "," << far.y;
+    }
+    void TearDown() override {
+        frame->Destroy();
+        wxTheApp->ProcessPendingEvents();
+        reset_services();
+        config_set_defaults();
+    }
+
+    Schema* doc() { return canvas->mySchema; }
+
+    // Lets the toolkit handle what came in for a while.
+    void pump(int ms) {
+        auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < end) {
+            wxTheApp->Yield(true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    bool pump_until(const std::function<bool()>& done, int ms = 3000) {
+        auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < end) {
+            wxTheApp->Yield(true);
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    }
+
+    wxPoint screen_of(Point world) {
+        Point window = view_to_screen(&doc()->view, world);
+        return canvas->ClientToScreen(canvas->CalcScrolledPosition(wxPoint(window.x, window.y)));
+    }
+    Point world_at_pointer() {
+        Point world;
+        canvas->WorldPoint(canvas->ScreenToClient(wxGetMousePosition()), &world);
+        return world;
+    }
+    // Moves the pointer onto a world point in steps (motion events on the
+    // way) and waits until the canvas saw it there.
+    void move(Point world) {
+        wxPoint to = screen_of(world);
+        wxPoint from = wxGetMousePosition();
+        for (int i = 1; i <= 4; ++i) {
+            sim.MouseMove(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
+            pump(15);
+        }
+        bool reached = pump_until([&] { return canvas->editing.pointer == world; }, 1000);
+        if (!reached)
+            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << "," << canvas->editing.pointer.y
+                          << " not " << world.x << "," << world.y << " (screen " << to.x << "," << to.y
+                          << ", mouse " << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
+    }
+    void click(Point world, int button = wxMOUSE_BTN_LEFT) {
+        move(world);
+        sim.MouseClick(button);
+        pump(60);
+    }
+    void drag(Point from, Point to, bool ctrl = false) {
+        move(from);
+        if (ctrl) sim.KeyDown(WXK_CONTROL);
+        pump(30);
+        sim.MouseDown();
+        pump(40);
+        move(Point{(from.x + to.x) / 2, (from.y + to.y) / 2});
+        move(to);
+        sim.MouseUp();
+        pump(60);
+        if (ctrl) sim.KeyUp(WXK_CONTROL);
+        pump(30);
+    }
+    void key(int code) {
+        canvas->SetFocus();
+        sim.Char(code);
+        pump(60);
+    }
+    int count(int code) {
+        int n = 0;
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) n += item->type == code;
+        for (SchItem* item : list_items<SchItem>(doc()->ports)) n += item->type == code;
+        return n;
+    }
+    Line* wire_between(Point a, Point b) {
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) {
+            if (item->type != LINE_ITEM) continue;
+            Line* line = as_Line(item);
+            if ((line->pos == a && line->end == b) || (line->pos == b && line->end == a)) return line;
+        }
+        return nullptr;
+    }
+
+    wxFrame* frame = nullptr;
+    EditCanvas* canvas = nullptr;
+    wxUIActionSimulator sim;
+};
+
+TEST_F(EditorWindow, WiresPlacedByClicksAreSavedAndFormTheirNets) {
+    menu_command(canvas, EDITOR_WIRE, 0);
+    ASSERT_STREQ(canvas->ModeName(1), "Add Wires,...");
+    click(Point{1000, 2000});
+    click(Point{5000, 2000});
+    click(Point{5000, 6000});
+    click(Point{5000, 6000}, wxMOUSE_BTN_RIGHT);  // ends the chain
+    click(Point{7000, 8000});
+    click(Point{9000, 8000});
+    key(WXK_ESCAPE);
+    key(WXK_ESCAPE);
+    EXPECT_EQ(canvas->ModeCount(), 1);
+    ASSERT_EQ(count(LINE_ITEM), 3);
+    EXPECT_NE(wire_between(Point{1000, 2000}, Point{5000, 2000}), nullptr);
+    EXPECT_NE(wire_between(Point{5000, 2000}, Point{5000, 6000}), nullptr);
+    EXPECT_NE(wire_between(Point{7000, 8000}, Point{9000, 8000}), nullptr);
+    EXPECT_TRUE(schema_is_modified(doc()));
+
+    tn_test::TempDir dir;
+    std::string file = dir.file("wires.sch");
+    ASSERT_EQ(save_schema_file(doc(), file.c_str(), false), 0);
+    Schema* loaded = nullptr;
+    ASSERT_EQ(load_schema_file(&loaded, file.c_str()), 0);
+    NetContext* context = new_NetContext();
+    ASSERT_EQ(build_sheet_nets(context, loaded), 0);
+    EXPECT_EQ(context->islands->count, 2u);  // the corner and the lone wire
+    free_NetContext(loaded, context);
+    close_schema(nullptr, &loaded);
+}
+
+TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
+    SubSheet* box = new_SubSheet();
+    box->pos = Point{1000, 1000};
+    box->size = Point{3000, 3000};
+    box->file_name = "child.sch";
+    dlist_append(doc()->sheet->items, box);
+    struct {
+        int command;
+        int code;
+        int clicks;
+    } kinds[] = {{EDITOR_WIRE, LINE_ITEM, 2},       {EDITOR_BUS, LINE_ITEM, 2},
+                 {EDITOR_LINE, LINE_ITEM, 2},       {EDITOR_CIRCLE, CIRCLE_ITEM, 2},
+                 {EDITOR_BOX, BOITE_ITEM, 2},       {EDITOR_JUNCTION, JUNCTION_ITEM, 1},
+                 {EDITOR_NOCONNECT, NOCON_ITEM, 1}, {EDITOR_POWER, POWER_ITEM, 1},
+                 {EDITOR_PORT, PORT_ITEM, 1},       {EDITOR_TEXT, TEXT_ITEM, 1},
+                 {EDITOR_SHEET, SUBSHEET_ITEM, 1},  {EDITOR_NETPROP, NETPROP_ITEM, 1}};
+    proper_set(TEXT_TEXT, "NOTE", 0);
+    for (auto& k : kinds) {
+        SCOPED_TRACE(k.command);
+        int had = count(k.code);
+        menu_command(canvas, k.command, 0);
+        ASSERT_EQ(canvas->ModeCount(), 2);
+        for (int i = 0; i < k.clicks; ++i) click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
+        EXPECT_EQ(count(k.code), had + 1);
+        key(WXK_ESCAPE);
+        key(WXK_ESCAPE);
+        EXPECT_EQ(canvas->ModeCount(), 1);
+        menu_command(canvas, EDITOR_UNDO, 0);
+        EXPECT_EQ(count(k.code), had);
+    }
+    // A sheet net goes on the box's edge.
+    menu_command(canvas, EDITOR_NET, 0);
+    click(Point{1000, 2000});
+    key(WXK_ESCAPE);
+    box = as_SubSheet(static_cast<SchItem*>(doc()->sheet->items->head->data));  // undo made a new document
+    EXPECT_EQ(box->ports->count, 1u);
+}
+
+TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
+    Part* part = new_Part();
+    set_Part_devices(part, 1);
+    part->body = Rect{0, 0, 4000, 4000};
+    part->normal = new_Vectors();
+    ref_Vectors(part->normal);
+    Boite* body = new_Rect();
+    body->flags = DRAW;
+    body->corner = Point{4000, 4000};
+    dlist_append(part->normal->items, body);
+    part->normal_pins = new_PinList();
+    Pin* pin = new_Pin(1);
+    pin->pos = Point{0, 2000};
+    pin->flags = LEFT;
+    pin->type = PIN_IN;
+    dlist_append(part->normal_pins->pins, pin);
+    LibEntry* entry = new_LibEntry();
+    entry->name.set("BUF");
+    entry->part = part;
+    ref_Part(part);
+    lib_insert_entry(doc()->library, entry);
+    PlacedPart* placed = new_PlacedPart();
+    placed->part_name.set("BUF");
+    placed->pos = Point{6000, 3000};
+    dlist_append(doc()->sheet->items, placed);
+    // The pin's tip is at (6000 - 3000, 3000 + 2000) = (3000, 5000).
+    Line* wire = new_Line();
+    wire->pos = Point{1000, 5000};
+    wire->end = Point{3000, 5000};
+    dlist_append(doc()->sheet->items, wire);
+    canvas->Redraw();
+    pump(50);
+
+    drag(Point{2000, 2000}, Point{12000, 8000});  // around the part and its pin only
+    EXPECT_TRUE(is_selected(placed));
+    EXPECT_FALSE(is_selected(wire));
+    drag(Point{8000, 5000}, Point{8000, 7000}, true);
+    EXPECT_EQ(placed->pos, (Point{6000, 5000}));
+    EXPECT_EQ(wire->pos, (Point{1000, 5000}));
+    EXPECT_EQ(wire->end, (Point{3000, 7000}));
+
+    // Cut and paste through the paste file, then undo.
+    menu_command(canvas, EDITOR_CUT, 0);
+    EXPECT_EQ(count(PARTLIB_ITEM), 0);
+    menu_command(canvas, EDITOR_PASTE, 0);
+    EXPECT_EQ(count(PARTLIB_ITEM), 1);
+    EXPECT_EQ(selection_count(&canvas->editing), 1);
+    menu_command(canvas, EDITOR_UNDO, 0);
+    EXPECT_EQ(count(PARTLIB_ITEM), 0);
+    EXPECT_EQ(canvas->ModeCount(), 1);
+}
+
+TEST_F(EditorWindow, EscLeavesEveryMode) {
+    const int commands[] = {EDITOR_WIRE,   EDITOR_BUS,       EDITOR_LINE,  EDITOR_CIRCLE, EDITOR_BOX,
+                            EDITOR_JUNCTION, EDITOR_NOCONNECT, EDITOR_POWER, EDITOR_NET,    EDITOR_PORT,
+                            EDITOR_TEXT,   EDITOR_SHEET,     EDITOR_NETPROP, EDITOR_MARK_FIRST};
+    proper_set(TEXT_TEXT, "T", 0);
+    for (int command : commands) {
+        SCOPED_TRACE(command);
+        menu_command(canvas, command, 0);
+        ASSERT_EQ(canvas->ModeCount(), 2);
+        move(Point{1000, 1000});
+        move(Point{2000, 1000});
+        if (command == EDITOR_JUNCTION || command == EDITOR_PORT) {
+            EXPECT_EQ(canvas->GhostCount(), 1u);  // the item follows the pointer
+        }
+        key(WXK_ESCAPE);
+        EXPECT_EQ(canvas->ModeCount(), 1);
+        EXPECT_EQ(canvas->editing.look.mode_name, "Main Mode");
+        EXPECT_EQ(canvas->GhostCount(), 0u) << "a ghost was left behind";
+    }
+    EXPECT_EQ(count(LINE_ITEM) + count(JUNCTION_ITEM) + count(TEXT_ITEM), 0);
+}
+
+}  // namespace

@@ -64,7 +64,8 @@ bool names_bus_member(const char* name, const BusRange& r) {
     size_t n = r.base.size();
     if (std::strlen(name) <= n) return false;
     for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(r.base[i])))
+        if (std::tolower(static_cast<unsigned char>(name[i])) !=
+            std::tolower(static_cast<unsigned char>(r.base[i])))
             return false;
     // The number as "%d" writes it: "D01" or "D+1" names no member.
     std::string digits = name + n;
@@ -106,10 +107,11 @@ void debug_member(Schema* schema, const PseudoPin* pp) {
         if (pp->pin->type == PWR)
             net_debug("PinPwr Name '%s' Part '%s'\n", pp->pin->name.get(), ref);
         else if (!pp->pin->numbers.empty())
-            net_debug("Pin #'%s' Name '%s' Part '%s' Device %d\n", pin_number(pp->pin, part->device),
-                      pp->pin->name.get(), ref, part->device);
+            net_debug("Pin #'%s' Name '%s' Part '%s' Device %d\n",
+                      pin_number(pp->pin, part->device), pp->pin->name.get(), ref, part->device);
         else
-            net_debug("Pin Name '%s' Part '%s' Device %d\n", pp->pin->name.get(), ref, part->device);
+            net_debug("Pin Name '%s' Part '%s' Device %d\n", pp->pin->name.get(), ref,
+                      part->device);
     } else if (pp->father && pp->father->type == SUBSHEET_ITEM && pp->whoami) {
         net_debug("Sheet %s, Net %s at (%d,%d)\n", as_SubSheet(pp->father)->sheet_name.get(),
                   as_Port(pp->whoami)->name.get(), pp->pos.x, pp->pos.y);
@@ -155,7 +157,8 @@ void write_point_record(uint8_t tag, Point p, FILE* f) {
     write_byte(LIST_END, f);
 }
 
-int write_net_file(NetContext* context, Schema* schema, const char* name, int sheet_number, FILE* f) {
+int write_net_file(NetContext* context, Schema* schema, const char* name, int sheet_number,
+                   FILE* f) {
     Sheet* sheet = context->sheet;
     write_byte(NET_FILE_TAG, f);
     if (schema->library) {
@@ -174,7 +177,8 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
         if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
     std::vector<BusRange> ranges = port_ranges(schema, sheet);
     for (Ident* head : list_items<Ident>(context->islands))
-        if (head->nextconn) write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
+        if (head->nextconn)
+            write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
     net_debug("\n");
     net_debug("Unused Junctions:\n");
     for (SchItem* item : list_items<SchItem>(sheet->items))
@@ -205,7 +209,8 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
     std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
     return write_atomically(
         file.c_str(), "wb",
-        [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); }, true);
+        [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); },
+        true, NET_FILE_BACKUP_SUFFIX);
 }
 
 void mark_real_nets(NetContext* context) {

@@ -39,9 +39,12 @@ constexpr uint8_t LOOSE_MEMBER_TAG = 0xB3;
 // Document kind of net files (make_kind_file_name).
 constexpr int NET_FILE_KIND = 6;
 
+// A net file's backup: NAME.NBK, apart from the sheet's own NAME.BAK.
+constexpr const char* NET_FILE_BACKUP_SUFFIX = ".NBK";
+
 // Writes the net file of the schema's current sheet, built into the
 // context, through a temporary file (an existing file is kept as its
-// backup). 0, also when there is no sheet (nothing is written); else the
+// backup, NAME.NBK). 0, also when there is no sheet (nothing is written); else the
 // code of the failed write (50 the file cannot be made, 6, 7).
 int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number);
 // Gives each head state bit 2 when it has at least two members that do not

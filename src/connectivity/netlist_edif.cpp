@@ -58,9 +58,12 @@ std::string net_name(const std::string& name) {
 std::string escape_string(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '"') out += "%34%";
-        else if (c == '%') out += "%37%";
-        else out += c;
+        if (c == '"')
+            out += "%34%";
+        else if (c == '%')
+            out += "%37%";
+        else
+            out += c;
     }
     return out;
 }
@@ -78,12 +81,14 @@ std::string design_name(const char* output) {
 }
 
 std::string long_date(const std::string& date) {
-    static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
-                                         "July",    "August",   "September", "October", "November", "December"};
+    static const char* const months[] = {"January",   "February", "March",    "April",
+                                         "May",       "June",     "July",     "August",
+                                         "September", "October",  "November", "December"};
     if (date.size() != 8 || date[2] != '/' || date[5] != '/') return date;
     int month = std::atoi(date.substr(0, 2).c_str());
     if (month < 1 || month > 12) return date;
-    return "   " + std::string(months[month - 1]) + "  " + date.substr(3, 2) + ", 19" + date.substr(6, 2);
+    return "   " + std::string(months[month - 1]) + "  " + date.substr(3, 2) + ", 19" +
+           date.substr(6, 2);
 }
 
 // The cell of a part name: after the first '/', else the whole name.
@@ -99,14 +104,16 @@ std::string library_of(const char* part_name, const Library* own) {
 }
 
 const char* direction(int type) {
-    static const char* const names[] = {"INOUT", "INPUT", "OUTPUT", "INOUT", "OUTPUT",
-                                        "OUTPUT", "INOUT", "INOUT", "OUTPUT"};
+    static const char* const names[] = {"INOUT",  "INPUT", "OUTPUT", "INOUT", "OUTPUT",
+                                        "OUTPUT", "INOUT", "INOUT",  "OUTPUT"};
     return type >= 1 && type <= 8 ? names[type] : "INOUT";
 }
 
 // An instance per placed device: the reference, with the device letter for
 // a package of several devices.
-std::string instance_name(Library* library, PlacedPart* part) { return pl_reference_text(library, part); }
+std::string instance_name(Library* library, PlacedPart* part) {
+    return pl_reference_text(library, part);
+}
 
 class Writer {
 public:
@@ -160,7 +167,8 @@ public:
             else
                 line("  (cell " + edif_name(cell));
             line("   (cellType generic)");
-            line("   (comment \"From  Tessaron library " + escape_string(library_of(name, library_)) + "\")");
+            line("   (comment \"From  Tessaron library " +
+                 escape_string(library_of(name, library_)) + "\")");
             line("   (view NetlistView");
             line("    (viewType netlist)");
             put("    (interface");
@@ -170,11 +178,13 @@ public:
                 for (const Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
                     std::string number = pin_number_for(pin, device);
                     bool seen = false;
-                    for (const std::string& p : ports) seen = seen || strcasecmp(p.c_str(), number.c_str()) == 0;
+                    for (const std::string& p : ports)
+                        seen = seen || strcasecmp(p.c_str(), number.c_str()) == 0;
                     if (seen || number.empty()) continue;
                     ports.push_back(number);
                     put_newline(out_);
-                    put("     (port " + edif_name(number) + " (direction " + direction(pin->type) + "))");
+                    put("     (port " + edif_name(number) + " (direction " + direction(pin->type) +
+                        "))");
                 }
             // Closes the interface, the view and the cell.
             line(")))");
@@ -202,11 +212,13 @@ public:
             line("      (viewRef NetlistView");
             line("       (cellRef " + edif_name(cell_of(part->part_name.get())));
             line("        (libraryRef  TESSARON_LIB)))");
-            line("      (property PartValue (string \"" + escape_string(part->value.text.get()) + "\"))");
+            line("      (property PartValue (string \"" + escape_string(part->value.text.get()) +
+                 "\"))");
             line("      (property ModuleValue (string \"" + module + "\"))");
             line(std::string("      (property TimeStampValue (string \"") + stamp + "\"))");
             line("      (property Field1Value (string \"" + module + "\"))");
-            for (int n = 2; n <= 7; ++n) line("      (property Field" + std::to_string(n) + "Value (string \"\"))");
+            for (int n = 2; n <= 7; ++n)
+                line("      (property Field" + std::to_string(n) + "Value (string \"\"))");
             line("      (property Field8Value (string \"\")))");
         }
         for (const Ident* net : list_items<Ident>(run_.context->islands)) {
@@ -216,7 +228,8 @@ public:
                 if (!member || !member_on_part(member)) continue;
                 PlacedPart* part = as_PlacedPart(member->father);
                 std::string number = member_pin_number(member);
-                if (number.empty() || !*part->reference.text.get() || !pl_get_part(library_, part)) continue;
+                if (number.empty() || !*part->reference.text.get() || !pl_get_part(library_, part))
+                    continue;
                 refs.push_back("       (portRef " + edif_name(number) + " (instanceRef  " +
                                edif_name(instance_name(library_, part)) + "))");
             }

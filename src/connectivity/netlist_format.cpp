@@ -76,9 +76,28 @@ void check_parts(NetlistRun& run) {
         const char* reference = part->reference.text.get();
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
-        if (std::strchr(reference, '?')) net_warningf("Part %s is not annotated\n", reference);
+        if (std::strchr(reference, '?'))
+            net_warningf("Part %s is not annotated\n", reference);
         else if (!seen.insert({lower(reference), part->device}).second)
             net_warningf("Part %s: duplicate reference\n", reference);
+    }
+}
+
+// Members and devices by reference, so that each package is written in one
+// pass over its own members.
+void index_parts(NetlistRun& run) {
+    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items))
+        if (item->type == PARTLIB_ITEM)
+            run.parts[lower(as_PlacedPart(item)->reference.text.get())].push_back(
+                as_PlacedPart(item));
+    for (Ident* head : list_items<Ident>(run.context->islands)) {
+        if (!(head->state & IDENT_TWO_MEMBERS)) continue;
+        for (SchItem* m = head->nextconn; m; m = m->next) {
+            PseudoPin* member = as_PseudoPin(m);
+            if (member && member_on_part(member))
+                run.members[lower(as_PlacedPart(member->father)->reference.text.get())].push_back(
+                    {head, member});
+        }
     }
 }
 
@@ -107,14 +126,16 @@ std::string member_pin_number(const PseudoPin* member) {
 
 int part_devices(const Part* part) { return part && part->devices > 0 ? part->devices : 1; }
 
-bool walk_part_pins(NetlistRun& run, PlacedPart* part,
-                    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
-                    const std::function<void(const std::string&, const Pin*)>& unconnected) {
+bool walk_part_pins(
+    NetlistRun& run, PlacedPart* part,
+    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
+    const std::function<void(const std::string&, const Pin*)>& unconnected) {
     Library* library = run.schema->library;
     Part* library_part = pl_get_part(library, part);
     if (!library_part) return false;
     int devices = part_devices(library_part);
-    size_t pins = library_part->normal_pins ? (library_part->normal_pins->pins ? library_part->normal_pins->pins->count : 0) : 0;
+    const List* normal = library_part->normal_pins ? library_part->normal_pins->pins : nullptr;
+    size_t pins = normal ? normal->count : 0;
     size_t slots = pins * static_cast<size_t>(devices);
     std::vector<std::string> seen;  // lower-cased pin numbers, at most `slots`
     auto is_new = [&](const std::string& number) {
@@ -124,18 +145,11 @@ bool walk_part_pins(NetlistRun& run, PlacedPart* part,
         if (seen.size() < slots) seen.push_back(key);
         return true;
     };
-    const char* reference = part->reference.text.get();
-    for (Ident* head : list_items<Ident>(run.context->islands)) {
-        if (!(head->state & IDENT_TWO_MEMBERS)) continue;
-        for (SchItem* m = head->nextconn; m; m = m->next) {
-            PseudoPin* member = as_PseudoPin(m);
-            if (!member || !member_on_part(member)) continue;
-            PlacedPart* owner = as_PlacedPart(member->father);
-            if (strcasecmp(owner->reference.text.get(), reference) != 0) continue;
-            owner->state |= NET_VISITED;
-            std::string number = member_pin_number(member);
-            if (is_new(number)) connected(number, head, member->pin);
-        }
+    std::string key = lower(part->reference.text.get());
+    for (PlacedPart* device : run.parts[key]) device->state |= NET_VISITED;
+    for (auto& [head, member] : run.members[key]) {
+        std::string number = member_pin_number(member);
+        if (is_new(number)) connected(number, head, member->pin);
     }
     PinList* list = pl_pins_in_use(library, part);
     for (int device = 0; device < devices; ++device)
@@ -163,6 +177,7 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
     cut_suffixes(context);
     mark_real_nets(context);
     check_parts(run);
+    index_parts(run);
     int result;
     if (strcasecmp(keyword, "FLATEDIF") == 0)
         result = write_edif_netlist(run, out.stream());

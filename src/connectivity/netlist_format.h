@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 struct Ident;
 struct Library;
@@ -43,6 +46,10 @@ struct NetlistRun {
     const char* output = "";
     int module_field = 1;
     int unconnected = 0;  // "?%d" counter of unconnected pins, whole file
+    // By lower-cased reference: the members on nets with two real members,
+    // in net and chain order, and the placed parts (every device).
+    std::unordered_map<std::string, std::vector<std::pair<const Ident*, PseudoPin*>>> members;
+    std::unordered_map<std::string, std::vector<PlacedPart*>> parts;
 };
 
 // The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.
@@ -56,13 +63,15 @@ int part_devices(const Part* part);
 bool member_on_part(const PseudoPin* member);
 
 // One placed part's pins in native order: first the connected pins found
-// on the nets with two real members (every placed part of that reference
-// gets state bit 2), then every pin of every device not met yet. `connected`
+// on the nets with two real members, then every pin of every device not
+// met yet. Every placed part of that reference gets state bit 2, so that
+// no device of the package is written as a package of its own. `connected`
 // gets the pin number, net and pin; `unconnected` the pin number and pin.
 // False (nothing called) when the library part is missing.
-bool walk_part_pins(NetlistRun& run, PlacedPart* part,
-                    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
-                    const std::function<void(const std::string&, const Pin*)>& unconnected);
+bool walk_part_pins(
+    NetlistRun& run, PlacedPart* part,
+    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
+    const std::function<void(const std::string&, const Pin*)>& unconnected);
 
 int write_native_netlist(NetlistRun& run, FILE* out);
 int write_layout_netlist(NetlistRun& run, FILE* out);

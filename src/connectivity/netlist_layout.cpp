@@ -46,8 +46,8 @@ std::string net_property_line(const Ident* net) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
     const NetProp* p = net->netprop;
     char tail[160];
-    std::snprintf(tail, sizeof tail, " %d %d %d %d %s,%s %c;", p->track_width, p->isolation, p->via_size,
-                  p->via_drill, layer_code(p->start_layer), layer_code(p->end_layer),
+    std::snprintf(tail, sizeof tail, " %d %d %d %d %s,%s %c;", p->track_width, p->isolation,
+                  p->via_size, p->via_drill, layer_code(p->start_layer), layer_code(p->end_layer),
                   p->net_type ? 'C' : 'T');
     return text + tail;
 }

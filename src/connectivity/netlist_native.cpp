@@ -35,8 +35,8 @@ int write_native_netlist(NetlistRun& run, FILE* out) {
         PlacedPart* part = as_PlacedPart(item);
         char stamp[16];
         std::snprintf(stamp, sizeof stamp, "%08X", part->time_stamp);
-        std::string header = std::string("( ") + stamp + " " + module_text(part, run.module_field) + " " +
-                             part->reference.text.get() + " " + part->value.text.get();
+        std::string header = std::string("( ") + stamp + " " + module_text(part, run.module_field) +
+                             " " + part->reference.text.get() + " " + part->value.text.get();
         if (!pl_get_part(run.schema->library, part)) continue;  // warned about before writing
         line(out, header);
         walk_part_pins(
@@ -45,7 +45,8 @@ int write_native_netlist(NetlistRun& run, FILE* out) {
                 line(out, " ( " + first_four(number) + " " + net->name.get() + " )");
             },
             [&](const std::string& number, const Pin*) {
-                line(out, " ( " + first_four(number) + " ?" + std::to_string(run.unconnected++) + " )");
+                line(out,
+                     " ( " + first_four(number) + " ?" + std::to_string(run.unconnected++) + " )");
             });
         line(out, " )");
     }

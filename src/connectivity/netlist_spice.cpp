@@ -53,7 +53,7 @@ std::string bad_pin_number(Library* library, PlacedPart* part) {
 
 // 0..999 for a pin number written as decimal digits, else -1.
 int slot_of(const std::string& number) {
-    if (number.empty() || number.size() > 3) return -1;
+    if (number.empty() || number.size() > std::to_string(NODE_SLOTS - 1).size()) return -1;
     for (char c : number)
         if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
     return std::atoi(number.c_str());
@@ -112,8 +112,8 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         const char* reference = part->reference.text.get();
         std::string bad_number = bad_pin_number(run.schema->library, part);
         if (!bad_number.empty()) {
-            net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n", reference,
-                         bad_number.c_str());
+            net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",
+                         reference, bad_number.c_str());
             return fail(SPICE_PIN_NOT_A_NUMBER, reference, bad_number);
         }
         std::map<int, std::string> nodes;

@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "foundation/core.h"
@@ -113,9 +113,9 @@ bool backups_wanted() { return !backup_hook || backup_hook() != 0; }
 
 // The ".BAK" name of a file's system path; an old backup of any letter case
 // is the one replaced.
-std::string backup_name(const std::string& file) {
+std::string backup_name(const std::string& file, const char* suffix = ".BAK") {
     std::string backup = file;
-    replace_suffix(backup, ".BAK");
+    replace_suffix(backup, suffix);
     return system_path(backup.c_str());
 }
 
@@ -165,24 +165,26 @@ AtomicFile::~AtomicFile() {
 }
 
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup) {
+                     bool backup, const char* backup_suffix) {
     AtomicFile out(path, mode);
     if (!out.is_open()) return 50;
     if (int code = write(out.stream()); code != 0) return code;
-    return out.commit(backup);
+    return out.commit(backup, backup_suffix);
 }
 
-int AtomicFile::commit(bool backup) {
+int AtomicFile::commit(bool backup, const char* backup_suffix) {
     if (stream_ == nullptr) return 6;
     bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
     bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
     int code = !written ? 6 : !closed ? 7 : 0;
     if (code == 0) {
-        std::string backup_file = backup && backups_wanted() ? backup_name(target_) : "";
+        std::string backup_file =
+            backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
         if (!commit_replacement(&replacement_, backup_file)) code = 6;
     }
-    if (code != 0) warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
+    if (code != 0)
+        warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
 }

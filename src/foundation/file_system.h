@@ -75,7 +75,8 @@ public:
     // cannot be made is not an error). Returns 0, 6 when a write (or the
     // rename) failed, 7 when the close failed; on failure the temporary is
     // removed and the old file is untouched.
-    int commit(bool backup = false);
+    // backup_suffix replaces the target's suffix in the backup's name.
+    int commit(bool backup = false, const char* backup_suffix = ".BAK");
 
 private:
     std::string target_;
@@ -88,4 +89,4 @@ private:
 // ("Cannot create file ") when the temporary cannot be made, the writer's
 // non-zero code (the old file stays untouched), else commit's result.
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup);
+                     bool backup, const char* backup_suffix = ".BAK");

@@ -4,9 +4,9 @@
 // it is installed.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -42,8 +42,8 @@ std::string divider() {
            placed("R", 10000, -10000, "R1", "1k") + placed("VR", 20000, 0, "R2", "3k") +
            wire(0, -3000, 0, -10000) + wire(0, -10000, 7000, -10000) + label(3000, -10000, "IN") +
            wire(15000, -10000, 20000, -10000) + wire(20000, -10000, 20000, -3000) +
-           label(17000, -10000, "OUT") + wire(0, 5000, 10000, 5000) + wire(10000, 5000, 20000, 5000) +
-           label(5000, 5000, "GND");
+           label(17000, -10000, "OUT") + wire(0, 5000, 10000, 5000) +
+           wire(10000, 5000, 20000, 5000) + label(5000, 5000, "GND");
 }
 
 // The written text with the date line taken out, so that it can be compared.
@@ -107,10 +107,13 @@ TEST_F(Netlist, NgspiceSolvesTheDivider) {
 
 // The nets pcb-rnd imported from an EDIF file, as "NET: PIN PIN ..." lines
 // sorted by net with sorted pins; the whole log in *log.
-std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& edif, std::string* log) {
+std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& edif,
+                                   std::string* log) {
     std::string script = dir + "/import.txt";
-    tn_test::write_text(script, "LoadFrom(Netlist, " + edif + ")\nSaveTo(LayoutAs, " + dir + "/out.lht)\n");
-    std::string command = "cd '" + dir + "' && pcb-rnd --gui batch <'" + script + "' >'" + dir + "/pcb.log' 2>&1";
+    tn_test::write_text(script,
+                        "LoadFrom(Netlist, " + edif + ")\nSaveTo(LayoutAs, " + dir + "/out.lht)\n");
+    std::string command =
+        "cd '" + dir + "' && pcb-rnd --gui batch <'" + script + "' >'" + dir + "/pcb.log' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
     *log = tn_test::read_text(dir + "/pcb.log");
     std::string layout = tn_test::read_text(dir + "/out.lht");
@@ -123,7 +126,8 @@ std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& ed
         std::vector<std::string> pins;
         std::istringstream words((*it)[2].str());
         for (std::string word; words >> word;) {
-            word.erase(std::remove_if(word.begin(), word.end(), [](char c) { return c == '&' || c == ';'; }),
+            word.erase(std::remove_if(word.begin(), word.end(),
+                                      [](char c) { return c == '&' || c == ';'; }),
                        word.end());
             pins.push_back(word);
         }
@@ -140,8 +144,9 @@ TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
         GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
     // The divider, a net name that is no EDIF identifier and a value with a
     // quote and a percent sign.
-    auto schema = compile_sheet(divider() + placed("R", 40000, 0, "R7", "5%\"") + wire(45000, 0, 50000, 0) +
-                                label(47000, 0, "D-1") + placed("R", 53000, 0, "R8", "1"));
+    auto schema =
+        compile_sheet(divider() + placed("R", 40000, 0, "R7", "5%\"") + wire(45000, 0, 50000, 0) +
+                      label(47000, 0, "D-1") + placed("R", 53000, 0, "R8", "1"));
     auto context = build(schema.get());
     out_ = dir_.file("d.edf");
     ASSERT_EQ(format(schema.get(), context.get(), "FLATEDIF"), 0);
@@ -158,8 +163,8 @@ TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
     // Two unnamed nets, a local net cut to a name a global net holds, and
     // two nets sharing a prefix of which only the last is cut.
     auto schema = compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
-                                placed("R", 0, 20000, "R3", "1") + wire(-3000, 20000, -3000, 25000) +
-                                nocon(-3000, 25000));
+                                placed("R", 0, 20000, "R3", "1") +
+                                wire(-3000, 20000, -3000, 25000) + nocon(-3000, 25000));
     auto context = build(schema.get());
     std::vector<Ident*> heads;
     for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
@@ -188,7 +193,8 @@ TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     // A pin number that is no number would take node slot 0.
     PlacedPart* r1 = nullptr;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items))
-        if (item->type == PARTLIB_ITEM && std::string(as_PlacedPart(item)->reference.text.get()) == "R1")
+        if (item->type == PARTLIB_ITEM &&
+            std::string(as_PlacedPart(item)->reference.text.get()) == "R1")
             r1 = as_PlacedPart(item);
     ASSERT_NE(r1, nullptr);
     Pin* first = *list_items<Pin>(pl_get_part(schema->library, r1)->normal_pins->pins).begin();
@@ -212,10 +218,12 @@ TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
 }
 
 TEST_F(Netlist, PartsThatCannotBeWrittenWholeAreWarnedAbout) {
-    auto schema = compile_sheet(placed("R", 0, 0, "R?", "1") + placed("R", 0, 10000, "R5", "1") +
-                                placed("R", 0, 20000, "r5", "1") + placed("R", 0, 30000, "R6", "1"));
+    auto schema =
+        compile_sheet(placed("R", 0, 0, "R?", "1") + placed("R", 0, 10000, "R5", "1") +
+                      placed("R", 0, 20000, "r5", "1") + placed("R", 0, 30000, "R6", "1"));
     for (SchItem* item : list_items<SchItem>(schema->sheet->items))
-        if (item->type == PARTLIB_ITEM && std::string(as_PlacedPart(item)->reference.text.get()) == "R6") {
+        if (item->type == PARTLIB_ITEM &&
+            std::string(as_PlacedPart(item)->reference.text.get()) == "R6") {
             as_PlacedPart(item)->part = nullptr;
             as_PlacedPart(item)->part_name.set("NOSUCH");
         }

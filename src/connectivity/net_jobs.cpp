@@ -1,0 +1,72 @@
+#include "connectivity/net_jobs.h"
+
+#include <string>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
+#include "foundation/core.h"
+#include "foundation/file_names.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/batch.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+
+namespace {
+
+// The schema and context of one sheet, released together.
+struct SheetRun {
+    Schema* schema = nullptr;
+    NetContext* context = nullptr;
+    ~SheetRun() { release(); }
+    void release() {
+        free_NetContext(schema, context);
+        context = nullptr;
+        if (schema) free_Schema(schema, false);
+        schema = nullptr;
+    }
+};
+
+// Clears the warning hook when the job ends, however it ends.
+struct HookScope {
+    explicit HookScope(JobPrint print) { set_net_warning_hook(print); }
+    ~HookScope() { set_net_warning_hook(nullptr); }
+};
+
+}  // namespace
+
+int netlist_compile(const char* root, JobPrint print) {
+    JobLog log(print, NETFMT_VERBOSE);
+    HookScope hook(log.print());
+    log.progress("Compiling Netlist...\n");
+    SheetListError error;
+    List* sheets =
+        list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr, &error);
+    if (!sheets) return error.code;
+    int result = 0;
+    int sheet_number = 1;
+    SheetRun run;
+    for (const char* file : list_items<const char>(sheets)) {
+        run.release();
+        log.progress("Loading schematic file '%s'...\n", file);
+        new_active_schema(&run.schema);
+        if (int code = load_schema_file(&run.schema, file); code != 0) {
+            free_name_list(sheets);
+            return code;
+        }
+        if (!(run.context = new_NetContext())) no_memory();
+        result |= build_sheet_nets(run.context, run.schema);
+        std::string base = file;
+        change_suffix(base, "", 0);
+        if (int written = write_net_report(run.context, run.schema, base.c_str(), sheet_number++);
+            written != 0) {
+            free_name_list(sheets);
+            return written;
+        }
+    }
+    run.release();
+    free_name_list(sheets);
+    log.progress("Done.\n");
+    return result;
+}

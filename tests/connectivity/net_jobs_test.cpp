@@ -1,0 +1,92 @@
+// The compile job over a project of sheets: its progress lines, the net
+// file of every sheet, and the failures that must not leave a stale net
+// file looking current.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_jobs.h"
+#include "connectivity/netlist_format.h"
+#include "connectivity/project_fixture.h"
+#include "foundation/properties.h"
+#include "model/documents/schema.h"
+#include "support/test_env.h"
+
+namespace {
+
+using namespace project_test;
+
+class NetJobTest : public ProjectTest {
+protected:
+    void SetUp() override {
+        ProjectTest::SetUp();
+        write_sheet("root.sch", sheet({part("RES", "R1", "1k"), box("sub.sch")}));
+        write_sheet("sub.sch", sheet({part("RES", "R2", "2k")}));
+    }
+};
+
+TEST_F(NetJobTest, CompileWritesANetFilePerSheetAndReportsEachStep) {
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(printed,
+              "Compiling Netlist...\n"
+              "Loading schematic file '" +
+                  file("root.sch") +
+                  "'...\n"
+                  "Loading schematic file 'sub.sch'...\n"
+                  "Done.\n");
+    EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
+    EXPECT_TRUE(std::filesystem::exists(file("sub.bnt")));
+}
+
+TEST_F(NetJobTest, QuietCompileOfTheRootAloneWhenTheHierarchyIsOff) {
+    proper_set(NETFMT_VERBOSE, 0, 0);
+    proper_set(NETFMT_HIER, 1, 0);
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(printed, "");
+    EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
+    EXPECT_FALSE(std::filesystem::exists(file("sub.bnt")));
+}
+
+TEST_F(NetJobTest, RecompilingKeepsTheNetFilesBackupApartFromTheSheets) {
+    tn_test::write_text(file("root.BAK"), "sheet backup\n");
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(tn_test::read_text(file("root.BAK")), "sheet backup\n");
+    auto backup = tn_test::read_bytes(file("root.NBK"));
+    ASSERT_FALSE(backup.empty());
+    EXPECT_EQ(backup[0], 0xA0);
+}
+
+TEST_F(NetJobTest, FailuresEndTheJobWithTheirCodes) {
+    // A net file that cannot be written is an error, not a success over
+    // the old one.
+    std::filesystem::create_directory(file("sub.bnt"));
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 50);
+    std::filesystem::remove(file("sub.bnt"));
+    std::filesystem::remove(file("sub.sch"));
+    EXPECT_NE(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_NE(netlist_compile(file("nosuch.sch").c_str(), print_capture), 0);
+}
+
+TEST_F(NetJobTest, APackageIsWrittenOnceWithEveryPinOfEveryDevice) {
+    Schema* schema =
+        compile_sheet(sheet({part("GATE", "U1", "g", 0), part("GATE", "U1", "g", 1, {}, 20000)}));
+    ASSERT_NE(schema, nullptr);
+    NetContext* context = new_NetContext();
+    build_sheet_nets(context, schema);
+    std::string out = file("gate.net");
+    EXPECT_EQ(format_netlist(context, schema, "root.sch", out.c_str(), "tessaron", 2), 0);
+    free_NetContext(schema, context);
+    free_Schema(schema, false);
+    std::string text = tn_test::read_text(out);
+    EXPECT_EQ(text.substr(text.find("}\n") + 2),
+              "( 00000100 g U1 g\n"
+              " ( 1 ?0 )\n ( 3 ?1 )\n ( 4 ?2 )\n ( 6 ?3 )\n"
+              " ( 9 ?4 )\n ( 8 ?5 )\n ( 12 ?6 )\n ( 11 ?7 )\n )\n)\n");
+}
+
+}  // namespace

@@ -24,6 +24,7 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/subsheet.h"
@@ -37,6 +38,7 @@
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "support/test_env.h"
+#include "toolkit/clipboard_format.h"
 #include "toolkit/gui_services.h"
 
 namespace {
@@ -316,6 +318,8 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     // Cut and paste through the paste file, then undo.
     menu_command(canvas, EDITOR_CUT, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
+    // Other running copies find the paste file through the clipboard.
+    EXPECT_NE(clipboard_paste_file().find(PASTE_FILE_NAME), std::string::npos);
     menu_command(canvas, EDITOR_PASTE, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 1);
     EXPECT_EQ(selection_count(&canvas->editing), 1);

@@ -91,6 +91,9 @@ public:
     const ToolKey* ModeKeys(int index, int* count, ModeInstance** instance);
     void SetCrossHairStyle(int style, bool on);
     void SetModeCursor(ModeInstance* instance, int cursor);
+    // The toolkit's WarpPointer(x, y) in window pixels stays reachable
+    // beside this one, which takes a world point.
+    using RenderCanvas::WarpPointer;
     void WarpPointer(Point world, Schema* schema);
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.

@@ -99,7 +99,8 @@ struct ObjectReader {
                 break;
             case PARTLIB_ITEM: {
                 PlacedPart* pl = as_PlacedPart(item);
-                if (subsheet) net_debug("Part %s  %s\n", pl->reference.text.get(), pl->value.text.get());
+                if (subsheet)
+                    net_debug("Part %s  %s\n", pl->reference.text.get(), pl->value.text.get());
                 if (subsheet || mode == LINK_HIERARCHY) pl->origin = origin;
                 break;
             }
@@ -168,13 +169,14 @@ bool holds_file(const std::vector<std::string>& files, const std::string& file) 
     return std::find(files.begin(), files.end(), file) != files.end();
 }
 
-int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode, const std::string& origin,
-                       List* project) {
+int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode,
+                       const std::string& origin, List* project) {
     if (int r = check_file_tag(stream); r != 0) return r;
     if (int r = import_subsheet_library(schema, stream); r != 0) return r;
     ObjectReader objects{context, schema, mode, true, origin, project};
     if (int r = objects.read(stream); r != 0) return r;
-    if (int r = read_net_ports(context, stream, mode, origin.c_str()); r != 0) return r < 0 ? NOT_A_NET_FILE : r;
+    if (int r = read_net_ports(context, stream, mode, origin.c_str()); r != 0)
+        return r < 0 ? NOT_A_NET_FILE : r;
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
     context->subsheet_islands = nullptr;
     return read_net_nets(context, &context->subsheet_islands, stream, schema->library);
@@ -183,7 +185,8 @@ int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mo
 // Once a file is read: in link mode the sheets it names are linked (the
 // file stays on the path meanwhile, so that none of them leads back to
 // it); the project list is freed.
-int link_below(NetContext* context, Schema* schema, const std::string& file, int mode, List* project) {
+int link_below(NetContext* context, Schema* schema, const std::string& file, int mode,
+               List* project) {
     context->linked_files.push_back(file);
     if (mode != LINK_HIERARCHY) {
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
@@ -220,7 +223,8 @@ int link_subsheets(NetContext* context, Schema* schema, List* list) {
         if (rec->kind != -1) context->current_subsheet = rec->kind;
         std::string name = rec->name ? rec->name : "";
         name.resize(find_suffix(name.c_str()));
-        if (load_subsheet_nets(context, schema, name.c_str(), LINK_HIERARCHY) != 0) result = PARTIAL_LINK;
+        if (load_subsheet_nets(context, schema, name.c_str(), LINK_HIERARCHY) != 0)
+            result = PARTIAL_LINK;
     }
     if (list) dlist_free(list, LIST_FROM_HEAD, free_name_cb);
     return result;
@@ -236,7 +240,8 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
         net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
     FileCloser in{std::fopen(file.c_str(), "rb")};
     if (!in.f) {
-        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name, file.c_str());
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name,
+                     file.c_str());
         return NOT_OPENED;
     }
     discard_loaded(context, schema);
@@ -248,8 +253,8 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
     std::string origin = base_name(file.c_str());
     List* project = new_list_or_die();
     if (int r = read_subsheet_file(context, schema, in.f, mode, origin, project); r != 0) {
-        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is damaged (Code %d)\n", name,
-                     file.c_str(), r);
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is damaged (Code %d)\n",
+                     name, file.c_str(), r);
         discard_loaded(context, schema);
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
         return r;
@@ -287,7 +292,8 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
             for (Ident* head : found->second)
                 if (!merged.count(head) && !(head->state & NET_VISITED)) sharing.push_back(head);
         }
-        std::sort(sharing.begin(), sharing.end(), [&](Ident* a, Ident* b) { return place[a] < place[b]; });
+        std::sort(sharing.begin(), sharing.end(),
+                  [&](Ident* a, Ident* b) { return place[a] < place[b]; });
         sharing.erase(std::unique(sharing.begin(), sharing.end()), sharing.end());
         if (sharing.empty()) {
             sub->state |= NET_VISITED;
@@ -312,7 +318,8 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
     context->subsheet_islands = nullptr;
     if (context->loaded_sheet) {
         if (!schema->current) schema->current = schema->sheet;
-        if (schema->current) dlist_concat(schema->current->items, context->loaded_sheet->items, nullptr);
+        if (schema->current)
+            dlist_concat(schema->current->items, context->loaded_sheet->items, nullptr);
     }
     move_all(&schema->ports, context->loaded_ports);
 }
@@ -346,7 +353,8 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     if (context->islands) dlist_free(context->islands, LIST_FROM_HEAD, free_head_cb);
     context->islands = nullptr;
     if (!context->sheet) return fail(NOT_A_NET_FILE);
-    if (int r = read_net_nets(context, &context->islands, in.f, schema->library); r != 0) return fail(r);
+    if (int r = read_net_nets(context, &context->islands, in.f, schema->library); r != 0)
+        return fail(r);
     schema->current = context->sheet;
     schema->ports = context->ports;
     std::fclose(in.f);

@@ -102,19 +102,16 @@ private:
 
 bool print_preview_command(PreviewState* state, int id) {
     switch (id) {
-    case PREVIEW_CLOSE:
-        state->closed = true;
-        return true;
-    case PREVIEW_PREV:
-        if (state->page <= 1) return false;
-        --state->page;
-        return true;
-    case PREVIEW_NEXT:
-        if (state->page >= state->count) return false;
-        ++state->page;
-        return true;
-    default:
-        return false;
+        case PREVIEW_CLOSE: state->closed = true; return true;
+        case PREVIEW_PREV:
+            if (state->page <= 1) return false;
+            --state->page;
+            return true;
+        case PREVIEW_NEXT:
+            if (state->page >= state->count) return false;
+            ++state->page;
+            return true;
+        default: return false;
     }
 }
 

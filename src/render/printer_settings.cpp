@@ -14,14 +14,47 @@ namespace {
 // The printer record's paper numbers (their position in the table plus one)
 // and the framework's papers.
 constexpr wxPaperSize PAPERS[] = {
-    wxPAPER_LETTER, wxPAPER_LETTERSMALL, wxPAPER_TABLOID, wxPAPER_LEDGER, wxPAPER_LEGAL,
-    wxPAPER_STATEMENT, wxPAPER_EXECUTIVE, wxPAPER_A3, wxPAPER_A4, wxPAPER_A4SMALL, wxPAPER_A5,
-    wxPAPER_B4, wxPAPER_B5, wxPAPER_FOLIO, wxPAPER_QUARTO, wxPAPER_10X14, wxPAPER_11X17,
-    wxPAPER_NOTE, wxPAPER_ENV_9, wxPAPER_ENV_10, wxPAPER_ENV_11, wxPAPER_ENV_12, wxPAPER_ENV_14,
-    wxPAPER_CSHEET, wxPAPER_DSHEET, wxPAPER_ESHEET, wxPAPER_ENV_DL, wxPAPER_ENV_C5,
-    wxPAPER_ENV_C3, wxPAPER_ENV_C4, wxPAPER_ENV_C6, wxPAPER_ENV_C65, wxPAPER_ENV_B4,
-    wxPAPER_ENV_B5, wxPAPER_ENV_B6, wxPAPER_ENV_ITALY, wxPAPER_ENV_MONARCH, wxPAPER_ENV_PERSONAL,
-    wxPAPER_FANFOLD_US, wxPAPER_FANFOLD_STD_GERMAN, wxPAPER_FANFOLD_LGL_GERMAN,
+    wxPAPER_LETTER,
+    wxPAPER_LETTERSMALL,
+    wxPAPER_TABLOID,
+    wxPAPER_LEDGER,
+    wxPAPER_LEGAL,
+    wxPAPER_STATEMENT,
+    wxPAPER_EXECUTIVE,
+    wxPAPER_A3,
+    wxPAPER_A4,
+    wxPAPER_A4SMALL,
+    wxPAPER_A5,
+    wxPAPER_B4,
+    wxPAPER_B5,
+    wxPAPER_FOLIO,
+    wxPAPER_QUARTO,
+    wxPAPER_10X14,
+    wxPAPER_11X17,
+    wxPAPER_NOTE,
+    wxPAPER_ENV_9,
+    wxPAPER_ENV_10,
+    wxPAPER_ENV_11,
+    wxPAPER_ENV_12,
+    wxPAPER_ENV_14,
+    wxPAPER_CSHEET,
+    wxPAPER_DSHEET,
+    wxPAPER_ESHEET,
+    wxPAPER_ENV_DL,
+    wxPAPER_ENV_C5,
+    wxPAPER_ENV_C3,
+    wxPAPER_ENV_C4,
+    wxPAPER_ENV_C6,
+    wxPAPER_ENV_C65,
+    wxPAPER_ENV_B4,
+    wxPAPER_ENV_B5,
+    wxPAPER_ENV_B6,
+    wxPAPER_ENV_ITALY,
+    wxPAPER_ENV_MONARCH,
+    wxPAPER_ENV_PERSONAL,
+    wxPAPER_FANFOLD_US,
+    wxPAPER_FANFOLD_STD_GERMAN,
+    wxPAPER_FANFOLD_LGL_GERMAN,
 };
 constexpr int PAPER_COUNT = int(sizeof PAPERS / sizeof PAPERS[0]);
 
@@ -90,7 +123,8 @@ wxPrintData print_data_from_properties() {
         data.SetNoCopies(proper_get(LOGPRINT_COPIES));
     if (fields & PRINTER_FIELD_SOURCE) data.SetBin(bin_from_record(proper_get(LOGPRINT_DEFAULT)));
     if (fields & PRINTER_FIELD_QUALITY) data.SetQuality(quality_swap(proper_get(LOGPRINT_QUALITY)));
-    if (fields & PRINTER_FIELD_DUPLEX) data.SetDuplex(duplex_from_record(proper_get(LOGPRINT_DUPLEX)));
+    if (fields & PRINTER_FIELD_DUPLEX)
+        data.SetDuplex(duplex_from_record(proper_get(LOGPRINT_DUPLEX)));
     if (fields & PRINTER_FIELD_COLLATE) data.SetCollate(proper_get(LOGPRINT_COLLATE) == 1);
     // Sheets print in colour only on a colour setting (2), whatever the
     // field mask says: the data must say what the sheets will look like.
@@ -119,18 +153,19 @@ void print_data_to_properties(const wxPrintData& data) {
     // The record's device name holds 31 characters; the full name goes to
     // the 127 of the device names.
     const std::string device = data.GetPrinterName().ToStdString(wxConvUTF8);
-    proper_set(LOGPRINT_DEVICE_NAME, device.substr(0, 31), DEVNAMES_DEVICE, device.substr(0, 127),
-               LOGPRINT_FIELD, fields, LOGPRINT_ORIENT, data.GetOrientation() == wxLANDSCAPE ? 2 : 1,
-               LOGPRINT_PAPERS, paper, LOGPRINT_PAPERL, length, LOGPRINT_PAPERW, width,
-               LOGPRINT_COPIES, std::clamp(data.GetNoCopies(), 1, 32767), LOGPRINT_DEFAULT,
-               bin_to_record(data.GetBin()), LOGPRINT_QUALITY,
-               std::clamp(quality_swap(data.GetQuality()), -32768, 32767), LOGPRINT_COLOR,
-               data.GetColour() ? 2 : 1, LOGPRINT_DUPLEX, duplex_to_record(data.GetDuplex()),
-               LOGPRINT_COLLATE, data.GetCollate() ? 1 : 0, 0);
+    proper_set(
+        LOGPRINT_DEVICE_NAME, device.substr(0, 31), DEVNAMES_DEVICE, device.substr(0, 127),
+        LOGPRINT_FIELD, fields, LOGPRINT_ORIENT, data.GetOrientation() == wxLANDSCAPE ? 2 : 1,
+        LOGPRINT_PAPERS, paper, LOGPRINT_PAPERL, length, LOGPRINT_PAPERW, width, LOGPRINT_COPIES,
+        std::clamp(data.GetNoCopies(), 1, 32767), LOGPRINT_DEFAULT, bin_to_record(data.GetBin()),
+        LOGPRINT_QUALITY, std::clamp(quality_swap(data.GetQuality()), -32768, 32767),
+        LOGPRINT_COLOR, data.GetColour() ? 2 : 1, LOGPRINT_DUPLEX,
+        duplex_to_record(data.GetDuplex()), LOGPRINT_COLLATE, data.GetCollate() ? 1 : 0, 0);
 }
 
 wxSize print_data_page_mm(const wxPrintData& data) {
-    wxSize mm = data.GetPaperId() != wxPAPER_NONE ? paper_mm(data.GetPaperId()) : data.GetPaperSize();
+    wxSize mm =
+        data.GetPaperId() != wxPAPER_NONE ? paper_mm(data.GetPaperId()) : data.GetPaperSize();
     if (mm.x <= 0 || mm.y <= 0) mm = wxSize(210, 297);
     if (data.GetOrientation() == wxLANDSCAPE) std::swap(mm.x, mm.y);
     return mm;

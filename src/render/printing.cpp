@@ -1,14 +1,14 @@
 #include "render/printing.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
-#include <wx/dcps.h>
 #include <wx/cmndata.h>
+#include <wx/dcps.h>
 
 #include "foundation/file_system.h"
 #include "foundation/properties.h"
@@ -41,22 +41,29 @@ void SheetPrintJob::draw_page(wxDC& dc, int page, wxSize size, int ppi) {
     Rect area{0, 0, std::max(extent.x, 1), std::max(extent.y, 1)};
     Rect drawing{};
     if (bounds_Schema(schema, &drawing)) {
-        const int64_t x0 = std::min<int64_t>(area.x, drawing.x), y0 = std::min<int64_t>(area.y, drawing.y);
-        const int64_t x1 = std::max<int64_t>(int64_t{area.x} + area.w, int64_t{drawing.x} + drawing.w);
-        const int64_t y1 = std::max<int64_t>(int64_t{area.y} + area.h, int64_t{drawing.y} + drawing.h);
+        const int64_t x0 = std::min<int64_t>(area.x, drawing.x),
+                      y0 = std::min<int64_t>(area.y, drawing.y);
+        const int64_t x1 =
+            std::max<int64_t>(int64_t{area.x} + area.w, int64_t{drawing.x} + drawing.w);
+        const int64_t y1 =
+            std::max<int64_t>(int64_t{area.y} + area.h, int64_t{drawing.y} + drawing.h);
         area = Rect{int32_t(x0), int32_t(y0), int32_t(std::min<int64_t>(x1 - x0, INT32_MAX)),
                     int32_t(std::min<int64_t>(y1 - y0, INT32_MAX))};
     }
-    const double usable_x = size.x * (1 - 2 * PAGE_MARGIN), usable_y = size.y * (1 - 2 * PAGE_MARGIN);
+    const double usable_x = size.x * (1 - 2 * PAGE_MARGIN),
+                 usable_y = size.y * (1 - 2 * PAGE_MARGIN);
     double scale = std::min(usable_x / area.w, usable_y / area.h);
     if (!proper_get(PRINT_AUTOFIT)) {
         // Its true size (10000 units per inch) times the print scale, when
         // that fits on the page.
         const double natural = ppi / 10000.0 * fproper_get(PVIS_SCAL);
-        if (natural > 0 && natural * area.w <= usable_x && natural * area.h <= usable_y) scale = natural;
+        if (natural > 0 && natural * area.w <= usable_x && natural * area.h <= usable_y)
+            scale = natural;
     }
-    const double ox = area.x * scale - (size.x - area.w * scale) / 2 + proper_get(PRINT_XOFF) * scale;
-    const double oy = area.y * scale - (size.y - area.h * scale) / 2 + proper_get(PRINT_YOFF) * scale;
+    const double ox =
+        area.x * scale - (size.x - area.w * scale) / 2 + proper_get(PRINT_XOFF) * scale;
+    const double oy =
+        area.y * scale - (size.y - area.h * scale) / 2 + proper_get(PRINT_YOFF) * scale;
     DrawAdapter adapter(&dc, scale, scale, ox, oy, 0xFFFFFF);
     adapter.printing = true;
     adapter.monochrome = proper_get(LOGPRINT_COLOR) != 2;
@@ -190,12 +197,15 @@ bool print_job_to_postscript(PrintJob& job, const std::string& path) {
         bytes << in.rdbuf();
         const std::string content = bytes.str();
         written = in.good() || in.eof();
-        written = written && write_atomically(path.c_str(), "wb", [&](FILE* f) {
-                                 return std::fwrite(content.data(), 1, content.size(), f) ==
-                                                content.size()
-                                            ? 0
-                                            : 6;
-                             }, false) == 0;
+        written = written &&
+                  write_atomically(
+                      path.c_str(), "wb",
+                      [&](FILE* f) {
+                          return std::fwrite(content.data(), 1, content.size(), f) == content.size()
+                                     ? 0
+                                     : 6;
+                      },
+                      false) == 0;
     }
     std::remove(temporary.c_str());
     return written;

@@ -215,10 +215,8 @@ bool command_available(int id) {
         case CMD_LOG_WINDOW:
         case CMD_HELP_CONTENTS:
         case CMD_HELP_SEARCH:
-        case CMD_ABOUT:
-            return true;
-        default:
-            return editor_command_available(id);
+        case CMD_ABOUT: return true;
+        default: return editor_command_available(id);
     }
 }
 

@@ -1,18 +1,23 @@
 // The one command dispatcher.
+#include <filesystem>
 #include <string>
 
 #include <wx/aboutdlg.h>
 
 #include "editor/canvas_editing.h"
+#include "editor/editor_commands.h"
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "model/documents/paste.h"
+#include "render/clipboard_image.h"
 #include "render/print_preview.h"
 #include "render/printer_settings.h"
 #include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/clipboard_format.h"
 
 namespace {
 
@@ -39,6 +44,24 @@ void about() {
     info.SetName(wxS("Tessaron Schematic Editor"));
     info.SetDescription(wxS("Schematic capture for electronic circuits."));
     wxAboutBox(info, main_frame);
+}
+
+std::filesystem::file_time_type paste_file_time() {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(PASTE_FILE_NAME, error);
+    return error ? std::filesystem::file_time_type::min() : time;
+}
+
+// Cut and Copy: the editor writes the paste file; the clipboard then names
+// it beside a picture of the selection, taken before Cut removes it. A
+// command that wrote no paste file leaves the clipboard alone.
+void copy_command(EditCanvas* canvas, int id, long argument) {
+    wxBitmap picture;
+    const bool selected = canvas && canvas->mySchema && selection_image(canvas->mySchema, &picture);
+    const auto before = paste_file_time();
+    editor_command(canvas, id, argument);
+    if (selected && paste_file_time() != before)
+        clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
 }
 
 }  // namespace
@@ -96,7 +119,8 @@ void menu_command(EditCanvas* canvas, int id, long argument) {
             break;
         case CMD_PALETTE:
             if (main_frame)
-                main_frame->ShowPalette(!main_frame->Palette() || !main_frame->Palette()->IsShown());
+                main_frame->ShowPalette(!main_frame->Palette() ||
+                                        !main_frame->Palette()->IsShown());
             break;
         case CMD_CASCADE:
             if (main_frame) main_frame->Cascade();
@@ -108,6 +132,8 @@ void menu_command(EditCanvas* canvas, int id, long argument) {
         case CMD_HELP_CONTENTS: show_help(help_file, 0); break;
         case CMD_HELP_SEARCH: show_help(help_file, 600001); break;
         case CMD_ABOUT: about(); break;
+        case EDITOR_CUT:
+        case EDITOR_COPY: copy_command(canvas, id, argument); break;
         default: editor_command(canvas, id, argument); break;
     }
 }

@@ -30,11 +30,13 @@ std::string project_sheet(const std::string& items, const std::string& ports = "
     for (const char* name : {"'R'", "'VR'", "'IC'"}) {
         std::string quoted = std::string("(NAME ") + name;
         std::string lib = std::string("(NAME 'LIB/") + (name + 1);
-        for (size_t at = source.find(quoted); at != std::string::npos; at = source.find(quoted, at + 1))
+        for (size_t at = source.find(quoted); at != std::string::npos;
+             at = source.find(quoted, at + 1))
             source.replace(at, quoted.size(), lib);
         std::string placed = std::string("(PARTLIB ") + name;
         std::string lib_placed = std::string("(PARTLIB 'LIB/") + (name + 1);
-        for (size_t at = source.find(placed); at != std::string::npos; at = source.find(placed, at + 1))
+        for (size_t at = source.find(placed); at != std::string::npos;
+             at = source.find(placed, at + 1))
             source.replace(at, placed.size(), lib_placed);
     }
     return source;
@@ -73,7 +75,9 @@ protected:
         return link_netlist(context_.get(), schema_.get(), root, mode);
     }
     std::string nets() const { return describe_nets(context_.get()); }
-    std::string net_file(const char* name) const { return make_kind_file_name(name, NET_FILE_KIND, 1); }
+    std::string net_file(const char* name) const {
+        return make_kind_file_name(name, NET_FILE_KIND, 1);
+    }
 
     tn_test::TempDir dir_;
     SchemaPtr schema_;
@@ -89,7 +93,8 @@ std::string root_items(const std::string& leaf = "leaf.sch") {
 // Leaf: port SP on R2, whose other end is on VCC; a local net LOC on R3.
 std::string leaf_items(const std::string& extra = "") {
     return part("R", 0, 0, "R2") + power(5000, 0, "VCC", "ROT_90") + wire(-3000, 0, -20000, 0) +
-           part("R", 20000, 20000, "R3") + wire(25000, 20000, 30000, 20000) + label(28000, 20000, "LOC") + extra;
+           part("R", 20000, 20000, "R3") + wire(25000, 20000, 30000, 20000) +
+           label(28000, 20000, "LOC") + extra;
 }
 const std::string leaf_ports = sheet_port(-20000, 0, "SP");
 
@@ -105,9 +110,11 @@ TEST_F(NetLink, TwoLevelsJoinThroughPortsAndPowerWhileLocalNetsStayApart) {
     write("leaf", 1, leaf_items(), leaf_ports);
     ASSERT_EQ(link("root"), 0) << warnings();
     EXPECT_EQ(nets(),
-              "names [ 14:SP ] pref SP members [ box port SP@0,0 pin 2@0,0 port SP@0,0 pin 1@0,0 ] wires 0\n"
+              "names [ 14:SP ] pref SP members [ box port SP@0,0 pin 2@0,0 port SP@0,0 pin 1@0,0 ] "
+              "wires 0\n"
               "names [ 7:LOC ] pref LOC members [ pin 2@0,0 ] wires 0\n"
-              "names [ 12:VCC ] pref VCC members [ power VCC@0,0 pin 1@0,0 power VCC@0,0 pin 2@0,0 ] wires 0\n"
+              "names [ 12:VCC ] pref VCC members [ power VCC@0,0 pin 1@0,0 power VCC@0,0 pin 2@0,0 "
+              "] wires 0\n"
               "names [ ] pref - members [ pin 1@0,0 ] wires 0\n"
               "names [ 7:LOC__1 ] pref LOC__1 members [ pin 2@0,0 ] wires 0\n"
               "names [ ] pref - members [ pin 1@0,0 ] wires 0\n");
@@ -116,7 +123,9 @@ TEST_F(NetLink, TwoLevelsJoinThroughPortsAndPowerWhileLocalNetsStayApart) {
     for (SchItem* item : list_items<SchItem>(schema_->current->items)) {
         if (item->type == PARTLIB_ITEM) {
             const std::string ref = as_PlacedPart(item)->reference.text.get();
-            EXPECT_EQ(as_PlacedPart(item)->origin, ref == "R1" || ref == "R4" ? "root.bnt" : "leaf.bnt") << ref;
+            EXPECT_EQ(as_PlacedPart(item)->origin,
+                      ref == "R1" || ref == "R4" ? "root.bnt" : "leaf.bnt")
+                << ref;
         }
         if (item->type == SUBSHEET_ITEM) {
             EXPECT_EQ(as_SubSheet(item)->link_number, 0);
@@ -146,11 +155,13 @@ TEST_F(NetLink, ALeafNetNamingTwoRootNetsJoinsThemAll) {
     write("root", 0,
           part("R", 0, 0, "R1") + wire(5000, 0, 50000, 0) + wire(50000, 0, 50000, 2000) +
               box_of("leaf.sch", 50000, 0, box_port(0, 2000, "PA") + box_port(0, 4000, "PB")) +
-              part("R", 0, 30000, "R4") + wire(5000, 30000, 40000, 30000) + wire(40000, 30000, 40000, 4000) +
-              wire(40000, 4000, 50000, 4000) + label(20000, 30000, "pb") + label(20000, 0, "Top"));
-    write("leaf", 1, part("R", 0, 0, "R2") + wire(-3000, 0, -20000, 0) + junction(-10000, 0) +
-                         wire(-10000, 0, -10000, 10000) + wire(-10000, 10000, -20000, 10000) +
-                         label(-10000, 5000, "X"),
+              part("R", 0, 30000, "R4") + wire(5000, 30000, 40000, 30000) +
+              wire(40000, 30000, 40000, 4000) + wire(40000, 4000, 50000, 4000) +
+              label(20000, 30000, "pb") + label(20000, 0, "Top"));
+    write("leaf", 1,
+          part("R", 0, 0, "R2") + wire(-3000, 0, -20000, 0) + junction(-10000, 0) +
+              wire(-10000, 0, -10000, 10000) + wire(-10000, 10000, -20000, 10000) +
+              label(-10000, 5000, "X"),
           sheet_port(-20000, 0, "PA") + sheet_port(-20000, 10000, "PB"));
     ASSERT_EQ(link("root"), 0) << warnings();
     std::string all = nets();
@@ -159,8 +170,30 @@ TEST_F(NetLink, ALeafNetNamingTwoRootNetsJoinsThemAll) {
     EXPECT_EQ(joined, line_with(all, " port PB@")) << all;
     // The root's nets in list order, then the leaf's (R1's and R4's pin 2, R2's pin 1).
     EXPECT_EQ(joined,
-              "names [ 14:PA 7:Top 14:PB 7:pb 7:X ] pref PB members [ box port PA@0,0 pin 2@0,0 pin 2@0,0 "
+              "names [ 14:PA 7:Top 14:PB 7:pb 7:X ] pref PB members [ box port PA@0,0 pin 2@0,0 "
+              "pin 2@0,0 "
               "box port PB@0,0 port PB@0,0 port PA@0,0 pin 1@0,0 ] wires 0");
+}
+
+// Bus members named by a port's range are global on both sides; a name
+// outside the range stays the leaf's own.
+TEST_F(NetLink, BusMembersJoinThroughABusPort) {
+    write("root", 0,
+          part("R", 0, 0, "R1") + wire(5000, 0, 9000, 0) + label(7000, 0, "D1") +
+              box_of("leaf.sch", 50000, 0, box_port(0, 2000, "D[0..1]")) +
+              bus(40000, 2000, 50000, 2000));
+    write("leaf", 1,
+          part("R", 0, 0, "R2") + wire(-3000, 0, -9000, 0) + label(-7000, 0, "d1") +
+              part("R", 0, 20000, "R3") + wire(-3000, 20000, -9000, 20000) +
+              label(-7000, 20000, "D2") + bus(-20000, 0, -20000, 9000),
+          sheet_port(-20000, 0, "D[0..1]"));
+    ASSERT_EQ(link("root"), 0) << warnings();
+    std::string all = nets();
+    EXPECT_EQ(line_with(all, "7:D1"),
+              "names [ 7:D1 ] pref D1 members [ pin 2@0,0 pin 1@0,0 ] wires 0")
+        << all;
+    EXPECT_EQ(line_with(all, "7:D2"), "names [ 7:D2__1 ] pref D2__1 members [ pin 1@0,0 ] wires 0")
+        << all;
 }
 
 TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
@@ -180,14 +213,16 @@ TEST_F(NetLink, SameFileUnderTwoBoxesIsReadTwiceWithAWarning) {
     write("leaf", 1, leaf_items(), leaf_ports);
     ASSERT_EQ(link("root"), 0);
     EXPECT_THAT(warnings(), HasSubstr("Sheet 'leaf' is used more than once in the hierarchy"));
-    EXPECT_THAT(references(schema_.get()), ::testing::ElementsAre("R1", "R4", "R2", "R3", "R2", "R3"));
+    EXPECT_THAT(references(schema_.get()),
+                ::testing::ElementsAre("R1", "R4", "R2", "R3", "R2", "R3"));
     int boxes = 0;
     for (SchItem* item : list_items<SchItem>(schema_->current->items))
         if (item->type == SUBSHEET_ITEM) {
             EXPECT_EQ(as_SubSheet(item)->link_number, boxes++);
         }
     // One suffix for both copies: their local nets become one.
-    EXPECT_THAT(nets(), HasSubstr("names [ 7:LOC__1 ] pref LOC__1 members [ pin 2@0,0 pin 2@0,0 ]"));
+    EXPECT_THAT(nets(),
+                HasSubstr("names [ 7:LOC__1 ] pref LOC__1 members [ pin 2@0,0 pin 2@0,0 ]"));
 }
 
 TEST_F(NetLink, ProjectTextsLinkTheSheetsTheyName) {
@@ -196,23 +231,27 @@ TEST_F(NetLink, ProjectTextsLinkTheSheetsTheyName) {
     add_proj_names(list, "&PRO: nothing");
     add_proj_names(list, "PROJ: nothing");
     std::vector<std::string> names;
-    for (NameRec* rec : list_items<NameRec>(list)) names.push_back(std::to_string(rec->kind) + rec->name);
+    for (NameRec* rec : list_items<NameRec>(list))
+        names.push_back(std::to_string(rec->kind) + rec->name);
     EXPECT_THAT(names, ::testing::ElementsAre("-1leaf", "-1other"));
     for (NameRec* rec : list_items<NameRec>(list)) free_NameRec(rec, false);
     dlist_free(list, LIST_FROM_HEAD, nullptr);
 
-    write("root", 0, part("R", 0, 0, "R1") + power(-3000, 0, "VCC", "ROT_270") + text(0, 9000, "&Proj: leaf"));
+    write("root", 0,
+          part("R", 0, 0, "R1") + power(-3000, 0, "VCC", "ROT_270") + text(0, 9000, "&Proj: leaf"));
     write("leaf", 1, leaf_items(), leaf_ports);
     ASSERT_EQ(link("root"), 0);
     EXPECT_THAT(references(schema_.get()), ::testing::ElementsAre("R1", "R2", "R3"));
-    EXPECT_THAT(nets(), HasSubstr("names [ 12:VCC ] pref VCC members [ power VCC@0,0 pin 1@0,0 power VCC@0,0 pin 2@0,0 ]"));
+    EXPECT_THAT(nets(), HasSubstr("names [ 12:VCC ] pref VCC members [ power VCC@0,0 pin 1@0,0 "
+                                  "power VCC@0,0 pin 2@0,0 ]"));
 }
 
 // A sheet that cannot be read is named, its siblings are still linked, and
 // the link as a whole is reported partial.
 TEST_F(NetLink, MissingOrDamagedSubSheetsLeaveTheLinkPartial) {
-    write("root", 0, root_items("gone.sch") + box_of("bad.sch", 80000, 0, box_port(0, 2000, "SP")) +
-                         box_of("leaf.sch", 110000, 0, box_port(0, 2000, "SP")));
+    write("root", 0,
+          root_items("gone.sch") + box_of("bad.sch", 80000, 0, box_port(0, 2000, "SP")) +
+              box_of("leaf.sch", 110000, 0, box_port(0, 2000, "SP")));
     write("bad", 1, leaf_items(), leaf_ports);
     write("leaf", 2, leaf_items(), leaf_ports);
     std::vector<unsigned char> bytes = tn_test::read_bytes(net_file("bad"));
@@ -246,7 +285,8 @@ TEST_F(NetLink, RootThatCannotBeReadIsAnError) {
     write("root", 0, root_items());
     std::vector<unsigned char> bytes = tn_test::read_bytes(net_file("root"));
     for (size_t n : {size_t{0}, size_t{1}, bytes.size() / 3, bytes.size() / 2, bytes.size() - 1}) {
-        tn_test::write_bytes(net_file("root"), std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
+        tn_test::write_bytes(net_file("root"),
+                             std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
         EXPECT_NE(link("root"), 0) << "cut at " << n;
     }
     bytes[0] = 0xA1;

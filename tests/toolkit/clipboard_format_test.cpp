@@ -18,7 +18,7 @@ std::string decode(const std::string& bytes) {
 TEST(ClipboardFormat, OnlyAnAbsoluteNameWithoutControlCharactersIsTakenFromTheClipboard) {
     EXPECT_EQ(decode("/home/u/tn$_tmp.#01"), "/home/u/tn$_tmp.#01");
     EXPECT_EQ(decode(std::string("/tmp/x\0", 7)), "/tmp/x");  // a C terminator is dropped
-    EXPECT_EQ(decode("tn$_tmp.#01"), "");                       // relative: another program's
+    EXPECT_EQ(decode("tn$_tmp.#01"), "");                     // relative: another program's
     EXPECT_EQ(decode(std::string("/tmp/a\0b", 8)), "");
     EXPECT_EQ(decode("/tmp/a\nb"), "");
     EXPECT_EQ(decode(std::string("\0", 1)), "");

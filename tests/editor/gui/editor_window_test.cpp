@@ -24,6 +24,7 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/subsheet.h"
@@ -37,6 +38,7 @@
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "support/test_env.h"
+#include "toolkit/clipboard_format.h"
 #include "toolkit/gui_services.h"
 
 namespace {
@@ -117,9 +119,10 @@ protected:
         }
         bool reached = pump_until([&] { return canvas->editing.pointer == world; }, 1000);
         if (!reached)
-            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << "," << canvas->editing.pointer.y
-                          << " not " << world.x << "," << world.y << " (screen " << to.x << "," << to.y
-                          << ", mouse " << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
+            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << ","
+                          << canvas->editing.pointer.y << " not " << world.x << "," << world.y
+                          << " (screen " << to.x << "," << to.y << ", mouse "
+                          << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
     }
     void click(Point world, int button = wxMOUSE_BTN_LEFT) {
         move(world);
@@ -154,7 +157,8 @@ protected:
         for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) {
             if (item->type != LINE_ITEM) continue;
             Line* line = as_Line(item);
-            if ((line->pos == a && line->end == b) || (line->pos == b && line->end == a)) return line;
+            if ((line->pos == a && line->end == b) || (line->pos == b && line->end == a))
+                return line;
         }
         return nullptr;
     }
@@ -216,7 +220,8 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
         int had = count(k.code);
         menu_command(canvas, k.command, 0);
         ASSERT_EQ(canvas->ModeCount(), 2);
-        for (int i = 0; i < k.clicks; ++i) click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
+        for (int i = 0; i < k.clicks; ++i)
+            click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
         EXPECT_EQ(count(k.code), had + 1);
         key(WXK_ESCAPE);
         key(WXK_ESCAPE);
@@ -228,7 +233,8 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
     menu_command(canvas, EDITOR_NET, 0);
     click(Point{1000, 2000});
     key(WXK_ESCAPE);
-    box = as_SubSheet(static_cast<SchItem*>(doc()->sheet->items->head->data));  // undo made a new document
+    box = as_SubSheet(
+        static_cast<SchItem*>(doc()->sheet->items->head->data));  // undo made a new document
     EXPECT_EQ(box->ports->count, 1u);
 }
 
@@ -276,6 +282,8 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     // Cut and paste through the paste file, then undo.
     menu_command(canvas, EDITOR_CUT, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
+    // Other running copies find the paste file through the clipboard.
+    EXPECT_NE(clipboard_paste_file().find(PASTE_FILE_NAME), std::string::npos);
     menu_command(canvas, EDITOR_PASTE, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 1);
     EXPECT_EQ(selection_count(&canvas->editing), 1);
@@ -285,9 +293,10 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
 }
 
 TEST_F(EditorWindow, EscLeavesEveryMode) {
-    const int commands[] = {EDITOR_WIRE,   EDITOR_BUS,       EDITOR_LINE,  EDITOR_CIRCLE, EDITOR_BOX,
-                            EDITOR_JUNCTION, EDITOR_NOCONNECT, EDITOR_POWER, EDITOR_NET,    EDITOR_PORT,
-                            EDITOR_TEXT,   EDITOR_SHEET,     EDITOR_NETPROP, EDITOR_MARK_FIRST};
+    const int commands[] = {EDITOR_WIRE,    EDITOR_BUS,       EDITOR_LINE,      EDITOR_CIRCLE,
+                            EDITOR_BOX,     EDITOR_JUNCTION,  EDITOR_NOCONNECT, EDITOR_POWER,
+                            EDITOR_NET,     EDITOR_PORT,      EDITOR_TEXT,      EDITOR_SHEET,
+                            EDITOR_NETPROP, EDITOR_MARK_FIRST};
     proper_set(TEXT_TEXT, "T", 0);
     for (int command : commands) {
         SCOPED_TRACE(command);

@@ -1,10 +1,13 @@
 #include "connectivity/net_jobs.h"
 
+#include <functional>
 #include <string>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "connectivity/net_file.h"
+#include "connectivity/net_link.h"
+#include "connectivity/netlist_format.h"
 #include "foundation/core.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
@@ -69,4 +72,42 @@ int netlist_compile(const char* root, JobPrint print) {
     free_name_list(sheets);
     log.progress("Done.\n");
     return result;
+}
+
+namespace {
+
+// A link over the root's net file in a fresh schema and context, with the
+// job's progress line around it; `then` works on what was read when the
+// link succeeded.
+int linked_job(const char* root, int mode, const char* progress, JobPrint print,
+               const std::function<int(SheetRun&)>& then) {
+    JobLog log(print, NETFMT_VERBOSE);
+    HookScope hook(log.print());
+    SheetRun run;
+    new_active_schema(&run.schema);
+    log.progress(progress, root ? root : "");
+    if (!(run.context = new_NetContext())) no_memory();
+    int result = link_netlist(run.context, run.schema, root ? root : "", mode);
+    if (result == 0) result = then(run);
+    run.release();
+    log.progress("Done.\n");
+    return result;
+}
+
+}  // namespace
+
+int netlist_link(const char* root, const char* output, JobPrint print) {
+    return linked_job(root, LINK_HIERARCHY, "Linking schematic file '%s'...\n", print,
+                      [&](SheetRun& run) {
+                          return write_net_report(run.context, run.schema, output ? output : "", 0);
+                      });
+}
+
+int netlist_format(const char* root, const char* output, const char* keyword, int field,
+                   JobPrint print) {
+    return linked_job(
+        root, LINK_READ_ONLY, "Formatting netlist '%s'...\n", print, [&](SheetRun& run) {
+            return format_netlist(run.context, run.schema, root ? root : "", output ? output : "",
+                                  keyword ? keyword : "", field);
+        });
 }

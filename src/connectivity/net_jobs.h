@@ -1,6 +1,7 @@
 #pragma once
 // The net jobs the shell starts: compile every sheet of a project into its
-// per-sheet net file. Progress lines go to the print callback when
+// per-sheet net file, link a hierarchy into one net file, and format the
+// linked nets as a netlist. Progress lines go to the print callback when
 // NETFMT_VERBOSE is set; the builder's warnings reach it always.
 #include "connectivity/annotate_sheets.h"
 
@@ -10,3 +11,14 @@
 // net-file write error ends the job with its code at once, so that no
 // stale net file of an earlier run is taken for this one.
 int netlist_compile(const char* root, JobPrint print);
+
+// Links the hierarchy under the root's net file and writes the result as
+// the net file `output`. The link's result (67 for a partial link, after
+// which nothing is written), else the write's.
+int netlist_link(const char* root, const char* output, JobPrint print);
+
+// Reads the (linked) net file of the root and writes it as a netlist in the
+// format named by `keyword` with the module field `field`. The read's
+// result, else format_netlist's.
+int netlist_format(const char* root, const char* output, const char* keyword, int field,
+                   JobPrint print);

@@ -91,7 +91,8 @@ public:
     const ToolKey* ModeKeys(int index, int* count, ModeInstance** instance);
     void SetCrossHairStyle(int style, bool on);
     void SetModeCursor(ModeInstance* instance, int cursor);
-    // The window's own pixel form stays callable beside the world form.
+    // The toolkit's WarpPointer(x, y) in window pixels stays reachable
+    // beside this one, which takes a world point.
     using RenderCanvas::WarpPointer;
     void WarpPointer(Point world, Schema* schema);
     // Mouse messages become editing events of the top mode; keys go to its

@@ -72,6 +72,27 @@ TEST_F(NetJobTest, FailuresEndTheJobWithTheirCodes) {
     EXPECT_NE(netlist_compile(file("nosuch.sch").c_str(), print_capture), 0);
 }
 
+TEST_F(NetJobTest, CompileLinkAndFormatMakeANetlistWithoutAWindow) {
+    // A flat design: its linked nets are its own.
+    write_sheet("root.sch",
+                sheet({part("RES", "R1", "1k"), part("RES", "R2", "2k", 0, {}, 10000)}));
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    printed.clear();
+    ASSERT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 0)
+        << printed;
+    EXPECT_EQ(printed, "Linking schematic file '" + file("root") + "'...\nDone.\n");
+    printed.clear();
+    std::string out = file("linked.net");
+    ASSERT_EQ(netlist_format(file("linked").c_str(), out.c_str(), "tessaron", 2, print_capture), 0);
+    EXPECT_EQ(printed, "Formatting netlist '" + file("linked") + "'...\nDone.\n");
+    std::string text = tn_test::read_text(out);
+    EXPECT_NE(text.find(" R1 1k"), std::string::npos) << text;
+    EXPECT_NE(text.find(" R2 2k"), std::string::npos) << text;
+    // A root never compiled is no netlist.
+    EXPECT_NE(netlist_format(file("nosuch").c_str(), out.c_str(), "SPICE", 2, print_capture), 0);
+}
+
 TEST_F(NetJobTest, APackageIsWrittenOnceWithEveryPinOfEveryDevice) {
     Schema* schema =
         compile_sheet(sheet({part("GATE", "U1", "g", 0), part("GATE", "U1", "g", 1, {}, 20000)}));

@@ -5,12 +5,13 @@
 // hierarchy commands that open a sub-sheet's file.
 #include <string>
 
+#include "editor/edit_ops.h"
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
-#include "editor/edit_ops.h"
-#include "editor/sheet_modes.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -63,7 +64,9 @@ void start_noconnect_mode(EditSession* session) {
     push_then_checkpoint(session, &add_nocon_mode);
 }
 
-void start_net_mode(EditSession* session) { start_reloadable(session, &add_net_mode, net_tool_reload); }
+void start_net_mode(EditSession* session) {
+    start_reloadable(session, &add_net_mode, net_tool_reload);
+}
 
 void start_port_mode(EditSession* session) {
     start_reloadable(session, &add_port_mode, port_tool_reload);
@@ -93,7 +96,8 @@ void ground_button(EditSession* session) {
     int name_on = proper_get(POWER_NAME_ON);
     proper_set(POWER_TYPE, 0x88, POWER_SENS, 2, POWER_NAME, "Gnd", POWER_NAME_ON, 0x10, 0);
     start_power_mode(session, 1);
-    proper_set(POWER_TYPE, type, POWER_SENS, sens, POWER_NAME, name.c_str(), POWER_NAME_ON, name_on, 0);
+    proper_set(POWER_TYPE, type, POWER_SENS, sens, POWER_NAME, name.c_str(), POWER_NAME_ON, name_on,
+               0);
 }
 
 void start_sheet_mode(EditSession* session, const char* sheet_name, const char* file_name) {
@@ -115,6 +119,7 @@ int start_part_mode(EditSession* session, const char* library, const char* part_
     Part* part = pl_get_part(schema->library, placed);
     if (!part || !part->convert || !part->convert->items || part->convert->items->count == 0)
         convert = false;
+    fonts_realize(schema);
     PopModesOf(session, &add_part_mode);
     ModeInstance* instance = PushMode(session, &add_part_mode);
     stamp_set_part(session, instance, placed, part ? part->body : Rect{});
@@ -133,7 +138,8 @@ int enter_sheet_cmd(EditSession* session) {
             if (item->type == SUBSHEET_ITEM && boxes++ == 0) only = item;
     if (boxes == 1) {
         const SubSheet* box = as_SubSheet(only);
-        return open_subsheet(session, Point{box->pos.x + box->size.x / 2, box->pos.y + box->size.y / 2});
+        return open_subsheet(session,
+                             Point{box->pos.x + box->size.x / 2, box->pos.y + box->size.y / 2});
     }
     if (FindMode(session, &enter_sheet_mode))
         session->host->bell();
@@ -184,8 +190,9 @@ const ToolKey enter_sheet_keys[] = {
 
 }  // namespace
 
-const ToolMode enter_sheet_mode{"Enter Sheet", 0,       enter_sheet_enter, nullptr, nullptr, nullptr,
-                                enter_sheet_event, nullptr, nullptr,    nullptr, enter_sheet_keys, 2};
+const ToolMode enter_sheet_mode{"Enter Sheet", 0,       enter_sheet_enter, nullptr,
+                                nullptr,       nullptr, enter_sheet_event, nullptr,
+                                nullptr,       nullptr, enter_sheet_keys,  2};
 
 bool start_edit_items(EditSession* session, int operation, SchItem* item, Point p, int) {
     if (!session || !item || operation != 7) return false;

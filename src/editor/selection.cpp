@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "foundation/core.h"
-#include "foundation/font_record.h"
-#include "foundation/services.h"
-#include "foundation/list.h"
-#include "foundation/properties.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
+#include "foundation/core.h"
+#include "foundation/font_record.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/edit_state.h"
 #include "model/documents/ident.h"
@@ -26,8 +26,8 @@
 #include "model/documents/titleblock.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
-#include "model/items/vectors.h"
 #include "model/items/primitives.h"
+#include "model/items/vectors.h"
 
 namespace {
 
@@ -344,7 +344,8 @@ int edit_single_link_target(List* edit_buffer, void** target) {
         if (target) *target = link->whoami;
         return 3 | 16;
     }
-    if (link->role != PP_LINK_PART_PIECES || !link->whoami || link->whoami->type != PARTLIB_ITEM) return 0;
+    if (link->role != PP_LINK_PART_PIECES || !link->whoami || link->whoami->type != PARTLIB_ITEM)
+        return 0;
     Part* part = as_PlacedPart(link->whoami)->part;
     if (!part) return 0;
     bool converted = (link->whoami->flags & PL_CONVERT) != 0;
@@ -368,7 +369,9 @@ int edit_single_link_target(List* edit_buffer, void** target) {
 void fonts_realize(Schema* schema) {
     if (!schema || !schema->fonts) return;
     for (Font* font : list_items<Font>(schema->fonts)) {
-        font->realized = 0;
+        // The realized font is kept: realizing again renews it in place when
+        // the record changed, where a cleared handle would leave its old
+        // font behind in the registry at every call.
         int id = font->number + 10;
         services().font_for_text(&schema->fonts, &id);
     }

@@ -4,12 +4,13 @@
 // a left release places a copy, a right release or Esc ends the mode.
 #include <cstring>
 
+#include "editor/edit_ops.h"
+#include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
-#include "editor/edit_ops.h"
-#include "editor/sheet_modes.h"
+#include "model/documents/fonts.h"
 #include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
@@ -81,7 +82,9 @@ void stamp_enter(EditSession* session, ModeInstance* instance) {
     set_prompt(session, tool->prompt);
 }
 
-void stamp_exit(EditSession* session, ModeInstance* instance) { free_ghost(session, stamp(instance)); }
+void stamp_exit(EditSession* session, ModeInstance* instance) {
+    free_ghost(session, stamp(instance));
+}
 
 int stamp_event(EditSession* session, ModeInstance* instance, int code, Point p) {
     switch (code) {
@@ -221,7 +224,8 @@ int place_port(EditSession* session, ModeInstance* instance, Point) {
 // --- sheet net: a port on the edge of a sub-sheet box ------------------------------------------
 void reload_net(EditSession* session, SchItem* ghost) {
     Port* port = as_Port(ghost);
-    port->flags = static_cast<uint8_t>((proper_get(NET_TYPE) & PORT_KIND_MASK) | (port->flags & PORT_RIGHT));
+    port->flags =
+        static_cast<uint8_t>((proper_get(NET_TYPE) & PORT_KIND_MASK) | (port->flags & PORT_RIGHT));
     sstr_set(&port->name, strproper_get(NET_NAME));
     port_build_symbol(session->schema, port);
 }
@@ -303,12 +307,16 @@ int place_text(EditSession* session, ModeInstance* instance, Point p) {
     return 0;
 }
 
-const StampTool junction_tool{make_junction, nullptr, place_on_sheet, "Click to place a junction", false};
-const StampTool nocon_tool{make_nocon, nullptr, place_on_sheet, "Click to place a no-connect mark", false};
-const StampTool power_tool{make_power, reload_power, place_power, "Click to place the power symbol", false};
+const StampTool junction_tool{make_junction, nullptr, place_on_sheet, "Click to place a junction",
+                              false};
+const StampTool nocon_tool{make_nocon, nullptr, place_on_sheet, "Click to place a no-connect mark",
+                           false};
+const StampTool power_tool{make_power, reload_power, place_power, "Click to place the power symbol",
+                           false};
 const StampTool port_tool{make_port, reload_port, place_port, "Click to place the port", false};
 const StampTool net_tool{make_net, reload_net, place_net, "Click on a sheet's edge", false};
-const StampTool netprop_tool{make_netprop, reload_netprop, place_on_sheet, "Click to place the label", false};
+const StampTool netprop_tool{make_netprop, reload_netprop, place_on_sheet,
+                             "Click to place the label", false};
 const StampTool part_tool{nullptr, nullptr, place_part, "Click to place the part", false};
 const StampTool sheet_tool{nullptr, nullptr, place_on_sheet, "Click to place the sheet", true};
 const StampTool text_tool{nullptr, nullptr, place_text, "Click to place the text", false};
@@ -319,9 +327,9 @@ const ToolKey stamp_keys[] = {
 };
 
 constexpr ToolMode stamp_mode(const char* name, const StampTool* tool) {
-    return ToolMode{name,         sizeof(StampData), stamp_enter,  stamp_exit, nullptr,
-                    nullptr,      stamp_event,       xor_ghost,    xor_ghost,  xor_ghost,
-                    stamp_keys,   2,                 tool};
+    return ToolMode{name,        sizeof(StampData), stamp_enter, stamp_exit, nullptr,    nullptr,
+                    stamp_event, xor_ghost,         xor_ghost,   xor_ghost,  stamp_keys, 2,
+                    tool};
 }
 
 void reload(EditSession* session, ModeInstance* instance) {
@@ -353,30 +361,44 @@ uint8_t* power_kind_byte(ModeInstance* instance) {
 
 void net_tool_reload(EditSession* session, ModeInstance* instance) { reload(session, instance); }
 void port_tool_reload(EditSession* session, ModeInstance* instance) { reload(session, instance); }
-void netprop_tool_reload(EditSession* session, ModeInstance* instance) { reload(session, instance); }
+void netprop_tool_reload(EditSession* session, ModeInstance* instance) {
+    reload(session, instance);
+}
 void power_tool_reload(EditSession* session, ModeInstance* instance) { reload(session, instance); }
-void net_ghost_erase(ModeInstance* instance, EditSession* session) { ghost_erase(session, instance); }
+void net_ghost_erase(ModeInstance* instance, EditSession* session) {
+    ghost_erase(session, instance);
+}
 void net_ghost_draw(ModeInstance* instance, EditSession* session) { ghost_draw(session, instance); }
-void port_ghost_erase(ModeInstance* instance, EditSession* session) { ghost_erase(session, instance); }
-void port_ghost_draw(ModeInstance* instance, EditSession* session) { ghost_draw(session, instance); }
+void port_ghost_erase(ModeInstance* instance, EditSession* session) {
+    ghost_erase(session, instance);
+}
+void port_ghost_draw(ModeInstance* instance, EditSession* session) {
+    ghost_draw(session, instance);
+}
 void netprop_ghost_erase(ModeInstance* instance, EditSession* session) {
     ghost_erase(session, instance);
 }
 void netprop_ghost_draw(ModeInstance* instance, EditSession* session) {
     ghost_draw(session, instance);
 }
-void power_ghost_erase(ModeInstance* instance, EditSession* session) { ghost_erase(session, instance); }
-void power_ghost_draw(ModeInstance* instance, EditSession* session) { ghost_draw(session, instance); }
+void power_ghost_erase(ModeInstance* instance, EditSession* session) {
+    ghost_erase(session, instance);
+}
+void power_ghost_draw(ModeInstance* instance, EditSession* session) {
+    ghost_draw(session, instance);
+}
 
 // --- the starts that hand their ghost over --------------------------------------------------------
-void part_tool_init(EditSession* session, ModeInstance* instance, bool convert, bool visible_power) {
+void part_tool_init(EditSession* session, ModeInstance* instance, bool convert,
+                    bool visible_power) {
     StampData* data = stamp(instance);
     data->convert = convert;
     data->visible_power = visible_power;
     if (data->ghost && data->ghost->type == PARTLIB_ITEM) {
         PlacedPart* pl = as_PlacedPart(data->ghost);
-        pl->flags = static_cast<uint8_t>((pl->flags & ~(PL_CONVERT | PL_POWERON)) |
-                                         (convert ? PL_CONVERT : 0) | (visible_power ? PL_POWERON : 0));
+        pl->flags =
+            static_cast<uint8_t>((pl->flags & ~(PL_CONVERT | PL_POWERON)) |
+                                 (convert ? PL_CONVERT : 0) | (visible_power ? PL_POWERON : 0));
         move_to(pl, session->pointer);
     }
 }
@@ -391,7 +413,8 @@ void stamp_take(EditSession* session, ModeInstance* instance, SchItem* item) {
 
 ModeInstance* start_add_sheet(EditSession* session, const char* sheet_name, const char* file_name) {
     edit_checkpoint(session);
-    SubSheet* box = create_SubSheet(session->schema, file_name ? file_name : "", sheet_name ? sheet_name : "");
+    SubSheet* box =
+        create_SubSheet(session->schema, file_name ? file_name : "", sheet_name ? sheet_name : "");
     if (!box) no_memory();
     ModeInstance* instance = PushMode(session, &add_sheet_mode);
     stamp_take(session, instance, box);
@@ -402,6 +425,15 @@ namespace {
 
 Text* make_text(EditSession* session, const char* string, uint8_t attributes, int xsize, int ysize,
                 int font) {
+    // A document font carries its own size: the record's width and height
+    // replace the given ones (a zero field, as a font left to its default
+    // aspect has, or a missing record keeps what was asked).
+    if (font >= FONT_ID_BASE) {
+        if (const Font* record = font_find(session->schema->fonts, font - FONT_ID_BASE)) {
+            if (record->width > 0) xsize = record->width;
+            if (record->height > 0) ysize = record->height;
+        }
+    }
     Text* text = new_Text();
     if (!text) no_memory();
     text->string = string ? string : "";
@@ -415,16 +447,16 @@ Text* make_text(EditSession* session, const char* string, uint8_t attributes, in
 
 }  // namespace
 
-ModeInstance* start_text_tool(EditSession* session, const char* string, uint8_t attributes, int xsize,
-                              int ysize, int font) {
+ModeInstance* start_text_tool(EditSession* session, const char* string, uint8_t attributes,
+                              int xsize, int ysize, int font) {
     edit_checkpoint(session);
     ModeInstance* instance = PushMode(session, &add_text_mode);
     stamp_take(session, instance, make_text(session, string, attributes, xsize, ysize, font));
     return instance;
 }
 
-void text_tool_set(EditSession* session, ModeInstance* instance, const char* string, uint8_t attributes,
-                   int xsize, int ysize, int font) {
+void text_tool_set(EditSession* session, ModeInstance* instance, const char* string,
+                   uint8_t attributes, int xsize, int ysize, int font) {
     if (!instance || instance->mode != &add_text_mode) return;
     edit_checkpoint(session);
     bool shown = instance->ghost_shown;

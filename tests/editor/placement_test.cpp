@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "editor/selection.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
+#include "model/documents/fonts.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -93,6 +96,29 @@ TEST_F(PlacementTest, AnUnknownPartShowsError10AndPushesNothing) {
     EXPECT_EQ(start_part_mode(&session, "", "NOSUCHPART", false, false), 10);
     EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_NE(shown.find("NOSUCHPART"), std::string::npos) << shown;
+}
+
+// Renewing the document's fonts realizes each record again through the
+// handle it holds: a cleared handle would strand its old font in the
+// registry at every part placed.
+TEST_F(PlacementTest, RenewingTheDocumentFontsKeepsTheirRealizedHandles) {
+    Font* font = new_Font();
+    font->number = 2;
+    font->realized = 5;
+    if (!doc()->fonts) doc()->fonts = list_new();
+    ASSERT_TRUE(dlist_append(doc()->fonts, font));
+    std::vector<int> renewed;
+    std::vector<uint32_t> handles;
+    Services s = headless_services();
+    s.font_for_text = [&](List** table, int* id) {
+        renewed.push_back(*id);
+        handles.push_back(font_find(*table, *id - FONT_ID_BASE)->realized);
+        return 0L;
+    };
+    install_services(s);
+    fonts_realize(doc());
+    EXPECT_EQ(renewed, std::vector<int>{FONT_ID_BASE + 2});
+    EXPECT_EQ(handles, std::vector<uint32_t>{5u});
 }
 
 TEST_F(PlacementTest, EnterSheetOpensTheOnlyBoxOrWaitsForAClick) {
@@ -214,7 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"port", start_port_mode, PORT_ITEM, 2},
                       KindCase{"netprop", start_netprop_mode, NETPROP_ITEM, 1},
                       KindCase{"power", power, POWER_ITEM, 2},
-                      KindCase{"sheet", sheet, SUBSHEET_ITEM, 1}, KindCase{"text", text, TEXT_ITEM, 2}),
+                      KindCase{"sheet", sheet, SUBSHEET_ITEM, 1},
+                      KindCase{"text", text, TEXT_ITEM, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlacementTest, AWireChainEndsOnRightClickAndTheModeOnTheNext) {
@@ -246,3 +273,32 @@ TEST_F(PlacementTest, RepeatPlacesTheLastItemAgainWithItsLabelStepped) {
 }
 
 }  // namespace
+
+// A text bound to a document font is sized by that font's record, both when
+// the tool starts and when its text is replaced; a font id naming no record
+// keeps the sizes asked for.
+TEST_F(PlacementTest, ATextInADocumentFontTakesTheFontRecordsSize) {
+    Font* font = new_Font();
+    font->number = 3;
+    font->width = 40;
+    font->height = 90;
+    if (!doc()->fonts) doc()->fonts = list_new();
+    ASSERT_TRUE(dlist_append(doc()->fonts, font));
+    auto placed = [&] { return static_cast<Text*>(dlist_tail(doc()->sheet->items)->data); };
+
+    ModeInstance* instance = start_text_tool(&session, "A", 0, 100, 150, FONT_ID_BASE + 3);
+    click(Point{1000, 1000});
+    EXPECT_EQ(placed()->size.width, 40);
+    EXPECT_EQ(placed()->size.height, 90);
+
+    text_tool_set(&session, instance, "B", 0, 100, 150, FONT_ID_BASE + 7);
+    click(Point{2000, 1000});
+    EXPECT_EQ(placed()->string, "B");
+    EXPECT_EQ(placed()->size.width, 100);
+    EXPECT_EQ(placed()->size.height, 150);
+
+    text_tool_set(&session, instance, "C", 0, 100, 150, FONT_ID_BASE + 3);
+    click(Point{3000, 1000});
+    EXPECT_EQ(placed()->size.width, 40);
+    EXPECT_EQ(placed()->size.height, 90);
+}

@@ -14,7 +14,9 @@
 #include "model/documents/edit_state.h"
 #include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
 #include "support/test_env.h"
@@ -107,7 +109,10 @@ TEST_F(SelectionTest, EveryEditIsUndoneToTheSameBytes) {
         const char* name;
         std::function<void()> edit;
     } edits[] = {
-        {"drag", [&] { draw_out(Point{32000, 12000}, Point{36000, 12000}, EV_LEFT_DOWN_CTRL); }},
+        {"drag",
+         [&] {
+             draw_out(Point{32000, 12000}, Point{36000, 12000}, EV_LEFT_DOWN_CTRL);
+         }},
         {"delete", [&] { session_key(&session, TK_DELETE); }},
         {"cut", [&] { cut_selection(&session); }},
     };
@@ -139,6 +144,39 @@ TEST_F(SelectionTest, UndoAfterASaveAndAfterTheCopiedRecordsWereFreed) {
     EXPECT_EQ(count(LINE_ITEM), 3);
 }
 
+// A sub-sheet opened in its own document, edited and closed between the edit
+// and its undo frees records of its own (the ports copied from the box among
+// them); the parent's undo must not reach any of them.
+TEST_F(SelectionTest, UndoAfterAnotherSheetsWindowWasClosed) {
+    tn_test::TempDir dir;
+    SubSheet* box = new_SubSheet();
+    box->pos = Point{60000, 0};
+    box->size = Point{5000, 5000};
+    box->file_name = dir.file("child.sch");
+    Port* edge = new_Port();
+    edge->name.set("IN");
+    edge->pos = Point{60000, 1000};
+    dlist_append(box->ports, edge);
+    dlist_append(doc()->sheet->items, box);
+
+    click(Point{2000, 0});
+    auto before = saved_bytes();
+    session_key(&session, TK_DELETE);
+
+    Schema* child = nullptr;
+    ASSERT_EQ(open_subsheet_schema(&child, box), 0);
+    ASSERT_NE(child, nullptr);
+    dlist_append(child->sheet->items, new_Junction());
+    schema_set_modified(child);
+    close_schema(nullptr, &child);
+    EXPECT_EQ(child, nullptr);
+
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(saved_bytes(), before);
+    EXPECT_EQ(count(LINE_ITEM), 3);
+    EXPECT_EQ(count(SUBSHEET_ITEM), 1);
+}
+
 TEST_F(SelectionTest, CopyAndPasteAddTheSelectionAgainSelected) {
     draw_out(Point{19000, 5000}, Point{46000, 20000});
     ASSERT_EQ(selection_count(&session), 3);
@@ -164,7 +202,8 @@ TEST_F(SelectionTest, ADamagedOrForeignPasteFileIsRefusedAndChangesNothing) {
 
     // Every cut of the file, a foreign kind, and no file at all.
     std::vector<std::vector<unsigned char>> bad;
-    for (size_t n = 0; n + 1 < good.size(); n += 7) bad.emplace_back(good.begin(), good.begin() + n);
+    for (size_t n = 0; n + 1 < good.size(); n += 7)
+        bad.emplace_back(good.begin(), good.begin() + n);
     auto library_kind = good;
     std::string word = "Schema";
     auto at = std::search(library_kind.begin(), library_kind.end(), word.begin(), word.end());

@@ -238,6 +238,42 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
     EXPECT_EQ(box->ports->count, 1u);
 }
 
+// A child sheet edited in a window of its own, which is closed before the
+// parent's edit is undone: the parent's undo and the redraw after it must
+// reach nothing the closed window freed.
+TEST_F(EditorWindow, UndoAfterAnotherSheetsWindowWasClosed) {
+    SubSheet* box = new_SubSheet();
+    box->pos = Point{1000, 1000};
+    box->size = Point{3000, 3000};
+    tn_test::TempDir dir;
+    box->file_name = dir.file("child.sch");
+    dlist_append(doc()->sheet->items, box);
+    menu_command(canvas, EDITOR_JUNCTION, 0);
+    click(Point{7000, 7000});
+    key(WXK_ESCAPE);
+    ASSERT_EQ(count(JUNCTION_ITEM), 1);
+
+    auto* other = new wxFrame(nullptr, wxID_ANY, "child", wxPoint(80, 80), wxSize(400, 300));
+    auto* child_canvas = new EditCanvas(other, CANVAS_SHEET);
+    Schema* child = nullptr;
+    ASSERT_EQ(open_subsheet_schema(&child, box), 0);
+    child_canvas->TakeDocument(child);
+    other->Show();
+    pump(100);
+    menu_command(child_canvas, EDITOR_JUNCTION, 0);
+    child_canvas->editing.pointer = Point{2000, 2000};
+    session_event(&child_canvas->editing, EV_LEFT_UP, Point{2000, 2000});
+    other->Destroy();
+    pump(100);
+
+    menu_command(canvas, EDITOR_UNDO, 0);
+    pump(100);
+    EXPECT_EQ(count(JUNCTION_ITEM), 0);
+    EXPECT_EQ(count(SUBSHEET_ITEM), 1);
+    tn_test::TempDir out;
+    EXPECT_EQ(save_schema_file(doc(), out.file("after.sch").c_str(), false), 0);
+}
+
 TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     Part* part = new_Part();
     set_Part_devices(part, 1);

@@ -111,3 +111,22 @@ TEST_F(NetJobTest, APackageIsWrittenOnceWithEveryPinOfEveryDevice) {
 }
 
 }  // namespace
+
+TEST_F(NetJobTest, APartialLinkWritesNoNetlistAndKeepsTheOldFiles) {
+    // A sub-sheet whose net file is missing: the link names it, ends with
+    // 67 and leaves the earlier linked net file and netlist as they were.
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    std::filesystem::remove(file("sub.bnt"));
+    tn_test::write_text(file("linked.bnt"), "old linked nets\n");
+    tn_test::write_text(file("linked.net"), "old netlist\n");
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    printed.clear();
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 67);
+    EXPECT_EQ(printed, "Linking schematic file '" + file("root") +
+                           "'...\n*** Error : Sheet 'sub' not linked: its net file '" +
+                           file("sub.bnt") + "' cannot be read\nDone.\n");
+    EXPECT_EQ(tn_test::read_text(file("linked.bnt")), "old linked nets\n");
+    std::string out = file("linked.net");
+    EXPECT_NE(netlist_format(file("linked").c_str(), out.c_str(), "SPICE", 2, print_capture), 0);
+    EXPECT_EQ(tn_test::read_text(out), "old netlist\n");
+}

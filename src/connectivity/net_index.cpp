@@ -2,6 +2,7 @@
 #include "connectivity/net_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 
 #include "connectivity/net_build.h"
@@ -50,7 +51,8 @@ CarrierKey sloped_key(const Line* line) {
     int64_t g = std::gcd(dx, dy < 0 ? -dy : dy);
     dx /= g;
     dy /= g;
-    __int128 offset = static_cast<__int128>(line->pos.x) * dy - static_cast<__int128>(line->pos.y) * dx;
+    __int128 offset =
+        static_cast<__int128>(line->pos.x) * dy - static_cast<__int128>(line->pos.y) * dx;
     return CarrierKey{2, dx, dy, offset};
 }
 
@@ -69,7 +71,8 @@ int32_t cell(int64_t c) { return static_cast<int32_t>(c >> CELL_SHIFT); }
 using Found = std::vector<std::pair<uint32_t, Line*>>;
 
 // Files the line under the cells of [lo, hi] it is not filed under yet.
-void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo, int64_t hi) {
+void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
+               int64_t hi) {
     uint32_t pos = index->pos.find(line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
@@ -98,18 +101,21 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
 void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& out) {
     if (!index->long_lines.empty()) {
         auto found = index->long_lines.find(axis_id);
-        if (found != index->long_lines.end()) out.insert(out.end(), found->second.begin(), found->second.end());
+        if (found != index->long_lines.end())
+            out.insert(out.end(), found->second.begin(), found->second.end());
     }
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
         auto found = index->axis_lines.find(axis_id);
-        if (found != index->axis_lines.end()) out.insert(out.end(), found->second.begin(), found->second.end());
+        if (found != index->axis_lines.end())
+            out.insert(out.end(), found->second.begin(), found->second.end());
         return;
     }
     for (int32_t c = a; c <= b; ++c)
         for (uint32_t i = index->cells.first(cell_key(axis_id, c)); i != CellTable::NONE;
              i = index->cells.entries()[i].next)
-            out.emplace_back(index->cells.entries()[i].pos, static_cast<Line*>(index->cells.entries()[i].item));
+            out.emplace_back(index->cells.entries()[i].pos,
+                             static_cast<Line*>(index->cells.entries()[i].item));
 }
 
 // The lines in list order, each once.
@@ -130,17 +136,21 @@ bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
 void file_bus(NetIndex* index, Line* line) {
     CellSpan span;
     bool vertical = line->pos.x == line->end.x, horizontal = line->pos.y == line->end.y;
-    if (vertical) file_span(index, axis(AXIS_BUS_V, line->pos.x), span, line, line->pos.y, line->end.y);
+    if (vertical)
+        file_span(index, axis(AXIS_BUS_V, line->pos.x), span, line, line->pos.y, line->end.y);
     span = CellSpan{};
-    if (horizontal) file_span(index, axis(AXIS_BUS_H, line->pos.y), span, line, line->pos.x, line->end.x);
+    if (horizontal)
+        file_span(index, axis(AXIS_BUS_H, line->pos.y), span, line, line->pos.x, line->end.x);
     span = CellSpan{};
-    if (!vertical && !horizontal) file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x);
+    if (!vertical && !horizontal)
+        file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x);
 }
 
 }  // namespace
 
 size_t CellTable::slot(uint64_t key) const {
-    size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask_;
+    // The product's top bits: the lower ones of a point key hold y alone.
+    size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
     while (heads_[i] != NONE && keys_[i] != key) i = (i + 1) & mask_;
     return i;
 }
@@ -150,6 +160,7 @@ void CellTable::clear() {
     heads_.clear();
     entries_.clear();
     mask_ = 0;
+    shift_ = 63;
     used_ = 0;
 }
 
@@ -159,21 +170,24 @@ uint32_t CellTable::first(uint64_t key) const {
     return heads_[i] != NONE ? heads_[i] : NONE;
 }
 
-void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
-    if ((used_ + 1) * 2 > keys_.size()) {
-        std::vector<uint64_t> old_keys = std::move(keys_);
-        std::vector<uint32_t> old_heads = std::move(heads_);
-        size_t size = std::max<size_t>(256, old_keys.size() * 2);
-        keys_.assign(size, 0);
-        heads_.assign(size, NONE);
-        mask_ = size - 1;
-        for (size_t k = 0; k < old_keys.size(); ++k) {
-            if (old_heads[k] == NONE) continue;
-            size_t i = slot(old_keys[k]);
-            keys_[i] = old_keys[k];
-            heads_[i] = old_heads[k];
-        }
+void CellTable::grow() {
+    std::vector<uint64_t> old_keys = std::move(keys_);
+    std::vector<uint32_t> old_heads = std::move(heads_);
+    size_t size = std::max<size_t>(256, old_keys.size() * 2);
+    keys_.assign(size, 0);
+    heads_.assign(size, NONE);
+    mask_ = size - 1;
+    shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
+    for (size_t k = 0; k < old_keys.size(); ++k) {
+        if (old_heads[k] == NONE) continue;
+        size_t i = slot(old_keys[k]);
+        keys_[i] = old_keys[k];
+        heads_[i] = old_heads[k];
     }
+}
+
+void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
+    if ((used_ + 1) * 2 > keys_.size()) grow();
     size_t i = slot(key);
     if (heads_[i] == NONE) {
         keys_[i] = key;
@@ -278,19 +292,26 @@ void index_refile(NetIndex* index, Line* line) {
     NetIndex::Filing& f = index->filed[index_pos_sync(index, line)];
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
-    if (vertical) file_span(index, axis(AXIS_V, line->pos.x), f.spans[SLOT_V], line, line->pos.y, line->end.y);
-    if (horizontal) file_span(index, axis(AXIS_H, line->pos.y), f.spans[SLOT_H], line, line->pos.x, line->end.x);
+    if (vertical)
+        file_span(index, axis(AXIS_V, line->pos.x), f.spans[SLOT_V], line, line->pos.y,
+                  line->end.y);
+    if (horizontal)
+        file_span(index, axis(AXIS_H, line->pos.y), f.spans[SLOT_H], line, line->pos.x,
+                  line->end.x);
     if (vertical && horizontal)
         file_span(index, axis(AXIS_ZERO_BY_X), f.spans[SLOT_ZERO], line, line->pos.x, line->pos.x);
     if (!vertical && !horizontal) {
         // A sloped line never leaves its carrier: it only grows along it.
-        file_span(index, sloped_axis(index, line, true), f.spans[SLOT_S], line, line->pos.x, line->end.x);
-        file_span(index, axis(AXIS_SLOPED_BY_X), f.spans[SLOT_SLOPED], line, line->pos.x, line->end.x);
+        file_span(index, sloped_axis(index, line, true), f.spans[SLOT_S], line, line->pos.x,
+                  line->end.x);
+        file_span(index, axis(AXIS_SLOPED_BY_X), f.spans[SLOT_SLOPED], line, line->pos.x,
+                  line->end.x);
     }
 }
 
 std::vector<Line*> lines_at(NetIndex* index, Point p) {
-    Found found;
+    thread_local Found found;  // kept between calls: asked once per end and pin
+    found.clear();
     cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found);
     cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found);
     cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
@@ -321,7 +342,8 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
             if (index_pos(index, other) > after) through.push_back(other);
         return through;
     }
-    Found found;
+    thread_local Found found;  // kept between calls: asked once per line
+    found.clear();
     int64_t lo = vertical ? line->pos.y : line->pos.x, hi = vertical ? line->end.y : line->end.x;
     if (vertical) {
         cells_of(index, axis(AXIS_V, line->pos.x), lo, hi, found);
@@ -335,8 +357,9 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
                                [&](const auto& f) {
                                    const Line* other = f.second;
                                    if (f.first <= after) return true;
-                                   return vertical ? !ranges_meet(lo, hi, other->pos.y, other->end.y)
-                                                   : !ranges_meet(lo, hi, other->pos.x, other->end.x);
+                                   return vertical
+                                              ? !ranges_meet(lo, hi, other->pos.y, other->end.y)
+                                              : !ranges_meet(lo, hi, other->pos.x, other->end.x);
                                }),
                 found.end());
     return sort_unique(found);

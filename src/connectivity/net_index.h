@@ -35,7 +35,7 @@ struct SchItem;
 struct Sheet;
 
 struct CarrierKey {
-    int8_t kind = 0;  // 0 vertical (a = x), 1 horizontal (a = y), 2 sloped
+    int8_t kind = 0;         // 0 vertical (a = x), 1 horizontal (a = y), 2 sloped
     int64_t dx = 0, dy = 0;  // sloped: reduced direction, dx > 0
     __int128 a = 0;          // x, y, or the offset x*dy - y*dx of a sloped carrier
     friend bool operator==(const CarrierKey&, const CarrierKey&) = default;
@@ -72,9 +72,11 @@ public:
 
 private:
     size_t slot(uint64_t key) const;
+    void grow();
     std::vector<uint64_t> keys_;
     std::vector<uint32_t> heads_;  // NONE: an empty slot
     size_t mask_ = 0;
+    unsigned shift_ = 63;
     size_t used_ = 0;
     std::vector<Entry> entries_;
 };
@@ -105,7 +107,8 @@ private:
         uint32_t value = 0;
     };
     static size_t hash(const void* key) {
-        return static_cast<size_t>((reinterpret_cast<uintptr_t>(key) >> 3) * 0x9E3779B97F4A7C15ull >> 16);
+        return static_cast<size_t>(
+            (reinterpret_cast<uintptr_t>(key) >> 3) * 0x9E3779B97F4A7C15ull >> 16);
     }
     std::vector<Slot> slots_;
     size_t mask_ = 0;
@@ -119,7 +122,8 @@ struct NetIndex {
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
-    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> long_lines;  // by axis, with positions
+    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>>
+        long_lines;  // by axis, with positions
     // Every line filed in cells, by axis: a query spanning many cells reads
     // its axis's lines instead of the whole table.
     std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> axis_lines;

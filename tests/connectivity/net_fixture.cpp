@@ -14,12 +14,15 @@
 #include "model/documents/power_port.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
+#include "support/test_env.h"
 
 namespace net_test {
 
 namespace {
 
-std::string pos(int x, int y) { return "(POS " + std::to_string(x) + " " + std::to_string(y) + " ) "; }
+std::string pos(int x, int y) {
+    return "(POS " + std::to_string(x) + " " + std::to_string(y) + " ) ";
+}
 
 std::string quoted(const std::string& text) {
     std::string out = "'";
@@ -65,12 +68,10 @@ void quiet(const char*, ...) {}
 std::string captured;
 
 void capture(const char* format, ...) {
-    char text[2048];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    tn_test::append_vprintf(captured, format, args);
     va_end(args);
-    captured += text;
 }
 
 // List index of every record of the sheet.
@@ -100,11 +101,14 @@ std::string member_text(const PseudoPin* pp) {
 std::string net_text(const Ident* head) {
     std::ostringstream out;
     out << "names [";
-    for (NameRec* rec : list_items<NameRec>(head->names)) out << " " << rec->kind << ":" << rec->name;
+    for (NameRec* rec : list_items<NameRec>(head->names))
+        out << " " << rec->kind << ":" << rec->name;
     out << " ] pref " << net_preferred_name(head->names).value_or("-");
-    if (head->netprop) out << " prop " << head->netprop->name.get() << "/" << head->netprop->track_width;
+    if (head->netprop)
+        out << " prop " << head->netprop->name.get() << "/" << head->netprop->track_width;
     out << " members [";
-    for (const SchItem* m = head->nextconn; m; m = m->next) out << " " << member_text(as_PseudoPin(m));
+    for (const SchItem* m = head->nextconn; m; m = m->next)
+        out << " " << member_text(as_PseudoPin(m));
     int wires = 0;
     for (const SchItem* w = head->next; w && wires < 100000; w = w->next) ++wires;
     out << " ] wires " << wires;
@@ -138,8 +142,8 @@ std::string part(const std::string& name, int x, int y, const std::string& refer
            " VIS (POS 0 0 ) ) (ATTRIBUTE 'v' (POS 0 0 ) ) )\n";
 }
 std::string sheet_port(int x, int y, const std::string& name, bool right) {
-    return std::string("(PORT ") + (right ? "RIGHT" : "LEFT") + " BIDIR " + pos(x, y) + quoted(name) +
-           " )\n";
+    return std::string("(PORT ") + (right ? "RIGHT" : "LEFT") + " BIDIR " + pos(x, y) +
+           quoted(name) + " )\n";
 }
 std::string box_port(int dx, int dy, const std::string& name) {
     return "(PORT LEFT BIDIR " + pos(dx, dy) + quoted(name) + " )\n";
@@ -176,7 +180,9 @@ ContextPtr build_with(Schema* schema, const NetPhaseTable& phases, int* result) 
     return context;
 }
 
-ContextPtr build(Schema* schema, int* result) { return build_with(schema, indexed_net_phases, result); }
+ContextPtr build(Schema* schema, int* result) {
+    return build_with(schema, indexed_net_phases, result);
+}
 
 std::string describe_nets(const NetContext* context) {
     std::string out;
@@ -198,11 +204,14 @@ std::string describe_build(const NetContext* context, const Schema* schema) {
         return "?";
     };
     for (SchItem* item : list_items<SchItem>(schema->current->items)) {
-        out << int(item->type) << " s" << std::hex << item->state << std::dec << " " << item->pos.x << ","
-            << item->pos.y;
-        if (item->type == LINE_ITEM) out << "-" << as_Line(item)->end.x << "," << as_Line(item)->end.y;
+        out << int(item->type) << " s" << std::hex << item->state << std::dec << " " << item->pos.x
+            << "," << item->pos.y;
+        if (item->type == LINE_ITEM)
+            out << "-" << as_Line(item)->end.x << "," << as_Line(item)->end.y;
         out << " p" << ref(item->prev) << " n" << ref(item->next);
-        if (item->type == PSEUDO_PIN) out << " stub " << ref(as_PseudoPin(item)->stub) << " " << member_text(as_PseudoPin(item));
+        if (item->type == PSEUDO_PIN)
+            out << " stub " << ref(as_PseudoPin(item)->stub) << " "
+                << member_text(as_PseudoPin(item));
         out << "\n";
     }
     return out.str();
@@ -215,7 +224,9 @@ std::string net_at(const NetContext* context, int x, int y) {
     return "";
 }
 
-int net_count(const NetContext* context) { return context->islands ? int(context->islands->count) : 0; }
+int net_count(const NetContext* context) {
+    return context->islands ? int(context->islands->count) : 0;
+}
 
 void NetTest::SetUp() {
     config_set_defaults();

@@ -9,13 +9,14 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/batch.h"
-#include "model/documents/compil_actions.h"
 #include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
 #include "model/items/library.h"
+#include "support/test_env.h"
 
 namespace project_test {
 
@@ -24,10 +25,8 @@ std::string printed;
 void print_capture(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    char text[2048];
-    std::vsnprintf(text, sizeof text, format, args);
+    tn_test::append_vprintf(printed, format, args);
     va_end(args);
-    printed += text;
 }
 
 namespace {

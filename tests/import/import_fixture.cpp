@@ -18,6 +18,7 @@
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
+#include "support/test_env.h"
 
 namespace sdt_test {
 
@@ -26,10 +27,8 @@ std::string logged;
 void capture(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    char text[2048];
-    std::vsnprintf(text, sizeof text, format, args);
+    tn_test::append_vprintf(logged, format, args);
     va_end(args);
-    logged += text;
 }
 
 void ImportTest::SetUp() {
@@ -41,8 +40,8 @@ void ImportTest::SetUp() {
     Services s;
     s.log_write = [](const char* text) { logged += text; };
     install_services(s);
-    proper_set(DIR_PROJECT, dir.path().string().c_str(), DIR_LIBRARY,
-               dir.path().string().c_str(), 0);
+    proper_set(DIR_PROJECT, dir.path().string().c_str(), DIR_LIBRARY, dir.path().string().c_str(),
+               0);
 }
 
 void ImportTest::TearDown() {

@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the test programs.
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -41,6 +42,9 @@ void write_bytes(const std::string& path, const std::vector<unsigned char>& byte
 void write_text(const std::string& path, const std::string& text);
 // Path of a file under tests/data.
 std::string data_path(const std::string& relative);
+// Appends the formatted text to out, whatever its length: the body of the
+// printf-style callbacks with which tests catch what a job prints.
+void append_vprintf(std::string& out, const char* format, va_list args);
 
 // --- binary streams of the record tests ---------------------------------------
 struct FileCloser {

@@ -30,10 +30,8 @@ std::string reported;
 void capture(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    char text[1024];
-    std::vsnprintf(text, sizeof text, format, args);
+    tn_test::append_vprintf(reported, format, args);
     va_end(args);
-    reported += text;
 }
 
 std::vector<std::string> names_of(const List* list) {
@@ -207,8 +205,8 @@ TEST_P(ProjNames, SplitAtCommasWithoutBlanks) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ProjNames,
     testing::Values(ProjCase{"&PROJ:a.sch, b .sch ,,c", {"a.sch", "b.sch", "c"}},
-                    ProjCase{"&proj:one", {"one"}}, ProjCase{"&PROJ:", {}},
-                    ProjCase{"&PROJ", {}}, ProjCase{"PROJ:a", {}}, ProjCase{"", {}}));
+                    ProjCase{"&proj:one", {"one"}}, ProjCase{"&PROJ:", {}}, ProjCase{"&PROJ", {}},
+                    ProjCase{"PROJ:a", {}}, ProjCase{"", {}}));
 
 TEST_F(BatchTest, TextIsProjPathOnlyForKindOne) {
     Text* text = new_Text();
@@ -272,7 +270,8 @@ TEST_F(BatchTest, CompileSheetsDescendsIntoEachSubSheetOnce) {
     EXPECT_EQ(sheets[3].name, "root.sch");
     EXPECT_EQ(sheets[1].flag, 1);
     EXPECT_EQ(name, file("root.asc"));
-    for (const char* compiled : {"root.sch", "child.sch", "other.sch"}) EXPECT_TRUE(exists(compiled));
+    for (const char* compiled : {"root.sch", "child.sch", "other.sch"})
+        EXPECT_TRUE(exists(compiled));
     std::string expected;
     for (const char* sheet : {"root", "child", "other", "root"})
         expected += "Parsing Schema source file " + file(sheet) +
@@ -355,9 +354,10 @@ TEST_F(BatchTest, DecompileSheetsWritesSourcesAndStopsAtTheFirstFailure) {
     ASSERT_EQ(decompile_sheets("root.sch", capture, sheets), 0);
     EXPECT_TRUE(exists("root.asc"));
     EXPECT_TRUE(exists("a.asc"));
-    EXPECT_EQ(reported, "Loading sheet root.sch...\nWriting ascii schematic file root...\n"
-                        "Loading sheet a.sch...\nWriting ascii schematic file a...\n"
-                        "partsch, done\n");
+    EXPECT_EQ(reported,
+              "Loading sheet root.sch...\nWriting ascii schematic file root...\n"
+              "Loading sheet a.sch...\nWriting ascii schematic file a...\n"
+              "partsch, done\n");
 
     reported.clear();
     proper_set(PARTSCH_VERBOSE, 0, 0);

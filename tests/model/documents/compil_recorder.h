@@ -7,17 +7,16 @@
 #include <vector>
 
 #include "model/documents/compil_builder.h"
+#include "support/test_env.h"
 
 // What the report hook of a test compilation received (compil_capture).
 inline std::string compil_messages;
 
 inline void compil_capture(const char* format, ...) {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    tn_test::append_vprintf(compil_messages, format, args);
     va_end(args);
-    compil_messages += text;
 }
 
 class CompilRecorder : public CompilBuilder {
@@ -34,7 +33,9 @@ public:
         return text;
     }
 
-    void start(int mode, CompilReport) override { calls.push_back("start " + std::to_string(mode)); }
+    void start(int mode, CompilReport) override {
+        calls.push_back("start " + std::to_string(mode));
+    }
     void abort() override {
         aborted = true;
         calls.push_back("abort");
@@ -63,7 +64,8 @@ public:
     int pin_begin() override { return note("pin_begin"); }
     int pin_number(const std::string& s) override { return note("pin_number " + q(s)); }
     int pin_end(const std::string& name, uint8_t shape, uint8_t type, Point pos) override {
-        return note("pin_end " + q(name) + " " + hex(shape) + " " + std::to_string(type) + " " + xy(pos));
+        return note("pin_end " + q(name) + " " + hex(shape) + " " + std::to_string(type) + " " +
+                    xy(pos));
     }
     int pins_end() override { return note("pins_end"); }
     int body_end() override { return note("body_end"); }
@@ -71,7 +73,8 @@ public:
     int name_end(const std::string& name) override { return note("name_end " + q(name)); }
     int attribute_begin() override { return note("attribute_begin"); }
     int attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) override {
-        return note("attribute_end " + q(text) + " " + hex(flags) + " " + hex(options) + " " + xy(pos));
+        return note("attribute_end " + q(text) + " " + hex(flags) + " " + hex(options) + " " +
+                    xy(pos));
     }
     int lpart_end() override { return note("lpart_end"); }
     int lib_end(const std::string& name) override { return note("lib_end " + q(name)); }
@@ -97,8 +100,9 @@ public:
     int poly_point(Point p) override { return note("poly_point " + xy(p)); }
     int poly_end() override { return note("poly_end"); }
     int text(const CompilText& t) override {
-        return note("text " + std::to_string(t.font) + " " + xy(t.pos) + " " + wh(t.width, t.height) +
-                    " " + q(t.value) + " " + hex(t.flags) + " " + std::to_string(t.field));
+        return note("text " + std::to_string(t.font) + " " + xy(t.pos) + " " +
+                    wh(t.width, t.height) + " " + q(t.value) + " " + hex(t.flags) + " " +
+                    std::to_string(t.field));
     }
 
     int schematic_begin() override { return note("schematic_begin"); }
@@ -125,8 +129,8 @@ public:
     int subsheet_begin() override { return note("subsheet_begin"); }
     int subsheet_ports_begin() override { return note("subsheet_ports_begin"); }
     int subsheet_end(const CompilSubSheet& b) override {
-        return note("subsheet_end " + hex32(b.id) + " " + xy(b.pos) + " " + wh(b.width, b.height) + " " +
-                    q(b.sheet_name) + " " + q(b.file_name));
+        return note("subsheet_end " + hex32(b.id) + " " + xy(b.pos) + " " + wh(b.width, b.height) +
+                    " " + q(b.sheet_name) + " " + q(b.file_name));
     }
     int netprop(const CompilNetProp& n) override {
         return note("netprop " + xy(n.pos) + " " + q(n.name) + " " + std::to_string(n.track_width) +
@@ -135,8 +139,8 @@ public:
                     std::to_string(n.end_layer) + " " + std::to_string(n.net_type));
     }
     int image(const CompilImage& i) override {
-        return note("image " + std::string(i.bmp ? "BMP " : "") + hex(i.flags) + " " + xy(i.pos) + " " +
-                    wh(i.width, i.height) + " " + q(i.file));
+        return note("image " + std::string(i.bmp ? "BMP " : "") + hex(i.flags) + " " + xy(i.pos) +
+                    " " + wh(i.width, i.height) + " " + q(i.file));
     }
     int erclist_begin() override { return note("erclist_begin"); }
     int erc_mark(int32_t number, Point pos) override {
@@ -166,7 +170,9 @@ public:
             line += " " + std::to_string(v);
         return note(line + " " + q(f.face));
     }
-    int fonts_end(CompilFontOwner owner) override { return note("fonts_end " + std::to_string(owner)); }
+    int fonts_end(CompilFontOwner owner) override {
+        return note("fonts_end " + std::to_string(owner));
+    }
 
 private:
     int note(std::string line) {
@@ -175,8 +181,12 @@ private:
         return name == stop_at ? stop_code : 0;
     }
     static std::string q(const std::string& s) { return "'" + s + "'"; }
-    static std::string xy(Point p) { return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")"; }
-    static std::string wh(int32_t w, int32_t h) { return std::to_string(w) + "x" + std::to_string(h); }
+    static std::string xy(Point p) {
+        return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+    }
+    static std::string wh(int32_t w, int32_t h) {
+        return std::to_string(w) + "x" + std::to_string(h);
+    }
     static std::string hex(unsigned v) {
         char b[8];
         std::snprintf(b, sizeof b, "0x%02X", v & 0xFFu);

@@ -238,37 +238,34 @@ namespace {
 constexpr int NOT_A_NET_FILE = 66;
 constexpr int UNRESOLVED = 76;
 
-// The sheet's items and the context's ports by id, the first of each id
-// kept: every member of every net is looked up, so a walk of the whole
-// sheet per member would make reading a net file quadratic.
-struct MemberIndex {
+// The context's ports and the sheet's items (members aside) by object id,
+// the first of each id in list order: a sheet of n parts has about 2n
+// members, and each names its item by id.
+struct MemberTargets {
     std::unordered_map<uint32_t, SchItem*> items;
     std::unordered_map<uint32_t, Port*> ports;
 
-    explicit MemberIndex(NetContext* context) {
+    explicit MemberTargets(NetContext* context) {
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
             if (item->id && item->type != PSEUDO_PIN) items.emplace(item->id, item);
         for (Port* port : list_items<Port>(context->ports))
             if (port->id) ports.emplace(port->id, port);
     }
-    SchItem* item(uint32_t id) const {
-        auto found = id ? items.find(id) : items.end();
-        return found == items.end() ? nullptr : found->second;
-    }
-    Port* port(uint32_t id) const {
-        auto found = id ? ports.find(id) : ports.end();
-        return found == ports.end() ? nullptr : found->second;
+    template <class T>
+    static T* find(const std::unordered_map<uint32_t, T*>& map, uint32_t id) {
+        auto found = map.find(id);
+        return found == map.end() ? nullptr : found->second;
     }
 };
 
-int resolve_member(const MemberIndex& index, PseudoPin* pp, Library* library) {
-    Port* port = index.port(pp->whoami_id);
+int resolve_member(const MemberTargets& targets, PseudoPin* pp, Library* library) {
+    Port* port = MemberTargets::find(targets.ports, pp->whoami_id);
     if (port) pp->whoami = port;
     if (pp->father_id) {
-        pp->father = index.item(pp->father_id);
+        pp->father = MemberTargets::find(targets.items, pp->father_id);
         if (!pp->father) return UNRESOLVED;
     } else if (!port) {
-        pp->whoami = index.item(pp->whoami_id);
+        pp->whoami = MemberTargets::find(targets.items, pp->whoami_id);
         return pp->whoami ? 0 : UNRESOLVED;
     } else {
         return 0;
@@ -298,7 +295,7 @@ int expect_end(FILE* stream) {
     return read_byte(&end, stream) == 0 && end == LIST_END ? 0 : NOT_A_NET_FILE;
 }
 
-int read_net_record(NetContext* context, const MemberIndex& index, List* islands, FILE* stream,
+int read_net_record(NetContext* context, const MemberTargets& targets, List* islands, FILE* stream,
                     Library* library) {
     Ident* head = new_Ident();
     if (!head || !dlist_append(islands, head)) no_memory();
@@ -342,7 +339,7 @@ int read_net_record(NetContext* context, const MemberIndex& index, List* islands
             last->next = pp;
         pp->prev = last;
         last = pp;
-        if (int code = resolve_member(index, pp, library); code != 0) return code;
+        if (int code = resolve_member(targets, pp, library); code != 0) return code;
     }
 }
 
@@ -370,14 +367,14 @@ int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name
 int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library) {
     if (!context->sheet) return NOT_A_NET_FILE;
     if (!*islands && !(*islands = list_new())) no_memory();
-    MemberIndex index(context);
+    const MemberTargets targets(context);
     for (;;) {
         uint8_t tag = 0;
         if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
         switch (tag) {
             case LIST_END: return 0;
             case NET_RECORD_TAG:
-                if (int r = read_net_record(context, index, *islands, stream, library); r != 0)
+                if (int r = read_net_record(context, targets, *islands, stream, library); r != 0)
                     return r;
                 break;
             case UNUSED_JUNCTION_TAG:

@@ -1,5 +1,6 @@
 #include "connectivity/net_jobs.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "connectivity/net_file.h"
 #include "connectivity/net_link.h"
 #include "connectivity/netlist_format.h"
+#include "foundation/app_utils.h"
 #include "foundation/core.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
@@ -96,11 +98,33 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
 
 }  // namespace
 
+namespace {
+
+// Moves the linked net file of an earlier link out of the way (to its
+// backup name) when this link wrote none: formatting it would make a
+// netlist of sheets as they were then. The root's own net file, should the
+// output name it, is left alone.
+void retire_linked_file(const char* root, const char* output) {
+    std::string linked = make_kind_file_name(output, NET_FILE_KIND, 1);
+    std::error_code error;
+    if (linked == make_kind_file_name(root, NET_FILE_KIND, 1) ||
+        !std::filesystem::is_regular_file(linked, error))
+        return;
+    std::string backup = linked;
+    replace_suffix(backup, NET_FILE_BACKUP_SUFFIX);
+    std::filesystem::rename(linked, backup, error);
+    if (error) std::filesystem::remove(linked, error);
+}
+
+}  // namespace
+
 int netlist_link(const char* root, const char* output, JobPrint print) {
-    return linked_job(root, LINK_HIERARCHY, "Linking schematic file '%s'...\n", print,
-                      [&](SheetRun& run) {
-                          return write_net_report(run.context, run.schema, output ? output : "", 0);
-                      });
+    int result = linked_job(
+        root, LINK_HIERARCHY, "Linking schematic file '%s'...\n", print, [&](SheetRun& run) {
+            return write_net_report(run.context, run.schema, output ? output : "", 0);
+        });
+    if (result != 0) retire_linked_file(root ? root : "", output ? output : "");
+    return result;
 }
 
 int netlist_format(const char* root, const char* output, const char* keyword, int field,

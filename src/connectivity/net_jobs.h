@@ -14,7 +14,9 @@ int netlist_compile(const char* root, JobPrint print);
 
 // Links the hierarchy under the root's net file and writes the result as
 // the net file `output`. The link's result (67 for a partial link, after
-// which nothing is written), else the write's.
+// which nothing is written), else the write's. A link that writes nothing
+// moves an existing output net file to its backup name (NAME.NBK), so that
+// no netlist is formatted from an earlier link.
 int netlist_link(const char* root, const char* output, JobPrint print);
 
 // Reads the (linked) net file of the root and writes it as a netlist in the

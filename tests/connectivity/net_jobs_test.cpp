@@ -112,12 +112,14 @@ TEST_F(NetJobTest, APackageIsWrittenOnceWithEveryPinOfEveryDevice) {
 
 }  // namespace
 
-TEST_F(NetJobTest, APartialLinkWritesNoNetlistAndKeepsTheOldFiles) {
+TEST_F(NetJobTest, APartialLinkLeavesNothingToFormat) {
     // A sub-sheet whose net file is missing: the link names it, ends with
-    // 67 and leaves the earlier linked net file and netlist as they were.
+    // 67 and moves the linked net file of the earlier full link aside, so
+    // that formatting fails and the earlier netlist stays as it was.
     ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    ASSERT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 0);
+    auto earlier = tn_test::read_bytes(file("linked.bnt"));
     std::filesystem::remove(file("sub.bnt"));
-    tn_test::write_text(file("linked.bnt"), "old linked nets\n");
     tn_test::write_text(file("linked.net"), "old netlist\n");
     proper_set(NETFMT_VERBOSE, 1, 0);
     printed.clear();
@@ -125,8 +127,12 @@ TEST_F(NetJobTest, APartialLinkWritesNoNetlistAndKeepsTheOldFiles) {
     EXPECT_EQ(printed, "Linking schematic file '" + file("root") +
                            "'...\n*** Error : Sheet 'sub' not linked: its net file '" +
                            file("sub.bnt") + "' cannot be read\nDone.\n");
-    EXPECT_EQ(tn_test::read_text(file("linked.bnt")), "old linked nets\n");
+    EXPECT_FALSE(std::filesystem::exists(file("linked.bnt")));
+    EXPECT_EQ(tn_test::read_bytes(file("linked.NBK")), earlier);
     std::string out = file("linked.net");
-    EXPECT_NE(netlist_format(file("linked").c_str(), out.c_str(), "SPICE", 2, print_capture), 0);
+    EXPECT_EQ(netlist_format(file("linked").c_str(), out.c_str(), "SPICE", 2, print_capture), 1);
     EXPECT_EQ(tn_test::read_text(out), "old netlist\n");
+    // A link onto the root's own net file never moves it.
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("root").c_str(), print_capture), 67);
+    EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
 }

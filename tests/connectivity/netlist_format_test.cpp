@@ -4,17 +4,15 @@
 // it is installed.
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "connectivity/net_fixture.h"
 #include "connectivity/netlist_format.h"
+#include "connectivity/netlist_test_tools.h"
 #include "foundation/list.h"
 #include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
@@ -46,13 +44,6 @@ std::string divider() {
            wire(10000, 5000, 20000, 5000) + label(5000, 5000, "GND");
 }
 
-// The written text with the date line taken out, so that it can be compared.
-std::string undated(std::string text) {
-    size_t at = text.find("  Generated on ");
-    if (at != std::string::npos) text.erase(at, text.find('\n', at) + 1 - at);
-    return text;
-}
-
 class Netlist : public NetTest {
 protected:
     int format(Schema* schema, NetContext* context, const char* keyword, int field = 2) {
@@ -60,7 +51,7 @@ protected:
     }
     std::string written() { return tn_test::read_text(out_); }
     void golden(const std::string& name) {
-        std::string text = undated(written());
+        std::string text = without_date(written());
         tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
     }
     tn_test::TempDir dir_;
@@ -81,10 +72,8 @@ TEST_F(Netlist, DividerInEveryLineFormat) {
     golden("divider.cir");
     out_ = dir_.file("divider.edf");
     ASSERT_EQ(format(schema.get(), context.get(), "flatedif"), 0);
-    std::string edif = written();
-    size_t date = edif.find("(comment \" generated");
-    ASSERT_NE(date, std::string::npos);
-    edif.erase(date, edif.find('\n', date) - date);
+    std::string edif = without_date(written());
+    ASSERT_THAT(written(), HasSubstr("(comment \" generated"));
     tn_test::expect_golden("connectivity/divider.edf", {edif.begin(), edif.end()});
     EXPECT_EQ(edif.back(), ')');
 }
@@ -95,48 +84,11 @@ TEST_F(Netlist, NgspiceSolvesTheDivider) {
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());
     ASSERT_EQ(format(schema.get(), context.get(), "SPICE"), 0);
-    std::string log = dir_.file("ngspice.log");
-    std::string command = "ngspice -b '" + out_ + "' >'" + log + "' 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string output = tn_test::read_text(log);
+    std::string output = run_ngspice(out_);
     EXPECT_THAT(output, Not(HasSubstr("Error"))) << output;
     EXPECT_THAT(output, Not(HasSubstr("error"))) << output;
     EXPECT_THAT(output, ::testing::ContainsRegex("out +7\\.50*e\\+00")) << output;
     EXPECT_THAT(output, ::testing::ContainsRegex("in +1\\.0*e\\+01")) << output;
-}
-
-// The nets pcb-rnd imported from an EDIF file, as "NET: PIN PIN ..." lines
-// sorted by net with sorted pins; the whole log in *log.
-std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& edif,
-                                   std::string* log) {
-    std::string script = dir + "/import.txt";
-    tn_test::write_text(script,
-                        "LoadFrom(Netlist, " + edif + ")\nSaveTo(LayoutAs, " + dir + "/out.lht)\n");
-    std::string command =
-        "cd '" + dir + "' && pcb-rnd --gui batch <'" + script + "' >'" + dir + "/pcb.log' 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    *log = tn_test::read_text(dir + "/pcb.log");
-    std::string layout = tn_test::read_text(dir + "/out.lht");
-    std::set<std::string> nets;
-    size_t at = layout.find("li:input {");
-    std::regex net("ha:([^ ]+) \\{\\s*li:conn \\{([^}]*)\\}");
-    if (at == std::string::npos) return nets;
-    std::string block = layout.substr(at, layout.find("\n }", at) - at);
-    for (std::sregex_iterator it(block.begin(), block.end(), net), end; it != end; ++it) {
-        std::vector<std::string> pins;
-        std::istringstream words((*it)[2].str());
-        for (std::string word; words >> word;) {
-            word.erase(std::remove_if(word.begin(), word.end(),
-                                      [](char c) { return c == '&' || c == ';'; }),
-                       word.end());
-            pins.push_back(word);
-        }
-        std::sort(pins.begin(), pins.end());
-        std::string text = (*it)[1].str() + ":";
-        for (const std::string& pin : pins) text += " " + pin;
-        nets.insert(text);
-    }
-    return nets;
 }
 
 TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {

@@ -212,9 +212,16 @@ int part_search_setup(Schema* schema, const char* part_name, const char* library
 // attributes. 0. Out of memory ends the program.
 int setup_new_part(Schema* schema, const char* library_name, const char* part_name,
                    PlacedPart** placed, Part* part, LibEntry* entry);
+// A new entry `name` of the schema's own library holding the part, with the
+// attributes of `source` (may be null) and the fonts of the library
+// consulted last. An entry of that name is replaced.
+LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
+                        const LibEntry* source);
 // Places every part of a net file's library (entries "library/part") in the
-// schematic's own library, keeping the pins' object ids. False when an
-// entry name has no '/' or a part cannot be set up.
+// schematic's own library, keeping the pins' object ids. An entry whose
+// name has no '/' (a sheet written as source names its parts freely) keeps
+// its name and joins an own entry of that name when there is one. False
+// when a part cannot be set up.
 bool import_net_library(Schema* schema, Library* library);
 // True when the reference has no device letter: after its digits the text
 // ends, or continues with one "'" only.

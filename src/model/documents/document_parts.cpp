@@ -86,6 +86,8 @@ std::string next_version(const char* entry_name) {
     return std::string(entry_name, static_cast<size_t>(at - entry_name)) + text;
 }
 
+}  // namespace
+
 // A new entry of the own library holding the part. A part whose texts use
 // fonts of the library it came from is copied first: merging those fonts
 // into the own library renumbers its texts, and the source library's part
@@ -113,8 +115,6 @@ LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
     }
     return entry;
 }
-
-}  // namespace
 
 void set_progress_hook(ProgressHook hook) { progress_hook = hook; }
 

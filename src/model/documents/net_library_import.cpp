@@ -37,6 +37,15 @@ void copy_pin_ids(const PinList* from, PinList* to) {
     }
 }
 
+// The own library's entry of the imported entry's name takes its pins' ids.
+void take_pin_ids(Schema* schema, const LibEntry* entry) {
+    LibEntry* own = find_LibEntry_latest(schema->library, entry->name.get());
+    if (own && own->part && entry->part && own->part != entry->part) {
+        copy_pin_ids(entry->part->normal_pins, own->part->normal_pins);
+        copy_pin_ids(entry->part->convert_pins, own->part->convert_pins);
+    }
+}
+
 }  // namespace
 
 bool import_net_library(Schema* schema, Library* library) {
@@ -45,7 +54,14 @@ bool import_net_library(Schema* schema, Library* library) {
     for (LibEntry* entry : lib_entries_post_order(library)) {
         std::string name = entry->name.get();
         size_t slash = name.find('/');
-        if (slash == std::string::npos) return false;
+        if (slash == std::string::npos) {
+            // A sheet compiled from source may name its parts without a
+            // library: its placed parts name the entry as it is.
+            if (!find_LibEntry_latest(schema->library, name.c_str()) && entry->part)
+                add_own_entry(schema, name, entry->part, entry);
+            take_pin_ids(schema, entry);
+            continue;
+        }
         std::string library_name = name.substr(0, slash);
         std::string part_name = name.substr(slash + 1);
         set_Library_name(library, library_name.c_str());
@@ -54,11 +70,7 @@ bool import_net_library(Schema* schema, Library* library) {
         if (setup_new_part(schema, library_name.c_str(), part_name.c_str(), &placed, entry->part,
                            entry) != 0)
             return false;
-        LibEntry* own = find_LibEntry_latest(schema->library, name.c_str());
-        if (own && own->part && entry->part && own->part != entry->part) {
-            copy_pin_ids(entry->part->normal_pins, own->part->normal_pins);
-            copy_pin_ids(entry->part->convert_pins, own->part->convert_pins);
-        }
+        take_pin_ids(schema, entry);
         free_PlacedPart(schema, placed, false);
     }
     return true;

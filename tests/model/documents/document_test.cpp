@@ -295,10 +295,9 @@ TEST_F(DocumentLayer, TitleBlockSourceIsReportedWhenVerbose) {
     ASSERT_EQ(decompile_titleblock(schema.get(), "frame", keep_line), 0);
     EXPECT_EQ(tn_test::read_text(path("frame.asc")).substr(0, 11), "(TITLEBLOCK");
     EXPECT_EQ(decompile_lines,
-              (std::vector<std::string>{"Opening Ascii Title Block File...\n",
-                                        "Writing Ascii Title Block File...\n",
-                                        "Closing Ascii Title Block File...\n",
-                                        "Decompile Title Block Done.\n"}));
+              (std::vector<std::string>{
+                  "Opening Ascii Title Block File...\n", "Writing Ascii Title Block File...\n",
+                  "Closing Ascii Title Block File...\n", "Decompile Title Block Done.\n"}));
     script_answers({ANSWER_CANCEL});
     EXPECT_EQ(decompile_titleblock(schema.get(), "frame", keep_line), DOC_CANCELLED);
     EXPECT_EQ(decompile_titleblock(nullptr, "frame", keep_line), DOC_NO_SCHEMATIC);
@@ -476,11 +475,10 @@ TEST_F(Parts, MatchesSortByPrefixThenRest) {
     std::string library;
     ASSERT_EQ(search_LibParts("L1", "*", &rows, &library, true), 7);
     std::vector<std::string> order;
-    for (const LibPartRow& row : rows)
-        order.push_back(row.prefix + "|" + row.rest);
+    for (const LibPartRow& row : rows) order.push_back(row.prefix + "|" + row.rest);
     // Prefixed names first (by rest, then prefix), plain names last.
-    EXPECT_EQ(order, (std::vector<std::string>{"R|", "R|@10", "R|@2", "|7400", "|7404",
-                                               "|7405", "|74LS00"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"R|", "R|@10", "R|@2", "|7400", "|7404", "|7405",
+                                               "|74LS00"}));
 }
 
 TEST_F(Parts, PlacingAPartKeepsOneOwnEntryPerVersion) {
@@ -551,8 +549,20 @@ TEST_F(Parts, ImportedNetLibraryPartsKeepTheirPinIds) {
     // A second import finds the entry there already.
     ASSERT_TRUE(import_net_library(schema.get(), net.get()));
     EXPECT_EQ(lib_entry_count(schema->library), 1u);
-    library_samples::add_entry(net.get(), "NOSLASH", nullptr);
-    EXPECT_FALSE(import_net_library(schema.get(), net.get()));
+    // A sheet compiled from source names its parts without a library: the
+    // entry keeps its name, and an own entry of that name takes its pin ids.
+    library_samples::add_entry(schema->library, "RES", part_samples::sample_part().release());
+    Part* loose = part_samples::sample_part().release();
+    for (Pin* pin : list_items<Pin>(loose->normal_pins->pins)) pin->id = ++id;
+    library_samples::add_entry(net.get(), "RES", loose);
+    library_samples::add_entry(net.get(), "CAP", part_samples::sample_part().release());
+    ASSERT_TRUE(import_net_library(schema.get(), net.get()));
+    EXPECT_EQ(lib_entry_count(schema->library), 3u);
+    ASSERT_NE(find_LibEntry(schema->library, "CAP"), nullptr);
+    id = 900 + static_cast<uint32_t>(own->part->normal_pins->pins->count);
+    for (const Pin* pin :
+         list_items<Pin>(find_LibEntry(schema->library, "RES")->part->normal_pins->pins))
+        EXPECT_EQ(pin->id, ++id);
 }
 
 struct ReferenceCase {

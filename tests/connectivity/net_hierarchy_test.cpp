@@ -1,0 +1,222 @@
+// Two-level hierarchies from schematic source (tests/data/connectivity)
+// through the compile, link and format jobs: the netlists in every format,
+// the jobs' logs, the net files read back, and the external consumers of the
+// SPICE and EDIF files. Golden files live in tests/data/connectivity;
+// regenerate them with TN_UPDATE_GOLDEN=1 and review the diff before
+// committing.
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "connectivity/net_context.h"
+#include "connectivity/net_file.h"
+#include "connectivity/net_jobs.h"
+#include "connectivity/net_link.h"
+#include "connectivity/netlist_format.h"
+#include "connectivity/netlist_test_tools.h"
+#include "connectivity/project_fixture.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "support/test_env.h"
+
+namespace {
+
+using namespace project_test;
+using net_test::pcb_rnd_nets;
+using net_test::run_ngspice;
+using net_test::without_date;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class Hierarchy : public ProjectTest {
+protected:
+    // Writes the sheets of a fixture: `sources` pairs a sheet file with its source.
+    void write_sheets(const std::vector<std::pair<std::string, std::string>>& sources) {
+        for (const auto& [sheet, source] : sources) write_fixture(sheet, source);
+    }
+    void write_hierarchy() {
+        write_sheets({{"hier.sch", "hier_root.asc"},
+                      {"hier_amp.sch", "hier_amp.asc"},
+                      {"hier_bus.sch", "hier_bus.asc"}});
+    }
+    void write_ladder() {
+        write_sheets({{"ladder.sch", "ladder_root.asc"},
+                      {"ladder_a.sch", "ladder_a.asc"},
+                      {"ladder_b.sch", "ladder_b.asc"}});
+    }
+    // Compiles the project of `root`.sch and links it into `root`_linked,
+    // both named as in the project directory.
+    void compile_and_link(const std::string& root) {
+        ASSERT_EQ(netlist_compile((root + ".sch").c_str(), print_capture), 0) << printed;
+        ASSERT_EQ(netlist_link(root.c_str(), (root + "_linked").c_str(), print_capture), 0)
+            << printed;
+    }
+    // Formats the linked nets of `root` into `output` (in the project directory).
+    int format(const std::string& root, const std::string& output, const char* keyword) {
+        return netlist_format((root + "_linked").c_str(), file(output).c_str(), keyword, 2,
+                              print_capture);
+    }
+    void golden(const std::string& name, const std::string& text) {
+        tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
+    }
+};
+
+TEST_F(Hierarchy, JobsWriteEveryFormatOfATwoLevelHierarchy) {
+    write_hierarchy();
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    compile_and_link("hier");
+    for (auto [output, keyword] : {std::pair{"hier.tnf", "tessaron"},
+                                   {"hier.pel", "pelmoran"},
+                                   {"hier.cir", "SPICE"},
+                                   {"hier.edf", "FLATEDIF"}})
+        ASSERT_EQ(format("hier", output, keyword), 0) << keyword << "\n" << printed;
+    golden("hier_jobs.log", printed);
+    golden("hier.tnf", without_date(tn_test::read_text(file("hier.tnf"))));
+    golden("hier.pel", tn_test::read_text(file("hier.pel")));
+    golden("hier.cir", tn_test::read_text(file("hier.cir")));
+    golden("hier.edf", without_date(tn_test::read_text(file("hier.edf"))));
+}
+
+TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
+    // A sheet used by two boxes and a part never annotated: warned about
+    // whether the jobs are verbose or not.
+    write_hierarchy();
+    std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
+    std::string again = root.substr(root.find("  (SUBSHEET 0x00000600"));
+    again = again.substr(0, again.find(") )\n") + 4);
+    again.replace(again.find("0x00000600 (POS 30000"), 21, "0x00000610 (POS 60000");
+    root.insert(root.find("(SHEET\n") + 7, again);
+    root.replace(root.find("'R3'"), 4, "'R?'");
+    write_sheet("hier.sch", root);
+    proper_set(NETFMT_VERBOSE, 0, 0);
+    compile_and_link("hier");
+    ASSERT_EQ(format("hier", "hier.tnf", "tessaron"), 0);
+    EXPECT_EQ(printed,
+              "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n"
+              "Part R? is not annotated\n"
+              "Part R4: duplicate reference\n"
+              "Part R5: duplicate reference\n");
+}
+
+TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
+    // The bus sheet uses the root; the amplifier's net file is cut short.
+    write_hierarchy();
+    std::string bus = tn_test::read_text(tn_test::data_path("connectivity/hier_bus.asc"));
+    bus.insert(bus.find("(SHEET\n") + 7,
+               "(SUBSHEET 0x00000B00 (POS 40000 0 ) (SIZE 8000 6000 ) 'TOP' 'hier.sch' (PORTS\n"
+               "(PORT LEFT BIDIR (POS 0 2000 ) 'D0' ) ) )\n");
+    write_sheet("hier_bus.sch", bus);
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    ASSERT_EQ(netlist_compile("hier.sch", print_capture), 0) << printed;
+    std::vector<unsigned char> bytes = tn_test::read_bytes(file("hier_amp.bnt"));
+    bytes.resize(bytes.size() / 2);
+    tn_test::write_bytes(file("hier_amp.bnt"), bytes);
+    printed.clear();
+    EXPECT_EQ(netlist_link("hier", "hier_linked", print_capture), PARTIAL_LINK);
+    EXPECT_EQ(netlist_format("hier_linked", file("hier.tnf").c_str(), "tessaron", 2, print_capture),
+              1);
+    std::string dir = dir_.path().string() + "/";
+    for (size_t at = printed.find(dir); at != std::string::npos; at = printed.find(dir, at))
+        printed.erase(at, dir.size());
+    EXPECT_EQ(printed,
+              "Linking schematic file 'hier'...\n"
+              "*** Error : Sheet 'hier_amp' not linked: its net file 'hier_amp.bnt' is damaged "
+              "(Code 66)\n"
+              "*** Error : Sheet 'hier' uses itself, it is not linked again\n"
+              "Done.\n"
+              "Formatting netlist 'hier_linked'...\n"
+              "Done.\n");
+    EXPECT_FALSE(std::filesystem::exists(file("hier.tnf")));
+}
+
+TEST_F(Hierarchy, EveryNetFileReadsBackToTheSameBytes) {
+    // Read alone and written again without a sheet number, each sheet's net
+    // file and the linked one come out unchanged; but for the net of the bus
+    // sheet's port: its one member, the port named as a bus range, is left
+    // out of the file, so the net reads back empty and is not written again.
+    write_hierarchy();
+    compile_and_link("hier");
+    const std::string bus_net(
+        "\xA2\0\0\0\x01\0\0\0\x0E"
+        "D[0..1]\0\xE0",
+        18);
+    for (const char* name : {"hier", "hier_amp", "hier_bus", "hier_linked"}) {
+        std::vector<unsigned char> bytes = tn_test::read_bytes(file(std::string(name) + ".bnt"));
+        ASSERT_FALSE(bytes.empty()) << name;
+        std::string expected(bytes.begin(), bytes.end());
+        if (size_t at = expected.find(bus_net); at != std::string::npos)
+            expected.erase(at, bus_net.size());
+        Schema* schema = nullptr;
+        new_active_schema(&schema);
+        NetContext* context = new_NetContext();
+        ASSERT_EQ(link_netlist(context, schema, name, LINK_READ_ONLY), 0) << name;
+        EXPECT_EQ(write_net_report(context, schema, "again", 0), 0);
+        free_NetContext(schema, context);
+        free_Schema(schema, false);
+        bytes = tn_test::read_bytes(file("again.bnt"));
+        EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == expected) << name;
+    }
+}
+
+TEST_F(Hierarchy, TraceOfCompilingAndLinkingShowsEveryRecord) {
+    // The amplifier sheet also gets a wire ending in a no-connect mark, a
+    // junction on nothing and a wire that touches nothing.
+    write_hierarchy();
+    std::string amp = tn_test::read_text(tn_test::data_path("connectivity/hier_amp.asc"));
+    amp.insert(amp.find("(SHEET\n") + 7,
+               "(LINE (POS 0 20000 ) (POS 5000 20000 ) )\n(NOCON (POS 5000 20000 ) )\n"
+               "(JUNCTION (POS 30000 30000 ) SMALL CIRCULAR )\n"
+               "(LINE (POS 0 30000 ) (POS 5000 30000 ) )\n");
+    write_sheet("hier_amp.sch", amp);
+    std::string trace;
+    Services table;
+    table.debug_write = [&trace](const char* text) { trace += text; };
+    install_services(table);
+    struct DebugOn {
+        DebugOn() { debug_enabled = true; }
+        ~DebugOn() { debug_enabled = false; }
+    } debug;
+    compile_and_link("hier");
+    golden("hier_trace.log", trace);
+}
+
+TEST_F(Hierarchy, NgspiceSolvesTheLadderAcrossSheets) {
+    if (std::system("command -v ngspice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ngspice is not installed (scripts/setup.sh installs it)";
+    write_ladder();
+    compile_and_link("ladder");
+    ASSERT_EQ(format("ladder", "ladder.cir", "SPICE"), 0)
+        << printed << spice_error_reference() << " pin " << spice_error_pin();
+    std::string output = run_ngspice(file("ladder.cir"));
+    EXPECT_THAT(output, Not(HasSubstr("rror"))) << output;
+    // 10 V over 1k into MID, which sees 2k to ground on one sheet and
+    // 1k + 1k on the other: MID 5 V, OUT halfway down the second pair.
+    EXPECT_THAT(output, ::testing::ContainsRegex("in +1\\.0*e\\+01")) << output;
+    EXPECT_THAT(output, ::testing::ContainsRegex("mid +5\\.0*e\\+00")) << output;
+    EXPECT_THAT(output, ::testing::ContainsRegex("out +2\\.50*e\\+00")) << output;
+}
+
+TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
+    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    write_hierarchy();
+    compile_and_link("hier");
+    ASSERT_EQ(format("hier", "hier.edf", "FLATEDIF"), 0) << printed;
+    std::string pcb_log;
+    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), file("hier.edf"), &pcb_log);
+    EXPECT_THAT(pcb_log, Not(HasSubstr("E:"))) << pcb_log;
+    // The devices of U1 are instances of their own, U1A and U1B.
+    EXPECT_THAT(nets, ::testing::ElementsAre("D0: R2-1 R4-1", "D1: R3-1 R5-1", "GND: R2-2 R3-2",
+                                             "IN: R1-2 U1A-1", "VCC: R1-1 R4-2 R5-2 U2-3",
+                                             "X: U1A-2 U1B-5", "Y: U1B-6 U2-1", "Z: U2-2"))
+        << pcb_log;
+}
+
+}  // namespace

@@ -49,6 +49,10 @@ int32_t clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+// A part form with a drawing shows what its pins are by its shape; a form
+// without one is a bare row of pins that needs their names.
+bool has_drawing(const Vectors* body) { return body && body->items && body->items->count > 0; }
+
 // The rotation of a text or image flag code as matrix_rotate takes it:
 // quarter turns as they are, the odd eighths in tenths of a degree.
 int rotation_code(int code) { return code < 4 ? code : (code - 4) * 900 + 450 + 3; }
@@ -75,12 +79,9 @@ TextKind text_kind(const Text* text) {
     if (text->font >= 1 && text->font <= 9)
         return {VISIBLE_IEEE, PRINT_VIS_IEEE, COLOR_COMMENT, WIDTH_COMMENT};
     switch (text->flags & TEXT_TYPE_MASK) {
-    case LABEL:
-        return {VISIBLE_LABEL, PRINT_VIS_TEXT, COLOR_LABEL, WIDTH_LABEL};
-    case TBLOCK:
-        return {VISIBLE_TITLETXT, PRINT_VIS_TMPL, COLOR_TITLETXT, WIDTH_TITLETXT};
-    default:
-        return {VISIBLE_TEXT, PRINT_VIS_COMMENT, COLOR_COMMENT, WIDTH_COMMENT};
+        case LABEL: return {VISIBLE_LABEL, PRINT_VIS_TEXT, COLOR_LABEL, WIDTH_LABEL};
+        case TBLOCK: return {VISIBLE_TITLETXT, PRINT_VIS_TMPL, COLOR_TITLETXT, WIDTH_TITLETXT};
+        default: return {VISIBLE_TEXT, PRINT_VIS_COMMENT, COLOR_COMMENT, WIDTH_COMMENT};
     }
 }
 
@@ -93,13 +94,14 @@ public:
     void schema(const Rect* visible);
     void title_block(const Matrix* m);
     void vectors(Vectors* set, const Matrix* m, uint32_t rgb, int32_t width);
-    void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool names);
+    // `bodied`: the pin's form has a body drawing, which then names the pins
+    // unless a pin carries its own display choice.
+    void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool names, bool bodied);
     void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width);
 
 private:
     uint32_t rgb(int property, int index = -1) const {
-        return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index))
-                                       : uint32_t(colour_);
+        return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index)) : uint32_t(colour_);
     }
     bool shown(int screen, int print) const {
         // Explicit colours draw a ghost or a highlight: always shown.
@@ -156,8 +158,9 @@ void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
             Point d = apply_matrix(m, dir);
             dir = Point{d.x - o.x, d.y - o.y};
             const double len = std::hypot(double(dir.x), double(dir.y));
-            if (len > 0) dir = Point{clamp32(std::lround(dir.x * 1000 / len)),
-                                     clamp32(std::lround(dir.y * 1000 / len))};
+            if (len > 0)
+                dir = Point{clamp32(std::lround(dir.x * 1000 / len)),
+                            clamp32(std::lround(dir.y * 1000 / len))};
         }
         pen(colour, width);
         a_.font_text(t->string, *record, apply_matrix(m, t->pos), dir);
@@ -182,36 +185,34 @@ void Painter::fill_outline(List* items, const Matrix* m, std::vector<Point>* out
     };
     for (SchItem* item : list_items<SchItem>(items)) {
         switch (item->type) {
-        case LINE_ITEM:
-            add(item->pos);
-            add(as_Line(item)->end);
-            break;
-        case ARC_ITEM: {
-            Arc* arc = as_Arc(item);
-            for (Point p : arc_points(arc->pos, arc->start, arc->end, arc->dir != 0, 0.01)) add(p);
-            break;
-        }
-        case BOITE_ITEM: {
-            Boite* b = as_Rect(item);
-            add(b->pos);
-            add({b->corner.x, b->pos.y});
-            add(b->corner);
-            add({b->pos.x, b->corner.y});
-            break;
-        }
-        case CIRCLE_ITEM: {
-            Circle* c = as_Circle(item);
-            for (Point p : arc_points(c->pos, c->on, c->on, true, 0.01)) add(p);
-            break;
-        }
-        case POLY_ITEM:
-            for (Point p : as_Poly(item)->points) add(p);
-            break;
-        case FILL_ITEM:
-            fill_outline(as_Fill(item)->items, m, out, depth + 1);
-            break;
-        default:
-            break;
+            case LINE_ITEM:
+                add(item->pos);
+                add(as_Line(item)->end);
+                break;
+            case ARC_ITEM: {
+                Arc* arc = as_Arc(item);
+                for (Point p : arc_points(arc->pos, arc->start, arc->end, arc->dir != 0, 0.01))
+                    add(p);
+                break;
+            }
+            case BOITE_ITEM: {
+                Boite* b = as_Rect(item);
+                add(b->pos);
+                add({b->corner.x, b->pos.y});
+                add(b->corner);
+                add({b->pos.x, b->corner.y});
+                break;
+            }
+            case CIRCLE_ITEM: {
+                Circle* c = as_Circle(item);
+                for (Point p : arc_points(c->pos, c->on, c->on, true, 0.01)) add(p);
+                break;
+            }
+            case POLY_ITEM:
+                for (Point p : as_Poly(item)->points) add(p);
+                break;
+            case FILL_ITEM: fill_outline(as_Fill(item)->items, m, out, depth + 1); break;
+            default: break;
         }
     }
 }
@@ -219,70 +220,69 @@ void Painter::fill_outline(List* items, const Matrix* m, std::vector<Point>* out
 void Painter::graphic(SchItem* item, const Matrix* m, uint32_t colour, int32_t width, int depth) {
     const bool dashed = (item->flags & DASHED_MASK) != 0;
     switch (item->type) {
-    case FILL_ITEM: {
-        std::vector<Point> outline;
-        fill_outline(as_Fill(item)->items, m, &outline, depth + 1);
-        pen(colour, width);
-        a_.polygon(outline, true);
-        break;
-    }
-    case CIRCLE_ITEM: {
-        Circle* c = as_Circle(item);
-        pen(colour, width, dashed);
-        a_.circle(apply_matrix(m, c->pos), apply_matrix(m, c->on), (item->flags & FILLED) != 0);
-        break;
-    }
-    case BOITE_ITEM: {
-        Boite* b = as_Rect(item);
-        pen(colour, width, dashed);
-        a_.polygon({apply_matrix(m, b->pos), apply_matrix(m, {b->corner.x, b->pos.y}),
-                    apply_matrix(m, b->corner), apply_matrix(m, {b->pos.x, b->corner.y})},
-                   false);
-        break;
-    }
-    case LINE_ITEM:
-        pen(colour, width, dashed);
-        a_.line(apply_matrix(m, item->pos), apply_matrix(m, as_Line(item)->end));
-        break;
-    case ARC_ITEM: {
-        Arc* arc = as_Arc(item);
-        // A mirroring matrix turns the arc the other way round.
-        const bool mirrored = m && matrix_is_mirrored(m);
-        pen(colour, width, dashed);
-        a_.arc(apply_matrix(m, arc->pos), apply_matrix(m, arc->start), apply_matrix(m, arc->end),
-               (arc->dir != 0) != mirrored);
-        break;
-    }
-    case TEXT_ITEM:
-        text(as_Text(item), m, colour, 0);
-        break;
-    case JUNCTION_ITEM: {
-        const Point c = apply_matrix(m, item->pos);
-        const int32_t r = std::max<int32_t>(item->width / 2, 1);
-        pen(colour, 1);
-        switch (item->flags & JUNCTION_SHAPE_MASK) {
-        case DIAMOND:
-            a_.polygon({{c.x, c.y - r}, {c.x + r, c.y}, {c.x, c.y + r}, {c.x - r, c.y}}, true);
-            break;
-        case RECTANGLE:
-            a_.polygon({{c.x - r, c.y - r}, {c.x + r, c.y - r}, {c.x + r, c.y + r},
-                        {c.x - r, c.y + r}}, true);
-            break;
-        default:
-            a_.circle(c, {c.x + r, c.y}, true);
+        case FILL_ITEM: {
+            std::vector<Point> outline;
+            fill_outline(as_Fill(item)->items, m, &outline, depth + 1);
+            pen(colour, width);
+            a_.polygon(outline, true);
             break;
         }
-        break;
-    }
-    case POLY_ITEM: {
-        std::vector<Point> points;
-        for (Point p : as_Poly(item)->points) points.push_back(apply_matrix(m, p));
-        pen(colour, width, dashed);
-        a_.strip(points);
-        break;
-    }
-    default:
-        break;
+        case CIRCLE_ITEM: {
+            Circle* c = as_Circle(item);
+            pen(colour, width, dashed);
+            a_.circle(apply_matrix(m, c->pos), apply_matrix(m, c->on), (item->flags & FILLED) != 0);
+            break;
+        }
+        case BOITE_ITEM: {
+            Boite* b = as_Rect(item);
+            pen(colour, width, dashed);
+            a_.polygon({apply_matrix(m, b->pos), apply_matrix(m, {b->corner.x, b->pos.y}),
+                        apply_matrix(m, b->corner), apply_matrix(m, {b->pos.x, b->corner.y})},
+                       false);
+            break;
+        }
+        case LINE_ITEM:
+            pen(colour, width, dashed);
+            a_.line(apply_matrix(m, item->pos), apply_matrix(m, as_Line(item)->end));
+            break;
+        case ARC_ITEM: {
+            Arc* arc = as_Arc(item);
+            // A mirroring matrix turns the arc the other way round.
+            const bool mirrored = m && matrix_is_mirrored(m);
+            pen(colour, width, dashed);
+            a_.arc(apply_matrix(m, arc->pos), apply_matrix(m, arc->start),
+                   apply_matrix(m, arc->end), (arc->dir != 0) != mirrored);
+            break;
+        }
+        case TEXT_ITEM: text(as_Text(item), m, colour, 0); break;
+        case JUNCTION_ITEM: {
+            const Point c = apply_matrix(m, item->pos);
+            const int32_t r = std::max<int32_t>(item->width / 2, 1);
+            pen(colour, 1);
+            switch (item->flags & JUNCTION_SHAPE_MASK) {
+                case DIAMOND:
+                    a_.polygon({{c.x, c.y - r}, {c.x + r, c.y}, {c.x, c.y + r}, {c.x - r, c.y}},
+                               true);
+                    break;
+                case RECTANGLE:
+                    a_.polygon({{c.x - r, c.y - r},
+                                {c.x + r, c.y - r},
+                                {c.x + r, c.y + r},
+                                {c.x - r, c.y + r}},
+                               true);
+                    break;
+                default: a_.circle(c, {c.x + r, c.y}, true); break;
+            }
+            break;
+        }
+        case POLY_ITEM: {
+            std::vector<Point> points;
+            for (Point p : as_Poly(item)->points) points.push_back(apply_matrix(m, p));
+            pen(colour, width, dashed);
+            a_.strip(points);
+            break;
+        }
+        default: break;
     }
 }
 
@@ -315,8 +315,8 @@ void Painter::sheet_graphic(SchItem* item, const Matrix* m, int depth) {
     }
 }
 
-void Painter::name(const char* string, int font_property, Point at, int h, int v,
-                   const Matrix* m, uint32_t colour, int32_t width) {
+void Painter::name(const char* string, int font_property, Point at, int h, int v, const Matrix* m,
+                   uint32_t colour, int32_t width) {
     if (!string || !*string) return;
     Text t;
     t.string = string;
@@ -344,13 +344,13 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
     free_Text(&t, true);
 }
 
-void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool names) {
+void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool names, bool bodied) {
     make_PinVectors(p);
     const bool power = p->type == PWR;
     vectors(p->drawing, m, power ? rgb(COLOR_POWPIN) : rgb(COLOR_PARTBODY),
             proper_get(WIDTH_PARTBODY));
     if (!names) return;
-    bool show_name = true, show_number = true;
+    bool show_name = !bodied, show_number = true;
     if (p->flags & PIN_DISPLAY) {
         show_name = (p->flags & PIN_SHOW_NAME) != 0;
         show_number = (p->flags & PIN_SHOW_NUMBER) != 0;
@@ -366,8 +366,8 @@ void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool names) {
                        clamp32(int64_t{p->pos.y} + dy * gap)};
         const int h = dx > 0 ? 0 : dx < 0 ? 2 : 1;
         const int v = dy > 0 ? 2 : dy < 0 ? 0 : 1;
-        name(p->name.get(), FONT_PINNAME, at, h, v, m,
-             rgb(COLOR_PINNAME), proper_get(WIDTH_PINNAME));
+        name(p->name.get(), FONT_PINNAME, at, h, v, m, rgb(COLOR_PINNAME),
+             proper_get(WIDTH_PINNAME));
     }
     const int device = pl ? pl->device : 0;
     const char* number = pin_number(p, device);
@@ -393,7 +393,7 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
         vectors(body, &m, rgb(COLOR_PARTBODY), proper_get(WIDTH_PARTBODY));
         PinList* pins = pl_pins_in_use(library, pl);
         if (pins)
-            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, true);
+            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, true, has_drawing(body));
     } else if (!part) {
         // A part its library does not hold: a cross at its place.
         pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
@@ -430,11 +430,15 @@ void Painter::power(Power* p, const Matrix* m, uint32_t symbol_rgb, uint32_t tex
     matrix_translate(&turn, -p->pos.x, -p->pos.y);
     matrix_rotate(&turn, p->flags & POWER_ROT_MASK);
     matrix_translate(&turn, p->pos.x, p->pos.y);
-    const Point tip = apply_matrix(&turn, Point{p->pos.x, clamp32(int64_t{p->pos.y} - s - NAME_GAP)});
+    const Point tip =
+        apply_matrix(&turn, Point{p->pos.x, clamp32(int64_t{p->pos.y} - s - NAME_GAP)});
     int h = 1, v = 0;
-    if (tip.x > p->pos.x) h = 0, v = 1;
-    else if (tip.x < p->pos.x) h = 2, v = 1;
-    else if (tip.y > p->pos.y) v = 2;
+    if (tip.x > p->pos.x)
+        h = 0, v = 1;
+    else if (tip.x < p->pos.x)
+        h = 2, v = 1;
+    else if (tip.y > p->pos.y)
+        v = 2;
     name(p->name.get(), FONT_POWERTXT, tip, h, v, m, text_rgb, proper_get(WIDTH_POWERTXT));
 }
 
@@ -464,8 +468,9 @@ void Painter::subsheet(SubSheet* box, const Matrix* outer) {
     if (shown(VISIBLE_SHEETNAME, PRINT_VIS_SHEETNAME)) {
         name(box->sheet_name.get(), FONT_SHEETNAME, Point{0, -NAME_GAP}, 0, 0, &m,
              rgb(COLOR_SHEETTXT), proper_get(WIDTH_SHEETTXT));
-        name(box->file_name.c_str(), FONT_SHEETNAME, Point{0, clamp32(int64_t{box->size.y} + NAME_GAP)},
-             0, 2, &m, rgb(COLOR_SHEETFILE), proper_get(WIDTH_SHEETFILE));
+        name(box->file_name.c_str(), FONT_SHEETNAME,
+             Point{0, clamp32(int64_t{box->size.y} + NAME_GAP)}, 0, 2, &m, rgb(COLOR_SHEETFILE),
+             proper_get(WIDTH_SHEETFILE));
     }
     for (Port* p : list_items<Port>(box->ports)) {
         if (!p->outline) subsheet_port_symbol(doc_, p);
@@ -482,8 +487,8 @@ void Painter::subsheet(SubSheet* box, const Matrix* outer) {
 void Painter::erc_mark(ErcMark* mark, const Matrix* m) {
     std::vector<Point> points;
     for (const Point& o : mark->outline)
-        points.push_back(apply_matrix(m, Point{clamp32(int64_t{mark->pos.x} + o.x),
-                                               clamp32(int64_t{mark->pos.y} + o.y)}));
+        points.push_back(apply_matrix(
+            m, Point{clamp32(int64_t{mark->pos.x} + o.x), clamp32(int64_t{mark->pos.y} + o.y)}));
     pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
     a_.strip(points);
 }
@@ -533,69 +538,58 @@ void Painter::item(SchItem* it, const Matrix* m, int depth) {
         return;
     }
     switch (it->type) {
-    case PARTLIB_ITEM:
-        placed_part(as_PlacedPart(it), m);
-        break;
-    case SHEET_ITEM:
-        for (SchItem* child : list_items<SchItem>(as_Sheet(it)->items)) item(child, m, depth + 1);
-        break;
-    case POWER_ITEM:
-        if (shown(VISIBLE_POWER, PRINT_VIS_POWER))
-            power(as_Power(it), m, rgb(COLOR_POWEROBJ), rgb(COLOR_POWERTXT));
-        break;
-    case NOCON_ITEM:
-        if (shown(VISIBLE_NOCON, 0)) {
-            const int32_t s = static_cast<int16_t>(proper_get(WIDTH_NOCONNECT));
-            const Point c = it->pos;
-            pen(rgb(COLOR_NOCONNECT), it->width > 1 ? it->width : 100);
-            a_.line(apply_matrix(m, {c.x - s, c.y - s}), apply_matrix(m, {c.x + s, c.y + s}));
-            a_.line(apply_matrix(m, {c.x - s, c.y + s}), apply_matrix(m, {c.x + s, c.y - s}));
-        }
-        break;
-    case PORT_ITEM:
-        if (shown(VISIBLE_PORT, 0)) port(as_Port(it), m);
-        break;
-    case SUBSHEET_ITEM:
-        if (shown(VISIBLE_SHEET, 0)) subsheet(as_SubSheet(it), m);
-        break;
-    case ERC_ITEM:
-        erc_mark(as_ErcMark(it), m);
-        break;
-    case SCHEMA_ITEM:
-        break;  // a document is drawn by draw_schema
-    case IDENT_ITEM:
-        ident(as_Ident(it), m);
-        break;
-    case PSEUDO_PIN:
-        link(as_PseudoPin(it), m, depth);
-        break;
-    case TITLEBLOCK_ITEM: {
-        TitleBlock* block = as_TitleBlock(it);
-        if (!shown(VISIBLE_TMPL, PRINT_VIS_TMPL)) break;
-        for (SchItem* child : list_items<SchItem>(block->drawing)) {
-            if (child->type == TEXT_ITEM)
-                text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
-            else if (is_primitive_code(child->type))
-                graphic(child, m, rgb(COLOR_TITLE), proper_get(WIDTH_TITLE), depth + 1);
-            else
+        case PARTLIB_ITEM: placed_part(as_PlacedPart(it), m); break;
+        case SHEET_ITEM:
+            for (SchItem* child : list_items<SchItem>(as_Sheet(it)->items))
                 item(child, m, depth + 1);
+            break;
+        case POWER_ITEM:
+            if (shown(VISIBLE_POWER, PRINT_VIS_POWER))
+                power(as_Power(it), m, rgb(COLOR_POWEROBJ), rgb(COLOR_POWERTXT));
+            break;
+        case NOCON_ITEM:
+            if (shown(VISIBLE_NOCON, 0)) {
+                const int32_t s = static_cast<int16_t>(proper_get(WIDTH_NOCONNECT));
+                const Point c = it->pos;
+                pen(rgb(COLOR_NOCONNECT), it->width > 1 ? it->width : 100);
+                a_.line(apply_matrix(m, {c.x - s, c.y - s}), apply_matrix(m, {c.x + s, c.y + s}));
+                a_.line(apply_matrix(m, {c.x - s, c.y + s}), apply_matrix(m, {c.x + s, c.y - s}));
+            }
+            break;
+        case PORT_ITEM:
+            if (shown(VISIBLE_PORT, 0)) port(as_Port(it), m);
+            break;
+        case SUBSHEET_ITEM:
+            if (shown(VISIBLE_SHEET, 0)) subsheet(as_SubSheet(it), m);
+            break;
+        case ERC_ITEM: erc_mark(as_ErcMark(it), m); break;
+        case SCHEMA_ITEM: break;  // a document is drawn by draw_schema
+        case IDENT_ITEM: ident(as_Ident(it), m); break;
+        case PSEUDO_PIN: link(as_PseudoPin(it), m, depth); break;
+        case TITLEBLOCK_ITEM: {
+            TitleBlock* block = as_TitleBlock(it);
+            if (!shown(VISIBLE_TMPL, PRINT_VIS_TMPL)) break;
+            for (SchItem* child : list_items<SchItem>(block->drawing)) {
+                if (child->type == TEXT_ITEM)
+                    text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+                else if (is_primitive_code(child->type))
+                    graphic(child, m, rgb(COLOR_TITLE), proper_get(WIDTH_TITLE), depth + 1);
+                else
+                    item(child, m, depth + 1);
+            }
+            for (SchItem* child : list_items<SchItem>(block->fields))
+                if (child->type == TEXT_ITEM)
+                    text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+            break;
         }
-        for (SchItem* child : list_items<SchItem>(block->fields))
-            if (child->type == TEXT_ITEM)
-                text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
-        break;
-    }
-    case NETPROP_ITEM: {
-        NetProp* label = as_NetProp(it);
-        if (!label->symbol) netprop_build_symbol(doc_, label);
-        vectors(label->symbol, m, rgb(COLOR_LAYOUT), proper_get(WIDTH_LAYOUT));
-        break;
-    }
-    case IMAGE_ITEM:
-        image(as_Image(it), m);
-        break;
-    default:
-        break;
+        case NETPROP_ITEM: {
+            NetProp* label = as_NetProp(it);
+            if (!label->symbol) netprop_build_symbol(doc_, label);
+            vectors(label->symbol, m, rgb(COLOR_LAYOUT), proper_get(WIDTH_LAYOUT));
+            break;
+        }
+        case IMAGE_ITEM: image(as_Image(it), m); break;
+        default: break;
     }
 }
 
@@ -691,8 +685,8 @@ void draw_vectors_on_canvas(RenderCanvas* canvas, DrawAdapter* adapter, Vectors*
     Schema* doc = canvas ? canvas->GetDocument() : nullptr;
     auto paint = [&](DrawAdapter& a) {
         Painter painter(a, doc, colour, STYLE_AS_ITEM);
-        const uint32_t rgb = colour == ITEM_COLOURS ? uint32_t(proper_get(COLOR_PARTBODY))
-                                                    : uint32_t(colour);
+        const uint32_t rgb =
+            colour == ITEM_COLOURS ? uint32_t(proper_get(COLOR_PARTBODY)) : uint32_t(colour);
         painter.vectors(set, matrix, rgb, proper_get(WIDTH_PARTBODY));
     };
     if (adapter) {
@@ -717,7 +711,10 @@ void draw_part_pin(DrawAdapter* adapter, Schema* schema, PlacedPart* placed, Pin
                    int64_t colour) {
     Matrix m;
     pl_matrix(placed, &m);
-    Painter(*adapter, schema, colour, STYLE_AS_ITEM).pin(placed, pin, &m, true);
+    Part* part = pl_get_part(schema ? schema->library : nullptr, placed);
+    const bool bodied =
+        part && has_drawing(placed->flags & PL_CONVERT ? part->convert : part->normal);
+    Painter(*adapter, schema, colour, STYLE_AS_ITEM).pin(placed, pin, &m, true, bodied);
 }
 
 void draw_title_block_at(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema) {
@@ -753,8 +750,8 @@ bool text_corners(Schema* schema, Text* t, Point corners[4]) {
     if (t->string.empty()) return false;
     if (t->font >= FONT_ID_BASE) {
         List** table = t->fonts == system_fonts ? &system_fonts
-                       : schema ? &schema->fonts
-                                : &t->fonts;
+                       : schema                 ? &schema->fonts
+                                                : &t->fonts;
         int id = t->font;
         Font* record = nullptr;
         if (!font_for_text(table, &id, &record) || !record) return false;

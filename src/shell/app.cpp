@@ -49,7 +49,9 @@ public:
 // file, so that a separate configuration is a separate copy.
 std::string instance_dir() {
     const char* base = std::getenv("XDG_CONFIG_HOME");
-    std::string dir = base && *base ? base : std::string(std::getenv("HOME") ? std::getenv("HOME") : ".") + "/.config";
+    std::string dir =
+        base && *base ? base
+                      : std::string(std::getenv("HOME") ? std::getenv("HOME") : ".") + "/.config";
     dir += "/tessaron";
     wxFileName::Mkdir(wxString::FromUTF8(dir), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     return dir;
@@ -58,7 +60,8 @@ std::string instance_dir() {
 void clear_log_file() {
     const char* log_file = strproper_get(LOGFILE);
     if (proper_get(CLEAR_LOGFILE) && log_file && *log_file && file_access(log_file, 0) == 0)
-        write_atomically(log_file, "w", [](FILE*) { return 0; }, false);
+        write_atomically(
+            log_file, "w", [](FILE*) { return 0; }, false);
 }
 
 }  // namespace
@@ -129,18 +132,20 @@ bool MyApp::OnInit() {
     if (!EnsureSingleInstance()) return false;
     clear_log_file();
 
-    auto* frame = new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
-    show_log_window();
+    auto* frame =
+        new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
+    make_log_window();
     for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
     frame->Show();
+    // After the frame, so that it is placed beside it and stays in front.
+    show_log_window();
     if (proper_get(SHOW_PART_PALETTE)) frame->ShowPalette(true);
     SetTopWindow(frame);
     autosave_start();
     if (options.libedit)
         new_library_child(options.libedit_file.empty() ? nullptr : options.libedit_file.c_str());
     if (options.templ)
-        new_template_child(options.template_file.empty() ? nullptr
-                                                         : options.template_file.c_str());
+        new_template_child(options.template_file.empty() ? nullptr : options.template_file.c_str());
     return true;
 }
 

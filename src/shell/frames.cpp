@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
@@ -196,8 +197,7 @@ MyChild::MyChild(MyFrame* parent, int kind, const wxString& title)
 }
 
 MyChild::~MyChild() {
-    my_children.erase(std::remove(my_children.begin(), my_children.end(), this),
-                      my_children.end());
+    my_children.erase(std::remove(my_children.begin(), my_children.end(), this), my_children.end());
     if (paint_zone == canvas) paint_zone = nullptr;
     free_NameStack(names);
     if (main_frame && my_children.empty()) {
@@ -238,8 +238,8 @@ void MyChild::OnMenu(wxCommandEvent& event) {
 // --- log window ---------------------------------------------------------------------------
 
 MyLog::MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size)
-    : wxFrame(parent, wxID_ANY, title, pos, size,
-              wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT, wxS("LogWindow")) {
+    : wxFrame(parent, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT,
+              wxS("LogWindow")) {
     text_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                            wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
     // The user's close box hides the window: the log keeps its text.
@@ -264,11 +264,37 @@ void MyLog::Append(const char* text) {
 
 wxString MyLog::Text() const { return text_->GetValue(); }
 
+Point log_window_place(const Rect& frame, const Rect& work_area, int width, int height) {
+    const int64_t right = int64_t{work_area.x} + work_area.w,
+                  bottom = int64_t{work_area.y} + work_area.h;
+    const int64_t frame_bottom = int64_t{frame.y} + frame.h;
+    int64_t x = int64_t{frame.x} + frame.w - width;
+    int64_t y = frame_bottom + height <= bottom ? frame_bottom : frame_bottom - height;
+    x = std::max<int64_t>(std::min<int64_t>(x, right - width), work_area.x);
+    y = std::max<int64_t>(std::min<int64_t>(y, bottom - height), work_area.y);
+    return Point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+}
+
+void make_log_window() {
+    if (log_frame) return;
+    log_frame = new MyLog(
+        main_frame, wxS("Tessaron Log"), wxDefaultPosition,
+        wxSize(std::max(proper_get(LOG_WIDTH), 100), std::max(proper_get(LOG_HEIGHT), 80)));
+}
+
 void show_log_window() {
-    if (!log_frame) {
-        log_frame = new MyLog(main_frame, wxS("Tessaron Log"), wxDefaultPosition,
-                              wxSize(std::max(proper_get(LOG_WIDTH), 100),
-                                     std::max(proper_get(LOG_HEIGHT), 80)));
+    make_log_window();
+    if (!log_frame->placed && main_frame && main_frame->IsShown()) {
+        const wxRect f = main_frame->GetScreenRect();
+        const int display = wxDisplay::GetFromWindow(main_frame);
+        const wxRect area =
+            wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea();
+        const wxSize size = log_frame->GetSize();
+        const Point at =
+            log_window_place({f.x, f.y, f.width, f.height},
+                             {area.x, area.y, area.width, area.height}, size.x, size.y);
+        log_frame->Move(at.x, at.y);
+        log_frame->placed = true;
     }
     log_frame->Show();
     log_frame->Raise();
@@ -283,8 +309,10 @@ void* window_handle(wxWindow* window) {
 
 void center_dialog(wxWindow* dialog) {
     if (!dialog) return;
-    if (main_frame) dialog->CentreOnParent();
-    else dialog->Centre();
+    if (main_frame)
+        dialog->CentreOnParent();
+    else
+        dialog->Centre();
 }
 
 void destroy_registered_dialog(EnhancedDialog& dialog) {

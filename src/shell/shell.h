@@ -92,6 +92,8 @@ public:
     MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size);
     ~MyLog() override;
     int subType = LOG_TYPE;
+    // Placed beside the main frame the first time both are shown.
+    bool placed = false;
     void Append(const char* text);
     wxString Text() const;
 
@@ -137,7 +139,10 @@ void center_dialog(wxWindow* dialog);
 void destroy_registered_dialog(EnhancedDialog& dialog);
 
 // --- log ---------------------------------------------------------------------------
-// Shows the log window (made when missing).
+// Makes the log window, hidden, when missing: what is logged before it is
+// shown waits in it.
+void make_log_window();
+// Shows the log window (made when missing), in front of the main frame.
 void show_log_window();
 
 // --- stopping ------------------------------------------------------------------------

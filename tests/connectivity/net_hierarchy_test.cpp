@@ -85,8 +85,9 @@ TEST_F(Hierarchy, JobsWriteEveryFormatOfATwoLevelHierarchy) {
 }
 
 TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
-    // A sheet used by two boxes and a part never annotated: warned about
-    // whether the jobs are verbose or not.
+    // A sheet used by two boxes, a part never annotated and a pin number
+    // SPICE cannot order (the root's library, which the linked sheets
+    // share): warned about whether the jobs are verbose or not.
     write_hierarchy();
     std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
     std::string again = root.substr(root.find("  (SUBSHEET 0x00000600"));
@@ -94,15 +95,20 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
     again.replace(again.find("0x00000600 (POS 30000"), 21, "0x00000610 (POS 60000");
     root.insert(root.find("(SHEET\n") + 7, again);
     root.replace(root.find("'R3'"), 4, "'R?'");
+    root.replace(root.find("(POS 1000 0 ) '3'"), 17, "(POS 1000 0 ) 'V'");
     write_sheet("hier.sch", root);
     proper_set(NETFMT_VERBOSE, 0, 0);
     compile_and_link("hier");
     ASSERT_EQ(format("hier", "hier.tnf", "tessaron"), 0);
+    const std::string parts =
+        "Part R? is not annotated\n"
+        "Part R4: duplicate reference\n"
+        "Part R5: duplicate reference\n";
     EXPECT_EQ(printed,
-              "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n"
-              "Part R? is not annotated\n"
-              "Part R4: duplicate reference\n"
-              "Part R5: duplicate reference\n");
+              "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n" + parts);
+    printed.clear();
+    EXPECT_EQ(format("hier", "hier.cir", "SPICE"), SPICE_PIN_NOT_A_NUMBER);
+    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a distinct number from 0 to 999\n");
 }
 
 TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {

@@ -5,6 +5,8 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
 #include "render/draw_adapter.h"
@@ -67,7 +69,8 @@ TEST_F(DrawItemsTest, AnExplicitColourDrawsTheWholeItemInItAndAMatrixMovesIt) {
 
 TEST_F(DrawItemsTest, ANetHeadDrawsTheWiresOfItsChainAndALinkWhatItStandsFor) {
     SchemaPtr schema = compile(
-        "(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) (LINE (POS 5000 0 ) (POS 5000 5000 ) )\n"
+        "(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) (LINE (POS 5000 0 ) (POS 5000 5000 ) "
+        ")\n"
         " (TEXT 0 (POS 0 2000 ) (SIZE 400 600 ) 'x' ) ) )");
     std::vector<SchItem*> items;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) items.push_back(item);
@@ -137,6 +140,40 @@ TEST_F(DrawItemsTest, OutlineTextsTurnByTheirFontsEscapementOrElseTheirRotation)
 
 namespace render_test {
 namespace {
+
+// A part drawn as a body names its pins by its shape; a bare row of pins
+// needs their names. A pin's own display choice overrides both.
+TEST_F(DrawItemsTest, PinNamesShowOnlyWithoutABodyUnlessThePinChoosesItself) {
+    proper_set(COLOR_PINNAME, 0x0000AB, COLOR_PINNUM, 0x00CD00);
+    const std::string pins =
+        "(PINS (PIN 'IN' IN LEFT (POS 0 1000 ) '3' ) (PIN 'OUT' OUT RIGHT (POS 2000 1000 ) '4' ) )";
+    auto sheet = [&](const std::string& body) {
+        return compile(
+            "(SCHEMATIC (SHEET (PARTLIB 'lib/P' 0x00000001 1.000000 POWEROFF NO_ROT NORMAL_PART "
+            "DEVICE 0 (POS 10000 10000 ) (ATTRIBUTE 'U1' VIS (POS 0 0 ) ) (ATTRIBUTE 'X' VIS (POS "
+            "0 0 ) ) ) )\n"
+            " (LIB '$ACTIVE$' (PFXS ) (PARTS (LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 2000 "
+            "2000 ) (REFERENCE 'U' ) ) (NORMAL " +
+            pins + body + " ) ) (ALIAS (NAME 'lib/P' ) ) ) ) ) )");
+    };
+    SchemaPtr bodied = sheet(" (VECTOR (RECT DRAW (POS 0 0 ) (POS 2000 2000 ) ) )");
+    SchemaPtr bare = sheet("");
+    ASSERT_TRUE(bodied && bare);
+    EXPECT_EQ(with_colour(record(bodied.get(), false), COLOR_PINNAME), 0u);
+    EXPECT_GT(with_colour(record(bodied.get(), false), COLOR_PINNUM), 0u);
+    const size_t bare_names = with_colour(record(bare.get(), false), COLOR_PINNAME);
+    EXPECT_GT(bare_names, 0u);
+    EXPECT_GT(with_colour(record(bare.get(), false), COLOR_PINNUM), 0u);
+
+    // Each pin chooses: names shown, numbers hidden, body or not.
+    for (Schema* doc : {bodied.get(), bare.get()}) {
+        PlacedPart* placed = as_PlacedPart(*list_items<SchItem>(doc->sheet->items).begin());
+        for (Pin* p : list_items<Pin>(pl_pins_in_use(doc->library, placed)->pins))
+            p->flags |= PIN_DISPLAY | PIN_SHOW_NAME;
+        EXPECT_EQ(with_colour(record(doc, false), COLOR_PINNAME), bare_names);
+        EXPECT_EQ(with_colour(record(doc, false), COLOR_PINNUM), 0u);
+    }
+}
 
 TEST_F(DrawItemsTest, EveryItemDrawsWithAndWithoutItsDocumentAndThroughAnyMatrix) {
     SchemaPtr schema = load("every_item.asc");

@@ -18,6 +18,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -50,10 +51,15 @@ public:
         int fds[2];
         if (pipe(fds) != 0) return;
         std::string fd = std::to_string(fds[1]);
-        char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), fd.data(),
-                        const_cast<char*>("-screen"), const_cast<char*>("0"),
-                        const_cast<char*>("1280x1024x24"), const_cast<char*>("-nolisten"),
-                        const_cast<char*>("tcp"), nullptr};
+        char* argv[] = {const_cast<char*>("Xvfb"),
+                        const_cast<char*>("-displayfd"),
+                        fd.data(),
+                        const_cast<char*>("-screen"),
+                        const_cast<char*>("0"),
+                        const_cast<char*>("1280x1024x24"),
+                        const_cast<char*>("-nolisten"),
+                        const_cast<char*>("tcp"),
+                        nullptr};
         if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = 0;
         close(fds[1]);
         // The server writes its display number once it accepts clients.
@@ -130,7 +136,7 @@ public:
     // Only this process's windows count. The toolkit makes small helper
     // windows with the same title: the largest is the frame.
     std::string WaitWindow(const std::string& title) {
-        std::string ids = run("timeout 30 xdotool search --sync --onlyvisible --pid " +
+        std::string ids = run("timeout 30 xdotool search --all --sync --onlyvisible --pid " +
                               std::to_string(pid_) + " --name '^" + title + "$' 2>/dev/null");
         std::string best;
         long best_area = -1;
@@ -180,6 +186,18 @@ private:
     pid_t pid_ = 0;
 };
 
+// A window's place and size on the display: x, y, width, height.
+std::vector<long> geometry(const std::string& window) {
+    std::string shape = run("xdotool getwindowgeometry --shell " + window);
+    std::vector<long> r;
+    for (const char* key : {"X=", "Y=", "WIDTH=", "HEIGHT="}) {
+        size_t at = shape.find(std::string("\n") + key);
+        r.push_back(at == std::string::npos ? -1
+                                            : std::atol(shape.c_str() + at + 1 + std::strlen(key)));
+    }
+    return r;
+}
+
 // Real key events to the window, focused first (there is no window manager;
 // the display is this program's own).
 void keys(const std::string& window, const std::string& sequence) {
@@ -222,16 +240,16 @@ void expect_matches_reference(const std::string& shot, const std::string& name) 
     const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
     const std::string diff = (out / ("diff-" + name)).string();
     int status = 0;
-    std::string count = run("compare -metric AE -fuzz 12% " + reference + " " + canvas + " " +
-                                diff + " 2>&1",
-                            &status);
+    std::string count = run(
+        "compare -metric AE -fuzz 12% " + reference + " " + canvas + " " + diff + " 2>&1", &status);
     long differing = std::atol(count.c_str());
     // 0.2 % of the canvas: antialiased edges, never a missing item.
-    EXPECT_LE(differing, 980L * 560 / 500) << name << ": " << count << " pixels differ; see "
-                                            << diff;
-    if (differing <= 980L * 560 / 500) fs::remove(diff);
-    else fs::copy_file(canvas, out / ("actual-" + name),
-                       fs::copy_options::overwrite_existing);
+    EXPECT_LE(differing, 980L * 560 / 500)
+        << name << ": " << count << " pixels differ; see " << diff;
+    if (differing <= 980L * 560 / 500)
+        fs::remove(diff);
+    else
+        fs::copy_file(canvas, out / ("actual-" + name), fs::copy_options::overwrite_existing);
 }
 
 class ProgramTest : public testing::Test {
@@ -271,6 +289,14 @@ TEST_F(ProgramTest, ASheetOfEveryItemKindIsDrawnAtTwoZoomsAndExitLeavesCleanly) 
     program.Start({sheet});
     std::string frame = program.WaitWindow("Tessaron Schematic Editor");
     ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
+
+    // The log window opens in view: beside the frame, not under it.
+    std::string log = program.WaitWindow("Tessaron Log");
+    ASSERT_FALSE(log.empty()) << "the log window never appeared";
+    const std::vector<long> f = geometry(frame), l = geometry(log);
+    EXPECT_TRUE(l[0] >= f[0] + f[2] || l[1] >= f[1] + f[3] || l[0] + l[2] <= f[0] ||
+                l[1] + l[3] <= f[1])
+        << "log at " << l[0] << "," << l[1] << " under the frame";
 
     std::string fit = dir.file("fit.png"), zoomed = dir.file("zoomed.png");
     ASSERT_TRUE(settled_screenshot(frame, fit));

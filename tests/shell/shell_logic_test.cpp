@@ -114,14 +114,18 @@ class CheckFileName : public testing::TestWithParam<NameCase> {};
 TEST_P(CheckFileName, JudgesOnlyTheLastComponent) {
     EXPECT_EQ(check_file_name(GetParam().path), GetParam().valid) << GetParam().path;
 }
-INSTANTIATE_TEST_SUITE_P(
-    Names, CheckFileName,
-    testing::Values(NameCase{"root.sch", true}, NameCase{"C:\\my dir\\root.sch", true},
-                    NameCase{"/my dir/a-b_c.sch", true}, NameCase{"my file.sch", false},
-                    NameCase{"a<b.sch", false}, NameCase{"a>b", false}, NameCase{"a\"b", false},
-                    NameCase{"a|b", false}, NameCase{"dir/a\tb", false},
-                    NameCase{"dir/a\x01" "b", false}, NameCase{"", true},
-                    NameCase{"C:", true}, NameCase{"dir/\xc3\xa9t\xc3\xa9.sch", true}));
+INSTANTIATE_TEST_SUITE_P(Names, CheckFileName,
+                         testing::Values(NameCase{"root.sch", true},
+                                         NameCase{"C:\\my dir\\root.sch", true},
+                                         NameCase{"/my dir/a-b_c.sch", true},
+                                         NameCase{"my file.sch", false}, NameCase{"a<b.sch", false},
+                                         NameCase{"a>b", false}, NameCase{"a\"b", false},
+                                         NameCase{"a|b", false}, NameCase{"dir/a\tb", false},
+                                         NameCase{"dir/a\x01"
+                                                  "b",
+                                                  false},
+                                         NameCase{"", true}, NameCase{"C:", true},
+                                         NameCase{"dir/\xc3\xa9t\xc3\xa9.sch", true}));
 
 TEST(DefaultFileName, TakesTheFirstSuffixOfThePropertyAndKeepsDirectories) {
     EXPECT_EQ(default_file_name_for("", ".net"), "Untitled");
@@ -163,8 +167,7 @@ TEST(Autosave, AFailedCopyLeavesNoPartFileAndKeepsTheOlderCopies) {
     EXPECT_NE(file_access(dir.file("root.001").c_str(), 0), 0);
     EXPECT_EQ(tn_test::read_text(dir.file("root.002")), "good");
     // A directory that cannot be written answers a code, never a crash.
-    EXPECT_NE(autosave_rotate(dir.file("missing/root.sch"), 2, write_tag,
-                              const_cast<char*>("x")),
+    EXPECT_NE(autosave_rotate(dir.file("missing/root.sch"), 2, write_tag, const_cast<char*>("x")),
               0);
 }
 
@@ -229,8 +232,8 @@ TEST(FontDescription, NamesFaceSizeAndStyle) {
 // --- start-up options -------------------------------------------------------------------------
 
 TEST(StartOptions, OptionsAnywhereEditorsTakeAnOptionalFile) {
-    StartOptions o = parse_start_options(
-        {"a.sch", "-debug", "-conf", "my.ini", "b.sch", "-libedit", "-template", "t.tpl", "-wdial"});
+    StartOptions o = parse_start_options({"a.sch", "-debug", "-conf", "my.ini", "b.sch", "-libedit",
+                                          "-template", "t.tpl", "-wdial"});
     EXPECT_TRUE(o.debug);
     EXPECT_TRUE(o.wdial);
     EXPECT_EQ(o.conf, "my.ini");
@@ -244,6 +247,22 @@ TEST(StartOptions, OptionsAnywhereEditorsTakeAnOptionalFile) {
     EXPECT_EQ(last.libedit_file, "lib.clb");
     EXPECT_EQ(last.conf, "");
     EXPECT_TRUE(last.sheets.empty());
+}
+
+// The log window opens where neither the main frame nor the display's
+// edges hide it.
+TEST(StartUp, TheLogWindowOpensBelowTheFrameOrOverItsCornerAlwaysOnTheDisplay) {
+    const Rect display{0, 0, 1280, 1024};
+    // Room below: under the frame's right end.
+    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 300, 200), (Point{700, 720}));
+    // A frame filling the display: over its bottom-right corner.
+    EXPECT_EQ(log_window_place({0, 0, 1280, 1024}, display, 300, 200), (Point{980, 824}));
+    // A frame reaching past the right edge, and one on a second display.
+    EXPECT_EQ(log_window_place({600, 100, 1000, 500}, display, 300, 200), (Point{980, 600}));
+    EXPECT_EQ(log_window_place({1300, 30, 800, 600}, {1280, 30, 1920, 1050}, 300, 200),
+              (Point{1800, 630}));
+    // Larger than the display: its top-left corner stays visible.
+    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 2000, 1500), (Point{0, 0}));
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ std::string module_port(int x, int y, const char* name, const char* direction, b
 std::string box_port(int dy, const char* name, const char* direction) {
     return with_direction(nt::box_port(0, dy, name), direction);
 }
-std::string box_for(const char* file, const std::string& ports) {
-    std::string source = nt::subsheet(20000, 0, ports);
+std::string box_for(const char* file, const std::string& ports, int y = 0) {
+    std::string source = nt::subsheet(20000, y, ports);
     replace_all(source, "'sub.sch'", std::string("'") + file + "'");
     return source;
 }
@@ -152,6 +152,33 @@ TEST_F(ErcHierarchyTest, FindingsAcrossSheetsAndTheSubSheetPortDirection) {
     proper_set(NETERC_HIER, 1, 0);
     ASSERT_EQ(run(), 0);
     EXPECT_EQ(report_text().find("SubSheet Port"), std::string::npos);
+}
+
+TEST_F(ErcHierarchyTest, EachBoxPortIsComparedWithItsOwnSheetsPort) {
+    // Two boxes for two leaves whose ports SP join one net by name: box 0
+    // stands for an input, box 1 for an output.
+    auto leaf = [](const char* direction) {
+        return sheet_source(nt::part("R", 0, 0, "R1") + nt::wire(-20000, 0, -3000, 0),
+                            module_port(-20000, 0, "SP", direction));
+    };
+    write_sheet("a.sch", leaf("INPUT"));
+    write_sheet("b.sch", leaf("OUTPUT"));
+    auto root = [](const char* second) {
+        return sheet_source(box_for("a.sch", box_port(1000, "SP", "INPUT")) +
+                            box_for("b.sch", box_port(1000, "SP", second), 20000));
+    };
+    auto final_report = [&] {
+        std::string text = report_text();
+        size_t at = text.find("Final Report\n------------\n\n\n");
+        return at == std::string::npos ? text : text.substr(at + 28);
+    };
+    write_sheet("root.sch", root("OUTPUT"));
+    ASSERT_EQ(run(), 0) << printed;
+    EXPECT_EQ(final_report(), "");
+    write_sheet("root.sch", root("INPUT"));
+    ASSERT_EQ(run(), 0) << printed;
+    EXPECT_EQ(final_report(),
+              "WARNING : Net 'SP'    SubSheet Port is not same type as the corresponding one\n");
 }
 
 TEST_F(ErcHierarchyTest, AnOpenSubSheetTakesItsMarksAndKeepsItsUnsavedEdits) {

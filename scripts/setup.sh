@@ -10,6 +10,7 @@ packages=(
   libwxgtk3.2-dev
   xvfb xauth
   ngspice pcb-rnd
+  xschem time
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -39,10 +40,22 @@ constexpr int NO_MEMORY_FOR_MARK = 55;
 constexpr uint32_t NET_REAL = IDENT_TWO_MEMBERS;
 
 const char* const class_names[ERC_CLASSES] = {
-    "Input Pin",  "Input/Output Pin",    "Output Pin",  "Open Collector Pin",
-    "Passive Pin", "Three State Pin",    "Open Emitter Pin", "Power Pin",
-    "Input Port", "Output Port",         "Input/Output Port", "Unspecified Module Port",
-    "Input Sheet", "Output Sheet",       "Input/Output Sheet", "Unspecified Sheet Port",
+    "Input Pin",
+    "Input/Output Pin",
+    "Output Pin",
+    "Open Collector Pin",
+    "Passive Pin",
+    "Three State Pin",
+    "Open Emitter Pin",
+    "Power Pin",
+    "Input Port",
+    "Output Port",
+    "Input/Output Port",
+    "Unspecified Module Port",
+    "Input Sheet",
+    "Output Sheet",
+    "Input/Output Sheet",
+    "Unspecified Sheet Port",
     "",
 };
 
@@ -61,10 +74,10 @@ int port_direction(const SchItem* port) { return port->flags & PORT_KIND_MASK; }
 
 int direction_class(int direction, int base) {
     switch (direction) {
-    case PORT_INPUT: return base;
-    case PORT_OUTPUT: return base + 1;
-    case PORT_BIDIR: return base + 2;
-    default: return base + 3;
+        case PORT_INPUT: return base;
+        case PORT_OUTPUT: return base + 1;
+        case PORT_BIDIR: return base + 2;
+        default: return base + 3;
     }
 }
 
@@ -127,8 +140,8 @@ void for_each_finding(Ident* net, const ErcMatrix& matrix, Fn fn) {
         std::vector<std::pair<const std::vector<size_t>*, size_t>> cursors;
         for (int c2 = 0; c2 < ERC_CLASSES; ++c2) {
             if (matrix.cell[c1][c2] == 0 || at[c2].empty()) continue;
-            size_t from = static_cast<size_t>(
-                std::upper_bound(at[c2].begin(), at[c2].end(), i) - at[c2].begin());
+            size_t from = static_cast<size_t>(std::upper_bound(at[c2].begin(), at[c2].end(), i) -
+                                              at[c2].begin());
             if (from < at[c2].size()) cursors.emplace_back(&at[c2], from);
         }
         for (;;) {
@@ -154,6 +167,29 @@ std::string net_name(const Ident* net, int* unnamed) {
     return format_text("N%05d", (*unnamed)++);
 }
 
+// Each port of a sub-sheet box on the net against the module port of the
+// sheet the box stands for: the first module port on the net read from the
+// net file linked under the box's number. Unlinked nets hold none (a
+// module port of the root is numbered -1, boxes from 0).
+void compare_sheet_ports(Ident* net, FILE* report) {
+    std::unordered_map<int32_t, const SchItem*> inside;
+    for_each_member(net, [&](PseudoPin* m) {
+        if (!m->father && is_port(m->whoami))
+            inside.emplace(static_cast<const Port*>(m->whoami)->sheet_number, m->whoami);
+    });
+    if (inside.empty()) return;
+    for_each_member(net, [&](PseudoPin* m) {
+        if (!father_is_box(m) || !is_port(m->whoami)) return;
+        auto found = inside.find(static_cast<const SubSheet*>(m->father)->link_number);
+        if (found == inside.end() || port_direction(found->second) == port_direction(m->whoami))
+            return;
+        print(report, format_text("WARNING : Net '%s'    SubSheet Port is not same type as the "
+                                  "corresponding one",
+                                  static_cast<const Port*>(m->whoami)->name.get()));
+        line_end(report);
+    });
+}
+
 }  // namespace
 
 const char* erc_class_name(int erc_class) {
@@ -162,15 +198,15 @@ const char* erc_class_name(int erc_class) {
 
 const char* erc_pin_type_word(int pin_type) {
     switch (pin_type) {
-    case PIN_IN: return "INPUT";
-    case PIN_OUT: return "OUTPUT";
-    case PIN_IO: return "IN/OUT";
-    case PIN_OC: return "OPEN COL.";
-    case PIN_OE: return "OPEN EMIT.";
-    case PWR: return "POWER";
-    case PAS: return "PASSIVE";
-    case PIN_HIZ: return "3 STATE";
-    default: return " ";
+        case PIN_IN: return "INPUT";
+        case PIN_OUT: return "OUTPUT";
+        case PIN_IO: return "IN/OUT";
+        case PIN_OC: return "OPEN COL.";
+        case PIN_OE: return "OPEN EMIT.";
+        case PWR: return "POWER";
+        case PAS: return "PASSIVE";
+        case PIN_HIZ: return "3 STATE";
+        default: return " ";
     }
 }
 
@@ -178,15 +214,15 @@ int erc_member_class(const PseudoPin* m) {
     if (father_is_part(m)) {
         if (!m->pin) return ERC_NO_CLASS;
         switch (m->pin->type) {
-        case PIN_IN: return ERC_INPUT_PIN;
-        case PIN_IO: return ERC_IO_PIN;
-        case PIN_OUT: return ERC_OUTPUT_PIN;
-        case PIN_OC: return ERC_OC_PIN;
-        case PAS: return ERC_PASSIVE_PIN;
-        case PIN_HIZ: return ERC_3STATE_PIN;
-        case PIN_OE: return ERC_OE_PIN;
-        case PWR: return ERC_POWER_PIN;
-        default: return ERC_NO_CLASS;
+            case PIN_IN: return ERC_INPUT_PIN;
+            case PIN_IO: return ERC_IO_PIN;
+            case PIN_OUT: return ERC_OUTPUT_PIN;
+            case PIN_OC: return ERC_OC_PIN;
+            case PAS: return ERC_PASSIVE_PIN;
+            case PIN_HIZ: return ERC_3STATE_PIN;
+            case PIN_OE: return ERC_OE_PIN;
+            case PWR: return ERC_POWER_PIN;
+            default: return ERC_NO_CLASS;
         }
     }
     if (!is_port(m->whoami)) return ERC_NO_CLASS;
@@ -216,7 +252,8 @@ void erc_member_line(FILE* report, Schema* schema, const PseudoPin* m) {
                                pin_number(pin, part->device), name, reference.c_str());
     } else if (father_is_box(m)) {
         const SubSheet* box = static_cast<const SubSheet*>(m->father);
-        const char* port = is_port(m->whoami) ? static_cast<const Port*>(m->whoami)->name.get() : "";
+        const char* port =
+            is_port(m->whoami) ? static_cast<const Port*>(m->whoami)->name.get() : "";
         text = format_text("      Sheet %s, Port %s", box->sheet_name.get(), port);
     } else if (m->whoami && m->whoami->type == POWER_ITEM) {
         text = format_text("      Power '%s'", static_cast<const Power*>(m->whoami)->name.get());
@@ -259,10 +296,11 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
             int severity = matrix.cell[c1][c2];
             one_more_err(a->pos, severity);
             line_end(report);
-            print(report, severity == 1
-                              ? format_text("WARNING [%05d]: ", erc_error_number + ERC_WARNING_OFFSET)
-                              : format_text("ERROR   [%05d]: ", erc_error_number));
-            print(report, format_text("%s  Connected to  %s", erc_class_name(c1), erc_class_name(c2)));
+            print(report, severity == 1 ? format_text("WARNING [%05d]: ",
+                                                      erc_error_number + ERC_WARNING_OFFSET)
+                                        : format_text("ERROR   [%05d]: ", erc_error_number));
+            print(report,
+                  format_text("%s  Connected to  %s", erc_class_name(c1), erc_class_name(c2)));
             line_end(report);
             erc_member_line(report, schema, a);
             erc_member_line(report, schema, b);
@@ -314,9 +352,10 @@ int erc_final_report(NetContext* context, FILE* report) {
     for (Ident* net : list_items<Ident>(islands)) {
         bool boxes = false;
         for_each_member(net, [&](PseudoPin* m) { boxes = boxes || father_is_box(m); });
-        // Sub-sheet ports are compared with the ports of their sheet once
-        // the hierarchy is linked; a net of one sheet holds no such pair.
-        if (boxes) continue;
+        if (boxes) {
+            compare_sheet_ports(net, report);
+            continue;
+        }
         std::string name;
         bool named = false;
         auto severity_text = [](int severity) { return severity == 1 ? "WARNING" : "ERROR"; };
@@ -342,19 +381,25 @@ int erc_final_report(NetContext* context, FILE* report) {
             std::string line;
             if (direction == PORT_OUTPUT && other_output) {
                 int s = erc_severity(ERC_OUTPUT_PORT, ERC_OUTPUT_PORT);
-                if (s) line = format_text("%s : Net '%s' -  More than one Output Port", severity_text(s), name.c_str());
+                if (s)
+                    line = format_text("%s : Net '%s' -  More than one Output Port",
+                                       severity_text(s), name.c_str());
             } else if (direction == PORT_INPUT && !other_direction) {
                 int s = erc_severity(ERC_UNCONNECTED, ERC_INPUT_PORT);
-                if (s) line = format_text("%s : Net '%s' -  Input Port(s) without Output", severity_text(s), name.c_str());
+                if (s)
+                    line = format_text("%s : Net '%s' -  Input Port(s) without Output",
+                                       severity_text(s), name.c_str());
             } else if (!other_port) {
                 int s = erc_severity(ERC_UNCONNECTED, ERC_INPUT_PORT);
                 int output = erc_severity(ERC_UNCONNECTED, ERC_OUTPUT_PORT);
                 if (output > s && s != 2) s = output;
-                const char* word = direction == PORT_OUTPUT  ? "Output"
-                                   : direction == PORT_INPUT ? "Input"
+                const char* word = direction == PORT_OUTPUT   ? "Output"
+                                   : direction == PORT_INPUT  ? "Input"
                                    : direction == PORT_UNSPEC ? "Unspecified"
                                                               : "Bidir";
-                if (s) line = format_text("%s : Net '%s' -  %s Port Unconnected", severity_text(s), name.c_str(), word);
+                if (s)
+                    line = format_text("%s : Net '%s' -  %s Port Unconnected", severity_text(s),
+                                       name.c_str(), word);
             }
             if (line.empty()) return;
             print(report, line);

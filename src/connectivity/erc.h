@@ -15,6 +15,9 @@
 //   3. "Unconnected Pins :": every member of the other nets, unless the net
 //      holds a no-connect mark or is a bus member net, or the member is a
 //      module port of a bus range whose member nets exist.
+// Pins of one net on different sheets meet only through ports: each sheet's
+// check judges its pins against its module ports and sub-sheet ports, and
+// the final report, over the linked design, the ports against each other.
 //
 // Every line ends with put_newline. The report file's name is kept in the
 // schema (erc_report) so that erc_mark_details can read a finding back.
@@ -84,8 +87,11 @@ int one_more_err(Point point, int severity);
 // marks list is taken from and handed back through *marks. 76 without an
 // islands list, else 0.
 int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks);
-// The final report's module-port checks over the context's nets: 0.
-// Nets with ports of sub-sheet boxes are left to the linked design.
+// The final report over the context's nets (a linked design, or one
+// sheet's): a net with ports of sub-sheet boxes has each of them compared
+// with the module port of the box's own sheet (same direction wanted);
+// any other net has its module ports checked (more than one output, inputs
+// without output, unconnected). 0.
 int erc_final_report(NetContext* context, FILE* report);
 
 // --- the job ------------------------------------------------------------------------------

@@ -10,8 +10,12 @@
 //      replace the sheet's old ones:
 //      an open document is changed in memory (and redrawn), any other
 //      sheet is saved, once, when its marks or its stamps changed;
-//   4. the final report runs over the nets of the last sheet checked (a
-//      single-sheet check); the sheet they point into is freed only after it.
+//   4. across a hierarchy the net files just written are linked from the
+//      root (a sheet that cannot be linked ends the job with the link's
+//      code, so no final report stands on part of the design); a
+//      single-sheet check keeps the nets of the sheet it checked;
+//   5. the final report runs over those nets; the sheet they point into is
+//      freed only after it.
 #include <unordered_set>
 
 #include "connectivity/annotate.h"
@@ -19,8 +23,10 @@
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "connectivity/net_file.h"
+#include "connectivity/net_link.h"
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
@@ -61,6 +67,25 @@ bool place_marks(Schema* loaded, const char* file, List* marks, const char* repo
     }
     return true;
 }
+
+// Replaces what the run holds by the root's hierarchy linked from the net
+// files the analysis wrote: 0, or the link's code (PARTIAL_LINK when a
+// sheet could not be linked; the link names it through the warning hook).
+int link_design(const char* root, ErcRun* run) {
+    run->release();
+    new_active_schema(&run->schema);
+    if (!(run->context = new_NetContext())) no_memory();
+    std::string base = root;
+    change_suffix(base, "", 0);
+    return link_netlist(run->context, run->schema, base.c_str(), LINK_HIERARCHY);
+}
+
+// The job's print callback receives the builder's and the linker's
+// warnings while the job runs, and nothing after it.
+struct WarningHookScope {
+    explicit WarningHookScope(JobPrint print) { set_net_warning_hook(print); }
+    ~WarningHookScope() { set_net_warning_hook(nullptr); }
+};
 
 }  // namespace
 
@@ -127,13 +152,20 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     const bool single = proper_get(NETERC_HIER) != 0;
     JobLog log(print, NETERC_VERBOSE);
     erc_found_errors = false;
-    set_net_warning_hook(log.print());
+    WarningHookScope hook(log.print());
     log.progress("Creating ERC Report...\n");
     AtomicFile out(report_file ? report_file : "", "w");
     if (!out.is_open()) return -1;
     SheetListError error;
     List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
-    if (!sheets) return error.code;
+    if (!sheets) {
+        // The sheet that could not be loaded is named in the log: the
+        // result alone does not say which one it was.
+        char text[ERROR_MESSAGE_SIZE];
+        log.always("%s\n", error_message_v(MESSAGE_WITH_DETAIL, error.code, text, sizeof text,
+                                           error.name.c_str()));
+        return error.code;
+    }
     FILE* report = out.stream();
     report_line(report, "Tessaron ERC Report V2.02 ");
     report_line(report, "Generated on " + date_string());
@@ -142,9 +174,8 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     put_newline(report);
     ErcRun run;
     int result = erc_analyze(report, report_file, &run, sheets, log.print());
-    // Across a hierarchy the final report needs the linked design; a
-    // single sheet's nets are the design.
-    if (result == 0 && single) result = erc_final_report(run.context, report);
+    if (result == 0 && !single) result = link_design(root ? root : "", &run);
+    if (result == 0) result = erc_final_report(run.context, report);
     run.release();
     free_name_list(sheets);
     int written = out.commit(false);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "connectivity/bus_expand.h"
@@ -237,26 +238,34 @@ namespace {
 constexpr int NOT_A_NET_FILE = 66;
 constexpr int UNRESOLVED = 76;
 
-SchItem* sheet_item_by_id(NetContext* context, uint32_t id) {
-    if (!id || !context->sheet) return nullptr;
-    for (SchItem* item : list_items<SchItem>(context->sheet->items))
-        if (item->id == id && item->type != PSEUDO_PIN) return item;
-    return nullptr;
-}
+// The context's ports and the sheet's items (members aside) by object id,
+// the first of each id in list order: a sheet of n parts has about 2n
+// members, and each names its item by id.
+struct MemberTargets {
+    std::unordered_map<uint32_t, SchItem*> items;
+    std::unordered_map<uint32_t, Port*> ports;
 
-int resolve_member(NetContext* context, PseudoPin* pp, Library* library) {
-    bool port_found = false;
-    for (Port* port : list_items<Port>(context->ports))
-        if (port->id && port->id == pp->whoami_id) {
-            pp->whoami = port;
-            port_found = true;
-            break;
-        }
+    explicit MemberTargets(NetContext* context) {
+        for (SchItem* item : list_items<SchItem>(context->sheet->items))
+            if (item->id && item->type != PSEUDO_PIN) items.emplace(item->id, item);
+        for (Port* port : list_items<Port>(context->ports))
+            if (port->id) ports.emplace(port->id, port);
+    }
+    template <class T>
+    static T* find(const std::unordered_map<uint32_t, T*>& map, uint32_t id) {
+        auto found = map.find(id);
+        return found == map.end() ? nullptr : found->second;
+    }
+};
+
+int resolve_member(const MemberTargets& targets, PseudoPin* pp, Library* library) {
+    Port* port = MemberTargets::find(targets.ports, pp->whoami_id);
+    if (port) pp->whoami = port;
     if (pp->father_id) {
-        pp->father = sheet_item_by_id(context, pp->father_id);
+        pp->father = MemberTargets::find(targets.items, pp->father_id);
         if (!pp->father) return UNRESOLVED;
-    } else if (!port_found) {
-        pp->whoami = sheet_item_by_id(context, pp->whoami_id);
+    } else if (!port) {
+        pp->whoami = MemberTargets::find(targets.items, pp->whoami_id);
         return pp->whoami ? 0 : UNRESOLVED;
     } else {
         return 0;
@@ -286,7 +295,8 @@ int expect_end(FILE* stream) {
     return read_byte(&end, stream) == 0 && end == LIST_END ? 0 : NOT_A_NET_FILE;
 }
 
-int read_net_record(NetContext* context, List* islands, FILE* stream, Library* library) {
+int read_net_record(NetContext* context, const MemberTargets& targets, List* islands, FILE* stream,
+                    Library* library) {
     Ident* head = new_Ident();
     if (!head || !dlist_append(islands, head)) no_memory();
     int32_t count = 0;
@@ -329,7 +339,7 @@ int read_net_record(NetContext* context, List* islands, FILE* stream, Library* l
             last->next = pp;
         pp->prev = last;
         last = pp;
-        if (int code = resolve_member(context, pp, library); code != 0) return code;
+        if (int code = resolve_member(targets, pp, library); code != 0) return code;
     }
 }
 
@@ -357,13 +367,15 @@ int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name
 int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library) {
     if (!context->sheet) return NOT_A_NET_FILE;
     if (!*islands && !(*islands = list_new())) no_memory();
+    const MemberTargets targets(context);
     for (;;) {
         uint8_t tag = 0;
         if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
         switch (tag) {
             case LIST_END: return 0;
             case NET_RECORD_TAG:
-                if (int r = read_net_record(context, *islands, stream, library); r != 0) return r;
+                if (int r = read_net_record(context, targets, *islands, stream, library); r != 0)
+                    return r;
                 break;
             case UNUSED_JUNCTION_TAG:
             case UNCONNECTED_WIRE_TAG: {

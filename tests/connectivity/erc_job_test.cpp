@@ -35,16 +35,7 @@ protected:
         report_ = file("erc.erc");
     }
     // The report without its date line.
-    std::string report_text() const {
-        std::string text = tn_test::read_text(report_), kept;
-        for (size_t at = 0; at < text.size();) {
-            size_t end = text.find('\n', at);
-            end = end == std::string::npos ? text.size() : end + 1;
-            if (text.compare(at, 13, "Generated on ") != 0) kept += text.substr(at, end - at);
-            at = end;
-        }
-        return kept;
-    }
+    std::string report_text() const { return erc_report_without_date(report_); }
     SchemaPtr load(const char* name) {
         Schema* schema = nullptr;
         EXPECT_EQ(load_schema_file(&schema, file(name).c_str()), 0);
@@ -62,12 +53,14 @@ protected:
 TEST_F(ErcJobTest, TheReportAndTheMarksOfOneSheet) {
     ASSERT_EQ(erc_report("erc.sch", report_.c_str(), print_capture), 0);
     std::string text = report_text();
-    tn_test::expect_golden("connectivity/erc_job.erc", std::vector<unsigned char>(text.begin(), text.end()));
+    tn_test::expect_golden("connectivity/erc_job.erc",
+                           std::vector<unsigned char>(text.begin(), text.end()));
     EXPECT_TRUE(erc_found_errors);
     EXPECT_TRUE(std::filesystem::exists(file("erc.bnt")));  // the sheet's net file
-    EXPECT_EQ(printed, "Creating ERC Report...\nAnnotation verifications ...\n"
-                       "Loading schematic file 'erc.sch'...\nLoading schematic file 'erc.sch'...\n"
-                       "Done.\n");
+    EXPECT_EQ(printed,
+              "Creating ERC Report...\nAnnotation verifications ...\n"
+              "Loading schematic file 'erc.sch'...\nLoading schematic file 'erc.sch'...\n"
+              "Done.\n");
     SchemaPtr sheet = load("erc.sch");
     EXPECT_EQ(marks_of(sheet.get()), (std::vector<int>{1}));
     EXPECT_EQ(std::string(sheet->erc_report), report_);
@@ -79,7 +72,8 @@ TEST_F(ErcJobTest, TheReportAndTheMarksOfOneSheet) {
 }
 
 TEST_F(ErcJobTest, AnOpenDocumentTakesTheMarksAndItsFileIsNotWritten) {
-    SchemaPtr open(compile_sheet(tn_test::read_text(tn_test::data_path("connectivity/erc_sheet.asc"))));
+    SchemaPtr open(
+        compile_sheet(tn_test::read_text(tn_test::data_path("connectivity/erc_sheet.asc"))));
     open_in_editor("erc.sch", open.get());
     auto before = tn_test::read_bytes(file("erc.sch"));
     ASSERT_EQ(erc_report("erc.sch", report_.c_str(), print_capture), 0);
@@ -91,7 +85,8 @@ TEST_F(ErcJobTest, AnOpenDocumentTakesTheMarksAndItsFileIsNotWritten) {
 TEST_F(ErcJobTest, RepeatedStampsAreRenumberedAndTheSheetSavedOnce) {
     // Two parts share a stamp; the sheet also gets a mark: one save keeps the
     // original as the backup.
-    Schema* schema = compile_sheet(tn_test::read_text(tn_test::data_path("connectivity/erc_sheet.asc")));
+    Schema* schema =
+        compile_sheet(tn_test::read_text(tn_test::data_path("connectivity/erc_sheet.asc")));
     std::vector<PlacedPart*> parts;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items))
         if (item->type == PARTLIB_ITEM) parts.push_back(as_PlacedPart(item));
@@ -111,8 +106,9 @@ TEST_F(ErcJobTest, RepeatedStampsAreRenumberedAndTheSheetSavedOnce) {
 }
 
 TEST_F(ErcJobTest, ARootOfProjectNamesOnlyIsASheetWithoutNets) {
-    write_sheet("root.sch", "(SCHEMATIC\n  (SHEET\n    (TEXT 0 (POS 0 0 ) (SIZE 300 400 ) "
-                            "'&PROJ:erc.sch' )\n  )\n)\n");
+    write_sheet("root.sch",
+                "(SCHEMATIC\n  (SHEET\n    (TEXT 0 (POS 0 0 ) (SIZE 300 400 ) "
+                "'&PROJ:erc.sch' )\n  )\n)\n");
     proper_set(NETERC_HIER, 0, 0);
     ASSERT_EQ(erc_report("root.sch", report_.c_str(), print_capture), 0);
     std::string text = report_text();
@@ -135,7 +131,8 @@ TEST_F(ErcJobTest, FailuresEndTheJobWithTheirCodes) {
     write_sheet("u.sch", sheet({part("RES", "R?", "1k")}));
     printed.clear();
     EXPECT_EQ(erc_report("u.sch", report_.c_str(), print_capture), 0);
-    EXPECT_NE(printed.find("Warning:  'u.sch' is not (or partialy) annotated\n"), std::string::npos);
+    EXPECT_NE(printed.find("Warning:  'u.sch' is not (or partialy) annotated\n"),
+              std::string::npos);
     EXPECT_TRUE(anno_not_annotated);
 }
 

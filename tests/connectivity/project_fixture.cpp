@@ -184,6 +184,17 @@ void open_in_editor(const char* base, Schema* doc) {
     install_services(table);
 }
 
+std::string erc_report_without_date(const std::string& path) {
+    std::string text = tn_test::read_text(path), kept;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text.compare(at, 13, "Generated on ") != 0) kept += text.substr(at, end - at);
+        at = end;
+    }
+    return kept;
+}
+
 Schema* compile_sheet(const std::string& source) {
     Schema* schema = nullptr;
     int code = compile_schema_string(source, COMPIL_SCHEMATIC, report_to_stderr, nullptr, &schema);

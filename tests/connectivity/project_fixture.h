@@ -35,6 +35,9 @@ std::string sheet(const std::vector<std::string>& items);
 // whose base name is `base` (names compared as the editor does, by file).
 void open_in_editor(const char* base, Schema* doc);
 
+// The text of an ERC report without its "Generated on" line (today's date).
+std::string erc_report_without_date(const std::string& path);
+
 // Compiles a schematic source into a document (fails the test when it does
 // not compile); the caller frees it.
 Schema* compile_sheet(const std::string& source);

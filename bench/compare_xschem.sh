@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs the ladder road (ASCII sources to a SPICE netlist, one sheet and a
+# ten-sheet hierarchy) and xschem's SPICE netlister on the same ladder, side
+# by side, and prints wall time and peak memory of each, with the ratios.
+#   bench/compare_xschem.sh [BUILD_DIR] [SIZES...]
+# BUILD_DIR defaults to build (it needs the spice_road program:
+# cmake --build build --target spice_road). Each figure is the minimum of
+# REPEAT runs (default 3). Needs /usr/bin/time and xschem.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+build="${1:-$here/../build}"
+shift || true
+sizes=("$@")
+((${#sizes[@]})) || sizes=(1000 5000 10000 50000 100000)
+repeat="${REPEAT:-3}"
+road="$build/bench/spice_road"
+[[ -x "$road" ]] || { echo "no $road: build the spice_road target first" >&2; exit 1; }
+command -v xschem >/dev/null || { echo "xschem is not installed" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "/usr/bin/time is not installed" >&2; exit 1; }
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# The minimum wall time (s) and the peak memory (KiB) of that run, of
+# `repeat` runs of the command; the command's standard output goes to
+# $work/out.
+measure() {
+  local best="" mem="" t m
+  for ((r = 0; r < repeat; r++)); do
+    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
+      { cat "$work/err" >&2; return 1; }
+    read -r t m <"$work/time"
+    if [[ -z "$best" ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best="$t"; mem="$m"
+    fi
+  done
+  echo "$best $mem"
+}
+
+# xschem reads its rc file for the library path; the netlist goes to our folder.
+cat >"$work/xschemrc" <<RC
+source /usr/share/xschem/xschemrc
+set netlist_dir $work/xs
+RC
+
+printf "load: %s\n" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf "%8s %9s | %9s %8s | %9s %8s | %9s %8s | %7s %7s | %7s %7s\n" \
+  resistors parts "flat s" "MiB" "hier s" "MiB" "xschem s" "MiB" "flat/x" "hier/x" "memF/x" "memH/x"
+for n in "${sizes[@]}"; do
+  for mode in flat hier; do
+    rm -rf "$work/$mode" && mkdir "$work/$mode"
+    parts=$("$road" generate "$work/$mode" "$n" "$mode")
+    read -r t m < <(measure "$road" run "$work/$mode")
+    got=$(cat "$work/out")
+    [[ "$got" == "$parts" ]] || { echo "$mode $n: $got resistor lines of $parts" >&2; exit 1; }
+    eval "t_$mode=$t m_$mode=$m"
+  done
+  rm -rf "$work/xs" && mkdir "$work/xs"
+  awk -v n="$n" -f "$here/xschem/ladder.awk" >"$work/xs/ladder.sch"
+  read -r t_x m_x < <(measure xschem -q -x -r -n -s --rcfile "$work/xschemrc" "$work/xs/ladder.sch")
+  got=$(grep -c '^R' "$work/xs/ladder.spice" || true)
+  [[ "$got" == "$parts" ]] || { echo "xschem $n: $got resistor lines of $parts" >&2; exit 1; }
+  awk -v n="$n" -v p="$parts" -v tf="$t_flat" -v mf="$m_flat" -v th="$t_hier" -v mh="$m_hier" \
+    -v tx="$t_x" -v mx="$m_x" 'BEGIN {
+      printf "%8d %9d | %9.2f %8.1f | %9.2f %8.1f | %9.2f %8.1f | %7.2f %7.2f | %7.2f %7.2f\n",
+        n, p, tf, mf / 1024, th, mh / 1024, tx, mx / 1024, tf / tx, th / tx, mf / mx, mh / mx }'
+done

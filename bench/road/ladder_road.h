@@ -1,0 +1,46 @@
+#pragma once
+// The ladder design as a project of ASCII schematic sources, and the road a
+// user's run takes from those sources to a SPICE netlist: compile the
+// sources into binary sheets, build and write each sheet's nets, link the
+// hierarchy, format the linked nets as SPICE.
+//
+// Parts come from the library LADDER, as a sheet placed from a real
+// library names them.
+//
+// The ladder: N series resistors in rows of 100; inside a row each
+// resistor's lower pin is wired to the next one's upper pin by four
+// orthogonal wire segments; rows are joined by a pair of labels of one
+// name; every tenth series resistor (not the last of a row) has a shunt
+// resistor whose upper pin carries a label of the series node and whose
+// lower pin stands on a GND power symbol.
+//
+// Flat: one sheet holds the whole ladder. Hierarchy: a root of ten
+// sub-sheet boxes whose sheets each hold a tenth of it; a sheet's first
+// upper pin and last lower pin carry ports J1 .. J9 (global names), which
+// join the pieces, and the shunts share the global GND.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ladder_road {
+
+// The number of resistors (series and shunt) of a ladder of n.
+int resistor_count(int n);
+
+// Writes the project's sources into dir: root.asc (and sub1.asc ..
+// sub10.asc for a hierarchy). The root's name without suffix.
+std::string write_project(const std::string& dir, int n, bool hierarchy);
+
+// The seconds each step of a run took, in order.
+using Phases = std::vector<std::pair<std::string, double>>;
+
+// Runs the whole road on the project in dir whose root is `root` (as
+// write_project answered), writing the netlist `netlist`. 0, or the code
+// of the first step that failed (and its name in *step when given).
+int run(const std::string& dir, const std::string& root, const std::string& netlist,
+        std::string* step = nullptr, Phases* phases = nullptr);
+
+// The element lines of a SPICE netlist whose name starts with 'R'.
+int count_resistor_lines(const std::string& netlist);
+
+}  // namespace ladder_road

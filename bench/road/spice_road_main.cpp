@@ -1,0 +1,40 @@
+// The ladder road as a program of its own, so that a script can measure its
+// wall time and peak memory beside another netlister's:
+//   spice_road generate DIR N flat|hier   writes the ASCII sources into DIR
+//   spice_road run DIR [-v]               compiles them to DIR/ladder.cir
+// `run` prints the number of resistor lines of the netlist; with -v, the
+// seconds of each step on standard error.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "road/ladder_road.h"
+
+int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "generate") == 0) {
+        int n = std::atoi(argv[3]);
+        if (n <= 0) return 2;
+        ladder_road::write_project(argv[2], n, std::strcmp(argv[4], "hier") == 0);
+        std::printf("%d\n", ladder_road::resistor_count(n));
+        return 0;
+    }
+    if ((argc == 3 || (argc == 4 && std::strcmp(argv[3], "-v") == 0)) &&
+        std::strcmp(argv[1], "run") == 0) {
+        std::string dir = argv[2], step;
+        std::string netlist = dir + "/ladder.cir";
+        ladder_road::Phases phases;
+        int code = ladder_road::run(dir, dir + "/root", netlist, &step, &phases);
+        if (argc == 4)
+            for (auto& [name, seconds] : phases)
+                std::fprintf(stderr, "%s %.3f s\n", name.c_str(), seconds);
+        if (code) {
+            std::fprintf(stderr, "spice_road: %s failed with %d\n", step.c_str(), code);
+            return 1;
+        }
+        std::printf("%d\n", ladder_road::count_resistor_lines(netlist));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: spice_road generate DIR N flat|hier | spice_road run DIR [-v]\n");
+    return 2;
+}

@@ -85,9 +85,10 @@ TEST_F(Hierarchy, JobsWriteEveryFormatOfATwoLevelHierarchy) {
 }
 
 TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
-    // A sheet used by two boxes, a part never annotated and a pin number
-    // SPICE cannot order (the root's library, which the linked sheets
-    // share): warned about whether the jobs are verbose or not.
+    // A sheet used by two boxes, a part never annotated, one whose library
+    // part is missing and a pin number SPICE cannot order (in the root's
+    // library, which the linked sheets share): warned about whether the
+    // jobs are verbose or not.
     write_hierarchy();
     std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
     std::string again = root.substr(root.find("  (SUBSHEET 0x00000600"));
@@ -95,12 +96,16 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
     again.replace(again.find("0x00000600 (POS 30000"), 21, "0x00000610 (POS 60000");
     root.insert(root.find("(SHEET\n") + 7, again);
     root.replace(root.find("'R3'"), 4, "'R?'");
+    root.insert(root.find("(SHEET\n") + 7,
+                "(PARTLIB 'NOSUCH' 0x00000D00 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 "
+                "(POS 0 90000 ) (ATTRIBUTE 'X9' VIS (POS 0 0 ) ) (ATTRIBUTE 'x' (POS 0 0 ) ) )\n");
     root.replace(root.find("(POS 1000 0 ) '3'"), 17, "(POS 1000 0 ) 'V'");
     write_sheet("hier.sch", root);
     proper_set(NETFMT_VERBOSE, 0, 0);
     compile_and_link("hier");
     ASSERT_EQ(format("hier", "hier.tnf", "tessaron"), 0);
     const std::string parts =
+        "Part X9: library part NOSUCH not found\n"
         "Part R? is not annotated\n"
         "Part R4: duplicate reference\n"
         "Part R5: duplicate reference\n";
@@ -172,14 +177,21 @@ TEST_F(Hierarchy, EveryNetFileReadsBackToTheSameBytes) {
 }
 
 TEST_F(Hierarchy, TraceOfCompilingAndLinkingShowsEveryRecord) {
-    // The amplifier sheet also gets a wire ending in a no-connect mark, a
-    // junction on nothing and a wire that touches nothing.
+    // The amplifier sheet also gets a pad whose pin has no number, on a
+    // wire ending in a no-connect mark, a junction on nothing and a wire
+    // that touches nothing.
     write_hierarchy();
     std::string amp = tn_test::read_text(tn_test::data_path("connectivity/hier_amp.asc"));
-    amp.insert(amp.find("(SHEET\n") + 7,
-               "(LINE (POS 0 20000 ) (POS 5000 20000 ) )\n(NOCON (POS 5000 20000 ) )\n"
-               "(JUNCTION (POS 30000 30000 ) SMALL CIRCULAR )\n"
-               "(LINE (POS 0 30000 ) (POS 5000 30000 ) )\n");
+    amp.insert(
+        amp.find("(SHEET\n") + 7,
+        "(PARTLIB 'PAD' 0x00000C00 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 "
+        "(POS 3000 20000 ) (ATTRIBUTE 'P1' VIS (POS 0 0 ) ) (ATTRIBUTE 'pad' (POS 0 0 ) ) )\n"
+        "(LINE (POS 0 20000 ) (POS -5000 20000 ) )\n(NOCON (POS -5000 20000 ) )\n"
+        "(JUNCTION (POS 30000 30000 ) SMALL CIRCULAR )\n"
+        "(LINE (POS 0 30000 ) (POS 5000 30000 ) )\n");
+    amp.insert(amp.find("  (PARTS\n") + 9,
+               "(LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 2000 0 ) (REFERENCE 'P' ) )\n"
+               "(NORMAL (PINS (PIN 'P' PAS LEFT (POS 0 0 ) ) ) ) ) (ALIAS (NAME 'PAD' ) ) )\n");
     write_sheet("hier_amp.sch", amp);
     std::string trace;
     Services table;

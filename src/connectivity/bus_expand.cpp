@@ -90,8 +90,8 @@ bool port_bus_range(const Port* port, std::string* base, int32_t* lo, int32_t* h
 bool is_range_label(const Text* text) {
     std::string base;
     int32_t lo, hi;
-    return (text->flags & TEXT_TYPE_MASK) == LABEL && parse_bus_range(text->string, &base, &lo, &hi) &&
-           !base.empty();
+    return (text->flags & TEXT_TYPE_MASK) == LABEL &&
+           parse_bus_range(text->string, &base, &lo, &hi) && !base.empty();
 }
 
 Ident* find_net_by_name(NetContext* context, const char* name) {
@@ -234,7 +234,8 @@ void add_alias(BusTables& t, Ident* head, const std::string& alias) {
 }
 
 // The indexes n in [lo, hi] for which a net named base + n exists now.
-std::set<int32_t> member_indexes(const BusTables& t, const std::string& key, int32_t lo, int32_t hi) {
+std::set<int32_t> member_indexes(const BusTables& t, const std::string& key, int32_t lo,
+                                 int32_t hi) {
     std::set<int32_t> found;
     for (auto it = t.names.lower_bound(key); it != t.names.end(); ++it) {
         if (it->first.compare(0, key.size(), key) != 0) break;
@@ -270,8 +271,9 @@ void expand_bus_port(NetContext* context, BusTables& t, const Port* port, Point 
         }
     }
     if (!texts.empty() && lo > hi)
-        net_warningf("*** Warning : Range Label bus '%s' is reversed: its member nets get no alias\n",
-                     reference.c_str());
+        net_warningf(
+            "*** Warning : Range Label bus '%s' is reversed: its member nets get no alias\n",
+            reference.c_str());
     for (const std::string& base : bases) {
         std::string key = folded(base);
         std::set<int32_t> pending = member_indexes(t, key, lo, hi);
@@ -300,9 +302,12 @@ void expand_bus_port(NetContext* context, BusTables& t, const Port* port, Point 
 void expand_buses(NetContext* context, List* ports) {
     if (!context->sheet || !context->sheet->items) return;
     bool any_port = ports && ports->count > 0;
-    for (SchItem* item : list_items<SchItem>(context->sheet->items))
-        if (item->type == SUBSHEET_ITEM && as_SubSheet(item)->ports && as_SubSheet(item)->ports->count)
-            any_port = true;
+    if (!any_port)
+        for_sheet_items(context, [&](SchItem* item) {
+            if (item->type == SUBSHEET_ITEM && as_SubSheet(item)->ports &&
+                as_SubSheet(item)->ports->count)
+                any_port = true;
+        });
     if (!any_port) return;
     BusTables tables;
     build_tables(context, tables);

@@ -222,21 +222,22 @@ int net_pseudo_pins(NetContext* context, Schema* schema) {
 // --- phase 4 ------------------------------------------------------------------------------
 
 int mark_ends_open(NetContext* context, Schema*) {
-    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+    for_sheet_items(context, [](SchItem* item) {
         if (item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == JUNCTION_ITEM ||
             item->type == PSEUDO_PIN)
             item->state |= NET_ENDS_OPEN;
+    });
     return 0;
 }
 
 // --- phase 8 ------------------------------------------------------------------------------
 
 int net_islands(NetContext* context, Schema*) {
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+    for_sheet_items(context, [context](SchItem* item) {
         // Drawing arcs carry no net: they start no island of their own.
         bool carries = (item->type == LINE_ITEM || item->type == ARC_ITEM) &&
                        !is_drawing_line(item) && !is_bus_line(item);
-        if (!carries || item->prev) continue;
+        if (!carries || item->prev) return;
         Ident* head = new_Ident();
         if (!head) no_memory();
         head->next = item;
@@ -244,8 +245,8 @@ int net_islands(NetContext* context, Schema*) {
         if (!context->islands && !(context->islands = list_new())) no_memory();
         DListNode* node = dlist_append(context->islands, head);
         if (!node) no_memory();
-        if (context->index) context->index->island_nodes[head] = node;
-    }
+        if (context->index) index_head(context->index, head).node = node;
+    });
     return 0;
 }
 
@@ -259,10 +260,12 @@ bool goes(const SchItem* item) {
     return (item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN;
 }
 
-void remove_temporaries(Schema* schema, Sheet* sheet) {
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
-            as_PseudoPin(item)->stub = nullptr;
+void forget_stub_that_goes(SchItem* item) {
+    if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
+        as_PseudoPin(item)->stub = nullptr;
+}
+
+void remove_goers(Schema* schema, Sheet* sheet) {
     for (DListNode* node : dlist_nodes(sheet->items)) {
         auto* item = static_cast<SchItem*>(node->data);
         if (!goes(item)) continue;
@@ -272,11 +275,17 @@ void remove_temporaries(Schema* schema, Sheet* sheet) {
     }
 }
 
+void remove_temporaries(Schema* schema, Sheet* sheet) {
+    for (SchItem* item : list_items<SchItem>(sheet->items)) forget_stub_that_goes(item);
+    remove_goers(schema, sheet);
+}
+
 }  // namespace
 
 int net_cleanup(NetContext* context, Schema* schema) {
+    for_sheet_items(context, forget_stub_that_goes);
     drop_net_index(context);
-    remove_temporaries(schema, context->sheet);
+    remove_goers(schema, context->sheet);
     return 0;
 }
 

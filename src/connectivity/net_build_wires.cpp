@@ -18,9 +18,10 @@ bool takes_part(const SchItem* item) { return !(item->state & NET_IGNORED); }
 
 // Phase 3 for one wire: its candidates in list order; when the wire grows
 // the candidates after the one it grew on are looked up again.
-void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1) {
+void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1,
+                            std::vector<Line*>& candidates) {
     uint64_t after = index_pos(index, l1);
-    std::vector<Line*> candidates = lines_along(index, l1, after);
+    lines_along(index, l1, after, candidates);
     for (size_t i = 0; i < candidates.size(); ++i) {
         Line* l2 = candidates[i];
         if (!takes_part(l2)) continue;
@@ -29,7 +30,7 @@ void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1) {
         index_sync(index);
         if (result == WIRE_ABSORBED) return;
         if (!(l1->pos == before_pos) || !(l1->end == before_end)) {
-            candidates = lines_along(index, l1, index_pos(index, l2));
+            lines_along(index, l1, index_pos(index, l2), candidates);
             i = static_cast<size_t>(-1);
         }
     }
@@ -37,19 +38,20 @@ void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1) {
 
 int indexed_wire_ends(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
-    for (DListNode* node = dlist_head(context->sheet->items); node; node = dlist_next(node)) {
-        auto* item = static_cast<SchItem*>(node->data);
+    std::vector<Line*> candidates;
+    for_indexed_items(index, [&](SchItem* item) {
         if (item->type == LINE_ITEM && takes_part(item))
-            wire_meets_later_wires(context, index, as_Line(item));
-    }
+            wire_meets_later_wires(context, index, as_Line(item), candidates);
+    });
     return 0;
 }
 
 // Lines through a point, followed by the pieces splits append (which lie
 // after every other line and pass through the point too).
 template <class Rule>
-void lines_through(NetContext* context, NetIndex* index, Point p, Rule rule) {
-    std::vector<Line*> lines = lines_at(index, p);
+void lines_through(NetContext* context, NetIndex* index, Point p, std::vector<Line*>& lines,
+                   Rule rule) {
+    lines_at(index, p, lines);
     DListNode* tail = dlist_tail(context->sheet->items);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (takes_part(lines[i])) rule(lines[i]);
@@ -68,23 +70,20 @@ void lines_through(NetContext* context, NetIndex* index, Point p, Rule rule) {
 
 int indexed_junctions(NetContext* context, Schema* schema) {
     NetIndex* index = net_index(context);
-    index_sync(index);
-    List* items = context->sheet->items;
-    for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
-        auto* junction = static_cast<SchItem*>(node->data);
-        if (junction->type != JUNCTION_ITEM || !(junction->state & NET_CURRENT_PASS)) continue;
-        lines_through(context, index, junction->pos,
+    std::vector<Line*> lines;
+    for_indexed_items(index, [&](SchItem* junction) {
+        if (junction->type != JUNCTION_ITEM || !(junction->state & NET_CURRENT_PASS)) return;
+        lines_through(context, index, junction->pos, lines,
                       [&](Line* line) { junction_meets_line(context, junction, line); });
-    }
-    for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
-        auto* item = static_cast<SchItem*>(node->data);
+    });
+    for_indexed_items(index, [&](SchItem* item) {
         Point tip;
         if (item->type != PSEUDO_PIN || !member_pin_tip(context, schema, as_PseudoPin(item), &tip))
-            continue;
-        lines_through(context, index, tip, [&](Line* line) {
+            return;
+        lines_through(context, index, tip, lines, [&](Line* line) {
             if (point_on_wire(tip, line, 0) == 1) split_wire(context, line, tip);
         });
-    }
+    });
     index_sync(index);
     return 0;
 }
@@ -94,8 +93,8 @@ int indexed_arcs(NetContext* context, Schema*) {
     index_sync(index);
     index_build_ends(index);
     std::vector<std::pair<uint32_t, SchItem*>> others;
-    for (SchItem* a : list_items<SchItem>(context->sheet->items)) {
-        if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) continue;
+    for_indexed_items(index, [&](SchItem* a) {
+        if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) return;
         Point ends[2];
         item_ends(a, ends);
         uint64_t after = index_pos(index, a);
@@ -107,19 +106,19 @@ int indexed_arcs(NetContext* context, Schema*) {
         std::sort(others.begin(), others.end());
         others.erase(std::unique(others.begin(), others.end()), others.end());
         for (const auto& [pos, b] : others) join_if_ends_meet(context, a, b);
-    }
+    });
     return 0;
 }
 
 int indexed_members(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     if (!index->ends_built) index_build_ends(index);
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
-        if (item->type != PSEUDO_PIN) continue;
+    for_indexed_items(index, [&](SchItem* item) {
+        if (item->type != PSEUDO_PIN) return;
         for_records_ending_at(index, item->pos, [&](SchItem* wire, uint32_t) {
             if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
         });
-    }
+    });
     return 0;
 }
 
@@ -129,6 +128,6 @@ int indexed_merge_names(NetContext* context, Schema* schema);
 int indexed_buses(NetContext* context, Schema* schema);
 
 const NetPhaseTable indexed_net_phases = {
-    indexed_wire_ends, indexed_junctions, indexed_arcs,
+    indexed_wire_ends, indexed_junctions,   indexed_arcs,
     indexed_members,   indexed_merge_names, indexed_buses,
 };

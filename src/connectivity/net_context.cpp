@@ -42,6 +42,7 @@ void free_NetContext(Schema* schema, NetContext* context) {
     if (context->merge_set) dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
     if (context->merged_heads) dlist_free(context->merged_heads, LIST_FROM_HEAD, free_head_cb);
     delete context->index;
+    delete context->spare_index;
     delete context;
 }
 

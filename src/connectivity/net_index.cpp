@@ -8,6 +8,7 @@
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "foundation/list.h"
+#include "model/documents/ident.h"
 #include "model/documents/schema.h"
 #include "model/items/item.h"
 
@@ -38,6 +39,19 @@ uint64_t axis(AxisKind kind, int64_t number = 0) {
 
 uint64_t cell_key(uint64_t axis_id, int32_t c) {
     return (axis_id << 24) | (static_cast<uint32_t>(c + (1 << 23)) & 0xFFFFFF);
+}
+
+// Two cell numbers no coordinate reaches (|x| >> CELL_SHIFT < 2^19) hold,
+// per axis, its long lines and every line filed on it: one table for all,
+// with no list of its own per axis.
+constexpr int32_t LONG_CELL = (1 << 23) - 1;
+constexpr int32_t ALL_CELL = (1 << 23) - 2;
+
+void add_cell_lines(const NetIndex* index, uint64_t key,
+                    std::vector<std::pair<uint32_t, Line*>>& out) {
+    const auto& entries = index->cells.entries();
+    for (uint32_t i = index->cells.first(key); i != CellTable::NONE; i = entries[i].next)
+        out.emplace_back(entries[i].pos, static_cast<Line*>(entries[i].item));
 }
 
 // The sloped carrier of a line with dx != 0 and dy != 0.
@@ -73,7 +87,7 @@ using Found = std::vector<std::pair<uint32_t, Line*>>;
 // Files the line under the cells of [lo, hi] it is not filed under yet.
 void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
                int64_t hi) {
-    uint32_t pos = index->pos.find(line);
+    uint32_t pos = index_find_pos(index, line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (span.lo <= span.hi) {
@@ -82,7 +96,8 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        index->long_lines[axis_id].emplace_back(pos, line);
+        index->cells.add(cell_key(axis_id, LONG_CELL), line, pos);
+        index->any_long_lines = true;
         return;
     }
     bool added = false;
@@ -91,7 +106,7 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
             index->cells.add(cell_key(axis_id, c), line, pos);
             added = true;
         }
-    if (added) index->axis_lines[axis_id].emplace_back(pos, line);
+    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), line, pos);
     span.lo = a;
     span.hi = b;
 }
@@ -99,33 +114,21 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
 // The lines filed on the axis under the cells of [lo, hi] (and its long
 // ones), unsorted, possibly repeated.
 void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& out) {
-    if (!index->long_lines.empty()) {
-        auto found = index->long_lines.find(axis_id);
-        if (found != index->long_lines.end())
-            out.insert(out.end(), found->second.begin(), found->second.end());
-    }
+    if (index->any_long_lines) add_cell_lines(index, cell_key(axis_id, LONG_CELL), out);
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
-        auto found = index->axis_lines.find(axis_id);
-        if (found != index->axis_lines.end())
-            out.insert(out.end(), found->second.begin(), found->second.end());
+        add_cell_lines(index, cell_key(axis_id, ALL_CELL), out);
         return;
     }
-    for (int32_t c = a; c <= b; ++c)
-        for (uint32_t i = index->cells.first(cell_key(axis_id, c)); i != CellTable::NONE;
-             i = index->cells.entries()[i].next)
-            out.emplace_back(index->cells.entries()[i].pos,
-                             static_cast<Line*>(index->cells.entries()[i].item));
+    for (int32_t c = a; c <= b; ++c) add_cell_lines(index, cell_key(axis_id, c), out);
 }
 
 // The lines in list order, each once.
-std::vector<Line*> sort_unique(Found& found) {
+void sort_unique(Found& found, std::vector<Line*>& lines) {
     std::sort(found.begin(), found.end());
-    std::vector<Line*> lines;
-    lines.reserve(found.size());
+    lines.clear();
     for (size_t i = 0; i < found.size(); ++i)
         if (i == 0 || found[i].second != found[i - 1].second) lines.push_back(found[i].second);
-    return lines;
 }
 
 bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
@@ -151,84 +154,40 @@ void file_bus(NetIndex* index, Line* line) {
 size_t CellTable::slot(uint64_t key) const {
     // The product's top bits: the lower ones of a point key hold y alone.
     size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
-    while (heads_[i] != NONE && keys_[i] != key) i = (i + 1) & mask_;
+    while (slots_[i].head != NONE && slots_[i].key != key) i = (i + 1) & mask_;
     return i;
 }
 
 void CellTable::clear() {
-    keys_.clear();
-    heads_.clear();
+    std::fill(slots_.begin(), slots_.end(), Slot{});
     entries_.clear();
-    mask_ = 0;
-    shift_ = 63;
     used_ = 0;
 }
 
 uint32_t CellTable::first(uint64_t key) const {
-    if (keys_.empty()) return NONE;
-    size_t i = slot(key);
-    return heads_[i] != NONE ? heads_[i] : NONE;
+    if (slots_.empty()) return NONE;
+    return slots_[slot(key)].head;
 }
 
 void CellTable::grow() {
-    std::vector<uint64_t> old_keys = std::move(keys_);
-    std::vector<uint32_t> old_heads = std::move(heads_);
-    size_t size = std::max<size_t>(256, old_keys.size() * 2);
-    keys_.assign(size, 0);
-    heads_.assign(size, NONE);
+    std::vector<Slot> old = std::move(slots_);
+    size_t size = std::max<size_t>(256, old.size() * 2);
+    slots_.assign(size, Slot{});
     mask_ = size - 1;
     shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
-    for (size_t k = 0; k < old_keys.size(); ++k) {
-        if (old_heads[k] == NONE) continue;
-        size_t i = slot(old_keys[k]);
-        keys_[i] = old_keys[k];
-        heads_[i] = old_heads[k];
-    }
+    for (const Slot& s : old)
+        if (s.head != NONE) slots_[slot(s.key)] = s;
 }
 
 void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
-    if ((used_ + 1) * 2 > keys_.size()) grow();
-    size_t i = slot(key);
-    if (heads_[i] == NONE) {
-        keys_[i] = key;
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    Slot& s = slots_[slot(key)];
+    if (s.head == NONE) {
+        s.key = key;
         ++used_;
     }
-    entries_.push_back(Entry{item, key, heads_[i], pos});
-    heads_[i] = static_cast<uint32_t>(entries_.size() - 1);
-}
-
-void PositionMap::reserve(size_t count) {
-    size_t size = 64;
-    while (size < count * 2) size *= 2;
-    if (size <= slots_.size()) return;
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(size, Slot{});
-    mask_ = size - 1;
-    used_ = 0;
-    for (const Slot& slot : old)
-        if (slot.key) insert(slot.key, slot.value);
-}
-
-void PositionMap::insert(const void* key, uint32_t value) {
-    if ((used_ + 1) * 2 > slots_.size()) {
-        std::vector<Slot> old = std::move(slots_);
-        slots_.assign(std::max<size_t>(64, old.size() * 2), Slot{});
-        mask_ = slots_.size() - 1;
-        used_ = 0;
-        for (const Slot& slot : old)
-            if (slot.key) insert(slot.key, slot.value);
-    }
-    for (size_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-        if (slots_[i].key == key) {
-            slots_[i].value = value;
-            return;
-        }
-        if (!slots_[i].key) {
-            slots_[i] = Slot{key, value};
-            ++used_;
-            return;
-        }
-    }
+    entries_.push_back(Entry{item, key, s.head, pos});
+    s.head = static_cast<uint32_t>(entries_.size() - 1);
 }
 
 size_t CarrierHash::operator()(const CarrierKey& k) const {
@@ -240,13 +199,30 @@ size_t CarrierHash::operator()(const CarrierKey& k) const {
     return std::hash<uint64_t>()(h);
 }
 
+void NetIndex::clear() {
+    sheet = nullptr;
+    by_pos.clear();
+    last_seen = nullptr;
+    cells.clear();
+    any_long_lines = false;
+    any_bus = false;
+    any_sloped = false;
+    sloped_ids.clear();
+    filed.clear();
+    chains.clear();
+    ends.clear();
+    ends_built = false;
+    heads.clear();
+}
+
 NetIndex* net_index(NetContext* context) {
     if (!context->index) {
-        context->index = new NetIndex;
+        context->index = context->spare_index ? context->spare_index : new NetIndex;
+        context->spare_index = nullptr;
         context->index->sheet = context->sheet;
         // Room for the records the phases add (stubs, merged and split wires).
         size_t count = context->sheet && context->sheet->items ? context->sheet->items->count : 0;
-        context->index->pos.reserve(count * 3 / 2);
+        context->index->by_pos.reserve(count * 3 / 2);
         context->index->chains.reserve(count * 3 / 2);
         context->index->filed.reserve(count * 3 / 2);
         index_sync(context->index);
@@ -255,7 +231,10 @@ NetIndex* net_index(NetContext* context) {
 }
 
 void drop_net_index(NetContext* context) {
-    delete context->index;
+    if (!context->index) return;
+    context->index->clear();
+    delete context->spare_index;
+    context->spare_index = context->index;
     context->index = nullptr;
 }
 
@@ -265,8 +244,12 @@ void index_sync(NetIndex* index) {
     DListNode* node = index->last_seen ? dlist_next(index->last_seen) : dlist_head(items);
     for (; node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
-        index->pos.insert(item, index->next_pos++);
-        if (item->type == LINE_ITEM && is_bus_line(item)) file_bus(index, as_Line(item));
+        item->net_slot = static_cast<uint32_t>(index->by_pos.size());
+        index->by_pos.push_back(item);
+        if (item->type == LINE_ITEM && is_bus_line(item)) {
+            file_bus(index, as_Line(item));
+            index->any_bus = true;
+        }
         index->chains.emplace_back();
         index->filed.emplace_back();
         if (item->type == LINE_ITEM) index_refile(index, as_Line(item));
@@ -275,15 +258,15 @@ void index_sync(NetIndex* index) {
 }
 
 uint64_t index_pos(const NetIndex* index, const SchItem* item) {
-    uint32_t p = index->pos.find(item);
+    uint32_t p = index_find_pos(index, item);
     return p == UINT32_MAX ? UINT64_MAX : p;
 }
 
 uint32_t index_pos_sync(NetIndex* index, const SchItem* item) {
-    uint32_t p = index->pos.find(item);
+    uint32_t p = index_find_pos(index, item);
     if (p == UINT32_MAX) {
         index_sync(index);
-        p = index->pos.find(item);
+        p = index_find_pos(index, item);
     }
     return p;
 }
@@ -304,24 +287,26 @@ void index_refile(NetIndex* index, Line* line) {
         // A sloped line never leaves its carrier: it only grows along it.
         file_span(index, sloped_axis(index, line, true), f.spans[SLOT_S], line, line->pos.x,
                   line->end.x);
+        index->any_sloped = true;
         file_span(index, axis(AXIS_SLOPED_BY_X), f.spans[SLOT_SLOPED], line, line->pos.x,
                   line->end.x);
     }
 }
 
-std::vector<Line*> lines_at(NetIndex* index, Point p) {
+void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines) {
     thread_local Found found;  // kept between calls: asked once per end and pin
     found.clear();
     cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found);
     cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found);
-    cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
+    if (index->any_sloped) cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
     found.erase(std::remove_if(found.begin(), found.end(),
                                [p](const auto& f) { return point_on_wire(p, f.second, 0) == 0; }),
                 found.end());
-    return sort_unique(found);
+    sort_unique(found, lines);
 }
 
 bool bus_line_at(const NetIndex* index, Point p) {
+    if (!index->any_bus) return false;
     static Found found;  // kept between calls: asked once per touching pair
     found.clear();
     cells_of(index, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
@@ -332,15 +317,14 @@ bool bus_line_at(const NetIndex* index, Point p) {
     return false;
 }
 
-std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
+void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>& lines) {
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
     if (vertical && horizontal) {
         // A point meets the lines that pass through it.
-        std::vector<Line*> through;
-        for (Line* other : lines_at(index, line->pos))
-            if (index_pos(index, other) > after) through.push_back(other);
-        return through;
+        lines_at(index, line->pos, lines);
+        std::erase_if(lines, [&](const Line* other) { return index_pos(index, other) <= after; });
+        return;
     }
     thread_local Found found;  // kept between calls: asked once per line
     found.clear();
@@ -362,22 +346,31 @@ std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after) {
                                               : !ranges_meet(lo, hi, other->pos.x, other->end.x);
                                }),
                 found.end());
-    return sort_unique(found);
+    sort_unique(found, lines);
 }
 
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
     // Walked from the tail: each point's chain then comes out in list order.
-    for (SchItem* item : list_items_reverse<SchItem>(index->sheet->items)) {
+    for_indexed_items_reverse(index, [&](SchItem* item) {
         if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED))
-            continue;
+            return;
         Point ends[2];
         item_ends(item, ends);
-        uint32_t pos = index->pos.find(item);
+        uint32_t pos = index_find_pos(index, item);
         index->ends.add(point_key(ends[0]), item, pos);
         if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
-    }
+    });
     index->ends_built = true;
+}
+
+NetIndex::HeadEntry& index_head(NetIndex* index, Ident* head) {
+    uint32_t slot = head->net_slot;
+    if (slot < index->heads.size() && index->heads[slot].head == head) return index->heads[slot];
+    // A head never stands in the sheet's list, so its slot is free for this.
+    head->net_slot = static_cast<uint32_t>(index->heads.size());
+    index->heads.push_back(NetIndex::HeadEntry{head, nullptr, 0});
+    return index->heads.back();
 }
 
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item) {

@@ -3,7 +3,8 @@
 // that can touch, in list order, instead of comparing every pair.
 //
 // - Positions: every sheet item gets its list position when first seen;
-//   records the phases append get the next positions (index_sync).
+//   records the phases append get the next positions (index_sync). The
+//   record holds its position; the table of records by position confirms it.
 // - Carriers: every line is filed under the straight line it lies on:
 //   vertical ones by x, horizontal ones by y, sloped ones by reduced
 //   direction and offset; along its carrier, in cells of the axis it spans.
@@ -23,16 +24,22 @@
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "connectivity/net_context.h"
 #include "foundation/geometry.h"
+#include "foundation/list.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item.h"
 
 struct DListNode;
 struct Ident;
 struct Line;
 struct SchItem;
 struct Sheet;
+
+// How many records a walk over the table of positions fetches ahead.
+constexpr size_t PREFETCH_AHEAD = 16;
 
 struct CarrierKey {
     int8_t kind = 0;         // 0 vertical (a = x), 1 horizontal (a = y), 2 sloped
@@ -59,6 +66,7 @@ class CellTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
     void add(uint64_t key, SchItem* item, uint32_t pos);
+    // Empties the table; its storage stays for the next build.
     void clear();
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
@@ -73,8 +81,11 @@ public:
 private:
     size_t slot(uint64_t key) const;
     void grow();
-    std::vector<uint64_t> keys_;
-    std::vector<uint32_t> heads_;  // NONE: an empty slot
+    struct Slot {
+        uint64_t key = 0;
+        uint32_t head = NONE;  // NONE: an empty slot
+    };
+    std::vector<Slot> slots_;
     size_t mask_ = 0;
     unsigned shift_ = 63;
     size_t used_ = 0;
@@ -86,47 +97,23 @@ struct CellSpan {
     bool long_line = false;
 };
 
-// Positions by record: open addressing on the record's address (a build
-// asks for positions millions of times).
-class PositionMap {
-public:
-    // UINT32_MAX when the record has none.
-    uint32_t find(const void* key) const {
-        if (slots_.empty()) return UINT32_MAX;
-        for (size_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            if (slots_[i].key == key) return slots_[i].value;
-            if (!slots_[i].key) return UINT32_MAX;
-        }
-    }
-    void insert(const void* key, uint32_t value);
-    void reserve(size_t count);
-
-private:
-    struct Slot {
-        const void* key = nullptr;
-        uint32_t value = 0;
-    };
-    static size_t hash(const void* key) {
-        return static_cast<size_t>(
-            (reinterpret_cast<uintptr_t>(key) >> 3) * 0x9E3779B97F4A7C15ull >> 16);
-    }
-    std::vector<Slot> slots_;
-    size_t mask_ = 0;
-    size_t used_ = 0;
-};
-
 struct NetIndex {
+    // Empties every table and forgets the sheet; the storage stays, so that
+    // the next build of the context does not allocate (and fault in) it anew.
+    void clear();
+
     Sheet* sheet = nullptr;
-    PositionMap pos;
-    uint32_t next_pos = 0;
+    // The records by list position. A record keeps its position in its
+    // net_slot; the slot counts only when this table holds the record there.
+    std::vector<SchItem*> by_pos;
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
-    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>>
-        long_lines;  // by axis, with positions
-    // Every line filed in cells, by axis: a query spanning many cells reads
-    // its axis's lines instead of the whole table.
-    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, Line*>>> axis_lines;
+    bool any_long_lines = false;  // some axis has a line filed as long
+    // Whether any bus line, or any sloped line, is filed: most sheets have
+    // neither, and their look-ups are then skipped.
+    bool any_bus = false;
+    bool any_sloped = false;
     std::unordered_map<CarrierKey, uint32_t, CarrierHash> sloped_ids;  // sloped carriers
     // Where each line is filed: its carriers' spans (vertical, horizontal,
     // sloped), then sloped_by_x and zero_by_x.
@@ -146,30 +133,44 @@ struct NetIndex {
     CellTable ends;
     bool ends_built = false;
 
-    std::unordered_map<const Ident*, DListNode*> island_nodes;
-    std::unordered_set<const Ident*> merge_members;  // heads of the present merge set
+    // The heads of the build by their net_slot: each one's node in the
+    // islands list (null once merged away) and the number of the last merge
+    // set it was put into.
+    struct HeadEntry {
+        const Ident* head = nullptr;
+        DListNode* node = nullptr;
+        uint32_t merge_set = 0;
+    };
+    std::vector<HeadEntry> heads;
+    uint32_t merge_set = 1;  // number of the merge set being filled
 };
 
 // The context's index, made over the sheet when missing.
 struct NetContext;
 NetIndex* net_index(NetContext* context);
-// Drops the context's index.
+// Drops the context's index (its emptied storage is kept for the next build).
 void drop_net_index(NetContext* context);
 // Gives positions to (and files the lines of) the nodes appended since the
 // last call.
 void index_sync(NetIndex* index);
 uint64_t index_pos(const NetIndex* index, const SchItem* item);
+// The record's position, UINT32_MAX when it has none.
+inline uint32_t index_find_pos(const NetIndex* index, const SchItem* item) {
+    uint32_t p = item->net_slot;
+    return p < index->by_pos.size() && index->by_pos[p] == item ? p : UINT32_MAX;
+}
 // The position of a record, given one (with the nodes appended) when it has none.
 uint32_t index_pos_sync(NetIndex* index, const SchItem* item);
 // Files a line again under the carrier of its present geometry.
 void index_refile(NetIndex* index, Line* line);
-// Lines on which the point lies now, in list order.
-std::vector<Line*> lines_at(NetIndex* index, Point p);
+// Lines on which the point lies now, in list order, into `lines` (the
+// caller's buffer, emptied first: queries run once per end and pin).
+void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines);
 // True when a bus line of the sheet has the point on it.
 bool bus_line_at(const NetIndex* index, Point p);
 // Lines after position `after` that lie on the carrier of `line` and whose
 // extent meets its present extent, in list order.
-std::vector<Line*> lines_along(NetIndex* index, Line* line, uint64_t after);
+void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>& lines);
 // Builds the end-point table over lines and arcs without 0x80.
 void index_build_ends(NetIndex* index);
 // Records at a point of the end-point table, in list order.
@@ -183,6 +184,44 @@ void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
     for (uint32_t i = index->ends.first(point_key(p)); i != CellTable::NONE; i = entries[i].next)
         fn(entries[i].item, entries[i].pos);
 }
+
+// fn(record) for the records of the index's sheet in list order, read from
+// the table of positions: an array whose records can be fetched ahead,
+// where the list is a chain of scattered nodes each known only after the
+// last. Records appended by fn are visited too.
+template <class Fn>
+void for_indexed_items(NetIndex* index, Fn fn) {
+    index_sync(index);
+    const List* items = index->sheet->items;
+    for (size_t i = 0; i < index->by_pos.size(); ++i) {
+        if (i + PREFETCH_AHEAD < index->by_pos.size())
+            __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
+        fn(index->by_pos[i]);
+        if (dlist_tail(items) != index->last_seen) index_sync(index);
+    }
+}
+// The same walk from the tail; fn must not append.
+template <class Fn>
+void for_indexed_items_reverse(NetIndex* index, Fn fn) {
+    index_sync(index);
+    for (size_t i = index->by_pos.size(); i-- > 0;) {
+        if (i >= PREFETCH_AHEAD) __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
+        fn(index->by_pos[i]);
+    }
+}
+// fn(record) for the sheet's records in list order, through the index while
+// a build has one, else along the list; fn must not append.
+template <class Fn>
+void for_sheet_items(NetContext* context, Fn fn) {
+    if (context->index) {
+        for_indexed_items(context->index, fn);
+        return;
+    }
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) fn(item);
+}
+
+// The head's entry, made (with no node) when it has none.
+NetIndex::HeadEntry& index_head(NetIndex* index, Ident* head);
 
 // Chains.
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item);

@@ -74,18 +74,17 @@ bool naming_record(const SchItem* item, int32_t* kind, std::string* name) {
     return false;
 }
 
-bool in_merge_set(NetContext* context, const Ident* head) {
-    if (context->index) return context->index->merge_members.count(head) != 0;
+bool in_merge_set(NetContext* context, Ident* head) {
+    if (context->index)
+        return index_head(context->index, head).merge_set == context->index->merge_set;
     for (Ident* member : list_items<Ident>(context->merge_set))
         if (member == head) return true;
     return false;
 }
 
-DListNode* island_node(NetContext* context, List* list, const Ident* head) {
-    if (context->index) {
-        auto found = context->index->island_nodes.find(head);
-        if (found != context->index->island_nodes.end()) return found->second;
-    }
+DListNode* island_node(NetContext* context, List* list, Ident* head) {
+    if (context->index)
+        if (DListNode* node = index_head(context->index, head).node) return node;
     for (DListNode* node : dlist_nodes(list))
         if (node->data == head) return node;
     return nullptr;
@@ -141,7 +140,9 @@ bool item_net_name(const SchItem* item, std::string* name) {
 
 Line* first_wire_at(NetContext* context, Point p) {
     if (context->index) {
-        for (Line* line : lines_at(context->index, p))
+        thread_local std::vector<Line*> lines;  // kept between calls: asked once per label
+        lines_at(context->index, p, lines);
+        for (Line* line : lines)
             if (is_wire_line(line)) return line;
         return nullptr;
     }
@@ -152,7 +153,8 @@ Line* first_wire_at(NetContext* context, Point p) {
 
 bool net_names_equal(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b)))
             return false;
     return *a == *b;
 }
@@ -194,7 +196,7 @@ int next_net_number() { return ++net_counter; }
 bool new_merge_set(NetContext* context) {
     if (context->merge_set) dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
     context->merge_set = list_new();
-    if (context->index) context->index->merge_members.clear();
+    if (context->index) ++context->index->merge_set;
     return context->merge_set != nullptr;
 }
 
@@ -220,7 +222,7 @@ void add_to_merge_set(NetContext* context, SchItem* item) {
     Ident* head = as_Ident(first);
     if (!in_merge_set(context, head)) {
         if (!dlist_append(ensure_list(&context->merge_set), head)) no_memory();
-        if (context->index) context->index->merge_members.insert(head);
+        if (context->index) index_head(context->index, head).merge_set = context->index->merge_set;
     }
     int32_t kind;
     std::string name;
@@ -253,7 +255,8 @@ void merge_islands(NetContext* context) {
                 members->prev = target;
             }
             head->nextconn = nullptr;
-            for (last = members; last->next; last = static_cast<PseudoPin*>(last->next)) {}
+            for (last = members; last->next; last = static_cast<PseudoPin*>(last->next)) {
+            }
         }
         if (head->next) head->next->prev = target;
         head->prev = target;
@@ -281,7 +284,7 @@ void merge_islands(NetContext* context) {
         List* from = (head->state & IDENT_MERGE_SET) ? context->islands : context->subsheet_islands;
         if (DListNode* node = from ? island_node(context, from, head) : nullptr) {
             dlist_remove(from, node, nullptr);
-            if (context->index) context->index->island_nodes.erase(head);
+            if (context->index) index_head(context->index, head).node = nullptr;
         }
         // Kept, emptied, for the chains merged into it before (see NetContext).
         free_Ident(head, true);
@@ -291,19 +294,26 @@ void merge_islands(NetContext* context) {
     // The set now names merged heads but its first.
     dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
     context->merge_set = nullptr;
-    if (context->index) context->index->merge_members.clear();
+    if (context->index) ++context->index->merge_set;
 }
 
+namespace {
+
+// Gives the net under a net-property label its properties, unless it has some.
+void attach_net_property(NetContext* context, SchItem* item) {
+    Line* wire = first_wire_at(context, item->pos);
+    if (!wire) return;
+    SchItem* first = chain_first(context, wire);
+    if (first->type != IDENT_ITEM || as_Ident(first)->netprop) return;
+    as_Ident(first)->netprop = copy_NetProp(as_NetProp(item));
+    if (!as_Ident(first)->netprop) no_memory();
+}
+
+}  // namespace
+
 void attach_net_properties(NetContext* context) {
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
-        if (item->type != NETPROP_ITEM) continue;
-        Line* wire = first_wire_at(context, item->pos);
-        if (!wire) continue;
-        SchItem* first = chain_first(context, wire);
-        if (first->type != IDENT_ITEM || as_Ident(first)->netprop) continue;
-        as_Ident(first)->netprop = copy_NetProp(as_NetProp(item));
-        if (!as_Ident(first)->netprop) no_memory();
-    }
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->type == NETPROP_ITEM) attach_net_property(context, item);
 }
 
 // --- phase 10 --------------------------------------------------------------------------------
@@ -312,28 +322,30 @@ int indexed_merge_names(NetContext* context, Schema*) { return merge_named_islan
 
 int merge_named_islands(NetContext* context) {
     NetIndex* index = net_index(context);
-    index_sync(index);
-    {
-        FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
-        flag_SchItem(context->sheet);
-    }
-    // The naming items in list order, and for each the later ones of its
-    // name. What an item names never changes here; whether it still names
-    // (state bit 2) does, and is asked again before each use.
-    std::vector<SchItem*> naming;
+    // One walk clears state bit 2 and finds the naming items, in list order,
+    // with for each the later ones of its name, and the net-property labels.
+    // What an item names never changes here; whether it still names (bit 2)
+    // does, and is asked again before each use.
+    std::vector<SchItem*> naming, properties;
     std::vector<uint32_t> next_of_name;
     std::unordered_map<std::string, uint32_t> last_of_name;
     std::string name;
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
-        if (!item_net_name(item, &name)) continue;
-        uint32_t at = static_cast<uint32_t>(naming.size());
-        naming.push_back(item);
-        next_of_name.push_back(UINT32_MAX);
-        auto [last, made] = last_of_name.try_emplace(folded(name), at);
-        if (!made) {
-            next_of_name[last->second] = at;
-            last->second = at;
-        }
+    {
+        FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
+        flagop_apply(&context->sheet->state);
+        for_indexed_items(index, [&](SchItem* item) {
+            flag_SchItem(item);
+            if (item->type == NETPROP_ITEM) properties.push_back(item);
+            if (!item_net_name(item, &name)) return;
+            uint32_t at = static_cast<uint32_t>(naming.size());
+            naming.push_back(item);
+            next_of_name.push_back(UINT32_MAX);
+            auto [last, made] = last_of_name.try_emplace(folded(name), at);
+            if (!made) {
+                next_of_name[last->second] = at;
+                last->second = at;
+            }
+        });
     }
     for (size_t i = 0; i < naming.size(); ++i) {
         if (!still_names(naming[i])) continue;
@@ -343,6 +355,6 @@ int merge_named_islands(NetContext* context) {
             if (still_names(naming[j])) add_to_merge_set(context, naming[j]);
         merge_islands(context);
     }
-    attach_net_properties(context);
+    for (SchItem* item : properties) attach_net_property(context, item);
     return 0;
 }

@@ -25,7 +25,9 @@ public:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     int grid(int cells) { return pick(cells + 1) * 1000; }
     template <class T>
-    const T& one_of(const std::vector<T>& v) { return v[pick(int(v.size()))]; }
+    const T& one_of(const std::vector<T>& v) {
+        return v[pick(int(v.size()))];
+    }
 
     std::string segment(int cells, std::string (*kind)(int, int, int, int)) {
         int x = grid(cells), y = grid(cells), len = (pick(6)) * 1000;
@@ -39,30 +41,40 @@ public:
     }
 
     std::string random_item(int cells) {
-        static const std::vector<std::string> names = {"A", "a", "B", "N1", "D0", "D1", "D2", "D3",
-                                                       "d1", "X,Y", "GND", "E3"};
-        static const std::vector<std::string> ranges = {"D[0..3]", "E[3..0]", "D[0..2]", "d[1..2]", "[0..1]"};
-        static const std::vector<std::string> rotations = {"NO_ROT", "ROT_90", "ROT_180", "ROT_270"};
+        static const std::vector<std::string> names = {"A",  "a",  "B",  "N1",  "D0",  "D1",
+                                                       "D2", "D3", "d1", "X,Y", "GND", "E3"};
+        static const std::vector<std::string> ranges = {"D[0..3]", "E[3..0]", "D[0..2]", "d[1..2]",
+                                                        "[0..1]"};
+        static const std::vector<std::string> rotations = {"NO_ROT", "ROT_90", "ROT_180",
+                                                           "ROT_270"};
         static const std::vector<std::string> power_rot = {"", "ROT_90", "ROT_180", "ROT_270"};
         static const std::vector<std::string> parts = {"R", "VR", "IC"};
         int x = grid(cells), y = grid(cells);
         switch (pick(16)) {
-            case 0: case 1: case 2: case 3: return segment(cells, wire);
+            case 0:
+            case 1:
+            case 2:
+            case 3: return segment(cells, wire);
             case 4: return segment(cells, bus);
             case 5: return segment(cells, drawn);
-            case 6: return part(one_of(parts), x, y, "U" + std::to_string(pick(9)), one_of(rotations));
+            case 6:
+                return part(one_of(parts), x, y, "U" + std::to_string(pick(9)), one_of(rotations));
             case 7: return power(x, y, one_of(names), one_of(power_rot));
-            case 8: case 9: return label(x, y, pick(3) ? one_of(names) : one_of(ranges));
+            case 8:
+            case 9: return label(x, y, pick(3) ? one_of(names) : one_of(ranges));
             case 10: return junction(x, y);
             case 11: return nocon(x, y);
             case 12: return arc(x, y, x + 1000, y + 1000, x + 1000, y);
-            case 13: return "(ARC DRAW (POS " + std::to_string(x) + " " + std::to_string(y) + " ) (POS " +
-                            std::to_string(x) + " " + std::to_string(y + 2000) + " ) (POS " +
-                            std::to_string(x) + " " + std::to_string(y + 1000) + " ) CW )\n";
+            case 13:
+                return "(ARC DRAW (POS " + std::to_string(x) + " " + std::to_string(y) +
+                       " ) (POS " + std::to_string(x) + " " + std::to_string(y + 2000) +
+                       " ) (POS " + std::to_string(x) + " " + std::to_string(y + 1000) +
+                       " ) CW )\n";
             case 14: return netprop(x, y, one_of(names), pick(3) * 100);
             default:
-                return subsheet(x, y, box_port(0, 1000 * pick(4), one_of(ranges)) +
-                                          box_port(8000, 2000, one_of(names)));
+                return subsheet(x, y,
+                                box_port(0, 1000 * pick(4), one_of(ranges)) +
+                                    box_port(8000, 2000, one_of(names)));
         }
     }
 
@@ -73,9 +85,11 @@ public:
     }
 
     std::string random_ports(int cells) {
-        static const std::vector<std::string> names = {"D[0..3]", "IN", "GND", "E[3..0]", "d[0..1]"};
+        static const std::vector<std::string> names = {"D[0..3]", "IN", "GND", "E[3..0]",
+                                                       "d[0..1]"};
         std::string ports;
-        for (int i = pick(3); i > 0; --i) ports += sheet_port(grid(cells), grid(cells), one_of(names), pick(2));
+        for (int i = pick(3); i > 0; --i)
+            ports += sheet_port(grid(cells), grid(cells), one_of(names), pick(2));
         return ports;
     }
 
@@ -127,7 +141,8 @@ public:
             items.push_back(part(pick(2) ? "R" : "VR", x, y, "R"));
             items.push_back(wire(x - 5000, y, x + 8000, y));
             items.push_back(wire(x, y - 5000, x, y + 8000));
-            items.push_back(power(grid(8), grid(8), pick(2) ? "GND" : "gnd", pick(2) ? "" : "ROT_180"));
+            items.push_back(
+                power(grid(8), grid(8), pick(2) ? "GND" : "gnd", pick(2) ? "" : "ROT_180"));
         }
         int bx = 20000;
         items.push_back(bus(bx, 0, bx, 8000));
@@ -244,6 +259,29 @@ TEST_F(OracleCompare, AdversarialSheets) {
             ADD_FAILURE() << "seed " << seed;
             return;
         }
+    }
+}
+
+// A context keeps its look-up tables' storage from one build to the next:
+// nothing of an earlier sheet may show in the nets of the next one.
+TEST_F(OracleCompare, AContextBuildsSheetAfterSheet) {
+    for (uint32_t seed = 1; seed <= 60; ++seed) {
+        Sheets sheets(seed * 31337);
+        std::string first = schematic(sheets.random_sheet(5 + sheets.pick(40), 6), "");
+        std::string second =
+            schematic(seed % 2 ? sheets.collinear_sheet() : sheets.star_sheet(), "");
+        auto first_schema = compile(first);
+        auto second_schema = compile(second);
+        auto fresh_schema = compile(second);
+        ASSERT_TRUE(first_schema && second_schema && fresh_schema);
+        auto reused = build(first_schema.get());
+        build_sheet_nets(reused.get(), second_schema.get());
+        auto fresh = build(fresh_schema.get());
+        EXPECT_EQ(describe_build(reused.get(), second_schema.get()),
+                  describe_build(fresh.get(), fresh_schema.get()))
+            << "seed " << seed << "\n"
+            << second;
+        if (HasFailure()) return;
     }
 }
 

@@ -111,6 +111,10 @@ struct SchItem {
     SchItem* prev = nullptr;  // not owned: net member chain while nets are built; never stored
     SchItem* next = nullptr;  // not owned: the same chain
     uint32_t id = 0;          // object id: cross-reference key in files
+    // Scratch of the net builder: the record's list position in the build
+    // running, checked against the builder's own table before use (a stale
+    // value is never trusted); never stored.
+    uint32_t net_slot = 0;
 };
 
 // The graphic primitives are dispatched as `Item`s: the same head.

@@ -39,10 +39,13 @@ void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1,
 int indexed_wire_ends(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     std::vector<Line*> candidates;
-    for_indexed_items(index, [&](SchItem* item) {
-        if (item->type == LINE_ITEM && takes_part(item))
-            wire_meets_later_wires(context, index, as_Line(item), candidates);
-    });
+    for_indexed_items(
+        index,
+        [&](SchItem* item) {
+            if (item->type == LINE_ITEM && takes_part(item))
+                wire_meets_later_wires(context, index, as_Line(item), candidates);
+        },
+        [&](const SchItem* item) { index_prefetch_along(index, item); });
     return 0;
 }
 
@@ -93,32 +96,40 @@ int indexed_arcs(NetContext* context, Schema*) {
     index_sync(index);
     index_build_ends(index);
     std::vector<std::pair<uint32_t, SchItem*>> others;
-    for_indexed_items(index, [&](SchItem* a) {
-        if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) return;
-        Point ends[2];
-        item_ends(a, ends);
-        uint64_t after = index_pos(index, a);
-        others.clear();
-        for (const Point& p : ends)
-            for_records_ending_at(index, p, [&](SchItem* b, uint32_t pos) {
-                if (pos > after) others.emplace_back(pos, b);
-            });
-        std::sort(others.begin(), others.end());
-        others.erase(std::unique(others.begin(), others.end()), others.end());
-        for (const auto& [pos, b] : others) join_if_ends_meet(context, a, b);
-    });
+    for_indexed_items(
+        index,
+        [&](SchItem* a) {
+            if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) return;
+            Point ends[2];
+            item_ends(a, ends);
+            uint64_t after = index_pos(index, a);
+            others.clear();
+            for (const Point& p : ends)
+                for_records_ending_at(index, p, [&](SchItem* b, uint32_t pos) {
+                    if (pos > after) others.emplace_back(pos, b);
+                });
+            std::sort(others.begin(), others.end());
+            others.erase(std::unique(others.begin(), others.end()), others.end());
+            for (const auto& [pos, b] : others) join_if_ends_meet(context, a, b);
+        },
+        [&](const SchItem* item) { index_prefetch_ends(index, item); });
     return 0;
 }
 
 int indexed_members(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     if (!index->ends_built) index_build_ends(index);
-    for_indexed_items(index, [&](SchItem* item) {
-        if (item->type != PSEUDO_PIN) return;
-        for_records_ending_at(index, item->pos, [&](SchItem* wire, uint32_t) {
-            if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
+    for_indexed_items(
+        index,
+        [&](SchItem* item) {
+            if (item->type != PSEUDO_PIN) return;
+            for_records_ending_at(index, item->pos, [&](SchItem* wire, uint32_t) {
+                if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
+            });
+        },
+        [&](const SchItem* item) {
+            if (item->type == PSEUDO_PIN) index->ends.prefetch(point_key(item->pos));
         });
-    });
     return 0;
 }
 

@@ -143,7 +143,8 @@ int point_on_wire(Point p, const Line* line, int32_t tolerance) {
     if (tolerance == 0)
         return Wide(y1) * dx + Wide(px) * dy == Wide(x1) * dy + Wide(py) * dx ? 1 : 0;
     double length = std::hypot(double(dx), double(dy));
-    double distance = std::fabs(double(dy) * double(px - x1) - double(dx) * double(py - y1)) / length;
+    double distance =
+        std::fabs(double(dy) * double(px - x1) - double(dx) * double(py - y1)) / length;
     return distance <= tolerance ? 1 : 0;
 }
 
@@ -249,8 +250,8 @@ int compare_wires(NetContext* context, Line* l1, Line* l2) {
         ux = dx2;
         uy = dy2;
     }
-    bool one_line = Wide(int64_t{l1->pos.x} - l2->pos.x) * uy ==
-                    Wide(int64_t{l1->pos.y} - l2->pos.y) * ux;
+    bool one_line =
+        Wide(int64_t{l1->pos.x} - l2->pos.x) * uy == Wide(int64_t{l1->pos.y} - l2->pos.y) * ux;
     if (!parallel || !one_line) return 0;
     return overlap_rule(context, l1, l2, l1->pos.x, l1->end.x, l2->pos.x, l2->end.x);
 }
@@ -293,11 +294,18 @@ void junction_meets_line(NetContext* context, SchItem* junction, Line* line) {
     }
 }
 
-bool member_pin_tip(NetContext*, Schema* schema, PseudoPin* pp, Point* tip) {
+bool member_pin_tip(NetContext* context, Schema* schema, PseudoPin* pp, Point* tip) {
     if (!pp->father || pp->father->type != PARTLIB_ITEM || !pp->pin) return false;
     (void)schema;
-    Matrix matrix;
-    pl_matrix(as_PlacedPart(pp->father), &matrix);
+    // A part's members follow one another: during a build its matrix is kept
+    // for the next pin (parts do not move while nets are built).
+    Matrix own;
+    Matrix& matrix = context && context->index ? context->index->tip_matrix : own;
+    if (!context || !context->index || context->index->tip_part != pp->father) {
+        matrix = Matrix{};
+        pl_matrix(as_PlacedPart(pp->father), &matrix);
+        if (context && context->index) context->index->tip_part = pp->father;
+    }
     Point outer, inner;
     get_PinLine(pp->pin, &outer, &inner);
     matrix_apply(&matrix, outer, tip);

@@ -135,6 +135,22 @@ bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
     return std::min(a1, a2) <= std::max(b1, b2) && std::min(b1, b2) <= std::max(a1, a2);
 }
 
+// Starts fetching the cells a line is filed under first on its carrier
+// (sloped lines are rare: not fetched ahead).
+void prefetch_filing(const NetIndex* index, const SchItem* item) {
+    if (item->type != LINE_ITEM) return;
+    const Line* line = as_Line(item);
+    if (line->pos.x == line->end.x) {
+        uint64_t id = axis(AXIS_V, line->pos.x);
+        index->cells.prefetch(cell_key(id, cell(std::min(line->pos.y, line->end.y))));
+        index->cells.prefetch(cell_key(id, ALL_CELL));
+    } else if (line->pos.y == line->end.y) {
+        uint64_t id = axis(AXIS_H, line->pos.y);
+        index->cells.prefetch(cell_key(id, cell(std::min(line->pos.x, line->end.x))));
+        index->cells.prefetch(cell_key(id, ALL_CELL));
+    }
+}
+
 // Bus lines keep their geometry while nets are built: filed once.
 void file_bus(NetIndex* index, Line* line) {
     CellSpan span;
@@ -152,8 +168,7 @@ void file_bus(NetIndex* index, Line* line) {
 }  // namespace
 
 size_t CellTable::slot(uint64_t key) const {
-    // The product's top bits: the lower ones of a point key hold y alone.
-    size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    size_t i = home(key);
     while (slots_[i].head != NONE && slots_[i].key != key) i = (i + 1) & mask_;
     return i;
 }
@@ -202,6 +217,7 @@ size_t CarrierHash::operator()(const CarrierKey& k) const {
 void NetIndex::clear() {
     sheet = nullptr;
     by_pos.clear();
+    nodes.clear();
     last_seen = nullptr;
     cells.clear();
     any_long_lines = false;
@@ -213,6 +229,11 @@ void NetIndex::clear() {
     ends.clear();
     ends_built = false;
     heads.clear();
+    naming.clear();
+    next_of_name.clear();
+    last_of_name.clear();
+    properties.clear();
+    tip_part = nullptr;
 }
 
 NetIndex* net_index(NetContext* context) {
@@ -241,19 +262,30 @@ void drop_net_index(NetContext* context) {
 void index_sync(NetIndex* index) {
     List* items = index->sheet ? index->sheet->items : nullptr;
     if (!items) return;
+    // First the positions (a walk along the list), then the filing, in the
+    // same order, over the table of positions read ahead.
+    size_t start = index->by_pos.size();
     DListNode* node = index->last_seen ? dlist_next(index->last_seen) : dlist_head(items);
     for (; node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
         item->net_slot = static_cast<uint32_t>(index->by_pos.size());
         index->by_pos.push_back(item);
-        if (item->type == LINE_ITEM && is_bus_line(item)) {
+        index->nodes.push_back(node);
+        index->last_seen = node;
+    }
+    size_t count = index->by_pos.size();
+    index->chains.resize(count);
+    index->filed.resize(count);
+    for (size_t i = start; i < count; ++i) {
+        if (i + PREFETCH_AHEAD / 2 < count)
+            prefetch_filing(index, index->by_pos[i + PREFETCH_AHEAD / 2]);
+        SchItem* item = index->by_pos[i];
+        if (item->type != LINE_ITEM) continue;
+        if (is_bus_line(item)) {
             file_bus(index, as_Line(item));
             index->any_bus = true;
         }
-        index->chains.emplace_back();
-        index->filed.emplace_back();
-        if (item->type == LINE_ITEM) index_refile(index, as_Line(item));
-        index->last_seen = node;
+        index_refile(index, as_Line(item));
     }
 }
 
@@ -349,18 +381,33 @@ void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>
     sort_unique(found, lines);
 }
 
+void index_prefetch_ends(const NetIndex* index, const SchItem* item) {
+    if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED)) return;
+    Point ends[2];
+    item_ends(item, ends);
+    index->ends.prefetch(point_key(ends[0]));
+    index->ends.prefetch(point_key(ends[1]));
+}
+
+void index_prefetch_along(const NetIndex* index, const SchItem* item) {
+    if (item->type == LINE_ITEM) prefetch_filing(index, item);
+}
+
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
     // Walked from the tail: each point's chain then comes out in list order.
-    for_indexed_items_reverse(index, [&](SchItem* item) {
-        if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED))
-            return;
-        Point ends[2];
-        item_ends(item, ends);
-        uint32_t pos = index_find_pos(index, item);
-        index->ends.add(point_key(ends[0]), item, pos);
-        if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
-    });
+    for_indexed_items_reverse(
+        index,
+        [&](SchItem* item) {
+            if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED))
+                return;
+            Point ends[2];
+            item_ends(item, ends);
+            uint32_t pos = index_find_pos(index, item);
+            index->ends.add(point_key(ends[0]), item, pos);
+            if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
+        },
+        [&](const SchItem* item) { index_prefetch_ends(index, item); });
     index->ends_built = true;
 }
 

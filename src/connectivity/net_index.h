@@ -23,12 +23,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "connectivity/net_context.h"
 #include "foundation/geometry.h"
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/item.h"
 
@@ -70,6 +72,11 @@ public:
     void clear();
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
+    // Starts fetching the slot of a key asked for soon: the walks ask for
+    // keys spread over the whole table, and each would wait for memory.
+    void prefetch(uint64_t key) const {
+        if (!slots_.empty()) __builtin_prefetch(&slots_[home(key)]);
+    }
     struct Entry {
         SchItem* item;
         uint64_t key;
@@ -79,6 +86,10 @@ public:
     const std::vector<Entry>& entries() const { return entries_; }
 
 private:
+    // The product's top bits: the lower ones of a point key hold y alone.
+    size_t home(uint64_t key) const {
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    }
     size_t slot(uint64_t key) const;
     void grow();
     struct Slot {
@@ -106,6 +117,7 @@ struct NetIndex {
     // The records by list position. A record keeps its position in its
     // net_slot; the slot counts only when this table holds the record there.
     std::vector<SchItem*> by_pos;
+    std::vector<DListNode*> nodes;   // the list node of each record, by position
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
@@ -143,6 +155,18 @@ struct NetIndex {
     };
     std::vector<HeadEntry> heads;
     uint32_t merge_set = 1;  // number of the merge set being filled
+
+    // Phase 10's lists: the naming records in list order, for each the
+    // next one of its name, the last one of each name, and the net-property
+    // labels.
+    std::vector<SchItem*> naming;
+    std::vector<uint32_t> next_of_name;
+    std::unordered_map<std::string, uint32_t> last_of_name;
+    std::vector<SchItem*> properties;
+
+    // The placed part whose matrix the pin-tip test keeps, and the matrix.
+    const SchItem* tip_part = nullptr;
+    Matrix tip_matrix;
 };
 
 // The context's index, made over the sheet when missing.
@@ -189,26 +213,38 @@ void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
 // the table of positions: an array whose records can be fetched ahead,
 // where the list is a chain of scattered nodes each known only after the
 // last. Records appended by fn are visited too.
-template <class Fn>
-void for_indexed_items(NetIndex* index, Fn fn) {
+// ahead(record) is called on the record half the distance ahead (already
+// fetched) to start fetching what fn will look up for it.
+template <class Fn, class Ahead>
+void for_indexed_items(NetIndex* index, Fn fn, Ahead ahead) {
     index_sync(index);
     const List* items = index->sheet->items;
     for (size_t i = 0; i < index->by_pos.size(); ++i) {
-        if (i + PREFETCH_AHEAD < index->by_pos.size())
-            __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
+        size_t count = index->by_pos.size();
+        if (i + PREFETCH_AHEAD < count) __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
+        if (i + PREFETCH_AHEAD / 2 < count) ahead(index->by_pos[i + PREFETCH_AHEAD / 2]);
         fn(index->by_pos[i]);
         if (dlist_tail(items) != index->last_seen) index_sync(index);
     }
 }
-// The same walk from the tail; fn must not append.
 template <class Fn>
-void for_indexed_items_reverse(NetIndex* index, Fn fn) {
+void for_indexed_items(NetIndex* index, Fn fn) {
+    for_indexed_items(index, fn, [](const SchItem*) {});
+}
+// The same walk from the tail; fn must not append.
+template <class Fn, class Ahead>
+void for_indexed_items_reverse(NetIndex* index, Fn fn, Ahead ahead) {
     index_sync(index);
     for (size_t i = index->by_pos.size(); i-- > 0;) {
         if (i >= PREFETCH_AHEAD) __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
+        if (i >= PREFETCH_AHEAD / 2) ahead(index->by_pos[i - PREFETCH_AHEAD / 2]);
         fn(index->by_pos[i]);
     }
 }
+// Starts fetching the end-point slots of a line or arc taking part in joins.
+void index_prefetch_ends(const NetIndex* index, const SchItem* item);
+// Starts fetching the first cell a query along the line reads.
+void index_prefetch_along(const NetIndex* index, const SchItem* item);
 // fn(record) for the sheet's records in list order, through the index while
 // a build has one, else along the list; fn must not append.
 template <class Fn>

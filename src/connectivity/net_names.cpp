@@ -194,8 +194,11 @@ int next_net_number() { return ++net_counter; }
 // --- merging -----------------------------------------------------------------------------------
 
 bool new_merge_set(NetContext* context) {
-    if (context->merge_set) dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
-    context->merge_set = list_new();
+    // The list is emptied and kept: a build makes one set per name.
+    if (context->merge_set)
+        while (context->merge_set->count) dlist_remove_head(context->merge_set, nullptr);
+    else
+        context->merge_set = list_new();
     if (context->index) ++context->index->merge_set;
     return context->merge_set != nullptr;
 }
@@ -291,9 +294,8 @@ void merge_islands(NetContext* context) {
         head->nextconn = nullptr;
         if (!dlist_append(ensure_list(&context->merged_heads), head)) no_memory();
     }
-    // The set now names merged heads but its first.
-    dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
-    context->merge_set = nullptr;
+    // The set named merged heads but its first: emptied (the list is kept).
+    while (context->merge_set->count) dlist_remove_head(context->merge_set, nullptr);
     if (context->index) ++context->index->merge_set;
 }
 
@@ -326,26 +328,42 @@ int merge_named_islands(NetContext* context) {
     // with for each the later ones of its name, and the net-property labels.
     // What an item names never changes here; whether it still names (bit 2)
     // does, and is asked again before each use.
-    std::vector<SchItem*> naming, properties;
-    std::vector<uint32_t> next_of_name;
-    std::unordered_map<std::string, uint32_t> last_of_name;
+    std::vector<SchItem*>& naming = index->naming;
+    std::vector<SchItem*>& properties = index->properties;
+    std::vector<uint32_t>& next_of_name = index->next_of_name;
+    std::unordered_map<std::string, uint32_t>& last_of_name = index->last_of_name;
+    naming.clear();
+    properties.clear();
+    next_of_name.clear();
+    last_of_name.clear();
     std::string name;
     {
         FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
         flagop_apply(&context->sheet->state);
-        for_indexed_items(index, [&](SchItem* item) {
-            flag_SchItem(item);
-            if (item->type == NETPROP_ITEM) properties.push_back(item);
-            if (!item_net_name(item, &name)) return;
-            uint32_t at = static_cast<uint32_t>(naming.size());
-            naming.push_back(item);
-            next_of_name.push_back(UINT32_MAX);
-            auto [last, made] = last_of_name.try_emplace(folded(name), at);
-            if (!made) {
-                next_of_name[last->second] = at;
-                last->second = at;
-            }
-        });
+        // What the naming test reads of a pseudo-pin is fetched ahead.
+        auto ahead = [](const SchItem* item) {
+            if (item->type != PSEUDO_PIN) return;
+            const PseudoPin* pp = as_PseudoPin(item);
+            if (pp->father) __builtin_prefetch(pp->father);
+            if (pp->whoami) __builtin_prefetch(pp->whoami);
+            if (pp->stub) __builtin_prefetch(pp->stub);
+        };
+        for_indexed_items(
+            index,
+            [&](SchItem* item) {
+                flag_SchItem(item);
+                if (item->type == NETPROP_ITEM) properties.push_back(item);
+                if (!item_net_name(item, &name)) return;
+                uint32_t at = static_cast<uint32_t>(naming.size());
+                naming.push_back(item);
+                next_of_name.push_back(UINT32_MAX);
+                auto [last, made] = last_of_name.try_emplace(folded(name), at);
+                if (!made) {
+                    next_of_name[last->second] = at;
+                    last->second = at;
+                }
+            },
+            ahead);
     }
     for (size_t i = 0; i < naming.size(); ++i) {
         if (!still_names(naming[i])) continue;

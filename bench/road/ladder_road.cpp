@@ -1,5 +1,7 @@
 #include "road/ladder_road.h"
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -151,7 +153,11 @@ int run(const std::string& dir, const std::string& root, const std::string& netl
     auto start = std::chrono::steady_clock::now();
     auto lap = [&](const char* name) {
         auto now = std::chrono::steady_clock::now();
-        if (phases) phases->emplace_back(name, std::chrono::duration<double>(now - start).count());
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        if (phases)
+            phases->push_back(
+                {name, std::chrono::duration<double>(now - start).count(), usage.ru_maxrss});
         start = now;
     };
     auto failed = [&](const char* name, int code) {

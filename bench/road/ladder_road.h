@@ -19,7 +19,6 @@
 // upper pin and last lower pin carry ports J1 .. J9 (global names), which
 // join the pieces, and the shunts share the global GND.
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace ladder_road {
@@ -31,8 +30,14 @@ int resistor_count(int n);
 // sub10.asc for a hierarchy). The root's name without suffix.
 std::string write_project(const std::string& dir, int n, bool hierarchy);
 
-// The seconds each step of a run took, in order.
-using Phases = std::vector<std::pair<std::string, double>>;
+// Each step of a run, in order: the seconds it took and the peak memory
+// of the process (KiB) when it ended.
+struct Phase {
+    std::string name;
+    double seconds;
+    long peak_kib;
+};
+using Phases = std::vector<Phase>;
 
 // Runs the whole road on the project in dir whose root is `root` (as
 // write_project answered), writing the netlist `netlist`. 0, or the code

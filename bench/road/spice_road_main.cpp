@@ -3,7 +3,7 @@
 //   spice_road generate DIR N flat|hier   writes the ASCII sources into DIR
 //   spice_road run DIR [-v]               compiles them to DIR/ladder.cir
 // `run` prints the number of resistor lines of the netlist; with -v, the
-// seconds of each step on standard error.
+// seconds of each step and the peak memory after it on standard error.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,8 +26,9 @@ int main(int argc, char** argv) {
         ladder_road::Phases phases;
         int code = ladder_road::run(dir, dir + "/root", netlist, &step, &phases);
         if (argc == 4)
-            for (auto& [name, seconds] : phases)
-                std::fprintf(stderr, "%s %.3f s\n", name.c_str(), seconds);
+            for (const auto& phase : phases)
+                std::fprintf(stderr, "%-8s %6.3f s, peak %ld MiB\n", phase.name.c_str(),
+                             phase.seconds, phase.peak_kib / 1024);
         if (code) {
             std::fprintf(stderr, "spice_road: %s failed with %d\n", step.c_str(), code);
             return 1;

@@ -16,6 +16,7 @@
 #include "foundation/core.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
+#include "foundation/services.h"
 #include "model/documents/ident.h"
 #include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
@@ -102,6 +103,8 @@ bool left_out(const PseudoPin* pp) {
 }
 
 void debug_member(Schema* schema, const PseudoPin* pp) {
+    // Finding a part's reference costs more than writing the member itself.
+    if (!debug_enabled) return;
     if (pp->pin) {
         auto* part = as_PlacedPart(pp->father);
         const char* ref = pl_reference_text(schema->library, part);
@@ -301,9 +304,13 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
     if (!head || !dlist_append(islands, head)) no_memory();
     int32_t count = 0;
     if (read_long(&count, stream) != 0 || count < 0) return NOT_A_NET_FILE;
-    // Each name takes at least its kind and a NUL.
-    int64_t left = stream_bytes_left(stream);
-    if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
+    // Each name takes at least its kind and a NUL. A short list fails at
+    // the file's end soon enough: the size is asked (a system call) only
+    // for a long one.
+    if (count > 64) {
+        int64_t left = stream_bytes_left(stream);
+        if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
+    }
     NetProp* prop = new_NetProp();
     if (!prop) no_memory();
     int r = read_NetProp(prop, stream);

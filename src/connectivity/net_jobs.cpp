@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
@@ -46,8 +47,10 @@ int netlist_compile(const char* root, JobPrint print) {
     HookScope hook(log.print());
     log.progress("Compiling Netlist...\n");
     SheetListError error;
-    List* sheets =
-        list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr, &error);
+    // The walk that lists the sheets loads the root: it is compiled as loaded.
+    Schema* listed_root = nullptr;
+    List* sheets = list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr,
+                                       &error, &listed_root);
     if (!sheets) return error.code;
     int result = 0;
     int sheet_number = 1;
@@ -55,8 +58,9 @@ int netlist_compile(const char* root, JobPrint print) {
     for (const char* file : list_items<const char>(sheets)) {
         run.release();
         log.progress("Loading schematic file '%s'...\n", file);
-        new_active_schema(&run.schema);
-        if (int code = load_schema_file(&run.schema, file); code != 0) {
+        if (listed_root) {
+            run.schema = std::exchange(listed_root, nullptr);
+        } else if (int code = load_schema_file(&run.schema, file); code != 0) {
             free_name_list(sheets);
             return code;
         }

@@ -111,8 +111,11 @@ std::string module_text(PlacedPart* part, int field) {
 
 std::string pin_number_for(const Pin* pin, int device) {
     if (!pin) return "";
-    if (pin->numbers.empty()) return pin->name.get();
-    return pin_number(pin, device);
+    // A pin left without a number for this device goes by its name, as one
+    // without numbers does: all such pins would share the empty number, and
+    // every one but the first would be lost.
+    const char* number = pin->numbers.empty() ? "" : pin_number(pin, device);
+    return *number ? number : pin->name.get();
 }
 
 bool member_on_part(const PseudoPin* member) {

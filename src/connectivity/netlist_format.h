@@ -56,7 +56,7 @@ struct NetlistRun {
 std::string module_text(PlacedPart* part, int field);
 // A member's pin number: the pin's number for its part's device, else its name.
 std::string member_pin_number(const PseudoPin* member);
-// The number of a pin for one device, else its name.
+// The number of a pin for one device, else (none, or an empty one) its name.
 std::string pin_number_for(const Pin* pin, int device);
 // Devices of a library part (at least one).
 int part_devices(const Part* part);

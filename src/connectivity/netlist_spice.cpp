@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -36,10 +37,10 @@ std::string error_pin;
 int slot_of(const std::string& number);
 
 // The first pin number of the package that is no number from 0 to 999 or
-// that repeats; "" when all are good (or the library part is missing).
-std::string bad_pin_number(Library* library, PlacedPart* part) {
+// that repeats; none when all are good (or the library part is missing).
+std::optional<std::string> bad_pin_number(Library* library, PlacedPart* part) {
     Part* library_part = pl_get_part(library, part);
-    if (!library_part) return "";
+    if (!library_part) return std::nullopt;
     PinList* list = pl_pins_in_use(library, part);
     std::set<int> seen;
     for (int device = 0; device < part_devices(library_part); ++device)
@@ -48,7 +49,7 @@ std::string bad_pin_number(Library* library, PlacedPart* part) {
             int slot = slot_of(number);
             if (slot < 0 || !seen.insert(slot).second) return number;
         }
-    return "";
+    return std::nullopt;
 }
 
 // 0..999 for a pin number written as decimal digits, else -1.
@@ -110,11 +111,10 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         if (item->type != PARTLIB_ITEM || (item->state & NET_VISITED)) continue;
         PlacedPart* part = as_PlacedPart(item);
         const char* reference = part->reference.text.get();
-        std::string bad_number = bad_pin_number(run.schema->library, part);
-        if (!bad_number.empty()) {
+        if (std::optional<std::string> bad = bad_pin_number(run.schema->library, part)) {
             net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",
-                         reference, bad_number.c_str());
-            return fail(SPICE_PIN_NOT_A_NUMBER, reference, bad_number);
+                         reference, bad->c_str());
+            return fail(SPICE_PIN_NOT_A_NUMBER, reference, *bad);
         }
         std::map<int, std::string> nodes;
         std::string missing;

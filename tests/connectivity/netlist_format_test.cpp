@@ -187,6 +187,28 @@ TEST_F(Netlist, PartsThatCannotBeWrittenWholeAreWarnedAbout) {
     EXPECT_THAT(written(), Not(HasSubstr("R6")));
 }
 
+TEST_F(Netlist, PinsWithoutNumbersGoByTheirNames) {
+    // Two pads whose pins carry no number, pad P1's pin P on net B: each pin
+    // is written once under its name, none is lost to a shared empty number.
+    auto schema = compile(
+        "(SCHEMATIC\n(SHEET\n" + placed("PAD", 3000, 0, "P1", "pad") +
+        placed("PAD", 13000, 0, "P2", "pad") + wire(0, 0, -5000, 0) + label(-5000, 0, "B") +
+        wire(5000, 0, 10000, 0) + wire(15000, 0, 20000, 0) + label(20000, 0, "B") +
+        ")\n(LIB '$ACTIVE$' (PFXS ) (PARTS (LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 2000 0 ) "
+        "(REFERENCE 'P' ) ) (NORMAL (PINS (PIN 'P' PAS LEFT (POS 0 0 ) ) "
+        "(PIN 'Q' PAS RIGHT (POS 2000 0 ) ) ) ) ) (ALIAS (NAME 'PAD' ) ) ) ) )\n)\n");
+    auto context = build(schema.get());
+    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+    EXPECT_THAT(written(), HasSubstr("P1 pad\n ( P B )\n ( Q N00000 )\n )\n"));
+    EXPECT_THAT(written(), HasSubstr("P2 pad\n ( Q B )\n ( P N00000 )\n )\n"));
+    ASSERT_EQ(format(schema.get(), context.get(), "FLATEDIF"), 0);
+    EXPECT_THAT(written(), HasSubstr("(portRef &P (instanceRef  &P1))"));
+    // SPICE orders nodes by number: a pin without one is an error, not an
+    // element line without nodes.
+    EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
+    EXPECT_STREQ(spice_error_pin(), "P");
+}
+
 TEST_F(Netlist, UnwritableOutputIsCodeThree) {
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());

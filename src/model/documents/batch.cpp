@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <strings.h>
 
@@ -215,10 +216,10 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 namespace {
 
 // One sheet of a compile_sheets run: compiles it and saves the binary file.
-int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets,
-                      std::string* name, const JobReport& job) {
-    std::string source = make_kind_file_name(without_suffix(entry.name.c_str()).c_str(),
-                                             KIND_ASCII, 1);
+int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, std::string* name,
+                      const JobReport& job) {
+    std::string source =
+        make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
     if (name) *name = source;
     Schema* schema = nullptr;
     if (int code = parse_source(source, "Schema", job, [&](FILE* file) {
@@ -345,7 +346,9 @@ bool append_named_sheets(Schema* schema, List* work) {
 
 }  // namespace
 
-List* list_project_sheets(const char* root, bool single, bool* repeated, SheetListError* error) {
+List* list_project_sheets(const char* root, bool single, bool* repeated, SheetListError* error,
+                          Schema** root_schema) {
+    if (root_schema) *root_schema = nullptr;
     SheetListError none;
     if (!error) error = &none;
     *error = SheetListError{};
@@ -377,11 +380,14 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             failed = true;
             break;
         }
+        // The root comes first; later loads start a document of their own.
+        if (root_schema && node == work->head) *root_schema = std::exchange(schema, nullptr);
     }
     if (failed) error->code = CODE_NO_MEMORY;
     close_schema(nullptr, &schema);
     free_name_list(work);
     if (error->code == 0) return result;
+    if (root_schema) close_schema(nullptr, root_schema);
     free_name_list(result);
     return nullptr;
 }

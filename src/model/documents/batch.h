@@ -18,6 +18,7 @@
 #include "model/documents/compil_actions.h"  // CompilReport, SheetList
 
 struct List;
+struct Schema;
 struct Text;
 
 // The report hook of every job: a format and its arguments.
@@ -70,9 +71,12 @@ struct SheetListError {
 // sub-sheet file and every "&PROJ:" name of each listed sheet in turn.
 // *repeated (when given) tells whether a sheet was named twice. Null when a
 // sheet cannot be loaded or memory runs out (*error tells which). Free the
-// list with free_name_list.
+// list with free_name_list. With `root_schema` given, the root's document
+// as the walk loaded it is handed over there (null when it was not
+// loaded: `single`, or a failure), so that a job that goes on to read the
+// root need not load it a second time; the caller frees it.
 List* list_project_sheets(const char* root, bool single, bool* repeated,
-                          SheetListError* error = nullptr);
+                          SheetListError* error = nullptr, Schema** root_schema = nullptr);
 void free_name_list(List* list);
 
 // The names of a "&PROJ:" text (six characters, any case): the comma

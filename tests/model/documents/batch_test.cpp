@@ -253,6 +253,30 @@ TEST_F(BatchTest, AMissingSheetGivesNoListAndItsName) {
     EXPECT_EQ(error.name, "gone.sch");
 }
 
+TEST_F(BatchTest, TheListingHandsOverTheRootItLoadedAndNothingElse) {
+    write_sheet("root.sch", {"a.sch"});
+    write_sheet("a.sch", {"b.sch"});
+    write_sheet("b.sch", {});
+    Schema* root = nullptr;
+    List* sheets = list_project_sheets("root.sch", false, nullptr, nullptr, &root);
+    ASSERT_NE(root, nullptr);
+    // The root's own box, not the last sheet loaded.
+    int boxes = 0;
+    for (SchItem* item : list_items<SchItem>(root->current->items))
+        if (item->type == SUBSHEET_ITEM && as_SubSheet(item)->file_name == "a.sch") ++boxes;
+    EXPECT_EQ(boxes, 1);
+    close_schema(nullptr, &root);
+    free_name_list(sheets);
+    // Not loaded at all, or a failure: nothing to free.
+    root = reinterpret_cast<Schema*>(1);
+    free_name_list(list_project_sheets("root.sch", true, nullptr, nullptr, &root));
+    EXPECT_EQ(root, nullptr);
+    write_sheet("a.sch", {"gone.sch"});
+    root = reinterpret_cast<Schema*>(1);
+    EXPECT_EQ(list_project_sheets("root.sch", false, nullptr, nullptr, &root), nullptr);
+    EXPECT_EQ(root, nullptr);
+}
+
 // --- sheet jobs ---------------------------------------------------------------------
 
 TEST_F(BatchTest, CompileSheetsDescendsIntoEachSubSheetOnce) {

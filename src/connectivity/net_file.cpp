@@ -47,18 +47,9 @@ bool is_object(const SchItem* item) {
 
 bool is_bus_alias(const char* name) { return std::strchr(name, '@') && std::strchr(name, '/'); }
 
-// The bus ranges named by the schema's ports and the sub-sheet boxes' ports.
-std::vector<BusRange> port_ranges(Schema* schema, Sheet* sheet) {
-    std::vector<BusRange> ranges;
-    auto note = [&](const Port* port) {
-        BusRange r;
-        if (port_bus_range(port, &r.base, &r.lo, &r.hi)) ranges.push_back(r);
-    };
-    for (Port* port : list_items<Port>(schema->ports)) note(port);
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == SUBSHEET_ITEM)
-            for (Port* port : list_items<Port>(as_SubSheet(item)->ports)) note(port);
-    return ranges;
+void note_bus_range(const Port* port, std::vector<BusRange>& ranges) {
+    BusRange r;
+    if (port_bus_range(port, &r.base, &r.lo, &r.hi)) ranges.push_back(r);
 }
 
 // Whether the name is base + n ("%d") of a range, ignoring case.
@@ -168,8 +159,23 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
     if (schema->library) {
         if (int code = write_Library(schema->library, f, 0); code != 0) return code;
     }
-    for (SchItem* item : list_items<SchItem>(sheet->items))
+    // One walk over the sheet, the longest list there is: it writes the
+    // objects and gathers what the nets and the records after them need
+    // (the bus ranges of the schema's ports and of the sub-sheet boxes'
+    // ports, the unused junctions), and clears the parts' visited marks
+    // when there are nets to write.
+    std::vector<BusRange> ranges;
+    for (Port* port : list_items<Port>(schema->ports)) note_bus_range(port, ranges);
+    std::vector<const SchItem*> unused_junctions;
+    for (SchItem* item : list_items<SchItem>(sheet->items)) {
         if (is_object(item)) write_SchItem(schema, item, f, 0);
+        if (item->type == PARTLIB_ITEM && context->islands) item->state &= ~uint32_t{NET_VISITED};
+        if (item->type == SUBSHEET_ITEM)
+            for (Port* port : list_items<Port>(as_SubSheet(item)->ports))
+                note_bus_range(port, ranges);
+        if (item->type == JUNCTION_ITEM && (item->state & NET_UNUSED_JUNCTION))
+            unused_junctions.push_back(item);
+    }
     for (Port* port : list_items<Port>(schema->ports)) write_SchItem(schema, port, f, 0);
     net_debug("Netlist for '%s'\n", name);
     if (!context->islands) {
@@ -177,19 +183,15 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
         return 0;
     }
     for (Ident* head : list_items<Ident>(context->islands)) head->state |= NET_VISITED;
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
-    std::vector<BusRange> ranges = port_ranges(schema, sheet);
     for (Ident* head : list_items<Ident>(context->islands))
         if (head->nextconn)
             write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
     net_debug("\n");
     net_debug("Unused Junctions:\n");
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == JUNCTION_ITEM && (item->state & NET_UNUSED_JUNCTION)) {
-            net_debug("Junction at (%d,%d)\n", item->pos.x, item->pos.y);
-            write_point_record(UNUSED_JUNCTION_TAG, item->pos, f);
-        }
+    for (const SchItem* item : unused_junctions) {
+        net_debug("Junction at (%d,%d)\n", item->pos.x, item->pos.y);
+        write_point_record(UNUSED_JUNCTION_TAG, item->pos, f);
+    }
     net_debug("\n");
     net_debug("Unconnected wires:\n");
     for (Ident* head : list_items<Ident>(context->islands))

@@ -4,9 +4,9 @@
 
 #include <cctype>
 #include <cstring>
-#include <map>
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "connectivity/net_build.h"
@@ -51,8 +51,10 @@ void name_nets(NetContext* context) {
 // the name of another.
 void cut_suffixes(NetContext* context) {
     std::vector<Ident*> heads;
-    std::set<std::string> names;
-    std::map<std::string, Ident*> last_of_prefix;
+    // Each prefix is cut on its own: the order they are visited in does not
+    // matter, and hashing keeps a design of many nets linear.
+    std::unordered_set<std::string> names;
+    std::unordered_map<std::string, Ident*> last_of_prefix;
     for (Ident* head : list_items<Ident>(context->islands)) {
         heads.push_back(head);
         std::string name = head->name.get();
@@ -69,7 +71,8 @@ void cut_suffixes(NetContext* context) {
 
 // Parts the writers cannot use whole are named before anything is written.
 void check_parts(NetlistRun& run) {
-    std::set<std::pair<std::string, int>> seen;
+    // Lower-cased reference and device, as "%d:reference".
+    std::unordered_set<std::string> seen;
     for (SchItem* item : list_items<SchItem>(run.schema->sheet->items)) {
         if (item->type != PARTLIB_ITEM) continue;
         PlacedPart* part = as_PlacedPart(item);
@@ -78,7 +81,7 @@ void check_parts(NetlistRun& run) {
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
         if (std::strchr(reference, '?'))
             net_warningf("Part %s is not annotated\n", reference);
-        else if (!seen.insert({lower(reference), part->device}).second)
+        else if (!seen.insert(std::to_string(part->device) + ':' + lower(reference)).second)
             net_warningf("Part %s: duplicate reference\n", reference);
     }
 }

@@ -7,18 +7,32 @@
 // label of the series node and whose lower pin stands on a GND power symbol
 // (about 1.1 N parts, 4 N wire segments, 0.2 N labels, one big GND net).
 // Growth must be linear or n log n; 10,000 resistors under 0.1 s.
-// BM_BuildRailNets: the ground rail below, long runs of collinear wires.
-// On this shared machine (Release): ladder 7 / 126 / 2160 ms, rail 11 / 159
-// / 2220 ms at 1,000 / 10,000 / 100,000. Before a query spanning many cells
-// read only its own axis, such runs grew quadratically (rail 14 / 375 /
-// 35300 ms; the ERC job on its ladder with a ground rail: 0.28 s at 10,000,
-// 21.6 s at 100,000, now 0.17 s and 2.4 s). Still quadratic in the length
-// of one run: rows of 5,000 take 990 ms at 10,000.
+// BM_BuildRailNets: the ground rail below, long runs of collinear wires;
+// BM_BuildLongRailNets: the same in rows of 5,000, one run per row.
 // The timed loop holds build_sheet_nets only (the sheet is compiled once,
-// outside it). Ladder at 10,000: 126 ms before the cell table hashed on the
-// top bits of the key (the low ones of a point key hold y alone, so a row's
-// points crowded a few slots) and the line queries kept their scratch
-// buffers between calls; 104 ms after (1,000: 5 ms; 100,000: about 2 s).
+// outside it). Figures are the least of several repetitions of one family
+// run alone, on this machine shared with four other builds (load 4-9):
+// the mean lies 5-15 % above, and running all families in one process
+// costs more again (the heap the 100,000 sheets leave behind).
+//   ladder 1,000 / 10,000 / 100,000:  2.9 / 52 / 1320 ms
+//   rail   1,000 / 10,000 / 100,000:  2.9 / 55 / 1050 ms
+//   long rail 5,000 / 10,000:         49 / 128 ms
+// History of the ladder at 10,000: 126 ms at first; 104 ms once the cell
+// table hashed on the top bits of the key (the low ones of a point key hold
+// y alone) and the line queries kept their buffers; about 75 ms once records
+// carried their list position (no hash look-up per record), the walks read
+// an array of positions ahead instead of following the list, and a context
+// kept its tables' storage between builds; about 55 ms once the walks also
+// fetched ahead the table slots they would ask for, phase 10 kept its lists
+// and merge set, and the pin tips kept the part's matrix.
+// Before a query spanning many cells read only its own axis, rails grew
+// quadratically (rail 14 / 375 / 35300 ms). One long run stayed quadratic in
+// its length (long rail: 990 ms at 10,000 in the last session, 282 / 566 ms
+// at 5,000 / 10,000 just before the change) until the queries that only
+// want wires still taking part kept, per axis with long lines, those wires
+// apart, dropping the absorbed ones and refiling the short pieces a long
+// wire is split into: one run of 5,000 / 10,000 / 20,000 segments now
+// takes about 26 / 60 / 150 ms.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -97,11 +111,11 @@ std::string ladder_source(int n) {
 // its row's rail, a run of collinear wire segments joined end to end (500
 // per row, each reaching the next resistor's drop, a junction at each
 // drop); each upper pin carries a label of its own.
-std::string rail_source(int n) {
+std::string rail_rows(int n, int row) {
     constexpr long pitch = 10000, row_pitch = 40000;
     std::string s = "(SCHEMATIC (SHEET\n";
     for (int i = 0; i < n; ++i) {
-        long x = (i % 500) * pitch, y = (i / 500) * row_pitch;
+        long x = (i % row) * pitch, y = (i / row) * row_pitch;
         add_resistor(s, x, y, i + 1);
         add_label(s, x, y - 3000, "N" + std::to_string(i));
         add_wire(s, x, y + 5000, x, y + 6000);
@@ -112,6 +126,9 @@ std::string rail_source(int n) {
     s += library;
     return s + ")\n";
 }
+std::string rail_source(int n) { return rail_rows(n, 500); }
+// One long run: rows of 5,000.
+std::string long_rail_source(int n) { return rail_rows(n, 5000); }
 
 void quiet(const char*, ...) {}
 
@@ -159,5 +176,8 @@ BENCHMARK(BM_BuildRailNets)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
+
+void BM_BuildLongRailNets(benchmark::State& state) { build_nets(state, long_rail_source); }
+BENCHMARK(BM_BuildLongRailNets)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

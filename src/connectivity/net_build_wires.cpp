@@ -54,7 +54,7 @@ int indexed_wire_ends(NetContext* context, Schema*) {
 template <class Rule>
 void lines_through(NetContext* context, NetIndex* index, Point p, std::vector<Line*>& lines,
                    Rule rule) {
-    lines_at(index, p, lines);
+    lines_at(index, p, lines, true);
     DListNode* tail = dlist_tail(context->sheet->items);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (takes_part(lines[i])) rule(lines[i]);

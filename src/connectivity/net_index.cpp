@@ -94,16 +94,23 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
         a = std::min(a, span.lo);
         b = std::max(b, span.hi);
     }
+    NetIndex::TakingPart* t = nullptr;
+    if (!index->taking_part.empty()) {
+        auto found = index->taking_part.find(axis_id);
+        if (found != index->taking_part.end()) t = &found->second;
+    }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
         index->cells.add(cell_key(axis_id, LONG_CELL), line, pos);
         index->any_long_lines = true;
+        if (t) t->long_lines.emplace_back(pos, line);
         return;
     }
     bool added = false;
     for (int32_t c = a; c <= b; ++c)
         if (span.lo > span.hi || c < span.lo || c > span.hi) {
             index->cells.add(cell_key(axis_id, c), line, pos);
+            if (t) t->cells[c].emplace_back(pos, line);
             added = true;
         }
     if (added) index->cells.add(cell_key(axis_id, ALL_CELL), line, pos);
@@ -121,6 +128,98 @@ void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, F
         return;
     }
     for (int32_t c = a; c <= b; ++c) add_cell_lines(index, cell_key(axis_id, c), out);
+}
+
+// The filing slot of the lines of an axis.
+Slot slot_of(uint64_t axis_id) {
+    switch (axis_id >> 32) {
+        case AXIS_V: return SLOT_V;
+        case AXIS_H: return SLOT_H;
+        case AXIS_S: return SLOT_S;
+        case AXIS_SLOPED_BY_X: return SLOT_SLOPED;
+        default: return SLOT_ZERO;
+    }
+}
+
+void drop_absorbed(Found& lines) {
+    std::erase_if(lines, [](const auto& f) { return (f.second->state & NET_IGNORED) != 0; });
+}
+
+// The axis's lines taking part, made from its filed lines when missing.
+NetIndex::TakingPart& taking_part(NetIndex* index, uint64_t axis_id) {
+    auto [at, made] = index->taking_part.try_emplace(axis_id);
+    NetIndex::TakingPart& t = at->second;
+    if (!made) return t;
+    Found filed;
+    add_cell_lines(index, cell_key(axis_id, ALL_CELL), filed);
+    add_cell_lines(index, cell_key(axis_id, LONG_CELL), filed);
+    drop_absorbed(filed);
+    std::sort(filed.begin(), filed.end());
+    filed.erase(std::unique(filed.begin(), filed.end()), filed.end());
+    Slot slot = slot_of(axis_id);
+    for (const auto& [pos, line] : filed) {
+        const CellSpan& span = index->filed[pos].spans[slot];
+        if (span.long_line)
+            t.long_lines.emplace_back(pos, line);
+        else
+            for (int32_t c = span.lo; c <= span.hi; ++c) t.cells[c].emplace_back(pos, line);
+    }
+    return t;
+}
+
+// The lines taking part along the axis under the cells of [a, b] and its
+// long ones; the absorbed ones met are dropped, and the cells they leave
+// empty.
+void taking_part_of(NetIndex* index, uint64_t axis_id, int32_t a, int32_t b, bool wide,
+                    Found& out) {
+    NetIndex::TakingPart& t = taking_part(index, axis_id);
+    // A long line split at junctions keeps its first piece, short now: it
+    // is filed again by its present extent, as if it had never been long.
+    Slot slot = slot_of(axis_id);
+    size_t kept = 0;
+    for (size_t i = 0; i < t.long_lines.size(); ++i) {
+        auto [pos, line] = t.long_lines[i];
+        if (line->state & NET_IGNORED) continue;
+        bool by_y = slot == SLOT_V;
+        int64_t lo = by_y ? line->pos.y : line->pos.x, hi = by_y ? line->end.y : line->end.x;
+        if (cell(std::max(lo, hi)) - cell(std::min(lo, hi)) < MAX_CELLS) {
+            CellSpan& span = index->filed[pos].spans[slot];
+            span = CellSpan{};
+            file_span(index, axis_id, span, line, lo, hi);
+            continue;
+        }
+        t.long_lines[kept++] = t.long_lines[i];
+    }
+    t.long_lines.resize(kept);
+    out.insert(out.end(), t.long_lines.begin(), t.long_lines.end());
+    if (!wide) {
+        for (int32_t c = a; c <= b; ++c) add_cell_lines(index, cell_key(axis_id, c), out);
+        return;
+    }
+    for (auto at = t.cells.lower_bound(a); at != t.cells.end() && at->first <= b;) {
+        drop_absorbed(at->second);
+        if (at->second.empty()) {
+            at = t.cells.erase(at);
+            continue;
+        }
+        out.insert(out.end(), at->second.begin(), at->second.end());
+        ++at;
+    }
+}
+
+// cells_of, or with `taking_part` the lines taking part where the axis
+// keeps them apart.
+void cells_of(NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& out,
+              bool taking_part) {
+    int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
+    bool wide = b - a >= MAX_CELLS;
+    if (taking_part &&
+        (wide || (index->any_long_lines &&
+                  index->cells.first(cell_key(axis_id, LONG_CELL)) != CellTable::NONE))) {
+        taking_part_of(index, axis_id, a, b, wide, out);
+        return;
+    }
+    cells_of(index, axis_id, lo, hi, out);
 }
 
 // The lines in list order, each once.
@@ -220,6 +319,7 @@ void NetIndex::clear() {
     nodes.clear();
     last_seen = nullptr;
     cells.clear();
+    taking_part.clear();
     any_long_lines = false;
     any_bus = false;
     any_sloped = false;
@@ -325,12 +425,12 @@ void index_refile(NetIndex* index, Line* line) {
     }
 }
 
-void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines) {
+void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines, bool taking_part) {
     thread_local Found found;  // kept between calls: asked once per end and pin
     found.clear();
-    cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found);
-    cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found);
-    if (index->any_sloped) cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found);
+    cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found, taking_part);
+    cells_of(index, axis(AXIS_H, p.y), p.x, p.x, found, taking_part);
+    if (index->any_sloped) cells_of(index, axis(AXIS_SLOPED_BY_X), p.x, p.x, found, taking_part);
     found.erase(std::remove_if(found.begin(), found.end(),
                                [p](const auto& f) { return point_on_wire(p, f.second, 0) == 0; }),
                 found.end());
@@ -354,7 +454,7 @@ void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>
     bool horizontal = line->pos.y == line->end.y;
     if (vertical && horizontal) {
         // A point meets the lines that pass through it.
-        lines_at(index, line->pos, lines);
+        lines_at(index, line->pos, lines, true);
         std::erase_if(lines, [&](const Line* other) { return index_pos(index, other) <= after; });
         return;
     }
@@ -362,12 +462,12 @@ void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>
     found.clear();
     int64_t lo = vertical ? line->pos.y : line->pos.x, hi = vertical ? line->end.y : line->end.x;
     if (vertical) {
-        cells_of(index, axis(AXIS_V, line->pos.x), lo, hi, found);
+        cells_of(index, axis(AXIS_V, line->pos.x), lo, hi, found, true);
     } else if (horizontal) {
-        cells_of(index, axis(AXIS_H, line->pos.y), lo, hi, found);
+        cells_of(index, axis(AXIS_H, line->pos.y), lo, hi, found, true);
     } else {
-        if (uint64_t id = sloped_axis(index, line, false)) cells_of(index, id, lo, hi, found);
-        cells_of(index, axis(AXIS_ZERO_BY_X), lo, hi, found);
+        if (uint64_t id = sloped_axis(index, line, false)) cells_of(index, id, lo, hi, found, true);
+        cells_of(index, axis(AXIS_ZERO_BY_X), lo, hi, found, true);
     }
     found.erase(std::remove_if(found.begin(), found.end(),
                                [&](const auto& f) {

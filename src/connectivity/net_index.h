@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -121,6 +122,17 @@ struct NetIndex {
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
+    // The lines still taking part along one axis, by cell, and its long
+    // ones: made for an axis when a query that wants only those first spans
+    // many of its cells or meets its long lines, then kept up to date by the
+    // filing. A line found absorbed is dropped for good (it never takes part
+    // again in the build), so that a long run of wires merged end to end is
+    // not read again and again.
+    struct TakingPart {
+        std::map<int32_t, std::vector<std::pair<uint32_t, Line*>>> cells;
+        std::vector<std::pair<uint32_t, Line*>> long_lines;
+    };
+    std::unordered_map<uint64_t, TakingPart> taking_part;
     bool any_long_lines = false;  // some axis has a line filed as long
     // Whether any bus line, or any sloped line, is filed: most sheets have
     // neither, and their look-ups are then skipped.
@@ -188,12 +200,14 @@ uint32_t index_pos_sync(NetIndex* index, const SchItem* item);
 // Files a line again under the carrier of its present geometry.
 void index_refile(NetIndex* index, Line* line);
 // Lines on which the point lies now, in list order, into `lines` (the
-// caller's buffer, emptied first: queries run once per end and pin).
-void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines);
+// caller's buffer, emptied first: queries run once per end and pin). With
+// `taking_part`, lines already absorbed (0x80) may be left out.
+void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines, bool taking_part = false);
 // True when a bus line of the sheet has the point on it.
 bool bus_line_at(const NetIndex* index, Point p);
 // Lines after position `after` that lie on the carrier of `line` and whose
-// extent meets its present extent, in list order.
+// extent meets its present extent, in list order; lines already absorbed
+// (0x80) may be left out.
 void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>& lines);
 // Builds the end-point table over lines and arcs without 0x80.
 void index_build_ends(NetIndex* index);

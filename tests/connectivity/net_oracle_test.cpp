@@ -197,6 +197,26 @@ public:
         return join(items);
     }
 
+    // One run of hundreds of segments joined end to end, in any order, over
+    // far more than the index's cell reach: the wires merge into pieces that
+    // grow along the run, junctions and pin tips then split them again; a
+    // few drops to parts, a second run beside it and a label on the run.
+    std::string long_run_sheet() {
+        static constexpr int step = 1000, segments = 600;
+        std::vector<std::string> items;
+        for (int i = 0; i < segments; ++i) {
+            int a = i * step, b = (i + 1) * step;
+            items.push_back(pick(2) ? wire(a, 5000, b, 5000) : wire(b, 5000, a, 5000));
+            if (pick(8) == 0) items.push_back(junction(a, 5000));
+            if (pick(20) == 0) items.push_back(wire(a, 5000, a, 9000));
+            if (pick(25) == 0) items.push_back(part("VR", a + step / 2, 5000, "R"));
+            if (pick(10) == 0) items.push_back(wire(a, 3000, b, 3000));
+        }
+        items.push_back(label(pick(segments) * step, 5000, "RUN"));
+        items.push_back(wire(0, 5000, pick(segments) * step, 5000));
+        return join(items);
+    }
+
 private:
     std::string join(std::vector<std::string>& items) {
         std::shuffle(items.begin(), items.end(), rng_);
@@ -289,6 +309,7 @@ TEST_F(OracleCompare, LongCollinearRails) {
     for (uint32_t seed = 1; seed <= 30; ++seed) {
         Sheets sheets(seed * 104729);
         compare(sheets.rail_sheet(), "");
+        if (seed <= 10) compare(sheets.long_run_sheet(), "");
         if (HasFailure()) {
             ADD_FAILURE() << "seed " << seed;
             return;

@@ -271,19 +271,37 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
     // The heads that can take a loaded net, by each of their names, and
     // their places in the list: a net shares a name with only a few others,
     // and the list holds the nets of every sheet linked so far.
+    // Only names the loaded nets carry are indexed: a link of many sheets
+    // would otherwise index every net linked so far once per sheet.
     std::unordered_map<std::string, std::vector<Ident*>> by_name;
     std::unordered_map<const Ident*, size_t> place;
     std::unordered_set<const Ident*> merged;
-    auto index = [&](Ident* head) {
-        for (NameRec* rec : list_items<NameRec>(head->names))
-            if (rec->name) by_name[ascii_lower(rec->name)].push_back(head);
-    };
-    for (Ident* head : list_items<Ident>(context->islands)) {
-        place.emplace(head, place.size());
-        index(head);
-    }
     std::vector<Ident*> loaded;
-    for (Ident* head : list_items<Ident>(context->subsheet_islands)) loaded.push_back(head);
+    for (Ident* head : list_items<Ident>(context->subsheet_islands)) {
+        loaded.push_back(head);
+        for (NameRec* rec : list_items<NameRec>(head->names))
+            if (rec->name) by_name.try_emplace(ascii_lower(rec->name));
+    }
+    std::string key;
+    auto index = [&](Ident* head) {
+        bool indexed = false;
+        for (NameRec* rec : list_items<NameRec>(head->names)) {
+            if (!rec->name) continue;
+            key.assign(rec->name);
+            for (char& c : key)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            auto found = by_name.find(key);
+            if (found == by_name.end()) continue;
+            found->second.push_back(head);
+            indexed = true;
+        }
+        return indexed;
+    };
+    size_t position = 0;
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        if (index(head)) place.emplace(head, position);
+        ++position;
+    }
     for (Ident* sub : loaded) {
         std::vector<Ident*> sharing;
         for (NameRec* rec : list_items<NameRec>(sub->names)) {

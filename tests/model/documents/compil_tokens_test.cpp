@@ -81,6 +81,13 @@ std::vector<std::pair<std::string, std::string>> hostile_inputs() {
                         "0x100000000 1.5 .5e3 1e400 -1.e-400 3. 1e 0x1G\n");
     inputs.emplace_back("strings", "'' 'a''b' 'open\n'x\0y' '\xC3\xA9' ''''\n"s);
     inputs.emplace_back("comments", "/* a */ (LIB /* b\n c */ (PARTS /* open");
+    // Every byte inside a comment and a string, and after a quote and a
+    // NUL: a packed table once read past its end for "'", NUL, 0xFF.
+    inputs.emplace_back("comment_bytes", "/* " + all_bytes + " */ (LIB /*" + all_bytes);
+    inputs.emplace_back("string_bytes", "'" + all_bytes + "' (LIB '" + all_bytes);
+    std::string after_nul;
+    for (int c = 0; c < 256; ++c) after_nul += "'\0"s + static_cast<char>(c) + "\n";
+    inputs.emplace_back("quote_nul_bytes", after_nul);
     inputs.emplace_back("prefixes",
                         "(LIBX (PARTSS LIBRARY (SHEETPATH SHEET (PIN PINS ROT_45 "
                         "ROT_4 NO_ROTX (TEXTLABEL\r\n\t");

@@ -11,12 +11,13 @@
 // BM_BuildLongRailNets: the same in rows of 5,000, one run per row.
 // The timed loop holds build_sheet_nets only (the sheet is compiled once,
 // outside it). Figures are the least of several repetitions of one family
-// run alone, on this machine shared with four other builds (load 4-9):
-// the mean lies 5-15 % above, and running all families in one process
-// costs more again (the heap the 100,000 sheets leave behind).
-//   ladder 1,000 / 10,000 / 100,000:  2.9 / 52 / 1320 ms
-//   rail   1,000 / 10,000 / 100,000:  2.9 / 55 / 1050 ms
-//   long rail 5,000 / 10,000:         49 / 128 ms
+// run alone, on this machine shared with four other builds (load 2-9; the
+// same binary varies by a sixth from one quarter hour to the next): the
+// mean lies 5-15 % above, and running all families in one process costs
+// more again (the heap the 100,000 sheets leave behind).
+//   ladder 1,000 / 10,000 / 100,000:  2.7-3.0 / 48-60 / 1180-1420 ms
+//   rail   1,000 / 10,000 / 100,000:  2.9-3.1 / 52-57 / 1030-1150 ms
+//   long rail 5,000 / 10,000:         21-50 / 54-130 ms
 // History of the ladder at 10,000: 126 ms at first; 104 ms once the cell
 // table hashed on the top bits of the key (the low ones of a point key hold
 // y alone) and the line queries kept their buffers; about 75 ms once records
@@ -24,7 +25,9 @@
 // an array of positions ahead instead of following the list, and a context
 // kept its tables' storage between builds; about 55 ms once the walks also
 // fetched ahead the table slots they would ask for, phase 10 kept its lists
-// and merge set, and the pin tips kept the part's matrix.
+// and merge set, and the pin tips kept the part's matrix. What is left is
+// mostly allocation (stubs, pseudo-pins, heads, names and their list nodes
+// one by one, some 200,000 a build) and one cache miss per table look-up.
 // Before a query spanning many cells read only its own axis, rails grew
 // quadratically (rail 14 / 375 / 35300 ms). One long run stayed quadratic in
 // its length (long rail: 990 ms at 10,000 in the last session, 282 / 566 ms

@@ -79,14 +79,23 @@ int indexed_junctions(NetContext* context, Schema* schema) {
         lines_through(context, index, junction->pos, lines,
                       [&](Line* line) { junction_meets_line(context, junction, line); });
     });
+    // The pin tips first (parts do not move while nets are built), so that
+    // the cells each tip asks for can be fetched ahead.
+    std::vector<Point>& tips = index->tips;
+    tips.clear();
     for_indexed_items(index, [&](SchItem* item) {
         Point tip;
-        if (item->type != PSEUDO_PIN || !member_pin_tip(context, schema, as_PseudoPin(item), &tip))
-            return;
+        if (item->type == PSEUDO_PIN && member_pin_tip(context, schema, as_PseudoPin(item), &tip))
+            tips.push_back(tip);
+    });
+    for (size_t i = 0; i < tips.size(); ++i) {
+        if (i + PREFETCH_AHEAD / 2 < tips.size())
+            index_prefetch_point(index, tips[i + PREFETCH_AHEAD / 2]);
+        Point tip = tips[i];
         lines_through(context, index, tip, lines, [&](Line* line) {
             if (point_on_wire(tip, line, 0) == 1) split_wire(context, line, tip);
         });
-    });
+    }
     index_sync(index);
     return 0;
 }

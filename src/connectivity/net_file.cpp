@@ -163,12 +163,17 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
     // objects and gathers what the nets and the records after them need
     // (the bus ranges of the schema's ports and of the sub-sheet boxes'
     // ports, the unused junctions), and clears the parts' visited marks
-    // when there are nets to write.
+    // when there are nets to write. A port placed among the sheet's items is
+    // built into the nets as a module port is (its member names no father),
+    // so it is written with the module ports: a member must name a record the
+    // file holds.
     std::vector<BusRange> ranges;
     for (Port* port : list_items<Port>(schema->ports)) note_bus_range(port, ranges);
     std::vector<const SchItem*> unused_junctions;
+    std::vector<SchItem*> sheet_ports;
     for (SchItem* item : list_items<SchItem>(sheet->items)) {
         if (is_object(item)) write_SchItem(schema, item, f, 0);
+        if (item->type == PORT_ITEM) sheet_ports.push_back(item);
         if (item->type == PARTLIB_ITEM && context->islands) item->state &= ~uint32_t{NET_VISITED};
         if (item->type == SUBSHEET_ITEM)
             for (Port* port : list_items<Port>(as_SubSheet(item)->ports))
@@ -177,6 +182,7 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
             unused_junctions.push_back(item);
     }
     for (Port* port : list_items<Port>(schema->ports)) write_SchItem(schema, port, f, 0);
+    for (SchItem* port : sheet_ports) write_SchItem(schema, port, f, 0);
     net_debug("Netlist for '%s'\n", name);
     if (!context->islands) {
         write_byte(LIST_END, f);

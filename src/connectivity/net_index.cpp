@@ -334,6 +334,7 @@ void NetIndex::clear() {
     last_of_name.clear();
     properties.clear();
     tip_part = nullptr;
+    tips.clear();
 }
 
 NetIndex* net_index(NetContext* context) {
@@ -487,6 +488,11 @@ void index_prefetch_ends(const NetIndex* index, const SchItem* item) {
     item_ends(item, ends);
     index->ends.prefetch(point_key(ends[0]));
     index->ends.prefetch(point_key(ends[1]));
+}
+
+void index_prefetch_point(const NetIndex* index, Point p) {
+    index->cells.prefetch(cell_key(axis(AXIS_V, p.x), cell(p.y)));
+    index->cells.prefetch(cell_key(axis(AXIS_H, p.y), cell(p.x)));
 }
 
 void index_prefetch_along(const NetIndex* index, const SchItem* item) {

@@ -176,6 +176,8 @@ struct NetIndex {
     std::unordered_map<std::string, uint32_t> last_of_name;
     std::vector<SchItem*> properties;
 
+    std::vector<Point> tips;  // phase 5's pin tips
+
     // The placed part whose matrix the pin-tip test keeps, and the matrix.
     const SchItem* tip_part = nullptr;
     Matrix tip_matrix;
@@ -257,6 +259,8 @@ void for_indexed_items_reverse(NetIndex* index, Fn fn, Ahead ahead) {
 }
 // Starts fetching the end-point slots of a line or arc taking part in joins.
 void index_prefetch_ends(const NetIndex* index, const SchItem* item);
+// Starts fetching the cells a query at the point reads.
+void index_prefetch_point(const NetIndex* index, Point p);
 // Starts fetching the first cell a query along the line reads.
 void index_prefetch_along(const NetIndex* index, const SchItem* item);
 // fn(record) for the sheet's records in list order, through the index while

@@ -366,6 +366,11 @@ int merge_named_islands(NetContext* context) {
             ahead);
     }
     for (size_t i = 0; i < naming.size(); ++i) {
+        // A label looks its wire up by its point: fetched ahead.
+        if (i + PREFETCH_AHEAD < naming.size()) __builtin_prefetch(naming[i + PREFETCH_AHEAD]);
+        if (i + PREFETCH_AHEAD / 2 < naming.size() &&
+            naming[i + PREFETCH_AHEAD / 2]->type == TEXT_ITEM)
+            index_prefetch_point(index, naming[i + PREFETCH_AHEAD / 2]->pos);
         if (!still_names(naming[i])) continue;
         if (!new_merge_set(context)) return 9;
         add_to_merge_set(context, naming[i]);

@@ -221,6 +221,36 @@ TEST_F(Hierarchy, NgspiceSolvesTheLadderAcrossSheets) {
     EXPECT_THAT(output, ::testing::ContainsRegex("out +2\\.50*e\\+00")) << output;
 }
 
+TEST_F(Hierarchy, PortsPlacedAmongASheetsItemsLinkAsItsModulePorts) {
+    // The first ladder sheet with its two ports among the sheet's items
+    // rather than in its port list: its net file holds them, reads back, and
+    // the hierarchy formats to the same netlist.
+    write_ladder();
+    compile_and_link("ladder");
+    ASSERT_EQ(format("ladder", "ladder.cir", "SPICE"), 0) << printed;
+    const std::string expected = tn_test::read_text(file("ladder.cir"));
+    std::string sheet = tn_test::read_text(tn_test::data_path("connectivity/ladder_a.asc"));
+    const size_t ports = sheet.find("(PORTS\n");
+    const size_t end = sheet.find(")\n(SHEET\n");
+    std::string moved = sheet.substr(ports + 7, end - ports - 7);
+    sheet.erase(ports + 7, end - ports - 7);
+    sheet.insert(sheet.find("(SHEET\n") + 7, moved);
+    write_sheet("ladder_a.sch", sheet);
+    ASSERT_THAT(source_of("ladder_a.sch"), HasSubstr("(SHEET\n    (PORT LEFT BIDIR"));
+    printed.clear();
+    compile_and_link("ladder");
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    NetContext* context = new_NetContext();
+    EXPECT_EQ(link_netlist(context, schema, "ladder_a", LINK_READ_ONLY), 0);
+    EXPECT_EQ(write_net_report(context, schema, "again", 0), 0);
+    free_NetContext(schema, context);
+    free_Schema(schema, false);
+    EXPECT_EQ(tn_test::read_bytes(file("again.bnt")), tn_test::read_bytes(file("ladder_a.bnt")));
+    ASSERT_EQ(format("ladder", "ladder.cir", "SPICE"), 0) << printed;
+    EXPECT_EQ(tn_test::read_text(file("ladder.cir")), expected);
+}
+
 TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
     if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";

@@ -242,6 +242,19 @@ bool bounds_Text(Schema* doc, Text* text, Rect* rect, bool accumulate) {
         if (!canvas_box(doc, text, &box)) return false;
         return put_bounds(rect, box, accumulate);
     }
+    if (!text->layout) {
+        // A text never drawn is bounded without laying it out: a save
+        // bounds every text of the sheet.
+        Rect extent;
+        int found = text_layout_extent(text->string.c_str(), text->pos, text->size, text->flags,
+                                       text->font, &extent);
+        if (found == 0) return accumulate;
+        if (found > 0) {
+            put_bounds(rect, Rect{text->pos.x, text->pos.y, 0, 0}, accumulate);
+            rect_union(rect, extent);
+            return true;
+        }
+    }
     const Stroke* layout = ensured_layout(text);
     if (!layout) return accumulate;
     put_bounds(rect, Rect{text->pos.x, text->pos.y, 0, 0}, accumulate);

@@ -144,6 +144,11 @@ bool select_Strokes(View* view, const Stroke* chain);
 // chain is returned in world units. Null for a text that draws nothing.
 Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
                     int pen_width, Matrix* matrix, bool transform);
+// The extent of what text_layout would draw in world units, without
+// building the strokes: 1 with *rect set, 0 for a text that draws nothing,
+// -1 when the span does not fit a rectangle (bound the strokes instead).
+int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
+                       Rect* rect);
 // Puts the strokes of character c (characters outside 33..127 draw as ' ')
 // with its cell origin at (x0, y0) at the front of *chain; with `bar` a bar
 // over the cell.

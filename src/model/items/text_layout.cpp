@@ -7,6 +7,7 @@
 // the last line's cells on the origin, mirrors, scales by the character
 // size, rotates and moves to the anchor.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -158,45 +159,43 @@ bool bounds_TextLines(const Stroke* chain, Rect* rect, bool accumulate) {
 
 // --- glyphs and layout -------------------------------------------------------------------
 
-void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool bar,
-                   Stroke** chain) {
+namespace {
+
+// Walks the pen of character c (characters outside 33..127 go as ' ') from
+// its cell origin: draw(from, to) for each drawn segment, lift() where the
+// pen moves without drawing.
+template <class Draw, class Lift>
+void glyph_path(int c, int x0, int y0, bool symbol_table, Draw&& draw, Lift&& lift) {
     if (c < 33 || c > 127) c = ' ';
     const auto& glyph = (symbol_table ? stroke_font_symbol : stroke_font_plain)[c - 32];
     Point pen{x0, y0};
-    std::vector<Point> run;  // the points of the draw entries in a row
     for (const auto& entry : glyph) {
         if (entry[0] == GLYPH_END) break;
         Point next{sat32(int64_t{pen.x} + entry[2]), sat32(int64_t{pen.y} + entry[1])};
-        if (entry[0] == STROKE_DRAW) {
-            if (run.empty()) run.push_back(pen);
-            run.push_back(next);
-        } else if (!run.empty()) {
-            push_stroke(std::move(run), pen_width, chain);
-            run.clear();
-        }
+        if (entry[0] == STROKE_DRAW)
+            draw(pen, next);
+        else
+            lift();
         pen = next;
     }
-    if (!run.empty()) push_stroke(std::move(run), pen_width, chain);
-    if (bar) {
-        const int32_t top = sat32(int64_t{y0} - 6);
-        push_stroke({{sat32(int64_t{x0} + 4), top}, {sat32(int64_t{x0} - 4), top}}, pen_width,
-                    chain);
-    }
 }
 
-void box_Strokes(int w, int h, int pen_width, Stroke** chain) {
+std::array<Point, 2> bar_points(int x0, int y0) {
+    const int32_t top = sat32(int64_t{y0} - 6);
+    return {Point{sat32(int64_t{x0} + 4), top}, Point{sat32(int64_t{x0} - 4), top}};
+}
+
+std::array<Point, 5> box_points(int w, int h) {
     const int32_t right = sat32(int64_t{w} - 4), bottom = sat32(int64_t{h} - 6);
-    push_stroke({{-4, -6}, {right, -6}, {right, bottom}, {-4, bottom}, {-4, -6}}, pen_width, chain);
+    return {Point{-4, -6}, Point{right, -6}, Point{right, bottom}, Point{-4, bottom},
+            Point{-4, -6}};
 }
 
-Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
-                    int pen_width, Matrix* matrix, bool transform) {
-    if (!string || !*string) return nullptr;
-    const int adv = advance();
-    const bool symbol = font != 0;
-    Stroke* chain = nullptr;
+// Walks the characters of a layout: glyph(c, x, y, bar) with each drawn
+// character's cell origin; answers the widest line and the last line's y.
+template <class Glyph>
+std::pair<int64_t, int64_t> layout_cells(const char* s, int adv, Glyph&& glyph) {
     int64_t x = 0, y = 0, widest = 0;
-    const char* s = string;
     if (s[0] == BAR_MARK && s[1] != BAR_MARK) ++s;
     while (*s) {
         if (*s == LINE_BREAK) {
@@ -220,12 +219,14 @@ Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t fla
             bar = s[1] == BAR_MARK && s[2] != BAR_MARK;
             s += bar ? 2 : 1;
         }
-        glyph_Strokes(c, sat32(x), sat32(y), pen_width, symbol, bar, &chain);
+        glyph(c, sat32(x), sat32(y), bar);
         x += adv;
     }
-    widest = std::max(widest, x);
-    if (flags & BOXED) box_Strokes(sat32(widest), sat32(y + CELL_HEIGHT), pen_width, &chain);
+    return {std::max(widest, x), y};
+}
 
+// The transform of a layout from cell units to world units.
+Matrix layout_matrix(const char* string, Point anchor, TextSize size, uint8_t flags, int adv) {
     Matrix m;
     matrix_translate(&m, adv / 2, -(CELL_HEIGHT * text_line_count(string) - 6));
     if (flags & MX) matrix_scale(&m, 1, -1);
@@ -233,9 +234,90 @@ Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t fla
     matrix_scale(&m, size.width / 8.0, size.height / 12.0);
     matrix_rotate(&m, rotation_code(flags & TEXT_ROT_MASK));
     matrix_translate(&m, anchor.x, anchor.y);
+    return m;
+}
+
+}  // namespace
+
+void glyph_Strokes(int c, int x0, int y0, int pen_width, bool symbol_table, bool bar,
+                   Stroke** chain) {
+    std::vector<Point> run;  // the points of the draw entries in a row
+    glyph_path(
+        c, x0, y0, symbol_table,
+        [&](Point from, Point to) {
+            if (run.empty()) run.push_back(from);
+            run.push_back(to);
+        },
+        [&] {
+            if (run.empty()) return;
+            push_stroke(std::move(run), pen_width, chain);
+            run.clear();
+        });
+    if (!run.empty()) push_stroke(std::move(run), pen_width, chain);
+    if (bar) {
+        auto points = bar_points(x0, y0);
+        push_stroke({points.begin(), points.end()}, pen_width, chain);
+    }
+}
+
+void box_Strokes(int w, int h, int pen_width, Stroke** chain) {
+    auto points = box_points(w, h);
+    push_stroke({points.begin(), points.end()}, pen_width, chain);
+}
+
+Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
+                    int pen_width, Matrix* matrix, bool transform) {
+    if (!string || !*string) return nullptr;
+    const int adv = advance();
+    Stroke* chain = nullptr;
+    auto [widest, y] = layout_cells(string, adv, [&](int c, int x0, int y0, bool bar) {
+        glyph_Strokes(c, x0, y0, pen_width, font != 0, bar, &chain);
+    });
+    if (flags & BOXED) box_Strokes(sat32(widest), sat32(y + CELL_HEIGHT), pen_width, &chain);
+    Matrix m = layout_matrix(string, anchor, size, flags, adv);
     if (matrix) *matrix = m;
     if (transform) matrix_Strokes(chain, &m);
     return chain;
+}
+
+int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
+                       Rect* rect) {
+    if (!string || !*string) return 0;
+    const int adv = advance();
+    // The same points as the transformed layout's, without building it:
+    // saving a sheet bounds every text, and most have never been drawn.
+    Matrix m = layout_matrix(string, anchor, size, flags, adv);
+    int64_t x0 = std::numeric_limits<int32_t>::max(), y0 = x0;
+    int64_t x1 = std::numeric_limits<int32_t>::min(), y1 = x1;
+    bool set = false;
+    auto take = [&](Point p) {
+        matrix_apply(&m, p, &p);
+        x0 = std::min<int64_t>(x0, p.x);
+        y0 = std::min<int64_t>(y0, p.y);
+        x1 = std::max<int64_t>(x1, p.x);
+        y1 = std::max<int64_t>(y1, p.y);
+        set = true;
+    };
+    auto [widest, y] = layout_cells(string, adv, [&](int c, int cx, int cy, bool bar) {
+        glyph_path(
+            c, cx, cy, font != 0,
+            [&](Point from, Point to) {
+                take(from);
+                take(to);
+            },
+            [] {});
+        if (bar)
+            for (Point p : bar_points(cx, cy)) take(p);
+    });
+    if (flags & BOXED)
+        for (Point p : box_points(sat32(widest), sat32(y + CELL_HEIGHT))) take(p);
+    if (!set) return 0;
+    if (x1 - x0 > std::numeric_limits<int32_t>::max() ||
+        y1 - y0 > std::numeric_limits<int32_t>::max())
+        return -1;
+    *rect = Rect{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
+                 static_cast<int32_t>(y1 - y0)};
+    return 1;
 }
 
 void layout_Text(Text* text) {

@@ -226,6 +226,47 @@ TEST(StrokeChains, BoundsAreTheUnionOfTheStrokesBounds) {
     }
 }
 
+// A text never laid out is bounded without its strokes: the bounds must be
+// those of the strokes, for any string (bars, backslashes, lines, bytes
+// outside the font), both fonts, every flag and rotation, small and huge
+// sizes and anchors near the ends of the range.
+TEST_F(TextTest, BoundsWithoutALayoutEqualTheStrokesBounds) {
+    std::mt19937 random(11);
+    const char alphabet[] = "AbLMW019@\\ -_~\x7f\x80\xff";
+    const int32_t ranges[] = {1000, 1000000, std::numeric_limits<int32_t>::max()};
+    std::uniform_int_distribution<int> pick(0, sizeof alphabet - 2), length(0, 12), flags(0, 255);
+    int wide = 0;
+    const double spacing = fproper_get(SPACING_RATIO);
+    for (int round = 0; round < 3000; ++round) {
+        // An absurd spacing in the configuration spreads a text past what a
+        // rectangle's width holds.
+        proper_set(SPACING_RATIO, round % 7 == 0 ? 1e7 : spacing);
+        std::string string;
+        for (int n = length(random); n > 0; --n) string += alphabet[pick(random)];
+        std::uniform_int_distribution<int32_t> coordinate(-ranges[round % 3], ranges[round % 3]);
+        std::uniform_int_distribution<int16_t> size(round % 2 ? -32768 : 1, 32767);
+        TextPtr fresh = make_text(string.c_str(), {coordinate(random), coordinate(random)},
+                                  {size(random), size(random)}, static_cast<uint8_t>(flags(random)),
+                                  round % 5 == 0);
+        TextPtr laid =
+            make_text(string.c_str(), fresh->pos, fresh->size, fresh->flags, fresh->font);
+        layout_Text(laid.get());
+        Rect start{coordinate(random), coordinate(random), 10, 20};
+        for (bool accumulate : {false, true}) {
+            Rect expected = start, got = start;
+            bool expected_any = bounds_Text(nullptr, laid.get(), &expected, accumulate);
+            EXPECT_EQ(bounds_Text(nullptr, fresh.get(), &got, accumulate), expected_any);
+            EXPECT_EQ(got, expected) << "round " << round << " '" << string << "'";
+        }
+        Rect extent;
+        if (text_layout_extent(string.c_str(), fresh->pos, fresh->size, fresh->flags, fresh->font,
+                               &extent) < 0)
+            ++wide;
+    }
+    EXPECT_GT(wide, 0);  // the spans too wide for a rectangle were met too
+    proper_set(SPACING_RATIO, spacing);
+}
+
 // --- bounds, distance and picking of a text --------------------------------------------------
 // "L" at (1000, 2000), 100 units a cell unit: strokes (1200, 1100) down to
 // (1200, 1700) and across to (1600, 1700).

@@ -45,7 +45,9 @@ constexpr const char* NET_FILE_BACKUP_SUFFIX = ".NBK";
 // Writes the net file of the schema's current sheet, built into the
 // context, through a temporary file (an existing file is kept as its
 // backup, NAME.NBK). 0, also when there is no sheet (nothing is written); else the
-// code of the failed write (50 the file cannot be made, 6, 7).
+// code of the failed write (50 the file cannot be made, 6, 7). Ports placed
+// among the sheet's items are written after the schema's ports, in item
+// order: their net members name them, as a module port's do.
 int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number);
 // Gives each head state bit 2 when it has at least two members that do not
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's

@@ -50,56 +50,65 @@ void name_nets(NetContext* context) {
 // unless another net already carries that very name: a local net never takes
 // the name of another.
 void cut_suffixes(NetContext* context) {
-    std::vector<Ident*> heads;
     // Each prefix is cut on its own: the order they are visited in does not
     // matter, and hashing keeps a design of many nets linear.
-    std::unordered_set<std::string> names;
-    std::unordered_map<std::string, Ident*> last_of_prefix;
+    struct Prefix {
+        Ident* last = nullptr;
+        bool taken = false;
+    };
+    std::unordered_map<std::string, Prefix> prefixes;
     for (Ident* head : list_items<Ident>(context->islands)) {
-        heads.push_back(head);
-        std::string name = head->name.get();
-        names.insert(lower(name));
-        size_t cut = name.find("__");
-        if (cut != std::string::npos) last_of_prefix[lower(name.substr(0, cut))] = head;
+        const char* name = head->name.get();
+        if (const char* cut = std::strstr(name, "__"))
+            prefixes[lower(std::string(name, cut))].last = head;
     }
-    for (auto& [prefix, head] : last_of_prefix) {
-        if (prefix.empty() || names.count(prefix)) continue;
-        std::string name = head->name.get();
-        head->name.set(name.substr(0, name.find("__")).c_str());
+    if (prefixes.empty()) return;
+    for (Ident* head : list_items<Ident>(context->islands))
+        if (auto found = prefixes.find(lower(head->name.get())); found != prefixes.end())
+            found->second.taken = true;
+    for (auto& [prefix, entry] : prefixes) {
+        if (prefix.empty() || entry.taken) continue;
+        std::string name = entry.last->name.get();
+        entry.last->name.set(name.substr(0, name.find("__")).c_str());
     }
 }
 
-// Parts the writers cannot use whole are named before anything is written.
-void check_parts(NetlistRun& run) {
-    // Lower-cased reference and device, as "%d:reference".
-    std::unordered_set<std::string> seen;
-    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items)) {
-        if (item->type != PARTLIB_ITEM) continue;
-        PlacedPart* part = as_PlacedPart(item);
+// The package of a reference, made when new.
+size_t package_for(NetlistRun& run, const char* reference) {
+    auto [at, made] = run.package_of_reference.try_emplace(lower(reference), run.packages.size());
+    if (made) run.packages.emplace_back();
+    return at->second;
+}
+
+// Groups the placed parts and their members by package, so that each
+// package is written in one pass over its own members, and names the parts
+// the writers cannot use whole before anything is written.
+void index_parts(NetlistRun& run) {
+    // Package and device of every annotated part met so far.
+    std::unordered_set<uint64_t> seen;
+    for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
+        size_t package = package_for(run, reference);
+        run.packages[package].parts.push_back(part);
+        run.package_of_part.emplace(part, package);
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
         if (std::strchr(reference, '?'))
             net_warningf("Part %s is not annotated\n", reference);
-        else if (!seen.insert(std::to_string(part->device) + ':' + lower(reference)).second)
+        else if (!seen.insert(uint64_t{package} << 32 | static_cast<uint32_t>(part->device)).second)
             net_warningf("Part %s: duplicate reference\n", reference);
     }
-}
-
-// Members and devices by reference, so that each package is written in one
-// pass over its own members.
-void index_parts(NetlistRun& run) {
-    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items))
-        if (item->type == PARTLIB_ITEM)
-            run.parts[lower(as_PlacedPart(item)->reference.text.get())].push_back(
-                as_PlacedPart(item));
     for (Ident* head : list_items<Ident>(run.context->islands)) {
         if (!(head->state & IDENT_TWO_MEMBERS)) continue;
         for (SchItem* m = head->nextconn; m; m = m->next) {
             PseudoPin* member = as_PseudoPin(m);
-            if (member && member_on_part(member))
-                run.members[lower(as_PlacedPart(member->father)->reference.text.get())].push_back(
-                    {head, member});
+            if (!member || !member_on_part(member)) continue;
+            auto known = run.package_of_part.find(member->father);
+            size_t package =
+                known != run.package_of_part.end()
+                    ? known->second
+                    : package_for(run, as_PlacedPart(member->father)->reference.text.get());
+            run.packages[package].members.push_back({head, member});
         }
     }
 }
@@ -151,9 +160,12 @@ bool walk_part_pins(
         if (seen.size() < slots) seen.push_back(key);
         return true;
     };
-    std::string key = lower(part->reference.text.get());
-    for (PlacedPart* device : run.parts[key]) device->state |= NET_VISITED;
-    for (auto& [head, member] : run.members[key]) {
+    auto known = run.package_of_part.find(part);
+    size_t package = known != run.package_of_part.end()
+                         ? known->second
+                         : package_for(run, part->reference.text.get());
+    for (PlacedPart* device : run.packages[package].parts) device->state |= NET_VISITED;
+    for (auto& [head, member] : run.packages[package].members) {
         std::string number = member_pin_number(member);
         if (is_new(number)) connected(number, head, member->pin);
     }
@@ -182,7 +194,8 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
     name_nets(context);
     cut_suffixes(context);
     mark_real_nets(context);
-    check_parts(run);
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM) run.placed.push_back(as_PlacedPart(item));
     index_parts(run);
     int result;
     if (strcasecmp(keyword, "FLATEDIF") == 0)

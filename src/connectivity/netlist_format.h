@@ -18,6 +18,7 @@ struct Ident;
 struct Library;
 struct NetContext;
 struct Part;
+struct SchItem;
 struct Pin;
 struct PinList;
 struct PlacedPart;
@@ -46,10 +47,19 @@ struct NetlistRun {
     const char* output = "";
     int module_field = 1;
     int unconnected = 0;  // "?%d" counter of unconnected pins, whole file
-    // By lower-cased reference: the members on nets with two real members,
-    // in net and chain order, and the placed parts (every device).
-    std::unordered_map<std::string, std::vector<std::pair<const Ident*, PseudoPin*>>> members;
-    std::unordered_map<std::string, std::vector<PlacedPart*>> parts;
+    // One package per lower-cased reference: its placed parts (every
+    // device) and its members on nets with two real members, in net and
+    // chain order.
+    struct Package {
+        std::vector<PlacedPart*> parts;
+        std::vector<std::pair<const Ident*, PseudoPin*>> members;
+    };
+    std::vector<Package> packages;
+    std::unordered_map<std::string, size_t> package_of_reference;
+    std::unordered_map<const SchItem*, size_t> package_of_part;
+    // The sheet's placed parts in list order: the sheet's list is walked
+    // once for them.
+    std::vector<PlacedPart*> placed;
 };
 
 // The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.

@@ -4,12 +4,12 @@
 // a node order read from anything else would connect the wrong nodes.
 #include <strings.h>
 
+#include <bitset>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "connectivity/net_build.h"
@@ -42,12 +42,13 @@ std::optional<std::string> bad_pin_number(Library* library, PlacedPart* part) {
     Part* library_part = pl_get_part(library, part);
     if (!library_part) return std::nullopt;
     PinList* list = pl_pins_in_use(library, part);
-    std::set<int> seen;
+    std::bitset<NODE_SLOTS> seen;
     for (int device = 0; device < part_devices(library_part); ++device)
         for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
             std::string number = pin_number_for(pin, device);
             int slot = slot_of(number);
-            if (slot < 0 || !seen.insert(slot).second) return number;
+            if (slot < 0 || seen.test(static_cast<size_t>(slot))) return number;
+            seen.set(static_cast<size_t>(slot));
         }
     return std::nullopt;
 }
@@ -107,9 +108,8 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
             put_newline(out);
         }
     }
-    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items)) {
-        if (item->type != PARTLIB_ITEM || (item->state & NET_VISITED)) continue;
-        PlacedPart* part = as_PlacedPart(item);
+    for (PlacedPart* part : run.placed) {
+        if (part->state & NET_VISITED) continue;
         const char* reference = part->reference.text.get();
         if (std::optional<std::string> bad = bad_pin_number(run.schema->library, part)) {
             net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",

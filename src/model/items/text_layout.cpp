@@ -287,16 +287,24 @@ int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t 
     // The same points as the transformed layout's, without building it:
     // saving a sheet bounds every text, and most have never been drawn.
     Matrix m = layout_matrix(string, anchor, size, flags, adv);
+    // Where each world coordinate follows one cell coordinate (no rotation
+    // off the quarter turns), the world extremes are those of the cell
+    // extremes' corners, rounding being monotonic: the points need no
+    // transform each.
+    const bool straight = (m.m[0][0] == 0 || m.m[1][0] == 0) && (m.m[0][1] == 0 || m.m[1][1] == 0);
     int64_t x0 = std::numeric_limits<int32_t>::max(), y0 = x0;
     int64_t x1 = std::numeric_limits<int32_t>::min(), y1 = x1;
     bool set = false;
-    auto take = [&](Point p) {
-        matrix_apply(&m, p, &p);
+    auto extend = [&](Point p) {
         x0 = std::min<int64_t>(x0, p.x);
         y0 = std::min<int64_t>(y0, p.y);
         x1 = std::max<int64_t>(x1, p.x);
         y1 = std::max<int64_t>(y1, p.y);
         set = true;
+    };
+    auto take = [&](Point p) {
+        if (!straight) matrix_apply(&m, p, &p);
+        extend(p);
     };
     auto [widest, y] = layout_cells(string, adv, [&](int c, int cx, int cy, bool bar) {
         glyph_path(
@@ -311,6 +319,18 @@ int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t 
     });
     if (flags & BOXED)
         for (Point p : box_points(sat32(widest), sat32(y + CELL_HEIGHT))) take(p);
+    if (straight && set) {
+        const Point corners[] = {{static_cast<int32_t>(x0), static_cast<int32_t>(y0)},
+                                 {static_cast<int32_t>(x1), static_cast<int32_t>(y0)},
+                                 {static_cast<int32_t>(x0), static_cast<int32_t>(y1)},
+                                 {static_cast<int32_t>(x1), static_cast<int32_t>(y1)}};
+        x0 = y0 = std::numeric_limits<int32_t>::max();
+        x1 = y1 = std::numeric_limits<int32_t>::min();
+        for (Point p : corners) {
+            matrix_apply(&m, p, &p);
+            extend(p);
+        }
+    }
     if (!set) return 0;
     if (x1 - x0 > std::numeric_limits<int32_t>::max() ||
         y1 - y0 > std::numeric_limits<int32_t>::max())

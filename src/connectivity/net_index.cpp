@@ -18,6 +18,7 @@ namespace {
 // it counts as long.
 constexpr int CELL_SHIFT = 13;
 constexpr int64_t MAX_CELLS = 32;
+static_assert(MAX_CELLS < 128, "a short span's count takes 7 bits");
 
 enum Slot { SLOT_V = 0, SLOT_H = 1, SLOT_S = 2, SLOT_SLOPED = 3, SLOT_ZERO = 4 };
 
@@ -51,7 +52,7 @@ void add_cell_lines(const NetIndex* index, uint64_t key,
                     std::vector<std::pair<uint32_t, Line*>>& out) {
     const auto& entries = index->cells.entries();
     for (uint32_t i = index->cells.first(key); i != CellTable::NONE; i = entries[i].next)
-        out.emplace_back(entries[i].pos, static_cast<Line*>(entries[i].item));
+        out.emplace_back(entries[i].pos, static_cast<Line*>(index->by_pos[entries[i].pos]));
 }
 
 // The sloped carrier of a line with dx != 0 and dy != 0.
@@ -90,9 +91,9 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     uint32_t pos = index_find_pos(index, line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
-    if (span.lo <= span.hi) {
-        a = std::min(a, span.lo);
-        b = std::max(b, span.hi);
+    if (!span.none()) {
+        a = std::min(a, static_cast<int32_t>(span.lo));
+        b = std::max(b, span.hi());
     }
     NetIndex::TakingPart* t = nullptr;
     if (!index->taking_part.empty()) {
@@ -101,21 +102,20 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        index->cells.add(cell_key(axis_id, LONG_CELL), line, pos);
+        index->cells.add(cell_key(axis_id, LONG_CELL), pos);
         index->any_long_lines = true;
         if (t) t->long_lines.emplace_back(pos, line);
         return;
     }
     bool added = false;
     for (int32_t c = a; c <= b; ++c)
-        if (span.lo > span.hi || c < span.lo || c > span.hi) {
-            index->cells.add(cell_key(axis_id, c), line, pos);
+        if (span.none() || c < span.lo || c > span.hi()) {
+            index->cells.add(cell_key(axis_id, c), pos);
             if (t) t->cells[c].emplace_back(pos, line);
             added = true;
         }
-    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), line, pos);
-    span.lo = a;
-    span.hi = b;
+    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), pos);
+    span.set(a, b);
 }
 
 // The lines filed on the axis under the cells of [lo, hi] (and its long
@@ -162,7 +162,7 @@ NetIndex::TakingPart& taking_part(NetIndex* index, uint64_t axis_id) {
         if (span.long_line)
             t.long_lines.emplace_back(pos, line);
         else
-            for (int32_t c = span.lo; c <= span.hi; ++c) t.cells[c].emplace_back(pos, line);
+            for (int32_t c = span.lo; c <= span.hi(); ++c) t.cells[c].emplace_back(pos, line);
     }
     return t;
 }
@@ -295,15 +295,15 @@ void CellTable::grow() {
         if (s.head != NONE) slots_[slot(s.key())] = s;
 }
 
-void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
-    if ((used_ + 1) * 2 > slots_.size()) grow();
+void CellTable::add(uint64_t key, uint32_t pos) {
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
     Slot& s = slots_[slot(key)];
     if (s.head == NONE) {
         s.key_lo = static_cast<uint32_t>(key);
         s.key_hi = static_cast<uint32_t>(key >> 32);
         ++used_;
     }
-    entries_.push_back(Entry{item, s.head, pos});
+    entries_.push_back(Entry{s.head, pos});
     s.head = static_cast<uint32_t>(entries_.size() - 1);
 }
 
@@ -319,7 +319,6 @@ size_t CarrierHash::operator()(const CarrierKey& k) const {
 void NetIndex::clear() {
     sheet = nullptr;
     by_pos.clear();
-    nodes.clear();
     last_seen = nullptr;
     cells.clear();
     taking_part.clear();
@@ -354,7 +353,6 @@ NetIndex* net_index(NetContext* context) {
         size_t count = context->sheet && context->sheet->items ? context->sheet->items->count : 0;
         size_t room = count + count / 4 + 64;
         index->by_pos.reserve(room);
-        index->nodes.reserve(room);
         index->chains.reserve(room);
         index->filing_of.reserve(room);
         index_sync(index);
@@ -389,7 +387,6 @@ void index_sync(NetIndex* index) {
         auto* item = static_cast<SchItem*>(node->data);
         item->net_slot = static_cast<uint32_t>(index->by_pos.size());
         index->by_pos.push_back(item);
-        index->nodes.push_back(node);
         index->last_seen = node;
         bool line = item->type == LINE_ITEM;
         index->filing_of.push_back(line ? static_cast<uint32_t>(index->filings.size() + filed++)
@@ -541,8 +538,8 @@ void index_build_ends(NetIndex* index) {
             Point ends[2];
             item_ends(item, ends);
             uint32_t pos = index_find_pos(index, item);
-            index->ends.add(point_key(ends[0]), item, pos);
-            if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
+            index->ends.add(point_key(ends[0]), pos);
+            if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), pos);
         },
         [&](const SchItem* item) { index_prefetch_ends(index, item); });
     index->ends_built = true;

@@ -68,7 +68,7 @@ struct PointHash {
 class CellTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
-    void add(uint64_t key, SchItem* item, uint32_t pos);
+    void add(uint64_t key, uint32_t pos);
     // Empties the table; its storage stays for the next build.
     void clear();
     // Room for that many entries.
@@ -80,12 +80,11 @@ public:
     void prefetch(uint64_t key) const {
         if (!slots_.empty()) __builtin_prefetch(&slots_[home(key)]);
     }
-    // The key stays in the slot alone: an entry is read only through its
-    // slot's chain.
+    // The key stays in the slot alone (an entry is read only through its
+    // slot's chain), the record in the table of positions.
     struct Entry {
-        SchItem* item;
         uint32_t next;
-        uint32_t pos;  // the item's list position
+        uint32_t pos;  // the record's list position
     };
     const std::vector<Entry>& entries() const { return entries_; }
 
@@ -108,15 +107,21 @@ private:
     size_t used_ = 0;
     std::vector<Entry> entries_;
 };
-// The cells a line is filed under on one axis ([lo, hi], lo > hi: none).
-// Cell numbers take 24 bits: the flag shares the word of hi, so that the
-// five spans of every record take 40 bytes.
+// The cells a line is filed under on one axis: [lo, hi()], none, or its
+// axis's long lines. A cell number takes 24 bits and a short span fewer
+// than 128 cells, so that a span takes one word.
 struct CellSpan {
-    int32_t lo = 1;
-    int32_t hi : 31 = 0;
-    bool long_line : 1 = false;
+    int32_t lo : 24 = 0;
+    uint32_t count : 7 = 0;  // cells from lo on; 0: none
+    uint32_t long_line : 1 = 0;
+    int32_t hi() const { return lo + static_cast<int32_t>(count) - 1; }
+    bool none() const { return count == 0; }
+    void set(int32_t first, int32_t last) {
+        lo = first;
+        count = static_cast<uint32_t>(last - first + 1);
+    }
 };
-static_assert(sizeof(CellSpan) == 8);
+static_assert(sizeof(CellSpan) == 4);
 
 struct NetIndex {
     // Empties every table and forgets the sheet; the storage stays, so that
@@ -127,7 +132,6 @@ struct NetIndex {
     // The records by list position. A record keeps its position in its
     // net_slot; the slot counts only when this table holds the record there.
     std::vector<SchItem*> by_pos;
-    std::vector<DListNode*> nodes;   // the list node of each record, by position
     size_t line_count = 0;           // lines and arcs among them
     DListNode* last_seen = nullptr;  // last node given a position
 
@@ -238,7 +242,7 @@ template <class Fn>
 void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
     const auto& entries = index->ends.entries();
     for (uint32_t i = index->ends.first(point_key(p)); i != CellTable::NONE; i = entries[i].next)
-        fn(entries[i].item, entries[i].pos);
+        fn(index->by_pos[entries[i].pos], entries[i].pos);
 }
 
 // fn(record) for the records of the index's sheet in list order, read from

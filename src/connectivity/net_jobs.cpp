@@ -40,6 +40,24 @@ struct HookScope {
     ~HookScope() { set_net_warning_hook(nullptr); }
 };
 
+// The net file of a sheet file (or of a base name without suffix).
+std::string net_file_of(const char* sheet) {
+    std::string base = sheet ? sheet : "";
+    change_suffix(base, "", 0);
+    return make_kind_file_name(base.c_str(), NET_FILE_KIND, 1);
+}
+
+// Moves a net file out of the way, to its backup name (NAME.NBK), so that
+// no link takes what an earlier run wrote for the current state of its sheet.
+void retire_net_file(const std::string& net_file) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(net_file, error)) return;
+    std::string backup = net_file;
+    replace_suffix(backup, NET_FILE_BACKUP_SUFFIX);
+    std::filesystem::rename(net_file, backup, error);
+    if (error) std::filesystem::remove(net_file, error);
+}
+
 }  // namespace
 
 int netlist_compile(const char* root, JobPrint print) {
@@ -51,18 +69,34 @@ int netlist_compile(const char* root, JobPrint print) {
     Schema* listed_root = nullptr;
     List* sheets = list_project_sheets(root ? root : "", proper_get(NETFMT_HIER) != 0, nullptr,
                                        &error, &listed_root);
-    if (!sheets) return error.code;
+    if (!sheets) {
+        // Nothing was compiled: a link starts from the root's net file, so
+        // moving it aside (and the failing sheet's) keeps the link from
+        // reading the hierarchy as an earlier run left it.
+        retire_net_file(net_file_of(root));
+        if (!error.name.empty()) retire_net_file(net_file_of(error.name.c_str()));
+        return error.code;
+    }
     int result = 0;
+    int failure = 0;
     int sheet_number = 1;
     SheetRun run;
     for (const char* file : list_items<const char>(sheets)) {
         run.release();
+        // Once a sheet failed, the net files of this sheet and the ones
+        // after it are from an earlier run: moved aside, a link names
+        // them as missing rather than reading them.
+        if (failure) {
+            retire_net_file(net_file_of(file));
+            continue;
+        }
         log.progress("Loading schematic file '%s'...\n", file);
         if (listed_root) {
             run.schema = std::exchange(listed_root, nullptr);
         } else if (int code = load_schema_file(&run.schema, file); code != 0) {
-            free_name_list(sheets);
-            return code;
+            failure = code;
+            retire_net_file(net_file_of(file));
+            continue;
         }
         if (!(run.context = new_NetContext())) no_memory();
         result |= build_sheet_nets(run.context, run.schema);
@@ -70,12 +104,13 @@ int netlist_compile(const char* root, JobPrint print) {
         change_suffix(base, "", 0);
         if (int written = write_net_report(run.context, run.schema, base.c_str(), sheet_number++);
             written != 0) {
-            free_name_list(sheets);
-            return written;
+            failure = written;
+            retire_net_file(net_file_of(file));
         }
     }
     run.release();
     free_name_list(sheets);
+    if (failure) return failure;
     log.progress("Done.\n");
     return result;
 }
@@ -110,14 +145,7 @@ namespace {
 // output name it, is left alone.
 void retire_linked_file(const char* root, const char* output) {
     std::string linked = make_kind_file_name(output, NET_FILE_KIND, 1);
-    std::error_code error;
-    if (linked == make_kind_file_name(root, NET_FILE_KIND, 1) ||
-        !std::filesystem::is_regular_file(linked, error))
-        return;
-    std::string backup = linked;
-    replace_suffix(backup, NET_FILE_BACKUP_SUFFIX);
-    std::filesystem::rename(linked, backup, error);
-    if (error) std::filesystem::remove(linked, error);
+    if (linked != make_kind_file_name(root, NET_FILE_KIND, 1)) retire_net_file(linked);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 // Builds the nets of every sheet of the project (the root alone when
 // NETFMT_HIER is set) and writes each sheet's net file, numbering the
 // sheets from 1. The OR of the build results; a sheet list, load or
-// net-file write error ends the job with its code at once, so that no
-// stale net file of an earlier run is taken for this one.
+// net-file write error ends the job with its code. So that a link never
+// takes a net file of an earlier run for this one, the net files of the
+// sheets the job did not compile (the root's too when it compiled none)
+// are moved to their backup names (NAME.NBK).
 int netlist_compile(const char* root, JobPrint print);
 
 // Links the hierarchy under the root's net file and writes the result as

@@ -136,3 +136,36 @@ TEST_F(NetJobTest, APartialLinkLeavesNothingToFormat) {
     EXPECT_EQ(netlist_link(file("root").c_str(), file("root").c_str(), print_capture), 67);
     EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
 }
+
+TEST_F(NetJobTest, ACompileThatFailsLeavesNoNetFileOfAnEarlierRunToLink) {
+    // root uses sub, sub uses leaf. Each failure moves the net files of the
+    // sheets it did not compile to their backup names, so the link that
+    // follows names them instead of reading them.
+    write_sheet("sub.sch", sheet({part("RES", "R2", "2k"), box("leaf.sch")}));
+    write_sheet("leaf.sch", sheet({part("RES", "R3", "3k")}));
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    ASSERT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 0);
+    auto leaf = tn_test::read_bytes(file("leaf.bnt"));
+    // sub's net file cannot be written: root's is new, leaf's moved aside.
+    auto root = tn_test::read_bytes(file("root.bnt"));
+    std::filesystem::remove(file("sub.bnt"));
+    std::filesystem::create_directory(file("sub.bnt"));
+    EXPECT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 50);
+    EXPECT_EQ(tn_test::read_bytes(file("root.NBK")), root);
+    EXPECT_FALSE(tn_test::read_bytes(file("root.bnt")).empty());
+    EXPECT_FALSE(std::filesystem::exists(file("leaf.bnt")));
+    EXPECT_EQ(tn_test::read_bytes(file("leaf.NBK")), leaf);
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 67);
+    EXPECT_FALSE(std::filesystem::exists(file("linked.bnt")));
+    // A sheet that no longer loads stops the job before anything is
+    // compiled: the root's net file, where every link starts, goes aside.
+    std::filesystem::remove(file("sub.bnt"));
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    root = tn_test::read_bytes(file("root.bnt"));
+    tn_test::write_text(file("leaf.sch"), "not a sheet\n");
+    EXPECT_NE(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(tn_test::read_bytes(file("root.NBK")), root);
+    EXPECT_FALSE(std::filesystem::exists(file("root.bnt")));
+    EXPECT_FALSE(std::filesystem::exists(file("leaf.bnt")));
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 1);
+}

@@ -288,19 +288,10 @@ int net_cleanup(NetContext* context, Schema* schema) {
         remove_temporaries(schema, context->sheet);
         return 0;
     }
-    // The list order is the order of positions: both walks read the table
-    // of positions ahead instead of following the list's nodes.
+    // The list order is the order of positions: the walk reads the table of
+    // positions ahead instead of following the list's nodes.
     for_indexed_items(index, forget_stub_that_goes);
-    List* items = context->sheet->items;
-    for (size_t i = 0; i < index->by_pos.size(); ++i) {
-        if (i + PREFETCH_AHEAD < index->by_pos.size())
-            __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
-        SchItem* item = index->by_pos[i];
-        if (!goes(item)) continue;
-        unlink_chain_item(item);
-        dlist_remove(items, index->nodes[i], nullptr);
-        free_SchItem(schema, item, false);
-    }
+    remove_goers(schema, context->sheet);
     drop_net_index(context);
     return 0;
 }

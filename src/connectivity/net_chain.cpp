@@ -75,7 +75,10 @@ SchItem* walk_last(SchItem* item) {
 }  // namespace
 
 SchItem* chain_first(NetContext* context, SchItem* item) {
-    if (context && context->index) item = chain_root(context->index, item).first;
+    if (context && context->index) {
+        NetIndex* index = context->index;
+        item = index->by_pos[chain_root(index, item).first];
+    }
     return walk_first(item);
 }
 
@@ -87,11 +90,12 @@ SchItem* join_chains(NetContext* context, SchItem* a, SchItem* b) {
         index_pos_sync(index, a);
         index_pos_sync(index, b);
         NetIndex::ChainNode& ra = chain_root(index, a);
-        SchItem* a_last = ra.last;
+        SchItem* a_last = index->by_pos[ra.last];
         NetIndex::ChainNode& rb = chain_root(index, b);
         if (&ra == &rb) return a_last;
-        a_last->next = rb.first;
-        rb.first->prev = a_last;
+        SchItem* b_first = index->by_pos[rb.first];
+        a_last->next = b_first;
+        b_first->prev = a_last;
         ra.last = rb.last;
         rb.parent = ra.parent;
         return a_last;

@@ -30,7 +30,7 @@ struct NetContext {
     std::vector<std::string> link_path;     // net files being linked, root first
     std::vector<std::string> linked_files;  // every net file linked so far
     NetIndex* index = nullptr;        // owned: the builder's look-up tables, only during a build
-    NetIndex* spare_index = nullptr;  // owned: the emptied tables of the last build, reused
+    NetIndex* spare_index = nullptr;  // owned: the emptied tables of the last refresh, reused
     // Owned: heads merged into other heads. Each keeps `prev` pointing at the
     // head it went into, so that a chain merged into it earlier still leads,
     // walking back, to the live head; they go with the next build or the

@@ -18,6 +18,7 @@ namespace {
 // it counts as long.
 constexpr int CELL_SHIFT = 13;
 constexpr int64_t MAX_CELLS = 32;
+static_assert(MAX_CELLS < 128, "a short span's count takes 7 bits");
 
 enum Slot { SLOT_V = 0, SLOT_H = 1, SLOT_S = 2, SLOT_SLOPED = 3, SLOT_ZERO = 4 };
 
@@ -51,7 +52,7 @@ void add_cell_lines(const NetIndex* index, uint64_t key,
                     std::vector<std::pair<uint32_t, Line*>>& out) {
     const auto& entries = index->cells.entries();
     for (uint32_t i = index->cells.first(key); i != CellTable::NONE; i = entries[i].next)
-        out.emplace_back(entries[i].pos, static_cast<Line*>(entries[i].item));
+        out.emplace_back(entries[i].pos, static_cast<Line*>(index->by_pos[entries[i].pos]));
 }
 
 // The sloped carrier of a line with dx != 0 and dy != 0.
@@ -90,9 +91,9 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     uint32_t pos = index_find_pos(index, line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
-    if (span.lo <= span.hi) {
-        a = std::min(a, span.lo);
-        b = std::max(b, span.hi);
+    if (!span.none()) {
+        a = std::min(a, static_cast<int32_t>(span.lo));
+        b = std::max(b, span.hi());
     }
     NetIndex::TakingPart* t = nullptr;
     if (!index->taking_part.empty()) {
@@ -101,21 +102,20 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        index->cells.add(cell_key(axis_id, LONG_CELL), line, pos);
+        index->cells.add(cell_key(axis_id, LONG_CELL), pos);
         index->any_long_lines = true;
         if (t) t->long_lines.emplace_back(pos, line);
         return;
     }
     bool added = false;
     for (int32_t c = a; c <= b; ++c)
-        if (span.lo > span.hi || c < span.lo || c > span.hi) {
-            index->cells.add(cell_key(axis_id, c), line, pos);
+        if (span.none() || c < span.lo || c > span.hi()) {
+            index->cells.add(cell_key(axis_id, c), pos);
             if (t) t->cells[c].emplace_back(pos, line);
             added = true;
         }
-    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), line, pos);
-    span.lo = a;
-    span.hi = b;
+    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), pos);
+    span.set(a, b);
 }
 
 // The lines filed on the axis under the cells of [lo, hi] (and its long
@@ -158,11 +158,11 @@ NetIndex::TakingPart& taking_part(NetIndex* index, uint64_t axis_id) {
     filed.erase(std::unique(filed.begin(), filed.end()), filed.end());
     Slot slot = slot_of(axis_id);
     for (const auto& [pos, line] : filed) {
-        const CellSpan& span = index->filed[pos].spans[slot];
+        const CellSpan& span = index->filings[index->filing_of[pos]].spans[slot];
         if (span.long_line)
             t.long_lines.emplace_back(pos, line);
         else
-            for (int32_t c = span.lo; c <= span.hi; ++c) t.cells[c].emplace_back(pos, line);
+            for (int32_t c = span.lo; c <= span.hi(); ++c) t.cells[c].emplace_back(pos, line);
     }
     return t;
 }
@@ -183,7 +183,7 @@ void taking_part_of(NetIndex* index, uint64_t axis_id, int32_t a, int32_t b, boo
         bool by_y = slot == SLOT_V;
         int64_t lo = by_y ? line->pos.y : line->pos.x, hi = by_y ? line->end.y : line->end.x;
         if (cell(std::max(lo, hi)) - cell(std::min(lo, hi)) < MAX_CELLS) {
-            CellSpan& span = index->filed[pos].spans[slot];
+            CellSpan& span = index->filings[index->filing_of[pos]].spans[slot];
             span = CellSpan{};
             file_span(index, axis_id, span, line, lo, hi);
             continue;
@@ -268,9 +268,11 @@ void file_bus(NetIndex* index, Line* line) {
 
 size_t CellTable::slot(uint64_t key) const {
     size_t i = home(key);
-    while (slots_[i].head != NONE && slots_[i].key != key) i = (i + 1) & mask_;
+    while (slots_[i].head != NONE && slots_[i].key() != key) i = (i + 1) & mask_;
     return i;
 }
+
+void CellTable::reserve(size_t count) { entries_.reserve(count); }
 
 void CellTable::clear() {
     std::fill(slots_.begin(), slots_.end(), Slot{});
@@ -290,17 +292,18 @@ void CellTable::grow() {
     mask_ = size - 1;
     shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
     for (const Slot& s : old)
-        if (s.head != NONE) slots_[slot(s.key)] = s;
+        if (s.head != NONE) slots_[slot(s.key())] = s;
 }
 
-void CellTable::add(uint64_t key, SchItem* item, uint32_t pos) {
-    if ((used_ + 1) * 2 > slots_.size()) grow();
+void CellTable::add(uint64_t key, uint32_t pos) {
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
     Slot& s = slots_[slot(key)];
     if (s.head == NONE) {
-        s.key = key;
+        s.key_lo = static_cast<uint32_t>(key);
+        s.key_hi = static_cast<uint32_t>(key >> 32);
         ++used_;
     }
-    entries_.push_back(Entry{item, key, s.head, pos});
+    entries_.push_back(Entry{s.head, pos});
     s.head = static_cast<uint32_t>(entries_.size() - 1);
 }
 
@@ -316,7 +319,6 @@ size_t CarrierHash::operator()(const CarrierKey& k) const {
 void NetIndex::clear() {
     sheet = nullptr;
     by_pos.clear();
-    nodes.clear();
     last_seen = nullptr;
     cells.clear();
     taking_part.clear();
@@ -324,7 +326,8 @@ void NetIndex::clear() {
     any_bus = false;
     any_sloped = false;
     sloped_ids.clear();
-    filed.clear();
+    filings.clear();
+    filing_of.clear();
     chains.clear();
     ends.clear();
     ends_built = false;
@@ -335,28 +338,40 @@ void NetIndex::clear() {
     properties.clear();
     tip_part = nullptr;
     tips.clear();
+    line_count = 0;
 }
 
 NetIndex* net_index(NetContext* context) {
     if (!context->index) {
         context->index = context->spare_index ? context->spare_index : new NetIndex;
         context->spare_index = nullptr;
-        context->index->sheet = context->sheet;
-        // Room for the records the phases add (stubs, merged and split wires).
+        NetIndex* index = context->index;
+        index->sheet = context->sheet;
+        // Room for the records the phases add (merged and split wires; the
+        // stubs are in the list already): a tenth more on a ladder. A table
+        // that outgrows it doubles, so the room is not cut to the bone.
         size_t count = context->sheet && context->sheet->items ? context->sheet->items->count : 0;
-        context->index->by_pos.reserve(count * 3 / 2);
-        context->index->chains.reserve(count * 3 / 2);
-        context->index->filed.reserve(count * 3 / 2);
-        index_sync(context->index);
+        size_t room = count + count / 4 + 64;
+        index->by_pos.reserve(room);
+        index->chains.reserve(room);
+        index->filing_of.reserve(room);
+        index_sync(index);
     }
     return context->index;
 }
 
 void drop_net_index(NetContext* context) {
     if (!context->index) return;
-    context->index->clear();
     delete context->spare_index;
-    context->spare_index = context->index;
+    context->spare_index = nullptr;
+    // Only the editor's refresh builds again and again with one context; a
+    // net job builds once and goes on to write with the memory given back.
+    if (net_editor_mode()) {
+        context->index->clear();
+        context->spare_index = context->index;
+    } else {
+        delete context->index;
+    }
     context->index = nullptr;
 }
 
@@ -366,17 +381,29 @@ void index_sync(NetIndex* index) {
     // First the positions (a walk along the list), then the filing, in the
     // same order, over the table of positions read ahead.
     size_t start = index->by_pos.size();
+    size_t lines = 0, filed = 0;  // lines and arcs; lines
     DListNode* node = index->last_seen ? dlist_next(index->last_seen) : dlist_head(items);
     for (; node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
         item->net_slot = static_cast<uint32_t>(index->by_pos.size());
         index->by_pos.push_back(item);
-        index->nodes.push_back(node);
         index->last_seen = node;
+        bool line = item->type == LINE_ITEM;
+        index->filing_of.push_back(line ? static_cast<uint32_t>(index->filings.size() + filed++)
+                                        : NetIndex::NO_FILING);
+        if (line || item->type == ARC_ITEM) ++lines;
+    }
+    index->line_count += lines;
+    // A line is filed under about three cells (its one or two and its
+    // axis's list of all): room for that at once, rather than doubling
+    // through the build.
+    if (start == 0) {
+        index->cells.reserve(lines * 3 + lines / 2 + 64);
+        index->filings.reserve(filed + filed / 4 + 64);
     }
     size_t count = index->by_pos.size();
     index->chains.resize(count);
-    index->filed.resize(count);
+    index->filings.resize(index->filings.size() + filed);
     for (size_t i = start; i < count; ++i) {
         if (i + PREFETCH_AHEAD / 2 < count)
             prefetch_filing(index, index->by_pos[i + PREFETCH_AHEAD / 2]);
@@ -405,7 +432,7 @@ uint32_t index_pos_sync(NetIndex* index, const SchItem* item) {
 }
 
 void index_refile(NetIndex* index, Line* line) {
-    NetIndex::Filing& f = index->filed[index_pos_sync(index, line)];
+    NetIndex::Filing& f = index->filings[index->filing_of[index_pos_sync(index, line)]];
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
     if (vertical)
@@ -501,6 +528,7 @@ void index_prefetch_along(const NetIndex* index, const SchItem* item) {
 
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
+    index->ends.reserve(index->line_count * 2);
     // Walked from the tail: each point's chain then comes out in list order.
     for_indexed_items_reverse(
         index,
@@ -510,8 +538,8 @@ void index_build_ends(NetIndex* index) {
             Point ends[2];
             item_ends(item, ends);
             uint32_t pos = index_find_pos(index, item);
-            index->ends.add(point_key(ends[0]), item, pos);
-            if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), item, pos);
+            index->ends.add(point_key(ends[0]), pos);
+            if (!(ends[1] == ends[0])) index->ends.add(point_key(ends[1]), pos);
         },
         [&](const SchItem* item) { index_prefetch_ends(index, item); });
     index->ends_built = true;
@@ -529,7 +557,7 @@ NetIndex::HeadEntry& index_head(NetIndex* index, Ident* head) {
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item) {
     uint32_t at = index_pos_sync(index, item);
     std::vector<NetIndex::ChainNode>& chains = index->chains;
-    if (chains[at].parent == UINT32_MAX) chains[at] = NetIndex::ChainNode{at, item, item};
+    if (chains[at].parent == UINT32_MAX) chains[at] = NetIndex::ChainNode{at, at, at};
     // Path halving towards the root.
     while (chains[at].parent != at) {
         uint32_t parent = chains[at].parent;

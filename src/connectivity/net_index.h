@@ -68,9 +68,11 @@ struct PointHash {
 class CellTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
-    void add(uint64_t key, SchItem* item, uint32_t pos);
+    void add(uint64_t key, uint32_t pos);
     // Empties the table; its storage stays for the next build.
     void clear();
+    // Room for that many entries.
+    void reserve(size_t count);
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
     // Starts fetching the slot of a key asked for soon: the walks ask for
@@ -78,11 +80,11 @@ public:
     void prefetch(uint64_t key) const {
         if (!slots_.empty()) __builtin_prefetch(&slots_[home(key)]);
     }
+    // The key stays in the slot alone (an entry is read only through its
+    // slot's chain), the record in the table of positions.
     struct Entry {
-        SchItem* item;
-        uint64_t key;
         uint32_t next;
-        uint32_t pos;  // the item's list position
+        uint32_t pos;  // the record's list position
     };
     const std::vector<Entry>& entries() const { return entries_; }
 
@@ -93,9 +95,11 @@ private:
     }
     size_t slot(uint64_t key) const;
     void grow();
+    // The key in two halves: 12 bytes a slot rather than 16.
     struct Slot {
-        uint64_t key = 0;
+        uint32_t key_lo = 0, key_hi = 0;
         uint32_t head = NONE;  // NONE: an empty slot
+        uint64_t key() const { return (uint64_t{key_hi} << 32) | key_lo; }
     };
     std::vector<Slot> slots_;
     size_t mask_ = 0;
@@ -103,11 +107,21 @@ private:
     size_t used_ = 0;
     std::vector<Entry> entries_;
 };
-// The cells a line is filed under on one axis ([lo, hi], lo > hi: none).
+// The cells a line is filed under on one axis: [lo, hi()], none, or its
+// axis's long lines. A cell number takes 24 bits and a short span fewer
+// than 128 cells, so that a span takes one word.
 struct CellSpan {
-    int32_t lo = 1, hi = 0;
-    bool long_line = false;
+    int32_t lo : 24 = 0;
+    uint32_t count : 7 = 0;  // cells from lo on; 0: none
+    uint32_t long_line : 1 = 0;
+    int32_t hi() const { return lo + static_cast<int32_t>(count) - 1; }
+    bool none() const { return count == 0; }
+    void set(int32_t first, int32_t last) {
+        lo = first;
+        count = static_cast<uint32_t>(last - first + 1);
+    }
 };
+static_assert(sizeof(CellSpan) == 4);
 
 struct NetIndex {
     // Empties every table and forgets the sheet; the storage stays, so that
@@ -118,7 +132,7 @@ struct NetIndex {
     // The records by list position. A record keeps its position in its
     // net_slot; the slot counts only when this table holds the record there.
     std::vector<SchItem*> by_pos;
-    std::vector<DListNode*> nodes;   // the list node of each record, by position
+    size_t line_count = 0;           // lines and arcs among them
     DListNode* last_seen = nullptr;  // last node given a position
 
     CellTable cells;
@@ -144,12 +158,17 @@ struct NetIndex {
     struct Filing {
         CellSpan spans[5];
     };
-    std::vector<Filing> filed;  // by position (lines only use theirs)
+    // The filings of the lines (the only records filed), and each
+    // position's filing in it (NO_FILING: none).
+    static constexpr uint32_t NO_FILING = UINT32_MAX;
+    std::vector<Filing> filings;
+    std::vector<uint32_t> filing_of;  // by position
 
+    // Positions rather than pointers: one node per record of the sheet.
     struct ChainNode {
         uint32_t parent = UINT32_MAX;  // position of the parent; its own at a root
-        SchItem* first = nullptr;      // valid at a root
-        SchItem* last = nullptr;
+        uint32_t first = 0;            // positions of the chain's ends, valid at a root
+        uint32_t last = 0;
     };
     std::vector<ChainNode> chains;  // by position; parent UINT32_MAX: not chained yet
 
@@ -186,7 +205,8 @@ struct NetIndex {
 // The context's index, made over the sheet when missing.
 struct NetContext;
 NetIndex* net_index(NetContext* context);
-// Drops the context's index (its emptied storage is kept for the next build).
+// Drops the context's index. The editor's refresh, which builds again and
+// again, keeps its emptied storage for the next build; a net job frees it.
 void drop_net_index(NetContext* context);
 // Gives positions to (and files the lines of) the nodes appended since the
 // last call.
@@ -222,7 +242,7 @@ template <class Fn>
 void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
     const auto& entries = index->ends.entries();
     for (uint32_t i = index->ends.first(point_key(p)); i != CellTable::NONE; i = entries[i].next)
-        fn(entries[i].item, entries[i].pos);
+        fn(index->by_pos[entries[i].pos], entries[i].pos);
 }
 
 // fn(record) for the records of the index's sheet in list order, read from

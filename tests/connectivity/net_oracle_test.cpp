@@ -23,7 +23,9 @@ public:
     explicit Sheets(uint32_t seed) : rng_(seed) {}
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-    int grid(int cells) { return pick(cells + 1) * 1000; }
+    int grid(int cells) { return origin_ + pick(cells + 1) * 1000; }
+    // Moves the random sheets (whose every point is on the grid).
+    void set_origin(int origin) { origin_ = origin; }
     template <class T>
     const T& one_of(const std::vector<T>& v) {
         return v[pick(int(v.size()))];
@@ -226,6 +228,7 @@ private:
     }
 
     std::mt19937 rng_;
+    int origin_ = 0;
 };
 
 class OracleCompare : public NetTest {
@@ -282,8 +285,8 @@ TEST_F(OracleCompare, AdversarialSheets) {
     }
 }
 
-// A context keeps its look-up tables' storage from one build to the next:
-// nothing of an earlier sheet may show in the nets of the next one.
+// A context builds sheet after sheet: nothing of an earlier sheet may show
+// in the nets of the next one.
 TEST_F(OracleCompare, AContextBuildsSheetAfterSheet) {
     for (uint32_t seed = 1; seed <= 60; ++seed) {
         Sheets sheets(seed * 31337);
@@ -302,6 +305,24 @@ TEST_F(OracleCompare, AContextBuildsSheetAfterSheet) {
             << "seed " << seed << "\n"
             << second;
         if (HasFailure()) return;
+    }
+}
+
+// The look-up tables keep cell numbers in narrow fields: sheets far out on
+// either side of the origin, and across it, file and find their lines alike.
+TEST_F(OracleCompare, SheetsFarFromTheOrigin) {
+    for (int origin : {-1'000'000'000, -6000, 2'000'000'000 - 20'000}) {
+        for (uint32_t seed = 1; seed <= 80; ++seed) {
+            Sheets sheets(seed * 65537);
+            sheets.set_origin(origin);
+            int cells = 4 + sheets.pick(10);
+            std::string ports = sheets.random_ports(cells);
+            compare(sheets.random_sheet(5 + sheets.pick(40), cells), ports);
+            if (HasFailure()) {
+                ADD_FAILURE() << "origin " << origin << ", seed " << seed;
+                return;
+            }
+        }
     }
 }
 

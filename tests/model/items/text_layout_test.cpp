@@ -231,11 +231,22 @@ TEST(StrokeChains, BoundsAreTheUnionOfTheStrokesBounds) {
 // outside the font), both fonts, every flag and rotation, small and huge
 // sizes and anchors near the ends of the range.
 TEST_F(TextTest, BoundsWithoutALayoutEqualTheStrokesBounds) {
+    auto expect_same_bounds = [](const std::string& string, Point anchor, TextSize size,
+                                 uint8_t flags, int font, Rect start) {
+        TextPtr fresh = make_text(string.c_str(), anchor, size, flags, font);
+        TextPtr laid = make_text(string.c_str(), anchor, size, flags, font);
+        layout_Text(laid.get());
+        for (bool accumulate : {false, true}) {
+            Rect expected = start, got = start;
+            bool expected_any = bounds_Text(nullptr, laid.get(), &expected, accumulate);
+            EXPECT_EQ(bounds_Text(nullptr, fresh.get(), &got, accumulate), expected_any);
+            EXPECT_EQ(got, expected) << "'" << string << "' flags " << int{flags};
+        }
+    };
     std::mt19937 random(11);
     const char alphabet[] = "AbLMW019@\\ -_~\x7f\x80\xff";
     const int32_t ranges[] = {1000, 1000000, std::numeric_limits<int32_t>::max()};
     std::uniform_int_distribution<int> pick(0, sizeof alphabet - 2), length(0, 12), flags(0, 255);
-    int wide = 0;
     const double spacing = fproper_get(SPACING_RATIO);
     for (int round = 0; round < 3000; ++round) {
         // An absurd spacing in the configuration spreads a text past what a
@@ -245,25 +256,26 @@ TEST_F(TextTest, BoundsWithoutALayoutEqualTheStrokesBounds) {
         for (int n = length(random); n > 0; --n) string += alphabet[pick(random)];
         std::uniform_int_distribution<int32_t> coordinate(-ranges[round % 3], ranges[round % 3]);
         std::uniform_int_distribution<int16_t> size(round % 2 ? -32768 : 1, 32767);
-        TextPtr fresh = make_text(string.c_str(), {coordinate(random), coordinate(random)},
-                                  {size(random), size(random)}, static_cast<uint8_t>(flags(random)),
-                                  round % 5 == 0);
-        TextPtr laid =
-            make_text(string.c_str(), fresh->pos, fresh->size, fresh->flags, fresh->font);
-        layout_Text(laid.get());
-        Rect start{coordinate(random), coordinate(random), 10, 20};
-        for (bool accumulate : {false, true}) {
-            Rect expected = start, got = start;
-            bool expected_any = bounds_Text(nullptr, laid.get(), &expected, accumulate);
-            EXPECT_EQ(bounds_Text(nullptr, fresh.get(), &got, accumulate), expected_any);
-            EXPECT_EQ(got, expected) << "round " << round << " '" << string << "'";
-        }
-        Rect extent;
-        if (text_layout_extent(string.c_str(), fresh->pos, fresh->size, fresh->flags, fresh->font,
-                               &extent) < 0)
-            ++wide;
+        Point anchor;
+        anchor.x = coordinate(random);
+        anchor.y = coordinate(random);
+        TextSize text_size;
+        text_size.width = size(random);
+        text_size.height = size(random);
+        auto text_flags = static_cast<uint8_t>(flags(random));
+        Rect start{0, 0, 10, 20};
+        start.x = coordinate(random);
+        start.y = coordinate(random);
+        expect_same_bounds(string, anchor, text_size, text_flags, round % 5 == 0, start);
     }
-    EXPECT_GT(wide, 0);  // the spans too wide for a rectangle were met too
+    // A text from one end of the range to the other: no rectangle holds it.
+    proper_set(SPACING_RATIO, 1e4);
+    const std::string long_text(20, 'A');
+    const Point near_the_left{std::numeric_limits<int32_t>::min() + 1000, 0};
+    Rect extent;
+    EXPECT_LT(text_layout_extent(long_text.c_str(), near_the_left, {32767, 1200}, 0, 0, &extent),
+              0);
+    expect_same_bounds(long_text, near_the_left, {32767, 1200}, 0, 0, {1, 2, 3, 4});
     proper_set(SPACING_RATIO, spacing);
 }
 

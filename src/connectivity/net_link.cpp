@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -110,7 +111,10 @@ struct ObjectReader {
                 if (mode == LINK_HIERARCHY) {
                     ++context->subsheet_counter;
                     box->origin = origin;
-                    append_name(project, base_name(box->file_name.c_str()), box->link_number);
+                    // The name as the box gives it, folders and all: the
+                    // compile job wrote the net file beside the sheet it
+                    // found under that name.
+                    append_name(project, box->file_name.c_str(), box->link_number);
                 }
                 break;
             }
@@ -165,8 +169,17 @@ std::string ascii_lower(const char* text) {
     return out;
 }
 
+// The one spelling of a net file's place: a name relative to the current
+// directory ("./amp", "../common/amp") and one in the project directory
+// ("amp") that reach one file are one file.
+std::string file_key(const std::string& file) {
+    std::error_code error;
+    std::filesystem::path place = std::filesystem::weakly_canonical(file, error);
+    return error ? std::filesystem::path(file).lexically_normal().string() : place.string();
+}
+
 bool holds_file(const std::vector<std::string>& files, const std::string& file) {
-    return std::find(files.begin(), files.end(), file) != files.end();
+    return std::find(files.begin(), files.end(), file_key(file)) != files.end();
 }
 
 int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode,
@@ -187,12 +200,12 @@ int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mo
 // it); the project list is freed.
 int link_below(NetContext* context, Schema* schema, const std::string& file, int mode,
                List* project) {
-    context->linked_files.push_back(file);
+    context->linked_files.push_back(file_key(file));
     if (mode != LINK_HIERARCHY) {
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
         return 0;
     }
-    context->link_path.push_back(file);
+    context->link_path.push_back(file_key(file));
     int r = link_subsheets(context, schema, project);
     context->link_path.pop_back();
     return r;

@@ -7,12 +7,14 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "connectivity/erc.h"
 #include "connectivity/net_context.h"
 #include "connectivity/net_file.h"
 #include "connectivity/net_jobs.h"
@@ -63,6 +65,15 @@ protected:
         return netlist_format((root + "_linked").c_str(), file(output).c_str(), keyword, 2,
                               print_capture);
     }
+    // A second box on the root's source, before its items, like the bus
+    // sheet's box but naming `file`.
+    static void add_second_bus_box(std::string& root, const std::string& file) {
+        std::string again = root.substr(root.find("  (SUBSHEET 0x00000600"));
+        again = again.substr(0, again.find(") )\n") + 4);
+        again.replace(again.find("0x00000600 (POS 30000"), 21, "0x00000610 (POS 60000");
+        again.replace(again.find("'hier_bus.sch'"), 14, "'" + file + "'");
+        root.insert(root.find("(SHEET\n") + 7, again);
+    }
     void golden(const std::string& name, const std::string& text) {
         tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
     }
@@ -91,10 +102,7 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
     // jobs are verbose or not.
     write_hierarchy();
     std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
-    std::string again = root.substr(root.find("  (SUBSHEET 0x00000600"));
-    again = again.substr(0, again.find(") )\n") + 4);
-    again.replace(again.find("0x00000600 (POS 30000"), 21, "0x00000610 (POS 60000");
-    root.insert(root.find("(SHEET\n") + 7, again);
+    add_second_bus_box(root, "hier_bus.sch");
     root.replace(root.find("'R3'"), 4, "'R?'");
     root.insert(root.find("(SHEET\n") + 7,
                 "(PARTLIB 'NOSUCH' 0x00000D00 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 "
@@ -265,6 +273,83 @@ TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
                                              "IN: R1-2 U1A-1", "VCC: R1-1 R4-2 R5-2 U2-3",
                                              "X: U1A-2 U1B-5", "Y: U1B-6 U2-1", "Z: U2-2"))
         << pcb_log;
+}
+
+// Runs in a directory for as long as it lives: names that start with "./"
+// or "../" are taken from the current directory, others from the project's.
+struct CurrentDir {
+    explicit CurrentDir(const std::string& dir) : saved(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentDir() { std::filesystem::current_path(saved); }
+    std::filesystem::path saved;
+};
+
+// The outputs of every job over the hierarchy whose root is `project`/hier.sch:
+// the four netlists, the ERC report and the jobs' log, with the project
+// directory as the place of the sheets' relative names.
+std::string jobs_over(const std::string& project) {
+    CurrentDir here(project);
+    proper_set(DIR_PROJECT, project.c_str(), 0);
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    proper_set(NETERC_HIER, 0, 0);
+    printed.clear();
+    std::string out;
+    EXPECT_EQ(netlist_compile("hier.sch", print_capture), 0) << printed;
+    EXPECT_EQ(netlist_link("hier", "hier_linked", print_capture), 0) << printed;
+    for (auto [output, keyword] : {std::pair{"hier.tnf", "tessaron"},
+                                   {"hier.pel", "pelmoran"},
+                                   {"hier.cir", "SPICE"},
+                                   {"hier.edf", "FLATEDIF"}}) {
+        const std::string path = project + "/" + output;
+        EXPECT_EQ(netlist_format("hier_linked", path.c_str(), keyword, 2, print_capture), 0)
+            << keyword << "\n"
+            << printed;
+        out += output + std::string(":\n") + without_date(tn_test::read_text(path));
+    }
+    const std::string report = project + "/hier.erc";
+    EXPECT_EQ(erc_report("hier.sch", report.c_str(), print_capture), 0) << printed;
+    out += "hier.erc:\n" + erc_report_without_date(report);
+    return out + "log:\n" + printed;
+}
+
+TEST_F(Hierarchy, SubSheetsInOtherFoldersCompileLinkAndCheckAsInOneFolder) {
+    // One sub-sheet in a folder below the root's, the other in a folder
+    // beside it: each net file is written where the linker looks for it, and
+    // the jobs give what they give with every sheet in one folder, but for
+    // the folders in the names they print.
+    std::filesystem::create_directories(file("flat"));
+    std::filesystem::create_directories(file("nest/proj/sub"));
+    std::filesystem::create_directories(file("nest/common"));
+    write_sheets({{"flat/hier.sch", "hier_root.asc"},
+                  {"flat/hier_amp.sch", "hier_amp.asc"},
+                  {"flat/hier_bus.sch", "hier_bus.asc"},
+                  {"nest/proj/sub/hier_amp.sch", "hier_amp.asc"},
+                  {"nest/common/hier_bus.sch", "hier_bus.asc"}});
+    std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
+    root.replace(root.find("'hier_amp.sch'"), 14, "'sub/hier_amp.sch'");
+    root.replace(root.find("'hier_bus.sch'"), 14, "'../common/hier_bus.sch'");
+    write_sheet("nest/proj/hier.sch", root);
+    const std::string flat = jobs_over(file("flat"));
+    std::string nested = jobs_over(file("nest/proj"));
+    EXPECT_TRUE(std::filesystem::exists(file("nest/proj/sub/hier_amp.bnt")));
+    EXPECT_TRUE(std::filesystem::exists(file("nest/common/hier_bus.bnt")));
+    for (const char* folder : {"sub/", "../common/"})
+        for (size_t at = nested.find(folder); at != std::string::npos; at = nested.find(folder))
+            nested.erase(at, std::strlen(folder));
+    EXPECT_EQ(nested, flat);
+}
+
+TEST_F(Hierarchy, OneFileUnderTwoSpellingsIsUsedMoreThanOnce) {
+    write_hierarchy();
+    std::string root = tn_test::read_text(tn_test::data_path("connectivity/hier_root.asc"));
+    add_second_bus_box(root, "./hier_bus.sch");
+    write_sheet("hier.sch", root);
+    proper_set(NETFMT_VERBOSE, 0, 0);
+    CurrentDir here(dir_.path().string());
+    ASSERT_EQ(netlist_compile("hier.sch", print_capture), 0) << printed;
+    EXPECT_EQ(netlist_link("hier", "hier_linked", print_capture), 0) << printed;
+    EXPECT_EQ(printed, "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// bench-deps: connectivity
+// bench-deps: connectivity ladder_road
 // Net building of generated "ladder" sheets of 1,000, 10,000 and 100,000
 // series resistors: rows of 100; inside a row each resistor's lower pin is
 // wired to the next one's upper pin by four orthogonal wire segments (no
@@ -51,64 +51,18 @@
 #include "foundation/services.h"
 #include "model/documents/compil_actions.h"
 #include "model/documents/schema.h"
+#include "road/ladder_road.h"
 
 namespace {
 
-const char* const library = R"((LIB '$ACTIVE$' (PFXS ) (PARTS
-  (LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 0 2000 ) (REFERENCE 'R' ) )
-      (NORMAL (PINS (PIN '1' PAS TOP (POS 0 0 ) '1' ) (PIN '2' PAS BOTTOM (POS 0 2000 ) '2' ) ) ) )
-    (ALIAS (NAME 'VR' (ATTRIBUTE 'R?' VIS (POS 0 0 ) ) (ATTRIBUTE '1k' (POS 0 0 ) ) ) ) ) ) )
-)";
+using ladder_road::add_label;
+using ladder_road::add_resistor;
+using ladder_road::add_wire;
+using ladder_road::pos;
 
-std::string pos(long x, long y) {
-    return "(POS " + std::to_string(x) + " " + std::to_string(y) + " ) ";
-}
-
-void add_wire(std::string& s, long x1, long y1, long x2, long y2) {
-    s += "(LINE " + pos(x1, y1) + pos(x2, y2) + ")\n";
-}
-void add_label(std::string& s, long x, long y, const std::string& name) {
-    s += "(TEXT 0 " + pos(x, y) + "(SIZE 100 100 ) '" + name + "' LABEL )\n";
-}
-void add_resistor(std::string& s, long x, long y, int n) {
-    s += "(PARTLIB 'VR' 0x00000001 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 " + pos(x, y) +
-         "(ATTRIBUTE 'R" + std::to_string(n) +
-         "' VIS (POS 0 0 ) ) (ATTRIBUTE '1k' (POS 0 0 ) ) )\n";
-}
-
-// A resistor at (x, y) has its upper pin tip at (x, y - 3000) and its lower
-// pin tip at (x, y + 5000).
-std::string ladder_source(int n) {
-    constexpr long pitch = 10000, row_pitch = 40000;
-    std::string s = "(SCHEMATIC (SHEET\n";
-    int parts = 0;
-    for (int i = 0; i < n; ++i) {
-        long row = i / 100, col = i % 100;
-        long x = col * pitch, y = row * row_pitch;
-        add_resistor(s, x, y, ++parts);
-        std::string node = "N" + std::to_string(i);
-        if (col < 99 && i + 1 < n) {
-            add_wire(s, x, y + 5000, x + pitch / 2, y + 5000);
-            add_wire(s, x + pitch / 2, y + 5000, x + pitch / 2, y - 4000);
-            add_wire(s, x + pitch / 2, y - 4000, x + pitch, y - 4000);
-            add_wire(s, x + pitch, y - 4000, x + pitch, y - 3000);
-            add_label(s, x + pitch * 3 / 4, y - 4000, node);
-        } else if (i + 1 < n) {
-            // The row ends: a label at this lower pin and at the next row's upper pin.
-            add_label(s, x, y + 5000, node);
-            add_label(s, 0, (row + 1) * row_pitch - 3000, node);
-        }
-        if (i % 10 == 0 && col < 99) {
-            long sx = x + pitch / 4, sy = y + 15000;
-            add_resistor(s, sx, sy, ++parts);
-            add_label(s, sx, sy - 3000, node);
-            s += "(POWER 'GND' ROT_180 GND1 " + pos(sx, sy + 5000) + ")\n";
-        }
-    }
-    s += ")\n";
-    s += library;
-    return s + ")\n";
-}
+// The ladder described above, with a VIN power symbol on its first
+// upper pin and GND on its last lower pin.
+std::string ladder_source(int n) { return ladder_road::flat_ladder_source(n); }
 
 // The ground rail: N resistors in rows of 500, each lower pin wired down to
 // its row's rail, a run of collinear wire segments joined end to end (500
@@ -126,7 +80,7 @@ std::string rail_rows(int n, int row) {
         s += "(JUNCTION " + pos(x, y + 6000) + "SMALL CIRCULAR )\n";
     }
     s += ")\n";
-    s += library;
+    s += ladder_road::ladder_library;
     return s + ")\n";
 }
 std::string rail_source(int n) { return rail_rows(n, 500); }

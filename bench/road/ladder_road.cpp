@@ -16,16 +16,11 @@
 
 namespace ladder_road {
 
-namespace {
-
-const char* const library = R"((LIB '$ACTIVE$' (PFXS ) (PARTS
+const char* const ladder_library = R"((LIB '$ACTIVE$' (PFXS ) (PARTS
   (LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 0 2000 ) (REFERENCE 'R' ) )
       (NORMAL (PINS (PIN '1' PAS TOP (POS 0 0 ) '1' ) (PIN '2' PAS BOTTOM (POS 0 2000 ) '2' ) ) ) )
     (ALIAS (NAME 'LADDER/VR' (ATTRIBUTE 'R?' VIS (POS 0 0 ) ) (ATTRIBUTE '1k' (POS 0 0 ) ) ) ) ) ) )
 )";
-
-constexpr int sheets = 10;
-constexpr long pitch = 10000, row_pitch = 40000;
 
 std::string pos(long x, long y) {
     return "(POS " + std::to_string(x) + " " + std::to_string(y) + " ) ";
@@ -47,6 +42,11 @@ void add_port(std::string& s, bool right, long x, long y, const std::string& nam
     s += std::string("(PORT ") + (right ? "RIGHT" : "LEFT") + " BIDIR " + pos(x, y) + "'" + name +
          "' )\n";
 }
+
+namespace {
+
+constexpr int sheets = 10;
+constexpr long pitch = 10000, row_pitch = 40000;
 
 // The sheet holding the series resistors first .. first + count - 1 of the
 // ladder, numbered on from `part` (the references before it). A resistor
@@ -88,7 +88,7 @@ std::string ladder_sheet(int first, int count, int part, const std::string& in,
             s += "(POWER 'GND' ROT_180 GND1 " + pos(sx, sy + 5000) + ")\n";
         }
     }
-    return "(SCHEMATIC (PORTS\n" + ports + ")\n" + s + ")\n" + library + ")\n";
+    return "(SCHEMATIC (PORTS\n" + ports + ")\n" + s + ")\n" + ladder_library + ")\n";
 }
 
 std::string junction_name(int k) { return k > 0 && k < sheets ? "J" + std::to_string(k) : ""; }
@@ -107,7 +107,7 @@ std::string root_sheet() {
         s += ") )\n";
         if (k + 1 < sheets) add_wire(s, x + 8000, 2000, x + 20000, 2000);
     }
-    return s + ")\n" + library + ")\n";
+    return s + ")\n" + ladder_library + ")\n";
 }
 
 void write_text(const std::string& name, const std::string& text) {
@@ -125,6 +125,8 @@ void to_stderr(const char* format, ...) {
 }  // namespace
 
 int resistor_count(int n) { return n + (n + 9) / 10; }
+
+std::string flat_ladder_source(int n) { return ladder_sheet(0, n, 0, "", ""); }
 
 std::string write_project(const std::string& dir, int n, bool hierarchy) {
     if (!hierarchy) {

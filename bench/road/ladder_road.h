@@ -26,6 +26,19 @@ namespace ladder_road {
 // The number of resistors (series and shunt) of a ladder of n.
 int resistor_count(int n);
 
+// The source of the flat ladder's one sheet, as write_project writes it.
+std::string flat_ladder_source(int n);
+
+// Pieces of ASCII sheet sources, for the generated designs of the benches.
+// The library closing a sheet source: the resistor LADDER/VR.
+extern const char* const ladder_library;
+std::string pos(long x, long y);
+void add_wire(std::string& s, long x1, long y1, long x2, long y2);
+void add_label(std::string& s, long x, long y, const std::string& name);
+// Resistor Rn at (x, y): upper pin tip at (x, y - 3000), lower at (x, y + 5000).
+void add_resistor(std::string& s, long x, long y, int n);
+void add_port(std::string& s, bool right, long x, long y, const std::string& name);
+
 // Writes the project's sources into dir: root.asc (and sub1.asc ..
 // sub10.asc for a hierarchy). The root's name without suffix.
 std::string write_project(const std::string& dir, int n, bool hierarchy);

@@ -154,16 +154,22 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     erc_found_errors = false;
     WarningHookScope hook(log.print());
     log.progress("Creating ERC Report...\n");
+    // Failures are named in the log: the result alone does not say which
+    // file it was.
+    auto report_failure = [&](int code, const std::string& name) {
+        char text[ERROR_MESSAGE_SIZE];
+        log.always("%s\n",
+                   error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, name.c_str()));
+    };
     AtomicFile out(report_file ? report_file : "", "w");
-    if (!out.is_open()) return -1;
+    if (!out.is_open()) {
+        report_failure(50, report_file ? report_file : "");  // "Cannot create file"
+        return -1;
+    }
     SheetListError error;
     List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
     if (!sheets) {
-        // The sheet that could not be loaded is named in the log: the
-        // result alone does not say which one it was.
-        char text[ERROR_MESSAGE_SIZE];
-        log.always("%s\n", error_message_v(MESSAGE_WITH_DETAIL, error.code, text, sizeof text,
-                                           error.name.c_str()));
+        report_failure(error.code, error.name);
         return error.code;
     }
     FILE* report = out.stream();

@@ -5,8 +5,11 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 
+#include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item.h"
 #include "model/items/view.h"
 #include "render/colour_table.h"
 #include "render/draw_items.h"
@@ -25,8 +28,8 @@ RenderCanvas* canvas_of_view(const View* view) {
     return view ? static_cast<RenderCanvas*>(view_get_window(view)) : nullptr;
 }
 
-RenderCanvas::RenderCanvas(wxWindow* parent, wxWindowID id, const wxPoint& pos,
-                           const wxSize& size, long style)
+RenderCanvas::RenderCanvas(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
+                           long style)
     : wxScrolledCanvas(parent, id, pos, size, style) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     // The view decides what is shown at every scroll position; the window
@@ -126,6 +129,12 @@ void RenderCanvas::RebuildBacking() {
         DrawAdapter adapter = MakeAdapter(dc);
         const Rect visible = v->visible;
         draw_schema(&adapter, schema_, &visible);
+        // The selection is drawn again in its own colour, on screen only:
+        // a user must see what Del, a move or a copy will take.
+        if (schema_ && schema_->sheet)
+            for (SchItem* item : list_items<SchItem>(schema_->sheet->items))
+                if (item->state & STATE_SELECTED)
+                    draw_item(&adapter, schema_, item, nullptr, SELECTION_COLOUR, STYLE_AS_ITEM);
         backing_zoom_ = v->zoom;
     }
     backing_start_ = CalcUnscrolledPosition(wxPoint(0, 0));

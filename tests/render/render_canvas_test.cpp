@@ -2,8 +2,13 @@
 
 #include <cmath>
 
+#include "foundation/list.h"
 #include "foundation/services.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item.h"
 #include "model/items/view.h"
+#include "render/colour_table.h"
+#include "render/draw_items.h"
 #include "render/render_fixture.h"
 
 namespace render_test {
@@ -50,6 +55,35 @@ TEST_F(RenderCanvasTest, TheViewIsBoundToTheCanvasShowingItAndFollowsItsScrollBa
     EXPECT_EQ(canvas_of_view(&schema->view), nullptr);
     canvas->SetDocument(nullptr);
     EXPECT_EQ(canvas_of_view(&other->view), nullptr);
+}
+
+// How many pixels of the window show the colour.
+int pixels_of(RenderCanvas* canvas, uint32_t colour) {
+    wxImage image = canvas->Snapshot().ConvertToImage();
+    const wxColour want = colour_of_rgb(colour);
+    int count = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            count += image.GetRed(x, y) == want.Red() && image.GetGreen(x, y) == want.Green() &&
+                     image.GetBlue(x, y) == want.Blue();
+    return count;
+}
+
+TEST_F(RenderCanvasTest, TheSelectionStandsOutOnScreenUntilItIsCleared) {
+    SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 90000 0 ) ) ) )");
+    ASSERT_TRUE(schema);
+    RenderCanvas* canvas = make_canvas(400, 300);
+    canvas->SetDocument(schema.get());
+    canvas->ZoomAll();
+    EXPECT_EQ(pixels_of(canvas, uint32_t(SELECTION_COLOUR)), 0);
+    SchItem* line = static_cast<SchItem*>(schema->sheet->items->head->data);
+    line->state |= STATE_SELECTED;
+    canvas->Redraw();
+    EXPECT_GT(pixels_of(canvas, uint32_t(SELECTION_COLOUR)), 50);
+    line->state &= ~STATE_SELECTED;
+    canvas->Redraw();
+    EXPECT_EQ(pixels_of(canvas, uint32_t(SELECTION_COLOUR)), 0);
+    canvas->SetDocument(nullptr);
 }
 
 }  // namespace

@@ -20,9 +20,17 @@
 // - End points: lines and arcs that take part in joins, by end point.
 // - Island nodes: each head's node in the islands list, and the heads of
 //   the merge set being filled.
+//
+// Lines and arcs, a little over half the records of a sheet with its stubs,
+// get a number of their own; the filings and the chains are kept by it.
+// A build frees each table after the last phase that reads it (the lines
+// by carrier after the junctions, the end points after the members), so
+// that the tables of the early phases and the records of the late ones are
+// not in memory together.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -71,8 +79,9 @@ public:
     void add(uint64_t key, uint32_t pos);
     // Empties the table; its storage stays for the next build.
     void clear();
-    // Room for that many entries.
-    void reserve(size_t count);
+    // Room for that many entries under that many keys, so that the table
+    // is not rehashed again and again while it fills.
+    void reserve(size_t count, size_t keys);
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
     // Starts fetching the slot of a key asked for soon: the walks ask for
@@ -94,7 +103,7 @@ private:
         return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
     }
     size_t slot(uint64_t key) const;
-    void grow();
+    void grow(size_t size);
     // The key in two halves: 12 bytes a slot rather than 16.
     struct Slot {
         uint32_t key_lo = 0, key_hi = 0;
@@ -132,6 +141,9 @@ struct NetIndex {
     // The records by list position. A record keeps its position in its
     // net_slot; the slot counts only when this table holds the record there.
     std::vector<SchItem*> by_pos;
+    // Each position's item code: a walk for some codes skips the others
+    // without reading their records.
+    std::vector<int8_t> code_of;
     size_t line_count = 0;           // lines and arcs among them
     DListNode* last_seen = nullptr;  // last node given a position
 
@@ -158,19 +170,27 @@ struct NetIndex {
     struct Filing {
         CellSpan spans[5];
     };
-    // The filings of the lines (the only records filed), and each
-    // position's filing in it (NO_FILING: none).
-    static constexpr uint32_t NO_FILING = UINT32_MAX;
-    std::vector<Filing> filings;
-    std::vector<uint32_t> filing_of;  // by position
+    // The number of each position's line or arc (NO_LINE: neither), and by
+    // that number the filings and the chains.
+    static constexpr uint32_t NO_LINE = UINT32_MAX;
+    std::vector<uint32_t> line_of;  // by position
+    std::vector<Filing> filings;    // by line number (an arc's stays empty)
+    // Set once the lines by carrier are freed: no line changes its geometry
+    // after that, and the wire under each label was kept beforehand.
+    bool lines_released = false;
+    std::unordered_map<uint64_t, Line*> wire_at_label;  // by point_key
 
-    // Positions rather than pointers: one node per record of the sheet.
+    // Positions rather than pointers: one node per line or arc.
     struct ChainNode {
-        uint32_t parent = UINT32_MAX;  // position of the parent; its own at a root
+        uint32_t parent = UINT32_MAX;  // line number of the parent; its own at a root
         uint32_t first = 0;            // positions of the chain's ends, valid at a root
         uint32_t last = 0;
     };
-    std::vector<ChainNode> chains;  // by position; parent UINT32_MAX: not chained yet
+    std::vector<ChainNode> chains;  // by line number; parent UINT32_MAX: not chained yet
+
+    // Bus lines, by carrier like the lines but apart from them: kept to the
+    // end, for the bus tests of the later phases.
+    CellTable bus_cells;
 
     // Lines and arcs by end point, each point's records in list order.
     CellTable ends;
@@ -221,6 +241,19 @@ inline uint32_t index_find_pos(const NetIndex* index, const SchItem* item) {
 uint32_t index_pos_sync(NetIndex* index, const SchItem* item);
 // Files a line again under the carrier of its present geometry.
 void index_refile(NetIndex* index, Line* line);
+// Frees the lines by carrier, their filings and what the queries along
+// them kept, once no line changes its geometry any more; the wire under
+// each label and net-property label is looked up first (first_wire_at
+// answers from it afterwards). lines_at and lines_along must not be asked
+// after this. Nothing is freed in the editor's refresh, which keeps its
+// storage for the next build.
+void index_release_lines(NetIndex* index);
+// Frees the end-point table after the last phase that reads it (built again
+// when asked for).
+void index_release_ends(NetIndex* index);
+// The first wire through a label's point kept by index_release_lines;
+// false when the point was not kept.
+bool index_label_wire(const NetIndex* index, Point p, Line** wire);
 // Lines on which the point lies now, in list order, into `lines` (the
 // caller's buffer, emptied first: queries run once per end and pin). With
 // `taking_part`, lines already absorbed (0x80) may be left out.
@@ -267,14 +300,46 @@ template <class Fn>
 void for_indexed_items(NetIndex* index, Fn fn) {
     for_indexed_items(index, fn, [](const SchItem*) {});
 }
-// The same walk from the tail; fn must not append.
+// A set of item codes for the walks below, a bit per code.
+constexpr uint64_t item_codes(std::initializer_list<int> codes) {
+    uint64_t set = 0;
+    for (int code : codes) set |= uint64_t{1} << code;
+    return set;
+}
+inline bool has_code(uint64_t codes, int code) {
+    return static_cast<unsigned>(code) < 64 && ((codes >> code) & 1);
+}
+// for_indexed_items over the records of the codes alone.
 template <class Fn, class Ahead>
-void for_indexed_items_reverse(NetIndex* index, Fn fn, Ahead ahead) {
+void for_indexed_items_of(NetIndex* index, uint64_t codes, Fn fn, Ahead ahead) {
     index_sync(index);
+    const List* items = index->sheet->items;
+    for (size_t i = 0; i < index->by_pos.size(); ++i) {
+        size_t count = index->by_pos.size();
+        const int8_t* code = index->code_of.data();
+        if (i + PREFETCH_AHEAD < count && has_code(codes, code[i + PREFETCH_AHEAD]))
+            __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
+        if (i + PREFETCH_AHEAD / 2 < count && has_code(codes, code[i + PREFETCH_AHEAD / 2]))
+            ahead(index->by_pos[i + PREFETCH_AHEAD / 2]);
+        if (has_code(codes, code[i])) fn(index->by_pos[i]);
+        if (dlist_tail(items) != index->last_seen) index_sync(index);
+    }
+}
+template <class Fn>
+void for_indexed_items_of(NetIndex* index, uint64_t codes, Fn fn) {
+    for_indexed_items_of(index, codes, fn, [](const SchItem*) {});
+}
+// The walk of for_indexed_items_of from the tail; fn must not append.
+template <class Fn, class Ahead>
+void for_indexed_items_reverse(NetIndex* index, uint64_t codes, Fn fn, Ahead ahead) {
+    index_sync(index);
+    const int8_t* code = index->code_of.data();
     for (size_t i = index->by_pos.size(); i-- > 0;) {
-        if (i >= PREFETCH_AHEAD) __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
-        if (i >= PREFETCH_AHEAD / 2) ahead(index->by_pos[i - PREFETCH_AHEAD / 2]);
-        fn(index->by_pos[i]);
+        if (i >= PREFETCH_AHEAD && has_code(codes, code[i - PREFETCH_AHEAD]))
+            __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
+        if (i >= PREFETCH_AHEAD / 2 && has_code(codes, code[i - PREFETCH_AHEAD / 2]))
+            ahead(index->by_pos[i - PREFETCH_AHEAD / 2]);
+        if (has_code(codes, code[i])) fn(index->by_pos[i]);
     }
 }
 // Starts fetching the end-point slots of a line or arc taking part in joins.
@@ -292,6 +357,16 @@ void for_sheet_items(NetContext* context, Fn fn) {
         return;
     }
     for (SchItem* item : list_items<SchItem>(context->sheet->items)) fn(item);
+}
+// The same over the records of the codes alone.
+template <class Fn>
+void for_sheet_items_of(NetContext* context, uint64_t codes, Fn fn) {
+    if (context->index) {
+        for_indexed_items_of(context->index, codes, fn);
+        return;
+    }
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (has_code(codes, item->type)) fn(item);
 }
 
 // The head's entry, made (with no node) when it has none.

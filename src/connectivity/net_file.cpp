@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "connectivity/bus_expand.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
+#include "connectivity/netlist_table.h"
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
@@ -229,9 +229,13 @@ void mark_real_nets(NetContext* context) {
     if (context->sheet)
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
             if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
+    mark_real_islands(context);
+}
+
+void mark_real_islands(NetContext* context) {
     for (Ident* head : list_items<Ident>(context->islands)) {
         int real = 0;
-        for (const SchItem* m = head->nextconn; m; m = m->next) {
+        for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
             const PseudoPin* pp = as_PseudoPin(m);
             if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
         }
@@ -253,30 +257,36 @@ constexpr int UNRESOLVED = 76;
 // the first of each id in list order: a sheet of n parts has about 2n
 // members, and each names its item by id.
 struct MemberTargets {
-    std::unordered_map<uint32_t, SchItem*> items;
-    std::unordered_map<uint32_t, Port*> ports;
+    std::vector<SchItem*> items;
+    std::vector<Port*> ports;
+    FlatIndex<uint32_t> item_of_id, port_of_id;
 
     explicit MemberTargets(NetContext* context) {
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
-            if (item->id && item->type != PSEUDO_PIN) items.emplace(item->id, item);
+            if (item->id && item->type != PSEUDO_PIN &&
+                item_of_id.insert(item->id, static_cast<uint32_t>(items.size())).second)
+                items.push_back(item);
         for (Port* port : list_items<Port>(context->ports))
-            if (port->id) ports.emplace(port->id, port);
+            if (port->id && port_of_id.insert(port->id, static_cast<uint32_t>(ports.size())).second)
+                ports.push_back(port);
     }
     template <class T>
-    static T* find(const std::unordered_map<uint32_t, T*>& map, uint32_t id) {
-        auto found = map.find(id);
-        return found == map.end() ? nullptr : found->second;
+    static T* find(const FlatIndex<uint32_t>& index, const std::vector<T*>& targets, uint32_t id) {
+        const uint32_t* at = index.find(id);
+        return at ? targets[*at] : nullptr;
     }
+    Port* port(uint32_t id) const { return find(port_of_id, ports, id); }
+    SchItem* item(uint32_t id) const { return find(item_of_id, items, id); }
 };
 
 int resolve_member(const MemberTargets& targets, PseudoPin* pp, Library* library) {
-    Port* port = MemberTargets::find(targets.ports, pp->whoami_id);
+    Port* port = targets.port(pp->whoami_id);
     if (port) pp->whoami = port;
     if (pp->father_id) {
-        pp->father = MemberTargets::find(targets.items, pp->father_id);
+        pp->father = targets.item(pp->father_id);
         if (!pp->father) return UNRESOLVED;
     } else if (!port) {
-        pp->whoami = MemberTargets::find(targets.items, pp->whoami_id);
+        pp->whoami = targets.item(pp->whoami_id);
         return pp->whoami ? 0 : UNRESOLVED;
     } else {
         return 0;
@@ -307,7 +317,7 @@ int expect_end(FILE* stream) {
 }
 
 int read_net_record(NetContext* context, const MemberTargets& targets, List* islands, FILE* stream,
-                    Library* library) {
+                    Library* library, std::string& name) {
     Ident* head = new_Ident();
     if (!head || !dlist_append(islands, head)) no_memory();
     int32_t count = 0;
@@ -319,18 +329,21 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
         int64_t left = stream_bytes_left(stream);
         if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
     }
-    NetProp* prop = new_NetProp();
-    if (!prop) no_memory();
-    int r = read_NetProp(prop, stream);
-    if (r == 0) {
+    // Few nets carry a property: look before making one.
+    int next = getc_unlocked(stream);
+    if (next == EOF) return NOT_A_NET_FILE;
+    std::ungetc(next, stream);
+    if (next == NETPROP_TAG) {
+        NetProp* prop = new_NetProp();
+        if (!prop) no_memory();
+        if (read_NetProp(prop, stream) != 0) {
+            free_NetProp(prop, false);
+            return NOT_A_NET_FILE;
+        }
         head->netprop = prop;
-    } else {
-        free_NetProp(prop, false);
-        if (r != NOT_MY_TAG) return NOT_A_NET_FILE;
     }
     for (int32_t i = 0; i < count; ++i) {
         int32_t kind = 0;
-        std::string name;
         if (read_long(&kind, stream) != 0 || read_string(&name, stream) != 0) return NOT_A_NET_FILE;
         if (!name.empty() && !ident_add_name(head, kind, name.c_str())) no_memory();
     }
@@ -342,7 +355,7 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
         std::ungetc(c, stream);
         PseudoPin* pp = new_PseudoPin();
         if (!pp) no_memory();
-        r = read_PseudoPin(pp, stream);
+        int r = read_PseudoPin(pp, stream);
         if (r != 0) {
             free_PseudoPin(pp, false);
             return r == NOT_MY_TAG ? NOT_MY_TAG : NOT_A_NET_FILE;
@@ -383,13 +396,15 @@ int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* li
     if (!context->sheet) return NOT_A_NET_FILE;
     if (!*islands && !(*islands = list_new())) no_memory();
     const MemberTargets targets(context);
+    std::string name;  // one buffer for every name of the file
     for (;;) {
         uint8_t tag = 0;
         if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
         switch (tag) {
             case LIST_END: return 0;
             case NET_RECORD_TAG:
-                if (int r = read_net_record(context, targets, *islands, stream, library); r != 0)
+                if (int r = read_net_record(context, targets, *islands, stream, library, name);
+                    r != 0)
                     return r;
                 break;
             case UNUSED_JUNCTION_TAG:

@@ -151,10 +151,15 @@ int build_sheet_nets_with(NetContext* context, Schema* schema, const NetPhaseTab
     result |= phases.wire_ends(context, schema);
     mark_ends_open(context, schema);
     result |= phases.junctions(context, schema);
+    // No line changes its geometry after the junctions, and no phase reads
+    // the end points after the members: their tables go as soon as they
+    // are done with, before the heads and names of the later phases come.
+    if (context->index) index_release_lines(context->index);
     phases.arcs(context, schema);
     // Phase 7 is an empty step.
     result |= net_islands(context, schema);
     phases.members(context, schema);
+    if (context->index) index_release_ends(context->index);
     result |= phases.merge_names(context, schema);
     phases.buses(context, schema);
     net_cleanup(context, schema);

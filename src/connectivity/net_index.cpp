@@ -7,6 +7,7 @@
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
+#include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/ident.h"
 #include "model/documents/schema.h"
@@ -48,11 +49,15 @@ uint64_t cell_key(uint64_t axis_id, int32_t c) {
 constexpr int32_t LONG_CELL = (1 << 23) - 1;
 constexpr int32_t ALL_CELL = (1 << 23) - 2;
 
+void add_cell_lines(const NetIndex* index, const CellTable& table, uint64_t key,
+                    std::vector<std::pair<uint32_t, Line*>>& out) {
+    const auto& entries = table.entries();
+    for (uint32_t i = table.first(key); i != CellTable::NONE; i = entries[i].next)
+        out.emplace_back(entries[i].pos, static_cast<Line*>(index->by_pos[entries[i].pos]));
+}
 void add_cell_lines(const NetIndex* index, uint64_t key,
                     std::vector<std::pair<uint32_t, Line*>>& out) {
-    const auto& entries = index->cells.entries();
-    for (uint32_t i = index->cells.first(key); i != CellTable::NONE; i = entries[i].next)
-        out.emplace_back(entries[i].pos, static_cast<Line*>(index->by_pos[entries[i].pos]));
+    add_cell_lines(index, index->cells, key, out);
 }
 
 // The sloped carrier of a line with dx != 0 and dy != 0.
@@ -87,7 +92,7 @@ using Found = std::vector<std::pair<uint32_t, Line*>>;
 
 // Files the line under the cells of [lo, hi] it is not filed under yet.
 void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
-               int64_t hi) {
+               int64_t hi, CellTable& table) {
     uint32_t pos = index_find_pos(index, line);
     if (span.long_line) return;
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
@@ -102,7 +107,7 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     }
     if (b - a >= MAX_CELLS) {
         span.long_line = true;
-        index->cells.add(cell_key(axis_id, LONG_CELL), pos);
+        table.add(cell_key(axis_id, LONG_CELL), pos);
         index->any_long_lines = true;
         if (t) t->long_lines.emplace_back(pos, line);
         return;
@@ -110,24 +115,30 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
     bool added = false;
     for (int32_t c = a; c <= b; ++c)
         if (span.none() || c < span.lo || c > span.hi()) {
-            index->cells.add(cell_key(axis_id, c), pos);
+            table.add(cell_key(axis_id, c), pos);
             if (t) t->cells[c].emplace_back(pos, line);
             added = true;
         }
-    if (added) index->cells.add(cell_key(axis_id, ALL_CELL), pos);
+    if (added) table.add(cell_key(axis_id, ALL_CELL), pos);
     span.set(a, b);
+}
+
+void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
+               int64_t hi) {
+    file_span(index, axis_id, span, line, lo, hi, index->cells);
 }
 
 // The lines filed on the axis under the cells of [lo, hi] (and its long
 // ones), unsorted, possibly repeated.
-void cells_of(const NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& out) {
-    if (index->any_long_lines) add_cell_lines(index, cell_key(axis_id, LONG_CELL), out);
+void cells_of(const NetIndex* index, const CellTable& table, uint64_t axis_id, int64_t lo,
+              int64_t hi, Found& out) {
+    if (index->any_long_lines) add_cell_lines(index, table, cell_key(axis_id, LONG_CELL), out);
     int32_t a = cell(std::min(lo, hi)), b = cell(std::max(lo, hi));
     if (b - a >= MAX_CELLS) {
-        add_cell_lines(index, cell_key(axis_id, ALL_CELL), out);
+        add_cell_lines(index, table, cell_key(axis_id, ALL_CELL), out);
         return;
     }
-    for (int32_t c = a; c <= b; ++c) add_cell_lines(index, cell_key(axis_id, c), out);
+    for (int32_t c = a; c <= b; ++c) add_cell_lines(index, table, cell_key(axis_id, c), out);
 }
 
 // The filing slot of the lines of an axis.
@@ -158,7 +169,7 @@ NetIndex::TakingPart& taking_part(NetIndex* index, uint64_t axis_id) {
     filed.erase(std::unique(filed.begin(), filed.end()), filed.end());
     Slot slot = slot_of(axis_id);
     for (const auto& [pos, line] : filed) {
-        const CellSpan& span = index->filings[index->filing_of[pos]].spans[slot];
+        const CellSpan& span = index->filings[index->line_of[pos]].spans[slot];
         if (span.long_line)
             t.long_lines.emplace_back(pos, line);
         else
@@ -183,7 +194,7 @@ void taking_part_of(NetIndex* index, uint64_t axis_id, int32_t a, int32_t b, boo
         bool by_y = slot == SLOT_V;
         int64_t lo = by_y ? line->pos.y : line->pos.x, hi = by_y ? line->end.y : line->end.x;
         if (cell(std::max(lo, hi)) - cell(std::min(lo, hi)) < MAX_CELLS) {
-            CellSpan& span = index->filings[index->filing_of[pos]].spans[slot];
+            CellSpan& span = index->filings[index->line_of[pos]].spans[slot];
             span = CellSpan{};
             file_span(index, axis_id, span, line, lo, hi);
             continue;
@@ -219,7 +230,7 @@ void cells_of(NetIndex* index, uint64_t axis_id, int64_t lo, int64_t hi, Found& 
         taking_part_of(index, axis_id, a, b, wide, out);
         return;
     }
-    cells_of(index, axis_id, lo, hi, out);
+    cells_of(index, index->cells, axis_id, lo, hi, out);
 }
 
 // The lines in list order, each once.
@@ -252,16 +263,28 @@ void prefetch_filing(const NetIndex* index, const SchItem* item) {
 
 // Bus lines keep their geometry while nets are built: filed once.
 void file_bus(NetIndex* index, Line* line) {
+    CellTable& table = index->bus_cells;
     CellSpan span;
     bool vertical = line->pos.x == line->end.x, horizontal = line->pos.y == line->end.y;
     if (vertical)
-        file_span(index, axis(AXIS_BUS_V, line->pos.x), span, line, line->pos.y, line->end.y);
+        file_span(index, axis(AXIS_BUS_V, line->pos.x), span, line, line->pos.y, line->end.y,
+                  table);
     span = CellSpan{};
     if (horizontal)
-        file_span(index, axis(AXIS_BUS_H, line->pos.y), span, line, line->pos.x, line->end.x);
+        file_span(index, axis(AXIS_BUS_H, line->pos.y), span, line, line->pos.x, line->end.x,
+                  table);
     span = CellSpan{};
     if (!vertical && !horizontal)
-        file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x);
+        file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x, table);
+}
+
+// Frees a table's storage; the editor's refresh keeps it for its next build.
+template <class Table>
+void release(Table& table) {
+    if (net_editor_mode())
+        table.clear();
+    else
+        table = Table{};
 }
 
 }  // namespace
@@ -327,8 +350,11 @@ void NetIndex::clear() {
     any_sloped = false;
     sloped_ids.clear();
     filings.clear();
-    filing_of.clear();
+    line_of.clear();
+    lines_released = false;
+    wire_at_label.clear();
     chains.clear();
+    bus_cells.clear();
     ends.clear();
     ends_built = false;
     heads.clear();
@@ -353,8 +379,7 @@ NetIndex* net_index(NetContext* context) {
         size_t count = context->sheet && context->sheet->items ? context->sheet->items->count : 0;
         size_t room = count + count / 4 + 64;
         index->by_pos.reserve(room);
-        index->chains.reserve(room);
-        index->filing_of.reserve(room);
+        index->line_of.reserve(room);
         index_sync(index);
     }
     return context->index;
@@ -381,29 +406,33 @@ void index_sync(NetIndex* index) {
     // First the positions (a walk along the list), then the filing, in the
     // same order, over the table of positions read ahead.
     size_t start = index->by_pos.size();
-    size_t lines = 0, filed = 0;  // lines and arcs; lines
+    size_t lines = 0;  // lines and arcs
     DListNode* node = index->last_seen ? dlist_next(index->last_seen) : dlist_head(items);
     for (; node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
         item->net_slot = static_cast<uint32_t>(index->by_pos.size());
         index->by_pos.push_back(item);
         index->last_seen = node;
-        bool line = item->type == LINE_ITEM;
-        index->filing_of.push_back(line ? static_cast<uint32_t>(index->filings.size() + filed++)
-                                        : NetIndex::NO_FILING);
-        if (line || item->type == ARC_ITEM) ++lines;
+        bool line = item->type == LINE_ITEM || item->type == ARC_ITEM;
+        index->line_of.push_back(line ? static_cast<uint32_t>(index->line_count + lines++)
+                                      : NetIndex::NO_LINE);
     }
     index->line_count += lines;
     // A line is filed under about three cells (its one or two and its
     // axis's list of all): room for that at once, rather than doubling
-    // through the build.
+    // through the build. The phases add a tenth more lines on a ladder.
     if (start == 0) {
-        index->cells.reserve(lines * 3 + lines / 2 + 64);
-        index->filings.reserve(filed + filed / 4 + 64);
+        size_t room = lines + lines / 4 + 64;
+        index->chains.reserve(room);
+        if (!index->lines_released) {
+            index->cells.reserve(lines * 3 + lines / 2 + 64);
+            index->filings.reserve(room);
+        }
     }
+    index->chains.resize(index->line_count);
+    if (index->lines_released) return;
+    index->filings.resize(index->line_count);
     size_t count = index->by_pos.size();
-    index->chains.resize(count);
-    index->filings.resize(index->filings.size() + filed);
     for (size_t i = start; i < count; ++i) {
         if (i + PREFETCH_AHEAD / 2 < count)
             prefetch_filing(index, index->by_pos[i + PREFETCH_AHEAD / 2]);
@@ -432,7 +461,9 @@ uint32_t index_pos_sync(NetIndex* index, const SchItem* item) {
 }
 
 void index_refile(NetIndex* index, Line* line) {
-    NetIndex::Filing& f = index->filings[index->filing_of[index_pos_sync(index, line)]];
+    uint32_t pos = index_pos_sync(index, line);
+    if (index->lines_released) return;
+    NetIndex::Filing& f = index->filings[index->line_of[pos]];
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
     if (vertical)
@@ -454,6 +485,7 @@ void index_refile(NetIndex* index, Line* line) {
 }
 
 void lines_at(NetIndex* index, Point p, std::vector<Line*>& lines, bool taking_part) {
+    TN_ASSERT(!index->lines_released);
     thread_local Found found;  // kept between calls: asked once per end and pin
     found.clear();
     cells_of(index, axis(AXIS_V, p.x), p.y, p.y, found, taking_part);
@@ -469,15 +501,17 @@ bool bus_line_at(const NetIndex* index, Point p) {
     if (!index->any_bus) return false;
     static Found found;  // kept between calls: asked once per touching pair
     found.clear();
-    cells_of(index, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
-    cells_of(index, axis(AXIS_BUS_H, p.y), p.x, p.x, found);
-    cells_of(index, axis(AXIS_BUS_SLOPED), p.x, p.x, found);
+    const CellTable& table = index->bus_cells;
+    cells_of(index, table, axis(AXIS_BUS_V, p.x), p.y, p.y, found);
+    cells_of(index, table, axis(AXIS_BUS_H, p.y), p.x, p.x, found);
+    cells_of(index, table, axis(AXIS_BUS_SLOPED), p.x, p.x, found);
     for (const auto& [pos, line] : found)
         if (point_on_wire(p, line, 0)) return true;
     return false;
 }
 
 void lines_along(NetIndex* index, Line* line, uint64_t after, std::vector<Line*>& lines) {
+    TN_ASSERT(!index->lines_released);
     bool vertical = line->pos.x == line->end.x;
     bool horizontal = line->pos.y == line->end.y;
     if (vertical && horizontal) {
@@ -526,6 +560,46 @@ void index_prefetch_along(const NetIndex* index, const SchItem* item) {
     if (item->type == LINE_ITEM) prefetch_filing(index, item);
 }
 
+void index_release_lines(NetIndex* index) {
+    if (index->lines_released) return;
+    index_sync(index);
+    // The labels' wires first, while the lines can still be found.
+    std::vector<Line*> lines;
+    for (SchItem* item : index->by_pos) {
+        bool label = item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
+        if (!label && item->type != NETPROP_ITEM) continue;
+        auto [at, made] = index->wire_at_label.try_emplace(point_key(item->pos), nullptr);
+        if (!made) continue;
+        lines_at(index, item->pos, lines);
+        for (Line* line : lines)
+            if (is_wire_line(line)) {
+                at->second = line;
+                break;
+            }
+    }
+    release(index->cells);
+    release(index->filings);
+    release(index->taking_part);
+    release(index->sloped_ids);
+    release(index->tips);
+    // any_long_lines stays: the bus lines' long ones are still asked for.
+    index->any_sloped = false;
+    index->lines_released = true;
+}
+
+void index_release_ends(NetIndex* index) {
+    release(index->ends);
+    index->ends_built = false;
+}
+
+bool index_label_wire(const NetIndex* index, Point p, Line** wire) {
+    if (!index->lines_released) return false;
+    auto found = index->wire_at_label.find(point_key(p));
+    if (found == index->wire_at_label.end()) return false;
+    *wire = found->second;
+    return true;
+}
+
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
     index->ends.reserve(index->line_count * 2);
@@ -555,9 +629,11 @@ NetIndex::HeadEntry& index_head(NetIndex* index, Ident* head) {
 }
 
 NetIndex::ChainNode& chain_root(NetIndex* index, SchItem* item) {
-    uint32_t at = index_pos_sync(index, item);
+    uint32_t pos = index_pos_sync(index, item);
+    uint32_t at = index->line_of[pos];
+    TN_ASSERT(at != NetIndex::NO_LINE);  // only lines and arcs are chained
     std::vector<NetIndex::ChainNode>& chains = index->chains;
-    if (chains[at].parent == UINT32_MAX) chains[at] = NetIndex::ChainNode{at, at, at};
+    if (chains[at].parent == UINT32_MAX) chains[at] = NetIndex::ChainNode{at, pos, pos};
     // Path halving towards the root.
     while (chains[at].parent != at) {
         uint32_t parent = chains[at].parent;

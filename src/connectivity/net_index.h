@@ -20,6 +20,13 @@
 // - End points: lines and arcs that take part in joins, by end point.
 // - Island nodes: each head's node in the islands list, and the heads of
 //   the merge set being filled.
+//
+// Lines and arcs, a little over half the records of a sheet with its stubs,
+// get a number of their own; the filings and the chains are kept by it.
+// A build frees each table after the last phase that reads it (the lines
+// by carrier after the junctions, the end points after the members), so
+// that the tables of the early phases and the records of the late ones are
+// not in memory together.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -158,19 +165,27 @@ struct NetIndex {
     struct Filing {
         CellSpan spans[5];
     };
-    // The filings of the lines (the only records filed), and each
-    // position's filing in it (NO_FILING: none).
-    static constexpr uint32_t NO_FILING = UINT32_MAX;
-    std::vector<Filing> filings;
-    std::vector<uint32_t> filing_of;  // by position
+    // The number of each position's line or arc (NO_LINE: neither), and by
+    // that number the filings and the chains.
+    static constexpr uint32_t NO_LINE = UINT32_MAX;
+    std::vector<uint32_t> line_of;  // by position
+    std::vector<Filing> filings;    // by line number (an arc's stays empty)
+    // Set once the lines by carrier are freed: no line changes its geometry
+    // after that, and the wire under each label was kept beforehand.
+    bool lines_released = false;
+    std::unordered_map<uint64_t, Line*> wire_at_label;  // by point_key
 
-    // Positions rather than pointers: one node per record of the sheet.
+    // Positions rather than pointers: one node per line or arc.
     struct ChainNode {
-        uint32_t parent = UINT32_MAX;  // position of the parent; its own at a root
+        uint32_t parent = UINT32_MAX;  // line number of the parent; its own at a root
         uint32_t first = 0;            // positions of the chain's ends, valid at a root
         uint32_t last = 0;
     };
-    std::vector<ChainNode> chains;  // by position; parent UINT32_MAX: not chained yet
+    std::vector<ChainNode> chains;  // by line number; parent UINT32_MAX: not chained yet
+
+    // Bus lines, by carrier like the lines but apart from them: kept to the
+    // end, for the bus tests of the later phases.
+    CellTable bus_cells;
 
     // Lines and arcs by end point, each point's records in list order.
     CellTable ends;
@@ -221,6 +236,19 @@ inline uint32_t index_find_pos(const NetIndex* index, const SchItem* item) {
 uint32_t index_pos_sync(NetIndex* index, const SchItem* item);
 // Files a line again under the carrier of its present geometry.
 void index_refile(NetIndex* index, Line* line);
+// Frees the lines by carrier, their filings and what the queries along
+// them kept, once no line changes its geometry any more; the wire under
+// each label and net-property label is looked up first (first_wire_at
+// answers from it afterwards). lines_at and lines_along must not be asked
+// after this. Nothing is freed in the editor's refresh, which keeps its
+// storage for the next build.
+void index_release_lines(NetIndex* index);
+// Frees the end-point table after the last phase that reads it (built again
+// when asked for).
+void index_release_ends(NetIndex* index);
+// The first wire through a label's point kept by index_release_lines;
+// false when the point was not kept.
+bool index_label_wire(const NetIndex* index, Point p, Line** wire);
 // Lines on which the point lies now, in list order, into `lines` (the
 // caller's buffer, emptied first: queries run once per end and pin). With
 // `taking_part`, lines already absorbed (0x80) may be left out.

@@ -139,12 +139,16 @@ bool item_net_name(const SchItem* item, std::string* name) {
 }
 
 Line* first_wire_at(NetContext* context, Point p) {
-    if (context->index) {
-        thread_local std::vector<Line*> lines;  // kept between calls: asked once per label
-        lines_at(context->index, p, lines);
-        for (Line* line : lines)
-            if (is_wire_line(line)) return line;
-        return nullptr;
+    if (NetIndex* index = context->index) {
+        Line* wire = nullptr;
+        if (index_label_wire(index, p, &wire)) return wire;
+        if (!index->lines_released) {
+            thread_local std::vector<Line*> lines;  // kept between calls: asked once per label
+            lines_at(index, p, lines);
+            for (Line* line : lines)
+                if (is_wire_line(line)) return line;
+            return nullptr;
+        }
     }
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
         if (is_wire_line(item) && point_on_wire(p, as_Line(item), 0)) return as_Line(item);

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "connectivity/bus_expand.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
+#include "connectivity/netlist_table.h"
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
@@ -121,19 +121,21 @@ void debug_member(Schema* schema, const PseudoPin* pp) {
     }
 }
 
-void write_net_record(Schema* schema, Ident* head, bool local, int sheet_number, FILE* f) {
+// `suffix` ("__N") is appended to every name but bus aliases; null for none.
+void write_net_record(Schema* schema, Ident* head, const char* suffix, FILE* f) {
     net_debug("Tete, type %d\n", head->type);
     write_byte(NET_RECORD_TAG, f);
     write_long(head->names ? static_cast<int32_t>(head->names->count) : 0, f);
     if (head->netprop) write_NetProp(head->netprop, f, 0);
     net_debug("new Net  Alias(es) = \n");
     for (const NameRec* rec : list_items<NameRec>(head->names)) {
-        std::string name = rec->name ? rec->name : "";
-        if (local && sheet_number != 0 && !is_bus_alias(name.c_str()))
-            name += "__" + std::to_string(sheet_number);
+        const char* name = rec->name ? rec->name : "";
         write_long(rec->kind, f);
-        write_string(name.c_str(), f);
-        net_debug("                 %s \n", name.c_str());
+        // The suffix follows the name before its NUL.
+        bool suffixed = suffix && !is_bus_alias(name);
+        for (const char* p = name; *p; ++p) putc_unlocked(static_cast<unsigned char>(*p), f);
+        write_string(suffixed ? suffix : "", f);
+        net_debug("                 %s%s \n", name, suffixed ? suffix : "");
     }
     for (SchItem* m = head->nextconn; m; m = m->next) {
         PseudoPin* pp = as_PseudoPin(m);
@@ -188,10 +190,24 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
         write_byte(LIST_END, f);
         return 0;
     }
-    for (Ident* head : list_items<Ident>(context->islands)) head->state |= NET_VISITED;
-    for (Ident* head : list_items<Ident>(context->islands))
-        if (head->nextconn)
-            write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
+    // One walk over the islands: each is marked, its net written, and an
+    // island without members (but with wires: one whose only wires were
+    // temporary has none left to show) kept for its record further on.
+    std::vector<const Ident*> unconnected;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "__%d", sheet_number);
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        head->state |= NET_VISITED;
+        if (head->nextconn) {
+            // Only a name can take the suffix: a net without names is not
+            // asked whether it is local.
+            bool suffixed = sheet_number != 0 && head->names && head->names->count &&
+                            net_is_local(head, ranges);
+            write_net_record(schema, head, suffixed ? suffix : nullptr, f);
+        } else if (head->next) {
+            unconnected.push_back(head);
+        }
+    }
     net_debug("\n");
     net_debug("Unused Junctions:\n");
     for (const SchItem* item : unused_junctions) {
@@ -200,13 +216,11 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
     }
     net_debug("\n");
     net_debug("Unconnected wires:\n");
-    for (Ident* head : list_items<Ident>(context->islands))
-        // An island whose only wires were temporary has none left to show.
-        if (!head->nextconn && head->next) {
-            net_debug("Look near (%d,%d): some wires aren't connected to pins\n", head->next->pos.x,
-                      head->next->pos.y);
-            write_point_record(UNCONNECTED_WIRE_TAG, head->next->pos, f);
-        }
+    for (const Ident* head : unconnected) {
+        net_debug("Look near (%d,%d): some wires aren't connected to pins\n", head->next->pos.x,
+                  head->next->pos.y);
+        write_point_record(UNCONNECTED_WIRE_TAG, head->next->pos, f);
+    }
     net_debug("\n");
     write_byte(LIST_END, f);
     return 0;
@@ -229,9 +243,13 @@ void mark_real_nets(NetContext* context) {
     if (context->sheet)
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
             if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
+    mark_real_islands(context);
+}
+
+void mark_real_islands(NetContext* context) {
     for (Ident* head : list_items<Ident>(context->islands)) {
         int real = 0;
-        for (const SchItem* m = head->nextconn; m; m = m->next) {
+        for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
             const PseudoPin* pp = as_PseudoPin(m);
             if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
         }
@@ -253,30 +271,36 @@ constexpr int UNRESOLVED = 76;
 // the first of each id in list order: a sheet of n parts has about 2n
 // members, and each names its item by id.
 struct MemberTargets {
-    std::unordered_map<uint32_t, SchItem*> items;
-    std::unordered_map<uint32_t, Port*> ports;
+    std::vector<SchItem*> items;
+    std::vector<Port*> ports;
+    FlatIndex<uint32_t> item_of_id, port_of_id;
 
     explicit MemberTargets(NetContext* context) {
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
-            if (item->id && item->type != PSEUDO_PIN) items.emplace(item->id, item);
+            if (item->id && item->type != PSEUDO_PIN &&
+                item_of_id.insert(item->id, static_cast<uint32_t>(items.size())).second)
+                items.push_back(item);
         for (Port* port : list_items<Port>(context->ports))
-            if (port->id) ports.emplace(port->id, port);
+            if (port->id && port_of_id.insert(port->id, static_cast<uint32_t>(ports.size())).second)
+                ports.push_back(port);
     }
     template <class T>
-    static T* find(const std::unordered_map<uint32_t, T*>& map, uint32_t id) {
-        auto found = map.find(id);
-        return found == map.end() ? nullptr : found->second;
+    static T* find(const FlatIndex<uint32_t>& index, const std::vector<T*>& targets, uint32_t id) {
+        const uint32_t* at = index.find(id);
+        return at ? targets[*at] : nullptr;
     }
+    Port* port(uint32_t id) const { return find(port_of_id, ports, id); }
+    SchItem* item(uint32_t id) const { return find(item_of_id, items, id); }
 };
 
 int resolve_member(const MemberTargets& targets, PseudoPin* pp, Library* library) {
-    Port* port = MemberTargets::find(targets.ports, pp->whoami_id);
+    Port* port = targets.port(pp->whoami_id);
     if (port) pp->whoami = port;
     if (pp->father_id) {
-        pp->father = MemberTargets::find(targets.items, pp->father_id);
+        pp->father = targets.item(pp->father_id);
         if (!pp->father) return UNRESOLVED;
     } else if (!port) {
-        pp->whoami = MemberTargets::find(targets.items, pp->whoami_id);
+        pp->whoami = targets.item(pp->whoami_id);
         return pp->whoami ? 0 : UNRESOLVED;
     } else {
         return 0;
@@ -307,7 +331,7 @@ int expect_end(FILE* stream) {
 }
 
 int read_net_record(NetContext* context, const MemberTargets& targets, List* islands, FILE* stream,
-                    Library* library) {
+                    Library* library, std::string& name) {
     Ident* head = new_Ident();
     if (!head || !dlist_append(islands, head)) no_memory();
     int32_t count = 0;
@@ -319,18 +343,21 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
         int64_t left = stream_bytes_left(stream);
         if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
     }
-    NetProp* prop = new_NetProp();
-    if (!prop) no_memory();
-    int r = read_NetProp(prop, stream);
-    if (r == 0) {
+    // Few nets carry a property: look before making one.
+    int next = getc_unlocked(stream);
+    if (next == EOF) return NOT_A_NET_FILE;
+    std::ungetc(next, stream);
+    if (next == NETPROP_TAG) {
+        NetProp* prop = new_NetProp();
+        if (!prop) no_memory();
+        if (read_NetProp(prop, stream) != 0) {
+            free_NetProp(prop, false);
+            return NOT_A_NET_FILE;
+        }
         head->netprop = prop;
-    } else {
-        free_NetProp(prop, false);
-        if (r != NOT_MY_TAG) return NOT_A_NET_FILE;
     }
     for (int32_t i = 0; i < count; ++i) {
         int32_t kind = 0;
-        std::string name;
         if (read_long(&kind, stream) != 0 || read_string(&name, stream) != 0) return NOT_A_NET_FILE;
         if (!name.empty() && !ident_add_name(head, kind, name.c_str())) no_memory();
     }
@@ -342,7 +369,7 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
         std::ungetc(c, stream);
         PseudoPin* pp = new_PseudoPin();
         if (!pp) no_memory();
-        r = read_PseudoPin(pp, stream);
+        int r = read_PseudoPin(pp, stream);
         if (r != 0) {
             free_PseudoPin(pp, false);
             return r == NOT_MY_TAG ? NOT_MY_TAG : NOT_A_NET_FILE;
@@ -383,13 +410,15 @@ int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* li
     if (!context->sheet) return NOT_A_NET_FILE;
     if (!*islands && !(*islands = list_new())) no_memory();
     const MemberTargets targets(context);
+    std::string name;  // one buffer for every name of the file
     for (;;) {
         uint8_t tag = 0;
         if (read_byte(&tag, stream) != 0) return NOT_A_NET_FILE;
         switch (tag) {
             case LIST_END: return 0;
             case NET_RECORD_TAG:
-                if (int r = read_net_record(context, targets, *islands, stream, library); r != 0)
+                if (int r = read_net_record(context, targets, *islands, stream, library, name);
+                    r != 0)
                     return r;
                 break;
             case UNUSED_JUNCTION_TAG:

@@ -53,6 +53,9 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
 // placed parts first.
 void mark_real_nets(NetContext* context);
+// The second half of mark_real_nets, for a caller that cleared the parts'
+// marks on its own walk over the sheet.
+void mark_real_islands(NetContext* context);
 
 // --- reading ---------------------------------------------------------------------------
 // Results: 0; 66 ("Not a Binary Netlist.") for a record that is not one or

@@ -2,11 +2,10 @@
 
 #include <strings.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "connectivity/net_build.h"
@@ -23,12 +22,6 @@
 #include "model/items/pin.h"
 
 namespace {
-
-std::string lower(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Every net gets its final name: the preferred one of its names, else
 // "N%05d" from the unnamed-net counter.
@@ -51,33 +44,42 @@ void name_nets(NetContext* context) {
 // the name of another.
 void cut_suffixes(NetContext* context) {
     // Each prefix is cut on its own: the order they are visited in does not
-    // matter, and hashing keeps a design of many nets linear.
+    // matter, and hashing keeps a design of many nets linear. The prefixes
+    // are views into the nets' names, which stay put until the cuts.
     struct Prefix {
-        Ident* last = nullptr;
-        bool taken = false;
+        Ident* last;
+        bool taken;
     };
-    std::unordered_map<std::string, Prefix> prefixes;
+    std::vector<Prefix> prefixes;
+    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> index;
     for (Ident* head : list_items<Ident>(context->islands)) {
         const char* name = head->name.get();
-        if (const char* cut = std::strstr(name, "__"))
-            prefixes[lower(std::string(name, cut))].last = head;
+        if (const char* cut = std::strstr(name, "__")) {
+            auto [at, made] = index.insert(std::string_view(name, static_cast<size_t>(cut - name)),
+                                           static_cast<uint32_t>(prefixes.size()));
+            if (made)
+                prefixes.push_back({head, false});
+            else
+                prefixes[at].last = head;
+        }
     }
     if (prefixes.empty()) return;
     for (Ident* head : list_items<Ident>(context->islands))
-        if (auto found = prefixes.find(lower(head->name.get())); found != prefixes.end())
-            found->second.taken = true;
-    for (auto& [prefix, entry] : prefixes) {
-        if (prefix.empty() || entry.taken) continue;
-        std::string name = entry.last->name.get();
-        entry.last->name.set(name.substr(0, name.find("__")).c_str());
+        if (const uint32_t* at = index.find(head->name.get())) prefixes[*at].taken = true;
+    for (const Prefix& entry : prefixes) {
+        const char* name = entry.last->name.get();
+        size_t length = static_cast<size_t>(std::strstr(name, "__") - name);
+        if (length == 0 || entry.taken) continue;
+        entry.last->name.set(std::string(name, length).c_str());
     }
 }
 
 // The package of a reference, made when new.
 size_t package_for(NetlistRun& run, const char* reference) {
-    auto [at, made] = run.package_of_reference.try_emplace(lower(reference), run.packages.size());
+    auto [at, made] =
+        run.package_of_reference.insert(reference, static_cast<uint32_t>(run.packages.size()));
     if (made) run.packages.emplace_back();
-    return at->second;
+    return at;
 }
 
 // Groups the placed parts and their members by package, so that each
@@ -85,17 +87,21 @@ size_t package_for(NetlistRun& run, const char* reference) {
 // the writers cannot use whole before anything is written.
 void index_parts(NetlistRun& run) {
     // Package and device of every annotated part met so far.
-    std::unordered_set<uint64_t> seen;
+    FlatIndex<uint64_t> seen(run.placed.size());
+    run.package_of_reference.reserve(run.placed.size());
+    run.package_of_part.reserve(run.placed.size());
+    run.packages.reserve(run.placed.size());
     for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
         size_t package = package_for(run, reference);
         run.packages[package].parts.push_back(part);
-        run.package_of_part.emplace(part, package);
+        run.package_of_part.insert(part, static_cast<uint32_t>(package));
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
         if (std::strchr(reference, '?'))
             net_warningf("Part %s is not annotated\n", reference);
-        else if (!seen.insert(uint64_t{package} << 32 | static_cast<uint32_t>(part->device)).second)
+        else if (!seen.insert(uint64_t{package} << 32 | static_cast<uint32_t>(part->device), 0)
+                      .second)
             net_warningf("Part %s: duplicate reference\n", reference);
     }
     for (Ident* head : list_items<Ident>(run.context->islands)) {
@@ -103,25 +109,28 @@ void index_parts(NetlistRun& run) {
         for (SchItem* m = head->nextconn; m; m = m->next) {
             PseudoPin* member = as_PseudoPin(m);
             if (!member || !member_on_part(member)) continue;
-            auto known = run.package_of_part.find(member->father);
+            const uint32_t* known = run.package_of_part.find(member->father);
             size_t package =
-                known != run.package_of_part.end()
-                    ? known->second
-                    : package_for(run, as_PlacedPart(member->father)->reference.text.get());
+                known ? *known
+                      : package_for(run, as_PlacedPart(member->father)->reference.text.get());
             run.packages[package].members.push_back({head, member});
         }
     }
 }
 
+bool same_number(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
 }  // namespace
 
-std::string module_text(PlacedPart* part, int field) {
+const char* module_text_of(PlacedPart* part, int field) {
     if (field < 1) return "";
     const Attribute* attribute = pl_get_attribute(part, field - 1);
     return attribute ? attribute->text.get() : "";
 }
 
-std::string pin_number_for(const Pin* pin, int device) {
+std::string module_text(PlacedPart* part, int field) { return module_text_of(part, field); }
+
+const char* pin_number_text(const Pin* pin, int device) {
     if (!pin) return "";
     // A pin left without a number for this device goes by its name, as one
     // without numbers does: all such pins would share the empty number, and
@@ -129,6 +138,8 @@ std::string pin_number_for(const Pin* pin, int device) {
     const char* number = pin->numbers.empty() ? "" : pin_number(pin, device);
     return *number ? number : pin->name.get();
 }
+
+std::string pin_number_for(const Pin* pin, int device) { return pin_number_text(pin, device); }
 
 bool member_on_part(const PseudoPin* member) {
     return member->father && member->father->type == PARTLIB_ITEM;
@@ -141,40 +152,37 @@ std::string member_pin_number(const PseudoPin* member) {
 
 int part_devices(const Part* part) { return part && part->devices > 0 ? part->devices : 1; }
 
-bool walk_part_pins(
-    NetlistRun& run, PlacedPart* part,
-    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
-    const std::function<void(const std::string&, const Pin*)>& unconnected) {
+bool list_part_pins(NetlistRun& run, PlacedPart* part) {
+    run.pins.clear();
     Library* library = run.schema->library;
     Part* library_part = pl_get_part(library, part);
     if (!library_part) return false;
     int devices = part_devices(library_part);
     const List* normal = library_part->normal_pins ? library_part->normal_pins->pins : nullptr;
     size_t pins = normal ? normal->count : 0;
+    // Numbers are checked against the first `slots` pins listed: a package
+    // has no more distinct pins than that.
     size_t slots = pins * static_cast<size_t>(devices);
-    std::vector<std::string> seen;  // lower-cased pin numbers, at most `slots`
-    auto is_new = [&](const std::string& number) {
-        std::string key = lower(number);
-        for (const std::string& s : seen)
-            if (s == key) return false;
-        if (seen.size() < slots) seen.push_back(key);
-        return true;
+    auto add = [&](const char* number, const Ident* net, const Pin* pin) {
+        size_t checked = std::min(slots, run.pins.size());
+        for (size_t i = 0; i < checked; ++i)
+            if (same_number(run.pins[i].number, number)) return;
+        run.pins.push_back({number, net, pin});
     };
-    auto known = run.package_of_part.find(part);
-    size_t package = known != run.package_of_part.end()
-                         ? known->second
-                         : package_for(run, part->reference.text.get());
+    const uint32_t* known = run.package_of_part.find(part);
+    size_t package = known ? *known : package_for(run, part->reference.text.get());
     for (PlacedPart* device : run.packages[package].parts) device->state |= NET_VISITED;
     for (auto& [head, member] : run.packages[package].members) {
-        std::string number = member_pin_number(member);
-        if (is_new(number)) connected(number, head, member->pin);
+        const char* number =
+            member_on_part(member)
+                ? pin_number_text(member->pin, as_PlacedPart(member->father)->device)
+                : "";
+        add(number, head, member->pin);
     }
     PinList* list = pl_pins_in_use(library, part);
     for (int device = 0; device < devices; ++device)
-        for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
-            std::string number = pin_number_for(pin, device);
-            if (is_new(number)) unconnected(number, pin);
-        }
+        for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr))
+            add(pin_number_text(pin, device), nullptr, pin);
     return true;
 }
 
@@ -193,9 +201,17 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
     run.module_field = module_field;
     name_nets(context);
     cut_suffixes(context);
-    mark_real_nets(context);
-    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
-        if (item->type == PARTLIB_ITEM) run.placed.push_back(as_PlacedPart(item));
+    // One walk over the sheet for what the writers take from it; the parts'
+    // visited marks are cleared on the way, as mark_real_nets would.
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type == PARTLIB_ITEM) {
+            item->state &= ~uint32_t{NET_VISITED};
+            run.placed.push_back(as_PlacedPart(item));
+        } else if (item->type == TEXT_ITEM) {
+            run.texts.push_back(as_Text(item));
+        }
+    }
+    mark_real_islands(context);
     index_parts(run);
     int result;
     if (strcasecmp(keyword, "FLATEDIF") == 0)

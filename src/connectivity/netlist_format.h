@@ -8,11 +8,12 @@
 // the old netlist (or none), never a partial one.
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "connectivity/netlist_table.h"
 
 struct Ident;
 struct Library;
@@ -24,6 +25,7 @@ struct PinList;
 struct PlacedPart;
 struct PseudoPin;
 struct Schema;
+struct Text;
 
 constexpr int NETLIST_NOT_OPENED = 3;
 constexpr int SPICE_PIN_NOT_CONNECTED = 40002;
@@ -40,6 +42,13 @@ const char* spice_error_reference();
 const char* spice_error_pin();
 
 // --- shared by the writers ----------------------------------------------------------------
+// One pin of a part as the writers list it: net null for a pin on no net.
+struct PartPin {
+    const char* number;
+    const Ident* net;
+    const Pin* pin;
+};
+
 struct NetlistRun {
     NetContext* context = nullptr;
     Schema* schema = nullptr;
@@ -47,7 +56,7 @@ struct NetlistRun {
     const char* output = "";
     int module_field = 1;
     int unconnected = 0;  // "?%d" counter of unconnected pins, whole file
-    // One package per lower-cased reference: its placed parts (every
+    // One package per reference (ignoring case): its placed parts (every
     // device) and its members on nets with two real members, in net and
     // chain order.
     struct Package {
@@ -55,33 +64,49 @@ struct NetlistRun {
         std::vector<std::pair<const Ident*, PseudoPin*>> members;
     };
     std::vector<Package> packages;
-    std::unordered_map<std::string, size_t> package_of_reference;
-    std::unordered_map<const SchItem*, size_t> package_of_part;
-    // The sheet's placed parts in list order: the sheet's list is walked
-    // once for them.
+    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> package_of_reference;
+    FlatIndex<const SchItem*> package_of_part;
+    // The sheet's placed parts and texts in list order: the sheet's list,
+    // which also holds every net member, is walked once for them.
     std::vector<PlacedPart*> placed;
+    std::vector<const Text*> texts;
+    // The pins of the part being written (walk_part_pins), kept for the next.
+    std::vector<PartPin> pins;
 };
 
 // The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.
 std::string module_text(PlacedPart* part, int field);
+const char* module_text_of(PlacedPart* part, int field);
 // A member's pin number: the pin's number for its part's device, else its name.
 std::string member_pin_number(const PseudoPin* member);
 // The number of a pin for one device, else (none, or an empty one) its name.
 std::string pin_number_for(const Pin* pin, int device);
+const char* pin_number_text(const Pin* pin, int device);
 // Devices of a library part (at least one).
 int part_devices(const Part* part);
 bool member_on_part(const PseudoPin* member);
 
-// One placed part's pins in native order: first the connected pins found
-// on the nets with two real members, then every pin of every device not
-// met yet. Every placed part of that reference gets state bit 2, so that
-// no device of the package is written as a package of its own. `connected`
-// gets the pin number, net and pin; `unconnected` the pin number and pin.
-// False (nothing called) when the library part is missing.
-bool walk_part_pins(
-    NetlistRun& run, PlacedPart* part,
-    const std::function<void(const std::string&, const Ident*, const Pin*)>& connected,
-    const std::function<void(const std::string&, const Pin*)>& unconnected);
+// One placed part's pins in native order into run.pins: first the connected
+// pins found on the nets with two real members, then every pin of every
+// device not met yet (numbers compared ignoring case). Every placed part of
+// that reference gets state bit 2, so that no device of the package is
+// written as a package of its own. False (nothing listed) when the library
+// part is missing.
+bool list_part_pins(NetlistRun& run, PlacedPart* part);
+// The same pins passed on: `connected` gets the pin number, net and pin,
+// `unconnected` the pin number and pin.
+template <class Connected, class Unconnected>
+bool walk_part_pins(NetlistRun& run, PlacedPart* part, Connected&& connected,
+                    Unconnected&& unconnected) {
+    if (!list_part_pins(run, part)) return false;
+    for (const PartPin& p : run.pins) {
+        if (p.net)
+            connected(p.number, p.net, p.pin);
+        else
+            unconnected(p.number, p.pin);
+    }
+    return true;
+}
 
 int write_native_netlist(NetlistRun& run, FILE* out);
 int write_layout_netlist(NetlistRun& run, FILE* out);

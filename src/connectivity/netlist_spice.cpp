@@ -4,13 +4,14 @@
 // a node order read from anything else would connect the wrong nodes.
 #include <strings.h>
 
+#include <algorithm>
 #include <bitset>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
@@ -34,46 +35,55 @@ constexpr size_t LINE_LIMIT = 50;
 std::string error_reference;
 std::string error_pin;
 
-int slot_of(const std::string& number);
+int slot_of(const char* number);
 
 // The first pin number of the package that is no number from 0 to 999 or
-// that repeats; none when all are good (or the library part is missing).
-std::optional<std::string> bad_pin_number(Library* library, PlacedPart* part) {
+// that repeats; null when all are good (or the library part is missing).
+const char* bad_pin_number(Library* library, PlacedPart* part) {
     Part* library_part = pl_get_part(library, part);
-    if (!library_part) return std::nullopt;
+    if (!library_part) return nullptr;
     PinList* list = pl_pins_in_use(library, part);
     std::bitset<NODE_SLOTS> seen;
     for (int device = 0; device < part_devices(library_part); ++device)
         for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
-            std::string number = pin_number_for(pin, device);
+            const char* number = pin_number_text(pin, device);
             int slot = slot_of(number);
             if (slot < 0 || seen.test(static_cast<size_t>(slot))) return number;
             seen.set(static_cast<size_t>(slot));
         }
-    return std::nullopt;
+    return nullptr;
 }
 
-// 0..999 for a pin number written as decimal digits, else -1.
-int slot_of(const std::string& number) {
-    if (number.empty() || number.size() > std::to_string(NODE_SLOTS - 1).size()) return -1;
-    for (char c : number)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
-    return std::atoi(number.c_str());
+// 0..999 for a pin number written as one to three decimal digits, else -1.
+int slot_of(const char* number) {
+    int slot = 0;
+    size_t digits = 0;
+    for (; number[digits]; ++digits) {
+        if (digits == 3 || !std::isdigit(static_cast<unsigned char>(number[digits]))) return -1;
+        slot = slot * 10 + (number[digits] - '0');
+    }
+    return digits ? slot : -1;
 }
 
-std::string node_name(const Ident* net) {
+const char* node_name(const Ident* net) {
     const char* name = net->name.get();
     return strncasecmp(name, "GND", 3) == 0 ? "0" : name;
 }
 
+// One element line, continued on "+ " lines past the length limit; the
+// text buffer is the writer's, kept from one line to the next.
 class ElementLine {
 public:
-    ElementLine(FILE* out, const std::string& start) : out_(out), text_(start) {}
-    void add(const std::string& word) {
-        text_ += " " + word;
+    ElementLine(FILE* out, std::string& text, const char* start) : out_(out), text_(text) {
+        text_.assign(start);
+        text_.append(8, ' ');
+    }
+    void add(const char* word) {
+        text_ += ' ';
+        text_ += word;
         if (text_.size() > LINE_LIMIT) {
             flush();
-            text_ = "+ ";
+            text_.assign("+ ");
         }
     }
     void flush() {
@@ -83,7 +93,7 @@ public:
 
 private:
     FILE* out_;
-    std::string text_;
+    std::string& text_;
 };
 
 int fail(int code, const char* reference, const std::string& pin) {
@@ -100,43 +110,50 @@ const char* spice_error_pin() { return error_pin.c_str(); }
 int write_spice_netlist(NetlistRun& run, FILE* out) {
     std::fputs("*", out);
     put_newline(out);
-    for (SchItem* item : list_items<SchItem>(run.schema->sheet->items)) {
-        if (item->type != TEXT_ITEM) continue;
-        const std::string& text = as_Text(item)->string;
+    for (const Text* item : run.texts) {
+        const std::string& text = item->string;
         if (text.size() >= 7 && strncasecmp(text.c_str(), "&SPICE:", 7) == 0) {
             std::fputs(text.c_str() + 7, out);
             put_newline(out);
         }
     }
+    // Kept from one part to the next: the nodes by slot and the line.
+    std::vector<std::pair<int, const char*>> nodes;
+    std::string text;
     for (PlacedPart* part : run.placed) {
         if (part->state & NET_VISITED) continue;
         const char* reference = part->reference.text.get();
-        if (std::optional<std::string> bad = bad_pin_number(run.schema->library, part)) {
+        if (const char* bad = bad_pin_number(run.schema->library, part)) {
             net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",
-                         reference, bad->c_str());
-            return fail(SPICE_PIN_NOT_A_NUMBER, reference, *bad);
+                         reference, bad);
+            return fail(SPICE_PIN_NOT_A_NUMBER, reference, bad);
         }
-        std::map<int, std::string> nodes;
-        std::string missing;
+        nodes.clear();
+        const char* missing = nullptr;
         bool found = walk_part_pins(
             run, part,
-            [&](const std::string& number, const Ident* net, const Pin*) {
+            [&](const char* number, const Ident* net, const Pin*) {
                 int slot = slot_of(number);
-                if (slot >= 0) nodes[slot] = node_name(net);
+                if (slot >= 0) nodes.emplace_back(slot, node_name(net));
             },
-            [&](const std::string& number, const Pin*) {
-                if (missing.empty()) missing = number;
+            [&](const char* number, const Pin*) {
+                if (!missing && *number) missing = number;
             });
         if (!found) continue;  // warned about before writing
-        if (!missing.empty()) return fail(SPICE_PIN_NOT_CONNECTED, reference, missing);
-        ElementLine element(out, std::string(reference) + "        ");
-        for (auto& [slot, name] : nodes) element.add(name);
+        if (missing) return fail(SPICE_PIN_NOT_CONNECTED, reference, missing);
+        // In slot order; of two pins on one slot the later one's net counts.
+        std::stable_sort(nodes.begin(), nodes.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        ElementLine element(out, text, reference);
+        for (size_t i = 0; i < nodes.size(); ++i)
+            if (i + 1 == nodes.size() || nodes[i + 1].first != nodes[i].first)
+                element.add(nodes[i].second);
         for (int index = 3;; ++index) {
             const Attribute* attribute = pl_get_attribute(part, index);
             if (!attribute) break;
             if (*attribute->text.get()) element.add(attribute->text.get());
         }
-        element.add(module_text(part, run.module_field));
+        element.add(module_text_of(part, run.module_field));
         element.flush();
     }
     std::fputs(".end", out);

@@ -303,10 +303,8 @@ void expand_buses(NetContext* context, List* ports) {
     if (!context->sheet || !context->sheet->items) return;
     bool any_port = ports && ports->count > 0;
     if (!any_port)
-        for_sheet_items(context, [&](SchItem* item) {
-            if (item->type == SUBSHEET_ITEM && as_SubSheet(item)->ports &&
-                as_SubSheet(item)->ports->count)
-                any_port = true;
+        for_sheet_items_of(context, item_codes({SUBSHEET_ITEM}), [&](SchItem* item) {
+            if (as_SubSheet(item)->ports && as_SubSheet(item)->ports->count) any_port = true;
         });
     if (!any_port) return;
     BusTables tables;

@@ -175,9 +175,11 @@ int net_prepare(NetContext* context, Schema* schema) {
     // 0x80 (with the item's nested records), order wire and bus ends, reset
     // the connection bits, clear the links, mark the item of this pass.
     // Records of an earlier build are taken out without following their
-    // links (the heads they point to may be gone).
+    // links (the heads they point to may be gone). Bit 2, which phase 10
+    // starts from clear, is cleared here too: nothing sets it before.
+    constexpr uint32_t cleared = NET_IGNORED | NET_VISITED;
     {
-        FlagOpScope scope(NET_IGNORED, FLAGOP_CLEAR);
+        FlagOpScope scope(cleared, FLAGOP_CLEAR);
         flagop_apply(&sheet->state);
     }
     for (DListNode* node : dlist_nodes(sheet->items)) {
@@ -188,7 +190,7 @@ int net_prepare(NetContext* context, Schema* schema) {
             continue;
         }
         {
-            FlagOpScope scope(NET_IGNORED, FLAGOP_CLEAR);
+            FlagOpScope scope(cleared, FLAGOP_CLEAR);
             flag_SchItem(item);
         }
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
@@ -202,6 +204,7 @@ int net_prepare(NetContext* context, Schema* schema) {
         flag_SchItem(item);
     }
     empty_islands(context);
+    context->last_original = nullptr;
     FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
     flagop_apply(&sheet->state);
     return 0;
@@ -212,6 +215,7 @@ int net_prepare(NetContext* context, Schema* schema) {
 int net_pseudo_pins(NetContext* context, Schema* schema) {
     List* items = context->sheet->items;
     DListNode* last = dlist_tail(items);
+    context->last_original = last ? last->data : nullptr;
     for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
         if (item->type == NOCON_ITEM)
@@ -227,21 +231,17 @@ int net_pseudo_pins(NetContext* context, Schema* schema) {
 // --- phase 4 ------------------------------------------------------------------------------
 
 int mark_ends_open(NetContext* context, Schema*) {
-    for_sheet_items(context, [](SchItem* item) {
-        if (item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == JUNCTION_ITEM ||
-            item->type == PSEUDO_PIN)
-            item->state |= NET_ENDS_OPEN;
-    });
+    for_sheet_items_of(context, item_codes({LINE_ITEM, ARC_ITEM, JUNCTION_ITEM, PSEUDO_PIN}),
+                       [](SchItem* item) { item->state |= NET_ENDS_OPEN; });
     return 0;
 }
 
 // --- phase 8 ------------------------------------------------------------------------------
 
 int net_islands(NetContext* context, Schema*) {
-    for_sheet_items(context, [context](SchItem* item) {
+    for_sheet_items_of(context, item_codes({LINE_ITEM, ARC_ITEM}), [context](SchItem* item) {
         // Drawing arcs carry no net: they start no island of their own.
-        bool carries = (item->type == LINE_ITEM || item->type == ARC_ITEM) &&
-                       !is_drawing_line(item) && !is_bus_line(item);
+        bool carries = !is_drawing_line(item) && !is_bus_line(item);
         if (!carries || item->prev) return;
         Ident* head = new_Ident();
         if (!head) no_memory();
@@ -270,13 +270,28 @@ void forget_stub_that_goes(SchItem* item) {
         as_PseudoPin(item)->stub = nullptr;
 }
 
+void remove_goer(Schema* schema, Sheet* sheet, DListNode* node) {
+    auto* item = static_cast<SchItem*>(node->data);
+    if (!goes(item)) return;
+    unlink_chain_item(item);
+    dlist_remove(sheet->items, node, nullptr);
+    free_SchItem(schema, item, false);
+}
+
 void remove_goers(Schema* schema, Sheet* sheet) {
-    for (DListNode* node : dlist_nodes(sheet->items)) {
-        auto* item = static_cast<SchItem*>(node->data);
-        if (!goes(item)) continue;
-        unlink_chain_item(item);
-        dlist_remove(sheet->items, node, nullptr);
-        free_SchItem(schema, item, false);
+    for (DListNode* node : dlist_nodes(sheet->items)) remove_goer(schema, sheet, node);
+}
+
+// The same over the records after `last_original` (all of them when it is
+// not met), in list order: the sheet's own records are left unread.
+void remove_goers_after(Schema* schema, Sheet* sheet, const void* last_original) {
+    DListNode* from = dlist_tail(sheet->items);
+    if (!from || from->data == last_original) return;
+    while (from->prev && from->prev->data != last_original) from = from->prev;
+    for (DListNode* node = from; node;) {
+        DListNode* next = dlist_next(node);
+        remove_goer(schema, sheet, node);
+        node = next;
     }
 }
 
@@ -295,8 +310,9 @@ int net_cleanup(NetContext* context, Schema* schema) {
     }
     // The list order is the order of positions: the walk reads the table of
     // positions ahead instead of following the list's nodes.
-    for_indexed_items(index, forget_stub_that_goes);
-    remove_goers(schema, context->sheet);
+    for_indexed_items_of(index, item_codes({PSEUDO_PIN}), forget_stub_that_goes);
+    remove_goers_after(schema, context->sheet, context->last_original);
+    context->last_original = nullptr;
     drop_net_index(context);
     return 0;
 }

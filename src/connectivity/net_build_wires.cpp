@@ -39,11 +39,10 @@ void wire_meets_later_wires(NetContext* context, NetIndex* index, Line* l1,
 int indexed_wire_ends(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     std::vector<Line*> candidates;
-    for_indexed_items(
-        index,
+    for_indexed_items_of(
+        index, item_codes({LINE_ITEM}),
         [&](SchItem* item) {
-            if (item->type == LINE_ITEM && takes_part(item))
-                wire_meets_later_wires(context, index, as_Line(item), candidates);
+            if (takes_part(item)) wire_meets_later_wires(context, index, as_Line(item), candidates);
         },
         [&](const SchItem* item) { index_prefetch_along(index, item); });
     return 0;
@@ -74,8 +73,8 @@ void lines_through(NetContext* context, NetIndex* index, Point p, std::vector<Li
 int indexed_junctions(NetContext* context, Schema* schema) {
     NetIndex* index = net_index(context);
     std::vector<Line*> lines;
-    for_indexed_items(index, [&](SchItem* junction) {
-        if (junction->type != JUNCTION_ITEM || !(junction->state & NET_CURRENT_PASS)) return;
+    for_indexed_items_of(index, item_codes({JUNCTION_ITEM}), [&](SchItem* junction) {
+        if (!(junction->state & NET_CURRENT_PASS)) return;
         lines_through(context, index, junction->pos, lines,
                       [&](Line* line) { junction_meets_line(context, junction, line); });
     });
@@ -83,10 +82,9 @@ int indexed_junctions(NetContext* context, Schema* schema) {
     // the cells each tip asks for can be fetched ahead.
     std::vector<Point>& tips = index->tips;
     tips.clear();
-    for_indexed_items(index, [&](SchItem* item) {
+    for_indexed_items_of(index, item_codes({PSEUDO_PIN}), [&](SchItem* item) {
         Point tip;
-        if (item->type == PSEUDO_PIN && member_pin_tip(context, schema, as_PseudoPin(item), &tip))
-            tips.push_back(tip);
+        if (member_pin_tip(context, schema, as_PseudoPin(item), &tip)) tips.push_back(tip);
     });
     for (size_t i = 0; i < tips.size(); ++i) {
         if (i + PREFETCH_AHEAD / 2 < tips.size())
@@ -105,10 +103,10 @@ int indexed_arcs(NetContext* context, Schema*) {
     index_sync(index);
     index_build_ends(index);
     std::vector<std::pair<uint32_t, SchItem*>> others;
-    for_indexed_items(
-        index,
+    for_indexed_items_of(
+        index, item_codes({LINE_ITEM, ARC_ITEM}),
         [&](SchItem* a) {
-            if ((a->type != LINE_ITEM && a->type != ARC_ITEM) || !takes_part(a)) return;
+            if (!takes_part(a)) return;
             Point ends[2];
             item_ends(a, ends);
             uint64_t after = index_pos(index, a);
@@ -128,17 +126,14 @@ int indexed_arcs(NetContext* context, Schema*) {
 int indexed_members(NetContext* context, Schema*) {
     NetIndex* index = net_index(context);
     if (!index->ends_built) index_build_ends(index);
-    for_indexed_items(
-        index,
+    for_indexed_items_of(
+        index, item_codes({PSEUDO_PIN}),
         [&](SchItem* item) {
-            if (item->type != PSEUDO_PIN) return;
             for_records_ending_at(index, item->pos, [&](SchItem* wire, uint32_t) {
                 if (takes_part(wire)) attach_member(context, as_PseudoPin(item), wire);
             });
         },
-        [&](const SchItem* item) {
-            if (item->type == PSEUDO_PIN) index->ends.prefetch(point_key(item->pos));
-        });
+        [&](const SchItem* item) { index->ends.prefetch(point_key(item->pos)); });
     return 0;
 }
 

@@ -36,6 +36,10 @@ struct NetContext {
     // walking back, to the live head; they go with the next build or the
     // context.
     List* merged_heads = nullptr;
+    // The sheet's last record before a build appended its own (null: none,
+    // or not known); compared only, never followed. The clean-up looks for
+    // temporary records after it alone.
+    const void* last_original = nullptr;
 };
 
 // A zeroed record; null when memory runs out (callers stop with no_memory).

@@ -295,7 +295,11 @@ size_t CellTable::slot(uint64_t key) const {
     return i;
 }
 
-void CellTable::reserve(size_t count) { entries_.reserve(count); }
+void CellTable::reserve(size_t count, size_t keys) {
+    entries_.reserve(count);
+    size_t size = std::bit_ceil(keys + keys / 3 + 1);
+    if (size > slots_.size()) grow(size);
+}
 
 void CellTable::clear() {
     std::fill(slots_.begin(), slots_.end(), Slot{});
@@ -308,9 +312,9 @@ uint32_t CellTable::first(uint64_t key) const {
     return slots_[slot(key)].head;
 }
 
-void CellTable::grow() {
+void CellTable::grow(size_t size) {
     std::vector<Slot> old = std::move(slots_);
-    size_t size = std::max<size_t>(256, old.size() * 2);
+    size = std::max<size_t>(256, size);
     slots_.assign(size, Slot{});
     mask_ = size - 1;
     shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
@@ -319,7 +323,7 @@ void CellTable::grow() {
 }
 
 void CellTable::add(uint64_t key, uint32_t pos) {
-    if ((used_ + 1) * 4 > slots_.size() * 3) grow();
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow(slots_.size() * 2);
     Slot& s = slots_[slot(key)];
     if (s.head == NONE) {
         s.key_lo = static_cast<uint32_t>(key);
@@ -342,6 +346,7 @@ size_t CarrierHash::operator()(const CarrierKey& k) const {
 void NetIndex::clear() {
     sheet = nullptr;
     by_pos.clear();
+    code_of.clear();
     last_seen = nullptr;
     cells.clear();
     taking_part.clear();
@@ -379,6 +384,7 @@ NetIndex* net_index(NetContext* context) {
         size_t count = context->sheet && context->sheet->items ? context->sheet->items->count : 0;
         size_t room = count + count / 4 + 64;
         index->by_pos.reserve(room);
+        index->code_of.reserve(room);
         index->line_of.reserve(room);
         index_sync(index);
     }
@@ -412,6 +418,7 @@ void index_sync(NetIndex* index) {
         auto* item = static_cast<SchItem*>(node->data);
         item->net_slot = static_cast<uint32_t>(index->by_pos.size());
         index->by_pos.push_back(item);
+        index->code_of.push_back(item->type);
         index->last_seen = node;
         bool line = item->type == LINE_ITEM || item->type == ARC_ITEM;
         index->line_of.push_back(line ? static_cast<uint32_t>(index->line_count + lines++)
@@ -425,7 +432,8 @@ void index_sync(NetIndex* index) {
         size_t room = lines + lines / 4 + 64;
         index->chains.reserve(room);
         if (!index->lines_released) {
-            index->cells.reserve(lines * 3 + lines / 2 + 64);
+            // About one cell of its own per line on a sheet of short wires.
+            index->cells.reserve(lines * 3 + lines / 2 + 64, lines + 64);
             index->filings.reserve(room);
         }
     }
@@ -565,7 +573,9 @@ void index_release_lines(NetIndex* index) {
     index_sync(index);
     // The labels' wires first, while the lines can still be found.
     std::vector<Line*> lines;
-    for (SchItem* item : index->by_pos) {
+    for (size_t i = 0; i < index->by_pos.size(); ++i) {
+        if (index->code_of[i] != TEXT_ITEM && index->code_of[i] != NETPROP_ITEM) continue;
+        SchItem* item = index->by_pos[i];
         bool label = item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
         if (!label && item->type != NETPROP_ITEM) continue;
         auto [at, made] = index->wire_at_label.try_emplace(point_key(item->pos), nullptr);
@@ -602,13 +612,13 @@ bool index_label_wire(const NetIndex* index, Point p, Line** wire) {
 
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
-    index->ends.reserve(index->line_count * 2);
+    // Two ends per line, most of them shared with another line.
+    index->ends.reserve(index->line_count * 2, index->line_count + 64);
     // Walked from the tail: each point's chain then comes out in list order.
     for_indexed_items_reverse(
-        index,
+        index, item_codes({LINE_ITEM, ARC_ITEM}),
         [&](SchItem* item) {
-            if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || (item->state & NET_IGNORED))
-                return;
+            if (item->state & NET_IGNORED) return;
             Point ends[2];
             item_ends(item, ends);
             uint32_t pos = index_find_pos(index, item);

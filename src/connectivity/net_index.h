@@ -30,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -78,8 +79,9 @@ public:
     void add(uint64_t key, uint32_t pos);
     // Empties the table; its storage stays for the next build.
     void clear();
-    // Room for that many entries.
-    void reserve(size_t count);
+    // Room for that many entries under that many keys, so that the table
+    // is not rehashed again and again while it fills.
+    void reserve(size_t count, size_t keys);
     // The first entry of the cell, or NONE.
     uint32_t first(uint64_t key) const;
     // Starts fetching the slot of a key asked for soon: the walks ask for
@@ -101,7 +103,7 @@ private:
         return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
     }
     size_t slot(uint64_t key) const;
-    void grow();
+    void grow(size_t size);
     // The key in two halves: 12 bytes a slot rather than 16.
     struct Slot {
         uint32_t key_lo = 0, key_hi = 0;
@@ -139,6 +141,9 @@ struct NetIndex {
     // The records by list position. A record keeps its position in its
     // net_slot; the slot counts only when this table holds the record there.
     std::vector<SchItem*> by_pos;
+    // Each position's item code: a walk for some codes skips the others
+    // without reading their records.
+    std::vector<int8_t> code_of;
     size_t line_count = 0;           // lines and arcs among them
     DListNode* last_seen = nullptr;  // last node given a position
 
@@ -295,14 +300,46 @@ template <class Fn>
 void for_indexed_items(NetIndex* index, Fn fn) {
     for_indexed_items(index, fn, [](const SchItem*) {});
 }
-// The same walk from the tail; fn must not append.
+// A set of item codes for the walks below, a bit per code.
+constexpr uint64_t item_codes(std::initializer_list<int> codes) {
+    uint64_t set = 0;
+    for (int code : codes) set |= uint64_t{1} << code;
+    return set;
+}
+inline bool has_code(uint64_t codes, int code) {
+    return static_cast<unsigned>(code) < 64 && ((codes >> code) & 1);
+}
+// for_indexed_items over the records of the codes alone.
 template <class Fn, class Ahead>
-void for_indexed_items_reverse(NetIndex* index, Fn fn, Ahead ahead) {
+void for_indexed_items_of(NetIndex* index, uint64_t codes, Fn fn, Ahead ahead) {
     index_sync(index);
+    const List* items = index->sheet->items;
+    for (size_t i = 0; i < index->by_pos.size(); ++i) {
+        size_t count = index->by_pos.size();
+        const int8_t* code = index->code_of.data();
+        if (i + PREFETCH_AHEAD < count && has_code(codes, code[i + PREFETCH_AHEAD]))
+            __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
+        if (i + PREFETCH_AHEAD / 2 < count && has_code(codes, code[i + PREFETCH_AHEAD / 2]))
+            ahead(index->by_pos[i + PREFETCH_AHEAD / 2]);
+        if (has_code(codes, code[i])) fn(index->by_pos[i]);
+        if (dlist_tail(items) != index->last_seen) index_sync(index);
+    }
+}
+template <class Fn>
+void for_indexed_items_of(NetIndex* index, uint64_t codes, Fn fn) {
+    for_indexed_items_of(index, codes, fn, [](const SchItem*) {});
+}
+// The walk of for_indexed_items_of from the tail; fn must not append.
+template <class Fn, class Ahead>
+void for_indexed_items_reverse(NetIndex* index, uint64_t codes, Fn fn, Ahead ahead) {
+    index_sync(index);
+    const int8_t* code = index->code_of.data();
     for (size_t i = index->by_pos.size(); i-- > 0;) {
-        if (i >= PREFETCH_AHEAD) __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
-        if (i >= PREFETCH_AHEAD / 2) ahead(index->by_pos[i - PREFETCH_AHEAD / 2]);
-        fn(index->by_pos[i]);
+        if (i >= PREFETCH_AHEAD && has_code(codes, code[i - PREFETCH_AHEAD]))
+            __builtin_prefetch(index->by_pos[i - PREFETCH_AHEAD]);
+        if (i >= PREFETCH_AHEAD / 2 && has_code(codes, code[i - PREFETCH_AHEAD / 2]))
+            ahead(index->by_pos[i - PREFETCH_AHEAD / 2]);
+        if (has_code(codes, code[i])) fn(index->by_pos[i]);
     }
 }
 // Starts fetching the end-point slots of a line or arc taking part in joins.
@@ -320,6 +357,16 @@ void for_sheet_items(NetContext* context, Fn fn) {
         return;
     }
     for (SchItem* item : list_items<SchItem>(context->sheet->items)) fn(item);
+}
+// The same over the records of the codes alone.
+template <class Fn>
+void for_sheet_items_of(NetContext* context, uint64_t codes, Fn fn) {
+    if (context->index) {
+        for_indexed_items_of(context->index, codes, fn);
+        return;
+    }
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (has_code(codes, item->type)) fn(item);
 }
 
 // The head's entry, made (with no node) when it has none.

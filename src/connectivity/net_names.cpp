@@ -342,8 +342,8 @@ int merge_named_islands(NetContext* context) {
     last_of_name.clear();
     std::string name;
     {
-        FlagOpScope scope(NET_VISITED, FLAGOP_CLEAR);
-        flagop_apply(&context->sheet->state);
+        // Bit 2 of the sheet and its records was cleared by the preparation
+        // (phase 1); no phase before this one sets it.
         // What the naming test reads of a pseudo-pin is fetched ahead.
         auto ahead = [](const SchItem* item) {
             if (item->type != PSEUDO_PIN) return;
@@ -352,10 +352,9 @@ int merge_named_islands(NetContext* context) {
             if (pp->whoami) __builtin_prefetch(pp->whoami);
             if (pp->stub) __builtin_prefetch(pp->stub);
         };
-        for_indexed_items(
-            index,
+        for_indexed_items_of(
+            index, item_codes({TEXT_ITEM, PSEUDO_PIN, NETPROP_ITEM}),
             [&](SchItem* item) {
-                flag_SchItem(item);
                 if (item->type == NETPROP_ITEM) properties.push_back(item);
                 if (!item_net_name(item, &name)) return;
                 uint32_t at = static_cast<uint32_t>(naming.size());

@@ -88,7 +88,7 @@ struct ObjectReader {
         for (;;) {
             int c = getc_unlocked(stream);
             if (c == EOF) return NOT_A_NET_FILE;
-            std::ungetc(c, stream);
+            ungetc(c, stream);
             if (!is_object_tag(c)) return 0;
             SchItem* item = nullptr;
             int r = read_SchItem(schema, &item, stream);

@@ -121,19 +121,21 @@ void debug_member(Schema* schema, const PseudoPin* pp) {
     }
 }
 
-void write_net_record(Schema* schema, Ident* head, bool local, int sheet_number, FILE* f) {
+// `suffix` ("__N") is appended to every name but bus aliases; null for none.
+void write_net_record(Schema* schema, Ident* head, const char* suffix, FILE* f) {
     net_debug("Tete, type %d\n", head->type);
     write_byte(NET_RECORD_TAG, f);
     write_long(head->names ? static_cast<int32_t>(head->names->count) : 0, f);
     if (head->netprop) write_NetProp(head->netprop, f, 0);
     net_debug("new Net  Alias(es) = \n");
     for (const NameRec* rec : list_items<NameRec>(head->names)) {
-        std::string name = rec->name ? rec->name : "";
-        if (local && sheet_number != 0 && !is_bus_alias(name.c_str()))
-            name += "__" + std::to_string(sheet_number);
+        const char* name = rec->name ? rec->name : "";
         write_long(rec->kind, f);
-        write_string(name.c_str(), f);
-        net_debug("                 %s \n", name.c_str());
+        // The suffix follows the name before its NUL.
+        bool suffixed = suffix && !is_bus_alias(name);
+        for (const char* p = name; *p; ++p) putc_unlocked(static_cast<unsigned char>(*p), f);
+        write_string(suffixed ? suffix : "", f);
+        net_debug("                 %s%s \n", name, suffixed ? suffix : "");
     }
     for (SchItem* m = head->nextconn; m; m = m->next) {
         PseudoPin* pp = as_PseudoPin(m);
@@ -188,10 +190,24 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
         write_byte(LIST_END, f);
         return 0;
     }
-    for (Ident* head : list_items<Ident>(context->islands)) head->state |= NET_VISITED;
-    for (Ident* head : list_items<Ident>(context->islands))
-        if (head->nextconn)
-            write_net_record(schema, head, net_is_local(head, ranges), sheet_number, f);
+    // One walk over the islands: each is marked, its net written, and an
+    // island without members (but with wires: one whose only wires were
+    // temporary has none left to show) kept for its record further on.
+    std::vector<const Ident*> unconnected;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "__%d", sheet_number);
+    for (Ident* head : list_items<Ident>(context->islands)) {
+        head->state |= NET_VISITED;
+        if (head->nextconn) {
+            // Only a name can take the suffix: a net without names is not
+            // asked whether it is local.
+            bool suffixed = sheet_number != 0 && head->names && head->names->count &&
+                            net_is_local(head, ranges);
+            write_net_record(schema, head, suffixed ? suffix : nullptr, f);
+        } else if (head->next) {
+            unconnected.push_back(head);
+        }
+    }
     net_debug("\n");
     net_debug("Unused Junctions:\n");
     for (const SchItem* item : unused_junctions) {
@@ -200,13 +216,11 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
     }
     net_debug("\n");
     net_debug("Unconnected wires:\n");
-    for (Ident* head : list_items<Ident>(context->islands))
-        // An island whose only wires were temporary has none left to show.
-        if (!head->nextconn && head->next) {
-            net_debug("Look near (%d,%d): some wires aren't connected to pins\n", head->next->pos.x,
-                      head->next->pos.y);
-            write_point_record(UNCONNECTED_WIRE_TAG, head->next->pos, f);
-        }
+    for (const Ident* head : unconnected) {
+        net_debug("Look near (%d,%d): some wires aren't connected to pins\n", head->next->pos.x,
+                  head->next->pos.y);
+        write_point_record(UNCONNECTED_WIRE_TAG, head->next->pos, f);
+    }
     net_debug("\n");
     write_byte(LIST_END, f);
     return 0;

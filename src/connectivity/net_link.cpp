@@ -5,14 +5,15 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "connectivity/net_file.h"
+#include "connectivity/netlist_table.h"
 #include "foundation/app_utils.h"
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
@@ -32,10 +33,22 @@ namespace {
 constexpr int NOT_OPENED = 1;
 constexpr int NOT_A_NET_FILE = 66;
 
-struct FileCloser {
+// A net file opened for reading with a buffer larger than stdio's page: a
+// linked design's file runs to megabytes, read a byte at a time. (glibc
+// keeps its own size unless it is given the buffer.)
+struct NetFileIn {
+    static constexpr size_t BUFFER_SIZE = size_t{1} << 16;
+    std::unique_ptr<char[]> buffer;
     FILE* f;
-    ~FileCloser() {
-        if (f) std::fclose(f);
+    explicit NetFileIn(const std::string& file) : f(std::fopen(file.c_str(), "rb")) {
+        if (!f) return;
+        buffer.reset(new char[BUFFER_SIZE]);
+        std::setvbuf(f, buffer.get(), _IOFBF, BUFFER_SIZE);
+    }
+    ~NetFileIn() { close(); }
+    void close() {
+        if (f) std::fclose(f);  // before the buffer goes
+        f = nullptr;
     }
 };
 
@@ -162,13 +175,6 @@ void move_all(List** dest, List* src) {
     dlist_concat(*dest, src, nullptr);
 }
 
-std::string ascii_lower(const char* text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // The one spelling of a net file's place: a name relative to the current
 // directory ("./amp", "../common/amp") and one in the project directory
 // ("amp") that reach one file are one file.
@@ -251,7 +257,7 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
     }
     if (holds_file(context->linked_files, file))
         net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
-    FileCloser in{std::fopen(file.c_str(), "rb")};
+    NetFileIn in(file);
     if (!in.f) {
         net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name,
                      file.c_str());
@@ -273,58 +279,72 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
         return r;
     }
     merge_nets_by_name(context, schema);
-    std::fclose(in.f);
-    in.f = nullptr;
+    in.close();
     return link_below(context, schema, file, mode, project);
 }
 
 void merge_nets_by_name(NetContext* context, Schema* schema) {
-    for (Ident* head : list_items<Ident>(context->islands)) head->state &= ~uint32_t{NET_VISITED};
     if (!context->islands && !(context->islands = list_new())) no_memory();
     // The heads that can take a loaded net, by each of their names, and
     // their places in the list: a net shares a name with only a few others,
     // and the list holds the nets of every sheet linked so far.
     // Only names the loaded nets carry are indexed: a link of many sheets
-    // would otherwise index every net linked so far once per sheet.
-    std::unordered_map<std::string, std::vector<Ident*>> by_name;
-    std::unordered_map<const Ident*, size_t> place;
-    std::unordered_set<const Ident*> merged;
+    // would otherwise index every net linked so far once per sheet. The
+    // keys are copies (a merge frees the names a target already has).
     std::vector<Ident*> loaded;
+    size_t key_bytes = 0, key_count = 0;
     for (Ident* head : list_items<Ident>(context->subsheet_islands)) {
         loaded.push_back(head);
         for (NameRec* rec : list_items<NameRec>(head->names))
-            if (rec->name) by_name.try_emplace(ascii_lower(rec->name));
+            if (rec->name) key_bytes += std::strlen(rec->name), ++key_count;
     }
-    std::string key;
+    std::string keys;
+    keys.reserve(key_bytes);  // the views below stay valid: no reallocation
+    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> by_name(key_count);
+    std::vector<std::vector<Ident*>> holders;  // by the number of a name in by_name
+    for (Ident* sub : loaded)
+        for (NameRec* rec : list_items<NameRec>(sub->names)) {
+            if (!rec->name) continue;
+            size_t at = keys.size();
+            keys.append(rec->name);
+            if (by_name
+                    .insert(std::string_view(keys).substr(at),
+                            static_cast<uint32_t>(holders.size()))
+                    .second)
+                holders.emplace_back();
+            else
+                keys.resize(at);
+        }
+    FlatIndex<const Ident*> place;   // list position of each indexed head
+    FlatIndex<const Ident*> merged;  // heads merged into an earlier one
     auto index = [&](Ident* head) {
         bool indexed = false;
         for (NameRec* rec : list_items<NameRec>(head->names)) {
             if (!rec->name) continue;
-            key.assign(rec->name);
-            for (char& c : key)
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            auto found = by_name.find(key);
-            if (found == by_name.end()) continue;
-            found->second.push_back(head);
+            const uint32_t* found = by_name.find(rec->name);
+            if (!found) continue;
+            holders[*found].push_back(head);
             indexed = true;
         }
         return indexed;
     };
-    size_t position = 0;
+    uint32_t position = 0;
     for (Ident* head : list_items<Ident>(context->islands)) {
-        if (index(head)) place.emplace(head, position);
+        head->state &= ~uint32_t{NET_VISITED};
+        if (head->names && index(head)) place.insert(head, position);
         ++position;
     }
+    std::vector<Ident*> sharing;
     for (Ident* sub : loaded) {
-        std::vector<Ident*> sharing;
+        sharing.clear();
         for (NameRec* rec : list_items<NameRec>(sub->names)) {
-            auto found = rec->name ? by_name.find(ascii_lower(rec->name)) : by_name.end();
-            if (found == by_name.end()) continue;
-            for (Ident* head : found->second)
-                if (!merged.count(head) && !(head->state & NET_VISITED)) sharing.push_back(head);
+            const uint32_t* found = rec->name ? by_name.find(rec->name) : nullptr;
+            if (!found) continue;
+            for (Ident* head : holders[*found])
+                if (!merged.find(head) && !(head->state & NET_VISITED)) sharing.push_back(head);
         }
         std::sort(sharing.begin(), sharing.end(),
-                  [&](Ident* a, Ident* b) { return place[a] < place[b]; });
+                  [&](Ident* a, Ident* b) { return *place.find(a) < *place.find(b); });
         sharing.erase(std::unique(sharing.begin(), sharing.end()), sharing.end());
         if (sharing.empty()) {
             sub->state |= NET_VISITED;
@@ -341,7 +361,7 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
         merge_islands(context);
         Ident* target = sharing.front();
         target->state &= ~uint32_t{IDENT_MERGE_SET};
-        merged.insert(sharing.begin() + 1, sharing.end());
+        for (size_t i = 1; i < sharing.size(); ++i) merged.insert(sharing[i], 0);
         index(target);  // it now has the names of all it took
     }
     // The heads left over now live in the islands list.
@@ -361,7 +381,7 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     context->link_path.clear();
     context->linked_files.clear();
     std::string file = make_kind_file_name(root_name ? root_name : "", NET_FILE_KIND, 1);
-    FileCloser in{std::fopen(file.c_str(), "rb")};
+    NetFileIn in(file);
     if (!in.f) return NOT_OPENED;
     context->sheet = schema->current ? schema->current : schema->sheet;
     context->ports = schema->ports;
@@ -388,8 +408,7 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
         return fail(r);
     schema->current = context->sheet;
     schema->ports = context->ports;
-    std::fclose(in.f);
-    in.f = nullptr;
+    in.close();
     int r = link_below(context, schema, file, mode, project);
     // The writers work on the linked sheet, not on the last one loaded.
     context->sheet = schema->current;

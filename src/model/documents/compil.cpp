@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "foundation/core.h"
 #include "foundation/file_system.h"
@@ -12,6 +13,33 @@
 #include "compil_parser.h"
 #define YYSTYPE COMPILSTYPE
 #include "compil_scanner.h"
+
+char* CompilStrings::room(size_t most) {
+    if (most >= left_) {
+        // A text longer than a block gets a block of its own size.
+        size_t size = std::max(block_size, most + 1);
+        blocks_.emplace_back(new (std::nothrow) char[size]);
+        if (!blocks_.back()) no_memory();
+        next_ = blocks_.back().get();
+        left_ = size;
+    }
+    return next_;
+}
+
+const char* CompilStrings::keep(size_t size) {
+    TN_ASSERT(size < left_);
+    char* text = next_;
+    text[size] = '\0';
+    next_ += size + 1;
+    left_ -= size + 1;
+    return text;
+}
+
+const char* CompilStrings::keep(std::string_view text) {
+    char* to = room(text.size());
+    if (!text.empty()) std::memcpy(to, text.data(), text.size());
+    return keep(text.size());
+}
 
 size_t CompilContext::read(char* buf, size_t size) {
     if (file) {

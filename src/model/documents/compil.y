@@ -52,7 +52,7 @@ struct CompilTextKind {
 }
 
 %code {
-#include <string>
+#include <string_view>
 
 #include "model/documents/compil.h"
 #include "model/documents/compil_context.h"
@@ -60,7 +60,6 @@ struct CompilTextKind {
 
 static void compilerror(yyscan_t scanner, CompilContext* ctx, const char* message);
 
-#define S(index) (ctx->string(index))
 #define P(xy) (Point{(xy).x, (xy).y})
 #define U8(value) (static_cast<uint8_t>(value))
 /* Ends the parse with a result of its own (no parse-error message). */
@@ -87,7 +86,7 @@ static void compilerror(yyscan_t scanner, CompilContext* ctx, const char* messag
     int32_t num;
     uint32_t hex;
     double real;
-    uint32_t str; /* index into the compilation's strings */
+    const char* str; /* a text of the compilation's strings */
     CompilXY xy;
     CompilPinFlags pin;
     CompilTextKind kind;
@@ -136,7 +135,7 @@ library
           if (!ctx->in_schematic && ctx->mode != COMPIL_LIBRARY) WRONG_KIND(COMPIL_LIBRARY);
           BUILD(lib_begin());
       }
-      STRING prefixes_opt parts_opt lib_fonts_opt ')'   { BUILD(lib_end(S($3))); }
+      STRING prefixes_opt parts_opt lib_fonts_opt ')'   { BUILD(lib_end($3)); }
     ;
 
 prefixes_opt
@@ -150,8 +149,8 @@ prefixes
     ;
 
 prefix
-    : PFX STRING ')'                { BUILD(prefix(S($2), std::string())); }
-    | PFX STRING '=' STRING ')'     { BUILD(prefix(S($2), S($4))); }
+    : PFX STRING ')'                { BUILD(prefix($2, "")); }
+    | PFX STRING '=' STRING ')'     { BUILD(prefix($2, $4)); }
     ;
 
 parts_opt
@@ -190,8 +189,8 @@ common_entries
 
 common_entry
     : size                          { BUILD(part_size($1.x, $1.y)); }
-    | REFERENCE STRING ')'          { BUILD(part_reference(S($2))); }
-    | SHEETPATH_BLOCK STRING ')'    { BUILD(part_sheet_path(S($2))); }
+    | REFERENCE STRING ')'          { BUILD(part_reference($2)); }
+    | SHEETPATH_BLOCK STRING ')'    { BUILD(part_sheet_path($2)); }
     | TYPE PART_TYPE INT ')'        { BUILD(part_type(U8($2), $3)); }
     ;
 
@@ -207,8 +206,8 @@ body_entries
 
 body_entry
     : VECTOR { BUILD(vector_begin()); } items ')'   { BUILD(vector_end()); }
-    | NORMALVECTOROF STRING ')'     { BUILD(vector_ref(1, S($2))); }
-    | CONVERTVECTOROF STRING ')'    { BUILD(vector_ref(2, S($2))); }
+    | NORMALVECTOROF STRING ')'     { BUILD(vector_ref(1, $2)); }
+    | CONVERTVECTOROF STRING ')'    { BUILD(vector_ref(2, $2)); }
     | PINS { BUILD(pins_begin()); } pin_list ')'    { BUILD(pins_end()); }
     ;
 
@@ -219,7 +218,7 @@ pin_list
 
 pin
     : PIN { BUILD(pin_begin()); } STRING pin_flags pin_side pos pin_numbers ')'
-      { BUILD(pin_end(S($3), U8($4.shape | $5), $4.type, P($6))); }
+      { BUILD(pin_end($3, U8($4.shape | $5), $4.type, P($6))); }
     ;
 
 pin_flags
@@ -237,7 +236,7 @@ pin_side
 
 pin_numbers
     : %empty
-    | pin_numbers STRING    { BUILD(pin_number(S($2))); }
+    | pin_numbers STRING    { BUILD(pin_number($2)); }
     ;
 
 aliases_opt
@@ -251,7 +250,7 @@ names
     ;
 
 name
-    : NAME { BUILD(name_begin()); } STRING attributes ')'   { BUILD(name_end(S($3))); }
+    : NAME { BUILD(name_begin()); } STRING attributes ')'   { BUILD(name_end($3)); }
     ;
 
 attributes
@@ -261,7 +260,7 @@ attributes
 
 attribute
     : ATTRIBUTE { BUILD(attribute_begin()); } STRING vis_opt set_opt text_options pos ')'
-      { BUILD(attribute_end(S($3), U8($4 | $5), U8($6), P($7))); }
+      { BUILD(attribute_end($3, U8($4 | $5), U8($6), P($7))); }
     ;
 
 vis_opt
@@ -315,7 +314,7 @@ text
           t.pos = P($3);
           t.width = $4.x;
           t.height = $4.y;
-          t.value = S($5);
+          t.value = $5;
           t.flags = U8($6 | $7.flags);
           t.field = $7.field;
           BUILD(text(t));
@@ -341,11 +340,14 @@ circle_style
 
 text_value
     : STRING    { $$ = $1; }
-    | SYMBOL    { $$ = ctx->keep(std::string(1, static_cast<char>($1))); }
+    | SYMBOL    {
+          char letter = static_cast<char>($1);
+          $$ = ctx->strings.keep(std::string_view(&letter, 1));
+      }
     ;
 
 text_value_opt
-    : %empty        { $$ = ctx->keep(std::string()); }
+    : %empty        { $$ = ""; }
     | text_value    { $$ = $1; }
     ;
 
@@ -405,7 +407,7 @@ ports
     ;
 
 port
-    : PORT port_side PORT_KIND pos STRING ')'   { BUILD(port(U8($2 | $3), P($4), S($5))); }
+    : PORT port_side PORT_KIND pos STRING ')'   { BUILD(port(U8($2 | $3), P($4), $5)); }
     ;
 
 port_side
@@ -430,13 +432,13 @@ sheet_item
       STRING HEX REAL POWER_PINS text_options PART_FORM DEVICE INT pos sheet_path_opt attributes ')'
       {
           CompilPlacedPart part;
-          part.name = S($3);
+          part.name = $3;
           part.stamp = $4;
           part.scale = $5;
           part.flags = U8($6 | $7 | $8);
           part.device = $10;
           part.pos = P($11);
-          part.sheet_path = S($12);
+          part.sheet_path = $12;
           BUILD(placed_part_end(part));
       }
     | JUNCTION pos JUNCTION_SIZE JUNCTION_SHAPE ')'
@@ -444,7 +446,7 @@ sheet_item
     | NOCON pos ')'
       { BUILD(nocon(P($2))); }
     | POWER STRING text_options POWER_SHAPE pos ')'
-      { BUILD(power(S($2), U8($3 | $4), P($5))); }
+      { BUILD(power($2, U8($3 | $4), P($5))); }
     | SUBSHEET { BUILD(subsheet_begin()); } HEX pos size STRING STRING subsheet_ports_opt ')'
       {
           CompilSubSheet box;
@@ -452,15 +454,15 @@ sheet_item
           box.pos = P($4);
           box.width = $5.x;
           box.height = $5.y;
-          box.sheet_name = S($6);
-          box.file_name = S($7);
+          box.sheet_name = $6;
+          box.file_name = $7;
           BUILD(subsheet_end(box));
       }
     | NETPROP pos STRING INT INT INT INT INT INT INT ')'
       {
           CompilNetProp label;
           label.pos = P($2);
-          label.name = S($3);
+          label.name = $3;
           label.track_width = $4;
           label.isolation = $5;
           label.via_size = $6;
@@ -480,13 +482,13 @@ sheet_item
           image.pos = P($3);
           image.width = $4.x;
           image.height = $4.y;
-          image.file = S($6);
+          image.file = $6;
           BUILD(image(image));
       }
     ;
 
 sheet_path_opt
-    : %empty            { $$ = ctx->keep(std::string()); }
+    : %empty            { $$ = ""; }
     | SHEETPATH STRING  { $$ = $2; }
     ;
 
@@ -538,7 +540,7 @@ titleblock
 
 identification
     : IDENTIFICATION identifications ')'
-    | FIELD_BLOCK STRING ')'    { BUILD(titleblock_field($1, S($2))); }
+    | FIELD_BLOCK STRING ')'    { BUILD(titleblock_field($1, $2)); }
     ;
 
 identifications
@@ -591,7 +593,7 @@ font
           f.clip_precision = $14;
           f.quality = $15;
           f.pitch_family = $16;
-          f.face = S($17);
+          f.face = $17;
           BUILD(font(f));
       }
     ;

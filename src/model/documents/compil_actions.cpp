@@ -3,8 +3,8 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "foundation/core.h"
@@ -47,15 +47,16 @@ uint8_t scale_code(double scale) {
     static const struct {
         double most;
         uint8_t code;
-    } steps[] = {{0.11, 1}, {0.21, 2}, {0.31, 4}, {0.51, 8}, {1.1, 16}, {1.51, 32}, {2.1, 64}, {3.1, 128}};
+    } steps[] = {{0.11, 1}, {0.21, 2},  {0.31, 4}, {0.51, 8},
+                 {1.1, 16}, {1.51, 32}, {2.1, 64}, {3.1, 128}};
     for (const auto& step : steps)
         if (scale <= step.most) return step.code;
     return PL_DEFAULT_SCALE;
 }
 
 // The size code of a sheet-size name, trailing blanks ignored; -1 for none.
-int sheet_size_code(const std::string& name) {
-    std::string bare = name.substr(0, name.find_last_not_of(' ') + 1);
+int sheet_size_code(std::string_view name) {
+    std::string_view bare = name.substr(0, name.find_last_not_of(' ') + 1);
     for (int code = 0; code < SHEET_SIZE_COUNT; ++code) {
         std::string known = sheet_size_name(code);
         known.resize(known.find_last_not_of(' ') + 1);
@@ -226,10 +227,10 @@ int CompilActions::lib_begin() {
     return 0;
 }
 
-int CompilActions::prefix(const std::string& name, const std::string& value) {
+int CompilActions::prefix(const char* name, const char* value) {
     Prefix* prefix = new_Prefix();
-    prefix->prefix.set(name.c_str());
-    prefix->expansion.set(value.c_str());
+    prefix->prefix.set(name);
+    prefix->expansion.set(value);
     append(library_->prefixes, prefix);
     return 0;
 }
@@ -251,13 +252,13 @@ int CompilActions::part_size(int32_t width, int32_t height) {
     return 0;
 }
 
-int CompilActions::part_reference(const std::string& prefix) {
-    part_->prefix.set(prefix.c_str());
+int CompilActions::part_reference(const char* prefix) {
+    part_->prefix.set(prefix);
     return 0;
 }
 
-int CompilActions::part_sheet_path(const std::string& path) {
-    set_Part_sheet_path(part_, path.c_str());
+int CompilActions::part_sheet_path(const char* path) {
+    set_Part_sheet_path(part_, path);
     return 0;
 }
 
@@ -305,10 +306,10 @@ int CompilActions::vector_end() {
     return 0;
 }
 
-int CompilActions::vector_ref(uint8_t mode, const std::string& part) {
+int CompilActions::vector_ref(uint8_t mode, const char* part) {
     Vectors* set = made(new_Vectors());
     set->saved_mode = mode;
-    set->name.set(part.c_str());
+    set->name.set(part);
     set_body(set);
     return 0;
 }
@@ -329,15 +330,14 @@ int CompilActions::pin_begin() {
     return 0;
 }
 
-int CompilActions::pin_number(const std::string& number) {
-    if (pin_index_ >= MAX_PART_DEVICES)
-        return fail("more than %d pin numbers", MAX_PART_DEVICES);
-    set_pin_number(pin_, pin_index_++, number.c_str());
+int CompilActions::pin_number(const char* number) {
+    if (pin_index_ >= MAX_PART_DEVICES) return fail("more than %d pin numbers", MAX_PART_DEVICES);
+    set_pin_number(pin_, pin_index_++, number);
     return 0;
 }
 
-int CompilActions::pin_end(const std::string& name, uint8_t shape, uint8_t type, Point pos) {
-    pin_->name.set(name.c_str());
+int CompilActions::pin_end(const char* name, uint8_t shape, uint8_t type, Point pos) {
+    pin_->name.set(name);
     pin_->flags = shape;
     if (type != 0) pin_->type = type;
     pin_->pos = pos;
@@ -359,10 +359,10 @@ int CompilActions::name_begin() {
     return 0;
 }
 
-int CompilActions::name_end(const std::string& name) {
-    if (!part_) return fail("alias '%s' has no part", name.c_str());
+int CompilActions::name_end(const char* name) {
+    if (!part_) return fail("alias '%s' has no part", name);
     LibEntry* entry = new_LibEntry();
-    entry->name.set(name.c_str());
+    entry->name.set(name);
     entry->part = part_;
     ref_Part(part_);
     entry->attributes = attributes_;
@@ -373,10 +373,10 @@ int CompilActions::name_end(const std::string& name) {
 
 int CompilActions::attribute_begin() { return 0; }
 
-int CompilActions::attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) {
+int CompilActions::attribute_end(const char* text, uint8_t flags, uint8_t options, Point pos) {
     Attribute* attribute = made(new_Attribute());
     attribute->flags = flags;
-    attribute->text.set(text.c_str());
+    attribute->text.set(text);
     attribute->pos = pos;
     if (!attributes_) attributes_ = made(list_new());
     append(attributes_, attribute);
@@ -389,8 +389,8 @@ int CompilActions::lpart_end() {
     return 0;
 }
 
-int CompilActions::lib_end(const std::string& name) {
-    set_Library_name(library_, bare_name(name.c_str()).c_str());
+int CompilActions::lib_end(const char* name) {
+    set_Library_name(library_, bare_name(name).c_str());
     return 0;
 }
 
@@ -506,11 +506,11 @@ int CompilActions::ports_begin() {
     return 0;
 }
 
-int CompilActions::port(uint8_t flags, Point pos, const std::string& name) {
+int CompilActions::port(uint8_t flags, Point pos, const char* name) {
     Port* port = made(new_Port());
     port->flags = flags;
     port->pos = pos;
-    port->name.set(name.c_str());
+    port->name.set(name);
     return append_item(port);
 }
 
@@ -530,7 +530,7 @@ int CompilActions::placed_part_begin() {
 
 int CompilActions::placed_part_end(const CompilPlacedPart& source) {
     if (!attributes_ || attributes_->count < 2)
-        return fail("placed part '%s' needs a reference and a value attribute", source.name.c_str());
+        return fail("placed part '%s' needs a reference and a value attribute", source.name);
     if (!fits(source.device, 0, MAX_PART_DEVICES - 1))
         return fail("device %d outside 0..%d", source.device, MAX_PART_DEVICES - 1);
     PlacedPart* pl = made(new_PlacedPart());
@@ -539,7 +539,7 @@ int CompilActions::placed_part_end(const CompilPlacedPart& source) {
     pl->scale = scale_code(source.scale);
     pl->device = source.device;
     pl->pos = source.pos;
-    pl->part_name.set(source.name.c_str());
+    pl->part_name.set(source.name);
     pl->sheet_path = source.sheet_path;
     for (Attribute* slot : {&pl->reference, &pl->value}) {
         Attribute* first = static_cast<Attribute*>(attributes_->head->data);
@@ -568,9 +568,9 @@ int CompilActions::nocon(Point pos) {
     return append_item(nocon);
 }
 
-int CompilActions::power(const std::string& name, uint8_t flags, Point pos) {
+int CompilActions::power(const char* name, uint8_t flags, Point pos) {
     Power* power = made(new_Power());
-    power->name.set(name.c_str());
+    power->name.set(name);
     power->flags = flags;
     power->pos = pos;
     return append_item(power);
@@ -597,11 +597,11 @@ int CompilActions::subsheet_end(const CompilSubSheet& source) {
     box->time_stamp = source.id;
     box->pos = source.pos;
     box->size = Point{source.width, source.height};
-    box->sheet_name.set(source.sheet_name.c_str());
+    box->sheet_name.set(source.sheet_name);
     box->file_name = source.file_name;
     subsheet_reset_area(box);
     // A box without a file names nothing to compile.
-    if (!sheets_ || source.file_name.empty() || proper_get(COMPSHEET_HIER) != 0) return 0;
+    if (!sheets_ || !*source.file_name || proper_get(COMPSHEET_HIER) != 0) return 0;
     // The list may have grown since the last box (the caller's own names).
     for (; sheets_indexed_ < sheets_->size(); ++sheets_indexed_)
         sheet_index_.insert((*sheets_)[sheets_indexed_].name);
@@ -621,7 +621,7 @@ int CompilActions::netprop(const CompilNetProp& source) {
             return fail("net property value %d outside -128..127", byte);
     NetProp* label = made(new_NetProp());
     label->pos = source.pos;
-    label->name.set(source.name.c_str());
+    label->name.set(source.name);
     label->track_width = source.track_width;
     label->isolation = source.isolation;
     label->via_size = source.via_size;
@@ -636,13 +636,13 @@ int CompilActions::image(const CompilImage& source) {
     // BOXED shares its bit with the picture format.
     if (source.flags & BOXED) return fail("an image cannot be BOXED");
     if (!source.bmp) {
-        warn("image '%s' is no BMP: left out", source.file.c_str());
+        warn("image '%s' is no BMP: left out", source.file);
         return 0;
     }
     int result = 0;
-    Dib* bitmap = image_read_file(source.file.c_str(), IMAGE_FORMAT_BMP, &result);
+    Dib* bitmap = image_read_file(source.file, IMAGE_FORMAT_BMP, &result);
     if (!bitmap) {
-        warn("image '%s' %s: left out", source.file.c_str(),
+        warn("image '%s' %s: left out", source.file,
              result == 1 ? "cannot be opened" : "is no readable BMP");
         return 0;
     }
@@ -650,7 +650,7 @@ int CompilActions::image(const CompilImage& source) {
     image->flags = source.flags;
     image->pos = source.pos;
     image->size = Point{source.width, source.height};
-    image->file_name = str_dup(source.file.c_str());
+    image->file_name = str_dup(source.file);
     image->bitmap = bitmap;
     return append_item(image);
 }
@@ -688,14 +688,14 @@ int CompilActions::titleblock_begin() {
     return 0;
 }
 
-int CompilActions::titleblock_field(int field, const std::string& value) {
+int CompilActions::titleblock_field(int field, const char* value) {
     if (field == FIELD_SHEETSIZE) {
         int code = sheet_size_code(value);
-        if (code < 0) return fail("unknown sheet size '%s'", value.c_str());
+        if (code < 0) return fail("unknown sheet size '%s'", value);
         schema_->sheet_size = static_cast<int8_t>(code);
         return 0;
     }
-    schema_set_field(schema_, field, value.c_str());
+    schema_set_field(schema_, field, value);
     return 0;
 }
 
@@ -739,10 +739,11 @@ int CompilActions::fonts_begin() {
 
 int CompilActions::font(const CompilFont& source) {
     if (!fits(source.id, FONT_ID_BASE, FONT_ID_BASE + FONT_NUMBER_MAX))
-        return fail("font id %d outside %d..%d", source.id, FONT_ID_BASE, FONT_ID_BASE + FONT_NUMBER_MAX);
-    const int32_t bytes[] = {source.italic,        source.underline,      source.strike_out,
-                             source.char_set,      source.out_precision,  source.clip_precision,
-                             source.quality,       source.pitch_family};
+        return fail("font id %d outside %d..%d", source.id, FONT_ID_BASE,
+                    FONT_ID_BASE + FONT_NUMBER_MAX);
+    const int32_t bytes[] = {source.italic,   source.underline,     source.strike_out,
+                             source.char_set, source.out_precision, source.clip_precision,
+                             source.quality,  source.pitch_family};
     // The writers give the bytes signed; either reading fits a byte.
     for (int32_t byte : bytes)
         if (!fits(byte, INT8_MIN, UINT8_MAX)) return fail("font value %d outside -128..255", byte);
@@ -755,11 +756,11 @@ int CompilActions::font(const CompilFont& source) {
     font->escapement = source.escapement;
     font->orientation = source.orientation;
     font->weight = source.weight;
-    uint8_t* slots[] = {&font->italic,        &font->underline,      &font->strike_out,
-                        &font->char_set,      &font->out_precision,  &font->clip_precision,
-                        &font->quality,       &font->pitch_and_family};
+    uint8_t* slots[] = {&font->italic,   &font->underline,       &font->strike_out,
+                        &font->char_set, &font->out_precision,   &font->clip_precision,
+                        &font->quality,  &font->pitch_and_family};
     for (size_t i = 0; i < std::size(slots); ++i) *slots[i] = static_cast<uint8_t>(bytes[i]);
-    font_set_face(font, source.face.c_str());
+    font_set_face(font, source.face);
     if (!fonts_) fonts_ = made(list_new());
     append(fonts_, font);
     return 0;
@@ -821,21 +822,24 @@ int compile_library_string(std::string_view text, const char* source_name, Compi
 }
 
 int compile_library_path(const char* path, CompilReport report, Library** out) {
-    return run_library(path, out, [&](CompilActions& a) {
-        return compil_path(path, COMPIL_LIBRARY, a, report);
-    });
+    return run_library(
+        path, out, [&](CompilActions& a) { return compil_path(path, COMPIL_LIBRARY, a, report); });
 }
 
-int compile_schema_file(FILE* file, int mode, CompilReport report, SheetList* sheets, Schema** out) {
-    return run_schema(sheets, out, [&](CompilActions& a) { return compil_file(file, mode, a, report); });
+int compile_schema_file(FILE* file, int mode, CompilReport report, SheetList* sheets,
+                        Schema** out) {
+    return run_schema(sheets, out,
+                      [&](CompilActions& a) { return compil_file(file, mode, a, report); });
 }
 
 int compile_schema_string(std::string_view text, int mode, CompilReport report, SheetList* sheets,
                           Schema** out) {
-    return run_schema(sheets, out, [&](CompilActions& a) { return compil_string(text, mode, a, report); });
+    return run_schema(sheets, out,
+                      [&](CompilActions& a) { return compil_string(text, mode, a, report); });
 }
 
 int compile_schema_path(const char* path, int mode, CompilReport report, SheetList* sheets,
                         Schema** out) {
-    return run_schema(sheets, out, [&](CompilActions& a) { return compil_path(path, mode, a, report); });
+    return run_schema(sheets, out,
+                      [&](CompilActions& a) { return compil_path(path, mode, a, report); });
 }

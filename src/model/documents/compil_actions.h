@@ -101,30 +101,30 @@ public:
     void abort() override;
 
     int lib_begin() override;
-    int prefix(const std::string& name, const std::string& value) override;
+    int prefix(const char* name, const char* value) override;
     int lpart_begin() override;
     int part_begin() override;
     int part_size(int32_t width, int32_t height) override;
-    int part_reference(const std::string& prefix) override;
-    int part_sheet_path(const std::string& path) override;
+    int part_reference(const char* prefix) override;
+    int part_sheet_path(const char* path) override;
     int part_type(uint8_t type, int32_t devices) override;
     int part_end() override;
     int body_begin(int form) override;
     int vector_begin() override;
     int vector_end() override;
-    int vector_ref(uint8_t mode, const std::string& part) override;
+    int vector_ref(uint8_t mode, const char* part) override;
     int pins_begin() override;
     int pin_begin() override;
-    int pin_number(const std::string& number) override;
-    int pin_end(const std::string& name, uint8_t shape, uint8_t type, Point pos) override;
+    int pin_number(const char* number) override;
+    int pin_end(const char* name, uint8_t shape, uint8_t type, Point pos) override;
     int pins_end() override;
     int body_end() override;
     int name_begin() override;
-    int name_end(const std::string& name) override;
+    int name_end(const char* name) override;
     int attribute_begin() override;
-    int attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) override;
+    int attribute_end(const char* text, uint8_t flags, uint8_t options, Point pos) override;
     int lpart_end() override;
-    int lib_end(const std::string& name) override;
+    int lib_end(const char* name) override;
 
     int line(uint8_t flags, Point first, Point second) override;
     int arc(uint8_t flags, Point start, Point end, Point centre, uint8_t direction) override;
@@ -139,13 +139,13 @@ public:
 
     int schematic_begin() override;
     int ports_begin() override;
-    int port(uint8_t flags, Point pos, const std::string& name) override;
+    int port(uint8_t flags, Point pos, const char* name) override;
     int sheet_begin() override;
     int placed_part_begin() override;
     int placed_part_end(const CompilPlacedPart& part) override;
     int junction(Point pos, int32_t size, uint8_t shape) override;
     int nocon(Point pos) override;
-    int power(const std::string& name, uint8_t flags, Point pos) override;
+    int power(const char* name, uint8_t flags, Point pos) override;
     int subsheet_begin() override;
     int subsheet_ports_begin() override;
     int subsheet_end(const CompilSubSheet& box) override;
@@ -157,7 +157,7 @@ public:
     int schematic_end() override;
 
     int titleblock_begin() override;
-    int titleblock_field(int field, const std::string& value) override;
+    int titleblock_field(int field, const char* value) override;
     int controls_begin() override;
     int controls_end() override;
     int titleblock_vector_begin() override;
@@ -200,21 +200,21 @@ private:
     bool own_library_ = false;    // library_ is the result, not the schema's
 
     // --- library parts
-    Part* part_ = nullptr;        // current part; held by entries once named, else owned here
-    int body_form_ = 0;           // 0 NORMAL, 1 CONVERT
-    Vectors* vectors_ = nullptr;  // the "(VECTOR" being filled (already on its body)
-    PinList* pins_ = nullptr;     // the "(PINS" being filled (already on its body)
-    Pin* pin_ = nullptr;          // the "(PIN" being filled (already in pins_)
-    int pin_index_ = 0;           // next pin number's device
-    List* attributes_ = nullptr;  // pending "(ATTRIBUTE" list of a name or a placed part, owned
+    Part* part_ = nullptr;           // current part; held by entries once named, else owned here
+    int body_form_ = 0;              // 0 NORMAL, 1 CONVERT
+    Vectors* vectors_ = nullptr;     // the "(VECTOR" being filled (already on its body)
+    PinList* pins_ = nullptr;        // the "(PINS" being filled (already on its body)
+    Pin* pin_ = nullptr;             // the "(PIN" being filled (already in pins_)
+    int pin_index_ = 0;              // next pin number's device
+    List* attributes_ = nullptr;     // pending "(ATTRIBUTE" list of a name or a placed part, owned
     uint8_t attribute_options_ = 0;  // text options met inside a placed part's attributes
 
     // --- item lists
-    List* items_ = nullptr;             // where items go; not owned
-    std::vector<List*> saved_items_;    // lists of the open fills and sub-sheet
-    std::vector<Fill*> fills_;          // open fills (already on their lists)
-    Poly* poly_ = nullptr;              // the "(POLY" being filled (already on its list)
-    SubSheet* subsheet_ = nullptr;      // the box being filled (already on its list)
+    List* items_ = nullptr;           // where items go; not owned
+    std::vector<List*> saved_items_;  // lists of the open fills and sub-sheet
+    std::vector<Fill*> fills_;        // open fills (already on their lists)
+    Poly* poly_ = nullptr;            // the "(POLY" being filled (already on its list)
+    SubSheet* subsheet_ = nullptr;    // the box being filled (already on its list)
 
     // --- fonts
     List* fonts_ = nullptr;  // pending "(FONTS" list, owned

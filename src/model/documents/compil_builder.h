@@ -19,10 +19,10 @@
 //   number (DOCNUMBER 1 ... SHEETSIZE 27);
 // - symbol names of text values arrive as their one-letter strings
 //   ("ACTIVE_LOW_L" is "A" ... "NEGATION" is "W").
-// The defaults (all calls answer 0 and do nothing) make this class itself
-// the builder that checks syntax only.
+// Texts arrive NUL-terminated and stay valid until the compilation ends;
+// a builder copies what it keeps. The defaults (all calls answer 0 and do
+// nothing) make this class itself the builder that checks syntax only.
 #include <cstdint>
-#include <string>
 
 #include "foundation/geometry.h"
 
@@ -31,24 +31,24 @@ using CompilReport = void (*)(const char* format, ...);
 
 // The opening "(TEXT" ... ")" line of a text item.
 struct CompilText {
-    int32_t font = 0;    // font number (10 and above: document font + 10)
-    Point pos;           // anchor
-    int32_t width = 0;   // character width ("(SIZE" w h)
-    int32_t height = 0;  // character height
-    std::string value;   // the string, a symbol's letter, or "" when absent
-    uint8_t flags = 0;   // text options | 0x80 LABEL | 0xC0 TBLOCK
-    uint8_t field = 0;   // title-block field number with TBLOCK, else 0
+    int32_t font = 0;        // font number (10 and above: document font + 10)
+    Point pos;               // anchor
+    int32_t width = 0;       // character width ("(SIZE" w h)
+    int32_t height = 0;      // character height
+    const char* value = "";  // the string, a symbol's letter, or "" when absent
+    uint8_t flags = 0;       // text options | 0x80 LABEL | 0xC0 TBLOCK
+    uint8_t field = 0;       // title-block field number with TBLOCK, else 0
 };
 
 // "(PARTLIB" name stamp scale ... ")".
 struct CompilPlacedPart {
-    std::string name;        // library part name
-    uint32_t stamp = 0;      // time stamp (hex)
-    double scale = 1.0;      // the real scale as written
-    uint8_t flags = 0;       // POWERON 0x40, CONVERT_PART 0x80, text options
-    int32_t device = 0;      // "DEVICE" n
+    const char* name = "";  // library part name
+    uint32_t stamp = 0;     // time stamp (hex)
+    double scale = 1.0;     // the real scale as written
+    uint8_t flags = 0;      // POWERON 0x40, CONVERT_PART 0x80, text options
+    int32_t device = 0;     // "DEVICE" n
     Point pos;
-    std::string sheet_path;  // "" when there is no "SHEETPATH"
+    const char* sheet_path = "";  // "" when there is no "SHEETPATH"
 };
 
 // "(SUBSHEET" id pos size sheet-name file-name [ports] ")": the two strings
@@ -58,14 +58,14 @@ struct CompilSubSheet {
     Point pos;
     int32_t width = 0;
     int32_t height = 0;
-    std::string sheet_name;
-    std::string file_name;
+    const char* sheet_name = "";
+    const char* file_name = "";
 };
 
 // "(NETPROP" pos name and the seven values.
 struct CompilNetProp {
     Point pos;
-    std::string name;
+    const char* name = "";
     int32_t track_width = 0;
     int32_t isolation = 0;
     int32_t via_size = 0;
@@ -83,7 +83,7 @@ struct CompilImage {
     Point pos;
     int32_t width = 0;
     int32_t height = 0;
-    std::string file;
+    const char* file = "";
 };
 
 // "(FONT" and its fifteen numbers and face name, as written.
@@ -103,7 +103,7 @@ struct CompilFont {
     int32_t clip_precision = 0;
     int32_t quality = 0;
     int32_t pitch_family = 0;
-    std::string face;
+    const char* face = "";
 };
 
 // Whose table a "(FONTS" block fills.
@@ -129,22 +129,22 @@ public:
     void attach_line(const int* line) { line_ = line; }
 
     // --- library ("(LIB" at the top in mode 2, or a schematic's own) -----
-    virtual int lib_begin() { return 0; }  // "(LIB"
-    virtual int prefix(const std::string& name, const std::string& value) {  // "(PFX" ... ")"
+    virtual int lib_begin() { return 0; }                      // "(LIB"
+    virtual int prefix(const char* name, const char* value) {  // "(PFX" ... ")"
         (void)name, (void)value;
         return 0;
     }
-    virtual int lpart_begin() { return 0; }  // "(LPART"
-    virtual int part_begin() { return 0; }   // "(PART"
+    virtual int lpart_begin() { return 0; }                 // "(LPART"
+    virtual int part_begin() { return 0; }                  // "(PART"
     virtual int part_size(int32_t width, int32_t height) {  // "(SIZE" in "(COMMON"
         (void)width, (void)height;
         return 0;
     }
-    virtual int part_reference(const std::string& prefix) {  // "(REFERENCE" s ")"
+    virtual int part_reference(const char* prefix) {  // "(REFERENCE" s ")"
         (void)prefix;
         return 0;
     }
-    virtual int part_sheet_path(const std::string& path) {  // "(SHEETPATH" s ")"
+    virtual int part_sheet_path(const char* path) {  // "(SHEETPATH" s ")"
         (void)path;
         return 0;
     }
@@ -162,14 +162,14 @@ public:
     virtual int vector_begin() { return 0; }  // "(VECTOR" of a body
     virtual int vector_end() { return 0; }    // its ")": store the set
     // "(NORMALVECTOROF" s (mode 1) or "(CONVERTVECTOROF" s (mode 2).
-    virtual int vector_ref(uint8_t mode, const std::string& part) {
+    virtual int vector_ref(uint8_t mode, const char* part) {
         (void)mode, (void)part;
         return 0;
     }
     virtual int pins_begin() { return 0; }  // "(PINS"
     virtual int pin_begin() { return 0; }   // "(PIN"
     // One trailing string of a pin: the numbers of devices 0, 1, 2 ...
-    virtual int pin_number(const std::string& number) {
+    virtual int pin_number(const char* number) {
         (void)number;
         return 0;
     }
@@ -177,25 +177,25 @@ public:
     // (LEFT 0, RIGHT 0x10, TOP 0x20, BOTTOM 0x30); type = the last type
     // keyword (IN 1, OUT 2, IO 3, OC 4, OE 5, PWR 6, PAS 7, HIZ 8), 0 when
     // none was given.
-    virtual int pin_end(const std::string& name, uint8_t shape, uint8_t type, Point pos) {
+    virtual int pin_end(const char* name, uint8_t shape, uint8_t type, Point pos) {
         (void)name, (void)shape, (void)type, (void)pos;
         return 0;
     }
-    virtual int pins_end() { return 0; }  // ")" of "(PINS": store the list
-    virtual int body_end() { return 0; }  // ")" of "(NORMAL" / "(CONVERT"
-    virtual int name_begin() { return 0; }  // "(NAME": a fresh attribute list
-    virtual int name_end(const std::string& name) {  // its ")": the entry
+    virtual int pins_end() { return 0; }      // ")" of "(PINS": store the list
+    virtual int body_end() { return 0; }      // ")" of "(NORMAL" / "(CONVERT"
+    virtual int name_begin() { return 0; }    // "(NAME": a fresh attribute list
+    virtual int name_end(const char* name) {  // its ")": the entry
         (void)name;
         return 0;
     }
     virtual int attribute_begin() { return 0; }  // "(ATTRIBUTE"
     // Its ")": flags VIS 0x80 | SET 0x40; options as written (text options).
-    virtual int attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) {
+    virtual int attribute_end(const char* text, uint8_t flags, uint8_t options, Point pos) {
         (void)text, (void)flags, (void)options, (void)pos;
         return 0;
     }
-    virtual int lpart_end() { return 0; }  // ")" of "(LPART"
-    virtual int lib_end(const std::string& name) {  // ")" of "(LIB"
+    virtual int lpart_end() { return 0; }    // ")" of "(LPART"
+    virtual int lib_end(const char* name) {  // ")" of "(LIB"
         (void)name;
         return 0;
     }
@@ -244,11 +244,11 @@ public:
     virtual int ports_begin() { return 0; }  // the schema's "(PORTS"
     // "(PORT" side kind pos name ")": RIGHT 0x08 (LEFT 0) | INPUT 0x10,
     // OUTPUT 0x20, UNSPEC 0x30 (BIDIR 0).
-    virtual int port(uint8_t flags, Point pos, const std::string& name) {
+    virtual int port(uint8_t flags, Point pos, const char* name) {
         (void)flags, (void)pos, (void)name;
         return 0;
     }
-    virtual int sheet_begin() { return 0; }  // "(SHEET"
+    virtual int sheet_begin() { return 0; }        // "(SHEET"
     virtual int placed_part_begin() { return 0; }  // "(PARTLIB": fresh attribute list
     virtual int placed_part_end(const CompilPlacedPart& part) {
         (void)part;
@@ -266,12 +266,12 @@ public:
     }
     // "(POWER": flags = text options | shape (CIRCL 0, GND1 0x08, ARROW
     // 0x40, GND2 0x48, BAR 0x80, EARTH 0x88, WAVE 0xC0, BIGARR 0xC8).
-    virtual int power(const std::string& name, uint8_t flags, Point pos) {
+    virtual int power(const char* name, uint8_t flags, Point pos) {
         (void)name, (void)flags, (void)pos;
         return 0;
     }
-    virtual int subsheet_begin() { return 0; }        // "(SUBSHEET"
-    virtual int subsheet_ports_begin() { return 0; }  // its "(PORTS"
+    virtual int subsheet_begin() { return 0; }             // "(SUBSHEET"
+    virtual int subsheet_ports_begin() { return 0; }       // its "(PORTS"
     virtual int subsheet_end(const CompilSubSheet& box) {  // its ")"
         (void)box;
         return 0;
@@ -284,7 +284,7 @@ public:
         (void)image;
         return 0;
     }
-    virtual int erclist_begin() { return 0; }  // "(ERCLIST"
+    virtual int erclist_begin() { return 0; }          // "(ERCLIST"
     virtual int erc_mark(int32_t number, Point pos) {  // "(ERCERR" n pos ")"
         (void)number, (void)pos;
         return 0;
@@ -300,7 +300,7 @@ public:
     virtual int titleblock_begin() { return 0; }
     // A field block "(TITLE" s ")" and its twins: the field number (1..27,
     // SHEETSIZE 27) and the text as written.
-    virtual int titleblock_field(int field, const std::string& value) {
+    virtual int titleblock_field(int field, const char* value) {
         (void)field, (void)value;
         return 0;
     }

@@ -4,10 +4,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "model/documents/compil_builder.h"
+
+// The texts of string tokens, each ended by a NUL, packed into large
+// blocks that live as long as the compilation: a token's value is the
+// address of its text, which stays put while later texts are added.
+class CompilStrings {
+public:
+    // Room for a text of up to `most` bytes and its NUL, at the text that
+    // keep() answers next.
+    char* room(size_t most);
+    // Keeps the `size` bytes written into the last room() and ends them.
+    const char* keep(size_t size);
+    // Keeps a copy of the text.
+    const char* keep(std::string_view text);
+
+private:
+    static constexpr size_t block_size = 64 * 1024;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;  // free room of the last block
+    size_t left_ = 0;       // bytes free at next_
+};
 
 struct CompilContext {
     CompilBuilder* builder = nullptr;  // not owned: the caller's
@@ -24,22 +45,17 @@ struct CompilContext {
     // own blocks, not documents of their own.
     bool in_schematic = false;
 
-    // The texts of string tokens; a token's value is its index here, so
-    // that the parser's stack holds only plain values.
-    std::vector<std::string> strings;
+    // The texts of string tokens; a token's value is the address of its
+    // text here, so that the parser's stack holds only plain values.
+    CompilStrings strings;
 
     // A stop asked by the parser itself (a builder call's code, or a
     // document kind not matching the mode): no parse-error message then.
     bool stopped = false;
     int stop_code = 0;
     const char* stop_message = nullptr;  // static text, reported by the driver, or none
-    int error_line = 0;  // line where the parser gave up
+    int error_line = 0;                  // line where the parser gave up
 
-    uint32_t keep(std::string text_value) {
-        strings.push_back(std::move(text_value));
-        return static_cast<uint32_t>(strings.size() - 1);
-    }
-    const std::string& string(uint32_t index) const { return strings[index]; }
     void stop(int code) {
         stopped = true;
         stop_code = code;

@@ -42,14 +42,14 @@ public:
     }
 
     int lib_begin() override { return note("lib_begin"); }
-    int prefix(const std::string& name, const std::string& value) override {
+    int prefix(const char* name, const char* value) override {
         return note("prefix " + q(name) + " " + q(value));
     }
     int lpart_begin() override { return note("lpart_begin"); }
     int part_begin() override { return note("part_begin"); }
     int part_size(int32_t w, int32_t h) override { return note("part_size " + wh(w, h)); }
-    int part_reference(const std::string& s) override { return note("part_reference " + q(s)); }
-    int part_sheet_path(const std::string& s) override { return note("part_sheet_path " + q(s)); }
+    int part_reference(const char* s) override { return note("part_reference " + q(s)); }
+    int part_sheet_path(const char* s) override { return note("part_sheet_path " + q(s)); }
     int part_type(uint8_t type, int32_t devices) override {
         return note("part_type " + std::to_string(type) + " " + std::to_string(devices));
     }
@@ -57,27 +57,27 @@ public:
     int body_begin(int form) override { return note("body_begin " + std::to_string(form)); }
     int vector_begin() override { return note("vector_begin"); }
     int vector_end() override { return note("vector_end"); }
-    int vector_ref(uint8_t mode, const std::string& part) override {
+    int vector_ref(uint8_t mode, const char* part) override {
         return note("vector_ref " + std::to_string(mode) + " " + q(part));
     }
     int pins_begin() override { return note("pins_begin"); }
     int pin_begin() override { return note("pin_begin"); }
-    int pin_number(const std::string& s) override { return note("pin_number " + q(s)); }
-    int pin_end(const std::string& name, uint8_t shape, uint8_t type, Point pos) override {
+    int pin_number(const char* s) override { return note("pin_number " + q(s)); }
+    int pin_end(const char* name, uint8_t shape, uint8_t type, Point pos) override {
         return note("pin_end " + q(name) + " " + hex(shape) + " " + std::to_string(type) + " " +
                     xy(pos));
     }
     int pins_end() override { return note("pins_end"); }
     int body_end() override { return note("body_end"); }
     int name_begin() override { return note("name_begin"); }
-    int name_end(const std::string& name) override { return note("name_end " + q(name)); }
+    int name_end(const char* name) override { return note("name_end " + q(name)); }
     int attribute_begin() override { return note("attribute_begin"); }
-    int attribute_end(const std::string& text, uint8_t flags, uint8_t options, Point pos) override {
+    int attribute_end(const char* text, uint8_t flags, uint8_t options, Point pos) override {
         return note("attribute_end " + q(text) + " " + hex(flags) + " " + hex(options) + " " +
                     xy(pos));
     }
     int lpart_end() override { return note("lpart_end"); }
-    int lib_end(const std::string& name) override { return note("lib_end " + q(name)); }
+    int lib_end(const char* name) override { return note("lib_end " + q(name)); }
 
     int line(uint8_t flags, Point a, Point b) override {
         return note("line " + hex(flags) + " " + xy(a) + " " + xy(b));
@@ -107,7 +107,7 @@ public:
 
     int schematic_begin() override { return note("schematic_begin"); }
     int ports_begin() override { return note("ports_begin"); }
-    int port(uint8_t flags, Point pos, const std::string& name) override {
+    int port(uint8_t flags, Point pos, const char* name) override {
         return note("port " + hex(flags) + " " + xy(pos) + " " + q(name));
     }
     int sheet_begin() override { return note("sheet_begin"); }
@@ -123,7 +123,7 @@ public:
         return note("junction " + xy(pos) + " " + std::to_string(size) + " " + hex(shape));
     }
     int nocon(Point pos) override { return note("nocon " + xy(pos)); }
-    int power(const std::string& name, uint8_t flags, Point pos) override {
+    int power(const char* name, uint8_t flags, Point pos) override {
         return note("power " + q(name) + " " + hex(flags) + " " + xy(pos));
     }
     int subsheet_begin() override { return note("subsheet_begin"); }
@@ -152,7 +152,7 @@ public:
     int schematic_end() override { return note("schematic_end"); }
 
     int titleblock_begin() override { return note("titleblock_begin"); }
-    int titleblock_field(int field, const std::string& value) override {
+    int titleblock_field(int field, const char* value) override {
         return note("titleblock_field " + std::to_string(field) + " " + q(value));
     }
     int controls_begin() override { return note("controls_begin"); }

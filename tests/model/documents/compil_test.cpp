@@ -41,7 +41,9 @@ std::string sheet(const std::string& items) { return "(SCHEMATIC (SHEET " + item
 std::string part(const std::string& common) {
     return "(LIB 'x' (PARTS (LPART (PART (COMMON " + common + " ) ) ) ) )";
 }
-std::string titleblock(const std::string& rest) { return "(TITLEBLOCK (IDENTIFICATION ) " + rest + " )"; }
+std::string titleblock(const std::string& rest) {
+    return "(TITLEBLOCK (IDENTIFICATION ) " + rest + " )";
+}
 std::string placed(const std::string& scale) {
     return sheet("(PARTLIB 'R' 0x1 " + scale + " POWERON NORMAL_PART DEVICE 0 (POS 0 0 ) )");
 }
@@ -56,7 +58,8 @@ struct Sample {
 class CompilSample : public testing::TestWithParam<Sample> {
 protected:
     std::string source() const {
-        return tn_test::read_text(tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".asc"));
+        return tn_test::read_text(
+            tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".asc"));
     }
 };
 
@@ -67,13 +70,15 @@ TEST_P(CompilSample, GivesTheRecordedCalls) {
     Outcome run = compile(source(), GetParam().mode);
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.messages, "");
-    std::string golden = tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".calls");
+    std::string golden =
+        tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".calls");
     if (std::getenv("TN_UPDATE_GOLDEN")) tn_test::write_text(golden, run.log);
     EXPECT_EQ(run.log, tn_test::read_text(golden));
 }
 
 TEST_P(CompilSample, ReadsTheSameFromAStreamAndAPath) {
-    std::string path = tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".asc");
+    std::string path =
+        tn_test::data_path("model/documents/compil/" + std::string(GetParam().name) + ".asc");
     CompilRecorder by_path;
     EXPECT_EQ(compil_path(path.c_str(), GetParam().mode, by_path, compil_capture), 0);
     EXPECT_EQ(by_path.log(), compile(source(), GetParam().mode).log);
@@ -101,14 +106,15 @@ TEST_P(CompilSample, AnotherModeStopsAtTheFirstKeywordNamingBothKinds) {
         if (mode == GetParam().mode) continue;
         Outcome run = compile(source(), mode);
         EXPECT_EQ(run.result, 1);
-        EXPECT_EQ(run.messages, std::string("compil : Error : ") + kinds[GetParam().mode] + " where " +
-                                    kinds[mode] + " was expected at line 1\n");
+        EXPECT_EQ(run.messages, std::string("compil : Error : ") + kinds[GetParam().mode] +
+                                    " where " + kinds[mode] + " was expected at line 1\n");
         EXPECT_EQ(run.log, "start " + std::to_string(mode) + "\nabort\n");
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, CompilSample,
-                         testing::Values(Sample{"library", COMPIL_LIBRARY}, Sample{"schematic", COMPIL_SCHEMATIC},
+                         testing::Values(Sample{"library", COMPIL_LIBRARY},
+                                         Sample{"schematic", COMPIL_SCHEMATIC},
                                          Sample{"titleblock", COMPIL_TITLEBLOCK}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -141,6 +147,7 @@ const TokenCase token_cases[] = {
     {"doubled_quote", lib("'it''s'"), 2, "lib_end 'it's'"},
     {"empty_string", lib("''"), 2, "lib_end ''"},
     {"only_a_quote", lib("''''"), 2, "lib_end '''"},
+    {"quotes_at_both_ends_and_in_a_row", lib("'''''a''''b'''''"), 2, "lib_end '''a''b'''"},
     {"bytes_above_0x7F_in_a_string", lib("'\xC3\xA9'"), 2, "lib_end '\xC3\xA9'"},
     {"unclosed_string", "(LIB 'abc\n)", 2, parse_error(1)},
     {"nul_in_a_string", lib(std::string("'a\0b'", 5)), 2, parse_error(1)},
@@ -148,11 +155,14 @@ const TokenCase token_cases[] = {
     {"nul_is_no_end_of_input", std::string("(LIB 'x' )\0", 11), 2, parse_error(1)},
     {"hex_lower_x", sheet("(SUBSHEET 0xff (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1,
      "subsheet_end 0x000000FF (0,0) 1x1 'a' 'b'"},
-    {"hex_32_bits_and_leading_zeros", sheet("(SUBSHEET 0x0000FFFFFFFF (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1,
+    {"hex_32_bits_and_leading_zeros",
+     sheet("(SUBSHEET 0x0000FFFFFFFF (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1,
      "subsheet_end 0xFFFFFFFF (0,0) 1x1 'a' 'b'"},
     {"hex_upper_X", sheet("(SUBSHEET 0X1F (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1, parse_error(1)},
-    {"hex_without_digits", sheet("(SUBSHEET 0x (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1, parse_error(1)},
-    {"hex_over_32_bits", sheet("\n(SUBSHEET 0x100000000 (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1, parse_error(2)},
+    {"hex_without_digits", sheet("(SUBSHEET 0x (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1,
+     parse_error(1)},
+    {"hex_over_32_bits", sheet("\n(SUBSHEET 0x100000000 (POS 0 0 ) (SIZE 1 1 ) 'a' 'b' )"), 1,
+     parse_error(2)},
     {"real_point_last", placed("1."), 1, "placed_part_end 'R' 0x00000001 1 0x40 0 (0,0) ''"},
     {"real_point_first", placed(".5"), 1, "placed_part_end 'R' 0x00000001 0.5 0x40 0 (0,0) ''"},
     {"real_exponent_only", placed("1e3"), 1, "placed_part_end 'R' 0x00000001 1000 0x40 0 (0,0) ''"},
@@ -169,7 +179,8 @@ const TokenCase token_cases[] = {
     {"USER10_is_one_keyword", titleblock("(TEXT 0 (POS 0 0 ) (SIZE 1 1 ) 'u' TBLOCK USER10 )"), 3,
      "text 0 (0,0) 1x1 'u' 0xC0 26"},
     {"USER10_block", "(TITLEBLOCK (USER10 'x' ) )", 3, "titleblock_field 26 'x'"},
-    {"unknown_word", titleblock("(TEXT 0 (POS 0 0 ) (SIZE 1 1 ) 'u' TBLOCK USER10X )"), 3, parse_error(1)},
+    {"unknown_word", titleblock("(TEXT 0 (POS 0 0 ) (SIZE 1 1 ) 'u' TBLOCK USER10X )"), 3,
+     parse_error(1)},
     {"keywords_are_case_sensitive", "(lib 'x' )", 2, parse_error(1)},
     {"no_blank_inside_a_keyword", "( LIB 'x' )", 2, parse_error(1)},
     {"comment", "/* a */ (LIB /* b\n */ 'x' )", 2, "lib_end 'x'"},
@@ -207,14 +218,17 @@ const TokenCase code_cases[] = {
     {"erc_mark_on_a_sheet", sheet("(ERCERR 7 (POS 1 2 ) )"), 1, "sheet_erc_mark 7 (1,2)"},
     {"GRID_ARRAY", part("(TYPE GRID_ARRAY 2)"), 2, "part_type 2 2"},
     {"STANDARD", part("(TYPE STANDARD 1)"), 2, "part_type 0 1"},
-    {"attribute_options", sheet("(PARTLIB 'R' 0x1 1.0 POWEROFF NORMAL_PART DEVICE 0 (POS 0 0 ) "
-                                "(ATTRIBUTE 'a' SET BOXED MX ROT_90 (POS 1 2 ) ) )"),
+    {"attribute_options",
+     sheet("(PARTLIB 'R' 0x1 1.0 POWEROFF NORMAL_PART DEVICE 0 (POS 0 0 ) "
+           "(ATTRIBUTE 'a' SET BOXED MX ROT_90 (POS 1 2 ) ) )"),
      1, "attribute_end 'a' 0x40 0x19 (1,2)"},
-    {"pin_last_type_wins", "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS (PIN 'p' PAS SHORT HIZ OE RIGHT "
-                           "(POS 1 2 ) ) ) ) ) ) ) )",
+    {"pin_last_type_wins",
+     "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS (PIN 'p' PAS SHORT HIZ OE RIGHT "
+     "(POS 1 2 ) ) ) ) ) ) ) )",
      2, "pin_end 'p' 0x11 5 (1,2)"},
-    {"FILLED_alone", "(LIB 'x' (PARTS (LPART (PART (NORMAL (VECTOR (CIRCLE FILLED (POS 1 0 ) (POS 0 0 ) ) "
-                     ") ) ) ) ) )",
+    {"FILLED_alone",
+     "(LIB 'x' (PARTS (LPART (PART (NORMAL (VECTOR (CIRCLE FILLED (POS 1 0 ) (POS 0 0 ) ) "
+     ") ) ) ) ) )",
      2, "circle 0x40 (1,0) (0,0)"},
 };
 
@@ -259,13 +273,13 @@ const BadCase bad_cases[] = {
     {"cut_keyword", "(LI", 2, 1},
     {"library_blocks_out_of_order", "(LIB 'x'\n(PARTS )\n(PFXS ) )", 2, 3},
     {"prefix_without_value", "(LIB 'x' (PFXS (PFX 'U' = ) ) )", 2, 1},
-    {"pin_type_after_side", "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS\n(PIN 'a' LEFT IN (POS 0 0 ) ) ) ) ) ) ) )",
-     2, 2},
-    {"pin_without_side", "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS (PIN 'a' IN (POS 0 0 ) ) ) ) ) ) ) )", 2,
-     1},
+    {"pin_type_after_side",
+     "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS\n(PIN 'a' LEFT IN (POS 0 0 ) ) ) ) ) ) ) )", 2, 2},
+    {"pin_without_side",
+     "(LIB 'x' (PARTS (LPART (PART (NORMAL (PINS (PIN 'a' IN (POS 0 0 ) ) ) ) ) ) ) )", 2, 1},
     {"alias_before_part", "(LIB 'x' (PARTS (LPART (ALIAS ) (PART ) ) ) )", 2, 1},
-    {"set_before_vis", "(LIB 'x' (PARTS (LPART (ALIAS (NAME 'n' (ATTRIBUTE 'a' SET VIS (POS 0 0 ) ) ) ) ) ) )",
-     2, 1},
+    {"set_before_vis",
+     "(LIB 'x' (PARTS (LPART (ALIAS (NAME 'n' (ATTRIBUTE 'a' SET VIS (POS 0 0 ) ) ) ) ) ) )", 2, 1},
     {"rotation_before_mirror", text_with("'t' ROT_90 MX"), 3, 1},
     {"boxed_after_mirror", text_with("'t' MX BOXED"), 3, 1},
     {"two_rotations", text_with("'t' ROT_90 ROT_180"), 3, 1},
@@ -276,8 +290,9 @@ const BadCase bad_cases[] = {
     {"dashed_before_draw", sheet("(LINE DASHED DRAW (POS 0 0 ) (POS 1 1 ) )"), 1, 1},
     {"arc_without_direction", sheet("(ARC (POS 0 0 ) (POS 1 1 ) (POS 2 2 ) )"), 1, 1},
     {"fill_without_seed", sheet("(FILL (LINE (POS 0 0 ) (POS 1 1 ) ) )"), 1, 1},
-    {"junction_in_a_vector", "(LIB 'x' (PARTS (LPART (PART (NORMAL (VECTOR (JUNCTION (POS 0 0 ) SMALL "
-                             "CIRCULAR ) ) ) ) ) ) )",
+    {"junction_in_a_vector",
+     "(LIB 'x' (PARTS (LPART (PART (NORMAL (VECTOR (JUNCTION (POS 0 0 ) SMALL "
+     "CIRCULAR ) ) ) ) ) ) )",
      2, 1},
     {"power_rotation_after_shape", sheet("(POWER 'V' GND1 ROT_90 (POS 0 0 ) )"), 1, 1},
     {"part_without_device", sheet("(PARTLIB 'R' 0x1 1.0 POWERON NORMAL_PART (POS 0 0 ) )"), 1, 1},
@@ -287,9 +302,11 @@ const BadCase bad_cases[] = {
      "(SCHEMATIC\n(LIB 'x' )\n(TITLEBLOCK (IDENTIFICATION ) ) )", 1, 3},
     {"schematic_inside_schematic", "(SCHEMATIC (SCHEMATIC ) )", 1, 1},
     {"titleblock_without_identification", "(TITLEBLOCK (CONTROLS ) )", 3, 1},
-    {"font_with_14_numbers", "(LIB 'x' (FONTS (FONT 1 2 3 4 5 6 7 8 9 10 11 12 13 14 'f' ) ) )", 2, 1},
+    {"font_with_14_numbers", "(LIB 'x' (FONTS (FONT 1 2 3 4 5 6 7 8 9 10 11 12 13 14 'f' ) ) )", 2,
+     1},
     {"hex_where_int", part("(TYPE IEEE 0x4)"), 2, 1},
-    {"overflow_on_its_line", "(LIB 'x'\n(PARTS\n(LPART (PART (COMMON (TYPE IEEE 4294967296) ) ) ) ) )", 2, 3},
+    {"overflow_on_its_line",
+     "(LIB 'x'\n(PARTS\n(LPART (PART (COMMON (TYPE IEEE 4294967296) ) ) ) ) )", 2, 3},
 };
 
 INSTANTIATE_TEST_SUITE_P(Grammar, CompilMalformed, testing::ValuesIn(bad_cases),
@@ -312,14 +329,16 @@ TEST(CompilNesting, GrowsTheStackBeyondItsFirstSize) {
 TEST(CompilNesting, TooDeepIsAStackOverflow) {
     Outcome run = compile(nested_fills(5000), COMPIL_LIBRARY);
     EXPECT_EQ(run.result, 2);
-    ASSERT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line ", 0), 0u) << run.messages;
+    ASSERT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line ", 0), 0u)
+        << run.messages;
     EXPECT_NE(run.log.find("abort\n"), std::string::npos);
 
     std::string identifications = "(TITLEBLOCK ";
     for (int i = 0; i < 20000; ++i) identifications += "(IDENTIFICATION ";
     run = compile(identifications, COMPIL_TITLEBLOCK);
     EXPECT_EQ(run.result, 2);
-    EXPECT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line 1\n", 0), 0u) << run.messages;
+    EXPECT_EQ(run.messages.rfind("compil : Error : parser stack overflow at line 1\n", 0), 0u)
+        << run.messages;
 
     // The record builder releases the title block it had begun.
     CompilActions actions("", nullptr);
@@ -328,7 +347,8 @@ TEST(CompilNesting, TooDeepIsAStackOverflow) {
 }
 
 TEST(CompilStop, ABuilderCodeEndsTheParseWithoutMessage) {
-    std::string source = tn_test::read_text(tn_test::data_path("model/documents/compil/library.asc"));
+    std::string source =
+        tn_test::read_text(tn_test::data_path("model/documents/compil/library.asc"));
     CompilRecorder r;
     r.stop_at = "pin_end";
     r.stop_code = 55;
@@ -350,10 +370,13 @@ TEST(CompilState, NothingCarriesOverToTheNextCompilation) {
 }
 
 TEST(CompilModes, NestedBlocksDoNotCountAsDocuments) {
-    EXPECT_EQ(compile("(SCHEMATIC (TITLEBLOCK (IDENTIFICATION ) ) (LIB 'x' ) )", COMPIL_SCHEMATIC).result, 0);
+    EXPECT_EQ(
+        compile("(SCHEMATIC (TITLEBLOCK (IDENTIFICATION ) ) (LIB 'x' ) )", COMPIL_SCHEMATIC).result,
+        0);
     Outcome run = compile("(TITLEBLOCK (IDENTIFICATION ) )", COMPIL_SCHEMATIC);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.messages, "compil : Error : a title block where a schematic was expected at line 1\n");
+    EXPECT_EQ(run.messages,
+              "compil : Error : a title block where a schematic was expected at line 1\n");
 }
 
 TEST(CompilStrings, AreKeptWholeAcrossTheInputBuffer) {

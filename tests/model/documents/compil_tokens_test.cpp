@@ -55,7 +55,7 @@ std::string token_summary(const std::string& text) {
         hash.add(&token, sizeof token);
         hash.add(&ctx.line, sizeof ctx.line);
         if (token == CT_STRING)
-            hash.add(ctx.string(value.str).data(), ctx.string(value.str).size());
+            hash.add(value.str, std::strlen(value.str));
         else
             hash.add(&value, sizeof value);
     }
@@ -118,3 +118,20 @@ TEST(CompilTokens, TheTokenStreamOfEverySourceStaysPut) {
 }
 
 }  // namespace
+
+// Token values are addresses into the compilation's text store: every text
+// must stay as it was kept while thousands more (one longer than a block)
+// are added after it.
+TEST(CompilStrings, KeptTextsStayPutWhileMoreAreAdded) {
+    CompilStrings strings;
+    std::vector<std::pair<const char*, std::string>> kept;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text =
+            i == 7000 ? std::string(200000, 'L') : std::string(i % 37, char('a' + i % 26));
+        kept.emplace_back(strings.keep(text), text);
+    }
+    char* room = strings.room(5);
+    std::memcpy(room, "ab", 2);
+    kept.emplace_back(strings.keep(2), "ab");
+    for (const auto& [at, text] : kept) ASSERT_EQ(std::string(at), text);
+}

@@ -10,8 +10,10 @@
 //
 // The per-code routines of the primitives are declared in primitives.h
 // (fill, circle, rectangle, line, arc, junction, polyline) and text.h.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,15 @@ struct SchItem {
     // running, checked against the builder's own table before use (a stale
     // value is never trusted); never stored.
     uint32_t net_slot = 0;
+
+    // Every record of every code is a small block of the pool
+    // (foundation/heap.h): a sheet's records are made and released by the
+    // hundred thousand, by the one thread that owns the documents. A record
+    // is released as the type it was made (the head has no virtual
+    // destructor), which the pool needs for its size.
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* block, size_t size) noexcept;
 };
 
 // The graphic primitives are dispatched as `Item`s: the same head.
@@ -211,13 +222,15 @@ struct TextSize {
 // Text: pos is the anchor, width the stroke pen width.
 struct Text : SchItem {
     int32_t font = 0;  // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
+    TextSize size;     // character size
     List* fonts = nullptr;     // not owned: the font table document-font numbers refer to
-    TextSize size;             // character size
     std::string string;        // '@' separates lines; "" when empty
     int32_t field = 0;         // title-block field index 1..27, else 0
     Stroke* layout = nullptr;  // owned cache for fonts below 10; dropped by every change
-    Matrix matrix;             // cell units to world units of the last layout
 };
+// A loaded sheet holds one record per label and note: keep the record small
+// (the head and its own fields, no padding between them).
+static_assert(sizeof(void*) != 8 || sizeof(Text) <= sizeof(SchItem) + 64);
 
 // The checked accessor of a record kind: asserts the code. Every as_X pair
 // of every record kind is written with it.

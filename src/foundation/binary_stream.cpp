@@ -9,14 +9,57 @@
 
 namespace {
 
+// The bytes a stream holds in its buffer for reading, and room it has for
+// writing. On glibc a field that lies wholly in the buffer is copied in one
+// step, as getc_unlocked and putc_unlocked would copy it byte by byte; at
+// the buffer's edges (and elsewhere) the per-byte calls refill or flush it.
+#if defined(__GLIBC__)
+inline size_t buffered_in(FILE* stream) {
+    return static_cast<size_t>(stream->_IO_read_end - stream->_IO_read_ptr);
+}
+inline size_t buffered_out(FILE* stream) {
+    return static_cast<size_t>(stream->_IO_write_end - stream->_IO_write_ptr);
+}
+inline const unsigned char* in_cursor(FILE* stream) {
+    return reinterpret_cast<const unsigned char*>(stream->_IO_read_ptr);
+}
+inline void in_advance(FILE* stream, size_t n) { stream->_IO_read_ptr += n; }
+inline unsigned char* out_cursor(FILE* stream) {
+    return reinterpret_cast<unsigned char*>(stream->_IO_write_ptr);
+}
+inline void out_advance(FILE* stream, size_t n) { stream->_IO_write_ptr += n; }
+#else
+inline size_t buffered_in(FILE*) { return 0; }
+inline size_t buffered_out(FILE*) { return 0; }
+inline const unsigned char* in_cursor(FILE*) { return nullptr; }
+inline void in_advance(FILE*, size_t) {}
+inline unsigned char* out_cursor(FILE*) { return nullptr; }
+inline void out_advance(FILE*, size_t) {}
+#endif
+
 // Reads n bytes (n <= 8); false when the stream ended first.
-inline bool get_bytes(unsigned char* out, int n, FILE* stream) {
-    for (int i = 0; i < n; ++i) {
+inline bool get_bytes(unsigned char* out, size_t n, FILE* stream) {
+    if (buffered_in(stream) >= n) {
+        std::memcpy(out, in_cursor(stream), n);
+        in_advance(stream, n);
+        return true;
+    }
+    for (size_t i = 0; i < n; ++i) {
         int c = getc_unlocked(stream);
         if (c == EOF) return false;
         out[i] = static_cast<unsigned char>(c);
     }
     return true;
+}
+
+// Writes n bytes; a failure sets the stream's error flag.
+inline void put_bytes(const unsigned char* bytes, size_t n, FILE* stream) {
+    if (buffered_out(stream) >= n) {
+        std::memcpy(out_cursor(stream), bytes, n);
+        out_advance(stream, n);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) putc_unlocked(bytes[i], stream);
 }
 
 inline bool get_u16(uint16_t* out, FILE* stream) {
@@ -26,18 +69,65 @@ inline bool get_u16(uint16_t* out, FILE* stream) {
     return true;
 }
 
+inline uint32_t u32_of(const unsigned char* b) {
+    return uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
+}
+
+inline void u32_bytes(uint32_t v, unsigned char* b) {
+    b[0] = static_cast<unsigned char>(v >> 24);
+    b[1] = static_cast<unsigned char>(v >> 16);
+    b[2] = static_cast<unsigned char>(v >> 8);
+    b[3] = static_cast<unsigned char>(v);
+}
+
 inline bool get_u32(uint32_t* out, FILE* stream) {
     unsigned char b[4];
     if (!get_bytes(b, 4, stream)) return false;
-    *out = uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
+    *out = u32_of(b);
     return true;
 }
 
 inline void put_u32(uint32_t v, FILE* stream) {
-    putc_unlocked(static_cast<int>(v >> 24 & 0xFF), stream);
-    putc_unlocked(static_cast<int>(v >> 16 & 0xFF), stream);
-    putc_unlocked(static_cast<int>(v >> 8 & 0xFF), stream);
-    putc_unlocked(static_cast<int>(v & 0xFF), stream);
+    unsigned char b[4];
+    u32_bytes(v, b);
+    put_bytes(b, 4, stream);
+}
+
+// Reads `count` 32-bit fields (count <= 4) in stream order; false on a
+// short read (the fields are then unchanged).
+inline bool get_u32s(uint32_t* out, size_t count, FILE* stream) {
+    unsigned char b[16];
+    if (!get_bytes(b, 4 * count, stream)) return false;
+    for (size_t i = 0; i < count; ++i) out[i] = u32_of(b + 4 * i);
+    return true;
+}
+
+inline void put_u32s(const uint32_t* values, size_t count, FILE* stream) {
+    unsigned char b[16];
+    for (size_t i = 0; i < count; ++i) u32_bytes(values[i], b + 4 * i);
+    put_bytes(b, 4 * count, stream);
+}
+
+// Reads a stored string up to and including its NUL, handing its pieces to
+// append(bytes, n) as they are found in the buffer. 0, or -1 when the
+// stream ends before the NUL (what was read has been appended).
+template <class Append>
+int scan_string(FILE* stream, Append append) {
+    for (;;) {
+        if (size_t n = buffered_in(stream)) {
+            const unsigned char* from = in_cursor(stream);
+            const auto* nul = static_cast<const unsigned char*>(std::memchr(from, 0, n));
+            size_t piece = nul ? static_cast<size_t>(nul - from) : n;
+            append(reinterpret_cast<const char*>(from), piece);
+            in_advance(stream, nul ? piece + 1 : piece);
+            if (nul) return 0;
+        }
+        int c = getc_unlocked(stream);  // refills the buffer
+        if (c == EOF) return -1;
+        if (c == '\0') return 0;
+        char byte = static_cast<char>(c);
+        append(&byte, 1);
+    }
 }
 
 // Reads a whole string and hands it to store(text) on success.
@@ -99,8 +189,9 @@ int read_short(int16_t* out, FILE* stream) {
 }
 
 void write_short(int value, FILE* stream) {
-    putc_unlocked(value >> 8 & 0xFF, stream);
-    putc_unlocked(value & 0xFF, stream);
+    const unsigned char b[2] = {static_cast<unsigned char>(value >> 8),
+                                static_cast<unsigned char>(value)};
+    put_bytes(b, 2, stream);
 }
 
 int read_long(uint32_t* out, FILE* stream) { return get_u32(out, stream) ? 0 : -1; }
@@ -133,17 +224,13 @@ void write_float(double value, FILE* stream) {
 int read_string(char* buffer, size_t capacity, FILE* stream) {
     size_t kept = 0;
     size_t length = 0;
-    int result = 0;
-    for (;;) {
-        int c = getc_unlocked(stream);
-        if (c == EOF) {
-            result = -1;
-            break;
-        }
-        if (c == '\0') break;
-        if (kept + 1 < capacity) buffer[kept++] = static_cast<char>(c);
-        ++length;
-    }
+    int result = scan_string(stream, [&](const char* piece, size_t n) {
+        size_t room = capacity > kept + 1 ? capacity - kept - 1 : 0;
+        size_t take = n < room ? n : room;
+        std::memcpy(buffer + kept, piece, take);
+        kept += take;
+        length += n;
+    });
     if (capacity > 0) buffer[kept] = '\0';
     if (result == 0 && length > kept)
         warning("stored string of %zu characters cut to %zu", length, kept);
@@ -152,20 +239,16 @@ int read_string(char* buffer, size_t capacity, FILE* stream) {
 
 int read_string(std::string* text, FILE* stream) {
     text->clear();
-    for (;;) {
-        int c = getc_unlocked(stream);
-        if (c == EOF) return -1;
-        if (c == '\0') return 0;
-        text->push_back(static_cast<char>(c));
-    }
+    return scan_string(stream, [text](const char* piece, size_t n) { text->append(piece, n); });
 }
 
 void write_string(const char* text, FILE* stream) {
-    for (const char* p = text; *p; ++p) putc_unlocked(static_cast<unsigned char>(*p), stream);
-    putc_unlocked('\0', stream);
+    put_bytes(reinterpret_cast<const unsigned char*>(text), std::strlen(text) + 1, stream);
 }
 
-void write_string_or_empty(const char* text, FILE* stream) { write_string(text ? text : "", stream); }
+void write_string_or_empty(const char* text, FILE* stream) {
+    write_string(text ? text : "", stream);
+}
 
 int read_string_dup(char** out, FILE* stream) {
     return read_name(stream, [out](const char* text) { *out = text[0] ? str_dup(text) : nullptr; });
@@ -181,17 +264,15 @@ int read_string_heap(char** held, FILE* stream) {
 size_t string_size(const char* text) { return std::strlen(text) + 1; }
 
 int read_point(Point* out, FILE* stream) {
-    Point p;
-    int result = read_long(&p.x, stream);  // fields in stream order
-    result |= read_long(&p.y, stream);
-    if (result) return -1;
-    *out = p;
+    uint32_t v[2];
+    if (!get_u32s(v, 2, stream)) return -1;
+    *out = Point{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1])};
     return 0;
 }
 
 void write_point(const Point& p, FILE* stream) {
-    write_long(p.x, stream);
-    write_long(p.y, stream);
+    const uint32_t v[2] = {static_cast<uint32_t>(p.x), static_cast<uint32_t>(p.y)};
+    put_u32s(v, 2, stream);
 }
 
 int read_size(Point* out, FILE* stream) { return read_point(out, stream); }
@@ -212,37 +293,31 @@ void write_spoint(const Point& p, FILE* stream) {
 }
 
 int read_rect(Rect* out, FILE* stream) {
-    Rect r;
-    int result = read_long(&r.x, stream);
-    result |= read_long(&r.y, stream);
-    result |= read_long(&r.w, stream);
-    result |= read_long(&r.h, stream);
-    if (result) return -1;
-    *out = r;
+    uint32_t v[4];
+    if (!get_u32s(v, 4, stream)) return -1;
+    *out = Rect{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
+                static_cast<int32_t>(v[3])};
     return 0;
 }
 
 void write_rect(const Rect& r, FILE* stream) {
-    write_long(r.x, stream);
-    write_long(r.y, stream);
-    write_long(r.w, stream);
-    write_long(r.h, stream);
+    const uint32_t v[4] = {static_cast<uint32_t>(r.x), static_cast<uint32_t>(r.y),
+                           static_cast<uint32_t>(r.w), static_cast<uint32_t>(r.h)};
+    put_u32s(v, 4, stream);
 }
 
 int read_triple(Triple* out, FILE* stream) {
-    Triple t;
-    int result = read_long(&t.first, stream);
-    result |= read_long(&t.third, stream);
-    result |= read_long(&t.second, stream);
-    if (result) return -1;
-    *out = t;
+    uint32_t v[3];  // first, third, second
+    if (!get_u32s(v, 3, stream)) return -1;
+    *out =
+        Triple{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[2]), static_cast<int32_t>(v[1])};
     return 0;
 }
 
 void write_triple(const Triple& t, FILE* stream) {
-    write_long(t.first, stream);
-    write_long(t.third, stream);
-    write_long(t.second, stream);
+    const uint32_t v[3] = {static_cast<uint32_t>(t.first), static_cast<uint32_t>(t.third),
+                           static_cast<uint32_t>(t.second)};
+    put_u32s(v, 3, stream);
 }
 
 int read_raw8(void* block, FILE* stream) {
@@ -253,6 +328,5 @@ int read_raw8(void* block, FILE* stream) {
 }
 
 void write_raw8(const void* block, FILE* stream) {
-    const auto* b = static_cast<const unsigned char*>(block);
-    for (int i = 0; i < 8; ++i) putc_unlocked(b[i], stream);
+    put_bytes(static_cast<const unsigned char*>(block), 8, stream);
 }

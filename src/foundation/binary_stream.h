@@ -11,7 +11,9 @@
 // stream's error flag, which AtomicFile::commit turns into code 6.
 //
 // Streams are C streams opened in binary mode and used by one thread, so the
-// unlocked character calls are used.
+// unlocked character calls are used; a field that lies wholly in the
+// stream's buffer is copied from or into it in one step (glibc), with the
+// same results and the same stream position as byte by byte.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -58,3 +58,44 @@ int read_sstr(ShortString* slot, FILE* stream) {
 }
 
 void write_sstr(const ShortString* slot, FILE* stream) { write_string(slot->get(), stream); }
+
+RareString& RareString::operator=(const RareString& other) {
+    if (this != &other) assign(other.c_str());
+    return *this;
+}
+
+RareString& RareString::operator=(RareString&& other) noexcept {
+    if (this != &other) {
+        clear();
+        text_ = std::exchange(other.text_, nullptr);
+    }
+    return *this;
+}
+
+RareString& RareString::operator=(const char* text) {
+    assign(text);
+    return *this;
+}
+
+void RareString::assign(const char* text) {
+    // The text may be the slot's own: copy before releasing.
+    char* copy = text && *text ? str_dup(text) : nullptr;
+    std::free(text_);
+    text_ = copy;
+}
+
+void RareString::clear() {
+    std::free(text_);
+    text_ = nullptr;
+}
+
+bool operator==(const RareString& a, const char* b) {
+    return std::strcmp(a.c_str(), b ? b : "") == 0;
+}
+
+int read_rare_string(RareString* slot, FILE* stream) {
+    std::string text;
+    if (read_string(&text, stream) != 0) return -1;
+    *slot = text;
+    return 0;
+}

@@ -7,6 +7,7 @@
 // An all-zero slot is the empty name, so records that are zero-filled start
 // with valid slots. Copies are deep; the destructor releases the heap copy.
 #include <cstdio>
+#include <string>
 
 class ShortString {
 public:
@@ -30,8 +31,8 @@ public:
     bool empty() const { return get()[0] == '\0'; }
 
 private:
-    char* heap_ = nullptr;                  // owned (malloc'd) copy of a long text, or null
-    char inline_[INLINE_MAX + 1] = {};      // short text and its NUL
+    char* heap_ = nullptr;              // owned (malloc'd) copy of a long text, or null
+    char inline_[INLINE_MAX + 1] = {};  // short text and its NUL
 };
 
 // The verb forms the records use.
@@ -42,3 +43,36 @@ void sstr_clear(ShortString* slot);
 // slot is unchanged.
 int read_sstr(ShortString* slot, FILE* stream);
 void write_sstr(const ShortString* slot, FILE* stream);
+
+// RareString: a text slot of one pointer for the fields of a record that
+// are almost always empty (a placed part's sheet path and extra text), so
+// that the empty text costs neither a heap block nor the room of a
+// std::string. It reads like the std::string such a field would be: c_str()
+// is never null, empty() is the empty text. Copies are deep.
+class RareString {
+public:
+    RareString() = default;
+    RareString(const RareString& other) { assign(other.c_str()); }
+    RareString(RareString&& other) noexcept : text_(other.text_) { other.text_ = nullptr; }
+    RareString& operator=(const RareString& other);
+    RareString& operator=(RareString&& other) noexcept;
+    RareString& operator=(const char* text);  // null is the empty text
+    RareString& operator=(const std::string& text) { return *this = text.c_str(); }
+    ~RareString() { clear(); }
+
+    const char* c_str() const { return text_ ? text_ : ""; }
+    bool empty() const { return text_ == nullptr; }
+    void clear();
+
+    friend bool operator==(const RareString& a, const char* b);
+    friend bool operator==(const RareString& a, const RareString& b) { return a == b.c_str(); }
+    friend bool operator==(const RareString& a, const std::string& b) { return a == b.c_str(); }
+
+private:
+    void assign(const char* text);
+    char* text_ = nullptr;  // owned (malloc'd) copy of a non-empty text, or null
+};
+
+// Reads a whole string, however long, into the slot; on -1 the slot is
+// unchanged.
+int read_rare_string(RareString* slot, FILE* stream);

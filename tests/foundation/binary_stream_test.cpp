@@ -60,54 +60,89 @@ std::function<int(FILE*, bool*)> reads(T expected, Reader reader) {
 }
 
 const FieldCase field_cases[] = {
-    {"byte", [](FILE* f) { write_byte(0x1A, f); }, {0x1A},
+    {"byte",
+     [](FILE* f) { write_byte(0x1A, f); },
+     {0x1A},
      reads<uint8_t>(0x1A, [](uint8_t* v, FILE* f) { return read_byte(v, f); })},
-    {"byte_high_bit", [](FILE* f) { write_byte(0xE0, f); }, {0xE0},
+    {"byte_high_bit",
+     [](FILE* f) { write_byte(0xE0, f); },
+     {0xE0},
      reads<int8_t>(-32, [](int8_t* v, FILE* f) { return read_byte(v, f); })},
-    {"short", [](FILE* f) { write_short(0x0102, f); }, {0x01, 0x02},
+    {"short",
+     [](FILE* f) { write_short(0x0102, f); },
+     {0x01, 0x02},
      reads<int16_t>(0x0102, [](int16_t* v, FILE* f) { return read_short(v, f); })},
-    {"short_negative", [](FILE* f) { write_short(-2, f); }, {0xFF, 0xFE},
+    {"short_negative",
+     [](FILE* f) { write_short(-2, f); },
+     {0xFF, 0xFE},
      reads<int16_t>(-2, [](int16_t* v, FILE* f) { return read_short(v, f); })},
-    {"short_unsigned", [](FILE* f) { write_short(0xFFFE, f); }, {0xFF, 0xFE},
+    {"short_unsigned",
+     [](FILE* f) { write_short(0xFFFE, f); },
+     {0xFF, 0xFE},
      reads<uint16_t>(0xFFFE, [](uint16_t* v, FILE* f) { return read_short(v, f); })},
-    {"long", [](FILE* f) { write_long(0x12345678, f); }, {0x12, 0x34, 0x56, 0x78},
+    {"long",
+     [](FILE* f) { write_long(0x12345678, f); },
+     {0x12, 0x34, 0x56, 0x78},
      reads<int32_t>(0x12345678, [](int32_t* v, FILE* f) { return read_long(v, f); })},
-    {"long_negative", [](FILE* f) { write_long(-2, f); }, {0xFF, 0xFF, 0xFF, 0xFE},
+    {"long_negative",
+     [](FILE* f) { write_long(-2, f); },
+     {0xFF, 0xFF, 0xFF, 0xFE},
      reads<int32_t>(-2, [](int32_t* v, FILE* f) { return read_long(v, f); })},
-    {"long_unsigned", [](FILE* f) { write_long(static_cast<int32_t>(0x80000001u), f); },
+    {"long_unsigned",
+     [](FILE* f) { write_long(static_cast<int32_t>(0x80000001u), f); },
      {0x80, 0x00, 0x00, 0x01},
      reads<uint32_t>(0x80000001u, [](uint32_t* v, FILE* f) { return read_long(v, f); })},
-    {"float_half", [](FILE* f) { write_float(0.5, f); }, {0x3F, 0x00, 0x00, 0x00},
+    {"float_half",
+     [](FILE* f) { write_float(0.5, f); },
+     {0x3F, 0x00, 0x00, 0x00},
      reads<double>(0.5, [](double* v, FILE* f) { return read_float(v, f); })},
-    {"float_narrowed", [](FILE* f) { write_float(0.1, f); }, {0x3D, 0xCC, 0xCC, 0xCD},
+    {"float_narrowed",
+     [](FILE* f) { write_float(0.1, f); },
+     {0x3D, 0xCC, 0xCC, 0xCD},
      reads<double>(static_cast<double>(0.1f), [](double* v, FILE* f) { return read_float(v, f); })},
-    {"point", [](FILE* f) { write_point(Point{1, -1}, f); },
+    {"point",
+     [](FILE* f) {
+         write_point(Point{1, -1}, f);
+     },
      {0, 0, 0, 1, 0xFF, 0xFF, 0xFF, 0xFF},
      reads<Point>(Point{1, -1}, [](Point* v, FILE* f) { return read_point(v, f); })},
-    {"short_point", [](FILE* f) { write_spoint(Point{-3, 0x1234}, f); },
+    {"short_point",
+     [](FILE* f) {
+         write_spoint(Point{-3, 0x1234}, f);
+     },
      {0xFF, 0xFD, 0x12, 0x34},
      reads<Point>(Point{-3, 0x1234}, [](Point* v, FILE* f) { return read_spoint(v, f); })},
-    {"rect", [](FILE* f) { write_rect(Rect{1, 2, 3, 4}, f); },
+    {"rect",
+     [](FILE* f) {
+         write_rect(Rect{1, 2, 3, 4}, f);
+     },
      {0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4},
      reads<Rect>(Rect{1, 2, 3, 4}, [](Rect* v, FILE* f) { return read_rect(v, f); })},
-    {"triple_first_third_second", [](FILE* f) { write_triple(Triple{1, 2, 3}, f); },
+    {"triple_first_third_second",
+     [](FILE* f) { write_triple(Triple{1, 2, 3}, f); },
      {0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 2},
      reads<Triple>(Triple{1, 2, 3}, [](Triple* v, FILE* f) { return read_triple(v, f); })},
-    {"string", [](FILE* f) { write_string("U12", f); }, {'U', '1', '2', 0},
+    {"string",
+     [](FILE* f) { write_string("U12", f); },
+     {'U', '1', '2', 0},
      [](FILE* f, bool* same) {
          char text[16];
          int result = read_string(text, sizeof text, f);
          *same = std::strcmp(text, "U12") == 0;
          return result;
      }},
-    {"empty_string", [](FILE* f) { write_string_or_empty(nullptr, f); }, {0},
+    {"empty_string",
+     [](FILE* f) { write_string_or_empty(nullptr, f); },
+     {0},
      [](FILE* f, bool* same) {
          char* text = reinterpret_cast<char*>(1);
          int result = read_string_dup(&text, f);
          *same = text == nullptr;
          return result;
      }},
-    {"raw8", [](FILE* f) { write_raw8("ABCDEFGH", f); }, {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'},
+    {"raw8",
+     [](FILE* f) { write_raw8("ABCDEFGH", f); },
+     {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'},
      [](FILE* f, bool* same) {
          char block[8] = {};
          int result = read_raw8(block, f);
@@ -191,6 +226,64 @@ TEST(ReadString, HeapCopies) {
     EXPECT_EQ(read_string_heap(&held, in.stream), -1);
     EXPECT_EQ(held, before) << "a failed read keeps the held string";
     std::free(held);
+}
+
+// Every field of the table, then a string longer than any buffer, through
+// a file stream whose buffer holds only a few bytes: fields straddle the
+// buffer's edge at every offset, and each must still be written and read
+// as the table gives it.
+TEST(BufferEdges, FieldsAcrossTheBufferEdgeKeepTheirBytes) {
+    const std::string long_text(300, 'q');
+    Bytes expected;
+    for (const FieldCase& c : field_cases)
+        expected.insert(expected.end(), c.bytes.begin(), c.bytes.end());
+    expected.insert(expected.end(), long_text.begin(), long_text.end());
+    expected.push_back(0);
+    for (size_t size : {1, 2, 3, 5, 7, 13, 4096}) {
+        SCOPED_TRACE(size);
+        std::vector<char> buffer(size);
+        FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(setvbuf(f, buffer.data(), _IOFBF, size), 0);
+        for (const FieldCase& c : field_cases) c.write(f);
+        write_string(long_text.c_str(), f);
+        ASSERT_EQ(std::fflush(f), 0);
+        std::rewind(f);
+        Bytes bytes;
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
+        EXPECT_EQ(bytes, expected);
+
+        std::rewind(f);
+        for (const FieldCase& c : field_cases) {
+            bool same = false;
+            EXPECT_EQ(c.read(f, &same), 0) << c.name;
+            EXPECT_TRUE(same) << c.name;
+        }
+        std::string text;
+        EXPECT_EQ(read_string(&text, f), 0);
+        EXPECT_EQ(text, long_text);
+        EXPECT_EQ(std::fgetc(f), EOF);
+        std::fclose(f);
+    }
+}
+
+// A byte pushed back before a field is the field's first byte, whether it
+// is the byte that was read or another one.
+TEST(BufferEdges, PushedBackByteStartsTheNextField) {
+    MemoryIn in({0x12, 0x34, 0x56, 0x78, 0x9A, 0, 0, 0, 1, 'a', 'b', 0});
+    ASSERT_EQ(std::getc(in.stream), 0x12);
+    std::ungetc(0x12, in.stream);
+    int32_t v = 0;
+    EXPECT_EQ(read_long(&v, in.stream), 0);
+    EXPECT_EQ(v, 0x12345678);
+    ASSERT_EQ(std::getc(in.stream), 0x9A);
+    std::ungetc(0x11, in.stream);
+    EXPECT_EQ(read_long(&v, in.stream), 0);
+    EXPECT_EQ(v, 0x11000000);
+    Point p;
+    EXPECT_EQ(read_point(&p, in.stream), -1) << "five bytes are left";
+    std::string text = "kept?";
+    EXPECT_EQ(read_string(&text, in.stream), -1) << "the stream is at its end";
 }
 
 TEST(StreamBytesLeft, FilesAndMemoryStreams) {

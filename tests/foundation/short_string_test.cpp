@@ -91,4 +91,47 @@ TEST(ShortString, StoredNamesOfAnyLengthReloadWhole) {
     std::fclose(in);
 }
 
+// The empty text is the null slot; copies, moves and self-assignment keep
+// their own heap text, and a failed read leaves the slot as it was.
+TEST(RareString, EmptyIsNullAndCopiesAreDeep) {
+    RareString a;
+    EXPECT_TRUE(a.empty());
+    EXPECT_STREQ(a.c_str(), "");
+    a = std::string("sub\\amp.sch");
+    RareString b = a;
+    EXPECT_NE(b.c_str(), a.c_str());
+    EXPECT_EQ(b, a);
+    EXPECT_EQ(b, "sub\\amp.sch");
+    a = "";
+    EXPECT_TRUE(a.empty()) << "an empty text holds no heap block";
+    RareString& same = b;
+    b = same;
+    b = b.c_str();
+    EXPECT_EQ(b, std::string("sub\\amp.sch"));
+    RareString c = std::move(b);
+    EXPECT_TRUE(b.empty());  // NOLINT(bugprone-use-after-move): moved-from is empty
+    a = std::move(c);
+    EXPECT_EQ(a, "sub\\amp.sch");
+    a = nullptr;
+    EXPECT_EQ(a, "");
+}
+
+TEST(RareString, ReadsWholeStringsAndKeepsTheSlotOnAShortRead) {
+    std::string stored(300, 'p');
+    stored += '\0';
+    stored += '\0';
+    stored += "cut";
+    FILE* in = fmemopen(stored.data(), stored.size(), "rb");
+    RareString slot;
+    EXPECT_EQ(read_rare_string(&slot, in), 0);
+    EXPECT_EQ(slot, std::string(300, 'p'));
+    slot = "held";
+    EXPECT_EQ(read_rare_string(&slot, in), 0);
+    EXPECT_TRUE(slot.empty());
+    slot = "held";
+    EXPECT_EQ(read_rare_string(&slot, in), -1);
+    EXPECT_EQ(slot, "held");
+    std::fclose(in);
+}
+
 }  // namespace

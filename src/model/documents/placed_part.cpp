@@ -219,9 +219,9 @@ void free_PlacedPart(Schema* doc, PlacedPart* pl, bool keep_storage) {
     free_Attribute(&pl->value, true);
     free_Attribute_list(pl->attributes);
     pl->attributes = nullptr;
-    std::string().swap(pl->sheet_path);
+    pl->sheet_path.clear();
     pl->part_name.clear();
-    std::string().swap(pl->extra);
+    pl->extra.clear();
     drop_own_pins(pl);
     pl->part = nullptr;
     release(pl, keep_storage);
@@ -269,10 +269,10 @@ int read_PlacedPart(PlacedPart* pl, FILE* stream) {
     if (read_byte(&end, stream) != 0 || end != LIST_END) return -1;
 
     pl->extra.clear();
-    if (docs_kit::next_is(stream, PL_EXTRA_TAG) && docs_kit::read_text(&pl->extra, stream) != 0)
+    if (docs_kit::next_is(stream, PL_EXTRA_TAG) && read_rare_string(&pl->extra, stream) != 0)
         return -1;
     result = read_byte(&pl->flags, stream);
-    result |= docs_kit::read_text(&pl->sheet_path, stream);
+    result |= read_rare_string(&pl->sheet_path, stream);
     result |= read_long(&pl->device, stream);
     result |= read_point(&pl->pos, stream);
     result |= read_sstr(&pl->part_name, stream);

@@ -55,22 +55,25 @@ struct PlacedPart : SchItem {
     Attribute reference;           // attribute 0, held inline
     Attribute value;               // attribute 1, held inline
     List* attributes = nullptr;    // owned: attributes 2, 3, ..., or none
-    std::string sheet_path;        // "" is none
+    RareString sheet_path;         // "" is none
     int32_t device = 0;            // device in the package, 0 = 'A'
+    int32_t own_pins_devices = 0;  // device count the own pins' number tables hold
     ShortString part_name;         // entry of the schematic's own library
     Part* part = nullptr;          // cached on first look-up; not owned, not referenced
     PinList* own_pins = nullptr;   // owned, or none
-    int32_t own_pins_devices = 0;  // device count the own pins' number tables hold
     List* powers = nullptr;        // owned list of Power*, or none
     uint32_t time_stamp = 0;
     uint8_t scale = PL_DEFAULT_SCALE;  // one bit set: 1 -> 0.1 ... 16 -> 1.0 ... 128 -> 3.0
-    std::string extra;                 // "" is none; kept, copied and stored, never interpreted
-    std::string origin;                // net file it was linked from; "" is none; not stored
+    RareString extra;                  // "" is none; kept, copied and stored, never interpreted
+    RareString origin;                 // net file it was linked from; "" is none; not stored
 
     PlacedPart() = default;
     PlacedPart(const PlacedPart&) = delete;  // the owned pointers: copy_PlacedPart
     PlacedPart& operator=(const PlacedPart&) = delete;
 };
+// A loaded sheet holds one record per part, and its rarely used texts cost
+// one pointer each: keep the record from growing back.
+static_assert(sizeof(void*) != 8 || sizeof(PlacedPart) <= 208);
 
 PlacedPart* as_PlacedPart(SchItem* item);
 const PlacedPart* as_PlacedPart(const SchItem* item);

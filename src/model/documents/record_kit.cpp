@@ -1,6 +1,7 @@
 // Stream pieces shared by the sheet-item records.
 #include "model/documents/record_kit.h"
 
+#include "foundation/binary_stream.h"
 #include "foundation/list.h"
 #include "model/items/view.h"
 
@@ -19,13 +20,8 @@ double outline_distance(Point p, const Rect& r, double tolerance) {
 
 int read_text(std::string* out, FILE* stream) {
     std::string text;
-    for (;;) {
-        int c = getc_unlocked(stream);
-        if (c == EOF) return -1;
-        if (c == 0) break;
-        text.push_back(static_cast<char>(c));
-    }
-    *out = std::move(text);
+    if (read_string(&text, stream) != 0) return -1;
+    out->swap(text);
     return 0;
 }
 

@@ -211,13 +211,15 @@ struct TextSize {
 // Text: pos is the anchor, width the stroke pen width.
 struct Text : SchItem {
     int32_t font = 0;  // 0 plain stroke font, 1..9 symbol font, >= 10 document font (font - 10)
+    TextSize size;     // character size
     List* fonts = nullptr;     // not owned: the font table document-font numbers refer to
-    TextSize size;             // character size
     std::string string;        // '@' separates lines; "" when empty
     int32_t field = 0;         // title-block field index 1..27, else 0
     Stroke* layout = nullptr;  // owned cache for fonts below 10; dropped by every change
-    Matrix matrix;             // cell units to world units of the last layout
 };
+// A loaded sheet holds one record per label and note: keep the record small
+// (the head and its own fields, no padding between them).
+static_assert(sizeof(void*) != 8 || sizeof(Text) <= sizeof(SchItem) + 64);
 
 // The checked accessor of a record kind: asserts the code. Every as_X pair
 // of every record kind is written with it.

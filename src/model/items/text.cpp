@@ -138,7 +138,6 @@ void init_Text(Text* text) {
     default_TextSize(&text->size);
     text->string.clear();
     text->field = 0;
-    matrix_identity(&text->matrix);
 }
 
 void free_Text(Text* text, bool keep_storage) {
@@ -158,10 +157,10 @@ int read_Text(Text* text, FILE* stream) {
     Point pos;
     uint8_t flags = 0, font = 0;
     TextSize size;
-    char* string = nullptr;
+    std::string string;
     if (read_short(&width, stream) || read_point(&pos, stream) || read_byte(&flags, stream) ||
         read_byte(&font, stream) || read_short(&size.width, stream) ||
-        read_short(&size.height, stream) || read_string_heap(&string, stream))
+        read_short(&size.height, stream) || read_string(&string, stream))
         return -1;
     free_Strokes(text->layout);
     text->layout = nullptr;
@@ -172,8 +171,7 @@ int read_Text(Text* text, FILE* stream) {
     text->flags = flags & ~0x40;  // only the title-block reader makes fields
     text->font = font;
     text->size = size;
-    text->string = string;
-    std::free(string);
+    text->string.swap(string);
     text->field = 0;
 
     int c = getc_unlocked(stream);

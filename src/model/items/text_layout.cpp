@@ -345,7 +345,7 @@ void layout_Text(Text* text) {
     text->layout = nullptr;
     if (text->font < 10)
         text->layout = text_layout(text->string.c_str(), text->pos, text->size, text->flags,
-                                   text->font, text->width, &text->matrix, true);
+                                   text->font, text->width, nullptr, true);
 }
 
 void layout_Text_local(Text* text, Matrix* matrix) {

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/heap.h"
 #include "road/ladder_road.h"
 
 int main(int argc, char** argv) {
+    tune_process_heap();
     if (argc == 5 && std::strcmp(argv[1], "generate") == 0) {
         int n = std::atoi(argv[3]);
         if (n <= 0) return 2;

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "foundation/core.h"
@@ -16,6 +17,8 @@
 #include "platform/safe_replace.h"
 
 namespace {
+
+constexpr size_t WRITE_BUFFER_SIZE = 64 * 1024;
 
 std::function<int()> backup_hook;
 
@@ -156,7 +159,11 @@ AtomicFile::AtomicFile(const char* path, const char* mode) {
     if (stream_ == nullptr) {
         close(replacement_.fd);
         drop_replacement(&replacement_);
+        return;
     }
+    // Without the buffer (no memory for it) stdio's own serves.
+    buffer_.reset(new (std::nothrow) char[WRITE_BUFFER_SIZE]);
+    if (buffer_) std::setvbuf(stream_, buffer_.get(), _IOFBF, WRITE_BUFFER_SIZE);
 }
 
 AtomicFile::~AtomicFile() {

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/safe_replace.h"
@@ -81,6 +82,9 @@ public:
 private:
     std::string target_;
     Replacement replacement_;  // the temporary, until committed or removed
+    // The stream's buffer, larger than stdio's own so that a big netlist or
+    // sheet takes few write calls; the stream is closed before it goes.
+    std::unique_ptr<char[]> buffer_;
     FILE* stream_ = nullptr;
 };
 

@@ -11,6 +11,42 @@ void* heap_alloc(size_t size);
 void* heap_realloc(void* block, size_t size);
 void heap_free(void* block);
 
+// --- small blocks -------------------------------------------------------------
+// List nodes and records are small and made and released by the million, a
+// whole sheet at a time. They come from size classes of POOL_GRAIN bytes
+// carved from large chunks: a block costs its size rounded up to the grain
+// and no malloc call, and a released block waits on its class's free list
+// for the next block of the same class (last released, first reused). The
+// chunks are kept until the program ends, so freeing a sheet hands nothing
+// back to malloc and the next job reuses the same, already touched, memory.
+// Blocks above POOL_LARGEST bytes come from malloc.
+//
+// A block is aligned to POOL_GRAIN and not zero-filled; pool_free takes the
+// size that pool_alloc was given. Only one thread (the GUI thread, the
+// program's only one) makes and releases blocks: there is no lock, and
+// debug builds assert that every call comes from the first caller's thread.
+//
+// Under AddressSanitizer every block comes from malloc and goes back to it,
+// so that a use after release and a leak are still seen.
+constexpr size_t POOL_GRAIN = 8;
+constexpr size_t POOL_LARGEST = 512;
+// A block of at least size bytes (a null size counts as one byte), or null
+// when memory is exhausted.
+void* pool_alloc(size_t size);
+void pool_free(void* block, size_t size);
+// False when blocks come from malloc (the sanitizer build).
+bool pool_active();
+
+// The process's malloc settings, called once at start-up (the program's
+// main, the benchmark programs). A job frees most of what it made and the
+// next job makes as much again: freed memory stays with the process for the
+// next job instead of going back to the system and being faulted in (and
+// zeroed) again. Blocks up to 32 MiB come from the heap rather than from
+// their own mapping, and the heap keeps up to 64 MiB of free memory at its
+// top. Does nothing under AddressSanitizer.
+void tune_process_heap();
+
 // Tests only: make the n-th allocation from now fail (1 = the next one);
-// 0 lets every allocation through again.
+// 0 lets every allocation through again. Counts heap_alloc, heap_realloc and
+// pool_alloc alike.
 void heap_fail_at(int n);

@@ -44,9 +44,16 @@ DListNode* predecessor(const List*, const DListNode* node, bool* found) {
     return node->prev;
 }
 
+// Nodes and headers are small blocks of the pool (heap.h): a list of a
+// whole sheet's records is made and freed without a malloc call per node.
+// Both node kinds take the block of the larger one, so that a node released
+// through the other kind's operations still returns to its own size class.
+constexpr size_t NODE_BLOCK = sizeof(DListNode);
+static_assert(sizeof(ListNode) <= NODE_BLOCK && alignof(DListNode) <= POOL_GRAIN);
+
 template <class N>
 N* make_node(void* data) {
-    void* block = heap_alloc(sizeof(N));
+    void* block = pool_alloc(NODE_BLOCK);
     if (!block) return nullptr;
     N* node = new (block) N;
     node->data = data;
@@ -58,7 +65,7 @@ template <class N>
 int release(N* node, ListDataFn callback) {
     void* data = node->data;
     node->~N();
-    heap_free(node);
+    pool_free(node, NODE_BLOCK);
     return callback ? callback(data) : 0;
 }
 
@@ -153,7 +160,7 @@ void free_all(List* list, N* first, N* (*step)(const N*), ListDataFn callback) {
         n = after;
     }
     list->~List();
-    heap_free(list);
+    pool_free(list, sizeof(List));
 }
 
 template <class N, class Fn>
@@ -202,7 +209,7 @@ using list_detail::forward_d;
 }  // namespace
 
 List* list_new() {
-    void* block = heap_alloc(sizeof(List));
+    void* block = pool_alloc(sizeof(List));
     return block ? new (block) List : nullptr;
 }
 

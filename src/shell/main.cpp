@@ -1,7 +1,14 @@
 // Program entry: the application object of the shell.
+#include "foundation/heap.h"
 #include "shell/app.h"
 
-wxIMPLEMENT_APP(MyApp);
+wxIMPLEMENT_APP_NO_MAIN(MyApp);
+
+int main(int argc, char** argv) {
+    tune_process_heap();
+    wxDISABLE_DEBUG_SUPPORT();
+    return wxEntry(argc, argv);
+}
 
 // Leak checking (sanitizer builds): fontconfig keeps its pattern and font
 // caches for the life of the process and never frees them. Nothing of ours

@@ -10,8 +10,10 @@
 //
 // The per-code routines of the primitives are declared in primitives.h
 // (fill, circle, rectangle, line, arc, junction, polyline) and text.h.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,15 @@ struct SchItem {
     // running, checked against the builder's own table before use (a stale
     // value is never trusted); never stored.
     uint32_t net_slot = 0;
+
+    // Every record of every code is a small block of the pool
+    // (foundation/heap.h): a sheet's records are made and released by the
+    // hundred thousand, by the one thread that owns the documents. A record
+    // is released as the type it was made (the head has no virtual
+    // destructor), which the pool needs for its size.
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* block, size_t size) noexcept;
 };
 
 // The graphic primitives are dispatched as `Item`s: the same head.

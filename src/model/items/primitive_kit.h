@@ -9,13 +9,20 @@
 #include <new>
 
 #include "foundation/flagop.h"
+#include "foundation/heap.h"
 #include "model/items/item.h"
 
 namespace items_kit {
 
+// Records are small blocks of the pool (SchItem's operator new), which
+// aligns to POOL_GRAIN only.
+template <class R>
+constexpr bool fits_pool = alignof(R) <= POOL_GRAIN;
+
 // A record of the given kind with the head's creation defaults, or null.
 template <class R>
 R* make(int code) {
+    static_assert(fits_pool<R>);
     R* record = new (std::nothrow) R;
     if (record) record->type = static_cast<int8_t>(code);
     return record;
@@ -31,6 +38,7 @@ void release(R* record, bool keep_storage) {
 // (the copy is another record and gets its own id when written).
 template <class R>
 R* duplicate(const R* record) {
+    static_assert(fits_pool<R>);
     R* copy = new (std::nothrow) R(*record);
     if (copy) {
         copy->prev = copy->next = nullptr;

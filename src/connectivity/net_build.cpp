@@ -205,6 +205,7 @@ int net_prepare(NetContext* context, Schema* schema) {
     }
     empty_islands(context);
     context->last_original = nullptr;
+    context->walked = {};
     FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
     flagop_apply(&sheet->state);
     return 0;
@@ -216,8 +217,12 @@ int net_pseudo_pins(NetContext* context, Schema* schema) {
     List* items = context->sheet->items;
     DListNode* last = dlist_tail(items);
     context->last_original = last ? last->data : nullptr;
+    std::vector<SchItem*>& walked = context->walked;
+    walked.clear();
+    walked.reserve(items->count + 64);
     for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
+        walked.push_back(item);
         if (item->type == NOCON_ITEM)
             add_PseudoPin(item->pos, item, nullptr, nullptr, nullptr, items);
         else
@@ -225,6 +230,10 @@ int net_pseudo_pins(NetContext* context, Schema* schema) {
         if (node == last) break;
     }
     for (Port* port : list_items<Port>(schema->ports)) add_item_stubs(schema, port, items, true);
+    // The records appended, in the order of the list.
+    for (DListNode* node = last ? dlist_next(last) : dlist_head(items); node;
+         node = dlist_next(node))
+        walked.push_back(static_cast<SchItem*>(node->data));
     return 0;
 }
 
@@ -303,6 +312,7 @@ void remove_temporaries(Schema* schema, Sheet* sheet) {
 }  // namespace
 
 int net_cleanup(NetContext* context, Schema* schema) {
+    context->walked = {};
     NetIndex* index = context->index;
     if (!index) {
         remove_temporaries(schema, context->sheet);

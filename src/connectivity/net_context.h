@@ -15,6 +15,7 @@
 struct List;
 struct NetIndex;
 struct Schema;
+struct SchItem;
 struct Sheet;
 
 struct NetContext {
@@ -40,6 +41,9 @@ struct NetContext {
     // or not known); compared only, never followed. The clean-up looks for
     // temporary records after it alone.
     const void* last_original = nullptr;
+    // The sheet's records in list order as phase 2 left them: the index the
+    // next phases make starts from it instead of following the list again.
+    std::vector<SchItem*> walked;
 };
 
 // A zeroed record; null when memory runs out (callers stop with no_memory).

@@ -1,6 +1,7 @@
 // Writing the per-sheet net file.
 #include "connectivity/net_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -267,30 +268,61 @@ namespace {
 constexpr int NOT_A_NET_FILE = 66;
 constexpr int UNRESOLVED = 76;
 
-// The context's ports and the sheet's items (members aside) by object id,
-// the first of each id in list order: a sheet of n parts has about 2n
-// members, and each names its item by id.
-struct MemberTargets {
-    std::vector<SchItem*> items;
-    std::vector<Port*> ports;
-    FlatIndex<uint32_t> item_of_id, port_of_id;
+// Records by object id, the first of each id in list order. Ids come from
+// one counter as records are made, so a sheet's ids mostly lie close
+// together: then a direct array, one look-up without hashing; else an
+// open-addressing table (ids of a hostile file may be anything).
+template <class T>
+class IdTable {
+public:
+    explicit IdTable(const std::vector<std::pair<uint32_t, T*>>& records) {
+        uint32_t top = 0;
+        for (auto& [id, record] : records) top = std::max(top, id);
+        if (top <= records.size() * 4 + 64) {
+            dense_.assign(size_t{top} + 1, nullptr);
+            for (auto& [id, record] : records)
+                if (!dense_[id]) dense_[id] = record;
+            return;
+        }
+        for (auto& [id, record] : records)
+            if (index_.insert(id, static_cast<uint32_t>(sparse_.size())).second)
+                sparse_.push_back(record);
+    }
+    T* find(uint32_t id) const {
+        if (!dense_.empty() || sparse_.empty()) return id < dense_.size() ? dense_[id] : nullptr;
+        const uint32_t* at = index_.find(id);
+        return at ? sparse_[*at] : nullptr;
+    }
 
-    explicit MemberTargets(NetContext* context) {
-        for (SchItem* item : list_items<SchItem>(context->sheet->items))
-            if (item->id && item->type != PSEUDO_PIN &&
-                item_of_id.insert(item->id, static_cast<uint32_t>(items.size())).second)
-                items.push_back(item);
-        for (Port* port : list_items<Port>(context->ports))
-            if (port->id && port_of_id.insert(port->id, static_cast<uint32_t>(ports.size())).second)
-                ports.push_back(port);
+private:
+    std::vector<T*> dense_;
+    std::vector<T*> sparse_;
+    FlatIndex<uint32_t> index_;
+};
+
+// The context's ports and the sheet's items (members aside) by object id:
+// a sheet of n parts has about 2n members, and each names its item by id.
+struct MemberTargets {
+    IdTable<SchItem> items;
+    IdTable<Port> ports;
+
+    explicit MemberTargets(NetContext* context)
+        : items(item_ids(context->sheet->items)), ports(port_ids(context->ports)) {}
+    static std::vector<std::pair<uint32_t, SchItem*>> item_ids(List* list) {
+        std::vector<std::pair<uint32_t, SchItem*>> ids;
+        if (list) ids.reserve(list->count);
+        for (SchItem* item : list_items<SchItem>(list))
+            if (item->id && item->type != PSEUDO_PIN) ids.emplace_back(item->id, item);
+        return ids;
     }
-    template <class T>
-    static T* find(const FlatIndex<uint32_t>& index, const std::vector<T*>& targets, uint32_t id) {
-        const uint32_t* at = index.find(id);
-        return at ? targets[*at] : nullptr;
+    static std::vector<std::pair<uint32_t, Port*>> port_ids(List* list) {
+        std::vector<std::pair<uint32_t, Port*>> ids;
+        for (Port* port : list_items<Port>(list))
+            if (port->id) ids.emplace_back(port->id, port);
+        return ids;
     }
-    Port* port(uint32_t id) const { return find(port_of_id, ports, id); }
-    SchItem* item(uint32_t id) const { return find(item_of_id, items, id); }
+    Port* port(uint32_t id) const { return ports.find(id); }
+    SchItem* item(uint32_t id) const { return items.find(id); }
 };
 
 int resolve_member(const MemberTargets& targets, PseudoPin* pp, Library* library) {
@@ -363,7 +395,7 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
     }
     SchItem* last = head;
     for (;;) {
-        int c = std::getc(stream);
+        int c = getc_unlocked(stream);
         if (c == EOF) return NOT_A_NET_FILE;
         if (c == LIST_END) return 0;
         std::ungetc(c, stream);
@@ -389,7 +421,7 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
 
 int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name) {
     for (;;) {
-        int c = std::getc(stream);
+        int c = getc_unlocked(stream);
         if (c == EOF) return 0;
         std::ungetc(c, stream);
         if (c != item_tag(PORT_ITEM)) return 0;

@@ -278,6 +278,19 @@ void file_bus(NetIndex* index, Line* line) {
         file_span(index, axis(AXIS_BUS_SLOPED), span, line, line->pos.x, line->end.x, table);
 }
 
+// Takes a walk of the whole sheet list in order as the first positions
+// when it still matches the list (same count and ends: the phases only
+// append), so that the list is not followed again. The walk is emptied.
+void take_walk(NetIndex* index, std::vector<SchItem*>& walked) {
+    const List* items = index->sheet ? index->sheet->items : nullptr;
+    if (items && items->count && index->by_pos.empty() && walked.size() == items->count &&
+        walked.front() == dlist_head(items)->data && walked.back() == dlist_tail(items)->data) {
+        index->by_pos.swap(walked);
+        index->last_seen = dlist_tail(items);
+    }
+    walked = {};
+}
+
 // Frees a table's storage; the editor's refresh keeps it for its next build.
 template <class Table>
 void release(Table& table) {
@@ -357,7 +370,7 @@ void NetIndex::clear() {
     filings.clear();
     line_of.clear();
     lines_released = false;
-    wire_at_label.clear();
+    label_wires.clear();
     chains.clear();
     bus_cells.clear();
     ends.clear();
@@ -378,6 +391,7 @@ NetIndex* net_index(NetContext* context) {
         context->spare_index = nullptr;
         NetIndex* index = context->index;
         index->sheet = context->sheet;
+        take_walk(index, context->walked);
         // Room for the records the phases add (merged and split wires; the
         // stubs are in the list already): a tenth more on a ladder. A table
         // that outgrows it doubles, so the room is not cut to the bone.
@@ -409,17 +423,22 @@ void drop_net_index(NetContext* context) {
 void index_sync(NetIndex* index) {
     List* items = index->sheet ? index->sheet->items : nullptr;
     if (!items) return;
-    // First the positions (a walk along the list), then the filing, in the
-    // same order, over the table of positions read ahead.
-    size_t start = index->by_pos.size();
-    size_t lines = 0;  // lines and arcs
+    // First the new records (a walk along the list's nodes alone, unless
+    // the walk of phase 2 was taken), then their positions and codes, then
+    // the filing, both over the table of positions read ahead.
+    size_t start = index->code_of.size();
     DListNode* node = index->last_seen ? dlist_next(index->last_seen) : dlist_head(items);
     for (; node; node = dlist_next(node)) {
-        auto* item = static_cast<SchItem*>(node->data);
-        item->net_slot = static_cast<uint32_t>(index->by_pos.size());
-        index->by_pos.push_back(item);
-        index->code_of.push_back(item->type);
+        index->by_pos.push_back(static_cast<SchItem*>(node->data));
         index->last_seen = node;
+    }
+    size_t count = index->by_pos.size();
+    size_t lines = 0;  // lines and arcs
+    for (size_t i = start; i < count; ++i) {
+        if (i + PREFETCH_AHEAD < count) __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD], 1);
+        SchItem* item = index->by_pos[i];
+        item->net_slot = static_cast<uint32_t>(i);
+        index->code_of.push_back(item->type);
         bool line = item->type == LINE_ITEM || item->type == ARC_ITEM;
         index->line_of.push_back(line ? static_cast<uint32_t>(index->line_count + lines++)
                                       : NetIndex::NO_LINE);
@@ -440,7 +459,6 @@ void index_sync(NetIndex* index) {
     index->chains.resize(index->line_count);
     if (index->lines_released) return;
     index->filings.resize(index->line_count);
-    size_t count = index->by_pos.size();
     for (size_t i = start; i < count; ++i) {
         if (i + PREFETCH_AHEAD / 2 < count)
             prefetch_filing(index, index->by_pos[i + PREFETCH_AHEAD / 2]);
@@ -578,14 +596,9 @@ void index_release_lines(NetIndex* index) {
         SchItem* item = index->by_pos[i];
         bool label = item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
         if (!label && item->type != NETPROP_ITEM) continue;
-        auto [at, made] = index->wire_at_label.try_emplace(point_key(item->pos), nullptr);
-        if (!made) continue;
         lines_at(index, item->pos, lines);
-        for (Line* line : lines)
-            if (is_wire_line(line)) {
-                at->second = line;
-                break;
-            }
+        auto wire = std::find_if(lines.begin(), lines.end(), is_wire_line);
+        index->label_wires.emplace_back(i, wire == lines.end() ? nullptr : *wire);
     }
     release(index->cells);
     release(index->filings);
@@ -602,11 +615,13 @@ void index_release_ends(NetIndex* index) {
     index->ends_built = false;
 }
 
-bool index_label_wire(const NetIndex* index, Point p, Line** wire) {
-    if (!index->lines_released) return false;
-    auto found = index->wire_at_label.find(point_key(p));
-    if (found == index->wire_at_label.end()) return false;
-    *wire = found->second;
+bool index_label_wire(const NetIndex* index, const SchItem* label, Line** wire) {
+    uint32_t pos = index_find_pos(index, label);
+    if (!index->lines_released || pos == UINT32_MAX) return false;
+    const auto& kept = index->label_wires;
+    auto at = std::lower_bound(kept.begin(), kept.end(), std::pair<uint32_t, Line*>{pos, nullptr});
+    if (at == kept.end() || at->first != pos) return false;
+    *wire = at->second;
     return true;
 }
 

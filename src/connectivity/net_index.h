@@ -178,7 +178,9 @@ struct NetIndex {
     // Set once the lines by carrier are freed: no line changes its geometry
     // after that, and the wire under each label was kept beforehand.
     bool lines_released = false;
-    std::unordered_map<uint64_t, Line*> wire_at_label;  // by point_key
+    // The first wire under each label and net-property label (null: none),
+    // by the label's position, in list order.
+    std::vector<std::pair<uint32_t, Line*>> label_wires;
 
     // Positions rather than pointers: one node per line or arc.
     struct ChainNode {
@@ -251,9 +253,9 @@ void index_release_lines(NetIndex* index);
 // Frees the end-point table after the last phase that reads it (built again
 // when asked for).
 void index_release_ends(NetIndex* index);
-// The first wire through a label's point kept by index_release_lines;
-// false when the point was not kept.
-bool index_label_wire(const NetIndex* index, Point p, Line** wire);
+// The first wire under a label or net-property label kept by
+// index_release_lines; false when none was kept for it.
+bool index_label_wire(const NetIndex* index, const SchItem* label, Line** wire);
 // Lines on which the point lies now, in list order, into `lines` (the
 // caller's buffer, emptied first: queries run once per end and pin). With
 // `taking_part`, lines already absorbed (0x80) may be left out.

@@ -98,6 +98,13 @@ bool still_names(const SchItem* item) {
     return !stub || !(stub->state & NET_IGNORED);
 }
 
+// The first wire under a label or net-property label.
+Line* wire_under(NetContext* context, const SchItem* label) {
+    Line* wire = nullptr;
+    if (context->index && index_label_wire(context->index, label, &wire)) return wire;
+    return first_wire_at(context, label->pos);
+}
+
 PseudoPin* last_member(Ident* head) {
     PseudoPin* member = head->nextconn;
     while (member && member->next) member = static_cast<PseudoPin*>(member->next);
@@ -140,8 +147,6 @@ bool item_net_name(const SchItem* item, std::string* name) {
 
 Line* first_wire_at(NetContext* context, Point p) {
     if (NetIndex* index = context->index) {
-        Line* wire = nullptr;
-        if (index_label_wire(index, p, &wire)) return wire;
         if (!index->lines_released) {
             thread_local std::vector<Line*> lines;  // kept between calls: asked once per label
             lines_at(index, p, lines);
@@ -210,7 +215,7 @@ bool new_merge_set(NetContext* context) {
 void add_to_merge_set(NetContext* context, SchItem* item) {
     SchItem* wire = nullptr;
     if (item->type == TEXT_ITEM) {
-        wire = first_wire_at(context, item->pos);
+        wire = wire_under(context, item);
     } else if (item->type == PSEUDO_PIN) {
         wire = as_PseudoPin(item)->stub;
     } else {
@@ -307,7 +312,7 @@ namespace {
 
 // Gives the net under a net-property label its properties, unless it has some.
 void attach_net_property(NetContext* context, SchItem* item) {
-    Line* wire = first_wire_at(context, item->pos);
+    Line* wire = wire_under(context, item);
     if (!wire) return;
     SchItem* first = chain_first(context, wire);
     if (first->type != IDENT_ITEM || as_Ident(first)->netprop) return;

@@ -75,11 +75,23 @@ void cut_suffixes(NetContext* context) {
 }
 
 // The package of a reference, made when new.
-size_t package_for(NetlistRun& run, const char* reference) {
-    auto [at, made] =
-        run.package_of_reference.insert(reference, static_cast<uint32_t>(run.packages.size()));
-    if (made) run.packages.emplace_back();
+uint32_t package_for(NetlistRun& run, const char* reference) {
+    auto [at, made] = run.package_of_reference.insert(reference, run.package_count);
+    if (made) ++run.package_count;
     return at;
+}
+
+// Lays out records by package: starts[k] .. starts[k + 1] index the records
+// of package k in `out`, in their order in `records`.
+template <class T>
+void group_by_package(const std::vector<std::pair<uint32_t, T>>& records, uint32_t packages,
+                      std::vector<uint32_t>& starts, std::vector<T>& out) {
+    starts.assign(size_t{packages} + 1, 0);
+    for (auto& [package, record] : records) ++starts[package + 1];
+    for (uint32_t k = 0; k < packages; ++k) starts[k + 1] += starts[k];
+    out.resize(records.size());
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    for (auto& [package, record] : records) out[next[package]++] = record;
 }
 
 // Groups the placed parts and their members by package, so that each
@@ -90,12 +102,13 @@ void index_parts(NetlistRun& run) {
     FlatIndex<uint64_t> seen(run.placed.size());
     run.package_of_reference.reserve(run.placed.size());
     run.package_of_part.reserve(run.placed.size());
-    run.packages.reserve(run.placed.size());
+    std::vector<std::pair<uint32_t, PlacedPart*>> parts;
+    parts.reserve(run.placed.size());
     for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
-        size_t package = package_for(run, reference);
-        run.packages[package].parts.push_back(part);
-        run.package_of_part.insert(part, static_cast<uint32_t>(package));
+        uint32_t package = package_for(run, reference);
+        parts.emplace_back(package, part);
+        run.package_of_part.insert(part, package);
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
         if (std::strchr(reference, '?'))
@@ -104,23 +117,39 @@ void index_parts(NetlistRun& run) {
                       .second)
             net_warningf("Part %s: duplicate reference\n", reference);
     }
+    std::vector<std::pair<uint32_t, NetlistRun::Member>> members;
+    members.reserve(run.placed.size() * 2);
     for (Ident* head : list_items<Ident>(run.context->islands)) {
         if (!(head->state & IDENT_TWO_MEMBERS)) continue;
         for (SchItem* m = head->nextconn; m; m = m->next) {
             PseudoPin* member = as_PseudoPin(m);
             if (!member || !member_on_part(member)) continue;
             const uint32_t* known = run.package_of_part.find(member->father);
-            size_t package =
+            uint32_t package =
                 known ? *known
                       : package_for(run, as_PlacedPart(member->father)->reference.text.get());
-            run.packages[package].members.push_back({head, member});
+            members.push_back({package, {head, member}});
         }
     }
+    group_by_package(parts, run.package_count, run.part_start, run.package_parts);
+    group_by_package(members, run.package_count, run.member_start, run.package_members);
 }
 
 bool same_number(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
 
 }  // namespace
+
+std::span<PlacedPart* const> package_parts(const NetlistRun& run, uint32_t package) {
+    if (package >= run.package_count) return {};
+    return {run.package_parts.data() + run.part_start[package],
+            run.part_start[package + 1] - run.part_start[package]};
+}
+
+std::span<const NetlistRun::Member> package_members(const NetlistRun& run, uint32_t package) {
+    if (package >= run.package_count) return {};
+    return {run.package_members.data() + run.member_start[package],
+            run.member_start[package + 1] - run.member_start[package]};
+}
 
 const char* module_text_of(PlacedPart* part, int field) {
     if (field < 1) return "";
@@ -169,10 +198,12 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part) {
             if (same_number(run.pins[i].number, number)) return;
         run.pins.push_back({number, net, pin});
     };
+    // A part off the sheet's list goes with the package of its reference.
     const uint32_t* known = run.package_of_part.find(part);
-    size_t package = known ? *known : package_for(run, part->reference.text.get());
-    for (PlacedPart* device : run.packages[package].parts) device->state |= NET_VISITED;
-    for (auto& [head, member] : run.packages[package].members) {
+    if (!known) known = run.package_of_reference.find(part->reference.text.get());
+    uint32_t package = known ? *known : run.package_count;
+    for (PlacedPart* device : package_parts(run, package)) device->state |= NET_VISITED;
+    for (auto& [head, member] : package_members(run, package)) {
         const char* number =
             member_on_part(member)
                 ? pin_number_text(member->pin, as_PlacedPart(member->father)->device)

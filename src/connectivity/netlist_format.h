@@ -8,6 +8,7 @@
 // the old netlist (or none), never a partial one.
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,12 +59,14 @@ struct NetlistRun {
     int unconnected = 0;  // "?%d" counter of unconnected pins, whole file
     // One package per reference (ignoring case): its placed parts (every
     // device) and its members on nets with two real members, in net and
-    // chain order.
-    struct Package {
-        std::vector<PlacedPart*> parts;
-        std::vector<std::pair<const Ident*, PseudoPin*>> members;
-    };
-    std::vector<Package> packages;
+    // chain order. Package k's parts are package_parts[part_start[k] ..
+    // part_start[k + 1]), its members likewise: flat arrays, not a pair of
+    // vectors for each of thousands of packages.
+    using Member = std::pair<const Ident*, PseudoPin*>;
+    uint32_t package_count = 0;
+    std::vector<uint32_t> part_start, member_start;
+    std::vector<PlacedPart*> package_parts;
+    std::vector<Member> package_members;
     FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> package_of_reference;
     FlatIndex<const SchItem*> package_of_part;
     // The sheet's placed parts and texts in list order: the sheet's list,
@@ -73,6 +76,10 @@ struct NetlistRun {
     // The pins of the part being written (walk_part_pins), kept for the next.
     std::vector<PartPin> pins;
 };
+
+// A package's placed parts and members (both empty past the last package).
+std::span<PlacedPart* const> package_parts(const NetlistRun& run, uint32_t package);
+std::span<const NetlistRun::Member> package_members(const NetlistRun& run, uint32_t package);
 
 // The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.
 std::string module_text(PlacedPart* part, int field);

@@ -46,13 +46,15 @@ protected:
 
 // Two resistors wired, a label, a power symbol, a no-connect mark, an
 // unused junction, a dangling wire and a bus port.
-const std::string mixed_sheet = part("R", 0, 0, "R1") + part("R", 10000, 0, "R2") + wire(5000, 0, 7000, 0) +
-                                label(6000, 0, "Clk") + power(-3000, 0, "GND", "ROT_270") +
-                                nocon(15000, 0) + junction(0, 9000) + wire(20000, 20000, 21000, 20000) +
+const std::string mixed_sheet = part("R", 0, 0, "R1") + part("R", 10000, 0, "R2") +
+                                wire(5000, 0, 7000, 0) + label(6000, 0, "Clk") +
+                                power(-3000, 0, "GND", "ROT_270") + nocon(15000, 0) +
+                                junction(0, 9000) + wire(20000, 20000, 21000, 20000) +
                                 bus(30000, 0, 30000, 5000) + label(30000, 1000, "D[0..1]");
 
 TEST_F(NetFile, MixedSheetIsWrittenAsTheGoldenFile) {
-    auto schema = compile_sheet(mixed_sheet, sheet_port(30000, 0, "D[0..1]") + sheet_port(-20000, 0, "IN"));
+    auto schema =
+        compile_sheet(mixed_sheet, sheet_port(30000, 0, "D[0..1]") + sheet_port(-20000, 0, "IN"));
     auto context = build(schema.get());
     Bytes bytes = written(schema.get(), context.get(), 3);
     tn_test::expect_golden("connectivity/mixed_sheet3.net", bytes);
@@ -71,10 +73,11 @@ TEST_F(NetFile, SheetNumberZeroAddsNoSuffix) {
 
 TEST_F(NetFile, LabelNamingAPortsBusMemberMakesTheNetGlobal) {
     // Only nets with members are written: a no-connect mark ends each wire.
-    auto schema = compile_sheet(wire(0, 0, 5000, 0) + label(1000, 0, "d1") + nocon(5000, 0) +
-                                    wire(0, 1000, 5000, 1000) + label(1000, 1000, "d2") + nocon(5000, 1000) +
-                                    wire(0, 2000, 5000, 2000) + label(1000, 2000, "d01") + nocon(5000, 2000),
-                                sheet_port(30000, 0, "D[0..1]"));
+    auto schema =
+        compile_sheet(wire(0, 0, 5000, 0) + label(1000, 0, "d1") + nocon(5000, 0) +
+                          wire(0, 1000, 5000, 1000) + label(1000, 1000, "d2") + nocon(5000, 1000) +
+                          wire(0, 2000, 5000, 2000) + label(1000, 2000, "d01") + nocon(5000, 2000),
+                      sheet_port(30000, 0, "D[0..1]"));
     auto context = build(schema.get());
     Bytes bytes = written(schema.get(), context.get(), 5);
     EXPECT_TRUE(contains(bytes, "d1"));
@@ -98,12 +101,14 @@ TEST_F(NetFile, NoSheetWritesNothing) {
 }
 
 TEST_F(NetFile, RealNetsNeedTwoMembersBesideNoConnectMarks) {
-    auto schema = compile_sheet(part("R", 0, 0, "R1") + part("R", 10000, 0, "R2") + wire(5000, 0, 7000, 0) +
-                                wire(-3000, 0, -3000, 3000) + nocon(-3000, 3000));
+    auto schema =
+        compile_sheet(part("R", 0, 0, "R1") + part("R", 10000, 0, "R2") + wire(5000, 0, 7000, 0) +
+                      wire(-3000, 0, -3000, 3000) + nocon(-3000, 3000));
     auto context = build(schema.get());
     mark_real_nets(context.get());
     std::vector<bool> real;
-    for (Ident* head : list_items<Ident>(context->islands)) real.push_back(head->state & IDENT_TWO_MEMBERS);
+    for (Ident* head : list_items<Ident>(context->islands))
+        real.push_back(head->state & IDENT_TWO_MEMBERS);
     EXPECT_EQ(std::count(real.begin(), real.end(), true), 1);
 }
 
@@ -148,15 +153,21 @@ std::string signature(const NetContext* context) {
     std::string out;
     for (Ident* head : list_items<Ident>(context->islands)) {
         if (!head->nextconn) continue;
-        for (NameRec* rec : list_items<NameRec>(head->names)) out += std::to_string(rec->kind) + ":" + rec->name + " ";
+        for (NameRec* rec : list_items<NameRec>(head->names))
+            out += std::to_string(rec->kind) + ":" + rec->name + " ";
         out += "|";
         for (const SchItem* m = head->nextconn; m; m = m->next) {
             const PseudoPin* pp = as_PseudoPin(m);
-            if (pp->pin) out += std::string(" pin ") + pp->pin->name.get();
-            else if (pp->whoami && pp->whoami->type == POWER_ITEM) out += std::string(" power ") + as_Power(pp->whoami)->name.get();
-            else if (pp->whoami && pp->whoami->type == PORT_ITEM) out += std::string(" port ") + as_Port(pp->whoami)->name.get();
-            else if (pp->whoami && pp->whoami->type == NOCON_ITEM) out += " nocon";
-            else out += " ?";
+            if (pp->pin)
+                out += std::string(" pin ") + pp->pin->name.get();
+            else if (pp->whoami && pp->whoami->type == POWER_ITEM)
+                out += std::string(" power ") + as_Power(pp->whoami)->name.get();
+            else if (pp->whoami && pp->whoami->type == PORT_ITEM)
+                out += std::string(" port ") + as_Port(pp->whoami)->name.get();
+            else if (pp->whoami && pp->whoami->type == NOCON_ITEM)
+                out += " nocon";
+            else
+                out += " ?";
         }
         if (head->netprop) out += std::string(" prop ") + head->netprop->name.get();
         out += "\n";
@@ -164,9 +175,9 @@ std::string signature(const NetContext* context) {
     return out;
 }
 
-const std::string round_trip_sheet = mixed_sheet + part("IC", 40000, 0, "U1") + wire(37000, 1000, 37000, 4000) +
-                                     netprop(37000, 2000, "FAT", 900) +
-                                     subsheet(50000, 0, box_port(0, 2000, "SP"));
+const std::string round_trip_sheet =
+    mixed_sheet + part("IC", 40000, 0, "U1") + wire(37000, 1000, 37000, 4000) +
+    netprop(37000, 2000, "FAT", 900) + subsheet(50000, 0, box_port(0, 2000, "SP"));
 
 TEST_F(NetFile, ReadingBackGivesTheSameNetsNamesAndMembers) {
     auto schema = compile_sheet(round_trip_sheet, sheet_port(-20000, 0, "IN"));
@@ -177,6 +188,22 @@ TEST_F(NetFile, ReadingBackGivesTheSameNetsNamesAndMembers) {
     ASSERT_EQ(back.read(stream.get()), 0);
     EXPECT_EQ(signature(back.context.get()), signature(context.get()));
     EXPECT_NE(signature(context.get()).find("prop FAT"), std::string::npos);
+}
+
+TEST_F(NetFile, MembersFindRecordsWhoseIdsLieFarApart) {
+    // Ids a long session or a foreign writer leaves: few records, spread
+    // over the whole 32-bit range (the top bit set too).
+    auto schema = compile_sheet(round_trip_sheet, sheet_port(-20000, 0, "IN"));
+    auto context = build(schema.get());
+    uint32_t id = 0x9E3779B9u;
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        if (item->type != PSEUDO_PIN) item->id = (id += 0x7F4A7C15u) | 1u;
+    for (Port* port : list_items<Port>(schema->ports)) port->id = (id += 0x7F4A7C15u) | 1u;
+    Bytes bytes = written(schema.get(), context.get(), 0);
+    ReadBack back;
+    tn_test::StreamPtr stream = tn_test::stream_of(bytes);
+    ASSERT_EQ(back.read(stream.get()), 0);
+    EXPECT_EQ(signature(back.context.get()), signature(context.get()));
 }
 
 TEST_F(NetFile, EveryCutOfTheFileFailsCleanly) {
@@ -191,7 +218,8 @@ TEST_F(NetFile, EveryCutOfTheFileFailsCleanly) {
 }
 
 TEST_F(NetFile, MemberNamingNothingIsRefused) {
-    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 3000) + nocon(-3000, 3000));
+    auto schema =
+        compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 3000) + nocon(-3000, 3000));
     auto context = build(schema.get());
     Bytes bytes = written(schema.get(), context.get(), 0);
     // Every member record's father id changed into one no record has.

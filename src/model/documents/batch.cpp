@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
@@ -151,6 +154,77 @@ int list_library(const char* input, BatchReport report, std::string* name) {
     return result;
 }
 
+// --- sheets a compile job wrote ------------------------------------------------------
+
+namespace {
+
+// The files a sheet names: its sub-sheet boxes' files, then the names of
+// its "&PROJ:" texts, in item order; stops when fn answers false.
+template <class Fn>
+bool for_each_named_sheet(Schema* schema, Fn&& fn) {
+    if (!schema || !schema->current) return true;
+    for (SchItem* item : list_items<SchItem>(schema->current->items)) {
+        if (item->type == SUBSHEET_ITEM) {
+            const SubSheet* box = as_SubSheet(item);
+            if (!box->file_name.empty() && !fn(box->file_name)) return false;
+        } else if (item->type == TEXT_ITEM) {
+            for (const std::string& name : proj_path_names(as_Text(item)->string.c_str()))
+                if (!fn(name)) return false;
+        }
+    }
+    return true;
+}
+
+// What a compile job knows of each sheet it wrote: the files the sheet
+// names, with the identity of the file as written (device, inode, size,
+// modification and change times). A listing that finds the very same file
+// takes the names from here instead of loading the sheet once more only to
+// read them; any later write, copy, rename over it, chmod or removal
+// changes the identity, and the sheet is loaded as before.
+struct WrittenSheet {
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    std::vector<std::string> names;
+};
+std::map<std::pair<dev_t, ino_t>, WrittenSheet> written_sheets;
+
+bool same_time(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool stat_regular_file(const std::string& file, struct stat* st) {
+    return ::stat(system_path(file.c_str()).c_str(), st) == 0 && S_ISREG(st->st_mode);
+}
+
+void remember_written_sheet(const std::string& file, Schema* schema) {
+    struct stat st {};
+    if (!stat_regular_file(file, &st)) return;
+    WrittenSheet& sheet = written_sheets[{st.st_dev, st.st_ino}];
+    sheet = WrittenSheet{st.st_size, st.st_mtim, st.st_ctim, {}};
+    for_each_named_sheet(schema, [&](const std::string& name) {
+        sheet.names.push_back(name);
+        return true;
+    });
+}
+
+// The names the sheet of that name holds when it is a file a compile job
+// wrote and nothing touched since; null otherwise.
+const std::vector<std::string>* written_sheet_names(const char* name) {
+    if (written_sheets.empty()) return nullptr;
+    struct stat st {};
+    if (!stat_regular_file(make_kind_file_name(name, KIND_SCHEMA, 1), &st)) return nullptr;
+    auto found = written_sheets.find({st.st_dev, st.st_ino});
+    if (found == written_sheets.end()) return nullptr;
+    const WrittenSheet& sheet = found->second;
+    if (sheet.size != st.st_size || !same_time(sheet.modified, st.st_mtim) ||
+        !same_time(sheet.changed, st.st_ctim))
+        return nullptr;
+    return &sheet.names;
+}
+
+}  // namespace
+
 // --- compile jobs --------------------------------------------------------------------
 
 namespace {
@@ -238,7 +312,9 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
         }
         job.progress("Writing binary Schema file %s...\n",
                      make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
-        result = unless_cancelled(save_schema_file(schema, base.c_str(), true));
+        result = save_schema_file(schema, base.c_str(), true);
+        if (result == 0) remember_written_sheet(last_written_schema(), schema);
+        result = unless_cancelled(result);
     }
     close_schema(nullptr, &schema);
     return result;
@@ -249,6 +325,8 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
 int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report) {
     JobReport job(report, COMPSHEET_VERBOSE);
+    // What an earlier run wrote is of no more use than the files left now.
+    written_sheets.clear();
     SheetList own;
     if (!sheets) sheets = &own;
     sheets->clear();
@@ -328,20 +406,9 @@ bool list_has(const List* list, const char* name) {
     return false;
 }
 
-// The files a loaded sheet names: its sub-sheet boxes' files, then the
-// names of its "&PROJ:" texts, in item order.
 bool append_named_sheets(Schema* schema, List* work) {
-    if (!schema || !schema->current) return true;
-    for (SchItem* item : list_items<SchItem>(schema->current->items)) {
-        if (item->type == SUBSHEET_ITEM) {
-            const SubSheet* box = as_SubSheet(item);
-            if (!box->file_name.empty() && !append_name(work, box->file_name)) return false;
-        } else if (item->type == TEXT_ITEM) {
-            for (const std::string& name : proj_path_names(as_Text(item)->string.c_str()))
-                if (!append_name(work, name)) return false;
-        }
-    }
-    return true;
+    return for_each_named_sheet(schema,
+                                [&](const std::string& name) { return append_name(work, name); });
 }
 
 }  // namespace
@@ -371,6 +438,14 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             failed = true;
             break;
         }
+        bool keep_root = root_schema && node == work->head;
+        if (const std::vector<std::string>* names =
+                keep_root ? nullptr : written_sheet_names(name)) {
+            for (const std::string& named : *names)
+                if (!append_name(work, named)) failed = true;
+            if (failed) break;
+            continue;
+        }
         if (load_schema_file(&schema, name) != 0) {
             error->code = SHEET_NOT_FOUND;
             error->name = name;
@@ -381,7 +456,7 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             break;
         }
         // The root comes first; later loads start a document of their own.
-        if (root_schema && node == work->head) *root_schema = std::exchange(schema, nullptr);
+        if (keep_root) *root_schema = std::exchange(schema, nullptr);
     }
     if (failed) error->code = CODE_NO_MEMORY;
     close_schema(nullptr, &schema);

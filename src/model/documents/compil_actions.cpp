@@ -89,15 +89,14 @@ void for_each_pin(Part* part, Fn&& fn) {
             for (Pin* pin : list_items<Pin>(list->pins)) fn(pin);
 }
 
-// Moves an attribute of the list into a placed part's inline slot.
+// Moves a pending attribute into a placed part's inline slot.
 void take_attribute(Attribute* to, Attribute* from) {
     to->type = from->type;
     to->flags = from->flags;
     to->width = from->width;
     to->state = from->state | STATE_NEW;
-    to->text = from->text;
+    to->text = std::move(from->text);
     to->pos = from->pos;
-    free_Attribute(from);
 }
 
 }  // namespace
@@ -147,6 +146,8 @@ void CompilActions::release_all() {
     fonts_ = nullptr;
     free_Attribute_list(attributes_);
     attributes_ = nullptr;
+    placing_ = false;
+    for (Attribute& pending : part_attributes_) pending.text.clear();
     release_part();
     if (own_library_) free_Library(library_);
     library_ = nullptr;
@@ -355,6 +356,7 @@ int CompilActions::body_end() { return 0; }
 int CompilActions::name_begin() {
     free_Attribute_list(attributes_);
     attributes_ = nullptr;
+    placing_ = false;
     attribute_options_ = 0;
     return 0;
 }
@@ -374,13 +376,21 @@ int CompilActions::name_end(const char* name) {
 int CompilActions::attribute_begin() { return 0; }
 
 int CompilActions::attribute_end(const char* text, uint8_t flags, uint8_t options, Point pos) {
+    attribute_options_ |= options;
+    if (placing_ && part_attribute_count_ < 2) {
+        Attribute& slot = part_attributes_[part_attribute_count_++];
+        slot = Attribute{};
+        slot.flags = flags;
+        slot.text.set(text);
+        slot.pos = pos;
+        return 0;
+    }
     Attribute* attribute = made(new_Attribute());
     attribute->flags = flags;
     attribute->text.set(text);
     attribute->pos = pos;
     if (!attributes_) attributes_ = made(list_new());
     append(attributes_, attribute);
-    attribute_options_ |= options;
     return 0;
 }
 
@@ -524,12 +534,15 @@ int CompilActions::sheet_begin() {
 int CompilActions::placed_part_begin() {
     free_Attribute_list(attributes_);
     attributes_ = nullptr;
+    placing_ = true;
+    part_attribute_count_ = 0;
     attribute_options_ = 0;
     return 0;
 }
 
 int CompilActions::placed_part_end(const CompilPlacedPart& source) {
-    if (!attributes_ || attributes_->count < 2)
+    placing_ = false;
+    if (part_attribute_count_ < 2)
         return fail("placed part '%s' needs a reference and a value attribute", source.name);
     if (!fits(source.device, 0, MAX_PART_DEVICES - 1))
         return fail("device %d outside 0..%d", source.device, MAX_PART_DEVICES - 1);
@@ -541,15 +554,9 @@ int CompilActions::placed_part_end(const CompilPlacedPart& source) {
     pl->pos = source.pos;
     pl->part_name.set(source.name);
     pl->sheet_path = source.sheet_path;
-    for (Attribute* slot : {&pl->reference, &pl->value}) {
-        Attribute* first = static_cast<Attribute*>(attributes_->head->data);
-        dlist_remove_head(attributes_, nullptr);
-        take_attribute(slot, first);
-    }
-    if (attributes_->count > 0)
-        pl->attributes = attributes_;
-    else
-        dlist_free(attributes_, LIST_FROM_HEAD, nullptr);
+    take_attribute(&pl->reference, &part_attributes_[0]);
+    take_attribute(&pl->value, &part_attributes_[1]);
+    pl->attributes = attributes_;  // the third and later, or none
     attributes_ = nullptr;
     return append_item(pl);
 }

@@ -30,10 +30,10 @@
 #include <string_view>
 #include <vector>
 
+#include "model/documents/attribute.h"
 #include "model/documents/compil.h"
 #include "model/documents/compil_builder.h"
 
-struct Attribute;
 struct Fill;
 struct Library;
 struct List;
@@ -200,13 +200,18 @@ private:
     bool own_library_ = false;    // library_ is the result, not the schema's
 
     // --- library parts
-    Part* part_ = nullptr;           // current part; held by entries once named, else owned here
-    int body_form_ = 0;              // 0 NORMAL, 1 CONVERT
-    Vectors* vectors_ = nullptr;     // the "(VECTOR" being filled (already on its body)
-    PinList* pins_ = nullptr;        // the "(PINS" being filled (already on its body)
-    Pin* pin_ = nullptr;             // the "(PIN" being filled (already in pins_)
-    int pin_index_ = 0;              // next pin number's device
-    List* attributes_ = nullptr;     // pending "(ATTRIBUTE" list of a name or a placed part, owned
+    Part* part_ = nullptr;        // current part; held by entries once named, else owned here
+    int body_form_ = 0;           // 0 NORMAL, 1 CONVERT
+    Vectors* vectors_ = nullptr;  // the "(VECTOR" being filled (already on its body)
+    PinList* pins_ = nullptr;     // the "(PINS" being filled (already on its body)
+    Pin* pin_ = nullptr;          // the "(PIN" being filled (already in pins_)
+    int pin_index_ = 0;           // next pin number's device
+    // The "(ATTRIBUTE" lists pending: a name's whole list; a placed part's
+    // first two are made in place for its inline slots, the rest listed.
+    List* attributes_ = nullptr;     // owned, or null while none is listed
+    bool placing_ = false;           // between a placed part's "(PARTLIB" and its ")"
+    Attribute part_attributes_[2];   // a placed part's reference and value to be
+    int part_attribute_count_ = 0;   // of part_attributes_ filled
     uint8_t attribute_options_ = 0;  // text options met inside a placed part's attributes
 
     // --- item lists

@@ -313,6 +313,33 @@ TEST_F(BatchTest, CompileSheetsDescendsIntoEachSubSheetOnce) {
     EXPECT_EQ(reported, "");
 }
 
+// A listing after a compile may take the names from what the compile job
+// wrote, but must list exactly what loading the sheets would: a sheet
+// written again since, or removed, is seen as it now is.
+TEST_F(BatchTest, AListingAfterACompileSeesEverySheetAsItNowIs) {
+    write_source("root.asc", {"a.sch", "b.sch"});
+    write_source("a.asc", {"b.sch", "root.sch"});
+    write_source("b.asc", {});
+    ASSERT_EQ(compile_sheets("root", "", nullptr, nullptr, capture), 0);
+    bool repeated = false;
+    List* sheets = list_project_sheets("root.sch", false, &repeated);
+    EXPECT_EQ(names_of(sheets), (std::vector<std::string>{"root.sch", "a.sch", "b.sch"}));
+    EXPECT_TRUE(repeated);
+    free_name_list(sheets);
+
+    write_sheet("b.sch", {"c.sch"});
+    write_sheet("c.sch", {});
+    sheets = list_project_sheets("root.sch", false, &repeated);
+    EXPECT_EQ(names_of(sheets), (std::vector<std::string>{"root.sch", "a.sch", "b.sch", "c.sch"}));
+    free_name_list(sheets);
+
+    std::filesystem::remove(file("a.sch"));
+    SheetListError error;
+    EXPECT_EQ(list_project_sheets("root.sch", false, nullptr, &error), nullptr);
+    EXPECT_EQ(error.code, 85);
+    EXPECT_EQ(error.name, "a.sch");
+}
+
 TEST_F(BatchTest, CompileSheetsStopsAtTheFirstFailure) {
     write_source("root.asc", {"child.sch", "other.sch"});
     tn_test::write_text(file("child.asc"), "(SCHEMATIC (SHEET\n");

@@ -193,7 +193,10 @@ bool same_time(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+// The file a stored name opens. A name that begins with '~' is left to the
+// loader, whose reading of it is its own.
 bool stat_regular_file(const std::string& file, struct stat* st) {
+    if (file.empty() || file[0] == '~') return false;
     return ::stat(system_path(file.c_str()).c_str(), st) == 0 && S_ISREG(st->st_mode);
 }
 

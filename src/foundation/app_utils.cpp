@@ -26,9 +26,9 @@ std::string library_override;
 int search_flag_value = 0;
 
 constexpr int kind_suffix[DOCUMENT_KIND_COUNT] = {
-    EXT_CONFIG, EXT_CLB,  EXT_ORCLIB, EXT_SLB,    EXT_REPORT, EXT_SCHEMA, EXT_NETLIST,
-    EXT_LIBLIST, EXT_STUFF, EXT_MPL,   EXT_ASC,    EXT_NETFMT, EXT_NETERC, 0,
-    EXT_ORCNET, EXT_LOG,  EXT_BAN,    EXT_TMPL,   EXT_BOM,
+    EXT_CONFIG,  EXT_CLB,   EXT_ORCLIB, EXT_SLB,  EXT_REPORT, EXT_SCHEMA, EXT_NETLIST,
+    EXT_LIBLIST, EXT_STUFF, EXT_MPL,    EXT_ASC,  EXT_NETFMT, EXT_NETERC, 0,
+    EXT_ORCNET,  EXT_LOG,   EXT_BAN,    EXT_TMPL, EXT_BOM,
 };
 
 bool is_library_kind(int kind) { return kind >= 1 && kind <= 3; }
@@ -265,12 +265,27 @@ void config_hooks_install() {
 // Dates and texts
 
 uint32_t time_stamp_at(time_t when) {
-    struct tm t {};
-    gmtime_r(&when, &t);
-    uint32_t year = static_cast<uint32_t>(t.tm_year + 1900 - 1993);
-    return year * 642816000u + static_cast<uint32_t>(t.tm_mon + 1) * 53568000u +
-           static_cast<uint32_t>(t.tm_mday) * 1728000u + static_cast<uint32_t>(t.tm_min) * 72000u +
-           static_cast<uint32_t>(t.tm_sec) * 20u;
+    // The UTC calendar date worked out directly (days since 1970-01-01 to
+    // year, month, day in the proleptic Gregorian calendar, counting in
+    // 400-year eras from 0000-03-01): the C library's conversion takes a
+    // lock, and every placed part made or loaded asks for a stamp.
+    const int64_t t = when;
+    const int64_t days = (t >= 0 ? t : t - 86399) / 86400;
+    const int64_t seconds = t - days * 86400;
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t day_of_era = z - era * 146097;
+    const int64_t year_of_era =
+        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    const int64_t day_of_year =
+        day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const int64_t shifted_month = (5 * day_of_year + 2) / 153;  // 0 = March
+    const int64_t mday = day_of_year - (153 * shifted_month + 2) / 5 + 1;
+    const int64_t month = shifted_month < 10 ? shifted_month + 3 : shifted_month - 9;
+    const int64_t year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
+    auto u32 = [](int64_t v) { return static_cast<uint32_t>(v); };
+    return u32(year - 1993) * 642816000u + u32(month) * 53568000u + u32(mday) * 1728000u +
+           u32(seconds % 3600 / 60) * 72000u + u32(seconds % 60) * 20u;
 }
 
 uint32_t time_stamp() { return time_stamp_at(std::time(nullptr)); }

@@ -17,9 +17,8 @@ ShortString& ShortString::operator=(const ShortString& other) {
 ShortString& ShortString::operator=(ShortString&& other) noexcept {
     if (this == &other) return *this;
     clear();
-    heap_ = std::exchange(other.heap_, nullptr);
-    std::memcpy(inline_, other.inline_, sizeof inline_);
-    std::memset(other.inline_, 0, sizeof other.inline_);
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    std::memset(other.bytes_, 0, sizeof other.bytes_);
     return *this;
 }
 
@@ -27,18 +26,21 @@ void ShortString::set(const char* text) {
     if (text == nullptr) text = "";
     size_t n = std::strlen(text);
     // The new text may be the slot's own (a self-copy): copy before releasing.
-    char* copy = n > INLINE_MAX ? str_dup(text) : nullptr;
-    char small[INLINE_MAX + 1] = {};
-    if (!copy) std::memcpy(small, text, n);
+    char slot[INLINE_MAX + 1] = {};
+    if (n > INLINE_MAX) {
+        char* copy = str_dup(text);
+        std::memcpy(slot, &copy, sizeof copy);
+        slot[MARK] = 1;
+    } else {
+        std::memcpy(slot, text, n);
+    }
     clear();
-    heap_ = copy;
-    std::memcpy(inline_, small, sizeof inline_);
+    std::memcpy(bytes_, slot, sizeof bytes_);
 }
 
 void ShortString::clear() {
-    std::free(heap_);
-    heap_ = nullptr;
-    std::memset(inline_, 0, sizeof inline_);
+    if (on_heap()) std::free(heap());
+    std::memset(bytes_, 0, sizeof bytes_);
 }
 
 int sstr_set(ShortString* slot, const char* text) {

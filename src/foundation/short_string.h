@@ -1,17 +1,18 @@
 #pragma once
 // ShortString: the compact name slot of pins, parts, vector sets and
-// prefixes. Texts of up to 7 characters are kept inline and cost no heap
+// prefixes. Texts of up to 15 characters are kept inline and cost no heap
 // block; longer ones are a heap copy owned by the slot. The slot's layout
 // never reaches a file: on the stream it is a plain string (text + NUL).
 //
 // An all-zero slot is the empty name, so records that are zero-filled start
 // with valid slots. Copies are deep; the destructor releases the heap copy.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 class ShortString {
 public:
-    static constexpr int INLINE_MAX = 7;  // longest text kept inline
+    static constexpr int INLINE_MAX = 15;  // longest text kept inline
 
     ShortString() = default;
     explicit ShortString(const char* text) { set(text); }
@@ -22,18 +23,27 @@ public:
     ~ShortString() { clear(); }
 
     // The text; never null. Valid until the slot is set or cleared.
-    const char* get() const { return heap_ ? heap_ : inline_; }
+    const char* get() const { return on_heap() ? heap() : bytes_; }
     // Replaces the text (a held heap copy is released); null is the empty text.
     void set(const char* text);
     // Back to the empty name, releasing a heap copy.
     void clear();
-    bool on_heap() const { return heap_ != nullptr; }
+    bool on_heap() const { return bytes_[MARK] != 0; }
     bool empty() const { return get()[0] == '\0'; }
 
 private:
-    char* heap_ = nullptr;              // owned (malloc'd) copy of a long text, or null
-    char inline_[INLINE_MAX + 1] = {};  // short text and its NUL
+    // The last byte marks a heap copy: an inline text leaves it 0 (its NUL
+    // or the padding after it); a heap copy sets it and keeps the pointer
+    // in the first bytes.
+    static constexpr int MARK = INLINE_MAX;
+    char* heap() const {
+        char* text;
+        std::memcpy(&text, bytes_, sizeof text);
+        return text;
+    }
+    char bytes_[INLINE_MAX + 1] = {};
 };
+static_assert(sizeof(ShortString) == 16 && sizeof(char*) <= ShortString::INLINE_MAX);
 
 // The verb forms the records use.
 int sstr_set(ShortString* slot, const char* text);  // returns 0

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "foundation/config_fixture.h"
 #include "foundation/log.h"
@@ -49,8 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KindRow{12, EXT_NETERC, false}, KindRow{13, 0, false},
                       KindRow{14, EXT_ORCNET, false}, KindRow{15, EXT_LOG, false},
                       KindRow{16, EXT_BAN, false}, KindRow{17, EXT_TMPL, false},
-                      KindRow{18, EXT_BOM, false}, KindRow{19, 0, false},
-                      KindRow{-1, 0, false}));
+                      KindRow{18, EXT_BOM, false}, KindRow{19, 0, false}, KindRow{-1, 0, false}));
 
 TEST_F(ConfigTest, KindFileNames) {
     proper_set(EXT_ORCSCH, ".xyz", EXT_SCHEMA, ".abc", 0);
@@ -231,6 +231,30 @@ TEST(TimeStamp, TheHourDoesNotCount) {
     time_t when = 1709622489;
     EXPECT_EQ(time_stamp_at(when), time_stamp_at(when + 5 * 3600));
     EXPECT_NE(time_stamp_at(when), time_stamp_at(when + 60));
+}
+
+// The stamp's calendar arithmetic against the C library's UTC calendar,
+// across leap days, century years and dates before 1970.
+TEST(TimeStamp, AgreesWithTheLibraryCalendar) {
+    auto library_stamp = [](time_t when) {
+        struct tm t {};
+        gmtime_r(&when, &t);
+        uint32_t year = static_cast<uint32_t>(t.tm_year + 1900 - 1993);
+        return year * 642816000u + static_cast<uint32_t>(t.tm_mon + 1) * 53568000u +
+               static_cast<uint32_t>(t.tm_mday) * 1728000u +
+               static_cast<uint32_t>(t.tm_min) * 72000u + static_cast<uint32_t>(t.tm_sec) * 20u;
+    };
+    std::vector<time_t> times = {0,           -1,
+                                 1,           86399,
+                                 86400,       -86400,
+                                 -86401,      951782400 /* 2000-02-29 */,
+                                 951868800,   4107542400 /* 2100-03-01 */,
+                                 4107456000,  -2208988800 /* 1900-01-01 */,
+                                 -2203891200, 1709622489};
+    for (time_t when = -4000000000; when < 8000000000; when += 7777777) times.push_back(when);
+    for (time_t when = 946684800 - 3 * 86400; when < 946684800 + 400 * 86400; when += 3601)
+        times.push_back(when);
+    for (time_t when : times) EXPECT_EQ(time_stamp_at(when), library_stamp(when)) << when;
 }
 
 TEST(DateString, MonthDayYearsSince1900) {

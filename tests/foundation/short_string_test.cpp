@@ -8,22 +8,26 @@
 
 namespace {
 
-TEST(ShortString, SevenCharactersStayInlineEightGoToTheHeap) {
+TEST(ShortString, FifteenCharactersStayInlineSixteenGoToTheHeap) {
     ShortString slot;
     EXPECT_STREQ(sstr_get(&slot), "");
-    EXPECT_EQ(sstr_set(&slot, "ABCDEFG"), 0);
+    EXPECT_EQ(sstr_set(&slot, "ABCDEFGHIJKLMNO"), 0);
     EXPECT_FALSE(slot.on_heap());
-    EXPECT_STREQ(sstr_get(&slot), "ABCDEFG");
-    sstr_set(&slot, "ABCDEFGH");
+    EXPECT_STREQ(sstr_get(&slot), "ABCDEFGHIJKLMNO");
+    sstr_set(&slot, "ABCDEFGHIJKLMNOP");
     EXPECT_TRUE(slot.on_heap());
-    EXPECT_STREQ(sstr_get(&slot), "ABCDEFGH");
+    EXPECT_STREQ(sstr_get(&slot), "ABCDEFGHIJKLMNOP");
     sstr_set(&slot, "R");
     EXPECT_FALSE(slot.on_heap()) << "a short text replaces the heap copy";
     EXPECT_STREQ(sstr_get(&slot), "R");
+    sstr_set(&slot, "ABCDEFGHIJKLMNOPQ");
+    sstr_set(&slot, "ABCDEFGHIJKLMNO");
+    EXPECT_FALSE(slot.on_heap()) << "an inline text after a heap copy leaves no mark";
+    EXPECT_STREQ(sstr_get(&slot), "ABCDEFGHIJKLMNO");
 }
 
 TEST(ShortString, ClearEmptiesAHeapSlot) {
-    ShortString slot("a long pin name");
+    ShortString slot("a long name of a pin");
     sstr_clear(&slot);
     EXPECT_FALSE(slot.on_heap());
     EXPECT_STREQ(sstr_get(&slot), "");
@@ -50,6 +54,23 @@ TEST(ShortString, CopiesAreDeepAndSelfAssignmentKeepsTheText) {
     ShortString c = std::move(b);
     EXPECT_STREQ(c.get(), "VCC_SUPPLY");
     EXPECT_STREQ(b.get(), "");  // NOLINT(bugprone-use-after-move): moved-from is empty
+}
+
+// The same with a text on the heap: the pointer kept in the slot's bytes
+// goes with a move and is never shared by a copy.
+TEST(ShortString, HeapTextsAreMovedWholeAndCopiedDeep) {
+    const char* text = "VCC_SUPPLY_OF_THE_BOARD";
+    ShortString a(text);
+    ShortString b = a;
+    EXPECT_NE(b.get(), a.get());
+    b.set(b.get());
+    EXPECT_STREQ(b.get(), text);
+    ShortString c = std::move(b);
+    EXPECT_STREQ(c.get(), text);
+    EXPECT_FALSE(b.on_heap());  // NOLINT(bugprone-use-after-move): moved-from is empty
+    a = std::move(c);
+    EXPECT_STREQ(a.get(), text);
+    EXPECT_STREQ(c.get(), "");  // NOLINT(bugprone-use-after-move)
 }
 
 TEST(ShortString, StreamFormIsAPlainString) {

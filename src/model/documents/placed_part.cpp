@@ -156,7 +156,8 @@ void copy_inline_attribute(Attribute* to, const Attribute& from) {
 int read_attributes(PlacedPart* pl, FILE* stream) {
     int result = read_Attribute(&pl->reference, stream);
     if (result == 0) result = read_Attribute(&pl->value, stream);
-    while (result == 0) {
+    // Most parts have no further attribute: none is made before its tag is seen.
+    while (result == 0 && docs_kit::peek_byte(stream) == ATTRIBUTE_TAG) {
         Attribute* attribute = new_Attribute();
         if (!attribute) return NO_MEMORY;
         result = read_Attribute(attribute, stream);

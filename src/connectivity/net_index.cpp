@@ -378,7 +378,8 @@ void NetIndex::clear() {
     heads.clear();
     naming.clear();
     next_of_name.clear();
-    last_of_name.clear();
+    name_text.clear();
+    name_start.clear();
     properties.clear();
     tip_part = nullptr;
     tips.clear();

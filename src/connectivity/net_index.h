@@ -210,11 +210,13 @@ struct NetIndex {
     uint32_t merge_set = 1;  // number of the merge set being filled
 
     // Phase 10's lists: the naming records in list order, for each the
-    // next one of its name, the last one of each name, and the net-property
-    // labels.
+    // next one of its name, their names folded to lower case one after
+    // another (record i's from name_start[i] to name_start[i + 1]), and the
+    // net-property labels.
     std::vector<SchItem*> naming;
     std::vector<uint32_t> next_of_name;
-    std::unordered_map<std::string, uint32_t> last_of_name;
+    std::string name_text;
+    std::vector<uint32_t> name_start;
     std::vector<SchItem*> properties;
 
     std::vector<Point> tips;  // phase 5's pin tips

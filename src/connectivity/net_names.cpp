@@ -2,6 +2,7 @@
 // islands they touch, phase 10 (merge_named_islands) through a table of
 // names, and the routines on heads and their names that the hierarchy link
 // shares.
+#include <bit>
 #include <cctype>
 #include <cstring>
 #include <unordered_map>
@@ -25,12 +26,6 @@
 namespace {
 
 int net_counter = 0;
-
-std::string folded(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key;
-}
 
 bool is_bus_alias(const char* name) {
     return std::strchr(name, '@') != nullptr && std::strchr(name, '/') != nullptr;
@@ -103,6 +98,30 @@ Line* wire_under(NetContext* context, const SchItem* label) {
     Line* wire = nullptr;
     if (context->index && index_label_wire(context->index, label, &wire)) return wire;
     return first_wire_at(context, label->pos);
+}
+
+// Links each naming record to the next one of its name: next[i] is the
+// first j > i whose folded name equals i's (UINT32_MAX: none). The table
+// holds, per name, the last record of it met so far.
+void link_names(const std::string& text, const std::vector<uint32_t>& start,
+                std::vector<uint32_t>& next) {
+    size_t count = start.size() - 1;
+    auto name_of = [&](size_t i) {
+        return std::string_view(text.data() + start[i], start[i + 1] - start[i]);
+    };
+    size_t mask = std::bit_ceil(count * 2 + 2) - 1;
+    std::vector<uint32_t> last(mask + 1, UINT32_MAX);
+    next.assign(count, UINT32_MAX);
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string_view key = name_of(i);
+        size_t at = std::hash<std::string_view>()(key) & mask;
+        for (; last[at] != UINT32_MAX; at = (at + 1) & mask)
+            if (name_of(last[at]) == key) {
+                next[last[at]] = i;
+                break;
+            }
+        last[at] = i;
+    }
 }
 
 PseudoPin* last_member(Ident* head) {
@@ -340,11 +359,12 @@ int merge_named_islands(NetContext* context) {
     std::vector<SchItem*>& naming = index->naming;
     std::vector<SchItem*>& properties = index->properties;
     std::vector<uint32_t>& next_of_name = index->next_of_name;
-    std::unordered_map<std::string, uint32_t>& last_of_name = index->last_of_name;
+    std::string& text = index->name_text;
+    std::vector<uint32_t>& start = index->name_start;
     naming.clear();
     properties.clear();
-    next_of_name.clear();
-    last_of_name.clear();
+    text.clear();
+    start.assign(1, 0);
     std::string name;
     {
         // Bit 2 of the sheet and its records was cleared by the preparation
@@ -362,17 +382,14 @@ int merge_named_islands(NetContext* context) {
             [&](SchItem* item) {
                 if (item->type == NETPROP_ITEM) properties.push_back(item);
                 if (!item_net_name(item, &name)) return;
-                uint32_t at = static_cast<uint32_t>(naming.size());
                 naming.push_back(item);
-                next_of_name.push_back(UINT32_MAX);
-                auto [last, made] = last_of_name.try_emplace(folded(name), at);
-                if (!made) {
-                    next_of_name[last->second] = at;
-                    last->second = at;
-                }
+                for (char c : name)
+                    text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+                start.push_back(static_cast<uint32_t>(text.size()));
             },
             ahead);
     }
+    link_names(text, start, next_of_name);
     for (size_t i = 0; i < naming.size(); ++i) {
         // A label looks its wire up by its point: fetched ahead.
         if (i + PREFETCH_AHEAD < naming.size()) __builtin_prefetch(naming[i + PREFETCH_AHEAD]);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "connectivity/net_build.h"
@@ -217,6 +218,109 @@ int link_below(NetContext* context, Schema* schema, const std::string& file, int
     return r;
 }
 
+// The linked nets by name, kept from one sub-sheet to the next while
+// link_netlist runs: each net is indexed once, not every net linked so far
+// once per sheet (a link of many sheets would grow with their square).
+// Heads are found in list order by the number each got as it was indexed
+// (the list only loses merged heads and gains loaded ones at its end).
+class LinkNames {
+public:
+    explicit LinkNames(NetContext* context) : context_(context) {}
+    const NetContext* context() const { return context_; }
+
+    // Takes the heads the islands gained since the last call (at the first,
+    // all of them) with their visited marks cleared, as a merge over the
+    // whole list would find them.
+    void catch_up(List* islands) {
+        if (!built_) {
+            for (Ident* head : list_items<Ident>(islands)) {
+                head->state &= ~uint32_t{NET_VISITED};
+                add(head);
+            }
+            built_ = true;
+        }
+        for (Ident* head : pending_) {
+            head->state &= ~uint32_t{NET_VISITED};
+            add(head);
+        }
+        pending_.clear();
+    }
+    // A loaded head appended to the islands: a candidate from the next sheet
+    // on (the nets of one sheet are never merged with each other).
+    void appended(Ident* head) { pending_.push_back(head); }
+    // The live heads holding one of the sub's names, in list order.
+    void sharing(const Ident* sub, std::vector<Ident*>& out) const {
+        out.clear();
+        for (NameRec* rec : list_items<NameRec>(sub->names)) {
+            const uint32_t* first = rec->name ? by_name_.find(rec->name) : nullptr;
+            for (uint32_t at = first ? *first : NONE; at != NONE; at = holders_[at].next) {
+                Ident* head = holders_[at].head;
+                if (!merged_.find(head) && !(head->state & NET_VISITED)) out.push_back(head);
+            }
+        }
+        std::sort(out.begin(), out.end(),
+                  [&](Ident* a, Ident* b) { return *place_.find(a) < *place_.find(b); });
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+    void merged(Ident* head) { merged_.insert(head, 0); }
+    // The target of a merge under the names it took (those past `had`).
+    void took_names(Ident* target, size_t had) {
+        size_t i = 0;
+        for (NameRec* rec : list_items<NameRec>(target->names))
+            if (i++ >= had && rec->name) hold(rec->name, target);
+    }
+
+private:
+    static constexpr uint32_t NONE = UINT32_MAX;
+    struct Holder {
+        Ident* head;
+        uint32_t next;  // the next holder of the same name, NONE at the end
+    };
+    NetContext* context_;
+    bool built_ = false;
+    std::vector<Ident*> pending_;
+    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> by_name_;  // first holder
+    std::vector<Holder> holders_;
+    FlatIndex<const Ident*> place_;
+    FlatIndex<const Ident*> merged_;
+    // Copies of the keys: a merge frees the names its target already has.
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    size_t chunk_used_ = 0, chunk_left_ = 0;
+
+    void add(Ident* head) {
+        place_.insert(head, static_cast<uint32_t>(place_.size()));
+        for (NameRec* rec : list_items<NameRec>(head->names))
+            if (rec->name) hold(rec->name, head);
+    }
+    void hold(const char* name, Ident* head) {
+        uint32_t at = static_cast<uint32_t>(holders_.size());
+        uint32_t next = NONE;
+        if (uint32_t* first = by_name_.find(name)) {
+            next = *first;
+            *first = at;
+        } else {
+            by_name_.insert(keep(name), at);
+        }
+        holders_.push_back({head, next});
+    }
+    std::string_view keep(const char* name) {
+        size_t length = std::strlen(name);
+        if (chunks_.empty() || length > chunk_left_) {
+            size_t size = std::max<size_t>(length, size_t{1} << 16);
+            chunks_.emplace_back(new char[size]);
+            chunk_used_ = 0;
+            chunk_left_ = size;
+        }
+        char* copy = chunks_.back().get() + chunk_used_;
+        std::memcpy(copy, name, length);
+        chunk_used_ += length;
+        chunk_left_ -= length;
+        return {copy, length};
+    }
+};
+
+LinkNames* link_names = nullptr;  // the running link's, null outside one
+
 }  // namespace
 
 void add_proj_names(List* list, const char* text) {
@@ -285,70 +389,20 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
 
 void merge_nets_by_name(NetContext* context, Schema* schema) {
     if (!context->islands && !(context->islands = list_new())) no_memory();
-    // The heads that can take a loaded net, by each of their names, and
-    // their places in the list: a net shares a name with only a few others,
-    // and the list holds the nets of every sheet linked so far.
-    // Only names the loaded nets carry are indexed: a link of many sheets
-    // would otherwise index every net linked so far once per sheet. The
-    // keys are copies (a merge frees the names a target already has).
+    // The running link keeps its index of the linked nets from one sheet to
+    // the next; a call of its own indexes the islands as they are.
+    LinkNames own(context);
+    LinkNames* names = link_names && link_names->context() == context ? link_names : &own;
+    names->catch_up(context->islands);
     std::vector<Ident*> loaded;
-    size_t key_bytes = 0, key_count = 0;
-    for (Ident* head : list_items<Ident>(context->subsheet_islands)) {
-        loaded.push_back(head);
-        for (NameRec* rec : list_items<NameRec>(head->names))
-            if (rec->name) key_bytes += std::strlen(rec->name), ++key_count;
-    }
-    std::string keys;
-    keys.reserve(key_bytes);  // the views below stay valid: no reallocation
-    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> by_name(key_count);
-    std::vector<std::vector<Ident*>> holders;  // by the number of a name in by_name
-    for (Ident* sub : loaded)
-        for (NameRec* rec : list_items<NameRec>(sub->names)) {
-            if (!rec->name) continue;
-            size_t at = keys.size();
-            keys.append(rec->name);
-            if (by_name
-                    .insert(std::string_view(keys).substr(at),
-                            static_cast<uint32_t>(holders.size()))
-                    .second)
-                holders.emplace_back();
-            else
-                keys.resize(at);
-        }
-    FlatIndex<const Ident*> place;   // list position of each indexed head
-    FlatIndex<const Ident*> merged;  // heads merged into an earlier one
-    auto index = [&](Ident* head) {
-        bool indexed = false;
-        for (NameRec* rec : list_items<NameRec>(head->names)) {
-            if (!rec->name) continue;
-            const uint32_t* found = by_name.find(rec->name);
-            if (!found) continue;
-            holders[*found].push_back(head);
-            indexed = true;
-        }
-        return indexed;
-    };
-    uint32_t position = 0;
-    for (Ident* head : list_items<Ident>(context->islands)) {
-        head->state &= ~uint32_t{NET_VISITED};
-        if (head->names && index(head)) place.insert(head, position);
-        ++position;
-    }
+    for (Ident* head : list_items<Ident>(context->subsheet_islands)) loaded.push_back(head);
     std::vector<Ident*> sharing;
     for (Ident* sub : loaded) {
-        sharing.clear();
-        for (NameRec* rec : list_items<NameRec>(sub->names)) {
-            const uint32_t* found = rec->name ? by_name.find(rec->name) : nullptr;
-            if (!found) continue;
-            for (Ident* head : holders[*found])
-                if (!merged.find(head) && !(head->state & NET_VISITED)) sharing.push_back(head);
-        }
-        std::sort(sharing.begin(), sharing.end(),
-                  [&](Ident* a, Ident* b) { return *place.find(a) < *place.find(b); });
-        sharing.erase(std::unique(sharing.begin(), sharing.end()), sharing.end());
+        names->sharing(sub, sharing);
         if (sharing.empty()) {
             sub->state |= NET_VISITED;
             if (!dlist_append(context->islands, sub)) no_memory();
+            names->appended(sub);
             continue;
         }
         if (!new_merge_set(context)) no_memory();
@@ -358,11 +412,12 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
         }
         sub->state &= ~uint32_t{IDENT_MERGE_SET};
         if (!dlist_append(context->merge_set, sub)) no_memory();
-        merge_islands(context);
         Ident* target = sharing.front();
+        size_t had = target->names ? target->names->count : 0;
+        merge_islands(context);
         target->state &= ~uint32_t{IDENT_MERGE_SET};
-        for (size_t i = 1; i < sharing.size(); ++i) merged.insert(sharing[i], 0);
-        index(target);  // it now has the names of all it took
+        for (size_t i = 1; i < sharing.size(); ++i) names->merged(sharing[i]);
+        names->took_names(target, had);  // found by them from now on
     }
     // The heads left over now live in the islands list.
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
@@ -376,6 +431,12 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
 }
 
 int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode) {
+    LinkNames names(context);
+    struct Running {
+        LinkNames* outer;
+        explicit Running(LinkNames* names) : outer(std::exchange(link_names, names)) {}
+        ~Running() { link_names = outer; }
+    } running(&names);
     context->subsheet_counter = 0;
     context->current_subsheet = -1;
     context->link_path.clear();

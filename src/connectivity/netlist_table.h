@@ -81,6 +81,10 @@ public:
         size_t at = place(key);
         return slots_[at].used ? &slots_[at].value : nullptr;
     }
+    uint32_t* find(const Key& key) {
+        size_t at = place(key);
+        return slots_[at].used ? &slots_[at].value : nullptr;
+    }
     size_t size() const { return count_; }
 
 private:

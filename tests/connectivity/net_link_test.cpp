@@ -196,6 +196,31 @@ TEST_F(NetLink, BusMembersJoinThroughABusPort) {
         << all;
 }
 
+// Names met in one sub-sheet join the nets of a later one: a global name
+// the root does not carry (VX, first linked from sheet a), and a name a
+// root net took from the net it merged with (VY, beside VCC in a).
+TEST_F(NetLink, LaterSheetsFindNamesTheEarlierOnesBrought) {
+    write("root", 0, root_items("a.sch") + box_of("b.sch", 80000, 0, box_port(0, 2000, "Q")));
+    write("a", 1,
+          leaf_items(power(5000, 0, "VY", "ROT_90") + part("R", 20000, 40000, "R7") +
+                     power(25000, 40000, "VX", "ROT_90")),
+          leaf_ports);
+    write("b", 2,
+          part("R", 0, 0, "R5") + power(-3000, 0, "VY", "ROT_270") + part("R", 20000, 20000, "R6") +
+              power(25000, 20000, "VX", "ROT_90"),
+          sheet_port(-20000, 30000, "Q"));
+    ASSERT_EQ(link("root"), 0) << warnings();
+    std::string all = nets();
+    EXPECT_EQ(line_with(all, "VX"),
+              "names [ 12:VX ] pref VX members [ power VX@0,0 pin 2@0,0 power VX@0,0 pin 2@0,0 ] "
+              "wires 0")
+        << all;
+    std::string vcc = line_with(all, "12:VCC");
+    EXPECT_THAT(vcc, HasSubstr("12:VY")) << all;
+    EXPECT_EQ(vcc, line_with(all, "power VY")) << all;
+    EXPECT_EQ(all.find("VY", all.find(vcc) + vcc.size()), std::string::npos) << all;
+}
+
 TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
     write("root", 0, root_items());
     write("leaf", 1, leaf_items(), leaf_ports);

@@ -193,15 +193,20 @@ bool same_time(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+// The file a stored name opens. A name that begins with '~' is left to the
+// loader, whose reading of it is its own.
 bool stat_regular_file(const std::string& file, struct stat* st) {
+    if (file.empty() || file[0] == '~') return false;
     return ::stat(system_path(file.c_str()).c_str(), st) == 0 && S_ISREG(st->st_mode);
 }
 
-void remember_written_sheet(const std::string& file, Schema* schema) {
+// `may_name`: false when the compiler saw nothing that names a sheet.
+void remember_written_sheet(const std::string& file, Schema* schema, bool may_name) {
     struct stat st {};
     if (!stat_regular_file(file, &st)) return;
     WrittenSheet& sheet = written_sheets[{st.st_dev, st.st_ino}];
     sheet = WrittenSheet{st.st_size, st.st_mtim, st.st_ctim, {}};
+    if (!may_name) return;
     for_each_named_sheet(schema, [&](const std::string& name) {
         sheet.names.push_back(name);
         return true;
@@ -295,11 +300,12 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
     std::string source =
         make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
     if (name) *name = source;
-    Schema* schema = nullptr;
+    CompilActions actions(nullptr, sheets);
     if (int code = parse_source(source, "Schema", job, [&](FILE* file) {
-            return compile_schema_file(file, COMPIL_SCHEMATIC, job.report, sheets, &schema);
+            return compil_file(file, COMPIL_SCHEMATIC, actions, job.report);
         }))
         return code;
+    Schema* schema = actions.take_schema();
     job.progress("Resolving Vector References\n");
     int result = resolve_LibVectors(schema->library, true);
     if (result == 0) {
@@ -313,7 +319,8 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
         job.progress("Writing binary Schema file %s...\n",
                      make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
         result = save_schema_file(schema, base.c_str(), true);
-        if (result == 0) remember_written_sheet(last_written_schema(), schema);
+        if (result == 0)
+            remember_written_sheet(last_written_schema(), schema, actions.may_name_sheets());
         result = unless_cancelled(result);
     }
     close_schema(nullptr, &schema);

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <memory>
 
+#include <strings.h>
+
 #include "foundation/core.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
@@ -127,6 +129,7 @@ void CompilActions::start(int mode, CompilReport report) {
     release_all();
     mode_ = mode;
     report_ = report;
+    may_name_sheets_ = false;
 }
 
 void CompilActions::abort() { release_all(); }
@@ -497,6 +500,7 @@ int CompilActions::text(const CompilText& source) {
     text->flags = source.flags;
     text->field = source.field;
     text->width = 100;
+    if (strncasecmp(source.value, "&PROJ:", 6) == 0) may_name_sheets_ = true;
     return append_item(text);
 }
 
@@ -607,6 +611,7 @@ int CompilActions::subsheet_end(const CompilSubSheet& source) {
     box->sheet_name.set(source.sheet_name);
     box->file_name = source.file_name;
     subsheet_reset_area(box);
+    if (*source.file_name) may_name_sheets_ = true;
     // A box without a file names nothing to compile.
     if (!sheets_ || !*source.file_name || proper_get(COMPSHEET_HIER) != 0) return 0;
     // The list may have grown since the last box (the caller's own names).

@@ -96,6 +96,9 @@ public:
     // The records built by a successful compilation; the caller owns them.
     Schema* take_schema();
     Library* take_library();
+    // False when the source held neither a sub-sheet box naming a file nor
+    // a text beginning with "&PROJ:": then the schema names no other sheet.
+    bool may_name_sheets() const { return may_name_sheets_; }
 
     void start(int mode, CompilReport report) override;
     void abort() override;
@@ -194,10 +197,11 @@ private:
     };
     std::set<std::string, NameOrder> sheet_index_;
     size_t sheets_indexed_ = 0;
-    Schema* schema_ = nullptr;    // result schema (schematic, title block); owned until taken
-    Library* library_ = nullptr;  // current library: the result in library mode (owned until
-                                  // taken), else the schema's own
-    bool own_library_ = false;    // library_ is the result, not the schema's
+    Schema* schema_ = nullptr;      // result schema (schematic, title block); owned until taken
+    Library* library_ = nullptr;    // current library: the result in library mode (owned until
+                                    // taken), else the schema's own
+    bool own_library_ = false;      // library_ is the result, not the schema's
+    bool may_name_sheets_ = false;  // see may_name_sheets()
 
     // --- library parts
     Part* part_ = nullptr;        // current part; held by entries once named, else owned here

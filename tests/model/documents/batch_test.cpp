@@ -340,6 +340,19 @@ TEST_F(BatchTest, AListingAfterACompileSeesEverySheetAsItNowIs) {
     EXPECT_EQ(error.name, "a.sch");
 }
 
+// A sheet whose only link is a "&PROJ:" text (in any letter case) names it
+// after a compile as it does when loaded.
+TEST_F(BatchTest, AListingAfterACompileKeepsTheProjTextsNames) {
+    tn_test::write_text(
+        file("root.asc"),
+        "(SCHEMATIC (SHEET\n(TEXT 0 (POS 0 0 ) (SIZE 100 100 ) '&proj: c.sch' )\n) )");
+    write_sheet("c.sch", {});
+    ASSERT_EQ(compile_sheets("root", "", nullptr, nullptr, capture), 0);
+    List* sheets = list_project_sheets("root.sch", false, nullptr);
+    EXPECT_EQ(names_of(sheets), (std::vector<std::string>{"root.sch", "c.sch"}));
+    free_name_list(sheets);
+}
+
 TEST_F(BatchTest, CompileSheetsStopsAtTheFirstFailure) {
     write_source("root.asc", {"child.sch", "other.sch"});
     tn_test::write_text(file("child.asc"), "(SCHEMATIC (SHEET\n");

@@ -16,6 +16,8 @@
 #include "model/items/pin.h"
 #include "model/items/text.h"
 
+static_assert(alignof(Attribute) <= POOL_GRAIN);
+
 Attribute* new_Attribute() { return new (std::nothrow) Attribute; }
 
 void free_Attribute(Attribute* attribute, bool keep_storage) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundation/geometry.h"
+#include "foundation/heap.h"
 #include "foundation/matrix.h"
 #include "foundation/short_string.h"
 #include "model/items/item.h"
@@ -32,14 +33,14 @@ enum AttributeFlag : uint8_t {
 
 constexpr uint8_t ATTRIBUTE_TAG = 0xD2;  // 0xC0 + ATTR_ITEM
 
-struct Attribute {
+struct Attribute : PoolRecord {  // a pool block (foundation/heap.h)
     int8_t type = ATTR_ITEM;
     uint8_t flags = 0;
     int16_t width = 100;
     uint32_t state = 1;
     ShortString text;
-    Point pos;                  // anchor of the text, sheet coordinates
-    Stroke* layout = nullptr;   // owned laid-out lines, built when drawn; none in copies
+    Point pos;                 // anchor of the text, sheet coordinates
+    Stroke* layout = nullptr;  // owned laid-out lines, built when drawn; none in copies
 };
 
 // Code 18, state 1, flags 0, empty text, no layout; null when memory runs out.
@@ -60,8 +61,7 @@ void flag_Attribute(Attribute* attribute);
 // To the layout's lines (an exact 0 answered as -1.0), else to the position.
 double distance_Attribute(Attribute* attribute, Point p, uint32_t mask, double tolerance,
                           uint32_t hit_bits);
-bool select_Attribute(View* view, Attribute* attribute, uint32_t bit, int operation,
-                      uint32_t mask);
+bool select_Attribute(View* view, Attribute* attribute, uint32_t bit, int operation, uint32_t mask);
 // and_mode: flags &= mask, else flags |= mask.
 void attribute_flags(Attribute* attribute, bool and_mode, uint8_t mask);
 

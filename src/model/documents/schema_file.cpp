@@ -276,7 +276,9 @@ int read_Schema(Schema* schema, FILE* stream) {
     if (c == EOF) return -1;
     if (c != LIST_END) return READ_ERROR;
 
-    if (schema->sheet) resolve_item_fonts(schema->sheet->items, schema->fonts);
+    // Texts are read without a font table: with none in the file there is
+    // nothing to bind, and a large sheet is not walked for it.
+    if (schema->sheet && schema->fonts) resolve_item_fonts(schema->sheet->items, schema->fonts);
     resolve_item_fonts(schema->titleblock.fields, schema->fonts);
     resolve_item_fonts(schema->titleblock.drawing, schema->fonts);
     date_fill_if_unset(schema->creatdate, sizeof schema->creatdate);

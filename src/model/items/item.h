@@ -10,15 +10,14 @@
 //
 // The per-code routines of the primitives are declared in primitives.h
 // (fill, circle, rectangle, line, arc, junction, polyline) and text.h.
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "foundation/core.h"
 #include "foundation/geometry.h"
+#include "foundation/heap.h"
 #include "foundation/matrix.h"
 
 struct List;
@@ -104,7 +103,8 @@ enum : uint32_t {
 };
 
 // --- the head --------------------------------------------------------------------
-struct SchItem {
+// Records are pool blocks (PoolRecord), one thread making and releasing them.
+struct SchItem : PoolRecord {
     int8_t type = 0;      // item code
     uint8_t flags = 0;    // style bits, meaning per code
     int16_t width = 100;  // line width; a junction's dot size
@@ -117,15 +117,6 @@ struct SchItem {
     // running, checked against the builder's own table before use (a stale
     // value is never trusted); never stored.
     uint32_t net_slot = 0;
-
-    // Every record of every code is a small block of the pool
-    // (foundation/heap.h): a sheet's records are made and released by the
-    // hundred thousand, by the one thread that owns the documents. A record
-    // is released as the type it was made (the head has no virtual
-    // destructor), which the pool needs for its size.
-    static void* operator new(size_t size);
-    static void* operator new(size_t size, const std::nothrow_t&) noexcept;
-    static void operator delete(void* block, size_t size) noexcept;
 };
 
 // The graphic primitives are dispatched as `Item`s: the same head.

@@ -3,25 +3,7 @@
 
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
-#include "foundation/heap.h"
 #include "model/items/item_ops.h"
-
-void* SchItem::operator new(size_t size) {
-    // As the global form: the new-handler (no_memory) gets its turn, else
-    // bad_alloc.
-    for (;;) {
-        if (void* block = pool_alloc(size)) return block;
-        std::new_handler handler = std::get_new_handler();
-        if (!handler) throw std::bad_alloc();
-        handler();
-    }
-}
-
-void* SchItem::operator new(size_t size, const std::nothrow_t&) noexcept {
-    return pool_alloc(size);
-}
-
-void SchItem::operator delete(void* block, size_t size) noexcept { pool_free(block, size); }
 
 const char* item_name(int code) {
     const char* name = item_ops(code).name;

@@ -180,6 +180,45 @@ void glyph_path(int c, int x0, int y0, bool symbol_table, Draw&& draw, Lift&& li
     }
 }
 
+// The extent of the ends of a glyph's drawn segments, from its cell
+// origin; `drawn` false for a glyph that draws nothing.
+struct GlyphBox {
+    bool drawn = false;
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// Every glyph's box, taken once per table from its pen path.
+const GlyphBox& glyph_box(int c, bool symbol_table) {
+    static const auto boxes = [] {
+        std::array<std::array<GlyphBox, GLYPH_COUNT>, 2> all{};
+        for (int table = 0; table < 2; ++table) {
+            for (int code = 32; code < 32 + GLYPH_COUNT; ++code) {
+                GlyphBox& box = all[table][code - 32];
+                auto take = [&box](Point p) {
+                    if (!box.drawn) {
+                        box = GlyphBox{true, p.x, p.y, p.x, p.y};
+                        return;
+                    }
+                    box.x0 = std::min(box.x0, p.x);
+                    box.y0 = std::min(box.y0, p.y);
+                    box.x1 = std::max(box.x1, p.x);
+                    box.y1 = std::max(box.y1, p.y);
+                };
+                glyph_path(
+                    code, 0, 0, table == 1,
+                    [&](Point from, Point to) {
+                        take(from);
+                        take(to);
+                    },
+                    [] {});
+            }
+        }
+        return all;
+    }();
+    if (c < 33 || c > 127) c = ' ';
+    return boxes[symbol_table ? 1 : 0][c - 32];
+}
+
 std::array<Point, 2> bar_points(int x0, int y0) {
     const int32_t top = sat32(int64_t{y0} - 6);
     return {Point{sat32(int64_t{x0} + 4), top}, Point{sat32(int64_t{x0} - 4), top}};
@@ -306,14 +345,25 @@ int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t 
         if (!straight) matrix_apply(&m, p, &p);
         extend(p);
     };
+    // Far from the ends of the coordinate range no pen position saturates,
+    // and a glyph's extremes are its box moved to the cell origin.
+    constexpr int32_t NEAR = 1 << 30;
     auto [widest, y] = layout_cells(string, adv, [&](int c, int cx, int cy, bool bar) {
-        glyph_path(
-            c, cx, cy, font != 0,
-            [&](Point from, Point to) {
-                take(from);
-                take(to);
-            },
-            [] {});
+        if (straight && cx > -NEAR && cx < NEAR && cy > -NEAR && cy < NEAR) {
+            const GlyphBox& box = glyph_box(c, font != 0);
+            if (box.drawn) {
+                extend(Point{cx + box.x0, cy + box.y0});
+                extend(Point{cx + box.x1, cy + box.y1});
+            }
+        } else {
+            glyph_path(
+                c, cx, cy, font != 0,
+                [&](Point from, Point to) {
+                    take(from);
+                    take(to);
+                },
+                [] {});
+        }
         if (bar)
             for (Point p : bar_points(cx, cy)) take(p);
     });

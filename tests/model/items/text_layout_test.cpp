@@ -279,6 +279,30 @@ TEST_F(TextTest, BoundsWithoutALayoutEqualTheStrokesBounds) {
     proper_set(SPACING_RATIO, spacing);
 }
 
+// Every glyph of both tables, alone, with a bar and in a row, on each
+// quarter turn and mirror: the bounds without strokes are the strokes'.
+TEST_F(TextTest, EveryGlyphIsBoundedAsItsStrokes) {
+    for (int font : {0, 1}) {
+        for (int c = 32; c < 128; ++c) {
+            const std::string glyph(1, static_cast<char>(c));
+            for (const std::string& string :
+                 {glyph, glyph + "\\", "x" + glyph + "@" + glyph + "W"}) {
+                for (uint8_t flags : {0x00, 0x01, 0x02, 0x03, 0x10, 0x20, 0x31, 0x08}) {
+                    TextPtr fresh =
+                        make_text(string.c_str(), {-700, 9000}, {160, 240}, flags, font);
+                    TextPtr laid = make_text(string.c_str(), {-700, 9000}, {160, 240}, flags, font);
+                    layout_Text(laid.get());
+                    Rect expected{}, got{};
+                    bool any = bounds_Text(nullptr, laid.get(), &expected, false);
+                    ASSERT_EQ(bounds_Text(nullptr, fresh.get(), &got, false), any);
+                    EXPECT_EQ(got, expected)
+                        << "font " << font << " '" << string << "' flags " << int{flags};
+                }
+            }
+        }
+    }
+}
+
 // --- bounds, distance and picking of a text --------------------------------------------------
 // "L" at (1000, 2000), 100 units a cell unit: strokes (1200, 1100) down to
 // (1200, 1700) and across to (1600, 1700).

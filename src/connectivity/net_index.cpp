@@ -90,6 +90,8 @@ int32_t cell(int64_t c) { return static_cast<int32_t>(c >> CELL_SHIFT); }
 
 using Found = std::vector<std::pair<uint32_t, Line*>>;
 
+void file_all_lists(NetIndex* index);
+
 // Files the line under the cells of [lo, hi] it is not filed under yet.
 void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
                int64_t hi, CellTable& table) {
@@ -110,6 +112,7 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
         table.add(cell_key(axis_id, LONG_CELL), pos);
         index->any_long_lines = true;
         if (t) t->long_lines.emplace_back(pos, line);
+        if (&table == &index->cells && !index->all_lists_filed) file_all_lists(index);
         return;
     }
     bool added = false;
@@ -119,8 +122,35 @@ void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, in
             if (t) t->cells[c].emplace_back(pos, line);
             added = true;
         }
-    if (added) table.add(cell_key(axis_id, ALL_CELL), pos);
+    // The bus lines' lists of all lines are never read.
+    if (added && index->all_lists_filed && &table == &index->cells)
+        table.add(cell_key(axis_id, ALL_CELL), pos);
     span.set(a, b);
+}
+
+// Files every line filed so far in its axes' lists of all lines, by the
+// carriers of its present geometry: an axis a line has left (a point grown
+// into a wire) never needs it, since every candidate is tested exactly.
+void file_all_lists(NetIndex* index) {
+    index->all_lists_filed = true;
+    for (size_t pos = 0; pos < index->line_of.size(); ++pos) {
+        uint32_t number = index->line_of[pos];
+        if (index->code_of[pos] != LINE_ITEM || number >= index->filings.size()) continue;
+        const Line* line = as_Line(index->by_pos[pos]);
+        const CellSpan* spans = index->filings[number].spans;
+        auto file = [&](int slot, uint64_t axis_id) {
+            if (!spans[slot].none() && !spans[slot].long_line)
+                index->cells.add(cell_key(axis_id, ALL_CELL), static_cast<uint32_t>(pos));
+        };
+        bool vertical = line->pos.x == line->end.x, horizontal = line->pos.y == line->end.y;
+        if (vertical) file(SLOT_V, axis(AXIS_V, line->pos.x));
+        if (horizontal) file(SLOT_H, axis(AXIS_H, line->pos.y));
+        if (vertical && horizontal) file(SLOT_ZERO, axis(AXIS_ZERO_BY_X));
+        if (!vertical && !horizontal) {
+            if (uint64_t id = sloped_axis(index, line, false)) file(SLOT_S, id);
+            file(SLOT_SLOPED, axis(AXIS_SLOPED_BY_X));
+        }
+    }
 }
 
 void file_span(NetIndex* index, uint64_t axis_id, CellSpan& span, Line* line, int64_t lo,
@@ -364,6 +394,7 @@ void NetIndex::clear() {
     cells.clear();
     taking_part.clear();
     any_long_lines = false;
+    all_lists_filed = false;
     any_bus = false;
     any_sloped = false;
     sloped_ids.clear();
@@ -445,15 +476,15 @@ void index_sync(NetIndex* index) {
                                       : NetIndex::NO_LINE);
     }
     index->line_count += lines;
-    // A line is filed under about three cells (its one or two and its
-    // axis's list of all): room for that at once, rather than doubling
-    // through the build. The phases add a tenth more lines on a ladder.
+    // A line is filed under one or two cells, a point under three: room
+    // for that at once, rather than doubling through the build. The phases
+    // add a tenth more lines on a ladder.
     if (start == 0) {
         size_t room = lines + lines / 4 + 64;
         index->chains.reserve(room);
         if (!index->lines_released) {
             // About one cell of its own per line on a sheet of short wires.
-            index->cells.reserve(lines * 3 + lines / 2 + 64, lines + 64);
+            index->cells.reserve(lines * 2 + lines / 2 + 64, lines + 64);
             index->filings.reserve(room);
         }
     }

@@ -160,6 +160,11 @@ struct NetIndex {
     };
     std::unordered_map<uint64_t, TakingPart> taking_part;
     bool any_long_lines = false;  // some axis has a line filed as long
+    // Whether lines are filed in their axes' lists of all lines too. Only
+    // the making of an axis's lines taking part reads those lists, and only
+    // for an axis with a long line: they are made when the first long line
+    // is filed, and kept up to date from then on.
+    bool all_lists_filed = false;
     // Whether any bus line, or any sloped line, is filed: most sheets have
     // neither, and their look-ups are then skipped.
     bool any_bus = false;

@@ -2,10 +2,12 @@
 // labels kept when the lines by carrier are freed, the list walk of phase 2
 // taken as the table of positions, and the clean-up of the records a build
 // appended.
+#include <string>
 #include <vector>
 
 #include "connectivity/net_fixture.h"
 #include "connectivity/net_index.h"
+#include "connectivity/net_oracle.h"
 #include "foundation/list.h"
 #include "model/items/item.h"
 
@@ -115,6 +117,22 @@ TEST_F(NetIndexTest, TheCleanUpRemovesEveryStubAndKeepsTheSheetsRecords) {
         }
         EXPECT_EQ(after.size() - own.size(), items.empty() ? 2u : 4u);
     }
+}
+
+// Port stubs laid end to end merge one into the next, the later one
+// growing each time, until it is long: from then on it looks along its
+// carrier through the lists of all lines, for stubs filed before any line
+// was long. Every port must end on the one net, as in the literal build.
+TEST_F(NetIndexTest, AStubGrownLongFindsTheStubsFiledBeforeIt) {
+    std::string ports;
+    for (int i = 0; i < 300; ++i) ports += sheet_port(i * 1000, 0, "P" + std::to_string(i));
+    auto plain_schema = compile_sheet("", ports);
+    auto fast_schema = compile_sheet("", ports);
+    ASSERT_TRUE(plain_schema && fast_schema);
+    auto plain = build_with(plain_schema.get(), plain_net_phases);
+    auto fast = build(fast_schema.get());
+    EXPECT_EQ(net_count(fast.get()), 1);
+    EXPECT_EQ(describe_nets(fast.get()), describe_nets(plain.get()));
 }
 
 }  // namespace

@@ -290,9 +290,7 @@ private:
     FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> by_name_;  // first holder
     std::vector<Holder> holders_;
     FlatIndex<const Ident*> merged_;
-    // Copies of the keys: a merge frees the names its target already has.
-    std::vector<std::unique_ptr<char[]>> chunks_;
-    size_t chunk_used_ = 0, chunk_left_ = 0;
+    NameArena keys_;  // copies: a merge frees the names its target already has
 
     void add(Ident* head) {
         Found found{head, places_++};
@@ -301,30 +299,15 @@ private:
     }
     void hold(const char* name, const Found& found) {
         uint32_t at = static_cast<uint32_t>(holders_.size());
-        std::string_view copy = keep(name);
+        std::string_view copy = keys_.keep(name);
         auto [first, made] = by_name_.insert_slot(copy, at);
         uint32_t next = NONE;
         if (!made) {
             next = *first;
             *first = at;
-            chunk_used_ -= copy.size();  // the table holds a copy already
-            chunk_left_ += copy.size();
+            keys_.drop_last(copy);  // the table holds a copy already
         }
         holders_.push_back({found.head, found.place, next});
-    }
-    std::string_view keep(const char* name) {
-        size_t length = std::strlen(name);
-        if (chunks_.empty() || length > chunk_left_) {
-            size_t size = std::max<size_t>(length, size_t{1} << 16);
-            chunks_.emplace_back(new char[size]);
-            chunk_used_ = 0;
-            chunk_left_ = size;
-        }
-        char* copy = chunks_.back().get() + chunk_used_;
-        std::memcpy(copy, name, length);
-        chunk_used_ += length;
-        chunk_left_ -= length;
-        return {copy, length};
     }
 };
 

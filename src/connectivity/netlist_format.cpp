@@ -84,22 +84,29 @@ bool has_two_real_members(const Ident* head) {
 // nets sharing a prefix before "__", the last is cut to its prefix unless
 // another net already carries that very name: a local net never takes the
 // name of another. Each prefix is cut on its own, so hashing the names
-// (views into the nets' names, which stay put until the cuts) keeps a
+// (views into copies, set on the nets once the cuts are known) keeps a
 // design of many nets linear.
 void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::Member>>& members) {
     struct Prefix {
-        Ident* last;  // the last net named with this prefix, null for none
-        bool taken;   // a net is named the prefix itself
+        uint32_t last;  // the last net named with this prefix (its number), NONE for none
+        bool taken;     // a net is named the prefix itself
     };
+    constexpr uint32_t NONE = UINT32_MAX;
     std::vector<Prefix> prefixes;
     FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> index;
     auto entry = [&](std::string_view key) -> Prefix& {
         auto [at, made] = index.insert(key, static_cast<uint32_t>(prefixes.size()));
-        if (made) prefixes.push_back({nullptr, false});
+        if (made) prefixes.push_back({NONE, false});
         return prefixes[at];
     };
+    // The names are kept here until the cuts are known: each net's name is
+    // then set once (a cut name mostly fits the name slot without a heap copy).
+    NameArena arena;
+    std::vector<std::pair<Ident*, char*>> named;
+    size_t nets = run.context->islands ? run.context->islands->count : 0;
+    named.reserve(nets);
+    index.reserve(nets);
     members.reserve(run.placed.size() * 2);
-    index.reserve(run.context->islands ? run.context->islands->count : 0);
     int unnamed = 0;
     for (Ident* head : list_items<Ident>(run.context->islands)) {
         std::optional<std::string> preferred;
@@ -109,14 +116,17 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
             std::snprintf(number, sizeof number, "N%05d", unnamed++);
             preferred = number;
         }
-        head->name.set(preferred->c_str());
-        const char* name = head->name.get();
+        size_t length = 0;
+        char* copy = arena.copy(preferred->c_str(), &length);
+        std::string_view name(copy, length);
         // A name holding "__" is no prefix (a prefix ends before its first
         // "__"): only the others can take a prefix's place.
-        if (const char* cut = std::strstr(name, "__"))
-            entry(std::string_view(name, static_cast<size_t>(cut - name))).last = head;
+        size_t cut = name.find("__");
+        if (cut != std::string_view::npos)
+            entry(name.substr(0, cut)).last = static_cast<uint32_t>(named.size());
         else
             entry(name).taken = true;
+        named.emplace_back(head, copy);
         if (!has_two_real_members(head)) {
             head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
             continue;
@@ -132,12 +142,14 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
             members.push_back({package, {head, member}});
         }
     }
+    // A cut ends the copy at its "__" (no key is looked up again).
     for (const Prefix& prefix : prefixes) {
-        if (!prefix.last || prefix.taken) continue;
-        const char* name = prefix.last->name.get();
-        size_t length = static_cast<size_t>(std::strstr(name, "__") - name);
-        if (length > 0) prefix.last->name.set(std::string(name, length).c_str());
+        if (prefix.last == NONE || prefix.taken) continue;
+        char* name = named[prefix.last].second;
+        char* cut = std::strstr(name, "__");
+        if (cut != name) *cut = '\0';
     }
+    for (auto& [head, name] : named) head->name.set(name);
 }
 
 bool same_number(const char* a, const char* b) { return strcasecmp(a, b) == 0; }

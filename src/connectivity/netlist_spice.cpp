@@ -118,7 +118,12 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         }
     }
     // Kept from one part to the next: the nodes by slot and the line.
-    std::vector<std::pair<int, const char*>> nodes;
+    struct Node {
+        int slot;
+        size_t order;  // place among the part's connected pins
+        const char* name;
+    };
+    std::vector<Node> nodes;
     std::string text;
     for (PlacedPart* part : run.placed) {
         if (part->state & NET_VISITED) continue;
@@ -134,7 +139,7 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
             run, part,
             [&](const char* number, const Ident* net, const Pin*) {
                 int slot = slot_of(number);
-                if (slot >= 0) nodes.emplace_back(slot, node_name(net));
+                if (slot >= 0) nodes.push_back({slot, nodes.size(), node_name(net)});
             },
             [&](const char* number, const Pin*) {
                 if (!missing && *number) missing = number;
@@ -142,12 +147,15 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         if (!found) continue;  // warned about before writing
         if (missing) return fail(SPICE_PIN_NOT_CONNECTED, reference, missing);
         // In slot order; of two pins on one slot the later one's net counts.
-        std::stable_sort(nodes.begin(), nodes.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        // (Ties are ordered by the pin's place in the walk rather than by a
+        // stable sort, which takes a buffer from the heap for every part.)
+        std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) {
+            return a.slot != b.slot ? a.slot < b.slot : a.order < b.order;
+        });
         ElementLine element(out, text, reference);
         for (size_t i = 0; i < nodes.size(); ++i)
-            if (i + 1 == nodes.size() || nodes[i + 1].first != nodes[i].first)
-                element.add(nodes[i].second);
+            if (i + 1 == nodes.size() || nodes[i + 1].slot != nodes[i].slot)
+                element.add(nodes[i].name);
         for (int index = 3;; ++index) {
             const Attribute* attribute = pl_get_attribute(part, index);
             if (!attribute) break;

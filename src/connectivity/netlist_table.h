@@ -6,9 +6,12 @@
 // A FlatIndex maps keys to numbers (an index into the caller's own vector);
 // keys are copied into the table, so they must stay valid while it lives (a
 // string_view into a name the caller keeps, a pointer, an integer).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -114,4 +117,43 @@ private:
         for (Slot& slot : old)
             if (slot.used) slots_[place(slot.key)] = slot;
     }
+};
+
+// Copies of names in large blocks that never move: views into them stay
+// valid while the arena lives, however many names follow. Each copy ends in
+// a NUL, so that it can also be used as a C string.
+class NameArena {
+public:
+    // A copy of the name; the caller may shorten it (its view is then longer
+    // than the C string), nothing else.
+    char* copy(const char* name, size_t* length_out) {
+        size_t length = std::strlen(name);
+        if (blocks_.empty() || length + 1 > left_) {
+            size_t size = std::max<size_t>(length + 1, BLOCK_SIZE);
+            blocks_.emplace_back(new char[size]);
+            used_ = 0;
+            left_ = size;
+        }
+        char* copy = blocks_.back().get() + used_;
+        std::memcpy(copy, name, length + 1);
+        used_ += length + 1;
+        left_ -= length + 1;
+        *length_out = length;
+        return copy;
+    }
+    std::string_view keep(const char* name) {
+        size_t length = 0;
+        char* kept = copy(name, &length);
+        return {kept, length};
+    }
+    // Gives back the last copy made (nothing else may have been kept since).
+    void drop_last(std::string_view copy) {
+        used_ -= copy.size() + 1;
+        left_ += copy.size() + 1;
+    }
+
+private:
+    static constexpr size_t BLOCK_SIZE = size_t{1} << 16;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t used_ = 0, left_ = 0;
 };

@@ -79,4 +79,25 @@ TEST(FlatIndex, NamesAreOneKeyWhateverTheirCase) {
     EXPECT_TRUE(index.insert("\xE4", 6).second);
 }
 
+TEST(NameArena, CopiesStayPutAcrossBlocksAndAGivenBackCopyIsReused) {
+    NameArena arena;
+    std::vector<std::string> names;
+    std::vector<std::string_view> kept;
+    // Enough names for several blocks, and one longer than a block.
+    for (int i = 0; i < 20000; ++i) names.push_back("net_" + std::to_string(i * 7919));
+    names.push_back(std::string(100000, 'x'));
+    names.push_back("after");
+    for (const std::string& name : names) kept.push_back(arena.keep(name.c_str()));
+    for (size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(kept[i], names[i]);
+        EXPECT_EQ(kept[i].data()[kept[i].size()], '\0');  // a C string too
+    }
+    std::string_view dropped = arena.keep("dropped");
+    arena.drop_last(dropped);
+    std::string_view next = arena.keep("next");
+    EXPECT_EQ(next.data(), dropped.data());
+    EXPECT_EQ(next, "next");
+    EXPECT_EQ(kept.back(), "after");
+}
+
 }  // namespace

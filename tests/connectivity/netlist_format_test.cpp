@@ -138,6 +138,26 @@ TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
     EXPECT_THAT(written(), HasSubstr(" ( 1 ?"));
 }
 
+TEST_F(Netlist, ALocalNetIsNotCutToTheNameOfANetListedAfterIt) {
+    // The global net comes later in the list, in another case; a name with
+    // "__" of its own is no prefix and takes no cut away.
+    auto schema = compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
+                                placed("R", 0, 20000, "R3", "1"));
+    auto context = build(schema.get());
+    std::vector<Ident*> heads;
+    for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
+    ASSERT_GE(heads.size(), 5u);
+    ident_add_name(heads[0], NAME_LABEL, "vcc__3");
+    ident_add_name(heads[1], NAME_LABEL, "A__1");
+    ident_add_name(heads[2], NAME_POWER, "VCC");
+    ident_add_name(heads[3], NAME_LABEL, "A__1__2");
+    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+    EXPECT_STREQ(heads[0]->name.get(), "vcc__3");
+    EXPECT_STREQ(heads[1]->name.get(), "A__1");
+    EXPECT_STREQ(heads[2]->name.get(), "VCC");
+    EXPECT_STREQ(heads[3]->name.get(), "A");
+}
+
 TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());

@@ -87,9 +87,8 @@ struct ObjectReader {
     // Reads the objects that follow; 0 at the first byte that starts none.
     int read(FILE* stream) {
         for (;;) {
-            int c = getc_unlocked(stream);
+            int c = peek_byte(stream);
             if (c == EOF) return NOT_A_NET_FILE;
-            ungetc(c, stream);
             if (!is_object_tag(c)) return 0;
             SchItem* item = nullptr;
             int r = read_SchItem(schema, &item, stream);

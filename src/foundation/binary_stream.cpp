@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -69,15 +70,21 @@ inline bool get_u16(uint16_t* out, FILE* stream) {
     return true;
 }
 
+// A 32-bit value to and from its four bytes, most significant first.
+inline uint32_t big_endian(uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) return __builtin_bswap32(v);
+    return v;
+}
+
 inline uint32_t u32_of(const unsigned char* b) {
-    return uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
+    uint32_t v;
+    std::memcpy(&v, b, sizeof v);
+    return big_endian(v);
 }
 
 inline void u32_bytes(uint32_t v, unsigned char* b) {
-    b[0] = static_cast<unsigned char>(v >> 24);
-    b[1] = static_cast<unsigned char>(v >> 16);
-    b[2] = static_cast<unsigned char>(v >> 8);
-    b[3] = static_cast<unsigned char>(v);
+    v = big_endian(v);
+    std::memcpy(b, &v, sizeof v);
 }
 
 inline bool get_u32(uint32_t* out, FILE* stream) {
@@ -153,6 +160,19 @@ int64_t stream_bytes_left(FILE* stream) {
     long end = std::ftell(stream);
     if (std::fseek(stream, pos, SEEK_SET) != 0 || end < 0) return -1;
     return end > pos ? end - pos : 0;
+}
+
+int peek_byte(FILE* stream) {
+    if (buffered_in(stream) > 0) return *in_cursor(stream);
+    int c = getc_unlocked(stream);
+    if (c != EOF) ungetc(c, stream);
+    return c;
+}
+
+bool take_byte(FILE* stream, uint8_t byte) {
+    if (peek_byte(stream) != byte) return false;
+    getc_unlocked(stream);
+    return true;
 }
 
 int read_byte(uint8_t* out, FILE* stream) {

@@ -34,6 +34,12 @@ struct Triple {
 // is checked against it before it is used.
 int64_t stream_bytes_left(FILE* stream);
 
+// The next byte without taking it from the stream; EOF at its end.
+int peek_byte(FILE* stream);
+// Takes the next byte when it is `byte` and answers true; otherwise (also
+// at the end of the stream) the stream is left as it was.
+bool take_byte(FILE* stream, uint8_t byte);
+
 int read_byte(uint8_t* out, FILE* stream);
 int read_byte(int8_t* out, FILE* stream);
 int read_byte(char* out, FILE* stream);

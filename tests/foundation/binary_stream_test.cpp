@@ -286,6 +286,39 @@ TEST(BufferEdges, PushedBackByteStartsTheNextField) {
     EXPECT_EQ(read_string(&text, in.stream), -1) << "the stream is at its end";
 }
 
+// Looking at the next byte takes nothing, at a buffer's edge (one byte of
+// buffer: every look refills it) as inside it; taking a byte that is not
+// the next one leaves the stream as it was.
+TEST(BufferEdges, PeekAndTakeLeaveTheStreamInStep) {
+    for (size_t size : {1, 2, 4096}) {
+        SCOPED_TRACE(size);
+        std::vector<char> buffer(size);
+        FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(setvbuf(f, buffer.data(), _IOFBF, size), 0);
+        for (int c : {int{'g'}, 0, 0, 0, 7, 0xE0}) std::fputc(c, f);
+        std::rewind(f);
+        EXPECT_EQ(peek_byte(f), 'g');
+        EXPECT_EQ(peek_byte(f), 'g');
+        EXPECT_FALSE(take_byte(f, 'p'));
+        EXPECT_TRUE(take_byte(f, 'g'));
+        uint32_t id = 0;
+        EXPECT_EQ(read_long(&id, f), 0);
+        EXPECT_EQ(id, 7u);
+        EXPECT_EQ(peek_byte(f), 0xE0) << "a byte above 0x7F is no EOF";
+        EXPECT_TRUE(take_byte(f, 0xE0));
+        EXPECT_EQ(peek_byte(f), EOF);
+        EXPECT_FALSE(take_byte(f, 0xE0));
+        std::fclose(f);
+    }
+    MemoryIn in({'a', 'b'});
+    ASSERT_EQ(std::getc(in.stream), 'a');
+    std::ungetc('z', in.stream);
+    EXPECT_EQ(peek_byte(in.stream), 'z') << "a pushed-back byte is the next one";
+    EXPECT_TRUE(take_byte(in.stream, 'z'));
+    EXPECT_EQ(peek_byte(in.stream), 'b');
+}
+
 TEST(StreamBytesLeft, FilesAndMemoryStreams) {
     tn_test::TempDir dir;
     tn_test::write_bytes(dir.file("f"), Bytes(10, 7));

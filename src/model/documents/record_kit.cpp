@@ -25,17 +25,8 @@ int read_text(std::string* out, FILE* stream) {
     return 0;
 }
 
-int peek_byte(FILE* stream) {
-    int c = getc_unlocked(stream);
-    if (c != EOF) ungetc(c, stream);
-    return c;
-}
+int peek_byte(FILE* stream) { return ::peek_byte(stream); }
 
-bool next_is(FILE* stream, uint8_t tag) {
-    int c = getc_unlocked(stream);
-    if (c == tag) return true;
-    if (c != EOF) ungetc(c, stream);
-    return false;
-}
+bool next_is(FILE* stream, uint8_t tag) { return take_byte(stream, tag); }
 
 }  // namespace docs_kit

@@ -164,9 +164,8 @@ void free_SchItem(Schema* schema, SchItem* item, bool keep_storage) {
 
 int read_SchItem(Schema* schema, SchItem** out, FILE* stream) {
     *out = nullptr;
-    int c = getc_unlocked(stream);
+    int c = peek_byte(stream);
     if (c == EOF) return -1;
-    ungetc(c, stream);
     int code = sheet_code_of_tag(c);
     if (code == 0) return NOT_MY_TAG;
     SchItem* item = new_SchItem(code);

@@ -37,21 +37,16 @@ uint32_t item_write_id(SchItem* item) {
 void note_read_id(uint32_t id) { note_object_id(id); }
 
 int read_item_tag(FILE* stream, uint8_t tag) {
-    int c = getc_unlocked(stream);
+    int c = peek_byte(stream);
     if (c == EOF) return -1;
-    if (c == tag) return 0;
-    ungetc(c, stream);
-    return NOT_MY_TAG;
+    if (c != tag) return NOT_MY_TAG;
+    getc_unlocked(stream);
+    return 0;
 }
 
 int read_item_id(SchItem* item, FILE* stream) {
     item->id = 0;
-    int c = getc_unlocked(stream);
-    if (c == EOF) return 0;
-    if (c != OBJECT_ID_TAG) {
-        ungetc(c, stream);
-        return 0;
-    }
+    if (!take_byte(stream, OBJECT_ID_TAG)) return 0;
     uint32_t id = 0;
     if (read_long(&id, stream) != 0) return -1;
     item->id = id;

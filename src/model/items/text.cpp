@@ -174,13 +174,10 @@ int read_Text(Text* text, FILE* stream) {
     text->string.swap(string);
     text->field = 0;
 
-    int c = getc_unlocked(stream);
-    if (c == FIELD_TAG) {
+    if (take_byte(stream, FIELD_TAG)) {
         int32_t field = 0;
         if (read_long(&field, stream) != 0) return -1;
         if (text_field_name(field)) text->field = field;
-    } else if (c != EOF) {
-        ungetc(c, stream);
     }
     return read_item_id(text, stream);
 }

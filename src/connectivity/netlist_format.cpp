@@ -23,57 +23,6 @@
 
 namespace {
 
-// Every net gets its final name: the preferred one of its names, else
-// "N%05d" from the unnamed-net counter.
-void name_nets(NetContext* context) {
-    int unnamed = 0;
-    for (Ident* head : list_items<Ident>(context->islands)) {
-        std::optional<std::string> name;
-        if (head->names) name = net_preferred_name(head->names);
-        if (!name || name->empty()) {
-            char number[32];
-            std::snprintf(number, sizeof number, "N%05d", unnamed++);
-            name = number;
-        }
-        head->name.set(name->c_str());
-    }
-}
-
-// Of the nets sharing a prefix before "__", the last is cut to its prefix,
-// unless another net already carries that very name: a local net never takes
-// the name of another.
-void cut_suffixes(NetContext* context) {
-    // Each prefix is cut on its own: the order they are visited in does not
-    // matter, and hashing keeps a design of many nets linear. The prefixes
-    // are views into the nets' names, which stay put until the cuts.
-    struct Prefix {
-        Ident* last;
-        bool taken;
-    };
-    std::vector<Prefix> prefixes;
-    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> index;
-    for (Ident* head : list_items<Ident>(context->islands)) {
-        const char* name = head->name.get();
-        if (const char* cut = std::strstr(name, "__")) {
-            auto [at, made] = index.insert(std::string_view(name, static_cast<size_t>(cut - name)),
-                                           static_cast<uint32_t>(prefixes.size()));
-            if (made)
-                prefixes.push_back({head, false});
-            else
-                prefixes[at].last = head;
-        }
-    }
-    if (prefixes.empty()) return;
-    for (Ident* head : list_items<Ident>(context->islands))
-        if (const uint32_t* at = index.find(head->name.get())) prefixes[*at].taken = true;
-    for (const Prefix& entry : prefixes) {
-        const char* name = entry.last->name.get();
-        size_t length = static_cast<size_t>(std::strstr(name, "__") - name);
-        if (length == 0 || entry.taken) continue;
-        entry.last->name.set(std::string(name, length).c_str());
-    }
-}
-
 // The package of a reference, made when new.
 uint32_t package_for(NetlistRun& run, const char* reference) {
     auto [at, made] = run.package_of_reference.insert(reference, run.package_count);
@@ -94,15 +43,13 @@ void group_by_package(const std::vector<std::pair<uint32_t, T>>& records, uint32
     for (auto& [package, record] : records) out[next[package]++] = record;
 }
 
-// Groups the placed parts and their members by package, so that each
-// package is written in one pass over its own members, and names the parts
-// the writers cannot use whole before anything is written.
-void index_parts(NetlistRun& run) {
+// Files the placed parts by package and names the parts the writers cannot
+// use whole, before anything is written.
+void index_placed(NetlistRun& run, std::vector<std::pair<uint32_t, PlacedPart*>>& parts) {
     // Package and device of every annotated part met so far.
     FlatIndex<uint64_t> seen(run.placed.size());
     run.package_of_reference.reserve(run.placed.size());
     run.package_of_part.reserve(run.placed.size());
-    std::vector<std::pair<uint32_t, PlacedPart*>> parts;
     parts.reserve(run.placed.size());
     for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
@@ -117,10 +64,64 @@ void index_parts(NetlistRun& run) {
                       .second)
             net_warningf("Part %s: duplicate reference\n", reference);
     }
-    std::vector<std::pair<uint32_t, NetlistRun::Member>> members;
+}
+
+// Whether the net has at least two members that do not stand for a
+// no-connect mark (mark_real_nets' count).
+bool has_two_real_members(const Ident* head) {
+    int real = 0;
+    for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
+        const PseudoPin* pp = as_PseudoPin(m);
+        if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
+    }
+    return real >= 2;
+}
+
+// One walk over the nets, the longest list the writers use: each net gets
+// its final name (the preferred one of its names, else "N%05d" from the
+// unnamed-net counter) and its real-net mark, and the members on parts of
+// a real net are filed by package, in net and chain order. Then, of the
+// nets sharing a prefix before "__", the last is cut to its prefix unless
+// another net already carries that very name: a local net never takes the
+// name of another. Each prefix is cut on its own, so hashing the names
+// (views into the nets' names, which stay put until the cuts) keeps a
+// design of many nets linear.
+void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::Member>>& members) {
+    struct Prefix {
+        Ident* last;  // the last net named with this prefix, null for none
+        bool taken;   // a net is named the prefix itself
+    };
+    std::vector<Prefix> prefixes;
+    FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> index;
+    auto entry = [&](std::string_view key) -> Prefix& {
+        auto [at, made] = index.insert(key, static_cast<uint32_t>(prefixes.size()));
+        if (made) prefixes.push_back({nullptr, false});
+        return prefixes[at];
+    };
     members.reserve(run.placed.size() * 2);
+    index.reserve(run.context->islands ? run.context->islands->count : 0);
+    int unnamed = 0;
     for (Ident* head : list_items<Ident>(run.context->islands)) {
-        if (!(head->state & IDENT_TWO_MEMBERS)) continue;
+        std::optional<std::string> preferred;
+        if (head->names) preferred = net_preferred_name(head->names);
+        if (!preferred || preferred->empty()) {
+            char number[32];
+            std::snprintf(number, sizeof number, "N%05d", unnamed++);
+            preferred = number;
+        }
+        head->name.set(preferred->c_str());
+        const char* name = head->name.get();
+        // A name holding "__" is no prefix (a prefix ends before its first
+        // "__"): only the others can take a prefix's place.
+        if (const char* cut = std::strstr(name, "__"))
+            entry(std::string_view(name, static_cast<size_t>(cut - name))).last = head;
+        else
+            entry(name).taken = true;
+        if (!has_two_real_members(head)) {
+            head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
+            continue;
+        }
+        head->state |= IDENT_TWO_MEMBERS;
         for (SchItem* m = head->nextconn; m; m = m->next) {
             PseudoPin* member = as_PseudoPin(m);
             if (!member || !member_on_part(member)) continue;
@@ -131,8 +132,12 @@ void index_parts(NetlistRun& run) {
             members.push_back({package, {head, member}});
         }
     }
-    group_by_package(parts, run.package_count, run.part_start, run.package_parts);
-    group_by_package(members, run.package_count, run.member_start, run.package_members);
+    for (const Prefix& prefix : prefixes) {
+        if (!prefix.last || prefix.taken) continue;
+        const char* name = prefix.last->name.get();
+        size_t length = static_cast<size_t>(std::strstr(name, "__") - name);
+        if (length > 0) prefix.last->name.set(std::string(name, length).c_str());
+    }
 }
 
 bool same_number(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
@@ -230,8 +235,6 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
     run.root = root ? root : "";
     run.output = output;
     run.module_field = module_field;
-    name_nets(context);
-    cut_suffixes(context);
     // One walk over the sheet for what the writers take from it; the parts'
     // visited marks are cleared on the way, as mark_real_nets would.
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
@@ -242,8 +245,12 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
             run.texts.push_back(as_Text(item));
         }
     }
-    mark_real_islands(context);
-    index_parts(run);
+    std::vector<std::pair<uint32_t, PlacedPart*>> parts;
+    std::vector<std::pair<uint32_t, NetlistRun::Member>> members;
+    index_placed(run, parts);
+    prepare_nets(run, members);
+    group_by_package(parts, run.package_count, run.part_start, run.package_parts);
+    group_by_package(members, run.package_count, run.member_start, run.package_members);
     int result;
     if (strcasecmp(keyword, "FLATEDIF") == 0)
         result = write_edif_netlist(run, out.stream());

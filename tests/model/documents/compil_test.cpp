@@ -173,6 +173,8 @@ const TokenCase token_cases[] = {
     {"integer_is_no_real", placed("1"), 1, parse_error(1)},
     {"int_limits", part("(SIZE 2147483647 -2147483648 )"), 2, "part_size 2147483647x-2147483648"},
     {"int_plus_sign", part("(SIZE +5 -0 )"), 2, "part_size 5x0"},
+    {"int_leading_zeros", part("(SIZE 00000000000000000000007 -000000000002147483648 )"), 2,
+     "part_size 7x-2147483648"},
     {"int_over_32_bits", part("\n\n(SIZE 2147483648 0 )"), 2, parse_error(3)},
     {"int_below_32_bits", part("(SIZE -2147483649 0 )"), 2, parse_error(1)},
     {"digits_then_letters", part("(SIZE 12abc 0 )"), 2, parse_error(1)},

@@ -269,19 +269,25 @@ constexpr int NOT_A_NET_FILE = 66;
 constexpr int UNRESOLVED = 76;
 
 // Records by object id, the first of each id in list order. Ids come from
-// one counter as records are made, so a sheet's ids mostly lie close
-// together: then a direct array, one look-up without hashing; else an
-// open-addressing table (ids of a hostile file may be anything).
+// one counter as records are made, so a sheet's ids mostly lie in a narrow
+// band (far from 0 when other sheets were made first): then a direct array
+// over the band, one look-up without hashing; else an open-addressing table
+// (ids of a hostile file may be anything).
 template <class T>
 class IdTable {
 public:
     explicit IdTable(const std::vector<std::pair<uint32_t, T*>>& records) {
-        uint32_t top = 0;
-        for (auto& [id, record] : records) top = std::max(top, id);
-        if (top <= records.size() * 4 + 64) {
-            dense_.assign(size_t{top} + 1, nullptr);
+        uint32_t low = UINT32_MAX, high = 0;
+        for (auto& [id, record] : records) {
+            low = std::min(low, id);
+            high = std::max(high, id);
+        }
+        if (records.empty()) return;
+        if (high - low <= records.size() * 4 + 64) {
+            base_ = low;
+            dense_.assign(size_t{high - low} + 1, nullptr);
             for (auto& [id, record] : records)
-                if (!dense_[id]) dense_[id] = record;
+                if (!dense_[id - low]) dense_[id - low] = record;
             return;
         }
         for (auto& [id, record] : records)
@@ -289,13 +295,15 @@ public:
                 sparse_.push_back(record);
     }
     T* find(uint32_t id) const {
-        if (!dense_.empty() || sparse_.empty()) return id < dense_.size() ? dense_[id] : nullptr;
+        if (sparse_.empty())
+            return id >= base_ && id - base_ < dense_.size() ? dense_[id - base_] : nullptr;
         const uint32_t* at = index_.find(id);
         return at ? sparse_[*at] : nullptr;
     }
 
 private:
-    std::vector<T*> dense_;
+    uint32_t base_ = 0;      // the id of dense_[0]
+    std::vector<T*> dense_;  // by id - base_
     std::vector<T*> sparse_;
     FlatIndex<uint32_t> index_;
 };

@@ -247,25 +247,32 @@ public:
     // A loaded head appended to the islands: a candidate from the next sheet
     // on (the nets of one sheet are never merged with each other).
     void appended(Ident* head) { pending_.push_back(head); }
+    // A head holding a name, with its place in the list.
+    struct Found {
+        Ident* head;
+        uint32_t place;
+        bool operator==(const Found& other) const { return head == other.head; }
+    };
     // The live heads holding one of the sub's names, in list order.
-    void sharing(const Ident* sub, std::vector<Ident*>& out) const {
+    void sharing(const Ident* sub, std::vector<Found>& out) const {
         out.clear();
         for (NameRec* rec : list_items<NameRec>(sub->names)) {
             const uint32_t* first = rec->name ? by_name_.find(rec->name) : nullptr;
             for (uint32_t at = first ? *first : NONE; at != NONE; at = holders_[at].next) {
-                Ident* head = holders_[at].head;
-                if (!merged_.find(head) && !(head->state & NET_VISITED)) out.push_back(head);
+                const Holder& holder = holders_[at];
+                if (!merged_.find(holder.head) && !(holder.head->state & NET_VISITED))
+                    out.push_back({holder.head, holder.place});
             }
         }
         std::sort(out.begin(), out.end(),
-                  [&](Ident* a, Ident* b) { return *place_.find(a) < *place_.find(b); });
+                  [](const Found& a, const Found& b) { return a.place < b.place; });
         out.erase(std::unique(out.begin(), out.end()), out.end());
     }
     void merged(Ident* head) { merged_.insert(head, 0); }
     // The target of a merge under the names it took (those past `had`).
-    void took_names(Ident* target, size_t had) {
+    void took_names(const Found& target, size_t had) {
         size_t i = 0;
-        for (NameRec* rec : list_items<NameRec>(target->names))
+        for (NameRec* rec : list_items<NameRec>(target.head->names))
             if (i++ >= had && rec->name) hold(rec->name, target);
     }
 
@@ -273,34 +280,37 @@ private:
     static constexpr uint32_t NONE = UINT32_MAX;
     struct Holder {
         Ident* head;
+        uint32_t place;
         uint32_t next;  // the next holder of the same name, NONE at the end
     };
     NetContext* context_;
     bool built_ = false;
+    uint32_t places_ = 0;  // heads indexed so far
     std::vector<Ident*> pending_;
     FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> by_name_;  // first holder
     std::vector<Holder> holders_;
-    FlatIndex<const Ident*> place_;
     FlatIndex<const Ident*> merged_;
     // Copies of the keys: a merge frees the names its target already has.
     std::vector<std::unique_ptr<char[]>> chunks_;
     size_t chunk_used_ = 0, chunk_left_ = 0;
 
     void add(Ident* head) {
-        place_.insert(head, static_cast<uint32_t>(place_.size()));
+        Found found{head, places_++};
         for (NameRec* rec : list_items<NameRec>(head->names))
-            if (rec->name) hold(rec->name, head);
+            if (rec->name) hold(rec->name, found);
     }
-    void hold(const char* name, Ident* head) {
+    void hold(const char* name, const Found& found) {
         uint32_t at = static_cast<uint32_t>(holders_.size());
+        std::string_view copy = keep(name);
+        auto [first, made] = by_name_.insert_slot(copy, at);
         uint32_t next = NONE;
-        if (uint32_t* first = by_name_.find(name)) {
+        if (!made) {
             next = *first;
             *first = at;
-        } else {
-            by_name_.insert(keep(name), at);
+            chunk_used_ -= copy.size();  // the table holds a copy already
+            chunk_left_ += copy.size();
         }
-        holders_.push_back({head, next});
+        holders_.push_back({found.head, found.place, next});
     }
     std::string_view keep(const char* name) {
         size_t length = std::strlen(name);
@@ -395,7 +405,7 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
     names->catch_up(context->islands);
     std::vector<Ident*> loaded;
     for (Ident* head : list_items<Ident>(context->subsheet_islands)) loaded.push_back(head);
-    std::vector<Ident*> sharing;
+    std::vector<LinkNames::Found> sharing;
     for (Ident* sub : loaded) {
         names->sharing(sub, sharing);
         if (sharing.empty()) {
@@ -405,18 +415,18 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
             continue;
         }
         if (!new_merge_set(context)) no_memory();
-        for (Ident* head : sharing) {
-            head->state |= IDENT_MERGE_SET;
-            if (!dlist_append(context->merge_set, head)) no_memory();
+        for (const LinkNames::Found& found : sharing) {
+            found.head->state |= IDENT_MERGE_SET;
+            if (!dlist_append(context->merge_set, found.head)) no_memory();
         }
         sub->state &= ~uint32_t{IDENT_MERGE_SET};
         if (!dlist_append(context->merge_set, sub)) no_memory();
-        Ident* target = sharing.front();
+        Ident* target = sharing.front().head;
         size_t had = target->names ? target->names->count : 0;
         merge_islands(context);
         target->state &= ~uint32_t{IDENT_MERGE_SET};
-        for (size_t i = 1; i < sharing.size(); ++i) names->merged(sharing[i]);
-        names->took_names(target, had);  // found by them from now on
+        for (size_t i = 1; i < sharing.size(); ++i) names->merged(sharing[i].head);
+        names->took_names(sharing.front(), had);  // found by them from now on
     }
     // The heads left over now live in the islands list.
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);

@@ -99,6 +99,7 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
         return prefixes[at];
     };
     members.reserve(run.placed.size() * 2);
+    index.reserve(run.context->islands ? run.context->islands->count : 0);
     int unnamed = 0;
     for (Ident* head : list_items<Ident>(run.context->islands)) {
         std::optional<std::string> preferred;

@@ -69,12 +69,18 @@ public:
     // The number stored for the key, or, when the key is new, `value` stored
     // for it; second tells whether it was new.
     std::pair<uint32_t, bool> insert(const Key& key, uint32_t value) {
+        auto [stored, made] = insert_slot(key, value);
+        return {*stored, made};
+    }
+    // As insert, with the place of the stored number (valid until the next
+    // insertion), so that a caller may change it.
+    std::pair<uint32_t*, bool> insert_slot(const Key& key, uint32_t value) {
         if ((count_ + 1) * 3 > slots_.size() * 2) rehash(slots_.size() * 2);
         size_t at = place(key);
-        if (slots_[at].used) return {slots_[at].value, false};
+        if (slots_[at].used) return {&slots_[at].value, false};
         slots_[at] = {key, value, true};
         ++count_;
-        return {value, true};
+        return {&slots_[at].value, true};
     }
     // The number stored for the key, or null.
     const uint32_t* find(const Key& key) const {

@@ -4,6 +4,7 @@
 // it is installed.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,24 @@ protected:
     void golden(const std::string& name) {
         std::string text = without_date(written());
         tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
+    }
+    // Three resistors (and `extra`) with names added to their first nets,
+    // formatted in the native format: every net's final name.
+    std::vector<std::string> final_names(const std::vector<std::pair<int32_t, const char*>>& added,
+                                         const std::string& extra = "") {
+        auto schema =
+            compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
+                          placed("R", 0, 20000, "R3", "1") + extra);
+        auto context = build(schema.get());
+        std::vector<Ident*> heads;
+        for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
+        EXPECT_GE(heads.size(), std::max<size_t>(5, added.size()));
+        for (size_t i = 0; i < added.size() && i < heads.size(); ++i)
+            ident_add_name(heads[i], added[i].first, added[i].second);
+        EXPECT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+        std::vector<std::string> names;
+        for (Ident* head : heads) names.push_back(head->name.get());
+        return names;
     }
     tn_test::TempDir dir_;
     std::string out_ = dir_.file("out.net");
@@ -114,25 +133,17 @@ TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
 TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
     // Two unnamed nets, a local net cut to a name a global net holds, and
     // two nets sharing a prefix of which only the last is cut.
-    auto schema = compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
-                                placed("R", 0, 20000, "R3", "1") +
-                                wire(-3000, 20000, -3000, 25000) + nocon(-3000, 25000));
-    auto context = build(schema.get());
-    std::vector<Ident*> heads;
-    for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
-    ASSERT_GE(heads.size(), 5u);
-    ident_add_name(heads[0], NAME_POWER, "VCC");
-    ident_add_name(heads[1], NAME_LABEL, "VCC__3");
-    ident_add_name(heads[2], NAME_LABEL, "clk__1");
-    ident_add_name(heads[3], NAME_LABEL, "CLK__2");
-    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
-    EXPECT_STREQ(heads[0]->name.get(), "VCC");
-    EXPECT_STREQ(heads[1]->name.get(), "VCC__3");
-    EXPECT_STREQ(heads[2]->name.get(), "clk__1");
-    EXPECT_STREQ(heads[3]->name.get(), "CLK");
-    EXPECT_STREQ(heads[4]->name.get(), "N00000");
-    if (heads.size() > 5) {
-        EXPECT_STREQ(heads[5]->name.get(), "N00001");
+    std::vector<std::string> names =
+        final_names({{NAME_POWER, "VCC"},
+                     {NAME_LABEL, "VCC__3"},
+                     {NAME_LABEL, "clk__1"},
+                     {NAME_LABEL, "CLK__2"}},
+                    wire(-3000, 20000, -3000, 25000) + nocon(-3000, 25000));
+    ASSERT_GE(names.size(), 5u);
+    EXPECT_THAT(std::vector<std::string>(names.begin(), names.begin() + 5),
+                ::testing::ElementsAre("VCC", "VCC__3", "clk__1", "CLK", "N00000"));
+    if (names.size() > 5) {
+        EXPECT_EQ(names[5], "N00001");
     }
     // R3's pin 1 has a no-connect mark only: written as unconnected.
     EXPECT_THAT(written(), HasSubstr(" ( 1 ?"));
@@ -141,21 +152,13 @@ TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
 TEST_F(Netlist, ALocalNetIsNotCutToTheNameOfANetListedAfterIt) {
     // The global net comes later in the list, in another case; a name with
     // "__" of its own is no prefix and takes no cut away.
-    auto schema = compile_sheet(placed("R", 0, 0, "R1", "1") + placed("R", 0, 10000, "R2", "1") +
-                                placed("R", 0, 20000, "R3", "1"));
-    auto context = build(schema.get());
-    std::vector<Ident*> heads;
-    for (Ident* head : list_items<Ident>(context->islands)) heads.push_back(head);
-    ASSERT_GE(heads.size(), 5u);
-    ident_add_name(heads[0], NAME_LABEL, "vcc__3");
-    ident_add_name(heads[1], NAME_LABEL, "A__1");
-    ident_add_name(heads[2], NAME_POWER, "VCC");
-    ident_add_name(heads[3], NAME_LABEL, "A__1__2");
-    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
-    EXPECT_STREQ(heads[0]->name.get(), "vcc__3");
-    EXPECT_STREQ(heads[1]->name.get(), "A__1");
-    EXPECT_STREQ(heads[2]->name.get(), "VCC");
-    EXPECT_STREQ(heads[3]->name.get(), "A");
+    std::vector<std::string> names = final_names({{NAME_LABEL, "vcc__3"},
+                                                  {NAME_LABEL, "A__1"},
+                                                  {NAME_POWER, "VCC"},
+                                                  {NAME_LABEL, "A__1__2"}});
+    ASSERT_GE(names.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(names.begin(), names.begin() + 4),
+                ::testing::ElementsAre("vcc__3", "A__1", "VCC", "A"));
 }
 
 TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {

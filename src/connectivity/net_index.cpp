@@ -621,16 +621,24 @@ void index_prefetch_along(const NetIndex* index, const SchItem* item) {
 void index_release_lines(NetIndex* index) {
     if (index->lines_released) return;
     index_sync(index);
-    // The labels' wires first, while the lines can still be found.
+    // The labels' wires first, while the lines can still be found: the
+    // texts' records and the cells each one asks for are fetched ahead.
+    std::vector<uint32_t> texts;
+    for (size_t i = 0; i < index->by_pos.size(); ++i)
+        if (index->code_of[i] == TEXT_ITEM || index->code_of[i] == NETPROP_ITEM)
+            texts.push_back(static_cast<uint32_t>(i));
     std::vector<Line*> lines;
-    for (size_t i = 0; i < index->by_pos.size(); ++i) {
-        if (index->code_of[i] != TEXT_ITEM && index->code_of[i] != NETPROP_ITEM) continue;
-        SchItem* item = index->by_pos[i];
+    for (size_t k = 0; k < texts.size(); ++k) {
+        if (k + PREFETCH_AHEAD < texts.size())
+            __builtin_prefetch(index->by_pos[texts[k + PREFETCH_AHEAD]]);
+        if (k + PREFETCH_AHEAD / 2 < texts.size())
+            index_prefetch_point(index, index->by_pos[texts[k + PREFETCH_AHEAD / 2]]->pos);
+        SchItem* item = index->by_pos[texts[k]];
         bool label = item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
         if (!label && item->type != NETPROP_ITEM) continue;
         lines_at(index, item->pos, lines);
         auto wire = std::find_if(lines.begin(), lines.end(), is_wire_line);
-        index->label_wires.emplace_back(i, wire == lines.end() ? nullptr : *wire);
+        index->label_wires.emplace_back(texts[k], wire == lines.end() ? nullptr : *wire);
     }
     release(index->cells);
     release(index->filings);

@@ -96,6 +96,11 @@ bool operator==(const RareString& a, const char* b) {
 }
 
 int read_rare_string(RareString* slot, FILE* stream) {
+    // Nearly every one stored is empty: its NUL alone.
+    if (take_byte(stream, 0)) {
+        slot->clear();
+        return 0;
+    }
     std::string text;
     if (read_string(&text, stream) != 0) return -1;
     *slot = text;

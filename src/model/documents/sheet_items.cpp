@@ -273,8 +273,14 @@ void free_SchItem_list(Schema* schema, List** list) {
     List* held = *list;
     *list = nullptr;
     const SchItem* embedded = schema ? &schema->titleblock : nullptr;
-    while (held->head) {
-        SchItem* item = static_cast<SchItem*>(held->head->data);
+    while (const ListNode* node = held->head) {
+        // Releasing a large sheet waits on memory more than it works: the
+        // next record and the node after it are fetched meanwhile.
+        if (const ListNode* ahead = node->next) {
+            __builtin_prefetch(ahead->data);
+            __builtin_prefetch(ahead->next);
+        }
+        SchItem* item = static_cast<SchItem*>(node->data);
         dlist_remove_head(held, nullptr);
         if (item != embedded) free_SchItem(schema, item, false);
     }

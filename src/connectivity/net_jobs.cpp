@@ -13,6 +13,7 @@
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
 #include "foundation/file_names.h"
+#include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/batch.h"
@@ -63,6 +64,7 @@ void retire_net_file(const std::string& net_file) {
 int netlist_compile(const char* root, JobPrint print) {
     JobLog log(print, NETFMT_VERBOSE);
     HookScope hook(log.print());
+    FolderSyncBatch sync;  // one folder flush for all the net files written
     log.progress("Compiling Netlist...\n");
     SheetListError error;
     // The walk that lists the sheets loads the root: it is compiled as loaded.

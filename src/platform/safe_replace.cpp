@@ -73,10 +73,11 @@ void remove_orphans(const std::string& folder, const std::string& prefix) {
     for (const std::string& name : names) {
         int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
-        struct stat held {}, now {};
-        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::lstat(name.c_str(), &now) == 0 && now.st_dev == held.st_dev &&
-            now.st_ino == held.st_ino)
+        struct stat held {
+        }, now{};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.c_str(), &now) == 0 &&
+            now.st_dev == held.st_dev && now.st_ino == held.st_ino)
             ::unlink(name.c_str());
         ::close(fd);
     }
@@ -87,6 +88,22 @@ void sync_folder(const std::string& folder) {
     if (fd < 0) return;
     ::fsync(fd);  // some file systems refuse it: the rename itself is done
     ::close(fd);
+    step(4);
+}
+
+// The open FolderSyncBatch scopes and the folders whose flush waits for the
+// outermost one's end (one thread saves files).
+int batch_depth = 0;
+std::vector<std::string> batch_folders;
+
+void sync_folder_soon(const std::string& folder) {
+    if (batch_depth == 0) {
+        sync_folder(folder);
+        return;
+    }
+    for (const std::string& f : batch_folders)
+        if (f == folder) return;
+    batch_folders.push_back(folder);
 }
 
 bool copy_into(int from, int to) {
@@ -117,6 +134,15 @@ int make_temp(const std::string& folder, const std::string& prefix, std::string*
 }  // namespace
 
 void set_replace_step_hook(void (*hook)(int)) { step_hook = hook; }
+
+FolderSyncBatch::FolderSyncBatch() { ++batch_depth; }
+
+FolderSyncBatch::~FolderSyncBatch() {
+    if (--batch_depth > 0) return;
+    std::vector<std::string> folders;
+    folders.swap(batch_folders);
+    for (const std::string& folder : folders) sync_folder(folder);
+}
 
 bool keep_backup(const std::string& file, const std::string& backup) {
     if (backup.empty() || backup == file) return false;
@@ -213,7 +239,7 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
     }
     r->temp.clear();
     step(3);
-    sync_folder(folder_of(r->target));
+    sync_folder_soon(folder_of(r->target));
     drop_replacement(r);
     return true;
 }

@@ -22,10 +22,10 @@
 #include <string>
 
 struct Replacement {
-    std::string target;  // the regular file replaced, links resolved
-    std::string temp;    // the temporary; empty when none
-    int fd = -1;         // open on temp for the caller, who closes it
-    int hold = -1;       // the replacement's own handle on temp: its lock marks it in use
+    std::string target;           // the regular file replaced, links resolved
+    std::string temp;             // the temporary; empty when none
+    int fd = -1;                  // open on temp for the caller, who closes it
+    int hold = -1;                // the replacement's own handle on temp: its lock marks it in use
     unsigned permissions = 0600;  // what the new file gets at the commit
 };
 
@@ -47,7 +47,21 @@ void drop_replacement(Replacement* r);
 // not possible. An old backup is replaced. False when nothing was made.
 bool keep_backup(const std::string& file, const std::string& backup);
 
+// While one lives, commits leave the flush of their folder to the end of the
+// outermost one, which flushes each folder once: a job that writes many
+// files into one folder pays one folder flush instead of one per file. Each
+// file is still flushed before its rename, so a crash still leaves the old
+// file or the new one, never a mix; only a rename not yet flushed may be
+// undone by a crash, and the job has not reported its end before that.
+class FolderSyncBatch {
+public:
+    FolderSyncBatch();
+    ~FolderSyncBatch();
+    FolderSyncBatch(const FolderSyncBatch&) = delete;
+    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+};
+
 // For tests: called with 1, 2, 3 between the steps of a commit (after the
 // flush, after the backup, after the rename), so that a test can stop the
-// process there.
+// process there, and with 4 after each flush of a folder.
 void set_replace_step_hook(void (*hook)(int step));

@@ -139,13 +139,15 @@ TEST_F(InTempDir, AtomicFileReplacesOnlyOnCommit) {
     AtomicFile out("out.NET");
     std::fputs("whole", out.stream());
     EXPECT_EQ(out.commit(), 0);
-    EXPECT_EQ(tn_test::read_text("Out.net"), "whole") << "the existing file of any case is replaced";
+    EXPECT_EQ(tn_test::read_text("Out.net"), "whole")
+        << "the existing file of any case is replaced";
     EXPECT_EQ(files_in("."), 1u);
 }
 
 TEST_F(InTempDir, AtomicFileKeepsABackupAndThePermissions) {
     tn_test::write_text("a.sch", "v1");
-    fs::permissions("a.sch", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions("a.sch",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     AtomicFile out("a.sch");
     std::fputs("v2", out.stream());
     EXPECT_EQ(out.commit(true), 0);
@@ -208,6 +210,30 @@ TEST_F(InTempDir, AKillAtAnyStepOfASaveLeavesTheOldOrTheNewFile) {
     EXPECT_EQ(files_in("."), 2u) << "only the file and its backup";
 }
 
+// A job writing many files flushes each folder once, at the end of its batch.
+TEST_F(InTempDir, ABatchOfSavesFlushesEachFolderOnceAtItsEnd) {
+    static int folder_flushes;
+    folder_flushes = 0;
+    set_replace_step_hook([](int step) { folder_flushes += step == 4; });
+    fs::create_directory("sub");
+    {
+        FolderSyncBatch batch;
+        {
+            FolderSyncBatch inner;  // nested: only the outermost flushes
+            EXPECT_EQ(save_text("a.sch", "a"), 0);
+        }
+        EXPECT_EQ(save_text("b.sch", "b"), 0);
+        EXPECT_EQ(save_text("sub/c.sch", "c"), 0);
+        EXPECT_EQ(save_text("a.sch", "a2"), 0);
+        EXPECT_EQ(folder_flushes, 0);
+        EXPECT_EQ(tn_test::read_text("a.sch"), "a2") << "the files are in place before the flush";
+    }
+    EXPECT_EQ(folder_flushes, 2) << "the project folder and sub";
+    EXPECT_EQ(save_text("b.sch", "b2"), 0);
+    EXPECT_EQ(folder_flushes, 3) << "outside a batch every save flushes its folder";
+    set_replace_step_hook(nullptr);
+}
+
 TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
     fs::permissions(".", fs::perms::all);
     std::string small(2000, 'x');
@@ -229,7 +255,8 @@ TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
     }
     EXPECT_EQ(save_text("a.sch", "end"), 0);
     std::string names;
-    for (const auto& entry : fs::directory_iterator(".")) names += entry.path().filename().string() + " ";
+    for (const auto& entry : fs::directory_iterator("."))
+        names += entry.path().filename().string() + " ";
     EXPECT_EQ(files_in("."), 2u) << "orphaned temporaries are removed by the next save: " << names;
 }
 

@@ -332,6 +332,7 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
 int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report) {
     JobReport job(report, COMPSHEET_VERBOSE);
+    FolderSyncBatch sync;  // one folder flush for all the sheets written
     // What an earlier run wrote is of no more use than the files left now.
     written_sheets.clear();
     SheetList own;

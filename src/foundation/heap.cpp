@@ -56,12 +56,17 @@ void* pool_new(size_t size) {
 
 void tune_process_heap() {}
 
+// The sized global operators rather than malloc: the sanitizer then also
+// checks that a block is released with the size it was made with, which
+// the pool relies on to find its size class.
 void* pool_alloc(size_t size) {
     if (planned_failure()) return nullptr;
-    return std::malloc(size ? size : 1);
+    return ::operator new(size ? size : 1, std::nothrow);
 }
 
-void pool_free(void* block, size_t) { std::free(block); }
+void pool_free(void* block, size_t size) {
+    if (block) ::operator delete(block, size ? size : 1);
+}
 
 bool pool_active() { return false; }
 

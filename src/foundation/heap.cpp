@@ -65,7 +65,13 @@ void* pool_alloc(size_t size) {
 }
 
 void pool_free(void* block, size_t size) {
-    if (block) ::operator delete(block, size ? size : 1);
+    if (!block) return;
+#if defined(__cpp_sized_deallocation)
+    ::operator delete(block, size ? size : 1);
+#else
+    (void)size;
+    ::operator delete(block);
+#endif
 }
 
 bool pool_active() { return false; }

@@ -116,8 +116,6 @@ const char* const root_source = R"((SCHEMATIC
 )
 )";
 
-void silent_compile(const char*, ...) {}
-
 struct Project {
     std::filesystem::path dir;
     // hierarchy: the ladder is the sub-sheet of a root, its ground rail a
@@ -141,7 +139,7 @@ struct Project {
         save_schema_file(schema, ladder_file().c_str(), false);
         close_schema(nullptr, &schema);
         if (hierarchy) {
-            compile_schema_string(root_source, COMPIL_SCHEMATIC, silent_compile, nullptr, &schema);
+            compile_schema_string(root_source, COMPIL_SCHEMATIC, silent, nullptr, &schema);
             save_schema_file(schema, root().c_str(), false);
             close_schema(nullptr, &schema);
         }

@@ -1,4 +1,4 @@
-// bench-deps: connectivity
+// bench-deps: connectivity ladder_road
 // The ladder design (see net_build.cpp) from ASCII sources to a SPICE
 // netlist through the job drivers a user's run takes: compile the sources
 // to binary sheets, build and write each sheet's nets, link, format.

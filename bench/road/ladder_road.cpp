@@ -130,7 +130,7 @@ std::string flat_ladder_source(int n) { return ladder_sheet(0, n, 0, "", ""); }
 
 std::string write_project(const std::string& dir, int n, bool hierarchy) {
     if (!hierarchy) {
-        write_text(dir + "/root.asc", ladder_sheet(0, n, 0, "", ""));
+        write_text(dir + "/root.asc", flat_ladder_source(n));
         return dir + "/root";
     }
     write_text(dir + "/root.asc", root_sheet());
@@ -162,26 +162,28 @@ int run(const std::string& dir, const std::string& root, const std::string& netl
                 {name, std::chrono::duration<double>(now - start).count(), usage.ru_maxrss});
         start = now;
     };
-    auto failed = [&](const char* name, int code) {
+    // Every way out, the last step's success too, frees the libraries the
+    // run loaded, so that the next run starts from none.
+    auto finish = [&](const char* name, int code) {
         if (step) *step = name;
         free_LibraryList(lib_list);
         lib_list = nullptr;
         return code;
     };
     if (int code = compile_sheets((root + ".asc").c_str(), nullptr, nullptr, nullptr, to_stderr))
-        return failed("compile", code);
+        return finish("compile", code);
     lap("compile");
     std::string sheet = root + ".sch";
-    if (int code = netlist_compile(sheet.c_str(), to_stderr)) return failed("nets", code);
+    if (int code = netlist_compile(sheet.c_str(), to_stderr)) return finish("nets", code);
     lap("nets");
     std::string linked = dir + "/linked";
     if (int code = netlist_link(root.c_str(), linked.c_str(), to_stderr))
-        return failed("link", code);
+        return finish("link", code);
     lap("link");
     if (int code = netlist_format(linked.c_str(), netlist.c_str(), "SPICE", 2, to_stderr))
-        return failed("format", code);
+        return finish("format", code);
     lap("format");
-    return failed("", 0);
+    return finish("", 0);
 }
 
 int count_resistor_lines(const std::string& netlist) {

@@ -53,6 +53,11 @@ int32_t clamp32(int64_t v) {
 // without one is a bare row of pins that needs their names.
 bool has_drawing(const Vectors* body) { return body && body->items && body->items->count > 0; }
 
+// The body of the form the placed part shows.
+Vectors* form_body(const Part* part, const PlacedPart* pl) {
+    return pl->flags & PL_CONVERT ? part->convert : part->normal;
+}
+
 // The rotation of a text or image flag code as matrix_rotate takes it:
 // quarter turns as they are, the odd eighths in tenths of a degree.
 int rotation_code(int code) { return code < 4 ? code : (code - 4) * 900 + 450 + 3; }
@@ -96,7 +101,7 @@ public:
     void vectors(Vectors* set, const Matrix* m, uint32_t rgb, int32_t width);
     // `bodied`: the pin's form has a body drawing, which then names the pins
     // unless a pin carries its own display choice.
-    void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool names, bool bodied);
+    void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool bodied);
     void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width);
 
 private:
@@ -344,12 +349,11 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
     free_Text(&t, true);
 }
 
-void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool names, bool bodied) {
+void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool bodied) {
     make_PinVectors(p);
     const bool power = p->type == PWR;
     vectors(p->drawing, m, power ? rgb(COLOR_POWPIN) : rgb(COLOR_PARTBODY),
             proper_get(WIDTH_PARTBODY));
-    if (!names) return;
     bool show_name = !bodied, show_number = true;
     if (p->flags & PIN_DISPLAY) {
         show_name = (p->flags & PIN_SHOW_NAME) != 0;
@@ -389,11 +393,12 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
     if (outer) matrix_multiply(&m, outer);
     Part* part = pl_get_part(library, pl);
     if (part && shown(VISIBLE_PART, 0)) {
-        Vectors* body = pl->flags & PL_CONVERT ? part->convert : part->normal;
+        Vectors* body = form_body(part, pl);
         vectors(body, &m, rgb(COLOR_PARTBODY), proper_get(WIDTH_PARTBODY));
+        const bool bodied = has_drawing(body);
         PinList* pins = pl_pins_in_use(library, pl);
         if (pins)
-            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, true, has_drawing(body));
+            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, bodied);
     } else if (!part) {
         // A part its library does not hold: a cross at its place.
         pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
@@ -712,9 +717,8 @@ void draw_part_pin(DrawAdapter* adapter, Schema* schema, PlacedPart* placed, Pin
     Matrix m;
     pl_matrix(placed, &m);
     Part* part = pl_get_part(schema ? schema->library : nullptr, placed);
-    const bool bodied =
-        part && has_drawing(placed->flags & PL_CONVERT ? part->convert : part->normal);
-    Painter(*adapter, schema, colour, STYLE_AS_ITEM).pin(placed, pin, &m, true, bodied);
+    const bool bodied = part && has_drawing(form_body(part, placed));
+    Painter(*adapter, schema, colour, STYLE_AS_ITEM).pin(placed, pin, &m, bodied);
 }
 
 void draw_title_block_at(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema) {

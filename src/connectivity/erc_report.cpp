@@ -80,13 +80,6 @@ int link_design(const char* root, ErcRun* run) {
     return link_netlist(run->context, run->schema, base.c_str(), LINK_HIERARCHY);
 }
 
-// The job's print callback receives the builder's and the linker's
-// warnings while the job runs, and nothing after it.
-struct WarningHookScope {
-    explicit WarningHookScope(JobPrint print) { set_net_warning_hook(print); }
-    ~WarningHookScope() { set_net_warning_hook(nullptr); }
-};
-
 }  // namespace
 
 bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_t* counter) {
@@ -152,7 +145,9 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     const bool single = proper_get(NETERC_HIER) != 0;
     JobLog log(print, NETERC_VERBOSE);
     erc_found_errors = false;
-    WarningHookScope hook(log.print());
+    // The builder's and the linker's warnings go to the job's log while it
+    // runs, and nowhere after it.
+    NetWarningHookScope hook(log.print());
     log.progress("Creating ERC Report...\n");
     // Failures are named in the log: the result alone does not say which
     // file it was.

@@ -287,12 +287,8 @@ void remove_goer(Schema* schema, Sheet* sheet, DListNode* node) {
     free_SchItem(schema, item, false);
 }
 
-void remove_goers(Schema* schema, Sheet* sheet) {
-    for (DListNode* node : dlist_nodes(sheet->items)) remove_goer(schema, sheet, node);
-}
-
-// The same over the records after `last_original` (all of them when it is
-// not met), in list order: the sheet's own records are left unread.
+// Removes the records that go after `last_original` (all of them when it
+// is not met), in list order: the sheet's own records are left unread.
 void remove_goers_after(Schema* schema, Sheet* sheet, const void* last_original) {
     DListNode* from = dlist_tail(sheet->items);
     if (!from || from->data == last_original) return;
@@ -306,7 +302,7 @@ void remove_goers_after(Schema* schema, Sheet* sheet, const void* last_original)
 
 void remove_temporaries(Schema* schema, Sheet* sheet) {
     for (SchItem* item : list_items<SchItem>(sheet->items)) forget_stub_that_goes(item);
-    remove_goers(schema, sheet);
+    remove_goers_after(schema, sheet, nullptr);
 }
 
 }  // namespace

@@ -58,6 +58,14 @@ void free_NetContext(Schema* schema, NetContext* context);
 // The print callback of the running job (printf-style; null: no job).
 using NetWarningHook = void (*)(const char* format, ...);
 void set_net_warning_hook(NetWarningHook hook);
+// Sets the hook for a job's run and clears it when the job ends, however it
+// ends.
+struct NetWarningHookScope {
+    explicit NetWarningHookScope(NetWarningHook hook) { set_net_warning_hook(hook); }
+    ~NetWarningHookScope() { set_net_warning_hook(nullptr); }
+    NetWarningHookScope(const NetWarningHookScope&) = delete;
+    NetWarningHookScope& operator=(const NetWarningHookScope&) = delete;
+};
 NetWarningHook net_warning_hook();
 // Passes the text to the hook when one is set, else does nothing.
 void net_warning(const char* text);

@@ -132,9 +132,9 @@ void write_net_record(Schema* schema, Ident* head, const char* suffix, FILE* f) 
     for (const NameRec* rec : list_items<NameRec>(head->names)) {
         const char* name = rec->name ? rec->name : "";
         write_long(rec->kind, f);
-        // The suffix follows the name before its NUL.
         bool suffixed = suffix && !is_bus_alias(name);
-        for (const char* p = name; *p; ++p) putc_unlocked(static_cast<unsigned char>(*p), f);
+        // The suffix follows the name before its NUL.
+        std::fputs(name, f);
         write_string(suffixed ? suffix : "", f);
         net_debug("                 %s%s \n", name, suffixed ? suffix : "");
     }
@@ -244,21 +244,21 @@ void mark_real_nets(NetContext* context) {
     if (context->sheet)
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
             if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
-    mark_real_islands(context);
-}
-
-void mark_real_islands(NetContext* context) {
     for (Ident* head : list_items<Ident>(context->islands)) {
-        int real = 0;
-        for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
-            const PseudoPin* pp = as_PseudoPin(m);
-            if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
-        }
-        if (real >= 2)
+        if (has_two_real_members(head))
             head->state |= IDENT_TWO_MEMBERS;
         else
             head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
     }
+}
+
+bool has_two_real_members(const Ident* head) {
+    int real = 0;
+    for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
+        const PseudoPin* pp = as_PseudoPin(m);
+        if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
+    }
+    return real >= 2;
 }
 
 // --- reading ---------------------------------------------------------------------------
@@ -384,9 +384,8 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
         if (left >= 0 && int64_t{count} * 5 > left) return NOT_A_NET_FILE;
     }
     // Few nets carry a property: look before making one.
-    int next = getc_unlocked(stream);
+    int next = peek_byte(stream);
     if (next == EOF) return NOT_A_NET_FILE;
-    std::ungetc(next, stream);
     if (next == NETPROP_TAG) {
         NetProp* prop = new_NetProp();
         if (!prop) no_memory();
@@ -429,10 +428,7 @@ int read_net_record(NetContext* context, const MemberTargets& targets, List* isl
 
 int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name) {
     for (;;) {
-        int c = getc_unlocked(stream);
-        if (c == EOF) return 0;
-        std::ungetc(c, stream);
-        if (c != item_tag(PORT_ITEM)) return 0;
+        if (peek_byte(stream) != item_tag(PORT_ITEM)) return 0;
         Port* port = new_Port();
         if (!port) no_memory();
         if (int r = read_Port(port, stream); r != 0) {

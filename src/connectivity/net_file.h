@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 
+struct Ident;
 struct Library;
 struct List;
 struct NetContext;
@@ -53,9 +54,9 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
 // placed parts first.
 void mark_real_nets(NetContext* context);
-// The second half of mark_real_nets, for a caller that cleared the parts'
-// marks on its own walk over the sheet.
-void mark_real_islands(NetContext* context);
+// Whether the net has at least two members that do not stand for a
+// no-connect mark: the test behind state bit 2.
+bool has_two_real_members(const Ident* head);
 
 // --- reading ---------------------------------------------------------------------------
 // Results: 0; 66 ("Not a Binary Netlist.") for a record that is not one or

@@ -287,28 +287,6 @@ void for_records_ending_at(const NetIndex* index, Point p, Fn fn) {
         fn(index->by_pos[entries[i].pos], entries[i].pos);
 }
 
-// fn(record) for the records of the index's sheet in list order, read from
-// the table of positions: an array whose records can be fetched ahead,
-// where the list is a chain of scattered nodes each known only after the
-// last. Records appended by fn are visited too.
-// ahead(record) is called on the record half the distance ahead (already
-// fetched) to start fetching what fn will look up for it.
-template <class Fn, class Ahead>
-void for_indexed_items(NetIndex* index, Fn fn, Ahead ahead) {
-    index_sync(index);
-    const List* items = index->sheet->items;
-    for (size_t i = 0; i < index->by_pos.size(); ++i) {
-        size_t count = index->by_pos.size();
-        if (i + PREFETCH_AHEAD < count) __builtin_prefetch(index->by_pos[i + PREFETCH_AHEAD]);
-        if (i + PREFETCH_AHEAD / 2 < count) ahead(index->by_pos[i + PREFETCH_AHEAD / 2]);
-        fn(index->by_pos[i]);
-        if (dlist_tail(items) != index->last_seen) index_sync(index);
-    }
-}
-template <class Fn>
-void for_indexed_items(NetIndex* index, Fn fn) {
-    for_indexed_items(index, fn, [](const SchItem*) {});
-}
 // A set of item codes for the walks below, a bit per code.
 constexpr uint64_t item_codes(std::initializer_list<int> codes) {
     uint64_t set = 0;
@@ -318,7 +296,12 @@ constexpr uint64_t item_codes(std::initializer_list<int> codes) {
 inline bool has_code(uint64_t codes, int code) {
     return static_cast<unsigned>(code) < 64 && ((codes >> code) & 1);
 }
-// for_indexed_items over the records of the codes alone.
+// fn(record) for the records of the codes, of the index's sheet in list
+// order, read from the table of positions: an array whose records can be
+// fetched ahead, where the list is a chain of scattered nodes each known
+// only after the last. Records appended by fn are visited too.
+// ahead(record) is called on such a record half the distance ahead
+// (already fetched) to start fetching what fn will look up for it.
 template <class Fn, class Ahead>
 void for_indexed_items_of(NetIndex* index, uint64_t codes, Fn fn, Ahead ahead) {
     index_sync(index);
@@ -357,17 +340,8 @@ void index_prefetch_ends(const NetIndex* index, const SchItem* item);
 void index_prefetch_point(const NetIndex* index, Point p);
 // Starts fetching the first cell a query along the line reads.
 void index_prefetch_along(const NetIndex* index, const SchItem* item);
-// fn(record) for the sheet's records in list order, through the index while
-// a build has one, else along the list; fn must not append.
-template <class Fn>
-void for_sheet_items(NetContext* context, Fn fn) {
-    if (context->index) {
-        for_indexed_items(context->index, fn);
-        return;
-    }
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) fn(item);
-}
-// The same over the records of the codes alone.
+// fn(record) for the sheet's records of the codes in list order, through
+// the index while a build has one, else along the list; fn must not append.
 template <class Fn>
 void for_sheet_items_of(NetContext* context, uint64_t codes, Fn fn) {
     if (context->index) {

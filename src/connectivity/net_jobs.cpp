@@ -137,10 +137,6 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
     return result;
 }
 
-}  // namespace
-
-namespace {
-
 // Moves the linked net file of an earlier link out of the way (to its
 // backup name) when this link wrote none: formatting it would make a
 // netlist of sheets as they were then. The root's own net file, should the

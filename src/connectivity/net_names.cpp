@@ -221,13 +221,21 @@ int next_net_number() { return ++net_counter; }
 
 // --- merging -----------------------------------------------------------------------------------
 
-bool new_merge_set(NetContext* context) {
-    // The list is emptied and kept: a build makes one set per name.
+namespace {
+
+// Empties the set, keeping its list (a build makes one set per name); the
+// index's heads marked as in it are then in an older set.
+void empty_merge_set(NetContext* context) {
     if (context->merge_set)
         while (context->merge_set->count) dlist_remove_head(context->merge_set, nullptr);
-    else
-        context->merge_set = list_new();
     if (context->index) ++context->index->merge_set;
+}
+
+}  // namespace
+
+bool new_merge_set(NetContext* context) {
+    empty_merge_set(context);
+    if (!context->merge_set) context->merge_set = list_new();
     return context->merge_set != nullptr;
 }
 
@@ -322,9 +330,8 @@ void merge_islands(NetContext* context) {
         head->nextconn = nullptr;
         if (!dlist_append(ensure_list(&context->merged_heads), head)) no_memory();
     }
-    // The set named merged heads but its first: emptied (the list is kept).
-    while (context->merge_set->count) dlist_remove_head(context->merge_set, nullptr);
-    if (context->index) ++context->index->merge_set;
+    // The set named merged heads but its first.
+    empty_merge_set(context);
 }
 
 namespace {

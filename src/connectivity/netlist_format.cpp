@@ -66,17 +66,6 @@ void index_placed(NetlistRun& run, std::vector<std::pair<uint32_t, PlacedPart*>>
     }
 }
 
-// Whether the net has at least two members that do not stand for a
-// no-connect mark (mark_real_nets' count).
-bool has_two_real_members(const Ident* head) {
-    int real = 0;
-    for (const SchItem* m = head->nextconn; m && real < 2; m = m->next) {
-        const PseudoPin* pp = as_PseudoPin(m);
-        if (!(pp->whoami && pp->whoami->type == NOCON_ITEM)) ++real;
-    }
-    return real >= 2;
-}
-
 // One walk over the nets, the longest list the writers use: each net gets
 // its final name (the preferred one of its names, else "N%05d" from the
 // unnamed-net counter) and its real-net mark, and the members on parts of
@@ -168,15 +157,13 @@ std::span<const NetlistRun::Member> package_members(const NetlistRun& run, uint3
             run.member_start[package + 1] - run.member_start[package]};
 }
 
-const char* module_text_of(PlacedPart* part, int field) {
+const char* module_text(PlacedPart* part, int field) {
     if (field < 1) return "";
     const Attribute* attribute = pl_get_attribute(part, field - 1);
     return attribute ? attribute->text.get() : "";
 }
 
-std::string module_text(PlacedPart* part, int field) { return module_text_of(part, field); }
-
-const char* pin_number_text(const Pin* pin, int device) {
+const char* pin_number_for(const Pin* pin, int device) {
     if (!pin) return "";
     // A pin left without a number for this device goes by its name, as one
     // without numbers does: all such pins would share the empty number, and
@@ -185,13 +172,11 @@ const char* pin_number_text(const Pin* pin, int device) {
     return *number ? number : pin->name.get();
 }
 
-std::string pin_number_for(const Pin* pin, int device) { return pin_number_text(pin, device); }
-
 bool member_on_part(const PseudoPin* member) {
     return member->father && member->father->type == PARTLIB_ITEM;
 }
 
-std::string member_pin_number(const PseudoPin* member) {
+const char* member_pin_number(const PseudoPin* member) {
     if (!member_on_part(member)) return "";
     return pin_number_for(member->pin, as_PlacedPart(member->father)->device);
 }
@@ -221,16 +206,12 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part) {
     uint32_t package = known ? *known : run.package_count;
     for (PlacedPart* device : package_parts(run, package)) device->state |= NET_VISITED;
     for (auto& [head, member] : package_members(run, package)) {
-        const char* number =
-            member_on_part(member)
-                ? pin_number_text(member->pin, as_PlacedPart(member->father)->device)
-                : "";
-        add(number, head, member->pin);
+        add(member_pin_number(member), head, member->pin);
     }
     PinList* list = pl_pins_in_use(library, part);
     for (int device = 0; device < devices; ++device)
         for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr))
-            add(pin_number_text(pin, device), nullptr, pin);
+            add(pin_number_for(pin, device), nullptr, pin);
     return true;
 }
 

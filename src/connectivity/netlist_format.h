@@ -82,13 +82,11 @@ std::span<PlacedPart* const> package_parts(const NetlistRun& run, uint32_t packa
 std::span<const NetlistRun::Member> package_members(const NetlistRun& run, uint32_t package);
 
 // The attribute numbered `field` from 1 (1 reference, 2 value, ...), "" when absent.
-std::string module_text(PlacedPart* part, int field);
-const char* module_text_of(PlacedPart* part, int field);
+const char* module_text(PlacedPart* part, int field);
 // A member's pin number: the pin's number for its part's device, else its name.
-std::string member_pin_number(const PseudoPin* member);
+const char* member_pin_number(const PseudoPin* member);
 // The number of a pin for one device, else (none, or an empty one) its name.
-std::string pin_number_for(const Pin* pin, int device);
-const char* pin_number_text(const Pin* pin, int device);
+const char* pin_number_for(const Pin* pin, int device);
 // Devices of a library part (at least one).
 int part_devices(const Part* part);
 bool member_on_part(const PseudoPin* member);

@@ -46,7 +46,7 @@ const char* bad_pin_number(Library* library, PlacedPart* part) {
     std::bitset<NODE_SLOTS> seen;
     for (int device = 0; device < part_devices(library_part); ++device)
         for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
-            const char* number = pin_number_text(pin, device);
+            const char* number = pin_number_for(pin, device);
             int slot = slot_of(number);
             if (slot < 0 || seen.test(static_cast<size_t>(slot))) return number;
             seen.set(static_cast<size_t>(slot));
@@ -161,7 +161,7 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
             if (!attribute) break;
             if (*attribute->text.get()) element.add(attribute->text.get());
         }
-        element.add(module_text_of(part, run.module_field));
+        element.add(module_text(part, run.module_field));
         element.flush();
     }
     std::fputs(".end", out);

@@ -269,7 +269,7 @@ int read_ports(Schema* scratch, FILE* stream) {
 int read_sections(Schema* scratch, int kind, FILE* stream) {
     bool library_read = false;
     for (;;) {
-        int c = docs_kit::peek_byte(stream);
+        int c = peek_byte(stream);
         int result = 0;
         if (kind == PASTE_SCHEMA && c == SHEET_TAG) {
             result = read_Sheet(scratch, scratch->sheet, stream);
@@ -345,7 +345,7 @@ int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
     Owner<List> pins(new_list_or_die());
     bool library_read = false;
     for (bool more = true; more;) {
-        int c = docs_kit::peek_byte(stream);
+        int c = peek_byte(stream);
         switch (c) {
             case SHEET_TAG:
                 result = read_Sheet(scratch, scratch->sheet, stream);

@@ -157,7 +157,7 @@ int read_attributes(PlacedPart* pl, FILE* stream) {
     int result = read_Attribute(&pl->reference, stream);
     if (result == 0) result = read_Attribute(&pl->value, stream);
     // Most parts have no further attribute: none is made before its tag is seen.
-    while (result == 0 && docs_kit::peek_byte(stream) == ATTRIBUTE_TAG) {
+    while (result == 0 && peek_byte(stream) == ATTRIBUTE_TAG) {
         Attribute* attribute = new_Attribute();
         if (!attribute) return NO_MEMORY;
         result = read_Attribute(attribute, stream);
@@ -174,7 +174,7 @@ int read_attributes(PlacedPart* pl, FILE* stream) {
 // The optional own-pin section: its device count is checked against what
 // the stream can hold before any table is made.
 int read_own_pins(PlacedPart* pl, FILE* stream) {
-    if (!docs_kit::next_is(stream, PL_OWN_PINS_TAG)) return 0;
+    if (!take_byte(stream, PL_OWN_PINS_TAG)) return 0;
     int32_t devices = 0;
     if (read_long(&devices, stream) != 0) return -1;
     int64_t left = stream_bytes_left(stream);
@@ -270,8 +270,7 @@ int read_PlacedPart(PlacedPart* pl, FILE* stream) {
     if (read_byte(&end, stream) != 0 || end != LIST_END) return -1;
 
     pl->extra.clear();
-    if (docs_kit::next_is(stream, PL_EXTRA_TAG) && read_rare_string(&pl->extra, stream) != 0)
-        return -1;
+    if (take_byte(stream, PL_EXTRA_TAG) && read_rare_string(&pl->extra, stream) != 0) return -1;
     result = read_byte(&pl->flags, stream);
     result |= read_rare_string(&pl->sheet_path, stream);
     result |= read_long(&pl->device, stream);
@@ -281,11 +280,10 @@ int read_PlacedPart(PlacedPart* pl, FILE* stream) {
     // A device is a letter of the reference: one outside the largest
     // package cannot be shown or set, and is a damaged record.
     if (pl->device < 0 || pl->device >= MAX_PART_DEVICES) return READ_ERROR;
-    if (docs_kit::next_is(stream, PL_STAMP_TAG) && read_long(&pl->time_stamp, stream) != 0)
-        return -1;
+    if (take_byte(stream, PL_STAMP_TAG) && read_long(&pl->time_stamp, stream) != 0) return -1;
     if (read_item_id(pl, stream) != 0) return -1;
     pl->scale = PL_DEFAULT_SCALE;
-    if (docs_kit::next_is(stream, PL_SCALE_TAG) && read_byte(&pl->scale, stream) != 0) return -1;
+    if (take_byte(stream, PL_SCALE_TAG) && read_byte(&pl->scale, stream) != 0) return -1;
     if (pl->scale == 0) pl->scale = PL_DEFAULT_SCALE;
     return 0;
 }

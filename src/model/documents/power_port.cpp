@@ -271,7 +271,7 @@ int read_Port(Port* port, FILE* stream) {
     result |= read_sstr(&port->second, stream);
     if (result != 0) return -1;
     port->extra.clear();
-    if (docs_kit::next_is(stream, PORT_EXTRA_TAG) && docs_kit::read_text(&port->extra, stream) != 0)
+    if (take_byte(stream, PORT_EXTRA_TAG) && docs_kit::read_text(&port->extra, stream) != 0)
         return -1;
     return finish_read(port, 0, width, stream);
 }

@@ -25,8 +25,4 @@ int read_text(std::string* out, FILE* stream) {
     return 0;
 }
 
-int peek_byte(FILE* stream) { return ::peek_byte(stream); }
-
-bool next_is(FILE* stream, uint8_t tag) { return take_byte(stream, tag); }
-
 }  // namespace docs_kit

@@ -229,11 +229,11 @@ int read_Schema(Schema* schema, FILE* stream) {
     schema->type = SCHEMA_ITEM;
     schema->state = STATE_NEW;
 
-    if (docs_kit::next_is(stream, SCHEMA_BOUNDS_TAG)) {
+    if (take_byte(stream, SCHEMA_BOUNDS_TAG)) {
         Rect ignored;
         if (read_rect(&ignored, stream) != 0) return -1;
     }
-    c = docs_kit::peek_byte(stream);
+    c = peek_byte(stream);
     if (c == EOF) return -1;
     if (c == item_tag(PORT_ITEM)) {
         if (int result = read_ports_section(schema, stream); result != 0) return result;
@@ -249,7 +249,7 @@ int read_Schema(Schema* schema, FILE* stream) {
         return pending;
 
     for (bool more = true; more;) {
-        c = docs_kit::peek_byte(stream);
+        c = peek_byte(stream);
         int result = 0;
         switch (c) {
             case EOF: return -1;  // the final 0xE0 is missing

@@ -107,7 +107,7 @@ bool at_ports_section(FILE* stream, Rect* bounds) {
     if (c != SCHEMA_TAG) return false;
     if (read_byte(&c, stream) != 0 || c != BOUNDS_TAG) return false;
     if (read_rect(bounds, stream) != 0) return false;
-    return docs_kit::peek_byte(stream) == item_tag(PORT_ITEM);
+    return peek_byte(stream) == item_tag(PORT_ITEM);
 }
 
 // The rectangle of the box after moving the named sides: the left side
@@ -175,7 +175,7 @@ void free_SubSheet(Schema*, SubSheet* box, bool keep_storage) {
 
 int read_port_list(List* ports, FILE* stream) {
     for (;;) {
-        int c = docs_kit::peek_byte(stream);
+        int c = peek_byte(stream);
         if (c == EOF) return -1;
         if (c == LIST_END) {
             getc_unlocked(stream);
@@ -215,13 +215,13 @@ int read_SubSheet(Schema*, SubSheet* box, FILE* stream) {
     result = read_port_list(box->ports, stream);
     if (result != 0) return result;
 
-    if (docs_kit::next_is(stream, SUBSHEET_STAMP_TAG) && read_long(&box->time_stamp, stream) != 0)
+    if (take_byte(stream, SUBSHEET_STAMP_TAG) && read_long(&box->time_stamp, stream) != 0)
         return -1;
     box->extra.clear();
-    if (docs_kit::next_is(stream, SUBSHEET_EXTRA_TAG) && docs_kit::read_text(&box->extra, stream))
+    if (take_byte(stream, SUBSHEET_EXTRA_TAG) && docs_kit::read_text(&box->extra, stream))
         return -1;
     if (read_item_id(box, stream) != 0) return -1;
-    if (docs_kit::next_is(stream, SUBSHEET_AREA_TAG)) {
+    if (take_byte(stream, SUBSHEET_AREA_TAG)) {
         Point area[2];
         if (read_point(&area[0], stream) != 0 || read_point(&area[1], stream) != 0) return -1;
         box->area[0] = area[0];

@@ -35,12 +35,6 @@ struct SheetRun {
     }
 };
 
-// Clears the warning hook when the job ends, however it ends.
-struct HookScope {
-    explicit HookScope(JobPrint print) { set_net_warning_hook(print); }
-    ~HookScope() { set_net_warning_hook(nullptr); }
-};
-
 // The net file of a sheet file (or of a base name without suffix).
 std::string net_file_of(const char* sheet) {
     std::string base = sheet ? sheet : "";
@@ -63,7 +57,7 @@ void retire_net_file(const std::string& net_file) {
 
 int netlist_compile(const char* root, JobPrint print) {
     JobLog log(print, NETFMT_VERBOSE);
-    HookScope hook(log.print());
+    NetWarningHookScope hook(log.print());
     FolderSyncBatch sync;  // one folder flush for all the net files written
     log.progress("Compiling Netlist...\n");
     SheetListError error;
@@ -125,7 +119,7 @@ namespace {
 int linked_job(const char* root, int mode, const char* progress, JobPrint print,
                const std::function<int(SheetRun&)>& then) {
     JobLog log(print, NETFMT_VERBOSE);
-    HookScope hook(log.print());
+    NetWarningHookScope hook(log.print());
     SheetRun run;
     new_active_schema(&run.schema);
     log.progress(progress, root ? root : "");

@@ -118,9 +118,12 @@ void menu_command(EditCanvas* canvas, int id, long argument) {
             if (canvas) canvas->Redraw();
             break;
         case CMD_PALETTE:
-            if (main_frame)
-                main_frame->ShowPalette(!main_frame->Palette() ||
-                                        !main_frame->Palette()->IsShown());
+            if (main_frame) {
+                const bool show = !main_frame->Palette() || !main_frame->Palette()->IsShown();
+                main_frame->ShowPalette(show);
+                // The next start shows it as the user left it.
+                proper_set(SHOW_PART_PALETTE, show ? 1 : 0, 0);
+            }
             break;
         case CMD_CASCADE:
             if (main_frame) main_frame->Cascade();

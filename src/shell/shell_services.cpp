@@ -5,6 +5,7 @@
 #include "shell/shell_services.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include <wx/cursor.h>
@@ -101,6 +102,8 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
 void shell_log_write(const char* text) {
     if (log_frame) {
         log_frame->Append(text);
+        // A job's error line is for the user to read now.
+        if (text && std::strncmp(text, "*** ERROR", 9) == 0) show_log_window();
         return;
     }
     std::fputs(text ? text : "", stdout);
@@ -124,15 +127,14 @@ void install_shell_services() {
 
     // Around every box: the walk over the children; afterwards each canvas
     // gets the normal cursor back (a mode may have shown a busy one).
-    set_box_hooks(
-        [] { services().for_each_child([](void*) { return true; }); },
-        [] {
-            services().for_each_child([](void* child) {
-                auto* c = static_cast<MyChild*>(child);
-                if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
-                return true;
-            });
-        });
+    set_box_hooks([] { services().for_each_child([](void*) { return true; }); },
+                  [] {
+                      services().for_each_child([](void* child) {
+                          auto* c = static_cast<MyChild*>(child);
+                          if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
+                          return true;
+                      });
+                  });
 }
 
 void install_program_services() {

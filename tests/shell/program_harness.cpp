@@ -1,0 +1,439 @@
+#include "shell/program_harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "foundation/errors.h"
+#include "foundation/properties.h"
+#include "model/documents/batch.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "model/items/view.h"
+#include "support/test_env.h"
+
+extern char** environ;
+
+namespace program_test {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// The program and the tools run on an X display of this test program's own,
+// so that windows, focus and keys of tests running beside it never meet.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        std::string fd = std::to_string(fds[1]);
+        char* argv[] = {const_cast<char*>("Xvfb"),
+                        const_cast<char*>("-displayfd"),
+                        fd.data(),
+                        const_cast<char*>("-screen"),
+                        const_cast<char*>("0"),
+                        const_cast<char*>("1280x1024x24"),
+                        const_cast<char*>("-nolisten"),
+                        const_cast<char*>("tcp"),
+                        nullptr};
+        if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = 0;
+        close(fds[1]);
+        // The server writes its display number once it accepts clients.
+        char number[16] = {};
+        ssize_t n = pid_ ? read(fds[0], number, sizeof number - 1) : 0;
+        close(fds[0]);
+        if (n > 0) name_ = ":" + std::to_string(std::atoi(number));
+    }
+    ~PrivateDisplay() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = 0;
+    std::string name_;
+};
+
+PrivateDisplay& display() {
+    static PrivateDisplay d;
+    return d;
+}
+
+std::string unique_name(const char* stem) {
+    static std::atomic<int> serial{0};
+    return std::string(stem) + "-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+}
+
+}  // namespace
+
+const std::string& display_name() { return display().name(); }
+
+std::string run(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = popen(("DISPLAY=" + display().name() + " " + command).c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    int s = pclose(pipe);
+    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return out;
+}
+
+bool wait_until(const std::function<bool()>& done) {
+    auto end = Clock::now() + deadline;
+    while (Clock::now() < end) {
+        if (done()) return true;
+        // Not yet: look again shortly.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+// --- the program --------------------------------------------------------------------
+
+Program::Program(std::string config_dir, std::string work_dir)
+    : config_(std::move(config_dir)), work_(std::move(work_dir)) {
+    if (work_.empty()) work_ = fs::current_path().string();
+    stderr_path_ = (fs::path(work_) / unique_name("stderr")).string();
+}
+
+Program::~Program() {
+    Kill();
+    std::error_code ignored;
+    fs::remove(stderr_path_, ignored);
+}
+
+void Program::Start(const std::vector<std::string>& args) {
+    // Printing goes to files only: the toolkit then never waits for a
+    // print server that a test machine has not.
+    fs::create_directories(fs::path(config_) / "gtk-3.0");
+    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
+    if (!fs::exists(gtk_settings))
+        tn_test::write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
+
+    std::vector<std::string> env_text = {"XDG_CONFIG_HOME=" + config_, "NO_AT_BRIDGE=1",
+                                         "DISPLAY=" + display().name()};
+    for (char** e = environ; *e; ++e) {
+        std::string v = *e;
+        if (v.rfind("XDG_CONFIG_HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0)
+            env_text.push_back(v);
+    }
+    std::vector<char*> env;
+    for (std::string& v : env_text) env.push_back(v.data());
+    env.push_back(nullptr);
+    // TN_PROGRAM_UNDER_TEST=PATH runs another build of the program (an
+    // older one, to see a test fail where a fault is not mended).
+    const char* other = std::getenv("TN_PROGRAM_UNDER_TEST");
+    const std::string program = other && *other ? other : TN_PROGRAM;
+    std::vector<std::string> argv_text = {program};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, work_.c_str());
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path_.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0);
+}
+
+std::string Program::WaitWindow(const std::string& title) {
+    std::string ids = run("timeout 30 xdotool search --all --sync --onlyvisible --pid " +
+                          std::to_string(pid_) + " --name '^" + title + "$' 2>/dev/null");
+    std::string best;
+    long best_area = -1;
+    size_t start = 0;
+    for (size_t end; (end = ids.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string id = ids.substr(start, end - start);
+        std::vector<long> shape = geometry(id);
+        long area = shape[2] * shape[3];
+        if (shape[2] > 0 && area > best_area) {
+            best_area = area;
+            best = id;
+        }
+    }
+    return best;
+}
+
+bool Program::HasWindow(const std::string& title) {
+    return !run("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name '^" +
+                title + "$' 2>/dev/null")
+                .empty();
+}
+
+bool Program::WaitExit(int* status) {
+    return wait_until([&] {
+        int s = 0;
+        if (pid_ <= 0 || waitpid(pid_, &s, WNOHANG) != pid_) return false;
+        pid_ = 0;
+        *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+        return true;
+    });
+}
+
+bool Program::Running() const { return pid_ > 0 && kill(pid_, 0) == 0; }
+
+void Program::Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+}
+
+std::string Program::Stderr() const {
+    std::error_code ec;
+    return fs::exists(stderr_path_, ec) ? tn_test::read_text(stderr_path_) : std::string();
+}
+
+// --- windows, keys and pictures ---------------------------------------------------------
+
+std::vector<long> geometry(const std::string& window) {
+    std::string shape = run("xdotool getwindowgeometry --shell " + window);
+    std::vector<long> r;
+    for (const char* key : {"X=", "Y=", "WIDTH=", "HEIGHT="}) {
+        size_t at = shape.find(std::string("\n") + key);
+        r.push_back(at == std::string::npos ? -1
+                                            : std::atol(shape.c_str() + at + 1 + std::strlen(key)));
+    }
+    return r;
+}
+
+// There is no window manager; the display is this program's own.
+void keys(const std::string& window, const std::string& sequence) {
+    run("xdotool windowfocus --sync " + window + " key --delay 40 " + sequence);
+}
+
+void type_text(const std::string& text) {
+    std::string quoted;
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    run("xdotool type --delay 20 -- '" + quoted + "'");
+}
+
+std::vector<std::string> stacking_order() {
+    // xwininfo lists the root's children top first, ids in hexadecimal.
+    const std::string tree = run("xwininfo -root -children");
+    std::vector<std::string> ids;
+    size_t at = 0;
+    while ((at = tree.find("\n     0x", at)) != std::string::npos) {
+        at += 6;
+        ids.insert(ids.begin(), std::to_string(std::strtoul(tree.c_str() + at, nullptr, 16)));
+    }
+    return ids;
+}
+
+bool stands_above(const std::string& upper, const std::string& lower) {
+    const std::vector<std::string> order = stacking_order();
+    auto up = std::find(order.begin(), order.end(), upper);
+    auto low = std::find(order.begin(), order.end(), lower);
+    return up != order.end() && low != order.end() && up > low;
+}
+
+bool settled_screenshot(const std::string& window, const std::string& path,
+                        const std::string& differ_from) {
+    std::string previous;
+    bool settled = wait_until([&] {
+        run("import -window " + window + " " + path + " 2>/dev/null");
+        std::string now = tn_test::read_text(path);
+        bool same = !now.empty() && now == previous &&
+                    (differ_from.empty() || now != tn_test::read_text(differ_from));
+        previous = now;
+        return same;
+    });
+    // TN_KEEP_SHOTS=DIR keeps every screenshot for a look after the run.
+    if (const char* keep = std::getenv("TN_KEEP_SHOTS")) {
+        std::error_code ignored;
+        fs::copy_file(path, fs::path(keep) / fs::path(path).filename(),
+                      fs::copy_options::overwrite_existing, ignored);
+    }
+    return settled;
+}
+
+void expect_region_matches(const std::string& shot, const std::string& region,
+                           const std::string& name) {
+    const std::string cut = fs::path(shot).replace_filename("region-" + name).string();
+    run("convert " + shot + " -crop " + region + " +repage " + cut);
+    const std::string reference = std::string(TN_TEST_DATA_DIR) + "/shell/" + name;
+    if (std::getenv("TN_REGENERATE_SHELL")) {
+        fs::copy_file(cut, reference, fs::copy_options::overwrite_existing);
+        return;
+    }
+    ASSERT_TRUE(fs::exists(reference)) << reference << " missing (TN_REGENERATE_SHELL=1)";
+    // Beside the test program: the test's own working directory goes with it.
+    const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
+    const std::string diff = (out / ("diff-" + name)).string();
+    std::string count =
+        run("compare -metric AE -fuzz 12% " + reference + " " + cut + " " + diff + " 2>&1");
+    const long pixels = std::atol(run("identify -format '%[fx:w*h]' " + cut).c_str());
+    const long differing = std::atol(count.c_str());
+    // 0.2 % of the region: antialiased edges, never a missing item.
+    EXPECT_LE(differing, pixels / 500) << name << ": " << count << " pixels differ; see " << diff;
+    if (differing <= pixels / 500)
+        fs::remove(diff);
+    else
+        fs::copy_file(cut, out / ("actual-" + name), fs::copy_options::overwrite_existing);
+}
+
+// --- the pointer ----------------------------------------------------------------------------
+
+ScreenPoint pointer_location() {
+    std::string shape = run("xdotool getmouselocation --shell");
+    ScreenPoint p;
+    size_t x = shape.find("X="), y = shape.find("\nY=");
+    if (x != std::string::npos) p.x = std::atoi(shape.c_str() + x + 2);
+    if (y != std::string::npos) p.y = std::atoi(shape.c_str() + y + 3);
+    return p;
+}
+
+void pointer_to(ScreenPoint at) {
+    run("xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y));
+}
+
+void glide(ScreenPoint to) {
+    // Motion events on the way, as a hand gives them.
+    const ScreenPoint from = pointer_location();
+    std::string steps;
+    for (int i = 1; i <= 4; ++i)
+        steps += " mousemove " + std::to_string(from.x + (to.x - from.x) * i / 4) + " " +
+                 std::to_string(from.y + (to.y - from.y) * i / 4) + " sleep 0.03";
+    run("xdotool" + steps);
+}
+
+void click(ScreenPoint at, int button) {
+    glide(at);
+    run("xdotool sleep 0.05 click " + std::to_string(button) + " sleep 0.1");
+}
+
+void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier) {
+    glide(from);
+    if (!modifier.empty()) run("xdotool keydown " + modifier);
+    run("xdotool sleep 0.05 mousedown 1 sleep 0.05");
+    glide(ScreenPoint{(from.x + to.x) / 2, (from.y + to.y) / 2});
+    glide(to);
+    run("xdotool sleep 0.05 mouseup 1 sleep 0.05");
+    if (!modifier.empty()) run("xdotool keyup " + modifier);
+}
+
+bool ScreenMap::Calibrate(const std::string& frame, Point mark_a, Point mark_b) {
+    auto jump = [&](const char* letter, ScreenPoint* at) {
+        const ScreenPoint away{1, 1};
+        pointer_to(away);
+        keys(frame, std::string("alt+e j ") + letter);
+        bool moved = wait_until([&] {
+            *at = pointer_location();
+            return at->x != away.x || at->y != away.y;
+        });
+        return moved;
+    };
+    ScreenPoint a, b;
+    if (!jump("a", &a) || !jump("b", &b) || mark_a.x == mark_b.x || mark_a.y == mark_b.y)
+        return false;
+    sx_ = double(b.x - a.x) / (mark_b.x - mark_a.x);
+    sy_ = double(b.y - a.y) / (mark_b.y - mark_a.y);
+    ox_ = a.x - sx_ * mark_a.x;
+    oy_ = a.y - sy_ * mark_a.y;
+    return sx_ > 0 && sy_ > 0;
+}
+
+ScreenPoint ScreenMap::operator()(Point world) const {
+    return ScreenPoint{static_cast<int>(std::lround(ox_ + sx_ * world.x)),
+                       static_cast<int>(std::lround(oy_ + sy_ * world.y))};
+}
+
+void write_with_bookmarks(const std::string& from, const std::string& to,
+                          const std::vector<Point>& marks) {
+    Schema* schema = nullptr;
+    ASSERT_EQ(load_schema_file(&schema, from.c_str()), 0) << from;
+    for (size_t i = 0; i < marks.size(); ++i)
+        view_set_tag(&schema->view, static_cast<int>(i), marks[i]);
+    EXPECT_EQ(save_schema_file(schema, to.c_str(), false), 0) << to;
+    close_schema(nullptr, &schema);
+}
+
+// --- the fixture ---------------------------------------------------------------------------
+
+namespace {
+
+void report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+}  // namespace
+
+void ProgramTest::SetUp() {
+    config_init();
+    config_init_keys();
+    if (!lib_list) init_Libraries();
+    set_message_formatter(error_message);
+    config_write_flag = 0;
+    proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
+    config_dir = dir.file("config");
+    fs::create_directories(config_dir);
+    ASSERT_FALSE(display_name().empty()) << "no private X display (Xvfb)";
+}
+
+std::string ProgramTest::every_item_sheet() {
+    const std::string data = TN_TEST_DATA_DIR;
+    std::string source = tn_test::read_text(data + "/render/every_item.asc");
+    const std::string mark = "@DATA@";
+    for (size_t at; (at = source.find(mark)) != std::string::npos;)
+        source.replace(at, mark.size(), data + "/render");
+    std::string asc = dir.file("every_item.asc"), sheet = dir.file("every_item.sch");
+    tn_test::write_text(asc, source);
+    EXPECT_EQ(compile_sheets(asc.c_str(), sheet.c_str(), nullptr, nullptr, report), 0);
+    return sheet;
+}
+
+std::string ProgramTest::example_sheet(const std::vector<Point>& marks) {
+    const fs::path examples = TN_EXAMPLES_DIR;
+    for (const char* name : {"amplifier.sch", "parts.clb"})
+        fs::copy_file(examples / name, dir.path() / name, fs::copy_options::overwrite_existing);
+    const std::string root = dir.file("root.sch");
+    write_with_bookmarks((examples / "root.sch").string(), root, marks);
+    return root;
+}
+
+void ProgramTest::write_ini(const std::vector<std::string>& lines) {
+    std::string text = "[TESSARON]\n";
+    for (const std::string& line : lines) text += line + "\n";
+    fs::create_directories(fs::path(config_dir) / "tessaron");
+    tn_test::write_text((fs::path(config_dir) / "tessaron" / "Quib.ini").string(), text);
+}
+
+std::string ProgramTest::ini_text() const {
+    const fs::path ini = fs::path(config_dir) / "tessaron" / "Quib.ini";
+    std::error_code ec;
+    return fs::exists(ini, ec) ? tn_test::read_text(ini.string()) : std::string();
+}
+
+}  // namespace program_test

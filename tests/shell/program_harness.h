@@ -1,0 +1,143 @@
+#pragma once
+// The real program on a (virtual) display of the test program's own: started
+// with a configuration directory and a working directory of the test's,
+// driven with real pointer and key events (xdotool), looked at with
+// screenshots (ImageMagick) and through the files it writes. Every wait is
+// for something the program does (a window appears, the picture settles, a
+// file is written, the process ends), bounded by a deadline.
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "foundation/geometry.h"
+#include "support/test_env.h"
+
+namespace program_test {
+
+// The deadline of every wait: far beyond what a healthy run needs.
+constexpr auto deadline = std::chrono::seconds(30);
+
+// The name of the private X display (":N"); empty when Xvfb could not start.
+const std::string& display_name();
+// Runs a shell command on the private display; its standard output, and
+// its status in *status.
+std::string run(const std::string& command, int* status = nullptr);
+// True once done() holds, looking again every 20 ms until the deadline.
+bool wait_until(const std::function<bool()>& done);
+
+// One run of the program with a configuration directory of its own.
+class Program {
+public:
+    // The program's settings live in config_dir; it runs in work_dir (the
+    // test's working directory when empty), where its standard error is
+    // kept.
+    explicit Program(std::string config_dir, std::string work_dir = "");
+    ~Program();
+
+    void Start(const std::vector<std::string>& args);
+    // The id of the first visible window titled exactly `title` (largest
+    // when the toolkit made several), waiting for it to appear; empty when
+    // it never did.
+    std::string WaitWindow(const std::string& title);
+    // True when a visible window of the program has that title now.
+    bool HasWindow(const std::string& title);
+    // True when the process ended within the deadline; *status its exit status.
+    bool WaitExit(int* status);
+    bool Running() const;
+    void Kill();
+    // What the program wrote to its standard error so far.
+    std::string Stderr() const;
+
+private:
+    std::string config_;
+    std::string work_;
+    std::string stderr_path_;
+    pid_t pid_ = 0;
+};
+
+// A window's place and size on the display: x, y, width, height.
+std::vector<long> geometry(const std::string& window);
+// Real key events to the window, focused first.
+void keys(const std::string& window, const std::string& sequence);
+// Types a text into the window that has the focus.
+void type_text(const std::string& text);
+// The top-level windows of the display from the bottom of the stack to its
+// top (decimal ids, as xdotool gives them).
+std::vector<std::string> stacking_order();
+// True when window `upper` stands above window `lower` in the stack.
+bool stands_above(const std::string& upper, const std::string& lower);
+
+// Screenshots of the window until two in a row are equal: the picture has
+// settled. `differ_from` (when not empty) must also differ from the result.
+bool settled_screenshot(const std::string& window, const std::string& path,
+                        const std::string& differ_from = "");
+// Compares a region (ImageMagick geometry "WxH+X+Y") of a screenshot with
+// the reference image tests/data/shell/<name>, tolerating antialiasing. On a
+// failure the actual image and the difference image are written beside the
+// test program. With TN_REGENERATE_SHELL=1 the reference is written instead.
+void expect_region_matches(const std::string& shot, const std::string& region,
+                           const std::string& name);
+// The canvas of the first child of a frame placed by the program itself
+// (no window manager).
+constexpr const char* CANVAS_REGION = "980x560+8+120";
+
+// --- the pointer -----------------------------------------------------------------
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+ScreenPoint pointer_location();
+void pointer_to(ScreenPoint at);
+// Press and release of a button (1 left, 3 right) at a point, the pointer
+// moved there in a few steps first.
+void click(ScreenPoint at, int button = 1);
+// Left button pressed at `from`, moved in steps to `to` and released; with
+// `modifier` ("ctrl", "shift") held throughout.
+void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier = "");
+// Pointer moved in steps from where it is to `to`.
+void glide(ScreenPoint to);
+
+// Where world points of a sheet lie on the screen while the view does not
+// change: found by jumping to the sheet's bookmarks A and B (Edit > Jump),
+// which move the pointer onto their world points.
+class ScreenMap {
+public:
+    // False when the two bookmarks did not move the pointer apart.
+    bool Calibrate(const std::string& frame, Point mark_a, Point mark_b);
+    ScreenPoint operator()(Point world) const;
+
+private:
+    double sx_ = 0, sy_ = 0, ox_ = 0, oy_ = 0;
+};
+
+// Copies a sheet file with bookmarks A, B, ... at the given world points.
+void write_with_bookmarks(const std::string& from, const std::string& to,
+                          const std::vector<Point>& marks);
+
+// The configuration of the test process at its defaults, a temporary
+// directory with the program's configuration directory in it, and the
+// sheets the tests start the program on.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    // The every-item fixture of the drawing tests, compiled into the
+    // temporary directory.
+    std::string every_item_sheet();
+    // The example hierarchy (root sheet, sub-sheet and the library "parts")
+    // copied into the temporary directory, the root sheet with bookmarks at
+    // the given points; the root sheet's path.
+    std::string example_sheet(const std::vector<Point>& marks = {});
+    // Writes the program's INI file with these "KEY=value" lines.
+    void write_ini(const std::vector<std::string>& lines);
+    std::string ini_text() const;
+
+    tn_test::TempDir dir;
+    std::string config_dir;
+};
+
+}  // namespace program_test

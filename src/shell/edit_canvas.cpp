@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "editor/canvas_editing.h"
+#include "shell/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"

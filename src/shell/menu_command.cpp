@@ -10,7 +10,7 @@
 
 #include <wx/aboutdlg.h>
 
-#include "editor/canvas_editing.h"
+#include "shell/canvas_editing.h"
 #include "editor/editor_commands.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"

@@ -10,7 +10,6 @@
 
 #include <wx/aboutdlg.h>
 
-#include "editor/canvas_editing.h"
 #include "editor/editor_commands.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
@@ -23,6 +22,7 @@
 #include "render/print_preview.h"
 #include "render/printer_settings.h"
 #include "render/printing.h"
+#include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "toolkit/clipboard_format.h"

@@ -1,5 +1,5 @@
 // The sheet editor wired to the editing canvas.
-#include "editor/canvas_editing.h"
+#include "shell/canvas_editing.h"
 
 #include <memory>
 

@@ -292,10 +292,29 @@ TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
     std::string pcb_log;
     std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), file("hier.edf"), &pcb_log);
     EXPECT_THAT(pcb_log, Not(HasSubstr("E:"))) << pcb_log;
-    // The devices of U1 are instances of their own, U1A and U1B.
+    // The two devices of U1, one on each sheet, are one part.
     EXPECT_THAT(nets, ::testing::ElementsAre("D0: R2-1 R4-1", "D1: R3-1 R5-1", "GND: R2-2 R3-2",
-                                             "IN: R1-2 U1A-1", "VCC: R1-1 R4-2 R5-2 U2-3",
-                                             "X: U1A-2 U1B-5", "Y: U1B-6 U2-1", "Z: U2-2"))
+                                             "IN: R1-2 U1-1", "VCC: R1-1 R4-2 R5-2 U2-3",
+                                             "X: U1-2 U1-5", "Y: U1-6 U2-1", "Z: U2-2"))
+        << pcb_log;
+}
+
+TEST_F(Hierarchy, PcbRndImportsAQuadOnTwoSheetsAsOnePart) {
+    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    write_quad();
+    compile_and_link("quad");
+    ASSERT_EQ(format("quad", "quad.edf", "FLATEDIF"), 0) << printed;
+    std::string pcb_log;
+    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), file("quad.edf"), &pcb_log);
+    EXPECT_THAT(pcb_log, Not(HasSubstr("E:"))) << pcb_log;
+    // X1's 14 pins, each once: its supply pins are shared by the four
+    // devices. "&_12V" is +12V, "&_12V_2" -12V.
+    EXPECT_THAT(nets, ::testing::ElementsAre(
+                          "&_12V: R1-1 X1-4", "&_12V_2: R5-2 X1-11", "D0: R1-2 R2-1 X1-3",
+                          "D1: R2-2 R3-1 X1-5", "D2: R3-2 R4-1 X1-10", "D3: R4-2 R5-1 X1-12",
+                          "GND: R6-2 R7-2 R8-2 R9-2", "Q0: R6-1 X1-1 X1-2", "Q1: R7-1 X1-6 X1-7",
+                          "Q2: R8-1 X1-8 X1-9", "Q3: R9-1 X1-13 X1-14"))
         << pcb_log;
 }
 

@@ -129,6 +129,14 @@ void power_command(const CommandCall& call) {
         start_power_mode(session(call), 0);
 }
 
+// A palette entry places its own part and becomes the palette's current
+// entry; Place > Part places the current entry's part.
+void place_part_command(const CommandCall& call) {
+    if (call.argument >= ARG_PALETTE_FIRST)
+        palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
+    start_part_from_palette(session(call), palette_selected());
+}
+
 void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
 void mark(const CommandCall& call) {
     start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
@@ -182,7 +190,7 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_PALETTE, palette_command, ALL},
 
         // Place (sheet)
-        {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
+        {EDITOR_PLACE_PART, place_part_command, S, DOC},
         {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
          DOC},
         {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,

@@ -6,6 +6,7 @@
 #include <wx/colordlg.h>
 
 #include "foundation/properties.h"
+#include "toolkit/asking.h"
 
 namespace {
 
@@ -98,9 +99,8 @@ int choose_colour(wxColour* colour) {
     wxColourData data;
     data.SetChooseFull(true);
     data.SetColour(*colour);
-    wxColourDialog dialog(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, &data);
-    if (dialog.ShowModal() != wxID_OK) return 0;
-    *colour = dialog.GetColourData().GetColour();
+    if (!ask_colour(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, &data)) return 0;
+    *colour = data.GetColour();
     return 1;
 }
 

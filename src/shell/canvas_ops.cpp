@@ -22,6 +22,7 @@
 #include "model/items/view.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 
 namespace {
 
@@ -191,9 +192,8 @@ void empty_canvas_hook() {}
 
 int register_document_font(wxWindow* parent, List** fonts, int font_id) {
     wxFontData data;
-    wxFontDialog dialog(parent, data);
-    if (dialog.ShowModal() != wxID_OK) return font_id;
-    wxFont chosen = dialog.GetFontData().GetChosenFont();
+    if (!ask_font(parent, &data)) return font_id;
+    wxFont chosen = data.GetChosenFont();
     Font* record = new_Font();
     std::snprintf(record->face_name, sizeof record->face_name, "%s",
                   chosen.GetFaceName().utf8_string().c_str());

@@ -8,6 +8,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "toolkit/asking.h"
 #include "toolkit/dialog_style.h"
 
 namespace {
@@ -95,7 +96,7 @@ void EnhancedDialog::Show(bool show, bool pinned) {
         pinned_ = pinned;
         SetMessage(nullptr);
         if (modal_ && !IsModal()) {
-            ShowModal();
+            ask_modal(this);
             return;
         }
         wxDialog::Show(true);
@@ -131,6 +132,10 @@ wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, 
     if (cancel == CancelPlacement::AFTER_FIRST)
         cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
     return button;
+}
+
+void EnhancedDialog::AddButtonSpace(int pixels) {
+    if (pixels > 0) buttons_sizer_->AddSpacer(pixels);
 }
 
 wxButton* EnhancedDialog::FindButton(long client) const {

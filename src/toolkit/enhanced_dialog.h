@@ -63,6 +63,9 @@ public:
     // Appends a button to the button panel; clicking it runs the action. The
     // first call adds "Cancel" as the style word says.
     wxButton* AddButton(const wxString& label, ButtonAction action, long client);
+    // Space of that many pixels before the next button (below it in a
+    // column, beside it in a row).
+    void AddButtonSpace(int pixels);
     // The button with that client word, or null.
     wxButton* FindButton(long client) const;
     // What "Cancel" and the close box do: unpin and close.

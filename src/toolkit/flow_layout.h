@@ -24,6 +24,11 @@ public:
     // rows; the gap between a label and its item.
     FlowLayout(int margin = 8, int h_spacing = 8, int v_spacing = 6, int label_gap = 4);
 
+    // The gaps between the items of a row and between rows, from the next
+    // item on (a panel of bitmap buttons uses 0 for both).
+    void SetSpacing(int h_spacing, int v_spacing);
+    // The margin round the panel; only before the first item.
+    void SetMargin(int margin);
     void SetLabelPosition(LabelPosition position) { label_position_ = position; }
     LabelPosition GetLabelPosition() const { return label_position_; }
 

@@ -153,8 +153,11 @@ void erc_build_matrix(FormDialog* dialog) {
         }
         matrix->AddSubPanel(cells);
     }
+    // The columns of labels keep a little room from their neighbours.
     panel->AddSubPanel(rows);
+    panel->Tab(8);
     panel->AddSubPanel(abbreviations);
+    panel->Tab(4);
     panel->AddSubPanel(matrix);
 }
 

@@ -38,9 +38,9 @@ void load_row(const FormRow& row, FieldValue& value, const FormContext& context)
         }
         case Bind::NUMBER: value.text = std::to_string(proper_get(row.property)); break;
         case Bind::PROPOSED_NAME:
-            value.text = context.has_document
-                             ? default_file_name_for(context.document_name, strproper_get(row.extra))
-                             : std::string();
+            value.text = context.has_document ? default_file_name_for(context.document_name,
+                                                                      strproper_get(row.extra))
+                                              : std::string();
             break;
         case Bind::INDEX: {
             int entry = proper_get(row.property) - row.extra;

@@ -34,7 +34,7 @@ enum class RowKind : unsigned char {
     SKIP,           // `min` pixels of vertical space before the next row
     SUB_PANEL,      // the rows up to END_PANEL stand in a sub-panel, spacings `min`, `max`
     END_PANEL,
-    SECOND_PANEL,   // the rows from here stand on the dialog's second user panel
+    SECOND_PANEL,  // the rows from here stand on the dialog's second user panel
     // The dialog's buttons.
     DIALOG_BUTTON,  // a button of the button column; a click reports `client`
     BUTTON_SPACE,   // `min` pixels before the next dialog button
@@ -58,17 +58,17 @@ struct FormRow {
     long client = 0;              // the command id the item reports; 0 for none
     Bind bind = Bind::NONE;
     int property = 0;
-    int extra = 0;                // see Bind
+    int extra = 0;                 // see Bind
     const char* sample = nullptr;  // see RowKind
     int min = 0, max = 0;          // see RowKind
     bool select_all = false;       // TEXT: shown with its whole text selected
 };
 
 struct FieldValue {
-    int number = 0;                     // CHECK 0 or 1; CHOICE the entry, -1 for none
-    std::string text;                   // TEXT
-    std::vector<std::string> entries;   // CHOICE and LIST
-    std::vector<bool> selected;         // LIST: one flag per entry
+    int number = 0;                    // CHECK 0 or 1; CHOICE the entry, -1 for none
+    std::string text;                  // TEXT
+    std::vector<std::string> entries;  // CHOICE and LIST
+    std::vector<bool> selected;        // LIST: one flag per entry
     bool enabled = true;
 };
 

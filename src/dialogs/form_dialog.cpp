@@ -38,7 +38,8 @@ FormDialog::FormDialog(wxWindow* parent, const char* title, const char* window_n
                        bool modal, Form form, Command command, OnClose on_close)
     : EnhancedDialog(parent, from_utf8(title), modal, -1, -1, std::move(on_close), -1, 0, 0, style,
                      from_utf8(window_name)),
-      form_(std::move(form)), command_(std::move(command)) {}
+      form_(std::move(form)),
+      command_(std::move(command)) {}
 
 void FormDialog::BuildRows() {
     const std::vector<FormRow>& rows = form_.rows();
@@ -79,9 +80,9 @@ void FormDialog::BuildRows() {
                 break;
             }
             case RowKind::LIST: {
-                auto* list = new wxListBox(panel, wxID_ANY, wxDefaultPosition,
-                                           wxSize(row.min, row.max), array_of(value.entries),
-                                           wxLB_MULTIPLE | wxLB_ALWAYS_SB);
+                auto* list =
+                    new wxListBox(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max),
+                                  array_of(value.entries), wxLB_MULTIPLE | wxLB_ALWAYS_SB);
                 list->SetMinSize(wxSize(row.min, row.max));
                 if (row.client) list->Bind(wxEVT_LISTBOX, report(row.client));
                 item = panel->Add(list, label);
@@ -118,7 +119,10 @@ void FormDialog::BuildRows() {
                 break;
             case RowKind::DIALOG_BUTTON:
                 item = AddButton(
-                    label, [this](EnhancedDialog&, long client) { if (command_) command_(client); },
+                    label,
+                    [this](EnhancedDialog&, long client) {
+                        if (command_) command_(client);
+                    },
                     row.client);
                 break;
             case RowKind::BUTTON_SPACE: AddButtonSpace(row.min); break;
@@ -156,8 +160,10 @@ void FormDialog::Fill() {
                 for (unsigned line = 0; line < list->GetCount(); ++line) {
                     bool on = line < value.selected.size() && value.selected[line];
                     if (list->IsSelected(line) != on) {
-                        if (on) list->SetSelection(line);
-                        else list->Deselect(line);
+                        if (on)
+                            list->SetSelection(line);
+                        else
+                            list->Deselect(line);
                     }
                 }
                 break;

@@ -84,10 +84,9 @@ void oconv_library_search() {
     const char* names[] = {"Tessaron Libraries", "OrCAD 32 bits"};
     const char* directories[] = {library_dir.c_str(), project_dir.c_str()};
     int filter = 2;
-    const char* chosen =
-        filesel_multi("Library to Use/Convert:", strproper_get(DIR_LIBRARY), nullptr, nullptr,
-                      &filter, wildcards, names, directories,
-                      FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, dialog, -1, -1);
+    const char* chosen = filesel_multi(
+        "Library to Use/Convert:", strproper_get(DIR_LIBRARY), nullptr, nullptr, &filter, wildcards,
+        names, directories, FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, dialog, -1, -1);
     if (!chosen || !*chosen) return;
     if (!check_file_name(chosen)) {
         error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen);
@@ -115,7 +114,7 @@ void oconv_schema_search() {
 
 }  // namespace
 
-#define TN_PROCESS_DIALOG_DEFINITIONS(name)           \
+#define TN_PROCESS_DIALOG_DEFINITIONS(name)         \
     void create_##name() { create(row_of(&name)); } \
     void load_##name() { load(row_of(&name)); }     \
     void store_##name() { store(row_of(&name)); }

@@ -5,6 +5,7 @@
 #include "foundation/core.h"
 #include "foundation/properties.h"
 #include "model/documents/attribute.h"
+#include "platform/profile.h"
 
 // The variables of the dialogs, null while a dialog does not exist.
 EnhancedDialog* erc_prop = nullptr;
@@ -34,9 +35,9 @@ const ProcessDialog process_dialogs[PROCESS_DIALOG_COUNT] = {
     {K::PLAIN, "Tessaron: BackAnnotate", "backanno_prop", &backanno_prop, 20186, 20063, 20004,
      20166, 20079, 795, "Output File:", EXT_SCHEMA, 20003, "Schematic File:", EXT_SCHEMA,
      DIR_PROJECT, BACK_VERBOSE, BACK_HIER, BACK_OUTFILE},
-    {K::ANNOTATE, "Tessaron: Annotate", "annotate_prop", &annotate_prop, 20185, 20008, 20007,
-     20163, 20080, 790, "Output File:", EXT_SCHEMA, 20006, "Schematic File:", EXT_SCHEMA,
-     DIR_PROJECT, ANNO_VERBOSE, ANNO_HIER, ANNO_OUTFILE},
+    {K::ANNOTATE, "Tessaron: Annotate", "annotate_prop", &annotate_prop, 20185, 20008, 20007, 20163,
+     20080, 790, "Output File:", EXT_SCHEMA, 20006, "Schematic File:", EXT_SCHEMA, DIR_PROJECT,
+     ANNO_VERBOSE, ANNO_HIER, ANNO_OUTFILE},
     {K::PLAIN, "Tessaron: Compile Library", "complib_prop", &complib_prop, 20187, 20064, 20012,
      20179, 20081, 530, "Output File", EXT_CLB, 20011, "Library File:", EXT_CLB, DIR_LIBRARY,
      COMPIL_VERBOSE, 0, COMPIL_OUTFILE},
@@ -53,8 +54,8 @@ const ProcessDialog process_dialogs[PROCESS_DIALOG_COUNT] = {
      20169, 20085, 810, "Output File:", EXT_BOM, 20023, "Report File:", EXT_BOM, DIR_PROJECT,
      BOM_VERBOSE, BOM_HIER, BOM_OUTFILE},
     {K::NETLIST, "Tessaron: Netlist Output", "netfmt_prop", &netfmt_prop, 20200, 20074, 20043,
-     20167, 20088, 835, "Output File:", EXT_NETFMT, 20042, "Netlist File:", EXT_ORCNET,
-     DIR_PROJECT, NETFMT_VERBOSE, NETFMT_HIER, NETFMT_OUTFILE},
+     20167, 20088, 835, "Output File:", EXT_NETFMT, 20042, "Netlist File:", EXT_ORCNET, DIR_PROJECT,
+     NETFMT_VERBOSE, NETFMT_HIER, NETFMT_OUTFILE},
     {K::CONVERTER, "Tessaron: OrCAD Converter ", "oconv_prop", &oconv_prop, 20193, 20075, 20047,
      20164, 20089, 820, nullptr, 0, 0, nullptr, 0, 0, SDT_VERBOSE, SDT_HIER, 0},
     {K::PLAIN, "Tessaron: Decompile Sheet", "partsch_prop", &partsch_prop, 20196, 20076, 20052,
@@ -66,8 +67,8 @@ const ProcessDialog process_dialogs[PROCESS_DIALOG_COUNT] = {
     {K::PLAIN, "Tessaron: Compile Title Block", "comptmpl_prop", &comptmpl_prop, 20319, 20097,
      20095, 20321, 20099, 815, "Output File", EXT_TMPL, 20093, "Title Block File:", EXT_TMPL,
      DIR_PROJECT, COMPTMPL_VERBOSE, 0, COMPTMPL_OUTFILE},
-    {K::PLAIN, "Tessaron: Decompile Title Block", "decomptmpl_prop", &decomptmpl_prop, 20320,
-     20096, 20094, 20322, 20098, 825, "Output File", EXT_ASC, 20092, "Title Block File:", EXT_ASC,
+    {K::PLAIN, "Tessaron: Decompile Title Block", "decomptmpl_prop", &decomptmpl_prop, 20320, 20096,
+     20094, 20322, 20098, 825, "Output File", EXT_ASC, 20092, "Title Block File:", EXT_ASC,
      DIR_PROJECT, DECOMPTMPL_VERBOSE, 0, DECOMPTMPL_OUTFILE},
 };
 
@@ -148,15 +149,28 @@ void option_row(Rows& rows, const ProcessDialog& d) {
     if (d.descend_property) rows.push_back(descend(d));
 }
 
-FormRow fields_list() {
-    return {.kind = RowKind::LIST, .field = PF_FIELDS, .label = "Fields Combine:", .min = 120,
-            .max = 140};
+// A sub-panel holding the "Fields Combine:" list under its label.
+void fields_panel(Rows& rows) {
+    rows.push_back(layout(RowKind::SUB_PANEL, 8, 6));
+    rows.push_back(layout(RowKind::LABELS_ABOVE));
+    rows.push_back({.kind = RowKind::LIST,
+                    .field = PF_FIELDS,
+                    .label = "Fields Combine:",
+                    .min = 120,
+                    .max = 140});
+    rows.push_back(layout(RowKind::END_PANEL));
 }
 
-Rows plain_rows(const ProcessDialog& d) {
+// Every dialog with an output file starts with it, its label above it.
+Rows output_rows(const ProcessDialog& d) {
     Rows rows = {layout(RowKind::LABELS_ABOVE)};
     file_field(rows, output_text(d), d.search_id, d.kind == K::ERC);
     rows.push_back(layout(RowKind::NEW_LINE));
+    return rows;
+}
+
+Rows plain_rows(const ProcessDialog& d) {
+    Rows rows = output_rows(d);
     rows.push_back(layout(RowKind::LABELS_BESIDE));
     option_row(rows, d);
     if (d.kind == K::ERC) rows.push_back(layout(RowKind::NEW_LINE));
@@ -165,14 +179,9 @@ Rows plain_rows(const ProcessDialog& d) {
 }
 
 Rows annotate_rows(const ProcessDialog& d) {
-    Rows rows = {layout(RowKind::LABELS_ABOVE)};
-    file_field(rows, output_text(d), d.search_id);
-    rows.push_back(layout(RowKind::NEW_LINE));
+    Rows rows = output_rows(d);
     rows.push_back(layout(RowKind::LABELS_BESIDE));
-    rows.push_back(layout(RowKind::SUB_PANEL, 8, 6));
-    rows.push_back(layout(RowKind::LABELS_ABOVE));
-    rows.push_back(fields_list());
-    rows.push_back(layout(RowKind::END_PANEL));
+    fields_panel(rows);
     rows.push_back(layout(RowKind::SUB_PANEL, 8, 6));
     for (FormRow box : {verbose(d), check(PF_KEEP, "Keep Device", Bind::FLAG, ANNO_KEEP),
                         descend(d), check(PF_UNCOND, "Unconditional", Bind::FLAG, ANNO_UNCOND)}) {
@@ -185,9 +194,7 @@ Rows annotate_rows(const ProcessDialog& d) {
 }
 
 Rows bom_rows(const ProcessDialog& d) {
-    Rows rows = {layout(RowKind::LABELS_ABOVE)};
-    file_field(rows, output_text(d), d.search_id);
-    rows.push_back(layout(RowKind::NEW_LINE));
+    Rows rows = output_rows(d);
     rows.push_back(check(PF_MERGE, "Use Merge File", Bind::FLAG, BOM_MERGE, BOM_USE_MERGE));
     rows.push_back(layout(RowKind::NEW_LINE));
     file_field(rows,
@@ -205,9 +212,7 @@ Rows bom_rows(const ProcessDialog& d) {
     buttons(rows, d);
     rows.push_back(layout(RowKind::SECOND_PANEL));
     rows.push_back(layout(RowKind::LABELS_ABOVE));
-    rows.push_back(layout(RowKind::SUB_PANEL, 8, 6));
-    rows.push_back(fields_list());
-    rows.push_back(layout(RowKind::END_PANEL));
+    fields_panel(rows);
     rows.push_back(layout(RowKind::SUB_PANEL, 8, 6));
     auto page = [](int field, const char* text, int property) {
         return FormRow{.kind = RowKind::TEXT,
@@ -225,9 +230,7 @@ Rows bom_rows(const ProcessDialog& d) {
 }
 
 Rows netlist_rows(const ProcessDialog& d) {
-    Rows rows = {layout(RowKind::LABELS_ABOVE)};
-    file_field(rows, output_text(d), d.search_id);
-    rows.push_back(layout(RowKind::NEW_LINE));
+    Rows rows = output_rows(d);
     rows.push_back(layout(RowKind::LABELS_BESIDE));
     option_row(rows, d);
     rows.push_back(layout(RowKind::NEW_LINE));
@@ -327,8 +330,8 @@ ProcessRoute process_route(long id) {
             route = {ProcessRoute::SEARCH, &d, 0, PF_FILE, d.search_message, d.wildcard_property,
                      d.directory_property};
         } else if (d.kind == K::BOM && id == BOM_MERGE_SEARCH) {
-            route = {ProcessRoute::SEARCH, &d, 0, PF_MERGE_FILE, "Merge File:", EXT_ASC,
-                     DIR_PROJECT};
+            route = {ProcessRoute::SEARCH, &d,      0,          PF_MERGE_FILE,
+                     "Merge File:",        EXT_ASC, DIR_PROJECT};
         } else if (d.kind == K::CONVERTER &&
                    (id == OCONV_LIBRARY_CHANGED || id == OCONV_SCHEMA_CHANGED ||
                     id == OCONV_CONVERT_TOGGLED)) {
@@ -371,6 +374,9 @@ void process_load(const ProcessDialog& d, Form& form, const FormContext& context
 }
 
 void process_store(const ProcessDialog& d, const Form& form) {
+    // One save of the INI file for all the options (the ERC matrix alone
+    // is 578 values).
+    ProfileBatch batch;
     form.store();
     if (form.has(PF_FIELDS)) {
         const int property = fields_property(d);
@@ -410,8 +416,7 @@ const char* netlist_format_keyword(int entry) {
 }
 
 bool oconv_execute_enabled(const Form& form) {
-    return form.number(PF_CONVERT) ? !form.text(PF_LIBRARY).empty()
-                                   : !form.text(PF_SCHEMA).empty();
+    return form.number(PF_CONVERT) ? !form.text(PF_LIBRARY).empty() : !form.text(PF_SCHEMA).empty();
 }
 
 // --- ERC matrix ---------------------------------------------------------------------------
@@ -470,6 +475,7 @@ void erc_load_cells(ErcCells* cells) {
 }
 
 void erc_store_cells(const ErcCells& cells) {
+    ProfileBatch batch;
     for (int column = 0; column < ERC_CLASSES; ++column)
         for (int row = ERC_CLASSES - 1; row >= column; --row) {
             const int state = cells[erc_cell_index(column, row)];

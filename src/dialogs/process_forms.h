@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "connectivity/erc.h"  // ERC_CLASSES
 #include "dialogs/form.h"
 
 class EnhancedDialog;
@@ -23,19 +24,19 @@ enum ProcessField : int {
     PF_FILE = 1,  // the output file text (the converter: none)
     PF_VERBOSE,
     PF_DESCEND,
-    PF_KEEP,       // Annotate: "Keep Device"
-    PF_UNCOND,     // Annotate: "Unconditional"
-    PF_FIELDS,     // Annotate, Bill of Material: "Fields Combine:"
-    PF_MERGE,      // Bill of Material: "Use Merge File"
-    PF_MERGE_FILE, // Bill of Material: "Merge File:"
-    PF_WIDTH,      // Bill of Material: page width
-    PF_HEIGHT,     //   and height
-    PF_FORMAT,     // Netlist Output: "Format:"
-    PF_MODULE,     // Netlist Output: "Module:"
-    PF_LIBRARY,    // converter: "Library:"
-    PF_SCHEMA,     // converter: "Schema:"
-    PF_CONVERT,    // converter: "Convert Library"
-    PF_OPEN,       // converter: "Open For Edit"
+    PF_KEEP,        // Annotate: "Keep Device"
+    PF_UNCOND,      // Annotate: "Unconditional"
+    PF_FIELDS,      // Annotate, Bill of Material: "Fields Combine:"
+    PF_MERGE,       // Bill of Material: "Use Merge File"
+    PF_MERGE_FILE,  // Bill of Material: "Merge File:"
+    PF_WIDTH,       // Bill of Material: page width
+    PF_HEIGHT,      //   and height
+    PF_FORMAT,      // Netlist Output: "Format:"
+    PF_MODULE,      // Netlist Output: "Module:"
+    PF_LIBRARY,     // converter: "Library:"
+    PF_SCHEMA,      // converter: "Schema:"
+    PF_CONVERT,     // converter: "Convert Library"
+    PF_OPEN,        // converter: "Open For Edit"
 };
 
 enum class ProcessKind : unsigned char { PLAIN, ERC, ANNOTATE, BOM, NETLIST, CONVERTER };
@@ -49,7 +50,7 @@ struct ProcessDialog {
     EnhancedDialog** global;  // the variable that holds the dialog while it exists
     int menu_command;         // opens the dialog
     long execute_id;
-    long store_id;            // stores the options and closes the dialog
+    long store_id;  // stores the options and closes the dialog
     int job_command;
     long help_id;
     long help_context;
@@ -82,9 +83,9 @@ bool is_process_job(int command);
 
 // Ids of the converter and the other fixed ids.
 enum : long {
-    ANNOTATE_UNANNOT = 20009,     // sends the annotation job with argument 1
+    ANNOTATE_UNANNOT = 20009,  // sends the annotation job with argument 1
     BOM_MERGE_SEARCH = 20025,
-    BOM_USE_MERGE = 20024,        // reported by the box, handled by nobody
+    BOM_USE_MERGE = 20024,  // reported by the box, handled by nobody
     OCONV_LIBRARY_SEARCH = 20044,
     OCONV_SCHEMA_SEARCH = 20045,
     OCONV_LIBRARY_CHANGED = 20048,
@@ -108,8 +109,8 @@ struct ProcessRoute {
     };
     Kind kind = NONE;
     const ProcessDialog* dialog = nullptr;
-    long argument = 0;      // EXECUTE: sent with the job command
-    int field = 0;          // SEARCH: the text field filled
+    long argument = 0;              // EXECUTE: sent with the job command
+    int field = 0;                  // SEARCH: the text field filled
     const char* message = nullptr;  // SEARCH: the chooser's message
     int wildcard_property = 0;      // SEARCH
     int directory_property = 0;     // SEARCH
@@ -147,7 +148,6 @@ const char* netlist_format_keyword(int entry);
 bool oconv_execute_enabled(const Form& form);
 
 // --- ERC decision matrix -------------------------------------------------------------------
-constexpr int ERC_CLASSES = 17;
 using ErcCells = std::array<int, ERC_CLASSES * ERC_CLASSES>;
 // Element column * 17 + row, for the pair (column class, row class).
 constexpr int erc_cell_index(int column, int row) { return column * ERC_CLASSES + row; }

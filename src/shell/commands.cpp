@@ -149,7 +149,7 @@ const std::vector<CommandEntry> table = {
     {20189, MENU_TOOLS, ALL, "A&rchive Library...", "Archive the parts of sheets"},
     {20190, MENU_TOOLS, ALL, "Lis&t Library...", "List a library"},
     {20319, MENU_TOOLS, ALL, "Compile &Title Block...", "Compile an ASCII title block"},
-    {20320, MENU_TOOLS, ALL, "Decompile Title Bl&ock...", "Write a title block as ASCII"},
+    {20320, MENU_TOOLS, ALL, "Decompile Title Bloc&k...", "Write a title block as ASCII"},
     {0, MENU_TOOLS, ALL, "", ""},
     {20193, MENU_TOOLS, ALL, "&OrCAD Converter...", "Import OrCAD SDT files"},
 

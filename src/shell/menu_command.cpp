@@ -23,6 +23,7 @@
 #include "render/printer_settings.h"
 #include "render/printing.h"
 #include "shell/canvas_editing.h"
+#include "shell/job_commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "toolkit/clipboard_format.h"
@@ -126,6 +127,11 @@ void power_command(const CommandCall& call) {
         start_power_mode(session(call), 0);
 }
 
+std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<CommandRow>& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
 void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
 void mark(const CommandCall& call) {
     start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
@@ -136,80 +142,82 @@ void mark(const CommandCall& call) {
 // --- the table --------------------------------------------------------------------------------------
 const std::vector<CommandRow>& command_rows() {
     using C = const CommandCall&;
-    static const std::vector<CommandRow> rows = {
-        // File
-        {CMD_NEW, [](C) { new_sheet_child(); }, ALL},
-        {CMD_OPEN, open_sheet_command, ALL},
-        {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
-        {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
-        {CMD_CLOSE, close_command, ED},
-        {CMD_NEW_LIBRARY, [](C) { new_library_child(nullptr); }, ALL},
-        {CMD_OPEN_LIBRARY, open_library_command, ALL},
-        {CMD_NEW_TEMPLATE, [](C) { new_template_child(nullptr); }, ALL},
-        {CMD_OPEN_TEMPLATE, open_template_command, ALL},
-        {CMD_PRINT, print_command, ED},
-        {CMD_PREVIEW_SHEET, preview_command, S},
-        {CMD_PREVIEW_LIBRARY, preview_command, L},
-        {CMD_PREVIEW_TEMPLATE, preview_command, T},
-        {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
-        {CMD_EXIT, exit_command, ALL},
+    static const std::vector<CommandRow> rows = joined(
+        {
+            // File
+            {CMD_NEW, [](C) { new_sheet_child(); }, ALL},
+            {CMD_OPEN, open_sheet_command, ALL},
+            {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
+            {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
+            {CMD_CLOSE, close_command, ED},
+            {CMD_NEW_LIBRARY, [](C) { new_library_child(nullptr); }, ALL},
+            {CMD_OPEN_LIBRARY, open_library_command, ALL},
+            {CMD_NEW_TEMPLATE, [](C) { new_template_child(nullptr); }, ALL},
+            {CMD_OPEN_TEMPLATE, open_template_command, ALL},
+            {CMD_PRINT, print_command, ED},
+            {CMD_PREVIEW_SHEET, preview_command, S},
+            {CMD_PREVIEW_LIBRARY, preview_command, L},
+            {CMD_PREVIEW_TEMPLATE, preview_command, T},
+            {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
+            {CMD_EXIT, exit_command, ALL},
 
-        // Edit (sheet)
-        {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
-        {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
-        {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
-        {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
-        {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
-        {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
-        {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
-        {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
-        {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
-        {EDITOR_MARK_FIRST + 0, mark, S, DOC},
-        {EDITOR_MARK_FIRST + 1, mark, S, DOC},
-        {EDITOR_MARK_FIRST + 2, mark, S, DOC},
-        {EDITOR_MARK_FIRST + 3, mark, S, DOC},
-        {EDITOR_MARK_FIRST + 4, mark, S, DOC},
+            // Edit (sheet)
+            {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
+            {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
+            {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
+            {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
+            {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
+            {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
+            {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
+            {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
+            {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
+            {EDITOR_MARK_FIRST + 0, mark, S, DOC},
+            {EDITOR_MARK_FIRST + 1, mark, S, DOC},
+            {EDITOR_MARK_FIRST + 2, mark, S, DOC},
+            {EDITOR_MARK_FIRST + 3, mark, S, DOC},
+            {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
-        // View
-        {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
-        {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
-        {CMD_ZOOM_FIT, [](C c) { c.canvas->ZoomFit(); }, ED},
-        {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
-        {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
-        {CMD_PALETTE, palette_command, ALL},
+            // View
+            {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
+            {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
+            {CMD_ZOOM_FIT, [](C c) { c.canvas->ZoomFit(); }, ED},
+            {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
+            {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
+            {CMD_PALETTE, palette_command, ALL},
 
-        // Place (sheet)
-        {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
-        {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
-         DOC},
-        {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,
-         DOC},
-        {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
-        {EDITOR_POWER, power_command, S, DOC},
-        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
-        {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
-        {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
-        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
-        {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
-         DOC},
-        {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },
-         S, DOC},
-        {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
-         DOC},
-        {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
+            // Place (sheet)
+            {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
+            {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); },
+             S, DOC},
+            {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); },
+             S, DOC},
+            {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
+            {EDITOR_POWER, power_command, S, DOC},
+            {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
+            {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
+            {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
+            {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
+            {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
+            {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+            {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); },
+             S, DOC},
+            {EDITOR_CIRCLE,
+             [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); }, S, DOC},
+            {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
+             DOC},
+            {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
-        // Window
-        {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
-        {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
-        {CMD_LOG_WINDOW, [](C) { show_log_window(); }, ALL},
+            // Window
+            {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
+            {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
+            {CMD_LOG_WINDOW, [](C) { show_log_window(); }, ALL},
 
-        // Help
-        {CMD_HELP_CONTENTS, [](C) { show_help(help_file, 0); }, ALL},
-        {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
-        {CMD_ABOUT, about_command, ALL},
-    };
+            // Help
+            {CMD_HELP_CONTENTS, [](C) { show_help(help_file, 0); }, ALL},
+            {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
+            {CMD_ABOUT, about_command, ALL},
+        },
+        process_command_rows());
     return rows;
 }
 

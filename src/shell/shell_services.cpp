@@ -122,15 +122,14 @@ void install_shell_services() {
 
     // Around every box: the walk over the children; afterwards each canvas
     // gets the normal cursor back (a mode may have shown a busy one).
-    set_box_hooks(
-        [] { services().for_each_child([](void*) { return true; }); },
-        [] {
-            services().for_each_child([](void* child) {
-                auto* c = static_cast<MyChild*>(child);
-                if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
-                return true;
-            });
-        });
+    set_box_hooks([] { services().for_each_child([](void*) { return true; }); },
+                  [] {
+                      services().for_each_child([](void* child) {
+                          auto* c = static_cast<MyChild*>(child);
+                          if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
+                          return true;
+                      });
+                  });
 }
 
 void install_program_services() {

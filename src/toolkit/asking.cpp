@@ -17,6 +17,8 @@
 namespace {
 
 AskScript* script = nullptr;
+// The dialogs whose modal loops a script runs, innermost last.
+std::vector<const wxDialog*> driven;
 
 using Kind = AskScript::Kind;
 
@@ -36,6 +38,10 @@ std::optional<AskScript::Answer> scripted(Kind kind, const std::string& text,
 }
 
 std::string filter_text(const FileRequest& request) {
+    // A single unnamed filter is its wildcard.
+    if (request.filters.size() == 1 && request.filters[0].name.empty() &&
+        !request.filters[0].wildcard.empty())
+        return request.filters[0].wildcard;
     std::vector<const char*> wildcards, names;
     for (const FileFilter& f : request.filters) {
         wildcards.push_back(f.wildcard.c_str());
@@ -73,7 +79,8 @@ bool ask_file(const FileRequest& request, FileAnswer* answer) {
     const int count = static_cast<int>(request.filters.size());
     const int index = count > 0 ? std::clamp(request.filter_index, 0, count - 1) : 0;
     std::string dir = request.directory;
-    if (count > 0 && !request.filters[index].directory.empty()) dir = request.filters[index].directory;
+    if (count > 0 && !request.filters[index].directory.empty())
+        dir = request.filters[index].directory;
     // Stored directories may carry DOS separators.
     std::replace(dir.begin(), dir.end(), '\\', '/');
     if (auto scripted_answer = scripted(Kind::FILE, request.message, filter_text(request), dir)) {
@@ -83,12 +90,11 @@ bool ask_file(const FileRequest& request, FileAnswer* answer) {
         answer->filter_index = scripted_answer->number;
         return true;
     }
-    wxFileDialog dialog(request.parent, wxString::FromUTF8(request.message), wxString::FromUTF8(dir),
-                        wxString::FromUTF8(request.default_name),
-                        wxString::FromUTF8(filter_text(request)),
-                        wx_style_from_file_flags(request.flags),
-                        request.x >= 0 && request.y >= 0 ? wxPoint(request.x, request.y)
-                                                         : wxDefaultPosition);
+    wxFileDialog dialog(
+        request.parent, wxString::FromUTF8(request.message), wxString::FromUTF8(dir),
+        wxString::FromUTF8(request.default_name), wxString::FromUTF8(filter_text(request)),
+        wx_style_from_file_flags(request.flags),
+        request.x >= 0 && request.y >= 0 ? wxPoint(request.x, request.y) : wxDefaultPosition);
     if (count > 0) dialog.SetFilterIndex(index);
     if (dialog.ShowModal() != wxID_OK) return false;
     answer->path = dialog.GetPath().utf8_string();
@@ -99,7 +105,8 @@ bool ask_file(const FileRequest& request, FileAnswer* answer) {
 }
 
 bool ask_text(wxWindow* parent, const char* message, const char* caption, std::string* value) {
-    if (auto answer = scripted(Kind::TEXT, message ? message : "", caption ? caption : "", *value)) {
+    if (auto answer =
+            scripted(Kind::TEXT, message ? message : "", caption ? caption : "", *value)) {
         if (answer->cancelled) return false;
         *value = answer->text;
         return true;
@@ -147,6 +154,10 @@ int ask_modal(wxDialog* dialog) {
             if (alive) action(*alive);
             if (alive && alive->IsModal()) alive->EndModal(wxID_CANCEL);
         });
+        driven.push_back(dialog);
+        int result = dialog->ShowModal();
+        driven.pop_back();
+        return result;
     }
     return dialog->ShowModal();
 }
@@ -214,3 +225,7 @@ std::optional<AskScript::Answer> AskScript::take(const Question& question) {
 }
 
 AskScript* ask_script() { return script; }
+
+bool ask_script_drives(const wxDialog* dialog) {
+    return std::find(driven.begin(), driven.end(), dialog) != driven.end();
+}

@@ -33,7 +33,7 @@ struct FileRequest {
     std::string message;
     std::string directory;
     std::string default_name;
-    std::string default_extension;  // added to a saved name without a suffix
+    std::string default_extension;    // added to a saved name without a suffix
     std::vector<FileFilter> filters;  // none: every file
     int filter_index = 0;             // the filter shown first
     int flags = 0;                    // FILE_SELECT_*
@@ -119,3 +119,6 @@ private:
 
 // The script in force, or null.
 AskScript* ask_script();
+// True while a script runs this dialog's modal loop (a test's guard against
+// unexpected dialogs lets it through).
+bool ask_script_drives(const wxDialog* dialog);

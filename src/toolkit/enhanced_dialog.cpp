@@ -37,7 +37,8 @@ EnhancedDialog::EnhancedDialog(wxWindow* parent, const wxString& title, bool mod
                                long style, const wxString& name)
     : wxDialog(parent, wxID_ANY, title, wxDefaultPosition, wxDefaultSize,
                wx_style_from_dialog_style(style), name),
-      on_close_(std::move(on_close)), style_(style) {
+      on_close_(std::move(on_close)),
+      style_(style) {
     Build(modal, x, y, button_spacing, width, height);
 }
 
@@ -111,8 +112,9 @@ void EnhancedDialog::Show(bool show, bool pinned) {
     wxDialog::Show(false);
 }
 
-wxButton* EnhancedDialog::MakeButton(const wxString& label, ButtonAction action, long client) {
-    auto* button = new wxButton(this, wxID_ANY, label);
+wxButton* EnhancedDialog::MakeButton(const wxString& label, ButtonAction action, long client,
+                                     wxWindowID id) {
+    auto* button = new wxButton(this, id, label);
     button->Bind(wxEVT_BUTTON, [this, action = std::move(action), client](wxCommandEvent&) {
         if (action) action(*this, client);
     });
@@ -127,10 +129,10 @@ wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, 
     const CancelPlacement cancel = first ? dialog_cancel_placement(style_) : CancelPlacement::NONE;
     auto cancel_action = [](EnhancedDialog& d, long) { d.OnCancelButton(); };
     if (cancel == CancelPlacement::BEFORE_FIRST)
-        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0, wxID_CANCEL);
     wxButton* button = MakeButton(label, std::move(action), client);
     if (cancel == CancelPlacement::AFTER_FIRST)
-        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0, wxID_CANCEL);
     return button;
 }
 
@@ -157,8 +159,10 @@ void EnhancedDialog::Fit() {
     wxSize size = GetSize();
     if (min_w_ > size.x || min_h_ > size.y)
         SetSize(std::max(min_w_, size.x), std::max(min_h_, size.y));
-    if (x_ >= 0 && y_ >= 0) Move(x_, y_);
-    else CentreOnParent();
+    if (x_ >= 0 && y_ >= 0)
+        Move(x_, y_);
+    else
+        CentreOnParent();
 }
 
 // The user's close box always closes: the pin only keeps the dialog open

@@ -78,7 +78,9 @@ public:
 private:
     void Build(bool modal, int x, int y, int button_spacing, int width, int height);
     void OnCloseWindow(wxCloseEvent& event);
-    wxButton* MakeButton(const wxString& label, ButtonAction action, long client);
+    // The added "Cancel" has the toolkit's cancel id: Escape presses it.
+    wxButton* MakeButton(const wxString& label, ButtonAction action, long client,
+                         wxWindowID id = wxID_ANY);
 
     OnClose on_close_;
     long style_;

@@ -3,8 +3,12 @@
 #include <algorithm>
 
 FlowLayout::FlowLayout(int margin, int h_spacing, int v_spacing, int label_gap)
-    : margin_(margin), h_spacing_(h_spacing), v_spacing_(v_spacing), label_gap_(label_gap),
-      x_(margin), y_(margin) {}
+    : margin_(margin),
+      h_spacing_(h_spacing),
+      v_spacing_(v_spacing),
+      label_gap_(label_gap),
+      x_(margin),
+      y_(margin) {}
 
 void FlowLayout::SetSpacing(int h_spacing, int v_spacing) {
     h_spacing_ = std::max(h_spacing, 0);

@@ -49,10 +49,10 @@ public:
 private:
     int margin_, h_spacing_, v_spacing_, label_gap_;
     LabelPosition label_position_ = LabelPosition::BESIDE;
-    int x_, y_;            // where the next item starts
-    int row_height_ = 0;   // of the current row
-    int extra_y_ = 0;      // vertical space asked for before the next row item
-    int max_right_ = 0;    // right edge of everything placed
-    int max_bottom_ = 0;   // bottom edge of everything placed
+    int x_, y_;           // where the next item starts
+    int row_height_ = 0;  // of the current row
+    int extra_y_ = 0;     // vertical space asked for before the next row item
+    int max_right_ = 0;   // right edge of everything placed
+    int max_bottom_ = 0;  // bottom edge of everything placed
     bool row_empty_ = true;
 };

@@ -39,13 +39,19 @@ bool gui_file_selector(const char* message, const char* directory, const char* d
 
 long wx_style_from_box_style(int style) {
     long wx = 0;
-    if (style & MB_YES_NO) wx |= wxYES_NO;
-    else if (style & MB_OK_BUTTON) wx |= wxOK;
+    if (style & MB_YES_NO)
+        wx |= wxYES_NO;
+    else if (style & MB_OK_BUTTON)
+        wx |= wxOK;
     if (style & MB_CANCEL_BUTTON) wx |= wxCANCEL;
-    if (style & MB_ICON_EXCLAMATION) wx |= wxICON_EXCLAMATION;
-    else if (style & MB_ICON_STOP) wx |= wxICON_HAND;
-    else if (style & MB_ICON_QUESTION) wx |= wxICON_QUESTION;
-    else if (style & MB_ICON_INFORMATION) wx |= wxICON_INFORMATION;
+    if (style & MB_ICON_EXCLAMATION)
+        wx |= wxICON_EXCLAMATION;
+    else if (style & MB_ICON_STOP)
+        wx |= wxICON_HAND;
+    else if (style & MB_ICON_QUESTION)
+        wx |= wxICON_QUESTION;
+    else if (style & MB_ICON_INFORMATION)
+        wx |= wxICON_INFORMATION;
     if (!(wx & (wxOK | wxYES_NO))) wx |= wxOK;
     return wx;
 }

@@ -98,13 +98,24 @@ void EnhancedDialog::Show(bool show, bool pinned) {
         SetMessage(nullptr);
         if (modal_ && !IsModal()) {
             ask_modal(this);
+            // A close asked for while the loop ran happens now that it has
+            // ended: the callback may destroy the dialog, whose loop was
+            // still on the stack.
+            if (close_after_loop_) {
+                close_after_loop_ = false;
+                if (on_close_) on_close_(*this);
+            }
             return;
         }
         wxDialog::Show(true);
         return;
     }
     if (pinned_) return;
-    if (IsModal()) EndModal(wxID_CANCEL);
+    if (IsModal()) {
+        EndModal(wxID_CANCEL);
+        close_after_loop_ = on_close_ != nullptr;
+        return;
+    }
     if (on_close_) {
         on_close_(*this);  // may have destroyed us
         return;

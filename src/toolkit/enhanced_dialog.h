@@ -56,7 +56,8 @@ public:
     // Hiding: nothing while pinned; else the on-close callback when there is
     // one, else the dialog is hidden. Showing: takes the pinned state from
     // the second argument and resets the message line; a modal dialog runs
-    // its modal loop until it is hidden.
+    // its modal loop until it is hidden (a modal dialog's on-close callback
+    // runs when its loop has ended, before this Show returns).
     void Show(bool show, bool pinned);
     using wxDialog::Show;
 
@@ -86,6 +87,7 @@ private:
     long style_;
     bool modal_ = false;
     bool pinned_ = false;
+    bool close_after_loop_ = false;  // the on-close callback waits for the modal loop's end
     int x_ = -1, y_ = -1, min_w_ = 0, min_h_ = 0;
     int button_spacing_ = 4;
     FlowPanel* user_panel_ = nullptr;

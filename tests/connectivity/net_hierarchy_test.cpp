@@ -53,12 +53,6 @@ protected:
                       {"ladder_a.sch", "ladder_a.asc"},
                       {"ladder_b.sch", "ladder_b.asc"}});
     }
-    // The divider from +12V to -12V whose taps D0..D3 four followers buffer:
-    // one quad package, two of its devices on the root, two on the sub-sheet
-    // (which takes the taps through a bus).
-    void write_quad() {
-        write_sheets({{"quad.sch", "quad_root.asc"}, {"quad_sub.sch", "quad_sub.asc"}});
-    }
     // Compiles the project of `root`.sch and links it into `root`_linked,
     // both named as in the project directory.
     void compile_and_link(const std::string& root) {
@@ -235,24 +229,6 @@ TEST_F(Hierarchy, NgspiceSolvesTheLadderAcrossSheets) {
     EXPECT_THAT(output, ::testing::ContainsRegex("out +2\\.50*e\\+00")) << output;
 }
 
-TEST_F(Hierarchy, AQuadWithDevicesOnTwoSheetsIsOneSpiceElementNgspiceSolves) {
-    // Its supply pins, numbered alike in every device, are one node each.
-    write_quad();
-    compile_and_link("quad");
-    ASSERT_EQ(format("quad", "quad.cir", "SPICE"), 0)
-        << printed << spice_error_reference() << " pin " << spice_error_pin();
-    const std::string deck = tn_test::read_text(file("quad.cir"));
-    EXPECT_THAT(deck, HasSubstr("X1         Q0 Q0 D0 +12V D1 Q1 Q1 Q2 Q2 D2 -12V D3 Q3\n"
-                                "+  Q3 LM324\n"));
-    if (std::system("command -v ngspice >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "ngspice is not installed (scripts/setup.sh installs it)";
-    std::string output = run_ngspice(file("quad.cir"));
-    EXPECT_THAT(output, Not(HasSubstr("rror"))) << output;
-    // The taps of four equal resistors from +12 V to -12 V, each followed.
-    for (const char* node : {"q0 +7\\.19", "q1 +2\\.39", "q2 +-2\\.39", "q3 +-7\\.19"})
-        EXPECT_THAT(output, ::testing::ContainsRegex(node)) << output;
-}
-
 TEST_F(Hierarchy, PortsPlacedAmongASheetsItemsLinkAsItsModulePorts) {
     // The first ladder sheet with its two ports among the sheet's items
     // rather than in its port list: its net file holds them, reads back, and
@@ -296,25 +272,6 @@ TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
     EXPECT_THAT(nets, ::testing::ElementsAre("D0: R2-1 R4-1", "D1: R3-1 R5-1", "GND: R2-2 R3-2",
                                              "IN: R1-2 U1-1", "VCC: R1-1 R4-2 R5-2 U2-3",
                                              "X: U1-2 U1-5", "Y: U1-6 U2-1", "Z: U2-2"))
-        << pcb_log;
-}
-
-TEST_F(Hierarchy, PcbRndImportsAQuadOnTwoSheetsAsOnePart) {
-    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
-    write_quad();
-    compile_and_link("quad");
-    ASSERT_EQ(format("quad", "quad.edf", "FLATEDIF"), 0) << printed;
-    std::string pcb_log;
-    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), file("quad.edf"), &pcb_log);
-    EXPECT_THAT(pcb_log, Not(HasSubstr("E:"))) << pcb_log;
-    // X1's 14 pins, each once: its supply pins are shared by the four
-    // devices. "&_12V" is +12V, "&_12V_2" -12V.
-    EXPECT_THAT(nets, ::testing::ElementsAre(
-                          "&_12V: R1-1 X1-4", "&_12V_2: R5-2 X1-11", "D0: R1-2 R2-1 X1-3",
-                          "D1: R2-2 R3-1 X1-5", "D2: R3-2 R4-1 X1-10", "D3: R4-2 R5-1 X1-12",
-                          "GND: R6-2 R7-2 R8-2 R9-2", "Q0: R6-1 X1-1 X1-2", "Q1: R7-1 X1-6 X1-7",
-                          "Q2: R8-1 X1-8 X1-9", "Q3: R9-1 X1-13 X1-14"))
         << pcb_log;
 }
 

@@ -24,9 +24,9 @@ enum Phase : int { IDLE = 0, AREA, RESIZE };
 struct BaseTool {
     int phase;
     Point press;
-    Rect body;        // the body being resized
+    Rect body;  // the body being resized
     Point min_size;
-    Boite* outline;   // owned ghost: the area or the new body
+    Boite* outline;  // owned ghost: the area or the new body
 };
 
 BaseTool* base_tool(ModeInstance* instance) { return mode_data<BaseTool>(instance); }
@@ -53,12 +53,15 @@ void drop_outline(EditSession* session, ModeInstance* instance) {
 bool body_edge_at(LibEdit* ed, Point p, Rect* body) {
     if (!ed || !libedit_part(ed)) return false;
     for (SchItem* item : list_items<SchItem>(libedit_items(ed))) {
-        if (item->type != BOITE_ITEM || !(item->state & BODY_BOX) || (item->flags & STYLE_MASK) == DRAW)
+        if (item->type != BOITE_ITEM || !(item->state & BODY_BOX) ||
+            (item->flags & STYLE_MASK) == DRAW)
             continue;
         const Rect r = body_rect(as_Rect(item));
         const int64_t right = int64_t{r.x} + r.w, bottom = int64_t{r.y} + r.h;
-        const bool near_right = std::llabs(p.x - right) < LIBEDIT_HIT && p.y >= r.y && p.y <= bottom + LIBEDIT_HIT;
-        const bool near_bottom = std::llabs(p.y - bottom) < LIBEDIT_HIT && p.x >= r.x && p.x <= right + LIBEDIT_HIT;
+        const bool near_right =
+            std::llabs(p.x - right) < LIBEDIT_HIT && p.y >= r.y && p.y <= bottom + LIBEDIT_HIT;
+        const bool near_bottom =
+            std::llabs(p.y - bottom) < LIBEDIT_HIT && p.x >= r.x && p.x <= right + LIBEDIT_HIT;
         if (near_right || near_bottom) {
             *body = r;
             return true;
@@ -117,7 +120,8 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             drop_outline(session, instance);
             tool->press = p;
             tool->phase = session->kind == 2 && body_edge_at(ed, p, &tool->body) ? RESIZE : AREA;
-            if (tool->phase == RESIZE) tool->min_size = part_pin_extent(ed, libedit_first_placed(ed));
+            if (tool->phase == RESIZE)
+                tool->min_size = part_pin_extent(ed, libedit_first_placed(ed));
             return 1;
         case EV_LEFT_DRAG:
             if (tool->phase == IDLE) return 1;
@@ -157,12 +161,13 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
 }
 
 const ToolKey base_keys[] = {
-    {0, 0, "Mouse", "MB1 select an area, or drag a body's corner to resize it.\n", nullptr, nullptr},
+    {0, 0, "Mouse", "MB1 select an area, or drag a body's corner to resize it.\n", nullptr,
+     nullptr},
     TN_ESC_KEY,
 };
 
 }  // namespace
 
-const ToolMode libedit_main_mode{"Libedit Main Mode", sizeof(BaseTool), base_enter,       base_exit,
-                                 nullptr,            nullptr,           base_event,       base_ghost_paint,
-                                 base_ghost_paint,   base_ghost_paint,  base_keys,        2};
+const ToolMode libedit_main_mode{
+    "Libedit Main Mode", sizeof(BaseTool), base_enter,       base_exit,        nullptr,   nullptr,
+    base_event,          base_ghost_paint, base_ghost_paint, base_ghost_paint, base_keys, 2};

@@ -1,6 +1,7 @@
 // "Add Body": the body size, the devices per package and the converted form
 // of the part under edit; and what keeps pins on the body's edges.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "editor/sheet_modes.h"
@@ -20,11 +21,11 @@
 namespace {
 
 struct BodyTool {
-    List* outlines;     // owned rectangles: body and frame of every device and form
+    List* outlines;  // owned rectangles: body and frame of every device and form
     int32_t devices;
     uint8_t converted;
-    int32_t new_body;   // 1: no part was under edit
-    Point min_size;     // part_pin_extent
+    int32_t new_body;  // 1: no part was under edit
+    Point min_size;    // part_pin_extent
 };
 
 BodyTool* body_tool(ModeInstance* instance) { return mode_data<BodyTool>(instance); }
@@ -46,7 +47,8 @@ void body_outline_layout(BodyTool* tool, Point size) {
         body->pos = at;
         body->corner = Point{world_add(at.x, size.x), world_add(at.y, size.y)};
         frame->pos = Point{world_add(at.x, -LIBEDIT_FRAME), world_add(at.y, -LIBEDIT_FRAME)};
-        frame->corner = Point{world_add(body->corner.x, LIBEDIT_FRAME), world_add(body->corner.y, LIBEDIT_FRAME)};
+        frame->corner = Point{world_add(body->corner.x, LIBEDIT_FRAME),
+                              world_add(body->corner.y, LIBEDIT_FRAME)};
         node = dlist_next(dlist_next(node));
         if (tool->converted && column == 0) {
             at.x = world_add(at.x, int64_t{size.x} + LIBEDIT_GAP);
@@ -92,7 +94,8 @@ void place_body(EditSession* session, ModeInstance* instance) {
         Part* part = entry->part;
         const Boite* first = static_cast<const Boite*>(tool->outlines->head->data);
         const Rect r = body_rect(first);
-        part->body = Rect{world_add(r.x, -LIBEDIT_ORIGIN), world_add(r.y, -LIBEDIT_ORIGIN), r.w, r.h};
+        part->body =
+            Rect{world_add(r.x, -LIBEDIT_ORIGIN), world_add(r.y, -LIBEDIT_ORIGIN), r.w, r.h};
         if (tool->converted) {
             part->state |= PART_CONVERTED;
             // An empty converted body keeps the form when the library is saved.
@@ -178,14 +181,15 @@ ModeInstance* start_add_body_mode(EditSession* session, int devices, bool conver
         tool->new_body = 1;
     }
     WarpPointer(session, Point{world_add(origin.x, size.x), world_add(origin.y, size.y)});
-    view_set_clip(&session->schema->view, Rect{LIBEDIT_ORIGIN, LIBEDIT_ORIGIN, 999999999, 999999999},
-                  CLIP_INSIDE);
+    view_set_clip(&session->schema->view,
+                  Rect{LIBEDIT_ORIGIN, LIBEDIT_ORIGIN, 999999999, 999999999}, CLIP_INSIDE);
     Point at = origin;
     for (int i = 0; i < std::max(devices, 1); ++i) {
         libedit_body_boxes(tool->outlines, at, size.x, size.y, 0);
         if (converted)
-            libedit_body_boxes(tool->outlines, Point{world_add(at.x, int64_t{size.x} + LIBEDIT_GAP), at.y},
-                               size.x, size.y, CONVERTED_BOX);
+            libedit_body_boxes(tool->outlines,
+                               Point{world_add(at.x, int64_t{size.x} + LIBEDIT_GAP), at.y}, size.x,
+                               size.y, CONVERTED_BOX);
         at.y = world_add(at.y, int64_t{size.y} + LIBEDIT_GAP);
     }
     tool->min_size = part_pin_extent(ed, placed);
@@ -205,7 +209,8 @@ void libedit_replace_body(LibEdit* ed) {
 
 Point part_pin_extent(const LibEdit* ed, PlacedPart* placed) {
     Part* part = placed ? pl_get_part(libedit_library(ed), placed) : nullptr;
-    PinList* pins = part ? ((placed->flags & PL_CONVERT) ? part->convert_pins : part->normal_pins) : nullptr;
+    PinList* pins =
+        part ? ((placed->flags & PL_CONVERT) ? part->convert_pins : part->normal_pins) : nullptr;
     if (!pins) return Point{1000, 1000};
     Point extent{0, 0};
     for (Pin* pin : list_items<Pin>(pins->pins)) {
@@ -247,15 +252,12 @@ void pins_to_body_sides(LibEdit* ed) {
 
 void libedit_set_body_size(LibEdit* ed, Rect resized) {
     Part* part = libedit_part(ed);
-    const char* shown = libedit_part_name(ed);
-    if (!part || !shown) return;
-    std::string name = shown;
-    LibEntry* entry = find_LibPart(libedit_library(ed), part, name.c_str());
-    if (!entry) return;
-    part->body.w = resized.w < 0 ? -resized.w : resized.w;
-    part->body.h = resized.h < 0 ? -resized.h : resized.h;
-    libedit_clear_sheet(ed);
-    libedit_attach_part(ed, entry, name.c_str());
+    if (!part) return;
+    part->body.w =
+        static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{resized.w}), INT32_MAX));
+    part->body.h =
+        static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{resized.h}), INT32_MAX));
+    libedit_relayout(ed);
     pins_to_body_sides(ed);
 }
 

@@ -120,19 +120,19 @@ struct NameChange {
 struct NamesJournal {
     bool open = false;
     std::vector<NameChange> changes;
-    Part* part = nullptr;         // held once: the part under edit when the dialog opened
-    std::string shown;            // the name the editing sheet showed then
-    PartSlot load_copy;           // the load-time copy, kept when the last name went
+    Part* part = nullptr;  // held once: the part under edit when the dialog opened
+    std::string shown;     // the name the editing sheet showed then
+    PartSlot load_copy;    // the load-time copy, kept when the last name went
 };
 
 struct LibEdit : SessionOwner {
-    EditSession* session = nullptr;  // not owned: the canvas's; its schema is the document
-    LibEditHost* host = nullptr;     // never null once bound (libedit_bind)
-    PartSlot load_copy;              // the part as loaded
-    PartSlot undo;                   // the library undo copy
-    std::vector<LibEntry*> names;    // the entries naming the part under edit (not owned)
-    uint8_t converted = 0;           // the converted body is the one shown
-    SchItem* current_item = nullptr; // the text or control a dialog changes (not owned)
+    EditSession* session = nullptr;   // not owned: the canvas's; its schema is the document
+    LibEditHost* host = nullptr;      // never null once bound (libedit_bind)
+    PartSlot load_copy;               // the part as loaded
+    PartSlot undo;                    // the library undo copy
+    std::vector<LibEntry*> names;     // the entries naming the part under edit (not owned)
+    uint8_t converted = 0;            // the converted body is the one shown
+    SchItem* current_item = nullptr;  // the text or control a dialog changes (not owned)
     // The template undo copies of the title block's two lists (owned), none
     // when the list was empty at the checkpoint.
     List* template_graphics = nullptr;
@@ -259,7 +259,8 @@ int libedit_get_vector(LibEdit* ed, Library* source, const char* name, LibEntry*
                        VectorOptions* options);
 // Copies the source part's drawings into the part under edit (a new part
 // "noname" without one) as the options say. False when no name could be had.
-bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source, const VectorOptions& options);
+bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
+                                     const VectorOptions& options);
 // Merges a set into a body of the part: appended to the set there (the part
 // then holds a set of its own), else it becomes the body (one more holder
 // unless keep). Null does nothing.

@@ -94,7 +94,9 @@ void libedit_reset(LibEdit* ed) {
 }
 
 // --- the document ---------------------------------------------------------------------------
-Schema* libedit_schema(const LibEdit* ed) { return ed && ed->session ? ed->session->schema : nullptr; }
+Schema* libedit_schema(const LibEdit* ed) {
+    return ed && ed->session ? ed->session->schema : nullptr;
+}
 
 Library* libedit_library(const LibEdit* ed) {
     Schema* schema = libedit_schema(ed);
@@ -245,7 +247,8 @@ void libedit_body_boxes(List* list, Point origin, int32_t w, int32_t h, uint32_t
     body->corner = Point{world_add(origin.x, w), world_add(origin.y, h)};
     body->state |= bits | BODY_BOX;
     frame->pos = Point{world_add(origin.x, -LIBEDIT_FRAME), world_add(origin.y, -LIBEDIT_FRAME)};
-    frame->corner = Point{world_add(body->corner.x, LIBEDIT_FRAME), world_add(body->corner.y, LIBEDIT_FRAME)};
+    frame->corner =
+        Point{world_add(body->corner.x, LIBEDIT_FRAME), world_add(body->corner.y, LIBEDIT_FRAME)};
     frame->flags |= DRAW;
     frame->state |= bits | BODY_BOX;
     append_or_die(list, body);
@@ -326,7 +329,8 @@ void libedit_attach_part(LibEdit* ed, LibEntry* entry, const char* name) {
         for (int form = 0; form < (converted ? 2 : 1); ++form) {
             PlacedPart* placed = new_PlacedPart();
             if (!placed) no_memory();
-            placed->pos = form == 0 ? at : Point{world_add(at.x, int64_t{part->body.w} + LIBEDIT_GAP), at.y};
+            placed->pos =
+                form == 0 ? at : Point{world_add(at.x, int64_t{part->body.w} + LIBEDIT_GAP), at.y};
             placed->device = i;
             placed->part_name.set(entry->name.get());
             placed->part = part;

@@ -143,7 +143,8 @@ bool libedit_rename(LibEdit* ed, const char* from, const char* to) {
     names_table_remove(ed, entry);
     // The tree is ordered by name: the entry leaves it while its name changes.
     take_out(ed, entry);
-    if (ed->journal.open) ed->journal.changes.push_back({NameChange::RENAMED, entry, entry->name.get()});
+    if (ed->journal.open)
+        ed->journal.changes.push_back({NameChange::RENAMED, entry, entry->name.get()});
     entry->name.set(to);
     insert_entry(ed, entry);
     names_table_add(ed, entry);
@@ -194,9 +195,7 @@ void names_journal_revert(LibEdit* ed) {
                 names_table_remove(ed, entry);
                 free_LibEntry(entry);
                 break;
-            case NameChange::REMOVED:
-                free_LibEntry(lib_insert_entry(library, entry));
-                break;
+            case NameChange::REMOVED: free_LibEntry(lib_insert_entry(library, entry)); break;
             case NameChange::RENAMED:
                 take_out(ed, entry);
                 entry->name.set(change->old_name.c_str());
@@ -253,29 +252,36 @@ int libedit_get_vector(LibEdit* ed, Library* source, const char* name, LibEntry*
     Part* target = libedit_part(ed);
     if (options) {
         *options = VectorOptions{};
-        options->convert_applies = target && target->convert &&
-                                   ((from->state & PART_CONVERTED) || (from->normal && from->convert));
+        options->convert_applies =
+            target && target->convert &&
+            ((from->state & PART_CONVERTED) || (from->normal && from->convert));
         options->free_applies = target && (target->normal || target->convert);
     }
     if (found) *found = entry;
     return 0;
 }
 
-bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source, const VectorOptions& options) {
+bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
+                                     const VectorOptions& options) {
     if (!source || !source->part) return false;
     Part* from = source->part;
     Part* target = libedit_part(ed);
     if (target && options.free_current) {
-        const bool normal = options.normal_row == VECTORS_TO_NORMAL || options.convert_row == VECTORS_TO_NORMAL;
-        const bool convert = options.normal_row == VECTORS_TO_CONVERT || options.convert_row == VECTORS_TO_CONVERT;
-        for (auto [wanted, slot] : {std::pair{normal, &target->normal}, std::pair{convert, &target->convert}}) {
+        const bool normal =
+            options.normal_row == VECTORS_TO_NORMAL || options.convert_row == VECTORS_TO_NORMAL;
+        const bool convert =
+            options.normal_row == VECTORS_TO_CONVERT || options.convert_row == VECTORS_TO_CONVERT;
+        for (auto [wanted, slot] :
+             {std::pair{normal, &target->normal}, std::pair{convert, &target->convert}}) {
             if (!wanted || !*slot) continue;
             unref_Vectors(*slot);
             *slot = nullptr;
         }
     }
-    Vectors* normal = from->normal && options.normal_row != VECTORS_NOT ? dup_Vectors(from->normal) : nullptr;
-    Vectors* convert = from->convert && options.convert_row != VECTORS_NOT ? dup_Vectors(from->convert) : nullptr;
+    Vectors* normal =
+        from->normal && options.normal_row != VECTORS_NOT ? dup_Vectors(from->normal) : nullptr;
+    Vectors* convert =
+        from->convert && options.convert_row != VECTORS_NOT ? dup_Vectors(from->convert) : nullptr;
     const char* shown = libedit_part_name(ed);
     std::string name = target && shown ? shown : "noname";
     LibEntry* entry = libedit_add_name(ed, name.c_str());

@@ -119,8 +119,9 @@ void template_checkpoint(LibEdit* ed) {
 void template_restore(LibEdit* ed) {
     Schema* schema = libedit_schema(ed);
     if (!schema) return;
-    const std::pair<List**, List**> lists[] = {{&schema->titleblock.drawing, &ed->template_graphics},
-                                               {&schema->titleblock.fields, &ed->template_fields}};
+    const std::pair<List**, List**> lists[] = {
+        {&schema->titleblock.drawing, &ed->template_graphics},
+        {&schema->titleblock.fields, &ed->template_fields}};
     for (const auto& [now, copy] : lists) {
         if (*now) free_SchItem_list(schema, now);
         // An empty list stays a list: a title block without one is not written.

@@ -46,14 +46,14 @@ struct VectorsTool {
     Point start;
     Point last;
     uint8_t clockwise;
-    Arc* arc;              // the arc in the ghost (owned by the ghost)
+    Arc* arc;  // the arc in the ghost (owned by the ghost)
     int32_t pointer_x;
     int32_t previous_x;
     int32_t sweep;
     uint8_t converted;
-    Point offset;          // minus the origin of the body picked
-    Rect limit;            // the body picked
-    uint8_t figure_hidden; // the ghost painting leaves the figure out (pointer motion)
+    Point offset;           // minus the origin of the body picked
+    Rect limit;             // the body picked
+    uint8_t figure_hidden;  // the ghost painting leaves the figure out (pointer motion)
 };
 
 VectorsTool* vectors_tool(ModeInstance* instance) { return mode_data<VectorsTool>(instance); }
@@ -82,7 +82,9 @@ void vectors_ghost_paint(EditSession* session, ModeInstance* instance) {
     if (tool->ghost && tool->ghost->items->count) session->host->xor_items(tool->ghost->items);
 }
 
-uint8_t drawing_flags() { return static_cast<uint8_t>((proper_get(DASH_STYLE) & ~STYLE_MASK) | DRAW); }
+uint8_t drawing_flags() {
+    return static_cast<uint8_t>((proper_get(DASH_STYLE) & ~STYLE_MASK) | DRAW);
+}
 
 const char* state_name(const VectorsTool* tool) {
     switch (tool->state) {
@@ -186,7 +188,9 @@ void shape_ghost(EditSession* session, VectorsTool* tool, Point p) {
                 int count = 0;
                 route_Wire(proper_get(GEOMETRY), tool->start, p, &legs[0], &legs[1], &count);
                 empty_set(tool->ghost);
-                const uint8_t flags = draw_bus_flag ? BUS : draw_line_flag || tool->outline ? drawing_flags() : 0;
+                const uint8_t flags = draw_bus_flag                     ? BUS
+                                      : draw_line_flag || tool->outline ? drawing_flags()
+                                                                        : 0;
                 for (int i = 0; i < 2; ++i) {
                     if (!legs[i]) continue;
                     if (i >= count) {
@@ -234,12 +238,14 @@ void shape_ghost(EditSession* session, VectorsTool* tool, Point p) {
             case FIG_CIRCLE: {
                 Circle* circle = new_Circle();
                 if (!circle) no_memory();
-                circle->flags = tool->filled ? static_cast<uint8_t>(circle->flags | FILLED) : drawing_flags();
+                circle->flags =
+                    tool->filled ? static_cast<uint8_t>(circle->flags | FILLED) : drawing_flags();
                 circle->pos = tool->start;
                 const Point c = tool->start;
                 const Rect& l = tool->limit;
-                const int64_t m = std::min({std::llabs(int64_t{c.x} - l.x), std::llabs(int64_t{c.x} - l.x - l.w),
-                                            std::llabs(int64_t{c.y} - l.y), std::llabs(int64_t{c.y} - l.y - l.h)});
+                const int64_t m = std::min(
+                    {std::llabs(int64_t{c.x} - l.x), std::llabs(int64_t{c.x} - l.x - l.w),
+                     std::llabs(int64_t{c.y} - l.y), std::llabs(int64_t{c.y} - l.y - l.h)});
                 const double dx = double(p.x) - c.x, dy = double(p.y) - c.y;
                 const int64_t d = static_cast<int64_t>(std::sqrt(dx * dx + dy * dy));
                 circle->on = m >= d ? p : Point{world_add(c.x, m), c.y};
@@ -250,8 +256,8 @@ void shape_ghost(EditSession* session, VectorsTool* tool, Point p) {
         }
     }
     const int state = tool->state;
-    if ((state == FIG_ARC_ENDS + NEXT_POINT || state == FIG_ARC_CENTRE + NEXT_POINT || state == ARC_BEND ||
-         state == ARC_SWING)) {
+    if ((state == FIG_ARC_ENDS + NEXT_POINT || state == FIG_ARC_CENTRE + NEXT_POINT ||
+         state == ARC_BEND || state == ARC_SWING)) {
         if (tool->arc) tool->last = tool->arc->end;
     } else {
         tool->last = p;
@@ -278,13 +284,15 @@ bool pick_body(EditSession* session, VectorsTool* tool, Point p) {
     if (!libedit_part_at_point(libedit_of(session), p, true, &body) || !body) return false;
     tool->limit = body_rect(body);
     tool->converted = (body->state & CONVERTED_BOX) ? 1 : 0;
-    tool->offset = Point{world_add(0, -int64_t{tool->limit.x}), world_add(0, -int64_t{tool->limit.y})};
+    tool->offset =
+        Point{world_add(0, -int64_t{tool->limit.x}), world_add(0, -int64_t{tool->limit.y})};
     constrain(session, tool);
     return true;
 }
 
 Point clamp_into(Point p, const Rect& r) {
-    return Point{std::clamp(p.x, r.x, world_add(r.x, r.w)), std::clamp(p.y, r.y, world_add(r.y, r.h))};
+    return Point{std::clamp(p.x, r.x, world_add(r.x, r.w)),
+                 std::clamp(p.y, r.y, world_add(r.y, r.h))};
 }
 
 void begin_figure(EditSession* session, ModeInstance* instance, Point p) {
@@ -307,7 +315,8 @@ bool degenerate(const SchItem* item) {
         case LINE_ITEM: return as_Line(item)->pos == as_Line(item)->end;
         case ARC_ITEM: return as_Arc(item)->pos == as_Arc(item)->start;
         case CIRCLE_ITEM: return as_Circle(item)->pos == as_Circle(item)->on;
-        case BOITE_ITEM: return item->pos.x == as_Rect(item)->corner.x || item->pos.y == as_Rect(item)->corner.y;
+        case BOITE_ITEM:
+            return item->pos.x == as_Rect(item)->corner.x || item->pos.y == as_Rect(item)->corner.y;
         default: return false;
     }
 }
@@ -384,7 +393,8 @@ void commit_item(SchItem* item, const VectorsTool* tool, List* target) {
 }
 
 void store_figure(EditSession* session, VectorsTool* tool) {
-    List* target = tool->figure && tool->figure->items->count ? destination(session, tool) : nullptr;
+    List* target =
+        tool->figure && tool->figure->items->count ? destination(session, tool) : nullptr;
     if (target) {
         List* into = target;
         Fill* fill = nullptr;
@@ -394,7 +404,8 @@ void store_figure(EditSession* session, VectorsTool* tool) {
             fill->pos = Point{0, 0};
             into = fill->items;
         }
-        for (SchItem* item : list_items<SchItem>(tool->figure->items)) commit_item(item, tool, into);
+        for (SchItem* item : list_items<SchItem>(tool->figure->items))
+            commit_item(item, tool, into);
         if (fill) append_or_die(target, fill);
         LibEdit* ed = libedit_of(session);
         if (ed) libedit_mark_modified(ed);
@@ -432,7 +443,9 @@ bool finish_figure(EditSession* session, ModeInstance* instance) {
     return true;
 }
 
-int32_t window_x(EditSession* session, Point p) { return view_to_screen(&session->schema->view, p).x; }
+int32_t window_x(EditSession* session, Point p) {
+    return view_to_screen(&session->schema->view, p).x;
+}
 
 int vectors_tool_event(EditSession* session, ModeInstance* instance, int code, Point p) {
     VectorsTool* tool = vectors_tool(instance);
@@ -450,11 +463,13 @@ int vectors_tool_event(EditSession* session, ModeInstance* instance, int code, P
             return 1;
         }
         const int kind = vectors_kind();
-        if (kind == FIG_ARC_ENDS || kind == FIG_ARC_CENTRE || kind == FIG_CIRCLE) release_constraint(session);
+        if (kind == FIG_ARC_ENDS || kind == FIG_ARC_CENTRE || kind == FIG_CIRCLE)
+            release_constraint(session);
         begin_figure(session, instance, tool->in_part ? clamp_into(p, tool->limit) : p);
         return 1;
     }
-    if (code != EV_LEFT_UP && code != EV_RIGHT_UP && code != EV_MOTION && code != EV_LEFT_DRAG) return 0;
+    if (code != EV_LEFT_UP && code != EV_RIGHT_UP && code != EV_MOTION && code != EV_LEFT_DRAG)
+        return 0;
     const bool motion = code == EV_MOTION || code == EV_LEFT_DRAG;
     // During pointer motion only the segment under way is drawn again.
     tool->figure_hidden = motion ? 1 : 0;
@@ -524,7 +539,8 @@ int vectors_key_back(EditSession* session, ModeInstance* instance, int) {
     }
     dlist_remove_tail(tool->figure->items, nullptr);
     free_Item(item);
-    if (tool->state == ARC_BEND || tool->state == ARC_SWING) tool->state = static_cast<uint8_t>(tool->kind + NEXT_POINT);
+    if (tool->state == ARC_BEND || tool->state == ARC_SWING)
+        tool->state = static_cast<uint8_t>(tool->kind + NEXT_POINT);
     session->host->redraw();
     reshape(session, instance);
     return 1;
@@ -544,7 +560,8 @@ int vectors_key_item_type(EditSession* session, ModeInstance* instance, int) {
     draw_bus_flag = false;
     draw_line_flag = false;
     tool->kind = static_cast<uint8_t>(vectors_kind());
-    tool->state = static_cast<uint8_t>(tool->state >= NEXT_POINT ? tool->kind + NEXT_POINT : tool->kind);
+    tool->state =
+        static_cast<uint8_t>(tool->state >= NEXT_POINT ? tool->kind + NEXT_POINT : tool->kind);
     tool->arc = nullptr;
     reshape(session, instance);
     return 1;
@@ -578,18 +595,20 @@ int tool_key_end(EditSession* session, ModeInstance* instance, int) {
 
 const ToolKey vectors_keys[] = {
     {0, 0, "Mouse", "MB1 add items in the sheet.\n", nullptr, nullptr},
-    {TK_BACK, TK_BACK, "BackSpace : Back one item", "The 'BackSpace' key back one item in 'line' mode.\n",
-     always, vectors_key_back},
-    {'I', 'i', "I or i : Change item type", "The 'I' or 'i' keys toggle the item type added.\n", always,
-     vectors_key_item_type},
-    {'X', 'x', "X or x : Change geometry type", "The 'X' or 'x' keys toggle the geometry type.\n", always,
-     vectors_key_geometry},
+    {TK_BACK, TK_BACK, "BackSpace : Back one item",
+     "The 'BackSpace' key back one item in 'line' mode.\n", always, vectors_key_back},
+    {'I', 'i', "I or i : Change item type", "The 'I' or 'i' keys toggle the item type added.\n",
+     always, vectors_key_item_type},
+    {'X', 'x', "X or x : Change geometry type", "The 'X' or 'x' keys toggle the geometry type.\n",
+     always, vectors_key_geometry},
     {'B', 'b', "B or b : Begin Wire/Bus/Draw", "The 'B' or 'b' keys begin a vector def.\n", always,
      tool_key_begin},
-    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n", always, tool_key_end},
-    {' ', ' ', "Space : Change Arc", "In Arc mode, the space keys toggles between\nCW and CCW arcs.", always,
-     vectors_key_arc_dir},
-    {TK_ESCAPE, TK_ESCAPE, "Esc : Function exit", "The Esc key exits the function", esc_guard, esc_action},
+    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n", always,
+     tool_key_end},
+    {' ', ' ', "Space : Change Arc",
+     "In Arc mode, the space keys toggles between\nCW and CCW arcs.", always, vectors_key_arc_dir},
+    {TK_ESCAPE, TK_ESCAPE, "Esc : Function exit", "The Esc key exits the function", esc_guard,
+     esc_action},
 };
 
 // --- arcs ------------------------------------------------------------------------------------------
@@ -629,19 +648,20 @@ void append_arc(const Arc* model, Point start, Point end, List* target) {
     piece->end = end;
     append_or_die(target, piece);
     char line[200];
-    std::snprintf(line, sizeof line,
-                  "Nouvel Arc: centreX=%d  centreY=%d  origX=%d  origY=%d   extrX=%d  extrY=%d  sens=%s\n",
-                  int(piece->pos.x), int(piece->pos.y), int(start.x), int(start.y), int(end.x), int(end.y),
-                  piece->dir ? "CW" : "CCW");
+    std::snprintf(
+        line, sizeof line,
+        "Nouvel Arc: centreX=%d  centreY=%d  origX=%d  origY=%d   extrX=%d  extrY=%d  sens=%s\n",
+        int(piece->pos.x), int(piece->pos.y), int(start.x), int(start.y), int(end.x), int(end.y),
+        piece->dir ? "CW" : "CCW");
     services().debug_write(line);
 }
 
 }  // namespace
 
-const ToolMode add_vectors_mode{
-    "Add Vectors ,...",  sizeof(VectorsTool), vectors_tool_enter,  vectors_tool_exit,
-    vectors_suspend,     vectors_resume,      vectors_tool_event,  vectors_ghost_paint,
-    vectors_ghost_paint, vectors_ghost_paint, vectors_keys,        8};
+const ToolMode add_vectors_mode{"Add Vectors ,...",  sizeof(VectorsTool), vectors_tool_enter,
+                                vectors_tool_exit,   vectors_suspend,     vectors_resume,
+                                vectors_tool_event,  vectors_ghost_paint, vectors_ghost_paint,
+                                vectors_ghost_paint, vectors_keys,        8};
 
 int vectors_kind() {
     switch (draw_item_kind) {
@@ -717,10 +737,11 @@ int arc_split_quadrants(const Arc* arc, List* target) {
     const double sx = double(arc->start.x) - c.x, sy = double(arc->start.y) - c.y;
     const int64_t r = static_cast<int64_t>(std::sqrt(sx * sx + sy * sy));
     char line[200];
-    std::snprintf(line, sizeof line,
-                  "Arc Initial: centreX=%d  centreY=%d  origX=%d  origY=%d   extrX=%d  extrY=%d  sens=%s\n",
-                  int(c.x), int(c.y), int(arc->start.x), int(arc->start.y), int(arc->end.x), int(arc->end.y),
-                  arc->dir ? "CW" : "CCW");
+    std::snprintf(
+        line, sizeof line,
+        "Arc Initial: centreX=%d  centreY=%d  origX=%d  origY=%d   extrX=%d  extrY=%d  sens=%s\n",
+        int(c.x), int(c.y), int(arc->start.x), int(arc->start.y), int(arc->end.x), int(arc->end.y),
+        arc->dir ? "CW" : "CCW");
     services().debug_write(line);
     const bool increasing = arc->dir != 0;
     if (arc->start == arc->end) {
@@ -744,7 +765,8 @@ int arc_split_quadrants(const Arc* arc, List* target) {
     double at = from;
     while (span - done > ANGLE_EPSILON && pieces < 5) {
         // The next multiple of 90 degrees in the arc's direction.
-        double boundary = increasing ? (std::floor(at / 90.0) + 1) * 90.0 : (std::ceil(at / 90.0) - 1) * 90.0;
+        double boundary =
+            increasing ? (std::floor(at / 90.0) + 1) * 90.0 : (std::ceil(at / 90.0) - 1) * 90.0;
         double step = std::fabs(boundary - at);
         double next = boundary;
         if (done + step >= span - ANGLE_EPSILON) {

@@ -73,7 +73,8 @@ void canvas_update_title(EditCanvas* canvas) {
     std::string title = std::string(what) + ": " + shown;
     // A library window names the part under edit.
     if (canvas->kind == CANVAS_LIBRARY)
-        if (const char* part = libedit_part_name(&canvas->libedit)) title += std::string(" [") + part + "]";
+        if (const char* part = libedit_part_name(&canvas->libedit))
+            title += std::string(" [") + part + "]";
     if (schema_is_modified(canvas->mySchema)) title += " *";
     child->SetTitle(wxString::FromUTF8(title));
 }

@@ -11,11 +11,11 @@
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_windows.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/subsheet.h"
-#include "libedit/gui/libedit_windows.h"
 #include "render/printing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -23,8 +23,9 @@
 namespace {
 
 wxString child_title(int kind, const std::string& name) {
-    const char* what = kind == CANVAS_LIBRARY ? "Library" : kind == CANVAS_TEMPLATE ? "Title Block"
-                                                                                 : "Sheet";
+    const char* what = kind == CANVAS_LIBRARY    ? "Library"
+                       : kind == CANVAS_TEMPLATE ? "Title Block"
+                                                 : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name;
     return wxString::FromUTF8(std::string(what) + ": " + shown);
 }
@@ -131,13 +132,13 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
     std::string name = canvas_file_name(canvas);
     if (ask_name || name.empty()) {
         std::string dir = name.empty() ? full_dir_path(DIR_PROJECT) : dir_of(name.c_str());
-        std::string proposal = name.empty() ? default_file_name_for("", "")
-                                            : name.substr(dir_of(name.c_str()).size());
+        std::string proposal =
+            name.empty() ? default_file_name_for("", "") : name.substr(dir_of(name.c_str()).size());
         std::string wildcard = suffix_wildcard(EXT_SCHEMA);
         std::string chosen;
         if (!services().file_selector("Save Sheet As", dir.c_str(), proposal.c_str(),
-                                      wildcard.c_str() + 2, wildcard.c_str(),
-                                      FILE_SELECT_SAVE, main_frame, &chosen))
+                                      wildcard.c_str() + 2, wildcard.c_str(), FILE_SELECT_SAVE,
+                                      main_frame, &chosen))
             return DOC_CANCELLED;
         if (!check_file_name(chosen.c_str())) {
             error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
@@ -152,7 +153,8 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
         error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
         return result;
     }
-    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, last_written_schema().c_str());
+    if (MyChild* child = child_of(canvas))
+        name_stack_set(child->names, last_written_schema().c_str());
     canvas_mark_saved(canvas);
     return 0;
 }
@@ -161,7 +163,7 @@ bool canvas_confirm_close(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema || !schema_is_modified(canvas->mySchema)) return true;
     const char* format = canvas->kind == CANVAS_LIBRARY    ? "Save Changes to Library ?\n%s"
                          : canvas->kind == CANVAS_TEMPLATE ? "Save Changes to Title Block ?\n%s"
-                                                         : "Save Changes to Sheet ?\n%s";
+                                                           : "Save Changes to Sheet ?\n%s";
     std::string name = canvas_file_name(canvas);
     char text[1200];
     std::snprintf(text, sizeof text, format, name.empty() ? "Untitled" : name.c_str());
@@ -182,11 +184,12 @@ void autosave_all() {
         if (!c || c->kind != CANVAS_SHEET || !schema_is_modified(c->mySchema)) continue;
         std::string name = canvas_file_name(c);
         if (name.empty()) name = full_path_in_dir("Untitled", DIR_PROJECT);
-        int result = autosave_rotate(name, proper_get(NB_BACK),
-                                     [](void* schema, FILE* out) {
-                                         return write_Schema(static_cast<Schema*>(schema), out, 0);
-                                     },
-                                     c->mySchema);
+        int result = autosave_rotate(
+            name, proper_get(NB_BACK),
+            [](void* schema, FILE* out) {
+                return write_Schema(static_cast<Schema*>(schema), out, 0);
+            },
+            c->mySchema);
         if (result != 0)
             log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
                        message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());

@@ -215,7 +215,8 @@ bool bookmark_set(int id, const Schema* document) {
 
 bool offers(const CommandRow& row, const CommandState& state) {
     if (!(row.kinds & (1u << state.kind))) return false;
-    if ((row.needs & (NEEDS_DOCUMENT | NEEDS_BOOKMARK | NEEDS_PART)) && !state.document) return false;
+    if ((row.needs & (NEEDS_DOCUMENT | NEEDS_BOOKMARK | NEEDS_PART)) && !state.document)
+        return false;
     if ((row.needs & NEEDS_BOOKMARK) && !bookmark_set(row.id, state.document)) return false;
     if ((row.needs & NEEDS_PART) && !schema_get_edit_part(const_cast<Schema*>(state.document)))
         return false;

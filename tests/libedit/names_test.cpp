@@ -50,7 +50,7 @@ TEST_F(NamesTest, AddRenameAndDeleteKeepTheLibraryAndTheTableInStep) {
     EXPECT_EQ(find_LibEntry(lib(), "ZED"), alias);
     EXPECT_EQ(find_LibEntry(lib(), "ALIAS"), nullptr);
     expect_findable();
-    EXPECT_STREQ(libedit_part_name(&ed), "ZED");  // the sheet takes the new name
+    EXPECT_STREQ(libedit_part_name(&ed), "ZED");    // the sheet takes the new name
     EXPECT_FALSE(libedit_rename(&ed, "ZED", "A"));  // a name the part has already
     EXPECT_FALSE(libedit_rename(&ed, "NOPE", "NEW"));
 

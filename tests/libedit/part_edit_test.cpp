@@ -44,7 +44,8 @@ TEST_F(PartEditTest, FourDevicesWithAConvertedFormStandInFourRowsOfTwo) {
         EXPECT_EQ(pl->device, i / 2);
         EXPECT_EQ((pl->flags & PL_CONVERT) != 0, converted);
         // Columns and rows LIBEDIT_GAP apart beyond the body.
-        EXPECT_EQ(pl->pos, (Point{converted ? 10000 + 4000 + 12000 : 10000, 10000 + (i / 2) * (3000 + 12000)}));
+        EXPECT_EQ(pl->pos, (Point{converted ? 10000 + 4000 + 12000 : 10000,
+                                  10000 + (i / 2) * (3000 + 12000)}));
         // The placed part is followed by its body and its frame.
         Boite* body = body_box_of(items(), pl);
         ASSERT_NE(body, nullptr);

@@ -112,7 +112,8 @@ TEST_F(BodyTest, ResizingTheBodyKeepsPinsOnTheirEdges) {
     libedit_set_body_size(&ed, Rect{10000, 10000, 6000, 5000});
     EXPECT_EQ(part->body.w, 6000);
     EXPECT_EQ(part->body.h, 5000);
-    EXPECT_EQ(body_rect(body_box_of(items(), libedit_first_placed(&ed))), (Rect{10000, 10000, 6000, 5000}));
+    EXPECT_EQ(body_rect(body_box_of(items(), libedit_first_placed(&ed))),
+              (Rect{10000, 10000, 6000, 5000}));
     // The left input stays at x 0, the top power pin at y 0.
     Pin* input = static_cast<Pin*>(part->normal_pins->pins->head->data);
     EXPECT_EQ(input->pos, (Point{0, 1500}));
@@ -254,7 +255,8 @@ TEST_F(VectorsTest, ABoxAndAFilledPolygonAndATitleBlockLine) {
     }
     session_event(&template_session, EV_RIGHT_UP, Point{900, 100});
     ASSERT_EQ(schema->titleblock.drawing->count, 1u);
-    EXPECT_EQ(as_Line(static_cast<SchItem*>(schema->titleblock.drawing->head->data))->end, (Point{900, 100}));
+    EXPECT_EQ(as_Line(static_cast<SchItem*>(schema->titleblock.drawing->head->data))->end,
+              (Point{900, 100}));
     session_close(&template_session);
     libedit_reset(&other_ed);
     close_schema(nullptr, &schema);
@@ -325,7 +327,8 @@ int split(Point start, Point end, int dir, List* out) {
 struct ListOfArcs {
     List list;
     ~ListOfArcs() {
-        while (list.count) dlist_remove_head(&list, [](void* a) { return free_Item(static_cast<Item*>(a)), 0; });
+        while (list.count)
+            dlist_remove_head(&list, [](void* a) { return free_Item(static_cast<Item*>(a)), 0; });
     }
     Arc* at(int i) {
         DListNode* node = dlist_head(&list);

@@ -18,10 +18,10 @@
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
-#include "model/documents/batch.h"
 #include "render/printing.h"
 #include "shell/preview_canvas.h"
 #include "shell/shell.h"
@@ -54,7 +54,8 @@ protected:
     void TearDown() override {
         // Whatever a test left modified closes without a question.
         for (MyChild* child : my_children)
-            if (child->canvas && child->canvas->mySchema) schema_clear_modified(child->canvas->mySchema);
+            if (child->canvas && child->canvas->mySchema)
+                schema_clear_modified(child->canvas->mySchema);
         frame->Close(true);
         wxTheApp->ProcessPendingEvents();
         set_box_hooks({}, {});
@@ -251,9 +252,8 @@ TEST_F(ShellWindows, TheWindowsPrintJobWritesOnePageAndNamesItsFile) {
 
 TEST_F(ShellWindows, APreviewShowsOnePartOfALibraryOrNothing) {
     std::string library = dir.file("parts.clb");
-    ASSERT_EQ(compile_library(TN_TEST_DATA_DIR "/../../examples/parts.slb", library.c_str(),
-                              nullptr),
-              0);
+    ASSERT_EQ(
+        compile_library(TN_TEST_DATA_DIR "/../../examples/parts.slb", library.c_str(), nullptr), 0);
     wxFrame* holder = new wxFrame(nullptr, wxID_ANY, "preview");
     auto* preview = new PreviewCanvas(holder, 0, 0, 210, 100, 0, 0);
     holder->Show();

@@ -47,8 +47,8 @@ void CanvasDriver::move(Point world) {
         pump(15);
     }
     if (!pump_until([&] { return canvas_->editing.pointer == world; }, 1000))
-        ADD_FAILURE() << "pointer at " << canvas_->editing.pointer.x << "," << canvas_->editing.pointer.y
-                      << " not " << world.x << "," << world.y;
+        ADD_FAILURE() << "pointer at " << canvas_->editing.pointer.x << ","
+                      << canvas_->editing.pointer.y << " not " << world.x << "," << world.y;
 }
 
 void CanvasDriver::click(Point world, int button) {

@@ -57,7 +57,8 @@ MyChild* open_window(int kind, const char* file_name) {
     EditCanvas* remembered = paint_zone;
     const bool library = kind == CANVAS_LIBRARY;
     const std::string path =
-        file_name && *file_name ? document_path(file_name, library ? KIND_LIBRARY : KIND_TITLEBLOCK) : "";
+        file_name && *file_name ? document_path(file_name, library ? KIND_LIBRARY : KIND_TITLEBLOCK)
+                                : "";
     MyChild* child = make_editor_child(kind, path);
     if (!child) return nullptr;
     EditCanvas* canvas = child->canvas;
@@ -67,7 +68,8 @@ MyChild* open_window(int kind, const char* file_name) {
     // The library window's library is the file's, never the document's own.
     if (library) set_Library_name(schema->library, "");
     if (!path.empty()) {
-        int result = library ? libedit_open_library(ed, path.c_str()) : load_titleblock_file(path.c_str(), schema);
+        int result = library ? libedit_open_library(ed, path.c_str())
+                             : load_titleblock_file(path.c_str(), schema);
         if (result != 0) return refuse(child, remembered, result, path);
     }
     if (!library) {
@@ -87,7 +89,8 @@ std::string save_name(EditCanvas* canvas, bool ask_name) {
     std::string name = canvas_file_name(canvas);
     if (!ask_name && !name.empty()) return name;
     const int suffix = library ? EXT_CLB : EXT_TMPL;
-    std::string dir = name.empty() ? full_dir_path(library ? DIR_LIBRARY : DIR_PROJECT) : dir_of(name.c_str());
+    std::string dir =
+        name.empty() ? full_dir_path(library ? DIR_LIBRARY : DIR_PROJECT) : dir_of(name.c_str());
     std::string proposal = name.empty() ? "Untitled" : name.substr(dir_of(name.c_str()).size());
     std::string wildcard = suffix_wildcard(suffix);
     std::string chosen;
@@ -167,9 +170,13 @@ std::unique_ptr<LibEditHost> make_libedit_host(EditCanvas* canvas) {
     return std::make_unique<WindowHost>(canvas);
 }
 
-MyChild* libedit_open_window(const char* file_name) { return open_window(CANVAS_LIBRARY, file_name); }
+MyChild* libedit_open_window(const char* file_name) {
+    return open_window(CANVAS_LIBRARY, file_name);
+}
 
-MyChild* template_open_window(const char* file_name) { return open_window(CANVAS_TEMPLATE, file_name); }
+MyChild* template_open_window(const char* file_name) {
+    return open_window(CANVAS_TEMPLATE, file_name);
+}
 
 int libedit_window_save(EditCanvas* canvas, bool ask_name) {
     if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
@@ -195,15 +202,17 @@ int libedit_window_save(EditCanvas* canvas, bool ask_name) {
 
 void open_document_command(const CommandCall&) {
     std::string wildcard;
-    for (int suffix : {EXT_SCHEMA, EXT_CLB, EXT_TMPL}) wildcard += (wildcard.empty() ? "" : ";") + suffix_wildcard(suffix);
-    wildcard = "Documents (" + wildcard + ")|" + wildcard + "|Sheets (" + suffix_wildcard(EXT_SCHEMA) + ")|" +
-               suffix_wildcard(EXT_SCHEMA) + "|Libraries (" + suffix_wildcard(EXT_CLB) + ")|" +
-               suffix_wildcard(EXT_CLB) + "|Title Blocks (" + suffix_wildcard(EXT_TMPL) + ")|" +
-               suffix_wildcard(EXT_TMPL);
+    for (int suffix : {EXT_SCHEMA, EXT_CLB, EXT_TMPL})
+        wildcard += (wildcard.empty() ? "" : ";") + suffix_wildcard(suffix);
+    wildcard = "Documents (" + wildcard + ")|" + wildcard + "|Sheets (" +
+               suffix_wildcard(EXT_SCHEMA) + ")|" + suffix_wildcard(EXT_SCHEMA) + "|Libraries (" +
+               suffix_wildcard(EXT_CLB) + ")|" + suffix_wildcard(EXT_CLB) + "|Title Blocks (" +
+               suffix_wildcard(EXT_TMPL) + ")|" + suffix_wildcard(EXT_TMPL);
     std::string dir = full_dir_path(DIR_PROJECT);
     std::string chosen;
     if (!services().file_selector("Open", dir.c_str(), nullptr, nullptr, wildcard.c_str(),
-                                  FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, main_frame, &chosen))
+                                  FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, main_frame,
+                                  &chosen))
         return;
     switch (get_file_kind(chosen.c_str())) {
         case FILE_KIND_LIBRARY: libedit_open_window(chosen.c_str()); break;

@@ -55,7 +55,8 @@ protected:
         libedit_attach_part(&canvas->libedit, entry, "BODY");
         frame->Show();
         frame->Raise();
-        driver->pump_until([&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
+        driver->pump_until(
+            [&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
         driver->pump(200);
         canvas->SetFocus();
         // World (0, 0) at the top left, a grid step some thirty-five pixels.

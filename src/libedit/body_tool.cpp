@@ -83,7 +83,8 @@ void libedit_resume(EditSession* session, ModeInstance*) { SetCrossHairStyle(ses
 void place_body(EditSession* session, ModeInstance* instance) {
     LibEdit* ed = libedit_of(session);
     BodyTool* tool = body_tool(instance);
-    std::string name = "noname";
+    std::string name = ed ? ed->new_part_name : "noname";
+    if (ed) ed->new_part_name = "noname";  // the name asked for is used once
     if (!tool->new_body) {
         const char* shown = libedit_part_name(ed);
         if (shown) name = shown;

@@ -133,6 +133,9 @@ struct LibEdit : SessionOwner {
     std::vector<LibEntry*> names;     // the entries naming the part under edit (not owned)
     uint8_t converted = 0;            // the converted body is the one shown
     SchItem* current_item = nullptr;  // the text or control a dialog changes (not owned)
+    // The name the next new part gets (Get Part sets it when the user
+    // creates the part it asked for).
+    std::string new_part_name = "noname";
     // The template undo copies of the title block's two lists (owned), none
     // when the list was empty at the checkpoint.
     List* template_graphics = nullptr;

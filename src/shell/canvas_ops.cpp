@@ -72,6 +72,10 @@ void canvas_update_title(EditCanvas* canvas) {
                                                          : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name.substr(name.find_last_of("/\\") + 1);
     std::string title = std::string(what) + ": " + shown;
+    // A library window names the part under edit.
+    if (canvas->kind == CANVAS_LIBRARY)
+        if (const char* part = libedit_part_name(&canvas->libedit))
+            title += std::string(" [") + part + "]";
     if (schema_is_modified(canvas->mySchema)) title += " *";
     child->SetTitle(wxString::FromUTF8(title));
 }
@@ -118,7 +122,7 @@ void canvas_keep_document_copy(EditCanvas* canvas) {
 }
 void canvas_clear_selection_info(EditCanvas* canvas) {
     if (!canvas) return;
-    canvas->current_item = nullptr;
+    canvas->libedit.current_item = nullptr;
     canvas_clear_selection_info(&canvas->editing);
 }
 

@@ -132,10 +132,10 @@ int convert_job() {
     return result;
 }
 
-// The jobs that read what a library or title-block editor would open say
-// so until those editors exist.
-void editor_missing(const char* what, const std::string& file) {
-    log_printf("The %s editor is not there yet: %s is not opened.\n", what, file.c_str());
+// The file a compile job wrote: its output, or the input with the kind's
+// suffix when no output was named.
+std::string compiled_file(const std::string& output, const std::string& input, int kind) {
+    return make_kind_file_name(output.empty() ? input.c_str() : output.c_str(), kind, 2);
 }
 
 int run(EditCanvas* canvas, int id, long argument) {
@@ -200,10 +200,10 @@ int run(EditCanvas* canvas, int id, long argument) {
             return result == 0 ? 0 : failed(result, input);
         }
         case JOB_COMPILE_LIBRARY: {
-            const std::string output = text_of(COMPIL_OUTFILE);
-            int result = compile_library(without_suffix(root).c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, without_suffix(root));
-            editor_missing("library", output);
+            const std::string output = text_of(COMPIL_OUTFILE), input = without_suffix(root);
+            int result = compile_library(input.c_str(), output.c_str(), log_printf);
+            if (result != 0) return failed(result, input);
+            new_library_child(compiled_file(output, input, KIND_LIBRARY).c_str());
             return 0;
         }
         case JOB_DECOMPILE_LIBRARY: {
@@ -212,11 +212,10 @@ int run(EditCanvas* canvas, int id, long argument) {
             return result == 0 ? 0 : failed(result, input);
         }
         case JOB_COMPILE_TITLEBLOCK: {
-            const std::string output = text_of(COMPTMPL_OUTFILE);
-            int result =
-                compile_titleblock(without_suffix(root).c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, without_suffix(root));
-            editor_missing("title-block", output);
+            const std::string output = text_of(COMPTMPL_OUTFILE), input = without_suffix(root);
+            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf);
+            if (result != 0) return failed(result, input);
+            new_template_child(compiled_file(output, input, KIND_TITLEBLOCK).c_str());
             return 0;
         }
         default: return 0;

@@ -8,7 +8,8 @@
 //
 // A job that works on the current document refuses without one (error 68)
 // and for a document never saved (error 81): it reads the document's files.
-// The OrCAD conversion needs no document.
+// The OrCAD conversion needs no document. A compiled library or title
+// block opens in its editor.
 #include <vector>
 
 #include "shell/commands.h"

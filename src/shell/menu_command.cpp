@@ -16,6 +16,8 @@
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
@@ -38,6 +40,7 @@ constexpr unsigned T = BAR_TEMPLATE;
 constexpr unsigned ED = BAR_EDITORS;
 constexpr unsigned ALL = BAR_ALL;
 constexpr unsigned DOC = NEEDS_DOCUMENT;
+constexpr unsigned PART = NEEDS_PART;
 
 // --- file commands ------------------------------------------------------------------------------
 // Asks for a file of a kind; empty when the user cancelled.
@@ -50,11 +53,6 @@ std::string choose_file(const char* message, int suffix_property, int dir_proper
                                   main_frame, &chosen))
         return {};
     return chosen;
-}
-
-void open_sheet_command(const CommandCall&) {
-    std::string name = choose_file("Open Sheet", EXT_SCHEMA, DIR_PROJECT);
-    if (!name.empty()) open_sheet(name.c_str(), nullptr);
 }
 
 void open_library_command(const CommandCall&) {
@@ -142,83 +140,109 @@ void mark(const CommandCall& call) {
 // --- the table --------------------------------------------------------------------------------------
 const std::vector<CommandRow>& command_rows() {
     using C = const CommandCall&;
-    static const std::vector<CommandRow> rows = joined(
-        {
-            // File
-            {CMD_NEW, [](C) { new_sheet_child(); }, ALL},
-            {CMD_OPEN, open_sheet_command, ALL},
-            {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
-            {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
-            {CMD_CLOSE, close_command, ED},
-            {CMD_NEW_LIBRARY, [](C) { new_library_child(nullptr); }, ALL},
-            {CMD_OPEN_LIBRARY, open_library_command, ALL},
-            {CMD_NEW_TEMPLATE, [](C) { new_template_child(nullptr); }, ALL},
-            {CMD_OPEN_TEMPLATE, open_template_command, ALL},
-            {CMD_PRINT, print_command, ED},
-            {CMD_PREVIEW_SHEET, preview_command, S},
-            {CMD_PREVIEW_LIBRARY, preview_command, L},
-            {CMD_PREVIEW_TEMPLATE, preview_command, T},
-            {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
-            {CMD_EXIT, exit_command, ALL},
+    static const std::vector<CommandRow> rows = {
+        // File
+        {CMD_NEW, [](C) { new_sheet_child(); }, BAR_NONE | S | T},
+        {CMD_NEW, libedit_menu_command, L, DOC},
+        {CMD_OPEN, open_document_command, ALL},
+        {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
+        {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
+        {CMD_CLOSE, close_command, ED},
+        {CMD_NEW_LIBRARY, [](C) { new_library_child(nullptr); }, ALL},
+        {CMD_OPEN_LIBRARY, open_library_command, ALL},
+        {CMD_NEW_TEMPLATE, [](C) { new_template_child(nullptr); }, ALL},
+        {CMD_OPEN_TEMPLATE, open_template_command, ALL},
+        {CMD_PRINT, print_command, ED},
+        {CMD_PREVIEW_SHEET, preview_command, S},
+        {CMD_PREVIEW_LIBRARY, preview_command, L},
+        {CMD_PREVIEW_TEMPLATE, preview_command, T},
+        {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
+        {CMD_EXIT, exit_command, ALL},
+        {CMD_LIB_SAVE, libedit_menu_command, L, DOC},
+        {CMD_LIB_SAVE_AS, libedit_menu_command, L, DOC},
+        {CMD_TMPL_SAVE, libedit_menu_command, T, DOC},
+        {CMD_TMPL_SAVE_AS, libedit_menu_command, T, DOC},
 
-            // Edit (sheet)
-            {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
-            {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
-            {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
-            {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
-            {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
-            {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
-            {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
-            {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
-            {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
-            {EDITOR_MARK_FIRST + 0, mark, S, DOC},
-            {EDITOR_MARK_FIRST + 1, mark, S, DOC},
-            {EDITOR_MARK_FIRST + 2, mark, S, DOC},
-            {EDITOR_MARK_FIRST + 3, mark, S, DOC},
-            {EDITOR_MARK_FIRST + 4, mark, S, DOC},
+        // Edit (sheet)
+        {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
+        {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
+        {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
+        {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
+        {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_MARK_FIRST + 0, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 1, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 2, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 3, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
-            // View
-            {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
-            {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
-            {CMD_ZOOM_FIT, [](C c) { c.canvas->ZoomFit(); }, ED},
-            {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
-            {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
-            {CMD_PALETTE, palette_command, ALL},
+        // Edit (library and title block)
+        {CMD_UNDO, libedit_menu_command, L, DOC},
+        {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
 
-            // Place (sheet)
-            {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
-            {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); },
-             S, DOC},
-            {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); },
-             S, DOC},
-            {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
-            {EDITOR_POWER, power_command, S, DOC},
-            {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
-            {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
-            {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
-            {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-            {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
-            {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
-            {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); },
-             S, DOC},
-            {EDITOR_CIRCLE,
-             [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); }, S, DOC},
-            {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
-             DOC},
-            {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
+        // View
+        {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
+        {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
+        {CMD_ZOOM_FIT, [](C c) { c.canvas->ZoomFit(); }, ED},
+        {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
+        {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
+        {CMD_PALETTE, palette_command, ALL},
 
-            // Window
-            {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
-            {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
-            {CMD_LOG_WINDOW, [](C) { show_log_window(); }, ALL},
+        // Place (sheet)
+        {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
+        {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
+         DOC},
+        {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,
+         DOC},
+        {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
+        {EDITOR_POWER, power_command, S, DOC},
+        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
+        {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
+        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+        {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
+         DOC},
+        {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },
+         S, DOC},
+        {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
+         DOC},
+        {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
-            // Help
-            {CMD_HELP_CONTENTS, [](C) { show_help(help_file, 0); }, ALL},
-            {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
-            {CMD_ABOUT, about_command, ALL},
-        },
-        process_command_rows());
-    return rows;
+        // Place (library): drawings on the part under edit
+        {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_CENTRE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
+        // Place (title block)
+        {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_BOX, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_CENTRE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
+
+        // Window
+        {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
+        {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
+        {CMD_LOG_WINDOW, [](C) { show_log_window(); }, ALL},
+
+        // Help
+        {CMD_HELP_CONTENTS, [](C) { show_help(help_file, 0); }, ALL},
+        {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
+        {CMD_ABOUT, about_command, ALL},
+    };
+    // The Tools menu's rows come from the process dialogs' table.
+    static const std::vector<CommandRow> all = joined(rows, process_command_rows());
+    return all;
 }
 
 CommandState command_state(EditCanvas* canvas) {

@@ -39,7 +39,13 @@ void forget_removed(EditSession* session, const std::unordered_set<const SchItem
 
 void edit_checkpoint(EditSession* session) {
     if (!session || !session->schema) return;
-    if (session->kind != 1) return;  // library and template copies belong to the library editor
+    if (session->kind != 1) {
+        // Library and template copies belong to the library editor.
+        if (!session->owner) return;
+        session->owner->checkpoint();
+        session->host->enable_undo(true);
+        return;
+    }
     if (keep_document_copy(&session->undo, session->schema)) session->host->enable_undo(true);
 }
 

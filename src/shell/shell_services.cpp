@@ -11,7 +11,6 @@
 #include <wx/cursor.h>
 #include <wx/display.h>
 #include <wx/filename.h>
-#include <wx/textdlg.h>
 #include <wx/utils.h>
 
 #include "foundation/app_utils.h"
@@ -27,6 +26,7 @@
 #include "render/render_services.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 #include "toolkit/gui_services.h"
 
 namespace {
@@ -70,10 +70,8 @@ bool shell_confirm_overwrite(const std::string& name, std::string* confirmed) {
     *confirmed = name;
     if (file_access(name.c_str(), 0) != 0) return true;
     wxBusyCursor busy;
-    wxTextEntryDialog ask(main_frame, wxS("The file will be Overwritten"), wxS("Warning"),
-                          wxString::FromUTF8(name));
-    if (ask.ShowModal() != wxID_OK) return false;
-    std::string edited = ask.GetValue().utf8_string();
+    std::string edited = name;
+    if (!ask_text(main_frame, "The file will be Overwritten", "Warning", &edited)) return false;
     if (edited.empty()) return false;
     *confirmed = edited;
     return true;

@@ -35,7 +35,7 @@ protected:
         sheet = example_sheet({mark_a, mark_b});
         std::vector<std::string> args = {sheet};
         args.insert(args.end(), more_args.begin(), more_args.end());
-        program.Start(args);
+        program.Start(args, dir.path().string());
         frame = program.WaitWindow(frame_title);
         ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
         ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
@@ -63,7 +63,7 @@ protected:
         return n;
     }
 
-    Program program{dir.file("config"), dir.path().string()};
+    Program program{dir.file("config")};
     std::string sheet;
     std::string frame;
     ScreenMap map;

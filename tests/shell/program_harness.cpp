@@ -1,11 +1,5 @@
 #include "shell/program_harness.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,185 +21,19 @@
 #include "model/items/view.h"
 #include "support/test_env.h"
 
-extern char** environ;
-
 namespace program_test {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-namespace {
-
-// The program and the tools run on an X display of this test program's own,
-// so that windows, focus and keys of tests running beside it never meet.
-class PrivateDisplay {
-public:
-    PrivateDisplay() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        std::string fd = std::to_string(fds[1]);
-        char* argv[] = {const_cast<char*>("Xvfb"),
-                        const_cast<char*>("-displayfd"),
-                        fd.data(),
-                        const_cast<char*>("-screen"),
-                        const_cast<char*>("0"),
-                        const_cast<char*>("1280x1024x24"),
-                        const_cast<char*>("-nolisten"),
-                        const_cast<char*>("tcp"),
-                        nullptr};
-        if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = 0;
-        close(fds[1]);
-        // The server writes its display number once it accepts clients.
-        char number[16] = {};
-        ssize_t n = pid_ ? read(fds[0], number, sizeof number - 1) : 0;
-        close(fds[0]);
-        if (n > 0) name_ = ":" + std::to_string(std::atoi(number));
-    }
-    ~PrivateDisplay() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& name() const { return name_; }
-
-private:
-    pid_t pid_ = 0;
-    std::string name_;
-};
-
-PrivateDisplay& display() {
-    static PrivateDisplay d;
-    return d;
-}
-
-std::string unique_name(const char* stem) {
-    static std::atomic<int> serial{0};
-    return std::string(stem) + "-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
-}
-
-}  // namespace
-
-const std::string& display_name() { return display().name(); }
-
-std::string run(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = popen(("DISPLAY=" + display().name() + " " + command).c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    int s = pclose(pipe);
-    if (status) *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return out;
-}
-
 bool wait_until(const std::function<bool()>& done) {
-    auto end = Clock::now() + deadline;
+    auto end = Clock::now() + tn_test::program_deadline;
     while (Clock::now() < end) {
         if (done()) return true;
         // Not yet: look again shortly.
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return done();
-}
-
-// --- the program --------------------------------------------------------------------
-
-Program::Program(std::string config_dir, std::string work_dir)
-    : config_(std::move(config_dir)), work_(std::move(work_dir)) {
-    if (work_.empty()) work_ = fs::current_path().string();
-    stderr_path_ = (fs::path(work_) / unique_name("stderr")).string();
-}
-
-Program::~Program() {
-    Kill();
-    std::error_code ignored;
-    fs::remove(stderr_path_, ignored);
-}
-
-void Program::Start(const std::vector<std::string>& args) {
-    // Printing goes to files only: the toolkit then never waits for a
-    // print server that a test machine has not.
-    fs::create_directories(fs::path(config_) / "gtk-3.0");
-    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
-    if (!fs::exists(gtk_settings))
-        tn_test::write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
-
-    std::vector<std::string> env_text = {"XDG_CONFIG_HOME=" + config_, "NO_AT_BRIDGE=1",
-                                         "DISPLAY=" + display().name()};
-    for (char** e = environ; *e; ++e) {
-        std::string v = *e;
-        if (v.rfind("XDG_CONFIG_HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0)
-            env_text.push_back(v);
-    }
-    std::vector<char*> env;
-    for (std::string& v : env_text) env.push_back(v.data());
-    env.push_back(nullptr);
-    // TN_PROGRAM_UNDER_TEST=PATH runs another build of the program (an
-    // older one, to see a test fail where a fault is not mended).
-    const char* other = std::getenv("TN_PROGRAM_UNDER_TEST");
-    const std::string program = other && *other ? other : TN_PROGRAM;
-    std::vector<std::string> argv_text = {program};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, work_.c_str());
-    posix_spawn_file_actions_addopen(&actions, 2, stderr_path_.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(spawned, 0);
-}
-
-std::string Program::WaitWindow(const std::string& title) {
-    std::string ids = run("timeout 30 xdotool search --all --sync --onlyvisible --pid " +
-                          std::to_string(pid_) + " --name '^" + title + "$' 2>/dev/null");
-    std::string best;
-    long best_area = -1;
-    size_t start = 0;
-    for (size_t end; (end = ids.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string id = ids.substr(start, end - start);
-        std::vector<long> shape = geometry(id);
-        long area = shape[2] * shape[3];
-        if (shape[2] > 0 && area > best_area) {
-            best_area = area;
-            best = id;
-        }
-    }
-    return best;
-}
-
-bool Program::HasWindow(const std::string& title) {
-    return !run("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name '^" +
-                title + "$' 2>/dev/null")
-                .empty();
-}
-
-bool Program::WaitExit(int* status) {
-    return wait_until([&] {
-        int s = 0;
-        if (pid_ <= 0 || waitpid(pid_, &s, WNOHANG) != pid_) return false;
-        pid_ = 0;
-        *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-        return true;
-    });
-}
-
-bool Program::Running() const { return pid_ > 0 && kill(pid_, 0) == 0; }
-
-void Program::Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = 0;
-}
-
-std::string Program::Stderr() const {
-    std::error_code ec;
-    return fs::exists(stderr_path_, ec) ? tn_test::read_text(stderr_path_) : std::string();
 }
 
 // --- windows, keys and pictures ---------------------------------------------------------
@@ -280,25 +108,7 @@ void expect_region_matches(const std::string& shot, const std::string& region,
                            const std::string& name) {
     const std::string cut = fs::path(shot).replace_filename("region-" + name).string();
     run("convert " + shot + " -crop " + region + " +repage " + cut);
-    const std::string reference = std::string(TN_TEST_DATA_DIR) + "/shell/" + name;
-    if (std::getenv("TN_REGENERATE_SHELL")) {
-        fs::copy_file(cut, reference, fs::copy_options::overwrite_existing);
-        return;
-    }
-    ASSERT_TRUE(fs::exists(reference)) << reference << " missing (TN_REGENERATE_SHELL=1)";
-    // Beside the test program: the test's own working directory goes with it.
-    const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
-    const std::string diff = (out / ("diff-" + name)).string();
-    std::string count =
-        run("compare -metric AE -fuzz 12% " + reference + " " + cut + " " + diff + " 2>&1");
-    const long pixels = std::atol(run("identify -format '%[fx:w*h]' " + cut).c_str());
-    const long differing = std::atol(count.c_str());
-    // 0.2 % of the region: antialiased edges, never a missing item.
-    EXPECT_LE(differing, pixels / 500) << name << ": " << count << " pixels differ; see " << diff;
-    if (differing <= pixels / 500)
-        fs::remove(diff);
-    else
-        fs::copy_file(cut, out / ("actual-" + name), fs::copy_options::overwrite_existing);
+    tn_test::expect_matches_reference(cut, "shell/" + name);
 }
 
 // --- the pointer ----------------------------------------------------------------------------
@@ -399,7 +209,7 @@ void ProgramTest::SetUp() {
     proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
     config_dir = dir.file("config");
     fs::create_directories(config_dir);
-    ASSERT_FALSE(display_name().empty()) << "no private X display (Xvfb)";
+    ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
 }
 
 std::string ProgramTest::every_item_sheet() {

@@ -1,13 +1,9 @@
 #pragma once
-// The real program on a (virtual) display of the test program's own: started
-// with a configuration directory and a working directory of the test's,
-// driven with real pointer and key events (xdotool), looked at with
-// screenshots (ImageMagick) and through the files it writes. Every wait is
-// for something the program does (a window appears, the picture settles, a
-// file is written, the process ends), bounded by a deadline.
-#include <sys/types.h>
-
-#include <chrono>
+// What the program tests of the shell add to the program driver
+// (support/program_driver.h): the pointer on sheet points found through the
+// sheet's bookmarks, windows by their X ids (stacking, screenshots of a
+// region), and the example sheets with a settings file. Every wait is for
+// something the program does, bounded by the driver's deadline.
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,50 +11,19 @@
 #include <gtest/gtest.h>
 
 #include "foundation/geometry.h"
+#include "support/program_driver.h"
 #include "support/test_env.h"
 
 namespace program_test {
 
-// The deadline of every wait: far beyond what a healthy run needs.
-constexpr auto deadline = std::chrono::seconds(30);
-
-// The name of the private X display (":N"); empty when Xvfb could not start.
-const std::string& display_name();
-// Runs a shell command on the private display; its standard output, and
-// its status in *status.
-std::string run(const std::string& command, int* status = nullptr);
+using tn_test::Program;
+// Runs a shell command on the program's private display; its standard
+// output, and its status in *status.
+inline std::string run(const std::string& command, int* status = nullptr) {
+    return tn_test::run_on_display(command, status);
+}
 // True once done() holds, looking again every 20 ms until the deadline.
 bool wait_until(const std::function<bool()>& done);
-
-// One run of the program with a configuration directory of its own.
-class Program {
-public:
-    // The program's settings live in config_dir; it runs in work_dir (the
-    // test's working directory when empty), where its standard error is
-    // kept.
-    explicit Program(std::string config_dir, std::string work_dir = "");
-    ~Program();
-
-    void Start(const std::vector<std::string>& args);
-    // The id of the first visible window titled exactly `title` (largest
-    // when the toolkit made several), waiting for it to appear; empty when
-    // it never did.
-    std::string WaitWindow(const std::string& title);
-    // True when a visible window of the program has that title now.
-    bool HasWindow(const std::string& title);
-    // True when the process ended within the deadline; *status its exit status.
-    bool WaitExit(int* status);
-    bool Running() const;
-    void Kill();
-    // What the program wrote to its standard error so far.
-    std::string Stderr() const;
-
-private:
-    std::string config_;
-    std::string work_;
-    std::string stderr_path_;
-    pid_t pid_ = 0;
-};
 
 // A window's place and size on the display: x, y, width, height.
 std::vector<long> geometry(const std::string& window);

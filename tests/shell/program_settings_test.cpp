@@ -28,8 +28,8 @@ bool near(long a, long b) { return std::labs(a - b) <= 2; }
 TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     const std::string sheet = example_sheet();
     {
-        Program first(config_dir, dir.path().string());
-        first.Start({sheet});
+        Program first(config_dir);
+        first.Start({sheet}, dir.path().string());
         const std::string frame = first.WaitWindow(frame_title);
         ASSERT_FALSE(frame.empty());
         keys(frame, "alt+v p");  // View > Part Palette
@@ -46,8 +46,8 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     }
     EXPECT_NE(ini_text().find("DIR_PROJECT="), std::string::npos) << ini_text();
 
-    Program second(config_dir, dir.path().string());
-    second.Start({sheet});
+    Program second(config_dir);
+    second.Start({sheet}, dir.path().string());
     const std::string frame = second.WaitWindow(frame_title);
     ASSERT_FALSE(frame.empty());
     EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
@@ -61,7 +61,7 @@ class ExampleFiles : public ProgramTest {
 protected:
     void Open() {
         sheet = example_sheet({Point{10000, 10000}, Point{38000, 22000}});
-        program.Start({sheet});
+        program.Start({sheet}, dir.path().string());
         frame = program.WaitWindow(frame_title);
         ASSERT_FALSE(frame.empty());
         ASSERT_TRUE(map.Calibrate(frame, Point{10000, 10000}, Point{38000, 22000}));
@@ -82,7 +82,7 @@ protected:
         return n;
     }
 
-    Program program{dir.file("config"), dir.path().string()};
+    Program program{dir.file("config")};
     std::string sheet;
     std::string frame;
     ScreenMap map;
@@ -116,8 +116,8 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
 // A line the user must read brings the log window in front of the frame,
 // its long lines wrapped at the window's edge.
 TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
-    Program program(config_dir, dir.path().string());
-    program.Start({example_sheet()});
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
     const std::string frame = program.WaitWindow(frame_title);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());
@@ -139,8 +139,8 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
 // The toolkit has nothing to complain about while the program starts and a
 // sheet opens in a second tab.
 TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
-    Program program(config_dir, dir.path().string());
-    program.Start({example_sheet()});
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
     const std::string frame = program.WaitWindow(frame_title);
     ASSERT_FALSE(frame.empty());
     const std::string one = dir.file("one.png"), two = dir.file("two.png");

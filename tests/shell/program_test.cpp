@@ -18,7 +18,7 @@ using namespace program_test;
 TEST_F(ProgramTest, ASheetOfEveryItemKindIsDrawnAtTwoZoomsAndExitLeavesCleanly) {
     std::string sheet = every_item_sheet();
     Program program(config_dir);
-    program.Start({sheet});
+    program.Start({sheet}, dir.path().string());
     std::string frame = program.WaitWindow("Tessaron Schematic Editor");
     ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
 
@@ -46,11 +46,11 @@ TEST_F(ProgramTest, ASheetOfEveryItemKindIsDrawnAtTwoZoomsAndExitLeavesCleanly) 
 
 TEST_F(ProgramTest, ASecondCopySaysSoAndLeavesTheFirstRunning) {
     Program first(config_dir);
-    first.Start({});
+    first.Start({}, dir.path().string());
     ASSERT_FALSE(first.WaitWindow("Tessaron Schematic Editor").empty());
 
     Program second(config_dir);
-    second.Start({});
+    second.Start({}, dir.path().string());
     std::string warning = second.WaitWindow("WARNING");
     ASSERT_FALSE(warning.empty()) << "the second copy showed no warning";
     keys(warning, "Return");

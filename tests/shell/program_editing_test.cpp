@@ -9,65 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/list.h"
-#include "model/documents/document.h"
-#include "model/documents/placed_part.h"
-#include "model/documents/schema.h"
-#include "model/documents/sheet_items.h"
 #include "shell/program_harness.h"
 
 namespace {
 
 using namespace program_test;
 
-const char* const frame_title = "Tessaron Schematic Editor";
-
-// Points of the example sheet: its bookmarks, R1 and the junction.
-constexpr Point mark_a{10000, 10000};
-constexpr Point mark_b{38000, 22000};
+// A point of the example sheet: the junction of the filter.
 constexpr Point junction{21000, 14000};
 
-class ExampleEditing : public ProgramTest {
-protected:
-    // Starts the program on the example root sheet and finds where the
-    // sheet lies on the screen.
-    void Open(const std::vector<std::string>& more_args = {}) {
-        sheet = example_sheet({mark_a, mark_b});
-        std::vector<std::string> args = {sheet};
-        args.insert(args.end(), more_args.begin(), more_args.end());
-        program.Start(args, dir.path().string());
-        frame = program.WaitWindow(frame_title);
-        ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
-        ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
-    }
-    std::string Shot(const std::string& name, const std::string& differ_from = "") {
-        std::string path = dir.file(name);
-        EXPECT_TRUE(settled_screenshot(frame, path, differ_from));
-        return path;
-    }
-
-    // The placed parts of the saved sheet whose library part has that name.
-    int PlacedParts(const std::string& part) {
-        Schema* schema = nullptr;
-        if (load_schema_file(&schema, sheet.c_str()) != 0) return -1;
-        int n = 0;
-        for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
-            if (item->type != PARTLIB_ITEM) continue;
-            // "library/part", with "@version" when the library's part changed.
-            std::string name = as_PlacedPart(item)->part_name.get();
-            name = name.substr(0, name.find('@'));
-            n += name.size() >= part.size() + 1 &&
-                 name.compare(name.size() - part.size() - 1, part.size() + 1, "/" + part) == 0;
-        }
-        close_schema(nullptr, &schema);
-        return n;
-    }
-
-    Program program{dir.file("config")};
-    std::string sheet;
-    std::string frame;
-    ScreenMap map;
-};
+using ExampleEditing = ExampleProgram;
 
 TEST_F(ExampleEditing, TheStatusLineShowsWhereThePointerIs) {
     Open();

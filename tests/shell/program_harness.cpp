@@ -13,10 +13,13 @@
 #include <thread>
 
 #include "foundation/errors.h"
+#include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/batch.h"
 #include "model/documents/document.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
 #include "model/items/library.h"
 #include "model/items/view.h"
 #include "support/test_env.h"
@@ -244,6 +247,46 @@ std::string ProgramTest::ini_text() const {
     const fs::path ini = fs::path(config_dir) / "tessaron" / "Quib.ini";
     std::error_code ec;
     return fs::exists(ini, ec) ? tn_test::read_text(ini.string()) : std::string();
+}
+
+void ExampleProgram::Open(const std::vector<std::string>& more_args) {
+    sheet = example_sheet({mark_a, mark_b});
+    std::vector<std::string> args = {sheet};
+    args.insert(args.end(), more_args.begin(), more_args.end());
+    program.Start(args, dir.path().string());
+    frame = program.WaitWindow("Tessaron Schematic Editor");
+    ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
+    ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
+}
+
+std::string ExampleProgram::Shot(const std::string& name, const std::string& differ_from) {
+    std::string path = dir.file(name);
+    EXPECT_TRUE(settled_screenshot(frame, path, differ_from));
+    return path;
+}
+
+int ExampleProgram::CountSaved(const std::function<bool(SchItem*)>& count) const {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, sheet.c_str()) != 0) return -1;
+    int n = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) n += count(item);
+    close_schema(nullptr, &schema);
+    return n;
+}
+
+int ExampleProgram::PlacedParts(const std::string& part) const {
+    return CountSaved([&](SchItem* item) {
+        if (item->type != PARTLIB_ITEM) return false;
+        // "library/part", with "@version" when the library's part changed.
+        std::string name = as_PlacedPart(item)->part_name.get();
+        name = name.substr(0, name.find('@'));
+        return name.size() >= part.size() + 1 &&
+               name.compare(name.size() - part.size() - 1, part.size() + 1, "/" + part) == 0;
+    });
+}
+
+int ExampleProgram::Junctions() const {
+    return CountSaved([](SchItem* item) { return item->type == JUNCTION_ITEM; });
 }
 
 }  // namespace program_test

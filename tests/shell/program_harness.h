@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "foundation/geometry.h"
+
+struct SchItem;
 #include "support/program_driver.h"
 #include "support/test_env.h"
 
@@ -103,6 +105,29 @@ protected:
 
     tn_test::TempDir dir;
     std::string config_dir;
+};
+
+// The program started on the example root sheet, with where its sheet lies
+// on the screen found through bookmarks A and B at mark_a and mark_b.
+class ExampleProgram : public ProgramTest {
+protected:
+    static constexpr Point mark_a{10000, 10000};
+    static constexpr Point mark_b{38000, 22000};
+
+    void Open(const std::vector<std::string>& more_args = {});
+    // A settled screenshot of the frame in the temporary directory.
+    std::string Shot(const std::string& name, const std::string& differ_from = "");
+    // The items of the saved root sheet that `count` accepts; -1 when the
+    // file cannot be read.
+    int CountSaved(const std::function<bool(SchItem*)>& count) const;
+    // ... its placed parts of that library part, and its junctions.
+    int PlacedParts(const std::string& part) const;
+    int Junctions() const;
+
+    Program program{dir.file("config")};
+    std::string sheet;
+    std::string frame;
+    ScreenMap map;
 };
 
 }  // namespace program_test

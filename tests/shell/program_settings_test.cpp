@@ -9,11 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/list.h"
-#include "model/documents/document.h"
-#include "model/documents/schema.h"
-#include "model/documents/sheet_items.h"
-#include "model/items/item.h"
 #include "shell/program_harness.h"
 
 namespace {
@@ -56,46 +51,25 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
         << "the frame is at " << g[0] << "," << g[1] << " sized " << g[2] << "x" << g[3];
 }
 
-// The example with bookmarks for finding it on the screen, ready for edits.
-class ExampleFiles : public ProgramTest {
+// The example ready for edits.
+class ExampleFiles : public ExampleProgram {
 protected:
-    void Open() {
-        sheet = example_sheet({Point{10000, 10000}, Point{38000, 22000}});
-        program.Start({sheet}, dir.path().string());
-        frame = program.WaitWindow(frame_title);
-        ASSERT_FALSE(frame.empty());
-        ASSERT_TRUE(map.Calibrate(frame, Point{10000, 10000}, Point{38000, 22000}));
-    }
     // Place > Junction, a click at the point, Esc.
     void PlaceJunction(Point at) {
         keys(frame, "ctrl+j");
         click(map(at));
         keys(frame, "Escape");
     }
-    static int Junctions(const std::string& file) {
-        Schema* schema = nullptr;
-        if (load_schema_file(&schema, file.c_str()) != 0) return -1;
-        int n = 0;
-        for (SchItem* item : list_items<SchItem>(schema->sheet->items))
-            n += item->type == JUNCTION_ITEM;
-        close_schema(nullptr, &schema);
-        return n;
-    }
-
-    Program program{dir.file("config")};
-    std::string sheet;
-    std::string frame;
-    ScreenMap map;
 };
 
 TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnother) {
     Open();
-    ASSERT_EQ(Junctions(sheet), 1);
+    ASSERT_EQ(Junctions(), 1);
     PlaceJunction(Point{30000, 20000});
     keys(frame, "ctrl+s");
-    ASSERT_TRUE(wait_until([&] { return Junctions(sheet) == 2 || program.HasWindow("Warning"); }));
+    ASSERT_TRUE(wait_until([&] { return Junctions() == 2 || program.HasWindow("Warning"); }));
     EXPECT_FALSE(program.HasWindow("Warning")) << "Save asked before writing the sheet's own file";
-    EXPECT_EQ(Junctions(sheet), 2);
+    EXPECT_EQ(Junctions(), 2);
 
     // Another file that exists is replaced only when the user confirms.
     const std::string other = dir.file("amplifier.sch");

@@ -117,14 +117,18 @@ void FormDialog::BuildRows() {
                 outer.clear();
                 panel = AddSecondUserPanel();
                 break;
-            case RowKind::DIALOG_BUTTON:
-                item = AddButton(
+            case RowKind::DIALOG_BUTTON: {
+                wxButton* button = AddButton(
                     label,
                     [this](EnhancedDialog&, long client) {
                         if (command_) command_(client);
                     },
                     row.client);
+                // The first button is the dialog's main action: Enter presses it.
+                if (!GetDefaultItem()) button->SetDefault();
+                item = button;
                 break;
+            }
             case RowKind::BUTTON_SPACE: AddButtonSpace(row.min); break;
         }
         items_[i] = item;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -707,4 +709,55 @@ void config_free() {
     for (int id : {FIELD_NAME, LIBS, THE_PROJ, THE_LIB, PART_PALETTE_LIB, PART_PALETTE_PART})
         clear_text_list(id);
     free_system_fonts();
+}
+
+// ---------------------------------------------------------------------------
+// Snapshots
+
+struct PropertySnapshot::Saved {
+    int id = 0;
+    int32_t value = 0;
+    double real = 0.0;
+    std::string text;
+    std::vector<int32_t> slots;
+    std::vector<std::optional<std::string>> texts;  // none: an empty slot
+};
+
+namespace {
+std::vector<int> every_property() {
+    std::vector<int> ids;
+    for (int id = 1; id <= PROPERTY_COUNT; ++id) ids.push_back(id);
+    return ids;
+}
+}  // namespace
+
+PropertySnapshot::PropertySnapshot() : PropertySnapshot(every_property()) {}
+
+// The font list is not a value of the block (its records belong to the
+// documents' texts too) and is not taken.
+PropertySnapshot::PropertySnapshot(const std::vector<int>& ids) {
+    for (int id : ids) {
+        if (!has_field(id) || id == SYSTEM_FONT) continue;
+        const Cell& c = cell(id);
+        Saved s{id, c.value, c.real, c.text, c.slots, {}};
+        for (const char* t : c.texts)
+            s.texts.push_back(t ? std::optional<std::string>(t) : std::nullopt);
+        saved_.push_back(std::move(s));
+    }
+}
+
+PropertySnapshot::~PropertySnapshot() = default;
+
+void PropertySnapshot::restore() const {
+    for (const Saved& s : saved_) {
+        Cell& c = cell(s.id);
+        c.value = s.value;
+        c.real = s.real;
+        std::memcpy(c.text, s.text.c_str(), std::min(s.text.size() + 1, sizeof c.text));
+        c.slots = s.slots;
+        for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i) {
+            std::free(c.texts[i]);
+            c.texts[i] = s.texts[i] ? str_dup(s.texts[i]->c_str()) : nullptr;
+        }
+    }
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 struct List;
 struct Font;
@@ -578,6 +579,38 @@ void proper_set(const Args&... args) {
         proper_set_args(list, sizeof...(Args));
     }
 }
+
+// Stores like proper_set without writing the INI file: a live value that a
+// later proper_set (or nothing) makes lasting.
+template <class... Args>
+void proper_set_live(const Args&... args) {
+    const uint8_t writing = config_write_flag;
+    config_write_flag = 0;
+    proper_set(args...);
+    config_write_flag = writing;
+}
+
+// A copy of property values held in memory (texts and list slots copied),
+// put back by restore() without writing the INI file: what Cancel of a
+// settings dialog returns to. What was written to the INI file meanwhile
+// stays written.
+class PropertySnapshot {
+public:
+    // Every property that holds a value.
+    PropertySnapshot();
+    // Only these ids.
+    explicit PropertySnapshot(const std::vector<int>& ids);
+    ~PropertySnapshot();
+    PropertySnapshot(const PropertySnapshot&) = delete;
+    PropertySnapshot& operator=(const PropertySnapshot&) = delete;
+
+    void restore() const;
+
+    struct Saved;
+
+private:
+    std::vector<Saved> saved_;
+};
 
 // ---------------------------------------------------------------------------
 // INI access

@@ -124,6 +124,13 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
     Bind(wxEVT_CLOSE_WINDOW, &MyFrame::OnClose, this);
     Bind(wxEVT_DROP_FILES, &MyFrame::OnDropFiles, this);
     Bind(wxEVT_TIMER, &MyFrame::OnAutosave, this);
+    // F1 opens the help of what the user is doing: the current mode's page.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_F1 && event.GetModifiers() == wxMOD_NONE)
+            show_mode_help(paint_zone);
+        else
+            event.Skip();
+    });
     RefreshMenus(GetMenuBar(), nullptr);
 }
 

@@ -9,6 +9,7 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/items/library.h"
+#include "platform/profile.h"
 
 std::vector<std::string> library_directory_files() {
     int count = 0;
@@ -66,8 +67,8 @@ std::vector<PaletteRow> palette_rows() {
 }
 
 void palette_store(const std::vector<PaletteRow>& rows) {
-    const int count = static_cast<int>(rows.size()) < PALETTE_ROWS ? static_cast<int>(rows.size())
-                                                                   : PALETTE_ROWS;
+    const int count =
+        static_cast<int>(rows.size()) < PALETTE_ROWS ? static_cast<int>(rows.size()) : PALETTE_ROWS;
     for (int i = 0; i < PALETTE_ROWS; ++i) {
         const bool used = i < count;
         proper_set_live(PART_PALETTE_LIB, i, used ? rows[i].library : "", PART_PALETTE_PART, i,
@@ -78,6 +79,7 @@ void palette_store(const std::vector<PaletteRow>& rows) {
 }
 
 void palette_write() {
+    ProfileBatch batch;
     const int count = proper_get(NB_PART_PALETTE);
     proper_set(NB_PART_PALETTE, count, 0);
     for (int i = 0; i < count && i < PALETTE_ROWS; ++i) {

@@ -65,12 +65,13 @@ public:
 
         auto* left = new wxBoxSizer(wxVERTICAL);
         left->Add(new wxStaticText(this, wxID_ANY, wxS("Libraries")), 0, wxBOTTOM, gap);
-        libraries_ = new wxListBox(this, LOAD_LIBRARIES, wxDefaultPosition, FromDIP(wxSize(160, 200)),
-                                   0, nullptr, wxLB_EXTENDED | wxLB_SORT);
+        libraries_ =
+            new wxListBox(this, LOAD_LIBRARIES, wxDefaultPosition, FromDIP(wxSize(160, 200)), 0,
+                          nullptr, wxLB_EXTENDED | wxLB_SORT);
         left->Add(libraries_, 1, wxEXPAND | wxBOTTOM, gap);
         auto* find = new wxStaticBoxSizer(wxVERTICAL, this, wxS("Find Part"));
-        pattern_ = new wxTextCtrl(this, LOAD_PATTERN, wxS("*"), wxDefaultPosition,
-                                  wxDefaultSize, wxTE_PROCESS_ENTER);
+        pattern_ = new wxTextCtrl(this, LOAD_PATTERN, wxS("*"), wxDefaultPosition, wxDefaultSize,
+                                  wxTE_PROCESS_ENTER);
         find->Add(pattern_, 0, wxEXPAND | wxBOTTOM, gap);
         auto* search = new wxButton(this, LOAD_SEARCH, wxS("Search"));
         find->Add(search, 0);
@@ -84,7 +85,8 @@ public:
         right->Add(parts_, 1, wxEXPAND | wxBOTTOM, gap);
         count_ = new wxStaticText(this, LOAD_COUNT, text_of(parts_found_text(0)));
         right->Add(count_, 0, wxBOTTOM, gap);
-        preview_ = new PreviewCanvas(this, -1, -1, preview_size(this).x, preview_size(this).y, 0x40, 1);
+        preview_ =
+            new PreviewCanvas(this, -1, -1, preview_size(this).x, preview_size(this).y, 0x40, 1);
         preview_->SetId(LOAD_PREVIEW);
         preview_->SetMinSize(preview_size(this));
         right->Add(preview_, 0, wxEXPAND | wxBOTTOM, gap);
@@ -137,23 +139,26 @@ private:
         wxArrayInt lines;
         libraries_->GetSelections(lines);
         std::vector<std::string> names;
-        for (int line : lines) names.push_back(utf8(libraries_->GetString(static_cast<unsigned>(line))));
+        for (int line : lines)
+            names.push_back(utf8(libraries_->GetString(static_cast<unsigned>(line))));
         return names;
     }
 
     void Search() {
         int total = 0;
-        const std::vector<FoundPart> found = search_parts(Chosen(), utf8(pattern_->GetValue()), &total);
+        const std::vector<FoundPart> found =
+            search_parts(Chosen(), utf8(pattern_->GetValue()), &total);
         parts_->Clear();
-        for (const FoundPart& part : found) parts_->AddRow({text_of(part.library), text_of(part.part)});
+        for (const FoundPart& part : found)
+            parts_->AddRow({text_of(part.library), text_of(part.part)});
         count_->SetLabel(text_of(parts_found_text(total)));
     }
 
     void ShowSelected() {
         const int row = parts_->Selection();
         if (row < 0) return;
-        preview_show_part(preview_, utf8(parts_->Cell(row, 0)).c_str(), utf8(parts_->Cell(row, 1)).c_str(),
-                          proper_get(PLACE_CONVERTED), 0);
+        preview_show_part(preview_, utf8(parts_->Cell(row, 0)).c_str(),
+                          utf8(parts_->Cell(row, 1)).c_str(), proper_get(PLACE_CONVERTED), 0);
     }
 
     wxListBox* libraries_;
@@ -175,8 +180,8 @@ public:
 
         auto* lists = new wxBoxSizer(wxVERTICAL);
         lists->Add(new wxStaticText(this, wxID_ANY, wxS("Library")), 0, wxBOTTOM, gap);
-        library_ = new wxListBox(this, PALETTE_LIBRARY, wxDefaultPosition, FromDIP(wxSize(150, 110)),
-                                 0, nullptr, wxLB_SINGLE | wxLB_SORT);
+        library_ = new wxListBox(this, PALETTE_LIBRARY, wxDefaultPosition,
+                                 FromDIP(wxSize(150, 110)), 0, nullptr, wxLB_SINGLE | wxLB_SORT);
         lists->Add(library_, 1, wxEXPAND | wxBOTTOM, gap);
         lists->Add(new wxStaticText(this, wxID_ANY, wxS("Parts")), 0, wxBOTTOM, gap);
         parts_ = new wxListBox(this, PALETTE_PARTS, wxDefaultPosition, FromDIP(wxSize(150, 110)), 0,
@@ -218,7 +223,8 @@ public:
         sort->Add(down_, 0);
         tree_line->Add(sort, 0);
         right->Add(tree_line, 1, wxEXPAND | wxBOTTOM, gap);
-        preview_ = new PreviewCanvas(this, -1, -1, preview_size(this).x, preview_size(this).y, 0x40, 1);
+        preview_ =
+            new PreviewCanvas(this, -1, -1, preview_size(this).x, preview_size(this).y, 0x40, 1);
         preview_->SetId(PALETTE_PREVIEW);
         preview_->SetMinSize(preview_size(this));
         right->Add(preview_, 0, wxEXPAND);
@@ -276,7 +282,8 @@ private:
         choose_libraries({library});
         parts_->Clear();
         int total = 0;
-        for (const FoundPart& part : search_parts({library}, "*", &total)) parts_->Append(text_of(part.part));
+        for (const FoundPart& part : search_parts({library}, "*", &total))
+            parts_->Append(text_of(part.part));
         add_->Disable();
         delete_->Disable();
     }
@@ -335,7 +342,8 @@ void show_load_part() {
     ResDialog& row = res_dialogs[RES_LOAD_PART];
     LoadPartSheet sheet;
     std::vector<wxString> titles;
-    for (int i = 0; i < row.page_count; ++i) titles.push_back(wxString::FromUTF8(row.pages[i].title));
+    for (int i = 0; i < row.page_count; ++i)
+        titles.push_back(wxString::FromUTF8(row.pages[i].title));
 
     LoadPage* load = nullptr;
     PropertySheet* dialog = nullptr;

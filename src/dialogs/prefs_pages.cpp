@@ -11,6 +11,7 @@
 #include "foundation/list.h"
 #include "foundation/services.h"
 #include "model/documents/attribute.h"
+#include "platform/profile.h"
 #include "shell/shell_ops.h"
 
 namespace {
@@ -159,14 +160,21 @@ const std::vector<PrefRow> misc_rows = {
 
 const std::vector<PrefRow> no_rows;
 
+// The properties a page stored (for Cancel's snapshot), when asked.
+std::vector<int>* stored_ids = nullptr;
+
 // Writes the live value of a property (an element for a list) to the INI
 // file.
 void store_current(int id, int index = -1) {
+    if (stored_ids) stored_ids->push_back(id);
     const PropertyInfo& info = property_info(id);
     switch (info.kind) {
-        case PropKind::TEXT: proper_set(id, strproper_get(id), 0); break;
+        // A copy: storing a text releases the one it replaces.
+        case PropKind::TEXT: proper_set(id, std::string(strproper_get(id)), 0); break;
         case PropKind::DOUBLE: proper_set(id, fproper_get(id), 0); break;
-        case PropKind::TEXT_LIST: proper_set(id, index, strproper_get(id, index), 0); break;
+        case PropKind::TEXT_LIST:
+            proper_set(id, index, std::string(strproper_get(id, index)), 0);
+            break;
         case PropKind::FLAG_LIST:
         case PropKind::INT_LIST:
         case PropKind::BYTE_LIST:
@@ -334,6 +342,7 @@ bool PrefsSheet::button(int page, int id) {
 }
 
 void PrefsSheet::store(int page) {
+    ProfileBatch batch;  // the page's settings are written together
     switch (page) {
         case PAGE_FILE_LOCATIONS: {
             store_all({DIR_PROJECT, DIR_LIBRARY, NB_PROJ, NB_LIB});
@@ -344,8 +353,9 @@ void PrefsSheet::store(int page) {
             break;
         }
         case PAGE_DRAWING:
-            store_all({GRID_THICK, GRID_STYLE, CURSOR_IN_SHEET, DEFAULT_JUNC_STYLE, DEFAULT_JUNC_WIDTH,
-                       RDELTA_X, RDELTA_Y, RDELTA_L, MULTIWIRE_DELTA, MULTIWIRE_NB});
+            store_all({GRID_THICK, GRID_STYLE, CURSOR_IN_SHEET, DEFAULT_JUNC_STYLE,
+                       DEFAULT_JUNC_WIDTH, RDELTA_X, RDELTA_Y, RDELTA_L, MULTIWIRE_DELTA,
+                       MULTIWIRE_NB});
             break;
         case PAGE_TEXT:
             for (const TextKind& kind : TEXT_KINDS) {
@@ -371,7 +381,7 @@ void PrefsSheet::store(int page) {
             store_current(NB_FIELD_NAME);
             const int count = proper_get(NB_FIELD_NAME);
             for (int i = 2; i < count && i < FIELD_NAME_SLOTS; ++i)
-                set_field_name(i, get_field_name(i));
+                set_field_name(i, std::string(get_field_name(i)).c_str());
             break;
         }
         case PAGE_SELECT: store_current(EDIT_MODE); break;
@@ -410,15 +420,22 @@ void PrefsSheet::finish(int page) {
     }
 }
 
+// What Apply stored is what Cancel returns to from now on; the other
+// pages' changes are still Cancel's to undo.
 void PrefsSheet::apply(int page) {
+    std::vector<int> ids;
+    stored_ids = &ids;
     store(page);
+    stored_ids = nullptr;
+    if (page == PAGE_ATTRIBUTES) ids.push_back(FIELD_NAME);
     finish(page);
-    snapshot_ = std::make_unique<PropertySnapshot>();
+    if (snapshot_) snapshot_->retake(ids);
     state_.project_at_open = strproper_get(DIR_PROJECT);
     state_.library_at_open = strproper_get(DIR_LIBRARY);
 }
 
 void PrefsSheet::ok() {
+    ProfileBatch batch;
     for (int page = 0; page < PREFS_PAGE_COUNT; ++page)
         if (state_.opened[page]) store(page);
     for (int page = 0; page < PREFS_PAGE_COUNT; ++page) finish(page);
@@ -500,7 +517,9 @@ std::string text_visible_cell(int row) {
     return proper_get(k.visible_property, k.visible_index) ? "Yes" : "No";
 }
 
-int text_kind_font(int row) { return text_row_ok(row) ? proper_get(TEXT_KINDS[row].font_property) : 0; }
+int text_kind_font(int row) {
+    return text_row_ok(row) ? proper_get(TEXT_KINDS[row].font_property) : 0;
+}
 
 std::string text_font_cell(int row) {
     int id = text_kind_font(row);
@@ -516,7 +535,8 @@ std::string text_font_cell(int row) {
 
 uint32_t text_kind_colour(int row) {
     if (!text_row_ok(row)) return 0;
-    return static_cast<uint32_t>(proper_get(TEXT_KINDS[row].colour_property, TEXT_KINDS[row].colour_index));
+    return static_cast<uint32_t>(
+        proper_get(TEXT_KINDS[row].colour_property, TEXT_KINDS[row].colour_index));
 }
 
 void text_kind_set_font(int row, int font_id) {
@@ -568,7 +588,8 @@ const ObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT] = {
 };
 
 void object_kind_set_width(int row, int index, PrefsState* state) {
-    if (row < 0 || row >= OBJECT_KIND_COUNT || !OBJECT_KINDS[row].width_property || index < 0) return;
+    if (row < 0 || row >= OBJECT_KIND_COUNT || !OBJECT_KINDS[row].width_property || index < 0)
+        return;
     proper_set_live(OBJECT_KINDS[row].width_property, width_from_choice(index), 0);
     if (OBJECT_KINDS[row].width_property == WIDTH_POWEROBJ) state->power_width_changed = true;
 }

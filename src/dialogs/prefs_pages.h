@@ -78,14 +78,14 @@ enum class PrefItem : uint8_t {
 
 enum class PrefBind : uint8_t {
     NONE,
-    FLAG,      // checked when the property is non-zero
-    NOT_FLAG,  // checked when the property is 0
-    BIT,       // checked when the property holds the bit `value`
-    VALUE,     // a radio button checked when the property equals `value`
-    ZOOM,      // a ZOOM_CUT radio button for `value` percent
-    NUMBER,    // "%d"; the leading number of the text
-    TEXT,      // the property's text
-    INDEX,     // the entry property - `value` is chosen
+    FLAG,          // checked when the property is non-zero
+    NOT_FLAG,      // checked when the property is 0
+    BIT,           // checked when the property holds the bit `value`
+    VALUE,         // a radio button checked when the property equals `value`
+    ZOOM,          // a ZOOM_CUT radio button for `value` percent
+    NUMBER,        // "%d"; the leading number of the text
+    TEXT,          // the property's text
+    INDEX,         // the entry property - `value` is chosen
     SHEET_TYPE,    // the sheet size shown: the document's, else SHEET_SIZE
     SHEET_WIDTH,   // SIZE_SHEETW of the sheet size shown
     SHEET_HEIGHT,  // SIZE_SHEETH of the sheet size shown
@@ -93,11 +93,11 @@ enum class PrefBind : uint8_t {
 
 struct PrefRow {
     PrefItem item;
-    int id = 0;                   // the control's id, unique on its page
-    const char* label = "";       // static text
+    int id = 0;              // the control's id, unique on its page
+    const char* label = "";  // static text
     PrefBind bind = PrefBind::NONE;
     int property = 0;
-    int32_t value = 0;             // see PrefBind
+    int32_t value = 0;              // see PrefBind
     const char* entries = nullptr;  // CHOICE: one per line
     int enabled_by = 0;             // a flag property that enables the control, or 0
 };
@@ -118,7 +118,7 @@ struct PrefValue {
 // The state of an open sheet beside the live properties: what the Misc.
 // page shows and what it has to do.
 struct PrefsState {
-    int sheet_type = 0;            // the sheet size the Misc. page shows
+    int sheet_type = 0;  // the sheet size the Misc. page shows
     bool sheet_size_changed = false;
     bool palette_size_changed = false;
     bool power_width_changed = false;  // Object Props.: the power objects' width
@@ -198,7 +198,7 @@ struct TextKind {
     int visible_property;  // 0: "N/A"
     int visible_index;     // -1 for a scalar property
     int colour_property;
-    int colour_index;      // -1 for a scalar property
+    int colour_index;  // -1 for a scalar property
 };
 constexpr int TEXT_KIND_COUNT = 13;
 extern const TextKind TEXT_KINDS[TEXT_KIND_COUNT];
@@ -245,8 +245,8 @@ bool field_name_rename(const std::string& name, int row);
 
 // --- File Locations ----------------------------------------------------------------------------------
 struct DirectoryList {
-    int count_property;  // NB_PROJ / NB_LIB
-    int list_property;   // THE_PROJ / THE_LIB
+    int count_property;      // NB_PROJ / NB_LIB
+    int list_property;       // THE_PROJ / THE_LIB
     int directory_property;  // DIR_PROJECT / DIR_LIBRARY
 };
 extern const DirectoryList PROJECT_DIRECTORIES;

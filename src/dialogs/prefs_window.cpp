@@ -173,11 +173,11 @@ private:
                     break;
                 }
                 case PrefItem::RADIO: {
-                    const bool first = !last || last->item != PrefItem::RADIO ||
-                                       last->property != row.property;
-                    auto* radio = new wxRadioButton(at.parent, row.id, text_of(row.label),
-                                                    wxDefaultPosition, wxDefaultSize,
-                                                    first ? wxRB_GROUP : 0);
+                    const bool first =
+                        !last || last->item != PrefItem::RADIO || last->property != row.property;
+                    auto* radio =
+                        new wxRadioButton(at.parent, row.id, text_of(row.label), wxDefaultPosition,
+                                          wxDefaultSize, first ? wxRB_GROUP : 0);
                     at.sizer->Add(radio, 0, wxALL, gap / 2);
                     radio->Bind(wxEVT_RADIOBUTTON,
                                 [this, &row](wxCommandEvent&) { Changed(row, 1, {}); });
@@ -298,7 +298,8 @@ public:
         column->Add(new wxStaticText(this, wxID_ANY,
                                      wxS("Select an object from the list, and click the Font or "
                                          "Color button ")));
-        column->Add(new wxStaticText(this, wxID_ANY, wxS("to change the properties of that item.")));
+        column->Add(
+            new wxStaticText(this, wxID_ANY, wxS("to change the properties of that item.")));
         SetSizer(column);
 
         for (int row = 0; row < TEXT_KIND_COUNT; ++row)
@@ -396,8 +397,9 @@ public:
                     grid->AddSpacer(0);
                 }
                 if (kind.colour_property) {
-                    auto* swatch = new ColourSwatch(
-                        this, kind.colour_id, static_cast<uint32_t>(proper_get(kind.colour_property)));
+                    auto* swatch =
+                        new ColourSwatch(this, kind.colour_id,
+                                         static_cast<uint32_t>(proper_get(kind.colour_property)));
                     swatch->on_change = [&kind](uint32_t rgb) {
                         colour_add(rgb);
                         proper_set_live(kind.colour_property, static_cast<int32_t>(rgb), 0);
@@ -407,8 +409,8 @@ public:
                     grid->AddSpacer(0);
                 }
                 if (kind.width_property) {
-                    auto* size = new wxChoice(this, kind.size_id, wxDefaultPosition,
-                                              wxDefaultSize, widths);
+                    auto* size =
+                        new wxChoice(this, kind.size_id, wxDefaultPosition, wxDefaultSize, widths);
                     size->SetSelection(width_choice_index(proper_get(kind.width_property)));
                     size->Bind(wxEVT_CHOICE, [&sheet, row](wxCommandEvent& e) {
                         object_kind_set_width(row, e.GetSelection(), &sheet.state());
@@ -427,15 +429,22 @@ public:
 
 // --- Attribute Names ---------------------------------------------------------------------------------------
 
-enum : int { NAMES_TREE = 1036, NAMES_EDIT = 1037, NAMES_ADD = 1033, NAMES_DELETE = 1034, NAMES_RENAME = 1035 };
+enum : int {
+    NAMES_TREE = 1036,
+    NAMES_EDIT = 1037,
+    NAMES_ADD = 1033,
+    NAMES_DELETE = 1034,
+    NAMES_RENAME = 1035
+};
 
 class NamesPage : public wxPanel {
 public:
     explicit NamesPage(wxWindow* parent) : wxPanel(parent) {
         const int gap = FromDIP(4);
         auto* column = new wxBoxSizer(wxVERTICAL);
-        tree_ = new CellTree(this, NAMES_TREE, {{wxS("Attribute"), 120}, {wxS("Attribute Name"), -1}},
-                             FromDIP(wxSize(360, 220)));
+        tree_ =
+            new CellTree(this, NAMES_TREE, {{wxS("Attribute"), 120}, {wxS("Attribute Name"), -1}},
+                         FromDIP(wxSize(360, 220)));
         column->Add(tree_, 1, wxEXPAND | wxBOTTOM, gap);
         auto* line = new wxBoxSizer(wxHORIZONTAL);
         line->Add(new wxStaticText(this, wxID_ANY, wxS("Attibute Name:")), 0,
@@ -526,9 +535,9 @@ public:
 
         auto* right = new wxBoxSizer(wxVERTICAL);
         AddSet(right, "Current Project Path", PROJECT_EDIT, PROJECT_LIST, PROJECT_ADD,
-                          PROJECT_DELETE, PROJECT_DIRECTORIES);
+               PROJECT_DELETE, PROJECT_DIRECTORIES);
         AddSet(right, "Current Library Path", LIBRARY_EDIT, LIBRARY_LIST, LIBRARY_ADD,
-                          LIBRARY_DELETE, LIBRARY_DIRECTORIES);
+               LIBRARY_DELETE, LIBRARY_DIRECTORIES);
         columns->Add(right, 2, wxEXPAND);
         SetSizer(columns);
 
@@ -545,7 +554,7 @@ private:
     };
 
     void AddSet(wxBoxSizer* into, const char* label, int edit_id, int list_id, int add_id,
-               int delete_id, const DirectoryList& directories) {
+                int delete_id, const DirectoryList& directories) {
         const int gap = FromDIP(4);
         into->Add(new wxStaticText(this, wxID_ANY, text_of(label)), 0, wxBOTTOM, gap);
         Set set{new wxTextCtrl(this, edit_id), new wxListBox(this, list_id), &directories};
@@ -577,7 +586,8 @@ private:
 
     static void FillList(const Set& set) {
         set.list->Clear();
-        for (const std::string& path : directory_list(*set.directories)) set.list->Append(text_of(path));
+        for (const std::string& path : directory_list(*set.directories))
+            set.list->Append(text_of(path));
     }
 
     // The tree: the chain from the root to the directory, then the
@@ -600,7 +610,8 @@ private:
         }
         const int last = tree_->RowCount() - 1;
         std::vector<std::string> subdirs;
-        for (fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
+        for (fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, error),
+             end;
              !error && it != end; it.increment(error)) {
             const std::string name = it->path().filename().string();
             if (!name.empty() && name[0] != '.' && it->is_directory(error)) subdirs.push_back(name);

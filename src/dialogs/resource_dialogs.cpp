@@ -207,11 +207,11 @@ void show_stats() {
                  {"Number of Power", STATS_POWERS, counts.powers},
                  {"Total Number of Pins", STATS_PINS, counts.pins}};
     for (const auto& line : lines) {
-        grid->Add(new wxStaticText(&dialog, wxID_ANY, wxString::FromUTF8(line.label)),
-                  0, wxALIGN_CENTER_VERTICAL);
-        auto* value = new wxStaticText(&dialog, line.id,
-                                       wxString::FromUTF8(stats_value_text(line.value)),
-                                       wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
+        grid->Add(new wxStaticText(&dialog, wxID_ANY, wxString::FromUTF8(line.label)), 0,
+                  wxALIGN_CENTER_VERTICAL);
+        auto* value =
+            new wxStaticText(&dialog, line.id, wxString::FromUTF8(stats_value_text(line.value)),
+                             wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
         value->SetFont(font);
         grid->Add(value, 0, wxALIGN_RIGHT | wxALIGN_CENTER_VERTICAL);
     }

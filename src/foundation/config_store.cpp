@@ -1,11 +1,11 @@
 // The configuration property store: the block of values, the INI text
 // forms, reading and writing the INI file, the getters and the setter.
 #include <strings.h>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -747,6 +747,19 @@ PropertySnapshot::PropertySnapshot(const std::vector<int>& ids) {
 }
 
 PropertySnapshot::~PropertySnapshot() = default;
+
+void PropertySnapshot::retake(const std::vector<int>& ids) {
+    for (Saved& s : saved_) {
+        if (std::find(ids.begin(), ids.end(), s.id) == ids.end()) continue;
+        const Cell& c = cell(s.id);
+        s.value = c.value;
+        s.real = c.real;
+        s.text = c.text;
+        s.slots = c.slots;
+        for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i)
+            s.texts[i] = c.texts[i] ? std::optional<std::string>(c.texts[i]) : std::nullopt;
+    }
+}
 
 void PropertySnapshot::restore() const {
     for (const Saved& s : saved_) {

@@ -479,10 +479,10 @@ enum class PropKind : uint8_t {
 struct PropertyInfo {
     const char* key;  // static text, not owned
     PropKind kind;
-    uint16_t size;         // text capacity in bytes, or number of list slots
-    bool stored;           // kept in the INI file (section "TESSARON")
-    int32_t int_default;   // scalar kinds; the fill value of flag and int lists
-    double real_default;   // DOUBLE
+    uint16_t size;             // text capacity in bytes, or number of list slots
+    bool stored;               // kept in the INI file (section "TESSARON")
+    int32_t int_default;       // scalar kinds; the fill value of flag and int lists
+    double real_default;       // DOUBLE
     const char* text_default;  // TEXT; static text, not owned
 };
 
@@ -546,8 +546,8 @@ public:
     enum class Type : uint8_t { INTEGER, REAL, TEXT, FONT_LIST };
 
     template <class T>
-        requires(std::is_integral_v<T> || std::is_enum_v<T>)
-    PropArg(T v) : type_(Type::INTEGER), integer_(static_cast<int64_t>(v)) {}
+    requires(std::is_integral_v<T> || std::is_enum_v<T>) PropArg(T v)
+        : type_(Type::INTEGER), integer_(static_cast<int64_t>(v)) {}
     PropArg(double v) : type_(Type::REAL), real_(v) {}
     PropArg(float v) : type_(Type::REAL), real_(v) {}
     PropArg(const char* v) : type_(Type::TEXT), text_(v) {}
@@ -605,6 +605,9 @@ public:
     PropertySnapshot& operator=(const PropertySnapshot&) = delete;
 
     void restore() const;
+    // The saved values of these ids become their values now (what was
+    // stored for good is what a later restore returns to).
+    void retake(const std::vector<int>& ids);
 
     struct Saved;
 

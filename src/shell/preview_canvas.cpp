@@ -8,8 +8,7 @@
 #include "model/documents/sheet_items.h"
 #include "model/items/libutil.h"
 
-PreviewCanvas::PreviewCanvas(wxWindow* frame, int x, int y, int width, int height, long,
-                             int mode_)
+PreviewCanvas::PreviewCanvas(wxWindow* frame, int x, int y, int width, int height, long, int mode_)
     : EditCanvas(frame, CANVAS_PREVIEW), mode(mode_) {
     SetSize(x, y, width, height);
     // A preview shows, it does not scroll.

@@ -111,7 +111,8 @@ void empty_canvas_hook();
 Point log_window_place(const Rect& frame, const Rect& work_area, int width, int height);
 
 // --- fonts and title fields -----------------------------------------------------------
-// "%s,%dpts,%s": face, size in points, style words.
+// "%s,%dpts,%s": face, size in points, weight ("Light", "Normal" or "Bold") and
+// ",Italic", ",Underline", ",Strikeout" for each flag.
 std::string font_description(const Font* font);
 // The platform font dialog for the font of that id; the id of the chosen
 // font (found or added in the list), or the given id when cancelled.

@@ -25,7 +25,9 @@ struct RowData {
 constexpr int INDENT = 16;  // pixels per level
 constexpr int ICON_GAP = 4;
 
-wxColour colour_of(uint32_t rgb) { return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+wxColour colour_of(uint32_t rgb) {
+    return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 
 }  // namespace
 
@@ -47,7 +49,8 @@ public:
     wxDataViewItem GetParent(const wxDataViewItem&) const override { return wxDataViewItem(); }
     bool IsContainer(const wxDataViewItem& item) const override { return !item.IsOk(); }
     bool IsListModel() const override { return true; }
-    unsigned int GetChildren(const wxDataViewItem& item, wxDataViewItemArray& children) const override {
+    unsigned int GetChildren(const wxDataViewItem& item,
+                             wxDataViewItemArray& children) const override {
         if (item.IsOk()) return 0;
         for (const auto& row : rows) children.Add(wxDataViewItem(row.get()));
         return static_cast<unsigned>(rows.size());
@@ -107,7 +110,8 @@ public:
             x = row_->level * INDENT;
             if (row_->icon >= 0 && row_->icon < static_cast<int>(model_->icons.size())) {
                 const wxBitmap& icon = model_->icons[static_cast<size_t>(row_->icon)];
-                dc->DrawBitmap(icon, rect.x + x, rect.y + (rect.height - icon.GetHeight()) / 2, true);
+                dc->DrawBitmap(icon, rect.x + x, rect.y + (rect.height - icon.GetHeight()) / 2,
+                               true);
                 x += icon.GetWidth() + ICON_GAP;
             }
         }
@@ -144,12 +148,12 @@ CellTree::CellTree(wxWindow* parent, wxWindowID id, const std::vector<Column>& c
     model_->DecRef();  // the control holds it
     for (size_t c = 0; c < columns.size(); ++c) {
         const Column& column = columns[c];
-        auto* renderer = new CellRenderer(model_, static_cast<unsigned>(c),
-                                          column.kind == ColumnKind::COLOUR);
+        auto* renderer =
+            new CellRenderer(model_, static_cast<unsigned>(c), column.kind == ColumnKind::COLOUR);
         // A column is at least as wide as its title.
         const int title = GetTextExtent(column.title).x + FromDIP(16);
-        const int width = column.width > 0 ? std::max(FromDIP(column.width), title)
-                                           : wxCOL_WIDTH_DEFAULT;
+        const int width =
+            column.width > 0 ? std::max(FromDIP(column.width), title) : wxCOL_WIDTH_DEFAULT;
         AppendColumn(new wxDataViewColumn(column.title, renderer, static_cast<unsigned>(c), width,
                                           wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE));
     }
@@ -272,8 +276,7 @@ void CellTree::SelectRow(int row) {
 }
 
 wxRect CellTree::CellRect(int row, int column) const {
-    if (row < 0 || row >= RowCount() || column < 0 ||
-        column >= static_cast<int>(GetColumnCount()))
+    if (row < 0 || row >= RowCount() || column < 0 || column >= static_cast<int>(GetColumnCount()))
         return {};
     return GetItemRect(Item(row), GetColumn(static_cast<unsigned>(column)));
 }

@@ -63,7 +63,7 @@ public:
 
 private:
     CellTreeModel* model_;  // reference held by the control
-    bool quiet_ = false;     // the program changes the rows or the selection
+    bool quiet_ = false;    // the program changes the rows or the selection
     int Row(const wxDataViewItem& item) const;
     wxDataViewItem Item(int row) const;
 };

@@ -6,7 +6,9 @@
 #include "toolkit/asking.h"
 
 namespace {
-wxColour colour_of(uint32_t rgb) { return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+wxColour colour_of(uint32_t rgb) {
+    return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 uint32_t rgb_of(const wxColour& c) {
     return static_cast<uint32_t>(c.Red()) | static_cast<uint32_t>(c.Green()) << 8 |
            static_cast<uint32_t>(c.Blue()) << 16;

@@ -9,7 +9,8 @@
 
 class ColourSwatch : public wxButton {
 public:
-    ColourSwatch(wxWindow* parent, wxWindowID id, uint32_t rgb, const wxSize& size = wxSize(36, 20));
+    ColourSwatch(wxWindow* parent, wxWindowID id, uint32_t rgb,
+                 const wxSize& size = wxSize(36, 20));
 
     // 0x00BBGGRR.
     void SetColour(uint32_t rgb);

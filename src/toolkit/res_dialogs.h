@@ -31,7 +31,7 @@ struct ResPage {
 struct ResDialog {
     const char* template_name;
     const char* title;
-    int tab_control;  // the notebook's id; 0 for a plain dialog
+    int tab_control;             // the notebook's id; 0 for a plain dialog
     wxWindow* window = nullptr;  // not owned: the open dialog
     int page_count = 0;
     bool modal = true;

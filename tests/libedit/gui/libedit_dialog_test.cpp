@@ -205,3 +205,39 @@ TEST_F(LibraryDialogs, AVectorDefinitionOfTheWindowsOwnLibraryIsMergedIntoThePar
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ClosingAModifiedLibraryAsksAndYesSavesIt) {
+    get("CAP");
+    libedit_add_name(ed(), "CONDENSER");
+    canvas_mark_modified(canvas);
+    script.message(ANSWER_YES);
+    child->Close();
+    ASSERT_TRUE(pump_until([&] { return my_children.empty(); }));
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Save Changes to Library ?", 0), 0u);
+    Library* saved = new_Library();
+    ASSERT_EQ(load_Library(saved, dir.file("parts.clb").c_str(), false), 0);
+    EXPECT_NE(find_LibEntry(saved, "CONDENSER"), nullptr);
+    free_Library(saved);
+}
+
+TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
+    tn_test::write_text(dir.file("damaged.clb"),
+                        "@Tessaron V2.02  -- 12/21/95  * Library File\x1a\x11");
+    tn_test::write_text(dir.file("damaged.tbl"), "not a title block");
+    const size_t windows = my_children.size();
+    script.message(ANSWER_OK);
+    EXPECT_EQ(libedit_open_window(dir.file("damaged.clb").c_str()), nullptr);
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Syntax Error in Library.", 0), 0u);
+    script.message(ANSWER_OK);
+    EXPECT_EQ(template_open_window(dir.file("damaged.tbl").c_str()), nullptr);
+    EXPECT_NE(script.asked().back().text.find("damaged.tbl"), std::string::npos);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(my_children.size(), windows);
+    EXPECT_EQ(paint_zone, canvas);  // the window that was current stays current
+}
+
+}  // namespace

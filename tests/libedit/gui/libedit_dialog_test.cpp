@@ -24,6 +24,7 @@
 #include "model/documents/schema.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
+#include "model/items/primitives.h"
 #include "model/items/vectors.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -238,6 +239,39 @@ TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
     wxTheApp->ProcessPendingEvents();
     EXPECT_EQ(my_children.size(), windows);
     EXPECT_EQ(paint_zone, canvas);  // the window that was current stays current
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ATitleBlockIsDrawnAndSavedAsItsFile) {
+    MyChild* block = template_open_window(nullptr);
+    ASSERT_NE(block, nullptr);
+    EditCanvas* tcanvas = block->canvas;
+    paint_zone = tcanvas;
+    menu_command(tcanvas, TEMPLATE_CMD_BOX, 0);
+    ASSERT_STREQ(tcanvas->ModeName(1), "Add Vectors ,...");
+    for (Point p : {Point{1000, 1000}, Point{30000, 20000}}) {
+        session_event(&tcanvas->editing, EV_MOTION, p);
+        session_event(&tcanvas->editing, EV_LEFT_UP, p);
+    }
+    session_event(&tcanvas->editing, EV_RIGHT_UP, Point{30000, 20000});
+    ASSERT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
+    EXPECT_TRUE(schema_is_modified(tcanvas->mySchema));
+    // Save without a name asks for one.
+    script.file(dir.file("frame.tbl"));
+    menu_command(tcanvas, TEMPLATE_CMD_SAVE, 0);
+    EXPECT_FALSE(schema_is_modified(tcanvas->mySchema));
+    Schema* read = nullptr;
+    new_active_schema(&read);
+    ASSERT_EQ(load_titleblock_file(dir.file("frame.tbl").c_str(), read), 0);
+    EXPECT_EQ(read->titleblock.drawing->count, 1u);
+    close_schema(nullptr, &read);
+    // Undo after the save brings back the title block as saved.
+    append_or_die(tcanvas->mySchema->titleblock.drawing, new_Line());
+    menu_command(tcanvas, TEMPLATE_CMD_UNDO, 0);
+    EXPECT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
 }
 
 }  // namespace

@@ -224,7 +224,8 @@ bool settled_screenshot(const std::string& window, const std::string& path,
 // Compares the canvas area of a screenshot with the reference image,
 // tolerating antialiasing: a pixel counts when its colour differs by more
 // than the fuzz, and a few such pixels are allowed. On a failure the actual
-// image and the difference image are written beside the test program.
+// image and the difference image (<name>-actual.png, <name>-diff.png) are
+// written beside the test program.
 void expect_matches_reference(const std::string& shot, const std::string& name) {
     const std::string canvas = fs::path(shot).replace_filename("canvas-" + name).string();
     // The canvas of the first child: below the toolbar and the tab, above
@@ -237,8 +238,9 @@ void expect_matches_reference(const std::string& shot, const std::string& name) 
     }
     ASSERT_TRUE(fs::exists(reference)) << reference << " missing (TN_REGENERATE_SHELL=1)";
     // Beside the test program: the test's own working directory goes with it.
-    const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
-    const std::string diff = (out / ("diff-" + name)).string();
+    const fs::path out = tn_test::failure_output_dir();
+    const std::string base = fs::path(name).stem().string();
+    const std::string diff = (out / (base + "-diff.png")).string();
     int status = 0;
     std::string count = run(
         "compare -metric AE -fuzz 12% " + reference + " " + canvas + " " + diff + " 2>&1", &status);
@@ -249,7 +251,7 @@ void expect_matches_reference(const std::string& shot, const std::string& name) 
     if (differing <= 980L * 560 / 500)
         fs::remove(diff);
     else
-        fs::copy_file(canvas, out / ("actual-" + name), fs::copy_options::overwrite_existing);
+        fs::copy_file(canvas, out / (base + "-actual.png"), fs::copy_options::overwrite_existing);
 }
 
 class ProgramTest : public testing::Test {
@@ -263,6 +265,8 @@ protected:
         proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
         config_dir = dir.file("config");
         fs::create_directories(config_dir);
+        for (const char* tool : {"Xvfb", "xdotool", "import", "convert", "compare"})
+            ASSERT_TRUE(tn_test::tool_installed(tool));
         ASSERT_FALSE(display().name().empty()) << "no private X display (Xvfb)";
     }
 

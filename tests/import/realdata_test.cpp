@@ -10,11 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -122,16 +123,11 @@ Netlist read_inf(const fs::path& path) {
     return net;
 }
 
-bool is_bus_port(const Port* port) {
+// The base of a bus port's name ("D" of "D[15..0]"); none for a plain port.
+std::optional<std::string> bus_port_base(const Port* port) {
     std::string base;
     int32_t lo = 0, hi = 0;
-    return port_bus_range(port, &base, &lo, &hi);
-}
-
-std::string bus_base(const Port* port) {
-    std::string base;
-    int32_t lo = 0, hi = 0;
-    port_bus_range(port, &base, &lo, &hi);
+    if (!port_bus_range(port, &base, &lo, &hi)) return std::nullopt;
     return base;
 }
 
@@ -157,7 +153,7 @@ Built build(Schema* schema) {
     logged.clear();
     std::set<std::string> bus_ports;
     for (Port* port : list_items<Port>(schema->ports))
-        if (is_bus_port(port)) bus_ports.insert(upper(bus_base(port)));
+        if (auto base = bus_port_base(port)) bus_ports.insert(upper(*base));
     for (Ident* head : list_items<Ident>(context->islands)) {
         Net members;
         for (const SchItem* m = head->nextconn; m; m = m->next) {
@@ -166,7 +162,7 @@ Built build(Schema* schema) {
                 members.insert("R " + upper(as_PlacedPart(pp->father)->reference.text.get()) + " " +
                                upper(pp->pin->name.get()));
             else if (pp->whoami && pp->whoami->type == PORT_ITEM && !pp->father &&
-                     !is_bus_port(as_Port(pp->whoami)))
+                     !bus_port_base(as_Port(pp->whoami)))
                 members.insert("P " + upper(as_Port(pp->whoami)->name.get()));
         }
         for (NameRec* rec : list_items<NameRec>(head->names)) {
@@ -247,8 +243,8 @@ std::vector<std::string> apply_foreign_rules(Schema* schema, const Built& built)
     }
     for (Port* port : list_items<Port>(schema->ports)) {
         const std::string name = port->name.get();
-        if (!is_bus_port(port) || built.warnings.find("No Bus name specified for port '" + name +
-                                                      "'") == std::string::npos)
+        if (!bus_port_base(port) || built.warnings.find("No Bus name specified for port '" + name +
+                                                        "'") == std::string::npos)
             continue;
         Text* label = new_Text();
         label->pos = port->pos;

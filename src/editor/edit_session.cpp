@@ -1,15 +1,16 @@
-// What every edit of a sheet shares: the undo copy before it, the tidy-up
-// after it (outlines, connectivity, modified flag, redraw) and the repeat
-// range of the last placement.
-#include "editor/sheet_modes.h"
+// What every edit of a sheet shares: the transaction (the undo copy before
+// it, the tidy-up after it: outlines, connectivity, modified flag,
+// invalidation) and the repeat range of the last placement.
+#include "editor/edit_transaction.h"
 
 #include <unordered_set>
 
 #include "connectivity/net_refresh.h"
+#include "editor/edit_ops.h"
+#include "editor/sheet_modes.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
-#include "editor/edit_ops.h"
 #include "model/documents/document.h"
 #include "model/documents/netprop.h"
 #include "model/documents/power_port.h"
@@ -29,8 +30,6 @@ void rebuild_outline(Schema* schema, SchItem* item) {
         default: break;
     }
 }
-
-bool touched(const SchItem* item) { return (item->state & (STATE_TOUCHED | STATE_TOUCHED_WIRE)) != 0; }
 
 // A name-carrying item's label stepped for the next repeat.
 void step_label(SchItem* item, int step) {
@@ -53,16 +52,21 @@ void step_label(SchItem* item, int step) {
     sstr_set(name, text.c_str());
 }
 
-// The refresh deletes the wires it absorbed: the selection and the repeat
-// range must not keep them.
-void forget_removed(EditSession* session) {
-    Schema* schema = session->schema;
+// The records on the sheet and among the interface ports.
+std::unordered_set<const SchItem*> items_present(Schema* schema) {
     std::unordered_set<const SchItem*> present;
     for (SchItem* item : list_items<SchItem>(schema->current->items)) present.insert(item);
     for (SchItem* item : list_items<SchItem>(schema->ports)) present.insert(item);
-    List* selection = schema->edit.edit_list;
+    return present;
+}
+
+// The refresh deletes the wires it absorbed: the selection and the repeat
+// range must not keep them.
+void forget_removed(EditSession* session, const std::unordered_set<const SchItem*>& present) {
+    List* selection = session->schema->edit.edit_list;
     for (DListNode* node : dlist_nodes(selection))
-        if (!present.count(static_cast<SchItem*>(node->data))) dlist_remove(selection, node, nullptr);
+        if (!present.count(static_cast<SchItem*>(node->data)))
+            dlist_remove(selection, node, nullptr);
     std::erase_if(session->repeat_items, [&](SchItem* item) { return !present.count(item); });
 }
 
@@ -96,16 +100,42 @@ int undo_sheet(EditSession* session) {
     return 0;
 }
 
-void finish_edit(EditSession* session) {
-    Schema* schema = session->schema;
-    if (!schema) return;
-    if (schema->current)
-        for (SchItem* item : list_items<SchItem>(schema->current->items))
-            if (touched(item)) rebuild_outline(schema, item);
-    for (SchItem* item : list_items<SchItem>(schema->ports))
-        if (touched(item)) rebuild_outline(schema, item);
+// --- the transaction ------------------------------------------------------------------------------
+EditTransaction::EditTransaction(EditSession* session) : session_(session) {
+    edit_checkpoint(session);
+}
+
+EditTransaction::~EditTransaction() {
+    if (!abandoned_) finish();
+}
+
+void EditTransaction::before(SchItem* item) { note_area(item); }
+
+void EditTransaction::note_area(SchItem* item) {
+    Rect area;
+    if (item && session_->schema && bounds_SchItem(session_->schema, item, &area, false))
+        areas_.push_back(area);
+}
+
+void EditTransaction::touch(SchItem* item) {
+    if (!item || !marked_.insert(item).second) return;
+    item->state |= STATE_TOUCHED;
+    touched_.push_back(item);
+}
+
+void EditTransaction::invalidate(const Rect& area) { areas_.push_back(area); }
+
+void EditTransaction::finish() {
+    Schema* schema = session_->schema;
+    if (!schema || !schema->current) return;
+    for (SchItem* item : touched_) rebuild_outline(schema, item);
+    for (SchItem* item : touched_) note_area(item);
     refresh_connectivity(nullptr, schema);
-    forget_removed(session);
+    // The refresh may have fused a touched wire into another and deleted it.
+    const std::unordered_set<const SchItem*> present = items_present(schema);
+    forget_removed(session_, present);
+    for (SchItem* item : touched_)
+        if (present.count(item)) note_area(item);
     {
         FlagOpScope clear(STATE_TOUCHED | STATE_TOUCHED_WIRE, FLAGOP_CLEAR);
         flag_Schema(schema);
@@ -117,8 +147,8 @@ void finish_edit(EditSession* session) {
         schema->edit.search_count = -1;
     }
     schema_set_modified(schema);
-    session->host->mark_modified();
-    session->host->redraw();
+    session_->host->mark_modified();
+    session_->host->invalidate(areas_);
 }
 
 // --- repeat ---------------------------------------------------------------------------------------
@@ -149,7 +179,7 @@ bool repeat_last_placement(EditSession* session) {
     for (SchItem* item : session->repeat_items)
         if (!list_find_node(schema->current->items, item) && !list_find_node(schema->ports, item))
             return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, proper_get(RDELTA_X), proper_get(RDELTA_Y));
@@ -161,10 +191,9 @@ bool repeat_last_placement(EditSession* session) {
         SchItem* copy = static_cast<SchItem*>(dlist_tail(into)->data);
         matrix_SchItem(copy, &shift);
         step_label(copy, proper_get(RDELTA_L));
-        copy->state |= STATE_TOUCHED;
+        edit.touch(copy);
         made.push_back(copy);
     }
     session->repeat_items = made;
-    finish_edit(session);
     return true;
 }

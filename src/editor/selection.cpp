@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
+#include "editor/edit_transaction.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
 #include "foundation/core.h"
@@ -172,7 +174,7 @@ int select_area(EditSession* session, Rect area) {
 
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     std::vector<SchItem*> moved;
     for (SchItem* item : list_items<SchItem>(edit_list(session)))
         if (owner_of(session, item)) moved.push_back(item);
@@ -182,24 +184,26 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
         for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
             if (!is_wire(item) || is_selected(item)) continue;
             Line* wire = as_Line(item);
+            bool before = true;
             for (Point* end : {&wire->pos, &wire->end}) {
                 if (std::find(points.begin(), points.end(), *end) == points.end()) continue;
+                if (std::exchange(before, false)) edit.before(wire);
                 *end = Point{end->x + delta.x, end->y + delta.y};
-                wire->state |= STATE_TOUCHED;
+                edit.touch(wire);
             }
         }
     }
     for (SchItem* item : moved) {
+        edit.before(item);
         translate(item, delta);
-        item->state |= STATE_TOUCHED;
+        edit.touch(item);
     }
-    finish_edit(session);
     return true;
 }
 
 bool delete_selection(EditSession* session) {
     if (selection_count(session) == 0) return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     Schema* schema = session->schema;
     std::vector<SchItem*> doomed;
     for (SchItem* item : list_items<SchItem>(edit_list(session))) doomed.push_back(item);
@@ -208,10 +212,10 @@ bool delete_selection(EditSession* session) {
     for (SchItem* item : doomed) {
         List* owner = owner_of(session, item);
         if (!owner) continue;
+        edit.before(item);
         dlist_remove(owner, list_find_node(owner, item), nullptr);
         free_SchItem(schema, item, false);
     }
-    finish_edit(session);
     return true;
 }
 
@@ -259,7 +263,7 @@ int paste_selection(EditSession* session) {
     // fail after all, the document goes back to this copy.
     DocumentCopy before;
     keep_document_copy(&before, schema);
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     release_paste_list(schema);
     int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
     if (result != 0) {
@@ -273,6 +277,7 @@ int paste_selection(EditSession* session) {
             session->schema = restored;
             session->host->document_replaced(restored);
             free_Schema(schema, false);
+            edit.abandon();
         }
         return result;
     }
@@ -299,22 +304,24 @@ int paste_selection(EditSession* session) {
             // The user agreed to replace the title block: its lists take the
             // place of the document's own.
             TitleBlock* pasted_block = as_TitleBlock(item);
+            edit.invalidate(schema->titleblock.bounds);
             free_SchItem_list(schema, &schema->titleblock.fields);
             free_SchItem_list(schema, &schema->titleblock.drawing);
             schema->titleblock.fields = pasted_block->fields;
             schema->titleblock.drawing = pasted_block->drawing;
             pasted_block->fields = nullptr;
             pasted_block->drawing = nullptr;
+            edit.invalidate(pasted_block->bounds);
             free_SchItem(schema, item, false);
             continue;
         }
         if (!dlist_append(into, item)) no_memory();
         translate(item, delta);
-        item->state = (item->state & ~STATE_SELECTED) | STATE_TOUCHED;
+        item->state &= ~STATE_SELECTED;
+        edit.touch(item);
         select_add(session, item);
     }
     if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
-    finish_edit(session);
     return 0;
 }
 

@@ -10,7 +10,7 @@ packages=(
   flex bison
   libwxgtk3.2-dev
   xvfb xauth
-  xdotool imagemagick
+  xdotool x11-utils imagemagick ghostscript
   clang-format
   locales
   ngspice pcb-rnd

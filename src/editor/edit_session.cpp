@@ -6,51 +6,16 @@
 #include <unordered_set>
 
 #include "connectivity/net_refresh.h"
-#include "editor/edit_ops.h"
+#include "editor/edit_kinds.h"
 #include "editor/sheet_modes.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/document.h"
-#include "model/documents/netprop.h"
-#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
-#include "model/documents/subsheet.h"
-#include "model/items/text.h"
 
 namespace {
-
-void rebuild_outline(Schema* schema, SchItem* item) {
-    switch (item->type) {
-        case POWER_ITEM: power_build_symbol(schema, as_Power(item)); break;
-        case PORT_ITEM: port_build_symbol(schema, as_Port(item)); break;
-        case SUBSHEET_ITEM: subsheet_build_box(schema, as_SubSheet(item)); break;
-        case NETPROP_ITEM: netprop_build_symbol(schema, as_NetProp(item)); break;
-        default: break;
-    }
-}
-
-// A name-carrying item's label stepped for the next repeat.
-void step_label(SchItem* item, int step) {
-    ShortString* name = nullptr;
-    switch (item->type) {
-        case POWER_ITEM: name = &as_Power(item)->name; break;
-        case PORT_ITEM: name = &as_Port(item)->name; break;
-        case NETPROP_ITEM: name = &as_NetProp(item)->name; break;
-        case TEXT_ITEM: {
-            Text* text = as_Text(item);
-            label_increment(&text->string, step);
-            free_Strokes(text->layout);
-            text->layout = nullptr;
-            return;
-        }
-        default: return;
-    }
-    std::string text = name->get();
-    label_increment(&text, step);
-    sstr_set(name, text.c_str());
-}
 
 // The records on the sheet and among the interface ports.
 std::unordered_set<const SchItem*> items_present(Schema* schema) {
@@ -74,7 +39,13 @@ void forget_removed(EditSession* session, const std::unordered_set<const SchItem
 
 void edit_checkpoint(EditSession* session) {
     if (!session || !session->schema) return;
-    if (session->kind != 1) return;  // library and template copies belong to the library editor
+    if (session->kind != 1) {
+        // Library and template copies belong to the library editor.
+        if (!session->owner) return;
+        session->owner->checkpoint();
+        session->host->enable_undo(true);
+        return;
+    }
     if (keep_document_copy(&session->undo, session->schema)) session->host->enable_undo(true);
 }
 
@@ -128,7 +99,7 @@ void EditTransaction::invalidate(const Rect& area) { areas_.push_back(area); }
 void EditTransaction::finish() {
     Schema* schema = session_->schema;
     if (!schema || !schema->current) return;
-    for (SchItem* item : touched_) rebuild_outline(schema, item);
+    for (SchItem* item : touched_) item_rebuild_outline(schema, item);
     for (SchItem* item : touched_) note_area(item);
     refresh_connectivity(nullptr, schema);
     // The refresh may have fused a touched wire into another and deleted it.
@@ -190,7 +161,7 @@ bool repeat_last_placement(EditSession* session) {
         list_add_item_copy(schema, into, item);
         SchItem* copy = static_cast<SchItem*>(dlist_tail(into)->data);
         matrix_SchItem(copy, &shift);
-        step_label(copy, proper_get(RDELTA_L));
+        item_step_label(copy, proper_get(RDELTA_L));
         edit.touch(copy);
         made.push_back(copy);
     }

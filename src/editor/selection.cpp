@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
@@ -63,41 +64,6 @@ void consider(Schema* schema, List* items, Point p, SchItem** best, double* best
 
 bool is_wire(const SchItem* item) {
     return item->type == LINE_ITEM && (item->flags & STYLE_MASK) != DRAW;
-}
-
-// The points where wires attach to an item, in sheet coordinates.
-void connection_points(EditSession* session, SchItem* item, std::vector<Point>* out) {
-    Schema* schema = session->schema;
-    switch (item->type) {
-        case LINE_ITEM:
-            out->push_back(as_Line(item)->pos);
-            out->push_back(as_Line(item)->end);
-            break;
-        case PARTLIB_ITEM: {
-            PlacedPart* pl = as_PlacedPart(item);
-            PinList* pins = pl_pins_in_use(schema->library, pl);
-            if (!pins) break;
-            Matrix m;
-            matrix_identity(&m);
-            pl_matrix(pl, &m);
-            for (Pin* pin : list_items<Pin>(pins->pins)) {
-                Point outer, inner, at;
-                get_PinLine(pin, &outer, &inner);
-                matrix_apply(&m, outer, &at);
-                out->push_back(at);
-            }
-            break;
-        }
-        case SUBSHEET_ITEM:
-            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
-                out->push_back(Point{item->pos.x + port->pos.x, item->pos.y + port->pos.y});
-            break;
-        case JUNCTION_ITEM:
-        case POWER_ITEM:
-        case NOCON_ITEM:
-        case PORT_ITEM: out->push_back(item->pos); break;
-        default: break;
-    }
 }
 
 void translate(SchItem* item, Point delta) {
@@ -180,7 +146,7 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
         if (owner_of(session, item)) moved.push_back(item);
     if (drag) {
         std::vector<Point> points;
-        for (SchItem* item : moved) connection_points(session, item, &points);
+        for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
         for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
             if (!is_wire(item) || is_selected(item)) continue;
             Line* wire = as_Line(item);

@@ -225,13 +225,23 @@ public:
 };
 
 // --- the session: one canvas's editing state ------------------------------------------
+// An editor built on the session for another kind of document (the library
+// and title-block editors) keeps its own undo copies: edit_checkpoint on a
+// session that is not a sheet's hands the request to it.
+class SessionOwner {
+public:
+    virtual ~SessionOwner() = default;
+    virtual void checkpoint() = 0;
+};
+
 struct EditSession {
     Schema* schema = nullptr;  // the canvas's document (mySchema); owned by the canvas
     int kind = 1;              // 1 sheet, 2 library, 3 title block, 4 part preview
     EditHost* host = nullptr;  // never null once made (make_session)
     std::vector<std::unique_ptr<ModeInstance>> pile;  // myPile; [0] the base mode
     CanvasLook look;
-    DocumentCopy undo;  // the one-level undo copy of a sheet
+    DocumentCopy undo;              // the one-level undo copy of a sheet
+    SessionOwner* owner = nullptr;  // not owned: the editor of a library or title block
     // The repeat range: the items the last placement made (not owned).
     std::vector<SchItem*> repeat_items;
     bool repeat_on = false;

@@ -61,11 +61,10 @@ void EditCanvas::OnFitPaint(wxPaintEvent& event) {
 }
 
 void EditCanvas::OnMotion(wxMouseEvent& event) {
-    if (!mySchema) return;
+    // The position field follows the pointer wherever it goes, snapped and
+    // constrained as a click there would be.
     Point world;
-    wxPoint p = CalcUnscrolledPosition(event.GetPosition());
-    if (view_to_world(&mySchema->view, Point{p.x, p.y}, &world, mySchema)) {
-        cursor = world;
-        if (paint_zone == this) canvas_set_cursor_pos(world);
-    }
+    if (!WorldPoint(event.GetPosition(), &world)) return;
+    cursor = world;
+    if (paint_zone == this) canvas_set_cursor_pos(world);
 }

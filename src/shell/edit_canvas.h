@@ -13,6 +13,7 @@
 
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
+#include "libedit/libedit.h"
 #include "render/render_canvas.h"
 #include "shell/commands.h"
 
@@ -52,13 +53,12 @@ public:
     SubSheet* current_sheet = nullptr;
     Ident* current_net = nullptr;
     Field* current_field = nullptr;
-    // The library editor's state.
-    Schema* load_copy = nullptr;
-    Schema* undo_slot = nullptr;
-    std::vector<std::string> names;
-    int nb_names = 0;
-    uint8_t converted = 0;
-    SchItem* current_item = nullptr;
+    // The library editor's state on a library or template canvas: the
+    // load-time copy, the undo copies, the name table, the converted-form
+    // byte and the item under edit (libedit/libedit.h); its host turns the
+    // editor's requests into window calls.
+    LibEdit libedit;
+    std::unique_ptr<LibEditHost> libedit_host;
     // Auto-activation read by the event handler.
     bool auto_activate = false;
     int restart_command = 0;

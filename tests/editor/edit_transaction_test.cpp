@@ -2,12 +2,16 @@
 // outlines, connectivity, modified mark and the areas to repaint.
 #include <gtest/gtest.h>
 
+#include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item_ops.h"
 #include "model/items/primitives.h"
+#include "model/items/text.h"
 #include "model/items/vectors.h"
 
 using namespace editor_test;
@@ -78,6 +82,35 @@ TEST_F(TransactionTest, AnAbandonedEditFinishesNothing) {
     EXPECT_TRUE(host.undo_enabled) << "the undo copy is taken when the edit starts";
     EXPECT_EQ(host.modified, 0);
     EXPECT_EQ(host.invalidations, 0);
+}
+
+// A kind the editor's table forgets would be dragged without its wires,
+// keep a stale outline after an edit, or repeat without its name stepped.
+TEST(EditKinds, EveryKindOnASheetHasAnEditorRow) {
+    for (int code = 0; code < ITEM_CODE_LIMIT; ++code)
+        EXPECT_TRUE(item_ops(code).sheet_tag == 0 || item_has_edit_row(code)) << item_name(code);
+    EXPECT_FALSE(item_has_edit_row(IDENT_ITEM));
+    EXPECT_FALSE(item_has_edit_row(ITEM_CODE_LIMIT));
+}
+
+TEST_F(TransactionTest, ARepeatStepsTheNamesOfWhatCarriesOne) {
+    Power* power = new_Power();
+    sstr_set(&power->name, "VCC1");
+    Text* text = new_Text();
+    text->string = "D7";
+    Line* w = wire(Point{0, 0}, Point{1000, 0});
+    for (SchItem* item : {static_cast<SchItem*>(power), static_cast<SchItem*>(text)})
+        item_step_label(item, 2);
+    item_step_label(w, 2);
+    EXPECT_STREQ(power->name.get(), "VCC3");
+    EXPECT_EQ(text->string, "D9");
+    std::vector<Point> points;
+    item_connection_points(doc(), w, &points);
+    item_connection_points(doc(), power, &points);
+    item_connection_points(doc(), text, &points);
+    EXPECT_EQ(points, (std::vector<Point>{Point{0, 0}, Point{1000, 0}, power->pos}));
+    free_SchItem(doc(), power, false);
+    free_SchItem(doc(), text, false);
 }
 
 }  // namespace

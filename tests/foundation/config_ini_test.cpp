@@ -207,6 +207,29 @@ TEST_F(ConfigTest, StartupWithConfNamesTheIni) {
     EXPECT_NE(tn_test::read_text(other).find("GRID_SIZE=300"), std::string::npos);
 }
 
+// A settings file the program made itself is read at the next start: the
+// first key written brings DIR_PROJECT along, once, and only into a file
+// that lacks it; run-time values write nothing at all.
+TEST_F(ConfigTest, TheFirstSettingWrittenMakesTheFileOneTheNextStartReads) {
+    proper_set(AUTOPAN, 1, 0);
+    EXPECT_EQ(ini_text(), "");
+    proper_set(GRID_SIZE, 250, 0);
+    proper_set(STAY_GRID, 0, 0);
+    const std::string text = ini_text();
+    EXPECT_EQ(text, "[TESSARON]\nDIR_PROJECT=..\\demo\nGRID_SIZE=250\nSTAY_GRID=False\n");
+    config_set_defaults();
+    config_find_ini(nullptr);
+    ASSERT_EQ(ini_found, 1);
+    config_load_all();
+    EXPECT_EQ(proper_get(GRID_SIZE), 250);
+
+    // A file of an older run without the key gets it, keeping what it held.
+    write_ini("GRID_SIZE=500\n");
+    ini_found = 0;
+    proper_set(STAY_GRID, 1, 0);
+    EXPECT_EQ(ini_text(), "[TESSARON]\nGRID_SIZE=500\nDIR_PROJECT=..\\demo\nSTAY_GRID=True\n");
+}
+
 TEST_F(ConfigTest, CountWithFewerElementsKeepsTheCount) {
     write_ini("NB_LIB=3\nTHE_LIB_0=first\nTHE_LIB_2=third\n");
     reload();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/items/item.h"
 #include "shell/program_harness.h"
 
 namespace {
@@ -47,6 +48,46 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceThePalettesPart) {
     keys(frame, "ctrl+s");
     ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 3; })) << PlacedParts("RES");
     EXPECT_EQ(PlacedParts("CAP"), 1);
+}
+
+// A rectangle drawn round a part alone, its body, pins and texts, takes it.
+TEST_F(ExampleEditing, ARectangleRoundAPartAloneSelectsIt) {
+    Open();
+    drag(map(Point{12500, 12000}), map(Point{17500, 16500}));
+    keys(frame, "Delete");
+    keys(frame, "ctrl+s");
+    EXPECT_TRUE(wait_until([&] { return PlacedParts("RES") == 0; }))
+        << "the part is still there: the rectangle did not take it";
+}
+
+// A part dragged with Ctrl takes its wires along and keeps every net it
+// was on: a wire that ran on through a junction is cut there. The ghost
+// shows the part as it is, its reference included.
+TEST_F(ExampleEditing, DraggingAPartKeepsItsNetsWhole) {
+    Open();
+    const int nets = Nets(sheet);
+    ASSERT_GT(nets, 0);
+    glide(map(Point{15000, 14000}));  // R1's body
+    run("xdotool keydown ctrl sleep 0.05 mousedown 1");
+    glide(map(Point{15000, 16000}));
+    glide(map(Point{15000, 18000}));
+    const std::string shot = Shot("drag.png");
+    run("xdotool mouseup 1 sleep 0.05 keyup ctrl");
+    const ScreenPoint corner = map(Point{11000, 15000});
+    const ScreenPoint far = map(Point{19000, 20000});
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "drag_ghost.png");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        return CountSaved([](SchItem* item) {
+                   return item->type == PARTLIB_ITEM && item->pos == Point{14000, 17500};
+               }) == 1;
+    })) << "R1 was not moved";
+    EXPECT_EQ(Nets(sheet), nets) << "a net was cut by the drag";
 }
 
 }  // namespace

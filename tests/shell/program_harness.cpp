@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -287,6 +289,18 @@ int ExampleProgram::PlacedParts(const std::string& part) const {
 
 int ExampleProgram::Junctions() const {
     return CountSaved([](SchItem* item) { return item->type == JUNCTION_ITEM; });
+}
+
+int ExampleProgram::Nets(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return -1;
+    NetContext* context = new_NetContext();
+    int nets = build_sheet_nets(context, schema) == 0 && context->islands
+                   ? static_cast<int>(context->islands->count)
+                   : -1;
+    free_NetContext(schema, context);
+    close_schema(nullptr, &schema);
+    return nets;
 }
 
 }  // namespace program_test

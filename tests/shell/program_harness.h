@@ -123,6 +123,9 @@ protected:
     // ... its placed parts of that library part, and its junctions.
     int PlacedParts(const std::string& part) const;
     int Junctions() const;
+    // The number of nets the net builder finds on a sheet file; -1 when it
+    // cannot be read.
+    static int Nets(const std::string& file);
 
     Program program{dir.file("config")};
     std::string sheet;

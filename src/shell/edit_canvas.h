@@ -98,6 +98,9 @@ public:
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.
     void OnEvent(wxMouseEvent& event);
+    // Ctrl+wheel zooms about the pointer, Shift+wheel scrolls across; false
+    // for every other event.
+    bool WheelZoomOrScroll(const wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     void OnMoveTimer();
     void OnBlinkTimer();

@@ -6,6 +6,7 @@
 // them; look at every image before committing it).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,61 @@ TEST_F(ExampleEditing, DraggingAPartKeepsItsNetsWhole) {
                }) == 1;
     })) << "R1 was not moved";
     EXPECT_EQ(Nets(sheet), nets) << "a net was cut by the drag";
+}
+
+// Zoom steps double and halve what is shown from wherever the view stands,
+// a fit included; Ctrl+wheel zooms about the pointer, Shift+wheel scrolls
+// across.
+TEST_F(ExampleEditing, ZoomStepsAndTheWheel) {
+    // Bookmarks near the junction, in view at twice the fitted zoom.
+    OpenMarked(Point{19000, 13000}, Point{23000, 15000});
+    const double fitted = map.scale_x();
+    auto rescale = [&] {
+        EXPECT_TRUE(map.Calibrate(frame, marks[0], marks[1]));
+        return map.scale_x() / fitted;
+    };
+    keys(frame, "alt+v i");  // View > Zoom In
+    EXPECT_NEAR(rescale(), 2.0, 0.03);
+    keys(frame, "alt+v f");  // View > Zoom Fit
+    EXPECT_NEAR(rescale(), 1.0, 0.03);
+    keys(frame, "alt+v o");  // View > Zoom Out
+    EXPECT_NEAR(rescale(), 0.5, 0.03);
+
+    keys(frame, "alt+v f");
+    rescale();
+    const ScreenPoint at = map(junction);
+    glide(at);
+    run("xdotool keydown ctrl click 4 keyup ctrl");
+    const ScreenPoint pointer = pointer_location();
+    EXPECT_NEAR(rescale(), 2.0, 0.03);
+    const ScreenPoint now = map(junction);
+    EXPECT_LE(std::abs(now.x - pointer.x) + std::abs(now.y - pointer.y), 2)
+        << "the junction is no longer under the pointer";
+    // Across: bookmark B, right of the junction, moves left and no higher.
+    const ScreenPoint b = map(marks[1]);
+    pointer_to(now);
+    run("xdotool keydown shift click 5 keyup shift");
+    ScreenPoint across;
+    ASSERT_TRUE(jump_to_bookmark(frame, "b", &across));
+    EXPECT_LT(across.x, b.x - 20) << "Shift+wheel did not scroll to the right";
+    EXPECT_EQ(across.y, b.y);
+}
+
+// Fit shows the whole drawing, the names of power symbols included.
+TEST_F(ProgramTest, FitShowsThePowerNames) {
+    const std::string sheet = compiled_sheet("ground", R"((SCHEMATIC
+  (SHEET
+    (LINE (POS 10000 10000 ) (POS 30000 10000 )  )
+    (POWER 'GND' ROT_180 GND1 (POS 30000 10000 )  )
+  )
+))");
+    Program program(config_dir);
+    program.Start({sheet}, dir.path().string());
+    const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
+    ASSERT_FALSE(frame.empty());
+    const std::string shot = dir.file("fit.png");
+    ASSERT_TRUE(settled_screenshot(frame, shot));
+    expect_region_matches(shot, CANVAS_REGION, "fit_power_name.png");
 }
 
 }  // namespace

@@ -54,8 +54,8 @@ void EditCanvas::ZoomOne() { SetZoom(1.0); }
 bool EditCanvas::OkToClose() { return canvas_confirm_close(this); }
 
 void EditCanvas::OnFitPaint(wxPaintEvent& event) {
-    if (zoom_fit_pending && mySchema) {
-        zoom_fit_pending = false;
+    if ((fit_pending_ || zoom_fit_pending) && mySchema) {
+        fit_pending_ = zoom_fit_pending = false;
         ZoomAll();
     }
     event.Skip();

@@ -78,6 +78,9 @@ public:
     void ZoomBy(double factor);
     void ZoomFit();
     void ZoomOne();
+    // The first paint fits the view to the drawing (at the size the window
+    // then has), whichever window paints before it.
+    void FitOnFirstPaint() { fit_pending_ = true; }
 
     // The save question; false on Cancel or a failed save.
     bool OkToClose();
@@ -112,6 +115,7 @@ public:
     bool WorldPoint(wxPoint window, Point* world);
 
 private:
+    bool fit_pending_ = false;
     bool held_ = false;         // the left button is down
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay

@@ -146,4 +146,24 @@ TEST_F(ProgramTest, FitShowsThePowerNames) {
     expect_region_matches(shot, CANVAS_REGION, "fit_power_name.png");
 }
 
+// A sheet that is open already comes forward instead of opening in a second
+// window (File > Open takes the same road); a sub-sheet opened from its box
+// is fitted. The tabs show which window is in front.
+TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
+    Open();
+    const char* const tabs = "1000x38+0+67";
+    keys(frame, "alt+p Up Return");  // Place > Open Subsheet
+    std::string shot = Shot("sub.png");
+    expect_region_matches(shot, CANVAS_REGION, "subsheet_fit.png");
+    expect_region_matches(shot, tabs, "tabs_subsheet_in_front.png");
+
+    const std::vector<long> f = geometry(frame);
+    click(ScreenPoint{int(f[0] + 70), int(f[1] + 85)});  // the root sheet's tab
+    expect_region_matches(Shot("root.png", shot), tabs, "tabs_root_in_front.png");
+
+    keys(frame, "alt+p Up Return");  // the sub-sheet again, open already
+    expect_region_matches(Shot("again.png", dir.file("root.png")), tabs,
+                          "tabs_subsheet_in_front.png");
+}
+
 }  // namespace

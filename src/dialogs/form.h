@@ -22,6 +22,7 @@ enum class RowKind : unsigned char {
     CHECK,         // check box
     CHOICE,        // drop-down list; `sample` holds its entries, one per line
     LIST,          // list box in which several lines can be selected; `min` x `max` pixels
+    PICK,          // list box of `min` x `max` pixels in which one line is selected at a time
     RADIO,         // radio box; `sample` holds its entries, one per line, in `min` columns (0: one)
     BITMAP_RADIO,  // radio box of bitmaps (toolkit/bitmap_radio.h): `sample` holds the
                    // bitmap names, one per cell ("-name": a hidden cell), down columns of
@@ -30,6 +31,7 @@ enum class RowKind : unsigned char {
     LABEL,   // a static text; with a field, a message showing the value's text in a
              // place as wide as `sample`
     BUTTON,  // a button on the panel; a click reports `client`
+    AREA,    // a blank panel of `min` x `max` pixels that the dialog's own code fills
     // Layout of the panels.
     NEW_LINE,       // next row; `min`: the height of a row left empty (0: 10 pixels)
     LABELS_ABOVE,   // labels stand above their items from here on
@@ -67,7 +69,6 @@ struct FormRow {
     const char* sample = nullptr;  // see RowKind
     int min = 0, max = 0;          // see RowKind
     bool select_all = false;       // TEXT: shown with its whole text selected
-    bool single = false;           // LIST: one line at a time can be selected
 };
 
 // The cells of the two bitmap radio boxes of the dialogs: the orientation

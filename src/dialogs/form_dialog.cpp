@@ -6,6 +6,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
+#include <wx/panel.h>
 #include <wx/radiobox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -81,11 +82,12 @@ void FormDialog::BuildRows() {
                 item = panel->Add(choice, label);
                 break;
             }
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
+                const long style = row.kind == RowKind::PICK ? wxLB_SINGLE : wxLB_MULTIPLE;
                 auto* list =
                     new wxListBox(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max),
-                                  array_of(value.entries),
-                                  (row.single ? wxLB_SINGLE : wxLB_MULTIPLE) | wxLB_ALWAYS_SB);
+                                  array_of(value.entries), style | wxLB_ALWAYS_SB);
                 list->SetMinSize(wxSize(row.min, row.max));
                 if (row.client) list->Bind(wxEVT_LISTBOX, report(row.client));
                 item = panel->Add(list, label);
@@ -119,6 +121,13 @@ void FormDialog::BuildRows() {
                     item = panel->AddLabel(label);
                 }
                 break;
+            case RowKind::AREA: {
+                auto* area =
+                    new wxPanel(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max));
+                area->SetMinSize(wxSize(row.min, row.max));
+                item = panel->Add(area, label);
+                break;
+            }
             case RowKind::BUTTON: {
                 auto* button = new wxButton(panel, wxID_ANY, label);
                 button->Bind(wxEVT_BUTTON, report(row.client));
@@ -147,14 +156,18 @@ void FormDialog::BuildRows() {
                 outer.clear();
                 panel = AddSecondUserPanel();
                 break;
-            case RowKind::DIALOG_BUTTON:
-                item = AddButton(
+            case RowKind::DIALOG_BUTTON: {
+                wxButton* button = AddButton(
                     label,
                     [this](EnhancedDialog&, long client) {
                         if (command_) command_(client);
                     },
                     row.client);
+                // The first button is the dialog's main action: Enter presses it.
+                if (!GetDefaultItem()) button->SetDefault();
+                item = button;
                 break;
+            }
             case RowKind::BUTTON_SPACE: AddButtonSpace(row.min); break;
         }
         items_[i] = item;
@@ -189,7 +202,8 @@ void FormDialog::Fill(bool initial) {
                 control_set_value(choice, value.number);
                 break;
             }
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);
                 set_entries(list, value.entries);
                 for (unsigned line = 0; line < list->GetCount(); ++line) {
@@ -222,7 +236,8 @@ void FormDialog::Read() {
             case RowKind::CHOICE:
             case RowKind::RADIO:
             case RowKind::BITMAP_RADIO: value.number = control_get_value(item); break;
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);
                 value.selected.assign(list->GetCount(), false);
                 for (unsigned line = 0; line < list->GetCount(); ++line)

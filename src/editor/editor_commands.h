@@ -41,8 +41,9 @@ struct EditSession;
 // Wire, Bus, Line, Circle and Box: the drawing tool with the shared
 // selectors set (kind DRAW_KIND_*, a drawing line, a bus).
 void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
-// Part: the palette's current part (PART_PALETTE_LIB / PART_PALETTE_PART).
-void start_part_from_palette(EditSession* session);
+// Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
+// and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.
+void start_part_from_palette(EditSession* session, int slot);
 // Sheet: a box for SHEET_FILE named SHEET_NAME.
 void start_sheet_from_properties(EditSession* session);
 // A bookmark jump (bell when the slot is not set).

@@ -147,6 +147,7 @@ bool MyApp::OnInit() {
 
     auto* frame =
         new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
+    frame->RestorePlace();
     make_log_window();
     for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
     frame->Show();

@@ -94,6 +94,15 @@ MyChild* new_sheet_child() {
 MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     if (!file_name || !*file_name) return nullptr;
     std::string name = document_path(file_name, KIND_SCHEMA);
+    // A sheet that is open already comes forward: a second window on one
+    // file would lose the edits of whichever was saved first.
+    void* open_canvas = nullptr;
+    if (services().find_open_file(name.c_str(), &open_canvas)) {
+        if (MyChild* open = child_of(static_cast<EditCanvas*>(open_canvas))) {
+            open->Activate();
+            return open;
+        }
+    }
     MyChild* child = new_child(CANVAS_SHEET, name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
@@ -106,7 +115,7 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
         return nullptr;
     }
     set_project_dir_override(name.c_str());
-    zoom_fit_pending = true;
+    child->canvas->FitOnFirstPaint();
     child->canvas->TakeDocument(schema);
     init_title_block_fields(child->canvas, 0);
     show_child(child);
@@ -130,7 +139,11 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
     if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
     if (canvas->kind != CANVAS_SHEET) return DOC_NO_SCHEMATIC;  // the editors save their own
     std::string name = canvas_file_name(canvas);
-    if (ask_name || name.empty()) {
+    // Save writes the sheet back to its own file without a question; a name
+    // chosen in the file selector may be another file, which is replaced
+    // only when the user confirms.
+    const bool chosen_name = ask_name || name.empty();
+    if (chosen_name) {
         std::string dir = name.empty() ? full_dir_path(DIR_PROJECT) : dir_of(name.c_str());
         std::string proposal =
             name.empty() ? default_file_name_for("", "") : name.substr(dir_of(name.c_str()).size());
@@ -146,7 +159,7 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
         }
         name = chosen;
     }
-    int result = save_schema_file(canvas->mySchema, name.c_str(), true);
+    int result = save_schema_file(canvas->mySchema, name.c_str(), chosen_name);
     if (result == DOC_CANCELLED) return result;
     if (result != 0) {
         // The document stays modified and its window open: nothing is lost.

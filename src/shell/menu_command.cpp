@@ -84,8 +84,11 @@ void exit_command(const CommandCall&) {
 
 // --- window and help commands ------------------------------------------------------------------
 void palette_command(const CommandCall&) {
-    if (main_frame)
-        main_frame->ShowPalette(!main_frame->Palette() || !main_frame->Palette()->IsShown());
+    if (!main_frame) return;
+    const bool show = !main_frame->Palette() || !main_frame->Palette()->IsShown();
+    main_frame->ShowPalette(show);
+    // The next start shows it as the user left it.
+    proper_set(SHOW_PART_PALETTE, show ? 1 : 0, 0);
 }
 
 void about_command(const CommandCall&) {
@@ -124,6 +127,14 @@ void power_command(const CommandCall& call) {
         ground_button(session(call));
     else
         start_power_mode(session(call), 0);
+}
+
+// A palette entry places its own part and becomes the palette's current
+// entry; Place > Part places the current entry's part.
+void place_part_command(const CommandCall& call) {
+    if (call.argument >= ARG_PALETTE_FIRST)
+        palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
+    start_part_from_palette(session(call), palette_selected());
 }
 
 std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<CommandRow>& more) {
@@ -201,7 +212,7 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_PALETTE, palette_command, ALL},
 
         // Place (sheet)
-        {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
+        {EDITOR_PLACE_PART, place_part_command, S, DOC},
         {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
          DOC},
         {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,
@@ -222,7 +233,12 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
-        // Place (library): drawings on the part under edit
+        // Place (library): the part under edit, its names and its drawings
+        {LIBEDIT_CMD_PART, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_PART_INFO, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BODY, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_NAMES, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_VECTOR, libedit_menu_command, L, DOC},
         {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},

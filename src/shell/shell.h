@@ -52,6 +52,8 @@ public:
     wxToolBar* Toolbar() const { return toolbar_; }
     wxWindow* Palette() const { return palette_; }
     void ShowPalette(bool show);
+    // Takes the place and size the frame had when the last run ended.
+    void RestorePlace();
 
 private:
     void OnMenu(wxCommandEvent& event);

@@ -5,6 +5,7 @@
 #include "shell/shell_services.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include <wx/cursor.h>
@@ -99,6 +100,8 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
 void shell_log_write(const char* text) {
     if (log_frame) {
         log_frame->Append(text);
+        // A job's error line is for the user to read now.
+        if (text && std::strncmp(text, "*** ERROR", 9) == 0) show_log_window();
         return;
     }
     std::fputs(text ? text : "", stdout);

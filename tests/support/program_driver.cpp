@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -177,15 +178,21 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
     std::vector<char*> env;
     for (std::string& v : env_text) env.push_back(v.data());
     env.push_back(nullptr);
-    std::vector<std::string> argv_text = {TN_PROGRAM};
+    const char* other = std::getenv("TN_PROGRAM_UNDER_TEST");
+    const std::string program = other && *other ? other : TN_PROGRAM;
+    std::vector<std::string> argv_text = {program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
+    fs::create_directories(config_);
+    stderr_path_ = config_ + "/program.stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!working_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());
-    ASSERT_EQ(posix_spawn(&pid_, TN_PROGRAM, &actions, nullptr, argv.data(), env.data()), 0);
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path_.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), env.data()), 0);
     posix_spawn_file_actions_destroy(&actions);
 }
 
@@ -207,6 +214,17 @@ std::string Program::WaitWindow(const std::string& title) {
         }
     }
     return best;
+}
+
+bool Program::HasWindow(const std::string& title) {
+    return !run_on_display("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
+                           " --name '^" + title + "$' 2>/dev/null")
+                .empty();
+}
+
+std::string Program::Stderr() const {
+    std::error_code ec;
+    return fs::exists(stderr_path_, ec) ? read_text(stderr_path_) : std::string();
 }
 
 bool Program::WaitExit(int* status) {
@@ -350,6 +368,15 @@ bool Program::Screenshot(const Control& window, const std::string& path) {
     return false;
 }
 
+::testing::AssertionResult program_tools_installed() {
+    for (const char* tool :
+         {"Xvfb", "xdotool", "xwininfo", "import", "convert", "compare", "identify", "timeout"}) {
+        ::testing::AssertionResult installed = tool_installed(tool);
+        if (!installed) return installed;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 void expect_matches_reference(const std::string& picture, const std::string& reference_name) {
     const std::string reference = std::string(TN_TEST_DATA_DIR) + "/" + reference_name;
     const std::string name = fs::path(reference_name).filename().string();
@@ -360,8 +387,9 @@ void expect_matches_reference(const std::string& picture, const std::string& ref
     }
     ASSERT_TRUE(fs::exists(reference)) << reference << " missing (TN_REGENERATE_SHELL=1)";
     // Beside the test program: the test's own working directory goes with it.
-    const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
-    const std::string diff = (out / ("diff-" + name)).string();
+    const fs::path out = failure_output_dir();
+    const std::string base = fs::path(name).stem().string();
+    const std::string diff = (out / (base + "-diff.png")).string();
     std::string size = run_on_display("identify -format '%w %h' " + picture + " 2>/dev/null");
     long w = 0, h = 0;
     std::sscanf(size.c_str(), "%ld %ld", &w, &h);
@@ -375,7 +403,7 @@ void expect_matches_reference(const std::string& picture, const std::string& ref
     if (differing <= allowed && count.find("differ") == std::string::npos)
         fs::remove(diff);
     else
-        fs::copy_file(picture, out / ("actual-" + name), fs::copy_options::overwrite_existing);
+        fs::copy_file(picture, out / (base + "-actual.png"), fs::copy_options::overwrite_existing);
 }
 
 }  // namespace tn_test

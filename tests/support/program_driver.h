@@ -21,10 +21,15 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace tn_test {
 
 constexpr auto program_deadline = std::chrono::seconds(30);
 
+// Whether every program the driver runs is installed (Xvfb, xdotool, the
+// X utilities, ImageMagick); the failure names the first one missing.
+::testing::AssertionResult program_tools_installed();
 // The name of the private display (":N"); empty when Xvfb could not start.
 const std::string& private_display();
 // Runs a shell command with the private display; its standard output, and
@@ -54,12 +59,16 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Starts the program with the arguments, in the working directory when
-    // one is given.
+    // one is given. TN_PROGRAM_UNDER_TEST=PATH in the environment starts
+    // another build instead (an older one, to see a test fail where a fault
+    // is not mended).
     void Start(const std::vector<std::string>& args, const std::string& working_dir = "");
     // The X id of the largest shown window titled exactly `title` (the
     // toolkit makes small helper windows of the same title), waiting for
     // one to appear; empty when none did.
     std::string WaitWindow(const std::string& title);
+    // True when a shown window of the program is titled `title` now.
+    bool HasWindow(const std::string& title);
     // True when the process ended within the deadline; *status its status.
     bool WaitExit(int* status);
     bool Running() const;
@@ -97,18 +106,22 @@ public:
     // two shots in a row are equal.
     bool Screenshot(const Control& window, const std::string& path);
 
+    // What the program wrote to its standard error stream so far.
+    std::string Stderr() const;
+
 private:
     std::string Request();
 
     std::string config_;
+    std::string stderr_path_;  // in the configuration directory
     pid_t pid_ = 0;
 };
 
 // Compares a picture with the reference image tests/data/<reference>,
 // tolerating antialiasing: a pixel counts when its colour differs by more
 // than 12 %, and up to one pixel in 500 may. On a failure the picture and
-// the difference are kept beside the test program (actual-NAME,
-// diff-NAME). With TN_REGENERATE_SHELL=1 the reference is rewritten
+// the difference are kept beside the test program (NAME-actual.png,
+// NAME-diff.png, NAME without its suffix). With TN_REGENERATE_SHELL=1 the reference is rewritten
 // instead: look at every rewritten image before committing it.
 void expect_matches_reference(const std::string& picture, const std::string& reference);
 

@@ -236,11 +236,21 @@ TEST_F(ProcessWindows, ConverterExecuteFollowsTheFileItsActionNeeds) {
         ASSERT_TRUE(pump_until([&] { return !execute->IsEnabled(); }));
         click(dialog.Item(PF_CONVERT));
         ASSERT_TRUE(pump_until([&] { return execute->IsEnabled(); }));
+        // A library whose name the file system cannot hold is refused.
+        control_set_text(dialog.Item(PF_LIBRARY), "kept.src");
+        script.file("/lib/my parts.src", 1);
+        script.message(ANSWER_OK);
+        click(dialog.ButtonFor(20044));
+        ASSERT_TRUE(pump_until([&] { return script.pending() == 0; }));
+        EXPECT_EQ(control_get_text(dialog.Item(PF_LIBRARY)), "kept.src");
         wxWeakRef<wxDialog> open(&dialog);
         click(dialog.FindWindow(wxID_CANCEL));
         EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }));
     });
     EXPECT_STREQ(strproper_get(SDT_SCHFILE), "");  // cancelled: nothing stored
+    ASSERT_EQ(script.asked().size(), 3u);
+    EXPECT_EQ(script.asked()[1].text, "Library to Use/Convert:");
+    EXPECT_EQ(script.asked()[2].text, "Invalid File Name:\n/lib/my parts.src");
 }
 
 TEST_F(ProcessWindows, AJobWithoutADocumentRefusesWithAnErrorBox) {

@@ -63,18 +63,21 @@ protected:
         program.TypeInto(*field, output);
         choose(program, netlist_dialog, "Format:", format);
         choose(program, netlist_dialog, "Module:", 1);
-        auto chosen = program.WaitControl(netlist_dialog, "Module:");
-        ASSERT_TRUE(chosen);
-        EXPECT_EQ(chosen->value, "Value");
+        auto chosen_format = program.WaitControl(netlist_dialog, "Format:");
+        auto chosen_module = program.WaitControl(netlist_dialog, "Module:");
+        ASSERT_TRUE(chosen_format && chosen_module);
+        EXPECT_EQ(chosen_format->value, format == 3 ? "Pspice" : "Flat EDIF");
+        EXPECT_EQ(chosen_module->value, "Value");
         execute(program, netlist_dialog);
-        EXPECT_TRUE(program.WaitLog("Formatting netlist")) << program.LogText();
+        // The log shows each step as it starts: the file is there once the
+        // format step is done.
+        EXPECT_TRUE(program.WaitLog("Formatting netlist '" + file("root_linked") + "'...\nDone."))
+            << program.LogText();
         EXPECT_TRUE(fs::exists(output)) << program.LogText();
     }
 };
 
-// Waits for the example to carry its SPICE deck (the op-amp's subcircuit,
-// sources and an analysis); until then the format job refuses the op-amp.
-TEST_F(ProcessProgram, DISABLED_SpiceNetlistOfTheExampleRunsInNgspice) {
+TEST_F(ProcessProgram, SpiceNetlistOfTheExampleRunsInNgspice) {
     Program program(config.string());
     start(program);
     const std::string deck = file("example.cir");

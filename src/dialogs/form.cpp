@@ -77,7 +77,8 @@ Form::Form(std::vector<FormRow> rows) : rows_(std::move(rows)), values_(rows_.si
             value.entries = lines_of(row.sample);
             value.number = row.kind == RowKind::CHOICE ? -1 : 0;
         }
-        if (row.kind == RowKind::LABEL && row.field) value.text = row.label ? row.label : "";
+        if (row.kind == RowKind::LABEL && row.field && row.sample)
+            value.text = row.label ? row.label : "";
     }
 }
 

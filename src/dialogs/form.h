@@ -28,8 +28,8 @@ enum class RowKind : unsigned char {
                    // bitmap names, one per cell ("-name": a hidden cell), down columns of
                    // `min` cells
     // Fixed items.
-    LABEL,   // a static text; with a field, a message showing the value's text in a
-             // place as wide as `sample`
+    LABEL,   // a static text; with a field and a `sample`, a message showing the
+             // value's text in a place as wide as the sample
     BUTTON,  // a button on the panel; a click reports `client`
     AREA,    // a blank panel of `min` x `max` pixels that the dialog's own code fills
     // Layout of the panels.

@@ -108,7 +108,7 @@ void FormDialog::BuildRows() {
                 break;
             }
             case RowKind::LABEL:
-                if (row.field) {
+                if (row.field && row.sample) {
                     // A message: as wide as its sample whatever it shows.
                     auto* message = new wxStaticText(
                         panel, wxID_ANY, wxString::FromUTF8(value.text), wxDefaultPosition,
@@ -194,7 +194,7 @@ void FormDialog::Fill(bool initial) {
             case RowKind::RADIO:
             case RowKind::BITMAP_RADIO: control_set_value(item, value.number); break;
             case RowKind::LABEL:
-                if (rows[i].field) control_set_text(item, value.text.c_str());
+                if (rows[i].field && rows[i].sample) control_set_text(item, value.text.c_str());
                 break;
             case RowKind::CHOICE: {
                 auto* choice = static_cast<wxChoice*>(item);

@@ -23,9 +23,6 @@ const char* const help_file = "Tessaron.hlp";
 
 FormDialog* as_form(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
-// The canvas the dialogs act on, with a document.
-EditCanvas* current_canvas() { return paint_zone && paint_zone->mySchema ? paint_zone : nullptr; }
-
 List** fonts_of(EditCanvas* canvas) { return &canvas->mySchema->fonts; }
 
 // The canvas as the measuring services know it.
@@ -116,6 +113,16 @@ const ItemDialog* item_dialog_of(int code) {
     return nullptr;
 }
 
+// The canvas the open item dialog was opened for (its client word), else
+// the current one; null without a document.
+EditCanvas* dialog_canvas() {
+    EditCanvas* canvas = paint_zone;
+    for (const ItemDialog& d : item_dialog_table)
+        if (*d.global && (*d.global)->client_word)
+            canvas = reinterpret_cast<EditCanvas*>((*d.global)->client_word);
+    return canvas && canvas->mySchema ? canvas : nullptr;
+}
+
 enum class Route { OPEN, ELSEWHERE, NOTHING };
 
 // Makes the item the canvas's current item of its kind; the routes that
@@ -152,7 +159,7 @@ bool edit_item(EditCanvas* canvas, SchItem* item, Point, int code) {
 void item_dialog_button(long client_word) { item_dialog_command(client_word); }
 
 void item_dialog_command(long id) {
-    EditCanvas* canvas = current_canvas();
+    EditCanvas* canvas = dialog_canvas();
     if (!canvas) return;
     switch (id) {
         // text

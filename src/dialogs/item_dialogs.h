@@ -4,8 +4,8 @@
 // a new item when there is none; the dialog is built, filled from the item
 // (through the properties) and shown, modal, and is destroyed when it
 // closes. Every button and reacting item of these dialogs hands its command
-// id to item_dialog_command, which runs the dialog's action on the current
-// canvas (paint_zone) and its current item.
+// id to item_dialog_command, which runs the dialog's action on the canvas
+// the dialog was opened for (its client word) and that canvas's current item.
 //
 // The plain forms and what their actions do to the document are in
 // dialogs/text_form.h and the other *_form.h files; this file holds the
@@ -25,6 +25,6 @@ extern EnhancedDialog* text_window;
 bool edit_item(EditCanvas* canvas, SchItem* item, Point p, int code);
 
 // The callback of the item dialogs' buttons and reacting items, and their
-// command handler (on paint_zone).
+// command handler (on the canvas the open dialog was opened for).
 void item_dialog_button(long client_word);
 void item_dialog_command(long id);

@@ -147,10 +147,12 @@ FILE* open_file(const char* path, const char* mode) {
     return std::fopen(sys.c_str(), mode);
 }
 
-AtomicFile::AtomicFile(const char* path, const char* mode) {
+AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set) : set_(set) {
     if (path == nullptr || *path == '\0') return;
     target_ = system_path(expand_home(path, true).c_str());
-    if (!open_replacement(target_, &replacement_)) {
+    bool opened = set_ ? set_->files().open(target_, &replacement_)
+                       : open_replacement(target_, &replacement_);
+    if (!opened) {
         warning("cannot write %s: %s", target_.c_str(), std::strerror(errno));
         return;
     }
@@ -172,8 +174,8 @@ AtomicFile::~AtomicFile() {
 }
 
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup, const char* backup_suffix) {
-    AtomicFile out(path, mode);
+                     bool backup, const char* backup_suffix, FileSet* set) {
+    AtomicFile out(path, mode, set);
     if (!out.is_open()) return 50;
     if (int code = write(out.stream()); code != 0) return code;
     return out.commit(backup, backup_suffix);
@@ -188,10 +190,42 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
     if (code == 0) {
         std::string backup_file =
             backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
-        if (!commit_replacement(&replacement_, backup_file)) code = 6;
+        bool done = set_ ? set_->files().stage(&replacement_, backup_file)
+                         : commit_replacement(&replacement_, backup_file);
+        if (!done) code = 6;
     }
     if (code != 0)
         warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
+}
+
+FileSet::FileSet(const char* anchor)
+    : set_(std::make_unique<ReplaceSet>(
+          system_path(expand_home(anchor ? anchor : "", true).c_str()))) {}
+
+FileSet::~FileSet() = default;
+
+size_t FileSet::size() const { return set_->size(); }
+
+int FileSet::commit() {
+    if (set_->commit()) return 0;
+    warning("cannot replace the files of the set: %s", std::strerror(errno));
+    return 6;
+}
+
+int complete_file_set(const char* anchor, std::string* problem) {
+    std::string own;
+    if (!problem) problem = &own;
+    switch (complete_replace_set(system_path(expand_home(anchor ? anchor : "", true).c_str()),
+                                 problem)) {
+        case SetCompletion::NONE: return FILE_SET_NONE;
+        case SetCompletion::COMPLETED: return FILE_SET_COMPLETED;
+        case SetCompletion::REFUSED: break;
+    }
+    return FILE_SET_REFUSED;
+}
+
+bool file_set_pending(const char* anchor) {
+    return replace_set_pending(system_path(expand_home(anchor ? anchor : "", true).c_str()));
 }

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "editor/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
+#include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 

@@ -2,8 +2,8 @@
 // The editing canvas of a child window: a sheet (kind 1), a library part
 // (2), a title-block template (3) or a part preview (4). The canvas owns its
 // document `mySchema`; the drawing base shows it. Its interactive modes
-// (`myPile`) and their event handling are the sheet editor's
-// (editor/canvas_editing.cpp).
+// (`myPile`) and their event handling are the sheet editor's (editor/),
+// wired to the canvas in shell/canvas_editing.cpp.
 #include <cstdint>
 #include <memory>
 #include <string>

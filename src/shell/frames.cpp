@@ -103,16 +103,13 @@ wxMenuBar* MyFrame::MakeMenuBar(int kind) { return build_menu_bar(kind); }
 
 void MyFrame::RefreshMenus(wxMenuBar* bar, EditCanvas* canvas) {
     if (!bar) return;
+    const CommandState state = command_state(canvas);
     for (const CommandEntry& e : command_table()) {
         if (e.id == 0) continue;
-        wxMenuItem* item = bar->FindItem(e.id);
-        if (!item) continue;
-        bool on = command_available(e.id);
-        if (e.id == CMD_SAVE) on = on && canvas && canvas->mySchema;
-        item->Enable(on);
+        if (wxMenuItem* item = bar->FindItem(e.id)) item->Enable(command_enabled(e.id, state));
     }
     if (canvas) fill_bookmark_menus(canvas, canvas->mySchema);
-    if (toolbar_) refresh_toolbar(toolbar_, canvas ? canvas->kind : CANVAS_NONE);
+    if (toolbar_) refresh_toolbar(toolbar_, canvas);
 }
 
 void MyFrame::SetStatusField(int field, const wxString& text) {

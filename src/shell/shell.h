@@ -45,7 +45,7 @@ public:
     // The menu bar of a canvas kind (CANVAS_NONE without a child), built once
     // from the command table and owned by the frame or the child showing it.
     wxMenuBar* MakeMenuBar(int kind);
-    // Greys or enables every entry of the bar by command_available and the
+    // Greys or enables every entry of the bar by the command table and the
     // canvas's state.
     void RefreshMenus(wxMenuBar* bar, EditCanvas* canvas);
     void SetStatusField(int field, const wxString& text);

@@ -25,6 +25,9 @@ void menu_command(EditCanvas* canvas, int id, long argument);
 void toolbar_command(int button);
 // The command a toolbar button runs on a canvas of that kind; 0 for none.
 int toolbar_command_for(int button, int kind);
+// The argument it sends with it: ARG_GROUND_BUTTON from the ground button,
+// ARG_PALETTE_FIRST + slot from a palette entry, else 0.
+long toolbar_argument_for(int button);
 
 // --- file commands ----------------------------------------------------------------
 // True when the name after the last ':', '/' or '\' holds no blank, '<',

@@ -179,9 +179,11 @@ TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     EXPECT_STREQ(spice_error_pin(), "A");
     EXPECT_THAT(warnings(), HasSubstr("Part R1: pin number 'A'"));
     EXPECT_EQ(written(), "old deck\n");
-    set_pin_number(first, 0, "2");  // repeats pin 2
+    // Pin 2 twice, on IN and on OUT: one number is one node.
+    set_pin_number(first, 0, "2");
     EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
     EXPECT_STREQ(spice_error_pin(), "2");
+    EXPECT_THAT(warnings(), HasSubstr("Part R1: pin 2 is on two nets, IN and OUT\n"));
     set_pin_number(first, 0, "1");
     // A lone resistor has two unconnected pins.
     auto lone = compile_sheet(placed("R", 0, 0, "R9", "1k"));

@@ -1,17 +1,16 @@
 // The sheet editor wired to the editing canvas.
-#include "editor/canvas_editing.h"
+#include "shell/canvas_editing.h"
 
 #include <memory>
 
 #include <wx/cursor.h>
 #include <wx/timer.h>
 
-#include "editor/editor_commands.h"
-#include "foundation/core.h"
-#include "foundation/list.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
+#include "foundation/core.h"
+#include "foundation/list.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
@@ -230,7 +229,8 @@ void EditCanvas::ToggleItemGhost(List* items) {
 // --- attach and detach --------------------------------------------------------------------------------
 void editor_attach(EditCanvas* canvas) {
     canvas->edit_host = std::make_unique<CanvasHost>(canvas);
-    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr,
+                 canvas->edit_host.get());
     for (const wxEventTypeTag<wxMouseEvent>& type :
          {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
           wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MOTION, wxEVT_MOUSEWHEEL, wxEVT_ENTER_WINDOW,
@@ -261,8 +261,8 @@ void editor_document_changed(EditCanvas* canvas) {
     }
 }
 
-bool editor_command(EditCanvas* canvas, int id, long) {
-    if (!canvas || !editor_command_available(id)) return false;
+EditSession* editor_session(EditCanvas* canvas) {
+    if (!canvas) return nullptr;
     editor_document_changed(canvas);
-    return editor_run_command(&canvas->editing, id);
+    return &canvas->editing;
 }

@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "connectivity/annotate_sheets.h"  // JobPrint
 
@@ -101,6 +102,9 @@ int erc_final_report(NetContext* context, FILE* report);
 struct ErcRun {
     Schema* schema = nullptr;
     NetContext* context = nullptr;
+    // The net files of the sheets saved after them (marks and stamps only:
+    // their nets are those of the sheets as saved).
+    std::vector<std::string> net_files_of_saved;
     void release();
 };
 // Gives every placed part and sub-sheet box of the root sheet whose time

@@ -131,6 +131,7 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         if (dirty && !open_document(file)) {
             int saved = save_schema_file(run->schema, file, false, changed);
             if (saved != 0) return saved;
+            run->net_files_of_saved.push_back(make_kind_file_name(base.c_str(), NET_FILE_KIND, 1));
         }
     }
     return result;
@@ -181,6 +182,10 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     FileSet changed(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str());
     int result = erc_analyze(report, report_file, &run, sheets, log.print(), &changed);
     if (result == 0) result = changed.commit();
+    // The marks changed no net: the net files written before them are
+    // current, and the link must not take them for older than their sheets.
+    for (const std::string& net_file : run.net_files_of_saved)
+        if (result == 0 && !touch_file(net_file.c_str())) result = 6;
     if (result == 0 && !single) result = link_design(root ? root : "", &run);
     if (result == 0) result = erc_final_report(run.context, report);
     run.release();

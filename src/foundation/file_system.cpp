@@ -90,6 +90,34 @@ std::string system_path(const char* name) {
     return match_ignoring_case(path);
 }
 
+std::string file_identity(const char* name) {
+    std::string path = system_path(name);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    // Missing: the path itself, "x/./y" and "x/z/../y" spelt as "x/y".
+    std::vector<std::string> parts;
+    size_t at = 0;
+    bool rooted = !path.empty() && path[0] == '/';
+    while (at <= path.size()) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!rooted)
+                parts.push_back(part);
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string key = rooted ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) key += (i ? "/" : "") + parts[i];
+    return key;
+}
+
 int file_access(const char* path, int mode) {
     if (path == nullptr || mode < 0 || mode > 7) return -1;
     std::string sys = system_path(expand_home(path, false).c_str());
@@ -101,6 +129,19 @@ time_t file_mtime(const char* path) {
     struct stat st;
     if (stat(system_path(expand_home(path, false).c_str()).c_str(), &st) != 0) return 0;
     return st.st_mtime;
+}
+
+bool file_older_than(const char* file, const char* than) {
+    struct stat a, b;
+    if (!file || !than || ::stat(system_path(file).c_str(), &a) != 0 ||
+        ::stat(system_path(than).c_str(), &b) != 0)
+        return false;
+    return a.st_mtim.tv_sec < b.st_mtim.tv_sec ||
+           (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec < b.st_mtim.tv_nsec);
+}
+
+bool touch_file(const char* path) {
+    return path && ::utimensat(AT_FDCWD, system_path(path).c_str(), nullptr, 0) == 0;
 }
 
 char* home_dir(char* buffer) {

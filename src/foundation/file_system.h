@@ -23,6 +23,11 @@
 // The system path of a stored name (no "~" expansion).
 std::string system_path(const char* name);
 
+// A key equal for the names that reach one file on disk: its device and
+// inode when it exists, else its system path with "." and ".." components
+// taken away. No "~" expansion.
+std::string file_identity(const char* name);
+
 // fopen of the path after expanding a leading "~"; null when it fails. A
 // name opened for reading ("r...") must be a regular file: a folder or a
 // device gives null (errno EISDIR or EINVAL) and a warning.
@@ -32,6 +37,12 @@ FILE* open_file(const char* path, const char* mode);
 int file_access(const char* path, int mode);
 // Modification time (same "~" rule as file_access); 0 when unreadable.
 time_t file_mtime(const char* path);
+// True when both files exist and the first was last written before the
+// second (to the file system's finest step). No "~" expansion.
+bool file_older_than(const char* file, const char* than);
+// Gives the file the present time as its modification time: what it holds
+// is as current as anything written before now. False when it cannot.
+bool touch_file(const char* path);
 // Writes the home directory ".\" into buffer (at least 3 bytes); returns it.
 char* home_dir(char* buffer);
 

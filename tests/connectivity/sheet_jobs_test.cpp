@@ -254,6 +254,57 @@ TEST_F(BackannotateSheetsTest, AStoppedRunIsCompletedOnceAndOtherJobsWaitForIt) 
     EXPECT_EQ(erc_report(root.c_str(), file("root.erc").c_str(), print_capture), 0) << printed;
 }
 
+// --- one sheet, one file -----------------------------------------------------------------------
+
+class SpellingsTest : public ProjectTest {
+protected:
+    // A root whose boxes name sub.sch in several spellings.
+    void write_project(const std::vector<std::string>& spellings) {
+        std::vector<std::string> items{part("RES", "R?", "1k")};
+        for (const std::string& name : spellings) items.push_back(box(name.c_str()));
+        write_sheet("root.sch", sheet(items));
+        write_sheet("sub.sch", sheet({part("RES", "R?", "2k"), part("RES", "R?", "3k")}));
+    }
+    std::vector<std::string> listed() {
+        bool repeated = false;
+        List* list = list_project_sheets(file("root.sch").c_str(), false, &repeated);
+        std::vector<std::string> names;
+        for (const char* name : list_items<const char>(list)) names.emplace_back(name);
+        free_name_list(list);
+        EXPECT_TRUE(repeated);
+        return names;
+    }
+};
+
+TEST_F(SpellingsTest, EveryJobListsASheetNamedInSeveralSpellingsOnce) {
+    write_project({"sub.sch", "SUB.SCH", "sub", file("sub.sch"), "Sub.Sch"});
+    EXPECT_EQ(listed(), (std::vector<std::string>{file("root.sch"), "sub.sch"}));
+    proper_set(ANNO_UNCOND, 0, 0);
+    List* list = project("root.sch");
+    ASSERT_EQ(annotate(print_capture, list, false), 0) << printed;
+    EXPECT_EQ(references("sub.sch"), (std::vector<std::string>{"R2", "R3"}));
+    printed.clear();
+    EXPECT_EQ(check_annotation(list, print_capture), 0);
+    EXPECT_EQ(printed.find("already appears"), std::string::npos) << printed;
+    free_name_list(list);
+    ASSERT_EQ(bill_of_materials(file("root.sch").c_str(), file("out.bom").c_str(), print_capture),
+              0);
+    std::string bom = tn_test::read_text(file("out.bom"));
+    EXPECT_NE(bom.find("R2"), std::string::npos) << bom;
+    EXPECT_EQ(bom.find("R2,"), std::string::npos) << "one part once:\n" << bom;
+}
+
+TEST_F(SpellingsTest, TheCompileJobCompilesASourceNamedInSeveralSpellingsOnce) {
+    tn_test::write_text(file("root.asc"), sheet({box("sub.sch"), box("SUB.SCH"), box("sub")}));
+    tn_test::write_text(file("sub.asc"), sheet({part("RES", "R1", "1k")}));
+    SheetList compiled;
+    ASSERT_EQ(compile_sheets(file("root.asc").c_str(), "", &compiled, nullptr, print_capture), 0)
+        << printed;
+    ASSERT_EQ(compiled.size(), 2u);
+    EXPECT_EQ(compiled[1].name, "sub.sch");
+    EXPECT_EQ(references("sub.sch"), (std::vector<std::string>{"R1"}));
+}
+
 TEST_F(AnnotateSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable) {
     kill_at_random(12);
 }

@@ -462,6 +462,22 @@ TEST_F(FileSetTest, AFileSavedSinceTheStopIsNeverOverwritten) {
     EXPECT_NE(problem.find("damaged"), std::string::npos) << problem;
 }
 
+TEST_F(InTempDir, NamesThatReachOneFileHaveOneIdentity) {
+    fs::create_directories("d/e");
+    tn_test::write_text("d/a.sch", "x");
+    fs::create_hard_link("d/a.sch", "d/e/linked.sch");
+    std::string a = file_identity("d/a.sch");
+    EXPECT_EQ(file_identity("D\\A.SCH"), a);
+    EXPECT_EQ(file_identity("./d/e/../a.sch"), a);
+    EXPECT_EQ(file_identity(dos("d\\a.sch").c_str()), a);
+    EXPECT_EQ(file_identity("d/e/linked.sch"), a);
+    EXPECT_NE(file_identity("d/b.sch"), a);
+    // Missing files are one when their paths are, "." and ".." aside.
+    EXPECT_EQ(file_identity("d/./e/../b.sch"), file_identity("d/b.sch"));
+    EXPECT_EQ(file_identity("../x/../../b.sch"), "../../b.sch");
+    EXPECT_EQ(file_identity("/../b.sch"), "/b.sch");
+}
+
 TEST_F(InTempDir, ACrashedSavesTemporaryIsFoundByItsName) {
     tn_test::write_text("a.sch", "old");
     std::string stem = temporary_stem("./a.sch");

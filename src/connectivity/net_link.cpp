@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -238,6 +239,15 @@ int link_below(NetContext* context, Schema* schema, const std::string& file, int
         return 0;
     }
     context->link_path.push_back(file_key(file));
+    // "./" and "../" in the names are from the folder of the file's sheet.
+    for (NameRec* rec : list_items<NameRec>(project)) {
+        std::string held = name_from_holder(rec->name, file.c_str());
+        if (rec->name && held != rec->name) {
+            std::free(rec->name);
+            rec->name = str_dup(held.c_str());
+            if (!rec->name) no_memory();
+        }
+    }
     int r = link_subsheets(context, schema, project);
     context->link_path.pop_back();
     return r;

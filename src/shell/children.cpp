@@ -22,8 +22,9 @@
 namespace {
 
 wxString child_title(int kind, const std::string& name) {
-    const char* what = kind == CANVAS_LIBRARY ? "Library" : kind == CANVAS_TEMPLATE ? "Title Block"
-                                                                                 : "Sheet";
+    const char* what = kind == CANVAS_LIBRARY    ? "Library"
+                       : kind == CANVAS_TEMPLATE ? "Title Block"
+                                                 : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name;
     return wxString::FromUTF8(std::string(what) + ": " + shown);
 }
@@ -100,7 +101,7 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     MyChild* child = new_child(CANVAS_SHEET, name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
-    int result = subsheet ? open_subsheet_schema(&schema, subsheet)
+    int result = subsheet ? open_subsheet_schema(&schema, subsheet, name.c_str())
                           : load_schema_file(&schema, name.c_str());
     if (result != 0) {
         close_schema(nullptr, &schema);
@@ -116,7 +117,9 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     return child;
 }
 
-MyChild* new_library_child(const char* file_name) { return editor_child(CANVAS_LIBRARY, file_name); }
+MyChild* new_library_child(const char* file_name) {
+    return editor_child(CANVAS_LIBRARY, file_name);
+}
 
 MyChild* new_template_child(const char* file_name) {
     return editor_child(CANVAS_TEMPLATE, file_name);
@@ -137,13 +140,13 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
     std::string name = canvas_file_name(canvas);
     if (ask_name || name.empty()) {
         std::string dir = name.empty() ? full_dir_path(DIR_PROJECT) : dir_of(name.c_str());
-        std::string proposal = name.empty() ? default_file_name_for("", "")
-                                            : name.substr(dir_of(name.c_str()).size());
+        std::string proposal =
+            name.empty() ? default_file_name_for("", "") : name.substr(dir_of(name.c_str()).size());
         std::string wildcard = suffix_wildcard(EXT_SCHEMA);
         std::string chosen;
         if (!services().file_selector("Save Sheet As", dir.c_str(), proposal.c_str(),
-                                      wildcard.c_str() + 2, wildcard.c_str(),
-                                      FILE_SELECT_SAVE, main_frame, &chosen))
+                                      wildcard.c_str() + 2, wildcard.c_str(), FILE_SELECT_SAVE,
+                                      main_frame, &chosen))
             return DOC_CANCELLED;
         if (!check_file_name(chosen.c_str())) {
             error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
@@ -158,7 +161,8 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
         error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
         return result;
     }
-    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, last_written_schema().c_str());
+    if (MyChild* child = child_of(canvas))
+        name_stack_set(child->names, last_written_schema().c_str());
     canvas_mark_saved(canvas);
     return 0;
 }
@@ -167,7 +171,7 @@ bool canvas_confirm_close(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema || !schema_is_modified(canvas->mySchema)) return true;
     const char* format = canvas->kind == CANVAS_LIBRARY    ? "Save Changes to Library ?\n%s"
                          : canvas->kind == CANVAS_TEMPLATE ? "Save Changes to Title Block ?\n%s"
-                                                         : "Save Changes to Sheet ?\n%s";
+                                                           : "Save Changes to Sheet ?\n%s";
     std::string name = canvas_file_name(canvas);
     char text[1200];
     std::snprintf(text, sizeof text, format, name.empty() ? "Untitled" : name.c_str());
@@ -192,11 +196,12 @@ void autosave_all() {
         if (!c || c->kind != CANVAS_SHEET || !schema_is_modified(c->mySchema)) continue;
         std::string name = canvas_file_name(c);
         if (name.empty()) name = full_path_in_dir("Untitled", DIR_PROJECT);
-        int result = autosave_rotate(name, proper_get(NB_BACK),
-                                     [](void* schema, FILE* out) {
-                                         return write_Schema(static_cast<Schema*>(schema), out, 0);
-                                     },
-                                     c->mySchema);
+        int result = autosave_rotate(
+            name, proper_get(NB_BACK),
+            [](void* schema, FILE* out) {
+                return write_Schema(static_cast<Schema*>(schema), out, 0);
+            },
+            c->mySchema);
         if (result != 0)
             log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
                        message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());

@@ -22,6 +22,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/batch.h"
+#include "model/documents/compil_actions.h"
 #include "platform/safe_replace.h"
 
 namespace {
@@ -277,7 +278,7 @@ protected:
 };
 
 TEST_F(SpellingsTest, EveryJobListsASheetNamedInSeveralSpellingsOnce) {
-    write_project({"sub.sch", "SUB.SCH", "sub", file("sub.sch"), "Sub.Sch"});
+    write_project({"sub.sch", "SUB.SCH", "sub", file("sub.sch"), "Sub.Sch", "./sub.sch"});
     EXPECT_EQ(listed(), (std::vector<std::string>{file("root.sch"), "sub.sch"}));
     proper_set(ANNO_UNCOND, 0, 0);
     List* list = project("root.sch");
@@ -303,6 +304,42 @@ TEST_F(SpellingsTest, TheCompileJobCompilesASourceNamedInSeveralSpellingsOnce) {
     ASSERT_EQ(compiled.size(), 2u);
     EXPECT_EQ(compiled[1].name, "sub.sch");
     EXPECT_EQ(references("sub.sch"), (std::vector<std::string>{"R1"}));
+}
+
+// --- names from the folder of the sheet that holds them ---------------------------------------
+
+TEST_F(SpellingsTest, DotNamesAreTakenFromTheSheetsFolderWhereverTheProgramRuns) {
+    // root names ./a/x.sch; x names ../y.sch (beside root) and ./z.sch (in a).
+    std::filesystem::create_directory(dir_.path() / "a");
+    ASSERT_NE(std::filesystem::current_path(), dir_.path());
+    auto items = [](const char* ref, std::vector<const char*> boxes) {
+        std::vector<std::string> all{part("RES", ref, "1k")};
+        for (const char* b : boxes) all.push_back(box(b));
+        return sheet(all);
+    };
+    const std::vector<std::pair<std::string, std::string>> sources{
+        {"root", items("R1", {"./a/x.sch"})},
+        {"a/x", items("R2", {"../y.sch", "./z.sch"})},
+        {"y", items("R3", {})},
+        {"a/z", items("R4", {})}};
+    for (const auto& [name, source] : sources) tn_test::write_text(file(name + ".asc"), source);
+    SheetList compiled;
+    ASSERT_EQ(compile_sheets(file("root.asc").c_str(), "", &compiled, nullptr, print_capture), 0)
+        << printed;
+    EXPECT_EQ(compiled.size(), 4u);
+    for (const auto& [name, source] : sources)
+        EXPECT_TRUE(std::filesystem::exists(file(name + ".sch"))) << name;
+    EXPECT_EQ(references("a/z.sch"), (std::vector<std::string>{"R4"}));
+
+    List* list = project("root.sch");
+    EXPECT_EQ(list ? list->count : 0u, 4u);
+    free_name_list(list);
+    const std::string root = file("root.sch");
+    ASSERT_EQ(netlist_compile(root.c_str(), print_capture), 0) << printed;
+    EXPECT_TRUE(std::filesystem::exists(file("a/z.bnt")));
+    EXPECT_TRUE(std::filesystem::exists(file("y.bnt")));
+    ASSERT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 0)
+        << printed;
 }
 
 TEST_F(AnnotateSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable) {

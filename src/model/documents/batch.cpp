@@ -354,8 +354,12 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
             sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
             continue;
         }
+        size_t named_from = sheets->size();
         result = compile_one_sheet(entry, output, sheets, name, job);
         (*sheets)[done].name = entry.name;
+        // The sheets it names, as the source means them.
+        for (size_t i = named_from; i < sheets->size(); ++i)
+            (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
         if (result != 0) break;
     }
     if (result != 0) {
@@ -424,9 +428,15 @@ std::string sheet_identity(const char* name) {
     return file_identity(make_kind_file_name(name, KIND_SCHEMA, 1).c_str());
 }
 
-bool append_named_sheets(Schema* schema, List* work) {
-    return for_each_named_sheet(schema,
-                                [&](const std::string& name) { return append_name(work, name); });
+// Appends the name a sheet holds as that sheet means it ("./" and "../"
+// from its own folder).
+bool append_held_name(List* work, const std::string& name, const std::string& holder) {
+    return append_name(work, name_from_holder(name.c_str(), holder.c_str()));
+}
+
+bool append_named_sheets(Schema* schema, List* work, const std::string& holder) {
+    return for_each_named_sheet(
+        schema, [&](const std::string& name) { return append_held_name(work, name, holder); });
 }
 
 }  // namespace
@@ -458,10 +468,11 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             break;
         }
         bool keep_root = root_schema && node == work->head;
+        const std::string holder = make_kind_file_name(name, KIND_SCHEMA, 1);
         if (const std::vector<std::string>* names =
                 keep_root ? nullptr : written_sheet_names(name)) {
             for (const std::string& named : *names)
-                if (!append_name(work, named)) failed = true;
+                if (!append_held_name(work, named, holder)) failed = true;
             if (failed) break;
             continue;
         }
@@ -470,7 +481,7 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             error->name = name;
             break;
         }
-        if (!append_named_sheets(schema, work)) {
+        if (!append_named_sheets(schema, work, holder)) {
             failed = true;
             break;
         }

@@ -163,8 +163,10 @@ void name_stack_pop_all(NameStack* stack);
 // Loads the file of a sub-sheet box into *schema (a new active schema).
 // 51 when the box names no file; a load code. When the file does not exist
 // yet (load result 1) the new empty sheet receives a copy of each of the
-// box's ports, placed on the sheet's left or right margin: 0.
-int open_subsheet_schema(Schema** schema, const SubSheet* box);
+// box's ports, placed on the sheet's left or right margin: 0. `file`, when
+// given, is the box's file name as the sheet holding the box means it
+// (name_from_holder), loaded in place of the name as written.
+int open_subsheet_schema(Schema** schema, const SubSheet* box, const char* file = nullptr);
 // Enters a sub-sheet: the top slot keeps the box's time stamp and the
 // position; a new top slot gets the box's file name (the stack grows by 5
 // slots when full); the file is loaded as by open_subsheet_schema, the

@@ -172,6 +172,7 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
                          std::string* failed) {
     // Every file is written before any is replaced; the open documents
     // change only once the files did.
+    FolderSyncBatch batch;
     FileSet files(anchor_.c_str());
     for (JobSheet& sheet : sheets_) {
         if (sheet.in_place || open_document(sheet.save_name)) continue;

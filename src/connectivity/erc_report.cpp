@@ -164,6 +164,7 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
         return -1;
     }
     if (int code = refuse_half_saved(root, log)) return code;
+    FolderSyncBatch batch;  // one reading of each folder, one flush
     SheetListError error;
     List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
     if (!sheets) {

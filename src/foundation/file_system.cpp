@@ -38,9 +38,10 @@ std::string expand_home(const char* path, bool anywhere) {
 // The entry of `directory` equal to `name` ignoring letter case; the smallest
 // in byte order when several are, empty when none is.
 std::string find_ignoring_case(const std::string& directory, const std::string& name) {
+    std::string found;
+    if (batch_find_ignoring_case(directory, name, &found)) return found;
     DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
     if (dir == nullptr) return {};
-    std::string found;
     while (const dirent* entry = readdir(dir)) {
         if (strcasecmp(entry->d_name, name.c_str()) == 0 &&
             (found.empty() || std::strcmp(entry->d_name, found.c_str()) < 0))

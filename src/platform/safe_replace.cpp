@@ -1,17 +1,20 @@
 #include "platform/safe_replace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -128,6 +131,35 @@ void sync_folder(const std::string& folder) {
 int batch_depth = 0;
 std::vector<std::string> batch_folders;
 
+// The folders read while a batch is open: for each, its entries by their
+// names folded to lower case (the smallest name in byte order for each).
+std::unordered_map<std::string, std::unordered_map<std::string, std::string>> batch_listings;
+
+std::string folded(const std::string& name) {
+    std::string out = name;
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string listing_key(const std::string& folder) {
+    if (folder.empty()) return ".";
+    std::string key = folder;
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+}
+
+void keep_smallest(std::unordered_map<std::string, std::string>& listing, const std::string& name) {
+    auto [at, made] = listing.emplace(folded(name), name);
+    if (!made && name < at->second) at->second = name;
+}
+
+// A file this process made: a folder read in this batch lists it from now on.
+void note_listed(const std::string& path) {
+    if (batch_depth == 0) return;
+    auto listing = batch_listings.find(listing_key(folder_of(path)));
+    if (listing != batch_listings.end()) keep_smallest(listing->second, base_of(path));
+}
+
 void sync_folder_soon(const std::string& folder) {
     if (batch_depth == 0) {
         sync_folder(folder);
@@ -160,8 +192,26 @@ void set_replace_step_hook(void (*hook)(int)) { step_hook = hook; }
 
 FolderSyncBatch::FolderSyncBatch() { ++batch_depth; }
 
+bool batch_find_ignoring_case(const std::string& folder, const std::string& name,
+                              std::string* found) {
+    if (batch_depth == 0) return false;
+    std::string key = listing_key(folder);
+    auto listing = batch_listings.find(key);
+    if (listing == batch_listings.end()) {
+        DIR* dir = ::opendir(key.c_str());
+        if (!dir) return false;
+        listing = batch_listings.emplace(key, std::unordered_map<std::string, std::string>{}).first;
+        while (const dirent* entry = ::readdir(dir)) keep_smallest(listing->second, entry->d_name);
+        ::closedir(dir);
+    }
+    auto at = listing->second.find(folded(name));
+    *found = at == listing->second.end() ? "" : at->second;
+    return true;
+}
+
 FolderSyncBatch::~FolderSyncBatch() {
     if (--batch_depth > 0) return;
+    batch_listings.clear();
     std::vector<std::string> folders;
     folders.swap(batch_folders);
     for (const std::string& folder : folders) sync_folder(folder);
@@ -186,6 +236,7 @@ bool keep_backup_through(const std::string& file, const std::string& backup,
         if (out >= 0) made = ::close(out) == 0 && made;
     }
     if (made) made = ::rename(link.c_str(), backup.c_str()) == 0;
+    if (made) note_listed(backup);
     // A rename between two links of one file does nothing, leaving the
     // temporary name: when the backup already is the file, it goes here.
     ::unlink(link.c_str());
@@ -300,6 +351,7 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
         return false;
     }
     r->temp.clear();
+    note_listed(r->target);
     step(3);
     sync_folder_soon(folder_of(r->target));
     drop_replacement(r);
@@ -505,6 +557,7 @@ bool replace_members(const std::vector<SetMember>& members) {
         if (!m.backup.empty() && ::stat(m.target.c_str(), &st) == 0)
             keep_backup_through(m.target, m.backup, temp + "b");
         if (::rename(temp.c_str(), m.target.c_str()) != 0) return false;
+        note_listed(m.target);
         step(6);
     }
     sync_folders_of(members);

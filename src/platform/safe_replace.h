@@ -63,6 +63,12 @@ bool keep_backup(const std::string& file, const std::string& backup);
 // file is still flushed before its rename, so a crash still leaves the old
 // file or the new one, never a mix; only a rename not yet flushed may be
 // undone by a crash, and the job has not reported its end before that.
+//
+// A job's look-ups of names ignoring case read each folder once while it
+// lives (batch_find_ignoring_case), so that a job over many files in one
+// folder costs no look through the folder per file; the files the job
+// itself writes join what was read. A case variant another program makes
+// in the folder meanwhile is seen by the next job.
 class FolderSyncBatch {
 public:
     FolderSyncBatch();
@@ -138,6 +144,13 @@ enum class SetCompletion {
 SetCompletion complete_replace_set(const std::string& anchor, std::string* problem);
 // True when a set anchored there was stopped while replacing its files.
 bool replace_set_pending(const std::string& anchor);
+
+// While a FolderSyncBatch is open: the entry of folder ("" the working
+// directory) equal to name ignoring case, the smallest in byte order, or ""
+// when none is, through the batch's reading of the folder; true. False when
+// no batch is open or the folder cannot be read: not answered.
+bool batch_find_ignoring_case(const std::string& folder, const std::string& name,
+                              std::string* found);
 
 // For tests: called with 1, 2, 3 between the steps of a commit (after the
 // flush, after the backup, after the rename), so that a test can stop the

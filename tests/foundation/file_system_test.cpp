@@ -462,6 +462,25 @@ TEST_F(FileSetTest, AFileSavedSinceTheStopIsNeverOverwritten) {
     EXPECT_NE(problem.find("damaged"), std::string::npos) << problem;
 }
 
+TEST_F(InTempDir, AJobReadsEachFolderOnceToFindNamesIgnoringCase) {
+    tn_test::write_text("Old.sch", "old");
+    {
+        FolderSyncBatch job;
+        EXPECT_EQ(system_path("OLD.SCH"), "Old.sch");
+        // What the job writes joins what it read of the folder...
+        EXPECT_EQ(save_text("new.sch", "new"), 0);
+        EXPECT_EQ(system_path("NEW.SCH"), "new.sch");
+        EXPECT_EQ(save_text("NEW.SCH", "newer", false), 0);
+        EXPECT_EQ(tn_test::read_text("new.sch"), "newer");
+        EXPECT_FALSE(fs::exists("NEW.SCH"));
+        // ... what another program makes meanwhile is seen by the next job.
+        tn_test::write_text("Other.sch", "other");
+        EXPECT_EQ(system_path("OTHER.SCH"), "OTHER.SCH");
+    }
+    EXPECT_EQ(system_path("OTHER.SCH"), "Other.sch");
+    EXPECT_EQ(system_path("NEW.SCH"), "new.sch");
+}
+
 TEST_F(InTempDir, NamesThatReachOneFileHaveOneIdentity) {
     fs::create_directories("d/e");
     tn_test::write_text("d/a.sch", "x");

@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int NODE_SLOTS = 1000;
 constexpr size_t LINE_LIMIT = 50;
 
 std::string error_reference;

@@ -32,9 +32,10 @@ void start_text_from_properties(EditSession* session) {
                     proper_get(TEXT_XSCAL), proper_get(TEXT_YSCAL), 0);
 }
 
-void start_part_from_palette(EditSession* session) {
-    start_part_mode(session, strproper_get(PART_PALETTE_LIB), strproper_get(PART_PALETTE_PART),
-                    proper_get(PLACE_CONVERTED) != 0, proper_get(PLACE_VPOWER) != 0);
+void start_part_from_palette(EditSession* session, int slot) {
+    start_part_mode(session, strproper_get(PART_PALETTE_LIB, slot),
+                    strproper_get(PART_PALETTE_PART, slot),
+                    proper_get(PART_PALETTE_CONV, slot) != 0, proper_get(PLACE_VPOWER) != 0);
 }
 
 void start_sheet_from_properties(EditSession* session) {

@@ -46,8 +46,9 @@ void start_text_from_properties(EditSession* session);
 // The text attribute byte of the text properties (orientation, mirrors,
 // boxed, label).
 uint8_t text_attributes_from_properties();
-// Part: the palette's current part (PART_PALETTE_LIB / PART_PALETTE_PART).
-void start_part_from_palette(EditSession* session);
+// Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
+// and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.
+void start_part_from_palette(EditSession* session, int slot);
 // Sheet: a box for SHEET_FILE named SHEET_NAME.
 void start_sheet_from_properties(EditSession* session);
 // A bookmark jump (bell when the slot is not set).

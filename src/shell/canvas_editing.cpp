@@ -1,6 +1,8 @@
 // The sheet editor wired to the editing canvas.
 #include "shell/canvas_editing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <wx/cursor.h>
@@ -12,6 +14,8 @@
 #include "foundation/core.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
@@ -78,7 +82,13 @@ private:
     EditCanvas* canvas_;
 };
 
-const ToolMode* base_mode_of(int kind) { return kind == CANVAS_SHEET ? &main_mode : nullptr; }
+const ToolMode* base_mode_of(int kind) {
+    if (kind == CANVAS_SHEET) return &main_mode;
+    if (kind == CANVAS_LIBRARY || kind == CANVAS_TEMPLATE) return &libedit_main_mode;
+    return nullptr;
+}
+
+bool library_editor_kind(int kind) { return kind == CANVAS_LIBRARY || kind == CANVAS_TEMPLATE; }
 
 MouseInput input_of(const wxMouseEvent& event) {
     MouseInput in;
@@ -146,7 +156,44 @@ bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
     return true;
 }
 
+bool EditCanvas::WheelZoomOrScroll(const wxMouseEvent& event) {
+    if (event.GetEventType() != wxEVT_MOUSEWHEEL || !mySchema) return false;
+    if (!event.ControlDown() && !event.ShiftDown()) return false;
+    const bool up = event.GetWheelRotation() > 0;
+    if (!event.ControlDown()) {
+        // Across by as much as the plain wheel scrolls down.
+        int x = 0, y = 0;
+        GetViewStart(&x, &y);
+        Scroll(std::max(0, x + (up ? -3 : 3)), y);
+        return true;
+    }
+    View* view = &mySchema->view;
+    const wxPoint at = event.GetPosition();
+    const wxPoint unscrolled = CalcUnscrolledPosition(at);
+    const Point world = view_size_to_world(view, Point{unscrolled.x, unscrolled.y});
+    const double zoom = view_get_scale(view);
+    const double target = std::clamp(zoom * (up ? 2.0 : 0.5), VIEW_MIN_ZOOM, VIEW_MAX_ZOOM);
+    if (target == zoom || view->point.m[0][0] <= 0 || view->point.m[1][1] <= 0) return true;
+    // The world point under the pointer stays under it: the view's centre
+    // goes where the zoomed window puts its middle.
+    const double sx = view->point.m[0][0] * target / zoom, sy = view->point.m[1][1] * target / zoom;
+    const wxSize size = GetClientSize();
+    view_set_center(view,
+                    Point{static_cast<int32_t>(std::lround(world.x - (at.x - size.x / 2) / sx)),
+                          static_cast<int32_t>(std::lround(world.y - (at.y - size.y / 2) / sy))});
+    SetZoom(target, true);
+    // The view scrolls in whole steps: the pointer follows its point.
+    if (view_update_transform(view)) SyncScrollbars();
+    const Point window = view_to_screen(view, world);
+    const wxPoint now = CalcScrolledPosition(wxPoint(window.x, window.y));
+    if (now != at) wxWindow::WarpPointer(now.x, now.y);
+    return true;
+}
+
 void EditCanvas::OnEvent(wxMouseEvent& event) {
+    // The desktop's habits for the wheel: Ctrl zooms about the pointer,
+    // Shift scrolls across; the window does not scroll down besides.
+    if (WheelZoomOrScroll(event)) return;
     event.Skip();
     if (!mySchema || editing.pile.empty()) return;
     Point window;
@@ -233,6 +280,7 @@ void EditCanvas::ToggleItemGhost(List* items) {
 // --- attach and detach --------------------------------------------------------------------------------
 void editor_attach(EditCanvas* canvas) {
     canvas->edit_host = std::make_unique<CanvasHost>(canvas);
+    if (library_editor_kind(canvas->kind)) canvas->libedit_host = make_libedit_host(canvas);
     session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr,
                  canvas->edit_host.get());
     for (const wxEventTypeTag<wxMouseEvent>& type :
@@ -260,6 +308,11 @@ void editor_document_changed(EditCanvas* canvas) {
     session_close(&session);
     canvas->ClearGhosts();
     session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    if (library_editor_kind(canvas->kind)) {
+        // The library editor's copies name records of the document that went.
+        libedit_reset(&canvas->libedit);
+        libedit_bind(&canvas->libedit, &session, canvas->libedit_host.get());
+    }
     if (canvas->mySchema) {
         if (const ToolMode* base = base_mode_of(canvas->kind)) PushMode(&session, base);
     }

@@ -22,6 +22,7 @@
 #include "model/items/view.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 
 namespace {
 
@@ -71,6 +72,10 @@ void canvas_update_title(EditCanvas* canvas) {
                                                          : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name.substr(name.find_last_of("/\\") + 1);
     std::string title = std::string(what) + ": " + shown;
+    // A library window names the part under edit.
+    if (canvas->kind == CANVAS_LIBRARY)
+        if (const char* part = libedit_part_name(&canvas->libedit))
+            title += std::string(" [") + part + "]";
     if (schema_is_modified(canvas->mySchema)) title += " *";
     child->SetTitle(wxString::FromUTF8(title));
 }
@@ -117,7 +122,7 @@ void canvas_keep_document_copy(EditCanvas* canvas) {
 }
 void canvas_clear_selection_info(EditCanvas* canvas) {
     if (!canvas) return;
-    canvas->current_item = nullptr;
+    canvas->libedit.current_item = nullptr;
     canvas_clear_selection_info(&canvas->editing);
 }
 
@@ -191,9 +196,8 @@ void empty_canvas_hook() {}
 
 int register_document_font(wxWindow* parent, List** fonts, int font_id) {
     wxFontData data;
-    wxFontDialog dialog(parent, data);
-    if (dialog.ShowModal() != wxID_OK) return font_id;
-    wxFont chosen = dialog.GetFontData().GetChosenFont();
+    if (!ask_font(parent, &data)) return font_id;
+    wxFont chosen = data.GetChosenFont();
     Font* record = new_Font();
     std::snprintf(record->face_name, sizeof record->face_name, "%s",
                   chosen.GetFaceName().utf8_string().c_str());

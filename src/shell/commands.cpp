@@ -25,7 +25,8 @@ const char* const rotate_menu = "&Rotate";
 const std::vector<CommandEntry> table = {
     // File
     {CMD_NEW, MENU_FILE, BAR_NONE | S, "&New Sheet\tCtrl+N", "Create a new sheet"},
-    {CMD_OPEN, MENU_FILE, ALL, "&Open Sheet...\tCtrl+O", "Open a sheet file"},
+    {CMD_NEW, MENU_FILE, L, "&New\tCtrl+N", "Start an empty library"},
+    {CMD_OPEN, MENU_FILE, ALL, "&Open...\tCtrl+O", "Open a sheet, a library or a title block"},
     {CMD_SAVE, MENU_FILE, S, "&Save\tCtrl+S", "Save the sheet"},
     {CMD_SAVE_AS, MENU_FILE, S, "Save &As...", "Save the sheet under another name"},
     {CMD_LIB_SAVE, MENU_FILE, L, "&Save\tCtrl+S", "Update Current Library"},
@@ -149,7 +150,7 @@ const std::vector<CommandEntry> table = {
     {20189, MENU_TOOLS, ALL, "A&rchive Library...", "Archive the parts of sheets"},
     {20190, MENU_TOOLS, ALL, "Lis&t Library...", "List a library"},
     {20319, MENU_TOOLS, ALL, "Compile &Title Block...", "Compile an ASCII title block"},
-    {20320, MENU_TOOLS, ALL, "Decompile Title Bl&ock...", "Write a title block as ASCII"},
+    {20320, MENU_TOOLS, ALL, "Decompile Title Bloc&k...", "Write a title block as ASCII"},
     {0, MENU_TOOLS, ALL, "", ""},
     {20193, MENU_TOOLS, ALL, "&OrCAD Converter...", "Import OrCAD SDT files"},
 
@@ -214,8 +215,11 @@ bool bookmark_set(int id, const Schema* document) {
 
 bool offers(const CommandRow& row, const CommandState& state) {
     if (!(row.kinds & (1u << state.kind))) return false;
-    if ((row.needs & (NEEDS_DOCUMENT | NEEDS_BOOKMARK)) && !state.document) return false;
+    if ((row.needs & (NEEDS_DOCUMENT | NEEDS_BOOKMARK | NEEDS_PART)) && !state.document)
+        return false;
     if ((row.needs & NEEDS_BOOKMARK) && !bookmark_set(row.id, state.document)) return false;
+    if ((row.needs & NEEDS_PART) && !schema_get_edit_part(const_cast<Schema*>(state.document)))
+        return false;
     return true;
 }
 

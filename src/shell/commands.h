@@ -144,6 +144,7 @@ enum : unsigned {
     NEEDS_NOTHING = 0,
     NEEDS_DOCUMENT = 1u << 0,  // the canvas shows a document
     NEEDS_BOOKMARK = 1u << 1,  // the bookmark the id names (CMD_JUMP_FIRST + slot) is set
+    NEEDS_PART = 1u << 2,      // a library window has a part under edit
 };
 
 struct CommandRow {

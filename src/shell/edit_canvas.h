@@ -13,6 +13,7 @@
 
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
+#include "libedit/libedit.h"
 #include "render/render_canvas.h"
 #include "shell/commands.h"
 
@@ -52,13 +53,12 @@ public:
     SubSheet* current_sheet = nullptr;
     Ident* current_net = nullptr;
     Field* current_field = nullptr;
-    // The library editor's state.
-    Schema* load_copy = nullptr;
-    Schema* undo_slot = nullptr;
-    std::vector<std::string> names;
-    int nb_names = 0;
-    uint8_t converted = 0;
-    SchItem* current_item = nullptr;
+    // The library editor's state on a library or template canvas: the
+    // load-time copy, the undo copies, the name table, the converted-form
+    // byte and the item under edit (libedit/libedit.h); its host turns the
+    // editor's requests into window calls.
+    LibEdit libedit;
+    std::unique_ptr<LibEditHost> libedit_host;
     // Auto-activation read by the event handler.
     bool auto_activate = false;
     int restart_command = 0;
@@ -78,6 +78,9 @@ public:
     void ZoomBy(double factor);
     void ZoomFit();
     void ZoomOne();
+    // The first paint fits the view to the drawing (at the size the window
+    // then has), whichever window paints before it.
+    void FitOnFirstPaint() { fit_pending_ = true; }
 
     // The save question; false on Cancel or a failed save.
     bool OkToClose();
@@ -98,6 +101,9 @@ public:
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.
     void OnEvent(wxMouseEvent& event);
+    // Ctrl+wheel zooms about the pointer, Shift+wheel scrolls across; false
+    // for every other event.
+    bool WheelZoomOrScroll(const wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     void OnMoveTimer();
     void OnBlinkTimer();
@@ -109,6 +115,7 @@ public:
     bool WorldPoint(wxPoint window, Point* world);
 
 private:
+    bool fit_pending_ = false;
     bool held_ = false;         // the left button is down
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay

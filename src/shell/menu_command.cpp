@@ -16,6 +16,8 @@
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
@@ -23,6 +25,7 @@
 #include "render/printer_settings.h"
 #include "render/printing.h"
 #include "shell/canvas_editing.h"
+#include "shell/job_commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "toolkit/clipboard_format.h"
@@ -37,6 +40,7 @@ constexpr unsigned T = BAR_TEMPLATE;
 constexpr unsigned ED = BAR_EDITORS;
 constexpr unsigned ALL = BAR_ALL;
 constexpr unsigned DOC = NEEDS_DOCUMENT;
+constexpr unsigned PART = NEEDS_PART;
 
 // --- file commands ------------------------------------------------------------------------------
 // Asks for a file of a kind; empty when the user cancelled.
@@ -49,11 +53,6 @@ std::string choose_file(const char* message, int suffix_property, int dir_proper
                                   main_frame, &chosen))
         return {};
     return chosen;
-}
-
-void open_sheet_command(const CommandCall&) {
-    std::string name = choose_file("Open Sheet", EXT_SCHEMA, DIR_PROJECT);
-    if (!name.empty()) open_sheet(name.c_str(), nullptr);
 }
 
 void open_library_command(const CommandCall&) {
@@ -84,8 +83,11 @@ void exit_command(const CommandCall&) {
 
 // --- window and help commands ------------------------------------------------------------------
 void palette_command(const CommandCall&) {
-    if (main_frame)
-        main_frame->ShowPalette(!main_frame->Palette() || !main_frame->Palette()->IsShown());
+    if (!main_frame) return;
+    const bool show = !main_frame->Palette() || !main_frame->Palette()->IsShown();
+    main_frame->ShowPalette(show);
+    // The next start shows it as the user left it.
+    proper_set(SHOW_PART_PALETTE, show ? 1 : 0, 0);
 }
 
 void about_command(const CommandCall&) {
@@ -126,6 +128,19 @@ void power_command(const CommandCall& call) {
         start_power_mode(session(call), 0);
 }
 
+// A palette entry places its own part and becomes the palette's current
+// entry; Place > Part places the current entry's part.
+void place_part_command(const CommandCall& call) {
+    if (call.argument >= ARG_PALETTE_FIRST)
+        palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
+    start_part_from_palette(session(call), palette_selected());
+}
+
+std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<CommandRow>& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
 void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
 void mark(const CommandCall& call) {
     start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
@@ -138,8 +153,9 @@ const std::vector<CommandRow>& command_rows() {
     using C = const CommandCall&;
     static const std::vector<CommandRow> rows = {
         // File
-        {CMD_NEW, [](C) { new_sheet_child(); }, ALL},
-        {CMD_OPEN, open_sheet_command, ALL},
+        {CMD_NEW, [](C) { new_sheet_child(); }, BAR_NONE | S | T},
+        {CMD_NEW, libedit_menu_command, L, DOC},
+        {CMD_OPEN, open_document_command, ALL},
         {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
         {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
         {CMD_CLOSE, close_command, ED},
@@ -153,6 +169,10 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_PREVIEW_TEMPLATE, preview_command, T},
         {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
         {CMD_EXIT, exit_command, ALL},
+        {CMD_LIB_SAVE, libedit_menu_command, L, DOC},
+        {CMD_LIB_SAVE_AS, libedit_menu_command, L, DOC},
+        {CMD_TMPL_SAVE, libedit_menu_command, T, DOC},
+        {CMD_TMPL_SAVE_AS, libedit_menu_command, T, DOC},
 
         // Edit (sheet)
         {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
@@ -170,6 +190,10 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_MARK_FIRST + 3, mark, S, DOC},
         {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
+        // Edit (library and title block)
+        {CMD_UNDO, libedit_menu_command, L, DOC},
+        {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
+
         // View
         {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
         {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
@@ -179,7 +203,7 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_PALETTE, palette_command, ALL},
 
         // Place (sheet)
-        {EDITOR_PLACE_PART, [](C c) { start_part_from_palette(session(c)); }, S, DOC},
+        {EDITOR_PLACE_PART, place_part_command, S, DOC},
         {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
          DOC},
         {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,
@@ -200,6 +224,28 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
+        // Place (library): the part under edit, its names and its drawings
+        {LIBEDIT_CMD_PART, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_PART_INFO, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BODY, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_NAMES, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_VECTOR, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_CENTRE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
+        // Place (title block)
+        {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_BOX, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_CENTRE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
+
         // Window
         {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
         {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
@@ -210,7 +256,9 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
         {CMD_ABOUT, about_command, ALL},
     };
-    return rows;
+    // The Tools menu's rows come from the process dialogs' table.
+    static const std::vector<CommandRow> all = joined(rows, process_command_rows());
+    return all;
 }
 
 CommandState command_state(EditCanvas* canvas) {

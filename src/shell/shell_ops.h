@@ -93,6 +93,9 @@ void refresh_all_menus(int flag);
 void fill_bookmark_menus(EditCanvas* canvas, Schema* schema);
 void rebuild_palette(int flag);
 void refresh_palette();
+// The palette's current entry (0 at start): the one Place > Part places.
+void palette_select(int slot);
+int palette_selected();
 void repaint_all();
 void all_views_load_options();
 // Sum over the open sheets of count_SchItems of the kind.

@@ -265,6 +265,16 @@ void rebuild_palette(int) {
     static_cast<PaletteWindow*>(main_frame->Palette())->Rebuild();
 }
 
+namespace {
+int current_palette_slot = 0;
+}  // namespace
+
+void palette_select(int slot) {
+    if (slot >= 0 && slot < PALETTE_SLOTS) current_palette_slot = slot;
+}
+
+int palette_selected() { return current_palette_slot; }
+
 void refresh_palette() {
     if (main_frame && main_frame->Palette()) main_frame->Palette()->Refresh();
 }

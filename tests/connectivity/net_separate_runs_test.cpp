@@ -75,8 +75,10 @@ protected:
     std::string netlists(const std::vector<SheetSource>& sheets, bool separate) {
         reset_object_ids(1);
         for (const SheetSource& sheet : sheets) {
-            if (separate) reset_object_ids(1);
-            write_sheet(sheet.file, sheet.source);
+            if (separate)
+                write_sheet_in_own_run(sheet.file, sheet.source);
+            else
+                write_sheet(sheet.file, sheet.source);
         }
         std::string root = sheets.front().file;
         root.resize(root.rfind('.'));

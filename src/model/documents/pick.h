@@ -40,8 +40,8 @@ constexpr double PICK_DISTANCE = 100.0;
 // is below the tolerance the hit bit is also ORed into the schema's state.
 // Answers the distance, and the winner in *out (1e10 and null when there is
 // nothing).
-double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask,
-                           double tolerance, uint32_t hit_bit);
+double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask, double tolerance,
+                           uint32_t hit_bit);
 
 // Appends to the result what pick_SchItem finds among the items of the list
 // (only texts and images unless all_types). The result list is made when
@@ -54,6 +54,8 @@ bool collect_items_at(Schema* schema, List* items, Point p, List** result, uint3
 // distance. Sheets, net identifiers, links and title blocks are never
 // picked. True when something was appended.
 bool pick_SchItem(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result);
+// True when the picking table has a row that picks records of the code.
+bool item_is_pickable(int code);
 // Reduces the result to one entry of the code when it holds one (every
 // other entry released and removed). For texts (7) a text standing inside
 // a picked placed part's body or behind an attribute link counts too (see

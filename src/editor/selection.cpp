@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -73,6 +74,57 @@ void translate(SchItem* item, Point delta) {
     matrix_SchItem(item, &shift);
 }
 
+// True when p lies on the segment from a to b, short of both ends.
+bool strictly_inside(Point p, Point a, Point b) {
+    const int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
+    const int64_t px = int64_t{p.x} - a.x, py = int64_t{p.y} - a.y;
+    if (px * dy - py * dx != 0) return false;
+    const int64_t along = px * dx + py * dy;
+    return along > 0 && along < dx * dx + dy * dy;
+}
+
+// A wire that a drag stretches may pass through a connection on its way (a
+// junction, another wire's end, a pin): it is cut there first, so that only
+// the piece between the dragged end and that connection follows and the
+// rest stays joined where it was. The pieces join the followers.
+void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
+                        EditTransaction* edit) {
+    if (followers->empty()) return;
+    Schema* schema = session->schema;
+    std::vector<Point> connections;
+    for (List* items : {sheet_list(session), schema->ports})
+        for (SchItem* item : list_items<SchItem>(items))
+            item_connection_points(schema, item, &connections);
+    const size_t count = followers->size();
+    for (size_t i = 0; i < count; ++i) {
+        Line* wire = (*followers)[i];
+        std::vector<Point> cuts;
+        for (Point p : connections)
+            if (strictly_inside(p, wire->pos, wire->end)) cuts.push_back(p);
+        if (cuts.empty()) continue;
+        const Point from = wire->pos, to = wire->end;
+        auto distance = [&](Point p) {
+            return std::abs(int64_t{p.x} - from.x) + std::abs(int64_t{p.y} - from.y);
+        };
+        std::sort(cuts.begin(), cuts.end(),
+                  [&](Point a, Point b) { return distance(a) < distance(b); });
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        edit->before(wire);
+        wire->end = cuts.front();
+        edit->touch(wire);
+        cuts.push_back(to);
+        for (size_t k = 0; k + 1 < cuts.size(); ++k) {
+            Line* piece = as_Line(copy_SchItem(schema, wire));
+            if (!piece) no_memory();
+            piece->pos = cuts[k];
+            piece->end = cuts[k + 1];
+            if (!dlist_append(sheet_list(session), piece)) no_memory();
+            edit->touch(piece);
+            followers->push_back(piece);
+        }
+    }
+}
+
 }  // namespace
 
 SchItem* item_at(EditSession* session, Point p) {
@@ -126,7 +178,7 @@ int select_area(EditSession* session, Rect area) {
     for (List* items : {sheet_list(session), schema->ports}) {
         for (SchItem* item : list_items<SchItem>(items)) {
             Rect r;
-            if (!edit_filter_admits(f, item) || !bounds_SchItem(schema, item, &r, false)) continue;
+            if (!edit_filter_admits(f, item) || !item_select_frame(schema, item, &r)) continue;
             bool inside = r.x >= area.x && r.y >= area.y && r.x + r.w <= area.x + area.w &&
                           r.y + r.h <= area.y + area.h;
             if (inside && !is_selected(item)) {
@@ -147,12 +199,20 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
     if (drag) {
         std::vector<Point> points;
         for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
+        auto attached = [&](Point p) {
+            return std::find(points.begin(), points.end(), p) != points.end();
+        };
+        std::vector<Line*> followers;
         for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
             if (!is_wire(item) || is_selected(item)) continue;
             Line* wire = as_Line(item);
+            if (attached(wire->pos) || attached(wire->end)) followers.push_back(wire);
+        }
+        cut_at_connections(session, &followers, &edit);
+        for (Line* wire : followers) {
             bool before = true;
             for (Point* end : {&wire->pos, &wire->end}) {
-                if (std::find(points.begin(), points.end(), *end) == points.end()) continue;
+                if (!attached(*end)) continue;
                 if (std::exchange(before, false)) edit.before(wire);
                 *end = Point{end->x + delta.x, end->y + delta.y};
                 edit.touch(wire);

@@ -48,6 +48,10 @@ void draw_title_block_at(RenderCanvas* canvas, DrawAdapter* adapter, Schema* sch
 // Paints the title block's area in the background colour.
 void erase_title_block(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema);
 
+// What the document's drawing covers, world units: its bounds grown by the
+// names that power symbols show beyond their symbols. False when it holds
+// nothing.
+bool drawing_extent(Schema* schema, Rect* out);
 // The whole document: background, grid (inside `visible`, world units;
 // null: no grid), border, title block, ERC marks, interface ports and
 // the sheet's items.

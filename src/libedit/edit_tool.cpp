@@ -116,7 +116,7 @@ PlacedPart* part_with_flagged_pins(const LibEdit* ed, PlacedPart* placed) {
 }
 
 // Every mark of the tool's selection taken off; carriers freed; the list emptied.
-void edit_clear(EditSession* session, EditTool* tool) {
+void libedit_edit_clear(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
     if (tool->items) {
         while (tool->items->count) {
@@ -134,23 +134,30 @@ void edit_clear(EditSession* session, EditTool* tool) {
 }
 
 // Where the ghost of the selection stands: the part's position for the
-// commands that act in place, the dragged place for copy and move.
-Point ghost_shift(const EditTool* tool) {
-    if (blinks(tool->command)) return tool->placed ? tool->placed->pos : Point{0, 0};
-    if (tool->placed)
-        return Point{world_add(tool->offset.x, tool->pointer.x),
-                     world_add(tool->offset.y, tool->pointer.y)};
-    return Point{world_add(tool->pointer.x, -int64_t{tool->reference.x}),
-                 world_add(tool->pointer.y, -int64_t{tool->reference.y})};
+// commands that act in place, the dragged place for copy and move (the
+// ghost is moved only, never turned).
+Matrix libedit_edit_matrix(const EditTool* tool) {
+    Point shift{0, 0};
+    if (blinks(tool->command))
+        shift = tool->placed ? tool->placed->pos : Point{0, 0};
+    else if (tool->placed)
+        shift = Point{world_add(tool->offset.x, tool->pointer.x),
+                      world_add(tool->offset.y, tool->pointer.y)};
+    else
+        shift = Point{world_add(tool->pointer.x, -int64_t{tool->reference.x}),
+                      world_add(tool->pointer.y, -int64_t{tool->reference.y})};
+    Matrix m;
+    matrix_identity(&m);
+    matrix_translate(&m, shift.x, shift.y);
+    return m;
 }
 
-void edit_ghost_paint(EditSession* session, ModeInstance* instance) {
+void libedit_edit_ghost_paint(EditSession* session, ModeInstance* instance) {
     EditTool* tool = edit_tool(instance);
     if (!tool->items || !tool->items->count) return;
-    const Point shift = ghost_shift(tool);
-    Matrix move;
-    matrix_identity(&move);
-    matrix_translate(&move, shift.x, shift.y);
+    const Matrix move = libedit_edit_matrix(tool);
+    Point shift;
+    matrix_apply(&move, Point{0, 0}, &shift);
     List shown;
     for (SchItem* item : list_items<SchItem>(tool->items)) {
         if (is_carrier(item)) {
@@ -230,7 +237,7 @@ int libedit_hit_test(LibEdit* ed, bool in_part, PlacedPart** placed, void** hit,
 namespace {
 
 // The bodies' items and pins inside the selection area are marked.
-bool select_area(EditSession* session, EditTool* tool) {
+bool libedit_select_area(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
     Schema* schema = session->schema;
     View* view = &schema->view;
@@ -283,7 +290,7 @@ bool select_area(EditSession* session, EditTool* tool) {
 }
 
 // The marked items and a carrier of the marked pins into the tool's list.
-void collect_flagged(EditSession* session, EditTool* tool) {
+void libedit_collect_flagged(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
     Schema* schema = session->schema;
     auto take = [&](List* list) {
@@ -314,7 +321,7 @@ bool has_carrier(const EditTool* tool) {
 }
 
 // The sides the carried pins stand on: 1 left, 2 right, 4 top, 8 bottom.
-int pin_sides(const EditTool* tool) {
+int libedit_pin_sides(const EditTool* tool) {
     int sides = 0;
     for (SchItem* item : list_items<SchItem>(tool->items)) {
         if (!is_carrier(item)) continue;
@@ -356,7 +363,7 @@ bool selection_extent(EditSession* session, const EditTool* tool, Rect* extent) 
     return any;
 }
 
-void blink(EditSession* session, ModeInstance* instance, bool on) {
+void libedit_edit_blink(EditSession* session, ModeInstance* instance, bool on) {
     EditTool* tool = edit_tool(instance);
     if (!blinks(tool->command)) return;
     LibEdit* ed = libedit_of(session);
@@ -369,7 +376,7 @@ void blink(EditSession* session, ModeInstance* instance, bool on) {
 
 // Starts the drag (copy, move) or the blinking (rotate, mirror, cut) of
 // the selection from the point clicked, or from its extent's origin.
-bool begin_drag(EditSession* session, ModeInstance* instance, const Point* at) {
+bool libedit_begin_drag(EditSession* session, ModeInstance* instance, const Point* at) {
     EditTool* tool = edit_tool(instance);
     View* view = &session->schema->view;
     Rect extent;
@@ -381,7 +388,7 @@ bool begin_drag(EditSession* session, ModeInstance* instance, const Point* at) {
         extent.y = world_add(extent.y, pos.y);
         tool->reference = at ? *at : Point{extent.x, extent.y};
         if (!blinks(tool->command) && part) {
-            const int sides = pin_sides(tool);
+            const int sides = libedit_pin_sides(tool);
             Rect limit{pos.x, pos.y, part->body.w, part->body.h};
             int mode = CLIP_INSIDE;
             if ((sides & 3) && (sides & 12)) {
@@ -413,7 +420,7 @@ bool begin_drag(EditSession* session, ModeInstance* instance, const Point* at) {
     if (view_ensure_visible(view, tool->reference)) session->host->redraw();
     WarpPointer(session, tool->reference);
     if (blinks(tool->command))
-        blink(session, instance, true);
+        libedit_edit_blink(session, instance, true);
     else
         ghost_draw(session, instance);
     tool->state = 2;
@@ -446,7 +453,7 @@ void text_follows(LibEdit* ed, Text* text, int angle) {
 }
 
 // What a command does to one graphic item or text, about the centre or by the delta.
-void apply_to_item(LibEdit* ed, int command, SchItem* item, Point centre, Point delta) {
+void libedit_apply_to_item(LibEdit* ed, int command, SchItem* item, Point centre, Point delta) {
     Matrix m;
     matrix_identity(&m);
     switch (command) {
@@ -501,17 +508,17 @@ void apply_to_list(LibEdit* ed, const EditTool* tool, List* list, List* copies_t
             case LIBEDIT_EDIT_COPY: {
                 SchItem* copy = copy_SchItem(schema, item);
                 if (!copy) no_memory();
-                apply_to_item(ed, LIBEDIT_EDIT_MOVE, copy, centre, delta);
+                libedit_apply_to_item(ed, LIBEDIT_EDIT_MOVE, copy, centre, delta);
                 const bool control = copy->type == TEXT_ITEM && (copy->flags & TBLOCK) == TBLOCK;
                 append_or_die(controls && control ? controls : copies_to, copy);
                 break;
             }
-            default: apply_to_item(ed, tool->command, item, centre, delta); break;
+            default: libedit_apply_to_item(ed, tool->command, item, centre, delta); break;
         }
     }
 }
 
-void apply_command(EditSession* session, EditTool* tool) {
+void libedit_apply_command(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
     Schema* schema = session->schema;
     Point centre{0, 0};
@@ -595,18 +602,18 @@ void apply_command(EditSession* session, EditTool* tool) {
 
 namespace {
 
-void edit_enter(EditSession* session, ModeInstance* instance) {
+void libedit_edit_enter(EditSession* session, ModeInstance* instance) {
     SetCrossHairStyle(session, 0, true);
     SetModeCursor(session, instance, CURSOR_CROSS);
     set_mode_name(session, "Libedit Edit");
     set_prompt(session, "Click Edit point");
 }
 
-void edit_exit(EditSession* session, ModeInstance* instance) {
+void libedit_edit_exit(EditSession* session, ModeInstance* instance) {
     EditTool* tool = edit_tool(instance);
     if (tool->state == 2 && blinks(tool->command))
         if (LibEdit* ed = libedit_of(session)) ed->host->blink(false);
-    edit_clear(session, tool);
+    libedit_edit_clear(session, tool);
     if (tool->items) dlist_free(tool->items, LIST_FROM_HEAD, nullptr);
     tool->items = nullptr;
     if (session->schema) view_set_clip(&session->schema->view, Rect{}, CLIP_NONE);
@@ -616,7 +623,7 @@ void edit_exit(EditSession* session, ModeInstance* instance) {
 // else it waits for the next click.
 void selection_done(EditSession* session, EditTool* tool) {
     tool->state = 1;
-    edit_clear(session, tool);
+    libedit_edit_clear(session, tool);
     if (tool->area)
         PopMode(session);
     else
@@ -650,12 +657,53 @@ bool pick_at(EditSession* session, ModeInstance* instance, Point p) {
         append_or_die(tool->items, item);
     }
     tool->placed = placed;
-    if (begin_drag(session, instance, &p)) return true;
-    edit_clear(session, tool);
+    if (libedit_begin_drag(session, instance, &p)) return true;
+    libedit_edit_clear(session, tool);
     return false;
 }
 
-int edit_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+// The items inside the selection area are taken: rotate and mirror act at
+// once (never on pins) and the tool ends; cut, copy and move drag them.
+// False when the tool ended.
+bool libedit_take_area(EditSession* session, ModeInstance* instance) {
+    EditTool* tool = edit_tool(instance);
+    tool->area = 1;
+    if (!libedit_select_area(session, tool)) {
+        PopMode(session);
+        return false;
+    }
+    libedit_collect_flagged(session, tool);
+    if (!tool->items->count) {
+        session->host->bell();
+        PopMode(session);
+        return false;
+    }
+    if (is_turn(tool->command)) {
+        if (has_carrier(tool)) {
+            session->host->bell();
+            error_box(nullptr, "Error", MB_ICON_STOP, 50007);
+        } else {
+            libedit_apply_command(session, tool);
+        }
+        PopMode(session);
+        return false;
+    }
+    if (libedit_begin_drag(session, instance, nullptr)) return true;
+    PopMode(session);
+    return false;
+}
+
+// The confirming click: the blinking or the ghost goes, the command acts.
+void libedit_finish_command(EditSession* session, ModeInstance* instance) {
+    EditTool* tool = edit_tool(instance);
+    if (blinks(tool->command))
+        libedit_edit_blink(session, instance, false);
+    else
+        ghost_erase(session, instance);
+    libedit_apply_command(session, tool);
+}
+
+int libedit_edit_event(EditSession* session, ModeInstance* instance, int code, Point p) {
     EditTool* tool = edit_tool(instance);
     switch (code) {
         case EV_MOTION:
@@ -674,12 +722,8 @@ int edit_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 pick_at(session, instance, p);
                 return 1;
             }
-            if (blinks(tool->command))
-                blink(session, instance, false);
-            else
-                ghost_erase(session, instance);
             tool->pointer = p;
-            apply_command(session, tool);
+            libedit_finish_command(session, instance);
             selection_done(session, tool);
             return 1;
         case EV_RIGHT_UP:
@@ -688,7 +732,7 @@ int edit_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 return 1;
             }
             if (blinks(tool->command))
-                blink(session, instance, false);
+                libedit_edit_blink(session, instance, false);
             else
                 ghost_erase(session, instance);
             selection_done(session, tool);
@@ -699,10 +743,11 @@ int edit_event(EditSession* session, ModeInstance* instance, int code, Point p) 
 
 }  // namespace
 
-const ToolMode libedit_edit_mode{"Libedit Edit",   sizeof(EditTool),      edit_enter,
-                                 edit_exit,        libedit_tool_suspend,  libedit_tool_resume,
-                                 edit_event,       edit_ghost_paint,      edit_ghost_paint,
-                                 edit_ghost_paint, libedit_position_keys, 2};
+const ToolMode libedit_edit_mode{
+    "Libedit Edit",           sizeof(EditTool),         libedit_edit_enter,
+    libedit_edit_exit,        libedit_tool_suspend,     libedit_tool_resume,
+    libedit_edit_event,       libedit_edit_ghost_paint, libedit_edit_ghost_paint,
+    libedit_edit_ghost_paint, libedit_position_keys,    2};
 
 int libedit_edit_command(int id) {
     switch (id) {
@@ -742,32 +787,7 @@ ModeInstance* start_libedit_edit_mode(EditSession* session, bool in_part, int co
         }
     }
     if (!view_has_select_area(&schema->view)) return instance;
-    tool->area = 1;
-    if (!select_area(session, tool)) {
-        PopMode(session);
-        return nullptr;
-    }
-    collect_flagged(session, tool);
-    if (!tool->items->count) {
-        session->host->bell();
-        PopMode(session);
-        return nullptr;
-    }
-    if (is_turn(tool->command)) {
-        if (has_carrier(tool)) {
-            session->host->bell();
-            error_box(nullptr, "Error", MB_ICON_STOP, 50007);
-        } else {
-            apply_command(session, tool);
-        }
-        PopMode(session);
-        return nullptr;
-    }
-    if (!begin_drag(session, instance, nullptr)) {
-        PopMode(session);
-        return nullptr;
-    }
-    return instance;
+    return libedit_take_area(session, instance) ? instance : nullptr;
 }
 
 void libedit_blink_tick(EditSession* session) {

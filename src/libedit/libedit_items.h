@@ -106,6 +106,8 @@ void ieee_values_store(const IeeeValues& values);
 // The font table of the window: the library's in a library window, the
 // document's in a template window.
 List** libedit_font_table(const LibEdit* ed);
+// The text bound to that table.
+void libedit_text_fonts(const LibEdit* ed, Text* text);
 // An IEEE symbol: a text in font 1.
 bool is_ieee_symbol(const SchItem* item);
 

@@ -83,7 +83,7 @@ void follow(EditSession* session, PinTool* tool, Point p) {
 }
 
 // The body under the click; false when none.
-bool pick_body(EditSession* session, PinTool* tool, Point p) {
+bool pin_part_reference(EditSession* session, PinTool* tool, Point p) {
     LibEdit* ed = libedit_of(session);
     Boite* body = nullptr;
     PlacedPart* placed = libedit_part_at_point(ed, p, true, &body);
@@ -182,7 +182,7 @@ int pin_tool_event(EditSession* session, ModeInstance* instance, int code, Point
             return 1;
         case EV_LEFT_UP:
             if (tool->state == 0) {
-                if (!pick_body(session, tool, p)) {
+                if (!pin_part_reference(session, tool, p)) {
                     session->host->bell();
                     return 1;
                 }

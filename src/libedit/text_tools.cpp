@@ -61,12 +61,12 @@ void move_text(Text* text, Point p) {
 Text* new_template(LibEdit* ed) {
     Text* text = new_Text();
     if (!text) no_memory();
-    if (List** fonts = libedit_font_table(ed)) set_TextFonts(text, *fonts);
+    libedit_text_fonts(ed, text);
     return text;
 }
 
 // A copy of the text moved by the offset appended to the list.
-void add_copy(Text* text, Point offset, List* list, uint8_t extra_flags) {
+void libtext_add_item(Text* text, Point offset, List* list, uint8_t extra_flags) {
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, offset.x, offset.y);
@@ -124,7 +124,7 @@ int ieee_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             }
             ghost_erase(session, instance);
             move_text(tool->symbol, p);
-            add_copy(tool->symbol, Point{-body->pos.x, -body->pos.y}, target, 0);
+            libtext_add_item(tool->symbol, Point{-body->pos.x, -body->pos.y}, target, 0);
             ed->host->part_changed();
             libedit_mark_modified(ed);
             libedit_redraw(ed);
@@ -201,8 +201,8 @@ void text_exit(EditSession* session, ModeInstance* instance) {
 
 // Where the text goes and the body it must stay in; false without a body
 // under the point in a library window.
-bool text_target(EditSession* session, const TextTool* tool, Point p, List** target, Point* offset,
-                 Rect* limit) {
+bool libtext_part_reference(EditSession* session, const TextTool* tool, Point p, List** target,
+                            Point* offset, Rect* limit) {
     LibEdit* ed = libedit_of(session);
     Schema* schema = session->schema;
     if (!tool->in_part) {
@@ -236,7 +236,7 @@ int text_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             List* target = nullptr;
             Point offset;
             Rect limit;
-            if (!text_target(session, tool, p, &target, &offset, &limit)) {
+            if (!libtext_part_reference(session, tool, p, &target, &offset, &limit)) {
                 session->host->bell();
                 return 1;
             }
@@ -247,7 +247,7 @@ int text_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             move_text(text, p);
             // A text that leaves its body is made smaller until it fits.
             text_fit_into(session->schema, text, limit);
-            add_copy(text, offset, target, tool->kind >= 1 ? TBLOCK : 0);
+            libtext_add_item(text, offset, target, tool->kind >= 1 ? TBLOCK : 0);
             text->size = tool->size;  // the next one starts at the chosen size
             layout_Text(text);
             if (!tool->in_part) titleblock_bounds(session->schema);

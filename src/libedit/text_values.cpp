@@ -42,7 +42,7 @@ int at_least_50(int size) { return std::max(size, 50); }
 
 // A text changed: its layout made again and the window told.
 void text_changed(LibEdit* ed, Text* text) {
-    if (List** fonts = libedit_font_table(ed)) set_TextFonts(text, *fonts);
+    libedit_text_fonts(ed, text);
     layout_Text(text);
     if (libedit_schema(ed) && ed->session->kind == 3) titleblock_bounds(libedit_schema(ed));
     ed->host->part_changed();
@@ -305,6 +305,10 @@ List** libedit_font_table(const LibEdit* ed) {
     if (!schema) return nullptr;
     if (ed->session->kind == 2) return schema->library ? &schema->library->fonts : nullptr;
     return &schema->fonts;
+}
+
+void libedit_text_fonts(const LibEdit* ed, Text* text) {
+    if (List** fonts = libedit_font_table(ed)) set_TextFonts(text, *fonts);
 }
 
 bool is_ieee_symbol(const SchItem* item) {

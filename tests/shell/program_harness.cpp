@@ -215,6 +215,7 @@ void ProgramTest::SetUp() {
     proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
     config_dir = dir.file("config");
     fs::create_directories(config_dir);
+    ASSERT_TRUE(tn_test::program_tools_installed());
     ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
 }
 

@@ -158,7 +158,7 @@ PreviewCanvas* part_preview() {
 void build_get_part() {
     FormDialog* dialog =
         new_registered_dialog(&libedit_part_load, "Tessaron: Get Part", "libedit_part_load",
-                              dialog_style_message, false, Form(get_part_rows()), libedit_command);
+                              dialog_style_message, false, Form(get_part_rows()), libedit_button);
     dialog->BuildRows();
     new PreviewCanvas(dialog->Item(GP_PREVIEW), 0, 0, 210, 100, 0, 0);
     dialog->Fit();
@@ -291,16 +291,24 @@ void fill_names() {
     set_label(dialog, PN_COUNT, names_count_text(ed));
 }
 
+}  // namespace
+
+void names_dialog_close(EnhancedDialog& dialog) {
+    // The close box takes back what the dialog did; Ok keeps it.
+    EditCanvas* owner = canvas_of(&dialog);
+    const bool ok = names_ok;
+    destroy_registered_dialog(dialog);
+    if (owner) names_dialog_finish(editor(owner), ok);
+}
+
+void libedit_button(long client) { libedit_command(client); }
+
+namespace {
+
 void build_part_names(EditCanvas* canvas) {
     FormDialog* dialog = new_registered_dialog(
         &libedit_name, "Tessaron: Part Names", "libedit_name", dialog_style & ~DIALOG_CANCEL_MASK,
-        false, Form(part_names_rows()), libedit_command, [](EnhancedDialog& closing) {
-            // The close box takes back what the dialog did; Ok keeps it.
-            EditCanvas* owner = canvas_of(&closing);
-            const bool ok = names_ok;
-            destroy_registered_dialog(closing);
-            if (owner) names_dialog_close(editor(owner), ok);
-        });
+        false, Form(part_names_rows()), libedit_button, names_dialog_close);
     dialog->BuildRows();
     dialog->Fit();
     dialog->client_word = word_of(canvas);
@@ -459,6 +467,12 @@ void fill_get_vector() {
     dialog->Fill();
 }
 
+// The Parts list: the names of the matches, in their order.
+void list_vector_parts(FormDialog* dialog, std::vector<std::string> names) {
+    dialog->form().set_entries(GV_PARTS, std::move(names));
+    dialog->Fill();
+}
+
 void search_vector_parts() {
     FormDialog* dialog = form_dialog(libedit_vector);
     EditCanvas* canvas = canvas_of(dialog);
@@ -484,11 +498,17 @@ void search_vector_parts() {
         return;
     }
     // One match leaves the list as it was.
-    if (names.size() > 1) {
-        form.set_entries(GV_PARTS, std::move(names));
-        dialog->Fill();
-    }
+    if (names.size() > 1) list_vector_parts(dialog, std::move(names));
 }
+
+}  // namespace
+
+void vector_dialog_close(EnhancedDialog& dialog) {
+    destroy_registered_dialog(dialog);
+    drop_vector_search();
+}
+
+namespace {
 
 void open_vector_options(EditCanvas* canvas, const VectorOptions& options) {
     open_dialog({&vector_definition,
@@ -497,10 +517,7 @@ void open_vector_options(EditCanvas* canvas, const VectorOptions& options) {
                      FormDialog* dialog = new_registered_dialog(
                          &vector_definition, "Tessaron: Get Vector OptionsDefinition",
                          "vector_definition", dialog_style, false, Form(vector_options_rows()),
-                         libedit_command, [](EnhancedDialog& closing) {
-                             destroy_registered_dialog(closing);
-                             drop_vector_search();
-                         });
+                         libedit_button, vector_dialog_close);
                      dialog->BuildRows();
                      dialog->Fit();
                  },
@@ -610,7 +627,7 @@ void open_place_body(EditCanvas* canvas) {
                  [] {
                      FormDialog* dialog = new_registered_dialog(
                          &libedit_body, "Tessaron: Place Body", "libedit_body", dialog_style, false,
-                         Form(place_body_rows()), libedit_command);
+                         Form(place_body_rows()), libedit_button);
                      dialog->BuildRows();
                      dialog->form().set_number(PB_DEVICES, 1);
                      dialog->Fill();
@@ -643,7 +660,7 @@ void open_part_info(EditCanvas* canvas) {
                  [] {
                      FormDialog* dialog = new_registered_dialog(
                          &libedit_partinfo, "Tessaron: Part Info ", "libedit_partinfo",
-                         dialog_style, false, Form(part_info_rows()), libedit_command);
+                         dialog_style, false, Form(part_info_rows()), libedit_button);
                      dialog->BuildRows();
                      dialog->Fit();
                  },
@@ -657,7 +674,7 @@ void open_get_vector(EditCanvas* canvas) {
                  [] {
                      FormDialog* dialog = new_registered_dialog(
                          &libedit_vector, "Tessaron: Get Vector Definition", "libedit_vector",
-                         dialog_style_message, false, Form(get_vector_rows()), libedit_command,
+                         dialog_style_message, false, Form(get_vector_rows()), libedit_button,
                          [](EnhancedDialog& closing) {
                              destroy_registered_dialog(closing);
                              // Its options use what it found: they go first.

@@ -24,6 +24,13 @@ enum : int { VO_FREE = 1, VO_NORMAL, VO_CONVERT };                        // its
 
 // The dialog ids of the library and template editors: 20001..20059.
 void libedit_command(long id);
+// What every button and reacting item of these dialogs calls with its id.
+void libedit_button(long client);
+// The on-close callbacks of Part Names (its close box takes back what it
+// did, Ok keeps it) and of the vector options (the library the search kept
+// goes, unless it is a window's own).
+void names_dialog_close(EnhancedDialog& dialog);
+void vector_dialog_close(EnhancedDialog& dialog);
 
 // The openers of the Place menu's entries (commands 20202, 20209, 20216,
 // 20208, 20223) on a library canvas.

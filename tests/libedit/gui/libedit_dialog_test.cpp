@@ -24,6 +24,7 @@
 #include "model/documents/schema.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
+#include "model/items/primitives.h"
 #include "model/items/vectors.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -202,6 +203,75 @@ TEST_F(LibraryDialogs, AVectorDefinitionOfTheWindowsOwnLibraryIsMergedIntoThePar
     EXPECT_EQ(libedit_part(ed()), res);
     EXPECT_EQ(res->normal->items->count, before + cap_items);
     EXPECT_TRUE(schema_is_modified(canvas->mySchema));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ClosingAModifiedLibraryAsksAndYesSavesIt) {
+    get("CAP");
+    libedit_add_name(ed(), "CONDENSER");
+    canvas_mark_modified(canvas);
+    script.message(ANSWER_YES);
+    child->Close();
+    ASSERT_TRUE(pump_until([&] { return my_children.empty(); }));
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Save Changes to Library ?", 0), 0u);
+    Library* saved = new_Library();
+    ASSERT_EQ(load_Library(saved, dir.file("parts.clb").c_str(), false), 0);
+    EXPECT_NE(find_LibEntry(saved, "CONDENSER"), nullptr);
+    free_Library(saved);
+}
+
+TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
+    tn_test::write_text(dir.file("damaged.clb"),
+                        "@Tessaron V2.02  -- 12/21/95  * Library File\x1a\x11");
+    tn_test::write_text(dir.file("damaged.tbl"), "not a title block");
+    const size_t windows = my_children.size();
+    script.message(ANSWER_OK);
+    EXPECT_EQ(libedit_open_window(dir.file("damaged.clb").c_str()), nullptr);
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Syntax Error in Library.", 0), 0u);
+    script.message(ANSWER_OK);
+    EXPECT_EQ(template_open_window(dir.file("damaged.tbl").c_str()), nullptr);
+    EXPECT_NE(script.asked().back().text.find("damaged.tbl"), std::string::npos);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(my_children.size(), windows);
+    EXPECT_EQ(paint_zone, canvas);  // the window that was current stays current
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ATitleBlockIsDrawnAndSavedAsItsFile) {
+    MyChild* block = template_open_window(nullptr);
+    ASSERT_NE(block, nullptr);
+    EditCanvas* tcanvas = block->canvas;
+    paint_zone = tcanvas;
+    menu_command(tcanvas, TEMPLATE_CMD_BOX, 0);
+    ASSERT_STREQ(tcanvas->ModeName(1), "Add Vectors ,...");
+    for (Point p : {Point{1000, 1000}, Point{30000, 20000}}) {
+        session_event(&tcanvas->editing, EV_MOTION, p);
+        session_event(&tcanvas->editing, EV_LEFT_UP, p);
+    }
+    session_event(&tcanvas->editing, EV_RIGHT_UP, Point{30000, 20000});
+    ASSERT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
+    EXPECT_TRUE(schema_is_modified(tcanvas->mySchema));
+    // Save without a name asks for one.
+    script.file(dir.file("frame.tbl"));
+    menu_command(tcanvas, TEMPLATE_CMD_SAVE, 0);
+    EXPECT_FALSE(schema_is_modified(tcanvas->mySchema));
+    Schema* read = nullptr;
+    new_active_schema(&read);
+    ASSERT_EQ(load_titleblock_file(dir.file("frame.tbl").c_str(), read), 0);
+    EXPECT_EQ(read->titleblock.drawing->count, 1u);
+    close_schema(nullptr, &read);
+    // Undo after the save brings back the title block as saved.
+    append_or_die(tcanvas->mySchema->titleblock.drawing, new_Line());
+    menu_command(tcanvas, TEMPLATE_CMD_UNDO, 0);
+    EXPECT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
 }
 
 }  // namespace

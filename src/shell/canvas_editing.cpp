@@ -13,6 +13,7 @@
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
+#include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
@@ -56,7 +57,10 @@ public:
     }
     void mark_modified() override { canvas_mark_modified(canvas_); }
     void enable_undo(bool on) override { ::enable_undo(canvas_, on ? 1 : 0); }
-    void open_sheet(const char* file_name, SubSheet* box) override { ::open_sheet(file_name, box); }
+    // A box's "./" and "../" names are from the folder of the sheet it is on.
+    void open_sheet(const char* file_name, SubSheet* box) override {
+        ::open_sheet(name_from_holder(file_name, canvas_file_name(canvas_).c_str()).c_str(), box);
+    }
     bool edit_item(SchItem* item, Point p, int code) override {
         return ::edit_item(canvas_, item, p, code);
     }

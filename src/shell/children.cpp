@@ -106,7 +106,7 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     MyChild* child = new_child(CANVAS_SHEET, name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
-    int result = subsheet ? open_subsheet_schema(&schema, subsheet)
+    int result = subsheet ? open_subsheet_schema(&schema, subsheet, name.c_str())
                           : load_schema_file(&schema, name.c_str());
     if (result != 0) {
         close_schema(nullptr, &schema);

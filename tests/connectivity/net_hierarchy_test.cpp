@@ -332,9 +332,12 @@ TEST_F(Hierarchy, SubSheetsInOtherFoldersCompileLinkAndCheckAsInOneFolder) {
     std::string nested = jobs_over(file("nest/proj"));
     EXPECT_TRUE(std::filesystem::exists(file("nest/proj/sub/hier_amp.bnt")));
     EXPECT_TRUE(std::filesystem::exists(file("nest/common/hier_bus.bnt")));
-    for (const char* folder : {"sub/", "../common/"})
+    // "../common/" is taken from the root's folder: the jobs name the file
+    // they found there.
+    const std::string common = file("nest/common/");
+    for (const std::string& folder : {std::string("sub/"), common})
         for (size_t at = nested.find(folder); at != std::string::npos; at = nested.find(folder))
-            nested.erase(at, std::strlen(folder));
+            nested.erase(at, folder.size());
     EXPECT_EQ(nested, flat);
 }
 

@@ -4,10 +4,14 @@
 #include <wx/button.h>
 
 #include "dialogs/dialog_opener.h"
+#include "dialogs/field_form.h"
+#include "dialogs/part_form.h"
 #include "dialogs/text_form.h"
 #include "editor/item_edit.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/properties.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/text.h"
 #include "shell/app.h"
@@ -16,6 +20,8 @@
 #include "shell/shell_ops.h"
 
 EnhancedDialog* text_window = nullptr;
+EnhancedDialog* edit_part = nullptr;
+EnhancedDialog* edit_field = nullptr;
 
 namespace {
 
@@ -31,9 +37,11 @@ void* measuring_canvas(EditCanvas* canvas) { return static_cast<RenderCanvas*>(c
 // A dialog of the family: modal, on the main frame, buttons in a column with
 // "Cancel" after the first and a message line.
 FormDialog* new_item_dialog(EnhancedDialog** global, const char* title, const char* window_name,
-                            std::vector<FormRow> rows) {
-    FormDialog* dialog = new_registered_dialog(global, title, window_name, dialog_style_message,
-                                               true, Form(std::move(rows)), item_dialog_button);
+                            std::vector<FormRow> rows,
+                            EnhancedDialog::OnClose on_close = destroy_registered_dialog) {
+    FormDialog* dialog =
+        new_registered_dialog(global, title, window_name, dialog_style_message, true,
+                              Form(std::move(rows)), item_dialog_button, std::move(on_close));
     dialog->BuildRows();
     return dialog;
 }
@@ -94,6 +102,58 @@ void text_font_button(EditCanvas* canvas) {
     });
 }
 
+// --- part ------------------------------------------------------------------------------------------
+// The Edit Part dialog's working state, while the dialog exists.
+EditPartState edit_part_state;
+
+void create_edit_part() {
+    if (edit_part) return;
+    new_item_dialog(&edit_part, "Tessaron: Edit Part", "edit_part", edit_part_rows(),
+                    edit_part_closed)
+        ->Fit();
+}
+
+void fill_edit_part(EditCanvas* canvas) {
+    if (!edit_part || !canvas->current_part) return;
+    load_edit_part(as_form(edit_part)->form(), edit_part_state, canvas->mySchema,
+                   canvas->current_part);
+    as_form(edit_part)->Fill();
+}
+
+void part_accept(EditCanvas* canvas) {
+    if (!edit_part) return;
+    FormDialog* dialog = as_form(edit_part);
+    dialog->Read();
+    if (canvas->current_part)
+        accept_edit_part(editor_session(canvas), canvas->current_part, dialog->form(),
+                         edit_part_state);
+    else
+        beep();
+    hide_dialog(edit_part);
+}
+
+// --- field -----------------------------------------------------------------------------------------
+void create_edit_field() {
+    if (edit_field) return;
+    new_item_dialog(&edit_field, "Tessaron: Edit Field", "edit_field", edit_field_rows())->Fit();
+}
+
+void fill_edit_field(EditCanvas* canvas) {
+    if (!edit_field) return;
+    load_edit_field(as_form(edit_field)->form(), canvas->mySchema, canvas->current_field.part,
+                    canvas->current_field.index);
+    as_form(edit_field)->Fill();
+}
+
+void field_change(EditCanvas* canvas) {
+    if (!edit_field) return;
+    FormDialog* dialog = as_form(edit_field);
+    dialog->Read();
+    apply_edit_field(editor_session(canvas), canvas->current_field.part,
+                     canvas->current_field.index, dialog->form().text(FF_VALUE));
+    hide_dialog(edit_field);
+}
+
 // --- the table of the item dialogs ------------------------------------------------------------------
 struct ItemDialog {
     int code;
@@ -105,6 +165,8 @@ struct ItemDialog {
 
 const ItemDialog item_dialog_table[] = {
     {EDIT_CODE_TEXT, &text_window, "text_window", create_text_window, fill_text_window},
+    {EDIT_CODE_PART, &edit_part, "edit_part", create_edit_part, fill_edit_part},
+    {EDIT_CODE_FIELD, &edit_field, "edit_field", create_edit_field, fill_edit_field},
 };
 
 const ItemDialog* item_dialog_of(int code) {
@@ -136,11 +198,30 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, int code) {
             if (text && (text->flags & TEXT_TYPE_MASK) == TBLOCK) return Route::NOTHING;
             return Route::OPEN;
         }
+        case EDIT_CODE_PART:
+            canvas->current_part = item ? as_PlacedPart(item) : nullptr;
+            return item ? Route::OPEN : Route::NOTHING;
+        case EDIT_CODE_FIELD: {
+            // Only a field of a placed part has the dialog.
+            canvas->current_field = {};
+            if (!item || item->type != PSEUDO_PIN) return Route::NOTHING;
+            const PseudoPin* link = as_PseudoPin(item);
+            if (link->role != PP_LINK_ATTRIBUTE || !link->father ||
+                link->father->type != PARTLIB_ITEM)
+                return Route::NOTHING;
+            canvas->current_field = {as_PlacedPart(link->father), link->index};
+            return Route::OPEN;
+        }
         default: return Route::NOTHING;
     }
 }
 
 }  // namespace
+
+void edit_part_closed(EnhancedDialog& dialog) {
+    edit_part_state = EditPartState{};
+    destroy_registered_dialog(dialog);
+}
 
 bool edit_item(EditCanvas* canvas, SchItem* item, Point, int code) {
     if (!canvas || !canvas->mySchema) return false;
@@ -175,6 +256,27 @@ void item_dialog_command(long id) {
                     [&](Form& form) { text_window_internal_changed(form, fonts_of(canvas)); });
             break;
         case TEXT_CMD_HELP: show_help(help_file, TEXT_HELP_CONTEXT); break;
+        // part
+        case PART_CMD_VALUE:
+        case PART_CMD_XMIR:
+        case PART_CMD_YMIR:
+        case PART_CMD_BOXED:
+        case PART_CMD_VISIBLE:
+        case PART_CMD_POSITION:
+        case PART_CMD_DEVICE:
+        case PART_CMD_CONVERT:
+        case PART_CMD_PIN:
+        case PART_CMD_NAME:
+        case PART_CMD_FIELD:
+        case PART_CMD_PIN_DISPLAY:
+            on_form(edit_part, [&](Form& form) {
+                edit_part_react(id, form, edit_part_state, canvas->mySchema, canvas->current_part);
+            });
+            break;
+        case PART_CMD_ACCEPT: part_accept(canvas); break;
+        case PART_CMD_HELP: show_help(help_file, PART_HELP_CONTEXT); break;
+        // field
+        case FIELD_CMD_CHANGE: field_change(canvas); break;
         default: break;
     }
 }

@@ -18,6 +18,11 @@ struct SchItem;
 
 // The dialogs' variables, named after their windows (null while closed).
 extern EnhancedDialog* text_window;
+extern EnhancedDialog* edit_part;
+extern EnhancedDialog* edit_field;
+
+// The Edit Part dialog's on-close callback: its working state goes with it.
+void edit_part_closed(EnhancedDialog& dialog);
 
 // Opens the dialog of the edit code for the item (null: a new item of the
 // kind). A text of the title block opens the title-block dialog instead.

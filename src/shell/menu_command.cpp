@@ -127,7 +127,7 @@ void power_command(const CommandCall& call) {
     if (call.argument == ARG_GROUND_BUTTON)
         ground_button(session(call));
     else
-        start_power_mode(session(call), 0);
+        add_power_cmd(session(call));
 }
 
 // A palette entry places its own part and becomes the palette's current
@@ -237,12 +237,12 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
         {EDITOR_POWER, power_command, S, DOC},
-        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
+        {EDITOR_NET, [](C c) { add_net_cmd(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { add_port_cmd(session(c)); }, S, DOC},
         {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
-        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { add_sheet_cmd(session(c)); }, S, DOC},
+        {EDITOR_NETPROP, [](C c) { add_netprop_cmd(session(c)); }, S, DOC},
         {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
          DOC},
         {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },

@@ -51,6 +51,31 @@ Rect box_of(const Point* points, size_t count) {
     return Rect{int32_t(x0), int32_t(y0), clamp32(double(x1 - x0)), clamp32(double(y1 - y0))};
 }
 
+Rect prim_extent(const Prim& prim) {
+    if (prim.points.empty()) return Rect{};
+    if (prim.kind == Prim::CIRCLE && prim.points.size() >= 2) {
+        const Point c = prim.points[0], on = prim.points[1];
+        const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
+        return Rect{clamp32(c.x - r), clamp32(c.y - r), clamp32(2 * r), clamp32(2 * r)};
+    }
+    if (prim.kind != Prim::TEXT || prim.points.size() < 2) {
+        return box_of(prim.points.data(), prim.points.size());
+    }
+    // The block stands on its anchor along the baseline direction, its
+    // lines stacked up the normal (as paint_text lays it out).
+    const Point extent = measure_text_world(prim.font, prim.text.c_str());
+    const Point anchor = prim.points[0], dir = prim.points[1];
+    const double ux = dir.x / 1000.0, uy = dir.y / 1000.0, nx = uy, ny = -ux;
+    const Point corners[4] = {
+        anchor,
+        {clamp32(anchor.x + ux * extent.x), clamp32(anchor.y + uy * extent.x)},
+        {clamp32(anchor.x + nx * extent.y), clamp32(anchor.y + ny * extent.y)},
+        {clamp32(anchor.x + ux * extent.x + nx * extent.y),
+         clamp32(anchor.y + uy * extent.x + ny * extent.y)},
+    };
+    return box_of(corners, 4);
+}
+
 Point apply_matrix(const Matrix* matrix, Point p) {
     if (!matrix) return p;
     Point out;
@@ -90,19 +115,16 @@ wxPoint DrawAdapter::device(Point w) const {
 uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
     if (monochrome) rgb = 0;
     switch (mode_) {
-    case DRAW_XOR:
-        return (rgb ^ background_) & 0xFFFFFF;
-    case DRAW_MERGE:
-        return (rgb | background_) & 0xFFFFFF;
-    default:
-        return rgb & 0xFFFFFF;
+        case DRAW_XOR: return (rgb ^ background_) & 0xFFFFFF;
+        case DRAW_MERGE: return (rgb | background_) & 0xFFFFFF;
+        default: return rgb & 0xFFFFFF;
     }
 }
 
 const wxPen& DrawAdapter::pen_for(uint32_t rgb, int32_t width, bool dashed) {
     const int w = std::max(1, static_cast<int>(std::lround(width * sx_)));
-    const uint64_t key = uint64_t(rgb) | uint64_t(std::min(w, 0xFFFF)) << 24 |
-                         uint64_t(dashed) << 40;
+    const uint64_t key =
+        uint64_t(rgb) | uint64_t(std::min(w, 0xFFFF)) << 24 | uint64_t(dashed) << 40;
     auto it = pens_.find(key);
     if (it != pens_.end()) return it->second;
     wxPen pen(colour_of_rgb(rgb), w, dashed ? wxPENSTYLE_SHORT_DASH : wxPENSTYLE_SOLID);
@@ -227,58 +249,54 @@ void DrawAdapter::replay(const std::vector<Prim>& prims) {
 void DrawAdapter::paint(const Prim& prim) {
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {
-    case Prim::STRIP: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        std::vector<wxPoint> pts;
-        for (Point p : prim.points) pts.push_back(device(p));
-        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::POLYGON: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
-        std::vector<wxPoint> pts;
-        for (Point p : prim.points) pts.push_back(device(p));
-        dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::CIRCLE: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
-        const Point c = prim.points[0], on = prim.points[1];
-        const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
-        const wxPoint d = device(c);
-        dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
-                         std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
-        break;
-    }
-    case Prim::ARC: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        std::vector<wxPoint> pts;
-        for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
-                                  prim.clockwise != 0, std::max(sx_, sy_)))
-            pts.push_back(device(p));
-        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::DOTS:
-        dc_->SetPen(pen_for(rgb, 0, false));
-        for (Point p : prim.points) dc_->DrawPoint(device(p));
-        break;
-    case Prim::TEXT:
-        paint_text(prim);
-        break;
-    case Prim::IMAGE:
-        paint_image(prim);
-        break;
-    case Prim::FILL_RECT: {
-        dc_->SetPen(*wxTRANSPARENT_PEN);
-        dc_->SetBrush(brush_for(prim.rgb & 0xFFFFFF));
-        const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
-        dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
-                           std::abs(b.y - a.y) + 1);
-        break;
-    }
+        case Prim::STRIP: {
+            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            std::vector<wxPoint> pts;
+            for (Point p : prim.points) pts.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::POLYGON: {
+            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            std::vector<wxPoint> pts;
+            for (Point p : prim.points) pts.push_back(device(p));
+            dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::CIRCLE: {
+            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            const Point c = prim.points[0], on = prim.points[1];
+            const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
+            const wxPoint d = device(c);
+            dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
+                             std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
+            break;
+        }
+        case Prim::ARC: {
+            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            std::vector<wxPoint> pts;
+            for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
+                                      prim.clockwise != 0, std::max(sx_, sy_)))
+                pts.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::DOTS:
+            dc_->SetPen(pen_for(rgb, 0, false));
+            for (Point p : prim.points) dc_->DrawPoint(device(p));
+            break;
+        case Prim::TEXT: paint_text(prim); break;
+        case Prim::IMAGE: paint_image(prim); break;
+        case Prim::FILL_RECT: {
+            dc_->SetPen(*wxTRANSPARENT_PEN);
+            dc_->SetBrush(brush_for(prim.rgb & 0xFFFFFF));
+            const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
+            dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
+                               std::abs(b.y - a.y) + 1);
+            break;
+        }
     }
 }
 
@@ -358,7 +376,8 @@ void DrawAdapter::paint_image(const Prim& prim) {
                     const double dx = minx + x + 0.5 - c[0].x, dy = miny + y + 0.5 - c[0].y;
                     const double u = (dx * by - dy * bx) / det, v = (ax * dy - ay * dx) / det;
                     if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
-                    const int sx = std::min(pw - 1, int(u * pw)), sy = std::min(ph - 1, int(v * ph));
+                    const int sx = std::min(pw - 1, int(u * pw)),
+                              sy = std::min(ph - 1, int(v * ph));
                     const size_t at = size_t(y) * w + x;
                     std::memcpy(rgb + 3 * at, source + 3 * (size_t(sy) * pw + sx), 3);
                     alpha[at] = 255;

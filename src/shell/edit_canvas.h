@@ -17,8 +17,7 @@
 #include "render/render_canvas.h"
 #include "shell/commands.h"
 
-struct Field;
-struct Ident;
+struct Port;
 struct List;
 struct Library;
 struct PlacedPart;
@@ -46,24 +45,26 @@ public:
     wxTimer blink_timer;  // 500 ms: the cross-hair blinks
     wxTimer move_timer;   // 100 ms: the view follows a drag outside the window
 
-    // Current items of the item dialogs (not owned).
+    // Current items of the item dialogs (records of the document, not
+    // owned): what the open dialog changes; null while it adds a new item.
     Text* current_text = nullptr;
     PlacedPart* current_part = nullptr;
-    SchItem* current_label = nullptr;  // power, port and net property share it
+    Power* current_power = nullptr;
+    SchItem* current_label = nullptr;  // a port or a net-property label: one reference
     SubSheet* current_sheet = nullptr;
-    Ident* current_net = nullptr;
-    Field* current_field = nullptr;
+    Port* current_net = nullptr;  // a port of a sub-sheet box (a sheet net)
+    // A field of a placed part: the part and the field's index (0 the
+    // reference, 1 the value, 2.. the user fields); no part for none.
+    struct Field {
+        PlacedPart* part = nullptr;
+        int index = 0;
+    } current_field;
     // The library editor's state on a library or template canvas: the
     // load-time copy, the undo copies, the name table, the converted-form
     // byte and the item under edit (libedit/libedit.h); its host turns the
     // editor's requests into window calls.
     LibEdit libedit;
     std::unique_ptr<LibEditHost> libedit_host;
-    // Auto-activation read by the event handler.
-    bool auto_activate = false;
-    int restart_command = 0;
-    uint8_t auto_operation = 0;
-    int click_state = 0;
     // Repeat range and the prompt and mode name last shown.
     SchItem* repeat_first = nullptr;
     SchItem* repeat_last = nullptr;
@@ -78,6 +79,9 @@ public:
     void ZoomBy(double factor);
     void ZoomFit();
     void ZoomOne();
+    // The first paint fits the view to the drawing (at the size the window
+    // then has), whichever window paints before it.
+    void FitOnFirstPaint() { fit_pending_ = true; }
 
     // The save question; false on Cancel or a failed save.
     bool OkToClose();
@@ -98,6 +102,9 @@ public:
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.
     void OnEvent(wxMouseEvent& event);
+    // Ctrl+wheel zooms about the pointer, Shift+wheel scrolls across; false
+    // for every other event.
+    bool WheelZoomOrScroll(const wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     void OnMoveTimer();
     void OnBlinkTimer();
@@ -109,6 +116,7 @@ public:
     bool WorldPoint(wxPoint window, Point* world);
 
 private:
+    bool fit_pending_ = false;
     bool held_ = false;         // the left button is down
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay

@@ -281,6 +281,118 @@ void release_paste_list(Schema* schema) {
 
 }  // namespace
 
+// --- pasting: the pasted items follow the pointer until a click places them -------------------------
+namespace {
+
+struct PasteData {
+    List* items;  // owned: what the click places, the first one's anchor at the pointer
+};
+
+PasteData* paste_data(ModeInstance* instance) { return mode_data<PasteData>(instance); }
+
+void release_items(Schema* schema, List*& items) {
+    if (!items) return;
+    for (SchItem* item : list_items<SchItem>(items)) free_SchItem(schema, item, false);
+    dlist_free(items, LIST_FROM_HEAD, nullptr);
+    items = nullptr;
+}
+
+// Moves the items so that the first one with a place has its anchor at p.
+void follow_pointer(List* items, Point p) {
+    for (SchItem* item : list_items<SchItem>(items)) {
+        if (item->type == TITLEBLOCK_ITEM) continue;
+        Point anchor;
+        anchor_SchItem(item, &anchor);
+        if (anchor == p) return;
+        const Point delta{p.x - anchor.x, p.y - anchor.y};
+        for (SchItem* moved : list_items<SchItem>(items))
+            if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
+        return;
+    }
+}
+
+// The items go onto the sheet where they stand and become the selection;
+// a pasted title block takes the place of the document's own (the user
+// agreed to that when the paste was read).
+void place_items(EditSession* session, List* items) {
+    Schema* schema = session->schema;
+    EditTransaction edit(session);
+    select_clear(session);
+    for (SchItem* item : list_items<SchItem>(items)) {
+        if (item->type == TITLEBLOCK_ITEM) {
+            TitleBlock* pasted_block = as_TitleBlock(item);
+            edit.invalidate(schema->titleblock.bounds);
+            free_SchItem_list(schema, &schema->titleblock.fields);
+            free_SchItem_list(schema, &schema->titleblock.drawing);
+            schema->titleblock.fields = pasted_block->fields;
+            schema->titleblock.drawing = pasted_block->drawing;
+            pasted_block->fields = nullptr;
+            pasted_block->drawing = nullptr;
+            edit.invalidate(pasted_block->bounds);
+            free_SchItem(schema, item, false);
+            continue;
+        }
+        List* into = schema->current->items;
+        if (item->type == PORT_ITEM) {
+            if (!schema->ports && !(schema->ports = list_new())) no_memory();
+            into = schema->ports;
+        }
+        if (!dlist_append(into, item)) no_memory();
+        edit.touch(item);
+        select_add(session, item);
+    }
+    dlist_free(items, LIST_FROM_HEAD, nullptr);
+}
+
+void paste_ghost(EditSession* session, ModeInstance* instance) {
+    if (List* items = paste_data(instance)->items) session->host->xor_items(items);
+}
+
+void paste_enter(EditSession* session, ModeInstance* instance) {
+    SetModeCursor(session, instance, CURSOR_CROSS);
+    set_prompt(session, "Click to place the pasted items");
+}
+
+void paste_exit(EditSession* session, ModeInstance* instance) {
+    release_items(session->schema, paste_data(instance)->items);
+}
+
+int paste_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+    PasteData* data = paste_data(instance);
+    switch (code) {
+        case EV_MOTION:
+        case EV_LEFT_DRAG:
+        case EV_ENTER:
+            ghost_erase(session, instance);
+            follow_pointer(data->items, p);
+            ghost_draw(session, instance);
+            return 1;
+        case EV_LEAVE: ghost_erase(session, instance); return 1;
+        case EV_LEFT_UP: {
+            ghost_erase(session, instance);
+            follow_pointer(data->items, p);
+            List* items = std::exchange(data->items, nullptr);
+            PopMode(session);
+            if (items) place_items(session, items);
+            return 1;
+        }
+        case EV_RIGHT_UP:
+        case EV_ESC: PopMode(session); return 1;
+        default: return 0;
+    }
+}
+
+const ToolKey paste_keys[] = {
+    {0, 0, "Left : Place  Right : Drop", "", nullptr, nullptr},
+    TN_ESC_KEY,
+};
+
+}  // namespace
+
+const ToolMode paste_mode{"Paste",     sizeof(PasteData), paste_enter, paste_exit,
+                          nullptr,     nullptr,           paste_event, paste_ghost,
+                          paste_ghost, paste_ghost,       paste_keys,  2};
+
 int paste_selection(EditSession* session) {
     Schema* schema = session->schema;
     if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
@@ -289,7 +401,6 @@ int paste_selection(EditSession* session) {
     // fail after all, the document goes back to this copy.
     DocumentCopy before;
     keep_document_copy(&before, schema);
-    EditTransaction edit(session);
     release_paste_list(schema);
     int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
     if (result != 0) {
@@ -303,51 +414,19 @@ int paste_selection(EditSession* session) {
             session->schema = restored;
             session->host->document_replaced(restored);
             free_Schema(schema, false);
-            edit.abandon();
         }
         return result;
     }
-    select_clear(session);
-    List* pasted = schema->edit.paste_list;
-    schema->edit.paste_list = nullptr;
-    // The copies come at the pointer, so that they do not lie on their
-    // originals (the refresh would fuse pasted wires into them).
-    Point delta{0, 0};
-    for (SchItem* item : list_items<SchItem>(pasted)) {
-        if (item->type == TITLEBLOCK_ITEM) continue;
-        Point anchor;
-        anchor_SchItem(item, &anchor);
-        delta = Point{session->pointer.x - anchor.x, session->pointer.y - anchor.y};
-        break;
-    }
-    for (SchItem* item : list_items<SchItem>(pasted)) {
-        List* into = schema->current->items;
-        if (item->type == PORT_ITEM) {
-            if (!schema->ports && !(schema->ports = list_new())) no_memory();
-            into = schema->ports;
-        }
-        if (item->type == TITLEBLOCK_ITEM) {
-            // The user agreed to replace the title block: its lists take the
-            // place of the document's own.
-            TitleBlock* pasted_block = as_TitleBlock(item);
-            edit.invalidate(schema->titleblock.bounds);
-            free_SchItem_list(schema, &schema->titleblock.fields);
-            free_SchItem_list(schema, &schema->titleblock.drawing);
-            schema->titleblock.fields = pasted_block->fields;
-            schema->titleblock.drawing = pasted_block->drawing;
-            pasted_block->fields = nullptr;
-            pasted_block->drawing = nullptr;
-            edit.invalidate(pasted_block->bounds);
-            free_SchItem(schema, item, false);
-            continue;
-        }
-        if (!dlist_append(into, item)) no_memory();
-        translate(item, delta);
-        item->state &= ~STATE_SELECTED;
-        edit.touch(item);
-        select_add(session, item);
-    }
-    if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
+    List* pasted = std::exchange(schema->edit.paste_list, nullptr);
+    for (SchItem* item : list_items<SchItem>(pasted)) item->state &= ~STATE_SELECTED;
+    // The copies follow the pointer as a ghost until a click places them:
+    // the user sees where they land (never on their originals, with which
+    // the refresh would fuse pasted wires).
+    PopModesOf(session, &paste_mode);
+    ModeInstance* instance = PushMode(session, &paste_mode);
+    paste_data(instance)->items = pasted;
+    follow_pointer(pasted, session->pointer);
+    ghost_draw(session, instance);
     return 0;
 }
 

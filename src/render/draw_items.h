@@ -28,8 +28,9 @@ struct View;
 
 constexpr int64_t ITEM_COLOURS = -1;
 // The colour the screen draws the selection in: orange (red in the low
-// byte, as every colour here), which no item takes by default.
-constexpr int64_t SELECTION_COLOUR = 0x0099FF;
+// byte, as every colour here), which no item takes by default, dark enough
+// to stand out from the background.
+constexpr int64_t SELECTION_COLOUR = 0x0064E6;
 // Style argument: STYLE_AS_ITEM keeps each item's own line style,
 // STYLE_DASHED draws every line dashed (an outline that stands for an item).
 enum : int { STYLE_AS_ITEM = 0, STYLE_DASHED = 1 };

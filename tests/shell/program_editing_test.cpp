@@ -146,6 +146,47 @@ TEST_F(ProgramTest, FitShowsThePowerNames) {
     expect_region_matches(shot, CANVAS_REGION, "fit_power_name.png");
 }
 
+// Pasted items follow the pointer as a ghost until a click places them;
+// Esc drops them.
+TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
+    Open();
+    click(map(Point{15000, 14000}));  // R1
+    keys(frame, "ctrl+c");
+    glide(map(Point{30000, 22000}));
+    keys(frame, "ctrl+v");
+    glide(map(Point{44000, 20000}));
+    glide(map(Point{45000, 20000}));
+    const std::string shot = Shot("ghost.png");
+    const ScreenPoint corner = map(Point{42000, 17000}), far = map(Point{50000, 23000});
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "paste_ghost.png");
+    keys(frame, "Escape");
+    // A junction marks the save that follows.
+    keys(frame, "ctrl+j");
+    click(map(Point{30000, 24000}));
+    keys(frame, "Escape");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return Junctions() == 2; }));
+    EXPECT_EQ(PlacedParts("RES"), 1) << "Esc did not drop the pasted part";
+
+    keys(frame, "ctrl+v");
+    glide(map(Point{45000, 20000}));
+    click(map(Point{45000, 20000}));
+    keys(frame, "ctrl+s");
+    auto placed_there = [&] {
+        return CountSaved([](SchItem* item) {
+            return item->type == PARTLIB_ITEM && item->pos == Point{45000, 20000};
+        });
+    };
+    EXPECT_TRUE(wait_until([&] { return placed_there() == 1; }))
+        << "the click placed nothing there";
+    EXPECT_EQ(PlacedParts("RES"), 2);
+}
+
 // A sheet that is open already comes forward instead of opening in a second
 // window (File > Open takes the same road); a sub-sheet opened from its box
 // is fitted. The tabs show which window is in front.

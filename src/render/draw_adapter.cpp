@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <wx/graphics.h>
 #include <wx/image.h>
 
 #include "model/documents/image.h"
@@ -83,6 +84,31 @@ DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double
 
 DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
 
+DrawAdapter::DrawAdapter(Rect* bounds, bool* any) : bounds_(bounds), any_(any) {}
+
+void DrawAdapter::cover_points(const Point* points, size_t count, int64_t pad) {
+    if (count == 0) return;
+    Rect box = box_of(points, count);
+    pad = std::max<int64_t>(pad, 0);
+    const int64_t x0 = box.x - pad, y0 = box.y - pad;
+    const int64_t x1 = int64_t{box.x} + box.w + pad, y1 = int64_t{box.y} + box.h + pad;
+    const Rect r{clamp32(double(x0)), clamp32(double(y0)), clamp32(double(x1 - x0)),
+                 clamp32(double(y1 - y0))};
+    if (*any_) {
+        rect_union(bounds_, r);
+    } else {
+        *bounds_ = r;
+        *any_ = true;
+    }
+}
+
+void DrawAdapter::cover(const Rect& box) {
+    if (!bounds_) return;
+    const Point corners[2] = {{box.x, box.y},
+                              {clamp32(double(box.x) + box.w), clamp32(double(box.y) + box.h)}};
+    cover_points(corners, 2, (width_ + 1) / 2);
+}
+
 wxPoint DrawAdapter::device(Point w) const {
     return wxPoint(clamp32(w.x * sx_ - ox_), clamp32(w.y * sy_ - oy_));
 }
@@ -90,19 +116,16 @@ wxPoint DrawAdapter::device(Point w) const {
 uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
     if (monochrome) rgb = 0;
     switch (mode_) {
-    case DRAW_XOR:
-        return (rgb ^ background_) & 0xFFFFFF;
-    case DRAW_MERGE:
-        return (rgb | background_) & 0xFFFFFF;
-    default:
-        return rgb & 0xFFFFFF;
+        case DRAW_XOR: return (rgb ^ background_) & 0xFFFFFF;
+        case DRAW_MERGE: return (rgb | background_) & 0xFFFFFF;
+        default: return rgb & 0xFFFFFF;
     }
 }
 
 const wxPen& DrawAdapter::pen_for(uint32_t rgb, int32_t width, bool dashed) {
     const int w = std::max(1, static_cast<int>(std::lround(width * sx_)));
-    const uint64_t key = uint64_t(rgb) | uint64_t(std::min(w, 0xFFFF)) << 24 |
-                         uint64_t(dashed) << 40;
+    const uint64_t key =
+        uint64_t(rgb) | uint64_t(std::min(w, 0xFFFF)) << 24 | uint64_t(dashed) << 40;
     auto it = pens_.find(key);
     if (it != pens_.end()) return it->second;
     wxPen pen(colour_of_rgb(rgb), w, dashed ? wxPENSTYLE_SHORT_DASH : wxPENSTYLE_SOLID);
@@ -140,6 +163,11 @@ void DrawAdapter::emit(Prim&& prim) {
 }
 
 void DrawAdapter::line(Point a, Point b) {
+    if (bounds_) {
+        const Point ends[2] = {a, b};
+        cover_points(ends, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.points = {a, b};
     emit(std::move(p));
@@ -147,6 +175,10 @@ void DrawAdapter::line(Point a, Point b) {
 
 void DrawAdapter::strip(const std::vector<Point>& points) {
     if (points.size() < 2) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.points = points;
     emit(std::move(p));
@@ -154,6 +186,10 @@ void DrawAdapter::strip(const std::vector<Point>& points) {
 
 void DrawAdapter::dots(const std::vector<Point>& points) {
     if (points.empty()) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), 0);
+        return;
+    }
     Prim p;
     p.kind = Prim::DOTS;
     p.points = points;
@@ -162,6 +198,10 @@ void DrawAdapter::dots(const std::vector<Point>& points) {
 
 void DrawAdapter::polygon(const std::vector<Point>& points, bool filled) {
     if (points.size() < 2) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::POLYGON;
     p.filled = filled;
@@ -169,7 +209,24 @@ void DrawAdapter::polygon(const std::vector<Point>& points, bool filled) {
     emit(std::move(p));
 }
 
+namespace {
+
+// The square around a circle through `on`.
+void circle_square(Point c, Point on, Point out[2]) {
+    const double r = std::ceil(std::hypot(double(on.x) - c.x, double(on.y) - c.y));
+    out[0] = {clamp32(c.x - r), clamp32(c.y - r)};
+    out[1] = {clamp32(c.x + r), clamp32(c.y + r)};
+}
+
+}  // namespace
+
 void DrawAdapter::circle(Point centre, Point on, bool filled) {
+    if (bounds_) {
+        Point square[2];
+        circle_square(centre, on, square);
+        cover_points(square, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::CIRCLE;
     p.filled = filled;
@@ -178,6 +235,12 @@ void DrawAdapter::circle(Point centre, Point on, bool filled) {
 }
 
 void DrawAdapter::arc(Point centre, Point start, Point end, bool clockwise) {
+    if (bounds_) {
+        Point square[2];
+        circle_square(centre, start, square);
+        cover_points(square, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::ARC;
     p.clockwise = clockwise;
@@ -188,6 +251,22 @@ void DrawAdapter::arc(Point centre, Point start, Point end, bool clockwise) {
 void DrawAdapter::font_text(const std::string& text, const Font& font, Point anchor,
                             Point direction) {
     if (text.empty()) return;
+    if (bounds_) {
+        // The block: along the baseline by its width, up by its height
+        // (lines stack upwards from the anchor); a quarter of a line round
+        // it for what a face draws past its box.
+        const Point extent = measure_text_world(font, text.c_str());
+        const double ux = direction.x / 1000.0, uy = direction.y / 1000.0;
+        const double nx = uy, ny = -ux;
+        const Point corners[4] = {
+            anchor,
+            {clamp32(anchor.x + ux * extent.x), clamp32(anchor.y + uy * extent.x)},
+            {clamp32(anchor.x + ux * extent.x + nx * extent.y),
+             clamp32(anchor.y + uy * extent.x + ny * extent.y)},
+            {clamp32(anchor.x + nx * extent.y), clamp32(anchor.y + ny * extent.y)}};
+        cover_points(corners, 4, extent.y / 4 + (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::TEXT;
     p.text = text;
@@ -198,6 +277,10 @@ void DrawAdapter::font_text(const std::string& text, const Font& font, Point anc
 }
 
 void DrawAdapter::image(const Image* image, const Point corners[4]) {
+    if (bounds_) {
+        cover_points(corners, 4, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::IMAGE;
     p.image = image;
@@ -206,6 +289,11 @@ void DrawAdapter::image(const Image* image, const Point corners[4]) {
 }
 
 void DrawAdapter::fill_rect(Point a, Point b, uint32_t rgb) {
+    if (bounds_) {
+        const Point corners[2] = {a, b};
+        cover_points(corners, 2, 0);
+        return;
+    }
     const uint32_t saved = rgb_;
     rgb_ = rgb;
     Prim p;
@@ -215,8 +303,37 @@ void DrawAdapter::fill_rect(Point a, Point b, uint32_t rgb) {
     rgb_ = saved;
 }
 
+void DrawAdapter::measure(const Prim& prim) {
+    set_pen(prim.rgb, prim.width, prim.dashed);
+    const std::vector<Point>& p = prim.points;
+    switch (prim.kind) {
+        case Prim::STRIP: strip(p); break;
+        case Prim::POLYGON: polygon(p, prim.filled); break;
+        case Prim::DOTS: dots(p); break;
+        case Prim::CIRCLE:
+            if (p.size() == 2) circle(p[0], p[1], prim.filled);
+            break;
+        case Prim::ARC:
+            if (p.size() == 3) arc(p[0], p[1], p[2], prim.clockwise != 0);
+            break;
+        case Prim::TEXT:
+            if (p.size() == 2) font_text(prim.text, prim.font, p[0], p[1]);
+            break;
+        case Prim::IMAGE:
+            if (p.size() == 4) image(prim.image, p.data());
+            break;
+        case Prim::FILL_RECT:
+            if (p.size() == 2) fill_rect(p[0], p[1], prim.rgb);
+            break;
+    }
+}
+
 void DrawAdapter::replay(const std::vector<Prim>& prims) {
     for (const Prim& prim : prims) {
+        if (bounds_) {
+            measure(prim);
+            continue;
+        }
         if (record_)
             record_->push_back(prim);
         else if (dc_)
@@ -224,61 +341,84 @@ void DrawAdapter::replay(const std::vector<Prim>& prims) {
     }
 }
 
+void DrawAdapter::use_pen(const wxPen& pen) {
+    // Setting a pen makes the context's own pen anew each time: only a
+    // different one is set.
+    if (&pen == last_pen_) return;
+    dc_->SetPen(pen);
+    last_pen_ = &pen;
+}
+
+void DrawAdapter::use_brush(const wxBrush& brush) {
+    if (&brush == last_brush_) return;
+    dc_->SetBrush(brush);
+    last_brush_ = &brush;
+}
+
 void DrawAdapter::paint(const Prim& prim) {
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {
-    case Prim::STRIP: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        std::vector<wxPoint> pts;
-        for (Point p : prim.points) pts.push_back(device(p));
-        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::POLYGON: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
-        std::vector<wxPoint> pts;
-        for (Point p : prim.points) pts.push_back(device(p));
-        dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::CIRCLE: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
-        const Point c = prim.points[0], on = prim.points[1];
-        const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
-        const wxPoint d = device(c);
-        dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
-                         std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
-        break;
-    }
-    case Prim::ARC: {
-        dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
-        std::vector<wxPoint> pts;
-        for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
-                                  prim.clockwise != 0, std::max(sx_, sy_)))
-            pts.push_back(device(p));
-        dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
-        break;
-    }
-    case Prim::DOTS:
-        dc_->SetPen(pen_for(rgb, 0, false));
-        for (Point p : prim.points) dc_->DrawPoint(device(p));
-        break;
-    case Prim::TEXT:
-        paint_text(prim);
-        break;
-    case Prim::IMAGE:
-        paint_image(prim);
-        break;
-    case Prim::FILL_RECT: {
-        dc_->SetPen(*wxTRANSPARENT_PEN);
-        dc_->SetBrush(brush_for(prim.rgb & 0xFFFFFF));
-        const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
-        dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
-                           std::abs(b.y - a.y) + 1);
-        break;
-    }
+        case Prim::STRIP: {
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            std::vector<wxPoint> pts;
+            for (Point p : prim.points) pts.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::POLYGON: {
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_brush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            std::vector<wxPoint> pts;
+            for (Point p : prim.points) pts.push_back(device(p));
+            dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::CIRCLE: {
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_brush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            const Point c = prim.points[0], on = prim.points[1];
+            const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
+            const wxPoint d = device(c);
+            dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
+                             std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
+            break;
+        }
+        case Prim::ARC: {
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            std::vector<wxPoint> pts;
+            for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
+                                      prim.clockwise != 0, std::max(sx_, sy_)))
+                pts.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            break;
+        }
+        case Prim::DOTS:
+            use_pen(pen_for(rgb, 0, false));
+            if (wxGraphicsContext* gc = dc_->GetGraphicsContext()) {
+                // One fill of one-pixel squares where each point would be a fill
+                // of its own: the same pixels (the context is offset by half a
+                // pixel for a one-pixel pen, as a point is drawn).
+                wxGraphicsPath path = gc->CreatePath();
+                for (Point p : prim.points) {
+                    const wxPoint d = device(p);
+                    path.AddRectangle(d.x - 0.5, d.y - 0.5, 1, 1);
+                }
+                use_brush(brush_for(rgb));
+                gc->FillPath(path);
+                break;
+            }
+            for (Point p : prim.points) dc_->DrawPoint(device(p));
+            break;
+        case Prim::TEXT: paint_text(prim); break;
+        case Prim::IMAGE: paint_image(prim); break;
+        case Prim::FILL_RECT: {
+            use_pen(*wxTRANSPARENT_PEN);
+            use_brush(brush_for(prim.rgb & 0xFFFFFF));
+            const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
+            dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
+                               std::abs(b.y - a.y) + 1);
+            break;
+        }
     }
 }
 
@@ -358,7 +498,8 @@ void DrawAdapter::paint_image(const Prim& prim) {
                     const double dx = minx + x + 0.5 - c[0].x, dy = miny + y + 0.5 - c[0].y;
                     const double u = (dx * by - dy * bx) / det, v = (ax * dy - ay * dx) / det;
                     if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
-                    const int sx = std::min(pw - 1, int(u * pw)), sy = std::min(ph - 1, int(v * ph));
+                    const int sx = std::min(pw - 1, int(u * pw)),
+                              sy = std::min(ph - 1, int(v * ph));
                     const size_t at = size_t(y) * w + x;
                     std::memcpy(rgb + 3 * at, source + 3 * (size_t(sy) * pw + sx), 3);
                     alpha[at] = 255;
@@ -369,7 +510,7 @@ void DrawAdapter::paint_image(const Prim& prim) {
         }
     }
     // No picture (or one too big to hold): its outline.
-    dc_->SetPen(pen_for(mode_colour(prim.rgb), prim.width, false));
-    dc_->SetBrush(*wxTRANSPARENT_BRUSH);
+    use_pen(pen_for(mode_colour(prim.rgb), prim.width, false));
+    use_brush(*wxTRANSPARENT_BRUSH);
     dc_->DrawPolygon(4, c);
 }

@@ -40,8 +40,8 @@ constexpr double PICK_DISTANCE = 100.0;
 // is below the tolerance the hit bit is also ORed into the schema's state.
 // Answers the distance, and the winner in *out (1e10 and null when there is
 // nothing).
-double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask,
-                           double tolerance, uint32_t hit_bit);
+double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask, double tolerance,
+                           uint32_t hit_bit);
 
 // Appends to the result what pick_SchItem finds among the items of the list
 // (only texts and images unless all_types). The result list is made when
@@ -105,6 +105,8 @@ bool pick_attributes(Schema* schema, PlacedPart* pl, Point p, uint32_t mark_bit,
 // of a package of two or more devices gets its device letter unless it
 // holds a '?'. Null when memory runs out.
 Text* attr_text_item(Schema* schema, PlacedPart* pl, Attribute* attribute, int index);
+// The same text filled into *out (a fresh record), not laid out.
+void attr_text_fill(Schema* schema, PlacedPart* pl, Attribute* attribute, int index, Text* out);
 
 // The nearest connection point for snapping a wire end: ports, junctions,
 // the non-power pins of placed parts, power symbols and sub-sheet ports.

@@ -9,6 +9,7 @@ packages=(
   flex bison
   libwxgtk3.2-dev
   xvfb xauth
+  xdotool x11-utils imagemagick ghostscript
   ngspice pcb-rnd
   xschem time
 )

@@ -270,16 +270,17 @@ void expand_bus_port(NetContext* context, BusTables& t, const Port* port, Point 
                          it->c_str(), reference.c_str());
         }
     }
-    if (!texts.empty() && lo > hi)
-        net_warningf(
-            "*** Warning : Range Label bus '%s' is reversed: its member nets get no alias\n",
-            reference.c_str());
+    // A range written high to low ("D[7..0]", as most designs write it)
+    // names the same members, taken in its own order.
+    const bool down = lo > hi;
+    const int32_t first = std::min(lo, hi), last = std::max(lo, hi);
     for (const std::string& base : bases) {
         std::string key = folded(base);
-        std::set<int32_t> pending = member_indexes(t, key, lo, hi);
+        std::set<int32_t> pending = member_indexes(t, key, first, last);
         while (!pending.empty()) {
-            int32_t n = *pending.begin();
-            pending.erase(pending.begin());
+            auto next = down ? std::prev(pending.end()) : pending.begin();
+            int32_t n = *next;
+            pending.erase(next);
             auto it = t.names.find(key + std::to_string(n));
             if (it == t.names.end() || it->second.empty()) continue;
             Ident* head = it->second.front().second;
@@ -290,7 +291,8 @@ void expand_bus_port(NetContext* context, BusTables& t, const Port* port, Point 
                 std::string alias_key = folded(alias);
                 int32_t m;
                 if (alias_key.compare(0, key.size(), key) == 0 &&
-                    index_after(alias_key, key.size(), &m) && m > n && m <= hi)
+                    index_after(alias_key, key.size(), &m) && m >= first && m <= last &&
+                    (down ? m < n : m > n))
                     pending.insert(m);
             }
         }

@@ -10,9 +10,12 @@
 // sheet gets the alias "@" base "//" index for every range label of the bus.
 // The hierarchy link merges nets of different sheets by such shared names.
 //
+// A range written high to low ("D[7..0]") names the same members as the
+// forward one, in its own order.
+//
 // Warnings go through the net warning hook: a bus at a port without a range
-// label, range labels of one bus that disagree (the first label's range is
-// used), and a reversed range, which gives no aliases.
+// label, and range labels of one bus that disagree (the first label's range
+// is used).
 #include <cstdint>
 #include <string>
 
@@ -25,7 +28,8 @@ struct Text;
 
 // Splits "base[lo..hi]": false when the text has no '[', no ']' or no "..",
 // or the text from the first '[' on does not read as "[%d..%d]" (numbers
-// outside the 32-bit range do not read); the base may be empty.
+// outside the 32-bit range do not read); the base may be empty. lo and hi are
+// as written: lo is above hi in a range written high to low.
 bool parse_bus_range(const std::string& text, std::string* base, int32_t* lo, int32_t* hi);
 // parse_bus_range of a port's name.
 bool port_bus_range(const Port* port, std::string* base, int32_t* lo, int32_t* hi);

@@ -38,6 +38,7 @@
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
+#include "model/items/library.h"
 
 namespace {
 
@@ -168,7 +169,8 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
         return error.code;
     }
     FILE* report = out.stream();
-    report_line(report, "Tessaron ERC Report V2.02 ");
+    // The version ends in a blank of its own: two blanks end the line.
+    report_line(report, format_text("Tessaron ERC Report V%s ", FILE_VERSION));
     report_line(report, "Generated on " + date_string());
     report_line(report, format_text("Main Schematic : %s", root ? root : ""));
     put_newline(report);

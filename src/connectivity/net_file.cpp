@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connectivity/bus_expand.h"
@@ -50,7 +51,9 @@ bool is_bus_alias(const char* name) { return std::strchr(name, '@') && std::strc
 
 void note_bus_range(const Port* port, std::vector<BusRange>& ranges) {
     BusRange r;
-    if (port_bus_range(port, &r.base, &r.lo, &r.hi)) ranges.push_back(r);
+    if (!port_bus_range(port, &r.base, &r.lo, &r.hi)) return;
+    if (r.lo > r.hi) std::swap(r.lo, r.hi);  // written high to low
+    ranges.push_back(r);
 }
 
 // Whether the name is base + n ("%d") of a range, ignoring case.

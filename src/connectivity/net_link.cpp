@@ -201,6 +201,20 @@ int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mo
     return read_net_nets(context, &context->subsheet_islands, stream, schema->library);
 }
 
+// A sheet's records are numbered by the run that saved it, from 1: sheets
+// saved by different runs share ids. Once a sub-sheet's members point at
+// their records, its records take fresh ids, above every id read so far, so
+// that the linked sheet (written as one net file) names each by its own.
+void renew_loaded_ids(NetContext* context) {
+    for (SchItem* item : list_items<SchItem>(context->loaded_sheet->items)) {
+        item->id = new_object_id();
+        if (item->type == SUBSHEET_ITEM)
+            for (Port* port : list_items<Port>(as_SubSheet(item)->ports))
+                port->id = new_object_id();
+    }
+    for (Port* port : list_items<Port>(context->loaded_ports)) port->id = new_object_id();
+}
+
 // Once a file is read: in link mode the sheets it names are linked (the
 // file stays on the path meanwhile, so that none of them leads back to
 // it); the project list is freed.
@@ -374,6 +388,7 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
         return r;
     }
+    renew_loaded_ids(context);
     merge_nets_by_name(context, schema);
     in.close();
     return link_below(context, schema, file, mode, project);

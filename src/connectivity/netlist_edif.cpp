@@ -1,17 +1,22 @@
 // Flat EDIF 2 0 0 netlist at keyword level 0: an external library with one
 // cell per library part used, a main library holding the design cell with
-// one instance per placed device and one net per net, and the design.
+// one instance per package and one net per net, and the design.
 //
 // Everything written must be valid EDIF: names that are no EDIF identifier
-// are written as (rename &SAFE "original"), strings are escaped, every
-// device of a package is an instance of its own name, and each reference
-// names the library that holds the cell.
+// are written as (rename &SAFE "original") with SAFE unique in its scope,
+// strings are escaped, the devices of a package are one instance named by
+// its reference, and each reference names the library that holds the cell.
 #include <strings.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "connectivity/net_context.h"
 #include "connectivity/netlist_format.h"
@@ -37,22 +42,45 @@ bool identifier_chars(const std::string& name) {
     return true;
 }
 
-// A name as an EDIF name: "&NAME" when it holds only letters, digits and
-// '_', else renamed to such a name with the original kept as a string.
 std::string escape_string(const std::string& text);
-std::string edif_name(const std::string& name) {
-    if (identifier_chars(name)) return "&" + name;
-    std::string safe = name;
-    for (char& c : safe)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return "(rename &" + safe + " \"" + escape_string(name) + "\")";
+
+std::string folded(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
 
-// Net names are written bare when they are plain identifiers already.
-std::string net_name(const std::string& name) {
-    if (identifier_chars(name) && std::isalpha(static_cast<unsigned char>(name[0]))) return name;
-    return edif_name(name);
+// The written names of one scope (the cells of the library, the ports of a
+// cell, the instances or the nets of the design). A name that is an EDIF
+// identifier (letters, digits, '_') keeps its spelling as "&NAME", or bare
+// when `bare` and it starts with a letter; any other name is renamed to one
+// made of its letters and digits with '_' for the rest, numbered on when
+// another name of the scope already has that identifier (compared ignoring
+// case, as EDIF compares them: "+12V" and "-12V" must not meet as one net),
+// and keeps its own spelling in the rename's string.
+std::vector<std::string> scope_names(const std::vector<std::string>& names, bool bare = false) {
+    std::vector<std::string> written(names.size());
+    std::unordered_set<std::string> taken;
+    // The names that need no rename take theirs first.
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        if (!identifier_chars(name) || !taken.insert(folded(name)).second) continue;
+        written[i] = (bare && std::isalpha(static_cast<unsigned char>(name[0])) ? "" : "&") + name;
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!written[i].empty()) continue;
+        std::string safe = names[i].empty() ? "_" : names[i];
+        for (char& c : safe)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        std::string identifier = safe;
+        for (int n = 2; !taken.insert(folded(identifier)).second; ++n)
+            identifier = safe + "_" + std::to_string(n);
+        written[i] = "(rename &" + identifier + " \"" + escape_string(names[i]) + "\")";
+    }
+    return written;
 }
+
+// A name alone in its scope (the design).
+std::string edif_name(const std::string& name) { return scope_names({name}).front(); }
 
 // '"' and '%' cannot stand in an EDIF string: they are written as %34% and %37%.
 std::string escape_string(const std::string& text) {
@@ -109,11 +137,23 @@ const char* direction(int type) {
     return type >= 1 && type <= 8 ? names[type] : "INOUT";
 }
 
-// An instance per placed device: the reference, with the device letter for
-// a package of several devices.
-std::string instance_name(Library* library, PlacedPart* part) {
-    return pl_reference_text(library, part);
-}
+// A cell: one library part used, its ports the pin numbers of all its
+// devices, each once (a supply pin shared by the devices is one port).
+struct Cell {
+    Part* part;
+    const char* part_name;                              // of the first placed part using it
+    std::vector<const Pin*> pins;                       // the first pin of each port
+    std::vector<std::string> numbers;                   // each port's pin number
+    std::vector<std::string> ports;                     // each port as written
+    std::unordered_map<std::string, uint32_t> port_of;  // folded number -> port
+};
+
+// An instance: one package, named by its reference, written where its first
+// device stands in the sheet's list.
+struct Instance {
+    PlacedPart* part;
+    uint32_t cell;
+};
 
 class Writer {
 public:
@@ -124,6 +164,57 @@ public:
         put_newline(out_);
     }
     void put(const std::string& text) { std::fputs(text.c_str(), out_); }
+
+    // Every name is planned before anything is written: each must be
+    // unique in its scope, and the nets name the ports and instances.
+    void plan() {
+        std::vector<std::string> names;
+        for (PlacedPart* placed : run_.placed) {
+            Part* part = pl_get_part(library_, placed);
+            if (!part || cell_of_part_.count(part)) continue;
+            cell_of_part_[part] = static_cast<uint32_t>(cells_.size());
+            cells_.push_back(plan_cell(part, placed->part_name.get()));
+            names.push_back(cell_of(placed->part_name.get()));
+        }
+        cell_names_ = scope_names(names);
+        names.clear();
+        instance_of_package_.assign(run_.package_count, NONE);
+        for (PlacedPart* part : run_.placed) {
+            const uint32_t* package = run_.package_of_part.find(part);
+            Part* library_part = pl_get_part(library_, part);
+            if (!package || !*part->reference.text.get() || !library_part ||
+                instance_of_package_[*package] != NONE)
+                continue;
+            instance_of_package_[*package] = static_cast<uint32_t>(instances_.size());
+            instances_.push_back({part, cell_of_part_[library_part]});
+            names.push_back(part->reference.text.get());
+        }
+        instance_names_ = scope_names(names);
+        names.clear();
+        std::unordered_set<uint64_t> seen;
+        for (const Ident* net : list_items<Ident>(run_.context->islands)) {
+            // The instance pins it joins, (instance, port), each once.
+            std::vector<std::pair<uint32_t, uint32_t>> joined;
+            seen.clear();
+            for (SchItem* m = net->nextconn; m; m = m->next) {
+                PseudoPin* member = as_PseudoPin(m);
+                if (!member || !member_on_part(member)) continue;
+                const uint32_t* package = run_.package_of_part.find(member->father);
+                uint32_t instance = package ? instance_of_package_[*package] : NONE;
+                if (instance == NONE) continue;
+                const Cell& cell = cells_[instances_[instance].cell];
+                auto port = cell.port_of.find(folded(member_pin_number(member)));
+                if (port == cell.port_of.end()) continue;
+                if (seen.insert(uint64_t{instance} << 32 | port->second).second)
+                    joined.push_back({instance, port->second});
+            }
+            // A net joining no instance pin is no EDIF net.
+            if (joined.empty()) continue;
+            nets_.push_back(std::move(joined));
+            names.push_back(net->name.get());
+        }
+        net_names_ = scope_names(names, true);
+    }
 
     void header(const std::string& design) {
         line("(edif " + edif_name(design));
@@ -148,44 +239,23 @@ public:
         line("    (scale 1 1 (unit distance))))");
     }
 
-    // One cell per library part, its ports being the pin numbers of every
-    // device so that each device's instance finds its own.
     void cells() {
         line(" (external TESSARON_LIB");
         technology();
-        for (Part* part : list_items_parts()) part->state &= ~uint32_t{PART_HANDLED};
-        for (SchItem* item : list_items<SchItem>(run_.schema->sheet->items)) {
-            if (item->type != PARTLIB_ITEM) continue;
-            PlacedPart* placed = as_PlacedPart(item);
-            Part* part = pl_get_part(library_, placed);
-            if (!part || (part->state & PART_HANDLED)) continue;
-            part->state |= PART_HANDLED;
-            const char* name = placed->part_name.get();
-            std::string cell = cell_of(name);
-            if (cell == "GND POWER")
-                line("  (cell (rename &GND_POWER \"GND POWER\")");
-            else
-                line("  (cell " + edif_name(cell));
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            const Cell& cell = cells_[i];
+            line("  (cell " + cell_names_[i]);
             line("   (cellType generic)");
             line("   (comment \"From  Tessaron library " +
-                 escape_string(library_of(name, library_)) + "\")");
+                 escape_string(library_of(cell.part_name, library_)) + "\")");
             line("   (view NetlistView");
             line("    (viewType netlist)");
             put("    (interface");
-            std::vector<std::string> ports;
-            PinList* pins = part->normal_pins;
-            for (int device = 0; device < part_devices(part); ++device)
-                for (const Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
-                    std::string number = pin_number_for(pin, device);
-                    bool seen = false;
-                    for (const std::string& p : ports)
-                        seen = seen || strcasecmp(p.c_str(), number.c_str()) == 0;
-                    if (seen || number.empty()) continue;
-                    ports.push_back(number);
-                    put_newline(out_);
-                    put("     (port " + edif_name(number) + " (direction " + direction(pin->type) +
-                        "))");
-                }
+            for (size_t p = 0; p < cell.ports.size(); ++p) {
+                put_newline(out_);
+                put("     (port " + cell.ports[p] + " (direction " + direction(cell.pins[p]->type) +
+                    "))");
+            }
             // Closes the interface, the view and the cell.
             line(")))");
         }
@@ -201,16 +271,14 @@ public:
         line("    (viewType netlist)");
         line("    (interface)");
         line("    (contents");
-        for (SchItem* item : list_items<SchItem>(run_.schema->sheet->items)) {
-            if (item->type != PARTLIB_ITEM) continue;
-            PlacedPart* part = as_PlacedPart(item);
-            if (!*part->reference.text.get() || !pl_get_part(library_, part)) continue;
+        for (size_t i = 0; i < instances_.size(); ++i) {
+            PlacedPart* part = instances_[i].part;
             std::string module = escape_string(module_text(part, run_.module_field));
             char stamp[16];
             std::snprintf(stamp, sizeof stamp, "%08X", part->time_stamp);
-            line("     (instance " + edif_name(instance_name(library_, part)));
+            line("     (instance " + instance_names_[i]);
             line("      (viewRef NetlistView");
-            line("       (cellRef " + edif_name(cell_of(part->part_name.get())));
+            line("       (cellRef " + cell_names_[instances_[i].cell]);
             line("        (libraryRef  TESSARON_LIB)))");
             line("      (property PartValue (string \"" + escape_string(part->value.text.get()) +
                  "\"))");
@@ -221,24 +289,13 @@ public:
                 line("      (property Field" + std::to_string(n) + "Value (string \"\"))");
             line("      (property Field8Value (string \"\")))");
         }
-        for (const Ident* net : list_items<Ident>(run_.context->islands)) {
-            std::vector<std::string> refs;
-            for (SchItem* m = net->nextconn; m; m = m->next) {
-                PseudoPin* member = as_PseudoPin(m);
-                if (!member || !member_on_part(member)) continue;
-                PlacedPart* part = as_PlacedPart(member->father);
-                std::string number = member_pin_number(member);
-                if (number.empty() || !*part->reference.text.get() || !pl_get_part(library_, part))
-                    continue;
-                refs.push_back("       (portRef " + edif_name(number) + " (instanceRef  " +
-                               edif_name(instance_name(library_, part)) + "))");
-            }
-            if (refs.empty()) continue;  // a net joining no instance pin is no EDIF net
-            line("     (net " + net_name(net->name.get()));
+        for (size_t i = 0; i < nets_.size(); ++i) {
+            line("     (net " + net_names_[i]);
             put("      (joined");
-            for (const std::string& ref : refs) {
+            for (auto [instance, port] : nets_[i]) {
                 put_newline(out_);
-                put(ref);
+                put("       (portRef " + cells_[instances_[instance].cell].ports[port] +
+                    " (instanceRef  " + instance_names_[instance] + "))");
             }
             line("))");
         }
@@ -253,17 +310,35 @@ public:
     }
 
 private:
-    std::vector<Part*> list_items_parts() {
-        std::vector<Part*> parts;
-        for (SchItem* item : list_items<SchItem>(run_.schema->sheet->items))
-            if (item->type == PARTLIB_ITEM)
-                if (Part* part = pl_get_part(library_, as_PlacedPart(item))) parts.push_back(part);
-        return parts;
+    static constexpr uint32_t NONE = UINT32_MAX;
+
+    static Cell plan_cell(Part* part, const char* part_name) {
+        Cell cell{part, part_name, {}, {}, {}, {}};
+        PinList* pins = part->normal_pins;
+        for (int device = 0; device < part_devices(part); ++device)
+            for (const Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
+                std::string number = pin_number_for(pin, device);
+                if (number.empty() ||
+                    !cell.port_of.emplace(folded(number), uint32_t(cell.numbers.size())).second)
+                    continue;
+                cell.pins.push_back(pin);
+                cell.numbers.push_back(number);
+            }
+        cell.ports = scope_names(cell.numbers);
+        return cell;
     }
 
     NetlistRun& run_;
     FILE* out_;
     Library* library_;
+    std::vector<Cell> cells_;
+    std::unordered_map<const Part*, uint32_t> cell_of_part_;
+    std::vector<std::string> cell_names_;
+    std::vector<Instance> instances_;
+    std::vector<uint32_t> instance_of_package_;
+    std::vector<std::string> instance_names_;
+    std::vector<std::vector<std::pair<uint32_t, uint32_t>>> nets_;
+    std::vector<std::string> net_names_;
 };
 
 }  // namespace
@@ -271,6 +346,7 @@ private:
 int write_edif_netlist(NetlistRun& run, FILE* out) {
     std::string design = design_name(run.output);
     Writer writer(run, out);
+    writer.plan();
     writer.header(design);
     writer.cells();
     writer.contents(design);

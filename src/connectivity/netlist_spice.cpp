@@ -1,11 +1,12 @@
 // SPICE circuit deck: "&SPICE:" texts as header lines, one element line per
 // package with its nodes in pin-number order, then ".end". Every pin of
-// every device must be on a net, and pin numbers must be distinct numbers:
-// a node order read from anything else would connect the wrong nodes.
+// every device must be on a net, and pin numbers must be numbers: a node
+// order read from anything else would connect the wrong nodes. A number
+// shared by devices of one package (the supply pins of a quad gate) is one
+// pin of the package and one node; on two different nets it is refused.
 #include <strings.h>
 
 #include <algorithm>
-#include <bitset>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,6 @@
 
 namespace {
 
-constexpr int NODE_SLOTS = 1000;
 constexpr size_t LINE_LIMIT = 50;
 
 std::string error_reference;
@@ -37,19 +37,16 @@ std::string error_pin;
 
 int slot_of(const char* number);
 
-// The first pin number of the package that is no number from 0 to 999 or
-// that repeats; null when all are good (or the library part is missing).
+// The first pin number of the package that is no number from 0 to 999;
+// null when all are good (or the library part is missing).
 const char* bad_pin_number(Library* library, PlacedPart* part) {
     Part* library_part = pl_get_part(library, part);
     if (!library_part) return nullptr;
     PinList* list = pl_pins_in_use(library, part);
-    std::bitset<NODE_SLOTS> seen;
     for (int device = 0; device < part_devices(library_part); ++device)
         for (const Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
             const char* number = pin_number_for(pin, device);
-            int slot = slot_of(number);
-            if (slot < 0 || seen.test(static_cast<size_t>(slot))) return number;
-            seen.set(static_cast<size_t>(slot));
+            if (slot_of(number) < 0) return number;
         }
     return nullptr;
 }
@@ -120,8 +117,9 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
     // Kept from one part to the next: the nodes by slot and the line.
     struct Node {
         int slot;
-        size_t order;  // place among the part's connected pins
-        const char* name;
+        size_t order;  // place among the package's members
+        const Ident* net;
+        const char* number;
     };
     std::vector<Node> nodes;
     std::string text;
@@ -129,33 +127,42 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         if (part->state & NET_VISITED) continue;
         const char* reference = part->reference.text.get();
         if (const char* bad = bad_pin_number(run.schema->library, part)) {
-            net_warningf("Part %s: pin number '%s' is not a distinct number from 0 to 999\n",
-                         reference, bad);
+            net_warningf("Part %s: pin number '%s' is not a number from 0 to 999\n", reference,
+                         bad);
             return fail(SPICE_PIN_NOT_A_NUMBER, reference, bad);
         }
-        nodes.clear();
         const char* missing = nullptr;
         bool found = walk_part_pins(
-            run, part,
-            [&](const char* number, const Ident* net, const Pin*) {
-                int slot = slot_of(number);
-                if (slot >= 0) nodes.push_back({slot, nodes.size(), node_name(net)});
-            },
+            run, part, [](const char*, const Ident*, const Pin*) {},
             [&](const char* number, const Pin*) {
                 if (!missing && *number) missing = number;
             });
         if (!found) continue;  // warned about before writing
         if (missing) return fail(SPICE_PIN_NOT_CONNECTED, reference, missing);
-        // In slot order; of two pins on one slot the later one's net counts.
-        // (Ties are ordered by the pin's place in the walk rather than by a
-        // stable sort, which takes a buffer from the heap for every part.)
+        // Every connected pin of every device of the package, in slot order
+        // (ties by their place among the members rather than by a stable
+        // sort, which takes a buffer from the heap for every part).
+        nodes.clear();
+        const uint32_t* package = run.package_of_part.find(part);
+        for (auto& [net, member] : package_members(run, package ? *package : run.package_count)) {
+            const char* number = member_pin_number(member);
+            int slot = slot_of(number);
+            if (slot >= 0) nodes.push_back({slot, nodes.size(), net, number});
+        }
         std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) {
             return a.slot != b.slot ? a.slot < b.slot : a.order < b.order;
         });
+        for (size_t i = 1; i < nodes.size(); ++i)
+            if (nodes[i].slot == nodes[i - 1].slot && nodes[i].net != nodes[i - 1].net) {
+                net_warningf("Part %s: pin %s is on two nets, %s and %s\n", reference,
+                             nodes[i].number, nodes[i - 1].net->name.get(),
+                             nodes[i].net->name.get());
+                return fail(SPICE_PIN_NOT_A_NUMBER, reference, nodes[i].number);
+            }
         ElementLine element(out, text, reference);
         for (size_t i = 0; i < nodes.size(); ++i)
             if (i + 1 == nodes.size() || nodes[i + 1].slot != nodes[i].slot)
-                element.add(nodes[i].name);
+                element.add(node_name(nodes[i].net));
         for (int index = 3;; ++index) {
             const Attribute* attribute = pl_get_attribute(part, index);
             if (!attribute) break;

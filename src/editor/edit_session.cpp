@@ -1,68 +1,37 @@
-// What every edit of a sheet shares: the undo copy before it, the tidy-up
-// after it (outlines, connectivity, modified flag, redraw) and the repeat
-// range of the last placement.
-#include "editor/sheet_modes.h"
+// What every edit of a sheet shares: the transaction (the undo copy before
+// it, the tidy-up after it: outlines, connectivity, modified flag,
+// invalidation) and the repeat range of the last placement.
+#include "editor/edit_transaction.h"
 
 #include <unordered_set>
 
 #include "connectivity/net_refresh.h"
+#include "editor/edit_kinds.h"
+#include "editor/sheet_modes.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
-#include "editor/edit_ops.h"
 #include "model/documents/document.h"
-#include "model/documents/netprop.h"
-#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
-#include "model/documents/subsheet.h"
-#include "model/items/text.h"
 
 namespace {
 
-void rebuild_outline(Schema* schema, SchItem* item) {
-    switch (item->type) {
-        case POWER_ITEM: power_build_symbol(schema, as_Power(item)); break;
-        case PORT_ITEM: port_build_symbol(schema, as_Port(item)); break;
-        case SUBSHEET_ITEM: subsheet_build_box(schema, as_SubSheet(item)); break;
-        case NETPROP_ITEM: netprop_build_symbol(schema, as_NetProp(item)); break;
-        default: break;
-    }
-}
-
-bool touched(const SchItem* item) { return (item->state & (STATE_TOUCHED | STATE_TOUCHED_WIRE)) != 0; }
-
-// A name-carrying item's label stepped for the next repeat.
-void step_label(SchItem* item, int step) {
-    ShortString* name = nullptr;
-    switch (item->type) {
-        case POWER_ITEM: name = &as_Power(item)->name; break;
-        case PORT_ITEM: name = &as_Port(item)->name; break;
-        case NETPROP_ITEM: name = &as_NetProp(item)->name; break;
-        case TEXT_ITEM: {
-            Text* text = as_Text(item);
-            label_increment(&text->string, step);
-            free_Strokes(text->layout);
-            text->layout = nullptr;
-            return;
-        }
-        default: return;
-    }
-    std::string text = name->get();
-    label_increment(&text, step);
-    sstr_set(name, text.c_str());
+// The records on the sheet and among the interface ports.
+std::unordered_set<const SchItem*> items_present(Schema* schema) {
+    std::unordered_set<const SchItem*> present;
+    for (SchItem* item : list_items<SchItem>(schema->current->items)) present.insert(item);
+    for (SchItem* item : list_items<SchItem>(schema->ports)) present.insert(item);
+    return present;
 }
 
 // The refresh deletes the wires it absorbed: the selection and the repeat
 // range must not keep them.
-void forget_removed(EditSession* session) {
-    Schema* schema = session->schema;
-    std::unordered_set<const SchItem*> present;
-    for (SchItem* item : list_items<SchItem>(schema->current->items)) present.insert(item);
-    for (SchItem* item : list_items<SchItem>(schema->ports)) present.insert(item);
-    List* selection = schema->edit.edit_list;
+void forget_removed(EditSession* session, const std::unordered_set<const SchItem*>& present) {
+    List* selection = session->schema->edit.edit_list;
     for (DListNode* node : dlist_nodes(selection))
-        if (!present.count(static_cast<SchItem*>(node->data))) dlist_remove(selection, node, nullptr);
+        if (!present.count(static_cast<SchItem*>(node->data)))
+            dlist_remove(selection, node, nullptr);
     std::erase_if(session->repeat_items, [&](SchItem* item) { return !present.count(item); });
 }
 
@@ -70,7 +39,13 @@ void forget_removed(EditSession* session) {
 
 void edit_checkpoint(EditSession* session) {
     if (!session || !session->schema) return;
-    if (session->kind != 1) return;  // library and template copies belong to the library editor
+    if (session->kind != 1) {
+        // Library and template copies belong to the library editor.
+        if (!session->owner) return;
+        session->owner->checkpoint();
+        session->host->enable_undo(true);
+        return;
+    }
     if (keep_document_copy(&session->undo, session->schema)) session->host->enable_undo(true);
 }
 
@@ -96,16 +71,42 @@ int undo_sheet(EditSession* session) {
     return 0;
 }
 
-void finish_edit(EditSession* session) {
-    Schema* schema = session->schema;
-    if (!schema) return;
-    if (schema->current)
-        for (SchItem* item : list_items<SchItem>(schema->current->items))
-            if (touched(item)) rebuild_outline(schema, item);
-    for (SchItem* item : list_items<SchItem>(schema->ports))
-        if (touched(item)) rebuild_outline(schema, item);
+// --- the transaction ------------------------------------------------------------------------------
+EditTransaction::EditTransaction(EditSession* session) : session_(session) {
+    edit_checkpoint(session);
+}
+
+EditTransaction::~EditTransaction() {
+    if (!abandoned_) finish();
+}
+
+void EditTransaction::before(SchItem* item) { note_area(item); }
+
+void EditTransaction::note_area(SchItem* item) {
+    Rect area;
+    if (item && session_->schema && bounds_SchItem(session_->schema, item, &area, false))
+        areas_.push_back(area);
+}
+
+void EditTransaction::touch(SchItem* item) {
+    if (!item || !marked_.insert(item).second) return;
+    item->state |= STATE_TOUCHED;
+    touched_.push_back(item);
+}
+
+void EditTransaction::invalidate(const Rect& area) { areas_.push_back(area); }
+
+void EditTransaction::finish() {
+    Schema* schema = session_->schema;
+    if (!schema || !schema->current) return;
+    for (SchItem* item : touched_) item_rebuild_outline(schema, item);
+    for (SchItem* item : touched_) note_area(item);
     refresh_connectivity(nullptr, schema);
-    forget_removed(session);
+    // The refresh may have fused a touched wire into another and deleted it.
+    const std::unordered_set<const SchItem*> present = items_present(schema);
+    forget_removed(session_, present);
+    for (SchItem* item : touched_)
+        if (present.count(item)) note_area(item);
     {
         FlagOpScope clear(STATE_TOUCHED | STATE_TOUCHED_WIRE, FLAGOP_CLEAR);
         flag_Schema(schema);
@@ -117,8 +118,8 @@ void finish_edit(EditSession* session) {
         schema->edit.search_count = -1;
     }
     schema_set_modified(schema);
-    session->host->mark_modified();
-    session->host->redraw();
+    session_->host->mark_modified();
+    session_->host->invalidate(areas_);
 }
 
 // --- repeat ---------------------------------------------------------------------------------------
@@ -149,7 +150,7 @@ bool repeat_last_placement(EditSession* session) {
     for (SchItem* item : session->repeat_items)
         if (!list_find_node(schema->current->items, item) && !list_find_node(schema->ports, item))
             return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, proper_get(RDELTA_X), proper_get(RDELTA_Y));
@@ -160,11 +161,10 @@ bool repeat_last_placement(EditSession* session) {
         list_add_item_copy(schema, into, item);
         SchItem* copy = static_cast<SchItem*>(dlist_tail(into)->data);
         matrix_SchItem(copy, &shift);
-        step_label(copy, proper_get(RDELTA_L));
-        copy->state |= STATE_TOUCHED;
+        item_step_label(copy, proper_get(RDELTA_L));
+        edit.touch(copy);
         made.push_back(copy);
     }
     session->repeat_items = made;
-    finish_edit(session);
     return true;
 }

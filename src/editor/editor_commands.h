@@ -1,10 +1,12 @@
 #pragma once
-// The menu commands the sheet editor answers (no window types here, so the
-// command table is checked without a display).
+// The sheet editor's menu commands (no window types here: the shell's
+// command table runs them on a canvas's session).
 //
 // Undo 20073, Cut 20074, Copy 20075, Paste 20076, the Place menu (20086 ..
 // 20099, 20318), Open Subsheet 20019, the bookmark jumps 20062..20066 and
 // marks 20112..20116.
+#include <cstdint>
+
 enum : int {
     EDITOR_OPEN_SUBSHEET = 20019,
     EDITOR_JUMP_FIRST = 20062,
@@ -31,11 +33,25 @@ enum : int {
     EDITOR_NETPROP = 20318,
 };
 
-// True for the ids above.
-bool editor_command_available(int id);
-
 struct EditSession;
-// Runs an editor command on a sheet session. False when the id is not the
-// editor's or the session is not a sheet's. The Place commands start their
-// modes with the values of the configuration properties.
-bool editor_run_command(EditSession* session, int id);
+
+// The Place commands start their modes with the values of the
+// configuration properties, as the dialogs that set them will.
+//
+// Wire, Bus, Line, Circle and Box: the drawing tool with the shared
+// selectors set (kind DRAW_KIND_*, a drawing line, a bus).
+void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
+// Text: TEXT_TEXT with the attribute byte of the text properties.
+void start_text_from_properties(EditSession* session);
+// The text attribute byte of the text properties (orientation, mirrors,
+// boxed, label).
+uint8_t text_attributes_from_properties();
+// Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
+// and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.
+void start_part_from_palette(EditSession* session, int slot);
+// Sheet: a box for SHEET_FILE named SHEET_NAME.
+void start_sheet_from_properties(EditSession* session);
+// A bookmark jump (bell when the slot is not set).
+void jump_command(EditSession* session, int slot);
+// Shows a code other than 0 in an error box.
+void report_edit_result(int code);

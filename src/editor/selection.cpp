@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
+#include "editor/edit_kinds.h"
+#include "editor/edit_transaction.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
 #include "foundation/core.h"
@@ -61,41 +64,6 @@ void consider(Schema* schema, List* items, Point p, SchItem** best, double* best
 
 bool is_wire(const SchItem* item) {
     return item->type == LINE_ITEM && (item->flags & STYLE_MASK) != DRAW;
-}
-
-// The points where wires attach to an item, in sheet coordinates.
-void connection_points(EditSession* session, SchItem* item, std::vector<Point>* out) {
-    Schema* schema = session->schema;
-    switch (item->type) {
-        case LINE_ITEM:
-            out->push_back(as_Line(item)->pos);
-            out->push_back(as_Line(item)->end);
-            break;
-        case PARTLIB_ITEM: {
-            PlacedPart* pl = as_PlacedPart(item);
-            PinList* pins = pl_pins_in_use(schema->library, pl);
-            if (!pins) break;
-            Matrix m;
-            matrix_identity(&m);
-            pl_matrix(pl, &m);
-            for (Pin* pin : list_items<Pin>(pins->pins)) {
-                Point outer, inner, at;
-                get_PinLine(pin, &outer, &inner);
-                matrix_apply(&m, outer, &at);
-                out->push_back(at);
-            }
-            break;
-        }
-        case SUBSHEET_ITEM:
-            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
-                out->push_back(Point{item->pos.x + port->pos.x, item->pos.y + port->pos.y});
-            break;
-        case JUNCTION_ITEM:
-        case POWER_ITEM:
-        case NOCON_ITEM:
-        case PORT_ITEM: out->push_back(item->pos); break;
-        default: break;
-    }
 }
 
 void translate(SchItem* item, Point delta) {
@@ -172,34 +140,36 @@ int select_area(EditSession* session, Rect area) {
 
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     std::vector<SchItem*> moved;
     for (SchItem* item : list_items<SchItem>(edit_list(session)))
         if (owner_of(session, item)) moved.push_back(item);
     if (drag) {
         std::vector<Point> points;
-        for (SchItem* item : moved) connection_points(session, item, &points);
+        for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
         for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
             if (!is_wire(item) || is_selected(item)) continue;
             Line* wire = as_Line(item);
+            bool before = true;
             for (Point* end : {&wire->pos, &wire->end}) {
                 if (std::find(points.begin(), points.end(), *end) == points.end()) continue;
+                if (std::exchange(before, false)) edit.before(wire);
                 *end = Point{end->x + delta.x, end->y + delta.y};
-                wire->state |= STATE_TOUCHED;
+                edit.touch(wire);
             }
         }
     }
     for (SchItem* item : moved) {
+        edit.before(item);
         translate(item, delta);
-        item->state |= STATE_TOUCHED;
+        edit.touch(item);
     }
-    finish_edit(session);
     return true;
 }
 
 bool delete_selection(EditSession* session) {
     if (selection_count(session) == 0) return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     Schema* schema = session->schema;
     std::vector<SchItem*> doomed;
     for (SchItem* item : list_items<SchItem>(edit_list(session))) doomed.push_back(item);
@@ -208,10 +178,10 @@ bool delete_selection(EditSession* session) {
     for (SchItem* item : doomed) {
         List* owner = owner_of(session, item);
         if (!owner) continue;
+        edit.before(item);
         dlist_remove(owner, list_find_node(owner, item), nullptr);
         free_SchItem(schema, item, false);
     }
-    finish_edit(session);
     return true;
 }
 
@@ -259,7 +229,7 @@ int paste_selection(EditSession* session) {
     // fail after all, the document goes back to this copy.
     DocumentCopy before;
     keep_document_copy(&before, schema);
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     release_paste_list(schema);
     int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
     if (result != 0) {
@@ -273,6 +243,7 @@ int paste_selection(EditSession* session) {
             session->schema = restored;
             session->host->document_replaced(restored);
             free_Schema(schema, false);
+            edit.abandon();
         }
         return result;
     }
@@ -299,22 +270,24 @@ int paste_selection(EditSession* session) {
             // The user agreed to replace the title block: its lists take the
             // place of the document's own.
             TitleBlock* pasted_block = as_TitleBlock(item);
+            edit.invalidate(schema->titleblock.bounds);
             free_SchItem_list(schema, &schema->titleblock.fields);
             free_SchItem_list(schema, &schema->titleblock.drawing);
             schema->titleblock.fields = pasted_block->fields;
             schema->titleblock.drawing = pasted_block->drawing;
             pasted_block->fields = nullptr;
             pasted_block->drawing = nullptr;
+            edit.invalidate(pasted_block->bounds);
             free_SchItem(schema, item, false);
             continue;
         }
         if (!dlist_append(into, item)) no_memory();
         translate(item, delta);
-        item->state = (item->state & ~STATE_SELECTED) | STATE_TOUCHED;
+        item->state &= ~STATE_SELECTED;
+        edit.touch(item);
         select_add(session, item);
     }
     if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
-    finish_edit(session);
     return 0;
 }
 

@@ -7,8 +7,10 @@
 // mode. Each takes its values from the configuration properties, so the
 // dialogs that set them start the same modes.
 //
-// Every change of the document takes the one-level undo copy first
-// (edit_checkpoint). The placement commands decide, per mode, whether a
+// Every change of the document goes through one EditTransaction
+// (editor/edit_transaction.h): the one-level undo copy first, then the
+// change, then outlines, connectivity, the modified mark and the repaint of
+// what changed. The placement commands decide, per mode, whether a
 // running instance is reused (its settings reloaded in place, no second
 // undo copy) or popped and pushed anew.
 #include <cstdint>
@@ -21,21 +23,21 @@ struct Schema;
 struct SchItem;
 
 // --- descriptors ---------------------------------------------------------------------
-extern const ToolMode main_mode;          // "Main Mode"
-extern const ToolMode add_wires_mode;     // "Add Wires,..."
-extern const ToolMode add_junction_mode;  // "Add Junction"
-extern const ToolMode add_nocon_mode;     // "Add No Connect"
-extern const ToolMode add_net_mode;       // "Add Net"
-extern const ToolMode add_port_mode;      // "Add Port"
-extern const ToolMode add_netprop_mode;   // "Add Netprop"
-extern const ToolMode add_power_mode;     // "Add Power"
-extern const ToolMode add_part_mode;      // "Add Part"
-extern const ToolMode add_sheet_mode;     // "Add Sheet"
-extern const ToolMode add_text_mode;      // "Add Text"
-extern const ToolMode enter_sheet_mode;   // "Enter Sheet"
-extern const ToolMode zoom_area_mode;     // "Zoom Area"
-extern const ToolMode zoom_mode;          // "Zoom": clicks zoom in and out
-extern const ToolMode find_item_mode;     // "Find Item"
+extern const ToolMode main_mode;            // "Main Mode"
+extern const ToolMode add_wires_mode;       // "Add Wires,..."
+extern const ToolMode add_junction_mode;    // "Add Junction"
+extern const ToolMode add_nocon_mode;       // "Add No Connect"
+extern const ToolMode add_net_mode;         // "Add Net"
+extern const ToolMode add_port_mode;        // "Add Port"
+extern const ToolMode add_netprop_mode;     // "Add Netprop"
+extern const ToolMode add_power_mode;       // "Add Power"
+extern const ToolMode add_part_mode;        // "Add Part"
+extern const ToolMode add_sheet_mode;       // "Add Sheet"
+extern const ToolMode add_text_mode;        // "Add Text"
+extern const ToolMode enter_sheet_mode;     // "Enter Sheet"
+extern const ToolMode zoom_area_mode;       // "Zoom Area"
+extern const ToolMode zoom_mode;            // "Zoom": clicks zoom in and out
+extern const ToolMode find_item_mode;       // "Find Item"
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
 
 // --- the drawing tools' shared selectors ----------------------------------------------
@@ -60,13 +62,10 @@ void edit_checkpoint(EditSession* session);
 // the Undo command disabled. 0, or the code of a copy that cannot be read
 // back (the document is then left as it is).
 int undo_sheet(EditSession* session);
-// The editor's new items carry this mark until connectivity was refreshed.
+// The items an edit touched carry this mark until connectivity was
+// refreshed (EditTransaction::touch sets it, the transaction's end clears it).
 constexpr uint32_t STATE_TOUCHED = 0x100000;
 constexpr uint32_t STATE_TOUCHED_WIRE = 0x200000;
-// After an edit: power, port and sub-sheet outlines rebuilt, connectivity
-// refreshed for the touched items (marks cleared), the document marked
-// modified and redrawn.
-void finish_edit(EditSession* session);
 
 // --- repeat ------------------------------------------------------------------------------
 // The items the last placement made become the repeat range.
@@ -87,8 +86,8 @@ ModeInstance* start_add_wires(EditSession* session);
 ModeInstance* start_add_sheet(EditSession* session, const char* sheet_name, const char* file_name);
 // Undo copy and push of "Add Text"; a font id of 10 or more takes its size
 // from the document's font table.
-ModeInstance* start_text_tool(EditSession* session, const char* text, uint8_t attributes,
-                              int xsize, int ysize, int font);
+ModeInstance* start_text_tool(EditSession* session, const char* text, uint8_t attributes, int xsize,
+                              int ysize, int font);
 // Replaces the text under placement of a running "Add Text" (undo copy,
 // ghost erased and drawn again).
 void text_tool_set(EditSession* session, ModeInstance* instance, const char* text,

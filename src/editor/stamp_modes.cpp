@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/edit_ops.h"
+#include "editor/edit_transaction.h"
 #include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/errors.h"
@@ -102,12 +103,9 @@ int stamp_event(EditSession* session, ModeInstance* instance, int code, Point p)
             ghost_erase(session, instance);
             move_to(stamp(instance)->ghost, p);
             int result = tool_of(instance)->place(session, instance, p);
-            if (result == 0) {
-                finish_edit(session);
-                if (tool_of(instance)->once) {
-                    PopMode(session);
-                    return 1;
-                }
+            if (result == 0 && tool_of(instance)->once) {
+                PopMode(session);
+                return 1;
             }
             ghost_draw(session, instance);
             return 1;
@@ -118,13 +116,14 @@ int stamp_event(EditSession* session, ModeInstance* instance, int code, Point p)
     }
 }
 
-// The common end of a placement into a list: the copy is the tail, marked
-// touched, and becomes the repeat range.
+// A placement into a list, as one edit: the copy is the tail and becomes
+// the repeat range.
 SchItem* add_copy(EditSession* session, List* into, SchItem* ghost) {
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     list_add_item_copy(session->schema, into, ghost);
     SchItem* made = static_cast<SchItem*>(dlist_tail(into)->data);
-    made->state = (made->state & ~STATE_SELECTED) | STATE_TOUCHED;
+    made->state &= ~STATE_SELECTED;
+    edit.touch(made);
     canvas_set_repeat_range(session, made, made);
     return made;
 }
@@ -256,14 +255,17 @@ int place_net(EditSession* session, ModeInstance* instance, Point p) {
         session->host->bell();
         return 82;
     }
-    edit_checkpoint(session);
     Port* proto = as_Port(stamp(instance)->ghost);
-    Port* port = copy_Port(schema, proto);
-    if (!port) no_memory();
-    port->pos = at;
-    port->flags = static_cast<uint8_t>((port->flags & ~PORT_RIGHT) | (right ? PORT_RIGHT : 0));
-    if (!dlist_append(box->ports, port)) no_memory();
-    box->state |= STATE_TOUCHED;
+    {
+        EditTransaction edit(session);
+        edit.before(box);
+        Port* port = copy_Port(schema, proto);
+        if (!port) no_memory();
+        port->pos = at;
+        port->flags = static_cast<uint8_t>((port->flags & ~PORT_RIGHT) | (right ? PORT_RIGHT : 0));
+        if (!dlist_append(box->ports, port)) no_memory();
+        edit.touch(box);
+    }
     step_name(&proto->name, PORT_AUTO);
     proper_set(NET_NAME, proto->name.get(), 0);
     return 0;

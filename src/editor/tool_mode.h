@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/geometry.h"
 #include "editor/undo.h"
+#include "foundation/geometry.h"
 
 struct EditSession;
 struct List;
@@ -42,21 +42,21 @@ struct SubSheet;
 
 // --- editing event codes -------------------------------------------------------
 enum EditEvent : int {
-    EV_NONE = 0,             // ignored
+    EV_NONE = 0,  // ignored
     EV_LEFT_DOWN = 1,
     EV_LEFT_DOWN_SHIFT = 2,  // left press with Shift (add to the selection)
     EV_LEFT_DCLICK = 3,
     EV_LEFT_UP = 4,
     EV_RIGHT_DOWN = 5,
     EV_RIGHT_UP = 6,
-    EV_MOTION = 7,           // no button held
-    EV_LEFT_DRAG = 8,        // motion with the left button held
+    EV_MOTION = 7,     // no button held
+    EV_LEFT_DRAG = 8,  // motion with the left button held
     EV_RIGHT_DRAG = 9,
     EV_MIDDLE_DOWN = 10,
     EV_MIDDLE_UP = 11,
     EV_WHEEL_UP = 12,
     EV_WHEEL_DOWN = 13,
-    EV_ENTER = 14,           // the pointer entered the canvas
+    EV_ENTER = 14,  // the pointer entered the canvas
     EV_LEAVE = 15,
     EV_LEFT_DOWN_CTRL = 16,  // left press with Ctrl (drag instead of move)
     EV_ESC = 10035,          // synthetic: delivered by the Esc key record
@@ -78,10 +78,10 @@ struct MouseInput {
     int button = BUTTON_NONE;  // the button that changed (down, up, double click)
     bool shift = false;
     bool ctrl = false;
-    bool left_held = false;    // buttons held during a motion
+    bool left_held = false;  // buttons held during a motion
     bool right_held = false;
-    int wheel = 0;             // wheel rotation, positive away from the user
-    int x = 0;                 // window point, pixels
+    int wheel = 0;  // wheel rotation, positive away from the user
+    int x = 0;      // window point, pixels
     int y = 0;
 };
 
@@ -122,7 +122,7 @@ struct ToolKey {
     int alt_key = 0;
     const char* label = "";  // "Esc : Function exit"
     const char* help = "";
-    KeyGuard guard = nullptr;   // null: always applies
+    KeyGuard guard = nullptr;  // null: always applies
     KeyAction action = nullptr;
 };
 
@@ -145,7 +145,8 @@ struct ToolMode {
 // The shared Esc record of every key table.
 int esc_guard(int unused, ModeInstance* instance, int key, int, int);
 int esc_action(EditSession* session, ModeInstance* instance, int key);
-#define TN_ESC_KEY {TK_ESCAPE, 0, "Esc : Function exit", "Function exit", esc_guard, esc_action}
+#define TN_ESC_KEY \
+    { TK_ESCAPE, 0, "Esc : Function exit", "Function exit", esc_guard, esc_action }
 
 // The canvas state a pushed mode may change and its pop gives back.
 struct CanvasLook {
@@ -157,13 +158,19 @@ struct CanvasLook {
 };
 
 // Pointer shapes of SetModeCursor.
-enum : int { CURSOR_ARROW = 0, CURSOR_CROSS = 1, CURSOR_WAIT = 2, CURSOR_HAND = 3, CURSOR_SIZING = 4 };
+enum : int {
+    CURSOR_ARROW = 0,
+    CURSOR_CROSS = 1,
+    CURSOR_WAIT = 2,
+    CURSOR_HAND = 3,
+    CURSOR_SIZING = 4
+};
 
 struct ModeInstance {
     const ToolMode* mode = nullptr;
     std::unique_ptr<unsigned char[]> data;  // the zeroed private record
-    CanvasLook saved;                      // the canvas state before the push
-    bool ghost_shown = false;              // the ghost is on the overlay now
+    CanvasLook saved;                       // the canvas state before the push
+    bool ghost_shown = false;               // the ghost is on the overlay now
 };
 
 // The private record of an instance, typed. T must be trivially copyable
@@ -180,6 +187,13 @@ class EditHost {
 public:
     virtual ~EditHost() = default;
     virtual void redraw() {}
+    // An edit changed what these world rectangles show (the items it
+    // touched, where they were and where they are now). Repaints the
+    // whole canvas unless the window does better.
+    virtual void invalidate(const std::vector<Rect>& areas) {
+        (void)areas;
+        redraw();
+    }
     // Draws the items on the overlay; drawing the same items again removes them.
     virtual void xor_items(List* items) { (void)items; }
     virtual void show_prompt(const char* text) { (void)text; }
@@ -196,7 +210,10 @@ public:
     // Closes the Add/Edit Sheet dialog when it is open.
     virtual void hide_sheet_dialog() {}
     // The edit dialog of an item; false when it could not be opened.
-    virtual bool edit_item(SchItem* item, Point p) { (void)item, (void)p; return false; }
+    virtual bool edit_item(SchItem* item, Point p) {
+        (void)item, (void)p;
+        return false;
+    }
     // The document was replaced (undo): the canvas shows the new one.
     virtual void document_replaced(Schema* now) { (void)now; }
     // Zoom requests of the zoom modes: a factor about a point, an area, the drawing.
@@ -208,13 +225,23 @@ public:
 };
 
 // --- the session: one canvas's editing state ------------------------------------------
+// An editor built on the session for another kind of document (the library
+// and title-block editors) keeps its own undo copies: edit_checkpoint on a
+// session that is not a sheet's hands the request to it.
+class SessionOwner {
+public:
+    virtual ~SessionOwner() = default;
+    virtual void checkpoint() = 0;
+};
+
 struct EditSession {
     Schema* schema = nullptr;  // the canvas's document (mySchema); owned by the canvas
     int kind = 1;              // 1 sheet, 2 library, 3 title block, 4 part preview
     EditHost* host = nullptr;  // never null once made (make_session)
     std::vector<std::unique_ptr<ModeInstance>> pile;  // myPile; [0] the base mode
     CanvasLook look;
-    DocumentCopy undo;         // the one-level undo copy of a sheet
+    DocumentCopy undo;              // the one-level undo copy of a sheet
+    SessionOwner* owner = nullptr;  // not owned: the editor of a library or title block
     // The repeat range: the items the last placement made (not owned).
     std::vector<SchItem*> repeat_items;
     bool repeat_on = false;
@@ -224,7 +251,7 @@ struct EditSession {
     int restart_command = 0;
     uint8_t auto_operation = 0;
     int32_t click_state = 0;
-    Point pointer;             // world point of the last event
+    Point pointer;  // world point of the last event
     // The edit buffer's pick origin for moves.
     Point grab;
 };

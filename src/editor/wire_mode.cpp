@@ -1,10 +1,11 @@
 // "Add Wires,...": wires, buses and drawing lines as chains of clicks (each
 // click ends the routed legs and starts the next ones at that point), and
 // circles and boxes by two clicks. The routing of a leg follows GEOMETRY.
+#include "editor/edit_transaction.h"
+#include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
-#include "editor/sheet_modes.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/primitives.h"
@@ -18,7 +19,7 @@ bool draw_filled_flag = false;
 namespace {
 
 struct WireData {
-    bool started;      // a first point was clicked
+    bool started;  // a first point was clicked
     Point start;
     SchItem* legs[2];  // owned: the ghost legs (or the circle or box)
     int count;         // legs in use
@@ -75,7 +76,8 @@ void shape(WireData* data, Point p) {
         }
         default: {
             int mode = proper_get(GEOMETRY);
-            if (data->kind == DRAW_KIND_ARC_END || data->kind == DRAW_KIND_ARC_CENTRE) mode = ROUTE_ARC;
+            if (data->kind == DRAW_KIND_ARC_END || data->kind == DRAW_KIND_ARC_CENTRE)
+                mode = ROUTE_ARC;
             if (!data->legs[0]) data->legs[0] = new_Line();
             if (!data->legs[0]) no_memory();
             route_Wire(mode, data->start, p, &data->legs[0], &data->legs[1], &data->count);
@@ -103,18 +105,18 @@ bool commit(EditSession* session, WireData* data) {
     int useful = 0;
     for (int i = 0; i < data->count; ++i) useful += degenerate(data->legs[i]) ? 0 : 1;
     if (useful == 0 || !sheet) return false;
-    edit_checkpoint(session);
+    EditTransaction edit(session);
     SchItem* first = nullptr;
     SchItem* last = nullptr;
     for (int i = 0; i < data->count; ++i) {
         if (degenerate(data->legs[i])) continue;
         sheet_add_item_copy(session->schema, sheet, data->legs[i]);
         last = static_cast<SchItem*>(dlist_tail(sheet->items)->data);
-        last->state = (last->state & ~STATE_SELECTED) | STATE_TOUCHED;
+        last->state &= ~STATE_SELECTED;
+        edit.touch(last);
         if (!first) first = last;
     }
     canvas_set_repeat_range(session, first, last);
-    finish_edit(session);
     return true;
 }
 
@@ -183,8 +185,9 @@ const ToolKey wire_keys[] = {
 
 }  // namespace
 
-const ToolMode add_wires_mode{"Add Wires,...", sizeof(WireData), wire_enter, wire_exit, nullptr,
-                              nullptr, wire_event, xor_legs, xor_legs, xor_legs, wire_keys, 2};
+const ToolMode add_wires_mode{"Add Wires,...", sizeof(WireData), wire_enter, wire_exit,
+                              nullptr,         nullptr,          wire_event, xor_legs,
+                              xor_legs,        xor_legs,         wire_keys,  2};
 
 ModeInstance* start_add_wires(EditSession* session) {
     edit_checkpoint(session);

@@ -1,10 +1,10 @@
 // The configuration property store: the block of values, the INI text
 // forms, reading and writing the INI file, the getters and the setter.
+#include <strings.h>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -22,7 +22,7 @@ List* system_fonts = nullptr;
 
 namespace {
 
-constexpr size_t VALUE_SIZE = 120;    // a value read is at most 119 characters
+constexpr size_t VALUE_SIZE = 120;     // a value read is at most 119 characters
 constexpr int MAX_SYSTEM_FONTS = 100;  // SYSTEM_FONT_0 .. SYSTEM_FONT_99
 constexpr const char* DEFAULT_INI = "Quib.ini";
 
@@ -82,14 +82,10 @@ int32_t narrow(PropKind kind, int64_t v) {
     switch (kind) {
         case PropKind::FLAG:
         case PropKind::BYTE:
-        case PropKind::FLAG_LIST:
-            return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF));
-        case PropKind::WORD:
-            return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF));
-        case PropKind::BYTE_LIST:
-            return static_cast<int32_t>(v & 0xFF);
-        default:
-            return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF));
+        case PropKind::FLAG_LIST: return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF));
+        case PropKind::WORD: return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF));
+        case PropKind::BYTE_LIST: return static_cast<int32_t>(v & 0xFF);
+        default: return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF));
     }
 }
 
@@ -145,6 +141,14 @@ std::string key_of(int id, int index) {
 // run-time-only id.
 void write_value(int id, int index, const char* text) {
     if (!config_write_flag || id < 0 || id > PROPERTY_COUNT || !proper_keys[id].section) return;
+    // The next start reads the file only when it holds DIR_PROJECT, which
+    // an installation used to write: without it every setting of this run
+    // would be lost. The first key written brings it along.
+    if (!ini_found && id != DIR_PROJECT) {
+        ini_found = 1;
+        if (!config_read_value(ini_name.c_str(), DIR_PROJECT, -1))
+            write_value(DIR_PROJECT, -1, cell(DIR_PROJECT).text);
+    }
     write_private_profile_string(proper_keys[id].section, key_of(id, index).c_str(), text,
                                  ini_name.c_str());
 }
@@ -255,10 +259,10 @@ std::string config_format_font(const Font* f) {
 Font* config_parse_font(const char* text) {
     int v[15] = {};
     int consumed = 0;
-    int n = std::sscanf(text,
-                        "FONT( %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, '%n",
-                        &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9],
-                        &v[10], &v[11], &v[12], &v[13], &v[14], &consumed);
+    int n =
+        std::sscanf(text, "FONT( %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d, '%n",
+                    &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10],
+                    &v[11], &v[12], &v[13], &v[14], &consumed);
     if (n != 15 || consumed == 0) return nullptr;
     // The face name runs to the last single quote, blanks included; without
     // a closing quote it is the first word.
@@ -279,8 +283,9 @@ Font* config_parse_font(const char* text) {
     f->escapement = v[4];
     f->orientation = v[5];
     f->weight = v[6];
-    uint8_t* bytes[8] = {&f->italic,        &f->underline,      &f->strike_out, &f->char_set,
-                         &f->out_precision, &f->clip_precision, &f->quality,    &f->pitch_and_family};
+    uint8_t* bytes[8] = {&f->italic,   &f->underline,       &f->strike_out,
+                         &f->char_set, &f->out_precision,   &f->clip_precision,
+                         &f->quality,  &f->pitch_and_family};
     for (int i = 0; i < 8; ++i) *bytes[i] = static_cast<uint8_t>(v[7 + i] & 0xFF);
     font_set_face(f, face.c_str());
     return f;
@@ -351,12 +356,16 @@ int get_config_value(int id, int index) {
         case PropKind::COLOUR: c.value = config_parse_rgb(text); break;
         case PropKind::TEXT: store_text(id, text); break;
         case PropKind::TEXT_LIST: store_list_text(id, index, text); break;
-        case PropKind::FLAG_LIST: c.slots[static_cast<size_t>(index)] = config_parse_flag(text); break;
+        case PropKind::FLAG_LIST:
+            c.slots[static_cast<size_t>(index)] = config_parse_flag(text);
+            break;
         case PropKind::INT_LIST:
         case PropKind::BYTE_LIST:
             c.slots[static_cast<size_t>(index)] = narrow(info.kind, parse_decimal(text));
             break;
-        case PropKind::COLOUR_LIST: c.slots[static_cast<size_t>(index)] = config_parse_rgb(text); break;
+        case PropKind::COLOUR_LIST:
+            c.slots[static_cast<size_t>(index)] = config_parse_rgb(text);
+            break;
         default: return 0;
     }
     clamp_loaded_count(id);
@@ -478,8 +487,7 @@ int32_t proper_get(int id, int index) {
         case PropKind::BYTE:
         case PropKind::WORD:
         case PropKind::INT:
-        case PropKind::COLOUR:
-            return cell(id).value;
+        case PropKind::COLOUR: return cell(id).value;
         case PropKind::FLAG_LIST:
         case PropKind::INT_LIST:
         case PropKind::BYTE_LIST:
@@ -487,17 +495,14 @@ int32_t proper_get(int id, int index) {
             if (index_ok(id, index)) return cell(id).slots[static_cast<size_t>(index)];
             warning("proper_get :Property %d index %d out of range\n", id, index);
             return 0;
-        default:
-            warning("proper_get :Property %d unknow\n", id);
-            return 0;
+        default: warning("proper_get :Property %d unknow\n", id); return 0;
     }
 }
 
 const char* strproper_get(int id, int index) {
     const PropertyInfo& info = property_info(id);
     switch (has_field(id) ? info.kind : PropKind::NONE) {
-        case PropKind::TEXT:
-            return cell(id).text;
+        case PropKind::TEXT: return cell(id).text;
         case PropKind::TEXT_LIST: {
             if (!index_ok(id, index)) {
                 warning("strproper_get :Property %d index %d out of range\n", id, index);
@@ -507,9 +512,7 @@ const char* strproper_get(int id, int index) {
             if (!slot) slot = str_dup("");
             return slot;
         }
-        default:
-            warning("strproper_get :Property %d unknow\n", id);
-            return nullptr;
+        default: warning("strproper_get :Property %d unknow\n", id); return nullptr;
     }
 }
 
@@ -554,7 +557,8 @@ void proper_set_args(const PropArg* args, size_t count) {
         if (at >= count) return nullptr;
         const PropArg* a = &args[at];
         // An integer may stand for a double; nothing else converts.
-        if (a->type() != type && !(type == PropArg::Type::REAL && a->type() == PropArg::Type::INTEGER))
+        if (a->type() != type &&
+            !(type == PropArg::Type::REAL && a->type() == PropArg::Type::INTEGER))
             return nullptr;
         ++at;
         return a;
@@ -605,7 +609,8 @@ void proper_set_args(const PropArg* args, size_t count) {
             case PropKind::DOUBLE: {
                 const PropArg* v = take(PropArg::Type::REAL);
                 if (!v) return bad_value();
-                c.real = v->type() == PropArg::Type::REAL ? v->real() : static_cast<double>(v->integer());
+                c.real = v->type() == PropArg::Type::REAL ? v->real()
+                                                          : static_cast<double>(v->integer());
                 config_write_double(id, c.real);
                 break;
             }
@@ -629,8 +634,7 @@ void proper_set_args(const PropArg* args, size_t count) {
                 config_write_system_fonts(v->list());
                 break;
             }
-            default:
-                return;
+            default: return;
         }
     }
 }
@@ -649,7 +653,8 @@ void config_set_size_defaults() {
 
 void config_set_erc_defaults() {
     for (int i = 0; i < 17 * 17; ++i) cell(ERC_TABLE).slots[static_cast<size_t>(i)] = 0;
-    for (int i = 0; i < 17 * 17; ++i) cell(ERC_TABLE).slots[static_cast<size_t>(i)] = default_erc_matrix[i];
+    for (int i = 0; i < 17 * 17; ++i)
+        cell(ERC_TABLE).slots[static_cast<size_t>(i)] = default_erc_matrix[i];
 }
 
 void config_set_defaults() {
@@ -660,7 +665,8 @@ void config_set_defaults() {
     for (int i = 0; i <= 2; ++i) proper_set(PARTFIELD_WIDTH, i, 100, 0);
     for (int32_t& w : cell(PARTFIELD_WIDTH).slots) w = 60;
 
-    for (int id : {VISIBLE_FIELDS, PRINT_VIS_FIELDS, ANNOTATE_FIELDS, BOM_FIELDS, PART_PALETTE_CONV})
+    for (int id :
+         {VISIBLE_FIELDS, PRINT_VIS_FIELDS, ANNOTATE_FIELDS, BOM_FIELDS, PART_PALETTE_CONV})
         for (int32_t& s : cell(id).slots) s = property_info(id).int_default;
     for (int id : {FIELD_NAME, LIBS, THE_LIB, THE_PROJ, PART_PALETTE_LIB, PART_PALETTE_PART})
         clear_text_list(id);

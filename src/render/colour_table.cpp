@@ -6,15 +6,16 @@
 #include <wx/colordlg.h>
 
 #include "foundation/properties.h"
+#include "toolkit/asking.h"
 
 namespace {
 
 // The sixteen colours of the classic display palette and four pastel
 // shades, in the order the configuration's colour numbers count them.
 constexpr uint32_t standard_rgb[STANDARD_COLOURS] = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x004080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-    0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0,
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x004080,
+    0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF,
+    0x00FFFF, 0xFFFFFF, 0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0,
 };
 
 struct ColourTable {
@@ -67,19 +68,18 @@ void apply_standard_colours() {
         int entry;
     };
     static constexpr Default defaults[] = {
-        {COLOR_FILM, 14},     {COLOR_GRID, 8},      {COLOR_BACKG, 0},     {COLOR_PARTBODY, 7},
-        {COLOR_PINNUM, 7},    {COLOR_PINNAME, 7},   {COLOR_WIRE, 4},      {COLOR_BUS, 2},
-        {COLOR_JUNCTION, 4},  {COLOR_POWEROBJ, 5},  {COLOR_POWERTXT, 5},  {COLOR_SHEETBODY, 3},
-        {COLOR_SHEETTXT, 3},  {COLOR_SHEETNET, 3},  {COLOR_PORT, 5},      {COLOR_PORTTXT, 5},
-        {COLOR_LABEL, 3},     {COLOR_COMMENT, 14},  {COLOR_DASHED, 7},    {COLOR_TITLE, 14},
-        {COLOR_TITLETXT, 4},  {COLOR_ERROR, 14},    {COLOR_NOCONNECT, 14}, {COLOR_LAYOUT, 14},
-        {COLOR_TAG, 14},      {COLOR_POWPIN, 7},
+        {COLOR_FILM, 14},    {COLOR_GRID, 8},     {COLOR_BACKG, 0},      {COLOR_PARTBODY, 7},
+        {COLOR_PINNUM, 7},   {COLOR_PINNAME, 7},  {COLOR_WIRE, 4},       {COLOR_BUS, 2},
+        {COLOR_JUNCTION, 4}, {COLOR_POWEROBJ, 5}, {COLOR_POWERTXT, 5},   {COLOR_SHEETBODY, 3},
+        {COLOR_SHEETTXT, 3}, {COLOR_SHEETNET, 3}, {COLOR_PORT, 5},       {COLOR_PORTTXT, 5},
+        {COLOR_LABEL, 3},    {COLOR_COMMENT, 14}, {COLOR_DASHED, 7},     {COLOR_TITLE, 14},
+        {COLOR_TITLETXT, 4}, {COLOR_ERROR, 14},   {COLOR_NOCONNECT, 14}, {COLOR_LAYOUT, 14},
+        {COLOR_TAG, 14},     {COLOR_POWPIN, 7},
     };
     const uint8_t writing = config_write_flag;
     config_write_flag = 0;
     for (const Default& d : defaults) proper_set(d.id, int32_t(standard_colour_rgb(d.entry)), 0);
-    for (int i = 0; i < 3; ++i)
-        proper_set(COLOR_PARTFIELD, i, int32_t(standard_colour_rgb(8)), 0);
+    for (int i = 0; i < 3; ++i) proper_set(COLOR_PARTFIELD, i, int32_t(standard_colour_rgb(8)), 0);
     config_write_flag = writing;
 }
 
@@ -98,9 +98,8 @@ int choose_colour(wxColour* colour) {
     wxColourData data;
     data.SetChooseFull(true);
     data.SetColour(*colour);
-    wxColourDialog dialog(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, &data);
-    if (dialog.ShowModal() != wxID_OK) return 0;
-    *colour = dialog.GetColourData().GetColour();
+    if (!ask_colour(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, &data)) return 0;
+    *colour = data.GetColour();
     return 1;
 }
 

@@ -20,6 +20,7 @@
 #include "model/documents/schema.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
+#include "model/items/item_ops.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
@@ -137,6 +138,25 @@ PartBoxCache& part_box_cache() {
     return cache;
 }
 
+class Painter;
+
+// The drawing table, beside the operations table (model/items/item_ops.h):
+// one row per item code. `item` draws a record as it stands on a sheet, in
+// a part or a title block, in its own colours and visibility; `shape` draws
+// a primitive's geometry in the pen given (part bodies, outlines, title
+// blocks); `outline` adds a primitive's points to the outline of the fill
+// that holds it. An empty slot draws nothing.
+struct DrawRow {
+    void (*item)(Painter& painter, SchItem* item, const Matrix* m, int depth) = nullptr;
+    void (*shape)(Painter& painter, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width,
+                  int depth) = nullptr;
+    void (*outline)(Painter& painter, SchItem* item, const Matrix* m, std::vector<Point>* out,
+                    int depth) = nullptr;
+};
+const DrawRow& draw_row(int code);
+
+// Draws records through an adapter. Its members are open to the rows of
+// the drawing table below, which hold the per-kind drawing.
 class Painter {
 public:
     Painter(DrawAdapter& a, Schema* doc, int64_t colour, int style)
@@ -155,7 +175,6 @@ public:
     void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool bodied);
     void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width);
 
-private:
     uint32_t rgb(int property, int index = -1) const {
         return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index)) : uint32_t(colour_);
     }
@@ -180,7 +199,6 @@ private:
     List** font_table(Text* text);
     void graphic(SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int depth);
     void fill_outline(List* items, const Matrix* m, std::vector<Point>* out, int depth);
-    void sheet_graphic(SchItem* item, const Matrix* m, int depth);
     void placed_part(PlacedPart* pl, const Matrix* m);
     // The body and pins of a placed part (what every placing of the same
     // part, form and device draws alike).
@@ -269,140 +287,17 @@ void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
 
 void Painter::fill_outline(List* items, const Matrix* m, std::vector<Point>* out, int depth) {
     if (depth > MAX_DEPTH) return;
-    auto add = [&](Point p) {
-        p = apply_matrix(m, p);
-        if (out->empty() || !(out->back() == p)) out->push_back(p);
-    };
-    for (SchItem* item : list_items<SchItem>(items)) {
-        switch (item->type) {
-            case LINE_ITEM:
-                add(item->pos);
-                add(as_Line(item)->end);
-                break;
-            case ARC_ITEM: {
-                Arc* arc = as_Arc(item);
-                for (Point p : arc_points(arc->pos, arc->start, arc->end, arc->dir != 0, 0.01))
-                    add(p);
-                break;
-            }
-            case BOITE_ITEM: {
-                Boite* b = as_Rect(item);
-                add(b->pos);
-                add({b->corner.x, b->pos.y});
-                add(b->corner);
-                add({b->pos.x, b->corner.y});
-                break;
-            }
-            case CIRCLE_ITEM: {
-                Circle* c = as_Circle(item);
-                for (Point p : arc_points(c->pos, c->on, c->on, true, 0.01)) add(p);
-                break;
-            }
-            case POLY_ITEM:
-                for (Point p : as_Poly(item)->points) add(p);
-                break;
-            case FILL_ITEM: fill_outline(as_Fill(item)->items, m, out, depth + 1); break;
-            default: break;
-        }
-    }
+    for (SchItem* item : list_items<SchItem>(items))
+        if (auto outline = draw_row(item->type).outline) outline(*this, item, m, out, depth);
 }
 
 void Painter::graphic(SchItem* item, const Matrix* m, uint32_t colour, int32_t width, int depth) {
-    const bool dashed = (item->flags & DASHED_MASK) != 0;
-    switch (item->type) {
-        case FILL_ITEM: {
-            std::vector<Point> outline;
-            fill_outline(as_Fill(item)->items, m, &outline, depth + 1);
-            pen(colour, width);
-            a_.polygon(outline, true);
-            break;
-        }
-        case CIRCLE_ITEM: {
-            Circle* c = as_Circle(item);
-            pen(colour, width, dashed);
-            a_.circle(apply_matrix(m, c->pos), apply_matrix(m, c->on), (item->flags & FILLED) != 0);
-            break;
-        }
-        case BOITE_ITEM: {
-            Boite* b = as_Rect(item);
-            pen(colour, width, dashed);
-            a_.polygon({apply_matrix(m, b->pos), apply_matrix(m, {b->corner.x, b->pos.y}),
-                        apply_matrix(m, b->corner), apply_matrix(m, {b->pos.x, b->corner.y})},
-                       false);
-            break;
-        }
-        case LINE_ITEM:
-            pen(colour, width, dashed);
-            a_.line(apply_matrix(m, item->pos), apply_matrix(m, as_Line(item)->end));
-            break;
-        case ARC_ITEM: {
-            Arc* arc = as_Arc(item);
-            // A mirroring matrix turns the arc the other way round.
-            const bool mirrored = m && matrix_is_mirrored(m);
-            pen(colour, width, dashed);
-            a_.arc(apply_matrix(m, arc->pos), apply_matrix(m, arc->start),
-                   apply_matrix(m, arc->end), (arc->dir != 0) != mirrored);
-            break;
-        }
-        case TEXT_ITEM: text(as_Text(item), m, colour, 0); break;
-        case JUNCTION_ITEM: {
-            const Point c = apply_matrix(m, item->pos);
-            const int32_t r = std::max<int32_t>(item->width / 2, 1);
-            pen(colour, 1);
-            switch (item->flags & JUNCTION_SHAPE_MASK) {
-                case DIAMOND:
-                    a_.polygon({{c.x, c.y - r}, {c.x + r, c.y}, {c.x, c.y + r}, {c.x - r, c.y}},
-                               true);
-                    break;
-                case RECTANGLE:
-                    a_.polygon({{c.x - r, c.y - r},
-                                {c.x + r, c.y - r},
-                                {c.x + r, c.y + r},
-                                {c.x - r, c.y + r}},
-                               true);
-                    break;
-                default: a_.circle(c, {c.x + r, c.y}, true); break;
-            }
-            break;
-        }
-        case POLY_ITEM: {
-            std::vector<Point> points;
-            for (Point p : as_Poly(item)->points) points.push_back(apply_matrix(m, p));
-            pen(colour, width, dashed);
-            a_.strip(points);
-            break;
-        }
-        default: break;
-    }
+    if (auto shape = draw_row(item->type).shape) shape(*this, item, m, colour, width, depth);
 }
 
 void Painter::vectors(Vectors* set, const Matrix* m, uint32_t colour, int32_t width) {
     if (!set) return;
     for (SchItem* item : list_items<SchItem>(set->items)) graphic(item, m, colour, width, 0);
-}
-
-// Graphics standing on a sheet: wires, buses and drawing objects.
-void Painter::sheet_graphic(SchItem* item, const Matrix* m, int depth) {
-    if (item->type == TEXT_ITEM) {
-        Text* t = as_Text(item);
-        const TextKind kind = text_kind(t);
-        if (!shown(kind.visible, kind.print_visible)) return;
-        text(t, m, rgb(kind.colour), proper_get(kind.width));
-        return;
-    }
-    if (item->type == JUNCTION_ITEM) {
-        if (shown(VISIBLE_JUNC, 0)) graphic(item, m, rgb(COLOR_JUNCTION), 1, depth);
-        return;
-    }
-    const int style = item->flags & STYLE_MASK;
-    if (style == BUS) {
-        if (shown(VISIBLE_BUSE, 0)) graphic(item, m, rgb(COLOR_BUS), proper_get(WIDTH_BUS), depth);
-    } else if (style == DRAW || item->type != LINE_ITEM) {
-        if (shown(VISIBLE_DRAW, PRINT_VIS_COMMAND))
-            graphic(item, m, rgb(COLOR_DASHED), proper_get(WIDTH_DASHED), depth);
-    } else if (shown(VISIBLE_WIRE, 0)) {
-        graphic(item, m, rgb(COLOR_WIRE), proper_get(WIDTH_WIRE), depth);
-    }
 }
 
 void Painter::name(const char* string, int font_property, Point at, int h, int v, const Matrix* m,
@@ -658,64 +553,7 @@ void Painter::link(PseudoPin* pp, const Matrix* m, int depth) {
 
 void Painter::item(SchItem* it, const Matrix* m, int depth) {
     if (!it || depth > MAX_DEPTH) return;
-    if (is_primitive_code(it->type)) {
-        sheet_graphic(it, m, depth);
-        return;
-    }
-    switch (it->type) {
-        case PARTLIB_ITEM: placed_part(as_PlacedPart(it), m); break;
-        case SHEET_ITEM:
-            for (SchItem* child : list_items<SchItem>(as_Sheet(it)->items))
-                item(child, m, depth + 1);
-            break;
-        case POWER_ITEM:
-            if (shown(VISIBLE_POWER, PRINT_VIS_POWER))
-                power(as_Power(it), m, rgb(COLOR_POWEROBJ), rgb(COLOR_POWERTXT));
-            break;
-        case NOCON_ITEM:
-            if (shown(VISIBLE_NOCON, 0)) {
-                const int32_t s = static_cast<int16_t>(proper_get(WIDTH_NOCONNECT));
-                const Point c = it->pos;
-                pen(rgb(COLOR_NOCONNECT), it->width > 1 ? it->width : 100);
-                a_.line(apply_matrix(m, {c.x - s, c.y - s}), apply_matrix(m, {c.x + s, c.y + s}));
-                a_.line(apply_matrix(m, {c.x - s, c.y + s}), apply_matrix(m, {c.x + s, c.y - s}));
-            }
-            break;
-        case PORT_ITEM:
-            if (shown(VISIBLE_PORT, 0)) port(as_Port(it), m);
-            break;
-        case SUBSHEET_ITEM:
-            if (shown(VISIBLE_SHEET, 0)) subsheet(as_SubSheet(it), m);
-            break;
-        case ERC_ITEM: erc_mark(as_ErcMark(it), m); break;
-        case SCHEMA_ITEM: break;  // a document is drawn by draw_schema
-        case IDENT_ITEM: ident(as_Ident(it), m); break;
-        case PSEUDO_PIN: link(as_PseudoPin(it), m, depth); break;
-        case TITLEBLOCK_ITEM: {
-            TitleBlock* block = as_TitleBlock(it);
-            if (!shown(VISIBLE_TMPL, PRINT_VIS_TMPL)) break;
-            for (SchItem* child : list_items<SchItem>(block->drawing)) {
-                if (child->type == TEXT_ITEM)
-                    text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
-                else if (is_primitive_code(child->type))
-                    graphic(child, m, rgb(COLOR_TITLE), proper_get(WIDTH_TITLE), depth + 1);
-                else
-                    item(child, m, depth + 1);
-            }
-            for (SchItem* child : list_items<SchItem>(block->fields))
-                if (child->type == TEXT_ITEM)
-                    text(as_Text(child), m, rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
-            break;
-        }
-        case NETPROP_ITEM: {
-            NetProp* label = as_NetProp(it);
-            if (!label->symbol) netprop_build_symbol(doc_, label);
-            vectors(label->symbol, m, rgb(COLOR_LAYOUT), proper_get(WIDTH_LAYOUT));
-            break;
-        }
-        case IMAGE_ITEM: image(as_Image(it), m); break;
-        default: break;
-    }
+    if (auto draw = draw_row(it->type).item) draw(*this, it, m, depth);
 }
 
 void Painter::grid(const Rect& visible, const Rect& area) {
@@ -781,7 +619,230 @@ void Painter::schema(const Rect* visible, const Rect* area, const std::vector<Sc
         for (SchItem* it : list_items<SchItem>(doc_->sheet->items)) item(it, nullptr, 0);
 }
 
+// --- the drawing rows ------------------------------------------------------------------------------
+
+bool dashed(const SchItem* item) { return (item->flags & DASHED_MASK) != 0; }
+
+void add_point(std::vector<Point>* out, const Matrix* m, Point p) {
+    p = apply_matrix(m, p);
+    if (out->empty() || !(out->back() == p)) out->push_back(p);
+}
+
+// Fills: the outline of the primitives they hold, filled.
+void shape_fill(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width,
+                int depth) {
+    std::vector<Point> outline;
+    p.fill_outline(as_Fill(item)->items, m, &outline, depth + 1);
+    p.pen(rgb, width);
+    p.a_.polygon(outline, true);
+}
+void outline_fill(Painter& p, SchItem* item, const Matrix* m, std::vector<Point>* out, int depth) {
+    p.fill_outline(as_Fill(item)->items, m, out, depth + 1);
+}
+
+void shape_circle(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int) {
+    Circle* c = as_Circle(item);
+    p.pen(rgb, width, dashed(item));
+    p.a_.circle(apply_matrix(m, c->pos), apply_matrix(m, c->on), (item->flags & FILLED) != 0);
+}
+void outline_circle(Painter&, SchItem* item, const Matrix* m, std::vector<Point>* out, int) {
+    Circle* c = as_Circle(item);
+    for (Point q : arc_points(c->pos, c->on, c->on, true, 0.01)) add_point(out, m, q);
+}
+
+void shape_box(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int) {
+    Boite* b = as_Rect(item);
+    p.pen(rgb, width, dashed(item));
+    p.a_.polygon({apply_matrix(m, b->pos), apply_matrix(m, {b->corner.x, b->pos.y}),
+                  apply_matrix(m, b->corner), apply_matrix(m, {b->pos.x, b->corner.y})},
+                 false);
+}
+void outline_box(Painter&, SchItem* item, const Matrix* m, std::vector<Point>* out, int) {
+    Boite* b = as_Rect(item);
+    for (Point q : {b->pos, Point{b->corner.x, b->pos.y}, b->corner, Point{b->pos.x, b->corner.y}})
+        add_point(out, m, q);
+}
+
+void shape_line(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int) {
+    p.pen(rgb, width, dashed(item));
+    p.a_.line(apply_matrix(m, item->pos), apply_matrix(m, as_Line(item)->end));
+}
+void outline_line(Painter&, SchItem* item, const Matrix* m, std::vector<Point>* out, int) {
+    add_point(out, m, item->pos);
+    add_point(out, m, as_Line(item)->end);
+}
+
+void shape_arc(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int) {
+    Arc* arc = as_Arc(item);
+    // A mirroring matrix turns the arc the other way round.
+    const bool mirrored = m && matrix_is_mirrored(m);
+    p.pen(rgb, width, dashed(item));
+    p.a_.arc(apply_matrix(m, arc->pos), apply_matrix(m, arc->start), apply_matrix(m, arc->end),
+             (arc->dir != 0) != mirrored);
+}
+void outline_arc(Painter&, SchItem* item, const Matrix* m, std::vector<Point>* out, int) {
+    Arc* arc = as_Arc(item);
+    for (Point q : arc_points(arc->pos, arc->start, arc->end, arc->dir != 0, 0.01))
+        add_point(out, m, q);
+}
+
+void shape_text(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t, int) {
+    p.text(as_Text(item), m, rgb, 0);
+}
+
+void shape_junction(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t, int) {
+    const Point c = apply_matrix(m, item->pos);
+    const int32_t r = std::max<int32_t>(item->width / 2, 1);
+    p.pen(rgb, 1);
+    switch (item->flags & JUNCTION_SHAPE_MASK) {
+        case DIAMOND:
+            p.a_.polygon({{c.x, c.y - r}, {c.x + r, c.y}, {c.x, c.y + r}, {c.x - r, c.y}}, true);
+            break;
+        case RECTANGLE:
+            p.a_.polygon(
+                {{c.x - r, c.y - r}, {c.x + r, c.y - r}, {c.x + r, c.y + r}, {c.x - r, c.y + r}},
+                true);
+            break;
+        default: p.a_.circle(c, {c.x + r, c.y}, true); break;
+    }
+}
+
+void shape_poly(Painter& p, SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int) {
+    std::vector<Point> points;
+    for (Point q : as_Poly(item)->points) points.push_back(apply_matrix(m, q));
+    p.pen(rgb, width, dashed(item));
+    p.a_.strip(points);
+}
+void outline_poly(Painter&, SchItem* item, const Matrix* m, std::vector<Point>* out, int) {
+    for (Point q : as_Poly(item)->points) add_point(out, m, q);
+}
+
+// Primitives standing on a sheet: wires, buses and drawing objects, each
+// in the colour and width of what it is.
+void sheet_drawing(Painter& p, SchItem* item, const Matrix* m, int depth) {
+    const int style = item->flags & STYLE_MASK;
+    if (style == BUS) {
+        if (p.shown(VISIBLE_BUSE, 0))
+            p.graphic(item, m, p.rgb(COLOR_BUS), proper_get(WIDTH_BUS), depth);
+    } else if (style == DRAW || item->type != LINE_ITEM) {
+        if (p.shown(VISIBLE_DRAW, PRINT_VIS_COMMAND))
+            p.graphic(item, m, p.rgb(COLOR_DASHED), proper_get(WIDTH_DASHED), depth);
+    } else if (p.shown(VISIBLE_WIRE, 0)) {
+        p.graphic(item, m, p.rgb(COLOR_WIRE), proper_get(WIDTH_WIRE), depth);
+    }
+}
+
+void sheet_text(Painter& p, SchItem* item, const Matrix* m, int) {
+    Text* t = as_Text(item);
+    const TextKind kind = text_kind(t);
+    if (p.shown(kind.visible, kind.print_visible))
+        p.text(t, m, p.rgb(kind.colour), proper_get(kind.width));
+}
+
+void sheet_junction(Painter& p, SchItem* item, const Matrix* m, int depth) {
+    if (p.shown(VISIBLE_JUNC, 0)) p.graphic(item, m, p.rgb(COLOR_JUNCTION), 1, depth);
+}
+
+void draw_placed_part(Painter& p, SchItem* item, const Matrix* m, int) {
+    p.placed_part(as_PlacedPart(item), m);
+}
+
+void draw_sheet(Painter& p, SchItem* item, const Matrix* m, int depth) {
+    for (SchItem* child : list_items<SchItem>(as_Sheet(item)->items)) p.item(child, m, depth + 1);
+}
+
+void draw_power(Painter& p, SchItem* item, const Matrix* m, int) {
+    if (p.shown(VISIBLE_POWER, PRINT_VIS_POWER))
+        p.power(as_Power(item), m, p.rgb(COLOR_POWEROBJ), p.rgb(COLOR_POWERTXT));
+}
+
+void draw_nocon(Painter& p, SchItem* item, const Matrix* m, int) {
+    if (!p.shown(VISIBLE_NOCON, 0)) return;
+    const int32_t s = static_cast<int16_t>(proper_get(WIDTH_NOCONNECT));
+    const Point c = item->pos;
+    p.pen(p.rgb(COLOR_NOCONNECT), item->width > 1 ? item->width : 100);
+    p.a_.line(apply_matrix(m, {c.x - s, c.y - s}), apply_matrix(m, {c.x + s, c.y + s}));
+    p.a_.line(apply_matrix(m, {c.x - s, c.y + s}), apply_matrix(m, {c.x + s, c.y - s}));
+}
+
+void draw_port(Painter& p, SchItem* item, const Matrix* m, int) {
+    if (p.shown(VISIBLE_PORT, 0)) p.port(as_Port(item), m);
+}
+
+void draw_subsheet(Painter& p, SchItem* item, const Matrix* m, int) {
+    if (p.shown(VISIBLE_SHEET, 0)) p.subsheet(as_SubSheet(item), m);
+}
+
+void draw_erc_mark(Painter& p, SchItem* item, const Matrix* m, int) {
+    p.erc_mark(as_ErcMark(item), m);
+}
+
+// A document is drawn whole by draw_schema, never as an item of a list.
+void draw_document(Painter&, SchItem*, const Matrix*, int) {}
+
+void draw_ident(Painter& p, SchItem* item, const Matrix* m, int) { p.ident(as_Ident(item), m); }
+
+void draw_link(Painter& p, SchItem* item, const Matrix* m, int depth) {
+    p.link(as_PseudoPin(item), m, depth);
+}
+
+void draw_title_block(Painter& p, SchItem* item, const Matrix* m, int depth) {
+    TitleBlock* block = as_TitleBlock(item);
+    if (!p.shown(VISIBLE_TMPL, PRINT_VIS_TMPL)) return;
+    for (SchItem* child : list_items<SchItem>(block->drawing)) {
+        if (child->type == TEXT_ITEM)
+            p.text(as_Text(child), m, p.rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+        else if (is_primitive_code(child->type))
+            p.graphic(child, m, p.rgb(COLOR_TITLE), proper_get(WIDTH_TITLE), depth + 1);
+        else
+            p.item(child, m, depth + 1);
+    }
+    for (SchItem* child : list_items<SchItem>(block->fields))
+        if (child->type == TEXT_ITEM)
+            p.text(as_Text(child), m, p.rgb(COLOR_TITLETXT), proper_get(WIDTH_TITLETXT));
+}
+
+void draw_netprop(Painter& p, SchItem* item, const Matrix* m, int) {
+    NetProp* label = as_NetProp(item);
+    if (!label->symbol) netprop_build_symbol(p.doc_, label);
+    p.vectors(label->symbol, m, p.rgb(COLOR_LAYOUT), proper_get(WIDTH_LAYOUT));
+}
+
+void draw_image(Painter& p, SchItem* item, const Matrix* m, int) { p.image(as_Image(item), m); }
+
+constexpr ItemTable<DrawRow> build_draw_table() {
+    ItemTable<DrawRow> table{};
+    table[FILL_ITEM] = {sheet_drawing, shape_fill, outline_fill};
+    table[CIRCLE_ITEM] = {sheet_drawing, shape_circle, outline_circle};
+    table[BOITE_ITEM] = {sheet_drawing, shape_box, outline_box};
+    table[LINE_ITEM] = {sheet_drawing, shape_line, outline_line};
+    table[ARC_ITEM] = {sheet_drawing, shape_arc, outline_arc};
+    table[TEXT_ITEM] = {sheet_text, shape_text};
+    table[JUNCTION_ITEM] = {sheet_junction, shape_junction};
+    table[POLY_ITEM] = {sheet_drawing, shape_poly, outline_poly};
+    table[PARTLIB_ITEM].item = draw_placed_part;
+    table[SHEET_ITEM].item = draw_sheet;
+    table[POWER_ITEM].item = draw_power;
+    table[NOCON_ITEM].item = draw_nocon;
+    table[PORT_ITEM].item = draw_port;
+    table[SUBSHEET_ITEM].item = draw_subsheet;
+    table[ERC_ITEM].item = draw_erc_mark;
+    table[SCHEMA_ITEM].item = draw_document;
+    table[IDENT_ITEM].item = draw_ident;
+    table[PSEUDO_PIN].item = draw_link;
+    table[TITLEBLOCK_ITEM].item = draw_title_block;
+    table[NETPROP_ITEM].item = draw_netprop;
+    table[IMAGE_ITEM].item = draw_image;
+    return table;
+}
+
+constinit const ItemTable<DrawRow> DRAW_OPS = build_draw_table();
+
+const DrawRow& draw_row(int code) { return item_row(DRAW_OPS, code); }
+
 }  // namespace
+
+bool item_has_drawing(int code) { return draw_row(code).item != nullptr; }
 
 void draw_item(DrawAdapter* adapter, Schema* schema, SchItem* item, const Matrix* matrix,
                int64_t colour, int style) {

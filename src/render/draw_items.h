@@ -75,6 +75,8 @@ void draw_part_pin(DrawAdapter* adapter, Schema* schema, PlacedPart* placed, Pin
 // The frame round a text's box (axis-aligned corners of its layout or box).
 void draw_text_frame(DrawAdapter* adapter, Schema* schema, Text* text, const Matrix* matrix,
                      uint32_t colour);
+// True when the drawing table has a row that draws records of the code.
+bool item_has_drawing(int code);
 // The four world corners of a text as laid out (stroke layout or document
 // font box); false when it draws nothing.
 bool text_corners(Schema* schema, Text* text, Point corners[4]);

@@ -20,6 +20,7 @@
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
+#include "shell/window_listing.h"
 
 long dialog_style = 0x3C0200;
 long dialog_style_message = 0x340200;
@@ -38,6 +39,18 @@ public:
         }
         return true;
     }
+    // The program-level tests ask for the listing of the windows
+    // (shell/window_listing.h); nothing else is answered.
+    const void* OnRequest(const wxString&, const wxString& item, size_t* size,
+                          wxIPCFormat) override {
+        if (item != "windows" || !std::getenv("TN_TEST")) return nullptr;
+        listing_ = describe_windows();
+        *size = listing_.size() + 1;
+        return listing_.c_str();
+    }
+
+private:
+    std::string listing_;
 };
 
 class RaiseServer : public wxServer {
@@ -134,6 +147,7 @@ bool MyApp::OnInit() {
 
     auto* frame =
         new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
+    frame->RestorePlace();
     make_log_window();
     for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
     frame->Show();

@@ -9,9 +9,9 @@
 #include "editor/sheet_modes.h"
 #include "foundation/errors.h"
 #include "foundation/font_record.h"
-#include "foundation/services.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
 #include "model/documents/schema.h"
@@ -22,6 +22,7 @@
 #include "model/items/view.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ wxMenuBar* bar_of(EditCanvas* canvas) {
 
 }  // namespace
 
-bool canvas_is_empty(EditCanvas* canvas) {
-    return !canvas || schema_is_empty(canvas->mySchema);
-}
+bool canvas_is_empty(EditCanvas* canvas) { return !canvas || schema_is_empty(canvas->mySchema); }
 
 void canvas_mark_modified(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema) return;
@@ -60,9 +59,8 @@ void canvas_redraw_and_status(EditCanvas* canvas) {
     if (!main_frame || canvas != paint_zone) return;
     main_frame->SetStatusField(STATUS_MODE, wxString::FromUTF8(canvas->mode_name));
     main_frame->SetStatusField(STATUS_PROMPT, wxString::FromUTF8(canvas->prompt));
-    main_frame->SetStatusField(STATUS_MODIFIED, schema_is_modified(canvas->mySchema)
-                                                    ? wxS("*MODIFIED*")
-                                                    : wxString());
+    main_frame->SetStatusField(
+        STATUS_MODIFIED, schema_is_modified(canvas->mySchema) ? wxS("*MODIFIED*") : wxString());
 }
 
 void canvas_update_title(EditCanvas* canvas) {
@@ -71,9 +69,13 @@ void canvas_update_title(EditCanvas* canvas) {
     std::string name = canvas_file_name(canvas);
     const char* what = canvas->kind == CANVAS_LIBRARY    ? "Library"
                        : canvas->kind == CANVAS_TEMPLATE ? "Title Block"
-                                                       : "Sheet";
+                                                         : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name.substr(name.find_last_of("/\\") + 1);
     std::string title = std::string(what) + ": " + shown;
+    // A library window names the part under edit.
+    if (canvas->kind == CANVAS_LIBRARY)
+        if (const char* part = libedit_part_name(&canvas->libedit))
+            title += std::string(" [") + part + "]";
     if (schema_is_modified(canvas->mySchema)) title += " *";
     child->SetTitle(wxString::FromUTF8(title));
 }
@@ -120,7 +122,7 @@ void canvas_keep_document_copy(EditCanvas* canvas) {
 }
 void canvas_clear_selection_info(EditCanvas* canvas) {
     if (!canvas) return;
-    canvas->current_item = nullptr;
+    canvas->libedit.current_item = nullptr;
     canvas_clear_selection_info(&canvas->editing);
 }
 
@@ -128,7 +130,8 @@ void enable_undo(EditCanvas* canvas, int state) {
     wxMenuBar* bar = bar_of(canvas);
     if (!bar) return;
     int id = canvas->kind == CANVAS_TEMPLATE ? 20248 : CMD_UNDO;
-    if (wxMenuItem* item = bar->FindItem(id)) item->Enable(state != 0 && command_available(id));
+    if (wxMenuItem* item = bar->FindItem(id))
+        item->Enable(state != 0 && command_enabled(id, command_state(canvas)));
 }
 
 void enable_part_menu(EditCanvas* canvas) {
@@ -145,6 +148,7 @@ void refresh_all_menus(int) {
 void fill_bookmark_menus(EditCanvas* canvas, Schema* schema) {
     wxMenuBar* bar = bar_of(canvas);
     if (!bar || !schema) return;
+    const CommandState state{canvas->kind, schema};
     for (int i = 0; i < 5; ++i) {
         Point at;
         bool in_use = false;
@@ -153,11 +157,11 @@ void fill_bookmark_menus(EditCanvas* canvas, Schema* schema) {
         wxString label = name && *name ? wxString::FromUTF8(name) : wxS("Mark ") + letter;
         if (wxMenuItem* jump = bar->FindItem(CMD_JUMP_FIRST + i)) {
             jump->SetItemLabel(wxS("&") + letter + wxS(" ") + label);
-            jump->Enable(in_use && command_available(CMD_JUMP_FIRST + i));
+            jump->Enable(command_enabled(CMD_JUMP_FIRST + i, state));
         }
         if (wxMenuItem* mark = bar->FindItem(CMD_BOOKMARK_FIRST + i)) {
             mark->SetItemLabel(wxS("&") + letter + wxS(" ") + label + wxS("..."));
-            mark->Enable(command_available(CMD_BOOKMARK_FIRST + i));
+            mark->Enable(command_enabled(CMD_BOOKMARK_FIRST + i, state));
         }
     }
 }
@@ -170,7 +174,8 @@ void repaint_all() {
 
 void all_views_load_options() {
     for (MyChild* child : my_children)
-        if (child->canvas && child->canvas->mySchema) view_load_options(&child->canvas->mySchema->view);
+        if (child->canvas && child->canvas->mySchema)
+            view_load_options(&child->canvas->mySchema->view);
 }
 
 int count_items_all_sheets(int kind) {
@@ -191,9 +196,8 @@ void empty_canvas_hook() {}
 
 int register_document_font(wxWindow* parent, List** fonts, int font_id) {
     wxFontData data;
-    wxFontDialog dialog(parent, data);
-    if (dialog.ShowModal() != wxID_OK) return font_id;
-    wxFont chosen = dialog.GetFontData().GetChosenFont();
+    if (!ask_font(parent, &data)) return font_id;
+    wxFont chosen = data.GetChosenFont();
     Font* record = new_Font();
     std::snprintf(record->face_name, sizeof record->face_name, "%s",
                   chosen.GetFaceName().utf8_string().c_str());

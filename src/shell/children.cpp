@@ -11,6 +11,7 @@
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_windows.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
@@ -22,8 +23,9 @@
 namespace {
 
 wxString child_title(int kind, const std::string& name) {
-    const char* what = kind == CANVAS_LIBRARY ? "Library" : kind == CANVAS_TEMPLATE ? "Title Block"
-                                                                                 : "Sheet";
+    const char* what = kind == CANVAS_LIBRARY    ? "Library"
+                       : kind == CANVAS_TEMPLATE ? "Title Block"
+                                                 : "Sheet";
     std::string shown = name.empty() ? "Untitled" : name;
     return wxString::FromUTF8(std::string(what) + ": " + shown);
 }
@@ -37,6 +39,8 @@ MyChild* new_child(int kind, const std::string& name) {
     return child;
 }
 
+}  // namespace
+
 void show_child(MyChild* child) {
     child->Show();
     child->Activate();
@@ -44,33 +48,26 @@ void show_child(MyChild* child) {
     canvas_redraw_and_status(child->canvas);
 }
 
-// The editors' windows open empty until the editors come.
-MyChild* editor_child(int kind, const char* file_name) {
-    std::string name = file_name ? file_name : "";
-    MyChild* child = new_child(kind, name);
+MyChild* make_editor_child(int kind, const std::string& file_name) {
+    MyChild* child = new_child(kind, file_name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
     new_active_schema(&schema);
     child->canvas->TakeDocument(schema);
-    show_child(child);
-    log_printf("The %s editor comes later: this window stays empty.\n",
-               kind == CANVAS_LIBRARY ? "library" : "title-block");
     return child;
 }
 
 // A name given on the command line, dropped or chosen in a file dialog
 // names a file as it stands (relative to the working directory); a bare
-// stored name lives in the project directory.
-std::string sheet_path(const char* file_name) {
+// stored name lives in the kind's directory.
+std::string document_path(const char* file_name, int kind) {
     wxFileName given(wxString::FromUTF8(system_path(file_name)));
     if (given.FileExists()) {
         given.MakeAbsolute();
         return given.GetFullPath().utf8_string();
     }
-    return make_kind_file_name(file_name, KIND_SCHEMA, 1);
+    return make_kind_file_name(file_name, kind, 1);
 }
-
-}  // namespace
 
 void child_frame_size(int* width, int* height) {
     int w = proper_get(LAST_WIDTH), h = proper_get(LAST_HEIGHT);
@@ -96,7 +93,7 @@ MyChild* new_sheet_child() {
 
 MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     if (!file_name || !*file_name) return nullptr;
-    std::string name = sheet_path(file_name);
+    std::string name = document_path(file_name, KIND_SCHEMA);
     MyChild* child = new_child(CANVAS_SHEET, name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
@@ -116,11 +113,9 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     return child;
 }
 
-MyChild* new_library_child(const char* file_name) { return editor_child(CANVAS_LIBRARY, file_name); }
+MyChild* new_library_child(const char* file_name) { return libedit_open_window(file_name); }
 
-MyChild* new_template_child(const char* file_name) {
-    return editor_child(CANVAS_TEMPLATE, file_name);
-}
+MyChild* new_template_child(const char* file_name) { return template_open_window(file_name); }
 
 // --- saving -------------------------------------------------------------------------------
 
@@ -135,15 +130,19 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
     if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
     if (canvas->kind != CANVAS_SHEET) return DOC_NO_SCHEMATIC;  // the editors save their own
     std::string name = canvas_file_name(canvas);
-    if (ask_name || name.empty()) {
+    // Save writes the sheet back to its own file without a question; a name
+    // chosen in the file selector may be another file, which is replaced
+    // only when the user confirms.
+    const bool chosen_name = ask_name || name.empty();
+    if (chosen_name) {
         std::string dir = name.empty() ? full_dir_path(DIR_PROJECT) : dir_of(name.c_str());
-        std::string proposal = name.empty() ? default_file_name_for("", "")
-                                            : name.substr(dir_of(name.c_str()).size());
+        std::string proposal =
+            name.empty() ? default_file_name_for("", "") : name.substr(dir_of(name.c_str()).size());
         std::string wildcard = suffix_wildcard(EXT_SCHEMA);
         std::string chosen;
         if (!services().file_selector("Save Sheet As", dir.c_str(), proposal.c_str(),
-                                      wildcard.c_str() + 2, wildcard.c_str(),
-                                      FILE_SELECT_SAVE, main_frame, &chosen))
+                                      wildcard.c_str() + 2, wildcard.c_str(), FILE_SELECT_SAVE,
+                                      main_frame, &chosen))
             return DOC_CANCELLED;
         if (!check_file_name(chosen.c_str())) {
             error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
@@ -151,14 +150,15 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
         }
         name = chosen;
     }
-    int result = save_schema_file(canvas->mySchema, name.c_str(), true);
+    int result = save_schema_file(canvas->mySchema, name.c_str(), chosen_name);
     if (result == DOC_CANCELLED) return result;
     if (result != 0) {
         // The document stays modified and its window open: nothing is lost.
         error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
         return result;
     }
-    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, last_written_schema().c_str());
+    if (MyChild* child = child_of(canvas))
+        name_stack_set(child->names, last_written_schema().c_str());
     canvas_mark_saved(canvas);
     return 0;
 }
@@ -167,7 +167,7 @@ bool canvas_confirm_close(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema || !schema_is_modified(canvas->mySchema)) return true;
     const char* format = canvas->kind == CANVAS_LIBRARY    ? "Save Changes to Library ?\n%s"
                          : canvas->kind == CANVAS_TEMPLATE ? "Save Changes to Title Block ?\n%s"
-                                                         : "Save Changes to Sheet ?\n%s";
+                                                           : "Save Changes to Sheet ?\n%s";
     std::string name = canvas_file_name(canvas);
     char text[1200];
     std::snprintf(text, sizeof text, format, name.empty() ? "Untitled" : name.c_str());
@@ -176,11 +176,7 @@ bool canvas_confirm_close(EditCanvas* canvas) {
                                         MB_YES_NO | MB_CANCEL_BUTTON | MB_ICON_QUESTION);
     if (answer == ANSWER_NO) return true;
     if (answer != ANSWER_YES) return false;
-    if (canvas->kind != CANVAS_SHEET) {
-        // The editors that save these documents come later: keep the window.
-        error_box(nullptr, "Error", MB_ICON_STOP, DOC_NO_SCHEMATIC);
-        return false;
-    }
+    if (canvas->kind != CANVAS_SHEET) return libedit_window_save(canvas, false) == 0;
     return canvas_save(canvas, false) == 0;
 }
 
@@ -192,11 +188,12 @@ void autosave_all() {
         if (!c || c->kind != CANVAS_SHEET || !schema_is_modified(c->mySchema)) continue;
         std::string name = canvas_file_name(c);
         if (name.empty()) name = full_path_in_dir("Untitled", DIR_PROJECT);
-        int result = autosave_rotate(name, proper_get(NB_BACK),
-                                     [](void* schema, FILE* out) {
-                                         return write_Schema(static_cast<Schema*>(schema), out, 0);
-                                     },
-                                     c->mySchema);
+        int result = autosave_rotate(
+            name, proper_get(NB_BACK),
+            [](void* schema, FILE* out) {
+                return write_Schema(static_cast<Schema*>(schema), out, 0);
+            },
+            c->mySchema);
         if (result != 0)
             log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
                        message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "editor/editor_commands.h"
+#include "model/documents/schema.h"
+#include "model/items/view.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ const char* const rotate_menu = "&Rotate";
 const std::vector<CommandEntry> table = {
     // File
     {CMD_NEW, MENU_FILE, BAR_NONE | S, "&New Sheet\tCtrl+N", "Create a new sheet"},
-    {CMD_OPEN, MENU_FILE, ALL, "&Open Sheet...\tCtrl+O", "Open a sheet file"},
+    {CMD_NEW, MENU_FILE, L, "&New\tCtrl+N", "Start an empty library"},
+    {CMD_OPEN, MENU_FILE, ALL, "&Open...\tCtrl+O", "Open a sheet, a library or a title block"},
     {CMD_SAVE, MENU_FILE, S, "&Save\tCtrl+S", "Save the sheet"},
     {CMD_SAVE_AS, MENU_FILE, S, "Save &As...", "Save the sheet under another name"},
     {CMD_LIB_SAVE, MENU_FILE, L, "&Save\tCtrl+S", "Update Current Library"},
@@ -148,7 +150,7 @@ const std::vector<CommandEntry> table = {
     {20189, MENU_TOOLS, ALL, "A&rchive Library...", "Archive the parts of sheets"},
     {20190, MENU_TOOLS, ALL, "Lis&t Library...", "List a library"},
     {20319, MENU_TOOLS, ALL, "Compile &Title Block...", "Compile an ASCII title block"},
-    {20320, MENU_TOOLS, ALL, "Decompile Title Bl&ock...", "Write a title block as ASCII"},
+    {20320, MENU_TOOLS, ALL, "Decompile Title Bloc&k...", "Write a title block as ASCII"},
     {0, MENU_TOOLS, ALL, "", ""},
     {20193, MENU_TOOLS, ALL, "&OrCAD Converter...", "Import OrCAD SDT files"},
 
@@ -187,38 +189,54 @@ const CommandEntry* find_command(int id) {
     return nullptr;
 }
 
-bool command_available(int id) {
-    switch (id) {
-        case CMD_NEW:
-        case CMD_OPEN:
-        case CMD_SAVE:
-        case CMD_SAVE_AS:
-        case CMD_CLOSE:
-        case CMD_NEW_LIBRARY:
-        case CMD_OPEN_LIBRARY:
-        case CMD_NEW_TEMPLATE:
-        case CMD_OPEN_TEMPLATE:
-        case CMD_EXIT:
-        case CMD_PRINT:
-        case CMD_PRINT_SETUP:
-        case CMD_PREVIEW_SHEET:
-        case CMD_PREVIEW_LIBRARY:
-        case CMD_PREVIEW_TEMPLATE:
-        case CMD_ZOOM_IN:
-        case CMD_ZOOM_OUT:
-        case CMD_ZOOM_FIT:
-        case CMD_ZOOM_ONE:
-        case CMD_REDRAW:
-        case CMD_PALETTE:
-        case CMD_CASCADE:
-        case CMD_TILE:
-        case CMD_LOG_WINDOW:
-        case CMD_HELP_CONTENTS:
-        case CMD_HELP_SEARCH:
-        case CMD_ABOUT: return true;
-        default: return editor_command_available(id);
-    }
+namespace {
+
+constexpr int ID_COUNT = CMD_LAST - CMD_FIRST + 1;
+
+// The rows of each id, built once from the command table.
+const std::vector<const CommandRow*>& rows_of(int id) {
+    static const std::vector<std::vector<const CommandRow*>> index = [] {
+        std::vector<std::vector<const CommandRow*>> by_id(ID_COUNT);
+        for (const CommandRow& row : command_rows())
+            if (row.id >= CMD_FIRST && row.id <= CMD_LAST)
+                by_id[row.id - CMD_FIRST].push_back(&row);
+        return by_id;
+    }();
+    static const std::vector<const CommandRow*> none;
+    return id >= CMD_FIRST && id <= CMD_LAST ? index[id - CMD_FIRST] : none;
 }
+
+bool bookmark_set(int id, const Schema* document) {
+    Point at;
+    bool in_use = false;
+    view_get_tag(&document->view, id - CMD_JUMP_FIRST, &at, &in_use);
+    return in_use;
+}
+
+bool offers(const CommandRow& row, const CommandState& state) {
+    if (!(row.kinds & (1u << state.kind))) return false;
+    if ((row.needs & (NEEDS_DOCUMENT | NEEDS_BOOKMARK | NEEDS_PART)) && !state.document)
+        return false;
+    if ((row.needs & NEEDS_BOOKMARK) && !bookmark_set(row.id, state.document)) return false;
+    if ((row.needs & NEEDS_PART) && !schema_get_edit_part(const_cast<Schema*>(state.document)))
+        return false;
+    return true;
+}
+
+}  // namespace
+
+const CommandRow* command_row(int id, const CommandState& state) {
+    if (state.kind < CANVAS_NONE || state.kind > CANVAS_PREVIEW) return nullptr;
+    for (const CommandRow* row : rows_of(id))
+        if (offers(*row, state)) return row;
+    return nullptr;
+}
+
+bool command_enabled(int id, const CommandState& state) {
+    return command_row(id, state) != nullptr;
+}
+
+bool command_available(int id) { return !rows_of(id).empty(); }
 
 bool parse_accelerator(const char* label, Accelerator* out) {
     const char* tab = label ? std::strchr(label, '\t') : nullptr;

@@ -1,16 +1,24 @@
 #pragma once
-// The one table of commands: every menu item and accelerator of the main
-// frame's menu bars carries a command id 20004..20336, and the frames hand
-// that id to menu_command. The table says in which menu bar (by canvas
-// kind) and menu an entry stands, its label (with the accelerator after a
-// tab, which the accelerator table is built from), its status-line help,
-// and whether its handler exists yet: commands whose dialogs or editors come
-// later stay in the menus, greyed out.
+// Commands: every menu item, accelerator, toolbar and palette button and
+// process dialog names what it does by a command id 20004..20336.
 //
-// This file holds no wxWidgets type, so the table is checked without a
+// Two tables describe them. The command table (CommandRow, command_rows)
+// says what an id does: its handler and where it is available (the canvas
+// kinds it runs on and what the document must offer). menu_command runs an
+// id by one look-up in it, and the menus and the toolbar grey an entry by
+// the same look-up. The menu layout (CommandEntry, command_table) says
+// where an id stands in the menu bars: its menu, label (with the
+// accelerator after a tab, which the accelerator table is built from) and
+// status-line help. An id the layout shows and no row handles stays in the
+// menus, greyed out, until its dialog or editor brings its row.
+//
+// This file holds no wxWidgets type, so both tables are checked without a
 // display.
 #include <cstdint>
 #include <vector>
+
+class EditCanvas;
+struct Schema;
 
 // Canvas kinds (EditCanvas::kind); 0 is "no child window".
 enum : int {
@@ -82,6 +90,10 @@ enum : int {
     CMD_LAST = 20336,
 };
 
+// Arguments that buttons send with their command (menus send 0).
+constexpr long ARG_GROUND_BUTTON = 1;  // Power (20090): the toolbar's ground symbol
+constexpr long ARG_PALETTE_FIRST = 1;  // Place Part (20086): palette slot + ARG_PALETTE_FIRST
+
 // Menus of the bars, in the order they stand.
 enum MenuId : uint8_t {
     MENU_FILE,
@@ -97,22 +109,64 @@ enum MenuId : uint8_t {
 // "&File", "&Edit", ...
 const char* menu_title(MenuId menu);
 
+// One entry of the menu layout.
 struct CommandEntry {
-    int id;             // 20004..20336; 0 stands for a separator
+    int id;  // 20004..20336; 0 stands for a separator
     MenuId menu;
-    unsigned bars;      // BAR_* where the entry stands
-    const char* label;  // menu label, accelerator after '\t'
-    const char* help;   // status-line help; may be empty
+    unsigned bars;                  // BAR_* where the entry stands
+    const char* label;              // menu label, accelerator after '\t'
+    const char* help;               // status-line help; may be empty
     const char* submenu = nullptr;  // label of the submenu it stands in
 };
 
-// The whole table in menu order (separators included).
+// The whole menu layout in menu order (separators included).
 const std::vector<CommandEntry>& command_table();
 // The first entry of that id, or null.
 const CommandEntry* find_command(int id);
-// True when menu_command has a handler for the id now; the menus grey out
-// every other entry.
+
+// --- the command table -----------------------------------------------------------------
+// What a command's availability depends on: the current canvas's kind
+// (CANVAS_NONE without a window) and its document.
+struct CommandState {
+    int kind = CANVAS_NONE;
+    const Schema* document = nullptr;  // not owned
+};
+
+// What the dispatcher hands a handler.
+struct CommandCall {
+    EditCanvas* canvas = nullptr;  // the current canvas; null without one
+    int id = 0;
+    long argument = 0;  // 0 from menus; a process dialog's or button's value
+};
+
+// What a row needs of the document besides its canvas kind.
+enum : unsigned {
+    NEEDS_NOTHING = 0,
+    NEEDS_DOCUMENT = 1u << 0,  // the canvas shows a document
+    NEEDS_BOOKMARK = 1u << 1,  // the bookmark the id names (CMD_JUMP_FIRST + slot) is set
+    NEEDS_PART = 1u << 2,      // a library window has a part under edit
+};
+
+struct CommandRow {
+    int id;                                // 20004..20336
+    void (*run)(const CommandCall& call);  // never null
+    unsigned kinds;                        // BAR_* bits: the canvas kinds it runs on
+    unsigned needs = NEEDS_NOTHING;
+};
+
+// Every row, as the command table lists them (shell/menu_command.cpp). An
+// id may have several rows for different canvas kinds (a sheet's Undo and a
+// library's), never two for one kind.
+const std::vector<CommandRow>& command_rows();
+// The one look-up: the row that runs the id in that state, or null (no row
+// for the canvas kind, or the document does not offer what it needs).
+const CommandRow* command_row(int id, const CommandState& state);
+// Greying: true when command_row finds a row.
+bool command_enabled(int id, const CommandState& state);
+// True when some row handles the id, on whatever canvas kind.
 bool command_available(int id);
+// The state of a canvas (null: no window).
+CommandState command_state(EditCanvas* canvas);
 
 // An accelerator parsed from a label's text after the tab: modifier bits
 // (1 Ctrl, 2 Alt, 4 Shift) and the key (an upper-case letter or digit, or

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "editor/canvas_editing.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
+#include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 
@@ -61,11 +61,10 @@ void EditCanvas::OnFitPaint(wxPaintEvent& event) {
 }
 
 void EditCanvas::OnMotion(wxMouseEvent& event) {
-    if (!mySchema) return;
+    // The position field follows the pointer wherever it goes, snapped and
+    // constrained as a click there would be.
     Point world;
-    wxPoint p = CalcUnscrolledPosition(event.GetPosition());
-    if (view_to_world(&mySchema->view, Point{p.x, p.y}, &world, mySchema)) {
-        cursor = world;
-        if (paint_zone == this) canvas_set_cursor_pos(world);
-    }
+    if (!WorldPoint(event.GetPosition(), &world)) return;
+    cursor = world;
+    if (paint_zone == this) canvas_set_cursor_pos(world);
 }

@@ -2,8 +2,8 @@
 // The editing canvas of a child window: a sheet (kind 1), a library part
 // (2), a title-block template (3) or a part preview (4). The canvas owns its
 // document `mySchema`; the drawing base shows it. Its interactive modes
-// (`myPile`) and their event handling are the sheet editor's
-// (editor/canvas_editing.cpp).
+// (`myPile`) and their event handling are the sheet editor's (editor/),
+// wired to the canvas in shell/canvas_editing.cpp.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +13,7 @@
 
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
+#include "libedit/libedit.h"
 #include "render/render_canvas.h"
 #include "shell/commands.h"
 
@@ -52,13 +53,12 @@ public:
     SubSheet* current_sheet = nullptr;
     Ident* current_net = nullptr;
     Field* current_field = nullptr;
-    // The library editor's state.
-    Schema* load_copy = nullptr;
-    Schema* undo_slot = nullptr;
-    std::vector<std::string> names;
-    int nb_names = 0;
-    uint8_t converted = 0;
-    SchItem* current_item = nullptr;
+    // The library editor's state on a library or template canvas: the
+    // load-time copy, the undo copies, the name table, the converted-form
+    // byte and the item under edit (libedit/libedit.h); its host turns the
+    // editor's requests into window calls.
+    LibEdit libedit;
+    std::unique_ptr<LibEditHost> libedit_host;
     // Auto-activation read by the event handler.
     bool auto_activate = false;
     int restart_command = 0;

@@ -1,7 +1,10 @@
 // The main frame, the child frames and the log window.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 
 #include <wx/display.h>
 #include <wx/menu.h>
@@ -15,6 +18,7 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
+#include "platform/profile.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/toolbar.h"
@@ -69,6 +73,35 @@ wxMenuBar* build_menu_bar(int kind) {
     return menus;
 }
 
+// A frame's place and size between runs: the toolkit's geometry fields,
+// kept in a section of the settings file of their own (they are none of the
+// numbered settings), each key the frame's name and the field's.
+class FrameGeometry : public wxTopLevelWindow::GeometrySerializer {
+public:
+    explicit FrameGeometry(std::string frame) : frame_(std::move(frame)) {}
+    bool SaveField(const wxString& name, int value) const override {
+        write_private_profile_string(section, key(name).c_str(), std::to_string(value).c_str(),
+                                     config_ini_name());
+        return true;
+    }
+    bool RestoreField(const wxString& name, int* value) override {
+        char text[32] = {};
+        if (get_private_profile_string(section, key(name).c_str(), "", text, sizeof text,
+                                       config_ini_name()) == 0)
+            return false;
+        char* end = nullptr;
+        const long read = std::strtol(text, &end, 10);
+        if (end == text || read < INT_MIN || read > INT_MAX) return false;
+        *value = static_cast<int>(read);
+        return true;
+    }
+
+private:
+    static constexpr const char* section = "WINDOWS";
+    std::string key(const wxString& name) const { return frame_ + "_" + name.utf8_string(); }
+    std::string frame_;
+};
+
 }  // namespace
 
 // --- main frame -----------------------------------------------------------------------
@@ -101,18 +134,20 @@ MyFrame::~MyFrame() {
 
 wxMenuBar* MyFrame::MakeMenuBar(int kind) { return build_menu_bar(kind); }
 
+void MyFrame::RestorePlace() {
+    FrameGeometry place("MAIN");
+    RestoreToGeometry(place);
+}
+
 void MyFrame::RefreshMenus(wxMenuBar* bar, EditCanvas* canvas) {
     if (!bar) return;
+    const CommandState state = command_state(canvas);
     for (const CommandEntry& e : command_table()) {
         if (e.id == 0) continue;
-        wxMenuItem* item = bar->FindItem(e.id);
-        if (!item) continue;
-        bool on = command_available(e.id);
-        if (e.id == CMD_SAVE) on = on && canvas && canvas->mySchema;
-        item->Enable(on);
+        if (wxMenuItem* item = bar->FindItem(e.id)) item->Enable(command_enabled(e.id, state));
     }
     if (canvas) fill_bookmark_menus(canvas, canvas->mySchema);
-    if (toolbar_) refresh_toolbar(toolbar_, canvas ? canvas->kind : CANVAS_NONE);
+    if (toolbar_) refresh_toolbar(toolbar_, canvas);
 }
 
 void MyFrame::SetStatusField(int field, const wxString& text) {
@@ -138,6 +173,10 @@ void MyFrame::OnClose(wxCloseEvent& event) {
     if (!close_all_children() && event.CanVeto()) {
         event.Veto();
         return;
+    }
+    if (config_write_flag && !IsIconized()) {
+        FrameGeometry place("MAIN");
+        SaveGeometry(place);
     }
     autosave_stop();
     if (log_frame) log_frame->Destroy();
@@ -182,6 +221,9 @@ MyChild::MyChild(MyFrame* parent, int kind, const wxString& title)
     child_frame_size(&w, &h);
     SetSize(w, h);
     canvas = new EditCanvas(this, kind);
+    // Born at the child's size: a canvas of the toolkit's default size would
+    // be laid out once below its scroll bars' minimum before the tab takes it.
+    canvas->SetSize(w, h);
     SetMenuBar(parent->MakeMenuBar(kind));
     my_children.push_back(this);
     paint_zone = canvas;
@@ -240,8 +282,10 @@ void MyChild::OnMenu(wxCommandEvent& event) {
 MyLog::MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size)
     : wxFrame(parent, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT,
               wxS("LogWindow")) {
+    // Long lines wrap at the window's edge: a message is read whole
+    // without scrolling sideways.
     text_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                           wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
+                           wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP);
     // The user's close box hides the window: the log keeps its text.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
         if (event.CanVeto() && main_frame) {

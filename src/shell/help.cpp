@@ -11,6 +11,7 @@
 
 #include "foundation/log.h"
 #include "foundation/properties.h"
+#include "shell/shell.h"
 #include "shell/shell_ops.h"
 
 namespace {
@@ -42,18 +43,23 @@ void show_help(const char* help_file, long context) {
     if (book.empty()) {
         log_printf("Help is not installed: no help book for %s (context %ld).\n", help_file,
                    context);
+        show_log_window();
         return;
     }
     if (!controller || loaded_book != book.utf8_string()) {
         controller = std::make_unique<wxHtmlHelpController>();
         if (!controller->AddBook(wxFileName(book))) {
             log_printf("Help book %s cannot be read.\n", book.utf8_string().c_str());
+            show_log_window();
             controller.reset();
             return;
         }
         loaded_book = book.utf8_string();
     }
-    if (context == 0 || context == 600000) controller->DisplayContents();
-    else if (context == 600001) controller->DisplayIndex();
-    else controller->Display(static_cast<int>(context));
+    if (context == 0 || context == 600000)
+        controller->DisplayContents();
+    else if (context == 600001)
+        controller->DisplayIndex();
+    else
+        controller->Display(static_cast<int>(context));
 }

@@ -1,20 +1,31 @@
-// The one command dispatcher.
+// The command table and the one command dispatcher.
+//
+// A row names an id, its handler and where it is available (canvas kinds,
+// what the document must offer). To add a command: write its handler (a
+// function of a CommandCall, in the subsystem that does the work) and add
+// its row below; menus, accelerators, toolbar greying and menu_command
+// follow from the row.
 #include <filesystem>
 #include <string>
 
 #include <wx/aboutdlg.h>
 
-#include "editor/canvas_editing.h"
 #include "editor/editor_commands.h"
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
 #include "render/print_preview.h"
 #include "render/printer_settings.h"
 #include "render/printing.h"
+#include "shell/canvas_editing.h"
+#include "shell/job_commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "toolkit/clipboard_format.h"
@@ -23,6 +34,15 @@ namespace {
 
 const char* const help_file = "Tessaron.hlp";
 
+constexpr unsigned S = BAR_SHEET;
+constexpr unsigned L = BAR_LIBRARY;
+constexpr unsigned T = BAR_TEMPLATE;
+constexpr unsigned ED = BAR_EDITORS;
+constexpr unsigned ALL = BAR_ALL;
+constexpr unsigned DOC = NEEDS_DOCUMENT;
+constexpr unsigned PART = NEEDS_PART;
+
+// --- file commands ------------------------------------------------------------------------------
 // Asks for a file of a kind; empty when the user cancelled.
 std::string choose_file(const char* message, int suffix_property, int dir_property) {
     std::string wildcard = suffix_wildcard(suffix_property);
@@ -35,16 +55,50 @@ std::string choose_file(const char* message, int suffix_property, int dir_proper
     return chosen;
 }
 
-void close_child(EditCanvas* canvas) {
-    if (MyChild* child = child_of(canvas)) child->Close();
+void open_library_command(const CommandCall&) {
+    std::string name = choose_file("Open Library", EXT_CLB, DIR_LIBRARY);
+    if (!name.empty()) new_library_child(name.c_str());
 }
 
-void about() {
+void open_template_command(const CommandCall&) {
+    std::string name = choose_file("Open Title Block", EXT_TMPL, DIR_PROJECT);
+    if (!name.empty()) new_template_child(name.c_str());
+}
+
+void close_command(const CommandCall& call) {
+    if (MyChild* child = child_of(call.canvas)) child->Close();
+}
+
+void print_command(const CommandCall& call) {
+    if (auto job = canvas_print_job(call.canvas)) print_job(main_frame, *job);
+}
+
+void preview_command(const CommandCall& call) {
+    if (auto job = canvas_print_job(call.canvas)) print_preview_proc(main_frame, *job);
+}
+
+void exit_command(const CommandCall&) {
+    if (main_frame) main_frame->Close();
+}
+
+// --- window and help commands ------------------------------------------------------------------
+void palette_command(const CommandCall&) {
+    if (!main_frame) return;
+    const bool show = !main_frame->Palette() || !main_frame->Palette()->IsShown();
+    main_frame->ShowPalette(show);
+    // The next start shows it as the user left it.
+    proper_set(SHOW_PART_PALETTE, show ? 1 : 0, 0);
+}
+
+void about_command(const CommandCall&) {
     wxAboutDialogInfo info;
     info.SetName(wxS("Tessaron Schematic Editor"));
     info.SetDescription(wxS("Schematic capture for electronic circuits."));
     wxAboutBox(info, main_frame);
 }
+
+// --- the sheet editor's commands ------------------------------------------------------------------
+EditSession* session(const CommandCall& call) { return editor_session(call.canvas); }
 
 std::filesystem::file_time_type paste_file_time() {
     std::error_code error;
@@ -55,85 +109,159 @@ std::filesystem::file_time_type paste_file_time() {
 // Cut and Copy: the editor writes the paste file; the clipboard then names
 // it beside a picture of the selection, taken before Cut removes it. A
 // command that wrote no paste file leaves the clipboard alone.
-void copy_command(EditCanvas* canvas, int id, long argument) {
+void clip_command(const CommandCall& call, int (*edit)(EditSession*)) {
     wxBitmap picture;
-    const bool selected = canvas && canvas->mySchema && selection_image(canvas->mySchema, &picture);
+    Schema* document = call.canvas->mySchema;
+    const bool selected = document && selection_image(document, &picture);
     const auto before = paste_file_time();
-    editor_command(canvas, id, argument);
+    report_edit_result(edit(session(call)));
     if (selected && paste_file_time() != before)
         clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
 }
 
+void power_command(const CommandCall& call) {
+    // The ground button places a ground symbol with the power tool, the
+    // power dialog's stored values left alone.
+    if (call.argument == ARG_GROUND_BUTTON)
+        ground_button(session(call));
+    else
+        start_power_mode(session(call), 0);
+}
+
+// A palette entry places its own part and becomes the palette's current
+// entry; Place > Part places the current entry's part.
+void place_part_command(const CommandCall& call) {
+    if (call.argument >= ARG_PALETTE_FIRST)
+        palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
+    start_part_from_palette(session(call), palette_selected());
+}
+
+std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<CommandRow>& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
+void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
+void mark(const CommandCall& call) {
+    start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
+}
+
 }  // namespace
 
+// --- the table --------------------------------------------------------------------------------------
+const std::vector<CommandRow>& command_rows() {
+    using C = const CommandCall&;
+    static const std::vector<CommandRow> rows = {
+        // File
+        {CMD_NEW, [](C) { new_sheet_child(); }, BAR_NONE | S | T},
+        {CMD_NEW, libedit_menu_command, L, DOC},
+        {CMD_OPEN, open_document_command, ALL},
+        {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
+        {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
+        {CMD_CLOSE, close_command, ED},
+        {CMD_NEW_LIBRARY, [](C) { new_library_child(nullptr); }, ALL},
+        {CMD_OPEN_LIBRARY, open_library_command, ALL},
+        {CMD_NEW_TEMPLATE, [](C) { new_template_child(nullptr); }, ALL},
+        {CMD_OPEN_TEMPLATE, open_template_command, ALL},
+        {CMD_PRINT, print_command, ED},
+        {CMD_PREVIEW_SHEET, preview_command, S},
+        {CMD_PREVIEW_LIBRARY, preview_command, L},
+        {CMD_PREVIEW_TEMPLATE, preview_command, T},
+        {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
+        {CMD_EXIT, exit_command, ALL},
+        {CMD_LIB_SAVE, libedit_menu_command, L, DOC},
+        {CMD_LIB_SAVE_AS, libedit_menu_command, L, DOC},
+        {CMD_TMPL_SAVE, libedit_menu_command, T, DOC},
+        {CMD_TMPL_SAVE_AS, libedit_menu_command, T, DOC},
+
+        // Edit (sheet)
+        {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
+        {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
+        {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
+        {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
+        {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
+        {EDITOR_MARK_FIRST + 0, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 1, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 2, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 3, mark, S, DOC},
+        {EDITOR_MARK_FIRST + 4, mark, S, DOC},
+
+        // Edit (library and title block)
+        {CMD_UNDO, libedit_menu_command, L, DOC},
+        {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
+
+        // View
+        {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
+        {CMD_ZOOM_OUT, [](C c) { c.canvas->ZoomBy(0.5); }, ED},
+        {CMD_ZOOM_FIT, [](C c) { c.canvas->ZoomFit(); }, ED},
+        {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
+        {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
+        {CMD_PALETTE, palette_command, ALL},
+
+        // Place (sheet)
+        {EDITOR_PLACE_PART, place_part_command, S, DOC},
+        {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
+         DOC},
+        {EDITOR_BUS, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, true); }, S,
+         DOC},
+        {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
+        {EDITOR_POWER, power_command, S, DOC},
+        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
+        {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
+        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+        {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
+         DOC},
+        {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },
+         S, DOC},
+        {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
+         DOC},
+        {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
+
+        // Place (library): drawings on the part under edit
+        {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_CENTRE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
+        // Place (title block)
+        {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_BOX, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_CENTRE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
+
+        // Window
+        {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},
+        {CMD_TILE, [](C) { main_frame->Tile(); }, ALL},
+        {CMD_LOG_WINDOW, [](C) { show_log_window(); }, ALL},
+
+        // Help
+        {CMD_HELP_CONTENTS, [](C) { show_help(help_file, 0); }, ALL},
+        {CMD_HELP_SEARCH, [](C) { show_help(help_file, 600001); }, ALL},
+        {CMD_ABOUT, about_command, ALL},
+    };
+    // The Tools menu's rows come from the process dialogs' table.
+    static const std::vector<CommandRow> all = joined(rows, process_command_rows());
+    return all;
+}
+
+CommandState command_state(EditCanvas* canvas) {
+    if (!canvas) return {};
+    return CommandState{canvas->kind, canvas->mySchema};
+}
+
 void menu_command(EditCanvas* canvas, int id, long argument) {
-    if (!command_available(id)) return;
-    switch (id) {
-        case CMD_NEW: new_sheet_child(); break;
-        case CMD_OPEN: {
-            std::string name = choose_file("Open Sheet", EXT_SCHEMA, DIR_PROJECT);
-            if (!name.empty()) open_sheet(name.c_str(), nullptr);
-            break;
-        }
-        case CMD_SAVE: canvas_save(canvas, false); break;
-        case CMD_SAVE_AS: canvas_save(canvas, true); break;
-        case CMD_CLOSE: close_child(canvas); break;
-        case CMD_NEW_LIBRARY: new_library_child(nullptr); break;
-        case CMD_OPEN_LIBRARY: {
-            std::string name = choose_file("Open Library", EXT_CLB, DIR_LIBRARY);
-            if (!name.empty()) new_library_child(name.c_str());
-            break;
-        }
-        case CMD_NEW_TEMPLATE: new_template_child(nullptr); break;
-        case CMD_OPEN_TEMPLATE: {
-            std::string name = choose_file("Open Title Block", EXT_TMPL, DIR_PROJECT);
-            if (!name.empty()) new_template_child(name.c_str());
-            break;
-        }
-        case CMD_PRINT:
-            if (auto job = canvas_print_job(canvas)) print_job(main_frame, *job);
-            break;
-        case CMD_PRINT_SETUP: print_setup(main_frame); break;
-        case CMD_PREVIEW_SHEET:
-        case CMD_PREVIEW_LIBRARY:
-        case CMD_PREVIEW_TEMPLATE:
-            if (auto job = canvas_print_job(canvas)) print_preview_proc(main_frame, *job);
-            break;
-        case CMD_EXIT:
-            if (main_frame) main_frame->Close();
-            break;
-        case CMD_ZOOM_IN:
-            if (canvas) canvas->ZoomBy(2.0);
-            break;
-        case CMD_ZOOM_OUT:
-            if (canvas) canvas->ZoomBy(0.5);
-            break;
-        case CMD_ZOOM_FIT:
-            if (canvas) canvas->ZoomFit();
-            break;
-        case CMD_ZOOM_ONE:
-            if (canvas) canvas->ZoomOne();
-            break;
-        case CMD_REDRAW:
-            if (canvas) canvas->Redraw();
-            break;
-        case CMD_PALETTE:
-            if (main_frame)
-                main_frame->ShowPalette(!main_frame->Palette() ||
-                                        !main_frame->Palette()->IsShown());
-            break;
-        case CMD_CASCADE:
-            if (main_frame) main_frame->Cascade();
-            break;
-        case CMD_TILE:
-            if (main_frame) main_frame->Tile();
-            break;
-        case CMD_LOG_WINDOW: show_log_window(); break;
-        case CMD_HELP_CONTENTS: show_help(help_file, 0); break;
-        case CMD_HELP_SEARCH: show_help(help_file, 600001); break;
-        case CMD_ABOUT: about(); break;
-        case EDITOR_CUT:
-        case EDITOR_COPY: copy_command(canvas, id, argument); break;
-        default: editor_command(canvas, id, argument); break;
-    }
+    if (const CommandRow* row = command_row(id, command_state(canvas)))
+        row->run(CommandCall{canvas, id, argument});
 }

@@ -45,13 +45,15 @@ public:
     // The menu bar of a canvas kind (CANVAS_NONE without a child), built once
     // from the command table and owned by the frame or the child showing it.
     wxMenuBar* MakeMenuBar(int kind);
-    // Greys or enables every entry of the bar by command_available and the
+    // Greys or enables every entry of the bar by the command table and the
     // canvas's state.
     void RefreshMenus(wxMenuBar* bar, EditCanvas* canvas);
     void SetStatusField(int field, const wxString& text);
     wxToolBar* Toolbar() const { return toolbar_; }
     wxWindow* Palette() const { return palette_; }
     void ShowPalette(bool show);
+    // Takes the place and size the frame had when the last run ended.
+    void RestorePlace();
 
 private:
     void OnMenu(wxCommandEvent& event);
@@ -120,10 +122,18 @@ extern std::vector<EnhancedDialog**> dialog_list;
 MyChild* open_sheet(const char* file_name, SubSheet* subsheet);
 // A new child with an empty sheet titled "Untitled".
 MyChild* new_sheet_child();
-// The library editor's and the template editor's windows; the file, when
-// given, is only named in the title until the editors exist.
+// The library editor's and the template editor's windows, on the file when
+// one is given (libedit/gui/libedit_windows.h); null when it cannot be read.
 MyChild* new_library_child(const char* file_name);
 MyChild* new_template_child(const char* file_name);
+// A child of that kind holding a new empty document, not shown yet.
+MyChild* make_editor_child(int kind, const std::string& file_name);
+// Shows a new child in front, its title and status line filled.
+void show_child(MyChild* child);
+// The full name of a document file: a name that exists as given (relative
+// to the working directory) made absolute, else completed for the document
+// kind (its directory and suffix).
+std::string document_path(const char* file_name, int kind);
 // The size of a new child window: LAST_WIDTH x LAST_HEIGHT, 600 x 500 when
 // negative.
 void child_frame_size(int* width, int* height);

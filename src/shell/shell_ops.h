@@ -25,6 +25,9 @@ void menu_command(EditCanvas* canvas, int id, long argument);
 void toolbar_command(int button);
 // The command a toolbar button runs on a canvas of that kind; 0 for none.
 int toolbar_command_for(int button, int kind);
+// The argument it sends with it: ARG_GROUND_BUTTON from the ground button,
+// ARG_PALETTE_FIRST + slot from a palette entry, else 0.
+long toolbar_argument_for(int button);
 
 // --- file commands ----------------------------------------------------------------
 // True when the name after the last ':', '/' or '\' holds no blank, '<',
@@ -90,6 +93,9 @@ void refresh_all_menus(int flag);
 void fill_bookmark_menus(EditCanvas* canvas, Schema* schema);
 void rebuild_palette(int flag);
 void refresh_palette();
+// The palette's current entry (0 at start): the one Place > Part places.
+void palette_select(int slot);
+int palette_selected();
 void repaint_all();
 void all_views_load_options();
 // Sum over the open sheets of count_SchItems of the kind.

@@ -5,12 +5,12 @@
 #include "shell/shell_services.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include <wx/cursor.h>
 #include <wx/display.h>
 #include <wx/filename.h>
-#include <wx/textdlg.h>
 #include <wx/utils.h>
 
 #include "foundation/app_utils.h"
@@ -26,6 +26,7 @@
 #include "render/render_services.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 #include "toolkit/gui_services.h"
 
 namespace {
@@ -69,10 +70,8 @@ bool shell_confirm_overwrite(const std::string& name, std::string* confirmed) {
     *confirmed = name;
     if (file_access(name.c_str(), 0) != 0) return true;
     wxBusyCursor busy;
-    wxTextEntryDialog ask(main_frame, wxS("The file will be Overwritten"), wxS("Warning"),
-                          wxString::FromUTF8(name));
-    if (ask.ShowModal() != wxID_OK) return false;
-    std::string edited = ask.GetValue().utf8_string();
+    std::string edited = name;
+    if (!ask_text(main_frame, "The file will be Overwritten", "Warning", &edited)) return false;
     if (edited.empty()) return false;
     *confirmed = edited;
     return true;
@@ -101,6 +100,8 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
 void shell_log_write(const char* text) {
     if (log_frame) {
         log_frame->Append(text);
+        // A job's error line is for the user to read now.
+        if (text && std::strncmp(text, "*** ERROR", 9) == 0) show_log_window();
         return;
     }
     std::fputs(text ? text : "", stdout);
@@ -124,15 +125,14 @@ void install_shell_services() {
 
     // Around every box: the walk over the children; afterwards each canvas
     // gets the normal cursor back (a mode may have shown a busy one).
-    set_box_hooks(
-        [] { services().for_each_child([](void*) { return true; }); },
-        [] {
-            services().for_each_child([](void* child) {
-                auto* c = static_cast<MyChild*>(child);
-                if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
-                return true;
-            });
-        });
+    set_box_hooks([] { services().for_each_child([](void*) { return true; }); },
+                  [] {
+                      services().for_each_child([](void* child) {
+                          auto* c = static_cast<MyChild*>(child);
+                          if (c->canvas) c->canvas->SetCursor(*wxSTANDARD_CURSOR);
+                          return true;
+                      });
+                  });
 }
 
 void install_program_services() {

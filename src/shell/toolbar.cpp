@@ -11,7 +11,6 @@
 #include <wx/stattext.h>
 #include <wx/toolbar.h>
 
-#include "editor/sheet_modes.h"
 #include "foundation/properties.h"
 #include "shell/commands.h"
 #include "shell/shell.h"
@@ -31,7 +30,7 @@ struct Tool {
 
 void page(wxDC& dc) {
     dc.DrawPolygon(5, std::array<wxPoint, 5>{wxPoint(5, 2), wxPoint(13, 2), wxPoint(17, 6),
-                                            wxPoint(17, 19), wxPoint(5, 19)}
+                                             wxPoint(17, 19), wxPoint(5, 19)}
                           .data());
 }
 
@@ -178,17 +177,16 @@ int toolbar_command_for(int button, int kind) {
     }
 }
 
+long toolbar_argument_for(int button) {
+    if (button >= PALETTE_FIRST && button < PALETTE_FIRST + PALETTE_SLOTS)
+        return ARG_PALETTE_FIRST + (button - PALETTE_FIRST);
+    return button == TOOL_GROUND ? ARG_GROUND_BUTTON : 0;
+}
+
 void toolbar_command(int button) {
     int kind = paint_zone ? paint_zone->kind : CANVAS_NONE;
     int id = toolbar_command_for(button, kind);
-    // The Ground button places a ground symbol with the power tool, the
-    // power dialog's stored values left alone.
-    if (button == TOOL_GROUND && kind == CANVAS_SHEET) {
-        ground_button(&paint_zone->editing);
-        return;
-    }
-    if (id == 0 || !command_available(id)) return;
-    menu_command(paint_zone, id, 0);
+    if (id != 0) menu_command(paint_zone, id, toolbar_argument_for(button));
 }
 
 void fill_toolbar(wxToolBar* toolbar) {
@@ -202,10 +200,11 @@ void fill_toolbar(wxToolBar* toolbar) {
     toolbar->Realize();
 }
 
-void refresh_toolbar(wxToolBar* toolbar, int kind) {
+void refresh_toolbar(wxToolBar* toolbar, EditCanvas* canvas) {
+    const CommandState state = command_state(canvas);
     for (const Tool& t : tools()) {
-        int id = toolbar_command_for(t.button, kind);
-        toolbar->EnableTool(t.button, id != 0 && command_available(id));
+        int id = toolbar_command_for(t.button, state.kind);
+        toolbar->EnableTool(t.button, id != 0 && command_enabled(id, state));
     }
 }
 
@@ -265,6 +264,16 @@ void rebuild_palette(int) {
     if (!main_frame || !main_frame->Palette()) return;
     static_cast<PaletteWindow*>(main_frame->Palette())->Rebuild();
 }
+
+namespace {
+int current_palette_slot = 0;
+}  // namespace
+
+void palette_select(int slot) {
+    if (slot >= 0 && slot < PALETTE_SLOTS) current_palette_slot = slot;
+}
+
+int palette_selected() { return current_palette_slot; }
 
 void refresh_palette() {
     if (main_frame && main_frame->Palette()) main_frame->Palette()->Refresh();

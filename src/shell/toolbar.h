@@ -1,6 +1,7 @@
 #pragma once
 // The main frame's toolbar and part palette. Buttons carry their own ids;
 // toolbar_command maps them to the command of the current canvas's kind.
+class EditCanvas;
 class wxToolBar;
 class wxWindow;
 
@@ -30,8 +31,8 @@ enum : int {
 
 // Adds the buttons (bitmaps drawn once, on first use).
 void fill_toolbar(wxToolBar* toolbar);
-// Greys the buttons whose command the canvas kind does not have or that is
-// not available yet.
-void refresh_toolbar(wxToolBar* toolbar, int kind);
+// Greys the buttons whose command is not available on the canvas (null:
+// no window), by the command table.
+void refresh_toolbar(wxToolBar* toolbar, EditCanvas* canvas);
 // The palette window (a floating tool window of the main frame).
 wxWindow* make_palette(wxWindow* parent);

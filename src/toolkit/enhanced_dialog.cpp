@@ -8,6 +8,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "toolkit/asking.h"
 #include "toolkit/dialog_style.h"
 
 namespace {
@@ -36,7 +37,8 @@ EnhancedDialog::EnhancedDialog(wxWindow* parent, const wxString& title, bool mod
                                long style, const wxString& name)
     : wxDialog(parent, wxID_ANY, title, wxDefaultPosition, wxDefaultSize,
                wx_style_from_dialog_style(style), name),
-      on_close_(std::move(on_close)), style_(style) {
+      on_close_(std::move(on_close)),
+      style_(style) {
     Build(modal, x, y, button_spacing, width, height);
 }
 
@@ -95,14 +97,25 @@ void EnhancedDialog::Show(bool show, bool pinned) {
         pinned_ = pinned;
         SetMessage(nullptr);
         if (modal_ && !IsModal()) {
-            ShowModal();
+            ask_modal(this);
+            // A close asked for while the loop ran happens now that it has
+            // ended: the callback may destroy the dialog, whose loop was
+            // still on the stack.
+            if (close_after_loop_) {
+                close_after_loop_ = false;
+                if (on_close_) on_close_(*this);
+            }
             return;
         }
         wxDialog::Show(true);
         return;
     }
     if (pinned_) return;
-    if (IsModal()) EndModal(wxID_CANCEL);
+    if (IsModal()) {
+        EndModal(wxID_CANCEL);
+        close_after_loop_ = on_close_ != nullptr;
+        return;
+    }
     if (on_close_) {
         on_close_(*this);  // may have destroyed us
         return;
@@ -110,8 +123,9 @@ void EnhancedDialog::Show(bool show, bool pinned) {
     wxDialog::Show(false);
 }
 
-wxButton* EnhancedDialog::MakeButton(const wxString& label, ButtonAction action, long client) {
-    auto* button = new wxButton(this, wxID_ANY, label);
+wxButton* EnhancedDialog::MakeButton(const wxString& label, ButtonAction action, long client,
+                                     wxWindowID id) {
+    auto* button = new wxButton(this, id, label);
     button->Bind(wxEVT_BUTTON, [this, action = std::move(action), client](wxCommandEvent&) {
         if (action) action(*this, client);
     });
@@ -126,11 +140,15 @@ wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, 
     const CancelPlacement cancel = first ? dialog_cancel_placement(style_) : CancelPlacement::NONE;
     auto cancel_action = [](EnhancedDialog& d, long) { d.OnCancelButton(); };
     if (cancel == CancelPlacement::BEFORE_FIRST)
-        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0, wxID_CANCEL);
     wxButton* button = MakeButton(label, std::move(action), client);
     if (cancel == CancelPlacement::AFTER_FIRST)
-        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0);
+        cancel_button_ = MakeButton(wxS("Cancel"), cancel_action, 0, wxID_CANCEL);
     return button;
+}
+
+void EnhancedDialog::AddButtonSpace(int pixels) {
+    if (pixels > 0) buttons_sizer_->AddSpacer(pixels);
 }
 
 wxButton* EnhancedDialog::FindButton(long client) const {
@@ -152,8 +170,10 @@ void EnhancedDialog::Fit() {
     wxSize size = GetSize();
     if (min_w_ > size.x || min_h_ > size.y)
         SetSize(std::max(min_w_, size.x), std::max(min_h_, size.y));
-    if (x_ >= 0 && y_ >= 0) Move(x_, y_);
-    else CentreOnParent();
+    if (x_ >= 0 && y_ >= 0)
+        Move(x_, y_);
+    else
+        CentreOnParent();
 }
 
 // The user's close box always closes: the pin only keeps the dialog open

@@ -56,13 +56,17 @@ public:
     // Hiding: nothing while pinned; else the on-close callback when there is
     // one, else the dialog is hidden. Showing: takes the pinned state from
     // the second argument and resets the message line; a modal dialog runs
-    // its modal loop until it is hidden.
+    // its modal loop until it is hidden (a modal dialog's on-close callback
+    // runs when its loop has ended, before this Show returns).
     void Show(bool show, bool pinned);
     using wxDialog::Show;
 
     // Appends a button to the button panel; clicking it runs the action. The
     // first call adds "Cancel" as the style word says.
     wxButton* AddButton(const wxString& label, ButtonAction action, long client);
+    // Space of that many pixels before the next button (below it in a
+    // column, beside it in a row).
+    void AddButtonSpace(int pixels);
     // The button with that client word, or null.
     wxButton* FindButton(long client) const;
     // What "Cancel" and the close box do: unpin and close.
@@ -75,12 +79,15 @@ public:
 private:
     void Build(bool modal, int x, int y, int button_spacing, int width, int height);
     void OnCloseWindow(wxCloseEvent& event);
-    wxButton* MakeButton(const wxString& label, ButtonAction action, long client);
+    // The added "Cancel" has the toolkit's cancel id: Escape presses it.
+    wxButton* MakeButton(const wxString& label, ButtonAction action, long client,
+                         wxWindowID id = wxID_ANY);
 
     OnClose on_close_;
     long style_;
     bool modal_ = false;
     bool pinned_ = false;
+    bool close_after_loop_ = false;  // the on-close callback waits for the modal loop's end
     int x_ = -1, y_ = -1, min_w_ = 0, min_h_ = 0;
     int button_spacing_ = 4;
     FlowPanel* user_panel_ = nullptr;

@@ -3,8 +3,22 @@
 #include <algorithm>
 
 FlowLayout::FlowLayout(int margin, int h_spacing, int v_spacing, int label_gap)
-    : margin_(margin), h_spacing_(h_spacing), v_spacing_(v_spacing), label_gap_(label_gap),
-      x_(margin), y_(margin) {}
+    : margin_(margin),
+      h_spacing_(h_spacing),
+      v_spacing_(v_spacing),
+      label_gap_(label_gap),
+      x_(margin),
+      y_(margin) {}
+
+void FlowLayout::SetSpacing(int h_spacing, int v_spacing) {
+    h_spacing_ = std::max(h_spacing, 0);
+    v_spacing_ = std::max(v_spacing, 0);
+}
+
+void FlowLayout::SetMargin(int margin) {
+    margin_ = std::max(margin, 0);
+    x_ = y_ = margin_;
+}
 
 FlowPlacement FlowLayout::Add(int label_w, int label_h, int item_w, int item_h) {
     label_w = std::max(label_w, 0);

@@ -24,6 +24,11 @@ public:
     // rows; the gap between a label and its item.
     FlowLayout(int margin = 8, int h_spacing = 8, int v_spacing = 6, int label_gap = 4);
 
+    // The gaps between the items of a row and between rows, from the next
+    // item on (a panel of bitmap buttons uses 0 for both).
+    void SetSpacing(int h_spacing, int v_spacing);
+    // The margin round the panel; only before the first item.
+    void SetMargin(int margin);
     void SetLabelPosition(LabelPosition position) { label_position_ = position; }
     LabelPosition GetLabelPosition() const { return label_position_; }
 
@@ -44,10 +49,10 @@ public:
 private:
     int margin_, h_spacing_, v_spacing_, label_gap_;
     LabelPosition label_position_ = LabelPosition::BESIDE;
-    int x_, y_;            // where the next item starts
-    int row_height_ = 0;   // of the current row
-    int extra_y_ = 0;      // vertical space asked for before the next row item
-    int max_right_ = 0;    // right edge of everything placed
-    int max_bottom_ = 0;   // bottom edge of everything placed
+    int x_, y_;           // where the next item starts
+    int row_height_ = 0;  // of the current row
+    int extra_y_ = 0;     // vertical space asked for before the next row item
+    int max_right_ = 0;   // right edge of everything placed
+    int max_bottom_ = 0;  // bottom edge of everything placed
     bool row_empty_ = true;
 };

@@ -1,6 +1,5 @@
 #include "toolkit/gui_services.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,32 +8,30 @@
 #include <wx/filedlg.h>
 #include <wx/gdicmn.h>
 #include <wx/log.h>
-#include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 #include "foundation/services.h"
+#include "toolkit/asking.h"
 #include "toolkit/enhanced_dialog.h"
 
 namespace {
 
 EnhancedDialog* as_dialog(void* dialog) { return static_cast<EnhancedDialog*>(dialog); }
 
-wxString from_utf8(const char* text) { return text ? wxString::FromUTF8(text) : wxString(); }
-
 bool gui_file_selector(const char* message, const char* directory, const char* default_name,
                        const char* default_suffix, const char* wildcard, int flags, void* parent,
                        std::string* chosen) {
-    // Stored directories may carry DOS separators.
-    std::string dir = directory ? directory : "";
-    std::replace(dir.begin(), dir.end(), '\\', '/');
-    wxString filter = wildcard && *wildcard ? wxString::FromUTF8(wildcard)
-                                            : wxString(wxFileSelectorDefaultWildcardStr);
-    wxString path = wxFileSelector(from_utf8(message), wxString::FromUTF8(dir),
-                                   from_utf8(default_name), from_utf8(default_suffix), filter,
-                                   static_cast<int>(wx_style_from_file_flags(flags)),
-                                   static_cast<wxWindow*>(parent));
-    if (path.empty()) return false;
-    *chosen = path.utf8_string();
+    FileRequest request;
+    request.message = message ? message : "";
+    request.directory = directory ? directory : "";
+    request.default_name = default_name ? default_name : "";
+    request.default_extension = default_suffix ? default_suffix : "";
+    if (wildcard && *wildcard) request.filters.push_back({"", wildcard, ""});
+    request.flags = flags;
+    request.parent = static_cast<wxWindow*>(parent);
+    FileAnswer answer;
+    if (!ask_file(request, &answer)) return false;
+    *chosen = answer.path;
     return true;
 }
 
@@ -42,13 +39,19 @@ bool gui_file_selector(const char* message, const char* directory, const char* d
 
 long wx_style_from_box_style(int style) {
     long wx = 0;
-    if (style & MB_YES_NO) wx |= wxYES_NO;
-    else if (style & MB_OK_BUTTON) wx |= wxOK;
+    if (style & MB_YES_NO)
+        wx |= wxYES_NO;
+    else if (style & MB_OK_BUTTON)
+        wx |= wxOK;
     if (style & MB_CANCEL_BUTTON) wx |= wxCANCEL;
-    if (style & MB_ICON_EXCLAMATION) wx |= wxICON_EXCLAMATION;
-    else if (style & MB_ICON_STOP) wx |= wxICON_HAND;
-    else if (style & MB_ICON_QUESTION) wx |= wxICON_QUESTION;
-    else if (style & MB_ICON_INFORMATION) wx |= wxICON_INFORMATION;
+    if (style & MB_ICON_EXCLAMATION)
+        wx |= wxICON_EXCLAMATION;
+    else if (style & MB_ICON_STOP)
+        wx |= wxICON_HAND;
+    else if (style & MB_ICON_QUESTION)
+        wx |= wxICON_QUESTION;
+    else if (style & MB_ICON_INFORMATION)
+        wx |= wxICON_INFORMATION;
     if (!(wx & (wxOK | wxYES_NO))) wx |= wxOK;
     return wx;
 }
@@ -79,9 +82,7 @@ void gui_fatal_exit(const char* text, bool show_box) {
 void install_gui_services() {
     Services s;
     s.message_box = [](const char* text, const char* caption, int style) {
-        int answer = wxMessageBox(from_utf8(text), from_utf8(caption),
-                                  wx_style_from_box_style(style) | wxCENTRE);
-        return box_answer_from_wx(answer);
+        return ask_message(text, caption, style);
     };
     s.bell = [] { wxBell(); };
     // The debugger's channel here is the standard error stream. Texts go out

@@ -38,7 +38,8 @@ TEST_P(BusRange, ParsesLikeTheScanFormat) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, BusRange,
     ::testing::Values(RangeCase{"D[0..3]", true, "D", 0, 3}, RangeCase{"[0..1]", true, "", 0, 1},
-                      RangeCase{"ADDR[15..0]", true, "ADDR", 15, 0}, RangeCase{"D[ 1.. -2]x", true, "D", 1, -2},
+                      RangeCase{"ADDR[15..0]", true, "ADDR", 15, 0},
+                      RangeCase{"D[ 1.. -2]x", true, "D", 1, -2},
                       RangeCase{"X]D[1..2", true, "X]D", 1, 2}, RangeCase{"D0", false, "", 0, 0},
                       RangeCase{"D[0..3", false, "", 0, 0}, RangeCase{"D[0.3]", false, "", 0, 0},
                       RangeCase{"D[a..3]", false, "", 0, 0}, RangeCase{"D[0..]", false, "", 0, 0},
@@ -49,14 +50,16 @@ protected:
     // A vertical bus from the port at (20000, 0) down to (20000, 8000), then
     // to (24000, 8000); member wires to the right of it with labels.
     std::string bus_sheet(const std::string& range_labels, const std::string& member_labels) {
-        return bus(20000, 0, 20000, 8000) + bus(20000, 8000, 24000, 8000) + range_labels + member_labels;
+        return bus(20000, 0, 20000, 8000) + bus(20000, 8000, 24000, 8000) + range_labels +
+               member_labels;
     }
     std::string member(int n, const std::string& name) {
         int y = 1000 + n * 1500;
         return wire(21000, y, 26000, y) + label(22000, y, name);
     }
     std::string members(const std::string& base) {
-        return member(0, base + "0") + member(1, base + "1") + member(2, base + "2") + member(3, base + "3");
+        return member(0, base + "0") + member(1, base + "1") + member(2, base + "2") +
+               member(3, base + "3");
     }
 };
 
@@ -66,7 +69,8 @@ TEST_F(BusExpand, EveryMemberNetGetsTheAliasOfItsIndex) {
     auto context = build(schema.get());
     std::string nets = describe_nets(context.get());
     for (int n = 0; n < 4; ++n)
-        EXPECT_THAT(nets, HasSubstr("7:D" + std::to_string(n) + " 16:@D//" + std::to_string(n) + " ]"));
+        EXPECT_THAT(nets,
+                    HasSubstr("7:D" + std::to_string(n) + " 16:@D//" + std::to_string(n) + " ]"));
     EXPECT_EQ(warnings(), "");
 }
 
@@ -80,9 +84,10 @@ TEST_F(BusExpand, LabelOnAFartherBusSegmentNamesTheBusAndAliasesAreNeverPreferre
 }
 
 TEST_F(BusExpand, TwoBasesOnOneBusGiveEveryMemberBothAliases) {
-    auto schema = compile_sheet(
-        bus_sheet(label(20000, 2000, "D[0..1]") + label(20000, 4000, "Q[0..1]"), member(0, "D0") + member(1, "Q1")),
-        sheet_port(20000, 0, "DATA"));
+    auto schema =
+        compile_sheet(bus_sheet(label(20000, 2000, "D[0..1]") + label(20000, 4000, "Q[0..1]"),
+                                member(0, "D0") + member(1, "Q1")),
+                      sheet_port(20000, 0, "DATA"));
     auto context = build(schema.get());
     std::string nets = describe_nets(context.get());
     EXPECT_THAT(nets, HasSubstr("7:D0 16:@Q//0 16:@D//0 ]"));
@@ -90,25 +95,32 @@ TEST_F(BusExpand, TwoBasesOnOneBusGiveEveryMemberBothAliases) {
 }
 
 TEST_F(BusExpand, BusWithoutARangeLabelIsReported) {
-    auto schema = compile_sheet(bus_sheet(label(20000, 2000, "[0..3]"), members("D")), sheet_port(20000, 0, "DATA"));
+    auto schema = compile_sheet(bus_sheet(label(20000, 2000, "[0..3]"), members("D")),
+                                sheet_port(20000, 0, "DATA"));
     auto context = build(schema.get());
     EXPECT_EQ(warnings(), "*** Warning : No Bus name specified for port 'DATA'...\n");
     EXPECT_THAT(describe_nets(context.get()), Not(HasSubstr("16:")));
 }
 
-TEST_F(BusExpand, ReversedRangeGivesNoAliasButIsReportedByName) {
-    auto schema = compile_sheet(bus_sheet(label(20000, 2000, "D[3..0]"), members("D")), sheet_port(20000, 0, "DATA"));
-    auto context = build(schema.get());
-    EXPECT_THAT(warnings(), HasSubstr("'D[3..0]' is reversed"));
-    EXPECT_THAT(describe_nets(context.get()), Not(HasSubstr("16:")));
+TEST_F(BusExpand, ARangeWrittenHighToLowNamesTheSameMembers) {
+    auto forward = compile_sheet(bus_sheet(label(20000, 2000, "D[0..3]"), members("D")),
+                                 sheet_port(20000, 0, "DATA"));
+    auto reversed = compile_sheet(bus_sheet(label(20000, 2000, "D[3..0]"), members("D")),
+                                  sheet_port(20000, 0, "DATA"));
+    auto reversed_nets = build(reversed.get());
+    EXPECT_EQ(warnings(), "");
+    EXPECT_THAT(describe_nets(reversed_nets.get()), HasSubstr("7:D3 16:@D//3 ]"));
+    EXPECT_EQ(describe_nets(reversed_nets.get()), describe_nets(build(forward.get()).get()));
 }
 
 TEST_F(BusExpand, DisagreeingRangesAreReportedAndTheFirstLabelsRangeUsed) {
     // Labels are taken last met first: the one on the farther segment leads.
-    auto schema = compile_sheet(bus_sheet(label(20000, 2000, "D[0..3]") + label(22000, 8000, "D[0..1]"), members("D")),
-                                sheet_port(20000, 0, "DATA"));
+    auto schema = compile_sheet(
+        bus_sheet(label(20000, 2000, "D[0..3]") + label(22000, 8000, "D[0..1]"), members("D")),
+        sheet_port(20000, 0, "DATA"));
     auto context = build(schema.get());
-    EXPECT_EQ(warnings(), "*** Warning : Range Label bus 'D[0..3]' do not match Label bus 'D[0..1]'\n");
+    EXPECT_EQ(warnings(),
+              "*** Warning : Range Label bus 'D[0..3]' do not match Label bus 'D[0..1]'\n");
     std::string nets = describe_nets(context.get());
     EXPECT_THAT(nets, HasSubstr("@D//1"));
     EXPECT_THAT(nets, Not(HasSubstr("@D//2")));
@@ -122,19 +134,23 @@ TEST_F(BusExpand, PortWithoutABusIsQuiet) {
 
 TEST_F(BusExpand, SubSheetPortStartsTheBusAtTheBoxsOffset) {
     // The box at (12000, -2000) has its port at offset (8000, 2000): (20000, 0).
-    auto schema = compile_sheet(bus_sheet(label(20000, 2000, "D[0..3]"), members("D")) +
-                                "(SUBSHEET 0x00000001 (POS 12000 -2000 ) (SIZE 8000 6000 ) 'S' 's.sch' (PORTS\n" +
-                                "(PORT RIGHT BIDIR (POS 8000 2000 ) 'D[0..3]' ) ) )\n");
+    auto schema = compile_sheet(
+        bus_sheet(label(20000, 2000, "D[0..3]"), members("D")) +
+        "(SUBSHEET 0x00000001 (POS 12000 -2000 ) (SIZE 8000 6000 ) 'S' 's.sch' (PORTS\n" +
+        "(PORT RIGHT BIDIR (POS 8000 2000 ) 'D[0..3]' ) ) )\n");
     auto context = build(schema.get());
     EXPECT_THAT(describe_nets(context.get()), HasSubstr("16:@D//3"));
 }
 
 TEST_F(BusExpand, EveryRangeLabelOfABusCountsHoweverMany) {
     std::string labels;
-    for (int i = 0; i < 520; ++i) labels += label(20000, 10 + i * 10, "B" + std::to_string(i) + "[0..0]");
-    auto schema = compile_sheet(bus_sheet(labels, member(0, "B5190")), sheet_port(20000, 0, "DATA"));
+    for (int i = 0; i < 520; ++i)
+        labels += label(20000, 10 + i * 10, "B" + std::to_string(i) + "[0..0]");
+    auto schema =
+        compile_sheet(bus_sheet(labels, member(0, "B5190")), sheet_port(20000, 0, "DATA"));
     auto context = build(schema.get());
-    std::string net = net_at(context.get(), 26000, 1000).empty() ? describe_nets(context.get()) : "";
+    std::string net =
+        net_at(context.get(), 26000, 1000).empty() ? describe_nets(context.get()) : "";
     EXPECT_THAT(net, HasSubstr("16:@B0//0"));
     EXPECT_THAT(net, HasSubstr("16:@B519//0"));
 }

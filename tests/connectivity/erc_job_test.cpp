@@ -53,6 +53,7 @@ protected:
 TEST_F(ErcJobTest, TheReportAndTheMarksOfOneSheet) {
     ASSERT_EQ(erc_report("erc.sch", report_.c_str(), print_capture), 0);
     std::string text = report_text();
+    EXPECT_EQ(text.substr(0, text.find('\n')), "Tessaron ERC Report V2.02  ");
     tn_test::expect_golden("connectivity/erc_job.erc",
                            std::vector<unsigned char>(text.begin(), text.end()));
     EXPECT_TRUE(erc_found_errors);

@@ -63,7 +63,7 @@ TEST_F(ExampleNets, EveryConnectionOfBothSheetsIsWiredAndTheNetsCarryTheirDrawnN
         std::vector<std::string> names;
     } sheets[] = {
         {"root.asc", {"FILT,IN", "GND", "OUT,VOUT", "SIGNAL"}},
-        {"amplifier.asc", {"", "GND,V-", "IN", "OUT", "V+,VCC"}},
+        {"amplifier.asc", {"", "", "GND,V-", "IN", "OUT", "V+,VCC"}},
     };
     for (const auto& sheet : sheets) {
         SCOPED_TRACE(sheet.file);

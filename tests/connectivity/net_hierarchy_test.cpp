@@ -121,7 +121,7 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
               "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n" + parts);
     printed.clear();
     EXPECT_EQ(format("hier", "hier.cir", "SPICE"), SPICE_PIN_NOT_A_NUMBER);
-    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a distinct number from 0 to 999\n");
+    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a number from 0 to 999\n");
 }
 
 TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
@@ -268,10 +268,10 @@ TEST_F(Hierarchy, PcbRndImportsTheHierarchysEdifNetsUnchanged) {
     std::string pcb_log;
     std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), file("hier.edf"), &pcb_log);
     EXPECT_THAT(pcb_log, Not(HasSubstr("E:"))) << pcb_log;
-    // The devices of U1 are instances of their own, U1A and U1B.
+    // The two devices of U1, one on each sheet, are one part.
     EXPECT_THAT(nets, ::testing::ElementsAre("D0: R2-1 R4-1", "D1: R3-1 R5-1", "GND: R2-2 R3-2",
-                                             "IN: R1-2 U1A-1", "VCC: R1-1 R4-2 R5-2 U2-3",
-                                             "X: U1A-2 U1B-5", "Y: U1B-6 U2-1", "Z: U2-2"))
+                                             "IN: R1-2 U1-1", "VCC: R1-1 R4-2 R5-2 U2-3",
+                                             "X: U1-2 U1-5", "Y: U1-6 U2-1", "Z: U2-2"))
         << pcb_log;
 }
 

@@ -196,6 +196,33 @@ TEST_F(NetLink, BusMembersJoinThroughABusPort) {
         << all;
 }
 
+// A range written high to low on one side and low to high on the other
+// names the same eight members.
+TEST_F(NetLink, ABusRangeWrittenEitherWayLinksEveryMember) {
+    std::string root = box_of("leaf.sch", 50000, 0, box_port(0, 2000, "D[0..7]")) +
+                       bus(40000, 2000, 50000, 2000) + label(45000, 2000, "D[0..7]");
+    std::string leaf = bus(-20000, 0, -20000, 9000) + label(-20000, 5000, "D[7..0]");
+    for (int n = 0; n < 8; ++n) {
+        const std::string name = "D" + std::to_string(n);
+        root += part("R", 0, 10000 * n, "R" + std::to_string(n + 1)) +
+                wire(5000, 10000 * n, 9000, 10000 * n) + label(7000, 10000 * n, name);
+        leaf += part("R", 0, 10000 * n, "R" + std::to_string(n + 11)) +
+                wire(-3000, 10000 * n, -9000, 10000 * n) + label(-7000, 10000 * n, name);
+    }
+    write("root", 0, root);
+    write("leaf", 1, leaf, sheet_port(-20000, 0, "D[7..0]"));
+    ASSERT_EQ(link("root"), 0) << warnings();
+    EXPECT_EQ(warnings(), "");
+    std::string all = nets();
+    for (int n = 0; n < 8; ++n) {
+        const std::string name = "D" + std::to_string(n);
+        EXPECT_EQ(line_with(all, "7:" + name), "names [ 7:" + name + " 16:@D//" +
+                                                   std::to_string(n) + " ] pref " + name +
+                                                   " members [ pin 2@0,0 pin 1@0,0 ] wires 0")
+            << all;
+    }
+}
+
 // Names met in one sub-sheet join the nets of a later one: a global name
 // the root does not carry (VX, first linked from sheet a), and a name a
 // root net took from the net it merged with (VY, beside VCC in a).

@@ -26,7 +26,9 @@ namespace net_test {
 namespace {
 
 SchItem* item_of(DListNode* node) { return static_cast<SchItem*>(node->data); }
-bool free_line(const SchItem* item) { return item->type == LINE_ITEM && !(item->state & NET_IGNORED); }
+bool free_line(const SchItem* item) {
+    return item->type == LINE_ITEM && !(item->state & NET_IGNORED);
+}
 
 int plain_wire_ends(NetContext* context, Schema*) {
     int result = 0;
@@ -47,7 +49,8 @@ int plain_junctions(NetContext* context, Schema* schema) {
     for (DListNode* j = dlist_head(items); j; j = dlist_next(j)) {
         if (item_of(j)->type != JUNCTION_ITEM || !(item_of(j)->state & NET_CURRENT_PASS)) continue;
         for (DListNode* w = dlist_head(items); w; w = dlist_next(w))
-            if (free_line(item_of(w))) junction_meets_line(context, item_of(j), as_Line(item_of(w)));
+            if (free_line(item_of(w)))
+                junction_meets_line(context, item_of(j), as_Line(item_of(w)));
     }
     for (DListNode* p = dlist_head(items); p; p = dlist_next(p)) {
         Point tip;
@@ -120,7 +123,8 @@ bool collect_bus_labels(NetContext* context, List* texts, Point p) {
     if (!bus) return false;
     bus->state |= NET_VISITED;
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
-        if (item->type == TEXT_ITEM && is_range_label(as_Text(item)) && point_on_wire(item->pos, bus, 0))
+        if (item->type == TEXT_ITEM && is_range_label(as_Text(item)) &&
+            point_on_wire(item->pos, bus, 0))
             dlist_prepend(texts, new std::string(as_Text(item)->string));
     collect_bus_labels(context, texts, bus->pos);
     collect_bus_labels(context, texts, bus->end);
@@ -152,17 +156,15 @@ void plain_expand_bus_port(NetContext* context, const Port* port, Point offset) 
             reference = *t;
             first = false;
         } else if (a != lo || b != hi) {
-            net_warningf("*** Warning : Range Label bus '%s' do not match Label bus '%s'\n", t->c_str(),
-                         reference.c_str());
+            net_warningf("*** Warning : Range Label bus '%s' do not match Label bus '%s'\n",
+                         t->c_str(), reference.c_str());
         }
         delete t;
     }
     dlist_free(texts, LIST_FROM_HEAD, nullptr);
-    if (!first && lo > hi)
-        net_warningf("*** Warning : Range Label bus '%s' is reversed: its member nets get no alias\n",
-                     reference.c_str());
+    const int step = lo > hi ? -1 : 1;
     for (const std::string& base : bases)
-        for (int64_t n = lo; n <= hi; ++n) {
+        for (int64_t n = lo; n != int64_t{hi} + step; n += step) {
             std::string name = base + std::to_string(n);
             Ident* head = find_net_by_name(context, name.c_str());
             if (!head) continue;
@@ -174,7 +176,8 @@ void plain_expand_bus_port(NetContext* context, const Port* port, Point offset) 
 }
 
 int plain_buses(NetContext* context, Schema* schema) {
-    for (Port* port : list_items<Port>(schema->ports)) plain_expand_bus_port(context, port, Point{});
+    for (Port* port : list_items<Port>(schema->ports))
+        plain_expand_bus_port(context, port, Point{});
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
         if (item->type == SUBSHEET_ITEM)
             for (Port* port : list_items<Port>(as_SubSheet(item)->ports))

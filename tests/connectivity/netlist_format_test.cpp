@@ -130,6 +130,38 @@ TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
         << log;
 }
 
+TEST_F(Netlist, PcbRndKeepsApartNetsWhoseNamesDifferInCharactersNoIdentifierHolds) {
+    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    // Seven resistors in a row, the six wires between them named alike but
+    // for a sign or an underscore.
+    const char* names[] = {"+12V", "-12V", "A-1", "A+1", "D_1", "D-1"};
+    std::string items = placed("R", 0, 0, "R1", "1");
+    for (int k = 0; k < 6; ++k) {
+        items += wire(10000 * k + 5000, 0, 10000 * k + 7000, 0) +
+                 label(10000 * k + 6000, 0, names[k]) +
+                 placed("R", 10000 * (k + 1), 0, "R" + std::to_string(k + 2), "1");
+    }
+    auto schema = compile_sheet(items);
+    auto context = build(schema.get());
+    out_ = dir_.file("d.edf");
+    ASSERT_EQ(format(schema.get(), context.get(), "FLATEDIF"), 0);
+    // Each renamed net keeps its own spelling.
+    for (const char* name : names)
+        if (std::string(name) != "D_1") {
+            EXPECT_THAT(written(), HasSubstr(std::string(" \"") + name + "\")"));
+        }
+    std::string log;
+    std::set<std::string> nets = pcb_rnd_nets(dir_.path().string(), out_, &log);
+    EXPECT_THAT(log, Not(HasSubstr("E:"))) << log;
+    // pcb-rnd names a renamed net by its identifier: "&_12V" is +12V.
+    EXPECT_THAT(nets,
+                ::testing::ElementsAre("&A_1: R3-2 R4-1", "&A_1_2: R4-2 R5-1", "&D_1_2: R6-2 R7-1",
+                                       "&_12V: R1-2 R2-1", "&_12V_2: R2-2 R3-1", "D_1: R5-2 R6-1",
+                                       "N00000: R1-1", "N00001: R7-2"))
+        << log;
+}
+
 TEST_F(Netlist, NetNamesAreNeverEmptyNorTakenFromAnotherNet) {
     // Two unnamed nets, a local net cut to a name a global net holds, and
     // two nets sharing a prefix of which only the last is cut.
@@ -179,9 +211,11 @@ TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     EXPECT_STREQ(spice_error_pin(), "A");
     EXPECT_THAT(warnings(), HasSubstr("Part R1: pin number 'A'"));
     EXPECT_EQ(written(), "old deck\n");
-    set_pin_number(first, 0, "2");  // repeats pin 2
+    // Pin 2 twice, on IN and on OUT: one number is one node.
+    set_pin_number(first, 0, "2");
     EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
     EXPECT_STREQ(spice_error_pin(), "2");
+    EXPECT_THAT(warnings(), HasSubstr("Part R1: pin 2 is on two nets, IN and OUT\n"));
     set_pin_number(first, 0, "1");
     // A lone resistor has two unconnected pins.
     auto lone = compile_sheet(placed("R", 0, 0, "R9", "1k"));

@@ -227,6 +227,11 @@ void ProjectTest::write_sheet(const std::string& name, const std::string& source
     free_Schema(schema, false);
 }
 
+void ProjectTest::write_sheet_in_own_run(const std::string& name, const std::string& source) {
+    reset_object_ids(1);
+    write_sheet(name, source);
+}
+
 void ProjectTest::write_fixture(const std::string& name, const std::string& fixture) {
     write_sheet(name, tn_test::read_text(tn_test::data_path("connectivity/" + fixture)));
 }

@@ -50,6 +50,9 @@ protected:
     std::string file(const std::string& name) const { return dir_.file(name); }
     // Compiles the source and saves it as the binary sheet file `name`.
     void write_sheet(const std::string& name, const std::string& source);
+    // The same, saved as a run of its own saves it: every run numbers its
+    // records from 1, so sheets saved by different runs share ids.
+    void write_sheet_in_own_run(const std::string& name, const std::string& source);
     // A source file of tests/data/connectivity saved as the binary sheet `name`.
     void write_fixture(const std::string& name, const std::string& fixture);
     // The references of the placed parts of a sheet file, in item order,

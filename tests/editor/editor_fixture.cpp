@@ -4,6 +4,7 @@
 #include "foundation/list.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/sheet_items.h"
+#include "model/items/primitives.h"
 #include "support/test_env.h"
 
 namespace editor_test {
@@ -46,6 +47,15 @@ int EditorTest::count(int code) {
     for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) n += item->type == code;
     for (SchItem* item : list_items<SchItem>(doc()->ports)) n += item->type == code;
     return n;
+}
+
+Line* EditorTest::add_line(Point a, Point b, uint8_t style) {
+    Line* l = new_Line();
+    l->flags = style;
+    l->pos = a;
+    l->end = b;
+    dlist_append(doc()->sheet->items, l);
+    return l;
 }
 
 std::vector<unsigned char> EditorTest::saved_bytes() {

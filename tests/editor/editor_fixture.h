@@ -11,6 +11,8 @@
 #include "editor/tool_mode.h"
 #include "model/documents/sheet_fixture.h"
 
+struct Line;
+
 namespace editor_test {
 
 // Remembers what the modes asked of the window.
@@ -24,12 +26,18 @@ public:
     void open_sheet(const char* file, SubSheet*) override { opened.emplace_back(file); }
     void document_replaced(Schema* now) override { replaced = now; }
     void zoom_area(Rect area) override { zoomed = area; }
+    void invalidate(const std::vector<Rect>& areas) override {
+        ++invalidations;
+        invalidated = areas;
+    }
 
     int xor_calls = 0;
     int xor_parity = 0;  // items shown on the overlay now (drawing twice removes)
     int bells = 0;
     int modified = 0;
     bool undo_enabled = false;
+    int invalidations = 0;
+    std::vector<Rect> invalidated;  // the areas of the last edit
     Schema* replaced = nullptr;
     Rect zoomed;
     std::vector<std::string> prompts;
@@ -46,6 +54,8 @@ protected:
     // Press at a, drawn out to b, released there; Ctrl or Shift at the press.
     void draw_out(Point a, Point b, int press_code = EV_LEFT_DOWN);
     int count(int code);
+    // A line of the style (0 a wire) from a to b, appended to the sheet.
+    Line* add_line(Point a, Point b, uint8_t style = 0);
     // The binary file form of the current document.
     std::vector<unsigned char> saved_bytes();
 

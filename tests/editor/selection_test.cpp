@@ -40,14 +40,7 @@ protected:
         out_wire = line(Point{37000, 11000}, Point{45000, 11000});
         far_wire = line(Point{0, 0}, Point{5000, 0});
     }
-    Line* line(Point a, Point b, uint8_t style = 0) {
-        Line* l = new_Line();
-        l->flags = style;
-        l->pos = a;
-        l->end = b;
-        dlist_append(doc()->sheet->items, l);
-        return l;
-    }
+    Line* line(Point a, Point b, uint8_t style = 0) { return add_line(a, b, style); }
     PlacedPart* part;
     Line* in_wire;
     Line* out_wire;
@@ -260,13 +253,7 @@ namespace {
 
 class RefreshTest : public EditorTest {
 protected:
-    Line* wire(Point a, Point b) {
-        Line* l = new_Line();
-        l->pos = a;
-        l->end = b;
-        dlist_append(doc()->sheet->items, l);
-        return l;
-    }
+    Line* wire(Point a, Point b) { return add_line(a, b); }
 };
 
 TEST_F(RefreshTest, AWireMovedOntoAnotherIsFusedAndLeavesNoDanglingSelection) {

@@ -54,7 +54,8 @@ const RoundTrip round_trips[] = {
     {"text", [] { proper_set(POWER_NAME, "GND", 0); }, "POWER_NAME=GND",
      [] { EXPECT_STREQ(strproper_get(POWER_NAME), "GND"); }},
     {"text_list", [] { proper_set(FIELD_NAME, 0, "Tol", FIELD_NAME, 1, "Pkg", 0); },
-     "FIELD_NAME_1=Pkg", [] {
+     "FIELD_NAME_1=Pkg",
+     [] {
          EXPECT_STREQ(strproper_get(FIELD_NAME, 0), "Tol");
          EXPECT_STREQ(strproper_get(FIELD_NAME, 1), "Pkg");
      }},
@@ -80,7 +81,8 @@ const RoundTrip round_trips[] = {
          proper_set(NB_PART_PALETTE, 1, PART_PALETTE_LIB, 0, "std", PART_PALETTE_PART, 0, "R",
                     PART_PALETTE_CONV, 0, 1, 0);
      },
-     "PART_PALETTE_CONV_0=True", [] {
+     "PART_PALETTE_CONV_0=True",
+     [] {
          EXPECT_STREQ(strproper_get(PART_PALETTE_LIB, 0), "std");
          EXPECT_STREQ(strproper_get(PART_PALETTE_PART, 0), "R");
          EXPECT_EQ(proper_get(PART_PALETTE_CONV, 0), 1);
@@ -123,10 +125,11 @@ TEST(ConfigParse, Colour) {
 }
 
 TEST_F(ConfigTest, MalformedValuesConvertByTheReadingRules) {
-    write_ini("GRID_SIZE=  12abc\nMIN_SHEETW=abc\nMIN_SHEETH=+77\nDASH_STYLE=300\n"
-              "ZOOM_CUT=x\nCOLOR_GRID=blue\nSHOW_GRID=\nCURSOR=default\nBAK_FILE=DEFAULT\n"
-              "garbage line\n=no key\nNB_BACK==9\nMULTIWIRE_DELTA=-9223372036854775808\n"
-              "MULTIWIRE_NB=99999999999999999999999\n");
+    write_ini(
+        "GRID_SIZE=  12abc\nMIN_SHEETW=abc\nMIN_SHEETH=+77\nDASH_STYLE=300\n"
+        "ZOOM_CUT=x\nCOLOR_GRID=blue\nSHOW_GRID=\nCURSOR=default\nBAK_FILE=DEFAULT\n"
+        "garbage line\n=no key\nNB_BACK==9\nMULTIWIRE_DELTA=-9223372036854775808\n"
+        "MULTIWIRE_NB=99999999999999999999999\n");
     reload();
     EXPECT_EQ(proper_get(GRID_SIZE), 12);
     EXPECT_EQ(proper_get(MIN_SHEETW), 0);
@@ -137,7 +140,7 @@ TEST_F(ConfigTest, MalformedValuesConvertByTheReadingRules) {
     EXPECT_EQ(proper_get(SHOW_GRID), 1);  // an empty value is absent
     EXPECT_EQ(proper_get(CURSOR), 2);     // "default" counts as absent
     EXPECT_EQ(proper_get(BAK_FILE), 1);
-    EXPECT_EQ(proper_get(NB_BACK), 0);    // "=9" has no digits first
+    EXPECT_EQ(proper_get(NB_BACK), 0);  // "=9" has no digits first
     // Numbers too large for any integer wrap; they never overflow.
     EXPECT_EQ(proper_get(MULTIWIRE_DELTA), 0);
     EXPECT_EQ(proper_get(MULTIWIRE_NB), -159383553);  // 10^23 mod 2^64, low 32 bits
@@ -203,6 +206,29 @@ TEST_F(ConfigTest, StartupWithConfNamesTheIni) {
     EXPECT_NE(tn_test::read_text(other).find("GRID_SIZE=300"), std::string::npos);
 }
 
+// A settings file the program made itself is read at the next start: the
+// first key written brings DIR_PROJECT along, once, and only into a file
+// that lacks it; run-time values write nothing at all.
+TEST_F(ConfigTest, TheFirstSettingWrittenMakesTheFileOneTheNextStartReads) {
+    proper_set(AUTOPAN, 1, 0);
+    EXPECT_EQ(ini_text(), "");
+    proper_set(GRID_SIZE, 250, 0);
+    proper_set(STAY_GRID, 0, 0);
+    const std::string text = ini_text();
+    EXPECT_EQ(text, "[TESSARON]\nDIR_PROJECT=..\\demo\nGRID_SIZE=250\nSTAY_GRID=False\n");
+    config_set_defaults();
+    config_find_ini(nullptr);
+    ASSERT_EQ(ini_found, 1);
+    config_load_all();
+    EXPECT_EQ(proper_get(GRID_SIZE), 250);
+
+    // A file of an older run without the key gets it, keeping what it held.
+    write_ini("GRID_SIZE=500\n");
+    ini_found = 0;
+    proper_set(STAY_GRID, 1, 0);
+    EXPECT_EQ(ini_text(), "[TESSARON]\nGRID_SIZE=500\nDIR_PROJECT=..\\demo\nSTAY_GRID=True\n");
+}
+
 TEST_F(ConfigTest, CountWithFewerElementsKeepsTheCount) {
     write_ini("NB_LIB=3\nTHE_LIB_0=first\nTHE_LIB_2=third\n");
     reload();
@@ -212,9 +238,11 @@ TEST_F(ConfigTest, CountWithFewerElementsKeepsTheCount) {
 }
 
 TEST_F(ConfigTest, CountsLargerThanTheirListsAreClamped) {
-    std::string body = "NB_LIB=1000\nNB_PROJ=-4\nNB_PART_PALETTE=50\nNB_FIELD_NAME=999\n"
-                       "NB_SYSTEM_FONTS=2000000000\n";
-    for (int i = 0; i < 300; ++i) body += "THE_LIB_" + std::to_string(i) + "=lib" + std::to_string(i) + "\n";
+    std::string body =
+        "NB_LIB=1000\nNB_PROJ=-4\nNB_PART_PALETTE=50\nNB_FIELD_NAME=999\n"
+        "NB_SYSTEM_FONTS=2000000000\n";
+    for (int i = 0; i < 300; ++i)
+        body += "THE_LIB_" + std::to_string(i) + "=lib" + std::to_string(i) + "\n";
     for (int i = 0; i < 25; ++i) {
         body += "PART_PALETTE_LIB_" + std::to_string(i) + "=l\n";
         body += "PART_PALETTE_PART_" + std::to_string(i) + "=p\n";
@@ -233,8 +261,9 @@ TEST_F(ConfigTest, CountsLargerThanTheirListsAreClamped) {
 }
 
 TEST_F(ConfigTest, FieldListsLoadUntilTheFirstAbsentElement) {
-    write_ini("BOM_FIELDS_0=True\nBOM_FIELDS_1=True\nBOM_FIELDS_3=True\nERC_TABLE_288=1\n"
-              "SIZE_SHEETH_10=5\nCOLOR_PARTFIELD_2=RGB( 1, 1, 1)\n");
+    write_ini(
+        "BOM_FIELDS_0=True\nBOM_FIELDS_1=True\nBOM_FIELDS_3=True\nERC_TABLE_288=1\n"
+        "SIZE_SHEETH_10=5\nCOLOR_PARTFIELD_2=RGB( 1, 1, 1)\n");
     reload();
     EXPECT_EQ(proper_get(BOM_FIELDS, 1), 1);
     EXPECT_EQ(proper_get(BOM_FIELDS, 3), 0);
@@ -273,7 +302,8 @@ TEST(ConfigFontForm, WritesAndParsesEveryField) {
     f->escapement = 900;
     f->italic = 1;
     std::string text = config_format_font(f);
-    EXPECT_EQ(text, "FONT( 13, 100, -13, 0, 900, 0, 400, 1, 0, 0, -1, 0, 0, 0, 34, 'Times New Roman' )");
+    EXPECT_EQ(text,
+              "FONT( 13, 100, -13, 0, 900, 0, 400, 1, 0, 0, -1, 0, 0, 0, 34, 'Times New Roman' )");
     Font* back = config_parse_font(text.c_str());
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->number, 3);
@@ -289,10 +319,12 @@ TEST(ConfigFontForm, WritesAndParsesEveryField) {
 }
 
 TEST(ConfigFontForm, RejectsShortFormsAndCutsLongFaces) {
-    EXPECT_EQ(config_parse_font("FONT( 13, 100, -13, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 'Arial' )"), nullptr);
+    EXPECT_EQ(config_parse_font("FONT( 13, 100, -13, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 'Arial' )"),
+              nullptr);
     EXPECT_EQ(config_parse_font("garbage"), nullptr);
     Font* f = config_parse_font(("FONT( 13, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, '" +
-                                 std::string(50, 'F') + "' )").c_str());
+                                 std::string(50, 'F') + "' )")
+                                    .c_str());
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(std::string(f->face_name), std::string(31, 'F'));
     free_Font(f);
@@ -349,9 +381,9 @@ TEST_F(ConfigTest, SystemFontsRoundTrip) {
 
 TEST_F(ConfigTest, EqualFontsLoadOnceUnlessAFontPropertyUsesThem) {
     const char* same = "100, -13, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, 'Arial' )";
-    write_ini(std::string("FONT_LABEL=11\nNB_SYSTEM_FONTS=5\n") +
-              "SYSTEM_FONT_0=FONT( 15, " + same + "\nSYSTEM_FONT_1=FONT( 16, " + same +
-              "\nSYSTEM_FONT_2=FONT( 11, " + same + "\nSYSTEM_FONT_3=not a font\n");
+    write_ini(std::string("FONT_LABEL=11\nNB_SYSTEM_FONTS=5\n") + "SYSTEM_FONT_0=FONT( 15, " +
+              same + "\nSYSTEM_FONT_1=FONT( 16, " + same + "\nSYSTEM_FONT_2=FONT( 11, " + same +
+              "\nSYSTEM_FONT_3=not a font\n");
     reload();
     ASSERT_NE(system_fonts, nullptr);
     ASSERT_EQ(system_fonts->count, 2u);  // 16 dropped as equal to 15; 11 kept for FONT_LABEL

@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
+#include "model/items/item_ops.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
+#include "model/items/vectors.h"
 #include "render/draw_adapter.h"
 #include "render/draw_items.h"
 #include "render/render_fixture.h"
@@ -196,6 +199,51 @@ TEST_F(DrawItemsTest, EveryItemDrawsWithAndWithoutItsDocumentAndThroughAnyMatrix
     }
     // Everything the sheet holds draws something when its document is known.
     EXPECT_EQ(with_document, schema->sheet->items->count);
+}
+
+// A record kind that the drawing table forgets would vanish from the screen
+// and from prints without a word.
+TEST(DrawingTable, EveryRecordKindHasADrawingRow) {
+    for (int code = 0; code < ITEM_CODE_LIMIT; ++code) {
+        if (!ITEM_OPS[code].make) continue;
+        EXPECT_TRUE(item_has_drawing(code)) << ITEM_OPS[code].name << " has no drawing row";
+    }
+    EXPECT_FALSE(item_has_drawing(-1));
+    EXPECT_FALSE(item_has_drawing(ITEM_CODE_LIMIT));
+}
+
+TEST_F(DrawItemsTest, EveryPrimitiveOfABodyDrawsItsShapeInThePenGiven) {
+    Vectors* body = new_Vectors();
+    Line* line = new_Line();
+    line->end = Point{1000, 0};
+    Circle* circle = new_Circle();
+    circle->on = Point{500, 0};
+    Boite* box = new_Rect();
+    box->corner = Point{1000, 1000};
+    Arc* arc = new_Arc();
+    arc->start = Point{500, 0};
+    arc->end = Point{0, 500};
+    Junction* dot = new_Junction();
+    dot->width = 100;
+    Poly* poly = new_Poly();
+    poly->points = {Point{0, 0}, Point{1000, 0}, Point{1000, 1000}};
+    Text* text = new_Text();
+    text->string = "A";
+    set_TextSize(&text->size, 500);
+    Fill* fill = new_Fill();
+    Line* edge = new_Line();
+    edge->end = Point{0, 1000};
+    ASSERT_TRUE(dlist_append(fill->items, edge));
+    SchItem* items[] = {line, circle, box, arc, dot, poly, text, fill};
+    for (SchItem* item : items) ASSERT_TRUE(dlist_append(body->items, item));
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
+    draw_vectors_on_canvas(nullptr, &recorder, body, nullptr, DRAW_COPY, 0x123456);
+    ASSERT_GE(prims.size(), std::size(items));
+    for (const Prim& prim : prims) EXPECT_EQ(prim.rgb, 0x123456u);
+    EXPECT_EQ(std::count_if(prims.begin(), prims.end(), [](const Prim& p) { return p.filled; }), 2)
+        << "the junction's dot and the fill";
+    free_Vectors(body);
 }
 
 }  // namespace

@@ -55,6 +55,21 @@ TEST(FlowLayout, BlankLinesTabsAndSkipsAddSpace) {
     EXPECT_TRUE(same(f.Add(-5, -5, -1, -1).item, 8 + 10 + 10, row, 0, 0));
 }
 
+TEST(FlowLayout, SpacingsChangeForTheItemsThatFollowAndAMarginOfZeroHugsTheItems) {
+    FlowLayout f(0, 10, 6, 4);
+    f.SetMargin(0);
+    EXPECT_TRUE(same(f.Add(0, 0, 9, 9).item, 0, 0, 9, 9));
+    f.SetSpacing(0, 0);  // the gap after the first item was taken already
+    EXPECT_EQ(f.Add(0, 0, 9, 9).item.x, 19);
+    EXPECT_EQ(f.Add(0, 0, 9, 9).item.x, 28);
+    f.NewLine();
+    EXPECT_EQ(f.Add(0, 0, 9, 9).item.y, 9);  // rows touch
+    EXPECT_EQ(f.Width(), 37);
+    EXPECT_EQ(f.Height(), 18);
+    f.SetSpacing(-3, -3);  // no negative gaps
+    EXPECT_EQ(f.Add(0, 0, 1, 1).item.x, 9);
+}
+
 TEST(FlowLayout, AnEmptyPanelIsItsMargins) {
     FlowLayout f(8, 10, 6, 4);
     EXPECT_EQ(f.Width(), 16);

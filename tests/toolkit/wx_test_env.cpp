@@ -15,6 +15,8 @@
 #include <wx/dialog.h>
 #include <wx/init.h>
 
+#include "toolkit/asking.h"
+
 namespace tn_test {
 
 void destroy_window(wxWindow* window) {
@@ -28,6 +30,8 @@ namespace {
 class RefuseUnexpectedModal : public wxModalDialogHook {
 protected:
     int Enter(wxDialog* dialog) override {
+        // A test's own script shows it and acts in it.
+        if (ask_script_drives(dialog)) return wxID_NONE;
         ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle().utf8_string() << "\"";
         return wxID_CANCEL;
     }
@@ -63,9 +67,10 @@ public:
         if (!wxEntryStart(argc, argv)) {
             // A failed environment would only mark the tests skipped: stop
             // the program so that the run fails.
-            std::fputs("toolkit_tests: FAILED: cannot open a display; run the GUI tests under "
-                       "xvfb-run\n",
-                       stderr);
+            std::fputs(
+                "toolkit_tests: FAILED: cannot open a display; run the GUI tests under "
+                "xvfb-run\n",
+                stderr);
             std::fflush(stdout);
             std::fflush(stderr);
             std::_Exit(1);
@@ -74,8 +79,8 @@ public:
         // The toolkit's own assertion box would wait for a user.
         wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
                               const wxString& cond, const wxString& msg) {
-            ADD_FAILURE() << "wx assertion " << cond.utf8_string() << " in "
-                          << func.utf8_string() << " (" << file.utf8_string() << ":" << line
+            ADD_FAILURE() << "wx assertion " << cond.utf8_string() << " in " << func.utf8_string()
+                          << " (" << file.utf8_string() << ":" << line
                           << "): " << msg.utf8_string();
         });
         refuse_.Register();

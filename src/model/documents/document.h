@@ -194,6 +194,8 @@ int search_LibParts(const char* library_name, const char* pattern, std::vector<L
 // sorts: rows with a prefix first; by rest, then by prefix (ignoring case).
 // `mode` is kept for the callers' argument order (0).
 void sort_part_matches(std::vector<LibPartRow>* rows, int mode, const char* library_name);
+// The same with the prefixes of a library at hand (none: no prefixes).
+void sort_part_matches_of(std::vector<LibPartRow>* rows, const Library* library);
 // The part named in the given library, or in the first standard library
 // that has it; *library gets that library's name and *entry its entry.
 // Null when none has it.

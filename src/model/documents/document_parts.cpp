@@ -146,8 +146,11 @@ int search_LibParts(const char* library_name, const char* pattern, std::vector<L
 
 void sort_part_matches(std::vector<LibPartRow>* rows, int mode, const char* library_name) {
     (void)mode;
-    const Library* library =
-        open_library_file(library_name ? library_name : "", find_stdlib_index(library_name));
+    sort_part_matches_of(
+        rows, open_library_file(library_name ? library_name : "", find_stdlib_index(library_name)));
+}
+
+void sort_part_matches_of(std::vector<LibPartRow>* rows, const Library* library) {
     for (LibPartRow& row : *rows) {
         const char* name = row.entry ? row.entry->name.get() : "";
         row.prefix = library ? lib_prefix_of(nullptr, library, name) : "";

@@ -12,6 +12,7 @@
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
+#include "model/items/item_ops.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
@@ -90,8 +91,7 @@ void mark_list(List* items, uint32_t filter, uint32_t mask) {
         if (edit_filter_admits(filter, item)) item->state |= mask;
         if (item->type == SUBSHEET_ITEM &&
             (filter & (EDIT_FILTER_ALL | EDIT_FILTER_SHEET_NETS)) != 0)
-            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
-                port->state |= mask;
+            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports)) port->state |= mask;
     }
 }
 
@@ -121,38 +121,59 @@ void release_picked_entry(Schema* schema, SchItem* item) {
     if (item->state & STATE_TEMPORARY) free_SchItem(schema, item, false);
 }
 
+namespace {
+
+// The edit filter's table, beside the operations table: per item code, the
+// bit of EDIT_MODE that admits a record (wires, buses and drawn lines, and
+// comments and labels, are told apart by their flags). Codes without a row
+// are never admitted; ERC marks have a row that admits them only with
+// EDIT_FILTER_ALL.
+template <uint32_t BIT>
+uint32_t bit_of(const SchItem*) {
+    return BIT;
+}
+
+uint32_t line_bit(const SchItem* item) {
+    if (is_wire_kind(item, BUS)) return EDIT_FILTER_BUSES;
+    if (is_wire_kind(item, DRAW)) return EDIT_FILTER_DRAWINGS;
+    return EDIT_FILTER_WIRES;
+}
+
+uint32_t text_bit(const SchItem* item) {
+    return (item->flags & TEXT_TYPE_MASK) == LABEL ? EDIT_FILTER_LABELS : EDIT_FILTER_COMMENTS;
+}
+
+struct FilterRow {
+    uint32_t (*bit)(const SchItem* item) = nullptr;
+};
+
+constexpr ItemTable<FilterRow> build_filter_table() {
+    ItemTable<FilterRow> table{};
+    table[PARTLIB_ITEM].bit = bit_of<EDIT_FILTER_PARTS>;
+    table[PORT_ITEM].bit = bit_of<EDIT_FILTER_PORTS>;
+    table[POWER_ITEM].bit = bit_of<EDIT_FILTER_POWERS>;
+    table[LINE_ITEM].bit = line_bit;
+    table[SUBSHEET_ITEM].bit = bit_of<EDIT_FILTER_SHEETS>;
+    table[JUNCTION_ITEM].bit = bit_of<EDIT_FILTER_JUNCTIONS>;
+    table[TEXT_ITEM].bit = text_bit;
+    table[NETPROP_ITEM].bit = bit_of<EDIT_FILTER_LABELS>;
+    table[NOCON_ITEM].bit = bit_of<EDIT_FILTER_NOCONS>;
+    for (int code : {FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, ARC_ITEM, POLY_ITEM, IMAGE_ITEM})
+        table[code].bit = bit_of<EDIT_FILTER_DRAWINGS>;
+    table[ERC_ITEM].bit = bit_of<0>;
+    return table;
+}
+
+constinit const ItemTable<FilterRow> FILTER_OPS = build_filter_table();
+
+}  // namespace
+
+bool edit_filter_has_row(int code) { return item_row(FILTER_OPS, code).bit != nullptr; }
+
 bool edit_filter_admits(uint32_t filter, const SchItem* item) {
     if (filter & EDIT_FILTER_ALL) return true;
-    uint32_t bit = 0;
-    switch (item->type) {
-        case PARTLIB_ITEM: bit = EDIT_FILTER_PARTS; break;
-        case PORT_ITEM: bit = EDIT_FILTER_PORTS; break;
-        case POWER_ITEM: bit = EDIT_FILTER_POWERS; break;
-        case LINE_ITEM:
-            if (is_wire_kind(item, BUS))
-                bit = EDIT_FILTER_BUSES;
-            else if (is_wire_kind(item, DRAW))
-                bit = EDIT_FILTER_DRAWINGS;
-            else
-                bit = EDIT_FILTER_WIRES;
-            break;
-        case SUBSHEET_ITEM: bit = EDIT_FILTER_SHEETS; break;
-        case JUNCTION_ITEM: bit = EDIT_FILTER_JUNCTIONS; break;
-        case TEXT_ITEM:
-            bit = (item->flags & TEXT_TYPE_MASK) == LABEL ? EDIT_FILTER_LABELS
-                                                          : EDIT_FILTER_COMMENTS;
-            break;
-        case NETPROP_ITEM: bit = EDIT_FILTER_LABELS; break;
-        case NOCON_ITEM: bit = EDIT_FILTER_NOCONS; break;
-        case FILL_ITEM:
-        case CIRCLE_ITEM:
-        case BOITE_ITEM:
-        case ARC_ITEM:
-        case POLY_ITEM:
-        case IMAGE_ITEM: bit = EDIT_FILTER_DRAWINGS; break;
-        default: return false;
-    }
-    return (filter & bit) != 0;
+    auto bit = item_row(FILTER_OPS, item->type).bit;
+    return bit && (filter & bit(item)) != 0;
 }
 
 void mark_edit_filter(Schema* schema, uint32_t mask) {

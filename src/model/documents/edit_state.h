@@ -61,6 +61,9 @@ enum : uint32_t {
 };
 // True when the filter admits the item.
 bool edit_filter_admits(uint32_t filter, const SchItem* item);
+// True when the filter's table has a row for the code (ERC marks have one
+// that only EDIT_FILTER_ALL passes).
+bool edit_filter_has_row(int code);
 // ORs the mask into the state of every item of the document (root sheet
 // items, sub-sheet ports, the ports list; with EDIT_FILTER_ALL also the ERC
 // marks) that the filter of property EDIT_MODE admits.

@@ -27,6 +27,7 @@
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
+#include "model/items/item_ops.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
@@ -220,46 +221,109 @@ double schema_find_nearest(Schema* schema, Point p, SchItem** out, uint32_t mask
     return *out ? d : FAR_AWAY;
 }
 
+namespace {
+
+// --- the picking table ----------------------------------------------------------------------------
+// Beside the operations table: per item code, how a pick collects a record
+// (`pick`: appends it, or the part of it under the point, within the pick
+// distance) and where a wire drawn near it snaps (`snap`: the distance to
+// its nearest connection point, which goes to *at). Codes without a `pick`
+// are never picked: nested sheets, net identifiers, links, title blocks.
+
+bool picked_within(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result,
+                   double tolerance) {
+    if (distance_SchItem(schema, item, p, 0, tolerance, mark_bit) >= PICK_DISTANCE) return false;
+    append_or_die(result, item);
+    return true;
+}
+
+bool pick_near(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
+    return picked_within(schema, item, p, mark_bit, result, PICK_DISTANCE);
+}
+
+// A junction's distance is measured without tolerance: only the dot counts.
+bool pick_junction(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
+    return picked_within(schema, item, p, mark_bit, result, 0);
+}
+
+// The attribute text under the point before the part's body.
+bool pick_placed_part(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
+    List* found = result;
+    if (pick_attributes(schema, as_PlacedPart(item), p, mark_bit, &found, true)) return true;
+    return pick_near(schema, item, p, mark_bit, result);
+}
+
+// The port under the point, and the box itself.
+bool pick_subsheet(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
+    bool added = pick_subsheet_port(schema, as_SubSheet(item), p, mark_bit, result);
+    return pick_near(schema, item, p, mark_bit, result) || added;
+}
+
+double snap_at_pos(Schema* schema, SchItem* item, Point p, Point* at) {
+    *at = item->pos;
+    return distance_SchItem(schema, item, p, 0, 0, 0);
+}
+
+// Pins are searched in the part's own coordinates, so a rotated, mirrored
+// or scaled part snaps to its drawn pin ends.
+double snap_placed_part(Schema* schema, SchItem* item, Point p, Point* at) {
+    PlacedPart* pl = as_PlacedPart(item);
+    Matrix to_sheet, to_part;
+    pl_matrix(pl, &to_sheet, &to_part);
+    Point q, end;
+    matrix_apply(&to_part, p, &q);
+    double d = FAR_AWAY;
+    if (!nearest_part_pin(form_pins(pl_get_part(own_library(schema), pl), pl), q, Point{}, &end,
+                          &d))
+        return FAR_AWAY;
+    matrix_apply(&to_sheet, end, at);
+    return d * pl_get_scale(pl);
+}
+
+double snap_subsheet(Schema*, SchItem* item, Point p, Point* at) {
+    SubSheet* box = as_SubSheet(item);
+    double best = NO_CANDIDATE;
+    *at = Point{};
+    for (Port* port : list_items<Port>(box->ports)) {
+        Point end = absolute(port->pos, box->pos);
+        double d = std::hypot(static_cast<double>(p.x) - end.x, static_cast<double>(p.y) - end.y);
+        if (d < best) {
+            best = d;
+            *at = end;
+        }
+    }
+    return best;
+}
+
+struct PickRow {
+    bool (*pick)(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) = nullptr;
+    double (*snap)(Schema* schema, SchItem* item, Point p, Point* at) = nullptr;
+};
+
+constexpr ItemTable<PickRow> build_pick_table() {
+    ItemTable<PickRow> table{};
+    for (int code : {FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, LINE_ITEM, ARC_ITEM, TEXT_ITEM, POLY_ITEM,
+                     NOCON_ITEM, PORT_ITEM, ERC_ITEM, NETPROP_ITEM, IMAGE_ITEM})
+        table[code].pick = pick_near;
+    table[JUNCTION_ITEM] = {pick_junction, snap_at_pos};
+    table[POWER_ITEM] = {pick_near, snap_at_pos};
+    table[PARTLIB_ITEM] = {pick_placed_part, snap_placed_part};
+    table[SUBSHEET_ITEM] = {pick_subsheet, snap_subsheet};
+    return table;
+}
+
+constinit const ItemTable<PickRow> PICK_OPS = build_pick_table();
+
+}  // namespace
+
+bool item_is_pickable(int code) { return item_row(PICK_OPS, code).pick != nullptr; }
+
 // --- collecting -----------------------------------------------------------------------------
 
 bool pick_SchItem(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
-    double d = FAR_AWAY;
-    bool added = false;
-    switch (item->type) {
-        case FILL_ITEM:
-        case CIRCLE_ITEM:
-        case BOITE_ITEM:
-        case LINE_ITEM:
-        case ARC_ITEM:
-        case TEXT_ITEM:
-        case POLY_ITEM:
-        case POWER_ITEM:
-        case NOCON_ITEM:
-        case PORT_ITEM:
-        case ERC_ITEM:
-        case NETPROP_ITEM:
-        case IMAGE_ITEM: d = distance_SchItem(schema, item, p, 0, PICK_DISTANCE, mark_bit); break;
-        case JUNCTION_ITEM: d = distance_SchItem(schema, item, p, 0, 0, mark_bit); break;
-        case PARTLIB_ITEM: {
-            List* found = result;
-            if (pick_attributes(schema, as_PlacedPart(item), p, mark_bit, &found, true))
-                return true;
-            d = distance_SchItem(schema, item, p, 0, PICK_DISTANCE, mark_bit);
-            break;
-        }
-        case SUBSHEET_ITEM:
-            added = pick_subsheet_port(schema, as_SubSheet(item), p, mark_bit, result);
-            d = distance_SchItem(schema, item, p, 0, PICK_DISTANCE, mark_bit);
-            break;
-        default: return false;  // sheets, net identifiers, links, title blocks
-    }
-    if (d < PICK_DISTANCE) {
-        append_or_die(result, item);
-        added = true;
-    }
-    return added;
+    auto pick = item_row(PICK_OPS, item->type).pick;
+    return pick && pick(schema, item, p, mark_bit, result);
 }
-
 bool collect_items_at(Schema* schema, List* items, Point p, List** result, uint32_t mark_bit,
                       bool all_types) {
     if (!*result) *result = new_list_or_die();
@@ -490,43 +554,9 @@ bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
         if (port) offer(d, port->pos);
     }
     for (SchItem* item : list_items<SchItem>(sheet_items(schema))) {
-        switch (item->type) {
-            case JUNCTION_ITEM: offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos); break;
-            case PARTLIB_ITEM: {
-                // Pins are searched in the part's own coordinates, so a
-                // rotated, mirrored or scaled part snaps to its drawn pin ends.
-                PlacedPart* pl = as_PlacedPart(item);
-                Matrix to_sheet, to_part;
-                pl_matrix(pl, &to_sheet, &to_part);
-                Point q, end;
-                matrix_apply(&to_part, p, &q);
-                double d = FAR_AWAY;
-                if (nearest_part_pin(form_pins(pl_get_part(own_library(schema), pl), pl), q,
-                                     Point{}, &end, &d)) {
-                    matrix_apply(&to_sheet, end, &end);
-                    offer(d * pl_get_scale(pl), end);
-                }
-                break;
-            }
-            case POWER_ITEM: offer(distance_SchItem(schema, item, p, 0, 0, 0), item->pos); break;
-            case SUBSHEET_ITEM: {
-                SubSheet* box = as_SubSheet(item);
-                double box_best = NO_CANDIDATE;
-                Point box_at{};
-                for (Port* port : list_items<Port>(box->ports)) {
-                    Point end = absolute(port->pos, box->pos);
-                    double d = std::hypot(static_cast<double>(p.x) - end.x,
-                                          static_cast<double>(p.y) - end.y);
-                    if (d < box_best) {
-                        box_best = d;
-                        box_at = end;
-                    }
-                }
-                offer(box_best, box_at);
-                break;
-            }
-            default: break;
-        }
+        Point candidate{};
+        if (auto snap = item_row(PICK_OPS, item->type).snap)
+            offer(snap(schema, item, p, &candidate), candidate);
     }
     if (found) *out = at;
     return found;

@@ -54,6 +54,8 @@ bool collect_items_at(Schema* schema, List* items, Point p, List** result, uint3
 // distance. Sheets, net identifiers, links and title blocks are never
 // picked. True when something was appended.
 bool pick_SchItem(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result);
+// True when the picking table has a row that picks records of the code.
+bool item_is_pickable(int code);
 // Reduces the result to one entry of the code when it holds one (every
 // other entry released and removed). For texts (7) a text standing inside
 // a picked placed part's body or behind an attribute link counts too (see

@@ -69,3 +69,16 @@ extern const std::array<ItemOps, ITEM_CODE_LIMIT> ITEM_OPS;
 inline const ItemOps& item_ops(int code) {
     return ITEM_OPS[code >= 0 && code < ITEM_CODE_LIMIT ? code : 0];
 }
+
+// A table of per-kind behaviour that stands beside ITEM_OPS, in the
+// subsystem that owns the behaviour (drawing, picking, the edit filter):
+// one row per item code, an empty row where the code has none.
+template <class Row>
+using ItemTable = std::array<Row, ITEM_CODE_LIMIT>;
+
+// The row of a code; an empty row for a code outside the table.
+template <class Row>
+const Row& item_row(const ItemTable<Row>& table, int code) {
+    static const Row none{};
+    return code >= 0 && code < ITEM_CODE_LIMIT ? table[code] : none;
+}

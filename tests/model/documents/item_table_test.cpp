@@ -9,12 +9,16 @@
 
 #include "foundation/list.h"
 #include "foundation/services.h"
+#include "model/documents/edit_state.h"
+#include "model/documents/pick.h"
 #include "model/documents/schema_file.h"
 #include "model/documents/sheet_fixture.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/sheet_record_fixture.h"
 #include "model/items/item_ops.h"
 #include "model/items/library.h"
+#include "model/items/primitives.h"
+#include "model/items/text.h"
 
 using namespace sheet_test;
 
@@ -54,6 +58,53 @@ TEST_F(ItemTable, CodesWithoutARecordHaveAnEmptyRow) {
         EXPECT_EQ(ops.sheet_tag, 0);
         EXPECT_EQ(new_SchItem(code), nullptr);
     }
+}
+
+// The tables beside the operations table: every kind that stands on a sheet
+// can be picked (but a nested sheet), and every kind that can be picked has
+// a row in the edit filter, so that a new kind is never silently
+// unselectable.
+TEST_F(ItemTable, EveryKindOnASheetHasAPickingRowAndAFilterRow) {
+    for (int code = 0; code < ITEM_CODE_LIMIT; ++code) {
+        SCOPED_TRACE(item_name(code));
+        const bool stands_on_a_sheet = item_ops(code).sheet_tag != 0 && code != SHEET_ITEM;
+        EXPECT_TRUE(!stands_on_a_sheet || item_is_pickable(code));
+        EXPECT_TRUE(!item_is_pickable(code) || edit_filter_has_row(code));
+    }
+    for (int code :
+         {-1, 0, static_cast<int>(SHEET_ITEM), static_cast<int>(IDENT_ITEM),
+          static_cast<int>(PSEUDO_PIN), static_cast<int>(TITLEBLOCK_ITEM), ITEM_CODE_LIMIT}) {
+        SCOPED_TRACE(code);
+        EXPECT_FALSE(item_is_pickable(code));
+    }
+}
+
+TEST_F(ItemTable, TheEditFilterTellsLinesAndTextsApartByTheirFlags) {
+    Line* wire = new_Line();
+    Line* bus = new_Line();
+    Line* drawn = new_Line();
+    bus->flags = BUS;
+    drawn->flags = DRAW;
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_WIRES, wire));
+    EXPECT_FALSE(edit_filter_admits(EDIT_FILTER_WIRES, bus));
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_BUSES, bus));
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_DRAWINGS, drawn));
+    EXPECT_FALSE(edit_filter_admits(EDIT_FILTER_DRAWINGS, wire));
+    for (Line* line : {wire, bus, drawn}) free_Line(line, false);
+    Text* comment = new_Text();
+    Text* label = new_Text();
+    label->flags = LABEL;
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_COMMENTS, comment));
+    EXPECT_FALSE(edit_filter_admits(EDIT_FILTER_COMMENTS, label));
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_LABELS, label));
+    for (Text* text : {comment, label}) free_Text(text, false);
+    SchItem* mark = new_SchItem(ERC_ITEM);
+    EXPECT_FALSE(edit_filter_admits(~EDIT_FILTER_ALL, mark)) << "only the whole filter takes marks";
+    EXPECT_TRUE(edit_filter_admits(EDIT_FILTER_ALL, mark));
+    free_SchItem(nullptr, mark, false);
+    SchItem* sheet = new_SchItem(SHEET_ITEM);
+    EXPECT_FALSE(edit_filter_admits(~EDIT_FILTER_ALL, sheet));
+    free_SchItem(nullptr, sheet, false);
 }
 
 TEST_F(ItemTable, EachReadableCodeWritesItsTagAndReadsBackAsItself) {

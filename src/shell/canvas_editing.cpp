@@ -1,17 +1,18 @@
 // The sheet editor wired to the editing canvas.
-#include "editor/canvas_editing.h"
+#include "shell/canvas_editing.h"
 
 #include <memory>
 
 #include <wx/cursor.h>
 #include <wx/timer.h>
 
-#include "editor/editor_commands.h"
-#include "foundation/core.h"
-#include "foundation/list.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
@@ -75,7 +76,13 @@ private:
     EditCanvas* canvas_;
 };
 
-const ToolMode* base_mode_of(int kind) { return kind == CANVAS_SHEET ? &main_mode : nullptr; }
+const ToolMode* base_mode_of(int kind) {
+    if (kind == CANVAS_SHEET) return &main_mode;
+    if (kind == CANVAS_LIBRARY || kind == CANVAS_TEMPLATE) return &libedit_main_mode;
+    return nullptr;
+}
+
+bool library_editor_kind(int kind) { return kind == CANVAS_LIBRARY || kind == CANVAS_TEMPLATE; }
 
 MouseInput input_of(const wxMouseEvent& event) {
     MouseInput in;
@@ -230,7 +237,9 @@ void EditCanvas::ToggleItemGhost(List* items) {
 // --- attach and detach --------------------------------------------------------------------------------
 void editor_attach(EditCanvas* canvas) {
     canvas->edit_host = std::make_unique<CanvasHost>(canvas);
-    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    if (library_editor_kind(canvas->kind)) canvas->libedit_host = make_libedit_host(canvas);
+    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr,
+                 canvas->edit_host.get());
     for (const wxEventTypeTag<wxMouseEvent>& type :
          {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
           wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MOTION, wxEVT_MOUSEWHEEL, wxEVT_ENTER_WINDOW,
@@ -256,13 +265,18 @@ void editor_document_changed(EditCanvas* canvas) {
     session_close(&session);
     canvas->ClearGhosts();
     session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
+    if (library_editor_kind(canvas->kind)) {
+        // The library editor's copies name records of the document that went.
+        libedit_reset(&canvas->libedit);
+        libedit_bind(&canvas->libedit, &session, canvas->libedit_host.get());
+    }
     if (canvas->mySchema) {
         if (const ToolMode* base = base_mode_of(canvas->kind)) PushMode(&session, base);
     }
 }
 
-bool editor_command(EditCanvas* canvas, int id, long) {
-    if (!canvas || !editor_command_available(id)) return false;
+EditSession* editor_session(EditCanvas* canvas) {
+    if (!canvas) return nullptr;
     editor_document_changed(canvas);
-    return editor_run_command(&canvas->editing, id);
+    return &canvas->editing;
 }

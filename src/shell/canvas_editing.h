@@ -15,5 +15,7 @@ void editor_attach(EditCanvas* canvas);
 void editor_detach(EditCanvas* canvas);
 // The canvas shows another document: the modes end, the session follows.
 void editor_document_changed(EditCanvas* canvas);
-// The editor's menu commands on a canvas; false when the id is not one.
-bool editor_command(EditCanvas* canvas, int id, long argument);
+struct EditSession;
+// The canvas's session, following the document the canvas shows now (the
+// editor's commands run on it); null for a null canvas.
+EditSession* editor_session(EditCanvas* canvas);

@@ -1,0 +1,41 @@
+#include "dialogs/dialog_opener.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "foundation/errors.h"
+#include "foundation/services.h"
+#include "shell/shell.h"
+
+FormDialog* new_registered_dialog(EnhancedDialog** global, const char* title,
+                                  const char* window_name, long style, bool modal, Form form,
+                                  FormDialog::Command command) {
+    auto* dialog = new FormDialog(main_frame, title, window_name, style, modal, std::move(form),
+                                  std::move(command), destroy_registered_dialog);
+    *global = dialog;
+    dialog_list.push_back(global);
+    center_dialog(dialog);
+    return dialog;
+}
+
+void open_dialog(const DialogOpening& opening) {
+    EnhancedDialog** global = opening.global;
+    if (!*global) {
+        if (!memory_available()) no_memory();
+        if (opening.build) opening.build();
+        if (*global) {
+            center_dialog(*global);
+            if (opening.fill) opening.fill();
+        }
+    }
+    EnhancedDialog* dialog = *global;
+    if (!dialog) {
+        char line[200];
+        std::snprintf(line, sizeof line, "No Memory while creating %s\n", opening.window_name);
+        services().debug_write(line);
+        return;
+    }
+    dialog->SetMessage("");
+    dialog->client_word = opening.client_word;
+    if (!dialog->IsShown()) dialog->Show(true, false);
+}

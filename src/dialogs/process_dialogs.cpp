@@ -1,0 +1,177 @@
+#include "dialogs/process_dialogs.h"
+
+#include <string>
+
+#include <wx/button.h>
+
+#include "dialogs/dialog_opener.h"
+#include "dialogs/process_forms.h"
+#include "foundation/app_utils.h"
+#include "foundation/dialog_calls.h"
+#include "foundation/errors.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "shell/app.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "toolkit/file_selectors.h"
+#include "toolkit/panel_items.h"
+
+namespace {
+
+const char* const help_file = "Tessaron.hlp";
+
+FormDialog* dialog_of(const ProcessDialog& d) { return static_cast<FormDialog*>(*d.global); }
+
+FormContext current_document() {
+    FormContext context;
+    context.has_document = paint_zone != nullptr;
+    if (paint_zone) context.document_name = canvas_file_name(paint_zone);
+    return context;
+}
+
+void create(const ProcessDialog& d) {
+    if (*d.global) return;
+    FormDialog* dialog = new_registered_dialog(d.global, d.title, d.window_name, dialog_style, true,
+                                               process_form(d), process_button);
+    dialog->BuildRows();
+    if (d.kind == ProcessKind::ERC) erc_build_matrix(dialog);
+    dialog->Fit();
+}
+
+void load(const ProcessDialog& d) {
+    FormDialog* dialog = dialog_of(d);
+    if (!dialog) return;
+    process_load(d, dialog->form(), current_document());
+    dialog->Fill();
+    if (d.kind == ProcessKind::ERC) erc_load_matrix();
+    // A dialog opened with the needed file field empty starts with Execute
+    // disabled, as it would be after any change.
+    if (d.kind == ProcessKind::CONVERTER) oconv_update_execute();
+}
+
+void store(const ProcessDialog& d) {
+    FormDialog* dialog = dialog_of(d);
+    if (!dialog) return;
+    dialog->Read();
+    process_store(d, dialog->form());
+    if (d.kind == ProcessKind::ERC) erc_store_matrix();
+}
+
+const ProcessDialog& row_of(EnhancedDialog** global) {
+    for (const ProcessDialog& d : process_dialogs)
+        if (d.global == global) return d;
+    TN_ASSERT(!"process dialog without a row");
+    return process_dialogs[0];
+}
+
+void search_file(const ProcessRoute& route) {
+    FormDialog* dialog = dialog_of(*route.dialog);
+    if (!dialog) return;
+    std::string wildcard = suffix_wildcard(route.wildcard_property);
+    select_file_into(dialog, dialog->Item(route.field), strproper_get(route.directory_property),
+                     wildcard.c_str(), route.message);
+}
+
+// The library chooser offers compiled libraries and OrCAD library sources;
+// a name the file system cannot hold is refused (error 84).
+void oconv_library_search() {
+    FormDialog* dialog = dialog_of(process_dialog_of(ProcessKind::CONVERTER));
+    if (!dialog) return;
+    const std::string library_dir = full_dir_path(DIR_LIBRARY);
+    const std::string project_dir = full_dir_path(DIR_PROJECT);
+    const char* wildcards[] = {"*.clb", "*.src"};
+    const char* names[] = {"Tessaron Libraries", "OrCAD 32 bits"};
+    const char* directories[] = {library_dir.c_str(), project_dir.c_str()};
+    int filter = 2;
+    const char* chosen = filesel_multi(
+        "Library to Use/Convert:", strproper_get(DIR_LIBRARY), nullptr, nullptr, &filter, wildcards,
+        names, directories, FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, dialog, -1, -1);
+    if (!chosen || !*chosen) return;
+    if (!check_file_name(chosen)) {
+        error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen);
+        return;
+    }
+    control_set_text(dialog->Item(PF_LIBRARY), chosen);
+    oconv_update_execute();
+}
+
+void oconv_schema_search() {
+    FormDialog* dialog = dialog_of(process_dialog_of(ProcessKind::CONVERTER));
+    if (!dialog) return;
+    const std::string suffixes = strproper_get(EXT_ORCSCH);
+    const std::string extension = suffixes.empty() ? "" : suffixes.substr(1);
+    const std::string wildcard = suffix_wildcard(EXT_ORCSCH);
+    std::string chosen;
+    if (!services().file_selector("Schematic File:", strproper_get(DIR_PROJECT), "",
+                                  extension.c_str(), wildcard.c_str(), FILE_SELECT_OPEN, dialog,
+                                  &chosen) ||
+        chosen.empty())
+        return;
+    control_set_text(dialog->Item(PF_SCHEMA), chosen.c_str());
+    oconv_update_execute();
+}
+
+}  // namespace
+
+#define TN_PROCESS_DIALOG_DEFINITIONS(name)         \
+    void create_##name() { create(row_of(&name)); } \
+    void load_##name() { load(row_of(&name)); }     \
+    void store_##name() { store(row_of(&name)); }
+TN_PROCESS_DIALOG_DEFINITIONS(erc_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(backanno_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(annotate_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(complib_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(decomplib_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(libarch_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(liblist_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(billmat_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(netfmt_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(oconv_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(partsch_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(compsheet_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(comptmpl_prop)
+TN_PROCESS_DIALOG_DEFINITIONS(decomptmpl_prop)
+#undef TN_PROCESS_DIALOG_DEFINITIONS
+
+bool open_process_dialog(int menu_command) {
+    const ProcessDialog* d = process_dialog_for_menu(menu_command);
+    if (!d) return false;
+    open_dialog({d->global, d->window_name, [d] { create(*d); }, [d] { load(*d); }, 0});
+    return true;
+}
+
+void process_button(long client_word) { process_command(client_word); }
+
+void process_command(long id, const JobSink& sink) {
+    const ProcessRoute route = process_route(id);
+    const ProcessDialog* d = route.dialog;
+    switch (route.kind) {
+        case ProcessRoute::NONE: break;
+        case ProcessRoute::STORE:
+            store(*d);
+            hide_dialog(*d->global);
+            break;
+        case ProcessRoute::EXECUTE:
+            process_command(d->store_id, sink);
+            if (sink)
+                sink(paint_zone, d->job_command, route.argument);
+            else
+                menu_command(paint_zone, d->job_command, route.argument);
+            break;
+        case ProcessRoute::SEARCH: search_file(route); break;
+        case ProcessRoute::HELP: show_help(help_file, d->help_context); break;
+        case ProcessRoute::UPDATE_EXECUTE: oconv_update_execute(); break;
+        case ProcessRoute::LIBRARY_SEARCH: oconv_library_search(); break;
+        case ProcessRoute::SCHEMA_SEARCH: oconv_schema_search(); break;
+    }
+}
+
+void oconv_update_execute() {
+    const ProcessDialog& d = process_dialog_of(ProcessKind::CONVERTER);
+    FormDialog* dialog = dialog_of(d);
+    if (!dialog) return;
+    dialog->Read();
+    if (wxWindow* execute = dialog->ButtonFor(d.execute_id))
+        execute->Enable(oconv_execute_enabled(dialog->form()));
+}

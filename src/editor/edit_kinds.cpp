@@ -1,0 +1,124 @@
+// The sheet editor's per-kind table.
+#include "editor/edit_kinds.h"
+
+#include <string>
+
+#include "editor/edit_ops.h"
+#include "foundation/list.h"
+#include "foundation/matrix.h"
+#include "model/documents/netprop.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
+#include "model/items/item_ops.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+#include "model/items/text.h"
+
+namespace {
+
+// --- where wires attach -------------------------------------------------------------------------
+void no_points(Schema*, SchItem*, std::vector<Point>*) {}
+
+void point_at_pos(Schema*, SchItem* item, std::vector<Point>* out) { out->push_back(item->pos); }
+
+void line_ends(Schema*, SchItem* item, std::vector<Point>* out) {
+    out->push_back(as_Line(item)->pos);
+    out->push_back(as_Line(item)->end);
+}
+
+// The outer ends of the pins of the form the part shows, placed.
+void pin_ends(Schema* schema, SchItem* item, std::vector<Point>* out) {
+    PlacedPart* pl = as_PlacedPart(item);
+    PinList* pins = pl_pins_in_use(schema->library, pl);
+    if (!pins) return;
+    Matrix m;
+    matrix_identity(&m);
+    pl_matrix(pl, &m);
+    for (Pin* pin : list_items<Pin>(pins->pins)) {
+        Point outer, inner, at;
+        get_PinLine(pin, &outer, &inner);
+        matrix_apply(&m, outer, &at);
+        out->push_back(at);
+    }
+}
+
+void box_ports(Schema*, SchItem* item, std::vector<Point>* out) {
+    for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
+        out->push_back(Point{item->pos.x + port->pos.x, item->pos.y + port->pos.y});
+}
+
+// --- generated drawings ---------------------------------------------------------------------
+void no_outline(Schema*, SchItem*) {}
+void power_outline(Schema* schema, SchItem* item) { power_build_symbol(schema, as_Power(item)); }
+void port_outline(Schema* schema, SchItem* item) { port_build_symbol(schema, as_Port(item)); }
+void box_outline(Schema* schema, SchItem* item) { subsheet_build_box(schema, as_SubSheet(item)); }
+void netprop_outline(Schema* schema, SchItem* item) {
+    netprop_build_symbol(schema, as_NetProp(item));
+}
+
+// --- names a repeat steps -----------------------------------------------------------------------
+void no_label(SchItem*, int) {}
+
+void step_name(ShortString* name, int step) {
+    std::string text = name->get();
+    label_increment(&text, step);
+    sstr_set(name, text.c_str());
+}
+void power_label(SchItem* item, int step) { step_name(&as_Power(item)->name, step); }
+void port_label(SchItem* item, int step) { step_name(&as_Port(item)->name, step); }
+void netprop_label(SchItem* item, int step) { step_name(&as_NetProp(item)->name, step); }
+void text_label(SchItem* item, int step) {
+    Text* text = as_Text(item);
+    label_increment(&text->string, step);
+    free_Strokes(text->layout);
+    text->layout = nullptr;
+}
+
+struct EditRow {
+    void (*connections)(Schema* schema, SchItem* item, std::vector<Point>* out) = nullptr;
+    void (*outline)(Schema* schema, SchItem* item) = nullptr;
+    void (*label)(SchItem* item, int step) = nullptr;
+};
+
+constexpr ItemTable<EditRow> build_edit_table() {
+    ItemTable<EditRow> table{};
+    for (int code : {FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, ARC_ITEM, POLY_ITEM, SHEET_ITEM, ERC_ITEM,
+                     IMAGE_ITEM})
+        table[code] = {no_points, no_outline, no_label};
+    table[LINE_ITEM] = {line_ends, no_outline, no_label};
+    table[TEXT_ITEM] = {no_points, no_outline, text_label};
+    table[JUNCTION_ITEM] = {point_at_pos, no_outline, no_label};
+    table[NOCON_ITEM] = {point_at_pos, no_outline, no_label};
+    table[PARTLIB_ITEM] = {pin_ends, no_outline, no_label};
+    table[POWER_ITEM] = {point_at_pos, power_outline, power_label};
+    table[PORT_ITEM] = {point_at_pos, port_outline, port_label};
+    table[SUBSHEET_ITEM] = {box_ports, box_outline, no_label};
+    table[NETPROP_ITEM] = {no_points, netprop_outline, netprop_label};
+    return table;
+}
+
+constinit const ItemTable<EditRow> EDIT_KINDS = build_edit_table();
+
+const EditRow& edit_row(const SchItem* item) { return item_row(EDIT_KINDS, item->type); }
+
+}  // namespace
+
+void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* out) {
+    if (auto connections = edit_row(item).connections) connections(schema, item, out);
+}
+
+void item_rebuild_outline(Schema* schema, SchItem* item) {
+    if (auto outline = edit_row(item).outline) outline(schema, item);
+}
+
+void item_step_label(SchItem* item, int step) {
+    if (auto label = edit_row(item).label) label(item, step);
+}
+
+bool item_has_edit_row(int code) {
+    const EditRow& row = item_row(EDIT_KINDS, code);
+    return row.connections && row.outline && row.label;
+}

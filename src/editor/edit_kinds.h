@@ -1,0 +1,24 @@
+#pragma once
+// What the sheet editor does per item kind, in a table beside the
+// operations table (model/items/item_ops.h): where wires attach to a record
+// (a drag takes the wire ends lying there along), how its generated drawing
+// is rebuilt after an edit, and the name a repeat steps.
+#include <vector>
+
+#include "foundation/geometry.h"
+
+struct Schema;
+struct SchItem;
+
+// The points where wires attach to the item, in sheet coordinates,
+// appended to *out. Kinds that nothing attaches to add none.
+void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* out);
+// Rebuilds the generated drawing of a power symbol, port, sub-sheet box or
+// net-property label from its record; other kinds have none.
+void item_rebuild_outline(Schema* schema, SchItem* item);
+// Steps the name of a name-carrying item (power, port, net property, text)
+// by the step, as a repeat does; other kinds keep theirs.
+void item_step_label(SchItem* item, int step);
+// True when the editor's table has a row for the code (every kind a sheet
+// holds, so that no kind falls through silently).
+bool item_has_edit_row(int code);

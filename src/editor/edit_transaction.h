@@ -1,0 +1,63 @@
+#pragma once
+// The one way a sheet document is edited, so that no edit forgets a step.
+//
+// An edit first checks whether it applies (nothing changes when it does
+// not), then opens a transaction and changes the document inside it:
+//
+//   EditTransaction edit(session);  // 1. the undo copy is taken
+//   edit.before(item);              // 2. the edit, naming what it touches:
+//   move or change the item;        //    the areas items cover before a change,
+//   edit.touch(item);               //    the items changed or added
+//   }                               // at the end of the scope:
+//                                   // 3. outlines of the touched power symbols,
+//                                   //    ports, sub-sheet boxes and labels rebuilt;
+//                                   // 4. connectivity refreshed for the touched
+//                                   //    items, their marks cleared; what the
+//                                   //    refresh deleted leaves the selection;
+//                                   // 5. the document marked modified;
+//                                   // 6. the areas the edit touched, before and
+//                                   //    after, handed to EditHost::invalidate.
+//
+// An edit that replaced the whole document (a failed paste put back from
+// its copy) calls abandon(): the new document has nothing to finish.
+#include <unordered_set>
+#include <vector>
+
+#include "foundation/geometry.h"
+
+struct EditSession;
+struct SchItem;
+
+class EditTransaction {
+public:
+    // Takes the undo copy of the session's document.
+    explicit EditTransaction(EditSession* session);
+    // Finishes the edit (steps 3 to 6) unless abandoned.
+    ~EditTransaction();
+    EditTransaction(const EditTransaction&) = delete;
+    EditTransaction& operator=(const EditTransaction&) = delete;
+
+    // An item about to be moved, changed or removed: the area it covers now
+    // is repainted.
+    void before(SchItem* item);
+    // An item the edit changed or added (it is marked for the connectivity
+    // refresh, its outline rebuilt, its area after the edit repainted).
+    void touch(SchItem* item);
+    // Another area to repaint, world units.
+    void invalidate(const Rect& area);
+    // The document was replaced: nothing is finished.
+    void abandon() { abandoned_ = true; }
+
+    // The areas gathered so far, world units.
+    const std::vector<Rect>& areas() const { return areas_; }
+
+private:
+    void note_area(SchItem* item);
+    void finish();
+
+    EditSession* session_;
+    std::vector<SchItem*> touched_;
+    std::unordered_set<const SchItem*> marked_;
+    std::vector<Rect> areas_;
+    bool abandoned_ = false;
+};

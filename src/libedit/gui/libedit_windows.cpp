@@ -1,0 +1,237 @@
+// The library and title-block windows and their menu commands.
+#include "libedit/gui/libedit_windows.h"
+
+#include <string>
+
+#include "editor/selection.h"
+#include "editor/sheet_modes.h"
+#include "foundation/app_utils.h"
+#include "foundation/errors.h"
+#include "foundation/file_names.h"
+#include "foundation/file_system.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "libedit/libedit.h"
+#include "libedit/libedit_tools.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "model/items/view.h"
+#include "shell/canvas_editing.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+
+namespace {
+
+class WindowHost : public LibEditHost {
+public:
+    explicit WindowHost(EditCanvas* canvas) : canvas_(canvas) {}
+    void part_changed() override { canvas_update_title(canvas_); }
+    void part_menus() override {
+        enable_library_part_menus(canvas_);
+        canvas_update_title(canvas_);
+    }
+    void zoom_fit() override { canvas_->ZoomFit(); }
+    bool ok_to_close() override { return canvas_->OkToClose(); }
+    void command(int id) override { menu_command(canvas_, id, 0); }
+
+private:
+    EditCanvas* canvas_;
+};
+
+LibEdit* editor_of(EditCanvas* canvas) {
+    editor_session(canvas);  // binds the editor to the document shown now
+    return &canvas->libedit;
+}
+
+// The window the new child replaces as the current one comes back when the
+// child cannot be opened.
+MyChild* refuse(MyChild* child, EditCanvas* remembered, int code, const std::string& name) {
+    child->Destroy();
+    paint_zone = remembered;
+    error_box(nullptr, "Error", MB_ICON_STOP, code, name.c_str());
+    return nullptr;
+}
+
+MyChild* open_window(int kind, const char* file_name) {
+    EditCanvas* remembered = paint_zone;
+    const bool library = kind == CANVAS_LIBRARY;
+    const std::string path =
+        file_name && *file_name ? document_path(file_name, library ? KIND_LIBRARY : KIND_TITLEBLOCK)
+                                : "";
+    MyChild* child = make_editor_child(kind, path);
+    if (!child) return nullptr;
+    EditCanvas* canvas = child->canvas;
+    paint_zone = canvas;
+    LibEdit* ed = editor_of(canvas);
+    Schema* schema = canvas->mySchema;
+    // The library window's library is the file's, never the document's own.
+    if (library) set_Library_name(schema->library, "");
+    if (!path.empty()) {
+        int result = library ? libedit_open_library(ed, path.c_str())
+                             : load_titleblock_file(path.c_str(), schema);
+        if (result != 0) return refuse(child, remembered, result, path);
+    }
+    if (!library) {
+        init_title_block_fields(canvas, 1);
+        template_checkpoint(ed);
+    }
+    canvas_clear_selection_info(canvas);
+    zoom_fit_pending = true;
+    show_child(child);
+    refresh_all_menus(1);
+    return child;
+}
+
+// The file a library or template is saved to: the window's, or one chosen.
+std::string save_name(EditCanvas* canvas, bool ask_name) {
+    const bool library = canvas->kind == CANVAS_LIBRARY;
+    std::string name = canvas_file_name(canvas);
+    if (!ask_name && !name.empty()) return name;
+    const int suffix = library ? EXT_CLB : EXT_TMPL;
+    std::string dir =
+        name.empty() ? full_dir_path(library ? DIR_LIBRARY : DIR_PROJECT) : dir_of(name.c_str());
+    std::string proposal = name.empty() ? "Untitled" : name.substr(dir_of(name.c_str()).size());
+    std::string wildcard = suffix_wildcard(suffix);
+    std::string chosen;
+    if (!services().file_selector(library ? "Save Library As" : "Save Title Block As", dir.c_str(),
+                                  proposal.c_str(), wildcard.c_str() + 2, wildcard.c_str(),
+                                  FILE_SELECT_SAVE, main_frame, &chosen))
+        return {};
+    if (!check_file_name(chosen.c_str())) {
+        error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
+        return {};
+    }
+    chosen = make_kind_file_name(chosen.c_str(), library ? KIND_LIBRARY : KIND_TITLEBLOCK, 2);
+    // Another existing file is replaced only when the user agrees.
+    if (chosen != name && file_access(chosen.c_str(), 0) == 0) {
+        std::string confirmed;
+        if (!services().confirm_overwrite(chosen, &confirmed)) return {};
+        chosen = confirmed;
+    }
+    return chosen;
+}
+
+// --- drawing tools ---------------------------------------------------------------------------
+struct DrawingEntry {
+    int id;
+    int kind;      // draw_item_kind
+    bool polygon;  // a filled polygon
+    bool filled;   // a filled circle
+};
+
+// "Arc Center" draws an arc by its centre, "Arc End Point" one by its ends.
+const DrawingEntry drawing_entries[] = {
+    {LIBEDIT_CMD_LINE, DRAW_KIND_LINE, false, false},
+    {LIBEDIT_CMD_CIRCLE, DRAW_KIND_CIRCLE, false, false},
+    {LIBEDIT_CMD_BOX, DRAW_KIND_BOX, false, false},
+    {LIBEDIT_CMD_ARC_CENTRE, DRAW_KIND_ARC_CENTRE, false, false},
+    {LIBEDIT_CMD_ARC_END, DRAW_KIND_ARC_END, false, false},
+    {LIBEDIT_CMD_FILLED_CIRCLE, DRAW_KIND_CIRCLE, false, true},
+    {LIBEDIT_CMD_POLYGON, DRAW_KIND_LINE, true, false},
+    {TEMPLATE_CMD_LINE, DRAW_KIND_LINE, false, false},
+    {TEMPLATE_CMD_CIRCLE, DRAW_KIND_CIRCLE, false, false},
+    {TEMPLATE_CMD_BOX, DRAW_KIND_BOX, false, false},
+    {TEMPLATE_CMD_ARC_CENTRE, DRAW_KIND_ARC_CENTRE, false, false},
+    {TEMPLATE_CMD_ARC_END, DRAW_KIND_ARC_END, false, false},
+    {TEMPLATE_CMD_FILLED_CIRCLE, DRAW_KIND_CIRCLE, false, true},
+    {TEMPLATE_CMD_POLYGON, DRAW_KIND_LINE, true, false},
+};
+
+bool drawing_command(EditCanvas* canvas, int id) {
+    for (const DrawingEntry& entry : drawing_entries) {
+        if (entry.id != id) continue;
+        empty_canvas_hook();
+        EditSession* session = editor_session(canvas);
+        const bool in_part = canvas->kind == CANVAS_LIBRARY;
+        draw_item_kind = entry.kind;
+        draw_line_flag = !entry.polygon;
+        draw_bus_flag = false;
+        draw_filled_flag = entry.filled;
+        if (entry.polygon)
+            start_add_polygon(session, in_part);
+        else
+            start_add_vectors(session, in_part);
+        draw_filled_flag = false;  // only the circles of this tool are filled
+        return true;
+    }
+    return false;
+}
+
+void new_library_part(EditCanvas* canvas) {
+    if (!libedit_new_part(editor_of(canvas))) return;
+    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, "Untitled");
+    canvas_mark_saved(canvas);
+}
+
+}  // namespace
+
+std::unique_ptr<LibEditHost> make_libedit_host(EditCanvas* canvas) {
+    return std::make_unique<WindowHost>(canvas);
+}
+
+MyChild* libedit_open_window(const char* file_name) {
+    return open_window(CANVAS_LIBRARY, file_name);
+}
+
+MyChild* template_open_window(const char* file_name) {
+    return open_window(CANVAS_TEMPLATE, file_name);
+}
+
+int libedit_window_save(EditCanvas* canvas, bool ask_name) {
+    if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
+    const std::string name = save_name(canvas, ask_name);
+    if (name.empty()) return DOC_CANCELLED;
+    LibEdit* ed = editor_of(canvas);
+    int result = 0;
+    if (canvas->kind == CANVAS_LIBRARY) {
+        result = libedit_save_library(ed, name.c_str());
+    } else {
+        result = save_titleblock_file(name.c_str(), canvas->mySchema);
+        if (result == 0) template_checkpoint(ed);
+    }
+    if (result != 0) {
+        // The document stays modified and its window open: nothing is lost.
+        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        return result;
+    }
+    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, name.c_str());
+    canvas_mark_saved(canvas);
+    return 0;
+}
+
+void open_document_command(const CommandCall&) {
+    std::string wildcard;
+    for (int suffix : {EXT_SCHEMA, EXT_CLB, EXT_TMPL})
+        wildcard += (wildcard.empty() ? "" : ";") + suffix_wildcard(suffix);
+    wildcard = "Documents (" + wildcard + ")|" + wildcard + "|Sheets (" +
+               suffix_wildcard(EXT_SCHEMA) + ")|" + suffix_wildcard(EXT_SCHEMA) + "|Libraries (" +
+               suffix_wildcard(EXT_CLB) + ")|" + suffix_wildcard(EXT_CLB) + "|Title Blocks (" +
+               suffix_wildcard(EXT_TMPL) + ")|" + suffix_wildcard(EXT_TMPL);
+    std::string dir = full_dir_path(DIR_PROJECT);
+    std::string chosen;
+    if (!services().file_selector("Open", dir.c_str(), nullptr, nullptr, wildcard.c_str(),
+                                  FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, main_frame,
+                                  &chosen))
+        return;
+    switch (get_file_kind(chosen.c_str())) {
+        case FILE_KIND_LIBRARY: libedit_open_window(chosen.c_str()); break;
+        case FILE_KIND_TITLEBLOCK: template_open_window(chosen.c_str()); break;
+        default: open_sheet(chosen.c_str(), nullptr); break;  // a sheet, or its error box
+    }
+}
+
+void libedit_menu_command(const CommandCall& call) {
+    EditCanvas* canvas = call.canvas;
+    if (!canvas || drawing_command(canvas, call.id)) return;
+    switch (call.id) {
+        case CMD_NEW: new_library_part(canvas); break;
+        case CMD_LIB_SAVE:
+        case CMD_TMPL_SAVE: libedit_window_save(canvas, false); break;
+        case CMD_LIB_SAVE_AS:
+        case CMD_TMPL_SAVE_AS: libedit_window_save(canvas, true); break;
+        case CMD_UNDO: libedit_undo(editor_of(canvas)); break;
+        case TEMPLATE_CMD_UNDO: template_undo(editor_of(canvas)); break;
+        default: break;
+    }
+}

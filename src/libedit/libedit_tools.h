@@ -1,0 +1,62 @@
+#pragma once
+// The interactive tools of the library and template windows, on the
+// canvas's mode stack (editor/tool_mode.h), and the arithmetic of their
+// arcs.
+//
+// "Add Vectors ,..." draws lines, arcs, boxes, circles and filled polygons
+// into the body of the part under edit (a library window) or into the title
+// block's graphics (a template window): each left click ends a segment and
+// starts the next one where it ended, a right click (or Esc) stores the
+// figure, a right click with no figure under way ends the tool. An arc given
+// by its two ends is then bent with the pointer, one given by its centre
+// swung to its end. Stored arcs never cross a quarter of the circle.
+//
+// "Add Body" sets the body size (and with it the number of devices and the
+// converted form) of the part under edit: the outlines of every device
+// follow the pointer, the click stores them.
+//
+// The base mode of both windows selects an area (the view's selection
+// polygon), resizes a body by its lower-right corner and opens the names or
+// reference dialog for a double click on the part's texts.
+#include <cstdint>
+
+#include "editor/tool_mode.h"
+#include "foundation/geometry.h"
+
+struct Arc;
+struct List;
+
+extern const ToolMode libedit_main_mode;  // "Libedit Main Mode"
+extern const ToolMode add_vectors_mode;   // "Add Vectors ,..."
+extern const ToolMode add_body_mode;      // "Add Body"
+
+// The figure kind of the shared drawing selector (draw_item_kind): 1 line,
+// 2 arc by its ends, 3 arc by its centre, 4 box, 5 circle.
+int vectors_kind();
+// Undo copy and push of "Add Vectors ,..."; with check_part a library
+// window without a part under edit refuses (bell and "Place Body First
+// !!!"). outline 0 draws a filled polygon. Null when refused.
+ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline);
+// The menu entries: every running "Add Vectors ,..." ends first.
+ModeInstance* start_add_vectors(EditSession* session, bool in_part);
+ModeInstance* start_add_polygon(EditSession* session, bool in_part);
+
+// Undo copy and push of "Add Body" for a package of `devices` (at least one
+// outline is drawn) with or without the converted form.
+ModeInstance* start_add_body_mode(EditSession* session, int devices, bool converted);
+
+// --- arcs ------------------------------------------------------------------------------------
+// The bend of an arc given by its ends, in tenths of a degree 0..1800: the
+// pointer moved dx to the right bends it by 5 dx; 900 (a straight chord)
+// is never reached, 890 and 910 being the nearest values.
+int arc_sweep_step(int sweep, int dx);
+// The centre of the arc from start to end bent by the sweep; false (and
+// nothing set) when the two ends are one point.
+bool arc_centre_for_sweep(Point start, Point end, int sweep, Point* centre);
+// The point of the circle through start about the centre in the direction
+// of the pointer (start itself when the pointer is on the centre).
+Point arc_end_toward(Point centre, Point start, Point pointer);
+// Appends to the list copies of the arc cut where it crosses a multiple of
+// 90 degrees: at most five arcs (a full circle four, a half circle from 0
+// to 180 degrees two). The number appended.
+int arc_split_quadrants(const Arc* arc, List* target);

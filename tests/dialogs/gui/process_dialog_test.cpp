@@ -1,0 +1,271 @@
+// The process dialogs as windows of the running shell, on the example
+// hierarchy: each kind opened from its Tools command, its fields set, and
+// Execute (or Unannot, Search, Help) pressed with a real pointer click,
+// after which the job has run on the open sheet with the options stored.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+#include <wx/weakref.h>
+
+#include "dialogs/form_dialog.h"
+#include "dialogs/process_dialogs.h"
+#include "dialogs/process_forms.h"
+#include "foundation/errors.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/attribute.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "shell/shell_services.h"
+#include "support/test_env.h"
+#include "toolkit/asking.h"
+#include "toolkit/panel_items.h"
+#include "toolkit/wx_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class ProcessWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        config_set_defaults();
+        if (!lib_list) init_Libraries();
+        set_message_formatter(error_message);
+        install_program_services();
+        // The project folder is the one the sheets are in (sub-sheets named
+        // without a folder are looked for there).
+        proper_set(BAK_FILE, 0, LOGFILE, "", DIR_PROJECT, dir.path().string(), 0);
+        script.on_unanswered = [](const AskScript::Question& q) {
+            ADD_FAILURE() << "unexpected question: " << q.text << "\nlog:\n"
+                          << (log_frame ? log_frame->Text().utf8_string() : "");
+        };
+        for (const char* file : {"root.sch", "amplifier.sch"})
+            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, dir.path() / file);
+        frame = new MyFrame("Process dialog test", wxPoint(0, 0), wxSize(800, 600));
+        frame->Show();
+        show_log_window();
+        child = open_sheet(file("root.sch").c_str(), nullptr);
+        ASSERT_NE(child, nullptr);
+    }
+    void TearDown() override {
+        for (MyChild* c : my_children)
+            if (c->canvas && c->canvas->mySchema) schema_clear_modified(c->canvas->mySchema);
+        frame->Close(true);
+        wxTheApp->ProcessPendingEvents();
+        reset_services();
+        config_set_defaults();
+    }
+
+    std::string file(const std::string& name) const { return dir.file(name); }
+
+    bool pump_until(const std::function<bool()>& done, int ms = 5000) {
+        auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < end) {
+            wxTheApp->Yield(true);
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    }
+
+    // A real click in the middle of a window, the events handled.
+    void click(wxWindow* window) {
+        ASSERT_NE(window, nullptr);
+        const wxRect r = window->GetScreenRect();
+        sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
+        pump_until([] { return false; }, 60);
+        sim.MouseClick();
+    }
+
+    // Clicks a button of the dialog and waits until the dialog has closed.
+    void press_closing(FormDialog& dialog, long client) {
+        wxWeakRef<wxDialog> open(&dialog);
+        click(dialog.ButtonFor(client));
+        EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }))
+            << "the dialog stayed open";
+    }
+
+    // Opens the dialog of a Tools command; `act` works in it while it runs.
+    void run_dialog(int menu, const std::function<void(FormDialog&)>& act) {
+        bool acted = false;
+        script.modal([&](wxDialog& shown) {
+            auto* dialog = dynamic_cast<FormDialog*>(&shown);
+            ASSERT_NE(dialog, nullptr);
+            acted = true;
+            act(*dialog);
+        });
+        menu_command(paint_zone, menu, 0);
+        EXPECT_TRUE(acted);
+        wxTheApp->ProcessPendingEvents();
+    }
+
+    tn_test::TempDir dir;
+    AskScript script;
+    MyFrame* frame = nullptr;
+    MyChild* child = nullptr;
+    wxUIActionSimulator sim;
+};
+
+TEST_F(ProcessWindows, ErcMatrixClickedAndExecutedStoresTheMatrixAndWritesTheReport) {
+    ASSERT_EQ(proper_get(ERC_TABLE, erc_cell_index(0, 2)), 0);  // in x out: accepted
+    run_dialog(20184, [&](FormDialog& dialog) {
+        EXPECT_EQ(dialog.GetTitle(), "Tessaron: ERC");
+        EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), file("root.erc"));
+        wxWindow* cell = erc_buttons[erc_cell_index(0, 2)];
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(erc_buttons[erc_cell_index(2, 0)], nullptr);  // above the triangle
+        click(cell);
+        ASSERT_TRUE(pump_until([&] { return erc_cell_state(cell) == 1; }));
+        click(cell);
+        ASSERT_TRUE(pump_until([&] { return erc_cell_state(cell) == 2; }));
+        press_closing(dialog, 20062);
+    });
+    EXPECT_EQ(erc_prop, nullptr);
+    EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(0, 2)), 2);
+    EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(2, 0)), 2);
+    EXPECT_STREQ(strproper_get(NETERC_OUTFILE), file("root.erc").c_str());
+    std::string report = tn_test::read_text(file("root.erc"));
+    EXPECT_EQ(report.rfind("Tessaron ERC Report", 0), 0u) << report;
+    EXPECT_TRUE(log_frame->Text().Contains("Creating ERC Report"));
+}
+
+TEST_F(ProcessWindows, CancelStoresNothingAndTheNextOpeningProposesTheNameAgain) {
+    proper_set(PARTSCH_VERBOSE, 1, 0);
+    run_dialog(20196, [&](FormDialog& dialog) {
+        control_set_value(dialog.Item(PF_VERBOSE), 0);
+        control_set_text(dialog.Item(PF_FILE), "typed.asc");
+        wxWeakRef<wxDialog> open(&dialog);
+        click(dialog.FindWindow(wxID_CANCEL));
+        EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }));
+    });
+    EXPECT_EQ(partsch_prop, nullptr);
+    EXPECT_EQ(proper_get(PARTSCH_VERBOSE), 1);
+    run_dialog(20196, [&](FormDialog& dialog) {
+        EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), file("root.asc"));
+        EXPECT_EQ(control_get_value(dialog.Item(PF_VERBOSE)), 1);
+        press_closing(dialog, 20076);
+    });
+    // Decompiled with the hierarchy: both sheets.
+    EXPECT_TRUE(fs::exists(file("root.asc")));
+    EXPECT_TRUE(fs::exists(file("amplifier.asc")));
+}
+
+TEST_F(ProcessWindows, UnannotClearsTheReferencesOfTheOpenSheetInPlace) {
+    // The sub-sheet is not open: its file is saved, after the question.
+    script.text(file("amplifier.sch"));
+    run_dialog(20185, [&](FormDialog& dialog) {
+        EXPECT_EQ(dialog.GetTitle(), "Tessaron: Annotate");
+        press_closing(dialog, 20009);
+    });
+    EXPECT_EQ(proper_get(ANNO_HIER), 0);
+    bool unannotated = false;
+    for (SchItem* item : list_items<SchItem>(child->canvas->mySchema->sheet->items))
+        if (item->type == PARTLIB_ITEM)
+            unannotated |= std::string(as_PlacedPart(item)->reference.text.get()) == "R?";
+    EXPECT_TRUE(unannotated);
+    EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
+    EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
+}
+
+TEST_F(ProcessWindows, BillOfMaterialSearchFillsItsFieldAndExecuteStoresThePageSize) {
+    proper_set(NB_FIELD_NAME, 4, 0);
+    set_field_name(2, "Footprint");
+    set_field_name(3, "Maker");
+    script.file(file("merge.asc"));
+    run_dialog(20191, [&](FormDialog& dialog) {
+        click(dialog.ButtonFor(20025));  // the merge file's Search...
+        ASSERT_TRUE(pump_until(
+            [&] { return control_get_text(dialog.Item(PF_MERGE_FILE)) == file("merge.asc"); }));
+        control_set_text(dialog.Item(PF_WIDTH), "12abc");
+        auto* fields = static_cast<wxListBox*>(dialog.Item(PF_FIELDS));
+        ASSERT_EQ(fields->GetCount(), 2u);
+        fields->SetSelection(1);
+        control_set_text(dialog.Item(PF_FILE), file("parts.bom").c_str());
+        press_closing(dialog, 20068);
+    });
+    EXPECT_EQ(proper_get(BOM_WIDTH), 12);
+    EXPECT_STREQ(strproper_get(BOM_MERGEFILE), file("merge.asc").c_str());
+    EXPECT_EQ(proper_get(BOM_FIELDS, 0), 0);
+    EXPECT_EQ(proper_get(BOM_FIELDS, 1), 1);
+    EXPECT_TRUE(fs::exists(file("parts.bom")));
+    ASSERT_EQ(script.asked().size(), 2u);  // the merge file's chooser
+    EXPECT_EQ(script.asked()[1].text, "Merge File:");
+}
+
+TEST_F(ProcessWindows, NetlistOutputWritesTheChosenFormatAndHelpSaysWhereItsBookIs) {
+    run_dialog(20200, [&](FormDialog& dialog) {
+        click(dialog.ButtonFor(20088));  // Help: no book installed yet
+        ASSERT_TRUE(pump_until([] { return log_frame->Text().Contains("(context 835)"); }));
+        control_set_value(dialog.Item(PF_FORMAT), 0);
+        control_set_text(dialog.Item(PF_FILE), file("root.net").c_str());
+        press_closing(dialog, 20074);
+    });
+    EXPECT_STREQ(strproper_get(NETFMT_FORMAT), "TESSARON");
+    std::string netlist = tn_test::read_text(file("root.net"));
+    EXPECT_EQ(netlist.rfind("( { Tessaron Native Format", 0), 0u) << netlist;
+}
+
+TEST_F(ProcessWindows, ConverterExecuteFollowsTheFileItsActionNeeds) {
+    proper_set(SDT_LIBRARY, 0, SDT_SCHFILE, "", SDT_LIBFILE, "", 0);
+    run_dialog(20193, [&](FormDialog& dialog) {
+        wxWindow* execute = dialog.ButtonFor(20075);
+        // Loaded with the schematic unnamed: nothing to execute.
+        EXPECT_FALSE(execute->IsEnabled());
+        auto* schema = static_cast<wxTextCtrl*>(dialog.Item(PF_SCHEMA));
+        schema->SetFocus();
+        sim.Text("x");
+        ASSERT_TRUE(pump_until([&] { return execute->IsEnabled(); }));
+        click(dialog.Item(PF_CONVERT));  // a library to convert, none named
+        ASSERT_TRUE(pump_until([&] { return !execute->IsEnabled(); }));
+        click(dialog.Item(PF_CONVERT));
+        ASSERT_TRUE(pump_until([&] { return execute->IsEnabled(); }));
+        // A library whose name the file system cannot hold is refused.
+        control_set_text(dialog.Item(PF_LIBRARY), "kept.src");
+        script.file("/lib/my parts.src", 1);
+        script.message(ANSWER_OK);
+        click(dialog.ButtonFor(20044));
+        ASSERT_TRUE(pump_until([&] { return script.pending() == 0; }));
+        EXPECT_EQ(control_get_text(dialog.Item(PF_LIBRARY)), "kept.src");
+        wxWeakRef<wxDialog> open(&dialog);
+        click(dialog.FindWindow(wxID_CANCEL));
+        EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }));
+    });
+    EXPECT_STREQ(strproper_get(SDT_SCHFILE), "");  // cancelled: nothing stored
+    ASSERT_EQ(script.asked().size(), 3u);
+    EXPECT_EQ(script.asked()[1].text, "Library to Use/Convert:");
+    EXPECT_EQ(script.asked()[2].text, "Invalid File Name:\n/lib/my parts.src");
+}
+
+TEST_F(ProcessWindows, AJobWithoutADocumentRefusesWithAnErrorBox) {
+    child->Close(true);
+    wxTheApp->ProcessPendingEvents();
+    ASSERT_EQ(paint_zone, nullptr);
+    script.message(ANSWER_OK);
+    run_dialog(20191, [&](FormDialog& dialog) {
+        EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), "");
+        press_closing(dialog, 20068);
+    });
+    ASSERT_EQ(script.asked().size(), 2u);
+    EXPECT_EQ(script.asked()[1].caption, "Error");
+    EXPECT_EQ(script.asked()[1].text.rfind("No Schematic Loaded.", 0), 0u)
+        << script.asked()[1].text;
+}
+
+}  // namespace

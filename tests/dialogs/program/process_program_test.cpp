@@ -1,0 +1,203 @@
+// The batch jobs as a user starts them: the real program on the shipped
+// example hierarchy, each job's dialog opened from the Tools menu, its
+// fields typed and chosen and Execute pressed with real events, and what
+// the job wrote checked by the programs that read it (ngspice, pcb-rnd),
+// by its content and in the log window.
+//
+// Reference images live in tests/data/dialogs/; TN_REGENERATE_SHELL=1
+// rewrites them (look at every image before committing it).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "connectivity/netlist_test_tools.h"
+#include "support/program_driver.h"
+#include "support/test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tn_test::Control;
+using tn_test::Program;
+
+const char* const netlist_dialog = "Tessaron: Netlist Output";
+
+class ProcessProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+        project = dir.path() / "project";
+        config = dir.path() / "config";
+        fs::create_directories(project);
+        fs::create_directories(config / "tessaron");
+        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, project / file);
+        // The user has named the part fields (the Module choice lists them)
+        // and keeps no backups.
+        tn_test::write_text((config / "tessaron" / "Quib.ini").string(),
+                            "[TESSARON]\nDIR_PROJECT=" + project.string() +
+                                "\nBAK_FILE=False\nNB_FIELD_NAME=3\nFIELD_NAME_0=Reference\n"
+                                "FIELD_NAME_1=Value\nFIELD_NAME_2=Footprint\n");
+    }
+
+    std::string file(const std::string& name) const { return (project / name).string(); }
+
+    // The program on the root sheet of the example.
+    void start(Program& program) {
+        program.Start({file("root.sch")}, project.string());
+        ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+    }
+
+    // Opens a Tools entry and waits for its dialog.
+    std::optional<Control> open(Program& program, const std::string& keys,
+                                const std::string& title) {
+        program.Menu(keys);
+        return program.WaitTopLevel(title);
+    }
+
+    // Chooses an entry of a choice with the keyboard: the choice takes the
+    // focus by a click, its list opens, the entry is found from the top.
+    void choose(Program& program, const std::string& window, const std::string& label, int entry) {
+        auto choice = program.WaitControl(window, label);
+        ASSERT_TRUE(choice);
+        program.Click(*choice);
+        std::string keys = "Home";
+        for (int i = 0; i < entry; ++i) keys += " Down";
+        program.Keys(keys + " Return");
+    }
+
+    void execute(Program& program, const std::string& window) {
+        auto button = program.WaitControl(window, "Execute");
+        ASSERT_TRUE(button);
+        program.Click(*button);
+        ASSERT_TRUE(program.WaitGone(window)) << window << " stayed open";
+    }
+
+    // Writes a netlist in a format (entry of the Format choice) with the
+    // module field 2 (the Value).
+    void write_netlist(Program& program, int format, const std::string& output) {
+        ASSERT_TRUE(open(program, "alt+t n", netlist_dialog));
+        auto field = program.WaitControl(netlist_dialog, "Output File:");
+        ASSERT_TRUE(field);
+        program.TypeInto(*field, output);
+        choose(program, netlist_dialog, "Format:", format);
+        choose(program, netlist_dialog, "Module:", 1);
+        auto chosen_format = program.WaitControl(netlist_dialog, "Format:");
+        auto chosen_module = program.WaitControl(netlist_dialog, "Module:");
+        ASSERT_TRUE(chosen_format && chosen_module);
+        EXPECT_EQ(chosen_format->value, format == 3 ? "Pspice" : "Flat EDIF");
+        EXPECT_EQ(chosen_module->value, "Value");
+        execute(program, netlist_dialog);
+        // The log shows each step as it starts: the file is there once the
+        // format step is done.
+        EXPECT_TRUE(program.WaitLog("Formatting netlist '" + file("root_linked") + "'...\nDone."))
+            << program.LogText();
+        EXPECT_TRUE(fs::exists(output)) << program.LogText();
+    }
+
+    tn_test::TempDir dir;
+    fs::path project, config;
+};
+
+TEST_F(ProcessProgram, SpiceNetlistOfTheExampleRunsInNgspice) {
+    Program program(config.string());
+    start(program);
+    const std::string deck = file("example.cir");
+    write_netlist(program, 3, deck);
+    const std::string log = program.LogText();
+    EXPECT_EQ(log.find("*** Error"), std::string::npos) << log;
+    std::string out = net_test::run_ngspice(deck);
+    EXPECT_FALSE(std::regex_search(out, std::regex("(^|\n)\\s*Error", std::regex::icase))) << out;
+}
+
+TEST_F(ProcessProgram, FlatEdifNetlistOfTheExampleImportsIntoPcbRnd) {
+    Program program(config.string());
+    start(program);
+    const std::string edif = file("example.edf");
+    write_netlist(program, 2, edif);
+    std::string log;
+    std::set<std::string> nets = net_test::pcb_rnd_nets(project.string(), edif, &log);
+    EXPECT_EQ(log.find("E:"), std::string::npos) << log;
+    EXPECT_FALSE(nets.empty()) << log;
+}
+
+TEST_F(ProcessProgram, ErcWritesItsReportAndTheDialogLooksAsReviewed) {
+    Program program(config.string());
+    start(program);
+    auto dialog = open(program, "alt+t e", "Tessaron: ERC");
+    ASSERT_TRUE(dialog);
+    auto field = program.WaitControl("Tessaron: ERC", "Output File:");
+    ASSERT_TRUE(field);
+    // The proposed name is the sheet's with the report's suffix.
+    EXPECT_EQ(field->value, file("root.erc"));
+    program.TypeInto(*field, "root.erc");
+    auto typed = program.WaitControl("Tessaron: ERC", "Output File:");
+    ASSERT_TRUE(typed);
+    ASSERT_EQ(typed->value, "root.erc");
+    const std::string shot = dir.file("erc.png");
+    ASSERT_TRUE(program.Screenshot(*program.WaitTopLevel("Tessaron: ERC"), shot));
+    tn_test::expect_matches_reference(shot, "dialogs/erc_dialog.png");
+    execute(program, "Tessaron: ERC");
+    EXPECT_TRUE(program.WaitLog("Done.")) << program.LogText();
+    const std::string report = tn_test::read_text(file("root.erc"));
+    EXPECT_EQ(report.rfind("Tessaron ERC Report V2.02", 0), 0u) << report;
+    EXPECT_NE(report.find(">>>>>>>>>>>>>>>>> Analyzing : "), std::string::npos) << report;
+}
+
+TEST_F(ProcessProgram, BillOfMaterialListsThePartsOfBothSheets) {
+    Program program(config.string());
+    start(program);
+    const char* const title = "Tessaron: Bill of Material";
+    auto dialog = open(program, "alt+t m", title);
+    ASSERT_TRUE(dialog);
+    auto field = program.WaitControl(title, "Output File:");
+    ASSERT_TRUE(field);
+    program.TypeInto(*field, "parts.bom");
+    ASSERT_TRUE(program.WaitControl(title, "Output File:"));
+    const std::string shot = dir.file("bom.png");
+    ASSERT_TRUE(program.Screenshot(*program.WaitTopLevel(title), shot));
+    tn_test::expect_matches_reference(shot, "dialogs/bom_dialog.png");
+    execute(program, title);
+    EXPECT_TRUE(program.WaitLog("Loading schematic file 'amplifier.sch'")) << program.LogText();
+    const std::string bom = tn_test::read_text(file("parts.bom"));
+    for (const char* reference : {"R1", "C1"})
+        EXPECT_NE(bom.find(reference), std::string::npos) << bom;
+}
+
+TEST_F(ProcessProgram, OrcadConverterWritesAndOpensARealSheet) {
+    const fs::path sheet = fs::path(TN_REALDATA_DIR) / "orcad-sdt32" / "tutor" / "CMOSCPU.SCH";
+    if (!fs::exists(sheet)) GTEST_SKIP() << "no real OrCAD data at " << TN_REALDATA_DIR;
+    Program program(config.string());
+    start(program);
+    const char* const title = "Tessaron: OrCAD Converter ";
+    ASSERT_TRUE(open(program, "alt+t o", title));
+    auto schema = program.WaitControl(title, "Schema:");
+    ASSERT_TRUE(schema);
+    program.TypeInto(*schema, sheet.string());
+    auto descend = program.WaitControl(title, "Descend Hierarchy");
+    auto open_for_edit = program.WaitControl(title, "Open For Edit");
+    ASSERT_TRUE(descend && open_for_edit);
+    if (descend->value == "1") program.Click(*descend);
+    if (open_for_edit->value == "0") program.Click(*open_for_edit);
+    execute(program, title);
+    EXPECT_TRUE(program.WaitLog("Input is an OrCad SDT386 file")) << program.LogText();
+    EXPECT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
+    EXPECT_TRUE(fs::exists(file("CMOSCPU.sch")));
+    EXPECT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
+    // The converted sheet opened in its own window.
+    auto tab = program.WaitFor(
+        [](const std::vector<Control>& all) -> std::optional<Control> {
+            for (const Control& c : all)
+                if (c.label.find("CMOSCPU.sch") != std::string::npos) return c;
+            return std::nullopt;
+        },
+        "a window of the converted sheet");
+    EXPECT_TRUE(tab);
+}
+
+}  // namespace

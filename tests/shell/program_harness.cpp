@@ -1,0 +1,292 @@
+#include "shell/program_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "foundation/errors.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/batch.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/library.h"
+#include "model/items/view.h"
+#include "support/test_env.h"
+
+namespace program_test {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+bool wait_until(const std::function<bool()>& done) {
+    auto end = Clock::now() + tn_test::program_deadline;
+    while (Clock::now() < end) {
+        if (done()) return true;
+        // Not yet: look again shortly.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+// --- windows, keys and pictures ---------------------------------------------------------
+
+std::vector<long> geometry(const std::string& window) {
+    std::string shape = run("xdotool getwindowgeometry --shell " + window);
+    std::vector<long> r;
+    for (const char* key : {"X=", "Y=", "WIDTH=", "HEIGHT="}) {
+        size_t at = shape.find(std::string("\n") + key);
+        r.push_back(at == std::string::npos ? -1
+                                            : std::atol(shape.c_str() + at + 1 + std::strlen(key)));
+    }
+    return r;
+}
+
+// There is no window manager; the display is this program's own.
+void keys(const std::string& window, const std::string& sequence) {
+    run("xdotool windowfocus --sync " + window + " key --delay 40 " + sequence);
+}
+
+void type_text(const std::string& text) {
+    std::string quoted;
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    run("xdotool type --delay 20 -- '" + quoted + "'");
+}
+
+std::vector<std::string> stacking_order() {
+    // xwininfo lists the root's children top first, ids in hexadecimal.
+    const std::string tree = run("xwininfo -root -children");
+    std::vector<std::string> ids;
+    size_t at = 0;
+    while ((at = tree.find("\n     0x", at)) != std::string::npos) {
+        at += 6;
+        ids.insert(ids.begin(), std::to_string(std::strtoul(tree.c_str() + at, nullptr, 16)));
+    }
+    return ids;
+}
+
+bool stands_above(const std::string& upper, const std::string& lower) {
+    const std::vector<std::string> order = stacking_order();
+    auto up = std::find(order.begin(), order.end(), upper);
+    auto low = std::find(order.begin(), order.end(), lower);
+    return up != order.end() && low != order.end() && up > low;
+}
+
+bool settled_screenshot(const std::string& window, const std::string& path,
+                        const std::string& differ_from) {
+    std::string previous;
+    bool settled = wait_until([&] {
+        run("import -window " + window + " " + path + " 2>/dev/null");
+        std::string now = tn_test::read_text(path);
+        bool same = !now.empty() && now == previous &&
+                    (differ_from.empty() || now != tn_test::read_text(differ_from));
+        previous = now;
+        return same;
+    });
+    // TN_KEEP_SHOTS=DIR keeps every screenshot for a look after the run.
+    if (const char* keep = std::getenv("TN_KEEP_SHOTS")) {
+        std::error_code ignored;
+        fs::copy_file(path, fs::path(keep) / fs::path(path).filename(),
+                      fs::copy_options::overwrite_existing, ignored);
+    }
+    return settled;
+}
+
+void expect_region_matches(const std::string& shot, const std::string& region,
+                           const std::string& name) {
+    const std::string cut = fs::path(shot).replace_filename("region-" + name).string();
+    run("convert " + shot + " -crop " + region + " +repage " + cut);
+    tn_test::expect_matches_reference(cut, "shell/" + name);
+}
+
+// --- the pointer ----------------------------------------------------------------------------
+
+ScreenPoint pointer_location() {
+    std::string shape = run("xdotool getmouselocation --shell");
+    ScreenPoint p;
+    size_t x = shape.find("X="), y = shape.find("\nY=");
+    if (x != std::string::npos) p.x = std::atoi(shape.c_str() + x + 2);
+    if (y != std::string::npos) p.y = std::atoi(shape.c_str() + y + 3);
+    return p;
+}
+
+void pointer_to(ScreenPoint at) {
+    run("xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y));
+}
+
+void glide(ScreenPoint to) {
+    // Motion events on the way, as a hand gives them.
+    const ScreenPoint from = pointer_location();
+    std::string steps;
+    for (int i = 1; i <= 4; ++i)
+        steps += " mousemove " + std::to_string(from.x + (to.x - from.x) * i / 4) + " " +
+                 std::to_string(from.y + (to.y - from.y) * i / 4) + " sleep 0.03";
+    run("xdotool" + steps);
+}
+
+void click(ScreenPoint at, int button) {
+    glide(at);
+    run("xdotool sleep 0.05 click " + std::to_string(button) + " sleep 0.1");
+}
+
+void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier) {
+    glide(from);
+    if (!modifier.empty()) run("xdotool keydown " + modifier);
+    run("xdotool sleep 0.05 mousedown 1 sleep 0.05");
+    glide(ScreenPoint{(from.x + to.x) / 2, (from.y + to.y) / 2});
+    glide(to);
+    run("xdotool sleep 0.05 mouseup 1 sleep 0.05");
+    if (!modifier.empty()) run("xdotool keyup " + modifier);
+}
+
+bool ScreenMap::Calibrate(const std::string& frame, Point mark_a, Point mark_b) {
+    auto jump = [&](const char* letter, ScreenPoint* at) {
+        const ScreenPoint away{1, 1};
+        pointer_to(away);
+        keys(frame, std::string("alt+e j ") + letter);
+        bool moved = wait_until([&] {
+            *at = pointer_location();
+            return at->x != away.x || at->y != away.y;
+        });
+        return moved;
+    };
+    ScreenPoint a, b;
+    if (!jump("a", &a) || !jump("b", &b) || mark_a.x == mark_b.x || mark_a.y == mark_b.y)
+        return false;
+    sx_ = double(b.x - a.x) / (mark_b.x - mark_a.x);
+    sy_ = double(b.y - a.y) / (mark_b.y - mark_a.y);
+    ox_ = a.x - sx_ * mark_a.x;
+    oy_ = a.y - sy_ * mark_a.y;
+    return sx_ > 0 && sy_ > 0;
+}
+
+ScreenPoint ScreenMap::operator()(Point world) const {
+    return ScreenPoint{static_cast<int>(std::lround(ox_ + sx_ * world.x)),
+                       static_cast<int>(std::lround(oy_ + sy_ * world.y))};
+}
+
+void write_with_bookmarks(const std::string& from, const std::string& to,
+                          const std::vector<Point>& marks) {
+    Schema* schema = nullptr;
+    ASSERT_EQ(load_schema_file(&schema, from.c_str()), 0) << from;
+    for (size_t i = 0; i < marks.size(); ++i)
+        view_set_tag(&schema->view, static_cast<int>(i), marks[i]);
+    EXPECT_EQ(save_schema_file(schema, to.c_str(), false), 0) << to;
+    close_schema(nullptr, &schema);
+}
+
+// --- the fixture ---------------------------------------------------------------------------
+
+namespace {
+
+void report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+}  // namespace
+
+void ProgramTest::SetUp() {
+    config_init();
+    config_init_keys();
+    if (!lib_list) init_Libraries();
+    set_message_formatter(error_message);
+    config_write_flag = 0;
+    proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
+    config_dir = dir.file("config");
+    fs::create_directories(config_dir);
+    ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+}
+
+std::string ProgramTest::every_item_sheet() {
+    const std::string data = TN_TEST_DATA_DIR;
+    std::string source = tn_test::read_text(data + "/render/every_item.asc");
+    const std::string mark = "@DATA@";
+    for (size_t at; (at = source.find(mark)) != std::string::npos;)
+        source.replace(at, mark.size(), data + "/render");
+    std::string asc = dir.file("every_item.asc"), sheet = dir.file("every_item.sch");
+    tn_test::write_text(asc, source);
+    EXPECT_EQ(compile_sheets(asc.c_str(), sheet.c_str(), nullptr, nullptr, report), 0);
+    return sheet;
+}
+
+std::string ProgramTest::example_sheet(const std::vector<Point>& marks) {
+    const fs::path examples = TN_EXAMPLES_DIR;
+    for (const char* name : {"amplifier.sch", "parts.clb"})
+        fs::copy_file(examples / name, dir.path() / name, fs::copy_options::overwrite_existing);
+    const std::string root = dir.file("root.sch");
+    write_with_bookmarks((examples / "root.sch").string(), root, marks);
+    return root;
+}
+
+void ProgramTest::write_ini(const std::vector<std::string>& lines) {
+    std::string text = "[TESSARON]\n";
+    for (const std::string& line : lines) text += line + "\n";
+    fs::create_directories(fs::path(config_dir) / "tessaron");
+    tn_test::write_text((fs::path(config_dir) / "tessaron" / "Quib.ini").string(), text);
+}
+
+std::string ProgramTest::ini_text() const {
+    const fs::path ini = fs::path(config_dir) / "tessaron" / "Quib.ini";
+    std::error_code ec;
+    return fs::exists(ini, ec) ? tn_test::read_text(ini.string()) : std::string();
+}
+
+void ExampleProgram::Open(const std::vector<std::string>& more_args) {
+    sheet = example_sheet({mark_a, mark_b});
+    std::vector<std::string> args = {sheet};
+    args.insert(args.end(), more_args.begin(), more_args.end());
+    program.Start(args, dir.path().string());
+    frame = program.WaitWindow("Tessaron Schematic Editor");
+    ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
+    ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
+}
+
+std::string ExampleProgram::Shot(const std::string& name, const std::string& differ_from) {
+    std::string path = dir.file(name);
+    EXPECT_TRUE(settled_screenshot(frame, path, differ_from));
+    return path;
+}
+
+int ExampleProgram::CountSaved(const std::function<bool(SchItem*)>& count) const {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, sheet.c_str()) != 0) return -1;
+    int n = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) n += count(item);
+    close_schema(nullptr, &schema);
+    return n;
+}
+
+int ExampleProgram::PlacedParts(const std::string& part) const {
+    return CountSaved([&](SchItem* item) {
+        if (item->type != PARTLIB_ITEM) return false;
+        // "library/part", with "@version" when the library's part changed.
+        std::string name = as_PlacedPart(item)->part_name.get();
+        name = name.substr(0, name.find('@'));
+        return name.size() >= part.size() + 1 &&
+               name.compare(name.size() - part.size() - 1, part.size() + 1, "/" + part) == 0;
+    });
+}
+
+int ExampleProgram::Junctions() const {
+    return CountSaved([](SchItem* item) { return item->type == JUNCTION_ITEM; });
+}
+
+}  // namespace program_test

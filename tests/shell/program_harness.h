@@ -1,0 +1,133 @@
+#pragma once
+// What the program tests of the shell add to the program driver
+// (support/program_driver.h): the pointer on sheet points found through the
+// sheet's bookmarks, windows by their X ids (stacking, screenshots of a
+// region), and the example sheets with a settings file. Every wait is for
+// something the program does, bounded by the driver's deadline.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "foundation/geometry.h"
+
+struct SchItem;
+#include "support/program_driver.h"
+#include "support/test_env.h"
+
+namespace program_test {
+
+using tn_test::Program;
+// Runs a shell command on the program's private display; its standard
+// output, and its status in *status.
+inline std::string run(const std::string& command, int* status = nullptr) {
+    return tn_test::run_on_display(command, status);
+}
+// True once done() holds, looking again every 20 ms until the deadline.
+bool wait_until(const std::function<bool()>& done);
+
+// A window's place and size on the display: x, y, width, height.
+std::vector<long> geometry(const std::string& window);
+// Real key events to the window, focused first.
+void keys(const std::string& window, const std::string& sequence);
+// Types a text into the window that has the focus.
+void type_text(const std::string& text);
+// The top-level windows of the display from the bottom of the stack to its
+// top (decimal ids, as xdotool gives them).
+std::vector<std::string> stacking_order();
+// True when window `upper` stands above window `lower` in the stack.
+bool stands_above(const std::string& upper, const std::string& lower);
+
+// Screenshots of the window until two in a row are equal: the picture has
+// settled. `differ_from` (when not empty) must also differ from the result.
+bool settled_screenshot(const std::string& window, const std::string& path,
+                        const std::string& differ_from = "");
+// Compares a region (ImageMagick geometry "WxH+X+Y") of a screenshot with
+// the reference image tests/data/shell/<name>, tolerating antialiasing. On a
+// failure the actual image and the difference image are written beside the
+// test program. With TN_REGENERATE_SHELL=1 the reference is written instead.
+void expect_region_matches(const std::string& shot, const std::string& region,
+                           const std::string& name);
+// The canvas of the first child of a frame placed by the program itself
+// (no window manager).
+constexpr const char* CANVAS_REGION = "980x560+8+120";
+
+// --- the pointer -----------------------------------------------------------------
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+ScreenPoint pointer_location();
+void pointer_to(ScreenPoint at);
+// Press and release of a button (1 left, 3 right) at a point, the pointer
+// moved there in a few steps first.
+void click(ScreenPoint at, int button = 1);
+// Left button pressed at `from`, moved in steps to `to` and released; with
+// `modifier` ("ctrl", "shift") held throughout.
+void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier = "");
+// Pointer moved in steps from where it is to `to`.
+void glide(ScreenPoint to);
+
+// Where world points of a sheet lie on the screen while the view does not
+// change: found by jumping to the sheet's bookmarks A and B (Edit > Jump),
+// which move the pointer onto their world points.
+class ScreenMap {
+public:
+    // False when the two bookmarks did not move the pointer apart.
+    bool Calibrate(const std::string& frame, Point mark_a, Point mark_b);
+    ScreenPoint operator()(Point world) const;
+
+private:
+    double sx_ = 0, sy_ = 0, ox_ = 0, oy_ = 0;
+};
+
+// Copies a sheet file with bookmarks A, B, ... at the given world points.
+void write_with_bookmarks(const std::string& from, const std::string& to,
+                          const std::vector<Point>& marks);
+
+// The configuration of the test process at its defaults, a temporary
+// directory with the program's configuration directory in it, and the
+// sheets the tests start the program on.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    // The every-item fixture of the drawing tests, compiled into the
+    // temporary directory.
+    std::string every_item_sheet();
+    // The example hierarchy (root sheet, sub-sheet and the library "parts")
+    // copied into the temporary directory, the root sheet with bookmarks at
+    // the given points; the root sheet's path.
+    std::string example_sheet(const std::vector<Point>& marks = {});
+    // Writes the program's INI file with these "KEY=value" lines.
+    void write_ini(const std::vector<std::string>& lines);
+    std::string ini_text() const;
+
+    tn_test::TempDir dir;
+    std::string config_dir;
+};
+
+// The program started on the example root sheet, with where its sheet lies
+// on the screen found through bookmarks A and B at mark_a and mark_b.
+class ExampleProgram : public ProgramTest {
+protected:
+    static constexpr Point mark_a{10000, 10000};
+    static constexpr Point mark_b{38000, 22000};
+
+    void Open(const std::vector<std::string>& more_args = {});
+    // A settled screenshot of the frame in the temporary directory.
+    std::string Shot(const std::string& name, const std::string& differ_from = "");
+    // The items of the saved root sheet that `count` accepts; -1 when the
+    // file cannot be read.
+    int CountSaved(const std::function<bool(SchItem*)>& count) const;
+    // ... its placed parts of that library part, and its junctions.
+    int PlacedParts(const std::string& part) const;
+    int Junctions() const;
+
+    Program program{dir.file("config")};
+    std::string sheet;
+    std::string frame;
+    ScreenMap map;
+};
+
+}  // namespace program_test

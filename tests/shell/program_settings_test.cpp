@@ -1,0 +1,130 @@
+// The real program's settings and files across runs: what one run leaves in
+// its settings is in force in the next, saving asks only where a file would
+// be replaced unasked, and the log and the standard error stream tell the
+// user what they must read and nothing else.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shell/program_harness.h"
+
+namespace {
+
+using namespace program_test;
+namespace fs = std::filesystem;
+
+const char* const frame_title = "Tessaron Schematic Editor";
+
+bool near(long a, long b) { return std::labs(a - b) <= 2; }
+
+TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
+    const std::string sheet = example_sheet();
+    {
+        Program first(config_dir);
+        first.Start({sheet}, dir.path().string());
+        const std::string frame = first.WaitWindow(frame_title);
+        ASSERT_FALSE(frame.empty());
+        keys(frame, "alt+v p");  // View > Part Palette
+        EXPECT_FALSE(first.WaitWindow("Parts").empty()) << "the palette did not open";
+        run("xdotool windowmove " + frame + " 40 30 windowsize " + frame + " 900 650");
+        ASSERT_TRUE(wait_until([&] {
+            std::vector<long> g = geometry(frame);
+            return g[0] == 40 && g[1] == 30 && g[2] == 900 && g[3] == 650;
+        }));
+        keys(frame, "alt+f x");
+        int status = -1;
+        ASSERT_TRUE(first.WaitExit(&status));
+        EXPECT_EQ(status, 0);
+    }
+    EXPECT_NE(ini_text().find("DIR_PROJECT="), std::string::npos) << ini_text();
+
+    Program second(config_dir);
+    second.Start({sheet}, dir.path().string());
+    const std::string frame = second.WaitWindow(frame_title);
+    ASSERT_FALSE(frame.empty());
+    EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
+    std::vector<long> g = geometry(frame);
+    EXPECT_TRUE(near(g[0], 40) && near(g[1], 30) && near(g[2], 900) && near(g[3], 650))
+        << "the frame is at " << g[0] << "," << g[1] << " sized " << g[2] << "x" << g[3];
+}
+
+// The example ready for edits.
+class ExampleFiles : public ExampleProgram {
+protected:
+    // Place > Junction, a click at the point, Esc.
+    void PlaceJunction(Point at) {
+        keys(frame, "ctrl+j");
+        click(map(at));
+        keys(frame, "Escape");
+    }
+};
+
+TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnother) {
+    Open();
+    ASSERT_EQ(Junctions(), 1);
+    PlaceJunction(Point{30000, 20000});
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return Junctions() == 2 || program.HasWindow("Warning"); }));
+    EXPECT_FALSE(program.HasWindow("Warning")) << "Save asked before writing the sheet's own file";
+    EXPECT_EQ(Junctions(), 2);
+
+    // Another file that exists is replaced only when the user confirms.
+    const std::string other = dir.file("amplifier.sch");
+    const std::string before = tn_test::read_text(other);
+    if (program.HasWindow("Warning")) keys(program.WaitWindow("Warning"), "Escape");
+    keys(frame, "alt+f a");
+    const std::string chooser = program.WaitWindow("Save Sheet As");
+    ASSERT_FALSE(chooser.empty());
+    keys(chooser, "ctrl+a");
+    type_text(other);
+    keys(chooser, "Return");
+    const std::string warning = program.WaitWindow("Warning");
+    EXPECT_FALSE(warning.empty()) << "Save As replaced another file unasked";
+    if (!warning.empty()) keys(warning, "Escape");
+    EXPECT_EQ(tn_test::read_text(other), before);
+}
+
+// A line the user must read brings the log window in front of the frame,
+// its long lines wrapped at the window's edge.
+TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = program.WaitWindow(frame_title);
+    const std::string log = program.WaitWindow("Tessaron Log");
+    ASSERT_FALSE(frame.empty() || log.empty());
+    const std::vector<long> f = geometry(frame);
+    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
+        std::to_string(f[1] + 200) + " windowraise " + frame);
+    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+
+    keys(frame, "F1");  // Help > Contents, and no help book is installed
+    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
+        << "the log stayed behind the frame";
+    const std::string shot = dir.file("log.png");
+    ASSERT_TRUE(settled_screenshot(log, shot));
+    const std::vector<long> l = geometry(log);
+    expect_region_matches(shot, std::to_string(l[2]) + "x" + std::to_string(l[3]) + "+0+0",
+                          "log_help_missing.png");
+}
+
+// The toolkit has nothing to complain about while the program starts and a
+// sheet opens in a second tab.
+TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = program.WaitWindow(frame_title);
+    ASSERT_FALSE(frame.empty());
+    const std::string one = dir.file("one.png"), two = dir.file("two.png");
+    ASSERT_TRUE(settled_screenshot(frame, one));
+    keys(frame, "ctrl+n");  // File > New Sheet: a second tab
+    ASSERT_TRUE(settled_screenshot(frame, two, one));
+    keys(frame, "alt+f x");
+    int status = -1;
+    ASSERT_TRUE(program.WaitExit(&status));
+    EXPECT_EQ(program.Stderr().find("Gtk-"), std::string::npos) << program.Stderr();
+}
+
+}  // namespace

@@ -3,11 +3,13 @@
 // main frame and sheet window on the display, the ladder of
 // TN_LADDER (default 100,000) series resistors opened in it, and every edit
 // driven by real pointer and key events sent through the display server.
-// Each figure runs from the moment the event is sent (or the window is
-// asked to repaint) to the end of the paint that shows its result: the
-// bench watches the canvas's paints and checks, just before each one, that
-// the document already holds the result, so a paint that came too early
-// does not count.
+// Each figure runs from the moment the toolkit hands the event to the
+// program (or the window is asked to repaint) to the end of the paint that
+// shows its result: the bench watches the events coming in and the
+// canvas's paints, and checks, just before each paint, that the document
+// already holds the result, so a paint that came too early does not count.
+// The counter `sent` is the time from the moment the bench sent the event
+// through the display server, which adds the simulator's own pauses.
 //
 // Run it on a display, alone on the machine if you can:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_sheet_editing
@@ -26,6 +28,7 @@
 #include <unistd.h>
 
 #include <wx/app.h>
+#include <wx/eventfilter.h>
 #include <wx/init.h>
 #include <wx/uiaction.h>
 
@@ -56,6 +59,26 @@ double seconds_since(Clock::time_point start) {
 
 void quiet(const char*, ...) {}
 
+// Notes when the first event of the kind a measure waits for arrives (for
+// keys, the first that is not a modifier: Ctrl goes down before the letter
+// of Ctrl+Z, and the letter is what the program acts on).
+class Arrival : public wxEventFilter {
+public:
+    int FilterEvent(wxEvent& event) override {
+        if (!waited || seen || event.GetEventType() != waited) return Event_Skip;
+        if (waited == wxEVT_KEY_DOWN) {
+            const int key = static_cast<wxKeyEvent&>(event).GetKeyCode();
+            if (key == WXK_CONTROL || key == WXK_SHIFT || key == WXK_ALT) return Event_Skip;
+        }
+        seen = true;
+        at = Clock::now();
+        return Event_Skip;
+    }
+    wxEventType waited = wxEVT_NULL;
+    bool seen = false;
+    Clock::time_point at;
+};
+
 // The program's windows on the ladder, made once for every benchmark.
 struct Bench {
     std::string dir;
@@ -77,24 +100,32 @@ struct Bench {
         auto end = Clock::now() + std::chrono::milliseconds(ms);
         while (Clock::now() < end) pump_once();
     }
+    Arrival arrival;
+    double sent = 0;  // seconds from sending to the pixels, of the last measure
     // Sends what `act` sends, then waits for the paint that shows `done`;
-    // the seconds between, or a negative value when it never came.
+    // the seconds from the arrival of the first event of type `from` (from
+    // the sending when none is given, or when none came), or a negative
+    // value when the paint never came.
     double to_pixels(const std::function<void()>& act, const std::function<bool()>& done,
-                     double limit = 60) {
+                     wxEventType from = wxEVT_NULL, double limit = 60) {
         awaited = done;
         done_paint = 0;
+        arrival.waited = from;
+        arrival.seen = false;
         auto start = Clock::now();
         act();
+        double took = -1;
         while (seconds_since(start) < limit) {
             if (done_paint && canvas->PaintCount() >= done_paint) {
-                double took = seconds_since(start);
-                awaited = nullptr;
-                return took;
+                sent = seconds_since(start);
+                took = arrival.seen ? seconds_since(arrival.at) : sent;
+                break;
             }
             pump_once();
         }
         awaited = nullptr;
-        return -1;
+        arrival.waited = wxEVT_NULL;
+        return took;
     }
 
     wxPoint screen_of(Point world) {
@@ -166,6 +197,7 @@ Bench& the_bench() {
     bench->sheet = root + ".sch";
     // The paste file lives in the working directory.
     fs::current_path(bench->dir);
+    wxEvtHandler::AddFilter(&bench->arrival);
     auto* frame = new MyFrame(wxS("Tessaron Schematic Editor"), wxPoint(0, 0), wxSize(1000, 720));
     frame->Show();
     bench->pump(300);
@@ -202,6 +234,7 @@ void report(benchmark::State& state, double seconds) {
         return;
     }
     state.SetIterationTime(seconds);
+    if (bench) state.counters["sent"] += bench->sent * 1000 / double(state.max_iterations);
 }
 
 // The world point of a resistor's body middle: the series resistor n at
@@ -265,8 +298,8 @@ void BM_SelectOne(benchmark::State& state) {
         Point p = at[turn++ % 2];
         PlacedPart* part = part_at(b, p);
         b.move_to(p);
-        report(state,
-               b.to_pixels([&] { b.sim.MouseClick(); }, [&] { return part && is_selected(part); }));
+        report(state, b.to_pixels([&] { b.sim.MouseClick(); },
+                                  [&] { return part && is_selected(part); }, wxEVT_LEFT_DOWN));
         b.settle();
     }
 }
@@ -284,16 +317,15 @@ void BM_MoveOne(benchmark::State& state) {
         }
         Point was = part->pos;
         Point to{p.x + step, p.y};
+        // Past the display's double-click time since the last click there.
+        b.pump(500);
         b.move_to(p);
         b.sim.MouseDown();
         b.pump(30);
         b.move_to(Point{p.x + step / 2, p.y});
         b.move_to(to);
         report(state, b.to_pixels([&] { b.sim.MouseUp(); },
-                                  [&] {
-                                      PlacedPart* now = part_at(b, to);
-                                      return now && now->pos.x == was.x + step;
-                                  }));
+                                  [&] { return part->pos.x == was.x + step; }, wxEVT_LEFT_UP));
         p = to;
         step = -step;
         b.settle();
@@ -312,7 +344,7 @@ void BM_DeleteOne(benchmark::State& state) {
         PlacedPart* part = part_at(b, p);
         state.ResumeTiming();
         report(state, b.to_pixels([&] { b.sim.Char(WXK_DELETE); },
-                                  [&] { return part && !part_at(b, p); }));
+                                  [&] { return part && !part_at(b, p); }, wxEVT_KEY_DOWN));
         b.settle();
         // Back as it was for the next round.
         b.canvas->SetFocus();
@@ -333,7 +365,7 @@ void BM_UndoDelete(benchmark::State& state) {
         b.to_pixels([&] { b.sim.Char(WXK_DELETE); }, [&] { return !part_at(b, p); });
         b.settle();
         report(state, b.to_pixels([&] { b.sim.Char('z', wxMOD_CONTROL); },
-                                  [&] { return part_at(b, p) != nullptr; }));
+                                  [&] { return part_at(b, p) != nullptr; }, wxEVT_KEY_DOWN));
         b.settle();
     }
 }
@@ -358,8 +390,9 @@ void BM_Paste500(benchmark::State& state) {
         size_t before = b.doc()->sheet->items->count;
         b.move_to(Point{50000, 20000});
         b.canvas->SetFocus();
-        report(state, b.to_pixels([&] { b.sim.Char('v', wxMOD_CONTROL); },
-                                  [&] { return b.doc()->sheet->items->count > before; }));
+        report(state,
+               b.to_pixels([&] { b.sim.Char('v', wxMOD_CONTROL); },
+                           [&] { return b.doc()->sheet->items->count > before; }, wxEVT_KEY_DOWN));
         b.settle();
         b.to_pixels([&] { b.sim.Char('z', wxMOD_CONTROL); },
                     [&] { return b.doc()->sheet->items->count == before; });

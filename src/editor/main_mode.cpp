@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "foundation/core.h"
-#include "foundation/list.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
+#include "foundation/core.h"
+#include "foundation/list.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -34,7 +34,8 @@ MainData* main_data(ModeInstance* instance) { return mode_data<MainData>(instanc
 
 void free_ghosts(EditSession* session, MainData* data) {
     if (!data->ghosts) return;
-    for (SchItem* item : list_items<SchItem>(data->ghosts)) free_SchItem(session->schema, item, false);
+    for (SchItem* item : list_items<SchItem>(data->ghosts))
+        free_SchItem(session->schema, item, false);
     dlist_free(data->ghosts, LIST_FROM_HEAD, nullptr);
     data->ghosts = nullptr;
 }
@@ -75,7 +76,9 @@ void main_enter(EditSession* session, ModeInstance* instance) {
     set_prompt(session, "");
 }
 
-void main_exit(EditSession* session, ModeInstance* instance) { free_ghosts(session, main_data(instance)); }
+void main_exit(EditSession* session, ModeInstance* instance) {
+    free_ghosts(session, main_data(instance));
+}
 
 void main_suspend(EditSession* session, ModeInstance* instance) {
     free_ghosts(session, main_data(instance));
@@ -92,7 +95,7 @@ void press(EditSession* session, MainData* data, Point p, bool extend, bool drag
     if (hit && !is_selected(hit) && !extend) {
         select_clear(session);
         select_add(session, hit);
-        session->host->redraw();
+        session->host->redraw_changes();
     }
 }
 
@@ -106,8 +109,9 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             break;
         case MARQUEE:
             if (!data->extend) select_clear(session);
-            select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x, p.y - data->press.y});
-            session->host->redraw();
+            select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x,
+                                      p.y - data->press.y});
+            session->host->redraw_changes();
             break;
         case PRESSED: {
             SchItem* hit = item_at(session, p);
@@ -119,7 +123,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             } else if (!hit && !data->extend) {
                 select_clear(session);
             }
-            session->host->redraw();
+            session->host->redraw_changes();
             break;
         }
         default: break;
@@ -166,13 +170,15 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             free_ghosts(session, data);
             data->phase = IDLE;
             select_clear(session);
-            session->host->redraw();
+            session->host->redraw_changes();
             return 1;
         default: return 0;
     }
 }
 
-int key_delete(EditSession* session, ModeInstance*, int) { return delete_selection(session) ? 1 : 0; }
+int key_delete(EditSession* session, ModeInstance*, int) {
+    return delete_selection(session) ? 1 : 0;
+}
 int key_repeat(EditSession* session, ModeInstance*, int) {
     return repeat_last_placement(session) ? 1 : 0;
 }
@@ -212,8 +218,8 @@ int zoom_area_event(EditSession* session, ModeInstance* instance, int code, Poin
             data->phase = IDLE;
             PopMode(session);
             if (a.x != p.x && a.y != p.y)
-                session->host->zoom_area(Rect{std::min(a.x, p.x), std::min(a.y, p.y), std::abs(p.x - a.x),
-                                              std::abs(p.y - a.y)});
+                session->host->zoom_area(Rect{std::min(a.x, p.x), std::min(a.y, p.y),
+                                              std::abs(p.x - a.x), std::abs(p.y - a.y)});
             return 1;
         }
         case EV_RIGHT_UP:
@@ -266,8 +272,9 @@ const ToolKey bookmark_keys[] = {
 
 }  // namespace
 
-const ToolMode main_mode{"Main Mode", sizeof(MainData), main_enter, main_exit, main_suspend, nullptr,
-                         main_event, xor_ghosts, xor_ghosts, xor_ghosts, main_keys, 5};
+const ToolMode main_mode{"Main Mode",  sizeof(MainData), main_enter, main_exit,
+                         main_suspend, nullptr,          main_event, xor_ghosts,
+                         xor_ghosts,   xor_ghosts,       main_keys,  5};
 
 namespace {
 
@@ -277,11 +284,15 @@ int key_zoom_area(EditSession* session, ModeInstance*, int) {
 }
 
 }  // namespace
-const ToolMode zoom_area_mode{"Zoom Area", sizeof(MainData), cross_enter, main_exit, nullptr, nullptr,
-                              zoom_area_event, xor_ghosts, xor_ghosts, xor_ghosts, zoom_keys, 2};
-const ToolMode place_bookmark_mode{"Place Book Mark", sizeof(BookmarkData), bookmark_enter, nullptr,
-                                   nullptr, nullptr, bookmark_event, nullptr, nullptr, nullptr,
-                                   bookmark_keys, 2};
+const ToolMode zoom_area_mode{"Zoom Area", sizeof(MainData), cross_enter,     main_exit,
+                              nullptr,     nullptr,          zoom_area_event, xor_ghosts,
+                              xor_ghosts,  xor_ghosts,       zoom_keys,       2};
+const ToolMode place_bookmark_mode{"Place Book Mark", sizeof(BookmarkData),
+                                   bookmark_enter,    nullptr,
+                                   nullptr,           nullptr,
+                                   bookmark_event,    nullptr,
+                                   nullptr,           nullptr,
+                                   bookmark_keys,     2};
 
 ModeInstance* start_bookmark_mode(EditSession* session, int slot, const char* name) {
     if (slot < 0 || slot >= VIEW_SLOTS) return nullptr;

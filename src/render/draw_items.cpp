@@ -179,9 +179,10 @@ public:
         return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index)) : uint32_t(colour_);
     }
     // A stroke text whose characters come out on the screen smaller than
-    // this many pixels cannot be read: it is left out rather than drawn as
-    // a smudge, as texts in document fonts are.
-    static constexpr double MIN_TEXT_PIXELS = 2.0;
+    // this many pixels (two points of a 96 dpi screen) cannot be read: it is
+    // left out rather than drawn as a smudge, as texts in document fonts
+    // smaller than two points are.
+    static constexpr double MIN_TEXT_PIXELS = 8.0 / 3.0;
     bool unreadable(int32_t height, const Matrix* m) const {
         if (!a_.dc() || a_.printing) return false;
         double scale = a_.scale_y();

@@ -198,6 +198,8 @@ struct SheetIndex {
 
     std::vector<Rect> damage;
     bool damage_all = true;
+
+    bool ends_ordered = false;  // the refresh has put every line's ends in order
 };
 
 namespace {
@@ -451,6 +453,7 @@ void free_SheetIndex(SheetIndex* index) { delete index; }
 
 void drop_sheet_index(Schema* schema) {
     if (!schema) return;
+
     free_SheetIndex(schema->edit.index);
     schema->edit.index = nullptr;
 }
@@ -606,6 +609,33 @@ bool sheet_index_bounds(SheetIndex* index, const SchItem* item, Rect* out) {
 }
 
 size_t sheet_index_count(const SheetIndex* index) { return index ? index->count : 0; }
+
+void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
+    struct Keyed {
+        int rank;
+        uint32_t place;
+        SchItem* item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items->size());
+    for (SchItem* item : *items) {
+        uint32_t e = find_entry(index, item);
+        if (e == NONE) continue;
+        const Entry& entry = index->entries[e];
+        keyed.push_back({rank_of(entry.flags), entry.place, item});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.place < b.place;
+    });
+    items->clear();
+    for (const Keyed& k : keyed) items->push_back(k.item);
+}
+
+bool sheet_index_ends_ordered(const SheetIndex* index) { return index && index->ends_ordered; }
+
+void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered) {
+    if (index) index->ends_ordered = ordered;
+}
 
 bool sheet_index_take_damage(Schema* schema, std::vector<Rect>* out) {
     out->clear();

@@ -92,6 +92,16 @@ DListNode* sheet_index_node(SheetIndex* index, const SchItem* item);
 bool sheet_index_bounds(SheetIndex* index, const SchItem* item, Rect* out);
 // The number of items held.
 size_t sheet_index_count(const SheetIndex* index);
+// Puts the items in list order (the ports list's first); items the index
+// does not hold are left out.
+void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items);
+
+// --- the connectivity refresh's notes ----------------------------------------------------
+// Whether every wire and bus line has had its ends put in order since the
+// index was made: the refresh orders them all on its first pass, then only
+// the lines it meets.
+bool sheet_index_ends_ordered(const SheetIndex* index);
+void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered);
 
 // --- damage ------------------------------------------------------------------------------
 // Moves the damaged rectangles into *out (cleared first); true when the

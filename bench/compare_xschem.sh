@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the ladder road (ASCII sources to a SPICE netlist, one sheet and a
 # ten-sheet hierarchy) and xschem's SPICE netlister on the same ladder, side
-# by side, and prints wall time and peak memory of each, with the ratios.
+# by side, and prints wall time and peak memory of each, with the ratios:
+# one table for each way of drawing the ladder (DRAWINGS, default "labelled
+# wired": a label on every node, or wires as users draw them).
 #   bench/compare_xschem.sh [BUILD_DIR] [SIZES...]
 # BUILD_DIR defaults to build (it needs the spice_road program:
 # cmake --build build --target spice_road). Each figure is the minimum of
@@ -13,6 +15,7 @@ shift || true
 sizes=("$@")
 ((${#sizes[@]})) || sizes=(1000 5000 10000 50000 100000)
 repeat="${REPEAT:-3}"
+read -r -a drawings <<<"${DRAWINGS:-labelled wired}"
 road="$build/bench/spice_road"
 [[ -x "$road" ]] || { echo "no $road: build the spice_road target first" >&2; exit 1; }
 command -v xschem >/dev/null || { echo "xschem is not installed" >&2; exit 1; }
@@ -43,19 +46,23 @@ set netlist_dir $work/xs
 RC
 
 printf "load: %s\n" "$(cut -d' ' -f1-3 /proc/loadavg)"
+for drawing in "${drawings[@]}"; do
+wired=0
+[[ "$drawing" == wired ]] && wired=1
+printf "%s\n" "$drawing"
 printf "%8s %9s | %9s %8s | %9s %8s | %9s %8s | %7s %7s | %7s %7s\n" \
   resistors parts "flat s" "MiB" "hier s" "MiB" "xschem s" "MiB" "flat/x" "hier/x" "memF/x" "memH/x"
 for n in "${sizes[@]}"; do
   for mode in flat hier; do
     rm -rf "$work/$mode" && mkdir "$work/$mode"
-    parts=$("$road" generate "$work/$mode" "$n" "$mode")
+    parts=$("$road" generate "$work/$mode" "$n" "$mode" "$drawing")
     read -r t m < <(measure "$road" run "$work/$mode")
     got=$(cat "$work/out")
     [[ "$got" == "$parts" ]] || { echo "$mode $n: $got resistor lines of $parts" >&2; exit 1; }
     eval "t_$mode=$t m_$mode=$m"
   done
   rm -rf "$work/xs" && mkdir "$work/xs"
-  awk -v n="$n" -f "$here/xschem/ladder.awk" >"$work/xs/ladder.sch"
+  awk -v n="$n" -v wired="$wired" -f "$here/xschem/ladder.awk" >"$work/xs/ladder.sch"
   read -r t_x m_x < <(measure xschem -q -x -r -n -s --rcfile "$work/xschemrc" "$work/xs/ladder.sch")
   got=$(grep -c '^R' "$work/xs/ladder.spice" || true)
   [[ "$got" == "$parts" ]] || { echo "xschem $n: $got resistor lines of $parts" >&2; exit 1; }
@@ -63,4 +70,5 @@ for n in "${sizes[@]}"; do
     -v tx="$t_x" -v mx="$m_x" 'BEGIN {
       printf "%8d %9d | %9.2f %8.1f | %9.2f %8.1f | %9.2f %8.1f | %7.2f %7.2f | %7.2f %7.2f\n",
         n, p, tf, mf / 1024, th, mh / 1024, tx, mx / 1024, tf / tx, th / tx, mf / mx, mh / mx }'
+done
 done

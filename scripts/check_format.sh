@@ -3,13 +3,14 @@
 # since the commit that brought in .clang-format follow it: files touched by
 # the commits made on top of it (merges aside: they bring work done before
 # it) and files changed but not yet committed. Older files are left as they
-# were written. Exits 77 (skipped) when clang-format or the git history is
-# missing.
+# were written. Fails when clang-format is missing (scripts/setup.sh installs
+# it); exits 77 (skipped) when the git history is missing (a copy of the
+# project that is not a clone).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v clang-format >/dev/null; then
-  echo "format check skipped: no clang-format"
-  exit 77
+  echo "format check: clang-format is not installed (scripts/setup.sh installs it)"
+  exit 1
 fi
 base=$(git log --diff-filter=A --format=%H -1 -- .clang-format 2>/dev/null)
 if [[ -z "$base" ]]; then

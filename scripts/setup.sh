@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (only those that
-# are missing), as root on a fresh Debian 12 machine.
+# are missing), as root on a fresh Debian 12 machine, and the locale with a
+# decimal comma that the settings tests read numbers in.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -10,6 +11,8 @@ packages=(
   libwxgtk3.2-dev
   xvfb xauth
   xdotool x11-utils imagemagick ghostscript
+  clang-format
+  locales
   ngspice pcb-rnd
   xschem time
 )
@@ -24,4 +27,10 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the locale de_DE.UTF-8"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -56,9 +56,10 @@ constexpr long pitch = 10000, row_pitch = 40000;
 // (x, y + 5000). The sheet's ports name its two ends when in / out are
 // given.
 std::string ladder_sheet(int first, int count, int part, const std::string& in,
-                         const std::string& out) {
+                         const std::string& out, Drawing drawing) {
     std::string ports;
     std::string s = "(SHEET\n";
+    long rail = -1;  // the x of the last shunt of the row, -1 before the first
     for (int at = 0; at < count; ++at) {
         int i = first + at;
         long row = at / 100, col = at % 100;
@@ -67,12 +68,22 @@ std::string ladder_sheet(int first, int count, int part, const std::string& in,
         std::string node = "N" + std::to_string(i);
         if (at == 0 && !in.empty()) add_port(ports, false, x, y - 3000, in);
         if (i == 0) s += "(POWER 'VIN' NO_ROT GND1 " + pos(x, y - 3000) + ")\n";
+        if (col == 0) rail = -1;
+        bool shunt = i % 10 == 0 && col < 99;
+        bool tap = drawing == Drawing::wired && shunt && at + 1 < count;
         if (col < 99 && at + 1 < count) {
-            add_wire(s, x, y + 5000, x + pitch / 2, y + 5000);
+            if (tap) {
+                // The node's wire is cut where the shunt's wire meets it.
+                add_wire(s, x, y + 5000, x + pitch / 4, y + 5000);
+                add_wire(s, x + pitch / 4, y + 5000, x + pitch / 2, y + 5000);
+                s += "(JUNCTION " + pos(x + pitch / 4, y + 5000) + "SMALL CIRCULAR )\n";
+            } else {
+                add_wire(s, x, y + 5000, x + pitch / 2, y + 5000);
+            }
             add_wire(s, x + pitch / 2, y + 5000, x + pitch / 2, y - 4000);
             add_wire(s, x + pitch / 2, y - 4000, x + pitch, y - 4000);
             add_wire(s, x + pitch, y - 4000, x + pitch, y - 3000);
-            add_label(s, x + pitch * 3 / 4, y - 4000, node);
+            if (drawing == Drawing::labelled) add_label(s, x + pitch * 3 / 4, y - 4000, node);
         } else if (at + 1 < count) {
             // The row ends: a label at this lower pin and at the next row's upper pin.
             add_label(s, x, y + 5000, node);
@@ -83,11 +94,18 @@ std::string ladder_sheet(int first, int count, int part, const std::string& in,
             // The ladder's far end: every pin is connected, as a simulator wants.
             s += "(POWER 'GND' ROT_180 GND1 " + pos(x, y + 5000) + ")\n";
         }
-        if (i % 10 == 0 && col < 99) {
+        if (shunt) {
             long sx = x + pitch / 4, sy = y + 15000;
             add_resistor(s, sx, sy, ++part);
-            add_label(s, sx, sy - 3000, node);
-            s += "(POWER 'GND' ROT_180 GND1 " + pos(sx, sy + 5000) + ")\n";
+            if (tap)
+                add_wire(s, sx, y + 5000, sx, sy - 3000);
+            else
+                add_label(s, sx, sy - 3000, node);
+            if (drawing == Drawing::labelled || rail < 0)
+                s += "(POWER 'GND' ROT_180 GND1 " + pos(sx, sy + 5000) + ")\n";
+            else
+                add_wire(s, rail, sy + 5000, sx, sy + 5000);
+            rail = sx;
         }
     }
     return "(SCHEMATIC (PORTS\n" + ports + ")\n" + s + ")\n" + ladder_library + ")\n";
@@ -128,11 +146,13 @@ void to_stderr(const char* format, ...) {
 
 int resistor_count(int n) { return n + (n + 9) / 10; }
 
-std::string flat_ladder_source(int n) { return ladder_sheet(0, n, 0, "", ""); }
+std::string flat_ladder_source(int n, Drawing drawing) {
+    return ladder_sheet(0, n, 0, "", "", drawing);
+}
 
-std::string write_project(const std::string& dir, int n, bool hierarchy) {
+std::string write_project(const std::string& dir, int n, bool hierarchy, Drawing drawing) {
     if (!hierarchy) {
-        write_text(dir + "/root.asc", flat_ladder_source(n));
+        write_text(dir + "/root.asc", flat_ladder_source(n, drawing));
         return dir + "/root";
     }
     write_text(dir + "/root.asc", root_sheet());
@@ -141,7 +161,7 @@ std::string write_project(const std::string& dir, int n, bool hierarchy) {
         int last = static_cast<int>(static_cast<long>(n) * (k + 1) / sheets);
         write_text(dir + "/sub" + std::to_string(k + 1) + ".asc",
                    ladder_sheet(first, last - first, resistor_count(first), junction_name(k),
-                                junction_name(k + 1)));
+                                junction_name(k + 1), drawing));
     }
     return dir + "/root";
 }

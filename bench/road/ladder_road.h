@@ -14,6 +14,12 @@
 // resistor whose upper pin carries a label of the series node and whose
 // lower pin stands on a GND power symbol.
 //
+// Drawn two ways. Labelled: each series node carries a label on its wires
+// as well. Wired, as users draw: labels only where rows meet; each shunt's
+// upper pin is wired to its node (a junction where the wire meets the
+// node's), its lower pin stands on its row's ground rail, a wire through
+// the lower pins of the row's shunts with one GND symbol at its start.
+//
 // Flat: one sheet holds the whole ladder. Hierarchy: a root of ten
 // sub-sheet boxes whose sheets each hold a tenth of it; a sheet's first
 // upper pin and last lower pin carry ports J1 .. J9 (global names), which
@@ -23,11 +29,13 @@
 
 namespace ladder_road {
 
+enum class Drawing { labelled, wired };
+
 // The number of resistors (series and shunt) of a ladder of n.
 int resistor_count(int n);
 
 // The source of the flat ladder's one sheet, as write_project writes it.
-std::string flat_ladder_source(int n);
+std::string flat_ladder_source(int n, Drawing drawing = Drawing::labelled);
 
 // Pieces of ASCII sheet sources, for the generated designs of the benches.
 // The library closing a sheet source: the resistor LADDER/VR.
@@ -42,7 +50,8 @@ void add_port(std::string& s, bool right, long x, long y, const std::string& nam
 
 // Writes the project's sources into dir: root.asc (and sub1.asc ..
 // sub10.asc for a hierarchy). The root's name without suffix.
-std::string write_project(const std::string& dir, int n, bool hierarchy);
+std::string write_project(const std::string& dir, int n, bool hierarchy,
+                          Drawing drawing = Drawing::labelled);
 
 // Each step of a run, in order: the seconds it took and the peak memory
 // of the process (KiB) when it ended.

@@ -1,6 +1,7 @@
 // The ladder road as a program of its own, so that a script can measure its
 // wall time and peak memory beside another netlister's:
-//   spice_road generate DIR N flat|hier   writes the ASCII sources into DIR
+//   spice_road generate DIR N flat|hier [labelled|wired]
+//                                         writes the ASCII sources into DIR
 //   spice_road run DIR [-v]               compiles them to DIR/ladder.cir
 // `run` prints the number of resistor lines of the netlist; with -v, the
 // seconds of each step and the peak memory after it on standard error.
@@ -14,10 +15,13 @@
 
 int main(int argc, char** argv) {
     tune_process_heap();
-    if (argc == 5 && std::strcmp(argv[1], "generate") == 0) {
+    if ((argc == 5 || argc == 6) && std::strcmp(argv[1], "generate") == 0) {
         int n = std::atoi(argv[3]);
         if (n <= 0) return 2;
-        ladder_road::write_project(argv[2], n, std::strcmp(argv[4], "hier") == 0);
+        auto drawing = argc == 6 && std::strcmp(argv[5], "wired") == 0
+                           ? ladder_road::Drawing::wired
+                           : ladder_road::Drawing::labelled;
+        ladder_road::write_project(argv[2], n, std::strcmp(argv[4], "hier") == 0, drawing);
         std::printf("%d\n", ladder_road::resistor_count(n));
         return 0;
     }
@@ -38,6 +42,8 @@ int main(int argc, char** argv) {
         std::printf("%d\n", ladder_road::count_resistor_lines(netlist));
         return 0;
     }
-    std::fprintf(stderr, "usage: spice_road generate DIR N flat|hier | spice_road run DIR [-v]\n");
+    std::fprintf(stderr,
+                 "usage: spice_road generate DIR N flat|hier [labelled|wired] | spice_road run "
+                 "DIR [-v]\n");
     return 2;
 }

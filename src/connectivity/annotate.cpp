@@ -46,9 +46,7 @@ bool device_free(uint32_t mask, int device) {
 }
 
 // Bits from the device count up to 31: devices the package does not have.
-uint32_t absent_devices(int count) {
-    return count >= 32 ? 0u : ALL_DEVICES << count;
-}
+uint32_t absent_devices(int count) { return count >= 32 ? 0u : ALL_DEVICES << count; }
 
 // The prefix (letters up to the first digit or '?') and whether the
 // reference stopped at a '?'.
@@ -132,7 +130,8 @@ void anno_engine_dump(const AnnoEngine* engine) {
         debug_printf("Node '%s' -- First avail %d\n", prefix.c_str(), node.first_avail);
         // Packages in the order of their number texts.
         std::vector<std::pair<std::string, const SubId*>> ids;
-        for (const auto& [number, id] : node.packages) ids.emplace_back(std::to_string(number), &id);
+        for (const auto& [number, id] : node.packages)
+            ids.emplace_back(std::to_string(number), &id);
         std::sort(ids.begin(), ids.end());
         for (const auto& [text, id] : ids)
             debug_printf("\tSubid '%s' bits 0x%08x combine '%s'\n", text.c_str(), id->mask,
@@ -292,7 +291,8 @@ int annotate(JobPrint print, List* list, bool unannotate) {
     if (outfile.empty() && proper_get(BAK_FILE)) {
         log.progress("Backing files...\n");
         for (JobSheet& sheet : sheets.sheets())
-            if (!sheet.in_place) log.progress("Backing schematic file '%s'...\n", sheet.file.c_str());
+            if (!sheet.in_place)
+                log.progress("Backing schematic file '%s'...\n", sheet.file.c_str());
         log.progress("Backing files: Done\n");
     }
     log.progress("Annoting files...\n");
@@ -305,15 +305,11 @@ int annotate(JobPrint print, List* list, bool unannotate) {
                 log.always("Part %s: too many devices\n", part->reference.text.get());
             }
         });
-    int result = 0;
-    for (size_t i = 0; i < sheets.sheets().size(); ++i) {
-        int code = sheets.store(i, log, "Saving schematic file '%s'...\n",
-                                "Updating schematic file '%s'...\n");
-        if (result == 0) result = code;
-    }
+    int result = sheets.store_all(log, "Saving schematic file '%s'...\n",
+                                  "Updating schematic file '%s'...\n");
     anno_engine_dump(engine);
     anno_engine_free(engine);
-    log.progress("Annotate: Done\n");
+    if (result == 0) log.progress("Annotate: Done\n");
     return result;
 }
 

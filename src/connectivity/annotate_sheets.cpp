@@ -3,7 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
@@ -101,8 +103,47 @@ JobSheets::~JobSheets() {
         if (!sheet.in_place) close_schema(nullptr, &sheet.schema);
 }
 
+namespace {
+
+std::string anchor_of(const char* root) {
+    return make_kind_file_name(root ? root : "", KIND_SCHEMA, 1);
+}
+
+void half_saved_warning(const JobLog& log, const std::string& anchor, const std::string& why) {
+    log.always(
+        "*** ERROR *** : The sheets of '%s' were left half saved by a run that was "
+        "stopped: %s\n",
+        anchor.c_str(), why.c_str());
+}
+
+}  // namespace
+
+int refuse_half_saved(const char* root, const JobLog& log) {
+    std::string anchor = anchor_of(root);
+    if (!file_set_pending(anchor.c_str())) return 0;
+    half_saved_warning(log, anchor, "run it again to complete them");
+    return JOB_HALF_SAVED;
+}
+
 int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
                     const char* loading, std::string* failed) {
+    completed_earlier_ = false;
+    if (names && names->head) {
+        anchor_ = anchor_of(static_cast<const char*>(names->head->data));
+        std::string problem;
+        int done = complete_file_set(anchor_.c_str(), &problem);
+        if (done == FILE_SET_REFUSED) {
+            half_saved_warning(log, anchor_, problem);
+            if (failed) *failed = anchor_;
+            return JOB_HALF_SAVED;
+        }
+        completed_earlier_ = done == FILE_SET_COMPLETED;
+        if (completed_earlier_)
+            log.always(
+                "The sheets of '%s' left half saved by a run that was stopped are all "
+                "saved now\n",
+                anchor_.c_str());
+    }
     bool first = true;
     for (const char* name : list_items<const char>(names)) {
         JobSheet sheet;
@@ -127,19 +168,40 @@ int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
     return 0;
 }
 
-int JobSheets::store(size_t i, const JobLog& log, const char* saving, const char* updating) {
-    JobSheet& sheet = sheets_.at(i);
-    if (sheet.in_place) {
-        if (updating) log.progress(updating, sheet.save_name.c_str());
-        schema_set_modified(sheet.schema);
-        return 0;
+int JobSheets::store_all(const JobLog& log, const char* saving, const char* updating,
+                         std::string* failed) {
+    // Every file is written before any is replaced; the open documents
+    // change only once the files did.
+    FolderSyncBatch batch;
+    FileSet files(anchor_.c_str());
+    for (JobSheet& sheet : sheets_) {
+        if (sheet.in_place || open_document(sheet.save_name)) continue;
+        if (saving) log.progress(saving, sheet.save_name.c_str());
+        int code = save_schema_file(sheet.schema, sheet.save_name.c_str(), true, &files);
+        if (code == DOC_CANCELLED) continue;
+        if (code != 0) {
+            log.always("*** ERROR *** : Cannot save '%s' (Code %d): no sheet was changed\n",
+                       sheet.save_name.c_str(), code);
+            if (failed) *failed = sheet.file;
+            return code;
+        }
     }
-    if (Schema* target = open_document(sheet.save_name)) {
-        if (updating) log.progress(updating, sheet.save_name.c_str());
-        replace_document_items(target, sheet.schema);
-        return 0;
+    if (int code = files.commit(); code != 0) {
+        log.always(
+            "*** ERROR *** : The sheets could not all be replaced (Code %d): the next "
+            "run completes them\n",
+            code);
+        if (failed) *failed = anchor_;
+        return code;
     }
-    if (saving) log.progress(saving, sheet.save_name.c_str());
-    int code = save_schema_file(sheet.schema, sheet.save_name.c_str(), true);
-    return code == DOC_CANCELLED ? 0 : code;
+    for (JobSheet& sheet : sheets_) {
+        if (sheet.in_place) {
+            if (updating) log.progress(updating, sheet.save_name.c_str());
+            schema_set_modified(sheet.schema);
+        } else if (Schema* target = open_document(sheet.save_name)) {
+            if (updating) log.progress(updating, sheet.save_name.c_str());
+            replace_document_items(target, sheet.schema);
+        }
+    }
+    return 0;
 }

@@ -8,9 +8,13 @@
 // same file is worked on in place, so its unsaved edits stay; every other
 // sheet is loaded from its file. When a sheet cannot be loaded the job
 // stops before it has changed anything. Once every sheet is had, the job
-// changes them in memory and stores each: loaded sheets are saved (once),
-// documents changed in place are marked modified, and a loaded sheet whose
-// save name is open in the editor replaces that document's items.
+// changes them in memory and stores them: the loaded sheets are saved as
+// one set of files (foundation/file_system.h FileSet: replaced only when
+// every one is written), then documents changed in place are marked
+// modified, and a loaded sheet whose save name is open in the editor
+// replaces that document's items. A job stopped while replacing the files
+// leaves them to the next job on the same root, which completes them
+// before it takes the sheets.
 #include <string>
 #include <vector>
 
@@ -57,21 +61,38 @@ public:
 
     // Takes every listed file (names as list_project_sheets gives them),
     // the first to be stored under first_save_name when that is not empty.
-    // `loading` (a format with one %s, may be null) is reported as a progress
-    // line before each file. 0, or the load code of the first file that
-    // cannot be had (*failed names it); nothing is kept then.
+    // First completes the files an earlier job on the same root left half
+    // replaced (completed_earlier() tells), or refuses: 86 with a warning
+    // saying why. `loading` (a format with one %s, may be null) is reported
+    // as a progress line before each file. 0, or the load code of the first
+    // file that cannot be had (*failed names it); nothing is kept then.
     int take(List* names, const char* first_save_name, const JobLog& log, const char* loading,
              std::string* failed = nullptr);
     std::vector<JobSheet>& sheets() { return sheets_; }
+    bool completed_earlier() const { return completed_earlier_; }
 
-    // Stores sheet i as described at the top. The save's code (a declined
-    // overwrite question is no failure: 0), else 0. `saving` and `updating`
-    // (formats with one %s, may be null) are reported as progress lines.
-    int store(size_t i, const JobLog& log, const char* saving, const char* updating);
+    // Stores every sheet as described at the top. 0 (a declined overwrite
+    // question skips its sheet), or the code of the first sheet that cannot
+    // be saved (*failed names it; no file and no open document changed) or
+    // of the replacement. `saving` and `updating` (formats with one %s, may
+    // be null) are reported as progress lines.
+    int store_all(const JobLog& log, const char* saving, const char* updating,
+                  std::string* failed = nullptr);
 
 private:
     std::vector<JobSheet> sheets_;
+    std::string anchor_;  // the first listed file: the root
+    bool completed_earlier_ = false;
 };
+
+// The code of a job that refuses to run over files a stopped job left half
+// replaced ("Sheets left half saved by a stopped run").
+constexpr int JOB_HALF_SAVED = 86;
+
+// For the jobs that read a project without taking its sheets through
+// JobSheets: JOB_HALF_SAVED, with a warning that the stopped job is to be
+// run again, when one left the sheets of the root half replaced; else 0.
+int refuse_half_saved(const char* root, const JobLog& log);
 
 // The open document of the file, or null.
 Schema* open_document(const std::string& file);

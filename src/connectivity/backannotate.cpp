@@ -132,6 +132,13 @@ int backannotate(const char* root, std::string* name, JobPrint print, List* list
         std::fclose(in);
         return code;
     }
+    if (sheets.completed_earlier()) {
+        // What was completed is this file's changes as an earlier run made
+        // them: applied again, renames and swaps would go further or back.
+        log.always("The change file is not applied again\n");
+        std::fclose(in);
+        return 0;
+    }
     if (!sheets.sheets().empty()) proper_set(BACK_OUTFILE, sheets.sheets()[0].save_name.c_str(), 0);
     int result = 0;
     for (JobSheet& sheet : sheets.sheets()) {
@@ -146,10 +153,9 @@ int backannotate(const char* root, std::string* name, JobPrint print, List* list
     }
     std::fclose(in);
     if (result != 0) return result;
-    for (size_t i = 0; i < sheets.sheets().size(); ++i) {
-        if (name) *name = sheets.sheets()[i].file;
-        int code = sheets.store(i, log, "Writing sheet file %s...\n", "Writing sheet file %s...\n");
-        if (result == 0) result = code;
-    }
+    failed.clear();
+    result =
+        sheets.store_all(log, "Writing sheet file %s...\n", "Writing sheet file %s...\n", &failed);
+    if (result != 0 && name) *name = failed;
     return result;
 }

@@ -142,11 +142,11 @@ void read_merge_file(const std::string& name, Rows* rows, std::string* heading, 
 // --- report ---------------------------------------------------------------------------------------
 
 struct Layout {
-    int rw = 10;       // references
-    int vw = 6;        // each value column
-    int ncol = 1;      // value columns
-    int mw = 0;        // merge text
-    int height = 60;   // lines per page
+    int rw = 10;                        // references
+    int vw = 6;                         // each value column
+    int ncol = 1;                       // value columns
+    int mw = 0;                         // merge text
+    int height = 60;                    // lines per page
     std::vector<std::string> headings;  // of the value columns
     std::string merge_heading;
 };
@@ -356,11 +356,13 @@ int bill_of_materials(const char* root, const char* output, JobPrint print) {
     }
     std::string merge_name = proper_get(BOM_MERGE) ? strproper_get(BOM_MERGEFILE) : "";
 
+    if (int code = refuse_half_saved(root, log)) return code;
     List* sheets = list_project_sheets(root ? root : "", proper_get(BOM_HIER) != 0, nullptr);
     if (!sheets) return SHEET_NOT_FOUND;
     Rows rows;
     size_t merge_width = 0;
-    if (!merge_name.empty()) read_merge_file(merge_name, &rows, &layout.merge_heading, &merge_width, log);
+    if (!merge_name.empty())
+        read_merge_file(merge_name, &rows, &layout.merge_heading, &merge_width, log);
     layout.mw = static_cast<int>(std::min<size_t>(merge_width, MERGE_STRING_MAX));
 
     int result = 0;

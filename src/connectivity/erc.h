@@ -25,11 +25,13 @@
 #include <cstdio>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "connectivity/annotate_sheets.h"  // JobPrint
 
 #include "foundation/geometry.h"
 
+class FileSet;
 struct List;
 struct NetContext;
 struct PseudoPin;
@@ -100,6 +102,9 @@ int erc_final_report(NetContext* context, FILE* report);
 struct ErcRun {
     Schema* schema = nullptr;
     NetContext* context = nullptr;
+    // The net files of the sheets saved after them (marks and stamps only:
+    // their nets are those of the sheets as saved).
+    std::vector<std::string> net_files_of_saved;
     void release();
 };
 // Gives every placed part and sub-sheet box of the root sheet whose time
@@ -108,8 +113,10 @@ struct ErcRun {
 bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_t* counter);
 // The annotation check, then each sheet: its "Analyzing" line, its nets
 // built and checked, its marks placed. 0, or the OR of the build results;
-// the code of a check, load or save that failed.
-int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print);
+// the code of a check, load or save that failed. With a set, the sheets that
+// change are saved into it (its commit replaces them), else each at once.
+int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print,
+                FileSet* changed = nullptr);
 // The ERC job (see erc_report.cpp). 0; -1 when the report cannot be made;
 // the code of the sheet list, the annotation check, a load or a save; 6 or
 // 7 when writing the report failed.

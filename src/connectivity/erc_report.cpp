@@ -101,7 +101,8 @@ bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_
     return changed;
 }
 
-int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print) {
+int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print,
+                FileSet* changed) {
     erc_error_number = 1;
     uint32_t counter = time_stamp();
     std::unordered_set<uint32_t> used;
@@ -129,8 +130,9 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         erc_sheet(run->context, run->schema, report, &marks);
         dirty |= place_marks(run->schema, file, marks, report_name);
         if (dirty && !open_document(file)) {
-            int saved = save_schema_file(run->schema, file, false);
+            int saved = save_schema_file(run->schema, file, false, changed);
             if (saved != 0) return saved;
+            run->net_files_of_saved.push_back(make_kind_file_name(base.c_str(), NET_FILE_KIND, 1));
         }
     }
     return result;
@@ -162,6 +164,8 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
         report_failure(50, report_file ? report_file : "");  // "Cannot create file"
         return -1;
     }
+    if (int code = refuse_half_saved(root, log)) return code;
+    FolderSyncBatch batch;  // one reading of each folder, one flush
     SheetListError error;
     List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
     if (!sheets) {
@@ -176,7 +180,15 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     put_newline(report);
     put_newline(report);
     ErcRun run;
-    int result = erc_analyze(report, report_file, &run, sheets, log.print());
+    // The sheets whose marks or stamps change are replaced together once
+    // every one is written.
+    FileSet changed(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str());
+    int result = erc_analyze(report, report_file, &run, sheets, log.print(), &changed);
+    if (result == 0) result = changed.commit();
+    // The marks changed no net: the net files written before them are
+    // current, and the link must not take them for older than their sheets.
+    for (const std::string& net_file : run.net_files_of_saved)
+        if (result == 0 && !touch_file(net_file.c_str())) result = 6;
     if (result == 0 && !single) result = link_design(root ? root : "", &run);
     if (result == 0) result = erc_final_report(run.context, report);
     run.release();

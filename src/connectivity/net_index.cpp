@@ -2,7 +2,6 @@
 #include "connectivity/net_index.h"
 
 #include <algorithm>
-#include <bit>
 #include <numeric>
 
 #include "connectivity/net_build.h"
@@ -334,13 +333,14 @@ void release(Table& table) {
 
 size_t CellTable::slot(uint64_t key) const {
     size_t i = home(key);
-    while (slots_[i].head != NONE && slots_[i].key() != key) i = (i + 1) & mask_;
+    while (slots_[i].head != NONE && slots_[i].key() != key)
+        if (++i == slots_.size()) i = 0;
     return i;
 }
 
 void CellTable::reserve(size_t count, size_t keys) {
     entries_.reserve(count);
-    size_t size = std::bit_ceil(keys + keys / 3 + 1);
+    size_t size = keys + keys / 3 + 1;
     if (size > slots_.size()) grow(size);
 }
 
@@ -359,14 +359,12 @@ void CellTable::grow(size_t size) {
     std::vector<Slot> old = std::move(slots_);
     size = std::max<size_t>(256, size);
     slots_.assign(size, Slot{});
-    mask_ = size - 1;
-    shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
     for (const Slot& s : old)
         if (s.head != NONE) slots_[slot(s.key())] = s;
 }
 
 void CellTable::add(uint64_t key, uint32_t pos) {
-    if ((used_ + 1) * 4 > slots_.size() * 3) grow(slots_.size() * 2);
+    if ((used_ + 1) * 4 > slots_.size() * 3) grow(slots_.size() + slots_.size() / 2);
     Slot& s = slots_[slot(key)];
     if (s.head == NONE) {
         s.key_lo = static_cast<uint32_t>(key);
@@ -483,8 +481,10 @@ void index_sync(NetIndex* index) {
         size_t room = lines + lines / 4 + 64;
         index->chains.reserve(room);
         if (!index->lines_released) {
-            // About one cell of its own per line on a sheet of short wires.
-            index->cells.reserve(lines * 2 + lines / 2 + 64, lines + 64);
+            // About one cell of its own per line on a sheet of short wires,
+            // and more keys than lines: the lines the phases add, and the
+            // cells of the points, each under its x and its y.
+            index->cells.reserve(lines * 2 + lines / 2 + 64, lines + lines / 3 + 64);
             index->filings.reserve(room);
         }
     }
@@ -667,8 +667,9 @@ bool index_label_wire(const NetIndex* index, const SchItem* label, Line** wire) 
 
 void index_build_ends(NetIndex* index) {
     index->ends.clear();
-    // Two ends per line, most of them shared with another line.
-    index->ends.reserve(index->line_count * 2, index->line_count + 64);
+    // Two ends per line, most of them shared with another line: about as
+    // many points as lines.
+    index->ends.reserve(index->line_count * 2, index->line_count + index->line_count / 8 + 64);
     // Walked from the tail: each point's chain then comes out in list order.
     for_indexed_items_reverse(
         index, item_codes({LINE_ITEM, ARC_ITEM}),

@@ -98,9 +98,12 @@ public:
     const std::vector<Entry>& entries() const { return entries_; }
 
 private:
-    // The product's top bits: the lower ones of a point key hold y alone.
+    // The product's top bits (the lower ones of a point key hold y alone),
+    // scaled to the table's size: any size, not only a power of two, so
+    // that the table takes the room its keys need and grows by half.
     size_t home(uint64_t key) const {
-        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+        uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>((static_cast<unsigned __int128>(mixed) * slots_.size()) >> 64);
     }
     size_t slot(uint64_t key) const;
     void grow(size_t size);
@@ -111,8 +114,6 @@ private:
         uint64_t key() const { return (uint64_t{key_hi} << 32) | key_lo; }
     };
     std::vector<Slot> slots_;
-    size_t mask_ = 0;
-    unsigned shift_ = 63;
     size_t used_ = 0;
     std::vector<Entry> entries_;
 };

@@ -60,6 +60,7 @@ int netlist_compile(const char* root, JobPrint print) {
     NetWarningHookScope hook(log.print());
     FolderSyncBatch sync;  // one folder flush for all the net files written
     log.progress("Compiling Netlist...\n");
+    if (int code = refuse_half_saved(root, log)) return code;
     SheetListError error;
     // The walk that lists the sheets loads the root: it is compiled as loaded.
     Schema* listed_root = nullptr;

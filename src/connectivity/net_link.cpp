@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
 #include "foundation/file_names.h"
+#include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "model/documents/document.h"
 #include "model/documents/ident.h"
@@ -188,6 +190,17 @@ bool holds_file(const std::vector<std::string>& files, const std::string& file) 
     return std::find(files.begin(), files.end(), file_key(file)) != files.end();
 }
 
+// A net file written before its sheet was last saved holds nets the sheet
+// may no longer have (a net compile stopped before it reached the sheet):
+// linked, it would put them into the netlist. Named, it is not read.
+bool stale_net_file(const std::string& file, const char* name) {
+    std::string sheet = make_kind_file_name(name, KIND_SCHEMA, 1);
+    if (!file_older_than(file.c_str(), sheet.c_str())) return false;
+    net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is older than the sheet\n",
+                 name, file.c_str());
+    return true;
+}
+
 int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mode,
                        const std::string& origin, List* project) {
     if (int r = check_file_tag(stream); r != 0) return r;
@@ -226,6 +239,15 @@ int link_below(NetContext* context, Schema* schema, const std::string& file, int
         return 0;
     }
     context->link_path.push_back(file_key(file));
+    // "./" and "../" in the names are from the folder of the file's sheet.
+    for (NameRec* rec : list_items<NameRec>(project)) {
+        std::string held = name_from_holder(rec->name, file.c_str());
+        if (rec->name && held != rec->name) {
+            std::free(rec->name);
+            rec->name = str_dup(held.c_str());
+            if (!rec->name) no_memory();
+        }
+    }
     int r = link_subsheets(context, schema, project);
     context->link_path.pop_back();
     return r;
@@ -367,6 +389,7 @@ int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, in
     }
     if (holds_file(context->linked_files, file))
         net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
+    if (mode == LINK_HIERARCHY && stale_net_file(file, name ? name : "")) return NOT_OPENED;
     NetFileIn in(file);
     if (!in.f) {
         net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name,
@@ -449,6 +472,8 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     context->link_path.clear();
     context->linked_files.clear();
     std::string file = make_kind_file_name(root_name ? root_name : "", NET_FILE_KIND, 1);
+    if (mode == LINK_HIERARCHY && stale_net_file(file, root_name ? root_name : ""))
+        return PARTIAL_LINK;
     NetFileIn in(file);
     if (!in.f) return NOT_OPENED;
     context->sheet = schema->current ? schema->current : schema->sheet;

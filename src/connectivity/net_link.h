@@ -30,7 +30,9 @@ constexpr int PARTIAL_LINK = 67;
 // in LINK_HIERARCHY mode then links every sub-sheet. 0; 1 when the root's
 // file cannot be opened; 66, 76, 1001 or an object reader's code when it
 // is damaged; PARTIAL_LINK when a sub-sheet failed (each one is named in a
-// warning).
+// warning). In LINK_HIERARCHY mode a net file older than its sheet is not
+// read: it is named as one that failed (the root's ends the link with
+// PARTIAL_LINK).
 int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode);
 // For a text starting with "&PROJ:" (any case): appends one NameRec of kind
 // -1 per non-empty comma-separated piece of the rest, blanks dropped.

@@ -9,9 +9,9 @@
 
 FormDialog* new_registered_dialog(EnhancedDialog** global, const char* title,
                                   const char* window_name, long style, bool modal, Form form,
-                                  FormDialog::Command command) {
+                                  FormDialog::Command command, EnhancedDialog::OnClose on_close) {
     auto* dialog = new FormDialog(main_frame, title, window_name, style, modal, std::move(form),
-                                  std::move(command), destroy_registered_dialog);
+                                  std::move(command), std::move(on_close));
     *global = dialog;
     dialog_list.push_back(global);
     center_dialog(dialog);

@@ -10,15 +10,18 @@
 #include <functional>
 
 #include "dialogs/form_dialog.h"
+#include "shell/shell.h"
 
 class EnhancedDialog;
 
 // Makes a form dialog on the main frame, stores it in *global, registers
 // the global and centres the dialog. Its on-close callback is
-// destroy_registered_dialog. The rows are not built yet.
+// destroy_registered_dialog, or one of its own that calls it. The rows are
+// not built yet.
 FormDialog* new_registered_dialog(EnhancedDialog** global, const char* title,
                                   const char* window_name, long style, bool modal, Form form,
-                                  FormDialog::Command command);
+                                  FormDialog::Command command,
+                                  EnhancedDialog::OnClose on_close = destroy_registered_dialog);
 
 struct DialogOpening {
     EnhancedDialog** global = nullptr;

@@ -22,9 +22,11 @@ enum class RowKind : unsigned char {
     CHECK,   // check box
     CHOICE,  // drop-down list; `sample` holds its entries, one per line
     LIST,    // list box in which several lines can be selected; `min` x `max` pixels
+    PICK,    // list box of `min` x `max` pixels in which one line is selected at a time
     // Fixed items.
     LABEL,   // a static text
     BUTTON,  // a button on the panel; a click reports `client`
+    AREA,    // a blank panel of `min` x `max` pixels that the dialog's own code fills
     // Layout of the panels.
     NEW_LINE,       // next row; `min`: the height of a row left empty (0: 10 pixels)
     LABELS_ABOVE,   // labels stand above their items from here on

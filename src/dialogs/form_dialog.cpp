@@ -6,6 +6,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -79,16 +80,25 @@ void FormDialog::BuildRows() {
                 item = panel->Add(choice, label);
                 break;
             }
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
+                const long style = row.kind == RowKind::PICK ? wxLB_SINGLE : wxLB_MULTIPLE;
                 auto* list =
                     new wxListBox(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max),
-                                  array_of(value.entries), wxLB_MULTIPLE | wxLB_ALWAYS_SB);
+                                  array_of(value.entries), style | wxLB_ALWAYS_SB);
                 list->SetMinSize(wxSize(row.min, row.max));
                 if (row.client) list->Bind(wxEVT_LISTBOX, report(row.client));
                 item = panel->Add(list, label);
                 break;
             }
             case RowKind::LABEL: item = panel->AddLabel(label); break;
+            case RowKind::AREA: {
+                auto* area =
+                    new wxPanel(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max));
+                area->SetMinSize(wxSize(row.min, row.max));
+                item = panel->Add(area, label);
+                break;
+            }
             case RowKind::BUTTON: {
                 auto* button = new wxButton(panel, wxID_ANY, label);
                 button->Bind(wxEVT_BUTTON, report(row.client));
@@ -158,7 +168,8 @@ void FormDialog::Fill() {
                 control_set_value(choice, value.number);
                 break;
             }
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);
                 set_entries(list, value.entries);
                 for (unsigned line = 0; line < list->GetCount(); ++line) {
@@ -189,7 +200,8 @@ void FormDialog::Read() {
             case RowKind::TEXT: value.text = control_get_text(item); break;
             case RowKind::CHECK:
             case RowKind::CHOICE: value.number = control_get_value(item); break;
-            case RowKind::LIST: {
+            case RowKind::LIST:
+            case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);
                 value.selected.assign(list->GetCount(), false);
                 for (unsigned line = 0; line < list->GetCount(); ++line)

@@ -10,6 +10,7 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/items/item_ops.h"
 #include "model/items/part.h"
@@ -77,26 +78,45 @@ void text_label(SchItem* item, int step) {
     text->layout = nullptr;
 }
 
+// --- what a selection box must enclose -----------------------------------------------------------
+bool bounds_frame(Schema* schema, SchItem* item, Rect* out) {
+    return bounds_SchItem(schema, item, out, false);
+}
+
+// A placed part's bounds keep room for the longest pin on every side that
+// has pins: a box drawn round what the user sees of it, its body and the
+// ends of its own pins, takes it.
+bool part_frame(Schema* schema, SchItem* item, Rect* out) {
+    bool top, left, right, bottom;
+    if (!pl_body_sides(schema->library, as_PlacedPart(item), out, &top, &left, &right, &bottom))
+        return bounds_frame(schema, item, out);
+    std::vector<Point> ends;
+    pin_ends(schema, item, &ends);
+    for (Point end : ends) rect_union(out, Rect{end.x, end.y, 0, 0});
+    return true;
+}
+
 struct EditRow {
     void (*connections)(Schema* schema, SchItem* item, std::vector<Point>* out) = nullptr;
     void (*outline)(Schema* schema, SchItem* item) = nullptr;
     void (*label)(SchItem* item, int step) = nullptr;
+    bool (*frame)(Schema* schema, SchItem* item, Rect* out) = nullptr;
 };
 
 constexpr ItemTable<EditRow> build_edit_table() {
     ItemTable<EditRow> table{};
     for (int code : {FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, ARC_ITEM, POLY_ITEM, SHEET_ITEM, ERC_ITEM,
                      IMAGE_ITEM})
-        table[code] = {no_points, no_outline, no_label};
-    table[LINE_ITEM] = {line_ends, no_outline, no_label};
-    table[TEXT_ITEM] = {no_points, no_outline, text_label};
-    table[JUNCTION_ITEM] = {point_at_pos, no_outline, no_label};
-    table[NOCON_ITEM] = {point_at_pos, no_outline, no_label};
-    table[PARTLIB_ITEM] = {pin_ends, no_outline, no_label};
-    table[POWER_ITEM] = {point_at_pos, power_outline, power_label};
-    table[PORT_ITEM] = {point_at_pos, port_outline, port_label};
-    table[SUBSHEET_ITEM] = {box_ports, box_outline, no_label};
-    table[NETPROP_ITEM] = {no_points, netprop_outline, netprop_label};
+        table[code] = {no_points, no_outline, no_label, bounds_frame};
+    table[LINE_ITEM] = {line_ends, no_outline, no_label, bounds_frame};
+    table[TEXT_ITEM] = {no_points, no_outline, text_label, bounds_frame};
+    table[JUNCTION_ITEM] = {point_at_pos, no_outline, no_label, bounds_frame};
+    table[NOCON_ITEM] = {point_at_pos, no_outline, no_label, bounds_frame};
+    table[PARTLIB_ITEM] = {pin_ends, no_outline, no_label, part_frame};
+    table[POWER_ITEM] = {point_at_pos, power_outline, power_label, bounds_frame};
+    table[PORT_ITEM] = {point_at_pos, port_outline, port_label, bounds_frame};
+    table[SUBSHEET_ITEM] = {box_ports, box_outline, no_label, bounds_frame};
+    table[NETPROP_ITEM] = {no_points, netprop_outline, netprop_label, bounds_frame};
     return table;
 }
 
@@ -118,7 +138,12 @@ void item_step_label(SchItem* item, int step) {
     if (auto label = edit_row(item).label) label(item, step);
 }
 
+bool item_select_frame(Schema* schema, SchItem* item, Rect* out) {
+    auto frame = edit_row(item).frame;
+    return frame && frame(schema, item, out);
+}
+
 bool item_has_edit_row(int code) {
     const EditRow& row = item_row(EDIT_KINDS, code);
-    return row.connections && row.outline && row.label;
+    return row.connections && row.outline && row.label && row.frame;
 }

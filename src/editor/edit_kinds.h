@@ -2,7 +2,8 @@
 // What the sheet editor does per item kind, in a table beside the
 // operations table (model/items/item_ops.h): where wires attach to a record
 // (a drag takes the wire ends lying there along), how its generated drawing
-// is rebuilt after an edit, and the name a repeat steps.
+// is rebuilt after an edit, the name a repeat steps, and what a selection
+// box must enclose to take it.
 #include <vector>
 
 #include "foundation/geometry.h"
@@ -19,6 +20,9 @@ void item_rebuild_outline(Schema* schema, SchItem* item);
 // Steps the name of a name-carrying item (power, port, net property, text)
 // by the step, as a repeat does; other kinds keep theirs.
 void item_step_label(SchItem* item, int step);
+// The rectangle a selection box must enclose to take the item: what the
+// user sees of it. False when the item has no extent.
+bool item_select_frame(Schema* schema, SchItem* item, Rect* out);
 // True when the editor's table has a row for the code (every kind a sheet
 // holds, so that no kind falls through silently).
 bool item_has_edit_row(int code);

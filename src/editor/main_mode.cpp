@@ -11,6 +11,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/document.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/primitives.h"
@@ -60,6 +61,8 @@ void make_marquee(MainData* data, Point p) {
 }
 
 void make_move_ghosts(EditSession* session, MainData* data) {
+    // The ghost shows the items as they are, references and all.
+    CopyExactScope exact;
     for (SchItem* item : list_items<SchItem>(session->schema->edit.edit_list))
         add_ghost(data, copy_SchItem(session->schema, item));
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,13 @@ std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
 
 bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
 
+// The rectangle between two points.
+Rect box_between(Point a, Point b) {
+    return Rect{std::min(a.x, b.x), std::min(a.y, b.y),
+                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.x} - a.x), INT32_MAX)),
+                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.y} - a.y), INT32_MAX))};
+}
+
 bool is_wire(const SchItem* item) {
     return item->type == LINE_ITEM && (item->flags & STYLE_MASK) != DRAW;
 }
@@ -75,6 +83,64 @@ void translate(SchItem* item, Point delta) {
     matrix_identity(&shift);
     matrix_translate(&shift, delta.x, delta.y);
     matrix_SchItem(item, &shift);
+}
+
+// True when p lies on the segment from a to b, short of both ends.
+bool strictly_inside(Point p, Point a, Point b) {
+    const int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
+    const int64_t px = int64_t{p.x} - a.x, py = int64_t{p.y} - a.y;
+    if (px * dy - py * dx != 0) return false;
+    const int64_t along = px * dx + py * dy;
+    return along > 0 && along < dx * dx + dy * dy;
+}
+
+// A wire that a drag stretches may pass through a connection on its way (a
+// junction, another wire's end, a pin): it is cut there first, so that only
+// the piece between the dragged end and that connection follows and the
+// rest stays joined where it was. The pieces join the followers.
+void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
+                        EditTransaction* edit) {
+    if (followers->empty()) return;
+    Schema* schema = session->schema;
+    // The connections on each wire, found before any is cut: those of the
+    // items whose rectangles meet the wire's (a point of an item lies in
+    // its rectangle).
+    const size_t count = followers->size();
+    std::vector<std::vector<Point>> cuts_of(count);
+    std::vector<Point> connections;
+    for (size_t i = 0; i < count; ++i) {
+        const Line* wire = (*followers)[i];
+        connections.clear();
+        for (SchItem* item : items_near(session, box_between(wire->pos, wire->end)))
+            item_connection_points(schema, item, &connections);
+        for (Point p : connections)
+            if (strictly_inside(p, wire->pos, wire->end)) cuts_of[i].push_back(p);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        Line* wire = (*followers)[i];
+        std::vector<Point>& cuts = cuts_of[i];
+        if (cuts.empty()) continue;
+        const Point from = wire->pos, to = wire->end;
+        auto distance = [&](Point p) {
+            return std::abs(int64_t{p.x} - from.x) + std::abs(int64_t{p.y} - from.y);
+        };
+        std::sort(cuts.begin(), cuts.end(),
+                  [&](Point a, Point b) { return distance(a) < distance(b); });
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        edit->before(wire);
+        wire->end = cuts.front();
+        edit->touch(wire);
+        cuts.push_back(to);
+        for (size_t k = 0; k + 1 < cuts.size(); ++k) {
+            Line* piece = as_Line(copy_SchItem(schema, wire));
+            if (!piece) no_memory();
+            piece->pos = cuts[k];
+            piece->end = cuts[k + 1];
+            if (!dlist_append(sheet_list(session), piece)) no_memory();
+            edit->touch(piece);
+            followers->push_back(piece);
+        }
+    }
 }
 
 }  // namespace
@@ -144,10 +210,10 @@ int select_area(EditSession* session, Rect area) {
     if (area.h < 0) area = Rect{area.x, area.y + area.h, area.w, -area.h};
     uint32_t f = filter();
     int added = 0;
-    // An item inside the area has its rectangle meeting it.
+    // An item whose frame lies inside the area has its rectangle meeting it.
     for (SchItem* item : items_near(session, area)) {
         Rect r;
-        if (!edit_filter_admits(f, item) || !bounds_SchItem(schema, item, &r, false)) continue;
+        if (!edit_filter_admits(f, item) || !item_select_frame(schema, item, &r)) continue;
         bool inside = r.x >= area.x && r.y >= area.y && r.x + r.w <= area.x + area.w &&
                       r.y + r.h <= area.y + area.h;
         if (inside && !is_selected(item)) {
@@ -169,23 +235,29 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
         for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
         std::sort(points.begin(), points.end(), point_less);
         points.erase(std::unique(points.begin(), points.end()), points.end());
+        auto attached = [&](Point p) {
+            return std::binary_search(points.begin(), points.end(), p, point_less);
+        };
         // The wires with an end on one of the points, in list order.
         SheetIndex* index = sheet_index(session->schema);
-        std::vector<SchItem*> wires, found;
-        for (Point p : points) {
-            sheet_index_query(index, Rect{p.x, p.y, 0, 0}, &found);
-            for (SchItem* item : found)
+        std::vector<SchItem*> found, near;
+        for (Point p : points)
+            for (SchItem* item : items_near(session, Rect{p.x, p.y, 0, 0}))
                 if (is_wire(item) && !is_selected(item) &&
                     sheet_index_list_of(index, item) == sheet_list(session))
-                    wires.push_back(item);
-        }
-        sheet_index_sort(index, &wires);
-        wires.erase(std::unique(wires.begin(), wires.end()), wires.end());
-        for (SchItem* item : wires) {
+                    near.push_back(item);
+        sheet_index_sort(index, &near);
+        near.erase(std::unique(near.begin(), near.end()), near.end());
+        std::vector<Line*> followers;
+        for (SchItem* item : near) {
             Line* wire = as_Line(item);
+            if (attached(wire->pos) || attached(wire->end)) followers.push_back(wire);
+        }
+        cut_at_connections(session, &followers, &edit);
+        for (Line* wire : followers) {
             bool before = true;
             for (Point* end : {&wire->pos, &wire->end}) {
-                if (!std::binary_search(points.begin(), points.end(), *end, point_less)) continue;
+                if (!attached(*end)) continue;
                 if (std::exchange(before, false)) edit.before(wire);
                 *end = Point{end->x + delta.x, end->y + delta.y};
                 edit.touch(wire);
@@ -225,11 +297,9 @@ int cut_selection(EditSession* session) {
 namespace {
 
 // Whether pasting the scratch document's selection changes more of the
-// document than its items: fonts, library parts it lacks, the title block.
+// document than its items: fonts, library parts it lacks.
 bool paste_reaches_beyond_items(Schema* scratch, Schema* doc) {
     if (scratch->fonts && scratch->fonts->count) return true;
-    for (SchItem* item : list_items<SchItem>(scratch->edit.paste_list))
-        if (item->type == TITLEBLOCK_ITEM) return true;
     if (scratch->library)
         for (LibEntry* entry : lib_entries_in_order(scratch->library))
             if (!doc->library || !find_LibEntry(doc->library, entry->name.get())) return true;
@@ -237,8 +307,8 @@ bool paste_reaches_beyond_items(Schema* scratch, Schema* doc) {
 }
 
 // Reads the file once into a scratch document: a foreign or damaged file is
-// refused before anything of the document changes. *beyond: the paste would
-// change more than the document's items.
+// refused before anything of the document changes. *beyond: reading it
+// into the document would change more than the document's items.
 int check_paste_file(const char* name, Schema* doc, bool* beyond) {
     FILE* stream = std::fopen(name, "rb");
     if (!stream) return PASTE_CANNOT_OPEN;
@@ -261,60 +331,50 @@ void release_paste_list(Schema* schema) {
 
 }  // namespace
 
-int paste_selection(EditSession* session) {
-    Schema* schema = session->schema;
-    if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
-    bool beyond = false;
-    if (int result = check_paste_file(PASTE_FILE_NAME, schema, &beyond); result != 0) return result;
-    // A paste that brings fonts, library parts or a title block changes more
-    // than the items: Undo then needs a copy of the whole document, and so
-    // does a read that would fail after all (the file changed since it was
-    // checked): the document goes back to this copy.
-    DocumentCopy before;
-    if (beyond) keep_document_copy(&before, schema);
-    EditTransaction edit(session,
-                         beyond ? EditTransaction::WHOLE_DOCUMENT : EditTransaction::ITEMS);
-    release_paste_list(schema);
-    int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
-    if (result != 0) {
-        release_paste_list(schema);
-        Schema* restored = nullptr;
-        if (!beyond) {
-            edit.abandon();
-        } else if (restore_document_copy(&before, schema, &restored) == 0) {
-            while (PopMode(session)) {
-            }
-            select_clear(session);
-            canvas_clear_selection_info(session);
-            session->schema = restored;
-            session->host->document_replaced(restored);
-            free_Schema(schema, false);
-            edit.abandon();
-        }
-        return result;
-    }
-    select_clear(session);
-    List* pasted = schema->edit.paste_list;
-    schema->edit.paste_list = nullptr;
-    // The copies come at the pointer, so that they do not lie on their
-    // originals (the refresh would fuse pasted wires into them).
-    Point delta{0, 0};
-    for (SchItem* item : list_items<SchItem>(pasted)) {
+// --- pasting: the pasted items follow the pointer until a click places them -------------------------
+namespace {
+
+struct PasteData {
+    List* items;  // owned: what the click places, the first one's anchor at the pointer
+};
+
+PasteData* paste_data(ModeInstance* instance) { return mode_data<PasteData>(instance); }
+
+void release_items(Schema* schema, List*& items) {
+    if (!items) return;
+    for (SchItem* item : list_items<SchItem>(items)) free_SchItem(schema, item, false);
+    dlist_free(items, LIST_FROM_HEAD, nullptr);
+    items = nullptr;
+}
+
+// Moves the items so that the first one with a place has its anchor at p.
+void follow_pointer(List* items, Point p) {
+    for (SchItem* item : list_items<SchItem>(items)) {
         if (item->type == TITLEBLOCK_ITEM) continue;
         Point anchor;
         anchor_SchItem(item, &anchor);
-        delta = Point{session->pointer.x - anchor.x, session->pointer.y - anchor.y};
-        break;
+        if (anchor == p) return;
+        const Point delta{p.x - anchor.x, p.y - anchor.y};
+        for (SchItem* moved : list_items<SchItem>(items))
+            if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
+        return;
     }
-    for (SchItem* item : list_items<SchItem>(pasted)) {
-        List* into = schema->current->items;
-        if (item->type == PORT_ITEM) {
-            if (!schema->ports && !(schema->ports = list_new())) no_memory();
-            into = schema->ports;
-        }
+}
+
+// The items go onto the sheet where they stand and become the selection;
+// a pasted title block takes the place of the document's own (the user
+// agreed to that when the paste was read).
+void place_items(EditSession* session, List* items) {
+    Schema* schema = session->schema;
+    // A title block replacing the document's own is more than its items:
+    // Undo then needs a copy of the whole document.
+    bool title_block = false;
+    for (SchItem* item : list_items<SchItem>(items)) title_block |= item->type == TITLEBLOCK_ITEM;
+    EditTransaction edit(session,
+                         title_block ? EditTransaction::WHOLE_DOCUMENT : EditTransaction::ITEMS);
+    select_clear(session);
+    for (SchItem* item : list_items<SchItem>(items)) {
         if (item->type == TITLEBLOCK_ITEM) {
-            // The user agreed to replace the title block: its lists take the
-            // place of the document's own.
             TitleBlock* pasted_block = as_TitleBlock(item);
             edit.invalidate(schema->titleblock.bounds);
             free_SchItem_list(schema, &schema->titleblock.fields);
@@ -327,13 +387,104 @@ int paste_selection(EditSession* session) {
             free_SchItem(schema, item, false);
             continue;
         }
-        translate(item, delta);
-        item->state &= ~STATE_SELECTED;
+        List* into = schema->current->items;
+        if (item->type == PORT_ITEM) {
+            if (!schema->ports && !(schema->ports = list_new())) no_memory();
+            into = schema->ports;
+        }
         if (!dlist_append(into, item)) no_memory();
         edit.touch(item);
         select_add(session, item);
     }
-    if (pasted) dlist_free(pasted, LIST_FROM_HEAD, nullptr);
+    dlist_free(items, LIST_FROM_HEAD, nullptr);
+}
+
+void paste_ghost(EditSession* session, ModeInstance* instance) {
+    if (List* items = paste_data(instance)->items) session->host->xor_items(items);
+}
+
+void paste_enter(EditSession* session, ModeInstance* instance) {
+    SetModeCursor(session, instance, CURSOR_CROSS);
+    set_prompt(session, "Click to place the pasted items");
+}
+
+void paste_exit(EditSession* session, ModeInstance* instance) {
+    release_items(session->schema, paste_data(instance)->items);
+}
+
+int paste_event(EditSession* session, ModeInstance* instance, int code, Point p) {
+    PasteData* data = paste_data(instance);
+    switch (code) {
+        case EV_MOTION:
+        case EV_LEFT_DRAG:
+        case EV_ENTER:
+            ghost_erase(session, instance);
+            follow_pointer(data->items, p);
+            ghost_draw(session, instance);
+            return 1;
+        case EV_LEAVE: ghost_erase(session, instance); return 1;
+        case EV_LEFT_UP: {
+            ghost_erase(session, instance);
+            follow_pointer(data->items, p);
+            List* items = std::exchange(data->items, nullptr);
+            PopMode(session);
+            if (items) place_items(session, items);
+            return 1;
+        }
+        case EV_RIGHT_UP:
+        case EV_ESC: PopMode(session); return 1;
+        default: return 0;
+    }
+}
+
+const ToolKey paste_keys[] = {
+    {0, 0, "Left : Place  Right : Drop", "", nullptr, nullptr},
+    TN_ESC_KEY,
+};
+
+}  // namespace
+
+const ToolMode paste_mode{"Paste",     sizeof(PasteData), paste_enter, paste_exit,
+                          nullptr,     nullptr,           paste_event, paste_ghost,
+                          paste_ghost, paste_ghost,       paste_keys,  2};
+
+int paste_selection(EditSession* session) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
+    bool beyond = false;
+    if (int result = check_paste_file(PASTE_FILE_NAME, schema, &beyond); result != 0) return result;
+    // The read merges fonts and library entries into the document: should it
+    // fail after all (the file changed since it was checked), the document
+    // goes back to this copy. A paste of the document's own parts and no
+    // fonts changes nothing but the paste list, which a failure releases.
+    DocumentCopy before;
+    if (beyond) keep_document_copy(&before, schema);
+    release_paste_list(schema);
+    int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
+    if (result != 0) {
+        release_paste_list(schema);
+        Schema* restored = nullptr;
+        if (beyond && restore_document_copy(&before, schema, &restored) == 0) {
+            while (PopMode(session)) {
+            }
+            select_clear(session);
+            canvas_clear_selection_info(session);
+            session->schema = restored;
+            session->host->document_replaced(restored);
+            free_Schema(schema, false);
+        }
+        return result;
+    }
+    List* pasted = std::exchange(schema->edit.paste_list, nullptr);
+    for (SchItem* item : list_items<SchItem>(pasted)) item->state &= ~STATE_SELECTED;
+    // The copies follow the pointer as a ghost until a click places them:
+    // the user sees where they land (never on their originals, with which
+    // the refresh would fuse pasted wires).
+    PopModesOf(session, &paste_mode);
+    ModeInstance* instance = PushMode(session, &paste_mode);
+    paste_data(instance)->items = pasted;
+    follow_pointer(pasted, session->pointer);
+    ghost_draw(session, instance);
     return 0;
 }
 

@@ -37,10 +37,11 @@ bool delete_selection(EditSession* session);
 int copy_selection(EditSession* session);
 // Copy, then delete. The copy's code (nothing deleted when it failed).
 int cut_selection(EditSession* session);
-// Reads the paste file into the sheet: the pasted items are added moved so
-// that the first one's anchor lies at the pointer, and become the selection. A file that is not a
-// sheet paste file, or is damaged, is refused with its code and the
-// document stays as it was. 0 or the code.
+// Reads the paste file and pushes "Paste": the pasted items follow the
+// pointer (the first one's anchor at it) until a left click places them,
+// where they become the selection; a right click or Esc drops them. A file
+// that is not a sheet paste file, or is damaged, is refused with its code
+// and the document stays as it was. 0 or the code.
 int paste_selection(EditSession* session);
 
 struct List;

@@ -39,6 +39,7 @@ extern const ToolMode zoom_area_mode;       // "Zoom Area"
 extern const ToolMode zoom_mode;            // "Zoom": clicks zoom in and out
 extern const ToolMode find_item_mode;       // "Find Item"
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
+extern const ToolMode paste_mode;           // "Paste": pasted items follow the pointer
 
 // --- the drawing tools' shared selectors ----------------------------------------------
 enum : int {

@@ -127,6 +127,10 @@ void journal_changing(EditJournal* journal, SchItem* item) {
     }
     if (!copy) no_memory();
     copy->id = item->id;
+    // A copy leaves out the power symbols a placed part builds when drawn;
+    // they count in its bounds, so the copy gets its own when the item has.
+    if (item->type == PARTLIB_ITEM && as_PlacedPart(item)->powers)
+        pl_build_power_list(schema, as_PlacedPart(copy));
     journal->entries.push_back({EditJournal::Entry::CHANGED, nullptr, item, copy});
 }
 

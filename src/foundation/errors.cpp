@@ -64,6 +64,7 @@ const ErrorEntry error_table[] = {
     {83, "Invalid Label!", ""},
     {84, "Invalid File Name:\n", "%s"},
     {85, "Sheet not found:\n", "%s"},
+    {86, "Sheets left half saved by a stopped run:\n", "%s"},
     {1001, "", ""},
     {1002, "", ""},
     {20000, "", "Sheet %s\nYou have unsaved edits.\nAre you sure you want to Quit?"},
@@ -126,8 +127,7 @@ size_t append_cut(char* buffer, size_t size, size_t used, const char* text) {
 const char* default_formatter(int kind, int code, char* buffer, size_t size, va_list) {
     if (buffer == nullptr || size == 0) return "Unknow error code.";
     size_t used = append_cut(buffer, size, 0, "Unknow error code.");
-    if (kind != MESSAGE_ONLY)
-        std::snprintf(buffer + used, size - used, "(Code %d)", code);
+    if (kind != MESSAGE_ONLY) std::snprintf(buffer + used, size - used, "(Code %d)", code);
     return buffer;
 }
 
@@ -243,8 +243,8 @@ int error_box(void*, const char* caption, int style, int code, ...) {
 bool warning_box(void*, int code, ...) {
     va_list args;
     va_start(args, code);
-    int answer = show_box("Warning", MB_OK_BUTTON | MB_CANCEL_BUTTON | MB_ICON_EXCLAMATION, code,
-                          args);
+    int answer =
+        show_box("Warning", MB_OK_BUTTON | MB_CANCEL_BUTTON | MB_ICON_EXCLAMATION, code, args);
     va_end(args);
     return answer == ANSWER_OK;
 }
@@ -252,8 +252,8 @@ bool warning_box(void*, int code, ...) {
 bool confirm_box(void*, const char* caption, int code, ...) {
     va_list args;
     va_start(args, code);
-    int answer = show_box(caption ? caption : "Please Confirm", MB_YES_NO | MB_ICON_QUESTION,
-                          code, args);
+    int answer =
+        show_box(caption ? caption : "Please Confirm", MB_YES_NO | MB_ICON_QUESTION, code, args);
     va_end(args);
     return answer == ANSWER_YES;
 }
@@ -261,8 +261,8 @@ bool confirm_box(void*, const char* caption, int code, ...) {
 int confirm_cancel_box(void*, int code, ...) {
     va_list args;
     va_start(args, code);
-    int answer = show_box("Please Confirm", MB_YES_NO | MB_CANCEL_BUTTON | MB_ICON_QUESTION, code,
-                          args);
+    int answer =
+        show_box("Please Confirm", MB_YES_NO | MB_CANCEL_BUTTON | MB_ICON_QUESTION, code, args);
     va_end(args);
     return answer;
 }

@@ -130,6 +130,22 @@ int change_suffix(std::string& name, const char* suffix, int step) {
 const char* base_name(const char* path) { return path + base_offset(path); }
 const char* path_base_name(const char* path) { return base_name(path); }
 
+std::string name_from_holder(const char* name, const char* holder) {
+    std::string given = name ? name : "";
+    if (!starts_with(given.c_str(), "./") && !starts_with(given.c_str(), ".\\") &&
+        !starts_with(given.c_str(), "../") && !starts_with(given.c_str(), "..\\"))
+        return given;
+    const char* place = holder ? holder : "";
+    std::string joined(place, base_offset(place));
+    joined += given;
+    std::string out;
+    normalise_path(joined.c_str(), out);
+    // Relative to the working directory, as the holder's own name is: kept
+    // so by a leading "./", which the completion takes as it stands.
+    if (!is_absolute_name(out.c_str())) out.insert(0, "./");
+    return out;
+}
+
 void normalise_path(const char* in, std::string& out) {
     std::string text = in ? in : "";
     out.clear();

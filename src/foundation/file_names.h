@@ -51,3 +51,10 @@ const char* path_base_name(const char* path);
 // Removes "." components and lets each ".." take away the component before
 // it; leading ".." components stay (written "..\").
 void normalise_path(const char* in, std::string& out);
+
+// A file name as the sheet that names it means it: a name that starts with
+// "./" or "../" (either separator) is taken from the folder of `holder`,
+// the completed name of the file that holds it, whatever the folder the
+// program runs in; any other name is returned as it is (completed later in
+// the project directory).
+std::string name_from_holder(const char* name, const char* holder);

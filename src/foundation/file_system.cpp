@@ -38,9 +38,10 @@ std::string expand_home(const char* path, bool anywhere) {
 // The entry of `directory` equal to `name` ignoring letter case; the smallest
 // in byte order when several are, empty when none is.
 std::string find_ignoring_case(const std::string& directory, const std::string& name) {
+    std::string found;
+    if (batch_find_ignoring_case(directory, name, &found)) return found;
     DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
     if (dir == nullptr) return {};
-    std::string found;
     while (const dirent* entry = readdir(dir)) {
         if (strcasecmp(entry->d_name, name.c_str()) == 0 &&
             (found.empty() || std::strcmp(entry->d_name, found.c_str()) < 0))
@@ -90,6 +91,34 @@ std::string system_path(const char* name) {
     return match_ignoring_case(path);
 }
 
+std::string file_identity(const char* name) {
+    std::string path = system_path(name);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    // Missing: the path itself, "x/./y" and "x/z/../y" spelt as "x/y".
+    std::vector<std::string> parts;
+    size_t at = 0;
+    bool rooted = !path.empty() && path[0] == '/';
+    while (at <= path.size()) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!rooted)
+                parts.push_back(part);
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string key = rooted ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) key += (i ? "/" : "") + parts[i];
+    return key;
+}
+
 int file_access(const char* path, int mode) {
     if (path == nullptr || mode < 0 || mode > 7) return -1;
     std::string sys = system_path(expand_home(path, false).c_str());
@@ -101,6 +130,19 @@ time_t file_mtime(const char* path) {
     struct stat st;
     if (stat(system_path(expand_home(path, false).c_str()).c_str(), &st) != 0) return 0;
     return st.st_mtime;
+}
+
+bool file_older_than(const char* file, const char* than) {
+    struct stat a, b;
+    if (!file || !than || ::stat(system_path(file).c_str(), &a) != 0 ||
+        ::stat(system_path(than).c_str(), &b) != 0)
+        return false;
+    return a.st_mtim.tv_sec < b.st_mtim.tv_sec ||
+           (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec < b.st_mtim.tv_nsec);
+}
+
+bool touch_file(const char* path) {
+    return path && ::utimensat(AT_FDCWD, system_path(path).c_str(), nullptr, 0) == 0;
 }
 
 char* home_dir(char* buffer) {
@@ -147,10 +189,12 @@ FILE* open_file(const char* path, const char* mode) {
     return std::fopen(sys.c_str(), mode);
 }
 
-AtomicFile::AtomicFile(const char* path, const char* mode) {
+AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set) : set_(set) {
     if (path == nullptr || *path == '\0') return;
     target_ = system_path(expand_home(path, true).c_str());
-    if (!open_replacement(target_, &replacement_)) {
+    bool opened = set_ ? set_->files().open(target_, &replacement_)
+                       : open_replacement(target_, &replacement_);
+    if (!opened) {
         warning("cannot write %s: %s", target_.c_str(), std::strerror(errno));
         return;
     }
@@ -172,8 +216,8 @@ AtomicFile::~AtomicFile() {
 }
 
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup, const char* backup_suffix) {
-    AtomicFile out(path, mode);
+                     bool backup, const char* backup_suffix, FileSet* set) {
+    AtomicFile out(path, mode, set);
     if (!out.is_open()) return 50;
     if (int code = write(out.stream()); code != 0) return code;
     return out.commit(backup, backup_suffix);
@@ -188,10 +232,42 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
     if (code == 0) {
         std::string backup_file =
             backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
-        if (!commit_replacement(&replacement_, backup_file)) code = 6;
+        bool done = set_ ? set_->files().stage(&replacement_, backup_file)
+                         : commit_replacement(&replacement_, backup_file);
+        if (!done) code = 6;
     }
     if (code != 0)
         warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
+}
+
+FileSet::FileSet(const char* anchor)
+    : set_(std::make_unique<ReplaceSet>(
+          system_path(expand_home(anchor ? anchor : "", true).c_str()))) {}
+
+FileSet::~FileSet() = default;
+
+size_t FileSet::size() const { return set_->size(); }
+
+int FileSet::commit() {
+    if (set_->commit()) return 0;
+    warning("cannot replace the files of the set: %s", std::strerror(errno));
+    return 6;
+}
+
+int complete_file_set(const char* anchor, std::string* problem) {
+    std::string own;
+    if (!problem) problem = &own;
+    switch (complete_replace_set(system_path(expand_home(anchor ? anchor : "", true).c_str()),
+                                 problem)) {
+        case SetCompletion::NONE: return FILE_SET_NONE;
+        case SetCompletion::COMPLETED: return FILE_SET_COMPLETED;
+        case SetCompletion::REFUSED: break;
+    }
+    return FILE_SET_REFUSED;
+}
+
+bool file_set_pending(const char* anchor) {
+    return replace_set_pending(system_path(expand_home(anchor ? anchor : "", true).c_str()));
 }

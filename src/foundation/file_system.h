@@ -23,6 +23,11 @@
 // The system path of a stored name (no "~" expansion).
 std::string system_path(const char* name);
 
+// A key equal for the names that reach one file on disk: its device and
+// inode when it exists, else its system path with "." and ".." components
+// taken away. No "~" expansion.
+std::string file_identity(const char* name);
+
 // fopen of the path after expanding a leading "~"; null when it fails. A
 // name opened for reading ("r...") must be a regular file: a folder or a
 // device gives null (errno EISDIR or EINVAL) and a warning.
@@ -32,6 +37,12 @@ FILE* open_file(const char* path, const char* mode);
 int file_access(const char* path, int mode);
 // Modification time (same "~" rule as file_access); 0 when unreadable.
 time_t file_mtime(const char* path);
+// True when both files exist and the first was last written before the
+// second (to the file system's finest step). No "~" expansion.
+bool file_older_than(const char* file, const char* than);
+// Gives the file the present time as its modification time: what it holds
+// is as current as anything written before now. False when it cannot.
+bool touch_file(const char* path);
 // Writes the home directory ".\" into buffer (at least 3 bytes); returns it.
 char* home_dir(char* buffer);
 
@@ -55,10 +66,13 @@ void set_backup_hook(std::function<int()> hook);
 //     if (!out.is_open()) return 50;
 //     write_Schema(..., out.stream());
 //     return out.commit(true);
+class FileSet;
+
 class AtomicFile {
 public:
     // path: a stored name ("~" expanded as by open_file); mode: "wb" or "w".
-    explicit AtomicFile(const char* path, const char* mode = "wb");
+    // With a set, the file is one of the set's (see FileSet).
+    explicit AtomicFile(const char* path, const char* mode = "wb", FileSet* set = nullptr);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -77,10 +91,12 @@ public:
     // rename) failed, 7 when the close failed; on failure the temporary is
     // removed and the old file is untouched.
     // backup_suffix replaces the target's suffix in the backup's name.
+    // A file of a set is only staged here: the set's commit replaces it.
     int commit(bool backup = false, const char* backup_suffix = ".BAK");
 
 private:
     std::string target_;
+    FileSet* set_ = nullptr;
     Replacement replacement_;  // the temporary, until committed or removed
     // The stream's buffer, larger than stdio's own so that a big netlist or
     // sheet takes few write calls; the stream is closed before it goes.
@@ -92,5 +108,50 @@ private:
 // its stream, then commit (with the backup rule when asked). Returns 50
 // ("Cannot create file ") when the temporary cannot be made, the writer's
 // non-zero code (the old file stays untouched), else commit's result.
+// With a set, the file is staged in it (see FileSet).
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup, const char* backup_suffix = ".BAK");
+                     bool backup, const char* backup_suffix = ".BAK", FileSet* set = nullptr);
+
+// The files a job that changes several sheets writes, replaced as one:
+// each is written in full to a temporary beside its target while every
+// target stays as it was; commit then replaces them all. A failure before
+// commit (a file that cannot be written, a full disk) leaves every file as
+// it was. A stop during commit leaves a record beside the anchor (the file
+// the job started from), and complete_file_set, called by the next run of a
+// job on that anchor, moves the remaining files into place: a set is
+// completed or stays as it is, never undone. Each file keeps the guarantees
+// of a single save (old or new at every instant, flushed before it
+// replaces the old one). See platform/safe_replace.h.
+//
+//     FileSet set(root);
+//     for (...) if (int code = save_schema_file(sheet, name, true, &set)) return code;
+//     return set.commit();
+class FileSet {
+public:
+    explicit FileSet(const char* anchor);  // a stored name
+    ~FileSet();                            // drops what was staged and not committed
+    FileSet(const FileSet&) = delete;
+    FileSet& operator=(const FileSet&) = delete;
+
+    // 0; 6 when the set's record cannot be written (no file replaced) or a
+    // file cannot be replaced (the record stays: the next complete_file_set
+    // finishes the set). A message names the file.
+    int commit();
+    size_t size() const;
+    ReplaceSet& files() { return *set_; }
+
+private:
+    std::unique_ptr<ReplaceSet> set_;
+};
+
+// What complete_file_set did.
+enum : int {
+    FILE_SET_NONE = 0,       // nothing was left by a stopped job
+    FILE_SET_COMPLETED = 1,  // a stopped job's files are all in place now
+    FILE_SET_REFUSED = -1,   // nothing moved; *problem says why
+};
+// Completes what a job stopped while replacing the files of a set anchored
+// at `anchor` (a stored name) left half done.
+int complete_file_set(const char* anchor, std::string* problem);
+// True when a job stopped while replacing the files of such a set.
+bool file_set_pending(const char* anchor);

@@ -56,7 +56,7 @@ int text(GenwindState* st, const ForeignObject* o, Point p, size_t string_at, ui
     Text* t = genwind_add_item(st, new_Text());
     t->pos = p;
     t->flags = flags;
-    t->string = genwind_limited(s);
+    t->string = genwind_limited(flags == LABEL ? genwind_bus_name(s) : s);
     return 0;
 }
 
@@ -82,10 +82,13 @@ int module_port(GenwindState* st, Point p, PortKind kind, unsigned shape, int32_
     uint8_t flags = styles[kind];
     int32_t working = 0;
     if (shape > 3) shape = 0;
-    // Shapes 1 and 2 are mirror images for inputs and outputs: the plain
-    // end (x moved past the name) or the arrow end toward the wire.
-    const bool plain_end = (kind == KIND_IN && shape == 2) || (kind == KIND_OUT && shape == 1);
-    const bool arrow_end = (kind == KIND_IN && shape == 1) || (kind == KIND_OUT && shape == 2);
+    // An input of shape 2 meets its wire past its name (x moved by L + g);
+    // an input of shape 1 and an output of shape 1 or 2 meet it at x itself
+    // (the files of the foreign program put the wire end there, never at
+    // x + L + g for an output), the port drawn to the right of that point.
+    const bool plain_end = kind == KIND_IN && shape == 2;
+    const bool arrow_end =
+        (kind == KIND_IN && shape == 1) || (kind == KIND_OUT && shape != 0 && shape != 3);
     if (shape == 0) {
         flags |= PORT_RIGHT | PORT_AS_UNSPEC, working = L;
     } else if (shape == 3) {
@@ -102,7 +105,7 @@ int module_port(GenwindState* st, Point p, PortKind kind, unsigned shape, int32_
     if (!port) no_memory();
     port->pos = p;
     port->flags = flags;
-    port->name.set(genwind_limited(name).c_str());
+    port->name.set(genwind_limited(genwind_bus_name(name)).c_str());
     if (!st->schema->ports && !(st->schema->ports = list_new())) no_memory();
     if (!dlist_append(st->schema->ports, port)) no_memory();
     st->lengths[port] = working;
@@ -116,12 +119,13 @@ void set_text(Schema* schema, int field, const std::string& text) {
 }
 
 int title(GenwindState* st, const ForeignObject* o) {
-    static const int fields[7] = {FIELD_DOCNUMBER,    FIELD_REVCODE,      FIELD_TITLE,
-                                  FIELD_COMPANYNAME,  FIELD_COMPANYADDR1, FIELD_COMPANYADDR2,
+    static const int fields[7] = {FIELD_DOCNUMBER,   FIELD_REVCODE,      FIELD_TITLE,
+                                  FIELD_COMPANYNAME, FIELD_COMPANYADDR1, FIELD_COMPANYADDR2,
                                   FIELD_COMPANYADDR3};
     for (int i = 0; i < 7; ++i) {
         std::string s;
-        pstring_get(o, 35 + 129 * static_cast<size_t>(i), 0, &s);  // a slot the record lacks stays empty
+        pstring_get(o, 35 + 129 * static_cast<size_t>(i), 0,
+                    &s);  // a slot the record lacks stays empty
         set_text(st->schema, fields[i], s.substr(0, 128));
     }
     st->schema->sheet_size = static_cast<int8_t>(fo_u8(o, 12));
@@ -133,7 +137,7 @@ Port* box_port(SubSheet* box, int32_t dx, int32_t y, uint8_t style, const std::s
     if (!port || !dlist_append(box->ports, port)) no_memory();
     port->pos = dx > 0 ? Point{0, y} : Point{box->size.x, y};
     port->flags = static_cast<uint8_t>(style | (dx > 0 ? 0 : PORT_RIGHT));
-    port->name.set(genwind_limited(name).c_str());
+    port->name.set(genwind_limited(genwind_bus_name(name)).c_str());
     return port;
 }
 
@@ -163,8 +167,8 @@ int sheet32(GenwindState* st, const ForeignObject* o) {
         std::string entry;
         if (!pstring_get(o, strings, static_cast<int>(10 + i), &entry)) result = -1;
         const unsigned type = fo_u8(o, e + 8);
-        box_port(box, fo_i16(o, e), fo_i16(o, e + 2) * S, type < 3 ? styles[type] : uint8_t{PORT_UNSPEC},
-                 entry);
+        box_port(box, fo_i16(o, e), fo_i16(o, e + 2) * S,
+                 type < 3 ? styles[type] : uint8_t{PORT_UNSPEC}, entry);
     }
     subsheet_reset_area(box);
     genwind_add_item(st, box);
@@ -203,78 +207,93 @@ int sheet16(GenwindState* st, const ForeignObject* o) {
 
 int object32(GenwindState* st, const ForeignObject* o) {
     switch (o->type) {
-    case SDT32_TITLE: return title(st, o);
-    case SDT32_SHEET: return sheet32(st, o);
-    case SDT32_PART: return genwind_part32(st, o);
-    case SDT32_WIRE: return line(st, o, 8, 0);
-    case SDT32_BUS: return line(st, o, 8, BUS);
-    case SDT32_DASHED: return line(st, o, 8, DRAW);
-    case SDT32_LABEL: return text(st, o, genwind_at(o, 8), 14, LABEL);
-    case SDT32_TEXT: return text(st, o, genwind_at(o, 8), 14, 0);
-    case SDT32_PORT: {
-        std::string name;
-        if (!pstring_get(o, 16, 0, &name)) return -1;
-        static const PortKind kinds[3] = {KIND_IN, KIND_IO, KIND_OUT};
-        const unsigned k = fo_u8(o, 12);
-        return module_port(st, genwind_at(o, 8), k < 3 ? kinds[k] : KIND_UNSPEC, fo_u8(o, 13),
-                           fo_i16(o, 14), name);
-    }
-    case SDT32_POWER: {
-        const unsigned f = fo_u8(o, 12);
-        return power(st, o, genwind_at(o, 8), f & 3, f >> 6, 13);
-    }
-    case SDT32_BUS_ENTRY: return bus_entry(st, genwind_at(o, 8), fo_u8(o, 12) & 1);
-    case SDT32_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, 8); return 0;
-    case SDT32_NOCONNECT: genwind_add_item(st, new_NoCon())->pos = genwind_at(o, 8); return 0;
-    default: return 0;
+        case SDT32_TITLE: return title(st, o);
+        case SDT32_SHEET: return sheet32(st, o);
+        case SDT32_PART: return genwind_part32(st, o);
+        case SDT32_WIRE: return line(st, o, 8, 0);
+        case SDT32_BUS: return line(st, o, 8, BUS);
+        case SDT32_DASHED: return line(st, o, 8, DRAW);
+        case SDT32_LABEL: return text(st, o, genwind_at(o, 8), 14, LABEL);
+        case SDT32_TEXT: return text(st, o, genwind_at(o, 8), 14, 0);
+        case SDT32_PORT: {
+            std::string name;
+            if (!pstring_get(o, 16, 0, &name)) return -1;
+            static const PortKind kinds[3] = {KIND_IN, KIND_IO, KIND_OUT};
+            const unsigned k = fo_u8(o, 12);
+            return module_port(st, genwind_at(o, 8), k < 3 ? kinds[k] : KIND_UNSPEC, fo_u8(o, 13),
+                               fo_i16(o, 14), name);
+        }
+        case SDT32_POWER: {
+            const unsigned f = fo_u8(o, 12);
+            return power(st, o, genwind_at(o, 8), f & 3, f >> 6, 13);
+        }
+        case SDT32_BUS_ENTRY: return bus_entry(st, genwind_at(o, 8), fo_u8(o, 12) & 1);
+        case SDT32_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, 8); return 0;
+        case SDT32_NOCONNECT: genwind_add_item(st, new_NoCon())->pos = genwind_at(o, 8); return 0;
+        default: return 0;
     }
 }
 
 int object16(GenwindState* st, const ForeignObject* o) {
     const size_t B = SDT16_HEAD;
     switch (o->type) {
-    case SDT16_SHEET: return sheet16(st, o);
-    case SDT16_PART: return genwind_part16(st, o);
-    case SDT16_WIRE: return line(st, o, B, 0);
-    case SDT16_BUS: return line(st, o, B, BUS);
-    case SDT16_DASHED: return line(st, o, B, DRAW);
-    case SDT16_LABEL: return text(st, o, genwind_at(o, B), B + 6, LABEL);
-    case SDT16_TEXT: return text(st, o, genwind_at(o, B), B + 6, 0);
-    case SDT16_PORT: {
-        std::string name;
-        if (!pstring_get(o, B + 6, 0, &name)) return -1;
-        static const PortKind kinds[4] = {KIND_UNSPEC, KIND_OUT, KIND_IN, KIND_IO};
-        const unsigned type = fo_u8(o, B + 4);
-        return module_port(st, genwind_at(o, B), kinds[type >> 6], (type >> 4) & 3,
-                           static_cast<int32_t>(fo_u8(o, B + 5)), name);
-    }
-    case SDT16_POWER: {
-        const unsigned f = fo_u8(o, B + 4);
-        return power(st, o, genwind_at(o, B), f & 3, (f >> 2) & 3, B + 5);
-    }
-    case SDT16_BUS_ENTRY: return bus_entry(st, genwind_at(o, B), fo_u8(o, B + 4) & 1);
-    case SDT16_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, B); return 0;
-    case SDT16_PROPERTY:
-        if (fo_u8(o, B) == 4) genwind_add_item(st, new_NoCon())->pos = genwind_at(o, B + 1);
-        return 0;
-    case SDT16_FRAME:
-    case SDT16_END:
-    case SDT16_SYMBOLS: return 0;
-    default: {
-        char line_text[48];
-        std::snprintf(line_text, sizeof line_text, "Unknow object = %d\n", o->type);
-        services().debug_write(line_text);
-        return 0;
-    }
+        case SDT16_SHEET: return sheet16(st, o);
+        case SDT16_PART: return genwind_part16(st, o);
+        case SDT16_WIRE: return line(st, o, B, 0);
+        case SDT16_BUS: return line(st, o, B, BUS);
+        case SDT16_DASHED: return line(st, o, B, DRAW);
+        case SDT16_LABEL: return text(st, o, genwind_at(o, B), B + 6, LABEL);
+        case SDT16_TEXT: return text(st, o, genwind_at(o, B), B + 6, 0);
+        case SDT16_PORT: {
+            std::string name;
+            if (!pstring_get(o, B + 6, 0, &name)) return -1;
+            static const PortKind kinds[4] = {KIND_UNSPEC, KIND_OUT, KIND_IN, KIND_IO};
+            const unsigned type = fo_u8(o, B + 4);
+            return module_port(st, genwind_at(o, B), kinds[type >> 6], (type >> 4) & 3,
+                               static_cast<int32_t>(fo_u8(o, B + 5)), name);
+        }
+        case SDT16_POWER: {
+            const unsigned f = fo_u8(o, B + 4);
+            return power(st, o, genwind_at(o, B), f & 3, (f >> 2) & 3, B + 5);
+        }
+        case SDT16_BUS_ENTRY: return bus_entry(st, genwind_at(o, B), fo_u8(o, B + 4) & 1);
+        case SDT16_JUNCTION: genwind_add_item(st, new_Junction())->pos = genwind_at(o, B); return 0;
+        case SDT16_PROPERTY:
+            if (fo_u8(o, B) == 4) genwind_add_item(st, new_NoCon())->pos = genwind_at(o, B + 1);
+            return 0;
+        case SDT16_FRAME:
+        case SDT16_END:
+        case SDT16_SYMBOLS: return 0;
+        default: {
+            char line_text[48];
+            std::snprintf(line_text, sizeof line_text, "Unknow object = %d\n", o->type);
+            services().debug_write(line_text);
+            return 0;
+        }
     }
 }
 
 }  // namespace
 
+std::string genwind_bus_name(const std::string& text) {
+    // base '[' digits (':' or one '.') digits ']'
+    const size_t open = text.rfind('[');
+    if (open == std::string::npos || text.size() < open + 5 || text.back() != ']') return text;
+    auto digits = [&](size_t at) {
+        size_t end = at;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+        return end;
+    };
+    const size_t sep = digits(open + 1);
+    if (sep == open + 1 || (text[sep] != ':' && text[sep] != '.')) return text;
+    const size_t close = digits(sep + 1);
+    if (close == sep + 1 || close != text.size() - 1) return text;
+    return text.substr(0, sep) + ".." + text.substr(sep + 1);
+}
+
 int genwind_object(GenwindState* state, const ForeignObject* object) {
     return state->file->sixteen ? object16(state, object) : object32(state, object);
 }
-
 
 bool genwind_port_touches_line(const Port* port, int32_t length, const Line* line, Point* at,
                                int* end) {
@@ -306,8 +325,10 @@ void genwind_connect_ports(GenwindState* st) {
             Point p;
             int end = 0;
             if (!genwind_port_touches_line(port, length, as_Line(item), &p, &end)) continue;
-            if (end == 0) left = true, left_at = p;
-            else right = true, right_at = p;
+            if (end == 0)
+                left = true, left_at = p;
+            else
+                right = true, right_at = p;
         }
         if (!left && !right) {
             sdt_log("*** WARNING ***: Port '%s' is not connected\n", port->name.get());
@@ -345,7 +366,8 @@ Schema* genwind_build_schema(ForeignFile* file) {
 }
 
 int genwind_convert_file(ForeignFile* file, const char* output, List* written) {
-    if (!file->input.empty() && sdt_same_file(make_kind_file_name(output, KIND_SCHEMA, 2), file->input)) {
+    if (!file->input.empty() &&
+        sdt_same_file(make_kind_file_name(output, KIND_SCHEMA, 2), file->input)) {
         sdt_log("*** WARNING ***: Output File = Input File =  '%s'\n", file->input.c_str());
         return -1;
     }

@@ -7,10 +7,12 @@
 // are multiplied by 100; the grid step is property 1.
 //
 // Module ports are moved onto the end of the wire that touches them
-// (genwind_connect_ports). Texts longer than the native fields (127
+// (genwind_connect_ports). Bus ranges in label, port and sheet-entry names
+// are written in the native form. Texts longer than the native fields (127
 // characters, the revision 31) are cut with a warning.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "foundation/geometry.h"
 
@@ -44,6 +46,10 @@ int genwind_object(GenwindState* state, const ForeignObject* object);
 // Moves each module port of non-zero working length onto the line end
 // that touches it; warns about ports touched by none or at both ends.
 void genwind_connect_ports(GenwindState* state);
+
+// A bus name written the foreign way, "D[15:0]" or "D[15.0]", in the
+// native form "D[15..0]"; any other text as it is.
+std::string genwind_bus_name(const std::string& text);
 
 // The native time stamp of a 32-bit part's date and time words.
 uint32_t genwind_time_stamp(uint32_t date, uint32_t time);

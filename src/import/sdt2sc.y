@@ -10,8 +10,12 @@
  * open until that token: after pins, CONVERT is shifted in every case, and
  * the converted body that may follow it never begins with a STRING.
  *
+ * A device count of 0 is a part whose pins carry names only (gate-array
+ * macros and the like): it becomes one device whose pins have no numbers,
+ * and a number given to one of its pins is an error.
+ *
  * Values the native records cannot hold (a coordinate that overflows after
- * scaling, more pin numbers than devices, fewer than one device) end the
+ * scaling, more pin numbers than devices, a negative device count) end the
  * parse as syntax errors.
  */
 %require "3.2"
@@ -151,9 +155,10 @@ reference
     | REFERENCE STRING                  { sdt2sc_reference(ctx, S($2)); }
     ;
 
-/* The device count of a standard part; minus the type of the others. */
+/* The device count of a standard part (0: unnumbered pins); minus the type
+   of the others. */
 part_kind
-    : INT                               { if ($1 < 1) CHECK(1); $$ = $1; }
+    : INT                               { if ($1 < 0) CHECK(1); $$ = $1; }
     | GRIDARRAY                         { $$ = -GRID_ARRAY; }
     | IEEE                              { $$ = -IEEE; }
     ;

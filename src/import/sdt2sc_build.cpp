@@ -41,8 +41,7 @@ R* made(R* record) {
 double end_angle(Point offset) {
     if (offset.x == 0 && offset.y == 0) return 0;
     if (offset.x == 0) return offset.y >= 0 ? -90 : 90;
-    return -std::atan2(static_cast<double>(offset.y), static_cast<double>(offset.x)) * 180.0 /
-           M_PI;
+    return -std::atan2(static_cast<double>(offset.y), static_cast<double>(offset.x)) * 180.0 / M_PI;
 }
 
 }  // namespace
@@ -64,7 +63,9 @@ int Sdt2scContext::keep(std::string text) {
     return static_cast<int>(strings.size() - 1);
 }
 
-const char* Sdt2scContext::string(int index) const { return strings[static_cast<size_t>(index)].c_str(); }
+const char* Sdt2scContext::string(int index) const {
+    return strings[static_cast<size_t>(index)].c_str();
+}
 
 bool sdt2sc_scale(double value, int32_t* out) {
     const double scaled = std::trunc(value * UNITS);
@@ -76,8 +77,10 @@ bool sdt2sc_scale(double value, int32_t* out) {
 }
 
 void sdt2sc_error(Sdt2scContext* ctx, const char* message) {
-    if (ctx->report) ctx->report("sdt2sc : Error : %s at line %d\n", message, ctx->line);
-    else log_printf("sdt2sc : Error : %s at line %d\n", message, ctx->line);
+    if (ctx->report)
+        ctx->report("sdt2sc : Error : %s at line %d\n", message, ctx->line);
+    else
+        log_printf("sdt2sc : Error : %s at line %d\n", message, ctx->line);
 }
 
 Library* sdt2sc_new_library(const char* name) {
@@ -114,7 +117,10 @@ void sdt2sc_reference(Sdt2scContext* ctx, const char* prefix) { ctx->part->prefi
 int sdt2sc_header(Sdt2scContext* ctx, int width, int height, int type, int devices) {
     int32_t w = 0, h = 0;
     if (!sdt2sc_scale(width, &w) || !sdt2sc_scale(height, &h)) return 1;
-    if (devices < 1 || devices > MAX_PART_DEVICES) return 1;
+    if (devices < 0 || devices > MAX_PART_DEVICES) return 1;
+    // No device count: one device whose pins are known by name alone.
+    ctx->numbered = devices > 0;
+    if (devices == 0) devices = 1;
     ctx->part->body = Rect{0, 0, w, h};
     ctx->part->type = static_cast<uint8_t>(type);
     set_Part_devices(ctx->part, devices);
@@ -228,21 +234,24 @@ int sdt2sc_pin_start(Sdt2scContext* ctx, int side, int offset) {
     ctx->device = 0;
     ctx->pin->flags = static_cast<uint8_t>(side);
     switch (side) {
-    case TOP: ctx->pin->pos = Point{at, 0}; break;
-    case BOTTOM: ctx->pin->pos = Point{at, body.h}; break;
-    case LEFT: ctx->pin->pos = Point{0, at}; break;
-    default: ctx->pin->pos = Point{body.w, at}; break;
+        case TOP: ctx->pin->pos = Point{at, 0}; break;
+        case BOTTOM: ctx->pin->pos = Point{at, body.h}; break;
+        case LEFT: ctx->pin->pos = Point{0, at}; break;
+        default: ctx->pin->pos = Point{body.w, at}; break;
     }
     return 0;
 }
 
 int sdt2sc_pin_number(Sdt2scContext* ctx, const char* number) {
+    if (!ctx->numbered) return *number ? 1 : 0;  // only the empty number (0) fits
     if (ctx->device >= ctx->part->devices) return 1;
     set_pin_number(ctx->pin, ctx->device++, number);
     return 0;
 }
 
-void sdt2sc_pin_flag(Sdt2scContext* ctx, int flag) { ctx->pin->flags |= static_cast<uint8_t>(flag); }
+void sdt2sc_pin_flag(Sdt2scContext* ctx, int flag) {
+    ctx->pin->flags |= static_cast<uint8_t>(flag);
+}
 
 Pin* sdt2sc_pin_name(Sdt2scContext* ctx, int type, const char* name) {
     Pin* pin = ctx->pin;

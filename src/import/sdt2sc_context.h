@@ -25,8 +25,8 @@ using Sdt2scReport = void (*)(const char* format, ...);
 
 struct Sdt2scContext {
     // --- input ------------------------------------------------------------------------
-    FILE* file = nullptr;       // the source stream, or
-    std::string_view text;      // the source text (when file is null)
+    FILE* file = nullptr;   // the source stream, or
+    std::string_view text;  // the source text (when file is null)
     size_t text_at = 0;
     bool read_failed = false;
     int line = 1;
@@ -37,10 +37,11 @@ struct Sdt2scContext {
     const char* string(int index) const;
 
     // --- what is built -------------------------------------------------------------------
-    Library* library = nullptr;  // not owned: the caller's
-    Part* part = nullptr;        // the part under construction; one reference held
-    Pin* pin = nullptr;          // the pin being read, owned until its list takes it
-    int device = 0;              // the device the next pin number is for
+    Library* library = nullptr;     // not owned: the caller's
+    Part* part = nullptr;           // the part under construction; one reference held
+    Pin* pin = nullptr;             // the pin being read, owned until its list takes it
+    int device = 0;                 // the device the next pin number is for
+    bool numbered = true;           // false: the part's pins have no numbers
     Vectors* definition = nullptr;  // the vector definition receiving items (pending)
     std::vector<PinList*> pending_pins;
     std::vector<Vectors*> pending_vectors;
@@ -55,7 +56,8 @@ struct Sdt2scBody {
 };
 
 // Builders: 0, or 1 for a value the native records cannot hold (the parse
-// then stops as on a syntax error).
+// then stops as on a syntax error). A header with 0 devices makes a part of
+// one device whose pins take no number.
 // The library under construction, named after the source file.
 Library* sdt2sc_new_library(const char* name);
 int sdt2sc_add_prefix(Sdt2scContext* ctx, const char* prefix, const char* expansion);

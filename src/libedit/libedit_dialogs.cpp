@@ -72,7 +72,7 @@ std::string names_count_text(const LibEdit* ed) {
     return std::to_string(libedit_nb_names(ed)) + " Name(s) for this part";
 }
 
-void names_dialog_close(LibEdit* ed, bool ok) {
+void names_dialog_finish(LibEdit* ed, bool ok) {
     if (ok)
         names_journal_commit(ed);
     else

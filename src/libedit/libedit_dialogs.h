@@ -44,7 +44,7 @@ std::vector<std::string> names_dialog_fill(LibEdit* ed);
 // "%d Name(s) for this part".
 std::string names_count_text(const LibEdit* ed);
 // Closing: Ok keeps the changes, the close box takes them back.
-void names_dialog_close(LibEdit* ed, bool ok);
+void names_dialog_finish(LibEdit* ed, bool ok);
 
 // --- Part Info ----------------------------------------------------------------------------------
 // The labels of the six values of libedit_part_info, in order.

@@ -75,7 +75,7 @@ Vectors* new_set() {
     return set;
 }
 
-void vectors_ghost_paint(EditSession* session, ModeInstance* instance) {
+void vectors_ghost_repaint(EditSession* session, ModeInstance* instance) {
     VectorsTool* tool = vectors_tool(instance);
     if (tool->figure && !tool->figure_hidden && tool->figure->items->count)
         session->host->xor_items(tool->figure->items);
@@ -145,42 +145,53 @@ void ghost_take(VectorsTool* tool, SchItem* item) {
     append_or_die(tool->ghost->items, item);
 }
 
-// The arc of the ghost is bent (state 22) or swung (state 23) in place;
-// an arc that would leave the body keeps its former shape.
-void adjust_arc(EditSession* session, VectorsTool* tool) {
+// The arc of the ghost, bent (state 22) or swung (state 23) in place, keeps
+// its former shape when it would leave the body.
+void keep_inside(const VectorsTool* tool, Arc* arc, const Arc& before) {
+    arc->dir = tool->clockwise;
+    if (arc_fits(tool, arc)) return;
+    arc->pos = before.pos;
+    arc->start = before.start;
+    arc->end = before.end;
+    arc->dir = before.dir;
+}
+
+// State 22: the pointer's move to the right bends the arc by its ends.
+void arc_adjust_radius(EditSession* session, VectorsTool* tool) {
     Arc* arc = tool->arc;
     if (!arc) return;
     const Arc before = *arc;
-    if (tool->state == ARC_BEND) {
-        tool->sweep = arc_sweep_step(tool->sweep, tool->pointer_x - tool->previous_x);
-        tool->previous_x = tool->pointer_x;
-        Point centre;
-        if (!arc_centre_for_sweep(arc->start, arc->end, tool->sweep, &centre)) {
-            session->host->bell();
-            return;
-        }
-        arc->pos = centre;
-        tool->clockwise = tool->sweep >= 900 ? 1 : 0;
-    } else {
-        arc->end = arc_end_toward(arc->pos, arc->start, tool->last);
+    tool->sweep = arc_sweep_step(tool->sweep, tool->pointer_x - tool->previous_x);
+    tool->previous_x = tool->pointer_x;
+    Point centre;
+    if (!arc_centre_for_sweep(arc->start, arc->end, tool->sweep, &centre)) {
+        session->host->bell();  // both ends on one point: no arc to bend
+        return;
     }
-    arc->dir = tool->clockwise;
-    if (!arc_fits(tool, arc)) {
-        arc->pos = before.pos;
-        arc->start = before.start;
-        arc->end = before.end;
-        arc->dir = before.dir;
-    }
+    arc->pos = centre;
+    tool->clockwise = tool->sweep >= 900 ? 1 : 0;
+    keep_inside(tool, arc, before);
+}
+
+// State 23: the end of the arc by its centre follows the pointer round the circle.
+void arc_adjust_end(VectorsTool* tool) {
+    Arc* arc = tool->arc;
+    if (!arc) return;
+    const Arc before = *arc;
+    arc->end = arc_end_toward(arc->pos, arc->start, tool->last);
+    keep_inside(tool, arc, before);
 }
 
 // Rebuilds the ghost for the pointer (bouger_addline_vector).
-void shape_ghost(EditSession* session, VectorsTool* tool, Point p) {
+void bouger_addline_vector(EditSession* session, VectorsTool* tool, Point p) {
     if (tool->state < NEXT_POINT) {
         set_prompt(session, state_prompt(tool));
         return;
     }
-    if (tool->state == ARC_BEND || tool->state == ARC_SWING) {
-        adjust_arc(session, tool);
+    if (tool->state == ARC_BEND) {
+        arc_adjust_radius(session, tool);
+    } else if (tool->state == ARC_SWING) {
+        arc_adjust_end(tool);
     } else {
         switch (tool->state - NEXT_POINT) {
             case FIG_LINE: {
@@ -274,7 +285,7 @@ void release_constraint(EditSession* session) {
 }
 
 // The body under the first click (vectors_part_reference); false when none.
-bool pick_body(EditSession* session, VectorsTool* tool, Point p) {
+bool vectors_part_reference(EditSession* session, VectorsTool* tool, Point p) {
     if (!tool->in_part) {
         tool->limit = Rect{0, 0, 9999999, 9999999};
         tool->offset = Point{0, 0};
@@ -295,7 +306,7 @@ Point clamp_into(Point p, const Rect& r) {
                  std::clamp(p.y, r.y, world_add(r.y, r.h))};
 }
 
-void begin_figure(EditSession* session, ModeInstance* instance, Point p) {
+void vectors_begin_figure(EditSession* session, ModeInstance* instance, Point p) {
     VectorsTool* tool = vectors_tool(instance);
     if (!tool->figure) tool->figure = new_set();
     if (!tool->ghost) tool->ghost = new_set();
@@ -303,7 +314,7 @@ void begin_figure(EditSession* session, ModeInstance* instance, Point p) {
     tool->state = static_cast<uint8_t>(tool->kind + NEXT_POINT);
     tool->start = tool->last = p;
     ghost_erase(session, instance);
-    shape_ghost(session, tool, p);
+    bouger_addline_vector(session, tool, p);
     ghost_draw(session, instance);
     show_state(session, tool);
     SetModeCursor(session, instance, CURSOR_CROSS);
@@ -322,7 +333,7 @@ bool degenerate(const SchItem* item) {
 }
 
 // The ghost's items join the figure; the next segment starts where it ended.
-void take_ghost(VectorsTool* tool) {
+void vectors_take_ghost(VectorsTool* tool) {
     for (DListNode* node : dlist_nodes(tool->ghost->items)) {
         SchItem* item = static_cast<SchItem*>(node->data);
         if (!degenerate(item)) continue;
@@ -334,7 +345,7 @@ void take_ghost(VectorsTool* tool) {
     tool->start = tool->last;
 }
 
-void commit_step(VectorsTool* tool) {
+void vectors_commit_step(VectorsTool* tool) {
     switch (tool->state) {
         case FIG_ARC_ENDS + NEXT_POINT:
             tool->state = ARC_BEND;
@@ -343,39 +354,25 @@ void commit_step(VectorsTool* tool) {
             break;
         case FIG_ARC_CENTRE + NEXT_POINT: tool->state = ARC_SWING; break;
         default:
-            take_ghost(tool);
+            vectors_take_ghost(tool);
             if (tool->state == ARC_BEND) tool->state = FIG_ARC_ENDS + NEXT_POINT;
             if (tool->state == ARC_SWING) tool->state = FIG_ARC_CENTRE + NEXT_POINT;
             break;
     }
 }
 
-// Where a stored figure goes: a body of the part under edit, made when
-// missing and made the part's own when another part shares it; or the
-// title block's graphics. Null when there is no part any more.
+// Where a stored figure goes: a body of the part under edit, or the title
+// block's graphics. Null when there is no part any more.
 List* destination(EditSession* session, const VectorsTool* tool) {
     Schema* schema = session->schema;
     if (!tool->in_part) {
         if (!schema->titleblock.drawing) schema->titleblock.drawing = new_list_or_die();
         return schema->titleblock.drawing;
     }
-    Part* part = libedit_part(libedit_of(session));
-    if (!part) return nullptr;
-    Vectors*& body = tool->converted ? part->convert : part->normal;
-    if (!body) {
-        body = new_set();
-        ref_Vectors(body);
-    } else if (body->refs > 1) {
-        Vectors* own = dup_Vectors(body);
-        if (!own) no_memory();
-        unref_Vectors(body);
-        ref_Vectors(own);
-        body = own;
-    }
-    return body->items;
+    return part_body_items(libedit_of(session), tool->converted);
 }
 
-void commit_item(SchItem* item, const VectorsTool* tool, List* target) {
+void vectors_commit_item(SchItem* item, const VectorsTool* tool, List* target) {
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, tool->offset.x, tool->offset.y);
@@ -405,7 +402,7 @@ void store_figure(EditSession* session, VectorsTool* tool) {
             into = fill->items;
         }
         for (SchItem* item : list_items<SchItem>(tool->figure->items))
-            commit_item(item, tool, into);
+            vectors_commit_item(item, tool, into);
         if (fill) append_or_die(target, fill);
         LibEdit* ed = libedit_of(session);
         if (ed) libedit_mark_modified(ed);
@@ -423,7 +420,7 @@ void store_figure(EditSession* session, VectorsTool* tool) {
 
 // The right click: an arc being bent or swung goes back to its second
 // point; anything else stores the figure. True when the figure was stored.
-bool finish_figure(EditSession* session, ModeInstance* instance) {
+bool vectors_finish_figure(EditSession* session, ModeInstance* instance) {
     VectorsTool* tool = vectors_tool(instance);
     if (tool->state == ARC_BEND) {
         tool->state = FIG_ARC_ENDS + NEXT_POINT;
@@ -458,14 +455,14 @@ int vectors_tool_event(EditSession* session, ModeInstance* instance, int code, P
             return 1;
         }
         if (code != EV_LEFT_UP) return code == EV_MOTION || code == EV_LEFT_DRAG ? 1 : 0;
-        if (!tool->ghost && !pick_body(session, tool, p)) {
+        if (!tool->ghost && !vectors_part_reference(session, tool, p)) {
             session->host->bell();
             return 1;
         }
         const int kind = vectors_kind();
         if (kind == FIG_ARC_ENDS || kind == FIG_ARC_CENTRE || kind == FIG_CIRCLE)
             release_constraint(session);
-        begin_figure(session, instance, tool->in_part ? clamp_into(p, tool->limit) : p);
+        vectors_begin_figure(session, instance, tool->in_part ? clamp_into(p, tool->limit) : p);
         return 1;
     }
     if (code != EV_LEFT_UP && code != EV_RIGHT_UP && code != EV_MOTION && code != EV_LEFT_DRAG)
@@ -475,17 +472,17 @@ int vectors_tool_event(EditSession* session, ModeInstance* instance, int code, P
     tool->figure_hidden = motion ? 1 : 0;
     ghost_erase(session, instance);
     tool->last = p;
-    shape_ghost(session, tool, p);
+    bouger_addline_vector(session, tool, p);
     bool stored = false;
     if (code == EV_LEFT_UP) {
-        commit_step(tool);
+        vectors_commit_step(tool);
         show_state(session, tool);
     } else if (code == EV_RIGHT_UP) {
-        stored = finish_figure(session, instance);
+        stored = vectors_finish_figure(session, instance);
         if (!stored) show_state(session, tool);
     }
     if (!stored) {
-        if (!motion) shape_ghost(session, tool, p);
+        if (!motion) bouger_addline_vector(session, tool, p);
         ghost_draw(session, instance);
     }
     tool->figure_hidden = 0;
@@ -510,16 +507,11 @@ void vectors_tool_exit(EditSession* session, ModeInstance* instance) {
     if (session->schema) release_constraint(session);
 }
 
-void vectors_suspend(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, false); }
-void vectors_resume(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, true); }
-
 // --- keys ---------------------------------------------------------------------------------------
-int always(int, ModeInstance*, int, int, int) { return 1; }
-
 // The ghost rebuilt at the pointer after a change of the tool's settings.
 void reshape(EditSession* session, ModeInstance* instance) {
     VectorsTool* tool = vectors_tool(instance);
-    if (tool->state >= NEXT_POINT) shape_ghost(session, tool, session->pointer);
+    if (tool->state >= NEXT_POINT) bouger_addline_vector(session, tool, session->pointer);
     ghost_draw(session, instance);
     show_state(session, tool);
 }
@@ -596,17 +588,18 @@ int tool_key_end(EditSession* session, ModeInstance* instance, int) {
 const ToolKey vectors_keys[] = {
     {0, 0, "Mouse", "MB1 add items in the sheet.\n", nullptr, nullptr},
     {TK_BACK, TK_BACK, "BackSpace : Back one item",
-     "The 'BackSpace' key back one item in 'line' mode.\n", always, vectors_key_back},
+     "The 'BackSpace' key back one item in 'line' mode.\n", libedit_key_always, vectors_key_back},
     {'I', 'i', "I or i : Change item type", "The 'I' or 'i' keys toggle the item type added.\n",
-     always, vectors_key_item_type},
+     libedit_key_always, vectors_key_item_type},
     {'X', 'x', "X or x : Change geometry type", "The 'X' or 'x' keys toggle the geometry type.\n",
-     always, vectors_key_geometry},
-    {'B', 'b', "B or b : Begin Wire/Bus/Draw", "The 'B' or 'b' keys begin a vector def.\n", always,
-     tool_key_begin},
-    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n", always,
-     tool_key_end},
+     libedit_key_always, vectors_key_geometry},
+    {'B', 'b', "B or b : Begin Wire/Bus/Draw", "The 'B' or 'b' keys begin a vector def.\n",
+     libedit_key_always, tool_key_begin},
+    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n",
+     libedit_key_always, tool_key_end},
     {' ', ' ', "Space : Change Arc",
-     "In Arc mode, the space keys toggles between\nCW and CCW arcs.", always, vectors_key_arc_dir},
+     "In Arc mode, the space keys toggles between\nCW and CCW arcs.", libedit_key_always,
+     vectors_key_arc_dir},
     {TK_ESCAPE, TK_ESCAPE, "Esc : Function exit", "The Esc key exits the function", esc_guard,
      esc_action},
 };
@@ -658,10 +651,10 @@ void append_arc(const Arc* model, Point start, Point end, List* target) {
 
 }  // namespace
 
-const ToolMode add_vectors_mode{"Add Vectors ,...",  sizeof(VectorsTool), vectors_tool_enter,
-                                vectors_tool_exit,   vectors_suspend,     vectors_resume,
-                                vectors_tool_event,  vectors_ghost_paint, vectors_ghost_paint,
-                                vectors_ghost_paint, vectors_keys,        8};
+const ToolMode add_vectors_mode{"Add Vectors ,...",    sizeof(VectorsTool),   vectors_tool_enter,
+                                vectors_tool_exit,     libedit_tool_suspend,  libedit_tool_resume,
+                                vectors_tool_event,    vectors_ghost_repaint, vectors_ghost_repaint,
+                                vectors_ghost_repaint, vectors_keys,          8};
 
 int vectors_kind() {
     switch (draw_item_kind) {
@@ -676,11 +669,7 @@ int vectors_kind() {
 ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline) {
     LibEdit* ed = libedit_of(session);
     if (!ed || !session->schema) return nullptr;
-    if (check_part && !libedit_first_placed(ed)) {
-        session->host->bell();
-        error_box(nullptr, "Error", MB_ICON_STOP, 50001);
-        return nullptr;
-    }
+    if (check_part && libedit_refuse_without_part(ed)) return nullptr;
     edit_checkpoint(session);
     ModeInstance* instance = PushMode(session, &add_vectors_mode);
     VectorsTool* tool = vectors_tool(instance);

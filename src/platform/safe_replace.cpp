@@ -6,10 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -49,8 +54,8 @@ std::string resolve_links(std::string path) {
     return "";
 }
 
-// Temporaries of one target share a prefix made from a hash of its name:
-// short whatever the name's length, and found again after a crash.
+// Temporaries of one target share a stem made from a hash of its name:
+// short whatever the name's length, and found again from the name alone.
 std::string temp_prefix(const std::string& target) {
     uint64_t h = 1469598103934665603ull;
     for (unsigned char c : base_of(target)) h = (h ^ c) * 1099511628211ull;
@@ -59,28 +64,58 @@ std::string temp_prefix(const std::string& target) {
     return text;
 }
 
-// Removes the temporaries of earlier saves of the target that no running
-// save holds (a running save keeps its temporary locked until it is done).
-void remove_orphans(const std::string& folder, const std::string& prefix) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name.compare(0, prefix.size(), prefix) == 0) names.push_back(folder + "/" + name);
+// Saves of one target running at once take numbered slots; no target sees
+// more at one time.
+constexpr int MAX_SLOTS = 64;
+
+std::string slot_name(const std::string& stem, int n) { return stem + "." + std::to_string(n); }
+
+bool exists_unfollowed(const std::string& name) {
+    struct stat st {};
+    return ::lstat(name.c_str(), &st) == 0;
+}
+
+// Removes a slot's temporary (and the backup link it was making) when no
+// running save holds it: a running save keeps its temporary locked until it
+// is done. True when it was an orphan and is gone.
+bool remove_if_orphan(const std::string& name) {
+    int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat held {
+    }, now{};
+    bool orphan = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+                  ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.c_str(), &now) == 0 &&
+                  now.st_dev == held.st_dev && now.st_ino == held.st_ino;
+    if (orphan) {
+        ::unlink(name.c_str());
+        ::unlink((name + "b").c_str());
     }
-    ::closedir(dir);
-    for (const std::string& name : names) {
-        int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat held {
-        }, now{};
-        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.c_str(), &now) == 0 &&
-            now.st_dev == held.st_dev && now.st_ino == held.st_ino)
-            ::unlink(name.c_str());
-        ::close(fd);
+    ::close(fd);
+    return orphan;
+}
+
+// Creates the first free slot of the stem, taking over what a crashed save
+// left in a slot, and clears the orphans in the slots above it up to the
+// first free name. Its descriptor, or -1.
+int make_slot(const std::string& stem, std::string* name) {
+    for (int n = 0, tries = 0; n < MAX_SLOTS && tries < 4 * MAX_SLOTS; ++tries) {
+        std::string slot = slot_name(stem, n);
+        int fd = ::open(slot.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::unlink((slot + "b").c_str());
+            for (int m = n + 1; m < MAX_SLOTS; ++m) {
+                std::string above = slot_name(stem, m);
+                if (!exists_unfollowed(above)) break;
+                remove_if_orphan(above);
+            }
+            *name = slot;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+        if (!remove_if_orphan(slot)) ++n;  // in use: the next one
     }
+    errno = EBUSY;
+    return -1;
 }
 
 void sync_folder(const std::string& folder) {
@@ -95,6 +130,35 @@ void sync_folder(const std::string& folder) {
 // outermost one's end (one thread saves files).
 int batch_depth = 0;
 std::vector<std::string> batch_folders;
+
+// The folders read while a batch is open: for each, its entries by their
+// names folded to lower case (the smallest name in byte order for each).
+std::unordered_map<std::string, std::unordered_map<std::string, std::string>> batch_listings;
+
+std::string folded(const std::string& name) {
+    std::string out = name;
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string listing_key(const std::string& folder) {
+    if (folder.empty()) return ".";
+    std::string key = folder;
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+}
+
+void keep_smallest(std::unordered_map<std::string, std::string>& listing, const std::string& name) {
+    auto [at, made] = listing.emplace(folded(name), name);
+    if (!made && name < at->second) at->second = name;
+}
+
+// A file this process made: a folder read in this batch lists it from now on.
+void note_listed(const std::string& path) {
+    if (batch_depth == 0) return;
+    auto listing = batch_listings.find(listing_key(folder_of(path)));
+    if (listing != batch_listings.end()) keep_smallest(listing->second, base_of(path));
+}
 
 void sync_folder_soon(const std::string& folder) {
     if (batch_depth == 0) {
@@ -122,40 +186,48 @@ bool copy_into(int from, int to) {
     }
 }
 
-// A fresh file in folder whose name starts with prefix; its descriptor or
-// -1.
-int make_temp(const std::string& folder, const std::string& prefix, std::string* name) {
-    std::string pattern = folder + "/" + prefix + "XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0) *name = pattern;
-    return fd;
-}
-
 }  // namespace
 
 void set_replace_step_hook(void (*hook)(int)) { step_hook = hook; }
 
 FolderSyncBatch::FolderSyncBatch() { ++batch_depth; }
 
+bool batch_find_ignoring_case(const std::string& folder, const std::string& name,
+                              std::string* found) {
+    if (batch_depth == 0) return false;
+    std::string key = listing_key(folder);
+    auto listing = batch_listings.find(key);
+    if (listing == batch_listings.end()) {
+        DIR* dir = ::opendir(key.c_str());
+        if (!dir) return false;
+        listing = batch_listings.emplace(key, std::unordered_map<std::string, std::string>{}).first;
+        while (const dirent* entry = ::readdir(dir)) keep_smallest(listing->second, entry->d_name);
+        ::closedir(dir);
+    }
+    auto at = listing->second.find(folded(name));
+    *found = at == listing->second.end() ? "" : at->second;
+    return true;
+}
+
 FolderSyncBatch::~FolderSyncBatch() {
     if (--batch_depth > 0) return;
+    batch_listings.clear();
     std::vector<std::string> folders;
     folders.swap(batch_folders);
     for (const std::string& folder : folders) sync_folder(folder);
 }
 
-bool keep_backup(const std::string& file, const std::string& backup) {
-    if (backup.empty() || backup == file) return false;
-    // The link or copy is made under a temporary name (one the next save of
-    // the file clears if a crash leaves it) and renamed over the old backup.
-    std::string temp;
-    int fd = make_temp(folder_of(backup), temp_prefix(file) + "b", &temp);
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(temp.c_str());  // a link needs a free name
-    bool made = ::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+namespace {
+
+// Makes `backup` a copy of `file` through the free name `link`: a hard link
+// (or a copy) made there and renamed over the old backup.
+bool keep_backup_through(const std::string& file, const std::string& backup,
+                         const std::string& link) {
+    if (backup.empty() || backup == file || folder_of(backup) != folder_of(link)) return false;
+    ::unlink(link.c_str());  // a link needs a free name
+    bool made = ::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, link.c_str(), AT_SYMLINK_FOLLOW) == 0;
     if (!made) {
-        int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int out = ::open(link.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
         made = out >= 0 && in >= 0 && ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) &&
@@ -163,31 +235,33 @@ bool keep_backup(const std::string& file, const std::string& backup) {
         if (in >= 0) ::close(in);
         if (out >= 0) made = ::close(out) == 0 && made;
     }
-    if (made) made = ::rename(temp.c_str(), backup.c_str()) == 0;
+    if (made) made = ::rename(link.c_str(), backup.c_str()) == 0;
+    if (made) note_listed(backup);
     // A rename between two links of one file does nothing, leaving the
     // temporary name: when the backup already is the file, it goes here.
-    ::unlink(temp.c_str());
+    ::unlink(link.c_str());
     return made;
 }
 
-bool open_replacement(const std::string& path, Replacement* out) {
-    *out = Replacement{};
+// The regular file a replacement of path writes: links followed, refused
+// when it is something else or the user may not write it. Empty when
+// refused; *st and *exists describe the file.
+std::string writable_target(const std::string& path, struct stat* st, bool* exists) {
     std::string target = resolve_links(path);
-    if (target.empty()) return false;
-    struct stat st {};
-    bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
-        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        return false;
+    if (target.empty()) return "";
+    *exists = ::stat(target.c_str(), st) == 0;
+    if (*exists && !S_ISREG(st->st_mode)) {
+        errno = S_ISDIR(st->st_mode) ? EISDIR : EINVAL;
+        return "";
     }
-    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    if (*exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return "";
+    return target;
+}
 
-    std::string folder = folder_of(target);
-    std::string prefix = temp_prefix(target);
-    remove_orphans(folder, prefix);
-    std::string temp;
-    int fd = make_temp(folder, prefix, &temp);
-    if (fd < 0) return false;
+// Fills *out for a temporary just made and open on fd: the permissions the
+// new file will get, and a second handle whose lock marks it in use.
+bool hold_replacement(const std::string& target, const std::string& temp, int fd, bool exists,
+                      const struct stat& st, Replacement* out) {
     mode_t permissions;
     if (exists) {
         permissions = st.st_mode & 07777;
@@ -214,22 +288,61 @@ bool open_replacement(const std::string& path, Replacement* out) {
     return true;
 }
 
-bool commit_replacement(Replacement* r, const std::string& backup) {
+// Gives the written temporary its permissions and flushes it to disk. The
+// permissions are given last: until then the temporary stays the owner's to
+// read and remove, should a crash leave it behind.
+bool settle(Replacement* r) {
     if (r->temp.empty() || r->hold < 0) {
         errno = EBADF;
         return false;
     }
-    // The permissions are given last: until then the temporary stays the
-    // owner's to read and remove, should a crash leave it behind.
     if (::fchmod(r->hold, r->permissions) != 0 || ::fsync(r->hold) != 0) {
         int saved = errno;
         drop_replacement(r);
         errno = saved;
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::string temporary_stem(const std::string& target) {
+    return folder_of(target) + "/" + temp_prefix(target);
+}
+
+bool keep_backup(const std::string& file, const std::string& backup) {
+    if (backup.empty() || backup == file) return false;
+    // The link is made under the backup name of a slot of the file's saves,
+    // held meanwhile, so that a crash leaves it where the next save clears it.
+    std::string slot;
+    int fd = make_slot(temporary_stem(file), &slot);
+    if (fd < 0) return false;
+    bool made =
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && keep_backup_through(file, backup, slot + "b");
+    ::unlink(slot.c_str());
+    ::close(fd);
+    return made;
+}
+
+bool open_replacement(const std::string& path, Replacement* out) {
+    *out = Replacement{};
+    struct stat st {};
+    bool exists = false;
+    std::string target = writable_target(path, &st, &exists);
+    if (target.empty()) return false;
+    std::string temp;
+    int fd = make_slot(temporary_stem(target), &temp);
+    if (fd < 0) return false;
+    return hold_replacement(target, temp, fd, exists, st, out);
+}
+
+bool commit_replacement(Replacement* r, const std::string& backup) {
+    if (!settle(r)) return false;
     step(1);
     struct stat st {};
-    if (!backup.empty() && ::stat(r->target.c_str(), &st) == 0) keep_backup(r->target, backup);
+    if (!backup.empty() && ::stat(r->target.c_str(), &st) == 0)
+        keep_backup_through(r->target, backup, r->temp + "b");
     step(2);
     if (::rename(r->temp.c_str(), r->target.c_str()) != 0) {
         int saved = errno;
@@ -238,6 +351,7 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
         return false;
     }
     r->temp.clear();
+    note_listed(r->target);
     step(3);
     sync_folder_soon(folder_of(r->target));
     drop_replacement(r);
@@ -249,4 +363,282 @@ void drop_replacement(Replacement* r) {
     r->temp.clear();
     if (r->hold >= 0) ::close(r->hold);
     r->hold = -1;
+}
+
+// --- sets of files replaced as one ---------------------------------------------------------
+
+namespace {
+
+std::string absolute_path(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    std::vector<char> cwd(4096);
+    while (!::getcwd(cwd.data(), cwd.size())) {
+        if (errno != ERANGE) return path;
+        cwd.resize(cwd.size() * 2);
+    }
+    std::string dir = cwd.data();
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);
+}
+
+std::string staged_name(const std::string& target) { return temporary_stem(target) + ".s"; }
+std::string record_name(const std::string& anchor) { return temporary_stem(anchor) + ".j"; }
+
+// What a target was when its new contents were staged: a commit completed
+// later replaces it only while it still is that file.
+SetFileState state_of(const std::string& target) {
+    SetFileState state;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0) return state;
+    state.exists = true;
+    state.device = static_cast<uint64_t>(st.st_dev);
+    state.inode = static_cast<uint64_t>(st.st_ino);
+    state.size = static_cast<int64_t>(st.st_size);
+    state.seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+    state.nanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
+    return state;
+}
+
+bool same_state(const SetFileState& a, const SetFileState& b) {
+    return a.exists == b.exists &&
+           (!a.exists || (a.device == b.device && a.inode == b.inode && a.size == b.size &&
+                          a.seconds == b.seconds && a.nanoseconds == b.nanoseconds));
+}
+
+// The record of a set: a header, the member count, then for each member its
+// target and backup (each as its length, a blank and the bytes) and the
+// target's state; "end" closes it.
+const char RECORD_HEADER[] = "tessaron file set 1\n";
+
+void put_field(std::string& out, const std::string& text) {
+    out += std::to_string(text.size()) + " " + text + "\n";
+}
+
+std::string record_text(const std::vector<SetMember>& members) {
+    std::string text = RECORD_HEADER;
+    text += std::to_string(members.size()) + "\n";
+    for (const SetMember& m : members) {
+        put_field(text, m.target);
+        put_field(text, m.backup);
+        char state[160];
+        std::snprintf(state, sizeof state, "%d %llu %llu %lld %lld %lld\n", m.was.exists ? 1 : 0,
+                      static_cast<unsigned long long>(m.was.device),
+                      static_cast<unsigned long long>(m.was.inode),
+                      static_cast<long long>(m.was.size), static_cast<long long>(m.was.seconds),
+                      static_cast<long long>(m.was.nanoseconds));
+        text += state;
+    }
+    return text + "end\n";
+}
+
+// Reads the fields of a record in turn; any fault makes ok false.
+struct RecordReader {
+    const std::string& text;
+    size_t at = 0;
+    bool ok = true;
+
+    bool literal(const char* word) {
+        size_t n = std::strlen(word);
+        ok = ok && text.compare(at, n, word) == 0;
+        if (ok) at += n;
+        return ok;
+    }
+    // A decimal number of at most 19 digits followed by `end`.
+    long long number(char end) {
+        long long value = 0;
+        size_t digits = 0;
+        bool negative = ok && at < text.size() && text[at] == '-';
+        if (negative) ++at;
+        while (ok && at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 19) {
+            value = value * 10 + (text[at++] - '0');
+            ++digits;
+        }
+        ok = ok && digits > 0 && at < text.size() && text[at] == end;
+        if (ok) ++at;
+        return negative ? -value : value;
+    }
+    std::string field() {
+        long long n = number(' ');
+        ok = ok && n >= 0 && static_cast<size_t>(n) < text.size() - at;
+        if (!ok) return "";
+        std::string value = text.substr(at, static_cast<size_t>(n));
+        at += static_cast<size_t>(n);
+        literal("\n");
+        return value;
+    }
+};
+
+bool parse_record(const std::string& text, std::vector<SetMember>* members) {
+    RecordReader in{text};
+    in.literal(RECORD_HEADER);
+    long long count = in.number('\n');
+    if (!in.ok || count < 0 || static_cast<size_t>(count) > text.size()) return false;
+    for (long long i = 0; i < count && in.ok; ++i) {
+        SetMember m;
+        m.target = in.field();
+        m.backup = in.field();
+        m.was.exists = in.number(' ') != 0;
+        m.was.device = static_cast<uint64_t>(in.number(' '));
+        m.was.inode = static_cast<uint64_t>(in.number(' '));
+        m.was.size = in.number(' ');
+        m.was.seconds = in.number(' ');
+        m.was.nanoseconds = in.number('\n');
+        // A record names only targets by their full path, and backups beside
+        // them: it can move nothing but a set's own temporaries into place.
+        in.ok = in.ok && !m.target.empty() && m.target[0] == '/' &&
+                (m.backup.empty() || folder_of(m.backup) == folder_of(m.target));
+        members->push_back(std::move(m));
+    }
+    in.literal("end\n");
+    return in.ok && in.at == text.size();
+}
+
+bool read_small_file(const std::string& path, std::string* text) {
+    constexpr off_t LIMIT = off_t{64} << 20;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= LIMIT;
+    if (ok) {
+        text->resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (ok && done < text->size()) {
+            ssize_t n = ::read(fd, text->data() + done, text->size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += static_cast<size_t>(n);
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool write_all(int fd, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes the record and makes it durable: once it is on disk, the set is
+// decided.
+bool write_record(const std::string& path, const std::string& text) {
+    Replacement r;
+    if (!open_replacement(path, &r)) return false;
+    bool ok = write_all(r.fd, text);
+    ok = ::close(r.fd) == 0 && ok;
+    ok = ok && settle(&r) && ::rename(r.temp.c_str(), r.target.c_str()) == 0;
+    if (ok) r.temp.clear();
+    drop_replacement(&r);
+    if (ok) sync_folder(folder_of(path));
+    return ok;
+}
+
+void sync_folders_of(const std::vector<SetMember>& members) {
+    std::vector<std::string> folders;
+    for (const SetMember& m : members) {
+        std::string folder = folder_of(m.target);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+    for (const std::string& folder : folders) sync_folder(folder);
+}
+
+// Moves the staged temporaries that are still there over their targets, in
+// order; false (errno set) at the first that cannot be moved.
+bool replace_members(const std::vector<SetMember>& members) {
+    for (const SetMember& m : members) {
+        std::string temp = staged_name(m.target);
+        if (!exists_unfollowed(temp)) continue;  // moved before a stop
+        struct stat st {};
+        if (!m.backup.empty() && ::stat(m.target.c_str(), &st) == 0)
+            keep_backup_through(m.target, m.backup, temp + "b");
+        if (::rename(temp.c_str(), m.target.c_str()) != 0) return false;
+        note_listed(m.target);
+        step(6);
+    }
+    sync_folders_of(members);
+    return true;
+}
+
+}  // namespace
+
+ReplaceSet::ReplaceSet(const std::string& anchor) : anchor_(anchor) {}
+
+ReplaceSet::~ReplaceSet() {
+    if (recorded_) return;  // what is left is for complete_replace_set
+    for (const SetMember& m : members_) ::unlink(staged_name(m.target).c_str());
+}
+
+bool ReplaceSet::open(const std::string& path, Replacement* out) {
+    *out = Replacement{};
+    struct stat st {};
+    bool exists = false;
+    std::string target = writable_target(path, &st, &exists);
+    if (target.empty() || recorded_) return false;
+    target = absolute_path(target);
+    // A target written twice keeps its last contents.
+    members_.erase(std::remove_if(members_.begin(), members_.end(),
+                                  [&](const SetMember& m) { return m.target == target; }),
+                   members_.end());
+    std::string temp = staged_name(target);
+    ::unlink(temp.c_str());  // left by a set that was stopped before its commit
+    int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    return hold_replacement(target, temp, fd, exists, st, out);
+}
+
+bool ReplaceSet::stage(Replacement* r, const std::string& backup) {
+    if (!settle(r)) return false;
+    members_.push_back({r->target, backup, state_of(r->target)});
+    ::close(r->hold);
+    r->hold = -1;
+    r->temp.clear();  // the set's now
+    return true;
+}
+
+bool ReplaceSet::commit() {
+    if (members_.empty()) return true;
+    // The temporaries' names are on disk before the record that claims them.
+    sync_folders_of(members_);
+    if (!write_record(record_name(anchor_), record_text(members_))) return false;
+    recorded_ = true;
+    step(5);
+    if (!replace_members(members_)) return false;  // the record stays for the next run
+    ::unlink(record_name(anchor_).c_str());
+    members_.clear();
+    recorded_ = false;
+    return true;
+}
+
+SetCompletion complete_replace_set(const std::string& anchor, std::string* problem) {
+    std::string record = record_name(anchor);
+    std::string text;
+    if (!exists_unfollowed(record)) return SetCompletion::NONE;
+    std::vector<SetMember> members;
+    if (!read_small_file(record, &text) || !parse_record(text, &members)) {
+        *problem = "its record " + record + " is damaged";
+        return SetCompletion::REFUSED;
+    }
+    // A file saved since the stop is never overwritten with the older set.
+    for (const SetMember& m : members) {
+        if (exists_unfollowed(staged_name(m.target)) && !same_state(m.was, state_of(m.target))) {
+            *problem =
+                m.target + " changed since; remove " + record + " to keep the files as they are";
+            return SetCompletion::REFUSED;
+        }
+    }
+    if (!replace_members(members)) {
+        *problem = "cannot replace its files: " + std::string(std::strerror(errno));
+        return SetCompletion::REFUSED;
+    }
+    ::unlink(record.c_str());
+    return SetCompletion::COMPLETED;
+}
+
+bool replace_set_pending(const std::string& anchor) {
+    return exists_unfollowed(record_name(anchor));
 }

@@ -8,6 +8,14 @@
 //     that the user may not write; it removes the temporaries that an
 //     earlier, crashed save of the same file left behind, and creates a
 //     temporary with a short name beside the target.
+//
+//     The temporaries of a target are named from the target's name alone
+//     (`temporary_stem`: its folder and ".tn" with a hash of its name), so
+//     finding them takes no look through the folder: ".0", ".1", ... for
+//     the saves running at once (each holds a lock on its own while it
+//     runs; one without is a crashed save's), the same names with "b" for
+//     the backup a save is making, ".s" for the target's new contents in a
+//     ReplaceSet, and ".j" for the record of a set anchored at the target.
 //  2. The caller writes the temporary through `fd` and closes it.
 //  3. `commit_replacement` gives the temporary the old file's permissions
 //     (else 0666 less the umask), flushes it to disk, keeps a backup when
@@ -19,7 +27,9 @@
 //
 // Failures are reported by the result, with errno saying why; a failed
 // commit leaves the old file as it was.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct Replacement {
     std::string target;           // the regular file replaced, links resolved
@@ -53,6 +63,12 @@ bool keep_backup(const std::string& file, const std::string& backup);
 // file is still flushed before its rename, so a crash still leaves the old
 // file or the new one, never a mix; only a rename not yet flushed may be
 // undone by a crash, and the job has not reported its end before that.
+//
+// A job's look-ups of names ignoring case read each folder once while it
+// lives (batch_find_ignoring_case), so that a job over many files in one
+// folder costs no look through the folder per file; the files the job
+// itself writes join what was read. A case variant another program makes
+// in the folder meanwhile is seen by the next job.
 class FolderSyncBatch {
 public:
     FolderSyncBatch();
@@ -61,7 +77,83 @@ public:
     FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
 };
 
+// The folder of target and the start of its temporaries' names.
+std::string temporary_stem(const std::string& target);
+
+// --- several files replaced as one ---------------------------------------------------
+// A job that changes several files (the sheets of a project) stages each
+// new file as the ".s" temporary of its target, written and flushed to
+// disk, the targets untouched. Only when every file is staged does commit
+// write the set's record beside its anchor (the file the job started from)
+// and flush it: from then on the set is decided. It then moves each
+// temporary over its target (keeping a backup where asked) and removes the
+// record. A stop before the record leaves every target as it was; a stop
+// after it leaves the record, and complete_replace_set, run by the next job
+// on the same anchor, moves the temporaries left over their targets. A
+// set is never undone.
+
+// What a target was when its new contents were staged.
+struct SetFileState {
+    bool exists = false;
+    uint64_t device = 0, inode = 0;
+    int64_t size = 0, seconds = 0, nanoseconds = 0;
+};
+
+struct SetMember {
+    std::string target;  // full system path
+    std::string backup;  // empty: none
+    SetFileState was;
+};
+
+class ReplaceSet {
+public:
+    explicit ReplaceSet(const std::string& anchor);  // a system path
+    // Removes what was staged, unless commit wrote the record.
+    ~ReplaceSet();
+    ReplaceSet(const ReplaceSet&) = delete;
+    ReplaceSet& operator=(const ReplaceSet&) = delete;
+
+    // As open_replacement, with the target's set temporary; a target opened
+    // again replaces what was staged for it.
+    bool open(const std::string& path, Replacement* out);
+    // Takes the written, closed temporary into the set (permissions given,
+    // flushed to disk); backup as for commit_replacement. False when it
+    // cannot be flushed (it is removed then, the set keeps the others).
+    bool stage(Replacement* r, const std::string& backup);
+    // Replaces every staged target as described above. False (errno set)
+    // when the record cannot be written (nothing replaced) or a target
+    // cannot be replaced (the record stays for complete_replace_set).
+    bool commit();
+    size_t size() const { return members_.size(); }
+
+private:
+    std::string anchor_;
+    std::vector<SetMember> members_;
+    bool recorded_ = false;
+};
+
+enum class SetCompletion {
+    NONE,       // no set of this anchor was stopped
+    COMPLETED,  // the stopped set's files are all in place now
+    REFUSED,    // nothing moved: *problem says why
+};
+// Completes the commit of a set anchored at `anchor` that a stop left half
+// done. It refuses when its record is damaged, or when a target it has yet
+// to replace changed since the set was staged (a file saved meanwhile is
+// never overwritten with the set's older contents).
+SetCompletion complete_replace_set(const std::string& anchor, std::string* problem);
+// True when a set anchored there was stopped while replacing its files.
+bool replace_set_pending(const std::string& anchor);
+
+// While a FolderSyncBatch is open: the entry of folder ("" the working
+// directory) equal to name ignoring case, the smallest in byte order, or ""
+// when none is, through the batch's reading of the folder; true. False when
+// no batch is open or the folder cannot be read: not answered.
+bool batch_find_ignoring_case(const std::string& folder, const std::string& name,
+                              std::string* found);
+
 // For tests: called with 1, 2, 3 between the steps of a commit (after the
 // flush, after the backup, after the rename), so that a test can stop the
-// process there, and with 4 after each flush of a folder.
+// process there, with 4 after each flush of a folder, and in a set's commit
+// with 5 once its record is on disk and 6 after each target replaced.
 void set_replace_step_hook(void (*hook)(int step));

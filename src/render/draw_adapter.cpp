@@ -52,6 +52,31 @@ Rect box_of(const Point* points, size_t count) {
     return Rect{int32_t(x0), int32_t(y0), clamp32(double(x1 - x0)), clamp32(double(y1 - y0))};
 }
 
+Rect prim_extent(const Prim& prim) {
+    if (prim.points.empty()) return Rect{};
+    if (prim.kind == Prim::CIRCLE && prim.points.size() >= 2) {
+        const Point c = prim.points[0], on = prim.points[1];
+        const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
+        return Rect{clamp32(c.x - r), clamp32(c.y - r), clamp32(2 * r), clamp32(2 * r)};
+    }
+    if (prim.kind != Prim::TEXT || prim.points.size() < 2) {
+        return box_of(prim.points.data(), prim.points.size());
+    }
+    // The block stands on its anchor along the baseline direction, its
+    // lines stacked up the normal (as paint_text lays it out).
+    const Point extent = measure_text_world(prim.font, prim.text.c_str());
+    const Point anchor = prim.points[0], dir = prim.points[1];
+    const double ux = dir.x / 1000.0, uy = dir.y / 1000.0, nx = uy, ny = -ux;
+    const Point corners[4] = {
+        anchor,
+        {clamp32(anchor.x + ux * extent.x), clamp32(anchor.y + uy * extent.x)},
+        {clamp32(anchor.x + nx * extent.y), clamp32(anchor.y + ny * extent.y)},
+        {clamp32(anchor.x + ux * extent.x + nx * extent.y),
+         clamp32(anchor.y + uy * extent.x + ny * extent.y)},
+    };
+    return box_of(corners, 4);
+}
+
 Point apply_matrix(const Matrix* matrix, Point p) {
     if (!matrix) return p;
     Point out;

@@ -139,6 +139,9 @@ private:
 // for a smooth curve at `pixels_per_unit`.
 std::vector<Point> arc_points(Point centre, Point start, Point end, bool clockwise,
                               double pixels_per_unit);
+// The world rectangle a primitive covers (a text's block, a circle's
+// square, the points of the others).
+Rect prim_extent(const Prim& prim);
 // The smallest rectangle holding the points (extent clamped to 32 bits).
 Rect box_of(const Point* points, size_t count);
 // The point through a matrix; a null matrix leaves it.

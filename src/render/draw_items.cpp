@@ -850,6 +850,21 @@ void draw_item(DrawAdapter* adapter, Schema* schema, SchItem* item, const Matrix
     Painter(*adapter, schema, colour, style).item(item, matrix, 0);
 }
 
+bool drawing_extent(Schema* schema, Rect* out) {
+    if (!schema || !bounds_Schema(schema, out)) return false;
+    // A power symbol's bounds are its symbol's square: the name it shows
+    // beyond it is measured as drawn.
+    if (!schema->sheet) return true;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != POWER_ITEM || (item->flags & POWER_NAME_HIDDEN)) continue;
+        std::vector<Prim> prims;
+        DrawAdapter recorder(&prims);
+        draw_item(&recorder, schema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+        for (const Prim& prim : prims) rect_union(out, prim_extent(prim));
+    }
+    return true;
+}
+
 void draw_schema(DrawAdapter* adapter, Schema* schema, const Rect* visible) {
     Painter(*adapter, schema, ITEM_COLOURS, STYLE_AS_ITEM).schema(visible);
 }

@@ -29,8 +29,9 @@ struct View;
 
 constexpr int64_t ITEM_COLOURS = -1;
 // The colour the screen draws the selection in: orange (red in the low
-// byte, as every colour here), which no item takes by default.
-constexpr int64_t SELECTION_COLOUR = 0x0099FF;
+// byte, as every colour here), which no item takes by default, dark enough
+// to stand out from the background.
+constexpr int64_t SELECTION_COLOUR = 0x0064E6;
 // Style argument: STYLE_AS_ITEM keeps each item's own line style,
 // STYLE_DASHED draws every line dashed (an outline that stands for an item).
 enum : int { STYLE_AS_ITEM = 0, STYLE_DASHED = 1 };
@@ -49,6 +50,10 @@ void draw_title_block_at(RenderCanvas* canvas, DrawAdapter* adapter, Schema* sch
 // Paints the title block's area in the background colour.
 void erase_title_block(RenderCanvas* canvas, DrawAdapter* adapter, Schema* schema);
 
+// What the document's drawing covers, world units: its bounds grown by the
+// names that power symbols show beyond their symbols. False when it holds
+// nothing.
+bool drawing_extent(Schema* schema, Rect* out);
 // The whole document: background, grid (inside `visible`, world units;
 // null: no grid), border, title block, ERC marks, interface ports and
 // the sheet's items.

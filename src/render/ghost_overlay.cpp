@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/ghosts.h"
+
 bool GhostOverlay::toggle(std::vector<Prim>&& ghost) {
     if (ghost.empty()) return false;
     auto same = std::find(ghosts_.begin(), ghosts_.end(), ghost);
@@ -15,7 +17,11 @@ bool GhostOverlay::toggle(std::vector<Prim>&& ghost) {
 
 void GhostOverlay::paint(DrawAdapter& adapter) const {
     const int mode = adapter.mode();
-    adapter.set_mode(DRAW_XOR);
-    for (const auto& ghost : ghosts_) adapter.replay(ghost);
+    for (const auto& ghost : ghosts_) {
+        for (const Prim& prim : ghost) {
+            adapter.set_mode(prim.rgb == GHOST_COLOUR ? DRAW_XOR : DRAW_COPY);
+            adapter.replay({prim});
+        }
+    }
     adapter.set_mode(mode);
 }

@@ -19,7 +19,10 @@ public:
     void clear() { ghosts_.clear(); }
     size_t size() const { return ghosts_.size(); }
     bool empty() const { return ghosts_.empty(); }
-    // Replays every ghost in XOR colours through the adapter.
+    // Replays every ghost through the adapter: a ghost of an item in the
+    // item's own colours (XORed with a light background they would wash
+    // out), one in the tools' ghost colour XORed with the background, so
+    // that it stands out from any.
     void paint(DrawAdapter& adapter) const;
 
 private:

@@ -13,6 +13,7 @@
 
 #include "render/printer_settings.h"
 #include "render/printing.h"
+#include "toolkit/asking.h"
 
 namespace {
 
@@ -124,5 +125,5 @@ std::string preview_page_text(const PreviewState& state) {
 void print_preview_proc(wxWindow* parent, PrintJob& job) {
     PreviewDialog dialog(parent, job);
     dialog.CentreOnParent();
-    dialog.ShowModal();
+    ask_modal(&dialog);
 }

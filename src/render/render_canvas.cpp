@@ -81,7 +81,11 @@ void RenderCanvas::SetZoom(double zoom, bool free) {
 }
 
 void RenderCanvas::ZoomAll() {
-    if (schema_) view_zoom_all(schema_);
+    Rect drawing;
+    if (schema_ && drawing_extent(schema_, &drawing)) {
+        view_zoom_rect(&schema_->view, drawing, true);
+        view_invalidate(&schema_->view);
+    }
     RedrawView();
 }
 

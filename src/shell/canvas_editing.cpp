@@ -1,6 +1,8 @@
 // The sheet editor wired to the editing canvas.
 #include "shell/canvas_editing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <wx/cursor.h>
@@ -10,6 +12,7 @@
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
+#include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
@@ -61,7 +64,10 @@ public:
     }
     void mark_modified() override { canvas_mark_modified(canvas_); }
     void enable_undo(bool on) override { ::enable_undo(canvas_, on ? 1 : 0); }
-    void open_sheet(const char* file_name, SubSheet* box) override { ::open_sheet(file_name, box); }
+    // A box's "./" and "../" names are from the folder of the sheet it is on.
+    void open_sheet(const char* file_name, SubSheet* box) override {
+        ::open_sheet(name_from_holder(file_name, canvas_file_name(canvas_).c_str()).c_str(), box);
+    }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {
         if (!canvas_->mySchema) return;
@@ -158,7 +164,44 @@ bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
     return true;
 }
 
+bool EditCanvas::WheelZoomOrScroll(const wxMouseEvent& event) {
+    if (event.GetEventType() != wxEVT_MOUSEWHEEL || !mySchema) return false;
+    if (!event.ControlDown() && !event.ShiftDown()) return false;
+    const bool up = event.GetWheelRotation() > 0;
+    if (!event.ControlDown()) {
+        // Across by as much as the plain wheel scrolls down.
+        int x = 0, y = 0;
+        GetViewStart(&x, &y);
+        Scroll(std::max(0, x + (up ? -3 : 3)), y);
+        return true;
+    }
+    View* view = &mySchema->view;
+    const wxPoint at = event.GetPosition();
+    const wxPoint unscrolled = CalcUnscrolledPosition(at);
+    const Point world = view_size_to_world(view, Point{unscrolled.x, unscrolled.y});
+    const double zoom = view_get_scale(view);
+    const double target = std::clamp(zoom * (up ? 2.0 : 0.5), VIEW_MIN_ZOOM, VIEW_MAX_ZOOM);
+    if (target == zoom || view->point.m[0][0] <= 0 || view->point.m[1][1] <= 0) return true;
+    // The world point under the pointer stays under it: the view's centre
+    // goes where the zoomed window puts its middle.
+    const double sx = view->point.m[0][0] * target / zoom, sy = view->point.m[1][1] * target / zoom;
+    const wxSize size = GetClientSize();
+    view_set_center(view,
+                    Point{static_cast<int32_t>(std::lround(world.x - (at.x - size.x / 2) / sx)),
+                          static_cast<int32_t>(std::lround(world.y - (at.y - size.y / 2) / sy))});
+    SetZoom(target, true);
+    // The view scrolls in whole steps: the pointer follows its point.
+    if (view_update_transform(view)) SyncScrollbars();
+    const Point window = view_to_screen(view, world);
+    const wxPoint now = CalcScrolledPosition(wxPoint(window.x, window.y));
+    if (now != at) wxWindow::WarpPointer(now.x, now.y);
+    return true;
+}
+
 void EditCanvas::OnEvent(wxMouseEvent& event) {
+    // The desktop's habits for the wheel: Ctrl zooms about the pointer,
+    // Shift scrolls across; the window does not scroll down besides.
+    if (WheelZoomOrScroll(event)) return;
     event.Skip();
     if (!mySchema || editing.pile.empty()) return;
     Point window;

@@ -94,10 +94,19 @@ MyChild* new_sheet_child() {
 MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     if (!file_name || !*file_name) return nullptr;
     std::string name = document_path(file_name, KIND_SCHEMA);
+    // A sheet that is open already comes forward: a second window on one
+    // file would lose the edits of whichever was saved first.
+    void* open_canvas = nullptr;
+    if (services().find_open_file(name.c_str(), &open_canvas)) {
+        if (MyChild* open = child_of(static_cast<EditCanvas*>(open_canvas))) {
+            open->Activate();
+            return open;
+        }
+    }
     MyChild* child = new_child(CANVAS_SHEET, name);
     if (!child) return nullptr;
     Schema* schema = nullptr;
-    int result = subsheet ? open_subsheet_schema(&schema, subsheet)
+    int result = subsheet ? open_subsheet_schema(&schema, subsheet, name.c_str())
                           : load_schema_file(&schema, name.c_str());
     if (result != 0) {
         close_schema(nullptr, &schema);
@@ -106,7 +115,7 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
         return nullptr;
     }
     set_project_dir_override(name.c_str());
-    zoom_fit_pending = true;
+    child->canvas->FitOnFirstPaint();
     child->canvas->TakeDocument(schema);
     init_title_block_fields(child->canvas, 0);
     show_child(child);

@@ -42,7 +42,9 @@ void EditCanvas::TakeDocument(Schema* schema) {
 }
 
 void EditCanvas::ZoomBy(double factor) {
-    if (mySchema) SetZoom(view_get_scale(&mySchema->view) * factor);
+    // Exactly the factor from wherever the zoom stands (a fit gives any
+    // zoom, not a power of two).
+    if (mySchema) SetZoom(view_get_scale(&mySchema->view) * factor, true);
 }
 
 void EditCanvas::ZoomFit() { ZoomAll(); }
@@ -52,10 +54,9 @@ void EditCanvas::ZoomOne() { SetZoom(1.0); }
 bool EditCanvas::OkToClose() { return canvas_confirm_close(this); }
 
 void EditCanvas::OnFitPaint(wxPaintEvent& event) {
-    if (zoom_fit_pending && mySchema) {
-        zoom_fit_pending = false;
-        view_zoom_all(mySchema);
-        Redraw();
+    if ((fit_pending_ || zoom_fit_pending) && mySchema) {
+        fit_pending_ = zoom_fit_pending = false;
+        ZoomAll();
     }
     event.Skip();
 }

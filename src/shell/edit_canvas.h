@@ -78,6 +78,9 @@ public:
     void ZoomBy(double factor);
     void ZoomFit();
     void ZoomOne();
+    // The first paint fits the view to the drawing (at the size the window
+    // then has), whichever window paints before it.
+    void FitOnFirstPaint() { fit_pending_ = true; }
 
     // The save question; false on Cancel or a failed save.
     bool OkToClose();
@@ -98,6 +101,9 @@ public:
     // Mouse messages become editing events of the top mode; keys go to its
     // key table.
     void OnEvent(wxMouseEvent& event);
+    // Ctrl+wheel zooms about the pointer, Shift+wheel scrolls across; false
+    // for every other event.
+    bool WheelZoomOrScroll(const wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     void OnMoveTimer();
     void OnBlinkTimer();
@@ -109,6 +115,7 @@ public:
     bool WorldPoint(wxPoint window, Point* world);
 
 private:
+    bool fit_pending_ = false;
     bool held_ = false;         // the left button is down
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay

@@ -129,6 +129,9 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
 
 MyFrame::~MyFrame() {
     autosave_timer_.Stop();
+    // The registered dialogs are the frame's children and go with it.
+    for (EnhancedDialog** global : dialog_list) *global = nullptr;
+    dialog_list.clear();
     main_frame = nullptr;
 }
 

@@ -224,7 +224,12 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
-        // Place (library): drawings on the part under edit
+        // Place (library): the part under edit, its names and its drawings
+        {LIBEDIT_CMD_PART, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_PART_INFO, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_BODY, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_NAMES, libedit_menu_command, L, DOC},
+        {LIBEDIT_CMD_VECTOR, libedit_menu_command, L, DOC},
         {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},

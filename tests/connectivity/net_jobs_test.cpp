@@ -3,6 +3,9 @@
 // file looking current.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -13,6 +16,7 @@
 #include "connectivity/project_fixture.h"
 #include "foundation/properties.h"
 #include "model/documents/schema.h"
+#include "platform/safe_replace.h"
 #include "support/test_env.h"
 
 namespace {
@@ -135,6 +139,44 @@ TEST_F(NetJobTest, APartialLinkLeavesNothingToFormat) {
     // A link onto the root's own net file never moves it.
     EXPECT_EQ(netlist_link(file("root").c_str(), file("root").c_str(), print_capture), 67);
     EXPECT_TRUE(std::filesystem::exists(file("root.bnt")));
+}
+
+TEST_F(NetJobTest, ALinkNamesTheNetFilesOlderThanTheirSheetsThatAStoppedCompileLeft) {
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    // Both sheets are edited after that run...
+    write_sheet("root.sch", sheet({part("RES", "R1", "1k"), box("sub.sch")}));
+    write_sheet("sub.sch", sheet({part("RES", "R2", "22k")}));
+    for (const char* name : {"root.bnt", "sub.bnt"}) {
+        auto made = std::filesystem::last_write_time(file(name));
+        std::filesystem::last_write_time(file(name), made - std::chrono::seconds(10));
+    }
+    // ... and the next compile is stopped once it wrote the root's net file.
+    const std::string root = file("root.sch");
+    EXPECT_EQ(tn_test::run_in_child([&] {
+                  set_replace_step_hook([](int step) {
+                      if (step == 3) _exit(7);
+                  });
+                  return netlist_compile(root.c_str(), print_capture);
+              }),
+              7);
+    proper_set(NETFMT_VERBOSE, 1, 0);
+    printed.clear();
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 67);
+    EXPECT_NE(printed.find("*** Error : Sheet 'sub' not linked: its net file '" + file("sub.bnt") +
+                           "' is older than the sheet\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_FALSE(std::filesystem::exists(file("linked.bnt")));
+    // The root's own net file older than the root is named the same way.
+    auto root_made = std::filesystem::last_write_time(file("root.bnt"));
+    std::filesystem::last_write_time(file("root.bnt"), root_made - std::chrono::seconds(20));
+    printed.clear();
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 67);
+    EXPECT_NE(printed.find("Sheet '" + file("root") + "' not linked"), std::string::npos)
+        << printed;
+    // Compiled whole, the project links.
+    ASSERT_EQ(netlist_compile(file("root.sch").c_str(), print_capture), 0);
+    EXPECT_EQ(netlist_link(file("root").c_str(), file("linked").c_str(), print_capture), 0);
 }
 
 TEST_F(NetJobTest, ACompileThatFailsLeavesNoNetFileOfAnEarlierRunToLink) {

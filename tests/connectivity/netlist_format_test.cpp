@@ -98,8 +98,7 @@ TEST_F(Netlist, DividerInEveryLineFormat) {
 }
 
 TEST_F(Netlist, NgspiceSolvesTheDivider) {
-    if (std::system("command -v ngspice >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "ngspice is not installed (scripts/setup.sh installs it)";
+    ASSERT_TRUE(tn_test::tool_installed("ngspice"));
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());
     ASSERT_EQ(format(schema.get(), context.get(), "SPICE"), 0);
@@ -111,8 +110,7 @@ TEST_F(Netlist, NgspiceSolvesTheDivider) {
 }
 
 TEST_F(Netlist, PcbRndImportsTheEdifNetsUnchanged) {
-    if (std::system("command -v pcb-rnd >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pcb-rnd is not installed (scripts/setup.sh installs it)";
+    ASSERT_TRUE(tn_test::tool_installed("pcb-rnd"));
     // The divider, a net name that is no EDIF identifier and a value with a
     // quote and a percent sign.
     auto schema =

@@ -175,6 +175,15 @@ TEST_F(SelectionTest, CopyAndPasteAddTheSelectionAgainSelected) {
     ASSERT_EQ(selection_count(&session), 3);
     ASSERT_EQ(copy_selection(&session), 0);
     ASSERT_EQ(paste_selection(&session), 0);
+    // The pasted items follow the pointer; Esc drops them, a click places them.
+    EXPECT_EQ(count(LINE_ITEM), 3);
+    EXPECT_STREQ(ModeName(&session, 1), "Paste");
+    session_key(&session, TK_ESCAPE);
+    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_EQ(count(LINE_ITEM), 3);
+    ASSERT_EQ(paste_selection(&session), 0);
+    click(Point{60000, 40000});
+    EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_EQ(count(LINE_ITEM), 5);
     EXPECT_EQ(count(PARTLIB_ITEM), 2);
     EXPECT_EQ(selection_count(&session), 3);

@@ -61,7 +61,7 @@ TEST(ErrorTable, SearchedCodesAreUniqueAndTheFallbackIsNeverFound) {
         EXPECT_TRUE(seen.insert(error_table[i].code).second) << error_table[i].code;
         EXPECT_EQ(error_find(error_table[i].code), &error_table[i]);
     }
-    EXPECT_EQ(error_table_rows, 97);
+    EXPECT_EQ(error_table_rows, 98);
     EXPECT_STREQ(error_find(0)->message, "No error");
 }
 
@@ -120,7 +120,8 @@ protected:
 
 TEST_F(Boxes, ErrorBoxAddsOkAndDefaultsItsCaption) {
     error_box(nullptr, nullptr, MB_ICON_INFORMATION, 83);
-    EXPECT_EQ(log.events, (std::vector<std::string>{"before", "box Error: Invalid Label!", "after"}));
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"before", "box Error: Invalid Label!", "after"}));
     EXPECT_EQ(log.style, 257);
     error_box(nullptr, "Load", MB_ICON_STOP, 10, "74LS00");
     EXPECT_EQ(log.events[4], "box Load: Part not found\n(Module 74LS00)");
@@ -149,7 +150,8 @@ TEST_F(Boxes, ConfirmCancelBoxReturnsTheAnswer) {
     script_answers({ANSWER_YES, ANSWER_NO, ANSWER_CANCEL});
     EXPECT_EQ(confirm_cancel_box(nullptr, 30000, "S1"), ANSWER_YES);
     EXPECT_EQ(log.style, 134);
-    EXPECT_EQ(log.events[1], "box Please Confirm: Sheet S1\nThere is unsaved edits.\nAbandon them?");
+    EXPECT_EQ(log.events[1],
+              "box Please Confirm: Sheet S1\nThere is unsaved edits.\nAbandon them?");
     EXPECT_EQ(confirm_cancel_box(nullptr, 30000, "S1"), ANSWER_NO);
     EXPECT_EQ(confirm_cancel_box(nullptr, 30000, "S1"), ANSWER_CANCEL);
 }
@@ -164,8 +166,7 @@ TEST_F(Boxes, DefaultFormatterKnowsNoTable) {
 TEST(MessageText, NewlinesBecomeBlanks) {
     set_message_formatter(error_message);
     EXPECT_EQ(message_text(nullptr, 74), "Indirect reference to a NULL Vector. ");
-    EXPECT_EQ(message_text(nullptr, 78, "U1", "3", "4"),
-              "Pins not found (Part U1, Pins 3 & 4)");
+    EXPECT_EQ(message_text(nullptr, 78, "U1", "3", "4"), "Pins not found (Part U1, Pins 3 & 4)");
     set_message_formatter(nullptr);
 }
 

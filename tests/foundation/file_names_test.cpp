@@ -54,10 +54,9 @@ struct SuffixCase {
 };
 
 const SuffixCase suffix_cases[] = {
-    {"a.sch", ".sch", 1},       {"a.b.sch", ".sch", 3},   {".profile", "", 8},
-    {"dir\\.x", "", 6},         {"v1.2\\name", "", 9},    {"v1.2/name", "", 9},
-    {"C:.x", "", 4},            {"noext", "", 5},         {"tn$_tmp.#01", ".#01", 7},
-    {"a.", ".", 1},             {"", "", 0},
+    {"a.sch", ".sch", 1},       {"a.b.sch", ".sch", 3}, {".profile", "", 8}, {"dir\\.x", "", 6},
+    {"v1.2\\name", "", 9},      {"v1.2/name", "", 9},   {"C:.x", "", 4},     {"noext", "", 5},
+    {"tn$_tmp.#01", ".#01", 7}, {"a.", ".", 1},         {"", "", 0},
 };
 
 TEST(FindSuffix, LastDotOfTheLastComponentNotStartingIt) {
@@ -155,6 +154,21 @@ TEST(NormalisePath, DropsDotsAndFoldsDotDots) {
     EXPECT_EQ(out, "..\\..\\x/y");
     normalise_path("a\\..\\..\\b", out);
     EXPECT_EQ(out, "..\\b");
+}
+
+TEST(NameFromHolder, DotNamesAreTakenFromTheFolderOfTheSheetThatHoldsThem) {
+    EXPECT_EQ(name_from_holder("./sub.sch", "/p/root.sch"), "/p/sub.sch");
+    EXPECT_EQ(name_from_holder(".\\a\\x.sch", "/p/root.sch"), "/p/a\\x.sch");
+    EXPECT_EQ(name_from_holder("../y.sch", "/p/a/x.sch"), "/p/y.sch");
+    EXPECT_EQ(name_from_holder("..\\..\\y.sch", "C:\\p\\a\\x.sch"), "C:\\y.sch");
+    // A holder named from the working directory keeps its names there.
+    EXPECT_EQ(name_from_holder("./sub.sch", "proj/root.sch"), "./proj/sub.sch");
+    EXPECT_EQ(name_from_holder("./sub.sch", "root.sch"), "./sub.sch");
+    EXPECT_EQ(name_from_holder("../sub.sch", "..\\demo\\root.sch"), "..\\sub.sch");
+    EXPECT_EQ(name_from_holder("../../sub.sch", "x/root.sch"), "..\\sub.sch");
+    // Other names are completed in the project directory: left as they are.
+    for (const char* name : {"sub.sch", "a/sub.sch", "/abs/sub.sch", "C:\\s.sch", "..sub.sch"})
+        EXPECT_EQ(name_from_holder(name, "/p/root.sch"), name);
 }
 
 }  // namespace

@@ -337,4 +337,182 @@ TEST_F(InTempDir, NamesUpToTheSystemLimitCanBeSaved) {
     }
 }
 
+// --- several files replaced as one ----------------------------------------------------------
+
+int stage_text(FileSet& set, const char* path, const std::string& text) {
+    return write_atomically(
+        path, "wb", [&](FILE* f) { return std::fputs(text.c_str(), f) < 0 ? 6 : 0; }, true, ".BAK",
+        &set);
+}
+
+// Three sheets in two folders, the first being the set's anchor.
+class FileSetTest : public InTempDir {
+protected:
+    void SetUp() override {
+        InTempDir::SetUp();
+        fs::create_directory("sub");
+        for (const char* name : names_) tn_test::write_text(name, "old");
+    }
+    void TearDown() override {
+        set_replace_step_hook(nullptr);
+        InTempDir::TearDown();
+    }
+    // "old", "new" or "mixed" over the three files.
+    std::string state() const {
+        int fresh = 0;
+        for (const char* name : names_) fresh += tn_test::read_text(name) == "new";
+        return fresh == 0 ? "old" : fresh == 3 ? "new" : "mixed";
+    }
+    int stage_all(FileSet& set) {
+        for (const char* name : names_)
+            if (int code = stage_text(set, name, "new")) return code;
+        return 0;
+    }
+    size_t entries() const { return files_in(".") + files_in("sub"); }
+    const char* names_[3] = {"root.sch", "b.sch", "sub/c.sch"};
+};
+
+TEST_F(FileSetTest, FilesAreReplacedOnlyWhenEveryOneIsWritten) {
+    {
+        FileSet set("root.sch");
+        ASSERT_EQ(stage_all(set), 0);
+        EXPECT_EQ(state(), "old") << "nothing replaced before the commit";
+        EXPECT_EQ(set.size(), 3u);
+        ASSERT_EQ(set.commit(), 0);
+    }
+    EXPECT_EQ(state(), "new");
+    EXPECT_EQ(tn_test::read_text("sub/c.BAK"), "old");
+    EXPECT_EQ(entries(), 3u + 1 + 2 + 1) << "the files, their backups and the folder";
+    // A set dropped before its commit leaves every file and no temporary.
+    {
+        FileSet set("root.sch");
+        ASSERT_EQ(stage_text(set, "b.sch", "newer"), 0);
+        ASSERT_EQ(stage_text(set, "b.sch", "newest"), 0) << "a file written twice keeps the last";
+        EXPECT_EQ(set.size(), 1u);
+    }
+    EXPECT_EQ(tn_test::read_text("b.sch"), "new");
+    EXPECT_EQ(entries(), 7u);
+    EXPECT_EQ(complete_file_set("root.sch", nullptr), FILE_SET_NONE);
+}
+
+TEST_F(FileSetTest, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
+    fs::permissions(".", fs::perms::all);
+    fs::permissions("sub", fs::perms::all);
+    for (const char* name : names_)
+        ASSERT_EQ(chown(name, 65534, 65534) == 0 || geteuid() != 0, true);
+    chmod("sub/c.sch", 0444);
+    int code = tn_test::run_unprivileged([&] {
+        FileSet set("root.sch");
+        int staged = stage_all(set);
+        return staged == 50 ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0) << "the read-only file fails the set with 50";
+    EXPECT_EQ(state(), "old");
+    EXPECT_EQ(entries(), 4u) << "no temporary, no backup";
+}
+
+TEST_F(FileSetTest, AStopWhileReplacingIsCompletedByTheNextRunAndNeverUndone) {
+    // Stopped once the record is written (step 5), and after each file (6).
+    for (int stop_after = 0; stop_after <= 3; ++stop_after) {
+        for (const char* name : names_) tn_test::write_text(name, "old");
+        int code = tn_test::run_in_child([&] {
+            static int left;
+            left = stop_after;
+            set_replace_step_hook([](int step) {
+                if ((step == 5 && left == 0) || (step == 6 && --left == 0)) _exit(7);
+            });
+            FileSet set("root.sch");
+            if (stage_all(set) != 0) return 1;
+            return set.commit() == 0 ? 0 : 2;
+        });
+        ASSERT_EQ(code, 7) << stop_after;
+        EXPECT_EQ(state(), stop_after == 0   ? "old"
+                           : stop_after == 3 ? "new"
+                                             : "mixed")
+            << stop_after;
+        std::string problem;
+        EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_COMPLETED) << problem;
+        EXPECT_EQ(state(), "new") << stop_after;
+        EXPECT_EQ(complete_file_set("root.sch", nullptr), FILE_SET_NONE);
+        EXPECT_EQ(entries(), 7u) << "no temporary or record is left, " << stop_after;
+    }
+}
+
+TEST_F(FileSetTest, AFileSavedSinceTheStopIsNeverOverwritten) {
+    int code = tn_test::run_in_child([&] {
+        set_replace_step_hook([](int step) {
+            if (step == 6) _exit(7);
+        });
+        FileSet set("root.sch");
+        if (stage_all(set) != 0) return 1;
+        return set.commit();
+    });
+    ASSERT_EQ(code, 7);
+    EXPECT_EQ(save_text("sub/c.sch", "edited"), 0);
+    std::string problem;
+    EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_REFUSED);
+    EXPECT_NE(problem.find("c.sch changed since"), std::string::npos) << problem;
+    EXPECT_EQ(tn_test::read_text("sub/c.sch"), "edited");
+    EXPECT_EQ(tn_test::read_text("b.sch"), "old") << "nothing moved";
+    // A damaged record is refused the same way.
+    std::string record = temporary_stem(fs::absolute("root.sch").string()) + ".j";
+    ASSERT_TRUE(fs::exists(record));
+    tn_test::write_text(record, "tessaron file set 1\n1\n4 /etc\n0 \n0 0 0 0 0 0\n");
+    EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_REFUSED);
+    EXPECT_NE(problem.find("damaged"), std::string::npos) << problem;
+}
+
+TEST_F(InTempDir, AJobReadsEachFolderOnceToFindNamesIgnoringCase) {
+    tn_test::write_text("Old.sch", "old");
+    {
+        FolderSyncBatch job;
+        EXPECT_EQ(system_path("OLD.SCH"), "Old.sch");
+        // What the job writes joins what it read of the folder...
+        EXPECT_EQ(save_text("new.sch", "new"), 0);
+        EXPECT_EQ(system_path("NEW.SCH"), "new.sch");
+        EXPECT_EQ(save_text("NEW.SCH", "newer", false), 0);
+        EXPECT_EQ(tn_test::read_text("new.sch"), "newer");
+        EXPECT_FALSE(fs::exists("NEW.SCH"));
+        // ... what another program makes meanwhile is seen by the next job.
+        tn_test::write_text("Other.sch", "other");
+        EXPECT_EQ(system_path("OTHER.SCH"), "OTHER.SCH");
+    }
+    EXPECT_EQ(system_path("OTHER.SCH"), "Other.sch");
+    EXPECT_EQ(system_path("NEW.SCH"), "new.sch");
+}
+
+TEST_F(InTempDir, NamesThatReachOneFileHaveOneIdentity) {
+    fs::create_directories("d/e");
+    tn_test::write_text("d/a.sch", "x");
+    fs::create_hard_link("d/a.sch", "d/e/linked.sch");
+    std::string a = file_identity("d/a.sch");
+    EXPECT_EQ(file_identity("D\\A.SCH"), a);
+    EXPECT_EQ(file_identity("./d/e/../a.sch"), a);
+    EXPECT_EQ(file_identity(dos("d\\a.sch").c_str()), a);
+    EXPECT_EQ(file_identity("d/e/linked.sch"), a);
+    EXPECT_NE(file_identity("d/b.sch"), a);
+    // Missing files are one when their paths are, "." and ".." aside.
+    EXPECT_EQ(file_identity("d/./e/../b.sch"), file_identity("d/b.sch"));
+    EXPECT_EQ(file_identity("../x/../../b.sch"), "../../b.sch");
+    EXPECT_EQ(file_identity("/../b.sch"), "/b.sch");
+}
+
+TEST_F(InTempDir, ACrashedSavesTemporaryIsFoundByItsName) {
+    tn_test::write_text("a.sch", "old");
+    std::string stem = temporary_stem("./a.sch");
+    // What crashed saves left in the first slots, and a save that still runs.
+    tn_test::write_text(stem + ".0", "crashed");
+    tn_test::write_text(stem + ".0b", "crashed backup");
+    tn_test::write_text(stem + ".2", "crashed");
+    AtomicFile running("a.sch");
+    ASSERT_TRUE(running.is_open());
+    EXPECT_EQ(running.target(), "a.sch");
+    EXPECT_EQ(save_text("a.sch", "new"), 0);
+    EXPECT_FALSE(fs::exists(stem + ".0b"));
+    EXPECT_FALSE(fs::exists(stem + ".2"));
+    EXPECT_EQ(files_in("."), 3u) << "the file, its backup and the running save's temporary";
+    EXPECT_EQ(running.commit(), 0);
+    EXPECT_EQ(files_in("."), 2u);
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
 
@@ -128,13 +129,13 @@ TEST_F(Sdt32Test, DamagedRecordsAreFormatErrorsWithTheirOffset) {
     Bytes count = File32().sheet(1, 2, 3, 4, "a", "b", {{1, 1, 0, "p"}}).bytes;
     count[80 + 8 + 16] = 0xFF, count[80 + 8 + 19] = 0x7F;  // count far beyond the record
     count[80 + 8 + 12] = 0, count[80 + 8 + 15] = 0;
-    for (const Case& c : std::initializer_list<Case>{
-             {unknown, "Unknown record type at offset 88"},
-             {cut, "Record body cut short at offset 80"},
-             {huge, "Record body cut short at offset 80"},
-             {short_type, "Record too short for its type at offset 80"},
-             {table, "Bad sheet entry table at offset 80"},
-             {count, "Bad sheet entry table at offset 80"}}) {
+    for (const Case& c :
+         std::initializer_list<Case>{{unknown, "Unknown record type at offset 88"},
+                                     {cut, "Record body cut short at offset 80"},
+                                     {huge, "Record body cut short at offset 80"},
+                                     {short_type, "Record too short for its type at offset 80"},
+                                     {table, "Bad sheet entry table at offset 80"},
+                                     {count, "Bad sheet entry table at offset 80"}}) {
         ForeignFile f;
         ForeignInput in;
         in.bytes = c.bytes;
@@ -238,13 +239,50 @@ TEST_F(Sdt32Test, FieldsArePlacedByTheirOffsetsAndHiddenByTheirFlags) {
 
 TEST_F(Sdt32Test, LongTextsAreCutToTheNativeLimitsWithAWarning) {
     const std::string long_text(200, 'a');
-    SchemaPtr schema = convert(File32().text(8, 0, 0, long_text).title({"", std::string(40, 'r')}, 0));
+    SchemaPtr schema =
+        convert(File32().text(8, 0, 0, long_text).title({"", std::string(40, 'r')}, 0));
     Text* t = as_Text(static_cast<SchItem*>(schema->sheet->items->head->data));
     EXPECT_EQ(t->string, std::string(127, 'a'));
     EXPECT_EQ(std::string(schema->revcode), std::string(31, 'r'));
     EXPECT_EQ(logged, "*** WARNING ***: Text cut to 127 characters: '" + long_text +
                           "'\n*** WARNING ***: Text cut to 31 characters: '" +
                           std::string(40, 'r') + "'\n");
+}
+
+// --- bus names -------------------------------------------------------------------------
+
+TEST_F(Sdt32Test, ForeignBusRangesAreWrittenInTheNativeForm) {
+    for (const auto& [in, out] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"D[15:0]", "D[15..0]"},
+                                                                    {"D[15.0]", "D[15..0]"},
+                                                                    {"d[0:7]", "d[0..7]"},
+                                                                    {"[3:1]", "[3..1]"},
+                                                                    {"A[1][2:3]", "A[1][2..3]"},
+                                                                    {"D[15..0]", "D[15..0]"},
+                                                                    {"D[15:0]X", "D[15:0]X"},
+                                                                    {"D[:0]", "D[:0]"},
+                                                                    {"D[1:]", "D[1:]"},
+                                                                    {"D[1-0]", "D[1-0]"},
+                                                                    {"D[1:0:2]", "D[1:0:2]"},
+                                                                    {"D[+1:0]", "D[+1:0]"},
+                                                                    {"D15:0", "D15:0"}})
+        EXPECT_EQ(genwind_bus_name(in), out) << in;
+    // Labels, module ports and sheet entries name buses; plain texts do not.
+    SchemaPtr schema = convert(File32()
+                                   .text(7, 0, 0, "D[15:0]")
+                                   .text(8, 0, 10, "D[15:0]")
+                                   .port(100, 0, 2, 1, 3, "Q[7.0]")
+                                   .sheet(200, 0, 40, 30, "S.SCH", "S", {{5, 10, 0, "A[3:0]"}}));
+    std::vector<std::string> texts;
+    SubSheet* box = nullptr;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type == TEXT_ITEM) texts.push_back(as_Text(item)->string);
+        if (item->type == SUBSHEET_ITEM) box = as_SubSheet(item);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"D[15..0]", "D[15:0]"}));
+    EXPECT_STREQ(static_cast<Port*>(schema->ports->head->data)->name.get(), "Q[7..0]");
+    ASSERT_TRUE(box);
+    EXPECT_STREQ(static_cast<Port*>(box->ports->head->data)->name.get(), "A[3..0]");
 }
 
 // --- module ports ------------------------------------------------------------------
@@ -265,14 +303,15 @@ TEST_P(PortShapeTest, KindAndShapeGiveTheStyleFlagsAndPosition) {
     EXPECT_EQ(port->pos.x, 1000 + c.dx);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PortShapeTest,
-    ::testing::Values(PortCase{0, 0, 0x1A, 0}, PortCase{0, 1, 0x18, 0}, PortCase{0, 2, 0x10, 1300},
-                      PortCase{0, 3, 0x1C, 0}, PortCase{2, 0, 0x2A, 0}, PortCase{2, 1, 0x20, 1300},
-                      PortCase{2, 2, 0x28, 0}, PortCase{2, 3, 0x2C, 0}, PortCase{1, 0, 0x0A, 0},
-                      PortCase{1, 1, 0x09, 0}, PortCase{1, 2, 0x09, 0}, PortCase{1, 3, 0x0C, 0},
-                      PortCase{5, 0, 0x3A, 0}, PortCase{5, 1, 0x39, 0}, PortCase{5, 2, 0x39, 0},
-                      PortCase{5, 3, 0x3C, 0}));
+INSTANTIATE_TEST_SUITE_P(Table, PortShapeTest,
+                         ::testing::Values(PortCase{0, 0, 0x1A, 0}, PortCase{0, 1, 0x18, 0},
+                                           PortCase{0, 2, 0x10, 1300}, PortCase{0, 3, 0x1C, 0},
+                                           PortCase{2, 0, 0x2A, 0}, PortCase{2, 1, 0x28, 0},
+                                           PortCase{2, 2, 0x28, 0}, PortCase{2, 3, 0x2C, 0},
+                                           PortCase{1, 0, 0x0A, 0}, PortCase{1, 1, 0x09, 0},
+                                           PortCase{1, 2, 0x09, 0}, PortCase{1, 3, 0x0C, 0},
+                                           PortCase{5, 0, 0x3A, 0}, PortCase{5, 1, 0x39, 0},
+                                           PortCase{5, 2, 0x39, 0}, PortCase{5, 3, 0x3C, 0}));
 
 TEST_F(Sdt32Test, PortsMoveOntoTheWireTouchingOneOfTheirEnds) {
     // Length 30 (3000 native): the right end is at x 4000.

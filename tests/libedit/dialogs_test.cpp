@@ -70,13 +70,13 @@ TEST_F(DialogsTest, PartNamesListsSortedTakesTheUndoCopyAndItsCloseBoxTakesBack)
     EXPECT_EQ(names_dialog_fill(&ed), (std::vector<std::string>{"ALPHA", "ZETA"}));
     EXPECT_TRUE(host.undo_enabled);
     EXPECT_EQ(names_count_text(&ed), "2 Name(s) for this part");
-    names_dialog_close(&ed, false);
+    names_dialog_finish(&ed, false);
     EXPECT_EQ(find_LibEntry(lib(), "ALPHA"), nullptr);
     EXPECT_EQ(names_count_text(&ed), "1 Name(s) for this part");
 
     names_dialog_open(&ed);
     libedit_add_name(&ed, "ALPHA");
-    names_dialog_close(&ed, true);
+    names_dialog_finish(&ed, true);
     EXPECT_NE(find_LibEntry(lib(), "ALPHA"), nullptr);
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "foundation/properties.h"
 #include "render/colour_table.h"
+#include "render/draw_items.h"
 #include "render/render_fixture.h"
 #include "toolkit/wx_test_env.h"
 
@@ -65,6 +68,40 @@ TEST_F(ColourTableTest, StandardColoursReplaceTheDefaultsButSheetFileAndBorder) 
     EXPECT_EQ(proper_get(COLOR_BORDER), border);
     EXPECT_EQ(standard_colour_rgb(-1), 0u);
     EXPECT_EQ(standard_colour_rgb(STANDARD_COLOURS), 0u);
+}
+
+// WCAG's relative luminance of a 0x00BBGGRR colour, and the contrast of two.
+double luminance(uint32_t rgb) {
+    auto linear = [](uint32_t channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb & 0xFF) + 0.7152 * linear((rgb >> 8) & 0xFF) +
+           0.0722 * linear((rgb >> 16) & 0xFF);
+}
+
+double contrast(uint32_t a, uint32_t b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(ColourTableTest, EveryDefaultColourReadsOnTheBackgroundAndOnWhitePaper) {
+    config_set_defaults();
+    apply_standard_colours();
+    const uint32_t background = uint32_t(proper_get(COLOR_BACKG));
+    struct Drawn {
+        uint32_t rgb;
+        int id;
+    };
+    std::vector<Drawn> drawn;
+    for (int id = COLOR_FILM; id <= COLOR_POWPIN; ++id)
+        if (id != COLOR_BACKG) drawn.push_back({uint32_t(proper_get(id)), id});
+    for (int i = 0; i < 3; ++i) drawn.push_back({uint32_t(proper_get(COLOR_PARTFIELD, i)), 424});
+    drawn.push_back({uint32_t(SELECTION_COLOUR), 0});
+    for (const Drawn& d : drawn) {
+        EXPECT_GE(contrast(d.rgb, background), 3.0) << "colour property " << d.id;
+        EXPECT_GE(contrast(d.rgb, 0xFFFFFF), 3.0) << "colour property " << d.id << " on paper";
+    }
 }
 
 }  // namespace

@@ -66,8 +66,7 @@ void RenderTest::TearDown() {
 SchemaPtr RenderTest::load(const std::string& name) {
     std::string source = tn_test::read_text(tn_test::data_path("render/" + name));
     const std::string dir = tn_test::data_path("render");
-    for (size_t at; (at = source.find("@DATA@")) != std::string::npos;)
-        source.replace(at, 6, dir);
+    for (size_t at; (at = source.find("@DATA@")) != std::string::npos;) source.replace(at, 6, dir);
     return compile(source);
 }
 
@@ -137,7 +136,8 @@ void expect_matches_reference(const wxBitmap& actual, const std::string& name) {
     // of the same fonts).
     const long allowed = long(w) * h / 500;
     if (different > allowed) {
-        const std::string base = name.substr(0, name.rfind('.'));
+        const std::string base =
+            (tn_test::failure_output_dir() / name.substr(0, name.rfind('.'))).string();
         image.SaveFile(base + "-actual.png", wxBITMAP_TYPE_PNG);
         difference.SaveFile(base + "-diff.png", wxBITMAP_TYPE_PNG);
         ADD_FAILURE() << name << ": " << different << " pixels differ (allowed " << allowed

@@ -39,7 +39,9 @@ protected:
 // Compares a bitmap with the reference PNG tests/data/render/<name>,
 // tolerating antialiasing (a pixel counts as different only when no pixel
 // of the reference within one pixel is close to it). On a failure the
-// actual image and a difference image are written to the working directory.
+// actual image and a difference image, <name>-actual.png and <name>-diff.png
+// (name without its suffix), are written beside the test program
+// (tn_test::failure_output_dir), where they outlive the test.
 // With TN_REGENERATE_RENDER=1 the reference is written instead; review every
 // regenerated image before committing it.
 void expect_matches_reference(const wxBitmap& actual, const std::string& name);

@@ -1,10 +1,20 @@
 // Reference images of a sheet holding every item kind that a sheet file
 // stores, drawn at two zooms. Regenerate with TN_REGENERATE_RENDER=1 and
 // look at every image before committing it.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <wx/bitmap.h>
+#include <wx/image.h>
 
 #include "model/items/view.h"
 #include "render/render_fixture.h"
+#include "support/test_env.h"
 
 namespace render_test {
 namespace {
@@ -25,6 +35,32 @@ TEST_F(SheetImageTest, EveryItemKindAtTwoZooms) {
     canvas->CenterOn({14000, 17000});
     expect_matches_reference(canvas->Snapshot(), "every_item_zoom4.png");
     canvas->SetDocument(nullptr);
+}
+
+// A drawing that no longer matches leaves the two images the README points
+// to, beside the test program, after the test has ended.
+TEST_F(SheetImageTest, AFailedComparisonLeavesTheActualAndDifferenceImages) {
+    wxImage reference;
+    ASSERT_TRUE(
+        reference.LoadFile(tn_test::data_path("render/every_item_zoom1.png"), wxBITMAP_TYPE_PNG));
+    wxImage wrong(reference.GetWidth(), reference.GetHeight());
+    wrong.SetRGB(wxRect(0, 0, wrong.GetWidth(), wrong.GetHeight()), 255, 0, 255);
+    const std::filesystem::path out = tn_test::failure_output_dir();
+    const auto actual = out / "every_item_zoom1-actual.png",
+               diff = out / "every_item_zoom1-diff.png";
+    std::filesystem::remove(actual);
+    std::filesystem::remove(diff);
+    // Not a regeneration run, whatever the environment says.
+    const char* regenerate = std::getenv("TN_REGENERATE_RENDER");
+    const std::string kept = regenerate ? regenerate : "";
+    unsetenv("TN_REGENERATE_RENDER");
+    EXPECT_NONFATAL_FAILURE(expect_matches_reference(wxBitmap(wrong), "every_item_zoom1.png"),
+                            "pixels differ");
+    if (regenerate) setenv("TN_REGENERATE_RENDER", kept.c_str(), 1);
+    EXPECT_TRUE(std::filesystem::exists(actual)) << actual;
+    EXPECT_TRUE(std::filesystem::exists(diff)) << diff;
+    std::filesystem::remove(actual);
+    std::filesystem::remove(diff);
 }
 
 }  // namespace

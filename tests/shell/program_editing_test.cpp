@@ -6,9 +6,11 @@
 // them; look at every image before committing it).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "model/items/item.h"
 #include "shell/program_harness.h"
 
 namespace {
@@ -47,6 +49,162 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceThePalettesPart) {
     keys(frame, "ctrl+s");
     ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 3; })) << PlacedParts("RES");
     EXPECT_EQ(PlacedParts("CAP"), 1);
+}
+
+// A rectangle drawn round a part alone, its body, pins and texts, takes it.
+TEST_F(ExampleEditing, ARectangleRoundAPartAloneSelectsIt) {
+    Open();
+    drag(map(Point{12500, 12000}), map(Point{17500, 16500}));
+    keys(frame, "Delete");
+    keys(frame, "ctrl+s");
+    EXPECT_TRUE(wait_until([&] { return PlacedParts("RES") == 0; }))
+        << "the part is still there: the rectangle did not take it";
+}
+
+// A part dragged with Ctrl takes its wires along and keeps every net it
+// was on: a wire that ran on through a junction is cut there. The ghost
+// shows the part as it is, its reference included.
+TEST_F(ExampleEditing, DraggingAPartKeepsItsNetsWhole) {
+    Open();
+    const int nets = Nets(sheet);
+    ASSERT_GT(nets, 0);
+    glide(map(Point{15000, 14000}));  // R1's body
+    run("xdotool keydown ctrl sleep 0.05 mousedown 1");
+    glide(map(Point{15000, 16000}));
+    glide(map(Point{15000, 18000}));
+    const std::string shot = Shot("drag.png");
+    run("xdotool mouseup 1 sleep 0.05 keyup ctrl");
+    const ScreenPoint corner = map(Point{11000, 15000});
+    const ScreenPoint far = map(Point{19000, 20000});
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "drag_ghost.png");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        return CountSaved([](SchItem* item) {
+                   return item->type == PARTLIB_ITEM && item->pos == Point{14000, 17500};
+               }) == 1;
+    })) << "R1 was not moved";
+    EXPECT_EQ(Nets(sheet), nets) << "a net was cut by the drag";
+}
+
+// Zoom steps double and halve what is shown from wherever the view stands,
+// a fit included; Ctrl+wheel zooms about the pointer, Shift+wheel scrolls
+// across.
+TEST_F(ExampleEditing, ZoomStepsAndTheWheel) {
+    // Bookmarks near the junction, in view at twice the fitted zoom.
+    OpenMarked(Point{19000, 13000}, Point{23000, 15000});
+    const double fitted = map.scale_x();
+    auto rescale = [&] {
+        EXPECT_TRUE(map.Calibrate(frame, marks[0], marks[1]));
+        return map.scale_x() / fitted;
+    };
+    keys(frame, "alt+v i");  // View > Zoom In
+    EXPECT_NEAR(rescale(), 2.0, 0.03);
+    keys(frame, "alt+v f");  // View > Zoom Fit
+    EXPECT_NEAR(rescale(), 1.0, 0.03);
+    keys(frame, "alt+v o");  // View > Zoom Out
+    EXPECT_NEAR(rescale(), 0.5, 0.03);
+
+    keys(frame, "alt+v f");
+    rescale();
+    const ScreenPoint at = map(junction);
+    glide(at);
+    run("xdotool keydown ctrl click 4 keyup ctrl");
+    const ScreenPoint pointer = pointer_location();
+    EXPECT_NEAR(rescale(), 2.0, 0.03);
+    const ScreenPoint now = map(junction);
+    EXPECT_LE(std::abs(now.x - pointer.x) + std::abs(now.y - pointer.y), 2)
+        << "the junction is no longer under the pointer";
+    // Across: bookmark B, right of the junction, moves left and no higher.
+    const ScreenPoint b = map(marks[1]);
+    pointer_to(now);
+    run("xdotool keydown shift click 5 keyup shift");
+    ScreenPoint across;
+    ASSERT_TRUE(jump_to_bookmark(frame, "b", &across));
+    EXPECT_LT(across.x, b.x - 20) << "Shift+wheel did not scroll to the right";
+    EXPECT_EQ(across.y, b.y);
+}
+
+// Fit shows the whole drawing, the names of power symbols included.
+TEST_F(ProgramTest, FitShowsThePowerNames) {
+    const std::string sheet = compiled_sheet("ground", R"((SCHEMATIC
+  (SHEET
+    (LINE (POS 10000 10000 ) (POS 30000 10000 )  )
+    (POWER 'GND' ROT_180 GND1 (POS 30000 10000 )  )
+  )
+))");
+    Program program(config_dir);
+    program.Start({sheet}, dir.path().string());
+    const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
+    ASSERT_FALSE(frame.empty());
+    const std::string shot = dir.file("fit.png");
+    ASSERT_TRUE(settled_screenshot(frame, shot));
+    expect_region_matches(shot, CANVAS_REGION, "fit_power_name.png");
+}
+
+// Pasted items follow the pointer as a ghost until a click places them;
+// Esc drops them.
+TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
+    Open();
+    click(map(Point{15000, 14000}));  // R1
+    keys(frame, "ctrl+c");
+    glide(map(Point{30000, 22000}));
+    keys(frame, "ctrl+v");
+    glide(map(Point{44000, 20000}));
+    glide(map(Point{45000, 20000}));
+    const std::string shot = Shot("ghost.png");
+    const ScreenPoint corner = map(Point{42000, 17000}), far = map(Point{50000, 23000});
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "paste_ghost.png");
+    keys(frame, "Escape");
+    // A junction marks the save that follows.
+    keys(frame, "ctrl+j");
+    click(map(Point{30000, 24000}));
+    keys(frame, "Escape");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return Junctions() == 2; }));
+    EXPECT_EQ(PlacedParts("RES"), 1) << "Esc did not drop the pasted part";
+
+    keys(frame, "ctrl+v");
+    glide(map(Point{45000, 20000}));
+    click(map(Point{45000, 20000}));
+    keys(frame, "ctrl+s");
+    auto placed_there = [&] {
+        return CountSaved([](SchItem* item) {
+            return item->type == PARTLIB_ITEM && item->pos == Point{45000, 20000};
+        });
+    };
+    EXPECT_TRUE(wait_until([&] { return placed_there() == 1; }))
+        << "the click placed nothing there";
+    EXPECT_EQ(PlacedParts("RES"), 2);
+}
+
+// A sheet that is open already comes forward instead of opening in a second
+// window (File > Open takes the same road); a sub-sheet opened from its box
+// is fitted. The tabs show which window is in front.
+TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
+    Open();
+    const char* const tabs = "1000x38+0+67";
+    keys(frame, "alt+p Up Return");  // Place > Open Subsheet
+    std::string shot = Shot("sub.png");
+    expect_region_matches(shot, CANVAS_REGION, "subsheet_fit.png");
+    expect_region_matches(shot, tabs, "tabs_subsheet_in_front.png");
+
+    const std::vector<long> f = geometry(frame);
+    click(ScreenPoint{int(f[0] + 70), int(f[1] + 85)});  // the root sheet's tab
+    expect_region_matches(Shot("root.png", shot), tabs, "tabs_root_in_front.png");
+
+    keys(frame, "alt+p Up Return");  // the sub-sheet again, open already
+    expect_region_matches(Shot("again.png", dir.file("root.png")), tabs,
+                          "tabs_subsheet_in_front.png");
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -154,19 +156,20 @@ void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier) {
     if (!modifier.empty()) run("xdotool keyup " + modifier);
 }
 
+bool jump_to_bookmark(const std::string& frame, const char* letter, ScreenPoint* at) {
+    const ScreenPoint away{1, 1};
+    pointer_to(away);
+    keys(frame, std::string("alt+e j ") + letter);
+    return wait_until([&] {
+        *at = pointer_location();
+        return at->x != away.x || at->y != away.y;
+    });
+}
+
 bool ScreenMap::Calibrate(const std::string& frame, Point mark_a, Point mark_b) {
-    auto jump = [&](const char* letter, ScreenPoint* at) {
-        const ScreenPoint away{1, 1};
-        pointer_to(away);
-        keys(frame, std::string("alt+e j ") + letter);
-        bool moved = wait_until([&] {
-            *at = pointer_location();
-            return at->x != away.x || at->y != away.y;
-        });
-        return moved;
-    };
     ScreenPoint a, b;
-    if (!jump("a", &a) || !jump("b", &b) || mark_a.x == mark_b.x || mark_a.y == mark_b.y)
+    if (!jump_to_bookmark(frame, "a", &a) || !jump_to_bookmark(frame, "b", &b) ||
+        mark_a.x == mark_b.x || mark_a.y == mark_b.y)
         return false;
     sx_ = double(b.x - a.x) / (mark_b.x - mark_a.x);
     sy_ = double(b.y - a.y) / (mark_b.y - mark_a.y);
@@ -212,6 +215,7 @@ void ProgramTest::SetUp() {
     proper_set(COMPSHEET_HIER, 1, BAK_FILE, 0);
     config_dir = dir.file("config");
     fs::create_directories(config_dir);
+    ASSERT_TRUE(tn_test::program_tools_installed());
     ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
 }
 
@@ -221,7 +225,11 @@ std::string ProgramTest::every_item_sheet() {
     const std::string mark = "@DATA@";
     for (size_t at; (at = source.find(mark)) != std::string::npos;)
         source.replace(at, mark.size(), data + "/render");
-    std::string asc = dir.file("every_item.asc"), sheet = dir.file("every_item.sch");
+    return compiled_sheet("every_item", source);
+}
+
+std::string ProgramTest::compiled_sheet(const std::string& name, const std::string& source) {
+    std::string asc = dir.file(name + ".asc"), sheet = dir.file(name + ".sch");
     tn_test::write_text(asc, source);
     EXPECT_EQ(compile_sheets(asc.c_str(), sheet.c_str(), nullptr, nullptr, report), 0);
     return sheet;
@@ -250,13 +258,19 @@ std::string ProgramTest::ini_text() const {
 }
 
 void ExampleProgram::Open(const std::vector<std::string>& more_args) {
-    sheet = example_sheet({mark_a, mark_b});
+    sheet = example_sheet({marks[0], marks[1]});
     std::vector<std::string> args = {sheet};
     args.insert(args.end(), more_args.begin(), more_args.end());
     program.Start(args, dir.path().string());
     frame = program.WaitWindow("Tessaron Schematic Editor");
     ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
-    ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
+    ASSERT_TRUE(map.Calibrate(frame, marks[0], marks[1])) << "the bookmarks moved no pointer";
+}
+
+void ExampleProgram::OpenMarked(Point a, Point b) {
+    marks[0] = a;
+    marks[1] = b;
+    Open();
 }
 
 std::string ExampleProgram::Shot(const std::string& name, const std::string& differ_from) {
@@ -287,6 +301,18 @@ int ExampleProgram::PlacedParts(const std::string& part) const {
 
 int ExampleProgram::Junctions() const {
     return CountSaved([](SchItem* item) { return item->type == JUNCTION_ITEM; });
+}
+
+int ExampleProgram::Nets(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return -1;
+    NetContext* context = new_NetContext();
+    int nets = build_sheet_nets(context, schema) == 0 && context->islands
+                   ? static_cast<int>(context->islands->count)
+                   : -1;
+    free_NetContext(schema, context);
+    close_schema(nullptr, &schema);
+    return nets;
 }
 
 }  // namespace program_test

@@ -69,6 +69,10 @@ void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier = "");
 // Pointer moved in steps from where it is to `to`.
 void glide(ScreenPoint to);
 
+// Where Edit > Jump to bookmark `letter` ("a" .. "e") puts the pointer;
+// false when it did not move it.
+bool jump_to_bookmark(const std::string& frame, const char* letter, ScreenPoint* at);
+
 // Where world points of a sheet lie on the screen while the view does not
 // change: found by jumping to the sheet's bookmarks A and B (Edit > Jump),
 // which move the pointer onto their world points.
@@ -77,6 +81,9 @@ public:
     // False when the two bookmarks did not move the pointer apart.
     bool Calibrate(const std::string& frame, Point mark_a, Point mark_b);
     ScreenPoint operator()(Point world) const;
+    // Screen pixels per world unit across and down.
+    double scale_x() const { return sx_; }
+    double scale_y() const { return sy_; }
 
 private:
     double sx_ = 0, sy_ = 0, ox_ = 0, oy_ = 0;
@@ -99,6 +106,8 @@ protected:
     // copied into the temporary directory, the root sheet with bookmarks at
     // the given points; the root sheet's path.
     std::string example_sheet(const std::vector<Point>& marks = {});
+    // A sheet compiled from its source text into the temporary directory.
+    std::string compiled_sheet(const std::string& name, const std::string& source);
     // Writes the program's INI file with these "KEY=value" lines.
     void write_ini(const std::vector<std::string>& lines);
     std::string ini_text() const;
@@ -115,6 +124,8 @@ protected:
     static constexpr Point mark_b{38000, 22000};
 
     void Open(const std::vector<std::string>& more_args = {});
+    // The same with bookmarks A and B at other points.
+    void OpenMarked(Point a, Point b);
     // A settled screenshot of the frame in the temporary directory.
     std::string Shot(const std::string& name, const std::string& differ_from = "");
     // The items of the saved root sheet that `count` accepts; -1 when the
@@ -123,11 +134,15 @@ protected:
     // ... its placed parts of that library part, and its junctions.
     int PlacedParts(const std::string& part) const;
     int Junctions() const;
+    // The number of nets the net builder finds on a sheet file; -1 when it
+    // cannot be read.
+    static int Nets(const std::string& file);
 
     Program program{dir.file("config")};
     std::string sheet;
     std::string frame;
     ScreenMap map;
+    Point marks[2] = {mark_a, mark_b};
 };
 
 }  // namespace program_test

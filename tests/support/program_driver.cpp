@@ -368,6 +368,15 @@ bool Program::Screenshot(const Control& window, const std::string& path) {
     return false;
 }
 
+::testing::AssertionResult program_tools_installed() {
+    for (const char* tool :
+         {"Xvfb", "xdotool", "xwininfo", "import", "convert", "compare", "identify", "timeout"}) {
+        ::testing::AssertionResult installed = tool_installed(tool);
+        if (!installed) return installed;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 void expect_matches_reference(const std::string& picture, const std::string& reference_name) {
     const std::string reference = std::string(TN_TEST_DATA_DIR) + "/" + reference_name;
     const std::string name = fs::path(reference_name).filename().string();
@@ -378,8 +387,9 @@ void expect_matches_reference(const std::string& picture, const std::string& ref
     }
     ASSERT_TRUE(fs::exists(reference)) << reference << " missing (TN_REGENERATE_SHELL=1)";
     // Beside the test program: the test's own working directory goes with it.
-    const fs::path out = fs::read_symlink("/proc/self/exe").parent_path();
-    const std::string diff = (out / ("diff-" + name)).string();
+    const fs::path out = failure_output_dir();
+    const std::string base = fs::path(name).stem().string();
+    const std::string diff = (out / (base + "-diff.png")).string();
     std::string size = run_on_display("identify -format '%w %h' " + picture + " 2>/dev/null");
     long w = 0, h = 0;
     std::sscanf(size.c_str(), "%ld %ld", &w, &h);
@@ -393,7 +403,7 @@ void expect_matches_reference(const std::string& picture, const std::string& ref
     if (differing <= allowed && count.find("differ") == std::string::npos)
         fs::remove(diff);
     else
-        fs::copy_file(picture, out / ("actual-" + name), fs::copy_options::overwrite_existing);
+        fs::copy_file(picture, out / (base + "-actual.png"), fs::copy_options::overwrite_existing);
 }
 
 }  // namespace tn_test

@@ -21,10 +21,15 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace tn_test {
 
 constexpr auto program_deadline = std::chrono::seconds(30);
 
+// Whether every program the driver runs is installed (Xvfb, xdotool, the
+// X utilities, ImageMagick); the failure names the first one missing.
+::testing::AssertionResult program_tools_installed();
 // The name of the private display (":N"); empty when Xvfb could not start.
 const std::string& private_display();
 // Runs a shell command with the private display; its standard output, and
@@ -115,8 +120,8 @@ private:
 // Compares a picture with the reference image tests/data/<reference>,
 // tolerating antialiasing: a pixel counts when its colour differs by more
 // than 12 %, and up to one pixel in 500 may. On a failure the picture and
-// the difference are kept beside the test program (actual-NAME,
-// diff-NAME). With TN_REGENERATE_SHELL=1 the reference is rewritten
+// the difference are kept beside the test program (NAME-actual.png,
+// NAME-diff.png, NAME without its suffix). With TN_REGENERATE_SHELL=1 the reference is rewritten
 // instead: look at every rewritten image before committing it.
 void expect_matches_reference(const std::string& picture, const std::string& reference);
 

@@ -115,6 +115,22 @@ std::string data_path(const std::string& relative) {
     return std::string(TN_TEST_DATA_DIR) + "/" + relative;
 }
 
+fs::path failure_output_dir() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+
+::testing::AssertionResult tool_installed(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+        if (access((dir + "/" + program).c_str(), X_OK) == 0) return ::testing::AssertionSuccess();
+        start = end + 1;
+    }
+    return ::testing::AssertionFailure()
+           << program << " is not installed (scripts/setup.sh installs it)";
+}
+
 StreamPtr stream_of(const std::vector<unsigned char>& bytes) {
     StreamPtr stream(std::tmpfile());
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stream.get());

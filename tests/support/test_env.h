@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace tn_test {
 
 // Points XDG_CONFIG_HOME at a fresh temporary directory and makes another
@@ -42,6 +44,13 @@ void write_bytes(const std::string& path, const std::vector<unsigned char>& byte
 void write_text(const std::string& path, const std::string& text);
 // Path of a file under tests/data.
 std::string data_path(const std::string& relative);
+// Where a failed picture comparison leaves its images: the folder of the
+// test program (build/tests/), which outlives the test's own directories.
+std::filesystem::path failure_output_dir();
+// Whether the program is on the PATH; the failure message names it and
+// where it comes from. Tests that run a program assert it first, so that a
+// missing one is reported as such and not as a wrong result.
+::testing::AssertionResult tool_installed(const std::string& program);
 // Appends the formatted text to out, whatever its length: the body of the
 // printf-style callbacks with which tests catch what a job prints.
 void append_vprintf(std::string& out, const char* format, va_list args);

@@ -11,6 +11,7 @@
 #include "foundation/file_system.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_dialogs.h"
 #include "libedit/libedit.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
@@ -26,7 +27,11 @@ namespace {
 class WindowHost : public LibEditHost {
 public:
     explicit WindowHost(EditCanvas* canvas) : canvas_(canvas) {}
-    void part_changed() override { canvas_update_title(canvas_); }
+    void part_changed() override {
+        libedit_partinfo_refresh(canvas_);
+        canvas_update_title(canvas_);
+    }
+    void names_changed() override { names_dialog_refill(canvas_); }
     void part_menus() override {
         enable_library_part_menus(canvas_);
         canvas_update_title(canvas_);
@@ -226,6 +231,11 @@ void libedit_menu_command(const CommandCall& call) {
     if (!canvas || drawing_command(canvas, call.id)) return;
     switch (call.id) {
         case CMD_NEW: new_library_part(canvas); break;
+        case LIBEDIT_CMD_PART: open_get_part(canvas); break;
+        case LIBEDIT_CMD_PART_INFO: open_part_info(canvas); break;
+        case LIBEDIT_CMD_BODY: open_place_body(canvas); break;
+        case LIBEDIT_CMD_NAMES: open_part_names(canvas); break;
+        case LIBEDIT_CMD_VECTOR: open_get_vector(canvas); break;
         case CMD_LIB_SAVE:
         case CMD_TMPL_SAVE: libedit_window_save(canvas, false); break;
         case CMD_LIB_SAVE_AS:

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -341,11 +342,24 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
     sheets->push_back(SheetName{0, root ? root : ""});
     int result = 0;
     size_t done = 0;
+    std::unordered_set<std::string> compiled;  // the source files
     // The compiler appends sub-sheet files while the list is walked.
     for (; done < sheets->size(); ++done) {
         SheetName entry = (*sheets)[done];
+        // Another spelling of a source compiled already ("sub" beside
+        // "sub.sch") is that sheet.
+        std::string source =
+            make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
+        if (!compiled.insert(file_identity(source.c_str())).second) {
+            sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
+            continue;
+        }
+        size_t named_from = sheets->size();
         result = compile_one_sheet(entry, output, sheets, name, job);
         (*sheets)[done].name = entry.name;
+        // The sheets it names, as the source means them.
+        for (size_t i = named_from; i < sheets->size(); ++i)
+            (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
         if (result != 0) break;
     }
     if (result != 0) {
@@ -408,15 +422,21 @@ bool append_name(List* list, const std::string& name) {
     return false;
 }
 
-bool list_has(const List* list, const char* name) {
-    for (const char* held : list_items<const char>(list))
-        if (std::strcmp(held, name) == 0) return true;
-    return false;
+// The file a listed sheet name reaches: names that reach one file are one
+// sheet.
+std::string sheet_identity(const char* name) {
+    return file_identity(make_kind_file_name(name, KIND_SCHEMA, 1).c_str());
 }
 
-bool append_named_sheets(Schema* schema, List* work) {
-    return for_each_named_sheet(schema,
-                                [&](const std::string& name) { return append_name(work, name); });
+// Appends the name a sheet holds as that sheet means it ("./" and "../"
+// from its own folder).
+bool append_held_name(List* work, const std::string& name, const std::string& holder) {
+    return append_name(work, name_from_holder(name.c_str(), holder.c_str()));
+}
+
+bool append_named_sheets(Schema* schema, List* work, const std::string& holder) {
+    return for_each_named_sheet(
+        schema, [&](const std::string& name) { return append_held_name(work, name, holder); });
 }
 
 }  // namespace
@@ -434,11 +454,12 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
     bool failed = !result || (single ? !append_name(result, root_name)
                                      : !work || !append_name(work, root_name));
     Schema* schema = nullptr;
+    std::unordered_set<std::string> listed;  // the files of the listed sheets
     // The work list grows while it is walked: the walk reads each node's
     // successor only after the sheet of that node was loaded.
     for (ListNode* node = work && !failed ? work->head : nullptr; node; node = node->next) {
         const char* name = static_cast<const char*>(node->data);
-        if (list_has(result, name)) {
+        if (!listed.insert(sheet_identity(name)).second) {
             if (repeated) *repeated = true;
             continue;
         }
@@ -447,10 +468,11 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             break;
         }
         bool keep_root = root_schema && node == work->head;
+        const std::string holder = make_kind_file_name(name, KIND_SCHEMA, 1);
         if (const std::vector<std::string>* names =
                 keep_root ? nullptr : written_sheet_names(name)) {
             for (const std::string& named : *names)
-                if (!append_name(work, named)) failed = true;
+                if (!append_held_name(work, named, holder)) failed = true;
             if (failed) break;
             continue;
         }
@@ -459,7 +481,7 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
             error->name = name;
             break;
         }
-        if (!append_named_sheets(schema, work)) {
+        if (!append_named_sheets(schema, work, holder)) {
             failed = true;
             break;
         }

@@ -39,7 +39,8 @@ int list_library(const char* input, BatchReport report, std::string* name);
 
 // --- sheets and title blocks -----------------------------------------------------------
 // Compiles the schematic source root, and (unless COMPSHEET_HIER) every
-// sub-sheet file its boxes name, once each (names compared ignoring case).
+// sub-sheet file its boxes name, once each (names that reach one source
+// file are one sheet).
 // *sheets (when given) ends holding the entries compiled, {flag 0, root}
 // first (its name replaced by the output name when one was given), then
 // {flag 1, file} for each sub-sheet. *name (when given) gets the last
@@ -67,7 +68,8 @@ struct SheetListError {
     std::string name;  // the sheet that could not be loaded
 };
 // The sheets of a project as a list of heap (malloc'd) file names, each
-// once, the root first: the root alone when single is set, else every
+// once (names that reach one file on disk are one sheet, listed under the
+// first of them met), the root first: the root alone when single is set, else every
 // sub-sheet file and every "&PROJ:" name of each listed sheet in turn.
 // *repeated (when given) tells whether a sheet was named twice. Null when a
 // sheet cannot be loaded or memory runs out (*error tells which). Free the

@@ -47,8 +47,9 @@ int confirm_replace(std::string* file) {
 
 // Writes a file through a temporary one; the old file becomes the ".BAK"
 // (when backups are on) only once the new one is complete.
-int write_file(const std::string& file, const char* mode, const std::function<int(FILE*)>& write) {
-    return write_atomically(file.c_str(), mode, write, true);
+int write_file(const std::string& file, const char* mode, const std::function<int(FILE*)>& write,
+               FileSet* set = nullptr) {
+    return write_atomically(file.c_str(), mode, write, true, ".BAK", set);
 }
 
 // A reader's short read is a file cut short.
@@ -88,7 +89,7 @@ int load_schema_file(Schema** schema, const char* name) {
     return result;
 }
 
-int save_schema_file(Schema* schema, const char* name, bool ask) {
+int save_schema_file(Schema* schema, const char* name, bool ask, FileSet* set) {
     if (!schema) return DOC_NO_SCHEMATIC;
     std::string file = make_kind_file_name(name ? name : "", KIND_SCHEMA, 2);
     if (ask) {
@@ -98,7 +99,8 @@ int save_schema_file(Schema* schema, const char* name, bool ask) {
         }
     }
     last_written = file;
-    return write_file(file, "wb", [&](FILE* out) { return write_Schema(schema, out, 0); });
+    return write_file(
+        file, "wb", [&](FILE* out) { return write_Schema(schema, out, 0); }, set);
 }
 
 int save_schema_window(Schema* schema, const char* name) {

@@ -20,6 +20,7 @@
 #include "model/items/libutil.h"  // LibPartRow
 
 struct DListNode;
+class FileSet;
 struct LibEntry;
 struct Library;
 struct Part;
@@ -80,8 +81,9 @@ int load_schema_file(Schema** schema, const char* name);
 // is replaced only after services().confirm_overwrite agrees (the name may
 // be changed there); DOC_CANCELLED when declined. 0; 68 without a schema;
 // 50 when the file cannot be created; 6 or 7 when a write or the close
-// failed; the code of a library part that could not be written.
-int save_schema_file(Schema* schema, const char* name, bool ask);
+// failed; the code of a library part that could not be written. With a set
+// the file is only written to its temporary: the set's commit replaces it.
+int save_schema_file(Schema* schema, const char* name, bool ask, FileSet* set = nullptr);
 // Saves the items of the window: those the edit filter admits (mark 0x4000)
 // or, with a selection polygon of 3 or more points, those of them inside it
 // (mark 0x8000). 0; 50; 6 or 7; 68 without a schema; 73 when the polygon
@@ -161,8 +163,10 @@ void name_stack_pop_all(NameStack* stack);
 // Loads the file of a sub-sheet box into *schema (a new active schema).
 // 51 when the box names no file; a load code. When the file does not exist
 // yet (load result 1) the new empty sheet receives a copy of each of the
-// box's ports, placed on the sheet's left or right margin: 0.
-int open_subsheet_schema(Schema** schema, const SubSheet* box);
+// box's ports, placed on the sheet's left or right margin: 0. `file`, when
+// given, is the box's file name as the sheet holding the box means it
+// (name_from_holder), loaded in place of the name as written.
+int open_subsheet_schema(Schema** schema, const SubSheet* box, const char* file = nullptr);
 // Enters a sub-sheet: the top slot keeps the box's time stamp and the
 // position; a new top slot gets the box's file name (the stack grows by 5
 // slots when full); the file is loaded as by open_subsheet_schema, the

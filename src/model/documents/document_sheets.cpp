@@ -96,9 +96,7 @@ void name_stack_set(NameStack* stack, const char* name) { top_slot(stack).name =
 
 void name_stack_replace(NameStack* stack, const char* name) { name_stack_set(stack, name); }
 
-std::string name_stack_top(const NameStack* stack) {
-    return name_stack_name(stack, stack->top);
-}
+std::string name_stack_top(const NameStack* stack) { return name_stack_name(stack, stack->top); }
 
 const char* name_stack_name(const NameStack* stack, int i) {
     if (i < 0 || static_cast<size_t>(i) >= stack->slots.size()) return UNTITLED;
@@ -133,11 +131,11 @@ int load_box_sheet(Schema** schema, const std::string& file, List* ports, int32_
 }
 }  // namespace
 
-int open_subsheet_schema(Schema** schema, const SubSheet* box) {
+int open_subsheet_schema(Schema** schema, const SubSheet* box, const char* file_name) {
     if (!box || box->file_name.empty()) return DOC_NO_SUCH_FILE;
     // What the new sheet needs of the box is taken before the document that
     // may hold the box is replaced.
-    const std::string file = box->file_name;
+    const std::string file = file_name && *file_name ? file_name : box->file_name;
     const int32_t box_height = box->size.y;
     List* ports = list_new();
     if (!ports) no_memory();

@@ -29,6 +29,7 @@ const char* const netlist_dialog = "Tessaron: Netlist Output";
 class ProcessProgram : public testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(tn_test::program_tools_installed());
         ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
         project = dir.path() / "project";
         config = dir.path() / "config";

@@ -1,0 +1,277 @@
+// The library editor's dialogs as windows of the running shell, on a copy
+// of the example library: each opened from its Place entry, its fields set
+// and its buttons pressed with real pointer clicks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/choice.h>
+#include <wx/listbox.h>
+#include <wx/uiaction.h>
+
+#include "dialogs/form_dialog.h"
+#include "foundation/errors.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "libedit/gui/libedit_dialogs.h"
+#include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "model/items/part.h"
+#include "model/items/primitives.h"
+#include "model/items/vectors.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "shell/shell_services.h"
+#include "support/canvas_driver.h"
+#include "support/test_env.h"
+#include "toolkit/asking.h"
+#include "toolkit/panel_items.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LibraryDialogs : public testing::Test {
+protected:
+    void SetUp() override {
+        config_set_defaults();
+        if (!lib_list) init_Libraries();
+        set_message_formatter(error_message);
+        install_program_services();
+        fs::copy_file(fs::path(TN_EXAMPLES_DIR) / "parts.clb", dir.path() / "parts.clb");
+        proper_set(BAK_FILE, 0, DIR_LIBRARY, dir.path().string(), DIR_PROJECT, dir.path().string(),
+                   0);
+        script.on_unanswered = [](const AskScript::Question& q) {
+            ADD_FAILURE() << "unexpected question: " << q.text;
+        };
+        frame = new MyFrame("Library dialog test", wxPoint(0, 0), wxSize(900, 700));
+        frame->Show();
+        child = libedit_open_window(dir.file("parts.clb").c_str());
+        ASSERT_NE(child, nullptr);
+        canvas = child->canvas;
+        paint_zone = canvas;
+    }
+    void TearDown() override {
+        for (MyChild* c : my_children)
+            if (c->canvas && c->canvas->mySchema) schema_clear_modified(c->canvas->mySchema);
+        frame->Close(true);
+        wxTheApp->ProcessPendingEvents();
+        reset_services();
+        config_set_defaults();
+    }
+
+    LibEdit* ed() { return &canvas->libedit; }
+    Library* library() { return canvas->mySchema->library; }
+
+    bool pump_until(const std::function<bool()>& done, int ms = 5000) {
+        return tn_test::CanvasDriver(canvas).pump_until(done, ms);
+    }
+    // A real click on a window: in its middle, or at (dx, dy) from its corner.
+    void click(wxWindow* window, int dx = -1, int dy = -1) {
+        ASSERT_NE(window, nullptr);
+        const wxRect r = window->GetScreenRect();
+        sim.MouseMove(r.x + (dx < 0 ? r.width / 2 : dx), r.y + (dy < 0 ? r.height / 2 : dy));
+        pump_until([] { return false; }, 60);
+        sim.MouseClick();
+        pump_until([] { return false; }, 60);
+    }
+    FormDialog* opened(EnhancedDialog* const& global, int command) {
+        menu_command(canvas, command, 0);
+        pump_until([&] { return global && global->IsShown(); });
+        return static_cast<FormDialog*>(global);
+    }
+    // Loads a part through Get Part's field and its Ok.
+    void get(const char* name) {
+        FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+        ASSERT_NE(dialog, nullptr);
+        control_set_text(dialog->Item(GP_SELECTED), name);
+        click(dialog->ButtonFor(20022));
+        ASSERT_TRUE(pump_until([] { return libedit_part_load == nullptr; }));
+    }
+
+    tn_test::TempDir dir;
+    AskScript script;
+    MyFrame* frame = nullptr;
+    MyChild* child = nullptr;
+    EditCanvas* canvas = nullptr;
+    wxUIActionSimulator sim;
+};
+
+TEST_F(LibraryDialogs, GetPartListsTheLibraryAndLoadsThePartTyped) {
+    FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+    ASSERT_NE(dialog, nullptr);
+    auto* parts = static_cast<wxListBox*>(dialog->Item(GP_PARTS));
+    EXPECT_EQ(parts->GetCount(), 3u);  // listed at once, the first one chosen
+    EXPECT_EQ(control_get_text(dialog->Item(GP_SELECTED)), parts->GetString(0).utf8_string());
+    EXPECT_EQ(control_get_text(dialog->Item(GP_COUNT)), "3 Part(s) Found");
+    control_set_text(dialog->Item(GP_SELECTED), "RES");
+    click(dialog->ButtonFor(20022));
+    ASSERT_TRUE(pump_until([] { return libedit_part_load == nullptr; }));
+    EXPECT_STREQ(libedit_part_name(ed()), "RES");
+    EXPECT_TRUE(child->GetTitle().Contains("[RES]"));
+}
+
+TEST_F(LibraryDialogs, ANewPartIsAskedForThenPlacedWithItsDevicesAndForm) {
+    script.message(ANSWER_YES);
+    FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+    ASSERT_NE(dialog, nullptr);
+    control_set_text(dialog->Item(GP_SELECTED), "NEW");
+    click(dialog->ButtonFor(20022));
+    ASSERT_TRUE(pump_until([] { return libedit_body != nullptr && libedit_part_load == nullptr; }));
+    auto* body = static_cast<FormDialog*>(libedit_body);
+    static_cast<wxChoice*>(body->Item(PB_DEVICES))->SetSelection(3);
+    control_set_value(body->Item(PB_CONVERT), 1);
+    click(body->ButtonFor(20020));
+    ASSERT_TRUE(pump_until([] { return libedit_body == nullptr; }));
+    ASSERT_STREQ(canvas->ModeName(1), "Add Body");
+    session_event(&canvas->editing, EV_MOTION, Point{14000, 13000});
+    session_event(&canvas->editing, EV_LEFT_UP, Point{14000, 13000});
+    LibEntry* made = find_LibEntry(library(), "NEW");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->part->devices, 3);
+    EXPECT_TRUE(made->part->state & PART_CONVERTED);
+}
+
+TEST_F(LibraryDialogs, PartNamesCloseBoxTakesTheNamesBackAndOkKeepsThem) {
+    get("CAP");
+    FormDialog* names = opened(libedit_name, LIBEDIT_CMD_NAMES);
+    ASSERT_NE(names, nullptr);
+    EXPECT_EQ(control_get_text(names->Item(PN_COUNT)), "1 Name(s) for this part");
+    control_set_text(names->Item(PN_NAME), "CAPACITOR");
+    click(names->ButtonFor(20003));
+    ASSERT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
+    EXPECT_EQ(control_get_text(names->Item(PN_COUNT)), "2 Name(s) for this part");
+    EXPECT_EQ(static_cast<wxListBox*>(names->Item(PN_NAMES))->GetCount(), 2u);
+    names->Close();  // the close box
+    ASSERT_TRUE(pump_until([] { return libedit_name == nullptr; }));
+    EXPECT_EQ(find_LibEntry(library(), "CAPACITOR"), nullptr);
+
+    names = opened(libedit_name, LIBEDIT_CMD_NAMES);
+    ASSERT_NE(names, nullptr);
+    control_set_text(names->Item(PN_NAME), "CAPACITOR");
+    click(names->ButtonFor(20003));
+    click(names->ButtonFor(20002));
+    ASSERT_TRUE(pump_until([] { return libedit_name == nullptr; }));
+    EXPECT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
+}
+
+TEST_F(LibraryDialogs, NamesWithoutAPartRefusesAndPartInfoShowsThePart) {
+    script.message(ANSWER_OK);
+    menu_command(canvas, LIBEDIT_CMD_NAMES, 0);
+    EXPECT_EQ(libedit_name, nullptr);
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text, "Place Body First !!!");
+
+    get("RES");
+    FormDialog* info = opened(libedit_partinfo, LIBEDIT_CMD_PART_INFO);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(control_get_text(info->Item(PI_VALUES)), "RES");
+    EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 1)), "2000 X 1000   ");
+    EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 3)), "2 (0 Powers) ");
+    // It follows the part: a new name shows at once.
+    libedit_add_name(ed(), "RESISTOR");
+    EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 5)), "2");
+}
+
+TEST_F(LibraryDialogs, AVectorDefinitionOfTheWindowsOwnLibraryIsMergedIntoThePart) {
+    get("RES");
+    Part* res = libedit_part(ed());
+    const size_t before = res->normal->items->count;
+    const size_t cap_items = find_LibEntry(library(), "CAP")->part->normal->items->count;
+    FormDialog* vector = opened(libedit_vector, LIBEDIT_CMD_VECTOR);
+    ASSERT_NE(vector, nullptr);
+    auto* libraries = static_cast<wxListBox*>(vector->Item(GV_LIBRARIES));
+    ASSERT_GE(libraries->GetCount(), 1u);
+    click(vector->Item(GV_LIBRARIES), 30, 8);  // its first line: parts
+    ASSERT_TRUE(pump_until(
+        [&] { return static_cast<wxListBox*>(vector->Item(GV_PARTS))->GetCount() == 3; }));
+    control_set_text(vector->Item(GV_PART), "CAP");
+    click(vector->ButtonFor(20038));
+    ASSERT_TRUE(pump_until([] { return vector_definition != nullptr; }));
+    auto* options = static_cast<FormDialog*>(vector_definition);
+    control_set_value(options->Item(VO_FREE), 0);  // keep the part's own drawing
+    click(options->ButtonFor(20039));
+    ASSERT_TRUE(
+        pump_until([] { return vector_definition == nullptr && libedit_vector == nullptr; }));
+    EXPECT_EQ(libedit_part(ed()), res);
+    EXPECT_EQ(res->normal->items->count, before + cap_items);
+    EXPECT_TRUE(schema_is_modified(canvas->mySchema));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ClosingAModifiedLibraryAsksAndYesSavesIt) {
+    get("CAP");
+    libedit_add_name(ed(), "CONDENSER");
+    canvas_mark_modified(canvas);
+    script.message(ANSWER_YES);
+    child->Close();
+    ASSERT_TRUE(pump_until([&] { return my_children.empty(); }));
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Save Changes to Library ?", 0), 0u);
+    Library* saved = new_Library();
+    ASSERT_EQ(load_Library(saved, dir.file("parts.clb").c_str(), false), 0);
+    EXPECT_NE(find_LibEntry(saved, "CONDENSER"), nullptr);
+    free_Library(saved);
+}
+
+TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
+    tn_test::write_text(dir.file("damaged.clb"),
+                        "@Tessaron V2.02  -- 12/21/95  * Library File\x1a\x11");
+    tn_test::write_text(dir.file("damaged.tbl"), "not a title block");
+    const size_t windows = my_children.size();
+    script.message(ANSWER_OK);
+    EXPECT_EQ(libedit_open_window(dir.file("damaged.clb").c_str()), nullptr);
+    ASSERT_FALSE(script.asked().empty());
+    EXPECT_EQ(script.asked().back().text.rfind("Syntax Error in Library.", 0), 0u);
+    script.message(ANSWER_OK);
+    EXPECT_EQ(template_open_window(dir.file("damaged.tbl").c_str()), nullptr);
+    EXPECT_NE(script.asked().back().text.find("damaged.tbl"), std::string::npos);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(my_children.size(), windows);
+    EXPECT_EQ(paint_zone, canvas);  // the window that was current stays current
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryDialogs, ATitleBlockIsDrawnAndSavedAsItsFile) {
+    MyChild* block = template_open_window(nullptr);
+    ASSERT_NE(block, nullptr);
+    EditCanvas* tcanvas = block->canvas;
+    paint_zone = tcanvas;
+    menu_command(tcanvas, TEMPLATE_CMD_BOX, 0);
+    ASSERT_STREQ(tcanvas->ModeName(1), "Add Vectors ,...");
+    for (Point p : {Point{1000, 1000}, Point{30000, 20000}}) {
+        session_event(&tcanvas->editing, EV_MOTION, p);
+        session_event(&tcanvas->editing, EV_LEFT_UP, p);
+    }
+    session_event(&tcanvas->editing, EV_RIGHT_UP, Point{30000, 20000});
+    ASSERT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
+    EXPECT_TRUE(schema_is_modified(tcanvas->mySchema));
+    // Save without a name asks for one.
+    script.file(dir.file("frame.tbl"));
+    menu_command(tcanvas, TEMPLATE_CMD_SAVE, 0);
+    EXPECT_FALSE(schema_is_modified(tcanvas->mySchema));
+    Schema* read = nullptr;
+    new_active_schema(&read);
+    ASSERT_EQ(load_titleblock_file(dir.file("frame.tbl").c_str(), read), 0);
+    EXPECT_EQ(read->titleblock.drawing->count, 1u);
+    close_schema(nullptr, &read);
+    // Undo after the save brings back the title block as saved.
+    append_or_die(tcanvas->mySchema->titleblock.drawing, new_Line());
+    menu_command(tcanvas, TEMPLATE_CMD_UNDO, 0);
+    EXPECT_EQ(tcanvas->mySchema->titleblock.drawing->count, 1u);
+}
+
+}  // namespace

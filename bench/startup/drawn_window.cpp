@@ -52,10 +52,11 @@ Window find_window(Display* display, Window top, const char* title) {
 std::vector<char> picture(Display* display, Window window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return {};
-    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return {};
-    std::vector<char> bytes(image->data, image->data + size_t(image->bytes_per_line) * image->height);
+    std::vector<char> bytes(image->data,
+                            image->data + size_t(image->bytes_per_line) * image->height);
     XDestroyImage(image);
     return bytes;
 }
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
     }
     int result = 1;
     Window window = 0;
-    while (since(start) < 60 && !(window = find_window(display, DefaultRootWindow(display), argv[1])))
+    while (since(start) < 60 &&
+           !(window = find_window(display, DefaultRootWindow(display), argv[1])))
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (window) {
         std::vector<char> last;

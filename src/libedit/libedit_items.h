@@ -137,8 +137,8 @@ void text_box_corner(const Text* text, Rect* box, Point* corner, const Rect& lim
 void text_fit_into(Schema* schema, Text* text, const Rect& limit);
 
 // --- the placing tools ------------------------------------------------------------------------------
-extern const ToolMode add_ieee_mode;  // "Add IEEE"
-extern const ToolMode add_text_mode;  // "Add Text" (free texts and title-block controls)
+extern const ToolMode add_ieee_mode;          // "Add IEEE"
+extern const ToolMode libedit_add_text_mode;  // "Add Text" (free texts and title-block controls)
 // Undo copy and push of "Add IEEE" placing the symbol of that letter;
 // without a part under edit the bell and "Place Body First !!!" (null).
 ModeInstance* start_add_ieee_mode(EditSession* session, char letter, int xsize, int ysize);

@@ -331,7 +331,7 @@ ModeInstance* push_text_tool(EditSession* session, bool in_part, int kind, const
                              uint8_t flags, int xsize, int ysize, int font) {
     LibEdit* ed = libedit_of(session);
     edit_checkpoint(session);
-    ModeInstance* instance = PushMode(session, &add_text_mode);
+    ModeInstance* instance = PushMode(session, &libedit_add_text_mode);
     TextTool* tool = text_tool(instance);
     tool->in_part = in_part ? 1 : 0;
     tool->kind = kind;
@@ -357,7 +357,7 @@ const ToolMode add_ieee_mode{
     libedit_tool_suspend, libedit_tool_resume, ieee_event, ieee_ghost_paint,
     ieee_ghost_paint,     ieee_ghost_paint,    ieee_keys,  4};
 
-const ToolMode add_text_mode{
+const ToolMode libedit_add_text_mode{
     "Add Text",           sizeof(TextTool),    text_enter, text_exit,
     libedit_tool_suspend, libedit_tool_resume, text_event, libtext_ghost_paint,
     libtext_ghost_paint,  libtext_ghost_paint, text_keys,  9};

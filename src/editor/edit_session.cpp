@@ -112,8 +112,9 @@ int undo_sheet(EditSession* session) {
 }
 
 // --- the transaction ------------------------------------------------------------------------------
-EditTransaction::EditTransaction(EditSession* session, Undo undo) : session_(session) {
-    if (undo == WHOLE_DOCUMENT)
+EditTransaction::EditTransaction(EditSession* session, Undo undo)
+    : session_(session), whole_(undo == WHOLE_DOCUMENT) {
+    if (whole_)
         edit_checkpoint_document(session);
     else
         edit_checkpoint(session);
@@ -210,6 +211,9 @@ void EditTransaction::finish() {
     }
     schema_set_modified(schema);
     session_->host->mark_modified();
+    // What reaches beyond the items (library parts, fonts) may change how
+    // any item draws: the bounds index is made anew and all drawn again.
+    if (whole_) drop_sheet_index(schema);
     session_->host->invalidate(areas_);
 }
 

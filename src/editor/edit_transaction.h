@@ -22,7 +22,8 @@
 // The undo journal keeps what the edit changes of the sheet's items (and
 // what the connectivity refresh changes): an edit that changes more of the
 // document (a paste bringing fonts, library parts or a title block) asks
-// for a copy of the whole document instead (WHOLE_DOCUMENT).
+// for a copy of the whole document instead (WHOLE_DOCUMENT); the bounds
+// index is then made anew, since how any item draws may have changed.
 //
 // An edit that replaced the whole document (a failed paste put back from
 // its copy) calls abandon(): the new document has nothing to finish.
@@ -73,5 +74,6 @@ private:
     std::vector<SchItem*> touched_;
     std::unordered_set<const SchItem*> marked_;
     std::vector<Rect> areas_;
+    bool whole_;  // the undo copy is the whole document's
     bool abandoned_ = false;
 };

@@ -8,9 +8,11 @@
 #include "connectivity/net_refresh.h"
 #include "editor/edit_kinds.h"
 #include "editor/sheet_modes.h"
+#include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
@@ -131,7 +133,18 @@ EditTransaction::~EditTransaction() {
 
 void EditTransaction::before(SchItem* item) {
     note_area(item);
-    if (EditJournal* undo = journal()) journal_changing(undo, item);
+    EditJournal* undo = journal();
+    if (!undo || !item) return;
+    if (journal_follows(undo, item)) {
+        journal_changing(undo, item);
+        return;
+    }
+    // A record the journal cannot follow (the title block): the edit keeps
+    // the whole document instead, taken before anything of it changed.
+    if (!undo->entries.empty())
+        warning("edit of a %s after journaled changes", item_name(item->type));
+    edit_checkpoint_document(session_);
+    whole_ = true;
 }
 
 void EditTransaction::remove(SchItem* item) {

@@ -11,6 +11,7 @@
 #include "model/documents/schema_file.h"
 #include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
 #include "model/items/item.h"
 #include "model/items/primitives.h"
 
@@ -112,6 +113,39 @@ void journal_drop(EditJournal* journal) {
 
 bool journal_open(const EditJournal* journal) { return journal->schema != nullptr; }
 
+namespace {
+
+// What copying makes anew, a file written after Undo must show as before:
+// the object ids of a box's ports and a fill's boundary, and a box's stored
+// port area (a copy lays it out again).
+void keep_child_ids(SchItem* original, SchItem* copy) {
+    List* from = nullptr;
+    List* to = nullptr;
+    if (original->type == SUBSHEET_ITEM) {
+        from = as_SubSheet(original)->ports;
+        to = as_SubSheet(copy)->ports;
+        as_SubSheet(copy)->area[0] = as_SubSheet(original)->area[0];
+        as_SubSheet(copy)->area[1] = as_SubSheet(original)->area[1];
+    } else if (original->type == FILL_ITEM) {
+        from = as_Fill(original)->items;
+        to = as_Fill(copy)->items;
+    }
+    if (!from || !to || from->count != to->count) return;
+    DListNode* b = dlist_head(to);
+    for (DListNode* a = dlist_head(from); a && b; a = dlist_next(a), b = dlist_next(b)) {
+        auto* child = static_cast<SchItem*>(b->data);
+        child->id = static_cast<SchItem*>(a->data)->id;
+        keep_child_ids(static_cast<SchItem*>(a->data), child);
+    }
+}
+
+}  // namespace
+
+bool journal_follows(EditJournal* journal, const SchItem* item) {
+    return journal_open(journal) && item &&
+           sheet_index_list_of(sheet_index(journal->schema), item) != nullptr;
+}
+
 void journal_changing(EditJournal* journal, SchItem* item) {
     if (!journal_open(journal) || !item || !journal->known.insert(item).second) return;
     Schema* schema = journal->schema;
@@ -127,6 +161,7 @@ void journal_changing(EditJournal* journal, SchItem* item) {
     }
     if (!copy) no_memory();
     copy->id = item->id;
+    keep_child_ids(item, copy);
     // A copy leaves out the power symbols a placed part builds when drawn;
     // they count in its bounds, so the copy gets its own when the item has.
     if (item->type == PARTLIB_ITEM && as_PlacedPart(item)->powers)

@@ -44,6 +44,9 @@ void journal_begin(EditJournal* journal, Schema* schema);
 // Releases what the journal owns; it is empty afterwards.
 void journal_drop(EditJournal* journal);
 bool journal_open(const EditJournal* journal);
+// Whether the journal can take back changes of the item: an item of the
+// sheet or of the ports list (its own records, a box's ports, go with it).
+bool journal_follows(EditJournal* journal, const SchItem* item);
 // An item of the sheet or the ports list is about to change in place: a
 // copy of it as it is now is kept (once per edit).
 void journal_changing(EditJournal* journal, SchItem* item);

@@ -19,7 +19,16 @@
 namespace render_test {
 namespace {
 
-class RenderCanvasTest : public RenderTest {};
+class RenderCanvasTest : public RenderTest {
+protected:
+    // A canvas of the size showing the whole document.
+    RenderCanvas* showing_all(Schema* schema, int width, int height) {
+        RenderCanvas* canvas = make_canvas(width, height);
+        canvas->SetDocument(schema);
+        canvas->ZoomAll();
+        return canvas;
+    }
+};
 
 TEST_F(RenderCanvasTest, TheViewIsBoundToTheCanvasShowingItAndFollowsItsScrollBars) {
     SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 90000 60000 ) ) ) )");
@@ -62,24 +71,29 @@ TEST_F(RenderCanvasTest, TheViewIsBoundToTheCanvasShowingItAndFollowsItsScrollBa
     EXPECT_EQ(canvas_of_view(&other->view), nullptr);
 }
 
+// How many pixels of the image the test holds for.
+template <class Test>
+int pixels_where(const wxImage& image, Test test) {
+    int count = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x) count += test(x, y);
+    return count;
+}
+
 // How many pixels of the window show the colour.
 int pixels_of(RenderCanvas* canvas, uint32_t colour) {
     wxImage image = canvas->Snapshot().ConvertToImage();
     const wxColour want = colour_of_rgb(colour);
-    int count = 0;
-    for (int y = 0; y < image.GetHeight(); ++y)
-        for (int x = 0; x < image.GetWidth(); ++x)
-            count += image.GetRed(x, y) == want.Red() && image.GetGreen(x, y) == want.Green() &&
-                     image.GetBlue(x, y) == want.Blue();
-    return count;
+    return pixels_where(image, [&](int x, int y) {
+        return image.GetRed(x, y) == want.Red() && image.GetGreen(x, y) == want.Green() &&
+               image.GetBlue(x, y) == want.Blue();
+    });
 }
 
 TEST_F(RenderCanvasTest, TheSelectionStandsOutOnScreenUntilItIsCleared) {
     SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 90000 0 ) ) ) )");
     ASSERT_TRUE(schema);
-    RenderCanvas* canvas = make_canvas(400, 300);
-    canvas->SetDocument(schema.get());
-    canvas->ZoomAll();
+    RenderCanvas* canvas = showing_all(schema.get(), 400, 300);
     EXPECT_EQ(pixels_of(canvas, uint32_t(SELECTION_COLOUR)), 0);
     SchItem* line = static_cast<SchItem*>(schema->sheet->items->head->data);
     line->state |= STATE_SELECTED;
@@ -157,13 +171,11 @@ TEST_F(RenderCanvasTest, EveryItemDrawsInsideTheRectangleTheIndexKeepsForIt) {
 // Pixels whose colours differ by more than the rounding of antialiased
 // edges (a clipped context blends a level apart now and then).
 int differing_pixels(const wxImage& a, const wxImage& b) {
-    int differing = 0;
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x)
-            differing += std::abs(a.GetRed(x, y) - b.GetRed(x, y)) > 2 ||
-                         std::abs(a.GetGreen(x, y) - b.GetGreen(x, y)) > 2 ||
-                         std::abs(a.GetBlue(x, y) - b.GetBlue(x, y)) > 2;
-    return differing;
+    return pixels_where(a, [&](int x, int y) {
+        return std::abs(a.GetRed(x, y) - b.GetRed(x, y)) > 2 ||
+               std::abs(a.GetGreen(x, y) - b.GetGreen(x, y)) > 2 ||
+               std::abs(a.GetBlue(x, y) - b.GetBlue(x, y)) > 2;
+    });
 }
 
 // After edits the canvas draws again only where the index noted changes;
@@ -172,9 +184,7 @@ int differing_pixels(const wxImage& a, const wxImage& b) {
 TEST_F(RenderCanvasTest, RepaintingWhatChangedGivesTheWholePicture) {
     SchemaPtr schema = load("every_item.asc");
     ASSERT_TRUE(schema);
-    RenderCanvas* canvas = make_canvas(500, 360);
-    canvas->SetDocument(schema.get());
-    canvas->ZoomAll();
+    RenderCanvas* canvas = showing_all(schema.get(), 500, 360);
     canvas->Snapshot();
     std::vector<SchItem*> items;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) items.push_back(item);

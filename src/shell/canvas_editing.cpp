@@ -9,10 +9,12 @@
 #include <wx/timer.h>
 
 #include "dialogs/item_dialogs.h"
+#include "dialogs/nav_dialogs.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
+#include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "libedit/gui/libedit_windows.h"
@@ -72,6 +74,9 @@ public:
     bool edit_item(SchItem* item, Point p, int code) override {
         return ::edit_item(canvas_, item, p, code);
     }
+    void edit_bookmark(int slot) override { ::edit_bookmark(canvas_, slot); }
+    void hide_sheet_dialog() override { hide_dialog(file_sheet_load); }
+    void refresh_shortcuts() override { ::shortcuts_refresh(canvas_); }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {
         if (!canvas_->mySchema) return;

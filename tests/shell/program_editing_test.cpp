@@ -29,8 +29,6 @@ TEST_F(ExampleEditing, TheStatusLineShowsWhereThePointerIs) {
     expect_region_matches(Shot("position.png"), "190x20+710+699", "status_position.png");
 }
 
-// Parts placed from the palette: its entry places its own part, and
-// Place > Part the palette's current one.
 // A palette entry places its own part; Place > Part places the part chosen
 // in Load Part.
 TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {

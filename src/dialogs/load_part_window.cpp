@@ -125,15 +125,6 @@ public:
 
     CellTree* Parts() const { return parts_; }
 
-    // OK on this page: the part chosen is placed on the current sheet.
-    void PlaceSelected() {
-        const int row = parts_->Selection();
-        if (row < 0 || !paint_zone || paint_zone->kind != CANVAS_SHEET) return;
-        start_part_mode(editor_session(paint_zone), utf8(parts_->Cell(row, 0)).c_str(),
-                        utf8(parts_->Cell(row, 1)).c_str(), proper_get(PLACE_CONVERTED) != 0,
-                        proper_get(PLACE_VPOWER) != 0);
-    }
-
 private:
     std::vector<std::string> Chosen() const {
         wxArrayInt lines;
@@ -335,6 +326,15 @@ private:
     PreviewCanvas* preview_;
 };
 
+// OK on the Load Part page: the part chosen is placed on the current sheet.
+void place_selected_part(LoadPage* page) {
+    const int row = page ? page->Parts()->Selection() : -1;
+    if (row < 0 || !paint_zone || paint_zone->kind != CANVAS_SHEET) return;
+    start_part_mode(editor_session(paint_zone), utf8(page->Parts()->Cell(row, 0)).c_str(),
+                    utf8(page->Parts()->Cell(row, 1)).c_str(), proper_get(PLACE_CONVERTED) != 0,
+                    proper_get(PLACE_VPOWER) != 0);
+}
+
 }  // namespace
 
 void show_load_part() {
@@ -365,7 +365,7 @@ void show_load_part() {
         return window;
     };
     hooks.ok = [&] {
-        if (load && dialog->CurrentPage() == 0) load->PlaceSelected();
+        if (dialog->CurrentPage() == 0) place_selected_part(load);
         sheet.ok();
         rebuild_palette(0);
     };

@@ -404,7 +404,7 @@ void PrefsSheet::finish(int page) {
         case PAGE_OBJECTS:
             if (state_.power_width_changed) {
                 state_.power_width_changed = false;
-                host_.rebuild_power_symbols();
+                host_.power_symbols_refresh();
             }
             break;
         case PAGE_MISC:
@@ -521,7 +521,7 @@ int text_kind_font(int row) {
     return text_row_ok(row) ? proper_get(TEXT_KINDS[row].font_property) : 0;
 }
 
-std::string text_font_cell(int row) {
+std::string text_font_describe(int row) {
     int id = text_kind_font(row);
     if (id < FIRST_DOCUMENT_FONT) return "Built-in";
     services().font_for_text(&system_fonts, &id);
@@ -655,7 +655,7 @@ std::vector<std::string> directory_list(const DirectoryList& list) {
     return paths;
 }
 
-DirAdd directory_list_add(const DirectoryList& list, const std::string& path) {
+DirAdd dir_list_add(const DirectoryList& list, const std::string& path) {
     proper_set_live(list.directory_property, path, 0);
     const std::vector<std::string> paths = directory_list(list);
     for (const std::string& listed : paths)
@@ -669,7 +669,7 @@ DirAdd directory_list_add(const DirectoryList& list, const std::string& path) {
     return DirAdd::ADDED;
 }
 
-bool directory_list_delete(const DirectoryList& list, int index) {
+bool dir_list_delete(const DirectoryList& list, int index) {
     const std::vector<std::string> paths = directory_list(list);
     const int count = static_cast<int>(paths.size());
     if (index < 0 || index >= count) return false;

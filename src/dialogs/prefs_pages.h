@@ -57,7 +57,7 @@ public:
     // The main frame's part palette takes its new size.
     virtual void resize_palette() {}
     // The current document's power symbols are rebuilt in their new width.
-    virtual void rebuild_power_symbols() {}
+    virtual void power_symbols_refresh() {}
     virtual void bell() {}
 };
 
@@ -209,7 +209,7 @@ std::string text_visible_cell(int row);
 int text_kind_font(int row);
 // The description of the row's font: the built-in font for the low ids,
 // else the record of the program's font list (resolved, and marked in use).
-std::string text_font_cell(int row);
+std::string text_font_describe(int row);
 uint32_t text_kind_colour(int row);
 // The user chose a font for a row: the row's kind takes it, and a font
 // chosen for the first row ("Pin Number") goes to every other kind still on
@@ -257,10 +257,10 @@ enum class DirAdd { ADDED, LISTED, FULL };
 // The directory becomes the current one of its kind and is appended to
 // the list unless listed already (ignoring case); a full list takes
 // nothing (the directory stays current).
-DirAdd directory_list_add(const DirectoryList& list, const std::string& path);
+DirAdd dir_list_add(const DirectoryList& list, const std::string& path);
 // Removes entry `index`; the current directory becomes the entry now at
 // that place, else the one before it, else "". False for no such entry.
-bool directory_list_delete(const DirectoryList& list, int index);
+bool dir_list_delete(const DirectoryList& list, int index);
 // The File Locations page refuses to be left while a current directory
 // the user changed does not exist (OK then says "Some specified
 // Directories does not Exist.").

@@ -72,7 +72,7 @@ public:
     void autosave_stop() override { ::autosave_stop(); }
     void autosave_start() override { ::autosave_start(); }
     void resize_palette() override { rebuild_palette(0); }
-    void rebuild_power_symbols() override {
+    void power_symbols_refresh() override {
         Schema* doc = current_sheet();
         if (!doc || !doc->current) return;
         for (SchItem* item : list_items<SchItem>(doc->current->items))
@@ -320,7 +320,7 @@ public:
 private:
     void Rewrite(int row) {
         if (row < 0 || row >= TEXT_KIND_COUNT) return;
-        tree_->SetCell(row, 1, text_of(text_font_cell(row)));
+        tree_->SetCell(row, 1, text_of(text_font_describe(row)));
         tree_->SetColour(row, 2, text_kind_colour(row));
         tree_->SetCell(row, 3, text_of(text_visible_cell(row)));
     }
@@ -660,14 +660,14 @@ private:
             beep();
             return;
         }
-        const DirAdd added = directory_list_add(*set.directories, path);
+        const DirAdd added = dir_list_add(*set.directories, path);
         if (added == DirAdd::ADDED) set.list->Append(text_of(path));
         MarkChanged();
     }
 
     void Delete(const Set& set) {
         const int index = set.list->GetSelection();
-        if (!directory_list_delete(*set.directories, index)) return;
+        if (!dir_list_delete(*set.directories, index)) return;
         FillList(set);
         set.edit->ChangeValue(text_of(strproper_get(set.directories->directory_property)));
         MarkChanged();

@@ -121,9 +121,9 @@ void show_daytips() {
     top->Add(card, 1, wxEXPAND);
     column->Add(top, 1, wxEXPAND);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* show = new wxCheckBox(&dialog, TIP_SHOW, wxS("Show Tips on StartUp"));
-    show->SetValue(proper_get(TIPS_SHOW) != 0);
-    buttons->Add(show, 1, wxALIGN_CENTER_VERTICAL);
+    buttons->Add(new wxCheckBox(&dialog, TIP_SHOW, wxS("Show Tips on StartUp")), 1,
+                 wxALIGN_CENTER_VERTICAL);
+    check_set(&dialog, TIP_SHOW, proper_get(TIPS_SHOW) != 0);
     auto* next = new wxButton(&dialog, TIP_NEXT, wxS("&Next Tip"));
     auto* close = new wxButton(&dialog, TIP_CLOSE, wxS("&Close"));
     close->SetDefault();
@@ -138,7 +138,7 @@ void show_daytips() {
         card->Refresh();
     });
     auto finish = [&] {
-        proper_set(TIPS_SHOW, show->GetValue() ? 1 : 0, 0);
+        proper_set(TIPS_SHOW, check_get(&dialog, TIP_SHOW), 0);
         dialog.EndModal(0);
     };
     close->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { finish(); });

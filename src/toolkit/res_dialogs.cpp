@@ -1,5 +1,7 @@
 #include "toolkit/res_dialogs.h"
 
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
 #include <wx/toplevel.h>
 #include <wx/window.h>
 
@@ -95,4 +97,33 @@ void center_window_on(wxWindow* window, wxWindow* frame) {
     const wxSize size = window->GetSize();
     const Point at = center_on_frame(Rect{f.x, f.y, f.width, f.height}, size.x, size.y);
     window->Move(at.x, at.y);
+}
+
+void check_set(wxWindow* dialog, int id, bool state) {
+    if (auto* box = dynamic_cast<wxCheckBox*>(dialog ? dialog->FindWindow(id) : nullptr))
+        box->SetValue(state);
+}
+
+int check_get(wxWindow* dialog, int id) {
+    auto* box = dynamic_cast<wxCheckBox*>(dialog ? dialog->FindWindow(id) : nullptr);
+    return box && box->GetValue() ? 1 : 0;
+}
+
+void radio_set(wxWindow* dialog, int index, std::initializer_list<int> ids) {
+    int position = 0;
+    for (int id : ids) {
+        if (auto* button = dynamic_cast<wxRadioButton*>(dialog ? dialog->FindWindow(id) : nullptr))
+            button->SetValue(position == index);
+        ++position;
+    }
+}
+
+int radio_get(wxWindow* dialog, std::initializer_list<int> ids) {
+    int position = 0;
+    for (int id : ids) {
+        auto* button = dynamic_cast<wxRadioButton*>(dialog ? dialog->FindWindow(id) : nullptr);
+        if (button && button->GetValue()) return position;
+        ++position;
+    }
+    return 0;
 }

@@ -5,6 +5,7 @@
 // it and its pages, and a map from an open window back to its row. A
 // second request to open a dialog that is open brings the open one
 // forward instead.
+#include <initializer_list>
 #include <map>
 
 #include "foundation/geometry.h"
@@ -66,3 +67,13 @@ void close_res_dialogs(bool all, void* current_view);
 Point center_on_frame(const Rect& frame, int width, int height);
 // Moves the window, keeping its size, centred over the frame's window.
 void center_window_on(wxWindow* window, wxWindow* frame);
+
+// The check box of that id in a dialog: checks or clears it / 1 when it is
+// checked (0 for none).
+void check_set(wxWindow* dialog, int id, bool state);
+int check_get(wxWindow* dialog, int id);
+// Checks the radio button at `index` of the ids and clears the others.
+void radio_set(wxWindow* dialog, int index, std::initializer_list<int> ids);
+// The position of the first checked button of the ids; 0 when none is
+// checked (the same as the first).
+int radio_get(wxWindow* dialog, std::initializer_list<int> ids);

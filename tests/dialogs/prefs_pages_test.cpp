@@ -30,7 +30,7 @@ public:
     }
     void autosave_start() override { ++autosave_starts; }
     void resize_palette() override { ++palette_resizes; }
-    void rebuild_power_symbols() override { ++power_rebuilds; }
+    void power_symbols_refresh() override { ++power_rebuilds; }
 };
 
 class PrefsPages : public ConfigTest {
@@ -209,7 +209,7 @@ TEST_F(PrefsPages, TextKindsFontsVisibilityAndTheBorderText) {
     }
     text_kind_set_font(1, 16);
     EXPECT_EQ(text_kind_font(2), 15) << "only the first row's font is passed on";
-    EXPECT_EQ(text_font_cell(11), "Built-in");
+    EXPECT_EQ(text_font_describe(11), "Built-in");
 
     EXPECT_EQ(text_visible_cell(4), "N/A");
     text_kind_set_visible(3, 1);
@@ -277,24 +277,24 @@ TEST_F(PrefsPages, AttributeNamesAtTheirBounds) {
 TEST_F(PrefsPages, DirectoryListsAddDeleteAndTheirBound) {
     const DirectoryList& libs = LIBRARY_DIRECTORIES;
     proper_set(NB_LIB, 0, 0);
-    EXPECT_EQ(directory_list_add(libs, "/parts/std"), DirAdd::ADDED);
-    EXPECT_EQ(directory_list_add(libs, "/parts/mine"), DirAdd::ADDED);
+    EXPECT_EQ(dir_list_add(libs, "/parts/std"), DirAdd::ADDED);
+    EXPECT_EQ(dir_list_add(libs, "/parts/mine"), DirAdd::ADDED);
     // Another letter case is the same directory: not listed twice, but current.
-    EXPECT_EQ(directory_list_add(libs, "/PARTS/STD"), DirAdd::LISTED);
+    EXPECT_EQ(dir_list_add(libs, "/PARTS/STD"), DirAdd::LISTED);
     EXPECT_STREQ(strproper_get(DIR_LIBRARY), "/PARTS/STD");
     EXPECT_EQ(directory_list(libs), (std::vector<std::string>{"/parts/std", "/parts/mine"}));
 
     // Deleting takes the next entry as current, else the one before, else "".
-    EXPECT_TRUE(directory_list_delete(libs, 0));
+    EXPECT_TRUE(dir_list_delete(libs, 0));
     EXPECT_STREQ(strproper_get(DIR_LIBRARY), "/parts/mine");
-    EXPECT_FALSE(directory_list_delete(libs, 5));
-    EXPECT_TRUE(directory_list_delete(libs, 0));
+    EXPECT_FALSE(dir_list_delete(libs, 5));
+    EXPECT_TRUE(dir_list_delete(libs, 0));
     EXPECT_STREQ(strproper_get(DIR_LIBRARY), "");
     EXPECT_TRUE(directory_list(libs).empty());
 
     for (int i = 0; i < DIRECTORY_SLOTS; ++i)
-        ASSERT_EQ(directory_list_add(libs, "/d" + std::to_string(i)), DirAdd::ADDED);
-    EXPECT_EQ(directory_list_add(libs, "/full"), DirAdd::FULL);
+        ASSERT_EQ(dir_list_add(libs, "/d" + std::to_string(i)), DirAdd::ADDED);
+    EXPECT_EQ(dir_list_add(libs, "/full"), DirAdd::FULL);
     EXPECT_EQ(bells, 1);
     EXPECT_EQ(proper_get(NB_LIB), DIRECTORY_SLOTS);
 }

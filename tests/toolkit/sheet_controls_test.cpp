@@ -8,10 +8,12 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/colourdata.h>
 #include <wx/frame.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/radiobut.h>
 
 #include "toolkit/asking.h"
 #include "toolkit/cell_tree.h"
@@ -171,6 +173,22 @@ TEST_F(SheetControls, RegistryRefusesASecondOpeningAndCentresOverTheFrame) {
 
     EXPECT_EQ(res_dialogs[RES_PREFERENCES].page_count, 8);
     EXPECT_EQ(res_dialogs[RES_LOAD_PART].pages[1].help_context, 670);
+
+    // The control helpers: a radio group without a checked button reads as
+    // its first.
+    auto* boxes = new wxDialog(frame, wxID_ANY, "Controls");
+    new wxCheckBox(boxes, 30003, "Show");
+    new wxRadioButton(boxes, 1117, "Line", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    new wxRadioButton(boxes, 1118, "Dot");
+    new wxRadioButton(boxes, 1119, "Alone", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    check_set(boxes, 30003, true);
+    EXPECT_EQ(check_get(boxes, 30003), 1);
+    EXPECT_EQ(check_get(boxes, 4711), 0);
+    radio_set(boxes, 1, {1117, 1118});
+    EXPECT_EQ(radio_get(boxes, {1117, 1118}), 1);
+    static_cast<wxRadioButton*>(boxes->FindWindow(1119))->SetValue(false);
+    EXPECT_EQ(radio_get(boxes, {1119}), 0);
+    boxes->Destroy();
 
     EXPECT_EQ(center_on_frame(Rect{100, 50, 800, 600}, 200, 101), (Point{400, 299}));
     EXPECT_EQ(center_on_frame(Rect{100, 50, 300, 200}, 500, 400), (Point{100, 50}))

@@ -649,7 +649,9 @@ private:
             std::error_code error;
             if (!std::filesystem::is_directory(system_path(path.c_str()), error)) {
                 if (!warning_box(nullptr, 50100)) return;
-                if (!check_directory(path.c_str(), true, false)) {
+                // Made where it is named, the working directory left alone.
+                std::filesystem::create_directories(system_path(path.c_str()), error);
+                if (!std::filesystem::is_directory(system_path(path.c_str()), error)) {
                     error_box(nullptr, "Error", MB_ICON_STOP, 50102, path.c_str());
                     return;
                 }
@@ -700,12 +702,12 @@ void show_preferences() {
     for (int i = 0; i < row.page_count; ++i) titles.push_back(text_of(row.pages[i].title));
 
     PropertySheet::Hooks hooks;
-    hooks.build = [&sheet, &row](int page, wxWindow* parent) {
+    hooks.build = [&sheet](int page, wxWindow* parent) {
         // Both sheets open on the page shown last.
         proper_set(SETUP_CURRENT_TAB, page, 0);
         sheet.page_opened(page);
         wxWindow* window = build_page(page, parent, sheet);
-        row.page_windows[page] = window;
+        res_dialogs[RES_PREFERENCES].page_windows[page] = window;
         return window;
     };
     hooks.can_leave = [&sheet](int page) {

@@ -10,6 +10,7 @@
 
 #include <wx/aboutdlg.h>
 
+#include "dialogs/nav_dialogs.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "editor/selection.h"
@@ -194,6 +195,9 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
         {CMD_EDIT_ITEM, edit_item_command, S, DOC},
+        {CMD_FIND, [](C c) { open_find_text(c.canvas); }, S, DOC},
+        {CMD_FIND_TEMPLATE, [](C c) { open_find_text(c.canvas); }, T, DOC},
+        {CMD_JUMP_XY, [](C c) { open_jump_xypos(c.canvas); }, S, DOC},
         {EDITOR_MARK_FIRST + 0, mark, S, DOC},
         {EDITOR_MARK_FIRST + 1, mark, S, DOC},
         {EDITOR_MARK_FIRST + 2, mark, S, DOC},
@@ -228,6 +232,9 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_ZOOM_ONE, [](C c) { c.canvas->ZoomOne(); }, ED},
         {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
         {CMD_PALETTE, palette_command, ALL},
+
+        // Options
+        {CMD_SHORTCUTS, [](C c) { open_shortcuts(c.canvas); }, ED},
 
         // Place (sheet)
         {EDITOR_PLACE_PART, place_part_command, S, DOC},

@@ -7,7 +7,6 @@
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -50,7 +49,8 @@ void fuse_touched_wires(NetContext* context) {
             (item->state & NET_IGNORED))
             continue;
         Line* w = as_Line(item);
-        for (DListNode* other_node = dlist_head(items); other_node; other_node = dlist_next(other_node)) {
+        for (DListNode* other_node = dlist_head(items); other_node;
+             other_node = dlist_next(other_node)) {
             auto* other = static_cast<SchItem*>(other_node->data);
             if (other == item || other->type != LINE_ITEM || (other->state & NET_IGNORED) ||
                 (other->flags & STYLE_MASK) != (w->flags & STYLE_MASK))
@@ -62,8 +62,10 @@ void fuse_touched_wires(NetContext* context) {
 
 Rect widened_bounds(const Line* wire) {
     int64_t w = wire->width;
-    int64_t x0 = std::min(wire->pos.x, wire->end.x) - w, x1 = std::max(wire->pos.x, wire->end.x) + w;
-    int64_t y0 = std::min(wire->pos.y, wire->end.y) - w, y1 = std::max(wire->pos.y, wire->end.y) + w;
+    int64_t x0 = std::min(wire->pos.x, wire->end.x) - w,
+            x1 = std::max(wire->pos.x, wire->end.x) + w;
+    int64_t y0 = std::min(wire->pos.y, wire->end.y) - w,
+            y1 = std::max(wire->pos.y, wire->end.y) + w;
     return Rect{static_cast<int32_t>(std::clamp<int64_t>(x0, INT32_MIN, INT32_MAX)),
                 static_cast<int32_t>(std::clamp<int64_t>(y0, INT32_MIN, INT32_MAX)),
                 static_cast<int32_t>(std::min<int64_t>(x1 - x0, INT32_MAX)),
@@ -112,9 +114,8 @@ bool snap_end(int32_t* c, int32_t tip, bool inside) {
 }  // namespace
 
 int refresh_connectivity(NetContext* context, Schema* schema) {
-    std::unique_ptr<NetContext, void (*)(NetContext*)> own(nullptr, [](NetContext* c) {
-        free_NetContext(nullptr, c);
-    });
+    std::unique_ptr<NetContext, void (*)(NetContext*)> own(
+        nullptr, [](NetContext* c) { free_NetContext(nullptr, c); });
     if (!context) {
         own.reset(new_NetContext());
         if (!own) no_memory();
@@ -134,15 +135,14 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
     }
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
-    drop_net_index(context);
     fuse_touched_wires(context);
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == PARTLIB_ITEM && (item->state & NET_CURRENT_PASS))
-            for_each_pin_line(schema, as_PlacedPart(item),
-                              [&](Point tip, Point inner) { snap_wires_to_pin(context, tip, inner); });
+            for_each_pin_line(schema, as_PlacedPart(item), [&](Point tip, Point inner) {
+                snap_wires_to_pin(context, tip, inner);
+            });
     snap_touched_wires(schema, sheet);
-    int result = indexed_net_phases.junctions(context, schema);
-    drop_net_index(context);
+    int result = junctions_on_records(context, schema);
     delete_absorbed(schema, sheet);
     set_net_editor_mode(false);
     return result;
@@ -179,7 +179,8 @@ void snap_wire_to_pin(Point tip, Point inner, Line* wire) {
     int32_t t = vertical ? tip.y : tip.x;
     Point was = wire->pos;
     int32_t* first = vertical ? &wire->pos.y : &wire->pos.x;
-    if (snap_end(first, t, *first >= lo && *first < hi)) net_debug("Lissage pin at %d,%d\n", was.x, was.y);
+    if (snap_end(first, t, *first >= lo && *first < hi))
+        net_debug("Lissage pin at %d,%d\n", was.x, was.y);
     was = wire->end;
     int32_t* second = vertical ? &wire->end.y : &wire->end.x;
     if (snap_end(second, t, *second > lo && *second <= hi))
@@ -212,7 +213,8 @@ int connection_stubs_of_item(Schema* schema, SchItem* item, List** list, bool co
     }
     if (copy_lines && made > 0) {
         auto* last = static_cast<SchItem*>(dlist_tail(*list)->data);
-        bool stands_for = item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == NOCON_ITEM;
+        bool stands_for =
+            item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == NOCON_ITEM;
         last->next = stands_for ? item : nullptr;
     }
     return made;

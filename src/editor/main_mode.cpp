@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "editor/item_edit.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/core.h"
@@ -98,7 +99,7 @@ void press(EditSession* session, MainData* data, Point p, bool extend, bool drag
     if (hit && !is_selected(hit) && !extend) {
         select_clear(session);
         select_add(session, hit);
-        session->host->redraw();
+        session->host->redraw_changes();
     }
 }
 
@@ -114,7 +115,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             if (!data->extend) select_clear(session);
             select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x,
                                       p.y - data->press.y});
-            session->host->redraw();
+            session->host->redraw_changes();
             break;
         case PRESSED: {
             SchItem* hit = item_at(session, p);
@@ -126,7 +127,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             } else if (!hit && !data->extend) {
                 select_clear(session);
             }
-            session->host->redraw();
+            session->host->redraw_changes();
             break;
         }
         default: break;
@@ -163,17 +164,15 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             data->last = p;
             return 1;
         case EV_LEFT_UP: release(session, instance, p); return 1;
-        case EV_LEFT_DCLICK: {
-            SchItem* hit = item_at(session, p);
+        case EV_LEFT_DCLICK:
             session->click_state = 0;
-            return hit ? start_edit_items(session, 7, hit, p, hit->type) : 0;
-        }
+            return edit_item_at(session, p, EDIT_OPERATION) ? 1 : 0;
         case EV_ESC:
             ghost_erase(session, instance);
             free_ghosts(session, data);
             data->phase = IDLE;
             select_clear(session);
-            session->host->redraw();
+            session->host->redraw_changes();
             return 1;
         default: return 0;
     }
@@ -255,6 +254,7 @@ int bookmark_event(EditSession* session, ModeInstance* instance, int code, Point
             session->host->mark_modified();
             PopMode(session);
             session->host->redraw();
+            session->host->edit_bookmark(slot);
             return 1;
         }
         case EV_RIGHT_UP:

@@ -37,7 +37,7 @@ extern const ToolMode add_text_mode;        // "Add Text"
 extern const ToolMode enter_sheet_mode;     // "Enter Sheet"
 extern const ToolMode zoom_area_mode;       // "Zoom Area"
 extern const ToolMode zoom_mode;            // "Zoom": clicks zoom in and out
-extern const ToolMode find_item_mode;       // "Find Item"
+extern const ToolMode find_item_mode;       // "Find Item": the click names the item to edit
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
 extern const ToolMode paste_mode;           // "Paste": pasted items follow the pointer
 
@@ -55,10 +55,15 @@ extern bool draw_bus_flag;     // a bus rather than a wire
 extern bool draw_filled_flag;  // a filled circle (library editor)
 
 // --- undo and the end of every edit ----------------------------------------------------
-// The undo copy of the document before an edit; Undo enabled. Nothing for
-// a null session.
+// The undo point before an edit of the sheet's items (an empty journal the
+// edit's transaction fills); Undo enabled. On a library or template
+// session, the library editor's own copy. Nothing for a null session.
 void edit_checkpoint(EditSession* session);
-// Undo (command 20073 on a sheet): the document goes back to the copy;
+// The same with a copy of the whole document, for a change that is not
+// told to the journal (a dialog's).
+void edit_checkpoint_document(EditSession* session);
+// Undo (command 20073 on a sheet): the document goes back to the journal
+// or the copy;
 // every mode above the base is popped first, the selection cleared, and
 // the Undo command disabled. 0, or the code of a copy that cannot be read
 // back (the document is then left as it is).
@@ -93,7 +98,8 @@ ModeInstance* start_text_tool(EditSession* session, const char* text, uint8_t at
 // ghost erased and drawn again).
 void text_tool_set(EditSession* session, ModeInstance* instance, const char* text,
                    uint8_t attributes, int xsize, int ysize, int font);
-// Operation 7 opens the edit dialog of the item. False when nothing started.
+// Operation 7 opens the edit dialog of an edit code for the item (for a
+// new item of that kind when the item is null). False when nothing started.
 bool start_edit_items(EditSession* session, int operation, SchItem* item, Point p, int code);
 // Resets "Add Part"'s placement state for a new part.
 void part_tool_init(EditSession* session, ModeInstance* instance, bool convert, bool visible_power);
@@ -138,10 +144,6 @@ int enter_sheet_cmd(EditSession* session);
 // "Place Book Mark" for a slot 0..4 (its name set when given); null for
 // another slot. The click stores the bookmark.
 ModeInstance* start_bookmark_mode(EditSession* session, int slot, const char* name);
-// Searches the texts (the title block's on a template canvas) and pushes
-// "Find Item" (once), which shows the first match and steps through the
-// matches with N and P. The number of matches (0 rings the bell).
-int start_find_mode(EditSession* session, const char* pattern, bool case_sensitive, bool wildcards);
 // Moves the pointer to a bookmark; false when the slot is not in use.
 bool jump_to_bookmark(EditSession* session, int slot);
 // 0, or 82 "Click inside a Sheet!" (shown as the prompt) when no sub-sheet

@@ -187,6 +187,9 @@ class EditHost {
 public:
     virtual ~EditHost() = default;
     virtual void redraw() {}
+    // Draws again what the document's bounds index noted as changed (a
+    // selection change). Redraws everything unless the window does better.
+    virtual void redraw_changes() { redraw(); }
     // An edit changed what these world rectangles show (the items it
     // touched, where they were and where they are now). Repaints the
     // whole canvas unless the window does better.
@@ -209,11 +212,15 @@ public:
     virtual void open_sheet(const char* file_name, SubSheet* box) { (void)file_name, (void)box; }
     // Closes the Add/Edit Sheet dialog when it is open.
     virtual void hide_sheet_dialog() {}
-    // The edit dialog of an item; false when it could not be opened.
-    virtual bool edit_item(SchItem* item, Point p) {
-        (void)item, (void)p;
+    // The edit dialog of a kind (an edit code, editor/item_edit.h) for the
+    // item, or for a new item of that kind when the item is null; p is the
+    // click that chose it. False when nothing was opened.
+    virtual bool edit_item(SchItem* item, Point p, int code) {
+        (void)item, (void)p, (void)code;
         return false;
     }
+    // The name of a bookmark slot was just placed: asks for its name.
+    virtual void edit_bookmark(int slot) { (void)slot; }
     // The document was replaced (undo): the canvas shows the new one.
     virtual void document_replaced(Schema* now) { (void)now; }
     // Zoom requests of the zoom modes: a factor about a point, an area, the drawing.
@@ -240,13 +247,17 @@ struct EditSession {
     EditHost* host = nullptr;  // never null once made (make_session)
     std::vector<std::unique_ptr<ModeInstance>> pile;  // myPile; [0] the base mode
     CanvasLook look;
-    DocumentCopy undo;              // the one-level undo copy of a sheet
+    // The one-level undo of a sheet: the journal of the last edit of its
+    // items, or the copy of the whole document (at most one is kept).
+    EditJournal journal;
+    DocumentCopy undo;
     SessionOwner* owner = nullptr;  // not owned: the editor of a library or title block
     // The repeat range: the items the last placement made (not owned).
     std::vector<SchItem*> repeat_items;
     bool repeat_on = false;
-    // Auto-activation read by the mouse handler: set by the Edit Item
-    // command so that the next click edits the item under it.
+    // Auto-activation: the Edit Item command arms it and records what the
+    // next click in "Find Item" runs on the item under it
+    // (editor/item_edit.h).
     bool auto_active = false;
     int restart_command = 0;
     uint8_t auto_operation = 0;
@@ -260,7 +271,8 @@ struct EditSession {
 // must outlive the session; null stands for a host doing nothing.
 void session_init(EditSession* session, Schema* schema, int kind, const ToolMode* base,
                   EditHost* host);
-// Pops every mode (the base one too, running its exit) and drops the undo copy.
+// Pops every mode (the base one too, running its exit) and drops the undo
+// journal or copy.
 void session_close(EditSession* session);
 
 // --- the mode stack ------------------------------------------------------------------------

@@ -8,16 +8,20 @@
 #include <wx/cursor.h>
 #include <wx/timer.h>
 
+#include "dialogs/item_dialogs.h"
+#include "dialogs/nav_dialogs.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
+#include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
 #include "render/draw_adapter.h"
@@ -34,6 +38,13 @@ public:
     explicit CanvasHost(EditCanvas* canvas) : canvas_(canvas) {}
 
     void redraw() override { canvas_->Redraw(); }
+    // The document's bounds index noted what an edit or a selection
+    // changed: the canvas draws those rectangles again, and the edit's own.
+    void invalidate(const std::vector<Rect>& areas) override {
+        for (const Rect& area : areas) sheet_index_damage_rect(canvas_->mySchema, area);
+        canvas_->RedrawDamage();
+    }
+    void redraw_changes() override { canvas_->RedrawDamage(); }
     void xor_items(List* items) override { canvas_->ToggleItemGhost(items); }
     void show_prompt(const char* text) override { canvas_set_prompt(canvas_, text); }
     void show_mode_name(const char* text) override { canvas_set_mode_name(canvas_, text); }
@@ -60,6 +71,12 @@ public:
     void open_sheet(const char* file_name, SubSheet* box) override {
         ::open_sheet(name_from_holder(file_name, canvas_file_name(canvas_).c_str()).c_str(), box);
     }
+    bool edit_item(SchItem* item, Point p, int code) override {
+        return ::edit_item(canvas_, item, p, code);
+    }
+    void edit_bookmark(int slot) override { ::edit_bookmark(canvas_, slot); }
+    void hide_sheet_dialog() override { hide_dialog(file_sheet_load); }
+    void refresh_shortcuts() override { ::shortcuts_refresh(canvas_); }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {
         if (!canvas_->mySchema) return;
@@ -69,13 +86,13 @@ public:
     void zoom_area(Rect area) override {
         if (!canvas_->mySchema) return;
         view_zoom_rect(&canvas_->mySchema->view, area, false);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
     void zoom_fit() override { canvas_->ZoomFit(); }
     void centre_on(Point world) override {
         if (!canvas_->mySchema) return;
         view_set_center(&canvas_->mySchema->view, world);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
 
 private:
@@ -209,18 +226,6 @@ void EditCanvas::OnEvent(wxMouseEvent& event) {
     WorldPoint(wxPoint(window.x, window.y), &world);
     held_ = event.LeftIsDown();
     last_window_ = wxPoint(window.x, window.y);
-    // The Edit Item command armed the next click: it edits the item under it.
-    if (auto_activate && (code == EV_LEFT_UP || code == EV_LEFT_DCLICK)) {
-        auto_activate = false;
-        if (auto_operation != 0) {
-            int operation = auto_operation;
-            auto_operation = 0;
-            SchItem* item = item_at(&editing, world);
-            if (!item || !start_edit_items(&editing, operation, item, world, item->type))
-                restart_command = 0;
-            return;
-        }
-    }
     session_event(&editing, code, world);
 }
 
@@ -241,7 +246,7 @@ void EditCanvas::OnMoveTimer() {
     wxPoint centre(size.x / 2 + dx * size.x / 10, size.y / 2 + dy * size.y / 10);
     WorldPoint(centre, &world);
     view_set_center(&mySchema->view, world);
-    Redraw();
+    RedrawView();
     if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
 }
 

@@ -10,7 +10,9 @@
 
 #include <wx/aboutdlg.h>
 
+#include "dialogs/nav_dialogs.h"
 #include "editor/editor_commands.h"
+#include "editor/item_edit.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
@@ -18,6 +20,7 @@
 #include "foundation/services.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit.h"
+#include "libedit/libedit_edit.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
@@ -125,7 +128,7 @@ void power_command(const CommandCall& call) {
     if (call.argument == ARG_GROUND_BUTTON)
         ground_button(session(call));
     else
-        start_power_mode(session(call), 0);
+        add_power_cmd(session(call));
 }
 
 // A palette entry places its own part and becomes the palette's current
@@ -139,6 +142,13 @@ void place_part_command(const CommandCall& call) {
 std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<CommandRow>& more) {
     rows.insert(rows.end(), more.begin(), more.end());
     return rows;
+}
+
+// Edit Item: the next click edits the item under it.
+void edit_item_command(const CommandCall& call) {
+    EditSession* editing = session(call);
+    if (edit_item_cmd(editing, false, EDIT_ITEM_FILTER) == 0)
+        set_pending_click(editing, CMD_EDIT_ITEM, EDIT_OPERATION);
 }
 
 void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
@@ -184,15 +194,36 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
+        {CMD_EDIT_ITEM, edit_item_command, S, DOC},
+        {CMD_FIND, [](C c) { open_find_text(c.canvas); }, S, DOC},
+        {CMD_FIND_TEMPLATE, [](C c) { open_find_text(c.canvas); }, T, DOC},
+        {CMD_JUMP_XY, [](C c) { open_jump_xypos(c.canvas); }, S, DOC},
         {EDITOR_MARK_FIRST + 0, mark, S, DOC},
         {EDITOR_MARK_FIRST + 1, mark, S, DOC},
         {EDITOR_MARK_FIRST + 2, mark, S, DOC},
         {EDITOR_MARK_FIRST + 3, mark, S, DOC},
         {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
-        // Edit (library and title block)
+        // Edit (library and title block): Undo, the edit tool's commands, Find Pin
         {CMD_UNDO, libedit_menu_command, L, DOC},
         {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
+        {LIBEDIT_EDIT_ROTATE_90, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_ROTATE_180, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_ROTATE_270, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MIRROR_X, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MIRROR_Y, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_CUT, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_COPY, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MOVE, libedit_menu_command, L, DOC | PART},
+        {TEMPLATE_EDIT_CUT, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_COPY, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MOVE, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_X, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_Y, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_90, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_180, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_270, libedit_menu_command, T, DOC},
+        {CMD_FIND, libedit_menu_command, L, DOC | PART},
 
         // View
         {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
@@ -202,6 +233,9 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
         {CMD_PALETTE, palette_command, ALL},
 
+        // Options
+        {CMD_SHORTCUTS, [](C c) { open_shortcuts(c.canvas); }, ED},
+
         // Place (sheet)
         {EDITOR_PLACE_PART, place_part_command, S, DOC},
         {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
@@ -210,12 +244,12 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
         {EDITOR_POWER, power_command, S, DOC},
-        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
-        {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
+        {EDITOR_NET, [](C c) { add_net_cmd(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { add_port_cmd(session(c)); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
-        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { add_sheet_cmd(session(c)); }, S, DOC},
+        {EDITOR_NETPROP, [](C c) { add_netprop_cmd(session(c)); }, S, DOC},
         {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
          DOC},
         {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },
@@ -237,6 +271,12 @@ const std::vector<CommandRow>& command_rows() {
         {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_TEXT, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_PIN, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_REFERENCE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_FIELDS, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_IEEE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_PINOUT, libedit_menu_command, L, DOC | PART},
         // Place (title block)
         {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
@@ -245,6 +285,8 @@ const std::vector<CommandRow>& command_rows() {
         {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_TEXT, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_CONTROLS, libedit_menu_command, T, DOC},
 
         // Window
         {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},

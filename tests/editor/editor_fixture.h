@@ -3,6 +3,7 @@
 // made by the document layer and a session with "Main Mode" at its base.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,10 @@ public:
     void xor_items(List* items) override;
     void show_prompt(const char* text) override { prompts.emplace_back(text); }
     void bell() override { ++bells; }
-    void enable_undo(bool on) override { undo_enabled = on; }
+    void enable_undo(bool on) override {
+        undo_enabled = on;
+        undo_points += on ? 1 : 0;
+    }
     void mark_modified() override { ++modified; }
     void open_sheet(const char* file, SubSheet*) override { opened.emplace_back(file); }
     void document_replaced(Schema* now) override { replaced = now; }
@@ -30,12 +34,30 @@ public:
         ++invalidations;
         invalidated = areas;
     }
+    bool edit_item(SchItem* item, Point p, int code) override {
+        edits.push_back(Edit{item, p, code});
+        if (on_edit) on_edit(item, code);
+        return edit_answer;
+    }
+    void edit_bookmark(int slot) override { named_slots.push_back(slot); }
+
+    struct Edit {
+        SchItem* item;
+        Point p;
+        int code;
+    };
+    std::vector<Edit> edits;
+    bool edit_answer = true;
+    // Runs while the edit dialog would be open (the pick still held).
+    std::function<void(SchItem* item, int code)> on_edit;
+    std::vector<int> named_slots;
 
     int xor_calls = 0;
     int xor_parity = 0;  // items shown on the overlay now (drawing twice removes)
     int bells = 0;
     int modified = 0;
     bool undo_enabled = false;
+    int undo_points = 0;  // undo points taken (Undo enabled by each)
     int invalidations = 0;
     std::vector<Rect> invalidated;  // the areas of the last edit
     Schema* replaced = nullptr;

@@ -21,6 +21,7 @@
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
 #include "render/draw_adapter.h"
@@ -37,6 +38,13 @@ public:
     explicit CanvasHost(EditCanvas* canvas) : canvas_(canvas) {}
 
     void redraw() override { canvas_->Redraw(); }
+    // The document's bounds index noted what an edit or a selection
+    // changed: the canvas draws those rectangles again, and the edit's own.
+    void invalidate(const std::vector<Rect>& areas) override {
+        for (const Rect& area : areas) sheet_index_damage_rect(canvas_->mySchema, area);
+        canvas_->RedrawDamage();
+    }
+    void redraw_changes() override { canvas_->RedrawDamage(); }
     void xor_items(List* items) override { canvas_->ToggleItemGhost(items); }
     void show_prompt(const char* text) override { canvas_set_prompt(canvas_, text); }
     void show_mode_name(const char* text) override { canvas_set_mode_name(canvas_, text); }
@@ -78,13 +86,13 @@ public:
     void zoom_area(Rect area) override {
         if (!canvas_->mySchema) return;
         view_zoom_rect(&canvas_->mySchema->view, area, false);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
     void zoom_fit() override { canvas_->ZoomFit(); }
     void centre_on(Point world) override {
         if (!canvas_->mySchema) return;
         view_set_center(&canvas_->mySchema->view, world);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
 
 private:
@@ -238,7 +246,7 @@ void EditCanvas::OnMoveTimer() {
     wxPoint centre(size.x / 2 + dx * size.x / 10, size.y / 2 + dy * size.y / 10);
     WorldPoint(centre, &world);
     view_set_center(&mySchema->view, world);
-    Redraw();
+    RedrawView();
     if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
 }
 

@@ -140,6 +140,8 @@ void open_jump_xypos(EditCanvas* canvas) {
                  reinterpret_cast<long>(canvas)});
 }
 
+void reset_match_count(EditCanvas* canvas) { show_count(canvas, -1); }
+
 void tool_dialog_callback(long client_word) { tool_dialog_command(client_word); }
 
 void tool_dialog_command(long id) {

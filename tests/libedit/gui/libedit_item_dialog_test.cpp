@@ -18,6 +18,8 @@
 #include <wx/utils.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/item_dialogs.h"
+#include "editor/item_edit.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
@@ -304,6 +306,22 @@ TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
     click(dialog->ButtonFor(20042));
     ASSERT_TRUE(pump_until([] { return template_control == nullptr; }));
     EXPECT_EQ(control->field, 3);
+
+    // The item dialogs' entry sends a title block's texts to these dialogs.
+    ASSERT_TRUE(edit_item(tcanvas, control, Point{5000, 2000}, EDIT_CODE_TEXT));
+    ASSERT_TRUE(pump_until([] { return template_control != nullptr; }));
+    hide_dialog(template_control);
+    Text* free_text = new_Text();
+    free_text->string = "REV";
+    append_or_die(doc->titleblock.drawing, free_text);
+    ASSERT_TRUE(edit_item(tcanvas, free_text, Point{0, 0}, EDIT_CODE_TEXT));
+    ASSERT_TRUE(pump_until([] { return libedit_text != nullptr; }));
+    EXPECT_EQ(static_cast<FormDialog*>(libedit_text)->ButtonFor(20019)->GetLabel().utf8_string(),
+              "Change");
+    hide_dialog(libedit_text);
+    // Cut and Copy of the title block's Edit menu start the edit tool.
+    menu_command(tcanvas, 20250, 0);
+    EXPECT_STREQ(tcanvas->ModeName(1), "Libedit Edit");
     schema_clear_modified(doc);
 }
 

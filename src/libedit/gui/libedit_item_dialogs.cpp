@@ -852,11 +852,14 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
             return true;
         default: break;
     }
+    // The Edit commands: the library's ids in a library window, the
+    // title block's (which map to them) in a title-block window.
     const int command = libedit_edit_command(id);
     const bool edit = command == LIBEDIT_EDIT_CUT || command == LIBEDIT_EDIT_COPY ||
                       command == LIBEDIT_EDIT_MOVE ||
                       (command >= LIBEDIT_EDIT_ROTATE_90 && command <= LIBEDIT_EDIT_MIRROR_Y);
-    if (!edit || (command == id) != library) return false;
+    const bool own_ids = library ? command == id : command != id;
+    if (!edit || !own_ids) return false;
     start_libedit_edit_mode(editor_session(canvas), library, id);
     return true;
 }

@@ -36,6 +36,7 @@
 #include "library_window_fixture.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
+#include "model/documents/fonts.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
@@ -267,6 +268,20 @@ TEST_F(LibraryItems, ATextAndASymbolArePlacedAndADoubleClickChangesThem) {
     click(ieee->ButtonFor(20011));
     ASSERT_TRUE(pump_until([] { return libedit_ieee_symb == nullptr; }));
     EXPECT_EQ(symbol->string, "W");
+}
+
+// A text in a document font the library's table lacks, turned in the Add
+// Text tool, takes the default font at its new angle (never a stop).
+TEST_F(LibraryItems, ATurnedTextWhoseFontIsMissingTakesTheDefaultFont) {
+    start_libedit_text_mode(&canvas->editing, true, "F", 0, 500, 500, 17);
+    driver->move(Point{10500, 10500});
+    driver->key(WXK_LEFT);
+    driver->click(Point{10500, 10500});
+    driver->key(WXK_ESCAPE);
+    Text* placed = as_Text(static_cast<SchItem*>(dlist_tail(part->normal->items)->data));
+    EXPECT_EQ(placed->flags & TEXT_ROT_MASK, 7);
+    ASSERT_GE(placed->font, 10);
+    EXPECT_NE(font_find(library()->fonts, placed->font - 10), nullptr);
 }
 
 TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {

@@ -16,25 +16,24 @@
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 
-NetTable::ChainNode& NetTable::chain_root(uint32_t id) {
+uint32_t NetTable::chain_first(uint32_t id) {
     uint32_t at = id;
-    if (chains[at].parent == NO_LINE) chains[at] = ChainNode{at, at, at};
+    if (chains[at].parent == NO_LINE) chains[at] = ChainNode{at, at};
     // Path halving towards the root.
     while (chains[at].parent != at) {
         uint32_t parent = chains[at].parent;
         chains[at].parent = chains[parent].parent;
         at = chains[at].parent;
     }
-    return chains[at];
+    return at;
 }
 
 void NetTable::join(uint32_t a, uint32_t b) {
-    ChainNode& ra = chain_root(a);
-    ChainNode& rb = chain_root(b);
-    if (&ra == &rb) return;
-    chain_next[ra.last] = rb.first;
-    ra.last = rb.last;
-    rb.parent = ra.parent;
+    uint32_t ra = chain_first(a), rb = chain_first(b);
+    if (ra == rb) return;
+    chain_next[chains[ra].last] = rb;
+    chains[ra].last = chains[rb].last;
+    chains[rb].parent = ra;
 }
 
 namespace {

@@ -250,7 +250,8 @@ int top_shift(uint64_t most) {
 
 // Sorts ends by key, then by id within a key.
 void sort_ends(std::vector<End>& ends) {
-    radix_sort(ends.data(), ends.data() + ends.size(), [](const End& e) { return e.key; }, 56);
+    radix_sort(
+        ends.data(), ends.data() + ends.size(), [](const End& e) { return e.key; }, 56);
     // The few ends of one point, by id.
     for (size_t g = 0; g < ends.size();) {
         size_t h = g + 1;
@@ -275,8 +276,8 @@ void end_joins(TableOps& ops, const std::vector<End>& ends) {
         g = h;
     }
     uint64_t most = uint64_t{ops.t.count()} << 32;
-    radix_sort(pairs.data(), pairs.data() + pairs.size(), [](uint64_t p) { return p; },
-               top_shift(most));
+    radix_sort(
+        pairs.data(), pairs.data() + pairs.size(), [](uint64_t p) { return p; }, top_shift(most));
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     for (uint64_t pair : pairs)
         net_rules::join_if_ends_meet(ops, static_cast<uint32_t>(pair >> 32),

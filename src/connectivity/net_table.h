@@ -117,6 +117,7 @@ struct NetTable {
     std::vector<SchItem*> junctions;
     std::vector<SchItem*> texts;  // labels and net-property labels
     std::vector<Line*> buses;
+    bool any_box = false;  // a sub-sheet box
     // The first wire under each label and net-property label (NO_LINE:
     // none), by the label's number in `texts`, kept when the wire phases end.
     std::vector<uint32_t> label_wire;

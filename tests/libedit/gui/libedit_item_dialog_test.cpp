@@ -74,6 +74,9 @@ protected:
         libedit_attach_part(ed(), res, "RES");
         part = res->part;
         driver->pump_until([&] { return canvas->IsShownOnScreen(); });
+        // The window fits its view at its first paint: the scale is set after it.
+        canvas->Refresh();
+        ASSERT_TRUE(driver->pump_until([] { return !zoom_fit_pending; }));
         view_set_scale(&canvas->mySchema->view, 4.0, false);
         canvas->Redraw();
         driver->pump(150);

@@ -8,7 +8,6 @@
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -219,9 +218,9 @@ void TouchedRefresh::order_ends() {
 void TouchedRefresh::gather(const Rect& area) {
     while (scratch_.items->count) dlist_remove_head(scratch_.items, nullptr);
     sheet_index_query(index_, area, &found_);
-    List* items = schema_->current->items;
+    // The index holds the sheet's items and the ports list, where only ports stand.
     for (SchItem* item : found_) {
-        if (item->type != LINE_ITEM || sheet_index_list_of(index_, item) != items) continue;
+        if (item->type != LINE_ITEM) continue;
         meet(item);
         append_or_die(scratch_.items, item);
     }
@@ -395,7 +394,6 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
     }
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
-    drop_net_index(context);
     fuse_touched_wires(context);
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == PARTLIB_ITEM && (item->state & NET_CURRENT_PASS))
@@ -403,8 +401,7 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
                 snap_wires_to_pin(context, tip, inner);
             });
     snap_touched_wires(schema, sheet);
-    int result = indexed_net_phases.junctions(context, schema);
-    drop_net_index(context);
+    int result = junctions_on_records(context, schema);
     delete_absorbed(schema, sheet);
     set_net_editor_mode(false);
     return result;

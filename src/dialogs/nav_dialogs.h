@@ -19,6 +19,10 @@ void edit_bookmark(EditCanvas* canvas, int slot);
 void open_find_text(EditCanvas* canvas);
 void open_jump_xypos(EditCanvas* canvas);
 
+// The match count forgotten (the Add commands and Edit Item start afresh):
+// Main Mode's repeat flag off, Find's step buttons off and its count gone.
+void reset_match_count(EditCanvas* canvas);
+
 void tool_dialog_callback(long client_word);
 void tool_dialog_command(long id);
 

@@ -56,7 +56,10 @@ public:
                                                         : wxCURSOR_ARROW;
         canvas_->SetCursor(wxCursor(stock));
     }
-    void show_crosshair(int, bool) override {}
+    // A cross-hair given up goes at once, not at the next blink.
+    void show_crosshair(int, bool on) override {
+        if (!on) canvas_->HideBlinkingCross();
+    }
     void warp_pointer(Point world) override {
         if (!canvas_->mySchema) return;
         View* view = &canvas_->mySchema->view;
@@ -254,6 +257,14 @@ void EditCanvas::OnBlinkTimer() {
     // The cross-hair of a mode that asked for one blinks at the pointer.
     if (!mySchema) return;
     if (!cross_shown_ && !editing.look.crosshair_on) return;
+    ToggleBlinkingCross();
+}
+
+void EditCanvas::HideBlinkingCross() {
+    if (mySchema && cross_shown_) ToggleBlinkingCross();
+}
+
+void EditCanvas::ToggleBlinkingCross() {
     if (!cross_shown_) cross_at_ = editing.pointer;
     const Rect& seen = mySchema->view.visible;
     Line* lines[2] = {new_Line(), new_Line()};

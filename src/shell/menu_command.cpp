@@ -123,13 +123,19 @@ void clip_command(const CommandCall& call, int (*edit)(EditSession*)) {
         clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
 }
 
+// The Add commands that start afresh: the last search's count forgotten.
+void add_item(const CommandCall& call, void (*add)(EditSession*)) {
+    reset_match_count(call.canvas);
+    add(session(call));
+}
+
 void power_command(const CommandCall& call) {
     // The ground button places a ground symbol with the power tool, the
     // power dialog's stored values left alone.
     if (call.argument == ARG_GROUND_BUTTON)
         ground_button(session(call));
     else
-        add_power_cmd(session(call));
+        add_item(call, add_power_cmd);
 }
 
 // A palette entry places its own part and becomes the palette's current
@@ -150,6 +156,7 @@ std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<C
 
 // Edit Item: the next click edits the item under it.
 void edit_item_command(const CommandCall& call) {
+    reset_match_count(call.canvas);
     EditSession* editing = session(call);
     if (edit_item_cmd(editing, false, EDIT_ITEM_FILTER) == 0)
         set_pending_click(editing, CMD_EDIT_ITEM, EDIT_OPERATION);
@@ -249,10 +256,10 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
         {EDITOR_POWER, power_command, S, DOC},
         {EDITOR_NET, [](C c) { add_net_cmd(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { add_port_cmd(session(c)); }, S, DOC},
-        {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { add_item(c, add_port_cmd); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { add_item(c, add_text_cmd); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { add_sheet_cmd(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { add_item(c, add_sheet_cmd); }, S, DOC},
         {EDITOR_NETPROP, [](C c) { add_netprop_cmd(session(c)); }, S, DOC},
         {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
          DOC},

@@ -95,6 +95,13 @@ TEST_F(NavWindows, FindTextStaysOpenCountsAndSteps) {
     EXPECT_TRUE(dialog->ButtonFor(NAV_CMD_NEXT)->IsEnabled());
     click(dialog->ButtonFor(NAV_CMD_NEXT));
     ASSERT_TRUE(pump_until([&] { return session->pointer == Point{3000, 26000}; }));
+    EXPECT_TRUE(session->repeat_on);
+    // Edit Item (as the Add commands) starts afresh: the count is forgotten.
+    menu_command(canvas(), CMD_EDIT_ITEM, 0);
+    EXPECT_FALSE(session->repeat_on);
+    EXPECT_EQ(control_get_text(dialog->MessageLine()), "   ");
+    EXPECT_FALSE(dialog->ButtonFor(NAV_CMD_NEXT)->IsEnabled());
+    session_key(session, TK_ESCAPE);
     // Nothing found: the error box, the count 0, no step.
     control_set_text(dialog->Item(NF_SEARCH), "no such text");
     script.message(ANSWER_OK);
@@ -121,6 +128,14 @@ TEST_F(NavWindows, ShortcutsFollowTheModesOfTheCanvas) {
     EXPECT_EQ(states->GetString(0), "Add Junction");
     PopMode(session);
     EXPECT_EQ(states->GetCount(), 1u);
+    // Another document while a mode runs: the modes end, the list follows.
+    start_junction_mode(session);
+    Schema* other = nullptr;
+    new_active_schema(&other);
+    canvas()->TakeDocument(other);
+    editor_session(canvas());
+    ASSERT_EQ(states->GetCount(), 1u);
+    EXPECT_EQ(states->GetString(0), "Main Mode");
     wxWeakRef<wxDialog> open(shortcuts);
     click(form_of(shortcuts)->ButtonFor(SHORTCUTS_CMD_CANCEL));
     EXPECT_TRUE(pump_until([&] { return !open; }));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <wx/dcprint.h>
 #include <wx/image.h>
 
 #include "model/documents/image.h"
@@ -104,7 +105,27 @@ std::vector<Point> arc_points(Point c, Point s, Point e, bool clockwise, double 
 
 DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
                          uint32_t background)
-    : dc_(dc), sx_(sx), sy_(sy), ox_(origin_x), oy_(origin_y), background_(background) {}
+    : dc_(dc),
+      printer_device_(dc && wxDynamicCast(dc, wxPrinterDC) != nullptr),
+      sx_(sx),
+      sy_(sy),
+      ox_(origin_x),
+      oy_(origin_y),
+      background_(background) {}
+
+void DrawAdapter::apply_pen(const wxPen& pen) {
+    // wxGTK's printer device (3.2 series) remembers the colour it last gave
+    // cairo for pens and texts and does not give it again when a brush has
+    // changed it since: lines and texts came out in the last brush's
+    // colour, white on white. A pen of another colour first makes it give
+    // the one asked for. The toolkit mends it in its later versions, where
+    // this costs one more call per line.
+    if (printer_device_) {
+        const wxColour c = pen.GetColour();
+        dc_->SetPen(wxPen(wxColour(c.Red() ^ 0xFF, c.Green(), c.Blue()), 1));
+    }
+    dc_->SetPen(pen);
+}
 
 DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
 
@@ -250,14 +271,14 @@ void DrawAdapter::paint(const Prim& prim) {
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {
         case Prim::STRIP: {
-            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            apply_pen(pen_for(rgb, prim.width, prim.dashed));
             std::vector<wxPoint> pts;
             for (Point p : prim.points) pts.push_back(device(p));
             dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
             break;
         }
         case Prim::POLYGON: {
-            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            apply_pen(pen_for(rgb, prim.width, prim.dashed));
             dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
             std::vector<wxPoint> pts;
             for (Point p : prim.points) pts.push_back(device(p));
@@ -265,7 +286,7 @@ void DrawAdapter::paint(const Prim& prim) {
             break;
         }
         case Prim::CIRCLE: {
-            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            apply_pen(pen_for(rgb, prim.width, prim.dashed));
             dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
             const Point c = prim.points[0], on = prim.points[1];
             const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
@@ -275,7 +296,7 @@ void DrawAdapter::paint(const Prim& prim) {
             break;
         }
         case Prim::ARC: {
-            dc_->SetPen(pen_for(rgb, prim.width, prim.dashed));
+            apply_pen(pen_for(rgb, prim.width, prim.dashed));
             std::vector<wxPoint> pts;
             for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
                                       prim.clockwise != 0, std::max(sx_, sy_)))
@@ -284,7 +305,7 @@ void DrawAdapter::paint(const Prim& prim) {
             break;
         }
         case Prim::DOTS:
-            dc_->SetPen(pen_for(rgb, 0, false));
+            apply_pen(pen_for(rgb, 0, false));
             for (Point p : prim.points) dc_->DrawPoint(device(p));
             break;
         case Prim::TEXT: paint_text(prim); break;
@@ -331,6 +352,8 @@ void DrawAdapter::paint_text(const Prim& prim) {
     // a smudge.
     if (points < 2.0) return;
     dc_->SetFont(font_for(prim.font, points));
+    // The printer device colours texts as it last coloured a pen.
+    if (printer_device_) apply_pen(pen_for(mode_colour(prim.rgb), 0, false));
     dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
     dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const Point anchor = prim.points[0], dir = prim.points[1];
@@ -388,7 +411,7 @@ void DrawAdapter::paint_image(const Prim& prim) {
         }
     }
     // No picture (or one too big to hold): its outline.
-    dc_->SetPen(pen_for(mode_colour(prim.rgb), prim.width, false));
+    apply_pen(pen_for(mode_colour(prim.rgb), prim.width, false));
     dc_->SetBrush(*wxTRANSPARENT_BRUSH);
     dc_->DrawPolygon(4, c);
 }

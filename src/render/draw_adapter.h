@@ -103,7 +103,11 @@ private:
     void paint_text(const Prim& prim);
     void paint_image(const Prim& prim);
 
+    // Sets the pen, on a printer device so that lines and texts take its colour.
+    void apply_pen(const wxPen& pen);
+
     wxDC* dc_ = nullptr;
+    bool printer_device_ = false;
     std::vector<Prim>* record_ = nullptr;
     double sx_ = 1, sy_ = 1, ox_ = 0, oy_ = 0;
     uint32_t background_ = 0;

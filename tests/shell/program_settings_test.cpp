@@ -4,6 +4,10 @@
 // user what they must read and nothing else.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -110,14 +114,42 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
                           "log_help_missing.png");
 }
 
+// A window manager on the private display while it lives (none when the
+// display's manager cannot be started).
+class WindowManager {
+public:
+    WindowManager() {
+        std::string display = "DISPLAY=" + tn_test::private_display();
+        char* argv[] = {const_cast<char*>("openbox"), nullptr};
+        char* env[] = {display.data(), nullptr};
+        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
+    }
+    ~WindowManager() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    // True once it manages the display (it has announced itself on the root).
+    bool running() const {
+        return pid_ > 0 && wait_until([&] {
+                   return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                          std::string::npos;
+               });
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
 // The toolkit has nothing to complain about while the program starts and a
-// sheet opens in a second tab.
-TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
+// sheet opens in a second tab, with a window manager and without.
+void expect_no_toolkit_warnings(const std::string& config_dir, const std::string& sheet,
+                                const std::string& work_dir) {
     Program program(config_dir);
-    program.Start({example_sheet()}, dir.path().string());
+    program.Start({sheet}, work_dir);
     const std::string frame = program.WaitWindow(frame_title);
     ASSERT_FALSE(frame.empty());
-    const std::string one = dir.file("one.png"), two = dir.file("two.png");
+    const std::string one = work_dir + "/one.png", two = work_dir + "/two.png";
     ASSERT_TRUE(settled_screenshot(frame, one));
     keys(frame, "ctrl+n");  // File > New Sheet: a second tab
     ASSERT_TRUE(settled_screenshot(frame, two, one));
@@ -125,6 +157,16 @@ TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
     int status = -1;
     ASSERT_TRUE(program.WaitExit(&status));
     EXPECT_EQ(program.Stderr().find("Gtk-"), std::string::npos) << program.Stderr();
+}
+
+TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
+    expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
+}
+
+TEST_F(ProgramTest, NoToolkitWarningsUnderAWindowManager) {
+    WindowManager manager;
+    if (!manager.running()) GTEST_SKIP() << "no window manager (openbox) to start";
+    expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
 }
 
 }  // namespace

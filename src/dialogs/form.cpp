@@ -72,10 +72,13 @@ Form::Form(std::vector<FormRow> rows) : rows_(std::move(rows)), values_(rows_.si
         const FormRow& row = rows_[i];
         FieldValue& value = values_[i];
         if (row.kind == RowKind::TEXT && row.sample) value.text = row.sample;
-        if (row.kind == RowKind::CHOICE) {
+        if (row.kind == RowKind::CHOICE || row.kind == RowKind::RADIO ||
+            row.kind == RowKind::BITMAP_RADIO) {
             value.entries = lines_of(row.sample);
-            value.number = -1;
+            value.number = row.kind == RowKind::CHOICE ? -1 : 0;
         }
+        if (row.kind == RowKind::LABEL && row.field && row.sample)
+            value.text = row.label ? row.label : "";
     }
 }
 

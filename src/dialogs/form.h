@@ -18,13 +18,18 @@
 
 enum class RowKind : unsigned char {
     // Controls: hold a value.
-    TEXT,    // one-line text; `sample` is its first text, whose width sets the field's
-    CHECK,   // check box
-    CHOICE,  // drop-down list; `sample` holds its entries, one per line
-    LIST,    // list box in which several lines can be selected; `min` x `max` pixels
-    PICK,    // list box of `min` x `max` pixels in which one line is selected at a time
+    TEXT,          // one-line text; `sample` is its first text, whose width sets the field's
+    CHECK,         // check box
+    CHOICE,        // drop-down list; `sample` holds its entries, one per line
+    LIST,          // list box in which several lines can be selected; `min` x `max` pixels
+    PICK,          // list box of `min` x `max` pixels in which one line is selected at a time
+    RADIO,         // radio box; `sample` holds its entries, one per line, in `min` columns (0: one)
+    BITMAP_RADIO,  // radio box of bitmaps (toolkit/bitmap_radio.h): `sample` holds the
+                   // bitmap names, one per cell ("-name": a hidden cell), down columns of
+                   // `min` cells
     // Fixed items.
-    LABEL,   // a static text
+    LABEL,   // a static text; with a field and a `sample`, a message showing the
+             // value's text in a place as wide as the sample
     BUTTON,  // a button on the panel; a click reports `client`
     AREA,    // a blank panel of `min` x `max` pixels that the dialog's own code fills
     // Layout of the panels.
@@ -66,10 +71,18 @@ struct FormRow {
     bool select_all = false;       // TEXT: shown with its whole text selected
 };
 
+// The cells of the two bitmap radio boxes of the dialogs: the orientation
+// compass (three columns of three from the north-west, down each column;
+// its centre hidden: the button indexes of orient_code_of_button) and the
+// four quarter turns of a part (two columns of two).
+constexpr const char* COMPASS_CELLS =
+    "norwes\nwest\nsouwes\nnorth\n-north\nsouth\nnoreas\neast\nsoueas";
+constexpr const char* ROTATION_CELLS = "part0\npart1\npart2\npart3";
+
 struct FieldValue {
-    int number = 0;                    // CHECK 0 or 1; CHOICE the entry, -1 for none
-    std::string text;                  // TEXT
-    std::vector<std::string> entries;  // CHOICE and LIST
+    int number = 0;                    // CHECK 0 or 1; CHOICE, RADIO the entry, -1 for none
+    std::string text;                  // TEXT; a LABEL's message
+    std::vector<std::string> entries;  // CHOICE, LIST, RADIO, BITMAP_RADIO
     std::vector<bool> selected;        // LIST: one flag per entry
     bool enabled = true;
 };

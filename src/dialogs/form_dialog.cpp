@@ -7,9 +7,11 @@
 #include <wx/choice.h>
 #include <wx/listbox.h>
 #include <wx/panel.h>
+#include <wx/radiobox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "toolkit/bitmap_radio.h"
 #include "toolkit/flow_panel.h"
 #include "toolkit/panel_items.h"
 
@@ -91,7 +93,34 @@ void FormDialog::BuildRows() {
                 item = panel->Add(list, label);
                 break;
             }
-            case RowKind::LABEL: item = panel->AddLabel(label); break;
+            case RowKind::RADIO: {
+                auto* radio = new wxRadioBox(panel, wxID_ANY, label, wxDefaultPosition,
+                                             wxDefaultSize, array_of(value.entries),
+                                             row.min > 0 ? row.min : 1, wxRA_SPECIFY_COLS);
+                if (row.client) radio->Bind(wxEVT_RADIOBOX, report(row.client));
+                item = panel->Add(radio);
+                break;
+            }
+            case RowKind::BITMAP_RADIO: {
+                auto* radio = new BitmapRadioBox(panel, value.entries, row.min);
+                if (row.client) radio->Bind(wxEVT_RADIOBOX, report(row.client));
+                item = panel->Add(radio, label);
+                break;
+            }
+            case RowKind::LABEL:
+                if (row.field && row.sample) {
+                    // A message: as wide as its sample whatever it shows.
+                    auto* message = new wxStaticText(
+                        panel, wxID_ANY, wxString::FromUTF8(value.text), wxDefaultPosition,
+                        wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+                    wxSize size = message->GetTextExtent(from_utf8(row.sample));
+                    size.IncTo(message->GetBestSize());
+                    message->SetMinSize(size);
+                    item = panel->Add(message);
+                } else {
+                    item = panel->AddLabel(label);
+                }
+                break;
             case RowKind::AREA: {
                 auto* area =
                     new wxPanel(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max));
@@ -145,7 +174,7 @@ void FormDialog::BuildRows() {
     }
 }
 
-void FormDialog::Fill() {
+void FormDialog::Fill(bool initial) {
     const std::vector<FormRow>& rows = form_.rows();
     wxTextCtrl* focus = nullptr;
     for (size_t i = 0; i < rows.size() && i < items_.size(); ++i) {
@@ -155,13 +184,18 @@ void FormDialog::Fill() {
         switch (rows[i].kind) {
             case RowKind::TEXT:
                 control_set_text(item, value.text.c_str());
-                if (rows[i].select_all) {
+                if (rows[i].select_all && initial) {
                     auto* text = static_cast<wxTextCtrl*>(item);
                     text->SelectAll();
                     if (!focus) focus = text;
                 }
                 break;
-            case RowKind::CHECK: control_set_value(item, value.number); break;
+            case RowKind::CHECK:
+            case RowKind::RADIO:
+            case RowKind::BITMAP_RADIO: control_set_value(item, value.number); break;
+            case RowKind::LABEL:
+                if (rows[i].field && rows[i].sample) control_set_text(item, value.text.c_str());
+                break;
             case RowKind::CHOICE: {
                 auto* choice = static_cast<wxChoice*>(item);
                 set_entries(choice, value.entries);
@@ -199,7 +233,9 @@ void FormDialog::Read() {
         switch (rows[i].kind) {
             case RowKind::TEXT: value.text = control_get_text(item); break;
             case RowKind::CHECK:
-            case RowKind::CHOICE: value.number = control_get_value(item); break;
+            case RowKind::CHOICE:
+            case RowKind::RADIO:
+            case RowKind::BITMAP_RADIO: value.number = control_get_value(item); break;
             case RowKind::LIST:
             case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);

@@ -30,8 +30,11 @@ public:
     // Makes the items and buttons of every row. The caller may add items of
     // its own afterwards, then calls Fit.
     void BuildRows();
-    // The form's values into the items.
-    void Fill();
+    // The form's values into the items. The first filling also selects the
+    // whole text of the rows that ask for it and gives the first of them the
+    // focus; a later one (after the form changed under an action) leaves
+    // the focus and the selections to the user.
+    void Fill(bool initial = true);
     // The items' values into the form.
     void Read();
 

@@ -41,11 +41,6 @@ struct EditSession;
 // Wire, Bus, Line, Circle and Box: the drawing tool with the shared
 // selectors set (kind DRAW_KIND_*, a drawing line, a bus).
 void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
-// Text: TEXT_TEXT with the attribute byte of the text properties.
-void start_text_from_properties(EditSession* session);
-// The text attribute byte of the text properties (orientation, mirrors,
-// boxed, label).
-uint8_t text_attributes_from_properties();
 // Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
 // and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.
 void start_part_from_palette(EditSession* session, int slot);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "editor/item_edit.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/core.h"
@@ -163,11 +164,9 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             data->last = p;
             return 1;
         case EV_LEFT_UP: release(session, instance, p); return 1;
-        case EV_LEFT_DCLICK: {
-            SchItem* hit = item_at(session, p);
+        case EV_LEFT_DCLICK:
             session->click_state = 0;
-            return hit ? start_edit_items(session, 7, hit, p, hit->type) : 0;
-        }
+            return edit_item_at(session, p, EDIT_OPERATION) ? 1 : 0;
         case EV_ESC:
             ghost_erase(session, instance);
             free_ghosts(session, data);
@@ -255,6 +254,7 @@ int bookmark_event(EditSession* session, ModeInstance* instance, int code, Point
             session->host->mark_modified();
             PopMode(session);
             session->host->redraw();
+            session->host->edit_bookmark(slot);
             return 1;
         }
         case EV_RIGHT_UP:

@@ -194,7 +194,7 @@ const ToolMode enter_sheet_mode{"Enter Sheet", 0,       enter_sheet_enter, nullp
                                 nullptr,       nullptr, enter_sheet_event, nullptr,
                                 nullptr,       nullptr, enter_sheet_keys,  2};
 
-bool start_edit_items(EditSession* session, int operation, SchItem* item, Point p, int) {
-    if (!session || !item || operation != 7) return false;
-    return session->host->edit_item(item, p);
+bool start_edit_items(EditSession* session, int operation, SchItem* item, Point p, int code) {
+    if (!session || operation != 7) return false;
+    return session->host->edit_item(item, p, code);
 }

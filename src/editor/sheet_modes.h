@@ -37,7 +37,7 @@ extern const ToolMode add_text_mode;        // "Add Text"
 extern const ToolMode enter_sheet_mode;     // "Enter Sheet"
 extern const ToolMode zoom_area_mode;       // "Zoom Area"
 extern const ToolMode zoom_mode;            // "Zoom": clicks zoom in and out
-extern const ToolMode find_item_mode;       // "Find Item"
+extern const ToolMode find_item_mode;       // "Find Item": the click names the item to edit
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
 extern const ToolMode paste_mode;           // "Paste": pasted items follow the pointer
 
@@ -93,7 +93,8 @@ ModeInstance* start_text_tool(EditSession* session, const char* text, uint8_t at
 // ghost erased and drawn again).
 void text_tool_set(EditSession* session, ModeInstance* instance, const char* text,
                    uint8_t attributes, int xsize, int ysize, int font);
-// Operation 7 opens the edit dialog of the item. False when nothing started.
+// Operation 7 opens the edit dialog of an edit code for the item (for a
+// new item of that kind when the item is null). False when nothing started.
 bool start_edit_items(EditSession* session, int operation, SchItem* item, Point p, int code);
 // Resets "Add Part"'s placement state for a new part.
 void part_tool_init(EditSession* session, ModeInstance* instance, bool convert, bool visible_power);
@@ -138,10 +139,6 @@ int enter_sheet_cmd(EditSession* session);
 // "Place Book Mark" for a slot 0..4 (its name set when given); null for
 // another slot. The click stores the bookmark.
 ModeInstance* start_bookmark_mode(EditSession* session, int slot, const char* name);
-// Searches the texts (the title block's on a template canvas) and pushes
-// "Find Item" (once), which shows the first match and steps through the
-// matches with N and P. The number of matches (0 rings the bell).
-int start_find_mode(EditSession* session, const char* pattern, bool case_sensitive, bool wildcards);
 // Moves the pointer to a bookmark; false when the slot is not in use.
 bool jump_to_bookmark(EditSession* session, int slot);
 // 0, or 82 "Click inside a Sheet!" (shown as the prompt) when no sub-sheet

@@ -209,11 +209,15 @@ public:
     virtual void open_sheet(const char* file_name, SubSheet* box) { (void)file_name, (void)box; }
     // Closes the Add/Edit Sheet dialog when it is open.
     virtual void hide_sheet_dialog() {}
-    // The edit dialog of an item; false when it could not be opened.
-    virtual bool edit_item(SchItem* item, Point p) {
-        (void)item, (void)p;
+    // The edit dialog of a kind (an edit code, editor/item_edit.h) for the
+    // item, or for a new item of that kind when the item is null; p is the
+    // click that chose it. False when nothing was opened.
+    virtual bool edit_item(SchItem* item, Point p, int code) {
+        (void)item, (void)p, (void)code;
         return false;
     }
+    // The name of a bookmark slot was just placed: asks for its name.
+    virtual void edit_bookmark(int slot) { (void)slot; }
     // The document was replaced (undo): the canvas shows the new one.
     virtual void document_replaced(Schema* now) { (void)now; }
     // Zoom requests of the zoom modes: a factor about a point, an area, the drawing.
@@ -245,8 +249,9 @@ struct EditSession {
     // The repeat range: the items the last placement made (not owned).
     std::vector<SchItem*> repeat_items;
     bool repeat_on = false;
-    // Auto-activation read by the mouse handler: set by the Edit Item
-    // command so that the next click edits the item under it.
+    // Auto-activation: the Edit Item command arms it and records what the
+    // next click in "Find Item" runs on the item under it
+    // (editor/item_edit.h).
     bool auto_active = false;
     int restart_command = 0;
     uint8_t auto_operation = 0;

@@ -138,6 +138,8 @@ int32_t coord_from_display(int32_t x) {
     return no_scale ? x : to_int32(static_cast<double>(x) * 10);
 }
 
+int32_t user_to_world(int32_t value) { return coord_from_display(value); }
+
 Point point_to_display(Point p) {
     return Point{coord_to_display(p.x), to_int32(-static_cast<double>(coord_to_display(p.y)))};
 }

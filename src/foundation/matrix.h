@@ -53,6 +53,10 @@ int32_t units_to_metric(int32_t x);    // trunc(x * 25.4 / 10)
 int32_t units_from_metric(int32_t x);  // trunc(x * 10 / 25.4)
 int32_t coord_to_display(int32_t x);
 int32_t coord_from_display(int32_t x);
+// A coordinate the user typed, in world units: converted from the metric
+// display when the unit hook says so, else times 10 unless the no-scale
+// flag is set (then unchanged).
+int32_t user_to_world(int32_t value);
 // Both coordinates converted, then y negated (the display's y axis points up).
 Point point_to_display(Point p);
 Point point_from_display(Point p);

@@ -1,13 +1,14 @@
 // The base mode of the library and template windows: a press on empty
 // space drawn out selects an area (the view's selection polygon), a press
 // on the lower-right corner or edge of a body drawn out resizes the body,
-// and a double click on a part's name or reference opens its dialog.
+// and a double click opens the dialog of what lies under it.
 #include <algorithm>
 #include <cstdlib>
 
 #include "editor/sheet_modes.h"
 #include "foundation/list.h"
 #include "libedit/libedit.h"
+#include "libedit/libedit_edit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/attribute.h"
@@ -86,23 +87,6 @@ void shape_outline(BaseTool* tool, Point p) {
     }
 }
 
-// A double click on a text of a placed part: the name opens Part Names,
-// the reference the reference prefix.
-void edit_at(LibEdit* ed, Point p) {
-    for (SchItem* item : list_items<SchItem>(libedit_items(ed))) {
-        if (item->type != PARTLIB_ITEM) continue;
-        PlacedPart* placed = as_PlacedPart(item);
-        if (distance_Attribute(&placed->value, p, 0, LIBEDIT_HIT, 0) < LIBEDIT_HIT) {
-            ed->host->command(LIBEDIT_CMD_NAMES);
-            return;
-        }
-        if (distance_Attribute(&placed->reference, p, 0, LIBEDIT_HIT, 0) < LIBEDIT_HIT) {
-            ed->host->command(LIBEDIT_CMD_REFERENCE);
-            return;
-        }
-    }
-}
-
 void base_enter(EditSession* session, ModeInstance* instance) {
     SetModeCursor(session, instance, CURSOR_ARROW);
     set_prompt(session, "");
@@ -152,7 +136,7 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         }
         case EV_LEFT_DCLICK:
             drop_outline(session, instance);
-            if (ed && session->kind == 2) edit_at(ed, p);
+            if (ed) libedit_edit_selection(ed, p);
             return 1;
         case EV_RIGHT_UP:
         case EV_ESC: drop_outline(session, instance); return 1;

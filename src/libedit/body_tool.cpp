@@ -76,9 +76,6 @@ void body_tool_exit(EditSession* session, ModeInstance* instance) {
     if (session->schema) view_set_clip(&session->schema->view, Rect{}, CLIP_NONE);
 }
 
-void libedit_suspend(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, false); }
-void libedit_resume(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, true); }
-
 // The click: the body of the first outline becomes the part's.
 void place_body(EditSession* session, ModeInstance* instance) {
     LibEdit* ed = libedit_of(session);
@@ -151,16 +148,12 @@ int body_tool_event(EditSession* session, ModeInstance* instance, int code, Poin
     }
 }
 
-const ToolKey body_keys[] = {
-    {0, 0, "Mouse", "MB1 identify position.", nullptr, nullptr},
-    TN_ESC_KEY,
-};
-
 }  // namespace
 
-const ToolMode add_body_mode{"Add Body",       sizeof(BodyTool), body_tool_enter, body_tool_exit,
-                             libedit_suspend,  libedit_resume,   body_tool_event, body_ghost_paint,
-                             body_ghost_paint, body_ghost_paint, body_keys,       2};
+const ToolMode add_body_mode{"Add Body",       sizeof(BodyTool),      body_tool_enter,
+                             body_tool_exit,   libedit_tool_suspend,  libedit_tool_resume,
+                             body_tool_event,  body_ghost_paint,      body_ghost_paint,
+                             body_ghost_paint, libedit_position_keys, 2};
 
 ModeInstance* start_add_body_mode(EditSession* session, int devices, bool converted) {
     LibEdit* ed = libedit_of(session);

@@ -34,6 +34,7 @@ struct LibEntry;
 struct Library;
 struct List;
 struct Part;
+struct Pin;
 struct PlacedPart;
 struct Schema;
 struct SchItem;
@@ -79,6 +80,30 @@ public:
     virtual bool ok_to_close() { return true; }
     // A menu command on the window (a double click opens a dialog).
     virtual void command(int id) { (void)id; }
+    // A line of text asked of the user (the number of a pin): false when
+    // the user cancelled. Without a window the proposal is taken.
+    virtual bool ask_text(const char* message, const char* caption, const char* proposal,
+                          std::string* answer) {
+        (void)message, (void)caption;
+        *answer = proposal ? proposal : "";
+        return true;
+    }
+    // The dialog of a pin of the part (Add/Edit Pin), of a text or IEEE
+    // symbol of the part or of a text or control of a title block.
+    virtual void edit_pin(PlacedPart* placed, Pin* pin) { (void)placed, (void)pin; }
+    virtual void edit_text(SchItem* item) { (void)item; }
+    // The blinking selection of the edit tool: its 500 ms timer started or
+    // stopped; each tick calls libedit_blink_tick.
+    virtual void blink(bool on) { (void)on; }
+    // The id of the variant of a document font at an escapement (tenths of
+    // a degree), brought into the table when missing; a record the table
+    // lacks is replaced by the default font's. Without a window the id stays.
+    virtual int font_at_escapement(List** fonts, int font_id, int escapement) {
+        (void)fonts, (void)escapement;
+        return font_id;
+    }
+    // A text tool ended: the document's font records no text uses are dropped.
+    virtual void fonts_used() {}
 };
 
 // Menu commands of the library and template windows.
@@ -90,12 +115,17 @@ enum : int {
     LIBEDIT_CMD_CIRCLE = 20211,
     LIBEDIT_CMD_ARC_CENTRE = 20212,
     LIBEDIT_CMD_ARC_END = 20213,
+    LIBEDIT_CMD_TEXT = 20214,
+    LIBEDIT_CMD_PIN = 20215,
     LIBEDIT_CMD_NAMES = 20216,
     LIBEDIT_CMD_REFERENCE = 20217,
+    LIBEDIT_CMD_FIELDS = 20218,
     LIBEDIT_CMD_FILLED_CIRCLE = 20220,
     LIBEDIT_CMD_POLYGON = 20221,
     LIBEDIT_CMD_BOX = 20222,
     LIBEDIT_CMD_VECTOR = 20223,
+    LIBEDIT_CMD_IEEE = 20224,
+    LIBEDIT_CMD_PINOUT = 20225,
     TEMPLATE_CMD_SAVE = 20235,
     TEMPLATE_CMD_SAVE_AS = 20236,
     TEMPLATE_CMD_LINE = 20238,
@@ -105,6 +135,8 @@ enum : int {
     TEMPLATE_CMD_ARC_END = 20242,
     TEMPLATE_CMD_FILLED_CIRCLE = 20244,
     TEMPLATE_CMD_POLYGON = 20245,
+    TEMPLATE_CMD_TEXT = 20243,
+    TEMPLATE_CMD_CONTROLS = 20247,
     TEMPLATE_CMD_UNDO = 20248,
 };
 

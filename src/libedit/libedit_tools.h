@@ -16,8 +16,11 @@
 // follow the pointer, the click stores them.
 //
 // The base mode of both windows selects an area (the view's selection
-// polygon), resizes a body by its lower-right corner and opens the names or
-// reference dialog for a double click on the part's texts.
+// polygon), resizes a body by its lower-right corner and opens the dialog of
+// what a double click falls on (libedit_edit_selection).
+//
+// "Add Pin" (below), "Add Text" and "Add IEEE" (libedit/libedit_items.h) and
+// "Libedit Edit" (libedit/libedit_edit.h) are the other tools.
 #include <cstdint>
 
 #include "editor/tool_mode.h"
@@ -29,6 +32,7 @@ struct List;
 extern const ToolMode libedit_main_mode;  // "Libedit Main Mode"
 extern const ToolMode add_vectors_mode;   // "Add Vectors ,..."
 extern const ToolMode add_body_mode;      // "Add Body"
+extern const ToolMode add_pin_mode;       // "Add Pin"
 
 // The figure kind of the shared drawing selector (draw_item_kind): 1 line,
 // 2 arc by its ends, 3 arc by its centre, 4 box, 5 circle.
@@ -44,6 +48,20 @@ ModeInstance* start_add_polygon(EditSession* session, bool in_part);
 // Undo copy and push of "Add Body" for a package of `devices` (at least one
 // outline is drawn) with or without the converted form.
 ModeInstance* start_add_body_mode(EditSession* session, int devices, bool converted);
+
+// Undo copy and push of "Add Pin" with the shape bits and type of the
+// pins it adds, the name of the first one and the numbers of its first
+// device (null or empty: none); without a part under edit the bell and
+// "Place Body First !!!" (null). The first click picks a body; the pin
+// then follows the pointer on the body's outline, each click adds one and
+// asks the numbers it lacks; a right click ends the tool and asks for the
+// pin dialog again.
+ModeInstance* start_add_pin_mode(EditSession* session, int shape, int type, const char* name,
+                                 const char* references);
+// Add/Edit Pin's Add: the fields stored, every running "Add Pin" ended, the
+// tool started with them.
+struct PinFields;
+ModeInstance* libedit_add_pin(EditSession* session, const PinFields& fields);
 
 // --- arcs ------------------------------------------------------------------------------------
 // The bend of an arc given by its ends, in tenths of a degree 0..1800: the

@@ -13,6 +13,7 @@
 #include "foundation/services.h"
 #include "libedit/libedit.h"
 #include "libedit/libedit_kit.h"
+#include "libedit/libedit_pins.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
@@ -22,6 +23,7 @@
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
+#include "model/items/vectors.h"
 #include "model/items/view.h"
 
 namespace {
@@ -371,30 +373,49 @@ void libedit_refresh_references(LibEdit* ed, Part* part, const char* name) {
     }
 }
 
+void libedit_tool_suspend(EditSession* session, ModeInstance*) {
+    SetCrossHairStyle(session, 0, false);
+}
+
+void libedit_tool_resume(EditSession* session, ModeInstance*) {
+    SetCrossHairStyle(session, 0, true);
+}
+
+int libedit_key_always(int, ModeInstance*, int, int, int) { return 1; }
+
+const ToolKey libedit_position_keys[2] = {
+    {0, 0, "Mouse", "MB1 identify position.", nullptr, nullptr},
+    TN_ESC_KEY,
+};
+
+bool libedit_refuse_without_part(LibEdit* ed) {
+    if (libedit_first_placed(ed)) return false;
+    ed->session->host->bell();
+    error_box(nullptr, "Error", MB_ICON_STOP, 50001);
+    return true;
+}
+
+List* part_body_items(LibEdit* ed, bool converted) {
+    Part* part = libedit_part(ed);
+    if (!part) return nullptr;
+    Vectors*& body = converted ? part->convert : part->normal;
+    if (!body) {
+        body = new_Vectors();
+        if (!body) no_memory();
+        ref_Vectors(body);
+    } else if (body->refs > 1) {
+        Vectors* own = dup_Vectors(body);
+        if (!own) no_memory();
+        unref_Vectors(body);
+        ref_Vectors(own);
+        body = own;
+    }
+    return body->items;
+}
+
 // --- pin numbers -------------------------------------------------------------------------------
 void pin_numbers_check(PinList* list, int devices, bool converted) {
-    if (!list) return;
-    constexpr int LIMIT = 5000;
-    std::vector<unsigned char> counts(LIMIT, 0);
-    for (Pin* pin : list_items<Pin>(list->pins)) {
-        if (pin->type == PWR || pin->numbers.empty()) continue;
-        for (int i = 0; i < devices; ++i) {
-            int number = std::atoi(pin_number(pin, i));
-            if (number >= 1 && number < LIMIT && counts[number] < 255) ++counts[number];
-        }
-    }
-    std::string listed;
-    int shown = 0;
-    for (int n = 1; n < LIMIT; ++n) {
-        if (counts[n] < 2) continue;
-        if (shown == 11) {
-            listed += "...";
-            break;
-        }
-        if (shown > 0) listed += ",";
-        listed += std::to_string(n);
-        ++shown;
-    }
+    const std::string listed = pin_duplicated_numbers(list, devices);
     if (!listed.empty())
         error_box(nullptr, "Warning", MB_ICON_EXCLAMATION, 50008, listed.c_str(),
                   converted ? "Converted form" : "Normal form");

@@ -361,29 +361,15 @@ void vectors_commit_step(VectorsTool* tool) {
     }
 }
 
-// Where a stored figure goes: a body of the part under edit, made when
-// missing and made the part's own when another part shares it; or the
-// title block's graphics. Null when there is no part any more.
+// Where a stored figure goes: a body of the part under edit, or the title
+// block's graphics. Null when there is no part any more.
 List* destination(EditSession* session, const VectorsTool* tool) {
     Schema* schema = session->schema;
     if (!tool->in_part) {
         if (!schema->titleblock.drawing) schema->titleblock.drawing = new_list_or_die();
         return schema->titleblock.drawing;
     }
-    Part* part = libedit_part(libedit_of(session));
-    if (!part) return nullptr;
-    Vectors*& body = tool->converted ? part->convert : part->normal;
-    if (!body) {
-        body = new_set();
-        ref_Vectors(body);
-    } else if (body->refs > 1) {
-        Vectors* own = dup_Vectors(body);
-        if (!own) no_memory();
-        unref_Vectors(body);
-        ref_Vectors(own);
-        body = own;
-    }
-    return body->items;
+    return part_body_items(libedit_of(session), tool->converted);
 }
 
 void vectors_commit_item(SchItem* item, const VectorsTool* tool, List* target) {
@@ -521,12 +507,7 @@ void vectors_tool_exit(EditSession* session, ModeInstance* instance) {
     if (session->schema) release_constraint(session);
 }
 
-void vectors_suspend(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, false); }
-void vectors_resume(EditSession* session, ModeInstance*) { SetCrossHairStyle(session, 0, true); }
-
 // --- keys ---------------------------------------------------------------------------------------
-int always(int, ModeInstance*, int, int, int) { return 1; }
-
 // The ghost rebuilt at the pointer after a change of the tool's settings.
 void reshape(EditSession* session, ModeInstance* instance) {
     VectorsTool* tool = vectors_tool(instance);
@@ -607,17 +588,18 @@ int tool_key_end(EditSession* session, ModeInstance* instance, int) {
 const ToolKey vectors_keys[] = {
     {0, 0, "Mouse", "MB1 add items in the sheet.\n", nullptr, nullptr},
     {TK_BACK, TK_BACK, "BackSpace : Back one item",
-     "The 'BackSpace' key back one item in 'line' mode.\n", always, vectors_key_back},
+     "The 'BackSpace' key back one item in 'line' mode.\n", libedit_key_always, vectors_key_back},
     {'I', 'i', "I or i : Change item type", "The 'I' or 'i' keys toggle the item type added.\n",
-     always, vectors_key_item_type},
+     libedit_key_always, vectors_key_item_type},
     {'X', 'x', "X or x : Change geometry type", "The 'X' or 'x' keys toggle the geometry type.\n",
-     always, vectors_key_geometry},
-    {'B', 'b', "B or b : Begin Wire/Bus/Draw", "The 'B' or 'b' keys begin a vector def.\n", always,
-     tool_key_begin},
-    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n", always,
-     tool_key_end},
+     libedit_key_always, vectors_key_geometry},
+    {'B', 'b', "B or b : Begin Wire/Bus/Draw", "The 'B' or 'b' keys begin a vector def.\n",
+     libedit_key_always, tool_key_begin},
+    {'N', 'n', "N or n : End Wire/Bus/Draw", "The 'N' or 'n' keys end a vector def.\n",
+     libedit_key_always, tool_key_end},
     {' ', ' ', "Space : Change Arc",
-     "In Arc mode, the space keys toggles between\nCW and CCW arcs.", always, vectors_key_arc_dir},
+     "In Arc mode, the space keys toggles between\nCW and CCW arcs.", libedit_key_always,
+     vectors_key_arc_dir},
     {TK_ESCAPE, TK_ESCAPE, "Esc : Function exit", "The Esc key exits the function", esc_guard,
      esc_action},
 };
@@ -670,7 +652,7 @@ void append_arc(const Arc* model, Point start, Point end, List* target) {
 }  // namespace
 
 const ToolMode add_vectors_mode{"Add Vectors ,...",    sizeof(VectorsTool),   vectors_tool_enter,
-                                vectors_tool_exit,     vectors_suspend,       vectors_resume,
+                                vectors_tool_exit,     libedit_tool_suspend,  libedit_tool_resume,
                                 vectors_tool_event,    vectors_ghost_repaint, vectors_ghost_repaint,
                                 vectors_ghost_repaint, vectors_keys,          8};
 
@@ -687,11 +669,7 @@ int vectors_kind() {
 ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline) {
     LibEdit* ed = libedit_of(session);
     if (!ed || !session->schema) return nullptr;
-    if (check_part && !libedit_first_placed(ed)) {
-        session->host->bell();
-        error_box(nullptr, "Error", MB_ICON_STOP, 50001);
-        return nullptr;
-    }
+    if (check_part && libedit_refuse_without_part(ed)) return nullptr;
     edit_checkpoint(session);
     ModeInstance* instance = PushMode(session, &add_vectors_mode);
     VectorsTool* tool = vectors_tool(instance);

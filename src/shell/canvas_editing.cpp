@@ -8,6 +8,7 @@
 #include <wx/cursor.h>
 #include <wx/timer.h>
 
+#include "dialogs/item_dialogs.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
@@ -59,6 +60,9 @@ public:
     // A box's "./" and "../" names are from the folder of the sheet it is on.
     void open_sheet(const char* file_name, SubSheet* box) override {
         ::open_sheet(name_from_holder(file_name, canvas_file_name(canvas_).c_str()).c_str(), box);
+    }
+    bool edit_item(SchItem* item, Point p, int code) override {
+        return ::edit_item(canvas_, item, p, code);
     }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {
@@ -209,18 +213,6 @@ void EditCanvas::OnEvent(wxMouseEvent& event) {
     WorldPoint(wxPoint(window.x, window.y), &world);
     held_ = event.LeftIsDown();
     last_window_ = wxPoint(window.x, window.y);
-    // The Edit Item command armed the next click: it edits the item under it.
-    if (auto_activate && (code == EV_LEFT_UP || code == EV_LEFT_DCLICK)) {
-        auto_activate = false;
-        if (auto_operation != 0) {
-            int operation = auto_operation;
-            auto_operation = 0;
-            SchItem* item = item_at(&editing, world);
-            if (!item || !start_edit_items(&editing, operation, item, world, item->type))
-                restart_command = 0;
-            return;
-        }
-    }
     session_event(&editing, code, world);
 }
 

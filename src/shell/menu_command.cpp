@@ -11,6 +11,7 @@
 #include <wx/aboutdlg.h>
 
 #include "editor/editor_commands.h"
+#include "editor/item_edit.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
@@ -141,6 +142,13 @@ std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<C
     return rows;
 }
 
+// Edit Item: the next click edits the item under it.
+void edit_item_command(const CommandCall& call) {
+    EditSession* editing = session(call);
+    if (edit_item_cmd(editing, false, EDIT_ITEM_FILTER) == 0)
+        set_pending_click(editing, CMD_EDIT_ITEM, EDIT_OPERATION);
+}
+
 void jump(const CommandCall& call) { jump_command(session(call), call.id - EDITOR_JUMP_FIRST); }
 void mark(const CommandCall& call) {
     start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
@@ -184,6 +192,7 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
+        {CMD_EDIT_ITEM, edit_item_command, S, DOC},
         {EDITOR_MARK_FIRST + 0, mark, S, DOC},
         {EDITOR_MARK_FIRST + 1, mark, S, DOC},
         {EDITOR_MARK_FIRST + 2, mark, S, DOC},
@@ -212,7 +221,7 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_POWER, power_command, S, DOC},
         {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
         {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
-        {EDITOR_TEXT, [](C c) { start_text_from_properties(session(c)); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
         {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
         {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},

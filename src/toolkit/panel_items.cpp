@@ -18,6 +18,7 @@
 #include "foundation/core.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/services.h"
+#include "toolkit/bitmap_radio.h"
 #include "toolkit/flow_panel.h"
 
 namespace {
@@ -45,6 +46,7 @@ int control_get_value(wxWindow* item) {
     if (auto* box = dynamic_cast<wxCheckBox*>(item)) return box->GetValue() ? 1 : 0;
     if (auto* choice = dynamic_cast<wxChoice*>(item)) return choice->GetSelection();
     if (auto* radio = dynamic_cast<wxRadioBox*>(item)) return radio->GetSelection();
+    if (auto* radio = dynamic_cast<BitmapRadioBox*>(item)) return radio->GetSelection();
     if (auto* slider = dynamic_cast<wxSlider*>(item)) return slider->GetValue();
     TN_ASSERT(!"control_get_value on an item without a value");
     return 0;
@@ -57,9 +59,12 @@ void control_set_value(wxWindow* item, int value) {
     if (auto* box = dynamic_cast<wxCheckBox*>(item)) {
         box->SetValue(value != 0);
     } else if (auto* choice = dynamic_cast<wxChoice*>(item)) {
-        if (value >= -1 && value < static_cast<int>(choice->GetCount())) choice->SetSelection(value);
+        if (value >= -1 && value < static_cast<int>(choice->GetCount()))
+            choice->SetSelection(value);
     } else if (auto* radio = dynamic_cast<wxRadioBox*>(item)) {
         if (value >= 0 && value < static_cast<int>(radio->GetCount())) radio->SetSelection(value);
+    } else if (auto* radio = dynamic_cast<BitmapRadioBox*>(item)) {
+        radio->SetSelection(value);
     } else if (auto* slider = dynamic_cast<wxSlider*>(item)) {
         slider->SetValue(value);
     }
@@ -88,8 +93,10 @@ void control_set_text(wxWindow* item, const char* text) {
     if (control_get_text(item) == text) return;
     wxString value = wxString::FromUTF8(text);
     // ChangeValue: the program's own change must not look like the user's.
-    if (auto* entry = dynamic_cast<wxTextEntry*>(item)) entry->ChangeValue(value);
-    else if (auto* label = dynamic_cast<wxStaticText*>(item)) label->SetLabelText(value);
+    if (auto* entry = dynamic_cast<wxTextEntry*>(item))
+        entry->ChangeValue(value);
+    else if (auto* label = dynamic_cast<wxStaticText*>(item))
+        label->SetLabelText(value);
 }
 
 void control_printf(wxWindow* item, const char* format, ...) {

@@ -3,6 +3,7 @@
 // made by the document layer and a session with "Main Mode" at its base.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,23 @@ public:
         ++invalidations;
         invalidated = areas;
     }
+    bool edit_item(SchItem* item, Point p, int code) override {
+        edits.push_back(Edit{item, p, code});
+        if (on_edit) on_edit(item, code);
+        return edit_answer;
+    }
+    void edit_bookmark(int slot) override { named_slots.push_back(slot); }
+
+    struct Edit {
+        SchItem* item;
+        Point p;
+        int code;
+    };
+    std::vector<Edit> edits;
+    bool edit_answer = true;
+    // Runs while the edit dialog would be open (the pick still held).
+    std::function<void(SchItem* item, int code)> on_edit;
+    std::vector<int> named_slots;
 
     int xor_calls = 0;
     int xor_parity = 0;  // items shown on the overlay now (drawing twice removes)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "editor/edit_ops.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -233,27 +234,26 @@ namespace {
 
 class FindTest : public EditorTest {};
 
-TEST_F(FindTest, FindItemShowsTheMatchesInTurnAndRingsWithoutOne) {
+TEST_F(FindTest, TheMatchesOfASearchAreSteppedThroughInTurn) {
     for (int i = 0; i < 3; ++i) {
         Text* text = new_Text();
         text->string = i == 1 ? "OTHER" : "NET" + std::to_string(i);
         text->pos = Point{1000 * i, 500};
         dlist_append(doc()->sheet->items, text);
     }
-    EXPECT_EQ(start_find_mode(&session, "net*", false, true), 2);
-    EXPECT_EQ(ModeCount(&session), 2);
-    EXPECT_EQ(session.pointer, (Point{0, 500}));
-    session_key(&session, 'n');
-    EXPECT_EQ(session.pointer, (Point{2000, 500}));
-    session_key(&session, 'P');
-    EXPECT_EQ(session.pointer, (Point{0, 500}));
-    EXPECT_EQ(start_find_mode(&session, "none", false, false), 0);
-    EXPECT_EQ(ModeCount(&session), 2);  // one "Find Item" only
-    EXPECT_EQ(host.bells, 1);
-    session_key(&session, 'n');
-    EXPECT_EQ(host.bells, 2);
-    session_key(&session, TK_ESCAPE);
-    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_EQ(search_sheet_texts(doc(), "net*", false, true), 2);
+    Point at;
+    ASSERT_TRUE(match_next(doc(), &at));
+    EXPECT_EQ(at, (Point{0, 500}));
+    ASSERT_TRUE(match_next(doc(), &at));
+    EXPECT_EQ(at, (Point{2000, 500}));
+    ASSERT_TRUE(match_next(doc(), &at));
+    EXPECT_EQ(at, (Point{0, 500}));
+    ASSERT_TRUE(match_previous(doc(), &at));
+    EXPECT_EQ(at, (Point{2000, 500}));
+    EXPECT_EQ(search_sheet_texts(doc(), "none", false, false), 0);
+    EXPECT_FALSE(match_next(doc(), &at));
+    EXPECT_EQ(at, (Point{0, 0}));
 }
 
 }  // namespace

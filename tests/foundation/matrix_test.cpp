@@ -140,4 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UnitCase{false, true, -15, -15, 42, 42},
                     UnitCase{false, false, INT32_MAX, INT32_MAX / 10, INT32_MAX, INT32_MAX}));
 
+TEST_F(Units, TypedCoordinatesBecomeWorldUnits) {
+    EXPECT_EQ(user_to_world(100), 1000);
+    EXPECT_EQ(user_to_world(-7), -70);
+    set_no_scale(true);
+    EXPECT_EQ(user_to_world(100), 100);
+    set_unit_hook([] { return 1; });
+    EXPECT_EQ(user_to_world(254), 100);  // tenths of a millimetre
+}
+
 }  // namespace

@@ -11,14 +11,57 @@
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
+#include "model/items/text.h"
 #include "model/items/vectors.h"
 
 namespace libedit_test {
 
+namespace {
+
+// What an item looks like on the overlay: tools draw copies of their
+// ghosts, so that drawing the same picture again takes it away whatever
+// record drew it.
+std::string picture_of(const SchItem* item) {
+    std::string key = std::to_string(item->type) + ":" + std::to_string(item->pos.x) + "," +
+                      std::to_string(item->pos.y);
+    auto point = [&](Point p) { key += ";" + std::to_string(p.x) + "," + std::to_string(p.y); };
+    switch (item->type) {
+        case LINE_ITEM: point(as_Line(item)->end); break;
+        case ARC_ITEM:
+            point(as_Arc(item)->start);
+            point(as_Arc(item)->end);
+            break;
+        case CIRCLE_ITEM: point(as_Circle(item)->on); break;
+        case BOITE_ITEM: point(as_Rect(item)->corner); break;
+        case TEXT_ITEM: key += ";" + as_Text(item)->string; break;
+        default: key += ";" + std::to_string(reinterpret_cast<uintptr_t>(item)); break;
+    }
+    return key;
+}
+
+}  // namespace
+
 void RecordingHost::xor_items(List* items) {
-    for (const SchItem* item : list_items<SchItem>(items))
-        if (!on_overlay.erase(item)) on_overlay.insert(item);
+    for (const SchItem* item : list_items<SchItem>(items)) {
+        const std::string key = picture_of(item);
+        auto shown_now = on_overlay.find(key);
+        if (shown_now != on_overlay.end())
+            on_overlay.erase(shown_now);
+        else
+            on_overlay.insert(key);
+    }
     shown = static_cast<int>(on_overlay.size());
+}
+
+bool RecordingLibHost::ask_text(const char*, const char* caption, const char* proposal,
+                                std::string* answer) {
+    asked.push_back(std::string(caption) + "|" + proposal);
+    if (answers.empty()) return false;
+    std::optional<std::string> next = answers.front();
+    answers.pop_front();
+    if (!next) return false;
+    *answer = *next;
+    return true;
 }
 
 void LibEditTest::SetUp() {

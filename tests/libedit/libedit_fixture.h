@@ -4,6 +4,8 @@
 // remember what the editor asked of the window.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,8 +29,8 @@ public:
 
     int bells = 0;
     int modified = 0;
-    int shown = 0;  // items on the overlay now (drawing twice removes them)
-    std::set<const void*> on_overlay;
+    int shown = 0;  // items on the overlay now (drawing a picture twice removes it)
+    std::multiset<std::string> on_overlay;
     bool undo_enabled = false;
     std::string prompt;
 };
@@ -39,11 +41,22 @@ public:
     void names_changed() override { ++names; }
     bool ok_to_close() override { return close_answer; }
     void command(int id) override { commands.push_back(id); }
+    // Each question takes the next scripted answer (none: cancelled).
+    bool ask_text(const char* message, const char* caption, const char* proposal,
+                  std::string* answer) override;
+    void edit_pin(PlacedPart* placed, Pin* pin) override { edited_pins.push_back({placed, pin}); }
+    void edit_text(SchItem* item) override { edited_texts.push_back(item); }
+    void blink(bool on) override { blinking = on; }
 
     int parts = 0;
     int names = 0;
     bool close_answer = true;
     std::vector<int> commands;
+    std::deque<std::optional<std::string>> answers;  // nullopt: Cancel
+    std::vector<std::string> asked;                  // "caption|proposal" of each question
+    std::vector<std::pair<PlacedPart*, Pin*>> edited_pins;
+    std::vector<SchItem*> edited_texts;
+    bool blinking = false;
 };
 
 class LibEditTest : public ::testing::Test {

@@ -221,8 +221,8 @@ TEST_F(ShellWindows, PromptAndMenusFollowTheCurrentCanvas) {
     ASSERT_NE(child, nullptr);
     wxMenuBar* sheet_bar = child->GetMenuBar();
     ASSERT_NE(sheet_bar->FindItem(CMD_WIRE), nullptr);
-    EXPECT_TRUE(sheet_bar->FindItem(CMD_WIRE)->IsEnabled());        // the sheet editor's
-    EXPECT_FALSE(sheet_bar->FindItem(CMD_EDIT_ITEM)->IsEnabled());  // its dialogs come later
+    EXPECT_TRUE(sheet_bar->FindItem(CMD_WIRE)->IsEnabled());  // the sheet editor's
+    EXPECT_TRUE(sheet_bar->FindItem(CMD_EDIT_ITEM)->IsEnabled());
     EXPECT_TRUE(sheet_bar->FindItem(CMD_SAVE)->IsEnabled());
     canvas_set_prompt(child->canvas, "A prompt far longer than the field can ever show at once");
     EXPECT_EQ(status(STATUS_PROMPT).length(), PROMPT_MAX);

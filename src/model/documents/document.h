@@ -223,6 +223,9 @@ int setup_new_part(Schema* schema, const char* library_name, const char* part_na
 // consulted last. An entry of that name is replaced.
 LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
                         const LibEntry* source);
+// The name of the version after an entry's: "NAME" gives "NAME@000001",
+// "NAME@000006" gives "NAME@000007".
+std::string entry_next_version(const char* entry_name);
 // Places every part of a net file's library (entries "library/part") in the
 // schematic's own library, keeping the pins' object ids. An entry whose
 // name has no '/' (a sheet written as source names its parts freely) keeps

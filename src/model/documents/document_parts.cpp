@@ -76,16 +76,6 @@ void clear_body_marks(Vectors* body) {
     for (Item* item : list_items<Item>(body->items)) item->state &= ~BODY_ITEM_MARK;
 }
 
-// "NAME@000001" for a NAME without a version, else the next version.
-std::string next_version(const char* entry_name) {
-    const char* at = std::strchr(entry_name, '@');
-    if (!at) return std::string(entry_name) + "@000001";
-    long version = std::strtol(at + 1, nullptr, 10);
-    char text[32];
-    std::snprintf(text, sizeof text, "@%06ld", version + 1);
-    return std::string(entry_name, static_cast<size_t>(at - entry_name)) + text;
-}
-
 }  // namespace
 
 // A new entry of the own library holding the part. A part whose texts use
@@ -114,6 +104,15 @@ LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
         merge_Fonts(&fonts, &schema->library->fonts, held, renumber_part_fonts_cb);
     }
     return entry;
+}
+
+std::string entry_next_version(const char* entry_name) {
+    const char* at = std::strchr(entry_name, '@');
+    if (!at) return std::string(entry_name) + "@000001";
+    long version = std::strtol(at + 1, nullptr, 10);
+    char text[32];
+    std::snprintf(text, sizeof text, "@%06ld", version + 1);
+    return std::string(entry_name, static_cast<size_t>(at - entry_name)) + text;
 }
 
 void set_progress_hook(ProgressHook hook) { progress_hook = hook; }
@@ -205,7 +204,7 @@ int setup_new_part(Schema* schema, const char* library_name, const char* part_na
         if (part_equal(found->part, part))
             chosen = found;
         else
-            entry_name = next_version(found->name.get());
+            entry_name = entry_next_version(found->name.get());
     }
     if (!chosen) {
         chosen = add_own_entry(schema, entry_name, part, entry);

@@ -24,6 +24,19 @@ constexpr int FIRST_DOCUMENT_FONT = 10;
 constexpr double NO_BOX_DISTANCE = 1000000.0;
 constexpr double BOX_EDGE_SLACK = 0.1;
 
+// A text's lines are separated by '@'. A line break in the string (CR LF,
+// LF or CR, as another program may have stored one) is written as that
+// separator, so that the source form compiles back to the same lines.
+std::string text_lines_joined(const std::string& string) {
+    std::string out;
+    out.reserve(string.size());
+    for (size_t i = 0; i < string.size(); ++i) {
+        if (string[i] == '\r' && i + 1 < string.size() && string[i + 1] == '\n') continue;
+        out += string[i] == '\n' || string[i] == '\r' ? '@' : string[i];
+    }
+    return out;
+}
+
 const char* const ieee_names[] = {
     "ACTIVE_LOW_L", "ACTIVE_LOW_R",  "AMP_L",     "AMP_R",       "ANALOG",    "ARROW_R",
     "ARROW_L",      "BIDIRECTIONAL", "DYNAMIC_L", "DYNAMIC_R",   "GENERATOR", "HYSTERESIS",
@@ -113,6 +126,23 @@ int text_field_number(const char* name) {
     for (int i = 0; i < TEXT_FIELD_COUNT; ++i)
         if (name && std::strcmp(name, field_names[i]) == 0) return i + 1;
     return 0;
+}
+
+// --- orientation ------------------------------------------------------------------------------
+
+int orient_to_angle(int attributes) {
+    static const int angles[8] = {0, 2700, 1800, 900, 3150, 2250, 1350, 450};
+    return angles[attributes & TEXT_ROT_MASK];
+}
+
+int orient_code_of_button(int button) {
+    static const int codes[9] = {6, 2, 5, 3, 0, 1, 7, 0, 4};
+    return button >= 0 && button < 9 ? codes[button] : 0;
+}
+
+int button_of_orient_code(int code) {
+    static const int buttons[8] = {7, 5, 1, 3, 8, 2, 0, 6};
+    return buttons[code & TEXT_ROT_MASK];
 }
 
 // --- making and releasing ----------------------------------------------------------------------
@@ -207,7 +237,7 @@ void awrite_Text(Text* text, FILE* stream, int level) {
     if (const char* word = ieee_word(text))
         std::fputs(word, stream);
     else
-        std::fputs(quote_string(text->string.c_str()).c_str(), stream);
+        std::fputs(quote_string(text_lines_joined(text->string).c_str()).c_str(), stream);
     std::fputc(' ', stream);
     if (text->flags & BOXED) std::fputs("BOXED ", stream);
     if (text->flags & MX) std::fputs("MX ", stream);

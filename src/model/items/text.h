@@ -97,6 +97,19 @@ const char* text_field_name(int field);
 int text_field_number(const char* name);
 constexpr int TEXT_FIELD_COUNT = 27;
 
+// --- orientation -------------------------------------------------------------------------
+// The angle in tenths of a degree of an attribute byte's orientation code
+// (bits 0..2: 0 -> 0, 1 -> 2700, 2 -> 1800, 3 -> 900, 4 -> 3150, 5 -> 2250,
+// 6 -> 1350, 7 -> 450).
+int orient_to_angle(int attributes);
+// The dialogs show orientations as a 3 x 3 compass of buttons, indexes
+// running down each column from the north-west: 0 NW, 1 W, 2 SW, 3 N,
+// 4 the centre, 5 S, 6 NE, 7 E, 8 SE. The code a button stands for (the
+// centre, which is never offered, and east both give 0; an index outside
+// 0..8 gives 0), and the button showing a code (bits 0..2 of it).
+int orient_code_of_button(int button);
+int button_of_orient_code(int code);
+
 // --- stroke fonts ----------------------------------------------------------------------
 // A glyph is GLYPH_ENTRIES entries {opcode, y step, x step}; steps are signed
 // and relative to the pen. Opcode STROKE_MOVE moves, STROKE_DRAW draws,

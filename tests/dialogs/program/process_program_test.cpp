@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "connectivity/netlist_test_tools.h"
+#include "dialogs/program/example_project.h"
 #include "support/program_driver.h"
 #include "support/test_env.h"
 
@@ -26,34 +27,8 @@ using tn_test::Program;
 
 const char* const netlist_dialog = "Tessaron: Netlist Output";
 
-class ProcessProgram : public testing::Test {
+class ProcessProgram : public example_project::ExampleProgram {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(tn_test::program_tools_installed());
-        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
-        project = dir.path() / "project";
-        config = dir.path() / "config";
-        fs::create_directories(project);
-        fs::create_directories(config / "tessaron");
-        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
-            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, project / file);
-        // The user has named the part fields (the Module choice lists them)
-        // and keeps no backups.
-        tn_test::write_text((config / "tessaron" / "Quib.ini").string(),
-                            "[TESSARON]\nDIR_PROJECT=" + project.string() +
-                                "\nBAK_FILE=False\nNB_FIELD_NAME=3\nFIELD_NAME_0=Reference\n"
-                                "FIELD_NAME_1=Value\nFIELD_NAME_2=Footprint\n");
-    }
-
-    std::string file(const std::string& name) const { return (project / name).string(); }
-
-    // The program on the root sheet of the example.
-    void start(Program& program) {
-        program.Start({file("root.sch")}, project.string());
-        ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
-        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
-    }
-
     // Opens a Tools entry and waits for its dialog.
     std::optional<Control> open(Program& program, const std::string& keys,
                                 const std::string& title) {
@@ -100,9 +75,6 @@ protected:
             << program.LogText();
         EXPECT_TRUE(fs::exists(output)) << program.LogText();
     }
-
-    tn_test::TempDir dir;
-    fs::path project, config;
 };
 
 TEST_F(ProcessProgram, SpiceNetlistOfTheExampleRunsInNgspice) {

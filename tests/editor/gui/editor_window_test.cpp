@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/uiaction.h>
 
@@ -38,6 +39,7 @@
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "support/test_env.h"
+#include "toolkit/asking.h"
 #include "toolkit/clipboard_format.h"
 #include "toolkit/gui_services.h"
 
@@ -80,6 +82,20 @@ protected:
     }
 
     Schema* doc() { return canvas->mySchema; }
+
+    // A Place command; one that opens its dialog first has it answered with
+    // its Add button, as a user adds with the values last used.
+    void place(int command) {
+        AskScript script;
+        script.modal([](wxDialog& shown) {
+            wxWindow* add = wxWindow::FindWindowByLabel("Add", &shown);
+            ASSERT_NE(add, nullptr) << shown.GetTitle();
+            wxCommandEvent press(wxEVT_BUTTON, add->GetId());
+            press.SetEventObject(add);
+            add->ProcessWindowEvent(press);
+        });
+        menu_command(canvas, command, 0);
+    }
 
     // Lets the toolkit handle what came in for a while.
     void pump(int ms) {
@@ -218,7 +234,7 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
     for (auto& k : kinds) {
         SCOPED_TRACE(k.command);
         int had = count(k.code);
-        menu_command(canvas, k.command, 0);
+        place(k.command);
         ASSERT_EQ(canvas->ModeCount(), 2);
         for (int i = 0; i < k.clicks; ++i)
             click(Point{6000 + 3000 * i, 5000 + 2000 * i * (k.code != LINE_ITEM)});
@@ -230,7 +246,7 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
         EXPECT_EQ(count(k.code), had);
     }
     // A sheet net goes on the box's edge.
-    menu_command(canvas, EDITOR_NET, 0);
+    place(EDITOR_NET);
     click(Point{1000, 2000});
     key(WXK_ESCAPE);
     box = as_SubSheet(
@@ -337,7 +353,7 @@ TEST_F(EditorWindow, EscLeavesEveryMode) {
     proper_set(TEXT_TEXT, "T", 0);
     for (int command : commands) {
         SCOPED_TRACE(command);
-        menu_command(canvas, command, 0);
+        place(command);
         ASSERT_EQ(canvas->ModeCount(), 2);
         move(Point{1000, 1000});
         move(Point{2000, 1000});

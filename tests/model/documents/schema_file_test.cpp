@@ -13,6 +13,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/document.h"
 #include "model/documents/erc_mark.h"
 #include "model/documents/netprop.h"
@@ -128,6 +129,24 @@ TEST_F(SchemaFile, LongTextsAndNamesReloadWhole) {
     SchemaPtr opened;
     ASSERT_EQ(read_bytes(first, &opened), 0);
     EXPECT_TRUE(mask_today(file_of(opened.get())) == mask_today(first));
+}
+
+// A line break another program stored in a text becomes the texts' own
+// line separator, so the source compiles back to the same lines.
+TEST_F(SchemaFile, ATextHoldingLineBreaksCompilesBackToTheSameLines) {
+    SchemaPtr schema = active_schema();
+    Text* text = new_Text();
+    text->string = "first\r\nsecond\nthird";
+    dlist_append(schema->sheet->items, text);
+    Schema* compiled = nullptr;
+    ASSERT_EQ(compile_schema_string(source_of(schema.get()), COMPIL_SCHEMATIC, nullptr, nullptr,
+                                    &compiled),
+              0);
+    SchemaPtr back(compiled);
+    ASSERT_EQ(back->sheet->items->count, 1u);
+    const Text* read = as_Text(static_cast<SchItem*>(back->sheet->items->head->data));
+    EXPECT_EQ(read->string, "first@second@third");
+    EXPECT_EQ(text_line_count(read->string.c_str()), 3);
 }
 
 TEST_F(SchemaFile, RecordsKeepTheirIdsAndLaterSerialsAvoidThem) {

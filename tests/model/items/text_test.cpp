@@ -275,15 +275,16 @@ TEST_P(AsciiForm, WritesOneLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Text, AsciiForm,
-    ::testing::Values(AsciiCase{"IeeeSymbol", 1, "W", 0, 0, "NEGATION )"},
-                      AsciiCase{"IeeeFontLongerString", 1, "AB", 0, 0, "'AB' )"},
-                      AsciiCase{"IeeeFontOtherLetter", 1, "Z", 0, 0, "'Z' )"},
-                      AsciiCase{"PlainFontLetter", 0, "W", 0, 0, "'W' )"},
-                      AsciiCase{"QuotesDoubled", 0, "it's", 0, 0, "'it''s' )"},
-                      AsciiCase{"AllOptions", 0, "x", BOXED | MX | MY | ROT_315, 0,
-                                "'x' BOXED MX MY ROT_315 )"},
-                      AsciiCase{"Field", 0, "x", TBLOCK, 27, "'x' TBLOCK SHEETSIZE )"},
-                      AsciiCase{"FieldWithoutName", 0, "x", TBLOCK, 0, "'x' LABEL )"}),
+    ::testing::Values(
+        AsciiCase{"IeeeSymbol", 1, "W", 0, 0, "NEGATION )"},
+        AsciiCase{"IeeeFontLongerString", 1, "AB", 0, 0, "'AB' )"},
+        AsciiCase{"IeeeFontOtherLetter", 1, "Z", 0, 0, "'Z' )"},
+        AsciiCase{"PlainFontLetter", 0, "W", 0, 0, "'W' )"},
+        AsciiCase{"QuotesDoubled", 0, "it's", 0, 0, "'it''s' )"},
+        AsciiCase{"AllOptions", 0, "x", BOXED | MX | MY | ROT_315, 0, "'x' BOXED MX MY ROT_315 )"},
+        AsciiCase{"Field", 0, "x", TBLOCK, 27, "'x' TBLOCK SHEETSIZE )"},
+        AsciiCase{"FieldWithoutName", 0, "x", TBLOCK, 0, "'x' LABEL )"},
+        AsciiCase{"LineBreaksAsSeparators", 0, "A\nB\r\nC\rD@E", 0, 0, "'A@B@C@D@E' )"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextTest, AsciiFormIndentsAndEndsLinesAsConfigured) {
@@ -291,6 +292,27 @@ TEST_F(TextTest, AsciiFormIndentsAndEndsLinesAsConfigured) {
     set_newline_hook([] { return 1; });
     EXPECT_EQ(ascii_of(t.get(), 2), "    (TEXT 0 (POS -5 7 ) (SIZE 600 900 ) 'x' )\r\n");
     set_newline_hook(nullptr);
+}
+
+// The compass of the dialogs, its codes and their angles in one table:
+// button, code read from it, angle of that code.
+TEST(TextOrientation, CompassButtonsCodesAndAnglesAgree) {
+    const int table[9][3] = {{0, 6, 1350}, {1, 2, 1800}, {2, 5, 2250}, {3, 3, 900}, {4, 0, 0},
+                             {5, 1, 2700}, {6, 7, 450},  {7, 0, 0},    {8, 4, 3150}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(orient_code_of_button(row[0]), row[1]);
+        EXPECT_EQ(orient_to_angle(row[1]), row[2]);
+        // Every code shows on its own button; the centre is never shown.
+        if (row[0] != 4) {
+            EXPECT_EQ(button_of_orient_code(row[1]), row[0]);
+        }
+    }
+    EXPECT_EQ(orient_code_of_button(-1), 0);
+    EXPECT_EQ(orient_code_of_button(9), 0);
+    // Only the orientation bits count.
+    EXPECT_EQ(orient_to_angle(0x80 | BOXED | 3), 900);
+    EXPECT_EQ(button_of_orient_code(0xC0 | 1), 5);
 }
 
 TEST(TextVocabulary, NamesAndNumbersAgree) {

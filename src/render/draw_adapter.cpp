@@ -106,7 +106,7 @@ std::vector<Point> arc_points(Point c, Point s, Point e, bool clockwise, double 
 DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
                          uint32_t background)
     : dc_(dc),
-      printer_device_(dc && wxDynamicCast(dc, wxPrinterDC) != nullptr),
+      printer_device_(dc && dc->IsKindOf(wxCLASSINFO(wxPrinterDC))),
       sx_(sx),
       sy_(sy),
       ox_(origin_x),

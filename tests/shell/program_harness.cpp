@@ -54,6 +54,24 @@ std::vector<long> geometry(const std::string& window) {
     return r;
 }
 
+bool stands_at(const std::string& window, long x, long y, long width, long height) {
+    const std::vector<long> g = geometry(window);
+    return std::labs(g[0] - x) <= 2 && std::labs(g[1] - y) <= 2 && std::labs(g[2] - width) <= 2 &&
+           std::labs(g[3] - height) <= 2;
+}
+
+bool place_window(const std::string& window, long x, long y, long width, long height) {
+    run("xdotool windowmove " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+        " windowsize " + window + " " + std::to_string(width) + " " + std::to_string(height));
+    return wait_until([&] { return stands_at(window, x, y, width, height); });
+}
+
+bool exit_program(Program& program, const std::string& frame) {
+    keys(frame, "alt+f x");
+    int status = -1;
+    return program.WaitExit(&status) && status == 0;
+}
+
 // There is no window manager; the display is this program's own.
 void keys(const std::string& window, const std::string& sequence) {
     run("xdotool windowfocus --sync " + window + " key --delay 40 " + sequence);

@@ -29,6 +29,13 @@ bool wait_until(const std::function<bool()>& done);
 
 // A window's place and size on the display: x, y, width, height.
 std::vector<long> geometry(const std::string& window);
+// Moves and sizes a window (as a window manager would for the user) and
+// waits until it stands there.
+bool place_window(const std::string& window, long x, long y, long width, long height);
+// True when the window stands there, within two pixels.
+bool stands_at(const std::string& window, long x, long y, long width, long height);
+// File > Exit; true when the program ended with status 0.
+bool exit_program(Program& program, const std::string& frame);
 // Real key events to the window, focused first.
 void keys(const std::string& window, const std::string& sequence);
 // Types a text into the window that has the focus.

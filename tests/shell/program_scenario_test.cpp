@@ -57,8 +57,6 @@ protected:
     }
 };
 
-bool near(long a, long b) { return std::labs(a - b) <= 2; }
-
 // The nets of a sheet file as the net builder finds them: each net the
 // sorted list of what it connects (a part's pin by the part's place and the
 // pin's name, anything else by its kind and place), the nets sorted.
@@ -133,15 +131,8 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     EXPECT_NE(saved, nets_of(dir.file("original.sch")));
 
     // A place and size of the user's own before the program ends.
-    run("xdotool windowmove " + frame + " 30 20 windowsize " + frame + " 940 680");
-    ASSERT_TRUE(wait_until([&] {
-        std::vector<long> g = geometry(frame);
-        return g[0] == 30 && g[1] == 20 && g[2] == 940 && g[3] == 680;
-    }));
-    keys(frame, "alt+f x");
-    int status = -1;
-    ASSERT_TRUE(program.WaitExit(&status));
-    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(place_window(frame, 30, 20, 940, 680));
+    ASSERT_TRUE(exit_program(program, frame));
 
     // Started again on the saved sheet: the settings are those it left.
     Program again(config_dir);
@@ -149,9 +140,7 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     const std::string frame_again = again.WaitWindow("Tessaron Schematic Editor");
     ASSERT_FALSE(frame_again.empty());
     EXPECT_FALSE(again.WaitWindow("Parts").empty()) << "the palette is closed again";
-    const std::vector<long> g = geometry(frame_again);
-    EXPECT_TRUE(near(g[0], 30) && near(g[1], 20) && near(g[2], 940) && near(g[3], 680))
-        << "the frame is at " << g[0] << "," << g[1] << " sized " << g[2] << "x" << g[3];
+    EXPECT_TRUE(stands_at(frame_again, 30, 20, 940, 680)) << "the frame is not where it was left";
     EXPECT_FALSE(again.HasWindow("Error")) << "the saved sheet did not open";
 }
 

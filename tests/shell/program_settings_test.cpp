@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 
 const char* const frame_title = "Tessaron Schematic Editor";
 
-bool near(long a, long b) { return std::labs(a - b) <= 2; }
-
 TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     const std::string sheet = example_sheet();
     {
@@ -33,15 +31,8 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
         ASSERT_FALSE(frame.empty());
         keys(frame, "alt+v p");  // View > Part Palette
         EXPECT_FALSE(first.WaitWindow("Parts").empty()) << "the palette did not open";
-        run("xdotool windowmove " + frame + " 40 30 windowsize " + frame + " 900 650");
-        ASSERT_TRUE(wait_until([&] {
-            std::vector<long> g = geometry(frame);
-            return g[0] == 40 && g[1] == 30 && g[2] == 900 && g[3] == 650;
-        }));
-        keys(frame, "alt+f x");
-        int status = -1;
-        ASSERT_TRUE(first.WaitExit(&status));
-        EXPECT_EQ(status, 0);
+        ASSERT_TRUE(place_window(frame, 40, 30, 900, 650));
+        ASSERT_TRUE(exit_program(first, frame));
     }
     EXPECT_NE(ini_text().find("DIR_PROJECT="), std::string::npos) << ini_text();
 
@@ -50,9 +41,7 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     const std::string frame = second.WaitWindow(frame_title);
     ASSERT_FALSE(frame.empty());
     EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
-    std::vector<long> g = geometry(frame);
-    EXPECT_TRUE(near(g[0], 40) && near(g[1], 30) && near(g[2], 900) && near(g[3], 650))
-        << "the frame is at " << g[0] << "," << g[1] << " sized " << g[2] << "x" << g[3];
+    EXPECT_TRUE(stands_at(frame, 40, 30, 900, 650)) << "the frame is not where it was left";
 }
 
 // The example ready for edits.

@@ -2,26 +2,45 @@
 #include "dialogs/item_dialogs.h"
 
 #include <wx/button.h>
+#include <wx/textctrl.h>
 
 #include "dialogs/dialog_opener.h"
 #include "dialogs/field_form.h"
+#include "dialogs/infos_form.h"
+#include "dialogs/label_forms.h"
 #include "dialogs/part_form.h"
 #include "dialogs/text_form.h"
+#include "editor/edit_transaction.h"
 #include "editor/item_edit.h"
+#include "editor/sheet_modes.h"
+#include "foundation/app_utils.h"
 #include "foundation/dialog_calls.h"
+#include "foundation/errors.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/ident.h"
+#include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/subsheet.h"
 #include "model/items/text.h"
+#include "model/items/view.h"
 #include "shell/app.h"
 #include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/panel_items.h"
 
 EnhancedDialog* text_window = nullptr;
 EnhancedDialog* edit_part = nullptr;
 EnhancedDialog* edit_field = nullptr;
+EnhancedDialog* wedit_power = nullptr;
+EnhancedDialog* wedit_port = nullptr;
+EnhancedDialog* wedit_net = nullptr;
+EnhancedDialog* edit_netprop = nullptr;
+EnhancedDialog* file_sheet_load = nullptr;
+EnhancedDialog* edit_infos = nullptr;
 
 namespace {
 
@@ -154,6 +173,182 @@ void field_change(EditCanvas* canvas) {
     hide_dialog(edit_field);
 }
 
+// --- the small Add/Edit dialogs ----------------------------------------------------------------------
+// The canvas's current port and net-property label share one reference.
+Port* current_port(EditCanvas* canvas) {
+    SchItem* item = canvas->current_label;
+    return item && item->type == PORT_ITEM ? as_Port(item) : nullptr;
+}
+NetProp* current_netprop(EditCanvas* canvas) {
+    SchItem* item = canvas->current_label;
+    return item && item->type == NETPROP_ITEM ? as_NetProp(item) : nullptr;
+}
+
+// Builds and fills a small dialog: the item's values (through the
+// properties) when there is one, the properties' alone for a new item.
+void fill_small(EnhancedDialog* dialog, long main, bool change, void (*load)(Form&)) {
+    if (!dialog) return;
+    load(as_form(dialog)->form());
+    label_main_button(dialog, main, change);
+    as_form(dialog)->Fill();
+}
+
+void create_wedit_port() {
+    if (!wedit_port)
+        new_item_dialog(&wedit_port, "Tessaron: Add/Edit Port", "wedit_port", wedit_port_rows())
+            ->Fit();
+}
+void fill_wedit_port(EditCanvas* canvas) {
+    if (Port* port = current_port(canvas)) port_to_props(port);
+    fill_small(wedit_port, PORT_CMD_MAIN, current_port(canvas), load_wedit_port);
+}
+
+void create_wedit_power() {
+    if (!wedit_power)
+        new_item_dialog(&wedit_power, "Tessaron: Add/Edit Power", "wedit_power", wedit_power_rows())
+            ->Fit();
+}
+void fill_wedit_power(EditCanvas* canvas) {
+    if (canvas->current_power) power_to_props(canvas->current_power);
+    fill_small(wedit_power, POWER_CMD_MAIN, canvas->current_power, load_wedit_power);
+}
+
+void create_wedit_net() {
+    if (!wedit_net)
+        new_item_dialog(&wedit_net, "Tessaron: Add/Edit Net", "wedit_net", wedit_net_rows())->Fit();
+}
+void fill_wedit_net(EditCanvas* canvas) {
+    if (canvas->current_net) net_to_props(canvas->current_net);
+    fill_small(wedit_net, NET_CMD_MAIN, canvas->current_net, load_wedit_net);
+}
+
+void create_edit_netprop() {
+    if (!edit_netprop)
+        new_item_dialog(&edit_netprop, "Tessaron: Add/Edit Net Properties", "edit_netprop",
+                        edit_netprop_rows())
+            ->Fit();
+}
+void fill_edit_netprop(EditCanvas* canvas) {
+    if (NetProp* label = current_netprop(canvas)) netprop_to_props(label);
+    fill_small(edit_netprop, NETPROP_CMD_MAIN, current_netprop(canvas), load_edit_netprop);
+}
+
+void create_file_sheet_load() {
+    if (!file_sheet_load)
+        new_item_dialog(&file_sheet_load, "Tessaron: Add/Edit Sheet", "file_sheet_load",
+                        sheet_dialog_rows())
+            ->Fit();
+}
+void fill_file_sheet_load(EditCanvas* canvas) {
+    if (!file_sheet_load) return;
+    sheet_dialog_fill(as_form(file_sheet_load)->form(), canvas->current_sheet);
+    label_main_button(file_sheet_load, SHEET_CMD_MAIN, canvas->current_sheet != nullptr);
+    as_form(file_sheet_load)->Fill();
+}
+
+// The main button of a small dialog: the form stored into the properties,
+// then the item changed from them, or the placing of a new one started.
+template <class Change, class Place>
+void small_main(EnhancedDialog* dialog, void (*store)(const Form&), Change change, Place place,
+                bool has_item) {
+    if (!dialog) return;
+    as_form(dialog)->Read();
+    store(as_form(dialog)->form());
+    if (has_item)
+        change();
+    else
+        place();
+    hide_dialog(dialog);
+}
+
+void sheet_main(EditCanvas* canvas) {
+    if (!file_sheet_load) return;
+    FormDialog* dialog = as_form(file_sheet_load);
+    dialog->Read();
+    store_sheet_dialog(dialog->form());
+    const std::string name = dialog->form().text(LF_SHEET_NAME);
+    const std::string file = dialog->form().text(LF_SHEET_FILE);
+    if (canvas->current_sheet)
+        set_sheet_item_names(editor_session(canvas), canvas->current_sheet, file.c_str(),
+                             name.c_str());
+    else
+        start_sheet_mode(editor_session(canvas), name.c_str(), file.c_str());
+    hide_dialog(file_sheet_load);
+}
+
+void sheet_open(EditCanvas* canvas) {
+    // The box's file opens in its own window; the dialog closes first.
+    if (!canvas->current_sheet) {
+        beep();
+        return;
+    }
+    open_subsheet(editor_session(canvas), canvas->current_sheet->pos);
+}
+
+// --- title-block information -----------------------------------------------------------------------
+InfosState infos_state;
+
+// The Control Value field holds no more than the selected field's slot.
+void limit_infos_value() {
+    FormDialog* dialog = as_form(edit_infos);
+    const InfosState& state = infos_state;
+    const int k = dialog->form().number(IF_CONTROLS);
+    const int code = k >= 0 && k < static_cast<int>(state.codes.size()) ? state.codes[k] : 0;
+    if (auto* text = dynamic_cast<wxTextEntry*>(dialog->Item(IF_VALUE)))
+        text->SetMaxLength(static_cast<unsigned long>(infos_field_width(code)));
+}
+
+void create_edit_infos() {
+    if (edit_infos) return;
+    FormDialog* dialog = new_registered_dialog(
+        &edit_infos, "Tessaron: Set Title Block Info", "edit_infos", dialog_style, true,
+        Form(edit_infos_rows()), item_dialog_button, edit_infos_closed);
+    dialog->BuildRows();
+    dialog->Fit();
+}
+
+void fill_infos(EditCanvas* canvas) {
+    if (!edit_infos) return;
+    Form& form = as_form(edit_infos)->form();
+    fill_edit_infos(form, infos_state, canvas->mySchema);
+    select_infos_control(form, infos_state, canvas->current_text);
+    as_form(edit_infos)->Fill();
+    limit_infos_value();
+}
+
+// Get ASCII and Save ASCII: a file chosen, its name checked, the fields
+// read from it (one edit) or written to it; the dialog then closes.
+void infos_file(EditCanvas* canvas, bool get) {
+    if (!edit_infos) return;
+    const std::string suffixes = strproper_get(EXT_ATPL);
+    const std::string suffix = suffixes.substr(0, suffixes.find(','));
+    const std::string extension = suffix.empty() ? "" : suffix.substr(1);
+    const std::string wildcard = suffix_wildcard(EXT_ATPL);
+    const int flags =
+        get ? FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY
+            : FILE_SELECT_SAVE | FILE_SELECT_OVERWRITE_PROMPT | FILE_SELECT_HIDE_READ_ONLY;
+    std::string chosen;
+    if (!services().file_selector("Ascii File:", strproper_get(DIR_PROJECT), "", extension.c_str(),
+                                  wildcard.c_str(), flags, edit_infos, &chosen) ||
+        chosen.empty())
+        return;
+    if (!check_file_name(chosen.c_str())) {
+        error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
+        return;
+    }
+    if (get) {
+        EditTransaction edit(editor_session(canvas));
+        edit.before(&canvas->mySchema->titleblock);
+        if (title_fields_import(canvas, chosen.c_str()))
+            edit.touch(&canvas->mySchema->titleblock);
+        else
+            edit.abandon();  // nothing was read: nothing changed
+    } else {
+        title_fields_export(canvas, chosen.c_str());
+    }
+    hide_dialog(edit_infos);
+}
+
 // --- the table of the item dialogs ------------------------------------------------------------------
 struct ItemDialog {
     int code;
@@ -167,6 +362,12 @@ const ItemDialog item_dialog_table[] = {
     {EDIT_CODE_TEXT, &text_window, "text_window", create_text_window, fill_text_window},
     {EDIT_CODE_PART, &edit_part, "edit_part", create_edit_part, fill_edit_part},
     {EDIT_CODE_FIELD, &edit_field, "edit_field", create_edit_field, fill_edit_field},
+    {EDIT_CODE_POWER, &wedit_power, "wedit_power", create_wedit_power, fill_wedit_power},
+    {EDIT_CODE_PORT, &wedit_port, "wedit_port", create_wedit_port, fill_wedit_port},
+    {EDIT_CODE_SHEET, &file_sheet_load, "file_sheet_load", create_file_sheet_load,
+     fill_file_sheet_load},
+    {EDIT_CODE_SHEET_NET, &wedit_net, "wedit_net", create_wedit_net, fill_wedit_net},
+    {EDIT_CODE_NETPROP, &edit_netprop, "edit_netprop", create_edit_netprop, fill_edit_netprop},
 };
 
 const ItemDialog* item_dialog_of(int code) {
@@ -189,13 +390,43 @@ enum class Route { OPEN, ELSEWHERE, NOTHING };
 
 // Makes the item the canvas's current item of its kind; the routes that
 // open another dialog, or none, are taken here.
-Route take_current_item(EditCanvas* canvas, SchItem* item, int code) {
+Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
     switch (code) {
         case EDIT_CODE_TEXT: {
             Text* text = item ? as_Text(item) : nullptr;
             canvas->current_text = text;
             // A text of the title block is edited as the field it shows.
-            if (text && (text->flags & TEXT_TYPE_MASK) == TBLOCK) return Route::NOTHING;
+            if (text && (text->flags & TEXT_TYPE_MASK) == TBLOCK) {
+                show_title_block_dialog(canvas);
+                return Route::ELSEWHERE;
+            }
+            return Route::OPEN;
+        }
+        case EDIT_CODE_POWER:
+            canvas->current_power = item ? as_Power(item) : nullptr;
+            return Route::OPEN;
+        case EDIT_CODE_PORT:
+        case EDIT_CODE_NETPROP: canvas->current_label = item; return Route::OPEN;
+        case EDIT_CODE_SHEET_NET:
+            canvas->current_net = item ? as_Port(item) : nullptr;
+            canvas->current_sheet = box_of_port(canvas->mySchema, canvas->current_net);
+            return Route::OPEN;
+        case EDIT_CODE_SHEET: {
+            SubSheet* box = item ? as_SubSheet(item) : nullptr;
+            canvas->current_sheet = box;
+            canvas->current_net = nullptr;
+            if (!box) return Route::OPEN;
+            // A click on the box's border opens nothing; on one of its
+            // ports, the port's dialog.
+            const Point tolerance = view_size_to_world(&canvas->mySchema->view, Point{5, 5});
+            if (subsheet_border_hit(box, p, std::max(tolerance.x, tolerance.y)))
+                return Route::NOTHING;
+            if (Port* port = subsheet_port_at(canvas->mySchema, box, p)) {
+                canvas->current_net = port;
+                start_edit_items(editor_session(canvas), EDIT_OPERATION, port, p,
+                                 EDIT_CODE_SHEET_NET);
+                return Route::ELSEWHERE;
+            }
             return Route::OPEN;
         }
         case EDIT_CODE_PART:
@@ -218,16 +449,27 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, int code) {
 
 }  // namespace
 
+void edit_infos_closed(EnhancedDialog& dialog) {
+    infos_state = InfosState{};
+    destroy_registered_dialog(dialog);
+}
+
+void show_title_block_dialog(EditCanvas* canvas) {
+    if (!canvas || !canvas->mySchema || canvas->kind != CANVAS_SHEET) return;
+    open_dialog({&edit_infos, "edit_infos", create_edit_infos, [canvas] { fill_infos(canvas); },
+                 reinterpret_cast<long>(canvas)});
+}
+
 void edit_part_closed(EnhancedDialog& dialog) {
     edit_part_state = EditPartState{};
     destroy_registered_dialog(dialog);
 }
 
-bool edit_item(EditCanvas* canvas, SchItem* item, Point, int code) {
+bool edit_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
     if (!canvas || !canvas->mySchema) return false;
     const ItemDialog* dialog = item_dialog_of(code);
     if (!dialog) return false;
-    switch (take_current_item(canvas, item, code)) {
+    switch (take_current_item(canvas, item, p, code)) {
         case Route::ELSEWHERE: return true;
         case Route::NOTHING: return false;
         case Route::OPEN: break;
@@ -277,6 +519,62 @@ void item_dialog_command(long id) {
         case PART_CMD_HELP: show_help(help_file, PART_HELP_CONTEXT); break;
         // field
         case FIELD_CMD_CHANGE: field_change(canvas); break;
+        // port, power, sheet net, net property, sheet
+        case PORT_CMD_MAIN: {
+            Port* port = current_port(canvas);
+            small_main(
+                wedit_port, store_wedit_port, [&] { props_to_port(editor_session(canvas), port); },
+                [&] { start_port_mode(editor_session(canvas)); }, port != nullptr);
+            break;
+        }
+        case POWER_CMD_MAIN:
+            small_main(
+                wedit_power, store_wedit_power,
+                [&] { props_to_power(editor_session(canvas), canvas->current_power); },
+                [&] { start_power_mode(editor_session(canvas), 0); },
+                canvas->current_power != nullptr);
+            break;
+        case NET_CMD_MAIN:
+            small_main(
+                wedit_net, store_wedit_net,
+                [&] {
+                    props_to_net(editor_session(canvas), canvas->current_sheet,
+                                 canvas->current_net);
+                },
+                [&] { start_net_mode(editor_session(canvas)); }, canvas->current_net != nullptr);
+            break;
+        case NETPROP_CMD_MAIN: {
+            NetProp* label = current_netprop(canvas);
+            small_main(
+                edit_netprop, store_edit_netprop,
+                [&] { props_to_netprop(editor_session(canvas), label); },
+                [&] { start_netprop_mode(editor_session(canvas)); }, label != nullptr);
+            break;
+        }
+        case SHEET_CMD_MAIN: sheet_main(canvas); break;
+        case SHEET_CMD_OPEN: sheet_open(canvas); break;
+        case PORT_CMD_HELP: show_help(help_file, PORT_HELP_CONTEXT); break;
+        case POWER_CMD_HELP: show_help(help_file, POWER_HELP_CONTEXT); break;
+        case NET_CMD_HELP: show_help(help_file, NET_HELP_CONTEXT); break;
+        case NETPROP_CMD_HELP: show_help(help_file, NETPROP_HELP_CONTEXT); break;
+        // title-block information
+        case INFOS_CMD_OK:
+            if (!edit_infos) break;
+            as_form(edit_infos)->Read();
+            store_edit_infos(editor_session(canvas), infos_state);
+            hide_dialog(edit_infos);
+            break;
+        case INFOS_CMD_VALUE:
+            if (!edit_infos) break;
+            as_form(edit_infos)->Read();
+            apply_edit_infos(as_form(edit_infos)->form(), infos_state);
+            break;
+        case INFOS_CMD_CONTROL:
+            on_form(edit_infos, [&](Form& form) { show_infos_value(form, infos_state); });
+            if (edit_infos) limit_infos_value();
+            break;
+        case INFOS_CMD_GET: infos_file(canvas, true); break;
+        case INFOS_CMD_SAVE: infos_file(canvas, false); break;
         default: break;
     }
 }

@@ -20,9 +20,21 @@ struct SchItem;
 extern EnhancedDialog* text_window;
 extern EnhancedDialog* edit_part;
 extern EnhancedDialog* edit_field;
+extern EnhancedDialog* wedit_power;
+extern EnhancedDialog* wedit_port;
+extern EnhancedDialog* wedit_net;
+extern EnhancedDialog* edit_netprop;
+extern EnhancedDialog* file_sheet_load;
+extern EnhancedDialog* edit_infos;
 
-// The Edit Part dialog's on-close callback: its working state goes with it.
+// The on-close callbacks of Edit Part and Set Title Block Info: their
+// working state goes with them.
 void edit_part_closed(EnhancedDialog& dialog);
+void edit_infos_closed(EnhancedDialog& dialog);
+
+// The title-block dialog of a sheet canvas: Set Title Block Info, filled
+// from the document, the field of the canvas's current text selected.
+void show_title_block_dialog(EditCanvas* canvas);
 
 // Opens the dialog of the edit code for the item (null: a new item of the
 // kind). A text of the title block opens the title-block dialog instead.

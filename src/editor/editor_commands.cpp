@@ -20,10 +20,6 @@ void start_part_from_palette(EditSession* session, int slot) {
                     proper_get(PART_PALETTE_CONV, slot) != 0, proper_get(PLACE_VPOWER) != 0);
 }
 
-void start_sheet_from_properties(EditSession* session) {
-    start_sheet_mode(session, strproper_get(SHEET_NAME), strproper_get(SHEET_FILE));
-}
-
 void jump_command(EditSession* session, int slot) {
     if (!jump_to_bookmark(session, slot)) session->host->bell();
 }

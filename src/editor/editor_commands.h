@@ -44,8 +44,6 @@ void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
 // Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
 // and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.
 void start_part_from_palette(EditSession* session, int slot);
-// Sheet: a box for SHEET_FILE named SHEET_NAME.
-void start_sheet_from_properties(EditSession* session);
 // A bookmark jump (bell when the slot is not set).
 void jump_command(EditSession* session, int slot);
 // Shows a code other than 0 in an error box.

@@ -45,24 +45,24 @@ bool fail(ForeignInput* input, size_t offset, const char* what) {
 // 0 for a type outside the table.
 size_t sdt32_min_size(uint8_t type) {
     switch (type) {
-    case SDT32_TITLE: return 16;
-    case SDT32_SHEET: return 28;
-    case SDT32_PART_OTHER:
-    case SDT32_PART: return 78;
-    case SDT32_WIRE:
-    case SDT32_BUS:
-    case SDT32_DASHED: return 16;
-    case SDT32_LABEL:
-    case SDT32_TEXT: return 15;
-    case SDT32_PORT: return 17;
-    case SDT32_POWER: return 14;
-    case SDT32_BUS_ENTRY: return 13;
-    case SDT32_JUNCTION:
-    case SDT32_NOCONNECT:
-    case SDT32_OTHER30: return 12;
-    case SDT32_OTHER13: return 24;
-    case SDT32_END: return 8;
-    default: return 0;
+        case SDT32_TITLE: return 16;
+        case SDT32_SHEET: return 28;
+        case SDT32_PART_OTHER:
+        case SDT32_PART: return 78;
+        case SDT32_WIRE:
+        case SDT32_BUS:
+        case SDT32_DASHED: return 16;
+        case SDT32_LABEL:
+        case SDT32_TEXT: return 15;
+        case SDT32_PORT: return 17;
+        case SDT32_POWER: return 14;
+        case SDT32_BUS_ENTRY: return 13;
+        case SDT32_JUNCTION:
+        case SDT32_NOCONNECT:
+        case SDT32_OTHER30: return 12;
+        case SDT32_OTHER13: return 24;
+        case SDT32_END: return 8;
+        default: return 0;
     }
 }
 
@@ -175,23 +175,23 @@ bool sdt32_swap_object(ForeignObject* object) {
         return true;
     }
     switch (type) {
-    case SDT32_TITLE:
-    case SDT32_WIRE:
-    case SDT32_BUS:
-    case SDT32_DASHED: swap_fields(object, {8, 10, 12, 14}, 2); break;
-    case SDT32_PART_OTHER:
-    case SDT32_PART:
-        swap_fields(object, {8, 10, 32}, 2);
-        swap_fields(object, {12, 16, 20, 24, 28}, 4);
-        for (size_t at = 34; at < 78; at += 2) reverse_field(object, at, 2);
-        break;
-    case SDT32_PORT: swap_fields(object, {8, 10, 14}, 2); break;
-    case SDT32_OTHER13:
-        swap_fields(object, {8, 10}, 2);
-        swap_fields(object, {12, 16, 20}, 4);
-        break;
-    case SDT32_END: break;
-    default: swap_fields(object, {8, 10}, 2); break;
+        case SDT32_TITLE:
+        case SDT32_WIRE:
+        case SDT32_BUS:
+        case SDT32_DASHED: swap_fields(object, {8, 10, 12, 14}, 2); break;
+        case SDT32_PART_OTHER:
+        case SDT32_PART:
+            swap_fields(object, {8, 10, 32}, 2);
+            swap_fields(object, {12, 16, 20, 24, 28}, 4);
+            for (size_t at = 34; at < 78; at += 2) reverse_field(object, at, 2);
+            break;
+        case SDT32_PORT: swap_fields(object, {8, 10, 14}, 2); break;
+        case SDT32_OTHER13:
+            swap_fields(object, {8, 10}, 2);
+            swap_fields(object, {12, 16, 20}, 4);
+            break;
+        case SDT32_END: break;
+        default: swap_fields(object, {8, 10}, 2); break;
     }
     return true;
 }
@@ -234,9 +234,20 @@ int sdt32_read_file(ForeignFile* file, ForeignInput* input) {
     file->sixteen = false;
     if (file->swapped) sdt32_swap_header(file);
     input->pos = SDT32_HEADER_SIZE;
-    while (auto object = sdt32_read_object(input, file->swapped))
+    bool ended = false;
+    while (auto object = sdt32_read_object(input, file->swapped)) {
+        ended = ended || object->type == SDT32_END;
         file->objects.push_back(std::move(object));
-    return input->error.empty() ? 0 : -1;
+    }
+    if (!input->error.empty()) return -1;
+    // A file cut at a record boundary reads as a shorter whole one: only the
+    // closing record and the size the header gives tell it apart.
+    const uint32_t told = le(file->header + 32, 4);
+    if (!ended) return fail(input, input->pos, "The file is cut: its list end is missing"), -1;
+    if (uint64_t{told} + SDT32_HEADER_SIZE != input->bytes.size())
+        return fail(input, input->bytes.size(), "The file is cut: its header gives another size"),
+               -1;
+    return 0;
 }
 
 // --- 16-bit -------------------------------------------------------------------------
@@ -256,19 +267,19 @@ bool sdt16_swap_object(ForeignObject* object) {
     };
     std::vector<size_t> fields;
     switch (object->type & 15) {
-    case SDT16_SHEET:
-    case SDT16_WIRE:
-    case SDT16_BUS:
-    case SDT16_DASHED: fields = body({0, 2, 4, 6}); break;
-    case SDT16_PART: fields = body({0, 2, 4, 6, 8, 10, 12}); break;
-    case SDT16_LABEL:
-    case SDT16_TEXT: fields = body({0, 2, 4}); break;
-    case SDT16_JUNCTION:
-    case SDT16_PORT:
-    case SDT16_BUS_ENTRY:
-    case SDT16_POWER: fields = body({0, 2}); break;
-    case SDT16_PROPERTY: fields = body({1, 3}); break;
-    default: break;
+        case SDT16_SHEET:
+        case SDT16_WIRE:
+        case SDT16_BUS:
+        case SDT16_DASHED: fields = body({0, 2, 4, 6}); break;
+        case SDT16_PART: fields = body({0, 2, 4, 6, 8, 10, 12}); break;
+        case SDT16_LABEL:
+        case SDT16_TEXT: fields = body({0, 2, 4}); break;
+        case SDT16_JUNCTION:
+        case SDT16_PORT:
+        case SDT16_BUS_ENTRY:
+        case SDT16_POWER: fields = body({0, 2}); break;
+        case SDT16_PROPERTY: fields = body({1, 3}); break;
+        default: break;
     }
     for (size_t offset : fields) reverse_field(object, offset, 2);
     return true;
@@ -285,7 +296,8 @@ std::unique_ptr<ForeignObject> sdt16_read_object(ForeignInput* input) {
         object->size = static_cast<uint32_t>(left);
         object->data.assign(SDT16_HEAD, 0);
         object->data[0] = SDT16_SYMBOLS;
-        object->data.insert(object->data.end(), input->bytes.begin() + static_cast<std::ptrdiff_t>(start),
+        object->data.insert(object->data.end(),
+                            input->bytes.begin() + static_cast<std::ptrdiff_t>(start),
                             input->bytes.end());
         input->pos = input->bytes.size();
         input->state16 = 2;
@@ -302,12 +314,22 @@ std::unique_ptr<ForeignObject> sdt16_read_object(ForeignInput* input) {
     const auto body = input->bytes.begin() + static_cast<std::ptrdiff_t>(start + 3);
     object->data.insert(object->data.end(), body, body + object->size);
     input->pos = start + 3 + object->size;
-    static const char* const lines[16] = {
-        "Loading frame\n",     "load subsheet\n", "load part\n",  "load wire\n",
-        "load bus\n",          "load junction\n", "load port\n",  "load label\n",
-        "load entry\n",        "load dashed line\n", "load power\n", "load text\n",
-        "load prop %d\n",      "Loading unknow object type %d size %ld\n",
-        "Loading unknow object type %d size %ld\n", nullptr};
+    static const char* const lines[16] = {"Loading frame\n",
+                                          "load subsheet\n",
+                                          "load part\n",
+                                          "load wire\n",
+                                          "load bus\n",
+                                          "load junction\n",
+                                          "load port\n",
+                                          "load label\n",
+                                          "load entry\n",
+                                          "load dashed line\n",
+                                          "load power\n",
+                                          "load text\n",
+                                          "load prop %d\n",
+                                          "Loading unknow object type %d size %ld\n",
+                                          "Loading unknow object type %d size %ld\n",
+                                          nullptr};
     if (const char* line = lines[object->type & 15])
         debug_line(line, object->type, static_cast<long>(object->size));
     else
@@ -323,5 +345,9 @@ int sdt16_read_file(ForeignFile* file, ForeignInput* input) {
     input->pos = SDT16_HEADER_SIZE;
     input->state16 = 0;
     while (auto object = sdt16_read_object(input)) file->objects.push_back(std::move(object));
-    return input->error.empty() ? 0 : -1;
+    if (!input->error.empty()) return -1;
+    // Records that stop without the end-of-list record are a file cut short.
+    if (input->state16 == 0)
+        return fail(input, input->pos, "The file is cut: its list end is missing"), -1;
+    return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
@@ -30,6 +31,10 @@ struct JobState {
     ImportReport report = nullptr;
     bool descend = false;
     bool quiet = true;
+    // The inputs converted by the running job, by their output's name
+    // (folded to lower case, full path): two sheets of one base name in two
+    // folders would be written to one file.
+    std::map<std::string, std::string> outputs;
 };
 JobState job;
 
@@ -50,11 +55,21 @@ std::string output_name(const std::string& input) {
 // with descend, walked.
 int convert_loaded(std::unique_ptr<ForeignFile> owned, const std::string& output, List* written) {
     ForeignFile* file = owned.get();
+    std::error_code ec;
+    const std::string key =
+        lower(std::filesystem::absolute(system_path(output.c_str()), ec).lexically_normal());
+    auto [earlier, first] = job.outputs.emplace(key, file->input);
+    if (!first && !sdt_same_file(earlier->second, file->input)) {
+        sdt_log("*** WARNING ***: '%s' and '%s' would both be converted into '%s'\n",
+                earlier->second.c_str(), file->input.c_str(), output.c_str());
+        return -1;
+    }
     loaded_files.push_back(std::move(owned));
     int result = genwind_convert_file(file, output.c_str(), written);
     if (!job.quiet) sdt_log("Done\n");
     if (result != 0 || !job.descend) return result;
-    return file->sixteen ? sdt16_walk_hierarchy(file, written) : sdt32_walk_hierarchy(file, written);
+    return file->sixteen ? sdt16_walk_hierarchy(file, written)
+                         : sdt32_walk_hierarchy(file, written);
 }
 
 bool read_failed(const ForeignFile* file, const ForeignInput& input) {
@@ -124,8 +139,10 @@ void sdt_log(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    if (job.report) job.report("%s", text);
-    else log_printf("%s", text);
+    if (job.report)
+        job.report("%s", text);
+    else
+        log_printf("%s", text);
 }
 
 int sdt32_load(const char* name, bool descend, bool quiet, List* written) {
@@ -193,6 +210,7 @@ int sdt16_walk_hierarchy(ForeignFile* file, List* written) {
 int convert_orcad_schematic(const char* file_name, ImportReport report, List* written) {
     const JobState saved_job = job;
     job.report = report;
+    job.outputs.clear();
     const std::string saved_library = strproper_get(SDT_LIBFILE);
     set_project_dir_override(file_name);
     std::string library = saved_library;

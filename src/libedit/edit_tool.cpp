@@ -180,7 +180,9 @@ void libedit_edit_ghost_paint(EditSession* session, ModeInstance* instance) {
 }
 
 // --- picking -------------------------------------------------------------------------------------
-// The clicked item of a part body (its code), or pin (0), or 127 for none.
+// The clicked item of a part body (its code), or pin (0), or 127 for none:
+// of the items and pins of the first placed part that has one below the
+// hit distance, the nearest (a text inside a box is picked by clicking it).
 int hit_part(LibEdit* ed, Point p, PlacedPart** placed_out, void** hit) {
     Schema* schema = libedit_schema(ed);
     for (SchItem* entry : list_items<SchItem>(libedit_items(ed))) {
@@ -192,19 +194,20 @@ int hit_part(LibEdit* ed, Point p, PlacedPart** placed_out, void** hit) {
         const Point at{world_add(p.x, -int64_t{placed->pos.x}),
                        world_add(p.y, -int64_t{placed->pos.y})};
         Vectors* set = form_set(part, converted);
-        for (SchItem* item : list_items<SchItem>(set ? set->items : nullptr)) {
-            if (distance_Item(schema, item, at, 0, LIBEDIT_HIT, 0) < LIBEDIT_HIT) {
-                *placed_out = placed;
-                *hit = item;
-                return item->type;
-            }
-        }
+        SchItem* item = nullptr;
+        const double d = set ? nearest_SchItem(schema, set->items, at, &item, 0, 0, 0) : 1e10;
         Pin* pin = nullptr;
         PinList* pins = form_pins(part, converted);
-        if (pins && nearest_Pin(pins, at, &pin, 0, LIBEDIT_HIT, 0, true) < LIBEDIT_HIT && pin) {
+        const double dp = pins ? nearest_Pin(pins, at, &pin, 0, 0, 0, true) : 1e10;
+        if (pin && dp < LIBEDIT_HIT && dp < d) {
             *placed_out = placed;
             *hit = pin;
             return 0;
+        }
+        if (item && d < LIBEDIT_HIT) {
+            *placed_out = placed;
+            *hit = item;
+            return item->type;
         }
     }
     return 127;
@@ -212,11 +215,10 @@ int hit_part(LibEdit* ed, Point p, PlacedPart** placed_out, void** hit) {
 
 int hit_template(Schema* schema, Point p, void** hit) {
     SchItem* best = nullptr;
-    double d = nearest_SchItem(schema, schema->titleblock.drawing, p, &best, 0, LIBEDIT_HIT, 0);
+    double d = nearest_SchItem(schema, schema->titleblock.drawing, p, &best, 0, 0, 0);
     if (d >= 1.0) {
         SchItem* control = nullptr;
-        const double dc =
-            nearest_SchItem(schema, schema->titleblock.fields, p, &control, 0, LIBEDIT_HIT, 0);
+        const double dc = nearest_SchItem(schema, schema->titleblock.fields, p, &control, 0, 0, 0);
         if (control && dc < d) best = control, d = dc;
     }
     if (!best || d > LIBEDIT_HIT) return 127;
@@ -445,9 +447,8 @@ void text_follows(LibEdit* ed, Text* text, int angle) {
     text->flags = static_cast<uint8_t>((text->flags & ~TEXT_ROT_MASK) | code_of_angle(angle));
     if (text->font >= 10)
         if (List** fonts = libedit_font_table(ed)) {
-            static const int escapements[8] = {0, 2700, 1800, 900, 3150, 2250, 1350, 450};
-            text->font = ed->host->font_at_escapement(fonts, text->font,
-                                                      escapements[text->flags & TEXT_ROT_MASK]);
+            text->font =
+                ed->host->font_at_escapement(fonts, text->font, orient_to_angle(text->flags));
         }
     layout_Text(text);
 }

@@ -49,10 +49,10 @@ ModeInstance* start_libedit_edit_mode(EditSession* session, bool in_part, int co
 // The blink timer's tick: the blinking selection shown or hidden.
 void libedit_blink_tick(EditSession* session);
 
-// What lies under a point: an item of a part's body (its code, with *placed
-// the placed part it was found on), a pin (0) or, in a template, an item
-// of the graphics or controls (its code); 127 for nothing within the hit
-// distance. *hit is the item or the Pin.
+// What lies under a point: the nearest item of a part's body (its code,
+// with *placed the placed part it was found on) or pin (0), or, in a
+// template, the nearest item of the graphics or controls (its code); 127
+// for nothing within the hit distance. *hit is the item or the Pin.
 int libedit_hit_test(LibEdit* ed, bool in_part, PlacedPart** placed, void** hit, Point p);
 // A double click: the dialog of the pin, text or IEEE symbol under the
 // point (of a title block's text or control), or of the placed part's name

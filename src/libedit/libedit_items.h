@@ -63,16 +63,16 @@ extern const char* const control_labels[27];
 constexpr int CONTROL_ROWS = 27;
 int control_code_of_row(int row);
 int control_row_of_code(int code);
+// What a control of a field shows in a title-block window while the field
+// is empty: its label in angle brackets ("<Title>", "<Size>" for the sheet
+// size); "" for a code outside 1..27.
+std::string control_placeholder(int code);
 // The control a row places: its field kind and the text it shows (the
-// document's field, "<Size>" for the sheet size). False outside 0..26.
+// document's field, its placeholder while that is empty; the sheet size
+// always its placeholder). False outside 0..26.
 bool template_control_target(const Schema* schema, int row, int* kind, std::string* text);
 
 // --- values of the text and control dialogs --------------------------------------------------------------
-// The orientation compass of the dialogs: button index <-> orientation code
-// (buttons 4 and 7 both read as code 0; code 0 shows on button 7).
-int text_orient_code_of_button(int button);
-int text_button_of_orient_code(int code);
-
 struct TextValues {
     std::string text;
     int xsize = 0, ysize = 0;

@@ -39,12 +39,6 @@ int ring_step(int code, int step) {
     return code & TEXT_ROT_MASK;
 }
 
-// Escapement (tenths of a degree) of an orientation code.
-int escapement_of(int code) {
-    static const int angles[8] = {0, 2700, 1800, 900, 3150, 2250, 1350, 450};
-    return angles[code & TEXT_ROT_MASK];
-}
-
 void show_text(EditSession* session, Text* text) {
     if (!text) return;
     List shown;
@@ -280,7 +274,7 @@ void turn(EditSession* session, ModeInstance* instance, int step) {
     if (tool->font >= 10) {
         LibEdit* ed = libedit_of(session);
         if (List** fonts = ed ? libedit_font_table(ed) : nullptr)
-            tool->font = ed->host->font_at_escapement(fonts, tool->font, escapement_of(code));
+            tool->font = ed->host->font_at_escapement(fonts, tool->font, orient_to_angle(code));
     }
     text_reshape(session, instance);
 }

@@ -27,8 +27,6 @@ namespace {
 const char ieee_letters[IEEE_ROWS + 1] = "WBAFGHJIMEVDCRSNPOQLKUT";
 const int control_codes[CONTROL_ROWS] = {3, 4,  5,  6,  7,  9,  10, 11, 12, 8,  27, 13, 14, 1,
                                          2, 16, 15, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
-// Button index of the compass -> orientation code.
-const int orient_codes[9] = {6, 2, 5, 3, 0, 1, 7, 0, 4};
 
 bool in_list(const List* list, const SchItem* item) {
     for (const SchItem* it : list_items<SchItem>(list))
@@ -185,35 +183,26 @@ int control_row_of_code(int code) {
     return -1;
 }
 
+std::string control_placeholder(int code) {
+    if (code == TEXT_FIELD_COUNT) return "<Size>";
+    const int row = control_row_of_code(code);
+    return row < 0 ? std::string() : "<" + std::string(control_labels[row]) + ">";
+}
+
 bool template_control_target(const Schema* schema, int row, int* kind, std::string* text) {
     const int code = control_code_of_row(row);
     if (code < 0) return false;
     *kind = code;
-    if (code == TEXT_FIELD_COUNT) {
-        *text = "<Size>";
-    } else {
-        const char* field = schema ? schema_field(schema, code) : nullptr;
-        *text = field ? field : "";
-    }
+    const char* field = code == TEXT_FIELD_COUNT || !schema ? nullptr : schema_field(schema, code);
+    *text = field && *field ? field : control_placeholder(code);
     return true;
 }
 
 // --- values of the text and control dialogs --------------------------------------------------------------
-int text_orient_code_of_button(int button) {
-    return button >= 0 && button < 9 ? orient_codes[button] : 0;
-}
-
-int text_button_of_orient_code(int code) {
-    if ((code & TEXT_ROT_MASK) == 0) return 7;
-    for (int button = 0; button < 9; ++button)
-        if (orient_codes[button] == (code & TEXT_ROT_MASK)) return button;
-    return 7;
-}
-
 uint8_t text_values_attributes(const TextValues& values) {
     return static_cast<uint8_t>((values.xmirror ? MX : 0) | (values.ymirror ? MY : 0) |
                                 (values.boxed ? BOXED : 0) |
-                                text_orient_code_of_button(values.orient_button));
+                                orient_code_of_button(values.orient_button));
 }
 
 int text_values_font(const TextValues& values) { return values.internal_font ? 0 : values.font; }
@@ -264,7 +253,7 @@ TextValues text_values_of(const Text* text) {
     values.text = text->string;
     values.xsize = text->size.width;
     values.ysize = text->size.height;
-    values.orient_button = text_button_of_orient_code(text->flags);
+    values.orient_button = button_of_orient_code(text->flags);
     values.xmirror = (text->flags & MX) != 0;
     values.ymirror = (text->flags & MY) != 0;
     values.boxed = (text->flags & BOXED) != 0;

@@ -580,10 +580,16 @@ bool ReplaceSet::open(const std::string& path, Replacement* out) {
     std::string target = writable_target(path, &st, &exists);
     if (target.empty() || recorded_) return false;
     target = absolute_path(target);
-    // A target written twice keeps its last contents.
-    members_.erase(std::remove_if(members_.begin(), members_.end(),
-                                  [&](const SetMember& m) { return m.target == target; }),
-                   members_.end());
+    // A target written twice keeps its last contents: the earlier goes.
+    if (auto earlier = index_.find(target); earlier != index_.end()) {
+        size_t at = earlier->second;
+        index_.erase(earlier);
+        if (at + 1 != members_.size()) {
+            members_[at] = std::move(members_.back());
+            index_[members_[at].target] = at;
+        }
+        members_.pop_back();
+    }
     std::string temp = staged_name(target);
     ::unlink(temp.c_str());  // left by a set that was stopped before its commit
     int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -593,6 +599,7 @@ bool ReplaceSet::open(const std::string& path, Replacement* out) {
 
 bool ReplaceSet::stage(Replacement* r, const std::string& backup) {
     if (!settle(r)) return false;
+    index_[r->target] = members_.size();
     members_.push_back({r->target, backup, state_of(r->target)});
     ::close(r->hold);
     r->hold = -1;
@@ -610,6 +617,7 @@ bool ReplaceSet::commit() {
     if (!replace_members(members_)) return false;  // the record stays for the next run
     ::unlink(record_name(anchor_).c_str());
     members_.clear();
+    index_.clear();
     recorded_ = false;
     return true;
 }

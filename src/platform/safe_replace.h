@@ -29,6 +29,7 @@
 // commit leaves the old file as it was.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct Replacement {
@@ -129,6 +130,7 @@ public:
 private:
     std::string anchor_;
     std::vector<SetMember> members_;
+    std::unordered_map<std::string, size_t> index_;  // member by target
     bool recorded_ = false;
 };
 

@@ -23,6 +23,7 @@
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "shell/window_listing.h"
+#include "toolkit/toolkit_start.h"
 
 long dialog_style = 0x3C0200;
 long dialog_style_message = 0x340200;
@@ -136,6 +137,11 @@ bool MyApp::EnsureSingleInstance() {
     wxMessageBox(wxS("This application is already running!"), wxS("WARNING"),
                  wxOK | wxICON_EXCLAMATION);
     return false;
+}
+
+bool MyApp::Initialize(int& argc, wxChar** argv) {
+    ToolkitStartScope start;
+    return wxApp::Initialize(argc, argv);
 }
 
 bool MyApp::OnInit() {

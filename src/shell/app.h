@@ -8,12 +8,11 @@
 #include <wx/ipc.h>
 #include <wx/snglinst.h>
 
-
 // What the command line asks for.
 struct StartOptions {
-    bool wdial = false;  // "-wdial": the wide dialog style word
-    bool debug = false;  // "-debug": debug output on
-    std::string conf;    // "-conf" FILE: the INI file to use
+    bool wdial = false;               // "-wdial": the wide dialog style word
+    bool debug = false;               // "-debug": debug output on
+    std::string conf;                 // "-conf" FILE: the INI file to use
     std::vector<std::string> sheets;  // every other argument
     bool libedit = false;             // "-libedit" [FILE]
     std::string libedit_file;
@@ -31,6 +30,8 @@ extern long dialog_style_message;
 
 class MyApp : public wxApp {
 public:
+    // The toolkit's start (see toolkit/toolkit_start.h).
+    bool Initialize(int& argc, wxChar** argv) override;
     bool OnInit() override;
     int OnExit() override;
 

@@ -12,6 +12,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/libedit_items.h"
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
 #include "model/documents/schema.h"
@@ -226,6 +227,9 @@ void init_title_block_fields(EditCanvas* canvas, int) {
         Text* text = as_Text(item);
         if (text->field < 1 || text->field > 26) continue;
         text->string = schema_field(schema, text->field);
+        // A title-block window shows what an empty field stands for.
+        if (text->string.empty() && canvas->kind == CANVAS_TEMPLATE)
+            text->string = control_placeholder(text->field);
         free_Strokes(text->layout);
         text->layout = nullptr;
     }

@@ -19,6 +19,7 @@
 #include "foundation/services.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit.h"
+#include "libedit/libedit_edit.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
@@ -126,7 +127,7 @@ void power_command(const CommandCall& call) {
     if (call.argument == ARG_GROUND_BUTTON)
         ground_button(session(call));
     else
-        start_power_mode(session(call), 0);
+        add_power_cmd(session(call));
 }
 
 // A palette entry places its own part and becomes the palette's current
@@ -199,9 +200,26 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_MARK_FIRST + 3, mark, S, DOC},
         {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
-        // Edit (library and title block)
+        // Edit (library and title block): Undo, the edit tool's commands, Find Pin
         {CMD_UNDO, libedit_menu_command, L, DOC},
         {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
+        {LIBEDIT_EDIT_ROTATE_90, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_ROTATE_180, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_ROTATE_270, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MIRROR_X, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MIRROR_Y, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_CUT, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_COPY, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_EDIT_MOVE, libedit_menu_command, L, DOC | PART},
+        {TEMPLATE_EDIT_CUT, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_COPY, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MOVE, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_X, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_Y, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_90, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_180, libedit_menu_command, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_270, libedit_menu_command, T, DOC},
+        {CMD_FIND, libedit_menu_command, L, DOC | PART},
 
         // View
         {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
@@ -219,12 +237,12 @@ const std::vector<CommandRow>& command_rows() {
          DOC},
         {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
         {EDITOR_POWER, power_command, S, DOC},
-        {EDITOR_NET, [](C c) { start_net_mode(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { start_port_mode(session(c)); }, S, DOC},
+        {EDITOR_NET, [](C c) { add_net_cmd(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { add_port_cmd(session(c)); }, S, DOC},
         {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { start_sheet_from_properties(session(c)); }, S, DOC},
-        {EDITOR_NETPROP, [](C c) { start_netprop_mode(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { add_sheet_cmd(session(c)); }, S, DOC},
+        {EDITOR_NETPROP, [](C c) { add_netprop_cmd(session(c)); }, S, DOC},
         {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
          DOC},
         {EDITOR_CIRCLE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_CIRCLE, true, false); },
@@ -246,6 +264,12 @@ const std::vector<CommandRow>& command_rows() {
         {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
         {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_TEXT, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_PIN, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_REFERENCE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_FIELDS, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_IEEE, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_PINOUT, libedit_menu_command, L, DOC | PART},
         // Place (title block)
         {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
@@ -254,6 +278,8 @@ const std::vector<CommandRow>& command_rows() {
         {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_TEXT, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_CONTROLS, libedit_menu_command, T, DOC},
 
         // Window
         {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},

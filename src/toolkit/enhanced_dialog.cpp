@@ -75,6 +75,21 @@ void EnhancedDialog::Build(bool modal, int x, int y, int button_spacing, int wid
     }
     SetSizer(column);
     Bind(wxEVT_CLOSE_WINDOW, &EnhancedDialog::OnCloseWindow, this);
+    // Widgets of a dialog never shown may report less room than they take
+    // once shown: the first showing grows the dialog to what they need.
+    Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        event.Skip();
+        if (event.IsShown()) CallAfter([this] { GrowToContents(); });
+    });
+}
+
+void EnhancedDialog::GrowToContents() {
+    Layout();
+    const wxSize need = GetSizer()->GetMinSize();
+    const wxSize have = GetClientSize();
+    if (need.x <= have.x && need.y <= have.y) return;
+    SetClientSize(std::max(need.x, have.x), std::max(need.y, have.y));
+    if (x_ < 0 || y_ < 0) CentreOnParent();
 }
 
 FlowPanel* EnhancedDialog::AddSecondUserPanel() {

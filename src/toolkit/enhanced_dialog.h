@@ -78,6 +78,7 @@ public:
 
 private:
     void Build(bool modal, int x, int y, int button_spacing, int width, int height);
+    void GrowToContents();
     void OnCloseWindow(wxCloseEvent& event);
     // The added "Cancel" has the toolkit's cancel id: Escape presses it.
     wxButton* MakeButton(const wxString& label, ButtonAction action, long client,

@@ -60,8 +60,9 @@ protected:
         write_library("demo", {{"NAND", 3000, 2000, 2, "U"}, {"ALT", 4000, 1000, 1, "R"}});
         proper_set(SDT_LIBFILE, "c:\\orcad\\DEMO.LIB", 0);
     }
-    SchemaPtr convert(const File32& f) {
-        SchemaPtr schema(genwind_build_schema(load(f.bytes)));
+    // The records given, closed as a whole file is.
+    SchemaPtr convert(File32 f) {
+        SchemaPtr schema(genwind_build_schema(load(f.end().bytes)));
         EXPECT_TRUE(schema);
         return schema;
     }
@@ -94,7 +95,7 @@ TEST_F(Sdt32Test, HeaderWordsMustSumToZeroAndSignatureMustMatch) {
     ForeignInput in;
     in.bytes = File32(false, 5, 5).bytes;
     EXPECT_EQ(sdt32_read_file(&f, &in), 1);
-    in.bytes = File32(false, 5, 0u - 5).bytes;
+    in.bytes = File32(false, 5, 0u - 5).end().bytes;
     EXPECT_EQ(sdt32_read_file(&f, &in), 0);
     in.bytes = File32(false).bytes;
     in.bytes[30] = 'x';
@@ -103,8 +104,8 @@ TEST_F(Sdt32Test, HeaderWordsMustSumToZeroAndSignatureMustMatch) {
     EXPECT_EQ(sdt32_read_file(&f, &in), 1);
 }
 
-TEST_F(Sdt32Test, FileEndingAfterHeaderHasNoRecordsAndUnconvertedTypesAreKept) {
-    EXPECT_TRUE(load(File32().bytes)->objects.empty());
+TEST_F(Sdt32Test, AnEmptyListHasNoRecordsAndUnconvertedTypesAreKept) {
+    EXPECT_EQ(load(File32().end().bytes)->objects.size(), 1u);
     ForeignFile* f = load(File32().part(nand(0, 0, "U1"), 2).other13().point(30, 0, 0).end().bytes);
     ASSERT_EQ(f->objects.size(), 4u);
     SchemaPtr schema(genwind_build_schema(f));
@@ -153,8 +154,34 @@ TEST_F(Sdt32Test, EveryPrefixOfAFileReadsOrFailsCleanly) {
             in.bytes.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
             int result = sdt32_read_file(&f, &in);
             EXPECT_EQ(result == -1, !in.error.empty());
+            // Cut anywhere, at a record boundary too, the file is refused.
+            EXPECT_EQ(result == 0, n == whole.size()) << n << " of " << whole.size();
             if (result == 0) SchemaPtr(genwind_build_schema(&f));
         }
+    }
+}
+
+TEST_F(Sdt32Test, AFileCutAtARecordBoundaryIsReportedAsCut) {
+    const Bytes whole = File32().line(4, 1, 2, 3, 4).line(4, 5, 6, 7, 8).end().bytes;
+    struct Case {
+        Bytes bytes;
+        const char* error;
+    };
+    Bytes one_line = whole;
+    one_line.resize(80 + 16);  // the first record alone
+    Bytes no_end = whole;
+    no_end.resize(whole.size() - 8);  // both lines, no closing record
+    Bytes longer = File32().line(4, 1, 2, 3, 4).end().bytes;
+    longer[0x20] = 0x40;  // the header says more than there is
+    for (const Case& c : std::initializer_list<Case>{
+             {one_line, "The file is cut: its list end is missing at offset 96"},
+             {no_end, "The file is cut: its list end is missing at offset 112"},
+             {longer, "The file is cut: its header gives another size at offset 104"}}) {
+        ForeignFile f;
+        ForeignInput in;
+        in.bytes = c.bytes;
+        EXPECT_EQ(sdt32_read_file(&f, &in), -1) << c.error;
+        EXPECT_EQ(in.error, c.error);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "import/sdt_files.h"
 
+#include <algorithm>
+
 namespace sdt_test {
 
 File32::File32(bool big) : File32(big, 0, 0) {}
@@ -12,6 +14,7 @@ File32::File32(bool big, uint32_t a, uint32_t b) : big_(big) {
     for (int i = 0; i < 19; ++i) w.u16(static_cast<unsigned>(i));
     w.zeros(2);
     bytes = w.bytes;
+    sized();
 }
 
 File32& File32::add(uint8_t type, const Writer& body) {
@@ -19,6 +22,14 @@ File32& File32::add(uint8_t type, const Writer& body) {
     w.u8(type).u8(0).u16(0x1234).u32(static_cast<uint32_t>(body.bytes.size()));
     bytes.insert(bytes.end(), w.bytes.begin(), w.bytes.end());
     bytes.insert(bytes.end(), body.bytes.begin(), body.bytes.end());
+    return sized();
+}
+
+File32& File32::sized() {
+    // The header word at 0x20 gives the size of what follows the header.
+    Writer size(big_);
+    size.u32(static_cast<uint32_t>(bytes.size() - 0x50));
+    std::copy(size.bytes.begin(), size.bytes.end(), bytes.begin() + 0x20);
     return *this;
 }
 

@@ -14,7 +14,10 @@ using Bytes = std::vector<unsigned char>;
 class Writer {
 public:
     explicit Writer(bool big = false) : big_(big) {}
-    Writer& u8(unsigned v) { bytes.push_back(static_cast<unsigned char>(v)); return *this; }
+    Writer& u8(unsigned v) {
+        bytes.push_back(static_cast<unsigned char>(v));
+        return *this;
+    }
     Writer& u16(unsigned v) { return put(v, 2); }
     Writer& i16(int v) { return put(static_cast<uint16_t>(v), 2); }
     Writer& u32(uint32_t v) { return put(v, 4); }
@@ -23,8 +26,14 @@ public:
         bytes.insert(bytes.end(), s.begin(), s.end());
         return *this;
     }
-    Writer& raw(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); return *this; }
-    Writer& zeros(size_t n) { bytes.insert(bytes.end(), n, 0); return *this; }
+    Writer& raw(const std::string& s) {
+        bytes.insert(bytes.end(), s.begin(), s.end());
+        return *this;
+    }
+    Writer& zeros(size_t n) {
+        bytes.insert(bytes.end(), n, 0);
+        return *this;
+    }
     bool big() const { return big_; }
     Bytes bytes;
 
@@ -64,15 +73,18 @@ public:
     File32& sheet(int x, int y, int w, int h, const std::string& file, const std::string& name,
                   const std::vector<Entry32>& entries);
     File32& part(const Part32& part, uint8_t type = 3);
-    File32& line(uint8_t type, int x1, int y1, int x2, int y2);  // 4 wire, 5 bus, 6 dashed
+    File32& line(uint8_t type, int x1, int y1, int x2, int y2);         // 4 wire, 5 bus, 6 dashed
     File32& text(uint8_t type, int x, int y, const std::string& text);  // 7 label, 8 text
     File32& port(int x, int y, unsigned kind, unsigned shape, int length, const std::string& name);
     File32& power(int x, int y, unsigned flags, const std::string& name);
-    File32& point(uint8_t type, int x, int y, unsigned extra = 0);  // 11 entry, 12 junction, 14 no-connect, 30
+    File32& point(uint8_t type, int x, int y,
+                  unsigned extra = 0);  // 11 entry, 12 junction, 14 no-connect, 30
     File32& other13();
     File32& end();
     // A record of any type and body (for damaged files).
     File32& record(uint8_t type, const Bytes& body);
+    // Puts the size of the records into the header (each call above does).
+    File32& sized();
     Bytes bytes;
 
 private:

@@ -12,8 +12,8 @@
 #include "import/import_fixture.h"
 #include "import/sdt_job.h"
 #include "model/documents/batch.h"
-#include "model/items/libutil.h"
 #include "model/items/library.h"
+#include "model/items/libutil.h"
 
 namespace sdt_test {
 namespace {
@@ -66,17 +66,24 @@ TEST_F(SdtJobTest, SubSheetsAreConvertedOnceEachThroughTheWholeHierarchy) {
     EXPECT_EQ(run("top.sch"), 0);
     EXPECT_EQ(written_names(), (Names{"top.sch", "sub.sch", "leaf.sch"}));
     const std::string in = file("in/");
-    EXPECT_EQ(logged, "Converting OrCAD schematic file...\n"
-                      "Loading file " + in + "top.sch...\n"
-                      "Input is an OrCad SDT386 file\nDone\n"
-                      "Sub Sheet sub.sch: Need to be converted\n"
-                      "Loading file " + in + "sub.sch...\n"
-                      "Input is an OrCad SDT386 file\nDone\n"
-                      "Sub Sheet leaf: Need to be converted\n"
-                      "Loading file " + in + "leaf.sch...\n"
-                      "Input is an OrCad SDT386 file\nDone\n"
-                      "Sub Sheet SUB.SCH: Already converted\n"
-                      "Conversion Done\n");
+    EXPECT_EQ(logged,
+              "Converting OrCAD schematic file...\n"
+              "Loading file " +
+                  in +
+                  "top.sch...\n"
+                  "Input is an OrCad SDT386 file\nDone\n"
+                  "Sub Sheet sub.sch: Need to be converted\n"
+                  "Loading file " +
+                  in +
+                  "sub.sch...\n"
+                  "Input is an OrCad SDT386 file\nDone\n"
+                  "Sub Sheet leaf: Need to be converted\n"
+                  "Loading file " +
+                  in +
+                  "leaf.sch...\n"
+                  "Input is an OrCad SDT386 file\nDone\n"
+                  "Sub Sheet SUB.SCH: Already converted\n"
+                  "Conversion Done\n");
 }
 
 TEST_F(SdtJobTest, HierarchyThatComesBackOnItselfEnds) {
@@ -120,6 +127,43 @@ TEST_F(SdtJobTest, FailuresAreReportedAndEndTheWalk) {
                           file("in/bad.sch") +
                           "': Unknown record type at offset 96\nConversion Aborted\n");
     EXPECT_FALSE(out_exists("bad.sch"));
+}
+
+TEST_F(SdtJobTest, ACutFileIsReportedAndNothingOfItIsConverted) {
+    // A 32-bit file cut after its first record, a 16-bit one without its end.
+    Bytes cut = File32().line(4, 1, 2, 3, 4).line(4, 5, 6, 7, 8).end().bytes;
+    cut.resize(80 + 16);
+    write("in/cut.sch", cut);
+    write("in/old.sch", File16().point(5, 1, 1).bytes);
+    for (const auto& [name, error] :
+         {std::pair<std::string, std::string>{"cut.sch", "its list end is missing at offset 96"},
+          {"old.sch", "its list end is missing at offset 39"}}) {
+        logged.clear();
+        EXPECT_EQ(run(name), -1) << name;
+        EXPECT_NE(logged.find("Read error in '" + file("in/" + name) +
+                              "': The file is cut: " + error + "\nConversion Aborted\n"),
+                  std::string::npos)
+            << logged;
+        EXPECT_FALSE(out_exists(name)) << name;
+    }
+    EXPECT_TRUE(written_names().empty());
+}
+
+TEST_F(SdtJobTest, SubSheetsOfOneNameInTwoFoldersAreRefusedNamingBoth) {
+    fs::create_directories(dir.path() / "in/a");
+    fs::create_directories(dir.path() / "in/b");
+    sheet("a/amp.sch", {});
+    sheet("b/amp.sch", {}, {"the other amplifier"});
+    sheet("top.sch", {"a/amp.sch", "b/amp.sch"});
+    EXPECT_EQ(run("top.sch"), -1);
+    EXPECT_NE(
+        logged.find("*** WARNING ***: '" + file("in/a/amp.sch") + "' and '" + file("in/b/amp.sch") +
+                    "' would both be converted into '" + file("out/amp.sch") + "'\n"),
+        std::string::npos)
+        << logged;
+    EXPECT_NE(logged.find("Conversion Aborted\n"), std::string::npos);
+    EXPECT_EQ(written_names(), (Names{"top.sch", "amp.sch"}));
+    EXPECT_FALSE(out_exists("amp.BAK")) << "the first one is never replaced";
 }
 
 TEST_F(SdtJobTest, OutputNeverReplacesItsOwnInput) {

@@ -167,7 +167,9 @@ Program::Program(std::string config_dir) : config_(std::move(config_dir)) {}
 Program::~Program() { Kill(); }
 
 void Program::Start(const std::vector<std::string>& args, const std::string& working_dir) {
-    std::vector<std::string> env_text = {"XDG_CONFIG_HOME=" + config_, "NO_AT_BRIDGE=1",
+    // The desktop's accessibility bridge stays on: the program runs as a
+    // user's does.
+    std::vector<std::string> env_text = {"XDG_CONFIG_HOME=" + config_,
                                          "DISPLAY=" + private_display(), "TN_TEST=1"};
     for (char** e = environ; *e; ++e) {
         std::string v = *e;

@@ -12,6 +12,7 @@
 #include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_item_dialogs.h"
 #include "libedit/libedit.h"
 #include "libedit/libedit_dialogs.h"
 #include "model/documents/document.h"
@@ -84,10 +85,13 @@ bool canvas_alive(EditCanvas* canvas) {
 
 // The library canvas a dialog acts on: the one it was opened for while
 // that window is open, else the current library window; null when none.
-EditCanvas* canvas_of(EnhancedDialog* dialog) {
+EditCanvas* canvas_of(EnhancedDialog* dialog, bool template_too = false) {
+    auto fits = [template_too](EditCanvas* c) {
+        return c->kind == CANVAS_LIBRARY || (template_too && c->kind == CANVAS_TEMPLATE);
+    };
     auto* canvas = dialog ? reinterpret_cast<EditCanvas*>(dialog->client_word) : nullptr;
-    if (canvas && canvas_alive(canvas) && canvas->kind == CANVAS_LIBRARY) return canvas;
-    return paint_zone && paint_zone->kind == CANVAS_LIBRARY ? paint_zone : nullptr;
+    if (canvas && canvas_alive(canvas) && fits(canvas)) return canvas;
+    return paint_zone && fits(paint_zone) ? paint_zone : nullptr;
 }
 
 LibEdit* editor(EditCanvas* canvas) {
@@ -696,6 +700,10 @@ void names_dialog_refill(EditCanvas* canvas) {
     if (libedit_name && canvas == canvas_of(libedit_name)) fill_names();
 }
 
+EditCanvas* libedit_dialog_canvas(EnhancedDialog* dialog, bool template_too) {
+    return canvas_of(dialog, template_too);
+}
+
 void libedit_command(long id) {
     for (const HelpButton& help : help_buttons) {
         if (help.id != id) continue;
@@ -723,6 +731,6 @@ void libedit_command(long id) {
         case VECTOR_SEARCH:
         case VECTOR_GET: vector_command(id); break;
         case VECTOR_OPTIONS_OK: apply_vector(); break;
-        default: break;  // the other dialogs' ids act on what they do not have yet
+        default: libedit_item_command(id); break;  // the item dialogs' ids
     }
 }

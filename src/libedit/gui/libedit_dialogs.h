@@ -22,6 +22,11 @@ enum : int { PI_VALUES = 1 };                                    // Part Info: .
 enum : int { GV_LIBRARIES = 1, GV_LIBRARY, GV_PARTS, GV_PART, GV_NOTE };  // Get Vector Definition
 enum : int { VO_FREE = 1, VO_NORMAL, VO_CONVERT };                        // its options
 
+// The window a dialog acts on: the one it was opened for while it is open,
+// else the current window of that kind (a library window; with
+// template_too a title-block window as well); null when none.
+EditCanvas* libedit_dialog_canvas(EnhancedDialog* dialog, bool template_too = false);
+
 // The dialog ids of the library and template editors: 20001..20059.
 void libedit_command(long id);
 // What every button and reacting item of these dialogs calls with its id.

@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include <wx/timer.h>
+
+#include "dialogs/text_form.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
@@ -12,21 +15,29 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "libedit/gui/libedit_dialogs.h"
+#include "libedit/gui/libedit_item_dialogs.h"
 #include "libedit/libedit.h"
+#include "libedit/libedit_edit.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
 #include "model/items/view.h"
+#include "render/render_fonts.h"
 #include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/asking.h"
 
 namespace {
 
 class WindowHost : public LibEditHost {
 public:
-    explicit WindowHost(EditCanvas* canvas) : canvas_(canvas) {}
+    explicit WindowHost(EditCanvas* canvas) : canvas_(canvas) {
+        blink_timer_.Bind(wxEVT_TIMER,
+                          [this](wxTimerEvent&) { libedit_blink_tick(editor_session(canvas_)); });
+    }
+    ~WindowHost() override { blink_timer_.Stop(); }
     void part_changed() override {
         libedit_partinfo_refresh(canvas_);
         canvas_update_title(canvas_);
@@ -39,9 +50,32 @@ public:
     void zoom_fit() override { canvas_->ZoomFit(); }
     bool ok_to_close() override { return canvas_->OkToClose(); }
     void command(int id) override { menu_command(canvas_, id, 0); }
+    bool ask_text(const char* message, const char* caption, const char* proposal,
+                  std::string* answer) override {
+        *answer = proposal ? proposal : "";
+        return ::ask_text(main_frame, message, caption, answer);
+    }
+    void edit_pin(PlacedPart* placed, Pin* pin) override {
+        libedit_open_pin_dialog(canvas_, placed, pin);
+    }
+    void edit_text(SchItem* item) override { libedit_open_item_dialog(canvas_, item); }
+    void blink(bool on) override {
+        if (on)
+            blink_timer_.Start(500);
+        else
+            blink_timer_.Stop();
+    }
+    int font_at_escapement(List** fonts, int font_id, int escapement) override {
+        return ::font_at_escapement(fonts, font_id, escapement);
+    }
+    void fonts_used() override {
+        if (canvas_->kind == CANVAS_TEMPLATE && canvas_->mySchema)
+            purge_unused_fonts(canvas_->mySchema);
+    }
 
 private:
     EditCanvas* canvas_;
+    wxTimer blink_timer_;  // the edit tool's blinking selection, 500 ms
 };
 
 LibEdit* editor_of(EditCanvas* canvas) {
@@ -228,7 +262,7 @@ void open_document_command(const CommandCall&) {
 
 void libedit_menu_command(const CommandCall& call) {
     EditCanvas* canvas = call.canvas;
-    if (!canvas || drawing_command(canvas, call.id)) return;
+    if (!canvas || drawing_command(canvas, call.id) || libedit_item_menu(canvas, call.id)) return;
     switch (call.id) {
         case CMD_NEW: new_library_part(canvas); break;
         case LIBEDIT_CMD_PART: open_get_part(canvas); break;

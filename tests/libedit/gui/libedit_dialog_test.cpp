@@ -20,6 +20,7 @@
 #include "libedit/gui/libedit_dialogs.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit.h"
+#include "library_window_fixture.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
@@ -38,55 +39,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class LibraryDialogs : public testing::Test {
+class LibraryDialogs : public libedit_gui_test::LibraryWindowTest {
 protected:
-    void SetUp() override {
-        config_set_defaults();
-        if (!lib_list) init_Libraries();
-        set_message_formatter(error_message);
-        install_program_services();
-        fs::copy_file(fs::path(TN_EXAMPLES_DIR) / "parts.clb", dir.path() / "parts.clb");
-        proper_set(BAK_FILE, 0, DIR_LIBRARY, dir.path().string(), DIR_PROJECT, dir.path().string(),
-                   0);
-        script.on_unanswered = [](const AskScript::Question& q) {
-            ADD_FAILURE() << "unexpected question: " << q.text;
-        };
-        frame = new MyFrame("Library dialog test", wxPoint(0, 0), wxSize(900, 700));
-        frame->Show();
-        child = libedit_open_window(dir.file("parts.clb").c_str());
-        ASSERT_NE(child, nullptr);
-        canvas = child->canvas;
-        paint_zone = canvas;
-    }
-    void TearDown() override {
-        for (MyChild* c : my_children)
-            if (c->canvas && c->canvas->mySchema) schema_clear_modified(c->canvas->mySchema);
-        frame->Close(true);
-        wxTheApp->ProcessPendingEvents();
-        reset_services();
-        config_set_defaults();
-    }
-
-    LibEdit* ed() { return &canvas->libedit; }
-    Library* library() { return canvas->mySchema->library; }
-
-    bool pump_until(const std::function<bool()>& done, int ms = 5000) {
-        return tn_test::CanvasDriver(canvas).pump_until(done, ms);
-    }
-    // A real click on a window: in its middle, or at (dx, dy) from its corner.
-    void click(wxWindow* window, int dx = -1, int dy = -1) {
-        ASSERT_NE(window, nullptr);
-        const wxRect r = window->GetScreenRect();
-        sim.MouseMove(r.x + (dx < 0 ? r.width / 2 : dx), r.y + (dy < 0 ? r.height / 2 : dy));
-        pump_until([] { return false; }, 60);
-        sim.MouseClick();
-        pump_until([] { return false; }, 60);
-    }
-    FormDialog* opened(EnhancedDialog* const& global, int command) {
-        menu_command(canvas, command, 0);
-        pump_until([&] { return global && global->IsShown(); });
-        return static_cast<FormDialog*>(global);
-    }
     // Loads a part through Get Part's field and its Ok.
     void get(const char* name) {
         FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
@@ -95,13 +49,6 @@ protected:
         click(dialog->ButtonFor(20022));
         ASSERT_TRUE(pump_until([] { return libedit_part_load == nullptr; }));
     }
-
-    tn_test::TempDir dir;
-    AskScript script;
-    MyFrame* frame = nullptr;
-    MyChild* child = nullptr;
-    EditCanvas* canvas = nullptr;
-    wxUIActionSimulator sim;
 };
 
 TEST_F(LibraryDialogs, GetPartListsTheLibraryAndLoadsThePartTyped) {

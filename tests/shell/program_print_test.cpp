@@ -76,7 +76,7 @@ TEST_F(ProgramTest, APrintToAFileHoldsWhatThePreviewShows) {
     write_ini({"DIR_PROJECT=" + dir.path().string(), "PRINT_VIS_GRID=False"});
     Program program(config_dir);
     program.Start({sheet}, dir.path().string());
-    const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
+    const std::string frame = wait_started(program);
     ASSERT_FALSE(frame.empty());
     keys(frame, "ctrl+p");  // File > Print
     const std::string dialog = program.WaitWindow("Print");

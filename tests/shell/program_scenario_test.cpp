@@ -97,7 +97,7 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     std::filesystem::copy_file(sheet, dir.file("original.sch"));
 
     // The palette, shown for the first time, places a resistor.
-    keys(frame, "alt+v p");  // View > Part Palette
+    menu(frame, "alt+v", "p");  // View > Part Palette
     const std::string palette = program.WaitWindow("Parts");
     ASSERT_FALSE(palette.empty());
     const std::vector<long> p = geometry(palette);
@@ -106,7 +106,7 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     keys(frame, "Escape");
 
     // A wire from its second pin up to R1's.
-    keys(frame, "alt+p w");  // Place > Wire
+    menu(frame, "alt+p", "w");  // Place > Wire
     click(map(Point{17000, placed.y + 500}));
     click(map(Point{17000, 14000}));
     click(map(Point{17000, 14000}), 3);  // the chain ends
@@ -137,7 +137,7 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     // Started again on the saved sheet: the settings are those it left.
     Program again(config_dir);
     again.Start({sheet}, dir.path().string());
-    const std::string frame_again = again.WaitWindow("Tessaron Schematic Editor");
+    const std::string frame_again = wait_started(again);
     ASSERT_FALSE(frame_again.empty());
     EXPECT_FALSE(again.WaitWindow("Parts").empty()) << "the palette is closed again";
     EXPECT_TRUE(stands_at(frame_again, 30, 20, 940, 680)) << "the frame is not where it was left";

@@ -20,16 +20,14 @@ namespace {
 using namespace program_test;
 namespace fs = std::filesystem;
 
-const char* const frame_title = "Tessaron Schematic Editor";
-
 TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     const std::string sheet = example_sheet();
     {
         Program first(config_dir);
         first.Start({sheet}, dir.path().string());
-        const std::string frame = first.WaitWindow(frame_title);
+        const std::string frame = wait_started(first);
         ASSERT_FALSE(frame.empty());
-        keys(frame, "alt+v p");  // View > Part Palette
+        menu(frame, "alt+v", "p");  // View > Part Palette
         EXPECT_FALSE(first.WaitWindow("Parts").empty()) << "the palette did not open";
         ASSERT_TRUE(place_window(frame, 40, 30, 900, 650));
         ASSERT_TRUE(exit_program(first, frame));
@@ -38,7 +36,7 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
 
     Program second(config_dir);
     second.Start({sheet}, dir.path().string());
-    const std::string frame = second.WaitWindow(frame_title);
+    const std::string frame = wait_started(second);
     ASSERT_FALSE(frame.empty());
     EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
     EXPECT_TRUE(stands_at(frame, 40, 30, 900, 650)) << "the frame is not where it was left";
@@ -68,11 +66,23 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     const std::string other = dir.file("amplifier.sch");
     const std::string before = tn_test::read_text(other);
     if (program.HasWindow("Warning")) keys(program.WaitWindow("Warning"), "Escape");
-    keys(frame, "alt+f a");
+    menu(frame, "alt+f", "a");
     const std::string chooser = program.WaitWindow("Save Sheet As");
     ASSERT_FALSE(chooser.empty());
+    // The chooser opens in the sheet's folder; each key waits until it has
+    // settled (it lists the folder and completes names as they are typed).
+    const std::string shot = dir.file("chooser.png");
+    ASSERT_TRUE(settled_screenshot(chooser, shot));
+    const size_t shown = shown_windows();
     keys(chooser, "ctrl+a");
-    type_text(other);
+    type_text("amplifier.sch");
+    ASSERT_TRUE(settled_screenshot(chooser, shot));
+    // The name's completion may stand open below it: it would take the
+    // Return. Esc closes it alone.
+    if (shown_windows() > shown) {
+        keys(chooser, "Escape");
+        ASSERT_TRUE(wait_until([&] { return shown_windows() == shown; }));
+    }
     keys(chooser, "Return");
     const std::string warning = program.WaitWindow("Warning");
     EXPECT_FALSE(warning.empty()) << "Save As replaced another file unasked";
@@ -85,7 +95,7 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
 TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
-    const std::string frame = program.WaitWindow(frame_title);
+    const std::string frame = wait_started(program);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());
     const std::vector<long> f = geometry(frame);
@@ -136,13 +146,13 @@ void expect_no_toolkit_warnings(const std::string& config_dir, const std::string
                                 const std::string& work_dir) {
     Program program(config_dir);
     program.Start({sheet}, work_dir);
-    const std::string frame = program.WaitWindow(frame_title);
+    const std::string frame = wait_started(program);
     ASSERT_FALSE(frame.empty());
     const std::string one = work_dir + "/one.png", two = work_dir + "/two.png";
     ASSERT_TRUE(settled_screenshot(frame, one));
     keys(frame, "ctrl+n");  // File > New Sheet: a second tab
     ASSERT_TRUE(settled_screenshot(frame, two, one));
-    keys(frame, "alt+f x");
+    menu(frame, "alt+f", "x");
     int status = -1;
     ASSERT_TRUE(program.WaitExit(&status));
     EXPECT_EQ(program.Stderr().find("Gtk-"), std::string::npos) << program.Stderr();

@@ -1,2 +1,3 @@
 # The 16-bit foreign schematic reader and conversion.
-tn_fuzzer(sdt16_fuzz sdt16_fuzz.cpp CORPUS import/sdt16_fuzz DEPS import)
+tn_fuzzer(sdt16_fuzz sdt16_fuzz.cpp CORPUS import/sdt16_fuzz
+          MIN_SEEDS 1 DEPS import)

@@ -34,9 +34,11 @@ void add_label(std::string& s, long x, long y, const std::string& name) {
 void add_resistor(std::string& s, long x, long y, int n) {
     char id[16];
     std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(n));
+    // Reference and value beside the body, where the editor lays them out.
     s += std::string("(PARTLIB 'LADDER/VR' ") + id +
          " 1.000000 POWERON NO_ROT NORMAL_PART DEVICE 0 " + pos(x, y) + "(ATTRIBUTE 'R" +
-         std::to_string(n) + "' VIS (POS 0 0 ) ) (ATTRIBUTE '1k' (POS 0 0 ) ) )\n";
+         std::to_string(n) + "' VIS SET " + pos(x + 500, y + 800) + ") (ATTRIBUTE '1k' SET " +
+         pos(x + 500, y + 1600) + ") )\n";
 }
 void add_port(std::string& s, bool right, long x, long y, const std::string& name) {
     s += std::string("(PORT ") + (right ? "RIGHT" : "LEFT") + " BIDIR " + pos(x, y) + "'" + name +

@@ -43,7 +43,8 @@ extern const char* const ladder_library;
 std::string pos(long x, long y);
 void add_wire(std::string& s, long x1, long y1, long x2, long y2);
 void add_label(std::string& s, long x, long y, const std::string& name);
-// Resistor Rn at (x, y): upper pin tip at (x, y - 3000), lower at (x, y + 5000).
+// Resistor Rn at (x, y): upper pin tip at (x, y - 3000), lower at (x, y + 5000); its
+// reference and value stand beside its body.
 void add_resistor(std::string& s, long x, long y, int n);
 void add_port(std::string& s, bool right, long x, long y, const std::string& name);
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "connectivity/net_build.h"
+#include "connectivity/net_carriers.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -305,9 +305,10 @@ void expand_buses(NetContext* context, List* ports) {
     if (!context->sheet || !context->sheet->items) return;
     bool any_port = ports && ports->count > 0;
     if (!any_port)
-        for_sheet_items_of(context, item_codes({SUBSHEET_ITEM}), [&](SchItem* item) {
-            if (as_SubSheet(item)->ports && as_SubSheet(item)->ports->count) any_port = true;
-        });
+        for (SchItem* item : list_items<SchItem>(context->sheet->items))
+            if (item->type == SUBSHEET_ITEM && as_SubSheet(item)->ports &&
+                as_SubSheet(item)->ports->count)
+                any_port = true;
     if (!any_port) return;
     BusTables tables;
     build_tables(context, tables);
@@ -317,9 +318,4 @@ void expand_buses(NetContext* context, List* ports) {
         for (Port* port : list_items<Port>(as_SubSheet(item)->ports))
             expand_bus_port(context, tables, port, item->pos);
     }
-}
-
-int indexed_buses(NetContext* context, Schema* schema) {
-    expand_buses(context, schema->ports);
-    return 0;
 }

@@ -1,14 +1,16 @@
-// The net builder's driver and the phases that are the same whichever way
-// touching records are found: preparation (1), pseudo-pins (2), open ends
-// (4), islands (8) and the clean-up (12). The phases are listed in
-// net_build.h.
+// The net builder's driver, the preparation (phase 1), the connection
+// points with their stubs (phase 2), the islands (phase 8), the members'
+// records (phase 9) and the clean-up (12). The phases are listed in
+// net_build.h, the wire phases are in net_build_wires.cpp, the names in
+// net_names.cpp.
 #include "connectivity/net_build.h"
 
 #include <algorithm>
 #include <climits>
 
+#include "connectivity/bus_expand.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
+#include "connectivity/net_table.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -36,6 +38,12 @@ void empty_islands(NetContext* context) {
     context->merged_heads = nullptr;
 }
 
+// Gives a table's storage back (an assignment of {} keeps it).
+template <class T>
+void release(std::vector<T>& table) {
+    std::vector<T>().swap(table);
+}
+
 // Which value SHOW_POWER_LOCAL takes for a placed part. Set in memory only:
 // building nets never rewrites the user's settings file.
 void set_show_power_local(const PlacedPart* part) {
@@ -53,14 +61,14 @@ int32_t shifted(int32_t x, int64_t by) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-// Adds the member when pseudo-pins are asked for.
-void member(bool with_members, Point at, SchItem* whoami, Pin* pin, SchItem* father, Line* stub,
-            List* items) {
-    if (with_members) add_PseudoPin(at, whoami, pin, father, stub, items);
-}
-
-int part_stubs(Schema* schema, PlacedPart* part, List* items, bool with_members) {
-    if (with_members) set_show_power_local(part);
+// The connection points of phase 2, item by item: a Sink takes each stub
+// (a to b) and, right after it, the member standing at its end:
+//   void stub(Point a, Point b);
+//   void member(Point at, SchItem* whoami, Pin* pin, SchItem* father);
+//   bool members();                  whether members are asked for
+template <class Sink>
+int part_stubs(Schema* schema, PlacedPart* part, Sink& sink) {
+    if (sink.members()) set_show_power_local(part);
     Matrix matrix;
     pl_matrix(part, &matrix);
     PinList* pins = pl_pins_in_use(schema->library, part);
@@ -71,21 +79,22 @@ int part_stubs(Schema* schema, PlacedPart* part, List* items, bool with_members)
         if (pin->type == PWR) {
             Point at;
             matrix_apply(&matrix, pin->pos, &at);
-            Line* stub = add_stub_wire(at, at, items);
-            member(with_members, at, nullptr, pin, part, stub, items);
+            sink.stub(at, at);
+            sink.member(at, nullptr, pin, part);
             continue;
         }
         Point outer, inner;
         get_PinLine(pin, &outer, &inner);
         matrix_apply(&matrix, outer, &outer);
         matrix_apply(&matrix, inner, &inner);
-        Line* stub = add_stub_wire(outer, inner, items);
-        member(with_members, inner, nullptr, pin, part, stub, items);
+        sink.stub(outer, inner);
+        sink.member(inner, nullptr, pin, part);
     }
     return made;
 }
 
-int power_stub(Power* power, List* items, bool with_members) {
+template <class Sink>
+int power_stub(Power* power, Sink& sink) {
     Point d{0, 1};
     switch (power->flags & POWER_ROT_MASK) {
         case 0: d = {0, 1}; break;
@@ -96,81 +105,69 @@ int power_stub(Power* power, List* items, bool with_members) {
     }
     Point p = power->pos;
     Point q{shifted(p.x, -20 * d.x), shifted(p.y, -20 * d.y)};
-    Line* stub = add_stub_wire(p, q, items);
-    member(with_members, q, power, nullptr, nullptr, stub, items);
+    sink.stub(p, q);
+    sink.member(q, power, nullptr, nullptr);
     return 1;
 }
 
-int port_stub(Port* port, List* items, bool with_members) {
+template <class Sink>
+int port_stub(Port* port, Sink& sink) {
     Point p = port->pos;
     Point q{shifted(p.x, (port->flags & PORT_RIGHT) ? 1000 : -1000), p.y};
-    Line* stub = add_stub_wire(p, q, items);
-    member(with_members, q, port, nullptr, nullptr, stub, items);
+    sink.stub(p, q);
+    sink.member(q, port, nullptr, nullptr);
     return 1;
 }
 
-int subsheet_stubs(SubSheet* box, List* items, bool with_members) {
+template <class Sink>
+int subsheet_stubs(SubSheet* box, Sink& sink) {
     int made = 0;
     for (Port* port : list_items<Port>(box->ports)) {
         Point p = offset_point(box->pos, port->pos);
         Point q{shifted(p.x, port->pos.x == 0 ? 1000 : -1000), p.y};
-        Line* stub = add_stub_wire(p, q, items);
-        member(with_members, q, port, nullptr, box, stub, items);
+        sink.stub(p, q);
+        sink.member(q, port, nullptr, box);
         ++made;
     }
     return made;
 }
+
+template <class Sink>
+int item_stubs(Schema* schema, SchItem* item, Sink& sink) {
+    switch (item->type) {
+        case PARTLIB_ITEM: return part_stubs(schema, as_PlacedPart(item), sink);
+        case POWER_ITEM: return power_stub(as_Power(item), sink);
+        case PORT_ITEM: return port_stub(as_Port(item), sink);
+        case SUBSHEET_ITEM: return subsheet_stubs(as_SubSheet(item), sink);
+        default: return 0;
+    }
+}
+
+// Stub wires appended to a list, with their pseudo-pins when asked.
+struct RecordSink {
+    List* list;
+    bool with_members;
+    Line* last = nullptr;
+    bool members() const { return with_members; }
+    void stub(Point a, Point b) { last = add_stub_wire(a, b, list); }
+    void member(Point at, SchItem* whoami, Pin* pin, SchItem* father) {
+        if (with_members) add_PseudoPin(at, whoami, pin, father, last, list);
+    }
+};
 
 }  // namespace
 
 Point offset_point(Point p, Point by) { return Point{shifted(p.x, by.x), shifted(p.y, by.y)}; }
 
 int add_item_stubs(Schema* schema, SchItem* item, List* list, bool with_members) {
-    switch (item->type) {
-        case PARTLIB_ITEM: return part_stubs(schema, as_PlacedPart(item), list, with_members);
-        case POWER_ITEM: return power_stub(as_Power(item), list, with_members);
-        case PORT_ITEM: return port_stub(as_Port(item), list, with_members);
-        case SUBSHEET_ITEM: return subsheet_stubs(as_SubSheet(item), list, with_members);
-        default: return 0;
-    }
-}
-
-// --- driver ------------------------------------------------------------------------------
-
-int build_sheet_nets(NetContext* context, Schema* schema) {
-    return build_sheet_nets_with(context, schema, indexed_net_phases);
-}
-
-int build_sheet_nets_with(NetContext* context, Schema* schema, const NetPhaseTable& phases) {
-    if (!schema) return 0;
-    context->sheet = schema->current;
-    if (!context->sheet || !context->sheet->items) return 0;
-    int result = 0;
-    net_prepare(context, schema);
-    result |= net_pseudo_pins(context, schema);
-    result |= phases.wire_ends(context, schema);
-    mark_ends_open(context, schema);
-    result |= phases.junctions(context, schema);
-    // No line changes its geometry after the junctions, and no phase reads
-    // the end points after the members: their tables go as soon as they
-    // are done with, before the heads and names of the later phases come.
-    if (context->index) index_release_lines(context->index);
-    phases.arcs(context, schema);
-    // Phase 7 is an empty step.
-    result |= net_islands(context, schema);
-    phases.members(context, schema);
-    if (context->index) index_release_ends(context->index);
-    result |= phases.merge_names(context, schema);
-    phases.buses(context, schema);
-    net_cleanup(context, schema);
-    return result;
+    RecordSink sink{list, with_members};
+    return item_stubs(schema, item, sink);
 }
 
 // --- phase 1 ------------------------------------------------------------------------------
 
 int net_prepare(NetContext* context, Schema* schema) {
     Sheet* sheet = context->sheet;
-    drop_net_index(context);
     // The steps act on each item alone, so one walk does them all: clear
     // 0x80 (with the item's nested records), order wire and bus ends, reset
     // the connection bits, clear the links, mark the item of this pass.
@@ -204,67 +201,205 @@ int net_prepare(NetContext* context, Schema* schema) {
         flag_SchItem(item);
     }
     empty_islands(context);
-    context->last_original = nullptr;
-    context->walked = {};
     FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
     flagop_apply(&sheet->state);
     return 0;
 }
 
-// --- phase 2 ------------------------------------------------------------------------------
+// --- the build ------------------------------------------------------------------------------
 
-int net_pseudo_pins(NetContext* context, Schema* schema) {
-    List* items = context->sheet->items;
-    DListNode* last = dlist_tail(items);
-    context->last_original = last ? last->data : nullptr;
-    std::vector<SchItem*>& walked = context->walked;
-    walked.clear();
-    walked.reserve(items->count + 64);
-    for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
-        auto* item = static_cast<SchItem*>(node->data);
-        walked.push_back(item);
-        if (item->type == NOCON_ITEM)
-            add_PseudoPin(item->pos, item, nullptr, nullptr, nullptr, items);
-        else
-            add_item_stubs(schema, item, items, true);
-        if (node == last) break;
+namespace {
+
+// Phase 2 into the table: a temporary line per stub, and each member's
+// place, stub and what it stands for, in the order the records would be
+// made. The walk also takes the records the later phases visit, and gives
+// the lines, arcs and junctions their open ends (phase 4: no phase before
+// it reads or changes them).
+struct TableSink {
+    NetTable& t;
+    std::vector<MemberSource>& sources;
+    std::vector<TableLine> stubs;  // they get their ids after the sheet's lines
+    uint32_t last_stub = NO_LINE;  // a number among the stubs
+    bool members() const { return true; }
+    void stub(Point a, Point b) {
+        last_stub = static_cast<uint32_t>(stubs.size());
+        stubs.push_back(NetTable::temporary(a, b));
     }
-    for (Port* port : list_items<Port>(schema->ports)) add_item_stubs(schema, port, items, true);
-    // The records appended, in the order of the list.
-    for (DListNode* node = last ? dlist_next(last) : dlist_head(items); node;
-         node = dlist_next(node))
-        walked.push_back(static_cast<SchItem*>(node->data));
-    return 0;
+    void member(Point at, SchItem* whoami, Pin* pin, SchItem* father) {
+        t.member_at.push_back(at);
+        t.member_wire.push_back(last_stub);
+        last_stub = NO_LINE;
+        sources.push_back(MemberSource{pin ? static_cast<void*>(pin) : whoami, father});
+    }
+};
+
+void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
+                             std::vector<MemberSource>& sources) {
+    TableSink sink{t, sources, {}};
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+        switch (item->type) {
+            case LINE_ITEM:
+            case ARC_ITEM:
+                item->state |= NET_ENDS_OPEN;
+                if (is_bus_line(item) && item->type == LINE_ITEM) t.buses.push_back(as_Line(item));
+                if (is_drawing_line(item) || is_bus_line(item)) break;
+                t.real.push_back(item);
+                t.lines.push_back(NetTable::of_record(item));
+                break;
+            case JUNCTION_ITEM:
+                item->state |= NET_ENDS_OPEN;
+                t.junctions.push_back(item);
+                break;
+            case TEXT_ITEM:
+                if ((item->flags & TEXT_TYPE_MASK) != LABEL) break;
+                [[fallthrough]];
+            case NETPROP_ITEM:
+                item->net_slot = static_cast<uint32_t>(t.texts.size());
+                t.texts.push_back(item);
+                break;
+            case NOCON_ITEM: sink.member(item->pos, item, nullptr, nullptr); break;
+            default: item_stubs(schema, item, sink); break;
+        }
+    }
+    for (Port* port : list_items<Port>(schema->ports)) item_stubs(schema, port, sink);
+    // The stubs follow the sheet's own lines. The tables that stay take only
+    // their room; the lines' have some over for the wires the phases lay (a
+    // fifth more on a ladder).
+    auto real = static_cast<uint32_t>(t.real.size());
+    for (uint32_t& stub : t.member_wire)
+        if (stub != NO_LINE) stub += real;
+    size_t room = t.real.size() + sink.stubs.size();
+    room += room / 4 + 64;
+    std::vector<TableLine> lines;
+    lines.reserve(room);
+    lines.insert(lines.end(), t.lines.begin(), t.lines.end());
+    lines.insert(lines.end(), sink.stubs.begin(), sink.stubs.end());
+    t.lines.swap(lines);
+    release(lines);
+    release(sink.stubs);
+    t.real.shrink_to_fit();
+    t.member_at.shrink_to_fit();
+    t.member_wire.shrink_to_fit();
+    sources.shrink_to_fit();
+    t.chains.reserve(room);
+    t.chain_next.reserve(room);
+    t.chains.resize(t.count());
+    t.chain_next.assign(t.count(), NO_LINE);
 }
 
-// --- phase 4 ------------------------------------------------------------------------------
-
-int mark_ends_open(NetContext* context, Schema*) {
-    for_sheet_items_of(context, item_codes({LINE_ITEM, ARC_ITEM, JUNCTION_ITEM, PSEUDO_PIN}),
-                       [](SchItem* item) { item->state |= NET_ENDS_OPEN; });
-    return 0;
-}
-
-// --- phase 8 ------------------------------------------------------------------------------
-
-int net_islands(NetContext* context, Schema*) {
-    for_sheet_items_of(context, item_codes({LINE_ITEM, ARC_ITEM}), [context](SchItem* item) {
-        // Drawing arcs carry no net: they start no island of their own.
-        bool carries = !is_drawing_line(item) && !is_bus_line(item);
-        if (!carries || item->prev) return;
+// Phase 8: a head in front of every chain, in the order of the chains'
+// first lines; the chains, complete now, are written to the records (each
+// real record linked to the real ones beside it, the first to the head).
+// What the later phases ask of the lines is kept by head, and the lines go.
+void table_islands(NetContext* context, NetTable& t) {
+    uint32_t count = t.count();
+    std::vector<uint32_t> head_of(count, NO_LINE);
+    for (uint32_t id = 0; id < count; ++id) {
+        // A head for each line that starts its chain (or stands alone).
+        if (t.chains[id].parent != NO_LINE && t.chain_first(id) != id) continue;
         Ident* head = new_Ident();
         if (!head) no_memory();
-        head->next = item;
-        item->prev = head;
         if (!context->islands && !(context->islands = list_new())) no_memory();
         DListNode* node = dlist_append(context->islands, head);
         if (!node) no_memory();
-        if (context->index) index_head(context->index, head).node = node;
-    });
-    return 0;
+        auto number = static_cast<uint32_t>(t.heads.size());
+        head->net_slot = number;
+        t.heads.push_back(NetTable::HeadEntry{head, node, 0});
+        SchItem* before = nullptr;
+        for (uint32_t at = id; at != NO_LINE; at = t.chain_next[at]) {
+            head_of[at] = number;
+            if (!t.is_real(at)) continue;
+            SchItem* record = t.real[at];
+            record->state = t.state(at);
+            record->prev = before ? before : head;
+            if (before)
+                before->next = record;
+            else
+                head->next = record;
+            before = record;
+        }
+        if (before) before->next = nullptr;
+    }
+    release(t.chains);
+    release(t.chain_next);
+    auto net = [&](uint32_t wire) {
+        if (wire == NO_LINE) return NO_LINE;
+        return head_of[wire] | (t.absorbed(wire) ? NetTable::NET_OF_ABSORBED : 0);
+    };
+    size_t members = t.member_wire.size();
+    t.member_net.resize(members);
+    t.member_record.resize(members);
+    t.member_head.resize(members);
+    for (size_t m = 0; m < members; ++m) {
+        uint32_t wire = t.member_wire[m], first = t.member_first[m];
+        t.member_net[m] = net(wire);
+        t.member_record[m] = wire != NO_LINE && t.is_real(wire) ? t.real[wire] : nullptr;
+        t.member_head[m] = first == NO_LINE ? NO_LINE : head_of[first];
+    }
+    t.label_net.resize(t.label_wire.size());
+    for (size_t k = 0; k < t.label_wire.size(); ++k) t.label_net[k] = net(t.label_wire[k]);
+    release(t.member_wire);
+    release(t.member_first);
+    release(t.label_wire);
+    release(t.lines);
+    release(t.real);
 }
 
-// --- phase 12 -----------------------------------------------------------------------------
+// Phase 9: the members' records, each put in front of the members of the
+// net whose wire end it touches first.
+void table_members(NetContext* context, NetTable& t, const std::vector<MemberSource>& sources) {
+    List* items = context->sheet->items;
+    std::vector<PseudoPin*>& members = t.members;
+    members.reserve(sources.size());
+    for (size_t m = 0; m < sources.size(); ++m) {
+        const MemberSource& s = sources[m];
+        PseudoPin* pp =
+            add_PseudoPin(t.member_at[m], s.whoami(), s.pin(), s.father, nullptr, items);
+        pp->state |= NET_ENDS_OPEN;
+        pp->net_slot = static_cast<uint32_t>(m);
+        members.push_back(pp);
+        if (t.member_head[m] == NO_LINE) continue;
+        Ident* head = t.heads[t.member_head[m]].head;
+        pp->next = head->nextconn;
+        if (head->nextconn) head->nextconn->prev = pp;
+        head->nextconn = pp;
+        pp->prev = head;
+    }
+}
+
+// Sets the context's table for one build.
+struct TableScope {
+    NetContext* context;
+    TableScope(NetContext* c, NetTable* t) : context(c) { c->table = t; }
+    ~TableScope() { context->table = nullptr; }
+    TableScope(const TableScope&) = delete;
+    TableScope& operator=(const TableScope&) = delete;
+};
+
+}  // namespace
+
+int build_sheet_nets(NetContext* context, Schema* schema) {
+    if (!schema) return 0;
+    context->sheet = schema->current;
+    if (!context->sheet || !context->sheet->items) return 0;
+    net_prepare(context, schema);
+    NetTable table;
+    TableScope scope(context, &table);
+    std::vector<MemberSource> sources;
+    table_connection_points(context, schema, table, sources);
+    table_wire_phases(context, schema, table, sources);  // 3 to 6, and the members' wires
+    table_islands(context, table);
+    table_members(context, table, sources);
+    release(sources);
+    int result = table_merge_names(context);
+    expand_buses(context, schema->ports);
+    // Phase 12: the temporary wires go with the table; a member keeps the
+    // last wire it touched only when that is one of the sheet's.
+    for (PseudoPin* pp : table.members) pp->stub = table.member_record[pp->net_slot];
+    return result;
+}
+
+// --- clean-up -----------------------------------------------------------------------------
 
 namespace {
 
@@ -274,67 +409,23 @@ bool goes(const SchItem* item) {
     return (item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN;
 }
 
-void forget_stub_that_goes(SchItem* item) {
-    if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
-        as_PseudoPin(item)->stub = nullptr;
-}
-
-void remove_goer(Schema* schema, Sheet* sheet, DListNode* node) {
-    auto* item = static_cast<SchItem*>(node->data);
-    if (!goes(item)) return;
-    unlink_chain_item(item);
-    dlist_remove(sheet->items, node, nullptr);
-    free_SchItem(schema, item, false);
-}
-
-// Removes the records that go after `last_original` (all of them when it
-// is not met), in list order: the sheet's own records are left unread.
-void remove_goers_after(Schema* schema, Sheet* sheet, const void* last_original) {
-    DListNode* from = dlist_tail(sheet->items);
-    if (!from || from->data == last_original) return;
-    while (from->prev && from->prev->data != last_original) from = from->prev;
-    for (DListNode* node = from; node;) {
-        DListNode* next = dlist_next(node);
-        remove_goer(schema, sheet, node);
-        node = next;
-    }
-}
-
-void remove_temporaries(Schema* schema, Sheet* sheet) {
-    for (SchItem* item : list_items<SchItem>(sheet->items)) forget_stub_that_goes(item);
-    remove_goers_after(schema, sheet, nullptr);
-}
-
 }  // namespace
-
-int net_cleanup(NetContext* context, Schema* schema) {
-    context->walked = {};
-    NetIndex* index = context->index;
-    if (!index) {
-        remove_temporaries(schema, context->sheet);
-        return 0;
-    }
-    // The list order is the order of positions: the walk reads the table of
-    // positions ahead instead of following the list's nodes.
-    for_indexed_items_of(index, item_codes({PSEUDO_PIN}), forget_stub_that_goes);
-    remove_goers_after(schema, context->sheet, context->last_original);
-    context->last_original = nullptr;
-    drop_net_index(context);
-    return 0;
-}
 
 void sheet_nets_cleanup(NetContext* context, Schema* schema, int full) {
     if (!schema || !schema->current || !schema->current->items) return;
     Sheet* sheet = schema->current;
-    if (context) drop_net_index(context);
-    remove_temporaries(schema, sheet);
-    if (!full) return;
+    for (SchItem* item : list_items<SchItem>(sheet->items))
+        if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
+            as_PseudoPin(item)->stub = nullptr;
     for (DListNode* node : dlist_nodes(sheet->items)) {
         auto* item = static_cast<SchItem*>(node->data);
-        if (item->type != IDENT_ITEM && item->type != PSEUDO_PIN) continue;
+        if (!goes(item) && !(full && (item->type == IDENT_ITEM || item->type == PSEUDO_PIN)))
+            continue;
+        if (goes(item)) unlink_chain_item(item);
         dlist_remove(sheet->items, node, nullptr);
         free_SchItem(schema, item, false);
     }
+    if (!full) return;
     if (context) empty_islands(context);
     constexpr uint32_t connection_bits = NET_VISITED | NET_IGNORED | NET_ENDS_OPEN |
                                          NET_UNUSED_JUNCTION | 0x1000 | 0x2000 | NET_CURRENT_PASS;

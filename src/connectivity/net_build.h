@@ -28,9 +28,14 @@
 // Chains: wires and arcs that touch are joined into one doubly linked chain
 // through their prev/next links; after phase 8 its first record is the head
 // (head.next = first wire). Members hang from head.nextconn through their
-// own prev/next. The shipped phases find their candidates through indexes
-// (lines by carrier, end points, chain ends, names) and visit them in list
-// order, so that they give exactly what comparing every pair would.
+// own prev/next.
+//
+// build_sheet_nets lays its temporary wires in a table of its own (see
+// net_table.h) instead of on the sheet, finds the records that can touch
+// through look-up tables, and leaves on the sheet what the phases written
+// out record by record leave: the same nets, names, members, chains and
+// state words. The record routines below are those phases' own; the editor's
+// refresh uses them, and the tests compare the build with them.
 //
 // Results are 0 or a code of the error table (9: no memory for a merge set).
 // Allocation failures are out-of-memory stops.
@@ -51,15 +56,15 @@ struct Schema;
 
 // Connection bits in the state word while nets are built.
 enum : uint32_t {
-    NET_VISITED = 0x0002,         // named, visited or taken in this pass
-    NET_IGNORED = 0x0080,         // not matched: drawing and bus lines, absorbed wires
-    NET_FIRST_OPEN = 0x0100,      // nothing connected at the first end yet
-    NET_SECOND_OPEN = 0x0200,     // ... at the second end
+    NET_VISITED = 0x0002,      // named, visited or taken in this pass
+    NET_IGNORED = 0x0080,      // not matched: drawing and bus lines, absorbed wires
+    NET_FIRST_OPEN = 0x0100,   // nothing connected at the first end yet
+    NET_SECOND_OPEN = 0x0200,  // ... at the second end
     NET_ENDS_OPEN = 0x0300,
-    NET_TEMPORARY = 0x0400,       // made by the builder, removed by the clean-up
-    NET_UNUSED_JUNCTION = 0x0800, // a junction that meets no wire
-    NET_CURRENT_PASS = 0x100000,  // item of the current pass; the editor's touched mark
-    NET_TOUCHED_WIRE = 0x200000,  // also taken as touched for wires by the refresh
+    NET_TEMPORARY = 0x0400,        // made by the builder, removed by the clean-up
+    NET_UNUSED_JUNCTION = 0x0800,  // a junction that meets no wire
+    NET_CURRENT_PASS = 0x100000,   // item of the current pass; the editor's touched mark
+    NET_TOUCHED_WIRE = 0x200000,   // also taken as touched for wires by the refresh
 };
 
 // Result of a wire comparison when the first wire was absorbed.
@@ -70,27 +75,11 @@ constexpr int32_t NAME_BUS_ALIAS = 16;
 // --- driver ----------------------------------------------------------------------------
 int build_sheet_nets(NetContext* context, Schema* schema);
 
-// One phase: works on context->sheet (and the schema's ports and library).
-using NetPhase = int (*)(NetContext* context, Schema* schema);
-// The phases that look for touching records; the others are the same for
-// every table. A test substitutes its own to compare results.
-struct NetPhaseTable {
-    NetPhase wire_ends;     // 3
-    NetPhase junctions;     // 5
-    NetPhase arcs;          // 6
-    NetPhase members;       // 9
-    NetPhase merge_names;   // 10
-    NetPhase buses;         // 11
-};
-extern const NetPhaseTable indexed_net_phases;
-int build_sheet_nets_with(NetContext* context, Schema* schema, const NetPhaseTable& phases);
-
-// The phases every table shares.
-int net_prepare(NetContext* context, Schema* schema);      // 1
-int net_pseudo_pins(NetContext* context, Schema* schema);  // 2
-int mark_ends_open(NetContext* context, Schema* schema);   // 4
-int net_islands(NetContext* context, Schema* schema);      // 8
-int net_cleanup(NetContext* context, Schema* schema);      // 12
+// Phase 1, the preparation, which the record phases share.
+int net_prepare(NetContext* context, Schema* schema);
+// Phase 5 on the records, through a table of lines by carrier: used by the
+// editor's refresh (in editor mode, where it cuts the wires themselves).
+int junctions_on_records(NetContext* context, Schema* schema);
 
 // Removes what a build left on the schema's current sheet: its temporary
 // records, and in full mode its pseudo-pins and the context's heads; the

@@ -1,12 +1,15 @@
-// The shared routines of net building: stub wires, pseudo-pins, chains, the
-// exact line tests, and the per-pair rules of the wire phases (3, 5, 6),
-// which the phase loops apply to the candidates they find.
+// The record routines of net building: stub wires, pseudo-pins, chains, the
+// exact line tests, the pair rules of the wire phases (3, 5, 6) on records,
+// and phase 5 on the records through a table of lines by carrier (the
+// editor's refresh).
 #include <cmath>
+#include <functional>
 #include <utility>
 
 #include "connectivity/net_build.h"
+#include "connectivity/net_carriers.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
+#include "connectivity/net_rules.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/ident.h"
@@ -18,8 +21,6 @@
 namespace {
 
 DListNode* last_stub = nullptr;
-
-using Wide = __int128;
 
 }  // namespace
 
@@ -74,32 +75,10 @@ SchItem* walk_last(SchItem* item) {
 
 }  // namespace
 
-SchItem* chain_first(NetContext* context, SchItem* item) {
-    if (context && context->index) {
-        NetIndex* index = context->index;
-        item = index->by_pos[chain_root(index, item).first];
-    }
-    return walk_first(item);
-}
+SchItem* chain_first(NetContext*, SchItem* item) { return walk_first(item); }
 
-SchItem* join_chains(NetContext* context, SchItem* a, SchItem* b) {
+SchItem* join_chains(NetContext*, SchItem* a, SchItem* b) {
     if (net_editor_mode()) return nullptr;
-    if (context && context->index) {
-        NetIndex* index = context->index;
-        // Both get their positions first: that may grow the chain table.
-        index_pos_sync(index, a);
-        index_pos_sync(index, b);
-        NetIndex::ChainNode& ra = chain_root(index, a);
-        SchItem* a_last = index->by_pos[ra.last];
-        NetIndex::ChainNode& rb = chain_root(index, b);
-        if (&ra == &rb) return a_last;
-        SchItem* b_first = index->by_pos[rb.first];
-        a_last->next = b_first;
-        b_first->prev = a_last;
-        ra.last = rb.last;
-        rb.parent = ra.parent;
-        return a_last;
-    }
     SchItem* a_last = walk_last(walk_first(a));
     for (SchItem* r = walk_first(a); r; r = r->next)
         if (r == b) return a_last;
@@ -130,6 +109,7 @@ void unlink_chain_item(SchItem* item) {
 // --- geometry --------------------------------------------------------------------------------
 
 int point_on_wire(Point p, const Line* line, int32_t tolerance) {
+    if (tolerance == 0) return point_on_segment(p, line->pos, line->end);
     if (p == line->pos) return 2;
     if (p == line->end) return 3;
     int64_t x1 = line->pos.x, y1 = line->pos.y, x2 = line->end.x, y2 = line->end.y;
@@ -144,8 +124,6 @@ int point_on_wire(Point p, const Line* line, int32_t tolerance) {
     }
     if (px < std::min(x1, x2) || px > std::max(x1, x2)) return 0;
     int64_t dx = x2 - x1, dy = y2 - y1;
-    if (tolerance == 0)
-        return Wide(y1) * dx + Wide(px) * dy == Wide(x1) * dy + Wide(py) * dx ? 1 : 0;
     double length = std::hypot(double(dx), double(dy));
     double distance =
         std::fabs(double(dy) * double(px - x1) - double(dx) * double(py - y1)) / length;
@@ -153,7 +131,6 @@ int point_on_wire(Point p, const Line* line, int32_t tolerance) {
 }
 
 bool bus_at(NetContext* context, Point p) {
-    if (context->index) return bus_line_at(context->index, p);
     if (!context->sheet) return false;
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
         if (item->type == LINE_ITEM && is_bus_line(item) && point_on_wire(p, as_Line(item), 0))
@@ -175,157 +152,148 @@ int item_ends(const SchItem* item, Point ends[2]) {
     return 0;
 }
 
-// --- phase 3: wire ends -----------------------------------------------------------------------
+// --- the pair rules on records -------------------------------------------------------------
 
 namespace {
 
-List* sheet_items(NetContext* context) { return context->sheet->items; }
+// The rules' view of the sheet's records. Lines made go to the sheet's
+// list; `filed` is told of each (and of each that grew) when a table of
+// lines by carrier follows the records.
+struct RecordOps {
+    using Id = SchItem*;
+    NetContext* context;
+    std::function<void(Line*, const Point*)> filed;  // (line, its ends before it grew, or null)
 
-// Brings a line whose geometry changed under its present carrier.
-void refile(NetContext* context, Line* line) {
-    if (context->index) index_refile(context->index, line);
-}
-
-int merge_wires(NetContext* context, Line* l1, Line* l2, Point p, Point q) {
-    join_chains(context, l1, l2);
-    if (!(l2->state & NET_TEMPORARY) && !net_editor_mode()) {
-        if (l1->state & NET_TEMPORARY) {
-            l1->pos = p;
-            l1->end = q;
-            refile(context, l1);
-            l2->state |= NET_IGNORED;
-            return 0;
-        }
-        Line* both = add_stub_wire(p, q, sheet_items(context));
-        join_chains(context, l1, both);
-        l1->state |= NET_IGNORED;
-        l2->state |= NET_IGNORED;
-        return WIRE_ABSORBED;
+    static Point first(Id item) {
+        Point ends[2];
+        item_ends(item, ends);
+        return ends[0];
     }
-    l2->pos = p;
-    l2->end = q;
-    refile(context, l2);
-    l1->state |= NET_IGNORED;
-    return WIRE_ABSORBED;
-}
-
-// The overlap rule along one axis: l1 = [a1, a2], l2 = [b1, b2].
-int overlap_rule(NetContext* context, Line* l1, Line* l2, int64_t a1, int64_t a2, int64_t b1,
-                 int64_t b2) {
-    if (a1 >= b1 && a1 <= b2) {
-        if (b2 < a2) return merge_wires(context, l1, l2, l2->pos, l1->end);
-        join_chains(context, l1, l2);
-        l1->state |= NET_IGNORED;
-        return WIRE_ABSORBED;
+    static Point second(Id item) {
+        Point ends[2];
+        item_ends(item, ends);
+        return ends[1];
     }
-    if (a1 < b1 && b1 <= a2) {
-        if (b2 <= a2) {
-            join_chains(context, l1, l2);
-            l2->state |= NET_IGNORED;
-            return 0;
-        }
-        return merge_wires(context, l1, l2, l1->pos, l2->end);
+    static uint32_t state(Id item) { return item->state; }
+    static void mark(Id item, uint32_t bits) { item->state |= bits; }
+    static void clear(Id item, uint32_t bits) { item->state &= ~bits; }
+    void set_ends(Id item, Point a, Point b) {
+        Line* line = as_Line(item);
+        Point was[2] = {line->pos, line->end};
+        line->pos = a;
+        line->end = b;
+        if (filed) filed(line, was);
     }
-    return 0;
-}
+    static void cut(Id item, Point s) { as_Line(item)->end = s; }
+    Id add_wire(Point a, Point b) {
+        Line* line = add_stub_wire(a, b, context->sheet->items);
+        if (filed) filed(line, nullptr);
+        return line;
+    }
+    static void copy_flags(Id to, Id from) { to->flags = from->flags; }
+    void join(Id a, Id b) { join_chains(context, a, b); }
+    bool bus_at(Point p) { return ::bus_at(context, p); }
+    static bool editor() { return net_editor_mode(); }
+};
 
 }  // namespace
 
 int compare_wires(NetContext* context, Line* l1, Line* l2) {
-    int64_t dx1 = int64_t{l1->end.x} - l1->pos.x, dy1 = int64_t{l1->end.y} - l1->pos.y;
-    int64_t dx2 = int64_t{l2->end.x} - l2->pos.x, dy2 = int64_t{l2->end.y} - l2->pos.y;
-    if (dx1 == 0 && dx2 == 0) {
-        if (l1->pos.x != l2->pos.x) return 0;
-        if (l1->pos.y == l2->end.y && bus_at(context, l1->pos)) return 0;
-        if (l2->pos.y == l1->end.y && bus_at(context, l1->end)) return 0;
-        return overlap_rule(context, l1, l2, l1->pos.y, l1->end.y, l2->pos.y, l2->end.y);
-    }
-    if (dy1 == 0 && dy2 == 0) {
-        if (l1->pos.y != l2->pos.y) return 0;
-        if (l1->pos.x == l2->end.x && bus_at(context, l1->pos)) return 0;
-        if (l2->pos.x == l1->end.x && bus_at(context, l1->end)) return 0;
-        return overlap_rule(context, l1, l2, l1->pos.x, l1->end.x, l2->pos.x, l2->end.x);
-    }
-    bool parallel = Wide(dy2) * dx1 == Wide(dy1) * dx2;
-    // A single point lies on the other wire's line only when it satisfies
-    // that line's equation: test against the direction of the real wire.
-    int64_t ux = dx1, uy = dy1;
-    if (dx1 == 0 && dy1 == 0) {
-        ux = dx2;
-        uy = dy2;
-    }
-    bool one_line =
-        Wide(int64_t{l1->pos.x} - l2->pos.x) * uy == Wide(int64_t{l1->pos.y} - l2->pos.y) * ux;
-    if (!parallel || !one_line) return 0;
-    return overlap_rule(context, l1, l2, l1->pos.x, l1->end.x, l2->pos.x, l2->end.x);
+    RecordOps ops{context, {}};
+    return net_rules::compare_wires(ops, static_cast<SchItem*>(l1), static_cast<SchItem*>(l2));
 }
 
-// --- phase 5: junctions and pin tips ------------------------------------------------------------
-
 void split_wire(NetContext* context, Line* wire, Point s) {
-    Point e = wire->end;
-    Line* first = wire;
-    if (!(wire->state & NET_TEMPORARY) && !net_editor_mode()) {
-        first = add_stub_wire(wire->pos, s, sheet_items(context));
-        first->state &= ~uint32_t{NET_SECOND_OPEN};
-        join_chains(context, wire, first);
-        wire->state |= NET_IGNORED;
-    } else {
-        wire->end = s;
-        wire->state &= ~uint32_t{NET_SECOND_OPEN};
-    }
-    Line* second = add_stub_wire(s, e, sheet_items(context));
-    second->state &= ~uint32_t{NET_FIRST_OPEN};
-    second->flags = wire->flags;
-    join_chains(context, first, second);
+    RecordOps ops{context, {}};
+    net_rules::split_wire(ops, static_cast<SchItem*>(wire), s);
 }
 
 void junction_meets_line(NetContext* context, SchItem* junction, Line* line) {
-    switch (point_on_wire(junction->pos, line, 0)) {
-        case 1:
-            junction->state &= ~uint32_t{NET_UNUSED_JUNCTION};
-            split_wire(context, line, junction->pos);
-            break;
-        case 2:
-            line->state &= ~uint32_t{NET_FIRST_OPEN};
-            junction->state &= ~uint32_t{NET_UNUSED_JUNCTION};
-            break;
-        case 3:
-            line->state &= ~uint32_t{NET_SECOND_OPEN};
-            junction->state &= ~uint32_t{NET_UNUSED_JUNCTION};
-            break;
-        default: break;
-    }
+    RecordOps ops{context, {}};
+    net_rules::junction_meets_line(ops, junction->pos, &junction->state,
+                                   static_cast<SchItem*>(line));
 }
 
-bool member_pin_tip(NetContext* context, Schema* schema, PseudoPin* pp, Point* tip) {
+void join_if_ends_meet(NetContext* context, SchItem* a, SchItem* b) {
+    RecordOps ops{context, {}};
+    net_rules::join_if_ends_meet(ops, a, b);
+}
+
+bool member_pin_tip(NetContext*, Schema*, PseudoPin* pp, Point* tip) {
     if (!pp->father || pp->father->type != PARTLIB_ITEM || !pp->pin) return false;
-    (void)schema;
-    // A part's members follow one another: during a build its matrix is kept
-    // for the next pin (parts do not move while nets are built).
-    Matrix own;
-    Matrix& matrix = context && context->index ? context->index->tip_matrix : own;
-    if (!context || !context->index || context->index->tip_part != pp->father) {
-        matrix = Matrix{};
-        pl_matrix(as_PlacedPart(pp->father), &matrix);
-        if (context && context->index) context->index->tip_part = pp->father;
-    }
+    Matrix matrix;
+    pl_matrix(as_PlacedPart(pp->father), &matrix);
     Point outer, inner;
     get_PinLine(pp->pin, &outer, &inner);
     matrix_apply(&matrix, outer, tip);
     return true;
 }
 
-// --- phase 6: end joins -------------------------------------------------------------------------
+// --- phase 5 on the records ------------------------------------------------------------------
 
-void join_if_ends_meet(NetContext* context, SchItem* a, SchItem* b) {
-    Point ea[2], eb[2];
-    item_ends(a, ea);
-    item_ends(b, eb);
-    for (const Point& pa : ea)
-        for (const Point& pb : eb)
-            if (pa == pb) {
-                if (!bus_at(context, pa)) join_chains(context, a, b);
-                return;
-            }
+namespace {
+
+// The sheet's lines by their order in the list, those appended included.
+struct RecordLines {
+    std::vector<Line*> lines;
+    Point first(uint32_t id) const { return lines[id]->pos; }
+    Point second(uint32_t id) const { return lines[id]->end; }
+    bool absorbed(uint32_t id) const { return (lines[id]->state & NET_IGNORED) != 0; }
+    bool filed(uint32_t) const { return true; }
+};
+
+}  // namespace
+
+int junctions_on_records(NetContext* context, Schema* schema) {
+    List* items = context->sheet->items;
+    RecordLines lines;
+    std::vector<SchItem*> junctions, members;
+    for (SchItem* item : list_items<SchItem>(items)) {
+        if (item->type == LINE_ITEM) lines.lines.push_back(as_Line(item));
+        if (item->type == JUNCTION_ITEM && (item->state & NET_CURRENT_PASS))
+            junctions.push_back(item);
+        if (item->type == PSEUDO_PIN) members.push_back(item);
+    }
+    CarrierIndex<RecordLines> carriers(lines);
+    carriers.reserve(lines.lines.size());
+    for (uint32_t id = 0; id < lines.lines.size(); ++id) {
+        lines.lines[id]->net_slot = id;
+        carriers.file(id);
+    }
+    RecordOps ops{context, [&](Line* line, const Point* was) {
+                      if (was) {
+                          carriers.refile(line->net_slot, was[0], was[1]);
+                          return;
+                      }
+                      line->net_slot = static_cast<uint32_t>(lines.lines.size());
+                      lines.lines.push_back(line);
+                      carriers.file(line->net_slot);
+                  }};
+    // Lines through a point taking part, followed by the pieces splits
+    // append (which lie after every other line and pass through the point).
+    std::vector<uint32_t> at;
+    auto through = [&](Point p, auto rule) {
+        carriers.lines_at(p, at, true);
+        size_t known = lines.lines.size();
+        for (size_t i = 0; i < at.size(); ++i) {
+            if (!lines.absorbed(at[i])) rule(lines.lines[at[i]]);
+            for (; known < lines.lines.size(); ++known)
+                if (point_on_wire(p, lines.lines[known], 0))
+                    at.push_back(static_cast<uint32_t>(known));
+        }
+    };
+    for (SchItem* junction : junctions)
+        through(junction->pos, [&](Line* line) {
+            net_rules::junction_meets_line(ops, junction->pos, &junction->state,
+                                           static_cast<SchItem*>(line));
+        });
+    for (SchItem* member : members) {
+        Point tip;
+        if (!member_pin_tip(context, schema, as_PseudoPin(member), &tip)) continue;
+        through(tip, [&](Line* line) {
+            if (point_on_wire(tip, line, 0) == 1)
+                net_rules::split_wire(ops, static_cast<SchItem*>(line), tip);
+        });
+    }
+    return 0;
 }

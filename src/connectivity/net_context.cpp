@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 
-#include "connectivity/net_index.h"
 #include "foundation/list.h"
 #include "foundation/services.h"
 #include "model/documents/ident.h"
@@ -41,8 +40,6 @@ void free_NetContext(Schema* schema, NetContext* context) {
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
     if (context->merge_set) dlist_free(context->merge_set, LIST_FROM_HEAD, nullptr);
     if (context->merged_heads) dlist_free(context->merged_heads, LIST_FROM_HEAD, free_head_cb);
-    delete context->index;
-    delete context->spare_index;
     delete context;
 }
 

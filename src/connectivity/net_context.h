@@ -13,7 +13,7 @@
 #include <vector>
 
 struct List;
-struct NetIndex;
+struct NetTable;
 struct Schema;
 struct SchItem;
 struct Sheet;
@@ -30,20 +30,12 @@ struct NetContext {
     List* loaded_ports = nullptr;      // owned: that sub-sheet's ports
     std::vector<std::string> link_path;     // net files being linked, root first
     std::vector<std::string> linked_files;  // every net file linked so far
-    NetIndex* index = nullptr;        // owned: the builder's look-up tables, only during a build
-    NetIndex* spare_index = nullptr;  // owned: the emptied tables of the last refresh, reused
+    NetTable* table = nullptr;  // not owned: the tables of the build running, only during it
     // Owned: heads merged into other heads. Each keeps `prev` pointing at the
     // head it went into, so that a chain merged into it earlier still leads,
     // walking back, to the live head; they go with the next build or the
     // context.
     List* merged_heads = nullptr;
-    // The sheet's last record before a build appended its own (null: none,
-    // or not known); compared only, never followed. The clean-up looks for
-    // temporary records after it alone.
-    const void* last_original = nullptr;
-    // The sheet's records in list order as phase 2 left them: the index the
-    // next phases make starts from it instead of following the list again.
-    std::vector<SchItem*> walked;
 };
 
 // A zeroed record; null when memory runs out (callers stop with no_memory).

@@ -1,7 +1,7 @@
-// Members, names and merging: phase 9's attachment of pseudo-pins to the
-// islands they touch, phase 10 (merge_named_islands) through a table of
-// names, and the routines on heads and their names that the hierarchy link
-// shares.
+// Members, names and merging: phase 9's attachment of a pseudo-pin to an
+// island it touches, phase 10 on the builder's table (table_merge_names)
+// through a table of names, and the routines on heads and their names that
+// the hierarchy link shares.
 #include <bit>
 #include <cctype>
 #include <cstring>
@@ -10,7 +10,7 @@
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
-#include "connectivity/net_index.h"
+#include "connectivity/net_table.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
@@ -70,34 +70,67 @@ bool naming_record(const SchItem* item, int32_t* kind, std::string* name) {
 }
 
 bool in_merge_set(NetContext* context, Ident* head) {
-    if (context->index)
-        return index_head(context->index, head).merge_set == context->index->merge_set;
+    if (NetTable* t = context->table) return table_head_entry(t, head).merge_set == t->merge_set;
     for (Ident* member : list_items<Ident>(context->merge_set))
         if (member == head) return true;
     return false;
 }
 
 DListNode* island_node(NetContext* context, List* list, Ident* head) {
-    if (context->index)
-        if (DListNode* node = index_head(context->index, head).node) return node;
+    if (context->table)
+        if (DListNode* node = table_head_entry(context->table, head).node) return node;
     for (DListNode* node : dlist_nodes(list))
         if (node->data == head) return node;
     return nullptr;
 }
 
-// item_net_name for an item known to have named before: only its marks can
-// have changed.
-bool still_names(const SchItem* item) {
-    if (item->state & (NET_IGNORED | NET_VISITED)) return false;
-    const SchItem* stub = item->type == PSEUDO_PIN ? as_PseudoPin(item)->stub : nullptr;
-    return !stub || !(stub->state & NET_IGNORED);
+// The island of the wire an item's island is found by (phase 10), on the
+// build's table: a label's first wire, a member's last wire (its stub when
+// it touched none); NO_LINE for none.
+uint32_t table_wire(const NetTable* t, const SchItem* item) {
+    if (item->type == PSEUDO_PIN) return t->member_net[item->net_slot];
+    if (item->type == TEXT_ITEM || item->type == NETPROP_ITEM) return t->label_net[item->net_slot];
+    return NO_LINE;
 }
 
-// The first wire under a label or net-property label.
-Line* wire_under(NetContext* context, const SchItem* label) {
-    Line* wire = nullptr;
-    if (context->index && index_label_wire(context->index, label, &wire)) return wire;
-    return first_wire_at(context, label->pos);
+bool absorbed_wire(uint32_t net) { return net != NO_LINE && (net & NetTable::NET_OF_ABSORBED); }
+
+// item_net_name on the build's table: a member's wire is one of its lines.
+bool table_item_name(const NetTable* t, const SchItem* item, std::string* name) {
+    if (item->state & (NET_IGNORED | NET_VISITED)) return false;
+    if (item->type == TEXT_ITEM) {
+        if ((item->flags & TEXT_TYPE_MASK) != LABEL) return false;
+        *name = as_Text(item)->string;
+        return true;
+    }
+    if (item->type != PSEUDO_PIN) return false;
+    if (absorbed_wire(table_wire(t, item))) return false;
+    int32_t kind;
+    return naming_record(item, &kind, name);
+}
+
+// table_item_name for an item known to have named before: only its marks
+// can have changed.
+bool still_names(const NetTable* t, const SchItem* item) {
+    if (item->state & (NET_IGNORED | NET_VISITED)) return false;
+    return item->type != PSEUDO_PIN || !absorbed_wire(table_wire(t, item));
+}
+
+// The first record of the chain of a naming item's island (its head once
+// the islands are made), or null when the item lies on no wire.
+SchItem* island_of(NetContext* context, SchItem* item) {
+    if (NetTable* t = context->table) {
+        uint32_t net = table_wire(t, item);
+        return net == NO_LINE ? nullptr : table_live_head(t, net & ~NetTable::NET_OF_ABSORBED);
+    }
+    SchItem* wire = nullptr;
+    if (item->type == TEXT_ITEM || item->type == NETPROP_ITEM)
+        wire = first_wire_at(context, item->pos);
+    else if (item->type == PSEUDO_PIN)
+        wire = as_PseudoPin(item)->stub;
+    else
+        net_debug("Internal Error:Unknow type for island const\n");
+    return wire ? chain_first(context, wire) : nullptr;
 }
 
 // Links each naming record to the next one of its name: next[i] is the
@@ -165,15 +198,6 @@ bool item_net_name(const SchItem* item, std::string* name) {
 }
 
 Line* first_wire_at(NetContext* context, Point p) {
-    if (NetIndex* index = context->index) {
-        if (!index->lines_released) {
-            thread_local std::vector<Line*> lines;  // kept between calls: asked once per label
-            lines_at(index, p, lines);
-            for (Line* line : lines)
-                if (is_wire_line(line)) return line;
-            return nullptr;
-        }
-    }
     for (SchItem* item : list_items<SchItem>(context->sheet->items))
         if (is_wire_line(item) && point_on_wire(p, as_Line(item), 0)) return as_Line(item);
     return nullptr;
@@ -224,11 +248,11 @@ int next_net_number() { return ++net_counter; }
 namespace {
 
 // Empties the set, keeping its list (a build makes one set per name); the
-// index's heads marked as in it are then in an older set.
+// build's heads marked as in it are then in an older set.
 void empty_merge_set(NetContext* context) {
     if (context->merge_set)
         while (context->merge_set->count) dlist_remove_head(context->merge_set, nullptr);
-    if (context->index) ++context->index->merge_set;
+    if (context->table) ++context->table->merge_set;
 }
 
 }  // namespace
@@ -240,19 +264,11 @@ bool new_merge_set(NetContext* context) {
 }
 
 void add_to_merge_set(NetContext* context, SchItem* item) {
-    SchItem* wire = nullptr;
-    if (item->type == TEXT_ITEM) {
-        wire = wire_under(context, item);
-    } else if (item->type == PSEUDO_PIN) {
-        wire = as_PseudoPin(item)->stub;
-    } else {
-        net_debug("Internal Error:Unknow type for island const\n");
-    }
-    if (!wire) {
+    SchItem* first = island_of(context, item);
+    if (!first) {
         item->state |= NET_VISITED;
         return;
     }
-    SchItem* first = chain_first(context, wire);
     first->state |= IDENT_MERGE_SET;
     if (first->type != IDENT_ITEM) {
         item->state |= NET_VISITED;
@@ -261,7 +277,7 @@ void add_to_merge_set(NetContext* context, SchItem* item) {
     Ident* head = as_Ident(first);
     if (!in_merge_set(context, head)) {
         if (!dlist_append(ensure_list(&context->merge_set), head)) no_memory();
-        if (context->index) index_head(context->index, head).merge_set = context->index->merge_set;
+        if (NetTable* t = context->table) table_head_entry(t, head).merge_set = t->merge_set;
     }
     int32_t kind;
     std::string name;
@@ -323,7 +339,7 @@ void merge_islands(NetContext* context) {
         List* from = (head->state & IDENT_MERGE_SET) ? context->islands : context->subsheet_islands;
         if (DListNode* node = from ? island_node(context, from, head) : nullptr) {
             dlist_remove(from, node, nullptr);
-            if (context->index) index_head(context->index, head).node = nullptr;
+            if (context->table) table_head_entry(context->table, head).node = nullptr;
         }
         // Kept, emptied, for the chains merged into it before (see NetContext).
         free_Ident(head, true);
@@ -338,10 +354,8 @@ namespace {
 
 // Gives the net under a net-property label its properties, unless it has some.
 void attach_net_property(NetContext* context, SchItem* item) {
-    Line* wire = wire_under(context, item);
-    if (!wire) return;
-    SchItem* first = chain_first(context, wire);
-    if (first->type != IDENT_ITEM || as_Ident(first)->netprop) return;
+    SchItem* first = island_of(context, item);
+    if (!first || first->type != IDENT_ITEM || as_Ident(first)->netprop) return;
     as_Ident(first)->netprop = copy_NetProp(as_NetProp(item));
     if (!as_Ident(first)->netprop) no_memory();
 }
@@ -355,61 +369,50 @@ void attach_net_properties(NetContext* context) {
 
 // --- phase 10 --------------------------------------------------------------------------------
 
-int indexed_merge_names(NetContext* context, Schema*) { return merge_named_islands(context); }
+Ident* table_live_head(NetTable* table, uint32_t number) {
+    SchItem* head = table->heads[number].head;
+    while (head->prev) head = head->prev;
+    return as_Ident(head);
+}
 
-int merge_named_islands(NetContext* context) {
-    NetIndex* index = net_index(context);
-    // One walk clears state bit 2 and finds the naming items, in list order,
-    // with for each the later ones of its name, and the net-property labels.
-    // What an item names never changes here; whether it still names (bit 2)
-    // does, and is asked again before each use.
-    std::vector<SchItem*>& naming = index->naming;
-    std::vector<SchItem*>& properties = index->properties;
-    std::vector<uint32_t>& next_of_name = index->next_of_name;
-    std::string& text = index->name_text;
-    std::vector<uint32_t>& start = index->name_start;
-    naming.clear();
-    properties.clear();
-    text.clear();
-    start.assign(1, 0);
+NetTable::HeadEntry& table_head_entry(NetTable* table, const Ident* head) {
+    NetTable::HeadEntry& entry = table->heads[head->net_slot];
+    TN_ASSERT(entry.head == head);
+    return entry;
+}
+
+int table_merge_names(NetContext* context) {
+    NetTable* t = context->table;
+    // The naming items in list order (the sheet's labels, then the members),
+    // with for each the later ones of its name; what an item names never
+    // changes here, whether it still names (bit 2) does, and is asked again
+    // before each use. Bit 2 of the sheet and its records was cleared by the
+    // preparation (phase 1); no phase before this one sets it.
+    std::vector<SchItem*> naming;
+    std::vector<uint32_t> next_of_name;
+    std::string text;
+    std::vector<uint32_t> start(1, 0);
     std::string name;
-    {
-        // Bit 2 of the sheet and its records was cleared by the preparation
-        // (phase 1); no phase before this one sets it.
-        // What the naming test reads of a pseudo-pin is fetched ahead.
-        auto ahead = [](const SchItem* item) {
-            if (item->type != PSEUDO_PIN) return;
-            const PseudoPin* pp = as_PseudoPin(item);
-            if (pp->father) __builtin_prefetch(pp->father);
-            if (pp->whoami) __builtin_prefetch(pp->whoami);
-            if (pp->stub) __builtin_prefetch(pp->stub);
-        };
-        for_indexed_items_of(
-            index, item_codes({TEXT_ITEM, PSEUDO_PIN, NETPROP_ITEM}),
-            [&](SchItem* item) {
-                if (item->type == NETPROP_ITEM) properties.push_back(item);
-                if (!item_net_name(item, &name)) return;
-                naming.push_back(item);
-                for (char c : name)
-                    text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-                start.push_back(static_cast<uint32_t>(text.size()));
-            },
-            ahead);
-    }
+    auto take = [&](SchItem* item) {
+        if (!table_item_name(t, item, &name)) return;
+        naming.push_back(item);
+        for (char c : name)
+            text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+        start.push_back(static_cast<uint32_t>(text.size()));
+    };
+    for (SchItem* item : t->texts) take(item);
+    for (PseudoPin* pp : t->members) take(pp);
     link_names(text, start, next_of_name);
     for (size_t i = 0; i < naming.size(); ++i) {
-        // A label looks its wire up by its point: fetched ahead.
         if (i + PREFETCH_AHEAD < naming.size()) __builtin_prefetch(naming[i + PREFETCH_AHEAD]);
-        if (i + PREFETCH_AHEAD / 2 < naming.size() &&
-            naming[i + PREFETCH_AHEAD / 2]->type == TEXT_ITEM)
-            index_prefetch_point(index, naming[i + PREFETCH_AHEAD / 2]->pos);
-        if (!still_names(naming[i])) continue;
+        if (!still_names(t, naming[i])) continue;
         if (!new_merge_set(context)) return 9;
         add_to_merge_set(context, naming[i]);
         for (uint32_t j = next_of_name[i]; j != UINT32_MAX; j = next_of_name[j])
-            if (still_names(naming[j])) add_to_merge_set(context, naming[j]);
+            if (still_names(t, naming[j])) add_to_merge_set(context, naming[j]);
         merge_islands(context);
     }
-    for (SchItem* item : properties) attach_net_property(context, item);
+    for (SchItem* item : t->texts)
+        if (item->type == NETPROP_ITEM) attach_net_property(context, item);
     return 0;
 }

@@ -9,6 +9,8 @@
 // routines of the net builder in editor mode: no temporary records, no
 // chains. The touched marks are the editor's to set and clear.
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "foundation/geometry.h"
 
@@ -22,6 +24,33 @@ struct SchItem;
 // junction step, 0 when the schema has no current sheet or items.
 int refresh_connectivity(NetContext* context, Schema* schema);
 int refresh_sheet_connectivity(NetContext* context, Schema* schema);
+
+// What a refresh of touched items tells its caller about the lines it
+// changes, so that the change can be taken back. Empty slots: nothing.
+struct RefreshEdits {
+    // Called right before a line of the sheet changes in place (its ends
+    // put in order, grown over a line it absorbed, pulled onto a pin tip,
+    // cut at a junction).
+    std::function<void(SchItem* line)> changing;
+    // Given each line the refresh absorbed, still on the sheet: the
+    // receiver takes it off (sheet_take_out) and owns it. Empty: the line
+    // is taken off and freed.
+    std::function<void(SchItem* line)> removed;
+    // Called for each piece a cut appended to the sheet.
+    std::function<void(SchItem* line)> added;
+    // Called after a line's two ends were exchanged to put them in order
+    // (its rectangle stays); empty: `changing` is called before instead.
+    std::function<void(SchItem* line)> swapped;
+};
+
+// The same refresh, with the same result on the sheet, looking only at the
+// lines and parts near the touched items (the items that carry the touched
+// marks, given in any order), through the document's bounds index, which
+// it keeps true. Its cost follows what was touched, not the sheet: only the
+// first refresh of a document orders the ends of every line, later ones
+// those of the lines they meet.
+int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchItem*>& touched,
+                    const RefreshEdits& edits = {});
 
 // Pulls onto the pin's tip the ends of the sheet's wire and bus lines that
 // lie inside the pin's line (tip first, inner end second).

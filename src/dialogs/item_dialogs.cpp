@@ -233,16 +233,10 @@ void fill_edit_netprop(EditCanvas* canvas) {
     fill_small(edit_netprop, NETPROP_CMD_MAIN, current_netprop(canvas), load_edit_netprop);
 }
 
-void create_file_sheet_load() {
-    if (!file_sheet_load)
-        new_item_dialog(&file_sheet_load, "Tessaron: Add/Edit Sheet", "file_sheet_load",
-                        sheet_dialog_rows())
-            ->Fit();
-}
 void fill_file_sheet_load(EditCanvas* canvas) {
     if (!file_sheet_load) return;
     sheet_dialog_fill(as_form(file_sheet_load)->form(), canvas->current_sheet);
-    label_main_button(file_sheet_load, SHEET_CMD_MAIN, canvas->current_sheet != nullptr);
+    sheet_dialog_set_action_label(canvas->current_sheet ? "Change" : "Add");
     as_form(file_sheet_load)->Fill();
 }
 
@@ -364,8 +358,7 @@ const ItemDialog item_dialog_table[] = {
     {EDIT_CODE_FIELD, &edit_field, "edit_field", create_edit_field, fill_edit_field},
     {EDIT_CODE_POWER, &wedit_power, "wedit_power", create_wedit_power, fill_wedit_power},
     {EDIT_CODE_PORT, &wedit_port, "wedit_port", create_wedit_port, fill_wedit_port},
-    {EDIT_CODE_SHEET, &file_sheet_load, "file_sheet_load", create_file_sheet_load,
-     fill_file_sheet_load},
+    {EDIT_CODE_SHEET, &file_sheet_load, "file_sheet_load", sheet_dialog, fill_file_sheet_load},
     {EDIT_CODE_SHEET_NET, &wedit_net, "wedit_net", create_wedit_net, fill_wedit_net},
     {EDIT_CODE_NETPROP, &edit_netprop, "edit_netprop", create_edit_netprop, fill_edit_netprop},
 };
@@ -448,6 +441,19 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
 }
 
 }  // namespace
+
+void sheet_dialog() {
+    if (!file_sheet_load)
+        new_item_dialog(&file_sheet_load, "Tessaron: Add/Edit Sheet", "file_sheet_load",
+                        sheet_dialog_rows())
+            ->Fit();
+}
+
+void sheet_dialog_set_action_label(const char* label) {
+    if (!file_sheet_load) return;
+    if (wxWindow* button = as_form(file_sheet_load)->ButtonFor(SHEET_CMD_MAIN))
+        button->SetLabel(wxString::FromUTF8(label ? label : ""));
+}
 
 void edit_infos_closed(EnhancedDialog& dialog) {
     infos_state = InfosState{};

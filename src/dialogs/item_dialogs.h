@@ -32,6 +32,11 @@ extern EnhancedDialog* edit_infos;
 void edit_part_closed(EnhancedDialog& dialog);
 void edit_infos_closed(EnhancedDialog& dialog);
 
+// The Add/Edit Sheet dialog's builder (into file_sheet_load) and the label
+// of its main button ("Add" or "Change").
+void sheet_dialog();
+void sheet_dialog_set_action_label(const char* label);
+
 // The title-block dialog of a sheet canvas: Set Title Block Info, filled
 // from the document, the field of the canvas's current text selected.
 void show_title_block_dialog(EditCanvas* canvas);

@@ -469,7 +469,10 @@ void accept_edit_part(EditSession* session, PlacedPart* pl, const Form& form,
                       EditPartState& state) {
     if (!session || !session->schema || !pl) return;
     Schema* schema = session->schema;
-    EditTransaction edit(session);
+    // Changed pins change the library part (a private copy of it, or the
+    // shared one): more than the items, so Undo keeps the whole document.
+    EditTransaction edit(
+        session, state.pins_changed ? EditTransaction::WHOLE_DOCUMENT : EditTransaction::ITEMS);
     edit.before(pl);
     if (state.pins_changed) fork_Part(schema, pl);
     apply_edit_part(schema, pl, form, state);

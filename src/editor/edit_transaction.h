@@ -4,10 +4,11 @@
 // An edit first checks whether it applies (nothing changes when it does
 // not), then opens a transaction and changes the document inside it:
 //
-//   EditTransaction edit(session);  // 1. the undo copy is taken
+//   EditTransaction edit(session);  // 1. the undo journal starts
 //   edit.before(item);              // 2. the edit, naming what it touches:
-//   move or change the item;        //    the areas items cover before a change,
-//   edit.touch(item);               //    the items changed or added
+//   move or change the item;        //    items about to change (their areas
+//   edit.touch(item);               //    and their undo copies), the items
+//   edit.remove(other);             //    changed or added, the items removed
 //   }                               // at the end of the scope:
 //                                   // 3. outlines of the touched power symbols,
 //                                   //    ports, sub-sheet boxes and labels rebuilt;
@@ -18,6 +19,12 @@
 //                                   // 6. the areas the edit touched, before and
 //                                   //    after, handed to EditHost::invalidate.
 //
+// The undo journal keeps what the edit changes of the sheet's items (and
+// what the connectivity refresh changes): an edit that changes more of the
+// document (a paste bringing fonts, library parts or a title block) asks
+// for a copy of the whole document instead (WHOLE_DOCUMENT); the bounds
+// index is then made anew, since how any item draws may have changed.
+//
 // An edit that replaced the whole document (a failed paste put back from
 // its copy) calls abandon(): the new document has nothing to finish.
 #include <unordered_set>
@@ -25,13 +32,15 @@
 
 #include "foundation/geometry.h"
 
+struct EditJournal;
 struct EditSession;
 struct SchItem;
 
 class EditTransaction {
 public:
-    // Takes the undo copy of the session's document.
-    explicit EditTransaction(EditSession* session);
+    enum Undo { ITEMS, WHOLE_DOCUMENT };
+    // Starts the undo journal (or takes the copy) of the session's document.
+    explicit EditTransaction(EditSession* session, Undo undo = ITEMS);
     // Finishes the edit (steps 3 to 6) unless abandoned.
     ~EditTransaction();
     EditTransaction(const EditTransaction&) = delete;
@@ -41,8 +50,12 @@ public:
     // is repainted.
     void before(SchItem* item);
     // An item the edit changed or added (it is marked for the connectivity
-    // refresh, its outline rebuilt, its area after the edit repainted).
+    // refresh, its outline rebuilt, its area after the edit repainted). An
+    // item appended to the sheet or the ports list is touched right after.
     void touch(SchItem* item);
+    // Takes an item off the sheet or the ports list (its area repainted);
+    // the undo journal keeps it, else it is freed.
+    void remove(SchItem* item);
     // Another area to repaint, world units.
     void invalidate(const Rect& area);
     // The document was replaced: nothing is finished.
@@ -53,11 +66,14 @@ public:
 
 private:
     void note_area(SchItem* item);
+    // The session's undo journal when it records this document, else null.
+    EditJournal* journal();
     void finish();
 
     EditSession* session_;
     std::vector<SchItem*> touched_;
     std::unordered_set<const SchItem*> marked_;
     std::vector<Rect> areas_;
+    bool whole_;  // the undo copy is the whole document's
     bool abandoned_ = false;
 };

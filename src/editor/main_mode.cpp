@@ -99,7 +99,7 @@ void press(EditSession* session, MainData* data, Point p, bool extend, bool drag
     if (hit && !is_selected(hit) && !extend) {
         select_clear(session);
         select_add(session, hit);
-        session->host->redraw();
+        session->host->redraw_changes();
     }
 }
 
@@ -115,7 +115,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             if (!data->extend) select_clear(session);
             select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x,
                                       p.y - data->press.y});
-            session->host->redraw();
+            session->host->redraw_changes();
             break;
         case PRESSED: {
             SchItem* hit = item_at(session, p);
@@ -127,7 +127,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             } else if (!hit && !data->extend) {
                 select_clear(session);
             }
-            session->host->redraw();
+            session->host->redraw_changes();
             break;
         }
         default: break;
@@ -172,7 +172,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             free_ghosts(session, data);
             data->phase = IDLE;
             select_clear(session);
-            session->host->redraw();
+            session->host->redraw_changes();
             return 1;
         default: return 0;
     }

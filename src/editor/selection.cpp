@@ -25,9 +25,11 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
 #include "model/documents/titleblock.h"
+#include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
@@ -44,23 +46,32 @@ List* sheet_list(EditSession* session) {
 
 List*& edit_list(EditSession* session) { return session->schema->edit.edit_list; }
 
-// The list that holds an item of the selection, or null.
+// The list that holds an item of the selection (the sheet's or the ports
+// list), or null.
 List* owner_of(EditSession* session, SchItem* item) {
-    if (list_find_node(sheet_list(session), item)) return sheet_list(session);
-    if (list_find_node(session->schema->ports, item)) return session->schema->ports;
-    return nullptr;
+    return sheet_index_list_of(sheet_index(session->schema), item);
 }
 
-void consider(Schema* schema, List* items, Point p, SchItem** best, double* best_d) {
-    uint32_t f = filter();
-    for (SchItem* item : list_items<SchItem>(items)) {
-        if (!edit_filter_admits(f, item)) continue;
-        double d = distance_SchItem(schema, item, p, 0, 0.0, 0);
-        if (d < PICK_DISTANCE && d < *best_d) {
-            *best_d = d;
-            *best = item;
-        }
-    }
+// The items of the sheet, then those of the ports list, whose rectangles
+// meet the area, each group in list order: the order a walk of the sheet
+// and then of the ports list meets them.
+std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
+    std::vector<SchItem*> found;
+    SheetIndex* index = sheet_index(session->schema);
+    sheet_index_query(index, area, &found);
+    std::stable_partition(found.begin(), found.end(), [&](SchItem* item) {
+        return sheet_index_list_of(index, item) == sheet_list(session);
+    });
+    return found;
+}
+
+bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
+
+// The rectangle between two points.
+Rect box_between(Point a, Point b) {
+    return Rect{std::min(a.x, b.x), std::min(a.y, b.y),
+                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.x} - a.x), INT32_MAX)),
+                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.y} - a.y), INT32_MAX))};
 }
 
 bool is_wire(const SchItem* item) {
@@ -91,16 +102,23 @@ void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
                         EditTransaction* edit) {
     if (followers->empty()) return;
     Schema* schema = session->schema;
-    std::vector<Point> connections;
-    for (List* items : {sheet_list(session), schema->ports})
-        for (SchItem* item : list_items<SchItem>(items))
-            item_connection_points(schema, item, &connections);
+    // The connections on each wire, found before any is cut: those of the
+    // items whose rectangles meet the wire's (a point of an item lies in
+    // its rectangle).
     const size_t count = followers->size();
+    std::vector<std::vector<Point>> cuts_of(count);
+    std::vector<Point> connections;
+    for (size_t i = 0; i < count; ++i) {
+        const Line* wire = (*followers)[i];
+        connections.clear();
+        for (SchItem* item : items_near(session, box_between(wire->pos, wire->end)))
+            item_connection_points(schema, item, &connections);
+        for (Point p : connections)
+            if (strictly_inside(p, wire->pos, wire->end)) cuts_of[i].push_back(p);
+    }
     for (size_t i = 0; i < count; ++i) {
         Line* wire = (*followers)[i];
-        std::vector<Point> cuts;
-        for (Point p : connections)
-            if (strictly_inside(p, wire->pos, wire->end)) cuts.push_back(p);
+        std::vector<Point>& cuts = cuts_of[i];
         if (cuts.empty()) continue;
         const Point from = wire->pos, to = wire->end;
         auto distance = [&](Point p) {
@@ -129,38 +147,55 @@ void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
 
 SchItem* item_at(EditSession* session, Point p) {
     Schema* schema = session->schema;
-    if (!schema) return nullptr;
+    if (!schema || !schema->current) return nullptr;
+    // An item nearer than the pick distance has a point of its rectangle
+    // that near.
+    const int32_t reach = static_cast<int32_t>(PICK_DISTANCE) + 1;
+    const Rect near{p.x - reach, p.y - reach, 2 * reach, 2 * reach};
+    const uint32_t f = filter();
     SchItem* best = nullptr;
-    double best_d = 1e10;
-    consider(schema, sheet_list(session), p, &best, &best_d);
-    consider(schema, schema->ports, p, &best, &best_d);
+    double best_d = FAR_AWAY;
+    for (SchItem* item : items_near(session, near)) {
+        if (!edit_filter_admits(f, item)) continue;
+        double d = distance_SchItem(schema, item, p, 0, 0.0, 0);
+        if (d < PICK_DISTANCE && d < best_d) {
+            best_d = d;
+            best = item;
+        }
+    }
     return best;
 }
 
 bool is_selected(const SchItem* item) { return item && (item->state & STATE_SELECTED) != 0; }
 
+// The selection is the edit list; its members carry STATE_SELECTED, so
+// membership is a look at the mark. Each change is noted for drawing.
 void select_clear(EditSession* session) {
     if (!session->schema) return;
     List*& list = edit_list(session);
-    for (SchItem* item : list_items<SchItem>(list)) item->state &= ~STATE_SELECTED;
+    for (SchItem* item : list_items<SchItem>(list)) {
+        item->state &= ~STATE_SELECTED;
+        sheet_index_damage(session->schema, item);
+    }
     if (list) dlist_free(list, LIST_FROM_HEAD, nullptr);
     list = nullptr;
 }
 
 void select_add(EditSession* session, SchItem* item) {
-    if (!item || !session->schema) return;
+    if (!item || !session->schema || is_selected(item)) return;
     List*& list = edit_list(session);
-    if (list_find_node(list, item)) return;
     if (!list && !(list = list_new())) no_memory();
     if (!dlist_append(list, item)) no_memory();
     item->state |= STATE_SELECTED;
+    sheet_index_damage(session->schema, item);
 }
 
 void select_remove(EditSession* session, SchItem* item) {
-    if (!item || !session->schema) return;
+    if (!item || !session->schema || !is_selected(item)) return;
     List* list = edit_list(session);
     if (DListNode* node = list_find_node(list, item)) dlist_remove(list, node, nullptr);
     item->state &= ~STATE_SELECTED;
+    sheet_index_damage(session->schema, item);
 }
 
 int selection_count(EditSession* session) {
@@ -175,16 +210,15 @@ int select_area(EditSession* session, Rect area) {
     if (area.h < 0) area = Rect{area.x, area.y + area.h, area.w, -area.h};
     uint32_t f = filter();
     int added = 0;
-    for (List* items : {sheet_list(session), schema->ports}) {
-        for (SchItem* item : list_items<SchItem>(items)) {
-            Rect r;
-            if (!edit_filter_admits(f, item) || !item_select_frame(schema, item, &r)) continue;
-            bool inside = r.x >= area.x && r.y >= area.y && r.x + r.w <= area.x + area.w &&
-                          r.y + r.h <= area.y + area.h;
-            if (inside && !is_selected(item)) {
-                select_add(session, item);
-                ++added;
-            }
+    // An item whose frame lies inside the area has its rectangle meeting it.
+    for (SchItem* item : items_near(session, area)) {
+        Rect r;
+        if (!edit_filter_admits(f, item) || !item_select_frame(schema, item, &r)) continue;
+        bool inside = r.x >= area.x && r.y >= area.y && r.x + r.w <= area.x + area.w &&
+                      r.y + r.h <= area.y + area.h;
+        if (inside && !is_selected(item)) {
+            select_add(session, item);
+            ++added;
         }
     }
     return added;
@@ -199,12 +233,23 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
     if (drag) {
         std::vector<Point> points;
         for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
+        std::sort(points.begin(), points.end(), point_less);
+        points.erase(std::unique(points.begin(), points.end()), points.end());
         auto attached = [&](Point p) {
-            return std::find(points.begin(), points.end(), p) != points.end();
+            return std::binary_search(points.begin(), points.end(), p, point_less);
         };
+        // The wires with an end on one of the points, in list order.
+        SheetIndex* index = sheet_index(session->schema);
+        std::vector<SchItem*> found, near;
+        for (Point p : points)
+            for (SchItem* item : items_near(session, Rect{p.x, p.y, 0, 0}))
+                if (is_wire(item) && !is_selected(item) &&
+                    sheet_index_list_of(index, item) == sheet_list(session))
+                    near.push_back(item);
+        sheet_index_sort(index, &near);
+        near.erase(std::unique(near.begin(), near.end()), near.end());
         std::vector<Line*> followers;
-        for (SchItem* item : list_items<SchItem>(sheet_list(session))) {
-            if (!is_wire(item) || is_selected(item)) continue;
+        for (SchItem* item : near) {
             Line* wire = as_Line(item);
             if (attached(wire->pos) || attached(wire->end)) followers.push_back(wire);
         }
@@ -230,18 +275,11 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
 bool delete_selection(EditSession* session) {
     if (selection_count(session) == 0) return false;
     EditTransaction edit(session);
-    Schema* schema = session->schema;
     std::vector<SchItem*> doomed;
     for (SchItem* item : list_items<SchItem>(edit_list(session))) doomed.push_back(item);
     select_clear(session);
     canvas_clear_selection_info(session);
-    for (SchItem* item : doomed) {
-        List* owner = owner_of(session, item);
-        if (!owner) continue;
-        edit.before(item);
-        dlist_remove(owner, list_find_node(owner, item), nullptr);
-        free_SchItem(schema, item, false);
-    }
+    for (SchItem* item : doomed) edit.remove(item);
     return true;
 }
 
@@ -258,15 +296,27 @@ int cut_selection(EditSession* session) {
 
 namespace {
 
+// Whether pasting the scratch document's selection changes more of the
+// document than its items: fonts, library parts it lacks.
+bool paste_reaches_beyond_items(Schema* scratch, Schema* doc) {
+    if (scratch->fonts && scratch->fonts->count) return true;
+    if (scratch->library)
+        for (LibEntry* entry : lib_entries_in_order(scratch->library))
+            if (!doc->library || !find_LibEntry(doc->library, entry->name.get())) return true;
+    return false;
+}
+
 // Reads the file once into a scratch document: a foreign or damaged file is
-// refused before anything of the document changes.
-int check_paste_file(const char* name) {
+// refused before anything of the document changes. *beyond: reading it
+// into the document would change more than the document's items.
+int check_paste_file(const char* name, Schema* doc, bool* beyond) {
     FILE* stream = std::fopen(name, "rb");
     if (!stream) return PASTE_CANNOT_OPEN;
     Schema* scratch = nullptr;
     new_active_schema(&scratch);
     int result = read_paste_body(scratch, PASTE_SCHEMA, stream);
     std::fclose(stream);
+    *beyond = result != 0 || paste_reaches_beyond_items(scratch, doc);
     free_paste_scratch(scratch);
     return result;
 }
@@ -316,7 +366,12 @@ void follow_pointer(List* items, Point p) {
 // agreed to that when the paste was read).
 void place_items(EditSession* session, List* items) {
     Schema* schema = session->schema;
-    EditTransaction edit(session);
+    // A title block replacing the document's own is more than its items:
+    // Undo then needs a copy of the whole document.
+    bool title_block = false;
+    for (SchItem* item : list_items<SchItem>(items)) title_block |= item->type == TITLEBLOCK_ITEM;
+    EditTransaction edit(session,
+                         title_block ? EditTransaction::WHOLE_DOCUMENT : EditTransaction::ITEMS);
     select_clear(session);
     for (SchItem* item : list_items<SchItem>(items)) {
         if (item->type == TITLEBLOCK_ITEM) {
@@ -396,17 +451,20 @@ const ToolMode paste_mode{"Paste",     sizeof(PasteData), paste_enter, paste_exi
 int paste_selection(EditSession* session) {
     Schema* schema = session->schema;
     if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
-    if (int result = check_paste_file(PASTE_FILE_NAME); result != 0) return result;
+    bool beyond = false;
+    if (int result = check_paste_file(PASTE_FILE_NAME, schema, &beyond); result != 0) return result;
     // The read merges fonts and library entries into the document: should it
-    // fail after all, the document goes back to this copy.
+    // fail after all (the file changed since it was checked), the document
+    // goes back to this copy. A paste of the document's own parts and no
+    // fonts changes nothing but the paste list, which a failure releases.
     DocumentCopy before;
-    keep_document_copy(&before, schema);
+    if (beyond) keep_document_copy(&before, schema);
     release_paste_list(schema);
     int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
     if (result != 0) {
         release_paste_list(schema);
         Schema* restored = nullptr;
-        if (restore_document_copy(&before, schema, &restored) == 0) {
+        if (beyond && restore_document_copy(&before, schema, &restored) == 0) {
             while (PopMode(session)) {
             }
             select_clear(session);

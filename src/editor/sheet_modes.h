@@ -55,10 +55,15 @@ extern bool draw_bus_flag;     // a bus rather than a wire
 extern bool draw_filled_flag;  // a filled circle (library editor)
 
 // --- undo and the end of every edit ----------------------------------------------------
-// The undo copy of the document before an edit; Undo enabled. Nothing for
-// a null session.
+// The undo point before an edit of the sheet's items (an empty journal the
+// edit's transaction fills); Undo enabled. On a library or template
+// session, the library editor's own copy. Nothing for a null session.
 void edit_checkpoint(EditSession* session);
-// Undo (command 20073 on a sheet): the document goes back to the copy;
+// The same with a copy of the whole document, for a change that is not
+// told to the journal (a dialog's).
+void edit_checkpoint_document(EditSession* session);
+// Undo (command 20073 on a sheet): the document goes back to the journal
+// or the copy;
 // every mode above the base is popped first, the selection cleared, and
 // the Undo command disabled. 0, or the code of a copy that cannot be read
 // back (the document is then left as it is).

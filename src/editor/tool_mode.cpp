@@ -94,6 +94,7 @@ void session_close(EditSession* session) {
         run(base->mode->exit, session, base);
         session->pile.clear();
     }
+    journal_drop(&session->journal);
     drop_document_copy(&session->undo);
     session->repeat_items.clear();
 }
@@ -108,7 +109,8 @@ ModeInstance* PushMode(EditSession* session, const ToolMode* mode) {
     auto instance = std::unique_ptr<ModeInstance>(new (std::nothrow) ModeInstance);
     if (!instance) no_memory();
     instance->mode = mode;
-    instance->data.reset(new (std::nothrow) unsigned char[mode->private_size ? mode->private_size : 1]());
+    instance->data.reset(
+        new (std::nothrow) unsigned char[mode->private_size ? mode->private_size : 1]());
     if (!instance->data) no_memory();
     instance->saved = session->look;
     ModeInstance* raw = instance.get();
@@ -218,7 +220,8 @@ int session_key(EditSession* session, int key) {
     int wanted = fold_key(key);
     for (int i = 1; i < top->mode->key_count; ++i) {
         const ToolKey& record = top->mode->keys[i];
-        if (fold_key(record.key) != wanted && (record.alt_key == 0 || fold_key(record.alt_key) != wanted))
+        if (fold_key(record.key) != wanted &&
+            (record.alt_key == 0 || fold_key(record.alt_key) != wanted))
             continue;
         if (record.guard && !record.guard(0, top, key, 0, 0)) continue;
         if (record.action) record.action(session, top, key);

@@ -187,6 +187,9 @@ class EditHost {
 public:
     virtual ~EditHost() = default;
     virtual void redraw() {}
+    // Draws again what the document's bounds index noted as changed (a
+    // selection change). Redraws everything unless the window does better.
+    virtual void redraw_changes() { redraw(); }
     // An edit changed what these world rectangles show (the items it
     // touched, where they were and where they are now). Repaints the
     // whole canvas unless the window does better.
@@ -244,7 +247,10 @@ struct EditSession {
     EditHost* host = nullptr;  // never null once made (make_session)
     std::vector<std::unique_ptr<ModeInstance>> pile;  // myPile; [0] the base mode
     CanvasLook look;
-    DocumentCopy undo;              // the one-level undo copy of a sheet
+    // The one-level undo of a sheet: the journal of the last edit of its
+    // items, or the copy of the whole document (at most one is kept).
+    EditJournal journal;
+    DocumentCopy undo;
     SessionOwner* owner = nullptr;  // not owned: the editor of a library or title block
     // The repeat range: the items the last placement made (not owned).
     std::vector<SchItem*> repeat_items;
@@ -265,7 +271,8 @@ struct EditSession {
 // must outlive the session; null stands for a host doing nothing.
 void session_init(EditSession* session, Schema* schema, int kind, const ToolMode* base,
                   EditHost* host);
-// Pops every mode (the base one too, running its exit) and drops the undo copy.
+// Pops every mode (the base one too, running its exit) and drops the undo
+// journal or copy.
 void session_close(EditSession* session);
 
 // --- the mode stack ------------------------------------------------------------------------

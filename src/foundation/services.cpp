@@ -58,6 +58,7 @@ Services headless_services() {
     s.font_for_text = [](List**, int*) { return 0L; };
     s.colour_table_attach = [](ColourLoadFn, ColourSaveFn) {};
     s.colour_red = []() -> void* { return nullptr; };
+    s.item_draw_bounds = [](Schema*, SchItem*, Rect*) { return false; };
     s.paint_zone_text_extent = [](View*, const char*, int*, Point, Rect*) { return false; };
     s.sheet_text_box = [](Schema*, SchItem*, Rect*) { return false; };
     s.find_open_file = [](const char*, void** canvas) -> Schema* {
@@ -104,6 +105,7 @@ void install_services(const Services& given) {
     keep_or_take(s.font_for_text, given.font_for_text);
     keep_or_take(s.colour_table_attach, given.colour_table_attach);
     keep_or_take(s.colour_red, given.colour_red);
+    keep_or_take(s.item_draw_bounds, given.item_draw_bounds);
     keep_or_take(s.paint_zone_text_extent, given.paint_zone_text_extent);
     keep_or_take(s.sheet_text_box, given.sheet_text_box);
     keep_or_take(s.find_open_file, given.find_open_file);

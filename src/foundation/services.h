@@ -65,18 +65,26 @@ struct Services {
     // --- rendering (text measuring, fonts, colours) -------------------------
     // Measures a text in a font of the given table on the canvas; false when
     // there is no canvas.
-    std::function<bool(void* canvas, List* fonts, View* view, const char* text,
-                       int* font_number, Point pos, Rect* out)> text_extent;
+    std::function<bool(void* canvas, List* fonts, View* view, const char* text, int* font_number,
+                       Point pos, Rect* out)>
+        text_extent;
     // Realizes document font record (id - 10) of the table; returns the
     // toolkit's font handle (0 headless) and may update *font_id.
     std::function<long(List** table, int* font_id)> font_for_text;
     std::function<void(ColourLoadFn load, ColourSaveFn save)> colour_table_attach;
     // The extra red colour object; opaque to the core.
     std::function<void*()> colour_red;
+    // The world rectangle an item of the document covers when drawn on the
+    // screen (its texts, names and pin labels included), for the bounds
+    // index of an edited sheet; false when it is not known. Called with a
+    // null item each time an index is made: what the drawing layer keeps
+    // between measures is to be found anew. Headless: false (the index then
+    // takes the item's own bounds).
+    std::function<bool(Schema* doc, SchItem* item, Rect* out)> item_draw_bounds;
 
     // --- shell ---------------------------------------------------------------
-    std::function<bool(View* view, const char* text, int* font_number, Point pos,
-                       Rect* out)> paint_zone_text_extent;
+    std::function<bool(View* view, const char* text, int* font_number, Point pos, Rect* out)>
+        paint_zone_text_extent;
     std::function<bool(Schema* doc, SchItem* text, Rect* out)> sheet_text_box;
     // The open document of that file, or null; *canvas gets its canvas.
     std::function<Schema*(const char* file_name, void** canvas)> find_open_file;
@@ -106,8 +114,9 @@ struct Services {
     // Returns the chosen path, or false when nothing was chosen. Flags are
     // FILE_SELECT_* (0 is an open dialog).
     std::function<bool(const char* message, const char* directory, const char* default_name,
-                       const char* default_suffix, const char* wildcard, int flags,
-                       void* parent, std::string* chosen)> file_selector;
+                       const char* default_suffix, const char* wildcard, int flags, void* parent,
+                       std::string* chosen)>
+        file_selector;
 };
 
 // The table in use. Never empty: every slot holds either the GUI's service or

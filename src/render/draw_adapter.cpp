@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <wx/dcprint.h>
+#include <wx/graphics.h>
 #include <wx/image.h>
 
 #include "model/documents/image.h"
@@ -113,21 +114,32 @@ DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double
       oy_(origin_y),
       background_(background) {}
 
-void DrawAdapter::apply_pen(const wxPen& pen) {
-    // wxGTK's printer device (3.2 series) remembers the colour it last gave
-    // cairo for pens and texts and does not give it again when a brush has
-    // changed it since: lines and texts came out in the last brush's
-    // colour, white on white. A pen of another colour first makes it give
-    // the one asked for. The toolkit mends it in its later versions, where
-    // this costs one more call per line.
-    if (printer_device_) {
-        const wxColour c = pen.GetColour();
-        dc_->SetPen(wxPen(wxColour(c.Red() ^ 0xFF, c.Green(), c.Blue()), 1));
+DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
+
+DrawAdapter::DrawAdapter(Rect* bounds, bool* any) : bounds_(bounds), any_(any) {}
+
+void DrawAdapter::cover_points(const Point* points, size_t count, int64_t pad) {
+    if (count == 0) return;
+    Rect box = box_of(points, count);
+    pad = std::max<int64_t>(pad, 0);
+    const int64_t x0 = box.x - pad, y0 = box.y - pad;
+    const int64_t x1 = int64_t{box.x} + box.w + pad, y1 = int64_t{box.y} + box.h + pad;
+    const Rect r{clamp32(double(x0)), clamp32(double(y0)), clamp32(double(x1 - x0)),
+                 clamp32(double(y1 - y0))};
+    if (*any_) {
+        rect_union(bounds_, r);
+    } else {
+        *bounds_ = r;
+        *any_ = true;
     }
-    dc_->SetPen(pen);
 }
 
-DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
+void DrawAdapter::cover(const Rect& box) {
+    if (!bounds_) return;
+    const Point corners[2] = {{box.x, box.y},
+                              {clamp32(double(box.x) + box.w), clamp32(double(box.y) + box.h)}};
+    cover_points(corners, 2, (width_ + 1) / 2);
+}
 
 wxPoint DrawAdapter::device(Point w) const {
     return wxPoint(clamp32(w.x * sx_ - ox_), clamp32(w.y * sy_ - oy_));
@@ -183,6 +195,11 @@ void DrawAdapter::emit(Prim&& prim) {
 }
 
 void DrawAdapter::line(Point a, Point b) {
+    if (bounds_) {
+        const Point ends[2] = {a, b};
+        cover_points(ends, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.points = {a, b};
     emit(std::move(p));
@@ -190,6 +207,10 @@ void DrawAdapter::line(Point a, Point b) {
 
 void DrawAdapter::strip(const std::vector<Point>& points) {
     if (points.size() < 2) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.points = points;
     emit(std::move(p));
@@ -197,6 +218,10 @@ void DrawAdapter::strip(const std::vector<Point>& points) {
 
 void DrawAdapter::dots(const std::vector<Point>& points) {
     if (points.empty()) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), 0);
+        return;
+    }
     Prim p;
     p.kind = Prim::DOTS;
     p.points = points;
@@ -205,6 +230,10 @@ void DrawAdapter::dots(const std::vector<Point>& points) {
 
 void DrawAdapter::polygon(const std::vector<Point>& points, bool filled) {
     if (points.size() < 2) return;
+    if (bounds_) {
+        cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::POLYGON;
     p.filled = filled;
@@ -212,7 +241,24 @@ void DrawAdapter::polygon(const std::vector<Point>& points, bool filled) {
     emit(std::move(p));
 }
 
+namespace {
+
+// The square around a circle through `on`.
+void circle_square(Point c, Point on, Point out[2]) {
+    const double r = std::ceil(std::hypot(double(on.x) - c.x, double(on.y) - c.y));
+    out[0] = {clamp32(c.x - r), clamp32(c.y - r)};
+    out[1] = {clamp32(c.x + r), clamp32(c.y + r)};
+}
+
+}  // namespace
+
 void DrawAdapter::circle(Point centre, Point on, bool filled) {
+    if (bounds_) {
+        Point square[2];
+        circle_square(centre, on, square);
+        cover_points(square, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::CIRCLE;
     p.filled = filled;
@@ -221,6 +267,12 @@ void DrawAdapter::circle(Point centre, Point on, bool filled) {
 }
 
 void DrawAdapter::arc(Point centre, Point start, Point end, bool clockwise) {
+    if (bounds_) {
+        Point square[2];
+        circle_square(centre, start, square);
+        cover_points(square, 2, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::ARC;
     p.clockwise = clockwise;
@@ -231,6 +283,22 @@ void DrawAdapter::arc(Point centre, Point start, Point end, bool clockwise) {
 void DrawAdapter::font_text(const std::string& text, const Font& font, Point anchor,
                             Point direction) {
     if (text.empty()) return;
+    if (bounds_) {
+        // The block: along the baseline by its width, up by its height
+        // (lines stack upwards from the anchor); a quarter of a line round
+        // it for what a face draws past its box.
+        const Point extent = measure_text_world(font, text.c_str());
+        const double ux = direction.x / 1000.0, uy = direction.y / 1000.0;
+        const double nx = uy, ny = -ux;
+        const Point corners[4] = {
+            anchor,
+            {clamp32(anchor.x + ux * extent.x), clamp32(anchor.y + uy * extent.x)},
+            {clamp32(anchor.x + ux * extent.x + nx * extent.y),
+             clamp32(anchor.y + uy * extent.x + ny * extent.y)},
+            {clamp32(anchor.x + nx * extent.y), clamp32(anchor.y + ny * extent.y)}};
+        cover_points(corners, 4, extent.y / 4 + (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::TEXT;
     p.text = text;
@@ -241,6 +309,10 @@ void DrawAdapter::font_text(const std::string& text, const Font& font, Point anc
 }
 
 void DrawAdapter::image(const Image* image, const Point corners[4]) {
+    if (bounds_) {
+        cover_points(corners, 4, (width_ + 1) / 2);
+        return;
+    }
     Prim p;
     p.kind = Prim::IMAGE;
     p.image = image;
@@ -249,6 +321,11 @@ void DrawAdapter::image(const Image* image, const Point corners[4]) {
 }
 
 void DrawAdapter::fill_rect(Point a, Point b, uint32_t rgb) {
+    if (bounds_) {
+        const Point corners[2] = {a, b};
+        cover_points(corners, 2, 0);
+        return;
+    }
     const uint32_t saved = rgb_;
     rgb_ = rgb;
     Prim p;
@@ -258,8 +335,37 @@ void DrawAdapter::fill_rect(Point a, Point b, uint32_t rgb) {
     rgb_ = saved;
 }
 
+void DrawAdapter::measure(const Prim& prim) {
+    set_pen(prim.rgb, prim.width, prim.dashed);
+    const std::vector<Point>& p = prim.points;
+    switch (prim.kind) {
+        case Prim::STRIP: strip(p); break;
+        case Prim::POLYGON: polygon(p, prim.filled); break;
+        case Prim::DOTS: dots(p); break;
+        case Prim::CIRCLE:
+            if (p.size() == 2) circle(p[0], p[1], prim.filled);
+            break;
+        case Prim::ARC:
+            if (p.size() == 3) arc(p[0], p[1], p[2], prim.clockwise != 0);
+            break;
+        case Prim::TEXT:
+            if (p.size() == 2) font_text(prim.text, prim.font, p[0], p[1]);
+            break;
+        case Prim::IMAGE:
+            if (p.size() == 4) image(prim.image, p.data());
+            break;
+        case Prim::FILL_RECT:
+            if (p.size() == 2) fill_rect(p[0], p[1], prim.rgb);
+            break;
+    }
+}
+
 void DrawAdapter::replay(const std::vector<Prim>& prims) {
     for (const Prim& prim : prims) {
+        if (bounds_) {
+            measure(prim);
+            continue;
+        }
         if (record_)
             record_->push_back(prim);
         else if (dc_)
@@ -267,27 +373,54 @@ void DrawAdapter::replay(const std::vector<Prim>& prims) {
     }
 }
 
+void DrawAdapter::use_pen(const wxPen& pen) {
+    // wxGTK's printer device (3.2 series) remembers the colour it last gave
+    // cairo for pens and texts and does not give it again when a brush has
+    // changed it since: lines and texts came out in the last brush's
+    // colour, white on white. There every pen is set, after one of another
+    // colour, which makes it give the one asked for. The toolkit mends it in
+    // its later versions.
+    if (printer_device_) {
+        const wxColour c = pen.GetColour();
+        dc_->SetPen(wxPen(wxColour(c.Red() ^ 0xFF, c.Green(), c.Blue()), 1));
+        dc_->SetPen(pen);
+        last_pen_ = &pen;
+        return;
+    }
+    // Setting a pen makes the context's own pen anew each time: only a
+    // different one is set.
+    if (&pen == last_pen_) return;
+    dc_->SetPen(pen);
+    last_pen_ = &pen;
+}
+
+void DrawAdapter::use_brush(const wxBrush& brush) {
+    if (&brush == last_brush_) return;
+    dc_->SetBrush(brush);
+    last_brush_ = &brush;
+}
+
 void DrawAdapter::paint(const Prim& prim) {
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {
         case Prim::STRIP: {
-            apply_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
             std::vector<wxPoint> pts;
             for (Point p : prim.points) pts.push_back(device(p));
             dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
             break;
         }
         case Prim::POLYGON: {
-            apply_pen(pen_for(rgb, prim.width, prim.dashed));
-            dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_brush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
             std::vector<wxPoint> pts;
             for (Point p : prim.points) pts.push_back(device(p));
             dc_->DrawPolygon(static_cast<int>(pts.size()), pts.data());
             break;
         }
         case Prim::CIRCLE: {
-            apply_pen(pen_for(rgb, prim.width, prim.dashed));
-            dc_->SetBrush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_brush(prim.filled ? brush_for(rgb) : *wxTRANSPARENT_BRUSH);
             const Point c = prim.points[0], on = prim.points[1];
             const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
             const wxPoint d = device(c);
@@ -296,7 +429,7 @@ void DrawAdapter::paint(const Prim& prim) {
             break;
         }
         case Prim::ARC: {
-            apply_pen(pen_for(rgb, prim.width, prim.dashed));
+            use_pen(pen_for(rgb, prim.width, prim.dashed));
             std::vector<wxPoint> pts;
             for (Point p : arc_points(prim.points[0], prim.points[1], prim.points[2],
                                       prim.clockwise != 0, std::max(sx_, sy_)))
@@ -305,14 +438,27 @@ void DrawAdapter::paint(const Prim& prim) {
             break;
         }
         case Prim::DOTS:
-            apply_pen(pen_for(rgb, 0, false));
+            use_pen(pen_for(rgb, 0, false));
+            if (wxGraphicsContext* gc = dc_->GetGraphicsContext()) {
+                // One fill of one-pixel squares where each point would be a fill
+                // of its own: the same pixels (the context is offset by half a
+                // pixel for a one-pixel pen, as a point is drawn).
+                wxGraphicsPath path = gc->CreatePath();
+                for (Point p : prim.points) {
+                    const wxPoint d = device(p);
+                    path.AddRectangle(d.x - 0.5, d.y - 0.5, 1, 1);
+                }
+                use_brush(brush_for(rgb));
+                gc->FillPath(path);
+                break;
+            }
             for (Point p : prim.points) dc_->DrawPoint(device(p));
             break;
         case Prim::TEXT: paint_text(prim); break;
         case Prim::IMAGE: paint_image(prim); break;
         case Prim::FILL_RECT: {
-            dc_->SetPen(*wxTRANSPARENT_PEN);
-            dc_->SetBrush(brush_for(prim.rgb & 0xFFFFFF));
+            use_pen(*wxTRANSPARENT_PEN);
+            use_brush(brush_for(prim.rgb & 0xFFFFFF));
             const wxPoint a = device(prim.points[0]), b = device(prim.points[1]);
             dc_->DrawRectangle(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x) + 1,
                                std::abs(b.y - a.y) + 1);
@@ -353,7 +499,7 @@ void DrawAdapter::paint_text(const Prim& prim) {
     if (points < 2.0) return;
     dc_->SetFont(font_for(prim.font, points));
     // The printer device colours texts as it last coloured a pen.
-    if (printer_device_) apply_pen(pen_for(mode_colour(prim.rgb), 0, false));
+    if (printer_device_) use_pen(pen_for(mode_colour(prim.rgb), 0, false));
     dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
     dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const Point anchor = prim.points[0], dir = prim.points[1];
@@ -411,7 +557,7 @@ void DrawAdapter::paint_image(const Prim& prim) {
         }
     }
     // No picture (or one too big to hold): its outline.
-    apply_pen(pen_for(mode_colour(prim.rgb), prim.width, false));
-    dc_->SetBrush(*wxTRANSPARENT_BRUSH);
+    use_pen(pen_for(mode_colour(prim.rgb), prim.width, false));
+    use_brush(*wxTRANSPARENT_BRUSH);
     dc_->DrawPolygon(4, c);
 }

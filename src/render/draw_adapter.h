@@ -55,6 +55,9 @@ public:
                 uint32_t background);
     // Records into *record.
     explicit DrawAdapter(std::vector<Prim>* record);
+    // Measures instead: *bounds grows by the world rectangle of every
+    // primitive asked for, pen widths included; *any is set by the first.
+    DrawAdapter(Rect* bounds, bool* any);
     DrawAdapter(const DrawAdapter&) = delete;
     DrawAdapter& operator=(const DrawAdapter&) = delete;
 
@@ -67,6 +70,10 @@ public:
     // their colours.
     bool monochrome = false;
     wxDC* dc() const { return dc_; }
+    bool measuring() const { return bounds_ != nullptr; }
+    // Measuring: grows the bounds by a world rectangle and the pen's half
+    // width around it (a shape measured without being drawn).
+    void cover(const Rect& box);
     double scale_x() const { return sx_; }
     double scale_y() const { return sy_; }
 
@@ -87,34 +94,42 @@ public:
     // Fills a world rectangle with a colour (erasing).
     void fill_rect(Point a, Point b, uint32_t rgb);
 
-    // Plays recorded primitives into this adapter.
+    // Plays recorded primitives into this adapter (measuring: measures them).
     void replay(const std::vector<Prim>& prims);
     // Device point of a world point.
     wxPoint device(Point world) const;
 
 private:
     void emit(Prim&& prim);
+    void measure(const Prim& prim);
+    // Measuring: grows the bounds by the points, `pad` world units around.
+    void cover_points(const Point* points, size_t count, int64_t pad);
     void paint(const Prim& prim);
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
+    // Sets the context's pen or brush unless it is the one set last (the
+    // caches' entries, and the stock transparent ones, never move).
+    void use_pen(const wxPen& pen);
+    void use_brush(const wxBrush& brush);
     const wxBrush& brush_for(uint32_t rgb);
     const wxFont& font_for(const Font& font, double points);
     double line_pixels_per_point(const Font& font);
     void paint_text(const Prim& prim);
     void paint_image(const Prim& prim);
 
-    // Sets the pen, on a printer device so that lines and texts take its colour.
-    void apply_pen(const wxPen& pen);
-
     wxDC* dc_ = nullptr;
-    bool printer_device_ = false;
+    bool printer_device_ = false;  // a printer: every pen is set (see use_pen)
     std::vector<Prim>* record_ = nullptr;
+    Rect* bounds_ = nullptr;  // not owned: measuring
+    bool* any_ = nullptr;     // not owned
     double sx_ = 1, sy_ = 1, ox_ = 0, oy_ = 0;
     uint32_t background_ = 0;
     int mode_ = DRAW_COPY;
     uint32_t rgb_ = 0;
     int32_t width_ = 0;
     bool dashed_ = false;
+    const wxPen* last_pen_ = nullptr;      // not owned: the context's pen, set by this adapter
+    const wxBrush* last_brush_ = nullptr;  // not owned
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
     std::unordered_map<std::string, wxFont> fonts_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/list.h"
@@ -91,6 +92,52 @@ TextKind text_kind(const Text* text) {
     }
 }
 
+// The measured boxes of library parts' own drawings (body and pins, in the
+// part's coordinates) by part, form and device: a sheet places few parts
+// many times, and the bounds index measures every placing. Forgotten
+// whenever an index is made anew, since parts may have changed between.
+class PartBoxCache {
+public:
+    bool find(const Part* part, const PlacedPart* pl, Rect* box, bool* any) const {
+        auto it = boxes_.find(key(part, pl));
+        if (it == boxes_.end()) return false;
+        *box = it->second.box;
+        *any = it->second.any;
+        return true;
+    }
+    void keep(const Part* part, const PlacedPart* pl, const Rect& box, bool any) {
+        boxes_[key(part, pl)] = Kept{box, any};
+    }
+    void clear() { boxes_.clear(); }
+
+private:
+    struct Key {
+        const Part* part;
+        int device;
+        bool convert;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return std::hash<const void*>()(k.part) ^ (size_t(k.device) * 0x9E3779B97F4A7C15ull) ^
+                   size_t(k.convert);
+        }
+    };
+    struct Kept {
+        Rect box;
+        bool any;
+    };
+    static Key key(const Part* part, const PlacedPart* pl) {
+        return Key{part, pl->device, (pl->flags & PL_CONVERT) != 0};
+    }
+    std::unordered_map<Key, Kept, KeyHash> boxes_;
+};
+
+PartBoxCache& part_box_cache() {
+    static PartBoxCache cache;
+    return cache;
+}
+
 class Painter;
 
 // The drawing table, beside the operations table (model/items/item_ops.h):
@@ -116,7 +163,11 @@ public:
         : a_(a), doc_(doc), colour_(colour), dashed_(style == STYLE_DASHED) {}
 
     void item(SchItem* item, const Matrix* m, int depth);
-    void schema(const Rect* visible);
+    // With `items`, those items in place of the ports list and the sheet's
+    // items (the bounds index's answer for `area`, to which the grid is
+    // kept too).
+    void schema(const Rect* visible, const Rect* area = nullptr,
+                const std::vector<SchItem*>* items = nullptr);
     void title_block(const Matrix* m);
     void vectors(Vectors* set, const Matrix* m, uint32_t rgb, int32_t width);
     // `bodied`: the pin's form has a body drawing, which then names the pins
@@ -126,6 +177,17 @@ public:
 
     uint32_t rgb(int property, int index = -1) const {
         return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index)) : uint32_t(colour_);
+    }
+    // A stroke text whose characters come out on the screen smaller than
+    // this many pixels (two points of a 96 dpi screen) cannot be read: it is
+    // left out rather than drawn as a smudge, as texts in document fonts
+    // smaller than two points are.
+    static constexpr double MIN_TEXT_PIXELS = 8.0 / 3.0;
+    bool unreadable(int32_t height, const Matrix* m) const {
+        if (!a_.dc() || a_.printing) return false;
+        double scale = a_.scale_y();
+        if (m) scale *= std::sqrt(std::fabs(m->m[0][0] * m->m[1][1] - m->m[0][1] * m->m[1][0]));
+        return std::abs(double(height)) * scale < MIN_TEXT_PIXELS;
     }
     bool shown(int screen, int print) const {
         // Explicit colours draw a ghost or a highlight: always shown.
@@ -139,6 +201,11 @@ public:
     void graphic(SchItem* item, const Matrix* m, uint32_t rgb, int32_t width, int depth);
     void fill_outline(List* items, const Matrix* m, std::vector<Point>* out, int depth);
     void placed_part(PlacedPart* pl, const Matrix* m);
+    // The body and pins of a placed part (what every placing of the same
+    // part, form and device draws alike).
+    void part_drawing(PlacedPart* pl, Part* part, const Matrix* m);
+    // Measuring: the part's own box, kept per part, placed by the matrix.
+    void measure_part_drawing(PlacedPart* pl, Part* part, const Matrix* m);
     void power(Power* power, const Matrix* m, uint32_t symbol_rgb, uint32_t text_rgb);
     void port(Port* port, const Matrix* m);
     void subsheet(SubSheet* box, const Matrix* m);
@@ -151,7 +218,8 @@ public:
     // bottom, 1 centre, 2 right or top.
     void name(const char* string, int font_property, Point at, int h, int v, const Matrix* m,
               uint32_t rgb, int32_t width);
-    void grid(const Rect& visible);
+    // The grid marks of the visible rectangle that lie in `area`.
+    void grid(const Rect& visible, const Rect& area);
 
     DrawAdapter& a_;
     Schema* doc_;
@@ -189,6 +257,24 @@ void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
         a_.font_text(t->string, *record, apply_matrix(m, t->pos), dir);
         return;
     }
+    if (unreadable(t->size.height, m)) return;
+    if (a_.measuring()) {
+        // The extent of the strokes, without laying them out.
+        Rect extent{};
+        int found = t->layout ? (bounds_TextLines(t->layout, &extent, false) ? 1 : 0)
+                              : text_layout_extent(t->string.c_str(), t->pos, t->size, t->flags,
+                                                   t->font, &extent);
+        if (found == 0) return;
+        if (found > 0) {
+            const Point far{clamp32(int64_t{extent.x} + extent.w),
+                            clamp32(int64_t{extent.y} + extent.h)};
+            pen(colour, width > 0 ? width : t->width);
+            a_.polygon({apply_matrix(m, {extent.x, extent.y}), apply_matrix(m, {far.x, extent.y}),
+                        apply_matrix(m, far), apply_matrix(m, {extent.x, far.y})},
+                       false);
+            return;
+        }
+    }
     if (!t->layout) layout_Text(t);
     int guard = 0;
     for (Stroke* s = t->layout; s && guard < MAX_CHAIN; s = s->next, ++guard) {
@@ -218,11 +304,17 @@ void Painter::vectors(Vectors* set, const Matrix* m, uint32_t colour, int32_t wi
 void Painter::name(const char* string, int font_property, Point at, int h, int v, const Matrix* m,
                    uint32_t colour, int32_t width) {
     if (!string || !*string) return;
+    const int height = font_height(font_property);
+    if (proper_get(font_property) < FONT_ID_BASE) {
+        TextSize size;
+        set_TextSize(&size, height);
+        if (unreadable(size.height, m)) return;
+    }
     Text t;
     t.string = string;
     t.font = proper_get(font_property);
     t.fonts = system_fonts;
-    set_TextSize(&t.size, font_height(font_property));
+    set_TextSize(&t.size, height);
     // The block's extent as drawn from an anchor at (0, 0).
     Rect block{};
     if (t.font >= FONT_ID_BASE) {
@@ -232,7 +324,8 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
         t.font = id;
         const Point size = measure_text_world(*record, string);
         block = Rect{0, -size.y, size.x, size.y};
-    } else {
+    } else if (!a_.measuring() ||
+               text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
         layout_Text(&t);
         if (t.layout) bounds_TextLines(t.layout, &block, false);
         free_Strokes(t.layout);
@@ -281,6 +374,32 @@ void Painter::pin(PlacedPart* pl, Pin* p, const Matrix* m, bool bodied) {
     }
 }
 
+void Painter::part_drawing(PlacedPart* pl, Part* part, const Matrix* m) {
+    Vectors* body = form_body(part, pl);
+    vectors(body, m, rgb(COLOR_PARTBODY), proper_get(WIDTH_PARTBODY));
+    const bool bodied = has_drawing(body);
+    PinList* pins = pl_pins_in_use(doc_ ? doc_->library : nullptr, pl);
+    if (pins)
+        for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, m, bodied);
+}
+
+void Painter::measure_part_drawing(PlacedPart* pl, Part* part, const Matrix* m) {
+    Rect local{};
+    bool any = false;
+    if (!part_box_cache().find(part, pl, &local, &any)) {
+        DrawAdapter measure(&local, &any);
+        Painter(measure, doc_, colour_, STYLE_AS_ITEM).part_drawing(pl, part, nullptr);
+        part_box_cache().keep(part, pl, local, any);
+    }
+    if (!any) return;
+    // The part's own box, placed: its corners through the part's matrix.
+    const Point far{clamp32(int64_t{local.x} + local.w), clamp32(int64_t{local.y} + local.h)};
+    pen(rgb(COLOR_PARTBODY), 0);
+    a_.polygon({apply_matrix(m, {local.x, local.y}), apply_matrix(m, {far.x, local.y}),
+                apply_matrix(m, far), apply_matrix(m, {local.x, far.y})},
+               false);
+}
+
 void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
     Library* library = doc_ ? doc_->library : nullptr;
     Matrix m;
@@ -288,12 +407,14 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
     if (outer) matrix_multiply(&m, outer);
     Part* part = pl_get_part(library, pl);
     if (part && shown(VISIBLE_PART, 0)) {
-        Vectors* body = form_body(part, pl);
-        vectors(body, &m, rgb(COLOR_PARTBODY), proper_get(WIDTH_PARTBODY));
-        const bool bodied = has_drawing(body);
-        PinList* pins = pl_pins_in_use(library, pl);
-        if (pins)
-            for (Pin* p : list_items<Pin>(pins->pins)) pin(pl, p, &m, bodied);
+        // A sheet holds many placings of few parts: a measure keeps each
+        // part's own box. Document-font pin texts keep their size whatever
+        // the part's scale, so those parts are measured placed.
+        if (a_.measuring() && proper_get(FONT_PINNAME) < FONT_ID_BASE &&
+            proper_get(FONT_PINNUM) < FONT_ID_BASE)
+            measure_part_drawing(pl, part, &m);
+        else
+            part_drawing(pl, part, &m);
     } else if (!part) {
         // A part its library does not hold: a cross at its place.
         pen(rgb(COLOR_ERROR), proper_get(WIDTH_ERROR));
@@ -309,10 +430,10 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
         if (colour_ == ITEM_COLOURS &&
             !proper_get(a_.printing ? PRINT_VIS_FIELDS : VISIBLE_FIELDS, slot))
             continue;
-        Text* t = attr_text_item(doc_, pl, attribute, i);
-        if (!t) continue;
-        text(t, outer, rgb(COLOR_PARTFIELD, std::min(i, 2)), 0);
-        free_Text(t, false);
+        Text t;
+        attr_text_fill(doc_, pl, attribute, i, &t);
+        text(&t, outer, rgb(COLOR_PARTFIELD, std::min(i, 2)), 0);
+        free_Text(&t, true);
     }
     if ((pl->flags & PL_POWERON) && shown(VISIBLE_POWER, PRINT_VIS_POWER))
         for (Power* p : list_items<Power>(pl->powers))
@@ -436,7 +557,7 @@ void Painter::item(SchItem* it, const Matrix* m, int depth) {
     if (auto draw = draw_row(it->type).item) draw(*this, it, m, depth);
 }
 
-void Painter::grid(const Rect& visible) {
+void Painter::grid(const Rect& visible, const Rect& area) {
     int64_t step = proper_get(GRID_SIZE);
     if (step < 1) return;
     // Coarse, medium and fine grids show every fourth, second or every step.
@@ -445,18 +566,26 @@ void Painter::grid(const Rect& visible) {
     // Widen the step until grid marks stand at least 8 pixels apart.
     while (step * a_.scale_x() < 8 && step < INT32_MAX / 2) step *= 2;
     pen(rgb(COLOR_GRID), 1);
+    // The marks of the visible rectangle (from its first multiple of the
+    // step, rounded toward zero) that lie in the area.
     const int64_t x0 = (int64_t{visible.x} / step) * step, y0 = (int64_t{visible.y} / step) * step;
     const int64_t x1 = int64_t{visible.x} + visible.w, y1 = int64_t{visible.y} + visible.h;
-    if (proper_get(GRID_STYLE) == 0) {  // lines
-        for (int64_t x = x0; x <= x1; x += step)
+    auto first_from = [step](int64_t start, int64_t from) {
+        return from <= start ? start : start + (from - start + step - 1) / step * step;
+    };
+    const int64_t ax0 = first_from(x0, area.x), ay0 = first_from(y0, area.y);
+    const int64_t ax1 = std::min(x1, int64_t{area.x} + area.w);
+    const int64_t ay1 = std::min(y1, int64_t{area.y} + area.h);
+    if (proper_get(GRID_STYLE) == 0) {  // lines, each across the whole visible rectangle
+        for (int64_t x = ax0; x <= ax1; x += step)
             a_.line({clamp32(x), clamp32(y0)}, {clamp32(x), clamp32(y1)});
-        for (int64_t y = y0; y <= y1; y += step)
+        for (int64_t y = ay0; y <= ay1; y += step)
             a_.line({clamp32(x0), clamp32(y)}, {clamp32(x1), clamp32(y)});
         return;
     }
     std::vector<Point> dots;
-    for (int64_t y = y0; y <= y1; y += step)
-        for (int64_t x = x0; x <= x1; x += step) dots.push_back({clamp32(x), clamp32(y)});
+    for (int64_t y = ay0; y <= ay1; y += step)
+        for (int64_t x = ax0; x <= ax1; x += step) dots.push_back({clamp32(x), clamp32(y)});
     a_.dots(dots);
 }
 
@@ -465,9 +594,9 @@ void Painter::title_block(const Matrix* m) {
     item(&doc_->titleblock, m, 0);
 }
 
-void Painter::schema(const Rect* visible) {
+void Painter::schema(const Rect* visible, const Rect* area, const std::vector<SchItem*>* items) {
     if (!doc_) return;
-    if (visible && shown(SHOW_GRID, PRINT_VIS_GRID)) grid(*visible);
+    if (visible && shown(SHOW_GRID, PRINT_VIS_GRID)) grid(*visible, area ? *area : *visible);
     if (shown(VISIBLE_BORDER, PRINT_VIS_BORDER)) {
         if (!doc_->border) schema_build_outline(doc_);
         vectors(doc_->border, nullptr, rgb(COLOR_FILM), proper_get(WIDTH_TITLE));
@@ -482,6 +611,10 @@ void Painter::schema(const Rect* visible) {
     }
     title_block(nullptr);
     for (SchItem* mark : list_items<SchItem>(doc_->erc_list)) item(mark, nullptr, 0);
+    if (items) {
+        for (SchItem* it : *items) item(it, nullptr, 0);
+        return;
+    }
     for (SchItem* p : list_items<SchItem>(doc_->ports)) item(p, nullptr, 0);
     if (doc_->sheet)
         for (SchItem* it : list_items<SchItem>(doc_->sheet->items)) item(it, nullptr, 0);
@@ -734,6 +867,26 @@ bool drawing_extent(Schema* schema, Rect* out) {
 
 void draw_schema(DrawAdapter* adapter, Schema* schema, const Rect* visible) {
     Painter(*adapter, schema, ITEM_COLOURS, STYLE_AS_ITEM).schema(visible);
+}
+
+void draw_schema_area(DrawAdapter* adapter, Schema* schema, const Rect& visible, const Rect& area,
+                      const std::vector<SchItem*>& items) {
+    Painter(*adapter, schema, ITEM_COLOURS, STYLE_AS_ITEM).schema(&visible, &area, &items);
+}
+
+bool item_draw_bounds(Schema* schema, SchItem* item, Rect* out) {
+    if (!item) {
+        part_box_cache().clear();
+        return false;
+    }
+    bool any = false;
+    Rect box{};
+    DrawAdapter measure(&box, &any);
+    // In an explicit colour everything of the item counts, whatever the
+    // visibility settings: the selection is drawn that way.
+    Painter(measure, schema, SELECTION_COLOUR, STYLE_AS_ITEM).item(item, nullptr, 0);
+    if (any) *out = box;
+    return any;
 }
 
 void draw_item_on_canvas(RenderCanvas* canvas, DrawAdapter* adapter, SchItem* item, int mode,

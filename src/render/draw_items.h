@@ -12,6 +12,7 @@
 // outlines, net-property flags, pin drawings, the sheet border) are built
 // on the way, as the records allow.
 #include <cstdint>
+#include <vector>
 
 #include "foundation/geometry.h"
 #include "foundation/matrix.h"
@@ -57,6 +58,18 @@ bool drawing_extent(Schema* schema, Rect* out);
 // null: no grid), border, title block, ERC marks, interface ports and
 // the sheet's items.
 void draw_schema(DrawAdapter* adapter, Schema* schema, const Rect* visible);
+// What of the same falls in `area` (world units), with the given items in
+// place of the ports list and the sheet's items: the bounds index's answer
+// for the area, in list order. The caller clips the adapter's context to
+// the area; the grid marks are those of `visible`.
+void draw_schema_area(DrawAdapter* adapter, Schema* schema, const Rect& visible, const Rect& area,
+                      const std::vector<SchItem*>& items);
+// The world rectangle an item covers when drawn on the screen in any
+// colour (the selection's too): every line with its pen, texts, names, pin
+// labels and attributes; false when it draws nothing. A null item forgets
+// what is kept between calls (the boxes of library parts' own drawings):
+// the bounds index asks so each time it is made anew.
+bool item_draw_bounds(Schema* schema, SchItem* item, Rect* out);
 // One item of `schema` through the adapter (what draw_item_on_canvas does
 // with an adapter).
 void draw_item(DrawAdapter* adapter, Schema* schema, SchItem* item, const Matrix* matrix,

@@ -1,6 +1,7 @@
 #include "render/render_canvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -8,6 +9,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/item.h"
 #include "model/items/view.h"
@@ -15,6 +17,11 @@
 #include "render/draw_items.h"
 
 namespace {
+
+// Device pixels that pens (a pixel at least, round caps), antialiasing and
+// faces draw past the points they are given.
+constexpr int PEN_MARGIN = 3;
+
 // Every canvas alive, in the order they were made.
 std::vector<RenderCanvas*>& live_canvases() {
     static std::vector<RenderCanvas*> canvases;
@@ -70,7 +77,7 @@ void RenderCanvas::SetDocument(Schema* schema) {
 
 void RenderCanvas::SetZoom(double zoom, bool free) {
     if (View* v = GetView()) view_set_scale(v, zoom, free);
-    Redraw();
+    RedrawView();
 }
 
 void RenderCanvas::ZoomAll() {
@@ -79,17 +86,70 @@ void RenderCanvas::ZoomAll() {
         view_zoom_rect(&schema_->view, drawing, true);
         view_invalidate(&schema_->view);
     }
-    Redraw();
+    RedrawView();
 }
 
 void RenderCanvas::CenterOn(Point world) {
     if (View* v = GetView()) view_set_center(v, world);
-    Redraw();
+    RedrawView();
 }
 
 void RenderCanvas::Redraw() {
+    drop_sheet_index(schema_);
+    RedrawView();
+}
+
+void RenderCanvas::RedrawView() {
     backing_valid_ = false;
+    pending_.clear();
     Refresh(false);
+}
+
+void RenderCanvas::RedrawDamage() {
+    std::vector<Rect> damage;
+    if (!schema_ || sheet_index_take_damage(schema_, &damage) || BackingStale()) {
+        RedrawView();
+        return;
+    }
+    const wxRect client(GetClientSize());
+    for (const Rect& world : damage) {
+        wxRect area = DeviceRect(world).Intersect(client);
+        if (area.IsEmpty()) continue;
+        pending_.push_back(area);
+        RefreshRect(area, false);
+    }
+}
+
+wxRect RenderCanvas::DeviceRect(const Rect& world) const {
+    const View* v = GetView();
+    if (!v) return wxRect();
+    const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const double sx = v->point.m[0][0], sy = v->point.m[1][1];
+    auto device = [](double value) {
+        return static_cast<int>(std::clamp(std::floor(value), -1e9, 1e9));
+    };
+    const int x0 = device(world.x * sx - origin.x), y0 = device(world.y * sy - origin.y);
+    const int x1 = device((double(world.x) + world.w) * sx - origin.x);
+    const int y1 = device((double(world.y) + world.h) * sy - origin.y);
+    wxRect r(wxPoint(std::min(x0, x1), std::min(y0, y1)),
+             wxPoint(std::max(x0, x1), std::max(y0, y1)));
+    return r.Inflate(PEN_MARGIN + 1);
+}
+
+Rect RenderCanvas::WorldRect(const wxRect& device) const {
+    const View* v = GetView();
+    if (!v) return Rect{};
+    const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const double sx = v->point.m[0][0], sy = v->point.m[1][1];
+    if (sx <= 0 || sy <= 0) return Rect{};
+    auto world = [](double value) {
+        return static_cast<int32_t>(std::clamp(value, double(INT32_MIN), double(INT32_MAX)));
+    };
+    const int32_t x0 = world(std::floor((device.x + origin.x) / sx));
+    const int32_t y0 = world(std::floor((device.y + origin.y) / sy));
+    const int32_t x1 = world(std::ceil((device.GetRight() + 1.0 + origin.x) / sx));
+    const int32_t y1 = world(std::ceil((device.GetBottom() + 1.0 + origin.y) / sy));
+    return Rect{x0, y0, world(double(x1) - x0), world(double(y1) - y0)};
 }
 
 void RenderCanvas::VisibleRect(int out[4]) const {
@@ -121,6 +181,28 @@ void RenderCanvas::SyncScrollbars() {
     view_update_transform(v);
 }
 
+void RenderCanvas::DrawThrough(DrawAdapter& adapter, const Rect& area, const Rect& grid) {
+    const View* v = GetView();
+    const Rect visible = v->visible;
+    SheetIndex* index = schema_->current == schema_->sheet ? sheet_index(schema_) : nullptr;
+    if (!index) {
+        draw_schema(&adapter, schema_, &visible);
+        if (schema_->sheet)
+            for (SchItem* item : list_items<SchItem>(schema_->sheet->items))
+                if (item->state & STATE_SELECTED)
+                    draw_item(&adapter, schema_, item, nullptr, SELECTION_COLOUR, STYLE_AS_ITEM);
+        return;
+    }
+    sheet_index_query(index, area, &found_);
+    draw_schema_area(&adapter, schema_, visible, grid, found_);
+    // The selection is drawn again in its own colour, on screen only: a
+    // user must see what Del, a move or a copy will take.
+    for (SchItem* item : found_)
+        if ((item->state & STATE_SELECTED) &&
+            sheet_index_list_of(index, item) == schema_->sheet->items)
+            draw_item(&adapter, schema_, item, nullptr, SELECTION_COLOUR, STYLE_AS_ITEM);
+}
+
 void RenderCanvas::RebuildBacking() {
     wxSize size = GetClientSize();
     size.x = std::max(size.x, 1);
@@ -129,20 +211,41 @@ void RenderCanvas::RebuildBacking() {
     wxMemoryDC dc(backing_);
     dc.SetBackground(wxBrush(colour_of_rgb(uint32_t(proper_get(COLOR_BACKG)))));
     dc.Clear();
+    pending_.clear();
     if (View* v = GetView()) {
         DrawAdapter adapter = MakeAdapter(dc);
-        const Rect visible = v->visible;
-        draw_schema(&adapter, schema_, &visible);
-        // The selection is drawn again in its own colour, on screen only:
-        // a user must see what Del, a move or a copy will take.
-        if (schema_ && schema_->sheet)
-            for (SchItem* item : list_items<SchItem>(schema_->sheet->items))
-                if (item->state & STATE_SELECTED)
-                    draw_item(&adapter, schema_, item, nullptr, SELECTION_COLOUR, STYLE_AS_ITEM);
+        if (schema_) {
+            DrawThrough(adapter, WorldRect(wxRect(size).Inflate(PEN_MARGIN + 1)), v->visible);
+            // What was noted before is drawn now.
+            std::vector<Rect> drawn;
+            sheet_index_take_damage(schema_, &drawn);
+        }
         backing_zoom_ = v->zoom;
     }
     backing_start_ = CalcUnscrolledPosition(wxPoint(0, 0));
     backing_valid_ = true;
+}
+
+void RenderCanvas::RepaintAreas() {
+    std::vector<wxRect> areas;
+    areas.swap(pending_);
+    if (!schema_ || !GetView()) return;
+    wxMemoryDC dc(backing_);
+    const wxBrush background(colour_of_rgb(uint32_t(proper_get(COLOR_BACKG))));
+    for (const wxRect& area : areas) {
+        dc.SetClippingRegion(area);
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(background);
+        // A pixel more on each side: the context may be offset by half a
+        // pixel, and every pixel of the area must be covered whole.
+        dc.DrawRectangle(wxRect(area).Inflate(1));
+        {
+            DrawAdapter adapter = MakeAdapter(dc);
+            DrawThrough(adapter, WorldRect(wxRect(area).Inflate(PEN_MARGIN + 1)),
+                        WorldRect(wxRect(area).Inflate(1)));
+        }
+        dc.DestroyClippingRegion();
+    }
 }
 
 void RenderCanvas::FollowScrolling() {
@@ -170,7 +273,10 @@ void RenderCanvas::PaintInto(wxDC& dc) {
     FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    if (BackingStale()) RebuildBacking();
+    if (BackingStale())
+        RebuildBacking();
+    else if (!pending_.empty())
+        RepaintAreas();
     dc.DrawBitmap(backing_, 0, 0);
     if (!ghosts_.empty()) {
         DrawAdapter adapter = MakeAdapter(dc);
@@ -182,7 +288,10 @@ void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint
     FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
-    if (BackingStale()) RebuildBacking();
+    if (BackingStale())
+        RebuildBacking();
+    else if (!pending_.empty())
+        RepaintAreas();
     {
         wxMemoryDC dc(backing_);
         DrawAdapter adapter = MakeAdapter(dc);
@@ -192,8 +301,18 @@ void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint
 }
 
 bool RenderCanvas::ToggleGhost(std::vector<Prim>&& ghost) {
+    // Shown or taken away, the ghost covers its own rectangle only.
+    Rect box{};
+    bool any = false;
+    {
+        DrawAdapter measure(&box, &any);
+        measure.replay(ghost);
+    }
     const bool shown = ghosts_.toggle(std::move(ghost));
-    Refresh(false);
+    if (any) {
+        wxRect area = DeviceRect(box).Intersect(wxRect(GetClientSize()));
+        if (!area.IsEmpty()) RefreshRect(area, false);
+    }
     return shown;
 }
 
@@ -212,8 +331,11 @@ wxBitmap RenderCanvas::Snapshot() {
 }
 
 void RenderCanvas::OnPaint(wxPaintEvent&) {
-    wxPaintDC dc(this);
-    PaintInto(dc);
+    {
+        wxPaintDC dc(this);
+        PaintInto(dc);
+    }
+    ++paints_;
 }
 
 void RenderCanvas::OnSize(wxSizeEvent& event) {

@@ -3,8 +3,14 @@
 // (not owned), binds the document's View to the window (scroll position,
 // zoom, client size), keeps a backing bitmap of the drawn document and the
 // ghost overlay, and paints in its paint handler only: the backing bitmap,
-// rebuilt when the document, the zoom, the scroll position or the size
-// changed, with the ghosts over it.
+// rebuilt when the zoom, the scroll position or the size changed, or only
+// where the document changed, with the ghosts over it.
+//
+// A sheet is drawn through the document's bounds index
+// (model/documents/sheet_index.h): only the items whose rectangles meet
+// what is drawn are visited. After an edit the canvas draws again the
+// rectangles the index noted as changed (RedrawDamage); a ghost toggled
+// refreshes its own rectangle.
 //
 // The shell's editing canvas derives from it and adds modes, events and
 // menus.
@@ -20,12 +26,13 @@
 #include "render/ghost_overlay.h"
 
 struct Schema;
+struct SchItem;
 struct View;
 
 class RenderCanvas : public wxScrolledCanvas {
 public:
-    RenderCanvas(wxWindow* parent, wxWindowID id = wxID_ANY,
-                 const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
+    RenderCanvas(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                 const wxSize& size = wxDefaultSize,
                  long style = wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
     ~RenderCanvas() override;
 
@@ -43,8 +50,16 @@ public:
     void ZoomAll();
     void CenterOn(Point world);
 
-    // The document changed: the backing bitmap is rebuilt at the next paint.
+    // The document changed in ways nobody noted: its bounds index is made
+    // anew and the backing bitmap rebuilt at the next paint.
     void Redraw();
+    // The same document seen another way (zoom, centre): the backing bitmap
+    // is rebuilt at the next paint.
+    void RedrawView();
+    // Draws again, at the next paint, the rectangles the document's bounds
+    // index noted as changed (edits, the selection); everything when it
+    // holds no notes it can vouch for.
+    void RedrawDamage();
     // Draws into the backing bitmap now (for tools that paint with
     // DRAW_COPY or DRAW_MERGE) and refreshes the window.
     void PaintOnBacking(const std::function<void(DrawAdapter&)>& paint);
@@ -64,6 +79,9 @@ public:
     // An adapter mapping the document's world units to this window's
     // client pixels, drawing into dc.
     DrawAdapter MakeAdapter(wxDC& dc) const;
+    // The paints the window has finished so far: a caller that changed the
+    // document waits for the count to move to know its change is on screen.
+    unsigned long PaintCount() const { return paints_; }
 
 protected:
     void OnPaint(wxPaintEvent& event);
@@ -71,6 +89,16 @@ protected:
     // Brings the scroll bars to the view after the view recomputed.
     void SyncScrollbars();
     void RebuildBacking();
+    // Draws again the areas of the backing bitmap waiting in pending_.
+    void RepaintAreas();
+    // The device rectangle of a world one, widened by what pens and faces
+    // draw past their points.
+    wxRect DeviceRect(const Rect& world) const;
+    // The world rectangle of a device one.
+    Rect WorldRect(const wxRect& device) const;
+    // Draws the document's items that meet `area` (world) with the grid
+    // marks of `grid` through the adapter, the selection over them.
+    void DrawThrough(DrawAdapter& adapter, const Rect& area, const Rect& grid);
     // The backing bitmap no longer shows the document as the view now maps it.
     bool BackingStale() const;
     // Takes a scroll position the user chose into the view.
@@ -83,7 +111,10 @@ private:
     wxPoint backing_start_{-1, -1};
     double backing_zoom_ = 0;
     GhostOverlay ghosts_;
+    std::vector<wxRect> pending_;  // areas of the backing to draw again (device pixels)
+    std::vector<SchItem*> found_;  // the index's last answer (kept for its storage)
     bool syncing_ = false;
+    unsigned long paints_ = 0;
 };
 
 // The canvas made last of those still open, or null when none is.

@@ -68,4 +68,5 @@ void install_render_services(Services& table) {
         if (canvas) static_cast<RenderCanvas*>(canvas)->VisibleRect(out);
     };
     table.font_remove_entry = font_remove_entry;
+    table.item_draw_bounds = item_draw_bounds;
 }

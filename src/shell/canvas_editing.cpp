@@ -9,16 +9,19 @@
 #include <wx/timer.h>
 
 #include "dialogs/item_dialogs.h"
+#include "dialogs/nav_dialogs.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
+#include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
 #include "render/draw_adapter.h"
@@ -35,6 +38,13 @@ public:
     explicit CanvasHost(EditCanvas* canvas) : canvas_(canvas) {}
 
     void redraw() override { canvas_->Redraw(); }
+    // The document's bounds index noted what an edit or a selection
+    // changed: the canvas draws those rectangles again, and the edit's own.
+    void invalidate(const std::vector<Rect>& areas) override {
+        for (const Rect& area : areas) sheet_index_damage_rect(canvas_->mySchema, area);
+        canvas_->RedrawDamage();
+    }
+    void redraw_changes() override { canvas_->RedrawDamage(); }
     void xor_items(List* items) override { canvas_->ToggleItemGhost(items); }
     void show_prompt(const char* text) override { canvas_set_prompt(canvas_, text); }
     void show_mode_name(const char* text) override { canvas_set_mode_name(canvas_, text); }
@@ -46,7 +56,10 @@ public:
                                                         : wxCURSOR_ARROW;
         canvas_->SetCursor(wxCursor(stock));
     }
-    void show_crosshair(int, bool) override {}
+    // A cross-hair given up goes at once, not at the next blink.
+    void show_crosshair(int, bool on) override {
+        if (!on) canvas_->HideBlinkingCross();
+    }
     void warp_pointer(Point world) override {
         if (!canvas_->mySchema) return;
         View* view = &canvas_->mySchema->view;
@@ -64,6 +77,9 @@ public:
     bool edit_item(SchItem* item, Point p, int code) override {
         return ::edit_item(canvas_, item, p, code);
     }
+    void edit_bookmark(int slot) override { ::edit_bookmark(canvas_, slot); }
+    void hide_sheet_dialog() override { hide_dialog(file_sheet_load); }
+    void refresh_shortcuts() override { ::shortcuts_refresh(canvas_); }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {
         if (!canvas_->mySchema) return;
@@ -73,13 +89,13 @@ public:
     void zoom_area(Rect area) override {
         if (!canvas_->mySchema) return;
         view_zoom_rect(&canvas_->mySchema->view, area, false);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
     void zoom_fit() override { canvas_->ZoomFit(); }
     void centre_on(Point world) override {
         if (!canvas_->mySchema) return;
         view_set_center(&canvas_->mySchema->view, world);
-        canvas_->Redraw();
+        canvas_->RedrawView();
     }
 
 private:
@@ -233,7 +249,7 @@ void EditCanvas::OnMoveTimer() {
     wxPoint centre(size.x / 2 + dx * size.x / 10, size.y / 2 + dy * size.y / 10);
     WorldPoint(centre, &world);
     view_set_center(&mySchema->view, world);
-    Redraw();
+    RedrawView();
     if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
 }
 
@@ -241,6 +257,14 @@ void EditCanvas::OnBlinkTimer() {
     // The cross-hair of a mode that asked for one blinks at the pointer.
     if (!mySchema) return;
     if (!cross_shown_ && !editing.look.crosshair_on) return;
+    ToggleBlinkingCross();
+}
+
+void EditCanvas::HideBlinkingCross() {
+    if (mySchema && cross_shown_) ToggleBlinkingCross();
+}
+
+void EditCanvas::ToggleBlinkingCross() {
     if (!cross_shown_) cross_at_ = editing.pointer;
     const Rect& seen = mySchema->view.visible;
     Line* lines[2] = {new_Line(), new_Line()};

@@ -32,22 +32,33 @@ wxMenuBar* bar_of(EditCanvas* canvas) {
     return child ? child->GetMenuBar() : nullptr;
 }
 
+// The status line's mode, prompt and modified fields for the canvas.
+void show_status(EditCanvas* canvas) {
+    if (!main_frame || canvas != paint_zone) return;
+    main_frame->SetStatusField(STATUS_MODE, wxString::FromUTF8(canvas->mode_name));
+    main_frame->SetStatusField(STATUS_PROMPT, wxString::FromUTF8(canvas->prompt));
+    main_frame->SetStatusField(
+        STATUS_MODIFIED, schema_is_modified(canvas->mySchema) ? wxS("*MODIFIED*") : wxString());
+}
+
 }  // namespace
 
 bool canvas_is_empty(EditCanvas* canvas) { return !canvas || schema_is_empty(canvas->mySchema); }
 
+// The modified mark is shown in the title and the status line; the drawing
+// does not show it, so it is not drawn again.
 void canvas_mark_modified(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema) return;
     schema_set_modified(canvas->mySchema);
     canvas_update_title(canvas);
-    canvas_redraw_and_status(canvas);
+    show_status(canvas);
 }
 
 void canvas_mark_saved(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema) return;
     schema_clear_modified(canvas->mySchema);
     canvas_update_title(canvas);
-    canvas_redraw_and_status(canvas);
+    show_status(canvas);
 }
 
 void canvas_redraw(EditCanvas* canvas, Schema*) {
@@ -57,11 +68,7 @@ void canvas_redraw(EditCanvas* canvas, Schema*) {
 void canvas_redraw_and_status(EditCanvas* canvas) {
     if (!canvas) return;
     canvas->Redraw();
-    if (!main_frame || canvas != paint_zone) return;
-    main_frame->SetStatusField(STATUS_MODE, wxString::FromUTF8(canvas->mode_name));
-    main_frame->SetStatusField(STATUS_PROMPT, wxString::FromUTF8(canvas->prompt));
-    main_frame->SetStatusField(
-        STATUS_MODIFIED, schema_is_modified(canvas->mySchema) ? wxS("*MODIFIED*") : wxString());
+    show_status(canvas);
 }
 
 void canvas_update_title(EditCanvas* canvas) {
@@ -119,7 +126,7 @@ void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last) {
 
 // The sheet's undo copy and selection record are the sheet editor's.
 void canvas_keep_document_copy(EditCanvas* canvas) {
-    if (canvas && canvas->kind == CANVAS_SHEET) edit_checkpoint(&canvas->editing);
+    if (canvas && canvas->kind == CANVAS_SHEET) edit_checkpoint_document(&canvas->editing);
 }
 void canvas_clear_selection_info(EditCanvas* canvas) {
     if (!canvas) return;

@@ -71,7 +71,7 @@ const std::vector<CommandEntry> table = {
     {CMD_EDIT_ITEM, MENU_EDIT, S, "Edit &Item...\tCtrl+E", "Edit an item"},
     {0, MENU_EDIT, S, "", ""},
     {CMD_FIND, MENU_EDIT, S, "&Find...\tCtrl+F", "Find a text"},
-    {20258, MENU_EDIT, T, "&Find...", "Find a text"},
+    {CMD_FIND_TEMPLATE, MENU_EDIT, T, "&Find...", "Find a text"},
     {CMD_FIND, MENU_EDIT, L, "&Find Pin...\tCtrl+F", "Find a pin by its number or name"},
     {CMD_JUMP_XY, MENU_EDIT, S, "&XY Pos...", "Jump to Specified Position", jump_menu},
     {20062, MENU_EDIT, S, "Mark &A", "Jump to a bookmark", jump_menu},

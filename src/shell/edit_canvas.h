@@ -108,6 +108,8 @@ public:
     void OnChar(wxKeyEvent& event);
     void OnMoveTimer();
     void OnBlinkTimer();
+    // Takes the blinking cross-hair off the overlay when it is on it.
+    void HideBlinkingCross();
     // Shows the items on the ghost overlay, or takes them away when shown.
     void ToggleItemGhost(List* items);
     // Shows a document the editor made (undo), the former one freed already.
@@ -121,6 +123,7 @@ private:
     wxPoint last_window_;       // window point of the last mouse message
     bool cross_shown_ = false;  // the blinking cross-hair is on the overlay
     Point cross_at_;
+    void ToggleBlinkingCross();
     void OnFitPaint(wxPaintEvent& event);
     void OnMotion(wxMouseEvent& event);
 };

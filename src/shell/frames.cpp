@@ -14,6 +14,7 @@
 #include <wx/toolbar.h>
 #include <wx/tooltip.h>
 
+#include "dialogs/nav_dialogs.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
@@ -259,6 +260,7 @@ bool MyChild::OkToClose() { return canvas ? canvas->OkToClose() : true; }
 void MyChild::OnActivate(wxActivateEvent& event) {
     if (event.GetActive() && canvas) {
         paint_zone = canvas;
+        shortcuts_refresh(canvas);
         if (main_frame) {
             main_frame->RefreshMenus(GetMenuBar(), canvas);
             canvas_redraw_and_status(canvas);

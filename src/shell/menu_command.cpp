@@ -10,6 +10,7 @@
 
 #include <wx/aboutdlg.h>
 
+#include "dialogs/nav_dialogs.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "editor/selection.h"
@@ -121,13 +122,19 @@ void clip_command(const CommandCall& call, int (*edit)(EditSession*)) {
         clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
 }
 
+// The Add commands that start afresh: the last search's count forgotten.
+void add_item(const CommandCall& call, void (*add)(EditSession*)) {
+    reset_match_count(call.canvas);
+    add(session(call));
+}
+
 void power_command(const CommandCall& call) {
     // The ground button places a ground symbol with the power tool, the
     // power dialog's stored values left alone.
     if (call.argument == ARG_GROUND_BUTTON)
         ground_button(session(call));
     else
-        add_power_cmd(session(call));
+        add_item(call, add_power_cmd);
 }
 
 // A palette entry places its own part and becomes the palette's current
@@ -145,6 +152,7 @@ std::vector<CommandRow> joined(std::vector<CommandRow> rows, const std::vector<C
 
 // Edit Item: the next click edits the item under it.
 void edit_item_command(const CommandCall& call) {
+    reset_match_count(call.canvas);
     EditSession* editing = session(call);
     if (edit_item_cmd(editing, false, EDIT_ITEM_FILTER) == 0)
         set_pending_click(editing, CMD_EDIT_ITEM, EDIT_OPERATION);
@@ -194,6 +202,9 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
         {CMD_EDIT_ITEM, edit_item_command, S, DOC},
+        {CMD_FIND, [](C c) { open_find_text(c.canvas); }, S, DOC},
+        {CMD_FIND_TEMPLATE, [](C c) { open_find_text(c.canvas); }, T, DOC},
+        {CMD_JUMP_XY, [](C c) { open_jump_xypos(c.canvas); }, S, DOC},
         {EDITOR_MARK_FIRST + 0, mark, S, DOC},
         {EDITOR_MARK_FIRST + 1, mark, S, DOC},
         {EDITOR_MARK_FIRST + 2, mark, S, DOC},
@@ -229,6 +240,9 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_REDRAW, [](C c) { c.canvas->Redraw(); }, ED},
         {CMD_PALETTE, palette_command, ALL},
 
+        // Options
+        {CMD_SHORTCUTS, [](C c) { open_shortcuts(c.canvas); }, ED},
+
         // Place (sheet)
         {EDITOR_PLACE_PART, place_part_command, S, DOC},
         {EDITOR_WIRE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, false, false); }, S,
@@ -238,10 +252,10 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUNCTION, [](C c) { start_junction_mode(session(c)); }, S, DOC},
         {EDITOR_POWER, power_command, S, DOC},
         {EDITOR_NET, [](C c) { add_net_cmd(session(c)); }, S, DOC},
-        {EDITOR_PORT, [](C c) { add_port_cmd(session(c)); }, S, DOC},
-        {EDITOR_TEXT, [](C c) { add_text_cmd(session(c)); }, S, DOC},
+        {EDITOR_PORT, [](C c) { add_item(c, add_port_cmd); }, S, DOC},
+        {EDITOR_TEXT, [](C c) { add_item(c, add_text_cmd); }, S, DOC},
         {EDITOR_NOCONNECT, [](C c) { start_noconnect_mode(session(c)); }, S, DOC},
-        {EDITOR_SHEET, [](C c) { add_sheet_cmd(session(c)); }, S, DOC},
+        {EDITOR_SHEET, [](C c) { add_item(c, add_sheet_cmd); }, S, DOC},
         {EDITOR_NETPROP, [](C c) { add_netprop_cmd(session(c)); }, S, DOC},
         {EDITOR_LINE, [](C c) { start_drawing_tool(session(c), DRAW_KIND_LINE, true, false); }, S,
          DOC},

@@ -1,5 +1,7 @@
 #include "connectivity/net_fixture.h"
 
+#include "connectivity/net_oracle.h"
+
 #include <cstdarg>
 #include <sstream>
 #include <unordered_map>
@@ -173,15 +175,21 @@ SchemaPtr compile_sheet(const std::string& items, const std::string& ports) {
     return compile(schematic(items, ports));
 }
 
-ContextPtr build_with(Schema* schema, const NetPhaseTable& phases, int* result) {
+namespace {
+
+ContextPtr build_by(Schema* schema, int (*builder)(NetContext*, Schema*), int* result) {
     ContextPtr context(new_NetContext(), ContextFree{schema});
-    int r = build_sheet_nets_with(context.get(), schema, phases);
+    int r = builder(context.get(), schema);
     if (result) *result = r;
     return context;
 }
 
-ContextPtr build(Schema* schema, int* result) {
-    return build_with(schema, indexed_net_phases, result);
+}  // namespace
+
+ContextPtr build(Schema* schema, int* result) { return build_by(schema, build_sheet_nets, result); }
+
+ContextPtr build_plain(Schema* schema, int* result) {
+    return build_by(schema, plain_build, result);
 }
 
 std::string describe_nets(const NetContext* context) {

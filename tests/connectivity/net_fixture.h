@@ -59,9 +59,10 @@ SchemaPtr compile(const std::string& source);
 SchemaPtr compile_sheet(const std::string& items, const std::string& ports = "");
 
 // --- builds ------------------------------------------------------------------------------
-// Builds with the shipped phases; the result code in *result.
+// Builds with build_sheet_nets; the result code in *result.
 ContextPtr build(Schema* schema, int* result = nullptr);
-ContextPtr build_with(Schema* schema, const NetPhaseTable& phases, int* result = nullptr);
+// Builds the plain way (net_oracle.h).
+ContextPtr build_plain(Schema* schema, int* result = nullptr);
 
 // One line per net: "names [kind:name ...] pref NAME prop P members [what@x,y ...] wires N".
 std::string describe_nets(const NetContext* context);

@@ -1,9 +1,10 @@
-// The phases that look for touching records, written the plain way: every
-// line against every later line, every junction and pin tip against every
-// line, every member against every wire, every name against every later
-// name, every bus line and label scanned for each port. They run without
-// the builder's look-up tables, so the shared routines walk chains and
-// scan the sheet too. The shipped phases must give exactly what these give.
+// The net build written the plain way, on the records themselves: stub
+// wires and pseudo-pins appended to the sheet's list, every line against
+// every later line, every junction and pin tip against every line, every
+// member against every wire, every name against every later name, every bus
+// line and label scanned for each port, chains walked link by link, and the
+// temporary records taken off the list again at the end. The shipped build
+// must leave exactly what this one leaves.
 #include "connectivity/net_oracle.h"
 
 #include <string>
@@ -28,6 +29,20 @@ namespace {
 SchItem* item_of(DListNode* node) { return static_cast<SchItem*>(node->data); }
 bool free_line(const SchItem* item) {
     return item->type == LINE_ITEM && !(item->state & NET_IGNORED);
+}
+
+int plain_pseudo_pins(NetContext* context, Schema* schema) {
+    List* items = context->sheet->items;
+    DListNode* last = dlist_tail(items);
+    for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
+        if (item_of(node)->type == NOCON_ITEM)
+            add_PseudoPin(item_of(node)->pos, item_of(node), nullptr, nullptr, nullptr, items);
+        else
+            add_item_stubs(schema, item_of(node), items, true);
+        if (node == last) break;
+    }
+    for (Port* port : list_items<Port>(schema->ports)) add_item_stubs(schema, port, items, true);
+    return 0;
 }
 
 int plain_wire_ends(NetContext* context, Schema*) {
@@ -64,6 +79,14 @@ int plain_junctions(NetContext* context, Schema* schema) {
     return 0;
 }
 
+int plain_ends_open(NetContext* context, Schema*) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->type == LINE_ITEM || item->type == ARC_ITEM || item->type == JUNCTION_ITEM ||
+            item->type == PSEUDO_PIN)
+            item->state |= NET_ENDS_OPEN;
+    return 0;
+}
+
 bool joinable(const SchItem* item) {
     return (item->type == LINE_ITEM || item->type == ARC_ITEM) && !(item->state & NET_IGNORED);
 }
@@ -73,6 +96,20 @@ int plain_arcs(NetContext* context, Schema*) {
         if (!joinable(item_of(a))) continue;
         for (DListNode* b = dlist_next(a); b; b = dlist_next(b))
             if (joinable(item_of(b))) join_if_ends_meet(context, item_of(a), item_of(b));
+    }
+    return 0;
+}
+
+int plain_islands(NetContext* context, Schema*) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+        if ((item->type != LINE_ITEM && item->type != ARC_ITEM) || is_drawing_line(item) ||
+            is_bus_line(item) || item->prev)
+            continue;
+        Ident* head = new_Ident();
+        head->next = item;
+        item->prev = head;
+        if (!context->islands) context->islands = list_new();
+        dlist_append(context->islands, head);
     }
     return 0;
 }
@@ -185,10 +222,46 @@ int plain_buses(NetContext* context, Schema* schema) {
     return 0;
 }
 
+// Phase 12: the temporary records other than heads and pseudo-pins are
+// unlinked from their chains and taken off the list; members whose wire
+// goes lose it.
+bool goes(const SchItem* item) {
+    return (item->state & NET_TEMPORARY) && item->type != IDENT_ITEM && item->type != PSEUDO_PIN;
+}
+
+int plain_cleanup(NetContext* context, Schema* schema) {
+    for (SchItem* item : list_items<SchItem>(context->sheet->items))
+        if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub && goes(as_PseudoPin(item)->stub))
+            as_PseudoPin(item)->stub = nullptr;
+    for (DListNode* node : dlist_nodes(context->sheet->items)) {
+        if (!goes(item_of(node))) continue;
+        SchItem* item = item_of(node);
+        unlink_chain_item(item);
+        dlist_remove(context->sheet->items, node, nullptr);
+        free_SchItem(schema, item, false);
+    }
+    return 0;
+}
+
 }  // namespace
 
-const NetPhaseTable plain_net_phases = {
-    plain_wire_ends, plain_junctions, plain_arcs, plain_members, plain_merge_names, plain_buses,
-};
+int plain_build(NetContext* context, Schema* schema) {
+    if (!schema) return 0;
+    context->sheet = schema->current;
+    if (!context->sheet || !context->sheet->items) return 0;
+    int result = 0;
+    net_prepare(context, schema);
+    result |= plain_pseudo_pins(context, schema);
+    result |= plain_wire_ends(context, schema);
+    plain_ends_open(context, schema);
+    result |= plain_junctions(context, schema);
+    plain_arcs(context, schema);
+    result |= plain_islands(context, schema);
+    plain_members(context, schema);
+    result |= plain_merge_names(context, schema);
+    plain_buses(context, schema);
+    plain_cleanup(context, schema);
+    return result;
+}
 
 }  // namespace net_test

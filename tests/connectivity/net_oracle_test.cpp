@@ -219,6 +219,63 @@ public:
         return join(items);
     }
 
+    // A ladder of vertical resistors in rows, wired node to node by four
+    // segments (the pin wires continue the pins' own lines), rows joined by
+    // labels of one name; every third node has a shunt resistor, wired to
+    // its node through a junction that cuts the node's wire and standing on
+    // its row's ground rail (drawn as one wire per shunt, end to end, with
+    // one GND symbol), or, labelled, named by labels and on GND symbols of
+    // its own. In the list order of the drawing, or shuffled.
+    std::string ladder_sheet(int count, int row_length, bool wired, bool shuffled) {
+        std::vector<std::string> items;
+        const int pitch = 10000, row_pitch = 40000;
+        int rail = -1;
+        for (int i = 0; i < count; ++i) {
+            int row = i / row_length, col = i % row_length;
+            int x = col * pitch, y = row * row_pitch;
+            std::string node = "N" + std::to_string(i);
+            items.push_back(part("VR", x, y, "R" + std::to_string(i)));
+            if (i == 0) items.push_back(power(x, y - 3000, "VIN"));
+            if (col == 0) rail = -1;
+            bool last_of_row = col == row_length - 1 || i + 1 == count;
+            bool shunt = i % 3 == 0 && !last_of_row;
+            if (!last_of_row) {
+                if (wired && shunt) {
+                    items.push_back(wire(x, y + 5000, x + pitch / 4, y + 5000));
+                    items.push_back(wire(x + pitch / 4, y + 5000, x + pitch / 2, y + 5000));
+                    items.push_back(junction(x + pitch / 4, y + 5000));
+                } else {
+                    items.push_back(wire(x, y + 5000, x + pitch / 2, y + 5000));
+                }
+                items.push_back(wire(x + pitch / 2, y + 5000, x + pitch / 2, y - 4000));
+                items.push_back(wire(x + pitch / 2, y - 4000, x + pitch, y - 4000));
+                items.push_back(wire(x + pitch, y - 4000, x + pitch, y - 3000));
+                if (!wired) items.push_back(label(x + pitch * 3 / 4, y - 4000, node));
+            } else if (i + 1 < count) {
+                items.push_back(label(x, y + 5000, node));
+                items.push_back(label(0, (row + 1) * row_pitch - 3000, node));
+            } else {
+                items.push_back(power(x, y + 5000, "GND", "ROT_180"));
+            }
+            if (!shunt) continue;
+            int sx = x + pitch / 4, sy = y + 15000;
+            items.push_back(part("VR", sx, sy, "RS" + std::to_string(i)));
+            if (wired)
+                items.push_back(wire(sx, y + 5000, sx, sy - 3000));
+            else
+                items.push_back(label(sx, sy - 3000, node));
+            if (!wired || rail < 0)
+                items.push_back(power(sx, sy + 5000, "GND", "ROT_180"));
+            else
+                items.push_back(wire(rail, sy + 5000, sx, sy + 5000));
+            rail = sx;
+        }
+        if (shuffled) return join(items);
+        std::string out;
+        for (const std::string& item : items) out += item;
+        return out;
+    }
+
 private:
     std::string join(std::vector<std::string>& items) {
         std::shuffle(items.begin(), items.end(), rng_);
@@ -241,7 +298,7 @@ protected:
         ASSERT_TRUE(plain_schema && fast_schema);
         warnings().clear();
         int plain_result = 0, fast_result = 0;
-        auto plain = build_with(plain_schema.get(), plain_net_phases, &plain_result);
+        auto plain = build_plain(plain_schema.get(), &plain_result);
         std::string plain_warnings = warnings();
         warnings().clear();
         auto fast = build(fast_schema.get(), &fast_result);
@@ -281,6 +338,24 @@ TEST_F(OracleCompare, AdversarialSheets) {
         if (HasFailure()) {
             ADD_FAILURE() << "seed " << seed;
             return;
+        }
+    }
+}
+
+// The two drawings of the benchmarks' ladder, small, as drawn and in random
+// orders: stubs merged with the wires that continue them and cut again at
+// the pin tips, rails merged end to end and cut at the shunts' pins, wires
+// cut at junctions, labels and power symbols naming the nets.
+TEST_F(OracleCompare, LadderSheets) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        Sheets sheets(seed * 48271);
+        for (bool wired : {true, false}) {
+            compare(sheets.ladder_sheet(40 + sheets.pick(40), 5 + sheets.pick(10), wired, seed > 1),
+                    "");
+            if (HasFailure()) {
+                ADD_FAILURE() << "seed " << seed << (wired ? " wired" : " labelled");
+                return;
+            }
         }
     }
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "dialogs/field_form.h"
-#include "editor/editor_fixture.h"
+#include "dialogs/session_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -28,15 +28,8 @@ using namespace editor_test;
 
 namespace {
 
-class PartForm : public EditorTest {
+class PartForm : public dialogs_test::SessionTest {
 protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        Services s;
-        s.bell = [this] { ++bells; };
-        install_services(s);
-    }
-
     static Line* stroke(Point a, Point b) {
         Line* line = new_Line();
         line->flags = DRAW;
@@ -96,7 +89,6 @@ protected:
 
     Form form{edit_part_rows()};
     EditPartState state;
-    int bells = 0;
 };
 
 TEST_F(PartForm, TheInformationLineNamesTheLibraryBeforeTheLastSlash) {

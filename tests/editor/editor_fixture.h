@@ -22,7 +22,10 @@ public:
     void xor_items(List* items) override;
     void show_prompt(const char* text) override { prompts.emplace_back(text); }
     void bell() override { ++bells; }
-    void enable_undo(bool on) override { undo_enabled = on; }
+    void enable_undo(bool on) override {
+        undo_enabled = on;
+        undo_points += on ? 1 : 0;
+    }
     void mark_modified() override { ++modified; }
     void open_sheet(const char* file, SubSheet*) override { opened.emplace_back(file); }
     void document_replaced(Schema* now) override { replaced = now; }
@@ -54,6 +57,7 @@ public:
     int bells = 0;
     int modified = 0;
     bool undo_enabled = false;
+    int undo_points = 0;  // undo points taken (Undo enabled by each)
     int invalidations = 0;
     std::vector<Rect> invalidated;  // the areas of the last edit
     Schema* replaced = nullptr;

@@ -37,17 +37,18 @@ class PlacementTest : public EditorTest {};
 TEST_F(PlacementTest, ARunningPortModeIsReloadedWithoutASecondUndoCopy) {
     proper_set(PORT_NAME, "A0", 0);
     start_port_mode(&session);
-    auto before = saved_bytes();
+    const int points = host.undo_points;
     ModeInstance* running = TopMode(&session);
     session_event(&session, EV_MOTION, Point{1000, 1000});
-    // The document changes outside the mode; a second Add must not copy it.
-    dlist_append(doc()->sheet->items, new_Junction());
+    // A second Add reloads the running mode and takes no undo point.
     proper_set(PORT_NAME, "B0", 0);
     start_port_mode(&session);
+    EXPECT_EQ(host.undo_points, points);
     EXPECT_EQ(TopMode(&session), running);
     EXPECT_EQ(ModeCount(&session), 2);
     EXPECT_STREQ(as_Port(mode_ghost_item(running))->name.get(), "B0");
     EXPECT_EQ(host.xor_parity, 1);  // the ghost shown again with the new values
+    auto before = saved_bytes();
     ASSERT_EQ(undo_sheet(&session), 0);
     EXPECT_EQ(saved_bytes(), before);
 }
@@ -197,7 +198,8 @@ TEST_P(PlaceKindTest, PlacesByClickAndUndoRestoresTheBytes) {
     EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_EQ(host.xor_parity, 0);
     ASSERT_EQ(undo_sheet(&session), 0);
-    EXPECT_EQ(host.replaced, doc());
+    // The items go back into the same document record: the window keeps it.
+    EXPECT_EQ(host.replaced, nullptr);
     EXPECT_EQ(count(GetParam().code), had);
     auto after = saved_bytes();
     EXPECT_EQ(after, before);

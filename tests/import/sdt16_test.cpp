@@ -102,6 +102,17 @@ TEST_F(Sdt16Test, DamagedFilesAreFormatErrorsAndPrefixesFailCleanly) {
     EXPECT_EQ(sdt16_read_file(&f, &in), 1);
 }
 
+// The fuzz target starts from a whole file of every record. Regenerate
+// with TN_UPDATE_GOLDEN=1 ./import_tests.
+TEST_F(Sdt16Test, TheFuzzSeedIsAWholeFileOfEveryRecord) {
+    const Bytes bytes = every_record().bytes;
+    ForeignFile f;
+    ForeignInput in;
+    in.bytes = bytes;
+    EXPECT_EQ(sdt16_read_file(&f, &in), 0) << in.error;
+    tn_test::expect_golden("import/sdt16_fuzz/every_record.sch", bytes);
+}
+
 // Golden file: regenerate with TN_UPDATE_GOLDEN=1 ./import_tests and
 // review the diff of tests/data/import before committing it.
 TEST_F(Sdt16Test, EveryRecordTypeConvertsToTheGoldenSheet) {

@@ -161,6 +161,21 @@ TEST_F(Sdt32Test, EveryPrefixOfAFileReadsOrFailsCleanly) {
     }
 }
 
+// The fuzz target starts from whole files of every record in both byte
+// orders. Regenerate with TN_UPDATE_GOLDEN=1 ./import_tests.
+TEST_F(Sdt32Test, TheFuzzSeedsAreWholeFilesOfEveryRecord) {
+    for (bool big : {false, true}) {
+        const Bytes bytes = every_record(big).bytes;
+        ForeignFile f;
+        ForeignInput in;
+        in.bytes = bytes;
+        EXPECT_EQ(sdt32_read_file(&f, &in), 0) << in.error;
+        tn_test::expect_golden(big ? "import/sdt32_fuzz/every_record_big_endian.sch"
+                                   : "import/sdt32_fuzz/every_record.sch",
+                               bytes);
+    }
+}
+
 TEST_F(Sdt32Test, AFileCutAtARecordBoundaryIsReportedAsCut) {
     const Bytes whole = File32().line(4, 1, 2, 3, 4).line(4, 5, 6, 7, 8).end().bytes;
     struct Case {

@@ -13,6 +13,7 @@ struct DListNode;
 struct Part;
 struct Schema;
 struct SchItem;
+struct SheetIndex;
 
 struct EditState {
     Part* part_copy = nullptr;   // edit copy of a part: its bodies and pin lists borrow
@@ -24,6 +25,7 @@ struct EditState {
     List* undo_list = nullptr;   // items taken out by the last Edit Item(s); the list only is owned
     List* search_list = nullptr;  // search matches; the list only is owned
     int32_t search_count = 0;
+    SheetIndex* index = nullptr;  // owned: the bounds index of the current sheet (sheet_index.h)
 };
 
 // Releases the edit copy of a part: both pin lists and both body vector sets

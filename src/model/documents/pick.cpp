@@ -515,9 +515,15 @@ bool pick_attributes(Schema* schema, PlacedPart* pl, Point p, uint32_t mark_bit,
 }
 
 Text* attr_text_item(Schema* schema, PlacedPart* pl, Attribute* attribute, int index) {
-    const int property = index == 0 ? FONT_PARTREF : index == 1 ? FONT_PARTVAL : FONT_USERFIELD;
     Text* text = new_Text();
     if (!text) return nullptr;
+    attr_text_fill(schema, pl, attribute, index, text);
+    layout_Text(text);
+    return text;
+}
+
+void attr_text_fill(Schema* schema, PlacedPart* pl, Attribute* attribute, int index, Text* text) {
+    const int property = index == 0 ? FONT_PARTREF : index == 1 ? FONT_PARTVAL : FONT_USERFIELD;
     set_TextSize(&text->size, font_height(property));
     text->font = proper_get(property);
     text->flags = attribute->flags & 0x3F;
@@ -528,8 +534,6 @@ Text* attr_text_item(Schema* schema, PlacedPart* pl, Attribute* attribute, int i
         if (part && part->devices >= 2) text->string += static_cast<char>('A' + pl->device);
     }
     set_TextFonts(text, system_fonts);
-    layout_Text(text);
-    return text;
 }
 
 // --- snapping ----------------------------------------------------------------------------------------

@@ -107,6 +107,8 @@ bool pick_attributes(Schema* schema, PlacedPart* pl, Point p, uint32_t mark_bit,
 // of a package of two or more devices gets its device letter unless it
 // holds a '?'. Null when memory runs out.
 Text* attr_text_item(Schema* schema, PlacedPart* pl, Attribute* attribute, int index);
+// The same text filled into *out (a fresh record), not laid out.
+void attr_text_fill(Schema* schema, PlacedPart* pl, Attribute* attribute, int index, Text* out);
 
 // The nearest connection point for snapping a wire end: ports, junctions,
 // the non-power pins of placed parts, power symbols and sub-sheet ports.

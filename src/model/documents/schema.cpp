@@ -1,6 +1,7 @@
 // The schema record: creation, release, identification fields and the
 // whole-document walks.
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 
 #include <cstring>
 
@@ -177,6 +178,7 @@ bool free_Schema(Schema* schema, bool keep_storage) {
     if (edit.edit_list) dlist_free(edit.edit_list, LIST_FROM_HEAD, nullptr);
     if (edit.side_list) dlist_free(edit.side_list, LIST_FROM_HEAD, nullptr);
     if (edit.search_list) dlist_free(edit.search_list, LIST_FROM_HEAD, nullptr);
+    free_SheetIndex(edit.index);
     edit = EditState{};
     schema->modified = 0;
     schema->flag2 = 0;

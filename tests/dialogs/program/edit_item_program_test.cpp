@@ -6,6 +6,7 @@
 // sheet's bookmarks (the shell's program harness).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <regex>
@@ -124,6 +125,39 @@ TEST_F(DividerProgram, R1EditedThroughEditItemChangesWhatNgspiceSolves) {
     const std::string solved = net_test::run_ngspice(deck);
     EXPECT_TRUE(std::regex_search(solved, std::regex("out\\s+3\\.333", std::regex::icase)))
         << solved;
+}
+
+TEST_F(DividerProgram, FindTextPutsThePointerOnTheTextItFound) {
+    Open();
+    const char* const find_dialog = "Tessaron: Find Text";
+    keys(frame, "ctrl+f");
+    ASSERT_TRUE(program.WaitTopLevel(find_dialog));
+    // A dialog that stays open beside the sheet gets the keyboard when the
+    // user turns to it.
+    run("xdotool windowfocus --sync " + program.WaitWindow(find_dialog));
+    auto field = program.WaitControl(find_dialog, "Text to Search:");
+    ASSERT_TRUE(field);
+    program.TypeInto(*field, "OUT");
+    ASSERT_TRUE(program.WaitFor(
+        [&](const std::vector<Control>&) -> std::optional<Control> {
+            auto typed = program.WaitControl(find_dialog, "Text to Search:");
+            return typed && typed->value == "OUT" ? typed : std::nullopt;
+        },
+        "the text typed"));
+    auto find = program.WaitControl(find_dialog, "Find");
+    ASSERT_TRUE(find);
+    pointer_to(ScreenPoint{1, 1});
+    program.Click(*find);
+    // The label OUT stands at (18000, 14000).
+    const ScreenPoint expected = map(Point{18000, 14000});
+    ScreenPoint at;
+    EXPECT_TRUE(wait_until([&] {
+        at = pointer_location();
+        return std::abs(at.x - expected.x) <= 2 && std::abs(at.y - expected.y) <= 2;
+    })) << "pointer at "
+        << at.x << "," << at.y << ", text at " << expected.x << "," << expected.y;
+    // The dialog stays open beside the sheet, its count shown.
+    EXPECT_TRUE(program.WaitTopLevel(find_dialog));
 }
 
 }  // namespace

@@ -1,0 +1,649 @@
+// The bounds index of a sheet open in an editor.
+//
+// Cells: a dense grid over the rectangle the items covered when the index
+// was made, with about four items' worth of room per cell, each cell the
+// head of a chain of links to entries. An item that would take more than a
+// few cells, or that lies outside the grid, is kept among the wide items,
+// which every query looks at; when they grow many the index is made anew
+// over the new extent.
+//
+// Items to entries: the items held when the index was made are found by a
+// binary search in a table sorted by address (made in one sort, and the
+// records of a loaded sheet lie in address order already); the items added
+// since, in a hash table. A found entry is trusted only when its node still
+// holds the item.
+//
+// Order: each entry has a place number; appends take places spaced apart,
+// so that an item put back between two others finds a free number between
+// theirs (when none is left every place is numbered anew).
+#include "model/documents/sheet_index.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "foundation/core.h"
+#include "foundation/list.h"
+#include "foundation/services.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+
+namespace {
+
+constexpr uint32_t NONE = std::numeric_limits<uint32_t>::max();
+// An item filed in more cells than this is kept among the wide items.
+constexpr int64_t MAX_CELLS_PER_ITEM = 64;
+// Cell sizes are powers of two between these (world units).
+constexpr int MIN_SHIFT = 8;
+constexpr int MAX_SHIFT = 28;
+// Appends take places this far apart.
+constexpr uint32_t PLACE_GAP = 256;
+// Damage beyond this many rectangles is kept as their union.
+constexpr size_t MAX_DAMAGE = 256;
+
+// Everything: the rectangle of an item that has none.
+constexpr Rect EVERYWHERE{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+
+bool meets(const Rect& a, const Rect& b) {
+    if (a == EVERYWHERE || b == EVERYWHERE) return true;
+    return int64_t{a.x} <= int64_t{b.x} + b.w && int64_t{b.x} <= int64_t{a.x} + a.w &&
+           int64_t{a.y} <= int64_t{b.y} + b.h && int64_t{b.y} <= int64_t{a.y} + a.h;
+}
+
+int32_t clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+Rect join(const Rect& a, const Rect& b) {
+    int64_t x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    int64_t x1 = std::max(int64_t{a.x} + a.w, int64_t{b.x} + b.w);
+    int64_t y1 = std::max(int64_t{a.y} + a.h, int64_t{b.y} + b.h);
+    return Rect{clamp32(x0), clamp32(y0), clamp32(x1 - x0), clamp32(y1 - y0)};
+}
+
+// The rectangle an item covers: drawn and measured, joined.
+Rect item_rect(Schema* schema, SchItem* item) {
+    Rect own{}, drawn{};
+    bool has_own = bounds_SchItem(schema, item, &own, false);
+    bool has_drawn = services().item_draw_bounds(schema, item, &drawn);
+    if (has_own && has_drawn) return join(own, drawn);
+    if (has_drawn) return drawn;
+    if (has_own) return own;
+    return EVERYWHERE;
+}
+
+// Open addressing with linear probing from an address to an entry number;
+// removal shifts the following slots back, so no slot is ever a tombstone.
+class AddressTable {
+public:
+    uint32_t find(uintptr_t key) const {
+        if (slots_.empty()) return NONE;
+        for (size_t i = home(key);; i = (i + 1) & mask_) {
+            if (slots_[i].value == NONE) return NONE;
+            if (slots_[i].key == key) return slots_[i].value;
+        }
+    }
+    void put(uintptr_t key, uint32_t value) {
+        if ((used_ + 1) * 2 > slots_.size()) grow(std::max<size_t>(slots_.size() * 2, 64));
+        for (size_t i = home(key);; i = (i + 1) & mask_) {
+            Slot& s = slots_[i];
+            if (s.value == NONE) {
+                s = Slot{key, value};
+                ++used_;
+                return;
+            }
+            if (s.key == key) {
+                s.value = value;
+                return;
+            }
+        }
+    }
+    void erase(uintptr_t key) {
+        if (slots_.empty()) return;
+        size_t i = home(key);
+        for (;; i = (i + 1) & mask_) {
+            if (slots_[i].value == NONE) return;
+            if (slots_[i].key == key) break;
+        }
+        // A slot further on moves into the hole unless its home lies
+        // cyclically after the hole, up to itself.
+        size_t hole = i;
+        for (size_t j = (i + 1) & mask_; slots_[j].value != NONE; j = (j + 1) & mask_) {
+            size_t h = home(slots_[j].key);
+            bool stays = hole <= j ? (h > hole && h <= j) : (h > hole || h <= j);
+            if (stays) continue;
+            slots_[hole] = slots_[j];
+            hole = j;
+        }
+        slots_[hole].value = NONE;
+        --used_;
+    }
+    size_t size() const { return used_; }
+    void clear() {
+        slots_.clear();
+        used_ = 0;
+    }
+
+private:
+    struct Slot {
+        uintptr_t key = 0;
+        uint32_t value = NONE;
+    };
+    // The product's top bits: records lie at regular distances, and the low
+    // bits of the product follow the low bits of the address alone.
+    size_t home(uintptr_t key) const {
+        return static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> shift_);
+    }
+    void grow(size_t size) {
+        std::vector<Slot> old;
+        old.swap(slots_);
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+        shift_ = 64 - static_cast<unsigned>(__builtin_ctzll(size));
+        used_ = 0;
+        for (const Slot& s : old)
+            if (s.value != NONE) put(s.key, s.value);
+    }
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    unsigned shift_ = 63;
+    size_t used_ = 0;
+};
+
+enum : uint8_t {
+    IN_PORTS = 1,  // the entry's item stands in the ports list
+    WIDE = 2,      // kept among the wide items
+};
+
+}  // namespace
+
+struct SheetIndex {
+    Sheet* sheet = nullptr;  // not owned: the sheet indexed (the document's current one)
+    List* items = nullptr;   // not owned: its item list
+    List* ports = nullptr;   // not owned: the document's ports list (null until there is one)
+
+    struct Entry {
+        DListNode* node = nullptr;  // not owned: the item's node; null for a free entry
+        Rect box{};
+        uint32_t place = 0;
+        uint16_t stamp = 0;  // the last query that handed it out
+        uint8_t flags = 0;
+        SchItem* item() const { return static_cast<SchItem*>(node->data); }
+    };
+    std::vector<Entry> entries;
+    std::vector<uint32_t> free_entries;
+    size_t count = 0;
+
+    // The items held when the index was made, by address, and those added since.
+    std::vector<std::pair<uintptr_t, uint32_t>> by_address;
+    AddressTable added;
+
+    // The grid: cells of 1 << shift units from (x0, y0), columns x rows.
+    int shift = 14;
+    int64_t x0 = 0, y0 = 0;
+    int64_t columns = 0, rows = 0;
+    std::vector<uint32_t> heads;  // first link of each cell
+    struct Link {
+        uint32_t entry;
+        uint32_t next;
+    };
+    std::vector<Link> links;
+    uint32_t free_link = NONE;
+    std::vector<uint32_t> wide;
+    size_t outside = 0;  // items filed among the wide ones for leaving the grid
+
+    uint32_t next_place[2] = {PLACE_GAP, PLACE_GAP};  // ports list, sheet items
+    uint16_t stamp = 0;
+    bool remake = false;  // the wide items grew many: make the index anew at the next use
+
+    std::vector<Rect> damage;
+    bool damage_all = true;
+
+    bool ends_ordered = false;  // the refresh has put every line's ends in order
+};
+
+namespace {
+
+using Entry = SheetIndex::Entry;
+
+int rank_of(uint8_t flags) { return flags & IN_PORTS ? 0 : 1; }
+
+List* list_of(const SheetIndex& index, const Entry& e) {
+    return e.flags & IN_PORTS ? index.ports : index.items;
+}
+
+// Where a rectangle is filed: in cells of the grid, or among the wide items
+// because it would take too many cells or because it leaves the grid.
+enum Filing { IN_CELLS, TOO_WIDE, OUTSIDE };
+
+// The cells of a rectangle in the grid, and how it is filed.
+Filing cell_span(const SheetIndex& index, const Rect& r, int64_t* cx0, int64_t* cy0, int64_t* cx1,
+                 int64_t* cy1) {
+    if (r == EVERYWHERE) return TOO_WIDE;
+    if (index.columns == 0) return OUTSIDE;
+    *cx0 = (int64_t{r.x} - index.x0) >> index.shift;
+    *cy0 = (int64_t{r.y} - index.y0) >> index.shift;
+    *cx1 = (int64_t{r.x} + r.w - index.x0) >> index.shift;
+    *cy1 = (int64_t{r.y} + r.h - index.y0) >> index.shift;
+    if (*cx0 < 0 || *cy0 < 0 || *cx1 >= index.columns || *cy1 >= index.rows) return OUTSIDE;
+    return (*cx1 - *cx0 + 1) * (*cy1 - *cy0 + 1) <= MAX_CELLS_PER_ITEM ? IN_CELLS : TOO_WIDE;
+}
+
+uint32_t new_link(SheetIndex& index, uint32_t entry, uint32_t next) {
+    if (index.free_link != NONE) {
+        uint32_t at = index.free_link;
+        index.free_link = index.links[at].next;
+        index.links[at] = {entry, next};
+        return at;
+    }
+    index.links.push_back({entry, next});
+    return static_cast<uint32_t>(index.links.size() - 1);
+}
+
+void file_entry(SheetIndex& index, uint32_t e) {
+    Entry& entry = index.entries[e];
+    int64_t cx0, cy0, cx1, cy1;
+    Filing filing = cell_span(index, entry.box, &cx0, &cy0, &cx1, &cy1);
+    if (filing != IN_CELLS) {
+        entry.flags |= WIDE;
+        index.wide.push_back(e);
+        // Items placed beyond the grid since it was laid: once they are
+        // many, the grid is laid again over the sheet as it is now.
+        if (filing == OUTSIDE && ++index.outside > index.count / 8 + 256) index.remake = true;
+        return;
+    }
+    for (int64_t cy = cy0; cy <= cy1; ++cy)
+        for (int64_t cx = cx0; cx <= cx1; ++cx) {
+            uint32_t& head = index.heads[size_t(cy * index.columns + cx)];
+            head = new_link(index, e, head);
+        }
+}
+
+void unfile_entry(SheetIndex& index, uint32_t e) {
+    Entry& entry = index.entries[e];
+    if (entry.flags & WIDE) {
+        auto at = std::find(index.wide.begin(), index.wide.end(), e);
+        if (at != index.wide.end()) {
+            *at = index.wide.back();
+            index.wide.pop_back();
+        }
+        entry.flags &= ~WIDE;
+        return;
+    }
+    int64_t cx0, cy0, cx1, cy1;
+    cell_span(index, entry.box, &cx0, &cy0, &cx1, &cy1);
+    for (int64_t cy = cy0; cy <= cy1; ++cy)
+        for (int64_t cx = cx0; cx <= cx1; ++cx) {
+            uint32_t* at = &index.heads[size_t(cy * index.columns + cx)];
+            while (*at != NONE && index.links[*at].entry != e) at = &index.links[*at].next;
+            if (*at == NONE) continue;
+            uint32_t gone = *at;
+            *at = index.links[gone].next;
+            index.links[gone].next = index.free_link;
+            index.free_link = gone;
+        }
+}
+
+void add_damage(SheetIndex& index, const Rect& r) {
+    if (index.damage_all) return;
+    if (r == EVERYWHERE) {
+        index.damage_all = true;
+        index.damage.clear();
+        return;
+    }
+    if (index.damage.size() >= MAX_DAMAGE) {
+        Rect all = r;
+        for (const Rect& d : index.damage) all = join(all, d);
+        index.damage.assign(1, all);
+        return;
+    }
+    index.damage.push_back(r);
+}
+
+uint32_t new_entry(SheetIndex& index) {
+    if (!index.free_entries.empty()) {
+        uint32_t e = index.free_entries.back();
+        index.free_entries.pop_back();
+        return e;
+    }
+    index.entries.emplace_back();
+    return static_cast<uint32_t>(index.entries.size() - 1);
+}
+
+uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect& box,
+                   uint32_t place) {
+    uint32_t e = new_entry(index);
+    Entry& entry = index.entries[e];
+    entry = Entry{node, box, place, 0, static_cast<uint8_t>(in_ports ? IN_PORTS : 0)};
+    index.added.put(reinterpret_cast<uintptr_t>(node->data), e);
+    ++index.count;
+    file_entry(index, e);
+    return e;
+}
+
+uint32_t find_entry(const SheetIndex* index, const SchItem* item) {
+    if (!index || !item) return NONE;
+    auto holds = [&](uint32_t e) {
+        return e != NONE && index->entries[e].node && index->entries[e].node->data == item;
+    };
+    const auto key = reinterpret_cast<uintptr_t>(item);
+    uint32_t e = index->added.find(key);
+    if (holds(e)) return e;
+    auto at = std::lower_bound(index->by_address.begin(), index->by_address.end(),
+                               std::make_pair(key, uint32_t{0}));
+    if (at != index->by_address.end() && at->first == key && holds(at->second)) return at->second;
+    return NONE;
+}
+
+void remove_entry(SheetIndex& index, uint32_t e) {
+    unfile_entry(index, e);
+    index.added.erase(reinterpret_cast<uintptr_t>(index.entries[e].node->data));
+    index.entries[e].node = nullptr;
+    index.free_entries.push_back(e);
+    --index.count;
+}
+
+// The grid for the items' extent: about four items a cell.
+void lay_grid(SheetIndex& index, const Rect& extent, size_t count) {
+    double area = std::max(1.0, double(extent.w)) * std::max(1.0, double(extent.h));
+    double side = 2.0 * std::sqrt(area / double(std::max<size_t>(count, 1)));
+    int shift = MIN_SHIFT;
+    while (shift < MAX_SHIFT && double(int64_t{1} << shift) < side) ++shift;
+    index.shift = shift;
+    index.x0 = extent.x;
+    index.y0 = extent.y;
+    index.columns = ((int64_t{extent.w}) >> shift) + 1;
+    index.rows = ((int64_t{extent.h}) >> shift) + 1;
+    index.heads.assign(size_t(index.columns * index.rows), NONE);
+}
+
+// Numbers every place anew, in list order, spaced apart again.
+void renumber(SheetIndex& index) {
+    for (int rank = 0; rank < 2; ++rank) {
+        uint32_t place = PLACE_GAP;
+        for (DListNode* node : dlist_nodes(rank == 0 ? index.ports : index.items)) {
+            uint32_t e = find_entry(&index, static_cast<SchItem*>(node->data));
+            if (e == NONE) continue;
+            index.entries[e].place = place;
+            place += PLACE_GAP;
+        }
+        index.next_place[rank] = place;
+    }
+}
+
+uint32_t take_place(SheetIndex& index, int rank) {
+    if (index.next_place[rank] > NONE - PLACE_GAP) renumber(index);
+    uint32_t place = index.next_place[rank];
+    index.next_place[rank] += PLACE_GAP;
+    return place;
+}
+
+SheetIndex* build(Schema* schema) {
+    // What the drawing layer keeps between measures may have changed.
+    services().item_draw_bounds(schema, nullptr, nullptr);
+    auto* index = new SheetIndex;
+    index->sheet = schema->current;
+    index->items = schema->current->items;
+    index->ports = schema->ports;
+    size_t total = index->items->count + (index->ports ? index->ports->count : 0);
+    index->entries.reserve(total);
+    index->by_address.reserve(total);
+    // First the rectangles, for the extent the grid covers.
+    Rect extent{};
+    bool any = false;
+    for (int rank = 0; rank < 2; ++rank)
+        for (DListNode* node : dlist_nodes(rank == 0 ? index->ports : index->items)) {
+            Rect box = item_rect(schema, static_cast<SchItem*>(node->data));
+            if (!(box == EVERYWHERE)) {
+                extent = any ? join(extent, box) : box;
+                any = true;
+            }
+            uint32_t place = index->next_place[rank];
+            index->next_place[rank] += PLACE_GAP;
+            index->entries.push_back(
+                Entry{node, box, place, 0, static_cast<uint8_t>(rank == 0 ? IN_PORTS : 0)});
+        }
+    index->count = index->entries.size();
+    lay_grid(*index, extent, index->count);
+    index->links.reserve(index->count + index->count / 2);
+    for (uint32_t e = 0; e < index->entries.size(); ++e) {
+        file_entry(*index, e);
+        index->by_address.emplace_back(reinterpret_cast<uintptr_t>(index->entries[e].node->data),
+                                       e);
+    }
+    index->remake = false;
+    std::sort(index->by_address.begin(), index->by_address.end());
+    return index;
+}
+
+bool still_true(const SheetIndex* index, const Schema* schema) {
+    if (index->remake || !schema->current || index->sheet != schema->current ||
+        index->items != schema->current->items)
+        return false;
+    // A ports list made since the index was counts as its own while empty.
+    if (index->ports != schema->ports && !(index->ports == nullptr && schema->ports->count == 0))
+        return false;
+    size_t held = index->items->count + (schema->ports ? schema->ports->count : 0);
+    return held == index->count;
+}
+
+// The document's index when it is still true, else null (it is dropped).
+SheetIndex* existing(Schema* schema) {
+    SheetIndex* index = schema ? schema->edit.index : nullptr;
+    if (!index) return nullptr;
+    if (still_true(index, schema)) return index;
+    drop_sheet_index(schema);
+    return nullptr;
+}
+
+bool in_ports(const SheetIndex& index, Schema* schema, List* list) {
+    return list != index.items && list == schema->ports;
+}
+
+}  // namespace
+
+SheetIndex* sheet_index(Schema* schema) {
+    if (!schema || !schema->current || !schema->current->items) return nullptr;
+    if (SheetIndex* index = existing(schema)) return index;
+    schema->edit.index = build(schema);
+    return schema->edit.index;
+}
+
+void free_SheetIndex(SheetIndex* index) { delete index; }
+
+void drop_sheet_index(Schema* schema) {
+    if (!schema) return;
+
+    free_SheetIndex(schema->edit.index);
+    schema->edit.index = nullptr;
+}
+
+void sheet_index_added(Schema* schema, List* list, DListNode* node) {
+    SheetIndex* index = schema ? schema->edit.index : nullptr;
+    if (!index || !node) return;
+    if (list == schema->ports && !index->ports) index->ports = list;
+    if (list != index->items && list != index->ports) return;
+    bool ports = in_ports(*index, schema, list);
+    Rect box = item_rect(schema, static_cast<SchItem*>(node->data));
+    add_entry(*index, node, ports, box, take_place(*index, ports ? 0 : 1));
+    add_damage(*index, box);
+}
+
+void sheet_index_changed(Schema* schema, SchItem* item) {
+    SheetIndex* index = existing(schema);
+    uint32_t e = find_entry(index, item);
+    if (e == NONE) return;
+    Rect box = item_rect(schema, item);
+    add_damage(*index, index->entries[e].box);
+    if (box == index->entries[e].box) return;
+    unfile_entry(*index, e);
+    index->entries[e].box = box;
+    file_entry(*index, e);
+    add_damage(*index, box);
+}
+
+void sheet_index_damage(Schema* schema, SchItem* item) {
+    SheetIndex* index = existing(schema);
+    uint32_t e = find_entry(index, item);
+    if (e != NONE) add_damage(*index, index->entries[e].box);
+}
+
+void sheet_index_damage_rect(Schema* schema, const Rect& rect) {
+    if (SheetIndex* index = existing(schema)) add_damage(*index, rect);
+}
+
+List* sheet_take_out(Schema* schema, SchItem* item) {
+    SheetIndex* index = sheet_index(schema);
+    uint32_t e = find_entry(index, item);
+    if (e == NONE) return nullptr;
+    Entry entry = index->entries[e];
+    List* list = list_of(*index, entry);
+    add_damage(*index, entry.box);
+    remove_entry(*index, e);
+    dlist_remove(list, entry.node, nullptr);
+    return list;
+}
+
+DListNode* sheet_append(Schema* schema, List* list, SchItem* item) {
+    DListNode* node = dlist_append(list, item);
+    if (!node) no_memory();
+    sheet_index_added(schema, list, node);
+    return node;
+}
+
+DListNode* sheet_put_back(Schema* schema, List* list, SchItem* after, SchItem* item) {
+    SheetIndex* index = sheet_index(schema);
+    uint32_t before = find_entry(index, after);
+    DListNode* node = before != NONE
+                          ? dlist_insert(list, index->entries[before].node, LIST_AFTER, item)
+                          : dlist_prepend(list, item);
+    if (!node) no_memory();
+    if (!index) return node;
+    if (list == schema->ports && !index->ports) index->ports = list;
+    if (list != index->items && list != index->ports) return node;
+    bool ports = in_ports(*index, schema, list);
+    int rank = ports ? 0 : 1;
+    // A place between the neighbours' (numbered anew when there is none).
+    auto place_between = [&]() -> uint32_t {
+        uint32_t lo = before != NONE ? index->entries[before].place : 0;
+        uint32_t hi = index->next_place[rank];
+        if (DListNode* next = dlist_next(node)) {
+            uint32_t n = find_entry(index, static_cast<SchItem*>(next->data));
+            if (n != NONE) hi = index->entries[n].place;
+        }
+        return hi - lo >= 2 ? lo + (hi - lo) / 2 : 0;
+    };
+    uint32_t place = place_between();
+    Rect box = item_rect(schema, item);
+    add_entry(*index, node, ports, box, place);
+    if (place == 0) renumber(*index);
+    add_damage(*index, box);
+    return node;
+}
+
+void sheet_index_replace(Schema* schema, SchItem* was, SchItem* now) {
+    SheetIndex* index = existing(schema);
+    uint32_t e = find_entry(index, was);
+    if (e == NONE) return;
+    Entry entry = index->entries[e];
+    add_damage(*index, entry.box);
+    remove_entry(*index, e);
+    entry.node->data = now;
+    Rect box = item_rect(schema, now);
+    add_entry(*index, entry.node, entry.flags & IN_PORTS, box, entry.place);
+    add_damage(*index, box);
+}
+
+void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*>* out) {
+    out->clear();
+    if (!index) return;
+    if (++index->stamp == 0) {
+        for (Entry& e : index->entries) e.stamp = 0;
+        index->stamp = 1;
+    }
+    const uint16_t stamp = index->stamp;
+    std::vector<uint32_t> found;
+    auto offer = [&](uint32_t e) {
+        Entry& entry = index->entries[e];
+        if (entry.stamp == stamp) return;
+        entry.stamp = stamp;
+        if (meets(entry.box, rect)) found.push_back(e);
+    };
+    int64_t cx0 = std::max<int64_t>(0, (int64_t{rect.x} - index->x0) >> index->shift);
+    int64_t cy0 = std::max<int64_t>(0, (int64_t{rect.y} - index->y0) >> index->shift);
+    int64_t cx1 = std::min<int64_t>(index->columns - 1,
+                                    (int64_t{rect.x} + rect.w - index->x0) >> index->shift);
+    int64_t cy1 =
+        std::min<int64_t>(index->rows - 1, (int64_t{rect.y} + rect.h - index->y0) >> index->shift);
+    for (int64_t cy = cy0; cy <= cy1; ++cy)
+        for (int64_t cx = cx0; cx <= cx1; ++cx)
+            for (uint32_t l = index->heads[size_t(cy * index->columns + cx)]; l != NONE;
+                 l = index->links[l].next)
+                offer(index->links[l].entry);
+    for (uint32_t e : index->wide) offer(e);
+    std::sort(found.begin(), found.end(), [&](uint32_t a, uint32_t b) {
+        const Entry& ea = index->entries[a];
+        const Entry& eb = index->entries[b];
+        int ra = rank_of(ea.flags), rb = rank_of(eb.flags);
+        return ra != rb ? ra < rb : ea.place < eb.place;
+    });
+    out->reserve(found.size());
+    for (uint32_t e : found) out->push_back(index->entries[e].item());
+}
+
+List* sheet_index_list_of(SheetIndex* index, const SchItem* item) {
+    uint32_t e = find_entry(index, item);
+    return e == NONE ? nullptr : list_of(*index, index->entries[e]);
+}
+
+DListNode* sheet_index_node(SheetIndex* index, const SchItem* item) {
+    uint32_t e = find_entry(index, item);
+    return e == NONE ? nullptr : index->entries[e].node;
+}
+
+bool sheet_index_bounds(SheetIndex* index, const SchItem* item, Rect* out) {
+    uint32_t e = find_entry(index, item);
+    if (e == NONE) return false;
+    *out = index->entries[e].box;
+    return true;
+}
+
+size_t sheet_index_count(const SheetIndex* index) { return index ? index->count : 0; }
+
+void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
+    struct Keyed {
+        int rank;
+        uint32_t place;
+        SchItem* item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items->size());
+    for (SchItem* item : *items) {
+        uint32_t e = find_entry(index, item);
+        if (e == NONE) continue;
+        const Entry& entry = index->entries[e];
+        keyed.push_back({rank_of(entry.flags), entry.place, item});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.place < b.place;
+    });
+    items->clear();
+    for (const Keyed& k : keyed) items->push_back(k.item);
+}
+
+bool sheet_index_ends_ordered(const SheetIndex* index) { return index && index->ends_ordered; }
+
+void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered) {
+    if (index) index->ends_ordered = ordered;
+}
+
+bool sheet_index_take_damage(Schema* schema, std::vector<Rect>* out) {
+    out->clear();
+    SheetIndex* index = existing(schema);
+    if (!index) return true;
+    bool all = index->damage_all;
+    index->damage_all = false;
+    out->swap(index->damage);
+    index->damage.clear();
+    return all;
+}

@@ -80,7 +80,7 @@ TEST_F(ProgramTest, APrintToAFileHoldsWhatThePreviewShows) {
     ASSERT_FALSE(frame.empty());
     keys(frame, "ctrl+p");  // File > Print
     const std::string dialog = program.WaitWindow("Print");
-    ASSERT_FALSE(dialog.empty());
+    ASSERT_FALSE(dialog.empty()) << "no print dialog; the program said: " << program.Stderr();
     keys(dialog, "Down Return");  // the first printer, "Print to File", into output.pdf
     const std::string pdf = dir.file("output.pdf");
     std::uintmax_t size = 0;

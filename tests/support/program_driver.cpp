@@ -188,6 +188,12 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
     for (std::string& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
     fs::create_directories(config_);
+    // Printing goes to files only: the toolkit then never waits for a print
+    // server that a test machine has not.
+    fs::create_directories(fs::path(config_) / "gtk-3.0");
+    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
+    if (!fs::exists(gtk_settings))
+        write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
     stderr_path_ = config_ + "/program.stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

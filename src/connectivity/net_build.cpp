@@ -166,7 +166,11 @@ int add_item_stubs(Schema* schema, SchItem* item, List* list, bool with_members)
 
 // --- phase 1 ------------------------------------------------------------------------------
 
-int net_prepare(NetContext* context, Schema* schema) {
+namespace {
+
+// Phase 1, calling `visit` on each item that stays, once it is prepared.
+template <class Visit>
+void prepare(NetContext* context, Schema* schema, Visit visit) {
     Sheet* sheet = context->sheet;
     // The steps act on each item alone, so one walk does them all: clear
     // 0x80 (with the item's nested records), order wire and bus ends, reset
@@ -197,12 +201,21 @@ int net_prepare(NetContext* context, Schema* schema) {
             (is_drawing_line(item) || is_bus_line(item)))
             item->state |= NET_IGNORED;
         item->prev = item->next = nullptr;
-        FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
-        flag_SchItem(item);
+        {
+            FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
+            flag_SchItem(item);
+        }
+        visit(item);
     }
     empty_islands(context);
     FlagOpScope scope(NET_CURRENT_PASS, FLAGOP_OR);
     flagop_apply(&sheet->state);
+}
+
+}  // namespace
+
+int net_prepare(NetContext* context, Schema* schema) {
+    prepare(context, schema, [](SchItem*) {});
     return 0;
 }
 
@@ -236,7 +249,10 @@ struct TableSink {
 void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
                              std::vector<MemberSource>& sources) {
     TableSink sink{t, sources, {}};
-    for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
+    // Phase 1 and the items' part of phase 2 in one walk: an item's
+    // connection points do not depend on what the preparation does to the
+    // items after it.
+    prepare(context, schema, [&](SchItem* item) {
         switch (item->type) {
             case LINE_ITEM:
             case ARC_ITEM:
@@ -258,9 +274,13 @@ void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
                 t.texts.push_back(item);
                 break;
             case NOCON_ITEM: sink.member(item->pos, item, nullptr, nullptr); break;
+            case SUBSHEET_ITEM:
+                t.any_box = true;
+                item_stubs(schema, item, sink);
+                break;
             default: item_stubs(schema, item, sink); break;
         }
-    }
+    });
     for (Port* port : list_items<Port>(schema->ports)) item_stubs(schema, port, sink);
     // The stubs follow the sheet's own lines. The tables that stay take only
     // their room; the lines' have some over for the wires the phases lay (a
@@ -382,7 +402,6 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!schema) return 0;
     context->sheet = schema->current;
     if (!context->sheet || !context->sheet->items) return 0;
-    net_prepare(context, schema);
     NetTable table;
     TableScope scope(context, &table);
     std::vector<MemberSource> sources;
@@ -392,7 +411,9 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     table_members(context, table, sources);
     release(sources);
     int result = table_merge_names(context);
-    expand_buses(context, schema->ports);
+    // Buses are expanded from ports: none, none to expand.
+    if ((schema->ports && schema->ports->count) || table.any_box)
+        expand_buses(context, schema->ports);
     // Phase 12: the temporary wires go with the table; a member keeps the
     // last wire it touched only when that is one of the sheet's.
     for (PseudoPin* pp : table.members) pp->stub = table.member_record[pp->net_slot];

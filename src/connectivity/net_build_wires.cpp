@@ -16,25 +16,24 @@
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 
-NetTable::ChainNode& NetTable::chain_root(uint32_t id) {
+uint32_t NetTable::chain_first(uint32_t id) {
     uint32_t at = id;
-    if (chains[at].parent == NO_LINE) chains[at] = ChainNode{at, at, at};
+    if (chains[at].parent == NO_LINE) chains[at] = ChainNode{at, at};
     // Path halving towards the root.
     while (chains[at].parent != at) {
         uint32_t parent = chains[at].parent;
         chains[at].parent = chains[parent].parent;
         at = chains[at].parent;
     }
-    return chains[at];
+    return at;
 }
 
 void NetTable::join(uint32_t a, uint32_t b) {
-    ChainNode& ra = chain_root(a);
-    ChainNode& rb = chain_root(b);
-    if (&ra == &rb) return;
-    chain_next[ra.last] = rb.first;
-    ra.last = rb.last;
-    rb.parent = ra.parent;
+    uint32_t ra = chain_first(a), rb = chain_first(b);
+    if (ra == rb) return;
+    chain_next[chains[ra].last] = rb;
+    chains[ra].last = chains[rb].last;
+    chains[rb].parent = ra;
 }
 
 namespace {
@@ -207,67 +206,82 @@ uint64_t end_key(Point p) {
     return k ^ (k >> 29);                               // a shift-xor undoes too
 }
 
-// Sorts by key, then by id within a key, in place: by the key's bytes from
-// the top (a pass of swaps into 256 buckets each), the few ends of a
-// bucket at the bottom by insertion.
-void sort_ends(End* begin, End* end, int shift = 56) {
+// Sorts in place by a 64-bit key: by the key's bytes from the top byte
+// that differs (a pass of swaps into 256 buckets each), the few records of a
+// bucket at the bottom by insertion. Records of one key keep no order.
+template <class T, class Key>
+void radix_sort(T* begin, T* end, Key key, int shift) {
     size_t n = static_cast<size_t>(end - begin);
     if (n < 2) return;
     if (n <= 32 || shift < 0) {
-        for (End* i = begin + 1; i < end; ++i) {
-            End e = *i;
-            End* j = i;
-            for (; j > begin && (j[-1].key > e.key || (j[-1].key == e.key && j[-1].id > e.id)); --j)
-                *j = j[-1];
+        for (T* i = begin + 1; i < end; ++i) {
+            T e = *i;
+            T* j = i;
+            for (; j > begin && key(j[-1]) > key(e); --j) *j = j[-1];
             *j = e;
         }
         return;
     }
     size_t count[256] = {};
-    for (End* e = begin; e < end; ++e) ++count[(e->key >> shift) & 255];
+    for (T* e = begin; e < end; ++e) ++count[(key(*e) >> shift) & 255];
     size_t start[257], next[256];
     start[0] = 0;
     for (int d = 0; d < 256; ++d) start[d + 1] = start[d] + count[d];
     for (int d = 0; d < 256; ++d) next[d] = start[d];
     for (int d = 0; d < 256; ++d)
         while (next[d] < start[d + 1]) {
-            End& e = begin[next[d]];
-            size_t to = (e.key >> shift) & 255;
+            T& e = begin[next[d]];
+            size_t to = (key(e) >> shift) & 255;
             if (to == static_cast<size_t>(d))
                 ++next[d];
             else
                 std::swap(e, begin[next[to]++]);
         }
     for (int d = 0; d < 256; ++d)
-        if (count[d] > 1) sort_ends(begin + start[d], begin + start[d + 1], shift - 8);
+        if (count[d] > 1) radix_sort(begin + start[d], begin + start[d + 1], key, shift - 8);
+}
+
+// The top byte in which keys up to `most` can differ.
+int top_shift(uint64_t most) {
+    int shift = 56;
+    while (shift > 0 && (most >> shift) == 0) shift -= 8;
+    return shift;
+}
+
+// Sorts ends by key, then by id within a key.
+void sort_ends(std::vector<End>& ends) {
+    radix_sort(
+        ends.data(), ends.data() + ends.size(), [](const End& e) { return e.key; }, 56);
+    // The few ends of one point, by id.
+    for (size_t g = 0; g < ends.size();) {
+        size_t h = g + 1;
+        while (h < ends.size() && ends[h].key == ends[g].key) ++h;
+        if (h - g > 1)
+            std::sort(ends.begin() + g, ends.begin() + h,
+                      [](const End& a, const End& b) { return a.id < b.id; });
+        g = h;
+    }
 }
 
 // Phase 6: every pair of lines or arcs taking part with a common end, in
-// the order of their first and then their second id. The ends sorted by
-// point and id, each line finds its partners after its own place at each
-// of its ends.
+// the order of their first and then their second id.
 void end_joins(TableOps& ops, const std::vector<End>& ends) {
-    NetTable& t = ops.t;
-    std::vector<uint32_t> at(size_t{t.count()} * 2, NO_LINE);  // each line's places
-    for (size_t k = 0; k < ends.size(); ++k) {
-        uint32_t id = ends[k].id;
-        at[2 * id + (at[2 * id] == NO_LINE ? 0 : 1)] = static_cast<uint32_t>(k);
+    std::vector<uint64_t> pairs;
+    for (size_t g = 0; g < ends.size();) {
+        size_t h = g + 1;
+        while (h < ends.size() && ends[h].key == ends[g].key) ++h;
+        for (size_t i = g; i < h; ++i)
+            for (size_t j = i + 1; j < h; ++j)
+                pairs.push_back(uint64_t{ends[i].id} << 32 | ends[j].id);
+        g = h;
     }
-    std::vector<uint32_t> partners;
-    for (uint32_t a = 0; a < t.count(); ++a) {
-        partners.clear();
-        for (int which = 0; which < 2; ++which) {
-            uint32_t k = at[2 * a + which];
-            if (k == NO_LINE) continue;
-            for (size_t j = k + 1; j < ends.size() && ends[j].key == ends[k].key; ++j)
-                partners.push_back(ends[j].id);
-        }
-        if (partners.size() > 1) {
-            std::sort(partners.begin(), partners.end());
-            partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
-        }
-        for (uint32_t b : partners) net_rules::join_if_ends_meet(ops, a, b);
-    }
+    uint64_t most = uint64_t{ops.t.count()} << 32;
+    radix_sort(
+        pairs.data(), pairs.data() + pairs.size(), [](uint64_t p) { return p; }, top_shift(most));
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    for (uint64_t pair : pairs)
+        net_rules::join_if_ends_meet(ops, static_cast<uint32_t>(pair >> 32),
+                                     static_cast<uint32_t>(pair));
 }
 
 // Phase 9's attachments: the lines taking part with an end at each
@@ -278,7 +292,7 @@ void attachments(NetTable& t, const std::vector<End>& ends) {
     places.reserve(t.member_at.size());
     for (size_t m = 0; m < t.member_at.size(); ++m)
         places.push_back(End{end_key(t.member_at[m]), static_cast<uint32_t>(m)});
-    sort_ends(places.data(), places.data() + places.size());
+    sort_ends(places);
     t.member_first.assign(t.member_at.size(), NO_LINE);
     size_t e = 0;
     for (const End& place : places) {
@@ -324,7 +338,7 @@ void table_wire_phases(NetContext* context, Schema*, NetTable& t,
         ends.push_back(End{end_key(a), id});
         if (!(a == b)) ends.push_back(End{end_key(b), id});
     }
-    sort_ends(ends.data(), ends.data() + ends.size());
+    sort_ends(ends);
     end_joins(ops, ends);  // 6
     attachments(t, ends);
 }

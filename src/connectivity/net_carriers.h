@@ -95,7 +95,7 @@ namespace carriers {
 
 // Cell size along an axis, and the most cells a line is filed under before
 // it counts as long.
-constexpr int CELL_SHIFT = 13;
+constexpr int CELL_SHIFT = 14;
 constexpr int64_t MAX_CELLS = 32;
 
 // Axes: a kind and a 32-bit number.

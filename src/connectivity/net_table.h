@@ -10,8 +10,8 @@
 // them; but a temporary wire is 24 bytes of this table, never a record of
 // the sheet nor a node of its list, and it is gone when the table goes.
 //
-// Chains: a union-find over ids that keeps each chain's first and last line,
-// and each line's successor in its chain. Once the chains are complete
+// Chains: a union-find over ids whose roots are the chains' first lines,
+// keeping each chain's last line, and each line's successor in its chain. Once the chains are complete
 // (after phase 6) they are written to the records: each real record is
 // linked to the real records before and after it, the head to the first.
 //
@@ -95,17 +95,15 @@ struct NetTable {
     }
 
     // --- chains ---------------------------------------------------------------
+    // The root of a chain is its first line: a join keeps a's root.
     struct ChainNode {
         uint32_t parent = NO_LINE;  // NO_LINE: not chained yet; the root is its own parent
-        uint32_t first = 0;         // the chain's first and last line, valid at the root
-        uint32_t last = 0;
+        uint32_t last = 0;          // the chain's last line, valid at the root
     };
     std::vector<ChainNode> chains;     // by id
     std::vector<uint32_t> chain_next;  // by id: the next line of its chain, NO_LINE for none
-    // The root of a line's chain (made a chain of its own when it has none).
-    ChainNode& chain_root(uint32_t id);
-    // The first line of a line's chain.
-    uint32_t chain_first(uint32_t id) { return chain_root(id).first; }
+    // The first line of a line's chain (a chain of its own when it has none).
+    uint32_t chain_first(uint32_t id);
     // Chains b's whole chain after a's (nothing when they are one chain).
     void join(uint32_t a, uint32_t b);
 
@@ -119,6 +117,7 @@ struct NetTable {
     std::vector<SchItem*> junctions;
     std::vector<SchItem*> texts;  // labels and net-property labels
     std::vector<Line*> buses;
+    bool any_box = false;  // a sub-sheet box
     // The first wire under each label and net-property label (NO_LINE:
     // none), by the label's number in `texts`, kept when the wire phases end.
     std::vector<uint32_t> label_wire;

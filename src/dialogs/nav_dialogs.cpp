@@ -39,6 +39,31 @@ void build(EnhancedDialog** global, const char* title, const char* window_name, 
     dialog->Fit();
 }
 
+void create_name_tags() {
+    build(&name_tags, "Tessaron: Bookmark Name", "name_tags", true, name_tags_rows());
+}
+void create_jump_xypos() {
+    build(&jump_xypos, "Tessaron: Jump XY Position", "jump_xypos", true, jump_xypos_rows());
+}
+void create_find_text() {
+    build(&find_text, "Tessaron: Find Text", "find_text", false, find_text_rows());
+}
+
+// The callback of the Shortcuts dialog's items: nothing without a canvas.
+void shortcuts_callback(long client) {
+    if (paint_zone) shortcuts_command(client);
+}
+
+void create_shortcuts() {
+    if (shortcuts) return;
+    // Its own Cancel, in the panel: no Cancel in the button row.
+    FormDialog* dialog = new_registered_dialog(&shortcuts, "Tessaron: Shortcuts", "shortcuts",
+                                               dialog_style_message & ~DIALOG_CANCEL_MASK, false,
+                                               Form(shortcuts_rows()), shortcuts_callback);
+    dialog->BuildRows();
+    dialog->Fit();
+}
+
 void bookmark_ok(EditCanvas* canvas) {
     if (!name_tags) return;
     as_form(name_tags)->Read();
@@ -103,34 +128,26 @@ void edit_bookmark(EditCanvas* canvas, int slot) {
     Point at;
     bool in_use = false;
     const std::string name = view_get_tag(&canvas->mySchema->view, slot, &at, &in_use);
-    open_dialog(
-        {&name_tags, "name_tags",
-         [] { build(&name_tags, "Tessaron: Bookmark Name", "name_tags", true, name_tags_rows()); },
-         [name] {
-             fill_name_tags(as_form(name_tags)->form(), name);
-             as_form(name_tags)->Fill();
-         },
-         reinterpret_cast<long>(canvas)});
+    open_dialog({&name_tags, "name_tags", create_name_tags,
+                 [name] {
+                     fill_name_tags(as_form(name_tags)->form(), name);
+                     as_form(name_tags)->Fill();
+                 },
+                 reinterpret_cast<long>(canvas)});
 }
 
 void open_find_text(EditCanvas* canvas) {
-    open_dialog(
-        {&find_text, "find_text",
-         [] { build(&find_text, "Tessaron: Find Text", "find_text", false, find_text_rows()); },
-         [] {
-             load_find_text(as_form(find_text)->form());
-             as_form(find_text)->Fill();
-         },
-         reinterpret_cast<long>(canvas)});
+    open_dialog({&find_text, "find_text", create_find_text,
+                 [] {
+                     load_find_text(as_form(find_text)->form());
+                     as_form(find_text)->Fill();
+                 },
+                 reinterpret_cast<long>(canvas)});
     show_count(canvas, -1);
 }
 
 void open_jump_xypos(EditCanvas* canvas) {
-    open_dialog({&jump_xypos, "jump_xypos",
-                 [] {
-                     build(&jump_xypos, "Tessaron: Jump XY Position", "jump_xypos", true,
-                           jump_xypos_rows());
-                 },
+    open_dialog({&jump_xypos, "jump_xypos", create_jump_xypos,
                  [] {
                      Form& form = as_form(jump_xypos)->form();
                      form.set_text(NF_X, "");
@@ -165,29 +182,16 @@ void tool_dialog_command(long id) {
 // --- Shortcuts -----------------------------------------------------------------------------------
 
 void open_shortcuts(EditCanvas* canvas) {
-    open_dialog({&shortcuts,
-                 "shortcuts",
-                 [] {
-                     if (shortcuts) return;
-                     // Its own Cancel, in the panel: no Cancel in the button row.
-                     FormDialog* dialog =
-                         new_registered_dialog(&shortcuts, "Tessaron: Shortcuts", "shortcuts",
-                                               dialog_style_message & ~DIALOG_CANCEL_MASK, false,
-                                               Form(shortcuts_rows()), [](long client) {
-                                                   if (paint_zone) shortcuts_command(client);
-                                               });
-                     dialog->BuildRows();
-                     dialog->Fit();
-                 },
-                 {},
-                 0});
+    open_dialog({&shortcuts, "help_shortcuts", create_shortcuts, {}, 0});
     shortcuts_refresh(canvas);
 }
 
 void shortcuts_refresh(EditCanvas* canvas) {
     if (!shortcuts) return;
+    // The canvas's modes as they stand: this runs while modes are pushed and
+    // popped, also while the session is being closed for another document.
     shortcuts_refresh(as_form(shortcuts)->form(), shortcuts_state,
-                      canvas ? editor_session(canvas) : nullptr);
+                      canvas ? &canvas->editing : nullptr);
     as_form(shortcuts)->Fill(false);
 }
 
@@ -200,6 +204,6 @@ void shortcuts_command(long id) {
     FormDialog* dialog = as_form(shortcuts);
     dialog->Read();
     EditCanvas* canvas = current_canvas();
-    shortcuts_react(id, dialog->form(), shortcuts_state, canvas ? editor_session(canvas) : nullptr);
+    shortcuts_react(id, dialog->form(), shortcuts_state, canvas ? &canvas->editing : nullptr);
     dialog->Fill(false);
 }

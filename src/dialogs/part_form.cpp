@@ -251,6 +251,8 @@ void sync_pin_name(Form& form, EditPartState& state, bool store) {
     form.set_text(EP_NAME, selected ? (*table)[i] : std::string());
 }
 
+void store_pin_name(Form& form, EditPartState& state) { sync_pin_name(form, state, true); }
+
 void load_edit_part(Form& form, EditPartState& state, Schema* schema, PlacedPart* pl) {
     if (!pl) return;
     state = EditPartState{};
@@ -359,7 +361,7 @@ void edit_part_react(long id, Form& form, EditPartState& state, Schema* schema, 
                            body_flags);
             break;
         case PART_CMD_PIN: sync_pin_name(form, state, false); break;
-        case PART_CMD_NAME: sync_pin_name(form, state, true); break;
+        case PART_CMD_NAME: store_pin_name(form, state); break;
         default: break;
     }
 }

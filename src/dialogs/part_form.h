@@ -99,6 +99,8 @@ void fill_part_pins(Form& form, EditPartState& state, Schema* schema, PlacedPart
 // The selected pin's name: the Name text into the table (store), or the
 // table's entry into the Name text.
 void sync_pin_name(Form& form, EditPartState& state, bool store);
+// The Name text into the selected pin's entry (a pin change).
+void store_pin_name(Form& form, EditPartState& state);
 // The pins of a body of a placed part: its own pins when it has them, else
 // its library part's list of that body; null when there is none.
 PinList* part_pin_list(Schema* schema, PlacedPart* pl, bool converted);

@@ -132,9 +132,10 @@ TEST_F(AnnotateTest, ChosenFieldsSplitPackagesBeyondTheFirstEight) {
     std::vector<const char*> a(10, "x"), b(10, "x");
     b[9] = "y";
     EXPECT_EQ(anno_match_text(), "V,f10");
-    EXPECT_EQ(annotate_in_memory({part("GATE", "U?", "7400", 0, a), part("GATE", "U?", "7400", 0, b),
-                                  part("GATE", "U?", "7400", 0, a)}),
-              (std::vector<std::string>{"U1A", "U2A", "U1B"}));
+    EXPECT_EQ(
+        annotate_in_memory({part("GATE", "U?", "7400", 0, a), part("GATE", "U?", "7400", 0, b),
+                            part("GATE", "U?", "7400", 0, a)}),
+        (std::vector<std::string>{"U1A", "U2A", "U1B"}));
 }
 
 // --- the job ---------------------------------------------------------------------------------
@@ -158,25 +159,31 @@ protected:
 TEST_F(AnnotateJobTest, MultiDevicePackagesArePackedAcrossSheets) {
     proper_set(ANNO_UNCOND, 0, 0);
     ASSERT_EQ(annotate(print_capture, list_, false), 0);
-    EXPECT_EQ(references("root.sch"),
-              (std::vector<std::string>{"U1A", "U2B", "R2", "U1B", "R1"}));
+    EXPECT_EQ(references("root.sch"), (std::vector<std::string>{"U1A", "U2B", "R2", "U1B", "R1"}));
     EXPECT_EQ(references("sub.sch"), (std::vector<std::string>{"U1C", "U1D", "U3A", "R3"}));
     std::string both = source_of("root.sch") + source_of("sub.sch");
     tn_test::expect_golden("connectivity/anno_result.asc",
                            std::vector<unsigned char>(both.begin(), both.end()));
-    EXPECT_EQ(printed, "Starting Annotate using match string 'V'...\n"
-                       "Keeping Old References\n"
-                       "Loading schematic file '" + file("root.sch") + "'...\n"
-                       "Loading schematic file 'sub.sch'...\n"
-                       "Keeping Old References: Done\n"
-                       "Backing files...\n"
-                       "Backing schematic file '" + file("root.sch") + "'...\n"
-                       "Backing schematic file 'sub.sch'...\n"
-                       "Backing files: Done\n"
-                       "Annoting files...\n"
-                       "Saving schematic file '" + file("root.sch") + "'...\n"
-                       "Saving schematic file 'sub.sch'...\n"
-                       "Annotate: Done\n");
+    EXPECT_EQ(printed,
+              "Starting Annotate using match string 'V'...\n"
+              "Keeping Old References\n"
+              "Loading schematic file '" +
+                  file("root.sch") +
+                  "'...\n"
+                  "Loading schematic file 'sub.sch'...\n"
+                  "Keeping Old References: Done\n"
+                  "Backing files...\n"
+                  "Backing schematic file '" +
+                  file("root.sch") +
+                  "'...\n"
+                  "Backing schematic file 'sub.sch'...\n"
+                  "Backing files: Done\n"
+                  "Annoting files...\n"
+                  "Saving schematic file '" +
+                  file("root.sch") +
+                  "'...\n"
+                  "Saving schematic file 'sub.sch'...\n"
+                  "Annotate: Done\n");
     // The backups hold the files as they were; BAK_FILE itself never moved.
     EXPECT_TRUE(std::filesystem::exists(file("root.BAK")));
     EXPECT_EQ(proper_get(BAK_FILE), 1);
@@ -241,14 +248,19 @@ TEST_F(AnnotateTest, TheCheckReportsUnannotatedSheetsAndReferencesOnTwoSheets) {
     EXPECT_EQ(check_annotation(list, print_capture), 0);
     EXPECT_TRUE(anno_not_annotated);
     EXPECT_TRUE(anno_duplicates);
-    EXPECT_EQ(printed, "Annotation verifications ...\n"
-                       "Loading schematic file '" + file("a.sch") + "'...\n"
-                       "Loading schematic file 'b.sch'...\n"
-                       "Warning:  'r1' in 'b.sch' already appears in'" +
-                           file("a.sch") + "'\n"
-                       "Loading schematic file 'c.sch'...\n"
-                       "Warning:  'c.sch' is not (or partialy) annotated\n"
-                       "Loading schematic file '" + file("d.sch") + "'...\n");
+    EXPECT_EQ(printed,
+              "Annotation verifications ...\n"
+              "Loading schematic file '" +
+                  file("a.sch") +
+                  "'...\n"
+                  "Loading schematic file 'b.sch'...\n"
+                  "Warning:  'r1' in 'b.sch' already appears in'" +
+                  file("a.sch") +
+                  "'\n"
+                  "Loading schematic file 'c.sch'...\n"
+                  "Warning:  'c.sch' is not (or partialy) annotated\n"
+                  "Loading schematic file '" +
+                  file("d.sch") + "'...\n");
     free_name_list(list);
 }
 
@@ -263,7 +275,8 @@ TEST_F(AnnotateTest, WithoutACallbackTheCheckReportsToTheRunningNetJob) {
     EXPECT_EQ(check_annotation(list, nullptr), 0);
     set_net_warning_hook(nullptr);
     EXPECT_EQ(printed, "Annotation verifications ...\nLoading schematic file '" + file("a.sch") +
-                           "'...\nWarning:  '" + file("a.sch") + "' is not (or partialy) annotated\n");
+                           "'...\nWarning:  '" + file("a.sch") +
+                           "' is not (or partialy) annotated\n");
     free_name_list(list);
 }
 

@@ -65,8 +65,8 @@ protected:
 TEST_F(BackannotateTest, AcceptedFilesApplyEveryStatement) {
     EXPECT_EQ(parse("", {}), 0);
     EXPECT_EQ(parse("/* only a comment\n spanning lines */\n\n\r\n", {}), 0);
-    EXPECT_EQ(parse("'R1' 'R7'\n  /* note */ 'R2'\t'R8'\r\n", {part("RES", "R1", "1k"),
-                                                               part("RES", "R2", "1k")}),
+    EXPECT_EQ(parse("'R1' 'R7'\n  /* note */ 'R2'\t'R8'\r\n",
+                    {part("RES", "R1", "1k"), part("RES", "R2", "1k")}),
               0);
     EXPECT_EQ(refs_of(schema_.get()), (std::vector<std::string>{"R7", "R8"}));
     // Doubled quotes stand for one; keywords in either case.
@@ -81,13 +81,12 @@ TEST_F(BackannotateTest, SyntaxErrorsNameTheirLineAndApplyNothingOfTheirStatemen
         std::string text;
         int line;
     };
-    for (const Case& c : {Case{"'R1' 'R2'", 1},            // no line feed after the last statement
-                          Case{"\n\nSwap '1' '2' IN 'R1'\n", 3},  // mixed case is no keyword
-                          Case{"'R1'\n", 2},  // found at its line feed, already counted
-                          Case{"/* */ 'R1' 'R2' 'R3'\n", 1},
-                          Case{"'R1' 'R2\n", 1},           // a string left open
-                          Case{"SWAPX '1' '2' IN 'R1'\n", 1},
-                          Case{std::string("'R1' \0 'R2'\n", 12), 1}}) {
+    for (const Case& c :
+         {Case{"'R1' 'R2'", 1},                   // no line feed after the last statement
+          Case{"\n\nSwap '1' '2' IN 'R1'\n", 3},  // mixed case is no keyword
+          Case{"'R1'\n", 2},                      // found at its line feed, already counted
+          Case{"/* */ 'R1' 'R2' 'R3'\n", 1}, Case{"'R1' 'R2\n", 1},  // a string left open
+          Case{"SWAPX '1' '2' IN 'R1'\n", 1}, Case{std::string("'R1' \0 'R2'\n", 12), 1}}) {
         printed.clear();
         EXPECT_EQ(parse(c.text, {part("RES", "R1", "1k")}), 1) << c.text;
         EXPECT_EQ(printed.substr(printed.find("backannotate")),
@@ -120,17 +119,18 @@ TEST_F(BackannotateTest, AHundredThousandLineFileParses) {
 
 TEST_F(BackannotateTest, RenamesMoveEachPartOnceAndKeepDeviceLetters) {
     // Exchanging two references gives each part one new reference only.
-    EXPECT_EQ(parse("'R1' 'R2'\n'R2' 'R1'\n'U1A' 'U5B'\n'U1' 'U6B'\n'R9' 'R10'\n",
-                    {part("RES", "R1", "1k"), part("RES", "R2", "1k"),
-                     part("GATE", "U1", "7400", 0)}),
-              0);
+    EXPECT_EQ(
+        parse("'R1' 'R2'\n'R2' 'R1'\n'U1A' 'U5B'\n'U1' 'U6B'\n'R9' 'R10'\n",
+              {part("RES", "R1", "1k"), part("RES", "R2", "1k"), part("GATE", "U1", "7400", 0)}),
+        0);
     EXPECT_EQ(refs_of(schema_.get()), (std::vector<std::string>{"R2", "R1", "U5B"}));
-    EXPECT_EQ(printed, "BackAnnotate 'R1' ==> 'R2'\n"
-                       "BackAnnotate 'R2' ==> 'R1'\n"
-                       "BackAnnotate 'U1A' ==> 'U5B'\n"
-                       "*** WARNING *** : Cannot BackAnnotate 'U1' to 'U6B'\n"
-                       "BackAnnotate 'R9' ==> 'R10'\n"
-                       "*** WARNING *** : Part 'R9' not found\n");
+    EXPECT_EQ(printed,
+              "BackAnnotate 'R1' ==> 'R2'\n"
+              "BackAnnotate 'R2' ==> 'R1'\n"
+              "BackAnnotate 'U1A' ==> 'U5B'\n"
+              "*** WARNING *** : Cannot BackAnnotate 'U1' to 'U6B'\n"
+              "BackAnnotate 'R9' ==> 'R10'\n"
+              "*** WARNING *** : Part 'R9' not found\n");
 }
 
 TEST_F(BackannotateTest, SwapsExchangePinNumbersOfOneDevice) {
@@ -141,12 +141,13 @@ TEST_F(BackannotateTest, SwapsExchangePinNumbersOfOneDevice) {
                     {part("DUAL", "Q1", "pair", 0)}),
               0);
     EXPECT_EQ(pin_numbers(schema_.get()), (std::vector<std::string>{"1", "2", "3"}));
-    EXPECT_EQ(printed, "Swap pins in 'Q1A' : '1'  ==> '3'\n"
-                       "Different Pins types\n(Part 'Q1A', Pins '1' & '3')\n"
-                       "Swap pins in 'Q1A' : '1'  ==> '9'\n"
-                       "Pins not found\n(Part 'Q1A', Pins '1' & '9')\n"
-                       "Swap pins in 'Q7A' : '1'  ==> '2'\n"
-                       "*** WARNING *** : Part 'Q7A' not found\n");
+    EXPECT_EQ(printed,
+              "Swap pins in 'Q1A' : '1'  ==> '3'\n"
+              "Different Pins types\n(Part 'Q1A', Pins '1' & '3')\n"
+              "Swap pins in 'Q1A' : '1'  ==> '9'\n"
+              "Pins not found\n(Part 'Q1A', Pins '1' & '9')\n"
+              "Swap pins in 'Q7A' : '1'  ==> '2'\n"
+              "*** WARNING *** : Part 'Q7A' not found\n");
 }
 
 // --- the job ---------------------------------------------------------------------------------------
@@ -155,8 +156,8 @@ class BackannotateJobTest : public BackannotateTest {
 protected:
     void SetUp() override {
         BackannotateTest::SetUp();
-        write_sheet("root.sch", sheet({part("RES", "R1", "1k"), part("DUAL", "Q1", "pair"),
-                                       box("sub.sch")}));
+        write_sheet("root.sch",
+                    sheet({part("RES", "R1", "1k"), part("DUAL", "Q1", "pair"), box("sub.sch")}));
         write_sheet("sub.sch", sheet({part("RES", "R1", "1k"), part("RES", "R2", "1k")}));
         list_ = project("root.sch");
     }

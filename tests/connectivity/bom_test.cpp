@@ -21,11 +21,16 @@ protected:
     void SetUp() override {
         ProjectTest::SetUp();
         set_field_name(1, "Part Value");
-        std::vector<std::string> root = {part("RES", "R10", "1k"), part("GATE", "U1", "7400", 0),
-                                         part("GATE", "U1", "7400", 1), part("GATE", "U2", "7400"),
-                                         part("RES", "C1", "100n"), part("RES", "D1", "LED"),
-                                         part("RES", "R40", "2k2"), part("RES", "R41", "47k"),
-                                         part("RES", "R42", "1M"), part("RES", "B1", "BAT"),
+        std::vector<std::string> root = {part("RES", "R10", "1k"),
+                                         part("GATE", "U1", "7400", 0),
+                                         part("GATE", "U1", "7400", 1),
+                                         part("GATE", "U2", "7400"),
+                                         part("RES", "C1", "100n"),
+                                         part("RES", "D1", "LED"),
+                                         part("RES", "R40", "2k2"),
+                                         part("RES", "R41", "47k"),
+                                         part("RES", "R42", "1M"),
+                                         part("RES", "B1", "BAT"),
                                          box("sub.sch")};
         for (int i = 1; i <= 12; ++i) {
             std::string ref = "R" + std::to_string(i == 10 ? 20 : i);
@@ -58,7 +63,8 @@ TEST_F(BomTest, NarrowPagesWrapReferencesAndRepeatTheHeader) {
     proper_set(BOM_WIDTH, 50, BOM_HEIGHT, 10, 0);
     ASSERT_EQ(bill_of_materials("root.sch", file("out.bom").c_str(), print_capture), 0);
     expect_report_golden("bom_paged.bom");
-    EXPECT_EQ(printed, "Loading schematic file 'root.sch'...\nLoading schematic file 'sub.sch'...\n");
+    EXPECT_EQ(printed,
+              "Loading schematic file 'root.sch'...\nLoading schematic file 'sub.sch'...\n");
     // Two devices of U1 count once; R30 and r30 are two parts.
     EXPECT_NE(report().find("    10       2  U1,U2"), std::string::npos);
     EXPECT_NE(report().find("     6       2  R30,r30"), std::string::npos);
@@ -83,30 +89,37 @@ TEST_F(BomTest, MergeTextsContinueUnderTheirColumn) {
 TEST_F(BomTest, ChosenFieldsBeyondTheEighthMakeColumnsAndKeys) {
     set_field_name(11, "Tol");
     proper_set(NB_FIELD_NAME, 12, BOM_FIELDS, 9, 1, 0);
-    write_sheet("root.sch", sheet({part("RES", "R1", "1k", 0, {"a", "b", "c", "d", "e", "f", "g",
-                                                             "h", "i", "1%"}),
-                                   part("RES", "R2", "1k", 0, {"a", "b", "c", "d", "e", "f", "g",
-                                                             "h", "i", "5%"}),
-                                   part("RES", "R3", "1k")}));
+    write_sheet(
+        "root.sch",
+        sheet({part("RES", "R1", "1k", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "1%"}),
+               part("RES", "R2", "1k", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "5%"}),
+               part("RES", "R3", "1k")}));
     ASSERT_EQ(bill_of_materials("root.sch", file("out.bom").c_str(), print_capture), 0);
     // References 80 - 20 - 2 * 8 = 44 wide; "Part Value" is headed "Value".
     std::string pad(42, ' ');
-    EXPECT_EQ(report(), "Bill of materials -- project root.sch -- page 1\n\n"
-                        "  Item     Qty  References" + std::string(34, ' ') + "   Value     Tol  \n" +
-                        std::string(78, '-') + "\n"
-                        "     1       1  R1" + pad + "      1k      1%  \n"
-                        "     2       1  R2" + pad + "      1k      5%  \n"
-                        "     3       1  R3" + pad + "      1k          \n");
+    EXPECT_EQ(report(),
+              "Bill of materials -- project root.sch -- page 1\n\n"
+              "  Item     Qty  References" +
+                  std::string(34, ' ') + "   Value     Tol  \n" + std::string(78, '-') +
+                  "\n"
+                  "     1       1  R1" +
+                  pad +
+                  "      1k      1%  \n"
+                  "     2       1  R2" +
+                  pad +
+                  "      1k      5%  \n"
+                  "     3       1  R3" +
+                  pad + "      1k          \n");
 }
 
 TEST_F(BomTest, AReferenceLongerThanItsColumnStandsAlone) {
     proper_set(BOM_WIDTH, 10, 0);  // the references column falls back to 10
-    write_sheet("root.sch", sheet({part("RES", "RVERYLONGREFERENCE1", "1k"),
-                                   part("RES", "RVERYLONGREFERENCE2", "1k"),
-                                   part("RES", "R1", "1k")}));
+    write_sheet("root.sch",
+                sheet({part("RES", "RVERYLONGREFERENCE1", "1k"),
+                       part("RES", "RVERYLONGREFERENCE2", "1k"), part("RES", "R1", "1k")}));
     ASSERT_EQ(bill_of_materials("root.sch", file("out.bom").c_str(), print_capture), 0);
     std::string text = report();
-    EXPECT_NE(text.find("     1       3  R1,      " ), std::string::npos) << text;
+    EXPECT_NE(text.find("     1       3  R1,      "), std::string::npos) << text;
     EXPECT_NE(text.find("\n                RVERYLONGREFERENCE1,\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n                RVERYLONGREFERENCE2\n"), std::string::npos) << text;
 }

@@ -98,9 +98,8 @@ protected:
         return head;
     }
     std::string check() {
-        return tn_test::text_written([&](FILE* out) {
-            EXPECT_EQ(erc_sheet(context_, schema_.get(), out, &marks_), 0);
-        });
+        return tn_test::text_written(
+            [&](FILE* out) { EXPECT_EQ(erc_sheet(context_, schema_.get(), out, &marks_), 0); });
     }
     std::string final_report() {
         return tn_test::text_written([&](FILE* out) { erc_final_report(context_, out); });
@@ -165,13 +164,13 @@ TEST_F(ErcTest, PairsGoInChainOrderWithTheEarlierMemberAsTheRow) {
 }
 
 TEST_F(ErcTest, LoneMembersAreListedUnlessTheNetIsMarkedOrABusMember) {
-    net({member(ERC_INPUT_PIN)});                         // listed
-    net({member(ERC_OUTPUT_PIN), member(-2)});            // no-connect mark: nothing
-    net({member(ERC_IO_PIN)}, "@DATA//3");                // bus member net: nothing
-    net({member(ERC_INPUT_PORT, "D[0..7]")});             // its member nets exist: nothing
-    net({member(ERC_INPUT_PORT, "Q[0..3]")});             // no member net: listed
+    net({member(ERC_INPUT_PIN)});               // listed
+    net({member(ERC_OUTPUT_PIN), member(-2)});  // no-connect mark: nothing
+    net({member(ERC_IO_PIN)}, "@DATA//3");      // bus member net: nothing
+    net({member(ERC_INPUT_PORT, "D[0..7]")});   // its member nets exist: nothing
+    net({member(ERC_INPUT_PORT, "Q[0..3]")});   // no member net: listed
     net({member(ERC_INPUT_PIN)}, "D5");
-    net({member(-3)});                                    // a power symbol alone
+    net({member(-3)});  // a power symbol alone
     std::string report = check();
     EXPECT_EQ(report.substr(report.find("Unconnected Pins :")),
               "Unconnected Pins :\n------------------\n\n"
@@ -208,14 +207,15 @@ TEST_F(ErcTest, TheFinalReportJudgesModulePorts) {
     net({member(ERC_INPUT_SHEET, "S"), member(ERC_OUTPUT_PORT, "Z")}, "SHEET");
     proper_set(ERC_TABLE, 16 * 17 + 9, 1, ERC_TABLE, 9 * 17 + 9, 2, 0);
     std::string text = final_report();
-    EXPECT_EQ(text,
-              "\n\n\n===========================================\n\nFinal Report\n------------\n\n\n"
-              + std::string(erc_severity(16, 8) == 1 ? "WARNING" : "ERROR") +
-                  " : Net 'IN' -  Input Port(s) without Output\n"
-                  "ERROR : Net 'OUTS' -  More than one Output Port\n"
-                  "ERROR : Net 'OUTS' -  More than one Output Port\n" +
-                  std::string(erc_severity(16, 8) == 2 ? "ERROR" : "WARNING") +
-                  " : Net 'N00000' -  Output Port Unconnected\n")
+    EXPECT_EQ(
+        text,
+        "\n\n\n===========================================\n\nFinal Report\n------------\n\n\n" +
+            std::string(erc_severity(16, 8) == 1 ? "WARNING" : "ERROR") +
+            " : Net 'IN' -  Input Port(s) without Output\n"
+            "ERROR : Net 'OUTS' -  More than one Output Port\n"
+            "ERROR : Net 'OUTS' -  More than one Output Port\n" +
+            std::string(erc_severity(16, 8) == 2 ? "ERROR" : "WARNING") +
+            " : Net 'N00000' -  Output Port Unconnected\n")
         << text;
 }
 

@@ -62,8 +62,9 @@ TEST_F(NetBuild, JunctionOnNothingStaysUnused) {
 }
 
 TEST_F(NetBuild, LabelsOfOneNameMergeIslandsAndKeepTheFirstSpelling) {
-    auto schema = compile_sheet(two_resistors + wire(-3000, 0, -3000, -2000) + label(-3000, -1000, "Clk") +
-                                wire(15000, 0, 15000, 3000) + label(15000, 2000, "CLK"));
+    auto schema =
+        compile_sheet(two_resistors + wire(-3000, 0, -3000, -2000) + label(-3000, -1000, "Clk") +
+                      wire(15000, 0, 15000, 3000) + label(15000, 2000, "CLK"));
     auto context = build(schema.get());
     std::string net = net_at(context.get(), 0, 0);
     EXPECT_THAT(net, HasSubstr("pin 2@12000,0"));
@@ -91,7 +92,8 @@ TEST_F(NetBuild, PowerSymbolsOfOneNameJoinDistantPins) {
 }
 
 TEST_F(NetBuild, PreferredNameTurnsCommasIntoStopsWithoutChangingTheStoredName) {
-    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 2000) + label(-3000, 1000, "A,B"));
+    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 2000) +
+                                label(-3000, 1000, "A,B"));
     auto context = build(schema.get());
     EXPECT_THAT(net_at(context.get(), 0, 0), HasSubstr("names [ 7:A,B ] pref A.B"));
 }
@@ -104,7 +106,8 @@ TEST_F(NetBuild, LabelOnADrawingLineListedBeforeTheWireStillNamesTheWire) {
 }
 
 TEST_F(NetBuild, DrawingAndBusLinesDoNotConnectToWireEnds) {
-    auto schema = compile_sheet(two_resistors + drawn(5000, 0, 7000, 0) + bus(5000, 0, 5000, -3000));
+    auto schema =
+        compile_sheet(two_resistors + drawn(5000, 0, 7000, 0) + bus(5000, 0, 5000, -3000));
     auto context = build(schema.get());
     EXPECT_THAT(net_at(context.get(), 2000, 0), Not(HasSubstr("pin 1@10000,0")));
 }
@@ -160,8 +163,8 @@ TEST_F(NetBuild, DrawingArcStartsNoIsland) {
 
 TEST_F(NetBuild, WireArcJoinsWiresAtItsEnds) {
     auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 1000) +
-                                arc(-3000, 1000, -2000, 2000, -2000, 1000) + wire(-2000, 2000, 0, 2000) +
-                                label(-1000, 2000, "ARCNET"));
+                                arc(-3000, 1000, -2000, 2000, -2000, 1000) +
+                                wire(-2000, 2000, 0, 2000) + label(-1000, 2000, "ARCNET"));
     auto context = build(schema.get());
     EXPECT_THAT(net_at(context.get(), 0, 0), HasSubstr("7:ARCNET"));
 }
@@ -174,8 +177,9 @@ TEST_F(NetBuild, NetPropertyGoesToTheWiresNetEvenBehindADrawingLine) {
 }
 
 TEST_F(NetBuild, RebuildingGivesTheSameNetsAndRecords) {
-    auto schema = compile_sheet(two_resistors + wire(5000, 0, 7000, 0) + label(6000, 0, "MID") +
-                                junction(6000, 0) + wire(6000, 0, 6000, -3000) + power(6000, -3000, "P"));
+    auto schema =
+        compile_sheet(two_resistors + wire(5000, 0, 7000, 0) + label(6000, 0, "MID") +
+                      junction(6000, 0) + wire(6000, 0, 6000, -3000) + power(6000, -3000, "P"));
     auto context = build(schema.get());
     std::string first = describe_build(context.get(), schema.get());
     int result = build_sheet_nets(context.get(), schema.get());
@@ -255,8 +259,8 @@ TEST_F(NetBuild, LabelOnNoWireNamesNothingAndIsMarkedVisited) {
 
 TEST_F(NetBuild, WithOnlyLabelsTheLastNameOfTheListIsPreferred) {
     // Names are put in front as they are met: "FIRST" ends up last.
-    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 3000) + label(-3000, 1000, "FIRST") +
-                                label(-3000, 2000, "SECOND"));
+    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-3000, 0, -3000, 3000) +
+                                label(-3000, 1000, "FIRST") + label(-3000, 2000, "SECOND"));
     auto context = build(schema.get());
     EXPECT_THAT(net_at(context.get(), 0, 0), HasSubstr("names [ 7:SECOND 7:FIRST ] pref FIRST"));
 }

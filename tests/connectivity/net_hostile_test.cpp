@@ -46,7 +46,8 @@ TEST_P(HostileSheet, BuildsRefreshesAndCleansUp) {
     EXPECT_EQ(result, 0);
     expect_no_temporaries(schema.get());
     EXPECT_EQ(build_sheet_nets(context.get(), schema.get()), 0);
-    for (SchItem* item : list_items<SchItem>(schema->current->items)) item->state |= NET_CURRENT_PASS;
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        item->state |= NET_CURRENT_PASS;
     sheet_nets_cleanup(context.get(), schema.get(), 1);
     refresh_connectivity(context.get(), schema.get());
     build_sheet_nets(context.get(), schema.get());
@@ -64,22 +65,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Hostile{"CoordinatesAtTheEndsOfTheRange",
                 wire(MAX, MAX, MAX - 1000, MAX) + wire(MIN, MIN, MIN, MAX) + wire(MIN, 0, MAX, 0) +
-                    junction(MIN, 0) + junction(0, 0) + part("R", MAX, MAX, "R1") + part("VR", MIN, MIN, "R2") +
-                    power(MIN, MIN, "P") + power(MAX, MAX, "P", "ROT_180") + nocon(MAX, MIN) +
-                    label(MAX, MAX, "EDGE"),
+                    junction(MIN, 0) + junction(0, 0) + part("R", MAX, MAX, "R1") +
+                    part("VR", MIN, MIN, "R2") + power(MIN, MIN, "P") +
+                    power(MAX, MAX, "P", "ROT_180") + nocon(MAX, MIN) + label(MAX, MAX, "EDGE"),
                 sheet_port(MAX, MAX, "E", true) + sheet_port(MIN, MIN, "F")},
         Hostile{"SlopedWiresWhoseProductsPassSixtyFourBits",
-                wire(MIN, MIN, MAX, MAX - 1) + wire(MIN + 2, MIN + 2, MAX - 3, MAX - 4) + wire(MIN, MAX, MAX, MIN) +
-                    wire(0, 0, 0, 0) + junction(0, 0) + arc(MIN, MIN, MAX, MAX, 0, 0),
+                wire(MIN, MIN, MAX, MAX - 1) + wire(MIN + 2, MIN + 2, MAX - 3, MAX - 4) +
+                    wire(MIN, MAX, MAX, MIN) + wire(0, 0, 0, 0) + junction(0, 0) +
+                    arc(MIN, MIN, MAX, MAX, 0, 0),
                 ""},
         Hostile{"BoxAtTheEdgeWithFarPorts",
-                "(SUBSHEET 0x00000001 (POS 2147483000 2147483000 ) (SIZE 8000 6000 ) 'S' 's.sch' (PORTS\n"
-                "(PORT LEFT BIDIR (POS 0 2000 ) 'D[0..3]' ) (PORT RIGHT BIDIR (POS 8000 4000 ) 'X' ) ) )\n" +
-                    bus(MAX, MAX, MAX - 5000, MAX) + label(MAX - 1000, MAX, "D[-2147483648..2147483647]"),
+                "(SUBSHEET 0x00000001 (POS 2147483000 2147483000 ) (SIZE 8000 6000 ) 'S' 's.sch' "
+                "(PORTS\n"
+                "(PORT LEFT BIDIR (POS 0 2000 ) 'D[0..3]' ) (PORT RIGHT BIDIR (POS 8000 4000 ) 'X' "
+                ") ) )\n" +
+                    bus(MAX, MAX, MAX - 5000, MAX) +
+                    label(MAX - 1000, MAX, "D[-2147483648..2147483647]"),
                 ""},
         Hostile{"RangeOverTheWholeIntegerLine",
-                bus(0, 0, 0, 9000) + label(0, 1000, "D[-2147483648..2147483647]") + wire(100, 100, 900, 100) +
-                    label(200, 100, "D-2147483648") + wire(100, 200, 900, 200) + label(200, 200, "D2147483647"),
+                bus(0, 0, 0, 9000) + label(0, 1000, "D[-2147483648..2147483647]") +
+                    wire(100, 100, 900, 100) + label(200, 100, "D-2147483648") +
+                    wire(100, 200, 900, 200) + label(200, 200, "D2147483647"),
                 sheet_port(0, 0, "BUS")},
         Hostile{"PartMissingFromTheLibrary", part("NOPE", 0, 0, "U1") + wire(-3000, 0, 0, 0), ""},
         Hostile{"PowerWithAnInvalidRotation", power(0, 0, "V", "ROT_45") + wire(0, 0, 0, 5000), ""},
@@ -88,13 +94,14 @@ INSTANTIATE_TEST_SUITE_P(
                     wire(0, 1000, 5000, 1000) + label(1000, 1000, std::string(3000, 'l')),
                 ""},
         Hostile{"ManyCopiesOfOneWire",
-                wire(0, 0, 5000, 0) + wire(0, 0, 5000, 0) + wire(5000, 0, 0, 0) + wire(0, 0, 5000, 0) +
-                    junction(2500, 0) + junction(2500, 0) + wire(2500, 0, 2500, 0),
+                wire(0, 0, 5000, 0) + wire(0, 0, 5000, 0) + wire(5000, 0, 0, 0) +
+                    wire(0, 0, 5000, 0) + junction(2500, 0) + junction(2500, 0) +
+                    wire(2500, 0, 2500, 0),
                 ""},
         Hostile{"ManyLabelsOfOneNameOnOneWire", many_labels(), ""},
         Hostile{"BusLoopWithoutEnd",
-                bus(0, 0, 1000, 0) + bus(1000, 0, 1000, 1000) + bus(1000, 1000, 0, 1000) + bus(0, 1000, 0, 0) +
-                    label(500, 0, "B[0..1]"),
+                bus(0, 0, 1000, 0) + bus(1000, 0, 1000, 1000) + bus(1000, 1000, 0, 1000) +
+                    bus(0, 1000, 0, 0) + label(500, 0, "B[0..1]"),
                 sheet_port(0, 0, "B[0..1]")}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 

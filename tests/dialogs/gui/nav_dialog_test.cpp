@@ -128,6 +128,14 @@ TEST_F(NavWindows, ShortcutsFollowTheModesOfTheCanvas) {
     EXPECT_EQ(states->GetString(0), "Add Junction");
     PopMode(session);
     EXPECT_EQ(states->GetCount(), 1u);
+    // Another document while a mode runs: the modes end, the list follows.
+    start_junction_mode(session);
+    Schema* other = nullptr;
+    new_active_schema(&other);
+    canvas()->TakeDocument(other);
+    editor_session(canvas());
+    ASSERT_EQ(states->GetCount(), 1u);
+    EXPECT_EQ(states->GetString(0), "Main Mode");
     wxWeakRef<wxDialog> open(shortcuts);
     click(form_of(shortcuts)->ButtonFor(SHORTCUTS_CMD_CANCEL));
     EXPECT_TRUE(pump_until([&] { return !open; }));

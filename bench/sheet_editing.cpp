@@ -41,6 +41,7 @@
 #include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
 #include "model/items/library.h"
 #include "model/items/view.h"
 #include "road/ladder_road.h"
@@ -412,6 +413,66 @@ void paste_rounds(benchmark::State& state, bool ghost) {
 void BM_PasteGhost(benchmark::State& state) { paste_rounds(state, true); }
 void BM_Paste500(benchmark::State& state) { paste_rounds(state, false); }
 
+// The whole sheet, more than a window shows even at the smallest zoom: its
+// items selected as a frame around it would (the time to the selection on
+// screen, in the program itself); Ctrl+C copies them (from the key to the
+// paste file written); Ctrl+V shows the ghost, a click places the copy, and
+// Undo takes it back (each from the event to the pixels).
+void BM_WholeSheet(benchmark::State& state) {
+    Bench& b = opened();
+    b.canvas->ZoomFit();
+    b.settle();
+    Rect all{};
+    bounds_Sheet(b.doc(), b.doc()->sheet, &all, false);
+    all = Rect{all.x - 1000, all.y - 1000, all.w + 2000, all.h + 2000};
+    const Point at{b.doc()->view.centre.x + 3000, b.doc()->view.centre.y + 3000};
+    double took[5] = {};
+    for (auto _ : state) {
+        select_clear(&b.canvas->editing);
+        b.settle();
+        b.pump(500);
+        const size_t items = b.doc()->sheet->items->count;
+        const double selected = b.to_pixels(
+            [&] {
+                select_area(&b.canvas->editing, all);
+                b.canvas->RedrawView();
+            },
+            [&] { return size_t(selection_count(&b.canvas->editing)) == items; });
+        took[0] += selected;
+        b.settle();
+        std::error_code error;
+        fs::remove(PASTE_FILE_NAME, error);
+        b.canvas->SetFocus();
+        // The copy changes nothing on screen: its time runs to the file.
+        b.arrival.waited = wxEVT_KEY_DOWN;
+        b.arrival.seen = false;
+        b.sim.Char('c', wxMOD_CONTROL);
+        while (!fs::exists(PASTE_FILE_NAME)) b.pump_once();
+        took[1] += seconds_since(b.arrival.at);
+        b.arrival.waited = wxEVT_NULL;
+        select_clear(&b.canvas->editing);
+        b.canvas->RedrawView();
+        b.settle();
+        b.move_to(at);
+        took[2] += b.to_pixels([&] { b.sim.Char('v', wxMOD_CONTROL); },
+                               [&] { return b.canvas->GhostCount() > 0; }, wxEVT_KEY_DOWN);
+        b.settle();
+        took[3] +=
+            b.to_pixels([&] { b.sim.MouseClick(); },
+                        [&] { return b.doc()->sheet->items->count == 2 * items; }, wxEVT_LEFT_UP);
+        b.settle();
+        took[4] +=
+            b.to_pixels([&] { b.sim.Char('z', wxMOD_CONTROL); },
+                        [&] { return b.doc()->sheet->items->count == items; }, wxEVT_KEY_DOWN);
+        b.settle();
+        report(state, selected);
+        state.counters["items"] = static_cast<double>(items);
+    }
+    const char* names[5] = {"select_ms", "copy_ms", "ghost_ms", "paste_ms", "undo_ms"};
+    for (int i = 0; i < 5; ++i)
+        state.counters[names[i]] = took[i] * 1000 / double(state.iterations());
+}
+
 }  // namespace
 
 // Repaints are short: enough of them for a profile to see them.
@@ -428,3 +489,4 @@ BENCHMARK(BM_DeleteOne)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillis
 BENCHMARK(BM_UndoDelete)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PasteGhost)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Paste500)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeSheet)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);

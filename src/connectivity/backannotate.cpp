@@ -1,5 +1,6 @@
 #include "connectivity/backannotate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -51,6 +52,48 @@ void clear_renamed_marks(Schema* schema) {
     flag_SchItem_list(schema->sheet->items);
 }
 
+// A part's reference text, without its device letter or as shown.
+const char* reference_of(Schema* schema, PlacedPart* part, bool plain) {
+    return plain ? part->reference.text.get() : pl_reference_text(schema->library, part);
+}
+
+// Enters the part under its reference texts, in sheet order.
+void list_part(BaContext* ctx, size_t place, PlacedPart* part) {
+    const std::pair<size_t, PlacedPart*> entry{place, part};
+    const std::string plain = reference_of(ctx->schema, part, true);
+    for (const std::string& text : {plain, std::string(reference_of(ctx->schema, part, false))}) {
+        auto& entries = ctx->parts[text];
+        const auto at = std::lower_bound(entries.begin(), entries.end(), entry);
+        if (at == entries.end() || *at != entry) entries.insert(at, entry);
+    }
+}
+
+// The parts of the sheet whose reference is the text now, in sheet order,
+// none of whose states has a bit of the mask.
+std::vector<std::pair<size_t, PlacedPart*>> parts_named(BaContext* ctx, const char* reference,
+                                                        uint32_t mask) {
+    Schema* schema = ctx->schema;
+    if (!ctx->parts_listed) {
+        ctx->parts_listed = true;
+        size_t place = 0;
+        if (schema->current && schema->current->items) {
+            ctx->parts.reserve(schema->current->items->count);
+            for (SchItem* item : list_items<SchItem>(schema->current->items))
+                if (item->type == PARTLIB_ITEM) list_part(ctx, place++, as_PlacedPart(item));
+        }
+    }
+    const bool plain = ref_has_no_device(reference);
+    std::vector<std::pair<size_t, PlacedPart*>> named;
+    auto found = ctx->parts.find(reference);
+    if (found == ctx->parts.end()) return named;
+    for (const auto& entry : found->second) {
+        PlacedPart* part = entry.second;
+        if ((part->state & mask) != 0) continue;
+        if (std::strcmp(reference_of(schema, part, plain), reference) == 0) named.push_back(entry);
+    }
+    return named;
+}
+
 }  // namespace
 
 void yyerror_backannotate(BaContext* ctx, const char* message) {
@@ -69,15 +112,13 @@ void ba_rename(BaContext* ctx, const char* old_reference, const char* new_refere
         return;
     }
     log.progress("BackAnnotate %s ==> %s\n", from.c_str(), to.c_str());
-    Schema* schema = ctx->schema;
-    DListNode* at = nullptr;
-    bool found = false;
-    while (PlacedPart* part = find_part_by_reference(schema, &at, old_reference, STATE_RENAMED)) {
-        pl_set_reference(schema->library, part, new_reference);
+    const auto named = parts_named(ctx, old_reference, STATE_RENAMED);
+    for (const auto& [place, part] : named) {
+        pl_set_reference(ctx->schema->library, part, new_reference);
         part->state |= STATE_RENAMED;
-        found = true;
+        list_part(ctx, place, part);
     }
-    if (!found) log.progress("*** WARNING *** : Part %s not found\n", from.c_str());
+    if (named.empty()) log.progress("*** WARNING *** : Part %s not found\n", from.c_str());
 }
 
 void ba_swap(BaContext* ctx, const char* reference, const char* pin1, const char* pin2) {
@@ -85,8 +126,8 @@ void ba_swap(BaContext* ctx, const char* reference, const char* pin1, const char
     const JobLog& log = *ctx->log;
     std::string ref = quoted(reference), p1 = quoted(pin1), p2 = quoted(pin2);
     log.progress("Swap pins in %s : %s  ==> %s\n", ref.c_str(), p1.c_str(), p2.c_str());
-    DListNode* at = nullptr;
-    PlacedPart* part = find_part_by_reference(ctx->schema, &at, reference, 0);
+    const auto named = parts_named(ctx, reference, 0);
+    PlacedPart* part = named.empty() ? nullptr : named.front().second;
     if (!part) {
         log.progress("*** WARNING *** : Part %s not found\n", ref.c_str());
         return;

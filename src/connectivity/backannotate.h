@@ -25,12 +25,18 @@
 //      document marked modified.
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "connectivity/annotate_sheets.h"
 
 struct List;
+struct PlacedPart;
 struct Schema;
+
+// The parts of a sheet by a reference text, each with its place in the
+// sheet, in sheet order.
+using BaPartsByText = std::unordered_map<std::string, std::vector<std::pair<size_t, PlacedPart*>>>;
 
 // Longest text of a string of the change file.
 constexpr size_t BA_STRING_MAX = 255;
@@ -44,6 +50,12 @@ struct BaContext {
     Schema* schema = nullptr;
     const JobLog* log = nullptr;
     void* scanner = nullptr;  // the scanner's own state (yyscan_t)
+    // The sheet's parts by their references, without device letter and as
+    // shown (one entry when the two are alike), made at the first statement
+    // and grown by each rename; an entry whose part was renamed away from
+    // its text is passed over.
+    BaPartsByText parts;
+    bool parts_listed = false;
 
     const char* string(int index) const { return strings.at(static_cast<size_t>(index)).c_str(); }
 };

@@ -218,9 +218,9 @@ void TouchedRefresh::order_ends() {
 void TouchedRefresh::gather(const Rect& area) {
     while (scratch_.items->count) dlist_remove_head(scratch_.items, nullptr);
     sheet_index_query(index_, area, &found_);
-    List* items = schema_->current->items;
+    // The index holds the sheet's items and the ports list, where only ports stand.
     for (SchItem* item : found_) {
-        if (item->type != LINE_ITEM || sheet_index_list_of(index_, item) != items) continue;
+        if (item->type != LINE_ITEM) continue;
         meet(item);
         append_or_die(scratch_.items, item);
     }

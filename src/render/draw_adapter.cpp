@@ -361,16 +361,16 @@ void DrawAdapter::measure(const Prim& prim) {
 }
 
 void DrawAdapter::replay(const std::vector<Prim>& prims) {
-    for (const Prim& prim : prims) {
-        if (bounds_) {
-            measure(prim);
-            continue;
-        }
-        if (record_)
-            record_->push_back(prim);
-        else if (dc_)
-            paint(prim);
-    }
+    for (const Prim& prim : prims) replay(prim);
+}
+
+void DrawAdapter::replay(const Prim& prim) {
+    if (bounds_)
+        measure(prim);
+    else if (record_)
+        record_->push_back(prim);
+    else if (dc_)
+        paint(prim);
 }
 
 void DrawAdapter::use_pen(const wxPen& pen) {

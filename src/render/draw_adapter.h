@@ -96,6 +96,7 @@ public:
 
     // Plays recorded primitives into this adapter (measuring: measures them).
     void replay(const std::vector<Prim>& prims);
+    void replay(const Prim& prim);
     // Device point of a world point.
     wxPoint device(Point world) const;
 

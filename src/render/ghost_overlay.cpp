@@ -4,23 +4,65 @@
 
 #include "render/ghosts.h"
 
-bool GhostOverlay::toggle(std::vector<Prim>&& ghost) {
+namespace {
+
+// The cover of a primitive that measures nothing: it is painted whatever
+// the clip.
+constexpr Rect EVERYWHERE{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+
+bool meets(const Rect& a, const Rect& b) {
+    if (a == EVERYWHERE) return true;
+    return int64_t{a.x} <= int64_t{b.x} + b.w && int64_t{b.x} <= int64_t{a.x} + a.w &&
+           int64_t{a.y} <= int64_t{b.y} + b.h && int64_t{b.y} <= int64_t{a.y} + a.h;
+}
+
+}  // namespace
+
+bool GhostOverlay::toggle(std::vector<Prim>&& ghost, Rect* covers, bool* any) {
+    if (any) *any = false;
     if (ghost.empty()) return false;
-    auto same = std::find(ghosts_.begin(), ghosts_.end(), ghost);
+    auto same = std::find_if(ghosts_.begin(), ghosts_.end(),
+                             [&](const Ghost& shown) { return shown.prims == ghost; });
     if (same != ghosts_.end()) {
+        if (covers) *covers = same->box;
+        if (any) *any = same->any;
         ghosts_.erase(same);
         return false;
     }
-    ghosts_.push_back(std::move(ghost));
+    Ghost added;
+    added.covers.reserve(ghost.size());
+    Rect box{};
+    bool measured = false;
+    DrawAdapter measure(&box, &measured);
+    for (const Prim& prim : ghost) {
+        measured = false;
+        measure.replay(prim);
+        // A primitive that covers nothing measurable is painted all the same.
+        if (!measured) box = EVERYWHERE;
+        added.covers.push_back(box);
+        if (measured) {
+            if (added.any)
+                rect_union(&added.box, box);
+            else
+                added.box = box;
+            added.any = true;
+        }
+    }
+    added.prims = std::move(ghost);
+    if (covers) *covers = added.box;
+    if (any) *any = added.any;
+    ghosts_.push_back(std::move(added));
     return true;
 }
 
-void GhostOverlay::paint(DrawAdapter& adapter) const {
+void GhostOverlay::paint(DrawAdapter& adapter, const Rect* clip) const {
     const int mode = adapter.mode();
-    for (const auto& ghost : ghosts_) {
-        for (const Prim& prim : ghost) {
+    for (const Ghost& ghost : ghosts_) {
+        for (size_t i = 0; i < ghost.prims.size(); ++i) {
+            if (clip && !meets(ghost.covers[i], *clip)) continue;
+            const Prim& prim = ghost.prims[i];
             adapter.set_mode(prim.rgb == GHOST_COLOUR ? DRAW_XOR : DRAW_COPY);
-            adapter.replay({prim});
+            adapter.replay(prim);
         }
     }
     adapter.set_mode(mode);

@@ -15,16 +15,25 @@ class GhostOverlay {
 public:
     // Adds the ghost, or removes an equal one already shown. True when the
     // ghost is shown afterwards. An empty ghost changes nothing (false).
-    bool toggle(std::vector<Prim>&& ghost);
+    // *covers (when given) is set to the world rectangle the ghost added or
+    // removed covers, pen widths included; *any to whether it covers one.
+    bool toggle(std::vector<Prim>&& ghost, Rect* covers = nullptr, bool* any = nullptr);
     void clear() { ghosts_.clear(); }
     size_t size() const { return ghosts_.size(); }
     bool empty() const { return ghosts_.empty(); }
     // Replays every ghost through the adapter: a ghost of an item in the
     // item's own colours (XORed with a light background they would wash
     // out), one in the tools' ghost colour XORed with the background, so
-    // that it stands out from any.
-    void paint(DrawAdapter& adapter) const;
+    // that it stands out from any. With a world rectangle, only what meets
+    // it (a paint that shows part of the window).
+    void paint(DrawAdapter& adapter, const Rect* clip = nullptr) const;
 
 private:
-    std::vector<std::vector<Prim>> ghosts_;
+    struct Ghost {
+        std::vector<Prim> prims;
+        std::vector<Rect> covers;  // of each primitive
+        Rect box{};                // of them all
+        bool any = false;          // whether any covers a rectangle
+    };
+    std::vector<Ghost> ghosts_;
 };

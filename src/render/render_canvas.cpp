@@ -269,7 +269,7 @@ bool RenderCanvas::BackingStale() const {
            (v && backing_zoom_ != v->zoom);
 }
 
-void RenderCanvas::PaintInto(wxDC& dc) {
+void RenderCanvas::PaintInto(wxDC& dc, const wxRect* area) {
     FollowScrolling();
     if (View* v = GetView())
         if (view_update_transform(v)) SyncScrollbars();
@@ -280,7 +280,14 @@ void RenderCanvas::PaintInto(wxDC& dc) {
     dc.DrawBitmap(backing_, 0, 0);
     if (!ghosts_.empty()) {
         DrawAdapter adapter = MakeAdapter(dc);
-        ghosts_.paint(adapter);
+        // What lies outside the part of the window painted is left out (the
+        // pens' margin around it: world rectangles leave out the pixels).
+        if (area && GetView()) {
+            const Rect clip = WorldRect(wxRect(*area).Inflate(PEN_MARGIN));
+            ghosts_.paint(adapter, &clip);
+        } else {
+            ghosts_.paint(adapter);
+        }
     }
 }
 
@@ -304,11 +311,7 @@ bool RenderCanvas::ToggleGhost(std::vector<Prim>&& ghost) {
     // Shown or taken away, the ghost covers its own rectangle only.
     Rect box{};
     bool any = false;
-    {
-        DrawAdapter measure(&box, &any);
-        measure.replay(ghost);
-    }
-    const bool shown = ghosts_.toggle(std::move(ghost));
+    const bool shown = ghosts_.toggle(std::move(ghost), &box, &any);
     if (any) {
         wxRect area = DeviceRect(box).Intersect(wxRect(GetClientSize()));
         if (!area.IsEmpty()) RefreshRect(area, false);
@@ -333,7 +336,8 @@ wxBitmap RenderCanvas::Snapshot() {
 void RenderCanvas::OnPaint(wxPaintEvent&) {
     {
         wxPaintDC dc(this);
-        PaintInto(dc);
+        const wxRect area = GetUpdateRegion().GetBox();
+        PaintInto(dc, area.IsEmpty() ? nullptr : &area);
     }
     ++paints_;
 }

@@ -74,8 +74,9 @@ public:
     void VisibleRect(int out[4]) const;
     // What the window shows: the backing bitmap with the ghosts.
     wxBitmap Snapshot();
-    // Paints the window's content into a context of the client's size.
-    void PaintInto(wxDC& dc);
+    // Paints the window's content into a context of the client's size; with
+    // an area (client pixels), the ghosts only where they meet it.
+    void PaintInto(wxDC& dc, const wxRect* area = nullptr);
     // An adapter mapping the document's world units to this window's
     // client pixels, drawing into dc.
     DrawAdapter MakeAdapter(wxDC& dc) const;

@@ -150,6 +150,30 @@ TEST_F(BackannotateTest, SwapsExchangePinNumbersOfOneDevice) {
               "*** WARNING *** : Part 'Q7A' not found\n");
 }
 
+// A reference two parts come to share names the first of them in the sheet,
+// whichever was renamed first; a part keeps being found by its reference
+// after it was renamed to it and away from it.
+TEST_F(BackannotateTest, ASwapAfterRenamesFindsTheFirstPartOfTheSheetWithTheReference) {
+    EXPECT_EQ(parse("'Q2B' 'Q3B'\n'Q1B' 'Q3B'\nSWAP '5' '6' IN 'Q3B'\n",
+                    {part("DUAL", "Q1", "pair", 1), part("DUAL", "Q2", "pair", 1)}),
+              0);
+    EXPECT_EQ(refs_of(schema_.get()), (std::vector<std::string>{"Q3B", "Q3B"}));
+    EXPECT_EQ(pin_numbers(schema_.get()), (std::vector<std::string>{"6", "5", "7"}));
+    printed.clear();
+    EXPECT_EQ(parse("'R1' 'R5'\n'R5' 'R6'\n'R2' 'R1'\nSWAP '1' '2' IN 'R5'\n",
+                    {part("RES", "R1", "1k"), part("RES", "R2", "1k")}),
+              0);
+    EXPECT_EQ(refs_of(schema_.get()), (std::vector<std::string>{"R5", "R1"}));
+    // A renamed part is not renamed again, but a swap finds it.
+    EXPECT_EQ(printed,
+              "BackAnnotate 'R1' ==> 'R5'\n"
+              "BackAnnotate 'R5' ==> 'R6'\n"
+              "*** WARNING *** : Part 'R5' not found\n"
+              "BackAnnotate 'R2' ==> 'R1'\n"
+              "Swap pins in 'R5' : '1'  ==> '2'\n"
+              "Different Pins shapes\n(Part 'R5', Pins '1' & '2')\n");
+}
+
 // --- the job ---------------------------------------------------------------------------------------
 
 class BackannotateJobTest : public BackannotateTest {

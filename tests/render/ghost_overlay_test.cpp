@@ -38,6 +38,38 @@ TEST(GhostOverlayTest, DrawingTheSameGhostTwiceRemovesItAndOthersStay) {
     EXPECT_EQ(overlay.size(), 2u);
 }
 
+// A paint of part of the window plays the primitives whose rectangles,
+// pen widths included, meet the part; without one, every primitive.
+TEST(GhostOverlayTest, APaintOfPartOfTheWindowPlaysWhatMeetsIt) {
+    GhostOverlay overlay;
+    std::vector<Prim> ghost = line_ghost({0, 0}, {100, 0}, 0xFFFFFF);
+    ghost.push_back(line_ghost({0, 300}, {100, 300}, 0xFFFFFF)[0]);
+    ghost.push_back(line_ghost({500, 500}, {600, 500}, 0xFFFFFF)[0]);
+    ghost[0].width = ghost[2].width = 10;
+    ghost[1].width = 100;  // reaches 50 units up, to y 250
+    Rect covers{};
+    bool any = false;
+    EXPECT_TRUE(overlay.toggle(std::vector<Prim>(ghost), &covers, &any));
+    EXPECT_TRUE(any);
+    EXPECT_EQ(covers, (Rect{-50, -5, 655, 510}));
+    const auto played = [&](const Rect* clip) {
+        std::vector<Prim> record;
+        DrawAdapter recorder(&record);
+        overlay.paint(recorder, clip);
+        return record;
+    };
+    const Rect above{0, 200, 200, 60};
+    EXPECT_EQ(played(&above), std::vector<Prim>{ghost[1]});
+    const Rect between{150, 100, 200, 100};
+    EXPECT_TRUE(played(&between).empty());
+    EXPECT_EQ(played(nullptr), ghost);
+    // Taking it away tells the same rectangle.
+    Rect gone{};
+    EXPECT_FALSE(overlay.toggle(std::vector<Prim>(ghost), &gone, &any));
+    EXPECT_TRUE(any);
+    EXPECT_EQ(gone, covers);
+}
+
 TEST(GhostOverlayTest, ColourModesCombineWithTheBackground) {
     wxBitmap bitmap(4, 4);
     wxMemoryDC dc(bitmap);

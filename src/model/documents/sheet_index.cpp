@@ -2,10 +2,11 @@
 //
 // Cells: a dense grid over the rectangle the items covered when the index
 // was made, with about four items' worth of room per cell, each cell the
-// head of a chain of links to entries. An item that would take more than a
-// few cells, or that lies outside the grid, is kept among the wide items,
-// which every query looks at; when they grow many the index is made anew
-// over the new extent.
+// head of a chain of links to entries. Cells of the same size beyond the
+// grid have their heads in a hash table, made as items come there; when
+// such items grow many the index is made anew over the new extent. An item
+// that would take more than a few cells is kept among the wide items, which
+// every query looks at.
 //
 // Items to entries: the items held when the index was made are found by a
 // binary search in a table sorted by address (made in one sort, and the
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 #include "foundation/core.h"
 #include "foundation/list.h"
@@ -183,6 +185,9 @@ struct SheetIndex {
     int64_t x0 = 0, y0 = 0;
     int64_t columns = 0, rows = 0;
     std::vector<uint32_t> heads;  // first link of each cell
+    // First links of the cells beyond the grid that hold items, by column
+    // and row (see cell_key).
+    std::unordered_map<uint64_t, uint32_t> beyond;
     struct Link {
         uint32_t entry;
         uint32_t next;
@@ -190,11 +195,12 @@ struct SheetIndex {
     std::vector<Link> links;
     uint32_t free_link = NONE;
     std::vector<uint32_t> wide;
-    size_t outside = 0;  // items filed among the wide ones for leaving the grid
+    size_t outside = 0;  // items filed in cells beyond the grid
 
     uint32_t next_place[2] = {PLACE_GAP, PLACE_GAP};  // ports list, sheet items
     uint16_t stamp = 0;
-    bool remake = false;  // the wide items grew many: make the index anew at the next use
+    bool remake =
+        false;  // the items beyond the grid grew many: make the index anew at the next use
 
     std::vector<Rect> damage;
     bool damage_all = true;
@@ -212,21 +218,42 @@ List* list_of(const SheetIndex& index, const Entry& e) {
     return e.flags & IN_PORTS ? index.ports : index.items;
 }
 
-// Where a rectangle is filed: in cells of the grid, or among the wide items
-// because it would take too many cells or because it leaves the grid.
-enum Filing { IN_CELLS, TOO_WIDE, OUTSIDE };
+// Where a rectangle is filed: in cells of the grid, in cells beyond it, or
+// among the wide items because it would take too many cells.
+enum Filing { IN_CELLS, OUTSIDE, TOO_WIDE };
 
-// The cells of a rectangle in the grid, and how it is filed.
+// The cells of a rectangle (columns and rows counted from the grid's first
+// cell, beyond the grid too), and how it is filed.
 Filing cell_span(const SheetIndex& index, const Rect& r, int64_t* cx0, int64_t* cy0, int64_t* cx1,
                  int64_t* cy1) {
     if (r == EVERYWHERE) return TOO_WIDE;
-    if (index.columns == 0) return OUTSIDE;
     *cx0 = (int64_t{r.x} - index.x0) >> index.shift;
     *cy0 = (int64_t{r.y} - index.y0) >> index.shift;
     *cx1 = (int64_t{r.x} + r.w - index.x0) >> index.shift;
     *cy1 = (int64_t{r.y} + r.h - index.y0) >> index.shift;
+    if ((*cx1 - *cx0 + 1) * (*cy1 - *cy0 + 1) > MAX_CELLS_PER_ITEM) return TOO_WIDE;
     if (*cx0 < 0 || *cy0 < 0 || *cx1 >= index.columns || *cy1 >= index.rows) return OUTSIDE;
-    return (*cx1 - *cx0 + 1) * (*cy1 - *cy0 + 1) <= MAX_CELLS_PER_ITEM ? IN_CELLS : TOO_WIDE;
+    return IN_CELLS;
+}
+
+bool in_grid(const SheetIndex& index, int64_t cx, int64_t cy) {
+    return cx >= 0 && cy >= 0 && cx < index.columns && cy < index.rows;
+}
+
+// A cell beyond the grid in the hash table (columns and rows fit in 32 bits:
+// a cell is at least 1 << MIN_SHIFT units wide).
+uint64_t cell_key(int64_t cx, int64_t cy) {
+    return uint64_t{static_cast<uint32_t>(cx)} << 32 | static_cast<uint32_t>(cy);
+}
+int64_t key_column(uint64_t key) { return static_cast<int32_t>(key >> 32); }
+int64_t key_row(uint64_t key) { return static_cast<int32_t>(key & 0xFFFFFFFFu); }
+
+// The first link of a cell; a cell beyond the grid is made when asked to.
+uint32_t* head_of(SheetIndex& index, int64_t cx, int64_t cy, bool make) {
+    if (in_grid(index, cx, cy)) return &index.heads[size_t(cy * index.columns + cx)];
+    if (make) return &index.beyond.try_emplace(cell_key(cx, cy), NONE).first->second;
+    auto found = index.beyond.find(cell_key(cx, cy));
+    return found == index.beyond.end() ? nullptr : &found->second;
 }
 
 uint32_t new_link(SheetIndex& index, uint32_t entry, uint32_t next) {
@@ -244,18 +271,18 @@ void file_entry(SheetIndex& index, uint32_t e) {
     Entry& entry = index.entries[e];
     int64_t cx0, cy0, cx1, cy1;
     Filing filing = cell_span(index, entry.box, &cx0, &cy0, &cx1, &cy1);
-    if (filing != IN_CELLS) {
+    if (filing == TOO_WIDE) {
         entry.flags |= WIDE;
         index.wide.push_back(e);
-        // Items placed beyond the grid since it was laid: once they are
-        // many, the grid is laid again over the sheet as it is now.
-        if (filing == OUTSIDE && ++index.outside > index.count / 8 + 256) index.remake = true;
         return;
     }
+    // Items placed beyond the grid since it was laid: once they are many,
+    // the grid is laid again over the sheet as it is now.
+    if (filing == OUTSIDE && ++index.outside > index.count / 8 + 256) index.remake = true;
     for (int64_t cy = cy0; cy <= cy1; ++cy)
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
-            uint32_t& head = index.heads[size_t(cy * index.columns + cx)];
-            head = new_link(index, e, head);
+            uint32_t* head = head_of(index, cx, cy, true);
+            *head = new_link(index, e, *head);
         }
 }
 
@@ -274,13 +301,16 @@ void unfile_entry(SheetIndex& index, uint32_t e) {
     cell_span(index, entry.box, &cx0, &cy0, &cx1, &cy1);
     for (int64_t cy = cy0; cy <= cy1; ++cy)
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
-            uint32_t* at = &index.heads[size_t(cy * index.columns + cx)];
+            uint32_t* head = head_of(index, cx, cy, false);
+            if (!head) continue;
+            uint32_t* at = head;
             while (*at != NONE && index.links[*at].entry != e) at = &index.links[*at].next;
             if (*at == NONE) continue;
             uint32_t gone = *at;
             *at = index.links[gone].next;
             index.links[gone].next = index.free_link;
             index.free_link = gone;
+            if (*head == NONE && !in_grid(index, cx, cy)) index.beyond.erase(cell_key(cx, cy));
         }
 }
 
@@ -569,17 +599,38 @@ void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*
         entry.stamp = stamp;
         if (meets(entry.box, rect)) found.push_back(e);
     };
-    int64_t cx0 = std::max<int64_t>(0, (int64_t{rect.x} - index->x0) >> index->shift);
-    int64_t cy0 = std::max<int64_t>(0, (int64_t{rect.y} - index->y0) >> index->shift);
-    int64_t cx1 = std::min<int64_t>(index->columns - 1,
-                                    (int64_t{rect.x} + rect.w - index->x0) >> index->shift);
-    int64_t cy1 =
-        std::min<int64_t>(index->rows - 1, (int64_t{rect.y} + rect.h - index->y0) >> index->shift);
-    for (int64_t cy = cy0; cy <= cy1; ++cy)
-        for (int64_t cx = cx0; cx <= cx1; ++cx)
-            for (uint32_t l = index->heads[size_t(cy * index->columns + cx)]; l != NONE;
-                 l = index->links[l].next)
-                offer(index->links[l].entry);
+    auto offer_cell = [&](uint32_t head) {
+        for (uint32_t l = head; l != NONE; l = index->links[l].next) offer(index->links[l].entry);
+    };
+    const int64_t cx0 = (int64_t{rect.x} - index->x0) >> index->shift;
+    const int64_t cy0 = (int64_t{rect.y} - index->y0) >> index->shift;
+    const int64_t cx1 = (int64_t{rect.x} + rect.w - index->x0) >> index->shift;
+    const int64_t cy1 = (int64_t{rect.y} + rect.h - index->y0) >> index->shift;
+    // The grid's cells in the rectangle.
+    const int64_t gx0 = std::max<int64_t>(0, cx0), gy0 = std::max<int64_t>(0, cy0);
+    const int64_t gx1 = std::min<int64_t>(index->columns - 1, cx1);
+    const int64_t gy1 = std::min<int64_t>(index->rows - 1, cy1);
+    for (int64_t cy = gy0; cy <= gy1; ++cy)
+        for (int64_t cx = gx0; cx <= gx1; ++cx)
+            offer_cell(index->heads[size_t(cy * index->columns + cx)]);
+    // The cells beyond it: each cell of the rectangle looked up, or every
+    // cell of the table looked at, whichever is less work.
+    if (!index->beyond.empty()) {
+        const int64_t in_rect = (cx1 - cx0 + 1) * (cy1 - cy0 + 1);
+        if (in_rect <= int64_t(index->beyond.size())) {
+            for (int64_t cy = cy0; cy <= cy1; ++cy)
+                for (int64_t cx = cx0; cx <= cx1; ++cx) {
+                    if (in_grid(*index, cx, cy)) continue;
+                    auto found = index->beyond.find(cell_key(cx, cy));
+                    if (found != index->beyond.end()) offer_cell(found->second);
+                }
+        } else {
+            for (const auto& [key, head] : index->beyond) {
+                const int64_t cx = key_column(key), cy = key_row(key);
+                if (cx >= cx0 && cx <= cx1 && cy >= cy0 && cy <= cy1) offer_cell(head);
+            }
+        }
+    }
     for (uint32_t e : index->wide) offer(e);
     std::sort(found.begin(), found.end(), [&](uint32_t a, uint32_t b) {
         const Entry& ea = index->entries[a];

@@ -3,6 +3,7 @@
 #include "model/documents/sheet_items.h"
 
 #include <array>
+#include <unordered_map>
 
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
@@ -411,14 +412,32 @@ int count_SchItems(Schema* schema, List* list, int kind) {
 
 namespace {
 
-SchItem* find_by_id(List* list, int code, uint32_t id) {
-    for (SchItem* item : list_items<SchItem>(list))
-        if (item->id == id && item->type == code) return item;
-    return nullptr;
-}
+// The records of lists by kind and object id, one table a list, made at
+// the first look-up in it: a list of references resolves in one pass over
+// each list it names. A table keeps the first record of a kind and id.
+class RecordsById {
+public:
+    SchItem* find(List* list, int code, uint32_t id) {
+        if (!list) return nullptr;
+        auto [table, made] = tables_.try_emplace(list);
+        if (made) {
+            table->second.reserve(list->count);
+            for (SchItem* item : list_items<SchItem>(list))
+                table->second.emplace(key(item->type, item->id), item);
+        }
+        auto found = table->second.find(key(code, id));
+        return found == table->second.end() ? nullptr : found->second;
+    }
+
+private:
+    static uint64_t key(int code, uint32_t id) {
+        return uint64_t{static_cast<uint8_t>(code)} << 32 | id;
+    }
+    std::unordered_map<List*, std::unordered_map<uint64_t, SchItem*>> tables_;
+};
 
 // The target of one record: null when nothing answers to it.
-void* resolve_ref(Schema* schema, PlacedPart* part, int code, uint32_t id) {
+void* resolve_ref(RecordsById& records, Schema* schema, PlacedPart* part, int code, uint32_t id) {
     if (part) {
         Part* lib_part = pl_get_part(schema ? schema->library : nullptr, part);
         if (!lib_part) return nullptr;
@@ -431,14 +450,14 @@ void* resolve_ref(Schema* schema, PlacedPart* part, int code, uint32_t id) {
             return nullptr;
         }
         Vectors* body = convert ? lib_part->convert : lib_part->normal;
-        return body ? find_by_id(body->items, code, id) : nullptr;
+        return body ? records.find(body->items, code, id) : nullptr;
     }
     if (!schema || code == 0) return nullptr;
     if (code == TITLEBLOCK_ITEM) return &schema->titleblock;
-    SchItem* found = code == PORT_ITEM ? find_by_id(schema->ports, code, id) : nullptr;
-    if (!found && schema->sheet) found = find_by_id(schema->sheet->items, code, id);
-    if (!found) found = find_by_id(schema->titleblock.fields, code, id);
-    if (!found) found = find_by_id(schema->titleblock.drawing, code, id);
+    SchItem* found = code == PORT_ITEM ? records.find(schema->ports, code, id) : nullptr;
+    if (!found && schema->sheet) found = records.find(schema->sheet->items, code, id);
+    if (!found) found = records.find(schema->titleblock.fields, code, id);
+    if (!found) found = records.find(schema->titleblock.drawing, code, id);
     return found;
 }
 
@@ -447,6 +466,7 @@ void* resolve_ref(Schema* schema, PlacedPart* part, int code, uint32_t id) {
 int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part) {
     if (!list) return 0;
     bool unresolved = false;
+    RecordsById records;
     for (;;) {
         int result = read_item_tag(stream, REF_TAG);
         if (result == NOT_MY_TAG) break;
@@ -456,7 +476,7 @@ int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part) {
         if (read_byte(&code, stream) != 0) return -1;
         if (code != 0 && read_byte(&flags, stream) != 0) return -1;
         if (code != TITLEBLOCK_ITEM && read_long(&id, stream) != 0) return -1;
-        void* target = resolve_ref(schema, part, code, id);
+        void* target = resolve_ref(records, schema, part, code, id);
         if (!target) {
             // A damaged or foreign list: the record is skipped, the rest read.
             warning("read_ref_list: no %s with id %u at byte %ld\n", code ? item_name(code) : "pin",

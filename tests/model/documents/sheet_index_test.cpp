@@ -149,9 +149,12 @@ TEST_F(SheetIndexTest, QueriesAnswerAsAWalkThroughRandomEdits) {
         SheetIndex* index = sheet_index(schema.get());
         ASSERT_EQ(sheet_index_count(index),
                   schema->current->items->count + (schema->ports ? schema->ports->count : 0));
-        for (int q = 0; q < 4; ++q) {
-            int x = edits.coord(260000), y = edits.coord(260000);
+        // Queries about the sheet, about the wires far beyond it, and over
+        // everything at once.
+        for (int q = 0; q < 6; ++q) {
+            int x = edits.coord(260000) + (q == 4 ? 50000000 : 0), y = edits.coord(260000);
             Rect r{x, y, edits.pick(60000), edits.pick(60000)};
+            if (q == 5) r = Rect{-100000000, -100000000, 200000000, 200000000};
             sheet_index_query(index, r, &found);
             ASSERT_EQ(found, walk(schema.get(), r)) << "step " << step << " query " << q;
         }

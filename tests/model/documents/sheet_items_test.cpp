@@ -46,7 +46,8 @@ TEST_F(SheetItems, SheetOfEveryKindMatchesTheGoldenFilesAndReadsBackTheSame) {
     add_every_kind(schema.get());
     Bytes binary = sheet_bytes(schema.get(), schema->sheet);
     expect_golden(sheet_golden("every_kind.bin"), binary);
-    std::string text = text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); });
+    std::string text =
+        text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); });
     expect_golden(sheet_golden("every_kind.txt"), text);
 
     SchemaPtr other = make_schema();
@@ -76,9 +77,9 @@ TEST_F(SheetItems, AsciiSheetIsAcceptedByTheSourceGrammar) {
             free_SchItem(schema.get(), item, false);
         }
     }
-    std::string text = "(SCHEMATIC\n" +
-                       text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); }) +
-                       ")\n";
+    std::string text =
+        "(SCHEMATIC\n" +
+        text_written([&](FILE* f) { awrite_Sheet(schema.get(), schema->sheet, f, 1); }) + ")\n";
     EXPECT_EQ(compile_source(text, COMPIL_SCHEMATIC), 0) << text;
 }
 
@@ -169,12 +170,14 @@ TEST_F(SheetItems, FillsAreSheetItemsInEveryDispatcher) {
 TEST_F(SheetItems, FilterMaskSkipsItemsButANestedSheetKeepsItsFrame) {
     SchemaPtr schema = make_schema();
     Line* line = new_Line();
-    Bytes none = bytes_written([&](FILE* f) { write_SchItem(schema.get(), line, f, STATE_SELECTED); });
+    Bytes none =
+        bytes_written([&](FILE* f) { write_SchItem(schema.get(), line, f, STATE_SELECTED); });
     EXPECT_TRUE(none.empty());
     Sheet* nested = new_Sheet();
     nested->state |= STATE_SELECTED;
     dlist_append(nested->items, line);
-    Bytes frame = bytes_written([&](FILE* f) { write_SchItem(schema.get(), nested, f, STATE_SELECTED); });
+    Bytes frame =
+        bytes_written([&](FILE* f) { write_SchItem(schema.get(), nested, f, STATE_SELECTED); });
     EXPECT_EQ(frame, (Bytes{SHEET_TAG, LIST_END}));
     free_SchItem(schema.get(), nested, false);
 }
@@ -199,9 +202,9 @@ TEST_F(SheetItems, AnchorsFollowTheCodes) {
         anchors.push_back(p);
     }
     const std::vector<Point> expected = {
-        {500, 500},     {3500, 3000},   {-500, -1000},  {20000, 10000}, {20000, 12000},
-        {12000, 16000}, {5000, 6000},   {11000, 9800},  {15000, 10000}, {0, 20000},
-        {30000, 10000}, {25000, 5000},  {26000, 6000},  {1000, 30000},  {40000, 40000},
+        {500, 500},     {3500, 3000},   {-500, -1000}, {20000, 10000}, {20000, 12000},
+        {12000, 16000}, {5000, 6000},   {11000, 9800}, {15000, 10000}, {0, 20000},
+        {30000, 10000}, {25000, 5000},  {26000, 6000}, {1000, 30000},  {40000, 40000},
         {15000, 10000}, {18000, 10000}, {50000, 0},
     };
     EXPECT_EQ(anchors, expected);
@@ -272,7 +275,8 @@ TEST_F(SheetItems, CountsByKind) {
     EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_SUBSHEETS), 1);
     EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_PORTS), 1);
     EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_SHEET_PORTS), 1);
-    EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_PINS), 2) << "the power pin counts on device 0 only";
+    EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_PINS), 2)
+        << "the power pin counts on device 0 only";
     EXPECT_EQ(count_SchItems(schema.get(), items, COUNT_POWERS), 1);
     EXPECT_EQ(count_SchItems(schema.get(), items, 7), 0);
     EXPECT_EQ(count_SchItems(schema.get(), nullptr, COUNT_JUNCTIONS), 0);
@@ -353,12 +357,35 @@ INSTANTIATE_TEST_SUITE_P(
         RefCase{"titleblock_has_no_id", {'l', TITLEBLOCK_ITEM, 0, LIST_END}, 0, 1, {}},
         RefCase{"unresolved_skipped",
                 {'l', LINE_ITEM, 0, 0, 0, 0, 8, 'l', LINE_ITEM, 0, 0, 0, 0, 7, LIST_END},
-                READ_ERROR, 1, {}},
+                READ_ERROR,
+                1,
+                {}},
         RefCase{"code_must_match", {'l', BOITE_ITEM, 0, 0, 0, 0, 7, LIST_END}, READ_ERROR, 0, {}},
         RefCase{"pin_without_part", {'l', 0, 0, 0, 0, 7, LIST_END}, READ_ERROR, 0, {}},
         RefCase{"cut_in_id", {'l', LINE_ITEM, 0, 0, 0}, -1, 0, {}},
         RefCase{"cut_before_end", {'l', LINE_ITEM, 0, 0, 0, 0, 7}, -1, 1, {}}),
     [](const testing::TestParamInfo<RefCase>& info) { return info.param.name; });
+
+// Records of one id and different kinds are told apart; of two records of
+// one id and kind the first in its list answers, every time it is named.
+TEST_F(SheetItems, ReferencesNameTheFirstRecordOfTheirKindAndId) {
+    SchemaPtr schema = make_schema();
+    Line* first = new_Line();
+    Line* second = new_Line();
+    Text* text = new_Text();
+    first->id = second->id = text->id = 5;
+    for (SchItem* item :
+         {static_cast<SchItem*>(first), static_cast<SchItem*>(second), static_cast<SchItem*>(text)})
+        dlist_append(schema->sheet->items, item);
+    StreamPtr stream = stream_of({'l', TEXT_ITEM, 0,         0, 0, 0, 5, 'l', LINE_ITEM, 0, 0, 0, 0,
+                                  5,   'l',       LINE_ITEM, 0, 0, 0, 0, 5,   LIST_END});
+    List* read = list_new();
+    EXPECT_EQ(read_ref_list(schema.get(), read, stream.get(), nullptr), 0);
+    std::vector<void*> targets;
+    for (void* target : list_items<void>(read)) targets.push_back(target);
+    EXPECT_EQ(targets, (std::vector<void*>{text, first, first}));
+    dlist_free(read, LIST_FROM_HEAD, nullptr);
+}
 
 // Golden file: regenerate with TN_UPDATE_GOLDEN=1 and review the diff.
 TEST_F(SheetItems, ReferenceListsMatchTheGoldenFileAndResolveBack) {
@@ -381,13 +408,15 @@ TEST_F(SheetItems, ReferenceListsMatchTheGoldenFileAndResolveBack) {
     Line* unselected = new_Line();
     dlist_append(selection, unselected);
 
-    Bytes bytes = bytes_written([&](FILE* f) { write_ref_list(selection, f, STATE_SELECTED, false); });
+    Bytes bytes =
+        bytes_written([&](FILE* f) { write_ref_list(selection, f, STATE_SELECTED, false); });
     expect_golden(sheet_golden("refs.bin"), bytes);
 
     List* read = list_new();
     StreamPtr stream = stream_of(golden(sheet_golden("refs.bin")));
     EXPECT_EQ(read_ref_list(schema.get(), read, stream.get(), nullptr), 0);
-    ASSERT_EQ(read->count, selection->count - 3) << "links, temporaries and unselected items skipped";
+    ASSERT_EQ(read->count, selection->count - 3)
+        << "links, temporaries and unselected items skipped";
     DListNode* a = dlist_head(selection);
     for (DListNode* b : dlist_nodes(read)) {
         EXPECT_EQ(b->data, a->data);

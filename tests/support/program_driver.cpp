@@ -31,7 +31,9 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // An X server of this test program's own, so that windows, focus and keys
-// of tests running beside it never meet.
+// of tests running beside it never meet. It must not reset when its last
+// client leaves (a program that has just ended, each xdotool call): a
+// program or a query that connects during the reset finds no display.
 class PrivateDisplay {
 public:
     PrivateDisplay() {
@@ -46,6 +48,7 @@ public:
                         const_cast<char*>("1280x1024x24"),
                         const_cast<char*>("-nolisten"),
                         const_cast<char*>("tcp"),
+                        const_cast<char*>("-noreset"),
                         nullptr};
         if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = 0;
         close(fds[1]);

@@ -1,6 +1,6 @@
-// Printing from the real program: the sheet printed to a file through the
-// print dialog, rasterized with Ghostscript, holds what the print preview
-// draws of the same page.
+// Printing from the real program: the sheet printed to a PostScript file
+// through the print dialog, rasterized with Ghostscript, holds what the
+// print preview draws of the same page.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,20 +81,29 @@ TEST_F(ProgramTest, APrintToAFileHoldsWhatThePreviewShows) {
     keys(frame, "ctrl+p");  // File > Print
     const std::string dialog = program.WaitWindow("Print");
     ASSERT_FALSE(dialog.empty()) << "no print dialog; the program said: " << program.Stderr();
-    keys(dialog, "Down Return");  // the first printer, "Print to File", into output.pdf
-    const std::string pdf = dir.file("output.pdf");
+    // The first printer, "Print to File"; once its options show, the
+    // output format after the file's button: PostScript, into output.ps.
+    keys(dialog, "Down");
+    const std::string options = dir.file("print_dialog.png");
+    ASSERT_TRUE(settled_screenshot(dialog, options));
+    keys(dialog, "Tab Tab Right");
+    ASSERT_TRUE(settled_screenshot(dialog, dir.file("print_dialog_ps.png"), options));
+    keys(dialog, "Return");
+    const std::string ps = dir.file("output.ps");
     std::uintmax_t size = 0;
     ASSERT_TRUE(wait_until([&] {
         std::error_code ec;
-        const std::uintmax_t now = fs::exists(pdf, ec) ? fs::file_size(pdf, ec) : 0;
+        const std::uintmax_t now = fs::exists(ps, ec) ? fs::file_size(ps, ec) : 0;
         const bool done = now > 0 && now == size && !program.HasWindow("Print");
         size = now;
         return done;
-    })) << "nothing was printed";
+    })) << "nothing was printed to "
+        << ps;
+    ASSERT_EQ(tn_test::read_text(ps).rfind("%!PS", 0), 0u) << "the print is no PostScript";
 
     const std::string printed = dir.file("printed.png");
     int status = -1;
-    run("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r100 -sOutputFile=" + printed + " " + pdf,
+    run("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=png16m -r100 -sOutputFile=" + printed + " " + ps,
         &status);
     ASSERT_EQ(status, 0) << "Ghostscript could not read the print";
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);

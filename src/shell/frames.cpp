@@ -238,6 +238,9 @@ MyChild::MyChild(MyFrame* parent, int kind, const wxString& title)
     SetMenuBar(parent->MakeMenuBar(kind));
     my_children.push_back(this);
     paint_zone = canvas;
+    // The new child is the one the user works in: its canvas takes the keys
+    // (F1 among them) also when the child opens into a frame already shown.
+    canvas->SetFocus();
     DragAcceptFiles(true);
     Bind(wxEVT_DROP_FILES, [](wxDropFilesEvent& event) {
         for (int i = 0; i < event.GetNumberOfFiles(); ++i)

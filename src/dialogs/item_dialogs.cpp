@@ -18,6 +18,8 @@
 #include "foundation/errors.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/libedit.h"
+#include "libedit/libedit_items.h"
 #include "model/documents/ident.h"
 #include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
@@ -393,6 +395,12 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
                 show_title_block_dialog(canvas);
                 return Route::ELSEWHERE;
             }
+            // A text of a title-block window is the library editor's.
+            if (text && canvas->kind == CANVAS_TEMPLATE) {
+                editor_session(canvas);  // the editor bound to the document shown
+                libedit_show_item_dialog(&canvas->libedit, text);
+                return Route::ELSEWHERE;
+            }
             return Route::OPEN;
         }
         case EDIT_CODE_POWER:
@@ -461,7 +469,17 @@ void edit_infos_closed(EnhancedDialog& dialog) {
 }
 
 void show_title_block_dialog(EditCanvas* canvas) {
-    if (!canvas || !canvas->mySchema || canvas->kind != CANVAS_SHEET) return;
+    if (!canvas || !canvas->mySchema) return;
+    // A title-block window edits its controls in the control dialog.
+    if (canvas->kind == CANVAS_TEMPLATE) {
+        editor_session(canvas);
+        if (canvas->current_text)
+            libedit_show_item_dialog(&canvas->libedit, canvas->current_text);
+        else
+            menu_command(canvas, TEMPLATE_CMD_CONTROLS, 0);
+        return;
+    }
+    if (canvas->kind != CANVAS_SHEET) return;
     open_dialog({&edit_infos, "edit_infos", create_edit_infos, [canvas] { fill_infos(canvas); },
                  reinterpret_cast<long>(canvas)});
 }

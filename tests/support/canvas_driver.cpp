@@ -46,7 +46,8 @@ void CanvasDriver::move(Point world) {
         sim_.MouseMove(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
         pump(15);
     }
-    if (!pump_until([&] { return canvas_->editing.pointer == world; }, 1000))
+    // The sanitizer build on a busy machine may take a while to handle them.
+    if (!pump_until([&] { return canvas_->editing.pointer == world; }, 5000))
         ADD_FAILURE() << "pointer at " << canvas_->editing.pointer.x << ","
                       << canvas_->editing.pointer.y << " not " << world.x << "," << world.y;
 }

@@ -13,6 +13,7 @@
 #include "dialogs/text_form.h"
 #include "editor/selection.h"
 #include "foundation/dialog_calls.h"
+#include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
 #include "libedit/libedit.h"
@@ -201,7 +202,10 @@ void pin_command(long id) {
         }
         case PIN_CHANGE: {
             const PinFields fields = read_pin_fields(form, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
-            const int device = pin_placed ? pin_placed->device : 0;
+            // The placed part may have gone with a new layout of the sheet.
+            int device = 0;
+            for (SchItem* item : list_items<SchItem>(libedit_items(editor(canvas))))
+                if (item == pin_placed) device = pin_placed->device;
             // A pin the part no longer has is not changed.
             libedit_change_pin(editor(canvas), pin_under_edit, device, fields);
             hide_dialog(libedit_addpin);
@@ -848,11 +852,14 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
             return true;
         default: break;
     }
+    // The Edit commands: the library's ids in a library window, the
+    // title block's (which map to them) in a title-block window.
     const int command = libedit_edit_command(id);
     const bool edit = command == LIBEDIT_EDIT_CUT || command == LIBEDIT_EDIT_COPY ||
                       command == LIBEDIT_EDIT_MOVE ||
                       (command >= LIBEDIT_EDIT_ROTATE_90 && command <= LIBEDIT_EDIT_MIRROR_Y);
-    if (!edit || (command == id) != library) return false;
+    const bool own_ids = library ? command == id : command != id;
+    if (!edit || !own_ids) return false;
     start_libedit_edit_mode(editor_session(canvas), library, id);
     return true;
 }

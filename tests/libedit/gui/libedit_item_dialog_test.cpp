@@ -18,6 +18,8 @@
 #include <wx/utils.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/item_dialogs.h"
+#include "editor/item_edit.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
@@ -34,6 +36,7 @@
 #include "library_window_fixture.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
+#include "model/documents/fonts.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
@@ -71,6 +74,9 @@ protected:
         libedit_attach_part(ed(), res, "RES");
         part = res->part;
         driver->pump_until([&] { return canvas->IsShownOnScreen(); });
+        // The window fits its view at its first paint: the scale is set after it.
+        canvas->Refresh();
+        ASSERT_TRUE(driver->pump_until([] { return !zoom_fit_pending; }));
         view_set_scale(&canvas->mySchema->view, 4.0, false);
         canvas->Redraw();
         driver->pump(150);
@@ -267,6 +273,20 @@ TEST_F(LibraryItems, ATextAndASymbolArePlacedAndADoubleClickChangesThem) {
     EXPECT_EQ(symbol->string, "W");
 }
 
+// A text in a document font the library's table lacks, turned in the Add
+// Text tool, takes the default font at its new angle (never a stop).
+TEST_F(LibraryItems, ATurnedTextWhoseFontIsMissingTakesTheDefaultFont) {
+    start_libedit_text_mode(&canvas->editing, true, "F", 0, 500, 500, 17);
+    driver->move(Point{10500, 10500});
+    driver->key(WXK_LEFT);
+    driver->click(Point{10500, 10500});
+    driver->key(WXK_ESCAPE);
+    Text* placed = as_Text(static_cast<SchItem*>(dlist_tail(part->normal->items)->data));
+    EXPECT_EQ(placed->flags & TEXT_ROT_MASK, 7);
+    ASSERT_GE(placed->font, 10);
+    EXPECT_NE(font_find(library()->fonts, placed->font - 10), nullptr);
+}
+
 TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
     MyChild* block = template_open_window(nullptr);
     ASSERT_NE(block, nullptr);
@@ -304,6 +324,22 @@ TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
     click(dialog->ButtonFor(20042));
     ASSERT_TRUE(pump_until([] { return template_control == nullptr; }));
     EXPECT_EQ(control->field, 3);
+
+    // The item dialogs' entry sends a title block's texts to these dialogs.
+    ASSERT_TRUE(edit_item(tcanvas, control, Point{5000, 2000}, EDIT_CODE_TEXT));
+    ASSERT_TRUE(pump_until([] { return template_control != nullptr; }));
+    hide_dialog(template_control);
+    Text* free_text = new_Text();
+    free_text->string = "REV";
+    append_or_die(doc->titleblock.drawing, free_text);
+    ASSERT_TRUE(edit_item(tcanvas, free_text, Point{0, 0}, EDIT_CODE_TEXT));
+    ASSERT_TRUE(pump_until([] { return libedit_text != nullptr; }));
+    EXPECT_EQ(static_cast<FormDialog*>(libedit_text)->ButtonFor(20019)->GetLabel().utf8_string(),
+              "Change");
+    hide_dialog(libedit_text);
+    // Cut and Copy of the title block's Edit menu start the edit tool.
+    menu_command(tcanvas, 20250, 0);
+    EXPECT_STREQ(tcanvas->ModeName(1), "Libedit Edit");
     schema_clear_modified(doc);
 }
 

@@ -162,10 +162,16 @@ TEST_F(LibraryItemsProgram, APartMadeWithPinsIsPlacedWiredAndRunsInNgspice) {
     press(program, "Tessaron: Get Part", "Ok");
     ASSERT_FALSE(program.WaitWindow("Warning").empty());  // "No such Part. Ok to Create ?"
     program.Keys("Return");
+    auto place = program.WaitControl("Tessaron: Place Body", "Place");
+    ASSERT_TRUE(place);
     press(program, "Tessaron: Place Body", "Place");
     ASSERT_TRUE(program.WaitGone("Tessaron: Place Body"));
-    // The pointer stands on the body's origin: the body is drawn out from it.
-    const ScreenPoint origin = pointer_location();
+    // The pointer is put on the body's origin: the body is drawn out from it.
+    ScreenPoint origin;
+    ASSERT_TRUE(wait_until([&] {
+        origin = pointer_location();
+        return origin.x != place->centre_x() || origin.y != place->centre_y();
+    }));
     run("xdotool sleep 0.3 mousemove_relative --sync 80 60 sleep 0.2 click 1 sleep 0.3");
 
     program.Menu("alt+p r Return");  // Reference...
@@ -268,6 +274,9 @@ TEST_F(LibraryItemsProgram, APartMadeWithPinsIsPlacedWiredAndRunsInNgspice) {
     editor.Start({sheet}, dir.path().string());
     const std::string frame = editor.WaitWindow(main_window);
     ASSERT_FALSE(frame.empty());
+    // The sheet fits its view at its first paint: the map is made once the
+    // picture has settled.
+    ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
     ScreenMap map;
     ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b));
     keys(frame, "ctrl+g");  // Place > Part: the palette's part
@@ -333,6 +342,8 @@ TEST_F(LibraryItemsProgram, ATitleBlockGetsItsEdgesAndTwoControls) {
     ASSERT_FALSE(program.WaitWindow(main_window).empty());
     auto area = canvas(program, "Title Block: ");
     ASSERT_TRUE(area);
+    // The window fits its view at its first paint: drawing starts once it has settled.
+    ASSERT_TRUE(program.Screenshot(*area, dir.file("empty.png")));
     const int x = area->x, y = area->y;
     program.Menu("alt+p b");  // Box
     click(ScreenPoint{x + 100, y + 100});

@@ -49,6 +49,7 @@ void release(std::vector<T>& table) {
 void set_show_power_local(const PlacedPart* part) {
     int show = proper_get(SHOW_POWER);
     int local = show == 1 ? 1 : show == 2 ? 0 : (part->flags & PL_POWERON) ? 1 : 0;
+    if (proper_get(SHOW_POWER_LOCAL) == local) return;
     uint8_t saved = config_write_flag;
     config_write_flag = 0;
     proper_set(SHOW_POWER_LOCAL, local);

@@ -107,7 +107,7 @@ void text_main_button(EditCanvas* canvas) {
     dialog->Read();
     store_text_window(dialog->form(), fonts_of(canvas));
     // A label may not hold a parenthesis: the dialog stays with its values.
-    if (proper_get(TEXT_TYPE) == 1 && label_has_parens()) return;
+    if (proper_get(TEXT_TYPE) == 1 && label_has_parens(dialog->form().text(TF_TEXT))) return;
     if (canvas->current_text)
         props_to_text(editor_session(canvas), canvas->current_text, dialog->form());
     else

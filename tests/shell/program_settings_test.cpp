@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,15 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     EXPECT_EQ(tn_test::read_text(other), before);
 }
 
+// The log window moved over the middle of the frame and the frame raised
+// above it, as a user leaves them after working on the sheet.
+void put_log_behind(const std::string& log, const std::string& frame) {
+    const std::vector<long> f = geometry(frame);
+    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
+        std::to_string(f[1] + 200) + " windowraise " + frame);
+    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+}
+
 // A line the user must read brings the log window in front of the frame,
 // its long lines wrapped at the window's edge.
 TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
@@ -98,10 +108,7 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     const std::string frame = wait_started(program);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());
-    const std::vector<long> f = geometry(frame);
-    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
-        std::to_string(f[1] + 200) + " windowraise " + frame);
-    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+    put_log_behind(log, frame);
 
     keys(frame, "F1");  // Help > Contents, and no help book is installed
     EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
@@ -111,6 +118,32 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     const std::vector<long> l = geometry(log);
     expect_region_matches(shot, std::to_string(l[2]) + "x" + std::to_string(l[3]) + "+0+0",
                           "log_help_missing.png");
+}
+
+// A job's error comes forward too: the OrCAD conversion of a library
+// source that is not there.
+TEST_F(ProgramTest, TheLogComesForwardWithAJobsError) {
+    const std::string missing = dir.file("missing.lib");
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "SDT_LIBRARY=True", "SDT_LIBFILE=" + missing,
+               "SDT_SCHFILE="});
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = wait_started(program);
+    const std::string log = program.WaitWindow("Tessaron Log");
+    ASSERT_FALSE(frame.empty() || log.empty());
+    put_log_behind(log, frame);
+
+    menu(frame, "alt+t", "o");  // Tools > OrCAD Converter
+    const std::string title = "Tessaron: OrCAD Converter ";
+    ASSERT_TRUE(program.WaitTopLevel(title));
+    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitGone(title));
+    ASSERT_TRUE(program.WaitLog("*** ERROR")) << program.LogText();
+    EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();
+    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
+        << "the log stayed behind the frame";
 }
 
 // A window manager on the private display while it lives (none when the

@@ -191,6 +191,8 @@ TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
 // window, from its box or through File > Open; a sub-sheet opened from its box
 // is fitted. The tabs show which window is in front.
 TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
+    // File > Open's chooser opens in the project folder, the example's.
+    write_ini({"DIR_PROJECT=" + dir.path().string()});
     Open();
     const char* const tabs = "1000x38+0+67";
     menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
@@ -210,7 +212,7 @@ TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
     menu(frame, "alt+f", "o");
     const std::string chooser = program.WaitWindow("Open");
     ASSERT_FALSE(chooser.empty());
-    ASSERT_TRUE(choose_file(chooser, "ctrl+l", sheet, dir.file("chooser.png")));
+    ASSERT_TRUE(choose_file(chooser, "ctrl+l", "root.sch", dir.file("chooser.png")));
     // The chooser gone and the program answering again (it may be busy a
     // while after closing it), the frame is painted anew.
     ASSERT_TRUE(wait_until([&] { return !program.HasWindow("Open"); }));

@@ -731,6 +731,9 @@ std::vector<int> every_property() {
     for (int id = 1; id <= PROPERTY_COUNT; ++id) ids.push_back(id);
     return ids;
 }
+
+// A cell's text; empty for a property that is not a text.
+std::string text_of(const Cell& c) { return c.text.empty() ? std::string() : c.text.data(); }
 }  // namespace
 
 PropertySnapshot::PropertySnapshot() : PropertySnapshot(every_property()) {}
@@ -741,7 +744,7 @@ PropertySnapshot::PropertySnapshot(const std::vector<int>& ids) {
     for (int id : ids) {
         if (!has_field(id) || id == SYSTEM_FONT) continue;
         const Cell& c = cell(id);
-        Saved s{id, c.value, c.real, c.text, c.slots, {}};
+        Saved s{id, c.value, c.real, text_of(c), c.slots, {}};
         for (const char* t : c.texts)
             s.texts.push_back(t ? std::optional<std::string>(t) : std::nullopt);
         saved_.push_back(std::move(s));
@@ -756,7 +759,7 @@ void PropertySnapshot::retake(const std::vector<int>& ids) {
         const Cell& c = cell(s.id);
         s.value = c.value;
         s.real = c.real;
-        s.text = c.text;
+        s.text = text_of(c);
         s.slots = c.slots;
         for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i)
             s.texts[i] = c.texts[i] ? std::optional<std::string>(c.texts[i]) : std::nullopt;
@@ -768,7 +771,11 @@ void PropertySnapshot::restore() const {
         Cell& c = cell(s.id);
         c.value = s.value;
         c.real = s.real;
-        std::memcpy(c.text, s.text.c_str(), std::min(s.text.size() + 1, sizeof c.text));
+        // Into the text's own buffer: its address is handed out and never moves.
+        if (!c.text.empty()) {
+            std::memcpy(c.text.data(), s.text.c_str(), std::min(s.text.size() + 1, c.text.size()));
+            c.text.back() = '\0';
+        }
         c.slots = s.slots;
         for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i) {
             std::free(c.texts[i]);

@@ -294,6 +294,13 @@ void limit_infos_value() {
         text->SetMaxLength(static_cast<unsigned long>(infos_field_width(code)));
 }
 
+// No limit while the text of another field is put in: the toolkit refuses
+// a text longer than the limit in force and would show the field empty.
+void unlimit_infos_value() {
+    if (auto* text = dynamic_cast<wxTextEntry*>(as_form(edit_infos)->Item(IF_VALUE)))
+        text->SetMaxLength(0);
+}
+
 void create_edit_infos() {
     if (edit_infos) return;
     FormDialog* dialog = new_registered_dialog(
@@ -594,8 +601,10 @@ void item_dialog_command(long id) {
             apply_edit_infos(as_form(edit_infos)->form(), infos_state);
             break;
         case INFOS_CMD_CONTROL:
+            if (!edit_infos) break;
+            unlimit_infos_value();
             on_form(edit_infos, [&](Form& form) { show_infos_value(form, infos_state); });
-            if (edit_infos) limit_infos_value();
+            limit_infos_value();
             break;
         case INFOS_CMD_GET: infos_file(canvas, true); break;
         case INFOS_CMD_SAVE: infos_file(canvas, false); break;

@@ -12,7 +12,6 @@
 #include "model/documents/fonts.h"
 #include "model/documents/schema.h"
 #include "model/items/text.h"
-#include "render/render_fonts.h"
 #include "shell/shell_ops.h"
 
 int current_text_font = 0;

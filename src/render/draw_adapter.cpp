@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <wx/dcprint.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
 
@@ -105,7 +106,13 @@ std::vector<Point> arc_points(Point c, Point s, Point e, bool clockwise, double 
 
 DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
                          uint32_t background)
-    : dc_(dc), sx_(sx), sy_(sy), ox_(origin_x), oy_(origin_y), background_(background) {}
+    : dc_(dc),
+      printer_device_(dc && dc->IsKindOf(wxCLASSINFO(wxPrinterDC))),
+      sx_(sx),
+      sy_(sy),
+      ox_(origin_x),
+      oy_(origin_y),
+      background_(background) {}
 
 DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
 
@@ -367,6 +374,19 @@ void DrawAdapter::replay(const Prim& prim) {
 }
 
 void DrawAdapter::use_pen(const wxPen& pen) {
+    // wxGTK's printer device (3.2 series) remembers the colour it last gave
+    // cairo for pens and texts and does not give it again when a brush has
+    // changed it since: lines and texts came out in the last brush's
+    // colour, white on white. There every pen is set, after one of another
+    // colour, which makes it give the one asked for. The toolkit mends it in
+    // its later versions.
+    if (printer_device_) {
+        const wxColour c = pen.GetColour();
+        dc_->SetPen(wxPen(wxColour(c.Red() ^ 0xFF, c.Green(), c.Blue()), 1));
+        dc_->SetPen(pen);
+        last_pen_ = &pen;
+        return;
+    }
     // Setting a pen makes the context's own pen anew each time: only a
     // different one is set.
     if (&pen == last_pen_) return;
@@ -478,6 +498,8 @@ void DrawAdapter::paint_text(const Prim& prim) {
     // a smudge.
     if (points < 2.0) return;
     dc_->SetFont(font_for(prim.font, points));
+    // The printer device colours texts as it last coloured a pen.
+    if (printer_device_) use_pen(pen_for(mode_colour(prim.rgb), 0, false));
     dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
     dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const Point anchor = prim.points[0], dir = prim.points[1];

@@ -119,6 +119,7 @@ private:
     void paint_image(const Prim& prim);
 
     wxDC* dc_ = nullptr;
+    bool printer_device_ = false;  // a printer: every pen is set (see use_pen)
     std::vector<Prim>* record_ = nullptr;
     Rect* bounds_ = nullptr;  // not owned: measuring
     bool* any_ = nullptr;     // not owned

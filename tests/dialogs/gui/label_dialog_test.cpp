@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <wx/app.h>
+#include <wx/choice.h>
 
 #include "dialogs/infos_form.h"
 #include "dialogs/item_dialogs.h"
@@ -159,6 +160,40 @@ TEST_F(LabelWindows, ATitleBlockTextOpensItsFieldAndOkIsOneUndoableEdit) {
     EXPECT_TRUE(schema_is_modified(doc()));
     menu_command(canvas(), EDITOR_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
+}
+
+TEST_F(LabelWindows, ALongFieldChosenAfterAShortOneIsShownAndKeptWhole) {
+    // The title block shows the title (a long slot) and, here, the revision
+    // code (a short one).
+    Text* title = nullptr;
+    for (SchItem* item : list_items<SchItem>(doc()->titleblock.fields)) {
+        Text* control = as_Text(item);
+        if (control->field == FIELD_DOCNUMBER) control->field = FIELD_REVCODE;
+        if (control->field == FIELD_TITLE) title = control;
+    }
+    ASSERT_NE(title, nullptr);
+    const std::string long_text(100, 'T');
+    ASSERT_TRUE(run_edit(title, EDIT_CODE_TEXT, [&](FormDialog& dialog) {
+        auto* controls = static_cast<wxChoice*>(dialog.Item(IF_CONTROLS));
+        const int title_entry = controls->FindString("Title");
+        const int revision_entry = controls->FindString("Revision code");
+        ASSERT_GE(title_entry, 0);
+        ASSERT_GE(revision_entry, 0);
+        auto choose = [&](int entry) {
+            control_set_value(controls, entry);
+            item_dialog_command(INFOS_CMD_CONTROL);
+        };
+        choose(title_entry);
+        control_set_text(dialog.Item(IF_VALUE), long_text.c_str());
+        item_dialog_command(INFOS_CMD_VALUE);
+        choose(revision_entry);
+        choose(title_entry);
+        EXPECT_EQ(control_get_text(dialog.Item(IF_VALUE)), long_text);
+        // A keystroke stores what the field shows.
+        item_dialog_command(INFOS_CMD_VALUE);
+        press_closing(dialog, INFOS_CMD_OK);
+    }));
+    EXPECT_EQ(std::string(doc()->title), long_text);
 }
 
 TEST_F(LabelWindows, GetAsciiReadsTheFieldsAndLeavesTheDocumentModified) {

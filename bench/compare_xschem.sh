@@ -7,7 +7,10 @@
 #   bench/compare_xschem.sh [BUILD_DIR] [SIZES...]
 # BUILD_DIR defaults to build (it needs the spice_road program:
 # cmake --build build --target spice_road). Each figure is the minimum of
-# REPEAT runs (default 3). Needs /usr/bin/time and xschem.
+# REPEAT runs (default 3). With CLOCK=cpu the times are processor time (user
+# and system) instead of wall time: the steadier figure on a loaded machine,
+# which slows a program waiting on memory more than one that computes. Needs
+# /usr/bin/time and xschem.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../build}"
@@ -29,9 +32,10 @@ trap 'rm -rf "$work"' EXIT
 measure() {
   local best="" mem="" t m
   for ((r = 0; r < repeat; r++)); do
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
       { cat "$work/err" >&2; return 1; }
-    read -r t m <"$work/time"
+    read -r t u s m <"$work/time"
+    [[ "${CLOCK:-wall}" == cpu ]] && t=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')
     if [[ -z "$best" ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then
       best="$t"; mem="$m"
     fi
@@ -45,7 +49,7 @@ source /usr/share/xschem/xschemrc
 set netlist_dir $work/xs
 RC
 
-printf "load: %s\n" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf "load: %s, %s time\n" "$(cut -d' ' -f1-3 /proc/loadavg)" "${CLOCK:-wall}"
 for drawing in "${drawings[@]}"; do
 wired=0
 [[ "$drawing" == wired ]] && wired=1

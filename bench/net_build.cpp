@@ -34,8 +34,13 @@
 // at 5,000 / 10,000 just before the change) until the queries that only
 // want wires still taking part kept, per axis with long lines, those wires
 // apart, dropping the absorbed ones and refiling the short pieces a long
-// wire is split into: one run of 5,000 / 10,000 / 20,000 segments now
-// takes about 26 / 60 / 150 ms.
+// wire is split into: one run of 5,000 / 10,000 / 20,000 segments took
+// about 26 / 60 / 150 ms. Since the temporary wires are lines of the
+// builder's own table (no records, no list nodes, chains as a union-find),
+// the line ends are found in hashed buckets and the lines by carrier keep
+// no filing record per line (21:08, load 19-25, median of five, the code
+// before / after): ladder 2.4 / 1.6, 37.8 / 30.7, 893 / 496 ms; rail 2.9 /
+// 2.0, 77 / 33, 827 / 403 ms; long rail 32 / 12, 70 / 25 ms.
 #include <benchmark/benchmark.h>
 
 #include <map>

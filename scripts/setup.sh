@@ -10,7 +10,7 @@ packages=(
   flex bison
   libwxgtk3.2-dev
   xvfb xauth
-  xdotool x11-utils imagemagick ghostscript
+  xdotool x11-utils imagemagick ghostscript openbox
   clang-format
   locales
   ngspice pcb-rnd

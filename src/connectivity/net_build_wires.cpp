@@ -1,9 +1,10 @@
 // Phases 3, 5 and 6 of the net builder on its table of lines, through the
-// lines by carrier (phases 3 and 5) and the line ends in point order
-// (phase 6 and the attachments of phase 9): each line meets only the lines
+// lines by carrier (phases 3 and 5) and the line ends by point (phase 6 and
+// the attachments of phase 9): each line meets only the lines
 // that can touch it, in id order, and the pair rules of net_rules.h decide
 // what happens, so the results are those of comparing every pair.
 #include <algorithm>
+#include <bit>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_carriers.h"
@@ -193,116 +194,104 @@ void keep_label_wires(NetTable& t, CarrierIndex<NetTable>& carriers) {
     }
 }
 
-// A line end (or a member's place): the point's key and the line's id.
-// The key is the point's, mixed so that its bytes are evenly spread: it is
-// sorted by them one at a time, and only equal points need to meet.
-struct End {
-    uint64_t key;
-    uint32_t id;
+// The ends of the lines taking part, by point: a counting sort into buckets
+// by a hash of the point, each bucket's ends in id order (the lines are
+// counted and placed in id order). An end is its line's id and which end
+// it is; the ends of one point are those of its bucket at that point.
+class EndIndex {
+public:
+    explicit EndIndex(const NetTable& t) : t_(t) {
+        size_t ends = 0;
+        for (uint32_t id = 0; id < t.count(); ++id)
+            if (!t.absorbed(id)) ends += t.first(id) == t.second(id) ? 1 : 2;
+        shift_ = 64 - std::bit_width(std::bit_ceil(std::max<size_t>(ends / 2, 16)) - 1);
+        start_.assign((size_t{1} << (64 - shift_)) + 1, 0);
+        for_each_end([&](uint32_t, Point p) { ++start_[bucket(p) + 1]; });
+        // start_[b] counts to the end of bucket b, then the ends are put in
+        // from the last line down: each bucket fills back to its start.
+        for (size_t b = 1; b < start_.size(); ++b) start_[b] += start_[b - 1];
+        for (size_t b = start_.size() - 1; b > 0; --b) start_[b] = start_[b - 1];
+        start_[0] = 0;
+        ends_.resize(ends);
+        std::vector<uint32_t>& next = start_;  // start_[b + 1]: where bucket b's next end goes
+        for_each_end([&](uint32_t end, Point p) { ends_[next[bucket(p) + 1]++] = end; });
+        // Every bucket's next is its end now: start_[b] is bucket b's start.
+    }
+    // fn(end) for the ends at the point, in id order.
+    template <class Fn>
+    void at(Point p, Fn fn) const {
+        size_t b = bucket(p);
+        for (uint32_t k = start_[b]; k < start_[b + 1]; ++k)
+            if (point_of(ends_[k]) == p) fn(ends_[k] >> 1);
+    }
+    // fn(id, id) for each two ends of one point, the first id below the
+    // second.
+    template <class Fn>
+    void pairs(Fn fn) const {
+        for (size_t b = 0; b + 1 < start_.size(); ++b)
+            for (uint32_t i = start_[b]; i < start_[b + 1]; ++i)
+                for (uint32_t j = i + 1; j < start_[b + 1]; ++j)
+                    if (point_of(ends_[i]) == point_of(ends_[j])) fn(ends_[i] >> 1, ends_[j] >> 1);
+    }
+
+private:
+    template <class Fn>
+    void for_each_end(Fn fn) {
+        for (uint32_t id = 0; id < t_.count(); ++id) {
+            if (t_.absorbed(id)) continue;
+            Point a = t_.first(id), b = t_.second(id);
+            fn(id << 1, a);
+            if (!(a == b)) fn(id << 1 | 1, b);
+        }
+    }
+    size_t bucket(Point p) const { return (point_key(p) * 0x9E3779B97F4A7C15ull) >> shift_; }
+    Point point_of(uint32_t end) const {
+        return end & 1 ? t_.second(end >> 1) : t_.first(end >> 1);
+    }
+
+    const NetTable& t_;
+    int shift_;
+    std::vector<uint32_t> start_;  // by bucket, and one past the last
+    std::vector<uint32_t> ends_;
 };
-
-uint64_t end_key(Point p) {
-    uint64_t k = point_key(p) * 0x9E3779B97F4A7C15ull;  // odd: every key its own
-    return k ^ (k >> 29);                               // a shift-xor undoes too
-}
-
-// Sorts in place by a 64-bit key: by the key's bytes from the top byte
-// that differs (a pass of swaps into 256 buckets each), the few records of a
-// bucket at the bottom by insertion. Records of one key keep no order.
-template <class T, class Key>
-void radix_sort(T* begin, T* end, Key key, int shift) {
-    size_t n = static_cast<size_t>(end - begin);
-    if (n < 2) return;
-    if (n <= 32 || shift < 0) {
-        for (T* i = begin + 1; i < end; ++i) {
-            T e = *i;
-            T* j = i;
-            for (; j > begin && key(j[-1]) > key(e); --j) *j = j[-1];
-            *j = e;
-        }
-        return;
-    }
-    size_t count[256] = {};
-    for (T* e = begin; e < end; ++e) ++count[(key(*e) >> shift) & 255];
-    size_t start[257], next[256];
-    start[0] = 0;
-    for (int d = 0; d < 256; ++d) start[d + 1] = start[d] + count[d];
-    for (int d = 0; d < 256; ++d) next[d] = start[d];
-    for (int d = 0; d < 256; ++d)
-        while (next[d] < start[d + 1]) {
-            T& e = begin[next[d]];
-            size_t to = (key(e) >> shift) & 255;
-            if (to == static_cast<size_t>(d))
-                ++next[d];
-            else
-                std::swap(e, begin[next[to]++]);
-        }
-    for (int d = 0; d < 256; ++d)
-        if (count[d] > 1) radix_sort(begin + start[d], begin + start[d + 1], key, shift - 8);
-}
-
-// The top byte in which keys up to `most` can differ.
-int top_shift(uint64_t most) {
-    int shift = 56;
-    while (shift > 0 && (most >> shift) == 0) shift -= 8;
-    return shift;
-}
-
-// Sorts ends by key, then by id within a key.
-void sort_ends(std::vector<End>& ends) {
-    radix_sort(
-        ends.data(), ends.data() + ends.size(), [](const End& e) { return e.key; }, 56);
-    // The few ends of one point, by id.
-    for (size_t g = 0; g < ends.size();) {
-        size_t h = g + 1;
-        while (h < ends.size() && ends[h].key == ends[g].key) ++h;
-        if (h - g > 1)
-            std::sort(ends.begin() + g, ends.begin() + h,
-                      [](const End& a, const End& b) { return a.id < b.id; });
-        g = h;
-    }
-}
 
 // Phase 6: every pair of lines or arcs taking part with a common end, in
 // the order of their first and then their second id.
-void end_joins(TableOps& ops, const std::vector<End>& ends) {
-    std::vector<uint64_t> pairs;
-    for (size_t g = 0; g < ends.size();) {
-        size_t h = g + 1;
-        while (h < ends.size() && ends[h].key == ends[g].key) ++h;
-        for (size_t i = g; i < h; ++i)
-            for (size_t j = i + 1; j < h; ++j)
-                pairs.push_back(uint64_t{ends[i].id} << 32 | ends[j].id);
-        g = h;
+void end_joins(TableOps& ops, const EndIndex& ends) {
+    // The pairs by their first id: a count, then each first's seconds.
+    NetTable& t = ops.t;
+    std::vector<uint32_t> start(size_t{t.count()} + 1, 0);
+    size_t pairs = 0;
+    ends.pairs([&](uint32_t a, uint32_t) {
+        ++start[a + 1];
+        ++pairs;
+    });
+    for (size_t a = 1; a < start.size(); ++a) start[a] += start[a - 1];
+    std::vector<uint32_t> second(pairs);
+    {
+        std::vector<uint32_t> next(start.begin(), start.end() - 1);
+        ends.pairs([&](uint32_t a, uint32_t b) { second[next[a]++] = b; });
     }
-    uint64_t most = uint64_t{ops.t.count()} << 32;
-    radix_sort(
-        pairs.data(), pairs.data() + pairs.size(), [](uint64_t p) { return p; }, top_shift(most));
-    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-    for (uint64_t pair : pairs)
-        net_rules::join_if_ends_meet(ops, static_cast<uint32_t>(pair >> 32),
-                                     static_cast<uint32_t>(pair));
+    for (uint32_t a = 0; a < t.count(); ++a) {
+        auto from = second.begin() + start[a], to = second.begin() + start[a + 1];
+        if (to - from > 1) {
+            std::sort(from, to);
+            to = std::unique(from, to);
+        }
+        for (auto b = from; b != to; ++b) net_rules::join_if_ends_meet(ops, a, *b);
+    }
 }
 
 // Phase 9's attachments: the lines taking part with an end at each
 // member's place, in id order: the member goes to the net of the first,
 // and keeps the last as its wire.
-void attachments(NetTable& t, const std::vector<End>& ends) {
-    std::vector<End> places;
-    places.reserve(t.member_at.size());
-    for (size_t m = 0; m < t.member_at.size(); ++m)
-        places.push_back(End{end_key(t.member_at[m]), static_cast<uint32_t>(m)});
-    sort_ends(places);
+void attachments(NetTable& t, const EndIndex& ends) {
     t.member_first.assign(t.member_at.size(), NO_LINE);
-    size_t e = 0;
-    for (const End& place : places) {
-        while (e < ends.size() && ends[e].key < place.key) ++e;
-        size_t last = e;
-        while (last < ends.size() && ends[last].key == place.key) ++last;
-        if (last == e) continue;
-        t.member_first[place.id] = ends[e].id;
-        t.member_wire[place.id] = ends[last - 1].id;
-    }
+    for (size_t m = 0; m < t.member_at.size(); ++m)
+        ends.at(t.member_at[m], [&](uint32_t id) {
+            if (t.member_first[m] == NO_LINE) t.member_first[m] = id;
+            t.member_wire[m] = id;
+        });
 }
 
 }  // namespace
@@ -330,15 +319,7 @@ void table_wire_phases(NetContext* context, Schema*, NetTable& t,
         keep_label_wires(t, carriers);
         ops.carriers = nullptr;
     }
-    std::vector<End> ends;
-    ends.reserve(t.count() * 2);
-    for (uint32_t id = 0; id < t.count(); ++id) {
-        if (t.absorbed(id)) continue;
-        Point a = t.first(id), b = t.second(id);
-        ends.push_back(End{end_key(a), id});
-        if (!(a == b)) ends.push_back(End{end_key(b), id});
-    }
-    sort_ends(ends);
+    EndIndex ends(t);
     end_joins(ops, ends);  // 6
     attachments(t, ends);
 }

@@ -151,7 +151,7 @@ inline bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
 template <class Lines>
 class CarrierIndex {
 public:
-    using Found = std::vector<std::pair<uint32_t, uint32_t>>;  // (id, id): sorted by id
+    using Found = std::vector<uint32_t>;  // ids, in no order, possibly repeated
 
     explicit CarrierIndex(const Lines& lines) : lines_(lines) {}
 
@@ -221,16 +221,16 @@ private:
     void add_cell_lines(uint64_t key, Found& out) const {
         const auto& entries = cells_.entries();
         for (uint32_t i = cells_.first(key); i != CellTable::NONE; i = entries[i].next)
-            out.emplace_back(entries[i].id, entries[i].id);
+            out.push_back(entries[i].id);
     }
     void drop_absorbed(Found& found) const {
-        std::erase_if(found, [this](const auto& f) { return lines_.absorbed(f.first); });
+        std::erase_if(found, [this](uint32_t f) { return lines_.absorbed(f); });
     }
     static void sort_unique(Found& found, std::vector<uint32_t>& out) {
-        std::sort(found.begin(), found.end());
         out.clear();
+        if (found.size() > 1) std::sort(found.begin(), found.end());
         for (size_t i = 0; i < found.size(); ++i)
-            if (i == 0 || found[i].first != found[i - 1].first) out.push_back(found[i].first);
+            if (i == 0 || found[i] != found[i - 1]) out.push_back(found[i]);
     }
 
     const Lines& lines_;
@@ -303,11 +303,22 @@ carriers::Placement CarrierIndex<Lines>::placement(Point a, Point b, bool make_s
 
 template <class Lines>
 void CarrierIndex<Lines>::file_from(uint32_t id, const carriers::Placement* was) {
+    using namespace carriers;
     Point a = lines_.first(id), b = lines_.second(id);
-    carriers::Placement now = placement(a, b, true);
-    if (a.x != b.x && a.y != b.y) any_sloped_ = true;
     any_lines_ = true;
     filed_count_ = std::max(filed_count_, id + 1);
+    // Most lines are new wires across or down the sheet: one axis.
+    if (!was && (a.x == b.x) != (a.y == b.y)) {
+        if (a.x == b.x)
+            file_span(axis(AXIS_V, a.x), id, std::min(a.y, b.y), std::max(a.y, b.y), nullptr,
+                      nullptr);
+        else
+            file_span(axis(AXIS_H, a.y), id, std::min(a.x, b.x), std::max(a.x, b.x), nullptr,
+                      nullptr);
+        return;
+    }
+    carriers::Placement now = placement(a, b, true);
+    if (a.x != b.x && a.y != b.y) any_sloped_ = true;
     for (int i = 0; i < now.count; ++i) {
         const int64_t *was_lo = nullptr, *was_hi = nullptr;
         for (int k = 0; was && k < was->count; ++k)
@@ -338,13 +349,13 @@ void CarrierIndex<Lines>::file_span(uint64_t axis_id, uint32_t id, int64_t lo, i
     if (int64_t{b} - a >= MAX_CELLS) {
         cells_.add(cell_key(axis_id, LONG_CELL), id);
         note_long(axis_id);
-        if (t) t->long_lines.emplace_back(id, id);
+        if (t) t->long_lines.push_back(id);
         return;
     }
     for (int32_t c = a; c <= b; ++c)
         if (!was_filed || c < wa || c > wb) {
             cells_.add(cell_key(axis_id, c), id);
-            if (t && t->has(c)) t->cells[c].emplace_back(id, id);
+            if (t && t->has(c)) t->cells[c].push_back(id);
         }
 }
 
@@ -420,8 +431,8 @@ void CarrierIndex<Lines>::read_cells(uint64_t axis_id, TakingPart& t, int32_t a,
     using namespace carriers;
     if (t.all) return;
     auto take = [&](int32_t c, const Found& lines) {
-        for (const auto& f : lines)
-            if (!lines_.absorbed(f.first)) t.cells[c].push_back(f);
+        for (uint32_t f : lines)
+            if (!lines_.absorbed(f)) t.cells[c].push_back(f);
     };
     // The stretches not read, in order; a far one from the list of all
     // lines instead, for every cell of the axis at once.
@@ -449,9 +460,9 @@ void CarrierIndex<Lines>::read_cells(uint64_t axis_id, TakingPart& t, int32_t a,
         std::sort(all.begin(), all.end());
         all.erase(std::unique(all.begin(), all.end()), all.end());
         t.cells.clear();
-        for (const auto& f : all) {
+        for (uint32_t f : all) {
             int64_t lo, hi;
-            if (!extent_on(axis_id, f.first, &lo, &hi) || int64_t{cell(hi)} - cell(lo) >= MAX_CELLS)
+            if (!extent_on(axis_id, f, &lo, &hi) || int64_t{cell(hi)} - cell(lo) >= MAX_CELLS)
                 continue;
             for (int32_t c = cell(lo); c <= cell(hi); ++c) t.cells[c].push_back(f);
         }
@@ -492,13 +503,13 @@ void CarrierIndex<Lines>::taking_part_of(uint64_t axis_id, int32_t a, int32_t b,
     // is filed again by its present extent, as if it had never been long.
     size_t kept = 0;
     for (size_t i = 0; i < t.long_lines.size(); ++i) {
-        auto f = t.long_lines[i];
-        if (lines_.absorbed(f.first)) continue;
+        uint32_t f = t.long_lines[i];
+        if (lines_.absorbed(f)) continue;
         int64_t lo, hi;
-        if (!extent_on(axis_id, f.first, &lo, &hi)) continue;
+        if (!extent_on(axis_id, f, &lo, &hi)) continue;
         if (int64_t{cell(hi)} - cell(lo) < MAX_CELLS) {
             for (int32_t c = cell(lo); c <= cell(hi); ++c) {
-                cells_.add(cell_key(axis_id, c), f.first);
+                cells_.add(cell_key(axis_id, c), f);
                 if (t.has(c)) t.cells[c].push_back(f);
             }
             continue;
@@ -549,8 +560,8 @@ void CarrierIndex<Lines>::lines_at(Point p, std::vector<uint32_t>& out, bool tak
         cells_of(axis(AXIS_H, p.y), p.x, p.x, found_, taking_part);
         if (any_sloped_) cells_of(axis(AXIS_SLOPED_BY_X), p.x, p.x, found_, taking_part);
     }
-    std::erase_if(found_, [&](const auto& f) {
-        return point_on_segment(p, lines_.first(f.first), lines_.second(f.first)) == 0;
+    std::erase_if(found_, [&](uint32_t f) {
+        return point_on_segment(p, lines_.first(f), lines_.second(f)) == 0;
     });
     sort_unique(found_, out);
 }
@@ -583,9 +594,9 @@ void CarrierIndex<Lines>::lines_along(uint32_t id, uint32_t after, std::vector<u
         if (uint64_t s = sloped_axis(a, b, false)) cells_of(s, lo, hi, found_, true);
         cells_of(axis(AXIS_ZERO_BY_X), lo, hi, found_, true);
     }
-    std::erase_if(found_, [&](const auto& f) {
-        if (f.first <= after) return true;
-        Point oa = lines_.first(f.first), ob = lines_.second(f.first);
+    std::erase_if(found_, [&](uint32_t f) {
+        if (f <= after) return true;
+        Point oa = lines_.first(f), ob = lines_.second(f);
         return vertical ? !ranges_meet(lo, hi, oa.y, ob.y) : !ranges_meet(lo, hi, oa.x, ob.x);
     });
     sort_unique(found_, out);

@@ -115,6 +115,15 @@ PlacedPart* part_with_flagged_pins(const LibEdit* ed, PlacedPart* placed) {
     return carrier;
 }
 
+// An entry of the tool's list let go: an item loses its mark, a carrier
+// (with the copies it owns) is freed.
+void libedit_edit_unflag(SchItem* item) {
+    if (is_carrier(item))
+        free_carrier(as_PlacedPart(item));
+    else
+        item->state &= ~PICK_BITS;
+}
+
 // Every mark of the tool's selection taken off; carriers freed; the list emptied.
 void libedit_edit_clear(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
@@ -122,10 +131,7 @@ void libedit_edit_clear(EditSession* session, EditTool* tool) {
         while (tool->items->count) {
             SchItem* item = static_cast<SchItem*>(dlist_head(tool->items)->data);
             dlist_remove_head(tool->items, nullptr);
-            if (is_carrier(item))
-                free_carrier(as_PlacedPart(item));
-            else
-                item->state &= ~PICK_BITS;
+            libedit_edit_unflag(item);
         }
     }
     if (Part* part = ed ? libedit_part(ed) : nullptr)
@@ -152,25 +158,31 @@ Matrix libedit_edit_matrix(const EditTool* tool) {
     return m;
 }
 
-void libedit_edit_ghost_paint(EditSession* session, ModeInstance* instance) {
-    EditTool* tool = edit_tool(instance);
-    if (!tool->items || !tool->items->count) return;
-    const Matrix move = libedit_edit_matrix(tool);
+// The selection where the matrix puts it, into `shown`: copies of the
+// items moved, the carriers themselves standing where the part would (their
+// pins are in part coordinates).
+void libedit_edit_transform(EditSession* session, const EditTool* tool, const Matrix& move,
+                            List* shown) {
     Point shift;
     matrix_apply(&move, Point{0, 0}, &shift);
-    List shown;
     for (SchItem* item : list_items<SchItem>(tool->items)) {
         if (is_carrier(item)) {
-            // A carrier's pins are in part coordinates: it stands where the part would.
             item->pos = shift;
-            append_or_die(&shown, item);
+            append_or_die(shown, item);
             continue;
         }
         SchItem* copy = copy_SchItem(session->schema, item);
         if (!copy) no_memory();
         matrix_SchItem(copy, &move);
-        append_or_die(&shown, copy);
+        append_or_die(shown, copy);
     }
+}
+
+void libedit_edit_ghost_paint(EditSession* session, ModeInstance* instance) {
+    EditTool* tool = edit_tool(instance);
+    if (!tool->items || !tool->items->count) return;
+    List shown;
+    libedit_edit_transform(session, tool, libedit_edit_matrix(tool), &shown);
     session->host->xor_items(&shown);
     while (shown.count) {
         SchItem* item = static_cast<SchItem*>(dlist_head(&shown)->data);
@@ -195,7 +207,7 @@ int hit_part(LibEdit* ed, Point p, PlacedPart** placed_out, void** hit) {
                        world_add(p.y, -int64_t{placed->pos.y})};
         Vectors* set = form_set(part, converted);
         SchItem* item = nullptr;
-        const double d = set ? nearest_SchItem(schema, set->items, at, &item, 0, 0, 0) : 1e10;
+        const double d = set ? nearest_SchItem_list(schema, set->items, at, &item) : 1e10;
         Pin* pin = nullptr;
         PinList* pins = form_pins(part, converted);
         const double dp = pins ? nearest_Pin(pins, at, &pin, 0, 0, 0, true) : 1e10;
@@ -215,10 +227,10 @@ int hit_part(LibEdit* ed, Point p, PlacedPart** placed_out, void** hit) {
 
 int hit_template(Schema* schema, Point p, void** hit) {
     SchItem* best = nullptr;
-    double d = nearest_SchItem(schema, schema->titleblock.drawing, p, &best, 0, 0, 0);
+    double d = nearest_SchItem_list(schema, schema->titleblock.drawing, p, &best);
     if (d >= 1.0) {
         SchItem* control = nullptr;
-        const double dc = nearest_SchItem(schema, schema->titleblock.fields, p, &control, 0, 0, 0);
+        const double dc = nearest_SchItem_list(schema, schema->titleblock.fields, p, &control);
         if (control && dc < d) best = control, d = dc;
     }
     if (!best || d > LIBEDIT_HIT) return 127;
@@ -443,6 +455,9 @@ int code_of_angle(int angle) {
     return 0;
 }
 
+// The degrees of a number of quarter turns.
+int quarter_to_degrees(int quarters) { return 90 * (quarters & 3); }
+
 void text_follows(LibEdit* ed, Text* text, int angle) {
     text->flags = static_cast<uint8_t>((text->flags & ~TEXT_ROT_MASK) | code_of_angle(angle));
     if (text->font >= 10)
@@ -451,6 +466,12 @@ void text_follows(LibEdit* ed, Text* text, int angle) {
                 ed->host->font_at_escapement(fonts, text->font, orient_to_angle(text->flags));
         }
     layout_Text(text);
+}
+
+// A text whose position the turn about the centre has moved takes the
+// orientation turned by the degrees.
+void text_rotate_about(LibEdit* ed, Text* text, int degrees) {
+    text_follows(ed, text, angle_of_code(text->flags) + degrees);
 }
 
 // What a command does to one graphic item or text, about the centre or by the delta.
@@ -473,12 +494,11 @@ void libedit_apply_to_item(LibEdit* ed, int command, SchItem* item, Point centre
             matrix_SchItem(item, &m);
             if (item->type != TEXT_ITEM) return;
             Text* text = as_Text(item);
-            const int angle = angle_of_code(text->flags);
             if (command <= LIBEDIT_EDIT_ROTATE_270) {
-                text_follows(ed, text, angle + 90 * quarter);
+                text_rotate_about(ed, text, quarter_to_degrees(quarter));
             } else {
                 text->flags ^= command == LIBEDIT_EDIT_MIRROR_X ? MX : MY;
-                text_follows(ed, text, -angle);
+                text_follows(ed, text, -angle_of_code(text->flags));
             }
             return;
         }

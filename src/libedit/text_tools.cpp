@@ -83,6 +83,15 @@ void ieee_ghost_paint(EditSession* session, ModeInstance* instance) {
     show_text(session, ieee_tool(instance)->symbol);
 }
 
+// A copy of the symbol, moved by the offset, into the body of the form the
+// placed part shows (made when missing). False without a part.
+bool ieee_add_to_part(LibEdit* ed, Text* symbol, PlacedPart* placed, Point offset) {
+    List* target = part_body_items(ed, (placed->flags & PL_CONVERT) != 0);
+    if (!target) return false;
+    libtext_add_item(symbol, offset, target, 0);
+    return true;
+}
+
 void ieee_enter(EditSession* session, ModeInstance* instance) {
     SetCrossHairStyle(session, 0, true);
     SetModeCursor(session, instance, CURSOR_CROSS);
@@ -110,15 +119,17 @@ int ieee_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_LEFT_UP: {
             Boite* body = nullptr;
             PlacedPart* placed = libedit_part_at_point(ed, p, true, &body);
-            List* target =
-                placed && body ? part_body_items(ed, (placed->flags & PL_CONVERT) != 0) : nullptr;
-            if (!target) {
+            if (!placed || !body) {
                 session->host->bell();
                 return 1;
             }
             ghost_erase(session, instance);
             move_text(tool->symbol, p);
-            libtext_add_item(tool->symbol, Point{-body->pos.x, -body->pos.y}, target, 0);
+            if (!ieee_add_to_part(ed, tool->symbol, placed, Point{-body->pos.x, -body->pos.y})) {
+                session->host->bell();
+                ghost_draw(session, instance);
+                return 1;
+            }
             ed->host->part_changed();
             libedit_mark_modified(ed);
             libedit_redraw(ed);

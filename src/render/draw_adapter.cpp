@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <wx/dcprint.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
 
@@ -105,7 +106,13 @@ std::vector<Point> arc_points(Point c, Point s, Point e, bool clockwise, double 
 
 DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double origin_y,
                          uint32_t background)
-    : dc_(dc), sx_(sx), sy_(sy), ox_(origin_x), oy_(origin_y), background_(background) {}
+    : dc_(dc),
+      printer_device_(dc && dc->IsKindOf(wxCLASSINFO(wxPrinterDC))),
+      sx_(sx),
+      sy_(sy),
+      ox_(origin_x),
+      oy_(origin_y),
+      background_(background) {}
 
 DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
 
@@ -187,10 +194,21 @@ void DrawAdapter::emit(Prim&& prim) {
         paint(prim);
 }
 
+void DrawAdapter::paint_strip(const Point* points, size_t count) {
+    use_pen(pen_for(mode_colour(rgb_), width_, dashed_));
+    device_points_.clear();
+    for (size_t i = 0; i < count; ++i) device_points_.push_back(device(points[i]));
+    dc_->DrawLines(static_cast<int>(count), device_points_.data());
+}
+
 void DrawAdapter::line(Point a, Point b) {
+    const Point ends[2] = {a, b};
     if (bounds_) {
-        const Point ends[2] = {a, b};
         cover_points(ends, 2, (width_ + 1) / 2);
+        return;
+    }
+    if (dc_ && !record_) {
+        paint_strip(ends, 2);
         return;
     }
     Prim p;
@@ -202,6 +220,10 @@ void DrawAdapter::strip(const std::vector<Point>& points) {
     if (points.size() < 2) return;
     if (bounds_) {
         cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
+    if (dc_ && !record_) {
+        paint_strip(points.data(), points.size());
         return;
     }
     Prim p;
@@ -367,6 +389,19 @@ void DrawAdapter::replay(const Prim& prim) {
 }
 
 void DrawAdapter::use_pen(const wxPen& pen) {
+    // wxGTK's printer device (3.2 series) remembers the colour it last gave
+    // cairo for pens and texts and does not give it again when a brush has
+    // changed it since: lines and texts came out in the last brush's
+    // colour, white on white. There every pen is set, after one of another
+    // colour, which makes it give the one asked for. The toolkit mends it in
+    // its later versions.
+    if (printer_device_) {
+        const wxColour c = pen.GetColour();
+        dc_->SetPen(wxPen(wxColour(c.Red() ^ 0xFF, c.Green(), c.Blue()), 1));
+        dc_->SetPen(pen);
+        last_pen_ = &pen;
+        return;
+    }
     // Setting a pen makes the context's own pen anew each time: only a
     // different one is set.
     if (&pen == last_pen_) return;
@@ -385,9 +420,9 @@ void DrawAdapter::paint(const Prim& prim) {
     switch (prim.kind) {
         case Prim::STRIP: {
             use_pen(pen_for(rgb, prim.width, prim.dashed));
-            std::vector<wxPoint> pts;
-            for (Point p : prim.points) pts.push_back(device(p));
-            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            device_points_.clear();
+            for (Point p : prim.points) device_points_.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(device_points_.size()), device_points_.data());
             break;
         }
         case Prim::POLYGON: {
@@ -478,6 +513,8 @@ void DrawAdapter::paint_text(const Prim& prim) {
     // a smudge.
     if (points < 2.0) return;
     dc_->SetFont(font_for(prim.font, points));
+    // The printer device colours texts as it last coloured a pen.
+    if (printer_device_) use_pen(pen_for(mode_colour(prim.rgb), 0, false));
     dc_->SetTextForeground(colour_of_rgb(mode_colour(prim.rgb)));
     dc_->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const Point anchor = prim.points[0], dir = prim.points[1];

@@ -1,6 +1,8 @@
 // Start-up and stop of the program.
 #include "shell/app.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -69,6 +71,17 @@ std::string instance_dir() {
     dir += "/tessaron";
     wxFileName::Mkdir(wxString::FromUTF8(dir), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     return dir;
+}
+
+// Under a window manager the toolkit shows a top-level window only once
+// the manager has told it the frame's size, and lays the window out at a
+// few pixels meanwhile: the MDI frame's toolbar and notebook cannot fit and
+// GTK warns on the standard error stream. A window realized before it is
+// shown is shown at once, at its size.
+void realize_before_show(wxWindow* window) {
+    using Realize = void (*)(void*);
+    if (auto realize = reinterpret_cast<Realize>(dlsym(RTLD_DEFAULT, "gtk_widget_realize")))
+        realize(window->GetHandle());
 }
 
 void clear_log_file() {
@@ -155,8 +168,12 @@ bool MyApp::OnInit() {
         new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
     frame->RestorePlace();
     make_log_window();
-    for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
+    realize_before_show(frame);
     frame->Show();
+    // The sheets' tabs come into a frame laid out at its size: the tabs'
+    // notebook, born at the toolkit's default size, would be laid out too
+    // small to hold them.
+    for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
     // After the frame, so that it is placed beside it and stays in front.
     show_log_window();
     if (proper_get(SHOW_PART_PALETTE)) frame->ShowPalette(true);

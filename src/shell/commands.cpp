@@ -51,8 +51,8 @@ const std::vector<CommandEntry> table = {
     // Edit
     {CMD_UNDO, MENU_EDIT, S | L, "&Undo\tCtrl+Z", "Undo the last change"},
     {20248, MENU_EDIT, T, "&Undo\tCtrl+Z", "Undo the last change"},
-    {20074, MENU_EDIT, S | L, "Cu&t\tCtrl+X", "Cut the selection"},
-    {20075, MENU_EDIT, S | L, "&Copy\tCtrl+C", "Copy the selection"},
+    {20074, MENU_EDIT, S | L, "Cu&t\tCtrl+X", "Cut Selected Items"},
+    {20075, MENU_EDIT, S | L, "&Copy\tCtrl+C", "Copy Selected Items"},
     {20076, MENU_EDIT, S, "&Paste\tCtrl+V", "Paste"},
     {20078, MENU_EDIT, S | L, "&Move", "Move the selection"},
     {20068, MENU_EDIT, S | L, "&90 Degrees", "Rotate a quarter turn", rotate_menu},

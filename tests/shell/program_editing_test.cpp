@@ -102,14 +102,14 @@ TEST_F(ExampleEditing, ZoomStepsAndTheWheel) {
         EXPECT_TRUE(map.Calibrate(frame, marks[0], marks[1]));
         return map.scale_x() / fitted;
     };
-    keys(frame, "alt+v i");  // View > Zoom In
+    menu(frame, "alt+v", "i");  // View > Zoom In
     EXPECT_NEAR(rescale(), 2.0, 0.03);
-    keys(frame, "alt+v f");  // View > Zoom Fit
+    menu(frame, "alt+v", "f");  // View > Zoom Fit
     EXPECT_NEAR(rescale(), 1.0, 0.03);
-    keys(frame, "alt+v o");  // View > Zoom Out
+    menu(frame, "alt+v", "o");  // View > Zoom Out
     EXPECT_NEAR(rescale(), 0.5, 0.03);
 
-    keys(frame, "alt+v f");
+    menu(frame, "alt+v", "f");
     rescale();
     const ScreenPoint at = map(junction);
     glide(at);
@@ -139,7 +139,7 @@ TEST_F(ProgramTest, FitShowsThePowerNames) {
 ))");
     Program program(config_dir);
     program.Start({sheet}, dir.path().string());
-    const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
+    const std::string frame = wait_started(program);
     ASSERT_FALSE(frame.empty());
     const std::string shot = dir.file("fit.png");
     ASSERT_TRUE(settled_screenshot(frame, shot));
@@ -188,12 +188,14 @@ TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
 }
 
 // A sheet that is open already comes forward instead of opening in a second
-// window (File > Open takes the same road); a sub-sheet opened from its box
+// window, from its box or through File > Open; a sub-sheet opened from its box
 // is fitted. The tabs show which window is in front.
 TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
+    // File > Open's chooser opens in the project folder, the example's.
+    write_ini({"DIR_PROJECT=" + dir.path().string()});
     Open();
     const char* const tabs = "1000x38+0+67";
-    keys(frame, "alt+p Up Return");  // Place > Open Subsheet
+    menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
     std::string shot = Shot("sub.png");
     expect_region_matches(shot, CANVAS_REGION, "subsheet_fit.png");
     expect_region_matches(shot, tabs, "tabs_subsheet_in_front.png");
@@ -202,9 +204,21 @@ TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
     click(ScreenPoint{int(f[0] + 70), int(f[1] + 85)});  // the root sheet's tab
     expect_region_matches(Shot("root.png", shot), tabs, "tabs_root_in_front.png");
 
-    keys(frame, "alt+p Up Return");  // the sub-sheet again, open already
+    menu(frame, "alt+p", "Up Return");  // the sub-sheet again, open already
     expect_region_matches(Shot("again.png", dir.file("root.png")), tabs,
                           "tabs_subsheet_in_front.png");
+
+    // File > Open of the root sheet, open already, brings its tab forward.
+    menu(frame, "alt+f", "o");
+    const std::string chooser = program.WaitWindow("Open");
+    ASSERT_FALSE(chooser.empty());
+    ASSERT_TRUE(choose_file(chooser, "ctrl+l", "root.sch", dir.file("chooser.png")));
+    // The chooser gone and the program answering again (it may be busy a
+    // while after closing it), the frame is painted anew.
+    ASSERT_TRUE(wait_until([&] { return !program.HasWindow("Open"); }));
+    ASSERT_FALSE(program.Windows().empty());
+    expect_region_matches(Shot("opened_again.png", dir.file("again.png")), tabs,
+                          "tabs_root_in_front.png");
 }
 
 }  // namespace

@@ -41,6 +41,12 @@ bool wait_until(const std::function<bool()>& done) {
     return done();
 }
 
+std::string wait_started(Program& program) {
+    const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
+    if (frame.empty() || program.WaitWindow("Tessaron Log").empty()) return {};
+    return frame;
+}
+
 // --- windows, keys and pictures ---------------------------------------------------------
 
 std::vector<long> geometry(const std::string& window) {
@@ -54,9 +60,48 @@ std::vector<long> geometry(const std::string& window) {
     return r;
 }
 
+bool stands_at(const std::string& window, long x, long y, long width, long height) {
+    const std::vector<long> g = geometry(window);
+    return std::labs(g[0] - x) <= 2 && std::labs(g[1] - y) <= 2 && std::labs(g[2] - width) <= 2 &&
+           std::labs(g[3] - height) <= 2;
+}
+
+bool place_window(const std::string& window, long x, long y, long width, long height) {
+    run("xdotool windowmove " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+        " windowsize " + window + " " + std::to_string(width) + " " + std::to_string(height));
+    return wait_until([&] { return stands_at(window, x, y, width, height); });
+}
+
+bool exit_program(Program& program, const std::string& frame) {
+    menu(frame, "alt+f", "x");
+    int status = -1;
+    return program.WaitExit(&status) && status == 0;
+}
+
 // There is no window manager; the display is this program's own.
 void keys(const std::string& window, const std::string& sequence) {
     run("xdotool windowfocus --sync " + window + " key --delay 40 " + sequence);
+}
+
+size_t shown_windows() {
+    const std::string ids = run("xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null");
+    return static_cast<size_t>(std::count(ids.begin(), ids.end(), '\n'));
+}
+
+void menu(const std::string& frame, const std::string& opening, const std::string& then) {
+    run("xdotool windowfocus --sync " + frame);
+    size_t start = 0;
+    while (start < opening.size()) {
+        size_t end = opening.find(' ', start);
+        if (end == std::string::npos) end = opening.size();
+        const std::string key = opening.substr(start, end - start);
+        start = end + 1;
+        if (key.empty()) continue;
+        const size_t before = shown_windows();
+        run("xdotool key " + key);
+        wait_until([&] { return shown_windows() > before; });
+    }
+    if (!then.empty()) run("xdotool key --delay 40 " + then);
 }
 
 void type_text(const std::string& text) {
@@ -87,6 +132,21 @@ bool stands_above(const std::string& upper, const std::string& lower) {
     auto up = std::find(order.begin(), order.end(), upper);
     auto low = std::find(order.begin(), order.end(), lower);
     return up != order.end() && low != order.end() && up > low;
+}
+
+bool choose_file(const std::string& chooser, const std::string& start, const std::string& name,
+                 const std::string& shot) {
+    if (!settled_screenshot(chooser, shot)) return false;
+    const size_t shown = shown_windows();
+    keys(chooser, start);
+    type_text(name);
+    if (!settled_screenshot(chooser, shot)) return false;
+    if (shown_windows() > shown) {
+        keys(chooser, "Escape");
+        if (!wait_until([&] { return shown_windows() == shown; })) return false;
+    }
+    keys(chooser, "Return");
+    return true;
 }
 
 bool settled_screenshot(const std::string& window, const std::string& path,
@@ -159,7 +219,7 @@ void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier) {
 bool jump_to_bookmark(const std::string& frame, const char* letter, ScreenPoint* at) {
     const ScreenPoint away{1, 1};
     pointer_to(away);
-    keys(frame, std::string("alt+e j ") + letter);
+    menu(frame, "alt+e j", letter);
     return wait_until([&] {
         *at = pointer_location();
         return at->x != away.x || at->y != away.y;
@@ -262,7 +322,7 @@ void ExampleProgram::Open(const std::vector<std::string>& more_args) {
     std::vector<std::string> args = {sheet};
     args.insert(args.end(), more_args.begin(), more_args.end());
     program.Start(args, dir.path().string());
-    frame = program.WaitWindow("Tessaron Schematic Editor");
+    frame = wait_started(program);
     ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
     // The sheet fits its view at its first paint, which a busy machine may
     // delay: the bookmarks are jumped to once the picture has settled.

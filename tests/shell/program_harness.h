@@ -27,12 +27,37 @@ inline std::string run(const std::string& command, int* status = nullptr) {
 // True once done() holds, looking again every 20 ms until the deadline.
 bool wait_until(const std::function<bool()>& done);
 
+// The main frame of a program just started, once its start-up is over (the
+// log window it shows last is up, so that no key sent now reaches a window
+// the start-up has yet to bring forward); empty when it never came.
+std::string wait_started(Program& program);
 // A window's place and size on the display: x, y, width, height.
 std::vector<long> geometry(const std::string& window);
+// Moves and sizes a window (as a window manager would for the user) and
+// waits until it stands there.
+bool place_window(const std::string& window, long x, long y, long width, long height);
+// True when the window stands there, within two pixels.
+bool stands_at(const std::string& window, long x, long y, long width, long height);
+// File > Exit; true when the program ended with status 0.
+bool exit_program(Program& program, const std::string& frame);
 // Real key events to the window, focused first.
 void keys(const std::string& window, const std::string& sequence);
+// The windows shown on the program's display now (menus and pop-ups among
+// them).
+size_t shown_windows();
+// A menu entry by its keys: each key of `opening` ("alt+e j") opens a menu
+// or a submenu and the next key waits until that menu is on the screen
+// (a key sent earlier would be lost); then the keys of `then` ("a").
+void menu(const std::string& frame, const std::string& opening, const std::string& then);
 // Types a text into the window that has the focus.
 void type_text(const std::string& text);
+// In a file chooser: `start` (the keys that open or select its name field),
+// the name typed, Return. Each step waits until the chooser has settled (it
+// lists the folder and completes names as they are typed); a completion
+// left open below the name is closed first, or it would take the Return.
+// `shot` is where its pictures go. False when it never settled.
+bool choose_file(const std::string& chooser, const std::string& start, const std::string& name,
+                 const std::string& shot);
 // The top-level windows of the display from the bottom of the stack to its
 // top (decimal ids, as xdotool gives them).
 std::vector<std::string> stacking_order();

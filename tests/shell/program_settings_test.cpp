@@ -4,8 +4,13 @@
 // user what they must read and nothing else.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,39 +21,26 @@ namespace {
 using namespace program_test;
 namespace fs = std::filesystem;
 
-const char* const frame_title = "Tessaron Schematic Editor";
-
-bool near(long a, long b) { return std::labs(a - b) <= 2; }
-
 TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     const std::string sheet = example_sheet();
     {
         Program first(config_dir);
         first.Start({sheet}, dir.path().string());
-        const std::string frame = first.WaitWindow(frame_title);
+        const std::string frame = wait_started(first);
         ASSERT_FALSE(frame.empty());
-        keys(frame, "alt+v p");  // View > Part Palette
+        menu(frame, "alt+v", "p");  // View > Part Palette
         EXPECT_FALSE(first.WaitWindow("Parts").empty()) << "the palette did not open";
-        run("xdotool windowmove " + frame + " 40 30 windowsize " + frame + " 900 650");
-        ASSERT_TRUE(wait_until([&] {
-            std::vector<long> g = geometry(frame);
-            return g[0] == 40 && g[1] == 30 && g[2] == 900 && g[3] == 650;
-        }));
-        keys(frame, "alt+f x");
-        int status = -1;
-        ASSERT_TRUE(first.WaitExit(&status));
-        EXPECT_EQ(status, 0);
+        ASSERT_TRUE(place_window(frame, 40, 30, 900, 650));
+        ASSERT_TRUE(exit_program(first, frame));
     }
     EXPECT_NE(ini_text().find("DIR_PROJECT="), std::string::npos) << ini_text();
 
     Program second(config_dir);
     second.Start({sheet}, dir.path().string());
-    const std::string frame = second.WaitWindow(frame_title);
+    const std::string frame = wait_started(second);
     ASSERT_FALSE(frame.empty());
     EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
-    std::vector<long> g = geometry(frame);
-    EXPECT_TRUE(near(g[0], 40) && near(g[1], 30) && near(g[2], 900) && near(g[3], 650))
-        << "the frame is at " << g[0] << "," << g[1] << " sized " << g[2] << "x" << g[3];
+    EXPECT_TRUE(stands_at(frame, 40, 30, 900, 650)) << "the frame is not where it was left";
 }
 
 // The example ready for edits.
@@ -75,16 +67,24 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     const std::string other = dir.file("amplifier.sch");
     const std::string before = tn_test::read_text(other);
     if (program.HasWindow("Warning")) keys(program.WaitWindow("Warning"), "Escape");
-    keys(frame, "alt+f a");
+    menu(frame, "alt+f", "a");
     const std::string chooser = program.WaitWindow("Save Sheet As");
     ASSERT_FALSE(chooser.empty());
-    keys(chooser, "ctrl+a");
-    type_text(other);
-    keys(chooser, "Return");
+    // The chooser opens in the sheet's folder.
+    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "amplifier.sch", dir.file("chooser.png")));
     const std::string warning = program.WaitWindow("Warning");
     EXPECT_FALSE(warning.empty()) << "Save As replaced another file unasked";
     if (!warning.empty()) keys(warning, "Escape");
     EXPECT_EQ(tn_test::read_text(other), before);
+}
+
+// The log window moved over the middle of the frame and the frame raised
+// above it, as a user leaves them after working on the sheet.
+void put_log_behind(const std::string& log, const std::string& frame) {
+    const std::vector<long> f = geometry(frame);
+    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
+        std::to_string(f[1] + 200) + " windowraise " + frame);
+    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
 }
 
 // A line the user must read brings the log window in front of the frame,
@@ -92,13 +92,10 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
 TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
-    const std::string frame = program.WaitWindow(frame_title);
+    const std::string frame = wait_started(program);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());
-    const std::vector<long> f = geometry(frame);
-    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
-        std::to_string(f[1] + 200) + " windowraise " + frame);
-    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+    put_log_behind(log, frame);
 
     keys(frame, "F1");  // Help > Contents, and no help book is installed
     EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
@@ -110,21 +107,85 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
                           "log_help_missing.png");
 }
 
-// The toolkit has nothing to complain about while the program starts and a
-// sheet opens in a second tab.
-TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
+// A job's error comes forward too: the OrCAD conversion of a library
+// source that is not there.
+TEST_F(ProgramTest, TheLogComesForwardWithAJobsError) {
+    const std::string missing = dir.file("missing.lib");
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "SDT_LIBRARY=True", "SDT_LIBFILE=" + missing,
+               "SDT_SCHFILE="});
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
-    const std::string frame = program.WaitWindow(frame_title);
+    const std::string frame = wait_started(program);
+    const std::string log = program.WaitWindow("Tessaron Log");
+    ASSERT_FALSE(frame.empty() || log.empty());
+    put_log_behind(log, frame);
+
+    menu(frame, "alt+t", "o");  // Tools > OrCAD Converter
+    const std::string title = "Tessaron: OrCAD Converter ";
+    ASSERT_TRUE(program.WaitTopLevel(title));
+    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitGone(title));
+    ASSERT_TRUE(program.WaitLog("*** ERROR")) << program.LogText();
+    EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();
+    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
+        << "the log stayed behind the frame";
+}
+
+// A window manager on the private display while it lives (none when the
+// display's manager cannot be started).
+class WindowManager {
+public:
+    WindowManager() {
+        std::string display = "DISPLAY=" + tn_test::private_display();
+        char* argv[] = {const_cast<char*>("openbox"), nullptr};
+        char* env[] = {display.data(), nullptr};
+        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
+    }
+    ~WindowManager() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    // True once it manages the display (it has announced itself on the root).
+    bool running() const {
+        return pid_ > 0 && wait_until([&] {
+                   return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                          std::string::npos;
+               });
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// The toolkit has nothing to complain about while the program starts and a
+// sheet opens in a second tab, with a window manager and without.
+void expect_no_toolkit_warnings(const std::string& config_dir, const std::string& sheet,
+                                const std::string& work_dir) {
+    Program program(config_dir);
+    program.Start({sheet}, work_dir);
+    const std::string frame = wait_started(program);
     ASSERT_FALSE(frame.empty());
-    const std::string one = dir.file("one.png"), two = dir.file("two.png");
+    const std::string one = work_dir + "/one.png", two = work_dir + "/two.png";
     ASSERT_TRUE(settled_screenshot(frame, one));
     keys(frame, "ctrl+n");  // File > New Sheet: a second tab
     ASSERT_TRUE(settled_screenshot(frame, two, one));
-    keys(frame, "alt+f x");
+    menu(frame, "alt+f", "x");
     int status = -1;
     ASSERT_TRUE(program.WaitExit(&status));
     EXPECT_EQ(program.Stderr().find("Gtk-"), std::string::npos) << program.Stderr();
+}
+
+TEST_F(ProgramTest, NoToolkitWarningsAtStartOrWhenATabOpens) {
+    expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
+}
+
+TEST_F(ProgramTest, NoToolkitWarningsUnderAWindowManager) {
+    WindowManager manager;
+    if (!manager.running()) GTEST_SKIP() << "no window manager (openbox) to start";
+    expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
 }
 
 }  // namespace

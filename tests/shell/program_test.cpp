@@ -34,11 +34,11 @@ TEST_F(ProgramTest, ASheetOfEveryItemKindIsDrawnAtTwoZoomsAndExitLeavesCleanly) 
     ASSERT_TRUE(settled_screenshot(frame, fit));
     expect_region_matches(fit, CANVAS_REGION, "every_item_fit.png");
 
-    keys(frame, "alt+v i");  // View > Zoom In
+    menu(frame, "alt+v", "i");  // View > Zoom In
     ASSERT_TRUE(settled_screenshot(frame, zoomed, fit)) << "zooming changed nothing";
     expect_region_matches(zoomed, CANVAS_REGION, "every_item_zoom_in.png");
 
-    keys(frame, "alt+f x");  // File > Exit: nothing modified, no question
+    menu(frame, "alt+f", "x");  // File > Exit: nothing modified, no question
     int status = -1;
     ASSERT_TRUE(program.WaitExit(&status)) << "Exit did not end the program";
     EXPECT_EQ(status, 0);

@@ -31,7 +31,9 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // An X server of this test program's own, so that windows, focus and keys
-// of tests running beside it never meet.
+// of tests running beside it never meet. It must not reset when its last
+// client leaves (a program that has just ended, each xdotool call): a
+// program or a query that connects during the reset finds no display.
 class PrivateDisplay {
 public:
     PrivateDisplay() {
@@ -46,6 +48,7 @@ public:
                         const_cast<char*>("1280x1024x24"),
                         const_cast<char*>("-nolisten"),
                         const_cast<char*>("tcp"),
+                        const_cast<char*>("-noreset"),
                         nullptr};
         if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = 0;
         close(fds[1]);
@@ -188,6 +191,12 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
     for (std::string& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
     fs::create_directories(config_);
+    // Printing goes to files only: the toolkit then never waits for a print
+    // server that a test machine has not.
+    fs::create_directories(fs::path(config_) / "gtk-3.0");
+    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
+    if (!fs::exists(gtk_settings))
+        write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
     stderr_path_ = config_ + "/program.stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

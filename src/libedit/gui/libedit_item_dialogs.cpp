@@ -155,7 +155,9 @@ std::vector<FormRow> add_pin_rows(bool existing) {
     };
 }
 
-void show_pin_fields(Form& form, const PinFields& fields, int numbers, int name, int type,
+// The fields of a pin into a pin dialog (the Add/Edit Pin dialog's or the
+// pinout's items).
+void pin_dialog_fill(Form& form, const PinFields& fields, int numbers, int name, int type,
                      int shape) {
     form.set_text(numbers, fields.numbers);
     form.set_text(name, fields.name);
@@ -164,7 +166,8 @@ void show_pin_fields(Form& form, const PinFields& fields, int numbers, int name,
     form.value(shape).enabled = form.number(type) != PIN_POWER_ROW;
 }
 
-PinFields read_pin_fields(const Form& form, int numbers, int name, int type, int shape) {
+// A pin dialog's fields as typed.
+PinFields scan_pin_dialog(const Form& form, int numbers, int name, int type, int shape) {
     PinFields fields;
     fields.numbers = form.text(numbers);
     fields.name = form.text(name);
@@ -173,14 +176,22 @@ PinFields read_pin_fields(const Form& form, int numbers, int name, int type, int
     return fields;
 }
 
-void fill_add_pin() {
+// Add/Edit Pin shows the pin kept (its device's number) or, for a new
+// pin, the PIN_* properties.
+void pin_dialog_reload() {
     FormDialog* dialog = form_dialog(libedit_addpin);
     Form& form = dialog->form();
     const PinFields fields = pin_under_edit && pin_placed
                                  ? pin_fields_of(pin_under_edit, pin_placed->device)
                                  : pin_fields_from_properties();
-    show_pin_fields(form, fields, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
+    pin_dialog_fill(form, fields, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
     dialog->Fill();
+}
+
+void create_libedit_addpin(bool existing) {
+    FormDialog* dialog = build(&libedit_addpin, "Tessaron: Add/Edit Pin", "libedit_addpin",
+                               dialog_style, add_pin_rows(existing));
+    dialog->Fit();
 }
 
 void pin_command(long id) {
@@ -195,13 +206,13 @@ void pin_command(long id) {
             dialog->Fill();
             return;
         case PIN_ADD: {
-            const PinFields fields = read_pin_fields(form, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
+            const PinFields fields = scan_pin_dialog(form, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
             hide_dialog(libedit_addpin);
             libedit_add_pin(editor_session(canvas), fields);
             return;
         }
         case PIN_CHANGE: {
-            const PinFields fields = read_pin_fields(form, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
+            const PinFields fields = scan_pin_dialog(form, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
             // The placed part may have gone with a new layout of the sheet.
             int device = 0;
             for (SchItem* item : list_items<SchItem>(libedit_items(editor(canvas))))
@@ -257,10 +268,10 @@ void pinout_select() {
     LibEdit* ed = editor(canvas);
     const Pin* pin = row < 0 ? nullptr : pinout_pin(ed, form.number(PO_CONVERTED) != 0, row);
     if (!pin) {
-        show_pin_fields(form, PinFields{}, PO_REF, PO_NAME, PO_TYPE, PO_SHAPE);
+        pin_dialog_fill(form, PinFields{}, PO_REF, PO_NAME, PO_TYPE, PO_SHAPE);
     } else {
         Part* part = libedit_part(ed);
-        show_pin_fields(form, pinout_fields_of(pin, part ? part->devices : 1), PO_REF, PO_NAME,
+        pin_dialog_fill(form, pinout_fields_of(pin, part ? part->devices : 1), PO_REF, PO_NAME,
                         PO_TYPE, PO_SHAPE);
     }
     dialog->Fill();
@@ -301,7 +312,7 @@ void pinout_command(long id) {
             const int row = picked(form, PO_PINS);
             if (row < 0) return;
             pinout_apply(editor(canvas), form.number(PO_CONVERTED) != 0, row,
-                         read_pin_fields(form, PO_REF, PO_NAME, PO_TYPE, PO_SHAPE));
+                         scan_pin_dialog(form, PO_REF, PO_NAME, PO_TYPE, PO_SHAPE));
             fill_pinout(row);
             return;
         }
@@ -404,6 +415,12 @@ void apply_prefix() {
 // The values while the dialog is open, one slot per field.
 FieldRows field_rows;
 
+// The values kept while the dialog was open go with it.
+void field_dialog_close(EnhancedDialog& closing) {
+    field_rows = FieldRows{};
+    destroy_registered_dialog(closing);
+}
+
 void open_part_fields(EditCanvas* canvas) {
     open_dialog({&libedit_field, "libedit_field",
                  [canvas] {
@@ -429,11 +446,7 @@ void open_part_fields(EditCanvas* canvas) {
                            .sample = "xxxxxxxxxxxxxxx"},
                           {.kind = RowKind::DIALOG_BUTTON, .label = "Ok", .client = FIELDS_OK},
                           {.kind = RowKind::DIALOG_BUTTON, .label = "Help", .client = 20046}},
-                         [](EnhancedDialog& closing) {
-                             // field_dialog_close: the values kept while it was open go.
-                             field_rows = FieldRows{};
-                             destroy_registered_dialog(closing);
-                         });
+                         field_dialog_close);
                      dialog->Fit();
                  },
                  [] {
@@ -571,8 +584,8 @@ std::vector<FormRow> control_rows(bool existing) {
 std::string number_text(int value) { return std::to_string(value); }
 
 // The values into the form of the text or control dialog.
-void show_text_values(FormDialog* dialog, EditCanvas* canvas, const TextValues& values,
-                      bool import) {
+void libedit_text_dialog_fill(FormDialog* dialog, EditCanvas* canvas, const TextValues& values,
+                              bool import) {
     Form& form = dialog->form();
     form.set_text(TX_XSIZE, number_text(values.xsize));
     form.set_text(TX_YSIZE, number_text(values.ysize));
@@ -594,7 +607,9 @@ void show_text_values(FormDialog* dialog, EditCanvas* canvas, const TextValues& 
         button->Enable(!values.internal_font);
 }
 
-TextValues read_text_values(FormDialog* dialog) {
+// The values of the text or control dialog as typed (the text dialog's
+// text too).
+TextValues scan_libedit_text(FormDialog* dialog) {
     dialog->Read();
     const Form& form = dialog->form();
     TextValues values;
@@ -621,17 +636,17 @@ TextValues read_text_values(FormDialog* dialog) {
 void internal_toggled(FormDialog* dialog, int default_font) {
     EditCanvas* canvas = owner(dialog);
     if (!canvas) return;
-    TextValues values = read_text_values(dialog);
+    TextValues values = scan_libedit_text(dialog);
     values.font = proper_get(default_font);
-    show_text_values(dialog, canvas, values, true);
+    libedit_text_dialog_fill(dialog, canvas, values, true);
 }
 
 // Font...: the platform's font chooser; the sizes of "gM" in the chosen font.
-void choose_font(FormDialog* dialog, int xsize_property, int ysize_property) {
+void font_choose(FormDialog* dialog, int xsize_property, int ysize_property) {
     EditCanvas* canvas = owner(dialog);
     List** fonts = canvas ? libedit_font_table(editor(canvas)) : nullptr;
     if (!fonts) return;
-    TextValues values = read_text_values(dialog);
+    TextValues values = scan_libedit_text(dialog);
     const int chosen = register_document_font(dialog, fonts, dialog_font);
     values.font = chosen;
     int xsize = values.xsize, ysize = values.ysize;
@@ -640,29 +655,34 @@ void choose_font(FormDialog* dialog, int xsize_property, int ysize_property) {
     values.xsize = xsize;
     values.ysize = ysize;
     values.xmirror = values.ymirror = false;
-    show_text_values(dialog, canvas, values, false);
+    libedit_text_dialog_fill(dialog, canvas, values, false);
     dialog->form().value(TX_XMIR).enabled = dialog->form().value(TX_YMIR).enabled = false;
     dialog->Fill();
+}
+
+// The text or control dialog shows an existing text's own values.
+void text_dialog_refill(FormDialog* dialog, EditCanvas* canvas, SchItem* item) {
+    libedit_text_dialog_fill(dialog, canvas, text_values_of(as_Text(item)), false);
 }
 
 void open_text_dialog(EditCanvas* canvas, SchItem* item) {
     const bool library = canvas->kind == CANVAS_LIBRARY;
     const bool existing = item != nullptr;
-    open_dialog(
-        {&libedit_text, "libedit_text",
-         [library, existing] {
-             FormDialog* dialog = build(&libedit_text, "Tessaron: Add/Edit Text", "libedit_text",
-                                        dialog_style_message, text_rows(library, existing));
-             dialog->Fit();
-         },
-         [canvas, item, library] {
-             FormDialog* dialog = form_dialog(libedit_text);
-             if (item)
-                 show_text_values(dialog, canvas, text_values_of(as_Text(item)), false);
-             else
-                 show_text_values(dialog, canvas, text_values_from_properties(library), true);
-         },
-         word_of(canvas)});
+    open_dialog({&libedit_text, "libedit_text",
+                 [library, existing] {
+                     FormDialog* dialog =
+                         build(&libedit_text, "Tessaron: Add/Edit Text", "libedit_text",
+                               dialog_style_message, text_rows(library, existing));
+                     dialog->Fit();
+                 },
+                 [canvas, item, library] {
+                     if (item)
+                         text_dialog_refill(form_dialog(libedit_text), canvas, item);
+                     else
+                         libedit_text_dialog_fill(form_dialog(libedit_text), canvas,
+                                                  text_values_from_properties(library), true);
+                 },
+                 word_of(canvas)});
 }
 
 void text_command(long id) {
@@ -673,16 +693,16 @@ void text_command(long id) {
         case TEXT_INTERNAL:
             internal_toggled(dialog, canvas->kind == CANVAS_LIBRARY ? FONT_COMMENT : FONT_TITLE);
             return;
-        case TEXT_FONT: choose_font(dialog, TEXT_XSCAL, TEXT_YSCAL); return;
+        case TEXT_FONT: font_choose(dialog, TEXT_XSCAL, TEXT_YSCAL); return;
         case TEXT_PLACE_PART:
         case TEXT_PLACE_TEMPLATE: {
-            const TextValues values = read_text_values(dialog);
+            const TextValues values = scan_libedit_text(dialog);
             hide_dialog(libedit_text);
             libedit_place_text(editor_session(canvas), id == TEXT_PLACE_PART, values);
             return;
         }
         case TEXT_CHANGE: {
-            const TextValues values = read_text_values(dialog);
+            const TextValues values = scan_libedit_text(dialog);
             hide_dialog(libedit_text);
             libedit_change_text(editor(canvas), values);
             return;
@@ -693,28 +713,35 @@ void text_command(long id) {
 
 void open_control_dialog(EditCanvas* canvas, SchItem* item) {
     const bool existing = item != nullptr;
-    open_dialog({&template_control, "template_control",
-                 [existing] {
-                     FormDialog* dialog =
-                         build(&template_control, "Tessaron: Add/Edit Control", "template_control",
-                               dialog_style_message, control_rows(existing));
-                     dialog->Fit();
-                 },
-                 [canvas, item] {
-                     FormDialog* dialog = form_dialog(template_control);
-                     Form& form = dialog->form();
-                     form.set_entries(
-                         TX_CONTROLS,
-                         std::vector<std::string>(control_labels, control_labels + CONTROL_ROWS));
-                     if (item) {
-                         const int row = control_row_of_code(as_Text(item)->field);
-                         if (row >= 0) form.select(TX_CONTROLS, static_cast<size_t>(row), true);
-                         show_text_values(dialog, canvas, text_values_of(as_Text(item)), false);
-                     } else {
-                         show_text_values(dialog, canvas, control_values_from_properties(), true);
-                     }
-                 },
-                 word_of(canvas)});
+    open_dialog(
+        {&template_control, "template_control",
+         [existing] {
+             FormDialog* dialog =
+                 build(&template_control, "Tessaron: Add/Edit Control", "template_control",
+                       dialog_style_message, control_rows(existing));
+             dialog->Fit();
+         },
+         [canvas, item] {
+             FormDialog* dialog = form_dialog(template_control);
+             Form& form = dialog->form();
+             form.set_entries(TX_CONTROLS, std::vector<std::string>(control_labels,
+                                                                    control_labels + CONTROL_ROWS));
+             if (item) {
+                 const int row = control_row_of_code(as_Text(item)->field);
+                 if (row >= 0) form.select(TX_CONTROLS, static_cast<size_t>(row), true);
+                 text_dialog_refill(dialog, canvas, item);
+             } else {
+                 libedit_text_dialog_fill(dialog, canvas, control_values_from_properties(), true);
+             }
+         },
+         word_of(canvas)});
+}
+
+// The control dialog's values and the row of the control chosen (-1 for none).
+TextValues scan_template_control(FormDialog* dialog, int* row) {
+    const TextValues values = scan_libedit_text(dialog);
+    *row = picked(dialog->form(), TX_CONTROLS);
+    return values;
 }
 
 void control_command(long id) {
@@ -723,18 +750,18 @@ void control_command(long id) {
     if (!dialog || !canvas) return;
     switch (id) {
         case CONTROL_INTERNAL: internal_toggled(dialog, FONT_TITLE); return;
-        case CONTROL_FONT: choose_font(dialog, TPL_TEXT_XSCAL, TPL_TEXT_YSCAL); return;
+        case CONTROL_FONT: font_choose(dialog, TPL_TEXT_XSCAL, TPL_TEXT_YSCAL); return;
         case CONTROL_PLACE: {
-            const TextValues values = read_text_values(dialog);
-            const int row = picked(dialog->form(), TX_CONTROLS);
+            int row = -1;
+            const TextValues values = scan_template_control(dialog, &row);
             if (row < 0) return;  // the dialog stays for a choice
             hide_dialog(template_control);
             template_place_control(editor_session(canvas), row, values);
             return;
         }
         case CONTROL_CHANGE: {
-            const TextValues values = read_text_values(dialog);
-            const int row = picked(dialog->form(), TX_CONTROLS);
+            int row = -1;
+            const TextValues values = scan_template_control(dialog, &row);
             hide_dialog(template_control);
             template_change_control(editor(canvas), row, values);
             return;
@@ -785,20 +812,31 @@ void open_ieee_dialog(EditCanvas* canvas, SchItem* item) {
                  word_of(canvas)});
 }
 
-void ieee_command(long id) {
-    FormDialog* dialog = form_dialog(libedit_ieee_symb);
-    EditCanvas* canvas = owner(dialog);
-    if (!dialog || !canvas || id == IEEE_SYMBOL) return;
+// The symbol's row and sizes as typed.
+IeeeValues scan_ieee_dialog(FormDialog* dialog) {
     dialog->Read();
     IeeeValues values;
     values.row = dialog->form().number(IE_SYMBOL);
     values.xsize = leading_number(dialog->form().text(IE_XSIZE));
     values.ysize = leading_number(dialog->form().text(IE_YSIZE));
+    return values;
+}
+
+void ieee_command(long id) {
+    FormDialog* dialog = form_dialog(libedit_ieee_symb);
+    EditCanvas* canvas = owner(dialog);
+    if (!dialog || !canvas || id == IEEE_SYMBOL) return;
+    const IeeeValues values = scan_ieee_dialog(dialog);
     hide_dialog(libedit_ieee_symb);
     if (id == IEEE_PLACE)
         libedit_place_ieee(editor_session(canvas), values);
     else
         libedit_change_ieee(editor(canvas), values);
+}
+
+// An Edit command of either window: the edit tool (re)started with it.
+void start_libedit_edit(EditCanvas* canvas, bool in_part, int id) {
+    start_libedit_edit_mode(editor_session(canvas), in_part, id);
 }
 
 }  // namespace
@@ -809,14 +847,8 @@ void libedit_open_pin_dialog(EditCanvas* canvas, PlacedPart* placed, Pin* pin) {
     pin_under_edit = pin;
     if (libedit_addpin) return;  // it follows the pin kept now
     const bool existing = pin != nullptr;
-    open_dialog({&libedit_addpin, "libedit_addpin",
-                 [existing] {
-                     FormDialog* dialog =
-                         build(&libedit_addpin, "Tessaron: Add/Edit Pin", "libedit_addpin",
-                               dialog_style, add_pin_rows(existing));
-                     dialog->Fit();
-                 },
-                 fill_add_pin, word_of(canvas)});
+    open_dialog({&libedit_addpin, "libedit_addpin", [existing] { create_libedit_addpin(existing); },
+                 pin_dialog_reload, word_of(canvas)});
 }
 
 void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item) {
@@ -860,7 +892,7 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
                       (command >= LIBEDIT_EDIT_ROTATE_90 && command <= LIBEDIT_EDIT_MIRROR_Y);
     const bool own_ids = library ? command == id : command != id;
     if (!edit || !own_ids) return false;
-    start_libedit_edit_mode(editor_session(canvas), library, id);
+    start_libedit_edit(canvas, library, id);
     return true;
 }
 

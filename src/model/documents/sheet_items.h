@@ -140,6 +140,10 @@ bool select_SchItem_list(Schema* schema, View* view, List* list, uint32_t bit, i
 // *nearest untouched for an empty list.
 double nearest_SchItem(Schema* schema, List* list, Point p, SchItem** nearest, uint32_t mask,
                        double tolerance, uint32_t hit_bit);
+// The nearest item of a list, whatever its state, and its distance.
+inline double nearest_SchItem_list(Schema* schema, List* list, Point p, SchItem** nearest) {
+    return nearest_SchItem(schema, list, p, nearest, 0, 0.0, 0);
+}
 // The sub-sheet box containing the point (first of equals), or null.
 SchItem* sheet_subsheet_at(Sheet* sheet, Point p);
 bool sheet_has_subsheets(const Sheet* sheet);

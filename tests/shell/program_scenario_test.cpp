@@ -1,0 +1,147 @@
+// A day's work on the example in the real program, start to restart: a
+// resistor placed from the palette, wired to R1, moved with its wire,
+// copied and pasted, the paste undone, the sheet saved; the program started
+// again on the saved sheet. The saved sheet's nets are those of what was
+// drawn, and the settings changed before the restart are in force after it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "foundation/list.h"
+#include "model/documents/document.h"
+#include "model/documents/ident.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
+#include "shell/program_harness.h"
+
+namespace {
+
+using namespace program_test;
+
+// Where the new resistor goes, and where the drag takes it.
+constexpr Point placed{14000, 19500};
+constexpr Point moved{14000, 21500};
+
+class DaysWork : public ExampleProgram {
+protected:
+    // The example as it should be saved (from the copy of it as it was
+    // opened): R1's twin at `moved`, its second pin wired up to R1's.
+    std::string ExpectedSheet() {
+        Schema* schema = nullptr;
+        EXPECT_EQ(load_schema_file(&schema, dir.file("original.sch").c_str()), 0);
+        PlacedPart* r1 = nullptr;
+        for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+            if (item->type == PARTLIB_ITEM && item->pos == Point{14000, 13500})
+                r1 = as_PlacedPart(item);
+        EXPECT_NE(r1, nullptr);
+        SchItem* twin = copy_SchItem(schema, r1);
+        twin->pos = moved;
+        dlist_append(schema->sheet->items, twin);
+        Line* wire = new_Line();
+        wire->pos = Point{17000, moved.y + 500};
+        wire->end = Point{17000, 14000};
+        dlist_append(schema->sheet->items, wire);
+        const std::string file = dir.file("expected.sch");
+        EXPECT_EQ(save_schema_file(schema, file.c_str(), false), 0);
+        close_schema(nullptr, &schema);
+        return file;
+    }
+};
+
+// The nets of a sheet file as the net builder finds them: each net the
+// sorted list of what it connects (a part's pin by the part's place and the
+// pin's name, anything else by its kind and place), the nets sorted.
+std::vector<std::vector<std::string>> nets_of(const std::string& file) {
+    std::vector<std::vector<std::string>> nets;
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return nets;
+    NetContext* context = new_NetContext();
+    if (build_sheet_nets(context, schema) == 0) {
+        for (Ident* head : list_items<Ident>(context->islands)) {
+            std::vector<std::string> members;
+            for (SchItem* m = head->nextconn; m; m = m->next) {
+                const PseudoPin* pp = as_PseudoPin(m);
+                const SchItem* at = pp->father ? pp->father : pp->whoami;
+                std::string member = std::to_string(at ? at->type : 0) + "@" +
+                                     std::to_string(at ? at->pos.x : 0) + "," +
+                                     std::to_string(at ? at->pos.y : 0);
+                if (pp->pin) member += ":" + std::string(pp->pin->name.get());
+                members.push_back(member);
+            }
+            std::sort(members.begin(), members.end());
+            nets.push_back(members);
+        }
+    }
+    free_NetContext(schema, context);
+    close_schema(nullptr, &schema);
+    std::sort(nets.begin(), nets.end());
+    return nets;
+}
+
+TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
+    // A grid of half steps: the resistor's pins, half a step beside its
+    // place, lie on it.
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "DIR_LIBRARY=" + dir.path().string(),
+               "GRID_SIZE=500", "SHOW_PART_PALETTE=False", "NB_PART_PALETTE=1",
+               "PART_PALETTE_LIB_0=parts", "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False"});
+    Open();
+    std::filesystem::copy_file(sheet, dir.file("original.sch"));
+
+    // The palette, shown for the first time, places a resistor.
+    menu(frame, "alt+v", "p");  // View > Part Palette
+    const std::string palette = program.WaitWindow("Parts");
+    ASSERT_FALSE(palette.empty());
+    const std::vector<long> p = geometry(palette);
+    click(ScreenPoint{int(p[0] + p[2] / 2), int(p[1] + p[3] - 12)});
+    click(map(placed));
+    keys(frame, "Escape");
+
+    // A wire from its second pin up to R1's.
+    menu(frame, "alt+p", "w");  // Place > Wire
+    click(map(Point{17000, placed.y + 500}));
+    click(map(Point{17000, 14000}));
+    click(map(Point{17000, 14000}), 3);  // the chain ends
+    keys(frame, "Escape Escape");
+
+    // Dragged down with its wire.
+    drag(map(Point{15000, placed.y + 500}), map(Point{15000, moved.y + 500}), "ctrl");
+
+    // Copied and pasted elsewhere, the paste undone.
+    click(map(Point{15000, moved.y + 500}));
+    keys(frame, "ctrl+c");
+    keys(frame, "ctrl+v");
+    click(map(Point{30000, 24000}));
+    keys(frame, "ctrl+z");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; }))
+        << PlacedParts("RES") << " resistors saved";
+    // The saved sheet's nets are those of the sheet as it was meant to be.
+    const auto saved = nets_of(sheet), expected = nets_of(ExpectedSheet());
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(saved, expected);
+    EXPECT_NE(saved, nets_of(dir.file("original.sch")));
+
+    // A place and size of the user's own before the program ends.
+    ASSERT_TRUE(place_window(frame, 30, 20, 940, 680));
+    ASSERT_TRUE(exit_program(program, frame));
+
+    // Started again on the saved sheet: the settings are those it left.
+    Program again(config_dir);
+    again.Start({sheet}, dir.path().string());
+    const std::string frame_again = wait_started(again);
+    ASSERT_FALSE(frame_again.empty());
+    EXPECT_FALSE(again.WaitWindow("Parts").empty()) << "the palette is closed again";
+    EXPECT_TRUE(stands_at(frame_again, 30, 20, 940, 680)) << "the frame is not where it was left";
+    EXPECT_FALSE(again.HasWindow("Error")) << "the saved sheet did not open";
+}
+
+}  // namespace

@@ -132,6 +132,20 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     hide_dialog(libedit_addpin);
 }
 
+TEST_F(LibraryItems, APartOfNoDeviceHasNoPinNumbersToType) {
+    FormDialog* dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->Item(AP_NUMBERS)->IsEnabled());
+    hide_dialog(libedit_addpin);
+    part->devices = 0;
+    dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->Item(AP_NUMBERS)->IsEnabled());
+    EXPECT_TRUE(dialog->Item(AP_NAME)->IsEnabled());
+    hide_dialog(libedit_addpin);
+    part->devices = 1;
+}
+
 TEST_F(LibraryItems, ACancelledNumberLeavesThePartAndTheDocumentAsTheyWere) {
     libedit_add_pin(&canvas->editing, PinFields{"", "X", 0, 0});
     driver->click(Point{11500, 11000});

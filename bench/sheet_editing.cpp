@@ -283,6 +283,21 @@ void BM_RepaintOneToOne(benchmark::State& state) {
     });
 }
 
+// Ctrl+0 (Zoom Fit) from zoom 1: the drawing's extent found, the view
+// fitted to it and drawn again, from the key to the pixels.
+void BM_FitKey(benchmark::State& state) {
+    Bench& b = opened();
+    for (auto _ : state) {
+        b.canvas->ZoomOne();
+        b.settle();
+        b.canvas->SetFocus();
+        report(state,
+               b.to_pixels([&] { b.sim.Char('0', wxMOD_CONTROL); },
+                           [&] { return view_get_scale(&b.doc()->view) < 1.0; }, wxEVT_KEY_DOWN));
+        b.settle();
+    }
+}
+
 // The view shows the first rows of the ladder at zoom 1.
 void show_corner(Bench& b) {
     b.canvas->ZoomOne();
@@ -483,6 +498,7 @@ void BM_WholeSheet(benchmark::State& state) {
 BENCHMARK(BM_OpenToDrawn)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintFit)->UseManualTime()->Iterations(REPAINTS)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintOneToOne)->UseManualTime()->Iterations(REPAINTS)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitKey)->UseManualTime()->Iterations(REPAINTS)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectOne)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveOne)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteOne)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

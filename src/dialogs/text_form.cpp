@@ -12,7 +12,6 @@
 #include "model/documents/fonts.h"
 #include "model/documents/schema.h"
 #include "model/items/text.h"
-#include "render/render_fonts.h"
 #include "shell/shell_ops.h"
 
 int current_text_font = 0;
@@ -215,8 +214,7 @@ void props_to_text(EditSession* session, Text* text, const Form& form) {
     edit.touch(text);
 }
 
-bool label_has_parens() {
-    const std::string text = strproper_get(TEXT_TEXT);
+bool label_has_parens(const std::string& text) {
     if (text.find_first_of("()") == std::string::npos) return false;
     error_box(nullptr, "Error", MB_ICON_STOP, 83);
     return true;

@@ -96,8 +96,10 @@ double font_points(const Font& record) {
 
 wxFont font_at_points(const Font& record, double points) {
     wxFontInfo info(points > 0.1 ? points : 0.1);
-    if (record.face_name[0]) info.FaceName(wxString::FromUTF8(record.face_name));
-    else info.Family(wxFONTFAMILY_SWISS);
+    if (record.face_name[0])
+        info.FaceName(wxString::FromUTF8(record.face_name));
+    else
+        info.Family(wxFONTFAMILY_SWISS);
     int weight = record.weight > 0 ? record.weight : 400;
     info.Weight(weight);
     info.Italic(record.italic != 0).Underlined(record.underline != 0);
@@ -204,26 +206,6 @@ const wxFont* font_for_text(List** fonts, int* font_id, Font** record) {
     return &realize_font(found);
 }
 
-Font* font_cache_get(List** fonts, const Font* font, int size, int escapement) {
-    Font* wanted = new_Font();
-    *wanted = *font;
-    wanted->realized = 0;
-    wanted->size = size;
-    wanted->escapement = escapement;
-    if (Font* same = font_find_same(*fonts, wanted)) {
-        free_Font(wanted);
-        return same;
-    }
-    wanted->number = font_free_number(*fonts);
-    if (wanted->number == FONT_NUMBER_NONE) {
-        free_Font(wanted);
-        return nullptr;
-    }
-    wanted->state = 1;
-    append_font(fonts, wanted);
-    return wanted;
-}
-
 namespace {
 
 void collect_ids(List* items, std::set<int>* used, int depth);
@@ -236,21 +218,16 @@ void collect_ids(List* items, std::set<int>* used, int depth) {
     if (depth > 32) return;
     for (SchItem* item : list_items<SchItem>(items)) {
         switch (item->type) {
-        case TEXT_ITEM:
-            if (as_Text(item)->font >= FONT_ID_BASE) used->insert(as_Text(item)->font);
-            break;
-        case FILL_ITEM:
-            collect_ids(as_Fill(item)->items, used, depth + 1);
-            break;
-        case SHEET_ITEM:
-            collect_ids(as_Sheet(item)->items, used, depth + 1);
-            break;
-        case TITLEBLOCK_ITEM:
-            collect_ids(as_TitleBlock(item)->fields, used, depth + 1);
-            collect_ids(as_TitleBlock(item)->drawing, used, depth + 1);
-            break;
-        default:
-            break;
+            case TEXT_ITEM:
+                if (as_Text(item)->font >= FONT_ID_BASE) used->insert(as_Text(item)->font);
+                break;
+            case FILL_ITEM: collect_ids(as_Fill(item)->items, used, depth + 1); break;
+            case SHEET_ITEM: collect_ids(as_Sheet(item)->items, used, depth + 1); break;
+            case TITLEBLOCK_ITEM:
+                collect_ids(as_TitleBlock(item)->fields, used, depth + 1);
+                collect_ids(as_TitleBlock(item)->drawing, used, depth + 1);
+                break;
+            default: break;
         }
     }
 }
@@ -288,7 +265,8 @@ Point measure_text_world(const Font& record, const char* text) {
     size_t start = 0;
     while (true) {
         size_t end = s.find('@', start);
-        std::string line = s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string line =
+            s.substr(start, end == std::string::npos ? std::string::npos : end - start);
         wxCoord w = 0, h = 0;
         dc.GetTextExtent(line.empty() ? wxString(" ") : wxString::FromUTF8(line), &w, &h);
         if (line.empty()) w = 0;

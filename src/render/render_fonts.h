@@ -17,6 +17,7 @@
 #include <wx/font.h>
 
 #include "foundation/geometry.h"
+#include "model/documents/fonts.h"  // font_cache_get
 
 struct Font;
 struct List;
@@ -29,10 +30,6 @@ struct Schema;
 // the record's id. The record is marked in use (state bit 1). Null (with
 // *record null) only when the table has no number left.
 const wxFont* font_for_text(List** fonts, int* font_id, Font** record);
-// The record equal to `font` at that size (tenths of a point) and escapement
-// (tenths of a degree); added as a copy with the next free number when the
-// table has none. Null when the table has no number left.
-Font* font_cache_get(List** fonts, const Font* font, int size, int escapement);
 // Removes the records of the document's table that no text of the document
 // (sheet, title block, part bodies of its library) uses.
 void purge_unused_fonts(Schema* schema);

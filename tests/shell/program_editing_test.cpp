@@ -188,9 +188,11 @@ TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
 }
 
 // A sheet that is open already comes forward instead of opening in a second
-// window (File > Open takes the same road); a sub-sheet opened from its box
+// window, from its box or through File > Open; a sub-sheet opened from its box
 // is fitted. The tabs show which window is in front.
 TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
+    // File > Open's chooser opens in the project folder, the example's.
+    write_ini({"DIR_PROJECT=" + dir.path().string()});
     Open();
     const char* const tabs = "1000x38+0+67";
     menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
@@ -205,6 +207,18 @@ TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
     menu(frame, "alt+p", "Up Return");  // the sub-sheet again, open already
     expect_region_matches(Shot("again.png", dir.file("root.png")), tabs,
                           "tabs_subsheet_in_front.png");
+
+    // File > Open of the root sheet, open already, brings its tab forward.
+    menu(frame, "alt+f", "o");
+    const std::string chooser = program.WaitWindow("Open");
+    ASSERT_FALSE(chooser.empty());
+    ASSERT_TRUE(choose_file(chooser, "ctrl+l", "root.sch", dir.file("chooser.png")));
+    // The chooser gone and the program answering again (it may be busy a
+    // while after closing it), the frame is painted anew.
+    ASSERT_TRUE(wait_until([&] { return !program.HasWindow("Open"); }));
+    ASSERT_FALSE(program.Windows().empty());
+    expect_region_matches(Shot("opened_again.png", dir.file("again.png")), tabs,
+                          "tabs_root_in_front.png");
 }
 
 }  // namespace

@@ -134,6 +134,21 @@ bool stands_above(const std::string& upper, const std::string& lower) {
     return up != order.end() && low != order.end() && up > low;
 }
 
+bool choose_file(const std::string& chooser, const std::string& start, const std::string& name,
+                 const std::string& shot) {
+    if (!settled_screenshot(chooser, shot)) return false;
+    const size_t shown = shown_windows();
+    keys(chooser, start);
+    type_text(name);
+    if (!settled_screenshot(chooser, shot)) return false;
+    if (shown_windows() > shown) {
+        keys(chooser, "Escape");
+        if (!wait_until([&] { return shown_windows() == shown; })) return false;
+    }
+    keys(chooser, "Return");
+    return true;
+}
+
 bool settled_screenshot(const std::string& window, const std::string& path,
                         const std::string& differ_from) {
     std::string previous;

@@ -51,6 +51,13 @@ size_t shown_windows();
 void menu(const std::string& frame, const std::string& opening, const std::string& then);
 // Types a text into the window that has the focus.
 void type_text(const std::string& text);
+// In a file chooser: `start` (the keys that open or select its name field),
+// the name typed, Return. Each step waits until the chooser has settled (it
+// lists the folder and completes names as they are typed); a completion
+// left open below the name is closed first, or it would take the Return.
+// `shot` is where its pictures go. False when it never settled.
+bool choose_file(const std::string& chooser, const std::string& start, const std::string& name,
+                 const std::string& shot);
 // The top-level windows of the display from the bottom of the stack to its
 // top (decimal ids, as xdotool gives them).
 std::vector<std::string> stacking_order();

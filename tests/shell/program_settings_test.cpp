@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,25 +70,21 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     menu(frame, "alt+f", "a");
     const std::string chooser = program.WaitWindow("Save Sheet As");
     ASSERT_FALSE(chooser.empty());
-    // The chooser opens in the sheet's folder; each key waits until it has
-    // settled (it lists the folder and completes names as they are typed).
-    const std::string shot = dir.file("chooser.png");
-    ASSERT_TRUE(settled_screenshot(chooser, shot));
-    const size_t shown = shown_windows();
-    keys(chooser, "ctrl+a");
-    type_text("amplifier.sch");
-    ASSERT_TRUE(settled_screenshot(chooser, shot));
-    // The name's completion may stand open below it: it would take the
-    // Return. Esc closes it alone.
-    if (shown_windows() > shown) {
-        keys(chooser, "Escape");
-        ASSERT_TRUE(wait_until([&] { return shown_windows() == shown; }));
-    }
-    keys(chooser, "Return");
+    // The chooser opens in the sheet's folder.
+    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "amplifier.sch", dir.file("chooser.png")));
     const std::string warning = program.WaitWindow("Warning");
     EXPECT_FALSE(warning.empty()) << "Save As replaced another file unasked";
     if (!warning.empty()) keys(warning, "Escape");
     EXPECT_EQ(tn_test::read_text(other), before);
+}
+
+// The log window moved over the middle of the frame and the frame raised
+// above it, as a user leaves them after working on the sheet.
+void put_log_behind(const std::string& log, const std::string& frame) {
+    const std::vector<long> f = geometry(frame);
+    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
+        std::to_string(f[1] + 200) + " windowraise " + frame);
+    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
 }
 
 // A line the user must read brings the log window in front of the frame,
@@ -98,10 +95,7 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     const std::string frame = wait_started(program);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());
-    const std::vector<long> f = geometry(frame);
-    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
-        std::to_string(f[1] + 200) + " windowraise " + frame);
-    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+    put_log_behind(log, frame);
 
     keys(frame, "F1");  // Help > Contents, and no help book is installed
     EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
@@ -111,6 +105,32 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     const std::vector<long> l = geometry(log);
     expect_region_matches(shot, std::to_string(l[2]) + "x" + std::to_string(l[3]) + "+0+0",
                           "log_help_missing.png");
+}
+
+// A job's error comes forward too: the OrCAD conversion of a library
+// source that is not there.
+TEST_F(ProgramTest, TheLogComesForwardWithAJobsError) {
+    const std::string missing = dir.file("missing.lib");
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "SDT_LIBRARY=True", "SDT_LIBFILE=" + missing,
+               "SDT_SCHFILE="});
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = wait_started(program);
+    const std::string log = program.WaitWindow("Tessaron Log");
+    ASSERT_FALSE(frame.empty() || log.empty());
+    put_log_behind(log, frame);
+
+    menu(frame, "alt+t", "o");  // Tools > OrCAD Converter
+    const std::string title = "Tessaron: OrCAD Converter ";
+    ASSERT_TRUE(program.WaitTopLevel(title));
+    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitGone(title));
+    ASSERT_TRUE(program.WaitLog("*** ERROR")) << program.LogText();
+    EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();
+    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
+        << "the log stayed behind the frame";
 }
 
 // A window manager on the private display while it lives (none when the

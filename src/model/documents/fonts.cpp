@@ -98,7 +98,6 @@ int read_font_fields(Font* font, FILE* stream) {
     return 0;
 }
 
-
 // The face name with its end mark guaranteed.
 std::string face_of(const Font* font) {
     return std::string(font->face_name, strnlen(font->face_name, FONT_FACE_SIZE));
@@ -181,6 +180,27 @@ int font_free_number(const List* table) {
     return FONT_NUMBER_NONE;
 }
 
+Font* font_cache_get(List** fonts, const Font* font, int size, int escapement) {
+    Font* wanted = new_Font();
+    *wanted = *font;
+    wanted->realized = 0;
+    wanted->size = size;
+    wanted->escapement = escapement;
+    if (Font* same = font_find_same(*fonts, wanted)) {
+        free_Font(wanted);
+        return same;
+    }
+    wanted->number = font_free_number(*fonts);
+    if (wanted->number == FONT_NUMBER_NONE) {
+        free_Font(wanted);
+        return nullptr;
+    }
+    wanted->state = 1;
+    if (!*fonts) *fonts = new_table();
+    append_font(*fonts, wanted);
+    return wanted;
+}
+
 void set_font_scale(double factor) { scale_factor = factor; }
 double font_scale() { return scale_factor; }
 
@@ -231,9 +251,8 @@ void awrite_Fonts(const List* table, FILE* stream, int level) {
     put_newline(stream);
     for (const Font* font : list_items<Font>(table)) {
         write_indent(stream, level + 1);
-        std::fprintf(stream, "(FONT %d  %d %d %d %d %d %d", font->number + FONT_ID_BASE,
-                     font->size, font->height, font->width, font->escapement, font->orientation,
-                     font->weight);
+        std::fprintf(stream, "(FONT %d  %d %d %d %d %d %d", font->number + FONT_ID_BASE, font->size,
+                     font->height, font->width, font->escapement, font->orientation, font->weight);
         uint8_t bytes[8];
         font_bytes(font, bytes);
         for (uint8_t byte : bytes) std::fprintf(stream, " %d", static_cast<int8_t>(byte));

@@ -48,6 +48,11 @@ Font* font_find(List* table, int number);
 // Smallest number 1..FONT_NUMBER_MAX that no record uses; FONT_NUMBER_NONE
 // when every one is used.
 int font_free_number(const List* table);
+// The record equal to `font` at that size (tenths of a point) and escapement
+// (tenths of a degree); added to *fonts (made when null) as a copy with the
+// next free number when the table has none. Null when the table has no
+// number left.
+Font* font_cache_get(List** fonts, const Font* font, int size, int escapement);
 // The factor by which a read size becomes a height (0.75 at start).
 void set_font_scale(double factor);
 double font_scale();

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <wx/app.h>
+#include <wx/choice.h>
 
 #include "dialogs/infos_form.h"
 #include "dialogs/item_dialogs.h"
@@ -95,6 +96,40 @@ TEST_F(LabelWindows, EachItemShowsItsValuesCancelKeepsAndChangeIsUndone) {
     }
 }
 
+// A name longer than the settings keep (31 bytes) is shown and kept whole
+// when the item is changed.
+TEST_F(LabelWindows, ALongNameIsShownAndKeptWhole) {
+    const std::string name = "A_NAME_LONGER_THAN_THE_SETTINGS_KEEP_0123456789";
+    const Case cases[] = {
+        {"port", EDIT_CODE_PORT, "", PORT_CMD_MAIN, LF_NAME, ""},
+        {"power", EDIT_CODE_POWER, "", POWER_CMD_MAIN, LF_NAME, ""},
+        {"sheet net", EDIT_CODE_SHEET_NET, "", NET_CMD_MAIN, LF_NAME, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ShortString* item_name = nullptr;
+        SchItem* item = nullptr;
+        if (c.code == EDIT_CODE_PORT) {
+            item = find_item(PORT_ITEM);
+            item_name = &as_Port(item)->name;
+        } else if (c.code == EDIT_CODE_POWER) {
+            item = find_item(POWER_ITEM);
+            item_name = &as_Power(item)->name;
+        } else {
+            item = box_port("IN");
+            item_name = &as_Port(item)->name;
+        }
+        ASSERT_NE(item, nullptr);
+        item_name->set(name.c_str());
+        ASSERT_TRUE(run_edit(item, c.code, [&](FormDialog& dialog) {
+            EXPECT_EQ(control_get_text(dialog.Item(c.name_field)), name);
+            press_closing(dialog, c.main);
+        }));
+        EXPECT_EQ(item_name->get(), name);
+        schema_clear_modified(doc());
+    }
+}
+
 TEST_F(LabelWindows, AddOpensWithTheLastValuesAndStartsPlacing) {
     proper_set(NETPROP_TRACKWIDTH, 300, PORT_NAME, "CLK", PORT_TYPE, 0x20, 0);
     ASSERT_TRUE(run_edit(nullptr, EDIT_CODE_NETPROP, [&](FormDialog& dialog) {
@@ -159,6 +194,40 @@ TEST_F(LabelWindows, ATitleBlockTextOpensItsFieldAndOkIsOneUndoableEdit) {
     EXPECT_TRUE(schema_is_modified(doc()));
     menu_command(canvas(), EDITOR_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
+}
+
+TEST_F(LabelWindows, ALongFieldChosenAfterAShortOneIsShownAndKeptWhole) {
+    // The title block shows the title (a long slot) and, here, the revision
+    // code (a short one).
+    Text* title = nullptr;
+    for (SchItem* item : list_items<SchItem>(doc()->titleblock.fields)) {
+        Text* control = as_Text(item);
+        if (control->field == FIELD_DOCNUMBER) control->field = FIELD_REVCODE;
+        if (control->field == FIELD_TITLE) title = control;
+    }
+    ASSERT_NE(title, nullptr);
+    const std::string long_text(100, 'T');
+    ASSERT_TRUE(run_edit(title, EDIT_CODE_TEXT, [&](FormDialog& dialog) {
+        auto* controls = static_cast<wxChoice*>(dialog.Item(IF_CONTROLS));
+        const int title_entry = controls->FindString("Title");
+        const int revision_entry = controls->FindString("Revision code");
+        ASSERT_GE(title_entry, 0);
+        ASSERT_GE(revision_entry, 0);
+        auto choose = [&](int entry) {
+            control_set_value(controls, entry);
+            item_dialog_command(INFOS_CMD_CONTROL);
+        };
+        choose(title_entry);
+        control_set_text(dialog.Item(IF_VALUE), long_text.c_str());
+        item_dialog_command(INFOS_CMD_VALUE);
+        choose(revision_entry);
+        choose(title_entry);
+        EXPECT_EQ(control_get_text(dialog.Item(IF_VALUE)), long_text);
+        // A keystroke stores what the field shows.
+        item_dialog_command(INFOS_CMD_VALUE);
+        press_closing(dialog, INFOS_CMD_OK);
+    }));
+    EXPECT_EQ(std::string(doc()->title), long_text);
 }
 
 TEST_F(LabelWindows, GetAsciiReadsTheFieldsAndLeavesTheDocumentModified) {

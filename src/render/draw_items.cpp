@@ -324,8 +324,8 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
         t.font = id;
         const Point size = measure_text_world(*record, string);
         block = Rect{0, -size.y, size.x, size.y};
-    } else if (!a_.measuring() ||
-               text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
+    } else if (text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
+        // Too long for a rectangle: bounded by its strokes.
         layout_Text(&t);
         if (t.layout) bounds_TextLines(t.layout, &block, false);
         free_Strokes(t.layout);
@@ -855,10 +855,11 @@ bool drawing_extent(Schema* schema, Rect* out) {
     // A power symbol's bounds are its symbol's square: the name it shows
     // beyond it is measured as drawn.
     if (!schema->sheet) return true;
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
         if (item->type != POWER_ITEM || (item->flags & POWER_NAME_HIDDEN)) continue;
-        std::vector<Prim> prims;
-        DrawAdapter recorder(&prims);
+        prims.clear();
         draw_item(&recorder, schema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
         for (const Prim& prim : prims) rect_union(out, prim_extent(prim));
     }

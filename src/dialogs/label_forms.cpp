@@ -1,7 +1,5 @@
 #include "dialogs/label_forms.h"
 
-#include <cstdlib>
-
 #include "editor/edit_transaction.h"
 #include "editor/tool_mode.h"
 #include "foundation/list.h"
@@ -266,10 +264,10 @@ void load_edit_netprop(Form& form) {
 }
 
 void store_edit_netprop(const Form& form) {
-    proper_set(NETPROP_TRACKWIDTH, std::atoi(form.text(LF_TRACK).c_str()), NETPROP_ISOLATION,
-               std::atoi(form.text(LF_ISOLATION).c_str()), NETPROP_VIASIZE,
-               std::atoi(form.text(LF_VIA).c_str()), NETPROP_VIADRILL,
-               std::atoi(form.text(LF_DRILL).c_str()), NETPROP_SLAYER, form.number(LF_START_LAYER),
+    proper_set(NETPROP_TRACKWIDTH, leading_number(form.text(LF_TRACK)), NETPROP_ISOLATION,
+               leading_number(form.text(LF_ISOLATION)), NETPROP_VIASIZE,
+               leading_number(form.text(LF_VIA)), NETPROP_VIADRILL,
+               leading_number(form.text(LF_DRILL)), NETPROP_SLAYER, form.number(LF_START_LAYER),
                NETPROP_DLAYER, form.number(LF_END_LAYER), NETPROP_NETTYPE, form.number(LF_NET_TYPE),
                0);
 }
@@ -320,6 +318,18 @@ void sheet_dialog_fill(Form& form, const SubSheet* box) {
 void store_sheet_dialog(const Form& form) {
     proper_set(SHEET_NAME, form.text(LF_SHEET_NAME).c_str(), SHEET_FILE,
                form.text(LF_SHEET_FILE).c_str(), 0);
+}
+
+void open_sheet_box(EditSession* session, SubSheet* box) {
+    if (!session || !session->host || !box) return;
+    // The box itself, not the box a search finds at its corner: the corner
+    // of a box that touches another lies on that one's side too.
+    const std::string file = box->file_name;
+    session->host->hide_sheet_dialog();
+    if (file.empty())
+        session->host->bell();
+    else
+        session->host->open_sheet(file.c_str(), box);
 }
 
 void set_sheet_item_names(EditSession* session, SubSheet* box, const char* file_name,

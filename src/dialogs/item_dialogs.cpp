@@ -107,7 +107,7 @@ void text_main_button(EditCanvas* canvas) {
     dialog->Read();
     store_text_window(dialog->form(), fonts_of(canvas));
     // A label may not hold a parenthesis: the dialog stays with its values.
-    if (proper_get(TEXT_TYPE) == 1 && label_has_parens()) return;
+    if (proper_get(TEXT_TYPE) == 1 && label_has_parens(dialog->form().text(TF_TEXT))) return;
     if (canvas->current_text)
         props_to_text(editor_session(canvas), canvas->current_text, dialog->form());
     else
@@ -187,13 +187,19 @@ NetProp* current_netprop(EditCanvas* canvas) {
 }
 
 // Builds and fills a small dialog: the item's values (through the
-// properties) when there is one, the properties' alone for a new item.
-void fill_small(EnhancedDialog* dialog, long main, bool change, void (*load)(Form&)) {
+// properties) when there is one, the properties' alone for a new item. The
+// item's name is shown whole (the properties keep 31 bytes of it).
+void fill_small(EnhancedDialog* dialog, long main, bool change, void (*load)(Form&),
+                const char* item_name = nullptr) {
     if (!dialog) return;
     load(as_form(dialog)->form());
+    if (item_name) as_form(dialog)->form().set_text(LF_NAME, item_name);
     label_main_button(dialog, main, change);
     as_form(dialog)->Fill();
 }
+
+// The name typed in a small dialog.
+std::string typed_name(EnhancedDialog* dialog) { return as_form(dialog)->form().text(LF_NAME); }
 
 void create_wedit_port() {
     if (!wedit_port)
@@ -201,8 +207,9 @@ void create_wedit_port() {
             ->Fit();
 }
 void fill_wedit_port(EditCanvas* canvas) {
-    if (Port* port = current_port(canvas)) port_to_props(port);
-    fill_small(wedit_port, PORT_CMD_MAIN, current_port(canvas), load_wedit_port);
+    Port* port = current_port(canvas);
+    if (port) port_to_props(port);
+    fill_small(wedit_port, PORT_CMD_MAIN, port, load_wedit_port, port ? port->name.get() : nullptr);
 }
 
 void create_wedit_power() {
@@ -211,8 +218,10 @@ void create_wedit_power() {
             ->Fit();
 }
 void fill_wedit_power(EditCanvas* canvas) {
-    if (canvas->current_power) power_to_props(canvas->current_power);
-    fill_small(wedit_power, POWER_CMD_MAIN, canvas->current_power, load_wedit_power);
+    Power* power = canvas->current_power;
+    if (power) power_to_props(power);
+    fill_small(wedit_power, POWER_CMD_MAIN, power, load_wedit_power,
+               power ? power->name.get() : nullptr);
 }
 
 void create_wedit_net() {
@@ -220,8 +229,9 @@ void create_wedit_net() {
         new_item_dialog(&wedit_net, "Tessaron: Add/Edit Net", "wedit_net", wedit_net_rows())->Fit();
 }
 void fill_wedit_net(EditCanvas* canvas) {
-    if (canvas->current_net) net_to_props(canvas->current_net);
-    fill_small(wedit_net, NET_CMD_MAIN, canvas->current_net, load_wedit_net);
+    Port* net = canvas->current_net;
+    if (net) net_to_props(net);
+    fill_small(wedit_net, NET_CMD_MAIN, net, load_wedit_net, net ? net->name.get() : nullptr);
 }
 
 void create_edit_netprop() {
@@ -554,14 +564,18 @@ void item_dialog_command(long id) {
         case PORT_CMD_MAIN: {
             Port* port = current_port(canvas);
             small_main(
-                wedit_port, store_wedit_port, [&] { props_to_port(editor_session(canvas), port); },
+                wedit_port, store_wedit_port,
+                [&] { props_to_port(editor_session(canvas), port, typed_name(wedit_port)); },
                 [&] { start_port_mode(editor_session(canvas)); }, port != nullptr);
             break;
         }
         case POWER_CMD_MAIN:
             small_main(
                 wedit_power, store_wedit_power,
-                [&] { props_to_power(editor_session(canvas), canvas->current_power); },
+                [&] {
+                    props_to_power(editor_session(canvas), canvas->current_power,
+                                   typed_name(wedit_power));
+                },
                 [&] { start_power_mode(editor_session(canvas), 0); },
                 canvas->current_power != nullptr);
             break;
@@ -569,8 +583,8 @@ void item_dialog_command(long id) {
             small_main(
                 wedit_net, store_wedit_net,
                 [&] {
-                    props_to_net(editor_session(canvas), canvas->current_sheet,
-                                 canvas->current_net);
+                    props_to_net(editor_session(canvas), canvas->current_sheet, canvas->current_net,
+                                 typed_name(wedit_net));
                 },
                 [&] { start_net_mode(editor_session(canvas)); }, canvas->current_net != nullptr);
             break;

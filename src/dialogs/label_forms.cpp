@@ -100,11 +100,11 @@ void store_wedit_port(const Form& form) {
                form.number(LF_AUTO) ? 1 : 0, 0);
 }
 
-void props_to_port(EditSession* session, Port* port) {
+void props_to_port(EditSession* session, Port* port, const std::string& name) {
     if (!session || !port) return;
     EditTransaction edit(session);
     edit.before(port);
-    port->name.set(strproper_get(PORT_NAME));
+    port->name.set(name.c_str());
     port->flags = static_cast<uint8_t>((port->flags & ~(PORT_KIND_MASK | PORT_RIGHT)) |
                                        (proper_get(PORT_TYPE) & PORT_KIND_MASK) |
                                        (proper_get(PORT_SENS) & PORT_RIGHT));
@@ -159,11 +159,11 @@ void store_wedit_power(const Form& form) {
                stored(form, LF_ORIENT, power_orientation_mapping), 0);
 }
 
-void props_to_power(EditSession* session, Power* power) {
+void props_to_power(EditSession* session, Power* power, const std::string& name) {
     if (!session || !power) return;
     EditTransaction edit(session);
     edit.before(power);
-    power->name.set(strproper_get(POWER_NAME));
+    power->name.set(name.c_str());
     power->flags = static_cast<uint8_t>(
         (power->flags & ~(POWER_NAME_HIDDEN | POWER_ROT_MASK | POWER_SHAPE_MASK)) |
         (proper_get(POWER_NAME_ON) & POWER_NAME_HIDDEN) |
@@ -211,11 +211,11 @@ SubSheet* box_of_port(Schema* schema, const Port* port) {
     return nullptr;
 }
 
-void props_to_net(EditSession* session, SubSheet* box, Port* port) {
+void props_to_net(EditSession* session, SubSheet* box, Port* port, const std::string& name) {
     if (!session || !box || !port) return;
     EditTransaction edit(session);
     edit.before(box);
-    port->name.set(strproper_get(NET_NAME));
+    port->name.set(name.c_str());
     port->flags = static_cast<uint8_t>((port->flags & ~PORT_KIND_MASK) |
                                        (proper_get(NET_TYPE) & PORT_KIND_MASK));
     subsheet_port_symbol(session->schema, port);

@@ -73,23 +73,27 @@ std::vector<FormRow> wedit_port_rows();
 void port_to_props(const Port* port);
 void load_wedit_port(Form& form);
 void store_wedit_port(const Form& form);
-// The port from PORT_NAME, PORT_TYPE, PORT_SENS, in one edit.
-void props_to_port(EditSession* session, Port* port);
+// The port from PORT_TYPE, PORT_SENS and the name typed, in one edit. The
+// names of ports, powers and sheet nets come from the dialog's text whole:
+// PORT_NAME, POWER_NAME and NET_NAME keep 31 bytes, and a longer name of an
+// item would be cut by a change of its style.
+void props_to_port(EditSession* session, Port* port, const std::string& name);
 
 // --- power symbol ---------------------------------------------------------------------------
 std::vector<FormRow> wedit_power_rows();
 void power_to_props(const Power* power);
 void load_wedit_power(Form& form);
 void store_wedit_power(const Form& form);
-void props_to_power(EditSession* session, Power* power);
+void props_to_power(EditSession* session, Power* power, const std::string& name);
 
 // --- sheet net --------------------------------------------------------------------------------
 std::vector<FormRow> wedit_net_rows();
 void net_to_props(const Port* port);
 void load_wedit_net(Form& form);
 void store_wedit_net(const Form& form);
-// The port of the box from NET_NAME and NET_TYPE, in one edit of the box.
-void props_to_net(EditSession* session, SubSheet* box, Port* port);
+// The port of the box from NET_TYPE and the name typed, in one edit of the
+// box.
+void props_to_net(EditSession* session, SubSheet* box, Port* port, const std::string& name);
 // The sub-sheet box of the current sheet that holds the port, or null.
 SubSheet* box_of_port(Schema* schema, const Port* port);
 

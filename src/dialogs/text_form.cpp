@@ -214,8 +214,7 @@ void props_to_text(EditSession* session, Text* text, const Form& form) {
     edit.touch(text);
 }
 
-bool label_has_parens() {
-    const std::string text = strproper_get(TEXT_TEXT);
+bool label_has_parens(const std::string& text) {
     if (text.find_first_of("()") == std::string::npos) return false;
     error_box(nullptr, "Error", MB_ICON_STOP, 83);
     return true;

@@ -83,9 +83,10 @@ void apply_text_window(EditSession* session, const Form& form);
 // Change: the text gets the form's string, attribute byte, font and sizes,
 // in one edit of the sheet (undo copy, modified mark, repaint).
 void props_to_text(EditSession* session, Text* text, const Form& form);
-// True (after error box 83 "Invalid Label!") when the stored text holds a
-// parenthesis, which a label may not.
-bool label_has_parens();
+// True (after error box 83 "Invalid Label!") when the label's text holds a
+// parenthesis, which a label may not. The text is the dialog's, whole:
+// TEXT_TEXT keeps 127 bytes of it.
+bool label_has_parens(const std::string& text);
 
 // What the items that react at once do to the form.
 void text_window_type_changed(Form& form, List** fonts);      // 20009

@@ -35,7 +35,7 @@ bool ini_named_on_command_line = false;  // "-conf": never replaced by another f
 struct Cell {
     int32_t value = 0;
     double real = 0.0;
-    char text[128] = {};
+    std::vector<char> text;  // a TEXT's capacity, made once: its address never moves
     std::vector<int32_t> slots;
     std::vector<char*> texts;  // owned
 
@@ -52,7 +52,9 @@ std::vector<Cell>& block() {
         std::vector<Cell> c(PROPERTY_COUNT + 1);
         for (int id = 0; id <= PROPERTY_COUNT; ++id) {
             const PropertyInfo& info = property_info(id);
-            if (info.kind == PropKind::TEXT_LIST)
+            if (info.kind == PropKind::TEXT)
+                c[id].text.assign(info.size, '\0');
+            else if (info.kind == PropKind::TEXT_LIST)
                 c[id].texts.assign(info.size, nullptr);
             else if (property_is_list(info.kind))
                 c[id].slots.assign(info.size, 0);
@@ -91,7 +93,7 @@ int32_t narrow(PropKind kind, int64_t v) {
 
 void store_text(int id, const char* text) {
     size_t cap = property_info(id).size;
-    std::strncpy(cell(id).text, text ? text : "", cap - 1);
+    std::strncpy(cell(id).text.data(), text ? text : "", cap - 1);
     cell(id).text[cap - 1] = '\0';
 }
 
@@ -147,7 +149,7 @@ void write_value(int id, int index, const char* text) {
     if (!ini_found && id != DIR_PROJECT) {
         ini_found = 1;
         if (!config_read_value(ini_name.c_str(), DIR_PROJECT, -1))
-            write_value(DIR_PROJECT, -1, cell(DIR_PROJECT).text);
+            write_value(DIR_PROJECT, -1, cell(DIR_PROJECT).text.data());
     }
     write_private_profile_string(proper_keys[id].section, key_of(id, index).c_str(), text,
                                  ini_name.c_str());
@@ -502,7 +504,7 @@ int32_t proper_get(int id, int index) {
 const char* strproper_get(int id, int index) {
     const PropertyInfo& info = property_info(id);
     switch (has_field(id) ? info.kind : PropKind::NONE) {
-        case PropKind::TEXT: return cell(id).text;
+        case PropKind::TEXT: return cell(id).text.data();
         case PropKind::TEXT_LIST: {
             if (!index_ok(id, index)) {
                 warning("strproper_get :Property %d index %d out of range\n", id, index);
@@ -618,7 +620,7 @@ void proper_set_args(const PropArg* args, size_t count) {
                 const PropArg* v = take(PropArg::Type::TEXT);
                 if (!v) return bad_value();
                 store_text(id, v->text());
-                config_write_text(id, c.text);
+                config_write_text(id, c.text.data());
                 break;
             }
             case PropKind::TEXT_LIST: {

@@ -10,32 +10,58 @@ constexpr PropertyInfo entry(const char* key, PropKind kind, uint16_t size, bool
 }
 
 // Stored kinds.
-constexpr PropertyInfo flag(const char* k, int32_t d) { return entry(k, PropKind::FLAG, 0, true, d); }
-constexpr PropertyInfo byte(const char* k, int32_t d) { return entry(k, PropKind::BYTE, 0, true, d); }
-constexpr PropertyInfo word(const char* k, int32_t d) { return entry(k, PropKind::WORD, 0, true, d); }
-constexpr PropertyInfo integer(const char* k, int32_t d) { return entry(k, PropKind::INT, 0, true, d); }
-constexpr PropertyInfo real(const char* k, double d) { return entry(k, PropKind::DOUBLE, 0, true, 0, d); }
-constexpr PropertyInfo colour(const char* k, int32_t d) { return entry(k, PropKind::COLOUR, 0, true, d); }
+constexpr PropertyInfo flag(const char* k, int32_t d) {
+    return entry(k, PropKind::FLAG, 0, true, d);
+}
+constexpr PropertyInfo byte(const char* k, int32_t d) {
+    return entry(k, PropKind::BYTE, 0, true, d);
+}
+constexpr PropertyInfo word(const char* k, int32_t d) {
+    return entry(k, PropKind::WORD, 0, true, d);
+}
+constexpr PropertyInfo integer(const char* k, int32_t d) {
+    return entry(k, PropKind::INT, 0, true, d);
+}
+constexpr PropertyInfo real(const char* k, double d) {
+    return entry(k, PropKind::DOUBLE, 0, true, 0, d);
+}
+constexpr PropertyInfo colour(const char* k, int32_t d) {
+    return entry(k, PropKind::COLOUR, 0, true, d);
+}
 constexpr PropertyInfo text(const char* k, uint16_t cap, const char* d) {
     return entry(k, PropKind::TEXT, cap, true, 0, 0.0, d);
 }
-constexpr PropertyInfo text_list(const char* k, uint16_t n) { return entry(k, PropKind::TEXT_LIST, n, true); }
+constexpr PropertyInfo text_list(const char* k, uint16_t n) {
+    return entry(k, PropKind::TEXT_LIST, n, true);
+}
 constexpr PropertyInfo flag_list(const char* k, uint16_t n, int32_t d) {
     return entry(k, PropKind::FLAG_LIST, n, true, d);
 }
 constexpr PropertyInfo int_list(const char* k, uint16_t n, int32_t d) {
     return entry(k, PropKind::INT_LIST, n, true, d);
 }
-constexpr PropertyInfo byte_list(const char* k, uint16_t n) { return entry(k, PropKind::BYTE_LIST, n, true); }
-constexpr PropertyInfo colour_list(const char* k, uint16_t n) { return entry(k, PropKind::COLOUR_LIST, n, true); }
+constexpr PropertyInfo byte_list(const char* k, uint16_t n) {
+    return entry(k, PropKind::BYTE_LIST, n, true);
+}
+constexpr PropertyInfo colour_list(const char* k, uint16_t n) {
+    return entry(k, PropKind::COLOUR_LIST, n, true);
+}
 constexpr PropertyInfo font_list(const char* k) { return entry(k, PropKind::FONT_LIST, 0, true); }
 
 // Run-time-only kinds: a value for the running program, no INI key.
-constexpr PropertyInfo run_time_flag(const char* k, int32_t d) { return entry(k, PropKind::FLAG, 0, false, d); }
-constexpr PropertyInfo run_time_integer(const char* k, int32_t d) { return entry(k, PropKind::INT, 0, false, d); }
+constexpr PropertyInfo run_time_flag(const char* k, int32_t d) {
+    return entry(k, PropKind::FLAG, 0, false, d);
+}
+constexpr PropertyInfo run_time_integer(const char* k, int32_t d) {
+    return entry(k, PropKind::INT, 0, false, d);
+}
 constexpr PropertyInfo run_time_text(const char* k, uint16_t cap, const char* d) {
     return entry(k, PropKind::TEXT, cap, false, 0, 0.0, d);
 }
+// The jobs' output file names live only while the program runs and hold a
+// whole path: a document deep in the folders proposes a name longer than a
+// stored setting's text, and a shorter one would name another file.
+constexpr uint16_t OUTPUT_NAME_SIZE = 4096;
 constexpr PropertyInfo run_time_text_list(const char* k, uint16_t n) {
     return entry(k, PropKind::TEXT_LIST, n, false);
 }
@@ -178,18 +204,18 @@ constexpr PropertyInfo catalogue[PROPERTY_COUNT + 1] = {
     /* 128 */ byte_list("ERC_TABLE", 289),
     /* 129 */ flag("BACK_HIER", 0),
     /* 130 */ flag("BACK_VERBOSE", 1),
-    /* 131 */ run_time_text("BACK_OUTFILE", 128, ""),
+    /* 131 */ run_time_text("BACK_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 132 */ flag("COMPIL_VERBOSE", 1),
-    /* 133 */ run_time_text("COMPIL_OUTFILE", 128, ""),
+    /* 133 */ run_time_text("COMPIL_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 134 */ flag("DECOMP_VERBOSE", 1),
-    /* 135 */ run_time_text("DECOMP_OUTFILE", 128, ""),
+    /* 135 */ run_time_text("DECOMP_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 136 */ flag("LIBARCH_VERBOSE", 1),
-    /* 137 */ run_time_text("LIBARCH_OUTFILE", 128, ""),
+    /* 137 */ run_time_text("LIBARCH_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 138 */ flag("LIBLIST_VERBOSE", 1),
-    /* 139 */ run_time_text("LIBLIST_OUTFILE", 128, ""),
+    /* 139 */ run_time_text("LIBLIST_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 140 */ flag("ANNO_VERBOSE", 1),
     /* 141 */ flag("ANNO_HIER", 0),
-    /* 142 */ run_time_text("ANNO_OUTFILE", 128, ""),
+    /* 142 */ run_time_text("ANNO_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 143 */ flag("ANNO_KEEP", 1),
     /* 144 */ flag("ANNO_UNCOND", 1),
     /* 145 */ flag("BOM_VERBOSE", 1),
@@ -198,7 +224,7 @@ constexpr PropertyInfo catalogue[PROPERTY_COUNT + 1] = {
     /* 148 */ integer("BOM_HEIGHT", 60),
     /* 149 */ flag("BOM_MERGE", 0),
     /* 150 */ text("BOM_MERGEFILE", 128, ""),
-    /* 151 */ run_time_text("BOM_OUTFILE", 128, ""),
+    /* 151 */ run_time_text("BOM_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 152 */ integer("MINUTES_BACK", 5),
     /* 153 */ integer("NB_BACK", 5),
     /* 154 */ flag("VISIBLE_PINNUM", 1),
@@ -211,7 +237,7 @@ constexpr PropertyInfo catalogue[PROPERTY_COUNT + 1] = {
     /* 161 */ flag("VISIBLE_PORTTXT", 1),
     /* 162 */ flag("PARTSCH_VERBOSE", 1),
     /* 163 */ flag("PARTSCH_HIER", 0),
-    /* 164 */ run_time_text("PARTSCH_OUTFILE", 128, ""),
+    /* 164 */ run_time_text("PARTSCH_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 165 */ flag("VISIBLE_IEEE", 1),
     /* 166 */ unassigned(),
     /* 167 */ unassigned(),
@@ -224,16 +250,16 @@ constexpr PropertyInfo catalogue[PROPERTY_COUNT + 1] = {
     /* 174 */ reserved("NETCOMP_OUTFILE"),
     /* 175 */ flag("NETERC_VERBOSE", 1),
     /* 176 */ flag("NETERC_HIER", 0),
-    /* 177 */ run_time_text("NETERC_OUTFILE", 128, ""),
+    /* 177 */ run_time_text("NETERC_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 178 */ reserved("NETLNK_VERBOSE"),
     /* 179 */ run_time_flag("NETFMT_HIER", 0),
     /* 180 */ flag("NETFMT_VERBOSE", 1),
-    /* 181 */ run_time_text("NETFMT_OUTFILE", 128, ""),
+    /* 181 */ run_time_text("NETFMT_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 182 */ flag("SDT_VERBOSE", 1),
     /* 183 */ flag("SDT_SCHEMA", 0),
     /* 184 */ flag("SDT_LIBRARY", 0),
     /* 185 */ text("SDT_LIBFILE", 128, ""),
-    /* 186 */ run_time_text("SDT_OUTFILE", 128, ""),
+    /* 186 */ run_time_text("SDT_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 187 */ flag("KEEP_LOG_OPENED", 0),
     /* 188 */ flag("CLEAR_LOGFILE", 1),
     /* 189 */ flag("CLEAR_LOGWINDOW", 1),
@@ -430,11 +456,11 @@ constexpr PropertyInfo catalogue[PROPERTY_COUNT + 1] = {
     /* 380 */ run_time_flag("LOCAL_PINNAME_VISIBLE", 1),
     /* 381 */ flag("COMPSHEET_VERBOSE", 1),
     /* 382 */ flag("COMPSHEET_HIER", 0),
-    /* 383 */ run_time_text("COMPSHEET_OUTFILE", 128, ""),
+    /* 383 */ run_time_text("COMPSHEET_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 384 */ flag("COMPTMPL_VERBOSE", 1),
-    /* 385 */ run_time_text("COMPTMPL_OUTFILE", 128, ""),
+    /* 385 */ run_time_text("COMPTMPL_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 386 */ flag("DECOMPTMPL_VERBOSE", 1),
-    /* 387 */ run_time_text("DECOMPTMPL_OUTFILE", 128, ""),
+    /* 387 */ run_time_text("DECOMPTMPL_OUTFILE", OUTPUT_NAME_SIZE, ""),
     /* 388 */ integer("PRINT_XOFF", 0),
     /* 389 */ integer("PRINT_YOFF", 0),
     /* 390 */ run_time_integer("NB_STDLIB", 0),
@@ -489,10 +515,8 @@ bool property_is_list(PropKind kind) {
         case PropKind::FLAG_LIST:
         case PropKind::INT_LIST:
         case PropKind::BYTE_LIST:
-        case PropKind::COLOUR_LIST:
-            return true;
-        default:
-            return false;
+        case PropKind::COLOUR_LIST: return true;
+        default: return false;
     }
 }
 

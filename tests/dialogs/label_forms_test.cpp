@@ -83,7 +83,7 @@ TEST_F(LabelForms, APortChangeKeepsTheBitsTheDialogDoesNotShow) {
     EXPECT_EQ(proper_get(PORT_SENS), 8);
     EXPECT_EQ(proper_get(PORT_AUTO), 1);
     const auto before = saved_bytes();
-    props_to_port(&session, port);
+    props_to_port(&session, port, form.text(LF_NAME));
     EXPECT_STREQ(port->name.get(), "NEW");
     EXPECT_EQ(port->flags, PORT_INPUT | PORT_RIGHT | PORT_AS_BIDIR);
     EXPECT_GT(host.modified, 0);
@@ -112,7 +112,7 @@ TEST_F(LabelForms, APowerSymbolsNameShownIsTheClearedHiddenBit) {
     form.set_number(LF_STYLE, 1);   // arrow
     store_wedit_power(form);
     EXPECT_EQ(proper_get(POWER_NAME_ON), POWER_NAME_HIDDEN);
-    props_to_power(&session, power);
+    props_to_power(&session, power, form.text(LF_NAME));
     EXPECT_EQ(power->flags, POWER_ARROW | POWER_NAME_HIDDEN | 3 | 0x20);
     load_wedit_power(form);
     EXPECT_EQ(form.number(LF_NAME_ON), 0);
@@ -138,7 +138,7 @@ TEST_F(LabelForms, ASheetNetIsChangedOnItsBoxAndKeepsItsSide) {
     form.set_number(LF_STYLE, 3);
     store_wedit_net(form);
     const auto before = saved_bytes();
-    props_to_net(&session, box, port);
+    props_to_net(&session, box, port, form.text(LF_NAME));
     EXPECT_STREQ(port->name.get(), "DATA");
     EXPECT_EQ(port->flags, PORT_UNSPEC | PORT_RIGHT);
     ASSERT_EQ(undo_sheet(&session), 0);

@@ -72,6 +72,23 @@ TEST_F(ProcessForms, EveryDialogLoadsItsPropertiesAndStoresThemBack) {
     }
 }
 
+// A document deep in the folders proposes an output name longer than any
+// setting's text: the job gets the name whole, not a shorter one naming
+// another file.
+TEST_F(ProcessForms, AnOutputNameInADeepFolderReachesTheJobWhole) {
+    std::string folder = "/work";
+    while (folder.size() < 400) folder += "/a folder of the project";
+    for (const ProcessDialog& d : process_dialogs) {
+        if (!d.file_property) continue;
+        SCOPED_TRACE(d.window_name);
+        Form form = process_form(d);
+        process_load(d, form, {true, folder + "/root.sch"});
+        const std::string proposed = form.text(PF_FILE);
+        process_store(d, form);
+        EXPECT_EQ(strproper_get(d.file_property), proposed);
+    }
+}
+
 TEST_F(ProcessForms, TheTablesHoldTheirIdsOnce) {
     std::vector<long> ids;
     for (const ProcessDialog& d : process_dialogs) {

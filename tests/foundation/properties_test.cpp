@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CatalogueRow{91, "PART_PALETTE_LIB", PropKind::TEXT_LIST, 20, true},
                       CatalogueRow{99, "PART_PALETTE_CONV", PropKind::FLAG_LIST, 20, true},
                       CatalogueRow{128, "ERC_TABLE", PropKind::BYTE_LIST, 289, true},
-                      CatalogueRow{131, "BACK_OUTFILE", PropKind::TEXT, 128, false},
+                      CatalogueRow{131, "BACK_OUTFILE", PropKind::TEXT, 4096, false},
                       CatalogueRow{165, "VISIBLE_IEEE", PropKind::FLAG, 0, true},
                       CatalogueRow{238, "VISIBLE_IEEE", PropKind::NONE, 0, false},
                       CatalogueRow{274, "LOGPRINT_VERSION", PropKind::WORD, 0, true},
@@ -83,7 +83,8 @@ TEST(CatalogueTable, RunTimeOnlyAndReservedCounts) {
 TEST(CatalogueTable, ErcMatrixIsSymmetric) {
     for (int a = 0; a < 17; ++a)
         for (int b = 0; b < 17; ++b)
-            EXPECT_EQ(default_erc_matrix[a * 17 + b], default_erc_matrix[b * 17 + a]) << a << "," << b;
+            EXPECT_EQ(default_erc_matrix[a * 17 + b], default_erc_matrix[b * 17 + a])
+                << a << "," << b;
 }
 
 // --- defaults -----------------------------------------------------------------

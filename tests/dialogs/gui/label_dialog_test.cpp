@@ -96,6 +96,40 @@ TEST_F(LabelWindows, EachItemShowsItsValuesCancelKeepsAndChangeIsUndone) {
     }
 }
 
+// A name longer than the settings keep (31 bytes) is shown and kept whole
+// when the item is changed.
+TEST_F(LabelWindows, ALongNameIsShownAndKeptWhole) {
+    const std::string name = "A_NAME_LONGER_THAN_THE_SETTINGS_KEEP_0123456789";
+    const Case cases[] = {
+        {"port", EDIT_CODE_PORT, "", PORT_CMD_MAIN, LF_NAME, ""},
+        {"power", EDIT_CODE_POWER, "", POWER_CMD_MAIN, LF_NAME, ""},
+        {"sheet net", EDIT_CODE_SHEET_NET, "", NET_CMD_MAIN, LF_NAME, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ShortString* item_name = nullptr;
+        SchItem* item = nullptr;
+        if (c.code == EDIT_CODE_PORT) {
+            item = find_item(PORT_ITEM);
+            item_name = &as_Port(item)->name;
+        } else if (c.code == EDIT_CODE_POWER) {
+            item = find_item(POWER_ITEM);
+            item_name = &as_Power(item)->name;
+        } else {
+            item = box_port("IN");
+            item_name = &as_Port(item)->name;
+        }
+        ASSERT_NE(item, nullptr);
+        item_name->set(name.c_str());
+        ASSERT_TRUE(run_edit(item, c.code, [&](FormDialog& dialog) {
+            EXPECT_EQ(control_get_text(dialog.Item(c.name_field)), name);
+            press_closing(dialog, c.main);
+        }));
+        EXPECT_EQ(item_name->get(), name);
+        schema_clear_modified(doc());
+    }
+}
+
 TEST_F(LabelWindows, AddOpensWithTheLastValuesAndStartsPlacing) {
     proper_set(NETPROP_TRACKWIDTH, 300, PORT_NAME, "CLK", PORT_TYPE, 0x20, 0);
     ASSERT_TRUE(run_edit(nullptr, EDIT_CODE_NETPROP, [&](FormDialog& dialog) {

@@ -250,6 +250,17 @@ struct TableSink {
 void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
                              std::vector<MemberSource>& sources) {
     TableSink sink{t, sources, {}};
+    // Room from the sheet's count of records, for the lines (with the stubs
+    // after them and what the later phases lay) and for the members: the
+    // tables then fill without growing by copies, and room never filled is
+    // never touched (large blocks are mapped pages of their own).
+    size_t records = context->sheet->items->count;
+    t.lines.reserve(2 * records + 64);
+    t.real.reserve(records);
+    sink.stubs.reserve(records / 2 + 16);
+    t.member_at.reserve(records / 2 + 16);
+    t.member_wire.reserve(records / 2 + 16);
+    sources.reserve(records / 2 + 16);
     // Phase 1 and the items' part of phase 2 in one walk: an item's
     // connection points do not depend on what the preparation does to the
     // items after it.
@@ -283,25 +294,16 @@ void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
         }
     });
     for (Port* port : list_items<Port>(schema->ports)) item_stubs(schema, port, sink);
-    // The stubs follow the sheet's own lines. The tables that stay take only
-    // their room; the lines' have some over for the wires the phases lay (a
-    // fifth more on a ladder).
+    // The stubs follow the sheet's own lines, with room over for the wires
+    // the phases lay (a fifth more on a ladder).
     auto real = static_cast<uint32_t>(t.real.size());
     for (uint32_t& stub : t.member_wire)
         if (stub != NO_LINE) stub += real;
     size_t room = t.real.size() + sink.stubs.size();
     room += room / 4 + 64;
-    std::vector<TableLine> lines;
-    lines.reserve(room);
-    lines.insert(lines.end(), t.lines.begin(), t.lines.end());
-    lines.insert(lines.end(), sink.stubs.begin(), sink.stubs.end());
-    t.lines.swap(lines);
-    release(lines);
+    t.lines.reserve(room);
+    t.lines.insert(t.lines.end(), sink.stubs.begin(), sink.stubs.end());
     release(sink.stubs);
-    t.real.shrink_to_fit();
-    t.member_at.shrink_to_fit();
-    t.member_wire.shrink_to_fit();
-    sources.shrink_to_fit();
     t.chains.reserve(room);
     t.chain_next.reserve(room);
     t.chains.resize(t.count());

@@ -1,7 +1,5 @@
 #include "dialogs/label_forms.h"
 
-#include <cstdlib>
-
 #include "editor/edit_transaction.h"
 #include "editor/tool_mode.h"
 #include "foundation/list.h"
@@ -266,10 +264,10 @@ void load_edit_netprop(Form& form) {
 }
 
 void store_edit_netprop(const Form& form) {
-    proper_set(NETPROP_TRACKWIDTH, std::atoi(form.text(LF_TRACK).c_str()), NETPROP_ISOLATION,
-               std::atoi(form.text(LF_ISOLATION).c_str()), NETPROP_VIASIZE,
-               std::atoi(form.text(LF_VIA).c_str()), NETPROP_VIADRILL,
-               std::atoi(form.text(LF_DRILL).c_str()), NETPROP_SLAYER, form.number(LF_START_LAYER),
+    proper_set(NETPROP_TRACKWIDTH, leading_number(form.text(LF_TRACK)), NETPROP_ISOLATION,
+               leading_number(form.text(LF_ISOLATION)), NETPROP_VIASIZE,
+               leading_number(form.text(LF_VIA)), NETPROP_VIADRILL,
+               leading_number(form.text(LF_DRILL)), NETPROP_SLAYER, form.number(LF_START_LAYER),
                NETPROP_DLAYER, form.number(LF_END_LAYER), NETPROP_NETTYPE, form.number(LF_NET_TYPE),
                0);
 }

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 
 #include "editor/edit_ops.h"
 #include "editor/sheet_modes.h"
@@ -28,7 +27,7 @@ FormRow gap() { return {.kind = RowKind::BUTTON_SPACE, .min = 20}; }
 // A coordinate field: a decimal number at its start.
 bool coordinate(const std::string& text, int32_t* out) {
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
-    *out = user_to_world(std::atoi(text.c_str()));
+    *out = user_to_world(leading_number(text));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "dialogs/text_form.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +44,13 @@ void refresh_label_with_import(Form& form, List** fonts) {
 }
 
 std::string decimal(int value) { return std::to_string(value); }
+
+// A size field's value: a text keeps its sizes in 16 bits, and a number
+// typed beyond them takes the nearest end instead of wrapping round to
+// another (a negative size draws the text mirrored).
+int16_t size_of(const std::string& text) {
+    return static_cast<int16_t>(std::clamp(leading_number(text), INT16_MIN, INT16_MAX));
+}
 
 }  // namespace
 
@@ -123,12 +132,11 @@ void load_text_window(Form& form, List** fonts) {
 }
 
 void store_text_window(const Form& form, List** fonts) {
-    proper_set(TEXT_XSCAL, std::atoi(form.text(TF_XSIZE).c_str()), TEXT_YSCAL,
-               std::atoi(form.text(TF_YSIZE).c_str()), TEXT_XMIR, form.number(TF_XMIR), TEXT_YMIR,
-               form.number(TF_YMIR), TEXT_BOX, form.number(TF_BOX), TEXT_ORIENT,
-               form.number(TF_ORIENT), TEXT_TYPE, form.number(TF_TYPE), TEXT_TEXT,
-               form.text(TF_TEXT).c_str(), INTERNAL_FONT, form.number(TF_INTERNAL), TEXT_AUTO,
-               form.number(TF_AUTO), 0);
+    proper_set(TEXT_XSCAL, size_of(form.text(TF_XSIZE)), TEXT_YSCAL, size_of(form.text(TF_YSIZE)),
+               TEXT_XMIR, form.number(TF_XMIR), TEXT_YMIR, form.number(TF_YMIR), TEXT_BOX,
+               form.number(TF_BOX), TEXT_ORIENT, form.number(TF_ORIENT), TEXT_TYPE,
+               form.number(TF_TYPE), TEXT_TEXT, form.text(TF_TEXT).c_str(), INTERNAL_FONT,
+               form.number(TF_INTERNAL), TEXT_AUTO, form.number(TF_AUTO), 0);
     if (!internal(form))
         current_text_font =
             font_at_escapement(fonts, current_text_font,
@@ -187,8 +195,8 @@ void apply_text_window(EditSession* session, const Form& form) {
     List** fonts = &session->schema->fonts;
     store_text_window(form, fonts);
     const std::string string = form.text(TF_TEXT);
-    const int xsize = static_cast<int16_t>(std::atoi(form.text(TF_XSIZE).c_str()));
-    const int ysize = static_cast<int16_t>(std::atoi(form.text(TF_YSIZE).c_str()));
+    const int xsize = size_of(form.text(TF_XSIZE));
+    const int ysize = size_of(form.text(TF_YSIZE));
     const uint8_t attributes = text_window_attributes(form);
     const int font = text_window_font(form, fonts);
     if (ModeInstance* running = FindMode(session, &add_text_mode))
@@ -206,8 +214,8 @@ void props_to_text(EditSession* session, Text* text, const Form& form) {
     text->string = form.text(TF_TEXT);
     text->flags = text_window_attributes(form);
     text->font = font;
-    text->size.width = static_cast<int16_t>(std::atoi(form.text(TF_XSIZE).c_str()));
-    text->size.height = static_cast<int16_t>(std::atoi(form.text(TF_YSIZE).c_str()));
+    text->size.width = size_of(form.text(TF_XSIZE));
+    text->size.height = size_of(form.text(TF_YSIZE));
     set_TextFonts(text, schema->fonts);
     free_Strokes(text->layout);
     text->layout = nullptr;

@@ -288,7 +288,17 @@ uint32_t time_stamp_at(time_t when) {
            u32(seconds % 3600 / 60) * 72000u + u32(seconds % 60) * 20u;
 }
 
-uint32_t time_stamp() { return time_stamp_at(std::time(nullptr)); }
+uint32_t time_stamp() {
+    // The stamp changes once a second: worked out again only then.
+    static thread_local time_t last = -1;
+    static thread_local uint32_t stamp = 0;
+    time_t now = std::time(nullptr);
+    if (now != last) {
+        stamp = time_stamp_at(now);
+        last = now;
+    }
+    return stamp;
+}
 
 std::string date_string_at(time_t when) {
     struct tm t {};

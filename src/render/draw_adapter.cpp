@@ -194,10 +194,21 @@ void DrawAdapter::emit(Prim&& prim) {
         paint(prim);
 }
 
+void DrawAdapter::paint_strip(const Point* points, size_t count) {
+    use_pen(pen_for(mode_colour(rgb_), width_, dashed_));
+    device_points_.clear();
+    for (size_t i = 0; i < count; ++i) device_points_.push_back(device(points[i]));
+    dc_->DrawLines(static_cast<int>(count), device_points_.data());
+}
+
 void DrawAdapter::line(Point a, Point b) {
+    const Point ends[2] = {a, b};
     if (bounds_) {
-        const Point ends[2] = {a, b};
         cover_points(ends, 2, (width_ + 1) / 2);
+        return;
+    }
+    if (dc_ && !record_) {
+        paint_strip(ends, 2);
         return;
     }
     Prim p;
@@ -209,6 +220,10 @@ void DrawAdapter::strip(const std::vector<Point>& points) {
     if (points.size() < 2) return;
     if (bounds_) {
         cover_points(points.data(), points.size(), (width_ + 1) / 2);
+        return;
+    }
+    if (dc_ && !record_) {
+        paint_strip(points.data(), points.size());
         return;
     }
     Prim p;
@@ -405,9 +420,9 @@ void DrawAdapter::paint(const Prim& prim) {
     switch (prim.kind) {
         case Prim::STRIP: {
             use_pen(pen_for(rgb, prim.width, prim.dashed));
-            std::vector<wxPoint> pts;
-            for (Point p : prim.points) pts.push_back(device(p));
-            dc_->DrawLines(static_cast<int>(pts.size()), pts.data());
+            device_points_.clear();
+            for (Point p : prim.points) device_points_.push_back(device(p));
+            dc_->DrawLines(static_cast<int>(device_points_.size()), device_points_.data());
             break;
         }
         case Prim::POLYGON: {

@@ -106,6 +106,8 @@ private:
     // Measuring: grows the bounds by the points, `pad` world units around.
     void cover_points(const Point* points, size_t count, int64_t pad);
     void paint(const Prim& prim);
+    // Painting a line or strip straight away, as paint would its primitive.
+    void paint_strip(const Point* points, size_t count);
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     // Sets the context's pen or brush unless it is the one set last (the
@@ -131,6 +133,7 @@ private:
     bool dashed_ = false;
     const wxPen* last_pen_ = nullptr;      // not owned: the context's pen, set by this adapter
     const wxBrush* last_brush_ = nullptr;  // not owned
+    std::vector<wxPoint> device_points_;   // a strip's points on the device, reused
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
     std::unordered_map<std::string, wxFont> fonts_;

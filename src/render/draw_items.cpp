@@ -324,8 +324,8 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
         t.font = id;
         const Point size = measure_text_world(*record, string);
         block = Rect{0, -size.y, size.x, size.y};
-    } else if (!a_.measuring() ||
-               text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
+    } else if (text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
+        // Too long for a rectangle: bounded by its strokes.
         layout_Text(&t);
         if (t.layout) bounds_TextLines(t.layout, &block, false);
         free_Strokes(t.layout);

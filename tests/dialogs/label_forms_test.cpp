@@ -171,6 +171,12 @@ TEST_F(LabelForms, NetPropertiesStoreNumbersAndTheLayersTheyChose) {
     EXPECT_EQ(again.text(LF_TRACK), "250");
     EXPECT_EQ(again.text(LF_ISOLATION), "0");
     EXPECT_EQ(again.number(LF_START_LAYER), 1);
+    // A number beyond the values takes their far end, not a wrapped one.
+    form.set_text(LF_TRACK, "3000000000");
+    form.set_text(LF_ISOLATION, "-3000000000");
+    store_edit_netprop(form);
+    EXPECT_EQ(proper_get(NETPROP_TRACKWIDTH), INT32_MAX);
+    EXPECT_EQ(proper_get(NETPROP_ISOLATION), INT32_MIN);
 }
 
 TEST_F(LabelForms, TheSheetDialogShowsTheBoxOrTheLastNamesAndRenamesTheBox) {

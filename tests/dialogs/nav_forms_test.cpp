@@ -56,6 +56,9 @@ TEST_F(NavForms, JumpTakesUserCoordinatesAndRefusesAFieldWithoutANumber) {
     set_no_scale(true);
     ASSERT_TRUE(jump_target("100", "200", &p));
     EXPECT_EQ(p, (Point{100, 200}));
+    // A number beyond the coordinates takes their far end, not a wrapped one.
+    ASSERT_TRUE(jump_target("99999999999", "4294967296", &p));
+    EXPECT_EQ(p, (Point{INT32_MAX, INT32_MAX}));
     // The view comes to the point and the pointer onto it.
     show_point(&session, Point{500000, 500000});
     EXPECT_EQ(session.pointer, (Point{500000, 500000}));

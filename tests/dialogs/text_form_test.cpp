@@ -198,6 +198,27 @@ TEST_F(TextForm, AddStartsTheTextToolOnceAndChangeIsOneEditUndoTakesBack) {
     EXPECT_EQ(saved_bytes(), before);
 }
 
+// A text keeps its sizes in 16 bits: a size typed beyond them takes the
+// nearest end, never a size of the other sign (a mirrored text).
+TEST_F(TextForm, ASizeTypedBeyondSixteenBitsTakesTheNearestEnd) {
+    proper_set(INTERNAL_FONT, 1, TEXT_TYPE, 0, 0);
+    load_text_window(form, fonts());
+    Text* text = add_text("old", 0);
+    text_to_text_window(form, fonts(), text, nullptr);
+    form.set_text(TF_XSIZE, "40000");
+    form.set_text(TF_YSIZE, "99999999999");
+    store_text_window(form, fonts());
+    props_to_text(&session, text, form);
+    EXPECT_EQ(text->size.width, INT16_MAX);
+    EXPECT_EQ(text->size.height, INT16_MAX);
+    EXPECT_EQ(proper_get(TEXT_XSCAL), INT16_MAX);
+    form.set_text(TF_XSIZE, "-40000");
+    form.set_text(TF_TEXT, "D0");
+    apply_text_window(&session, form);
+    EXPECT_EQ(as_Text(mode_ghost_item(TopMode(&session)))->size.width, INT16_MIN);
+    PopMode(&session);
+}
+
 TEST_F(TextForm, ALabelWithAParenthesisIsRefused) {
     script_answers({ANSWER_OK, ANSWER_OK});
     EXPECT_TRUE(label_has_parens("A(0)"));

@@ -90,6 +90,7 @@ void free_Library(Library* library) {
     }
     for (LibEntry* entry : library->entries) free_LibEntry(entry);
     library->entries.clear();
+    library->last_found = nullptr;
     std::free(library->file_name);
     free_Fonts(library->fonts);
     if (reading_library == library) reading_library = nullptr;
@@ -138,6 +139,7 @@ void free_LibEntry(LibEntry* entry) {
 // --- the entry tree -------------------------------------------------------------------
 
 LibEntry* lib_insert_entry(Library* library, LibEntry* entry) {
+    library->last_found = nullptr;
     auto [at, added] = library->entries.insert(entry);
     if (added) return nullptr;
     LibEntry* old = *at;
@@ -151,6 +153,7 @@ LibEntry* lib_remove_entry(Library* library, const char* name) {
     if (at == library->entries.end()) return nullptr;
     LibEntry* entry = *at;
     library->entries.erase(at);
+    library->last_found = nullptr;
     return entry;
 }
 
@@ -168,8 +171,12 @@ std::vector<LibEntry*> lib_entries_post_order(const Library* library) {
 
 LibEntry* find_LibEntry(const Library* library, const char* name) {
     if (!library || !name) return nullptr;
+    LibEntry* last = library->last_found;
+    if (last && lib_name_compare(last->name.get(), name) == 0) return last;
     auto at = library->entries.find(name);
-    return at == library->entries.end() ? nullptr : *at;
+    if (at == library->entries.end()) return nullptr;
+    library->last_found = *at;
+    return *at;
 }
 
 LibEntry* find_LibPart(const Library* library, const Part* part, const char* name) {
@@ -190,8 +197,8 @@ LibEntry* find_LibEntry_latest(const Library* library, const char* name) {
     if (LibEntry* plain = find_LibEntry(library, name)) candidates.push_back(plain);
     if (!reading) {
         std::string stem = std::string(name) + "@";
-        for (auto at = library->entries.lower_bound(stem.c_str());
-             at != library->entries.end(); ++at) {
+        for (auto at = library->entries.lower_bound(stem.c_str()); at != library->entries.end();
+             ++at) {
             const char* entry_name = (*at)->name.get();
             if (std::strlen(entry_name) < stem.size() ||
                 lib_name_compare(std::string(entry_name, stem.size()).c_str(), stem.c_str()) != 0)
@@ -301,4 +308,3 @@ int resolve_part_body(Library* library, Part* part, bool convert, const LoadEntr
     unref_Vectors(reference);
     return code;
 }
-

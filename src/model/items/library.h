@@ -59,11 +59,11 @@ constexpr const char* FILE_DATE = "12/21/95";
 
 // Result codes of the library operations (error table).
 enum : int {
-    LIB_CANNOT_CREATE = 50,      // "Cannot create file "
-    LIB_NOT_FOUND = 63,          // "Library not Found."
-    LIB_SYNTAX_ERROR = 64,       // "Syntax Error in Library."
-    LIB_NULL_REFERENCE = 74,     // "Indirect reference to a NULL Vector."
-    LIB_REFERENCE_LOOP = 75,     // "Indirect reference makes a loop."
+    LIB_CANNOT_CREATE = 50,        // "Cannot create file "
+    LIB_NOT_FOUND = 63,            // "Library not Found."
+    LIB_SYNTAX_ERROR = 64,         // "Syntax Error in Library."
+    LIB_NULL_REFERENCE = 74,       // "Indirect reference to a NULL Vector."
+    LIB_REFERENCE_LOOP = 75,       // "Indirect reference makes a loop."
     LIB_LOAD_NULL_REFERENCE = 76,  // the same found while a library is read
     LIB_LOAD_REFERENCE_LOOP = 77,
 };
@@ -84,10 +84,10 @@ struct Prefix {
 };
 
 struct LibEntry {
-    ShortString name;         // "NAME" or version N: "NAME@N"
-    uint32_t flags = 1;       // ENTRY_* bits and writer masks
-    Part* part = nullptr;     // held once; null while not loaded
-    int32_t file_offset = 0;  // part record's position in the file while not loaded, else 0
+    ShortString name;            // "NAME" or version N: "NAME@N"
+    uint32_t flags = 1;          // ENTRY_* bits and writer masks
+    Part* part = nullptr;        // held once; null while not loaded
+    int32_t file_offset = 0;     // part record's position in the file while not loaded, else 0
     List* attributes = nullptr;  // owned Attribute records (default field values), or null
 };
 
@@ -104,13 +104,16 @@ struct EntryNameLess {
 using LibEntryTree = std::set<LibEntry*, EntryNameLess>;
 
 struct Library {
-    List* prefixes = nullptr;     // owned Prefix records in file order (never null after new_Library)
+    List* prefixes = nullptr;  // owned Prefix records in file order (never null after new_Library)
     char name[LIB_NAME_MAX + 1] = {};
-    char* file_name = nullptr;    // owned (malloc'd) full name of the file read, or null
-    LibEntryTree entries;         // owned LibEntry records
-    List* fonts = nullptr;        // owned font table (model/documents/fonts.h), or null
+    char* file_name = nullptr;  // owned (malloc'd) full name of the file read, or null
+    LibEntryTree entries;       // owned LibEntry records
+    // The entry the last look-up found (placed parts in a row mostly name
+    // the same one); forgotten whenever the tree changes.
+    mutable LibEntry* last_found = nullptr;
+    List* fonts = nullptr;  // owned font table (model/documents/fonts.h), or null
     uint32_t flags = 1;
-    int32_t index = -1;           // position among the standard libraries; lib_list is sorted by it
+    int32_t index = -1;  // position among the standard libraries; lib_list is sorted by it
 };
 
 struct LibraryList {
@@ -119,7 +122,7 @@ struct LibraryList {
 };
 
 // --- globals ------------------------------------------------------------------------
-extern LibraryList* lib_list;     // the open libraries; null before init_Libraries
+extern LibraryList* lib_list;  // the open libraries; null before init_Libraries
 
 // The library being read or written last: parts placed from it take its
 // fonts. Null when none (and after it is freed).

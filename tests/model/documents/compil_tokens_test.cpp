@@ -93,6 +93,13 @@ std::vector<std::pair<std::string, std::string>> hostile_inputs() {
                         "ROT_4 NO_ROTX (TEXTLABEL\r\n\t");
     inputs.emplace_back("runs", std::string(40000, '(') + std::string(40000, ' ') +
                                     std::string(40000, '9') + "'" + std::string(40000, 'q') + "'");
+    // Blanks of every kind after every kind of token, and a run of them
+    // longer than the scanner's first buffer after a keyword and a number.
+    inputs.emplace_back("blanks",
+                        "(POS\t 1 \r-2\t)\r\n'a''b' \t0x1F\r 1.5\t.5e1 2e3 \r\r\n"
+                        "IN\tINPUT OUT\rOUTPUTX = )) ( POS (LINE" +
+                            std::string(20000, ' ') + "7" + std::string(20000, '\t') + "'s'" +
+                            std::string(20000, '\r') + "\n");
     return inputs;
 }
 

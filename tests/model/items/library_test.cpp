@@ -488,6 +488,29 @@ TEST(LibraryTree, InsertReplacesAnEqualNameAndOrderIgnoresCase) {
     EXPECT_LT(lib_entry_compare(&a, &b), 0);
 }
 
+TEST(LibraryTree, ALookUpAfterTheTreeChangedFindsTheEntryNowThere) {
+    LibraryPtr library = empty_library();
+    add_entry(library.get(), "R", nullptr);
+    add_entry(library.get(), "C", nullptr);
+    LibEntry* first = find_LibEntry(library.get(), "r");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(find_LibEntry(library.get(), "R"), first);
+    // Replaced under an equal name: the replacement, never the freed one.
+    LibEntry* replacement = new_LibEntry();
+    replacement->name.set("r");
+    LibEntry* old = lib_insert_entry(library.get(), replacement);
+    EXPECT_EQ(old, first);
+    free_LibEntry(old);
+    EXPECT_EQ(find_LibEntry(library.get(), "R"), replacement);
+    // Removed: found no more; another name between look-ups still found.
+    EXPECT_NE(find_LibEntry(library.get(), "c"), nullptr);
+    EXPECT_EQ(find_LibEntry(library.get(), "R"), replacement);
+    free_LibEntry(lib_remove_entry(library.get(), "R"));
+    EXPECT_EQ(find_LibEntry(library.get(), "R"), nullptr);
+    EXPECT_EQ(find_LibEntry(library.get(), "RX"), nullptr);
+    EXPECT_STREQ(find_LibEntry(library.get(), "C")->name.get(), "C");
+}
+
 // --- the list of open libraries and files ----------------------------------------------
 
 TEST_F(LibraryFiles, SortPutsUnindexedLibrariesLast) {

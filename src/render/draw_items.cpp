@@ -855,10 +855,11 @@ bool drawing_extent(Schema* schema, Rect* out) {
     // A power symbol's bounds are its symbol's square: the name it shows
     // beyond it is measured as drawn.
     if (!schema->sheet) return true;
+    std::vector<Prim> prims;
+    DrawAdapter recorder(&prims);
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
         if (item->type != POWER_ITEM || (item->flags & POWER_NAME_HIDDEN)) continue;
-        std::vector<Prim> prims;
-        DrawAdapter recorder(&prims);
+        prims.clear();
         draw_item(&recorder, schema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
         for (const Prim& prim : prims) rect_union(out, prim_extent(prim));
     }

@@ -18,15 +18,29 @@ bool meets(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-bool GhostOverlay::toggle(std::vector<Prim>&& ghost, Rect* covers, bool* any) {
+void GhostOverlay::take_away(std::vector<Ghost>::iterator ghost, Rect* covers, bool* any) {
+    if (covers) *covers = ghost->box;
+    if (any) *any = ghost->any;
+    ghosts_.erase(ghost);
+}
+
+bool GhostOverlay::remove(uint64_t key, Rect* covers, bool* any) {
+    if (any) *any = false;
+    if (key == 0) return false;
+    auto shown = std::find_if(ghosts_.begin(), ghosts_.end(),
+                              [&](const Ghost& ghost) { return ghost.key == key; });
+    if (shown == ghosts_.end()) return false;
+    take_away(shown, covers, any);
+    return true;
+}
+
+bool GhostOverlay::toggle(std::vector<Prim>&& ghost, Rect* covers, bool* any, uint64_t key) {
     if (any) *any = false;
     if (ghost.empty()) return false;
     auto same = std::find_if(ghosts_.begin(), ghosts_.end(),
                              [&](const Ghost& shown) { return shown.prims == ghost; });
     if (same != ghosts_.end()) {
-        if (covers) *covers = same->box;
-        if (any) *any = same->any;
-        ghosts_.erase(same);
+        take_away(same, covers, any);
         return false;
     }
     Ghost added;
@@ -49,6 +63,7 @@ bool GhostOverlay::toggle(std::vector<Prim>&& ghost, Rect* covers, bool* any) {
         }
     }
     added.prims = std::move(ghost);
+    added.key = key;
     if (covers) *covers = added.box;
     if (any) *any = added.any;
     ghosts_.push_back(std::move(added));

@@ -5,8 +5,11 @@
 // drawing the same shape a second time took it away. Device contexts on
 // GTK3 cannot XOR; a ghost is kept instead as the list of primitives it
 // drew, and toggling an equal list removes it. The canvas paints its ghosts
-// over its backing bitmap.
+// over its backing bitmap. A ghost may carry a key naming what it shows
+// (a fingerprint of the items drawn): it is then taken away by its key,
+// without drawing the items again to find it.
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "render/draw_adapter.h"
@@ -16,8 +19,13 @@ public:
     // Adds the ghost, or removes an equal one already shown. True when the
     // ghost is shown afterwards. An empty ghost changes nothing (false).
     // *covers (when given) is set to the world rectangle the ghost added or
-    // removed covers, pen widths included; *any to whether it covers one.
-    bool toggle(std::vector<Prim>&& ghost, Rect* covers = nullptr, bool* any = nullptr);
+    // removed covers, pen widths included; *any to whether it covers one. A
+    // ghost added keeps `key` (0: none).
+    bool toggle(std::vector<Prim>&& ghost, Rect* covers = nullptr, bool* any = nullptr,
+                uint64_t key = 0);
+    // Removes the ghost shown under the key (not 0), *covers and *any as
+    // toggle sets them; false when none is shown under it.
+    bool remove(uint64_t key, Rect* covers = nullptr, bool* any = nullptr);
     void clear() { ghosts_.clear(); }
     size_t size() const { return ghosts_.size(); }
     bool empty() const { return ghosts_.empty(); }
@@ -34,6 +42,9 @@ private:
         std::vector<Rect> covers;  // of each primitive
         Rect box{};                // of them all
         bool any = false;          // whether any covers a rectangle
+        uint64_t key = 0;          // what it shows; 0 none
     };
+    // Takes the ghost away, *covers and *any as toggle sets them.
+    void take_away(std::vector<Ghost>::iterator ghost, Rect* covers, bool* any);
     std::vector<Ghost> ghosts_;
 };

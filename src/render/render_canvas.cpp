@@ -307,16 +307,26 @@ void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint
     Refresh(false);
 }
 
-bool RenderCanvas::ToggleGhost(std::vector<Prim>&& ghost) {
-    // Shown or taken away, the ghost covers its own rectangle only.
+bool RenderCanvas::ToggleGhost(std::vector<Prim>&& ghost, uint64_t key) {
     Rect box{};
     bool any = false;
-    const bool shown = ghosts_.toggle(std::move(ghost), &box, &any);
-    if (any) {
-        wxRect area = DeviceRect(box).Intersect(wxRect(GetClientSize()));
-        if (!area.IsEmpty()) RefreshRect(area, false);
-    }
+    const bool shown = ghosts_.toggle(std::move(ghost), &box, &any, key);
+    if (any) RefreshWorld(box);
     return shown;
+}
+
+bool RenderCanvas::RemoveGhost(uint64_t key) {
+    Rect box{};
+    bool any = false;
+    if (!ghosts_.remove(key, &box, &any)) return false;
+    if (any) RefreshWorld(box);
+    return true;
+}
+
+void RenderCanvas::RefreshWorld(const Rect& world) {
+    // Shown or taken away, a ghost covers its own rectangle only.
+    wxRect area = DeviceRect(world).Intersect(wxRect(GetClientSize()));
+    if (!area.IsEmpty()) RefreshRect(area, false);
 }
 
 void RenderCanvas::ClearGhosts() {

@@ -63,9 +63,13 @@ public:
     // Draws into the backing bitmap now (for tools that paint with
     // DRAW_COPY or DRAW_MERGE) and refreshes the window.
     void PaintOnBacking(const std::function<void(DrawAdapter&)>& paint);
-    // Adds a ghost, or removes the equal one shown (see ghost_overlay.h),
-    // and refreshes the window. True when it is shown afterwards.
-    bool ToggleGhost(std::vector<Prim>&& ghost);
+    // Adds a ghost (under the key, 0 none), or removes the equal one shown
+    // (see ghost_overlay.h), and refreshes the window. True when it is shown
+    // afterwards.
+    bool ToggleGhost(std::vector<Prim>&& ghost, uint64_t key = 0);
+    // Removes the ghost shown under the key and refreshes its rectangle;
+    // false when none is shown under it.
+    bool RemoveGhost(uint64_t key);
     void ClearGhosts();
     size_t GhostCount() const { return ghosts_.size(); }
 
@@ -95,6 +99,8 @@ protected:
     // The device rectangle of a world one, widened by what pens and faces
     // draw past their points.
     wxRect DeviceRect(const Rect& world) const;
+    // Refreshes the part of the window a world rectangle covers.
+    void RefreshWorld(const Rect& world);
     // The world rectangle of a device one.
     Rect WorldRect(const wxRect& device) const;
     // Draws the document's items that meet `area` (world) with the grid

@@ -282,15 +282,40 @@ void EditCanvas::ToggleBlinkingCross() {
     while (cross.count) dlist_remove_head(&cross, free_Item_cb);
 }
 
+namespace {
+
+// What a ghost of the list shows: its items and where each stands. The
+// modes take a ghost away before they change its items, so the same
+// fingerprint names the ghost they showed.
+uint64_t ghost_key(List* items) {
+    auto mix = [](uint64_t h, uint64_t v) {
+        h ^= v + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+        return h * 0xBF58476D1CE4E5B9ULL;
+    };
+    uint64_t h = mix(0x94D049BB133111EBULL, items->count);
+    for (SchItem* item : list_items<SchItem>(items)) {
+        h = mix(h, reinterpret_cast<uintptr_t>(item));
+        h = mix(h, uint64_t(uint8_t(item->type)) << 32 | item->flags);
+        h = mix(h, uint64_t(uint32_t(item->pos.x)) << 32 | uint32_t(item->pos.y));
+    }
+    return h ? h : 1;
+}
+
+}  // namespace
+
 void EditCanvas::ToggleItemGhost(List* items) {
     if (!mySchema || !items) return;
-    // One ghost for the whole list: drawing the same list again removes it.
+    // One ghost for the whole list: drawing the same list again removes it,
+    // found by its fingerprint without drawing the items again (a pasted
+    // sheet follows the pointer taken away and shown at each motion).
+    const uint64_t key = ghost_key(items);
+    if (RemoveGhost(key)) return;
     std::vector<Prim> prims;
     DrawAdapter recorder(&prims);
     recorder.set_mode(DRAW_XOR);
     for (SchItem* item : list_items<SchItem>(items))
         draw_item(&recorder, mySchema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
-    ToggleGhost(std::move(prims));
+    ToggleGhost(std::move(prims), key);
 }
 
 // --- attach and detach --------------------------------------------------------------------------------

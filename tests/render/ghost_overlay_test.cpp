@@ -38,6 +38,27 @@ TEST(GhostOverlayTest, DrawingTheSameGhostTwiceRemovesItAndOthersStay) {
     EXPECT_EQ(overlay.size(), 2u);
 }
 
+// A ghost shown under a key goes by its key alone; an equal drawing still
+// takes it away whatever the key, and no key (0) names none.
+TEST(GhostOverlayTest, AKeyedGhostIsTakenAwayByItsKey) {
+    GhostOverlay overlay;
+    EXPECT_TRUE(overlay.toggle(line_ghost({0, 0}, {100, 0}, 0xFFFFFF), nullptr, nullptr, 7));
+    EXPECT_TRUE(overlay.toggle(line_ghost({0, 50}, {100, 50}, 0xFFFFFF), nullptr, nullptr, 8));
+    EXPECT_TRUE(overlay.toggle(line_ghost({0, 90}, {100, 90}, 0xFFFFFF)));
+    Rect covers{};
+    bool any = false;
+    EXPECT_FALSE(overlay.remove(9, &covers, &any));
+    EXPECT_FALSE(any);
+    EXPECT_FALSE(overlay.remove(0));
+    EXPECT_EQ(overlay.size(), 3u);
+    EXPECT_TRUE(overlay.remove(7, &covers, &any));
+    EXPECT_TRUE(any);
+    EXPECT_EQ(covers, (Rect{-50, -50, 200, 100}));
+    EXPECT_FALSE(overlay.remove(7));
+    EXPECT_FALSE(overlay.toggle(line_ghost({0, 50}, {100, 50}, 0xFFFFFF), nullptr, nullptr, 3));
+    EXPECT_EQ(overlay.size(), 1u);
+}
+
 // A paint of part of the window plays the primitives whose rectangles,
 // pen widths included, meet the part; without one, every primitive.
 TEST(GhostOverlayTest, APaintOfPartOfTheWindowPlaysWhatMeetsIt) {

@@ -177,14 +177,16 @@ PinFields scan_pin_dialog(const Form& form, int numbers, int name, int type, int
 }
 
 // Add/Edit Pin shows the pin kept (its device's number) or, for a new
-// pin, the PIN_* properties.
-void pin_dialog_reload() {
+// pin, the PIN_* properties; a part of no device has no pin numbers to type.
+void pin_dialog_reload(EditCanvas* canvas) {
     FormDialog* dialog = form_dialog(libedit_addpin);
     Form& form = dialog->form();
     const PinFields fields = pin_under_edit && pin_placed
                                  ? pin_fields_of(pin_under_edit, pin_placed->device)
                                  : pin_fields_from_properties();
     pin_dialog_fill(form, fields, AP_NUMBERS, AP_NAME, AP_TYPE, AP_SHAPE);
+    const Part* part = libedit_part(editor(canvas));
+    form.value(AP_NUMBERS).enabled = part && part->devices >= 1;
     dialog->Fill();
 }
 
@@ -848,7 +850,7 @@ void libedit_open_pin_dialog(EditCanvas* canvas, PlacedPart* placed, Pin* pin) {
     if (libedit_addpin) return;  // it follows the pin kept now
     const bool existing = pin != nullptr;
     open_dialog({&libedit_addpin, "libedit_addpin", [existing] { create_libedit_addpin(existing); },
-                 pin_dialog_reload, word_of(canvas)});
+                 [canvas] { pin_dialog_reload(canvas); }, word_of(canvas)});
 }
 
 void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item) {

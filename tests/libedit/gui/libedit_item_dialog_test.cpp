@@ -19,6 +19,7 @@
 
 #include "dialogs/form_dialog.h"
 #include "dialogs/item_dialogs.h"
+#include "dialogs/text_form.h"
 #include "editor/item_edit.h"
 #include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
@@ -129,6 +130,20 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     EXPECT_EQ(canvas->ModeCount(), 1);
     ASSERT_TRUE(pump_until([] { return libedit_addpin != nullptr; }));
     hide_dialog(libedit_addpin);
+}
+
+TEST_F(LibraryItems, APartOfNoDeviceHasNoPinNumbersToType) {
+    FormDialog* dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->Item(AP_NUMBERS)->IsEnabled());
+    hide_dialog(libedit_addpin);
+    part->devices = 0;
+    dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->Item(AP_NUMBERS)->IsEnabled());
+    EXPECT_TRUE(dialog->Item(AP_NAME)->IsEnabled());
+    hide_dialog(libedit_addpin);
+    part->devices = 1;
 }
 
 TEST_F(LibraryItems, ACancelledNumberLeavesThePartAndTheDocumentAsTheyWere) {
@@ -285,6 +300,17 @@ TEST_F(LibraryItems, ATurnedTextWhoseFontIsMissingTakesTheDefaultFont) {
     EXPECT_EQ(placed->flags & TEXT_ROT_MASK, 7);
     ASSERT_GE(placed->font, 10);
     EXPECT_NE(font_find(library()->fonts, placed->font - 10), nullptr);
+}
+
+// The same without the tool: a document font the table lacks, asked for at
+// an angle, is the default font brought into the table at that angle.
+TEST_F(LibraryItems, AMissingDocumentFontAtAnAngleIsTheDefaultFontAtIt) {
+    List** fonts = &library()->fonts;
+    const int id = font_at_escapement(fonts, 17, 450);
+    ASSERT_GE(id, 10);
+    const Font* record = font_find(*fonts, id - 10);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->escapement, 450);
 }
 
 TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {

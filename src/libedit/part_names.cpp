@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/selection.h"
+#include "editor/sheet_modes.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "libedit/libedit.h"
@@ -266,6 +267,8 @@ bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
     if (!source || !source->part) return false;
     Part* from = source->part;
     Part* target = libedit_part(ed);
+    // Undo puts back the drawing this replaces, not an older state.
+    edit_checkpoint(ed->session);
     if (target && options.free_current) {
         const bool normal =
             options.normal_row == VECTORS_TO_NORMAL || options.convert_row == VECTORS_TO_NORMAL;

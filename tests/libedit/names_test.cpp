@@ -4,6 +4,7 @@
 
 #include "foundation/list.h"
 #include "foundation/services.h"
+#include "libedit/libedit_items.h"
 #include "libedit_fixture.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -184,6 +185,21 @@ TEST_F(NamesTest, BothDrawingsOnTheNormalBodyAreMergedThere) {
     EXPECT_EQ(part->convert, nullptr);
     EXPECT_EQ(other->normal->items->count, 1u);
     EXPECT_STREQ(libedit_part_name(&ed), "A");
+}
+
+TEST_F(NamesTest, UndoOfATakenDrawingPutsBackOnlyWhatItReplaced) {
+    ASSERT_TRUE(libedit_set_prefix(&ed, "R"));
+    VectorOptions options;
+    options.free_current = true;
+    ASSERT_TRUE(libedit_apply_vector_definition(&ed, find_LibEntry(lib(), "OTHER"), options));
+    ASSERT_EQ(part->normal->items->count, 1u);
+    const Line* taken = static_cast<const Line*>(dlist_head(part->normal->items)->data);
+    EXPECT_EQ(taken->end, (Point{3000, 3000}));
+    libedit_undo(&ed);
+    const Line* back = static_cast<const Line*>(dlist_head(part->normal->items)->data);
+    EXPECT_EQ(back->end, (Point{2000, 2000}));
+    // The edit before it stays.
+    EXPECT_STREQ(part->prefix.get(), "R");
 }
 
 TEST_F(NamesTest, AVectorDefinitionWithoutAPartMakesOneLikeTheSource) {

@@ -160,11 +160,11 @@ void for_each_finding(Ident* net, const ErcMatrix& matrix, Fn fn) {
     }
 }
 
-// The net's name in the final report: its preferred name, else "N%05d"
-// of the unnamed-net counter.
+// The net's name in the final report: its preferred name, else the name
+// of the unnamed-net counter's number.
 std::string net_name(const Ident* net, int* unnamed) {
     if (std::optional<std::string> name = net_preferred_name(net->names)) return *name;
-    return format_text("N%05d", (*unnamed)++);
+    return unnamed_net_name((*unnamed)++);
 }
 
 // Each port of a sub-sheet box on the net against the module port of the

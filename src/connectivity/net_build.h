@@ -160,6 +160,9 @@ bool net_names_equal(const char* a, const char* b);
 // power-pin names; bus aliases never), commas turned into full stops. The
 // stored names are not changed. Nothing when no name qualifies.
 std::optional<std::string> net_preferred_name(const List* names);
+// The name of the unnamed net of that number (from 0): "N" and the number
+// in at least five digits, "N00042".
+std::string unnamed_net_name(int number);
 // Phase 10: names the islands and merges the islands of one name; 0, or 9
 // when no merge set can be made.
 int merge_named_islands(NetContext* context);

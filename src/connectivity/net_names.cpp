@@ -218,6 +218,20 @@ NameRec* find_name(const Ident* head, const char* name, int32_t kind) {
     return nullptr;
 }
 
+std::string unnamed_net_name(int number) {
+    // Without a formatted print: a netlist names thousands of nets so.
+    char text[16];
+    char* at = text + sizeof text;
+    auto left = static_cast<unsigned>(number);
+    int digits = 0;
+    do {
+        *--at = static_cast<char>('0' + left % 10);
+        left /= 10;
+    } while (++digits < 5 || left != 0);
+    *--at = 'N';
+    return std::string(at, static_cast<size_t>(text + sizeof text - at));
+}
+
 std::optional<std::string> net_preferred_name(const List* names) {
     const NameRec* best = nullptr;
     int32_t best_kind = 0;

@@ -67,7 +67,7 @@ void index_placed(NetlistRun& run, std::vector<std::pair<uint32_t, PlacedPart*>>
 }
 
 // One walk over the nets, the longest list the writers use: each net gets
-// its final name (the preferred one of its names, else "N%05d" from the
+// its final name (the preferred one of its names, else "N00042" from the
 // unnamed-net counter) and its real-net mark, and the members on parts of
 // a real net are filed by package, in net and chain order. Then, of the
 // nets sharing a prefix before "__", the last is cut to its prefix unless
@@ -100,11 +100,7 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
     for (Ident* head : list_items<Ident>(run.context->islands)) {
         std::optional<std::string> preferred;
         if (head->names) preferred = net_preferred_name(head->names);
-        if (!preferred || preferred->empty()) {
-            char number[32];
-            std::snprintf(number, sizeof number, "N%05d", unnamed++);
-            preferred = number;
-        }
+        if (!preferred || preferred->empty()) preferred = unnamed_net_name(unnamed++);
         size_t length = 0;
         char* copy = arena.copy(preferred->c_str(), &length);
         std::string_view name(copy, length);

@@ -288,7 +288,7 @@ void sheet_open(EditCanvas* canvas) {
         beep();
         return;
     }
-    open_subsheet(editor_session(canvas), canvas->current_sheet->pos);
+    open_sheet_box(editor_session(canvas), canvas->current_sheet);
 }
 
 // --- title-block information -----------------------------------------------------------------------

@@ -320,6 +320,18 @@ void store_sheet_dialog(const Form& form) {
                form.text(LF_SHEET_FILE).c_str(), 0);
 }
 
+void open_sheet_box(EditSession* session, SubSheet* box) {
+    if (!session || !session->host || !box) return;
+    // The box itself, not the box a search finds at its corner: the corner
+    // of a box that touches another lies on that one's side too.
+    const std::string file = box->file_name;
+    session->host->hide_sheet_dialog();
+    if (file.empty())
+        session->host->bell();
+    else
+        session->host->open_sheet(file.c_str(), box);
+}
+
 void set_sheet_item_names(EditSession* session, SubSheet* box, const char* file_name,
                           const char* sheet_name) {
     if (!session || !box) return;

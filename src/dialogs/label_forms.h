@@ -109,6 +109,9 @@ std::vector<FormRow> sheet_dialog_rows();
 // SHEET_NAME and SHEET_FILE, then the box's names when there is a box.
 void sheet_dialog_fill(Form& form, const SubSheet* box);
 void store_sheet_dialog(const Form& form);
+// "Open SubSheet": the box's own file in a window of its own, the sheet
+// dialog closed first; the bell for a box without a file.
+void open_sheet_box(EditSession* session, SubSheet* box);
 // The box gets the file name and the sheet name, its outline rebuilt, in
 // one edit.
 void set_sheet_item_names(EditSession* session, SubSheet* box, const char* file_name,

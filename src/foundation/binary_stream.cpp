@@ -257,6 +257,16 @@ int read_string(char* buffer, size_t capacity, FILE* stream) {
     return result;
 }
 
+const char* take_buffered_string(FILE* stream) {
+    size_t n = buffered_in(stream);
+    if (n == 0) return nullptr;
+    const unsigned char* from = in_cursor(stream);
+    const auto* nul = static_cast<const unsigned char*>(std::memchr(from, 0, n));
+    if (!nul) return nullptr;
+    in_advance(stream, static_cast<size_t>(nul - from) + 1);
+    return reinterpret_cast<const char*>(from);
+}
+
 int read_string(std::string* text, FILE* stream) {
     text->clear();
     return scan_string(stream, [text](const char* piece, size_t n) { text->append(piece, n); });

@@ -72,6 +72,11 @@ void write_string_or_empty(const char* text, FILE* stream);
 // NUL the text holds what was read and the result is -1. Every text, name
 // and path of the formats is read this way, so what was saved reloads equal.
 int read_string(std::string* text, FILE* stream);
+// The stored string at the stream's place when it lies whole, NUL
+// included, in the stream's buffer: its text there (valid until the next
+// read of the stream), the stream moved past its NUL. Else null and the
+// stream unmoved: read it with read_string.
+const char* take_buffered_string(FILE* stream);
 
 // The capacity of the buffers of the formats' fixed fields (file headers):
 // stored strings longer than 127 characters are cut there.

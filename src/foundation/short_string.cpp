@@ -53,6 +53,11 @@ const char* sstr_get(const ShortString* slot) { return slot->get(); }
 void sstr_clear(ShortString* slot) { slot->clear(); }
 
 int read_sstr(ShortString* slot, FILE* stream) {
+    // Mostly the string lies whole in the stream's buffer: set from there.
+    if (const char* buffered = take_buffered_string(stream)) {
+        slot->set(buffered);
+        return 0;
+    }
     std::string text;
     if (read_string(&text, stream) != 0) return -1;
     slot->set(text.c_str());

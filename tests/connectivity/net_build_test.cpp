@@ -82,6 +82,14 @@ TEST_F(NetBuild, PowerNameIsPreferredAndKeptBesideALabelOfOtherCase) {
     EXPECT_THAT(net, HasSubstr("pref vcc"));
 }
 
+TEST(UnnamedNets, TheNumberTakesFiveDigitsAtLeastAndAllItNeeds) {
+    EXPECT_EQ(unnamed_net_name(0), "N00000");
+    EXPECT_EQ(unnamed_net_name(42), "N00042");
+    EXPECT_EQ(unnamed_net_name(99999), "N99999");
+    EXPECT_EQ(unnamed_net_name(100000), "N100000");
+    EXPECT_EQ(unnamed_net_name(2147483647), "N2147483647");
+}
+
 TEST_F(NetBuild, PowerSymbolsOfOneNameJoinDistantPins) {
     auto schema = compile_sheet(two_resistors + power(-3000, 0, "GND", "ROT_270") +
                                 wire(15000, 0, 15000, -2000) + power(15000, -2000, "GND"));

@@ -145,6 +145,26 @@ TEST_F(LabelForms, ASheetNetIsChangedOnItsBoxAndKeepsItsSide) {
     EXPECT_EQ(saved_bytes(), before);
 }
 
+// "Open SubSheet" opens the file of the box the dialog shows, also when
+// that box's corner lies on another box's side; a box without a file rings.
+TEST_F(LabelForms, OpenSubSheetOpensTheBoxsOwnFile) {
+    SubSheet* left = add(new_SubSheet());
+    left->pos = Point{10000, 10000};
+    left->size = Point{6000, 8000};
+    left->file_name = "left.sch";
+    SubSheet* right = add(new_SubSheet());
+    right->pos = Point{16000, 10000};  // its corner on the left box's side
+    right->size = Point{6000, 8000};
+    right->file_name = "right.sch";
+    open_sheet_box(&session, right);
+    EXPECT_EQ(host.opened, std::vector<std::string>{"right.sch"});
+    right->file_name.clear();
+    const int bells = host.bells;
+    open_sheet_box(&session, right);
+    EXPECT_EQ(host.bells, bells + 1);
+    EXPECT_EQ(host.opened.size(), 1u);
+}
+
 TEST_F(LabelForms, NetPropertiesStoreNumbersAndTheLayersTheyChose) {
     Form form{edit_netprop_rows()};
     form.set_text(LF_TRACK, "250");

@@ -8,6 +8,7 @@
 
 #include "foundation/binary_stream.h"
 #include "foundation/core.h"
+#include "foundation/short_string.h"
 #include "support/test_env.h"
 
 namespace {
@@ -263,6 +264,38 @@ TEST(BufferEdges, FieldsAcrossTheBufferEdgeKeepTheirBytes) {
         EXPECT_EQ(read_string(&text, f), 0);
         EXPECT_EQ(text, long_text);
         EXPECT_EQ(std::fgetc(f), EOF);
+        std::fclose(f);
+    }
+}
+
+// Names read from the stream's buffer where they lie whole there, and
+// across its edge where they do not: every one whole, the stream in step.
+TEST(BufferEdges, NamesReadWholeOrAcrossTheEdgeStayInStep) {
+    const std::vector<std::string> names = {"R1", "", "a name of twenty ch", "x",
+                                            std::string(40, 'w')};
+    for (size_t size : {1, 2, 3, 5, 8, 13, 64, 4096}) {
+        SCOPED_TRACE(size);
+        std::vector<char> buffer(size);
+        FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(setvbuf(f, buffer.data(), _IOFBF, size), 0);
+        for (const std::string& name : names) {
+            write_string(name.c_str(), f);
+            write_byte(0x5A, f);
+        }
+        ASSERT_EQ(std::fflush(f), 0);
+        std::rewind(f);
+        for (const std::string& name : names) {
+            ShortString slot("old");
+            EXPECT_EQ(read_sstr(&slot, f), 0);
+            EXPECT_EQ(std::string(slot.get()), name);
+            uint8_t mark = 0;
+            EXPECT_EQ(read_byte(&mark, f), 0);
+            EXPECT_EQ(mark, 0x5A);
+        }
+        ShortString slot("kept");
+        EXPECT_EQ(read_sstr(&slot, f), -1);
+        EXPECT_STREQ(slot.get(), "kept");
         std::fclose(f);
     }
 }

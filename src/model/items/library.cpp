@@ -171,8 +171,11 @@ std::vector<LibEntry*> lib_entries_post_order(const Library* library) {
 
 LibEntry* find_LibEntry(const Library* library, const char* name) {
     if (!library || !name) return nullptr;
-    LibEntry* last = library->last_found;
-    if (last && lib_name_compare(last->name.get(), name) == 0) return last;
+    // The same spelling mostly: a plain comparison first.
+    if (LibEntry* last = library->last_found;
+        last &&
+        (std::strcmp(last->name.get(), name) == 0 || lib_name_compare(last->name.get(), name) == 0))
+        return last;
     auto at = library->entries.find(name);
     if (at == library->entries.end()) return nullptr;
     library->last_found = *at;

@@ -327,6 +327,24 @@ TEST_F(ItemsTest, ATextDialogChangesOnlyThePartUnderEditWhenItsDrawingIsShared) 
     EXPECT_EQ(last_text(shared->items)->string, "A");
 }
 
+TEST_F(ItemsTest, TheTextDialogLeavesASymbolPickedMeanwhileToItsOwnDialog) {
+    Part* part = library_part();
+    start_libedit_text_mode(&session, true, "A", 0, 500, 500, 0);
+    click(Point{11000, 11000});
+    start_add_ieee_mode(&session, 'A', 500, 500);
+    click(Point{12000, 12000});
+    Text* symbol = last_text(part->normal->items);
+    Text* text = as_Text(static_cast<SchItem*>(dlist_head(part->normal->items)->next->data));
+    libedit_show_item_dialog(&ed, text);
+    const TextValues values = text_values_of(text);
+    // A symbol double-clicked while the text dialog stays open.
+    libedit_show_item_dialog(&ed, symbol);
+    EXPECT_FALSE(libedit_change_text(&ed, values));
+    EXPECT_EQ(symbol->string, "A");
+    EXPECT_EQ(symbol->font, 1);
+    EXPECT_TRUE(libedit_change_ieee(&ed, IeeeValues{13, 300, 400}));
+}
+
 TEST_F(ItemsTest, AControlNeedsTheEdgesAndGoesIntoTheControls) {
     start(3);
     EXPECT_EQ(start_template_control_mode(&session, 10, 0, 500, 500, 0), nullptr);

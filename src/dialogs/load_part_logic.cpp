@@ -126,14 +126,14 @@ LoadPartSheet::LoadPartSheet()
 
 LoadPartSheet::~LoadPartSheet() = default;
 
-void LoadPartSheet::ok() {
+void LoadPartSheet::apply_tab_pages() {
     proper_set(PLACE_VPOWER, proper_get(PLACE_VPOWER), PLACE_CONVERTED, proper_get(PLACE_CONVERTED),
                0);
     palette_write();
     snapshot_.reset();
 }
 
-void LoadPartSheet::cancel() {
+void LoadPartSheet::sheet_cancel() {
     if (snapshot_) snapshot_->restore();
     snapshot_.reset();
     get_config_value(PLACE_VPOWER, -1);

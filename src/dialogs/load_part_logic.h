@@ -62,10 +62,10 @@ public:
     LoadPartSheet();
     ~LoadPartSheet();
     // OK: the placement flags and the palette into the INI file.
-    void ok();
+    void apply_tab_pages();
     // Cancel: the palette and the standard library list as the sheet found
     // them; the placement flags as the INI file holds them.
-    void cancel();
+    void sheet_cancel();
 
 private:
     std::unique_ptr<PropertySnapshot> snapshot_;

@@ -116,10 +116,10 @@ public:
         });
         libraries_->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) {
             choose_libraries(Chosen());
-            Search();
+            parts_search_fill();
         });
-        search->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Search(); });
-        pattern_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { Search(); });
+        search->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { parts_search_fill(); });
+        pattern_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { parts_search_fill(); });
         parts_->on_select = [this](int) { ShowSelected(); };
     }
 
@@ -135,7 +135,7 @@ private:
         return names;
     }
 
-    void Search() {
+    void parts_search_fill() {
         int total = 0;
         const std::vector<FoundPart> found =
             search_parts(Chosen(), utf8(pattern_->GetValue()), &total);
@@ -354,11 +354,11 @@ void show_load_part() {
         if (page == 0) {
             load = new LoadPage(parent);
             // A double click on a part is OK.
-            load->Parts()->on_activate = [&dialog](int) { dialog->Press(wxID_OK); };
+            load->Parts()->on_activate = [&dialog](int) { dialog->sheet_command(wxID_OK); };
             window = load;
         } else {
             auto* palette = new PalettePage(parent);
-            palette->Tree()->on_activate = [&dialog](int) { dialog->Press(wxID_OK); };
+            palette->Tree()->on_activate = [&dialog](int) { dialog->sheet_command(wxID_OK); };
             window = palette;
         }
         row.page_windows[page] = window;
@@ -366,10 +366,10 @@ void show_load_part() {
     };
     hooks.ok = [&] {
         if (dialog->CurrentPage() == 0) place_selected_part(load);
-        sheet.ok();
+        sheet.apply_tab_pages();
         rebuild_palette(0);
     };
-    hooks.cancel = [&sheet] { sheet.cancel(); };
+    hooks.cancel = [&sheet] { sheet.sheet_cancel(); };
     hooks.help = [](int) { show_help(HELP_FILE, LOAD_PART_HELP); };
 
     PropertySheet sheet_window(dialog_parent_window(), wxString::FromUTF8(row.title), titles, false,

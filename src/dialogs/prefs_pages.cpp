@@ -310,14 +310,14 @@ bool prefs_row_changed(const PrefRow& row, int number, const std::string& text, 
 // --- the sheet -------------------------------------------------------------------------------------
 
 PrefsSheet::PrefsSheet(PrefsHost& host) : host_(host) {
-    snapshot_ = std::make_unique<PropertySnapshot>();
+    props_snapshot();
     state_.project_at_open = strproper_get(DIR_PROJECT);
     state_.library_at_open = strproper_get(DIR_LIBRARY);
 }
 
 PrefsSheet::~PrefsSheet() = default;
 
-void PrefsSheet::page_opened(int page) {
+void PrefsSheet::page_fill(int page) {
     if (page < 0 || page >= PREFS_PAGE_COUNT) return;
     state_.opened[page] = true;
     if (page == PAGE_MISC) {
@@ -327,7 +327,7 @@ void PrefsSheet::page_opened(int page) {
     if (page == PAGE_OBJECTS) state_.power_width_changed = false;
 }
 
-bool PrefsSheet::button(int page, int id) {
+bool PrefsSheet::page_command(int page, int id) {
     if (page == PAGE_VISIBLE && (id == VIS_SELECT_ALL || id == VIS_DESELECT_ALL)) {
         const int on = id == VIS_SELECT_ALL ? 1 : 0;
         for (const PrefRow& row : visible_rows)
@@ -341,7 +341,7 @@ bool PrefsSheet::button(int page, int id) {
     return false;
 }
 
-void PrefsSheet::store(int page) {
+void PrefsSheet::page_apply(int page) {
     ProfileBatch batch;  // the page's settings are written together
     switch (page) {
         case PAGE_FILE_LOCATIONS: {
@@ -398,7 +398,7 @@ void PrefsSheet::store(int page) {
     }
 }
 
-void PrefsSheet::finish(int page) {
+void PrefsSheet::prefs_page_finish(int page) {
     switch (page) {
         case PAGE_DRAWING: host_.reload_view_options(); break;
         case PAGE_OBJECTS:
@@ -425,32 +425,48 @@ void PrefsSheet::finish(int page) {
 void PrefsSheet::apply(int page) {
     std::vector<int> ids;
     stored_ids = &ids;
-    store(page);
+    page_apply(page);
     stored_ids = nullptr;
     if (page == PAGE_ATTRIBUTES) ids.push_back(FIELD_NAME);
-    finish(page);
+    prefs_page_finish(page);
     if (snapshot_) snapshot_->retake(ids);
     state_.project_at_open = strproper_get(DIR_PROJECT);
     state_.library_at_open = strproper_get(DIR_LIBRARY);
 }
 
 void PrefsSheet::ok() {
+    apply_tab_pages();
+    prefs_finish_pages();
+}
+
+void PrefsSheet::apply_tab_pages() {
     ProfileBatch batch;
     for (int page = 0; page < PREFS_PAGE_COUNT; ++page)
-        if (state_.opened[page]) store(page);
-    for (int page = 0; page < PREFS_PAGE_COUNT; ++page) finish(page);
+        if (state_.opened[page]) page_apply(page);
+}
+
+void PrefsSheet::prefs_finish_pages() {
+    for (int page = 0; page < PREFS_PAGE_COUNT; ++page) prefs_page_finish(page);
     if (state_.palette_size_changed && proper_get(SHOW_PART_PALETTE)) {
         const int size = proper_get(PARTPAL_SIZE);
         proper_set(PARTPAL_SIZE, size < 20 ? 20 : size > 200 ? 200 : size, 0);
         host_.resize_palette();
     }
-    snapshot_.reset();
+    props_snapshot_free();
 }
 
-void PrefsSheet::cancel() {
-    if (snapshot_) snapshot_->restore();
-    snapshot_.reset();
+void PrefsSheet::sheet_cancel() {
+    props_restore();
+    props_snapshot_free();
 }
+
+void PrefsSheet::props_snapshot() { snapshot_ = std::make_unique<PropertySnapshot>(); }
+
+void PrefsSheet::props_restore() {
+    if (snapshot_) snapshot_->restore();
+}
+
+void PrefsSheet::props_snapshot_free() { snapshot_.reset(); }
 
 // --- conversions -----------------------------------------------------------------------------------
 
@@ -564,6 +580,22 @@ void text_kind_set_colour(int row, uint32_t rgb) {
         proper_set_live(k.colour_property, k.colour_index, static_cast<int32_t>(rgb), 0);
     else
         proper_set_live(k.colour_property, static_cast<int32_t>(rgb), 0);
+}
+
+uint32_t colour_of_control(int id) {
+    if (text_row_ok(id - TEXT_COLOUR_FIRST)) return text_kind_colour(id - TEXT_COLOUR_FIRST);
+    for (const ObjectKind& kind : OBJECT_KINDS)
+        if (kind.colour_id == id && kind.colour_property)
+            return static_cast<uint32_t>(proper_get(kind.colour_property));
+    return 0;
+}
+
+void colour_of_control_set(int id, uint32_t rgb) {
+    if (text_row_ok(id - TEXT_COLOUR_FIRST))
+        return text_kind_set_colour(id - TEXT_COLOUR_FIRST, rgb);
+    for (const ObjectKind& kind : OBJECT_KINDS)
+        if (kind.colour_id == id && kind.colour_property)
+            proper_set_live(kind.colour_property, static_cast<int32_t>(rgb), 0);
 }
 
 // --- Object Props. ------------------------------------------------------------------------------------
@@ -694,4 +726,14 @@ bool file_locations_valid(const PrefsState& state) {
     const bool project_ok = !*project || project == state.project_at_open || exists(project);
     const bool library_ok = !*library || library == state.library_at_open || exists(library);
     return project_ok && library_ok;
+}
+
+std::optional<std::string> path_next_component(const char** cursor) {
+    const char* at = *cursor;
+    while (*at == '/') ++at;
+    const char* end = at;
+    while (*end && *end != '/') ++end;
+    *cursor = end;
+    if (end == at) return std::nullopt;
+    return std::string(at, end);
 }

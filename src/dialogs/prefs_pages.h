@@ -18,6 +18,7 @@
 // display.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,21 +154,30 @@ public:
 
     PrefsState& state() { return state_; }
     // A page was made: it is filled from the properties now.
-    void page_opened(int page);
+    void page_fill(int page);
     // A button of a plain page (Select All, De-Select All); true when the
     // page must be filled again.
-    bool button(int page, int id);
+    bool page_command(int page, int id);
     // Apply on the current page: its properties go into the INI file, its
     // side effects run, and Cancel returns to this state from now on.
     void apply(int page);
     // OK: every opened page stored, then the side effects of every page.
     void ok();
+    // Every page that was opened stores its properties in the INI file.
+    void apply_tab_pages();
+    // The side effects of every page; the snapshot is let go.
+    void prefs_finish_pages();
     // Cancel: the values of the opening or of the last Apply come back.
-    void cancel();
+    void sheet_cancel();
 
 private:
-    void store(int page);
-    void finish(int page);
+    // A page's properties into the INI file / the page's side effects.
+    void page_apply(int page);
+    void prefs_page_finish(int page);
+    // The values Cancel returns to: taken at the opening and at each Apply.
+    void props_snapshot();
+    void props_restore();
+    void props_snapshot_free();
 
     PrefsHost& host_;
     PrefsState state_;
@@ -219,6 +229,13 @@ void text_kind_set_font(int row, int font_id);
 void text_kind_set_visible(int row, int choice);
 void text_kind_set_colour(int row, uint32_t rgb);
 
+// The colour of a page's colour control: 800 + row for the Text Prop.
+// rows, the swatch ids of Object Props.; 0 for another id, which takes
+// nothing.
+constexpr int TEXT_COLOUR_FIRST = 800;
+uint32_t colour_of_control(int id);
+void colour_of_control_set(int id, uint32_t rgb);
+
 // --- Object Props. ----------------------------------------------------------------------------------
 struct ObjectKind {
     const char* label;
@@ -261,6 +278,9 @@ DirAdd dir_list_add(const DirectoryList& list, const std::string& path);
 // Removes entry `index`; the current directory becomes the entry now at
 // that place, else the one before it, else "". False for no such entry.
 bool dir_list_delete(const DirectoryList& list, int index);
+// The next name of a path at the cursor, the separators before it skipped,
+// and the cursor moved past it; none at the end.
+std::optional<std::string> path_next_component(const char** cursor);
 // The File Locations page refuses to be left while a current directory
 // the user changed does not exist (OK then says "Some specified
 // Directories does not Exist.").

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -238,14 +239,14 @@ private:
 
     void Button(int id) {
         if (id == MISC_BROWSE) {
-            Browse();
+            log_file_browse();
             return;
         }
-        if (sheet_.button(page_, id)) Fill();
+        if (sheet_.page_command(page_, id)) Fill();
     }
 
     // The log file chosen in the file chooser.
-    void Browse() {
+    void log_file_browse() {
         FileRequest request;
         request.message = "File to Open:";
         request.directory = strproper_get(DIR_PROJECT);
@@ -304,24 +305,24 @@ public:
 
         for (int row = 0; row < TEXT_KIND_COUNT; ++row)
             tree_->AddRow({text_of(TEXT_KINDS[row].label), {}, {}, {}});
-        for (int row = 0; row < TEXT_KIND_COUNT; ++row) Rewrite(row);
+        for (int row = 0; row < TEXT_KIND_COUNT; ++row) text_row_update(row);
         visible_->SetSelection(0);
 
         tree_->on_select = [this](int row) { Selected(row); };
         visible_->Bind(wxEVT_CHOICE, [this](wxCommandEvent& e) {
             const int row = tree_->Selection();
             text_kind_set_visible(row, e.GetSelection());
-            Rewrite(row);
+            text_row_update(row);
         });
         font->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ChooseFont(); });
         colour->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ChooseColour(); });
     }
 
 private:
-    void Rewrite(int row) {
+    void text_row_update(int row) {
         if (row < 0 || row >= TEXT_KIND_COUNT) return;
         tree_->SetCell(row, 1, text_of(text_font_describe(row)));
-        tree_->SetColour(row, 2, text_kind_colour(row));
+        tree_->SetColour(row, 2, colour_of_control(TEXT_COLOUR_FIRST + row));
         tree_->SetCell(row, 3, text_of(text_visible_cell(row)));
     }
 
@@ -341,7 +342,7 @@ private:
         const int id = register_document_font(this, &system_fonts, text_kind_font(row));
         text_kind_set_font(row, id);
         // The first row's font may have gone to the others.
-        for (int r = 0; r < TEXT_KIND_COUNT; ++r) Rewrite(r);
+        for (int r = 0; r < TEXT_KIND_COUNT; ++r) text_row_update(r);
     }
 
     void ChooseColour() {
@@ -350,13 +351,13 @@ private:
             beep();
             return;
         }
-        wxColour colour = colour_by_rgb(text_kind_colour(row));
+        wxColour colour = colour_by_rgb(colour_of_control(TEXT_COLOUR_FIRST + row));
         if (choose_colour(&colour)) {
             const uint32_t rgb = rgb_of(colour);
             colour_add(rgb);
-            text_kind_set_colour(row, rgb);
+            colour_of_control_set(TEXT_COLOUR_FIRST + row, rgb);
         }
-        Rewrite(row);
+        text_row_update(row);
     }
 
     CellTree* tree_;
@@ -373,8 +374,6 @@ public:
         for (int half = 0; half < 2; ++half)
             for (const char* title : {"Object", "Visible", "Color", "Size"})
                 grid->Add(new wxStaticText(this, wxID_ANY, text_of(title)), 0, wxBOTTOM, gap);
-        wxArrayString widths;
-        for (int i = 0; i < WIDTH_CHOICES; ++i) widths.Add(text_of(width_choice_label(i)));
         const int per_column = (OBJECT_KIND_COUNT + 1) / 2;
         for (int line = 0; line < per_column; ++line) {
             for (int half = 0; half < 2; ++half) {
@@ -398,20 +397,18 @@ public:
                 }
                 if (kind.colour_property) {
                     auto* swatch =
-                        new ColourSwatch(this, kind.colour_id,
-                                         static_cast<uint32_t>(proper_get(kind.colour_property)));
+                        new ColourSwatch(this, kind.colour_id, colour_of_control(kind.colour_id));
                     swatch->on_change = [&kind](uint32_t rgb) {
                         colour_add(rgb);
-                        proper_set_live(kind.colour_property, static_cast<int32_t>(rgb), 0);
+                        colour_of_control_set(kind.colour_id, rgb);
                     };
                     grid->Add(swatch, 0, wxALIGN_CENTER);
                 } else {
                     grid->AddSpacer(0);
                 }
                 if (kind.width_property) {
-                    auto* size =
-                        new wxChoice(this, kind.size_id, wxDefaultPosition, wxDefaultSize, widths);
-                    size->SetSelection(width_choice_index(proper_get(kind.width_property)));
+                    auto* size = new wxChoice(this, kind.size_id);
+                    width_choice_fill(size, proper_get(kind.width_property));
                     size->Bind(wxEVT_CHOICE, [&sheet, row](wxCommandEvent& e) {
                         object_kind_set_width(row, e.GetSelection(), &sheet.state());
                     });
@@ -424,6 +421,14 @@ public:
         auto* column = new wxBoxSizer(wxVERTICAL);
         column->Add(grid, 0, wxALL, gap);
         SetSizer(column);
+    }
+
+private:
+    // The 17 widths, the entry of the width chosen.
+    static void width_choice_fill(wxChoice* size, int32_t width) {
+        size->Clear();
+        for (int i = 0; i < WIDTH_CHOICES; ++i) size->Append(text_of(width_choice_label(i)));
+        size->SetSelection(width_choice_index(width));
     }
 };
 
@@ -526,10 +531,8 @@ public:
                          wxArtProvider::GetBitmap(wxART_HARDDISK, wxART_OTHER, icon)});
         left->Add(tree_, 1, wxEXPAND | wxBOTTOM, gap);
         left->Add(new wxStaticText(this, wxID_ANY, wxS("Drives")), 0, wxBOTTOM, gap);
-        wxArrayString drives;
-        drives.Add(wxS("/"));  // one file system tree: its root is the only drive
-        drives_ = new wxChoice(this, DIR_DRIVES, wxDefaultPosition, wxDefaultSize, drives);
-        drives_->SetSelection(0);
+        drives_ = new wxChoice(this, DIR_DRIVES);
+        drive_combo_fill();
         left->Add(drives_, 0, wxEXPAND);
         columns->Add(left, 1, wxEXPAND | wxRIGHT, 2 * gap);
 
@@ -541,9 +544,16 @@ public:
         columns->Add(right, 2, wxEXPAND);
         SetSizer(columns);
 
-        tree_->on_activate = [this](int row) { Navigate(TreePath(row), true); };
+        tree_->on_activate = [this](int row) { Navigate(dir_tree_path(row), true); };
         drives_->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { Navigate("/", false); });
         Navigate(strproper_get(DIR_PROJECT), false);
+    }
+
+    // One file system tree: its root is the only drive.
+    void drive_combo_fill() {
+        drives_->Clear();
+        drives_->Append(wxS("/"));
+        drives_->SetSelection(0);
     }
 
 private:
@@ -591,24 +601,38 @@ private:
     }
 
     // The tree: the chain from the root to the directory, then the
-    // directory's own subdirectories, sorted.
+    // directory's own subdirectories; the directory gone into is selected
+    // when asked, so that Add >> takes it.
     void Navigate(const std::string& wanted, bool select) {
+        std::string path;
+        const int depth = dir_tree_fill_path(wanted, &path);
+        const int last = tree_->RowCount() - 1;
+        dir_tree_add_subdirs(path, depth);
+        if (select) tree_->SelectRow(last);
+    }
+
+    // The chain from the root to the directory (the root when it cannot be
+    // entered), found without changing the working directory: the number of
+    // rows added. *shown takes the directory's absolute path.
+    int dir_tree_fill_path(const std::string& wanted, std::string* shown) {
         namespace fs = std::filesystem;
         std::error_code error;
         fs::path path = fs::absolute(system_path(wanted.c_str()), error).lexically_normal();
         if (error || !fs::is_directory(path, error)) path = "/";
-        std::string text = path.string();
-        while (text.size() > 1 && text.back() == '/') text.pop_back();
-        path = text;
-
+        *shown = path.string();
         tree_->Clear();
         tree_->AddRow({wxS("/")}, 0, ICON_VOLUME);
         int depth = 1;
-        for (const fs::path& part : path.relative_path()) {
-            if (part.empty()) continue;
-            tree_->AddRow({text_of(part.string())}, depth++, ICON_OPEN);
-        }
-        const int last = tree_->RowCount() - 1;
+        const char* cursor = shown->c_str();
+        while (std::optional<std::string> part = path_next_component(&cursor))
+            tree_->AddRow({text_of(*part)}, depth++, ICON_OPEN);
+        return depth;
+    }
+
+    // The directory's subdirectories at that level, sorted ignoring case.
+    void dir_tree_add_subdirs(const std::string& path, int depth) {
+        namespace fs = std::filesystem;
+        std::error_code error;
         std::vector<std::string> subdirs;
         for (fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, error),
              end;
@@ -620,12 +644,10 @@ private:
             return wxString::FromUTF8(a).CmpNoCase(wxString::FromUTF8(b)) < 0;
         });
         for (const std::string& name : subdirs) tree_->AddRow({text_of(name)}, depth, ICON_CLOSED);
-        // The directory gone into is the one Add >> takes.
-        if (select) tree_->SelectRow(last);
     }
 
     // The full path of a tree row: its name after its parents' names.
-    std::string TreePath(int row) const {
+    std::string dir_tree_path(int row) const {
         std::string path;
         for (int r = row; r >= 0; r = tree_->Parent(r)) {
             const std::string name = utf8(tree_->Cell(r, 0));
@@ -641,7 +663,7 @@ private:
         std::string path;
         const int row = tree_->Selection();
         if (row >= 0) {
-            path = TreePath(row);
+            path = dir_tree_path(row);
             set.edit->ChangeValue(text_of(path));
         } else {
             path = utf8(set.edit->GetValue());
@@ -705,7 +727,7 @@ void show_preferences() {
     hooks.build = [&sheet](int page, wxWindow* parent) {
         // Both sheets open on the page shown last.
         proper_set(SETUP_CURRENT_TAB, page, 0);
-        sheet.page_opened(page);
+        sheet.page_fill(page);
         wxWindow* window = build_page(page, parent, sheet);
         res_dialogs[RES_PREFERENCES].page_windows[page] = window;
         return window;
@@ -715,7 +737,7 @@ void show_preferences() {
     };
     hooks.refused = [](int) { error_box(nullptr, "Error", MB_ICON_STOP, 50101); };
     hooks.ok = [&sheet] { sheet.ok(); };
-    hooks.cancel = [&sheet] { sheet.cancel(); };
+    hooks.cancel = [&sheet] { sheet.sheet_cancel(); };
     hooks.apply = [&sheet](int page) {
         sheet.apply(page);
         repaint_all();

@@ -108,8 +108,8 @@ void show_daytips() {
     if (!res_dialog_begin(RES_DAYTIPS, paint_zone)) return;
     std::unique_ptr<TipsFile> tips = TipsFile::open(tips_path());
     if (!tips) return;
-    if (tips_counted == 0) tips_counted = tips->count();
-    tips->seek(tip_start_number(random_tip_digit(), tips_counted));
+    if (tips_counted == 0) tips_counted = tips->tips_count();
+    tips->tip_seek_random(tips_counted);
 
     wxDialog dialog(dialog_parent_window(), wxID_ANY, wxS("Tip of the Day"));
     auto* column = new wxBoxSizer(wxVERTICAL);
@@ -134,7 +134,7 @@ void show_daytips() {
     dialog.SetEscapeId(TIP_CLOSE);
 
     next->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) {
-        tips->next();
+        tips->tip_next();
         card->Refresh();
     });
     auto finish = [&] {

@@ -16,7 +16,7 @@ void TipsFile::rewind() {
     std::rewind(file_);
 }
 
-bool TipsFile::read() {
+bool TipsFile::tip_read() {
     tip_.clear();
     if (look_ahead_) tip_ += static_cast<char>(look_ahead_);
     for (;;) {
@@ -49,12 +49,12 @@ bool TipsFile::read() {
     }
 }
 
-int TipsFile::count() {
+int TipsFile::tips_count() {
     rewind();
     int tips = 0;
     bool more = true;
     while (more) {
-        more = read();
+        more = tip_read();
         if (!tip_.empty()) ++tips;
     }
     rewind();
@@ -64,14 +64,14 @@ int TipsFile::count() {
 void TipsFile::seek(int n) {
     rewind();
     for (int i = 0; i < n; ++i)
-        if (!read()) break;
+        if (!tip_read()) break;
 }
 
-void TipsFile::next() {
-    read();
+void TipsFile::tip_next() {
+    tip_read();
     if (tip_.empty()) {
         rewind();
-        read();
+        tip_read();
     }
 }
 
@@ -90,3 +90,5 @@ int random_tip_digit() {
     // "0.123456": the third decimal.
     return text[4] - '0';
 }
+
+void TipsFile::tip_seek_random(int count) { seek(tip_start_number(random_tip_digit(), count)); }

@@ -19,14 +19,17 @@ public:
 
     // Reads the next tip; false at the end of the file (the text read so
     // far is the tip).
-    bool read();
+    bool tip_read();
     // The number of tips that are not empty; the file is read from its
     // start again afterwards.
-    int count();
+    int tips_count();
     // Reads tips from the start until the tip numbered n (1 = the first).
     void seek(int n);
+    // Reads tips up to the one a random digit picks among `count` tips
+    // (tip_start_number).
+    void tip_seek_random(int count);
     // The next tip; after the last one, the first again.
-    void next();
+    void tip_next();
     // The current tip, line breaks as "\r\n".
     const std::string& tip() const { return tip_; }
 

@@ -63,7 +63,7 @@ PropertySheet::PropertySheet(wxWindow* parent, const wxString& title,
     // F1 is the Help of the page shown.
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         if (event.GetKeyCode() == WXK_F1 && event.GetModifiers() == wxMOD_NONE)
-            Press(wxID_HELP);
+            sheet_command(wxID_HELP);
         else
             event.Skip();
     });
@@ -75,7 +75,7 @@ PropertySheet::PropertySheet(wxWindow* parent, const wxString& title,
     if (!pages.empty()) {
         const int start = std::clamp(start_page, 0, static_cast<int>(pages.size()) - 1);
         notebook_->ChangeSelection(static_cast<size_t>(start));
-        Build(start);
+        sheet_page_window(start);
     }
     Fit();
 }
@@ -92,11 +92,11 @@ bool PropertySheet::ShowPage(int page) {
     if (page == CurrentPage()) return true;
     if (!LeaveAllowed(CurrentPage())) return false;
     notebook_->ChangeSelection(static_cast<size_t>(page));
-    Build(page);
+    sheet_page_window(page);
     return true;
 }
 
-void PropertySheet::Press(int id) {
+void PropertySheet::sheet_command(int id) {
     wxCommandEvent event(wxEVT_BUTTON, id);
     event.SetEventObject(FindWindow(id));
     ProcessWindowEvent(event);
@@ -115,12 +115,12 @@ void PropertySheet::OnPageChanging(wxBookCtrlEvent& event) {
 
 void PropertySheet::OnPageChanged(wxBookCtrlEvent& event) {
     if (event.GetEventObject() != notebook_) return event.Skip();
-    Build(event.GetSelection());
+    sheet_page_window(event.GetSelection());
 }
 
 // The page's window goes into its holder the first time it is shown; the
 // dialog grows when the page needs more room than the others took.
-void PropertySheet::Build(int page) {
+void PropertySheet::sheet_page_window(int page) {
     if (page < 0 || page >= static_cast<int>(built_.size()) || built_[static_cast<size_t>(page)])
         return;
     wxWindow* holder = notebook_->GetPage(static_cast<size_t>(page));

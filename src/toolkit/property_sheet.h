@@ -41,10 +41,10 @@ public:
     // The page's window, or null while it was never shown.
     wxWindow* PageWindow(int page) const;
     // Presses a button as the user would (wxID_OK, wxID_CANCEL, wxID_APPLY, wxID_HELP).
-    void Press(int id);
+    void sheet_command(int id);
 
 private:
-    void Build(int page);
+    void sheet_page_window(int page);
     void OnPageChanging(wxBookCtrlEvent& event);
     void OnPageChanged(wxBookCtrlEvent& event);
     bool LeaveAllowed(int page);

@@ -120,7 +120,7 @@ TEST_F(LoadPartLogic, CancelRestoresWhatTheSheetChangedAndOkWritesIt) {
         choose_libraries({});
         palette_store({{"parts.clb", "CAP", true}, {"parts.clb", "LM358", false}});
         proper_set_live(PLACE_CONVERTED, 1, PLACE_VPOWER, 0, 0);
-        sheet.cancel();
+        sheet.sheet_cancel();
     }
     EXPECT_EQ(proper_get(NB_PART_PALETTE), 1);
     EXPECT_STREQ(strproper_get(PART_PALETTE_PART, 0), "RES");
@@ -132,7 +132,7 @@ TEST_F(LoadPartLogic, CancelRestoresWhatTheSheetChangedAndOkWritesIt) {
         LoadPartSheet sheet;
         palette_store({{"parts.clb", "CAP", true}});
         proper_set_live(PLACE_CONVERTED, 1, 0);
-        sheet.ok();
+        sheet.apply_tab_pages();
     }
     reload();
     EXPECT_EQ(proper_get(PLACE_CONVERTED), 1);

@@ -106,7 +106,7 @@ TEST_F(PrefsPages, PlainRowsShowAndChangeTheirProperties) {
     EXPECT_EQ(prefs_row_value(row(PAGE_SELECT, 1019), state).number, 1);
     prefs_row_changed(row(PAGE_SELECT, 1019), 0, "", &state);
     EXPECT_EQ(proper_get(EDIT_MODE), 0xFFF & ~0x8);
-    EXPECT_TRUE(sheet.button(PAGE_SELECT, DESELECT_ALL));
+    EXPECT_TRUE(sheet.page_command(PAGE_SELECT, DESELECT_ALL));
     EXPECT_EQ(proper_get(EDIT_MODE), 0);
 
     // Backups: the two choices follow the box.
@@ -120,7 +120,7 @@ TEST_F(PrefsPages, PlainRowsShowAndChangeTheirProperties) {
     EXPECT_EQ(proper_get(CLEAR_LOGFILE), 0);
 
     // Visible at Scale: De-Select All clears the ten boxes.
-    EXPECT_TRUE(sheet.button(PAGE_VISIBLE, VIS_DESELECT_ALL));
+    EXPECT_TRUE(sheet.page_command(PAGE_VISIBLE, VIS_DESELECT_ALL));
     EXPECT_EQ(proper_get(SCAL_VIS_TITLE), 0);
     EXPECT_EQ(proper_get(SCAL_VIS_PIN_NUM), 0);
 }
@@ -131,8 +131,8 @@ TEST_F(PrefsPages, PlainRowsShowAndChangeTheirProperties) {
 TEST_F(PrefsPages, ApplyOkAndCancel) {
     {
         PrefsSheet sheet(host);
-        sheet.page_opened(PAGE_DRAWING);
-        sheet.page_opened(PAGE_TEXT);
+        sheet.page_fill(PAGE_DRAWING);
+        sheet.page_fill(PAGE_TEXT);
         prefs_row_changed(row(PAGE_DRAWING, 1117), 1, "", &sheet.state());  // grid lines
         text_kind_set_visible(7, 1);                                        // labels hidden
         sheet.apply(PAGE_DRAWING);
@@ -141,14 +141,14 @@ TEST_F(PrefsPages, ApplyOkAndCancel) {
         EXPECT_EQ(host.reloads, 1);
 
         prefs_row_changed(row(PAGE_DRAWING, 1118), 1, "", &sheet.state());  // dots again
-        sheet.cancel();
+        sheet.sheet_cancel();
         EXPECT_EQ(proper_get(GRID_STYLE), 0) << "Cancel did not return to the applied state";
         EXPECT_EQ(proper_get(VISIBLE_LABEL), 1) << "an unapplied change survived Cancel";
     }
     {
         PrefsSheet sheet(host);
-        sheet.page_opened(PAGE_VISIBLE);
-        sheet.page_opened(PAGE_MISC);
+        sheet.page_fill(PAGE_VISIBLE);
+        sheet.page_fill(PAGE_MISC);
         prefs_row_changed(row(PAGE_VISIBLE, 1057), 1, "", &sheet.state());
         prefs_row_changed(row(PAGE_MISC, 1005), 1, "", &sheet.state());
         // Not opened: a live value of its page is not the sheet's to store.
@@ -171,7 +171,7 @@ TEST_F(PrefsPages, MiscPageSheetSizeAndPaletteSize) {
     host.sheet_size = 3;
     {
         PrefsSheet sheet(host);
-        sheet.page_opened(PAGE_MISC);
+        sheet.page_fill(PAGE_MISC);
         EXPECT_EQ(prefs_row_value(row(PAGE_MISC, 1011), sheet.state()).number, 3)
             << "the Type is the document's size";
         EXPECT_EQ(prefs_row_value(row(PAGE_MISC, 1009), sheet.state()).text,
@@ -186,7 +186,7 @@ TEST_F(PrefsPages, MiscPageSheetSizeAndPaletteSize) {
 
     {
         PrefsSheet sheet(host);
-        sheet.page_opened(PAGE_MISC);
+        sheet.page_fill(PAGE_MISC);
         prefs_row_changed(row(PAGE_MISC, 1011), 5, "", &sheet.state());  // A4
         prefs_row_changed(row(PAGE_MISC, 1009), 0, "11700", &sheet.state());
         sheet.apply(PAGE_MISC);
@@ -219,7 +219,7 @@ TEST_F(PrefsPages, TextKindsFontsVisibilityAndTheBorderText) {
 
     // The border text's font and colour are stored with the page.
     PrefsSheet sheet(host);
-    sheet.page_opened(PAGE_TEXT);
+    sheet.page_fill(PAGE_TEXT);
     text_kind_set_font(11, 17);
     text_kind_set_colour(11, 0x123456);
     sheet.apply(PAGE_TEXT);
@@ -230,7 +230,7 @@ TEST_F(PrefsPages, TextKindsFontsVisibilityAndTheBorderText) {
 
 TEST_F(PrefsPages, ObjectWidthsAndThePowerSymbols) {
     PrefsSheet sheet(host);
-    sheet.page_opened(PAGE_OBJECTS);
+    sheet.page_fill(PAGE_OBJECTS);
     object_kind_set_width(0, 3, &sheet.state());  // wire: 1 point
     EXPECT_EQ(proper_get(WIDTH_WIRE), 138);
     sheet.apply(PAGE_OBJECTS);
@@ -268,7 +268,7 @@ TEST_F(PrefsPages, AttributeNamesAtTheirBounds) {
     EXPECT_EQ(proper_get(NB_FIELD_NAME), FIELD_NAME_SLOTS);
 
     PrefsSheet sheet(host);
-    sheet.page_opened(PAGE_ATTRIBUTES);
+    sheet.page_fill(PAGE_ATTRIBUTES);
     sheet.ok();
     EXPECT_EQ(ini_value("NB_FIELD_NAME"), "256");
     EXPECT_EQ(ini_value("FIELD_NAME_255"), "n255");
@@ -307,6 +307,35 @@ TEST_F(PrefsPages, OnlyAChangedDirectoryHasToExist) {
     EXPECT_FALSE(file_locations_valid(sheet.state()));
     proper_set_live(DIR_PROJECT, dir.path().string(), 0);
     EXPECT_TRUE(file_locations_valid(sheet.state()));
+}
+
+// A colour control's id reaches its own setting and no other: the text
+// rows by 800 + row, the swatches by their ids; a stranger reads 0.
+TEST_F(PrefsPages, ColourControlsReachTheirSettings) {
+    colour_of_control_set(TEXT_COLOUR_FIRST + 1, 0x123456);
+    EXPECT_EQ(colour_of_control(TEXT_COLOUR_FIRST + 1), 0x123456u);
+    EXPECT_EQ(text_kind_colour(1), 0x123456u);
+    colour_of_control_set(1082, 0x00FF00);  // the wire's swatch
+    EXPECT_EQ(static_cast<uint32_t>(proper_get(COLOR_WIRE)), 0x00FF00u);
+    EXPECT_EQ(colour_of_control(1082), 0x00FF00u);
+    const int32_t bus = proper_get(COLOR_BUS);
+    colour_of_control_set(1059, 0xABCDEF);  // the wire's Size choice: no colour
+    colour_of_control_set(TEXT_COLOUR_FIRST + TEXT_KIND_COUNT, 0xABCDEF);
+    EXPECT_EQ(colour_of_control(1059), 0u);
+    EXPECT_EQ(colour_of_control(TEXT_COLOUR_FIRST + TEXT_KIND_COUNT), 0u);
+    EXPECT_EQ(proper_get(COLOR_BUS), bus);
+    EXPECT_EQ(ini_value("COLOR_WIRE"), "") << "a swatch changes the live value only";
+}
+
+TEST(PathComponents, NamesBetweenSeparatorsToTheEnd) {
+    const char* cursor = "/usr//local/lib/";
+    std::vector<std::string> names;
+    while (std::optional<std::string> name = path_next_component(&cursor)) names.push_back(*name);
+    EXPECT_EQ(names, (std::vector<std::string>{"usr", "local", "lib"}));
+    cursor = "/";
+    EXPECT_FALSE(path_next_component(&cursor));
+    cursor = "";
+    EXPECT_FALSE(path_next_component(&cursor));
 }
 
 }  // namespace

@@ -21,21 +21,21 @@ TEST(Tips, LinesContinuationsAndLineBreaks) {
     tn_test::TempDir dir;
     auto tips = tips_of(dir, "A\n+B\nC\n");
     ASSERT_TRUE(tips);
-    EXPECT_EQ(tips->count(), 2);
+    EXPECT_EQ(tips->tips_count(), 2);
     tips->seek(1);
     EXPECT_EQ(tips->tip(), "AB");
-    tips->next();
+    tips->tip_next();
     EXPECT_EQ(tips->tip(), "C");
     // After the last tip, the first again.
-    tips->next();
+    tips->tip_next();
     EXPECT_EQ(tips->tip(), "AB");
 
     // A backslash and n make a line break; a '+' opening the file is text.
     tips = tips_of(dir, "+one\\ntwo\r\nback\\slash");
-    EXPECT_EQ(tips->count(), 2);
+    EXPECT_EQ(tips->tips_count(), 2);
     tips->seek(1);
     EXPECT_EQ(tips->tip(), "+one\r\ntwo\r");
-    tips->next();
+    tips->tip_next();
     EXPECT_EQ(tips->tip(), "back\\slash");
 
     EXPECT_EQ(TipsFile::open(dir.file("missing.dat")), nullptr);
@@ -47,7 +47,7 @@ TEST(Tips, ATipIsAsLongAsItsLines) {
     auto tips = tips_of(dir, line + "\n+" + line + "\nshort\n");
     tips->seek(1);
     EXPECT_EQ(tips->tip(), line + line);
-    tips->next();
+    tips->tip_next();
     EXPECT_EQ(tips->tip(), "short");
 }
 
@@ -64,7 +64,7 @@ TEST(Tips, TheFirstTipFromTheRandomDigit) {
     // An empty file: one empty tip, shown as such.
     tn_test::TempDir dir;
     auto tips = tips_of(dir, "");
-    EXPECT_EQ(tips->count(), 0);
+    EXPECT_EQ(tips->tips_count(), 0);
     tips->seek(1);
     EXPECT_EQ(tips->tip(), "");
 }

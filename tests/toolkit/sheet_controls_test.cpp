@@ -70,18 +70,18 @@ TEST_F(SheetControls, PropertySheetBuildsPagesLazilyAndHonoursRefusals) {
     leave = false;
     EXPECT_FALSE(sheet.ShowPage(1));
     EXPECT_EQ(sheet.CurrentPage(), 0);
-    sheet.Press(wxID_APPLY);
-    sheet.Press(wxID_HELP);
+    sheet.sheet_command(wxID_APPLY);
+    sheet.sheet_command(wxID_HELP);
     EXPECT_EQ(applied, std::vector<int>{0});
     EXPECT_EQ(helped, std::vector<int>{0});
 
     // Run modally: OK refused, then allowed; Cancel is not asked.
     AskScript script;
     script.modal([&](wxDialog&) {
-        sheet.Press(wxID_OK);
+        sheet.sheet_command(wxID_OK);
         EXPECT_TRUE(sheet.IsModal()) << "OK closed a sheet whose page refused";
         leave = true;
-        sheet.Press(wxID_OK);
+        sheet.sheet_command(wxID_OK);
     });
     EXPECT_EQ(ask_modal(&sheet), wxID_OK);
     EXPECT_EQ(oks, 1);

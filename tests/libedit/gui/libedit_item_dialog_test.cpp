@@ -80,7 +80,7 @@ protected:
         ASSERT_TRUE(driver->pump_until([] { return !zoom_fit_pending; }));
         view_set_scale(&canvas->mySchema->view, 4.0, false);
         canvas->Redraw();
-        driver->pump(150);
+        tn_test::settle();
         canvas->SetFocus();
     }
     void TearDown() override {

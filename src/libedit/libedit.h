@@ -165,6 +165,10 @@ struct LibEdit : SessionOwner {
     std::vector<LibEntry*> names;     // the entries naming the part under edit (not owned)
     uint8_t converted = 0;            // the converted body is the one shown
     SchItem* current_item = nullptr;  // the text or control a dialog changes (not owned)
+    // The library's entries (names, fields, a new part's entry) changed since
+    // the last save: dropping the part's unsaved edits does not take these
+    // back, so the document stays modified.
+    bool entries_unsaved = false;
     // The name the next new part gets (Get Part sets it when the user
     // creates the part it asked for).
     std::string new_part_name = "noname";
@@ -217,8 +221,9 @@ const char* libedit_part_name(const LibEdit* ed);
 // Makes the entry's part the one to edit next (null: none), dropping the
 // unsaved edits of the part loaded before. With check, the pin numbers of
 // the part shown are checked first. A modified document asks 50003; No
-// answers false and changes nothing. The editing sheet is left empty:
-// libedit_attach_part lays the part out.
+// answers false and changes nothing; Yes leaves the document modified
+// while the library's entries hold unsaved changes. The editing sheet is
+// left empty: libedit_attach_part lays the part out.
 bool libedit_load_part(LibEdit* ed, LibEntry* entry, bool check);
 // Lays the entry's part out on the editing sheet under the name (placed
 // parts with their body and frame rectangles); the name table becomes the

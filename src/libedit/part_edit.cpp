@@ -89,6 +89,7 @@ void libedit_reset(LibEdit* ed) {
     ed->names.clear();
     ed->converted = 0;
     ed->current_item = nullptr;
+    ed->entries_unsaved = false;
     for (List** copy : {&ed->template_graphics, &ed->template_fields}) {
         if (*copy) free_SchItem_list(nullptr, copy);
         *copy = nullptr;
@@ -167,6 +168,7 @@ int libedit_save_library(LibEdit* ed, const char* file_name) {
     set_Library_file_name(library, file_name);
     // The saved state is what a later load drops back to.
     libedit_checkpoint_part(ed, &ed->load_copy);
+    ed->entries_unsaved = false;
     schema_clear_modified(libedit_schema(ed));
     return 0;
 }
@@ -209,7 +211,7 @@ bool libedit_load_part(LibEdit* ed, LibEntry* entry, bool check) {
     Schema* schema = libedit_schema(ed);
     if (!schema) return false;
     if (!schema->sheet) {
-        schema_clear_modified(schema);
+        if (!ed->entries_unsaved) schema_clear_modified(schema);
         return true;
     }
     edit_clear_buffer(schema);
@@ -237,7 +239,8 @@ bool libedit_load_part(LibEdit* ed, LibEntry* entry, bool check) {
     ed->undo.valid = 0;
     if (ed->session) ed->session->host->enable_undo(false);
     ed->converted = 0;
-    schema_clear_modified(schema);
+    // Only the part's contents went back: changed entries still await a save.
+    if (!ed->entries_unsaved) schema_clear_modified(schema);
     return true;
 }
 

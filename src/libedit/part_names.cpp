@@ -97,6 +97,7 @@ LibEntry* libedit_add_name(LibEdit* ed, const char* name) {
         names_table_add(ed, entry);
         insert_entry(ed, entry);
         if (ed->journal.open) ed->journal.changes.push_back({NameChange::ADDED, entry, {}});
+        ed->entries_unsaved = true;
         libedit_mark_modified(ed);
         ed->host->names_changed();
     }
@@ -128,6 +129,7 @@ bool libedit_delete_name(LibEdit* ed, const char* name) {
         libedit_end_tools(ed);  // they hold the layout that goes
         libedit_clear_sheet(ed);
     }
+    ed->entries_unsaved = true;
     libedit_mark_modified(ed);
     names_refreshed(ed);
     return true;
@@ -151,6 +153,7 @@ bool libedit_rename(LibEdit* ed, const char* from, const char* to) {
     insert_entry(ed, entry);
     names_table_add(ed, entry);
     libedit_refresh_references(ed, part, to);
+    ed->entries_unsaved = true;
     libedit_mark_modified(ed);
     edit_clear_buffer(libedit_schema(ed));
     names_refreshed(ed);

@@ -122,6 +122,7 @@ bool libedit_write_fields(LibEdit* ed, const std::vector<std::string>& values) {
         placed->attributes = nullptr;
         copy_Attribute_list(last->attributes, &placed->attributes);
     }
+    ed->entries_unsaved = true;
     libedit_mark_modified(ed);
     libedit_redraw(ed);
     return true;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "foundation/list.h"
+#include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/libedit_items.h"
 #include "libedit_fixture.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -123,6 +125,36 @@ TEST_F(PartEditTest, LoadingAnotherPartAsksAboutUnsavedEditsAndNoChangesNothing)
     EXPECT_STREQ(a->prefix.get(), "U");
     EXPECT_STREQ(libedit_part_name(&ed), "B");
     EXPECT_FALSE(schema_is_modified(doc()));
+}
+
+TEST_F(PartEditTest, DroppingThePartsEditsKeepsTheDocumentModifiedWhileEntriesAreUnsaved) {
+    tn_test::TempDir dir;
+    add_part("A", 1, 2000, 2000, false);
+    add_part("B", 1, 3000, 3000, false);
+    get_part("A");
+    // A renamed entry is not part of the part: Yes keeps it, so the save question must stay.
+    ASSERT_TRUE(libedit_rename(&ed, "A", "A2"));
+    script_answers({ANSWER_YES});
+    get_part("B");
+    EXPECT_NE(find_LibEntry(lib(), "A2"), nullptr);
+    EXPECT_TRUE(schema_is_modified(doc()));
+
+    // Saved, then a field written into the entries: the same holds for it.
+    ASSERT_EQ(libedit_save_library(&ed, dir.file("saved.clb").c_str()), 0);
+    proper_set(NB_FIELD_NAME, 3, 0);
+    ASSERT_TRUE(libedit_write_fields(&ed, {"10k"}));
+    script_answers({ANSWER_YES});
+    get_part("A2");
+    EXPECT_TRUE(schema_is_modified(doc()));
+
+    // With the entries saved, dropping a part's edits leaves nothing unsaved.
+    ASSERT_EQ(libedit_save_library(&ed, dir.file("saved.clb").c_str()), 0);
+    libedit_set_prefix(&ed, "EDITED");
+    ASSERT_TRUE(schema_is_modified(doc()));
+    script_answers({ANSWER_YES});
+    get_part("B");
+    EXPECT_FALSE(schema_is_modified(doc()));
+    EXPECT_STREQ(find_LibEntry(lib(), "A2")->part->prefix.get(), "U");
 }
 
 TEST_F(PartEditTest, LoadingChecksThePinNumbersOfThePartShown) {

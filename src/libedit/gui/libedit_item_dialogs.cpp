@@ -868,6 +868,14 @@ void libedit_open_pin_dialog(EditCanvas* canvas, PlacedPart* placed, Pin* pin) {
                  [canvas] { pin_dialog_reload(canvas); }, word_of(canvas)});
 }
 
+void libedit_pinout_refresh(EditCanvas* canvas) {
+    // Its rows and fields belong to the part under edit: another part
+    // loaded must not leave the old part's values for Apply to write.
+    if (!libedit_pinout || owner(libedit_pinout) != canvas) return;
+    form_dialog(libedit_pinout)->Read();
+    fill_pinout(picked(form_dialog(libedit_pinout)->form(), PO_PINS));
+}
+
 void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item) {
     if (!canvas || !item) return;
     // An open dialog only changes the item its Change acts on.

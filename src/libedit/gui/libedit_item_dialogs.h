@@ -51,6 +51,9 @@ bool libedit_item_command(long id);
 // Add/Edit Pin for a pin of the part (Change) or a new one (pin null: Add).
 // An open dialog is left as it is; it acts on the pin kept last.
 void libedit_open_pin_dialog(EditCanvas* canvas, PlacedPart* placed, Pin* pin);
+// An open View/Edit Pinout of the canvas lists the pins of the part under
+// edit again (the row chosen kept when the part still has it).
+void libedit_pinout_refresh(EditCanvas* canvas);
 // The dialog of a text, IEEE symbol or title-block control of the canvas
 // (the editor has made it the item under edit).
 void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item);

@@ -40,6 +40,7 @@ public:
     ~WindowHost() override { blink_timer_.Stop(); }
     void part_changed() override {
         libedit_partinfo_refresh(canvas_);
+        libedit_pinout_refresh(canvas_);
         canvas_update_title(canvas_);
     }
     void names_changed() override { names_dialog_refill(canvas_); }

@@ -30,6 +30,7 @@
 #include "libedit/gui/libedit_item_dialogs.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit.h"
+#include "libedit/libedit_dialogs.h"
 #include "libedit/libedit_edit.h"
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_pins.h"
@@ -275,6 +276,33 @@ TEST_F(LibraryItems, ThePinoutAppliesTheRowChosenAndFindPinGoesToAPin) {
         const wxPoint at = wxGetMousePosition();
         return std::abs(at.x - want.x) <= 2 && std::abs(at.y - want.y) <= 2;
     }));
+}
+
+TEST_F(LibraryItems, AnOpenPinoutFollowsThePartLoadedSoApplyChangesOnlyWhatItShows) {
+    FormDialog* pinout = opened(libedit_pinout, LIBEDIT_CMD_PINOUT);
+    ASSERT_NE(pinout, nullptr);
+    auto* list = static_cast<wxListBox*>(pinout->Item(PO_PINS));
+    ASSERT_EQ(list->GetCount(), 2u);
+    list->SetSelection(1);
+    libedit_command(20007);
+    EXPECT_EQ(control_get_text(pinout->Item(PO_REF)), "2");
+
+    ASSERT_EQ(libedit_get_part(ed(), "LM358"), GET_PART_LOADED);
+    Part* loaded = libedit_part(ed());
+    ASSERT_NE(loaded, part);
+    ASSERT_EQ(list->GetCount(), 5u);
+    EXPECT_EQ(list->GetSelection(), 1);
+    Pin* pin = pinout_pin(ed(), false, 1);
+    ASSERT_NE(pin, nullptr);
+    EXPECT_EQ(control_get_text(pinout->Item(PO_REF)),
+              pinout_fields_of(pin, loaded->devices).numbers);
+    EXPECT_EQ(control_get_text(pinout->Item(PO_NAME)), pin->name.get());
+    // Apply on the row shown writes the new part's own values back: nothing changes.
+    const std::string before = pinout_line(pin, loaded->devices);
+    click(pinout->ButtonFor(20009));
+    EXPECT_EQ(pinout_line(pinout_pin(ed(), false, 1), loaded->devices), before);
+    EXPECT_EQ(pinout_lines(&canvas->libedit, false)[0], list->GetString(0).utf8_string());
+    hide_dialog(libedit_pinout);
 }
 
 TEST_F(LibraryItems, ThePrefixAndTheUserFieldsOfThePart) {

@@ -1,10 +1,12 @@
 // The configuration property store: the block of values, the INI text
 // forms, reading and writing the INI file, the getters and the setter.
 #include <strings.h>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -709,4 +711,75 @@ void config_free() {
     for (int id : {FIELD_NAME, LIBS, THE_PROJ, THE_LIB, PART_PALETTE_LIB, PART_PALETTE_PART})
         clear_text_list(id);
     free_system_fonts();
+}
+
+// ---------------------------------------------------------------------------
+// Snapshots
+
+struct PropertySnapshot::Saved {
+    int id = 0;
+    int32_t value = 0;
+    double real = 0.0;
+    std::string text;
+    std::vector<int32_t> slots;
+    std::vector<std::optional<std::string>> texts;  // none: an empty slot
+};
+
+namespace {
+std::vector<int> every_property() {
+    std::vector<int> ids;
+    for (int id = 1; id <= PROPERTY_COUNT; ++id) ids.push_back(id);
+    return ids;
+}
+
+// A cell's text; empty for a property that is not a text.
+std::string text_of(const Cell& c) { return c.text.empty() ? std::string() : c.text.data(); }
+}  // namespace
+
+PropertySnapshot::PropertySnapshot() : PropertySnapshot(every_property()) {}
+
+// The font list is not a value of the block (its records belong to the
+// documents' texts too) and is not taken.
+PropertySnapshot::PropertySnapshot(const std::vector<int>& ids) {
+    for (int id : ids) {
+        if (!has_field(id) || id == SYSTEM_FONT) continue;
+        const Cell& c = cell(id);
+        Saved s{id, c.value, c.real, text_of(c), c.slots, {}};
+        for (const char* t : c.texts)
+            s.texts.push_back(t ? std::optional<std::string>(t) : std::nullopt);
+        saved_.push_back(std::move(s));
+    }
+}
+
+PropertySnapshot::~PropertySnapshot() = default;
+
+void PropertySnapshot::retake(const std::vector<int>& ids) {
+    for (Saved& s : saved_) {
+        if (std::find(ids.begin(), ids.end(), s.id) == ids.end()) continue;
+        const Cell& c = cell(s.id);
+        s.value = c.value;
+        s.real = c.real;
+        s.text = text_of(c);
+        s.slots = c.slots;
+        for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i)
+            s.texts[i] = c.texts[i] ? std::optional<std::string>(c.texts[i]) : std::nullopt;
+    }
+}
+
+void PropertySnapshot::restore() const {
+    for (const Saved& s : saved_) {
+        Cell& c = cell(s.id);
+        c.value = s.value;
+        c.real = s.real;
+        // Into the text's own buffer: its address is handed out and never moves.
+        if (!c.text.empty()) {
+            std::memcpy(c.text.data(), s.text.c_str(), std::min(s.text.size() + 1, c.text.size()));
+            c.text.back() = '\0';
+        }
+        c.slots = s.slots;
+        for (size_t i = 0; i < c.texts.size() && i < s.texts.size(); ++i) {
+            std::free(c.texts[i]);
+            c.texts[i] = s.texts[i] ? str_dup(s.texts[i]->c_str()) : nullptr;
+        }
+    }
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 struct List;
 struct Font;
@@ -478,10 +479,10 @@ enum class PropKind : uint8_t {
 struct PropertyInfo {
     const char* key;  // static text, not owned
     PropKind kind;
-    uint16_t size;         // text capacity in bytes, or number of list slots
-    bool stored;           // kept in the INI file (section "TESSARON")
-    int32_t int_default;   // scalar kinds; the fill value of flag and int lists
-    double real_default;   // DOUBLE
+    uint16_t size;             // text capacity in bytes, or number of list slots
+    bool stored;               // kept in the INI file (section "TESSARON")
+    int32_t int_default;       // scalar kinds; the fill value of flag and int lists
+    double real_default;       // DOUBLE
     const char* text_default;  // TEXT; static text, not owned
 };
 
@@ -545,8 +546,8 @@ public:
     enum class Type : uint8_t { INTEGER, REAL, TEXT, FONT_LIST };
 
     template <class T>
-        requires(std::is_integral_v<T> || std::is_enum_v<T>)
-    PropArg(T v) : type_(Type::INTEGER), integer_(static_cast<int64_t>(v)) {}
+    requires(std::is_integral_v<T> || std::is_enum_v<T>) PropArg(T v)
+        : type_(Type::INTEGER), integer_(static_cast<int64_t>(v)) {}
     PropArg(double v) : type_(Type::REAL), real_(v) {}
     PropArg(float v) : type_(Type::REAL), real_(v) {}
     PropArg(const char* v) : type_(Type::TEXT), text_(v) {}
@@ -578,6 +579,41 @@ void proper_set(const Args&... args) {
         proper_set_args(list, sizeof...(Args));
     }
 }
+
+// Stores like proper_set without writing the INI file: a live value that a
+// later proper_set (or nothing) makes lasting.
+template <class... Args>
+void proper_set_live(const Args&... args) {
+    const uint8_t writing = config_write_flag;
+    config_write_flag = 0;
+    proper_set(args...);
+    config_write_flag = writing;
+}
+
+// A copy of property values held in memory (texts and list slots copied),
+// put back by restore() without writing the INI file: what Cancel of a
+// settings dialog returns to. What was written to the INI file meanwhile
+// stays written.
+class PropertySnapshot {
+public:
+    // Every property that holds a value.
+    PropertySnapshot();
+    // Only these ids.
+    explicit PropertySnapshot(const std::vector<int>& ids);
+    ~PropertySnapshot();
+    PropertySnapshot(const PropertySnapshot&) = delete;
+    PropertySnapshot& operator=(const PropertySnapshot&) = delete;
+
+    void restore() const;
+    // The saved values of these ids become their values now (what was
+    // stored for good is what a later restore returns to).
+    void retake(const std::vector<int>& ids);
+
+    struct Saved;
+
+private:
+    std::vector<Saved> saved_;
+};
 
 // ---------------------------------------------------------------------------
 // INI access

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/selection.h"
+#include "editor/sheet_modes.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "libedit/libedit.h"
@@ -124,6 +125,7 @@ bool libedit_delete_name(LibEdit* ed, const char* name) {
         else
             release_part_slot(&ed->load_copy);
         ed->load_copy.valid = 1;
+        libedit_end_tools(ed);  // they hold the layout that goes
         libedit_clear_sheet(ed);
     }
     libedit_mark_modified(ed);
@@ -203,6 +205,8 @@ void names_journal_revert(LibEdit* ed) {
                 break;
         }
     }
+    // What was saved meanwhile differs from what the library holds now.
+    if (!journal.changes.empty()) libedit_mark_modified(ed);
     journal.changes.clear();
     if (journal.load_copy.valid) {
         release_part_slot(&ed->load_copy);
@@ -211,6 +215,7 @@ void names_journal_revert(LibEdit* ed) {
     // The sheet shows the part again under the name it showed.
     if (journal.part && !journal.shown.empty()) {
         if (LibEntry* shown = find_LibPart(library, journal.part, journal.shown.c_str())) {
+            libedit_end_tools(ed);  // they hold the layout that goes
             libedit_clear_sheet(ed);
             libedit_attach_part(ed, shown, journal.shown.c_str());
         }
@@ -266,6 +271,10 @@ bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
     if (!source || !source->part) return false;
     Part* from = source->part;
     Part* target = libedit_part(ed);
+    // The tools hold the drawing and the layout this replaces.
+    libedit_end_tools(ed);
+    // Undo puts back the drawing this replaces, not an older state.
+    edit_checkpoint(ed->session);
     if (target && options.free_current) {
         const bool normal =
             options.normal_row == VECTORS_TO_NORMAL || options.convert_row == VECTORS_TO_NORMAL;

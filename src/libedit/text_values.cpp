@@ -317,6 +317,31 @@ SchItem* libedit_item_under_edit(const LibEdit* ed) {
     return part && (in_set(part->normal, item) || in_set(part->convert, item)) ? item : nullptr;
 }
 
+namespace {
+
+// The item under edit, in a body the part holds alone: a body another part
+// shares is copied for the part first (as every drawing tool does), so the
+// change stays the part's; the copy's item at the same place is returned.
+SchItem* owned_item_under_edit(LibEdit* ed) {
+    SchItem* item = libedit_item_under_edit(ed);
+    Part* part = item && ed->session->kind != 3 ? libedit_part(ed) : nullptr;
+    if (!part) return item;
+    const bool converted = !in_set(part->normal, item);
+    Vectors* set = converted ? part->convert : part->normal;
+    if (set->refs <= 1) return item;
+    size_t index = 0;
+    for (const SchItem* it : list_items<SchItem>(set->items)) {
+        if (it == item) break;
+        ++index;
+    }
+    List* own = part_body_items(ed, converted);
+    for (SchItem* it : list_items<SchItem>(own))
+        if (index-- == 0) return ed->current_item = it;
+    return nullptr;
+}
+
+}  // namespace
+
 void libedit_show_item_dialog(LibEdit* ed, SchItem* item) {
     if (!item || item->type != TEXT_ITEM) return;
     ed->current_item = item;
@@ -328,6 +353,7 @@ bool libedit_change_text(LibEdit* ed, const TextValues& values) {
     if (!item || item->type != TEXT_ITEM) return false;
     text_values_store(values);
     edit_checkpoint(ed->session);
+    if (!(item = owned_item_under_edit(ed))) return false;
     Text* text = as_Text(item);
     text->string = values.text;
     text->size = TextSize{static_cast<int16_t>(std::clamp(values.xsize, 0, 32767)),
@@ -344,6 +370,7 @@ bool libedit_change_ieee(LibEdit* ed, const IeeeValues& values) {
     if (!is_ieee_symbol(item)) return false;
     ieee_values_store(values);
     edit_checkpoint(ed->session);
+    if (!(item = owned_item_under_edit(ed))) return false;
     Text* symbol = as_Text(item);
     symbol->string = std::string(1, ieee_letter_of_row(values.row));
     symbol->size = TextSize{static_cast<int16_t>(std::clamp(values.xsize, 0, 32767)),

@@ -14,6 +14,7 @@
 #include "render/printer_settings.h"
 #include "render/printing.h"
 #include "toolkit/asking.h"
+#include "toolkit/res_dialogs.h"
 
 namespace {
 
@@ -125,5 +126,8 @@ std::string preview_page_text(const PreviewState& state) {
 void print_preview_proc(wxWindow* parent, PrintJob& job) {
     PreviewDialog dialog(parent, job);
     dialog.CentreOnParent();
+    // Open, it is found by its window; a second opening brings it forward.
+    res_dialog_opened(RES_PRINT_PREVIEW, &dialog);
     ask_modal(&dialog);
+    res_dialog_closed(&dialog);
 }

@@ -12,6 +12,7 @@
 #include <wx/snglinst.h>
 #include <wx/utils.h>
 
+#include "dialogs/resource_dialogs.h"
 #include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/log.h"
@@ -179,6 +180,7 @@ bool MyApp::OnInit() {
     if (proper_get(SHOW_PART_PALETTE)) frame->ShowPalette(true);
     SetTopWindow(frame);
     autosave_start();
+    start_tips_timer();
     if (options.libedit)
         new_library_child(options.libedit_file.empty() ? nullptr : options.libedit_file.c_str());
     if (options.templ)
@@ -188,6 +190,7 @@ bool MyApp::OnInit() {
 
 int MyApp::OnExit() {
     server_.reset();
+    close_help();
     free_open_libraries();
     config_free();
     return wxApp::OnExit();

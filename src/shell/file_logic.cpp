@@ -55,8 +55,9 @@ int autosave_rotate(const std::string& file, int nb_back, int (*write)(void*, FI
         if (file_access(from.c_str(), 0) == 0)
             std::rename(from.c_str(), autosave_copy_name(file, n + 1).c_str());
     }
-    return write_atomically(autosave_copy_name(file, 1).c_str(), "wb",
-                            [&](FILE* out) { return write(data, out); }, false);
+    return write_atomically(
+        autosave_copy_name(file, 1).c_str(), "wb", [&](FILE* out) { return write(data, out); },
+        false);
 }
 
 std::string prompt_text(const char* text) {
@@ -70,13 +71,10 @@ std::string prompt_text(const char* text) {
 
 std::string font_description(const Font* font) {
     if (!font) return {};
-    std::string style;
-    if (font->weight >= 700) style += "Bold ";
-    if (font->italic) style += "Italic ";
-    if (font->underline) style += "Underline ";
-    if (font->strike_out) style += "StrikeOut ";
-    if (style.empty()) style = "Regular";
-    else style.pop_back();
+    std::string style = font->weight < 400 ? "Light" : font->weight < 700 ? "Normal" : "Bold";
+    if (font->italic) style += ",Italic";
+    if (font->underline) style += ",Underline";
+    if (font->strike_out) style += ",Strikeout";
     int size = font->size < 0 ? -font->size : font->size;
     char text[FONT_FACE_SIZE + 64];
     std::snprintf(text, sizeof text, "%s,%dpts,%s", font->face_name, size / 10, style.c_str());
@@ -91,11 +89,15 @@ constexpr int FIELD_COUNT = 26;
 
 int title_fields_write(Schema* schema, const char* file_name) {
     if (!schema) return 68;
-    return write_atomically(file_name, "w", [&](FILE* out) {
-        for (int i = 1; i <= FIELD_COUNT; ++i) std::fprintf(out, "\"%s\",", schema_field(schema, i));
-        put_newline(out);
-        return 0;
-    }, false);
+    return write_atomically(
+        file_name, "w",
+        [&](FILE* out) {
+            for (int i = 1; i <= FIELD_COUNT; ++i)
+                std::fprintf(out, "\"%s\",", schema_field(schema, i));
+            put_newline(out);
+            return 0;
+        },
+        false);
 }
 
 int title_fields_read(Schema* schema, const char* file_name) {

@@ -125,6 +125,13 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
     Bind(wxEVT_CLOSE_WINDOW, &MyFrame::OnClose, this);
     Bind(wxEVT_DROP_FILES, &MyFrame::OnDropFiles, this);
     Bind(wxEVT_TIMER, &MyFrame::OnAutosave, this);
+    // F1 opens the help of what the user is doing: the current mode's page.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_F1 && event.GetModifiers() == wxMOD_NONE)
+            show_mode_help(paint_zone);
+        else
+            event.Skip();
+    });
     RefreshMenus(GetMenuBar(), nullptr);
 }
 
@@ -231,6 +238,9 @@ MyChild::MyChild(MyFrame* parent, int kind, const wxString& title)
     SetMenuBar(parent->MakeMenuBar(kind));
     my_children.push_back(this);
     paint_zone = canvas;
+    // The new child is the one the user works in: its canvas takes the keys
+    // (F1 among them) also when the child opens into a frame already shown.
+    canvas->SetFocus();
     DragAcceptFiles(true);
     Bind(wxEVT_DROP_FILES, [](wxDropFilesEvent& event) {
         for (int i = 0; i < event.GetNumberOfFiles(); ++i)

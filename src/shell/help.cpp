@@ -1,16 +1,21 @@
 // Help through the HTML help controller, at the numeric contexts the
-// commands and dialogs name. The book is looked for beside the INI file and
-// beside the program, under the help file's name with the suffix of an HTML
-// help book (".htb" archive or ".hhp" project).
+// commands, dialogs and editing modes name. The book, "Tessaron.htb" (or
+// its unpacked project "Tessaron.hhp"), is looked for beside the INI file
+// and beside the program; F1 opens the page of what the user is doing.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <wx/filename.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/stdpaths.h>
 
+#include "editor/tool_mode.h"
 #include "foundation/log.h"
-#include "foundation/properties.h"
+#include "platform/profile.h"
+#include "shell/commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 
@@ -19,16 +24,47 @@ namespace {
 std::unique_ptr<wxHtmlHelpController> controller;
 std::string loaded_book;
 
+// The help pages of the editing modes: the page of the mode on top of a
+// canvas's stack, else the page of the canvas's editor.
+struct ModeHelp {
+    const char* mode;
+    long context;
+};
+constexpr ModeHelp mode_help[] = {
+    {"Main Mode", HELP_SHEET_EDITOR},
+    {"Add Wires,...", 2001},
+    {"Add Junction", 2002},
+    {"Add No Connect", 2003},
+    {"Add Power", 2004},
+    {"Add Port", 2005},
+    {"Add Net", 2006},
+    {"Add Netprop", 2007},
+    {"Add Part", 2008},
+    {"Add Sheet", 2009},
+    {"Add Text", 2010},
+    {"Enter Sheet", 2011},
+    {"Zoom", 2012},
+    {"Zoom Area", 2012},
+    {"Find Item", 2013},
+    {"Place Book Mark", 2014},
+    {"Libedit Main Mode", HELP_LIBRARY_EDITOR},
+    {"Add Vectors ,...", 2021},
+    {"Add Body", 2022},
+};
+
+// The directories the program's own files are looked for in: the INI
+// file's, then the program's.
+std::vector<wxString> program_file_dirs() {
+    return {wxString::FromUTF8(profile_directory()),
+            wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath()};
+}
+
 // The book for the help file, or empty when none is installed.
 wxString find_book(const char* help_file) {
-    wxFileName name(wxString::FromUTF8(help_file));
-    wxArrayString dirs;
-    const char* config_dir = strproper_get(DIR_CONFIG);
-    if (config_dir && *config_dir) dirs.Add(wxString::FromUTF8(config_dir));
-    dirs.Add(wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath());
-    for (const wxString& dir : dirs) {
+    const wxString name = wxFileName(wxString::FromUTF8(help_file)).GetName();
+    for (const wxString& dir : program_file_dirs()) {
         for (const char* ext : {"htb", "hhp"}) {
-            wxFileName candidate(dir, name.GetName(), wxString::FromUTF8(ext));
+            wxFileName candidate(dir, name, wxString::FromUTF8(ext));
             if (candidate.FileExists()) return candidate.GetFullPath();
         }
     }
@@ -36,6 +72,41 @@ wxString find_book(const char* help_file) {
 }
 
 }  // namespace
+
+std::string program_file_path(const char* name) {
+    for (const wxString& dir : program_file_dirs()) {
+        wxFileName candidate(dir, wxString::FromUTF8(name));
+        if (candidate.FileExists()) return candidate.GetFullPath().utf8_string();
+    }
+    return {};
+}
+
+long mode_help_context(const char* mode_name, int canvas_kind) {
+    if (mode_name)
+        for (const ModeHelp& help : mode_help)
+            if (std::string(help.mode) == mode_name) return help.context;
+    switch (canvas_kind) {
+        case CANVAS_SHEET: return HELP_SHEET_EDITOR;
+        case CANVAS_LIBRARY: return HELP_LIBRARY_EDITOR;
+        case CANVAS_TEMPLATE: return HELP_TEMPLATE_EDITOR;
+        default: return 0;
+    }
+}
+
+std::vector<long> mode_help_contexts() {
+    std::vector<long> contexts = {HELP_SHEET_EDITOR, HELP_LIBRARY_EDITOR, HELP_TEMPLATE_EDITOR};
+    for (const ModeHelp& help : mode_help) contexts.push_back(help.context);
+    return contexts;
+}
+
+void show_mode_help(EditCanvas* canvas) {
+    if (!canvas) {
+        show_help("Tessaron.hlp", 0);
+        return;
+    }
+    const char* mode = canvas->myPile.empty() ? nullptr : canvas->myPile.back()->mode->name;
+    show_help("Tessaron.hlp", mode_help_context(mode, canvas->kind));
+}
 
 void show_help(const char* help_file, long context) {
     if (!help_file || !*help_file) help_file = "Tessaron.hlp";
@@ -47,6 +118,9 @@ void show_help(const char* help_file, long context) {
         return;
     }
     if (!controller || loaded_book != book.utf8_string()) {
+        // The packed book is a zip archive.
+        static bool archives = (wxFileSystem::AddHandler(new wxArchiveFSHandler), true);
+        (void)archives;
         controller = std::make_unique<wxHtmlHelpController>();
         if (!controller->AddBook(wxFileName(book))) {
             log_printf("Help book %s cannot be read.\n", book.utf8_string().c_str());
@@ -60,6 +134,11 @@ void show_help(const char* help_file, long context) {
         controller->DisplayContents();
     else if (context == 600001)
         controller->DisplayIndex();
-    else
-        controller->Display(static_cast<int>(context));
+    else if (!controller->Display(static_cast<int>(context)))
+        controller->DisplayContents();
+}
+
+void close_help() {
+    controller.reset();
+    loaded_book.clear();
 }

@@ -11,6 +11,7 @@
 #include <wx/aboutdlg.h>
 
 #include "dialogs/nav_dialogs.h"
+#include "dialogs/resource_dialogs.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "editor/selection.h"
@@ -77,7 +78,7 @@ void print_command(const CommandCall& call) {
 }
 
 void preview_command(const CommandCall& call) {
-    if (auto job = canvas_print_job(call.canvas)) print_preview_proc(main_frame, *job);
+    if (auto job = canvas_print_job(call.canvas)) show_print_preview(main_frame, *job);
 }
 
 void exit_command(const CommandCall&) {
@@ -138,10 +139,13 @@ void power_command(const CommandCall& call) {
 }
 
 // A palette entry places its own part and becomes the palette's current
-// entry; Place > Part places the current entry's part.
+// entry; Place > Part opens Load Part, where the part is chosen.
 void place_part_command(const CommandCall& call) {
-    if (call.argument >= ARG_PALETTE_FIRST)
-        palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
+    if (call.argument < ARG_PALETTE_FIRST) {
+        show_load_part();
+        return;
+    }
+    palette_select(static_cast<int>(call.argument - ARG_PALETTE_FIRST));
     start_part_from_palette(session(call), palette_selected());
 }
 
@@ -294,6 +298,11 @@ const std::vector<CommandRow>& command_rows() {
         {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_TEXT, libedit_menu_command, T, DOC},
         {TEMPLATE_CMD_CONTROLS, libedit_menu_command, T, DOC},
+
+        // Options
+        {CMD_SETUP, [](C) { show_preferences(); }, ALL},
+        {CMD_STATISTICS, [](C) { show_stats(); }, ED},
+        {CMD_TIPS, [](C) { show_daytips(); }, ALL},
 
         // Window
         {CMD_CASCADE, [](C) { main_frame->Cascade(); }, ALL},

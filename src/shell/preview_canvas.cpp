@@ -1,18 +1,23 @@
 #include "shell/preview_canvas.h"
 
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
 #include "model/items/libutil.h"
 
-PreviewCanvas::PreviewCanvas(wxWindow* frame, int x, int y, int width, int height, long,
-                             int mode_)
+PreviewCanvas::PreviewCanvas(wxWindow* frame, int x, int y, int width, int height, long, int mode_)
     : EditCanvas(frame, CANVAS_PREVIEW), mode(mode_) {
     SetSize(x, y, width, height);
     // A preview shows, it does not scroll.
     ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_NEVER);
 }
+
+namespace {
+constexpr int32_t PREVIEW_ORIGIN = 50000;  // world units: five inches
+}  // namespace
 
 bool preview_show_part(PreviewCanvas* preview, const char* library, const char* part_name,
                        int converted, int repaint_now) {
@@ -26,6 +31,12 @@ bool preview_show_part(PreviewCanvas* preview, const char* library, const char* 
         PlacedPart* placed = nullptr;
         if (setup_new_part(schema, library, part_name, &placed, part, entry) == 0 && placed) {
             if (converted) placed->flags |= PL_CONVERT;
+            // Into the sheet, away from its corner: a view cannot scroll
+            // beyond the sheet to centre a part standing at the origin.
+            Matrix into_sheet;
+            matrix_identity(&into_sheet);
+            matrix_translate(&into_sheet, PREVIEW_ORIGIN, PREVIEW_ORIGIN);
+            matrix_SchItem(placed, &into_sheet);
             dlist_append(schema->current->items, placed);
             shown = true;
         }

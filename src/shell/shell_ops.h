@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/geometry.h"
 
@@ -110,7 +111,8 @@ void empty_canvas_hook();
 Point log_window_place(const Rect& frame, const Rect& work_area, int width, int height);
 
 // --- fonts and title fields -----------------------------------------------------------
-// "%s,%dpts,%s": face, size in points, style words.
+// "%s,%dpts,%s": face, size in points, weight ("Light", "Normal" or "Bold") and
+// ",Italic", ",Underline", ",Strikeout" for each flag.
 std::string font_description(const Font* font);
 // The platform font dialog for the font of that id; the id of the chosen
 // font (found or added in the list), or the given id when cancelled.
@@ -126,5 +128,22 @@ int title_fields_write(Schema* schema, const char* file_name);
 
 // --- help ---------------------------------------------------------------------------------
 // Opens the help book at a numeric context (0 and 600000 the contents,
-// 600001 the search). Without an installed book, says so in the log.
+// 600001 the search; a context without a page shows the contents). Without
+// an installed book, says so in the log.
 void show_help(const char* help_file, long context);
+// Closes the help window and forgets the book (the end of the program).
+void close_help();
+// The help contexts of the editors' pages.
+constexpr long HELP_SHEET_EDITOR = 2000;
+constexpr long HELP_LIBRARY_EDITOR = 2020;
+constexpr long HELP_TEMPLATE_EDITOR = 2030;
+// The help context of an editing mode by its name, else of the editor of
+// that canvas kind; 0 (the contents) for neither.
+long mode_help_context(const char* mode_name, int canvas_kind);
+// Every context mode_help_context answers.
+std::vector<long> mode_help_contexts();
+// F1: the page of the canvas's current mode (the contents without a canvas).
+void show_mode_help(EditCanvas* canvas);
+// A file of the program's own (the help book, the tips) beside the INI
+// file or beside the program; empty when neither holds it.
+std::string program_file_path(const char* name);

@@ -3,8 +3,11 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
+#include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
+
+#include "toolkit/cell_tree.h"
 
 namespace {
 
@@ -24,6 +27,7 @@ std::string escaped(const wxString& text) {
 wxString value_of(wxWindow* window) {
     if (auto* text = dynamic_cast<wxTextCtrl*>(window)) return text->GetValue();
     if (auto* box = dynamic_cast<wxCheckBox*>(window)) return box->GetValue() ? "1" : "0";
+    if (auto* radio = dynamic_cast<wxRadioButton*>(window)) return radio->GetValue() ? "1" : "0";
     if (auto* choice = dynamic_cast<wxChoice*>(window)) return choice->GetStringSelection();
     if (auto* list = dynamic_cast<wxListBox*>(window)) {
         wxArrayInt lines;
@@ -42,6 +46,22 @@ void describe(wxWindow* window, int depth, std::string* out) {
             escaped(window->GetLabel()) + '\t' + std::to_string(r.x) + ' ' + std::to_string(r.y) +
             ' ' + std::to_string(r.width) + ' ' + std::to_string(r.height) + '\t' +
             (window->IsEnabled() ? "1" : "0") + '\t' + escaped(value_of(window)) + '\n';
+    // The rows of a list shown as a tree, as its children: their cells
+    // joined by " | " and the place of their first cell.
+    if (auto* tree = dynamic_cast<CellTree*>(window)) {
+        for (int row = 0; row < tree->RowCount(); ++row) {
+            wxRect cell = tree->CellRect(row, 0);
+            if (cell.IsEmpty()) continue;
+            cell.SetPosition(tree->GetMainWindow()->ClientToScreen(cell.GetPosition()));
+            wxString cells;
+            for (unsigned c = 0; c < tree->GetColumnCount(); ++c)
+                cells += (c ? " | " : "") + tree->Cell(row, static_cast<int>(c));
+            *out += std::to_string(depth + 1) + "\trow\t" + escaped(cells) + '\t' +
+                    std::to_string(cell.x) + ' ' + std::to_string(cell.y) + ' ' +
+                    std::to_string(cell.width) + ' ' + std::to_string(cell.height) + "\t1\t" +
+                    (tree->Selection() == row ? "1" : "0") + '\n';
+        }
+    }
     for (wxWindow* child : window->GetChildren())
         if (!child->IsTopLevel()) describe(child, depth + 1, out);
 }

@@ -7,9 +7,12 @@
 // while the TN_TEST environment variable is set.
 //
 // A line: depth, class, label, "x y width height" on the screen, enabled
-// (0 or 1), value (a text control's text, a check box's 0 or 1, a choice's
-// or list box's selected entries joined by ','), separated by tabs; a tab,
-// a line end and a backslash inside a field are written \t, \n and \\.
+// (0 or 1), value (a text control's text, a check box's or radio button's
+// 0 or 1, a choice's or list box's selected entries joined by ','),
+// separated by tabs; a tab, a line end and a backslash inside a field are
+// written \t, \n and \\. The rows of a list shown as a tree follow it as
+// its children of class "row": their cells joined by " | ", the place of
+// their first cell, and 1 as value when the row is selected.
 #include <string>
 
 std::string describe_windows();

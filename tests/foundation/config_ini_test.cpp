@@ -409,3 +409,35 @@ TEST_F(ConfigTest, FreeReleasesListTexts) {
 }
 
 }  // namespace
+
+// What Cancel of a settings dialog relies on: every kind comes back as it
+// was, list slots included (an emptied slot and a changed one), the live
+// values set meanwhile never reach the INI file, and a snapshot of some
+// properties leaves the others alone.
+TEST_F(ConfigTest, SnapshotsPutValuesBackWithoutTouchingTheIni) {
+    proper_set(GRID_STYLE, 1, ZOOM_CUT, 2.0, DIR_PROJECT, "/designs", FIELD_NAME, 2, "Tolerance",
+               COLOR_PARTFIELD, 1, 0x00FF00, NB_FIELD_NAME, 3, 0);
+    const std::string written = ini_text();
+    {
+        PropertySnapshot snapshot;
+        proper_set_live(GRID_STYLE, 0, ZOOM_CUT, 64.0, DIR_PROJECT, "/elsewhere", FIELD_NAME, 2,
+                        "Power", FIELD_NAME, 3, "New", COLOR_PARTFIELD, 1, 0x0000FF, NB_FIELD_NAME,
+                        4, 0);
+        EXPECT_EQ(ini_text(), written) << "a live value reached the INI file";
+        snapshot.restore();
+    }
+    EXPECT_EQ(proper_get(GRID_STYLE), 1);
+    EXPECT_EQ(fproper_get(ZOOM_CUT), 2.0);
+    EXPECT_STREQ(strproper_get(DIR_PROJECT), "/designs");
+    EXPECT_STREQ(strproper_get(FIELD_NAME, 2), "Tolerance");
+    EXPECT_STREQ(strproper_get(FIELD_NAME, 3), "");
+    EXPECT_EQ(proper_get(COLOR_PARTFIELD, 1), 0x00FF00);
+    EXPECT_EQ(proper_get(NB_FIELD_NAME), 3);
+    EXPECT_EQ(ini_text(), written);
+
+    PropertySnapshot some({GRID_STYLE});
+    proper_set_live(GRID_STYLE, 0, SHOW_GRID, 0, 0);
+    some.restore();
+    EXPECT_EQ(proper_get(GRID_STYLE), 1);
+    EXPECT_EQ(proper_get(SHOW_GRID), 0) << "a property outside the snapshot came back";
+}

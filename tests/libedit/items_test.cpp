@@ -285,6 +285,48 @@ TEST_F(ItemsTest, TextsAndSymbolsOfThePartChangeInTheirDialogs) {
     EXPECT_FALSE(libedit_change_text(&ed, values));
 }
 
+TEST_F(ItemsTest, ATextDialogChangesOnlyThePartUnderEditWhenItsDrawingIsShared) {
+    Part* part = library_part();
+    start_libedit_text_mode(&session, true, "A", 0, 500, 500, 0);
+    click(Point{11000, 11000});
+    start_add_ieee_mode(&session, 'A', 500, 500);
+    click(Point{12000, 12000});
+    // Another part of the library draws itself with the part's set, as a
+    // library file's reference to another part's drawing makes it.
+    Part* other = add_part("U2", 1, 4000, 3000, false);
+    auto share = [&] {
+        unref_Vectors(other->normal);
+        other->normal = part->normal;
+        ref_Vectors(other->normal);
+        return part->normal;
+    };
+    auto second = [](Vectors* set) {
+        return as_Text(static_cast<SchItem*>(dlist_head(set->items)->next->data));
+    };
+
+    Vectors* shared = share();
+    libedit_show_item_dialog(&ed, second(shared));
+    TextValues values = text_values_of(second(shared));
+    values.text = "B";
+    ASSERT_TRUE(libedit_change_text(&ed, values));
+    EXPECT_EQ(second(shared)->string, "A");
+    ASSERT_NE(part->normal, shared);
+    EXPECT_EQ(second(part->normal)->string, "B");
+    EXPECT_EQ(shared->refs, 1);
+
+    shared = share();
+    libedit_show_item_dialog(&ed, last_text(shared->items));
+    ASSERT_TRUE(libedit_change_ieee(&ed, IeeeValues{13, 300, 400}));
+    EXPECT_EQ(last_text(shared->items)->string, "A");
+    ASSERT_NE(part->normal, shared);
+    EXPECT_EQ(last_text(part->normal->items)->string, "R");
+    // Undo puts the part's drawing back, the other part's stays as it was.
+    libedit_undo(&ed);
+    EXPECT_EQ(last_text(part->normal->items)->string, "A");
+    EXPECT_EQ(other->normal, shared);
+    EXPECT_EQ(last_text(shared->items)->string, "A");
+}
+
 TEST_F(ItemsTest, AControlNeedsTheEdgesAndGoesIntoTheControls) {
     start(3);
     EXPECT_EQ(start_template_control_mode(&session, 10, 0, 500, 500, 0), nullptr);

@@ -2,15 +2,19 @@
 // drawings taken from another part.
 #include <gtest/gtest.h>
 
+#include "editor/sheet_modes.h"
 #include "foundation/list.h"
 #include "foundation/services.h"
+#include "libedit/libedit_items.h"
 #include "libedit_fixture.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
+#include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/vectors.h"
+#include "support/test_env.h"
 
 using namespace libedit_test;
 
@@ -131,6 +135,50 @@ TEST_F(NamesTest, TheCloseBoxReversesWhatTheDialogDidAndOkKeepsIt) {
     EXPECT_EQ(libedit_nb_names(&ed), 2);
 }
 
+TEST_F(NamesTest, NamesTakenBackAfterASaveLeaveTheDocumentToBeSavedAgain) {
+    tn_test::TempDir dir;
+    names_journal_open(&ed);
+    ASSERT_NE(libedit_add_name(&ed, "X"), nullptr);
+    ASSERT_EQ(libedit_save_library(&ed, dir.file("names.clb").c_str()), 0);
+    ASSERT_FALSE(schema_is_modified(doc()));
+    const int marks = host.modified;
+    names_journal_revert(&ed);
+    EXPECT_EQ(find_LibEntry(lib(), "X"), nullptr);
+    // The file holds the name the library no longer has.
+    EXPECT_TRUE(schema_is_modified(doc()));
+    EXPECT_GT(host.modified, marks);
+}
+
+// A change that lays the part out again ends a tool that holds a placed
+// part of the layout before (the Add Pin tool after its first click).
+TEST_F(NamesTest, ChangesThatLayThePartOutAgainEndTheToolsOfTheLayoutBefore) {
+    auto pin_tool_on_body = [&] {
+        ASSERT_NE(start_add_pin_mode(&session, 0, PIN_IN, nullptr, nullptr), nullptr);
+        click(Point{10000, 11000});
+        ASSERT_EQ(ModeCount(&session), 2);
+    };
+    pin_tool_on_body();
+    VectorOptions options;
+    ASSERT_TRUE(libedit_apply_vector_definition(&ed, find_LibEntry(lib(), "OTHER"), options));
+    EXPECT_EQ(ModeCount(&session), 1);
+    click(Point{10000, 11500});
+    EXPECT_EQ(pinlist_count(part->normal_pins), 2);
+
+    pin_tool_on_body();
+    names_journal_open(&ed);
+    ASSERT_NE(libedit_add_name(&ed, "X"), nullptr);
+    names_journal_revert(&ed);
+    EXPECT_EQ(ModeCount(&session), 1);
+    click(Point{10000, 11500});
+    EXPECT_EQ(pinlist_count(part->normal_pins), 2);
+
+    pin_tool_on_body();
+    script_answers({ANSWER_YES});
+    ASSERT_TRUE(libedit_delete_name(&ed, "A"));
+    EXPECT_EQ(ModeCount(&session), 1);
+    click(Point{10000, 11500});
+}
+
 // --- vector definitions ----------------------------------------------------------------------
 Vectors* set_of(int lines) {
     Vectors* set = new_Vectors();
@@ -184,6 +232,21 @@ TEST_F(NamesTest, BothDrawingsOnTheNormalBodyAreMergedThere) {
     EXPECT_EQ(part->convert, nullptr);
     EXPECT_EQ(other->normal->items->count, 1u);
     EXPECT_STREQ(libedit_part_name(&ed), "A");
+}
+
+TEST_F(NamesTest, UndoOfATakenDrawingPutsBackOnlyWhatItReplaced) {
+    ASSERT_TRUE(libedit_set_prefix(&ed, "R"));
+    VectorOptions options;
+    options.free_current = true;
+    ASSERT_TRUE(libedit_apply_vector_definition(&ed, find_LibEntry(lib(), "OTHER"), options));
+    ASSERT_EQ(part->normal->items->count, 1u);
+    const Line* taken = static_cast<const Line*>(dlist_head(part->normal->items)->data);
+    EXPECT_EQ(taken->end, (Point{3000, 3000}));
+    libedit_undo(&ed);
+    const Line* back = static_cast<const Line*>(dlist_head(part->normal->items)->data);
+    EXPECT_EQ(back->end, (Point{2000, 2000}));
+    // The edit before it stays.
+    EXPECT_STREQ(part->prefix.get(), "R");
 }
 
 TEST_F(NamesTest, AVectorDefinitionWithoutAPartMakesOneLikeTheSource) {

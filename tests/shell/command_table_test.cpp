@@ -83,7 +83,6 @@ const Named named_ids[] = {
 const std::map<int, unsigned> waiting = {
     {20068, BAR_SHEET}, {20069, BAR_SHEET}, {20070, BAR_SHEET},
     {20071, BAR_SHEET}, {20072, BAR_SHEET}, {20078, BAR_SHEET},
-    {20146, ANY_KIND},  {20330, ANY_KIND},  {20331, ANY_KIND},
 };
 
 // The canvas kinds where an id stands: its menu entries' bars.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,9 @@ TEST_F(ExampleEditing, TheStatusLineShowsWhereThePointerIs) {
     expect_region_matches(Shot("position.png"), "190x20+710+699", "status_position.png");
 }
 
-// Parts placed from the palette: its entry places its own part, and
-// Place > Part the palette's current one.
-TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceThePalettesPart) {
+// A palette entry places its own part; Place > Part places the part chosen
+// in Load Part.
+TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {
     write_ini({"DIR_PROJECT=" + dir.path().string(), "DIR_LIBRARY=" + dir.path().string(),
                "SHOW_PART_PALETTE=True", "NB_PART_PALETTE=2", "PART_PALETTE_LIB_0=parts",
                "PART_PALETTE_PART_0=CAP", "PART_PALETTE_CONV_0=False", "PART_PALETTE_LIB_1=parts",
@@ -42,13 +43,37 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceThePalettesPart) {
     click(ScreenPoint{int(p[0] + p[2] / 2), int(p[1] + p[3] - 12)});  // the second entry, RES
     click(map(Point{30000, 20000}));
     keys(frame, "Escape");
-    keys(frame, "ctrl+g");  // Place > Part: RES again
+    keys(frame, "ctrl+g");  // Place > Part: the capacitor found by name
+    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+    auto pattern = program.WaitFor(
+        [](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
+            bool inside = false;
+            for (const tn_test::Control& c : all) {
+                if (c.depth == 0) inside = c.label == "Load Part";
+                if (inside && c.kind == "wxTextCtrl") return c;
+            }
+            return std::nullopt;
+        },
+        "the pattern of Load Part");
+    auto libraries = program.WaitControl("Load Part", "Libraries");
+    ASSERT_TRUE(pattern && libraries);
+    libraries->h = 20;  // its first line: parts.clb
+    program.Click(*libraries);
+    program.TypeInto(*pattern, "CAP");
+    program.Keys("Return");
+    auto found = program.WaitControl("Load Part", "parts.clb | CAP");
+    ASSERT_TRUE(found);
+    program.Click(*found);
+    auto ok = program.WaitControl("Load Part", "&OK");
+    ASSERT_TRUE(ok);
+    program.Click(*ok);
+    ASSERT_TRUE(program.WaitGone("Load Part"));
     click(map(Point{30000, 24000}));
     keys(frame, "Escape");
     EXPECT_FALSE(program.HasWindow("Error")) << "a part was not found";
     keys(frame, "ctrl+s");
-    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 3; })) << PlacedParts("RES");
-    EXPECT_EQ(PlacedParts("CAP"), 1);
+    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; })) << PlacedParts("RES");
+    EXPECT_EQ(PlacedParts("CAP"), 2);
 }
 
 // A rectangle drawn round a part alone, its body, pins and texts, takes it.

@@ -2,7 +2,8 @@
 // resistor placed from the palette, wired to R1, moved with its wire,
 // copied and pasted, the paste undone, the sheet saved; the program started
 // again on the saved sheet. The saved sheet's nets are those of what was
-// drawn, and the settings changed before the restart are in force after it.
+// drawn, before the restart and after it, and the settings changed before
+// the restart are in force after it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -142,6 +143,14 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     EXPECT_FALSE(again.WaitWindow("Parts").empty()) << "the palette is closed again";
     EXPECT_TRUE(stands_at(frame_again, 30, 20, 940, 680)) << "the frame is not where it was left";
     EXPECT_FALSE(again.HasWindow("Error")) << "the saved sheet did not open";
+
+    // What the program reopened is what was drawn: its own save of it has
+    // the same nets.
+    std::filesystem::remove(sheet);
+    keys(frame_again, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; }))
+        << "the reopened sheet was not saved";
+    EXPECT_EQ(nets_of(sheet), expected);
 }
 
 }  // namespace

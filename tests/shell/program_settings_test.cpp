@@ -90,8 +90,15 @@ void put_log_behind(const std::string& log, const std::string& frame) {
 // A line the user must read brings the log window in front of the frame,
 // its long lines wrapped at the window's edge.
 TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
+    // A copy of the program installed without its help book.
+    const std::filesystem::path alone = std::filesystem::path(dir.path()) / "bin" / "tessaron";
+    std::filesystem::create_directories(alone.parent_path());
+    std::filesystem::copy_file(TN_PROGRAM, alone);
+    const char* other = std::getenv("TN_PROGRAM_UNDER_TEST");
+    if (!other || !*other) setenv("TN_PROGRAM_UNDER_TEST", alone.c_str(), 1);
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
+    if (!other || !*other) unsetenv("TN_PROGRAM_UNDER_TEST");
     const std::string frame = wait_started(program);
     const std::string log = program.WaitWindow("Tessaron Log");
     ASSERT_FALSE(frame.empty() || log.empty());

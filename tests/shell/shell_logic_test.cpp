@@ -222,10 +222,14 @@ TEST(FontDescription, NamesFaceSizeAndStyle) {
     font->size = -120;
     font->weight = 700;
     font->italic = 1;
-    EXPECT_EQ(font_description(font), "Arial,12pts,Bold Italic");
+    EXPECT_EQ(font_description(font), "Arial,12pts,Bold,Italic");
     font->weight = 400;
     font->italic = 0;
-    EXPECT_EQ(font_description(font), "Arial,12pts,Regular");
+    EXPECT_EQ(font_description(font), "Arial,12pts,Normal");
+    font->weight = 300;
+    font->underline = 1;
+    font->strike_out = 1;
+    EXPECT_EQ(font_description(font), "Arial,12pts,Light,Underline,Strikeout");
     EXPECT_EQ(font_description(nullptr), "");
     free_Font(font);
 }

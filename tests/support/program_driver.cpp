@@ -129,6 +129,28 @@ std::optional<Control> labelled_item(const std::vector<Control>& controls, const
     return best;
 }
 
+// The program shows a tip of the day at start unless its settings say
+// not to; a test that does not ask for it is a user who turned it off, so
+// that no tip box takes the keys meant for the frame. The settings then
+// name the project folder as well (as every installed file does), so that
+// the program reads them.
+void tips_off_unless_set(const std::string& config_dir) {
+    const fs::path ini = fs::path(config_dir) / "tessaron" / "Quib.ini";
+    std::error_code error;
+    std::string text = fs::exists(ini, error) ? read_text(ini.string()) : "";
+    if (text.find("\nTIPS_SHOW=") != std::string::npos || text.rfind("TIPS_SHOW=", 0) == 0) return;
+    std::string added = "TIPS_SHOW=False\n";
+    if (text.find("DIR_PROJECT=") == std::string::npos) added += "DIR_PROJECT=..\\demo\n";
+    const std::string section = "[TESSARON]\n";
+    const size_t at = text.find(section);
+    if (at == std::string::npos)
+        text = section + added + text;
+    else
+        text.insert(at + section.size(), added);
+    fs::create_directories(ini.parent_path());
+    write_text(ini.string(), text);
+}
+
 }  // namespace
 
 const std::string& private_display() {
@@ -191,6 +213,7 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
     for (std::string& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
     fs::create_directories(config_);
+    tips_off_unless_set(config_);
     // Printing goes to files only: the toolkit then never waits for a print
     // server that a test machine has not.
     fs::create_directories(fs::path(config_) / "gtk-3.0");

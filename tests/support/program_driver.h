@@ -59,7 +59,9 @@ public:
     Program& operator=(const Program&) = delete;
 
     // Starts the program with the arguments, in the working directory when
-    // one is given. TN_PROGRAM_UNDER_TEST=PATH in the environment starts
+    // one is given. Settings without TIPS_SHOW get TIPS_SHOW=False (and
+    // the default project folder, so that the program reads them): a tip
+    // box at start would take the keys meant for the frame. TN_PROGRAM_UNDER_TEST=PATH in the environment starts
     // another build instead (an older one, to see a test fail where a fault
     // is not mended).
     void Start(const std::vector<std::string>& args, const std::string& working_dir = "");

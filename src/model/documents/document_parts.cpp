@@ -2,6 +2,7 @@
 // library receives (a version of) every part that is placed.
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -109,7 +110,10 @@ LibEntry* add_own_entry(Schema* schema, const std::string& name, Part* part,
 std::string entry_next_version(const char* entry_name) {
     const char* at = std::strchr(entry_name, '@');
     if (!at) return std::string(entry_name) + "@000001";
+    // The number comes from a library file: a damaged or hostile one may hold
+    // anything, and the next version must neither wrap nor go below 1.
     long version = std::strtol(at + 1, nullptr, 10);
+    version = std::clamp(version, 0L, LONG_MAX - 1);
     char text[32];
     std::snprintf(text, sizeof text, "@%06ld", version + 1);
     return std::string(entry_name, static_cast<size_t>(at - entry_name)) + text;

@@ -37,8 +37,11 @@ protected:
                                tn_test::read_text(tn_test::data_path("dialogs/divider.asc")));
         write_with_bookmarks(sheet, sheet, {mark_a, mark_b});
         program.Start({sheet}, dir.path().string());
-        frame = program.WaitWindow("Tessaron Schematic Editor");
+        frame = wait_started(program);
         ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
+        // The start-up is over (no window it brings forward takes the menu's
+        // keys) and the sheet's first paint has fitted its view.
+        ASSERT_TRUE(settled_screenshot(frame, dir.file("opened.png")));
         ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
     }
 

@@ -279,7 +279,10 @@ TEST_F(LibraryItemsProgram, APartMadeWithPinsIsPlacedWiredAndRunsInNgspice) {
     ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
     ScreenMap map;
     ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b));
-    keys(frame, "ctrl+g");  // Place > Part: the palette's part
+    // The palette's entry places its part.
+    const auto entry = editor.WaitControl("Parts", "DIVIDER");
+    ASSERT_TRUE(entry);
+    editor.Click(*entry);
     click(map(at));
     keys(frame, "Escape");
     editor.Menu("alt+p w");  // Wire

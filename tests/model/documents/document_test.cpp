@@ -515,6 +515,14 @@ TEST_F(Parts, PlacingAPartKeepsOneOwnEntryPerVersion) {
     EXPECT_EQ(placed, nullptr);
 }
 
+// Version numbers come from library files: the next one never wraps.
+TEST(EntryVersions, CountUpAndStayInRange) {
+    EXPECT_EQ(entry_next_version("L1/7400"), "L1/7400@000001");
+    EXPECT_EQ(entry_next_version("L1/7400@000041"), "L1/7400@000042");
+    EXPECT_EQ(entry_next_version("L1/7400@-7"), "L1/7400@000001");
+    EXPECT_EQ(entry_next_version("L1/7400@99999999999999999999999"), "L1/7400@9223372036854775807");
+}
+
 // The own library takes the fonts of the source library; the source's part
 // keeps its own font numbers.
 TEST_F(Parts, PlacedPartFontsAreMergedWithoutTouchingTheSourceLibrary) {

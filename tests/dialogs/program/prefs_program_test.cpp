@@ -1,0 +1,213 @@
+// The Preferences and Load Part sheets, the tip of the day and the help as
+// a user meets them: the real program on the shipped example, driven with
+// real pointer and key events.
+//
+// Reference images live in tests/data/dialogs/; TN_REGENERATE_SHELL=1
+// rewrites them (look at every image before committing it).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/program_driver.h"
+#include "support/test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tn_test::Control;
+using tn_test::Program;
+
+class SheetProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+        project = dir.path() / "project";
+        config = dir.path() / "config";
+        fs::create_directories(project);
+        fs::create_directories(config / "tessaron");
+        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, project / file);
+    }
+
+    void settings(const std::string& more) {
+        tn_test::write_text(ini().string(), "[TESSARON]\nDIR_PROJECT=" + project.string() +
+                                                "\nDIR_LIBRARY=" + project.string() +
+                                                "\nBAK_FILE=False\n" + more);
+    }
+    fs::path ini() const { return config / "tessaron" / "Quib.ini"; }
+    std::string ini_text() const { return tn_test::read_text(ini().string()); }
+
+    void start(Program& program) {
+        program.Start({(project / "root.sch").string()}, project.string());
+        ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+    }
+    void exit(Program& program) {
+        program.Menu("alt+f x");
+        int status = -1;
+        ASSERT_TRUE(program.WaitExit(&status));
+        EXPECT_EQ(status, 0);
+    }
+    void click(Program& program, const std::string& window, const std::string& label) {
+        auto control = program.WaitControl(window, label);
+        ASSERT_TRUE(control) << label;
+        program.Click(*control);
+    }
+    // The first control of a kind in a window.
+    std::optional<Control> first_of(Program& program, const std::string& window,
+                                    const std::string& kind) {
+        return program.WaitFor(
+            [&](const std::vector<Control>& all) -> std::optional<Control> {
+                bool inside = false;
+                for (const Control& c : all) {
+                    if (c.depth == 0) inside = c.label == window;
+                    if (inside && c.depth > 0 && c.kind == kind) return c;
+                }
+                return std::nullopt;
+            },
+            kind + " in " + window);
+    }
+    // The text shown right after a label (a value beside its label).
+    std::string value_after(Program& program, const std::string& window, const std::string& label) {
+        std::vector<Control> all = program.Windows();
+        bool inside = false;
+        for (size_t i = 0; i + 1 < all.size(); ++i) {
+            if (all[i].depth == 0) inside = all[i].label == window;
+            if (inside && all[i].label == label) return all[i + 1].label;
+        }
+        return "";
+    }
+
+    tn_test::TempDir dir;
+    fs::path project, config;
+};
+
+// Options > Setup, the grid in lines on the Drawing page, OK: the next run
+// draws lines and shows the page as it was left.
+TEST_F(SheetProgram, AGridStyleChosenInSetupHoldsAfterARestart) {
+    settings("GRID_STYLE=1\n");
+    {
+        Program program(config.string());
+        start(program);
+        program.Menu("alt+o Return");  // Options > Setup...
+        ASSERT_TRUE(program.WaitTopLevel("Preferences"));
+        // From the first page to the Drawing page with the keyboard.
+        click(program, "Preferences", "Current Project Path");
+        program.Keys("ctrl+Page_Down");
+        auto line = program.WaitControl("Preferences", "Line");
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->value, "0");
+        program.Click(*line);
+        click(program, "Preferences", "&OK");
+        ASSERT_TRUE(program.WaitGone("Preferences"));
+        exit(program);
+    }
+    EXPECT_NE(ini_text().find("GRID_STYLE=0"), std::string::npos) << ini_text();
+    EXPECT_NE(ini_text().find("SETUP_CURRENT_TAB=1"), std::string::npos) << ini_text();
+
+    Program program(config.string());
+    start(program);
+    program.Menu("alt+o Return");
+    auto sheet = program.WaitTopLevel("Preferences");
+    ASSERT_TRUE(sheet);
+    auto line = program.WaitControl("Preferences", "Line");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->value, "1") << "the grid style did not hold";
+    const std::string shot = dir.file("drawing.png");
+    ASSERT_TRUE(program.Screenshot(*sheet, shot));
+    tn_test::expect_matches_reference(shot, "dialogs/prefs_drawing_page.png");
+    click(program, "Preferences", "&Cancel");
+    ASSERT_TRUE(program.WaitGone("Preferences"));
+}
+
+// Place > Part opens Load Part; a pattern finds the op-amp, OK and a click
+// on the sheet place it.
+TEST_F(SheetProgram, PlacePartFindsAPartByAPatternAndAClickPlacesIt) {
+    settings("");
+    Program program(config.string());
+    start(program);
+    program.Menu("alt+o Up Up Return");  // Options > Statistics
+    ASSERT_TRUE(program.WaitTopLevel("Statistics"));
+    EXPECT_EQ(value_after(program, "Statistics", "Number of Parts"), "       2");
+    click(program, "Statistics", "&Close");
+    ASSERT_TRUE(program.WaitGone("Statistics"));
+
+    program.Menu("ctrl+g");  // Place > Part...
+    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+    auto libraries = first_of(program, "Load Part", "wxListBox");
+    ASSERT_TRUE(libraries);
+    Control first = *libraries;  // the first entry: parts.clb
+    first.h = 20;
+    program.Click(first);
+    auto pattern = first_of(program, "Load Part", "wxTextCtrl");
+    ASSERT_TRUE(pattern);
+    program.TypeInto(*pattern, "LM*");
+    program.Keys("Return");
+    auto row = program.WaitControl("Load Part", "parts.clb | LM358");
+    ASSERT_TRUE(row);
+    program.Click(*row);
+    click(program, "Load Part", "&OK");
+    ASSERT_TRUE(program.WaitGone("Load Part"));
+
+    auto canvas = first_of(program, "Tessaron Schematic Editor", "wxMDIChildFrame");
+    ASSERT_TRUE(canvas);
+    Control spot = *canvas;  // an empty place right of the title block
+    spot.x += spot.w * 3 / 4;
+    spot.w = 2;
+    spot.y += spot.h * 3 / 4;
+    spot.h = 2;
+    program.Click(spot);
+    program.Keys("Escape");
+    program.Menu("alt+o Up Up Return");
+    ASSERT_TRUE(program.WaitTopLevel("Statistics"));
+    EXPECT_EQ(value_after(program, "Statistics", "Number of Parts"), "       3")
+        << "the part was not placed";
+    click(program, "Statistics", "&Close");
+}
+
+TEST_F(SheetProgram, TheTipOfTheDayShowsAtStartWhenAsked) {
+    settings("TIPS_SHOW=True\n");
+    Program program(config.string());
+    program.Start({}, project.string());
+    ASSERT_TRUE(program.WaitTopLevel("Tip of the Day")) << "no tip at start";
+    auto show = program.WaitControl("Tip of the Day", "Show Tips on StartUp");
+    ASSERT_TRUE(show);
+    EXPECT_EQ(show->value, "1");
+    program.Click(*show);
+    click(program, "Tip of the Day", "&Next Tip");
+    click(program, "Tip of the Day", "&Close");
+    ASSERT_TRUE(program.WaitGone("Tip of the Day"));
+    EXPECT_NE(ini_text().find("TIPS_SHOW=False"), std::string::npos) << ini_text();
+}
+
+// F1 opens the page of the mode the sheet is in.
+TEST_F(SheetProgram, F1OpensTheHelpPageOfTheCurrentMode) {
+    settings("");
+    Program program(config.string());
+    start(program);
+    program.Menu("F1");
+    ASSERT_TRUE(program.WaitTopLevel("Help: Editing a sheet"));
+    program.Menu("alt+p w");  // Place > Wire
+    program.Menu("F1");
+    ASSERT_TRUE(program.WaitTopLevel("Help: Drawing wires, buses and graphics"));
+}
+
+TEST_F(SheetProgram, TheTextPropertiesPageLooksAsReviewed) {
+    settings("SETUP_CURRENT_TAB=2\n");
+    Program program(config.string());
+    start(program);
+    program.Menu("alt+o Return");
+    auto sheet = program.WaitTopLevel("Preferences");
+    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(program.WaitControl("Preferences", "Pin Number | Built-in |  | Yes"));
+    const std::string shot = dir.file("text.png");
+    ASSERT_TRUE(program.Screenshot(*sheet, shot));
+    tn_test::expect_matches_reference(shot, "dialogs/prefs_text_page.png");
+    click(program, "Preferences", "&Cancel");
+    ASSERT_TRUE(program.WaitGone("Preferences"));
+}
+
+}  // namespace

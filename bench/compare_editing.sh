@@ -20,17 +20,19 @@ command -v xschem >/dev/null || { echo "xschem is not installed" >&2; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 echo "source /usr/share/xschem/xschemrc" >"$work/xschemrc"
+. "$here/fresh_config.sh"
 mkdir "$work/ours" "$work/xs"
 "$build/bench/spice_road" generate "$work/ours" "$n" flat >/dev/null
 "$build/bench/spice_road" run "$work/ours" >/dev/null
 awk -v n="$n" -f "$here/xschem/ladder.awk" >"$work/xs/ladder.sch"
 
 # Ours, 1000 x 720, opens at the fit zoom (the smallest, 0.25: about six
-# rows of 44 resistors): a click on an empty place (the keys go to the
-# sheet), a zoom step about the pointer to 0.5, Fit, two
-# steps to 1:1. Our edits themselves are timed inside the program, to the
-# paint that shows them, by bench_sheet_editing (the pointer's clicks and
-# drags sent from outside were not taken by its sheet in these runs).
+# rows of 44 resistors): a click (the keys go to the sheet), a zoom step
+# about the pointer to 0.5, Fit, two steps to 1:1. Our edits are timed
+# inside the program by bench_sheet_editing: the ladder reaches far beyond
+# its sheet's page (97,000 x 72,000 units), the view of its middle lies
+# beyond the page, and the program maps the pointer onto the page, so that
+# clicks there act on the page's corner.
 ours_steps="-click:500,660 ctrlwheel:14,176 key:ctrl+0 ctrlwheel:14,176 ctrlwheel:14,176"
 # xschem, 800 x 600, opens at its full zoom (the whole ladder in one
 # column). Thirty wheel steps about its top left corner to about the same
@@ -43,7 +45,7 @@ xs_steps="$(printf 'wheel:22,44 %.0s' $(seq 30))
   -key:Escape click:42,148 key:Delete -click:72,148 -key:m click:82,148 key:f"
 
 run() {
-  rm -rf "$work/config" && mkdir "$work/config"
+  fresh_config "$work/config" "$work/ours"
   XDG_CONFIG_HOME="$work/config" NO_AT_BRIDGE=1 GTK_OVERLAY_SCROLLING=0 \
     "$build/bench/drawn_window" -s "$(echo $1)" "${@:2}" 2>/dev/null
 }

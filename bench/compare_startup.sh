@@ -22,13 +22,14 @@ command -v xschem >/dev/null || { echo "xschem is not installed" >&2; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 echo "source /usr/share/xschem/xschemrc" >"$work/xschemrc"
+. "$here/fresh_config.sh"
 
 # The least of `repeat` measures of the command; a fresh configuration each
 # time, so that no run finds another one running.
 least() {
   local best="" t
   for ((r = 0; r < repeat; r++)); do
-    rm -rf "$work/config" && mkdir "$work/config"
+    fresh_config "$work/config" "$work/ours"
     t=$(XDG_CONFIG_HOME="$work/config" NO_AT_BRIDGE=1 GTK_OVERLAY_SCROLLING=0 \
         "$build/bench/drawn_window" "$@" 2>/dev/null)
     if [[ -z "$best" ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best="$t"; fi

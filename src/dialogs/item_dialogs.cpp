@@ -566,7 +566,12 @@ void item_dialog_command(long id) {
             small_main(
                 wedit_port, store_wedit_port,
                 [&] { props_to_port(editor_session(canvas), port, typed_name(wedit_port)); },
-                [&] { start_port_mode(editor_session(canvas)); }, port != nullptr);
+                [&] {
+                    start_port_mode(editor_session(canvas));
+                    stamp_name_ghost(editor_session(canvas), &add_port_mode,
+                                     typed_name(wedit_port).c_str());
+                },
+                port != nullptr);
             break;
         }
         case POWER_CMD_MAIN:
@@ -576,7 +581,11 @@ void item_dialog_command(long id) {
                     props_to_power(editor_session(canvas), canvas->current_power,
                                    typed_name(wedit_power));
                 },
-                [&] { start_power_mode(editor_session(canvas), 0); },
+                [&] {
+                    start_power_mode(editor_session(canvas), 0);
+                    stamp_name_ghost(editor_session(canvas), &add_power_mode,
+                                     typed_name(wedit_power).c_str());
+                },
                 canvas->current_power != nullptr);
             break;
         case NET_CMD_MAIN:
@@ -586,7 +595,12 @@ void item_dialog_command(long id) {
                     props_to_net(editor_session(canvas), canvas->current_sheet, canvas->current_net,
                                  typed_name(wedit_net));
                 },
-                [&] { start_net_mode(editor_session(canvas)); }, canvas->current_net != nullptr);
+                [&] {
+                    start_net_mode(editor_session(canvas));
+                    stamp_name_ghost(editor_session(canvas), &add_net_mode,
+                                     typed_name(wedit_net).c_str());
+                },
+                canvas->current_net != nullptr);
             break;
         case NETPROP_CMD_MAIN: {
             NetProp* label = current_netprop(canvas);

@@ -1,6 +1,7 @@
 #include "dialogs/label_forms.h"
 
 #include "editor/edit_transaction.h"
+#include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -276,13 +277,7 @@ void props_to_netprop(EditSession* session, NetProp* label) {
     if (!session || !label) return;
     EditTransaction edit(session);
     edit.before(label);
-    label->track_width = proper_get(NETPROP_TRACKWIDTH);
-    label->isolation = proper_get(NETPROP_ISOLATION);
-    label->via_size = proper_get(NETPROP_VIASIZE);
-    label->via_drill = proper_get(NETPROP_VIADRILL);
-    label->start_layer = static_cast<int8_t>(proper_get(NETPROP_SLAYER));
-    label->end_layer = static_cast<int8_t>(proper_get(NETPROP_DLAYER));
-    label->net_type = static_cast<int8_t>(proper_get(NETPROP_NETTYPE));
+    netprop_take_settings(label);
     edit.touch(label);
 }
 

@@ -102,6 +102,19 @@ private:
 
 std::string tips_path() { return program_file_path(TIPS_FILE); }
 
+// The box's buttons: Next Tip walks on (after the last tip, the first);
+// Close, also the Esc key and the close box, stores whether tips show at
+// the next start and ends the box.
+void tips_dialog_proc(wxDialog& dialog, TipsFile& tips, wxWindow* card, int id) {
+    if (id == TIP_NEXT) {
+        tips.tip_next();
+        card->Refresh();
+    } else if (id == TIP_CLOSE) {
+        proper_set(TIPS_SHOW, check_get(&dialog, TIP_SHOW), 0);
+        dialog.EndModal(0);
+    }
+}
+
 }  // namespace
 
 void show_daytips() {
@@ -133,16 +146,11 @@ void show_daytips() {
     dialog.SetSizerAndFit(column);
     dialog.SetEscapeId(TIP_CLOSE);
 
-    next->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) {
-        tips->tip_next();
-        card->Refresh();
-    });
-    auto finish = [&] {
-        proper_set(TIPS_SHOW, check_get(&dialog, TIP_SHOW), 0);
-        dialog.EndModal(0);
-    };
-    close->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { finish(); });
-    dialog.Bind(wxEVT_CLOSE_WINDOW, [&](wxCloseEvent&) { finish(); });
+    for (wxButton* button : {next, close})
+        button->Bind(wxEVT_BUTTON,
+                     [&](wxCommandEvent& e) { tips_dialog_proc(dialog, *tips, card, e.GetId()); });
+    dialog.Bind(wxEVT_CLOSE_WINDOW,
+                [&](wxCloseEvent&) { tips_dialog_proc(dialog, *tips, card, TIP_CLOSE); });
 
     res_dialog_opened(RES_DAYTIPS, &dialog);
     center_window_on(&dialog, main_frame);
@@ -186,6 +194,11 @@ std::vector<Schema*> open_sheets() {
     return sheets;
 }
 
+// The box's one button, Close (also the Esc key), ends it.
+void stats_dialog_proc(wxDialog& dialog, int id) {
+    if (id == STATS_CLOSE) dialog.EndModal(0);
+}
+
 }  // namespace
 
 void show_stats() {
@@ -223,7 +236,7 @@ void show_stats() {
     column->Add(close, 0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxBOTTOM, dialog.FromDIP(8));
     dialog.SetSizerAndFit(column);
     dialog.SetEscapeId(STATS_CLOSE);
-    close->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { dialog.EndModal(0); });
+    close->Bind(wxEVT_BUTTON, [&](wxCommandEvent& e) { stats_dialog_proc(dialog, e.GetId()); });
 
     res_dialog_opened(RES_STATS, &dialog);
     center_window_on(&dialog, main_frame);

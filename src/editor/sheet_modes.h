@@ -18,6 +18,7 @@
 #include "editor/tool_mode.h"
 
 struct List;
+struct NetProp;
 struct PlacedPart;
 struct Schema;
 struct SchItem;
@@ -121,6 +122,12 @@ void power_ghost_draw(ModeInstance* instance, EditSession* session);
 
 // The item an add mode would place now (its ghost), or null.
 SchItem* mode_ghost_item(ModeInstance* instance);
+// A net-property label takes the dialog's seven settings (its symbol is
+// left to the caller).
+void netprop_take_settings(NetProp* label);
+// Names the ghost of the running mode (Add Power, Add Port or Add Net) with
+// the whole of a typed name; nothing when the mode is not running.
+void stamp_name_ghost(EditSession* session, const ToolMode* mode, const char* name);
 // The "Add Power" instance's power-kind byte: 0 the dialog's Add, 1 the
 // toolbar's ground button.
 uint8_t* power_kind_byte(ModeInstance* instance);

@@ -274,13 +274,7 @@ int place_net(EditSession* session, ModeInstance* instance, Point p) {
 // --- net property ----------------------------------------------------------------------------------
 void reload_netprop(EditSession* session, SchItem* ghost) {
     NetProp* label = as_NetProp(ghost);
-    label->track_width = proper_get(NETPROP_TRACKWIDTH);
-    label->isolation = proper_get(NETPROP_ISOLATION);
-    label->via_size = proper_get(NETPROP_VIASIZE);
-    label->via_drill = proper_get(NETPROP_VIADRILL);
-    label->start_layer = static_cast<int8_t>(proper_get(NETPROP_SLAYER));
-    label->end_layer = static_cast<int8_t>(proper_get(NETPROP_DLAYER));
-    label->net_type = static_cast<int8_t>(proper_get(NETPROP_NETTYPE));
+    netprop_take_settings(label);
     netprop_build_symbol(session->schema, label);
 }
 
@@ -388,6 +382,34 @@ void power_ghost_erase(ModeInstance* instance, EditSession* session) {
 }
 void power_ghost_draw(ModeInstance* instance, EditSession* session) {
     ghost_draw(session, instance);
+}
+
+void netprop_take_settings(NetProp* label) {
+    label->track_width = proper_get(NETPROP_TRACKWIDTH);
+    label->isolation = proper_get(NETPROP_ISOLATION);
+    label->via_size = proper_get(NETPROP_VIASIZE);
+    label->via_drill = proper_get(NETPROP_VIADRILL);
+    label->start_layer = static_cast<int8_t>(proper_get(NETPROP_SLAYER));
+    label->end_layer = static_cast<int8_t>(proper_get(NETPROP_DLAYER));
+    label->net_type = static_cast<int8_t>(proper_get(NETPROP_NETTYPE));
+}
+
+// The name typed in a dialog's Add names the ghost whole: the settings it
+// also went to keep only 31 characters of it.
+void stamp_name_ghost(EditSession* session, const ToolMode* mode, const char* name) {
+    ModeInstance* instance = FindMode(session, mode);
+    SchItem* ghost = instance ? stamp(instance)->ghost : nullptr;
+    if (!ghost || !name || (ghost->type != POWER_ITEM && ghost->type != PORT_ITEM)) return;
+    const bool shown = instance->ghost_shown;
+    ghost_erase(session, instance);
+    if (ghost->type == POWER_ITEM) {
+        sstr_set(&as_Power(ghost)->name, name);
+        power_build_symbol(session->schema, as_Power(ghost));
+    } else {
+        sstr_set(&as_Port(ghost)->name, name);
+        port_build_symbol(session->schema, as_Port(ghost));
+    }
+    if (shown) ghost_draw(session, instance);
 }
 
 // --- the starts that hand their ghost over --------------------------------------------------------

@@ -350,7 +350,8 @@ void libedit_show_item_dialog(LibEdit* ed, SchItem* item) {
 
 bool libedit_change_text(LibEdit* ed, const TextValues& values) {
     SchItem* item = libedit_item_under_edit(ed);
-    if (!item || item->type != TEXT_ITEM) return false;
+    // A symbol is changed by its own dialog: a text's values would make it a text.
+    if (!item || item->type != TEXT_ITEM || is_ieee_symbol(item)) return false;
     text_values_store(values);
     edit_checkpoint(ed->session);
     if (!(item = owned_item_under_edit(ed))) return false;

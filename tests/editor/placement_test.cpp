@@ -86,6 +86,46 @@ TEST_F(PlacementTest, GroundButtonPlacesHiddenGndAndKeepsThePowerSettings) {
     EXPECT_STREQ(as_Power(mode_ghost_item(TopMode(&session)))->name.get(), "VCC");
 }
 
+// A name typed in the Add dialogs is longer than the 31 characters the
+// settings keep: the placed items carry it whole, and the next one steps it.
+TEST_F(PlacementTest, ANameTypedForAddIsPlacedWholeNotCutToTheSetting) {
+    const std::string name = "DATA_BUS_FROM_THE_CONTROLLER_TO_THE_DISPLAY_0";
+    const std::string next = "DATA_BUS_FROM_THE_CONTROLLER_TO_THE_DISPLAY_1";
+    proper_set(PORT_AUTO, 1, 0);
+
+    proper_set(PORT_NAME, name.c_str(), 0);
+    start_port_mode(&session);
+    stamp_name_ghost(&session, &add_port_mode, name.c_str());
+    click(Point{5000, 5000});
+    ASSERT_EQ(doc()->ports ? doc()->ports->count : 0u, 1u);
+    EXPECT_EQ(static_cast<Port*>(dlist_tail(doc()->ports)->data)->name.get(), name);
+    click(Point{9000, 5000});
+    ASSERT_EQ(doc()->ports->count, 2u);
+    EXPECT_EQ(static_cast<Port*>(dlist_tail(doc()->ports)->data)->name.get(), next);
+    // A second Add while the mode runs names the ghost whole too.
+    start_port_mode(&session);
+    stamp_name_ghost(&session, &add_port_mode, name.c_str());
+    EXPECT_EQ(as_Port(mode_ghost_item(TopMode(&session)))->name.get(), name);
+    session_key(&session, TK_ESCAPE);
+
+    proper_set(POWER_NAME, name.c_str(), 0);
+    start_power_mode(&session, 0);
+    stamp_name_ghost(&session, &add_power_mode, name.c_str());
+    click(Point{5000, 9000});
+    ASSERT_EQ(count(POWER_ITEM), 1);
+    EXPECT_EQ(as_Power(static_cast<SchItem*>(dlist_tail(doc()->sheet->items)->data))->name.get(),
+              name);
+    session_key(&session, TK_ESCAPE);
+
+    SubSheet* box = add_box(doc(), Point{30000, 30000}, "child.sch");
+    proper_set(NET_NAME, name.c_str(), 0);
+    start_net_mode(&session);
+    stamp_name_ghost(&session, &add_net_mode, name.c_str());
+    click(Point{30100, 31000});
+    ASSERT_EQ(box->ports->count, 1u);
+    EXPECT_EQ(static_cast<Port*>(dlist_head(box->ports)->data)->name.get(), name);
+}
+
 TEST_F(PlacementTest, AnUnknownPartShowsError10AndPushesNothing) {
     std::string shown;
     Services s;

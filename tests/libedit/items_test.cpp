@@ -139,6 +139,16 @@ protected:
         get_part("U1");
         return part;
     }
+    // The library part with a text "A" (the drawing's second item) and an
+    // IEEE symbol "A" (its last) placed by their tools.
+    Part* part_with_text_and_symbol() {
+        Part* part = library_part();
+        start_libedit_text_mode(&session, true, "A", 0, 500, 500, 0);
+        click(Point{11000, 11000});
+        start_add_ieee_mode(&session, 'A', 500, 500);
+        click(Point{12000, 12000});
+        return part;
+    }
     // A template whose frame has one edge.
     void template_with_edges() {
         start(3);
@@ -257,11 +267,7 @@ TEST_F(ItemsTest, AddIeeePlacesSymbolsUntilTheRightClickBringsItsDialogBack) {
 }
 
 TEST_F(ItemsTest, TextsAndSymbolsOfThePartChangeInTheirDialogs) {
-    Part* part = library_part();
-    start_libedit_text_mode(&session, true, "A", 0, 500, 500, 0);
-    click(Point{11000, 11000});
-    start_add_ieee_mode(&session, 'A', 500, 500);
-    click(Point{12000, 12000});
+    Part* part = part_with_text_and_symbol();
     Text* symbol = last_text(part->normal->items);
     Text* text = as_Text(static_cast<SchItem*>(dlist_head(part->normal->items)->next->data));
     ASSERT_EQ(text->string, "A");
@@ -286,11 +292,7 @@ TEST_F(ItemsTest, TextsAndSymbolsOfThePartChangeInTheirDialogs) {
 }
 
 TEST_F(ItemsTest, ATextDialogChangesOnlyThePartUnderEditWhenItsDrawingIsShared) {
-    Part* part = library_part();
-    start_libedit_text_mode(&session, true, "A", 0, 500, 500, 0);
-    click(Point{11000, 11000});
-    start_add_ieee_mode(&session, 'A', 500, 500);
-    click(Point{12000, 12000});
+    Part* part = part_with_text_and_symbol();
     // Another part of the library draws itself with the part's set, as a
     // library file's reference to another part's drawing makes it.
     Part* other = add_part("U2", 1, 4000, 3000, false);
@@ -325,6 +327,20 @@ TEST_F(ItemsTest, ATextDialogChangesOnlyThePartUnderEditWhenItsDrawingIsShared) 
     EXPECT_EQ(last_text(part->normal->items)->string, "A");
     EXPECT_EQ(other->normal, shared);
     EXPECT_EQ(last_text(shared->items)->string, "A");
+}
+
+TEST_F(ItemsTest, TheTextDialogLeavesASymbolPickedMeanwhileToItsOwnDialog) {
+    Part* part = part_with_text_and_symbol();
+    Text* symbol = last_text(part->normal->items);
+    Text* text = as_Text(static_cast<SchItem*>(dlist_head(part->normal->items)->next->data));
+    libedit_show_item_dialog(&ed, text);
+    const TextValues values = text_values_of(text);
+    // A symbol double-clicked while the text dialog stays open.
+    libedit_show_item_dialog(&ed, symbol);
+    EXPECT_FALSE(libedit_change_text(&ed, values));
+    EXPECT_EQ(symbol->string, "A");
+    EXPECT_EQ(symbol->font, 1);
+    EXPECT_TRUE(libedit_change_ieee(&ed, IeeeValues{13, 300, 400}));
 }
 
 TEST_F(ItemsTest, AControlNeedsTheEdgesAndGoesIntoTheControls) {

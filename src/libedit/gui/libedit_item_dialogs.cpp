@@ -844,10 +844,25 @@ void start_libedit_edit(EditCanvas* canvas, bool in_part, int id) {
 }  // namespace
 
 // --- openers and the handler ------------------------------------------------------------------------
+namespace {
+
+// A dialog open for the Change of an item (the button of that id; any
+// button for 0) would keep that item's values and Change: it goes, so the
+// next opening builds it for what is asked now.
+void drop_dialog(EnhancedDialog* dialog, long change) {
+    if (dialog && (change == 0 || form_dialog(dialog)->ButtonFor(change)))
+        destroy_registered_dialog(*dialog);
+}
+
+}  // namespace
+
 void libedit_open_pin_dialog(EditCanvas* canvas, PlacedPart* placed, Pin* pin) {
     pin_placed = placed;
     pin_under_edit = pin;
-    if (libedit_addpin) return;  // it follows the pin kept now
+    // A dialog open for another pin would keep its values and its Change:
+    // it is made again for this pin (one open for a new pin serves a new pin).
+    drop_dialog(libedit_addpin, pin ? 0L : long{PIN_CHANGE});
+    if (libedit_addpin) return;
     const bool existing = pin != nullptr;
     open_dialog({&libedit_addpin, "libedit_addpin", [existing] { create_libedit_addpin(existing); },
                  [canvas] { pin_dialog_reload(canvas); }, word_of(canvas)});
@@ -874,14 +889,19 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
         case CMD_FIND_PIN: open_find_pin(canvas); return true;
         case LIBEDIT_CMD_REFERENCE: open_reference_prefix(canvas); return true;
         case LIBEDIT_CMD_FIELDS: open_part_fields(canvas); return true;
-        case LIBEDIT_CMD_IEEE: open_ieee_dialog(canvas, nullptr); return true;
+        case LIBEDIT_CMD_IEEE:
+            drop_dialog(libedit_ieee_symb, IEEE_CHANGE);
+            open_ieee_dialog(canvas, nullptr);
+            return true;
         case LIBEDIT_CMD_TEXT:
         case TEMPLATE_CMD_TEXT:
             ed->current_item = nullptr;
+            drop_dialog(libedit_text, TEXT_CHANGE);
             open_text_dialog(canvas, nullptr);
             return true;
         case TEMPLATE_CMD_CONTROLS:
             ed->current_item = nullptr;
+            drop_dialog(template_control, CONTROL_CHANGE);
             open_control_dialog(canvas, nullptr);
             return true;
         default: break;

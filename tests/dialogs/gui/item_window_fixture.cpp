@@ -65,13 +65,7 @@ SchItem* ItemWindows::find_item(int code, const char* text) {
     return nullptr;
 }
 
-void ItemWindows::click(wxWindow* window) {
-    ASSERT_NE(window, nullptr);
-    const wxRect r = window->GetScreenRect();
-    sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
-    pump_until([] { return false; }, 60);
-    sim.MouseClick();
-}
+void ItemWindows::click(wxWindow* window) { input.click_window(window); }
 
 void ItemWindows::press_closing(FormDialog& dialog, long client) {
     wxWeakRef<wxDialog> open(&dialog);

@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include <wx/uiaction.h>
-
 #include "dialogs/form_dialog.h"
 #include "shell/shell.h"
 #include "support/canvas_driver.h"
@@ -37,8 +35,8 @@ protected:
     // string), or null.
     SchItem* find_item(int code, const char* text = nullptr);
 
-    bool pump_until(const std::function<bool()>& done, int ms = 5000) {
-        return driver->pump_until(done, ms);
+    bool pump_until(const std::function<bool()>& done, int ms = tn_test::toolkit_deadline_ms) {
+        return tn_test::pump_until(done, ms);
     }
     // A real click in the middle of a window, the events handled.
     void click(wxWindow* window);
@@ -54,7 +52,7 @@ protected:
     AskScript script;
     MyFrame* frame = nullptr;
     MyChild* child = nullptr;
-    wxUIActionSimulator sim;
+    tn_test::UiInput input;
     std::unique_ptr<tn_test::CanvasDriver> driver;  // on the sheet's canvas
 };
 

@@ -151,6 +151,25 @@ TEST_F(LabelWindows, AddOpensWithTheLastValuesAndStartsPlacing) {
     EXPECT_STREQ(as_Port(mode_ghost_item(placing))->name.get(), "CLK");
 }
 
+TEST_F(LabelWindows, ALongNameTypedForAddIsPlacedWhole) {
+    const std::string name = "A_NAME_LONGER_THAN_THE_SETTINGS_KEEP_0123456789";
+    EditSession* session = editor_session(canvas());
+    ASSERT_TRUE(run_edit(nullptr, EDIT_CODE_PORT, [&](FormDialog& dialog) {
+        control_set_text(dialog.Item(LF_NAME), name.c_str());
+        press_closing(dialog, PORT_CMD_MAIN);
+    }));
+    ModeInstance* placing = FindMode(session, &add_port_mode);
+    ASSERT_NE(placing, nullptr);
+    EXPECT_EQ(as_Port(mode_ghost_item(placing))->name.get(), name);
+    ASSERT_TRUE(run_edit(nullptr, EDIT_CODE_POWER, [&](FormDialog& dialog) {
+        control_set_text(dialog.Item(LF_NAME), name.c_str());
+        press_closing(dialog, POWER_CMD_MAIN);
+    }));
+    placing = FindMode(session, &add_power_mode);
+    ASSERT_NE(placing, nullptr);
+    EXPECT_EQ(as_Power(mode_ghost_item(placing))->name.get(), name);
+}
+
 TEST_F(LabelWindows, ClicksOnASheetBoxChooseItsDialogByWhereTheyFall) {
     SubSheet* box = amplifier();
     // On the border: nothing opens.

@@ -4,17 +4,14 @@
 // after which the job has run on the open sheet with the options stored.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 #include <wx/weakref.h>
 
 #include "dialogs/form_dialog.h"
@@ -32,6 +29,7 @@
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
+#include "support/canvas_driver.h"
 #include "support/test_env.h"
 #include "toolkit/asking.h"
 #include "toolkit/panel_items.h"
@@ -40,7 +38,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 class ProcessWindows : public testing::Test {
 protected:
@@ -75,24 +72,10 @@ protected:
 
     std::string file(const std::string& name) const { return dir.file(name); }
 
-    bool pump_until(const std::function<bool()>& done, int ms = 5000) {
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
-            wxTheApp->Yield(true);
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    }
+    bool pump_until(const std::function<bool()>& done) { return tn_test::pump_until(done); }
 
     // A real click in the middle of a window, the events handled.
-    void click(wxWindow* window) {
-        ASSERT_NE(window, nullptr);
-        const wxRect r = window->GetScreenRect();
-        sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
-        pump_until([] { return false; }, 60);
-        sim.MouseClick();
-    }
+    void click(wxWindow* window) { input.click_window(window); }
 
     // Clicks a button of the dialog and waits until the dialog has closed.
     void press_closing(FormDialog& dialog, long client) {
@@ -120,7 +103,7 @@ protected:
     AskScript script;
     MyFrame* frame = nullptr;
     MyChild* child = nullptr;
-    wxUIActionSimulator sim;
+    tn_test::UiInput input;
 };
 
 TEST_F(ProcessWindows, ErcMatrixClickedAndExecutedStoresTheMatrixAndWritesTheReport) {
@@ -230,7 +213,7 @@ TEST_F(ProcessWindows, ConverterExecuteFollowsTheFileItsActionNeeds) {
         EXPECT_FALSE(execute->IsEnabled());
         auto* schema = static_cast<wxTextCtrl*>(dialog.Item(PF_SCHEMA));
         schema->SetFocus();
-        sim.Text("x");
+        input.text("x");
         ASSERT_TRUE(pump_until([&] { return execute->IsEnabled(); }));
         click(dialog.Item(PF_CONVERT));  // a library to convert, none named
         ASSERT_TRUE(pump_until([&] { return !execute->IsEnabled(); }));

@@ -51,7 +51,7 @@ TEST_F(TextWindow, CancelLeavesTheDocumentAndChangeIsUndone) {
         auto* text = static_cast<wxTextCtrl*>(dialog.Item(TF_TEXT));
         text->SetFocus();
         text->SelectAll();
-        sim.Text("FILTERED");
+        input.text("FILTERED");
         ASSERT_TRUE(pump_until([&] { return text->GetValue() == "FILTERED"; }));
         press_closing(dialog, TEXT_CMD_MAIN);
     }));

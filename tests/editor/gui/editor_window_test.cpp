@@ -5,15 +5,13 @@
 // following, cut and paste, and Esc out of every mode.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
-#include <wx/uiaction.h>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
@@ -38,14 +36,13 @@
 #include "shell/edit_canvas.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
+#include "support/canvas_driver.h"
 #include "support/test_env.h"
 #include "toolkit/asking.h"
 #include "toolkit/clipboard_format.h"
 #include "toolkit/gui_services.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 class EditorWindow : public ::testing::Test {
 protected:
@@ -58,23 +55,25 @@ protected:
         proper_set(GRID_SIZE, 1000, STAY_GRID, 1, 0);
         frame = new wxFrame(nullptr, wxID_ANY, "editor", wxPoint(40, 40), wxSize(700, 560));
         canvas = new EditCanvas(frame, CANVAS_SHEET);
+        driver = std::make_unique<tn_test::CanvasDriver>(canvas);
         Schema* doc = nullptr;
         new_active_schema(&doc);
         canvas->TakeDocument(doc);
         frame->Show();
         frame->Raise();
         pump_until([&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
-        pump(200);
+        tn_test::settle();
         canvas->SetFocus();
         // A fixed view: world (0, 0) at the top left corner, a grid step of
         // 1000 some thirty-five pixels; the tests work between 0 and 10000.
         view_set_scale(&doc->view, 4.0, false);
         canvas->Redraw();
-        pump(100);
+        tn_test::settle();
         wxPoint far = canvas->ScreenToClient(screen_of(Point{10000, 9000}));
         ASSERT_TRUE(wxRect(canvas->GetClientSize()).Contains(far)) << far.x << "," << far.y;
     }
     void TearDown() override {
+        driver.reset();
         frame->Destroy();
         wxTheApp->ProcessPendingEvents();
         reset_services();
@@ -97,72 +96,13 @@ protected:
         menu_command(canvas, command, 0);
     }
 
-    // Lets the toolkit handle what came in for a while.
-    void pump(int ms) {
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
-            wxTheApp->Yield(true);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-    bool pump_until(const std::function<bool()>& done, int ms = 3000) {
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
-            wxTheApp->Yield(true);
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    }
-
-    wxPoint screen_of(Point world) {
-        Point window = view_to_screen(&doc()->view, world);
-        return canvas->ClientToScreen(canvas->CalcScrolledPosition(wxPoint(window.x, window.y)));
-    }
-    Point world_at_pointer() {
-        Point world;
-        canvas->WorldPoint(canvas->ScreenToClient(wxGetMousePosition()), &world);
-        return world;
-    }
-    // Moves the pointer onto a world point in steps (motion events on the
-    // way) and waits until the canvas saw it there.
-    void move(Point world) {
-        wxPoint to = screen_of(world);
-        wxPoint from = wxGetMousePosition();
-        for (int i = 1; i <= 4; ++i) {
-            sim.MouseMove(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4);
-            pump(15);
-        }
-        bool reached = pump_until([&] { return canvas->editing.pointer == world; }, 1000);
-        if (!reached)
-            ADD_FAILURE() << "pointer at " << canvas->editing.pointer.x << ","
-                          << canvas->editing.pointer.y << " not " << world.x << "," << world.y
-                          << " (screen " << to.x << "," << to.y << ", mouse "
-                          << wxGetMousePosition().x << "," << wxGetMousePosition().y << ")";
-    }
-    void click(Point world, int button = wxMOUSE_BTN_LEFT) {
-        move(world);
-        sim.MouseClick(button);
-        pump(60);
-    }
-    void drag(Point from, Point to, bool ctrl = false) {
-        move(from);
-        if (ctrl) sim.KeyDown(WXK_CONTROL);
-        pump(30);
-        sim.MouseDown();
-        pump(40);
-        move(Point{(from.x + to.x) / 2, (from.y + to.y) / 2});
-        move(to);
-        sim.MouseUp();
-        pump(60);
-        if (ctrl) sim.KeyUp(WXK_CONTROL);
-        pump(30);
-    }
-    void key(int code) {
-        canvas->SetFocus();
-        sim.Char(code);
-        pump(60);
-    }
+    bool pump_until(const std::function<bool()>& done) { return tn_test::pump_until(done); }
+    wxPoint screen_of(Point world) { return driver->screen_of(world); }
+    // Real events, each handled before the next (support/canvas_driver.h).
+    void move(Point world) { driver->move(world); }
+    void click(Point world, int button = wxMOUSE_BTN_LEFT) { driver->click(world, button); }
+    void drag(Point from, Point to, bool ctrl = false) { driver->drag(from, to, ctrl); }
+    void key(int code) { driver->key(code); }
     int count(int code) {
         int n = 0;
         for (SchItem* item : list_items<SchItem>(doc()->sheet->items)) n += item->type == code;
@@ -181,7 +121,7 @@ protected:
 
     wxFrame* frame = nullptr;
     EditCanvas* canvas = nullptr;
-    wxUIActionSimulator sim;
+    std::unique_ptr<tn_test::CanvasDriver> driver;
 };
 
 TEST_F(EditorWindow, WiresPlacedByClicksAreSavedAndFormTheirNets) {
@@ -275,15 +215,15 @@ TEST_F(EditorWindow, UndoAfterAnotherSheetsWindowWasClosed) {
     ASSERT_EQ(open_subsheet_schema(&child, box), 0);
     child_canvas->TakeDocument(child);
     other->Show();
-    pump(100);
+    tn_test::settle();
     menu_command(child_canvas, EDITOR_JUNCTION, 0);
     child_canvas->editing.pointer = Point{2000, 2000};
     session_event(&child_canvas->editing, EV_LEFT_UP, Point{2000, 2000});
     other->Destroy();
-    pump(100);
+    tn_test::settle();
 
     menu_command(canvas, EDITOR_UNDO, 0);
-    pump(100);
+    tn_test::settle();
     EXPECT_EQ(count(JUNCTION_ITEM), 0);
     EXPECT_EQ(count(SUBSHEET_ITEM), 1);
     tn_test::TempDir out;
@@ -321,7 +261,7 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     wire->end = Point{3000, 5000};
     dlist_append(doc()->sheet->items, wire);
     canvas->Redraw();
-    pump(50);
+    tn_test::settle();
 
     drag(Point{2000, 2000}, Point{12000, 8000});  // around the part and its pin only
     EXPECT_TRUE(is_selected(placed));

@@ -80,7 +80,7 @@ protected:
         ASSERT_TRUE(driver->pump_until([] { return !zoom_fit_pending; }));
         view_set_scale(&canvas->mySchema->view, 4.0, false);
         canvas->Redraw();
-        driver->pump(150);
+        tn_test::settle();
         canvas->SetFocus();
     }
     void TearDown() override {
@@ -130,6 +130,60 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     EXPECT_EQ(canvas->ModeCount(), 1);
     ASSERT_TRUE(pump_until([] { return libedit_addpin != nullptr; }));
     hide_dialog(libedit_addpin);
+}
+
+TEST_F(LibraryItems, ThePinDialogOpenedAgainShowsThePinItIsOpenedFor) {
+    PlacedPart* placed = libedit_first_placed(ed());
+    Pin* first = static_cast<Pin*>(dlist_head(part->normal_pins->pins)->data);
+    libedit_open_pin_dialog(canvas, placed, last_pin());
+    ASSERT_TRUE(pump_until([] { return libedit_addpin && libedit_addpin->IsShown(); }));
+    auto* dialog = static_cast<FormDialog*>(libedit_addpin);
+    ASSERT_NE(dialog->ButtonFor(20031), nullptr);
+    EXPECT_EQ(control_get_text(dialog->Item(AP_NUMBERS)), "2");
+    // The menu asks for a new pin: Add, never the Change of the pin before.
+    dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->ButtonFor(20031), nullptr);
+    ASSERT_NE(dialog->ButtonFor(20030), nullptr);
+    // Another pin double-clicked meanwhile: its own values and Change.
+    libedit_open_pin_dialog(canvas, placed, first);
+    ASSERT_TRUE(pump_until([] { return libedit_addpin && libedit_addpin->IsShown(); }));
+    dialog = static_cast<FormDialog*>(libedit_addpin);
+    ASSERT_NE(dialog->ButtonFor(20031), nullptr);
+    EXPECT_EQ(control_get_text(dialog->Item(AP_NUMBERS)), "1");
+    control_set_text(dialog->Item(AP_NAME), "IN");
+    click(dialog->ButtonFor(20031));
+    ASSERT_TRUE(pump_until([] { return libedit_addpin == nullptr; }));
+    EXPECT_STREQ(first->name.get(), "IN");
+}
+
+TEST_F(LibraryItems, TheTextAndSymbolMenusOpenTheirDialogsForANewItem) {
+    ASSERT_NE(part->normal, nullptr);
+    auto add = [&](int font, const char* string) {
+        Text* text = new_Text();
+        text->font = font;
+        text->string = string;
+        text->size = TextSize{300, 300};
+        append_or_die(part->normal->items, text);
+        return text;
+    };
+    libedit_show_item_dialog(ed(), add(0, "T"));
+    ASSERT_TRUE(pump_until([] { return libedit_text && libedit_text->IsShown(); }));
+    ASSERT_NE(static_cast<FormDialog*>(libedit_text)->ButtonFor(20019), nullptr);
+    FormDialog* dialog = opened(libedit_text, LIBEDIT_CMD_TEXT);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->ButtonFor(20019), nullptr);
+    EXPECT_NE(dialog->ButtonFor(20013), nullptr);
+    hide_dialog(libedit_text);
+
+    libedit_show_item_dialog(ed(), add(1, "A"));
+    ASSERT_TRUE(pump_until([] { return libedit_ieee_symb && libedit_ieee_symb->IsShown(); }));
+    ASSERT_NE(static_cast<FormDialog*>(libedit_ieee_symb)->ButtonFor(20011), nullptr);
+    dialog = opened(libedit_ieee_symb, LIBEDIT_CMD_IEEE);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->ButtonFor(20011), nullptr);
+    EXPECT_NE(dialog->ButtonFor(20010), nullptr);
+    hide_dialog(libedit_ieee_symb);
 }
 
 TEST_F(LibraryItems, APartOfNoDeviceHasNoPinNumbersToType) {

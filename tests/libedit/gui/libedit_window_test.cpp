@@ -57,12 +57,12 @@ protected:
         frame->Raise();
         driver->pump_until(
             [&] { return canvas->IsShownOnScreen() && canvas->GetClientSize().x > 100; });
-        driver->pump(200);
+        tn_test::settle();
         canvas->SetFocus();
         // World (0, 0) at the top left, a grid step some thirty-five pixels.
         view_set_scale(&doc->view, 4.0, false);
         canvas->Redraw();
-        driver->pump(100);
+        tn_test::settle();
         wxPoint far = canvas->ScreenToClient(driver->screen_of(Point{17000, 16000}));
         ASSERT_TRUE(wxRect(canvas->GetClientSize()).Contains(far)) << far.x << "," << far.y;
     }

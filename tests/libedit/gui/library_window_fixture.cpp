@@ -52,16 +52,11 @@ LibEdit* LibraryWindowTest::ed() { return &canvas->libedit; }
 Library* LibraryWindowTest::library() { return canvas->mySchema->library; }
 
 bool LibraryWindowTest::pump_until(const std::function<bool()>& done, int ms) {
-    return tn_test::CanvasDriver(canvas).pump_until(done, ms);
+    return tn_test::pump_until(done, ms);
 }
 
 void LibraryWindowTest::click(wxWindow* window, int dx, int dy) {
-    ASSERT_NE(window, nullptr);
-    const wxRect r = window->GetScreenRect();
-    sim.MouseMove(r.x + (dx < 0 ? r.width / 2 : dx), r.y + (dy < 0 ? r.height / 2 : dy));
-    pump_until([] { return false; }, 60);
-    sim.MouseClick();
-    pump_until([] { return false; }, 60);
+    input.click_window(window, dx, dy);
 }
 
 FormDialog* LibraryWindowTest::opened(EnhancedDialog* const& global, int command) {

@@ -7,9 +7,8 @@
 
 #include <functional>
 
-#include <wx/uiaction.h>
-
 #include "shell/shell.h"
+#include "support/canvas_driver.h"
 #include "support/test_env.h"
 #include "toolkit/asking.h"
 
@@ -27,7 +26,7 @@ protected:
 
     LibEdit* ed();
     Library* library();
-    bool pump_until(const std::function<bool()>& done, int ms = 5000);
+    bool pump_until(const std::function<bool()>& done, int ms = tn_test::toolkit_deadline_ms);
     // A real click on a window: in its middle, or at (dx, dy) from its corner.
     void click(wxWindow* window, int dx = -1, int dy = -1);
     // The dialog a menu command opens, once it is shown.
@@ -38,7 +37,7 @@ protected:
     MyFrame* frame = nullptr;
     MyChild* child = nullptr;
     EditCanvas* canvas = nullptr;
-    wxUIActionSimulator sim;
+    tn_test::UiInput input;
 };
 
 }  // namespace libedit_gui_test

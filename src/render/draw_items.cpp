@@ -409,8 +409,9 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
     if (part && shown(VISIBLE_PART, 0)) {
         // A sheet holds many placings of few parts: a measure keeps each
         // part's own box. Document-font pin texts keep their size whatever
-        // the part's scale, so those parts are measured placed.
-        if (a_.measuring() && proper_get(FONT_PINNAME) < FONT_ID_BASE &&
+        // the part's scale, and a placing's own pins may show other names,
+        // so those are measured placed.
+        if (a_.measuring() && !pl->own_pins && proper_get(FONT_PINNAME) < FONT_ID_BASE &&
             proper_get(FONT_PINNUM) < FONT_ID_BASE)
             measure_part_drawing(pl, part, &m);
         else

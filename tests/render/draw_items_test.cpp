@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "foundation/list.h"
@@ -176,6 +178,46 @@ TEST_F(DrawItemsTest, PinNamesShowOnlyWithoutABodyUnlessThePinChoosesItself) {
         EXPECT_EQ(with_colour(record(doc, false), COLOR_PINNAME), bare_names);
         EXPECT_EQ(with_colour(record(doc, false), COLOR_PINNUM), 0u);
     }
+}
+
+// The bounds index measures every placing of a part; placings of one part
+// share its measure unless one carries pins of its own, which may show
+// other names.
+TEST_F(DrawItemsTest, APlacingWithItsOwnPinsIsMeasuredAsItDraws) {
+    const std::string placing =
+        "(PARTLIB 'lib/P' 0x00000001 1.000000 POWEROFF NO_ROT NORMAL_PART DEVICE 0 (POS %d 10000 "
+        ") (ATTRIBUTE 'U1' VIS (POS 0 0 ) ) (ATTRIBUTE 'X' VIS (POS 0 0 ) ) )";
+    auto at = [&](int x) {
+        std::string text(placing.size() + 16, '\0');
+        text.resize(size_t(std::snprintf(text.data(), text.size(), placing.c_str(), x)));
+        return text;
+    };
+    SchemaPtr doc = compile(
+        "(SCHEMATIC (SHEET " + at(10000) + at(30000) +
+        " )\n (LIB '$ACTIVE$' (PFXS ) (PARTS (LPART (PART (COMMON (TYPE STANDARD 1) (SIZE 2000 "
+        "2000 ) (REFERENCE 'U' ) ) (NORMAL (PINS (PIN 'IN' IN LEFT (POS 0 1000 ) '3' ) (PIN 'OUT' "
+        "OUT RIGHT (POS 2000 1000 ) '4' ) ) (VECTOR (RECT DRAW (POS 0 0 ) (POS 2000 2000 ) ) ) ) ) "
+        "(ALIAS (NAME 'lib/P' ) ) ) ) ) )");
+    ASSERT_TRUE(doc);
+    std::vector<PlacedPart*> placed;
+    for (SchItem* item : list_items<SchItem>(doc->sheet->items))
+        placed.push_back(as_PlacedPart(item));
+    ASSERT_EQ(placed.size(), 2u);
+    // The second shows a long name on a pin of its own.
+    ASSERT_EQ(pl_make_own_pins(doc->library, placed[1]), 0);
+    Pin* own = *list_items<Pin>(placed[1]->own_pins->pins).begin();
+    own->name.set("A_PIN_NAME_FAR_LONGER_THAN_THE_BODY");
+    own->flags |= PIN_DISPLAY | PIN_SHOW_NAME;
+
+    Rect alone{}, after_another{};
+    item_draw_bounds(doc.get(), nullptr, nullptr);
+    ASSERT_TRUE(item_draw_bounds(doc.get(), placed[1], &alone));
+    item_draw_bounds(doc.get(), nullptr, nullptr);
+    Rect first{};
+    ASSERT_TRUE(item_draw_bounds(doc.get(), placed[0], &first));
+    ASSERT_TRUE(item_draw_bounds(doc.get(), placed[1], &after_another));
+    EXPECT_EQ(after_another, alone);
+    EXPECT_GT(alone.w, first.w);
 }
 
 TEST_F(DrawItemsTest, EveryItemDrawsWithAndWithoutItsDocumentAndThroughAnyMatrix) {

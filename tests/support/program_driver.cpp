@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -365,9 +366,33 @@ void Program::Keys(const std::string& sequence) {
     run_on_display("xdotool key --delay 40 " + sequence);
 }
 
+namespace {
+
+// The windows shown at the top of the display (a menu's popup among them).
+size_t shown_top_windows() {
+    const std::string ids =
+        run_on_display("xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null");
+    return static_cast<size_t>(std::count(ids.begin(), ids.end(), '\n'));
+}
+
+}  // namespace
+
 void Program::Menu(const std::string& keys) {
     std::string frame = WaitWindow("Tessaron Schematic Editor");
-    run_on_display("xdotool windowfocus --sync " + frame + " key --delay 60 " + keys);
+    run_on_display("xdotool windowfocus --sync " + frame);
+    // Alt and a letter open a menu: the keys after it are the menu's, and
+    // go out once its popup is shown (a key sent sooner goes to the frame).
+    const size_t space = keys.find(' ');
+    if (keys.rfind("alt+", 0) == 0 && space != std::string::npos) {
+        const size_t before = shown_top_windows();
+        run_on_display("xdotool key " + keys.substr(0, space));
+        auto end = Clock::now() + program_deadline;
+        while (Clock::now() < end && Running() && shown_top_windows() <= before)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        run_on_display("xdotool key --delay 60 " + keys.substr(space + 1));
+        return;
+    }
+    run_on_display("xdotool key --delay 60 " + keys);
 }
 
 std::string Program::LogText() {

@@ -97,7 +97,8 @@ public:
     void Click(const Control& control);
     void TypeInto(const Control& field, const std::string& text);
     void Keys(const std::string& sequence);
-    // Opens a menu entry by its keys from the main frame ("alt+t n").
+    // Opens a menu entry by its keys from the main frame ("alt+t n"); the
+    // keys after Alt and a letter wait until the menu is shown.
     void Menu(const std::string& keys);
 
     // The log window's text now, and waiting until it holds `text`.

@@ -43,7 +43,9 @@ struct NetFileIn {
     static constexpr size_t BUFFER_SIZE = size_t{1} << 16;
     std::unique_ptr<char[]> buffer;
     FILE* f;
-    explicit NetFileIn(const std::string& file) : f(std::fopen(file.c_str(), "rb")) {
+    // The name in the system's form: a sheet named from a folder written
+    // "." comes as ".\name".
+    explicit NetFileIn(const std::string& file) : f(open_file(file.c_str(), "rb")) {
         if (!f) return;
         buffer.reset(new char[BUFFER_SIZE]);
         std::setvbuf(f, buffer.get(), _IOFBF, BUFFER_SIZE);

@@ -285,10 +285,11 @@ struct CurrentDir {
 
 // The outputs of every job over the hierarchy whose root is `project`/hier.sch:
 // the four netlists, the ERC report and the jobs' log, with the project
-// directory as the place of the sheets' relative names.
-std::string jobs_over(const std::string& project) {
+// directory as the place of the sheets' relative names, named `named` when
+// given (a user may name it relatively, as ".").
+std::string jobs_over(const std::string& project, const char* named = nullptr) {
     CurrentDir here(project);
-    proper_set(DIR_PROJECT, project.c_str(), 0);
+    proper_set(DIR_PROJECT, named ? named : project.c_str(), 0);
     proper_set(NETFMT_VERBOSE, 1, 0);
     proper_set(NETERC_HIER, 0, 0);
     printed.clear();
@@ -339,6 +340,16 @@ TEST_F(Hierarchy, SubSheetsInOtherFoldersCompileLinkAndCheckAsInOneFolder) {
         for (size_t at = nested.find(folder); at != std::string::npos; at = nested.find(folder))
             nested.erase(at, folder.size());
     EXPECT_EQ(nested, flat);
+}
+
+TEST_F(Hierarchy, AProjectFolderNamedAsTheCurrentOneLinksAsWhenNamedInFull) {
+    // "." joined to a sheet's name once gave ".\name", a name every job
+    // read through the system's names but the linker opened as it was.
+    std::filesystem::create_directories(file("flat"));
+    write_sheets({{"flat/hier.sch", "hier_root.asc"},
+                  {"flat/hier_amp.sch", "hier_amp.asc"},
+                  {"flat/hier_bus.sch", "hier_bus.asc"}});
+    EXPECT_EQ(jobs_over(file("flat"), "."), jobs_over(file("flat")));
 }
 
 TEST_F(Hierarchy, OneFileUnderTwoSpellingsIsUsedMoreThanOnce) {

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         int code = ladder_road::run(dir, dir + "/root", netlist, &step, &phases);
         if (argc == 4)
             for (const auto& phase : phases)
-                std::fprintf(stderr, "%-8s %6.3f s, peak %ld MiB\n", phase.name.c_str(),
+                std::fprintf(stderr, "%-8s %7.4f s, peak %ld MiB\n", phase.name.c_str(),
                              phase.seconds, phase.peak_kib / 1024);
         if (code) {
             std::fprintf(stderr, "spice_road: %s failed with %d\n", step.c_str(), code);

@@ -7,19 +7,106 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
 namespace {
 
 void (*step_hook)(int) = nullptr;
+
+// Where freed blocks are discarded at once (a file system mounted with
+// "discard"), the rename or unlink that drops a file's last name waits for
+// the device while the file's blocks are given back: a job that replaces
+// many files, each keeping a backup, would wait once per file. A file that
+// a rename is about to drop is held open across the rename instead, and
+// let go by a thread of its own, so that the freeing happens beside the
+// job's work. Nothing of what is on disk changes: the file has no name
+// from the rename on, and it is freed once let go, or when the process
+// ends. The caller lets go itself when the thread is behind by MOST_HELD
+// files (the descriptors a process may hold are limited), when the thread
+// cannot be started, and in a child process made by fork (which has no
+// such thread).
+class Releaser {
+public:
+    void release(int fd) {
+        if (owner_ == 0 || owner_ == ::getpid()) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (owner_ == 0) start();
+            if (owner_ > 0 && held_.size() < MOST_HELD) {
+                held_.push_back(fd);
+                ready_.notify_one();
+                return;
+            }
+        }
+        ::close(fd);
+    }
+
+private:
+    static constexpr size_t MOST_HELD = 64;
+
+    void start() {
+        try {
+            held_.reserve(MOST_HELD);
+            std::thread([this] { run(); }).detach();
+            owner_ = ::getpid();
+        } catch (...) {
+            owner_ = -1;  // no thread: every caller lets go itself
+        }
+    }
+
+    [[noreturn]] void run() {
+        std::vector<int> batch;
+        batch.reserve(MOST_HELD);
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ready_.wait(lock, [this] { return !held_.empty(); });
+                batch.swap(held_);
+            }
+            for (int fd : batch) ::close(fd);
+            batch.clear();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::vector<int> held_;
+    std::atomic<pid_t> owner_{0};  // the process whose thread lets go; -1 none can
+};
+
+// Never destroyed: its thread may still be waiting when the process ends.
+Releaser& releaser() {
+    static Releaser* one = new Releaser;
+    return *one;
+}
+
+// A handle on the file `name` when a rename onto that name would free it
+// (a regular file with no other name), else -1.
+int hold_before_drop(const std::string& name) {
+    int fd = ::open(name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void let_go(int fd) {
+    if (fd >= 0) releaser().release(fd);
+}
 
 void step(int n) {
     if (step_hook) step_hook(n);
@@ -235,7 +322,11 @@ bool keep_backup_through(const std::string& file, const std::string& backup,
         if (in >= 0) ::close(in);
         if (out >= 0) made = ::close(out) == 0 && made;
     }
-    if (made) made = ::rename(link.c_str(), backup.c_str()) == 0;
+    if (made) {
+        int old = hold_before_drop(backup);
+        made = ::rename(link.c_str(), backup.c_str()) == 0;
+        let_go(old);
+    }
     if (made) note_listed(backup);
     // A rename between two links of one file does nothing, leaving the
     // temporary name: when the backup already is the file, it goes here.
@@ -344,12 +435,15 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
     if (!backup.empty() && ::stat(r->target.c_str(), &st) == 0)
         keep_backup_through(r->target, backup, r->temp + "b");
     step(2);
+    int old = hold_before_drop(r->target);
     if (::rename(r->temp.c_str(), r->target.c_str()) != 0) {
         int saved = errno;
+        if (old >= 0) ::close(old);
         drop_replacement(r);
         errno = saved;
         return false;
     }
+    let_go(old);
     r->temp.clear();
     note_listed(r->target);
     step(3);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -258,6 +259,26 @@ TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
     for (const auto& entry : fs::directory_iterator("."))
         names += entry.path().filename().string() + " ";
     EXPECT_EQ(files_in("."), 2u) << "orphaned temporaries are removed by the next save: " << names;
+}
+
+TEST_F(InTempDir, SavesInARowHoldNoDescriptorsForLong) {
+    // A save lets go of the backup it replaces beside the job's work: a
+    // thousand saves in a row, with a few descriptors to spare, must all
+    // succeed, and only the last two contents remain.
+    size_t open_now = files_in("/proc/self/fd");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = static_cast<rlim_t>(open_now + 80);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    int failed_at = -1;
+    for (int i = 0; i < 1000 && failed_at < 0; ++i)
+        if (save_text("a.sch", std::to_string(i)) != 0) failed_at = i;
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(failed_at, -1);
+    EXPECT_EQ(tn_test::read_text("a.sch"), "999");
+    EXPECT_EQ(tn_test::read_text("a.BAK"), "998");
+    EXPECT_EQ(files_in("."), 2u);
 }
 
 TEST_F(InTempDir, ABackupThatIsAlreadyALinkOfTheFileLeavesNothingBehind) {

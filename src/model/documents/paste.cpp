@@ -291,8 +291,9 @@ int read_sections(Schema* scratch, int kind, FILE* stream) {
 
 // Reference records into the list; a record that resolves to nothing is
 // skipped and noted in *unresolved.
-int read_refs(Schema* scratch, List* list, FILE* stream, PlacedPart* part, bool* unresolved) {
-    int result = read_ref_list(scratch, list, stream, part);
+int read_refs(Schema* scratch, List* list, FILE* stream, PlacedPart* part, bool* unresolved,
+              RefKinds wanted = RefKinds::ANY) {
+    int result = read_ref_list(scratch, list, stream, part, wanted);
     if (result == NOT_MY_TAG) return READ_ERROR;  // the list does not end with 0xE0
     if (result != READ_ERROR) return result;
     *unresolved = true;
@@ -352,8 +353,9 @@ int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
                 if (result == 0) link->father = find_by_id(scratch->sheet->items, link->father_id);
                 break;
             case FILE_HEADER_MARK:
-                // Once only: the pieces resolved so far belong to the library.
-                if (library_read) return READ_ERROR;
+                // Once only, and before any reference: the library read
+                // replaces the one the references so far point into.
+                if (library_read || graphics->count || pins->count) return READ_ERROR;
                 library_read = true;
                 result = read_own_library(scratch, stream);
                 pieces->part = nullptr;
@@ -363,7 +365,8 @@ int read_library_selection(Schema* scratch, FILE* stream, bool* unresolved) {
             case PIN_REFS_TAG:
                 std::getc(stream);
                 result = read_refs(scratch, c == PIN_REFS_TAG ? pins.get() : graphics.get(), stream,
-                                   pieces.get(), unresolved);
+                                   pieces.get(), unresolved,
+                                   c == PIN_REFS_TAG ? RefKinds::PINS : RefKinds::BODY_ITEMS);
                 break;
             default: more = false; break;
         }

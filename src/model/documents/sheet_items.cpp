@@ -463,7 +463,7 @@ void* resolve_ref(RecordsById& records, Schema* schema, PlacedPart* part, int co
 
 }  // namespace
 
-int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part) {
+int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part, RefKinds wanted) {
     if (!list) return 0;
     bool unresolved = false;
     RecordsById records;
@@ -476,7 +476,8 @@ int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part) {
         if (read_byte(&code, stream) != 0) return -1;
         if (code != 0 && read_byte(&flags, stream) != 0) return -1;
         if (code != TITLEBLOCK_ITEM && read_long(&id, stream) != 0) return -1;
-        void* target = resolve_ref(records, schema, part, code, id);
+        bool kind_wanted = wanted == RefKinds::ANY || (wanted == RefKinds::PINS) == (code == 0);
+        void* target = kind_wanted ? resolve_ref(records, schema, part, code, id) : nullptr;
         if (!target) {
             // A damaged or foreign list: the record is skipped, the rest read.
             warning("read_ref_list: no %s with id %u at byte %ld\n", code ? item_name(code) : "pin",

@@ -157,8 +157,13 @@ bool sheet_has_subsheets(const Sheet* sheet);
 // others are looked for (by id and code) in the ports list (code 14 only),
 // the root sheet's items, then the title block's two lists. A record that resolves to nothing is skipped and the read ends
 // with READ_ERROR after the rest of the list. A null list answers 0 and
-// reads nothing.
-int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part);
+// reads nothing. With a placed part, `wanted` limits the records taken to
+// its pins or to its body items: a list that its writer meant for one kind
+// never puts a record of the other kind among them (others are skipped as
+// unresolved).
+enum class RefKinds { ANY, PINS, BODY_ITEMS };
+int read_ref_list(Schema* schema, List* list, FILE* stream, PlacedPart* part,
+                  RefKinds wanted = RefKinds::ANY);
 // One 'l' record per item passing the mask (link records and temporary
 // lines, state 0x0400, skipped), then 0xE0. With pin_mode the list holds
 // pins of a library part (code 0, no flags byte). Items without an id get

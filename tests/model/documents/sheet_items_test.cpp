@@ -458,6 +458,16 @@ TEST_F(SheetItems, PinAndBodyReferencesResolveInThePlacedPartsForm) {
     EXPECT_EQ(read->head->data, second_pin);
     EXPECT_EQ(read->tail->data, part->normal->items->head->data);
 
+    // A list meant for pins takes no body item, and the other way round: a
+    // damaged paste file would make a drawing item read as a pin.
+    StreamPtr body_as_pins = stream_of(body);
+    EXPECT_EQ(read_ref_list(schema.get(), read, body_as_pins.get(), placed, RefKinds::PINS),
+              READ_ERROR);
+    StreamPtr pins_as_body = stream_of(pins);
+    EXPECT_EQ(read_ref_list(schema.get(), read, pins_as_body.get(), placed, RefKinds::BODY_ITEMS),
+              READ_ERROR);
+    EXPECT_EQ(read->count, 2u);
+
     placed->flags |= PL_CONVERT;  // the converted form has no pins
     StreamPtr s3 = stream_of(pins);
     EXPECT_EQ(read_ref_list(schema.get(), read, s3.get(), placed), READ_ERROR);

@@ -1,5 +1,7 @@
 #include "connectivity/net_jobs.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -58,7 +60,8 @@ void retire_net_file(const std::string& net_file) {
 int netlist_compile(const char* root, JobPrint print) {
     JobLog log(print, NETFMT_VERBOSE);
     NetWarningHookScope hook(log.print());
-    FolderSyncBatch sync;  // one folder flush for all the net files written
+    // The net files go in place together at the end, with one folder flush.
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     log.progress("Compiling Netlist...\n");
     if (int code = refuse_half_saved(root, log)) return code;
     SheetListError error;
@@ -107,6 +110,13 @@ int netlist_compile(const char* root, JobPrint print) {
     }
     run.release();
     free_name_list(sheets);
+    std::string unwritten;
+    if (!sync.finish(&unwritten)) {
+        // The net file left there is from an earlier run.
+        warning("cannot write %s (code %d): %s", unwritten.c_str(), 6, std::strerror(errno));
+        retire_net_file(unwritten);
+        if (!failure) failure = 6;
+    }
     if (failure) return failure;
     log.progress("Done.\n");
     return result;

@@ -233,7 +233,7 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
         std::string backup_file =
             backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
         bool done = set_ ? set_->files().stage(&replacement_, backup_file)
-                         : commit_replacement(&replacement_, backup_file);
+                         : commit_or_stage_replacement(&replacement_, backup_file);
         if (!done) code = 6;
     }
     if (code != 0)

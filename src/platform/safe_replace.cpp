@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,27 +34,39 @@ void (*step_hook)(int) = nullptr;
 // let go by a thread of its own, so that the freeing happens beside the
 // job's work. Nothing of what is on disk changes: the file has no name
 // from the rename on, and it is freed once let go, or when the process
-// ends. The caller lets go itself when the thread is behind by MOST_HELD
+// ends. The same thread sends a staged file's data on its way to disk
+// (through a descriptor of its own), which also waits for the device.
+// The caller does the work itself when the thread is behind by MOST_HELD
 // files (the descriptors a process may hold are limited), when the thread
 // cannot be started, and in a child process made by fork (which has no
 // such thread).
 class Releaser {
 public:
-    void release(int fd) {
+    // Closes fd, first starting the write of its data when asked.
+    void release(int fd, bool start_writing = false) {
         if (owner_ == 0 || owner_ == ::getpid()) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (owner_ == 0) start();
             if (owner_ > 0 && held_.size() < MOST_HELD) {
-                held_.push_back(fd);
+                held_.push_back({fd, start_writing});
                 ready_.notify_one();
                 return;
             }
         }
-        ::close(fd);
+        let_go({fd, start_writing});
     }
 
 private:
     static constexpr size_t MOST_HELD = 64;
+    struct Held {
+        int fd;
+        bool start_writing;
+    };
+
+    static void let_go(Held held) {
+        if (held.start_writing) ::sync_file_range(held.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        ::close(held.fd);
+    }
 
     void start() {
         try {
@@ -66,7 +79,7 @@ private:
     }
 
     [[noreturn]] void run() {
-        std::vector<int> batch;
+        std::vector<Held> batch;
         batch.reserve(MOST_HELD);
         for (;;) {
             {
@@ -74,14 +87,14 @@ private:
                 ready_.wait(lock, [this] { return !held_.empty(); });
                 batch.swap(held_);
             }
-            for (int fd : batch) ::close(fd);
+            for (Held held : batch) let_go(held);
             batch.clear();
         }
     }
 
     std::mutex mutex_;
     std::condition_variable ready_;
-    std::vector<int> held_;
+    std::vector<Held> held_;
     std::atomic<pid_t> owner_{0};  // the process whose thread lets go; -1 none can
 };
 
@@ -218,6 +231,54 @@ void sync_folder(const std::string& folder) {
 int batch_depth = 0;
 std::vector<std::string> batch_folders;
 
+// The commits staged while a batch that puts them in place at its end is
+// open (staging_depth of them), and the first that could not be put in
+// place since the last finish.
+struct Staged {
+    Replacement replacement;
+    std::string backup;
+};
+int staging_depth = 0;
+std::vector<Staged> staged;
+constexpr size_t MOST_STAGED = 64;
+struct StagingFailure {
+    int error = 0;
+    std::string target;
+} staging_failure;
+
+bool settle(Replacement* r);
+bool put_in_place(Replacement* r, const std::string& backup);
+
+// Puts the staged files in place: first each is flushed to disk (files
+// written together share blocks of the file system's own records, which the
+// first flush writes for all of them), then each keeps its backup and is
+// renamed over its target. A file that fails is left out; the others go on.
+void commit_staged() {
+    std::vector<Staged> files;
+    files.swap(staged);
+    auto failed = [](const std::string& target) {
+        if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
+    };
+    for (Staged& file : files) {
+        std::string target = file.replacement.target;
+        if (!settle(&file.replacement)) failed(target);
+    }
+    for (Staged& file : files) {
+        if (file.replacement.temp.empty()) continue;  // failed its flush
+        std::string target = file.replacement.target;
+        if (!put_in_place(&file.replacement, file.backup)) failed(target);
+    }
+}
+
+bool finish_staged(std::string* failed) {
+    commit_staged();
+    StagingFailure failure = std::exchange(staging_failure, StagingFailure{});
+    if (failure.error == 0) return true;
+    if (failed) *failed = failure.target;
+    errno = failure.error;
+    return false;
+}
+
 // The folders read while a batch is open: for each, its entries by their
 // names folded to lower case (the smallest name in byte order for each).
 std::unordered_map<std::string, std::unordered_map<std::string, std::string>> batch_listings;
@@ -277,7 +338,10 @@ bool copy_into(int from, int to) {
 
 void set_replace_step_hook(void (*hook)(int)) { step_hook = hook; }
 
-FolderSyncBatch::FolderSyncBatch() { ++batch_depth; }
+FolderSyncBatch::FolderSyncBatch(Commits commits) : commits_(commits) {
+    ++batch_depth;
+    if (commits_ == Commits::AT_END) ++staging_depth;
+}
 
 bool batch_find_ignoring_case(const std::string& folder, const std::string& name,
                               std::string* found) {
@@ -296,7 +360,11 @@ bool batch_find_ignoring_case(const std::string& folder, const std::string& name
     return true;
 }
 
+bool FolderSyncBatch::finish(std::string* failed) { return finish_staged(failed); }
+
 FolderSyncBatch::~FolderSyncBatch() {
+    // What is staged is put in place whether or not the job asked.
+    if (commits_ == Commits::AT_END && --staging_depth == 0) finish_staged(nullptr);
     if (--batch_depth > 0) return;
     batch_listings.clear();
     std::vector<std::string> folders;
@@ -429,7 +497,32 @@ bool open_replacement(const std::string& path, Replacement* out) {
 }
 
 bool commit_replacement(Replacement* r, const std::string& backup) {
-    if (!settle(r)) return false;
+    return settle(r) && put_in_place(r, backup);
+}
+
+bool commit_or_stage_replacement(Replacement* r, const std::string& backup) {
+    if (staging_depth == 0) return commit_replacement(r, backup);
+    if (r->temp.empty() || r->hold < 0) {
+        errno = EBADF;
+        return false;
+    }
+    // The data starts on its way to disk now, while the job works on.
+    if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0) releaser().release(own, true);
+    staged.push_back({*r, backup});
+    r->temp.clear();
+    r->hold = -1;
+    r->fd = -1;
+    // Each staged file holds a descriptor: a job of many files puts them in
+    // place a group at a time.
+    if (staged.size() >= MOST_STAGED) commit_staged();
+    return true;
+}
+
+namespace {
+
+// The second half of a commit, once the temporary is flushed (settle): the
+// backup kept, then the temporary renamed over its target.
+bool put_in_place(Replacement* r, const std::string& backup) {
     step(1);
     struct stat st {};
     if (!backup.empty() && ::stat(r->target.c_str(), &st) == 0)
@@ -451,6 +544,8 @@ bool commit_replacement(Replacement* r, const std::string& backup) {
     drop_replacement(r);
     return true;
 }
+
+}  // namespace
 
 void drop_replacement(Replacement* r) {
     if (!r->temp.empty()) ::unlink(r->temp.c_str());

@@ -49,6 +49,10 @@ bool open_replacement(const std::string& path, Replacement* out);
 // a backup that cannot be made does not fail the commit. False when the
 // temporary cannot be flushed or renamed (the temporary is removed then).
 bool commit_replacement(Replacement* r, const std::string& backup);
+// As commit_replacement; while a FolderSyncBatch that puts commits in place
+// at its end is open, the temporary is staged instead (*r is then empty)
+// and put in place by that batch.
+bool commit_or_stage_replacement(Replacement* r, const std::string& backup);
 
 // Removes an uncommitted temporary and closes what is still open.
 void drop_replacement(Replacement* r);
@@ -70,12 +74,29 @@ bool keep_backup(const std::string& file, const std::string& backup);
 // folder costs no look through the folder per file; the files the job
 // itself writes join what was read. A case variant another program makes
 // in the folder meanwhile is seen by the next job.
+//
+// A job that writes many files and reads none of them back opens its batch
+// with Commits::AT_END: each file it commits (commit_or_stage_replacement)
+// is written to its temporary and sent on its way to disk, and the batch
+// puts them all in place at finish (or at its end): all flushed first, then
+// each renamed over its target. Each file keeps the guarantees of a single
+// save; the flushes of files written together cost little more than one.
+// Until then the targets are as they were. At most 64 files wait: a job of
+// more puts the first ones in place while it goes on.
 class FolderSyncBatch {
 public:
-    FolderSyncBatch();
+    enum class Commits { AT_ONCE, AT_END };
+    explicit FolderSyncBatch(Commits commits = Commits::AT_ONCE);
     ~FolderSyncBatch();
     FolderSyncBatch(const FolderSyncBatch&) = delete;
     FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+    // Puts every staged file in place. False when one could not be (its old
+    // file stays, its temporary is removed, the others are in place):
+    // errno says why and *failed names the target.
+    bool finish(std::string* failed = nullptr);
+
+private:
+    Commits commits_;
 };
 
 // The folder of target and the start of its temporaries' names.

@@ -235,6 +235,103 @@ TEST_F(InTempDir, ABatchOfSavesFlushesEachFolderOnceAtItsEnd) {
     set_replace_step_hook(nullptr);
 }
 
+TEST_F(InTempDir, AJobThatPutsItsFilesInPlaceAtItsEndLeavesThemOldUntilThen) {
+    tn_test::write_text("a.sch", "a1");
+    tn_test::write_text("b.sch", "b1");
+    {
+        FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+        EXPECT_EQ(save_text("a.sch", "a2"), 0);
+        EXPECT_EQ(save_text("b.sch", "b2"), 0);
+        EXPECT_EQ(save_text("c.sch", "c2"), 0);
+        EXPECT_EQ(save_text("a.sch", "a3"), 0) << "a file saved twice: the last save wins";
+        EXPECT_EQ(tn_test::read_text("a.sch"), "a1");
+        EXPECT_EQ(tn_test::read_text("b.sch"), "b1");
+        EXPECT_FALSE(fs::exists("c.sch"));
+        EXPECT_TRUE(batch.finish());
+        EXPECT_EQ(tn_test::read_text("a.sch"), "a3");
+        EXPECT_EQ(tn_test::read_text("a.BAK"), "a2");
+        EXPECT_EQ(tn_test::read_text("b.sch"), "b2");
+        EXPECT_EQ(tn_test::read_text("b.BAK"), "b1");
+        EXPECT_EQ(tn_test::read_text("c.sch"), "c2");
+        EXPECT_EQ(save_text("d.sch", "d"), 0);
+    }
+    EXPECT_EQ(tn_test::read_text("d.sch"), "d")
+        << "the batch's end puts in place what finish did not";
+    EXPECT_EQ(files_in("."), 6u) << "no temporary is left";
+}
+
+TEST_F(InTempDir, AKillWhileStagedFilesArePutInPlaceLeavesEachOldOrNew) {
+    for (int stop_at = 1; stop_at <= 3; ++stop_at) {
+        for (const char* name : {"a.sch", "b.sch", "c.sch"}) tn_test::write_text(name, "old");
+        int code = tn_test::run_in_child([&] {
+            static int stop;
+            stop = stop_at;
+            FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+            for (const char* name : {"a.sch", "b.sch", "c.sch"})
+                if (save_text(name, "new") != 0) return 1;
+            // The second file stops at the step.
+            static int seen;
+            seen = 0;
+            set_replace_step_hook([](int step) {
+                if (step == stop && ++seen == 2) _exit(7);
+            });
+            return batch.finish() ? 0 : 2;
+        });
+        EXPECT_EQ(code, 7) << "step " << stop_at;
+        for (const char* name : {"a.sch", "b.sch", "c.sch"}) {
+            ASSERT_TRUE(fs::exists(name)) << name << " step " << stop_at;
+            std::string text = tn_test::read_text(name);
+            EXPECT_TRUE(text == "old" || text == "new") << name << " step " << stop_at;
+        }
+        EXPECT_EQ(tn_test::read_text("a.sch"), "new") << "step " << stop_at;
+        EXPECT_EQ(tn_test::read_text("c.sch"), "old") << "step " << stop_at;
+    }
+    for (const char* name : {"a.sch", "b.sch", "c.sch"}) EXPECT_EQ(save_text(name, "last"), 0);
+    EXPECT_EQ(files_in("."), 6u) << "the next saves clear what the killed job left";
+}
+
+TEST_F(InTempDir, AStagedFileThatCannotBePutInPlaceIsNamedAndTheOthersGoIn) {
+    tn_test::write_text("a.sch", "a1");
+    tn_test::write_text("b.sch", "b1");
+    FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+    EXPECT_EQ(save_text("a.sch", "a2"), 0);
+    EXPECT_EQ(save_text("b.sch", "b2"), 0);
+    EXPECT_EQ(save_text("c.sch", "c2"), 0);
+    // Something else takes b's name meanwhile: its rename must fail.
+    fs::remove("b.sch");
+    fs::create_directory("b.sch");
+    std::string failed;
+    EXPECT_FALSE(batch.finish(&failed));
+    EXPECT_NE(failed.find("b.sch"), std::string::npos) << failed;
+    EXPECT_EQ(tn_test::read_text("a.sch"), "a2");
+    EXPECT_EQ(tn_test::read_text("c.sch"), "c2");
+    EXPECT_TRUE(fs::is_directory("b.sch"));
+    EXPECT_TRUE(batch.finish()) << "a failure is reported once";
+}
+
+TEST_F(InTempDir, AJobOfManyStagedFilesHoldsFewDescriptors) {
+    size_t open_now = files_in("/proc/self/fd");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = static_cast<rlim_t>(open_now + 160);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    int failed_at = -1;
+    bool finished = false;
+    {
+        FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+        for (int i = 0; i < 500 && failed_at < 0; ++i)
+            if (save_text(("f" + std::to_string(i) + ".sch").c_str(), std::to_string(i)) != 0)
+                failed_at = i;
+        finished = batch.finish();
+    }
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(failed_at, -1);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(files_in("."), 500u);
+    EXPECT_EQ(tn_test::read_text("f499.sch"), "499");
+}
+
 TEST_F(InTempDir, KillingASavingProcessNeverLeavesTheFileMissing) {
     fs::permissions(".", fs::perms::all);
     std::string small(2000, 'x');

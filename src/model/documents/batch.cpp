@@ -1,6 +1,7 @@
 #include "model/documents/batch.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -201,17 +202,30 @@ bool stat_regular_file(const std::string& file, struct stat* st) {
     return ::stat(system_path(file.c_str()).c_str(), st) == 0 && S_ISREG(st->st_mode);
 }
 
+// The sheets this compile job saved, with the names each holds: the files
+// are put in place at the job's end, and only then remembered.
+std::vector<std::pair<std::string, std::vector<std::string>>> saved_sheets;
+
 // `may_name`: false when the compiler saw nothing that names a sheet.
-void remember_written_sheet(const std::string& file, Schema* schema, bool may_name) {
-    struct stat st {};
-    if (!stat_regular_file(file, &st)) return;
-    WrittenSheet& sheet = written_sheets[{st.st_dev, st.st_ino}];
-    sheet = WrittenSheet{st.st_size, st.st_mtim, st.st_ctim, {}};
-    if (!may_name) return;
-    for_each_named_sheet(schema, [&](const std::string& name) {
-        sheet.names.push_back(name);
-        return true;
-    });
+void note_saved_sheet(const std::string& file, Schema* schema, bool may_name) {
+    std::vector<std::string> names;
+    if (may_name)
+        for_each_named_sheet(schema, [&](const std::string& name) {
+            names.push_back(name);
+            return true;
+        });
+    saved_sheets.emplace_back(file, std::move(names));
+}
+
+// Remembers each saved sheet as the file now on disk.
+void remember_saved_sheets() {
+    for (auto& [file, names] : saved_sheets) {
+        struct stat st {};
+        if (!stat_regular_file(file, &st)) continue;
+        written_sheets[{st.st_dev, st.st_ino}] =
+            WrittenSheet{st.st_size, st.st_mtim, st.st_ctim, std::move(names)};
+    }
+    saved_sheets.clear();
 }
 
 // The names the sheet of that name holds when it is a file a compile job
@@ -320,8 +334,7 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
         job.progress("Writing binary Schema file %s...\n",
                      make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
         result = save_schema_file(schema, base.c_str(), true);
-        if (result == 0)
-            remember_written_sheet(last_written_schema(), schema, actions.may_name_sheets());
+        if (result == 0) note_saved_sheet(last_written_schema(), schema, actions.may_name_sheets());
         result = unless_cancelled(result);
     }
     close_schema(nullptr, &schema);
@@ -333,9 +346,11 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
 int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report) {
     JobReport job(report, COMPSHEET_VERBOSE);
-    FolderSyncBatch sync;  // one folder flush for all the sheets written
+    // The sheets go in place together at the end, with one folder flush.
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     // What an earlier run wrote is of no more use than the files left now.
     written_sheets.clear();
+    saved_sheets.clear();
     SheetList own;
     if (!sheets) sheets = &own;
     sheets->clear();
@@ -362,6 +377,13 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
             (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
         if (result != 0) break;
     }
+    std::string failed;
+    if (!sync.finish(&failed)) {
+        warning("cannot write %s (code %d): %s", failed.c_str(), 6, std::strerror(errno));
+        saved_sheets.clear();  // which are the new files is not known
+        if (result == 0) result = 6;
+    }
+    remember_saved_sheets();
     if (result != 0) {
         sheets->resize(done);
         job.progress("Conversion aborted.\n");

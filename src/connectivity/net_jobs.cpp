@@ -131,6 +131,9 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
                const std::function<int(SheetRun&)>& then) {
     JobLog log(print, NETFMT_VERBOSE);
     NetWarningHookScope hook(log.print());
+    // The file written goes in place at the end: its write to disk runs
+    // while the job releases what it read.
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     SheetRun run;
     new_active_schema(&run.schema);
     log.progress(progress, root ? root : "");
@@ -138,6 +141,10 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
     int result = link_netlist(run.context, run.schema, root ? root : "", mode);
     if (result == 0) result = then(run);
     run.release();
+    if (std::string unwritten; !sync.finish(&unwritten)) {
+        warning("cannot write %s (code %d): %s", unwritten.c_str(), 6, std::strerror(errno));
+        if (result == 0) result = 6;
+    }
     log.progress("Done.\n");
     return result;
 }

@@ -241,6 +241,7 @@ struct Staged {
 int staging_depth = 0;
 std::vector<Staged> staged;
 constexpr size_t MOST_STAGED = 64;
+constexpr size_t MOST_SETTLING = 8;  // flushes run side by side
 struct StagingFailure {
     int error = 0;
     std::string target;
@@ -259,10 +260,27 @@ void commit_staged() {
     auto failed = [](const std::string& target) {
         if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
     };
-    for (Staged& file : files) {
-        std::string target = file.replacement.target;
-        if (!settle(&file.replacement)) failed(target);
+    // The flushes wait for the device each: run side by side, they wait
+    // about as long as one. Each taker takes the next file not taken.
+    std::vector<int> errors(files.size(), 0);
+    std::atomic<size_t> next{0};
+    auto settle_taken = [&] {
+        for (size_t i; (i = next++) < files.size();)
+            if (!settle(&files[i].replacement)) errors[i] = errno ? errno : EIO;
+    };
+    std::vector<std::thread> helpers;
+    try {
+        while (helpers.size() + 1 < std::min(files.size(), MOST_SETTLING))
+            helpers.emplace_back(settle_taken);
+    } catch (...) {  // fewer helpers: the others take more
     }
+    settle_taken();
+    for (std::thread& helper : helpers) helper.join();
+    for (size_t i = 0; i < files.size(); ++i)
+        if (errors[i]) {
+            errno = errors[i];
+            failed(files[i].replacement.target);
+        }
     for (Staged& file : files) {
         if (file.replacement.temp.empty()) continue;  // failed its flush
         std::string target = file.replacement.target;

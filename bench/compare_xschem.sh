@@ -7,10 +7,10 @@
 #   bench/compare_xschem.sh [BUILD_DIR] [SIZES...]
 # BUILD_DIR defaults to build (it needs the spice_road program:
 # cmake --build build --target spice_road). Each figure is the minimum of
-# REPEAT runs (default 3). With CLOCK=cpu the times are processor time (user
-# and system) instead of wall time: the steadier figure on a loaded machine,
-# which slows a program waiting on memory more than one that computes. Needs
-# /usr/bin/time and xschem.
+# REPEAT runs (default 3), the three programs taking turns. With CLOCK=cpu
+# the times are processor time (user and system) instead of wall time: the
+# steadier figure on a loaded machine, which slows a program waiting on
+# memory more than one that computes. Needs /usr/bin/time and xschem.
 set -euo pipefail
 export LC_NUMERIC=C  # a point in the shell's clock and awk's figures
 [[ -n "${EPOCHREALTIME:-}" ]] || { echo "needs bash 5 (EPOCHREALTIME)" >&2; exit 1; }
@@ -28,36 +28,39 @@ command -v xschem >/dev/null || { echo "xschem is not installed" >&2; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# The minimum wall time (s) of `repeat` runs of the command, and its peak
-# memory (KiB); the command's standard output goes to $work/out. The wall
-# time is the shell's clock around the program alone (to the microsecond:
-# /usr/bin/time counts hundredths, a fifth of our road at 5,000, and its
-# own start would add a couple of milliseconds to every run); the peak
-# memory, which does not vary from run to run, and the processor time
-# (CLOCK=cpu, in hundredths) are /usr/bin/time's, of runs of their own.
-measure() {
-  local best="" mem="" t u s m start end
-  for ((r = 0; r < repeat; r++)); do
-    if [[ "${CLOCK:-wall}" == cpu ]]; then
-      /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
-        { cat "$work/err" >&2; return 1; }
-      read -r t u s m <"$work/time"
-      t=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')
-    else
-      start=$EPOCHREALTIME
-      "$@" >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; return 1; }
-      end=$EPOCHREALTIME
-      t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
-    fi
-    if [[ -z "$best" ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-      best="$t"
-    fi
-  done
+# One run of the command: its wall time (s) on standard output, the shell's
+# clock around the program alone (to the microsecond: /usr/bin/time counts
+# hundredths, a fifth of our road at 5,000, and its own start would add a
+# couple of milliseconds to every run); with CLOCK=cpu its processor time
+# (user and system, /usr/bin/time's, in hundredths). The command's own
+# output goes to $work/out.
+run_once() {
+  local t u s m start end
+  if [[ "${CLOCK:-wall}" == cpu ]]; then
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
+      { cat "$work/err" >&2; return 1; }
+    read -r t u s m <"$work/time"
+    awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f\n", u + s }'
+  else
+    start=$EPOCHREALTIME
+    "$@" >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; return 1; }
+    end=$EPOCHREALTIME
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+  fi
+}
+
+# The peak memory (KiB) of one run of the command (it does not vary from
+# run to run).
+peak_memory() {
+  local t u s m
   /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >"$work/out" 2>"$work/err" ||
     { cat "$work/err" >&2; return 1; }
-  read -r t u s mem <"$work/time"
-  echo "$best $mem"
+  read -r t u s m <"$work/time"
+  echo "$m"
 }
+
+# The smaller of two times.
+least() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a : b }'; }
 
 # xschem reads its rc file for the library path; the netlist goes to our folder.
 cat >"$work/xschemrc" <<RC
@@ -76,14 +79,25 @@ for n in "${sizes[@]}"; do
   for mode in flat hier; do
     rm -rf "$work/$mode" && mkdir "$work/$mode"
     parts=$("$road" generate "$work/$mode" "$n" "$mode" "$drawing")
-    read -r t m < <(measure "$road" run "$work/$mode")
-    got=$(cat "$work/out")
-    [[ "$got" == "$parts" ]] || { echo "$mode $n: $got resistor lines of $parts" >&2; exit 1; }
-    eval "t_$mode=$t m_$mode=$m"
   done
   rm -rf "$work/xs" && mkdir "$work/xs"
   awk -v n="$n" -v wired="$wired" -f "$here/xschem/ladder.awk" >"$work/xs/ladder.sch"
-  read -r t_x m_x < <(measure xschem -q -x -r -n -s --rcfile "$work/xschemrc" "$work/xs/ladder.sch")
+  xschem_run=(xschem -q -x -r -n -s --rcfile "$work/xschemrc" "$work/xs/ladder.sch")
+  # The three programs take turns, so that a slow spell of the machine
+  # meets each of them alike; each figure is the least of its runs.
+  t_flat="" t_hier="" t_x=""
+  for ((r = 0; r < repeat; r++)); do
+    t_flat=$(least "$(run_once "$road" run "$work/flat")" "$t_flat")
+    t_hier=$(least "$(run_once "$road" run "$work/hier")" "$t_hier")
+    t_x=$(least "$(run_once "${xschem_run[@]}")" "$t_x")
+  done
+  m_flat=$(peak_memory "$road" run "$work/flat")
+  m_hier=$(peak_memory "$road" run "$work/hier")
+  m_x=$(peak_memory "${xschem_run[@]}")
+  for mode in flat hier; do
+    got=$(grep -c '^[Rr]' "$work/$mode/ladder.cir" || true)
+    [[ "$got" == "$parts" ]] || { echo "$mode $n: $got resistor lines of $parts" >&2; exit 1; }
+  done
   got=$(grep -c '^R' "$work/xs/ladder.spice" || true)
   [[ "$got" == "$parts" ]] || { echo "xschem $n: $got resistor lines of $parts" >&2; exit 1; }
   awk -v n="$n" -v p="$parts" -v tf="$t_flat" -v mf="$m_flat" -v th="$t_hier" -v mh="$m_hier" \

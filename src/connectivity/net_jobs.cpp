@@ -1,7 +1,5 @@
 #include "connectivity/net_jobs.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -111,11 +109,9 @@ int netlist_compile(const char* root, JobPrint print) {
     run.release();
     free_name_list(sheets);
     std::string unwritten;
-    if (!sync.finish(&unwritten)) {
-        // The net file left there is from an earlier run.
-        warning("cannot write %s (code %d): %s", unwritten.c_str(), 6, std::strerror(errno));
-        retire_net_file(unwritten);
-        if (!failure) failure = 6;
+    if (int code = finish_saves(sync, &unwritten); code != 0) {
+        retire_net_file(unwritten);  // from an earlier run
+        if (!failure) failure = code;
     }
     if (failure) return failure;
     log.progress("Done.\n");
@@ -141,10 +137,7 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
     int result = link_netlist(run.context, run.schema, root ? root : "", mode);
     if (result == 0) result = then(run);
     run.release();
-    if (std::string unwritten; !sync.finish(&unwritten)) {
-        warning("cannot write %s (code %d): %s", unwritten.c_str(), 6, std::strerror(errno));
-        if (result == 0) result = 6;
-    }
+    if (int code = finish_saves(sync); code != 0 && result == 0) result = code;
     log.progress("Done.\n");
     return result;
 }

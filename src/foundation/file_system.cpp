@@ -242,6 +242,14 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
     return code;
 }
 
+int finish_saves(FolderSyncBatch& batch, std::string* failed) {
+    std::string own;
+    if (!failed) failed = &own;
+    if (batch.finish(failed)) return 0;
+    warning("cannot write %s (code %d): %s", failed->c_str(), 6, std::strerror(errno));
+    return 6;
+}
+
 FileSet::FileSet(const char* anchor)
     : set_(std::make_unique<ReplaceSet>(
           system_path(expand_home(anchor ? anchor : "", true).c_str()))) {}

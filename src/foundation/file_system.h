@@ -67,6 +67,7 @@ void set_backup_hook(std::function<int()> hook);
 //     write_Schema(..., out.stream());
 //     return out.commit(true);
 class FileSet;
+class FolderSyncBatch;
 
 class AtomicFile {
 public:
@@ -111,6 +112,11 @@ private:
 // With a set, the file is staged in it (see FileSet).
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
                      bool backup, const char* backup_suffix = ".BAK", FileSet* set = nullptr);
+
+// Puts in place the files a job staged in its batch (FolderSyncBatch with
+// Commits::AT_END): 0, or 6 with a warning naming the file that could not
+// be put in place (its old file stays; *failed names it when given).
+int finish_saves(FolderSyncBatch& batch, std::string* failed = nullptr);
 
 // The files a job that changes several sheets writes, replaced as one:
 // each is written in full to a temporary beside its target while every

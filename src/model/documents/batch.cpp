@@ -1,7 +1,6 @@
 #include "model/documents/batch.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -377,11 +376,9 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
             (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
         if (result != 0) break;
     }
-    std::string failed;
-    if (!sync.finish(&failed)) {
-        warning("cannot write %s (code %d): %s", failed.c_str(), 6, std::strerror(errno));
+    if (int code = finish_saves(sync); code != 0) {
         saved_sheets.clear();  // which are the new files is not known
-        if (result == 0) result = 6;
+        if (result == 0) result = code;
     }
     remember_saved_sheets();
     if (result != 0) {

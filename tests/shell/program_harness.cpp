@@ -158,7 +158,9 @@ bool settled_screenshot(const std::string& window, const std::string& path,
         bool same = !now.empty() && now == previous &&
                     (differ_from.empty() || now != tn_test::read_text(differ_from));
         previous = now;
-        return same;
+        // A window of one colour is one not painted yet (a busy program
+        // leaves an exposed window blank for a while), never a settled one.
+        return same && run("identify -format %k " + path + " 2>/dev/null") != "1";
     });
     // TN_KEEP_SHOTS=DIR keeps every screenshot for a look after the run.
     if (const char* keep = std::getenv("TN_KEEP_SHOTS")) {

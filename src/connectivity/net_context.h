@@ -10,6 +10,7 @@
 // are used by one job at a time.
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct List;
@@ -29,7 +30,7 @@ struct NetContext {
     Sheet* loaded_sheet = nullptr;     // owned: a sub-sheet's objects while linking
     List* loaded_ports = nullptr;      // owned: that sub-sheet's ports
     std::vector<std::string> link_path;     // net files being linked, root first
-    std::vector<std::string> linked_files;  // every net file linked so far
+    std::unordered_set<std::string> linked_files;  // every net file linked so far
     NetTable* table = nullptr;  // not owned: the tables of the build running, only during it
     // Owned: heads merged into other heads. Each keeps `prev` pointing at the
     // head it went into, so that a chain merged into it earlier still leads,

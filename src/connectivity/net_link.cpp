@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -182,15 +181,7 @@ void move_all(List** dest, List* src) {
 // The one spelling of a net file's place: a name relative to the current
 // directory ("./amp", "../common/amp") and one in the project directory
 // ("amp") that reach one file are one file.
-std::string file_key(const std::string& file) {
-    std::error_code error;
-    std::filesystem::path place = std::filesystem::weakly_canonical(file, error);
-    return error ? std::filesystem::path(file).lexically_normal().string() : place.string();
-}
-
-bool holds_file(const std::vector<std::string>& files, const std::string& file) {
-    return std::find(files.begin(), files.end(), file_key(file)) != files.end();
-}
+std::string file_key(const std::string& file) { return file_identity(file.c_str()); }
 
 // A net file written before its sheet was last saved holds nets the sheet
 // may no longer have (a net compile stopped before it reached the sheet):
@@ -235,12 +226,13 @@ void renew_loaded_ids(NetContext* context) {
 // it); the project list is freed.
 int link_below(NetContext* context, Schema* schema, const std::string& file, int mode,
                List* project) {
-    context->linked_files.push_back(file_key(file));
+    std::string key = file_key(file);
+    context->linked_files.insert(key);
     if (mode != LINK_HIERARCHY) {
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
         return 0;
     }
-    context->link_path.push_back(file_key(file));
+    context->link_path.push_back(key);
     // "./" and "../" in the names are from the folder of the file's sheet.
     for (NameRec* rec : list_items<NameRec>(project)) {
         std::string held = name_from_holder(rec->name, file.c_str());
@@ -385,11 +377,13 @@ int link_subsheets(NetContext* context, Schema* schema, List* list) {
 
 int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, int mode) {
     std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
-    if (holds_file(context->link_path, file)) {
+    std::string key = file_key(file);
+    if (std::find(context->link_path.begin(), context->link_path.end(), key) !=
+        context->link_path.end()) {
         net_warningf("*** Error : Sheet '%s' uses itself, it is not linked again\n", name);
         return PARTIAL_LINK;
     }
-    if (holds_file(context->linked_files, file))
+    if (context->linked_files.count(key))
         net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
     if (mode == LINK_HIERARCHY && stale_net_file(file, name ? name : "")) return NOT_OPENED;
     NetFileIn in(file);

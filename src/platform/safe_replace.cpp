@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,6 +27,30 @@ namespace {
 
 void (*step_hook)(int) = nullptr;
 
+// A staged file's flush (its permissions given, then its data and record
+// written to disk), done once by whoever takes it first: the releaser
+// thread as soon as it gets to the file, or the job when it puts its files
+// in place and the thread has not got there yet.
+struct Settling {
+    std::atomic<int> state{UNTAKEN};
+    int error = 0;  // errno of the failed flush, 0 when it succeeded
+    enum { UNTAKEN, TAKEN, DONE };
+
+    bool take() {
+        int untaken = UNTAKEN;
+        return state.compare_exchange_strong(untaken, TAKEN);
+    }
+    // Flushes the file open on fd (which the caller closes), once taken.
+    void settle(int fd, unsigned permissions) {
+        error = ::fchmod(fd, permissions) == 0 && ::fsync(fd) == 0 ? 0 : (errno ? errno : EIO);
+        state.store(DONE);
+        state.notify_all();
+    }
+    void wait_done() {
+        for (int now; (now = state.load()) != DONE;) state.wait(now);
+    }
+};
+
 // Where freed blocks are discarded at once (a file system mounted with
 // "discard"), the rename or unlink that drops a file's last name waits for
 // the device while the file's blocks are given back: a job that replaces
@@ -34,37 +59,38 @@ void (*step_hook)(int) = nullptr;
 // let go by a thread of its own, so that the freeing happens beside the
 // job's work. Nothing of what is on disk changes: the file has no name
 // from the rename on, and it is freed once let go, or when the process
-// ends. The same thread sends a staged file's data on its way to disk
-// (through a descriptor of its own), which also waits for the device.
+// ends. The same thread flushes a staged file (through a descriptor of its
+// own), which also waits for the device, while the job works on.
 // The caller does the work itself when the thread is behind by MOST_HELD
 // files (the descriptors a process may hold are limited), when the thread
 // cannot be started, and in a child process made by fork (which has no
-// such thread).
+// such thread); a staged file's flush is then left to the job's end.
 class Releaser {
 public:
-    // Closes fd, first starting the write of its data when asked.
-    void release(int fd, bool start_writing = false) {
+    // Closes fd, first flushing it when a staged file's flush is given.
+    void release(int fd, std::shared_ptr<Settling> settling = nullptr, unsigned permissions = 0) {
         if (owner_ == 0 || owner_ == ::getpid()) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (owner_ == 0) start();
             if (owner_ > 0 && held_.size() < MOST_HELD) {
-                held_.push_back({fd, start_writing});
+                held_.push_back({fd, std::move(settling), permissions});
                 ready_.notify_one();
                 return;
             }
         }
-        let_go({fd, start_writing});
+        ::close(fd);
     }
 
 private:
     static constexpr size_t MOST_HELD = 64;
     struct Held {
         int fd;
-        bool start_writing;
+        std::shared_ptr<Settling> settling;
+        unsigned permissions;
     };
 
-    static void let_go(Held held) {
-        if (held.start_writing) ::sync_file_range(held.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    static void let_go(const Held& held) {
+        if (held.settling && held.settling->take()) held.settling->settle(held.fd, held.permissions);
         ::close(held.fd);
     }
 
@@ -87,7 +113,7 @@ private:
                 ready_.wait(lock, [this] { return !held_.empty(); });
                 batch.swap(held_);
             }
-            for (Held held : batch) let_go(held);
+            for (const Held& held : batch) let_go(held);
             batch.clear();
         }
     }
@@ -237,6 +263,7 @@ std::vector<std::string> batch_folders;
 struct Staged {
     Replacement replacement;
     std::string backup;
+    std::shared_ptr<Settling> settling;
 };
 int staging_depth = 0;
 std::vector<Staged> staged;
@@ -250,37 +277,46 @@ struct StagingFailure {
 bool settle(Replacement* r);
 bool put_in_place(Replacement* r, const std::string& backup);
 
-// Puts the staged files in place: first each is flushed to disk (files
-// written together share blocks of the file system's own records, which the
-// first flush writes for all of them), then each keeps its backup and is
-// renamed over its target. A file that fails is left out; the others go on.
+// Puts the staged files in place: first each is flushed to disk (most of
+// them already are, by the releaser thread; files written together share
+// blocks of the file system's own records, which the first flush writes for
+// all of them), then each keeps its backup and is renamed over its target.
+// A file that fails is left out; the others go on.
 void commit_staged() {
     std::vector<Staged> files;
     files.swap(staged);
     auto failed = [](const std::string& target) {
         if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
     };
-    // The flushes wait for the device each: run side by side, they wait
-    // about as long as one. Each taker takes the next file not taken.
-    std::vector<int> errors(files.size(), 0);
+    // The flushes the thread has not taken yet wait for the device each:
+    // run side by side, they wait about as long as one. Each taker takes the
+    // next file not taken.
     std::atomic<size_t> next{0};
     auto settle_taken = [&] {
         for (size_t i; (i = next++) < files.size();)
-            if (!settle(&files[i].replacement)) errors[i] = errno ? errno : EIO;
+            if (files[i].settling->take())
+                files[i].settling->settle(files[i].replacement.hold,
+                                          files[i].replacement.permissions);
     };
+    size_t untaken = static_cast<size_t>(std::count_if(files.begin(), files.end(), [](const Staged& f) {
+        return f.settling->state.load() == Settling::UNTAKEN;
+    }));
     std::vector<std::thread> helpers;
     try {
-        while (helpers.size() + 1 < std::min(files.size(), MOST_SETTLING))
+        while (helpers.size() + 1 < std::min(untaken, MOST_SETTLING))
             helpers.emplace_back(settle_taken);
     } catch (...) {  // fewer helpers: the others take more
     }
     settle_taken();
     for (std::thread& helper : helpers) helper.join();
-    for (size_t i = 0; i < files.size(); ++i)
-        if (errors[i]) {
-            errno = errors[i];
-            failed(files[i].replacement.target);
+    for (Staged& file : files) {
+        file.settling->wait_done();
+        if (int error = file.settling->error) {
+            drop_replacement(&file.replacement);
+            errno = error;
+            failed(file.replacement.target);
         }
+    }
     for (Staged& file : files) {
         if (file.replacement.temp.empty()) continue;  // failed its flush
         std::string target = file.replacement.target;
@@ -524,9 +560,11 @@ bool commit_or_stage_replacement(Replacement* r, const std::string& backup) {
         errno = EBADF;
         return false;
     }
-    // The data starts on its way to disk now, while the job works on.
-    if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0) releaser().release(own, true);
-    staged.push_back({*r, backup});
+    // The file goes to disk now, while the job works on.
+    auto settling = std::make_shared<Settling>();
+    if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0)
+        releaser().release(own, settling, r->permissions);
+    staged.push_back({*r, backup, std::move(settling)});
     r->temp.clear();
     r->hold = -1;
     r->fd = -1;

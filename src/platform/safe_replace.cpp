@@ -90,7 +90,8 @@ private:
     };
 
     static void let_go(const Held& held) {
-        if (held.settling && held.settling->take()) held.settling->settle(held.fd, held.permissions);
+        if (held.settling && held.settling->take())
+            held.settling->settle(held.fd, held.permissions);
         ::close(held.fd);
     }
 
@@ -298,9 +299,10 @@ void commit_staged() {
                 files[i].settling->settle(files[i].replacement.hold,
                                           files[i].replacement.permissions);
     };
-    size_t untaken = static_cast<size_t>(std::count_if(files.begin(), files.end(), [](const Staged& f) {
-        return f.settling->state.load() == Settling::UNTAKEN;
-    }));
+    size_t untaken =
+        static_cast<size_t>(std::count_if(files.begin(), files.end(), [](const Staged& f) {
+            return f.settling->state.load() == Settling::UNTAKEN;
+        }));
     std::vector<std::thread> helpers;
     try {
         while (helpers.size() + 1 < std::min(untaken, MOST_SETTLING))

@@ -1,5 +1,6 @@
 #include "foundation/heap.h"
 
+#include <atomic>
 #include <cassert>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <unistd.h>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -133,6 +135,67 @@ bool on_pool_thread() {
     return owner == std::this_thread::get_id();
 }
 
+// Chunks made ready ahead, by a thread of its own. The first touch of a
+// chunk has the system zero its 2 MiB, which on a virtual machine costs a
+// millisecond or more, most of the system time of a big job: better spent
+// beside the job than in it. Once the first chunk is half carved, the
+// thread is asked for the next, and from then on for one more as soon as
+// the pool takes one, so that a job that grows finds each chunk ready; the
+// pool makes its own when none is ready yet (the thread's is then kept for
+// the next time). At most one chunk waits ready, so a job holds at most one
+// chunk more than it uses. In a child made by fork (which has no such
+// thread), and where no thread can be started, the pool makes every chunk
+// itself. The thread touches nothing of the pool but the chunks it maps.
+class ChunkMaker {
+public:
+    // The chunk made ready, or null.
+    char* take() { return ready_.exchange(nullptr); }
+    // Asks for a chunk, unless one is ready or being made.
+    void ask() {
+        if (owner_ == 0) start();
+        if (owner_ != ::getpid() || ready_.load() != nullptr) return;
+        bool idle = false;
+        if (asked_.compare_exchange_strong(idle, true)) asked_.notify_one();
+    }
+
+private:
+    void start() {
+        try {
+            std::thread([this] { run(); }).detach();
+            owner_ = ::getpid();
+        } catch (...) {
+            owner_ = -1;  // no thread: the pool makes its chunks itself
+        }
+    }
+
+    [[noreturn]] void run() {
+        for (;;) {
+            asked_.wait(false);
+            char* chunk = new_chunk();
+            // One byte of each page: a huge page takes the first touch,
+            // ordinary pages (where the system refused) each their own.
+            if (chunk)
+                for (size_t at = 0; at < CHUNK_SIZE; at += 4096)
+                    static_cast<volatile char*>(chunk)[at] = 0;
+            ready_.store(chunk);
+            asked_.store(false);
+        }
+    }
+
+    std::atomic<char*> ready_{nullptr};
+    std::atomic<bool> asked_{false};
+    pid_t owner_ = 0;  // the process whose thread makes chunks; -1 none can
+};
+
+// Never destroyed: its thread may be mapping a chunk when the process ends.
+ChunkMaker& chunk_maker() {
+    static ChunkMaker* one = new ChunkMaker;
+    return *one;
+}
+
+// The address from which carving asks for the next chunk.
+uintptr_t ask_from = UINTPTR_MAX;
+
 // A new block of `bytes` from the newest chunk, or from a new chunk when the
 // newest has not room enough (its rest, under POOL_LARGEST bytes, is left).
 void* carve(size_t bytes) {
@@ -142,13 +205,20 @@ void* carve(size_t bytes) {
             std::fputs("small-block pool used from a second thread\n", stderr);
             std::abort();
         }
-        char* chunk = new_chunk();
+        bool first = carve_end == nullptr;
+        char* chunk = chunk_maker().take();
+        if (!chunk) chunk = new_chunk();
         if (!chunk) return nullptr;
         carve_next = chunk;
         carve_end = chunk + CHUNK_SIZE;
+        ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 2 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;
+    if (reinterpret_cast<uintptr_t>(carve_next) >= ask_from) {
+        ask_from = UINTPTR_MAX;
+        chunk_maker().ask();
+    }
     return block;
 }
 

@@ -19,13 +19,15 @@ void heap_free(void* block);
 // and no malloc call, and a released block waits on its class's free list
 // for the next block of the same class (last released, first reused). The
 // chunks are kept until the program ends, so freeing a sheet hands nothing
-// back to malloc and the next job reuses the same, already touched, memory.
-// Blocks above POOL_LARGEST bytes come from malloc.
+// back to malloc and the next job reuses the same, already touched, memory;
+// once the first chunk is half used, a thread of the pool keeps the next
+// one ready (mapped and touched) beside the work. Blocks above POOL_LARGEST
+// bytes come from malloc.
 //
 // A block is aligned to POOL_GRAIN and not zero-filled; pool_free takes the
-// size that pool_alloc was given. Only one thread (the GUI thread, the
-// program's only one) makes and releases blocks: there is no lock, and
-// debug builds assert that every call comes from the first caller's thread.
+// size that pool_alloc was given. Only one thread (the GUI thread) makes and
+// releases blocks: there is no lock, and debug builds assert that every
+// call comes from the first caller's thread.
 //
 // Under AddressSanitizer every block comes from malloc and goes back to it,
 // so that a use after release and a leak are still seen.

@@ -113,8 +113,11 @@ struct UnitCase {
     int32_t read_back;  // ... and coord_from_display of it
 };
 
+// Each case starts from the defaults, whatever a test before it in the
+// process installed (the configuration's hooks set no scaling).
 class Units : public testing::TestWithParam<UnitCase> {
 protected:
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         set_unit_hook(nullptr);
         set_no_scale(false);

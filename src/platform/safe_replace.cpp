@@ -81,6 +81,11 @@ public:
         ::close(fd);
     }
 
+    // True in the process whose thread takes what is handed to it: in a
+    // child made by fork, a flush the parent's thread had taken is never
+    // done.
+    bool ours() const { return owner_ > 0 && owner_ == ::getpid(); }
+
 private:
     static constexpr size_t MOST_HELD = 64;
     struct Held {
@@ -293,9 +298,10 @@ void commit_staged() {
     // run side by side, they wait about as long as one. Each taker takes the
     // next file not taken.
     std::atomic<size_t> next{0};
+    bool thread_here = releaser().ours();
     auto settle_taken = [&] {
         for (size_t i; (i = next++) < files.size();)
-            if (files[i].settling->take())
+            if (files[i].settling->take() || !thread_here)
                 files[i].settling->settle(files[i].replacement.hold,
                                           files[i].replacement.permissions);
     };

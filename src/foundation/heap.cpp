@@ -138,7 +138,7 @@ bool on_pool_thread() {
 // Chunks made ready ahead, by a thread of its own. The first touch of a
 // chunk has the system zero its 2 MiB, which on a virtual machine costs a
 // millisecond or more, most of the system time of a big job: better spent
-// beside the job than in it. Once the first chunk is half carved, the
+// beside the job than in it. Once an eighth of the first chunk is carved, the
 // thread is asked for the next, and from then on for one more as soon as
 // the pool takes one, so that a job that grows finds each chunk ready; the
 // pool makes its own when none is ready yet (the thread's is then kept for
@@ -211,7 +211,7 @@ void* carve(size_t bytes) {
         if (!chunk) return nullptr;
         carve_next = chunk;
         carve_end = chunk + CHUNK_SIZE;
-        ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 2 : 0);
+        ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;

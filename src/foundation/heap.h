@@ -20,7 +20,7 @@ void heap_free(void* block);
 // for the next block of the same class (last released, first reused). The
 // chunks are kept until the program ends, so freeing a sheet hands nothing
 // back to malloc and the next job reuses the same, already touched, memory;
-// once the first chunk is half used, a thread of the pool keeps the next
+// once an eighth of the first chunk is used, a thread of the pool keeps the next
 // one ready (mapped and touched) beside the work. Blocks above POOL_LARGEST
 // bytes come from malloc.
 //

@@ -24,7 +24,7 @@ unsigned char pattern(size_t index) { return static_cast<unsigned char>(index * 
 // interleaved order and filled each with its own byte: none may overlap
 // another, and each keeps the grain's alignment. Some 5 MB in all, so that
 // carving runs across several chunks (made ahead by the pool's thread once
-// the first is half used). The count of blocks found wrong.
+// an eighth of the first is used). The count of blocks found wrong.
 size_t carve_and_check_many_chunks() {
     std::vector<Block> blocks;
     size_t total = 0, wrong = 0;

@@ -189,6 +189,58 @@ FILE* open_file(const char* path, const char* mode) {
     return std::fopen(sys.c_str(), mode);
 }
 
+// The temporary's own stream: every write goes to the file as stdio's
+// buffer fills, and each time another WRITING_STEP bytes are written they
+// are sent on their way to disk beside the writing, so that the flush at the
+// commit of a big file waits for its last bytes only. Seeks (a writer that
+// goes back to fill in a size) and the close go straight to the file.
+class AtomicFile::Writer {
+public:
+    explicit Writer(int fd) : fd_(fd) {}
+
+    static cookie_io_functions_t functions() {
+        cookie_io_functions_t io{};
+        io.write = [](void* cookie, const char* data, size_t size) -> ssize_t {
+            return static_cast<Writer*>(cookie)->write(data, size);
+        };
+        io.seek = [](void* cookie, off64_t* offset, int whence) -> int {
+            auto* writer = static_cast<Writer*>(cookie);
+            off64_t at = ::lseek64(writer->fd_, *offset, whence);
+            if (at < 0) return -1;
+            *offset = writer->at_ = at;
+            return 0;
+        };
+        io.close = [](void* cookie) -> int { return ::close(static_cast<Writer*>(cookie)->fd_); };
+        return io;
+    }
+
+private:
+    static constexpr off64_t WRITING_STEP = 256 * 1024;
+
+    // All of the bytes or none: 0 (stdio's error) when the file refuses.
+    ssize_t write(const char* data, size_t size) {
+        size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::write(fd_, data + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return 0;
+            done += static_cast<size_t>(n);
+        }
+        at_ += static_cast<off64_t>(size);
+        if (at_ > written_) written_ = at_;
+        if (written_ - sent_ >= WRITING_STEP) {
+            start_writing(fd_, sent_, written_ - sent_);
+            sent_ = written_;
+        }
+        return static_cast<ssize_t>(size);
+    }
+
+    int fd_;
+    off64_t at_ = 0;       // the file's offset
+    off64_t written_ = 0;  // the end of what was written
+    off64_t sent_ = 0;     // the end of what was sent on its way
+};
+
 AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set) : set_(set) {
     if (path == nullptr || *path == '\0') return;
     target_ = system_path(expand_home(path, true).c_str());
@@ -199,7 +251,8 @@ AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set) : set_(
         return;
     }
     target_ = replacement_.target;
-    stream_ = fdopen(replacement_.fd, mode);
+    writer_ = std::make_unique<Writer>(replacement_.fd);
+    stream_ = fopencookie(writer_.get(), mode, Writer::functions());
     if (stream_ == nullptr) {
         close(replacement_.fd);
         drop_replacement(&replacement_);

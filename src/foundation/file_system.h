@@ -100,7 +100,10 @@ private:
     FileSet* set_ = nullptr;
     Replacement replacement_;  // the temporary, until committed or removed
     // The stream's buffer, larger than stdio's own so that a big netlist or
-    // sheet takes few write calls; the stream is closed before it goes.
+    // sheet takes few write calls, and the stream's own end, which sends
+    // what is written on its way to disk; the stream is closed before they go.
+    class Writer;
+    std::unique_ptr<Writer> writer_;
     std::unique_ptr<char[]> buffer_;
     FILE* stream_ = nullptr;
 };

@@ -69,16 +69,12 @@ class Releaser {
 public:
     // Closes fd, first flushing it when a staged file's flush is given.
     void release(int fd, std::shared_ptr<Settling> settling = nullptr, unsigned permissions = 0) {
-        if (owner_ == 0 || owner_ == ::getpid()) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (owner_ == 0) start();
-            if (owner_ > 0 && held_.size() < MOST_HELD) {
-                held_.push_back({fd, std::move(settling), permissions});
-                ready_.notify_one();
-                return;
-            }
-        }
-        ::close(fd);
+        if (!hand_over({fd, std::move(settling), permissions, 0, 0})) ::close(fd);
+    }
+    // Closes fd once it has started the write of that range of its data;
+    // false (fd left to the caller) when the thread cannot take it.
+    bool start_writing(int fd, off_t from, off_t length) {
+        return hand_over({fd, nullptr, 0, from, length});
     }
 
     // True in the process whose thread takes what is handed to it: in a
@@ -92,11 +88,24 @@ private:
         int fd;
         std::shared_ptr<Settling> settling;
         unsigned permissions;
+        off_t from, length;  // a range to start writing; length 0 for none
     };
+
+    bool hand_over(Held held) {
+        if (owner_ != 0 && owner_ != ::getpid()) return false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (owner_ == 0) start();
+        if (owner_ <= 0 || held_.size() >= MOST_HELD) return false;
+        held_.push_back(std::move(held));
+        ready_.notify_one();
+        return true;
+    }
 
     static void let_go(const Held& held) {
         if (held.settling && held.settling->take())
             held.settling->settle(held.fd, held.permissions);
+        if (held.length > 0)
+            ::sync_file_range(held.fd, held.from, held.length, SYNC_FILE_RANGE_WRITE);
         ::close(held.fd);
     }
 
@@ -610,6 +619,12 @@ bool put_in_place(Replacement* r, const std::string& backup) {
 }
 
 }  // namespace
+
+void start_writing(int fd, long long from, long long length) {
+    if (length <= 0) return;
+    int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own >= 0 && !releaser().start_writing(own, from, length)) ::close(own);
+}
 
 void drop_replacement(Replacement* r) {
     if (!r->temp.empty()) ::unlink(r->temp.c_str());

@@ -57,6 +57,12 @@ bool commit_or_stage_replacement(Replacement* r, const std::string& backup);
 // Removes an uncommitted temporary and closes what is still open.
 void drop_replacement(Replacement* r);
 
+// Sends bytes [from, from + length) of a temporary being written (fd stays
+// the caller's) on their way to disk, beside the caller's work: the flush
+// at the commit then waits for little more than the last bytes written. A
+// hint only: nothing is done when it cannot be sent.
+void start_writing(int fd, long long from, long long length);
+
 // Makes `backup` a copy of the regular file `file` without ever moving
 // `file`: a hard link put in place by a rename, or a copy where links are
 // not possible. An old backup is replaced. False when nothing was made.

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -162,12 +163,18 @@ TEST_F(InTempDir, AtomicFileFailedWriteLeavesTheOldFile) {
     tn_test::write_text("a.sch", "v1");
     AtomicFile out("a.sch");
     ASSERT_TRUE(out.is_open());
-    // Make every write of the stream fail: its descriptor now refuses writing.
-    int read_only = open("/dev/null", O_RDONLY);
-    dup2(read_only, fileno(out.stream()));
-    close(read_only);
+    // The file may grow to one byte: the second byte's write fails.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 1;
+    auto was = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
     std::fputs("v2", out.stream());
-    EXPECT_EQ(out.commit(true), 6);
+    int code = out.commit(true);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, was);
+    EXPECT_EQ(code, 6);
     EXPECT_EQ(tn_test::read_text("a.sch"), "v1");
     EXPECT_FALSE(fs::exists("a.BAK")) << "no backup when nothing replaces the file";
     EXPECT_EQ(files_in("."), 1u);

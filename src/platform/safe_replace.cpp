@@ -27,6 +27,15 @@ namespace {
 
 void (*step_hook)(int) = nullptr;
 
+// Gives a written temporary its permissions, then flushes it to disk: 0, or
+// the errno of the step that failed. The permissions are given last: until
+// then the temporary stays the owner's to read and remove, should a crash
+// leave it behind.
+int flush_with_permissions(int fd, unsigned permissions) {
+    if (::fchmod(fd, permissions) == 0 && ::fsync(fd) == 0) return 0;
+    return errno ? errno : EIO;
+}
+
 // A staged file's flush (its permissions given, then its data and record
 // written to disk), done once by whoever takes it first: the releaser
 // thread as soon as it gets to the file, or the job when it puts its files
@@ -42,7 +51,7 @@ struct Settling {
     }
     // Flushes the file open on fd (which the caller closes), once taken.
     void settle(int fd, unsigned permissions) {
-        error = ::fchmod(fd, permissions) == 0 && ::fsync(fd) == 0 ? 0 : (errno ? errno : EIO);
+        error = flush_with_permissions(fd, permissions);
         state.store(DONE);
         state.notify_all();
     }
@@ -518,18 +527,16 @@ bool hold_replacement(const std::string& target, const std::string& temp, int fd
     return true;
 }
 
-// Gives the written temporary its permissions and flushes it to disk. The
-// permissions are given last: until then the temporary stays the owner's to
-// read and remove, should a crash leave it behind.
+// Flushes the written temporary (flush_with_permissions); a temporary that
+// cannot be flushed is removed.
 bool settle(Replacement* r) {
     if (r->temp.empty() || r->hold < 0) {
         errno = EBADF;
         return false;
     }
-    if (::fchmod(r->hold, r->permissions) != 0 || ::fsync(r->hold) != 0) {
-        int saved = errno;
+    if (int error = flush_with_permissions(r->hold, r->permissions)) {
         drop_replacement(r);
-        errno = saved;
+        errno = error;
         return false;
     }
     return true;

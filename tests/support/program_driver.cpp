@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -232,23 +233,36 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
 }
 
 std::string Program::WaitWindow(const std::string& title) {
-    std::string ids =
-        run_on_display("timeout 30 xdotool search --all --sync --onlyvisible --pid " +
-                       std::to_string(pid_) + " --name '^" + title + "$' 2>/dev/null");
-    std::string best;
-    long best_area = -1;
-    for (const std::string& id : split(ids, '\n')) {
-        if (id.empty()) continue;
-        std::string shape = run_on_display("xdotool getwindowgeometry --shell " + id);
-        size_t w = shape.find("WIDTH="), h = shape.find("HEIGHT=");
-        if (w == std::string::npos || h == std::string::npos) continue;
-        long area = std::atol(shape.c_str() + w + 6) * std::atol(shape.c_str() + h + 7);
-        if (area > best_area) {
-            best_area = area;
-            best = id;
+    // A window found may be gone before its size is asked (the toolkit makes
+    // and drops small helper windows of the same title as it opens a
+    // dialog): until one found still stands, the search is made again,
+    // for 30 s in all.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::seconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+        if (left <= 0) return "";
+        std::string ids =
+            run_on_display("timeout " + std::to_string(left) +
+                           " xdotool search --all --sync --onlyvisible --pid " +
+                           std::to_string(pid_) + " --name '^" + title + "$' 2>/dev/null");
+        std::string best;
+        long best_area = -1;
+        for (const std::string& id : split(ids, '\n')) {
+            if (id.empty()) continue;
+            std::string shape = run_on_display("xdotool getwindowgeometry --shell " + id);
+            size_t w = shape.find("WIDTH="), h = shape.find("HEIGHT=");
+            if (w == std::string::npos || h == std::string::npos) continue;
+            long area = std::atol(shape.c_str() + w + 6) * std::atol(shape.c_str() + h + 7);
+            if (area > best_area) {
+                best_area = area;
+                best = id;
+            }
         }
+        if (!best.empty()) return best;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return best;
 }
 
 bool Program::HasWindow(const std::string& title) {

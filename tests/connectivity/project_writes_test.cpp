@@ -343,37 +343,4 @@ TEST_F(ProjectWritesTest, HierarchiesOverFoldersAndSheetsThatAreLinksKeepWorking
     EXPECT_EQ(bill_of_materials(root.c_str(), file("proj/root.bom").c_str(), print_capture), 0);
 }
 
-TEST_F(ProjectWritesTest, ALinkToAMissingFileIsFollowedOnlyInsideTheProject) {
-    write_sources();
-    // sub.sch is a link to a file that does not exist yet: in a folder of
-    // the project it is made there, outside it the compile is refused.
-    fs::create_directory(dir_.path() / "proj" / "made");
-    fs::create_symlink("made/sub.sch", file("proj/sub.sch"));
-    ASSERT_EQ(compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture), 0)
-        << printed;
-    EXPECT_EQ(references("proj/made/sub.sch"), std::vector<std::string>{"R1"});
-    fs::remove(file("proj/sub.sch"));
-    fs::remove(file("proj/root.sch"));
-    fs::create_symlink(file("elsewhere.sch"), file("proj/sub.sch"));
-    printed.clear();
-    EXPECT_EQ(compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture),
-              FILE_NOT_WRITTEN);
-    EXPECT_NE(printed.find("is not written: it is a link to '" + file("elsewhere.sch") +
-                           "', outside the project"),
-              std::string::npos)
-        << printed;
-    EXPECT_FALSE(fs::exists(file("elsewhere.sch")));
-    EXPECT_FALSE(fs::exists(file("proj/root.sch"))) << "nothing else of the job in place";
-}
-
-TEST_F(ProjectWritesTest, TheEditorsOwnSaveIsTheUsersChoice) {
-    // Outside a job nothing is refused: the user chose the name.
-    write_sheets();
-    Schema* schema = nullptr;
-    ASSERT_EQ(load_schema_file(&schema, file("proj/sub.sch").c_str()), 0);
-    EXPECT_EQ(save_schema_file(schema, file("outside/notes.txt").c_str(), false), 0);
-    close_schema(nullptr, &schema);
-    EXPECT_TRUE(file_is_of_kind(file("outside/notes.txt").c_str(), FileKind::SHEET));
-}
-
 }  // namespace

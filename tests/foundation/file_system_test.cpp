@@ -598,26 +598,6 @@ TEST_F(FileSetTest, AFileSavedSinceTheStopIsNeverOverwritten) {
     EXPECT_EQ(tn_test::read_text("b.sch"), "old");
 }
 
-TEST_F(FileSetTest, ARecordThatCannotBeWrittenReplacesNothingAndLeavesNothing) {
-    // The disk fills as the record is about to be written (its folder
-    // flushed just before): the files are staged, no record is left.
-    int code = tn_test::run_in_child([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        set_replace_step_hook([](int step) {
-            rlimit none{0, RLIM_INFINITY};
-            if (step == 4) setrlimit(RLIMIT_FSIZE, &none);
-        });
-        FileSet set("root.sch", owner_);
-        if (stage_all(set) != 0) return 1;
-        int committed = set.commit();
-        return committed == 6 && !set.recorded() ? 0 : 2;
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(state(), "old");
-    EXPECT_FALSE(file_set_pending("root.sch"));
-    EXPECT_EQ(entries(), 4u) << "the files and the folder: no temporary, no backup";
-}
-
 // A record is a file of the project like any other: one made by hand moves
 // nothing but the set's own staged files over the files the run names.
 class HostileRecordTest : public FileSetTest {

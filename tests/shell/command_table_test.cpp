@@ -166,7 +166,7 @@ TEST(CommandRows, GreyingFollowsTheCanvasKindAndTheDocument) {
     EXPECT_TRUE(command_enabled(CMD_NEW, none));
     EXPECT_FALSE(command_enabled(CMD_SAVE, none));
     EXPECT_FALSE(command_enabled(CMD_ZOOM_IN, none));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, none));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, none));
 
     Schema* schema = nullptr;
     new_active_schema(&schema);
@@ -175,22 +175,22 @@ TEST(CommandRows, GreyingFollowsTheCanvasKindAndTheDocument) {
     const CommandState library{CANVAS_LIBRARY, schema};
     EXPECT_TRUE(command_enabled(CMD_SAVE, sheet));
     EXPECT_FALSE(command_enabled(CMD_SAVE, sheet_without_document));
-    EXPECT_TRUE(command_enabled(CMD_WIRE, sheet));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, library)) << "a sheet's tool on a library";
+    EXPECT_TRUE(command_enabled(EDITOR_WIRE, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, library)) << "a sheet's tool on a library";
     EXPECT_TRUE(command_enabled(CMD_ZOOM_IN, library));
     EXPECT_TRUE(command_enabled(CMD_PREVIEW_LIBRARY, library));
     EXPECT_FALSE(command_enabled(CMD_PREVIEW_SHEET, library));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, CommandState{CANVAS_PREVIEW, schema}));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, CommandState{CANVAS_PREVIEW, schema}));
     EXPECT_FALSE(command_enabled(CMD_OPEN, CommandState{99, schema}));
 
     // A jump waits for its bookmark; setting the bookmark stays available.
-    EXPECT_FALSE(command_enabled(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_TRUE(command_enabled(CMD_BOOKMARK_FIRST + 2, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_TRUE(command_enabled(EDITOR_MARK_FIRST + 2, sheet));
     view_set_tag(&schema->view, 2, Point{1000, 2000});
-    EXPECT_TRUE(command_enabled(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_FALSE(command_enabled(CMD_JUMP_FIRST + 3, sheet));
-    EXPECT_EQ(command_row(CMD_JUMP_FIRST + 2, sheet), command_row(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_EQ(command_row(CMD_JUMP_FIRST + 3, sheet), nullptr);
+    EXPECT_TRUE(command_enabled(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_JUMP_FIRST + 3, sheet));
+    EXPECT_EQ(command_row(EDITOR_JUMP_FIRST + 2, sheet), command_row(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_EQ(command_row(EDITOR_JUMP_FIRST + 3, sheet), nullptr);
     close_schema(nullptr, &schema);
 }
 

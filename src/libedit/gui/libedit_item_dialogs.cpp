@@ -70,9 +70,6 @@ enum : long {
     FIELDS_ROW = 20045,
 };
 
-// The menu commands that open them.
-enum : int { CMD_FIND_PIN = 20058 };
-
 // One entry per line, as the form's choices and radio boxes take them.
 std::string lines(const char* const* labels, int count) {
     std::string joined;
@@ -894,7 +891,7 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
     switch (id) {
         case LIBEDIT_CMD_PIN: libedit_open_pin_dialog(canvas, nullptr, nullptr); return true;
         case LIBEDIT_CMD_PINOUT: open_pinout(canvas); return true;
-        case CMD_FIND_PIN: open_find_pin(canvas); return true;
+        case CMD_FIND: open_find_pin(canvas); return true;
         case LIBEDIT_CMD_REFERENCE: open_reference_prefix(canvas); return true;
         case LIBEDIT_CMD_FIELDS: open_part_fields(canvas); return true;
         case LIBEDIT_CMD_IEEE:
@@ -917,9 +914,8 @@ bool libedit_item_menu(EditCanvas* canvas, int id) {
     // The Edit commands: the library's ids in a library window, the
     // title block's (which map to them) in a title-block window.
     const int command = libedit_edit_command(id);
-    const bool edit = command == LIBEDIT_EDIT_CUT || command == LIBEDIT_EDIT_COPY ||
-                      command == LIBEDIT_EDIT_MOVE ||
-                      (command >= LIBEDIT_EDIT_ROTATE_90 && command <= LIBEDIT_EDIT_MIRROR_Y);
+    const bool edit = command == CMD_CUT || command == CMD_COPY || command == CMD_MOVE ||
+                      (command >= CMD_ROTATE_90 && command <= CMD_MIRROR_Y);
     const bool own_ids = library ? command == id : command != id;
     if (!edit || !own_ids) return false;
     start_libedit_edit(canvas, library, id);

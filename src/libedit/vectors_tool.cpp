@@ -691,6 +691,18 @@ ModeInstance* start_add_polygon(EditSession* session, bool in_part) {
     return start_add_vectors_mode(session, in_part, false);
 }
 
+ModeInstance* start_libedit_drawing(EditSession* session, bool in_part, int kind, bool filled) {
+    const bool polygon = filled && kind == DRAW_KIND_LINE;
+    draw_item_kind = kind;
+    draw_line_flag = !polygon;
+    draw_bus_flag = false;
+    draw_filled_flag = filled && kind == DRAW_KIND_CIRCLE;
+    ModeInstance* instance =
+        polygon ? start_add_polygon(session, in_part) : start_add_vectors(session, in_part);
+    draw_filled_flag = false;  // only the circles of this entry are filled
+    return instance;
+}
+
 int arc_sweep_step(int sweep, int dx) {
     int64_t s = int64_t{sweep} + 5 * int64_t{dx};
     s = std::clamp<int64_t>(s, 0, 1800);

@@ -319,6 +319,8 @@ void pinout_command(long id) {
     }
 }
 
+}  // namespace
+
 void open_pinout(EditCanvas* canvas) {
     open_dialog({&libedit_pinout, "libedit_pinout",
                  [] {
@@ -331,6 +333,8 @@ void open_pinout(EditCanvas* canvas) {
                  },
                  [] { fill_pinout(); }, word_of(canvas)});
 }
+
+namespace {
 
 // --- Find Pin -------------------------------------------------------------------------------------
 std::vector<FormRow> find_pin_rows() {
@@ -362,6 +366,8 @@ void find_pin() {
     libedit_find_pin(editor(canvas), by_name, text.c_str());
 }
 
+}  // namespace
+
 void open_find_pin(EditCanvas* canvas) {
     open_dialog({&libedit_find, "libedit_find",
                  [] {
@@ -372,7 +378,11 @@ void open_find_pin(EditCanvas* canvas) {
                  [] { form_dialog(libedit_find)->Fill(); }, word_of(canvas)});
 }
 
+namespace {
+
 // --- Part Reference Prefix ---------------------------------------------------------------------------
+}  // namespace
+
 void open_reference_prefix(EditCanvas* canvas) {
     open_dialog(
         {&libedit_refprefix, "libedit_refprefix",
@@ -400,6 +410,8 @@ void open_reference_prefix(EditCanvas* canvas) {
          word_of(canvas)});
 }
 
+namespace {
+
 void apply_prefix() {
     FormDialog* dialog = form_dialog(libedit_refprefix);
     EditCanvas* canvas = owner(dialog);
@@ -419,6 +431,8 @@ void field_dialog_close(EnhancedDialog& closing) {
     field_rows = FieldRows{};
     destroy_registered_dialog(closing);
 }
+
+}  // namespace
 
 void open_part_fields(EditCanvas* canvas) {
     open_dialog({&libedit_field, "libedit_field",
@@ -458,6 +472,8 @@ void open_part_fields(EditCanvas* canvas) {
                  },
                  word_of(canvas)});
 }
+
+namespace {
 
 void fields_command(long id) {
     FormDialog* dialog = form_dialog(libedit_field);
@@ -833,11 +849,6 @@ void ieee_command(long id) {
         libedit_change_ieee(editor(canvas), values);
 }
 
-// An Edit command of either window: the edit tool (re)started with it.
-void start_libedit_edit(EditCanvas* canvas, bool in_part, int id) {
-    start_libedit_edit_mode(editor_session(canvas), in_part, id);
-}
-
 }  // namespace
 
 // --- openers and the handler ------------------------------------------------------------------------
@@ -885,41 +896,21 @@ void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item) {
     }
 }
 
-bool libedit_item_menu(EditCanvas* canvas, int id) {
-    LibEdit* ed = editor(canvas);
-    const bool library = canvas->kind == CANVAS_LIBRARY;
-    switch (id) {
-        case LIBEDIT_CMD_PIN: libedit_open_pin_dialog(canvas, nullptr, nullptr); return true;
-        case LIBEDIT_CMD_PINOUT: open_pinout(canvas); return true;
-        case CMD_FIND: open_find_pin(canvas); return true;
-        case LIBEDIT_CMD_REFERENCE: open_reference_prefix(canvas); return true;
-        case LIBEDIT_CMD_FIELDS: open_part_fields(canvas); return true;
-        case LIBEDIT_CMD_IEEE:
-            drop_dialog(libedit_ieee_symb, IEEE_CHANGE);
-            open_ieee_dialog(canvas, nullptr);
-            return true;
-        case LIBEDIT_CMD_TEXT:
-        case TEMPLATE_CMD_TEXT:
-            ed->current_item = nullptr;
-            drop_dialog(libedit_text, TEXT_CHANGE);
-            open_text_dialog(canvas, nullptr);
-            return true;
-        case TEMPLATE_CMD_CONTROLS:
-            ed->current_item = nullptr;
-            drop_dialog(template_control, CONTROL_CHANGE);
-            open_control_dialog(canvas, nullptr);
-            return true;
-        default: break;
-    }
-    // The Edit commands: the library's ids in a library window, the
-    // title block's (which map to them) in a title-block window.
-    const int command = libedit_edit_command(id);
-    const bool edit = command == CMD_CUT || command == CMD_COPY || command == CMD_MOVE ||
-                      (command >= CMD_ROTATE_90 && command <= CMD_MIRROR_Y);
-    const bool own_ids = library ? command == id : command != id;
-    if (!edit || !own_ids) return false;
-    start_libedit_edit(canvas, library, id);
-    return true;
+void open_text_place(EditCanvas* canvas) {
+    editor(canvas)->current_item = nullptr;
+    drop_dialog(libedit_text, TEXT_CHANGE);
+    open_text_dialog(canvas, nullptr);
+}
+
+void open_control_place(EditCanvas* canvas) {
+    editor(canvas)->current_item = nullptr;
+    drop_dialog(template_control, CONTROL_CHANGE);
+    open_control_dialog(canvas, nullptr);
+}
+
+void open_ieee_place(EditCanvas* canvas) {
+    drop_dialog(libedit_ieee_symb, IEEE_CHANGE);
+    open_ieee_dialog(canvas, nullptr);
 }
 
 bool libedit_item_command(long id) {

@@ -42,9 +42,18 @@ enum : int {                                                                   /
 };
 enum : int { IE_SYMBOL = 1, IE_XSIZE, IE_YSIZE };  // IEEE
 
-// The menu commands of the library and template windows these dialogs and
-// the edit tool answer; false for any other id.
-bool libedit_item_menu(EditCanvas* canvas, int id);
+// The openers of the Place and Edit menus' entries on a library or
+// title-block canvas: View/Edit Pinout, Find Pin, Part Reference Prefix,
+// User Part Fields, and Add/Edit Text, Add/Edit Control and Place/Edit
+// IEEE Symbols for a new item (a dialog open for the Change of an item is
+// made again for the new one).
+void open_pinout(EditCanvas* canvas);
+void open_find_pin(EditCanvas* canvas);
+void open_reference_prefix(EditCanvas* canvas);
+void open_part_fields(EditCanvas* canvas);
+void open_text_place(EditCanvas* canvas);
+void open_control_place(EditCanvas* canvas);
+void open_ieee_place(EditCanvas* canvas);
 // The ids of these dialogs (20006..20045); false for any other id.
 bool libedit_item_command(long id);
 

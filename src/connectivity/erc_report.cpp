@@ -156,8 +156,8 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     // file it was.
     auto report_failure = [&](int code, const std::string& name) {
         char text[ERROR_MESSAGE_SIZE];
-        log.always("%s\n",
-                   error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, name.c_str()));
+        log.always("%s\n", error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{code}, text,
+                                            sizeof text, name.c_str()));
     };
     AtomicFile out(report_file ? report_file : "", "w");
     if (!out.is_open()) {

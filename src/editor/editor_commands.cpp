@@ -4,6 +4,7 @@
 #include "editor/sheet_modes.h"
 #include "foundation/errors.h"
 #include "foundation/properties.h"
+#include "model/documents/paste.h"
 #include "model/items/item.h"
 
 void start_drawing_tool(EditSession* session, int kind, bool line, bool bus) {
@@ -25,5 +26,5 @@ void jump_command(EditSession* session, int slot) {
 }
 
 void report_edit_result(int code) {
-    if (code != 0) error_box(nullptr, "Error", 0x40, code);
+    if (code != 0) error_box(nullptr, "Error", 0x40, RuntimeCode{code}, PASTE_FILE_NAME);
 }

@@ -7,6 +7,7 @@
 #include "connectivity/bom.h"
 #include "connectivity/erc.h"
 #include "connectivity/net_jobs.h"
+#include "connectivity/netlist_format.h"
 #include "dialogs/process_dialogs.h"
 #include "dialogs/process_forms.h"
 #include "foundation/app_utils.h"
@@ -59,11 +60,16 @@ const char* text_of(int property) {
     return text ? text : "";
 }
 
-// A job's failure in an error box naming the file it concerns.
-int failed(int code, const std::string& file) {
-    error_box(nullptr, "Error", MB_ICON_STOP, code, file.c_str());
-    return code;
+// A job's failure in its log and in an error box, with what its message
+// names (the file it concerns, for most).
+template <class... A>
+int failed_with(std::type_identity_t<MessageCode<A...>> code, const A&... args) {
+    log_printf("*** ERROR *** :%s\n", message_text(nullptr, code, args...).c_str());
+    error_box(nullptr, "Error", MB_ICON_STOP, code, args...);
+    return code.code();
 }
+
+int failed(int code, const std::string& file) { return failed_with(RuntimeCode{code}, file); }
 
 // The sheets of the project of root; null after the error box.
 List* project_sheets(const std::string& root, int hier_property) {
@@ -100,6 +106,10 @@ int netlist_job(const std::string& root) {
     const std::string output = text_of(NETFMT_OUTFILE);
     int result = netlist_format(linked.c_str(), output.c_str(), text_of(NETFMT_FORMAT),
                                 proper_get(NETFMT_FIELD), log_printf);
+    // An unconnected pin is named with its part besides the file.
+    if (result == SPICE_PIN_NOT_CONNECTED)
+        return failed_with(SPICE_PIN_NOT_CONNECTED, output, spice_error_reference(),
+                           spice_error_pin());
     return result == 0 ? 0 : failed(result, output);
 }
 
@@ -114,8 +124,10 @@ int convert_job() {
         int result = convert_orcad_library(source.c_str(), log_printf, &library);
         // -1: the source could not be opened.
         if (result != 0)
-            log_printf("*** ERROR *** :%s\n",
-                       message_text(nullptr, result == -1 ? 51 : result, source.c_str()).c_str());
+            log_printf(
+                "*** ERROR *** :%s\n",
+                message_text(nullptr, RuntimeCode{result == -1 ? 51 : result}, source.c_str())
+                    .c_str());
         library_converted = result == 0 && !library.empty();
     }
     const std::string schematic = text_of(SDT_SCHFILE);

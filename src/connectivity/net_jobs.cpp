@@ -55,8 +55,9 @@ void retire_net_file(const std::string& net_file) {
 
 }  // namespace
 
-int netlist_compile(const char* root, JobPrint print) {
+int netlist_compile(const char* root, JobPrint print, std::string* title) {
     JobLog log(print, NETFMT_VERBOSE);
+    if (title) title->clear();
     NetWarningHookScope hook(log.print());
     // The net files go in place together at the end, with one folder flush.
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
@@ -96,6 +97,7 @@ int netlist_compile(const char* root, JobPrint print) {
             retire_net_file(net_file_of(file));
             continue;
         }
+        if (title && sheet_number == 1) *title = run.schema->title;
         if (!(run.context = new_NetContext())) no_memory();
         result |= build_sheet_nets(run.context, run.schema);
         std::string base = file;
@@ -138,7 +140,7 @@ int linked_job(const char* root, int mode, const char* progress, JobPrint print,
     if (result == 0) result = then(run);
     run.release();
     if (int code = finish_saves(sync); code != 0 && result == 0) result = code;
-    log.progress("Done.\n");
+    if (result == 0) log.progress("Done.\n");
     return result;
 }
 
@@ -163,9 +165,10 @@ int netlist_link(const char* root, const char* output, JobPrint print) {
 }
 
 int netlist_format(const char* root, const char* output, const char* keyword, int field,
-                   JobPrint print) {
+                   JobPrint print, const char* title) {
     return linked_job(
         root, LINK_READ_ONLY, "Formatting netlist '%s'...\n", print, [&](SheetRun& run) {
+            if (title) schema_set_field(run.schema, FIELD_TITLE, title);
             return format_netlist(run.context, run.schema, root ? root : "", output ? output : "",
                                   keyword ? keyword : "", field);
         });

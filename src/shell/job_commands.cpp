@@ -92,10 +92,11 @@ int over_sheets(const std::string& root, int hier_property, Job job) {
 
 // Compiles the nets of every sheet, links them (unless the job stays on
 // the root sheet, whose own net file is then formatted) and writes the
-// netlist.
+// netlist under the root sheet's title.
 int netlist_job(const std::string& root) {
     const std::string base = without_suffix(root);
-    if (int result = netlist_compile(root.c_str(), log_printf); result != 0)
+    std::string title;
+    if (int result = netlist_compile(root.c_str(), log_printf, &title); result != 0)
         return failed(result, root);
     std::string linked = base;
     if (proper_get(NETFMT_HIER) == 0) {
@@ -105,7 +106,7 @@ int netlist_job(const std::string& root) {
     }
     const std::string output = text_of(NETFMT_OUTFILE);
     int result = netlist_format(linked.c_str(), output.c_str(), text_of(NETFMT_FORMAT),
-                                proper_get(NETFMT_FIELD), log_printf);
+                                proper_get(NETFMT_FIELD), log_printf, title.c_str());
     // An unconnected pin is named with its part besides the file.
     if (result == SPICE_PIN_NOT_CONNECTED)
         return failed_with(SPICE_PIN_NOT_CONNECTED, output, spice_error_reference(),
@@ -144,12 +145,6 @@ int convert_job() {
     return result;
 }
 
-// The file a compile job wrote: its output, or the input with the kind's
-// suffix when no output was named.
-std::string compiled_file(const std::string& output, const std::string& input, int kind) {
-    return make_kind_file_name(output.empty() ? input.c_str() : output.c_str(), kind, 2);
-}
-
 int run(EditCanvas* canvas, int id, long argument) {
     if (id == JOB_CONVERT) return convert_job();
     if (!canvas || !canvas->mySchema) return failed(68, "");
@@ -164,9 +159,10 @@ int run(EditCanvas* canvas, int id, long argument) {
     switch (id) {
         case JOB_ERC: {
             const std::string report = text_of(NETERC_OUTFILE);
-            int result = erc_report(root.c_str(), report.c_str(), log_printf);
+            std::string concerned;
+            int result = erc_report(root.c_str(), report.c_str(), log_printf, &concerned);
             // -1: the report could not be made.
-            return result == 0 ? 0 : failed(result == -1 ? 50 : result, report);
+            return result == 0 ? 0 : failed(result == -1 ? 50 : result, concerned);
         }
         case JOB_ANNOTATE:
             // -1: references in place conflict, as the log says.
@@ -211,24 +207,33 @@ int run(EditCanvas* canvas, int id, long argument) {
             int result = list_library(input.c_str(), log_printf, &listing);
             return result == 0 ? 0 : failed(result, input);
         }
+        // What a compile wrote opens in its editor, also after errors the
+        // job reported while writing it.
         case JOB_COMPILE_LIBRARY: {
             const std::string output = text_of(COMPIL_OUTFILE), input = without_suffix(root);
-            int result = compile_library(input.c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, input);
-            new_library_child(compiled_file(output, input, KIND_LIBRARY).c_str());
-            return 0;
+            std::string written;
+            int result = compile_library(input.c_str(), output.c_str(), log_printf, &written);
+            if (result != 0) failed(result, input);
+            if (!written.empty()) new_library_child(written.c_str());
+            return result;
         }
         case JOB_DECOMPILE_LIBRARY: {
+            // A sheet's library is the one it holds, the parts it uses.
             const std::string input = without_suffix(root);
-            int result = decompile_library(input.c_str(), text_of(DECOMP_OUTFILE), log_printf);
+            const char* output = text_of(DECOMP_OUTFILE);
+            int result = canvas->kind == CANVAS_SHEET
+                             ? decompile_library_of(canvas->mySchema->library, input.c_str(),
+                                                    output, log_printf)
+                             : decompile_library(input.c_str(), output, log_printf);
             return result == 0 ? 0 : failed(result, input);
         }
         case JOB_COMPILE_TITLEBLOCK: {
             const std::string output = text_of(COMPTMPL_OUTFILE), input = without_suffix(root);
-            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, input);
-            new_template_child(compiled_file(output, input, KIND_TITLEBLOCK).c_str());
-            return 0;
+            std::string written;
+            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf, &written);
+            if (result != 0) failed(result, input);
+            if (!written.empty()) new_template_child(written.c_str());
+            return result;
         }
         default: return 0;
     }

@@ -1,0 +1,134 @@
+// The batch jobs' outcomes as the running shell shows them, on the example
+// hierarchy: what a job says (its error box, its log) and opens when it
+// fails or succeeds. The job commands are sent as the process
+// dialogs' Execute sends them; every question is answered by the script.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <wx/app.h>
+
+#include "dialogs/gui/process_windows_fixture.h"
+#include "foundation/errors.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/edit_state.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/library.h"
+#include "shell/shell.h"
+#include "shell/shell_ops.h"
+#include "shell/shell_services.h"
+#include "support/test_env.h"
+#include "toolkit/asking.h"
+#include "toolkit/wx_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum : int {
+    JOB_NETLIST = 20167,
+    JOB_ERC = 20170,
+    JOB_COMPILE_LIBRARY = 20179,
+    JOB_DECOMPILE_LIBRARY = 20180,
+};
+
+class JobOutcomes : public ProcessWindows {
+protected:
+    std::string log() const { return log_frame->Text().utf8_string(); }
+
+    // A job command on the current window, as a process dialog sends it.
+    void run_job(int id) {
+        menu_command(paint_zone, id, 0);
+        wxTheApp->ProcessPendingEvents();
+    }
+
+    // The value of the part `reference` of a window's sheet changed as Edit
+    // Part changes it, and not saved.
+    static void change_value(MyChild* window, const char* reference, const char* value) {
+        Schema* schema = window->canvas->mySchema;
+        for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+            if (item->type != PARTLIB_ITEM) continue;
+            PlacedPart* part = as_PlacedPart(item);
+            if (std::string(part->reference.text.get()) == reference) part->value.text.set(value);
+        }
+        canvas_mark_modified(window->canvas);
+    }
+    static bool modified(MyChild* window) { return schema_is_modified(window->canvas->mySchema); }
+
+    void spice_netlist_to(const std::string& output) {
+        proper_set(NETFMT_FORMAT, "SPICE", NETFMT_FIELD, 2, NETFMT_HIER, 0, NETFMT_OUTFILE, output,
+                   0);
+    }
+};
+
+// A sub-sheet that is not there: the error box and the log name it, not the
+// report file.
+TEST_F(JobOutcomes, TheErcNamesTheSubSheetItCannotFind) {
+    fs::remove(file("amplifier.sch"));
+    proper_set(NETERC_OUTFILE, file("root.erc"), NETERC_HIER, 0, 0);
+    script.message(ANSWER_OK);
+    run_job(JOB_ERC);
+    ASSERT_EQ(script.asked().size(), 1u);
+    EXPECT_EQ(script.asked()[0].caption, "Error");
+    EXPECT_EQ(script.asked()[0].text, "Sheet not found:\namplifier.sch");
+    EXPECT_NE(log().find("*** ERROR *** :Sheet not found: amplifier.sch\n"), std::string::npos)
+        << log();
+    EXPECT_EQ(log().find("Done."), std::string::npos) << log();
+}
+
+// An unconnected pin stops the SPICE netlist: the box and the log name the
+// file, the part and the pin.
+TEST_F(JobOutcomes, AnUnconnectedPinIsNamedWithItsPartAndFile) {
+    // The wire from the input port to R1 goes: R1's first pin is left open.
+    Schema* schema = child->canvas->mySchema;
+    DListNode* wire = list_find_by_type(schema->sheet->items, LINE_ITEM);
+    ASSERT_NE(wire, nullptr);
+    auto* item = static_cast<SchItem*>(wire->data);
+    dlist_remove(schema->sheet->items, wire, nullptr);
+    free_SchItem(schema, item, false);
+    canvas_mark_modified(child->canvas);
+    ASSERT_EQ(canvas_save(child->canvas, false), 0);
+    const std::string deck = file("open.cir");
+    spice_netlist_to(deck);
+    script.message(ANSWER_OK);
+    run_job(JOB_NETLIST);
+    ASSERT_EQ(script.asked().size(), 1u);
+    const std::string message = "Pin not connected generating\n" + deck + "  (Module=R1, Pin=1)";
+    EXPECT_EQ(script.asked()[0].text, message);
+    std::string line = message;
+    line[line.find('\n')] = ' ';
+    EXPECT_NE(log().find("*** ERROR *** :" + line + "\n"), std::string::npos) << log();
+}
+
+// Decompile Library on a sheet writes the parts the sheet holds; Compile
+// Library opens the library it wrote also when it reported an error.
+TEST_F(JobOutcomes, LibraryJobsOnASheetWorkOnItsOwnLibraryAndOpenWhatTheyWrote) {
+    proper_set(DECOMP_OUTFILE, "", DECOMP_VERBOSE, 1, 0);
+    run_job(JOB_DECOMPILE_LIBRARY);
+    const std::string source = tn_test::read_text(file("root.slb"));
+    EXPECT_NE(source.find("(NAME 'parts/RES'"), std::string::npos) << source;
+    EXPECT_NE(log().find("Conversion done\n"), std::string::npos) << log();
+
+    // A body that names another part's body which the library lacks.
+    tn_test::write_text(file("root.slb"),
+                        "(LIB 'u' (PARTS (LPART (PART (NORMAL (NORMALVECTOROF 'gone' ) ) )"
+                        " (ALIAS (NAME 'P' ) ) ) ) )\n");
+    proper_set(COMPIL_OUTFILE, "", 0);
+    script.message(ANSWER_OK);
+    run_job(JOB_COMPILE_LIBRARY);
+    ASSERT_EQ(script.asked().size(), 1u);
+    EXPECT_EQ(script.asked()[0].caption, "Error");
+    bool opened = false;
+    for (MyChild* window : my_children)
+        opened |= window->canvas && window->canvas->kind == CANVAS_LIBRARY &&
+                  canvas_file_name(window->canvas) == file("root.clb");
+    EXPECT_TRUE(opened) << "the library written was not opened";
+}
+
+}  // namespace

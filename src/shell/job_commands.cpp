@@ -1,5 +1,6 @@
 #include "shell/job_commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include "connectivity/annotate.h"
@@ -19,6 +20,7 @@
 #include "foundation/services.h"
 #include "import/sdt2sc.h"
 #include "import/sdt_job.h"
+#include "libedit/gui/libedit_windows.h"
 #include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
@@ -239,11 +241,122 @@ int run(EditCanvas* canvas, int id, long argument) {
     }
 }
 
+// --- the unsaved changes of the documents a job reads --------------------------------
+
+// The jobs that read a project's sheets from their files, with the
+// property that keeps them on the root sheet. Annotation and
+// back-annotation are not among them: they work on the open documents
+// themselves.
+int saved_sheets_read(int id) {
+    switch (id) {
+        case JOB_ERC: return NETERC_HIER;
+        case JOB_NETLIST: return NETFMT_HIER;
+        case JOB_BOM: return BOM_HIER;
+        case JOB_DECOMPILE_SHEET: return PARTSCH_HIER;
+        case JOB_ARCHIVE_LIBRARY: return LIBARCH_HIER;
+        default: return 0;
+    }
+}
+
+bool modified(EditCanvas* canvas) {
+    return canvas && canvas->mySchema && schema_is_modified(canvas->mySchema) &&
+           !canvas_file_name(canvas).empty();
+}
+
+// The open windows whose changes are not saved among the documents the job
+// reads from their files: the sheets of the root's hierarchy as saved (the
+// root alone when the job stays on it), or the library of a library window
+// that a library job reads. Listing a hierarchy loads its sheets: it is
+// done only when a sheet other than the root is open and modified.
+std::vector<EditCanvas*> unsaved_documents_read(EditCanvas* canvas, int id,
+                                                const std::string& root) {
+    std::vector<EditCanvas*> found;
+    if (canvas->kind == CANVAS_LIBRARY) {
+        if ((id == JOB_DECOMPILE_LIBRARY || id == JOB_LIST_LIBRARY) && modified(canvas))
+            found.push_back(canvas);
+        return found;
+    }
+    const int hier_property = saved_sheets_read(id);
+    if (canvas->kind != CANVAS_SHEET || hier_property == 0) return found;
+    bool others = false;
+    for (MyChild* child : my_children)
+        others |= child->canvas != canvas && child->canvas && child->canvas->kind == CANVAS_SHEET &&
+                  modified(child->canvas);
+    if (!others || proper_get(hier_property) != 0) {
+        if (modified(canvas)) found.push_back(canvas);
+        return found;
+    }
+    // A hierarchy that cannot be listed stops the job itself, which says why.
+    List* sheets = list_project_sheets(root.c_str(), false, nullptr);
+    if (!sheets) {
+        if (modified(canvas)) found.push_back(canvas);
+        return found;
+    }
+    for (const char* sheet : list_items<const char>(sheets)) {
+        void* open = nullptr;
+        services().find_open_file(sheet, &open);
+        auto* open_canvas = static_cast<EditCanvas*>(open);
+        if (modified(open_canvas) &&
+            std::find(found.begin(), found.end(), open_canvas) == found.end())
+            found.push_back(open_canvas);
+    }
+    free_name_list(sheets);
+    return found;
+}
+
+std::string job_name(int id) {
+    for (const ProcessDialog& d : process_dialogs)
+        if (d.job_command == id) {
+            const std::string title = d.title;
+            const std::string prefix = "Tessaron: ";
+            return title.rfind(prefix, 0) == 0 ? title.substr(prefix.size()) : title;
+        }
+    return {};
+}
+
+bool save_document(EditCanvas* canvas) {
+    return (canvas->kind == CANVAS_SHEET ? canvas_save(canvas, false)
+                                         : libedit_window_save(canvas, false)) == 0;
+}
+
+// Before a job that reads documents from their files, the open ones among
+// them whose changes are not saved: the user saves them first, or lets the
+// job read the saved files (*unseen then names the documents whose changes
+// it did not see), or cancels it. False when the job is not to run.
+bool settle_unsaved(const CommandCall& call, std::string* unseen) {
+    EditCanvas* canvas = call.canvas;
+    if (!canvas || !canvas->mySchema) return true;
+    const std::string root = canvas_file_name(canvas);
+    if (root.empty()) return true;
+    const std::vector<EditCanvas*> unsaved = unsaved_documents_read(canvas, call.id, root);
+    if (unsaved.empty()) return true;
+    std::string listed, joined;
+    for (EditCanvas* c : unsaved) {
+        listed += (listed.empty() ? "" : "\n") + canvas_file_name(c);
+        joined += (joined.empty() ? "" : ", ") + canvas_file_name(c);
+    }
+    switch (confirm_cancel_box(nullptr, 50104, listed, job_name(call.id))) {
+        case ANSWER_YES:
+            for (EditCanvas* c : unsaved)
+                if (!save_document(c)) return false;  // its error box said why
+            return true;
+        case ANSWER_NO: *unseen = joined; return true;
+        default: return false;
+    }
+}
+
 }  // namespace
 
 void run_process_job(const CommandCall& call) {
     show_log_window();
+    std::string unseen;
+    if (!settle_unsaved(call, &unseen)) return;
     run(call.canvas, call.id, call.argument);
+    if (!unseen.empty())
+        log_printf(
+            "Warning:  the job read the saved files: the unsaved changes of %s are not "
+            "in its result\n",
+            unseen.c_str());
     // Annotation, back-annotation and the ERC change open documents in
     // place: their windows show the result and say they are modified.
     for (MyChild* child : my_children)

@@ -1,6 +1,7 @@
 // The batch jobs' outcomes as the running shell shows them, on the example
-// hierarchy: what a job says (its error box, its log) and opens when it
-// fails or succeeds. The job commands are sent as the process
+// hierarchy: the question before a job that would read sheets whose
+// changes are not saved, and what a job says (its error box, its log) and
+// opens when it fails or succeeds. The job commands are sent as the process
 // dialogs' Execute sends them; every question is answered by the script.
 #include <gtest/gtest.h>
 
@@ -66,6 +67,58 @@ protected:
                    0);
     }
 };
+
+// A sheet changed in one window and a sub-sheet in another: the netlist
+// job asks first. Cancel runs nothing; No runs it on the saved files and
+// the log names the sheets whose changes it did not see; Yes saves both
+// and the netlist holds what the windows show.
+TEST_F(JobOutcomes, AJobOverSheetsChangedAndNotSavedAsksFirst) {
+    MyChild* amplifier = open_sheet(file("amplifier.sch").c_str(), nullptr);
+    ASSERT_NE(amplifier, nullptr);
+    change_value(child, "R1", "47k");
+    change_value(amplifier, "R3", "33k");
+    const std::string deck = file("out.cir");
+    spice_netlist_to(deck);
+    child->Activate();
+    paint_zone = child->canvas;
+
+    script.message(ANSWER_CANCEL);
+    run_job(JOB_NETLIST);
+    ASSERT_EQ(script.asked().size(), 1u);
+    EXPECT_EQ(script.asked()[0].caption, "Please Confirm");
+    EXPECT_EQ(script.asked()[0].text, "Save first\n" + file("root.sch") + "\n" +
+                                          file("amplifier.sch") +
+                                          "\nbefore running Netlist Output");
+    EXPECT_FALSE(fs::exists(deck));
+    EXPECT_TRUE(modified(child) && modified(amplifier));
+
+    script.message(ANSWER_NO);
+    run_job(JOB_NETLIST);
+    std::string netlist = tn_test::read_text(deck);
+    EXPECT_NE(netlist.find(" 10k"), std::string::npos) << netlist;
+    EXPECT_NE(netlist.find(" 100k"), std::string::npos) << netlist;
+    EXPECT_NE(
+        log().find("Warning:  the job read the saved files: the unsaved changes of " +
+                   file("root.sch") + ", " + file("amplifier.sch") + " are not in its result\n"),
+        std::string::npos)
+        << log();
+    EXPECT_TRUE(modified(child) && modified(amplifier));
+
+    script.message(ANSWER_YES);
+    run_job(JOB_NETLIST);
+    netlist = tn_test::read_text(deck);
+    EXPECT_NE(netlist.find(" 47k"), std::string::npos) << netlist;
+    EXPECT_NE(netlist.find(" 33k"), std::string::npos) << netlist;
+    EXPECT_FALSE(modified(child) || modified(amplifier));
+    ASSERT_EQ(script.asked().size(), 3u);
+
+    // A job that stays on the root sheet reads nothing of the sub-sheet.
+    change_value(amplifier, "R3", "22k");
+    proper_set(NETFMT_HIER, 1, 0);
+    paint_zone = child->canvas;
+    run_job(JOB_NETLIST);
+    EXPECT_EQ(script.asked().size(), 3u);
+}
 
 // A sub-sheet that is not there: the error box and the log name it, not the
 // report file.

@@ -30,11 +30,12 @@ class DividerProgram : public ProgramTest {
 protected:
     // The divider of tests/data/dialogs/divider.asc compiled, with its
     // bookmarks A and B for the screen map; the program started on it.
-    void Open() {
+    void Open() { Open(tn_test::read_text(tn_test::data_path("dialogs/divider.asc"))); }
+    // ... or the sheet of another source.
+    void Open(const std::string& source) {
         write_ini({"DIR_PROJECT=" + dir.path().string(), "BAK_FILE=False", "NB_FIELD_NAME=3",
                    "FIELD_NAME_0=Reference", "FIELD_NAME_1=Value", "FIELD_NAME_2=Footprint"});
-        sheet = compiled_sheet("divider",
-                               tn_test::read_text(tn_test::data_path("dialogs/divider.asc")));
+        sheet = compiled_sheet("divider", source);
         write_with_bookmarks(sheet, sheet, {mark_a, mark_b});
         program.Start({sheet}, dir.path().string());
         frame = wait_started(program);
@@ -170,6 +171,25 @@ TEST_F(DividerProgram, ANetlistOfAChangeNotSavedAsksFirstAndSaysWhatItDidNotSee)
     ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(deck); })) << program.LogText();
     EXPECT_NE(tn_test::read_text(deck).find("2k"), std::string::npos) << tn_test::read_text(deck);
     EXPECT_NE(tn_test::read_text(sheet).find("2k"), std::string::npos);
+}
+
+// The wire from the input to R1 left out: the SPICE netlist stops at R1's
+// open pin, and the box and the log say so, naming the file, the part and
+// the pin.
+TEST_F(DividerProgram, AnUnconnectedPinStopsTheSpiceNetlistAndIsNamed) {
+    std::string source = tn_test::read_text(tn_test::data_path("dialogs/divider.asc"));
+    const std::string wire = "    (LINE (POS 10000 14000 ) (POS 13000 14000 )  )\n";
+    ASSERT_NE(source.find(wire), std::string::npos);
+    source.erase(source.find(wire), wire.size());
+    Open(source);
+    const std::string deck = dir.file("open.cir");
+    StartSpiceNetlist(deck);
+    const std::string box = program.WaitWindow("Error");
+    EXPECT_FALSE(box.empty()) << program.LogText();
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** :Pin not connected generating " + deck +
+                                "  (Module=R1, Pin=1)\n"))
+        << program.LogText();
+    if (!box.empty()) keys(box, "Return");
 }
 
 TEST_F(DividerProgram, FindTextPutsThePointerOnTheTextItFound) {

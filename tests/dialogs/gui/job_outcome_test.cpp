@@ -120,6 +120,35 @@ TEST_F(JobOutcomes, AJobOverSheetsChangedAndNotSavedAsksFirst) {
     EXPECT_EQ(script.asked().size(), 3u);
 }
 
+// Annotation numbers the open sheet in its window; the ERC started next
+// would read the sheet as saved, not annotated: it asks, and once the sheet
+// is saved it finds every part annotated.
+TEST_F(JobOutcomes, AnErcAfterAnnotationSeesTheSheetAsItsWindowShowsIt) {
+    Schema* schema = child->canvas->mySchema;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM) as_PlacedPart(item)->reference.text.set("R?");
+    ASSERT_EQ(canvas_save(child->canvas, false), 0);
+    proper_set(ANNO_UNCOND, 0, ANNO_HIER, 1, NETERC_OUTFILE, file("root.erc"), NETERC_HIER, 0, 0);
+    menu_command(paint_zone, 20163, 0);  // Annotate
+    wxTheApp->ProcessPendingEvents();
+    ASSERT_TRUE(modified(child));
+    EXPECT_TRUE(script.asked().empty());  // annotation works on the open sheet itself
+
+    // Run on the saved file, the ERC finds the sheet not annotated.
+    script.message(ANSWER_NO);
+    run_job(JOB_ERC);
+    ASSERT_EQ(script.asked().size(), 1u);
+    EXPECT_EQ(script.asked()[0].text, "Save first\n" + file("root.sch") + "\nbefore running ERC");
+    EXPECT_NE(log().find("is not (or partialy) annotated"), std::string::npos) << log();
+    const size_t before = log().size();
+    script.message(ANSWER_YES);
+    run_job(JOB_ERC);
+    EXPECT_FALSE(modified(child));
+    const std::string second = log().substr(before);
+    EXPECT_NE(second.find("Creating ERC Report"), std::string::npos) << second;
+    EXPECT_EQ(second.find("annotated"), std::string::npos) << second;
+}
+
 // A sub-sheet that is not there: the error box and the log name it, not the
 // report file.
 TEST_F(JobOutcomes, TheErcNamesTheSubSheetItCannotFind) {

@@ -117,6 +117,23 @@ TEST_F(JobOutcomes, AJobOverSheetsChangedAndNotSavedAsksFirst) {
     EXPECT_EQ(script.asked().size(), 3u);
 }
 
+// A library window changed and not saved: Decompile Library, which reads
+// the library's file, asks too; Cancel writes nothing.
+TEST_F(JobOutcomes, ALibraryJobOverALibraryChangedAndNotSavedAsksFirst) {
+    fs::copy_file(fs::path(TN_EXAMPLES_DIR) / "parts.clb", file("parts.clb"));
+    MyChild* library = new_library_child(file("parts.clb").c_str());
+    ASSERT_NE(library, nullptr);
+    canvas_mark_modified(library->canvas);
+    paint_zone = library->canvas;
+    proper_set(DECOMP_OUTFILE, "", 0);
+    script.message(ANSWER_CANCEL);
+    run_job(JOB_DECOMPILE_LIBRARY);
+    ASSERT_EQ(script.asked().size(), 1u);
+    EXPECT_EQ(script.asked()[0].text,
+              "Save first\n" + file("parts.clb") + "\nbefore running Decompile Library");
+    EXPECT_FALSE(fs::exists(file("parts.slb")));
+}
+
 // Annotation numbers the open sheet in its window; the ERC started next
 // would read the sheet as saved, not annotated: it asks, and once the sheet
 // is saved it finds every part annotated.

@@ -121,11 +121,11 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
                 FileSet* changed = nullptr);
 // The ERC job (see erc_report.cpp). 0; -1 when the report cannot be made;
 // the code of the sheet list, the annotation check, a load or a save; 6 or
-// 7 when writing the report failed. *failed (when given) gets the file a
-// failure concerns: the report, or the sheet that could not be read or
+// 7 when writing the report failed. *concerned (when given) gets the file
+// a failure concerns: the report, or the sheet that could not be read or
 // written.
 int erc_report(const char* root, const char* report_file, JobPrint print,
-               std::string* failed = nullptr);
+               std::string* concerned = nullptr);
 
 // --- reading a finding back -------------------------------------------------------------
 // Looks up finding `number` in the schema's ERC report file; true with its

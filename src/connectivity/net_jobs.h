@@ -12,8 +12,11 @@
 // takes a net file of an earlier run for this one, the net files of the
 // sheets the job did not compile (the root's too when it compiled none)
 // are moved to their backup names (NAME.NBK). *title (when given) gets the
-// root sheet's TITLE, which the net files do not carry.
-int netlist_compile(const char* root, JobPrint print, std::string* title = nullptr);
+// root sheet's TITLE, which the net files do not carry; a failure is
+// logged, and *concerned (when given) names the file it concerns (the
+// sheet that could not be read, the net file that could not be written).
+int netlist_compile(const char* root, JobPrint print, std::string* title = nullptr,
+                    std::string* concerned = nullptr);
 
 // Links the hierarchy under the root's net file and writes the result as
 // the net file `output`. The link's result (67 for a partial link, after

@@ -62,16 +62,24 @@ const char* text_of(int property) {
     return text ? text : "";
 }
 
-// A job's failure in its log and in an error box, with what its message
-// names (the file it concerns, for most).
+// A job's failure in an error box, with what its message names (the file
+// it concerns, for most), and in the log unless the job logged it itself.
+enum class Logged { NOT_YET, BY_THE_JOB };
 template <class... A>
-int failed_with(std::type_identity_t<MessageCode<A...>> code, const A&... args) {
-    log_printf("*** ERROR *** :%s\n", message_text(nullptr, code, args...).c_str());
+int failed_with(Logged logged, std::type_identity_t<MessageCode<A...>> code, const A&... args) {
+    if (logged == Logged::NOT_YET)
+        log_printf("*** ERROR *** : %s\n", message_text(nullptr, code, args...).c_str());
     error_box(nullptr, "Error", MB_ICON_STOP, code, args...);
     return code.code();
 }
 
-int failed(int code, const std::string& file) { return failed_with(RuntimeCode{code}, file); }
+int failed(int code, const std::string& file) {
+    return failed_with(Logged::NOT_YET, RuntimeCode{code}, file);
+}
+// The failure of a job that logs its failures (the netlist and ERC jobs).
+int failed_logged(int code, const std::string& file) {
+    return failed_with(Logged::BY_THE_JOB, RuntimeCode{code}, file);
+}
 
 // The sheets of the project of root; null after the error box.
 List* project_sheets(const std::string& root, int hier_property) {
@@ -97,23 +105,23 @@ int over_sheets(const std::string& root, int hier_property, Job job) {
 // netlist under the root sheet's title.
 int netlist_job(const std::string& root) {
     const std::string base = without_suffix(root);
-    std::string title;
-    if (int result = netlist_compile(root.c_str(), log_printf, &title); result != 0)
-        return failed(result, root);
+    std::string title, concerned;
+    if (int result = netlist_compile(root.c_str(), log_printf, &title, &concerned); result != 0)
+        return failed_logged(result, concerned.empty() ? root : concerned);
     std::string linked = base;
     if (proper_get(NETFMT_HIER) == 0) {
         linked = base + "_linked";
         if (int result = netlist_link(base.c_str(), linked.c_str(), log_printf); result != 0)
-            return failed(result, linked);
+            return failed_logged(result, linked);
     }
     const std::string output = text_of(NETFMT_OUTFILE);
     int result = netlist_format(linked.c_str(), output.c_str(), text_of(NETFMT_FORMAT),
                                 proper_get(NETFMT_FIELD), log_printf, title.c_str());
     // An unconnected pin is named with its part besides the file.
     if (result == SPICE_PIN_NOT_CONNECTED)
-        return failed_with(SPICE_PIN_NOT_CONNECTED, output, spice_error_reference(),
-                           spice_error_pin());
-    return result == 0 ? 0 : failed(result, output);
+        return failed_with(Logged::BY_THE_JOB, SPICE_PIN_NOT_CONNECTED, output,
+                           spice_error_reference(), spice_error_pin());
+    return result == 0 ? 0 : failed_logged(result, output);
 }
 
 // The OrCAD conversion: the library source first when asked, then the
@@ -164,7 +172,7 @@ int run(EditCanvas* canvas, int id, long argument) {
             std::string concerned;
             int result = erc_report(root.c_str(), report.c_str(), log_printf, &concerned);
             // -1: the report could not be made.
-            return result == 0 ? 0 : failed(result == -1 ? 50 : result, concerned);
+            return result == 0 ? 0 : failed_logged(result == -1 ? 50 : result, concerned);
         }
         case JOB_ANNOTATE:
             // -1: references in place conflict, as the log says.

@@ -49,12 +49,12 @@ TEST_F(ProgramTest, FailingJobsNameWhatFailedAndACompiledLibraryOpensAfterAnErro
     ASSERT_FALSE(frame.empty());
 
     execute_tool(program, frame, "e", "Tessaron: ERC");
-    EXPECT_TRUE(program.WaitLog("*** ERROR *** :Sheet not found: amplifier.sch\n"))
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** : Sheet not found: amplifier.sch\n"))
         << program.LogText();
     close_error_box(program);
 
     execute_tool(program, frame, "l", "Tessaron: Compile Library");
-    EXPECT_TRUE(program.WaitLog("*** ERROR *** :Indirect reference to a NULL Vector."))
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** : Indirect reference to a NULL Vector."))
         << program.LogText();
     close_error_box(program);
     const std::string written = "Library: root.clb";

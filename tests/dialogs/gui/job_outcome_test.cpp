@@ -173,7 +173,7 @@ TEST_F(JobOutcomes, TheErcNamesTheSubSheetItCannotFind) {
     ASSERT_EQ(script.asked().size(), 1u);
     EXPECT_EQ(script.asked()[0].caption, "Error");
     EXPECT_EQ(script.asked()[0].text, "Sheet not found:\namplifier.sch");
-    EXPECT_NE(log().find("*** ERROR *** :Sheet not found: amplifier.sch\n"), std::string::npos)
+    EXPECT_NE(log().find("*** ERROR *** : Sheet not found: amplifier.sch\n"), std::string::npos)
         << log();
     EXPECT_EQ(log().find("Done."), std::string::npos) << log();
 }

@@ -186,7 +186,7 @@ TEST_F(DividerProgram, AnUnconnectedPinStopsTheSpiceNetlistAndIsNamed) {
     StartSpiceNetlist(deck);
     const std::string box = program.WaitWindow("Error");
     EXPECT_FALSE(box.empty()) << program.LogText();
-    EXPECT_TRUE(program.WaitLog("*** ERROR *** :Pin not connected generating " + deck +
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** : Pin not connected generating " + deck +
                                 "  (Module=R1, Pin=1)\n"))
         << program.LogText();
     if (!box.empty()) keys(box, "Return");

@@ -25,6 +25,7 @@
 #include "libedit/libedit_edit.h"
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_kit.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/attribute.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -539,6 +540,7 @@ void apply_to_list(LibEdit* ed, const EditTool* tool, List* list, List* copies_t
 
 void libedit_apply_command(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
+    LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
     Schema* schema = session->schema;
     Point centre{0, 0};
     Rect extent;
@@ -558,10 +560,12 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
         if (!controls) controls = new_list_or_die();
         apply_to_list(ed, tool, graphics, graphics, controls, centre, delta);
         apply_to_list(ed, tool, controls, graphics, controls, centre, delta);
-        titleblock_bounds(schema);
     } else {
         Part* part = placed_part(ed, tool->placed);
-        if (!part) return;
+        if (!part) {
+            edit.abandon();
+            return;
+        }
         const bool converted = converted_form(tool->placed);
         Vectors*& set = converted ? part->convert : part->normal;
         if (Vectors* before = set) {
@@ -611,10 +615,7 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
         if (pins_changed)
             for (SchItem* item : list_items<SchItem>(libedit_items(ed)))
                 if (item->type == PARTLIB_ITEM) pl_make_power_list(schema, as_PlacedPart(item));
-        ed->host->part_changed();
     }
-    libedit_redraw(ed);
-    libedit_mark_modified(ed);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 
+class LibEditTransaction;
 struct Boite;
 struct LibEntry;
 struct Library;
@@ -144,6 +145,8 @@ struct LibEdit : SessionOwner {
     List* template_graphics = nullptr;
     List* template_fields = nullptr;
     NamesJournal journal;
+    // The edit under way (libedit/libedit_transaction.h), or none.
+    LibEditTransaction* transaction = nullptr;
 
     LibEdit() { load_copy.valid = 1; }
     ~LibEdit() override;

@@ -139,9 +139,8 @@ NetContext* context_or_own(NetContext* given, OwnedContext* own) {
 // line when the pass first meets it.
 class TouchedRefresh {
 public:
-    TouchedRefresh(NetContext* context, Schema* schema, SheetIndex* index,
-                   const RefreshEdits& edits)
-        : context_(context), schema_(schema), index_(index), edits_(edits) {
+    TouchedRefresh(NetContext* context, Schema* schema, const RefreshEdits& edits)
+        : context_(context), schema_(schema), edits_(edits) {
         scratch_.items = list_new();
         if (!scratch_.items) no_memory();
         context_->sheet = &scratch_;
@@ -177,9 +176,12 @@ private:
     // Pieces a cut appended to the scratch sheet go to the sheet.
     void take_pieces(std::vector<Line*>* through, Point p);
 
+    // The document's index at each use: one that items filed far beyond its
+    // grid made stale is made anew meanwhile.
+    SheetIndex* index() { return sheet_index(schema_); }
+
     NetContext* context_;
     Schema* schema_;
-    SheetIndex* index_;
     const RefreshEdits& edits_;
     Sheet scratch_;
     std::vector<SchItem*> found_;
@@ -209,15 +211,15 @@ void TouchedRefresh::order_ends() {
     // ends in order (an end pulled onto a pin tip moves toward the line's
     // other end, a line grown over another spans both, a cut keeps both
     // halves in order), and an edit touches what it moves.
-    if (sheet_index_ends_ordered(index_)) return;
+    if (sheet_index_ends_ordered(index())) return;
     for (SchItem* item : list_items<SchItem>(schema_->current->items))
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_ends_of(as_Line(item));
-    sheet_index_set_ends_ordered(index_, true);
+    sheet_index_set_ends_ordered(index(), true);
 }
 
 void TouchedRefresh::gather(const Rect& area) {
     while (scratch_.items->count) dlist_remove_head(scratch_.items, nullptr);
-    sheet_index_query(index_, area, &found_);
+    sheet_index_query(index(), area, &found_);
     // The index holds the sheet's items and the ports list, where only ports stand.
     for (SchItem* item : found_) {
         if (item->type != LINE_ITEM) continue;
@@ -283,7 +285,7 @@ void TouchedRefresh::snap_part(PlacedPart* part) {
 void TouchedRefresh::snap_wire(Line* wire) {
     meet(wire);
     Rect area = widened_bounds(wire);
-    sheet_index_query(index_, area, &found_);
+    sheet_index_query(index(), area, &found_);
     std::vector<PlacedPart*> parts;
     for (SchItem* item : found_)
         if (item->type == PARTLIB_ITEM) parts.push_back(as_PlacedPart(item));
@@ -330,7 +332,7 @@ void TouchedRefresh::delete_absorbed() {
     for (SchItem* item : met_)
         if (item->type == LINE_ITEM && (item->state & NET_IGNORED)) absorbed_.push_back(item);
     // In list order, as a walk of the sheet deletes them.
-    sheet_index_sort(index_, &absorbed_);
+    sheet_index_sort(index(), &absorbed_);
     for (SchItem* item : absorbed_) {
         if (edits_.removed)
             edits_.removed(item);
@@ -357,7 +359,7 @@ int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchIt
     order.erase(std::unique(order.begin(), order.end()), order.end());
     set_net_editor_mode(true);
     {
-        TouchedRefresh pass(context, schema, index, edits);
+        TouchedRefresh pass(context, schema, edits);
         pass.order_ends();
         for (SchItem* item : order)
             if (item->type == LINE_ITEM && !is_drawing_line(item) && (item->state & TOUCHED))

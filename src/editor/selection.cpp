@@ -34,6 +34,7 @@
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/vectors.h"
+#include "model/items/view.h"
 
 namespace {
 
@@ -50,19 +51,6 @@ List*& edit_list(EditSession* session) { return session->schema->edit.edit_list;
 // list), or null.
 List* owner_of(EditSession* session, SchItem* item) {
     return sheet_index_list_of(sheet_index(session->schema), item);
-}
-
-// The items of the sheet, then those of the ports list, whose rectangles
-// meet the area, each group in list order: the order a walk of the sheet
-// and then of the ports list meets them.
-std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
-    std::vector<SchItem*> found;
-    SheetIndex* index = sheet_index(session->schema);
-    sheet_index_query(index, area, &found);
-    std::stable_partition(found.begin(), found.end(), [&](SchItem* item) {
-        return sheet_index_list_of(index, item) == sheet_list(session);
-    });
-    return found;
 }
 
 bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
@@ -144,6 +132,17 @@ void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
 }
 
 }  // namespace
+
+// The order a walk of the sheet and then of the ports list meets them.
+std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
+    std::vector<SchItem*> found;
+    SheetIndex* index = sheet_index(session->schema);
+    sheet_index_query(index, area, &found);
+    std::stable_partition(found.begin(), found.end(), [&](SchItem* item) {
+        return sheet_index_list_of(index, item) == sheet_list(session);
+    });
+    return found;
+}
 
 SchItem* item_at(EditSession* session, Point p) {
     Schema* schema = session->schema;
@@ -347,14 +346,19 @@ void release_items(Schema* schema, List*& items) {
     items = nullptr;
 }
 
-// Moves the items so that the first one with a place has its anchor at p.
+// Moves the items so that the first one with a place has its anchor at p,
+// as far off the grid as it was: a part whose pins lie on the grid and its
+// place off it keeps its pins on the grid.
 void follow_pointer(List* items, Point p) {
     for (SchItem* item : list_items<SchItem>(items)) {
         if (item->type == TITLEBLOCK_ITEM) continue;
         Point anchor;
         anchor_SchItem(item, &anchor);
-        if (anchor == p) return;
-        const Point delta{p.x - anchor.x, p.y - anchor.y};
+        const Point on_grid = grid_snap(anchor);
+        const Point to{static_cast<int32_t>(int64_t{p.x} + anchor.x - on_grid.x),
+                       static_cast<int32_t>(int64_t{p.y} + anchor.y - on_grid.y)};
+        if (anchor == to) return;
+        const Point delta{to.x - anchor.x, to.y - anchor.y};
         for (SchItem* moved : list_items<SchItem>(items))
             if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
         return;

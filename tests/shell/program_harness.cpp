@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "connectivity/net_build.h"
@@ -25,6 +26,7 @@
 #include "model/documents/sheet_items.h"
 #include "model/items/library.h"
 #include "model/items/pin.h"
+#include "model/items/primitives.h"
 #include "model/items/view.h"
 #include "support/test_env.h"
 
@@ -328,11 +330,31 @@ void ExampleProgram::Open(const std::vector<std::string>& more_args) {
     StartOn(args);
 }
 
+void ExampleProgram::OpenExampleSheet(const std::string& name) {
+    example_sheet();
+    sheet = dir.file(name);
+    write_with_bookmarks((fs::path(TN_EXAMPLES_DIR) / name).string(), sheet, {marks[0], marks[1]});
+    StartOn({sheet});
+}
+
 void ExampleProgram::OpenSource(const std::string& name, const std::string& source) {
     const std::string compiled = compiled_sheet(name + "_source", source);
     sheet = dir.file(name + ".sch");
     write_with_bookmarks(compiled, sheet, {marks[0], marks[1]});
     StartOn({sheet});
+}
+
+std::string ExampleProgram::WaitStatus(const std::string& text) {
+    auto bar = program.WaitFor(
+        [&](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
+            for (const tn_test::Control& c : all)
+                if (c.kind.find("StatusBar") != std::string::npos &&
+                    c.value.find(text) != std::string::npos)
+                    return c;
+            return std::nullopt;
+        },
+        "the status line showing \"" + text + "\"");
+    return bar ? bar->value : std::string();
 }
 
 void ExampleProgram::StartOn(const std::vector<std::string>& args) {
@@ -406,6 +428,19 @@ std::vector<std::vector<std::string>> nets_of(const std::string& file) {
     close_schema(nullptr, &schema);
     std::sort(nets.begin(), nets.end());
     return nets;
+}
+
+int slanted_wires(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return -1;
+    int slanted = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != LINE_ITEM || (item->flags & STYLE_MASK) == DRAW) continue;
+        const Line* line = as_Line(item);
+        slanted += line->pos.x != line->end.x && line->pos.y != line->end.y;
+    }
+    close_schema(nullptr, &schema);
+    return slanted;
 }
 
 int ExampleProgram::Nets(const std::string& file) {

@@ -1,6 +1,7 @@
 // Wiring in the real program as a user meets it: every wire that looks
 // joined to a pin or to another wire is joined, read back from the saved
-// sheet's nets.
+// sheet's nets; a part moved alone or dragged with its wires says which on
+// the status line, and the drag keeps its nets whole and its wires straight.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -155,6 +156,50 @@ TEST_F(Wiring, WiresThatReachAPinOrMeetEndToEndAreJoined) {
     EXPECT_TRUE(joined(sheet, "14@24000,31000", "14@28000,26000"))
         << "the wire down to S was cut off where the other two were fused";
     EXPECT_EQ(Junctions(), 1);
+}
+
+// The example's op-amp, moved alone and then dragged with its wires: each
+// gesture says on the status line what it does; the drag keeps every net,
+// the supply wires of its power pins included, and no wire slants.
+TEST_F(Wiring, MovingAPartAloneOrDraggingItWithItsWires) {
+    marks[0] = Point{10000, 10000};
+    marks[1] = Point{30000, 26000};
+    OpenExampleSheet("amplifier.sch");
+    const std::string original = dir.file("original.sch");
+    std::filesystem::copy_file(sheet, original);
+    // Pressed on the op-amp's left side, it is taken and follows the pointer.
+    const ScreenPoint edge = map(Point{18000, 14000});
+    glide(edge);
+    run("xdotool mousedown 1");
+    glide(map(Point{18000, 15000}));
+    glide(map(Point{18000, 16000}));
+    EXPECT_FALSE(WaitStatus("Move: wires stay. Ctrl: wires follow").empty());
+    run("xdotool mouseup 1");
+    keys(frame, "ctrl+z");
+
+    glide(edge);
+    run("xdotool keydown ctrl sleep 0.05 mousedown 1");
+    glide(map(Point{18000, 15000}));
+    glide(map(Point{18000, 16000}));
+    EXPECT_FALSE(WaitStatus("Drag: the wires follow").empty());
+    run("xdotool mouseup 1 sleep 0.05 keyup ctrl");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        return CountSaved([](SchItem* item) {
+                   return item->type == PARTLIB_ITEM && item->pos == Point{18000, 14000};
+               }) == 1;
+    })) << "the op-amp was not dragged";
+    // The nets by what they join: the parts' pins (the op-amp's by its new
+    // place), the power symbols, the ports.
+    auto moved = nets_of(original);
+    for (auto& net : moved) {
+        for (std::string& member : net)
+            if (member.rfind("10@18000,12000:", 0) == 0) member.replace(3, 11, "18000,14000");
+        std::sort(net.begin(), net.end());
+    }
+    std::sort(moved.begin(), moved.end());
+    EXPECT_EQ(nets_of(sheet), moved);
+    EXPECT_EQ(slanted_wires(sheet), 0);
 }
 
 }  // namespace

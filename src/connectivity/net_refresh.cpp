@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_set>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/pointer_set.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
@@ -183,7 +183,7 @@ private:
     const RefreshEdits& edits_;
     Sheet scratch_;
     std::vector<SchItem*> found_;
-    std::unordered_set<SchItem*> met_;
+    PointerSet<SchItem> met_;
     std::vector<SchItem*> absorbed_;
 };
 

@@ -222,7 +222,8 @@ bool make_dirs(const std::string& dir) {
         size_t slash = dir.find('/', pos);
         if (slash == std::string::npos) slash = dir.size();
         partial = dir.substr(0, slash);
-        if (!partial.empty() && ::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (!partial.empty() && ::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
         pos = slash + 1;
     }
     struct stat st {};
@@ -335,18 +336,21 @@ bool write_private_profile_string(const char* section, const char* key, const ch
                                   const char* file) {
     if (!section || !key || !file) return false;
     std::string_view want_section = trim(section), want_key = trim(key);
+    // A key line starting with '[' would be read as a section header, one
+    // starting with ';' as a comment: neither would be found again.
     if (want_section.empty() || want_key.empty() || has_line_break(section) ||
         has_line_break(key) || want_key.find('=') != std::string_view::npos ||
+        want_key.front() == '[' || want_key.front() == ';' ||
         want_section.find(']') != std::string_view::npos)
         return false;
 
     std::string path = profile_path(file);
     ProfileText* text = current_text(path);
     if (!text) {
-        if (struct stat st {}; ::stat(path.c_str(), &st) == 0)
-            return false;  // there but unreadable: never replaced by a file of one key
+        if (struct stat st{}; ::stat(path.c_str(), &st) == 0)
+            return false;         // there but unreadable: never replaced by a file of one key
         if (!value) return true;  // nothing to delete
-        cache = Cache{};  // a new file
+        cache = Cache{};          // a new file
         cache.path = path;
         cache.valid = true;
         text = &cache.text;

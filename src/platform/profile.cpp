@@ -401,3 +401,21 @@ bool profile_batch_end() {
     if (batch_depth > 0 && --batch_depth > 0) return true;
     return flush_pending();
 }
+
+ProfileFile profile_file_state(const char* file) {
+    if (!file) return ProfileFile::MISSING;
+    const std::string path = profile_path(file);
+    if (current_text(path)) return ProfileFile::READABLE;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? ProfileFile::UNREADABLE : ProfileFile::MISSING;
+}
+
+bool profile_has_keys(const char* section, const char* file) {
+    if (!section || !file) return false;
+    ProfileText* text = current_text(profile_path(file));
+    if (!text) return false;
+    const std::string prefix = fold(trim(section)) + '\n';
+    for (const auto& entry : indexed(*text).keys)
+        if (entry.first.rfind(prefix, 0) == 0) return true;
+    return false;
+}

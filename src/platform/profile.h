@@ -57,6 +57,14 @@ public:
     ProfileBatch& operator=(const ProfileBatch&) = delete;
 };
 
+// Whether a profile file is there to be read: MISSING (no file), READABLE,
+// or UNREADABLE (there, but not a regular file or not readable: writes
+// never replace it).
+enum class ProfileFile { MISSING, READABLE, UNREADABLE };
+ProfileFile profile_file_state(const char* file);
+// True when the file holds a key (any value) in the section.
+bool profile_has_keys(const char* section, const char* file);
+
 // The directory bare profile names live in, with a trailing '/'.
 std::string profile_directory();
 

@@ -12,6 +12,7 @@
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"
+#include "foundation/heap.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
@@ -227,6 +228,9 @@ int run(EditCanvas* canvas, int id, long argument) {
 void run_process_job(const CommandCall& call) {
     show_log_window();
     run(call.canvas, call.id, call.argument);
+    // What the job loaded goes back to the system, and the next job's
+    // records lie as this one's did.
+    heap_give_back();
     // Annotation, back-annotation and the ERC change open documents in
     // place: their windows show the result and say they are modified.
     for (MyChild* child : my_children)

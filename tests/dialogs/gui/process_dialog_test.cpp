@@ -15,6 +15,7 @@
 #include <wx/weakref.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/gui/process_windows_fixture.h"
 #include "dialogs/process_dialogs.h"
 #include "dialogs/process_forms.h"
 #include "foundation/errors.h"
@@ -25,6 +26,8 @@
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
 #include "model/items/library.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -38,73 +41,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class ProcessWindows : public testing::Test {
-protected:
-    void SetUp() override {
-        config_set_defaults();
-        if (!lib_list) init_Libraries();
-        set_message_formatter(error_message);
-        install_program_services();
-        // The project folder is the one the sheets are in (sub-sheets named
-        // without a folder are looked for there).
-        proper_set(BAK_FILE, 0, LOGFILE, "", DIR_PROJECT, dir.path().string(), 0);
-        script.on_unanswered = [](const AskScript::Question& q) {
-            ADD_FAILURE() << "unexpected question: " << q.text << "\nlog:\n"
-                          << (log_frame ? log_frame->Text().utf8_string() : "");
-        };
-        for (const char* file : {"root.sch", "amplifier.sch"})
-            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, dir.path() / file);
-        frame = new MyFrame("Process dialog test", wxPoint(0, 0), wxSize(800, 600));
-        frame->Show();
-        show_log_window();
-        child = open_sheet(file("root.sch").c_str(), nullptr);
-        ASSERT_NE(child, nullptr);
-    }
-    void TearDown() override {
-        for (MyChild* c : my_children)
-            if (c->canvas && c->canvas->mySchema) schema_clear_modified(c->canvas->mySchema);
-        frame->Close(true);
-        wxTheApp->ProcessPendingEvents();
-        reset_services();
-        config_set_defaults();
-    }
-
-    std::string file(const std::string& name) const { return dir.file(name); }
-
-    bool pump_until(const std::function<bool()>& done) { return tn_test::pump_until(done); }
-
-    // A real click in the middle of a window, the events handled.
-    void click(wxWindow* window) { input.click_window(window); }
-
-    // Clicks a button of the dialog and waits until the dialog has closed.
-    void press_closing(FormDialog& dialog, long client) {
-        wxWeakRef<wxDialog> open(&dialog);
-        click(dialog.ButtonFor(client));
-        EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }))
-            << "the dialog stayed open";
-    }
-
-    // Opens the dialog of a Tools command; `act` works in it while it runs.
-    void run_dialog(int menu, const std::function<void(FormDialog&)>& act) {
-        bool acted = false;
-        script.modal([&](wxDialog& shown) {
-            auto* dialog = dynamic_cast<FormDialog*>(&shown);
-            ASSERT_NE(dialog, nullptr);
-            acted = true;
-            act(*dialog);
-        });
-        menu_command(paint_zone, menu, 0);
-        EXPECT_TRUE(acted);
-        wxTheApp->ProcessPendingEvents();
-    }
-
-    tn_test::TempDir dir;
-    AskScript script;
-    MyFrame* frame = nullptr;
-    MyChild* child = nullptr;
-    tn_test::UiInput input;
-};
 
 TEST_F(ProcessWindows, ErcMatrixClickedAndExecutedStoresTheMatrixAndWritesTheReport) {
     ASSERT_EQ(proper_get(ERC_TABLE, erc_cell_index(0, 2)), 0);  // in x out: accepted
@@ -152,7 +88,7 @@ TEST_F(ProcessWindows, CancelStoresNothingAndTheNextOpeningProposesTheNameAgain)
 
 TEST_F(ProcessWindows, UnannotClearsTheReferencesOfTheOpenSheetInPlace) {
     // The sub-sheet is not open: its file is saved, after the question.
-    script.text(file("amplifier.sch"));
+    script.message(ANSWER_OK);
     run_dialog(20185, [&](FormDialog& dialog) {
         EXPECT_EQ(dialog.GetTitle(), "Tessaron: Annotate");
         press_closing(dialog, 20009);
@@ -165,6 +101,38 @@ TEST_F(ProcessWindows, UnannotClearsTheReferencesOfTheOpenSheetInPlace) {
     EXPECT_TRUE(unannotated);
     EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
     EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
+}
+
+// Annotate saves the sheets it loaded as one set: a single question names
+// how many files it replaces; declined, none of them changes.
+TEST_F(ProcessWindows, AnnotateAsksOnceForEverySubSheetItWrites) {
+    // The root gets two more boxes, over copies of the amplifier.
+    Schema* root = child->canvas->mySchema;
+    SchItem* box = nullptr;
+    for (SchItem* item : list_items<SchItem>(root->sheet->items))
+        if (item->type == SUBSHEET_ITEM) box = item;
+    ASSERT_NE(box, nullptr);
+    for (const char* name : {"amp2.sch", "amp3.sch"}) {
+        fs::copy_file(file("amplifier.sch"), file(name));
+        SchItem* more = copy_SchItem(root, box);
+        as_SubSheet(more)->file_name = name;
+        dlist_append(root->sheet->items, more);
+    }
+    ASSERT_EQ(save_schema_file(root, file("root.sch").c_str(), false), 0);
+    const std::string before = tn_test::read_text(file("amp3.sch"));
+    for (int answer : {ANSWER_CANCEL, ANSWER_OK}) {
+        script.message(answer);
+        run_dialog(20185, [&](FormDialog& dialog) {
+            control_set_value(dialog.Item(PF_DESCEND), 1);
+            press_closing(dialog, 20008);
+        });
+        EXPECT_EQ(tn_test::read_text(file("amp3.sch")) == before, answer == ANSWER_CANCEL);
+    }
+    ASSERT_EQ(script.asked().size(), 4u);  // each time the dialog, then one question
+    for (size_t at : {1u, 3u}) {
+        EXPECT_EQ(script.asked()[at].caption, "Warning");
+        EXPECT_EQ(script.asked()[at].text, "The files will be Overwritten\n(Sheets 3)");
+    }
 }
 
 TEST_F(ProcessWindows, BillOfMaterialSearchFillsItsFieldAndExecuteStoresThePageSize) {

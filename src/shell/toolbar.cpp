@@ -75,7 +75,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              page(dc);
              magnifier(dc, false, false);
          }},
-        {TOOL_UNDO, "Undo", CMD_UNDO, CMD_UNDO, 20248, 0,
+        {TOOL_UNDO, "Undo", CMD_UNDO, CMD_UNDO, TEMPLATE_CMD_UNDO, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(*wxBLACK, 2));
              dc.DrawArc(16, 16, 6, 8, 12, 14);
@@ -92,26 +92,26 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              dc.DrawRectangle(2, 2, 18, 18);
              magnifier(dc, false, false);
          }},
-        {TOOL_WIRE, "Add Wires", CMD_WIRE, 20210, 20238, 0,
+        {TOOL_WIRE, "Add Wires", EDITOR_WIRE, LIBEDIT_CMD_LINE, TEMPLATE_CMD_LINE, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(wxColour(0, 130, 0), 2));
              dc.DrawLine(2, 18, 10, 18);
              dc.DrawLine(10, 18, 10, 4);
              dc.DrawLine(10, 4, 20, 4);
          }},
-        {TOOL_BUS, "Add Buses", 20088, 0, 0, 0,
+        {TOOL_BUS, "Add Buses", EDITOR_BUS, 0, 0, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(wxColour(0, 0, 170), 4));
              dc.DrawLine(2, 11, 20, 11);
          }},
-        {TOOL_JUNCTION, "Add Junctions", 20089, 0, 0, 0,
+        {TOOL_JUNCTION, "Add Junctions", EDITOR_JUNCTION, 0, 0, 0,
          [](wxDC& dc) {
              dc.DrawLine(2, 11, 20, 11);
              dc.DrawLine(11, 11, 11, 20);
              dc.SetBrush(*wxBLACK_BRUSH);
              dc.DrawCircle(11, 11, 3);
          }},
-        {TOOL_PART, "Add Parts", CMD_PLACE_PART, 20202, 0, 0,
+        {TOOL_PART, "Add Parts", EDITOR_PLACE_PART, LIBEDIT_CMD_PART, 0, 0,
          [](wxDC& dc) {
              dc.DrawRectangle(6, 3, 10, 16);
              for (int y : {6, 11, 16}) {
@@ -119,7 +119,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
                  dc.DrawLine(16, y, 20, y);
              }
          }},
-        {TOOL_GROUND, "Ground", 20090, 0, 0, 0,
+        {TOOL_GROUND, "Ground", EDITOR_POWER, 0, 0, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(*wxBLACK, 2));
              dc.DrawLine(11, 2, 11, 11);
@@ -127,7 +127,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              dc.DrawLine(6, 15, 16, 15);
              dc.DrawLine(9, 19, 13, 19);
          }},
-        {TOOL_TEXT, "Add Texts", 20093, 20214, 20243, 0,
+        {TOOL_TEXT, "Add Texts", EDITOR_TEXT, LIBEDIT_CMD_TEXT, TEMPLATE_CMD_TEXT, 0,
          [](wxDC& dc) {
              dc.SetFont(wxFont(wxFontInfo(13).Bold()));
              dc.DrawText("T", 6, 2);
@@ -165,7 +165,7 @@ const wxBitmap& tool_bitmap(int button) {
 
 int toolbar_command_for(int button, int kind) {
     if (button >= PALETTE_FIRST && button < PALETTE_FIRST + PALETTE_SLOTS)
-        return kind == CANVAS_SHEET ? CMD_PLACE_PART : 0;
+        return kind == CANVAS_SHEET ? EDITOR_PLACE_PART : 0;
     if (button < TOOL_FIRST || button > TOOL_LAST) return 0;
     const Tool& t = tools()[button - TOOL_FIRST];
     switch (kind) {

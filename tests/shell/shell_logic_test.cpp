@@ -51,7 +51,7 @@ TEST(CommandTable, AcceleratorsParseAndNoBarGivesOneKeyTwoCommands) {
 }
 
 TEST(CommandTable, NamedCommandsStandWhereTheUserLooksForThem) {
-    const CommandEntry* wire = find_command(CMD_WIRE);
+    const CommandEntry* wire = find_command(EDITOR_WIRE);
     ASSERT_NE(wire, nullptr);
     EXPECT_STREQ(wire->label, "&Wire");
     EXPECT_STREQ(wire->help, "Add Wires");
@@ -70,7 +70,7 @@ TEST(CommandTable, NamedCommandsStandWhereTheUserLooksForThem) {
         EXPECT_NE(find_command(id), nullptr) << id;
     }
     // The sheet editor's commands are available.
-    EXPECT_TRUE(command_available(CMD_WIRE));
+    EXPECT_TRUE(command_available(EDITOR_WIRE));
     EXPECT_TRUE(command_available(CMD_SAVE));
 }
 
@@ -100,7 +100,7 @@ TEST(Toolbar, ButtonsRunTheCommandOfTheCanvasKind) {
     EXPECT_EQ(toolbar_command_for(TOOL_OPEN, CANVAS_NONE), CMD_OPEN);
     EXPECT_EQ(toolbar_command_for(TOOL_FIRST - 1, CANVAS_SHEET), 0);
     EXPECT_EQ(toolbar_command_for(TOOL_LAST + 1, CANVAS_SHEET), 0);
-    EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_SHEET), CMD_PLACE_PART);
+    EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_SHEET), EDITOR_PLACE_PART);
     EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_LIBRARY), 0);
     EXPECT_EQ(toolbar_command_for(TOOL_SAVE, CANVAS_PREVIEW), 0);
 }

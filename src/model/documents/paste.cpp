@@ -666,21 +666,18 @@ void free_paste_scratch(Schema* scratch) {
     free_Schema(scratch, false);
 }
 
-// The sheet keeps one title block: an existing one is erased once the user
-// agreed (the shell's question also keeps its undo copy).
-bool remove_existing_titleblock(Schema* doc) {
+// The sheet keeps one title block: whether the user agrees that a pasted
+// one replaces it. The old block stays until the pasted one is placed, so
+// that a paste dropped leaves it and the editor's undo copy, taken when it
+// places the paste, holds it.
+bool may_replace_titleblock(Schema* doc) {
     TitleBlock& old = doc->titleblock;
     bool has_one = (old.fields && old.fields->count) || (old.drawing && old.drawing->count);
-    if (!has_one) return true;
-    if (!services().confirm_remove_title_block(doc)) return false;
-    if (old.fields) free_SchItem_items(doc, old.fields);
-    if (old.drawing) free_SchItem_items(doc, old.drawing);
-    titleblock_bounds(doc);
-    return true;
+    return !has_one || services().confirm_remove_title_block(doc);
 }
 
 bool paste_titleblock(Schema* doc, Schema* scratch) {
-    if (!remove_existing_titleblock(doc)) return false;
+    if (!may_replace_titleblock(doc)) return false;
     TitleBlock* block = new_TitleBlock();
     if (!block) no_memory();
     TitleBlock& source = scratch->titleblock;

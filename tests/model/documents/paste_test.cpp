@@ -250,10 +250,15 @@ TEST_F(PasteFile, APastedTitleBlockReplacesTheSheetsOwnOnlyWhenAgreed) {
     EXPECT_EQ(last_box_text(), "Ok to remove existing Title Block ?");
     EXPECT_EQ(doc->titleblock.fields->count, controls) << "kept when the user declines";
 
+    EXPECT_EQ(doc->edit.paste_list, nullptr);
+
+    // Agreed, the pasted block waits on the paste list; the sheet's own
+    // stays until the editor places the pasted one.
     script_answers({ANSWER_YES});
     EXPECT_TRUE(paste_titleblock(doc.get(), scratch.get()));
-    EXPECT_EQ(doc->titleblock.fields->count, 0u);
-    EXPECT_EQ(doc->titleblock.drawing->count, 0u);
+    EXPECT_EQ(codes_of(doc->edit.paste_list), (std::vector<int>{TITLEBLOCK_ITEM}));
+    EXPECT_EQ(doc->titleblock.fields->count, controls);
+    EXPECT_EQ(doc->titleblock.drawing->count, 4u);
 }
 
 TEST_F(PasteFile, TitleBlockEditorKeepsDrawingAndDropsWiring) {

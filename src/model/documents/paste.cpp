@@ -241,9 +241,13 @@ int write_library_body(Schema* schema, const Needs& needs, PseudoPin* link, FILE
 const char* write_paste(Schema* schema, int kind) {
     if (!schema) return nullptr;
     if (kind == PASTE_LIBRARY && !selected_pieces(schema)) return nullptr;
+    // The file lies in the working folder, which may be a project received
+    // from someone else: it replaces only a paste file there, and a link
+    // only to one (or to a new file in that folder).
+    ProjectWrites folder(PASTE_FILE_NAME, nullptr);
     int code = write_atomically(
         PASTE_FILE_NAME, "wb", [&](FILE* out) { return write_paste_file(schema, kind, out); },
-        false);
+        false, ".BAK", nullptr, FileKind::PASTE);
     return code == 0 ? PASTE_FILE_NAME : nullptr;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -170,6 +171,31 @@ TEST(Autosave, AFailedCopyLeavesNoPartFileAndKeepsTheOlderCopies) {
     // A directory that cannot be written answers a code, never a crash.
     EXPECT_NE(autosave_rotate(dir.file("missing/root.sch"), 2, write_tag, const_cast<char*>("x")),
               0);
+}
+
+TEST(Autosave, ACopyNeverWritesThroughALinkToAnotherFile) {
+    // The sheet's folder comes from someone else: its first copy is a link
+    // to a file that is not there yet, outside.
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("proj"));
+    std::filesystem::create_directories(dir.file("away"));
+    const std::string sheet = dir.file("proj/root.sch");
+    std::filesystem::create_symlink(dir.file("away/new.sch"), dir.file("proj/root.001"));
+    ASSERT_EQ(autosave_rotate(sheet, 3, write_tag, const_cast<char*>("copy")), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("away/new.sch")));
+    EXPECT_EQ(tn_test::read_text(dir.file("proj/root.001")), "copy");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("proj/root.002"))) << "moved up as it is";
+
+    // A link to a user's file that cannot be moved up (folders hold the
+    // next names) is not written through.
+    tn_test::write_text(dir.file("away/notes.txt"), "notes");
+    std::filesystem::remove(dir.file("proj/root.001"));
+    std::filesystem::remove(dir.file("proj/root.002"));
+    std::filesystem::create_symlink(dir.file("away/notes.txt"), dir.file("proj/root.001"));
+    std::filesystem::create_directories(dir.file("proj/root.002/x"));
+    std::filesystem::create_directories(dir.file("proj/root.003/x"));
+    EXPECT_EQ(autosave_rotate(sheet, 3, write_tag, const_cast<char*>("copy")), FILE_NOT_WRITTEN);
+    EXPECT_EQ(tn_test::read_text(dir.file("away/notes.txt")), "notes");
 }
 
 // --- title fields ------------------------------------------------------------------------

@@ -58,10 +58,12 @@ int32_t snap(int32_t c, int64_t step) {
     return clamp32(q * step);
 }
 
-// The visible world rectangle from the scroll position (in steps).
+// The visible world rectangle from the scroll start (in steps): where the
+// start is the view's own position, the canvas shows `fine` beyond it.
 void set_visible(View* v, int32_t start_x, int32_t start_y) {
-    Point corner = view_to_grid(v, Point{clamp32(int64_t{v->step.x} * start_x),
-                                         clamp32(int64_t{v->step.y} * start_y)});
+    const int64_t x = int64_t{v->step.x} * start_x + (start_x == v->position.x ? v->fine.x : 0);
+    const int64_t y = int64_t{v->step.y} * start_y + (start_y == v->position.y ? v->fine.y : 0);
+    Point corner = view_to_grid(v, Point{clamp32(x), clamp32(y)});
     Point size = view_size_to_world(v, Point{v->area[2], v->area[3]});
     v->visible = Rect{corner.x, corner.y, size.x, size.y};
 }
@@ -118,8 +120,10 @@ void view_reset_device(View* view) {
     device.screen_diagonal = services().get_screen_diagonal();
     // A screen of no size would only give division by zero further on.
     bool usable = device.screen_diagonal > 0.0 && device.pixel_diagonal > 0.0;
-    device.x_factor = usable ? device.pixel_diagonal * 500000 / (device.screen_diagonal * 10000) : 0;
-    device.y_factor = usable ? device.pixel_diagonal * 400000 / (device.screen_diagonal * 10000) : 0;
+    device.x_factor =
+        usable ? device.pixel_diagonal * 500000 / (device.screen_diagonal * 10000) : 0;
+    device.y_factor =
+        usable ? device.pixel_diagonal * 400000 / (device.screen_diagonal * 10000) : 0;
 
     view->dirty = 1;
     view_set_scale(view, 1.0, false);
@@ -181,7 +185,8 @@ bool view_update_transform(View* view) {
     }
     view->dirty = 0;
     read_canvas_area(view);
-    view->extent = Point{trunc32(view->zoom * device.x_factor), trunc32(view->zoom * device.y_factor)};
+    view->extent =
+        Point{trunc32(view->zoom * device.x_factor), trunc32(view->zoom * device.y_factor)};
     view->step = Point{view->area[2] / 10, view->area[3] / 10};
     view->range = Point{view->step.x ? view->extent.x / view->step.x : 0,
                         view->step.y ? view->extent.y / view->step.y : 0};
@@ -193,6 +198,13 @@ bool view_update_transform(View* view) {
     view->origin = Point{clamp32(std::max<int64_t>(ox, 0)), clamp32(std::max<int64_t>(oy, 0))};
     view->position = Point{view->step.x ? view->origin.x / view->step.x : 0,
                            view->step.y ? view->origin.y / view->step.y : 0};
+    // The scroll bars stand at the nearest step; the window unit that puts
+    // the centre in the middle of the canvas (never before the first) is
+    // what the canvas shows at its corner.
+    const int64_t corner_x = std::max<int64_t>(int64_t{c.x} - view->area[2] / 2, 0);
+    const int64_t corner_y = std::max<int64_t>(int64_t{c.y} - view->area[3] / 2, 0);
+    view->fine = Point{clamp32(corner_x - int64_t{view->position.x} * view->step.x),
+                       clamp32(corner_y - int64_t{view->position.y} * view->step.y)};
     set_visible(view, view->position.x, view->position.y);
     return true;
 }
@@ -265,19 +277,19 @@ bool view_clip_point(const View* view, Point* world, const Schema* schema) {
         auto to_side = [&] { x = x > cx ? right : left; };
         auto to_top_bottom = [&] { y = y > cy ? bottom : top; };
         switch (view->constraint_mode) {
-        case CLIP_VERTICAL: to_side(); break;
-        case CLIP_LEFT: x = left; break;
-        case CLIP_HORIZONTAL: to_top_bottom(); break;
-        case CLIP_TOP: y = top; break;
-        case CLIP_OUTLINE: {
-            int64_t dx = std::llabs(cx - x), dy = std::llabs(cy - y);
-            if (int64_t{r.h} / 2 - dy > int64_t{r.w} / 2 - dx)
-                to_side();
-            else
-                to_top_bottom();
-            break;
-        }
-        default: break;  // CLIP_INSIDE: the rectangle only
+            case CLIP_VERTICAL: to_side(); break;
+            case CLIP_LEFT: x = left; break;
+            case CLIP_HORIZONTAL: to_top_bottom(); break;
+            case CLIP_TOP: y = top; break;
+            case CLIP_OUTLINE: {
+                int64_t dx = std::llabs(cx - x), dy = std::llabs(cy - y);
+                if (int64_t{r.h} / 2 - dy > int64_t{r.w} / 2 - dx)
+                    to_side();
+                else
+                    to_top_bottom();
+                break;
+            }
+            default: break;  // CLIP_INSIDE: the rectangle only
         }
     } else if (view->cursor_in_sheet) {
         int size = schema ? document_hooks.sheet_size(schema) : 0;

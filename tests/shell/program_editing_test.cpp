@@ -37,10 +37,9 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {
                "PART_PALETTE_PART_0=CAP", "PART_PALETTE_CONV_0=False", "PART_PALETTE_LIB_1=parts",
                "PART_PALETTE_PART_1=RES", "PART_PALETTE_CONV_1=False"});
     Open();
-    const std::string palette = program.WaitWindow("Parts");
-    ASSERT_FALSE(palette.empty());
-    const std::vector<long> p = geometry(palette);
-    click(ScreenPoint{int(p[0] + p[2] / 2), int(p[1] + p[3] - 12)});  // the second entry, RES
+    const auto entry = program.WaitControl("Parts", "RES");  // the second entry
+    ASSERT_TRUE(entry);
+    click(ScreenPoint{entry->centre_x(), entry->centre_y()});
     click(map(Point{30000, 20000}));
     keys(frame, "Escape");
     keys(frame, "ctrl+g");  // Place > Part: the capacitor found by name

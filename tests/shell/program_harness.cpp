@@ -43,7 +43,9 @@ bool wait_until(const std::function<bool()>& done) {
 
 std::string wait_started(Program& program) {
     const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
-    if (frame.empty() || program.WaitWindow("Tessaron Log").empty()) return {};
+    // The program answers the listing of its windows once its start-up is
+    // over.
+    if (frame.empty() || !program.WaitTopLevel("Tessaron Schematic Editor")) return {};
     return frame;
 }
 

@@ -43,7 +43,7 @@ protected:
     void start(Program& program) {
         program.Start({(project / "root.sch").string()}, project.string());
         ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
-        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
     }
     void exit(Program& program) {
         program.Menu("alt+f x");

@@ -192,7 +192,13 @@ void MyFrame::HidePane(wxWindow* pane) {
 }
 
 void MyFrame::LayoutPanes() {
-    if (GetClientWindow()) wxLayoutAlgorithm().LayoutMDIFrame(this);
+    if (!GetClientWindow()) return;
+    // However large the user made them, the panes leave the drawing at
+    // least half the frame.
+    const wxSize room = GetClientSize();
+    if (log_frame) log_frame->LimitTo(room.y / 2);
+    if (palette_) static_cast<DockPane*>(palette_)->LimitTo(room.x / 2);
+    wxLayoutAlgorithm().LayoutMDIFrame(this);
 }
 
 void MyFrame::OnSashDragged(wxSashEvent& event) {

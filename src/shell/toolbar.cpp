@@ -244,6 +244,9 @@ public:
             if (!lib || !*lib || !part || !*part) break;
             auto* button = new wxButton(entries_, PALETTE_FIRST + i, wxString::FromUTF8(part));
             button->SetToolTip(wxString::FromUTF8(std::string(lib) + "/" + part));
+            // The keys stay with the sheet the part is placed on (Esc ends
+            // the placement).
+            button->SetCanFocus(false);
             button->Bind(wxEVT_BUTTON, [](wxCommandEvent& e) { toolbar_command(e.GetId()); });
             column_->Add(button, 0, wxEXPAND | wxALL, 1);
         }

@@ -59,8 +59,12 @@ bool DockPane::Across() const {
 }
 
 void DockPane::SetThickness(int pixels) {
-    pixels = std::max(pixels, DOCK_PANE_MIN);
-    thickness_ = pixels;
+    thickness_ = std::max(pixels, DOCK_PANE_MIN);
+    LimitTo(thickness_);
+}
+
+void DockPane::LimitTo(int room) {
+    const int pixels = std::max(std::min(thickness_, room), DOCK_PANE_MIN);
     // The other side is the layout's: it takes what the frame has left.
     SetDefaultSize(Across() ? wxSize(1000, pixels) : wxSize(pixels, 1000));
 }

@@ -37,6 +37,10 @@ public:
     // Its height or width.
     int Thickness() const { return thickness_; }
     void SetThickness(int pixels);
+    // Lays it out no thicker than `room` pixels (its own thickness kept for
+    // a frame that has more room again), so that a small frame keeps room
+    // for its middle.
+    void LimitTo(int room);
 
 private:
     bool Across() const;  // docked at the top or the bottom

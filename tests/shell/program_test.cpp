@@ -43,8 +43,9 @@ TEST_F(ProgramTest, ASheetOfEveryItemKindIsDrawnAtTwoZoomsAndExitLeavesCleanly) 
 // the size the user gives it; the log is shown when there is something to
 // read in it, or when asked for.
 TEST_F(ProgramTest, TheLogAndThePaletteStandBesideTheDrawingAtEverySize) {
+    // A log made taller than the frame in an earlier run.
     write_ini({"SHOW_PART_PALETTE=True", "NB_PART_PALETTE=1", "PART_PALETTE_LIB_0=parts",
-               "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False"});
+               "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False", "LOG_HEIGHT=2000"});
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
     const std::string frame = wait_started(program);
@@ -83,6 +84,7 @@ TEST_F(ProgramTest, TheLogAndThePaletteStandBesideTheDrawingAtEverySize) {
             return "the log is not below the drawing, across the frame";
         if (palette->x < drawing->x + drawing->w || drawing->w < main->w / 2)
             return "the palette is not right of the drawing";
+        if (drawing->h < main->h / 3) return "the log leaves the drawing no room";
         return {};
     };
     EXPECT_TRUE(wait_until([&] { return beside(1000, 720).empty(); })) << beside(1000, 720);

@@ -1,6 +1,7 @@
 #include "connectivity/backannotate.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -133,8 +134,8 @@ void ba_swap(BaContext* ctx, const char* reference, const char* pin1, const char
         return;
     }
     if (int code = pl_swap_pins(ctx->schema->library, part, pin1, pin2); code != 0) {
-        const char* message = error_message_v(MESSAGE_WITH_DETAIL, code, nullptr, 0, ref.c_str(),
-                                              p1.c_str(), p2.c_str());
+        const char* message = error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{code}, nullptr, 0,
+                                              ref.c_str(), p1.c_str(), p2.c_str());
         log.progress("%s\n", message);
     }
 }
@@ -148,6 +149,23 @@ int ba_parse_text(const std::string& text, Schema* schema, const JobLog& log) {
     std::fclose(in);
     return result;
 }
+
+namespace {
+
+// What tells one change file from another: its bytes (their count and a
+// hash), wherever it lies. The stream is left at its start.
+std::string change_file_identity(FILE* in) {
+    uint64_t hash = 1469598103934665603ull;
+    uint64_t size = 0;
+    std::rewind(in);
+    for (int c; (c = std::getc(in)) != EOF; ++size)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    std::rewind(in);
+    return format_text("%llu bytes, hash %016llx", static_cast<unsigned long long>(size),
+                       static_cast<unsigned long long>(hash));
+}
+
+}  // namespace
 
 int backannotate(const char* root, std::string* name, JobPrint print, List* list) {
     JobLog log(print, BACK_VERBOSE);
@@ -164,7 +182,7 @@ int backannotate(const char* root, std::string* name, JobPrint print, List* list
         return checked;
     }
     const std::string outfile = strproper_get(BACK_OUTFILE);
-    JobSheets sheets;
+    JobSheets sheets(backannotation_owner(change_file_identity(in)));
     std::string failed;
     if (int code = sheets.take(list, outfile.c_str(), log, "Loading sheet %s...\n", &failed);
         code != 0) {

@@ -56,14 +56,14 @@ protected:
     // Compiles the project of `root`.sch and links it into `root`_linked,
     // both named as in the project directory.
     void compile_and_link(const std::string& root) {
-        ASSERT_EQ(netlist_compile((root + ".sch").c_str(), print_capture), 0) << printed;
+        ASSERT_EQ(netlist_compile((root + ".sch").c_str(), print_capture, &title), 0) << printed;
         ASSERT_EQ(netlist_link(root.c_str(), (root + "_linked").c_str(), print_capture), 0)
             << printed;
     }
     // Formats the linked nets of `root` into `output` (in the project directory).
     int format(const std::string& root, const std::string& output, const char* keyword) {
         return netlist_format((root + "_linked").c_str(), file(output).c_str(), keyword, 2,
-                              print_capture);
+                              print_capture, title.c_str());
     }
     // A second box on the root's source, before its items, like the bus
     // sheet's box but naming `file`.
@@ -77,6 +77,7 @@ protected:
     void golden(const std::string& name, const std::string& text) {
         tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
     }
+    std::string title;  // the root sheet's, as the compile found it
 };
 
 TEST_F(Hierarchy, JobsWriteEveryFormatOfATwoLevelHierarchy) {
@@ -121,7 +122,9 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
               "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n" + parts);
     printed.clear();
     EXPECT_EQ(format("hier", "hier.cir", "SPICE"), SPICE_PIN_NOT_A_NUMBER);
-    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a number from 0 to 999\n");
+    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a number from 0 to 999\n" +
+                           "*** ERROR *** : Pin Reference is not a Number (" + file("hier.cir") +
+                           ")\n");
 }
 
 TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
@@ -149,9 +152,9 @@ TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
               "*** Error : Sheet 'hier_amp' not linked: its net file 'hier_amp.bnt' is damaged "
               "(Code 66)\n"
               "*** Error : Sheet 'hier' uses itself, it is not linked again\n"
-              "Done.\n"
+              "*** ERROR *** : Netlist is Partialy linked. (File hier_linked.bnt)\n"
               "Formatting netlist 'hier_linked'...\n"
-              "Done.\n");
+              "*** ERROR *** : Cannot open file for reading (File hier_linked.bnt)\n");
     EXPECT_FALSE(std::filesystem::exists(file("hier.tnf")));
 }
 

@@ -114,6 +114,39 @@ TEST_F(BatchTest, LibraryConversionsReportTheirSteps) {
                             file("again.clb") + "\nConversion done.\n");
 }
 
+// A job says "done" only when it wrote its file, and a compile names the
+// file it wrote, also when it reported errors while writing it.
+TEST_F(BatchTest, LibraryJobsSayDoneOnlyWhenTheyWroteAndNameWhatTheyWrote) {
+    proper_set(DECOMP_VERBOSE, 1, COMPIL_VERBOSE, 1, 0);
+    EXPECT_EQ(decompile_library(file("none.clb").c_str(), "", capture), 63);
+    EXPECT_EQ(reported, "Loading binary library file " + file("none.clb") + "...\n");
+
+    tn_test::write_text(file("unresolved.slb"),
+                        "(LIB 'u' (PARTS (LPART (PART (NORMAL (NORMALVECTOROF 'gone' ) ) )"
+                        " (ALIAS (NAME 'P' ) ) ) ) )\n");
+    std::string written = "stale";
+    EXPECT_EQ(compile_library(file("unresolved.slb").c_str(), "", capture, &written), 74);
+    EXPECT_EQ(written, file("unresolved.clb"));
+    EXPECT_TRUE(exists("unresolved.clb"));
+    EXPECT_EQ(compile_library(file("none.slb").c_str(), "", capture, &written), 51);
+    EXPECT_EQ(written, "");
+    tn_test::write_text(file("block.asc"), "(TITLEBLOCK (TITLE 'T' ) )\n");
+    EXPECT_EQ(compile_titleblock(file("block.asc").c_str(), "", capture, &written), 0);
+    EXPECT_EQ(written, file("block.tbl"));
+
+    // A library held in memory (a sheet's own) is written under the
+    // document's name.
+    library_samples::LibraryPtr sample = library_samples::sample_library();
+    reported.clear();
+    EXPECT_EQ(decompile_library_of(sample.get(), file("sheet").c_str(), "", capture), 0);
+    EXPECT_EQ(reported,
+              "Writing source library file... " + file("sheet.slb") + "\nConversion done\n");
+    Library* again = nullptr;
+    ASSERT_EQ(compile_library_path(file("sheet.slb").c_str(), nullptr, &again), 0);
+    EXPECT_NE(find_LibEntry(again, "74LS00"), nullptr);
+    free_Library(again);
+}
+
 // Each job is silent without its VERBOSE property; failures are reported and
 // returned, never taken for success.
 struct JobCase {

@@ -96,6 +96,13 @@ TEST_F(ExampleFiles, AfterAJobCtrlSSavesTheSheet) {
     Open();
     PlaceJunction(Point{30000, 20000});
     run_job(program, frame, "n", "Tessaron: Netlist Output");
+    // Asked about the change not saved: No, the job reads the saved files
+    // and the sheet stays changed.
+    ASSERT_TRUE(wait_until([&] {
+        return program.HasWindow("Please Confirm") ||
+               program.LogText().find("Done.") != std::string::npos;
+    })) << program.LogText();
+    if (program.HasWindow("Please Confirm")) keys(program.WaitWindow("Please Confirm"), "alt+n");
     ASSERT_TRUE(program.WaitLog("Done.")) << program.LogText();
     program.Keys("ctrl+s");  // to whichever window has the keyboard now
     EXPECT_TRUE(wait_until([&] { return Junctions() == 2; })) << "Ctrl+S did not reach the sheet";

@@ -238,15 +238,22 @@ Point view_size_to_screen_nr(const View* view, Point size) {
 
 Point view_size_to_world(const View* view, Point size) { return apply(size_inverse(view), size); }
 
-Point view_to_grid(const View* view, Point window) {
-    Point p = apply(point_inverse(view), window);
+int64_t grid_step() {
     int stay = proper_get(STAY_GRID);
-    if (stay == 0) return p;
+    if (stay == 0) return 0;
     int64_t step = proper_get(GRID_SIZE);
     if (stay == 2) step /= 10;
     // A grid below one unit (a GRID_SIZE of 0 in the INI file) does not snap.
-    if (step < 1) return p;
-    return Point{snap(p.x, step), snap(p.y, step)};
+    return step < 1 ? 0 : step;
+}
+
+Point grid_snap(Point world) {
+    const int64_t step = grid_step();
+    return step ? Point{snap(world.x, step), snap(world.y, step)} : world;
+}
+
+Point view_to_grid(const View* view, Point window) {
+    return grid_snap(apply(point_inverse(view), window));
 }
 
 bool view_to_world(View* view, Point window, Point* world, const Schema* schema) {

@@ -170,6 +170,12 @@ Point view_size_to_screen(View* view, Point size);      // recomputing
 Point view_size_to_screen_nr(const View* view, Point size);
 Point view_size_to_world(const View* view, Point size);
 Point view_to_grid(const View* view, Point window);  // inverse point matrix, grid snap
+// The step of the grid that pointer positions snap to (GRID_SIZE, a tenth
+// of it with STAY_GRID 2), 0 when they do not snap.
+int64_t grid_step();
+// A world point on the nearest point of that grid (halves away from zero);
+// unchanged when positions do not snap.
+Point grid_snap(Point world);
 // view_to_grid, then view_clip_point; true when the constraint moved it.
 bool view_to_world(View* view, Point window, Point* world, const Schema* schema);
 // With STAY_GRID on, *window becomes the window position of its snapped and

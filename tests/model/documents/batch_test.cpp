@@ -19,6 +19,8 @@
 #include "model/items/item.h"
 #include "model/items/library.h"
 #include "model/items/library_samples.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
 #include "model/items/text.h"
 #include "support/test_env.h"
 
@@ -145,6 +147,39 @@ TEST_F(BatchTest, LibraryJobsSayDoneOnlyWhenTheyWroteAndNameWhatTheyWrote) {
     ASSERT_EQ(compile_library_path(file("sheet.slb").c_str(), nullptr, &again), 0);
     EXPECT_NE(find_LibEntry(again, "74LS00"), nullptr);
     free_Library(again);
+}
+
+// The libraries shipped with the program: every pin of every part, on every
+// body, ends on the default grid (its connection point and its body end),
+// so that a wire drawn from grid point to grid point meets it.
+TEST_F(BatchTest, EveryPinOfTheShippedLibrariesEndsOnTheDefaultGrid) {
+    const int64_t grid = proper_get(GRID_SIZE);
+    ASSERT_EQ(grid, 1000);
+    auto on_grid = [&](Point p) { return p.x % grid == 0 && p.y % grid == 0; };
+    int libraries = 0, pins = 0;
+    for (const auto& shipped :
+         std::filesystem::directory_iterator(TN_TEST_DATA_DIR "/../../examples")) {
+        if (shipped.path().extension() != ".slb") continue;
+        const std::string name = shipped.path().filename().string();
+        SCOPED_TRACE(name);
+        ++libraries;
+        ASSERT_EQ(compile_library(shipped.path().c_str(), file("shipped.clb").c_str(), capture), 0);
+        Library* library = new_Library();
+        ASSERT_EQ(load_Library(library, file("shipped.clb").c_str(), false), 0);
+        for (LibEntry* entry : lib_entries_in_order(library))
+            for (PinList* list : {entry->part->normal_pins, entry->part->convert_pins})
+                for (Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
+                    ++pins;
+                    Point outer, inner;
+                    get_PinLine(pin, &outer, &inner);
+                    EXPECT_TRUE(on_grid(pin->pos) && (pin->type == PWR || on_grid(outer)))
+                        << entry->name.get() << " pin " << pin->name.get() << " at " << pin->pos.x
+                        << "," << pin->pos.y << " ends at " << outer.x << "," << outer.y;
+                }
+        free_Library(library);
+    }
+    EXPECT_GT(libraries, 0);
+    EXPECT_GT(pins, 0);
 }
 
 // Each job is silent without its VERBOSE property; failures are reported and

@@ -110,6 +110,16 @@ void menu(const std::string& frame, const std::string& opening, const std::strin
     if (!then.empty()) run("xdotool key --delay 40 " + then);
 }
 
+void execute_tool(Program& program, const std::string& frame, const std::string& key,
+                  const std::string& title) {
+    menu(frame, "alt+t", key);
+    ASSERT_TRUE(program.WaitTopLevel(title));
+    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitGone(title));
+}
+
 void type_text(const std::string& text) {
     std::string quoted;
     for (char c : text) {

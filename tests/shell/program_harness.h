@@ -50,6 +50,10 @@ size_t shown_windows();
 // or a submenu and the next key waits until that menu is on the screen
 // (a key sent earlier would be lost); then the keys of `then` ("a").
 void menu(const std::string& frame, const std::string& opening, const std::string& then);
+// Tools > the entry of `key`, then Execute in its dialog (titled `title`);
+// returns once the dialog is gone.
+void execute_tool(Program& program, const std::string& frame, const std::string& key,
+                  const std::string& title);
 // Types a text into the window that has the focus.
 void type_text(const std::string& text);
 // In a file chooser: `start` (the keys that open or select its name field),

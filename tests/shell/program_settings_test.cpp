@@ -78,24 +78,12 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     EXPECT_EQ(tn_test::read_text(other), before);
 }
 
-// The job of the Tools menu's entry (its key) run with its dialog's
-// Execute.
-void run_job(Program& program, const std::string& frame, const std::string& key,
-             const std::string& title) {
-    menu(frame, "alt+t", key);
-    ASSERT_TRUE(program.WaitTopLevel(title));
-    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
-    ASSERT_TRUE(execute);
-    program.Click(*execute);
-    ASSERT_TRUE(program.WaitGone(title));
-}
-
 // After a job the keys go to the sheet again, not to the log it wrote
 // into: Ctrl+S saves the sheet without a click on it first.
 TEST_F(ExampleFiles, AfterAJobCtrlSSavesTheSheet) {
     Open();
     PlaceJunction(Point{30000, 20000});
-    run_job(program, frame, "n", "Tessaron: Netlist Output");
+    execute_tool(program, frame, "n", "Tessaron: Netlist Output");
     // Asked about the change not saved: No, the job reads the saved files
     // and the sheet stays changed.
     ASSERT_TRUE(wait_until([&] {
@@ -159,7 +147,7 @@ TEST_F(ProgramTest, TheLogComesBackWithAJobsError) {
     ASSERT_FALSE(frame.empty());
     close_log(program, frame);
 
-    run_job(program, frame, "o", "Tessaron: OrCAD Converter ");
+    execute_tool(program, frame, "o", "Tessaron: OrCAD Converter ");
     EXPECT_TRUE(program.WaitPane("Tessaron Log")) << "the log stayed hidden";
     ASSERT_TRUE(program.WaitLog("*** ERROR")) << program.LogText();
     EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();

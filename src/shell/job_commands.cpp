@@ -376,6 +376,9 @@ void run_process_job(const CommandCall& call) {
     for (MyChild* child : my_children)
         if (child->canvas) canvas_update_title(child->canvas);
     repaint_all();
+    // The keys go to the sheet again (Ctrl+S saves it), not to the log the
+    // job wrote into.
+    if (paint_zone) paint_zone->SetFocus();
 }
 
 std::vector<CommandRow> process_command_rows() {

@@ -1,12 +1,14 @@
 #include "shell/toolbar.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
-#include <wx/minifram.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/toolbar.h>
@@ -15,6 +17,7 @@
 #include "shell/commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dock_pane.h"
 
 namespace {
 
@@ -212,29 +215,26 @@ void refresh_toolbar(wxToolBar* toolbar, EditCanvas* canvas) {
 
 namespace {
 
-class PaletteWindow : public wxMiniFrame {
+// One button per entry of the palette properties, up to the first missing
+// library or part name, in a column that scrolls when the frame is short.
+class PalettePane : public DockPane {
 public:
-    explicit PaletteWindow(wxWindow* parent)
-        : wxMiniFrame(parent, wxID_ANY, wxS("Parts"),
-                      wxPoint(proper_get(ICONS_X_POS), proper_get(ICONS_Y_POS)), wxDefaultSize,
-                      wxCAPTION | wxCLOSE_BOX | wxRESIZE_BORDER | wxFRAME_FLOAT_ON_PARENT) {
+    explicit PalettePane(wxWindow* parent)
+        // Its close button is View > Part Palette: hidden until shown again,
+        // also at the next start.
+        : DockPane(parent, wxS("Parts"), wxLAYOUT_RIGHT, DOCK_PANE_MIN,
+                   [] { menu_command(paint_zone, CMD_PALETTE, 0); }) {
+        entries_ =
+            new wxScrolledWindow(Body(), wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
+        entries_->SetScrollRate(0, 10);
         column_ = new wxBoxSizer(wxVERTICAL);
-        SetSizer(column_);
-        Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-            if (event.CanVeto()) {
-                event.Veto();
-                Hide();
-            } else {
-                Destroy();
-            }
-        });
+        entries_->SetSizer(column_);
+        SetContent(entries_);
         Rebuild();
     }
 
-    // One button per entry of the palette properties, up to the first
-    // missing library or part name.
     void Rebuild() {
-        DestroyChildren();
+        entries_->DestroyChildren();
         column_->Clear();
         int count = proper_get(NB_PART_PALETTE);
         if (count > PALETTE_SLOTS) count = PALETTE_SLOTS;
@@ -242,27 +242,39 @@ public:
             const char* lib = strproper_get(PART_PALETTE_LIB, i);
             const char* part = strproper_get(PART_PALETTE_PART, i);
             if (!lib || !*lib || !part || !*part) break;
-            auto* button = new wxButton(this, PALETTE_FIRST + i, wxString::FromUTF8(part));
+            auto* button = new wxButton(entries_, PALETTE_FIRST + i, wxString::FromUTF8(part));
             button->SetToolTip(wxString::FromUTF8(std::string(lib) + "/" + part));
+            // The keys stay with the sheet the part is placed on (Esc ends
+            // the placement).
+            button->SetCanFocus(false);
             button->Bind(wxEVT_BUTTON, [](wxCommandEvent& e) { toolbar_command(e.GetId()); });
             column_->Add(button, 0, wxEXPAND | wxALL, 1);
         }
         if (column_->IsEmpty())
-            column_->Add(new wxStaticText(this, wxID_ANY, wxS("No parts")), 0, wxALL, 6);
-        Fit();
+            column_->Add(new wxStaticText(entries_, wxID_ANY, wxS("No parts")), 0, wxALL, 6);
+        entries_->FitInside();
+        // As wide as its widest entry or its caption, a scroll bar and the
+        // sash beside them.
+        const int entries = column_->CalcMin().x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X);
+        const int width = std::max(entries, Body()->GetSizer()->CalcMin().x) +
+                          2 * GetExtraBorderSize() + GetEdgeMargin(wxSASH_LEFT) + 4;
+        SetThickness(width);
+        Body()->Layout();
+        if (main_frame) main_frame->LayoutPanes();
     }
 
 private:
+    wxScrolledWindow* entries_;
     wxBoxSizer* column_;
 };
 
 }  // namespace
 
-wxWindow* make_palette(wxWindow* parent) { return new PaletteWindow(parent); }
+wxWindow* make_palette(wxWindow* parent) { return new PalettePane(parent); }
 
 void rebuild_palette(int) {
     if (!main_frame || !main_frame->Palette()) return;
-    static_cast<PaletteWindow*>(main_frame->Palette())->Rebuild();
+    static_cast<PalettePane*>(main_frame->Palette())->Rebuild();
 }
 
 namespace {

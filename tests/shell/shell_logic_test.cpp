@@ -280,20 +280,4 @@ TEST(StartOptions, OptionsAnywhereEditorsTakeAnOptionalFile) {
     EXPECT_TRUE(last.sheets.empty());
 }
 
-// The log window opens where neither the main frame nor the display's
-// edges hide it.
-TEST(StartUp, TheLogWindowOpensBelowTheFrameOrOverItsCornerAlwaysOnTheDisplay) {
-    const Rect display{0, 0, 1280, 1024};
-    // Room below: under the frame's right end.
-    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 300, 200), (Point{700, 720}));
-    // A frame filling the display: over its bottom-right corner.
-    EXPECT_EQ(log_window_place({0, 0, 1280, 1024}, display, 300, 200), (Point{980, 824}));
-    // A frame reaching past the right edge, and one on a second display.
-    EXPECT_EQ(log_window_place({600, 100, 1000, 500}, display, 300, 200), (Point{980, 600}));
-    EXPECT_EQ(log_window_place({1300, 30, 800, 600}, {1280, 30, 1920, 1050}, 300, 200),
-              (Point{1800, 630}));
-    // Larger than the display: its top-left corner stays visible.
-    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 2000, 1500), (Point{0, 0}));
-}
-
 }  // namespace

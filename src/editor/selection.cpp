@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -207,20 +208,9 @@ bool paste_reaches_beyond_items(Schema* scratch, Schema* doc) {
     return false;
 }
 
-// Reads the file once into a scratch document: a foreign or damaged file is
-// refused before anything of the document changes. *beyond: reading it
-// into the document would change more than the document's items.
-int check_paste_file(const char* name, Schema* doc, bool* beyond) {
-    FILE* stream = std::fopen(name, "rb");
-    if (!stream) return PASTE_CANNOT_OPEN;
-    Schema* scratch = nullptr;
-    new_active_schema(&scratch);
-    int result = read_paste_body(scratch, PASTE_SCHEMA, stream);
-    std::fclose(stream);
-    *beyond = result != 0 || paste_reaches_beyond_items(scratch, doc);
-    free_paste_scratch(scratch);
-    return result;
-}
+struct ScratchFree {
+    void operator()(Schema* scratch) const { free_paste_scratch(scratch); }
+};
 
 void release_paste_list(Schema* schema) {
     List*& list = schema->edit.paste_list;
@@ -306,7 +296,7 @@ void place_items(EditSession* session, List* items) {
 }
 
 void paste_ghost(EditSession* session, ModeInstance* instance) {
-    if (List* items = paste_data(instance)->items) session->host->xor_items(items);
+    if (List* items = paste_data(instance)->items) session->host->xor_kept_items(items);
 }
 
 void paste_enter(EditSession* session, ModeInstance* instance) {
@@ -357,16 +347,22 @@ const ToolMode paste_mode{"Paste",     sizeof(PasteData), paste_enter, paste_exi
 int paste_selection(EditSession* session) {
     Schema* schema = session->schema;
     if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
-    bool beyond = false;
-    if (int result = check_paste_file(PASTE_FILE_NAME, schema, &beyond); result != 0) return result;
-    // The read merges fonts and library entries into the document: should it
-    // fail after all (the file changed since it was checked), the document
-    // goes back to this copy. A paste of the document's own parts and no
-    // fonts changes nothing but the paste list, which a failure releases.
+    // The file is read once into a scratch document: a foreign or damaged
+    // file is refused before anything of the document changes.
+    Schema* read = nullptr;
+    if (int result = read_paste_scratch(PASTE_FILE_NAME, PASTE_SCHEMA, &read); result != 0)
+        return result;
+    std::unique_ptr<Schema, ScratchFree> scratch(read);
+    // Handing it over merges fonts and library entries into the document:
+    // should that fail, the document goes back to this copy. A paste of the
+    // document's own parts and no fonts changes nothing but the paste list,
+    // which a failure releases.
+    const bool beyond = paste_reaches_beyond_items(scratch.get(), schema);
     DocumentCopy before;
     if (beyond) keep_document_copy(&before, schema);
     release_paste_list(schema);
-    int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
+    int result = paste_scratch_schema(schema, scratch.get());
+    scratch.reset();
     if (result != 0) {
         release_paste_list(schema);
         Schema* restored = nullptr;

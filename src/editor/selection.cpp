@@ -288,8 +288,7 @@ void place_items(EditSession* session, List* items) {
             if (!schema->ports && !(schema->ports = list_new())) no_memory();
             into = schema->ports;
         }
-        if (!dlist_append(into, item)) no_memory();
-        edit.touch(item);
+        edit.append(into, item);
         select_add(session, item);
     }
     dlist_free(items, LIST_FROM_HEAD, nullptr);

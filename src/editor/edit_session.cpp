@@ -132,7 +132,7 @@ EditTransaction::~EditTransaction() {
 }
 
 void EditTransaction::before(SchItem* item) {
-    if (appended_any_ && item && marked_.count(item)) appended_changed_ = true;
+    if (appended_any_) appended_changed_ = true;
     note_area(item);
     EditJournal* undo = journal();
     if (!undo || !item) return;
@@ -165,10 +165,8 @@ void EditTransaction::note_area(SchItem* item) {
 
 void EditTransaction::touch(SchItem* item) {
     if (!item) return;
-    if (!marked_.insert(item).second) {
-        if (appended_any_) appended_changed_ = true;
-        return;
-    }
+    if (appended_any_) appended_changed_ = true;
+    if (!marked_.insert(item).second) return;
     item->state |= STATE_TOUCHED;
     touched_.push_back(item);
     appended_.push_back(false);
@@ -188,7 +186,8 @@ void EditTransaction::append(List* list, SchItem* item) {
     Schema* schema = session_->schema;
     DListNode* node = dlist_append(list, item);
     if (!node) no_memory();
-    marked_.insert(item);
+    // Not among the marked items: a new record is named once, and should
+    // the edit touch it again, every item appended is measured again.
     item->state |= STATE_TOUCHED;
     touched_.push_back(item);
     appended_.push_back(true);

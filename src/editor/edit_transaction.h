@@ -56,8 +56,9 @@ public:
     void touch(SchItem* item);
     // Appends a new item to the list (the sheet's or the ports list) in its
     // final form and touches it: it is filed in the bounds index and its
-    // area noted as it is appended, and not measured again at the end
-    // unless the edit touches it again (a whole sheet pasted at once).
+    // area noted as it is appended, and not measured again at the end (a
+    // whole sheet pasted at once) unless the edit goes on to touch or
+    // change anything.
     void append(List* list, SchItem* item);
     // Takes an item off the sheet or the ports list (its area repainted);
     // the undo journal keeps it, else it is freed.
@@ -80,7 +81,7 @@ private:
     std::vector<SchItem*> touched_;
     std::vector<bool> appended_;  // of each touched item: appended whole
     bool appended_any_ = false;
-    bool appended_changed_ = false;  // an item appended whole was touched again
+    bool appended_changed_ = false;  // touched or changed something after an append
     PointerSet<const SchItem> marked_;
     std::vector<Rect> areas_;
     bool whole_;  // the undo copy is the whole document's

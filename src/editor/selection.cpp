@@ -55,11 +55,12 @@ List* owner_of(EditSession* session, SchItem* item) {
     return sheet_index_list_of(sheet_index(session->schema), item);
 }
 
-void translate(SchItem* item, Point delta) {
+// The matrix that moves items by delta.
+Matrix shift_by(Point delta) {
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, delta.x, delta.y);
-    matrix_SchItem(item, &shift);
+    return shift;
 }
 
 }  // namespace
@@ -69,9 +70,12 @@ std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
     std::vector<SchItem*> found;
     SheetIndex* index = sheet_index(session->schema);
     sheet_index_query(index, area, &found);
-    std::stable_partition(found.begin(), found.end(), [&](SchItem* item) {
-        return sheet_index_list_of(index, item) == sheet_list(session);
-    });
+    // The index answers the ports list's first, and only ports stand there.
+    size_t ports = 0;
+    while (ports < found.size() && found[ports]->type == PORT_ITEM &&
+           sheet_index_list_of(index, found[ports]) != sheet_list(session))
+        ++ports;
+    std::rotate(found.begin(), found.begin() + ptrdiff_t(ports), found.end());
     return found;
 }
 
@@ -166,9 +170,10 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
     std::vector<SchItem*> moved;
     for (SchItem* item : list_items<SchItem>(edit_list(session)))
         if (owner_of(session, item)) moved.push_back(item);
+    const Matrix shift = shift_by(delta);
     for (SchItem* item : moved) {
         edit.before(item);
-        translate(item, delta);
+        matrix_SchItem(item, &shift);
         edit.touch(item);
     }
     return true;
@@ -250,9 +255,9 @@ void follow_pointer(List* items, Point p) {
         const Point to{static_cast<int32_t>(int64_t{p.x} + anchor.x - on_grid.x),
                        static_cast<int32_t>(int64_t{p.y} + anchor.y - on_grid.y)};
         if (anchor == to) return;
-        const Point delta{to.x - anchor.x, to.y - anchor.y};
+        const Matrix shift = shift_by(Point{to.x - anchor.x, to.y - anchor.y});
         for (SchItem* moved : list_items<SchItem>(items))
-            if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
+            if (moved->type != TITLEBLOCK_ITEM) matrix_SchItem(moved, &shift);
         return;
     }
 }

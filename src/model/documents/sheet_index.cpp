@@ -38,6 +38,8 @@ constexpr int MIN_SHIFT = 8;
 constexpr int MAX_SHIFT = 28;
 // Appends take places this far apart.
 constexpr uint32_t PLACE_GAP = 256;
+// Entries an index holds at most (their numbers take 31 bits).
+constexpr size_t MAX_ENTRIES = size_t{1} << 31;
 // Damage beyond this many rectangles is kept as their union.
 constexpr size_t MAX_DAMAGE = 256;
 
@@ -89,8 +91,11 @@ struct SheetIndex {
         SchItem* item = nullptr;    // not owned: the node's item
         Rect box{};
         uint32_t place = 0;
-        uint16_t stamp = 0;  // the last query that handed it out
-        uint8_t flags = 0;
+        // The last query that handed it out: numbered in 30 bits, so that
+        // the stamps of every entry are cleared only once in a billion
+        // queries (a whole sheet placed makes millions).
+        uint32_t stamp : 30 = 0;
+        uint32_t flags : 2 = 0;
     };
     std::vector<Entry> entries;
     std::vector<uint32_t> free_entries;
@@ -124,14 +129,16 @@ struct SheetIndex {
     size_t outside = 0;  // items filed in cells beyond the grid
 
     uint32_t next_place[2] = {PLACE_GAP, PLACE_GAP};  // ports list, sheet items
-    uint16_t stamp = 0;
+    uint32_t stamp = 0;                               // of the last query
     bool remake =
         false;  // the items beyond the grid grew many: make the index anew at the next use
 
     std::vector<Rect> damage;
     bool damage_all = true;
 
-    std::vector<uint32_t> found;  // a query's entries (kept for its storage)
+    // A query's entries and their keys in list order (kept for their storage).
+    std::vector<uint32_t> found;
+    std::vector<uint64_t> found_keys;
 
     bool ends_ordered = false;  // the refresh has put every line's ends in order
 };
@@ -264,6 +271,8 @@ uint32_t new_entry(SheetIndex& index) {
         index.free_entries.pop_back();
         return e;
     }
+    // Queries sort entry numbers packed into 31 bits.
+    if (index.entries.size() >= MAX_ENTRIES) no_memory();
     index.entries.emplace_back();
     return static_cast<uint32_t>(index.entries.size() - 1);
 }
@@ -565,11 +574,11 @@ void sheet_index_replace(Schema* schema, SchItem* was, SchItem* now) {
 void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*>* out) {
     out->clear();
     if (!index) return;
-    if (++index->stamp == 0) {
+    if (++index->stamp == uint32_t{1} << 30) {
         for (Entry& e : index->entries) e.stamp = 0;
         index->stamp = 1;
     }
-    const uint16_t stamp = index->stamp;
+    const uint32_t stamp = index->stamp;
     std::vector<uint32_t>& found = index->found;
     found.clear();
     auto offer = [&](uint32_t e) {
@@ -611,15 +620,21 @@ void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*
         }
     }
     for (uint32_t e : index->wide) offer(e);
-    if (found.size() > 1)
-        std::sort(found.begin(), found.end(), [&](uint32_t a, uint32_t b) {
-            const Entry& ea = index->entries[a];
-            const Entry& eb = index->entries[b];
-            int ra = rank_of(ea.flags), rb = rank_of(eb.flags);
-            return ra != rb ? ra < rb : ea.place < eb.place;
-        });
     out->reserve(found.size());
-    for (uint32_t e : found) out->push_back(index->entries[e].item);
+    if (found.size() <= 1) {
+        for (uint32_t e : found) out->push_back(index->entries[e].item);
+        return;
+    }
+    // In list order: each entry's rank and place packed above its number,
+    // sorted without going back to the entries.
+    std::vector<uint64_t>& keys = index->found_keys;
+    keys.clear();
+    for (uint32_t e : found) {
+        const Entry& entry = index->entries[e];
+        keys.push_back(uint64_t(rank_of(entry.flags)) << 63 | uint64_t(entry.place) << 31 | e);
+    }
+    std::sort(keys.begin(), keys.end());
+    for (uint64_t key : keys) out->push_back(index->entries[key & 0x7FFFFFFF].item);
 }
 
 List* sheet_index_list_of(SheetIndex* index, const SchItem* item) {
@@ -655,9 +670,12 @@ void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
         const Entry& entry = index->entries[e];
         keyed.push_back({rank_of(entry.flags), entry.place, item});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const auto before = [](const Keyed& a, const Keyed& b) {
         return a.rank != b.rank ? a.rank < b.rank : a.place < b.place;
-    });
+    };
+    // Items named in list order (a whole sheet's touched items) need no sort.
+    if (!std::is_sorted(keyed.begin(), keyed.end(), before))
+        std::sort(keyed.begin(), keyed.end(), before);
     items->clear();
     for (const Keyed& k : keyed) items->push_back(k.item);
 }

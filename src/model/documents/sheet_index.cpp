@@ -27,6 +27,7 @@
 #include "foundation/services.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
+#include "model/items/primitives.h"
 
 namespace {
 
@@ -139,8 +140,9 @@ struct SheetIndex {
     // A query's entries and their keys in list order (kept for their storage).
     std::vector<uint32_t> found;
     std::vector<uint64_t> found_keys;
-
-    bool ends_ordered = false;  // the refresh has put every line's ends in order
+    // Lines of the sheet found with their ends out of order when filed, for
+    // the connectivity refresh (possibly gone or in order again since).
+    std::vector<SchItem*> unordered;
 };
 
 namespace {
@@ -289,7 +291,7 @@ uint32_t new_entry(SheetIndex& index) {
 uint32_t address_key(const SchItem* item) {
     const auto address = uint64_t(reinterpret_cast<uintptr_t>(item));
     const uint64_t page = ((address >> 12) * 0x9E3779B97F4A7C15ull) >> 40;
-    return uint32_t(page << 8 | ((address >> 4) & 0xFF));
+    return uint32_t(page << 8 | (((address >> 4) ^ page) & 0xFF));
 }
 
 size_t home_slot(const SheetIndex& index, uint32_t key) { return key & (index.slots.size() - 1); }
@@ -342,6 +344,18 @@ void slot_erase(SheetIndex& index, uint32_t e) {
     --index.slots_used;
 }
 
+// Whether a line's ends are out of the order the connectivity refresh puts
+// them in (the first end the one with the smaller x, then the smaller y).
+bool ends_out_of_order(const SchItem* item) {
+    if (item->type != LINE_ITEM) return false;
+    const Line* line = as_Line(item);
+    return line->end.x < line->pos.x || (line->end.x == line->pos.x && line->end.y < line->pos.y);
+}
+
+void note_order(SheetIndex& index, SchItem* item) {
+    if (ends_out_of_order(item)) index.unordered.push_back(item);
+}
+
 uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect& box,
                    uint32_t place) {
     uint32_t e = new_entry(index);
@@ -351,6 +365,7 @@ uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect
                   box,  place,
                   0,    static_cast<uint8_t>(in_ports ? IN_PORTS : 0)};
     slot_put(index, e);
+    note_order(index, static_cast<SchItem*>(node->data));
     ++index.count;
     file_entry(index, e);
     return e;
@@ -408,13 +423,17 @@ SheetIndex* build(Schema* schema) {
     index->items = schema->current->items;
     index->ports = schema->ports;
     size_t total = index->items->count + (index->ports ? index->ports->count : 0);
-    index->entries.reserve(total);
+    // Room for the items edits add: the first item added after the opening
+    // must not move every entry (tens of milliseconds on a large sheet).
+    index->entries.reserve(total + total / 4 + 1024);
     // First the rectangles, for the extent the grid covers.
     Rect extent{};
     bool any = false;
     for (int rank = 0; rank < 2; ++rank)
         for (DListNode* node : dlist_nodes(rank == 0 ? index->ports : index->items)) {
-            Rect box = item_rect(schema, static_cast<SchItem*>(node->data));
+            auto* item = static_cast<SchItem*>(node->data);
+            Rect box = item_rect(schema, item);
+            note_order(*index, item);
             if (!(box == EVERYWHERE)) {
                 extent = any ? join(extent, box) : box;
                 any = true;
@@ -428,7 +447,7 @@ SheetIndex* build(Schema* schema) {
     lay_grid(*index, extent, index->count);
     index->links.reserve(index->count + index->count / 2);
     for (uint32_t e = 0; e < index->entries.size(); ++e) file_entry(*index, e);
-    reserve_slots(*index, index->count);
+    reserve_slots(*index, index->count + index->count / 4 + 1024);  // as the entries
     index->remake = false;
     return index;
 }
@@ -490,6 +509,7 @@ void sheet_index_changed(Schema* schema, SchItem* item) {
     SheetIndex* index = existing(schema);
     uint32_t e = find_entry(index, item);
     if (e == NONE) return;
+    note_order(*index, item);
     Rect box = item_rect(schema, item);
     add_damage(*index, index->entries[e].box);
     if (box == index->entries[e].box) return;
@@ -680,10 +700,19 @@ void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
     for (const Keyed& k : keyed) items->push_back(k.item);
 }
 
-bool sheet_index_ends_ordered(const SheetIndex* index) { return index && index->ends_ordered; }
-
-void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered) {
-    if (index) index->ends_ordered = ordered;
+void sheet_index_take_unordered(SheetIndex* index, std::vector<SchItem*>* out) {
+    out->clear();
+    if (!index) return;
+    // A line noted may have gone since (and its place been taken by another
+    // record), or been put in order: only what is out of order now counts.
+    for (SchItem* item : index->unordered) {
+        uint32_t e = find_entry(index, item);
+        if (e != NONE && !(index->entries[e].flags & IN_PORTS) && ends_out_of_order(item))
+            out->push_back(item);
+    }
+    index->unordered.clear();
+    sheet_index_sort(index, out);
+    out->erase(std::unique(out->begin(), out->end()), out->end());
 }
 
 bool sheet_index_take_damage(Schema* schema, std::vector<Rect>* out) {

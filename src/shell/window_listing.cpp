@@ -4,6 +4,7 @@
 #include <wx/choice.h>
 #include <wx/listbox.h>
 #include <wx/radiobut.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
@@ -29,6 +30,12 @@ wxString value_of(wxWindow* window) {
     if (auto* box = dynamic_cast<wxCheckBox*>(window)) return box->GetValue() ? "1" : "0";
     if (auto* radio = dynamic_cast<wxRadioButton*>(window)) return radio->GetValue() ? "1" : "0";
     if (auto* choice = dynamic_cast<wxChoice*>(window)) return choice->GetStringSelection();
+    if (auto* status = dynamic_cast<wxStatusBar*>(window)) {
+        wxString fields;
+        for (int i = 0; i < status->GetFieldsCount(); ++i)
+            fields += (i ? " | " : "") + status->GetStatusText(i);
+        return fields;
+    }
     if (auto* list = dynamic_cast<wxListBox*>(window)) {
         wxArrayInt lines;
         list->GetSelections(lines);

@@ -8,7 +8,8 @@
 //
 // A line: depth, class, label, "x y width height" on the screen, enabled
 // (0 or 1), value (a text control's text, a check box's or radio button's
-// 0 or 1, a choice's or list box's selected entries joined by ','),
+// 0 or 1, a choice's or list box's selected entries joined by ',', a
+// status line's fields joined by " | "),
 // separated by tabs; a tab, a line end and a backslash inside a field are
 // written \t, \n and \\. The rows of a list shown as a tree follow it as
 // its children of class "row": their cells joined by " | ", the place of

@@ -97,7 +97,9 @@ void find_item_enter(EditSession* session, ModeInstance* instance) {
     set_prompt(session, "Click the item to edit");
 }
 
-int find_item_event(EditSession* session, ModeInstance*, int code, Point p) {
+int find_item_event(EditSession* session, ModeInstance*, int code, Point) {
+    // The item under the pointer, not at the grid point beside it.
+    const Point p = session->pointer_exact;
     switch (code) {
         case EV_LEFT_UP: {
             int operation = session->auto_operation ? session->auto_operation : EDIT_OPERATION;

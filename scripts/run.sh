@@ -5,5 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+# Only the program and the example it opens: the tests, benchmarks and fuzz
+# targets are built by scripts/test.sh.
+scripts/build.sh program
 exec build/src/tessaron build/examples/root.sch "$@"

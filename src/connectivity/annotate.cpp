@@ -267,7 +267,7 @@ int annotate(JobPrint print, List* list, bool unannotate) {
     const std::string outfile = strproper_get(ANNO_OUTFILE);
 
     if (!uncond) log.progress("Keeping Old References\n");
-    JobSheets sheets;
+    JobSheets sheets(annotation_owner(unannotate));
     if (int code = sheets.take(list, outfile.c_str(), log, "Loading schematic file '%s'...\n");
         code != 0)
         return code;

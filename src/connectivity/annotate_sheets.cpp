@@ -5,11 +5,13 @@
 
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
 #include "model/documents/placed_part.h"
@@ -60,6 +62,29 @@ void JobLog::always(const char* format, ...) const {
     print_("%s", text.c_str());
 }
 
+void JobLog::failed(int code, const std::string& file) const {
+    char text[ERROR_MESSAGE_SIZE];
+    // A detail that names the file alone takes it; the others (a part and
+    // its pins) are not the job's to fill: the file follows the message.
+    std::string detail = error_find(code)->detail;
+    size_t conversion = detail.find('%');
+    std::string line;
+    if (detail.compare(conversion == std::string::npos ? 0 : conversion, 2, "%s") == 0 &&
+        detail.find('%', conversion + 2) == std::string::npos) {
+        line = error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, file.c_str());
+    } else {
+        line = error_message_v(MESSAGE_ONLY, code, text, sizeof text);
+        if (!file.empty()) line += " (" + file + ")";
+    }
+    for (char& c : line)
+        if (c == '\n') c = ' ';
+    print_("*** ERROR *** : %s\n", line.c_str());
+}
+
+std::string root_sheet_file(const char* root) {
+    return make_kind_file_name(root ? root : "", KIND_SCHEMA, 1);
+}
+
 std::string format_text(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -98,31 +123,85 @@ void replace_document_items(Schema* target, Schema* source) {
     schema_set_modified(target);
 }
 
+JobSheets::JobSheets(SetOwner owner) : owner_(std::move(owner)) {}
+
 JobSheets::~JobSheets() {
     for (JobSheet& sheet : sheets_)
         if (!sheet.in_place) close_schema(nullptr, &sheet.schema);
 }
 
+SetOwner annotation_owner(bool unannotate) {
+    return {unannotate ? "un-annotation" : "annotation", ""};
+}
+SetOwner backannotation_owner(const std::string& change_file_identity) {
+    return {"back-annotation", change_file_identity};
+}
+SetOwner erc_owner() { return {"electrical rule check", ""}; }
+
 namespace {
 
-std::string anchor_of(const char* root) {
-    return make_kind_file_name(root ? root : "", KIND_SCHEMA, 1);
-}
+std::string anchor_of(const char* root) { return root_sheet_file(root); }
 
 void half_saved_warning(const JobLog& log, const std::string& anchor, const std::string& why) {
-    log.always(
-        "*** ERROR *** : The sheets of '%s' were left half saved by a run that was "
-        "stopped: %s\n",
-        anchor.c_str(), why.c_str());
+    log.always("*** ERROR *** : The sheets of '%s' were left half saved by %s\n", anchor.c_str(),
+               why.c_str());
+}
+
+// Who left a set, and how it is completed.
+std::string stopped_run(const PendingSet& pending, const SetOwner& asking) {
+    const SetOwner& owner = pending.record.owner;
+    std::string job = owner.job.empty() ? "run" : owner.job;
+    if (owner.job == asking.job && owner.detail != asking.detail)
+        return "a stopped " + job + " of another change file: run the " + job +
+               " of that file again to complete them";
+    return "a stopped " + job + ": run the " + job + " again to complete them";
 }
 
 }  // namespace
 
 int refuse_half_saved(const char* root, const JobLog& log) {
     std::string anchor = anchor_of(root);
-    if (!file_set_pending(anchor.c_str())) return 0;
-    half_saved_warning(log, anchor, "run it again to complete them");
+    PendingSet pending;
+    if (!file_set_pending(anchor.c_str(), &pending)) return 0;
+    if (pending.read == RecordRead::READ && !pending.files_left) return 0;  // nothing is half
+    if (pending.read == RecordRead::READ)
+        half_saved_warning(log, anchor, stopped_run(pending, {}));
+    else if (pending.read == RecordRead::OTHER_VERSION)
+        half_saved_warning(log, anchor,
+                           "a stopped run of another version of the program: complete it with "
+                           "that version, or remove " +
+                               pending.record_file + " to keep the files as they are");
+    else
+        half_saved_warning(log, anchor,
+                           "a stopped run whose record " + pending.record_file +
+                               " is damaged: remove it to keep the files as they are");
     return JOB_HALF_SAVED;
+}
+
+int settle_stopped_run(const char* root, const SetOwner& owner,
+                       const std::vector<std::string>& targets, const JobLog& log,
+                       bool* completed) {
+    *completed = false;
+    std::string anchor = anchor_of(root);
+    PendingSet pending;
+    if (!file_set_pending(anchor.c_str(), &pending)) return 0;
+    bool own = pending.read == RecordRead::READ && pending.record.owner == owner;
+    // Another job's changes are never completed as this one's.
+    if (!own && pending.read == RecordRead::READ && pending.files_left) {
+        half_saved_warning(log, anchor, stopped_run(pending, owner));
+        return JOB_HALF_SAVED;
+    }
+    std::string problem;
+    int done = complete_file_set(anchor.c_str(), targets, &problem);
+    if (done == FILE_SET_REFUSED) {
+        half_saved_warning(log, anchor, "a stopped run: " + problem);
+        return JOB_HALF_SAVED;
+    }
+    *completed = own && done == FILE_SET_COMPLETED;
+    if (*completed)
+        log.always("The sheets of '%s' left half saved by a stopped %s are all saved now\n",
+                   anchor.c_str(), owner.job.c_str());
+    return 0;
 }
 
 int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
@@ -130,19 +209,21 @@ int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
     completed_earlier_ = false;
     if (names && names->head) {
         anchor_ = anchor_of(static_cast<const char*>(names->head->data));
-        std::string problem;
-        int done = complete_file_set(anchor_.c_str(), &problem);
-        if (done == FILE_SET_REFUSED) {
-            half_saved_warning(log, anchor_, problem);
-            if (failed) *failed = anchor_;
-            return JOB_HALF_SAVED;
+        writes_ = std::make_unique<ProjectWrites>(anchor_.c_str(), log.print());
+        add_sheet_folders(*writes_, names);
+        std::vector<std::string> targets;
+        bool first = true;
+        for (const char* name : list_items<const char>(names)) {
+            const char* save =
+                first && first_save_name && *first_save_name ? first_save_name : name;
+            first = false;
+            targets.push_back(make_kind_file_name(save, KIND_SCHEMA, 2));
         }
-        completed_earlier_ = done == FILE_SET_COMPLETED;
-        if (completed_earlier_)
-            log.always(
-                "The sheets of '%s' left half saved by a run that was stopped are all "
-                "saved now\n",
-                anchor_.c_str());
+        if (int code =
+                settle_stopped_run(anchor_.c_str(), owner_, targets, log, &completed_earlier_)) {
+            if (failed) *failed = anchor_;
+            return code;
+        }
     }
     bool first = true;
     for (const char* name : list_items<const char>(names)) {
@@ -173,7 +254,7 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
     // Every file is written before any is replaced; the open documents
     // change only once the files did.
     FolderSyncBatch batch;
-    FileSet files(anchor_.c_str());
+    FileSet files(anchor_.c_str(), owner_);
     for (JobSheet& sheet : sheets_) {
         if (sheet.in_place || open_document(sheet.save_name)) continue;
         if (saving) log.progress(saving, sheet.save_name.c_str());
@@ -187,10 +268,16 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
         }
     }
     if (int code = files.commit(); code != 0) {
-        log.always(
-            "*** ERROR *** : The sheets could not all be replaced (Code %d): the next "
-            "run completes them\n",
-            code);
+        if (files.recorded())
+            log.always(
+                "*** ERROR *** : The sheets could not all be replaced (Code %d): the next "
+                "run completes them\n",
+                code);
+        else
+            log.always(
+                "*** ERROR *** : The sheets could not be replaced (Code %d): no sheet was "
+                "changed\n",
+                code);
         if (failed) *failed = anchor_;
         return code;
     }

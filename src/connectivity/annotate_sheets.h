@@ -13,13 +13,18 @@
 // every one is written), then documents changed in place are marked
 // modified, and a loaded sheet whose save name is open in the editor
 // replaces that document's items. A job stopped while replacing the files
-// leaves them to the next job on the same root, which completes them
-// before it takes the sheets.
+// leaves them to the next run of the same job on the same root, which
+// completes them before it takes the sheets; any other job refuses,
+// naming the stopped one, until then.
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/safe_replace.h"  // SetOwner
+
 struct List;
 struct Schema;
+class ProjectWrites;
 
 // The printf-style print callback of a job (the shell passes log_printf;
 // null stands for log_printf).
@@ -34,6 +39,9 @@ public:
     JobPrint print() const { return print_; }
     void progress(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void always(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    // A failure as one line: "*** ERROR *** : ", the error table's message
+    // of the code with the file named.
+    void failed(int code, const std::string& file) const;
 
 private:
     JobPrint print_;
@@ -52,18 +60,25 @@ struct JobSheet {
     bool in_place = false;  // the editor's document (not owned); else loaded (owned)
 };
 
+// The owners of the sets the jobs write: which job, and for a
+// back-annotation its change file.
+SetOwner annotation_owner(bool unannotate);
+SetOwner backannotation_owner(const std::string& change_file_identity);
+SetOwner erc_owner();
+
 class JobSheets {
 public:
-    JobSheets() = default;
+    explicit JobSheets(SetOwner owner);
     ~JobSheets();
     JobSheets(const JobSheets&) = delete;
     JobSheets& operator=(const JobSheets&) = delete;
 
     // Takes every listed file (names as list_project_sheets gives them),
     // the first to be stored under first_save_name when that is not empty.
-    // First completes the files an earlier job on the same root left half
-    // replaced (completed_earlier() tells), or refuses: 86 with a warning
-    // saying why. `loading` (a format with one %s, may be null) is reported
+    // First completes the files a stopped run of the same job (the same
+    // owner) on the same root left half replaced (completed_earlier()
+    // tells), or refuses: 86 with a warning saying why (another job's
+    // files are left, or its record is not one this run can trust). `loading` (a format with one %s, may be null) is reported
     // as a progress line before each file. 0, or the load code of the first
     // file that cannot be had (*failed names it); nothing is kept then.
     int take(List* names, const char* first_save_name, const JobLog& log, const char* loading,
@@ -80,6 +95,9 @@ public:
                   std::string* failed = nullptr);
 
 private:
+    SetOwner owner_;
+    // The rule of the job's writes over the project, from take on.
+    std::unique_ptr<ProjectWrites> writes_;
     std::vector<JobSheet> sheets_;
     std::string anchor_;  // the first listed file: the root
     bool completed_earlier_ = false;
@@ -90,9 +108,21 @@ private:
 constexpr int JOB_HALF_SAVED = 86;
 
 // For the jobs that read a project without taking its sheets through
-// JobSheets: JOB_HALF_SAVED, with a warning that the stopped job is to be
-// run again, when one left the sheets of the root half replaced; else 0.
+// JobSheets: JOB_HALF_SAVED, with a warning naming the stopped job that is
+// to be run again, when one left the sheets of the root half replaced;
+// else 0.
 int refuse_half_saved(const char* root, const JobLog& log);
+
+// Before a job that saves the sheets of the root (`targets`: the completed
+// names it saves them under) changes any: completes what a stopped run of
+// the same owner left (*completed true), clears a record that has nothing
+// left to move, or refuses with JOB_HALF_SAVED and a warning naming the
+// stopped job. 0 to go on.
+int settle_stopped_run(const char* root, const SetOwner& owner,
+                       const std::vector<std::string>& targets, const JobLog& log, bool* completed);
+
+// The root's file as the jobs load it (a name completed as a sheet).
+std::string root_sheet_file(const char* root);
 
 // The open document of the file, or null.
 Schema* open_document(const std::string& file);

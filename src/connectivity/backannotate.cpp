@@ -1,6 +1,7 @@
 #include "connectivity/backannotate.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -149,6 +150,23 @@ int ba_parse_text(const std::string& text, Schema* schema, const JobLog& log) {
     return result;
 }
 
+namespace {
+
+// What tells one change file from another: its bytes (their count and a
+// hash), wherever it lies. The stream is left at its start.
+std::string change_file_identity(FILE* in) {
+    uint64_t hash = 1469598103934665603ull;
+    uint64_t size = 0;
+    std::rewind(in);
+    for (int c; (c = std::getc(in)) != EOF; ++size)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    std::rewind(in);
+    return format_text("%llu bytes, hash %016llx", static_cast<unsigned long long>(size),
+                       static_cast<unsigned long long>(hash));
+}
+
+}  // namespace
+
 int backannotate(const char* root, std::string* name, JobPrint print, List* list) {
     JobLog log(print, BACK_VERBOSE);
     std::string file = change_file_name(root);
@@ -164,7 +182,7 @@ int backannotate(const char* root, std::string* name, JobPrint print, List* list
         return checked;
     }
     const std::string outfile = strproper_get(BACK_OUTFILE);
-    JobSheets sheets;
+    JobSheets sheets(backannotation_owner(change_file_identity(in)));
     std::string failed;
     if (int code = sheets.take(list, outfile.c_str(), log, "Loading sheet %s...\n", &failed);
         code != 0) {

@@ -299,8 +299,9 @@ void fix_widths(Layout* l) {
 int write_report(const char* root, const char* output, const Rows& rows, Layout* layout,
                  const JobLog& log) {
     fix_widths(layout);
-    AtomicFile out(output ? output : "", "w");
+    AtomicFile out(output ? output : "", "w", nullptr, FileKind::BOM);
     if (!out.is_open()) {
+        if (out.open_failure() != 50) return out.open_failure();  // the log names it
         log.always("Cannot create '%s' -- exiting\n", output ? output : "");
         return 50;
     }
@@ -385,6 +386,7 @@ int bill_of_materials(const char* root, const char* output, JobPrint print) {
     }
     close_schema(nullptr, &schema);
     free_name_list(sheets);
+    ProjectWrites writes(root_sheet_file(root).c_str(), log.print());
     int written = write_report(root, output, rows, &layout, log);
     return result != 0 ? result : written;
 }

@@ -159,18 +159,34 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
         log.always("%s\n",
                    error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, name.c_str()));
     };
-    AtomicFile out(report_file ? report_file : "", "w");
+    // Every file of the job goes in place at its end, or none when it
+    // fails: the net files before the link reads them, the report last.
+    FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(root_sheet_file(root).c_str(), log.print());
+    AtomicFile out(report_file ? report_file : "", "w", nullptr, FileKind::ERC_REPORT);
     if (!out.is_open()) {
-        report_failure(50, report_file ? report_file : "");  // "Cannot create file"
+        if (out.open_failure() != 50) return out.open_failure();  // the log names it
+        report_failure(50, report_file ? report_file : "");       // "Cannot create file"
         return -1;
     }
-    if (int code = refuse_half_saved(root, log)) return code;
-    FolderSyncBatch batch;  // one reading of each folder, one flush
     SheetListError error;
     List* sheets = list_project_sheets(root ? root : "", single, nullptr, &error);
     if (!sheets) {
+        if (int code = refuse_half_saved(root, log)) return code;
         report_failure(error.code, error.name);
         return error.code;
+    }
+    add_sheet_folders(writes, sheets);
+    {
+        // What a stopped check left of its marks is completed first.
+        std::vector<std::string> targets;
+        for (const char* name : list_items<const char>(sheets))
+            targets.push_back(make_kind_file_name(name, KIND_SCHEMA, 2));
+        bool completed = false;
+        if (int code = settle_stopped_run(root, erc_owner(), targets, log, &completed)) {
+            free_name_list(sheets);
+            return code;
+        }
     }
     FILE* report = out.stream();
     // The version ends in a blank of its own: two blanks end the line.
@@ -182,9 +198,13 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     ErcRun run;
     // The sheets whose marks or stamps change are replaced together once
     // every one is written.
-    FileSet changed(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str());
+    FileSet changed(root_sheet_file(root).c_str(), erc_owner());
     int result = erc_analyze(report, report_file, &run, sheets, log.print(), &changed);
+    std::string failed;
+    if (result == 0) result = finish_saves(batch, &failed);
     if (result == 0) result = changed.commit();
+    // From here on the sheets carry the marks of this report.
+    const bool marks_in_place = result == 0;
     // The marks changed no net: the net files written before them are
     // current, and the link must not take them for older than their sheets.
     for (const std::string& net_file : run.net_files_of_saved)
@@ -193,7 +213,25 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     if (result == 0) result = erc_final_report(run.context, report);
     run.release();
     free_name_list(sheets);
+    if (result != 0 && !marks_in_place) {
+        // A report cut short by a failure is not left under the report's
+        // name: the sheets keep the marks of the report that is.
+        batch.discard();
+        log.always("*** ERROR *** : The check stopped (Code %d): the report '%s' is not written\n",
+                   result, report_file ? report_file : "");
+        return result;
+    }
+    // The sheets' marks are this report's: it is written, saying where the
+    // design could not be checked as a whole.
+    if (result != 0) {
+        put_newline(report);
+        report_line(report, format_text("*** The check stopped here (Code %d): the design could "
+                                        "not be checked as a whole ***",
+                                        result));
+    }
     int written = out.commit(false);
+    if (written == 0) written = finish_saves(batch, &failed);
+    if (written != 0) log.failed(written, report_file ? report_file : "");
     log.progress("Done.\n");
     return result != 0 ? result : written;
 }

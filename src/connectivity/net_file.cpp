@@ -240,7 +240,7 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
     return write_atomically(
         file.c_str(), "wb",
         [&](FILE* f) { return write_net_file(context, schema, name ? name : "", sheet_number, f); },
-        true, NET_FILE_BACKUP_SUFFIX);
+        true, NET_FILE_BACKUP_SUFFIX, nullptr, FileKind::NET_FILE);
 }
 
 void mark_real_nets(NetContext* context) {

@@ -44,9 +44,12 @@ std::string net_file_of(const char* sheet) {
 
 // Moves a net file out of the way, to its backup name (NAME.NBK), so that
 // no link takes what an earlier run wrote for the current state of its sheet.
+// A file of that name that is no net file is not the job's to move.
 void retire_net_file(const std::string& net_file) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(net_file, error)) return;
+    if (!std::filesystem::is_regular_file(net_file, error) ||
+        !file_is_of_kind(net_file.c_str(), FileKind::NET_FILE))
+        return;
     std::string backup = net_file;
     replace_suffix(backup, NET_FILE_BACKUP_SUFFIX);
     std::filesystem::rename(net_file, backup, error);
@@ -58,10 +61,12 @@ void retire_net_file(const std::string& net_file) {
 int netlist_compile(const char* root, JobPrint print) {
     JobLog log(print, NETFMT_VERBOSE);
     NetWarningHookScope hook(log.print());
-    // The net files go in place together at the end, with one folder flush.
+    // The net files go in place together at the end, with one folder flush,
+    // or none of them when the job fails.
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     log.progress("Compiling Netlist...\n");
     if (int code = refuse_half_saved(root, log)) return code;
+    ProjectWrites writes(root_sheet_file(root).c_str(), log.print());
     SheetListError error;
     // The walk that lists the sheets loads the root: it is compiled as loaded.
     Schema* listed_root = nullptr;
@@ -73,10 +78,13 @@ int netlist_compile(const char* root, JobPrint print) {
         // reading the hierarchy as an earlier run left it.
         retire_net_file(net_file_of(root));
         if (!error.name.empty()) retire_net_file(net_file_of(error.name.c_str()));
+        log.failed(error.code, error.name.empty() ? root_sheet_file(root) : error.name);
         return error.code;
     }
+    add_sheet_folders(writes, sheets);
     int result = 0;
     int failure = 0;
+    std::string failed;  // the file the failure concerns
     int sheet_number = 1;
     SheetRun run;
     for (const char* file : list_items<const char>(sheets)) {
@@ -93,6 +101,7 @@ int netlist_compile(const char* root, JobPrint print) {
             run.schema = std::exchange(listed_root, nullptr);
         } else if (int code = load_schema_file(&run.schema, file); code != 0) {
             failure = code;
+            failed = make_kind_file_name(file, KIND_SCHEMA, 1);
             retire_net_file(net_file_of(file));
             continue;
         }
@@ -103,17 +112,23 @@ int netlist_compile(const char* root, JobPrint print) {
         if (int written = write_net_report(run.context, run.schema, base.c_str(), sheet_number++);
             written != 0) {
             failure = written;
-            retire_net_file(net_file_of(file));
+            failed = net_file_of(file);
+            retire_net_file(failed);
         }
     }
     run.release();
     free_name_list(sheets);
-    std::string unwritten;
-    if (int code = finish_saves(sync, &unwritten); code != 0) {
-        retire_net_file(unwritten);  // from an earlier run
-        if (!failure) failure = code;
+    if (failure) {
+        // None of this run's net files is put in place.
+        sync.discard();
+        log.failed(failure, failed);
+        return failure;
     }
-    if (failure) return failure;
+    if (int code = finish_saves(sync, &failed); code != 0) {
+        retire_net_file(failed);  // from an earlier run
+        log.failed(code, failed);
+        return code;
+    }
     log.progress("Done.\n");
     return result;
 }
@@ -123,21 +138,32 @@ namespace {
 // A link over the root's net file in a fresh schema and context, with the
 // job's progress line around it; `then` works on what was read when the
 // link succeeded.
-int linked_job(const char* root, int mode, const char* progress, JobPrint print,
-               const std::function<int(SheetRun&)>& then) {
+int linked_job(const char* root, const std::string& output, int mode, const char* progress,
+               JobPrint print, const std::function<int(SheetRun&)>& then) {
     JobLog log(print, NETFMT_VERBOSE);
     NetWarningHookScope hook(log.print());
     // The file written goes in place at the end: its write to disk runs
     // while the job releases what it read.
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(root_sheet_file(root).c_str(), log.print());
     SheetRun run;
     new_active_schema(&run.schema);
     log.progress(progress, root ? root : "");
     if (!(run.context = new_NetContext())) no_memory();
     int result = link_netlist(run.context, run.schema, root ? root : "", mode);
-    if (result == 0) result = then(run);
+    // A link that fails leaves its output unwritten; a read names its input.
+    std::string failed =
+        mode == LINK_HIERARCHY ? output : make_kind_file_name(root ? root : "", NET_FILE_KIND, 1);
+    if (result == 0) {
+        result = then(run);
+        failed = output;
+    }
     run.release();
-    if (int code = finish_saves(sync); code != 0 && result == 0) result = code;
+    if (result == 0) result = finish_saves(sync, &failed);
+    if (result != 0) {
+        log.failed(result, failed);
+        return result;
+    }
     log.progress("Done.\n");
     return result;
 }
@@ -154,19 +180,21 @@ void retire_linked_file(const char* root, const char* output) {
 }  // namespace
 
 int netlist_link(const char* root, const char* output, JobPrint print) {
-    int result = linked_job(
-        root, LINK_HIERARCHY, "Linking schematic file '%s'...\n", print, [&](SheetRun& run) {
-            return write_net_report(run.context, run.schema, output ? output : "", 0);
-        });
+    int result =
+        linked_job(root, make_kind_file_name(output ? output : "", NET_FILE_KIND, 1),
+                   LINK_HIERARCHY, "Linking schematic file '%s'...\n", print, [&](SheetRun& run) {
+                       return write_net_report(run.context, run.schema, output ? output : "", 0);
+                   });
     if (result != 0) retire_linked_file(root ? root : "", output ? output : "");
     return result;
 }
 
 int netlist_format(const char* root, const char* output, const char* keyword, int field,
                    JobPrint print) {
-    return linked_job(
-        root, LINK_READ_ONLY, "Formatting netlist '%s'...\n", print, [&](SheetRun& run) {
-            return format_netlist(run.context, run.schema, root ? root : "", output ? output : "",
-                                  keyword ? keyword : "", field);
-        });
+    return linked_job(root, output ? output : "", LINK_READ_ONLY, "Formatting netlist '%s'...\n",
+                      print, [&](SheetRun& run) {
+                          return format_netlist(run.context, run.schema, root ? root : "",
+                                                output ? output : "", keyword ? keyword : "",
+                                                field);
+                      });
 }

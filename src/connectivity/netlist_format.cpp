@@ -213,8 +213,9 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part) {
 
 int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
                    const char* keyword, int module_field) {
-    AtomicFile out(output, "w");
-    if (!out.is_open()) return NETLIST_NOT_OPENED;
+    AtomicFile out(output, "w", nullptr, FileKind::NETLIST);
+    if (!out.is_open())
+        return out.open_failure() == FILE_NOT_WRITTEN ? FILE_NOT_WRITTEN : NETLIST_NOT_OPENED;
     context->sheet = schema->sheet;
     context->ports = schema->ports;
     if (!schema->sheet || !schema->sheet->items) return out.commit();

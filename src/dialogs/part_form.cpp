@@ -158,6 +158,16 @@ std::vector<FormRow> edit_part_rows() {
 
 int edit_part_field_count() { return std::max(2, static_cast<int>(proper_get(NB_FIELD_NAME))); }
 
+std::vector<std::string> part_field_names() {
+    std::vector<std::string> names;
+    const int n = edit_part_field_count();
+    for (int i = 0; i < n; ++i) {
+        const char* name = get_field_name(i);
+        names.push_back(*name ? name : "Attr. #" + std::to_string(i + 1));
+    }
+    return names;
+}
+
 std::string part_info_line(const PlacedPart* pl) {
     const std::string name = pl->part_name.get();
     const size_t slash = name.rfind('/');
@@ -262,11 +272,7 @@ void load_edit_part(Form& form, EditPartState& state, Schema* schema, PlacedPart
     // The fields: every one listed, the part's values in their records.
     const int n = edit_part_field_count();
     FieldValue& fields = form.value(EP_FIELD);
-    fields.entries.clear();
-    for (int i = 0; i < n; ++i) {
-        const char* name = get_field_name(i);
-        fields.entries.push_back(*name ? name : "Attr. #" + std::to_string(i + 1));
-    }
+    fields.entries = part_field_names();
     fields.number = 0;
     for (int i = 0; i < n; ++i) {
         FieldRecord record;

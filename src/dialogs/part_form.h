@@ -84,6 +84,10 @@ std::vector<FormRow> edit_part_rows();
 // The number of fields the dialog lists: NB_FIELD_NAME, at least the
 // reference and the value.
 int edit_part_field_count();
+// The names of those fields from the reference on, an empty name as
+// "Attr. #n" (n counted from 1): what Edit Part and the netlist's Module
+// choice offer.
+std::vector<std::string> part_field_names();
 // "Part Name: %s -- Part Value: %s -- Library: %s"; the library is the
 // part name's text before its last '/' (none without one).
 std::string part_info_line(const PlacedPart* pl);

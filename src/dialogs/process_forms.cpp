@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "dialogs/part_form.h"
 #include "foundation/core.h"
 #include "foundation/properties.h"
 #include "model/documents/attribute.h"
@@ -399,9 +400,9 @@ std::vector<std::string> fields_combine_entries() {
 }
 
 std::vector<std::string> module_entries() {
-    std::vector<std::string> names;
-    make_field_names(&names, true);
-    return names;
+    // The reference and the value are offered also when no field is named:
+    // a SPICE deck takes its models from the value.
+    return part_field_names();
 }
 
 int netlist_format_entry(const char* keyword) {

@@ -131,7 +131,8 @@ void process_store(const ProcessDialog& dialog, const Form& form);
 // field p + 2. The choice of line p lives in element p of the property
 // (ANNOTATE_FIELDS or BOM_FIELDS).
 std::vector<std::string> fields_combine_entries();
-// "Module:" lists every user field from the first.
+// "Module:" lists every field of a part from the reference, at least the
+// reference and the value (as Edit Part does).
 std::vector<std::string> module_entries();
 
 // --- Netlist Output: formats ---------------------------------------------------------------

@@ -3,8 +3,8 @@
 // command table runs them on a canvas's session).
 //
 // Undo 20073, Cut 20074, Copy 20075, Paste 20076, the Place menu (20086 ..
-// 20099, 20318), Open Subsheet 20019, the bookmark jumps 20062..20066 and
-// marks 20112..20116.
+// 20099, 20318, Title Block 20119), Open Subsheet 20019, the bookmark jumps
+// 20062..20066 and marks 20112..20116.
 #include <cstdint>
 
 enum : int {
@@ -30,6 +30,7 @@ enum : int {
     EDITOR_BOX = 20099,
     EDITOR_MARK_FIRST = 20112,
     EDITOR_MARK_LAST = 20116,
+    EDITOR_TITLE_BLOCK = 20119,
     EDITOR_NETPROP = 20318,
 };
 
@@ -48,3 +49,11 @@ void start_part_from_palette(EditSession* session, int slot);
 void jump_command(EditSession* session, int slot);
 // Shows a code other than 0 in an error box.
 void report_edit_result(int code);
+// Place > Title Block: the title block of a title-block file (one the
+// title-block editor saved) takes the place of the sheet's own, after the
+// question "Ok to remove existing Title Block ?" when the sheet has one;
+// its fonts join the document's and its controls show the sheet's fields.
+// One edit with a copy of the whole document for Undo. 0 (also when the
+// user keeps the old block), or the code of a file that cannot be read, in
+// which case the sheet stays as it was.
+int place_titleblock_file(EditSession* session, const char* file_name);

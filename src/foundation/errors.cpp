@@ -65,6 +65,7 @@ const ErrorEntry error_table[] = {
     {84, "Invalid File Name:\n", "%s"},
     {85, "Sheet not found:\n", "%s"},
     {86, "Sheets left half saved by a stopped run:\n", "%s"},
+    {87, "Not written: a file of another kind, or a link out of the project:\n", "%s"},
     {1001, "", ""},
     {1002, "", ""},
     {20000, "", "Sheet %s\nYou have unsaved edits.\nAre you sure you want to Quit?"},

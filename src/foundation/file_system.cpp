@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 #include "foundation/core.h"
@@ -189,6 +191,194 @@ FILE* open_file(const char* path, const char* mode) {
     return std::fopen(sys.c_str(), mode);
 }
 
+// --- what a job may replace -------------------------------------------------------
+
+namespace {
+
+std::string folder_of_path(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The first and the last bytes of a regular file (links followed); false
+// when it cannot be read.
+bool read_ends(const std::string& path, std::string* head, std::string* tail) {
+    constexpr size_t SPAN = 512;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    auto read_at = [&](off_t at, std::string* out) {
+        out->assign(SPAN, '\0');
+        ssize_t n = ::pread(fd, out->data(), SPAN, at);
+        ok = ok && n >= 0;
+        out->resize(n > 0 ? static_cast<size_t>(n) : 0);
+    };
+    if (ok) read_at(0, head);
+    if (ok)
+        read_at(st.st_size > static_cast<off_t>(SPAN) ? st.st_size - static_cast<off_t>(SPAN) : 0,
+                tail);
+    ::close(fd);
+    return ok;
+}
+
+bool starts_with_text(const std::string& text, size_t at, const char* word) {
+    return text.compare(at, std::strlen(word), word) == 0;
+}
+
+// A native binary file: '@', a header text naming `word`, its end, 0x1A.
+bool native_header(const std::string& head, size_t at, const char* word) {
+    if (at >= head.size() || head[at] != '@') return false;
+    size_t end = head.find('\0', at + 1);
+    if (end == std::string::npos || end + 1 >= head.size() || head[end + 1] != '\x1a') return false;
+    std::string header = head.substr(at + 1, end - at - 1);
+    return !word || header.find(word) != std::string::npos;
+}
+
+// Where an ASCII source's first word starts: after blanks and comments.
+size_t source_start(const std::string& head) {
+    size_t at = 0;
+    for (;;) {
+        while (at < head.size() && std::isspace(static_cast<unsigned char>(head[at]))) ++at;
+        if (!starts_with_text(head, at, "/*")) return at;
+        size_t end = head.find("*/", at + 2);
+        if (end == std::string::npos) return head.size();
+        at = end + 2;
+    }
+}
+
+bool source_opens(const std::string& head, const char* word) {
+    size_t at = source_start(head);
+    size_t n = std::strlen(word);
+    if (head.size() - at < n || strncasecmp(head.c_str() + at, word, n) != 0) return false;
+    // The word ends there ("(LIB" is not "(LIBRARY").
+    return at + n == head.size() || !std::isalnum(static_cast<unsigned char>(head[at + n]));
+}
+
+// A SPICE deck as the netlist writer makes it: a comment first, ".end" last.
+bool spice_deck(const std::string& head, const std::string& tail) {
+    if (head.empty() || head[0] != '*') return false;
+    size_t end = tail.size();
+    while (end > 0 && std::isspace(static_cast<unsigned char>(tail[end - 1]))) --end;
+    return end >= 4 && strncasecmp(tail.c_str() + end - 4, ".end", 4) == 0 &&
+           (end == 4 || tail[end - 5] == '\n' || tail[end - 5] == '\r');
+}
+
+bool contents_of_kind(const std::string& head, const std::string& tail, FileKind kind) {
+    switch (kind) {
+        case FileKind::ANY: return true;
+        case FileKind::SHEET: return native_header(head, 0, "Schema");
+        case FileKind::LIBRARY:
+            return native_header(head, 0, "Library") && !native_header(head, 0, "Schema");
+        case FileKind::TITLE_BLOCK: return native_header(head, 0, "Title Block");
+        case FileKind::NET_FILE:
+            return !head.empty() && head[0] == '\xa0' && native_header(head, 1, nullptr);
+        case FileKind::SHEET_SOURCE: return source_opens(head, "(SCHEMATIC");
+        case FileKind::LIBRARY_SOURCE: return source_opens(head, "(LIB");
+        case FileKind::TITLE_BLOCK_SOURCE: return source_opens(head, "(TITLEBLOCK");
+        case FileKind::NETLIST:
+            return starts_with_text(head, 0, "( { Tessaron Native Format") ||
+                   starts_with_text(head, 0, "(edif ") ||
+                   (starts_with_text(head, 0, "PELMORAN") &&
+                    head.find("`I \"Tessaron Netlist Report") != std::string::npos) ||
+                   spice_deck(head, tail);
+        case FileKind::ERC_REPORT: return starts_with_text(head, 0, "Tessaron ERC Report V");
+        case FileKind::BOM: return starts_with_text(head, 0, "Bill of materials -- project");
+        case FileKind::LISTING: {
+            size_t at = head.find_first_not_of("\r\n");
+            return at != std::string::npos && starts_with_text(head, at, "Library '");
+        }
+    }
+    return false;
+}
+
+// The scopes of the running job, innermost last.
+std::vector<ProjectWrites*> project_scopes;
+
+bool inside_project(const std::string& path) {
+    std::string folder = folder_of_path(resolved_folder_path(path));
+    for (const ProjectWrites* scope : project_scopes)
+        for (const std::string& top : scope->folders())
+            if (folder == top || (folder.compare(0, top.size(), top) == 0 &&
+                                  (top == "/" || folder[top.size()] == '/')))
+                return true;
+    return false;
+}
+
+}  // namespace
+
+const char* file_kind_text(FileKind kind) {
+    switch (kind) {
+        case FileKind::ANY: return "a file";
+        case FileKind::SHEET: return "a sheet";
+        case FileKind::LIBRARY: return "a library";
+        case FileKind::TITLE_BLOCK: return "a title block";
+        case FileKind::NET_FILE: return "a net file";
+        case FileKind::SHEET_SOURCE: return "a sheet's source";
+        case FileKind::LIBRARY_SOURCE: return "a library's source";
+        case FileKind::TITLE_BLOCK_SOURCE: return "a title block's source";
+        case FileKind::NETLIST: return "a netlist";
+        case FileKind::ERC_REPORT: return "an ERC report";
+        case FileKind::BOM: return "a bill of materials";
+        case FileKind::LISTING: return "a library listing";
+    }
+    return "a file";
+}
+
+bool file_is_of_kind(const char* path, FileKind kind) {
+    if (!path) return false;
+    std::string head, tail;
+    return read_ends(system_path(expand_home(path, true).c_str()), &head, &tail) &&
+           contents_of_kind(head, tail, kind);
+}
+
+ProjectWrites::ProjectWrites(const char* root, WritePrint print) : print_(print) {
+    add(root);
+    project_scopes.push_back(this);
+}
+
+ProjectWrites::~ProjectWrites() {
+    project_scopes.erase(std::find(project_scopes.begin(), project_scopes.end(), this));
+}
+
+void ProjectWrites::add(const char* file) {
+    // Many sheets of a project share a few folders: each is resolved once.
+    std::string path = system_path(expand_home(file ? file : "", true).c_str());
+    if (!given_.insert(folder_of_path(path)).second) return;
+    std::string resolved = resolved_folder_path(path);
+    if (resolved.empty()) return;
+    std::string folder = folder_of_path(resolved);
+    for (const std::string& known : folders_)
+        if (known == folder) return;
+    folders_.push_back(folder);
+}
+
+std::string ProjectWrites::refusal(const std::string& path, FileKind kind) {
+    if (project_scopes.empty() || kind == FileKind::ANY || path.empty()) return "";
+    std::string followed = follow_links(path);
+    if (followed.empty()) return "";  // a loop of links: the write itself fails
+    struct stat st {};
+    std::string why;
+    if (::stat(followed.c_str(), &st) == 0) {
+        // Not a regular file: the write itself refuses it.
+        if (!S_ISREG(st.st_mode) || st.st_size == 0) return "";
+        std::string head, tail;
+        if (read_ends(followed, &head, &tail) && contents_of_kind(head, tail, kind)) return "";
+        why = std::string("it is not ") + file_kind_text(kind);
+        if (followed != path) why += " (a link to '" + followed + "')";
+    } else if (followed != path && !inside_project(followed)) {
+        why = "it is a link to '" + followed + "', outside the project";
+    } else {
+        return "";
+    }
+    warning("%s not written: %s", path.c_str(), why.c_str());
+    if (WritePrint print = project_scopes.back()->print_)
+        print("*** ERROR *** : '%s' is not written: %s\n", path.c_str(), why.c_str());
+    errno = EPERM;
+    return why;
+}
+
 // The temporary's own stream: every write goes to the file as stdio's
 // buffer fills, and each time another WRITING_STEP bytes are written they
 // are sent on their way to disk beside the writing, so that the flush at the
@@ -241,9 +431,14 @@ private:
     off64_t sent_ = 0;     // the end of what was sent on its way
 };
 
-AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set) : set_(set) {
+AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set, FileKind kind)
+    : set_(set) {
     if (path == nullptr || *path == '\0') return;
     target_ = system_path(expand_home(path, true).c_str());
+    if (!ProjectWrites::refusal(target_, kind).empty()) {
+        open_failure_ = FILE_NOT_WRITTEN;
+        return;
+    }
     bool opened = set_ ? set_->files().open(target_, &replacement_)
                        : open_replacement(target_, &replacement_);
     if (!opened) {
@@ -269,9 +464,9 @@ AtomicFile::~AtomicFile() {
 }
 
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup, const char* backup_suffix, FileSet* set) {
-    AtomicFile out(path, mode, set);
-    if (!out.is_open()) return 50;
+                     bool backup, const char* backup_suffix, FileSet* set, FileKind kind) {
+    AtomicFile out(path, mode, set, kind);
+    if (!out.is_open()) return out.open_failure();
     if (int code = write(out.stream()); code != 0) return code;
     return out.commit(backup, backup_suffix);
 }
@@ -303,13 +498,15 @@ int finish_saves(FolderSyncBatch& batch, std::string* failed) {
     return 6;
 }
 
-FileSet::FileSet(const char* anchor)
+FileSet::FileSet(const char* anchor, SetOwner owner)
     : set_(std::make_unique<ReplaceSet>(
-          system_path(expand_home(anchor ? anchor : "", true).c_str()))) {}
+          system_path(expand_home(anchor ? anchor : "", true).c_str()), std::move(owner))) {}
 
 FileSet::~FileSet() = default;
 
 size_t FileSet::size() const { return set_->size(); }
+
+bool FileSet::recorded() const { return set_->recorded(); }
 
 int FileSet::commit() {
     if (set_->commit()) return 0;
@@ -317,11 +514,44 @@ int FileSet::commit() {
     return 6;
 }
 
-int complete_file_set(const char* anchor, std::string* problem) {
+namespace {
+
+// The form in which a record names a file: links followed, its folder
+// resolved.
+std::string record_form(const char* name) {
+    return resolved_folder_path(follow_links(system_path(expand_home(name, true).c_str())));
+}
+
+std::string anchor_path(const char* anchor) {
+    return system_path(expand_home(anchor ? anchor : "", true).c_str());
+}
+
+}  // namespace
+
+int complete_file_set(const char* anchor, const std::vector<std::string>& targets,
+                      std::string* problem) {
     std::string own;
     if (!problem) problem = &own;
-    switch (complete_replace_set(system_path(expand_home(anchor ? anchor : "", true).c_str()),
-                                 problem)) {
+    std::unordered_set<std::string> allowed;
+    for (const std::string& target : targets)
+        if (std::string form = record_form(target.c_str()); !form.empty()) allowed.insert(form);
+    auto accept = [&](const SetMember& m, std::string* why) {
+        if (!allowed.count(m.target)) {
+            *why = m.target + " is not a sheet of this run";
+            return false;
+        }
+        // Its backup is the one a save of it keeps: its ".BAK" beside it.
+        std::string backup = m.target;
+        replace_suffix(backup, ".BAK");
+        if (!m.backup.empty() &&
+            (folder_of_path(m.backup) != folder_of_path(m.target) ||
+             strcasecmp(base_name(m.backup.c_str()), base_name(backup.c_str())) != 0)) {
+            *why = m.backup + " is not the backup of " + m.target;
+            return false;
+        }
+        return true;
+    };
+    switch (complete_replace_set(anchor_path(anchor), accept, problem)) {
         case SetCompletion::NONE: return FILE_SET_NONE;
         case SetCompletion::COMPLETED: return FILE_SET_COMPLETED;
         case SetCompletion::REFUSED: break;
@@ -329,6 +559,6 @@ int complete_file_set(const char* anchor, std::string* problem) {
     return FILE_SET_REFUSED;
 }
 
-bool file_set_pending(const char* anchor) {
-    return replace_set_pending(system_path(expand_home(anchor ? anchor : "", true).c_str()));
+bool file_set_pending(const char* anchor, PendingSet* pending) {
+    return pending_replace_set(anchor_path(anchor), pending);
 }

@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/safe_replace.h"
 
@@ -55,6 +57,68 @@ int make_backup(const char* path);
 // The hook that says whether backups are wanted (none = always).
 void set_backup_hook(std::function<int()> hook);
 
+// --- what a job may replace ------------------------------------------------------
+// A project received from someone else is hostile: a sheet may name a
+// file outside the project ("../outside/o.sch") or be a symbolic link to
+// any file. While a ProjectWrites lives (a job runs), each file written
+// with a declared kind may replace only a file that already is of that
+// kind (or an empty one), or create a new file; a symbolic link is
+// followed to an existing file of the kind wherever it lies, and to a
+// missing file only when that lies inside the project. A write refused
+// fails with FILE_NOT_WRITTEN, and the job's print callback gets a line
+// naming the file. Outside a job (the editor's own saves, which the user
+// chose and confirmed) nothing is refused.
+
+// The kinds of file the jobs write, each known by its first bytes.
+enum class FileKind {
+    ANY,                 // not checked
+    SHEET,               // '@', a header naming "Schema", 0x1A
+    LIBRARY,             // the same naming "Library"
+    TITLE_BLOCK,         // the same naming "Title Block"
+    NET_FILE,            // 0xA0, then a native header
+    SHEET_SOURCE,        // "(SCHEMATIC", after blanks and comments
+    LIBRARY_SOURCE,      // "(LIB"
+    TITLE_BLOCK_SOURCE,  // "(TITLEBLOCK"
+    NETLIST,             // any of the four netlist formats
+    ERC_REPORT,          // "Tessaron ERC Report V"
+    BOM,                 // "Bill of materials -- project"
+    LISTING,             // "Library '" after blank lines
+};
+// "a sheet", "a net file"...: what the refusals say a file is not.
+const char* file_kind_text(FileKind kind);
+// True when the file (a stored name, links followed) is a regular file
+// whose contents are of the kind (ANY: any regular file).
+bool file_is_of_kind(const char* path, FileKind kind);
+
+// The code of a write refused by the rule above.
+constexpr int FILE_NOT_WRITTEN = 87;
+
+using WritePrint = void (*)(const char* format, ...);
+
+// The rule's scope: the job's project is the folder of `root` (a completed
+// file name) and every folder below it, with the folders of the files
+// added (a hierarchy's sheets in sibling folders). Scopes nest: the
+// project of nested ones is their union, refusals go to the innermost's
+// print.
+class ProjectWrites {
+public:
+    ProjectWrites(const char* root, WritePrint print);
+    ~ProjectWrites();
+    ProjectWrites(const ProjectWrites&) = delete;
+    ProjectWrites& operator=(const ProjectWrites&) = delete;
+    // The folder of `file` (a completed file name) is the project's too.
+    void add(const char* file);
+    // Why a write of that kind to `path` (a system path) is refused; ""
+    // when it is not (no job running, kind ANY, or the rule met).
+    static std::string refusal(const std::string& path, FileKind kind);
+    const std::vector<std::string>& folders() const { return folders_; }
+
+private:
+    std::vector<std::string> folders_;       // resolved
+    std::unordered_set<std::string> given_;  // the folders added, as given
+    WritePrint print_;
+};
+
 // Writes a file safely: the text goes to a temporary file beside the target,
 // which replaces the target only when every write and the close succeeded
 // (see platform/safe_replace.h: a symbolic link is followed, a folder or a
@@ -72,16 +136,22 @@ class FolderSyncBatch;
 class AtomicFile {
 public:
     // path: a stored name ("~" expanded as by open_file); mode: "wb" or "w".
-    // With a set, the file is one of the set's (see FileSet).
-    explicit AtomicFile(const char* path, const char* mode = "wb", FileSet* set = nullptr);
+    // With a set, the file is one of the set's (see FileSet); kind: what
+    // is written (see ProjectWrites).
+    explicit AtomicFile(const char* path, const char* mode = "wb", FileSet* set = nullptr,
+                        FileKind kind = FileKind::ANY);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // False when the target is refused (a folder, a file the user may not
-    // write) or the temporary could not be made (missing directory, no
-    // permission): the caller reports "cannot create" (50) or its own code.
+    // write, a file a job may not replace) or the temporary could not be
+    // made (missing directory, no permission): the caller reports
+    // open_failure(), or its own code.
     bool is_open() const { return stream_ != nullptr; }
+    // 50 ("Cannot create file "), or FILE_NOT_WRITTEN when a job may not
+    // replace the file.
+    int open_failure() const { return open_failure_; }
     FILE* stream() const { return stream_; }
     // The system path that commit replaces (a symbolic link followed).
     const std::string& target() const { return target_; }
@@ -98,6 +168,7 @@ public:
 private:
     std::string target_;
     FileSet* set_ = nullptr;
+    int open_failure_ = 50;
     Replacement replacement_;  // the temporary, until committed or removed
     // The stream's buffer, larger than stdio's own so that a big netlist or
     // sheet takes few write calls, and the stream's own end, which sends
@@ -109,12 +180,13 @@ private:
 };
 
 // The whole safe write in one call: an AtomicFile on the path, the writer on
-// its stream, then commit (with the backup rule when asked). Returns 50
-// ("Cannot create file ") when the temporary cannot be made, the writer's
-// non-zero code (the old file stays untouched), else commit's result.
-// With a set, the file is staged in it (see FileSet).
+// its stream, then commit (with the backup rule when asked). Returns
+// open_failure() when the file cannot be opened, the writer's non-zero code
+// (the old file stays untouched), else commit's result. With a set, the
+// file is staged in it (see FileSet).
 int write_atomically(const char* path, const char* mode, const std::function<int(FILE*)>& write,
-                     bool backup, const char* backup_suffix = ".BAK", FileSet* set = nullptr);
+                     bool backup, const char* backup_suffix = ".BAK", FileSet* set = nullptr,
+                     FileKind kind = FileKind::ANY);
 
 // Puts in place the files a job staged in its batch (FolderSyncBatch with
 // Commits::AT_END): 0, or 6 with a warning naming the file that could not
@@ -126,26 +198,28 @@ int finish_saves(FolderSyncBatch& batch, std::string* failed = nullptr);
 // target stays as it was; commit then replaces them all. A failure before
 // commit (a file that cannot be written, a full disk) leaves every file as
 // it was. A stop during commit leaves a record beside the anchor (the file
-// the job started from), and complete_file_set, called by the next run of a
-// job on that anchor, moves the remaining files into place: a set is
-// completed or stays as it is, never undone. Each file keeps the guarantees
-// of a single save (old or new at every instant, flushed before it
-// replaces the old one). See platform/safe_replace.h.
+// the job started from) naming the set's owner (the job), and
+// complete_file_set, called by the next run of that job on that anchor,
+// moves the remaining files into place: a set is completed or stays as it
+// is, never undone. Each file keeps the guarantees of a single save (old
+// or new at every instant, flushed before it replaces the old one). See
+// platform/safe_replace.h.
 //
-//     FileSet set(root);
+//     FileSet set(root, {"annotation", ""});
 //     for (...) if (int code = save_schema_file(sheet, name, true, &set)) return code;
 //     return set.commit();
 class FileSet {
 public:
-    explicit FileSet(const char* anchor);  // a stored name
-    ~FileSet();                            // drops what was staged and not committed
+    FileSet(const char* anchor, SetOwner owner);  // anchor: a stored name
+    ~FileSet();                                   // drops what was staged and not committed
     FileSet(const FileSet&) = delete;
     FileSet& operator=(const FileSet&) = delete;
 
-    // 0; 6 when the set's record cannot be written (no file replaced) or a
-    // file cannot be replaced (the record stays: the next complete_file_set
-    // finishes the set). A message names the file.
+    // 0; 6 when the set's record cannot be written (no file replaced,
+    // recorded() false) or a file cannot be replaced (the record stays:
+    // recorded() true, the next complete_file_set finishes the set).
     int commit();
+    bool recorded() const;
     size_t size() const;
     ReplaceSet& files() { return *set_; }
 
@@ -160,7 +234,11 @@ enum : int {
     FILE_SET_REFUSED = -1,   // nothing moved; *problem says why
 };
 // Completes what a job stopped while replacing the files of a set anchored
-// at `anchor` (a stored name) left half done.
-int complete_file_set(const char* anchor, std::string* problem);
-// True when a job stopped while replacing the files of such a set.
-bool file_set_pending(const char* anchor);
+// at `anchor` (a stored name) left half done, moving files only over
+// `targets` (completed names of the files the completing job writes: the
+// sheets it listed), each with no backup but its own ".BAK".
+int complete_file_set(const char* anchor, const std::vector<std::string>& targets,
+                      std::string* problem);
+// True when a job stopped while replacing the files of such a set; what it
+// left in *pending (when given).
+bool file_set_pending(const char* anchor, PendingSet* pending = nullptr);

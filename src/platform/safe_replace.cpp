@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -244,6 +245,8 @@ bool remove_if_orphan(const std::string& name) {
     return orphan;
 }
 
+bool waiting_here(const std::string& name);
+
 // Creates the first free slot of the stem, taking over what a crashed save
 // left in a slot, and clears the orphans in the slots above it up to the
 // first free name. Its descriptor, or -1.
@@ -256,13 +259,13 @@ int make_slot(const std::string& stem, std::string* name) {
             for (int m = n + 1; m < MAX_SLOTS; ++m) {
                 std::string above = slot_name(stem, m);
                 if (!exists_unfollowed(above)) break;
-                remove_if_orphan(above);
+                if (!waiting_here(above)) remove_if_orphan(above);
             }
             *name = slot;
             return fd;
         }
         if (errno != EEXIST) return -1;
-        if (!remove_if_orphan(slot)) ++n;  // in use: the next one
+        if (waiting_here(slot) || !remove_if_orphan(slot)) ++n;  // in use: the next one
     }
     errno = EBUSY;
     return -1;
@@ -282,8 +285,12 @@ int batch_depth = 0;
 std::vector<std::string> batch_folders;
 
 // The commits staged while a batch that puts them in place at its end is
-// open (staging_depth of them), and the first that could not be put in
-// place since the last finish.
+// open (staging_depth of them), and the first that could not be flushed or
+// put in place since the last finish. The first `holding` of them (from
+// `unflushed` on) still hold their descriptors; those before were flushed
+// and let their descriptors go. `waiting` names the temporaries of all of
+// them: they are this process's, not a crashed save's orphans, though
+// their locks went with their descriptors.
 struct Staged {
     Replacement replacement;
     std::string backup;
@@ -291,42 +298,43 @@ struct Staged {
 };
 int staging_depth = 0;
 std::vector<Staged> staged;
-constexpr size_t MOST_STAGED = 64;
+size_t unflushed = 0;  // staged[unflushed..] hold their descriptors
+std::unordered_set<std::string> waiting;
+constexpr size_t MOST_HOLDING = 64;
 constexpr size_t MOST_SETTLING = 8;  // flushes run side by side
 struct StagingFailure {
     int error = 0;
     std::string target;
 } staging_failure;
 
-bool settle(Replacement* r);
 bool put_in_place(Replacement* r, const std::string& backup);
 
-// Puts the staged files in place: first each is flushed to disk (most of
-// them already are, by the releaser thread; files written together share
-// blocks of the file system's own records, which the first flush writes for
-// all of them), then each keeps its backup and is renamed over its target.
-// A file that fails is left out; the others go on.
-void commit_staged() {
-    std::vector<Staged> files;
-    files.swap(staged);
-    auto failed = [](const std::string& target) {
-        if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
-    };
+bool waiting_here(const std::string& name) { return waiting.count(name) != 0; }
+
+void staging_failed(const std::string& target) {
+    if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
+}
+
+// Flushes the staged files that still hold their descriptors, then lets
+// the descriptors go (most of them are flushed already, by the releaser
+// thread; files written together share blocks of the file system's own
+// records, which the first flush writes for all of them). A file that
+// cannot be flushed is dropped and noted as the batch's failure.
+void flush_staged() {
     // The flushes the thread has not taken yet wait for the device each:
     // run side by side, they wait about as long as one. Each taker takes the
     // next file not taken.
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next{unflushed};
     bool thread_here = releaser().ours();
     auto settle_taken = [&] {
-        for (size_t i; (i = next++) < files.size();)
-            if (files[i].settling->take() || !thread_here)
-                files[i].settling->settle(files[i].replacement.hold,
-                                          files[i].replacement.permissions);
+        for (size_t i; (i = next++) < staged.size();)
+            if (staged[i].settling->take() || !thread_here)
+                staged[i].settling->settle(staged[i].replacement.hold,
+                                           staged[i].replacement.permissions);
     };
-    size_t untaken =
-        static_cast<size_t>(std::count_if(files.begin(), files.end(), [](const Staged& f) {
-            return f.settling->state.load() == Settling::UNTAKEN;
-        }));
+    size_t untaken = static_cast<size_t>(std::count_if(
+        staged.begin() + static_cast<std::ptrdiff_t>(unflushed), staged.end(),
+        [](const Staged& f) { return f.settling->state.load() == Settling::UNTAKEN; }));
     std::vector<std::thread> helpers;
     try {
         while (helpers.size() + 1 < std::min(untaken, MOST_SETTLING))
@@ -335,18 +343,50 @@ void commit_staged() {
     }
     settle_taken();
     for (std::thread& helper : helpers) helper.join();
-    for (Staged& file : files) {
+    for (size_t i = unflushed; i < staged.size(); ++i) {
+        Staged& file = staged[i];
         file.settling->wait_done();
         if (int error = file.settling->error) {
+            waiting.erase(file.replacement.temp);
             drop_replacement(&file.replacement);
             errno = error;
-            failed(file.replacement.target);
+            staging_failed(file.replacement.target);
+        } else if (file.replacement.hold >= 0) {
+            ::close(file.replacement.hold);
+            file.replacement.hold = -1;
         }
     }
+    unflushed = staged.size();
+}
+
+// Drops every staged file: the targets stay as they were.
+void drop_staged() {
+    for (Staged& file : staged) {
+        if (file.settling->state.load() != Settling::UNTAKEN) file.settling->wait_done();
+        drop_replacement(&file.replacement);
+    }
+    staged.clear();
+    waiting.clear();
+    unflushed = 0;
+}
+
+// Puts the staged files in place: all flushed first; then, unless one
+// could not be, each keeps its backup and is renamed over its target (a
+// rename that fails is noted, the others go on).
+void commit_staged() {
+    flush_staged();
+    if (staging_failure.error != 0) {
+        drop_staged();
+        return;
+    }
+    std::vector<Staged> files;
+    files.swap(staged);
+    waiting.clear();
+    unflushed = 0;
     for (Staged& file : files) {
-        if (file.replacement.temp.empty()) continue;  // failed its flush
+        if (file.replacement.temp.empty()) continue;
         std::string target = file.replacement.target;
-        if (!put_in_place(&file.replacement, file.backup)) failed(target);
+        if (!put_in_place(&file.replacement, file.backup)) staging_failed(target);
     }
 }
 
@@ -441,6 +481,11 @@ bool batch_find_ignoring_case(const std::string& folder, const std::string& name
 }
 
 bool FolderSyncBatch::finish(std::string* failed) { return finish_staged(failed); }
+
+void FolderSyncBatch::discard() {
+    drop_staged();
+    staging_failure = StagingFailure{};
+}
 
 FolderSyncBatch::~FolderSyncBatch() {
     // What is staged is put in place whether or not the job asked.
@@ -588,13 +633,14 @@ bool commit_or_stage_replacement(Replacement* r, const std::string& backup) {
     auto settling = std::make_shared<Settling>();
     if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0)
         releaser().release(own, settling, r->permissions);
+    waiting.insert(r->temp);
     staged.push_back({*r, backup, std::move(settling)});
     r->temp.clear();
     r->hold = -1;
     r->fd = -1;
-    // Each staged file holds a descriptor: a job of many files puts them in
-    // place a group at a time.
-    if (staged.size() >= MOST_STAGED) commit_staged();
+    // Each staged file holds a descriptor until it is flushed: a job of
+    // many files flushes them a group at a time.
+    if (staged.size() - unflushed >= MOST_HOLDING) flush_staged();
     return true;
 }
 
@@ -642,19 +688,20 @@ void drop_replacement(Replacement* r) {
 
 // --- sets of files replaced as one ---------------------------------------------------------
 
-namespace {
+std::string follow_links(const std::string& path) { return resolve_links(path); }
 
-std::string absolute_path(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    std::vector<char> cwd(4096);
-    while (!::getcwd(cwd.data(), cwd.size())) {
-        if (errno != ERANGE) return path;
-        cwd.resize(cwd.size() * 2);
-    }
-    std::string dir = cwd.data();
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);
+std::string resolved_folder_path(const std::string& path) {
+    if (path.empty()) return "";
+    std::string base = base_of(path);
+    if (base.empty() || base == "." || base == "..") return "";
+    char* real = ::realpath(folder_of(path).c_str(), nullptr);
+    if (!real) return "";
+    std::string folder = real;
+    std::free(real);
+    return folder == "/" ? "/" + base : folder + "/" + base;
 }
+
+namespace {
 
 std::string staged_name(const std::string& target) { return temporary_stem(target) + ".s"; }
 std::string record_name(const std::string& anchor) { return temporary_stem(anchor) + ".j"; }
@@ -668,42 +715,27 @@ SetFileState state_of(const std::string& target) {
     state.exists = true;
     state.device = static_cast<uint64_t>(st.st_dev);
     state.inode = static_cast<uint64_t>(st.st_ino);
-    state.size = static_cast<int64_t>(st.st_size);
+    state.size = static_cast<uint64_t>(st.st_size);
     state.seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
     state.nanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
     return state;
 }
 
 bool same_state(const SetFileState& a, const SetFileState& b) {
-    return a.exists == b.exists &&
-           (!a.exists || (a.device == b.device && a.inode == b.inode && a.size == b.size &&
-                          a.seconds == b.seconds && a.nanoseconds == b.nanoseconds));
+    return a.exists == b.exists && (!a.exists || a == b);
 }
 
-// The record of a set: a header, the member count, then for each member its
-// target and backup (each as its length, a blank and the bytes) and the
-// target's state; "end" closes it.
-const char RECORD_HEADER[] = "tessaron file set 1\n";
+// The record of a set: a header with the version, the owner's job and
+// detail, the member count, then for each member its target and backup
+// (each as its length, a blank and the bytes) and the target's state
+// (device, inode and size as unsigned 64-bit numbers, the time as signed
+// ones); "end" closes it. The version changes with the form, so that no
+// version reads another's record as its own.
+const char RECORD_MAGIC[] = "tessaron file set ";
+const char RECORD_VERSION[] = "2";
 
 void put_field(std::string& out, const std::string& text) {
     out += std::to_string(text.size()) + " " + text + "\n";
-}
-
-std::string record_text(const std::vector<SetMember>& members) {
-    std::string text = RECORD_HEADER;
-    text += std::to_string(members.size()) + "\n";
-    for (const SetMember& m : members) {
-        put_field(text, m.target);
-        put_field(text, m.backup);
-        char state[160];
-        std::snprintf(state, sizeof state, "%d %llu %llu %lld %lld %lld\n", m.was.exists ? 1 : 0,
-                      static_cast<unsigned long long>(m.was.device),
-                      static_cast<unsigned long long>(m.was.inode),
-                      static_cast<long long>(m.was.size), static_cast<long long>(m.was.seconds),
-                      static_cast<long long>(m.was.nanoseconds));
-        text += state;
-    }
-    return text + "end\n";
 }
 
 // Reads the fields of a record in turn; any fault makes ok false.
@@ -712,29 +744,39 @@ struct RecordReader {
     size_t at = 0;
     bool ok = true;
 
-    bool literal(const char* word) {
+    void literal(const char* word) {
         size_t n = std::strlen(word);
         ok = ok && text.compare(at, n, word) == 0;
         if (ok) at += n;
-        return ok;
     }
-    // A decimal number of at most 19 digits followed by `end`.
-    long long number(char end) {
-        long long value = 0;
+    // A decimal number of 64 bits at most followed by `end`.
+    uint64_t magnitude(char end) {
+        uint64_t value = 0;
         size_t digits = 0;
-        bool negative = ok && at < text.size() && text[at] == '-';
-        if (negative) ++at;
-        while (ok && at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 19) {
-            value = value * 10 + (text[at++] - '0');
+        while (ok && at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            auto digit = static_cast<uint64_t>(text[at++] - '0');
+            ok = value <= (UINT64_MAX - digit) / 10;
+            value = value * 10 + digit;
             ++digits;
         }
         ok = ok && digits > 0 && at < text.size() && text[at] == end;
         if (ok) ++at;
-        return negative ? -value : value;
+        return value;
+    }
+    uint64_t unsigned_number(char end) { return magnitude(end); }
+    int64_t signed_number(char end) {
+        bool negative = ok && at < text.size() && text[at] == '-';
+        if (negative) ++at;
+        uint64_t value = magnitude(end);
+        constexpr uint64_t most = static_cast<uint64_t>(INT64_MAX);
+        ok = ok && value <= most + (negative ? 1 : 0);
+        if (!ok) return 0;
+        if (!negative) return static_cast<int64_t>(value);
+        return value == most + 1 ? INT64_MIN : -static_cast<int64_t>(value);
     }
     std::string field() {
-        long long n = number(' ');
-        ok = ok && n >= 0 && static_cast<size_t>(n) < text.size() - at;
+        uint64_t n = unsigned_number(' ');
+        ok = ok && n < text.size() - at;
         if (!ok) return "";
         std::string value = text.substr(at, static_cast<size_t>(n));
         at += static_cast<size_t>(n);
@@ -743,30 +785,67 @@ struct RecordReader {
     }
 };
 
-bool parse_record(const std::string& text, std::vector<SetMember>* members) {
+}  // namespace
+
+std::string set_record_text(const SetRecord& record) {
+    std::string text = std::string(RECORD_MAGIC) + RECORD_VERSION + "\n";
+    put_field(text, record.owner.job);
+    put_field(text, record.owner.detail);
+    text += std::to_string(record.members.size()) + "\n";
+    for (const SetMember& m : record.members) {
+        put_field(text, m.target);
+        put_field(text, m.backup);
+        char state[160];
+        std::snprintf(state, sizeof state, "%d %llu %llu %llu %lld %lld\n", m.was.exists ? 1 : 0,
+                      static_cast<unsigned long long>(m.was.device),
+                      static_cast<unsigned long long>(m.was.inode),
+                      static_cast<unsigned long long>(m.was.size),
+                      static_cast<long long>(m.was.seconds),
+                      static_cast<long long>(m.was.nanoseconds));
+        text += state;
+    }
+    return text + "end\n";
+}
+
+RecordRead parse_set_record(const std::string& text, SetRecord* record) {
+    *record = SetRecord{};
     RecordReader in{text};
-    in.literal(RECORD_HEADER);
-    long long count = in.number('\n');
-    if (!in.ok || count < 0 || static_cast<size_t>(count) > text.size()) return false;
-    for (long long i = 0; i < count && in.ok; ++i) {
+    in.literal(RECORD_MAGIC);
+    if (!in.ok) return RecordRead::DAMAGED;
+    size_t line_end = text.find('\n', in.at);
+    if (line_end == std::string::npos) return RecordRead::DAMAGED;
+    std::string version = text.substr(in.at, line_end - in.at);
+    if (version.empty() || version.size() > 9 ||
+        version.find_first_not_of("0123456789") != std::string::npos)
+        return RecordRead::DAMAGED;
+    if (version != RECORD_VERSION) return RecordRead::OTHER_VERSION;
+    in.at = line_end + 1;
+    record->owner.job = in.field();
+    record->owner.detail = in.field();
+    uint64_t count = in.unsigned_number('\n');
+    // Each member takes more than one byte of the record.
+    in.ok = in.ok && count <= text.size() - in.at;
+    for (uint64_t i = 0; i < count && in.ok; ++i) {
         SetMember m;
         m.target = in.field();
         m.backup = in.field();
-        m.was.exists = in.number(' ') != 0;
-        m.was.device = static_cast<uint64_t>(in.number(' '));
-        m.was.inode = static_cast<uint64_t>(in.number(' '));
-        m.was.size = in.number(' ');
-        m.was.seconds = in.number(' ');
-        m.was.nanoseconds = in.number('\n');
-        // A record names only targets by their full path, and backups beside
-        // them: it can move nothing but a set's own temporaries into place.
-        in.ok = in.ok && !m.target.empty() && m.target[0] == '/' &&
-                (m.backup.empty() || folder_of(m.backup) == folder_of(m.target));
-        members->push_back(std::move(m));
+        uint64_t exists = in.unsigned_number(' ');
+        in.ok = in.ok && exists <= 1;
+        m.was.exists = exists == 1;
+        m.was.device = in.unsigned_number(' ');
+        m.was.inode = in.unsigned_number(' ');
+        m.was.size = in.unsigned_number(' ');
+        m.was.seconds = in.signed_number(' ');
+        m.was.nanoseconds = in.signed_number('\n');
+        record->members.push_back(std::move(m));
     }
     in.literal("end\n");
-    return in.ok && in.at == text.size();
+    if (in.ok && in.at == text.size()) return RecordRead::READ;
+    *record = SetRecord{};
+    return RecordRead::DAMAGED;
 }
+
+namespace {
 
 bool read_small_file(const std::string& path, std::string* text) {
     constexpr off_t LIMIT = off_t{64} << 20;
@@ -799,16 +878,19 @@ bool write_all(int fd, const std::string& bytes) {
 }
 
 // Writes the record and makes it durable: once it is on disk, the set is
-// decided.
+// decided. Whatever stands under the record's name (a link too) is
+// replaced, never written through.
 bool write_record(const std::string& path, const std::string& text) {
-    Replacement r;
-    if (!open_replacement(path, &r)) return false;
-    bool ok = write_all(r.fd, text);
-    ok = ::close(r.fd) == 0 && ok;
-    ok = ok && settle(&r) && ::rename(r.temp.c_str(), r.target.c_str()) == 0;
-    if (ok) r.temp.clear();
-    drop_replacement(&r);
+    std::string temp;
+    int fd = make_slot(temporary_stem(path), &temp);
+    if (fd < 0) return false;
+    bool ok = write_all(fd, text) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    int saved = errno;
+    if (!ok) ::unlink(temp.c_str());
     if (ok) sync_folder(folder_of(path));
+    errno = saved;
     return ok;
 }
 
@@ -839,9 +921,30 @@ bool replace_members(const std::vector<SetMember>& members) {
     return true;
 }
 
+// Why a member of a read record may not be moved by the completion, or ""
+// when it may: the target in its resolved form and taken by the job, the
+// staged file (when still there) a plain file of one name, the target no
+// link and as it was when the set was staged.
+std::string member_refusal(const SetMember& m, const SetMemberCheck& accept) {
+    struct stat st {};
+    if (::lstat(staged_name(m.target).c_str(), &st) != 0) return "";  // nothing to move
+    if (m.target.empty() || m.target[0] != '/' || resolved_folder_path(m.target) != m.target)
+        return m.target + " is not a file of the project as its record names it";
+    std::string why;
+    if (!accept(m, &why)) return why.empty() ? m.target + " is not a file of this run" : why;
+    if (!S_ISREG(st.st_mode) || st.st_nlink != 1)
+        return staged_name(m.target) + " is not a file that the stopped run wrote";
+    struct stat now {};
+    if (::lstat(m.target.c_str(), &now) == 0 && S_ISLNK(now.st_mode))
+        return m.target + " is a link now";
+    if (!same_state(m.was, state_of(m.target))) return m.target + " changed since";
+    return "";
+}
+
 }  // namespace
 
-ReplaceSet::ReplaceSet(const std::string& anchor) : anchor_(anchor) {}
+ReplaceSet::ReplaceSet(const std::string& anchor, SetOwner owner)
+    : anchor_(anchor), owner_(std::move(owner)) {}
 
 ReplaceSet::~ReplaceSet() {
     if (recorded_) return;  // what is left is for complete_replace_set
@@ -854,7 +957,9 @@ bool ReplaceSet::open(const std::string& path, Replacement* out) {
     bool exists = false;
     std::string target = writable_target(path, &st, &exists);
     if (target.empty() || recorded_) return false;
-    target = absolute_path(target);
+    // The form a record names it in, and a completion checks it by.
+    target = resolved_folder_path(target);
+    if (target.empty()) return false;
     // A target written twice keeps its last contents: the earlier goes.
     if (auto earlier = index_.find(target); earlier != index_.end()) {
         size_t at = earlier->second;
@@ -886,7 +991,7 @@ bool ReplaceSet::commit() {
     if (members_.empty()) return true;
     // The temporaries' names are on disk before the record that claims them.
     sync_folders_of(members_);
-    if (!write_record(record_name(anchor_), record_text(members_))) return false;
+    if (!write_record(record_name(anchor_), set_record_text({owner_, members_}))) return false;
     recorded_ = true;
     step(5);
     if (!replace_members(members_)) return false;  // the record stays for the next run
@@ -897,31 +1002,48 @@ bool ReplaceSet::commit() {
     return true;
 }
 
-SetCompletion complete_replace_set(const std::string& anchor, std::string* problem) {
+bool pending_replace_set(const std::string& anchor, PendingSet* pending) {
     std::string record = record_name(anchor);
+    if (!exists_unfollowed(record)) return false;
+    if (!pending) return true;
+    *pending = PendingSet{};
+    pending->record_file = record;
     std::string text;
-    if (!exists_unfollowed(record)) return SetCompletion::NONE;
-    std::vector<SetMember> members;
-    if (!read_small_file(record, &text) || !parse_record(text, &members)) {
-        *problem = "its record " + record + " is damaged";
+    pending->read = read_small_file(record, &text) ? parse_set_record(text, &pending->record)
+                                                   : RecordRead::DAMAGED;
+    for (const SetMember& m : pending->record.members)
+        if (exists_unfollowed(staged_name(m.target))) pending->files_left = true;
+    return true;
+}
+
+SetCompletion complete_replace_set(const std::string& anchor, const SetMemberCheck& accept,
+                                   std::string* problem) {
+    PendingSet pending;
+    if (!pending_replace_set(anchor, &pending)) return SetCompletion::NONE;
+    const std::string& record = pending.record_file;
+    const std::string keep = "; remove " + record + " to keep the files as they are";
+    if (pending.read == RecordRead::OTHER_VERSION) {
+        *problem = "its record " + record +
+                   " was written by another version of the program: complete the run with that "
+                   "version" +
+                   keep;
         return SetCompletion::REFUSED;
     }
-    // A file saved since the stop is never overwritten with the older set.
-    for (const SetMember& m : members) {
-        if (exists_unfollowed(staged_name(m.target)) && !same_state(m.was, state_of(m.target))) {
-            *problem =
-                m.target + " changed since; remove " + record + " to keep the files as they are";
+    if (pending.read != RecordRead::READ) {
+        *problem = "its record " + record + " is damaged" + keep;
+        return SetCompletion::REFUSED;
+    }
+    // Nothing moves unless every member may.
+    for (const SetMember& m : pending.record.members) {
+        if (std::string why = member_refusal(m, accept); !why.empty()) {
+            *problem = why + keep;
             return SetCompletion::REFUSED;
         }
     }
-    if (!replace_members(members)) {
+    if (!replace_members(pending.record.members)) {
         *problem = "cannot replace its files: " + std::string(std::strerror(errno));
         return SetCompletion::REFUSED;
     }
     ::unlink(record.c_str());
     return SetCompletion::COMPLETED;
-}
-
-bool replace_set_pending(const std::string& anchor) {
-    return exists_unfollowed(record_name(anchor));
 }

@@ -28,6 +28,7 @@
 // Failures are reported by the result, with errno saying why; a failed
 // commit leaves the old file as it was.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -96,10 +97,13 @@ public:
     ~FolderSyncBatch();
     FolderSyncBatch(const FolderSyncBatch&) = delete;
     FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
-    // Puts every staged file in place. False when one could not be (its old
-    // file stays, its temporary is removed, the others are in place):
-    // errno says why and *failed names the target.
+    // Puts every staged file in place. False when one could not be: errno
+    // says why and *failed names the target. A file that could not be
+    // flushed leaves every target as it was; a rename that fails leaves its
+    // old file, the others are in place.
     bool finish(std::string* failed = nullptr);
+    // Drops every staged file: the targets stay as they were.
+    void discard();
 
 private:
     Commits commits_;
@@ -119,23 +123,52 @@ std::string temporary_stem(const std::string& target);
 // after it leaves the record, and complete_replace_set, run by the next job
 // on the same anchor, moves the temporaries left over their targets. A
 // set is never undone.
+//
+// The record says which job made the set (its owner), so that only a run
+// of that job completes it: another job's changes are never taken for
+// its own. A record is a file of the folder like any other: the completion
+// trusts none of it, and moves only a set's own temporaries (regular
+// files of one name) over targets the job itself accepts.
+
+// Who made a set: the job, and what tells its runs apart (for a
+// back-annotation, its change file).
+struct SetOwner {
+    std::string job;
+    std::string detail;
+    bool operator==(const SetOwner&) const = default;
+};
 
 // What a target was when its new contents were staged.
 struct SetFileState {
     bool exists = false;
-    uint64_t device = 0, inode = 0;
-    int64_t size = 0, seconds = 0, nanoseconds = 0;
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t seconds = 0, nanoseconds = 0;
+    bool operator==(const SetFileState&) const = default;
 };
 
 struct SetMember {
-    std::string target;  // full system path
+    std::string target;  // full system path, its folder's links resolved
     std::string backup;  // empty: none
     SetFileState was;
+    bool operator==(const SetMember&) const = default;
 };
+
+struct SetRecord {
+    SetOwner owner;
+    std::vector<SetMember> members;
+    bool operator==(const SetRecord&) const = default;
+};
+
+// The text of a record, and its reading. Every record written reads back
+// equal; a record of another version of the program is OTHER_VERSION,
+// never read as this one's.
+std::string set_record_text(const SetRecord& record);
+enum class RecordRead { READ, OTHER_VERSION, DAMAGED };
+RecordRead parse_set_record(const std::string& text, SetRecord* record);
 
 class ReplaceSet {
 public:
-    explicit ReplaceSet(const std::string& anchor);  // a system path
+    ReplaceSet(const std::string& anchor, SetOwner owner);  // anchor: a system path
     // Removes what was staged, unless commit wrote the record.
     ~ReplaceSet();
     ReplaceSet(const ReplaceSet&) = delete;
@@ -149,30 +182,56 @@ public:
     // cannot be flushed (it is removed then, the set keeps the others).
     bool stage(Replacement* r, const std::string& backup);
     // Replaces every staged target as described above. False (errno set)
-    // when the record cannot be written (nothing replaced) or a target
-    // cannot be replaced (the record stays for complete_replace_set).
+    // when the record cannot be written (nothing replaced: recorded() is
+    // false) or a target cannot be replaced (the record stays for
+    // complete_replace_set: recorded() is true).
     bool commit();
+    bool recorded() const { return recorded_; }
     size_t size() const { return members_.size(); }
 
 private:
     std::string anchor_;
+    SetOwner owner_;
     std::vector<SetMember> members_;
     std::unordered_map<std::string, size_t> index_;  // member by target
     bool recorded_ = false;
 };
+
+// What a stopped set anchored somewhere left.
+struct PendingSet {
+    std::string record_file;  // its record
+    RecordRead read = RecordRead::DAMAGED;
+    SetRecord record;         // when read
+    bool files_left = false;  // some staged file is still to be moved
+};
+// True when a set anchored there was stopped while replacing its files
+// (its record is there); *pending (when given) says what it left.
+bool pending_replace_set(const std::string& anchor, PendingSet* pending = nullptr);
 
 enum class SetCompletion {
     NONE,       // no set of this anchor was stopped
     COMPLETED,  // the stopped set's files are all in place now
     REFUSED,    // nothing moved: *problem says why
 };
+// Says whether a member of a record is one the completing job would have
+// written itself (its target and its backup); else *why.
+using SetMemberCheck = std::function<bool(const SetMember& member, std::string* why)>;
 // Completes the commit of a set anchored at `anchor` that a stop left half
-// done. It refuses when its record is damaged, or when a target it has yet
-// to replace changed since the set was staged (a file saved meanwhile is
-// never overwritten with the set's older contents).
-SetCompletion complete_replace_set(const std::string& anchor, std::string* problem);
-// True when a set anchored there was stopped while replacing its files.
-bool replace_set_pending(const std::string& anchor);
+// done. It refuses when its record is damaged or another version's, when a
+// member is not one `accept` takes, is not in its resolved form, or its
+// staged file is not a plain file of its own (a link, a file of several
+// names), or when a target it has yet to replace changed since the set
+// was staged (a file saved meanwhile is never overwritten with the set's
+// older contents).
+SetCompletion complete_replace_set(const std::string& anchor, const SetMemberCheck& accept,
+                                   std::string* problem);
+
+// The path with its final symbolic links followed (a link naming a missing
+// file gives that name); "" for a loop of links.
+std::string follow_links(const std::string& path);
+// The path with its folder's links, "." and ".." resolved (the last
+// component as it is); "" when the folder cannot be resolved.
+std::string resolved_folder_path(const std::string& path);
 
 // While a FolderSyncBatch is open: the entry of folder ("" the working
 // directory) equal to name ignoring case, the smallest in byte order, or ""

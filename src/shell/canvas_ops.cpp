@@ -229,13 +229,19 @@ int register_document_font(wxWindow* parent, List** fonts, int font_id) {
 void init_title_block_fields(EditCanvas* canvas, int) {
     if (!canvas || !canvas->mySchema) return;
     Schema* schema = canvas->mySchema;
+    const bool template_window = canvas->kind == CANVAS_TEMPLATE;
     for (SchItem* item : list_items<SchItem>(schema->titleblock.fields)) {
         if (item->type != TEXT_ITEM) continue;
         Text* text = as_Text(item);
-        if (text->field < 1 || text->field > 26) continue;
-        text->string = schema_field(schema, text->field);
+        if (text->field < 1 || text->field > FIELD_SHEETSIZE) continue;
+        // A sheet shows its size; a title-block window has none to show.
+        if (text->field == FIELD_SHEETSIZE)
+            text->string = template_window ? control_placeholder(text->field)
+                                           : sheet_size_name(schema_sheet_size(schema));
+        else
+            text->string = schema_field(schema, text->field);
         // A title-block window shows what an empty field stands for.
-        if (text->string.empty() && canvas->kind == CANVAS_TEMPLATE)
+        if (text->string.empty() && template_window)
             text->string = control_placeholder(text->field);
         free_Strokes(text->layout);
         text->layout = nullptr;

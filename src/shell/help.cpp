@@ -10,6 +10,9 @@
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/html/helpwnd.h>
+#include <wx/notebook.h>
 #include <wx/stdpaths.h>
 
 #include "editor/tool_mode.h"
@@ -20,6 +23,53 @@
 #include "shell/shell_ops.h"
 
 namespace {
+
+// The pages of every notebook under the window laid out in the room the
+// notebook gives them. The help window's navigation pages not shown first
+// (the index, the search) are otherwise placed by the toolkit at the size
+// they were laid out in while the window was still tiny, and their lists'
+// scroll bars get less room than they need.
+void lay_out_pages(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+        if (auto* book = dynamic_cast<wxNotebook*>(child)) {
+            const wxSize area = book->GetSize() - book->CalcSizeFromPage(wxSize(0, 0));
+            for (size_t i = 0; i < book->GetPageCount(); ++i) {
+                book->GetPage(i)->SetSize(area);
+                book->GetPage(i)->Layout();
+            }
+        }
+        lay_out_pages(child);
+    }
+}
+
+// The help controller's frame, every page laid out before it is first
+// shown; the controller makes it as wxWidgets' own does.
+class HelpFrame : public wxHtmlHelpFrame {
+public:
+    using wxHtmlHelpFrame::wxHtmlHelpFrame;
+    bool Show(bool show = true) override {
+        if (show && !IsShown()) {
+            Layout();
+            if (GetHelpWindow()) GetHelpWindow()->Layout();
+            lay_out_pages(this);
+        }
+        return wxHtmlHelpFrame::Show(show);
+    }
+};
+
+class HelpController : public wxHtmlHelpController {
+protected:
+    wxHtmlHelpFrame* CreateHelpFrame(wxHtmlHelpData* data) override {
+        auto* frame = new HelpFrame(data);
+        frame->SetController(this);
+        frame->SetTitleFormat(m_titleFormat);
+        frame->Create(m_parentWindow, wxID_ANY, wxEmptyString, m_FrameStyle, m_Config,
+                      m_ConfigRoot);
+        frame->SetShouldPreventAppExit(m_shouldPreventAppExit);
+        m_helpFrame = frame;
+        return frame;
+    }
+};
 
 std::unique_ptr<wxHtmlHelpController> controller;
 std::string loaded_book;
@@ -121,7 +171,7 @@ void show_help(const char* help_file, long context) {
         // The packed book is a zip archive.
         static bool archives = (wxFileSystem::AddHandler(new wxArchiveFSHandler), true);
         (void)archives;
-        controller = std::make_unique<wxHtmlHelpController>();
+        controller = std::make_unique<HelpController>();
         if (!controller->AddBook(wxFileName(book))) {
             log_printf("Help book %s cannot be read.\n", book.utf8_string().c_str());
             show_log_window();

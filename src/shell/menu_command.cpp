@@ -10,6 +10,7 @@
 
 #include <wx/aboutdlg.h>
 
+#include "dialogs/item_dialogs.h"
 #include "dialogs/nav_dialogs.h"
 #include "dialogs/resource_dialogs.h"
 #include "editor/editor_commands.h"
@@ -17,6 +18,7 @@
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
+#include "foundation/errors.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "libedit/gui/libedit_windows.h"
@@ -108,6 +110,22 @@ std::filesystem::file_time_type paste_file_time() {
     std::error_code error;
     const auto time = std::filesystem::last_write_time(PASTE_FILE_NAME, error);
     return error ? std::filesystem::file_time_type::min() : time;
+}
+
+// Place > Title Block: a title block saved from the title-block editor put
+// on the sheet.
+void title_block_command(const CommandCall& call) {
+    const std::string name = choose_file("Title Block File:", EXT_TMPL, DIR_PROJECT);
+    if (name.empty()) return;
+    if (int result = place_titleblock_file(session(call), name.c_str()); result != 0)
+        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+}
+
+// Edit > Title Block: Set Title Block Info, also for a sheet whose block
+// shows no field; the menu names no text of it, so the first field shows.
+void title_block_info_command(const CommandCall& call) {
+    call.canvas->current_text = nullptr;
+    show_title_block_dialog(call.canvas);
 }
 
 // Cut and Copy: the editor writes the paste file; the clipboard then names
@@ -206,6 +224,7 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_JUMP_FIRST + 3, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 4, jump, S, DOC | NEEDS_BOOKMARK},
         {CMD_EDIT_ITEM, edit_item_command, S, DOC},
+        {TEMPLATE_CMD_CONTROLS, title_block_info_command, S, DOC},
         {CMD_FIND, [](C c) { open_find_text(c.canvas); }, S, DOC},
         {CMD_FIND_TEMPLATE, [](C c) { open_find_text(c.canvas); }, T, DOC},
         {CMD_JUMP_XY, [](C c) { open_jump_xypos(c.canvas); }, S, DOC},
@@ -267,6 +286,7 @@ const std::vector<CommandRow>& command_rows() {
          S, DOC},
         {EDITOR_BOX, [](C c) { start_drawing_tool(session(c), DRAW_KIND_BOX, true, false); }, S,
          DOC},
+        {EDITOR_TITLE_BLOCK, title_block_command, S, DOC},
         {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
         // Place (library): the part under edit, its names and its drawings

@@ -128,7 +128,6 @@ void PropertySheet::sheet_page_window(int page) {
     if (!content) content = new wxPanel(holder);
     built_[static_cast<size_t>(page)] = content;
     holder->GetSizer()->Add(content, 1, wxEXPAND | wxALL, FromDIP(6));
-    holder->Layout();
     notebook_->InvalidateBestSize();
     const wxSize best = notebook_->GetBestSize();
     notebook_->SetMinSize(wxSize(std::max(tabs_width_, best.x), best.y));
@@ -138,6 +137,12 @@ void PropertySheet::sheet_page_window(int page) {
     if (need.x > now.x || need.y > now.y) SetSize(std::max(need.x, now.x), std::max(need.y, now.y));
     SetMinSize(need);
     Layout();
+    // A page shown for the first time has not been given its place by the
+    // toolkit yet: its controls are laid out in the room the notebook gives
+    // its pages, never squeezed into the holder's size of before.
+    const wxSize area = notebook_->GetSize() - notebook_->CalcSizeFromPage(wxSize(0, 0));
+    if (area.x > 0 && area.y > 0) holder->SetSize(area);
+    holder->Layout();
 }
 
 void PropertySheet::Finish(int code) {

@@ -121,7 +121,9 @@ TEST_F(Hierarchy, JobsWithoutVerboseReportWarningsOnly) {
               "*** Warning : Sheet 'hier_bus' is used more than once in the hierarchy\n" + parts);
     printed.clear();
     EXPECT_EQ(format("hier", "hier.cir", "SPICE"), SPICE_PIN_NOT_A_NUMBER);
-    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a number from 0 to 999\n");
+    EXPECT_EQ(printed, parts + "Part U2: pin number 'V' is not a number from 0 to 999\n" +
+                           "*** ERROR *** : Pin Reference is not a Number (" + file("hier.cir") +
+                           ")\n");
 }
 
 TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
@@ -149,9 +151,9 @@ TEST_F(Hierarchy, LinkProblemsAreNamedAndLeaveNothingToFormat) {
               "*** Error : Sheet 'hier_amp' not linked: its net file 'hier_amp.bnt' is damaged "
               "(Code 66)\n"
               "*** Error : Sheet 'hier' uses itself, it is not linked again\n"
-              "Done.\n"
+              "*** ERROR *** : Netlist is Partialy linked. (File hier_linked.bnt)\n"
               "Formatting netlist 'hier_linked'...\n"
-              "Done.\n");
+              "*** ERROR *** : Cannot open file for reading (File hier_linked.bnt)\n");
     EXPECT_FALSE(std::filesystem::exists(file("hier.tnf")));
 }
 

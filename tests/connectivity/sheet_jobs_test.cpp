@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -244,7 +246,8 @@ TEST_F(BackannotateSheetsTest, AStoppedRunIsCompletedOnceAndOtherJobsWaitForIt) 
     EXPECT_EQ(erc_report(root.c_str(), file("root.erc").c_str(), print_capture), 86);
     EXPECT_EQ(bill_of_materials(root.c_str(), file("root.bom").c_str(), print_capture), 86);
     EXPECT_EQ(netlist_compile(root.c_str(), print_capture), 86);
-    EXPECT_NE(printed.find("were left half saved by a run that was stopped: run it again"),
+    EXPECT_NE(printed.find("were left half saved by a stopped back-annotation: run the "
+                           "back-annotation again to complete them"),
               std::string::npos)
         << printed;
     EXPECT_EQ(state(), "mixed");
@@ -253,6 +256,154 @@ TEST_F(BackannotateSheetsTest, AStoppedRunIsCompletedOnceAndOtherJobsWaitForIt) 
     EXPECT_EQ(state(), "new");
     EXPECT_NE(printed.find("The change file is not applied again\n"), std::string::npos) << printed;
     EXPECT_EQ(erc_report(root.c_str(), file("root.erc").c_str(), print_capture), 0) << printed;
+}
+
+// --- a stopped run is completed by the same job only -----------------------------------------
+
+// Kills the job `run` once it replaced `replaced` sheets (the record is on
+// disk from the first).
+int stop_after_replacing(int replaced, const std::function<int()>& run) {
+    return tn_test::run_in_child([&] {
+        static int left;
+        left = replaced;
+        set_replace_step_hook([](int step) {
+            if (step == 6 && --left == 0) raise(SIGKILL);
+        });
+        return run();
+    });
+}
+
+class StoppedRunTest : public BackannotateSheetsTest {
+protected:
+    int unannotate() {
+        proper_set(ANNO_UNCOND, 1, 0);
+        List* list = project("root.sch");
+        int code = annotate(print_capture, list, true);
+        free_name_list(list);
+        return code;
+    }
+    // How many sheets hold no annotated part.
+    int unannotated() {
+        int n = 0;
+        for (int k = 0; k < SHEETS; ++k)
+            n += references(sheet_name(k)) == std::vector<std::string>(3, "R?");
+        return n;
+    }
+    int backannotate_with(const std::string& changes) {
+        tn_test::write_text(file("root.ban"), changes);
+        return run();
+    }
+};
+
+TEST_F(StoppedRunTest, AStoppedUnannotationIsCompletedByAnUnannotationOnly) {
+    ASSERT_EQ(stop_after_replacing(3, [&] { return unannotate(); }), 255);
+    ASSERT_EQ(unannotated(), 3);
+    const std::string changes = tn_test::read_text(file("root.ban"));
+    printed.clear();
+    EXPECT_EQ(run(), JOB_HALF_SAVED);
+    EXPECT_NE(printed.find("were left half saved by a stopped un-annotation: run the "
+                           "un-annotation again to complete them"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(printed.find("not applied again"), std::string::npos) << printed;
+    EXPECT_EQ(annotate(print_capture, nullptr, false), 0) << "an empty list takes nothing";
+    List* list = project("root.sch");
+    EXPECT_EQ(annotate(print_capture, list, false), JOB_HALF_SAVED) << "annotating is not undoing";
+    free_name_list(list);
+    EXPECT_EQ(bill_of_materials(file("root.sch").c_str(), file("root.bom").c_str(), print_capture),
+              JOB_HALF_SAVED);
+    EXPECT_EQ(unannotated(), 3) << "nothing moved";
+    printed.clear();
+    EXPECT_EQ(unannotate(), 0) << printed;
+    EXPECT_NE(printed.find("left half saved by a stopped un-annotation are all saved now"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(unannotated(), SHEETS);
+    EXPECT_FALSE(record_pending());
+    EXPECT_EQ(backannotate_with(changes), 0) << printed;
+}
+
+TEST_F(StoppedRunTest, AStoppedBackannotationIsCompletedWithItsOwnChangeFileOnly) {
+    const std::string changes = tn_test::read_text(file("root.ban"));
+    ASSERT_EQ(stop_after_replacing(3, [&] { return run(); }), 255);
+    ASSERT_EQ(state(), "mixed");
+    // Another change file (the same with a comment) is not this run's.
+    printed.clear();
+    EXPECT_EQ(backannotate_with("/* again */\n" + changes), JOB_HALF_SAVED);
+    EXPECT_NE(printed.find("by a stopped back-annotation of another change file: run the "
+                           "back-annotation of that file again to complete them"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(state(), "mixed");
+    printed.clear();
+    EXPECT_EQ(backannotate_with(changes), 0);
+    EXPECT_NE(printed.find("The change file is not applied again\n"), std::string::npos) << printed;
+    EXPECT_EQ(state(), "new");
+}
+
+TEST_F(StoppedRunTest, ARecordWithNothingLeftToMoveStopsNoJob) {
+    // Stopped after its last sheet, before its record went: the design is
+    // whole, and the next job, whatever it is, runs as if nothing stopped.
+    ASSERT_EQ(stop_after_replacing(SHEETS, [&] { return unannotate(); }), 255);
+    ASSERT_EQ(unannotated(), SHEETS);
+    ASSERT_TRUE(record_pending());
+    EXPECT_EQ(bill_of_materials(file("root.sch").c_str(), file("root.bom").c_str(), print_capture),
+              0)
+        << printed;
+    ASSERT_TRUE(record_pending()) << "a job that only reads leaves it";
+    restore_design();  // back to references the change file renames
+    printed.clear();
+    EXPECT_EQ(run(), 0) << printed;
+    EXPECT_EQ(printed.find("not applied again"), std::string::npos) << printed;
+    EXPECT_EQ(state(), "new") << "the change file was applied";
+    EXPECT_FALSE(record_pending());
+}
+
+// --- what a failure leaves --------------------------------------------------------------------
+
+TEST_F(AnnotateSheetsTest, ARecordThatCannotBeWrittenChangesNoSheetAndSaysSo) {
+    int code = tn_test::run_in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        // The disk is full once the sheets are staged: the record's folder
+        // is flushed just before it is written.
+        set_replace_step_hook([](int step) {
+            rlimit none{0, RLIM_INFINITY};
+            if (step == 4) setrlimit(RLIMIT_FSIZE, &none);
+        });
+        printed.clear();
+        int result = run();
+        bool said = printed.find("could not be replaced (Code 6): no sheet was changed") !=
+                    std::string::npos;
+        bool promised = printed.find("the next run completes them") != std::string::npos;
+        return result == 6 && said && !promised ? 0 : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(state(), "old");
+    EXPECT_FALSE(record_pending());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), SHEETS)
+        << "no temporary is left";
+}
+
+TEST_F(AnnotateSheetsTest, AnErcThatCannotSaveItsMarksLeavesNoReportCutShort) {
+    // Every sheet's parts share a time stamp: the check renumbers them and
+    // saves every sheet, the last of which the user may not write.
+    fs::permissions(dir_.path(), fs::perms::all);
+    for (int k = 0; k < SHEETS; ++k)
+        ASSERT_EQ(chown(file(sheet_name(k)).c_str(), 65534, 65534) == 0 || geteuid() != 0, true);
+    chmod(file(sub_name(SHEETS - 1)).c_str(), 0444);
+    const std::string root = file("root.sch"), report = file("root.erc");
+    EXPECT_EQ(tn_test::run_unprivileged([&] {
+                  printed.clear();
+                  int code = erc_report(root.c_str(), report.c_str(), print_capture);
+                  bool said = printed.find("The check stopped (Code 50): the report '" + report +
+                                           "' is not written") != std::string::npos;
+                  return code == 50 && said ? 0 : 1;
+              }),
+              0);
+    EXPECT_FALSE(fs::exists(report));
+    EXPECT_FALSE(fs::exists(file("root.bnt"))) << "no net file of the run is in place";
+    for (int k = 0; k < SHEETS; ++k)
+        EXPECT_EQ(tn_test::read_bytes(file(sheet_name(k))), old_bytes_[k]) << sheet_name(k);
 }
 
 // --- one sheet, one file -----------------------------------------------------------------------
@@ -348,6 +499,27 @@ TEST_F(AnnotateSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable
 
 TEST_F(BackannotateSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable) {
     kill_at_random(12);
+}
+
+TEST_F(SpellingsTest, ACompileThatFailsPutsNoSheetInPlace) {
+    tn_test::write_text(file("root.asc"), sheet({part("RES", "R1", "1k"), box("sub.sch")}));
+    tn_test::write_text(file("sub.asc"), sheet({part("RES", "R2", "2k")}));
+    ASSERT_EQ(compile_sheets(file("root.asc").c_str(), "", nullptr, nullptr, print_capture), 0)
+        << printed;
+    const auto root = tn_test::read_bytes(file("root.sch"));
+    const auto sub = tn_test::read_bytes(file("sub.sch"));
+    // The root changes and compiles; the sub-sheet's source is cut short.
+    tn_test::write_text(file("root.asc"), sheet({part("RES", "R5", "1k"), box("sub.sch")}));
+    tn_test::write_text(file("sub.asc"), "(SCHEMATIC\n  (SHEET\n");
+    printed.clear();
+    EXPECT_EQ(compile_sheets(file("root.asc").c_str(), "", nullptr, nullptr, print_capture), 8);
+    EXPECT_NE(printed.find("Compilation stopped (Code 8): no sheet was replaced\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(tn_test::read_bytes(file("root.sch")), root);
+    EXPECT_EQ(tn_test::read_bytes(file("sub.sch")), sub);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 4)
+        << "two sources and two sheets: no temporary, no backup";
 }
 
 }  // namespace

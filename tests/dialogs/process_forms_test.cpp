@@ -243,12 +243,14 @@ void name_fields(int count, std::vector<const char*> names) {
 }
 
 TEST_F(ProcessForms, FieldListsStartAtTheThirdFieldAndNameEmptyOnes) {
+    // The Module choice always offers the reference and the value: with no
+    // field named a SPICE deck can still take its models from the value.
     name_fields(0, {});
     EXPECT_EQ(fields_combine_entries(), (std::vector<std::string>{"Attr. #1"}));
-    EXPECT_EQ(module_entries(), (std::vector<std::string>{"Attr. #1"}));
+    EXPECT_EQ(module_entries(), (std::vector<std::string>{"Attr. #1", "Attr. #2"}));
     name_fields(1, {"Ref"});
     EXPECT_TRUE(fields_combine_entries().empty());
-    EXPECT_EQ(module_entries(), (std::vector<std::string>{"Ref"}));
+    EXPECT_EQ(module_entries(), (std::vector<std::string>{"Ref", "Attr. #2"}));
     name_fields(2, {"Ref", "Value"});
     EXPECT_TRUE(fields_combine_entries().empty());
     name_fields(5, {"Ref", "Value", "Tolerance", "", "Maker"});

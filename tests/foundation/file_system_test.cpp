@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdarg>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
@@ -494,12 +496,14 @@ protected:
         return 0;
     }
     size_t entries() const { return files_in(".") + files_in("sub"); }
+    std::vector<std::string> targets() const { return {names_[0], names_[1], names_[2]}; }
     const char* names_[3] = {"root.sch", "b.sch", "sub/c.sch"};
+    SetOwner owner_{"test", ""};
 };
 
 TEST_F(FileSetTest, FilesAreReplacedOnlyWhenEveryOneIsWritten) {
     {
-        FileSet set("root.sch");
+        FileSet set("root.sch", owner_);
         ASSERT_EQ(stage_all(set), 0);
         EXPECT_EQ(state(), "old") << "nothing replaced before the commit";
         EXPECT_EQ(set.size(), 3u);
@@ -510,14 +514,14 @@ TEST_F(FileSetTest, FilesAreReplacedOnlyWhenEveryOneIsWritten) {
     EXPECT_EQ(entries(), 3u + 1 + 2 + 1) << "the files, their backups and the folder";
     // A set dropped before its commit leaves every file and no temporary.
     {
-        FileSet set("root.sch");
+        FileSet set("root.sch", owner_);
         ASSERT_EQ(stage_text(set, "b.sch", "newer"), 0);
         ASSERT_EQ(stage_text(set, "b.sch", "newest"), 0) << "a file written twice keeps the last";
         EXPECT_EQ(set.size(), 1u);
     }
     EXPECT_EQ(tn_test::read_text("b.sch"), "new");
     EXPECT_EQ(entries(), 7u);
-    EXPECT_EQ(complete_file_set("root.sch", nullptr), FILE_SET_NONE);
+    EXPECT_EQ(complete_file_set("root.sch", targets(), nullptr), FILE_SET_NONE);
 }
 
 TEST_F(FileSetTest, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
@@ -527,7 +531,7 @@ TEST_F(FileSetTest, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
         ASSERT_EQ(chown(name, 65534, 65534) == 0 || geteuid() != 0, true);
     chmod("sub/c.sch", 0444);
     int code = tn_test::run_unprivileged([&] {
-        FileSet set("root.sch");
+        FileSet set("root.sch", owner_);
         int staged = stage_all(set);
         return staged == 50 ? 0 : 1;
     });
@@ -546,7 +550,7 @@ TEST_F(FileSetTest, AStopWhileReplacingIsCompletedByTheNextRunAndNeverUndone) {
             set_replace_step_hook([](int step) {
                 if ((step == 5 && left == 0) || (step == 6 && --left == 0)) _exit(7);
             });
-            FileSet set("root.sch");
+            FileSet set("root.sch", owner_);
             if (stage_all(set) != 0) return 1;
             return set.commit() == 0 ? 0 : 2;
         });
@@ -556,9 +560,10 @@ TEST_F(FileSetTest, AStopWhileReplacingIsCompletedByTheNextRunAndNeverUndone) {
                                              : "mixed")
             << stop_after;
         std::string problem;
-        EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_COMPLETED) << problem;
+        EXPECT_EQ(complete_file_set("root.sch", targets(), &problem), FILE_SET_COMPLETED)
+            << problem;
         EXPECT_EQ(state(), "new") << stop_after;
-        EXPECT_EQ(complete_file_set("root.sch", nullptr), FILE_SET_NONE);
+        EXPECT_EQ(complete_file_set("root.sch", targets(), nullptr), FILE_SET_NONE);
         EXPECT_EQ(entries(), 7u) << "no temporary or record is left, " << stop_after;
     }
 }
@@ -568,23 +573,138 @@ TEST_F(FileSetTest, AFileSavedSinceTheStopIsNeverOverwritten) {
         set_replace_step_hook([](int step) {
             if (step == 6) _exit(7);
         });
-        FileSet set("root.sch");
+        FileSet set("root.sch", owner_);
         if (stage_all(set) != 0) return 1;
         return set.commit();
     });
     ASSERT_EQ(code, 7);
     EXPECT_EQ(save_text("sub/c.sch", "edited"), 0);
     std::string problem;
-    EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_REFUSED);
+    EXPECT_EQ(complete_file_set("root.sch", targets(), &problem), FILE_SET_REFUSED);
     EXPECT_NE(problem.find("c.sch changed since"), std::string::npos) << problem;
     EXPECT_EQ(tn_test::read_text("sub/c.sch"), "edited");
     EXPECT_EQ(tn_test::read_text("b.sch"), "old") << "nothing moved";
-    // A damaged record is refused the same way.
+    // A damaged record is refused the same way, and so is one that an
+    // older version wrote (its numbers were read otherwise).
     std::string record = temporary_stem(fs::absolute("root.sch").string()) + ".j";
     ASSERT_TRUE(fs::exists(record));
-    tn_test::write_text(record, "tessaron file set 1\n1\n4 /etc\n0 \n0 0 0 0 0 0\n");
-    EXPECT_EQ(complete_file_set("root.sch", &problem), FILE_SET_REFUSED);
+    tn_test::write_text(record, "tessaron file set 2\n4 test\n0 \n1\n4 /etc\n0 \n0 0 0\n");
+    EXPECT_EQ(complete_file_set("root.sch", targets(), &problem), FILE_SET_REFUSED);
     EXPECT_NE(problem.find("damaged"), std::string::npos) << problem;
+    tn_test::write_text(record, "tessaron file set 1\n1\n4 /etc\n0 \n0 0 0 0 0 0\nend\n");
+    EXPECT_EQ(complete_file_set("root.sch", targets(), &problem), FILE_SET_REFUSED);
+    EXPECT_NE(problem.find("written by another version of the program"), std::string::npos)
+        << problem;
+    EXPECT_EQ(tn_test::read_text("b.sch"), "old");
+}
+
+// A record is a file of the project like any other: one made by hand moves
+// nothing but the set's own staged files over the files the run names.
+class HostileRecordTest : public FileSetTest {
+protected:
+    void SetUp() override {
+        FileSetTest::SetUp();
+        fs::create_directory("outside");
+        tn_test::write_text("outside/victim.txt", "precious");
+        tn_test::write_text("notes.txt", "notes");
+    }
+    std::string absolute(const std::string& name) const { return fs::absolute(name).string(); }
+    std::string staged(const std::string& target) const {
+        return temporary_stem(absolute(target)) + ".s";
+    }
+    SetMember member(const std::string& target, const std::string& backup = "") const {
+        SetMember m;
+        m.target = target;
+        m.backup = backup;
+        struct stat st {};
+        if (lstat(target.c_str(), &st) == 0) {
+            m.was = {true,
+                     static_cast<uint64_t>(st.st_dev),
+                     static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_size),
+                     st.st_mtim.tv_sec,
+                     st.st_mtim.tv_nsec};
+        }
+        return m;
+    }
+    // Leaves a record of those members beside root.sch and completes it.
+    std::string complete(const std::vector<SetMember>& members) {
+        tn_test::write_text(temporary_stem(absolute("root.sch")) + ".j",
+                            set_record_text({owner_, members}));
+        std::string problem;
+        EXPECT_EQ(complete_file_set("root.sch", targets(), &problem), FILE_SET_REFUSED);
+        return problem;
+    }
+    void expect_untouched() {
+        EXPECT_EQ(tn_test::read_text("outside/victim.txt"), "precious");
+        EXPECT_EQ(tn_test::read_text("notes.txt"), "notes");
+        EXPECT_EQ(state(), "old");
+        EXPECT_FALSE(fs::is_symlink("root.sch"));
+    }
+};
+
+TEST_F(HostileRecordTest, ATargetOutsideTheRunsSheetsIsRefused) {
+    // The first member is a sheet of the run with its staged file: nothing
+    // moves unless every member may.
+    tn_test::write_text(staged("b.sch"), "new");
+    tn_test::write_text(temporary_stem(absolute("outside/victim.txt")) + ".s", "evil");
+    std::string problem =
+        complete({member(absolute("b.sch")), member(absolute("outside/victim.txt"))});
+    EXPECT_NE(problem.find("victim.txt is not a sheet of this run"), std::string::npos) << problem;
+    // The same file reached through the project's folder and "..".
+    std::string around = absolute("sub") + "/../outside/victim.txt";
+    problem = complete({member(absolute("b.sch")), member(around)});
+    EXPECT_NE(problem.find("is not a file of the project as its record names it"),
+              std::string::npos)
+        << problem;
+    expect_untouched();
+}
+
+TEST_F(HostileRecordTest, ABackupOtherThanTheSheetsOwnIsRefused) {
+    tn_test::write_text(staged("b.sch"), "new");
+    std::string problem = complete({member(absolute("b.sch"), absolute("notes.txt"))});
+    EXPECT_NE(problem.find("notes.txt is not the backup of"), std::string::npos) << problem;
+    expect_untouched();
+    EXPECT_FALSE(fs::exists("b.BAK"));
+}
+
+TEST_F(HostileRecordTest, AStagedFileThatIsALinkOrHasOtherNamesIsRefused) {
+    fs::create_symlink(absolute("outside/victim.txt"), staged("root.sch"));
+    std::string problem = complete({member(absolute("root.sch"))});
+    EXPECT_NE(problem.find("is not a file that the stopped run wrote"), std::string::npos)
+        << problem;
+    expect_untouched();
+    fs::remove(staged("root.sch"));
+    fs::create_hard_link("outside/victim.txt", staged("root.sch"));
+    problem = complete({member(absolute("root.sch"))});
+    EXPECT_NE(problem.find("is not a file that the stopped run wrote"), std::string::npos)
+        << problem;
+    expect_untouched();
+    // A record that is itself a link is not read.
+    fs::remove(staged("root.sch"));
+    std::string record = temporary_stem(absolute("root.sch")) + ".j";
+    fs::remove(record);
+    tn_test::write_text("outside/record", set_record_text({owner_, {member(absolute("b.sch"))}}));
+    fs::create_symlink(absolute("outside/record"), record);
+    std::string why;
+    EXPECT_EQ(complete_file_set("root.sch", targets(), &why), FILE_SET_REFUSED);
+    EXPECT_NE(why.find("damaged"), std::string::npos) << why;
+}
+
+TEST_F(HostileRecordTest, ARecordWithNothingLeftToMoveIsOnlyCleared) {
+    // Members that name anything at all, none with a staged file: the set
+    // is complete, and the record goes.
+    PendingSet pending;
+    tn_test::write_text(temporary_stem(absolute("root.sch")) + ".j",
+                        set_record_text({{"annotation", ""},
+                                         {member(absolute("outside/victim.txt"), "/etc/passwd")}}));
+    ASSERT_TRUE(file_set_pending("root.sch", &pending));
+    EXPECT_EQ(pending.read, RecordRead::READ);
+    EXPECT_FALSE(pending.files_left);
+    EXPECT_EQ(pending.record.owner.job, "annotation");
+    EXPECT_EQ(complete_file_set("root.sch", targets(), nullptr), FILE_SET_COMPLETED);
+    EXPECT_FALSE(file_set_pending("root.sch"));
+    expect_untouched();
 }
 
 TEST_F(InTempDir, AJobReadsEachFolderOnceToFindNamesIgnoringCase) {
@@ -638,6 +758,143 @@ TEST_F(InTempDir, ACrashedSavesTemporaryIsFoundByItsName) {
     EXPECT_EQ(files_in("."), 3u) << "the file, its backup and the running save's temporary";
     EXPECT_EQ(running.commit(), 0);
     EXPECT_EQ(files_in("."), 2u);
+}
+
+// --- what a job may replace ------------------------------------------------------------------
+
+namespace kinds {
+
+struct KnownFile {
+    const char* data;  // under tests/data
+    FileKind kind;
+};
+
+// The files the jobs' tests keep, each known as the kind its job writes and
+// as no other.
+const KnownFile known_files[] = {
+    {"model/documents/sheet/every_section.sch", FileKind::SHEET},
+    {"model/items/library_sample.bin", FileKind::LIBRARY},
+    {"model/documents/sheet/titleblock.tmp", FileKind::TITLE_BLOCK},
+    {"connectivity/no_wires.net", FileKind::NET_FILE},
+    {"model/documents/sheet/every_section.asc", FileKind::SHEET_SOURCE},
+    {"model/items/library_sample.txt", FileKind::LIBRARY_SOURCE},
+    {"model/documents/sheet/titleblock.txt", FileKind::TITLE_BLOCK_SOURCE},
+    {"connectivity/divider.cir", FileKind::NETLIST},
+    {"connectivity/divider.edf", FileKind::NETLIST},
+    {"connectivity/divider.pel", FileKind::NETLIST},
+    {"connectivity/divider.tnf", FileKind::NETLIST},
+    {"connectivity/erc_job.erc", FileKind::ERC_REPORT},
+    {"connectivity/bom_paged.bom", FileKind::BOM},
+    {"model/items/prefix_report.lst", FileKind::LISTING},
+};
+
+TEST(FileKinds, EachFileAJobWritesIsKnownAsItsKindAndNoOther) {
+    for (const KnownFile& known : known_files) {
+        std::string path = tn_test::data_path(known.data);
+        for (const KnownFile& other : known_files)
+            EXPECT_EQ(file_is_of_kind(path.c_str(), other.kind), other.kind == known.kind)
+                << known.data << " as " << file_kind_text(other.kind);
+        EXPECT_TRUE(file_is_of_kind(path.c_str(), FileKind::ANY));
+    }
+}
+
+}  // namespace kinds
+
+TEST_F(InTempDir, TextsThatOnlyLookLikeAKindAreNotOfIt) {
+    const std::pair<const char*, FileKind> texts[] = {
+        {"* a list of things\n* to do\n", FileKind::NETLIST},  // no ".end"
+        {"* deck\n.endif\n", FileKind::NETLIST},
+        {"(LIBRARY of books)\n", FileKind::LIBRARY_SOURCE},
+        {"@Schema notes without their mark\n", FileKind::SHEET},
+        {"Bill of materials for the kitchen\n", FileKind::BOM},
+    };
+    for (const auto& [text, kind] : texts) {
+        tn_test::write_text("x.txt", text);
+        EXPECT_FALSE(file_is_of_kind("x.txt", kind)) << text;
+    }
+    tn_test::write_text("x.txt", "/* made by hand */\n  (schematic\n");
+    EXPECT_TRUE(file_is_of_kind("x.txt", FileKind::SHEET_SOURCE)) << "comments and case aside";
+    tn_test::write_text("x.txt", "* title\nR1 1 0 1k\n.END\n\n");
+    EXPECT_TRUE(file_is_of_kind("x.txt", FileKind::NETLIST));
+    EXPECT_FALSE(file_is_of_kind("missing.txt", FileKind::ANY));
+}
+
+std::string printed;
+void print(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    tn_test::append_vprintf(printed, format, args);
+    va_end(args);
+}
+
+TEST_F(InTempDir, InAJobAWriteReplacesOnlyAFileOfItsKindAndFollowsLinksOnlyToOne) {
+    printed.clear();
+    auto save_as = [](const char* path, FileKind kind) {
+        return write_atomically(
+            path, "w", [](FILE* f) { return std::fputs("( { Tessaron Native Format\n", f) < 0; },
+            true, ".BAK", nullptr, kind);
+    };
+    fs::create_directories("proj/gen");
+    fs::create_directory("away");
+    tn_test::write_text("away/notes.txt", "notes");
+    tn_test::write_text("proj/old.net", "* deck\n.end\n");
+    tn_test::write_text("proj/empty.net", "");
+    fs::create_symlink("../away/notes.txt", "proj/notes.net");
+    fs::create_symlink("gen/made.net", "proj/inside.net");
+    fs::create_symlink("../away/made.net", "proj/outside.net");
+    EXPECT_EQ(save_as("proj/notes.net", FileKind::NETLIST), 0)
+        << "outside a job: the user's choice";
+    tn_test::write_text("away/notes.txt", "notes");
+    {
+        ProjectWrites job("proj/root.sch", print);
+        EXPECT_EQ(save_as("proj/old.net", FileKind::NETLIST), 0) << "a netlist of another format";
+        EXPECT_EQ(save_as("proj/empty.net", FileKind::NETLIST), 0) << "nothing to lose";
+        EXPECT_EQ(save_as("proj/new.net", FileKind::NETLIST), 0);
+        EXPECT_EQ(save_as("proj/inside.net", FileKind::NETLIST), 0);
+        EXPECT_TRUE(fs::exists("proj/gen/made.net"));
+        EXPECT_EQ(save_as("proj/notes.net", FileKind::NETLIST), FILE_NOT_WRITTEN);
+        EXPECT_EQ(save_as("proj/outside.net", FileKind::NETLIST), FILE_NOT_WRITTEN);
+        EXPECT_EQ(save_as("away/notes.txt", FileKind::NETLIST), FILE_NOT_WRITTEN);
+        EXPECT_EQ(save_as("proj/old.net", FileKind::SHEET), FILE_NOT_WRITTEN);
+        EXPECT_EQ(save_as("away/notes.txt", FileKind::ANY), 0) << "a write of no kind";
+        tn_test::write_text("away/notes.txt", "notes");
+        {
+            ProjectWrites nested("away/x.sch", print);  // the project grows by its folder
+            EXPECT_EQ(save_as("proj/outside.net", FileKind::NETLIST), 0);
+        }
+    }
+    EXPECT_EQ(tn_test::read_text("away/notes.txt"), "notes");
+    EXPECT_TRUE(fs::exists("away/made.net"));
+    EXPECT_NE(printed.find("'proj/notes.net' is not written: it is not a netlist (a link to "
+                           "'proj/../away/notes.txt')\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("'proj/outside.net' is not written: it is a link to "
+                           "'proj/../away/made.net', outside the project\n"),
+              std::string::npos)
+        << printed;
+}
+
+TEST_F(InTempDir, AJobsStagedFilesGoInPlaceAllOrNone) {
+    // More files than hold a descriptor at once, one of them staged twice.
+    auto name = [](int i) { return "f" + std::to_string(i) + ".sch"; };
+    for (int i = 0; i < 100; ++i) tn_test::write_text(name(i), "old");
+    for (bool keep : {false, true}) {
+        FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
+        for (int i = 0; i < 100; ++i) ASSERT_EQ(save_text(name(i).c_str(), "new", false), 0);
+        ASSERT_EQ(save_text(name(0).c_str(), "newest", false), 0);
+        EXPECT_EQ(tn_test::read_text(name(99)), "old");
+        EXPECT_EQ(tn_test::read_text(name(0)), "old");
+        if (keep) {
+            EXPECT_TRUE(batch.finish());
+            EXPECT_EQ(tn_test::read_text(name(0)), "newest");
+            EXPECT_EQ(tn_test::read_text(name(99)), "new");
+        } else {
+            batch.discard();
+            for (int i = 0; i < 100; ++i) EXPECT_EQ(tn_test::read_text(name(i)), "old") << i;
+        }
+        EXPECT_EQ(files_in("."), 100u) << "no temporary is left";
+    }
 }
 
 }  // namespace

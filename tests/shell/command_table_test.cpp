@@ -57,11 +57,12 @@ const Named named_ids[] = {
     {20086, 20095, "part, wire, bus, junction, power, net, port, text, no connect, sheet"},
     {20097, 20099, "line, circle, box"},
     {20318, 20318, "net properties"},
+    {20119, 20119, "title block file put on a sheet"},
     {20202, 20202, "library: get part"},
     {20208, 20218, "library: info, body, drawings, text, pin, names, reference, field"},
     {20220, 20225, "library: filled shapes, box, vectors, IEEE, pinout"},
     {20238, 20245, "title block: drawings and text"},
-    {20247, 20247, "title block: controls"},
+    {20247, 20247, "title block: controls; on a sheet, its fields"},
     // Tools: the process dialogs and the jobs they send
     {20184, 20191, "ERC, annotate, back-annotate, library jobs, bill of material"},
     {20193, 20193, "OrCAD converter"},

@@ -59,4 +59,25 @@ TEST_F(ProgramTest, ASecondCopySaysSoAndLeavesTheFirstRunning) {
     EXPECT_TRUE(first.Running());
 }
 
+// What fails a program test: the toolkit's warnings and criticals, not the
+// desktop services' messages nor the toolkit's plain messages.
+TEST(ProgramDriver, TheToolkitsWarningsAndCriticalsAreFoundAndNothingElse) {
+    const std::string printed =
+        "\n(tessaron:101): Gtk-WARNING **: 07:24:40.075: Negative content height -3 "
+        "(allocation 1, extents 2x2) while allocating gadget (node entry, owner GtkEntry)\n"
+        "\n(tessaron:101): Gtk-CRITICAL **: 07:20:31.157: gtk_box_gadget_distribute: "
+        "assertion 'size >= 0' failed in GtkScrollbar\n"
+        "(tessaron:101): GLib-GObject-CRITICAL **: 07:20:31.158: g_object_ref: assertion "
+        "'G_IS_OBJECT (object)' failed\n"
+        "(tessaron:101): dconf-WARNING **: 07:21:00.001: failed to commit changes to dconf\n"
+        "(tessaron:101): Gtk-Message: 07:21:00.002: GtkDialog mapped without a transient "
+        "parent\n"
+        "Assertion failed: a line of the program's own\n";
+    const std::vector<std::string> found = tn_test::toolkit_warnings(printed);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_NE(found[0].find("Negative content height"), std::string::npos);
+    EXPECT_NE(found[1].find("GtkScrollbar"), std::string::npos);
+    EXPECT_NE(found[2].find("GLib-GObject-CRITICAL"), std::string::npos);
+}
+
 }  // namespace

@@ -22,6 +22,7 @@
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
+#include "model/items/text.h"
 #include "render/printing.h"
 #include "shell/preview_canvas.h"
 #include "shell/shell.h"
@@ -199,6 +200,31 @@ TEST_F(ShellWindows, OpenSheetsAreFoundByNameIgnoringCase) {
     EXPECT_EQ(canvas, static_cast<void*>(static_cast<RenderCanvas*>(child->canvas)));
     EXPECT_EQ(services().find_open_file(dir.file("other.sch").c_str(), &canvas), nullptr);
     EXPECT_EQ(canvas, nullptr);
+}
+
+// A sheet's title block shows the sheet's fields, its size among them,
+// whatever its controls held when saved (a title-block window's "<Size>").
+TEST_F(ShellWindows, ATitleBlockShowsTheSheetsSizeAndFieldsWhenOpened) {
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    schema->sheet_size = 6;
+    schema_set_field(schema, FIELD_TITLE, "Filter");
+    for (auto [field, shown] : {std::pair{FIELD_SHEETSIZE, "<Size>"}, {FIELD_TITLE, "<Title>"}}) {
+        Text* control = new_Text();
+        control->flags = TBLOCK;
+        control->field = field;
+        control->string = shown;
+        dlist_append(schema->titleblock.fields, control);
+    }
+    ASSERT_EQ(save_schema_file(schema, sheet.c_str(), false), 0);
+    close_schema(nullptr, &schema);
+
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    List* controls = child->canvas->mySchema->titleblock.fields;
+    ASSERT_EQ(controls->count, 2u);
+    EXPECT_EQ(static_cast<Text*>(controls->head->data)->string, "A3 ");
+    EXPECT_EQ(static_cast<Text*>(controls->tail->data)->string, "Filter");
 }
 
 TEST_F(ShellWindows, TheLogWindowShowsTextAsPrinted) {

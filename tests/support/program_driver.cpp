@@ -191,18 +191,67 @@ std::vector<Control> parse_window_listing(const std::string& text) {
 
 Program::Program(std::string config_dir) : config_(std::move(config_dir)) {}
 
-Program::~Program() { Kill(); }
+std::vector<std::string> toolkit_warnings(const std::string& stderr_text) {
+    // GLib writes "(program:pid): DOMAIN-LEVEL **: time: message".
+    static const char* const domains[] = {"Gtk",  "Gdk",   "GLib-GObject",
+                                          "GLib", "Pango", "GdkPixbuf"};
+    std::vector<std::string> found;
+    for (const std::string& line : split(stderr_text, '\n')) {
+        for (const char* domain : domains) {
+            const std::string warning = std::string("): ") + domain + "-WARNING **";
+            const std::string critical = std::string("): ") + domain + "-CRITICAL **";
+            if (line.find(warning) != std::string::npos ||
+                line.find(critical) != std::string::npos) {
+                found.push_back(line);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+Program::~Program() {
+    Kill();
+    for (const std::string& warning : ToolkitWarnings())
+        ADD_FAILURE() << "the program's windows made the toolkit warn:\n" << warning;
+}
+
+std::vector<std::string> Program::ToolkitWarnings() const {
+    const std::string text = Stderr();
+    return toolkit_warnings(text.size() > stderr_start_ ? text.substr(stderr_start_) : "");
+}
 
 void Program::Start(const std::vector<std::string>& args, const std::string& working_dir) {
+    fs::create_directories(config_);
+    tips_off_unless_set(config_);
+    // Printing goes to files only: the toolkit then never waits for a print
+    // server that a test machine has not.
+    fs::create_directories(fs::path(config_) / "gtk-3.0");
+    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
+    if (!fs::exists(gtk_settings))
+        write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
+    Launch(args, working_dir, {});
+}
+
+void Program::StartAsNewUser(const std::vector<std::string>& args, const std::string& working_dir,
+                             const std::string& home) {
+    fs::create_directories(config_);
+    Launch(args, working_dir, {"HOME=" + home});
+}
+
+void Program::Launch(const std::vector<std::string>& args, const std::string& working_dir,
+                     const std::vector<std::string>& environment) {
     // The desktop's accessibility bridge stays on: the program runs as a
     // user's does.
     std::vector<std::string> env_text = {"XDG_CONFIG_HOME=" + config_,
                                          "DISPLAY=" + private_display(), "TN_TEST=1"};
+    env_text.insert(env_text.end(), environment.begin(), environment.end());
     for (char** e = environ; *e; ++e) {
-        std::string v = *e;
-        if (v.rfind("XDG_CONFIG_HOME=", 0) != 0 && v.rfind("DISPLAY=", 0) != 0 &&
-            v.rfind("TN_TEST=", 0) != 0)
-            env_text.push_back(v);
+        const std::string v = *e;
+        const std::string key = v.substr(0, v.find('=') + 1);
+        bool replaced = key == "XDG_CONFIG_HOME=" || key == "DISPLAY=" || key == "TN_TEST=";
+        for (const std::string& given : environment) replaced |= given.rfind(key, 0) == 0;
+        if (!replaced) env_text.push_back(v);
     }
     std::vector<char*> env;
     for (std::string& v : env_text) env.push_back(v.data());
@@ -214,15 +263,12 @@ void Program::Start(const std::vector<std::string>& args, const std::string& wor
     std::vector<char*> argv;
     for (std::string& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
-    fs::create_directories(config_);
-    tips_off_unless_set(config_);
-    // Printing goes to files only: the toolkit then never waits for a print
-    // server that a test machine has not.
-    fs::create_directories(fs::path(config_) / "gtk-3.0");
-    const fs::path gtk_settings = fs::path(config_) / "gtk-3.0" / "settings.ini";
-    if (!fs::exists(gtk_settings))
-        write_text(gtk_settings.string(), "[Settings]\ngtk-print-backends=file\n");
     stderr_path_ = config_ + "/program.stderr";
+    {
+        std::error_code error;
+        const auto size = fs::file_size(stderr_path_, error);
+        stderr_start_ = error ? 0 : static_cast<size_t>(size);
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!working_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());

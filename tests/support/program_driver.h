@@ -65,6 +65,11 @@ public:
     // another build instead (an older one, to see a test fail where a fault
     // is not mended).
     void Start(const std::vector<std::string>& args, const std::string& working_dir = "");
+    // Starts the program as a new user meets it: its configuration
+    // directory and `home` as they are (empty on a fresh install), nothing
+    // written into them first; the tip of the day then shows at start.
+    void StartAsNewUser(const std::vector<std::string>& args, const std::string& working_dir,
+                        const std::string& home);
     // The X id of the largest shown window titled exactly `title` (the
     // toolkit makes small helper windows of the same title), waiting for
     // one to appear; empty when none did.
@@ -111,14 +116,27 @@ public:
 
     // What the program wrote to its standard error stream so far.
     std::string Stderr() const;
+    // The warnings and criticals of the toolkit (GTK, GDK, GLib's object
+    // system, Pango) that this run of the program printed. Every test that
+    // started the program fails on them when the Program goes: each is a
+    // window of ours that the toolkit could not lay out or draw as made.
+    std::vector<std::string> ToolkitWarnings() const;
 
 private:
     std::string Request();
+    void Launch(const std::vector<std::string>& args, const std::string& working_dir,
+                const std::vector<std::string>& environment);
 
     std::string config_;
     std::string stderr_path_;  // in the configuration directory
+    size_t stderr_start_ = 0;  // where this run's output begins in it (runs append)
     pid_t pid_ = 0;
 };
+
+// The toolkit's warnings and criticals among lines of standard error; the
+// messages of the desktop's services beside it (the settings store, the
+// accessibility bus) are not the program's windows and are left out.
+std::vector<std::string> toolkit_warnings(const std::string& stderr_text);
 
 // Compares a picture with the reference image tests/data/<reference>,
 // tolerating antialiasing: a pixel counts when its colour differs by more

@@ -122,6 +122,8 @@ private:
 int decompile_library(const char* input, const char* output, BatchReport report) {
     JobReport job(report, DECOMP_VERBOSE);
     job.progress("Loading binary library file %s...\n", input);
+    ProjectWrites writes(make_kind_file_name(input ? input : "", KIND_LIBRARY, 1).c_str(),
+                         job.report);
     int result;
     {
         PrivateLibraries libraries;
@@ -143,6 +145,8 @@ int decompile_library(const char* input, const char* output, BatchReport report)
 int list_library(const char* input, BatchReport report, std::string* name) {
     JobReport job(report, LIBLIST_VERBOSE);
     job.progress("Loading binary library file %s...\n", input);
+    ProjectWrites writes(make_kind_file_name(input ? input : "", KIND_LIBRARY, 1).c_str(),
+                         job.report);
     PrivateLibraries libraries;
     Library* library = nullptr;
     int result = libraries.open(input, true, &library);
@@ -273,6 +277,7 @@ int parse_source(const std::string& source, const char* kind, const JobReport& j
 int compile_library(const char* input, const char* output, BatchReport report) {
     JobReport job(report, COMPIL_VERBOSE);
     std::string source = make_kind_file_name(input ? input : "", KIND_LIBRARY_SOURCE, 1);
+    ProjectWrites writes(source.c_str(), job.report);
     Library* library = nullptr;
     if (int code = parse_source(source, "Library", job, [&](FILE* file) {
             return compile_library_file(file, input, job.report, &library);
@@ -292,6 +297,7 @@ int compile_library(const char* input, const char* output, BatchReport report) {
 int compile_titleblock(const char* input, const char* output, BatchReport report) {
     JobReport job(report, COMPTMPL_VERBOSE);
     std::string source = make_kind_file_name(input ? input : "", KIND_ASCII, 1);
+    ProjectWrites writes(source.c_str(), job.report);
     Schema* schema = nullptr;
     if (int code = parse_source(source, "Title Block", job, [&](FILE* file) {
             return compile_schema_file(file, COMPIL_TITLEBLOCK, job.report, nullptr, &schema);
@@ -345,8 +351,11 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, s
 int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report) {
     JobReport job(report, COMPSHEET_VERBOSE);
-    // The sheets go in place together at the end, with one folder flush.
+    // The sheets go in place together at the end, with one folder flush,
+    // or none of them when the job fails.
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(make_kind_file_name(without_suffix(root).c_str(), KIND_ASCII, 1).c_str(),
+                         job.report);
     // What an earlier run wrote is of no more use than the files left now.
     written_sheets.clear();
     saved_sheets.clear();
@@ -368,6 +377,7 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
             sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
             continue;
         }
+        writes.add(source.c_str());
         size_t named_from = sheets->size();
         result = compile_one_sheet(entry, output, sheets, name, job);
         (*sheets)[done].name = entry.name;
@@ -376,9 +386,15 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
             (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
         if (result != 0) break;
     }
-    if (int code = finish_saves(sync); code != 0) {
+    if (result != 0) {
+        sync.discard();
+        if (!saved_sheets.empty())
+            job.always("*** ERROR *** : Compilation stopped (Code %d): no sheet was replaced\n",
+                       result);
+        saved_sheets.clear();
+    } else if (int code = finish_saves(sync); code != 0) {
         saved_sheets.clear();  // which are the new files is not known
-        if (result == 0) result = code;
+        result = code;
     }
     remember_saved_sheets();
     if (result != 0) {
@@ -518,9 +534,31 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
 
 // --- sheet jobs ---------------------------------------------------------------------
 
+void add_sheet_folders(ProjectWrites& writes, List* sheets) {
+    for (const char* name : list_items<const char>(sheets))
+        writes.add(make_kind_file_name(name, KIND_SCHEMA, 1).c_str());
+}
+
+namespace {
+
+// The end of a job whose files wait in `sync`: in place when it succeeded
+// (the code of the first that cannot be), else dropped.
+int finish_or_discard(FolderSyncBatch& sync, int result) {
+    if (result != 0) {
+        sync.discard();
+        return result;
+    }
+    return finish_saves(sync);
+}
+
+}  // namespace
+
 int libarch(const char* root, const char* output, BatchReport report, List* sheets) {
-    (void)root;
     JobReport job(report, LIBARCH_VERBOSE);
+    // The libraries go in place together at the end, or none.
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
+    add_sheet_folders(writes, sheets);
     Schema* schema = nullptr;
     new_active_schema(&schema);
     int result = 0;
@@ -541,13 +579,17 @@ int libarch(const char* root, const char* output, BatchReport report, List* shee
         if (result != 0) break;
     }
     close_schema(nullptr, &schema);
+    result = finish_or_discard(sync, result);
     if (result == 0) job.progress("libarch, done\n");
     return result;
 }
 
 int decompile_sheets(const char* root, BatchReport report, List* sheets) {
-    (void)root;
     JobReport job(report, PARTSCH_VERBOSE);
+    // The sources go in place together at the end, or none.
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
+    add_sheet_folders(writes, sheets);
     const char* common = strproper_get(PARTSCH_OUTFILE);
     bool one_output = proper_get(PARTSCH_HIER) != 0 && common && *common;
     Schema* schema = nullptr;
@@ -568,6 +610,7 @@ int decompile_sheets(const char* root, BatchReport report, List* sheets) {
         }
     }
     close_schema(nullptr, &schema);
+    result = finish_or_discard(sync, result);
     if (result == 0) job.progress("partsch, done\n");
     return result;
 }

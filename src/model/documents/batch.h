@@ -17,6 +17,7 @@
 
 #include "model/documents/compil_actions.h"  // CompilReport, SheetList
 
+class ProjectWrites;
 struct List;
 struct Schema;
 struct Text;
@@ -80,6 +81,9 @@ struct SheetListError {
 List* list_project_sheets(const char* root, bool single, bool* repeated,
                           SheetListError* error = nullptr, Schema** root_schema = nullptr);
 void free_name_list(List* list);
+// The folders of the listed sheets are the project's (foundation/
+// file_system.h ProjectWrites: where a job may create files through links).
+void add_sheet_folders(ProjectWrites& writes, List* sheets);
 
 // The names of a "&PROJ:" text (six characters, any case): the comma
 // separated pieces after it with every blank dropped, empty ones skipped.

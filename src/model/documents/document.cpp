@@ -14,6 +14,7 @@
 #include "foundation/file_system.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/log.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/edit_state.h"
@@ -47,9 +48,9 @@ int confirm_replace(std::string* file) {
 
 // Writes a file through a temporary one; the old file becomes the ".BAK"
 // (when backups are on) only once the new one is complete.
-int write_file(const std::string& file, const char* mode, const std::function<int(FILE*)>& write,
-               FileSet* set = nullptr) {
-    return write_atomically(file.c_str(), mode, write, true, ".BAK", set);
+int write_file(const std::string& file, const char* mode, FileKind kind,
+               const std::function<int(FILE*)>& write, FileSet* set = nullptr) {
+    return write_atomically(file.c_str(), mode, write, true, ".BAK", set, kind);
 }
 
 // A reader's short read is a file cut short.
@@ -100,7 +101,7 @@ int save_schema_file(Schema* schema, const char* name, bool ask, FileSet* set) {
     }
     last_written = file;
     return write_file(
-        file, "wb", [&](FILE* out) { return write_Schema(schema, out, 0); }, set);
+        file, "wb", FileKind::SHEET, [&](FILE* out) { return write_Schema(schema, out, 0); }, set);
 }
 
 int save_schema_window(Schema* schema, const char* name) {
@@ -118,7 +119,8 @@ int save_schema_window(Schema* schema, const char* name) {
         mask = STATE_SELECTED;
     int result = DOC_WINDOW_EMPTY;
     if (mask != 0)
-        result = write_file(file, "wb", [&](FILE* out) { return write_Schema(schema, out, mask); });
+        result = write_file(file, "wb", FileKind::SHEET,
+                            [&](FILE* out) { return write_Schema(schema, out, mask); });
     // The marks are the save's own: they go whatever the result.
     FlagOpScope clear(STATE_SELECTED | STATE_WINDOW_SAVE, FLAGOP_CLEAR);
     flag_Schema(schema);
@@ -129,13 +131,14 @@ int decompile_schema(Schema* schema, const char* name) {
     if (!schema) return DOC_NO_SCHEMATIC;
     std::string file = make_kind_file_name(name ? name : "", KIND_ASCII, 2);
     if (int code = confirm_replace(&file); code != 0) return code;
-    return write_file(file, "w", [&](FILE* out) { return awrite_Schema(schema, out, 0); });
+    return write_file(file, "w", FileKind::SHEET_SOURCE,
+                      [&](FILE* out) { return awrite_Schema(schema, out, 0); });
 }
 
 int save_titleblock_file(const char* name, Schema* schema) {
     if (!schema) return DOC_NO_SCHEMATIC;
     std::string file = make_kind_file_name(name ? name : "", KIND_TITLEBLOCK, 2);
-    return write_file(file, "wb", [&](FILE* out) {
+    return write_file(file, "wb", FileKind::TITLE_BLOCK, [&](FILE* out) {
         return write_titleblock_file(schema, &schema->titleblock, out, true);
     });
 }
@@ -167,7 +170,8 @@ int decompile_titleblock(Schema* schema, const char* name, DocReport report) {
     std::string file = make_kind_file_name(name ? name : "", KIND_ASCII, 2);
     if (int code = confirm_replace(&file); code != 0) return code;
     if (verbose) report("Opening Ascii Title Block File...\n");
-    int result = write_file(file, "w", [&](FILE* out) {
+    ProjectWrites writes(file.c_str(), report ? report : log_printf);
+    int result = write_file(file, "w", FileKind::TITLE_BLOCK_SOURCE, [&](FILE* out) {
         if (verbose) report("Writing Ascii Title Block File...\n");
         awrite_TitleBlock(schema, out, 0);
         if (verbose) report("Closing Ascii Title Block File...\n");

@@ -229,8 +229,10 @@ int read_Library(Library* library, FILE* stream, bool index_only) {
         if (result == 0) result = read_Fonts(&library->fonts, stream);
         if (result == 0) {
             c = std::getc(stream);
-            if (c == EOF) result = -1;
-            else if (c != LIBRARY_END_TAG) std::ungetc(c, stream);
+            if (c == EOF)
+                result = -1;
+            else if (c != LIBRARY_END_TAG)
+                std::ungetc(c, stream);
         }
     }
     if (result != 0) return result;
@@ -339,12 +341,14 @@ void drop_open_copy(const char* file_name, const Library* saved) {
 
 int save_Library(const char* file_name, Library* library) {
     int code = write_atomically(
-        file_name, "wb", [&](FILE* out) { return write_Library(library, out, 0); }, true);
+        file_name, "wb", [&](FILE* out) { return write_Library(library, out, 0); }, true, ".BAK",
+        nullptr, FileKind::LIBRARY);
     if (code == 0) drop_open_copy(file_name, library);
     return code;
 }
 
 int asave_Library(const char* file_name, Library* library) {
     return write_atomically(
-        file_name, "w", [&](FILE* out) { return awrite_Library(library, out, 0); }, true);
+        file_name, "w", [&](FILE* out) { return awrite_Library(library, out, 0); }, true, ".BAK",
+        nullptr, FileKind::LIBRARY_SOURCE);
 }

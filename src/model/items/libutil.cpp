@@ -61,7 +61,8 @@ int find_LibParts_matching(Library* library, std::vector<LibPartRow>* rows, cons
         for (const Prefix* prefix : prefixes_of(library)) {
             const char* expansion = prefix->expansion.get();
             if (!*expansion || !begins_nocase(expansion, name)) continue;
-            std::string entry_name = std::string(prefix->prefix.get()) + (name + std::strlen(expansion));
+            std::string entry_name =
+                std::string(prefix->prefix.get()) + (name + std::strlen(expansion));
             add(find_LibEntry(library, entry_name.c_str()));
         }
         if (!rows->empty()) return static_cast<int>(rows->size());
@@ -263,6 +264,6 @@ int prefix_report(Library* library, const char* name) {
         if (!confirmed.empty()) file_name = confirmed;
     }
     return write_atomically(
-        file_name.c_str(), "w", [&](FILE* out) { return write_prefix_report(library, out); },
-        true);
+        file_name.c_str(), "w", [&](FILE* out) { return write_prefix_report(library, out); }, true,
+        ".BAK", nullptr, FileKind::LISTING);
 }

@@ -8,6 +8,7 @@
 // rewrites them (look at every image before committing it).
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -27,53 +28,65 @@ using tn_test::Program;
 
 const char* const netlist_dialog = "Tessaron: Netlist Output";
 
+// Opens a Tools entry and waits for its dialog.
+std::optional<Control> open_tool(Program& program, const std::string& keys,
+                                 const std::string& title) {
+    program.Menu(keys);
+    return program.WaitTopLevel(title);
+}
+
+// Chooses an entry of a choice with the keyboard: the choice takes the
+// focus by a click, its list opens, the entry is found from the top.
+void choose(Program& program, const std::string& window, const std::string& label, int entry) {
+    auto choice = program.WaitControl(window, label);
+    ASSERT_TRUE(choice);
+    program.Click(*choice);
+    std::string keys = "Home";
+    for (int i = 0; i < entry; ++i) keys += " Down";
+    program.Keys(keys + " Return");
+}
+
+void execute(Program& program, const std::string& window) {
+    auto button = program.WaitControl(window, "Execute");
+    ASSERT_TRUE(button);
+    program.Click(*button);
+    ASSERT_TRUE(program.WaitGone(window)) << window << " stayed open";
+}
+
+// Writes the netlist of the sheet in a format (entry of the Format choice)
+// with the second entry of the Module choice (the value), which reads
+// `module_name`; the log shows the job done.
+void write_netlist(Program& program, int format, const std::string& output,
+                   const std::string& module_name, const std::string& linked) {
+    ASSERT_TRUE(open_tool(program, "alt+t n", netlist_dialog));
+    auto field = program.WaitControl(netlist_dialog, "Output File:");
+    ASSERT_TRUE(field);
+    program.TypeInto(*field, output);
+    choose(program, netlist_dialog, "Format:", format);
+    choose(program, netlist_dialog, "Module:", 1);
+    auto chosen_format = program.WaitControl(netlist_dialog, "Format:");
+    auto chosen_module = program.WaitControl(netlist_dialog, "Module:");
+    ASSERT_TRUE(chosen_format && chosen_module);
+    EXPECT_EQ(chosen_format->value, format == 3 ? "Pspice" : "Flat EDIF");
+    EXPECT_EQ(chosen_module->value, module_name);
+    execute(program, netlist_dialog);
+    // The log shows each step as it starts: the file is there once the
+    // format step is done.
+    EXPECT_TRUE(program.WaitLog("Formatting netlist '" + linked + "'...\nDone."))
+        << program.LogText();
+    EXPECT_TRUE(fs::exists(output)) << program.LogText();
+}
+
 class ProcessProgram : public example_project::ExampleProgram {
 protected:
-    // Opens a Tools entry and waits for its dialog.
     std::optional<Control> open(Program& program, const std::string& keys,
                                 const std::string& title) {
-        program.Menu(keys);
-        return program.WaitTopLevel(title);
+        return open_tool(program, keys, title);
     }
-
-    // Chooses an entry of a choice with the keyboard: the choice takes the
-    // focus by a click, its list opens, the entry is found from the top.
-    void choose(Program& program, const std::string& window, const std::string& label, int entry) {
-        auto choice = program.WaitControl(window, label);
-        ASSERT_TRUE(choice);
-        program.Click(*choice);
-        std::string keys = "Home";
-        for (int i = 0; i < entry; ++i) keys += " Down";
-        program.Keys(keys + " Return");
-    }
-
-    void execute(Program& program, const std::string& window) {
-        auto button = program.WaitControl(window, "Execute");
-        ASSERT_TRUE(button);
-        program.Click(*button);
-        ASSERT_TRUE(program.WaitGone(window)) << window << " stayed open";
-    }
-
-    // Writes a netlist in a format (entry of the Format choice) with the
-    // module field 2 (the Value).
+    void execute(Program& program, const std::string& window) { ::execute(program, window); }
+    // With the field names of the settings: the second is "Value".
     void write_netlist(Program& program, int format, const std::string& output) {
-        ASSERT_TRUE(open(program, "alt+t n", netlist_dialog));
-        auto field = program.WaitControl(netlist_dialog, "Output File:");
-        ASSERT_TRUE(field);
-        program.TypeInto(*field, output);
-        choose(program, netlist_dialog, "Format:", format);
-        choose(program, netlist_dialog, "Module:", 1);
-        auto chosen_format = program.WaitControl(netlist_dialog, "Format:");
-        auto chosen_module = program.WaitControl(netlist_dialog, "Module:");
-        ASSERT_TRUE(chosen_format && chosen_module);
-        EXPECT_EQ(chosen_format->value, format == 3 ? "Pspice" : "Flat EDIF");
-        EXPECT_EQ(chosen_module->value, "Value");
-        execute(program, netlist_dialog);
-        // The log shows each step as it starts: the file is there once the
-        // format step is done.
-        EXPECT_TRUE(program.WaitLog("Formatting netlist '" + file("root_linked") + "'...\nDone."))
-            << program.LogText();
-        EXPECT_TRUE(fs::exists(output)) << program.LogText();
+        ::write_netlist(program, format, output, "Value", file("root_linked"));
     }
 };
 
@@ -86,6 +99,43 @@ TEST_F(ProcessProgram, SpiceNetlistOfTheExampleRunsInNgspice) {
     EXPECT_EQ(log.find("*** Error"), std::string::npos) << log;
     std::string out = net_test::run_ngspice(deck);
     EXPECT_FALSE(std::regex_search(out, std::regex("(^|\n)\\s*Error", std::regex::icase))) << out;
+}
+
+// A new user (no settings, an empty home folder) writes the example's
+// SPICE netlist from Tools > Netlist Output with the value chosen as
+// Module: ngspice runs it and finds the operating point the sheet's
+// comment promises (0.5 V in, 12 V supply: VOUT at 5.5 V).
+TEST(FreshInstall, TheExamplesSpiceNetlistWithTheValueAsModuleRunsInNgspice) {
+    ASSERT_TRUE(tn_test::program_tools_installed());
+    ASSERT_TRUE(tn_test::tool_installed("ngspice"));
+    ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+    tn_test::TempDir dir;
+    const fs::path project = dir.path() / "project", home = dir.path() / "home";
+    fs::create_directories(project);
+    fs::create_directories(home);
+    for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+        fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, project / file);
+    Program program(dir.file("config"));
+    program.StartAsNewUser({(project / "root.sch").string()}, project.string(), home.string());
+    // The tip of the day greets a new user; Close leaves it on.
+    auto close = program.WaitControl("Tip of the Day", "&Close");
+    ASSERT_TRUE(close) << "no tip of the day at the first start";
+    program.Click(*close);
+    ASSERT_TRUE(program.WaitGone("Tip of the Day"));
+    ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+
+    const std::string deck = (project / "example.cir").string();
+    write_netlist(program, 3, deck, "Attr. #2", (project / "root_linked").string());
+    const std::string netlist = tn_test::read_text(deck);
+    EXPECT_TRUE(std::regex_search(netlist, std::regex("\nR1 .* 10k\r?\n"))) << netlist;
+    const std::string solved = net_test::run_ngspice(deck);
+    std::smatch vout;
+    ASSERT_TRUE(std::regex_search(solved, vout, std::regex("\\svout\\s+([-+.0-9e]+)")))
+        << netlist << solved;
+    double volts = 0;
+    const std::string number = vout[1].str();
+    std::from_chars(number.data(), number.data() + number.size(), volts);
+    EXPECT_NEAR(volts, 5.5, 0.01) << netlist << solved;
 }
 
 TEST_F(ProcessProgram, FlatEdifNetlistOfTheExampleImportsIntoPcbRnd) {

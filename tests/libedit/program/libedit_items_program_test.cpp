@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connectivity/netlist_test_tools.h"
@@ -21,6 +22,7 @@
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/titleblock.h"
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
@@ -131,6 +133,52 @@ protected:
             return origin->x != place->centre_x() || origin->y != place->centre_y();
         }));
         run("xdotool sleep 0.3 mousemove_relative --sync 80 60 sleep 0.2 click 1 sleep 0.3");
+    }
+    // A new title-block window, the settings with `more` lines; its canvas
+    // once its first paint has fitted its view.
+    std::optional<Control> open_template_window(const std::vector<std::string>& more) {
+        std::vector<std::string> lines = {"DIR_PROJECT=" + dir.path().string(),
+                                          "BAK_FILE=False",
+                                          "STAY_GRID=True",
+                                          "GRID_SIZE=1000",
+                                          "INTERNAL_FONT=True",
+                                          "TPL_TEXT_XMIR=False",
+                                          "TPL_TEXT_YMIR=False",
+                                          "TPL_TEXT_BOX=False",
+                                          "TPL_TEXT_XSCAL=800",
+                                          "TPL_TEXT_YSCAL=1200"};
+        lines.insert(lines.end(), more.begin(), more.end());
+        write_ini(lines);
+        program.Start({"-template"}, dir.path().string());
+        if (program.WaitWindow(main_window).empty()) return std::nullopt;
+        auto area = canvas(program, "Title Block: ");
+        // The window fits its view at its first paint: drawing starts once it has settled.
+        if (!area || !program.Screenshot(*area, dir.file("empty.png"))) return std::nullopt;
+        return area;
+    }
+    // Place > Box from one corner to the other.
+    void draw_box(ScreenPoint from, ScreenPoint to) {
+        program.Menu("alt+p b");
+        click(from);
+        click(to);
+        click(to, 3);
+        program.Keys("Escape");
+    }
+    // Place > Controls: the control `downs` lines below the first of the
+    // list, placed at a point.
+    void place_control(int downs, ScreenPoint where) {
+        program.Menu("alt+p o");
+        focus(program, "Tessaron: Add/Edit Control");
+        auto list = program.WaitControl("Tessaron: Add/Edit Control", "Controls:");
+        ASSERT_TRUE(list);
+        program.Click(*list);
+        std::string keys = "Home";
+        for (int i = 0; i < downs; ++i) keys += " Down";
+        program.Keys(keys);
+        press(program, "Tessaron: Add/Edit Control", "Place");
+        ASSERT_TRUE(program.WaitGone("Tessaron: Add/Edit Control"));
+        click(where);
+        program.Keys("Escape");
     }
 
     Library* saved_library() {
@@ -393,46 +441,84 @@ TEST_F(LibraryItemsProgram, AFreshInstallsTextInAPartIsUprightAndShrunkWithAWord
 }
 
 TEST_F(LibraryItemsProgram, ATitleBlockGetsItsEdgesAndTwoControls) {
-    write_ini({"DIR_PROJECT=" + dir.path().string(), "BAK_FILE=False", "STAY_GRID=True",
-               "GRID_SIZE=1000", "INTERNAL_FONT=True", "TPL_TEXT_XMIR=False", "TPL_TEXT_YMIR=False",
-               "TPL_TEXT_BOX=False", "TPL_TEXT_XSCAL=800", "TPL_TEXT_YSCAL=1200"});
-    program.Start({"-template"}, dir.path().string());
-    ASSERT_FALSE(program.WaitWindow(main_window).empty());
-    auto area = canvas(program, "Title Block: ");
+    auto area = open_template_window({});
     ASSERT_TRUE(area);
-    // The window fits its view at its first paint: drawing starts once it has settled.
-    ASSERT_TRUE(program.Screenshot(*area, dir.file("empty.png")));
     const int x = area->x, y = area->y;
-    program.Menu("alt+p b");  // Box
-    click(ScreenPoint{x + 100, y + 100});
-    click(ScreenPoint{x + 500, y + 300});
-    click(ScreenPoint{x + 500, y + 300}, 3);
-    program.Keys("Escape");
+    draw_box(ScreenPoint{x + 100, y + 100}, ScreenPoint{x + 500, y + 300});
     program.Menu("alt+p l");  // Line: a row across the box
     click(ScreenPoint{x + 100, y + 200});
     click(ScreenPoint{x + 500, y + 200});
     click(ScreenPoint{x + 500, y + 200}, 3);
     program.Keys("Escape");
-    for (auto [control, where] : {std::pair{"Title", ScreenPoint{x + 130, y + 150}},
-                                  std::pair{"Document Number", ScreenPoint{x + 130, y + 250}}}) {
-        program.Menu("alt+p o");  // Controls...
-        focus(program, "Tessaron: Add/Edit Control");
-        auto list = program.WaitControl("Tessaron: Add/Edit Control", "Controls:");
-        ASSERT_TRUE(list);
-        program.Click(*list);
-        program.Keys("Home");
-        if (std::string(control) != "Title")
-            program.Keys(
-                "Down Down Down Down Down Down Down Down "
-                "Down Down Down Down Down");
-        press(program, "Tessaron: Add/Edit Control", "Place");
-        ASSERT_TRUE(program.WaitGone("Tessaron: Add/Edit Control"));
-        click(where);
-        program.Keys("Escape");
-    }
+    place_control(0, ScreenPoint{x + 130, y + 150});   // Title
+    place_control(13, ScreenPoint{x + 130, y + 250});  // Document Number
     const std::string shot = dir.file("title_block.png");
     ASSERT_TRUE(program.Screenshot(*area, shot));
     tn_test::expect_matches_reference(shot, "libedit/title_block_controls.png");
+}
+
+// A title block made in its editor (a frame, the title and the sheet size)
+// is saved and put on a new sheet with Place > Title Block. The sheet's
+// Edit > Title Block reaches the fields and their file before its block
+// shows any field (a new sheet's shows none) and after; the saved sheet
+// shows the title block with the sheet's size.
+TEST_F(LibraryItemsProgram, ATitleBlockMadeInItsEditorIsPutOnANewSheet) {
+    auto area = open_template_window({"SHEET_SIZE=6"});
+    ASSERT_TRUE(area);
+    const int x = area->x, y = area->y;
+    draw_box(ScreenPoint{x + 100, y + 100}, ScreenPoint{x + 500, y + 300});
+    place_control(0, ScreenPoint{x + 130, y + 150});   // Title
+    place_control(10, ScreenPoint{x + 130, y + 250});  // Sheet Size
+    program.Menu("ctrl+s");
+    const std::string save_template = program.WaitWindow("Save Title Block As");
+    ASSERT_FALSE(save_template.empty());
+    ASSERT_TRUE(choose_file(save_template, "ctrl+a", "frame.tbl", dir.file("chooser.png")));
+    ASSERT_TRUE(wait_until([&] { return fs::exists(dir.file("frame.tbl")); }));
+    program.Menu("ctrl+w");  // the title-block window closed
+    ASSERT_TRUE(wait_until([&] { return !program.HasWindow("Save Title Block As"); }));
+    program.Menu("ctrl+n");  // File > New Sheet
+    ASSERT_TRUE(canvas(program, "Sheet: "));
+
+    const char* const info = "Tessaron: Set Title Block Info";
+    program.Menu("alt+e b");  // Edit > Title Block
+    ASSERT_TRUE(program.WaitTopLevel(info));
+    press(program, info, "Save ASCII");
+    const std::string fields = program.WaitWindow("Ascii File:");
+    ASSERT_FALSE(fields.empty());
+    ASSERT_TRUE(choose_file(fields, "ctrl+a", "fields.txt", dir.file("fields.png")));
+    ASSERT_TRUE(wait_until([&] { return fs::exists(dir.file("fields.txt")); }));
+    ASSERT_TRUE(program.WaitGone(info));
+
+    program.Menu("alt+p k");  // Place > Title Block
+    const std::string open = program.WaitWindow("Title Block File:");
+    ASSERT_FALSE(open.empty());
+    ASSERT_TRUE(choose_file(open, "ctrl+l", "frame.tbl", dir.file("open.png")));
+    ASSERT_TRUE(wait_until([&] { return !program.HasWindow("Title Block File:"); }));
+    program.Menu("alt+e b");
+    ASSERT_TRUE(program.WaitTopLevel(info));
+    auto control = program.WaitControl(info, "Controls:");
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->value, "Title");
+    press(program, info, "Cancel");
+    ASSERT_TRUE(program.WaitGone(info));
+
+    program.Menu("ctrl+s");
+    const std::string save_sheet = program.WaitWindow("Save Sheet As");
+    ASSERT_FALSE(save_sheet.empty());
+    ASSERT_TRUE(choose_file(save_sheet, "ctrl+a", "framed.sch", dir.file("sheet.png")));
+    Schema* saved = nullptr;
+    ASSERT_TRUE(wait_until([&] {
+        return fs::exists(dir.file("framed.sch")) &&
+               load_schema_file(&saved, dir.file("framed.sch").c_str()) == 0;
+    }));
+    std::vector<std::pair<int, std::string>> shown;
+    for (SchItem* item : list_items<SchItem>(saved->titleblock.fields))
+        if (item->type == TEXT_ITEM)
+            shown.emplace_back(as_Text(item)->field, as_Text(item)->string);
+    EXPECT_EQ(shown, (std::vector<std::pair<int, std::string>>{{FIELD_TITLE, ""},
+                                                               {FIELD_SHEETSIZE, "A3 "}}));
+    EXPECT_EQ(saved->titleblock.drawing ? saved->titleblock.drawing->count : 0, 1u);
+    close_schema(nullptr, &saved);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "model/documents/sheet_fixture.h"
 
 #include "foundation/core.h"
+#include "foundation/font_record.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -57,8 +58,8 @@ R* append(Schema* schema, R* item) {
     return item;
 }
 
-Pin* add_pin(PinList* pins, const char* name, uint8_t type, uint8_t side, Point pos,
-             const char* n0, const char* n1) {
+Pin* add_pin(PinList* pins, const char* name, uint8_t type, uint8_t side, Point pos, const char* n0,
+             const char* n1) {
     Pin* pin = new_Pin(2);
     pin->name.set(name);
     pin->type = type;
@@ -225,6 +226,17 @@ void add_every_kind(Schema* schema) {
     image->flags = 0x11;
     image->file_name = str_dup("logo.bmp");
     append(schema, image);
+}
+
+Font* add_font(List** table, int number, const char* face) {
+    if (!*table) *table = list_new();
+    Font* font = new_Font();
+    font->number = number;
+    font->size = 100;
+    font->weight = 400;
+    font_set_face(font, face);
+    dlist_append(*table, font);
+    return font;
 }
 
 void add_titleblock(Schema* schema) {

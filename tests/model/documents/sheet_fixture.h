@@ -11,6 +11,8 @@
 #include "model/documents/record_io.h"
 #include "model/documents/schema.h"
 
+struct Font;
+struct List;
 struct Part;
 
 namespace sheet_test {
@@ -40,6 +42,9 @@ void add_every_kind(Schema* schema);
 // The title block of the golden files: three controls and a drawing of a
 // frame, a fill and a free text.
 void add_titleblock(Schema* schema);
+
+// A font record of 10 points appended to a font table (made when absent).
+Font* add_font(List** table, int number, const char* face);
 
 // Configuration at its defaults, headless services, stable object ids.
 class SheetTest : public ::testing::Test {

@@ -23,17 +23,6 @@ namespace {
 
 class TitleBlocks : public SheetTest {};
 
-Font* add_font(List** table, int number, const char* face) {
-    if (!*table) *table = list_new();
-    Font* font = new_Font();
-    font->number = number;
-    font->size = 100;
-    font->weight = 400;
-    font_set_face(font, face);
-    dlist_append(*table, font);
-    return font;
-}
-
 // A document whose title block has controls, a drawing and a text in a
 // document font.
 SchemaPtr sample_document() {
@@ -199,13 +188,11 @@ TEST_F(TitleBlocks, SourceIsAcceptedByTheGrammarAndLeavesPlaceholdersOut) {
     EXPECT_EQ(text.find("<Company>"), std::string::npos);
     EXPECT_NE(text.find("(SHEETSIZE 'A4 ' )"), std::string::npos);
     EXPECT_NE(text.find("'it''s mine'"), std::string::npos);
-    EXPECT_EQ(compile_source(text, COMPIL_TITLEBLOCK), 0)
-        << text;
+    EXPECT_EQ(compile_source(text, COMPIL_TITLEBLOCK), 0) << text;
     // Inside a schematic: no fonts block of its own.
     std::string nested = text_written([&](FILE* f) { awrite_TitleBlock(schema.get(), f, 1); });
     EXPECT_EQ(nested.find("(FONTS"), std::string::npos);
-    EXPECT_EQ(compile_source("(SCHEMATIC\n" + nested + ")\n", COMPIL_SCHEMATIC),
-              0);
+    EXPECT_EQ(compile_source("(SCHEMATIC\n" + nested + ")\n", COMPIL_SCHEMATIC), 0);
 }
 
 TEST_F(TitleBlocks, AControlWithAFieldOutsideTheTableWritesNoFieldClause) {

@@ -1,0 +1,346 @@
+// A project received from someone else never makes a job write outside
+// itself: every job that writes replaces only files of the kind it writes,
+// whether the file is reached through a sheet name leading out of the
+// project ("../outside/o.sch") or through a symbolic link, and a refused
+// write leaves the rest of the job's files as they were. Hierarchies over
+// folders and sheets that are links to sheets keep working.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "connectivity/annotate.h"
+#include "connectivity/backannotate.h"
+#include "connectivity/bom.h"
+#include "connectivity/erc.h"
+#include "connectivity/net_jobs.h"
+#include "connectivity/project_fixture.h"
+#include "foundation/file_system.h"
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/batch.h"
+#include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
+#include "model/documents/document.h"
+#include "model/documents/schema.h"
+#include "model/items/library.h"
+
+namespace {
+
+using namespace project_test;
+namespace fs = std::filesystem;
+
+const std::string NOTES = "the user's own notes\n";
+
+// A root in proj/ naming a sheet of a sibling folder and one beside it:
+//   proj/root: R?, boxes "../outside/o.sch" and "sub.sch"
+//   proj/sub:  R?            outside/o: R?
+class ProjectWritesTest : public ProjectTest {
+public:
+    using ProjectTest::file;
+    using ProjectTest::references;
+
+protected:
+    void SetUp() override {
+        ProjectTest::SetUp();
+        fs::create_directory(dir_.path() / "proj");
+        fs::create_directory(dir_.path() / "outside");
+        proper_set(DIR_PROJECT, file("proj").c_str(), DIR_LIBRARY, file("proj").c_str(), 0);
+        proper_set(ANNO_UNCOND, 0, ANNO_OUTFILE, "", BACK_OUTFILE, "", 0);
+        tn_test::write_text(file("outside/notes.txt"), NOTES);
+    }
+
+public:
+    std::string root_source() const {
+        return sheet({part("RES", "R?", "1k"), box("../outside/o.sch"), box("sub.sch")});
+    }
+    void write_sheets() {
+        write_sheet("proj/root.sch", root_source());
+        write_sheet("proj/sub.sch", sheet({part("RES", "R?", "2k")}));
+        write_sheet("outside/o.sch", sheet({part("RES", "R?", "3k")}));
+    }
+    void write_sources() {
+        tn_test::write_text(file("proj/root.asc"), root_source());
+        tn_test::write_text(file("proj/sub.asc"), sheet({part("RES", "R1", "2k")}));
+        tn_test::write_text(file("outside/o.asc"), sheet({part("RES", "R2", "3k")}));
+    }
+    // The library of a sheet, compiled and as source, for the library jobs.
+    void write_library() {
+        Schema* schema = nullptr;
+        ASSERT_EQ(load_schema_file(&schema, file("proj/sub.sch").c_str()), 0);
+        set_Library_name(schema->library, "LIB");
+        ASSERT_EQ(save_Library(file("proj/lib.clb").c_str(), schema->library), 0);
+        ASSERT_EQ(asave_Library(file("proj/lib.slb").c_str(), schema->library), 0);
+        close_schema(nullptr, &schema);
+    }
+    List* sheets() { return project(file("proj/root.sch")); }
+};
+
+// A job with what it reads made ready, run so that it writes `target`.
+struct WritingJob {
+    const char* name;
+    std::function<void(ProjectWritesTest&)> prepare;
+    std::function<int(ProjectWritesTest&, const std::string& target)> run;
+    // The file the job writes: reached through "../outside/" (a file of
+    // another kind there), and a file of the project made a link to the
+    // user's notes. Relative to the test's folder.
+    const char* outside;
+    const char* link;
+    // True when nothing else of the job is in place.
+    std::function<bool(ProjectWritesTest&)> nothing_else;
+};
+
+int run_over_sheets(ProjectWritesTest& t, const std::function<int(List*)>& job) {
+    List* list = t.sheets();
+    int code = list ? job(list) : -99;
+    free_name_list(list);
+    return code;
+}
+
+struct Variant {
+    WritingJob job;
+    bool through_link;
+};
+
+class EveryWritingJob : public ProjectWritesTest, public testing::WithParamInterface<Variant> {};
+
+TEST_P(EveryWritingJob, ReplacesNoFileOfAnotherKindNorWritesThroughALinkToOne) {
+    const Variant& v = GetParam();
+    v.job.prepare(*this);
+    const std::string target = file(v.through_link ? v.job.link : v.job.outside);
+    if (v.through_link) {
+        fs::remove(target);
+        fs::create_symlink(file("outside/notes.txt"), target);
+    } else {
+        tn_test::write_text(target, NOTES);
+    }
+    printed.clear();
+    EXPECT_EQ(v.job.run(*this, target), FILE_NOT_WRITTEN) << printed;
+    EXPECT_EQ(tn_test::read_text(file("outside/notes.txt")), NOTES);
+    EXPECT_EQ(tn_test::read_text(target), NOTES);
+    EXPECT_FALSE(fs::exists(file("outside/notes.BAK")));
+    if (v.through_link) {
+        EXPECT_TRUE(fs::is_symlink(target));
+    }
+    EXPECT_NE(printed.find("*** ERROR *** : '" + target + "' is not written: it is not "),
+              std::string::npos)
+        << printed;
+    if (v.job.nothing_else) {
+        EXPECT_TRUE(v.job.nothing_else(*this)) << "nothing else in place";
+    }
+}
+
+bool no_file(ProjectWritesTest& t, const char* name) { return !fs::exists(t.file(name)); }
+
+std::vector<WritingJob> writing_jobs() {
+    auto sheets = [](ProjectWritesTest& t) { t.write_sheets(); };
+    auto compiled = [](ProjectWritesTest& t) {
+        t.write_sheets();
+        ASSERT_EQ(netlist_compile(t.file("proj/root.sch").c_str(), print_capture), 0) << printed;
+    };
+    auto linked = [](ProjectWritesTest& t) {
+        t.write_sheets();
+        ASSERT_EQ(netlist_compile(t.file("proj/root.sch").c_str(), print_capture), 0) << printed;
+        ASSERT_EQ(
+            netlist_link(t.file("proj/root").c_str(), t.file("proj/linked").c_str(), print_capture),
+            0)
+            << printed;
+    };
+    auto library = [](ProjectWritesTest& t) {
+        t.write_sheets();
+        t.write_library();
+    };
+    auto unchanged = [](ProjectWritesTest& t) {
+        return t.references("proj/sub.sch") == std::vector<std::string>{"R?"};
+    };
+    return {
+        {"Compile", [](ProjectWritesTest& t) { t.write_sources(); },
+         [](ProjectWritesTest& t, const std::string&) {
+             return compile_sheets(t.file("proj/root.asc").c_str(), "", nullptr, nullptr,
+                                   print_capture);
+         },
+         "outside/o.sch", "proj/sub.sch",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/root.sch"); }},
+        {"NetCompile", sheets,
+         [](ProjectWritesTest& t, const std::string&) {
+             return netlist_compile(t.file("proj/root.sch").c_str(), print_capture);
+         },
+         "outside/o.bnt", "proj/sub.bnt",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/root.bnt"); }},
+        {"ErcNetFile", sheets,
+         [](ProjectWritesTest& t, const std::string&) {
+             return erc_report(t.file("proj/root.sch").c_str(), t.file("proj/root.erc").c_str(),
+                               print_capture);
+         },
+         "outside/o.bnt", "proj/sub.bnt",
+         [](ProjectWritesTest& t) {
+             return no_file(t, "proj/root.bnt") && no_file(t, "proj/root.erc");
+         }},
+        {"ErcReport", sheets,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return erc_report(t.file("proj/root.sch").c_str(), target.c_str(), print_capture);
+         },
+         "outside/x.erc", "proj/root.erc",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/root.bnt"); }},
+        {"Link", compiled,
+         [](ProjectWritesTest& t, const std::string& target) {
+             std::string output = target.substr(0, target.size() - 4);
+             return netlist_link(t.file("proj/root").c_str(), output.c_str(), print_capture);
+         },
+         "outside/x.bnt", "proj/linked.bnt", nullptr},
+        {"Format", linked,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return netlist_format(t.file("proj/linked").c_str(), target.c_str(), "SPICE", 2,
+                                   print_capture);
+         },
+         "outside/x.net", "proj/out.net", nullptr},
+        {"Annotate", sheets,
+         [](ProjectWritesTest& t, const std::string& target) {
+             proper_set(ANNO_OUTFILE, target.c_str(), 0);
+             return run_over_sheets(
+                 t, [](List* list) { return annotate(print_capture, list, false); });
+         },
+         "outside/x.sch", "proj/out.sch", unchanged},
+        {"Backannotate",
+         [](ProjectWritesTest& t) {
+             t.write_sheets();
+             tn_test::write_text(t.file("proj/root.ban"), "'R?' 'R7'\n");
+         },
+         [](ProjectWritesTest& t, const std::string& target) {
+             proper_set(BACK_OUTFILE, target.c_str(), 0);
+             return run_over_sheets(t, [&](List* list) {
+                 std::string name;
+                 return backannotate(t.file("proj/root.sch").c_str(), &name, print_capture, list);
+             });
+         },
+         "outside/x.sch", "proj/out.sch", unchanged},
+        {"Bom", sheets,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return bill_of_materials(t.file("proj/root.sch").c_str(), target.c_str(),
+                                      print_capture);
+         },
+         "outside/x.bom", "proj/out.bom", nullptr},
+        {"CompileLibrary", library,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return compile_library(t.file("proj/lib.slb").c_str(), target.c_str(), print_capture);
+         },
+         "outside/x.clb", "proj/out.clb", nullptr},
+        {"DecompileLibrary", library,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return decompile_library(t.file("proj/lib.clb").c_str(), target.c_str(),
+                                      print_capture);
+         },
+         "outside/x.slb", "proj/out.slb", nullptr},
+        {"ListLibrary", library,
+         [](ProjectWritesTest& t, const std::string& target) {
+             proper_set(LIBLIST_OUTFILE, target.c_str(), 0);
+             return list_library(t.file("proj/lib.clb").c_str(), print_capture, nullptr);
+         },
+         "outside/x.lst", "proj/out.lst", nullptr},
+        {"LibraryArchive", sheets,
+         [](ProjectWritesTest& t, const std::string& target) {
+             return run_over_sheets(t, [&](List* list) {
+                 return libarch(t.file("proj/root.sch").c_str(), target.c_str(), print_capture,
+                                list);
+             });
+         },
+         "outside/x.clb", "proj/out.clb",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/sub.clb"); }},
+        {"DecompileSheets", sheets,
+         [](ProjectWritesTest& t, const std::string& target) {
+             (void)target;  // each sheet's source beside it
+             proper_set(PARTSCH_HIER, 0, 0);
+             return run_over_sheets(t, [&](List* list) {
+                 return decompile_sheets(t.file("proj/root.sch").c_str(), print_capture, list);
+             });
+         },
+         "outside/o.asc", "proj/sub.asc",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/root.asc"); }},
+        {"CompileTitleBlock",
+         [](ProjectWritesTest& t) {
+             tn_test::write_text(t.file("proj/frame.asc"), "(TITLEBLOCK (TITLE 'T' ) )\n");
+         },
+         [](ProjectWritesTest& t, const std::string& target) {
+             return compile_titleblock(t.file("proj/frame.asc").c_str(), target.c_str(),
+                                       print_capture);
+         },
+         "outside/x.tbl", "proj/out.tbl", nullptr},
+        {"DecompileTitleBlock", [](ProjectWritesTest&) {},
+         [](ProjectWritesTest&, const std::string& target) {
+             Schema* schema = nullptr;
+             if (compile_schema_string("(TITLEBLOCK (TITLE 'T' ) )\n", COMPIL_TITLEBLOCK,
+                                       print_capture, nullptr, &schema) != 0)
+                 return -99;
+             int code = decompile_titleblock(schema, target.c_str(), print_capture);
+             free_Schema(schema, false);
+             return code;
+         },
+         "outside/x.asc", "proj/out.asc", nullptr},
+    };
+}
+
+std::vector<Variant> variants() {
+    std::vector<Variant> all;
+    for (const WritingJob& job : writing_jobs()) {
+        all.push_back({job, false});
+        all.push_back({job, true});
+    }
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, EveryWritingJob, testing::ValuesIn(variants()),
+                         [](const testing::TestParamInfo<Variant>& info) {
+                             return std::string(info.param.job.name) +
+                                    (info.param.through_link ? "ThroughALink" : "OutOfTheProject");
+                         });
+
+// --- what keeps working ----------------------------------------------------------------------
+
+TEST_F(ProjectWritesTest, HierarchiesOverFoldersAndSheetsThatAreLinksKeepWorking) {
+    // Besides ../outside/o.sch, the root names a sheet that is a link to a
+    // sheet of a shared folder: it is written where the link leads.
+    fs::create_directory(dir_.path() / "shared");
+    write_sources();
+    tn_test::write_text(file("shared/lnk.asc"), sheet({part("RES", "R9", "9k")}));
+    tn_test::write_text(
+        file("proj/root.asc"),
+        sheet({part("RES", "R?", "1k"), box("../outside/o.sch"), box("sub.sch"), box("lnk.sch")}));
+    fs::create_symlink(file("shared/lnk.asc"), file("proj/lnk.asc"));
+    write_sheet("shared/lnk.sch", sheet({part("RES", "R?", "9k")}));
+    fs::create_symlink(file("shared/lnk.sch"), file("proj/lnk.sch"));
+    ASSERT_EQ(compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture), 0)
+        << printed;
+    EXPECT_TRUE(fs::is_symlink(file("proj/lnk.sch")));
+    EXPECT_EQ(references("shared/lnk.sch"), std::vector<std::string>{"R9"});
+    EXPECT_EQ(references("outside/o.sch"), std::vector<std::string>{"R2"});
+
+    proper_set(ANNO_UNCOND, 1, 0);
+    List* list = sheets();
+    ASSERT_EQ(annotate(print_capture, list, false), 0) << printed;
+    free_name_list(list);
+    EXPECT_EQ(references("shared/lnk.sch"), std::vector<std::string>{"R4"});
+    EXPECT_TRUE(fs::is_symlink(file("proj/lnk.sch")));
+
+    const std::string root = file("proj/root.sch");
+    ASSERT_EQ(netlist_compile(root.c_str(), print_capture), 0) << printed;
+    EXPECT_TRUE(fs::exists(file("outside/o.bnt")));
+    EXPECT_TRUE(fs::exists(file("proj/lnk.bnt"))) << "a sheet's net file is named after it";
+    ASSERT_EQ(netlist_link(file("proj/root").c_str(), file("proj/linked").c_str(), print_capture),
+              0)
+        << printed;
+    ASSERT_EQ(netlist_format(file("proj/linked").c_str(), file("proj/out.net").c_str(), "tessaron",
+                             2, print_capture),
+              0)
+        << printed;
+    // A netlist of another format is a netlist: the next one replaces it.
+    ASSERT_EQ(netlist_format(file("proj/linked").c_str(), file("proj/out.net").c_str(), "FLATEDIF",
+                             2, print_capture),
+              0)
+        << printed;
+    EXPECT_EQ(erc_report(root.c_str(), file("proj/root.erc").c_str(), print_capture), 0) << printed;
+    EXPECT_EQ(bill_of_materials(root.c_str(), file("proj/root.bom").c_str(), print_capture), 0);
+}
+
+}  // namespace

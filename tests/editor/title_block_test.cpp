@@ -1,0 +1,118 @@
+// Place > Title Block: a title block saved by the title-block editor put on
+// a sheet, its controls showing the sheet's own fields, its fonts joined to
+// the document's; the old block replaced only when the user agrees, Undo
+// bringing it back, and a file that cannot be read changing nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editor/editor_commands.h"
+#include "editor_fixture.h"
+#include "foundation/font_record.h"
+#include "foundation/list.h"
+#include "foundation/services.h"
+#include "model/documents/document.h"
+#include "model/documents/fonts.h"
+#include "model/documents/schema.h"
+#include "model/documents/titleblock.h"
+#include "model/items/primitives.h"
+#include "model/items/text.h"
+#include "support/test_env.h"
+
+using namespace editor_test;
+
+namespace {
+
+constexpr int ANSWER_YES = 8;
+constexpr int ANSWER_NO = 16;
+
+bool list_empty_or_null(const List* list) { return !list || list->count == 0; }
+
+Text* control(Schema* schema, int field) {
+    for (SchItem* item : list_items<SchItem>(schema->titleblock.fields))
+        if (item->type == TEXT_ITEM && as_Text(item)->field == field) return as_Text(item);
+    return nullptr;
+}
+
+class PlaceTitleBlock : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        // The template as the title-block editor saves it: its controls show
+        // what they stand for, its title in a font of its own.
+        sheet_test::SchemaPtr model = sheet_test::make_schema();
+        sheet_test::add_titleblock(model.get());
+        control(model.get(), FIELD_TITLE)->string = "<Title>";
+        control(model.get(), FIELD_SHEETSIZE)->string = "<Size>";
+        sheet_test::add_font(&model->fonts, 0, "Courier");
+        control(model.get(), FIELD_TITLE)->font = 10;
+        ASSERT_EQ(save_titleblock_file(template_file.c_str(), model.get()), 0);
+
+        // The sheet: an A4 sheet with a title, a font of its own numbered as
+        // the template's, and a title block of one frame.
+        schema_set_field(doc(), FIELD_TITLE, "Amplifier");
+        doc()->sheet_size = 5;
+        sheet_test::add_font(&doc()->fonts, 0, "Arial");
+        Boite* frame = new_Rect();
+        frame->flags = DRAW;
+        frame->corner = Point{5000, 2000};
+        dlist_append(doc()->titleblock.drawing, frame);
+        titleblock_bounds(doc());
+
+        Services asking;
+        asking.message_box = [this](const char* text, const char*, int) {
+            questions.emplace_back(text);
+            return answer;
+        };
+        install_services(asking);
+    }
+
+    std::vector<std::string> questions;
+    int answer = ANSWER_NO;
+    tn_test::TempDir dir;
+    std::string template_file = dir.file("frame.tbl");
+};
+
+TEST_F(PlaceTitleBlock, ItShowsTheSheetsFieldsOnlyOnceAgreedAndUndoTakesItBack) {
+    const std::vector<unsigned char> before = saved_bytes();
+    ASSERT_EQ(place_titleblock_file(&session, template_file.c_str()), 0);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].find("Ok to remove existing Title Block ?"), 0u) << questions[0];
+    EXPECT_EQ(saved_bytes(), before) << "kept the old block, yet the sheet changed";
+    EXPECT_EQ(host.modified, 0);
+
+    answer = ANSWER_YES;
+    ASSERT_EQ(place_titleblock_file(&session, template_file.c_str()), 0);
+    EXPECT_EQ(doc()->titleblock.drawing->count, 4u);
+    ASSERT_EQ(doc()->titleblock.fields->count, 3u);
+    EXPECT_EQ(control(doc(), FIELD_TITLE)->string, "Amplifier");
+    EXPECT_EQ(control(doc(), FIELD_SHEETSIZE)->string, "A4 ");
+    EXPECT_EQ(control(doc(), FIELD_DOCNUMBER)->string, "");
+    // The template's font joined the document's under a number of its own.
+    ASSERT_EQ(doc()->fonts->count, 2u);
+    const Font* courier = static_cast<const Font*>(doc()->fonts->tail->data);
+    EXPECT_EQ(control(doc(), FIELD_TITLE)->font, courier->number + 10);
+    EXPECT_NE(courier->number, 0);
+    EXPECT_GT(host.modified, 0);
+
+    // Undo puts the old block back (the document read back from its copy).
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_TRUE(list_empty_or_null(doc()->titleblock.fields));
+    ASSERT_EQ(doc()->titleblock.drawing->count, 1u);
+    EXPECT_EQ(static_cast<SchItem*>(doc()->titleblock.drawing->head->data)->type, BOITE_ITEM);
+    EXPECT_EQ(doc()->fonts->count, 1u);
+}
+
+TEST_F(PlaceTitleBlock, AFileThatCannotBeReadChangesNothingAndAsksNothing) {
+    const std::vector<unsigned char> before = saved_bytes();
+    EXPECT_NE(place_titleblock_file(&session, dir.file("missing.tbl").c_str()), 0);
+    const std::string sheet = dir.file("sheet.tbl");
+    tn_test::write_text(sheet, "not a title block");
+    EXPECT_NE(place_titleblock_file(&session, sheet.c_str()), 0);
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(saved_bytes(), before);
+    EXPECT_EQ(host.modified, 0);
+}
+
+}  // namespace

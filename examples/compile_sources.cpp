@@ -47,11 +47,12 @@ int main(int argc, char** argv) {
         std::string source = argv[i];
         bool library = source.size() > 4 && source.compare(source.size() - 4, 4, ".slb") == 0;
         std::string output = out_dir + "/" + base_name(source) + (library ? ".clb" : ".sch");
-        int result = library ? compile_library(source.c_str(), output.c_str(), report)
-                             : compile_sheets(source.c_str(), output.c_str(), nullptr, nullptr, report);
+        int result = library
+                         ? compile_library(source.c_str(), output.c_str(), report)
+                         : compile_sheets(source.c_str(), output.c_str(), nullptr, nullptr, report);
         if (result != 0) {
             std::fprintf(stderr, "%s: %s\n", source.c_str(),
-                         message_text(nullptr, result, source.c_str()).c_str());
+                         message_text(nullptr, RuntimeCode{result}, source.c_str()).c_str());
             return 1;
         }
     }

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "connectivity/netlist_format.h"
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
 #include "foundation/errors.h"
@@ -64,16 +65,18 @@ void JobLog::always(const char* format, ...) const {
 
 void JobLog::failed(int code, const std::string& file) const {
     char text[ERROR_MESSAGE_SIZE];
-    // A detail that names the file alone takes it; the others (a part and
-    // its pins) are not the job's to fill: the file follows the message.
-    std::string detail = error_find(code)->detail;
-    size_t conversion = detail.find('%');
+    // A detail that names the file alone takes it; the SPICE writer's open
+    // pin names its part and pin too, as the writer left them. Any other
+    // detail is not the job's to fill: the file follows the message.
+    const DetailArgs wanted = message_args(code);
     std::string line;
-    if (detail.compare(conversion == std::string::npos ? 0 : conversion, 2, "%s") == 0 &&
-        detail.find('%', conversion + 2) == std::string::npos) {
-        line = error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, file.c_str());
+    if (code == SPICE_PIN_NOT_CONNECTED) {
+        line = error_message_v(MESSAGE_WITH_DETAIL, SPICE_PIN_NOT_CONNECTED, text, sizeof text,
+                               file, spice_error_reference(), spice_error_pin());
+    } else if (wanted.count == 1 && wanted.kinds[0] == 's') {
+        line = error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{code}, text, sizeof text, file);
     } else {
-        line = error_message_v(MESSAGE_ONLY, code, text, sizeof text);
+        line = error_message_v(MESSAGE_ONLY, RuntimeCode{code}, text, sizeof text);
         if (!file.empty()) line += " (" + file + ")";
     }
     for (char& c : line)

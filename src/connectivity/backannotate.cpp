@@ -134,8 +134,8 @@ void ba_swap(BaContext* ctx, const char* reference, const char* pin1, const char
         return;
     }
     if (int code = pl_swap_pins(ctx->schema->library, part, pin1, pin2); code != 0) {
-        const char* message = error_message_v(MESSAGE_WITH_DETAIL, code, nullptr, 0, ref.c_str(),
-                                              p1.c_str(), p2.c_str());
+        const char* message = error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{code}, nullptr, 0,
+                                              ref.c_str(), p1.c_str(), p2.c_str());
         log.progress("%s\n", message);
     }
 }

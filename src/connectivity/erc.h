@@ -105,6 +105,8 @@ struct ErcRun {
     // The net files of the sheets saved after them (marks and stamps only:
     // their nets are those of the sheets as saved).
     std::vector<std::string> net_files_of_saved;
+    // The sheet a failed load, net-file write or save concerns.
+    std::string failed_file;
     void release();
 };
 // Gives every placed part and sub-sheet box of the root sheet whose time
@@ -119,8 +121,11 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
                 FileSet* changed = nullptr);
 // The ERC job (see erc_report.cpp). 0; -1 when the report cannot be made;
 // the code of the sheet list, the annotation check, a load or a save; 6 or
-// 7 when writing the report failed.
-int erc_report(const char* root, const char* report_file, JobPrint print);
+// 7 when writing the report failed. *concerned (when given) gets the file
+// a failure concerns: the report, or the sheet that could not be read or
+// written.
+int erc_report(const char* root, const char* report_file, JobPrint print,
+               std::string* concerned = nullptr);
 
 // --- reading a finding back -------------------------------------------------------------
 // Looks up finding `number` in the schema's ERC report file; true with its

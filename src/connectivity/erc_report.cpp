@@ -113,7 +113,10 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         report_line(report, format_text(">>>>>>>>>>>>>>>>> Analyzing : %s", file));
         run->release();
         print("Loading schematic file '%s'...\n", file);
-        if (int code = load_schema_file(&run->schema, file); code != 0) return code;
+        if (int code = load_schema_file(&run->schema, file); code != 0) {
+            run->failed_file = file;
+            return code;
+        }
         run->context = new_NetContext();
         if (!run->context) no_memory();
         bool dirty = renumber_stamps(run->schema, &used, &counter);
@@ -121,8 +124,10 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         std::string base = file;
         change_suffix(base, "", 0);
         if (int written = write_net_report(run->context, run->schema, base.c_str(), sheet_number++);
-            written != 0)
+            written != 0) {
+            run->failed_file = make_kind_file_name(base.c_str(), NET_FILE_KIND, 1);
             return written;
+        }
         // A sheet without nets (a root of project names only) has an empty
         // islands list, not none.
         if (!run->context->islands && !(run->context->islands = list_new())) no_memory();
@@ -131,7 +136,10 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         dirty |= place_marks(run->schema, file, marks, report_name);
         if (dirty && !open_document(file)) {
             int saved = save_schema_file(run->schema, file, false, changed);
-            if (saved != 0) return saved;
+            if (saved != 0) {
+                run->failed_file = file;
+                return saved;
+            }
             run->net_files_of_saved.push_back(make_kind_file_name(base.c_str(), NET_FILE_KIND, 1));
         }
     }
@@ -144,8 +152,11 @@ void ErcRun::release() {
     close_schema(nullptr, &schema);
 }
 
-int erc_report(const char* root, const char* report_file, JobPrint print) {
+int erc_report(const char* root, const char* report_file, JobPrint print, std::string* concerned) {
     const bool single = proper_get(NETERC_HIER) != 0;
+    std::string ignored;
+    if (!concerned) concerned = &ignored;
+    *concerned = report_file ? report_file : "";
     JobLog log(print, NETERC_VERBOSE);
     erc_found_errors = false;
     // The builder's and the linker's warnings go to the job's log while it
@@ -154,11 +165,7 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     log.progress("Creating ERC Report...\n");
     // Failures are named in the log: the result alone does not say which
     // file it was.
-    auto report_failure = [&](int code, const std::string& name) {
-        char text[ERROR_MESSAGE_SIZE];
-        log.always("%s\n",
-                   error_message_v(MESSAGE_WITH_DETAIL, code, text, sizeof text, name.c_str()));
-    };
+    auto report_failure = [&](int code, const std::string& name) { log.failed(code, name); };
     // Every file of the job goes in place at its end, or none when it
     // fails: the net files before the link reads them, the report last.
     FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
@@ -174,6 +181,7 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     if (!sheets) {
         if (int code = refuse_half_saved(root, log)) return code;
         report_failure(error.code, error.name);
+        if (!error.name.empty()) *concerned = error.name;
         return error.code;
     }
     add_sheet_folders(writes, sheets);
@@ -200,8 +208,9 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     // every one is written.
     FileSet changed(root_sheet_file(root).c_str(), erc_owner());
     int result = erc_analyze(report, report_file, &run, sheets, log.print(), &changed);
+    if (result != 0 && !run.failed_file.empty()) *concerned = run.failed_file;
     std::string failed;
-    if (result == 0) result = finish_saves(batch, &failed);
+    if (result == 0 && (result = finish_saves(batch, &failed)) != 0) *concerned = failed;
     if (result == 0) result = changed.commit();
     // From here on the sheets carry the marks of this report.
     const bool marks_in_place = result == 0;
@@ -209,7 +218,10 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     // current, and the link must not take them for older than their sheets.
     for (const std::string& net_file : run.net_files_of_saved)
         if (result == 0 && !touch_file(net_file.c_str())) result = 6;
-    if (result == 0 && !single) result = link_design(root ? root : "", &run);
+    if (result == 0 && !single) {
+        result = link_design(root ? root : "", &run);
+        if (result != 0) *concerned = root ? root : "";
+    }
     if (result == 0) result = erc_final_report(run.context, report);
     run.release();
     free_name_list(sheets);
@@ -232,6 +244,6 @@ int erc_report(const char* root, const char* report_file, JobPrint print) {
     int written = out.commit(false);
     if (written == 0) written = finish_saves(batch, &failed);
     if (written != 0) log.failed(written, report_file ? report_file : "");
-    log.progress("Done.\n");
+    if (result == 0 && written == 0) log.progress("Done.\n");
     return result != 0 ? result : written;
 }

@@ -58,8 +58,15 @@ void retire_net_file(const std::string& net_file) {
 
 }  // namespace
 
-int netlist_compile(const char* root, JobPrint print) {
+int netlist_compile(const char* root, JobPrint print, std::string* title, std::string* concerned) {
     JobLog log(print, NETFMT_VERBOSE);
+    if (title) title->clear();
+    // A failure is logged naming its file, which the caller learns too.
+    auto fail = [&](int code, const std::string& file) {
+        log.failed(code, file);
+        if (concerned) *concerned = file;
+        return code;
+    };
     NetWarningHookScope hook(log.print());
     // The net files go in place together at the end, with one folder flush,
     // or none of them when the job fails.
@@ -78,8 +85,7 @@ int netlist_compile(const char* root, JobPrint print) {
         // reading the hierarchy as an earlier run left it.
         retire_net_file(net_file_of(root));
         if (!error.name.empty()) retire_net_file(net_file_of(error.name.c_str()));
-        log.failed(error.code, error.name.empty() ? root_sheet_file(root) : error.name);
-        return error.code;
+        return fail(error.code, error.name.empty() ? root_sheet_file(root) : error.name);
     }
     add_sheet_folders(writes, sheets);
     int result = 0;
@@ -105,6 +111,7 @@ int netlist_compile(const char* root, JobPrint print) {
             retire_net_file(net_file_of(file));
             continue;
         }
+        if (title && sheet_number == 1) *title = run.schema->title;
         if (!(run.context = new_NetContext())) no_memory();
         result |= build_sheet_nets(run.context, run.schema);
         std::string base = file;
@@ -121,13 +128,11 @@ int netlist_compile(const char* root, JobPrint print) {
     if (failure) {
         // None of this run's net files is put in place.
         sync.discard();
-        log.failed(failure, failed);
-        return failure;
+        return fail(failure, failed);
     }
     if (int code = finish_saves(sync, &failed); code != 0) {
         retire_net_file(failed);  // from an earlier run
-        log.failed(code, failed);
-        return code;
+        return fail(code, failed);
     }
     log.progress("Done.\n");
     return result;
@@ -190,9 +195,10 @@ int netlist_link(const char* root, const char* output, JobPrint print) {
 }
 
 int netlist_format(const char* root, const char* output, const char* keyword, int field,
-                   JobPrint print) {
+                   JobPrint print, const char* title) {
     return linked_job(root, output ? output : "", LINK_READ_ONLY, "Formatting netlist '%s'...\n",
                       print, [&](SheetRun& run) {
+                          if (title) schema_set_field(run.schema, FIELD_TITLE, title);
                           return format_netlist(run.context, run.schema, root ? root : "",
                                                 output ? output : "", keyword ? keyword : "",
                                                 field);

@@ -11,8 +11,12 @@
 // net-file write error ends the job with its code. So that a link never
 // takes a net file of an earlier run for this one, the net files of the
 // sheets the job did not compile (the root's too when it compiled none)
-// are moved to their backup names (NAME.NBK).
-int netlist_compile(const char* root, JobPrint print);
+// are moved to their backup names (NAME.NBK). *title (when given) gets the
+// root sheet's TITLE, which the net files do not carry; a failure is
+// logged, and *concerned (when given) names the file it concerns (the
+// sheet that could not be read, the net file that could not be written).
+int netlist_compile(const char* root, JobPrint print, std::string* title = nullptr,
+                    std::string* concerned = nullptr);
 
 // Links the hierarchy under the root's net file and writes the result as
 // the net file `output`. The link's result (67 for a partial link, after
@@ -22,7 +26,7 @@ int netlist_compile(const char* root, JobPrint print);
 int netlist_link(const char* root, const char* output, JobPrint print);
 
 // Reads the (linked) net file of the root and writes it as a netlist in the
-// format named by `keyword` with the module field `field`. The read's
-// result, else format_netlist's.
+// format named by `keyword` with the module field `field`, under the root
+// sheet's `title` (none: empty). The read's result, else format_netlist's.
 int netlist_format(const char* root, const char* output, const char* keyword, int field,
-                   JobPrint print);
+                   JobPrint print, const char* title = nullptr);

@@ -3,18 +3,22 @@
 #include "connectivity/net_refresh.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/properties.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 
@@ -40,11 +44,96 @@ void for_each_pin_line(Schema* schema, PlacedPart* part, Fn fn) {
     }
 }
 
+// --- what a fusion of two wires leaves joined ----------------------------------------------------
+//
+// Two collinear wires that meet end to end or overlap are fused into one.
+// Whatever met them end to end where an end of theirs disappears inside the
+// fused wire (a third wire, a power symbol, a port) touches its middle
+// afterwards, which joins nothing: the net would be cut without a sign. A
+// junction put there keeps it joined, and shows it.
+
+// The ends of two wires before they are compared.
+struct PairEnds {
+    Point ends[4];
+};
+PairEnds ends_of(const Line* a, const Line* b) {
+    return PairEnds{{a->pos, a->end, b->pos, b->end}};
+}
+
+// The ends that the comparison left strictly inside the wire that remains
+// (none when neither was absorbed), each once.
+std::vector<Point> swallowed_ends(const PairEnds& before, const Line* a, const Line* b) {
+    std::vector<Point> inside;
+    const Line* kept = (a->state & NET_IGNORED) ? b : (b->state & NET_IGNORED) ? a : nullptr;
+    if (!kept || !is_wire_line(a) || !is_wire_line(b)) return inside;
+    for (Point p : before.ends)
+        if (point_on_wire(p, kept, 0) == 1 &&
+            std::find(inside.begin(), inside.end(), p) == inside.end())
+            inside.push_back(p);
+    return inside;
+}
+
+// True when the point lies on the infinite line through the wire.
+bool on_line_of(Point p, const Line* wire) {
+    const int64_t dx = int64_t{wire->end.x} - wire->pos.x, dy = int64_t{wire->end.y} - wire->pos.y;
+    return (int64_t{p.x} - wire->pos.x) * dy == (int64_t{p.y} - wire->pos.y) * dx;
+}
+
+// What an item has at the point: 1 a connection a wire end joins there (a
+// wire's or arc's end, a power symbol, a port, a sub-sheet port), 2 a
+// junction, 0 nothing. The fused pair, absorbed lines and lines along the
+// fused wire (fused with it in turn) do not count.
+int joins_at(SchItem* item, Point p, const Line* a, const Line* b) {
+    if (item == a || item == b) return 0;
+    switch (item->type) {
+        case LINE_ITEM:
+        case ARC_ITEM: {
+            if ((item->state & NET_IGNORED) || (item->flags & STYLE_MASK) != 0) return 0;
+            Point ends[2];
+            item_ends(item, ends);
+            const Line* kept = (a->state & NET_IGNORED) ? b : a;
+            if (item->type == LINE_ITEM && on_line_of(ends[0], kept) && on_line_of(ends[1], kept))
+                return 0;
+            return ends[0] == p || ends[1] == p ? 1 : 0;
+        }
+        case JUNCTION_ITEM: return item->pos == p ? 2 : 0;
+        case POWER_ITEM:
+        case PORT_ITEM: return item->pos == p ? 1 : 0;
+        case SUBSHEET_ITEM:
+            for (SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports))
+                if (Point{item->pos.x + port->pos.x, item->pos.y + port->pos.y} == p) return 1;
+            return 0;
+        default: return 0;
+    }
+}
+
+// Whether the items found at the point need a junction there.
+bool tee_without_junction(const std::vector<SchItem*>& found, Point p, const Line* a,
+                          const Line* b) {
+    bool joined = false;
+    for (SchItem* item : found) {
+        const int here = joins_at(item, p, a, b);
+        if (here == 2) return false;
+        joined = joined || here == 1;
+    }
+    return joined;
+}
+
+Junction* new_tee_junction(Point p) {
+    Junction* dot = new_Junction();
+    if (!dot) no_memory();
+    dot->flags = static_cast<uint8_t>(proper_get(DEFAULT_JUNC_STYLE) & JUNCTION_SHAPE_MASK);
+    dot->width = static_cast<int16_t>(proper_get(DEFAULT_JUNC_WIDTH));
+    dot->pos = p;
+    return dot;
+}
+
 // A touched wire meets every other line of its kind, in list order: the
 // editor appends what it draws, so the wire a new one overlaps usually
 // stands before it.
-void fuse_touched_wires(NetContext* context) {
+void fuse_touched_wires(NetContext* context, Schema* schema) {
     List* items = context->sheet->items;
+    std::vector<SchItem*> all;
     for (DListNode* node = dlist_head(items); node; node = dlist_next(node)) {
         auto* item = static_cast<SchItem*>(node->data);
         if (item->type != LINE_ITEM || is_drawing_line(item) || !(item->state & TOUCHED) ||
@@ -57,7 +146,16 @@ void fuse_touched_wires(NetContext* context) {
             if (other == item || other->type != LINE_ITEM || (other->state & NET_IGNORED) ||
                 (other->flags & STYLE_MASK) != (w->flags & STYLE_MASK))
                 continue;
-            if (compare_wires(context, w, as_Line(other)) == WIRE_ABSORBED) break;
+            const PairEnds before = ends_of(w, as_Line(other));
+            const int result = compare_wires(context, w, as_Line(other));
+            for (Point p : swallowed_ends(before, w, as_Line(other))) {
+                all.clear();
+                for (SchItem* near : list_items<SchItem>(items)) all.push_back(near);
+                for (SchItem* port : list_items<SchItem>(schema->ports)) all.push_back(port);
+                if (tee_without_junction(all, p, w, as_Line(other)))
+                    dlist_append(items, new_tee_junction(p));
+            }
+            if (result == WIRE_ABSORBED) break;
         }
     }
 }
@@ -106,11 +204,30 @@ void delete_absorbed(Schema* schema, Sheet* sheet) {
     }
 }
 
-// Moves one end coordinate onto the tip when it lies in the range.
-bool snap_end(int32_t* c, int32_t tip, bool inside) {
-    if (!inside || *c == tip) return false;
-    *c = tip;
-    return true;
+// Pulls onto the tip t the ends of a line along a pin's axis that lie in
+// the pin (in1, in2), each end given as a point and its coordinate along
+// the axis. A line that would shrink onto the tip keeps its length: one
+// that reaches the tip already stays as it is (whatever meets it inside the
+// pin still meets it), and of two ends inside the pin the nearer moves.
+void pull_ends_to_tip(Point* first, int32_t* c1, bool in1, Point* second, int32_t* c2, bool in2,
+                      int32_t t) {
+    bool move1 = in1 && *c1 != t, move2 = in2 && *c2 != t;
+    if ((move1 || *c1 == t) && (move2 || *c2 == t)) {
+        if (*c1 == t || *c2 == t)
+            move1 = move2 = false;
+        else if (std::llabs(int64_t{*c1} - t) <= std::llabs(int64_t{*c2} - t))
+            move2 = false;
+        else
+            move1 = false;
+    }
+    if (move1) {
+        net_debug("Lissage pin at %d,%d\n", first->x, first->y);
+        *c1 = t;
+    }
+    if (move2) {
+        net_debug("Lissage pin at %d,%d\n", second->x, second->y);
+        *c2 = t;
+    }
 }
 
 // A refresh given no context makes one for itself, freed when it ends.
@@ -139,9 +256,8 @@ NetContext* context_or_own(NetContext* given, OwnedContext* own) {
 // line when the pass first meets it.
 class TouchedRefresh {
 public:
-    TouchedRefresh(NetContext* context, Schema* schema, SheetIndex* index,
-                   const RefreshEdits& edits)
-        : context_(context), schema_(schema), index_(index), edits_(edits) {
+    TouchedRefresh(NetContext* context, Schema* schema, const RefreshEdits& edits)
+        : context_(context), schema_(schema), edits_(edits) {
         scratch_.items = list_new();
         if (!scratch_.items) no_memory();
         context_->sheet = &scratch_;
@@ -156,6 +272,9 @@ public:
 
     void order_ends();
     void fuse(Line* wire);
+    // A junction where a fusion of a and b left an end of theirs at p,
+    // when something else joined them there.
+    void keep_joined(Point p, Line* a, Line* b);
     void snap_part(PlacedPart* part);
     void snap_wire(Line* wire);
     void junction(SchItem* junction);
@@ -177,9 +296,12 @@ private:
     // Pieces a cut appended to the scratch sheet go to the sheet.
     void take_pieces(std::vector<Line*>* through, Point p);
 
+    // The document's index at each use: one that items filed far beyond its
+    // grid made stale is made anew meanwhile.
+    SheetIndex* index() { return sheet_index(schema_); }
+
     NetContext* context_;
     Schema* schema_;
-    SheetIndex* index_;
     const RefreshEdits& edits_;
     Sheet scratch_;
     std::vector<SchItem*> found_;
@@ -209,15 +331,15 @@ void TouchedRefresh::order_ends() {
     // ends in order (an end pulled onto a pin tip moves toward the line's
     // other end, a line grown over another spans both, a cut keeps both
     // halves in order), and an edit touches what it moves.
-    if (sheet_index_ends_ordered(index_)) return;
+    if (sheet_index_ends_ordered(index())) return;
     for (SchItem* item : list_items<SchItem>(schema_->current->items))
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_ends_of(as_Line(item));
-    sheet_index_set_ends_ordered(index_, true);
+    sheet_index_set_ends_ordered(index(), true);
 }
 
 void TouchedRefresh::gather(const Rect& area) {
     while (scratch_.items->count) dlist_remove_head(scratch_.items, nullptr);
-    sheet_index_query(index_, area, &found_);
+    sheet_index_query(index(), area, &found_);
     // The index holds the sheet's items and the ports list, where only ports stand.
     for (SchItem* item : found_) {
         if (item->type != LINE_ITEM) continue;
@@ -268,9 +390,23 @@ void TouchedRefresh::fuse(Line* w) {
             (other->flags & STYLE_MASK) != (w->flags & STYLE_MASK))
             continue;
         int result = 0;
+        const PairEnds before = ends_of(w, other);
         watching([&] { result = compare_wires(context_, w, other); });
+        for (Point p : swallowed_ends(before, w, other)) keep_joined(p, w, other);
         if (result == WIRE_ABSORBED) break;
     }
+}
+
+void TouchedRefresh::keep_joined(Point p, Line* a, Line* b) {
+    std::vector<SchItem*> here;
+    sheet_index_query(index(), Rect{p.x, p.y, 0, 0}, &here);
+    // A line met here first is as the whole refresh has it: marks of an
+    // earlier pass cleared, ends in order.
+    for (SchItem* item : here) meet(item);
+    if (!tee_without_junction(here, p, a, b)) return;
+    Junction* dot = new_tee_junction(p);
+    sheet_append(schema_, schema_->current->items, dot);
+    if (edits_.added) edits_.added(dot);
 }
 
 void TouchedRefresh::snap_part(PlacedPart* part) {
@@ -283,7 +419,7 @@ void TouchedRefresh::snap_part(PlacedPart* part) {
 void TouchedRefresh::snap_wire(Line* wire) {
     meet(wire);
     Rect area = widened_bounds(wire);
-    sheet_index_query(index_, area, &found_);
+    sheet_index_query(index(), area, &found_);
     std::vector<PlacedPart*> parts;
     for (SchItem* item : found_)
         if (item->type == PARTLIB_ITEM) parts.push_back(as_PlacedPart(item));
@@ -330,7 +466,7 @@ void TouchedRefresh::delete_absorbed() {
     for (SchItem* item : met_)
         if (item->type == LINE_ITEM && (item->state & NET_IGNORED)) absorbed_.push_back(item);
     // In list order, as a walk of the sheet deletes them.
-    sheet_index_sort(index_, &absorbed_);
+    sheet_index_sort(index(), &absorbed_);
     for (SchItem* item : absorbed_) {
         if (edits_.removed)
             edits_.removed(item);
@@ -357,7 +493,7 @@ int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchIt
     order.erase(std::unique(order.begin(), order.end()), order.end());
     set_net_editor_mode(true);
     {
-        TouchedRefresh pass(context, schema, index, edits);
+        TouchedRefresh pass(context, schema, edits);
         pass.order_ends();
         for (SchItem* item : order)
             if (item->type == LINE_ITEM && !is_drawing_line(item) && (item->state & TOUCHED))
@@ -394,7 +530,7 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
     }
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
-    fuse_touched_wires(context);
+    fuse_touched_wires(context, schema);
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == PARTLIB_ITEM && (item->state & NET_CURRENT_PASS))
             for_each_pin_line(schema, as_PlacedPart(item), [&](Point tip, Point inner) {
@@ -414,17 +550,13 @@ void snap_wires_to_pin(NetContext* context, Point tip, Point inner) {
     for (SchItem* item : list_items<SchItem>(context->sheet->items)) {
         if (item->type != LINE_ITEM || is_drawing_line(item)) continue;
         Line* line = as_Line(item);
-        Point* ends[2] = {&line->pos, &line->end};
         if (vertical ? (line->pos.x != tip.x || line->end.x != tip.x)
                      : (line->pos.y != tip.y || line->end.y != tip.y))
             continue;
-        for (Point* end : ends) {
-            int32_t* c = vertical ? &end->y : &end->x;
-            int32_t old = *c;
-            Point was = *end;
-            if (snap_end(c, vertical ? tip.y : tip.x, old > lo && old < hi))
-                net_debug("Lissage pin at %d,%d\n", was.x, was.y);
-        }
+        int32_t* c1 = vertical ? &line->pos.y : &line->pos.x;
+        int32_t* c2 = vertical ? &line->end.y : &line->end.x;
+        pull_ends_to_tip(&line->pos, c1, *c1 > lo && *c1<hi, &line->end, c2, *c2> lo && *c2 < hi,
+                         vertical ? tip.y : tip.x);
     }
 }
 
@@ -435,15 +567,10 @@ void snap_wire_to_pin(Point tip, Point inner, Line* wire) {
         return;
     int32_t lo = vertical ? std::min(tip.y, inner.y) : std::min(tip.x, inner.x);
     int32_t hi = vertical ? std::max(tip.y, inner.y) : std::max(tip.x, inner.x);
-    int32_t t = vertical ? tip.y : tip.x;
-    Point was = wire->pos;
-    int32_t* first = vertical ? &wire->pos.y : &wire->pos.x;
-    if (snap_end(first, t, *first >= lo && *first < hi))
-        net_debug("Lissage pin at %d,%d\n", was.x, was.y);
-    was = wire->end;
-    int32_t* second = vertical ? &wire->end.y : &wire->end.x;
-    if (snap_end(second, t, *second > lo && *second <= hi))
-        net_debug("Lissage pin at %d,%d\n", was.x, was.y);
+    int32_t* c1 = vertical ? &wire->pos.y : &wire->pos.x;
+    int32_t* c2 = vertical ? &wire->end.y : &wire->end.x;
+    pull_ends_to_tip(&wire->pos, c1, *c1 >= lo && *c1<hi, &wire->end, c2, *c2> lo && *c2 <= hi,
+                     vertical ? tip.y : tip.x);
 }
 
 int connection_stubs_of_item(Schema* schema, SchItem* item, List** list, bool copy_lines) {

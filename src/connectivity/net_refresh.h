@@ -3,11 +3,14 @@
 // edited. The sheet editor marks the items an edit touched with state bit
 // 0x100000 (0x200000 also counts for wires) and calls refresh_connectivity,
 // which changes the sheet for good: wire and bus ends ordered, touched
-// wires fused with the collinear wires of their kind they overlap, wire
-// ends lying on a pin's line pulled to the pin's tip, wires cut at touched
-// junction dots, and the wires absorbed deleted. It runs the shared wire
-// routines of the net builder in editor mode: no temporary records, no
-// chains. The touched marks are the editor's to set and clear.
+// wires fused with the collinear wires of their kind they overlap (a
+// junction added where a fusion leaves something that met them end to end
+// touching the middle of the fused wire), wire ends lying on a pin's line
+// pulled to the pin's tip (never shrinking a wire to nothing: one that
+// reaches the tip stays), wires cut at touched junction dots, and the
+// wires absorbed deleted. It runs the shared wire routines of the net
+// builder in editor mode: no temporary records, no chains. The touched
+// marks are the editor's to set and clear.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -36,8 +39,9 @@ struct RefreshEdits {
     // receiver takes it off (sheet_take_out) and owns it. Empty: the line
     // is taken off and freed.
     std::function<void(SchItem* line)> removed;
-    // Called for each piece a cut appended to the sheet.
-    std::function<void(SchItem* line)> added;
+    // Called for each item the refresh appended to the sheet: a piece a cut
+    // made, a junction that keeps a fused wire joined.
+    std::function<void(SchItem* item)> added;
     // Called after a line's two ends were exchanged to put them in order
     // (its rectangle stays); empty: `changing` is called before instead.
     std::function<void(SchItem* line)> swapped;
@@ -53,7 +57,9 @@ int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchIt
                     const RefreshEdits& edits = {});
 
 // Pulls onto the pin's tip the ends of the sheet's wire and bus lines that
-// lie inside the pin's line (tip first, inner end second).
+// lie inside the pin's line (tip first, inner end second); a line along the
+// pin that reaches its tip stays, one with both ends inside has the nearer
+// one pulled.
 void snap_wires_to_pin(NetContext* context, Point tip, Point inner);
 // The same for one wire, the first end from the inner side inclusive, the
 // second end up to the tip inclusive.

@@ -30,20 +30,12 @@ void line_ends(Schema*, SchItem* item, std::vector<Point>* out) {
     out->push_back(as_Line(item)->end);
 }
 
-// The outer ends of the pins of the form the part shows, placed.
+// Where wires attach to the pins of the form the part shows: a pin's outer
+// end, a power pin's own place (where the net builder joins it).
 void pin_ends(Schema* schema, SchItem* item, std::vector<Point>* out) {
-    PlacedPart* pl = as_PlacedPart(item);
-    PinList* pins = pl_pins_in_use(schema->library, pl);
-    if (!pins) return;
-    Matrix m;
-    matrix_identity(&m);
-    pl_matrix(pl, &m);
-    for (Pin* pin : list_items<Pin>(pins->pins)) {
-        Point outer, inner, at;
-        get_PinLine(pin, &outer, &inner);
-        matrix_apply(&m, outer, &at);
-        out->push_back(at);
-    }
+    std::vector<PinLine> lines;
+    part_pin_lines(schema, as_PlacedPart(item), &lines);
+    for (const PinLine& line : lines) out->push_back(line.tip);
 }
 
 void box_ports(Schema*, SchItem* item, std::vector<Point>* out) {
@@ -90,9 +82,18 @@ bool part_frame(Schema* schema, SchItem* item, Rect* out) {
     bool top, left, right, bottom;
     if (!pl_body_sides(schema->library, as_PlacedPart(item), out, &top, &left, &right, &bottom))
         return bounds_frame(schema, item, out);
-    std::vector<Point> ends;
-    pin_ends(schema, item, &ends);
-    for (Point end : ends) rect_union(out, Rect{end.x, end.y, 0, 0});
+    // The drawn outer ends (a power pin's line too), placed.
+    PlacedPart* pl = as_PlacedPart(item);
+    PinList* pins = pl_pins_in_use(schema->library, pl);
+    Matrix m;
+    matrix_identity(&m);
+    pl_matrix(pl, &m);
+    for (Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
+        Point outer, inner, end;
+        get_PinLine(pin, &outer, &inner);
+        matrix_apply(&m, outer, &end);
+        rect_union(out, Rect{end.x, end.y, 0, 0});
+    }
     return true;
 }
 
@@ -125,6 +126,28 @@ constinit const ItemTable<EditRow> EDIT_KINDS = build_edit_table();
 const EditRow& edit_row(const SchItem* item) { return item_row(EDIT_KINDS, item->type); }
 
 }  // namespace
+
+void part_pin_lines(Schema* schema, PlacedPart* part, std::vector<PinLine>* out) {
+    PinList* pins = pl_pins_in_use(schema->library, part);
+    if (!pins) return;
+    Matrix m;
+    matrix_identity(&m);
+    pl_matrix(part, &m);
+    for (Pin* pin : list_items<Pin>(pins->pins)) {
+        PinLine line;
+        line.power = pin->type == PWR;
+        if (line.power) {
+            matrix_apply(&m, pin->pos, &line.tip);
+            line.inner = line.tip;
+        } else {
+            Point outer, inner;
+            get_PinLine(pin, &outer, &inner);
+            matrix_apply(&m, outer, &line.tip);
+            matrix_apply(&m, inner, &line.inner);
+        }
+        out->push_back(line);
+    }
+}
 
 void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* out) {
     if (auto connections = edit_row(item).connections) connections(schema, item, out);

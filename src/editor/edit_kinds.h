@@ -11,9 +11,21 @@
 struct Schema;
 struct SchItem;
 
+struct PlacedPart;
+
 // The points where wires attach to the item, in sheet coordinates,
 // appended to *out. Kinds that nothing attaches to add none.
 void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* out);
+// A pin of a placed part on the sheet: its line from the end where wires
+// attach (the tip) to the body. A power pin attaches at its own place,
+// which is both ends here.
+struct PinLine {
+    Point tip;
+    Point inner;
+    bool power = false;
+};
+// The pins of the form the part shows, placed, appended to *out.
+void part_pin_lines(Schema* schema, PlacedPart* part, std::vector<PinLine>* out);
 // Rebuilds the generated drawing of a power symbol, port, sub-sheet box or
 // net-property label from its record; other kinds have none.
 void item_rebuild_outline(Schema* schema, SchItem* item);

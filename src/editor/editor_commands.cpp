@@ -12,6 +12,7 @@
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
 #include "model/documents/owners.h"
+#include "model/documents/paste.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/titleblock.h"
@@ -37,7 +38,7 @@ void jump_command(EditSession* session, int slot) {
 }
 
 void report_edit_result(int code) {
-    if (code != 0) error_box(nullptr, "Error", 0x40, code);
+    if (code != 0) error_box(nullptr, "Error", 0x40, RuntimeCode{code}, PASTE_FILE_NAME);
 }
 
 namespace {

@@ -47,7 +47,8 @@ void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
 void start_part_from_palette(EditSession* session, int slot);
 // A bookmark jump (bell when the slot is not set).
 void jump_command(EditSession* session, int slot);
-// Shows a code other than 0 in an error box.
+// Shows a code other than 0 of a cut, copy or paste in an error box naming
+// the paste file (the file those codes concern).
 void report_edit_result(int code);
 // Place > Title Block: the title block of a title-block file (one the
 // title-block editor saved) takes the place of the sheet's own, after the

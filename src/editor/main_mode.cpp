@@ -1,11 +1,13 @@
 // "Main Mode", the base mode of a sheet canvas: a click selects (Shift adds
 // or removes), a press on empty sheet drawn out is a selection rectangle, a
-// press on the selection drawn out moves it (with Ctrl it drags: attached
-// wires follow), a double click edits the item. Also the zoom-area and
-// bookmark modes.
+// press on the selection drawn out moves it alone, the wires staying where
+// they are (with Ctrl it drags it with its connections: the wires follow,
+// the ghost shows them), a double click edits the item. Also the zoom-area
+// and bookmark modes.
 #include <algorithm>
 #include <cstdlib>
 
+#include "editor/drag.h"
 #include "editor/item_edit.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
@@ -24,14 +26,20 @@ namespace {
 
 enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING, MOVING_FIELD };
 
+// What the status line says while the selection follows the pointer.
+constexpr const char* MOVE_PROMPT = "Move: wires stay. Ctrl: wires follow";
+constexpr const char* DRAG_PROMPT = "Drag: the wires follow";
+
 struct MainData {
     int phase;
     Point press;
     Point last;
-    bool on_selection;  // the press hit the selection: drawing out moves it
-    bool drag;          // Ctrl at the press
-    bool extend;        // Shift at the press
-    List* ghosts;       // owned copies shown while moving, or the rectangle
+    bool on_selection;     // the press hit the selection: drawing out moves it
+    bool drag;             // Ctrl at the press
+    bool extend;           // Shift at the press
+    List* ghosts;          // owned copies shown while moving, or the rectangle
+    List* wire_ghosts;     // owned: the wires as a drag leaves them
+    SelectionDrag* taken;  // owned: what a drag takes along, while it lasts
     // The press hit a field of this part (not owned): drawn out, the field
     // moves alone; a click selects the part.
     PlacedPart* field_part;
@@ -40,16 +48,23 @@ struct MainData {
 
 MainData* main_data(ModeInstance* instance) { return mode_data<MainData>(instance); }
 
+void free_list(EditSession* session, List*& list) {
+    if (!list) return;
+    for (SchItem* item : list_items<SchItem>(list)) free_SchItem(session->schema, item, false);
+    dlist_free(list, LIST_FROM_HEAD, nullptr);
+    list = nullptr;
+}
+
 void free_ghosts(EditSession* session, MainData* data) {
-    if (!data->ghosts) return;
-    for (SchItem* item : list_items<SchItem>(data->ghosts))
-        free_SchItem(session->schema, item, false);
-    dlist_free(data->ghosts, LIST_FROM_HEAD, nullptr);
-    data->ghosts = nullptr;
+    free_list(session, data->ghosts);
+    free_list(session, data->wire_ghosts);
+    delete data->taken;
+    data->taken = nullptr;
 }
 
 void xor_ghosts(EditSession* session, ModeInstance* instance) {
-    if (main_data(instance)->ghosts) session->host->xor_items(main_data(instance)->ghosts);
+    for (List* list : {main_data(instance)->ghosts, main_data(instance)->wire_ghosts})
+        if (list) session->host->xor_items(list);
 }
 
 void add_ghost(MainData* data, SchItem* item) {
@@ -76,10 +91,25 @@ void make_field_ghost(EditSession* session, MainData* data) {
 }
 
 void make_move_ghosts(EditSession* session, MainData* data) {
-    // The ghost shows the items as they are, references and all.
+    // The ghost shows the items as they are, references and all; a drag's
+    // the symbols it carries too.
     CopyExactScope exact;
+    if (data->drag) {
+        data->taken = new SelectionDrag(session);
+        for (SchItem* item : data->taken->moved())
+            add_ghost(data, copy_SchItem(session->schema, item));
+        return;
+    }
     for (SchItem* item : list_items<SchItem>(session->schema->edit.edit_list))
         add_ghost(data, copy_SchItem(session->schema, item));
+}
+
+// The wires a drag stretches, for the offset from the press.
+void shape_wire_ghosts(EditSession* session, MainData* data, Point p) {
+    free_list(session, data->wire_ghosts);
+    if (data->taken)
+        data->taken->ghost_wires(Point{p.x - data->press.x, p.y - data->press.y},
+                                 &data->wire_ghosts);
 }
 
 void shift_ghosts(MainData* data, Point delta) {
@@ -132,6 +162,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
     free_ghosts(session, data);
     switch (data->phase) {
         case MOVING:
+            set_prompt(session, "");
             move_selection(session, Point{p.x - data->press.x, p.y - data->press.y}, data->drag);
             break;
         case MOVING_FIELD:
@@ -184,6 +215,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 } else if (data->on_selection && selection_count(session) > 0) {
                     data->phase = MOVING;
                     make_move_ghosts(session, data);
+                    set_prompt(session, data->drag ? DRAG_PROMPT : MOVE_PROMPT);
                 } else {
                     data->phase = MARQUEE;
                     make_marquee(data, p);
@@ -193,6 +225,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             if (data->phase == MOVING || data->phase == MOVING_FIELD) {
                 ghost_erase(session, instance);
                 shift_ghosts(data, Point{p.x - data->last.x, p.y - data->last.y});
+                shape_wire_ghosts(session, data, p);
                 ghost_draw(session, instance);
             } else if (data->phase == MARQUEE) {
                 ghost_erase(session, instance);
@@ -208,6 +241,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_ESC:
             ghost_erase(session, instance);
             free_ghosts(session, data);
+            if (data->phase == MOVING) set_prompt(session, "");
             data->phase = IDLE;
             data->field_part = nullptr;
             select_clear(session);
@@ -227,7 +261,7 @@ int key_repeat(EditSession* session, ModeInstance*, int) {
 int key_zoom_area(EditSession* session, ModeInstance*, int);
 
 const ToolKey main_keys[] = {
-    {0, 0, "Left : Select, move  Ctrl+Left : Drag", "", nullptr, nullptr},
+    {0, 0, "Left : Select, move alone  Ctrl+Left : Drag with the wires", "", nullptr, nullptr},
     {TK_DELETE, 0, "Del : Delete selection", "Delete the selected items", nullptr, key_delete},
     {TK_INSERT, 0, "Ins : Repeat", "Repeat the last placement", nullptr, key_repeat},
     {'Z', 0, "Z : Zoom area", "Show the area drawn next", nullptr, key_zoom_area},

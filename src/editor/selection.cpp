@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/drag.h"
 #include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
 #include "editor/item_edit.h"
@@ -36,6 +37,7 @@
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "model/items/vectors.h"
+#include "model/items/view.h"
 
 namespace {
 
@@ -54,9 +56,16 @@ List* owner_of(EditSession* session, SchItem* item) {
     return sheet_index_list_of(sheet_index(session->schema), item);
 }
 
-// The items of the sheet, then those of the ports list, whose rectangles
-// meet the area, each group in list order: the order a walk of the sheet
-// and then of the ports list meets them.
+void translate(SchItem* item, Point delta) {
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, delta.x, delta.y);
+    matrix_SchItem(item, &shift);
+}
+
+}  // namespace
+
+// The order a walk of the sheet and then of the ports list meets them.
 std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
     std::vector<SchItem*> found;
     SheetIndex* index = sheet_index(session->schema);
@@ -66,86 +75,6 @@ std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
     });
     return found;
 }
-
-bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
-
-// The rectangle between two points.
-Rect box_between(Point a, Point b) {
-    return Rect{std::min(a.x, b.x), std::min(a.y, b.y),
-                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.x} - a.x), INT32_MAX)),
-                static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{b.y} - a.y), INT32_MAX))};
-}
-
-bool is_wire(const SchItem* item) {
-    return item->type == LINE_ITEM && (item->flags & STYLE_MASK) != DRAW;
-}
-
-void translate(SchItem* item, Point delta) {
-    Matrix shift;
-    matrix_identity(&shift);
-    matrix_translate(&shift, delta.x, delta.y);
-    matrix_SchItem(item, &shift);
-}
-
-// True when p lies on the segment from a to b, short of both ends.
-bool strictly_inside(Point p, Point a, Point b) {
-    const int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
-    const int64_t px = int64_t{p.x} - a.x, py = int64_t{p.y} - a.y;
-    if (px * dy - py * dx != 0) return false;
-    const int64_t along = px * dx + py * dy;
-    return along > 0 && along < dx * dx + dy * dy;
-}
-
-// A wire that a drag stretches may pass through a connection on its way (a
-// junction, another wire's end, a pin): it is cut there first, so that only
-// the piece between the dragged end and that connection follows and the
-// rest stays joined where it was. The pieces join the followers.
-void cut_at_connections(EditSession* session, std::vector<Line*>* followers,
-                        EditTransaction* edit) {
-    if (followers->empty()) return;
-    Schema* schema = session->schema;
-    // The connections on each wire, found before any is cut: those of the
-    // items whose rectangles meet the wire's (a point of an item lies in
-    // its rectangle).
-    const size_t count = followers->size();
-    std::vector<std::vector<Point>> cuts_of(count);
-    std::vector<Point> connections;
-    for (size_t i = 0; i < count; ++i) {
-        const Line* wire = (*followers)[i];
-        connections.clear();
-        for (SchItem* item : items_near(session, box_between(wire->pos, wire->end)))
-            item_connection_points(schema, item, &connections);
-        for (Point p : connections)
-            if (strictly_inside(p, wire->pos, wire->end)) cuts_of[i].push_back(p);
-    }
-    for (size_t i = 0; i < count; ++i) {
-        Line* wire = (*followers)[i];
-        std::vector<Point>& cuts = cuts_of[i];
-        if (cuts.empty()) continue;
-        const Point from = wire->pos, to = wire->end;
-        auto distance = [&](Point p) {
-            return std::abs(int64_t{p.x} - from.x) + std::abs(int64_t{p.y} - from.y);
-        };
-        std::sort(cuts.begin(), cuts.end(),
-                  [&](Point a, Point b) { return distance(a) < distance(b); });
-        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-        edit->before(wire);
-        wire->end = cuts.front();
-        edit->touch(wire);
-        cuts.push_back(to);
-        for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-            Line* piece = as_Line(copy_SchItem(schema, wire));
-            if (!piece) no_memory();
-            piece->pos = cuts[k];
-            piece->end = cuts[k + 1];
-            if (!dlist_append(sheet_list(session), piece)) no_memory();
-            edit->touch(piece);
-            followers->push_back(piece);
-        }
-    }
-}
-
-}  // namespace
 
 SchItem* item_at(EditSession* session, Point p) {
     Schema* schema = session->schema;
@@ -262,44 +191,16 @@ int select_area(EditSession* session, Rect area) {
 
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;
+    if (drag) {
+        SelectionDrag taken(session);
+        EditTransaction edit(session);
+        taken.apply(&edit, delta);
+        return true;
+    }
     EditTransaction edit(session);
     std::vector<SchItem*> moved;
     for (SchItem* item : list_items<SchItem>(edit_list(session)))
         if (owner_of(session, item)) moved.push_back(item);
-    if (drag) {
-        std::vector<Point> points;
-        for (SchItem* item : moved) item_connection_points(session->schema, item, &points);
-        std::sort(points.begin(), points.end(), point_less);
-        points.erase(std::unique(points.begin(), points.end()), points.end());
-        auto attached = [&](Point p) {
-            return std::binary_search(points.begin(), points.end(), p, point_less);
-        };
-        // The wires with an end on one of the points, in list order.
-        SheetIndex* index = sheet_index(session->schema);
-        std::vector<SchItem*> found, near;
-        for (Point p : points)
-            for (SchItem* item : items_near(session, Rect{p.x, p.y, 0, 0}))
-                if (is_wire(item) && !is_selected(item) &&
-                    sheet_index_list_of(index, item) == sheet_list(session))
-                    near.push_back(item);
-        sheet_index_sort(index, &near);
-        near.erase(std::unique(near.begin(), near.end()), near.end());
-        std::vector<Line*> followers;
-        for (SchItem* item : near) {
-            Line* wire = as_Line(item);
-            if (attached(wire->pos) || attached(wire->end)) followers.push_back(wire);
-        }
-        cut_at_connections(session, &followers, &edit);
-        for (Line* wire : followers) {
-            bool before = true;
-            for (Point* end : {&wire->pos, &wire->end}) {
-                if (!attached(*end)) continue;
-                if (std::exchange(before, false)) edit.before(wire);
-                *end = Point{end->x + delta.x, end->y + delta.y};
-                edit.touch(wire);
-            }
-        }
-    }
     for (SchItem* item : moved) {
         edit.before(item);
         translate(item, delta);
@@ -383,14 +284,19 @@ void release_items(Schema* schema, List*& items) {
     items = nullptr;
 }
 
-// Moves the items so that the first one with a place has its anchor at p.
+// Moves the items so that the first one with a place has its anchor at p,
+// as far off the grid as it was: a part whose pins lie on the grid and its
+// place off it keeps its pins on the grid.
 void follow_pointer(List* items, Point p) {
     for (SchItem* item : list_items<SchItem>(items)) {
         if (item->type == TITLEBLOCK_ITEM) continue;
         Point anchor;
         anchor_SchItem(item, &anchor);
-        if (anchor == p) return;
-        const Point delta{p.x - anchor.x, p.y - anchor.y};
+        const Point on_grid = grid_snap(anchor);
+        const Point to{static_cast<int32_t>(int64_t{p.x} + anchor.x - on_grid.x),
+                       static_cast<int32_t>(int64_t{p.y} + anchor.y - on_grid.y)};
+        if (anchor == to) return;
+        const Point delta{to.x - anchor.x, to.y - anchor.y};
         for (SchItem* moved : list_items<SchItem>(items))
             if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
         return;

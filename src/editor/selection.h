@@ -6,10 +6,17 @@
 //
 // The selection is the document's edit list (its items carry the state bit
 // 0x8000); items are records of the current sheet or of the ports list.
+#include <vector>
+
 #include "foundation/geometry.h"
 
 struct EditSession;
 struct SchItem;
+
+// The items of the current sheet, then those of the ports list, whose
+// rectangles meet the area (the document's bounds index), each group in
+// list order.
+std::vector<SchItem*> items_near(EditSession* session, const Rect& area);
 
 // The item of the current sheet or the ports list nearest to the point
 // within the pick distance that the edit filter admits, or null.

@@ -1,14 +1,23 @@
 // "Add Wires,...": wires, buses and drawing lines as chains of clicks (each
 // click ends the routed legs and starts the next ones at that point), and
 // circles and boxes by two clicks. The routing of a leg follows GEOMETRY.
+#include <algorithm>
+#include <vector>
+
+#include "connectivity/net_rules.h"
+#include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
+#include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "model/documents/pick.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/primitives.h"
+#include "model/items/view.h"
 #include "model/items/wire_route.h"
 
 int draw_item_kind = DRAW_KIND_LINE;
@@ -53,8 +62,42 @@ SchItem* styled(SchItem* item, const WireData* data) {
     return item;
 }
 
+// Wires end on the connection point the pointer is at (a part's pin off
+// the grid among them); drawing lines, buses and shapes go where it is.
+bool snaps_to_connections(const WireData* data) {
+    return data->style == 0 && data->kind == DRAW_KIND_LINE;
+}
+
+// True when the point lies on a pin's line short of its tip: a wire's
+// corner there would have one leg pulled onto the tip and the other left
+// inside the pin, unconnected.
+bool inside_a_pin(EditSession* session, Point p) {
+    std::vector<PinLine> pins;
+    for (SchItem* item : items_near(session, Rect{p.x, p.y, 0, 0}))
+        if (item->type == PARTLIB_ITEM) part_pin_lines(session->schema, as_PlacedPart(item), &pins);
+    for (const PinLine& pin : pins) {
+        const int on = point_on_segment(p, pin.tip, pin.inner);
+        if (!pin.power && (on == 1 || on == 3)) return true;
+    }
+    return false;
+}
+
+// The two legs of a wire turn at the other corner when theirs lies inside a
+// pin: a wire routed to a pin's tip comes to it from outside, never along it.
+void turn_clear_of_pins(EditSession* session, WireData* data, Point p) {
+    Line* first = as_Line(data->legs[0]);
+    Line* second = as_Line(data->legs[1]);
+    const Point corner = first->end;
+    if (!inside_a_pin(session, corner)) return;
+    const Point other =
+        corner == Point{p.x, data->start.y} ? Point{data->start.x, p.y} : Point{p.x, data->start.y};
+    if (inside_a_pin(session, other)) return;
+    first->end = other;
+    second->pos = other;
+}
+
 // Shapes the ghost from the start to p.
-void shape(WireData* data, Point p) {
+void shape(EditSession* session, WireData* data, Point p) {
     switch (data->kind) {
         case DRAW_KIND_CIRCLE: {
             if (!data->legs[0]) data->legs[0] = new_Circle();
@@ -80,7 +123,10 @@ void shape(WireData* data, Point p) {
                 mode = ROUTE_ARC;
             if (!data->legs[0]) data->legs[0] = new_Line();
             if (!data->legs[0]) no_memory();
-            route_Wire(mode, data->start, p, &data->legs[0], &data->legs[1], &data->count);
+            const bool turned =
+                route_Wire(mode, data->start, p, &data->legs[0], &data->legs[1], &data->count);
+            if (turned && mode == ROUTE_ORTHOGONAL && snaps_to_connections(data))
+                turn_clear_of_pins(session, data, p);
             break;
         }
     }
@@ -133,12 +179,15 @@ void wire_exit(EditSession*, ModeInstance* instance) { free_legs(wire(instance))
 
 int wire_event(EditSession* session, ModeInstance* instance, int code, Point p) {
     WireData* data = wire(instance);
+    if (snaps_to_connections(data) &&
+        (code == EV_MOTION || code == EV_LEFT_DRAG || code == EV_LEFT_UP))
+        p = snap_wire_end(session, p);
     switch (code) {
         case EV_MOTION:
         case EV_LEFT_DRAG:
             if (!data->started) return 1;
             ghost_erase(session, instance);
-            shape(data, p);
+            shape(session, data, p);
             ghost_draw(session, instance);
             return 1;
         case EV_LEFT_UP: {
@@ -148,7 +197,7 @@ int wire_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 data->start = p;
                 set_prompt(session, "Click the next point");
             } else {
-                shape(data, p);
+                shape(session, data, p);
                 commit(session, data);
                 free_legs(data);
                 bool chain = data->kind != DRAW_KIND_CIRCLE && data->kind != DRAW_KIND_BOX;
@@ -157,7 +206,7 @@ int wire_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 if (!chain) set_prompt(session, "Click the first point");
             }
             if (data->started) {
-                shape(data, p);
+                shape(session, data, p);
                 ghost_draw(session, instance);
             }
             return 1;
@@ -188,6 +237,32 @@ const ToolKey wire_keys[] = {
 const ToolMode add_wires_mode{"Add Wires,...", sizeof(WireData), wire_enter, wire_exit,
                               nullptr,         nullptr,          wire_event, xor_legs,
                               xor_legs,        xor_legs,         wire_keys,  2};
+
+Point snap_wire_end(EditSession* session, Point p) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current) return p;
+    // Three quarters of a grid step: a connection off the grid (by half a
+    // step, across, down or both) is reached from the grid points around
+    // it, and one on the grid from no other grid point.
+    const int64_t reach = std::clamp<int64_t>(grid_step() * 3 / 4,
+                                              static_cast<int64_t>(PICK_DISTANCE), INT32_MAX / 4);
+    auto corner = [&](int32_t c) {
+        return static_cast<int32_t>(std::clamp<int64_t>(c - reach, INT32_MIN, INT32_MAX));
+    };
+    const Rect area{corner(p.x), corner(p.y), static_cast<int32_t>(2 * reach),
+                    static_cast<int32_t>(2 * reach)};
+    double best = FAR_AWAY;
+    Point at = p;
+    for (SchItem* item : items_near(session, area)) {
+        Point candidate;
+        const double d = item_connection_snap(schema, item, p, &candidate);
+        if (d <= static_cast<double>(reach) && d < best) {
+            best = d;
+            at = candidate;
+        }
+    }
+    return at;
+}
 
 ModeInstance* start_add_wires(EditSession* session) {
     edit_checkpoint(session);

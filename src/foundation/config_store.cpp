@@ -385,7 +385,11 @@ std::string file_beside(const char* path, const char* name) {
 }
 
 void config_find_ini(const char* program_path) {
-    if (config_read_value(ini_name.c_str(), DIR_PROJECT, -1)) {
+    // A file of settings without DIR_PROJECT (written by hand, or by a
+    // program that leaves it out) is read too: the settings written later
+    // would otherwise replace the user's, which the program never saw.
+    if (config_read_value(ini_name.c_str(), DIR_PROJECT, -1) ||
+        profile_has_keys(proper_keys[DIR_PROJECT].section, ini_name.c_str())) {
         ini_found = 1;
         return;
     }
@@ -704,7 +708,7 @@ int config_startup(const char* conf, const char* program_path) {
     config_find_ini(program_path);
     services().colour_table_attach(ignore_colour_load, ignore_colour_save);
     config_load_all();
-    return 0;
+    return profile_file_state(ini_name.c_str()) == ProfileFile::UNREADABLE ? 1 : 0;
 }
 
 void config_free() {

@@ -115,7 +115,6 @@ enum PropertyId : int {
     FONT_TITLE = 82,
     FONT_BORDERTXT = 83,
     FONT_PARTPAL = 84,
-    SIZE_YBORDERW = 85,
     FAST_LOAD = 86,
     POWER_TYPE = 87,
     POWER_NAME = 88,
@@ -197,15 +196,9 @@ enum PropertyId : int {
     PARTSCH_OUTFILE = 164,
     VISIBLE_IEEE = 165,
     VISIBLE_TITLETXT = 169,
-    FVIEW_HIER = 170,
-    FVIEW_OUTFILE = 171,
-    NETCOMP_VERBOSE = 172,
-    NETCOMP_HIER = 173,
-    NETCOMP_OUTFILE = 174,
     NETERC_VERBOSE = 175,
     NETERC_HIER = 176,
     NETERC_OUTFILE = 177,
-    NETLNK_VERBOSE = 178,
     NETFMT_HIER = 179,
     NETFMT_VERBOSE = 180,
     NETFMT_OUTFILE = 181,
@@ -265,7 +258,6 @@ enum PropertyId : int {
     VISIBLE_PART = 235,
     VISIBLE_NOCON = 236,
     VISIBLE_DRAW = 237,
-    VISIBLE_IEEE_RESERVED = 238,
     TPL_TEXT_XSCAL = 239,
     TPL_TEXT_YSCAL = 240,
     TPL_TEXT_XMIR = 241,
@@ -372,23 +364,9 @@ enum PropertyId : int {
     DIR_LIBRARY = 342,
     FIND_CASE = 343,
     FIND_JOKER = 344,
-    CURRENT_POLICE = 345,
     INTERNAL_FONT = 346,
     NB_SYSTEM_FONTS = 347,
     SYSTEM_FONT = 348,
-    FONT_ESCAPE = 349,
-    FONT_ORIENT = 350,
-    FONT_WEIGHT = 351,
-    FONT_ITALIC = 352,
-    FONT_UNDER = 353,
-    FONT_STRIKE = 354,
-    FONT_CHARSET = 355,
-    FONT_OUTPRECIS = 356,
-    FONT_CLIPPRECIS = 357,
-    FONT_QUALITY = 358,
-    FONT_PITCH = 359,
-    FONT_TYPEFACE = 360,
-    FONT_POINT_SIZE = 361,
     NETPROP_TRACKWIDTH = 362,
     NETPROP_ISOLATION = 363,
     NETPROP_VIASIZE = 364,
@@ -452,6 +430,35 @@ enum PropertyId : int {
     COLOR_TAG = 422,
     COLOR_POWPIN = 423,
     COLOR_PARTFIELD = 424,
+};
+
+// The reserved numbers: a key in the catalogue and no value. No part of the
+// program asks for them; they are not property ids, so that a getter given
+// one does not build (tests that check the refusal of an id without a value
+// convert them).
+enum class ReservedProperty : int {
+    SIZE_YBORDERW = 85,
+    FVIEW_HIER = 170,
+    FVIEW_OUTFILE = 171,
+    NETCOMP_VERBOSE = 172,
+    NETCOMP_HIER = 173,
+    NETCOMP_OUTFILE = 174,
+    NETLNK_VERBOSE = 178,
+    VISIBLE_IEEE_RESERVED = 238,
+    CURRENT_POLICE = 345,
+    FONT_ESCAPE = 349,
+    FONT_ORIENT = 350,
+    FONT_WEIGHT = 351,
+    FONT_ITALIC = 352,
+    FONT_UNDER = 353,
+    FONT_STRIKE = 354,
+    FONT_CHARSET = 355,
+    FONT_OUTPRECIS = 356,
+    FONT_CLIPPRECIS = 357,
+    FONT_QUALITY = 358,
+    FONT_PITCH = 359,
+    FONT_TYPEFACE = 360,
+    FONT_POINT_SIZE = 361,
 };
 
 constexpr int PROPERTY_COUNT = 424;
@@ -627,9 +634,10 @@ const char* config_read_value(const char* file, int id, int index);
 int get_config_value(int id, int index = -1);
 // Loads every stored property (only when ini_found); returns 0.
 int config_load_all();
-// Sets ini_found: the INI file holds DIR_PROJECT, or (unless "-conf" named
-// the INI file) a "Quib.ini" beside the program does, which then becomes
-// the INI file.
+// Sets ini_found: the INI file holds DIR_PROJECT or any other setting of
+// its section (a settings file is read before anything is written into
+// it), or (unless "-conf" named the INI file) a "Quib.ini" beside the
+// program holds DIR_PROJECT, which then becomes the INI file.
 void config_find_ini(const char* program_path);
 
 // The file `name` in the directory of `path`: the name replaces what
@@ -678,7 +686,8 @@ void config_set_defaults();
 void config_init();
 // Start-up: conf (may be none or empty) names the INI file to use instead
 // of "Quib.ini"; finds the INI file, attaches the colour table, loads
-// everything. Returns 0.
+// everything. 0, or 1 when the INI file is there but cannot be read: its
+// settings are the defaults then, and the file is never written over.
 int config_startup(const char* conf, const char* program_path);
 // Frees the heap texts of the text lists and the system font list.
 void config_free();

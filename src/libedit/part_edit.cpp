@@ -162,6 +162,12 @@ int libedit_open_library(LibEdit* ed, const char* file_name) {
 int libedit_save_library(LibEdit* ed, const char* file_name) {
     Library* library = libedit_library(ed);
     if (!library) return DOC_NO_SCHEMATIC;
+    // The part under edit is the one whose pins changed unchecked: numbers
+    // it repeats are reported now, and the library is saved as it is.
+    if (Part* shown = libedit_part(ed)) {
+        pin_numbers_check(shown->normal_pins, shown->devices, false);
+        pin_numbers_check(shown->convert_pins, shown->devices, true);
+    }
     name_after_file(library, file_name);
     int result = save_Library(file_name, library);
     if (result != 0) return result;

@@ -222,7 +222,8 @@ bool make_dirs(const std::string& dir) {
         size_t slash = dir.find('/', pos);
         if (slash == std::string::npos) slash = dir.size();
         partial = dir.substr(0, slash);
-        if (!partial.empty() && ::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (!partial.empty() && ::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
         pos = slash + 1;
     }
     struct stat st {};
@@ -343,10 +344,10 @@ bool write_private_profile_string(const char* section, const char* key, const ch
     std::string path = profile_path(file);
     ProfileText* text = current_text(path);
     if (!text) {
-        if (struct stat st {}; ::stat(path.c_str(), &st) == 0)
-            return false;  // there but unreadable: never replaced by a file of one key
+        if (struct stat st{}; ::stat(path.c_str(), &st) == 0)
+            return false;         // there but unreadable: never replaced by a file of one key
         if (!value) return true;  // nothing to delete
-        cache = Cache{};  // a new file
+        cache = Cache{};          // a new file
         cache.path = path;
         cache.valid = true;
         text = &cache.text;
@@ -396,4 +397,22 @@ void profile_batch_begin() {
 bool profile_batch_end() {
     if (batch_depth > 0 && --batch_depth > 0) return true;
     return flush_pending();
+}
+
+ProfileFile profile_file_state(const char* file) {
+    if (!file) return ProfileFile::MISSING;
+    const std::string path = profile_path(file);
+    if (current_text(path)) return ProfileFile::READABLE;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? ProfileFile::UNREADABLE : ProfileFile::MISSING;
+}
+
+bool profile_has_keys(const char* section, const char* file) {
+    if (!section || !file) return false;
+    ProfileText* text = current_text(profile_path(file));
+    if (!text) return false;
+    const std::string prefix = fold(trim(section)) + '\n';
+    for (const auto& entry : indexed(*text).keys)
+        if (entry.first.rfind(prefix, 0) == 0) return true;
+    return false;
 }

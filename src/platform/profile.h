@@ -26,9 +26,8 @@
 // Copies the value of section/key into out (at most size - 1 characters and
 // the end mark) or, when absent, the default text (none = empty). Returns
 // the number of characters copied, end mark not counted.
-size_t get_private_profile_string(const char* section, const char* key,
-                                  const char* default_text, char* out, size_t size,
-                                  const char* file);
+size_t get_private_profile_string(const char* section, const char* key, const char* default_text,
+                                  char* out, size_t size, const char* file);
 
 // Stores value under section/key; a null value deletes the key. Returns
 // false when the file cannot be written (nothing changed then) or when the
@@ -55,6 +54,14 @@ public:
     ProfileBatch(const ProfileBatch&) = delete;
     ProfileBatch& operator=(const ProfileBatch&) = delete;
 };
+
+// Whether a profile file is there to be read: MISSING (no file), READABLE,
+// or UNREADABLE (there, but not a regular file or not readable: writes
+// never replace it).
+enum class ProfileFile { MISSING, READABLE, UNREADABLE };
+ProfileFile profile_file_state(const char* file);
+// True when the file holds a key (any value) in the section.
+bool profile_has_keys(const char* section, const char* file);
 
 // The directory bare profile names live in, with a trailing '/'.
 std::string profile_directory();

@@ -113,23 +113,12 @@ int font_device_to_points(int height) {
     return static_cast<int>((std::abs(int64_t{height}) * 72 + ppi / 2) / ppi);
 }
 
+// The font settings a font of its own would take are reserved numbers that
+// hold no value: the record is the plain 10-point face of the system.
 Font* default_font_record() {
     Font* font = new_Font();
-    font->size = proper_get(FONT_POINT_SIZE);
-    if (font->size == 0) font->size = 100;
-    font->escapement = proper_get(FONT_ESCAPE);
-    font->orientation = proper_get(FONT_ORIENT);
-    font->weight = proper_get(FONT_WEIGHT);
-    font->italic = static_cast<uint8_t>(proper_get(FONT_ITALIC));
-    font->underline = static_cast<uint8_t>(proper_get(FONT_UNDER));
-    font->strike_out = static_cast<uint8_t>(proper_get(FONT_STRIKE));
-    font->char_set = static_cast<uint8_t>(proper_get(FONT_CHARSET));
-    font->out_precision = static_cast<uint8_t>(proper_get(FONT_OUTPRECIS));
-    font->clip_precision = static_cast<uint8_t>(proper_get(FONT_CLIPPRECIS));
-    font->quality = static_cast<uint8_t>(proper_get(FONT_QUALITY));
-    font->pitch_and_family = static_cast<uint8_t>(proper_get(FONT_PITCH));
-    const char* face = strproper_get(FONT_TYPEFACE);
-    font_set_face(font, face && *face ? face : "Sans");
+    font->size = 100;
+    font_set_face(font, "Sans");
     return font;
 }
 

@@ -20,6 +20,7 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/items/library.h"
+#include "platform/profile.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
@@ -161,8 +162,12 @@ bool MyApp::OnInit() {
     init_Libraries();
     set_message_formatter(error_message);
     install_program_services();
-    config_startup(options.conf.c_str(), argv[0].utf8_string().c_str());
+    const bool unreadable =
+        config_startup(options.conf.c_str(), argv[0].utf8_string().c_str()) != 0;
     if (!EnsureSingleInstance()) return false;
+    // The settings of this run stay the defaults and are not kept: the file
+    // that holds the user's is never written over.
+    if (unreadable) error_box(nullptr, "Error", MB_ICON_STOP, 1, profile_path(config_ini_name()));
     clear_log_file();
 
     auto* frame =

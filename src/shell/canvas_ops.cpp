@@ -254,7 +254,7 @@ bool title_fields_import(EditCanvas* canvas, const char* file_name) {
     if (!canvas || !canvas->mySchema) return false;
     int result = title_fields_read(canvas->mySchema, file_name);
     if (result != 0) {
-        error_box(nullptr, "Error", MB_ICON_STOP, result, file_name);
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, file_name);
         return false;
     }
     init_title_block_fields(canvas, 1);
@@ -266,7 +266,7 @@ bool title_fields_export(EditCanvas* canvas, const char* file_name) {
     if (!canvas || !canvas->mySchema) return false;
     int result = title_fields_write(canvas->mySchema, file_name);
     if (result != 0) {
-        error_box(nullptr, "Error", MB_ICON_STOP, result, file_name);
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, file_name);
         return false;
     }
     return true;

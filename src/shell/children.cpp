@@ -111,7 +111,7 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     if (result != 0) {
         close_schema(nullptr, &schema);
         child->Destroy();
-        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, name.c_str());
         return nullptr;
     }
     set_project_dir_override(name.c_str());
@@ -163,7 +163,7 @@ int canvas_save(EditCanvas* canvas, bool ask_name) {
     if (result == DOC_CANCELLED) return result;
     if (result != 0) {
         // The document stays modified and its window open: nothing is lost.
-        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, name.c_str());
         return result;
     }
     if (MyChild* child = child_of(canvas))
@@ -204,8 +204,10 @@ void autosave_all() {
             },
             c->mySchema);
         if (result != 0)
-            log_printf("Automatic backup of %s failed: %s\n", name.c_str(),
-                       message_text(nullptr, result, autosave_copy_name(name, 1).c_str()).c_str());
+            log_printf(
+                "Automatic backup of %s failed: %s\n", name.c_str(),
+                message_text(nullptr, RuntimeCode{result}, autosave_copy_name(name, 1).c_str())
+                    .c_str());
     }
 }
 

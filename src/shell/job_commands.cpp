@@ -1,5 +1,6 @@
 #include "shell/job_commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include "connectivity/annotate.h"
@@ -7,6 +8,7 @@
 #include "connectivity/bom.h"
 #include "connectivity/erc.h"
 #include "connectivity/net_jobs.h"
+#include "connectivity/netlist_format.h"
 #include "dialogs/process_dialogs.h"
 #include "dialogs/process_forms.h"
 #include "foundation/app_utils.h"
@@ -18,6 +20,7 @@
 #include "foundation/services.h"
 #include "import/sdt2sc.h"
 #include "import/sdt_job.h"
+#include "libedit/gui/libedit_windows.h"
 #include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
@@ -59,10 +62,23 @@ const char* text_of(int property) {
     return text ? text : "";
 }
 
-// A job's failure in an error box naming the file it concerns.
+// A job's failure in an error box, with what its message names (the file
+// it concerns, for most), and in the log unless the job logged it itself.
+enum class Logged { NOT_YET, BY_THE_JOB };
+template <class... A>
+int failed_with(Logged logged, std::type_identity_t<MessageCode<A...>> code, const A&... args) {
+    if (logged == Logged::NOT_YET)
+        log_printf("*** ERROR *** : %s\n", message_text(nullptr, code, args...).c_str());
+    error_box(nullptr, "Error", MB_ICON_STOP, code, args...);
+    return code.code();
+}
+
 int failed(int code, const std::string& file) {
-    error_box(nullptr, "Error", MB_ICON_STOP, code, file.c_str());
-    return code;
+    return failed_with(Logged::NOT_YET, RuntimeCode{code}, file);
+}
+// The failure of a job that logs its failures (the netlist and ERC jobs).
+int failed_logged(int code, const std::string& file) {
+    return failed_with(Logged::BY_THE_JOB, RuntimeCode{code}, file);
 }
 
 // The sheets of the project of root; null after the error box.
@@ -86,21 +102,26 @@ int over_sheets(const std::string& root, int hier_property, Job job) {
 
 // Compiles the nets of every sheet, links them (unless the job stays on
 // the root sheet, whose own net file is then formatted) and writes the
-// netlist.
+// netlist under the root sheet's title.
 int netlist_job(const std::string& root) {
     const std::string base = without_suffix(root);
-    if (int result = netlist_compile(root.c_str(), log_printf); result != 0)
-        return failed(result, root);
+    std::string title, concerned;
+    if (int result = netlist_compile(root.c_str(), log_printf, &title, &concerned); result != 0)
+        return failed_logged(result, concerned.empty() ? root : concerned);
     std::string linked = base;
     if (proper_get(NETFMT_HIER) == 0) {
         linked = base + "_linked";
         if (int result = netlist_link(base.c_str(), linked.c_str(), log_printf); result != 0)
-            return failed(result, linked);
+            return failed_logged(result, linked);
     }
     const std::string output = text_of(NETFMT_OUTFILE);
     int result = netlist_format(linked.c_str(), output.c_str(), text_of(NETFMT_FORMAT),
-                                proper_get(NETFMT_FIELD), log_printf);
-    return result == 0 ? 0 : failed(result, output);
+                                proper_get(NETFMT_FIELD), log_printf, title.c_str());
+    // An unconnected pin is named with its part besides the file.
+    if (result == SPICE_PIN_NOT_CONNECTED)
+        return failed_with(Logged::BY_THE_JOB, SPICE_PIN_NOT_CONNECTED, output,
+                           spice_error_reference(), spice_error_pin());
+    return result == 0 ? 0 : failed_logged(result, output);
 }
 
 // The OrCAD conversion: the library source first when asked, then the
@@ -114,8 +135,10 @@ int convert_job() {
         int result = convert_orcad_library(source.c_str(), log_printf, &library);
         // -1: the source could not be opened.
         if (result != 0)
-            log_printf("*** ERROR *** :%s\n",
-                       message_text(nullptr, result == -1 ? 51 : result, source.c_str()).c_str());
+            log_printf(
+                "*** ERROR *** :%s\n",
+                message_text(nullptr, RuntimeCode{result == -1 ? 51 : result}, source.c_str())
+                    .c_str());
         library_converted = result == 0 && !library.empty();
     }
     const std::string schematic = text_of(SDT_SCHFILE);
@@ -132,12 +155,6 @@ int convert_job() {
     return result;
 }
 
-// The file a compile job wrote: its output, or the input with the kind's
-// suffix when no output was named.
-std::string compiled_file(const std::string& output, const std::string& input, int kind) {
-    return make_kind_file_name(output.empty() ? input.c_str() : output.c_str(), kind, 2);
-}
-
 int run(EditCanvas* canvas, int id, long argument) {
     if (id == JOB_CONVERT) return convert_job();
     if (!canvas || !canvas->mySchema) return failed(68, "");
@@ -152,9 +169,10 @@ int run(EditCanvas* canvas, int id, long argument) {
     switch (id) {
         case JOB_ERC: {
             const std::string report = text_of(NETERC_OUTFILE);
-            int result = erc_report(root.c_str(), report.c_str(), log_printf);
+            std::string concerned;
+            int result = erc_report(root.c_str(), report.c_str(), log_printf, &concerned);
             // -1: the report could not be made.
-            return result == 0 ? 0 : failed(result == -1 ? 50 : result, report);
+            return result == 0 ? 0 : failed_logged(result == -1 ? 50 : result, concerned);
         }
         case JOB_ANNOTATE:
             // -1: references in place conflict, as the log says.
@@ -199,26 +217,139 @@ int run(EditCanvas* canvas, int id, long argument) {
             int result = list_library(input.c_str(), log_printf, &listing);
             return result == 0 ? 0 : failed(result, input);
         }
+        // What a compile wrote opens in its editor, also after errors the
+        // job reported while writing it.
         case JOB_COMPILE_LIBRARY: {
             const std::string output = text_of(COMPIL_OUTFILE), input = without_suffix(root);
-            int result = compile_library(input.c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, input);
-            new_library_child(compiled_file(output, input, KIND_LIBRARY).c_str());
-            return 0;
+            std::string written;
+            int result = compile_library(input.c_str(), output.c_str(), log_printf, &written);
+            if (result != 0) failed(result, input);
+            if (!written.empty()) new_library_child(written.c_str());
+            return result;
         }
         case JOB_DECOMPILE_LIBRARY: {
+            // A sheet's library is the one it holds, the parts it uses.
             const std::string input = without_suffix(root);
-            int result = decompile_library(input.c_str(), text_of(DECOMP_OUTFILE), log_printf);
+            const char* output = text_of(DECOMP_OUTFILE);
+            int result = canvas->kind == CANVAS_SHEET
+                             ? decompile_library_of(canvas->mySchema->library, input.c_str(),
+                                                    output, log_printf)
+                             : decompile_library(input.c_str(), output, log_printf);
             return result == 0 ? 0 : failed(result, input);
         }
         case JOB_COMPILE_TITLEBLOCK: {
             const std::string output = text_of(COMPTMPL_OUTFILE), input = without_suffix(root);
-            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf);
-            if (result != 0) return failed(result, input);
-            new_template_child(compiled_file(output, input, KIND_TITLEBLOCK).c_str());
-            return 0;
+            std::string written;
+            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf, &written);
+            if (result != 0) failed(result, input);
+            if (!written.empty()) new_template_child(written.c_str());
+            return result;
         }
         default: return 0;
+    }
+}
+
+// --- the unsaved changes of the documents a job reads --------------------------------
+
+// The jobs that read a project's sheets from their files, with the
+// property that keeps them on the root sheet. Annotation and
+// back-annotation are not among them: they work on the open documents
+// themselves.
+int saved_sheets_read(int id) {
+    switch (id) {
+        case JOB_ERC: return NETERC_HIER;
+        case JOB_NETLIST: return NETFMT_HIER;
+        case JOB_BOM: return BOM_HIER;
+        case JOB_DECOMPILE_SHEET: return PARTSCH_HIER;
+        case JOB_ARCHIVE_LIBRARY: return LIBARCH_HIER;
+        default: return 0;
+    }
+}
+
+bool modified(EditCanvas* canvas) {
+    return canvas && canvas->mySchema && schema_is_modified(canvas->mySchema) &&
+           !canvas_file_name(canvas).empty();
+}
+
+// The open windows whose changes are not saved among the documents the job
+// reads from their files: the sheets of the root's hierarchy as saved (the
+// root alone when the job stays on it), or the library of a library window
+// that a library job reads. Listing a hierarchy loads its sheets: it is
+// done only when a sheet other than the root is open and modified.
+std::vector<EditCanvas*> unsaved_documents_read(EditCanvas* canvas, int id,
+                                                const std::string& root) {
+    std::vector<EditCanvas*> found;
+    if (canvas->kind == CANVAS_LIBRARY) {
+        if ((id == JOB_DECOMPILE_LIBRARY || id == JOB_LIST_LIBRARY) && modified(canvas))
+            found.push_back(canvas);
+        return found;
+    }
+    const int hier_property = saved_sheets_read(id);
+    if (canvas->kind != CANVAS_SHEET || hier_property == 0) return found;
+    bool others = false;
+    for (MyChild* child : my_children)
+        others |= child->canvas != canvas && child->canvas && child->canvas->kind == CANVAS_SHEET &&
+                  modified(child->canvas);
+    if (!others || proper_get(hier_property) != 0) {
+        if (modified(canvas)) found.push_back(canvas);
+        return found;
+    }
+    // A hierarchy that cannot be listed stops the job itself, which says why.
+    List* sheets = list_project_sheets(root.c_str(), false, nullptr);
+    if (!sheets) {
+        if (modified(canvas)) found.push_back(canvas);
+        return found;
+    }
+    for (const char* sheet : list_items<const char>(sheets)) {
+        void* open = nullptr;
+        services().find_open_file(sheet, &open);
+        auto* open_canvas = static_cast<EditCanvas*>(open);
+        if (modified(open_canvas) &&
+            std::find(found.begin(), found.end(), open_canvas) == found.end())
+            found.push_back(open_canvas);
+    }
+    free_name_list(sheets);
+    return found;
+}
+
+std::string job_name(int id) {
+    for (const ProcessDialog& d : process_dialogs)
+        if (d.job_command == id) {
+            const std::string title = d.title;
+            const std::string prefix = "Tessaron: ";
+            return title.rfind(prefix, 0) == 0 ? title.substr(prefix.size()) : title;
+        }
+    return {};
+}
+
+bool save_document(EditCanvas* canvas) {
+    return (canvas->kind == CANVAS_SHEET ? canvas_save(canvas, false)
+                                         : libedit_window_save(canvas, false)) == 0;
+}
+
+// Before a job that reads documents from their files, the open ones among
+// them whose changes are not saved: the user saves them first, or lets the
+// job read the saved files (*unseen then names the documents whose changes
+// it did not see), or cancels it. False when the job is not to run.
+bool settle_unsaved(const CommandCall& call, std::string* unseen) {
+    EditCanvas* canvas = call.canvas;
+    if (!canvas || !canvas->mySchema) return true;
+    const std::string root = canvas_file_name(canvas);
+    if (root.empty()) return true;
+    const std::vector<EditCanvas*> unsaved = unsaved_documents_read(canvas, call.id, root);
+    if (unsaved.empty()) return true;
+    std::string listed, joined;
+    for (EditCanvas* c : unsaved) {
+        listed += (listed.empty() ? "" : "\n") + canvas_file_name(c);
+        joined += (joined.empty() ? "" : ", ") + canvas_file_name(c);
+    }
+    switch (confirm_cancel_box(nullptr, 50104, listed, job_name(call.id))) {
+        case ANSWER_YES:
+            for (EditCanvas* c : unsaved)
+                if (!save_document(c)) return false;  // its error box said why
+            return true;
+        case ANSWER_NO: *unseen = joined; return true;
+        default: return false;
     }
 }
 
@@ -226,7 +357,14 @@ int run(EditCanvas* canvas, int id, long argument) {
 
 void run_process_job(const CommandCall& call) {
     show_log_window();
+    std::string unseen;
+    if (!settle_unsaved(call, &unseen)) return;
     run(call.canvas, call.id, call.argument);
+    if (!unseen.empty())
+        log_printf(
+            "Warning:  the job read the saved files: the unsaved changes of %s are not "
+            "in its result\n",
+            unseen.c_str());
     // Annotation, back-annotation and the ERC change open documents in
     // place: their windows show the result and say they are modified.
     for (MyChild* child : my_children)

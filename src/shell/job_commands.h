@@ -8,8 +8,16 @@
 //
 // A job that works on the current document refuses without one (error 68)
 // and for a document never saved (error 81): it reads the document's files.
-// The OrCAD conversion needs no document. A compiled library or title
-// block opens in its editor.
+// Before a job that reads them (the ERC, the netlist, the bill of
+// materials, Decompile Sheet and Archive Library over the sheets of the
+// hierarchy as saved; Decompile and List Library over a library window's
+// file), the open windows among them with changes not saved are named in
+// one question (50104, Yes / No / Cancel): Yes saves them and runs the job,
+// No runs it on the saved files and ends its log with a line naming them,
+// Cancel runs nothing. Annotation and back-annotation work on the open
+// documents themselves and ask nothing. The OrCAD conversion needs no
+// document. A compiled library or title block opens in its editor, also
+// after an error the job reported while writing it.
 #include <vector>
 
 #include "shell/commands.h"

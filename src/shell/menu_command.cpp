@@ -118,7 +118,7 @@ void title_block_command(const CommandCall& call) {
     const std::string name = choose_file("Title Block File:", EXT_TMPL, DIR_PROJECT);
     if (name.empty()) return;
     if (int result = place_titleblock_file(session(call), name.c_str()); result != 0)
-        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, name.c_str());
 }
 
 // Edit > Title Block: Set Title Block Info, also for a sheet whose block

@@ -30,10 +30,10 @@ wxString value_of(wxWindow* window) {
     if (auto* box = dynamic_cast<wxCheckBox*>(window)) return box->GetValue() ? "1" : "0";
     if (auto* radio = dynamic_cast<wxRadioButton*>(window)) return radio->GetValue() ? "1" : "0";
     if (auto* choice = dynamic_cast<wxChoice*>(window)) return choice->GetStringSelection();
-    if (auto* status = dynamic_cast<wxStatusBar*>(window)) {
+    if (auto* bar = dynamic_cast<wxStatusBar*>(window)) {
         wxString fields;
-        for (int i = 0; i < status->GetFieldsCount(); ++i)
-            fields += (i ? " | " : "") + status->GetStatusText(i);
+        for (int i = 0; i < bar->GetFieldsCount(); ++i)
+            fields += (i ? " | " : "") + bar->GetStatusText(i);
         return fields;
     }
     if (auto* list = dynamic_cast<wxListBox*>(window)) {

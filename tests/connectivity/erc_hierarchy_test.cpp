@@ -218,7 +218,8 @@ TEST_F(ErcHierarchyTest, ASheetThatCannotBeLinkedEndsTheJobWithoutAFinalReport) 
 TEST_F(ErcHierarchyTest, AMissingOrDamagedSubSheetIsNamedAndNoReportIsWritten) {
     write_sheet("root.sch", root_source("OUTPUT"));
     EXPECT_EQ(run(), 85);
-    EXPECT_NE(printed.find("Sheet not found:\nleaf.sch"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("*** ERROR *** : Sheet not found: leaf.sch\n"), std::string::npos)
+        << printed;
     EXPECT_FALSE(std::filesystem::exists(report_));
     tn_test::write_text(file("leaf.sch"), "not a sheet");
     printed.clear();

@@ -123,7 +123,8 @@ TEST_F(ErcJobTest, ARootOfProjectNamesOnlyIsASheetWithoutNets) {
 
 TEST_F(ErcJobTest, FailuresEndTheJobWithTheirCodes) {
     EXPECT_EQ(erc_report("erc.sch", file("no/such/dir/r.erc").c_str(), print_capture), -1);
-    EXPECT_NE(printed.find("Cannot create file \n(File " + file("no/such/dir/r.erc") + ")"),
+    EXPECT_NE(printed.find("*** ERROR *** : Cannot create file  (File " +
+                           file("no/such/dir/r.erc") + ")"),
               std::string::npos)
         << printed;
     // A missing root: the annotation check cannot load it (single sheet), or

@@ -56,14 +56,14 @@ protected:
     // Compiles the project of `root`.sch and links it into `root`_linked,
     // both named as in the project directory.
     void compile_and_link(const std::string& root) {
-        ASSERT_EQ(netlist_compile((root + ".sch").c_str(), print_capture), 0) << printed;
+        ASSERT_EQ(netlist_compile((root + ".sch").c_str(), print_capture, &title), 0) << printed;
         ASSERT_EQ(netlist_link(root.c_str(), (root + "_linked").c_str(), print_capture), 0)
             << printed;
     }
     // Formats the linked nets of `root` into `output` (in the project directory).
     int format(const std::string& root, const std::string& output, const char* keyword) {
         return netlist_format((root + "_linked").c_str(), file(output).c_str(), keyword, 2,
-                              print_capture);
+                              print_capture, title.c_str());
     }
     // A second box on the root's source, before its items, like the bus
     // sheet's box but naming `file`.
@@ -77,6 +77,7 @@ protected:
     void golden(const std::string& name, const std::string& text) {
         tn_test::expect_golden("connectivity/" + name, {text.begin(), text.end()});
     }
+    std::string title;  // the root sheet's, as the compile found it
 };
 
 TEST_F(Hierarchy, JobsWriteEveryFormatOfATwoLevelHierarchy) {

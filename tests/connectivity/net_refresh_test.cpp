@@ -65,6 +65,59 @@ TEST_F(Refresh, WireEndingInsideAPinLineEndsOnItsTip) {
     EXPECT_THAT(lines_of(schema.get()), ElementsAre("-6000,0--3000,0"));
 }
 
+// A wire that runs along a pin to its tip (the last leg of a route ending
+// there) keeps its length: pulling its far end onto the tip would leave a
+// wire of no length there and whatever met that end unconnected. One lying
+// inside the pin has only its nearer end pulled.
+TEST_F(Refresh, AWireAlongAPinThatReachesItsTipKeepsItsLength) {
+    auto schema = compile_sheet(part("R", 0, 0, "R1") + wire(-1000, -4000, -1000, 0) +
+                                wire(-1000, 0, -3000, 0));
+    touch(schema.get(), 2);
+    refresh_connectivity(nullptr, schema.get());
+    EXPECT_THAT(lines_of(schema.get()), ElementsAre("-1000,-4000--1000,0", "-3000,0--1000,0"));
+    auto inside = compile_sheet(part("R", 0, 0, "R1") + wire(-1000, 0, -2000, 0));
+    touch(inside.get(), 1);
+    refresh_connectivity(nullptr, inside.get());
+    EXPECT_THAT(lines_of(inside.get()), ElementsAre("-3000,0--1000,0"));
+}
+
+// Two collinear wires meeting end to end are fused into one; a wire or a
+// symbol that met them there would touch the fused wire's middle, which
+// joins nothing: a junction keeps it joined. Nothing is added where a
+// junction stands already, or where only wires along them meet.
+TEST_F(Refresh, FusingWiresThatOthersMetEndToEndKeepsThemJoined) {
+    // VR's pin 1 ends where the third wire does: its net is N's while that
+    // wire stays joined.
+    const std::string vr = part("VR", 4000, 8000, "R1");
+    struct Case {
+        const char* what;
+        std::string third;
+        int junctions;  // on the sheet afterwards, all at the meeting point
+    } cases[] = {
+        {"a wire", wire(4000, 0, 4000, 5000) + vr, 1},
+        {"a power symbol", power(4000, 0, "VCC"), 1},
+        {"a junction already", junction(4000, 0) + wire(4000, 0, 4000, 5000) + vr, 1},
+        {"a wire along them", wire(4000, 0, 9000, 0), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto schema = compile_sheet(label(0, 0, "N") + wire(0, 0, 4000, 0) + c.third +
+                                    wire(4000, 0, 8000, 0));
+        touch(schema.get(), static_cast<int>(schema->current->items->count) - 1);
+        refresh_connectivity(nullptr, schema.get());
+        int junctions = 0;
+        for (SchItem* item : list_items<SchItem>(schema->current->items))
+            if (item->type == JUNCTION_ITEM) {
+                ++junctions;
+                EXPECT_EQ(item->pos, (Point{4000, 0}));
+            }
+        EXPECT_EQ(junctions, c.junctions);
+        if (c.third.find("VR") != std::string::npos) {
+            EXPECT_THAT(net_at(build(schema.get()).get(), 4000, 8000), ::testing::HasSubstr("N"));
+        }
+    }
+}
+
 TEST_F(Refresh, MovedPartPullsTheWireEndsInItsPinLines) {
     auto schema = compile_sheet(part("VR", 0, 0, "R1") + wire(0, -6000, 0, -2000) +
                                 drawn(0, -2500, 0, -7000) + wire(0, 4000, 0, 9000));
@@ -141,6 +194,18 @@ TEST_F(Refresh, AgreesWithAFullBuildOnRandomEdits) {
         refresh_connectivity(nullptr, edited.get());
         for (SchItem* item : list_items<SchItem>(edited->current->items))
             item->state &= ~uint32_t{NET_CURRENT_PASS};
+        // The junctions the refresh added where it fused wires that other
+        // wires met end to end join those nets on purpose: the plain sheet
+        // gets them too.
+        size_t drawn = 0, seen = 0;
+        for (SchItem* item : list_items<SchItem>(plain->current->items))
+            drawn += item->type == JUNCTION_ITEM;
+        for (SchItem* item : list_items<SchItem>(edited->current->items)) {
+            if (item->type != JUNCTION_ITEM || seen++ < drawn) continue;
+            Junction* dot = new_Junction();
+            dot->pos = item->pos;
+            dlist_append(plain->current->items, dot);
+        }
         auto before = build(plain.get());
         auto after = build(edited.get());
         ASSERT_EQ(membership(after.get()), membership(before.get())) << items;

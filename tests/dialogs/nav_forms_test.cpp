@@ -146,8 +146,9 @@ TEST_F(NavForms, ShortcutsListTheKeysNoUpperModeHides) {
     EXPECT_EQ(form.value(NF_STATES).entries, (std::vector<std::string>{"Main Mode"}));
     EXPECT_EQ(
         form.value(NF_KEYS).entries,
-        (std::vector<std::string>{"Left : Select, move  Ctrl+Left : Drag", "Del : Delete selection",
-                                  "Ins : Repeat", "Z : Zoom area", "Esc : Function exit"}));
+        (std::vector<std::string>{"Left : Select, move alone  Ctrl+Left : Drag with the wires",
+                                  "Del : Delete selection", "Ins : Repeat", "Z : Zoom area",
+                                  "Esc : Function exit"}));
 
     PushMode(&session, &test_mode);
     shortcuts_refresh(form, state, &session);

@@ -2,6 +2,7 @@
 // controls, the bounded lists they edit, and the sheet's Apply, OK and
 // Cancel against the live properties and the INI file.
 #include "dialogs/prefs_pages.h"
+#include "dialogs/process_forms.h"
 
 #include <gtest/gtest.h>
 
@@ -336,6 +337,23 @@ TEST(PathComponents, NamesBetweenSeparatorsToTheEnd) {
     EXPECT_FALSE(path_next_component(&cursor));
     cursor = "";
     EXPECT_FALSE(path_next_component(&cursor));
+}
+
+// Every property the dialogs' tables read and write holds a value: asking
+// for a number without one gives nothing and a debug line each time.
+TEST(DialogTables, EveryPropertyTheyBindHoldsAValue) {
+    auto holds = [](int id) { return id > 0 && property_info(id).kind != PropKind::NONE; };
+    for (int page = 0; page < PREFS_PAGE_COUNT; ++page) {
+        for (const PrefRow& row : prefs_page_rows(page)) {
+            EXPECT_TRUE(row.property == 0 || holds(row.property)) << row.label;
+            EXPECT_TRUE(row.enabled_by == 0 || holds(row.enabled_by)) << row.label;
+        }
+    }
+    for (const ProcessDialog& d : process_dialogs) {
+        for (int id : {d.suffix_property, d.wildcard_property, d.directory_property,
+                       d.verbose_property, d.descend_property, d.file_property})
+            EXPECT_TRUE(id == 0 || holds(id)) << d.title << " " << id;
+    }
 }
 
 }  // namespace

@@ -80,6 +80,16 @@ protected:
     Line* add_line(Point a, Point b, uint8_t style = 0);
     // The binary file form of the current document.
     std::vector<unsigned char> saved_bytes();
+    // The nets of the document as saved (the document itself untouched):
+    // each net the sorted names of its members, a part's pin as
+    // "REF.device:pin", a port or power symbol as "port:NAME", "power:NAME";
+    // the nets sorted.
+    std::vector<std::vector<std::string>> nets();
+    // Whether two members share a net.
+    bool joined(const std::string& a, const std::string& b);
+    // Replaces the document by a sheet compiled from an ASCII source file
+    // (a session on it at its base mode).
+    void open_source(const std::string& source_file);
 
     RecordingHost host;
     EditSession session;

@@ -87,19 +87,32 @@ TEST_F(SelectionTest, TheRectangleTakesWhatLiesInsideAndTheEditFilterAdmits) {
     EXPECT_EQ(host.xor_parity, 0);
 }
 
-TEST_F(SelectionTest, DraggingAPartTakesTheAttachedWireEndsAlong) {
+// Dragged across its wires, a part keeps them straight: each gets a bend
+// down to the pin it followed.
+TEST_F(SelectionTest, DraggingAPartTakesTheAttachedWiresAlong) {
     click(Point{32000, 12000});
     draw_out(Point{32000, 12000}, Point{32000, 15000}, EV_LEFT_DOWN_CTRL);
     EXPECT_EQ(part->pos, (Point{30000, 13000}));
-    EXPECT_EQ(in_wire->end, (Point{27000, 14000}));
     EXPECT_EQ(in_wire->pos, (Point{20000, 11000}));
-    EXPECT_EQ(out_wire->pos, (Point{37000, 14000}));
+    EXPECT_EQ(in_wire->end, (Point{27000, 11000}));
+    EXPECT_EQ(out_wire->pos, (Point{37000, 11000}));
     EXPECT_EQ(far_wire->end, (Point{5000, 0}));
+    EXPECT_EQ(count(LINE_ITEM), 5);
+    const Line* bends[2] = {
+        as_Line(static_cast<SchItem*>(dlist_tail(doc()->sheet->items)->data)),
+        as_Line(static_cast<SchItem*>(dlist_tail(doc()->sheet->items)->prev->data))};
+    for (const Line* bend : bends) {
+        EXPECT_TRUE(bend->pos.x == 27000 || bend->pos.x == 37000);
+        EXPECT_EQ(bend->pos.x, bend->end.x);
+        EXPECT_EQ(std::min(bend->pos.y, bend->end.y), 11000);
+        EXPECT_EQ(std::max(bend->pos.y, bend->end.y), 14000);
+    }
     EXPECT_EQ(host.xor_parity, 0);
     // A plain move leaves the wires where they are.
     draw_out(Point{32000, 15000}, Point{33000, 15000});
     EXPECT_EQ(part->pos, (Point{31000, 13000}));
-    EXPECT_EQ(in_wire->end, (Point{27000, 14000}));
+    EXPECT_EQ(count(LINE_ITEM), 5);
+    EXPECT_EQ(in_wire->end, (Point{27000, 11000}));
 }
 
 // A field of a part, where it was laid out when drawn, is taken by a press

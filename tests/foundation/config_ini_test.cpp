@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <filesystem>
 #include <string>
 
 #include "foundation/config_fixture.h"
@@ -165,10 +166,15 @@ TEST_F(ConfigTest, LoadAllNeedsTheIniFound) {
     EXPECT_EQ(proper_get(GRID_SIZE), 1000);
 }
 
-TEST_F(ConfigTest, FindIniLooksForTheProjectDirectory) {
-    write_ini("GRID_SIZE=5\n");
+// A file is read when it holds settings: DIR_PROJECT, or any other key of
+// the section (a file of settings written without it is the user's too).
+TEST_F(ConfigTest, FindIniReadsAFileThatHoldsSettings) {
+    tn_test::write_text(ini, "[WINDOWS]\nMAIN_x=10\n");
     config_find_ini("/nowhere/tessaron");
     EXPECT_EQ(ini_found, 0);
+    write_ini("GRID_SIZE=5\n");
+    config_find_ini("/nowhere/tessaron");
+    EXPECT_EQ(ini_found, 1);
     write_ini("DIR_PROJECT=C:\\proj\n");
     config_find_ini("/nowhere/tessaron");
     EXPECT_EQ(ini_found, 1);
@@ -205,6 +211,32 @@ TEST_F(ConfigTest, StartupWithConfNamesTheIni) {
     EXPECT_EQ(proper_get(GRID_SIZE), 250);
     proper_set(GRID_SIZE, 300, 0);
     EXPECT_NE(tn_test::read_text(other).find("GRID_SIZE=300"), std::string::npos);
+}
+
+// The user's settings in a named file without DIR_PROJECT are in force, and
+// what the run writes changes only what it sets.
+TEST_F(ConfigTest, ANamedFileWithoutTheProjectFolderIsReadBeforeItIsWritten) {
+    std::string mine = dir.file("mine.ini");
+    tn_test::write_text(mine, "[TESSARON]\nGRID_SIZE=250\nSHOW_GRID=False\n");
+    EXPECT_EQ(config_startup(mine.c_str(), nullptr), 0);
+    EXPECT_EQ(proper_get(GRID_SIZE), 250);
+    EXPECT_EQ(proper_get(SHOW_GRID), 0);
+    proper_set(STAY_GRID, 0, 0);
+    EXPECT_EQ(tn_test::read_text(mine),
+              "[TESSARON]\nGRID_SIZE=250\nSHOW_GRID=False\nSTAY_GRID=False\n");
+}
+
+// A settings name that is there but cannot be read (a folder here) is
+// reported and never replaced.
+TEST_F(ConfigTest, AnUnreadableFileIsReportedAndKeptAsItIs) {
+    std::string mine = dir.file("mine.ini");
+    std::filesystem::create_directory(mine);
+    tn_test::write_text(mine + "/inside", "kept");
+    EXPECT_EQ(config_startup(mine.c_str(), nullptr), 1);
+    EXPECT_EQ(proper_get(GRID_SIZE), 1000);
+    proper_set(GRID_SIZE, 300, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(mine));
+    EXPECT_EQ(tn_test::read_text(mine + "/inside"), "kept");
 }
 
 // A settings file the program made itself is read at the next start: the
@@ -280,7 +312,7 @@ TEST_F(ConfigTest, GetConfigValueRereadsOneValue) {
     EXPECT_EQ(get_config_value(PLACE_CONVERTED), 0);
     EXPECT_EQ(proper_get(PRINT_VIS_FIELDS, 4), 0);
     EXPECT_EQ(proper_get(PLACE_VPOWER), 0);
-    EXPECT_EQ(get_config_value(FONT_ESCAPE), 0);
+    EXPECT_EQ(get_config_value(static_cast<int>(ReservedProperty::FONT_ESCAPE)), 0);
     EXPECT_NE(warnings.find("get_config_value :Property 349 unknow"), std::string::npos);
 }
 

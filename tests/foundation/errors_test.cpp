@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,8 +44,8 @@ const char* format(int kind, int code) {
     static char buffer[ERROR_MESSAGE_SIZE];
     const char* detail = error_find(code)->detail;
     if (std::string(detail).find("%s") != std::string::npos)
-        return error_message_v(kind, code, buffer, sizeof buffer, "F.SCH");
-    return error_message_v(kind, code, buffer, sizeof buffer, code == 52 ? 15 : 255);
+        return error_message_v(kind, RuntimeCode{code}, buffer, sizeof buffer, "F.SCH");
+    return error_message_v(kind, RuntimeCode{code}, buffer, sizeof buffer, code == 52 ? 15 : 255);
 }
 
 TEST_P(ErrorTexts, KindOneIsTheMessageAloneKindTwoAddsTheDetail) {
@@ -68,7 +69,7 @@ TEST(ErrorTable, SearchedCodesAreUniqueAndTheFallbackIsNeverFound) {
 TEST(ErrorMessage, SharedBufferIsReusedAndFreed) {
     const char* first = error_message_v(MESSAGE_WITH_DETAIL, 63, nullptr, 0, "TTL");
     EXPECT_STREQ(first, "Library not Found.\n(Lib TTL)");
-    const char* second = error_message_v(MESSAGE_ONLY, 62, nullptr, 0);
+    const char* second = error_message_v(MESSAGE_ONLY, 62, nullptr, 0, "TTL");
     EXPECT_EQ(first, second);
     EXPECT_STREQ(second, "Library already Exist.");
     error_message_free();
@@ -161,6 +162,67 @@ TEST_F(Boxes, DefaultFormatterKnowsNoTable) {
     error_box(nullptr, nullptr, 0, 51, "X");
     EXPECT_EQ(log.events[1], "box Error: Unknow error code.(Code 51)");
     EXPECT_EQ(message_text(nullptr, 72), "Unknow error code.(Code 72)");
+}
+
+// A constant code is checked against its arguments where the call is
+// compiled (a call that does not match does not build); these are the
+// answers the check gives.
+static_assert(message_takes(40002, "sss", 3));
+static_assert(!message_takes(40002, "s", 1));
+static_assert(!message_takes(51, "", 0) && !message_takes(51, "d", 1));
+static_assert(message_takes(52, "d", 1) && !message_takes(52, "s", 1));
+static_assert(message_takes(50008, "ss", 2) && !message_takes(50008, "sss", 3));
+static_assert(message_takes(72, "", 0) && message_takes(12345, "", 0));
+
+// Every message: its detail takes only texts and numbers, and filled with
+// arguments of its kinds it shows each text given and keeps no conversion.
+TEST(ErrorTable, EveryDetailIsFilledFromArgumentsOfItsOwnKinds) {
+    for (int i = 1; i < error_table_rows; ++i) {
+        const ErrorEntry& row = error_table[i];
+        const DetailArgs wanted = detail_args(row.detail);
+        ASSERT_TRUE(wanted.fit) << row.code;
+        static const char* const texts[] = {"T0", "T1", "T2", "T3"};
+        std::vector<MessageArg> args;
+        for (int k = 0; k < wanted.count; ++k) {
+            if (wanted.kinds[k] == 's')
+                args.emplace_back(texts[k]);
+            else
+                args.emplace_back(7);
+        }
+        char buffer[ERROR_MESSAGE_SIZE];
+        std::string text =
+            error_message(MESSAGE_WITH_DETAIL, row.code, buffer, sizeof buffer, args);
+        EXPECT_EQ(text.rfind(row.message, 0), 0u) << row.code;
+        for (int k = 0; k < wanted.count; ++k) {
+            if (wanted.kinds[k] == 's') {
+                EXPECT_NE(text.find(texts[k]), std::string::npos) << row.code;
+            }
+        }
+        EXPECT_EQ(text.find('%', std::strlen(row.message)), std::string::npos) << row.code;
+    }
+}
+
+// A code known only at run time: a detail whose arguments were not all
+// given shows the message alone, reading nothing that was not passed;
+// arguments beyond what the detail takes are left unused.
+TEST(ErrorMessage, ARuntimeCodeFillsItsDetailOnlyFromArgumentsThatCoverIt) {
+    char buffer[ERROR_MESSAGE_SIZE];
+    EXPECT_STREQ(
+        error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{40002}, buffer, sizeof buffer, "out.cir"),
+        "Pin not connected generating\n");
+    EXPECT_STREQ(error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{40002}, buffer, sizeof buffer,
+                                 "out.cir", "R1", "2"),
+                 "Pin not connected generating\nout.cir  (Module=R1, Pin=2)");
+    EXPECT_STREQ(error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{51}, buffer, sizeof buffer, 3),
+                 "No such file ");
+    EXPECT_STREQ(
+        error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{50105}, buffer, sizeof buffer, "root.erc"),
+        "Some sheets are not (or partialy) Annoted\n(Look at Log File)");
+    EXPECT_STREQ(error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{61}, buffer, sizeof buffer, -1),
+                 "Bad record in configuration\n(Record 0xffffffff)");
+    const char* none = nullptr;
+    EXPECT_STREQ(error_message_v(MESSAGE_WITH_DETAIL, 84, buffer, sizeof buffer, none),
+                 "Invalid File Name:\n");
 }
 
 TEST(MessageText, NewlinesBecomeBlanks) {

@@ -149,7 +149,7 @@ TEST_F(ConfigTest, TextAndDoubleDefaults) {
 // --- getters on ids without a value ----------------------------------------------
 
 TEST_F(ConfigTest, GettersOfUnknownIdsWarnAndGiveNothing) {
-    EXPECT_EQ(proper_get(SIZE_YBORDERW), 0);
+    EXPECT_EQ(proper_get(static_cast<int>(ReservedProperty::SIZE_YBORDERW)), 0);
     EXPECT_EQ(proper_get(9999), 0);
     EXPECT_EQ(proper_get(DIR_PROJECT), 0);
     EXPECT_EQ(strproper_get(GRID_SIZE), nullptr);
@@ -187,7 +187,7 @@ TEST_F(ConfigTest, SetterStopsAtAnUnknownId) {
     EXPECT_EQ(proper_get(GRID_SIZE), 1000);
     EXPECT_EQ(proper_get(BAK_FILE), 0);
     EXPECT_NE(warnings.find("proper_set :Property 9999 unknow\n"), std::string::npos);
-    proper_set(FONT_WEIGHT, 3, GRID_SIZE, 7, 0);  // a reserved number
+    proper_set(ReservedProperty::FONT_WEIGHT, 3, GRID_SIZE, 7, 0);
     EXPECT_EQ(proper_get(GRID_SIZE), 1000);
 }
 

@@ -3,6 +3,7 @@
 // and the Add Pin tool driven by editing events.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "editor/sheet_modes.h"
@@ -16,6 +17,7 @@
 #include "model/items/library.h"
 #include "model/items/part.h"
 #include "model/items/pin.h"
+#include "support/test_env.h"
 
 using namespace libedit_test;
 
@@ -160,6 +162,7 @@ protected:
     Pin* last_pin(Part* part) {
         return static_cast<Pin*>(dlist_tail(part->normal_pins->pins)->data);
     }
+    tn_test::TempDir dir;
 };
 
 TEST_F(PinsTest, TheAddPinToolPutsPinsOnTheBodyEdgeAndAsksTheirNumbers) {
@@ -314,6 +317,17 @@ TEST_F(PinsTest, DuplicatedNumbersAreReportedWhenAnotherPartIsLoaded) {
     add_part("OTHER", 1, 1000, 1000, false);
     get_part("OTHER");
     EXPECT_EQ(last_box_text(), "Some of the references are Duplicated:\n2\n(Normal form)");
+}
+
+TEST_F(PinsTest, DuplicatedNumbersAreReportedWhenTheLibraryIsSavedAndItIsSaved) {
+    Part* part = two_devices();
+    Pin* pin = pin_with(2, "B", PIN_IN);
+    set_pin_number(pin, 0, "2");
+    append_or_die(part->normal_pins->pins, pin);
+    const std::string file = dir.file("twice.clb");
+    ASSERT_EQ(libedit_save_library(&ed, file.c_str()), 0);
+    EXPECT_EQ(last_box_text(), "Some of the references are Duplicated:\n2\n(Normal form)");
+    EXPECT_TRUE(std::filesystem::exists(file));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "connectivity/net_build.h"
@@ -19,10 +20,13 @@
 #include "foundation/properties.h"
 #include "model/documents/batch.h"
 #include "model/documents/document.h"
+#include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/library.h"
+#include "model/items/pin.h"
+#include "model/items/primitives.h"
 #include "model/items/view.h"
 #include "support/test_env.h"
 
@@ -328,6 +332,37 @@ void ExampleProgram::Open(const std::vector<std::string>& more_args) {
     sheet = example_sheet({marks[0], marks[1]});
     std::vector<std::string> args = {sheet};
     args.insert(args.end(), more_args.begin(), more_args.end());
+    StartOn(args);
+}
+
+void ExampleProgram::OpenExampleSheet(const std::string& name) {
+    example_sheet();
+    sheet = dir.file(name);
+    write_with_bookmarks((fs::path(TN_EXAMPLES_DIR) / name).string(), sheet, {marks[0], marks[1]});
+    StartOn({sheet});
+}
+
+void ExampleProgram::OpenSource(const std::string& name, const std::string& source) {
+    const std::string compiled = compiled_sheet(name + "_source", source);
+    sheet = dir.file(name + ".sch");
+    write_with_bookmarks(compiled, sheet, {marks[0], marks[1]});
+    StartOn({sheet});
+}
+
+std::string ExampleProgram::WaitStatus(const std::string& text) {
+    auto bar = program.WaitFor(
+        [&](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
+            for (const tn_test::Control& c : all)
+                if (c.kind.find("StatusBar") != std::string::npos &&
+                    c.value.find(text) != std::string::npos)
+                    return c;
+            return std::nullopt;
+        },
+        "the status line showing \"" + text + "\"");
+    return bar ? bar->value : std::string();
+}
+
+void ExampleProgram::StartOn(const std::vector<std::string>& args) {
     program.Start(args, dir.path().string());
     frame = wait_started(program);
     ASSERT_FALSE(frame.empty()) << "the main frame never appeared";
@@ -371,6 +406,46 @@ int ExampleProgram::PlacedParts(const std::string& part) const {
 
 int ExampleProgram::Junctions() const {
     return CountSaved([](SchItem* item) { return item->type == JUNCTION_ITEM; });
+}
+
+std::vector<std::vector<std::string>> nets_of(const std::string& file) {
+    std::vector<std::vector<std::string>> nets;
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return nets;
+    NetContext* context = new_NetContext();
+    if (build_sheet_nets(context, schema) == 0) {
+        for (Ident* head : list_items<Ident>(context->islands)) {
+            std::vector<std::string> members;
+            for (SchItem* m = head->nextconn; m; m = m->next) {
+                const PseudoPin* pp = as_PseudoPin(m);
+                const SchItem* at = pp->father ? pp->father : pp->whoami;
+                std::string member = std::to_string(at ? at->type : 0) + "@" +
+                                     std::to_string(at ? at->pos.x : 0) + "," +
+                                     std::to_string(at ? at->pos.y : 0);
+                if (pp->pin) member += ":" + std::string(pp->pin->name.get());
+                members.push_back(member);
+            }
+            std::sort(members.begin(), members.end());
+            nets.push_back(members);
+        }
+    }
+    free_NetContext(schema, context);
+    close_schema(nullptr, &schema);
+    std::sort(nets.begin(), nets.end());
+    return nets;
+}
+
+int slanted_wires(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return -1;
+    int slanted = 0;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != LINE_ITEM || (item->flags & STYLE_MASK) == DRAW) continue;
+        const Line* line = as_Line(item);
+        slanted += line->pos.x != line->end.x && line->pos.y != line->end.y;
+    }
+    close_schema(nullptr, &schema);
+    return slanted;
 }
 
 int ExampleProgram::Nets(const std::string& file) {

@@ -121,6 +121,15 @@ private:
 void write_with_bookmarks(const std::string& from, const std::string& to,
                           const std::vector<Point>& marks);
 
+// The nets of a sheet file as the net builder finds them: each net the
+// sorted list of what it connects (a part's pin by the part's place and the
+// pin's name, anything else by its kind and place), the nets sorted; empty
+// when the file cannot be read.
+std::vector<std::vector<std::string>> nets_of(const std::string& file);
+// The lines of a sheet file that carry connections (wires and buses) and
+// run neither across nor down; -1 when the file cannot be read.
+int slanted_wires(const std::string& file);
+
 // The configuration of the test process at its defaults, a temporary
 // directory with the program's configuration directory in it, and the
 // sheets the tests start the program on.
@@ -154,6 +163,14 @@ protected:
     void Open(const std::vector<std::string>& more_args = {});
     // The same with bookmarks A and B at other points.
     void OpenMarked(Point a, Point b);
+    // The program started on another sheet of the example ("amplifier.sch"),
+    // or on a sheet compiled from its source, bookmarks A and B at the marks
+    // (which must lie in what the fitted view shows).
+    void OpenExampleSheet(const std::string& name);
+    void OpenSource(const std::string& name, const std::string& source);
+    // The status line's fields joined by " | ", once it holds `text`; empty
+    // when it never did.
+    std::string WaitStatus(const std::string& text);
     // A settled screenshot of the frame in the temporary directory.
     std::string Shot(const std::string& name, const std::string& differ_from = "");
     // The items of the saved root sheet that `count` accepts; -1 when the
@@ -165,6 +182,9 @@ protected:
     // The number of nets the net builder finds on a sheet file; -1 when it
     // cannot be read.
     static int Nets(const std::string& file);
+
+    // Starts the program on `sheet` (already written) and finds where it lies.
+    void StartOn(const std::vector<std::string>& args);
 
     Program program{dir.file("config")};
     std::string sheet;

@@ -6,21 +6,16 @@
 // the restart are in force after it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "connectivity/net_build.h"
-#include "connectivity/net_context.h"
 #include "foundation/list.h"
 #include "model/documents/document.h"
-#include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
-#include "model/items/pin.h"
 #include "model/items/primitives.h"
 #include "shell/program_harness.h"
 
@@ -28,14 +23,17 @@ namespace {
 
 using namespace program_test;
 
-// Where the new resistor goes, and where the drag takes it.
-constexpr Point placed{14000, 19500};
-constexpr Point moved{14000, 21500};
+// Where the new resistor goes, and where the drag takes it; its pins lie a
+// grid step below its place.
+constexpr Point placed{14000, 19000};
+constexpr Point moved{14000, 21000};
 
 class DaysWork : public ExampleProgram {
 protected:
     // The example as it should be saved (from the copy of it as it was
-    // opened): R1's twin at `moved`, its second pin wired up to R1's.
+    // opened): R1's twin at `moved`, its second pin wired up to R1's (the
+    // twin, of the sheet's own earlier resistor, has its pins half a step
+    // below its place).
     std::string ExpectedSheet() {
         Schema* schema = nullptr;
         EXPECT_EQ(load_schema_file(&schema, dir.file("original.sch").c_str()), 0);
@@ -58,42 +56,10 @@ protected:
     }
 };
 
-// The nets of a sheet file as the net builder finds them: each net the
-// sorted list of what it connects (a part's pin by the part's place and the
-// pin's name, anything else by its kind and place), the nets sorted.
-std::vector<std::vector<std::string>> nets_of(const std::string& file) {
-    std::vector<std::vector<std::string>> nets;
-    Schema* schema = nullptr;
-    if (load_schema_file(&schema, file.c_str()) != 0) return nets;
-    NetContext* context = new_NetContext();
-    if (build_sheet_nets(context, schema) == 0) {
-        for (Ident* head : list_items<Ident>(context->islands)) {
-            std::vector<std::string> members;
-            for (SchItem* m = head->nextconn; m; m = m->next) {
-                const PseudoPin* pp = as_PseudoPin(m);
-                const SchItem* at = pp->father ? pp->father : pp->whoami;
-                std::string member = std::to_string(at ? at->type : 0) + "@" +
-                                     std::to_string(at ? at->pos.x : 0) + "," +
-                                     std::to_string(at ? at->pos.y : 0);
-                if (pp->pin) member += ":" + std::string(pp->pin->name.get());
-                members.push_back(member);
-            }
-            std::sort(members.begin(), members.end());
-            nets.push_back(members);
-        }
-    }
-    free_NetContext(schema, context);
-    close_schema(nullptr, &schema);
-    std::sort(nets.begin(), nets.end());
-    return nets;
-}
-
 TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
-    // A grid of half steps: the resistor's pins, half a step beside its
-    // place, lie on it.
     write_ini({"DIR_PROJECT=" + dir.path().string(), "DIR_LIBRARY=" + dir.path().string(),
-               "GRID_SIZE=500", "SHOW_PART_PALETTE=False", "NB_PART_PALETTE=1",
-               "PART_PALETTE_LIB_0=parts", "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False"});
+               "SHOW_PART_PALETTE=False", "NB_PART_PALETTE=1", "PART_PALETTE_LIB_0=parts",
+               "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False"});
     Open();
     std::filesystem::copy_file(sheet, dir.file("original.sch"));
 
@@ -108,16 +74,16 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
 
     // A wire from its second pin up to R1's.
     menu(frame, "alt+p", "w");  // Place > Wire
-    click(map(Point{17000, placed.y + 500}));
+    click(map(Point{17000, placed.y + 1000}));
     click(map(Point{17000, 14000}));
     click(map(Point{17000, 14000}), 3);  // the chain ends
     keys(frame, "Escape Escape");
 
     // Dragged down with its wire.
-    drag(map(Point{15000, placed.y + 500}), map(Point{15000, moved.y + 500}), "ctrl");
+    drag(map(Point{15000, placed.y + 1000}), map(Point{15000, moved.y + 1000}), "ctrl");
 
     // Copied and pasted elsewhere, the paste undone.
-    click(map(Point{15000, moved.y + 500}));
+    click(map(Point{15000, moved.y + 1000}));
     keys(frame, "ctrl+c");
     keys(frame, "ctrl+v");
     click(map(Point{30000, 24000}));

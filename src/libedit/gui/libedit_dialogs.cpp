@@ -121,7 +121,7 @@ void set_label(FormDialog* dialog, int field, const std::string& text) {
 }
 
 void pin_message(EnhancedDialog* dialog, int code, const char* detail) {
-    dialog_message_pin(dialog, message_text(nullptr, code, detail).c_str());
+    dialog_message_pin(dialog, message_text(nullptr, RuntimeCode{code}, detail).c_str());
 }
 
 // --- Get Part ---------------------------------------------------------------------------------

@@ -89,7 +89,7 @@ LibEdit* editor_of(EditCanvas* canvas) {
 MyChild* refuse(MyChild* child, EditCanvas* remembered, int code, const std::string& name) {
     child->Destroy();
     paint_zone = remembered;
-    error_box(nullptr, "Error", MB_ICON_STOP, code, name.c_str());
+    error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{code}, name.c_str());
     return nullptr;
 }
 
@@ -232,7 +232,7 @@ int libedit_window_save(EditCanvas* canvas, bool ask_name) {
     }
     if (result != 0) {
         // The document stays modified and its window open: nothing is lost.
-        error_box(nullptr, "Error", MB_ICON_STOP, result, name.c_str());
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, name.c_str());
         return result;
     }
     if (MyChild* child = child_of(canvas)) name_stack_set(child->names, name.c_str());

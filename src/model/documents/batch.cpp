@@ -119,27 +119,41 @@ private:
 
 // --- libraries ---------------------------------------------------------------------
 
+namespace {
+
+// Writes a library as source under the output name (or the input's with
+// the source suffix); a job logs done only when the file was written.
+int write_library_source(Library* library, const char* input, const char* output,
+                         const JobReport& job) {
+    std::string name = output_name(output, input, KIND_LIBRARY_SOURCE);
+    if (!confirm_overwrite(name)) return 0;
+    job.progress("Writing source library file... %s\n", name.c_str());
+    int result = asave_Library(name.c_str(), library);
+    debug_line("Conversion done, result %d.\n", result);
+    if (result == 0) job.progress("Conversion done\n");
+    return result;
+}
+
+}  // namespace
+
 int decompile_library(const char* input, const char* output, BatchReport report) {
     JobReport job(report, DECOMP_VERBOSE);
     job.progress("Loading binary library file %s...\n", input);
     ProjectWrites writes(make_kind_file_name(input ? input : "", KIND_LIBRARY, 1).c_str(),
                          job.report);
-    int result;
-    {
-        PrivateLibraries libraries;
-        Library* library = nullptr;
-        result = libraries.open(input, false, &library);
-        if (result == 0) {
-            std::string name = output_name(output, input, KIND_LIBRARY_SOURCE);
-            if (confirm_overwrite(name)) {
-                job.progress("Writing source library file... %s\n", name.c_str());
-                result = asave_Library(name.c_str(), library);
-                debug_line("Conversion done, result %d.\n", result);
-            }
-        }
-    }
-    job.progress("Conversion done\n");
-    return result;
+    PrivateLibraries libraries;
+    Library* library = nullptr;
+    if (int result = libraries.open(input, false, &library); result != 0) return result;
+    return write_library_source(library, input, output, job);
+}
+
+int decompile_library_of(Library* library, const char* document, const char* output,
+                         BatchReport report) {
+    JobReport job(report, DECOMP_VERBOSE);
+    if (!library) return DOC_NO_SCHEMATIC;
+    ProjectWrites writes(make_kind_file_name(document ? document : "", KIND_SCHEMA, 1).c_str(),
+                         job.report);
+    return write_library_source(library, document ? document : "", output, job);
 }
 
 int list_library(const char* input, BatchReport report, std::string* name) {
@@ -274,8 +288,10 @@ int parse_source(const std::string& source, const char* kind, const JobReport& j
 
 }  // namespace
 
-int compile_library(const char* input, const char* output, BatchReport report) {
+int compile_library(const char* input, const char* output, BatchReport report,
+                    std::string* written) {
     JobReport job(report, COMPIL_VERBOSE);
+    if (written) written->clear();
     std::string source = make_kind_file_name(input ? input : "", KIND_LIBRARY_SOURCE, 1);
     ProjectWrites writes(source.c_str(), job.report);
     Library* library = nullptr;
@@ -289,13 +305,16 @@ int compile_library(const char* input, const char* output, BatchReport report) {
     job.progress("Writing binary library file... %s\n", name.c_str());
     int saved = save_Library(name.c_str(), library);
     if (result == 0) result = saved;
+    if (saved == 0 && written) *written = name;
     if (saved == 0) job.progress("Conversion done.\n");
     free_Library(library);
     return result;
 }
 
-int compile_titleblock(const char* input, const char* output, BatchReport report) {
+int compile_titleblock(const char* input, const char* output, BatchReport report,
+                       std::string* written) {
     JobReport job(report, COMPTMPL_VERBOSE);
+    if (written) written->clear();
     std::string source = make_kind_file_name(input ? input : "", KIND_ASCII, 1);
     ProjectWrites writes(source.c_str(), job.report);
     Schema* schema = nullptr;
@@ -307,7 +326,10 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
     job.progress("Writing binary Title Block file %s...\n",
                  make_kind_file_name(base.c_str(), KIND_TITLEBLOCK, 2).c_str());
     int result = save_titleblock_file(base.c_str(), schema);
-    if (result == 0) job.progress("Conversion done.\n");
+    if (result == 0) {
+        if (written) *written = make_kind_file_name(base.c_str(), KIND_TITLEBLOCK, 2);
+        job.progress("Conversion done.\n");
+    }
     free_Schema(schema, false);
     return result;
 }

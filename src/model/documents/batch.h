@@ -18,6 +18,7 @@
 #include "model/documents/compil_actions.h"  // CompilReport, SheetList
 
 class ProjectWrites;
+struct Library;
 struct List;
 struct Schema;
 struct Text;
@@ -28,11 +29,20 @@ using BatchReport = CompilReport;
 // --- libraries ---------------------------------------------------------------------
 // Binary library to source: 0, the library's read error (63, 64),
 // or the write's code (50, 6, 7). Declining the overwrite question skips
-// the writing (0).
+// the writing (0). "Conversion done" is logged only when the source was
+// written.
 int decompile_library(const char* input, const char* output, BatchReport report);
+// A library held in memory (a sheet's own parts) to source, named output
+// or, when that is empty, `document` with the source suffix: 0 or the
+// write's code; declining the overwrite question writes nothing (0).
+int decompile_library_of(Library* library, const char* document, const char* output,
+                         BatchReport report);
 // Source library to binary: 0, 51 when the source cannot be opened, 8 for
-// a syntax error (or a builder's own stop), the write's code (50, 6, 7).
-int compile_library(const char* input, const char* output, BatchReport report);
+// a syntax error (or a builder's own stop), the resolve code (74, 75) of a
+// library written all the same, the write's code (50, 6, 7). *written
+// (when given) gets the name of the file written, empty when none was.
+int compile_library(const char* input, const char* output, BatchReport report,
+                    std::string* written = nullptr);
 // The listing (prefix report) of a library: its name is LIBLIST_OUTFILE
 // when set, else the input without its suffix; *name (when given) gets the
 // listing's file name. 0, the library's read error, or the report's code.
@@ -49,8 +59,10 @@ int list_library(const char* input, BatchReport report, std::string* name);
 // resolve code (74, 75), a save code (50, 6, 7).
 int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
                    BatchReport report);
-// Title-block source to binary: 0, 51, 8, or the save's code.
-int compile_titleblock(const char* input, const char* output, BatchReport report);
+// Title-block source to binary: 0, 51, 8, or the save's code. *written
+// (when given) gets the name of the file written, empty when none was.
+int compile_titleblock(const char* input, const char* output, BatchReport report,
+                       std::string* written = nullptr);
 // Writes the source of every listed sheet (a project sheet list); the name
 // is PARTSCH_OUTFILE with PARTSCH_HIER set and that property not empty,
 // else each sheet's own. 0, or the first load or write failure.

@@ -254,7 +254,10 @@ Dib* image_read_file(const char* file_name, int format, int* result) {
 Dib* image_load(const char* file_name, int format) {
     int result = 0;
     Dib* block = image_read_file(file_name, format, &result);
-    if (!block) error_box(nullptr, nullptr, 0, result == 1 ? 1 : IMAGE_INVALID_FORMAT, file_name);
+    if (!block && result == 1)
+        error_box(nullptr, nullptr, 0, 1, file_name);
+    else if (!block)
+        error_box(nullptr, nullptr, 0, IMAGE_INVALID_FORMAT, file_name);
     return block;
 }
 

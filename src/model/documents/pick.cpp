@@ -559,6 +559,12 @@ void attr_text_fill(Schema* schema, PlacedPart* pl, Attribute* attribute, int in
 
 // --- snapping ----------------------------------------------------------------------------------------
 
+double item_connection_snap(Schema* schema, SchItem* item, Point p, Point* at) {
+    if (item->type == PORT_ITEM) return snap_at_pos(schema, item, p, at);
+    auto snap = item_row(PICK_OPS, item->type).snap;
+    return snap ? snap(schema, item, p, at) : FAR_AWAY;
+}
+
 bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
     double best = FAR_AWAY;
     bool found = false;
@@ -575,9 +581,9 @@ bool schema_nearest_connection(Schema* schema, Point p, Point* out) {
         if (port) offer(d, port->pos);
     }
     for (SchItem* item : list_items<SchItem>(sheet_items(schema))) {
+        if (item->type == PORT_ITEM) continue;
         Point candidate{};
-        if (auto snap = item_row(PICK_OPS, item->type).snap)
-            offer(snap(schema, item, p, &candidate), candidate);
+        offer(item_connection_snap(schema, item, p, &candidate), candidate);
     }
     if (found) *out = at;
     return found;

@@ -114,6 +114,11 @@ void attr_text_fill(Schema* schema, PlacedPart* pl, Attribute* attribute, int in
 // the non-power pins of placed parts, power symbols and sub-sheet ports.
 // True with *out set when anything was found.
 bool schema_nearest_connection(Schema* schema, Point p, Point* out);
+// One item's part of that search: the distance from p to where a wire end
+// snaps on the item (a port's, junction's or power symbol's place, the end
+// of a part's non-power pin, a sub-sheet port), which goes to *at;
+// FAR_AWAY for kinds that offer none.
+double item_connection_snap(Schema* schema, SchItem* item, Point p, Point* at);
 // The connection end of the non-power pin nearest to the point, the pins
 // being in part coordinates about `origin`; *out is in sheet coordinates.
 // True when the list held a non-power pin.

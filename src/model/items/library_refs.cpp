@@ -126,7 +126,8 @@ int resolve_LibVectors(Library* library, bool verbose) {
         const Slot& slot = slots[i];
         if (!slot.reference) continue;
         // A slot of the chain emptied before this one is met first.
-        int code = slot.code == LIB_REFERENCE_LOOP && slot.first < i ? LIB_NULL_REFERENCE : slot.code;
+        int code =
+            slot.code == LIB_REFERENCE_LOOP && slot.first < i ? LIB_NULL_REFERENCE : slot.code;
         Vectors*& held = body_of(slot.entry->part, slot.convert);
         Vectors* reference = held;
         held = nullptr;
@@ -141,7 +142,7 @@ int resolve_LibVectors(Library* library, bool verbose) {
             warning(slot.convert ? "Part '%s', Converted Vector" : "Part '%s',Normal Vector",
                     slot.entry->name.get());
             warning("Vector ignored.");
-            warning("%s", message_text(nullptr, code).c_str());
+            warning("%s", message_text(nullptr, RuntimeCode{code}).c_str());
         }
     }
     return last_failure;

@@ -60,8 +60,8 @@ int32_t snap(int32_t c, int64_t step) {
 
 // The visible world rectangle from the scroll position (in steps).
 void set_visible(View* v, int32_t start_x, int32_t start_y) {
-    Point corner = view_to_grid(v, Point{clamp32(int64_t{v->step.x} * start_x),
-                                         clamp32(int64_t{v->step.y} * start_y)});
+    Point corner = view_to_grid(
+        v, Point{clamp32(int64_t{v->step.x} * start_x), clamp32(int64_t{v->step.y} * start_y)});
     Point size = view_size_to_world(v, Point{v->area[2], v->area[3]});
     v->visible = Rect{corner.x, corner.y, size.x, size.y};
 }
@@ -118,8 +118,10 @@ void view_reset_device(View* view) {
     device.screen_diagonal = services().get_screen_diagonal();
     // A screen of no size would only give division by zero further on.
     bool usable = device.screen_diagonal > 0.0 && device.pixel_diagonal > 0.0;
-    device.x_factor = usable ? device.pixel_diagonal * 500000 / (device.screen_diagonal * 10000) : 0;
-    device.y_factor = usable ? device.pixel_diagonal * 400000 / (device.screen_diagonal * 10000) : 0;
+    device.x_factor =
+        usable ? device.pixel_diagonal * 500000 / (device.screen_diagonal * 10000) : 0;
+    device.y_factor =
+        usable ? device.pixel_diagonal * 400000 / (device.screen_diagonal * 10000) : 0;
 
     view->dirty = 1;
     view_set_scale(view, 1.0, false);
@@ -181,7 +183,8 @@ bool view_update_transform(View* view) {
     }
     view->dirty = 0;
     read_canvas_area(view);
-    view->extent = Point{trunc32(view->zoom * device.x_factor), trunc32(view->zoom * device.y_factor)};
+    view->extent =
+        Point{trunc32(view->zoom * device.x_factor), trunc32(view->zoom * device.y_factor)};
     view->step = Point{view->area[2] / 10, view->area[3] / 10};
     view->range = Point{view->step.x ? view->extent.x / view->step.x : 0,
                         view->step.y ? view->extent.y / view->step.y : 0};
@@ -226,15 +229,22 @@ Point view_size_to_screen_nr(const View* view, Point size) {
 
 Point view_size_to_world(const View* view, Point size) { return apply(size_inverse(view), size); }
 
-Point view_to_grid(const View* view, Point window) {
-    Point p = apply(point_inverse(view), window);
+int64_t grid_step() {
     int stay = proper_get(STAY_GRID);
-    if (stay == 0) return p;
+    if (stay == 0) return 0;
     int64_t step = proper_get(GRID_SIZE);
     if (stay == 2) step /= 10;
     // A grid below one unit (a GRID_SIZE of 0 in the INI file) does not snap.
-    if (step < 1) return p;
-    return Point{snap(p.x, step), snap(p.y, step)};
+    return step < 1 ? 0 : step;
+}
+
+Point grid_snap(Point world) {
+    const int64_t step = grid_step();
+    return step ? Point{snap(world.x, step), snap(world.y, step)} : world;
+}
+
+Point view_to_grid(const View* view, Point window) {
+    return grid_snap(apply(point_inverse(view), window));
 }
 
 bool view_to_world(View* view, Point window, Point* world, const Schema* schema) {
@@ -265,19 +275,19 @@ bool view_clip_point(const View* view, Point* world, const Schema* schema) {
         auto to_side = [&] { x = x > cx ? right : left; };
         auto to_top_bottom = [&] { y = y > cy ? bottom : top; };
         switch (view->constraint_mode) {
-        case CLIP_VERTICAL: to_side(); break;
-        case CLIP_LEFT: x = left; break;
-        case CLIP_HORIZONTAL: to_top_bottom(); break;
-        case CLIP_TOP: y = top; break;
-        case CLIP_OUTLINE: {
-            int64_t dx = std::llabs(cx - x), dy = std::llabs(cy - y);
-            if (int64_t{r.h} / 2 - dy > int64_t{r.w} / 2 - dx)
-                to_side();
-            else
-                to_top_bottom();
-            break;
-        }
-        default: break;  // CLIP_INSIDE: the rectangle only
+            case CLIP_VERTICAL: to_side(); break;
+            case CLIP_LEFT: x = left; break;
+            case CLIP_HORIZONTAL: to_top_bottom(); break;
+            case CLIP_TOP: y = top; break;
+            case CLIP_OUTLINE: {
+                int64_t dx = std::llabs(cx - x), dy = std::llabs(cy - y);
+                if (int64_t{r.h} / 2 - dy > int64_t{r.w} / 2 - dx)
+                    to_side();
+                else
+                    to_top_bottom();
+                break;
+            }
+            default: break;  // CLIP_INSIDE: the rectangle only
         }
     } else if (view->cursor_in_sheet) {
         int size = schema ? document_hooks.sheet_size(schema) : 0;

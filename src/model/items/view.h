@@ -30,7 +30,7 @@ constexpr double VIEW_MIN_ZOOM = 0.25;
 constexpr double VIEW_MAX_ZOOM = 64.0;
 
 // Binary record tags.
-constexpr uint8_t TAGS_TAG = 0x60;         // '`'
+constexpr uint8_t TAGS_TAG = 0x60;  // '`'
 constexpr uint8_t TAG_ENTRY_TAG = 'a';
 constexpr uint8_t SAVED_VIEWS_TAG = 'd';
 constexpr uint8_t SAVED_ENTRY_TAG = 'e';
@@ -68,38 +68,38 @@ struct ViewSaved {
 };
 
 struct View {
-    void* window = nullptr;  // the canvas shown in (not owned); none until bound
-    int area[4] = {};        // scroll start x, y (steps), client width, height (pixels)
-    Point centre;            // world point in the middle of the canvas
-    Point extent;            // kx, ky: zoom x the device factors, truncated
-    Point step;              // scroll step: client size / 10
-    Point range;             // scroll range in steps: extent / step
-    Point origin;            // scroll origin in window units
-    Point position;          // scroll position in steps: origin / step
-    uint8_t printing = 0;    // conversions use the print matrices while set
-    Matrix point, point_inv;              // screen: world point <-> window point
-    Matrix size, size_inv;                // screen: world size <-> window size
+    void* window = nullptr;   // the canvas shown in (not owned); none until bound
+    int area[4] = {};         // scroll start x, y (steps), client width, height (pixels)
+    Point centre;             // world point in the middle of the canvas
+    Point extent;             // kx, ky: zoom x the device factors, truncated
+    Point step;               // scroll step: client size / 10
+    Point range;              // scroll range in steps: extent / step
+    Point origin;             // scroll origin in window units
+    Point position;           // scroll position in steps: origin / step
+    uint8_t printing = 0;     // conversions use the print matrices while set
+    Matrix point, point_inv;  // screen: world point <-> window point
+    Matrix size, size_inv;    // screen: world size <-> window size
     Matrix print_point, print_point_inv;  // printer
     Matrix print_size, print_size_inv;
     double zoom = 1.0;  // VIEW_MIN_ZOOM .. VIEW_MAX_ZOOM
     Rect visible;       // the world rectangle the canvas shows
     Rect clip_window;   // replaces `visible` in visibility tests when w and h are both non-zero
-    std::vector<Point> select;      // selection polygon, world points (closed: last = first)
+    std::vector<Point> select;  // selection polygon, world points (closed: last = first)
     uint8_t select_active = 0;
-    uint8_t select_rect_mode = 0;   // the polygon is a rectangle with edge handles
-    uint8_t dirty = 1;              // the matrices must be rebuilt before the next conversion
-    Rect constraint;                // pointer constraint rectangle
+    uint8_t select_rect_mode = 0;  // the polygon is a rectangle with edge handles
+    uint8_t dirty = 1;             // the matrices must be rebuilt before the next conversion
+    Rect constraint;               // pointer constraint rectangle
     int32_t margin_left = 0, margin_top = 0, margin_right = 0, margin_bottom = 0;
     uint8_t constraint_mode = CLIP_NONE;
-    EdgeList select_edges;          // sides of the polygon while built (view_make_select_edges)
-    uint8_t cursor_in_sheet = 0;    // CURSOR_IN_SHEET: keep the pointer on the sheet
+    EdgeList select_edges;        // sides of the polygon while built (view_make_select_edges)
+    uint8_t cursor_in_sheet = 0;  // CURSOR_IN_SHEET: keep the pointer on the sheet
     std::string tag_names[VIEW_SLOTS];
     ViewTag tags[VIEW_SLOTS];
     std::string saved_names[VIEW_SLOTS];
     ViewSaved saved[VIEW_SLOTS];
     double print_origin_x = 0.0;  // subtracted after scaling when printing
     double print_origin_y = 0.0;
-    uint8_t frozen = 0;           // the matrices are not rebuilt while set
+    uint8_t frozen = 0;  // the matrices are not rebuilt while set
 
     View() = default;
     ~View();
@@ -125,9 +125,9 @@ const ViewDevice& view_device();
 // `bounds` answer none (view_zoom_all and view_zoom_select then do nothing),
 // `sheet_size` answers 0.
 struct ViewDocumentHooks {
-    View* (*view)(Schema* schema) = nullptr;                 // the document's view
-    bool (*bounds)(Schema* schema, Rect* out) = nullptr;     // the whole drawing; false when empty
-    int (*sheet_size)(const Schema* schema) = nullptr;       // index of SIZE_SHEETW / SIZE_SHEETH
+    View* (*view)(Schema* schema) = nullptr;              // the document's view
+    bool (*bounds)(Schema* schema, Rect* out) = nullptr;  // the whole drawing; false when empty
+    int (*sheet_size)(const Schema* schema) = nullptr;    // index of SIZE_SHEETW / SIZE_SHEETH
 };
 void install_view_document_hooks(const ViewDocumentHooks& hooks);
 void reset_view_document_hooks();
@@ -157,12 +157,18 @@ void view_get_matrices(const View* view, Matrix* point, Matrix* size);
 
 // --- conversions --------------------------------------------------------------------
 // "Recomputing" conversions call view_update_transform first.
-Point view_to_screen(View* view, Point world);            // recomputing
-Point view_scale_point(const View* view, Point world);    // screen: m00 on both axes
-Point view_size_to_screen(View* view, Point size);        // recomputing
+Point view_to_screen(View* view, Point world);          // recomputing
+Point view_scale_point(const View* view, Point world);  // screen: m00 on both axes
+Point view_size_to_screen(View* view, Point size);      // recomputing
 Point view_size_to_screen_nr(const View* view, Point size);
 Point view_size_to_world(const View* view, Point size);
-Point view_to_grid(const View* view, Point window);       // inverse point matrix, grid snap
+Point view_to_grid(const View* view, Point window);  // inverse point matrix, grid snap
+// The step of the grid that pointer positions snap to (GRID_SIZE, a tenth
+// of it with STAY_GRID 2), 0 when they do not snap.
+int64_t grid_step();
+// A world point on the nearest point of that grid (halves away from zero);
+// unchanged when positions do not snap.
+Point grid_snap(Point world);
 // view_to_grid, then view_clip_point; true when the constraint moved it.
 bool view_to_world(View* view, Point window, Point* world, const Schema* schema);
 // With STAY_GRID on, *window becomes the window position of its snapped and
@@ -220,8 +226,8 @@ inline int rect_edge_distance(Point p, double* distance, const Rect& r, double t
 // Replaces the polygon by the closed outline of the rectangle; rectangle
 // mode; active when it measures at least 5 x 5 window units. Returns active.
 bool view_set_select_rect(View* view, const Rect& world);
-void view_select_at(View* view, Point world);          // an empty, inactive rectangle
-void view_select_resize_to(View* view, Point world);   // first corner kept, opposite moved
+void view_select_at(View* view, Point world);              // an empty, inactive rectangle
+void view_select_resize_to(View* view, Point world);       // first corner kept, opposite moved
 bool view_get_select_bounds(const View* view, Rect* out);  // returns the active flag
 // Active with at least 3 points.
 bool view_has_select_area(const View* view);
@@ -232,7 +238,7 @@ int view_select_start(View* view, Point world);
 // Appends a copy of the first point; returns the handle of the new last point.
 int view_select_add_vertex(View* view);
 void view_select_remove_vertex(View* view);
-int view_select_handle(View* view, int x, int y);     // window point; 0 when none
+int view_select_handle(View* view, int x, int y);  // window point; 0 when none
 void view_drag_handle(View* view, int handle, Point world);
 // True without an active area, or when a corner of the rectangle, or the
 // point, lies in the polygon's bounding rectangle.

@@ -282,8 +282,13 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     EXPECT_FALSE(is_selected(wire));
     drag(Point{8000, 5000}, Point{8000, 7000}, true);
     EXPECT_EQ(placed->pos, (Point{6000, 5000}));
+    // The wire stays straight: a bend takes it down to the pin's tip.
     EXPECT_EQ(wire->pos, (Point{1000, 5000}));
-    EXPECT_EQ(wire->end, (Point{3000, 7000}));
+    EXPECT_EQ(wire->end, (Point{3000, 5000}));
+    ASSERT_EQ(count(LINE_ITEM), 2);
+    const Line* bend = as_Line(static_cast<SchItem*>(dlist_tail(doc()->sheet->items)->data));
+    EXPECT_EQ(bend->pos, (Point{3000, 5000}));
+    EXPECT_EQ(bend->end, (Point{3000, 7000}));
 
     // Cut and paste through the paste file, then undo.
     menu_command(canvas, EDITOR_CUT, 0);

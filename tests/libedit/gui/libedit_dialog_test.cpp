@@ -120,7 +120,7 @@ TEST_F(LibraryDialogs, NamesWithoutAPartRefusesAndPartInfoShowsThePart) {
     FormDialog* info = opened(libedit_partinfo, LIBEDIT_CMD_PART_INFO);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(control_get_text(info->Item(PI_VALUES)), "RES");
-    EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 1)), "2000 X 1000   ");
+    EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 1)), "2000 X 2000   ");
     EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 3)), "2 (0 Powers) ");
     // It follows the part: a new name shows at once.
     libedit_add_name(ed(), "RESISTOR");

@@ -68,7 +68,7 @@ protected:
         // Points land on a grid of 100 units, some three pixels apart.
         proper_set(GRID_SIZE, 100, STAY_GRID, 1, 0);
         driver = std::make_unique<tn_test::CanvasDriver>(canvas);
-        // RES: a body 2000 x 1000 from (10000, 10000), pins "1" on the left
+        // RES: a body 2000 x 2000 from (10000, 10000), pins "1" on the left
         // and "2" on the right at half its height.
         LibEntry* res = find_LibEntry(library(), "RES");
         ASSERT_NE(res, nullptr);
@@ -112,9 +112,9 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     ASSERT_TRUE(pump_until([] { return libedit_addpin == nullptr; }));
     ASSERT_STREQ(canvas->ModeName(1), "Add Pin");
 
-    driver->click(Point{11000, 11000});  // picks the body; the pin follows on its edge
+    driver->click(Point{11000, 12000});  // picks the body; the pin follows on its edge
     script.text("3");
-    driver->click(Point{11000, 11000});
+    driver->click(Point{11000, 12000});
     ASSERT_EQ(pins(), 3);
     ASSERT_EQ(script.asked().size(), 1u);
     EXPECT_EQ(script.asked()[0].text, "Add Pin Reference");
@@ -127,7 +127,7 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     EXPECT_TRUE(schema_is_modified(canvas->mySchema));
 
     // A right click ends the tool and brings the dialog back.
-    driver->click(Point{11000, 11000}, wxMOUSE_BTN_RIGHT);
+    driver->click(Point{11000, 12000}, wxMOUSE_BTN_RIGHT);
     EXPECT_EQ(canvas->ModeCount(), 1);
     ASSERT_TRUE(pump_until([] { return libedit_addpin != nullptr; }));
     hide_dialog(libedit_addpin);
@@ -203,9 +203,9 @@ TEST_F(LibraryItems, APartOfNoDeviceHasNoPinNumbersToType) {
 
 TEST_F(LibraryItems, ACancelledNumberLeavesThePartAndTheDocumentAsTheyWere) {
     libedit_add_pin(&canvas->editing, PinFields{"", "X", 0, 0});
-    driver->click(Point{11500, 11000});
+    driver->click(Point{11500, 12000});
     script.cancel(AskScript::Kind::TEXT);
-    driver->click(Point{11500, 11000});
+    driver->click(Point{11500, 12000});
     EXPECT_EQ(script.asked().size(), 1u);
     EXPECT_EQ(pins(), 2);
     EXPECT_FALSE(schema_is_modified(canvas->mySchema));
@@ -218,7 +218,7 @@ TEST_F(LibraryItems, ACancelledNumberLeavesThePartAndTheDocumentAsTheyWere) {
 TEST_F(LibraryItems, APinPickedForCuttingBlinksUntilTheConfirmingClick) {
     menu_command(canvas, LIBEDIT_EDIT_CUT, 0);
     ASSERT_STREQ(canvas->ModeName(1), "Libedit Edit");
-    driver->click(Point{9000, 10500});  // pin "1"
+    driver->click(Point{9000, 11000});  // pin "1"
     ModeInstance* tool = canvas->FindMode(&libedit_edit_mode);
     ASSERT_NE(tool, nullptr);
     int toggles = 0;
@@ -231,7 +231,7 @@ TEST_F(LibraryItems, APinPickedForCuttingBlinksUntilTheConfirmingClick) {
         },
         4000))
         << toggles << " toggles";
-    driver->click(Point{9000, 10500});
+    driver->click(Point{9000, 11000});
     EXPECT_EQ(pins(), 1);
     EXPECT_STREQ(static_cast<Pin*>(dlist_head(part->normal_pins->pins)->data)->name.get(), "2");
     // The blinking stopped with the click: the tool waits for the next pin.
@@ -270,8 +270,8 @@ TEST_F(LibraryItems, ThePinoutAppliesTheRowChosenAndFindPinGoesToAPin) {
     control_set_text(find->Item(FP_TEXT), "7");
     click(find->ButtonFor(20021));
     ASSERT_TRUE(pump_until([] { return libedit_find == nullptr; }));
-    // The pointer stands on the pin: the right one at (12000, 10500).
-    const wxPoint want = driver->screen_of(Point{12000, 10500});
+    // The pointer stands on the pin: the right one at (12000, 11000).
+    const wxPoint want = driver->screen_of(Point{12000, 11000});
     EXPECT_TRUE(pump_until([&] {
         const wxPoint at = wxGetMousePosition();
         return std::abs(at.x - want.x) <= 2 && std::abs(at.y - want.y) <= 2;

@@ -19,6 +19,8 @@
 #include "model/items/item.h"
 #include "model/items/library.h"
 #include "model/items/library_samples.h"
+#include "model/items/part.h"
+#include "model/items/pin.h"
 #include "model/items/text.h"
 #include "support/test_env.h"
 
@@ -112,6 +114,72 @@ TEST_F(BatchTest, LibraryConversionsReportTheirSteps) {
     EXPECT_EQ(reported, "Parsing Library source file " + file("sample.slb") +
                             "...\nResolving Vector References\nWriting binary library file... " +
                             file("again.clb") + "\nConversion done.\n");
+}
+
+// A job says "done" only when it wrote its file, and a compile names the
+// file it wrote, also when it reported errors while writing it.
+TEST_F(BatchTest, LibraryJobsSayDoneOnlyWhenTheyWroteAndNameWhatTheyWrote) {
+    proper_set(DECOMP_VERBOSE, 1, COMPIL_VERBOSE, 1, 0);
+    EXPECT_EQ(decompile_library(file("none.clb").c_str(), "", capture), 63);
+    EXPECT_EQ(reported, "Loading binary library file " + file("none.clb") + "...\n");
+
+    tn_test::write_text(file("unresolved.slb"),
+                        "(LIB 'u' (PARTS (LPART (PART (NORMAL (NORMALVECTOROF 'gone' ) ) )"
+                        " (ALIAS (NAME 'P' ) ) ) ) )\n");
+    std::string written = "stale";
+    EXPECT_EQ(compile_library(file("unresolved.slb").c_str(), "", capture, &written), 74);
+    EXPECT_EQ(written, file("unresolved.clb"));
+    EXPECT_TRUE(exists("unresolved.clb"));
+    EXPECT_EQ(compile_library(file("none.slb").c_str(), "", capture, &written), 51);
+    EXPECT_EQ(written, "");
+    tn_test::write_text(file("block.asc"), "(TITLEBLOCK (TITLE 'T' ) )\n");
+    EXPECT_EQ(compile_titleblock(file("block.asc").c_str(), "", capture, &written), 0);
+    EXPECT_EQ(written, file("block.tbl"));
+
+    // A library held in memory (a sheet's own) is written under the
+    // document's name.
+    library_samples::LibraryPtr sample = library_samples::sample_library();
+    reported.clear();
+    EXPECT_EQ(decompile_library_of(sample.get(), file("sheet").c_str(), "", capture), 0);
+    EXPECT_EQ(reported,
+              "Writing source library file... " + file("sheet.slb") + "\nConversion done\n");
+    Library* again = nullptr;
+    ASSERT_EQ(compile_library_path(file("sheet.slb").c_str(), nullptr, &again), 0);
+    EXPECT_NE(find_LibEntry(again, "74LS00"), nullptr);
+    free_Library(again);
+}
+
+// The libraries shipped with the program: every pin of every part, on every
+// body, ends on the default grid (its connection point and its body end),
+// so that a wire drawn from grid point to grid point meets it.
+TEST_F(BatchTest, EveryPinOfTheShippedLibrariesEndsOnTheDefaultGrid) {
+    const int64_t grid = proper_get(GRID_SIZE);
+    ASSERT_EQ(grid, 1000);
+    auto on_grid = [&](Point p) { return p.x % grid == 0 && p.y % grid == 0; };
+    int libraries = 0, pins = 0;
+    for (const auto& shipped :
+         std::filesystem::directory_iterator(TN_TEST_DATA_DIR "/../../examples")) {
+        if (shipped.path().extension() != ".slb") continue;
+        const std::string name = shipped.path().filename().string();
+        SCOPED_TRACE(name);
+        ++libraries;
+        ASSERT_EQ(compile_library(shipped.path().c_str(), file("shipped.clb").c_str(), capture), 0);
+        Library* library = new_Library();
+        ASSERT_EQ(load_Library(library, file("shipped.clb").c_str(), false), 0);
+        for (LibEntry* entry : lib_entries_in_order(library))
+            for (PinList* list : {entry->part->normal_pins, entry->part->convert_pins})
+                for (Pin* pin : list_items<Pin>(list ? list->pins : nullptr)) {
+                    ++pins;
+                    Point outer, inner;
+                    get_PinLine(pin, &outer, &inner);
+                    EXPECT_TRUE(on_grid(pin->pos) && (pin->type == PWR || on_grid(outer)))
+                        << entry->name.get() << " pin " << pin->name.get() << " at " << pin->pos.x
+                        << "," << pin->pos.y << " ends at " << outer.x << "," << outer.y;
+                }
+        free_Library(library);
+    }
+    EXPECT_GT(libraries, 0);
+    EXPECT_GT(pins, 0);
 }
 
 // Each job is silent without its VERBOSE property; failures are reported and

@@ -326,7 +326,7 @@ int resolve_one_by_one(Library* library) {
             warning(convert ? "Part '%s', Converted Vector" : "Part '%s',Normal Vector",
                     entry->name.get());
             warning("Vector ignored.");
-            warning("%s", message_text(nullptr, code).c_str());
+            warning("%s", message_text(nullptr, RuntimeCode{code}).c_str());
         }
     }
     return last_failure;

@@ -1,0 +1,54 @@
+#pragma once
+// Dragging the selection with its connections (a move with Ctrl).
+//
+// The selected items move whole, and with them the power symbols and
+// no-connect marks standing on their connection points (a pin's tip, a
+// selected wire's end). The unselected wires and buses that end on those
+// points follow: a wire that runs on through another connection (a
+// junction, a wire's end, a pin) is cut there first, so that only the piece
+// between the dragged end and that connection follows and every net the
+// drag touched stays whole. A piece that would turn diagonal keeps its
+// direction with a bend: first at the dragged end; else the piece moves
+// across and the one wire meeting its far end at a corner stretches; else
+// the piece moves across with a bend at its far end. A bend that would
+// touch another connection, run along another wire or end inside one is
+// not taken; a piece no bend serves goes straight, as it must to stay
+// joined.
+//
+// What a drag takes along is found once, from the sheet as it stands; the
+// wires for an offset are worked out without changing the sheet (the ghost
+// shows them), then made in the edit. The cost follows what the drag
+// touches: the document's bounds index is asked about the places involved.
+#include <memory>
+#include <vector>
+
+#include "foundation/geometry.h"
+
+class EditTransaction;
+struct EditSession;
+struct List;
+struct SchItem;
+
+class SelectionDrag {
+public:
+    // The session must have a selection; it and the sheet must stay as they
+    // are while the drag is used.
+    explicit SelectionDrag(EditSession* session);
+    ~SelectionDrag();
+    SelectionDrag(const SelectionDrag&) = delete;
+    SelectionDrag& operator=(const SelectionDrag&) = delete;
+
+    // The items that move whole: the selection's records of the sheet and
+    // the ports list, then the symbols carried along.
+    const std::vector<SchItem*>& moved() const;
+    // The wires as a drag by the offset leaves them, as new records
+    // appended to *out (made when missing; the caller frees them): every
+    // piece that changes, the bends added, the wires stretched.
+    void ghost_wires(Point delta, List** out);
+    // Makes the drag by the offset, in the edit.
+    void apply(EditTransaction* edit, Point delta);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};

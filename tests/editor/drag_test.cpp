@@ -1,0 +1,189 @@
+// Moving a part alone and dragging it with its connections: the drag keeps
+// every net it touches whole and its wires straight, carries the power
+// symbols and no-connect marks on its pins, and shows the wires it stretches
+// in its ghost; each gesture says on the status line what it does.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+#include <vector>
+
+#include "editor/drag.h"
+#include "editor/edit_transaction.h"
+#include "editor/selection.h"
+#include "editor_fixture.h"
+#include "foundation/list.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
+#include "model/documents/schema.h"
+#include "model/items/primitives.h"
+
+using namespace editor_test;
+
+namespace {
+
+using Segment = std::tuple<int, int, int, int>;
+
+Segment segment_of(const Line* line) {
+    Point a = line->pos, b = line->end;
+    if (b.x < a.x || (b.x == a.x && b.y < a.y)) std::swap(a, b);
+    return {a.x, a.y, b.x, b.y};
+}
+
+class DragTest : public EditorTest {
+protected:
+    std::set<Segment> wires() {
+        std::set<Segment> all;
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+            if (item->type == LINE_ITEM) all.insert(segment_of(as_Line(item)));
+        return all;
+    }
+    int diagonal_wires() {
+        int n = 0;
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+            if (item->type == LINE_ITEM) {
+                const Line* line = as_Line(item);
+                n += line->pos.x != line->end.x && line->pos.y != line->end.y;
+            }
+        return n;
+    }
+    PlacedPart* part_at(Point at) {
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+            if (item->type == PARTLIB_ITEM && item->pos == at) return as_PlacedPart(item);
+        return nullptr;
+    }
+};
+
+// The example's amplifier: its op-amp dragged every way keeps every net
+// (its inputs never meet each other or the wires of the other), and no wire
+// turns diagonal; Undo gives the sheet back.
+TEST_F(DragTest, TheAmplifiersOpAmpDraggedEveryWayKeepsItsNetsAndStraightWires) {
+    open_source(TN_TEST_DATA_DIR "/../../examples/amplifier.asc");
+    ASSERT_NE(part_at(Point{18000, 12000}), nullptr);
+    const auto nets_before = nets();
+    ASSERT_TRUE(joined("X1.0:+", "port:IN"));
+    ASSERT_TRUE(joined("X1.0:V+", "power:VCC"));
+    const auto bytes = saved_bytes();
+    // (None puts a pin onto something of another net: a drag cannot help that.)
+    for (Point delta : {Point{0, 2000}, Point{0, -2000}, Point{3000, 0}, Point{-2000, 0},
+                        Point{2000, 4000}, Point{-3000, -1000}}) {
+        SCOPED_TRACE(::testing::Message() << delta.x << "," << delta.y);
+        // Undo puts back records of its own: the part is found again.
+        PlacedPart* opamp = part_at(Point{18000, 12000});
+        select_clear(&session);
+        select_add(&session, opamp);
+        ASSERT_TRUE(move_selection(&session, delta, true));
+        EXPECT_EQ(opamp->pos, (Point{18000 + delta.x, 12000 + delta.y}));
+        EXPECT_EQ(nets(), nets_before);
+        EXPECT_EQ(diagonal_wires(), 0);
+        ASSERT_EQ(undo_sheet(&session), 0);
+        EXPECT_EQ(saved_bytes(), bytes);
+    }
+    // Moved alone, its inverting input lands on the input wire's end.
+    select_clear(&session);
+    select_add(&session, part_at(Point{18000, 12000}));
+    move_selection(&session, Point{0, -2000}, false);
+    EXPECT_TRUE(joined("X1.0:-", "port:IN"));
+}
+
+TEST_F(DragTest, ThePowerSymbolsAndNoConnectMarksOnAPartsPinsGoWithIt) {
+    sheet_test::add_library_part(doc(), "7400");
+    PlacedPart* part = new_PlacedPart();
+    part->part_name.set("7400");
+    part->pos = Point{30000, 10000};
+    part->reference.text.set("U1");
+    dlist_append(doc()->sheet->items, part);
+    Power* ground = new_Power();  // on input A's tip
+    ground->name.set("GND");
+    ground->pos = Point{27000, 11000};
+    dlist_append(doc()->sheet->items, ground);
+    NoCon* open = new_NoCon();  // on output Y's tip
+    open->pos = Point{37000, 11000};
+    dlist_append(doc()->sheet->items, open);
+    Power* beside = new_Power();
+    beside->name.set("VCC");
+    beside->pos = Point{27000, 13000};
+    dlist_append(doc()->sheet->items, beside);
+
+    select_add(&session, part);
+    ASSERT_TRUE(move_selection(&session, Point{0, 3000}, true));
+    EXPECT_EQ(ground->pos, (Point{27000, 14000}));
+    EXPECT_EQ(open->pos, (Point{37000, 14000}));
+    EXPECT_EQ(beside->pos, (Point{27000, 13000}));
+    EXPECT_TRUE(joined("U1.0:A", "power:GND"));
+    // Moved alone, the part leaves them.
+    ASSERT_TRUE(move_selection(&session, Point{0, 3000}, false));
+    EXPECT_EQ(ground->pos, (Point{27000, 14000}));
+    EXPECT_EQ(open->pos, (Point{37000, 14000}));
+}
+
+// What the ghost shows for an offset is what the drag to it makes, and a
+// wire runs through the joint where it was cut keeps its far part there.
+TEST_F(DragTest, TheGhostShowsTheWiresTheDragMakes) {
+    open_source(TN_TEST_DATA_DIR "/../../examples/root.asc");
+    PlacedPart* r1 = part_at(Point{14000, 13500});
+    ASSERT_NE(r1, nullptr);
+    const auto nets_before = nets();
+    select_add(&session, r1);
+    const Point delta{0, 4000};
+    const std::set<Segment> before = wires();
+    std::set<Segment> shown;
+    {
+        SelectionDrag drag(&session);
+        List* ghost = nullptr;
+        drag.ghost_wires(delta, &ghost);
+        ASSERT_NE(ghost, nullptr);
+        for (SchItem* item : list_items<SchItem>(ghost)) {
+            shown.insert(segment_of(as_Line(item)));
+            free_SchItem(doc(), item, false);
+        }
+        dlist_free(ghost, LIST_FROM_HEAD, nullptr);
+        EXPECT_EQ(wires(), before);  // the sheet is as it was
+    }
+    ASSERT_TRUE(move_selection(&session, delta, true));
+    std::set<Segment> made;
+    for (const Segment& s : wires())
+        if (!before.count(s)) made.insert(s);
+    // The refresh may fuse what the drag made with what stood in line: each
+    // wire shown lies on a wire made.
+    for (const Segment& s : shown)
+        EXPECT_TRUE(std::any_of(made.begin(), made.end(), [&](const Segment& m) {
+            return std::get<0>(m) <= std::get<0>(s) && std::get<1>(m) <= std::get<1>(s) &&
+                   std::get<2>(m) >= std::get<2>(s) && std::get<3>(m) >= std::get<3>(s) &&
+                   (std::get<0>(m) == std::get<2>(m)) == (std::get<0>(s) == std::get<2>(s));
+        }));
+    EXPECT_FALSE(made.empty());
+    EXPECT_EQ(diagonal_wires(), 0);
+    EXPECT_EQ(nets(), nets_before);
+    // The filter's wire, which runs on through a junction, stays as it was:
+    // a bend meets its end.
+    EXPECT_TRUE(wires().count(Segment{17000, 14000, 26000, 14000}));
+}
+
+// The status line says what the gesture does while the selection follows
+// the pointer, and the ghost goes with the release.
+TEST_F(DragTest, EachGestureSaysWhatItDoes) {
+    open_source(TN_TEST_DATA_DIR "/../../examples/root.asc");
+    const Point body{15000, 14000};  // R1's outline
+    click(body);
+    ASSERT_EQ(selection_count(&session), 1);
+    for (int press : {EV_LEFT_DOWN, EV_LEFT_DOWN_CTRL}) {
+        host.prompts.clear();
+        session_event(&session, press, body);
+        session_event(&session, EV_LEFT_DRAG, Point{body.x, body.y + 2000});
+        ASSERT_FALSE(host.prompts.empty());
+        EXPECT_EQ(host.prompts.back(), press == EV_LEFT_DOWN
+                                           ? "Move: wires stay. Ctrl: wires follow"
+                                           : "Drag: the wires follow");
+        // The drag's ghost shows the part and the two bends to its pins.
+        EXPECT_EQ(host.xor_parity, press == EV_LEFT_DOWN ? 1 : 3);
+        session_event(&session, EV_LEFT_UP, Point{body.x, body.y + 2000});
+        EXPECT_EQ(host.prompts.back(), "");
+        EXPECT_EQ(host.xor_parity, 0);
+        undo_sheet(&session);
+        click(body);
+    }
+}
+
+}  // namespace

@@ -97,16 +97,17 @@ void find_item_enter(EditSession* session, ModeInstance* instance) {
     set_prompt(session, "Click the item to edit");
 }
 
-int find_item_event(EditSession* session, ModeInstance*, int code, Point) {
-    // The item under the pointer, not at the grid point beside it.
-    const Point p = session->pointer_exact;
+int find_item_event(EditSession* session, ModeInstance*, int code, Point p) {
     switch (code) {
         case EV_LEFT_UP: {
             int operation = session->auto_operation ? session->auto_operation : EDIT_OPERATION;
             session->auto_operation = 0;
             session->auto_active = false;
             PopMode(session);
-            if (!edit_item_at(session, p, operation)) {
+            // The item under the pointer, else the one at its grid point.
+            const Point exact = session->pointer_exact;
+            if (!edit_item_at(session, exact, operation) &&
+                (p == exact || !edit_item_at(session, p, operation))) {
                 session->restart_command = 0;
                 nothing_found(session);
             }

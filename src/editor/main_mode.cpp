@@ -134,20 +134,26 @@ void main_suspend(EditSession* session, ModeInstance* instance) {
     main_data(instance)->field_part = nullptr;
 }
 
+// What the pointer is on; where it is on nothing, what lies at the grid
+// point it snaps to (a body's edge drawn on the grid, say).
+SchItem* item_under(EditSession* session, Point p) {
+    if (SchItem* hit = item_at(session, session->pointer_exact)) return hit;
+    return item_at(session, p);
+}
+
 void press(EditSession* session, MainData* data, Point p, bool extend, bool drag) {
     data->press = data->last = p;
     data->extend = extend;
     data->drag = drag;
     data->phase = PRESSED;
     data->field_part = nullptr;
-    // What the pointer is on, not what lies at the grid point beside it. A
-    // field is taken before its part: drawn out, it moves by itself.
+    // A field is taken before its part: drawn out, it moves by itself.
     if (!extend &&
         field_at(session, session->pointer_exact, &data->field_part, &data->field_index)) {
         data->on_selection = false;
         return;
     }
-    SchItem* hit = item_at(session, session->pointer_exact);
+    SchItem* hit = item_under(session, p);
     data->on_selection = hit != nullptr;
     if (hit && !is_selected(hit) && !extend) {
         select_clear(session);
@@ -183,7 +189,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
                 session->host->redraw_changes();
                 break;
             }
-            SchItem* hit = item_at(session, session->pointer_exact);
+            SchItem* hit = item_under(session, p);
             if (data->extend && hit) {
                 if (is_selected(hit) && data->on_selection)
                     select_remove(session, hit);
@@ -237,7 +243,10 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_LEFT_UP: release(session, instance, p); return 1;
         case EV_LEFT_DCLICK:
             session->click_state = 0;
-            return edit_item_at(session, session->pointer_exact, EDIT_OPERATION) ? 1 : 0;
+            // What the pointer is on, else what lies at its grid point.
+            if (edit_item_at(session, session->pointer_exact, EDIT_OPERATION)) return 1;
+            return !(p == session->pointer_exact) && edit_item_at(session, p, EDIT_OPERATION) ? 1
+                                                                                              : 0;
         case EV_ESC:
             ghost_erase(session, instance);
             free_ghosts(session, data);

@@ -73,6 +73,14 @@ TEST_F(SelectionTest, ClickShiftClickAndEscSelect) {
     EXPECT_FALSE(far_wire->state & STATE_SELECTED);
 }
 
+// A press picks what lies under the pointer; where that is nothing, what
+// lies at the grid point it snaps to (here the body's left edge).
+TEST_F(SelectionTest, APressOnNothingTakesWhatLiesAtItsGridPoint) {
+    session_event(&session, EV_LEFT_DOWN, Point{30000, 12000}, Point{29960, 12030});
+    session_event(&session, EV_LEFT_UP, Point{30000, 12000}, Point{29960, 12030});
+    EXPECT_TRUE(is_selected(part));
+}
+
 TEST_F(SelectionTest, TheRectangleTakesWhatLiesInsideAndTheEditFilterAdmits) {
     draw_out(Point{19000, 9000}, Point{46000, 20000});
     EXPECT_TRUE(is_selected(in_wire));

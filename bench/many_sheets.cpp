@@ -18,6 +18,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/batch.h"
 #include "model/items/library.h"
 
@@ -128,13 +129,37 @@ void BM_net_compile(benchmark::State& state) {
             state.SkipWithError("net compile failed");
 }
 
+// Questions a run asks (each box a user would have to answer), counted
+// through the services: each answered as a user who agrees.
+int questions = 0;
+
+void count_questions() {
+    Services counted;
+    counted.message_box = [](const char*, const char*, int style) {
+        ++questions;
+        return style & MB_YES_NO ? ANSWER_YES : ANSWER_OK;
+    };
+    counted.confirm_overwrite = [](const std::string& name, std::string* confirmed) {
+        *confirmed = name;
+        if (fs::exists(name)) ++questions;
+        return true;
+    };
+    install_services(counted);
+}
+
+// The counter `questions`: how many the run asks before it saves (the
+// sheets are saved as one set: one question for the set).
 void BM_annotate(benchmark::State& state) {
     Project project(static_cast<int>(state.range(0)));
     project.compile();
     List* list = list_project_sheets(project.root(".sch").c_str(), false, nullptr);
     annotate(silent, list, false);
+    count_questions();
+    questions = 0;
     for (auto _ : state)
         if (annotate(silent, list, false) != 0) state.SkipWithError("annotation failed");
+    state.counters["questions"] = double(questions) / double(state.iterations());
+    reset_services();
     free_name_list(list);
 }
 

@@ -252,17 +252,31 @@ int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
     return 0;
 }
 
+bool JobSheets::confirm_set_overwrite() const {
+    int existing = 0;
+    for (const JobSheet& sheet : sheets_) {
+        if (sheet.in_place || open_document(sheet.save_name)) continue;
+        const std::string file = make_kind_file_name(sheet.save_name.c_str(), KIND_SCHEMA, 2);
+        if (file_access(file.c_str(), 0) == 0) ++existing;
+    }
+    return existing == 0 || warning_box(nullptr, FILES_OVERWRITTEN, existing);
+}
+
 int JobSheets::store_all(const JobLog& log, const char* saving, const char* updating,
                          std::string* failed) {
     // Every file is written before any is replaced; the open documents
     // change only once the files did.
     FolderSyncBatch batch;
     FileSet files(anchor_.c_str(), owner_);
+    // The set is replaced whole or not at all: one question for every file
+    // it overwrites, naming how many. Declined, no file is written; the
+    // documents changed in place stay changed (and marked below).
+    const bool written = confirm_set_overwrite();
     for (JobSheet& sheet : sheets_) {
+        if (!written) break;
         if (sheet.in_place || open_document(sheet.save_name)) continue;
         if (saving) log.progress(saving, sheet.save_name.c_str());
-        int code = save_schema_file(sheet.schema, sheet.save_name.c_str(), true, &files);
-        if (code == DOC_CANCELLED) continue;
+        int code = save_schema_file(sheet.schema, sheet.save_name.c_str(), false, &files);
         if (code != 0) {
             log.always("*** ERROR *** : Cannot save '%s' (Code %d): no sheet was changed\n",
                        sheet.save_name.c_str(), code);
@@ -288,7 +302,7 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
         if (sheet.in_place) {
             if (updating) log.progress(updating, sheet.save_name.c_str());
             schema_set_modified(sheet.schema);
-        } else if (Schema* target = open_document(sheet.save_name)) {
+        } else if (Schema* target = written ? open_document(sheet.save_name) : nullptr) {
             if (updating) log.progress(updating, sheet.save_name.c_str());
             replace_document_items(target, sheet.schema);
         }

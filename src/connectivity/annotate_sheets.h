@@ -86,8 +86,11 @@ public:
     std::vector<JobSheet>& sheets() { return sheets_; }
     bool completed_earlier() const { return completed_earlier_; }
 
-    // Stores every sheet as described at the top. 0 (a declined overwrite
-    // question skips its sheet), or the code of the first sheet that cannot
+    // Stores every sheet as described at the top. When files of the set
+    // exist, one question ("The files will be Overwritten", code
+    // FILES_OVERWRITTEN, with their count) comes first; declined, no file is
+    // written and no open document replaced. 0, or the code of the first
+    // sheet that cannot
     // be saved (*failed names it; no file and no open document changed) or
     // of the replacement. `saving` and `updating` (formats with one %s, may
     // be null) are reported as progress lines.
@@ -95,6 +98,9 @@ public:
                   std::string* failed = nullptr);
 
 private:
+    // True when no file of the set exists or the user agrees to replace them.
+    bool confirm_set_overwrite() const;
+
     SetOwner owner_;
     // The rule of the job's writes over the project, from take on.
     std::unique_ptr<ProjectWrites> writes_;
@@ -106,6 +112,9 @@ private:
 // The code of a job that refuses to run over files a stopped job left half
 // replaced ("Sheets left half saved by a stopped run").
 constexpr int JOB_HALF_SAVED = 86;
+// The question before a job replaces existing sheets of its set ("The files
+// will be Overwritten", with the number of sheets).
+constexpr int FILES_OVERWRITTEN = 88;
 
 // For the jobs that read a project without taking its sheets through
 // JobSheets: JOB_HALF_SAVED, with a warning naming the stopped job that is

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 #include "connectivity/net_build.h"
@@ -13,6 +12,7 @@
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/pointer_set.h"
 #include "foundation/properties.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -305,7 +305,7 @@ private:
     const RefreshEdits& edits_;
     Sheet scratch_;
     std::vector<SchItem*> found_;
-    std::unordered_set<SchItem*> met_;
+    PointerSet<SchItem> met_;
     std::vector<SchItem*> absorbed_;
 };
 

@@ -13,6 +13,7 @@
 
 #include "toolkit/bitmap_radio.h"
 #include "toolkit/flow_panel.h"
+#include "toolkit/list_rows.h"
 #include "toolkit/panel_items.h"
 
 namespace {
@@ -47,6 +48,7 @@ FormDialog::FormDialog(wxWindow* parent, const char* title, const char* window_n
 void FormDialog::BuildRows() {
     const std::vector<FormRow>& rows = form_.rows();
     items_.assign(rows.size(), nullptr);
+    listed_.assign(rows.size(), {});
     FlowPanel* panel = UserPanel();
     std::vector<FlowPanel*> outer;
     auto report = [this](long client) {
@@ -86,9 +88,11 @@ void FormDialog::BuildRows() {
             case RowKind::PICK: {
                 const long style = row.kind == RowKind::PICK ? wxLB_SINGLE : wxLB_MULTIPLE;
                 auto* list =
-                    new wxListBox(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max),
-                                  array_of(value.entries), style | wxLB_ALWAYS_SB);
+                    new wxListBox(panel, wxID_ANY, wxDefaultPosition, wxSize(row.min, row.max), 0,
+                                  nullptr, style | wxLB_ALWAYS_SB);
                 list->SetMinSize(wxSize(row.min, row.max));
+                list_set_rows(list, value.entries);
+                listed_[i] = value.entries;
                 if (row.client) list->Bind(wxEVT_LISTBOX, report(row.client));
                 item = panel->Add(list, label);
                 break;
@@ -205,16 +209,12 @@ void FormDialog::Fill(bool initial) {
             case RowKind::LIST:
             case RowKind::PICK: {
                 auto* list = static_cast<wxListBox*>(item);
-                set_entries(list, value.entries);
-                for (unsigned line = 0; line < list->GetCount(); ++line) {
-                    bool on = line < value.selected.size() && value.selected[line];
-                    if (list->IsSelected(line) != on) {
-                        if (on)
-                            list->SetSelection(line);
-                        else
-                            list->Deselect(line);
-                    }
+                // A refill of the same entries keeps the scroll position.
+                if (listed_[i] != value.entries) {
+                    list_set_rows(list, value.entries);
+                    listed_[i] = value.entries;
                 }
+                list_select_rows(list, value.selected);
                 break;
             }
             default: break;
@@ -237,13 +237,9 @@ void FormDialog::Read() {
             case RowKind::RADIO:
             case RowKind::BITMAP_RADIO: value.number = control_get_value(item); break;
             case RowKind::LIST:
-            case RowKind::PICK: {
-                auto* list = static_cast<wxListBox*>(item);
-                value.selected.assign(list->GetCount(), false);
-                for (unsigned line = 0; line < list->GetCount(); ++line)
-                    value.selected[line] = list->IsSelected(line);
+            case RowKind::PICK:
+                value.selected = list_selected_rows(static_cast<wxListBox*>(item));
                 break;
-            }
             default: break;
         }
     }

@@ -10,6 +10,7 @@
 // dialogs' is process_command). A control reports only what the user did:
 // Fill never makes one report.
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "dialogs/form.h"
@@ -48,4 +49,7 @@ private:
     Form form_;
     Command command_;
     std::vector<wxWindow*> items_;  // one per row; null for layout rows
+    // The entries each list row shows (a list of many is not read back to
+    // compare).
+    std::vector<std::vector<std::string>> listed_;
 };

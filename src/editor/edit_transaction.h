@@ -27,10 +27,10 @@
 //
 // An edit that replaced the whole document (a failed paste put back from
 // its copy) calls abandon(): the new document has nothing to finish.
-#include <unordered_set>
 #include <vector>
 
 #include "foundation/geometry.h"
+#include "foundation/pointer_set.h"
 
 struct EditJournal;
 struct EditSession;
@@ -72,7 +72,7 @@ private:
 
     EditSession* session_;
     std::vector<SchItem*> touched_;
-    std::unordered_set<const SchItem*> marked_;
+    PointerSet<const SchItem> marked_;
     std::vector<Rect> areas_;
     bool whole_;  // the undo copy is the whole document's
     bool abandoned_ = false;

@@ -16,8 +16,9 @@
 // take this form.
 #include <cstdint>
 #include <string>
-#include <unordered_set>
 #include <vector>
+
+#include "foundation/pointer_set.h"
 
 struct List;
 struct Schema;
@@ -36,7 +37,7 @@ struct EditJournal {
     Schema* schema = nullptr;  // not owned: the document journaled; null: no journal
     std::vector<Entry> entries;
     // Items the edit added or already copied: changed again, they need no copy.
-    std::unordered_set<const SchItem*> known;
+    PointerSet<const SchItem> known;
 };
 
 // Starts a journal of the document (the former one dropped).

@@ -1,11 +1,15 @@
 #include "render/clipboard_image.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 
 #include <wx/dcmemory.h>
+#include <wx/filename.h>
 
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -19,16 +23,13 @@ namespace {
 constexpr double MAX_SIDE = 4000.0;
 constexpr int32_t MARGIN = 500;  // world units round the selection
 
-}  // namespace
+using ItemWalk = std::function<void(const std::function<void(SchItem*)>&)>;
 
-bool selection_image(Schema* schema, wxBitmap* out) {
-    if (!schema) return false;
-    Sheet* sheet = schema->current ? schema->current : schema->sheet;
-    if (!sheet) return false;
+// The items a walk gives, drawn on the background round their bounds.
+bool items_image(Schema* schema, const ItemWalk& walk, wxBitmap* out) {
     Rect box{};
     bool any = false;
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->state & STATE_SELECTED) any = bounds_SchItem(schema, item, &box, any) || any;
+    walk([&](SchItem* item) { any = bounds_SchItem(schema, item, &box, any) || any; });
     if (!any) return false;
     double scale = CLIPBOARD_PPI / 10000.0;
     const double w = double(box.w) + 2 * MARGIN, h = double(box.h) + 2 * MARGIN;
@@ -42,16 +43,53 @@ bool selection_image(Schema* schema, wxBitmap* out) {
         dc.Clear();
         DrawAdapter adapter(&dc, scale, scale, (double(box.x) - MARGIN) * scale,
                             (double(box.y) - MARGIN) * scale, background);
-        for (SchItem* item : list_items<SchItem>(sheet->items))
-            if (item->state & STATE_SELECTED)
-                draw_item(&adapter, schema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+        walk([&](SchItem* item) {
+            draw_item(&adapter, schema, item, nullptr, ITEM_COLOURS, STYLE_AS_ITEM);
+        });
     }
     *out = bitmap;
     return true;
 }
 
-bool copy_selection_image(Schema* schema) {
-    wxBitmap bitmap;
-    if (!selection_image(schema, &bitmap)) return false;
-    return clipboard_put_paste_file(PASTE_FILE_NAME, &bitmap);
+}  // namespace
+
+bool selection_image(Schema* schema, wxBitmap* out) {
+    if (!schema) return false;
+    Sheet* sheet = schema->current ? schema->current : schema->sheet;
+    if (!sheet) return false;
+    return items_image(
+        schema,
+        [sheet](const std::function<void(SchItem*)>& each) {
+            for (SchItem* item : list_items<SchItem>(sheet->items))
+                if (item->state & STATE_SELECTED) each(item);
+        },
+        out);
+}
+
+bool paste_file_image(const std::string& paste_file, wxBitmap* out) {
+    FILE* stream = std::fopen(paste_file.c_str(), "rb");
+    if (!stream) return false;
+    Schema* scratch = nullptr;
+    new_active_schema(&scratch);
+    const int read = read_paste_body(scratch, PASTE_SCHEMA, stream);
+    std::fclose(stream);
+    // The sheet's items in their order, as the selection's picture draws them.
+    bool drawn =
+        read == 0 && items_image(
+                         scratch,
+                         [scratch](const std::function<void(SchItem*)>& each) {
+                             for (SchItem* item : list_items<SchItem>(scratch->sheet->items))
+                                 each(item);
+                         },
+                         out);
+    free_paste_scratch(scratch);
+    return drawn;
+}
+
+bool copy_selection_image(const char* paste_file) {
+    wxFileName file(wxString::FromUTF8(paste_file));
+    file.MakeAbsolute();
+    const std::string name = file.GetFullPath().utf8_string();
+    return clipboard_put_paste_file(
+        name, [name](wxBitmap* picture) { return paste_file_image(name, picture); });
 }

@@ -129,16 +129,13 @@ void title_block_info_command(const CommandCall& call) {
 }
 
 // Cut and Copy: the editor writes the paste file; the clipboard then names
-// it beside a picture of the selection, taken before Cut removes it. A
-// command that wrote no paste file leaves the clipboard alone.
+// it beside the offer of a picture of the copied items, drawn from the file
+// when another program asks. A command that wrote no paste file leaves the
+// clipboard alone.
 void clip_command(const CommandCall& call, int (*edit)(EditSession*)) {
-    wxBitmap picture;
-    Schema* document = call.canvas->mySchema;
-    const bool selected = document && selection_image(document, &picture);
     const auto before = paste_file_time();
     report_edit_result(edit(session(call)));
-    if (selected && paste_file_time() != before)
-        clipboard_put_paste_file(PASTE_FILE_NAME, &picture);
+    if (paste_file_time() != before) copy_selection_image(PASTE_FILE_NAME);
 }
 
 // The Add commands that start afresh: the last search's count forgotten.

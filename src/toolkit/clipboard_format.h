@@ -7,6 +7,7 @@
 // Another program may put anything under the same name: the data is read
 // as hostile (bounded, an absolute name without control characters, or
 // nothing).
+#include <functional>
 #include <string>
 
 #include <wx/bitmap.h>
@@ -22,10 +23,15 @@ const wxDataFormat& private_clipboard_format();
 // a name this program would have written.
 std::string paste_file_from_clipboard_data(const void* data, size_t size);
 
-// Puts the format naming the paste file (made absolute) and, when given,
-// the picture. False when the clipboard cannot be opened or the name is
-// not acceptable.
-bool clipboard_put_paste_file(const std::string& paste_file, const wxBitmap* picture);
+// Draws the picture offered beside the paste file into the bitmap; false
+// when there is none.
+using PictureMaker = std::function<bool(wxBitmap* out)>;
+
+// Puts the format naming the paste file (made absolute) and, when a maker
+// is given, the offer of a picture (PNG), which the maker draws only when
+// another program asks for it (once; kept for the next request). False
+// when the clipboard cannot be opened or the name is not acceptable.
+bool clipboard_put_paste_file(const std::string& paste_file, PictureMaker picture);
 // The paste file that the clipboard names, or empty when it holds no
 // selection of this program.
 std::string clipboard_paste_file();

@@ -11,6 +11,7 @@
 #include "connectivity/net_context.h"
 #include "connectivity/project_fixture.h"
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -231,6 +232,44 @@ TEST_F(AnnotateJobTest, TheFirstSheetGoesToTheOutputFileWhenOneIsSet) {
     ASSERT_EQ(annotate(print_capture, list_, false), 0);
     EXPECT_EQ(tn_test::read_bytes(file("root.sch")), before);
     EXPECT_EQ(references("out.sch"), (std::vector<std::string>{"U1A", "U2A", "R1", "U1B", "R2"}));
+}
+
+// The sheets are saved as one set: one question for the files it replaces,
+// naming how many; declined, not one file changes.
+TEST_F(AnnotateJobTest, OneQuestionCoversEverySheetTheRunOverwrites) {
+    int asked = 0;
+    std::string text;
+    int answer = ANSWER_CANCEL;
+    Services table;
+    table.message_box = [&](const char* shown, const char*, int) {
+        ++asked;
+        text = shown;
+        return answer;
+    };
+    install_services(table);
+    set_message_formatter(error_message);  // the program's texts, as the shell installs them
+    const auto root = tn_test::read_bytes(file("root.sch"));
+    const auto sub = tn_test::read_bytes(file("sub.sch"));
+    ASSERT_EQ(annotate(print_capture, list_, false), 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(text, "The files will be Overwritten\n(Sheets 2)");
+    EXPECT_EQ(tn_test::read_bytes(file("root.sch")), root);
+    EXPECT_EQ(tn_test::read_bytes(file("sub.sch")), sub);
+
+    answer = ANSWER_OK;
+    ASSERT_EQ(annotate(print_capture, list_, false), 0);
+    EXPECT_EQ(asked, 2);
+    EXPECT_NE(tn_test::read_bytes(file("sub.sch")), sub);
+
+    // A run whose only written file is new asks nothing.
+    proper_set(ANNO_OUTFILE, file("out.sch").c_str(), 0);
+    free_name_list(list_);
+    write_fixture("single.sch", "anno_sub.asc");
+    list_ = project("single.sch");
+    ASSERT_EQ(annotate(print_capture, list_, false), 0);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(std::filesystem::exists(file("out.sch")));
+    set_message_formatter(nullptr);
 }
 
 // --- verification ------------------------------------------------------------------------------

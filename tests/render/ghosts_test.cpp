@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
 #include "model/items/item.h"
 #include "model/items/pin.h"
 #include "model/items/text.h"
@@ -14,6 +18,7 @@
 #include "render/draw_adapter.h"
 #include "render/draw_items.h"
 #include "render/ghosts.h"
+#include "support/test_env.h"
 
 #include <algorithm>
 #include "render/render_fixture.h"
@@ -95,6 +100,32 @@ TEST_F(GhostsTest, TheClipboardPictureCoversTheSelectionOnly) {
         for (int x = 0; x < image.GetWidth(); ++x)
             wire_colour = wire_colour || (image.GetRed(x, y) > 0x30 && image.GetGreen(x, y) < 0x10);
     EXPECT_TRUE(wire_colour);
+}
+
+// What another program gets when it asks, long after the copy: the picture
+// drawn from the paste file, the same as the selection's when copied.
+TEST_F(GhostsTest, ThePictureDrawnFromThePasteFileIsTheSelectionsPicture) {
+    tn_test::TempDir dir;
+    const std::string paste = dir.file("copied.#01");
+    EXPECT_FALSE(paste_file_image(paste, nullptr));  // no file: no picture
+    List* selection = list_new();
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        item->state |= STATE_SELECTED;
+        dlist_append(selection, item);
+    }
+    schema->edit.edit_list = selection;
+    FILE* stream = std::fopen(paste.c_str(), "wb");
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(write_paste_file(schema.get(), PASTE_SCHEMA, stream), 0);
+    std::fclose(stream);
+    schema->edit.edit_list = nullptr;
+    dlist_free(selection, LIST_FROM_HEAD, nullptr);
+    wxBitmap copied, asked;
+    ASSERT_TRUE(selection_image(schema.get(), &copied));
+    ASSERT_TRUE(paste_file_image(paste, &asked));
+    const wxImage a = copied.ConvertToImage(), b = asked.ConvertToImage();
+    ASSERT_EQ(a.GetSize(), b.GetSize());
+    EXPECT_EQ(std::memcmp(a.GetData(), b.GetData(), size_t(a.GetWidth()) * a.GetHeight() * 3), 0);
 }
 
 }  // namespace

@@ -27,17 +27,30 @@ TEST(ClipboardFormat, OnlyAnAbsoluteNameWithoutControlCharactersIsTakenFromTheCl
     EXPECT_EQ(decode("/" + std::string(CLIPBOARD_NAME_MAX, 'a')), "");
 }
 
+// The picture is offered, and drawn only when a program asks for it.
 TEST(ClipboardFormat, CopyPutsThePasteFileAndThePictureThatPasteFindsAgain) {
-    wxBitmap picture(16, 8);
-    ASSERT_TRUE(clipboard_put_paste_file("tn$_tmp.#01", &picture));
+    int drawn = 0;
+    ASSERT_TRUE(clipboard_put_paste_file("tn$_tmp.#01", [&](wxBitmap* out) {
+        ++drawn;
+        *out = wxBitmap(16, 8);
+        return true;
+    }));
     const std::string name = clipboard_paste_file();
     ASSERT_FALSE(name.empty());
     EXPECT_EQ(name.front(), '/');
     EXPECT_EQ(name.substr(name.size() - 12), "/tn$_tmp.#01");
+    EXPECT_EQ(drawn, 0);
     {
         wxClipboardLocker lock;
         ASSERT_FALSE(!lock);
         EXPECT_TRUE(wxTheClipboard->IsSupported(wxDF_BITMAP));
+        for (int request = 0; request < 2; ++request) {
+            wxBitmapDataObject picture;
+            ASSERT_TRUE(wxTheClipboard->GetData(picture));
+            EXPECT_EQ(picture.GetBitmap().GetWidth(), 16);
+            EXPECT_EQ(picture.GetBitmap().GetHeight(), 8);
+        }
+        EXPECT_EQ(drawn, 1);
     }
     // Another program's data on the clipboard: no paste file.
     {

@@ -143,6 +143,9 @@ void mark_item(Schema* schema, SchItem* item, Needs* needs) {
         }
     } else {
         needs->sheet = true;
+        // A fill is written with its edges only when they are marked too.
+        if (item->type == FILL_ITEM)
+            for (SchItem* edge : list_items<SchItem>(as_Fill(item)->items)) edge->state |= SELECTED;
     }
     if (item->type == TEXT_ITEM && as_Text(item)->font >= FONT_ID_BASE) {
         if (Font* font = font_find(schema->fonts, as_Text(item)->font - FONT_ID_BASE)) {

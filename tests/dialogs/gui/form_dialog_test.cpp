@@ -163,6 +163,34 @@ TEST_F(FormWindow, FillShowsTheValuesAndReadTakesTheItemsBackWithoutReports) {
     EXPECT_EQ(form.value(F_LINES).selected, (std::vector<bool>{true, false, true}));
 }
 
+// A list of many rows is filled another way (its view detached): the rows,
+// their selection and a refill with fewer rows all come through.
+TEST_F(FormWindow, AListOfManyRowsShowsAndReadsItsRowsAndSelection) {
+    make();
+    Form& form = dialog->form();
+    std::vector<std::string> many;
+    for (int i = 0; i < 3000; ++i) many.push_back("P" + std::to_string(i));
+    form.set_entries(F_LINES, many);
+    form.select(F_LINES, 2999, true);
+    form.select(F_LINES, 7, true);
+    dialog->Fill();
+    auto* lines = static_cast<wxListBox*>(dialog->Item(F_LINES));
+    ASSERT_EQ(lines->GetCount(), 3000u);
+    EXPECT_EQ(lines->GetString(2999), "P2999");
+    lines->Deselect(7);
+    dialog->Read();
+    std::vector<bool> selected(3000, false);
+    selected[2999] = true;
+    EXPECT_EQ(form.value(F_LINES).selected, selected);
+    form.set_entries(F_LINES, {"x", "y"});
+    form.select(F_LINES, 1, true);
+    dialog->Fill();
+    ASSERT_EQ(lines->GetCount(), 2u);
+    EXPECT_EQ(lines->GetString(0), "x");
+    EXPECT_TRUE(lines->IsSelected(1));
+    EXPECT_TRUE(reported.empty());
+}
+
 // --- the opener -----------------------------------------------------------------------------
 
 EnhancedDialog* form_test_global = nullptr;

@@ -26,6 +26,8 @@
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
 #include "model/items/library.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -86,7 +88,7 @@ TEST_F(ProcessWindows, CancelStoresNothingAndTheNextOpeningProposesTheNameAgain)
 
 TEST_F(ProcessWindows, UnannotClearsTheReferencesOfTheOpenSheetInPlace) {
     // The sub-sheet is not open: its file is saved, after the question.
-    script.text(file("amplifier.sch"));
+    script.message(ANSWER_OK);
     run_dialog(20185, [&](FormDialog& dialog) {
         EXPECT_EQ(dialog.GetTitle(), "Tessaron: Annotate");
         press_closing(dialog, 20009);
@@ -99,6 +101,38 @@ TEST_F(ProcessWindows, UnannotClearsTheReferencesOfTheOpenSheetInPlace) {
     EXPECT_TRUE(unannotated);
     EXPECT_TRUE(schema_is_modified(child->canvas->mySchema));
     EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
+}
+
+// Annotate saves the sheets it loaded as one set: a single question names
+// how many files it replaces; declined, none of them changes.
+TEST_F(ProcessWindows, AnnotateAsksOnceForEverySubSheetItWrites) {
+    // The root gets two more boxes, over copies of the amplifier.
+    Schema* root = child->canvas->mySchema;
+    SchItem* box = nullptr;
+    for (SchItem* item : list_items<SchItem>(root->sheet->items))
+        if (item->type == SUBSHEET_ITEM) box = item;
+    ASSERT_NE(box, nullptr);
+    for (const char* name : {"amp2.sch", "amp3.sch"}) {
+        fs::copy_file(file("amplifier.sch"), file(name));
+        SchItem* more = copy_SchItem(root, box);
+        as_SubSheet(more)->file_name = name;
+        dlist_append(root->sheet->items, more);
+    }
+    ASSERT_EQ(save_schema_file(root, file("root.sch").c_str(), false), 0);
+    const std::string before = tn_test::read_text(file("amp3.sch"));
+    for (int answer : {ANSWER_CANCEL, ANSWER_OK}) {
+        script.message(answer);
+        run_dialog(20185, [&](FormDialog& dialog) {
+            control_set_value(dialog.Item(PF_DESCEND), 1);
+            press_closing(dialog, 20008);
+        });
+        EXPECT_EQ(tn_test::read_text(file("amp3.sch")) == before, answer == ANSWER_CANCEL);
+    }
+    ASSERT_EQ(script.asked().size(), 4u);  // each time the dialog, then one question
+    for (size_t at : {1u, 3u}) {
+        EXPECT_EQ(script.asked()[at].caption, "Warning");
+        EXPECT_EQ(script.asked()[at].text, "The files will be Overwritten\n(Sheets 3)");
+    }
 }
 
 TEST_F(ProcessWindows, BillOfMaterialSearchFillsItsFieldAndExecuteStoresThePageSize) {

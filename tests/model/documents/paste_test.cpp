@@ -270,6 +270,8 @@ TEST_F(PasteFile, TitleBlockEditorKeepsDrawingAndDropsWiring) {
     EXPECT_EQ(codes_of(doc->edit.paste_list), (std::vector<int>{FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM,
                                                                 LINE_ITEM, ARC_ITEM, TEXT_ITEM}));
     EXPECT_EQ(first_of(doc->edit.paste_list, LINE_ITEM)->flags, DRAW | 0x04);
+    // A fill comes with the edges that bound it.
+    EXPECT_EQ(as_Fill(first_of(doc->edit.paste_list, FILL_ITEM))->items->count, 3u);
 }
 
 TEST_F(PasteFile, TitleBlockItemsRoundTrip) {

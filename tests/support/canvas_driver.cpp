@@ -171,7 +171,7 @@ wxPoint CanvasDriver::screen_of(Point world) {
     return canvas_->ClientToScreen(canvas_->CalcScrolledPosition(wxPoint(window.x, window.y)));
 }
 
-void CanvasDriver::move(Point world) {
+void CanvasDriver::approach(Point world) {
     // A paint still due may bring the scroll bars to a new view (a zoom the
     // test set): the target is reckoned from the window as it will stay.
     canvas_->Update();
@@ -188,6 +188,11 @@ void CanvasDriver::move(Point world) {
     for (int i = 1; i <= 4; ++i)
         input_.move_seen(
             wxPoint(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4));
+}
+
+void CanvasDriver::move(Point world) {
+    approach(world);
+    const wxPoint to = screen_of(world);
     if (pump_until([&] { return canvas_->editing.pointer == world; })) return;
     const wxPoint mouse = wxGetMousePosition();
     ADD_FAILURE() << "pointer at " << canvas_->editing.pointer.x << ","
@@ -202,10 +207,7 @@ void CanvasDriver::click(Point world, int button) {
 }
 
 void CanvasDriver::double_click(Point world) {
-    canvas_->Update();
-    const wxPoint to = screen_of(world);
-    input_.move_seen(to + wxPoint(8, 0));
-    input_.move_seen(to);
+    approach(world);
     // A pixel's reach in world units, and a unit for the rounding.
     const Point pixel = view_size_to_world(&canvas_->mySchema->view, Point{1, 1});
     auto near = [&] {

@@ -110,6 +110,10 @@ public:
     UiInput& input() { return input_; }
 
 private:
+    // The pointer moved onto the world point's pixel in steps over the
+    // canvas, each motion handled before the next.
+    void approach(Point world);
+
     EditCanvas* canvas_;
     UiInput input_;
 };

@@ -195,7 +195,7 @@ TEST_F(SheetProgram, AFreshInstallFindsTheLibraryBesideTheSheet) {
     ASSERT_TRUE(tip) << "no tip of the day at the first start";
     program.Click(*tip);
     ASSERT_TRUE(program.WaitGone("Tip of the Day"));
-    ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+    ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
 
     program.Menu("ctrl+g");  // Place > Part...
     ASSERT_TRUE(program.WaitTopLevel("Load Part"));

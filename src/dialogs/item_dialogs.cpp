@@ -341,7 +341,7 @@ void infos_file(EditCanvas* canvas, bool get) {
         get ? FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY
             : FILE_SELECT_SAVE | FILE_SELECT_OVERWRITE_PROMPT | FILE_SELECT_HIDE_READ_ONLY;
     std::string chosen;
-    if (!services().file_selector("Ascii File:", strproper_get(DIR_PROJECT), "", extension.c_str(),
+    if (!services().file_selector("Ascii File:", dir_in_use(DIR_PROJECT), "", extension.c_str(),
                                   wildcard.c_str(), flags, edit_infos, &chosen) ||
         chosen.empty())
         return;

@@ -17,6 +17,7 @@
 #include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
@@ -185,11 +186,13 @@ void EditCanvas::AdoptDocument(Schema* schema) {
     Redraw();
 }
 
-bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
+bool EditCanvas::WorldPoint(wxPoint window, Point* world, Point* exact) {
     if (!mySchema) return false;
     wxPoint p = ToWindowUnits(window);
     *world = Point{p.x, p.y};
     view_to_world(&mySchema->view, Point{p.x, p.y}, world, mySchema);
+    // The screen's inverse matrix alone: the point under the pointer.
+    if (exact) matrix_apply(&mySchema->view.point_inv, Point{p.x, p.y}, exact);
     return true;
 }
 
@@ -240,11 +243,11 @@ void EditCanvas::OnEvent(wxMouseEvent& event) {
     } else if (code == EV_LEFT_UP && HasCapture()) {
         ReleaseMouse();
     }
-    Point world;
-    WorldPoint(wxPoint(window.x, window.y), &world);
+    Point world, exact;
+    WorldPoint(wxPoint(window.x, window.y), &world, &exact);
     held_ = event.LeftIsDown();
     last_window_ = wxPoint(window.x, window.y);
-    session_event(&editing, code, world);
+    session_event(&editing, code, world, exact);
 }
 
 void EditCanvas::OnChar(wxKeyEvent& event) {
@@ -265,7 +268,9 @@ void EditCanvas::OnMoveTimer() {
     WorldPoint(centre, &world);
     view_set_center(&mySchema->view, world);
     RedrawView();
-    if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
+    Point exact;
+    if (WorldPoint(last_window_, &world, &exact))
+        session_event(&editing, EV_LEFT_DRAG, world, exact);
 }
 
 void EditCanvas::OnBlinkTimer() {

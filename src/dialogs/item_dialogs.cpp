@@ -414,7 +414,6 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             }
             // A text of a title-block window is the library editor's.
             if (text && canvas->kind == CANVAS_TEMPLATE) {
-                editor_session(canvas);  // the editor bound to the document shown
                 libedit_show_item_dialog(&canvas->libedit, text);
                 return Route::ELSEWHERE;
             }
@@ -489,7 +488,6 @@ void show_title_block_dialog(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema) return;
     // A title-block window edits its controls in the control dialog.
     if (canvas->kind == CANVAS_TEMPLATE) {
-        editor_session(canvas);
         if (canvas->current_text)
             libedit_show_item_dialog(&canvas->libedit, canvas->current_text);
         else

@@ -342,8 +342,6 @@ void EditCanvas::ToggleItemGhost(List* items) {
 void editor_attach(EditCanvas* canvas) {
     canvas->edit_host = std::make_unique<CanvasHost>(canvas);
     if (library_editor_kind(canvas->kind)) canvas->libedit_host = make_libedit_host(canvas);
-    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr,
-                 canvas->edit_host.get());
     for (const wxEventTypeTag<wxMouseEvent>& type :
          {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
           wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MOTION, wxEVT_MOUSEWHEEL, wxEVT_ENTER_WINDOW,
@@ -365,7 +363,6 @@ void editor_detach(EditCanvas* canvas) {
 
 void editor_document_changed(EditCanvas* canvas) {
     EditSession& session = canvas->editing;
-    if (!session.pile.empty() && session.schema == canvas->mySchema) return;
     session_close(&session);
     canvas->ClearGhosts();
     session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
@@ -379,8 +376,4 @@ void editor_document_changed(EditCanvas* canvas) {
     }
 }
 
-EditSession* editor_session(EditCanvas* canvas) {
-    if (!canvas) return nullptr;
-    editor_document_changed(canvas);
-    return &canvas->editing;
-}
+EditSession* editor_session(EditCanvas* canvas) { return canvas ? &canvas->editing : nullptr; }

@@ -73,6 +73,22 @@ TEST_F(SelectionTest, ClickShiftClickAndEscSelect) {
     EXPECT_FALSE(far_wire->state & STATE_SELECTED);
 }
 
+// Shift adds to the selection: a Shift-click that misses every item, or a
+// Shift-rectangle round nothing, keeps what is selected.
+TEST_F(SelectionTest, AShiftClickOrRectangleOnNothingKeepsTheSelection) {
+    click(Point{32000, 12000});
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{2000, 0});
+    session_event(&session, EV_LEFT_UP, Point{2000, 0});
+    ASSERT_EQ(selection_count(&session), 2);
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{90000, 90000});
+    session_event(&session, EV_LEFT_UP, Point{90000, 90000});
+    EXPECT_EQ(selection_count(&session), 2);
+    EXPECT_TRUE(is_selected(part));
+    EXPECT_TRUE(is_selected(far_wire));
+    draw_out(Point{80000, 80000}, Point{90000, 90000}, EV_LEFT_DOWN_SHIFT);
+    EXPECT_EQ(selection_count(&session), 2);
+}
+
 // A press picks what lies under the pointer; where that is nothing, what
 // lies at the grid point it snaps to (here the body's left edge).
 TEST_F(SelectionTest, APressOnNothingTakesWhatLiesAtItsGridPoint) {

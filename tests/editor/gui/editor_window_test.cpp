@@ -38,6 +38,7 @@
 #include "model/items/vectors.h"
 #include "model/items/view.h"
 #include "render/render_services.h"
+#include "shell/canvas_editing.h"
 #include "shell/edit_canvas.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
@@ -302,6 +303,48 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     menu_command(canvas, CMD_UNDO, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
     EXPECT_EQ(canvas->ModeCount(), 1);
+}
+
+// The canvas's session is read, never repaired: reading it leaves the
+// running mode, its ghost and the window's overlay as they are, also on a
+// canvas whose session runs no mode (a part preview). Only a document taken
+// opens the session anew: its modes end and their ghosts go.
+TEST_F(EditorWindow, ReadingTheSessionChangesNothingTakingADocumentOpensItAnew) {
+    menu_command(canvas, EDITOR_JUNCTION, 0);
+    move(Point{3000, 3000});
+    EditSession* session = editor_session(canvas);
+    ModeInstance* running = TopMode(session);
+    ASSERT_EQ(canvas->ModeCount(), 2);
+    ASSERT_EQ(canvas->GhostCount(), 1u);
+    EXPECT_EQ(editor_session(canvas), session);
+    EXPECT_EQ(TopMode(editor_session(canvas)), running);
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+
+    auto* preview = new EditCanvas(frame, CANVAS_PREVIEW);
+    Schema* shown = nullptr;
+    new_active_schema(&shown);
+    preview->TakeDocument(shown);
+    Junction* dot = new_Junction();
+    dot->pos = Point{1000, 1000};
+    dlist_append(shown->sheet->items, dot);
+    List one;
+    ASSERT_TRUE(dlist_append(&one, dot));
+    preview->ToggleItemGhost(&one);
+    ASSERT_EQ(preview->GhostCount(), 1u);
+    EXPECT_EQ(editor_session(preview)->schema, shown);
+    EXPECT_EQ(editor_session(preview)->pile.size(), 0u);
+    EXPECT_EQ(preview->GhostCount(), 1u) << "a read took the preview's overlay away";
+    while (one.count) dlist_remove_head(&one, nullptr);
+    preview->Destroy();
+
+    Schema* other = nullptr;
+    new_active_schema(&other);
+    canvas->TakeDocument(other);
+    EXPECT_EQ(editor_session(canvas), session);
+    EXPECT_EQ(session->schema, other);
+    EXPECT_EQ(canvas->ModeCount(), 1);
+    EXPECT_EQ(session->look.mode_name, "Main Mode");
+    EXPECT_EQ(canvas->GhostCount(), 0u);
 }
 
 // Every kind that has a dialog opens it by a double click on what the user

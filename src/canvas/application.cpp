@@ -2,11 +2,15 @@
 
 namespace {
 
-Application defaults;
+// A window may still call in while the program's static objects go at its
+// end: neither the default nor the installed application is destroyed.
 Application* installed_application = nullptr;
 
 }  // namespace
 
-Application& application() { return installed_application ? *installed_application : defaults; }
+Application& application() {
+    static Application* const defaults = new Application;
+    return installed_application ? *installed_application : *defaults;
+}
 
 void install_application(Application* installed) { installed_application = installed; }

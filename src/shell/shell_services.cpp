@@ -161,8 +161,8 @@ void shell_log_write(const char* text) {
 }
 
 void install_shell_services() {
-    static ShellApplication shell;
-    install_application(&shell);
+    static ShellApplication* const shell = new ShellApplication;
+    install_application(shell);
     Services s;
     s.log_write = shell_log_write;
     s.find_open_file = shell_find_open_file;

@@ -4,10 +4,6 @@
 // user what they must read and nothing else.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -139,33 +135,6 @@ TEST_F(ProgramTest, TheLogComesForwardWithAJobsError) {
     EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
         << "the log stayed behind the frame";
 }
-
-// A window manager on the private display while it lives (none when the
-// display's manager cannot be started).
-class WindowManager {
-public:
-    WindowManager() {
-        std::string display = "DISPLAY=" + tn_test::private_display();
-        char* argv[] = {const_cast<char*>("openbox"), nullptr};
-        char* env[] = {display.data(), nullptr};
-        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
-    }
-    ~WindowManager() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    // True once it manages the display (it has announced itself on the root).
-    bool running() const {
-        return pid_ > 0 && wait_until([&] {
-                   return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
-                          std::string::npos;
-               });
-    }
-
-private:
-    pid_t pid_ = 0;
-};
 
 // The toolkit has nothing to complain about while the program starts and a
 // sheet opens in a second tab, with a window manager and without.

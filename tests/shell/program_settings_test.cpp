@@ -164,4 +164,31 @@ TEST_F(ProgramTest, NoToolkitWarningsUnderAWindowManager) {
     expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
 }
 
+// A window manager frames a dialog only as it is shown: a dialog whose
+// buttons fill its height (Edit > Jump > XY Pos) keeps the area that holds
+// them, opened once and again, and the toolkit never lays a button out in
+// less room than it needs.
+TEST_F(ProgramTest, ADialogFramedByAWindowManagerKeepsRoomForItsButtons) {
+    WindowManager manager;
+    ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = wait_started(program);
+    ASSERT_FALSE(frame.empty());
+    const char* const title = "Tessaron: Jump XY Position";
+    for (int opening = 0; opening < 2; ++opening) {
+        menu(frame, "alt+e j", "x");
+        const std::optional<tn_test::Control> dialog = settled_window(program, title);
+        ASSERT_TRUE(dialog);
+        auto help = program.WaitControl(title, "Help");
+        ASSERT_TRUE(help);
+        EXPECT_LE(help->y + help->h, dialog->y + dialog->h) << "Help lies outside the dialog";
+        EXPECT_GE(help->h, 20) << "Help was squeezed";
+        keys(program.WaitWindow(title), "Escape");
+        ASSERT_TRUE(program.WaitGone(title));
+    }
+    EXPECT_TRUE(exit_program(program, frame));
+    EXPECT_TRUE(program.ToolkitWarnings().empty()) << program.Stderr();
+}
+
 }  // namespace

@@ -1,12 +1,14 @@
 // bench-deps: connectivity
-// Jobs over a project of many small sheets in one folder: a root whose
-// boxes name n - 1 sub-sheets of one resistor each. compile (sources to
-// sheets), net compile and annotation must grow linearly with the number
-// of sheets: 10,000 sheets within ten times 1,000 (no file written may cost
-// a look through the whole folder). Each job runs over files an earlier
-// run left (the usual case) and, for the compile, into an empty folder.
-// The sheet saves are flushed to disk: the disk's flush time is part of the
-// figures.
+// Jobs over a project of many small sheets in one folder, in two shapes: a
+// root whose boxes name n - 1 sub-sheets of one resistor each (wide), and a
+// chain n levels deep, each sheet of one resistor and a box naming the next
+// (deep). compile (sources to sheets), net compile, annotation and link
+// must grow linearly with the number of sheets: 10,000 sheets within ten
+// times 1,000 (no file written may cost a look through the whole folder,
+// no level a look through the levels above it). Each job runs over files an
+// earlier run left (the usual case) and, for the compile, into an empty
+// folder. The sheet saves are flushed to disk: the disk's flush time is
+// part of the figures.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -71,11 +73,13 @@ std::string box(int i) {
 
 void write(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
+enum Shape { WIDE, DEEP };
+
 // The project's sources, written once per size.
 struct Project {
     fs::path dir;
     int n;
-    explicit Project(int sheets)
+    Project(int sheets, Shape shape)
         : dir(fs::temp_directory_path() / ("tn_bench_sheets" + std::to_string(sheets))), n(sheets) {
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -83,11 +87,20 @@ struct Project {
         init_Libraries();
         proper_set(DIR_PROJECT, dir.string().c_str(), DIR_LIBRARY, dir.string().c_str(), 0);
         proper_set(ANNO_VERBOSE, 0, NETFMT_VERBOSE, 0, COMPSHEET_VERBOSE, 0, ANNO_UNCOND, 1, 0);
-        std::string root = "(SCHEMATIC\n  (SHEET\n" + resistor(0);
-        for (int i = 1; i < n; ++i) root += box(i);
-        write(dir / "root.asc", root + "  )\n" + LIBRARY + ")\n");
-        const std::string sub = "(SCHEMATIC\n  (SHEET\n" + resistor(0) + "  )\n" + LIBRARY + ")\n";
-        for (int i = 1; i < n; ++i) write(dir / ("s" + std::to_string(i) + ".asc"), sub);
+        auto source = [](const std::string& items) {
+            return "(SCHEMATIC\n  (SHEET\n" + items + "  )\n" + LIBRARY + ")\n";
+        };
+        if (shape == WIDE) {
+            std::string root = resistor(0);
+            for (int i = 1; i < n; ++i) root += box(i);
+            write(dir / "root.asc", source(root));
+            for (int i = 1; i < n; ++i)
+                write(dir / ("s" + std::to_string(i) + ".asc"), source(resistor(0)));
+        } else {
+            for (int i = 0; i < n; ++i)
+                write(dir / (i == 0 ? "root.asc" : "s" + std::to_string(i) + ".asc"),
+                      source(resistor(i) + (i + 1 < n ? box(i + 1) : "")));
+        }
     }
     ~Project() { fs::remove_all(dir); }
     std::string root(const char* suffix) const {
@@ -103,8 +116,12 @@ struct Project {
     }
 };
 
+Project project_of(const benchmark::State& state) {
+    return Project(static_cast<int>(state.range(0)), state.range(1) == 0 ? WIDE : DEEP);
+}
+
 void BM_compile_into_empty_folder(benchmark::State& state) {
-    Project project(static_cast<int>(state.range(0)));
+    Project project = project_of(state);
     for (auto _ : state) {
         state.PauseTiming();
         project.clear_outputs();
@@ -114,14 +131,14 @@ void BM_compile_into_empty_folder(benchmark::State& state) {
 }
 
 void BM_compile(benchmark::State& state) {
-    Project project(static_cast<int>(state.range(0)));
+    Project project = project_of(state);
     project.compile();
     for (auto _ : state)
         if (project.compile() != 0) state.SkipWithError("compile failed");
 }
 
 void BM_net_compile(benchmark::State& state) {
-    Project project(static_cast<int>(state.range(0)));
+    Project project = project_of(state);
     project.compile();
     netlist_compile(project.root(".sch").c_str(), silent);
     for (auto _ : state)
@@ -150,7 +167,7 @@ void count_questions() {
 // The counter `questions`: how many the run asks before it saves (the
 // sheets are saved as one set: one question for the set).
 void BM_annotate(benchmark::State& state) {
-    Project project(static_cast<int>(state.range(0)));
+    Project project = project_of(state);
     project.compile();
     List* list = list_project_sheets(project.root(".sch").c_str(), false, nullptr);
     annotate(silent, list, false);
@@ -163,13 +180,28 @@ void BM_annotate(benchmark::State& state) {
     free_name_list(list);
 }
 
+void BM_link(benchmark::State& state) {
+    Project project = project_of(state);
+    project.compile();
+    netlist_compile(project.root(".sch").c_str(), silent);
+    const std::string linked = (project.dir / "linked").string();
+    for (auto _ : state)
+        if (netlist_link(project.root("").c_str(), linked.c_str(), silent) != 0)
+            state.SkipWithError("link failed");
+}
+
+// Sheets 1,000 and 10,000, wide (0) and deep (1).
+void shapes(benchmark::internal::Benchmark* b) {
+    b->ArgsProduct({{1000, 10000}, {WIDE, DEEP}})
+        ->ArgNames({"sheets", "deep"})
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(2);
+}
+
 }  // namespace
 
-BENCHMARK(BM_compile_into_empty_folder)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK(BM_compile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_net_compile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_annotate)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_compile_into_empty_folder)->Apply(shapes);
+BENCHMARK(BM_compile)->Apply(shapes);
+BENCHMARK(BM_net_compile)->Apply(shapes);
+BENCHMARK(BM_annotate)->Apply(shapes);
+BENCHMARK(BM_link)->Apply(shapes);

@@ -8,17 +8,17 @@
 
 #include "connectivity/backannotate.h"
 #include "foundation/properties.h"
-#include "model/documents/compil_actions.h"
+#include "fuzz_sheet.h"
 #include "model/documents/compil.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/schema.h"
 
 namespace {
 
 void silent(const char*, ...) {}
 
-const char* const sheet_source = R"((SCHEMATIC
-  (SHEET
-    (PARTLIB 'DUAL' 0x00000001 1.000000 POWEROFF NO_ROT NORMAL_PART DEVICE 1 (POS 0 0 )
+const std::string sheet_source = fuzz_sheet_source(
+    R"(    (PARTLIB 'DUAL' 0x00000001 1.000000 POWEROFF NO_ROT NORMAL_PART DEVICE 1 (POS 0 0 )
       (ATTRIBUTE 'Q1' VIS (POS 0 0 ) )
       (ATTRIBUTE 'pair' VIS (POS 0 0 ) )
     )
@@ -26,29 +26,7 @@ const char* const sheet_source = R"((SCHEMATIC
       (ATTRIBUTE 'R1' VIS (POS 0 0 ) )
       (ATTRIBUTE '1k' VIS (POS 0 0 ) )
     )
-  )
-  (LIB '$ACTIVE$'
-    (PFXS
-    )
-    (PARTS
-      (LPART
-        (PART
-          (COMMON (TYPE STANDARD 1) (SIZE 1000 3000 ) (REFERENCE 'R' ) )
-          (NORMAL (PINS (PIN '1' PAS TOP (POS 500 0 ) '1' ) (PIN '2' PAS TOP (POS 500 3000 ) '2' ) ) )
-        )
-        (ALIAS (NAME 'RES' ) )
-      )
-      (LPART
-        (PART
-          (COMMON (TYPE STANDARD 2) (SIZE 4000 4000 ) (REFERENCE 'Q' ) )
-          (NORMAL (PINS (PIN 'P1' PAS LEFT (POS 0 1000 ) '1' '5' ) (PIN 'P2' PAS LEFT (POS 0 2000 ) '2' '6' ) ) )
-        )
-        (ALIAS (NAME 'DUAL' ) )
-      )
-    )
-  )
-)
-)";
+)");
 
 }  // namespace
 

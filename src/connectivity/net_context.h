@@ -29,7 +29,7 @@ struct NetContext {
     List* subsheet_islands = nullptr;  // heads of a sub-sheet being merged; the list only is owned
     Sheet* loaded_sheet = nullptr;     // owned: a sub-sheet's objects while linking
     List* loaded_ports = nullptr;      // owned: that sub-sheet's ports
-    std::vector<std::string> link_path;            // net files being linked, root first
+    std::unordered_set<std::string> link_path;     // net files on the path being linked
     std::unordered_set<std::string> linked_files;  // every net file linked so far
     NetTable* table = nullptr;  // not owned: the tables of the build running, only during it
     // Owned: heads merged into other heads. Each keeps `prev` pointing at the

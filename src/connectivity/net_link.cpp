@@ -221,30 +221,129 @@ void renew_loaded_ids(NetContext* context) {
     for (Port* port : list_items<Port>(context->loaded_ports)) port->id = new_object_id();
 }
 
-// Once a file is read: in link mode the sheets it names are linked (the
-// file stays on the path meanwhile, so that none of them leads back to
-// it); the project list is freed.
-int link_below(NetContext* context, Schema* schema, const std::string& file, int mode,
-               List* project) {
+// The sheets still to link below the files on the path from the root: each
+// file keeps its list of names and where it stands in it. The walk is
+// depth first, in list order, as a recursion would take it, but on the heap:
+// a hierarchy of any depth costs no stack.
+class LinkWalk {
+public:
+    LinkWalk(NetContext* context, Schema* schema) : context_(context), schema_(schema) {}
+    ~LinkWalk() {
+        while (!path_.empty()) leave();
+    }
+    LinkWalk(const LinkWalk&) = delete;
+    LinkWalk& operator=(const LinkWalk&) = delete;
+
+    // Puts a file read in link mode on the path with the sheets it names
+    // ("./" and "../" in them from the folder of the file's sheet); takes
+    // the list.
+    void enter(const std::string& file, const std::string& key, List* project) {
+        for (NameRec* rec : list_items<NameRec>(project)) {
+            std::string held = name_from_holder(rec->name, file.c_str());
+            if (rec->name && held != rec->name) {
+                std::free(rec->name);
+                rec->name = str_dup(held.c_str());
+                if (!rec->name) no_memory();
+            }
+        }
+        enter_list(key, project);
+    }
+    // The same for a list as it is; with an empty key it is on no path.
+    void enter_list(const std::string& key, List* project) {
+        if (!key.empty()) context_->link_path.insert(key);
+        path_.push_back({key, project, project ? project->head : nullptr});
+    }
+    // Links every sheet below what was entered: 0, or PARTIAL_LINK when one
+    // of them failed.
+    int run() {
+        int result = 0;
+        while (!path_.empty()) {
+            Step& step = path_.back();
+            if (!step.next) {
+                leave();
+                continue;
+            }
+            const NameRec* rec = static_cast<const NameRec*>(step.next->data);
+            step.next = step.next->next;
+            if (rec->kind != -1) context_->current_subsheet = rec->kind;
+            std::string name = rec->name ? rec->name : "";
+            name.resize(find_suffix(name.c_str()));
+            if (read_sheet(name.c_str(), LINK_HIERARCHY) != 0) result = PARTIAL_LINK;
+        }
+        return result;
+    }
+    // Reads one sub-sheet's net file and merges its nets; in link mode the
+    // file then goes on the path with the sheets it names.
+    int read_sheet(const char* name, int mode);
+
+private:
+    struct Step {
+        std::string key;  // the file's, on the path while its sheets are linked
+        List* project;    // owned
+        ListNode* next;   // the next of its sheets to link
+    };
+    void leave() {
+        Step& step = path_.back();
+        if (!step.key.empty()) context_->link_path.erase(step.key);
+        if (step.project) dlist_free(step.project, LIST_FROM_HEAD, free_name_cb);
+        path_.pop_back();
+    }
+    NetContext* context_;
+    Schema* schema_;
+    std::vector<Step> path_;
+};
+
+// Once a file is read: it counts as linked; in link mode the sheets it
+// names are linked below it (the file stays on the path meanwhile, so that
+// none of them leads back to it); else its project list is freed.
+void note_linked(NetContext* context, LinkWalk* walk, const std::string& file, int mode,
+                 List* project) {
     std::string key = file_key(file);
     context->linked_files.insert(key);
-    if (mode != LINK_HIERARCHY) {
+    if (mode == LINK_HIERARCHY)
+        walk->enter(file, key, project);
+    else
         dlist_free(project, LIST_FROM_HEAD, free_name_cb);
-        return 0;
+}
+
+int LinkWalk::read_sheet(const char* name, int mode) {
+    NetContext* context = context_;
+    Schema* schema = schema_;
+    std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
+    std::string key = file_key(file);
+    if (context->link_path.count(key)) {
+        net_warningf("*** Error : Sheet '%s' uses itself, it is not linked again\n", name);
+        return PARTIAL_LINK;
     }
-    context->link_path.push_back(key);
-    // "./" and "../" in the names are from the folder of the file's sheet.
-    for (NameRec* rec : list_items<NameRec>(project)) {
-        std::string held = name_from_holder(rec->name, file.c_str());
-        if (rec->name && held != rec->name) {
-            std::free(rec->name);
-            rec->name = str_dup(held.c_str());
-            if (!rec->name) no_memory();
-        }
+    if (context->linked_files.count(key))
+        net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
+    if (mode == LINK_HIERARCHY && stale_net_file(file, name ? name : "")) return NOT_OPENED;
+    NetFileIn in(file);
+    if (!in.f) {
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name,
+                     file.c_str());
+        return NOT_OPENED;
     }
-    int r = link_subsheets(context, schema, project);
-    context->link_path.pop_back();
-    return r;
+    discard_loaded(context, schema);
+    context->loaded_sheet = new_Sheet();
+    context->loaded_ports = list_new();
+    if (!context->loaded_sheet || !context->loaded_ports) no_memory();
+    context->sheet = context->loaded_sheet;
+    context->ports = context->loaded_ports;
+    std::string origin = base_name(file.c_str());
+    List* project = new_list_or_die();
+    if (int r = read_subsheet_file(context, schema, in.f, mode, origin, project); r != 0) {
+        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is damaged (Code %d)\n",
+                     name, file.c_str(), r);
+        discard_loaded(context, schema);
+        dlist_free(project, LIST_FROM_HEAD, free_name_cb);
+        return r;
+    }
+    renew_loaded_ids(context);
+    merge_nets_by_name(context, schema);
+    in.close();
+    note_linked(context, this, file, mode, project);
+    return 0;
 }
 
 // The linked nets by name, kept from one sub-sheet to the next while
@@ -363,54 +462,16 @@ void add_proj_names(List* list, const char* text) {
 }
 
 int link_subsheets(NetContext* context, Schema* schema, List* list) {
-    int result = 0;
-    for (NameRec* rec : list_items<NameRec>(list)) {
-        if (rec->kind != -1) context->current_subsheet = rec->kind;
-        std::string name = rec->name ? rec->name : "";
-        name.resize(find_suffix(name.c_str()));
-        if (load_subsheet_nets(context, schema, name.c_str(), LINK_HIERARCHY) != 0)
-            result = PARTIAL_LINK;
-    }
-    if (list) dlist_free(list, LIST_FROM_HEAD, free_name_cb);
-    return result;
+    LinkWalk walk(context, schema);
+    walk.enter_list("", list);
+    return walk.run();
 }
 
 int load_subsheet_nets(NetContext* context, Schema* schema, const char* name, int mode) {
-    std::string file = make_kind_file_name(name ? name : "", NET_FILE_KIND, 1);
-    std::string key = file_key(file);
-    if (std::find(context->link_path.begin(), context->link_path.end(), key) !=
-        context->link_path.end()) {
-        net_warningf("*** Error : Sheet '%s' uses itself, it is not linked again\n", name);
-        return PARTIAL_LINK;
-    }
-    if (context->linked_files.count(key))
-        net_warningf("*** Warning : Sheet '%s' is used more than once in the hierarchy\n", name);
-    if (mode == LINK_HIERARCHY && stale_net_file(file, name ? name : "")) return NOT_OPENED;
-    NetFileIn in(file);
-    if (!in.f) {
-        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' cannot be read\n", name,
-                     file.c_str());
-        return NOT_OPENED;
-    }
-    discard_loaded(context, schema);
-    context->loaded_sheet = new_Sheet();
-    context->loaded_ports = list_new();
-    if (!context->loaded_sheet || !context->loaded_ports) no_memory();
-    context->sheet = context->loaded_sheet;
-    context->ports = context->loaded_ports;
-    std::string origin = base_name(file.c_str());
-    List* project = new_list_or_die();
-    if (int r = read_subsheet_file(context, schema, in.f, mode, origin, project); r != 0) {
-        net_warningf("*** Error : Sheet '%s' not linked: its net file '%s' is damaged (Code %d)\n",
-                     name, file.c_str(), r);
-        discard_loaded(context, schema);
-        dlist_free(project, LIST_FROM_HEAD, free_name_cb);
-        return r;
-    }
-    renew_loaded_ids(context);
-    merge_nets_by_name(context, schema);
-    in.close();
-    return link_below(context, schema, file, mode, project);
+    LinkWalk walk(context, schema);
+    int result = walk.read_sheet(name, mode);
+    int below = walk.run();
+    return result != 0 ? result : below;
 }
 
 void merge_nets_by_name(NetContext* context, Schema* schema) {
@@ -498,7 +559,9 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     schema->current = context->sheet;
     schema->ports = context->ports;
     in.close();
-    int r = link_below(context, schema, file, mode, project);
+    LinkWalk walk(context, schema);
+    note_linked(context, &walk, file, mode, project);
+    int r = walk.run();
     // The writers work on the linked sheet, not on the last one loaded.
     context->sheet = schema->current;
     context->ports = schema->ports;

@@ -3,8 +3,9 @@
 //
 // The root's net file is read into a schema and a NetContext; in link mode
 // the net files of its sub-sheets (and of the sheets a "&PROJ:" text names)
-// are read in turn, depth first, and their nets merged into the root's by
-// shared names. Local names carry their sheet's "__N" suffix, so only
+// are read in turn, depth first (a walk kept on the heap: a hierarchy of any
+// depth needs no stack per level), and their nets merged into the root's
+// by shared names. Local names carry their sheet's "__N" suffix, so only
 // global names (ports, power symbols, power pins, sub-sheet ports, bus
 // aliases) join nets of different sheets.
 //

@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/app_utils.h"
 #include "foundation/file_names.h"
@@ -35,12 +36,24 @@ struct JobState {
     // (folded to lower case, full path): two sheets of one base name in two
     // folders would be written to one file.
     std::map<std::string, std::string> outputs;
+    // The inputs of loaded_files as sdt_same_file compares them, indexed
+    // as the list grows (a sub-sheet is looked up here, not in the list).
+    std::set<std::string> loaded_inputs;
+    size_t loaded_indexed = 0;
 };
 JobState job;
 
 std::string lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+// A name as sdt_same_file compares it: the system path made absolute and
+// normalised, folded to lower case.
+std::string same_file_key(const std::string& name) {
+    std::error_code ec;
+    auto path = std::filesystem::absolute(system_path(name.c_str()), ec);
+    return lower(path.lexically_normal().string());
 }
 
 // The native schema name of an input: its base name without suffix, in
@@ -51,9 +64,11 @@ std::string output_name(const std::string& input) {
     return make_kind_file_name(base.c_str(), KIND_SCHEMA, 2);
 }
 
-// The file's records are read; it joins loaded_files, is converted and,
-// with descend, walked.
-int convert_loaded(std::unique_ptr<ForeignFile> owned, const std::string& output, List* written) {
+// The file's records are read; it joins loaded_files and is converted.
+// *converted gets it when that succeeded and the job descends: its
+// sub-sheets are then to be walked.
+int convert_loaded(std::unique_ptr<ForeignFile> owned, const std::string& output, List* written,
+                   ForeignFile** converted) {
     ForeignFile* file = owned.get();
     std::error_code ec;
     const std::string key =
@@ -67,9 +82,8 @@ int convert_loaded(std::unique_ptr<ForeignFile> owned, const std::string& output
     loaded_files.push_back(std::move(owned));
     int result = genwind_convert_file(file, output.c_str(), written);
     if (!job.quiet) sdt_log("Done\n");
-    if (result != 0 || !job.descend) return result;
-    return file->sixteen ? sdt16_walk_hierarchy(file, written)
-                         : sdt32_walk_hierarchy(file, written);
+    if (result == 0 && job.descend) *converted = file;
+    return result;
 }
 
 bool read_failed(const ForeignFile* file, const ForeignInput& input) {
@@ -79,11 +93,11 @@ bool read_failed(const ForeignFile* file, const ForeignInput& input) {
 
 bool starts_link(const std::string& text) { return strncasecmp(text.c_str(), "|LINK", 5) == 0; }
 
-// The walk shared by both formats: the sheet symbols' file names and, in
-// link mode, the names of the "|name" texts, converted in record order.
-template <class Convert>
-int walk(ForeignFile* file, uint8_t text_type, size_t text_at, uint8_t sheet_type,
-         size_t (*file_name_at)(const ForeignObject*), Convert convert) {
+// The sub-sheet files a sheet names, in record order: its sheet symbols'
+// file names and, in link mode, the names of its "|name" texts.
+std::vector<std::string> named_sheets(const ForeignFile* file, uint8_t text_type, size_t text_at,
+                                      uint8_t sheet_type,
+                                      size_t (*file_name_at)(const ForeignObject*)) {
     bool link_mode = false;
     for (const auto& object : file->objects) {
         std::string text;
@@ -91,6 +105,7 @@ int walk(ForeignFile* file, uint8_t text_type, size_t text_at, uint8_t sheet_typ
             starts_link(text))
             link_mode = true;
     }
+    std::vector<std::string> names;
     for (const auto& object : file->objects) {
         std::string name;
         if (object->type == sheet_type) {
@@ -103,34 +118,141 @@ int walk(ForeignFile* file, uint8_t text_type, size_t text_at, uint8_t sheet_typ
             continue;
         }
         if (name.empty() || name == "|") continue;
-        if (int result = convert(name.c_str()); result != 0) return result;
+        names.push_back(name);
     }
-    return 0;
+    return names;
+}
+
+std::vector<std::string> named_sheets(const ForeignFile* file, bool sixteen) {
+    if (sixteen)
+        return named_sheets(file, SDT16_TEXT, SDT16_HEAD + 6, SDT16_SHEET,
+                            [](const ForeignObject*) -> size_t { return SDT16_HEAD + 13; });
+    return named_sheets(file, SDT32_TEXT, 14, SDT32_SHEET, [](const ForeignObject* o) -> size_t {
+        return 28 + size_t{fo_u32(o, 20)};
+    });
 }
 
 // Logs the question and answers whether a file of that input path was
 // loaded by this job already.
 bool already_converted(const char* name, const std::string& input) {
     if (!job.quiet) sdt_log("Sub Sheet %s:", name);
-    for (const auto& file : loaded_files) {
-        if (sdt_same_file(file->input, input)) {
-            if (!job.quiet) sdt_log(" Already converted\n");
-            return true;
-        }
+    if (loaded_files.size() < job.loaded_indexed) {  // the list was cleared
+        job.loaded_inputs.clear();
+        job.loaded_indexed = 0;
+    }
+    for (; job.loaded_indexed < loaded_files.size(); ++job.loaded_indexed)
+        job.loaded_inputs.insert(same_file_key(loaded_files[job.loaded_indexed]->input));
+    if (job.loaded_inputs.count(same_file_key(input))) {
+        if (!job.quiet) sdt_log(" Already converted\n");
+        return true;
     }
     if (!job.quiet) sdt_log(" Need to be converted\n");
     return false;
 }
 
+// The loaders of one file, without its sub-sheets (sdt_job.h says the
+// rest): *converted gets the file when its sub-sheets are to be walked.
+int load32(const char* name, bool descend, bool quiet, List* written, ForeignFile** converted);
+int load16(const char* name, List* written, bool descend, bool quiet, ForeignFile** converted);
+
+// A sub-sheet named by a sheet, loaded unless it was already: a 32-bit
+// sheet's names are completed as the job's input was, a 16-bit sheet's
+// relative names are files beside it (`parent`).
+int load_subsheet32(const char* name, List* written, ForeignFile** converted) {
+    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
+    if (already_converted(name, input)) return 0;
+    return load32(name, job.descend, job.quiet, written, converted);
+}
+
+int load_subsheet16(const ForeignFile* parent, const char* name, List* written,
+                    ForeignFile** converted) {
+    std::string input = name;
+    const bool absolute = name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':');
+    if (!absolute) input = dir_of(parent->name.c_str()) + input;
+    if (already_converted(name, input)) return 0;
+    return load16(input.c_str(), written, job.descend, job.quiet, converted);
+}
+
+// Converts the hierarchy below a converted file, depth first in record
+// order, as a recursion would, but with the files still to visit kept on
+// the heap: a hierarchy of any depth takes no stack per level. 0, or the
+// first failure, which ends the walk.
+// `sixteen`: the format the top file's records are read in.
+int walk_below(ForeignFile* top, bool sixteen, List* written) {
+    struct Step {
+        const ForeignFile* file;  // held by loaded_files
+        bool sixteen;
+        std::vector<std::string> names;
+        size_t next = 0;
+    };
+    std::vector<Step> path;
+    path.push_back({top, sixteen, named_sheets(top, sixteen)});
+    while (!path.empty()) {
+        Step& step = path.back();
+        if (step.next == step.names.size()) {
+            path.pop_back();
+            continue;
+        }
+        const std::string name = step.names[step.next++];
+        ForeignFile* converted = nullptr;
+        int result = step.sixteen ? load_subsheet16(step.file, name.c_str(), written, &converted)
+                                  : load_subsheet32(name.c_str(), written, &converted);
+        if (result != 0) return result;
+        if (converted)
+            path.push_back(
+                {converted, converted->sixteen, named_sheets(converted, converted->sixteen)});
+    }
+    return 0;
+}
+
+int load32(const char* name, bool descend, bool quiet, List* written, ForeignFile** converted) {
+    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
+    const std::string output = output_name(input);
+    job.descend = descend;
+    job.quiet = quiet;
+    auto file = std::make_unique<ForeignFile>();
+    file->name = output;
+    file->input = system_path(input.c_str());
+    if (!quiet) sdt_log("Loading file %s...\n", input.c_str());
+    ForeignInput in;
+    if (!foreign_input_open(&in, file->input)) return -1;
+    const int read = sdt32_read_file(file.get(), &in);
+    if (read == 1) return load16(input.c_str(), written, descend, quiet, converted);
+    sdt_log("Input is an OrCad SDT386 file\n");
+    if (read != 0 && read_failed(file.get(), in)) return -1;
+    return convert_loaded(std::move(file), output, written, converted);
+}
+
+int load16(const char* name, List* written, bool descend, bool quiet, ForeignFile** converted) {
+    const std::string output = output_name(name);
+    job.descend = descend;
+    job.quiet = quiet;
+    auto file = std::make_unique<ForeignFile>();
+    file->name = name;
+    file->input = system_path(name);
+    if (!quiet) sdt_log("Loading file %s...\n", name);
+    ForeignInput in;
+    if (!foreign_input_open(&in, file->input)) return -1;
+    const int read = sdt16_read_file(file.get(), &in);
+    if (read == 1) return -1;
+    sdt_log("Input is an OrCad SDT IV file\n");
+    if (read != 0 && read_failed(file.get(), in)) return -1;
+    return convert_loaded(std::move(file), output, written, converted);
+}
+
+// A file loaded by `load` (one of the loaders above, given where to put
+// the file), then the hierarchy below it.
+template <class Load>
+int load_and_walk(Load load, List* written) {
+    ForeignFile* converted = nullptr;
+    if (int loaded = load(&converted); loaded != 0 || !converted) return loaded;
+    return walk_below(converted, converted->sixteen, written);
+}
+
 }  // namespace
 
 bool sdt_same_file(const std::string& a, const std::string& b) {
-    auto norm = [](const std::string& name) {
-        std::error_code ec;
-        auto path = std::filesystem::absolute(system_path(name.c_str()), ec);
-        return lower(path.lexically_normal().string());
-    };
-    return norm(a) == norm(b);
+    return same_file_key(a) == same_file_key(b);
 }
 
 void sdt_log(const char* format, ...) {
@@ -146,71 +268,43 @@ void sdt_log(const char* format, ...) {
 }
 
 int sdt32_load(const char* name, bool descend, bool quiet, List* written) {
-    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
-    const std::string output = output_name(input);
-    job.descend = descend;
-    job.quiet = quiet;
-    auto file = std::make_unique<ForeignFile>();
-    file->name = output;
-    file->input = system_path(input.c_str());
-    if (!quiet) sdt_log("Loading file %s...\n", input.c_str());
-    ForeignInput in;
-    if (!foreign_input_open(&in, file->input)) return -1;
-    const int read = sdt32_read_file(file.get(), &in);
-    if (read == 1) return sdt16_load(input.c_str(), written, descend, quiet);
-    sdt_log("Input is an OrCad SDT386 file\n");
-    if (read != 0 && read_failed(file.get(), in)) return -1;
-    return convert_loaded(std::move(file), output, written);
+    return load_and_walk(
+        [&](ForeignFile** converted) { return load32(name, descend, quiet, written, converted); },
+        written);
 }
 
 int sdt16_load(const char* name, List* written, bool descend, bool quiet) {
-    const std::string output = output_name(name);
-    job.descend = descend;
-    job.quiet = quiet;
-    auto file = std::make_unique<ForeignFile>();
-    file->name = name;
-    file->input = system_path(name);
-    if (!quiet) sdt_log("Loading file %s...\n", name);
-    ForeignInput in;
-    if (!foreign_input_open(&in, file->input)) return -1;
-    const int read = sdt16_read_file(file.get(), &in);
-    if (read == 1) return -1;
-    sdt_log("Input is an OrCad SDT IV file\n");
-    if (read != 0 && read_failed(file.get(), in)) return -1;
-    return convert_loaded(std::move(file), output, written);
+    return load_and_walk(
+        [&](ForeignFile** converted) { return load16(name, written, descend, quiet, converted); },
+        written);
 }
 
 int sdt32_convert_subsheet(const char* name, List* written) {
-    const std::string input = make_kind_file_name(name, KIND_FOREIGN_SCHEMATIC, 1);
-    if (already_converted(name, input)) return 0;
-    return sdt32_load(name, job.descend, job.quiet, written);
+    return load_and_walk(
+        [&](ForeignFile** converted) { return load_subsheet32(name, written, converted); },
+        written);
 }
 
 int sdt16_convert_subsheet(ForeignFile* parent, const char* name, List* written) {
-    // A relative name is a file beside the sheet that names it.
-    std::string input = name;
-    const bool absolute = name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':');
-    if (!absolute) input = dir_of(parent->name.c_str()) + input;
-    if (already_converted(name, input)) return 0;
-    return sdt16_load(input.c_str(), written, job.descend, job.quiet);
+    return load_and_walk(
+        [&](ForeignFile** converted) { return load_subsheet16(parent, name, written, converted); },
+        written);
 }
 
 int sdt32_walk_hierarchy(ForeignFile* file, List* written) {
-    auto name_at = [](const ForeignObject* o) -> size_t { return 28 + size_t{fo_u32(o, 20)}; };
-    return walk(file, SDT32_TEXT, 14, SDT32_SHEET, name_at,
-                [&](const char* name) { return sdt32_convert_subsheet(name, written); });
+    return walk_below(file, false, written);
 }
 
 int sdt16_walk_hierarchy(ForeignFile* file, List* written) {
-    auto name_at = [](const ForeignObject*) -> size_t { return SDT16_HEAD + 13; };
-    return walk(file, SDT16_TEXT, SDT16_HEAD + 6, SDT16_SHEET, name_at,
-                [&](const char* name) { return sdt16_convert_subsheet(file, name, written); });
+    return walk_below(file, true, written);
 }
 
 int convert_orcad_schematic(const char* file_name, ImportReport report, List* written) {
     const JobState saved_job = job;
     job.report = report;
     job.outputs.clear();
+    job.loaded_inputs.clear();
+    job.loaded_indexed = 0;
     const std::string saved_library = strproper_get(SDT_LIBFILE);
     set_project_dir_override(file_name);
     std::string library = saved_library;

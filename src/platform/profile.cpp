@@ -336,8 +336,11 @@ bool write_private_profile_string(const char* section, const char* key, const ch
                                   const char* file) {
     if (!section || !key || !file) return false;
     std::string_view want_section = trim(section), want_key = trim(key);
+    // A key line starting with '[' would be read as a section header, one
+    // starting with ';' as a comment: neither would be found again.
     if (want_section.empty() || want_key.empty() || has_line_break(section) ||
         has_line_break(key) || want_key.find('=') != std::string_view::npos ||
+        want_key.front() == '[' || want_key.front() == ';' ||
         want_section.find(']') != std::string_view::npos)
         return false;
 

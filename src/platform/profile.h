@@ -32,7 +32,9 @@ size_t get_private_profile_string(const char* section, const char* key, const ch
 // Stores value under section/key; a null value deletes the key. Returns
 // false when the file cannot be written (nothing changed then) or when the
 // section or key is none or empty, or holds a line break, a '=' (key) or a
-// ']' (section). A value is cut at its first line break.
+// ']' (section), or when the key starts with '[' or ';' (blanks before them
+// are dropped): the file would not give such a key back. A value is cut at
+// its first line break.
 bool write_private_profile_string(const char* section, const char* key, const char* value,
                                   const char* file);
 

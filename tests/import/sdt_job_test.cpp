@@ -220,5 +220,31 @@ TEST_F(SdtJobTest, SixteenBitSubSheetsAreFoundBesideTheirParentIgnoringCase) {
     EXPECT_EQ(run("mixed.sch"), -1);
 }
 
+TEST_F(SdtJobTest, AChainOfSheetsConvertsOnASmallStack) {
+    // Each sheet names the next, 800 levels deep, on a stack that may grow
+    // 256 KiB (see DeepHierarchy in the connectivity tests): a walk that
+    // took stack for each level would overflow it. Files on a memory file
+    // system where there is one: the saves' flushes would make it slow.
+    constexpr int LEVELS = 800;
+    tn_test::TempDir chain(tn_test::TempDir::IN_MEMORY);
+    fs::create_directories(chain.path() / "in");
+    fs::create_directories(chain.path() / "out");
+    proper_set(DIR_PROJECT, chain.file("out").c_str(), 0);
+    auto level = [](int i) { return "c" + std::to_string(1000 + i) + ".sch"; };
+    for (int i = 0; i < LEVELS; ++i) {
+        File32 f;
+        if (i + 1 < LEVELS) f.sheet(10, 50, 20, 20, level(i + 1), "S", {});
+        tn_test::write_bytes(chain.file("in/" + level(i)), f.end().bytes);
+    }
+    EXPECT_EQ(tn_test::run_in_child_with_stack(256 * 1024,
+                                               [&] {
+                                                   return convert_orcad_schematic(
+                                                       chain.file("in/" + level(0)).c_str(),
+                                                       capture, written);
+                                               }),
+              0);
+    EXPECT_TRUE(fs::exists(chain.file("out/" + level(LEVELS - 1))));
+}
+
 }  // namespace
 }  // namespace sdt_test

@@ -126,8 +126,17 @@ TEST_F(ProfileTest, RefusesNamesThatWouldBreakTheFile) {
     EXPECT_FALSE(put("S]", "k", "1"));
     EXPECT_FALSE(put("", "k", "1"));
     EXPECT_FALSE(put("S", "  ", "1"));
+    // A line starting with '[' is a section header, one starting with ';' a
+    // comment: such a key would never be read back.
+    EXPECT_FALSE(put("S", "[k", "1"));
+    EXPECT_FALSE(put("S", " ;k", "1"));
     ASSERT_TRUE(put("S", "k", "first\nsecond=line"));
     EXPECT_EQ(read_text(path), "[S]\nk=first\n");
+    // Inside a key they are plain characters.
+    ASSERT_TRUE(put("S", "a[b;", "2"));
+    ASSERT_TRUE(put("S", "a[b;", "3"));
+    EXPECT_EQ(get("S", "a[b;"), "3");
+    EXPECT_EQ(read_text(path), "[S]\nk=first\na[b;=3\n");
 }
 
 TEST_F(ProfileTest, SaveReplacesTheFileThroughARename) {
@@ -230,7 +239,8 @@ TEST_F(ProfileTest, ABatchSavesItsWritesTogetherWhenItCloses) {
 
 TEST_F(ProfileTest, AFileOfManyKeysKeepsTheRulesOfTheSmallOnes) {
     std::string text = "[A]\n";
-    for (int i = 0; i < 20000; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     text += "\n[B]\nk1=b\n[a]\nk1=late\nextra=e\n";
     write_text(path, text);
     EXPECT_EQ(get("a", "K19999"), "19999");

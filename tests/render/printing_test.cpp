@@ -16,11 +16,7 @@
 namespace render_test {
 namespace {
 
-size_t count(const std::string& text, const std::string& word) {
-    size_t n = 0;
-    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
-    return n;
-}
+using tn_test::count_of;
 
 class PrintingTest : public RenderTest {
 protected:
@@ -35,11 +31,11 @@ TEST_F(PrintingTest, EachSheetOfAJobIsOnePageOfThePostScriptFile) {
     const std::string path = dir.file("sheets.ps");
     ASSERT_TRUE(print_job_to_postscript(job, path));
     const std::string ps = tn_test::read_text(path);
-    EXPECT_EQ(count(ps, "%%Page: "), 2u);
-    EXPECT_EQ(count(ps, "showpage"), 2u);
+    EXPECT_EQ(count_of(ps, "%%Page: "), 2u);
+    EXPECT_EQ(count_of(ps, "showpage"), 2u);
     // The pages hold drawing, and without a colour printer only black.
-    EXPECT_GT(count(ps, "lineto"), 100u);
-    EXPECT_EQ(count(ps, "setrgbcolor"), 0u);
+    EXPECT_GT(count_of(ps, "lineto"), 100u);
+    EXPECT_EQ(count_of(ps, "setrgbcolor"), 0u);
     // Nothing but the file itself is left in its folder.
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -59,7 +55,8 @@ TEST_F(PrintingTest, PortsOfASheetThatNoWindowShowsAreMeasuredOnAnOpenCanvas) {
     make_canvas(100, 100);
     ASSERT_TRUE(print_job_to_postscript(job_beside, beside));
     // With a window open the port gets its outline: more lines are drawn.
-    EXPECT_GT(count(tn_test::read_text(beside), "lineto"), count(tn_test::read_text(alone), "lineto"));
+    EXPECT_GT(count_of(tn_test::read_text(beside), "lineto"),
+              count_of(tn_test::read_text(alone), "lineto"));
 }
 
 TEST_F(PrintingTest, AColourPrinterGetsTheConfiguredColours) {
@@ -68,7 +65,7 @@ TEST_F(PrintingTest, AColourPrinterGetsTheConfiguredColours) {
     SheetPrintJob job("colour", {sheet.get()});
     const std::string path = dir.file("colour.ps");
     ASSERT_TRUE(print_job_to_postscript(job, path));
-    EXPECT_GT(count(tn_test::read_text(path), "setrgbcolor"), 0u);
+    EXPECT_GT(count_of(tn_test::read_text(path), "setrgbcolor"), 0u);
 }
 
 TEST_F(PrintingTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
@@ -90,7 +87,7 @@ TEST_F(PrintingTest, ReportsArePaginatedByTheLinesThatFitAPage) {
     const std::string path = dir.file("report.ps");
     ASSERT_TRUE(print_job_to_postscript(job, path));
     const std::string ps = tn_test::read_text(path);
-    EXPECT_GE(count(ps, "%%Page: "), 2u);
+    EXPECT_GE(count_of(ps, "%%Page: "), 2u);
     EXPECT_NE(ps.find("line 130"), std::string::npos);
     EXPECT_EQ(ps.find("line 130\r"), std::string::npos);
     TextPrintJob unreadable("none", "");

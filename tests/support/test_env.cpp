@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -16,11 +20,11 @@ namespace fs = std::filesystem;
 namespace tn_test {
 
 namespace {
-fs::path unique_temp(const char* stem) {
+fs::path unique_temp(const char* stem, const fs::path& under = fs::temp_directory_path()) {
     static std::mt19937_64 rng{std::random_device{}()};
     for (;;) {
-        fs::path p = fs::temp_directory_path() /
-                     (std::string(stem) + std::to_string(getpid()) + "-" + std::to_string(rng()));
+        fs::path p =
+            under / (std::string(stem) + std::to_string(getpid()) + "-" + std::to_string(rng()));
         std::error_code ec;
         if (fs::create_directories(p, ec)) return p;
     }
@@ -52,7 +56,15 @@ void isolate_config_dir() {
     fs::current_path(dirs.work);
 }
 
-TempDir::TempDir() : dir_(unique_temp("tn-test-")) {}
+namespace {
+fs::path temp_base(TempDir::Where where) {
+    std::error_code ec;
+    if (where == TempDir::IN_MEMORY && fs::is_directory("/dev/shm", ec)) return "/dev/shm";
+    return fs::temp_directory_path();
+}
+}  // namespace
+
+TempDir::TempDir(Where where) : dir_(unique_temp("tn-test-", temp_base(where))) {}
 TempDir::~TempDir() {
     std::error_code ec;
     fs::remove_all(dir_, ec);
@@ -75,7 +87,37 @@ int run_forked(const std::function<int()>& body, bool drop_root) {
 }  // namespace
 
 int run_in_child(const std::function<int()>& body) { return run_forked(body, false); }
+
+int run_in_child_with_stack(size_t room, const std::function<int()>& body) {
+    return run_forked(
+        [&] {
+            // The main thread's stack grows on demand up to the limit, which
+            // counts from the top of its mapping.
+            char here = 0;
+            uintptr_t bottom = 0, top = 0;
+            if (FILE* maps = std::fopen("/proc/self/maps", "r")) {
+                char line[512];
+                while (std::fgets(line, sizeof line, maps))
+                    if (std::strstr(line, "[stack]"))
+                        std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR, &bottom, &top);
+                std::fclose(maps);
+            }
+            uintptr_t at = reinterpret_cast<uintptr_t>(&here);
+            if (at <= bottom || at >= top) return 254;  // not on the main thread's stack
+            rlim_t limit = static_cast<rlim_t>(top - at + room);
+            rlimit stack{limit, limit};
+            if (setrlimit(RLIMIT_STACK, &stack) != 0) return 254;
+            return body();
+        },
+        false);
+}
 int run_unprivileged(const std::function<int()>& body) { return run_forked(body, true); }
+
+size_t count_of(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
 
 std::vector<unsigned char> read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

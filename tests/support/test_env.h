@@ -17,10 +17,13 @@ namespace tn_test {
 void isolate_config_dir();
 
 // A fresh empty directory under the system's temporary directory, removed
-// when the object goes.
+// when the object goes. IN_MEMORY puts it on the memory file system
+// (/dev/shm) where the machine has one: for tests of many files, whose
+// flushes to a disk would make them slow without testing more.
 class TempDir {
 public:
-    TempDir();
+    enum Where { ON_DISK, IN_MEMORY };
+    explicit TempDir(Where where = ON_DISK);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -36,7 +39,15 @@ private:
 // parent is destroyed in it. run_unprivileged runs it as the user 65534 when
 // this process runs as root (255 when root could not be dropped).
 int run_in_child(const std::function<int()>& body);
+// The same with the child's stack allowed to grow only `room` bytes past
+// the depth it has on entry (or past what the process mapped already, when
+// that is more): a body that takes stack in proportion to its input
+// overflows it and dies (255).
+int run_in_child_with_stack(size_t room, const std::function<int()>& body);
 int run_unprivileged(const std::function<int()>& body);
+
+// How many times `what` begins in the text.
+size_t count_of(const std::string& text, const std::string& what);
 
 std::vector<unsigned char> read_bytes(const std::string& path);
 std::string read_text(const std::string& path);

@@ -337,12 +337,12 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 namespace {
 
 // One sheet of a compile_sheets run: compiles it and saves the binary file.
-int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, std::string* name,
-                      const JobReport& job) {
+int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, SheetNames* names,
+                      std::string* name, const JobReport& job) {
     std::string source =
         make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
     if (name) *name = source;
-    CompilActions actions(nullptr, sheets);
+    CompilActions actions(nullptr, sheets, names);
     if (int code = parse_source(source, "Schema", job, [&](FILE* file) {
             return compil_file(file, COMPIL_SCHEMATIC, actions, job.report);
         }))
@@ -385,6 +385,15 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
     if (!sheets) sheets = &own;
     sheets->clear();
     sheets->push_back(SheetName{0, root ? root : ""});
+    // The names in the list, changed with it.
+    SheetNames names;
+    names.add(sheets->front().name);
+    auto rename = [&](size_t i, const std::string& to) {
+        if ((*sheets)[i].name == to) return;
+        names.remove((*sheets)[i].name);
+        names.add(to);
+        (*sheets)[i].name = to;
+    };
     int result = 0;
     size_t done = 0;
     std::unordered_set<std::string> compiled;  // the source files
@@ -396,16 +405,17 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         std::string source =
             make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
         if (!compiled.insert(file_identity(source.c_str())).second) {
+            names.remove(entry.name);
             sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
             continue;
         }
         writes.add(source.c_str());
         size_t named_from = sheets->size();
-        result = compile_one_sheet(entry, output, sheets, name, job);
-        (*sheets)[done].name = entry.name;
+        result = compile_one_sheet(entry, output, sheets, &names, name, job);
+        rename(done, entry.name);
         // The sheets it names, as the source means them.
         for (size_t i = named_from; i < sheets->size(); ++i)
-            (*sheets)[i].name = name_from_holder((*sheets)[i].name.c_str(), source.c_str());
+            rename(i, name_from_holder((*sheets)[i].name.c_str(), source.c_str()));
         if (result != 0) break;
     }
     if (result != 0) {

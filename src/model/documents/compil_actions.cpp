@@ -105,8 +105,10 @@ void take_attribute(Attribute* to, Attribute* from) {
 
 // --- life ---------------------------------------------------------------------------------
 
-CompilActions::CompilActions(const char* source_name, SheetList* sheets)
-    : source_name_(source_name ? source_name : ""), sheets_(sheets) {}
+CompilActions::CompilActions(const char* source_name, SheetList* sheets, SheetNames* names)
+    : source_name_(source_name ? source_name : ""),
+      sheets_(sheets),
+      names_(names ? names : &own_names_) {}
 
 CompilActions::~CompilActions() { release_all(); }
 
@@ -615,15 +617,22 @@ int CompilActions::subsheet_end(const CompilSubSheet& source) {
     // A box without a file names nothing to compile.
     if (!sheets_ || !*source.file_name || proper_get(COMPSHEET_HIER) != 0) return 0;
     // The list may have grown since the last box (the caller's own names).
-    for (; sheets_indexed_ < sheets_->size(); ++sheets_indexed_)
-        sheet_index_.insert((*sheets_)[sheets_indexed_].name);
-    if (!sheet_index_.insert(source.file_name).second) return 0;
+    if (names_ == &own_names_)
+        for (; sheets_indexed_ < sheets_->size(); ++sheets_indexed_)
+            own_names_.add((*sheets_)[sheets_indexed_].name);
+    if (names_->has(source.file_name)) return 0;
+    names_->add(source.file_name);
     sheets_->push_back(SheetName{1, source.file_name});
     ++sheets_indexed_;
     return 0;
 }
 
-bool CompilActions::NameOrder::operator()(const std::string& a, const std::string& b) const {
+void SheetNames::remove(const std::string& name) {
+    auto found = counts_.find(name);
+    if (found != counts_.end() && --found->second == 0) counts_.erase(found);
+}
+
+bool SheetNames::NameOrder::operator()(const std::string& a, const std::string& b) const {
     return lib_name_compare(a.c_str(), b.c_str()) < 0;
 }
 

@@ -25,7 +25,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <set>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +56,24 @@ struct SheetName {
 // sub-sheet box it meets (once, names compared ignoring case) unless
 // COMPSHEET_HIER is set.
 using SheetList = std::vector<SheetName>;
+// The names of a sheet list, each counted once per entry and compared
+// ignoring case: the compiler looks a box's file up here instead of in the
+// whole list. A job that compiles sheet after sheet of one list keeps one
+// beside it and changes both together, so that no compile indexes the list
+// again (a chain of sheets would cost the square of its length).
+class SheetNames {
+public:
+    bool has(const std::string& name) const { return counts_.count(name) != 0; }
+    void add(const std::string& name) { ++counts_[name]; }
+    // Forgets one entry of that name.
+    void remove(const std::string& name);
+
+private:
+    struct NameOrder {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    std::map<std::string, int, NameOrder> counts_;
+};
 
 // --- entry points ------------------------------------------------------------------
 // Results: 0 with the record in *out (the caller owns it); otherwise *out is
@@ -88,7 +106,10 @@ int compile_schema_path(const char* path, int mode, CompilReport report, SheetLi
 class CompilActions : public CompilBuilder {
 public:
     // `sheets`: the sheet list of a schematic compilation (may be null).
-    CompilActions(const char* source_name, SheetList* sheets);
+    // `names`, when given, holds the names of every entry of the list and
+    // is kept by the caller; the compiler adds those it appends. Without
+    // it the compiler indexes the list itself.
+    CompilActions(const char* source_name, SheetList* sheets, SheetNames* names = nullptr);
     ~CompilActions() override;
     CompilActions(const CompilActions&) = delete;
     CompilActions& operator=(const CompilActions&) = delete;
@@ -190,12 +211,10 @@ private:
     CompilReport report_ = nullptr;
     std::string source_name_;
     SheetList* sheets_ = nullptr;  // not owned: the caller's list of sheets met, or null
-    // The names of sheets_ (up to sheets_indexed_), ordered ignoring case:
-    // a box's file is looked up here instead of in the whole list.
-    struct NameOrder {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-    std::set<std::string, NameOrder> sheet_index_;
+    // The names of sheets_: the caller's, or own_names_ (up to
+    // sheets_indexed_, the entries indexed so far).
+    SheetNames* names_;
+    SheetNames own_names_;
     size_t sheets_indexed_ = 0;
     Schema* schema_ = nullptr;      // result schema (schematic, title block); owned until taken
     Library* library_ = nullptr;    // current library: the result in library mode (owned until

@@ -1,17 +1,33 @@
 // bench-deps: editor ladder_road
-// The sheet editor's whole-sheet edits without a window: the flat ladder of
-// n series resistors loaded into an editing session, every item selected
-// as a frame around the sheet would, copied to the paste file, pasted and
-// placed beside the sheet by a click, and the paste undone. Each step is a
-// counter (milliseconds); the iteration's time is their sum. Every step
-// must grow linearly with the sheet: the 100,000 run within about ten
-// times the 10,000 run (the memory a large sheet fills costs some more).
+// The sheet editor's edits without a window, on the flat ladder of n series
+// resistors loaded into an editing session.
+//
+// BM_WholeSheetEdits: every item selected as a frame around the sheet
+// would, copied to the paste file, pasted and placed beside the sheet by a
+// click, and the paste undone. Each step is a counter (milliseconds); the
+// iteration's time is their sum. Every step must grow linearly with the
+// sheet: the 100,000 run within about ten times the 10,000 run (the memory
+// a large sheet fills costs some more).
+//
+// BM_Edit*: one edit of a user on the ladder of 100,000, each iteration on
+// the document opened afresh as a window opens it (loaded, its bounds index
+// made), timed from the event to the edit done: with argument 0 the first
+// edit after opening, with 1 after another edit elsewhere (a part deleted
+// and the delete undone). Select: a click on a part; Move: a part selected,
+// pressed, dragged by 1000 and released (the whole gesture); Delete: the
+// Delete key on a selected part; Undo: Undo of that delete; Paste: the
+// Ctrl+V of about 500 items copied from a row and the click that places
+// them; Wire: a wire of two legs drawn between two pins. The target: each
+// under 5 ms, whatever ran before; run each alone too, e.g.
+//   build/bench/bench_sheet_edits --benchmark_filter=EditDelete/0
+//
 // The windows' share (ghosts and paints) is measured by bench_sheet_editing.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -26,6 +42,7 @@
 #include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/library.h"
 #include "road/ladder_road.h"
@@ -96,10 +113,6 @@ void BM_WholeSheetEdits(benchmark::State& state) {
     // Beside the sheet: nothing of the copy meets the original.
     const Point beside{all.x + all.w + 20000, all.y};
     const size_t items = schema->sheet->items->count;
-    // The first edit of a session orders every wire's ends once; it is
-    // left out of the figures.
-    select_area(&session, Rect{all.x, all.y, 1, 1});
-    select_clear(&session);
     double took[5] = {};
     for (auto _ : state) {
         const double before = took[0] + took[1] + took[2] + took[3] + took[4];
@@ -134,6 +147,145 @@ void BM_WholeSheetEdits(benchmark::State& state) {
     close_schema(nullptr, &schema);
 }
 
+// --- one edit -----------------------------------------------------------------------------
+
+constexpr int LADDER = 100000;
+
+// The body middle of the series resistor of the column and row of the
+// ladder; its upper pin's tip lies 4000 above, its lower one's 4000 below.
+Point resistor_middle(int column, int row) { return Point{column * 10000, row * 40000 + 1000}; }
+
+void click(EditSession* session, Point p) {
+    session_event(session, EV_MOTION, p);
+    session_event(session, EV_LEFT_DOWN, p);
+    session_event(session, EV_LEFT_UP, p);
+}
+
+// The ladder opened as a window opens it, in an editing session.
+struct Opened {
+    Schema* schema = nullptr;
+    EditSession session;
+    bool open() {
+        const std::string& file = ladders().sheet(LADDER);
+        if (file.empty() || load_schema_file(&schema, file.c_str()) != 0 || !schema) return false;
+        session_init(&session, schema, 1, &main_mode, nullptr);
+        return sheet_index(schema) != nullptr;
+    }
+    ~Opened() {
+        if (!schema) return;
+        session_close(&session);
+        close_schema(nullptr, &schema);
+    }
+};
+
+// Runs `edit` (timed) on the ladder opened afresh in each iteration, after
+// `prepare` (not timed); with argument 1 another edit comes first. `done`
+// says whether the edit did what it should.
+using Step = std::function<void(EditSession*)>;
+void one_edit(benchmark::State& state, const Step& prepare, const Step& edit,
+              const std::function<bool(EditSession*)>& done) {
+    for (auto _ : state) {
+        Opened opened;
+        if (!opened.open()) {
+            state.SkipWithError("the ladder did not load");
+            return;
+        }
+        EditSession* session = &opened.session;
+        if (state.range(0) == 1) {
+            click(session, resistor_middle(50, 5));
+            session_key(session, TK_DELETE);
+            undo_sheet(session);
+            select_clear(session);
+        }
+        prepare(session);
+        auto start = Clock::now();
+        edit(session);
+        state.SetIterationTime(ms_since(start) / 1000);
+        if (!done(session)) state.SkipWithError("the edit did not happen");
+    }
+}
+
+void nothing(EditSession*) {}
+
+size_t item_count(EditSession* s) { return s->schema->sheet->items->count; }
+
+// The ladder's items: 627,000 at 100,000 resistors.
+constexpr size_t LADDER_ITEMS = 627000;
+
+void BM_EditSelect(benchmark::State& state) {
+    one_edit(
+        state, nothing, [](EditSession* s) { click(s, resistor_middle(1, 0)); },
+        [](EditSession* s) { return selection_count(s) == 1; });
+}
+
+void BM_EditMove(benchmark::State& state) {
+    const Point from = resistor_middle(2, 0), to{from.x + 1000, from.y};
+    one_edit(
+        state, [&](EditSession* s) { click(s, from); },
+        [&](EditSession* s) {
+            session_event(s, EV_LEFT_DOWN, from);
+            session_event(s, EV_LEFT_DRAG, Point{from.x + 500, from.y});
+            session_event(s, EV_LEFT_DRAG, to);
+            session_event(s, EV_LEFT_UP, to);
+        },
+        [&](EditSession* s) {
+            SchItem* moved = item_at(s, to);
+            return moved && moved->type == PARTLIB_ITEM && moved->pos.x == 21000;
+        });
+}
+
+void BM_EditDelete(benchmark::State& state) {
+    one_edit(
+        state, [](EditSession* s) { click(s, resistor_middle(3, 0)); },
+        [](EditSession* s) { session_key(s, TK_DELETE); },
+        [](EditSession* s) { return item_count(s) == LADDER_ITEMS - 1; });
+}
+
+void BM_EditUndo(benchmark::State& state) {
+    one_edit(
+        state,
+        [](EditSession* s) {
+            click(s, resistor_middle(4, 0));
+            session_key(s, TK_DELETE);
+        },
+        [](EditSession* s) { undo_sheet(s); },
+        [](EditSession* s) { return item_count(s) == LADDER_ITEMS; });
+}
+
+void BM_EditPaste(benchmark::State& state) {
+    const Point at{50000, 20000};
+    one_edit(
+        state,
+        [](EditSession* s) {
+            select_area(s, Rect{-2000, 3 * 40000 - 6000, 895000, 26000});
+            copy_selection(s);
+            select_clear(s);
+        },
+        [&](EditSession* s) {
+            session_event(s, EV_MOTION, at);
+            paste_selection(s);
+            session_event(s, EV_LEFT_DOWN, at);
+            session_event(s, EV_LEFT_UP, at);
+        },
+        [](EditSession* s) { return item_count(s) > LADDER_ITEMS + 500; });
+}
+
+// A wire of two legs from the lower pin of the first resistor of row 1.
+void BM_EditWire(benchmark::State& state) {
+    const Point a{0, 40000 + 5000}, bend{0, 40000 + 9000}, b{12500, 40000 + 9000};
+    one_edit(
+        state, nothing,
+        [&](EditSession* s) {
+            start_add_wires(s);
+            click(s, a);
+            click(s, bend);
+            click(s, b);
+            session_key(s, TK_ESCAPE);
+            session_key(s, TK_ESCAPE);
+        },
+        [](EditSession* s) { return item_count(s) == LADDER_ITEMS + 2; });
+}
+
 }  // namespace
 
 BENCHMARK(BM_WholeSheetEdits)
@@ -143,3 +295,13 @@ BENCHMARK(BM_WholeSheetEdits)
     ->Iterations(2)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+void edit_args(benchmark::internal::Benchmark* b) {
+    b->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_EditSelect)->Apply(edit_args);
+BENCHMARK(BM_EditMove)->Apply(edit_args);
+BENCHMARK(BM_EditDelete)->Apply(edit_args);
+BENCHMARK(BM_EditUndo)->Apply(edit_args);
+BENCHMARK(BM_EditPaste)->Apply(edit_args);
+BENCHMARK(BM_EditWire)->Apply(edit_args);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "connectivity/net_context.h"
@@ -315,6 +316,59 @@ int annotate(JobPrint print, List* list, bool unannotate) {
 
 // --- verification ---------------------------------------------------------------------------------
 
+namespace {
+
+// The references recorded so far with the number of the sheet that
+// recorded each, in open addressing on the reference's text: a sheet of a
+// million parts records a million, and a node and a copy of the sheet's
+// name each (as a standard map of strings keeps them) cost an allocation
+// and cache misses a part.
+class ReferenceTable {
+public:
+    static constexpr uint32_t NONE = UINT32_MAX;
+    // The number of the sheet that recorded the reference, or NONE.
+    uint32_t find(std::string_view key) const {
+        if (slots_.empty()) return NONE;
+        for (size_t at = home(key);; at = (at + 1) & (slots_.size() - 1)) {
+            if (slots_[at] == NONE) return NONE;
+            if (key_of(slots_[at]) == key) return sheet_[slots_[at]];
+        }
+    }
+    // Records a reference not recorded yet.
+    void add(std::string_view key, uint32_t sheet) {
+        if ((sheet_.size() + 1) * 2 > slots_.size()) grow();
+        start_.push_back(static_cast<uint32_t>(text_.size()));
+        text_.append(key);
+        sheet_.push_back(sheet);
+        place(static_cast<uint32_t>(sheet_.size() - 1));
+    }
+
+private:
+    size_t home(std::string_view key) const {
+        return std::hash<std::string_view>()(key) & (slots_.size() - 1);
+    }
+    std::string_view key_of(uint32_t n) const {
+        uint32_t end = n + 1 < start_.size() ? start_[n + 1] : static_cast<uint32_t>(text_.size());
+        return std::string_view(text_).substr(start_[n], end - start_[n]);
+    }
+    void place(uint32_t n) {
+        size_t at = home(key_of(n));
+        while (slots_[at] != NONE) at = (at + 1) & (slots_.size() - 1);
+        slots_[at] = n;
+    }
+    void grow() {
+        slots_.assign(std::max<size_t>(1024, 2 * slots_.size()), NONE);
+        for (uint32_t n = 0; n < sheet_.size(); ++n) place(n);
+    }
+
+    std::string text_;             // the references, one after the other
+    std::vector<uint32_t> start_;  // where each begins in text_
+    std::vector<uint32_t> sheet_;  // the number of the sheet that recorded each
+    std::vector<uint32_t> slots_;  // reference numbers by hash, NONE: empty
+};
+
+}  // namespace
+
 int check_annotation(List* list, JobPrint print) {
     // Without a callback of its own the check reports to the running net
     // job's (the electrical rule check's), else to the log.
@@ -323,8 +377,10 @@ int check_annotation(List* list, JobPrint print) {
     anno_not_annotated = false;
     anno_duplicates = false;
     // Reference (upper case) -> the sheet that recorded it first.
-    std::unordered_map<std::string, std::string> seen;
+    ReferenceTable seen;
+    std::vector<const char*> files;
     for (const char* file : list_items<const char>(list)) {
+        files.push_back(file);
         Schema* schema = nullptr;
         log.always("Loading schematic file '%s'...\n", file);
         if (int code = load_schema_file(&schema, file); code != 0) {
@@ -346,17 +402,20 @@ int check_annotation(List* list, JobPrint print) {
             std::string reference = pl_reference_text(schema->library, part);
             std::string key = reference;
             for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            auto earlier = seen.find(key);
-            if (earlier != seen.end()) {
+            uint32_t earlier = seen.find(key);
+            if (earlier != ReferenceTable::NONE) {
                 anno_duplicates = true;
                 log.always("Warning:  '%s' in '%s' already appears in'%s'\n", reference.c_str(),
-                           file, earlier->second.c_str());
+                           file, files[earlier]);
             } else {
                 references.push_back(key);
             }
         }
+        // A reference twice on one sheet is recorded once, by its first.
         if (complete)
-            for (const std::string& key : references) seen.emplace(key, file);
+            for (const std::string& key : references)
+                if (seen.find(key) == ReferenceTable::NONE)
+                    seen.add(key, static_cast<uint32_t>(files.size() - 1));
         close_schema(nullptr, &schema);
     }
     return 0;

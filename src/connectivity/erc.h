@@ -24,7 +24,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "connectivity/annotate_sheets.h"  // JobPrint
@@ -112,7 +111,19 @@ struct ErcRun {
 // Gives every placed part and sub-sheet box of the root sheet whose time
 // stamp was met before (in *used) the next stamp of *counter; records each
 // stamp. True when a stamp changed.
-bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_t* counter);
+// The time stamps met so far, in open addressing (a node each, as a
+// standard set keeps them, costs an allocation and a cache miss a part).
+class StampSet {
+public:
+    // Adds the stamp; false when it was there already.
+    bool insert(uint32_t stamp);
+
+private:
+    std::vector<uint32_t> slots_;  // 0: an empty slot (the stamp 0 is kept apart)
+    size_t used_ = 0;
+    bool zero_ = false;
+};
+bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter);
 // The annotation check, then each sheet: its "Analyzing" line, its nets
 // built and checked, its marks placed. 0, or the OR of the build results;
 // the code of a check, load or save that failed. With a set, the sheets that

@@ -16,7 +16,8 @@
 //      single-sheet check keeps the nets of the sheet it checked;
 //   5. the final report runs over those nets; the sheet they point into is
 //      freed only after it.
-#include <unordered_set>
+#include <algorithm>
+#include <utility>
 
 #include "connectivity/annotate.h"
 #include "connectivity/erc.h"
@@ -83,7 +84,27 @@ int link_design(const char* root, ErcRun* run) {
 
 }  // namespace
 
-bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_t* counter) {
+bool StampSet::insert(uint32_t stamp) {
+    if (stamp == 0) return !std::exchange(zero_, true);
+    if ((used_ + 1) * 2 > slots_.size()) {
+        std::vector<uint32_t> old = std::move(slots_);
+        slots_.assign(std::max<size_t>(1024, 2 * old.size()), 0);
+        used_ = 0;
+        for (uint32_t s : old)
+            if (s) insert(s);
+    }
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = (stamp * 0x9E3779B97F4A7C15ull) >> 32 & mask;; at = (at + 1) & mask) {
+        if (slots_[at] == stamp) return false;
+        if (slots_[at] == 0) {
+            slots_[at] = stamp;
+            ++used_;
+            return true;
+        }
+    }
+}
+
+bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter) {
     bool changed = false;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
         uint32_t* stamp = nullptr;
@@ -92,11 +113,11 @@ bool renumber_stamps(Schema* schema, std::unordered_set<uint32_t>* used, uint32_
         else if (item->type == SUBSHEET_ITEM)
             stamp = &static_cast<SubSheet*>(item)->time_stamp;
         if (!stamp) continue;
-        if (used->count(*stamp)) {
+        if (!used->insert(*stamp)) {
             *stamp = (*counter)++;
             changed = true;
+            used->insert(*stamp);
         }
-        used->insert(*stamp);
     }
     return changed;
 }
@@ -105,7 +126,7 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
                 FileSet* changed) {
     erc_error_number = 1;
     uint32_t counter = time_stamp();
-    std::unordered_set<uint32_t> used;
+    StampSet used;
     if (int code = check_annotation(sheets, print); code != 0) return code;
     int result = 0;
     int sheet_number = 1;

@@ -240,6 +240,8 @@ struct TableSink {
         stubs.push_back(NetTable::temporary(a, b));
     }
     void member(Point at, SchItem* whoami, Pin* pin, SchItem* father) {
+        if (member_name_kind(whoami, pin, father))
+            t.naming_members.push_back(static_cast<uint32_t>(t.member_at.size()));
         t.member_at.push_back(at);
         t.member_wire.push_back(last_stub);
         last_stub = NO_LINE;

@@ -148,6 +148,11 @@ int item_ends(const SchItem* item, Point ends[2]);
 void attach_member(NetContext* context, PseudoPin* pp, SchItem* wire);
 // Whether an item names a net, and with which text.
 bool item_net_name(const SchItem* item, std::string* name);
+// The kind of name (NAME_PIN, NAME_POWER, NAME_PORT) a member standing for
+// the pin of the part `father`, or for `whoami` (a power symbol, a port, a
+// no-connect mark, or a port of the sub-sheet box `father`), gives its net
+// when it names one; 0 when it never does.
+int32_t member_name_kind(const SchItem* whoami, const Pin* pin, const SchItem* father);
 // The first wire in list order on which a point lies, or null.
 Line* first_wire_at(NetContext* context, Point p);
 // The head's first name record equal ignoring case (ASCII) and of that kind

@@ -5,6 +5,7 @@
 // what happens, so the results are those of comparing every pair.
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "connectivity/net_build.h"
 #include "connectivity/net_carriers.h"
@@ -112,8 +113,6 @@ void wire_ends(TableOps& ops, CarrierIndex<NetTable>& carriers) {
     std::vector<uint32_t> candidates;
     // Lines made here come after every other and are visited too.
     for (uint32_t id = 0; id < t.count(); ++id) {
-        if (id + PREFETCH_AHEAD < t.count() && t.filed(id + PREFETCH_AHEAD))
-            carriers.prefetch_along(t.first(id + PREFETCH_AHEAD), t.second(id + PREFETCH_AHEAD));
         if (t.filed(id) && !t.absorbed(id)) wire_meets_later_wires(ops, carriers, id, candidates);
     }
 }
@@ -187,45 +186,75 @@ void keep_label_wires(NetTable& t, CarrierIndex<NetTable>& carriers) {
     t.label_wire.assign(t.texts.size(), NO_LINE);
     std::vector<uint32_t> lines;
     for (size_t k = 0; k < t.texts.size(); ++k) {
-        if (k + PREFETCH_AHEAD / 2 < t.texts.size())
-            carriers.prefetch_point(t.texts[k + PREFETCH_AHEAD / 2]->pos);
         carriers.lines_at(t.texts[k]->pos, lines);
         if (!lines.empty()) t.label_wire[k] = lines.front();
     }
 }
 
-// The ends of the lines taking part, by point: a counting sort into buckets
-// by a hash of the point, each bucket's ends in id order (the lines are
-// counted and placed in id order). An end is its line's id and which end
-// it is; the ends of one point are those of its bucket at that point.
+// The tile of a point: a square of 65,536 units (as large as the cells'
+// tiles of the lines by carrier).
+uint64_t point_tile(Point p) {
+    return (uint64_t{static_cast<uint32_t>(p.x) >> 16} << 32) | (static_cast<uint32_t>(p.y) >> 16);
+}
+
+// The ends of the lines taking part, by point: an end is its line's id and
+// which end it is. They are sorted by counting, into the tiles of the
+// sheet they lie in (point_tile, numbered in the order the lines meet
+// them) and within each tile into buckets by a hash of the point, each
+// bucket's ends in id order; the ends of one point are those of its bucket
+// at that point. The lines come in list order, and a sheet's list runs
+// across the sheet region by region: tile by tile, the sort writes and the
+// look-ups read a few places of memory at a time, where buckets by a hash
+// over the whole sheet would send each end anywhere (a cache miss each on
+// a sheet of a million parts).
 class EndIndex {
 public:
     explicit EndIndex(const NetTable& t) : t_(t) {
-        size_t ends = 0;
-        for (uint32_t id = 0; id < t.count(); ++id)
-            if (!t.absorbed(id)) ends += t.first(id) == t.second(id) ? 1 : 2;
-        shift_ = 64 - std::bit_width(std::bit_ceil(std::max<size_t>(ends / 2, 16)) - 1);
-        start_.assign((size_t{1} << (64 - shift_)) + 1, 0);
-        for_each_end([&](uint32_t, Point p) { ++start_[bucket(p) + 1]; });
+        // Each end's tile, in the order of the ends, and the ends of each tile.
+        std::vector<uint32_t> tile_of_end, in_tile;
+        tile_of_end.reserve(2 * size_t{t.count()});
+        for_each_end([&](uint32_t, Point p) {
+            uint32_t n = number(point_tile(p), true);
+            if (n == in_tile.size()) in_tile.push_back(0);
+            ++in_tile[n];
+            tile_of_end.push_back(n);
+        });
+        // About two ends a bucket, a power of two of them in each tile.
+        first_bucket_.resize(in_tile.size());
+        bucket_bits_.resize(in_tile.size());
+        uint32_t buckets = 0;
+        for (size_t n = 0; n < in_tile.size(); ++n) {
+            first_bucket_[n] = buckets;
+            bucket_bits_[n] =
+                static_cast<uint8_t>(std::bit_width(std::max(in_tile[n] / 2, 2u) - 1));
+            buckets += 1u << bucket_bits_[n];
+        }
+        start_.assign(size_t{buckets} + 1, 0);
+        size_t k = 0;
+        for_each_end([&](uint32_t, Point p) { ++start_[bucket(tile_of_end[k++], p) + 1]; });
         // start_[b] counts to the end of bucket b, then the ends are put in
         // from the last line down: each bucket fills back to its start.
         for (size_t b = 1; b < start_.size(); ++b) start_[b] += start_[b - 1];
         for (size_t b = start_.size() - 1; b > 0; --b) start_[b] = start_[b - 1];
         start_[0] = 0;
-        ends_.resize(ends);
+        ends_.resize(tile_of_end.size());
         std::vector<uint32_t>& next = start_;  // start_[b + 1]: where bucket b's next end goes
-        for_each_end([&](uint32_t end, Point p) { ends_[next[bucket(p) + 1]++] = end; });
+        k = 0;
+        for_each_end(
+            [&](uint32_t end, Point p) { ends_[next[bucket(tile_of_end[k++], p) + 1]++] = end; });
         // Every bucket's next is its end now: start_[b] is bucket b's start.
     }
-    // fn(end) for the ends at the point, in id order.
+    // fn(id) for the ends at the point, in id order.
     template <class Fn>
-    void at(Point p, Fn fn) const {
-        size_t b = bucket(p);
+    void at(Point p, Fn fn) {
+        uint32_t n = number(point_tile(p), false);
+        if (n == NO_LINE) return;
+        size_t b = bucket(n, p);
         for (uint32_t k = start_[b]; k < start_[b + 1]; ++k)
             if (point_of(ends_[k]) == p) fn(ends_[k] >> 1);
     }
     // fn(id, id) for each two ends of one point, the first id below the
-    // second.
+    // second, tile by tile.
     template <class Fn>
     void pairs(Fn fn) const {
         for (size_t b = 0; b + 1 < start_.size(); ++b)
@@ -244,14 +273,49 @@ private:
             if (!(a == b)) fn(id << 1 | 1, b);
         }
     }
-    size_t bucket(Point p) const { return (point_key(p) * 0x9E3779B97F4A7C15ull) >> shift_; }
+    // The tile's number (numbering it when `make` is set), NO_LINE: none.
+    uint32_t number(uint64_t tile, bool make) {
+        if (last_ != NO_LINE && tiles_[last_].key == tile) return tiles_[last_].number;
+        if (make && (numbered_ + 1) * 2 > tiles_.size()) {
+            std::vector<TileNumber> old = std::move(tiles_);
+            tiles_.assign(std::max<size_t>(64, 2 * old.size()), TileNumber{});
+            for (const TileNumber& e : old)
+                if (e.number != NO_LINE) tiles_[place(e.key)] = e;
+        }
+        if (tiles_.empty()) return NO_LINE;
+        size_t at = place(tile);
+        if (tiles_[at].number == NO_LINE) {
+            if (!make) return NO_LINE;
+            tiles_[at] = TileNumber{tile, static_cast<uint32_t>(numbered_++)};
+        }
+        last_ = static_cast<uint32_t>(at);
+        return tiles_[at].number;
+    }
+    size_t place(uint64_t tile) const {
+        const size_t mask = tiles_.size() - 1;
+        size_t at = (tile * 0x9E3779B97F4A7C15ull) >> 40 & mask;
+        while (tiles_[at].number != NO_LINE && tiles_[at].key != tile) at = (at + 1) & mask;
+        return at;
+    }
+    size_t bucket(uint32_t n, Point p) const {
+        return first_bucket_[n] + static_cast<size_t>((point_key(p) * 0x9E3779B97F4A7C15ull) >>
+                                                      (64 - bucket_bits_[n]));
+    }
     Point point_of(uint32_t end) const {
         return end & 1 ? t_.second(end >> 1) : t_.first(end >> 1);
     }
 
+    struct TileNumber {
+        uint64_t key = 0;
+        uint32_t number = NO_LINE;  // NO_LINE: an empty place
+    };
     const NetTable& t_;
-    int shift_;
-    std::vector<uint32_t> start_;  // by bucket, and one past the last
+    std::vector<TileNumber> tiles_;  // open addressing on the tile
+    size_t numbered_ = 0;
+    uint32_t last_ = NO_LINE;             // the place of the tile asked for last
+    std::vector<uint32_t> first_bucket_;  // by tile number
+    std::vector<uint8_t> bucket_bits_;    // by tile number: log2 of its buckets
+    std::vector<uint32_t> start_;         // by bucket, and one past the last
     std::vector<uint32_t> ends_;
 };
 
@@ -285,7 +349,7 @@ void end_joins(TableOps& ops, const EndIndex& ends) {
 // Phase 9's attachments: the lines taking part with an end at each
 // member's place, in id order: the member goes to the net of the first,
 // and keeps the last as its wire.
-void attachments(NetTable& t, const EndIndex& ends) {
+void attachments(NetTable& t, EndIndex& ends) {
     t.member_first.assign(t.member_at.size(), NO_LINE);
     for (size_t m = 0; m < t.member_at.size(); ++m)
         ends.at(t.member_at[m], [&](uint32_t id) {
@@ -307,9 +371,6 @@ void table_wire_phases(NetContext* context, Schema*, NetTable& t,
         CarrierIndex<NetTable> carriers(t);
         carriers.reserve(t.count());
         for (uint32_t id = 0; id < t.count(); ++id) {
-            uint32_t ahead = id + PREFETCH_AHEAD;
-            if (ahead < t.count() && t.filed(ahead))
-                carriers.prefetch_along(t.first(ahead), t.second(ahead));
             if (t.filed(id)) carriers.file(id);
         }
         ops.carriers = &carriers;

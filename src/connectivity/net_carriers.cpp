@@ -1,53 +1,52 @@
 // The parts of the carrier index that do not depend on the lines' table.
 #include "connectivity/net_carriers.h"
 
+#include <algorithm>
+#include <bit>
 #include <numeric>
 
-size_t CellTable::slot(uint64_t key) const {
-    size_t i = home(key);
-    while (slots_[i].head != NONE && slots_[i].key() != key)
-        if (++i == slots_.size()) i = 0;
-    return i;
+uint32_t CellTable::new_block(uint32_t size) {
+    std::vector<uint32_t>& spare = spare_[std::countr_zero(size)];
+    if (!spare.empty()) {
+        uint32_t base = spare.back();
+        spare.pop_back();
+        std::fill(slots_.begin() + base, slots_.begin() + base + size, Slot{});
+        return base;
+    }
+    auto base = static_cast<uint32_t>(slots_.size());
+    // Past the room reserved the blocks grow by half, not double.
+    if (slots_.size() + size > slots_.capacity())
+        slots_.reserve(slots_.size() + size + slots_.size() / 2 + 1024);
+    slots_.resize(slots_.size() + size);
+    return base;
+}
+
+void CellTable::grow_tile(Tile& tile) {
+    const uint32_t old_base = tile.base, old_size = tile.mask + 1;
+    tile.base = new_block(2 * old_size);
+    tile.mask = 2 * old_size - 1;
+    for (uint32_t i = 0; i < old_size; ++i) {
+        const Slot s = slots_[old_base + i];
+        if (s.head != NONE) slots_[slot_in(tile, s.key())] = s;
+    }
+    spare_[std::countr_zero(old_size)].push_back(old_base);
+}
+
+void CellTable::resize_tiles(size_t size) {
+    std::vector<Tile> old = std::move(tiles_);
+    tiles_.assign(size, Tile{});
+    tile_shift_ = 64 - std::countr_zero(size);
+    for (const Tile& t : old)
+        if (t.base != NONE) tiles_[tile_place(t.key)] = t;
+    last_tile_ = SIZE_MAX;
 }
 
 void CellTable::reserve(size_t count, size_t keys) {
     entries_.reserve(count);
-    size_t size = keys + keys / 3 + 1;
-    if (size > slots_.size()) grow(size);
-}
-
-void CellTable::clear() {
-    std::fill(slots_.begin(), slots_.end(), Slot{});
-    entries_.clear();
-    used_ = 0;
-}
-
-uint32_t CellTable::first(uint64_t key) const {
-    if (slots_.empty()) return NONE;
-    return slots_[slot(key)].head;
-}
-
-void CellTable::grow(size_t size) {
-    std::vector<Slot> old = std::move(slots_);
-    size = std::max<size_t>(256, size);
-    slots_.assign(size, Slot{});
-    for (const Slot& s : old)
-        if (s.head != NONE) slots_[slot(s.key())] = s;
-}
-
-void CellTable::add(uint64_t key, uint32_t id) {
-    if ((used_ + 1) * 4 > slots_.size() * 3) grow(slots_.size() + slots_.size() / 2);
-    Slot& s = slots_[slot(key)];
-    if (s.head == NONE) {
-        s.key_lo = static_cast<uint32_t>(key);
-        s.key_hi = static_cast<uint32_t>(key >> 32);
-        ++used_;
-    }
-    // Past the room reserved the entries grow by half, not double: the
-    // table is at its largest when it grows.
-    if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 3 / 2 + 64);
-    entries_.push_back(Entry{s.head, id});
-    s.head = static_cast<uint32_t>(entries_.size() - 1);
+    slots_.reserve(2 * keys + FIRST_BLOCK);
+    // About a tile for every 64 keys, the tiles' table half full.
+    size_t tiles = std::bit_ceil(std::max<size_t>(64, keys / 32));
+    if (tiles > tiles_.size()) resize_tiles(tiles);
 }
 
 namespace carriers {

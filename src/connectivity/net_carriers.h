@@ -36,24 +36,28 @@
 
 #include "foundation/geometry.h"
 
-// Records chained by a 64-bit key, open addressing on the key; the records
-// of one key are chained through `entries`, the last added first.
+// Records chained by a 64-bit key; the records of one key are chained
+// through `entries`, the last added first.
+//
+// The keys are filed by tile, a square of 4 x 4 cells of the sheet (a
+// vertical carrier's cell lies at its x and its cell along y, a horizontal
+// one's at its cell along x and its y; the carriers across the sheet have
+// tiles of their own by their cells along x), and each tile keeps its keys
+// in a small open addressing block of its own. The net builder asks for
+// keys in the order of the sheet's list, and a sheet's list runs across
+// the sheet region by region: the keys asked for one after the other lie
+// in a few tiles, whose blocks stay in the cache, instead of anywhere in
+// one table as large as the sheet (a cache miss each on a sheet of a
+// million parts).
 class CellTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
     void add(uint64_t key, uint32_t id);
-    // Empties the table; its storage stays.
-    void clear();
-    // Room for that many entries under that many keys, so that the table
-    // is not rehashed again and again while it fills.
+    // Room for that many entries under that many keys, so that the tables
+    // do not grow by copies while they fill.
     void reserve(size_t count, size_t keys);
     // The first entry of the key, or NONE.
     uint32_t first(uint64_t key) const;
-    // Starts fetching the slot of a key asked for soon: the walks ask for
-    // keys spread over the whole table, and each would wait for memory.
-    void prefetch(uint64_t key) const {
-        if (!slots_.empty()) __builtin_prefetch(&slots_[home(key)]);
-    }
     struct Entry {
         uint32_t next;
         uint32_t id;
@@ -61,23 +65,57 @@ public:
     const std::vector<Entry>& entries() const { return entries_; }
 
 private:
-    // The product's top bits (the lower ones of a point key hold y alone),
-    // scaled to the table's size: any size, not only a power of two, so
-    // that the table takes the room its keys need and grows by half.
-    size_t home(uint64_t key) const {
-        uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
-        return static_cast<size_t>((static_cast<unsigned __int128>(mixed) * slots_.size()) >> 64);
-    }
-    size_t slot(uint64_t key) const;
-    void grow(size_t size);
     // The key in two halves: 12 bytes a slot rather than 16.
     struct Slot {
         uint32_t key_lo = 0, key_hi = 0;
         uint32_t head = NONE;  // NONE: an empty slot
         uint64_t key() const { return (uint64_t{key_hi} << 32) | key_lo; }
     };
-    std::vector<Slot> slots_;
-    size_t used_ = 0;
+    // A tile: its block of slots, a power of two of them from `base`.
+    struct Tile {
+        uint64_t key = 0;
+        uint32_t base = NONE;  // NONE: an empty place of the tiles' table
+        uint32_t used = 0;
+        uint32_t mask = 0;  // the block's size less one
+    };
+    // A new tile's block; the tile grows it by doubling at three quarters
+    // full.
+    static constexpr uint32_t FIRST_BLOCK = 16;
+    static uint64_t tile_of(uint64_t key);
+    // The tile's place in the tiles' table: the tile's, or the empty place
+    // where it goes.
+    size_t tile_place(uint64_t tile) const {
+        const size_t mask = tiles_.size() - 1;
+        size_t i = (tile * 0x9E3779B97F4A7C15ull) >> tile_shift_;
+        while (tiles_[i].base != NONE && tiles_[i].key != tile) i = (i + 1) & mask;
+        return i;
+    }
+    // The place of the tile asked for last when it is that tile, else its
+    // place as tile_place finds it.
+    size_t place_of(uint64_t tile) const {
+        if (last_tile_ < tiles_.size() && tiles_[last_tile_].key == tile &&
+            tiles_[last_tile_].base != NONE)
+            return last_tile_;
+        return last_tile_ = tile_place(tile);
+    }
+    // The slot of the key in the tile's block: the key's, or the empty one
+    // where it goes.
+    size_t slot_in(const Tile& tile, uint64_t key) const {
+        size_t i = ((key * 0x9E3779B97F4A7C15ull) >> 32) & tile.mask;
+        while (slots_[tile.base + i].head != NONE && slots_[tile.base + i].key() != key)
+            i = (i + 1) & tile.mask;
+        return tile.base + i;
+    }
+    uint32_t new_block(uint32_t size);
+    void grow_tile(Tile& tile);
+    void resize_tiles(size_t size);
+
+    std::vector<Tile> tiles_;  // open addressing on the tile key
+    int tile_shift_ = 64;      // 64 less log2 of the tiles' table's size
+    size_t tiles_used_ = 0;
+    mutable size_t last_tile_ = SIZE_MAX;  // the place of the tile asked for last
+    std::vector<Slot> slots_;              // the tiles' blocks
+    std::vector<uint32_t> spare_[32];      // blocks given up by tiles that grew, by log2 size
     std::vector<Entry> entries_;
 };
 
@@ -148,6 +186,53 @@ inline bool ranges_meet(int64_t a1, int64_t a2, int64_t b1, int64_t b2) {
 
 }  // namespace carriers
 
+inline uint64_t CellTable::tile_of(uint64_t key) {
+    using namespace carriers;
+    const uint64_t axis_id = key >> 24;
+    const int64_t c = static_cast<int64_t>(key & 0xFFFFFF) - (1 << 23);
+    const auto number = static_cast<int32_t>(static_cast<uint32_t>(axis_id));
+    auto square = [](int64_t cx, int64_t cy) {
+        return (uint64_t{static_cast<uint32_t>(cx >> 2)} << 32) | static_cast<uint32_t>(cy >> 2);
+    };
+    switch (axis_id >> 32) {
+        case AXIS_V: return square(cell(number), c);
+        case AXIS_H: return square(c, cell(number));
+        default: return (uint64_t{1} << 63) | (axis_id << 22) | ((c >> 2) & 0x3FFFFF);
+    }
+}
+
+inline uint32_t CellTable::first(uint64_t key) const {
+    if (tiles_.empty()) return NONE;
+    const Tile& tile = tiles_[place_of(tile_of(key))];
+    return tile.base == NONE ? NONE : slots_[slot_in(tile, key)].head;
+}
+
+inline void CellTable::add(uint64_t key, uint32_t id) {
+    if ((tiles_used_ + 1) * 2 > tiles_.size())
+        resize_tiles(std::max<size_t>(64, 2 * tiles_.size()));
+    const uint64_t tile_key = tile_of(key);
+    Tile& tile = tiles_[place_of(tile_key)];
+    if (tile.base == NONE) {
+        tile = Tile{tile_key, new_block(FIRST_BLOCK), 0, FIRST_BLOCK - 1};
+        ++tiles_used_;
+    }
+    size_t at = slot_in(tile, key);
+    if (slots_[at].head == NONE) {
+        if ((tile.used + 1) * 4 > (tile.mask + 1) * 3) {
+            grow_tile(tile);
+            at = slot_in(tile, key);
+        }
+        slots_[at].key_lo = static_cast<uint32_t>(key);
+        slots_[at].key_hi = static_cast<uint32_t>(key >> 32);
+        ++tile.used;
+    }
+    // Past the room reserved the entries grow by half, not double: the table
+    // is at its largest when it grows.
+    if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 3 / 2 + 64);
+    entries_.push_back(Entry{slots_[at].head, id});
+    slots_[at].head = static_cast<uint32_t>(entries_.size() - 1);
+}
+
 template <class Lines>
 class CarrierIndex {
 public:
@@ -179,15 +264,6 @@ public:
     void lines_along(uint32_t id, uint32_t after, std::vector<uint32_t>& out);
     // True when some line has the point on it.
     bool any_at(Point p);
-    // Starts fetching the cells a query at the point reads.
-    void prefetch_point(Point p) const {
-        cells_.prefetch(
-            carriers::cell_key(carriers::axis(carriers::AXIS_V, p.x), carriers::cell(p.y)));
-        cells_.prefetch(
-            carriers::cell_key(carriers::axis(carriers::AXIS_H, p.y), carriers::cell(p.x)));
-    }
-    // Starts fetching the first cell a query along the line reads.
-    void prefetch_along(Point a, Point b) const;
     bool empty() const { return !any_lines_; }
 
 private:
@@ -600,13 +676,4 @@ void CarrierIndex<Lines>::lines_along(uint32_t id, uint32_t after, std::vector<u
         return vertical ? !ranges_meet(lo, hi, oa.y, ob.y) : !ranges_meet(lo, hi, oa.x, ob.x);
     });
     sort_unique(found_, out);
-}
-
-template <class Lines>
-void CarrierIndex<Lines>::prefetch_along(Point a, Point b) const {
-    using namespace carriers;
-    if (a.x == b.x)
-        cells_.prefetch(cell_key(axis(AXIS_V, a.x), cell(std::min(a.y, b.y))));
-    else if (a.y == b.y)
-        cells_.prefetch(cell_key(axis(AXIS_H, a.y), cell(std::min(a.x, b.x))));
 }

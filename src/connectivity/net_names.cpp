@@ -36,6 +36,19 @@ List* ensure_list(List** list) {
     return *list;
 }
 
+}  // namespace
+
+int32_t member_name_kind(const SchItem* whoami, const Pin* pin, const SchItem* father) {
+    if (father && father->type == SUBSHEET_ITEM && whoami && whoami->type == PORT_ITEM)
+        return NAME_PORT;
+    if (father && father->type == PARTLIB_ITEM) return pin && pin->type == PWR ? NAME_PIN : 0;
+    if (whoami && whoami->type == POWER_ITEM) return NAME_POWER;
+    if (whoami && whoami->type == PORT_ITEM) return NAME_PORT;
+    return 0;
+}
+
+namespace {
+
 // The name record an item gives its island: kind and text; false for none.
 bool naming_record(const SchItem* item, int32_t* kind, std::string* name) {
     if (item->type == TEXT_ITEM) {
@@ -44,29 +57,13 @@ bool naming_record(const SchItem* item, int32_t* kind, std::string* name) {
         return true;
     }
     const PseudoPin* pp = as_PseudoPin(item);
-    if (pp->father && pp->father->type == SUBSHEET_ITEM && pp->whoami &&
-        pp->whoami->type == PORT_ITEM) {
-        *kind = NAME_PORT;
-        *name = as_Port(pp->whoami)->name.get();
-        return true;
+    *kind = member_name_kind(pp->whoami, pp->pin, pp->father);
+    switch (*kind) {
+        case NAME_PIN: *name = pp->pin->name.get(); return true;
+        case NAME_POWER: *name = as_Power(pp->whoami)->name.get(); return true;
+        case NAME_PORT: *name = as_Port(pp->whoami)->name.get(); return true;
+        default: return false;
     }
-    if (pp->father && pp->father->type == PARTLIB_ITEM) {
-        if (!pp->pin || pp->pin->type != PWR) return false;
-        *kind = NAME_PIN;
-        *name = pp->pin->name.get();
-        return true;
-    }
-    if (pp->whoami && pp->whoami->type == POWER_ITEM) {
-        *kind = NAME_POWER;
-        *name = as_Power(pp->whoami)->name.get();
-        return true;
-    }
-    if (pp->whoami && pp->whoami->type == PORT_ITEM) {
-        *kind = NAME_PORT;
-        *name = as_Port(pp->whoami)->name.get();
-        return true;
-    }
-    return false;
 }
 
 bool in_merge_set(NetContext* context, Ident* head) {
@@ -415,7 +412,8 @@ int table_merge_names(NetContext* context) {
         start.push_back(static_cast<uint32_t>(text.size()));
     };
     for (SchItem* item : t->texts) take(item);
-    for (PseudoPin* pp : t->members) take(pp);
+    // Of the members only those that can name (most stand for plain pins).
+    for (uint32_t m : t->naming_members) take(t->members[m]);
     link_names(text, start, next_of_name);
     for (size_t i = 0; i < naming.size(); ++i) {
         if (i + PREFETCH_AHEAD < naming.size()) __builtin_prefetch(naming[i + PREFETCH_AHEAD]);

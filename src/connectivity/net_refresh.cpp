@@ -326,15 +326,17 @@ void TouchedRefresh::order_ends_of(Line* line) {
 }
 
 void TouchedRefresh::order_ends() {
-    // Once per index: every line, as the whole refresh does at each pass.
-    // Afterwards the lines met are enough: what this refresh moves keeps its
-    // ends in order (an end pulled onto a pin tip moves toward the line's
+    // Every line, as the whole refresh does at each pass: the index noted
+    // the lines out of order when it was made and as lines were added or
+    // changed since; every other line is in order already (the session put
+    // them in order when it started, and what this refresh moves keeps its
+    // ends in order: an end pulled onto a pin tip moves toward the line's
     // other end, a line grown over another spans both, a cut keeps both
-    // halves in order), and an edit touches what it moves.
-    if (sheet_index_ends_ordered(index())) return;
-    for (SchItem* item : list_items<SchItem>(schema_->current->items))
-        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_ends_of(as_Line(item));
-    sheet_index_set_ends_ordered(index(), true);
+    // halves in order).
+    std::vector<SchItem*> lines;
+    sheet_index_take_unordered(index(), &lines);
+    for (SchItem* item : lines)
+        if (!is_drawing_line(item)) order_ends_of(as_Line(item));
 }
 
 void TouchedRefresh::gather(const Rect& area) {
@@ -528,8 +530,7 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
         FlagOpScope scope(NET_IGNORED, FLAGOP_CLEAR);
         flag_SchItem(sheet);
     }
-    for (SchItem* item : list_items<SchItem>(sheet->items))
-        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
+    order_sheet_wire_ends(schema);
     fuse_touched_wires(context, schema);
     for (SchItem* item : list_items<SchItem>(sheet->items))
         if (item->type == PARTLIB_ITEM && (item->state & NET_CURRENT_PASS))
@@ -541,6 +542,12 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
     delete_absorbed(schema, sheet);
     set_net_editor_mode(false);
     return result;
+}
+
+void order_sheet_wire_ends(Schema* schema) {
+    if (!schema || !schema->current || !schema->current->items) return;
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        if (item->type == LINE_ITEM && !is_drawing_line(item)) order_line_ends(as_Line(item));
 }
 
 void snap_wires_to_pin(NetContext* context, Point tip, Point inner) {

@@ -47,12 +47,18 @@ struct RefreshEdits {
     std::function<void(SchItem* line)> swapped;
 };
 
+// Puts the ends of every wire and bus line of the current sheet in order
+// (the first end the one with the smaller x, then the smaller y), as each
+// refresh does before it starts. A line turned round draws as before.
+void order_sheet_wire_ends(Schema* schema);
+
 // The same refresh, with the same result on the sheet, looking only at the
 // lines and parts near the touched items (the items that carry the touched
 // marks, given in any order), through the document's bounds index, which
-// it keeps true. Its cost follows what was touched, not the sheet: only the
-// first refresh of a document orders the ends of every line, later ones
-// those of the lines they meet.
+// it keeps true. Its cost follows what was touched, not the sheet: besides
+// the lines it meets it orders the ends of the lines the index noted out
+// of order (an editing session orders every line's ends when it starts on
+// a sheet, and the index notes the lines filed out of order since).
 int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchItem*>& touched,
                     const RefreshEdits& edits = {});
 

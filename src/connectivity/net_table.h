@@ -112,6 +112,7 @@ struct NetTable {
     std::vector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
     std::vector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
     std::vector<PseudoPin*> members;     // their records, once made (phase 9)
+    std::vector<uint32_t> naming_members;  // the numbers of those that can name their net
 
     // --- records the phases visit, in list order --------------------------------
     std::vector<SchItem*> junctions;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <new>
 
+#include "connectivity/net_refresh.h"
 #include "foundation/core.h"
 #include "foundation/dialog_calls.h"
 
@@ -82,6 +83,10 @@ void session_init(EditSession* session, Schema* schema, int kind, const ToolMode
     session->schema = schema;
     session->kind = kind;
     session->host = host ? host : &null_host();
+    // The refresh after each edit puts every line's ends in order: done
+    // once here, at the opening's walk of the sheet, the first edit costs
+    // no more than the others (a line turned round draws as before).
+    if (kind == 1) order_sheet_wire_ends(schema);
     if (base) PushMode(session, base);
 }
 

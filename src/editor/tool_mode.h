@@ -268,7 +268,9 @@ struct EditSession {
 };
 
 // A session on a document with its base mode pushed (entered). The host
-// must outlive the session; null stands for a host doing nothing.
+// must outlive the session; null stands for a host doing nothing. A
+// session on a sheet (kind 1) puts the ends of its wires and buses in
+// order, as the refresh after each edit would.
 void session_init(EditSession* session, Schema* schema, int kind, const ToolMode* base,
                   EditHost* host);
 // Pops every mode (the base one too, running its exit) and drops the undo

@@ -221,8 +221,8 @@ void journal_take_back(EditJournal* journal) {
             case EditJournal::Entry::SWAPPED: {
                 SchItem* item = current(e->item);
                 if (item->type == LINE_ITEM) std::swap(item->pos, as_Line(item)->end);
-                // Lines out of order again: the next refresh orders them all.
-                sheet_index_set_ends_ordered(sheet_index(schema), false);
+                // Out of order again: the index notes it for the next refresh.
+                sheet_index_changed(schema, item);
                 break;
             }
             case EditJournal::Entry::CHANGED: {

@@ -1,11 +1,14 @@
 #include "foundation/heap.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <thread>
+#include <vector>
 
 #include <malloc.h>
 #include <sys/mman.h>
@@ -78,6 +81,8 @@ void pool_free(void* block, size_t size) {
 
 bool pool_active() { return false; }
 
+void pool_give_back() {}
+
 #else
 
 void tune_process_heap() {
@@ -103,9 +108,55 @@ struct FreeBlock {
     FreeBlock* next;
 };
 
-FreeBlock* free_blocks[CLASS_COUNT];  // per class: released blocks, last released first
-char* carve_next = nullptr;           // not owned: the unused rest of the newest chunk
+// The start of every chunk: how many of its blocks are in use, and its
+// released blocks by class. The chunks holding released blocks of a class
+// are linked through their heads, so that a request takes a block of the
+// chunk at the front of its class and a chunk whose blocks are all
+// released again can go back to the system without a walk over its blocks.
+struct ChunkHead {
+    size_t live;
+    FreeBlock* free[CLASS_COUNT];  // released blocks of the class, last released first
+    ChunkHead* next_with[CLASS_COUNT];
+    ChunkHead* prev_with[CLASS_COUNT];
+};
+// Carving starts past the head, on a cache line of its own.
+constexpr size_t HEAD_BYTES = (sizeof(ChunkHead) + 63) / 64 * 64;
+static_assert(HEAD_BYTES % POOL_GRAIN == 0 && HEAD_BYTES < CHUNK_SIZE / 64);
+
+ChunkHead* head_of(const void* block) {
+    return reinterpret_cast<ChunkHead*>(reinterpret_cast<uintptr_t>(block) &
+                                        ~(uintptr_t{CHUNK_SIZE} - 1));
+}
+
+// Per class: the chunks holding released blocks of it, the front one first.
+ChunkHead* with_free[CLASS_COUNT];
+
+void link_with(ChunkHead* head, size_t cls) {
+    head->prev_with[cls] = nullptr;
+    head->next_with[cls] = with_free[cls];
+    if (with_free[cls]) with_free[cls]->prev_with[cls] = head;
+    with_free[cls] = head;
+}
+
+void unlink_with(ChunkHead* head, size_t cls) {
+    ChunkHead* prev = head->prev_with[cls];
+    ChunkHead* next = head->next_with[cls];
+    if (prev)
+        prev->next_with[cls] = next;
+    else
+        with_free[cls] = next;
+    if (next) next->prev_with[cls] = prev;
+}
+
+char* carve_next = nullptr;  // not owned: the unused rest of the newest chunk
 char* carve_end = nullptr;
+
+// Every chunk taken and not given back (a plain vector: its storage comes
+// from malloc, not from the pool).
+std::vector<char*>& chunks() {
+    static auto* all = new std::vector<char*>;
+    return *all;
+}
 
 // A new chunk of CHUNK_SIZE bytes aligned to its size, or null. Mapped
 // twice as large, then cut to the aligned middle.
@@ -209,12 +260,15 @@ void* carve(size_t bytes) {
         char* chunk = chunk_maker().take();
         if (!chunk) chunk = new_chunk();
         if (!chunk) return nullptr;
-        carve_next = chunk;
+        chunks().push_back(chunk);
+        new (chunk) ChunkHead{};
+        carve_next = chunk + HEAD_BYTES;
         carve_end = chunk + CHUNK_SIZE;
         ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;
+    ++head_of(block)->live;
     if (reinterpret_cast<uintptr_t>(carve_next) >= ask_from) {
         ask_from = UINTPTR_MAX;
         chunk_maker().ask();
@@ -229,8 +283,16 @@ void* pool_alloc(size_t size) {
     if (planned_failure()) return nullptr;
     if (size > POOL_LARGEST) return std::malloc(size);
     size_t cls = class_of(size);
-    if (FreeBlock* block = free_blocks[cls]) {
-        free_blocks[cls] = block->next;
+    if (ChunkHead* head = with_free[cls]) {
+        FreeBlock* block = head->free[cls];
+        head->free[cls] = block->next;
+        // Released blocks are cold: the next request of the class reads
+        // the next one's link.
+        if (block->next)
+            __builtin_prefetch(block->next);
+        else
+            unlink_with(head, cls);
+        ++head->live;
         return block;
     }
     return carve(cls * POOL_GRAIN);
@@ -244,11 +306,48 @@ void pool_free(void* block, size_t size) {
         return;
     }
     size_t cls = class_of(size);
+    ChunkHead* head = head_of(block);
     auto* released = static_cast<FreeBlock*>(block);
-    released->next = free_blocks[cls];
-    free_blocks[cls] = released;
+    released->next = head->free[cls];
+    if (!released->next) link_with(head, cls);
+    head->free[cls] = released;
+    --head->live;
 }
 
 bool pool_active() { return true; }
 
+void pool_give_back() {
+    assert(on_pool_thread());
+    // The chunk being carved stays, whatever it holds: carving goes on there.
+    const char* carving = carve_end ? carve_end - CHUNK_SIZE : nullptr;
+    std::vector<char*>& all = chunks();
+    std::erase_if(all, [carving](char* chunk) {
+        auto* head = reinterpret_cast<ChunkHead*>(chunk);
+        if (head->live != 0 || chunk == carving) return false;
+        for (size_t cls = 1; cls < CLASS_COUNT; ++cls)
+            if (head->free[cls]) unlink_with(head, cls);
+        munmap(chunk, CHUNK_SIZE);
+        return true;
+    });
+    // The chunks left in the order of memory in each class: the next blocks
+    // of a class come from one chunk after the other as carving hands them
+    // out, whatever order the last job released them in.
+    std::vector<ChunkHead*> holding;
+    for (size_t cls = 1; cls < CLASS_COUNT; ++cls) {
+        holding.clear();
+        for (ChunkHead* head = with_free[cls]; head; head = head->next_with[cls])
+            holding.push_back(head);
+        std::sort(holding.begin(), holding.end(), std::greater<>());
+        with_free[cls] = nullptr;
+        for (ChunkHead* head : holding) link_with(head, cls);
+    }
+}
+
 #endif
+
+void heap_give_back() {
+    pool_give_back();
+#ifndef TN_POOL_OFF
+    malloc_trim(0);
+#endif
+}

@@ -16,13 +16,15 @@ void heap_free(void* block);
 // List nodes and records are small and made and released by the million, a
 // whole sheet at a time. They come from size classes of POOL_GRAIN bytes
 // carved from large chunks: a block costs its size rounded up to the grain
-// and no malloc call, and a released block waits on its class's free list
-// for the next block of the same class (last released, first reused). The
-// chunks are kept until the program ends, so freeing a sheet hands nothing
-// back to malloc and the next job reuses the same, already touched, memory;
-// once an eighth of the first chunk is used, a thread of the pool keeps the next
-// one ready (mapped and touched) beside the work. Blocks above POOL_LARGEST
-// bytes come from malloc.
+// and no malloc call, and a released block waits in its chunk for the next
+// block of the same class (a request takes the chunk at the front of its
+// class, and there the block last released). Freeing a sheet hands nothing
+// back to malloc: within a job the memory released is reused as it is; at
+// the end of a job pool_give_back hands the chunks with no block in use
+// back to the system (each chunk counts its blocks in use) and puts the
+// rest in order. Once an eighth of the first chunk is used, a thread of
+// the pool keeps the next one ready (mapped and touched) beside the work.
+// Blocks above POOL_LARGEST bytes come from malloc.
 //
 // A block is aligned to POOL_GRAIN and not zero-filled; pool_free takes the
 // size that pool_alloc was given. Only one thread (the GUI thread) makes and
@@ -39,6 +41,14 @@ void* pool_alloc(size_t size);
 void pool_free(void* block, size_t size);
 // False when blocks come from malloc (the sanitizer build).
 bool pool_active();
+// What a job's released blocks hold: chunks with no block in use go back
+// to the system, and each class's released blocks are put in the order of
+// memory, so that the next job's records lie as a first job's do instead of
+// where the last job happened to release them. Its cost follows the
+// released blocks; meant for the end of a job, never per edit.
+void pool_give_back();
+// pool_give_back, and malloc's free memory handed back to the system too.
+void heap_give_back();
 // pool_alloc as a throwing `operator new` answers: when memory is exhausted
 // the new-handler (no_memory) gets its turn, else bad_alloc is thrown.
 void* pool_new(size_t size);

@@ -105,7 +105,8 @@ private:
         if (owner_ != 0 && owner_ != ::getpid()) return false;
         std::lock_guard<std::mutex> lock(mutex_);
         if (owner_ == 0) start();
-        if (owner_ <= 0 || held_.size() >= MOST_HELD) return false;
+        if (owner_ <= 0 || holding_ >= MOST_HELD) return false;
+        ++holding_;
         held_.push_back(std::move(held));
         ready_.notify_one();
         return true;
@@ -138,7 +139,14 @@ private:
                 ready_.wait(lock, [this] { return !held_.empty(); });
                 batch.swap(held_);
             }
-            for (const Held& held : batch) let_go(held);
+            // A batch being let go still holds its descriptors: they count
+            // until each is closed, or the caller could hand over a second
+            // MOST_HELD meanwhile.
+            for (const Held& held : batch) {
+                let_go(held);
+                std::lock_guard<std::mutex> lock(mutex_);
+                --holding_;
+            }
             batch.clear();
         }
     }
@@ -146,6 +154,7 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_;
     std::vector<Held> held_;
+    size_t holding_ = 0;           // handed over and not closed yet, under mutex_
     std::atomic<pid_t> owner_{0};  // the process whose thread lets go; -1 none can
 };
 

@@ -14,6 +14,7 @@
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"
+#include "foundation/heap.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
@@ -360,6 +361,9 @@ void run_process_job(const CommandCall& call) {
     std::string unseen;
     if (!settle_unsaved(call, &unseen)) return;
     run(call.canvas, call.id, call.argument);
+    // What the job loaded goes back to the system, and the next job's
+    // records lie as this one's did.
+    heap_give_back();
     if (!unseen.empty())
         log_printf(
             "Warning:  the job read the saved files: the unsaved changes of %s are not "

@@ -303,6 +303,30 @@ TEST_F(AnnotateTest, TheCheckReportsUnannotatedSheetsAndReferencesOnTwoSheets) {
     free_name_list(list);
 }
 
+// Many references (the table of those met grows as it fills): every one a
+// later sheet repeats is reported, and none else.
+TEST_F(AnnotateTest, TheCheckFindsEveryRepeatedReferenceAmongThousands) {
+    std::vector<std::string> first, second;
+    for (int i = 1; i <= 1500; ++i) {
+        const std::string kept = "R" + std::to_string(i);
+        const std::string other = "R" + std::to_string(i % 100 ? 2000 + i : i);
+        first.push_back(part("RES", kept.c_str(), "1k"));
+        second.push_back(part("RES", other.c_str(), "1k"));
+    }
+    write_sheet("a.sch", sheet(first));
+    write_sheet("b.sch", sheet(second));
+    List* list = project("a.sch");
+    slist_append(list, str_dup(file("b.sch").c_str()));
+    EXPECT_EQ(check_annotation(list, print_capture), 0);
+    EXPECT_TRUE(anno_duplicates);
+    std::string expected;
+    for (int i = 100; i <= 1500; i += 100)
+        expected += "Warning:  'R" + std::to_string(i) + "' in '" + file("b.sch") +
+                    "' already appears in'" + file("a.sch") + "'\n";
+    EXPECT_EQ(printed.substr(printed.find("Warning")), expected);
+    free_name_list(list);
+}
+
 }  // namespace
 
 namespace {

@@ -23,16 +23,18 @@ public:
     explicit Sheets(uint32_t seed) : rng_(seed) {}
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-    int grid(int cells) { return origin_ + pick(cells + 1) * 1000; }
+    int grid(int cells) { return origin_ + pick(cells + 1) * step_; }
     // Moves the random sheets (whose every point is on the grid).
     void set_origin(int origin) { origin_ = origin; }
+    // Spreads them: the grid's step (and the wires' lengths) in units.
+    void set_step(int step) { step_ = step; }
     template <class T>
     const T& one_of(const std::vector<T>& v) {
         return v[pick(int(v.size()))];
     }
 
     std::string segment(int cells, std::string (*kind)(int, int, int, int)) {
-        int x = grid(cells), y = grid(cells), len = (pick(6)) * 1000;
+        int x = grid(cells), y = grid(cells), len = (pick(6)) * step_;
         switch (pick(5)) {
             case 0: return kind(x, y, x + len, y);
             case 1: return kind(x, y, x, y + len);
@@ -285,6 +287,7 @@ private:
     }
 
     std::mt19937 rng_;
+    int step_ = 1000;
     int origin_ = 0;
 };
 
@@ -395,6 +398,26 @@ TEST_F(OracleCompare, SheetsFarFromTheOrigin) {
             compare(sheets.random_sheet(5 + sheets.pick(40), cells), ports);
             if (HasFailure()) {
                 ADD_FAILURE() << "origin " << origin << ", seed " << seed;
+                return;
+            }
+        }
+    }
+}
+
+// The look-up tables keep what lies in one region of the sheet together:
+// sheets spread over many regions, with wires across their borders and
+// points on them (steps of a cell, a quarter of a region, and off both).
+TEST_F(OracleCompare, SheetsSpreadOverManyRegions) {
+    for (int step : {16384, 17000, 65536 + 1000}) {
+        for (uint32_t seed = 1; seed <= 60; ++seed) {
+            Sheets sheets(seed * 7907);
+            sheets.set_step(step);
+            sheets.set_origin(seed % 2 ? 0 : -3 * step);
+            int cells = 4 + sheets.pick(12);
+            std::string ports = sheets.random_ports(cells);
+            compare(sheets.random_sheet(20 + sheets.pick(60), cells), ports);
+            if (HasFailure()) {
+                ADD_FAILURE() << "step " << step << ", seed " << seed;
                 return;
             }
         }

@@ -2,6 +2,7 @@
 // answer for the wire phases (and for the wires under labels, kept before
 // they go), and the clean-up of the records a build appended.
 #include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -153,6 +154,50 @@ TEST_F(NetTableTest, LinesByCarrierAreThoseEveryLineWouldGive) {
             ASSERT_EQ(std::adjacent_find(along.begin(), along.end()), along.end());
             ASSERT_TRUE(std::includes(along.begin(), along.end(), expected.begin(), expected.end()))
                 << "round " << round << " step " << i;
+        }
+    }
+}
+
+// The cells' table keeps each region's keys in a block of its own, grown
+// as the region fills and handed on to other regions when given up: keys
+// crowded into a few regions, spread over many and across the sheet's
+// axes, several records each, all come back, each key's records the last
+// added first, and keys never added give none.
+TEST_F(NetTableTest, TheCellTableKeepsEveryKeysRecordsWhereverTheKeysLie) {
+    using namespace carriers;
+    std::mt19937 rng(20261208);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    for (int round = 0; round < 6; ++round) {
+        // A few regions crowded, or many regions far apart.
+        const int64_t spread = round % 2 ? 1000 : 1 << 22;
+        auto random_key = [&] {
+            int64_t along = (pick(40) - 20) * spread, at = (pick(40) - 20) * spread;
+            switch (pick(4)) {
+                case 0: return cell_key(axis(AXIS_V, static_cast<int32_t>(at)), cell(along));
+                case 1: return cell_key(axis(AXIS_H, static_cast<int32_t>(at)), cell(along));
+                case 2: return cell_key(axis(AXIS_S, pick(5)), cell(along));
+                default: return cell_key(axis(AXIS_ZERO_BY_X), cell(along));
+            }
+        };
+        CellTable table;
+        if (round >= 4) table.reserve(3000, 2000);
+        std::map<uint64_t, std::vector<uint32_t>> expected;
+        for (uint32_t id = 0; id < 3000; ++id) {
+            uint64_t key = random_key();
+            table.add(key, id);
+            expected[key].insert(expected[key].begin(), id);
+        }
+        for (const auto& [key, ids] : expected) {
+            std::vector<uint32_t> found;
+            for (uint32_t e = table.first(key); e != CellTable::NONE; e = table.entries()[e].next)
+                found.push_back(table.entries()[e].id);
+            ASSERT_EQ(found, ids) << "round " << round;
+        }
+        for (int i = 0; i < 500; ++i) {
+            uint64_t key = random_key() ^ (uint64_t{1} << 23);  // a cell no key was filed under
+            if (!expected.count(key)) {
+                EXPECT_EQ(table.first(key), CellTable::NONE);
+            }
         }
     }
 }

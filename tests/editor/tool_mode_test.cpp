@@ -75,6 +75,26 @@ TEST_F(ModeStackTest, PushFindPopKeepTheStackAndTheCanvasLookInOrder) {
     EXPECT_EQ(ModeCount(&session), 1);
 }
 
+// A session on a sheet puts the ends of its wires and buses in order when
+// it starts, as the refresh after an edit would (so that the first edit
+// need not walk the sheet); drawing lines, and a library's editing sheet,
+// stay as they are.
+TEST_F(ModeStackTest, ASheetSessionStartsWithItsWireEndsInOrder) {
+    session_close(&session);
+    Line* wire = add_line(Point{3000, 0}, Point{1000, 0});
+    Line* bus = add_line(Point{0, 5000}, Point{0, 2000}, BUS);
+    Line* drawn = add_line(Point{9000, 0}, Point{8000, 0}, DRAW);
+    EditSession library;
+    session_init(&library, doc(), 2, nullptr, &host);
+    EXPECT_EQ(wire->pos, (Point{3000, 0}));
+    session_close(&library);
+    session_init(&session, doc(), 1, nullptr, &host);
+    EXPECT_EQ(wire->pos, (Point{1000, 0}));
+    EXPECT_EQ(wire->end, (Point{3000, 0}));
+    EXPECT_EQ(bus->pos, (Point{0, 2000}));
+    EXPECT_EQ(drawn->pos, (Point{9000, 0}));
+}
+
 TEST_F(ModeStackTest, PopModesOfTakesEveryInstanceAndThoseAboveIt) {
     PushMode(&session, &probe_mode);
     PushMode(&session, &add_junction_mode);
@@ -101,10 +121,11 @@ TEST_F(ModeStackTest, KeysGoToTheTopModeThroughTheirGuards) {
 }
 
 TEST_F(ModeStackTest, EveryTableEndsWithEscAndEscLeavesEveryMode) {
-    const ToolMode* modes[] = {&add_wires_mode, &add_junction_mode, &add_nocon_mode, &add_net_mode,
-                               &add_port_mode,  &add_netprop_mode,  &add_power_mode, &add_part_mode,
-                               &add_sheet_mode, &add_text_mode,     &enter_sheet_mode,
-                               &zoom_area_mode, &place_bookmark_mode, &main_mode};
+    const ToolMode* modes[] = {&add_wires_mode,      &add_junction_mode, &add_nocon_mode,
+                               &add_net_mode,        &add_port_mode,     &add_netprop_mode,
+                               &add_power_mode,      &add_part_mode,     &add_sheet_mode,
+                               &add_text_mode,       &enter_sheet_mode,  &zoom_area_mode,
+                               &place_bookmark_mode, &main_mode};
     for (const ToolMode* mode : modes) {
         SCOPED_TRACE(mode->name);
         ASSERT_GE(mode->key_count, 2);
@@ -164,25 +185,27 @@ MouseInput mouse(int kind, int button, bool shift = false, bool ctrl = false, bo
 
 INSTANTIATE_TEST_SUITE_P(
     Events, ClassifyTest,
-    ::testing::Values(Classified{mouse(MOUSE_DOWN, BUTTON_LEFT), EV_LEFT_DOWN},
-                      Classified{mouse(MOUSE_DOWN, BUTTON_LEFT, true), EV_LEFT_DOWN_SHIFT},
-                      Classified{mouse(MOUSE_DOWN, BUTTON_LEFT, false, true), EV_LEFT_DOWN_CTRL},
-                      Classified{mouse(MOUSE_UP, BUTTON_LEFT, true, true), EV_LEFT_UP},
-                      Classified{mouse(MOUSE_DOWN, BUTTON_RIGHT), EV_RIGHT_DOWN},
-                      Classified{mouse(MOUSE_UP, BUTTON_RIGHT), EV_RIGHT_UP},
-                      Classified{mouse(MOUSE_DOWN, BUTTON_MIDDLE), EV_MIDDLE_DOWN},
-                      Classified{mouse(MOUSE_UP, BUTTON_MIDDLE), EV_MIDDLE_UP},
-                      Classified{mouse(MOUSE_DCLICK, BUTTON_LEFT), EV_LEFT_DCLICK},
-                      Classified{mouse(MOUSE_DCLICK, BUTTON_RIGHT), EV_NONE},
-                      Classified{mouse(MOUSE_MOTION, BUTTON_NONE), EV_MOTION},
-                      Classified{mouse(MOUSE_MOTION, BUTTON_NONE, false, false, true), EV_LEFT_DRAG},
-                      Classified{mouse(MOUSE_MOTION, BUTTON_NONE, false, false, false, true), EV_RIGHT_DRAG},
-                      Classified{mouse(MOUSE_WHEEL, BUTTON_NONE, false, false, false, false, 120), EV_WHEEL_UP},
-                      Classified{mouse(MOUSE_WHEEL, BUTTON_NONE, false, false, false, false, -120), EV_WHEEL_DOWN},
-                      Classified{mouse(MOUSE_WHEEL, BUTTON_NONE), EV_NONE},
-                      Classified{mouse(MOUSE_ENTER, BUTTON_NONE), EV_ENTER},
-                      Classified{mouse(MOUSE_LEAVE, BUTTON_NONE), EV_LEAVE},
-                      Classified{mouse(MOUSE_DOWN, BUTTON_NONE), EV_NONE}));
+    ::testing::Values(
+        Classified{mouse(MOUSE_DOWN, BUTTON_LEFT), EV_LEFT_DOWN},
+        Classified{mouse(MOUSE_DOWN, BUTTON_LEFT, true), EV_LEFT_DOWN_SHIFT},
+        Classified{mouse(MOUSE_DOWN, BUTTON_LEFT, false, true), EV_LEFT_DOWN_CTRL},
+        Classified{mouse(MOUSE_UP, BUTTON_LEFT, true, true), EV_LEFT_UP},
+        Classified{mouse(MOUSE_DOWN, BUTTON_RIGHT), EV_RIGHT_DOWN},
+        Classified{mouse(MOUSE_UP, BUTTON_RIGHT), EV_RIGHT_UP},
+        Classified{mouse(MOUSE_DOWN, BUTTON_MIDDLE), EV_MIDDLE_DOWN},
+        Classified{mouse(MOUSE_UP, BUTTON_MIDDLE), EV_MIDDLE_UP},
+        Classified{mouse(MOUSE_DCLICK, BUTTON_LEFT), EV_LEFT_DCLICK},
+        Classified{mouse(MOUSE_DCLICK, BUTTON_RIGHT), EV_NONE},
+        Classified{mouse(MOUSE_MOTION, BUTTON_NONE), EV_MOTION},
+        Classified{mouse(MOUSE_MOTION, BUTTON_NONE, false, false, true), EV_LEFT_DRAG},
+        Classified{mouse(MOUSE_MOTION, BUTTON_NONE, false, false, false, true), EV_RIGHT_DRAG},
+        Classified{mouse(MOUSE_WHEEL, BUTTON_NONE, false, false, false, false, 120), EV_WHEEL_UP},
+        Classified{mouse(MOUSE_WHEEL, BUTTON_NONE, false, false, false, false, -120),
+                   EV_WHEEL_DOWN},
+        Classified{mouse(MOUSE_WHEEL, BUTTON_NONE), EV_NONE},
+        Classified{mouse(MOUSE_ENTER, BUTTON_NONE), EV_ENTER},
+        Classified{mouse(MOUSE_LEAVE, BUTTON_NONE), EV_LEAVE},
+        Classified{mouse(MOUSE_DOWN, BUTTON_NONE), EV_NONE}));
 
 }  // namespace
 

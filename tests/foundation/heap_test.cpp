@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "foundation/list.h"
 #include "support/test_env.h"
@@ -76,6 +81,86 @@ TEST(SmallBlocks, ReleasedBlockIsReusedWithinItsClassOnly) {
     pool_free(a, 24);
     pool_free(b, 17);
     pool_free(wider, 32);
+}
+
+constexpr uintptr_t CHUNK = uintptr_t{2} << 20;  // the pool's chunk size
+uintptr_t chunk_of(const void* block) { return reinterpret_cast<uintptr_t>(block) & ~(CHUNK - 1); }
+
+// Whether any page of the chunk is still mapped.
+bool chunk_mapped(uintptr_t chunk) {
+    std::vector<unsigned char> pages(CHUNK / static_cast<size_t>(sysconf(_SC_PAGESIZE)));
+    return mincore(reinterpret_cast<void*>(chunk), CHUNK, pages.data()) == 0 || errno != ENOMEM;
+}
+
+// Some 5 MB of blocks of one class, carved one after the other across
+// several chunks: a first batch takes the blocks of the class that other
+// tests released, the second is carved.
+constexpr size_t BIG = POOL_LARGEST - POOL_GRAIN;
+struct BigBlocks {
+    std::vector<unsigned char*> taken, carved;
+    BigBlocks() {
+        for (auto* batch : {&taken, &carved})
+            for (size_t made = 0; made < (size_t{5} << 20); made += BIG)
+                batch->push_back(static_cast<unsigned char*>(pool_alloc(BIG)));
+    }
+    ~BigBlocks() {
+        for (unsigned char* block : taken) pool_free(block, BIG);
+        pool_give_back();
+    }
+};
+
+// After a job the chunks none of whose blocks is in use go back to the
+// system; the blocks still in use keep their contents, and the pool goes
+// on handing out sound blocks.
+TEST(SmallBlocks, ChunksWithNoBlockInUseGoBack) {
+    if (!pool_active()) GTEST_SKIP() << "blocks come from malloc in this build";
+    BigBlocks big;
+    std::vector<unsigned char*>& blocks = big.carved;
+    unsigned char* first = blocks.front();
+    unsigned char* last = blocks.back();
+    ASSERT_GE(chunk_of(last) - chunk_of(first), 2 * CHUNK);
+    std::memset(first, 0x5A, BIG);
+    std::memset(last, 0xA5, BIG);
+    for (unsigned char* block : blocks)
+        if (block != first && block != last) pool_free(block, BIG);
+    pool_give_back();
+    // The chunks between are the test's alone, and now free.
+    for (uintptr_t chunk = chunk_of(first) + CHUNK; chunk < chunk_of(last); chunk += CHUNK)
+        EXPECT_FALSE(chunk_mapped(chunk)) << "chunk " << (chunk - chunk_of(first)) / CHUNK;
+    EXPECT_TRUE(chunk_mapped(chunk_of(first)));
+    EXPECT_EQ(std::count(first, first + BIG, 0x5A), static_cast<std::ptrdiff_t>(BIG));
+    EXPECT_EQ(std::count(last, last + BIG, 0xA5), static_cast<std::ptrdiff_t>(BIG));
+    EXPECT_EQ(carve_and_check_many_chunks(), 0u);
+    EXPECT_EQ(std::count(first, first + BIG, 0x5A), static_cast<std::ptrdiff_t>(BIG));
+    pool_free(first, BIG);
+    pool_free(last, BIG);
+}
+
+// However a job released its blocks, after it the blocks of a class come
+// from one chunk after the other in the order of memory.
+TEST(SmallBlocks, AfterAJobBlocksComeChunkByChunkInTheOrderOfMemory) {
+    if (!pool_active()) GTEST_SKIP() << "blocks come from malloc in this build";
+    BigBlocks big;
+    std::vector<unsigned char*>& blocks = big.carved;
+    // One block of each chunk stays in use, so that no chunk goes back.
+    std::vector<unsigned char*> kept, released;
+    for (unsigned char* block : blocks)
+        (kept.empty() || chunk_of(kept.back()) != chunk_of(block) ? kept : released)
+            .push_back(block);
+    ASSERT_GE(kept.size(), 3u);
+    std::shuffle(released.begin(), released.end(), std::mt19937(7));
+    for (unsigned char* block : released) pool_free(block, BIG);
+    pool_give_back();
+    uintptr_t before = 0;
+    size_t out_of_order = 0;
+    for (size_t i = 0; i < released.size(); ++i) {
+        released[i] = static_cast<unsigned char*>(pool_alloc(BIG));
+        if (chunk_of(released[i]) < before) ++out_of_order;
+        before = chunk_of(released[i]);
+    }
+    EXPECT_EQ(out_of_order, 0u);
+    for (unsigned char* block : released) pool_free(block, BIG);
+    for (unsigned char* block : kept) pool_free(block, BIG);
 }
 
 TEST(SmallBlocks, PlannedFailureAnswersNoneThenRecovers) {

@@ -29,6 +29,7 @@
 #include "foundation/services.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
+#include "model/items/primitives.h"
 
 namespace {
 
@@ -205,7 +206,9 @@ struct SheetIndex {
     std::vector<Rect> damage;
     bool damage_all = true;
 
-    bool ends_ordered = false;  // the refresh has put every line's ends in order
+    // Lines of the sheet found with their ends out of order when filed, for
+    // the connectivity refresh (possibly gone or in order again since).
+    std::vector<SchItem*> unordered;
 };
 
 namespace {
@@ -340,12 +343,25 @@ uint32_t new_entry(SheetIndex& index) {
     return static_cast<uint32_t>(index.entries.size() - 1);
 }
 
+// Whether a line's ends are out of the order the connectivity refresh puts
+// them in (the first end the one with the smaller x, then the smaller y).
+bool ends_out_of_order(const SchItem* item) {
+    if (item->type != LINE_ITEM) return false;
+    const Line* line = as_Line(item);
+    return line->end.x < line->pos.x || (line->end.x == line->pos.x && line->end.y < line->pos.y);
+}
+
+void note_order(SheetIndex& index, SchItem* item) {
+    if (ends_out_of_order(item)) index.unordered.push_back(item);
+}
+
 uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect& box,
                    uint32_t place) {
     uint32_t e = new_entry(index);
     Entry& entry = index.entries[e];
     entry = Entry{node, box, place, 0, static_cast<uint8_t>(in_ports ? IN_PORTS : 0)};
     index.added.put(reinterpret_cast<uintptr_t>(node->data), e);
+    note_order(index, static_cast<SchItem*>(node->data));
     ++index.count;
     file_entry(index, e);
     return e;
@@ -416,14 +432,18 @@ SheetIndex* build(Schema* schema) {
     index->items = schema->current->items;
     index->ports = schema->ports;
     size_t total = index->items->count + (index->ports ? index->ports->count : 0);
-    index->entries.reserve(total);
+    // Room for the items edits add: the first item added after the opening
+    // must not move every entry (tens of milliseconds on a large sheet).
+    index->entries.reserve(total + total / 4 + 1024);
     index->by_address.reserve(total);
     // First the rectangles, for the extent the grid covers.
     Rect extent{};
     bool any = false;
     for (int rank = 0; rank < 2; ++rank)
         for (DListNode* node : dlist_nodes(rank == 0 ? index->ports : index->items)) {
-            Rect box = item_rect(schema, static_cast<SchItem*>(node->data));
+            auto* item = static_cast<SchItem*>(node->data);
+            Rect box = item_rect(schema, item);
+            note_order(*index, item);
             if (!(box == EVERYWHERE)) {
                 extent = any ? join(extent, box) : box;
                 any = true;
@@ -503,6 +523,7 @@ void sheet_index_changed(Schema* schema, SchItem* item) {
     SheetIndex* index = existing(schema);
     uint32_t e = find_entry(index, item);
     if (e == NONE) return;
+    note_order(*index, item);
     Rect box = item_rect(schema, item);
     add_damage(*index, index->entries[e].box);
     if (box == index->entries[e].box) return;
@@ -682,10 +703,19 @@ void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
     for (const Keyed& k : keyed) items->push_back(k.item);
 }
 
-bool sheet_index_ends_ordered(const SheetIndex* index) { return index && index->ends_ordered; }
-
-void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered) {
-    if (index) index->ends_ordered = ordered;
+void sheet_index_take_unordered(SheetIndex* index, std::vector<SchItem*>* out) {
+    out->clear();
+    if (!index) return;
+    // A line noted may have gone since (and its place been taken by another
+    // record), or been put in order: only what is out of order now counts.
+    for (SchItem* item : index->unordered) {
+        uint32_t e = find_entry(index, item);
+        if (e != NONE && !(index->entries[e].flags & IN_PORTS) && ends_out_of_order(item))
+            out->push_back(item);
+    }
+    index->unordered.clear();
+    sheet_index_sort(index, out);
+    out->erase(std::unique(out->begin(), out->end()), out->end());
 }
 
 bool sheet_index_take_damage(Schema* schema, std::vector<Rect>* out) {

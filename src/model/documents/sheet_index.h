@@ -97,11 +97,14 @@ size_t sheet_index_count(const SheetIndex* index);
 void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items);
 
 // --- the connectivity refresh's notes ----------------------------------------------------
-// Whether every wire and bus line has had its ends put in order since the
-// index was made: the refresh orders them all on its first pass, then only
-// the lines it meets.
-bool sheet_index_ends_ordered(const SheetIndex* index);
-void sheet_index_set_ends_ordered(SheetIndex* index, bool ordered);
+// The lines of the sheet's list whose ends are out of the order the
+// refresh puts them in (the first end the one with the smaller x, then the
+// smaller y), in list order, into *out (cleared first); they are forgotten.
+// The index notes them as it files them, when it is made and as lines are
+// added or change (an edit that turns a line round tells it through
+// sheet_index_changed), so that the refresh finds them without a walk of
+// the sheet.
+void sheet_index_take_unordered(SheetIndex* index, std::vector<SchItem*>* out);
 
 // --- damage ------------------------------------------------------------------------------
 // Moves the damaged rectangles into *out (cleared first); true when the

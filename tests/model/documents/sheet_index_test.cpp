@@ -189,6 +189,38 @@ TEST_F(SheetIndexTest, ListsChangedBehindItsBackMakeItAnew) {
     EXPECT_TRUE(damage.empty());
 }
 
+// The lines whose ends are out of order (the first end not the one with
+// the smaller x, then the smaller y) are noted as the index files them:
+// when it is made, as lines are appended, put back, replaced or changed.
+// They are handed out once, in list order, and only those still held and
+// still out of order.
+TEST_F(SheetIndexTest, LinesFiledWithTheirEndsOutOfOrderAreHandedOutOnce) {
+    SchemaPtr schema = make_schema();
+    List* items = schema->current->items;
+    Line* reversed = line_at(Point{1000, 0}, Point{0, 0});
+    Line* upward = line_at(Point{0, 1000}, Point{0, 0});
+    Line* ordered = line_at(Point{0, 0}, Point{0, 1000});
+    Line* gone = line_at(Point{5000, 0}, Point{4000, 0});
+    for (Line* line : {reversed, ordered, gone, upward}) dlist_append(items, line);
+    SheetIndex* index = sheet_index(schema.get());
+    ASSERT_EQ(sheet_take_out(schema.get(), gone), items);
+    std::vector<SchItem*> out;
+    sheet_index_take_unordered(index, &out);
+    EXPECT_EQ(out, (std::vector<SchItem*>{reversed, upward}));
+    sheet_index_take_unordered(index, &out);
+    EXPECT_TRUE(out.empty()) << "handed out once";
+    // Turned round in place and told, appended, put back: noted again.
+    std::swap(ordered->pos, ordered->end);
+    sheet_index_changed(schema.get(), ordered);
+    Line* appended = line_at(Point{9000, 9000}, Point{8000, 9000});
+    sheet_append(schema.get(), items, appended);
+    sheet_put_back(schema.get(), items, nullptr, gone);
+    // One put in order before the refresh asks is left out.
+    std::swap(appended->pos, appended->end);
+    sheet_index_take_unordered(index, &out);
+    EXPECT_EQ(out, (std::vector<SchItem*>{gone, ordered}));
+}
+
 TEST_F(SheetIndexTest, AMoveNotesWhereTheItemWasAndWhereItIs) {
     SchemaPtr schema = make_schema();
     Line* wire = line_at(Point{0, 0}, Point{1000, 0});

@@ -106,7 +106,26 @@ struct ErcRun {
     std::vector<std::string> net_files_of_saved;
     // The sheet a failed load, net-file write or save concerns.
     std::string failed_file;
+    // The new marks (owned, null for none) of the documents open in the
+    // editor, given to them only once the check's report is decided: a
+    // check that fails first leaves their marks as they were.
+    struct OpenMarks {
+        Schema* document;
+        List* marks;
+    };
+    std::vector<OpenMarks> open_marks;
+
+    ErcRun() = default;
+    ~ErcRun();
+    ErcRun(const ErcRun&) = delete;
+    ErcRun& operator=(const ErcRun&) = delete;
+    // Frees the sheet and its nets (the open documents' marks stay held).
     void release();
+    // Gives each open document its new marks and the report's name (and
+    // asks for its redraw).
+    void place_open_marks(const char* report_name);
+    // Frees the marks held for open documents.
+    void drop_open_marks();
 };
 // Gives every placed part and sub-sheet box of the root sheet whose time
 // stamp was met before (in *used) the next stamp of *counter; records each
@@ -128,6 +147,7 @@ bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter);
 // built and checked, its marks placed. 0, or the OR of the build results;
 // the code of a check, load or save that failed. With a set, the sheets that
 // change are saved into it (its commit replaces them), else each at once.
+// The marks of a sheet open in the editor wait in run->open_marks.
 int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets, JobPrint print,
                 FileSet* changed = nullptr);
 // The ERC job (see erc_report.cpp). 0; -1 when the report cannot be made;

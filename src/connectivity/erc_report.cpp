@@ -8,8 +8,10 @@
 //   3. each sheet in turn is loaded, its repeated time stamps renumbered,
 //      its nets built, written to its net file and checked; the marks
 //      replace the sheet's old ones:
-//      an open document is changed in memory (and redrawn), any other
-//      sheet is saved, once, when its marks or its stamps changed;
+//      any sheet not open is saved (into the job's set), once, when its
+//      marks or its stamps changed; an open document is changed in memory
+//      (and redrawn) only once those saves are in place, so that a check
+//      that fails leaves every sheet's marks pointing into the old report;
 //   4. across a hierarchy the net files just written are linked from the
 //      root (a sheet that cannot be linked ends the job with the link's
 //      code, so no final report stands on part of the design); a
@@ -48,12 +50,9 @@ void report_line(FILE* report, const std::string& text) {
     put_newline(report);
 }
 
-// Puts the marks (owned, may be null) into the sheet's document: the open
-// document in the editor, else the loaded schema. True when the loaded
-// schema changed and must be saved.
-bool place_marks(Schema* loaded, const char* file, List* marks, const char* report_name) {
-    Schema* open = open_document(file);
-    Schema* target = open ? open : loaded;
+// Replaces the document's marks by `marks` (owned, may be null) from the
+// report named. False when it had none and gets none.
+bool replace_marks(Schema* target, List* marks, const char* report_name) {
     bool had = target->erc_list && target->erc_list->count != 0;
     bool has = marks && marks->count != 0;
     if (!has) {
@@ -63,11 +62,19 @@ bool place_marks(Schema* loaded, const char* file, List* marks, const char* repo
     schema_free_erclist(target);
     target->erc_list = has ? marks : nullptr;
     copy_field(target->erc_report, sizeof target->erc_report, has ? report_name : "");
-    if (open) {
-        open->flag2 = 1;  // redraw pending
+    return true;
+}
+
+// Puts the marks (owned, may be null) into the sheet's document: the loaded
+// schema, or, for a sheet open in the editor, the run holds them for the
+// open document until the check succeeds. True when the loaded schema
+// changed and must be saved.
+bool place_marks(ErcRun* run, const char* file, List* marks, const char* report_name) {
+    if (Schema* open = open_document(file)) {
+        run->open_marks.push_back({open, marks});
         return false;
     }
-    return true;
+    return replace_marks(run->schema, marks, report_name);
 }
 
 // Replaces what the run holds by the root's hierarchy linked from the net
@@ -154,7 +161,7 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
         if (!run->context->islands && !(run->context->islands = list_new())) no_memory();
         List* marks = nullptr;
         erc_sheet(run->context, run->schema, report, &marks);
-        dirty |= place_marks(run->schema, file, marks, report_name);
+        dirty |= place_marks(run, file, marks, report_name);
         if (dirty && !open_document(file)) {
             int saved = save_schema_file(run->schema, file, false, changed);
             if (saved != 0) {
@@ -171,6 +178,23 @@ void ErcRun::release() {
     free_NetContext(schema, context);
     context = nullptr;
     close_schema(nullptr, &schema);
+}
+
+ErcRun::~ErcRun() {
+    drop_open_marks();
+    release();
+}
+
+void ErcRun::place_open_marks(const char* report_name) {
+    for (OpenMarks& open : open_marks)
+        if (replace_marks(open.document, std::exchange(open.marks, nullptr), report_name))
+            open.document->flag2 = 1;  // redraw pending
+    open_marks.clear();
+}
+
+void ErcRun::drop_open_marks() {
+    for (OpenMarks& open : open_marks) free_SchItem_list(nullptr, &open.marks);
+    open_marks.clear();
 }
 
 int erc_report(const char* root, const char* report_file, JobPrint print, std::string* concerned) {
@@ -233,8 +257,13 @@ int erc_report(const char* root, const char* report_file, JobPrint print, std::s
     std::string failed;
     if (result == 0 && (result = finish_saves(batch, &failed)) != 0) *concerned = failed;
     if (result == 0) result = changed.commit();
-    // From here on the sheets carry the marks of this report.
+    // From here on the sheets carry the marks of this report, the open ones
+    // too; a check that failed before leaves every sheet's as they were.
     const bool marks_in_place = result == 0;
+    if (marks_in_place)
+        run.place_open_marks(report_file);
+    else
+        run.drop_open_marks();
     // The marks changed no net: the net files written before them are
     // current, and the link must not take them for older than their sheets.
     for (const std::string& net_file : run.net_files_of_saved)

@@ -123,6 +123,19 @@ void Form::select(int field, size_t line, bool on) {
     if (line < v.selected.size()) v.selected[line] = on;
 }
 
+int Form::picked(int field) const {
+    const FieldValue& v = value(field);
+    for (size_t i = 0; i < v.selected.size(); ++i)
+        if (v.selected[i]) return static_cast<int>(i);
+    return -1;
+}
+
+std::string Form::picked_entry(int field) const {
+    const int line = picked(field);
+    const std::vector<std::string>& entries = value(field).entries;
+    return line < 0 || static_cast<size_t>(line) >= entries.size() ? std::string() : entries[line];
+}
+
 void Form::load(const FormContext& context) {
     for (size_t i = 0; i < rows_.size(); ++i) load_row(rows_[i], values_[i], context);
 }

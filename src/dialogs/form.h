@@ -116,6 +116,9 @@ public:
     void set_entries(int field, std::vector<std::string> entries);
     bool selected(int field, size_t line) const;
     void select(int field, size_t line, bool on);
+    // LIST, PICK: the first line selected, -1 for none; its text, "" for none.
+    int picked(int field) const;
+    std::string picked_entry(int field) const;
 
     // Every bound row from its property.
     void load(const FormContext& context);

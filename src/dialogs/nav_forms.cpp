@@ -31,14 +31,6 @@ bool coordinate(const std::string& text, int32_t* out) {
     return true;
 }
 
-// The first selected line of a list, -1 for none.
-int selection(const Form& form, int field) {
-    const FieldValue& value = form.value(field);
-    for (size_t i = 0; i < value.selected.size(); ++i)
-        if (value.selected[i]) return static_cast<int>(i);
-    return -1;
-}
-
 // True when a key record applies now (no guard: always).
 bool applies(const ToolKey& key, ModeInstance* instance) {
     return !key.guard || key.guard(0, instance, key.key, 0, 0) != 0;
@@ -278,11 +270,11 @@ void shortcuts_refresh(Form& form, ShortcutsState& state, EditSession* session) 
 void shortcuts_react(long id, Form& form, ShortcutsState& state, EditSession* session) {
     switch (id) {
         case SHORTCUTS_CMD_STATES:
-            state.state_row = selection(form, NF_STATES) + 1;
+            state.state_row = form.picked(NF_STATES) + 1;
             if (!state.show_all) shortcuts_fill(form, state, session, true);
             break;
         case SHORTCUTS_CMD_KEYS:
-            state.key_row = selection(form, NF_KEYS) + 1;
+            state.key_row = form.picked(NF_KEYS) + 1;
             shortcuts_fill(form, state, session, false);
             break;
         case SHORTCUTS_CMD_SHOW:

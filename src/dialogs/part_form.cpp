@@ -182,8 +182,8 @@ std::string part_info_line(const PlacedPart* pl) {
 }
 
 PinList* part_pin_list(Schema* schema, PlacedPart* pl, bool converted) {
-    if (pl && pl->own_pins) return pl->own_pins;
     Part* part = library_part(schema, pl);
+    if (PinList* own = pl ? pl_own_pins(pl, part) : nullptr) return own;
     if (!part) return nullptr;
     return converted ? part->convert_pins : part->normal_pins;
 }

@@ -13,6 +13,7 @@
 // the placed part and the field index).
 #include <cstdint>
 
+#include "editor/command_ids.h"
 #include "foundation/geometry.h"
 
 struct EditSession;
@@ -35,8 +36,6 @@ enum : int {
 constexpr int EDIT_OPERATION = 7;
 // The filter word of the Edit Item command: any item that has a dialog.
 constexpr uint32_t EDIT_ITEM_FILTER = 0x4000;
-// The command id Edit Item records for its click.
-constexpr int EDIT_ITEM_COMMAND = 20082;
 
 // The edit code a record of the sheet is edited as (its own code for the
 // kinds that have a dialog), 0 for a record without one.

@@ -266,12 +266,15 @@ bool spice_deck(const std::string& head, const std::string& tail) {
 }
 
 bool contents_of_kind(const std::string& head, const std::string& tail, FileKind kind) {
+    // A paste file's header names the kind of what it holds.
+    const bool paste = native_header(head, 0, "Paste File");
     switch (kind) {
         case FileKind::ANY: return true;
-        case FileKind::SHEET: return native_header(head, 0, "Schema");
+        case FileKind::SHEET: return native_header(head, 0, "Schema") && !paste;
         case FileKind::LIBRARY:
-            return native_header(head, 0, "Library") && !native_header(head, 0, "Schema");
-        case FileKind::TITLE_BLOCK: return native_header(head, 0, "Title Block");
+            return native_header(head, 0, "Library") && !native_header(head, 0, "Schema") && !paste;
+        case FileKind::TITLE_BLOCK: return native_header(head, 0, "Title Block") && !paste;
+        case FileKind::PASTE: return paste;
         case FileKind::NET_FILE:
             return !head.empty() && head[0] == '\xa0' && native_header(head, 1, nullptr);
         case FileKind::SHEET_SOURCE: return source_opens(head, "(SCHEMATIC");
@@ -322,6 +325,7 @@ const char* file_kind_text(FileKind kind) {
         case FileKind::ERC_REPORT: return "an ERC report";
         case FileKind::BOM: return "a bill of materials";
         case FileKind::LISTING: return "a library listing";
+        case FileKind::PASTE: return "a paste file";
     }
     return "a file";
 }

@@ -72,7 +72,7 @@ void set_backup_hook(std::function<int()> hook);
 // The kinds of file the jobs write, each known by its first bytes.
 enum class FileKind {
     ANY,                 // not checked
-    SHEET,               // '@', a header naming "Schema", 0x1A
+    SHEET,               // '@', a header naming "Schema", 0x1A (not a paste file's)
     LIBRARY,             // the same naming "Library"
     TITLE_BLOCK,         // the same naming "Title Block"
     NET_FILE,            // 0xA0, then a native header
@@ -83,6 +83,7 @@ enum class FileKind {
     ERC_REPORT,          // "Tessaron ERC Report V"
     BOM,                 // "Bill of materials -- project"
     LISTING,             // "Library '" after blank lines
+    PASTE,               // '@', a header naming "Paste File", 0x1A
 };
 // "a sheet", "a net file"...: what the refusals say a file is not.
 const char* file_kind_text(FileKind kind);

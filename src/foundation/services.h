@@ -93,8 +93,9 @@ struct Services {
     // confirmed (possibly edited) name, or false when the user cancels.
     std::function<bool(const std::string& name, std::string* confirmed)> confirm_overwrite;
     // Asked before a pasted title block replaces the sheet's existing one
-    // ("Ok to remove existing Title Block ?"); true lets the caller erase it.
-    // The GUI also keeps an undo copy. Headless: the scripted answer.
+    // ("Ok to remove existing Title Block ?"); true lets the paste replace
+    // it when it is placed (the old block stays until then, and the
+    // placing edit keeps the undo copy). Headless: the scripted answer.
     std::function<bool(Schema* doc)> confirm_remove_title_block;
     // Removes every font record of that number from the table (freeing the
     // table when it becomes empty).

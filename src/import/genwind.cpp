@@ -376,6 +376,7 @@ int genwind_convert_file(ForeignFile* file, const char* output, List* written) {
     const int code = save_schema_file(schema, output, true);
     free_Schema(schema, false);
     if (code == DOC_CANCELLED) return 0;
+    if (code == FILE_NOT_WRITTEN) return code;  // the job's log names the file
     if (code != 0) return -1;
     if (written && !dlist_append(written, str_dup(last_written_schema().c_str()))) no_memory();
     return 0;

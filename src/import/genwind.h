@@ -33,8 +33,10 @@ Schema* genwind_build_schema(ForeignFile* file);
 // Builds the schema and saves it under the output name (asking before an
 // existing file is replaced; declining writes nothing and is no failure).
 // The output is never written over the file's own input. When `written` is
-// given it receives a heap copy of the name written. 0, or -1 when a record
-// cannot be converted or the file cannot be written.
+// given it receives a heap copy of the name written. 0; FILE_NOT_WRITTEN
+// when the running job may not replace the file there (file_system.h
+// ProjectWrites); else -1 when a record cannot be converted or the file
+// cannot be written.
 int genwind_convert_file(ForeignFile* file, const char* output, List* written);
 
 // The conversion under way: the schema being built, the running stamp, the

@@ -17,8 +17,13 @@ struct Sdt2scContext;
 // and 2 for a parser stack overflow (nothing is written then); else the
 // code of the last write (50 when a file cannot be created). `written`
 // (when given) receives the binary library's name, or "" when none was
-// written.
-int convert_orcad_library(const char* file_name, ImportReport report, std::string* written = nullptr);
+// written. The library directory is the job's project (file_system.h
+// ProjectWrites): a file there of another kind, or a link out of it to a
+// file that is not a library (source), is never replaced; such a refusal
+// (FILE_NOT_WRITTEN, the file named in the log) leaves both files as they
+// were.
+int convert_orcad_library(const char* file_name, ImportReport report,
+                          std::string* written = nullptr);
 
 // The parse itself, into a library the caller owns: 0, 1 (syntax error, with
 // the message "sdt2sc : Error : parse error at line %d"), or 2 (stack

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "foundation/app_utils.h"
-#include "foundation/file_names.h"
 #include "foundation/core.h"
+#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"
@@ -99,19 +99,33 @@ int convert_orcad_library(const char* file_name, ImportReport report, std::strin
         result = resolve_LibVectors(library, true);
         debug_result("Result %d\n", result);
         std::string ascii = make_kind_file_name(base.c_str(), KIND_ASCII_LIBRARY, 2);
+        std::string binary = make_kind_file_name(base.c_str(), KIND_BINARY_LIBRARY, 2);
+        // Both files go into the library directory, the job's project: a
+        // file there of another kind, or a link out of it to one that is
+        // not a library, is never replaced, and such a refusal puts neither
+        // file in place (they wait beside their names until the end).
+        FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+        ProjectWrites writes(binary.c_str(), log);
         if (confirmed_name(&ascii)) {
             if (verbose) log("Writing ascii library...\n");
             result = asave_Library(ascii.c_str(), library);
             debug_result("Conversion done, result %d.\n", result);
         }
-        std::string binary = make_kind_file_name(base.c_str(), KIND_BINARY_LIBRARY, 2);
-        if (confirmed_name(&binary)) {
-            if (written) *written = binary;
+        bool binary_written = false;
+        if (result != FILE_NOT_WRITTEN && confirmed_name(&binary)) {
             if (verbose) log("Writing binary library...\n");
             result = save_Library(binary.c_str(), library);
+            binary_written = result == 0;
             debug_result("Conversion done, result %d.\n", result);
         }
-        if (verbose) log("Conversion done.\n");
+        if (result == FILE_NOT_WRITTEN) {
+            sync.discard();
+        } else if (int placed = finish_saves(sync); placed != 0) {
+            result = placed;
+        } else {
+            if (written && binary_written) *written = binary;
+            if (verbose && result == 0) log("Conversion done.\n");
+        }
     }
     free_Library(library);
     clear_library_dir_override();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -92,6 +93,17 @@ bool read_failed(const ForeignFile* file, const ForeignInput& input) {
 }
 
 bool starts_link(const std::string& text) { return strncasecmp(text.c_str(), "|LINK", 5) == 0; }
+
+// Takes out of the list (freeing them) the names after `last` (all of them
+// when it is null): sheets the job did not put in place.
+void drop_names_after(List* names, DListNode* last) {
+    auto free_name = [](void* name) {
+        std::free(name);
+        return 0;
+    };
+    while (names && dlist_tail(names) && dlist_tail(names) != last)
+        dlist_remove_tail(names, free_name);
+}
 
 // The sub-sheet files a sheet names, in record order: its sheet symbols'
 // file names and, in link mode, the names of its "|name" texts.
@@ -319,7 +331,24 @@ int convert_orcad_schematic(const char* file_name, ImportReport report, List* wr
     const bool verbose = proper_get(SDT_VERBOSE) != 0;
     if (verbose) sdt_log("Converting OrCAD schematic file...\n");
     loaded_files.clear();
-    const int result = sdt32_load(file_name, proper_get(SDT_HIER) == 0, !verbose, written);
+    // The sheets go into the project folder, which is the job's project: a
+    // file there of another kind, or a link out of it to one that is not a
+    // sheet, is never replaced. Until the job ends they wait beside their
+    // names: a refused sheet puts none in place (a sheet that cannot be
+    // converted leaves those converted before it).
+    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
+    ProjectWrites writes(output_name(file_name).c_str(), report ? report : log_printf);
+    DListNode* listed = written ? dlist_tail(written) : nullptr;
+    int result = sdt32_load(file_name, proper_get(SDT_HIER) == 0, !verbose, written);
+    int placed = 0;
+    if (result == FILE_NOT_WRITTEN)
+        sync.discard();
+    else
+        placed = finish_saves(sync);
+    if (result == FILE_NOT_WRITTEN || placed != 0) {
+        if (result == 0) result = placed;
+        drop_names_after(written, listed);
+    }
     // Close only what the job's part look-ups opened.
     std::vector<std::string> opened;
     if (lib_list)

@@ -41,6 +41,11 @@ void sdt_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // opened is closed again. 0 when every file converted; -1 when the input
 // cannot be opened or read, is no foreign schematic, or a file of the
 // hierarchy failed (files converted before it stay written).
+// The sheets are written into the project directory, the job's project
+// (file_system.h ProjectWrites): a file there that is not a sheet, or a
+// link to a file outside that is not one, is never replaced; such a
+// refusal (FILE_NOT_WRITTEN, the file named in the log) puts none of the
+// job's sheets in place. 6 when the sheets could not be put in place.
 int convert_orcad_schematic(const char* file_name, ImportReport report, List* written);
 
 // One file whose format is still open: -1 when it cannot be opened or read

@@ -11,6 +11,7 @@
 #include "libedit/libedit_edit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/attribute.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -121,10 +122,8 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             drop_outline(session, instance);
             View* view = &session->schema->view;
             if (phase == RESIZE && drawn && ed) {
-                edit_checkpoint(session);
+                LibEditTransaction edit(ed);
                 libedit_set_body_size(ed, chosen);
-                libedit_mark_modified(ed);
-                ed->host->part_changed();
             } else if (phase == AREA && drawn) {
                 view_set_select_rect(view, chosen);
                 session->host->redraw();

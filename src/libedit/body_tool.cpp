@@ -9,6 +9,7 @@
 #include "libedit/libedit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
@@ -76,19 +77,18 @@ void body_tool_exit(EditSession* session, ModeInstance* instance) {
     if (session->schema) view_set_clip(&session->schema->view, Rect{}, CLIP_NONE);
 }
 
-// The click: the body of the first outline becomes the part's.
-void place_body(EditSession* session, ModeInstance* instance) {
-    LibEdit* ed = libedit_of(session);
-    BodyTool* tool = body_tool(instance);
-    std::string name = ed ? ed->new_part_name : "noname";
-    if (ed) ed->new_part_name = "noname";  // the name asked for is used once
+// The click: the body of the first outline becomes the part's, the pins
+// go to its sides.
+void place_body(LibEdit* ed, BodyTool* tool) {
+    LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
+    std::string name = ed->new_part_name;
+    ed->new_part_name = "noname";  // the name asked for is used once
     if (!tool->new_body) {
         const char* shown = libedit_part_name(ed);
         if (shown) name = shown;
     }
-    LibEntry* entry = ed ? libedit_add_name(ed, name.c_str()) : nullptr;
+    LibEntry* entry = libedit_add_name(ed, name.c_str());
     if (entry && tool->outlines && tool->outlines->head) {
-        libedit_mark_modified(ed);
         Part* part = entry->part;
         const Boite* first = static_cast<const Boite*>(tool->outlines->head->data);
         const Rect r = body_rect(first);
@@ -113,15 +113,7 @@ void place_body(EditSession* session, ModeInstance* instance) {
         libedit_clear_sheet(ed);
         libedit_attach_part(ed, entry, name.c_str());
     }
-    if (ed) {
-        ed->host->part_changed();
-        libedit_mark_modified(ed);
-    }
-    PopMode(session);  // the instance is gone from here on
-    if (ed) {
-        ed->host->part_menus();
-        pins_to_body_sides(ed);
-    }
+    pins_to_body_sides(ed);
 }
 
 int body_tool_event(EditSession* session, ModeInstance* instance, int code, Point p) {
@@ -138,10 +130,14 @@ int body_tool_event(EditSession* session, ModeInstance* instance, int code, Poin
             ghost_draw(session, instance);
             return 1;
         }
-        case EV_LEFT_UP:
+        case EV_LEFT_UP: {
             ghost_erase(session, instance);
-            place_body(session, instance);
+            LibEdit* ed = libedit_of(session);
+            if (ed) place_body(ed, tool);
+            PopMode(session);  // the instance is gone from here on
+            if (ed) ed->host->part_menus();
             return 1;
+        }
         case EV_RIGHT_UP:
         case EV_ESC: PopMode(session); return 1;
         default: return 0;

@@ -25,6 +25,7 @@
 #include "libedit/libedit_edit.h"
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_kit.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/attribute.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -57,10 +58,8 @@ struct EditTool {
 
 EditTool* edit_tool(ModeInstance* instance) { return mode_data<EditTool>(instance); }
 
-bool is_turn(int command) {
-    return command >= LIBEDIT_EDIT_ROTATE_90 && command <= LIBEDIT_EDIT_MIRROR_Y;
-}
-bool blinks(int command) { return is_turn(command) || command == LIBEDIT_EDIT_CUT; }
+bool is_turn(int command) { return command >= CMD_ROTATE_90 && command <= CMD_MIRROR_Y; }
+bool blinks(int command) { return is_turn(command) || command == CMD_CUT; }
 
 bool is_carrier(const SchItem* item) { return item->type == PARTLIB_ITEM; }
 
@@ -479,25 +478,25 @@ void libedit_apply_to_item(LibEdit* ed, int command, SchItem* item, Point centre
     Matrix m;
     matrix_identity(&m);
     switch (command) {
-        case LIBEDIT_EDIT_ROTATE_90:
-        case LIBEDIT_EDIT_ROTATE_180:
-        case LIBEDIT_EDIT_ROTATE_270:
-        case LIBEDIT_EDIT_MIRROR_X:
-        case LIBEDIT_EDIT_MIRROR_Y: {
-            const int quarter = command - LIBEDIT_EDIT_ROTATE_90 + 1;
+        case CMD_ROTATE_90:
+        case CMD_ROTATE_180:
+        case CMD_ROTATE_270:
+        case CMD_MIRROR_X:
+        case CMD_MIRROR_Y: {
+            const int quarter = command - CMD_ROTATE_90 + 1;
             matrix_translate(&m, -centre.x, -centre.y);
-            if (command <= LIBEDIT_EDIT_ROTATE_270)
+            if (command <= CMD_ROTATE_270)
                 matrix_rotate(&m, quarter);
             else
-                matrix_mirror(&m, command == LIBEDIT_EDIT_MIRROR_X ? 1 : 0);
+                matrix_mirror(&m, command == CMD_MIRROR_X ? 1 : 0);
             matrix_translate(&m, centre.x, centre.y);
             matrix_SchItem(item, &m);
             if (item->type != TEXT_ITEM) return;
             Text* text = as_Text(item);
-            if (command <= LIBEDIT_EDIT_ROTATE_270) {
+            if (command <= CMD_ROTATE_270) {
                 text_rotate_about(ed, text, quarter_to_degrees(quarter));
             } else {
-                text->flags ^= command == LIBEDIT_EDIT_MIRROR_X ? MX : MY;
+                text->flags ^= command == CMD_MIRROR_X ? MX : MY;
                 text_follows(ed, text, -angle_of_code(text->flags));
             }
             return;
@@ -522,14 +521,14 @@ void apply_to_list(LibEdit* ed, const EditTool* tool, List* list, List* copies_t
     for (SchItem* item : marked) {
         item->state &= ~PICK_BITS;
         switch (tool->command) {
-            case LIBEDIT_EDIT_CUT:
+            case CMD_CUT:
                 dlist_remove(list, list_find_node(list, item), nullptr);
                 free_SchItem(schema, item, false);
                 break;
-            case LIBEDIT_EDIT_COPY: {
+            case CMD_COPY: {
                 SchItem* copy = copy_SchItem(schema, item);
                 if (!copy) no_memory();
-                libedit_apply_to_item(ed, LIBEDIT_EDIT_MOVE, copy, centre, delta);
+                libedit_apply_to_item(ed, CMD_MOVE, copy, centre, delta);
                 const bool control = copy->type == TEXT_ITEM && (copy->flags & TBLOCK) == TBLOCK;
                 append_or_die(controls && control ? controls : copies_to, copy);
                 break;
@@ -541,6 +540,7 @@ void apply_to_list(LibEdit* ed, const EditTool* tool, List* list, List* copies_t
 
 void libedit_apply_command(EditSession* session, EditTool* tool) {
     LibEdit* ed = libedit_of(session);
+    LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
     Schema* schema = session->schema;
     Point centre{0, 0};
     Rect extent;
@@ -560,10 +560,12 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
         if (!controls) controls = new_list_or_die();
         apply_to_list(ed, tool, graphics, graphics, controls, centre, delta);
         apply_to_list(ed, tool, controls, graphics, controls, centre, delta);
-        titleblock_bounds(schema);
     } else {
         Part* part = placed_part(ed, tool->placed);
-        if (!part) return;
+        if (!part) {
+            edit.abandon();
+            return;
+        }
         const bool converted = converted_form(tool->placed);
         Vectors*& set = converted ? part->convert : part->normal;
         if (Vectors* before = set) {
@@ -572,7 +574,7 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
             if (set != before)
                 for (SchItem* item : list_items<SchItem>(before->items)) item->state &= ~PICK_BITS;
             apply_to_list(ed, tool, items, items, nullptr, centre, delta);
-            if (set->items->count == 0 && tool->command == LIBEDIT_EDIT_CUT) {
+            if (set->items->count == 0 && tool->command == CMD_CUT) {
                 unref_Vectors(set);
                 set = nullptr;
             }
@@ -589,13 +591,13 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
             for (Pin* pin : marked) {
                 pin->state &= ~PICK_BITS;
                 pins_changed = true;
-                if (tool->command == LIBEDIT_EDIT_CUT) {
+                if (tool->command == CMD_CUT) {
                     dlist_remove(pins->pins, list_find_node(pins->pins, pin), nullptr);
                     free_Pin(pin);
                     continue;
                 }
                 Pin* target = pin;
-                if (tool->command == LIBEDIT_EDIT_COPY) {
+                if (tool->command == CMD_COPY) {
                     target = copy_Pin(pin, part->devices);
                     if (!target) no_memory();
                     append_or_die(pins->pins, target);
@@ -613,10 +615,7 @@ void libedit_apply_command(EditSession* session, EditTool* tool) {
         if (pins_changed)
             for (SchItem* item : list_items<SchItem>(libedit_items(ed)))
                 if (item->type == PARTLIB_ITEM) pl_make_power_list(schema, as_PlacedPart(item));
-        ed->host->part_changed();
     }
-    libedit_redraw(ed);
-    libedit_mark_modified(ed);
 }
 
 }  // namespace
@@ -772,14 +771,14 @@ const ToolMode libedit_edit_mode{
 
 int libedit_edit_command(int id) {
     switch (id) {
-        case TEMPLATE_EDIT_CUT: return LIBEDIT_EDIT_CUT;
-        case TEMPLATE_EDIT_COPY: return LIBEDIT_EDIT_COPY;
-        case TEMPLATE_EDIT_MOVE: return LIBEDIT_EDIT_MOVE;
-        case TEMPLATE_EDIT_MIRROR_X: return LIBEDIT_EDIT_MIRROR_X;
-        case TEMPLATE_EDIT_MIRROR_Y: return LIBEDIT_EDIT_MIRROR_Y;
-        case TEMPLATE_EDIT_ROTATE_90: return LIBEDIT_EDIT_ROTATE_90;
-        case TEMPLATE_EDIT_ROTATE_180: return LIBEDIT_EDIT_ROTATE_180;
-        case TEMPLATE_EDIT_ROTATE_270: return LIBEDIT_EDIT_ROTATE_270;
+        case TEMPLATE_EDIT_CUT: return CMD_CUT;
+        case TEMPLATE_EDIT_COPY: return CMD_COPY;
+        case TEMPLATE_EDIT_MOVE: return CMD_MOVE;
+        case TEMPLATE_EDIT_MIRROR_X: return CMD_MIRROR_X;
+        case TEMPLATE_EDIT_MIRROR_Y: return CMD_MIRROR_Y;
+        case TEMPLATE_EDIT_ROTATE_90: return CMD_ROTATE_90;
+        case TEMPLATE_EDIT_ROTATE_180: return CMD_ROTATE_180;
+        case TEMPLATE_EDIT_ROTATE_270: return CMD_ROTATE_270;
         default: return id;
     }
 }

@@ -26,9 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "editor/command_ids.h"
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 
+class LibEditTransaction;
 struct Boite;
 struct LibEntry;
 struct Library;
@@ -106,40 +108,6 @@ public:
     virtual void fonts_used() {}
 };
 
-// Menu commands of the library and template windows.
-enum : int {
-    LIBEDIT_CMD_PART = 20202,
-    LIBEDIT_CMD_PART_INFO = 20208,
-    LIBEDIT_CMD_BODY = 20209,
-    LIBEDIT_CMD_LINE = 20210,
-    LIBEDIT_CMD_CIRCLE = 20211,
-    LIBEDIT_CMD_ARC_CENTRE = 20212,
-    LIBEDIT_CMD_ARC_END = 20213,
-    LIBEDIT_CMD_TEXT = 20214,
-    LIBEDIT_CMD_PIN = 20215,
-    LIBEDIT_CMD_NAMES = 20216,
-    LIBEDIT_CMD_REFERENCE = 20217,
-    LIBEDIT_CMD_FIELDS = 20218,
-    LIBEDIT_CMD_FILLED_CIRCLE = 20220,
-    LIBEDIT_CMD_POLYGON = 20221,
-    LIBEDIT_CMD_BOX = 20222,
-    LIBEDIT_CMD_VECTOR = 20223,
-    LIBEDIT_CMD_IEEE = 20224,
-    LIBEDIT_CMD_PINOUT = 20225,
-    TEMPLATE_CMD_SAVE = 20235,
-    TEMPLATE_CMD_SAVE_AS = 20236,
-    TEMPLATE_CMD_LINE = 20238,
-    TEMPLATE_CMD_CIRCLE = 20239,
-    TEMPLATE_CMD_BOX = 20240,
-    TEMPLATE_CMD_ARC_CENTRE = 20241,
-    TEMPLATE_CMD_ARC_END = 20242,
-    TEMPLATE_CMD_FILLED_CIRCLE = 20244,
-    TEMPLATE_CMD_POLYGON = 20245,
-    TEMPLATE_CMD_TEXT = 20243,
-    TEMPLATE_CMD_CONTROLS = 20247,
-    TEMPLATE_CMD_UNDO = 20248,
-};
-
 // One change the Part Names dialog made while open, kept so that closing
 // it through its close box can reverse it.
 struct NameChange {
@@ -177,6 +145,8 @@ struct LibEdit : SessionOwner {
     List* template_graphics = nullptr;
     List* template_fields = nullptr;
     NamesJournal journal;
+    // The edit under way (libedit/libedit_transaction.h), or none.
+    LibEditTransaction* transaction = nullptr;
 
     LibEdit() { load_copy.valid = 1; }
     ~LibEdit() override;

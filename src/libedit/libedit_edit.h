@@ -9,37 +9,20 @@
 // ("Cannot do it with Pin(s).").
 #include <cstdint>
 
+#include "editor/command_ids.h"
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 
 struct LibEdit;
 struct PlacedPart;
 
-// The commands, in the library's numbering; the template's ids are mapped.
-enum : int {
-    LIBEDIT_EDIT_ROTATE_90 = 20068,
-    LIBEDIT_EDIT_ROTATE_180 = 20069,
-    LIBEDIT_EDIT_ROTATE_270 = 20070,
-    LIBEDIT_EDIT_MIRROR_X = 20071,  // scale (1, -1)
-    LIBEDIT_EDIT_MIRROR_Y = 20072,  // scale (-1, 1)
-    LIBEDIT_EDIT_CUT = 20074,
-    LIBEDIT_EDIT_COPY = 20075,
-    LIBEDIT_EDIT_MOVE = 20078,
-    TEMPLATE_EDIT_CUT = 20249,
-    TEMPLATE_EDIT_COPY = 20250,
-    TEMPLATE_EDIT_MOVE = 20251,
-    TEMPLATE_EDIT_MIRROR_X = 20253,
-    TEMPLATE_EDIT_MIRROR_Y = 20254,
-    TEMPLATE_EDIT_ROTATE_90 = 20255,
-    TEMPLATE_EDIT_ROTATE_180 = 20256,
-    TEMPLATE_EDIT_ROTATE_270 = 20257,
-};
 // The state bit of what the tool picked (items and pins).
 constexpr uint32_t LIBEDIT_PICKED = 2;
 
 extern const ToolMode libedit_edit_mode;  // "Libedit Edit"
 
-// The library command of an id of either window.
+// The library window's command (CMD_CUT ... CMD_MIRROR_Y, CMD_MOVE) of
+// an id of either window: the title block's TEMPLATE_EDIT_* map to them.
 int libedit_edit_command(int id);
 // Ends every running "Libedit Edit" and starts it with the command (undo
 // copy first). With a selection area the area is taken at once: rotate and

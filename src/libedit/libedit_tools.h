@@ -44,6 +44,11 @@ ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool
 // The menu entries: every running "Add Vectors ,..." ends first.
 ModeInstance* start_add_vectors(EditSession* session, bool in_part);
 ModeInstance* start_add_polygon(EditSession* session, bool in_part);
+// A drawing entry of the Place menus: the shared selectors set for a figure
+// of the kind (DRAW_KIND_*), filled or not (a filled line is a filled
+// polygon, a filled circle a disc; the fill is the entry's only), then the
+// tool started as above. Null when refused.
+ModeInstance* start_libedit_drawing(EditSession* session, bool in_part, int kind, bool filled);
 
 // Undo copy and push of "Add Body" for a package of `devices` (at least one
 // outline is drawn) with or without the converted form.

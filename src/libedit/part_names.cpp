@@ -11,6 +11,7 @@
 #include "libedit/libedit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/item.h"
@@ -22,44 +23,28 @@ namespace {
 
 bool same_name(const char* a, const char* b) { return lib_name_compare(a, b) == 0; }
 
-// An entry taken out of the library: kept while the Part Names dialog may
-// still want it back, else freed.
-void discard_entry(LibEdit* ed, LibEntry* entry) {
-    if (!entry) return;
-    if (ed->journal.open)
-        ed->journal.changes.push_back({NameChange::REMOVED, entry, {}});
-    else
-        free_LibEntry(entry);
-}
-
 // The entry another part holds under the name goes when the user agrees
 // (message 14). False when the user keeps it.
-bool make_room(LibEdit* ed, const char* name, const Part* part) {
+bool make_room(LibEdit* ed, LibEditTransaction& edit, const char* name, const Part* part) {
     Library* library = libedit_library(ed);
     LibEntry* latest = find_LibEntry_latest(library, name);
     if (!latest || latest->part == part) return true;
     if (!confirm_box(nullptr, "Warning", 14)) return false;
     // Only the entry of the very name would be displaced by the new one.
     LibEntry* same = find_LibEntry(library, name);
-    if (same && same->part != part) discard_entry(ed, lib_remove_entry(library, same->name.get()));
+    if (same && same->part != part) edit.removed(lib_remove_entry(library, same->name.get()));
     return true;
 }
 
-void insert_entry(LibEdit* ed, LibEntry* entry) {
+void insert_entry(LibEdit* ed, LibEditTransaction& edit, LibEntry* entry) {
     // make_room has cleared the name: nothing can be displaced here.
-    discard_entry(ed, lib_insert_entry(libedit_library(ed), entry));
+    edit.removed(lib_insert_entry(libedit_library(ed), entry));
 }
 
 void take_out(LibEdit* ed, LibEntry* entry) {
     Library* library = libedit_library(ed);
     LibEntry* out = lib_remove_entry(library, entry->name.get());
     if (out && out != entry) lib_insert_entry(library, out);  // not ours: put back
-}
-
-void names_refreshed(LibEdit* ed) {
-    ed->host->names_changed();
-    ed->host->part_changed();
-    libedit_redraw(ed);
 }
 
 Vectors*& body_slot(Part* part, bool normal) { return normal ? part->normal : part->convert; }
@@ -85,24 +70,21 @@ LibEntry* libedit_add_name(LibEdit* ed, const char* name) {
     Library* library = libedit_library(ed);
     if (!library || !name || !*name) return nullptr;
     Part* part = libedit_part(ed);
-    LibEntry* entry = part ? find_LibPart(library, part, name) : nullptr;
-    if (!entry) {
-        if (!make_room(ed, name, part)) return nullptr;
-        entry = new_LibEntry();
-        if (!part) part = new_Part();
-        if (!entry || !part) no_memory();
-        ref_Part(part);
-        entry->part = part;
-        entry->name.set(name);
-        names_table_add(ed, entry);
-        insert_entry(ed, entry);
-        if (ed->journal.open) ed->journal.changes.push_back({NameChange::ADDED, entry, {}});
-        ed->entries_unsaved = true;
-        libedit_mark_modified(ed);
-        ed->host->names_changed();
+    if (LibEntry* own = part ? find_LibPart(library, part, name) : nullptr) return own;
+    LibEditTransaction edit(ed, LibEditTransaction::NAMES);
+    if (!make_room(ed, edit, name, part)) {
+        edit.abandon();
+        return nullptr;
     }
-    ed->host->part_changed();
-    libedit_redraw(ed);
+    LibEntry* entry = new_LibEntry();
+    if (!part) part = new_Part();
+    if (!entry || !part) no_memory();
+    ref_Part(part);
+    entry->part = part;
+    entry->name.set(name);
+    names_table_add(ed, entry);
+    insert_entry(ed, edit, entry);
+    edit.added(entry);
     return entry;
 }
 
@@ -113,9 +95,10 @@ bool libedit_delete_name(LibEdit* ed, const char* name) {
     LibEntry* entry = find_LibPart(library, part, name);
     if (!entry) return false;
     if (ed->names.size() <= 1 && !confirm_box(nullptr, "Warning", 50002)) return false;
+    LibEditTransaction edit(ed, LibEditTransaction::NAMES);
     names_table_remove(ed, entry);
     take_out(ed, entry);
-    discard_entry(ed, entry);
+    edit.removed(entry);
     if (!ed->names.empty()) {
         if (!name_in_table(ed, libedit_part_name(ed)))
             libedit_refresh_references(ed, part, ed->names.front()->name.get());
@@ -129,9 +112,6 @@ bool libedit_delete_name(LibEdit* ed, const char* name) {
         libedit_end_tools(ed);  // they hold the layout that goes
         libedit_clear_sheet(ed);
     }
-    ed->entries_unsaved = true;
-    libedit_mark_modified(ed);
-    names_refreshed(ed);
     return true;
 }
 
@@ -142,21 +122,22 @@ bool libedit_rename(LibEdit* ed, const char* from, const char* to) {
     if (find_LibPart(library, part, to)) return false;
     LibEntry* entry = find_LibPart(library, part, from);
     if (!entry) return false;
+    LibEditTransaction edit(ed, LibEditTransaction::NAMES);
     // Another part's entry of the new name would be displaced by it.
-    if (!make_room(ed, to, part)) return false;
+    if (!make_room(ed, edit, to, part)) {
+        edit.abandon();
+        return false;
+    }
     names_table_remove(ed, entry);
     // The tree is ordered by name: the entry leaves it while its name changes.
     take_out(ed, entry);
-    if (ed->journal.open)
-        ed->journal.changes.push_back({NameChange::RENAMED, entry, entry->name.get()});
+    const std::string old_name = entry->name.get();
     entry->name.set(to);
-    insert_entry(ed, entry);
+    insert_entry(ed, edit, entry);
+    edit.renamed(entry, old_name);
     names_table_add(ed, entry);
     libedit_refresh_references(ed, part, to);
-    ed->entries_unsaved = true;
-    libedit_mark_modified(ed);
     edit_clear_buffer(libedit_schema(ed));
-    names_refreshed(ed);
     return true;
 }
 
@@ -191,25 +172,32 @@ void names_journal_revert(LibEdit* ed) {
         names_journal_commit(ed);
         return;
     }
+    // Taken back, the changes are changes again, not journalled: what was
+    // saved meanwhile differs from what the library holds now.
     journal.open = false;
+    LibEditTransaction edit(ed, LibEditTransaction::NAMES);
     for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
         LibEntry* entry = change->entry;
         switch (change->kind) {
             case NameChange::ADDED:
                 take_out(ed, entry);
                 names_table_remove(ed, entry);
-                free_LibEntry(entry);
+                edit.removed(entry);
                 break;
-            case NameChange::REMOVED: free_LibEntry(lib_insert_entry(library, entry)); break;
-            case NameChange::RENAMED:
+            case NameChange::REMOVED:
+                insert_entry(ed, edit, entry);
+                edit.added(entry);
+                break;
+            case NameChange::RENAMED: {
                 take_out(ed, entry);
+                const std::string name = entry->name.get();
                 entry->name.set(change->old_name.c_str());
-                free_LibEntry(lib_insert_entry(library, entry));
+                insert_entry(ed, edit, entry);
+                edit.renamed(entry, name);
                 break;
+            }
         }
     }
-    // What was saved meanwhile differs from what the library holds now.
-    if (!journal.changes.empty()) libedit_mark_modified(ed);
     journal.changes.clear();
     if (journal.load_copy.valid) {
         release_part_slot(&ed->load_copy);
@@ -224,7 +212,6 @@ void names_journal_revert(LibEdit* ed) {
         }
     }
     names_journal_commit(ed);
-    names_refreshed(ed);
 }
 
 // --- vector definitions ----------------------------------------------------------------------------
@@ -277,7 +264,7 @@ bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
     // The tools hold the drawing and the layout this replaces.
     libedit_end_tools(ed);
     // Undo puts back the drawing this replaces, not an older state.
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
     if (target && options.free_current) {
         const bool normal =
             options.normal_row == VECTORS_TO_NORMAL || options.convert_row == VECTORS_TO_NORMAL;
@@ -300,9 +287,9 @@ bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
     if (!entry) {
         free_Vectors(normal);
         free_Vectors(convert);
+        edit.abandon();
         return false;
     }
-    libedit_mark_modified(ed);
     Part* part = entry->part;
     if (!target) {
         part_set_devices(part, from->devices);
@@ -314,9 +301,7 @@ bool libedit_apply_vector_definition(LibEdit* ed, const LibEntry* source,
     // A body may have appeared (a converted one): the sheet shows what the part now has.
     libedit_clear_sheet(ed);
     libedit_attach_part(ed, entry, name.c_str());
-    ed->host->part_changed();
     ed->host->part_menus();
-    libedit_redraw(ed);
     return true;
 }
 

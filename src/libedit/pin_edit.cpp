@@ -12,6 +12,7 @@
 #include "libedit/libedit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_pins.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/items/library.h"
@@ -254,12 +255,9 @@ bool libedit_change_pin(LibEdit* ed, Pin* pin, int device, const PinFields& fiel
     if (!part || !(pin_of_list(part->normal_pins, pin) || pin_of_list(part->convert_pins, pin)))
         return false;
     pin_fields_store(fields);
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
     apply_fields(pin, devices_of(part), device, fields);
     pin_changed(ed, pin);
-    ed->host->part_changed();
-    libedit_mark_modified(ed);
-    libedit_redraw(ed);
     return true;
 }
 
@@ -283,12 +281,9 @@ Pin* pinout_pin(const LibEdit* ed, bool converted, int row) {
 bool pinout_apply(LibEdit* ed, bool converted, int row, const PinFields& fields) {
     Pin* pin = pinout_pin(ed, converted, row);
     if (!pin) return false;
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
     apply_fields(pin, devices_of(libedit_part(ed)), 0, fields);
     pin_changed(ed, pin);
-    ed->host->part_changed();
-    libedit_mark_modified(ed);
-    libedit_redraw(ed);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_pins.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -192,10 +193,9 @@ int pin_tool_event(EditSession* session, ModeInstance* instance, int code, Point
             }
             ghost_erase(session, instance);
             follow(session, tool, p);
-            if (pin_add(session, tool)) {
-                ed->host->part_changed();
-                libedit_redraw(ed);
-                libedit_mark_modified(ed);
+            {
+                LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
+                if (!pin_add(session, tool)) edit.abandon();
             }
             ghost_draw(session, instance);
             return 1;

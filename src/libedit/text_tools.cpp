@@ -13,6 +13,7 @@
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -125,14 +126,14 @@ int ieee_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             }
             ghost_erase(session, instance);
             move_text(tool->symbol, p);
-            if (!ieee_add_to_part(ed, tool->symbol, placed, Point{-body->pos.x, -body->pos.y})) {
-                session->host->bell();
-                ghost_draw(session, instance);
-                return 1;
+            {
+                LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
+                if (!ieee_add_to_part(ed, tool->symbol, placed,
+                                      Point{-body->pos.x, -body->pos.y})) {
+                    edit.abandon();
+                    session->host->bell();
+                }
             }
-            ed->host->part_changed();
-            libedit_mark_modified(ed);
-            libedit_redraw(ed);
             ghost_draw(session, instance);
             return 1;
         }
@@ -246,19 +247,18 @@ int text_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 return 1;
             }
             ghost_erase(session, instance);
-            Text* text = tool->text;
-            text->flags = tool->flags;
-            text->font = tool->font;
-            move_text(text, p);
-            // A text that leaves its body is made smaller until it fits.
-            text_fit_into(session->schema, text, limit);
-            libtext_add_item(text, offset, target, tool->kind >= 1 ? TBLOCK : 0);
-            text->size = tool->size;  // the next one starts at the chosen size
-            layout_Text(text);
-            if (!tool->in_part) titleblock_bounds(session->schema);
-            ed->host->part_changed();
-            libedit_mark_modified(ed);
-            libedit_redraw(ed);
+            {
+                LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
+                Text* text = tool->text;
+                text->flags = tool->flags;
+                text->font = tool->font;
+                move_text(text, p);
+                // A text that leaves its body is made smaller until it fits.
+                text_fit_into(session->schema, text, limit);
+                libtext_add_item(text, offset, target, tool->kind >= 1 ? TBLOCK : 0);
+                text->size = tool->size;  // the next one starts at the chosen size
+                layout_Text(text);
+            }
             ghost_draw(session, instance);
             return 1;
         }

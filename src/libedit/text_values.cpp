@@ -12,6 +12,7 @@
 #include "libedit/libedit.h"
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_kit.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/attribute.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
@@ -38,14 +39,10 @@ bool in_set(const Vectors* set, const SchItem* item) { return set && in_list(set
 
 int at_least_50(int size) { return std::max(size, 50); }
 
-// A text changed: its layout made again and the window told.
+// A text changed: its layout made again.
 void text_changed(LibEdit* ed, Text* text) {
     libedit_text_fonts(ed, text);
     layout_Text(text);
-    if (libedit_schema(ed) && ed->session->kind == 3) titleblock_bounds(libedit_schema(ed));
-    ed->host->part_changed();
-    libedit_mark_modified(ed);
-    libedit_redraw(ed);
 }
 
 }  // namespace
@@ -59,11 +56,9 @@ std::string libedit_prefix(const LibEdit* ed) {
 bool libedit_set_prefix(LibEdit* ed, const char* prefix) {
     Part* part = libedit_part(ed);
     if (!part) return false;
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
     part->prefix.set(prefix ? prefix : "");
     libedit_refresh_references(ed, part, nullptr);
-    libedit_mark_modified(ed);
-    libedit_redraw(ed);
     return true;
 }
 
@@ -97,7 +92,8 @@ std::string field_value_fitted(const std::string& typed) {
 bool libedit_write_fields(LibEdit* ed, const std::vector<std::string>& values) {
     Part* part = libedit_part(ed);
     if (!part || proper_get(NB_FIELD_NAME) - 2 <= 0 || ed->names.empty()) return false;
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
+    edit.entries_changed();
     for (LibEntry* entry : ed->names) {
         if (!entry->attributes) entry->attributes = new_list_or_die();
         DListNode* node = dlist_head(entry->attributes);
@@ -122,9 +118,6 @@ bool libedit_write_fields(LibEdit* ed, const std::vector<std::string>& values) {
         placed->attributes = nullptr;
         copy_Attribute_list(last->attributes, &placed->attributes);
     }
-    ed->entries_unsaved = true;
-    libedit_mark_modified(ed);
-    libedit_redraw(ed);
     return true;
 }
 
@@ -354,8 +347,11 @@ bool libedit_change_text(LibEdit* ed, const TextValues& values) {
     // A symbol is changed by its own dialog: a text's values would make it a text.
     if (!item || item->type != TEXT_ITEM || is_ieee_symbol(item)) return false;
     text_values_store(values);
-    edit_checkpoint(ed->session);
-    if (!(item = owned_item_under_edit(ed))) return false;
+    LibEditTransaction edit(ed);
+    if (!(item = owned_item_under_edit(ed))) {
+        edit.abandon();
+        return false;
+    }
     Text* text = as_Text(item);
     text->string = values.text;
     text->size = TextSize{static_cast<int16_t>(std::clamp(values.xsize, 0, 32767)),
@@ -371,8 +367,11 @@ bool libedit_change_ieee(LibEdit* ed, const IeeeValues& values) {
     SchItem* item = libedit_item_under_edit(ed);
     if (!is_ieee_symbol(item)) return false;
     ieee_values_store(values);
-    edit_checkpoint(ed->session);
-    if (!(item = owned_item_under_edit(ed))) return false;
+    LibEditTransaction edit(ed);
+    if (!(item = owned_item_under_edit(ed))) {
+        edit.abandon();
+        return false;
+    }
     Text* symbol = as_Text(item);
     symbol->string = std::string(1, ieee_letter_of_row(values.row));
     symbol->size = TextSize{static_cast<int16_t>(std::clamp(values.xsize, 0, 32767)),
@@ -385,7 +384,7 @@ bool template_change_control(LibEdit* ed, int row, const TextValues& values) {
     SchItem* item = libedit_item_under_edit(ed);
     if (!item || item->type != TEXT_ITEM) return false;
     control_values_store(values);
-    edit_checkpoint(ed->session);
+    LibEditTransaction edit(ed);
     Text* control = as_Text(item);
     control->size = TextSize{static_cast<int16_t>(std::clamp(values.xsize, 0, 32767)),
                              static_cast<int16_t>(std::clamp(values.ysize, 0, 32767))};

@@ -14,6 +14,7 @@
 #include "libedit/libedit.h"
 #include "libedit/libedit_kit.h"
 #include "libedit/libedit_tools.h"
+#include "libedit/libedit_transaction.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -393,6 +394,7 @@ void store_figure(EditSession* session, VectorsTool* tool) {
     List* target =
         tool->figure && tool->figure->items->count ? destination(session, tool) : nullptr;
     if (target) {
+        LibEditTransaction edit(libedit_of(session), LibEditTransaction::TAKEN);
         List* into = target;
         Fill* fill = nullptr;
         if (!tool->outline) {
@@ -404,14 +406,6 @@ void store_figure(EditSession* session, VectorsTool* tool) {
         for (SchItem* item : list_items<SchItem>(tool->figure->items))
             vectors_commit_item(item, tool, into);
         if (fill) append_or_die(target, fill);
-        LibEdit* ed = libedit_of(session);
-        if (ed) libedit_mark_modified(ed);
-        if (tool->in_part) {
-            if (ed) ed->host->part_changed();
-        } else {
-            titleblock_bounds(session->schema);
-        }
-        session->host->redraw();
     }
     free_set(tool->last_figure);
     tool->last_figure = tool->figure;
@@ -689,6 +683,18 @@ ModeInstance* start_add_vectors(EditSession* session, bool in_part) {
 ModeInstance* start_add_polygon(EditSession* session, bool in_part) {
     PopModesOf(session, &add_vectors_mode);
     return start_add_vectors_mode(session, in_part, false);
+}
+
+ModeInstance* start_libedit_drawing(EditSession* session, bool in_part, int kind, bool filled) {
+    const bool polygon = filled && kind == DRAW_KIND_LINE;
+    draw_item_kind = kind;
+    draw_line_flag = !polygon;
+    draw_bus_flag = false;
+    draw_filled_flag = filled && kind == DRAW_KIND_CIRCLE;
+    ModeInstance* instance =
+        polygon ? start_add_polygon(session, in_part) : start_add_vectors(session, in_part);
+    draw_filled_flag = false;  // only the circles of this entry are filled
+    return instance;
 }
 
 int arc_sweep_step(int sweep, int dx) {

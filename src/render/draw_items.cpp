@@ -411,7 +411,7 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
         // part's own box. Document-font pin texts keep their size whatever
         // the part's scale, and a placing's own pins may show other names,
         // so those are measured placed.
-        if (a_.measuring() && !pl->own_pins && proper_get(FONT_PINNAME) < FONT_ID_BASE &&
+        if (a_.measuring() && !pl_own_pins(pl, part) && proper_get(FONT_PINNAME) < FONT_ID_BASE &&
             proper_get(FONT_PINNUM) < FONT_ID_BASE)
             measure_part_drawing(pl, part, &m);
         else

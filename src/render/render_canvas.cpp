@@ -82,8 +82,15 @@ void RenderCanvas::SetZoom(double zoom, bool free) {
 
 void RenderCanvas::ZoomAll() {
     Rect drawing;
-    if (schema_ && drawing_extent(schema_, &drawing)) {
-        view_zoom_rect(&schema_->view, drawing, true);
+    if (schema_ && drawing_extent(schema_, &drawing))
+        ZoomRect(drawing);
+    else
+        RedrawView();
+}
+
+void RenderCanvas::ZoomRect(const Rect& world) {
+    if (schema_) {
+        view_zoom_rect(&schema_->view, world, true);
         view_invalidate(&schema_->view);
     }
     RedrawView();
@@ -92,6 +99,16 @@ void RenderCanvas::ZoomAll() {
 void RenderCanvas::CenterOn(Point world) {
     if (View* v = GetView()) view_set_center(v, world);
     RedrawView();
+}
+
+bool RenderCanvas::ApplyView() {
+    View* v = GetView();
+    if (!v) return false;
+    FollowScrolling();
+    if (!view_update_transform(v)) return false;
+    SyncScrollbars();
+    RedrawView();
+    return true;
 }
 
 void RenderCanvas::Redraw() {
@@ -123,7 +140,7 @@ void RenderCanvas::RedrawDamage() {
 wxRect RenderCanvas::DeviceRect(const Rect& world) const {
     const View* v = GetView();
     if (!v) return wxRect();
-    const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxPoint origin = ScrollOrigin();
     const double sx = v->point.m[0][0], sy = v->point.m[1][1];
     auto device = [](double value) {
         return static_cast<int>(std::clamp(std::floor(value), -1e9, 1e9));
@@ -139,7 +156,7 @@ wxRect RenderCanvas::DeviceRect(const Rect& world) const {
 Rect RenderCanvas::WorldRect(const wxRect& device) const {
     const View* v = GetView();
     if (!v) return Rect{};
-    const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxPoint origin = ScrollOrigin();
     const double sx = v->point.m[0][0], sy = v->point.m[1][1];
     if (sx <= 0 || sy <= 0) return Rect{};
     auto world = [](double value) {
@@ -152,6 +169,23 @@ Rect RenderCanvas::WorldRect(const wxRect& device) const {
     return Rect{x0, y0, world(double(x1) - x0), world(double(y1) - y0)};
 }
 
+wxPoint RenderCanvas::ScrollOrigin() const {
+    wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const View* v = GetView();
+    if (!v) return origin;
+    int x = 0, y = 0;
+    GetViewStart(&x, &y);
+    // While the scroll bars stand where the view put them, the view shows
+    // its centre in the middle, a part of a step beyond them.
+    if (x == v->position.x) origin.x += v->fine.x;
+    if (y == v->position.y) origin.y += v->fine.y;
+    return origin;
+}
+
+wxPoint RenderCanvas::ToWindowUnits(wxPoint client) const { return client + ScrollOrigin(); }
+
+wxPoint RenderCanvas::ToClient(wxPoint window_units) const { return window_units - ScrollOrigin(); }
+
 void RenderCanvas::VisibleRect(int out[4]) const {
     int x = 0, y = 0, w = 0, h = 0;
     GetViewStart(&x, &y);
@@ -163,7 +197,7 @@ void RenderCanvas::VisibleRect(int out[4]) const {
 }
 
 DrawAdapter RenderCanvas::MakeAdapter(wxDC& dc) const {
-    const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxPoint origin = ScrollOrigin();
     const uint32_t background = uint32_t(proper_get(COLOR_BACKG));
     const View* v = GetView();
     if (!v) return DrawAdapter(&dc, 1.0, 1.0, origin.x, origin.y, background);
@@ -222,7 +256,7 @@ void RenderCanvas::RebuildBacking() {
         }
         backing_zoom_ = v->zoom;
     }
-    backing_start_ = CalcUnscrolledPosition(wxPoint(0, 0));
+    backing_start_ = ScrollOrigin();
     backing_valid_ = true;
 }
 
@@ -254,19 +288,21 @@ void RenderCanvas::FollowScrolling() {
     int x = 0, y = 0;
     GetViewStart(&x, &y);
     if (x == v->position.x && y == v->position.y) return;
-    // The user moved the scroll bars: the view's centre follows, so that
-    // the next zoom or recomputation keeps what is shown.
+    // The user moved the scroll bars: the view's centre follows on the
+    // axis they moved, so that the next zoom or recomputation keeps what is
+    // shown.
     const int width = v->area[2], height = v->area[3];
     const Point window{static_cast<int32_t>(int64_t{x} * v->step.x + width / 2),
                        static_cast<int32_t>(int64_t{y} * v->step.y + height / 2)};
-    view_set_center(v, view_size_to_world(v, window));
+    const Point scrolled = view_size_to_world(v, window);
+    view_set_center(v, Point{x != v->position.x ? scrolled.x : v->centre.x,
+                             y != v->position.y ? scrolled.y : v->centre.y});
 }
 
 bool RenderCanvas::BackingStale() const {
     const View* v = GetView();
     return !backing_valid_ || !backing_.IsOk() || backing_.GetSize() != GetClientSize() ||
-           backing_start_ != CalcUnscrolledPosition(wxPoint(0, 0)) ||
-           (v && backing_zoom_ != v->zoom);
+           backing_start_ != ScrollOrigin() || (v && backing_zoom_ != v->zoom);
 }
 
 void RenderCanvas::PaintInto(wxDC& dc, const wxRect* area) {

@@ -48,7 +48,14 @@ public:
     // drawing, the centre.
     void SetZoom(double zoom, bool free = false);
     void ZoomAll();
+    // The view fitted round a world rectangle (a margin left round it).
+    void ZoomRect(const Rect& world);
     void CenterOn(Point world);
+    // Takes a new centre or zoom of the view now rather than at the next
+    // paint: the scroll bars follow it and the window is drawn again, so
+    // that window points converted from here on are where the next paint
+    // shows them. True when the view changed.
+    bool ApplyView();
 
     // The document changed in ways nobody noted: its bounds index is made
     // anew and the backing bitmap rebuilt at the next paint.
@@ -76,6 +83,11 @@ public:
     // View start (x, y in scroll steps) and client width and height in
     // pixels, as the view reads them.
     void VisibleRect(int out[4]) const;
+    // The view's window units (world points mapped by the view) of a
+    // client pixel, and back: the scroll bars' steps and the view's part
+    // of a step beyond them (View::fine) between the two.
+    wxPoint ToWindowUnits(wxPoint client) const;
+    wxPoint ToClient(wxPoint window_units) const;
     // What the window shows: the backing bitmap with the ghosts.
     wxBitmap Snapshot();
     // Paints the window's content into a context of the client's size; with
@@ -110,6 +122,8 @@ protected:
     bool BackingStale() const;
     // Takes a scroll position the user chose into the view.
     void FollowScrolling();
+    // The window unit shown at the client's top-left corner.
+    wxPoint ScrollOrigin() const;
 
 private:
     Schema* schema_ = nullptr;

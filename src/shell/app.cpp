@@ -180,8 +180,9 @@ bool MyApp::OnInit() {
     // notebook, born at the toolkit's default size, would be laid out too
     // small to hold them.
     for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
-    // After the frame, so that it is placed beside it and stays in front.
-    show_log_window();
+    // The log takes room from the drawing: it is shown when there is
+    // something to read in it (a job, a message, Window > Log Window).
+    if (log_frame && !log_frame->Text().empty()) show_log_window();
     if (proper_get(SHOW_PART_PALETTE)) frame->ShowPalette(true);
     SetTopWindow(frame);
     autosave_start();

@@ -63,9 +63,13 @@ public:
     void warp_pointer(Point world) override {
         if (!canvas_->mySchema) return;
         View* view = &canvas_->mySchema->view;
-        view_ensure_visible(view, world);
+        // The view is brought to what it shows now, moved when the point
+        // lies outside it and the move taken at once: the pointer is placed
+        // by the transform the next paint draws with.
+        canvas_->ApplyView();
+        if (view_ensure_visible(view, world)) canvas_->ApplyView();
         Point window = view_to_screen(view, world);
-        wxPoint at = canvas_->CalcScrolledPosition(wxPoint(window.x, window.y));
+        wxPoint at = canvas_->ToClient(wxPoint(window.x, window.y));
         canvas_->wxWindow::WarpPointer(at.x, at.y);
     }
     // The document is modified at once; its title and status line follow
@@ -182,7 +186,7 @@ void EditCanvas::AdoptDocument(Schema* schema) {
 
 bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
     if (!mySchema) return false;
-    wxPoint p = CalcUnscrolledPosition(window);
+    wxPoint p = ToWindowUnits(window);
     *world = Point{p.x, p.y};
     view_to_world(&mySchema->view, Point{p.x, p.y}, world, mySchema);
     return true;
@@ -201,24 +205,22 @@ bool EditCanvas::WheelZoomOrScroll(const wxMouseEvent& event) {
     }
     View* view = &mySchema->view;
     const wxPoint at = event.GetPosition();
-    const wxPoint unscrolled = CalcUnscrolledPosition(at);
-    const Point world = view_size_to_world(view, Point{unscrolled.x, unscrolled.y});
+    const wxPoint units = ToWindowUnits(at);
+    const Point world = view_size_to_world(view, Point{units.x, units.y});
     const double zoom = view_get_scale(view);
     const double target = std::clamp(zoom * (up ? 2.0 : 0.5), VIEW_MIN_ZOOM, VIEW_MAX_ZOOM);
     if (target == zoom || view->point.m[0][0] <= 0 || view->point.m[1][1] <= 0) return true;
     // The world point under the pointer stays under it: the view's centre
-    // goes where the zoomed window puts its middle.
+    // goes where the zoomed window puts its middle, which the view shows
+    // exactly there (a sheet's edge may stop it: the view never scrolls
+    // before the sheet's corner).
     const double sx = view->point.m[0][0] * target / zoom, sy = view->point.m[1][1] * target / zoom;
     const wxSize size = GetClientSize();
     view_set_center(view,
                     Point{static_cast<int32_t>(std::lround(world.x - (at.x - size.x / 2) / sx)),
                           static_cast<int32_t>(std::lround(world.y - (at.y - size.y / 2) / sy))});
     SetZoom(target, true);
-    // The view scrolls in whole steps: the pointer follows its point.
-    if (view_update_transform(view)) SyncScrollbars();
-    const Point window = view_to_screen(view, world);
-    const wxPoint now = CalcScrolledPosition(wxPoint(window.x, window.y));
-    if (now != at) wxWindow::WarpPointer(now.x, now.y);
+    ApplyView();
     return true;
 }
 

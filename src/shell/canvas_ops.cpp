@@ -137,7 +137,7 @@ void canvas_clear_selection_info(EditCanvas* canvas) {
 void enable_undo(EditCanvas* canvas, int state) {
     wxMenuBar* bar = bar_of(canvas);
     if (!bar) return;
-    int id = canvas->kind == CANVAS_TEMPLATE ? 20248 : CMD_UNDO;
+    int id = canvas->kind == CANVAS_TEMPLATE ? TEMPLATE_CMD_UNDO : CMD_UNDO;
     if (wxMenuItem* item = bar->FindItem(id))
         item->Enable(state != 0 && command_enabled(id, command_state(canvas)));
 }
@@ -163,13 +163,13 @@ void fill_bookmark_menus(EditCanvas* canvas, Schema* schema) {
         const char* name = view_get_tag(&schema->view, i, &at, &in_use);
         wxString letter = wxString::Format("%c", 'A' + i);
         wxString label = name && *name ? wxString::FromUTF8(name) : wxS("Mark ") + letter;
-        if (wxMenuItem* jump = bar->FindItem(CMD_JUMP_FIRST + i)) {
+        if (wxMenuItem* jump = bar->FindItem(EDITOR_JUMP_FIRST + i)) {
             jump->SetItemLabel(wxS("&") + letter + wxS(" ") + label);
-            jump->Enable(command_enabled(CMD_JUMP_FIRST + i, state));
+            jump->Enable(command_enabled(EDITOR_JUMP_FIRST + i, state));
         }
-        if (wxMenuItem* mark = bar->FindItem(CMD_BOOKMARK_FIRST + i)) {
+        if (wxMenuItem* mark = bar->FindItem(EDITOR_MARK_FIRST + i)) {
             mark->SetItemLabel(wxS("&") + letter + wxS(" ") + label + wxS("..."));
-            mark->Enable(command_enabled(CMD_BOOKMARK_FIRST + i, state));
+            mark->Enable(command_enabled(EDITOR_MARK_FIRST + i, state));
         }
     }
 }

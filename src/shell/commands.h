@@ -1,6 +1,7 @@
 #pragma once
 // Commands: every menu item, accelerator, toolbar and palette button and
-// process dialog names what it does by a command id 20004..20336.
+// process dialog names what it does by a command id 20004..20336 (one
+// enum of them, editor/command_ids.h).
 //
 // Two tables describe them. The command table (CommandRow, command_rows)
 // says what an id does: its handler and where it is available (the canvas
@@ -16,6 +17,8 @@
 // display.
 #include <cstdint>
 #include <vector>
+
+#include "editor/command_ids.h"
 
 class EditCanvas;
 struct Schema;
@@ -37,58 +40,6 @@ enum : unsigned {
     BAR_TEMPLATE = 1u << CANVAS_TEMPLATE,
     BAR_EDITORS = BAR_SHEET | BAR_LIBRARY | BAR_TEMPLATE,
     BAR_ALL = BAR_NONE | BAR_EDITORS,
-};
-
-// Command ids that the shell handles or names; the others are in the table
-// only.
-enum : int {
-    CMD_FIRST = 20004,
-    CMD_NEW = 20004,
-    CMD_OPEN = 20005,
-    CMD_SAVE = 20006,
-    CMD_SAVE_AS = 20007,
-    CMD_PRINT = 20008,
-    CMD_PRINT_SETUP = 20009,
-    CMD_EXIT = 20010,
-    CMD_CLOSE = 20013,
-    CMD_OPEN_SUBSHEET = 20019,
-    CMD_LIB_SAVE = 20034,
-    CMD_LIB_SAVE_AS = 20035,
-    CMD_FIND = 20058,
-    CMD_JUMP_XY = 20061,
-    CMD_JUMP_FIRST = 20062,  // .. 20066, bookmarks A..E
-    CMD_UNDO = 20073,
-    CMD_EDIT_ITEM = 20082,
-    CMD_PLACE_PART = 20086,
-    CMD_WIRE = 20087,
-    CMD_ZOOM_IN = 20100,
-    CMD_ZOOM_OUT = 20101,
-    CMD_ZOOM_FIT = 20102,
-    CMD_REDRAW = 20103,
-    CMD_ZOOM_ONE = 20104,
-    CMD_NEW_LIBRARY = 20110,
-    CMD_OPEN_LIBRARY = 20111,
-    CMD_BOOKMARK_FIRST = 20112,  // .. 20116
-    CMD_NEW_TEMPLATE = 20117,
-    CMD_OPEN_TEMPLATE = 20118,
-    CMD_CASCADE = 20120,
-    CMD_TILE = 20121,
-    CMD_LOG_WINDOW = 20122,
-    CMD_HELP_CONTENTS = 20123,
-    CMD_HELP_SEARCH = 20124,
-    CMD_ABOUT = 20125,
-    CMD_PALETTE = 20126,
-    CMD_SETUP = 20146,
-    CMD_SHORTCUTS = 20153,
-    CMD_FIND_TEMPLATE = 20258,
-    CMD_TMPL_SAVE = 20235,
-    CMD_TMPL_SAVE_AS = 20236,
-    CMD_TIPS = 20330,
-    CMD_STATISTICS = 20331,
-    CMD_PREVIEW_SHEET = 20332,
-    CMD_PREVIEW_LIBRARY = 20333,
-    CMD_PREVIEW_TEMPLATE = 20334,
-    CMD_LAST = 20336,
 };
 
 // Arguments that buttons send with their command (menus send 0).
@@ -144,7 +95,7 @@ struct CommandCall {
 enum : unsigned {
     NEEDS_NOTHING = 0,
     NEEDS_DOCUMENT = 1u << 0,  // the canvas shows a document
-    NEEDS_BOOKMARK = 1u << 1,  // the bookmark the id names (CMD_JUMP_FIRST + slot) is set
+    NEEDS_BOOKMARK = 1u << 1,  // the bookmark the id names (EDITOR_JUMP_FIRST + slot) is set
     NEEDS_PART = 1u << 2,      // a library window has a part under edit
 };
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/font_record.h"
@@ -45,19 +47,33 @@ std::string autosave_copy_name(const std::string& file, int number) {
     return base + suffix;
 }
 
+namespace {
+
+// A name in use: a file, or a link (also one that leads nowhere).
+bool name_in_use(const std::string& name) {
+    struct stat st {};
+    return ::lstat(name.c_str(), &st) == 0;
+}
+
+}  // namespace
+
 int autosave_rotate(const std::string& file, int nb_back, int (*write)(void*, FILE*), void* data) {
     if (nb_back < 1) nb_back = 1;
-    // The oldest copy goes; every other moves one up. A copy that is missing
-    // leaves a gap, which the next rotations close.
+    // The oldest copy goes; every other moves one up, links as they are. A
+    // copy that is missing leaves a gap, which the next rotations close.
     std::remove(autosave_copy_name(file, nb_back).c_str());
     for (int n = nb_back - 1; n >= 1; --n) {
         std::string from = autosave_copy_name(file, n);
-        if (file_access(from.c_str(), 0) == 0)
-            std::rename(from.c_str(), autosave_copy_name(file, n + 1).c_str());
+        if (name_in_use(from)) std::rename(from.c_str(), autosave_copy_name(file, n + 1).c_str());
     }
+    // The copies lie beside the sheet, in a project that may come from
+    // someone else: a first copy that could not be moved up is replaced
+    // only when it is a sheet, and a link is followed only to one.
+    const std::string first = autosave_copy_name(file, 1);
+    ProjectWrites folder(first.c_str(), nullptr);
     return write_atomically(
-        autosave_copy_name(file, 1).c_str(), "wb", [&](FILE* out) { return write(data, out); },
-        false);
+        first.c_str(), "wb", [&](FILE* out) { return write(data, out); }, false, ".BAK", nullptr,
+        FileKind::SHEET);
 }
 
 std::string prompt_text(const char* text) {

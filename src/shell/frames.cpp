@@ -6,7 +6,6 @@
 #include <map>
 #include <string>
 
-#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
@@ -125,6 +124,9 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
     Bind(wxEVT_CLOSE_WINDOW, &MyFrame::OnClose, this);
     Bind(wxEVT_DROP_FILES, &MyFrame::OnDropFiles, this);
     Bind(wxEVT_TIMER, &MyFrame::OnAutosave, this);
+    // The panes and the drawing share the frame at every size.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent&) { LayoutPanes(); });
+    Bind(wxEVT_SASH_DRAGGED, &MyFrame::OnSashDragged, this);
     // F1 opens the help of what the user is doing: the current mode's page.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
         if (event.GetKeyCode() == WXK_F1 && event.GetModifiers() == wxMOD_NONE)
@@ -173,7 +175,38 @@ void MyFrame::BuildToolbar() {
 
 void MyFrame::ShowPalette(bool show) {
     if (!palette_ && show) palette_ = make_palette(this);
-    if (palette_) palette_->Show(show);
+    if (!palette_) return;
+    if (!show) {
+        HidePane(palette_);
+        return;
+    }
+    palette_->Show();
+    LayoutPanes();
+}
+
+void MyFrame::HidePane(wxWindow* pane) {
+    const bool had_keys = pane->IsDescendant(wxWindow::FindFocus());
+    pane->Hide();
+    LayoutPanes();
+    if (had_keys && paint_zone) paint_zone->SetFocus();
+}
+
+void MyFrame::LayoutPanes() {
+    if (!GetClientWindow()) return;
+    // However large the user made them, the panes leave the drawing at
+    // least half the frame.
+    const wxSize room = GetClientSize();
+    if (log_frame) log_frame->LimitTo(room.y / 2);
+    if (palette_) static_cast<DockPane*>(palette_)->LimitTo(room.x / 2);
+    wxLayoutAlgorithm().LayoutMDIFrame(this);
+}
+
+void MyFrame::OnSashDragged(wxSashEvent& event) {
+    DockPane* pane = dock_pane_dragged(event);
+    if (!pane) return;
+    // The log keeps the height the user gave it for the next start.
+    if (pane == log_frame) proper_set(LOG_HEIGHT, pane->Thickness(), 0);
+    LayoutPanes();
 }
 
 void MyFrame::OnMenu(wxCommandEvent& event) { menu_command(paint_zone, event.GetId(), 0); }
@@ -190,9 +223,7 @@ void MyFrame::OnClose(wxCloseEvent& event) {
         SaveGeometry(place);
     }
     autosave_stop();
-    if (log_frame) log_frame->Destroy();
-    if (palette_) palette_->Destroy();
-    palette_ = nullptr;
+    // The log and the palette are the frame's panes and go with it.
     Destroy();
 }
 
@@ -294,22 +325,15 @@ void MyChild::OnMenu(wxCommandEvent& event) {
 
 // --- log window ---------------------------------------------------------------------------
 
-MyLog::MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size)
-    : wxFrame(parent, wxID_ANY, title, pos, size, wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT,
-              wxS("LogWindow")) {
-    // Long lines wrap at the window's edge: a message is read whole
-    // without scrolling sideways.
-    text_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+MyLog::MyLog(wxWindow* parent)
+    : DockPane(parent, wxS("Tessaron Log"), wxLAYOUT_BOTTOM, proper_get(LOG_HEIGHT), [this] {
+          if (main_frame) main_frame->HidePane(this);
+      }) {
+    // Long lines wrap at the pane's edge: a message is read whole without
+    // scrolling sideways.
+    text_ = new wxTextCtrl(Body(), wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                            wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP);
-    // The user's close box hides the window: the log keeps its text.
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-        if (event.CanVeto() && main_frame) {
-            event.Veto();
-            Hide();
-        } else {
-            Destroy();
-        }
-    });
+    SetContent(text_);
 }
 
 MyLog::~MyLog() {
@@ -323,40 +347,17 @@ void MyLog::Append(const char* text) {
 
 wxString MyLog::Text() const { return text_->GetValue(); }
 
-Point log_window_place(const Rect& frame, const Rect& work_area, int width, int height) {
-    const int64_t right = int64_t{work_area.x} + work_area.w,
-                  bottom = int64_t{work_area.y} + work_area.h;
-    const int64_t frame_bottom = int64_t{frame.y} + frame.h;
-    int64_t x = int64_t{frame.x} + frame.w - width;
-    int64_t y = frame_bottom + height <= bottom ? frame_bottom : frame_bottom - height;
-    x = std::max<int64_t>(std::min<int64_t>(x, right - width), work_area.x);
-    y = std::max<int64_t>(std::min<int64_t>(y, bottom - height), work_area.y);
-    return Point{static_cast<int32_t>(x), static_cast<int32_t>(y)};
-}
-
 void make_log_window() {
-    if (log_frame) return;
-    log_frame = new MyLog(
-        main_frame, wxS("Tessaron Log"), wxDefaultPosition,
-        wxSize(std::max(proper_get(LOG_WIDTH), 100), std::max(proper_get(LOG_HEIGHT), 80)));
+    if (log_frame || !main_frame) return;
+    log_frame = new MyLog(main_frame);
+    log_frame->Hide();
 }
 
 void show_log_window() {
     make_log_window();
-    if (!log_frame->placed && main_frame && main_frame->IsShown()) {
-        const wxRect f = main_frame->GetScreenRect();
-        const int display = wxDisplay::GetFromWindow(main_frame);
-        const wxRect area =
-            wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea();
-        const wxSize size = log_frame->GetSize();
-        const Point at =
-            log_window_place({f.x, f.y, f.width, f.height},
-                             {area.x, area.y, area.width, area.height}, size.x, size.y);
-        log_frame->Move(at.x, at.y);
-        log_frame->placed = true;
-    }
+    if (!log_frame || log_frame->IsShown()) return;
     log_frame->Show();
-    log_frame->Raise();
+    main_frame->LayoutPanes();
 }
 
 // --- dialogs ---------------------------------------------------------------------------------

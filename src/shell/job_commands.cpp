@@ -14,6 +14,7 @@
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"
+#include "foundation/file_system.h"
 #include "foundation/heap.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
@@ -134,8 +135,9 @@ int convert_job() {
     if (proper_get(SDT_LIBRARY)) {
         const std::string source = text_of(SDT_LIBFILE);
         int result = convert_orcad_library(source.c_str(), log_printf, &library);
-        // -1: the source could not be opened.
-        if (result != 0)
+        // -1: the source could not be opened. A refused write the job
+        // logged itself, naming the file.
+        if (result != 0 && result != FILE_NOT_WRITTEN)
             log_printf(
                 "*** ERROR *** :%s\n",
                 message_text(nullptr, RuntimeCode{result == -1 ? 51 : result}, source.c_str())
@@ -374,6 +376,9 @@ void run_process_job(const CommandCall& call) {
     for (MyChild* child : my_children)
         if (child->canvas) canvas_update_title(child->canvas);
     repaint_all();
+    // The keys go to the sheet again (Ctrl+S saves it), not to the log the
+    // job wrote into.
+    if (paint_zone) paint_zone->SetFocus();
 }
 
 std::vector<CommandRow> process_command_rows() {

@@ -21,9 +21,12 @@
 #include "foundation/errors.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "libedit/gui/libedit_dialogs.h"
+#include "libedit/gui/libedit_item_dialogs.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit.h"
 #include "libedit/libedit_edit.h"
+#include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "render/clipboard_image.h"
@@ -182,6 +185,19 @@ void mark(const CommandCall& call) {
     start_bookmark_mode(session(call), call.id - EDITOR_MARK_FIRST, nullptr);
 }
 
+// --- the library and title-block editors' commands -----------------------------------------
+LibEdit* libedit(const CommandCall& call) { return libedit_of(session(call)); }
+bool in_part(const CommandCall& call) { return call.canvas->kind == CANVAS_LIBRARY; }
+
+// An Edit command of either window: the edit tool started anew with it.
+void edit_tool(const CommandCall& call) {
+    start_libedit_edit_mode(session(call), in_part(call), call.id);
+}
+
+void draw(const CommandCall& call, int kind, bool filled = false) {
+    start_libedit_drawing(session(call), in_part(call), kind, filled);
+}
+
 }  // namespace
 
 // --- the table --------------------------------------------------------------------------------------
@@ -190,7 +206,7 @@ const std::vector<CommandRow>& command_rows() {
     static const std::vector<CommandRow> rows = {
         // File
         {CMD_NEW, [](C) { new_sheet_child(); }, BAR_NONE | S | T},
-        {CMD_NEW, libedit_menu_command, L, DOC},
+        {CMD_NEW, [](C c) { libedit_window_new_part(c.canvas); }, L, DOC},
         {CMD_OPEN, open_document_command, ALL},
         {CMD_SAVE, [](C c) { canvas_save(c.canvas, false); }, S, DOC},
         {CMD_SAVE_AS, [](C c) { canvas_save(c.canvas, true); }, S},
@@ -205,16 +221,16 @@ const std::vector<CommandRow>& command_rows() {
         {CMD_PREVIEW_TEMPLATE, preview_command, T},
         {CMD_PRINT_SETUP, [](C) { print_setup(main_frame); }, ALL},
         {CMD_EXIT, exit_command, ALL},
-        {CMD_LIB_SAVE, libedit_menu_command, L, DOC},
-        {CMD_LIB_SAVE_AS, libedit_menu_command, L, DOC},
-        {CMD_TMPL_SAVE, libedit_menu_command, T, DOC},
-        {CMD_TMPL_SAVE_AS, libedit_menu_command, T, DOC},
+        {CMD_LIB_SAVE, [](C c) { libedit_window_save(c.canvas, false); }, L, DOC},
+        {CMD_LIB_SAVE_AS, [](C c) { libedit_window_save(c.canvas, true); }, L, DOC},
+        {CMD_TMPL_SAVE, [](C c) { libedit_window_save(c.canvas, false); }, T, DOC},
+        {CMD_TMPL_SAVE_AS, [](C c) { libedit_window_save(c.canvas, true); }, T, DOC},
 
         // Edit (sheet)
-        {EDITOR_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
-        {EDITOR_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
-        {EDITOR_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
-        {EDITOR_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
+        {CMD_UNDO, [](C c) { undo_sheet(session(c)); }, S, DOC},
+        {CMD_CUT, [](C c) { clip_command(c, cut_selection); }, S, DOC},
+        {CMD_COPY, [](C c) { clip_command(c, copy_selection); }, S, DOC},
+        {CMD_PASTE, [](C c) { report_edit_result(paste_selection(session(c))); }, S, DOC},
         {EDITOR_JUMP_FIRST + 0, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 1, jump, S, DOC | NEEDS_BOOKMARK},
         {EDITOR_JUMP_FIRST + 2, jump, S, DOC | NEEDS_BOOKMARK},
@@ -232,25 +248,25 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_MARK_FIRST + 4, mark, S, DOC},
 
         // Edit (library and title block): Undo, the edit tool's commands, Find Pin
-        {CMD_UNDO, libedit_menu_command, L, DOC},
-        {TEMPLATE_CMD_UNDO, libedit_menu_command, T, DOC},
-        {LIBEDIT_EDIT_ROTATE_90, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_ROTATE_180, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_ROTATE_270, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_MIRROR_X, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_MIRROR_Y, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_CUT, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_COPY, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_EDIT_MOVE, libedit_menu_command, L, DOC | PART},
-        {TEMPLATE_EDIT_CUT, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_COPY, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_MOVE, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_MIRROR_X, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_MIRROR_Y, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_ROTATE_90, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_ROTATE_180, libedit_menu_command, T, DOC},
-        {TEMPLATE_EDIT_ROTATE_270, libedit_menu_command, T, DOC},
-        {CMD_FIND, libedit_menu_command, L, DOC | PART},
+        {CMD_UNDO, [](C c) { libedit_undo(libedit(c)); }, L, DOC},
+        {TEMPLATE_CMD_UNDO, [](C c) { template_undo(libedit(c)); }, T, DOC},
+        {CMD_ROTATE_90, edit_tool, L, DOC | PART},
+        {CMD_ROTATE_180, edit_tool, L, DOC | PART},
+        {CMD_ROTATE_270, edit_tool, L, DOC | PART},
+        {CMD_MIRROR_X, edit_tool, L, DOC | PART},
+        {CMD_MIRROR_Y, edit_tool, L, DOC | PART},
+        {CMD_CUT, edit_tool, L, DOC | PART},
+        {CMD_COPY, edit_tool, L, DOC | PART},
+        {CMD_MOVE, edit_tool, L, DOC | PART},
+        {TEMPLATE_EDIT_CUT, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_COPY, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_MOVE, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_X, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_MIRROR_Y, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_90, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_180, edit_tool, T, DOC},
+        {TEMPLATE_EDIT_ROTATE_270, edit_tool, T, DOC},
+        {CMD_FIND, [](C c) { open_find_pin(c.canvas); }, L, DOC | PART},
 
         // View
         {CMD_ZOOM_IN, [](C c) { c.canvas->ZoomBy(2.0); }, ED},
@@ -287,34 +303,35 @@ const std::vector<CommandRow>& command_rows() {
         {EDITOR_OPEN_SUBSHEET, [](C c) { enter_sheet_cmd(session(c)); }, S, DOC},
 
         // Place (library): the part under edit, its names and its drawings
-        {LIBEDIT_CMD_PART, libedit_menu_command, L, DOC},
-        {LIBEDIT_CMD_PART_INFO, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_BODY, libedit_menu_command, L, DOC},
-        {LIBEDIT_CMD_NAMES, libedit_menu_command, L, DOC},
-        {LIBEDIT_CMD_VECTOR, libedit_menu_command, L, DOC},
-        {LIBEDIT_CMD_LINE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_CIRCLE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_BOX, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_ARC_CENTRE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_ARC_END, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_FILLED_CIRCLE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_POLYGON, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_TEXT, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_PIN, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_REFERENCE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_FIELDS, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_IEEE, libedit_menu_command, L, DOC | PART},
-        {LIBEDIT_CMD_PINOUT, libedit_menu_command, L, DOC | PART},
+        {LIBEDIT_CMD_PART, [](C c) { open_get_part(c.canvas); }, L, DOC},
+        {LIBEDIT_CMD_PART_INFO, [](C c) { open_part_info(c.canvas); }, L, DOC | PART},
+        {LIBEDIT_CMD_BODY, [](C c) { open_place_body(c.canvas); }, L, DOC},
+        {LIBEDIT_CMD_NAMES, [](C c) { open_part_names(c.canvas); }, L, DOC},
+        {LIBEDIT_CMD_VECTOR, [](C c) { open_get_vector(c.canvas); }, L, DOC},
+        {LIBEDIT_CMD_LINE, [](C c) { draw(c, DRAW_KIND_LINE); }, L, DOC | PART},
+        {LIBEDIT_CMD_CIRCLE, [](C c) { draw(c, DRAW_KIND_CIRCLE); }, L, DOC | PART},
+        {LIBEDIT_CMD_BOX, [](C c) { draw(c, DRAW_KIND_BOX); }, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_CENTRE, [](C c) { draw(c, DRAW_KIND_ARC_CENTRE); }, L, DOC | PART},
+        {LIBEDIT_CMD_ARC_END, [](C c) { draw(c, DRAW_KIND_ARC_END); }, L, DOC | PART},
+        {LIBEDIT_CMD_FILLED_CIRCLE, [](C c) { draw(c, DRAW_KIND_CIRCLE, true); }, L, DOC | PART},
+        {LIBEDIT_CMD_POLYGON, [](C c) { draw(c, DRAW_KIND_LINE, true); }, L, DOC | PART},
+        {LIBEDIT_CMD_TEXT, [](C c) { open_text_place(c.canvas); }, L, DOC | PART},
+        {LIBEDIT_CMD_PIN, [](C c) { libedit_open_pin_dialog(c.canvas, nullptr, nullptr); }, L,
+         DOC | PART},
+        {LIBEDIT_CMD_REFERENCE, [](C c) { open_reference_prefix(c.canvas); }, L, DOC | PART},
+        {LIBEDIT_CMD_FIELDS, [](C c) { open_part_fields(c.canvas); }, L, DOC | PART},
+        {LIBEDIT_CMD_IEEE, [](C c) { open_ieee_place(c.canvas); }, L, DOC | PART},
+        {LIBEDIT_CMD_PINOUT, [](C c) { open_pinout(c.canvas); }, L, DOC | PART},
         // Place (title block)
-        {TEMPLATE_CMD_LINE, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_CIRCLE, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_BOX, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_ARC_CENTRE, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_ARC_END, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_FILLED_CIRCLE, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_POLYGON, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_TEXT, libedit_menu_command, T, DOC},
-        {TEMPLATE_CMD_CONTROLS, libedit_menu_command, T, DOC},
+        {TEMPLATE_CMD_LINE, [](C c) { draw(c, DRAW_KIND_LINE); }, T, DOC},
+        {TEMPLATE_CMD_CIRCLE, [](C c) { draw(c, DRAW_KIND_CIRCLE); }, T, DOC},
+        {TEMPLATE_CMD_BOX, [](C c) { draw(c, DRAW_KIND_BOX); }, T, DOC},
+        {TEMPLATE_CMD_ARC_CENTRE, [](C c) { draw(c, DRAW_KIND_ARC_CENTRE); }, T, DOC},
+        {TEMPLATE_CMD_ARC_END, [](C c) { draw(c, DRAW_KIND_ARC_END); }, T, DOC},
+        {TEMPLATE_CMD_FILLED_CIRCLE, [](C c) { draw(c, DRAW_KIND_CIRCLE, true); }, T, DOC},
+        {TEMPLATE_CMD_POLYGON, [](C c) { draw(c, DRAW_KIND_LINE, true); }, T, DOC},
+        {TEMPLATE_CMD_TEXT, [](C c) { open_text_place(c.canvas); }, T, DOC},
+        {TEMPLATE_CMD_CONTROLS, [](C c) { open_control_place(c.canvas); }, T, DOC},
 
         // Options
         {CMD_SETUP, [](C) { show_preferences(); }, ALL},

@@ -11,6 +11,7 @@
 #include <wx/timer.h>
 
 #include "shell/edit_canvas.h"
+#include "toolkit/dock_pane.h"
 
 class EnhancedDialog;
 class MyChild;
@@ -50,8 +51,16 @@ public:
     void RefreshMenus(wxMenuBar* bar, EditCanvas* canvas);
     void SetStatusField(int field, const wxString& text);
     wxToolBar* Toolbar() const { return toolbar_; }
+    // The part palette: a pane docked right of the drawing (null until
+    // first shown).
     wxWindow* Palette() const { return palette_; }
     void ShowPalette(bool show);
+    // Hides a docked pane; the keys it had go to the current canvas.
+    void HidePane(wxWindow* pane);
+    // Lays the docked panes (the log below the drawing, the palette beside
+    // it) and the drawing out in the frame: after a pane was shown, hidden
+    // or resized. The frame's size changes do it themselves.
+    void LayoutPanes();
     // Takes the place and size the frame had when the last run ended.
     void RestorePlace();
 
@@ -61,6 +70,7 @@ private:
     void OnClose(wxCloseEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnAutosave(wxTimerEvent& event);
+    void OnSashDragged(wxSashEvent& event);
     void BuildToolbar();
 
     wxToolBar* toolbar_ = nullptr;
@@ -89,13 +99,13 @@ private:
     void OnMenu(wxCommandEvent& event);
 };
 
-class MyLog : public wxFrame {
+// The log: a pane docked below the drawing, hidden until there is
+// something to read in it (its close button hides it again).
+class MyLog : public DockPane {
 public:
-    MyLog(wxWindow* parent, const wxString& title, const wxPoint& pos, const wxSize& size);
+    explicit MyLog(wxWindow* parent);
     ~MyLog() override;
     int subType = LOG_TYPE;
-    // Placed beside the main frame the first time both are shown.
-    bool placed = false;
     void Append(const char* text);
     wxString Text() const;
 
@@ -149,10 +159,10 @@ void center_dialog(wxWindow* dialog);
 void destroy_registered_dialog(EnhancedDialog& dialog);
 
 // --- log ---------------------------------------------------------------------------
-// Makes the log window, hidden, when missing: what is logged before it is
-// shown waits in it.
+// Makes the log pane of the main frame, hidden, when missing: what is
+// logged before it is shown waits in it.
 void make_log_window();
-// Shows the log window (made when missing), in front of the main frame.
+// Shows the log pane (made when missing) below the drawing.
 void show_log_window();
 
 // --- stopping ------------------------------------------------------------------------

@@ -104,11 +104,6 @@ int count_items_all_sheets(int kind);
 int get_geometry();
 void set_geometry(int geometry);
 void empty_canvas_hook();
-// Where a log window of that size opens: under the right end of the main
-// frame when the display's work area has room there, else over the frame's
-// bottom-right corner; always inside the work area (its top-left corner when
-// the window is larger), so that neither frame hides it.
-Point log_window_place(const Rect& frame, const Rect& work_area, int width, int height);
 
 // --- fonts and title fields -----------------------------------------------------------
 // "%s,%dpts,%s": face, size in points, weight ("Light", "Normal" or "Bold") and

@@ -21,7 +21,6 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
-#include "model/documents/titleblock.h"
 #include "render/colour_table.h"
 #include "render/render_services.h"
 #include "shell/shell.h"
@@ -77,14 +76,10 @@ bool shell_confirm_overwrite(const std::string& name, std::string* confirmed) {
     return true;
 }
 
+// Only asks: the old block goes when the pasted one is placed, in the
+// sheet editor's edit that keeps the undo copy.
 bool shell_confirm_remove_title_block(Schema* schema) {
-    if (!schema || titleblock_is_empty(schema)) return true;
-    if (!confirm_box(nullptr, "Please Confirm", 50010)) return false;
-    // The undo copy comes with the sheet editor.
-    free_TitleBlock(schema, &schema->titleblock, true);
-    init_TitleBlock(&schema->titleblock);
-    if (paint_zone && paint_zone->mySchema == schema) paint_zone->Redraw();
-    return true;
+    return !schema || titleblock_is_empty(schema) || confirm_box(nullptr, "Please Confirm", 50010);
 }
 
 bool shell_for_each_child(const std::function<bool(void*)>& pred) {

@@ -1,12 +1,14 @@
 #include "shell/toolbar.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
-#include <wx/minifram.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/toolbar.h>
@@ -15,6 +17,7 @@
 #include "shell/commands.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dock_pane.h"
 
 namespace {
 
@@ -75,7 +78,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              page(dc);
              magnifier(dc, false, false);
          }},
-        {TOOL_UNDO, "Undo", CMD_UNDO, CMD_UNDO, 20248, 0,
+        {TOOL_UNDO, "Undo", CMD_UNDO, CMD_UNDO, TEMPLATE_CMD_UNDO, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(*wxBLACK, 2));
              dc.DrawArc(16, 16, 6, 8, 12, 14);
@@ -92,26 +95,26 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              dc.DrawRectangle(2, 2, 18, 18);
              magnifier(dc, false, false);
          }},
-        {TOOL_WIRE, "Add Wires", CMD_WIRE, 20210, 20238, 0,
+        {TOOL_WIRE, "Add Wires", EDITOR_WIRE, LIBEDIT_CMD_LINE, TEMPLATE_CMD_LINE, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(wxColour(0, 130, 0), 2));
              dc.DrawLine(2, 18, 10, 18);
              dc.DrawLine(10, 18, 10, 4);
              dc.DrawLine(10, 4, 20, 4);
          }},
-        {TOOL_BUS, "Add Buses", 20088, 0, 0, 0,
+        {TOOL_BUS, "Add Buses", EDITOR_BUS, 0, 0, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(wxColour(0, 0, 170), 4));
              dc.DrawLine(2, 11, 20, 11);
          }},
-        {TOOL_JUNCTION, "Add Junctions", 20089, 0, 0, 0,
+        {TOOL_JUNCTION, "Add Junctions", EDITOR_JUNCTION, 0, 0, 0,
          [](wxDC& dc) {
              dc.DrawLine(2, 11, 20, 11);
              dc.DrawLine(11, 11, 11, 20);
              dc.SetBrush(*wxBLACK_BRUSH);
              dc.DrawCircle(11, 11, 3);
          }},
-        {TOOL_PART, "Add Parts", CMD_PLACE_PART, 20202, 0, 0,
+        {TOOL_PART, "Add Parts", EDITOR_PLACE_PART, LIBEDIT_CMD_PART, 0, 0,
          [](wxDC& dc) {
              dc.DrawRectangle(6, 3, 10, 16);
              for (int y : {6, 11, 16}) {
@@ -119,7 +122,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
                  dc.DrawLine(16, y, 20, y);
              }
          }},
-        {TOOL_GROUND, "Ground", 20090, 0, 0, 0,
+        {TOOL_GROUND, "Ground", EDITOR_POWER, 0, 0, 0,
          [](wxDC& dc) {
              dc.SetPen(wxPen(*wxBLACK, 2));
              dc.DrawLine(11, 2, 11, 11);
@@ -127,7 +130,7 @@ const std::array<Tool, TOOL_LAST - TOOL_FIRST + 1>& tools() {
              dc.DrawLine(6, 15, 16, 15);
              dc.DrawLine(9, 19, 13, 19);
          }},
-        {TOOL_TEXT, "Add Texts", 20093, 20214, 20243, 0,
+        {TOOL_TEXT, "Add Texts", EDITOR_TEXT, LIBEDIT_CMD_TEXT, TEMPLATE_CMD_TEXT, 0,
          [](wxDC& dc) {
              dc.SetFont(wxFont(wxFontInfo(13).Bold()));
              dc.DrawText("T", 6, 2);
@@ -165,7 +168,7 @@ const wxBitmap& tool_bitmap(int button) {
 
 int toolbar_command_for(int button, int kind) {
     if (button >= PALETTE_FIRST && button < PALETTE_FIRST + PALETTE_SLOTS)
-        return kind == CANVAS_SHEET ? CMD_PLACE_PART : 0;
+        return kind == CANVAS_SHEET ? EDITOR_PLACE_PART : 0;
     if (button < TOOL_FIRST || button > TOOL_LAST) return 0;
     const Tool& t = tools()[button - TOOL_FIRST];
     switch (kind) {
@@ -212,29 +215,26 @@ void refresh_toolbar(wxToolBar* toolbar, EditCanvas* canvas) {
 
 namespace {
 
-class PaletteWindow : public wxMiniFrame {
+// One button per entry of the palette properties, up to the first missing
+// library or part name, in a column that scrolls when the frame is short.
+class PalettePane : public DockPane {
 public:
-    explicit PaletteWindow(wxWindow* parent)
-        : wxMiniFrame(parent, wxID_ANY, wxS("Parts"),
-                      wxPoint(proper_get(ICONS_X_POS), proper_get(ICONS_Y_POS)), wxDefaultSize,
-                      wxCAPTION | wxCLOSE_BOX | wxRESIZE_BORDER | wxFRAME_FLOAT_ON_PARENT) {
+    explicit PalettePane(wxWindow* parent)
+        // Its close button is View > Part Palette: hidden until shown again,
+        // also at the next start.
+        : DockPane(parent, wxS("Parts"), wxLAYOUT_RIGHT, DOCK_PANE_MIN,
+                   [] { menu_command(paint_zone, CMD_PALETTE, 0); }) {
+        entries_ =
+            new wxScrolledWindow(Body(), wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
+        entries_->SetScrollRate(0, 10);
         column_ = new wxBoxSizer(wxVERTICAL);
-        SetSizer(column_);
-        Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-            if (event.CanVeto()) {
-                event.Veto();
-                Hide();
-            } else {
-                Destroy();
-            }
-        });
+        entries_->SetSizer(column_);
+        SetContent(entries_);
         Rebuild();
     }
 
-    // One button per entry of the palette properties, up to the first
-    // missing library or part name.
     void Rebuild() {
-        DestroyChildren();
+        entries_->DestroyChildren();
         column_->Clear();
         int count = proper_get(NB_PART_PALETTE);
         if (count > PALETTE_SLOTS) count = PALETTE_SLOTS;
@@ -242,27 +242,39 @@ public:
             const char* lib = strproper_get(PART_PALETTE_LIB, i);
             const char* part = strproper_get(PART_PALETTE_PART, i);
             if (!lib || !*lib || !part || !*part) break;
-            auto* button = new wxButton(this, PALETTE_FIRST + i, wxString::FromUTF8(part));
+            auto* button = new wxButton(entries_, PALETTE_FIRST + i, wxString::FromUTF8(part));
             button->SetToolTip(wxString::FromUTF8(std::string(lib) + "/" + part));
+            // The keys stay with the sheet the part is placed on (Esc ends
+            // the placement).
+            button->SetCanFocus(false);
             button->Bind(wxEVT_BUTTON, [](wxCommandEvent& e) { toolbar_command(e.GetId()); });
             column_->Add(button, 0, wxEXPAND | wxALL, 1);
         }
         if (column_->IsEmpty())
-            column_->Add(new wxStaticText(this, wxID_ANY, wxS("No parts")), 0, wxALL, 6);
-        Fit();
+            column_->Add(new wxStaticText(entries_, wxID_ANY, wxS("No parts")), 0, wxALL, 6);
+        entries_->FitInside();
+        // As wide as its widest entry or its caption, a scroll bar and the
+        // sash beside them.
+        const int entries = column_->CalcMin().x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X);
+        const int width = std::max(entries, Body()->GetSizer()->CalcMin().x) +
+                          2 * GetExtraBorderSize() + GetEdgeMargin(wxSASH_LEFT) + 4;
+        SetThickness(width);
+        Body()->Layout();
+        if (main_frame) main_frame->LayoutPanes();
     }
 
 private:
+    wxScrolledWindow* entries_;
     wxBoxSizer* column_;
 };
 
 }  // namespace
 
-wxWindow* make_palette(wxWindow* parent) { return new PaletteWindow(parent); }
+wxWindow* make_palette(wxWindow* parent) { return new PalettePane(parent); }
 
 void rebuild_palette(int) {
     if (!main_frame || !main_frame->Palette()) return;
-    static_cast<PaletteWindow*>(main_frame->Palette())->Rebuild();
+    static_cast<PalettePane*>(main_frame->Palette())->Rebuild();
 }
 
 namespace {

@@ -34,5 +34,5 @@ void fill_toolbar(wxToolBar* toolbar);
 // Greys the buttons whose command is not available on the canvas (null:
 // no window), by the command table.
 void refresh_toolbar(wxToolBar* toolbar, EditCanvas* canvas);
-// The palette window (a floating tool window of the main frame).
+// The palette: a pane of the main frame docked right of the drawing.
 wxWindow* make_palette(wxWindow* parent);

@@ -75,6 +75,20 @@ void EnhancedDialog::Build(bool modal, int x, int y, int button_spacing, int wid
     }
     SetSizer(column);
     Bind(wxEVT_CLOSE_WINDOW, &EnhancedDialog::OnCloseWindow, this);
+    // F1 inside a dialog is its Help button (the main frame's F1 does not
+    // reach a dialog's keys).
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        wxButton* help = event.GetKeyCode() == WXK_F1 && event.GetModifiers() == wxMOD_NONE
+                             ? HelpButton(this)
+                             : nullptr;
+        if (!help) {
+            event.Skip();
+            return;
+        }
+        wxCommandEvent click(wxEVT_BUTTON, help->GetId());
+        click.SetEventObject(help);
+        help->ProcessWindowEvent(click);
+    });
     // Widgets of a dialog never shown may report less room than they take
     // once shown: the first showing grows the dialog to what they need.
     Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
@@ -164,6 +178,16 @@ wxButton* EnhancedDialog::AddButton(const wxString& label, ButtonAction action, 
 
 void EnhancedDialog::AddButtonSpace(int pixels) {
     if (pixels > 0) buttons_sizer_->AddSpacer(pixels);
+}
+
+wxButton* EnhancedDialog::HelpButton(wxWindow* within) {
+    for (wxWindow* child : within->GetChildren()) {
+        if (child->IsTopLevel() || !child->IsShown() || !child->IsEnabled()) continue;
+        auto* button = dynamic_cast<wxButton*>(child);
+        if (button && button->GetLabelText() == wxS("Help")) return button;
+        if (wxButton* inside = HelpButton(child)) return inside;
+    }
+    return nullptr;
 }
 
 wxButton* EnhancedDialog::FindButton(long client) const {

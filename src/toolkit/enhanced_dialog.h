@@ -69,6 +69,9 @@ public:
     void AddButtonSpace(int pixels);
     // The button with that client word, or null.
     wxButton* FindButton(long client) const;
+    // The shown and enabled button labelled "Help" among the window's
+    // descendants (in the button column or the dialog's panels), or null.
+    static wxButton* HelpButton(wxWindow* within);
     // What "Cancel" and the close box do: unpin and close.
     void OnCancelButton();
     // Sizes the dialog round its panels, message line and buttons.

@@ -11,6 +11,7 @@
 #include "connectivity/net_fixture.h"
 #include "connectivity/net_link.h"
 #include "connectivity/project_fixture.h"
+#include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -200,6 +201,36 @@ TEST_F(ErcHierarchyTest, AnOpenSubSheetTakesItsMarksAndKeepsItsUnsavedEdits) {
     EXPECT_EQ(open->sheet->items->count, items);
     EXPECT_EQ(tn_test::read_bytes(file("leaf.sch")), before);
     EXPECT_FALSE(std::filesystem::exists(file("leaf.BAK")));
+    reset_services();
+    free_Schema(open, false);
+}
+
+TEST_F(ErcHierarchyTest, AnOpenSheetKeepsItsMarksUntilTheCheckThatReplacesThemSucceeds) {
+    // The open root carries the mark of an earlier report; the check fails
+    // at the leaf (its net file's name holds a user's text) after the root
+    // was checked.
+    write_findings();
+    Schema* open = compile_sheet(root_source("INPUT"));
+    ASSERT_NE(open, nullptr);
+    ErcMark* old = new_ErcMark();
+    old->number = 7;
+    open->erc_list = list_new();
+    dlist_append(open->erc_list, old);
+    copy_field(open->erc_report, sizeof open->erc_report, "old.erc");
+    open_in_editor("root.sch", open);
+    tn_test::write_text(file("leaf.bnt"), "the user's notes\n");
+    EXPECT_EQ(run(), FILE_NOT_WRITTEN) << printed;
+    EXPECT_FALSE(std::filesystem::exists(report_));
+    EXPECT_EQ(marks_in(open), (std::vector<int>{7})) << "marks pointing into no report";
+    EXPECT_EQ(std::string(open->erc_report), "old.erc");
+    EXPECT_EQ(open->flag2, 0);
+
+    // A check that succeeds replaces them: the root has no finding of its own.
+    std::filesystem::remove(file("leaf.bnt"));
+    ASSERT_EQ(run(), 0) << printed;
+    EXPECT_TRUE(marks_in(open).empty());
+    EXPECT_EQ(std::string(open->erc_report), "");
+    EXPECT_EQ(open->flag2, 1);
     reset_services();
     free_Schema(open, false);
 }

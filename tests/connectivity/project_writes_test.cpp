@@ -2,7 +2,8 @@
 // itself: every job that writes replaces only files of the kind it writes,
 // whether the file is reached through a sheet name leading out of the
 // project ("../outside/o.sch") or through a symbolic link, and a refused
-// write leaves the rest of the job's files as they were. Hierarchies over
+// write leaves the rest of the job's files as they were. The foreign
+// conversions write into their folder (the project or library directory). Hierarchies over
 // folders and sheets that are links to sheets keep working.
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "import/sdt2sc.h"
+#include "import/sdt_files.h"
+#include "import/sdt_job.h"
 #include "model/documents/batch.h"
 #include "model/documents/compil.h"
 #include "model/documents/compil_actions.h"
@@ -76,6 +80,18 @@ public:
         close_schema(nullptr, &schema);
     }
     List* sheets() { return project(file("proj/root.sch")); }
+    // Foreign sheets in foreign/: top.sch names the sub-sheet files given.
+    void write_foreign(const std::string& name, const std::vector<std::string>& subs) {
+        fs::create_directories(dir_.path() / "foreign");
+        sdt_test::File32 f;
+        int y = 0;
+        for (const std::string& sub : subs) f.sheet(10, y += 50, 20, 20, sub, "S", {});
+        tn_test::write_bytes(file(name), f.end().bytes);
+    }
+    int convert_foreign() {
+        proper_set(SDT_HIER, 0, SDT_VERBOSE, 0, 0);
+        return convert_orcad_schematic(file("foreign/top.sch").c_str(), print_capture, nullptr);
+    }
 };
 
 // A job with what it reads made ready, run so that it writes `target`.
@@ -90,6 +106,9 @@ struct WritingJob {
     const char* link;
     // True when nothing else of the job is in place.
     std::function<bool(ProjectWritesTest&)> nothing_else;
+    // False for a job whose names never lead out of its folder (it writes
+    // base names there): `outside` is then a file of another kind in it.
+    bool names_lead_out = true;
 };
 
 int run_over_sheets(ProjectWritesTest& t, const std::function<int(List*)>& job) {
@@ -278,6 +297,24 @@ std::vector<WritingJob> writing_jobs() {
              return code;
          },
          "outside/x.asc", "proj/out.asc", nullptr},
+        {"ConvertSchematic",
+         [](ProjectWritesTest& t) {
+             t.write_foreign("foreign/top.sch", {"sub.sch"});
+             t.write_foreign("foreign/sub.sch", {});
+         },
+         [](ProjectWritesTest& t, const std::string&) { return t.convert_foreign(); },
+         "proj/sub.sch", "proj/sub.sch",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/top.sch"); }, false},
+        {"ConvertLibrary",
+         [](ProjectWritesTest& t) {
+             fs::create_directories(t.file("foreign"));
+             tn_test::write_text(t.file("foreign/conv.src"), "'A' 1 1 1 L 1 IN 'x'\n");
+         },
+         [](ProjectWritesTest& t, const std::string&) {
+             return convert_orcad_library(t.file("foreign/conv.src").c_str(), print_capture);
+         },
+         "proj/conv.clb", "proj/conv.clb",
+         [](ProjectWritesTest& t) { return no_file(t, "proj/conv.slb"); }, false},
     };
 }
 
@@ -292,9 +329,36 @@ std::vector<Variant> variants() {
 
 INSTANTIATE_TEST_SUITE_P(Jobs, EveryWritingJob, testing::ValuesIn(variants()),
                          [](const testing::TestParamInfo<Variant>& info) {
-                             return std::string(info.param.job.name) +
-                                    (info.param.through_link ? "ThroughALink" : "OutOfTheProject");
+                             const WritingJob& job = info.param.job;
+                             return std::string(job.name) +
+                                    (info.param.through_link ? "ThroughALink"
+                                     : job.names_lead_out    ? "OutOfTheProject"
+                                                             : "OverAFileOfAnotherKind");
                          });
+
+// The conversion's sheets go into the project folder whatever folder the
+// foreign hierarchy names; a link there to a missing file outside is not
+// followed, and then none of the job's sheets is put in place.
+TEST_F(ProjectWritesTest, AConversionWritesIntoItsProjectFolderOnly) {
+    write_foreign("foreign/top.sch", {file("outside/o.sch")});
+    write_foreign("outside/o.sch", {});
+    const auto foreign = tn_test::read_bytes(file("outside/o.sch"));
+    ASSERT_EQ(convert_foreign(), 0) << printed;
+    EXPECT_TRUE(file_is_of_kind(file("proj/o.sch").c_str(), FileKind::SHEET));
+    EXPECT_EQ(tn_test::read_bytes(file("outside/o.sch")), foreign);
+
+    const auto top = tn_test::read_bytes(file("proj/top.sch"));
+    fs::remove(file("proj/o.sch"));
+    fs::create_symlink(file("outside/new.sch"), file("proj/o.sch"));
+    printed.clear();
+    EXPECT_EQ(convert_foreign(), FILE_NOT_WRITTEN);
+    EXPECT_NE(printed.find("is not written: it is a link to '" + file("outside/new.sch") +
+                           "', outside the project"),
+              std::string::npos)
+        << printed;
+    EXPECT_FALSE(fs::exists(file("outside/new.sch")));
+    EXPECT_EQ(tn_test::read_bytes(file("proj/top.sch")), top) << "nothing else in place";
+}
 
 // --- what keeps working ----------------------------------------------------------------------
 

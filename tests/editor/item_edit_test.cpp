@@ -125,9 +125,9 @@ TEST_F(ItemEditTest, EditItemWaitsForAClickThatEditsOneItem) {
     Text* text = add_text("NOTE", Point{0, 0});
     EXPECT_EQ(edit_item_cmd(&session, false, EDIT_ITEM_FILTER), 0);
     EXPECT_TRUE(session.auto_active);
-    set_pending_click(&session, EDIT_ITEM_COMMAND, EDIT_OPERATION);
+    set_pending_click(&session, CMD_EDIT_ITEM, EDIT_OPERATION);
     EXPECT_FALSE(session.auto_active);
-    EXPECT_EQ(session.restart_command, EDIT_ITEM_COMMAND);
+    EXPECT_EQ(session.restart_command, CMD_EDIT_ITEM);
     EXPECT_STREQ(ModeName(&session, ModeCount(&session) - 1), "Find Item");
     // The command again does not stack a second mode.
     edit_item_cmd(&session, false, EDIT_ITEM_FILTER);
@@ -141,7 +141,7 @@ TEST_F(ItemEditTest, EditItemWaitsForAClickThatEditsOneItem) {
     EXPECT_TRUE(host.edits.empty());
 
     edit_item_cmd(&session, false, EDIT_ITEM_FILTER);
-    set_pending_click(&session, EDIT_ITEM_COMMAND, EDIT_OPERATION);
+    set_pending_click(&session, CMD_EDIT_ITEM, EDIT_OPERATION);
     click(Point{100, -300});
     ASSERT_EQ(host.edits.size(), 1u);
     EXPECT_EQ(last().item, text);

@@ -1,7 +1,8 @@
 // Place > Title Block: a title block saved by the title-block editor put on
 // a sheet, its controls showing the sheet's own fields, its fonts joined to
 // the document's; the old block replaced only when the user agrees, Undo
-// bringing it back, and a file that cannot be read changing nothing.
+// bringing it back, and a file that cannot be read changing nothing. A
+// pasted title block likewise.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,6 +15,7 @@
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
+#include "model/documents/paste.h"
 #include "model/documents/schema.h"
 #include "model/documents/titleblock.h"
 #include "model/items/primitives.h"
@@ -102,6 +104,40 @@ TEST_F(PlaceTitleBlock, ItShowsTheSheetsFieldsOnlyOnceAgreedAndUndoTakesItBack) 
     ASSERT_EQ(doc()->titleblock.drawing->count, 1u);
     EXPECT_EQ(static_cast<SchItem*>(doc()->titleblock.drawing->head->data)->type, BOITE_ITEM);
     EXPECT_EQ(doc()->fonts->count, 1u);
+}
+
+// A title block copied from another sheet and pasted: the old block goes
+// only when the pasted one is placed, and Undo brings it back; a paste
+// dropped with Esc leaves it as it was.
+TEST_F(PlaceTitleBlock, APastedBlockReplacesTheOldOnlyWhenPlacedAndUndoBringsItBack) {
+    sheet_test::SchemaPtr other = sheet_test::make_schema();
+    sheet_test::add_titleblock(other.get());
+    other->edit.edit_list = list_new();
+    dlist_append(other->edit.edit_list, &other->titleblock);
+    ASSERT_NE(write_paste_schema(other.get()), nullptr);
+    const std::vector<unsigned char> before = saved_bytes();
+    auto old_frame_only = [&] {
+        return list_empty_or_null(doc()->titleblock.fields) &&
+               doc()->titleblock.drawing->count == 1u &&
+               static_cast<SchItem*>(doc()->titleblock.drawing->head->data)->type == BOITE_ITEM;
+    };
+
+    script_answers({ANSWER_YES, ANSWER_YES});
+    ASSERT_EQ(paste_selection(&session), 0);
+    EXPECT_EQ(last_box_text(), "Ok to remove existing Title Block ?");
+    EXPECT_TRUE(old_frame_only()) << "erased while the paste follows the pointer";
+    session_key(&session, TK_ESCAPE);
+    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_TRUE(old_frame_only()) << "erased by a paste that was dropped";
+    EXPECT_TRUE(saved_bytes() == before);
+
+    ASSERT_EQ(paste_selection(&session), 0);
+    click(Point{60000, 40000});
+    EXPECT_EQ(doc()->titleblock.fields->count, 3u);
+    EXPECT_EQ(doc()->titleblock.drawing->count, 4u);
+    EXPECT_GT(host.modified, 0);
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_TRUE(old_frame_only()) << "Undo did not bring the old block back";
 }
 
 TEST_F(PlaceTitleBlock, AFileThatCannotBeReadChangesNothingAndAsksNothing) {

@@ -786,6 +786,10 @@ const KnownFile known_files[] = {
     {"connectivity/erc_job.erc", FileKind::ERC_REPORT},
     {"connectivity/bom_paged.bom", FileKind::BOM},
     {"model/items/prefix_report.lst", FileKind::LISTING},
+    // A paste file's header names the kind of its contents: it is none of them.
+    {"model/documents/paste/sheet_selection.bin", FileKind::PASTE},
+    {"model/documents/paste/titleblock.bin", FileKind::PASTE},
+    {"model/documents/paste/library_pieces.bin", FileKind::PASTE},
 };
 
 TEST(FileKinds, EachFileAJobWritesIsKnownAsItsKindAndNoOther) {

@@ -58,21 +58,21 @@ TEST_F(EditToolTest, AHitCountsBelowFiveHundredUnits) {
 }
 
 TEST_F(EditToolTest, TemplateIdsAreTheLibrarysCommands) {
-    EXPECT_EQ(libedit_edit_command(20249), LIBEDIT_EDIT_CUT);
-    EXPECT_EQ(libedit_edit_command(20250), LIBEDIT_EDIT_COPY);
-    EXPECT_EQ(libedit_edit_command(20251), LIBEDIT_EDIT_MOVE);
+    EXPECT_EQ(libedit_edit_command(20249), CMD_CUT);
+    EXPECT_EQ(libedit_edit_command(20250), CMD_COPY);
+    EXPECT_EQ(libedit_edit_command(20251), CMD_MOVE);
     EXPECT_EQ(libedit_edit_command(20252), 20252);
-    EXPECT_EQ(libedit_edit_command(20253), LIBEDIT_EDIT_MIRROR_X);
-    EXPECT_EQ(libedit_edit_command(20254), LIBEDIT_EDIT_MIRROR_Y);
-    EXPECT_EQ(libedit_edit_command(20255), LIBEDIT_EDIT_ROTATE_90);
-    EXPECT_EQ(libedit_edit_command(20256), LIBEDIT_EDIT_ROTATE_180);
-    EXPECT_EQ(libedit_edit_command(20257), LIBEDIT_EDIT_ROTATE_270);
-    EXPECT_EQ(libedit_edit_command(LIBEDIT_EDIT_COPY), LIBEDIT_EDIT_COPY);
+    EXPECT_EQ(libedit_edit_command(20253), CMD_MIRROR_X);
+    EXPECT_EQ(libedit_edit_command(20254), CMD_MIRROR_Y);
+    EXPECT_EQ(libedit_edit_command(20255), CMD_ROTATE_90);
+    EXPECT_EQ(libedit_edit_command(20256), CMD_ROTATE_180);
+    EXPECT_EQ(libedit_edit_command(20257), CMD_ROTATE_270);
+    EXPECT_EQ(libedit_edit_command(CMD_COPY), CMD_COPY);
 }
 
 TEST_F(EditToolTest, PinsAreNeverTurnedNorMirrored) {
     body();
-    ASSERT_NE(edit(LIBEDIT_EDIT_ROTATE_90), nullptr);
+    ASSERT_NE(edit(CMD_ROTATE_90), nullptr);
     click(Point{8500, 11500});
     EXPECT_EQ(host.bells, 1);
     EXPECT_EQ(last_box_text(), "Cannot do it with Pin(s).");
@@ -81,7 +81,7 @@ TEST_F(EditToolTest, PinsAreNeverTurnedNorMirrored) {
     // An area holding a pin is refused the same way and the tool ends.
     right_click(Point{0, 0});
     view_set_select_rect(&doc()->view, Rect{5000, 5000, 20000, 20000});
-    EXPECT_EQ(edit(LIBEDIT_EDIT_MIRROR_Y), nullptr);
+    EXPECT_EQ(edit(CMD_MIRROR_Y), nullptr);
     EXPECT_EQ(host.bells, 2);
     EXPECT_EQ(ModeCount(&session), 1);
     EXPECT_FALSE(schema_is_modified(doc()));
@@ -89,7 +89,7 @@ TEST_F(EditToolTest, PinsAreNeverTurnedNorMirrored) {
 
 TEST_F(EditToolTest, RotatingAClickedItemBlinksUntilTheConfirmingClick) {
     Part* part = body();
-    edit(LIBEDIT_EDIT_ROTATE_90);
+    edit(CMD_ROTATE_90);
     click(Point{12000, 11500});
     EXPECT_TRUE(lib_host.blinking);
     EXPECT_EQ(host.shown, 1);
@@ -125,17 +125,17 @@ TEST_F(EditToolTest, TextsTurnAndMirrorWithTheDrawing) {
         click(Point{10000 + box.x + box.w / 2, 10000 + box.y + box.h / 2});
         click(Point{30000, 30000});
     };
-    on_text(LIBEDIT_EDIT_ROTATE_90);
+    on_text(CMD_ROTATE_90);
     EXPECT_EQ(text->flags, ROT_90);
-    on_text(LIBEDIT_EDIT_MIRROR_X);
+    on_text(CMD_MIRROR_X);
     EXPECT_EQ(text->flags, ROT_270 | MX);
-    on_text(LIBEDIT_EDIT_MIRROR_Y);
+    on_text(CMD_MIRROR_Y);
     EXPECT_EQ(text->flags, ROT_90 | MX | MY);
 }
 
 TEST_F(EditToolTest, MoveAndCopyActWhereTheUserClicks) {
     Part* part = body();
-    edit(LIBEDIT_EDIT_MOVE);
+    edit(CMD_MOVE);
     click(Point{12000, 11500});
     EXPECT_FALSE(lib_host.blinking);
     move(Point{12500, 11800});
@@ -143,7 +143,7 @@ TEST_F(EditToolTest, MoveAndCopyActWhereTheUserClicks) {
     click(Point{12500, 11800});
     EXPECT_EQ(line(part)->pos, (Point{500, 300}));
     EXPECT_EQ(line(part)->end, (Point{4500, 3300}));
-    edit(LIBEDIT_EDIT_COPY);
+    edit(CMD_COPY);
     click(Point{12500, 11800});
     click(Point{12000, 11800});
     ASSERT_EQ(part->normal->items->count, 2u);
@@ -152,7 +152,7 @@ TEST_F(EditToolTest, MoveAndCopyActWhereTheUserClicks) {
     EXPECT_EQ(copy->state & LIBEDIT_PICKED, 0u);
     EXPECT_EQ(line(part)->state & LIBEDIT_PICKED, 0u);
     // A pin moves along its side: the part keeps it, drawn again.
-    edit(LIBEDIT_EDIT_MOVE);
+    edit(CMD_MOVE);
     click(Point{8500, 11500});
     click(Point{8500, 12000});
     EXPECT_EQ(pin_a(part)->pos, (Point{0, 2000}));
@@ -162,7 +162,7 @@ TEST_F(EditToolTest, MoveAndCopyActWhereTheUserClicks) {
 
 TEST_F(EditToolTest, ACutPinIsFreedOnceAndACancelledOneStays) {
     Part* part = body();
-    edit(LIBEDIT_EDIT_MOVE);
+    edit(CMD_MOVE);
     click(Point{8500, 11500});  // the carrier of "A"
     EXPECT_EQ(pin_a(part)->state & LIBEDIT_PICKED, LIBEDIT_PICKED);
     right_click(Point{8500, 11500});  // given up: the carrier goes, the pin stays
@@ -170,13 +170,13 @@ TEST_F(EditToolTest, ACutPinIsFreedOnceAndACancelledOneStays) {
     EXPECT_EQ(pinlist_count(part->normal_pins), 2);
     EXPECT_EQ(ModeCount(&session), 2);
 
-    edit(LIBEDIT_EDIT_CUT);
+    edit(CMD_CUT);
     click(Point{12000, 9500});  // the power pin
     EXPECT_TRUE(lib_host.blinking);
     click(Point{12000, 9500});
     ASSERT_EQ(pinlist_count(part->normal_pins), 1);
     EXPECT_STREQ(pin_a(part)->name.get(), "A");
-    edit(LIBEDIT_EDIT_CUT);
+    edit(CMD_CUT);
     click(Point{8500, 11500});
     click(Point{8500, 11500});
     EXPECT_EQ(part->normal_pins, nullptr);  // its last pin went with it
@@ -187,7 +187,7 @@ TEST_F(EditToolTest, ACutPinIsFreedOnceAndACancelledOneStays) {
 TEST_F(EditToolTest, AnAreaIsTakenAtOnceAndTheToolEndsAfterIt) {
     Part* part = body();
     view_set_select_rect(&doc()->view, Rect{9000, 9000, 6000, 5000});
-    ASSERT_NE(edit(LIBEDIT_EDIT_CUT), nullptr);
+    ASSERT_NE(edit(CMD_CUT), nullptr);
     EXPECT_TRUE(lib_host.blinking);
     click(Point{0, 0});
     EXPECT_EQ(part->normal, nullptr);  // the body's only item
@@ -202,7 +202,7 @@ TEST_F(EditToolTest, AnAreaIsTakenAtOnceAndTheToolEndsAfterIt) {
     script_answers({ANSWER_YES});  // U1's unsaved edits
     get_part("V");
     view_set_select_rect(&doc()->view, Rect{9000, 9000, 4000, 4000});
-    EXPECT_EQ(edit(LIBEDIT_EDIT_ROTATE_180), nullptr);
+    EXPECT_EQ(edit(CMD_ROTATE_180), nullptr);
     Line* turned = line(other);
     EXPECT_EQ(turned->pos, (Point{2000, 2000}));
     EXPECT_EQ(turned->end, (Point{0, 0}));

@@ -135,6 +135,30 @@ TEST_F(NamesTest, TheCloseBoxReversesWhatTheDialogDidAndOkKeepsIt) {
     EXPECT_EQ(libedit_nb_names(&ed), 2);
 }
 
+// A rename while Part Names is open is journalled like an Add or a Delete:
+// the close box gives the entry its old name again, where the library's
+// order finds it, and the sheet shows that name. A close box after no
+// change leaves the document as it was.
+TEST_F(NamesTest, TheCloseBoxTakesARenameBackAndNoChangeMarksNothing) {
+    ASSERT_FALSE(schema_is_modified(doc()));
+    names_journal_open(&ed);
+    EXPECT_EQ(libedit_add_name(&ed, "a"), find_LibEntry(lib(), "A"));  // its own name
+    EXPECT_FALSE(libedit_rename(&ed, "A", "a"));
+    names_journal_revert(&ed);
+    EXPECT_FALSE(schema_is_modified(doc()));
+
+    names_journal_open(&ed);
+    ASSERT_TRUE(libedit_rename(&ed, "A", "B"));
+    EXPECT_STREQ(libedit_part_name(&ed), "B");
+    names_journal_revert(&ed);
+    EXPECT_EQ(find_LibEntry(lib(), "B"), nullptr);
+    ASSERT_NE(find_LibEntry(lib(), "A"), nullptr);
+    EXPECT_EQ(find_LibEntry(lib(), "A")->part, part);
+    EXPECT_STREQ(libedit_part_name(&ed), "A");
+    EXPECT_EQ(libedit_nb_names(&ed), 1);
+    expect_findable();
+}
+
 TEST_F(NamesTest, NamesTakenBackAfterASaveLeaveTheDocumentToBeSavedAgain) {
     tn_test::TempDir dir;
     names_journal_open(&ed);

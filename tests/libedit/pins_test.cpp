@@ -111,6 +111,28 @@ TEST(PinNumbers, TheNextFreeNumberAndTheDuplicatesOfAList) {
     free_PinList(list);
 }
 
+// The numbers counted end at 4999: a list that uses every one of them
+// starts again at 1, 4999 is the last one offered, and a number of 5000 or
+// more is no number (two of them are no duplicate).
+TEST(PinNumbers, TheNumbersCountedEndAt4999) {
+    auto numbered = [](PinList* list, const std::string& number) {
+        Pin* pin = pin_with(1, "P", PIN_IN);
+        set_pin_number(pin, 0, number.c_str());
+        append_or_die(list->pins, pin);
+    };
+    PinList* list = new_PinList();
+    for (int n = 1; n <= 4998; ++n) numbered(list, std::to_string(n));
+    numbered(list, "5000");
+    numbered(list, "5000");
+    EXPECT_EQ(pin_next_free_number(list, 1), 4999);
+    EXPECT_EQ(pin_duplicated_numbers(list, 1), "");
+    numbered(list, "4999");
+    numbered(list, "4999");
+    EXPECT_EQ(pin_next_free_number(list, 1), 1);
+    EXPECT_EQ(pin_duplicated_numbers(list, 1), "4999");
+    free_PinList(list);
+}
+
 TEST(PinRows, TypesAndShapesTheirRowsAndTheKeysCycles) {
     EXPECT_EQ(pin_type_of_row(6), PIN_OC);
     EXPECT_EQ(pin_type_of_row(3), PWR);

@@ -262,6 +262,36 @@ TEST_F(VectorsTest, ABoxAndAFilledPolygonAndATitleBlockLine) {
     close_schema(nullptr, &schema);
 }
 
+// The Place menus' drawing entries: a filled circle fills the circles of
+// its own tool only, a filled line is a polygon, each entry ends the tool
+// of the one before.
+TEST_F(VectorsTest, AFilledEntryFillsOnlyTheFiguresOfItsOwnTool) {
+    start(2);
+    Part* part = add_part("C", 1, 10000, 10000, false);
+    get_part("C");
+    auto figure = [&](std::initializer_list<Point> points) {
+        for (Point p : points) click(p);
+        right_click(*(points.end() - 1));
+        return last_item(body(part));
+    };
+    ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_CIRCLE, true), nullptr);
+    EXPECT_FALSE(draw_filled_flag);
+    SchItem* disc = figure({Point{15000, 15000}, Point{16000, 15000}});
+    ASSERT_EQ(disc->type, CIRCLE_ITEM);
+    EXPECT_TRUE(disc->flags & FILLED);
+    ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_CIRCLE, false), nullptr);
+    EXPECT_EQ(ModeCount(&session), 2);
+    SchItem* ring = figure({Point{15000, 15000}, Point{16000, 15000}});
+    ASSERT_EQ(ring->type, CIRCLE_ITEM);
+    EXPECT_FALSE(ring->flags & FILLED);
+    ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_LINE, true), nullptr);
+    EXPECT_EQ(ModeCount(&session), 2);
+    EXPECT_EQ(figure({Point{11000, 11000}, Point{13000, 11000}, Point{13000, 12000}})->type,
+              FILL_ITEM);
+    ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_BOX, false), nullptr);
+    EXPECT_EQ(figure({Point{11000, 11000}, Point{12000, 12000}})->type, BOITE_ITEM);
+}
+
 TEST_F(VectorsTest, AnArcByItsEndsIsBentThenStoredInQuarters) {
     start(2);
     Part* part = add_part("A", 1, 10000, 10000, false);

@@ -143,7 +143,7 @@ TEST_F(GhostsTest, TheTitleBlockIsErasedToTheBackgroundAndDrawnAgain) {
     auto title_pixel = [&] {
         const wxImage image = canvas->Snapshot().ConvertToImage();
         View* view = canvas->GetView();
-        const wxPoint origin = canvas->CalcUnscrolledPosition(wxPoint(0, 0));
+        const wxPoint origin = canvas->ToWindowUnits(wxPoint(0, 0));
         const int x = int(70000 * view->point.m[0][0]) - origin.x;
         const int y = int(48000 * view->point.m[1][1]) - origin.y;
         int farthest = 0;

@@ -108,7 +108,7 @@ TEST_F(RenderCanvasTest, TheSelectionStandsOutOnScreenUntilItIsCleared) {
 // The device rectangle of a world one as the canvas maps it.
 wxRect device_of(RenderCanvas* canvas, const Rect& world) {
     const View* v = canvas->GetView();
-    const wxPoint origin = canvas->CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxPoint origin = canvas->ToWindowUnits(wxPoint(0, 0));
     const double sx = v->point.m[0][0], sy = v->point.m[1][1];
     const int x0 = int(std::floor(world.x * sx - origin.x));
     const int y0 = int(std::floor(world.y * sy - origin.y));

@@ -9,8 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/list.h"
 #include "model/documents/document.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/items/library.h"
+#include "model/items/part.h"
 #include "model/items/view.h"
 #include "shell/commands.h"
 #include "shell/shell_ops.h"
@@ -166,7 +170,7 @@ TEST(CommandRows, GreyingFollowsTheCanvasKindAndTheDocument) {
     EXPECT_TRUE(command_enabled(CMD_NEW, none));
     EXPECT_FALSE(command_enabled(CMD_SAVE, none));
     EXPECT_FALSE(command_enabled(CMD_ZOOM_IN, none));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, none));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, none));
 
     Schema* schema = nullptr;
     new_active_schema(&schema);
@@ -175,22 +179,71 @@ TEST(CommandRows, GreyingFollowsTheCanvasKindAndTheDocument) {
     const CommandState library{CANVAS_LIBRARY, schema};
     EXPECT_TRUE(command_enabled(CMD_SAVE, sheet));
     EXPECT_FALSE(command_enabled(CMD_SAVE, sheet_without_document));
-    EXPECT_TRUE(command_enabled(CMD_WIRE, sheet));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, library)) << "a sheet's tool on a library";
+    EXPECT_TRUE(command_enabled(EDITOR_WIRE, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, library)) << "a sheet's tool on a library";
     EXPECT_TRUE(command_enabled(CMD_ZOOM_IN, library));
     EXPECT_TRUE(command_enabled(CMD_PREVIEW_LIBRARY, library));
     EXPECT_FALSE(command_enabled(CMD_PREVIEW_SHEET, library));
-    EXPECT_FALSE(command_enabled(CMD_WIRE, CommandState{CANVAS_PREVIEW, schema}));
+    EXPECT_FALSE(command_enabled(EDITOR_WIRE, CommandState{CANVAS_PREVIEW, schema}));
     EXPECT_FALSE(command_enabled(CMD_OPEN, CommandState{99, schema}));
 
     // A jump waits for its bookmark; setting the bookmark stays available.
-    EXPECT_FALSE(command_enabled(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_TRUE(command_enabled(CMD_BOOKMARK_FIRST + 2, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_TRUE(command_enabled(EDITOR_MARK_FIRST + 2, sheet));
     view_set_tag(&schema->view, 2, Point{1000, 2000});
-    EXPECT_TRUE(command_enabled(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_FALSE(command_enabled(CMD_JUMP_FIRST + 3, sheet));
-    EXPECT_EQ(command_row(CMD_JUMP_FIRST + 2, sheet), command_row(CMD_JUMP_FIRST + 2, sheet));
-    EXPECT_EQ(command_row(CMD_JUMP_FIRST + 3, sheet), nullptr);
+    EXPECT_TRUE(command_enabled(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_FALSE(command_enabled(EDITOR_JUMP_FIRST + 3, sheet));
+    EXPECT_EQ(command_row(EDITOR_JUMP_FIRST + 2, sheet), command_row(EDITOR_JUMP_FIRST + 2, sheet));
+    EXPECT_EQ(command_row(EDITOR_JUMP_FIRST + 3, sheet), nullptr);
+    close_schema(nullptr, &schema);
+}
+
+// A library window's entries that act on the part under edit wait for one;
+// those that bring a part (Get Part, Body, Get Vector Def.) or refuse
+// without one in words (Names) do not. A title block's entries never wait,
+// and neither window runs the other's ids.
+TEST(CommandRows, TheLibraryEntriesThatActOnThePartWaitForOne) {
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    const CommandState library{CANVAS_LIBRARY, schema};
+    const CommandState title_block{CANVAS_TEMPLATE, schema};
+    const int on_the_part[] = {LIBEDIT_CMD_PART_INFO,
+                               LIBEDIT_CMD_LINE,
+                               LIBEDIT_CMD_POLYGON,
+                               LIBEDIT_CMD_TEXT,
+                               LIBEDIT_CMD_PIN,
+                               LIBEDIT_CMD_REFERENCE,
+                               LIBEDIT_CMD_FIELDS,
+                               LIBEDIT_CMD_IEEE,
+                               LIBEDIT_CMD_PINOUT,
+                               CMD_FIND,
+                               CMD_ROTATE_90,
+                               CMD_CUT,
+                               CMD_MOVE};
+    const int always[] = {CMD_NEW,          CMD_LIB_SAVE,      CMD_UNDO,          LIBEDIT_CMD_PART,
+                          LIBEDIT_CMD_BODY, LIBEDIT_CMD_NAMES, LIBEDIT_CMD_VECTOR};
+    for (int id : on_the_part) EXPECT_FALSE(command_enabled(id, library)) << id;
+    for (int id : always) EXPECT_TRUE(command_enabled(id, library)) << id;
+
+    // The editing sheet shows a part.
+    Part* part = new_Part();
+    ref_Part(part);
+    LibEntry* entry = new_LibEntry();
+    entry->name.set("U1");
+    entry->part = part;
+    free_LibEntry(lib_insert_entry(schema->library, entry));
+    PlacedPart* placed = new_PlacedPart();
+    placed->part_name.set("U1");
+    append_or_die(schema->sheet->items, placed);
+    for (int id : on_the_part) EXPECT_TRUE(command_enabled(id, library)) << id;
+
+    for (int id : {TEMPLATE_CMD_LINE, TEMPLATE_CMD_TEXT, TEMPLATE_CMD_CONTROLS, TEMPLATE_CMD_UNDO,
+                   TEMPLATE_EDIT_ROTATE_90, CMD_TMPL_SAVE, CMD_FIND_TEMPLATE})
+        EXPECT_TRUE(command_enabled(id, title_block)) << id;
+    for (int id : {LIBEDIT_CMD_LINE, LIBEDIT_CMD_PIN, CMD_ROTATE_90, CMD_FIND, CMD_LIB_SAVE})
+        EXPECT_FALSE(command_enabled(id, title_block)) << id;
+    for (int id : {TEMPLATE_CMD_LINE, TEMPLATE_EDIT_CUT, TEMPLATE_CMD_UNDO, CMD_TMPL_SAVE})
+        EXPECT_FALSE(command_enabled(id, library)) << id;
     close_schema(nullptr, &schema);
 }
 

@@ -6,12 +6,19 @@
 // them; look at every image before committing it).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "foundation/list.h"
+#include "model/documents/document.h"
+#include "model/documents/paste.h"
+#include "model/documents/schema.h"
+#include "model/documents/titleblock.h"
 #include "model/items/item.h"
+#include "model/items/primitives.h"
 #include "shell/program_harness.h"
 
 namespace {
@@ -37,10 +44,9 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {
                "PART_PALETTE_PART_0=CAP", "PART_PALETTE_CONV_0=False", "PART_PALETTE_LIB_1=parts",
                "PART_PALETTE_PART_1=RES", "PART_PALETTE_CONV_1=False"});
     Open();
-    const std::string palette = program.WaitWindow("Parts");
-    ASSERT_FALSE(palette.empty());
-    const std::vector<long> p = geometry(palette);
-    click(ScreenPoint{int(p[0] + p[2] / 2), int(p[1] + p[3] - 12)});  // the second entry, RES
+    const auto entry = program.WaitControl("Parts", "RES");  // the second entry
+    ASSERT_TRUE(entry);
+    click(ScreenPoint{entry->centre_x(), entry->centre_y()});
     click(map(Point{30000, 20000}));
     keys(frame, "Escape");
     keys(frame, "ctrl+g");  // Place > Part: the capacitor found by name
@@ -142,11 +148,12 @@ TEST_F(ExampleEditing, ZoomStepsAndTheWheel) {
     const ScreenPoint at = map(junction);
     glide(at);
     run("xdotool keydown ctrl click 4 keyup ctrl");
-    const ScreenPoint pointer = pointer_location();
     EXPECT_NEAR(rescale(), 2.0, 0.03);
+    // Where the pointer was when the wheel turned, not where the view's
+    // scroll steps would have put it.
     const ScreenPoint now = map(junction);
-    EXPECT_LE(std::abs(now.x - pointer.x) + std::abs(now.y - pointer.y), 2)
-        << "the junction is no longer under the pointer";
+    EXPECT_LE(std::abs(now.x - at.x) + std::abs(now.y - at.y), 2)
+        << "the junction is no longer under the pointer: " << now.x - at.x << ", " << now.y - at.y;
     // Across: bookmark B, right of the junction, moves left and no higher.
     const ScreenPoint b = map(marks[1]);
     pointer_to(now);
@@ -215,6 +222,77 @@ TEST_F(ExampleEditing, PastedItemsFollowThePointerUntilAClickPlacesThem) {
     EXPECT_TRUE(wait_until([&] { return placed_there() == 1; }))
         << "the click placed nothing there";
     EXPECT_EQ(PlacedParts("RES"), 2);
+}
+
+// A paste file holding a title block (as a title-block copy of another
+// instance leaves it) pasted on the example: Yes to "Ok to remove existing
+// Title Block ?" replaces the old block only once the pasted one is placed.
+// A paste dropped with Esc leaves the old block, and Undo after a placed
+// paste brings it back.
+TEST_F(ExampleEditing, APastedTitleBlockReplacesTheOldOnlyWhenPlaced) {
+    Open();
+    auto saved_block_items = [&] {
+        Schema* schema = nullptr;
+        if (load_schema_file(&schema, sheet.c_str()) != 0) return -1;
+        int n =
+            static_cast<int>(schema->titleblock.fields ? schema->titleblock.fields->count : 0) +
+            static_cast<int>(schema->titleblock.drawing ? schema->titleblock.drawing->count : 0);
+        close_schema(nullptr, &schema);
+        return n;
+    };
+    ASSERT_EQ(saved_block_items(), 4);  // two controls, the frame and a line
+    {
+        // A block of one frame, in the program's working folder.
+        Schema* other = nullptr;
+        new_active_schema(&other);
+        Boite* frame_rect = new_Rect();
+        frame_rect->flags = DRAW;
+        frame_rect->pos = Point{2000, 2000};
+        frame_rect->corner = Point{9000, 5000};
+        dlist_append(other->titleblock.drawing, frame_rect);
+        titleblock_bounds(other);
+        other->edit.edit_list = list_new();
+        dlist_append(other->edit.edit_list, &other->titleblock);
+        FILE* out = std::fopen(dir.file(PASTE_FILE_NAME).c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(write_paste_file(other, PASTE_SCHEMA, out), 0);
+        std::fclose(out);
+        dlist_free(other->edit.edit_list, LIST_FROM_HEAD, nullptr);
+        other->edit.edit_list = nullptr;
+        free_Schema(other, false);
+    }
+    int junctions = Junctions();
+    // Each save is marked by a junction placed first.
+    auto save_marked = [&](Point at) {
+        keys(frame, "ctrl+j");
+        click(map(at));
+        keys(frame, "Escape");
+        keys(frame, "ctrl+s");
+        ++junctions;
+        return wait_until([&] { return Junctions() == junctions; });
+    };
+    auto paste_agreed = [&] {
+        keys(frame, "ctrl+v");
+        const std::string question = program.WaitWindow("Please Confirm");
+        if (question.empty()) return false;
+        keys(question, "Return");  // Yes
+        return true;
+    };
+
+    ASSERT_TRUE(paste_agreed()) << "no question before the block is replaced";
+    glide(map(Point{45000, 20000}));
+    keys(frame, "Escape");
+    ASSERT_TRUE(save_marked(Point{30000, 24000}));
+    EXPECT_EQ(saved_block_items(), 4) << "a dropped paste erased the title block";
+
+    ASSERT_TRUE(paste_agreed());
+    glide(map(Point{45000, 20000}));
+    click(map(Point{45000, 20000}));
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return saved_block_items() == 1; })) << "the pasted block";
+    keys(frame, "ctrl+z");
+    ASSERT_TRUE(save_marked(Point{30000, 22000}));
+    EXPECT_EQ(saved_block_items(), 4) << "Undo did not bring the old title block back";
 }
 
 // A sheet that is open already comes forward instead of opening in a second

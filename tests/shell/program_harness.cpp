@@ -51,7 +51,9 @@ bool wait_until(const std::function<bool()>& done) {
 
 std::string wait_started(Program& program) {
     const std::string frame = program.WaitWindow("Tessaron Schematic Editor");
-    if (frame.empty() || program.WaitWindow("Tessaron Log").empty()) return {};
+    // The program answers the listing of its windows once its start-up is
+    // over.
+    if (frame.empty() || !program.WaitTopLevel("Tessaron Schematic Editor")) return {};
     return frame;
 }
 
@@ -201,6 +203,16 @@ void menu(const std::string& frame, const std::string& opening, const std::strin
         wait_until([&] { return shown_windows() > before; });
     }
     if (!then.empty()) run("xdotool key --delay 40 " + then);
+}
+
+void execute_tool(Program& program, const std::string& frame, const std::string& key,
+                  const std::string& title) {
+    menu(frame, "alt+t", key);
+    ASSERT_TRUE(program.WaitTopLevel(title));
+    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
+    ASSERT_TRUE(execute);
+    program.Click(*execute);
+    ASSERT_TRUE(program.WaitGone(title));
 }
 
 void type_text(const std::string& text) {

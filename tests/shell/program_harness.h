@@ -30,9 +30,10 @@ inline std::string run(const std::string& command, int* status = nullptr) {
 // True once done() holds, looking again every 20 ms until the deadline.
 bool wait_until(const std::function<bool()>& done);
 
-// The main frame of a program just started, once its start-up is over (the
-// log window it shows last is up, so that no key sent now reaches a window
-// the start-up has yet to bring forward); empty when it never came.
+// The main frame of a program just started, once its start-up is over (it
+// answers the listing of its windows only then, so that no key sent now
+// reaches a window the start-up has yet to bring forward); empty when it
+// never came.
 std::string wait_started(Program& program);
 // A window's place and size on the display: x, y, width, height.
 std::vector<long> geometry(const std::string& window);
@@ -77,6 +78,10 @@ size_t shown_windows();
 // or a submenu and the next key waits until that menu is on the screen
 // (a key sent earlier would be lost); then the keys of `then` ("a").
 void menu(const std::string& frame, const std::string& opening, const std::string& then);
+// Tools > the entry of `key`, then Execute in its dialog (titled `title`);
+// returns once the dialog is gone.
+void execute_tool(Program& program, const std::string& frame, const std::string& key,
+                  const std::string& title);
 // Types a text into the window that has the focus.
 void type_text(const std::string& text);
 // In a file chooser: `start` (the keys that open or select its name field),

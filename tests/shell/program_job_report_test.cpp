@@ -16,17 +16,6 @@ namespace {
 using namespace program_test;
 namespace fs = std::filesystem;
 
-// Tools > the entry of `key`, then Execute in its dialog.
-void execute_tool(Program& program, const std::string& frame, const std::string& key,
-                  const std::string& title) {
-    menu(frame, "alt+t", key);
-    ASSERT_TRUE(program.WaitTopLevel(title));
-    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
-    ASSERT_TRUE(execute);
-    program.Click(*execute);
-    ASSERT_TRUE(program.WaitGone(title));
-}
-
 // The job's error box, closed with its OK button.
 void close_error_box(Program& program) {
     const std::string box = program.WaitWindow("Error");

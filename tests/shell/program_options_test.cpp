@@ -21,7 +21,7 @@ TEST_F(ProgramTest, ASettingsFileNamedWithoutTheProjectFolderIsReadAndKept) {
     program.Start({"-conf", mine, example_sheet()}, dir.path().string());
     const std::string frame = wait_started(program);
     ASSERT_FALSE(frame.empty());
-    EXPECT_FALSE(program.WaitWindow("Parts").empty()) << "the palette the settings show is closed";
+    EXPECT_TRUE(program.WaitPane("Parts")) << "the palette the settings show is closed";
     ASSERT_TRUE(exit_program(program, frame));
     const std::string after = tn_test::read_text(mine);
     for (const char* line :

@@ -65,10 +65,13 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
 
     // The palette, shown for the first time, places a resistor.
     menu(frame, "alt+v", "p");  // View > Part Palette
-    const std::string palette = program.WaitWindow("Parts");
-    ASSERT_FALSE(palette.empty());
-    const std::vector<long> p = geometry(palette);
-    click(ScreenPoint{int(p[0] + p[2] / 2), int(p[1] + p[3] - 12)});
+    const auto entry = program.WaitControl("Parts", "RES");
+    ASSERT_TRUE(entry);
+    // The drawing made room for the palette beside it: its points are
+    // found again.
+    ASSERT_TRUE(settled_screenshot(frame, dir.file("palette.png"), dir.file("opened.png")));
+    ASSERT_TRUE(map.Calibrate(frame, marks[0], marks[1]));
+    click(ScreenPoint{entry->centre_x(), entry->centre_y()});
     click(map(placed));
     keys(frame, "Escape");
 
@@ -106,7 +109,7 @@ TEST_F(DaysWork, EditedSavedAndReopenedAfterARestart) {
     again.Start({sheet}, dir.path().string());
     const std::string frame_again = wait_started(again);
     ASSERT_FALSE(frame_again.empty());
-    EXPECT_FALSE(again.WaitWindow("Parts").empty()) << "the palette is closed again";
+    EXPECT_TRUE(again.WaitPane("Parts")) << "the palette is closed again";
     EXPECT_TRUE(stands_at(frame_again, 30, 20, 940, 680)) << "the frame is not where it was left";
     EXPECT_FALSE(again.HasWindow("Error")) << "the saved sheet did not open";
 

@@ -25,7 +25,7 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
         const std::string frame = wait_started(first);
         ASSERT_FALSE(frame.empty());
         menu(frame, "alt+v", "p");  // View > Part Palette
-        EXPECT_FALSE(first.WaitWindow("Parts").empty()) << "the palette did not open";
+        EXPECT_TRUE(first.WaitPane("Parts")) << "the palette did not open";
         ASSERT_TRUE(place_window(frame, 40, 30, 900, 650));
         ASSERT_TRUE(exit_program(first, frame));
     }
@@ -35,7 +35,7 @@ TEST_F(ProgramTest, WhatOneRunSetsIsInForceInTheNext) {
     second.Start({sheet}, dir.path().string());
     const std::string frame = wait_started(second);
     ASSERT_FALSE(frame.empty());
-    EXPECT_FALSE(second.WaitWindow("Parts").empty()) << "the palette is closed again";
+    EXPECT_TRUE(second.WaitPane("Parts")) << "the palette is closed again";
     EXPECT_TRUE(stands_at(frame, 40, 30, 900, 650)) << "the frame is not where it was left";
 }
 
@@ -74,18 +74,37 @@ TEST_F(ExampleFiles, SaveWritesItsOwnFileUnaskedAndSaveAsAsksBeforeReplacingAnot
     EXPECT_EQ(tn_test::read_text(other), before);
 }
 
-// The log window moved over the middle of the frame and the frame raised
-// above it, as a user leaves them after working on the sheet.
-void put_log_behind(const std::string& log, const std::string& frame) {
-    const std::vector<long> f = geometry(frame);
-    run("xdotool windowmove " + log + " " + std::to_string(f[0] + 200) + " " +
-        std::to_string(f[1] + 200) + " windowraise " + frame);
-    ASSERT_TRUE(wait_until([&] { return stands_above(frame, log); }));
+// After a job the keys go to the sheet again, not to the log it wrote
+// into: Ctrl+S saves the sheet without a click on it first.
+TEST_F(ExampleFiles, AfterAJobCtrlSSavesTheSheet) {
+    Open();
+    PlaceJunction(Point{30000, 20000});
+    execute_tool(program, frame, "n", "Tessaron: Netlist Output");
+    // Asked about the change not saved: No, the job reads the saved files
+    // and the sheet stays changed.
+    ASSERT_TRUE(wait_until([&] {
+        return program.HasWindow("Please Confirm") ||
+               program.LogText().find("Done.") != std::string::npos;
+    })) << program.LogText();
+    if (program.HasWindow("Please Confirm")) keys(program.WaitWindow("Please Confirm"), "alt+n");
+    ASSERT_TRUE(program.WaitLog("Done.")) << program.LogText();
+    program.Keys("ctrl+s");  // to whichever window has the keyboard now
+    EXPECT_TRUE(wait_until([&] { return Junctions() == 2; })) << "Ctrl+S did not reach the sheet";
 }
 
-// A line the user must read brings the log window in front of the frame,
-// its long lines wrapped at the window's edge.
-TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
+// The log pane, open, closed by its close button, as a user leaves it
+// after reading it.
+void close_log(Program& program, const std::string& frame) {
+    menu(frame, "alt+w", "l");  // Window > Log Window
+    const std::optional<tn_test::Control> close = program.WaitControl("Tessaron Log", "\u00d7");
+    ASSERT_TRUE(close);
+    program.Click(*close);
+    ASSERT_TRUE(wait_until([&] { return !program.Pane("Tessaron Log"); }));
+    pointer_to(ScreenPoint{1, 1});  // no tool-tip of the close button left
+}
+
+// A line the user must read brings the log pane back below the drawing.
+TEST_F(ProgramTest, TheLogComesBackWithMissingHelp) {
     // A copy of the program installed without its help book.
     const std::filesystem::path alone = std::filesystem::path(dir.path()) / "bin" / "tessaron";
     std::filesystem::create_directories(alone.parent_path());
@@ -96,44 +115,38 @@ TEST_F(ProgramTest, TheLogComesForwardWithMissingHelpAndWrapsItsLines) {
     program.Start({example_sheet()}, dir.path().string());
     if (!other || !*other) unsetenv("TN_PROGRAM_UNDER_TEST");
     const std::string frame = wait_started(program);
-    const std::string log = program.WaitWindow("Tessaron Log");
-    ASSERT_FALSE(frame.empty() || log.empty());
-    put_log_behind(log, frame);
+    ASSERT_FALSE(frame.empty());
+    close_log(program, frame);
 
     keys(frame, "F1");  // Help > Contents, and no help book is installed
-    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
-        << "the log stayed behind the frame";
+    const std::optional<tn_test::Control> log = program.WaitPane("Tessaron Log");
+    ASSERT_TRUE(log) << "the log stayed hidden";
+    ASSERT_TRUE(program.WaitLog("Help is not installed"));
     const std::string shot = dir.file("log.png");
-    ASSERT_TRUE(settled_screenshot(log, shot));
-    const std::vector<long> l = geometry(log);
-    expect_region_matches(shot, std::to_string(l[2]) + "x" + std::to_string(l[3]) + "+0+0",
+    ASSERT_TRUE(settled_screenshot(frame, shot));
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(shot,
+                          std::to_string(log->w) + "x" + std::to_string(log->h) + "+" +
+                              std::to_string(log->x - f[0]) + "+" + std::to_string(log->y - f[1]),
                           "log_help_missing.png");
 }
 
-// A job's error comes forward too: the OrCAD conversion of a library
+// A job's error brings it back too: the OrCAD conversion of a library
 // source that is not there.
-TEST_F(ProgramTest, TheLogComesForwardWithAJobsError) {
+TEST_F(ProgramTest, TheLogComesBackWithAJobsError) {
     const std::string missing = dir.file("missing.lib");
     write_ini({"DIR_PROJECT=" + dir.path().string(), "SDT_LIBRARY=True", "SDT_LIBFILE=" + missing,
                "SDT_SCHFILE="});
     Program program(config_dir);
     program.Start({example_sheet()}, dir.path().string());
     const std::string frame = wait_started(program);
-    const std::string log = program.WaitWindow("Tessaron Log");
-    ASSERT_FALSE(frame.empty() || log.empty());
-    put_log_behind(log, frame);
+    ASSERT_FALSE(frame.empty());
+    close_log(program, frame);
 
-    menu(frame, "alt+t", "o");  // Tools > OrCAD Converter
-    const std::string title = "Tessaron: OrCAD Converter ";
-    ASSERT_TRUE(program.WaitTopLevel(title));
-    const std::optional<tn_test::Control> execute = program.WaitControl(title, "Execute");
-    ASSERT_TRUE(execute);
-    program.Click(*execute);
-    ASSERT_TRUE(program.WaitGone(title));
+    execute_tool(program, frame, "o", "Tessaron: OrCAD Converter ");
+    EXPECT_TRUE(program.WaitPane("Tessaron Log")) << "the log stayed hidden";
     ASSERT_TRUE(program.WaitLog("*** ERROR")) << program.LogText();
     EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();
-    EXPECT_TRUE(wait_until([&] { return stands_above(log, frame); }))
-        << "the log stayed behind the frame";
 }
 
 // The toolkit has nothing to complain about while the program starts and a

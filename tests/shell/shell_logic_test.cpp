@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -51,7 +52,7 @@ TEST(CommandTable, AcceleratorsParseAndNoBarGivesOneKeyTwoCommands) {
 }
 
 TEST(CommandTable, NamedCommandsStandWhereTheUserLooksForThem) {
-    const CommandEntry* wire = find_command(CMD_WIRE);
+    const CommandEntry* wire = find_command(EDITOR_WIRE);
     ASSERT_NE(wire, nullptr);
     EXPECT_STREQ(wire->label, "&Wire");
     EXPECT_STREQ(wire->help, "Add Wires");
@@ -70,7 +71,7 @@ TEST(CommandTable, NamedCommandsStandWhereTheUserLooksForThem) {
         EXPECT_NE(find_command(id), nullptr) << id;
     }
     // The sheet editor's commands are available.
-    EXPECT_TRUE(command_available(CMD_WIRE));
+    EXPECT_TRUE(command_available(EDITOR_WIRE));
     EXPECT_TRUE(command_available(CMD_SAVE));
 }
 
@@ -100,7 +101,7 @@ TEST(Toolbar, ButtonsRunTheCommandOfTheCanvasKind) {
     EXPECT_EQ(toolbar_command_for(TOOL_OPEN, CANVAS_NONE), CMD_OPEN);
     EXPECT_EQ(toolbar_command_for(TOOL_FIRST - 1, CANVAS_SHEET), 0);
     EXPECT_EQ(toolbar_command_for(TOOL_LAST + 1, CANVAS_SHEET), 0);
-    EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_SHEET), CMD_PLACE_PART);
+    EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_SHEET), EDITOR_PLACE_PART);
     EXPECT_EQ(toolbar_command_for(PALETTE_FIRST + 3, CANVAS_LIBRARY), 0);
     EXPECT_EQ(toolbar_command_for(TOOL_SAVE, CANVAS_PREVIEW), 0);
 }
@@ -170,6 +171,31 @@ TEST(Autosave, AFailedCopyLeavesNoPartFileAndKeepsTheOlderCopies) {
     // A directory that cannot be written answers a code, never a crash.
     EXPECT_NE(autosave_rotate(dir.file("missing/root.sch"), 2, write_tag, const_cast<char*>("x")),
               0);
+}
+
+TEST(Autosave, ACopyNeverWritesThroughALinkToAnotherFile) {
+    // The sheet's folder comes from someone else: its first copy is a link
+    // to a file that is not there yet, outside.
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("proj"));
+    std::filesystem::create_directories(dir.file("away"));
+    const std::string sheet = dir.file("proj/root.sch");
+    std::filesystem::create_symlink(dir.file("away/new.sch"), dir.file("proj/root.001"));
+    ASSERT_EQ(autosave_rotate(sheet, 3, write_tag, const_cast<char*>("copy")), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("away/new.sch")));
+    EXPECT_EQ(tn_test::read_text(dir.file("proj/root.001")), "copy");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("proj/root.002"))) << "moved up as it is";
+
+    // A link to a user's file that cannot be moved up (folders hold the
+    // next names) is not written through.
+    tn_test::write_text(dir.file("away/notes.txt"), "notes");
+    std::filesystem::remove(dir.file("proj/root.001"));
+    std::filesystem::remove(dir.file("proj/root.002"));
+    std::filesystem::create_symlink(dir.file("away/notes.txt"), dir.file("proj/root.001"));
+    std::filesystem::create_directories(dir.file("proj/root.002/x"));
+    std::filesystem::create_directories(dir.file("proj/root.003/x"));
+    EXPECT_EQ(autosave_rotate(sheet, 3, write_tag, const_cast<char*>("copy")), FILE_NOT_WRITTEN);
+    EXPECT_EQ(tn_test::read_text(dir.file("away/notes.txt")), "notes");
 }
 
 // --- title fields ------------------------------------------------------------------------
@@ -252,22 +278,6 @@ TEST(StartOptions, OptionsAnywhereEditorsTakeAnOptionalFile) {
     EXPECT_EQ(last.libedit_file, "lib.clb");
     EXPECT_EQ(last.conf, "");
     EXPECT_TRUE(last.sheets.empty());
-}
-
-// The log window opens where neither the main frame nor the display's
-// edges hide it.
-TEST(StartUp, TheLogWindowOpensBelowTheFrameOrOverItsCornerAlwaysOnTheDisplay) {
-    const Rect display{0, 0, 1280, 1024};
-    // Room below: under the frame's right end.
-    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 300, 200), (Point{700, 720}));
-    // A frame filling the display: over its bottom-right corner.
-    EXPECT_EQ(log_window_place({0, 0, 1280, 1024}, display, 300, 200), (Point{980, 824}));
-    // A frame reaching past the right edge, and one on a second display.
-    EXPECT_EQ(log_window_place({600, 100, 1000, 500}, display, 300, 200), (Point{980, 600}));
-    EXPECT_EQ(log_window_place({1300, 30, 800, 600}, {1280, 30, 1920, 1050}, 300, 200),
-              (Point{1800, 630}));
-    // Larger than the display: its top-left corner stays visible.
-    EXPECT_EQ(log_window_place({0, 0, 1000, 720}, display, 2000, 1500), (Point{0, 0}));
 }
 
 }  // namespace

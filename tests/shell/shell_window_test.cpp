@@ -241,13 +241,13 @@ TEST_F(ShellWindows, TheLogWindowShowsTextAsPrinted) {
 
 TEST_F(ShellWindows, PromptAndMenusFollowTheCurrentCanvas) {
     wxMenuBar* bar = frame->GetMenuBar();
-    EXPECT_EQ(bar->FindItem(CMD_WIRE), nullptr);  // no sheet bar without a sheet
+    EXPECT_EQ(bar->FindItem(EDITOR_WIRE), nullptr);  // no sheet bar without a sheet
     EXPECT_FALSE(bar->FindItem(CMD_SAVE));
     MyChild* child = open_sheet(sheet.c_str(), nullptr);
     ASSERT_NE(child, nullptr);
     wxMenuBar* sheet_bar = child->GetMenuBar();
-    ASSERT_NE(sheet_bar->FindItem(CMD_WIRE), nullptr);
-    EXPECT_TRUE(sheet_bar->FindItem(CMD_WIRE)->IsEnabled());  // the sheet editor's
+    ASSERT_NE(sheet_bar->FindItem(EDITOR_WIRE), nullptr);
+    EXPECT_TRUE(sheet_bar->FindItem(EDITOR_WIRE)->IsEnabled());  // the sheet editor's
     EXPECT_TRUE(sheet_bar->FindItem(CMD_EDIT_ITEM)->IsEnabled());
     EXPECT_TRUE(sheet_bar->FindItem(CMD_SAVE)->IsEnabled());
     canvas_set_prompt(child->canvas, "A prompt far longer than the field can ever show at once");

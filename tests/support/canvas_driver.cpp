@@ -160,7 +160,7 @@ void CanvasDriver::pump(int ms) {
 
 wxPoint CanvasDriver::screen_of(Point world) {
     Point window = view_to_screen(&canvas_->mySchema->view, world);
-    return canvas_->ClientToScreen(canvas_->CalcScrolledPosition(wxPoint(window.x, window.y)));
+    return canvas_->ClientToScreen(canvas_->ToClient(wxPoint(window.x, window.y)));
 }
 
 void CanvasDriver::move(Point world) {

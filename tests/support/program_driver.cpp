@@ -98,16 +98,26 @@ std::vector<std::string> split(const std::string& line, char separator) {
 bool is_label(const Control& c) { return c.kind == "wxStaticText"; }
 bool is_container(const Control& c) { return c.kind == "wxPanel" || c.kind == "wxScrolledWindow"; }
 
-// The controls of the top-level window titled `title`, or none.
+// The window titled `title`: a top-level window, else a pane docked in one
+// (a window inside whose label it is, not a static label); its place in
+// the listing.
+std::optional<size_t> titled(const std::vector<Control>& all, const std::string& title) {
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i].depth == 0 && all[i].label == title) return i;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i].depth > 0 && all[i].label == title && !is_label(all[i])) return i;
+    return std::nullopt;
+}
+
+// The controls inside the window titled `title`, or none.
 std::optional<std::vector<Control>> window_controls(const std::vector<Control>& all,
                                                     const std::string& title) {
-    for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i].depth != 0 || all[i].label != title) continue;
-        std::vector<Control> controls;
-        for (size_t j = i + 1; j < all.size() && all[j].depth > 0; ++j) controls.push_back(all[j]);
-        return controls;
-    }
-    return std::nullopt;
+    const std::optional<size_t> at = titled(all, title);
+    if (!at) return std::nullopt;
+    std::vector<Control> controls;
+    for (size_t j = *at + 1; j < all.size() && all[j].depth > all[*at].depth; ++j)
+        controls.push_back(all[j]);
+    return controls;
 }
 
 // The item a label stands for: the nearest control right below it (labels
@@ -383,6 +393,23 @@ std::optional<Control> Program::WaitTopLevel(const std::string& title) {
             return std::nullopt;
         },
         "window \"" + title + "\"");
+}
+
+std::optional<Control> Program::Pane(const std::string& title) {
+    const std::vector<Control> all = Windows();
+    const std::optional<size_t> at = titled(all, title);
+    if (!at || all[*at].depth == 0) return std::nullopt;
+    return all[*at];
+}
+
+std::optional<Control> Program::WaitPane(const std::string& title) {
+    return WaitFor(
+        [&](const std::vector<Control>& all) -> std::optional<Control> {
+            const std::optional<size_t> at = titled(all, title);
+            if (at && all[*at].depth > 0) return all[*at];
+            return std::nullopt;
+        },
+        "pane \"" + title + "\"");
 }
 
 std::optional<Control> Program::WaitControl(const std::string& window, const std::string& label) {

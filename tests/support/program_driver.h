@@ -90,9 +90,14 @@ public:
         const std::string& what);
     // The shown top-level window titled `title`.
     std::optional<Control> WaitTopLevel(const std::string& title);
-    // In the top-level window titled `window`: the control whose own label
-    // is `label` (a button, a check box), or the control that follows a
-    // static label reading `label` (a text field, a choice, a list).
+    // A pane docked in a top-level window (the log, the part palette),
+    // shown and titled `title`: now (none when it is not shown), and
+    // waiting for it.
+    std::optional<Control> Pane(const std::string& title);
+    std::optional<Control> WaitPane(const std::string& title);
+    // In the top-level window or pane titled `window`: the control whose own
+    // label is `label` (a button, a check box), or the control that follows
+    // a static label reading `label` (a text field, a choice, a list).
     std::optional<Control> WaitControl(const std::string& window, const std::string& label);
     // Waits until no shown window is titled `title`.
     bool WaitGone(const std::string& title);
@@ -106,7 +111,7 @@ public:
     // keys after Alt and a letter wait until the menu is shown.
     void Menu(const std::string& keys);
 
-    // The log window's text now, and waiting until it holds `text`.
+    // The log pane's text now, and waiting until it holds `text`.
     std::string LogText();
     bool WaitLog(const std::string& text);
 

@@ -1,8 +1,12 @@
 #pragma once
 // The library editor's dialogs on the dialog base (dialogs/form_dialog.h):
 // Get Part, Place Body, Part Names, Part Info, Get Vector Definition and its
-// options. Their values and actions are the editor's (libedit/libedit_dialogs.h);
-// every button and reacting item reports its command id to libedit_command.
+// options, made from their forms (libedit/forms/part_forms.h, which names
+// their fields). Their values and actions are the editor's
+// (libedit/libedit_dialogs.h); every button and reacting item reports its
+// client id (libedit/forms/dialog_ids.h) to libedit_command.
+#include "libedit/forms/part_forms.h"
+
 class EditCanvas;
 class EnhancedDialog;
 
@@ -14,20 +18,13 @@ extern EnhancedDialog* libedit_partinfo;   // "Tessaron: Part Info "
 extern EnhancedDialog* libedit_vector;     // "Tessaron: Get Vector Definition"
 extern EnhancedDialog* vector_definition;  // "Tessaron: Get Vector OptionsDefinition"
 
-// The fields of their forms (FormDialog::Item finds their items).
-enum : int { GP_PARTS = 1, GP_PREVIEW, GP_SELECTED, GP_COUNT };  // Get Part
-enum : int { PB_DEVICES = 1, PB_CONVERT };                       // Place Body
-enum : int { PN_NAMES = 1, PN_NAME, PN_COUNT };                  // Part Names
-enum : int { PI_VALUES = 1 };                                    // Part Info: .. PI_VALUES + 5
-enum : int { GV_LIBRARIES = 1, GV_LIBRARY, GV_PARTS, GV_PART, GV_NOTE };  // Get Vector Definition
-enum : int { VO_FREE = 1, VO_NORMAL, VO_CONVERT };                        // its options
-
 // The window a dialog acts on: the one it was opened for while it is open,
 // else the current window of that kind (a library window; with
 // template_too a title-block window as well); null when none.
 EditCanvas* libedit_dialog_canvas(EnhancedDialog* dialog, bool template_too = false);
 
-// The dialog ids of the library and template editors: 20001..20059.
+// The client ids of the library and template editors' dialogs: a Help
+// button shows its page, any other id runs its action.
 void libedit_command(long id);
 // What every button and reacting item of these dialogs calls with its id.
 void libedit_button(long client);

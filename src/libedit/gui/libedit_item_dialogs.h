@@ -2,10 +2,13 @@
 // The library editor's dialogs of the items of a part or a title block, on
 // the dialog base (dialogs/form_dialog.h): Add/Edit Pin, View/Edit Pinout,
 // Find Pin, Part Reference Prefix, User Part Fields, Add/Edit Text,
-// Place/Edit IEEE Symbols and Add/Edit Control. Their values and actions
-// are the editor's (libedit/libedit_pins.h, libedit/libedit_items.h); every
-// button and reacting item reports its command id to libedit_command, which
-// hands the ids of these dialogs to libedit_item_command.
+// Place/Edit IEEE Symbols and Add/Edit Control, made from their forms
+// (libedit/forms/item_forms.h, which names their fields). Their values and
+// actions are the editor's (libedit/libedit_pins.h, libedit/libedit_items.h);
+// every button and reacting item reports its client id to libedit_command,
+// which hands the ids of these dialogs to libedit_item_command.
+#include "libedit/forms/item_forms.h"
+
 class EditCanvas;
 class EnhancedDialog;
 struct Pin;
@@ -22,30 +25,19 @@ extern EnhancedDialog* libedit_text;       // "Tessaron: Add/Edit Text"
 extern EnhancedDialog* libedit_ieee_symb;  // "Tessaron: Place/Edit IEEE Symbols"
 extern EnhancedDialog* template_control;   // "Tessaron: Add/Edit Control"
 
-// The fields of their forms (FormDialog::Item finds their items).
-enum : int { AP_NUMBERS = 1, AP_NAME, AP_SHAPE, AP_TYPE };                     // Add/Edit Pin
-enum : int { PO_CONVERTED = 1, PO_PINS, PO_REF, PO_NAME, PO_TYPE, PO_SHAPE };  // View/Edit Pinout
-enum : int { FP_BY = 1, FP_TEXT };                                             // Find Pin
-enum : int { RP_PREFIX = 1 };                                                  // Reference Prefix
-enum : int { UF_FIELDS = 1, UF_VALUE };                                        // User Part Fields
-enum : int {                                                                   // Text and Control
-    TX_XSIZE = 1,
-    TX_YSIZE,
-    TX_ORIENT,
-    TX_XMIR,
-    TX_YMIR,
-    TX_BOX,
-    TX_TEXT,
-    TX_INTERNAL,
-    TX_FONT_LABEL,
-    TX_CONTROLS,
-};
-enum : int { IE_SYMBOL = 1, IE_XSIZE, IE_YSIZE };  // IEEE
-
-// The menu commands of the library and template windows these dialogs and
-// the edit tool answer; false for any other id.
-bool libedit_item_menu(EditCanvas* canvas, int id);
-// The ids of these dialogs (20006..20045); false for any other id.
+// The openers of the Place and Edit menus' entries on a library or
+// title-block canvas: View/Edit Pinout, Find Pin, Part Reference Prefix,
+// User Part Fields, and Add/Edit Text, Add/Edit Control and Place/Edit
+// IEEE Symbols for a new item (a dialog open for the Change of an item is
+// made again for the new one).
+void open_pinout(EditCanvas* canvas);
+void open_find_pin(EditCanvas* canvas);
+void open_reference_prefix(EditCanvas* canvas);
+void open_part_fields(EditCanvas* canvas);
+void open_text_place(EditCanvas* canvas);
+void open_control_place(EditCanvas* canvas);
+void open_ieee_place(EditCanvas* canvas);
+// The client ids of these dialogs' items; false for any other id.
 bool libedit_item_command(long id);
 
 // Add/Edit Pin for a pin of the part (Change) or a new one (pin null: Add).

@@ -152,59 +152,13 @@ std::string save_name(EditCanvas* canvas, bool ask_name) {
     return chosen;
 }
 
-// --- drawing tools ---------------------------------------------------------------------------
-struct DrawingEntry {
-    int id;
-    int kind;      // draw_item_kind
-    bool polygon;  // a filled polygon
-    bool filled;   // a filled circle
-};
+}  // namespace
 
-// "Arc Center" draws an arc by its centre, "Arc End Point" one by its ends.
-const DrawingEntry drawing_entries[] = {
-    {LIBEDIT_CMD_LINE, DRAW_KIND_LINE, false, false},
-    {LIBEDIT_CMD_CIRCLE, DRAW_KIND_CIRCLE, false, false},
-    {LIBEDIT_CMD_BOX, DRAW_KIND_BOX, false, false},
-    {LIBEDIT_CMD_ARC_CENTRE, DRAW_KIND_ARC_CENTRE, false, false},
-    {LIBEDIT_CMD_ARC_END, DRAW_KIND_ARC_END, false, false},
-    {LIBEDIT_CMD_FILLED_CIRCLE, DRAW_KIND_CIRCLE, false, true},
-    {LIBEDIT_CMD_POLYGON, DRAW_KIND_LINE, true, false},
-    {TEMPLATE_CMD_LINE, DRAW_KIND_LINE, false, false},
-    {TEMPLATE_CMD_CIRCLE, DRAW_KIND_CIRCLE, false, false},
-    {TEMPLATE_CMD_BOX, DRAW_KIND_BOX, false, false},
-    {TEMPLATE_CMD_ARC_CENTRE, DRAW_KIND_ARC_CENTRE, false, false},
-    {TEMPLATE_CMD_ARC_END, DRAW_KIND_ARC_END, false, false},
-    {TEMPLATE_CMD_FILLED_CIRCLE, DRAW_KIND_CIRCLE, false, true},
-    {TEMPLATE_CMD_POLYGON, DRAW_KIND_LINE, true, false},
-};
-
-bool drawing_command(EditCanvas* canvas, int id) {
-    for (const DrawingEntry& entry : drawing_entries) {
-        if (entry.id != id) continue;
-        empty_canvas_hook();
-        EditSession* session = editor_session(canvas);
-        const bool in_part = canvas->kind == CANVAS_LIBRARY;
-        draw_item_kind = entry.kind;
-        draw_line_flag = !entry.polygon;
-        draw_bus_flag = false;
-        draw_filled_flag = entry.filled;
-        if (entry.polygon)
-            start_add_polygon(session, in_part);
-        else
-            start_add_vectors(session, in_part);
-        draw_filled_flag = false;  // only the circles of this tool are filled
-        return true;
-    }
-    return false;
-}
-
-void new_library_part(EditCanvas* canvas) {
+void libedit_window_new_part(EditCanvas* canvas) {
     if (!libedit_new_part(editor_of(canvas))) return;
     if (MyChild* child = child_of(canvas)) name_stack_set(child->names, "Untitled");
     canvas_mark_saved(canvas);
 }
-
-}  // namespace
 
 std::unique_ptr<LibEditHost> make_libedit_host(EditCanvas* canvas) {
     return std::make_unique<WindowHost>(canvas);
@@ -258,25 +212,5 @@ void open_document_command(const CommandCall&) {
         case FILE_KIND_LIBRARY: libedit_open_window(chosen.c_str()); break;
         case FILE_KIND_TITLEBLOCK: template_open_window(chosen.c_str()); break;
         default: open_sheet(chosen.c_str(), nullptr); break;  // a sheet, or its error box
-    }
-}
-
-void libedit_menu_command(const CommandCall& call) {
-    EditCanvas* canvas = call.canvas;
-    if (!canvas || drawing_command(canvas, call.id) || libedit_item_menu(canvas, call.id)) return;
-    switch (call.id) {
-        case CMD_NEW: new_library_part(canvas); break;
-        case LIBEDIT_CMD_PART: open_get_part(canvas); break;
-        case LIBEDIT_CMD_PART_INFO: open_part_info(canvas); break;
-        case LIBEDIT_CMD_BODY: open_place_body(canvas); break;
-        case LIBEDIT_CMD_NAMES: open_part_names(canvas); break;
-        case LIBEDIT_CMD_VECTOR: open_get_vector(canvas); break;
-        case CMD_LIB_SAVE:
-        case CMD_TMPL_SAVE: libedit_window_save(canvas, false); break;
-        case CMD_LIB_SAVE_AS:
-        case CMD_TMPL_SAVE_AS: libedit_window_save(canvas, true); break;
-        case CMD_UNDO: libedit_undo(editor_of(canvas)); break;
-        case TEMPLATE_CMD_UNDO: template_undo(editor_of(canvas)); break;
-        default: break;
     }
 }

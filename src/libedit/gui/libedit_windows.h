@@ -1,8 +1,10 @@
 #pragma once
 // The library editor's windows: the library and title-block child windows,
-// their File, Edit and Place commands, and the host through which the
-// editor (libedit/libedit.h) reaches the window, its menus and dialogs.
-// The windows only wire events to the editor.
+// their File commands, and the host through which the editor
+// (libedit/libedit.h) reaches the window, its menus and dialogs. The
+// windows only wire events to the editor; the command table
+// (shell/menu_command.cpp) runs the Edit and Place commands on the editor
+// and the dialogs.
 #include <memory>
 
 class EditCanvas;
@@ -30,5 +32,6 @@ int libedit_window_save(EditCanvas* canvas, bool ask_name);
 // its kind (sheet, library or title block) by its header.
 void open_document_command(const CommandCall& call);
 
-// The handler of every library and template command of the command table.
-void libedit_menu_command(const CommandCall& call);
+// File > New of a library window: after the save question, an empty
+// library named "Untitled" and no part under edit.
+void libedit_window_new_part(EditCanvas* canvas);

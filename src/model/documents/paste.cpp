@@ -241,9 +241,13 @@ int write_library_body(Schema* schema, const Needs& needs, PseudoPin* link, FILE
 const char* write_paste(Schema* schema, int kind) {
     if (!schema) return nullptr;
     if (kind == PASTE_LIBRARY && !selected_pieces(schema)) return nullptr;
+    // The file lies in the working folder, which may be a project received
+    // from someone else: it replaces only a paste file there, and a link
+    // only to one (or to a new file in that folder).
+    ProjectWrites folder(PASTE_FILE_NAME, nullptr);
     int code = write_atomically(
         PASTE_FILE_NAME, "wb", [&](FILE* out) { return write_paste_file(schema, kind, out); },
-        false);
+        false, ".BAK", nullptr, FileKind::PASTE);
     return code == 0 ? PASTE_FILE_NAME : nullptr;
 }
 
@@ -669,21 +673,18 @@ void free_paste_scratch(Schema* scratch) {
     free_Schema(scratch, false);
 }
 
-// The sheet keeps one title block: an existing one is erased once the user
-// agreed (the shell's question also keeps its undo copy).
-bool remove_existing_titleblock(Schema* doc) {
+// The sheet keeps one title block: whether the user agrees that a pasted
+// one replaces it. The old block stays until the pasted one is placed, so
+// that a paste dropped leaves it and the editor's undo copy, taken when it
+// places the paste, holds it.
+bool may_replace_titleblock(Schema* doc) {
     TitleBlock& old = doc->titleblock;
     bool has_one = (old.fields && old.fields->count) || (old.drawing && old.drawing->count);
-    if (!has_one) return true;
-    if (!services().confirm_remove_title_block(doc)) return false;
-    if (old.fields) free_SchItem_items(doc, old.fields);
-    if (old.drawing) free_SchItem_items(doc, old.drawing);
-    titleblock_bounds(doc);
-    return true;
+    return !has_one || services().confirm_remove_title_block(doc);
 }
 
 bool paste_titleblock(Schema* doc, Schema* scratch) {
-    if (!remove_existing_titleblock(doc)) return false;
+    if (!may_replace_titleblock(doc)) return false;
     TitleBlock* block = new_TitleBlock();
     if (!block) no_memory();
     TitleBlock& source = scratch->titleblock;

@@ -95,5 +95,7 @@ void free_paste_scratch(Schema* scratch);
 // Asks whether to replace the document's title block; when confirmed, a
 // new title block takes over the scratch document's embedded title block
 // with its two lists (the scratch gets new empty lists) and is appended to
-// the document's paste list. True when pasted.
+// the document's paste list. True when pasted. The document's own title
+// block stays as it is: placing the pasted one replaces it (the sheet
+// editor's place, whose undo copy holds the old one).
 bool paste_titleblock(Schema* doc, Schema* scratch);

@@ -177,8 +177,9 @@ void collect_part_graphics(Schema* schema, PlacedPart* pl, Point q, uint32_t mar
 // The pins a library-editor pick looks at: the placed part's own pins, else
 // those of its body.
 PinList* pickable_pins(Schema* schema, PlacedPart* pl) {
-    if (pl->own_pins) return pl->own_pins;
-    return form_pins(pl_get_part(own_library(schema), pl), pl);
+    Part* part = pl_get_part(own_library(schema), pl);
+    if (PinList* own = pl_own_pins(pl, part)) return own;
+    return form_pins(part, pl);
 }
 
 void release_vectors(Vectors** slot) {

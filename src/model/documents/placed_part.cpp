@@ -45,22 +45,20 @@ int free_power_cb(void* data) {
     return 0;
 }
 
-// Own pins are usable only for the device count of the part they belong
-// to: a table made for another count would be read past its numbers.
-void check_own_pins(PlacedPart* pl, const Part* part) {
-    if (!pl->own_pins || !part || pl->own_pins_devices == part->devices) return;
-    warning("Part %s: own pins for %d devices, the part has %d; own pins dropped",
-            pl->part_name.get(), static_cast<int>(pl->own_pins_devices),
-            static_cast<int>(part->devices));
+void drop_own_pins(PlacedPart* pl) {
     free_PinList(pl->own_pins);
     pl->own_pins = nullptr;
     pl->own_pins_devices = 0;
 }
 
-void drop_own_pins(PlacedPart* pl) {
-    free_PinList(pl->own_pins);
-    pl->own_pins = nullptr;
-    pl->own_pins_devices = 0;
+// Before the own pins change: a set made for another device count than
+// the part's goes.
+void drop_unfit_own_pins(PlacedPart* pl, const Part* part) {
+    if (!pl->own_pins || pl_own_pins(pl, part)) return;
+    warning("Part %s: own pins for %d devices, the part has %d; own pins dropped",
+            pl->part_name.get(), static_cast<int>(pl->own_pins_devices),
+            static_cast<int>(part->devices));
+    drop_own_pins(pl);
 }
 
 // The part's own pin list of the form in use.
@@ -366,14 +364,20 @@ Part* pl_get_part(Library* library, PlacedPart* pl) {
         LibEntry* entry = find_LibEntry(library, pl->part_name.get());
         if (entry) pl->part = entry->part;
     }
-    check_own_pins(pl, pl->part);
     return pl->part;
+}
+
+PinList* pl_own_pins(const PlacedPart* pl, const Part* part) {
+    // Own pins are usable only for the device count of the part they belong
+    // to: a table made for another count would be read past its numbers.
+    return pl->own_pins && part && pl->own_pins_devices == part->devices ? pl->own_pins : nullptr;
 }
 
 PinList* pl_pins_in_use(Library* library, PlacedPart* pl) {
     Part* part = pl_get_part(library, pl);
     if (!part) return nullptr;
-    return pl->own_pins ? pl->own_pins : form_pins(pl, part);
+    PinList* own = pl_own_pins(pl, part);
+    return own ? own : form_pins(pl, part);
 }
 
 void pl_matrix(const PlacedPart* pl, Matrix* matrix, Matrix* inverse) {
@@ -509,7 +513,9 @@ void pl_set_reference(Library* library, PlacedPart* pl, const char* text) {
 // --- own pins and power symbols --------------------------------------------------------------------
 int pl_make_own_pins(Library* library, PlacedPart* pl) {
     Part* part = pl_get_part(library, pl);
-    if (pl->own_pins || !part) return 0;
+    if (!part) return 0;
+    drop_unfit_own_pins(pl, part);
+    if (pl->own_pins) return 0;
     PinList* pins = form_pins(pl, part);
     pl->own_pins = pins ? copy_PinList(pins, part->devices) : new_PinList();
     if (!pl->own_pins) no_memory();

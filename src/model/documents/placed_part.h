@@ -22,7 +22,8 @@
 //
 // The own pins carry the device count they were made or read for
 // (`own_pins_devices`); they are used only while that count equals the
-// part's, so that a pin-number table is never read past its end.
+// part's (`pl_own_pins`), so that a pin-number table is never read past
+// its end.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -110,9 +111,12 @@ void flag_PlacedPart(PlacedPart* pl);
 
 // --- part, pins and placement ----------------------------------------------------------------
 // The cached part, or the part of the part name's entry in the library
-// (cached then); none when the library holds no such entry. Own pins made
-// for another device count than the part's are dropped here with a warning.
+// (cached then); none when the library holds no such entry.
 Part* pl_get_part(Library* library, PlacedPart* pl);
+// The own pins when they are made for the part's device count, else none
+// (a set made for another count is left as it is, unused: reading never
+// repairs; the next change of the own pins drops it).
+PinList* pl_own_pins(const PlacedPart* pl, const Part* part);
 // The pins in use: the own pins, else the part's list of the form in use.
 PinList* pl_pins_in_use(Library* library, PlacedPart* pl);
 // Composes scale, mirrors, rotation and the translation to the position
@@ -151,7 +155,9 @@ const char* pl_reference_text(Library* library, PlacedPart* pl);
 void pl_set_reference(Library* library, PlacedPart* pl, const char* text);
 
 // --- own pins and power symbols --------------------------------------------------------------------
-// A copy of the form's pin list becomes the own pins when there are none. 0.
+// A copy of the form's pin list becomes the own pins when there are none
+// (own pins made for another device count than the part's are dropped
+// first, with a warning). 0.
 int pl_make_own_pins(Library* library, PlacedPart* pl);
 // Exchanges the numbers of two pins for this device in the own pins: 0, or
 // 78 "Pins not found", 79 "Different Pins types", 80 "Different Pins shapes".

@@ -58,10 +58,12 @@ int32_t snap(int32_t c, int64_t step) {
     return clamp32(q * step);
 }
 
-// The visible world rectangle from the scroll position (in steps).
+// The visible world rectangle from the scroll start (in steps): where the
+// start is the view's own position, the canvas shows `fine` beyond it.
 void set_visible(View* v, int32_t start_x, int32_t start_y) {
-    Point corner = view_to_grid(
-        v, Point{clamp32(int64_t{v->step.x} * start_x), clamp32(int64_t{v->step.y} * start_y)});
+    const int64_t x = int64_t{v->step.x} * start_x + (start_x == v->position.x ? v->fine.x : 0);
+    const int64_t y = int64_t{v->step.y} * start_y + (start_y == v->position.y ? v->fine.y : 0);
+    Point corner = view_to_grid(v, Point{clamp32(x), clamp32(y)});
     Point size = view_size_to_world(v, Point{v->area[2], v->area[3]});
     v->visible = Rect{corner.x, corner.y, size.x, size.y};
 }
@@ -196,6 +198,13 @@ bool view_update_transform(View* view) {
     view->origin = Point{clamp32(std::max<int64_t>(ox, 0)), clamp32(std::max<int64_t>(oy, 0))};
     view->position = Point{view->step.x ? view->origin.x / view->step.x : 0,
                            view->step.y ? view->origin.y / view->step.y : 0};
+    // The scroll bars stand at the nearest step; the window unit that puts
+    // the centre in the middle of the canvas (never before the first) is
+    // what the canvas shows at its corner.
+    const int64_t corner_x = std::max<int64_t>(int64_t{c.x} - view->area[2] / 2, 0);
+    const int64_t corner_y = std::max<int64_t>(int64_t{c.y} - view->area[3] / 2, 0);
+    view->fine = Point{clamp32(corner_x - int64_t{view->position.x} * view->step.x),
+                       clamp32(corner_y - int64_t{view->position.y} * view->step.y)};
     set_visible(view, view->position.x, view->position.y);
     return true;
 }

@@ -68,17 +68,22 @@ struct ViewSaved {
 };
 
 struct View {
-    void* window = nullptr;   // the canvas shown in (not owned); none until bound
-    int area[4] = {};         // scroll start x, y (steps), client width, height (pixels)
-    Point centre;             // world point in the middle of the canvas
-    Point extent;             // kx, ky: zoom x the device factors, truncated
-    Point step;               // scroll step: client size / 10
-    Point range;              // scroll range in steps: extent / step
-    Point origin;             // scroll origin in window units
-    Point position;           // scroll position in steps: origin / step
-    uint8_t printing = 0;     // conversions use the print matrices while set
-    Matrix point, point_inv;  // screen: world point <-> window point
-    Matrix size, size_inv;    // screen: world size <-> window size
+    void* window = nullptr;  // the canvas shown in (not owned); none until bound
+    int area[4] = {};        // scroll start x, y (steps), client width, height (pixels)
+    Point centre;            // world point in the middle of the canvas
+    Point extent;            // kx, ky: zoom x the device factors, truncated
+    Point step;              // scroll step: client size / 10
+    Point range;             // scroll range in steps: extent / step
+    Point origin;            // scroll origin in window units
+    Point position;          // scroll position in steps: origin / step
+    // The rest of the way to the window unit at the canvas's top-left
+    // corner, which the scroll bars' steps cannot hold: that corner is
+    // position x step + fine while the canvas stands at `position`, so
+    // that the centre is shown exactly in the middle.
+    Point fine;
+    uint8_t printing = 0;                 // conversions use the print matrices while set
+    Matrix point, point_inv;              // screen: world point <-> window point
+    Matrix size, size_inv;                // screen: world size <-> window size
     Matrix print_point, print_point_inv;  // printer
     Matrix print_size, print_size_inv;
     double zoom = 1.0;  // VIEW_MIN_ZOOM .. VIEW_MAX_ZOOM
@@ -150,7 +155,9 @@ double view_get_scale(const View* view);
 void view_set_scale(View* view, double zoom, bool free);
 // Rebuilds the matrices and scroll fields when dirty; true when it did (the
 // canvas then resets its scroll bars from the scroll fields). Without a
-// window or while frozen: false.
+// window or while frozen: false. The visible rectangle begins at the
+// window unit the canvas's top-left corner shows: step x scroll start, and
+// `fine` beyond it on an axis where the start is the view's position.
 bool view_update_transform(View* view);
 // The current point and size matrices (print set while printing).
 void view_get_matrices(const View* view, Matrix* point, Matrix* size);

@@ -90,7 +90,7 @@ TEST_F(LabelWindows, EachItemShowsItsValuesCancelKeepsAndChangeIsUndone) {
             p));
         EXPECT_TRUE(schema_is_modified(doc()));
         EXPECT_NE(document_bytes(), before);
-        menu_command(canvas(), EDITOR_UNDO, 0);
+        menu_command(canvas(), CMD_UNDO, 0);
         EXPECT_EQ(document_bytes(), before);
         schema_clear_modified(doc());
     }
@@ -211,7 +211,7 @@ TEST_F(LabelWindows, ATitleBlockTextOpensItsFieldAndOkIsOneUndoableEdit) {
     EXPECT_EQ(title->string, "EX-0002");
     EXPECT_STREQ(doc()->docnumber, "EX-0002");
     EXPECT_TRUE(schema_is_modified(doc()));
-    menu_command(canvas(), EDITOR_UNDO, 0);
+    menu_command(canvas(), CMD_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
 }
 

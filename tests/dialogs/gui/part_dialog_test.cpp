@@ -97,7 +97,7 @@ TEST_F(PartWindow, AcceptChangesThePartAndUndoTakesItBack) {
     EXPECT_EQ(pl->flags & PL_ROT_MASK, 1);
     EXPECT_TRUE(schema_is_modified(doc()));
     EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
-    menu_command(canvas(), EDITOR_UNDO, 0);
+    menu_command(canvas(), CMD_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
 }
 
@@ -118,7 +118,7 @@ TEST_F(PartWindow, ADoubleClickedFieldOpensEditFieldAndChangeIsUndone) {
     EXPECT_TRUE(shown);
     EXPECT_STREQ(pl->value.text.get(), "4k7");
     EXPECT_TRUE(schema_is_modified(doc()));
-    menu_command(canvas(), EDITOR_UNDO, 0);
+    menu_command(canvas(), CMD_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
 }
 

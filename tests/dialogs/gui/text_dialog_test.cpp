@@ -59,7 +59,7 @@ TEST_F(TextWindow, CancelLeavesTheDocumentAndChangeIsUndone) {
     EXPECT_EQ(as_Text(label)->flags & TEXT_TYPE_MASK, LABEL);
     EXPECT_TRUE(schema_is_modified(doc()));
     EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
-    menu_command(canvas(), EDITOR_UNDO, 0);
+    menu_command(canvas(), CMD_UNDO, 0);
     EXPECT_EQ(document_bytes(), before);
 }
 

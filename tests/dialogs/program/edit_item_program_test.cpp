@@ -2,8 +2,10 @@
 // resistors: R1 clicked after Edit > Edit Item, its value changed in Edit
 // Part, the sheet saved and netlisted as SPICE from the Tools menu, and
 // ngspice solving the new divider; the netlist of the change not saved
-// asking first; Find Text putting the pointer on the text it found. Points of the sheet are found on the screen through the
-// sheet's bookmarks (the shell's program harness).
+// asking first; F1 in Edit Part and Add/Edit Text opening their help
+// pages; Find Text putting the pointer on the text it found. Points of the
+// sheet are found on the screen through the sheet's bookmarks (the shell's
+// program harness).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -133,6 +135,27 @@ TEST_F(DividerProgram, R1EditedThroughEditItemChangesWhatNgspiceSolves) {
     const std::string solved = net_test::run_ngspice(deck);
     EXPECT_TRUE(std::regex_search(solved, std::regex("out\\s+3\\.333", std::regex::icase)))
         << solved;
+}
+
+// F1 inside Edit Part and Add/Edit Text is their Help button: each opens
+// its page of the help book (which then holds the input until it is
+// closed, as after the button).
+TEST_F(DividerProgram, F1InsideEditPartOpensItsHelp) {
+    Open();
+    keys(frame, "ctrl+e");            // Edit > Edit Item
+    click(map(Point{15000, 14000}));  // R1's body
+    ASSERT_TRUE(program.WaitTopLevel(part_dialog));
+    keys(program.WaitWindow(part_dialog), "F1");
+    EXPECT_TRUE(program.WaitTopLevel("Help: Edit Part"));
+}
+
+TEST_F(DividerProgram, F1InsideAddEditTextOpensItsHelp) {
+    Open();
+    const char* const text_dialog = "Tessaron: Add/Edit Text";
+    menu(frame, "alt+p", "t");  // Place > Text...
+    ASSERT_TRUE(program.WaitTopLevel(text_dialog));
+    keys(program.WaitWindow(text_dialog), "F1");
+    EXPECT_TRUE(program.WaitTopLevel("Help: Add/Edit Text"));
 }
 
 // R1 changed and not saved: the netlist asks first. No writes the netlist

@@ -37,7 +37,7 @@ protected:
     void start(tn_test::Program& program, const std::string& sheet = "root.sch") {
         program.Start({file(sheet)}, project.string());
         ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
-        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
     }
 
     tn_test::TempDir dir;

@@ -1,5 +1,5 @@
-// The Preferences and Load Part sheets, the tip of the day and the help as
-// a user meets them: the real program on the shipped example, driven with
+// The Preferences and Load Part sheets (with Load Part's preview), the tip
+// of the day and the help as a user meets them: the real program on the shipped example, driven with
 // real pointer and key events.
 //
 // Reference images live in tests/data/dialogs/; TN_REGENERATE_SHELL=1
@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "shell/program_harness.h"
 #include "support/program_driver.h"
 #include "support/test_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using program_test::wait_until;
 using tn_test::Control;
 using tn_test::Program;
 
@@ -43,7 +45,7 @@ protected:
     void start(Program& program) {
         program.Start({(project / "root.sch").string()}, project.string());
         ASSERT_FALSE(program.WaitWindow("Tessaron Schematic Editor").empty());
-        ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
     }
     void exit(Program& program) {
         program.Menu("alt+f x");
@@ -69,6 +71,16 @@ protected:
                 return std::nullopt;
             },
             kind + " in " + window);
+    }
+    // Place > Part..., the example's library chosen in Load Part.
+    void open_load_part(Program& program) {
+        program.Menu("ctrl+g");
+        ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+        auto libraries = first_of(program, "Load Part", "wxListBox");
+        ASSERT_TRUE(libraries);
+        Control first = *libraries;  // the first entry: parts.clb
+        first.h = 20;
+        program.Click(first);
     }
     // The text shown right after a label (a value beside its label).
     std::string value_after(Program& program, const std::string& window, const std::string& label) {
@@ -135,13 +147,7 @@ TEST_F(SheetProgram, PlacePartFindsAPartByAPatternAndAClickPlacesIt) {
     click(program, "Statistics", "&Close");
     ASSERT_TRUE(program.WaitGone("Statistics"));
 
-    program.Menu("ctrl+g");  // Place > Part...
-    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
-    auto libraries = first_of(program, "Load Part", "wxListBox");
-    ASSERT_TRUE(libraries);
-    Control first = *libraries;  // the first entry: parts.clb
-    first.h = 20;
-    program.Click(first);
+    open_load_part(program);
     auto pattern = first_of(program, "Load Part", "wxTextCtrl");
     ASSERT_TRUE(pattern);
     program.TypeInto(*pattern, "LM*");
@@ -166,6 +172,45 @@ TEST_F(SheetProgram, PlacePartFindsAPartByAPatternAndAClickPlacesIt) {
     EXPECT_EQ(value_after(program, "Statistics", "Number of Parts"), "       3")
         << "the part was not placed";
     click(program, "Statistics", "&Close");
+}
+
+// Load Part's preview shows the whole of the part chosen: its body, pins
+// and numbers, its reference and its name beside the body, nothing cut.
+TEST_F(SheetProgram, LoadPartPreviewsThePartWhole) {
+    settings("");
+    Program program(config.string());
+    start(program);
+    open_load_part(program);
+    auto search = program.WaitControl("Load Part", "Search");
+    ASSERT_TRUE(search);
+    program.Click(*search);
+    // The preview: the canvas below the parts found.
+    auto preview = program.WaitFor(
+        [](const std::vector<Control>& all) -> std::optional<Control> {
+            bool inside = false;
+            for (const Control& c : all) {
+                if (c.depth == 0) inside = c.label == "Load Part";
+                if (inside && c.kind == "wxWindow" && c.w >= 200 && c.h >= 100) return c;
+            }
+            return std::nullopt;
+        },
+        "the preview of Load Part");
+    ASSERT_TRUE(preview);
+    std::string shown = (dir.path() / "empty.png").string();
+    ASSERT_TRUE(program.Screenshot(*preview, shown));
+    for (const std::string part : {"RES", "LM358"}) {
+        auto row = program.WaitControl("Load Part", "parts.clb | " + part);
+        ASSERT_TRUE(row);
+        program.Click(*row);
+        const std::string shot = (dir.path() / (part + ".png")).string();
+        EXPECT_TRUE(wait_until([&] {
+            return program.Screenshot(*preview, shot) &&
+                   tn_test::read_text(shot) != tn_test::read_text(shown);
+        })) << part
+            << " is not shown";
+        tn_test::expect_matches_reference(shot, "dialogs/preview_" + part + ".png");
+        shown = shot;
+    }
 }
 
 TEST_F(SheetProgram, TheTipOfTheDayShowsAtStartWhenAsked) {

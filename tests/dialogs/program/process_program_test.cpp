@@ -122,7 +122,7 @@ TEST(FreshInstall, TheExamplesSpiceNetlistWithTheValueAsModuleRunsInNgspice) {
     ASSERT_TRUE(close) << "no tip of the day at the first start";
     program.Click(*close);
     ASSERT_TRUE(program.WaitGone("Tip of the Day"));
-    ASSERT_TRUE(program.WaitTopLevel("Tessaron Log"));
+    ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
 
     const std::string deck = (project / "example.cir").string();
     write_netlist(program, 3, deck, "Attr. #2", (project / "root_linked").string());

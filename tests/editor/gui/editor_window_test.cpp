@@ -182,7 +182,7 @@ TEST_F(EditorWindow, EveryKindOfThePlaceMenuIsPlacedByAClickAndUndone) {
         key(WXK_ESCAPE);
         key(WXK_ESCAPE);
         EXPECT_EQ(canvas->ModeCount(), 1);
-        menu_command(canvas, EDITOR_UNDO, 0);
+        menu_command(canvas, CMD_UNDO, 0);
         EXPECT_EQ(count(k.code), had);
     }
     // A sheet net goes on the box's edge.
@@ -222,7 +222,7 @@ TEST_F(EditorWindow, UndoAfterAnotherSheetsWindowWasClosed) {
     other->Destroy();
     tn_test::settle();
 
-    menu_command(canvas, EDITOR_UNDO, 0);
+    menu_command(canvas, CMD_UNDO, 0);
     tn_test::settle();
     EXPECT_EQ(count(JUNCTION_ITEM), 0);
     EXPECT_EQ(count(SUBSHEET_ITEM), 1);
@@ -277,15 +277,15 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     EXPECT_EQ(bend->end, (Point{3000, 7000}));
 
     // Cut and paste through the paste file, then undo.
-    menu_command(canvas, EDITOR_CUT, 0);
+    menu_command(canvas, CMD_CUT, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
     // Other running copies find the paste file through the clipboard.
     EXPECT_NE(clipboard_paste_file().find(PASTE_FILE_NAME), std::string::npos);
-    menu_command(canvas, EDITOR_PASTE, 0);
+    menu_command(canvas, CMD_PASTE, 0);
     click(Point{8000, 3000});  // the pasted part follows the pointer until here
     EXPECT_EQ(count(PARTLIB_ITEM), 1);
     EXPECT_EQ(selection_count(&canvas->editing), 1);
-    menu_command(canvas, EDITOR_UNDO, 0);
+    menu_command(canvas, CMD_UNDO, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
     EXPECT_EQ(canvas->ModeCount(), 1);
 }

@@ -208,7 +208,7 @@ TEST_F(LibraryDialogs, ATitleBlockIsDrawnAndSavedAsItsFile) {
     EXPECT_TRUE(schema_is_modified(tcanvas->mySchema));
     // Save without a name asks for one.
     script.file(dir.file("frame.tbl"));
-    menu_command(tcanvas, TEMPLATE_CMD_SAVE, 0);
+    menu_command(tcanvas, CMD_TMPL_SAVE, 0);
     EXPECT_FALSE(schema_is_modified(tcanvas->mySchema));
     Schema* read = nullptr;
     new_active_schema(&read);

@@ -216,7 +216,7 @@ TEST_F(LibraryItems, ACancelledNumberLeavesThePartAndTheDocumentAsTheyWere) {
 // until the confirming click, which cuts it (and, under the sanitizers,
 // frees the carrier's copy and the pin once each).
 TEST_F(LibraryItems, APinPickedForCuttingBlinksUntilTheConfirmingClick) {
-    menu_command(canvas, LIBEDIT_EDIT_CUT, 0);
+    menu_command(canvas, CMD_CUT, 0);
     ASSERT_STREQ(canvas->ModeName(1), "Libedit Edit");
     driver->click(Point{9000, 11000});  // pin "1"
     ModeInstance* tool = canvas->FindMode(&libedit_edit_mode);

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -114,6 +116,14 @@ protected:
         program.Click(*ok);
     }
 
+    // The canvas showing a part of the library, got by its name (none when
+    // it never showed).
+    std::optional<Control> got(Program& program, const std::string& name) {
+        get(program, name);
+        if (!program.WaitGone(get_part)) return std::nullopt;
+        return canvas(program);
+    }
+
     // The library as saved, read into a new library (null when unreadable).
     Library* saved() {
         Library* library = new_Library();
@@ -140,9 +150,7 @@ TEST_F(LibraryProgram, APartGotDrawnOnAndSavedRoundTripsThroughItsSource) {
     ASSERT_GT(before, 0);
     Program program(config.string());
     start(program);
-    get(program, "RES");
-    ASSERT_TRUE(program.WaitGone(get_part));
-    auto area = canvas(program);
+    auto area = got(program, "RES");
     ASSERT_TRUE(area);
     const std::string shot = (dir.path() / "res.png").string();
     ASSERT_TRUE(program.Screenshot(*area, shot));
@@ -224,6 +232,47 @@ TEST_F(LibraryProgram, ANewTwoDevicePartWithAConvertedFormIsSavedAndReopened) {
     const std::string shot = (dir.path() / "newpart.png").string();
     ASSERT_TRUE(again.Screenshot(*area, shot));
     tn_test::expect_matches_reference(shot, "libedit/new_part_two_devices.png");
+}
+
+// Find Pin on a pin the window does not show: the view moves so that the
+// pin's end stands in the middle of the canvas, drawn there, with the
+// pointer on it.
+TEST_F(LibraryProgram, FindPinShowsAPinOutOfViewWithThePointerOnIt) {
+    Program program(config.string());
+    start(program);
+    auto area = got(program, "LM358");
+    ASSERT_TRUE(area);
+    // Zoomed in on the middle of the editing sheet: the part is out of view.
+    for (int i = 0; i < 3; ++i) program.Menu("alt+v i");
+
+    program.Menu("ctrl+f");  // Edit > Find Pin...
+    const char* const find = "Tessaron: Find Pin";
+    ASSERT_TRUE(program.WaitTopLevel(find));
+    focus(program, find);
+    auto name = program.WaitControl(find, "Name");
+    ASSERT_TRUE(name);
+    program.TypeInto(*name, "8");
+    auto button = program.WaitControl(find, "Find");
+    ASSERT_TRUE(button);
+    program.Click(*button);
+    ASSERT_TRUE(program.WaitGone(find));
+    int x = 0, y = 0;
+    ASSERT_TRUE(wait_until([&] {
+        const std::string at = tn_test::run_on_display("xdotool getmouselocation --shell");
+        std::sscanf(at.c_str(), "X=%d\nY=%d", &x, &y);
+        return std::abs(x - area->centre_x()) <= 3 && std::abs(y - area->centre_y()) <= 3;
+    })) << "the pointer stands at "
+        << x << ", " << y << ", the canvas's middle at " << area->centre_x() << ", "
+        << area->centre_y();
+    // Pin 8, its number and the top of the op-amp's triangle round it.
+    const std::string shot = (dir.path() / "pin.png").string();
+    Control around = *area;
+    around.x = x - 120;
+    around.y = y - 60;
+    around.w = 240;
+    around.h = 120;
+    ASSERT_TRUE(program.Screenshot(around, shot));
+    tn_test::expect_matches_reference(shot, "libedit/find_pin.png");
 }
 
 }  // namespace

@@ -176,6 +176,36 @@ TEST_F(PasteFile, WritersGoThroughTheFileAndRefuseWhatTheyCannotWrite) {
     EXPECT_EQ(tn_test::read_bytes(PASTE_FILE_NAME), file_of(doc.get(), PASTE_SCHEMA));
 }
 
+// The file lies in the working folder, which may be a project from someone
+// else: a Copy replaces only a paste file there, and follows a link only
+// to one.
+TEST_F(PasteFile, TheFileReplacesOnlyAPasteFileAndFollowsNoLinkToAnotherFile) {
+    SchemaPtr doc = sheet_document();
+    select(doc.get(), {first_of(doc->sheet->items, LINE_ITEM, 0)});
+    fs::create_directory("work");
+    tn_test::write_text("notes.txt", "notes");
+    ASSERT_STREQ(write_paste_schema(doc.get()), PASTE_FILE_NAME);
+    fs::rename(PASTE_FILE_NAME, "shared.#01");
+    fs::current_path("work");
+    tn_test::write_text(PASTE_FILE_NAME, "the user's own");
+    EXPECT_EQ(write_paste_schema(doc.get()), nullptr);
+    EXPECT_EQ(tn_test::read_text(PASTE_FILE_NAME), "the user's own");
+    fs::remove(PASTE_FILE_NAME);
+    fs::create_symlink("../notes.txt", PASTE_FILE_NAME);
+    EXPECT_EQ(write_paste_schema(doc.get()), nullptr);
+    EXPECT_EQ(tn_test::read_text("../notes.txt"), "notes");
+    fs::remove(PASTE_FILE_NAME);
+    fs::create_symlink("../new.#01", PASTE_FILE_NAME);
+    EXPECT_EQ(write_paste_schema(doc.get()), nullptr);
+    EXPECT_FALSE(fs::exists("../new.#01"));
+    // A link to a paste file is followed.
+    fs::remove(PASTE_FILE_NAME);
+    fs::create_symlink("../shared.#01", PASTE_FILE_NAME);
+    ASSERT_STREQ(write_paste_schema(doc.get()), PASTE_FILE_NAME);
+    EXPECT_TRUE(fs::is_symlink(PASTE_FILE_NAME));
+    fs::current_path("..");
+}
+
 // --- copy and paste ----------------------------------------------------------------------------
 
 // Every object id of a list's records (and of a title block's lists).
@@ -250,10 +280,15 @@ TEST_F(PasteFile, APastedTitleBlockReplacesTheSheetsOwnOnlyWhenAgreed) {
     EXPECT_EQ(last_box_text(), "Ok to remove existing Title Block ?");
     EXPECT_EQ(doc->titleblock.fields->count, controls) << "kept when the user declines";
 
+    EXPECT_EQ(doc->edit.paste_list, nullptr);
+
+    // Agreed, the pasted block waits on the paste list; the sheet's own
+    // stays until the editor places the pasted one.
     script_answers({ANSWER_YES});
     EXPECT_TRUE(paste_titleblock(doc.get(), scratch.get()));
-    EXPECT_EQ(doc->titleblock.fields->count, 0u);
-    EXPECT_EQ(doc->titleblock.drawing->count, 0u);
+    EXPECT_EQ(codes_of(doc->edit.paste_list), (std::vector<int>{TITLEBLOCK_ITEM}));
+    EXPECT_EQ(doc->titleblock.fields->count, controls);
+    EXPECT_EQ(doc->titleblock.drawing->count, 4u);
 }
 
 TEST_F(PasteFile, TitleBlockEditorKeepsDrawingAndDropsWiring) {

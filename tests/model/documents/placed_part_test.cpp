@@ -240,7 +240,11 @@ TEST_F(PlacedPartRecord, OwnPinCountIsBoundedByTheFileAndASaneMaximum) {
     EXPECT_EQ(read_bytes(tiny), READ_ERROR);
 }
 
-TEST_F(PlacedPartRecord, OwnPinsForAnotherDeviceCountAreDroppedWithAWarning) {
+// Own pins made for another device count are never used, since their
+// number tables would be read past their end; reading the pins in use
+// leaves the record as it was read, and the next change of the own pins
+// drops them with a warning.
+TEST_F(PlacedPartRecord, OwnPinsForAnotherDeviceCountAreUnusedAndDroppedByAnEditWithAWarning) {
     auto pl = placed("74LS00");
     pl_make_own_pins(library.get(), pl.get());
     resize_PinList(pl->own_pins, 2);
@@ -251,9 +255,15 @@ TEST_F(PlacedPartRecord, OwnPinsForAnotherDeviceCountAreDroppedWithAWarning) {
     EXPECT_EQ(read->own_pins_devices, 2);
     debug_enabled = true;
     EXPECT_EQ(pl_pins_in_use(library.get(), read.get()), gate->normal_pins);
+    EXPECT_EQ(pl_own_pins(read.get(), pl_get_part(library.get(), read.get())), nullptr);
+    EXPECT_NE(read->own_pins, nullptr);
+    EXPECT_EQ(debug.find("own pins dropped"), std::string::npos) << debug;
+    EXPECT_EQ(pl_swap_pins(library.get(), read.get(), "1", "2"), 0);
     debug_enabled = false;
-    EXPECT_EQ(read->own_pins, nullptr);
     EXPECT_NE(debug.find("own pins dropped"), std::string::npos) << debug;
+    ASSERT_NE(read->own_pins, nullptr);
+    EXPECT_EQ(read->own_pins_devices, gate->devices);
+    EXPECT_EQ(pl_pins_in_use(library.get(), read.get()), read->own_pins);
 }
 
 TEST_F(PlacedPartRecord, DeviceOutsideAnyPackageIsADamagedRecord) {

@@ -22,8 +22,11 @@ TEST_F(ViewTest, ScrollFieldsAndVisibleRectangleFromTheCentre) {
     // The centre is scaled with the x factor on both axes: (1383, 1037).
     EXPECT_EQ(view.origin, (Point{1383 - 400 + 40, 1037 - 300 + 30}));
     EXPECT_EQ(view.position, (Point{12, 12}));
-    // Grid snap is on by default (1000 units).
-    EXPECT_EQ(view.visible, (Rect{139000, 104000, 115640, 86736}));
+    // The scroll bars stand at 960, 720; the canvas shows the centre in its
+    // middle, from the window unit (983, 737) on.
+    EXPECT_EQ(view.fine, (Point{23, 17}));
+    // Grid snap is on by default (1000 units): 983 / 0.006918 = 142093.
+    EXPECT_EQ(view.visible, (Rect{142000, 107000, 115640, 86736}));
 
     // Clean: the visible rectangle follows the canvas's own scroll start.
     canvas[0] = 0;
@@ -35,6 +38,7 @@ TEST_F(ViewTest, ScrollFieldsAndVisibleRectangleFromTheCentre) {
     view_set_center(&view, Point{-50000, 10});
     EXPECT_TRUE(view_update_transform(&view));
     EXPECT_EQ(view.origin, (Point{0, 0}));  // never negative
+    EXPECT_EQ(view.fine, (Point{0, 0}));
 }
 
 struct RoundTrip {
@@ -63,13 +67,12 @@ TEST_P(ScreenRoundTrip, WorldToWindowAndBack) {
     EXPECT_EQ(view_size_to_world(&view, window), back);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zooms, ScreenRoundTrip,
-    ::testing::Values(RoundTrip{1.0, {100000, 200000}, {691, 1383}},
-                      RoundTrip{2.0, {100000, 200000}, {1383, 2767}},
-                      RoundTrip{0.25, {100000, -200000}, {172, -345}},
-                      RoundTrip{64.0, {1000, 1000}, {442, 442}},
-                      RoundTrip{1.0, {-7, 0}, {0, 0}}));
+INSTANTIATE_TEST_SUITE_P(Zooms, ScreenRoundTrip,
+                         ::testing::Values(RoundTrip{1.0, {100000, 200000}, {691, 1383}},
+                                           RoundTrip{2.0, {100000, 200000}, {1383, 2767}},
+                                           RoundTrip{0.25, {100000, -200000}, {172, -345}},
+                                           RoundTrip{64.0, {1000, 1000}, {442, 442}},
+                                           RoundTrip{1.0, {-7, 0}, {0, 0}}));
 
 TEST_F(ViewTest, PrintingUsesScaleThenOrigin) {
     proper_set(STAY_GRID, 0, PVIS_SCAL, 2.0, 0);
@@ -222,10 +225,9 @@ INSTANTIATE_TEST_SUITE_P(
     Modes, Constraint,
     ::testing::Values(ClipRow{1, {-50, 300}, {0, 200}}, ClipRow{1, {500, 100}, {500, 100}},
                       ClipRow{2, {100, 50}, {0, 50}}, ClipRow{2, {600, 50}, {1000, 50}},
-                      ClipRow{2, {2000, -9}, {1000, 0}},
-                      ClipRow{3, {100, 50}, {100, 0}}, ClipRow{3, {100, 150}, {100, 200}},
-                      ClipRow{4, {100, 90}, {100, 0}}, ClipRow{4, {10, 100}, {0, 100}},
-                      ClipRow{4, {500, 180}, {500, 200}},
+                      ClipRow{2, {2000, -9}, {1000, 0}}, ClipRow{3, {100, 50}, {100, 0}},
+                      ClipRow{3, {100, 150}, {100, 200}}, ClipRow{4, {100, 90}, {100, 0}},
+                      ClipRow{4, {10, 100}, {0, 100}}, ClipRow{4, {500, 180}, {500, 200}},
                       ClipRow{5, {600, 50}, {0, 50}}, ClipRow{6, {600, 150}, {600, 0}},
                       // No mode: only the sheet limits (CURSOR_IN_SHEET is on by default).
                       ClipRow{0, {-50, 300}, {0, 300}}));

@@ -304,7 +304,16 @@ private:
     Schema* schema_;
     const RefreshEdits& edits_;
     Sheet scratch_;
+    // Kept for their storage: a whole sheet pasted makes a million passes.
     std::vector<SchItem*> found_;
+    std::vector<SchItem*> here_;
+    std::vector<Line*> others_;
+    std::vector<PlacedPart*> parts_;
+    struct Was {
+        Line* line;
+        Point pos, end;
+    };
+    std::vector<Was> was_;
     PointerSet<SchItem> met_;
     std::vector<SchItem*> absorbed_;
 };
@@ -352,11 +361,8 @@ void TouchedRefresh::gather(const Rect& area) {
 
 template <class Rule>
 void TouchedRefresh::watching(Rule rule) {
-    struct Was {
-        Line* line;
-        Point pos, end;
-    };
-    std::vector<Was> was;
+    std::vector<Was>& was = was_;
+    was.clear();
     for (Line* line : list_items<Line>(scratch_.items)) was.push_back({line, line->pos, line->end});
     rule();
     for (const Was& w : was) {
@@ -385,7 +391,8 @@ void TouchedRefresh::fuse(Line* w) {
     meet(w);
     if (w->state & NET_IGNORED) return;
     gather(box_between(w->pos, w->end));
-    std::vector<Line*> others;
+    std::vector<Line*>& others = others_;
+    others.clear();
     for (Line* other : list_items<Line>(scratch_.items)) others.push_back(other);
     for (Line* other : others) {
         if (other == w || (other->state & NET_IGNORED) ||
@@ -400,7 +407,7 @@ void TouchedRefresh::fuse(Line* w) {
 }
 
 void TouchedRefresh::keep_joined(Point p, Line* a, Line* b) {
-    std::vector<SchItem*> here;
+    std::vector<SchItem*>& here = here_;
     sheet_index_query(index(), Rect{p.x, p.y, 0, 0}, &here);
     // A line met here first is as the whole refresh has it: marks of an
     // earlier pass cleared, ends in order.
@@ -422,7 +429,8 @@ void TouchedRefresh::snap_wire(Line* wire) {
     meet(wire);
     Rect area = widened_bounds(wire);
     sheet_index_query(index(), area, &found_);
-    std::vector<PlacedPart*> parts;
+    std::vector<PlacedPart*>& parts = parts_;
+    parts.clear();
     for (SchItem* item : found_)
         if (item->type == PARTLIB_ITEM) parts.push_back(as_PlacedPart(item));
     while (scratch_.items->count) dlist_remove_head(scratch_.items, nullptr);

@@ -153,8 +153,11 @@ void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* o
     if (auto connections = edit_row(item).connections) connections(schema, item, out);
 }
 
-void item_rebuild_outline(Schema* schema, SchItem* item) {
-    if (auto outline = edit_row(item).outline) outline(schema, item);
+bool item_rebuild_outline(Schema* schema, SchItem* item) {
+    auto outline = edit_row(item).outline;
+    if (!outline || outline == no_outline) return false;
+    outline(schema, item);
+    return true;
 }
 
 void item_step_label(SchItem* item, int step) {

@@ -27,8 +27,8 @@ struct PinLine {
 // The pins of the form the part shows, placed, appended to *out.
 void part_pin_lines(Schema* schema, PlacedPart* part, std::vector<PinLine>* out);
 // Rebuilds the generated drawing of a power symbol, port, sub-sheet box or
-// net-property label from its record; other kinds have none.
-void item_rebuild_outline(Schema* schema, SchItem* item);
+// net-property label from its record; other kinds have none (false).
+bool item_rebuild_outline(Schema* schema, SchItem* item);
 // Steps the name of a name-carrying item (power, port, net property, text)
 // by the step, as a repeat does; other kinds keep theirs.
 void item_step_label(SchItem* item, int step);

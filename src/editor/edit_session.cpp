@@ -132,6 +132,7 @@ EditTransaction::~EditTransaction() {
 }
 
 void EditTransaction::before(SchItem* item) {
+    if (appended_any_) appended_changed_ = true;
     note_area(item);
     EditJournal* undo = journal();
     if (!undo || !item) return;
@@ -163,9 +164,12 @@ void EditTransaction::note_area(SchItem* item) {
 }
 
 void EditTransaction::touch(SchItem* item) {
-    if (!item || !marked_.insert(item).second) return;
+    if (!item) return;
+    if (appended_any_) appended_changed_ = true;
+    if (!marked_.insert(item).second) return;
     item->state |= STATE_TOUCHED;
     touched_.push_back(item);
+    appended_.push_back(false);
     // An item just appended joins the bounds index and the journal (an
     // item already there was named to before() first, and is known).
     Schema* schema = session_->schema;
@@ -178,13 +182,35 @@ void EditTransaction::touch(SchItem* item) {
     }
 }
 
+void EditTransaction::append(List* list, SchItem* item) {
+    Schema* schema = session_->schema;
+    DListNode* node = dlist_append(list, item);
+    if (!node) no_memory();
+    // Not among the marked items: a new record is named once, and should
+    // the edit touch it again, every item appended is measured again.
+    item->state |= STATE_TOUCHED;
+    touched_.push_back(item);
+    appended_.push_back(true);
+    appended_any_ = true;
+    sheet_index_added(schema, list, node);
+    Rect filed{};
+    if (sheet_index_bounds(schema->edit.index, item, &filed))
+        areas_.push_back(filed);
+    else
+        note_area(item);
+    if (EditJournal* undo = journal()) journal_added(undo, list, item);
+}
+
 void EditTransaction::invalidate(const Rect& area) { areas_.push_back(area); }
 
 void EditTransaction::finish() {
     Schema* schema = session_->schema;
     if (!schema || !schema->current) return;
-    for (SchItem* item : touched_) {
-        item_rebuild_outline(schema, item);
+    for (size_t i = 0; i < touched_.size(); ++i) {
+        SchItem* item = touched_[i];
+        const bool rebuilt = item_rebuild_outline(schema, item);
+        // An item appended whole was filed and its area noted then.
+        if (appended_[i] && !rebuilt && !appended_changed_) continue;
         note_area(item);
         sheet_index_changed(schema, item);
     }
@@ -211,9 +237,12 @@ void EditTransaction::finish() {
     }
     refresh_touched(nullptr, schema, touched_, edits);
     forget_removed(session_, removed, selected);
-    for (SchItem* item : touched_) {
+    for (size_t i = 0; i < touched_.size(); ++i) {
+        SchItem* item = touched_[i];
         if (removed.count(item)) continue;
-        note_area(item);
+        // What the refresh changed of an item appended whole, the bounds
+        // index noted as it filed it anew.
+        if (!appended_[i] || appended_changed_) note_area(item);
         item->state &= ~(STATE_TOUCHED | STATE_TOUCHED_WIRE);
     }
     // The match list may name records an edit removed.

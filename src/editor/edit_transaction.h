@@ -34,6 +34,7 @@
 
 struct EditJournal;
 struct EditSession;
+struct List;
 struct SchItem;
 
 class EditTransaction {
@@ -53,6 +54,12 @@ public:
     // refresh, its outline rebuilt, its area after the edit repainted). An
     // item appended to the sheet or the ports list is touched right after.
     void touch(SchItem* item);
+    // Appends a new item to the list (the sheet's or the ports list) in its
+    // final form and touches it: it is filed in the bounds index and its
+    // area noted as it is appended, and not measured again at the end (a
+    // whole sheet pasted at once) unless the edit goes on to touch or
+    // change anything.
+    void append(List* list, SchItem* item);
     // Takes an item off the sheet or the ports list (its area repainted);
     // the undo journal keeps it, else it is freed.
     void remove(SchItem* item);
@@ -72,6 +79,9 @@ private:
 
     EditSession* session_;
     std::vector<SchItem*> touched_;
+    std::vector<bool> appended_;  // of each touched item: appended whole
+    bool appended_any_ = false;
+    bool appended_changed_ = false;  // touched or changed something after an append
     PointerSet<const SchItem> marked_;
     std::vector<Rect> areas_;
     bool whole_;  // the undo copy is the whole document's

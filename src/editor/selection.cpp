@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -54,11 +55,12 @@ List* owner_of(EditSession* session, SchItem* item) {
     return sheet_index_list_of(sheet_index(session->schema), item);
 }
 
-void translate(SchItem* item, Point delta) {
+// The matrix that moves items by delta.
+Matrix shift_by(Point delta) {
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, delta.x, delta.y);
-    matrix_SchItem(item, &shift);
+    return shift;
 }
 
 }  // namespace
@@ -68,9 +70,12 @@ std::vector<SchItem*> items_near(EditSession* session, const Rect& area) {
     std::vector<SchItem*> found;
     SheetIndex* index = sheet_index(session->schema);
     sheet_index_query(index, area, &found);
-    std::stable_partition(found.begin(), found.end(), [&](SchItem* item) {
-        return sheet_index_list_of(index, item) == sheet_list(session);
-    });
+    // The index answers the ports list's first, and only ports stand there.
+    size_t ports = 0;
+    while (ports < found.size() && found[ports]->type == PORT_ITEM &&
+           sheet_index_list_of(index, found[ports]) != sheet_list(session))
+        ++ports;
+    std::rotate(found.begin(), found.begin() + ptrdiff_t(ports), found.end());
     return found;
 }
 
@@ -165,9 +170,10 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
     std::vector<SchItem*> moved;
     for (SchItem* item : list_items<SchItem>(edit_list(session)))
         if (owner_of(session, item)) moved.push_back(item);
+    const Matrix shift = shift_by(delta);
     for (SchItem* item : moved) {
         edit.before(item);
-        translate(item, delta);
+        matrix_SchItem(item, &shift);
         edit.touch(item);
     }
     return true;
@@ -207,20 +213,9 @@ bool paste_reaches_beyond_items(Schema* scratch, Schema* doc) {
     return false;
 }
 
-// Reads the file once into a scratch document: a foreign or damaged file is
-// refused before anything of the document changes. *beyond: reading it
-// into the document would change more than the document's items.
-int check_paste_file(const char* name, Schema* doc, bool* beyond) {
-    FILE* stream = std::fopen(name, "rb");
-    if (!stream) return PASTE_CANNOT_OPEN;
-    Schema* scratch = nullptr;
-    new_active_schema(&scratch);
-    int result = read_paste_body(scratch, PASTE_SCHEMA, stream);
-    std::fclose(stream);
-    *beyond = result != 0 || paste_reaches_beyond_items(scratch, doc);
-    free_paste_scratch(scratch);
-    return result;
-}
+struct ScratchFree {
+    void operator()(Schema* scratch) const { free_paste_scratch(scratch); }
+};
 
 void release_paste_list(Schema* schema) {
     List*& list = schema->edit.paste_list;
@@ -260,9 +255,9 @@ void follow_pointer(List* items, Point p) {
         const Point to{static_cast<int32_t>(int64_t{p.x} + anchor.x - on_grid.x),
                        static_cast<int32_t>(int64_t{p.y} + anchor.y - on_grid.y)};
         if (anchor == to) return;
-        const Point delta{to.x - anchor.x, to.y - anchor.y};
+        const Matrix shift = shift_by(Point{to.x - anchor.x, to.y - anchor.y});
         for (SchItem* moved : list_items<SchItem>(items))
-            if (moved->type != TITLEBLOCK_ITEM) translate(moved, delta);
+            if (moved->type != TITLEBLOCK_ITEM) matrix_SchItem(moved, &shift);
         return;
     }
 }
@@ -298,15 +293,14 @@ void place_items(EditSession* session, List* items) {
             if (!schema->ports && !(schema->ports = list_new())) no_memory();
             into = schema->ports;
         }
-        if (!dlist_append(into, item)) no_memory();
-        edit.touch(item);
+        edit.append(into, item);
         select_add(session, item);
     }
     dlist_free(items, LIST_FROM_HEAD, nullptr);
 }
 
 void paste_ghost(EditSession* session, ModeInstance* instance) {
-    if (List* items = paste_data(instance)->items) session->host->xor_items(items);
+    if (List* items = paste_data(instance)->items) session->host->xor_kept_items(items);
 }
 
 void paste_enter(EditSession* session, ModeInstance* instance) {
@@ -357,16 +351,22 @@ const ToolMode paste_mode{"Paste",     sizeof(PasteData), paste_enter, paste_exi
 int paste_selection(EditSession* session) {
     Schema* schema = session->schema;
     if (!schema || !schema->current) return DOC_NO_SCHEMATIC;
-    bool beyond = false;
-    if (int result = check_paste_file(PASTE_FILE_NAME, schema, &beyond); result != 0) return result;
-    // The read merges fonts and library entries into the document: should it
-    // fail after all (the file changed since it was checked), the document
-    // goes back to this copy. A paste of the document's own parts and no
-    // fonts changes nothing but the paste list, which a failure releases.
+    // The file is read once into a scratch document: a foreign or damaged
+    // file is refused before anything of the document changes.
+    Schema* read = nullptr;
+    if (int result = read_paste_scratch(PASTE_FILE_NAME, PASTE_SCHEMA, &read); result != 0)
+        return result;
+    std::unique_ptr<Schema, ScratchFree> scratch(read);
+    // Handing it over merges fonts and library entries into the document:
+    // should that fail, the document goes back to this copy. A paste of the
+    // document's own parts and no fonts changes nothing but the paste list,
+    // which a failure releases.
+    const bool beyond = paste_reaches_beyond_items(scratch.get(), schema);
     DocumentCopy before;
     if (beyond) keep_document_copy(&before, schema);
     release_paste_list(schema);
-    int result = read_paste_schema(schema, PASTE_FILE_NAME, PASTE_SCHEMA);
+    int result = paste_scratch_schema(schema, scratch.get());
+    scratch.reset();
     if (result != 0) {
         release_paste_list(schema);
         Schema* restored = nullptr;

@@ -199,6 +199,12 @@ public:
     }
     // Draws the items on the overlay; drawing the same items again removes them.
     virtual void xor_items(List* items) { (void)items; }
+    // The same for a list the mode keeps, and keeps unchanged while its
+    // ghost shows (it takes the ghost away, by the same call, before it
+    // moves, changes or frees the items): the window may then draw the
+    // items from the list at each paint instead of recording them, which
+    // makes the ghost of a whole sheet as cheap as what the window shows.
+    virtual void xor_kept_items(List* items) { xor_items(items); }
     virtual void show_prompt(const char* text) { (void)text; }
     virtual void show_mode_name(const char* text) { (void)text; }
     virtual void show_cursor(int cursor) { (void)cursor; }

@@ -84,9 +84,19 @@ private:
     static constexpr size_t KEPT = 1024;  // slots a clear keeps
 
     size_t mask() const { return slots_.size() - 1; }
+    // The page a record lies in, scattered (the low bits of a product with
+    // a large odd number would follow the low bits of the page alone),
+    // above its offset in the page: records made one after another have
+    // their slots side by side, so that the members of a sheet named in
+    // list order fill and read the table in order, where scattered slots
+    // would each cost a miss of the cache. The offset is also mixed with
+    // the page (within its own 256 slots, keeping the order of a cache
+    // line's): a small table, which sees the offset alone, must not put
+    // records at the same offset of different pages in one slot.
     size_t home(const T* p) const {
-        const uint64_t h = (uint64_t(reinterpret_cast<uintptr_t>(p)) >> 3) * 0x9E3779B97F4A7C15ULL;
-        return size_t(h >> 32) & mask();
+        const auto address = uint64_t(reinterpret_cast<uintptr_t>(p));
+        const uint64_t page = ((address >> 12) * 0x9E3779B97F4A7C15ULL) >> 40;
+        return size_t(page << 8 | (((address >> 4) ^ page) & 0xFF)) & mask();
     }
     size_t find(const T* p) const {
         if (slots_.empty()) return NONE;

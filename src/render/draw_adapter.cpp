@@ -146,8 +146,9 @@ wxPoint DrawAdapter::device(Point w) const {
 }
 
 uint32_t DrawAdapter::mode_colour(uint32_t rgb) const {
+    const int mode = ghost ? (rgb == GHOST_COLOUR ? DRAW_XOR : DRAW_COPY) : mode_;
     if (monochrome) rgb = 0;
-    switch (mode_) {
+    switch (mode) {
         case DRAW_XOR: return (rgb ^ background_) & 0xFFFFFF;
         case DRAW_MERGE: return (rgb | background_) & 0xFFFFFF;
         default: return rgb & 0xFFFFFF;

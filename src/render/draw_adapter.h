@@ -29,6 +29,9 @@ struct View;
 
 enum : int { DRAW_XOR = 1, DRAW_COPY = 2, DRAW_MERGE = 3 };
 
+// Colour of the ghosts the tools draw without a colour of their own.
+constexpr uint32_t GHOST_COLOUR = 0xFFFFFF;
+
 // One primitive in world units.
 struct Prim {
     enum Kind : uint8_t { STRIP, POLYGON, CIRCLE, ARC, TEXT, IMAGE, FILL_RECT, DOTS };
@@ -69,6 +72,11 @@ public:
     // Every line and text in black (a monochrome printer); pictures keep
     // their colours.
     bool monochrome = false;
+    // Painting a ghost over the window: whatever the mode, a primitive in
+    // GHOST_COLOUR is XORed with the background and any other painted in
+    // its own colour, and stroke texts are drawn however small, as a ghost
+    // played from its recorded primitives shows them.
+    bool ghost = false;
     wxDC* dc() const { return dc_; }
     bool measuring() const { return bounds_ != nullptr; }
     // Measuring: grows the bounds by a world rectangle and the pen's half

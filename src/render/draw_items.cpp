@@ -184,7 +184,7 @@ public:
     // smaller than two points are.
     static constexpr double MIN_TEXT_PIXELS = 8.0 / 3.0;
     bool unreadable(int32_t height, const Matrix* m) const {
-        if (!a_.dc() || a_.printing) return false;
+        if (!a_.dc() || a_.printing || a_.ghost) return false;
         double scale = a_.scale_y();
         if (m) scale *= std::sqrt(std::fabs(m->m[0][0] * m->m[1][1] - m->m[0][1] * m->m[1][0]));
         return std::abs(double(height)) * scale < MIN_TEXT_PIXELS;

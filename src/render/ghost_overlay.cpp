@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "foundation/list.h"
+#include "model/documents/schema.h"
+#include "render/draw_items.h"
 #include "render/ghosts.h"
 
 namespace {
@@ -70,9 +73,53 @@ bool GhostOverlay::toggle(std::vector<Prim>&& ghost, Rect* covers, bool* any, ui
     return true;
 }
 
+bool GhostOverlay::toggle_items(List* items, Schema* doc, Rect* covers, bool* any) {
+    if (any) *any = false;
+    if (!items || items->count == 0) return false;
+    auto same = std::find_if(ghosts_.begin(), ghosts_.end(),
+                             [&](const Ghost& shown) { return shown.list == items; });
+    if (same != ghosts_.end()) {
+        take_away(same, covers, any);
+        return false;
+    }
+    Ghost added;
+    added.list = items;
+    added.doc = doc;
+    added.items.reserve(items->count);
+    added.covers.reserve(items->count);
+    for (SchItem* item : list_items<SchItem>(items)) {
+        // What the item draws in any colour holds what its ghost draws; an
+        // item that measures nothing is painted whatever the clip.
+        Rect box{};
+        const bool measured = item_draw_bounds(doc, item, &box);
+        added.items.push_back(item);
+        added.covers.push_back(measured ? box : EVERYWHERE);
+        if (!measured) continue;
+        if (added.any)
+            rect_union(&added.box, box);
+        else
+            added.box = box;
+        added.any = true;
+    }
+    if (covers) *covers = added.box;
+    if (any) *any = added.any;
+    ghosts_.push_back(std::move(added));
+    return true;
+}
+
 void GhostOverlay::paint(DrawAdapter& adapter, const Rect* clip) const {
     const int mode = adapter.mode();
     for (const Ghost& ghost : ghosts_) {
+        if (ghost.list) {
+            const bool was = adapter.ghost;
+            adapter.ghost = true;
+            for (size_t i = 0; i < ghost.items.size(); ++i)
+                if (!clip || meets(ghost.covers[i], *clip))
+                    draw_item(&adapter, ghost.doc, ghost.items[i], nullptr, ITEM_COLOURS,
+                              STYLE_AS_ITEM);
+            adapter.ghost = was;
+            continue;
+        }
         for (size_t i = 0; i < ghost.prims.size(); ++i) {
             if (clip && !meets(ghost.covers[i], *clip)) continue;
             const Prim& prim = ghost.prims[i];

@@ -5,16 +5,14 @@
 // adapter in the mode asked instead.
 #include <cstdint>
 
-class DrawAdapter;
+#include "render/draw_adapter.h"
+
 class RenderCanvas;
 struct List;
 struct Pin;
 struct PlacedPart;
 struct Schema;
 struct Text;
-
-// Colour of the ghosts the tools draw without a colour of their own.
-constexpr uint32_t GHOST_COLOUR = 0xFFFFFF;
 
 // One ghost of every item of the list, in the items' own colours.
 void xor_item_list(RenderCanvas* canvas, List* items);

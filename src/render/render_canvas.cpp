@@ -359,6 +359,14 @@ bool RenderCanvas::RemoveGhost(uint64_t key) {
     return true;
 }
 
+bool RenderCanvas::ToggleItemsGhost(List* items) {
+    Rect box{};
+    bool any = false;
+    const bool shown = ghosts_.toggle_items(items, schema_, &box, &any);
+    if (any) RefreshWorld(box);
+    return shown;
+}
+
 void RenderCanvas::RefreshWorld(const Rect& world) {
     // Shown or taken away, a ghost covers its own rectangle only.
     wxRect area = DeviceRect(world).Intersect(wxRect(GetClientSize()));

@@ -25,6 +25,7 @@
 #include "render/draw_adapter.h"
 #include "render/ghost_overlay.h"
 
+struct List;
 struct Schema;
 struct SchItem;
 struct View;
@@ -77,6 +78,10 @@ public:
     // Removes the ghost shown under the key and refreshes its rectangle;
     // false when none is shown under it.
     bool RemoveGhost(uint64_t key);
+    // Adds the ghost of a list of items the caller keeps unchanged while it
+    // shows, or removes the one of the same list (see ghost_overlay.h), and
+    // refreshes its rectangle. True when it is shown afterwards.
+    bool ToggleItemsGhost(List* items);
     void ClearGhosts();
     size_t GhostCount() const { return ghosts_.size(); }
 

@@ -46,6 +46,7 @@ public:
     }
     void redraw_changes() override { canvas_->RedrawDamage(); }
     void xor_items(List* items) override { canvas_->ToggleItemGhost(items); }
+    void xor_kept_items(List* items) override { canvas_->ToggleItemsGhost(items); }
     void show_prompt(const char* text) override { canvas_set_prompt(canvas_, text); }
     void show_mode_name(const char* text) override { canvas_set_mode_name(canvas_, text); }
     void show_cursor(int cursor) override {

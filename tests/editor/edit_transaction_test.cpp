@@ -2,12 +2,16 @@
 // outlines, connectivity, modified mark and the areas to repaint.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
+#include "foundation/services.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
 #include "model/items/item_ops.h"
 #include "model/items/primitives.h"
@@ -70,6 +74,66 @@ TEST_F(TransactionTest, TouchedOutlinesAreRebuiltAndTouchedWiresFused) {
     EXPECT_EQ(selection_count(&session), left == overlapping ? 1 : 0);
     EXPECT_EQ(host.invalidations, 1);
     EXPECT_TRUE(repainted(Rect{2000, 0, 7000, 0}));
+}
+
+// A whole sheet pasted appends its items in their final form: each is
+// filed in the bounds index and its area noted as it comes. A kind with an
+// outline is filed again once its outline is made anew, and the refresh
+// fuses appended wires as it does touched ones; Undo takes it all back.
+// An appended item the edit touches again is filed where it ends.
+TEST_F(TransactionTest, ItemsAppendedWholeAreFiledRepaintedRefreshedAndUndone) {
+    // Ports get outlines on a canvas that measures names.
+    Services measuring;
+    measuring.paint_zone_text_extent = [](View*, const char* text, int*, Point pos, Rect* out) {
+        *out = {pos.x, pos.y, 500 * static_cast<int32_t>(std::strlen(text)), 1000};
+        return true;
+    };
+    install_services(measuring);
+    wire(Point{0, 0}, Point{4000, 0});
+    doc()->ports = list_new();
+    const std::vector<unsigned char> before = saved_bytes();
+    ASSERT_NE(sheet_index(doc()), nullptr);
+    // A port whose outline was made for a shorter name than it now has.
+    Port* port = new_Port();
+    port->pos = Point{20000, 8000};
+    sstr_set(&port->name, "A");
+    port_build_symbol(doc(), port);
+    sstr_set(&port->name, "A_MUCH_LONGER_NAME");
+    Line* overlapping = as_Line(new_Item(LINE_ITEM));
+    overlapping->pos = Point{2000, 0};
+    overlapping->end = Point{9000, 0};
+    {
+        EditTransaction edit(&session);
+        edit.append(doc()->sheet->items, overlapping);
+        edit.append(doc()->ports, port);
+        EXPECT_NE(sheet_index_node(sheet_index(doc()), port), nullptr) << "filed as appended";
+    }
+    EXPECT_EQ(count(LINE_ITEM), 1) << "the appended wire is fused with the one it overlaps";
+    Rect filed{}, own{};
+    ASSERT_TRUE(sheet_index_bounds(sheet_index(doc()), port, &filed));
+    ASSERT_TRUE(bounds_SchItem(doc(), port, &own, false));
+    EXPECT_EQ(filed, own) << "filed again with its new outline";
+    EXPECT_TRUE(repainted(Rect{2000, 0, 7000, 0}));
+    EXPECT_TRUE(repainted(own));
+    EXPECT_EQ(port->state & STATE_TOUCHED, 0u);
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(saved_bytes(), before);
+    EXPECT_EQ(sheet_index_count(sheet_index(doc())), 1u);
+
+    Line* moved = as_Line(new_Item(LINE_ITEM));
+    moved->pos = Point{0, 30000};
+    moved->end = Point{4000, 30000};
+    {
+        EditTransaction edit(&session);
+        edit.append(doc()->sheet->items, moved);
+        moved->pos = Point{4000, 30000};
+        moved->end = Point{4000, 36000};
+        edit.touch(moved);
+    }
+    std::vector<SchItem*> found;
+    sheet_index_query(sheet_index(doc()), Rect{4000, 35000, 0, 0}, &found);
+    EXPECT_EQ(found, std::vector<SchItem*>{moved}) << "filed where it ended";
+    EXPECT_TRUE(repainted(Rect{4000, 30000, 0, 6000}));
 }
 
 TEST_F(TransactionTest, AnAbandonedEditFinishesNothing) {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <wx/dcmemory.h>
+
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "model/documents/paste.h"
@@ -67,6 +69,50 @@ TEST_F(GhostsTest, EachGhostRoutineShowsOnceAndHidesOnTheSecondCall) {
     EXPECT_EQ(canvas->GhostCount(), 1u);
     xor_text_frame(canvas, nullptr, text, DRAW_XOR);
     EXPECT_EQ(canvas->GhostCount(), 0u);
+}
+
+// The ghost of a list a tool keeps is drawn from the items at each paint:
+// it shows what the ghost of the same items recorded as primitives shows,
+// at any zoom (texts too small for the sheet to draw included), on the
+// whole window and on a part of it painted alone, and goes without a trace.
+TEST_F(GhostsTest, AKeptListsGhostShowsWhatTheirRecordedGhostShows) {
+    List* items = schema->sheet->items;
+    const wxRect part(40, 30, 120, 90);
+    auto pictures = [&] {
+        std::vector<wxImage> shots{canvas->Snapshot().ConvertToImage()};
+        wxBitmap bitmap(300, 200);
+        {
+            wxMemoryDC dc(bitmap);
+            dc.SetBackground(*wxBLACK_BRUSH);
+            dc.Clear();
+            dc.SetClippingRegion(part);
+            canvas->PaintInto(dc, &part);
+        }
+        shots.push_back(bitmap.ConvertToImage());
+        return shots;
+    };
+    auto same = [](const wxImage& a, const wxImage& b) {
+        return a.GetSize() == b.GetSize() &&
+               std::memcmp(a.GetData(), b.GetData(), size_t(a.GetWidth()) * a.GetHeight() * 3) == 0;
+    };
+    for (double zoom : {1.0, VIEW_MIN_ZOOM}) {
+        SCOPED_TRACE(zoom);
+        canvas->SetZoom(zoom);
+        canvas->CenterOn({40000, 26000});
+        const wxImage plain = canvas->Snapshot().ConvertToImage();
+        xor_item_list(canvas, items);
+        const std::vector<wxImage> recorded = pictures();
+        xor_item_list(canvas, items);
+        EXPECT_FALSE(same(recorded[0], plain));
+        EXPECT_TRUE(canvas->ToggleItemsGhost(items));
+        EXPECT_EQ(canvas->GhostCount(), 1u);
+        const std::vector<wxImage> kept = pictures();
+        EXPECT_TRUE(same(kept[0], recorded[0]));
+        EXPECT_TRUE(same(kept[1], recorded[1]));
+        EXPECT_FALSE(canvas->ToggleItemsGhost(items));
+        EXPECT_EQ(canvas->GhostCount(), 0u);
+        EXPECT_TRUE(same(canvas->Snapshot().ConvertToImage(), plain));
+    }
 }
 
 TEST_F(GhostsTest, TheSelectionGhostHoldsOnlySelectedItems) {

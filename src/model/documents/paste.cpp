@@ -622,20 +622,37 @@ int read_paste_body(Schema* scratch, int kind, FILE* stream) {
     return read_body(scratch, kind, stream).code;
 }
 
+int read_paste_scratch(const char* file_name, int kind, Schema** scratch) {
+    *scratch = nullptr;
+    if (!file_name) return PASTE_CANNOT_OPEN;
+    StreamPtr stream(open_file(file_name, "rb"));
+    if (!stream) return PASTE_CANNOT_OPEN;
+    ScratchPtr read = new_scratch();
+    const int code = read_body(read.get(), kind, stream.get()).code;
+    if (code == 0) *scratch = read.release();
+    return code;
+}
+
+int paste_scratch_schema(Schema* doc, Schema* scratch) {
+    int code = 0;
+    keep_code(&code, merge_pasted_fonts(doc, scratch));
+    if (doc->library && scratch->library)
+        keep_code(&code, merge_Library(doc->library, scratch->library));
+    for (SchItem* item : list_items<SchItem>(*paste_list(scratch))) {
+        if (item->type == PSEUDO_PIN) continue;
+        if (item->type == TITLEBLOCK_ITEM)
+            paste_titleblock(doc, scratch);
+        else
+            paste_copy(doc, item);
+    }
+    resolve_item_fonts(*paste_list(doc), doc->fonts);
+    return code;
+}
+
 int read_paste_schema(Schema* doc, const char* file_name, int kind) {
     if (kind != PASTE_SCHEMA) return 0;
     return read_paste(doc, file_name, kind, [doc](Schema* scratch, int* code) {
-        keep_code(code, merge_pasted_fonts(doc, scratch));
-        if (doc->library && scratch->library)
-            keep_code(code, merge_Library(doc->library, scratch->library));
-        for (SchItem* item : list_items<SchItem>(*paste_list(scratch))) {
-            if (item->type == PSEUDO_PIN) continue;
-            if (item->type == TITLEBLOCK_ITEM)
-                paste_titleblock(doc, scratch);
-            else
-                paste_copy(doc, item);
-        }
-        resolve_item_fonts(*paste_list(doc), doc->fonts);
+        keep_code(code, paste_scratch_schema(doc, scratch));
     });
 }
 

@@ -83,6 +83,16 @@ int read_paste_schema(Schema* doc, const char* file_name, int kind);
 int read_paste_library(Schema* doc, const char* file_name, int kind);
 int read_paste_titleblock(Schema* doc, const char* file_name, int kind);
 
+// The two halves of read_paste_schema, for a caller that looks at what the
+// file holds before anything of its document changes. The first reads the
+// file into a new scratch document (*scratch, released with
+// free_paste_scratch; null unless the result is 0). The second hands the
+// scratch document's selection to the document's paste list as
+// read_paste_schema does (fonts and library entries merged, copies with
+// fresh ids); the scratch document stays the caller's.
+int read_paste_scratch(const char* file_name, int kind, Schema** scratch);
+int paste_scratch_schema(Schema* doc, Schema* scratch);
+
 // Reads the header and body of a kind into a scratch document (made by
 // new_active_schema): its records, and its paste list holding the
 // selection (the records themselves, not copies). Results as above.

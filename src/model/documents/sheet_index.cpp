@@ -8,11 +8,9 @@
 // that would take more than a few cells is kept among the wide items, which
 // every query looks at.
 //
-// Items to entries: the items held when the index was made are found by a
-// binary search in a table sorted by address (made in one sort, and the
-// records of a loaded sheet lie in address order already); the items added
-// since, in a hash table. A found entry is trusted only when its node still
-// holds the item.
+// Items to entries: a hash table of entry numbers by the address of their
+// items (open addressing), laid out so that records near each other in
+// memory have their slots near each other too.
 //
 // Order: each entry has a place number; appends take places spaced apart,
 // so that an item put back between two others finds a free number between
@@ -41,6 +39,8 @@ constexpr int MIN_SHIFT = 8;
 constexpr int MAX_SHIFT = 28;
 // Appends take places this far apart.
 constexpr uint32_t PLACE_GAP = 256;
+// Entries an index holds at most (their numbers take 31 bits).
+constexpr size_t MAX_ENTRIES = size_t{1} << 31;
 // Damage beyond this many rectangles is kept as their union.
 constexpr size_t MAX_DAMAGE = 256;
 
@@ -75,84 +75,6 @@ Rect item_rect(Schema* schema, SchItem* item) {
     return EVERYWHERE;
 }
 
-// Open addressing with linear probing from an address to an entry number;
-// removal shifts the following slots back, so no slot is ever a tombstone.
-class AddressTable {
-public:
-    uint32_t find(uintptr_t key) const {
-        if (slots_.empty()) return NONE;
-        for (size_t i = home(key);; i = (i + 1) & mask_) {
-            if (slots_[i].value == NONE) return NONE;
-            if (slots_[i].key == key) return slots_[i].value;
-        }
-    }
-    void put(uintptr_t key, uint32_t value) {
-        if ((used_ + 1) * 2 > slots_.size()) grow(std::max<size_t>(slots_.size() * 2, 64));
-        for (size_t i = home(key);; i = (i + 1) & mask_) {
-            Slot& s = slots_[i];
-            if (s.value == NONE) {
-                s = Slot{key, value};
-                ++used_;
-                return;
-            }
-            if (s.key == key) {
-                s.value = value;
-                return;
-            }
-        }
-    }
-    void erase(uintptr_t key) {
-        if (slots_.empty()) return;
-        size_t i = home(key);
-        for (;; i = (i + 1) & mask_) {
-            if (slots_[i].value == NONE) return;
-            if (slots_[i].key == key) break;
-        }
-        // A slot further on moves into the hole unless its home lies
-        // cyclically after the hole, up to itself.
-        size_t hole = i;
-        for (size_t j = (i + 1) & mask_; slots_[j].value != NONE; j = (j + 1) & mask_) {
-            size_t h = home(slots_[j].key);
-            bool stays = hole <= j ? (h > hole && h <= j) : (h > hole || h <= j);
-            if (stays) continue;
-            slots_[hole] = slots_[j];
-            hole = j;
-        }
-        slots_[hole].value = NONE;
-        --used_;
-    }
-    size_t size() const { return used_; }
-    void clear() {
-        slots_.clear();
-        used_ = 0;
-    }
-
-private:
-    struct Slot {
-        uintptr_t key = 0;
-        uint32_t value = NONE;
-    };
-    // The product's top bits: records lie at regular distances, and the low
-    // bits of the product follow the low bits of the address alone.
-    size_t home(uintptr_t key) const {
-        return static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> shift_);
-    }
-    void grow(size_t size) {
-        std::vector<Slot> old;
-        old.swap(slots_);
-        slots_.assign(size, Slot{});
-        mask_ = size - 1;
-        shift_ = 64 - static_cast<unsigned>(__builtin_ctzll(size));
-        used_ = 0;
-        for (const Slot& s : old)
-            if (s.value != NONE) put(s.key, s.value);
-    }
-    std::vector<Slot> slots_;
-    size_t mask_ = 0;
-    unsigned shift_ = 63;
-    size_t used_ = 0;
-};
-
 enum : uint8_t {
     IN_PORTS = 1,  // the entry's item stands in the ports list
     WIDE = 2,      // kept among the wide items
@@ -167,19 +89,28 @@ struct SheetIndex {
 
     struct Entry {
         DListNode* node = nullptr;  // not owned: the item's node; null for a free entry
+        SchItem* item = nullptr;    // not owned: the node's item
         Rect box{};
         uint32_t place = 0;
-        uint16_t stamp = 0;  // the last query that handed it out
-        uint8_t flags = 0;
-        SchItem* item() const { return static_cast<SchItem*>(node->data); }
+        // The last query that handed it out: numbered in 30 bits, so that
+        // the stamps of every entry are cleared only once in a billion
+        // queries (a whole sheet placed makes millions).
+        uint32_t stamp : 30 = 0;
+        uint32_t flags : 2 = 0;
     };
     std::vector<Entry> entries;
     std::vector<uint32_t> free_entries;
     size_t count = 0;
 
-    // The items held when the index was made, by address, and those added since.
-    std::vector<std::pair<uintptr_t, uint32_t>> by_address;
-    AddressTable added;
+    // The entries by their items' addresses: linear probing, at most half
+    // full; a removal shifts the slots after it back, so that no slot is
+    // ever a tombstone.
+    struct Slot {
+        uint32_t entry = NONE;  // NONE: empty
+        uint32_t key = 0;       // of the entry's item's address
+    };
+    std::vector<Slot> slots;
+    size_t slots_used = 0;
 
     // The grid: cells of 1 << shift units from (x0, y0), columns x rows.
     int shift = 14;
@@ -199,13 +130,16 @@ struct SheetIndex {
     size_t outside = 0;  // items filed in cells beyond the grid
 
     uint32_t next_place[2] = {PLACE_GAP, PLACE_GAP};  // ports list, sheet items
-    uint16_t stamp = 0;
+    uint32_t stamp = 0;                               // of the last query
     bool remake =
         false;  // the items beyond the grid grew many: make the index anew at the next use
 
     std::vector<Rect> damage;
     bool damage_all = true;
 
+    // A query's entries and their keys in list order (kept for their storage).
+    std::vector<uint32_t> found;
+    std::vector<uint64_t> found_keys;
     // Lines of the sheet found with their ends out of order when filed, for
     // the connectivity refresh (possibly gone or in order again since).
     std::vector<SchItem*> unordered;
@@ -339,8 +273,75 @@ uint32_t new_entry(SheetIndex& index) {
         index.free_entries.pop_back();
         return e;
     }
+    // Queries sort entry numbers packed into 31 bits.
+    if (index.entries.size() >= MAX_ENTRIES) no_memory();
     index.entries.emplace_back();
     return static_cast<uint32_t>(index.entries.size() - 1);
+}
+
+// --- entries by address ------------------------------------------------------------------
+// An address's key: the page it lies in, scattered (the low bits of a
+// product with a large odd number would follow the low bits of the page
+// alone), above its offset in the page. Records made one after another lie
+// side by side, and so do their slots: a walk of a sheet's items in list
+// order reads the table in order too, where scattered slots would each cost
+// a miss of the cache. A slot keeps its key, so that a look-up compares
+// addresses only on a match and a removal finds each slot's home without
+// its entry.
+uint32_t address_key(const SchItem* item) {
+    const auto address = uint64_t(reinterpret_cast<uintptr_t>(item));
+    const uint64_t page = ((address >> 12) * 0x9E3779B97F4A7C15ull) >> 40;
+    return uint32_t(page << 8 | (((address >> 4) ^ page) & 0xFF));
+}
+
+size_t home_slot(const SheetIndex& index, uint32_t key) { return key & (index.slots.size() - 1); }
+
+void slot_put(SheetIndex& index, uint32_t e) {
+    const size_t mask = index.slots.size() - 1;
+    const uint32_t key = address_key(index.entries[e].item);
+    size_t at = home_slot(index, key);
+    while (index.slots[at].entry != NONE) at = (at + 1) & mask;
+    index.slots[at] = {e, key};
+    ++index.slots_used;
+}
+
+// Room for `count` entries' slots, the table made anew when it grows.
+void reserve_slots(SheetIndex& index, size_t count) {
+    if (count * 2 <= index.slots.size()) return;
+    size_t size = 64;
+    while (count * 2 > size) size *= 2;
+    index.slots.assign(size, SheetIndex::Slot{});
+    index.slots_used = 0;
+    for (uint32_t e = 0; e < index.entries.size(); ++e)
+        if (index.entries[e].node) slot_put(index, e);
+}
+
+uint32_t find_entry(const SheetIndex* index, const SchItem* item) {
+    if (!index || !item || index->slots.empty()) return NONE;
+    const size_t mask = index->slots.size() - 1;
+    const uint32_t key = address_key(item);
+    for (size_t at = home_slot(*index, key);; at = (at + 1) & mask) {
+        const SheetIndex::Slot& slot = index->slots[at];
+        if (slot.entry == NONE) return NONE;
+        if (slot.key == key && index->entries[slot.entry].item == item) return slot.entry;
+    }
+}
+
+void slot_erase(SheetIndex& index, uint32_t e) {
+    const size_t mask = index.slots.size() - 1;
+    size_t hole = home_slot(index, address_key(index.entries[e].item));
+    while (index.slots[hole].entry != e) hole = (hole + 1) & mask;
+    // A slot further on moves into the hole unless its home lies cyclically
+    // after the hole, up to itself.
+    for (size_t j = (hole + 1) & mask; index.slots[j].entry != NONE; j = (j + 1) & mask) {
+        const size_t h = home_slot(index, index.slots[j].key);
+        const bool stays = hole <= j ? (h > hole && h <= j) : (h > hole || h <= j);
+        if (stays) continue;
+        index.slots[hole] = index.slots[j];
+        hole = j;
+    }
+    index.slots[hole] = SheetIndex::Slot{};
+    --index.slots_used;
 }
 
 // Whether a line's ends are out of the order the connectivity refresh puts
@@ -358,33 +359,23 @@ void note_order(SheetIndex& index, SchItem* item) {
 uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect& box,
                    uint32_t place) {
     uint32_t e = new_entry(index);
+    reserve_slots(index, index.slots_used + 1);  // before the entry holds its item
     Entry& entry = index.entries[e];
-    entry = Entry{node, box, place, 0, static_cast<uint8_t>(in_ports ? IN_PORTS : 0)};
-    index.added.put(reinterpret_cast<uintptr_t>(node->data), e);
+    entry = Entry{node, static_cast<SchItem*>(node->data),
+                  box,  place,
+                  0,    static_cast<uint8_t>(in_ports ? IN_PORTS : 0)};
+    slot_put(index, e);
     note_order(index, static_cast<SchItem*>(node->data));
     ++index.count;
     file_entry(index, e);
     return e;
 }
 
-uint32_t find_entry(const SheetIndex* index, const SchItem* item) {
-    if (!index || !item) return NONE;
-    auto holds = [&](uint32_t e) {
-        return e != NONE && index->entries[e].node && index->entries[e].node->data == item;
-    };
-    const auto key = reinterpret_cast<uintptr_t>(item);
-    uint32_t e = index->added.find(key);
-    if (holds(e)) return e;
-    auto at = std::lower_bound(index->by_address.begin(), index->by_address.end(),
-                               std::make_pair(key, uint32_t{0}));
-    if (at != index->by_address.end() && at->first == key && holds(at->second)) return at->second;
-    return NONE;
-}
-
 void remove_entry(SheetIndex& index, uint32_t e) {
     unfile_entry(index, e);
-    index.added.erase(reinterpret_cast<uintptr_t>(index.entries[e].node->data));
+    slot_erase(index, e);
     index.entries[e].node = nullptr;
+    index.entries[e].item = nullptr;
     index.free_entries.push_back(e);
     --index.count;
 }
@@ -435,7 +426,6 @@ SheetIndex* build(Schema* schema) {
     // Room for the items edits add: the first item added after the opening
     // must not move every entry (tens of milliseconds on a large sheet).
     index->entries.reserve(total + total / 4 + 1024);
-    index->by_address.reserve(total);
     // First the rectangles, for the extent the grid covers.
     Rect extent{};
     bool any = false;
@@ -450,19 +440,15 @@ SheetIndex* build(Schema* schema) {
             }
             uint32_t place = index->next_place[rank];
             index->next_place[rank] += PLACE_GAP;
-            index->entries.push_back(
-                Entry{node, box, place, 0, static_cast<uint8_t>(rank == 0 ? IN_PORTS : 0)});
+            index->entries.push_back(Entry{node, static_cast<SchItem*>(node->data), box, place, 0,
+                                           static_cast<uint8_t>(rank == 0 ? IN_PORTS : 0)});
         }
     index->count = index->entries.size();
     lay_grid(*index, extent, index->count);
     index->links.reserve(index->count + index->count / 2);
-    for (uint32_t e = 0; e < index->entries.size(); ++e) {
-        file_entry(*index, e);
-        index->by_address.emplace_back(reinterpret_cast<uintptr_t>(index->entries[e].node->data),
-                                       e);
-    }
+    for (uint32_t e = 0; e < index->entries.size(); ++e) file_entry(*index, e);
+    reserve_slots(*index, index->count + index->count / 4 + 1024);  // as the entries
     index->remake = false;
-    std::sort(index->by_address.begin(), index->by_address.end());
     return index;
 }
 
@@ -608,12 +594,13 @@ void sheet_index_replace(Schema* schema, SchItem* was, SchItem* now) {
 void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*>* out) {
     out->clear();
     if (!index) return;
-    if (++index->stamp == 0) {
+    if (++index->stamp == uint32_t{1} << 30) {
         for (Entry& e : index->entries) e.stamp = 0;
         index->stamp = 1;
     }
-    const uint16_t stamp = index->stamp;
-    std::vector<uint32_t> found;
+    const uint32_t stamp = index->stamp;
+    std::vector<uint32_t>& found = index->found;
+    found.clear();
     auto offer = [&](uint32_t e) {
         Entry& entry = index->entries[e];
         if (entry.stamp == stamp) return;
@@ -653,14 +640,21 @@ void sheet_index_query(SheetIndex* index, const Rect& rect, std::vector<SchItem*
         }
     }
     for (uint32_t e : index->wide) offer(e);
-    std::sort(found.begin(), found.end(), [&](uint32_t a, uint32_t b) {
-        const Entry& ea = index->entries[a];
-        const Entry& eb = index->entries[b];
-        int ra = rank_of(ea.flags), rb = rank_of(eb.flags);
-        return ra != rb ? ra < rb : ea.place < eb.place;
-    });
     out->reserve(found.size());
-    for (uint32_t e : found) out->push_back(index->entries[e].item());
+    if (found.size() <= 1) {
+        for (uint32_t e : found) out->push_back(index->entries[e].item);
+        return;
+    }
+    // In list order: each entry's rank and place packed above its number,
+    // sorted without going back to the entries.
+    std::vector<uint64_t>& keys = index->found_keys;
+    keys.clear();
+    for (uint32_t e : found) {
+        const Entry& entry = index->entries[e];
+        keys.push_back(uint64_t(rank_of(entry.flags)) << 63 | uint64_t(entry.place) << 31 | e);
+    }
+    std::sort(keys.begin(), keys.end());
+    for (uint64_t key : keys) out->push_back(index->entries[key & 0x7FFFFFFF].item);
 }
 
 List* sheet_index_list_of(SheetIndex* index, const SchItem* item) {
@@ -696,9 +690,12 @@ void sheet_index_sort(SheetIndex* index, std::vector<SchItem*>* items) {
         const Entry& entry = index->entries[e];
         keyed.push_back({rank_of(entry.flags), entry.place, item});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const auto before = [](const Keyed& a, const Keyed& b) {
         return a.rank != b.rank ? a.rank < b.rank : a.place < b.place;
-    });
+    };
+    // Items named in list order (a whole sheet's touched items) need no sort.
+    if (!std::is_sorted(keyed.begin(), keyed.end(), before))
+        std::sort(keyed.begin(), keyed.end(), before);
     items->clear();
     for (const Keyed& k : keyed) items->push_back(k.item);
 }

@@ -341,7 +341,7 @@ void infos_file(EditCanvas* canvas, bool get) {
         get ? FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY
             : FILE_SELECT_SAVE | FILE_SELECT_OVERWRITE_PROMPT | FILE_SELECT_HIDE_READ_ONLY;
     std::string chosen;
-    if (!services().file_selector("Ascii File:", strproper_get(DIR_PROJECT), "", extension.c_str(),
+    if (!services().file_selector("Ascii File:", dir_in_use(DIR_PROJECT), "", extension.c_str(),
                                   wildcard.c_str(), flags, edit_infos, &chosen) ||
         chosen.empty())
         return;
@@ -414,7 +414,6 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             }
             // A text of a title-block window is the library editor's.
             if (text && canvas->kind == CANVAS_TEMPLATE) {
-                editor_session(canvas);  // the editor bound to the document shown
                 libedit_show_item_dialog(&canvas->libedit, text);
                 return Route::ELSEWHERE;
             }
@@ -489,7 +488,6 @@ void show_title_block_dialog(EditCanvas* canvas) {
     if (!canvas || !canvas->mySchema) return;
     // A title-block window edits its controls in the control dialog.
     if (canvas->kind == CANVAS_TEMPLATE) {
-        editor_session(canvas);
         if (canvas->current_text)
             libedit_show_item_dialog(&canvas->libedit, canvas->current_text);
         else

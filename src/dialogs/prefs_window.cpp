@@ -249,7 +249,7 @@ private:
     void log_file_browse() {
         FileRequest request;
         request.message = "File to Open:";
-        request.directory = strproper_get(DIR_PROJECT);
+        request.directory = dir_in_use(DIR_PROJECT);
         request.filters.push_back({"Log", suffix_wildcard(EXT_LOG), full_dir_path(DIR_PROJECT)});
         request.flags = FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY;
         request.parent = this;

@@ -85,7 +85,7 @@ void oconv_library_search() {
     const char* directories[] = {library_dir.c_str(), project_dir.c_str()};
     int filter = 2;
     const char* chosen = filesel_multi(
-        "Library to Use/Convert:", strproper_get(DIR_LIBRARY), nullptr, nullptr, &filter, wildcards,
+        "Library to Use/Convert:", dir_in_use(DIR_LIBRARY), nullptr, nullptr, &filter, wildcards,
         names, directories, FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, dialog, -1, -1);
     if (!chosen || !*chosen) return;
     if (!check_file_name(chosen)) {
@@ -103,9 +103,8 @@ void oconv_schema_search() {
     const std::string extension = suffixes.empty() ? "" : suffixes.substr(1);
     const std::string wildcard = suffix_wildcard(EXT_ORCSCH);
     std::string chosen;
-    if (!services().file_selector("Schematic File:", strproper_get(DIR_PROJECT), "",
-                                  extension.c_str(), wildcard.c_str(), FILE_SELECT_OPEN, dialog,
-                                  &chosen) ||
+    if (!services().file_selector("Schematic File:", dir_in_use(DIR_PROJECT), "", extension.c_str(),
+                                  wildcard.c_str(), FILE_SELECT_OPEN, dialog, &chosen) ||
         chosen.empty())
         return;
     control_set_text(dialog->Item(PF_SCHEMA), chosen.c_str());

@@ -104,7 +104,10 @@ int find_item_event(EditSession* session, ModeInstance*, int code, Point p) {
             session->auto_operation = 0;
             session->auto_active = false;
             PopMode(session);
-            if (!edit_item_at(session, p, operation)) {
+            // The item under the pointer, else the one at its grid point.
+            const Point exact = session->pointer_exact;
+            if (!edit_item_at(session, exact, operation) &&
+                (p == exact || !edit_item_at(session, p, operation))) {
                 session->restart_command = 0;
                 nothing_found(session);
             }

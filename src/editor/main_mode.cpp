@@ -13,7 +13,9 @@
 #include "editor/sheet_modes.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "model/documents/attribute.h"
 #include "model/documents/document.h"
+#include "model/documents/pick.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -22,7 +24,7 @@
 
 namespace {
 
-enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING };
+enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING, MOVING_FIELD };
 
 // What the status line says while the selection follows the pointer.
 constexpr const char* MOVE_PROMPT = "Move: wires stay. Ctrl: wires follow";
@@ -38,6 +40,10 @@ struct MainData {
     List* ghosts;          // owned copies shown while moving, or the rectangle
     List* wire_ghosts;     // owned: the wires as a drag leaves them
     SelectionDrag* taken;  // owned: what a drag takes along, while it lasts
+    // The press hit a field of this part (not owned): drawn out, the field
+    // moves alone; a click selects the part.
+    PlacedPart* field_part;
+    int field_index;
 };
 
 MainData* main_data(ModeInstance* instance) { return mode_data<MainData>(instance); }
@@ -74,6 +80,14 @@ void make_marquee(MainData* data, Point p) {
     box->pos = data->press;
     box->corner = p;
     add_ghost(data, box);
+}
+
+// The field's text, where it is drawn.
+void make_field_ghost(EditSession* session, MainData* data) {
+    Attribute* attribute = pl_get_attribute(data->field_part, data->field_index);
+    if (attribute)
+        add_ghost(data,
+                  attr_text_item(session->schema, data->field_part, attribute, data->field_index));
 }
 
 void make_move_ghosts(EditSession* session, MainData* data) {
@@ -117,6 +131,14 @@ void main_exit(EditSession* session, ModeInstance* instance) {
 void main_suspend(EditSession* session, ModeInstance* instance) {
     free_ghosts(session, main_data(instance));
     main_data(instance)->phase = IDLE;
+    main_data(instance)->field_part = nullptr;
+}
+
+// What the pointer is on; where it is on nothing, what lies at the grid
+// point it snaps to (a body's edge drawn on the grid, say).
+SchItem* item_under(EditSession* session, Point p) {
+    if (SchItem* hit = item_at(session, session->pointer_exact)) return hit;
+    return item_at(session, p);
 }
 
 void press(EditSession* session, MainData* data, Point p, bool extend, bool drag) {
@@ -124,7 +146,14 @@ void press(EditSession* session, MainData* data, Point p, bool extend, bool drag
     data->extend = extend;
     data->drag = drag;
     data->phase = PRESSED;
-    SchItem* hit = item_at(session, p);
+    data->field_part = nullptr;
+    // A field is taken before its part: drawn out, it moves by itself.
+    if (!extend &&
+        field_at(session, session->pointer_exact, &data->field_part, &data->field_index)) {
+        data->on_selection = false;
+        return;
+    }
+    SchItem* hit = item_under(session, p);
     data->on_selection = hit != nullptr;
     if (hit && !is_selected(hit) && !extend) {
         select_clear(session);
@@ -142,6 +171,10 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             set_prompt(session, "");
             move_selection(session, Point{p.x - data->press.x, p.y - data->press.y}, data->drag);
             break;
+        case MOVING_FIELD:
+            move_field(session, data->field_part, data->field_index,
+                       Point{p.x - data->press.x, p.y - data->press.y});
+            break;
         case MARQUEE:
             if (!data->extend) select_clear(session);
             select_area(session, Rect{data->press.x, data->press.y, p.x - data->press.x,
@@ -149,7 +182,14 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
             session->host->redraw_changes();
             break;
         case PRESSED: {
-            SchItem* hit = item_at(session, p);
+            if (data->field_part) {
+                // A click on a field selects the part it shows.
+                select_clear(session);
+                select_add(session, data->field_part);
+                session->host->redraw_changes();
+                break;
+            }
+            SchItem* hit = item_under(session, p);
             if (data->extend && hit) {
                 if (is_selected(hit) && data->on_selection)
                     select_remove(session, hit);
@@ -164,6 +204,7 @@ void release(EditSession* session, ModeInstance* instance, Point p) {
         default: break;
     }
     data->phase = IDLE;
+    data->field_part = nullptr;
 }
 
 int main_event(EditSession* session, ModeInstance* instance, int code, Point p) {
@@ -174,7 +215,10 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_LEFT_DOWN_CTRL: press(session, data, p, false, true); return 1;
         case EV_LEFT_DRAG:
             if (data->phase == PRESSED && !(p == data->press)) {
-                if (data->on_selection && selection_count(session) > 0) {
+                if (data->field_part) {
+                    data->phase = MOVING_FIELD;
+                    make_field_ghost(session, data);
+                } else if (data->on_selection && selection_count(session) > 0) {
                     data->phase = MOVING;
                     make_move_ghosts(session, data);
                     set_prompt(session, data->drag ? DRAG_PROMPT : MOVE_PROMPT);
@@ -184,7 +228,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 }
                 data->last = data->press;
             }
-            if (data->phase == MOVING) {
+            if (data->phase == MOVING || data->phase == MOVING_FIELD) {
                 ghost_erase(session, instance);
                 shift_ghosts(data, Point{p.x - data->last.x, p.y - data->last.y});
                 shape_wire_ghosts(session, data, p);
@@ -199,12 +243,16 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_LEFT_UP: release(session, instance, p); return 1;
         case EV_LEFT_DCLICK:
             session->click_state = 0;
-            return edit_item_at(session, p, EDIT_OPERATION) ? 1 : 0;
+            // What the pointer is on, else what lies at its grid point.
+            if (edit_item_at(session, session->pointer_exact, EDIT_OPERATION)) return 1;
+            return !(p == session->pointer_exact) && edit_item_at(session, p, EDIT_OPERATION) ? 1
+                                                                                              : 0;
         case EV_ESC:
             ghost_erase(session, instance);
             free_ghosts(session, data);
             if (data->phase == MOVING) set_prompt(session, "");
             data->phase = IDLE;
+            data->field_part = nullptr;
             select_clear(session);
             session->host->redraw_changes();
             return 1;

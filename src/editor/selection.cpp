@@ -12,6 +12,7 @@
 #include "editor/drag.h"
 #include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
+#include "editor/item_edit.h"
 #include "editor/sheet_modes.h"
 #include "editor/undo.h"
 #include "foundation/core.h"
@@ -19,6 +20,7 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/edit_state.h"
 #include "model/documents/ident.h"
@@ -98,6 +100,40 @@ SchItem* item_at(EditSession* session, Point p) {
         }
     }
     return best;
+}
+
+bool field_at(EditSession* session, Point p, PlacedPart** part, int* index) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current) return false;
+    // A part's rectangle holds what it draws, its fields too.
+    const int32_t reach = static_cast<int32_t>(PICK_DISTANCE) + 1;
+    const Rect near{p.x - reach, p.y - reach, 2 * reach, 2 * reach};
+    const uint32_t f = filter();
+    for (SchItem* item : items_near(session, near)) {
+        if (item->type != PARTLIB_ITEM || !edit_filter_admits(f, item)) continue;
+        List* picks = nullptr;
+        PlacedPart* pl = as_PlacedPart(item);
+        if (!pick_attributes(schema, pl, p, 0, &picks, false)) continue;
+        *part = pl;
+        *index = as_PseudoPin(static_cast<SchItem*>(picks->head->data))->index;
+        release_edit_picks(schema, &picks);
+        return true;
+    }
+    return false;
+}
+
+bool move_field(EditSession* session, PlacedPart* pl, int index, Point delta) {
+    Attribute* attribute = pl ? pl_get_attribute(pl, index) : nullptr;
+    if (!attribute || !session->schema) return false;
+    EditTransaction edit(session);
+    edit.before(pl);
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, delta.x, delta.y);
+    matrix_Attribute(attribute, &shift);
+    attribute->flags |= SET;
+    edit.touch(pl);
+    return true;
 }
 
 bool is_selected(const SchItem* item) { return item && (item->state & STATE_SELECTED) != 0; }

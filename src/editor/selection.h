@@ -21,6 +21,14 @@ std::vector<SchItem*> items_near(EditSession* session, const Rect& area);
 // The item of the current sheet or the ports list nearest to the point
 // within the pick distance that the edit filter admits, or null.
 SchItem* item_at(EditSession* session, Point p);
+struct PlacedPart;
+// The shown field (reference, value or user field) of a placed part under
+// the point, as the part and the field's index; false when none.
+bool field_at(EditSession* session, Point p, PlacedPart** part, int* index);
+// Moves field `index` of the placed part by the offset in one edit; the
+// field is then placed (SET): it stays where the user put it. False
+// without that field.
+bool move_field(EditSession* session, PlacedPart* part, int index, Point delta);
 // Forgets the selection (state bits cleared).
 void select_clear(EditSession* session);
 // Adds an item (nothing when already selected).

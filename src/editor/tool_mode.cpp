@@ -211,9 +211,16 @@ void set_mode_name(EditSession* session, const char* text) {
 
 // --- delivery --------------------------------------------------------------------------------------
 int session_event(EditSession* session, int code, Point world) {
+    return session_event(session, code, world, world);
+}
+
+int session_event(EditSession* session, int code, Point world, Point exact) {
     ModeInstance* top = TopMode(session);
     if (!top || code == EV_NONE) return 0;
-    if (code != EV_ESC) session->pointer = world;
+    if (code != EV_ESC) {
+        session->pointer = world;
+        session->pointer_exact = exact;
+    }
     int handled = top->mode->event ? top->mode->event(session, top, code, world) : 0;
     if (!handled && code == EV_ESC) handled = PopMode(session) ? 1 : 0;
     return handled;

@@ -268,7 +268,10 @@ struct EditSession {
     int restart_command = 0;
     uint8_t auto_operation = 0;
     int32_t click_state = 0;
-    Point pointer;  // world point of the last event
+    Point pointer;  // world point of the last event, on the grid when it snaps
+    // The same point as the pointer stands, before the grid: what lies
+    // under the pointer is picked there, not half a grid step away.
+    Point pointer_exact;
     // The edit buffer's pick origin for moves.
     Point grab;
 };
@@ -315,8 +318,12 @@ void set_mode_name(EditSession* session, const char* text);
 
 // --- delivery -----------------------------------------------------------------------------------
 // Hands an editing event to the top mode; an unhandled EV_ESC pops it.
-// Non-zero when something handled the event.
+// `world` is the point the modes place at (on the grid when it snaps),
+// `exact` the point under the pointer (session->pointer_exact), where picks
+// look; without it the two are one. Non-zero when something handled the
+// event.
 int session_event(EditSession* session, int code, Point world);
+int session_event(EditSession* session, int code, Point world, Point exact);
 // Runs the first key record of the top mode (record 0 excluded) whose key
 // or alternative key equals the key (letters compared ignoring case) and
 // whose guard applies. Non-zero when a record ran.

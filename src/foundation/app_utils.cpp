@@ -24,6 +24,8 @@ namespace {
 std::string project_override;
 std::string library_override;
 int search_flag_value = 0;
+std::string (*editing_folder)() = nullptr;
+std::string folder_in_use[2];  // project, library: the editing folder standing in
 
 constexpr int kind_suffix[DOCUMENT_KIND_COUNT] = {
     EXT_CONFIG,  EXT_CLB,   EXT_ORCLIB, EXT_SLB,  EXT_REPORT, EXT_SCHEMA, EXT_NETLIST,
@@ -53,6 +55,22 @@ bool is_directory(const std::string& path) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// The folders in use
+
+void set_editing_folder_hook(std::string (*hook)()) { editing_folder = hook; }
+
+const char* dir_in_use(int dir_property) {
+    const char* configured = strproper_get(dir_property);
+    const std::string path = system_path(configured ? configured : "");
+    if (!editing_folder || path.empty() || is_directory(path)) return configured;
+    std::string folder = editing_folder();
+    if (folder.empty()) return configured;
+    std::string& kept = folder_in_use[dir_property == DIR_LIBRARY ? 1 : 0];
+    kept = std::move(folder);
+    return kept.c_str();
+}
+
+// ---------------------------------------------------------------------------
 // Document kinds
 
 int kind_suffix_property(int kind) {
@@ -65,7 +83,7 @@ void kind_file_parts(int kind, const char** directory, const char** suffixes, in
     if (mode == 1 && !override_dir.empty())
         *directory = override_dir.c_str();
     else
-        *directory = strproper_get(is_library_kind(kind) ? DIR_LIBRARY : DIR_PROJECT);
+        *directory = dir_in_use(is_library_kind(kind) ? DIR_LIBRARY : DIR_PROJECT);
     if (kind == 13)
         *suffixes = ".sch";
     else if (int id = kind_suffix_property(kind))
@@ -120,7 +138,7 @@ void add_separator(std::string& path) {
 
 std::string full_path_in_dir(const char* name, int dir_property) {
     if (name && name[0] && name[1] == ':') return name;
-    const char* dir = strproper_get(dir_property);
+    const char* dir = dir_in_use(dir_property);
     std::string r = make_file_name(path_base_name(name ? name : ""), dir ? dir : "", nullptr, 1);
     if (r.size() >= 2 && r[1] == ':') return r;
     if (!r.empty() && is_separator(r[0])) return r;  // already absolute (no drives here)
@@ -171,7 +189,7 @@ char** list_library_files(int* count) {
     const char* suffixes = strproper_get(EXT_CLB);
     std::string suffix = suffixes ? suffixes : "";
     suffix = suffix.substr(0, suffix.find(','));
-    std::string dir = system_path(strproper_get(DIR_LIBRARY));
+    std::string dir = system_path(dir_in_use(DIR_LIBRARY));
     if (dir.empty()) dir = ".";
 
     std::vector<std::string> names;

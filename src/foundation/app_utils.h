@@ -29,12 +29,26 @@ constexpr int DOCUMENT_KIND_COUNT = 19;
 // kinds outside 0..18.
 int kind_suffix_property(int kind);
 // Directory and suffix list of a kind. In mode 1 a non-empty override of
-// the kind's group replaces the directory property. A kind outside 0..18
+// the kind's group replaces the directory property; else the property's
+// folder in use (dir_in_use). A kind outside 0..18
 // gets the project directory and no suffix. The texts stay valid until the
 // property or the override changes.
 void kind_file_parts(int kind, const char** directory, const char** suffixes, int mode);
 // make_file_name with the kind's directory and suffix list.
 std::string make_kind_file_name(const char* name, int kind, int mode);
+
+// The folder of the document being edited (with its trailing separator),
+// asked of the hook the shell installs; "" without one. Where a directory
+// property names no folder that exists (the defaults ".\library" and
+// "..\demo" name nothing on a fresh machine), that folder serves in its
+// place, wherever the property's folder is used: file names of the kinds,
+// the library listing, the folders of the file selectors. The property
+// itself keeps its value.
+void set_editing_folder_hook(std::string (*hook)());
+// The folder a directory property (DIR_PROJECT, DIR_LIBRARY) stands for
+// now: its own when it exists, else the folder of the document being
+// edited, else its own. Valid until the next call for the same property.
+const char* dir_in_use(int dir_property);
 
 // The directory part of a file name (through its last '/' or '\') becomes
 // the override, unless it is empty.
@@ -65,7 +79,7 @@ bool check_directory(const char* path, bool create, bool stay);
 // Makes the directory and stores the path in DIR_PROJECT (project) or DIR_LIBRARY.
 void set_dir_property(const char* path, bool project);
 // Heap array of heap copies of the library file names (first suffix of
-// EXT_CLB, case ignored) in DIR_LIBRARY, sorted ignoring case; *count gets
+// EXT_CLB, case ignored) in DIR_LIBRARY's folder in use, sorted ignoring case; *count gets
 // their number. Release with free_name_array. None (count 0) when the
 // directory cannot be read.
 char** list_library_files(int* count);

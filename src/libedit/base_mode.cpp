@@ -135,7 +135,10 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         }
         case EV_LEFT_DCLICK:
             drop_outline(session, instance);
-            if (ed) libedit_edit_selection(ed, p);
+            // What the pointer is on, else what lies at its grid point.
+            if (ed && !libedit_edit_selection(ed, session->pointer_exact) &&
+                !(p == session->pointer_exact))
+                libedit_edit_selection(ed, p);
             return 1;
         case EV_RIGHT_UP:
         case EV_ESC: drop_outline(session, instance); return 1;

@@ -133,8 +133,11 @@ bool template_change_control(LibEdit* ed, int row, const TextValues& values);
 // orientations.
 void text_box_corner(const Text* text, Rect* box, Point* corner, const Rect& limit);
 // The text shrunk (each size at least 50) so that its box lies inside the
-// limit; nothing for a text without a box.
-void text_fit_into(Schema* schema, Text* text, const Rect& limit);
+// limit; nothing for a text without a box. FIT_NO_ROOM when the limit
+// leaves it no room: a size would fall to the floor of 50 from more, a dot
+// no one would see (the text is then left at its size).
+enum TextFit { FIT_AS_IT_IS, FIT_SHRUNK, FIT_NO_ROOM };
+TextFit text_fit_into(Schema* schema, Text* text, const Rect& limit);
 
 // --- the placing tools ------------------------------------------------------------------------------
 extern const ToolMode add_ieee_mode;          // "Add IEEE"

@@ -228,6 +228,10 @@ bool libtext_part_reference(EditSession* session, const TextTool* tool, Point p,
     return *target != nullptr;
 }
 
+const char* place_prompt(const TextTool* tool) {
+    return tool->kind >= 1 ? "Click Control position" : "Click Text position";
+}
+
 int text_event(EditSession* session, ModeInstance* instance, int code, Point p) {
     TextTool* tool = text_tool(instance);
     LibEdit* ed = libedit_of(session);
@@ -248,13 +252,23 @@ int text_event(EditSession* session, ModeInstance* instance, int code, Point p) 
             }
             ghost_erase(session, instance);
             {
-                LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
                 Text* text = tool->text;
                 text->flags = tool->flags;
                 text->font = tool->font;
                 move_text(text, p);
-                // A text that leaves its body is made smaller until it fits.
-                text_fit_into(session->schema, text, limit);
+                // A text that leaves its body is made smaller until it fits,
+                // and the user is told; one that would shrink to a dot stays
+                // out, and nothing is edited.
+                const TextFit fit = text_fit_into(session->schema, text, limit);
+                if (fit == FIT_NO_ROOM) {
+                    session->host->bell();
+                    set_prompt(session, "No room for the text in the body");
+                    ghost_draw(session, instance);
+                    return 1;
+                }
+                LibEditTransaction edit(ed, LibEditTransaction::TAKEN);
+                set_prompt(session, fit == FIT_SHRUNK ? "Text shrunk to fit in the body"
+                                                      : place_prompt(tool));
                 libtext_add_item(text, offset, target, tool->kind >= 1 ? TBLOCK : 0);
                 text->size = tool->size;  // the next one starts at the chosen size
                 layout_Text(text);
@@ -351,7 +365,7 @@ ModeInstance* push_text_tool(EditSession* session, bool in_part, int kind, const
     tool->text->field = kind >= 1 ? kind : 0;
     move_text(tool->text, session->pointer);
     set_mode_name(session, kind >= 1 ? "Add Control" : "Add Text");
-    set_prompt(session, kind >= 1 ? "Click Control position" : "Click Text position");
+    set_prompt(session, place_prompt(tool));
     return instance;
 }
 

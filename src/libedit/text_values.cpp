@@ -465,15 +465,20 @@ void text_box_corner(const Text* text, Rect* box, Point* corner, const Rect& lim
     *corner = Point{clamp32(px), clamp32(py)};
 }
 
-void text_fit_into(Schema* schema, Text* text, const Rect& limit) {
+TextFit text_fit_into(Schema* schema, Text* text, const Rect& limit) {
     Rect box;
-    if (!bounds_Text(schema, text, &box, false)) return;
-    if (rect_inside_rect(box, limit, text->width)) return;
+    if (!bounds_Text(schema, text, &box, false)) return FIT_AS_IT_IS;
+    if (rect_inside_rect(box, limit, text->width)) return FIT_AS_IT_IS;
     Point corner;
     text_box_corner(text, &box, &corner, limit);
     TextSize size;
     fit_TextSize(corner, text, &size);
-    text->size = TextSize{static_cast<int16_t>(at_least_50(size.width)),
+    const TextSize fitted{static_cast<int16_t>(at_least_50(size.width)),
                           static_cast<int16_t>(at_least_50(size.height))};
+    auto vanishes = [](int before, int after) { return after <= 50 && before > 50; };
+    if (vanishes(text->size.width, fitted.width) || vanishes(text->size.height, fitted.height))
+        return FIT_NO_ROOM;
+    text->size = fitted;
     layout_Text(text);
+    return FIT_SHRUNK;
 }

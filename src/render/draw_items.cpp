@@ -423,6 +423,7 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
         a_.line({c.x - 500, c.y - 500}, {c.x + 500, c.y + 500});
         a_.line({c.x - 500, c.y + 500}, {c.x + 500, c.y - 500});
     }
+    if (part) pl_place_unset_attributes(doc_, library, pl);
     for (int i = 0;; ++i) {
         Attribute* attribute = pl_get_attribute(pl, i);
         if (!attribute) break;

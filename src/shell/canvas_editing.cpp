@@ -17,6 +17,7 @@
 #include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "libedit/gui/libedit_windows.h"
 #include "libedit/libedit_tools.h"
 #include "model/documents/document.h"
@@ -185,11 +186,13 @@ void EditCanvas::AdoptDocument(Schema* schema) {
     Redraw();
 }
 
-bool EditCanvas::WorldPoint(wxPoint window, Point* world) {
+bool EditCanvas::WorldPoint(wxPoint window, Point* world, Point* exact) {
     if (!mySchema) return false;
     wxPoint p = ToWindowUnits(window);
     *world = Point{p.x, p.y};
     view_to_world(&mySchema->view, Point{p.x, p.y}, world, mySchema);
+    // The screen's inverse matrix alone: the point under the pointer.
+    if (exact) matrix_apply(&mySchema->view.point_inv, Point{p.x, p.y}, exact);
     return true;
 }
 
@@ -240,11 +243,11 @@ void EditCanvas::OnEvent(wxMouseEvent& event) {
     } else if (code == EV_LEFT_UP && HasCapture()) {
         ReleaseMouse();
     }
-    Point world;
-    WorldPoint(wxPoint(window.x, window.y), &world);
+    Point world, exact;
+    WorldPoint(wxPoint(window.x, window.y), &world, &exact);
     held_ = event.LeftIsDown();
     last_window_ = wxPoint(window.x, window.y);
-    session_event(&editing, code, world);
+    session_event(&editing, code, world, exact);
 }
 
 void EditCanvas::OnChar(wxKeyEvent& event) {
@@ -265,7 +268,9 @@ void EditCanvas::OnMoveTimer() {
     WorldPoint(centre, &world);
     view_set_center(&mySchema->view, world);
     RedrawView();
-    if (WorldPoint(last_window_, &world)) session_event(&editing, EV_LEFT_DRAG, world);
+    Point exact;
+    if (WorldPoint(last_window_, &world, &exact))
+        session_event(&editing, EV_LEFT_DRAG, world, exact);
 }
 
 void EditCanvas::OnBlinkTimer() {
@@ -337,8 +342,6 @@ void EditCanvas::ToggleItemGhost(List* items) {
 void editor_attach(EditCanvas* canvas) {
     canvas->edit_host = std::make_unique<CanvasHost>(canvas);
     if (library_editor_kind(canvas->kind)) canvas->libedit_host = make_libedit_host(canvas);
-    session_init(&canvas->editing, canvas->mySchema, canvas->kind, nullptr,
-                 canvas->edit_host.get());
     for (const wxEventTypeTag<wxMouseEvent>& type :
          {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
           wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MOTION, wxEVT_MOUSEWHEEL, wxEVT_ENTER_WINDOW,
@@ -360,7 +363,6 @@ void editor_detach(EditCanvas* canvas) {
 
 void editor_document_changed(EditCanvas* canvas) {
     EditSession& session = canvas->editing;
-    if (!session.pile.empty() && session.schema == canvas->mySchema) return;
     session_close(&session);
     canvas->ClearGhosts();
     session_init(&session, canvas->mySchema, canvas->kind, nullptr, canvas->edit_host.get());
@@ -374,8 +376,4 @@ void editor_document_changed(EditCanvas* canvas) {
     }
 }
 
-EditSession* editor_session(EditCanvas* canvas) {
-    if (!canvas) return nullptr;
-    editor_document_changed(canvas);
-    return &canvas->editing;
-}
+EditSession* editor_session(EditCanvas* canvas) { return canvas ? &canvas->editing : nullptr; }

@@ -13,9 +13,16 @@ void editor_attach(EditCanvas* canvas);
 // Ends every mode (their ghosts and records released) before the canvas
 // frees its document. Called by the canvas's destructor.
 void editor_detach(EditCanvas* canvas);
-// The canvas shows another document: the modes end, the session follows.
+// The canvas shows another document (`EditCanvas::TakeDocument`, and the
+// canvas's first start): the session is closed, its modes ended, and opened
+// on the document with the base mode of the canvas's kind; a library or
+// title-block canvas's editor is reset and bound to it.
 void editor_document_changed(EditCanvas* canvas);
 struct EditSession;
-// The canvas's session, following the document the canvas shows now (the
-// editor's commands run on it); null for a null canvas.
+// The canvas's session, on the document the canvas shows (the editor's
+// commands run on it); null for a null canvas. A plain read: it never
+// closes or opens anything, so that a caller holding a mode or the session
+// keeps it across reads. Only taking a document opens the session anew
+// (`editor_document_changed`); an undo that replaces the document hands
+// it to the canvas (`EditCanvas::AdoptDocument`) in the same session.
 EditSession* editor_session(EditCanvas* canvas);

@@ -114,8 +114,9 @@ public:
     void ToggleItemGhost(List* items);
     // Shows a document the editor made (undo), the former one freed already.
     void AdoptDocument(Schema* schema);
-    // The world point of a window point (grid and constraint applied).
-    bool WorldPoint(wxPoint window, Point* world);
+    // The world point of a window point (grid and constraint applied);
+    // with `exact`, also the point itself, before the grid.
+    bool WorldPoint(wxPoint window, Point* world, Point* exact = nullptr);
 
 private:
     bool fit_pending_ = false;

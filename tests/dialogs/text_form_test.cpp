@@ -88,6 +88,18 @@ TEST_F(TextForm, LoadShowsThePropertiesAndAStoredLabelOrHiddenCellSensibly) {
     EXPECT_TRUE(form.value(TF_MAIN).enabled);
 }
 
+// A new user's first text: no mirror, no box, east; placed, its attribute
+// byte holds nothing but the type.
+TEST_F(TextForm, AFreshInstallsTextIsUprightAndPlain) {
+    config_set_defaults();
+    load_text_window(form, fonts());
+    EXPECT_EQ(form.number(TF_XMIR), 0);
+    EXPECT_EQ(form.number(TF_YMIR), 0);
+    EXPECT_EQ(form.number(TF_BOX), 0);
+    EXPECT_EQ(form.number(TF_ORIENT), 7);
+    EXPECT_EQ(text_window_attributes(form), 0);
+}
+
 TEST_F(TextForm, FontButtonAndMirrorsFollowTheFontAndTheType) {
     struct Case {
         int internal, type;

@@ -286,6 +286,44 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"text", text, TEXT_ITEM, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A box drawn with a side of no length is a line, not a box: its two clicks
+// place nothing and leave the sheet unmodified, and the tool waits for the
+// first point of the next box, which is placed.
+TEST_F(PlacementTest, ABoxWithASideOfNoLengthIsNotPlaced) {
+    box(&session);
+    const auto before = saved_bytes();
+    const Point flat[][2] = {{Point{1000, 1000}, Point{6000, 1000}},
+                             {Point{1000, 1000}, Point{1000, 6000}}};
+    for (const auto& corners : flat) {
+        click(corners[0]);
+        click(corners[1]);
+        EXPECT_EQ(count(BOITE_ITEM), 0) << corners[1].x << "," << corners[1].y;
+        EXPECT_EQ(session.look.prompt, "Click the first point");
+        EXPECT_EQ(host.xor_parity, 0);
+    }
+    EXPECT_EQ(host.modified, 0);
+    EXPECT_FALSE(schema_is_modified(doc()));
+    EXPECT_EQ(saved_bytes(), before);
+    click(Point{1000, 1000});
+    click(Point{6000, 6000});
+    EXPECT_EQ(count(BOITE_ITEM), 1);
+    EXPECT_EQ(ModeCount(&session), 2);
+}
+
+// Add Sheet places its one box and ends: the next click is Main Mode's and
+// places no second box on the first.
+TEST_F(PlacementTest, AddSheetEndsAfterItsOnePlacement) {
+    sheet(&session);
+    session_event(&session, EV_MOTION, Point{10000, 10000});
+    click(Point{10000, 10000});
+    EXPECT_EQ(count(SUBSHEET_ITEM), 1);
+    EXPECT_EQ(ModeCount(&session), 1);
+    EXPECT_EQ(session.look.mode_name, "Main Mode");
+    EXPECT_EQ(host.xor_parity, 0);
+    click(Point{30000, 30000});
+    EXPECT_EQ(count(SUBSHEET_ITEM), 1);
+}
+
 TEST_F(PlacementTest, AWireChainEndsOnRightClickAndTheModeOnTheNext) {
     wire(&session);
     click(Point{0, 0});

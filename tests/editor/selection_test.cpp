@@ -8,15 +8,19 @@
 #include <functional>
 
 #include "editor/edit_ops.h"
+#include "editor/selection.h"
 #include "editor_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
+#include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/edit_state.h"
 #include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_index.h"
 #include "model/documents/subsheet.h"
 #include "model/items/primitives.h"
 #include "model/items/text.h"
@@ -69,6 +73,30 @@ TEST_F(SelectionTest, ClickShiftClickAndEscSelect) {
     EXPECT_FALSE(far_wire->state & STATE_SELECTED);
 }
 
+// Shift adds to the selection: a Shift-click that misses every item, or a
+// Shift-rectangle round nothing, keeps what is selected.
+TEST_F(SelectionTest, AShiftClickOrRectangleOnNothingKeepsTheSelection) {
+    click(Point{32000, 12000});
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{2000, 0});
+    session_event(&session, EV_LEFT_UP, Point{2000, 0});
+    ASSERT_EQ(selection_count(&session), 2);
+    session_event(&session, EV_LEFT_DOWN_SHIFT, Point{90000, 90000});
+    session_event(&session, EV_LEFT_UP, Point{90000, 90000});
+    EXPECT_EQ(selection_count(&session), 2);
+    EXPECT_TRUE(is_selected(part));
+    EXPECT_TRUE(is_selected(far_wire));
+    draw_out(Point{80000, 80000}, Point{90000, 90000}, EV_LEFT_DOWN_SHIFT);
+    EXPECT_EQ(selection_count(&session), 2);
+}
+
+// A press picks what lies under the pointer; where that is nothing, what
+// lies at the grid point it snaps to (here the body's left edge).
+TEST_F(SelectionTest, APressOnNothingTakesWhatLiesAtItsGridPoint) {
+    session_event(&session, EV_LEFT_DOWN, Point{30000, 12000}, Point{29960, 12030});
+    session_event(&session, EV_LEFT_UP, Point{30000, 12000}, Point{29960, 12030});
+    EXPECT_TRUE(is_selected(part));
+}
+
 TEST_F(SelectionTest, TheRectangleTakesWhatLiesInsideAndTheEditFilterAdmits) {
     draw_out(Point{19000, 9000}, Point{46000, 20000});
     EXPECT_TRUE(is_selected(in_wire));
@@ -109,6 +137,40 @@ TEST_F(SelectionTest, DraggingAPartTakesTheAttachedWiresAlong) {
     EXPECT_EQ(part->pos, (Point{31000, 13000}));
     EXPECT_EQ(count(LINE_ITEM), 5);
     EXPECT_EQ(in_wire->end, (Point{27000, 11000}));
+}
+
+// A field of a part, where it was laid out when drawn, is taken by a press
+// on its text: drawn out, it moves alone and stays where it was put (SET);
+// undo puts it back. A click on it selects its part.
+TEST_F(SelectionTest, AFieldDrawnOutMovesAloneAndStaysWhereItIsPut) {
+    // The drawing layer's answer: a part covers its fields too.
+    Services drawn;
+    drawn.item_draw_bounds = [](Schema*, SchItem* item, Rect* out) {
+        if (!item || item->type != PARTLIB_ITEM) return false;  // null: forget caches
+        *out = Rect{item->pos.x - 20000, item->pos.y - 20000, 40000, 40000};
+        return true;
+    };
+    install_services(drawn);
+    drop_sheet_index(doc());
+    pl_place_unset_attributes(doc(), doc()->library, part);
+    const Point reference = part->reference.pos;
+    ASSERT_TRUE(part->reference.flags & SET);
+    // The text runs right of its anchor, above its baseline.
+    const Point on_text{reference.x + 300, reference.y - 300};
+    const auto before = saved_bytes();
+    draw_out(on_text, Point{on_text.x + 2000, on_text.y + 1000});
+    EXPECT_EQ(part->pos, (Point{30000, 10000})) << "the part moved with its field";
+    EXPECT_EQ(part->reference.pos, (Point{reference.x + 2000, reference.y + 1000}));
+    EXPECT_TRUE(part->reference.flags & SET);
+    EXPECT_EQ(selection_count(&session), 0);
+    EXPECT_EQ(host.xor_parity, 0);
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(saved_bytes(), before);
+    part = as_PlacedPart(list_first_part(doc()->sheet->items));
+    EXPECT_EQ(part->reference.pos, reference);
+    click(on_text);
+    EXPECT_TRUE(is_selected(part));
+    EXPECT_EQ(selection_count(&session), 1);
 }
 
 TEST_F(SelectionTest, EveryEditIsUndoneToTheSameBytes) {

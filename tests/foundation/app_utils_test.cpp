@@ -185,6 +185,37 @@ TEST_F(ConfigInTempDir, LibraryFilesAreListedSortedIgnoringCase) {
     EXPECT_EQ(count, 0);
 }
 
+// A fresh machine: the default folders name nothing, and the folder of the
+// sheet being edited serves in their place; a folder that exists keeps its
+// meaning, and without a sheet nothing changes.
+TEST_F(ConfigInTempDir, AMissingFolderGivesWayToTheFolderOfTheSheetBeingEdited) {
+    static std::string editing;
+    fs::create_directory("sheets");
+    tn_test::write_text("sheets/parts.clb", "");
+    set_editing_folder_hook([] { return editing; });
+    editing = cwd() + "/sheets/";
+    EXPECT_STREQ(dir_in_use(DIR_LIBRARY), editing.c_str());
+    EXPECT_STREQ(dir_in_use(DIR_PROJECT), editing.c_str());
+    EXPECT_EQ(make_kind_file_name("parts", 1, 1), editing + "parts.clb");
+    EXPECT_EQ(make_kind_file_name("top", 5, 2), editing + "top.sch");
+    EXPECT_EQ(full_dir_path(DIR_LIBRARY), cwd() + "/sheets");
+    int count = -1;
+    char** names = list_library_files(&count);
+    ASSERT_EQ(count, 1);
+    EXPECT_STREQ(names[0], "parts.clb");
+    free_name_array(names, count);
+    // The settings keep their values.
+    EXPECT_STREQ(strproper_get(DIR_LIBRARY), ".\\library");
+    // A configured folder that exists is used, written in any case.
+    fs::create_directory("Library");
+    EXPECT_STREQ(dir_in_use(DIR_LIBRARY), ".\\library");
+    EXPECT_EQ(make_kind_file_name("parts", 1, 2), ".\\library\\parts.clb");
+    // No sheet in a window: the configured folder, as before.
+    editing.clear();
+    EXPECT_STREQ(dir_in_use(DIR_PROJECT), "..\\demo");
+    set_editing_folder_hook(nullptr);
+}
+
 // --- standard library list ----------------------------------------------------------
 
 TEST_F(ConfigTest, StdlibInsertRemoveClear) {

@@ -131,6 +131,14 @@ TEST(ItemValues, TheTextDialogsValuesTravelThroughTheProperties) {
     config_set_defaults();
 }
 
+TEST(ItemValues, AFreshInstallsTextsAndControlsAreUprightAndPlain) {
+    config_set_defaults();
+    for (const TextValues& values :
+         {text_values_from_properties(true), text_values_from_properties(false),
+          control_values_from_properties()})
+        EXPECT_EQ(text_values_attributes(values), 0);
+}
+
 class ItemsTest : public LibEditTest {
 protected:
     Part* library_part() {
@@ -243,6 +251,25 @@ TEST_F(ItemsTest, AToolLargeTextIsShrunkIntoItsBody) {
     EXPECT_LT(placed->size.width, 2000);
     EXPECT_GE(placed->size.width, 50);
     EXPECT_GE(placed->size.height, 50);
+    EXPECT_EQ(host.prompt, "Text shrunk to fit in the body");
+    EXPECT_EQ(host.bells, 0);
+}
+
+// A text that would have to shrink to a dot to fit is not put in: the bell
+// rings and the prompt says why; the tool stays for another click.
+TEST_F(ItemsTest, ATextWithNoRoomInTheBodyIsRefusedWithAWord) {
+    Part* part = library_part();
+    const uint32_t before = part->normal->items->count;
+    start_libedit_text_mode(&session, true, "TEXT", 0, 600, 900, 0);
+    click(Point{13980, 12000});  // 20 units left of the body's right edge
+    EXPECT_EQ(part->normal->items->count, before);
+    EXPECT_EQ(host.bells, 1);
+    EXPECT_EQ(host.prompt, "No room for the text in the body");
+    EXPECT_STREQ(ModeName(&session, 1), "Add Text");
+    click(Point{11000, 12000});
+    ASSERT_EQ(part->normal->items->count, before + 1);
+    EXPECT_EQ(last_text(part->normal->items)->size, (TextSize{600, 900}));
+    EXPECT_EQ(host.prompt, "Click Text position");
 }
 
 TEST_F(ItemsTest, AddIeeePlacesSymbolsUntilTheRightClickBringsItsDialogBack) {

@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "foundation/list.h"
+#include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
+#include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
 #include "model/documents/titleblock.h"
 #include "model/items/item.h"
 #include "model/items/primitives.h"
@@ -29,6 +32,49 @@ using namespace program_test;
 constexpr Point junction{21000, 14000};
 
 using ExampleEditing = ExampleProgram;
+
+// Load Part's OK on the row of a part of the example's library (the first
+// library listed) that the pattern finds.
+void choose_part(Program& program, const std::string& pattern, const std::string& row) {
+    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+    auto libraries = program.WaitControl("Load Part", "Libraries");
+    ASSERT_TRUE(libraries);
+    libraries->h = 20;  // its first line: parts.clb
+    program.Click(*libraries);
+    auto field = program.WaitFor(
+        [](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
+            bool inside = false;
+            for (const tn_test::Control& c : all) {
+                if (c.depth == 0) inside = c.label == "Load Part";
+                if (inside && c.kind == "wxTextCtrl") return c;
+            }
+            return std::nullopt;
+        },
+        "the pattern of Load Part");
+    ASSERT_TRUE(field);
+    program.TypeInto(*field, pattern);
+    program.Keys("Return");
+    auto found = program.WaitControl("Load Part", row);
+    ASSERT_TRUE(found);
+    program.Click(*found);
+    auto ok = program.WaitControl("Load Part", "&OK");
+    ASSERT_TRUE(ok);
+    program.Click(*ok);
+    ASSERT_TRUE(program.WaitGone("Load Part"));
+}
+
+// A field's place as the part's layout gives it (its own place forgotten).
+Point laid_out(Schema* schema, PlacedPart* pl, int index) {
+    Attribute* attribute = pl_get_attribute(pl, index);
+    const Point kept = attribute->pos;
+    const uint8_t flags = attribute->flags;
+    attribute->flags &= static_cast<uint8_t>(~SET);
+    pl_place_attribute(schema, schema->library, pl, index);
+    const Point place = attribute->pos;
+    attribute->pos = kept;
+    attribute->flags = flags;
+    return place;
+}
 
 TEST_F(ExampleEditing, TheStatusLineShowsWhereThePointerIs) {
     Open();
@@ -50,36 +96,102 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {
     click(map(Point{30000, 20000}));
     keys(frame, "Escape");
     keys(frame, "ctrl+g");  // Place > Part: the capacitor found by name
-    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
-    auto pattern = program.WaitFor(
-        [](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
-            bool inside = false;
-            for (const tn_test::Control& c : all) {
-                if (c.depth == 0) inside = c.label == "Load Part";
-                if (inside && c.kind == "wxTextCtrl") return c;
-            }
-            return std::nullopt;
-        },
-        "the pattern of Load Part");
-    auto libraries = program.WaitControl("Load Part", "Libraries");
-    ASSERT_TRUE(pattern && libraries);
-    libraries->h = 20;  // its first line: parts.clb
-    program.Click(*libraries);
-    program.TypeInto(*pattern, "CAP");
-    program.Keys("Return");
-    auto found = program.WaitControl("Load Part", "parts.clb | CAP");
-    ASSERT_TRUE(found);
-    program.Click(*found);
-    auto ok = program.WaitControl("Load Part", "&OK");
-    ASSERT_TRUE(ok);
-    program.Click(*ok);
-    ASSERT_TRUE(program.WaitGone("Load Part"));
+    choose_part(program, "CAP", "parts.clb | CAP");
+    if (HasFatalFailure()) return;
     click(map(Point{30000, 24000}));
     keys(frame, "Escape");
     EXPECT_FALSE(program.HasWindow("Error")) << "a part was not found";
     keys(frame, "ctrl+s");
     ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; })) << PlacedParts("RES");
     EXPECT_EQ(PlacedParts("CAP"), 2);
+}
+
+// A part placed from Load Part shows its reference and value apart, beside
+// its body as the library lays them out, not one upon the other at its
+// origin. A field drawn out moves alone and stays where it was put; the
+// example's parts keep their fields where their author placed them.
+TEST_F(ExampleEditing, APlacedPartsTextsAreLaidOutAndAFieldDrawnOutMovesAlone) {
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "DIR_LIBRARY=" + dir.path().string()});
+    Open();
+    keys(frame, "ctrl+g");  // Place > Part
+    choose_part(program, "RES", "parts.clb | RES");
+    if (HasFatalFailure()) return;
+    const Point at{50000, 20000};
+    click(map(at));
+    keys(frame, "Escape");
+    const ScreenPoint corner = map(Point{48000, 17000}), far = map(Point{56000, 24000});
+    const std::vector<long> f = geometry(frame);
+    expect_region_matches(
+        Shot("placed.png"),
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "placed_part_texts.png");
+    // R1's value, "10k" below its body, drawn out by four grid steps across
+    // and two down.
+    drag(map(Point{15000, 15200}), map(Point{19000, 17200}));
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; }));
+
+    Schema* schema = nullptr;
+    ASSERT_EQ(load_schema_file(&schema, sheet.c_str()), 0);
+    PlacedPart *placed = nullptr, *r1 = nullptr;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        if (item->pos == at) placed = as_PlacedPart(item);
+        if (item->pos == Point{14000, 13500}) r1 = as_PlacedPart(item);
+    }
+    ASSERT_TRUE(placed && r1) << "a part moved or was not placed";
+    EXPECT_TRUE((placed->reference.flags & SET) && (placed->value.flags & SET));
+    EXPECT_FALSE(placed->reference.pos == placed->value.pos);
+    EXPECT_FALSE(placed->reference.pos == placed->pos);
+    EXPECT_EQ(placed->reference.pos, laid_out(schema, placed, 0));
+    EXPECT_EQ(placed->value.pos, laid_out(schema, placed, 1));
+    EXPECT_EQ(r1->reference.pos, (Point{14500, 12900})) << "R1's reference moved";
+    EXPECT_EQ(r1->value.pos, (Point{18300, 17800}))
+        << "the value was not moved by the drag, or not alone";
+    EXPECT_TRUE(r1->value.flags & SET);
+    close_schema(nullptr, &schema);
+}
+
+// Every kind of the example that has a dialog opens it by a double click
+// on what the user sees of it: a label lying on its wire, a ground
+// symbol's name, a sheet box's name and its inside, the name of a port of
+// the box, a part's body and its reference, a port, a comment. The label
+// opens through Edit > Edit Item as well.
+TEST_F(ExampleEditing, ADoubleClickOnWhatIsSeenOfAnItemOpensItsDialog) {
+    struct Row {
+        const char* what;
+        Point at;
+        const char* dialog;
+    };
+    const Row rows[] = {
+        {"the label FILT on its wire", {22600, 13500}, "Tessaron: Add/Edit Text"},
+        {"the name of the ground symbol", {21000, 20000}, "Tessaron: Add/Edit Power"},
+        {"the name of the sheet box", {27500, 9100}, "Tessaron: Add/Edit Sheet"},
+        {"inside the sheet box", {32000, 16500}, "Tessaron: Add/Edit Sheet"},
+        {"the name of the box's port IN", {28200, 14000}, "Tessaron: Add/Edit Net"},
+        {"R1's body", {15000, 14000}, "Tessaron: Edit Part"},
+        {"R1's reference", {15500, 12000}, "Tessaron: Edit Field"},
+        {"the port SIGNAL", {7000, 14000}, "Tessaron: Add/Edit Port"},
+        {"the title", {5000, 3400}, "Tessaron: Add/Edit Text"},
+    };
+    Open();
+    auto close = [&](const char* dialog) {
+        auto cancel = program.WaitControl(dialog, "Cancel");
+        ASSERT_TRUE(cancel);
+        program.Click(*cancel);
+        ASSERT_TRUE(program.WaitGone(dialog));
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        double_click(map(row.at));
+        ASSERT_TRUE(program.WaitTopLevel(row.dialog)) << "nothing opened for " << row.what;
+        close(row.dialog);
+    }
+    keys(frame, "ctrl+e");  // Edit > Edit Item: the next click names the item
+    click(map(rows[0].at));
+    ASSERT_TRUE(program.WaitTopLevel(rows[0].dialog)) << "Edit Item did not take the label";
+    close(rows[0].dialog);
 }
 
 // A rectangle drawn round a part alone, its body, pins and texts, takes it.

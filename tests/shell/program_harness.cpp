@@ -319,6 +319,11 @@ void click(ScreenPoint at, int button) {
     run("xdotool sleep 0.05 click " + std::to_string(button) + " sleep 0.1");
 }
 
+void double_click(ScreenPoint at) {
+    glide(at);
+    run("xdotool sleep 0.05 click --repeat 2 --delay 80 1 sleep 0.1");
+}
+
 void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier) {
     glide(from);
     if (!modifier.empty()) run("xdotool keydown " + modifier);

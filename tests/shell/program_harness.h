@@ -121,6 +121,9 @@ void pointer_to(ScreenPoint at);
 // Press and release of a button (1 left, 3 right) at a point, the pointer
 // moved there in a few steps first.
 void click(ScreenPoint at, int button = 1);
+// Two presses of the left button at a point, as a double click, the
+// pointer moved there in a few steps first.
+void double_click(ScreenPoint at);
 // Left button pressed at `from`, moved in steps to `to` and released; with
 // `modifier` ("ctrl", "shift") held throughout.
 void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier = "");

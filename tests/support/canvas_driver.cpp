@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -116,6 +117,13 @@ void UiInput::click(int button) {
          "a click");
 }
 
+void UiInput::double_click() {
+    // The second press is the double click: what it opens (a modal
+    // dialog) may take the release that follows.
+    sent([&] { sim_.MouseDblClick(); }, [](const Counts& c) { return c.button_downs >= 2; },
+         "a double click");
+}
+
 void UiInput::button_down() {
     sent([&] { sim_.MouseDown(); }, [](const Counts& c) { return c.button_downs >= 1; },
          "a button press");
@@ -163,7 +171,7 @@ wxPoint CanvasDriver::screen_of(Point world) {
     return canvas_->ClientToScreen(canvas_->ToClient(wxPoint(window.x, window.y)));
 }
 
-void CanvasDriver::move(Point world) {
+void CanvasDriver::approach(Point world) {
     // A paint still due may bring the scroll bars to a new view (a zoom the
     // test set): the target is reckoned from the window as it will stay.
     canvas_->Update();
@@ -180,6 +188,11 @@ void CanvasDriver::move(Point world) {
     for (int i = 1; i <= 4; ++i)
         input_.move_seen(
             wxPoint(from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4));
+}
+
+void CanvasDriver::move(Point world) {
+    approach(world);
+    const wxPoint to = screen_of(world);
     if (pump_until([&] { return canvas_->editing.pointer == world; })) return;
     const wxPoint mouse = wxGetMousePosition();
     ADD_FAILURE() << "pointer at " << canvas_->editing.pointer.x << ","
@@ -191,6 +204,20 @@ void CanvasDriver::move(Point world) {
 void CanvasDriver::click(Point world, int button) {
     move(world);
     input_.click(button);
+}
+
+void CanvasDriver::double_click(Point world) {
+    approach(world);
+    // A pixel's reach in world units, and a unit for the rounding.
+    const Point pixel = view_size_to_world(&canvas_->mySchema->view, Point{1, 1});
+    auto near = [&] {
+        const Point at = canvas_->editing.pointer_exact;
+        return std::abs(at.x - world.x) <= pixel.x + 1 && std::abs(at.y - world.y) <= pixel.y + 1;
+    };
+    if (!pump_until(near))
+        ADD_FAILURE() << "pointer at " << canvas_->editing.pointer_exact.x << ","
+                      << canvas_->editing.pointer_exact.y << " not " << world.x << "," << world.y;
+    input_.double_click();
 }
 
 void CanvasDriver::drag(Point from, Point to, bool ctrl) {

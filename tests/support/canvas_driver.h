@@ -48,6 +48,8 @@ public:
     // A click in the middle of a window, or at (dx, dy) from its corner.
     void click_window(wxWindow* window, int dx = -1, int dy = -1);
     void click(int button = wxMOUSE_BTN_LEFT);
+    // Two clicks of the left button in a row: a double click.
+    void double_click();
     void button_down();
     void button_up();
     // A key pressed and released (modifiers as wxUIActionSimulator takes
@@ -96,6 +98,10 @@ public:
     // does. A paint still due is done first.
     void move(Point world);
     void click(Point world, int button = wxMOUSE_BTN_LEFT);
+    // A double click at a world point that need not lie on the grid: the
+    // pointer goes to its pixel, and the session sees it there before the
+    // grid (EditSession::pointer_exact within a pixel of it).
+    void double_click(Point world);
     // The left button pressed at `from`, moved through the middle to `to`
     // and released there; with Ctrl held throughout when `ctrl`.
     void drag(Point from, Point to, bool ctrl = false);
@@ -104,6 +110,10 @@ public:
     UiInput& input() { return input_; }
 
 private:
+    // The pointer moved onto the world point's pixel in steps over the
+    // canvas, each motion handled before the next.
+    void approach(Point world);
+
     EditCanvas* canvas_;
     UiInput input_;
 };

@@ -18,7 +18,6 @@
 #include "model/documents/document.h"
 #include "model/items/library.h"
 #include "shell/app.h"
-#include "shell/canvas_editing.h"
 #include "shell/preview_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
@@ -61,10 +60,8 @@ EditCanvas* canvas_of(EnhancedDialog* dialog, bool template_too = false) {
     return paint_zone && fits(paint_zone) ? paint_zone : nullptr;
 }
 
-LibEdit* editor(EditCanvas* canvas) {
-    editor_session(canvas);  // bound to the document the canvas shows now
-    return &canvas->libedit;
-}
+// Bound to the document the canvas shows whenever the canvas takes one.
+LibEdit* editor(EditCanvas* canvas) { return &canvas->libedit; }
 
 long word_of(EditCanvas* canvas) { return reinterpret_cast<long>(canvas); }
 

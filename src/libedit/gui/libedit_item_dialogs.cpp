@@ -43,10 +43,8 @@ FormDialog* form_dialog(EnhancedDialog* dialog) { return static_cast<FormDialog*
 
 long word_of(EditCanvas* canvas) { return reinterpret_cast<long>(canvas); }
 
-LibEdit* editor(EditCanvas* canvas) {
-    editor_session(canvas);  // bound to the document the canvas shows now
-    return &canvas->libedit;
-}
+// Bound to the document the canvas shows whenever the canvas takes one.
+LibEdit* editor(EditCanvas* canvas) { return &canvas->libedit; }
 
 // The canvas a dialog acts on (a library window, or a title-block window for
 // the text and control dialogs), null when none is open.

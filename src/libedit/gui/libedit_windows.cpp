@@ -79,10 +79,8 @@ private:
     wxTimer blink_timer_;  // the edit tool's blinking selection, 500 ms
 };
 
-LibEdit* editor_of(EditCanvas* canvas) {
-    editor_session(canvas);  // binds the editor to the document shown now
-    return &canvas->libedit;
-}
+// Bound to the document the canvas shows whenever the canvas takes one.
+LibEdit* editor_of(EditCanvas* canvas) { return &canvas->libedit; }
 
 // The window the new child replaces as the current one comes back when the
 // child cannot be opened.

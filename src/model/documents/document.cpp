@@ -182,7 +182,7 @@ int decompile_titleblock(Schema* schema, const char* name, DocReport report) {
 }
 
 int schema_file_exists(const char* name) {
-    return file_exists_as(name ? name : "", strproper_get(DIR_PROJECT), strproper_get(EXT_SCHEMA));
+    return file_exists_as(name ? name : "", dir_in_use(DIR_PROJECT), strproper_get(EXT_SCHEMA));
 }
 
 namespace {

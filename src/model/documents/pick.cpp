@@ -17,6 +17,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "model/documents/attribute.h"
 #include "model/documents/edit_state.h"
 #include "model/documents/ident.h"
@@ -247,6 +248,24 @@ bool pick_junction(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, Li
     return picked_within(schema, item, p, mark_bit, result, 0);
 }
 
+// What the drawing of the item covers holds the point: a label is picked
+// by its name as well as by its symbol, as the user sees them together.
+// (Without a drawing layer nothing is measured.)
+bool drawn_at(Schema* schema, SchItem* item, Point p) {
+    Rect drawn;
+    return services().item_draw_bounds(schema, item, &drawn) && rect_contains_point(drawn, p);
+}
+
+// A power symbol, module port or net-property label under the point, its
+// name included.
+bool pick_labelled(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
+    if (pick_near(schema, item, p, mark_bit, result)) return true;
+    if (!drawn_at(schema, item, p)) return false;
+    item->state |= mark_bit;
+    append_or_die(result, item);
+    return true;
+}
+
 // The attribute text under the point before the part's body.
 bool pick_placed_part(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
     List* found = result;
@@ -254,10 +273,10 @@ bool pick_placed_part(Schema* schema, SchItem* item, Point p, uint32_t mark_bit,
     return pick_near(schema, item, p, mark_bit, result);
 }
 
-// The port under the point, and the box itself.
+// The port under the point, and the box itself (its names included).
 bool pick_subsheet(Schema* schema, SchItem* item, Point p, uint32_t mark_bit, List* result) {
     bool added = pick_subsheet_port(schema, as_SubSheet(item), p, mark_bit, result);
-    return pick_near(schema, item, p, mark_bit, result) || added;
+    return pick_labelled(schema, item, p, mark_bit, result) || added;
 }
 
 double snap_at_pos(Schema* schema, SchItem* item, Point p, Point* at) {
@@ -304,10 +323,12 @@ struct PickRow {
 constexpr ItemTable<PickRow> build_pick_table() {
     ItemTable<PickRow> table{};
     for (int code : {FILL_ITEM, CIRCLE_ITEM, BOITE_ITEM, LINE_ITEM, ARC_ITEM, TEXT_ITEM, POLY_ITEM,
-                     NOCON_ITEM, PORT_ITEM, ERC_ITEM, NETPROP_ITEM, IMAGE_ITEM})
+                     NOCON_ITEM, ERC_ITEM, IMAGE_ITEM})
         table[code].pick = pick_near;
+    table[PORT_ITEM].pick = pick_labelled;
+    table[NETPROP_ITEM].pick = pick_labelled;
     table[JUNCTION_ITEM] = {pick_junction, snap_at_pos};
-    table[POWER_ITEM] = {pick_near, snap_at_pos};
+    table[POWER_ITEM] = {pick_labelled, snap_at_pos};
     table[PARTLIB_ITEM] = {pick_placed_part, snap_placed_part};
     table[SUBSHEET_ITEM] = {pick_subsheet, snap_subsheet};
     return table;

@@ -668,6 +668,14 @@ void pl_unset_attribute_places(PlacedPart* pl) {
     pl_attr_flags(pl, true, static_cast<uint8_t>(~SET));
 }
 
+void pl_place_unset_attributes(Schema* doc, Library* library, PlacedPart* pl) {
+    for (int i = 0;; ++i) {
+        const Attribute* attribute = pl_get_attribute(pl, i);
+        if (!attribute) return;
+        if (!(attribute->flags & SET)) pl_place_attribute(doc, library, pl, i);
+    }
+}
+
 Line* attribute_leader_line(Schema* doc, PlacedPart* pl, int i) {
     const Attribute* attribute = pl_get_attribute(pl, i);
     if (!attribute) return nullptr;

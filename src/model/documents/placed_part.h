@@ -176,6 +176,12 @@ std::string pl_expand_pattern(const PlacedPart* pl, const char* pattern);
 void pl_place_attribute(Schema* doc, Library* library, PlacedPart* pl, int i);
 int pl_place_attribute_if_unset(Schema* doc, Library* library, PlacedPart* pl, int i);
 void pl_unset_attribute_places(PlacedPart* pl);
+// Lays out every attribute not yet placed (without SET): a part just placed
+// shows its reference, value and fields beside its body, as the library
+// shows them, not one upon another at its origin. Drawing calls it, so a
+// text is picked where it was drawn. An attribute the user moved (SET)
+// stays where it is.
+void pl_place_unset_attributes(Schema* doc, Library* library, PlacedPart* pl);
 // A new line from the centre of the body rectangle to attribute i (flags 3,
 // state bits 0x408 added); none when the attribute is missing.
 Line* attribute_leader_line(Schema* doc, PlacedPart* pl, int i);

@@ -132,7 +132,6 @@ TEST_F(NavWindows, ShortcutsFollowTheModesOfTheCanvas) {
     Schema* other = nullptr;
     new_active_schema(&other);
     canvas()->TakeDocument(other);
-    editor_session(canvas());
     ASSERT_EQ(states->GetCount(), 1u);
     EXPECT_EQ(states->GetString(0), "Main Mode");
     wxWeakRef<wxDialog> open(shortcuts);

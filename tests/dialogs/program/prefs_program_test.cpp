@@ -93,6 +93,25 @@ protected:
         return "";
     }
 
+    // A click on an empty place right of the title block places the part
+    // chosen; Esc; then Options > Statistics counts the parts.
+    void place_and_count(Program& program, const std::string& parts) {
+        auto canvas = first_of(program, "Tessaron Schematic Editor", "wxMDIChildFrame");
+        ASSERT_TRUE(canvas);
+        Control spot = *canvas;
+        spot.x += spot.w * 3 / 4;
+        spot.w = 2;
+        spot.y += spot.h * 3 / 4;
+        spot.h = 2;
+        program.Click(spot);
+        program.Keys("Escape");
+        program.Menu("alt+o Up Up Return");  // Options > Statistics
+        ASSERT_TRUE(program.WaitTopLevel("Statistics"));
+        EXPECT_EQ(value_after(program, "Statistics", "Number of Parts"), parts)
+            << "the part was not placed";
+        click(program, "Statistics", "&Close");
+    }
+
     tn_test::TempDir dir;
     fs::path project, config;
 };
@@ -158,20 +177,64 @@ TEST_F(SheetProgram, PlacePartFindsAPartByAPatternAndAClickPlacesIt) {
     click(program, "Load Part", "&OK");
     ASSERT_TRUE(program.WaitGone("Load Part"));
 
-    auto canvas = first_of(program, "Tessaron Schematic Editor", "wxMDIChildFrame");
-    ASSERT_TRUE(canvas);
-    Control spot = *canvas;  // an empty place right of the title block
-    spot.x += spot.w * 3 / 4;
-    spot.w = 2;
-    spot.y += spot.h * 3 / 4;
-    spot.h = 2;
-    program.Click(spot);
-    program.Keys("Escape");
-    program.Menu("alt+o Up Up Return");
-    ASSERT_TRUE(program.WaitTopLevel("Statistics"));
-    EXPECT_EQ(value_after(program, "Statistics", "Number of Parts"), "       3")
-        << "the part was not placed";
-    click(program, "Statistics", "&Close");
+    place_and_count(program, "       3");
+}
+
+// A fresh install started as the README's run command starts it: from a
+// folder of its own, on the example's root sheet in another, HOME and the
+// settings empty. The library folder it is set to names nothing, so the
+// sheet's folder serves: Load Part lists the example's library and finds
+// its parts, and one is placed.
+TEST_F(SheetProgram, AFreshInstallFindsTheLibraryBesideTheSheet) {
+    const fs::path checkout = dir.path() / "checkout", home = dir.path() / "home";
+    fs::create_directories(checkout);
+    fs::create_directories(home);
+    Program program(config.string());
+    program.StartAsNewUser({(project / "root.sch").string()}, checkout.string(), home.string());
+    auto tip = program.WaitControl("Tip of the Day", "&Close");
+    ASSERT_TRUE(tip) << "no tip of the day at the first start";
+    program.Click(*tip);
+    ASSERT_TRUE(program.WaitGone("Tip of the Day"));
+    ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
+
+    program.Menu("ctrl+g");  // Place > Part...
+    ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+    auto libraries = program.WaitFor(
+        [&](const std::vector<Control>& all) -> std::optional<Control> {
+            bool inside = false;
+            for (const Control& c : all) {
+                if (c.depth == 0) inside = c.label == "Load Part";
+                if (inside && c.kind == "wxListBox") return c;
+            }
+            return std::nullopt;
+        },
+        "the libraries of Load Part");
+    ASSERT_TRUE(libraries);
+    Control first = *libraries;
+    first.h = 20;
+    program.Click(first);
+    ASSERT_TRUE(program.WaitFor(
+        [&](const std::vector<Control>& all) -> std::optional<Control> {
+            for (const Control& c : all)
+                if (c.kind == "wxListBox" && c.value == "parts.clb") return c;
+            return std::nullopt;
+        },
+        "parts.clb listed and chosen"));
+    auto pattern = first_of(program, "Load Part", "wxTextCtrl");
+    ASSERT_TRUE(pattern);
+    program.TypeInto(*pattern, "RES");
+    program.Keys("Return");
+    auto row = program.WaitControl("Load Part", "parts.clb | RES");
+    ASSERT_TRUE(row) << "the example's resistor was not found";
+    program.Click(*row);
+    click(program, "Load Part", "&OK");
+    ASSERT_TRUE(program.WaitGone("Load Part"));
+    EXPECT_FALSE(program.HasWindow("Error")) << "the part was not found when placed";
+
+    place_and_count(program, "       3");
+    // The folder setting keeps its value: the search wrote none.
+    const std::string written = fs::exists(ini()) ? ini_text() : "";
+    EXPECT_EQ(written.find("DIR_LIBRARY"), std::string::npos) << written;
 }
 
 // Load Part's preview shows the whole of the part chosen: its body, pins

@@ -22,8 +22,11 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
+#include "model/documents/attribute.h"
+#include "model/documents/compil_actions.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
+#include "model/documents/pick.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/schema.h"
 #include "model/documents/subsheet.h"
@@ -31,8 +34,11 @@
 #include "model/items/part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
+#include "model/items/text.h"
 #include "model/items/vectors.h"
 #include "model/items/view.h"
+#include "render/render_services.h"
+#include "shell/canvas_editing.h"
 #include "shell/edit_canvas.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
@@ -43,6 +49,8 @@
 #include "toolkit/gui_services.h"
 
 namespace {
+
+void quiet(const char*, ...) {}
 
 class EditorWindow : public ::testing::Test {
 protected:
@@ -117,6 +125,36 @@ protected:
                 return line;
         }
         return nullptr;
+    }
+
+    // A library part "BUF" of the document (body w x h, one input pin on
+    // the given side of the body at half its height) placed at a point.
+    PlacedPart* place_buffer(Point at, int w, int h, uint8_t side) {
+        Part* part = new_Part();
+        set_Part_devices(part, 1);
+        part->body = Rect{0, 0, w, h};
+        part->normal = new_Vectors();
+        ref_Vectors(part->normal);
+        Boite* body = new_Rect();
+        body->flags = DRAW;
+        body->corner = Point{w, h};
+        dlist_append(part->normal->items, body);
+        part->normal_pins = new_PinList();
+        Pin* pin = new_Pin(1);
+        pin->pos = Point{side == LEFT ? 0 : w, h / 2};
+        pin->flags = side;
+        pin->type = PIN_IN;
+        dlist_append(part->normal_pins->pins, pin);
+        LibEntry* entry = new_LibEntry();
+        entry->name.set("BUF");
+        entry->part = part;
+        ref_Part(part);
+        lib_insert_entry(doc()->library, entry);
+        PlacedPart* placed = new_PlacedPart();
+        placed->part_name.set("BUF");
+        placed->pos = at;
+        dlist_append(doc()->sheet->items, placed);
+        return placed;
     }
 
     wxFrame* frame = nullptr;
@@ -231,30 +269,7 @@ TEST_F(EditorWindow, UndoAfterAnotherSheetsWindowWasClosed) {
 }
 
 TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
-    Part* part = new_Part();
-    set_Part_devices(part, 1);
-    part->body = Rect{0, 0, 4000, 4000};
-    part->normal = new_Vectors();
-    ref_Vectors(part->normal);
-    Boite* body = new_Rect();
-    body->flags = DRAW;
-    body->corner = Point{4000, 4000};
-    dlist_append(part->normal->items, body);
-    part->normal_pins = new_PinList();
-    Pin* pin = new_Pin(1);
-    pin->pos = Point{0, 2000};
-    pin->flags = LEFT;
-    pin->type = PIN_IN;
-    dlist_append(part->normal_pins->pins, pin);
-    LibEntry* entry = new_LibEntry();
-    entry->name.set("BUF");
-    entry->part = part;
-    ref_Part(part);
-    lib_insert_entry(doc()->library, entry);
-    PlacedPart* placed = new_PlacedPart();
-    placed->part_name.set("BUF");
-    placed->pos = Point{6000, 3000};
-    dlist_append(doc()->sheet->items, placed);
+    PlacedPart* placed = place_buffer(Point{6000, 3000}, 4000, 4000, LEFT);
     // The pin's tip is at (6000 - 3000, 3000 + 2000) = (3000, 5000).
     Line* wire = new_Line();
     wire->pos = Point{1000, 5000};
@@ -288,6 +303,144 @@ TEST_F(EditorWindow, ARectangleSelectsAPartAndCtrlDragTakesItsWiresAlong) {
     menu_command(canvas, CMD_UNDO, 0);
     EXPECT_EQ(count(PARTLIB_ITEM), 0);
     EXPECT_EQ(canvas->ModeCount(), 1);
+}
+
+// The canvas's session is read, never repaired: reading it leaves the
+// running mode, its ghost and the window's overlay as they are, also on a
+// canvas whose session runs no mode (a part preview). Only a document taken
+// opens the session anew: its modes end and their ghosts go.
+TEST_F(EditorWindow, ReadingTheSessionChangesNothingTakingADocumentOpensItAnew) {
+    menu_command(canvas, EDITOR_JUNCTION, 0);
+    move(Point{3000, 3000});
+    EditSession* session = editor_session(canvas);
+    ModeInstance* running = TopMode(session);
+    ASSERT_EQ(canvas->ModeCount(), 2);
+    ASSERT_EQ(canvas->GhostCount(), 1u);
+    EXPECT_EQ(editor_session(canvas), session);
+    EXPECT_EQ(TopMode(editor_session(canvas)), running);
+    EXPECT_EQ(canvas->GhostCount(), 1u);
+
+    auto* preview = new EditCanvas(frame, CANVAS_PREVIEW);
+    Schema* shown = nullptr;
+    new_active_schema(&shown);
+    preview->TakeDocument(shown);
+    Junction* dot = new_Junction();
+    dot->pos = Point{1000, 1000};
+    dlist_append(shown->sheet->items, dot);
+    List one;
+    ASSERT_TRUE(dlist_append(&one, dot));
+    preview->ToggleItemGhost(&one);
+    ASSERT_EQ(preview->GhostCount(), 1u);
+    EXPECT_EQ(editor_session(preview)->schema, shown);
+    EXPECT_EQ(editor_session(preview)->pile.size(), 0u);
+    EXPECT_EQ(preview->GhostCount(), 1u) << "a read took the preview's overlay away";
+    while (one.count) dlist_remove_head(&one, nullptr);
+    preview->Destroy();
+
+    Schema* other = nullptr;
+    new_active_schema(&other);
+    canvas->TakeDocument(other);
+    EXPECT_EQ(editor_session(canvas), session);
+    EXPECT_EQ(session->schema, other);
+    EXPECT_EQ(canvas->ModeCount(), 1);
+    EXPECT_EQ(session->look.mode_name, "Main Mode");
+    EXPECT_EQ(canvas->GhostCount(), 0u);
+}
+
+// Every kind that has a dialog opens it by a double click on what the user
+// sees of it, off the grid where the hand puts it: a comment and a label
+// lying on a wire, a power symbol's bar and its name, a port, a
+// net-property label, a sheet box's name and its inside, the name of a
+// port of the box, a part's body, its reference and a user field.
+TEST_F(EditorWindow, ADoubleClickOpensTheDialogOfWhatItIsOn) {
+    const char* source = R"((SCHEMATIC
+  (SHEET
+    (LINE (POS 1000 3000 ) (POS 17000 3000 )  )
+    (TEXT 0 (POS 2000 3300 ) (SIZE 600 900 ) 'NOTE' )
+    (TEXT 0 (POS 10000 3300 ) (SIZE 600 900 ) 'LBL' LABEL )
+    (POWER 'VCC' BAR (POS 4000 12000 )  )
+    (PORT RIGHT OUTPUT (POS 22000 3000 ) 'OUT' )
+    (NETPROP (POS 22000 12000 ) 'N' 1 2 3 4 5 6 7 )
+    (SUBSHEET 0x00000001 (POS 2000 16000 ) (SIZE 6000 4000 ) 'SUB' 'sub.sch'
+      (PORTS
+        (PORT LEFT INPUT (POS 0 2000 ) 'A' )
+      )
+    )
+  )
+)
+)";
+    // Compiled and saved, then opened as a sheet file is.
+    tn_test::TempDir dir;
+    const std::string sch = dir.file("kinds.sch");
+    Schema* compiled = nullptr;
+    ASSERT_EQ(compile_schema_string(source, COMPIL_SCHEMATIC, quiet, nullptr, &compiled), 0);
+    ASSERT_EQ(save_schema_file(compiled, sch.c_str(), false), 0);
+    close_schema(nullptr, &compiled);
+    Schema* loaded = nullptr;
+    ASSERT_EQ(load_schema_file(&loaded, sch.c_str()), 0);
+    canvas->TakeDocument(loaded);
+    // What the drawing covers is measured as the program measures it.
+    Services drawing;
+    install_render_services(drawing);
+    install_services(drawing);
+    PlacedPart* part = place_buffer(Point{20000, 18000}, 2000, 1000, RIGHT);
+    part->reference.text.set("U1");
+    part->value.text.set("BUF");
+    Attribute* field = pl_need_attribute(part, 2);
+    field->text.set("SO8");
+    field->flags |= VIS;
+    view_set_scale(&doc()->view, 2.0, false);
+    canvas->Redraw();
+    tn_test::settle();
+    ASSERT_TRUE(wxRect(canvas->GetClientSize())
+                    .Contains(canvas->ScreenToClient(screen_of(Point{30000, 22000}))));
+    // The middle of a port's outline, its name inside.
+    auto on_port = [&] {
+        Rect box{};
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+            if (item->type == PORT_ITEM) bounds_SchItem(doc(), item, &box, false);
+        return Point{box.x + box.w / 2, box.y + box.h / 2};
+    };
+    // A field's text where it was drawn (laid out beside the body).
+    auto on_field = [&](int index) {
+        Attribute* attribute = pl_get_attribute(part, index);
+        EXPECT_TRUE(attribute->flags & SET) << "field " << index << " not laid out when drawn";
+        Text* text = attr_text_item(doc(), part, attribute, index);
+        Rect box{};
+        bounds_Text(doc(), text, &box, false);
+        free_Text(text, false);
+        return Point{box.x + box.w / 2, box.y + box.h / 2};
+    };
+    struct Row {
+        const char* what;
+        Point at;
+        const char* dialog;
+    };
+    const Row rows[] = {
+        {"a comment across a wire", {2300, 3030}, "Tessaron: Add/Edit Text"},
+        {"a label across a wire", {10300, 3030}, "Tessaron: Add/Edit Text"},
+        {"a power symbol's bar", {4030, 11970}, "Tessaron: Add/Edit Power"},
+        {"a power symbol's name", {4030, 11000}, "Tessaron: Add/Edit Power"},
+        {"a port", on_port(), "Tessaron: Add/Edit Port"},
+        {"a net-property label", {24000, 10500}, "Tessaron: Add/Edit Net Properties"},
+        {"a sheet box's name", {2700, 15400}, "Tessaron: Add/Edit Sheet"},
+        {"inside a sheet box", {6030, 19530}, "Tessaron: Add/Edit Sheet"},
+        {"the name of a port of the box", {4030, 18030}, "Tessaron: Add/Edit Net"},
+        {"a part's body", {21030, 18530}, "Tessaron: Edit Part"},
+        {"a part's reference", on_field(0), "Tessaron: Edit Field"},
+        {"a part's user field", on_field(2), "Tessaron: Edit Field"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string shown;
+        AskScript script;
+        script.modal([&](wxDialog& dialog) {
+            shown = dialog.GetTitle().utf8_string();
+            dialog.EndModal(wxID_CANCEL);
+        });
+        driver->double_click(row.at);
+        EXPECT_EQ(shown, row.dialog);
+    }
 }
 
 TEST_F(EditorWindow, EscLeavesEveryMode) {

@@ -114,6 +114,26 @@ protected:
         ASSERT_TRUE(wait_until([&] { return !program.HasWindow(title); }));
     }
 
+    // Place > Part of a name the library lacks, created; Place Body: its
+    // body drawn out from where the pointer is put (*origin) by 80 x 60
+    // pixels.
+    void new_part_with_body(const std::string& name, ScreenPoint* origin) {
+        program.Menu("alt+p t");
+        type(program, "Tessaron: Get Part", "Selected Part:", name);
+        press(program, "Tessaron: Get Part", "Ok");
+        ASSERT_FALSE(program.WaitWindow("Warning").empty());  // "No such Part. Ok to Create ?"
+        program.Keys("Return");
+        auto place = program.WaitControl("Tessaron: Place Body", "Place");
+        ASSERT_TRUE(place);
+        press(program, "Tessaron: Place Body", "Place");
+        ASSERT_TRUE(program.WaitGone("Tessaron: Place Body"));
+        // The pointer is put on the body's origin: the body is drawn out from it.
+        ASSERT_TRUE(wait_until([&] {
+            *origin = pointer_location();
+            return origin->x != place->centre_x() || origin->y != place->centre_y();
+        }));
+        run("xdotool sleep 0.3 mousemove_relative --sync 80 60 sleep 0.2 click 1 sleep 0.3");
+    }
     // A new title-block window, the settings with `more` lines; its canvas
     // once its first paint has fitted its view.
     std::optional<Control> open_template_window(const std::vector<std::string>& more) {
@@ -207,22 +227,9 @@ TEST_F(LibraryItemsProgram, APartMadeWithPinsIsPlacedWiredAndRunsInNgspice) {
     // --- the part, in the example library --------------------------------------------------
     program.Start({"-libedit", "parts.clb"}, dir.path().string());
     ASSERT_FALSE(program.WaitWindow(main_window).empty());
-    program.Menu("alt+p t");
-    type(program, "Tessaron: Get Part", "Selected Part:", "DIVIDER");
-    press(program, "Tessaron: Get Part", "Ok");
-    ASSERT_FALSE(program.WaitWindow("Warning").empty());  // "No such Part. Ok to Create ?"
-    program.Keys("Return");
-    auto place = program.WaitControl("Tessaron: Place Body", "Place");
-    ASSERT_TRUE(place);
-    press(program, "Tessaron: Place Body", "Place");
-    ASSERT_TRUE(program.WaitGone("Tessaron: Place Body"));
-    // The pointer is put on the body's origin: the body is drawn out from it.
     ScreenPoint origin;
-    ASSERT_TRUE(wait_until([&] {
-        origin = pointer_location();
-        return origin.x != place->centre_x() || origin.y != place->centre_y();
-    }));
-    run("xdotool sleep 0.3 mousemove_relative --sync 80 60 sleep 0.2 click 1 sleep 0.3");
+    new_part_with_body("DIVIDER", &origin);
+    if (HasFatalFailure()) return;
 
     program.Menu("alt+p r Return");  // Reference...
     type(program, "Tessaron: Part Reference Prefix", "Reference Prefix", "X");
@@ -385,6 +392,52 @@ TEST_F(LibraryItemsProgram, APartMadeWithPinsIsPlacedWiredAndRunsInNgspice) {
     // 2 V across two equal resistors: 1 V in the middle.
     EXPECT_TRUE(std::regex_search(out, std::regex("mid\\s+1\\.0+e\\+00", std::regex::icase)))
         << out;
+}
+
+// A new user's text in a part, placed where it runs over the body's edge:
+// it comes out upright and plain, is made smaller to fit and the status
+// line says so; it is never shrunk to a dot.
+TEST_F(LibraryItemsProgram, AFreshInstallsTextInAPartIsUprightAndShrunkWithAWord) {
+    fs::remove(config_dir + "/tessaron/Quib.ini");  // a fresh install
+    program.Start({"-libedit", "parts.clb"}, dir.path().string());
+    ASSERT_FALSE(program.WaitWindow(main_window).empty());
+    ScreenPoint origin;
+    new_part_with_body("LABELLED", &origin);
+    if (HasFatalFailure()) return;
+
+    program.Menu("alt+p t Return");  // Text...
+    type(program, "Tessaron: Add/Edit Text", "Text:", "WIDE TEXT");
+    press(program, "Tessaron: Add/Edit Text", "Place");
+    ASSERT_TRUE(program.WaitGone("Tessaron: Add/Edit Text"));
+    click(ScreenPoint{origin.x + 40, origin.y + 50});  // the text runs out on the right
+    EXPECT_TRUE(program.WaitFor(
+        [](const std::vector<Control>& all) -> std::optional<Control> {
+            for (const Control& c : all)
+                if (c.value.find("Text shrunk to fit in the body") != std::string::npos) return c;
+            return std::nullopt;
+        },
+        "the status line saying the text was shrunk"));
+    program.Keys("Escape");
+    program.Menu("ctrl+s");
+
+    Library* library = nullptr;
+    const Text* text = nullptr;
+    ASSERT_TRUE(wait_until([&] {
+        free_Library(library);
+        library = saved_library();
+        LibEntry* entry = library ? find_LibEntry(library, "LABELLED") : nullptr;
+        Part* part = entry ? entry->part : nullptr;
+        text = nullptr;
+        if (part && part->normal)
+            for (SchItem* item : list_items<SchItem>(part->normal->items))
+                if (item->type == TEXT_ITEM) text = as_Text(item);
+        return text != nullptr;
+    })) << program.Stderr();
+    EXPECT_EQ(text->flags & (MX | MY | BOXED), 0) << "mirrored or boxed: " << int(text->flags);
+    EXPECT_GT(text->size.width, 50);
+    EXPECT_GT(text->size.height, 50) << "shrunk to a dot";
+    EXPECT_LT(text->size.width, 600) << "not shrunk to fit";
+    free_Library(library);
 }
 
 TEST_F(LibraryItemsProgram, ATitleBlockGetsItsEdgesAndTwoControls) {

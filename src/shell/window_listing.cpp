@@ -5,6 +5,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
+#include <wx/radiobox.h>
 #include <wx/radiobut.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -32,6 +33,7 @@ wxString value_of(wxWindow* window) {
     if (auto* box = dynamic_cast<wxCheckBox*>(window)) return box->GetValue() ? "1" : "0";
     if (auto* radio = dynamic_cast<wxRadioButton*>(window)) return radio->GetValue() ? "1" : "0";
     if (auto* choice = dynamic_cast<wxChoice*>(window)) return choice->GetStringSelection();
+    if (auto* radios = dynamic_cast<wxRadioBox*>(window)) return radios->GetStringSelection();
     if (auto* bar = dynamic_cast<wxStatusBar*>(window)) {
         wxString fields;
         for (int i = 0; i < bar->GetFieldsCount(); ++i)

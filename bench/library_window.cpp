@@ -22,7 +22,6 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
-#include "libedit/gui/libedit_windows.h"
 #include "model/items/library.h"
 #include "model/items/libutil.h"
 #include "model/items/part.h"
@@ -97,7 +96,7 @@ Bench& the_bench() {
     bench->dir = bench_windows::start("tn_bench_library");
     const std::string library = write_library(bench->dir, part_count());
     bench_windows::open_main_frame();
-    MyChild* child = libedit_open_window(library.c_str());
+    MyChild* child = new_library_child(library.c_str());
     if (!child) {
         std::fputs("bench_library_window: the library did not open\n", stderr);
         std::exit(1);

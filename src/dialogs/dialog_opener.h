@@ -8,11 +8,23 @@
 // on-close callback, destroy_registered_dialog, which also clears the
 // variable); the next opening builds and fills it anew.
 #include <functional>
+#include <vector>
 
 #include "dialogs/form_dialog.h"
-#include "shell/shell.h"
 
 class EnhancedDialog;
+class wxWindow;
+
+// The variables that hold the existing dialogs; a builder appends its own.
+extern std::vector<EnhancedDialog**> dialog_list;
+// Centres a dialog over the main frame; nothing for null.
+void center_dialog(wxWindow* dialog);
+// The on-close callback of the registered dialogs: forgets the dialog's
+// variable, deletes the dialog and clears the variable.
+void destroy_registered_dialog(EnhancedDialog& dialog);
+// The main frame's end: its dialogs, its children, go with it; every
+// variable is cleared.
+void forget_registered_dialogs();
 
 // Makes a form dialog on the main frame, stores it in *global, registers
 // the global and centres the dialog. Its on-close callback is

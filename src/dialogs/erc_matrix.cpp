@@ -11,8 +11,8 @@
 #include <wx/stattext.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/forms/process_forms.h"
 #include "dialogs/process_dialogs.h"
-#include "dialogs/process_forms.h"
 #include "foundation/core.h"
 #include "toolkit/flow_panel.h"
 

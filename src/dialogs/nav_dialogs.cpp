@@ -1,16 +1,14 @@
 #include "dialogs/nav_dialogs.h"
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
-#include "dialogs/nav_forms.h"
-#include "foundation/dialog_calls.h"
+#include "dialogs/forms/nav_forms.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
-#include "shell/app.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 
 EnhancedDialog* name_tags = nullptr;
@@ -28,7 +26,10 @@ ShortcutsState shortcuts_state;
 
 FormDialog* as_form(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
-EditCanvas* current_canvas() { return paint_zone && paint_zone->mySchema ? paint_zone : nullptr; }
+EditCanvas* current_canvas() {
+    EditCanvas* canvas = application().current_canvas();
+    return canvas && canvas->mySchema ? canvas : nullptr;
+}
 
 void build(EnhancedDialog** global, const char* title, const char* window_name, bool modal,
            std::vector<FormRow> rows) {
@@ -51,7 +52,7 @@ void create_find_text() {
 
 // The callback of the Shortcuts dialog's items: nothing without a canvas.
 void shortcuts_callback(long client) {
-    if (paint_zone) shortcuts_command(client);
+    if (application().current_canvas()) shortcuts_command(client);
 }
 
 void create_shortcuts() {
@@ -69,8 +70,8 @@ void bookmark_ok(EditCanvas* canvas) {
     as_form(name_tags)->Read();
     if (canvas && name_bookmark(canvas->mySchema, bookmark_slot,
                                 as_form(name_tags)->form().text(NF_BOOKMARK))) {
-        fill_bookmark_menus(canvas, canvas->mySchema);
-        canvas_mark_modified(canvas);
+        application().fill_bookmark_menus(canvas, canvas->mySchema);
+        application().mark_modified(canvas);
     }
     hide_dialog(name_tags);
 }
@@ -85,7 +86,7 @@ void jump(EditCanvas* canvas) {
     hide_dialog(jump_xypos);
     if (!canvas) return;
     show_point(editor_session(canvas), p);
-    canvas_set_cursor_pos(p);
+    application().show_cursor_position(p);
 }
 
 void show_count(EditCanvas* canvas, int count) {
@@ -173,7 +174,7 @@ void tool_dialog_command(long id) {
         case NAV_CMD_JUMP_HELP:
         case NAV_CMD_FIND_HELP:
             if (long context = nav_help_context(id, canvas ? canvas->kind : 0))
-                show_help(help_file, context);
+                application().show_help(help_file, context);
             break;
         default: break;
     }

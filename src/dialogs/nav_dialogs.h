@@ -1,7 +1,7 @@
 #pragma once
 // The windows of the navigation dialogs (dialogs/nav_forms.h): Bookmark
 // Name, Jump XY Position and Find Text, whose buttons hand their ids to
-// tool_dialog_command (always on the current canvas, paint_zone), and the
+// tool_dialog_command (always on the current canvas), and the
 // Shortcuts dialog with its own handler. Find Text and Shortcuts are
 // modeless: they stay open while the user works in a sheet.
 class EditCanvas;

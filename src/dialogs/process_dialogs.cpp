@@ -4,16 +4,17 @@
 
 #include <wx/button.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
-#include "dialogs/process_forms.h"
+#include "dialogs/forms/process_forms.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
-#include "shell/app.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_style.h"
 #include "toolkit/file_selectors.h"
 #include "toolkit/panel_items.h"
 
@@ -25,8 +26,9 @@ FormDialog* dialog_of(const ProcessDialog& d) { return static_cast<FormDialog*>(
 
 FormContext current_document() {
     FormContext context;
-    context.has_document = paint_zone != nullptr;
-    if (paint_zone) context.document_name = canvas_file_name(paint_zone);
+    EditCanvas* canvas = application().current_canvas();
+    context.has_document = canvas != nullptr;
+    if (canvas) context.document_name = application().file_name(canvas);
     return context;
 }
 
@@ -154,12 +156,13 @@ void process_command(long id, const JobSink& sink) {
         case ProcessRoute::EXECUTE:
             process_command(d->store_id, sink);
             if (sink)
-                sink(paint_zone, d->job_command, route.argument);
+                sink(application().current_canvas(), d->job_command, route.argument);
             else
-                menu_command(paint_zone, d->job_command, route.argument);
+                application().command(application().current_canvas(), d->job_command,
+                                      route.argument);
             break;
         case ProcessRoute::SEARCH: search_file(route); break;
-        case ProcessRoute::HELP: show_help(help_file, d->help_context); break;
+        case ProcessRoute::HELP: application().show_help(help_file, d->help_context); break;
         case ProcessRoute::UPDATE_EXECUTE: oconv_update_execute(); break;
         case ProcessRoute::LIBRARY_SEARCH: oconv_library_search(); break;
         case ProcessRoute::SCHEMA_SEARCH: oconv_schema_search(); break;

@@ -13,6 +13,7 @@
 #include <wx/toolbar.h>
 #include <wx/tooltip.h>
 
+#include "dialogs/dialog_opener.h"
 #include "dialogs/nav_dialogs.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -28,8 +29,6 @@ MyFrame* main_frame = nullptr;
 MyLog* log_frame = nullptr;
 EditCanvas* paint_zone = nullptr;
 std::vector<MyChild*> my_children;
-bool zoom_fit_pending = false;
-std::vector<EnhancedDialog**> dialog_list;
 
 namespace {
 
@@ -140,8 +139,7 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
 MyFrame::~MyFrame() {
     autosave_timer_.Stop();
     // The registered dialogs are the frame's children and go with it.
-    for (EnhancedDialog** global : dialog_list) *global = nullptr;
-    dialog_list.clear();
+    forget_registered_dialogs();
     main_frame = nullptr;
 }
 
@@ -365,23 +363,4 @@ void show_log_window() {
 void* window_handle(wxWindow* window) {
     if (!window) window = main_frame;
     return window ? reinterpret_cast<void*>(window->GetHandle()) : nullptr;
-}
-
-void center_dialog(wxWindow* dialog) {
-    if (!dialog) return;
-    if (main_frame)
-        dialog->CentreOnParent();
-    else
-        dialog->Centre();
-}
-
-void destroy_registered_dialog(EnhancedDialog& dialog) {
-    for (auto it = dialog_list.begin(); it != dialog_list.end(); ++it) {
-        if (**it == &dialog) {
-            **it = nullptr;
-            dialog_list.erase(it);
-            break;
-        }
-    }
-    dialog.Destroy();
 }

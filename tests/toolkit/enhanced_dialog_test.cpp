@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "foundation/dialog_calls.h"
 #include "foundation/services.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/gui_services.h"
 #include "toolkit/wx_test_env.h"
 
@@ -79,7 +79,8 @@ TEST_F(EnhancedDialogTest, CloseBoxClosesEvenWhenPinned) {
 TEST_F(EnhancedDialogTest, ButtonsPassTheirClientWord) {
     dialog = new EnhancedDialog(nullptr, "Tessaron: Test");
     long seen = 0;
-    wxButton* ok = dialog->AddButton("OK", [&](EnhancedDialog&, long client) { seen = client; }, 20011);
+    wxButton* ok = dialog->AddButton(
+        "OK", [&](EnhancedDialog&, long client) { seen = client; }, 20011);
     wxCommandEvent click(wxEVT_BUTTON, ok->GetId());
     click.SetEventObject(ok);
     ok->GetEventHandler()->ProcessEvent(click);
@@ -102,9 +103,9 @@ TEST_F(EnhancedDialogTest, CancelStandsWhereTheStyleWordSays) {
         long style;
         std::vector<wxString> labels;
     };
-    for (const Case& c : {Case{0x340200, {"Ok", "Cancel", "Help"}},
-                          Case{0x100000, {"Cancel", "Ok", "Help"}},
-                          Case{0x200000, {"Ok", "Help"}}}) {
+    for (const Case& c :
+         {Case{0x340200, {"Ok", "Cancel", "Help"}}, Case{0x100000, {"Cancel", "Ok", "Help"}},
+          Case{0x200000, {"Ok", "Help"}}}) {
         auto* d = new EnhancedDialog(nullptr, "Tessaron: Style", false, -1, -1, {}, -1, 0, 0,
                                      c.style, "style");
         d->AddButton("Ok", {}, 20006);
@@ -118,8 +119,8 @@ TEST_F(EnhancedDialogTest, CancelStandsWhereTheStyleWordSays) {
 }
 
 TEST_F(EnhancedDialogTest, ColumnButtonsStandRightOfThePanelAndFitHoldsEverything) {
-    dialog = new EnhancedDialog(nullptr, "Tessaron: Fit", false, -1, -1, {}, -1, 0, 0, 0x340200,
-                                "fit");
+    dialog =
+        new EnhancedDialog(nullptr, "Tessaron: Fit", false, -1, -1, {}, -1, 0, 0, 0x340200, "fit");
     FlowPanel* panel = dialog->UserPanel();
     wxWindow* wide = panel->Add(new wxStaticText(panel, wxID_ANY, "A wide item of the panel"));
     FlowPanel* second = dialog->AddSecondUserPanel();
@@ -135,12 +136,13 @@ TEST_F(EnhancedDialogTest, ColumnButtonsStandRightOfThePanelAndFitHoldsEverythin
 
 TEST_F(EnhancedDialogTest, CancelButtonClosesAPinnedDialog) {
     int closes = 0;
-    dialog = new EnhancedDialog(nullptr, "Tessaron: Cancel", false, -1, -1,
-                                [&](EnhancedDialog& d) {
-                                    ++closes;
-                                    d.wxDialog::Show(false);
-                                },
-                                -1, 0, 0, 0x3C0200, "cancel");
+    dialog = new EnhancedDialog(
+        nullptr, "Tessaron: Cancel", false, -1, -1,
+        [&](EnhancedDialog& d) {
+            ++closes;
+            d.wxDialog::Show(false);
+        },
+        -1, 0, 0, 0x3C0200, "cancel");
     EXPECT_EQ(dialog->MessageLine(), nullptr);
     dialog->AddButton("Ok", {}, 1);
     dialog->Show(true, true);

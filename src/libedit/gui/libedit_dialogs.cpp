@@ -7,9 +7,11 @@
 
 #include <wx/utils.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
+#include "canvas/preview_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "libedit/gui/libedit_item_dialogs.h"
@@ -17,10 +19,7 @@
 #include "libedit/libedit_dialogs.h"
 #include "model/documents/document.h"
 #include "model/items/library.h"
-#include "shell/app.h"
-#include "shell/preview_canvas.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 #include "toolkit/panel_items.h"
 
@@ -44,8 +43,8 @@ LibEntry* vector_entry = nullptr;
 FormDialog* form_dialog(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
 bool canvas_alive(EditCanvas* canvas) {
-    for (MyChild* child : my_children)
-        if (child->canvas == canvas) return true;
+    for (EditCanvas* open : application().canvases())
+        if (open == canvas) return true;
     return false;
 }
 
@@ -57,7 +56,8 @@ EditCanvas* canvas_of(EnhancedDialog* dialog, bool template_too = false) {
     };
     auto* canvas = dialog ? reinterpret_cast<EditCanvas*>(dialog->client_word) : nullptr;
     if (canvas && canvas_alive(canvas) && fits(canvas)) return canvas;
-    return paint_zone && fits(paint_zone) ? paint_zone : nullptr;
+    EditCanvas* current = application().current_canvas();
+    return current && fits(current) ? current : nullptr;
 }
 
 // Bound to the document the canvas shows whenever the canvas takes one.
@@ -65,7 +65,7 @@ LibEdit* editor(EditCanvas* canvas) { return &canvas->libedit; }
 
 long word_of(EditCanvas* canvas) { return reinterpret_cast<long>(canvas); }
 
-std::string file_of(EditCanvas* canvas) { return canvas_file_name(canvas); }
+std::string file_of(EditCanvas* canvas) { return application().file_name(canvas); }
 
 void set_label(FormDialog* dialog, int field, const std::string& text) {
     if (wxWindow* item = dialog->Item(field)) control_set_text(item, text.c_str());
@@ -218,13 +218,13 @@ void names_command(long id) {
             break;
         case LE_NAMES_ADD:
             libedit_add_name(ed, typed.c_str());
-            canvas_mark_modified(canvas);
+            application().mark_modified(canvas);
             break;
         case LE_NAMES_DELETE: libedit_delete_name(ed, selected.c_str()); break;
         case LE_NAMES_MODIFY: libedit_rename(ed, selected.c_str(), typed.c_str()); break;
         default: break;
     }
-    canvas_update_title(canvas);
+    application().update_title(canvas);
 }
 
 // --- Part Info ------------------------------------------------------------------------------------
@@ -346,8 +346,8 @@ void apply_vector() {
     if (vector_entry && searched_library())
         libedit_apply_vector_definition(editor(canvas), vector_entry, options);
     hide_dialog(vector_definition);
-    canvas_mark_modified(canvas);
-    enable_library_part_menus(canvas);
+    application().mark_modified(canvas);
+    application().enable_library_part_menus(canvas);
     canvas->Redraw();
     hide_dialog(libedit_vector);
 }
@@ -476,8 +476,9 @@ EditCanvas* libedit_dialog_canvas(EnhancedDialog* dialog, bool template_too) {
 }
 
 void libedit_command(long id) {
-    if (long context = libedit_help_context(id, paint_zone ? paint_zone->kind : 0)) {
-        show_help(help_file, context);
+    EditCanvas* current = application().current_canvas();
+    if (long context = libedit_help_context(id, current ? current->kind : 0)) {
+        application().show_help(help_file, context);
         return;
     }
     switch (id) {

@@ -9,10 +9,12 @@
 #include <wx/font.h>
 #include <wx/window.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
-#include "dialogs/text_form.h"
+#include "dialogs/font_choice.h"
+#include "dialogs/forms/text_form.h"
 #include "editor/selection.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
@@ -23,10 +25,8 @@
 #include "model/documents/placed_part.h"
 #include "model/items/part.h"
 #include "model/items/text.h"
-#include "shell/app.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_style.h"
 
 EnhancedDialog* libedit_addpin = nullptr;
 EnhancedDialog* libedit_pinout = nullptr;
@@ -301,10 +301,12 @@ void open_text_dialog(EditCanvas* canvas, SchItem* item) {
     const bool existing = item != nullptr;
     open_dialog({&libedit_text, "libedit_text",
                  [library, existing] {
-                     FormDialog* dialog =
-                         build(&libedit_text, "Tessaron: Add/Edit Text", "libedit_text",
-                               dialog_style_message,
-                               text_rows(library, existing, paint_zone ? paint_zone->kind : 0));
+                     FormDialog* dialog = build(&libedit_text, "Tessaron: Add/Edit Text",
+                                                "libedit_text", dialog_style_message,
+                                                text_rows(library, existing,
+                                                          application().current_canvas()
+                                                              ? application().current_canvas()->kind
+                                                              : 0));
                      dialog->Fit();
                  },
                  [canvas, item, library] {

@@ -18,10 +18,9 @@
 #include <wx/utils.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/forms/text_form.h"
 #include "dialogs/item_dialogs.h"
-#include "dialogs/text_form.h"
 #include "editor/item_edit.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -54,6 +53,7 @@
 #include "support/canvas_driver.h"
 #include "support/test_env.h"
 #include "toolkit/asking.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/panel_items.h"
 
 namespace {
@@ -396,7 +396,7 @@ TEST_F(LibraryItems, AMissingDocumentFontAtAnAngleIsTheDefaultFontAtIt) {
 }
 
 TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
-    MyChild* block = template_open_window(nullptr);
+    MyChild* block = new_template_child(nullptr);
     ASSERT_NE(block, nullptr);
     EditCanvas* tcanvas = block->canvas;
     paint_zone = tcanvas;

@@ -1,4 +1,4 @@
-// bench-deps: gui
+// bench-deps: gui bench_windows
 // The library editor's Get Part on a library of TN_PARTS (default 25,000)
 // names, in the program's own windows on a display: opening the dialog
 // (every name listed, the first one chosen and drawn) and a pattern scan,
@@ -15,15 +15,10 @@
 #include <string>
 #include <thread>
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <wx/app.h>
-#include <wx/init.h>
 #include <wx/listbox.h>
 
 #include "dialogs/form_dialog.h"
-#include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
@@ -33,8 +28,8 @@
 #include "model/items/pin.h"
 #include "model/items/vectors.h"
 #include "shell/shell.h"
-#include "shell/shell_services.h"
 #include "toolkit/panel_items.h"
+#include "window/bench_windows.h"
 
 namespace {
 
@@ -55,12 +50,6 @@ void settle() {
         quiet = busy ? 0 : quiet + 1;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-}
-
-void start_gtk(int* argc, char*** argv) {
-    using InitCheck = int (*)(int*, char***);
-    auto init = reinterpret_cast<InitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
-    if (init) init(argc, argv);
 }
 
 int part_count() {
@@ -104,37 +93,9 @@ Bench& the_bench() {
     static Bench* bench = nullptr;
     if (bench) return *bench;
     bench = new Bench;
-    static char name[] = "bench_library_window";
-    static char* argv[] = {name, nullptr};
-    int argc = 1;
-    setenv("NO_AT_BRIDGE", "1", 0);
-    bench->dir =
-        (fs::temp_directory_path() / ("tn_bench_library_" + std::to_string(getpid()))).string();
-    fs::create_directories(bench->dir);
-    std::atexit([] {
-        std::error_code ignored;
-        fs::remove_all(bench->dir, ignored);
-    });
-    setenv("XDG_CONFIG_HOME", bench->dir.c_str(), 1);
-    int gtk_argc = argc;
-    char** gtk_argv = argv;
-    start_gtk(&gtk_argc, &gtk_argv);
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(argc, argv)) {
-        std::fputs("bench_library_window: no display; run it under xvfb-run\n", stderr);
-        std::exit(1);
-    }
-    config_init();
-    config_init_keys();
-    init_Libraries();
-    set_message_formatter(error_message);
-    install_program_services();
-    config_write_flag = 0;
-    proper_set(DIR_PROJECT, bench->dir.c_str(), 0);
-    proper_set(DIR_LIBRARY, bench->dir.c_str(), 0);
+    bench->dir = bench_windows::start("tn_bench_library");
     const std::string library = write_library(bench->dir, part_count());
-    auto* frame = new MyFrame(wxS("Tessaron Schematic Editor"), wxPoint(0, 0), wxSize(1000, 720));
-    frame->Show();
+    bench_windows::open_main_frame();
     MyChild* child = new_library_child(library.c_str());
     if (!child) {
         std::fputs("bench_library_window: the library did not open\n", stderr);

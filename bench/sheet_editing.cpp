@@ -1,4 +1,4 @@
-// bench-deps: gui ladder_road
+// bench-deps: gui ladder_road bench_windows
 // The sheet editor as a user meets it on a large sheet: the program's own
 // main frame and sheet window on the display, the ladder of
 // TN_LADDER (default 100,000) series resistors opened in it, and every edit
@@ -29,16 +29,11 @@
 #include <thread>
 #include <vector>
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <wx/app.h>
 #include <wx/eventfilter.h>
-#include <wx/init.h>
 #include <wx/uiaction.h>
 
 #include "editor/selection.h"
-#include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -52,7 +47,7 @@
 #include "road/ladder_road.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
-#include "shell/shell_services.h"
+#include "window/bench_windows.h"
 
 namespace {
 
@@ -172,16 +167,6 @@ struct Bench {
 
 Bench* bench = nullptr;
 
-// GTK first, again after a pause while a busy display refuses the client.
-void start_gtk(int* argc, char*** argv) {
-    using InitCheck = int (*)(int*, char***);
-    auto init = reinterpret_cast<InitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
-    if (!init) return;
-    auto end = Clock::now() + std::chrono::seconds(20);
-    while (!init(argc, argv) && Clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
-
 int ladder_size() {
     const char* n = std::getenv("TN_LADDER");
     return n && std::atoi(n) > 0 ? std::atoi(n) : 100000;
@@ -190,38 +175,7 @@ int ladder_size() {
 Bench& the_bench() {
     if (bench) return *bench;
     bench = new Bench;
-    static char name[] = "bench_sheet_editing";
-    static char* argv[] = {name, nullptr};
-    int argc = 1;
-    setenv("NO_AT_BRIDGE", "1", 0);
-    bench->dir =
-        (fs::temp_directory_path() / ("tn_bench_editing_" + std::to_string(getpid()))).string();
-    fs::create_directories(bench->dir);
-    // The ladder's sheets take about 100 MB: leave nothing behind in the
-    // temporary folder when the bench ends.
-    std::atexit([] {
-        std::error_code ignored;
-        fs::current_path(fs::temp_directory_path(), ignored);
-        fs::remove_all(bench->dir, ignored);
-    });
-    // A configuration of the bench's own: nothing of the user's is read or written.
-    setenv("XDG_CONFIG_HOME", bench->dir.c_str(), 1);
-    int gtk_argc = argc;
-    char** gtk_argv = argv;
-    start_gtk(&gtk_argc, &gtk_argv);
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(argc, argv)) {
-        std::fputs("bench_sheet_editing: no display; run it under xvfb-run\n", stderr);
-        std::exit(1);
-    }
-    config_init();
-    config_init_keys();
-    init_Libraries();
-    set_message_formatter(error_message);
-    install_program_services();
-    config_write_flag = 0;
-    proper_set(DIR_PROJECT, bench->dir.c_str(), 0);
-    proper_set(DIR_LIBRARY, bench->dir.c_str(), 0);
+    bench->dir = bench_windows::start("tn_bench_editing");
     proper_set(COMPSHEET_VERBOSE, 0, 0);
     proper_set(COMPSHEET_HIER, 1, 0);
     std::string root = ladder_road::write_project(bench->dir, ladder_size(), false);
@@ -233,8 +187,7 @@ Bench& the_bench() {
     // The paste file lives in the working directory.
     fs::current_path(bench->dir);
     wxEvtHandler::AddFilter(&bench->arrival);
-    auto* frame = new MyFrame(wxS("Tessaron Schematic Editor"), wxPoint(0, 0), wxSize(1000, 720));
-    frame->Show();
+    bench_windows::open_main_frame();
     bench->pump(300);
     return *bench;
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dlfcn.h>
+
 #include <wx/dcprint.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
@@ -195,8 +197,71 @@ void DrawAdapter::emit(Prim&& prim) {
         paint(prim);
 }
 
+namespace {
+
+// The few calls of cairo the native strokes need, found at run time: the
+// toolkit draws through cairo on GTK, and has it loaded, but cairo's
+// headers are not part of the build.
+struct CairoCalls {
+    using Move = void (*)(void* cairo, double x, double y);
+    Move move_to = nullptr;
+    Move line_to = nullptr;
+    Move translate = nullptr;
+    void (*stroke)(void* cairo) = nullptr;
+    bool found() const { return move_to && line_to && translate && stroke; }
+};
+
+const CairoCalls& cairo_calls() {
+    static const CairoCalls calls = [] {
+        CairoCalls c;
+        c.move_to = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_move_to"));
+        c.line_to = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_line_to"));
+        c.translate = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_translate"));
+        c.stroke = reinterpret_cast<void (*)(void*)>(dlsym(RTLD_DEFAULT, "cairo_stroke"));
+        return c;
+    }();
+    return calls;
+}
+
+}  // namespace
+
+// A repaint strokes thousands of short strips (each letter of a name is a
+// few), and the toolkit makes a path object for each (a cairo context and
+// a surface of its own, the path copied over) and frees it again: a sixth
+// of the stroking. Here the strip goes straight onto the context's cairo
+// drawing with the same points, pen and half-pixel offset the toolkit
+// gives it, for the same pixels. The pen is set the toolkit's way, by
+// stroking an empty path with it, and stays set until something else is
+// drawn (`native_pen_`).
+bool DrawAdapter::stroke_native(const wxPen& pen, const Point* points, size_t count) {
+    const CairoCalls& cairo = cairo_calls();
+    if (printer_device_ || count < 2 || !cairo.found()) return false;
+    wxGraphicsContext* gc = dc_->GetGraphicsContext();
+    if (!gc || gc->GetRenderer() != wxGraphicsRenderer::GetCairoRenderer() ||
+        dc_->GetLogicalFunction() != wxCOPY)
+        return false;
+    if (native_pen_ != &pen) {
+        gc->StrokePath(gc->CreatePath());
+        native_pen_ = &pen;
+    }
+    void* context = gc->GetNativeContext();
+    const bool offset = gc->ShouldOffset();
+    if (offset) cairo.translate(context, 0.5, 0.5);
+    const wxPoint first = device(points[0]);
+    cairo.move_to(context, first.x, first.y);
+    for (size_t i = 1; i < count; ++i) {
+        const wxPoint d = device(points[i]);
+        cairo.line_to(context, d.x, d.y);
+    }
+    cairo.stroke(context);
+    if (offset) cairo.translate(context, -0.5, -0.5);
+    return true;
+}
+
 void DrawAdapter::paint_strip(const Point* points, size_t count) {
-    use_pen(pen_for(mode_colour(rgb_), width_, dashed_));
+    const wxPen& pen = pen_for(mode_colour(rgb_), width_, dashed_);
+    use_pen(pen);
+    if (stroke_native(pen, points, count)) return;
     device_points_.clear();
     for (size_t i = 0; i < count; ++i) device_points_.push_back(device(points[i]));
     dc_->DrawLines(static_cast<int>(count), device_points_.data());
@@ -417,6 +482,7 @@ void DrawAdapter::use_brush(const wxBrush& brush) {
 }
 
 void DrawAdapter::paint(const Prim& prim) {
+    native_pen_ = nullptr;  // what the toolkit draws sets the context anew
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {
         case Prim::STRIP: {
@@ -498,6 +564,7 @@ double DrawAdapter::line_pixels_per_point(const Font& font) {
 }
 
 void DrawAdapter::paint_text(const Prim& prim) {
+    native_pen_ = nullptr;
     std::vector<std::string> lines;
     for (size_t start = 0;;) {
         const size_t end = prim.text.find('@', start);
@@ -533,6 +600,7 @@ void DrawAdapter::paint_text(const Prim& prim) {
 }
 
 void DrawAdapter::paint_image(const Prim& prim) {
+    native_pen_ = nullptr;
     wxPoint c[4];
     for (int i = 0; i < 4; ++i) c[i] = device(prim.points[i]);
     const Rect box = box_of(prim.points.data(), 4);

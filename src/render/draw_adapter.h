@@ -116,6 +116,9 @@ private:
     void paint(const Prim& prim);
     // Painting a line or strip straight away, as paint would its primitive.
     void paint_strip(const Point* points, size_t count);
+    // The strip stroked on the context's cairo drawing directly (see the
+    // definition); false where that cannot be done.
+    bool stroke_native(const wxPen& pen, const Point* points, size_t count);
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     // Sets the context's pen or brush unless it is the one set last (the
@@ -139,7 +142,10 @@ private:
     uint32_t rgb_ = 0;
     int32_t width_ = 0;
     bool dashed_ = false;
-    const wxPen* last_pen_ = nullptr;      // not owned: the context's pen, set by this adapter
+    const wxPen* last_pen_ = nullptr;  // not owned: the context's pen, set by this adapter
+    // Not owned: the pen the cairo drawing under the context holds, as the
+    // last native stroke left it; null once anything else was drawn since.
+    const wxPen* native_pen_ = nullptr;
     const wxBrush* last_brush_ = nullptr;  // not owned
     std::vector<wxPoint> device_points_;   // a strip's points on the device, reused
     std::unordered_map<uint64_t, wxPen> pens_;

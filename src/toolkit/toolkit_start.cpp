@@ -1,5 +1,10 @@
 #include "toolkit/toolkit_start.h"
 
+#include <chrono>
+#include <thread>
+
+#include <dlfcn.h>
+
 #if defined(__SANITIZE_ADDRESS__)
 #define TN_LEAK_CHECKS 1
 #elif defined(__has_feature)
@@ -17,3 +22,12 @@ ToolkitStartScope::~ToolkitStartScope() { __lsan_enable(); }
 ToolkitStartScope::ToolkitStartScope() = default;
 ToolkitStartScope::~ToolkitStartScope() = default;
 #endif
+
+void start_gtk_patiently(int* argc, char*** argv) {
+    using InitCheck = int (*)(int*, char***);
+    auto init = reinterpret_cast<InitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
+    if (!init) return;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!init(argc, argv) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}

@@ -14,3 +14,11 @@ public:
     ToolkitStartScope(const ToolkitStartScope&) = delete;
     ToolkitStartScope& operator=(const ToolkitStartScope&) = delete;
 };
+
+// Starts GTK, again after a short pause while the display refuses the
+// client, for at most 20 seconds: a virtual display shared by many programs
+// on a loaded machine now and then refuses a connection, and the toolkit
+// gives up at the first refusal (nothing announces that the display would
+// now accept one). The toolkit's own start then finds GTK started; where
+// GTK is not loaded it does nothing.
+void start_gtk_patiently(int* argc, char*** argv);

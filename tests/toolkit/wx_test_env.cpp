@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
-
-#include <dlfcn.h>
 
 #include <wx/app.h>
 #include <wx/dialog.h>
@@ -38,20 +34,6 @@ protected:
     }
 };
 
-// A virtual display shared by many test programs on a loaded machine now and
-// then refuses a connection, and the toolkit gives up at the first refusal.
-// GTK is therefore started here, again after a short pause while it fails
-// (nothing announces that the display would now accept a client), for a
-// bounded time; the toolkit's own start then finds it started.
-void start_gtk(int* argc, char*** argv) {
-    using InitCheck = int (*)(int*, char***);
-    auto init = reinterpret_cast<InitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
-    if (!init) return;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!init(argc, argv) && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
-
 class WxEnvironment : public testing::Environment {
 public:
     void SetUp() override {
@@ -63,7 +45,7 @@ public:
         ToolkitStartScope toolkit;
         int gtk_argc = argc;
         char** gtk_argv = argv;
-        start_gtk(&gtk_argc, &gtk_argv);
+        start_gtk_patiently(&gtk_argc, &gtk_argv);
         wxApp::SetInstance(new wxApp);
         if (!wxEntryStart(argc, argv)) {
             // A failed environment would only mark the tests skipped: stop

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Lists the mutable variables at namespace scope (and static data members)
+# of the program's code, one per line as "<source file> <variable>", read
+# from the compiled objects: every object symbol defined in a writable data
+# section (.data, .bss and their thread-local forms; not .data.rel.ro, which
+# holds constants with relocations). Function-local statics, the compiler's
+# own symbols (vtables, type information, guard variables) and the standard
+# library's are left out, and so are the constants that the source declares
+# const but the compiler builds at start (a table in a std::vector). An object compiled twice (the plain forms' check
+# build) counts once.
+#
+#   scripts/list_globals.sh [BUILD_DIR]          the list (default: build)
+#   scripts/list_globals.sh --check [BUILD_DIR]  fails, naming them, when a
+#       variable has no line of its own in the section "Globals that stay"
+#       of docs/ARCHITECTURE.md, or when there are more than MAX_GLOBALS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The count only goes down: lower it when a global goes.
+MAX_GLOBALS=157
+
+check=0
+if [[ "${1:-}" == "--check" ]]; then
+  check=1
+  shift
+fi
+build=${1:-build}
+objects_root=$build/src/CMakeFiles
+if [[ ! -d $objects_root ]]; then
+  echo "no objects under $objects_root: build first" >&2
+  exit 2
+fi
+
+list() {
+  find "$objects_root" -name '*.o' -path '*.dir/*' ! -path '*/dialog_forms_without_windows.dir/*' |
+    sort | while read -r object; do
+      source=${object#"$objects_root"/*.dir/}
+      source=${source%.o}
+      # objdump -t: address, flags, section, size, name (demangled).
+      objdump -t -C -w "$object" |
+        awk -v src="$source" '
+          $3 == "O" || $2 == "O" {
+            section = ($3 == "O") ? $4 : $3
+            if (section !~ /^\.(t?bss|t?data)/ || section ~ /^\.data\.rel\.ro/) next
+            name = $0
+            sub(/^[^\t]*\t[0-9a-f]+[ \t]+/, "", name)
+            sub(/^\.hidden /, "", name)
+            print src " " name
+          }'
+    done |
+    grep -Ev ' (vtable for|VTT for|construction vtable|typeinfo|guard variable|std::|__gnu_cxx::|_GLOBAL__|DW\.ref\.|\.)' |
+    awk '{ name = $0; gsub(/\(anonymous namespace\)::/, "", name); if (name !~ /\)(::|\[)|\{lambda/) print }' |
+    sort -u | while read -r source name; do
+      # A constant built when the program starts (a table in a
+      # std::vector) lies in .bss too: its declaration says const.
+      base=${name##*::}
+      base=${base%%\[*}
+      if [[ -f src/$source ]] &&
+        grep -qE "^[[:space:]]*(static[[:space:]]+|inline[[:space:]]+)*const(expr)?[[:space:]][^()=]*\b$base\b[[:space:]]*(=|\{|\[|;)" "src/$source"; then
+        continue
+      fi
+      echo "$source $name"
+    done
+}
+
+if ((check == 0)); then
+  list
+  exit 0
+fi
+
+doc=docs/ARCHITECTURE.md
+section=$(awk '/^## Globals that stay/ {on = 1; next} /^## / {on = 0} on' "$doc")
+if [[ -z $section ]]; then
+  echo "$doc has no section \"Globals that stay\"" >&2
+  exit 1
+fi
+failed=0
+count=0
+while read -r source name; do
+  count=$((count + 1))
+  # A line of the section names the variable in backticks and gives a reason.
+  if ! grep -qF -- "\`$name\`" <<<"$section"; then
+    echo "no reason in \"Globals that stay\" for $name ($source)"
+    failed=1
+  fi
+done < <(list)
+echo "$count mutable globals (at most $MAX_GLOBALS)"
+if ((count > MAX_GLOBALS)); then
+  echo "more mutable globals than the $MAX_GLOBALS allowed: a new global needs a home instead"
+  failed=1
+fi
+exit $failed

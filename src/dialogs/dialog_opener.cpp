@@ -7,28 +7,27 @@
 #include "foundation/services.h"
 #include "shell/shell.h"
 
-FormDialog* new_registered_dialog(EnhancedDialog** global, const char* title,
-                                  const char* window_name, long style, bool modal, Form form,
-                                  FormDialog::Command command, EnhancedDialog::OnClose on_close) {
+FormDialog* new_registered_dialog(EnhancedDialog** slot, const char* title, const char* window_name,
+                                  long style, bool modal, Form form, FormDialog::Command command,
+                                  EnhancedDialog::OnClose on_close) {
     auto* dialog = new FormDialog(main_frame, title, window_name, style, modal, std::move(form),
                                   std::move(command), std::move(on_close));
-    *global = dialog;
-    dialog_list.push_back(global);
+    dialog_take_slot(dialog, slot);
     center_dialog(dialog);
     return dialog;
 }
 
 void open_dialog(const DialogOpening& opening) {
-    EnhancedDialog** global = opening.global;
-    if (!*global) {
+    EnhancedDialog** slot = opening.slot;
+    if (!*slot) {
         if (!memory_available()) no_memory();
         if (opening.build) opening.build();
-        if (*global) {
-            center_dialog(*global);
+        if (*slot) {
+            center_dialog(*slot);
             if (opening.fill) opening.fill();
         }
     }
-    EnhancedDialog* dialog = *global;
+    EnhancedDialog* dialog = *slot;
     if (!dialog) {
         char line[200];
         std::snprintf(line, sizeof line, "No Memory while creating %s\n", opening.window_name);
@@ -39,3 +38,5 @@ void open_dialog(const DialogOpening& opening) {
     dialog->client_word = opening.client_word;
     if (!dialog->IsShown()) dialog->Show(true, false);
 }
+
+DialogOwner& program_dialogs() { return main_frame->dialogs; }

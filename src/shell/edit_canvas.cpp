@@ -25,6 +25,8 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
 }
 
 EditCanvas::~EditCanvas() {
+    // Its dialogs go first: they act on the document.
+    dialogs.destroy_all();
     if (paint_zone == this) paint_zone = nullptr;
     editor_detach(this);
     SetDocument(nullptr);

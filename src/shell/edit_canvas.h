@@ -16,6 +16,7 @@
 #include "libedit/libedit.h"
 #include "render/render_canvas.h"
 #include "shell/commands.h"
+#include "toolkit/dialog_owner.h"
 
 struct Port;
 struct List;
@@ -65,6 +66,10 @@ public:
     // editor's requests into window calls.
     LibEdit libedit;
     std::unique_ptr<LibEditHost> libedit_host;
+    // The dialogs that act on this canvas (its item, navigation and library
+    // dialogs) and what they remember: destroyed with the canvas, never
+    // shared with another window.
+    DialogOwner dialogs;
     // Repeat range and the prompt and mode name last shown.
     SchItem* repeat_first = nullptr;
     SchItem* repeat_last = nullptr;

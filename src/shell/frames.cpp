@@ -29,7 +29,6 @@ MyLog* log_frame = nullptr;
 EditCanvas* paint_zone = nullptr;
 std::vector<MyChild*> my_children;
 bool zoom_fit_pending = false;
-std::vector<EnhancedDialog**> dialog_list;
 
 namespace {
 
@@ -139,9 +138,8 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
 
 MyFrame::~MyFrame() {
     autosave_timer_.Stop();
-    // The registered dialogs are the frame's children and go with it.
-    for (EnhancedDialog** global : dialog_list) *global = nullptr;
-    dialog_list.clear();
+    // The program's dialogs are the frame's children and go with it.
+    dialogs.forget();
     main_frame = nullptr;
 }
 
@@ -375,13 +373,4 @@ void center_dialog(wxWindow* dialog) {
         dialog->Centre();
 }
 
-void destroy_registered_dialog(EnhancedDialog& dialog) {
-    for (auto it = dialog_list.begin(); it != dialog_list.end(); ++it) {
-        if (**it == &dialog) {
-            **it = nullptr;
-            dialog_list.erase(it);
-            break;
-        }
-    }
-    dialog.Destroy();
-}
+void destroy_registered_dialog(EnhancedDialog& dialog) { dialog_release(dialog); }

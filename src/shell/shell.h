@@ -11,6 +11,7 @@
 #include <wx/timer.h>
 
 #include "shell/edit_canvas.h"
+#include "toolkit/dialog_owner.h"
 #include "toolkit/dock_pane.h"
 
 class EnhancedDialog;
@@ -42,6 +43,9 @@ public:
     ~MyFrame() override;
 
     int subType = PARENT_TYPE;
+    // The dialogs of the whole program (the process dialogs, Shortcuts):
+    // children of the frame, they go with it.
+    DialogOwner dialogs;
 
     // The menu bar of a canvas kind (CANVAS_NONE without a child), built once
     // from the command table and owned by the frame or the child showing it.
@@ -122,8 +126,6 @@ extern EditCanvas* paint_zone;
 extern std::vector<MyChild*> my_children;
 // The next paint of a canvas fits its view to the drawing and clears it.
 extern bool zoom_fit_pending;
-// The variables that hold the existing dialogs; a builder appends its own.
-extern std::vector<EnhancedDialog**> dialog_list;
 
 // --- child windows ----------------------------------------------------------------
 // Opens the file in a new sheet child (as that sub-sheet box's sheet when
@@ -154,8 +156,8 @@ MyChild* child_of(EditCanvas* canvas);
 void* window_handle(wxWindow* window);
 // Centres a dialog over the main frame; nothing for null.
 void center_dialog(wxWindow* dialog);
-// The on-close callback of the registered dialogs: forgets the dialog's
-// variable, deletes the dialog and clears the variable.
+// The on-close callback of the registered dialogs: empties the dialog's
+// slot and destroys the dialog.
 void destroy_registered_dialog(EnhancedDialog& dialog);
 
 // --- log ---------------------------------------------------------------------------

@@ -77,7 +77,11 @@ public:
     // Sizes the dialog round its panels, message line and buttons.
     void Fit() override;
 
-    long client_word = 0;  // the caller's own word (a canvas, a record)
+    long client_word = 0;  // the caller's own word (a number, never a pointer)
+    // The owner's slot that holds this dialog (toolkit/dialog_owner.h), or
+    // null: cleared when the dialog is deleted.
+    EnhancedDialog** owner_slot = nullptr;
+    ~EnhancedDialog() override;
 
 private:
     void Build(bool modal, int x, int y, int button_spacing, int width, int height);

@@ -4,12 +4,15 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/stattext.h>
+#include <wx/weakref.h>
 
 #include <vector>
 
 #include "foundation/dialog_calls.h"
 #include "foundation/services.h"
+#include "toolkit/dialog_owner.h"
 #include "toolkit/gui_services.h"
 #include "toolkit/wx_test_env.h"
 
@@ -69,6 +72,47 @@ TEST_F(EnhancedDialogTest, OnCloseCallbackRunsInsteadOfHidingAndMayDestroy) {
     EXPECT_EQ(owner, nullptr);
 }
 
+// An owner's slot holds its dialog while it exists, whoever ends it: a
+// close, the window it belongs to (its parent) or the owner's own end; and
+// what two owners' dialogs remember stays apart.
+TEST_F(EnhancedDialogTest, AnOwnersSlotIsEmptiedWhenTheDialogGoesAndTheOwnerEndsItsDialogs) {
+    struct Remembered {
+        int slot = 0;
+    };
+    wxWeakRef<wxDialog> kept;
+    {
+        DialogOwner owner, other;
+        owner.state<Remembered>().slot = 3;
+        EXPECT_EQ(other.state<Remembered>().slot, 0);
+        EXPECT_EQ(owner.state<Remembered>().slot, 3);
+
+        // Closed: the slot is empty at once, the dialog goes afterwards.
+        auto* closed = new EnhancedDialog(nullptr, "Tessaron: Closed", dialog_release);
+        dialog_take_slot(closed, owner.slot("closed"));
+        EXPECT_EQ(owner.find("closed"), closed);
+        EXPECT_EQ(other.find("closed"), nullptr);
+        closed->Show(true, false);
+        hide_dialog(closed);
+        EXPECT_EQ(owner.find("closed"), nullptr);
+        wxTheApp->ProcessPendingEvents();
+
+        // Deleted with its parent: the slot does not keep a dangling dialog.
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "parent");
+        auto* child = new EnhancedDialog(frame, "Tessaron: Child");
+        dialog_take_slot(child, owner.slot("child"));
+        delete frame;
+        EXPECT_EQ(owner.find("child"), nullptr);
+
+        // Still open when the owner ends: the owner destroys it.
+        auto* open = new EnhancedDialog(nullptr, "Tessaron: Open");
+        dialog_take_slot(open, other.slot("open"));
+        open->Show(true, false);
+        kept = open;
+    }
+    EXPECT_TRUE(!kept || wxTheApp->IsScheduledForDestruction(kept.get()));
+    EXPECT_TRUE(!kept || !kept->IsShown());
+}
+
 TEST_F(EnhancedDialogTest, CloseBoxClosesEvenWhenPinned) {
     dialog = new EnhancedDialog(nullptr, "Tessaron: Test");
     dialog->Show(true, true);
@@ -79,7 +123,8 @@ TEST_F(EnhancedDialogTest, CloseBoxClosesEvenWhenPinned) {
 TEST_F(EnhancedDialogTest, ButtonsPassTheirClientWord) {
     dialog = new EnhancedDialog(nullptr, "Tessaron: Test");
     long seen = 0;
-    wxButton* ok = dialog->AddButton("OK", [&](EnhancedDialog&, long client) { seen = client; }, 20011);
+    wxButton* ok = dialog->AddButton(
+        "OK", [&](EnhancedDialog&, long client) { seen = client; }, 20011);
     wxCommandEvent click(wxEVT_BUTTON, ok->GetId());
     click.SetEventObject(ok);
     ok->GetEventHandler()->ProcessEvent(click);
@@ -102,9 +147,9 @@ TEST_F(EnhancedDialogTest, CancelStandsWhereTheStyleWordSays) {
         long style;
         std::vector<wxString> labels;
     };
-    for (const Case& c : {Case{0x340200, {"Ok", "Cancel", "Help"}},
-                          Case{0x100000, {"Cancel", "Ok", "Help"}},
-                          Case{0x200000, {"Ok", "Help"}}}) {
+    for (const Case& c :
+         {Case{0x340200, {"Ok", "Cancel", "Help"}}, Case{0x100000, {"Cancel", "Ok", "Help"}},
+          Case{0x200000, {"Ok", "Help"}}}) {
         auto* d = new EnhancedDialog(nullptr, "Tessaron: Style", false, -1, -1, {}, -1, 0, 0,
                                      c.style, "style");
         d->AddButton("Ok", {}, 20006);
@@ -118,8 +163,8 @@ TEST_F(EnhancedDialogTest, CancelStandsWhereTheStyleWordSays) {
 }
 
 TEST_F(EnhancedDialogTest, ColumnButtonsStandRightOfThePanelAndFitHoldsEverything) {
-    dialog = new EnhancedDialog(nullptr, "Tessaron: Fit", false, -1, -1, {}, -1, 0, 0, 0x340200,
-                                "fit");
+    dialog =
+        new EnhancedDialog(nullptr, "Tessaron: Fit", false, -1, -1, {}, -1, 0, 0, 0x340200, "fit");
     FlowPanel* panel = dialog->UserPanel();
     wxWindow* wide = panel->Add(new wxStaticText(panel, wxID_ANY, "A wide item of the panel"));
     FlowPanel* second = dialog->AddSecondUserPanel();
@@ -135,12 +180,13 @@ TEST_F(EnhancedDialogTest, ColumnButtonsStandRightOfThePanelAndFitHoldsEverythin
 
 TEST_F(EnhancedDialogTest, CancelButtonClosesAPinnedDialog) {
     int closes = 0;
-    dialog = new EnhancedDialog(nullptr, "Tessaron: Cancel", false, -1, -1,
-                                [&](EnhancedDialog& d) {
-                                    ++closes;
-                                    d.wxDialog::Show(false);
-                                },
-                                -1, 0, 0, 0x3C0200, "cancel");
+    dialog = new EnhancedDialog(
+        nullptr, "Tessaron: Cancel", false, -1, -1,
+        [&](EnhancedDialog& d) {
+            ++closes;
+            d.wxDialog::Show(false);
+        },
+        -1, 0, 0, 0x3C0200, "cancel");
     EXPECT_EQ(dialog->MessageLine(), nullptr);
     dialog->AddButton("Ok", {}, 1);
     dialog->Show(true, true);

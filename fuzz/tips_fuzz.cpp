@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dialogs/tips.h"
+#include "dialogs/forms/tips.h"
 #include "fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

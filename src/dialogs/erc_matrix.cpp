@@ -12,8 +12,8 @@
 
 #include "dialogs/dialog_opener.h"
 #include "dialogs/form_dialog.h"
+#include "dialogs/forms/process_forms.h"
 #include "dialogs/process_dialogs.h"
-#include "dialogs/process_forms.h"
 #include "foundation/core.h"
 #include "toolkit/flow_panel.h"
 

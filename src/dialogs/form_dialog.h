@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/form.h"
+#include "dialogs/forms/form.h"
 #include "toolkit/enhanced_dialog.h"
 
 class wxWindow;

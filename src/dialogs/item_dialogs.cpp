@@ -5,17 +5,17 @@
 #include <wx/textctrl.h>
 
 #include "dialogs/dialog_opener.h"
-#include "dialogs/field_form.h"
-#include "dialogs/infos_form.h"
-#include "dialogs/label_forms.h"
-#include "dialogs/part_form.h"
-#include "dialogs/text_form.h"
+#include "dialogs/forms/field_form.h"
+#include "dialogs/forms/infos_form.h"
+#include "dialogs/forms/label_forms.h"
+#include "dialogs/forms/part_form.h"
+#include "dialogs/forms/text_form.h"
 #include "editor/edit_transaction.h"
 #include "editor/item_edit.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "libedit/libedit.h"
@@ -32,6 +32,7 @@
 #include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/panel_items.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "dialogs/load_part_logic.h"
-#include "dialogs/prefs_pages.h"
+#include "dialogs/forms/load_part_logic.h"
+#include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
 #include "editor/sheet_modes.h"
 #include "foundation/properties.h"

@@ -1,8 +1,7 @@
 #include "dialogs/nav_dialogs.h"
 
 #include "dialogs/dialog_opener.h"
-#include "dialogs/nav_forms.h"
-#include "foundation/dialog_calls.h"
+#include "dialogs/forms/nav_forms.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "model/documents/schema.h"
@@ -11,6 +10,7 @@
 #include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 
 namespace {

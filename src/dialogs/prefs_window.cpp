@@ -22,10 +22,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "dialogs/prefs_pages.h"
+#include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
@@ -40,6 +39,7 @@
 #include "toolkit/asking.h"
 #include "toolkit/cell_tree.h"
 #include "toolkit/colour_swatch.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/property_sheet.h"
 #include "toolkit/res_dialogs.h"
 

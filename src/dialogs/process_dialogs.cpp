@@ -5,15 +5,16 @@
 #include <wx/button.h>
 
 #include "dialogs/dialog_opener.h"
-#include "dialogs/process_forms.h"
+#include "dialogs/forms/process_forms.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "shell/app.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/file_selectors.h"
 #include "toolkit/panel_items.h"
 

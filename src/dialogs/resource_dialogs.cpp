@@ -17,8 +17,8 @@
 #include <wx/stattext.h>
 #include <wx/timer.h>
 
-#include "dialogs/statistics.h"
-#include "dialogs/tips.h"
+#include "dialogs/forms/statistics.h"
+#include "dialogs/forms/tips.h"
 #include "foundation/properties.h"
 #include "render/print_preview.h"
 #include "shell/shell.h"

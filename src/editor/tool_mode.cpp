@@ -7,9 +7,9 @@
 
 #include "connectivity/net_refresh.h"
 #include "foundation/core.h"
-#include "foundation/dialog_calls.h"
+#include "foundation/services.h"
 
-void EditHost::bell() { beep(); }
+void EditHost::bell() { services().bell(); }
 
 namespace {
 

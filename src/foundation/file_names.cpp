@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "foundation/file_system.h"
@@ -173,4 +174,28 @@ void normalise_path(const char* in, std::string& out) {
         parts.push_back(component + separator);
     }
     for (const std::string& part : parts) out += part;
+}
+
+bool check_file_name(const char* path) {
+    if (!path) return false;
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == ':' || *p == '/' || *p == '\\') name = p + 1;
+    for (const char* p = name; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 32 || std::strchr(" <>\"|:", c)) return false;
+    }
+    return true;
+}
+
+std::string default_file_name_for(const std::string& document_name, const char* suffix) {
+    std::string base = document_name.empty() ? "Untitled" : document_name;
+    size_t slash = base.find_last_of("/\\:");
+    size_t dot = base.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.erase(dot);
+    if (document_name.empty()) return base;
+    std::string s = suffix ? suffix : "";
+    // A suffix property may list several suffixes: the first one names files.
+    if (size_t comma = s.find(','); comma != std::string::npos) s.erase(comma);
+    return base + s;
 }

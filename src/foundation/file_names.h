@@ -58,3 +58,10 @@ void normalise_path(const char* in, std::string& out);
 // program runs in; any other name is returned as it is (completed later in
 // the project directory).
 std::string name_from_holder(const char* name, const char* holder);
+
+// True when the name after the last ':', '/' or '\' holds no blank, '<',
+// '>', '"', '|', ':' nor a character below 32.
+bool check_file_name(const char* path);
+// A document's base name with the first suffix of a suffix list ("Untitled"
+// alone for a document without a name).
+std::string default_file_name_for(const std::string& document_name, const char* suffix);

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -55,4 +56,16 @@ void font_table_remove(List** table, int number, void (*release)(Font*)) {
 void font_set_face(Font* font, const char* face) {
     std::strncpy(font->face_name, face ? face : "", FONT_FACE_SIZE - 1);
     font->face_name[FONT_FACE_SIZE - 1] = '\0';
+}
+
+std::string font_description(const Font* font) {
+    if (!font) return {};
+    std::string style = font->weight < 400 ? "Light" : font->weight < 700 ? "Normal" : "Bold";
+    if (font->italic) style += ",Italic";
+    if (font->underline) style += ",Underline";
+    if (font->strike_out) style += ",Strikeout";
+    int size = font->size < 0 ? -font->size : font->size;
+    char text[FONT_FACE_SIZE + 64];
+    std::snprintf(text, sizeof text, "%s,%dpts,%s", font->face_name, size / 10, style.c_str());
+    return text;
 }

@@ -4,6 +4,7 @@
 // order after the size. A font table is a List of Font records, or none.
 // Texts name record n by the font id n + 10.
 #include <cstdint>
+#include <string>
 
 struct List;
 
@@ -48,3 +49,6 @@ Font* font_find_same(List* table, const Font* font);
 void font_table_remove(List** table, int number, void (*release)(Font*) = nullptr);
 // Copies a face name into the record, cut to 31 characters.
 void font_set_face(Font* font, const char* face);
+// "%s,%dpts,%s": face, size in points, weight ("Light", "Normal" or "Bold") and
+// ",Italic", ",Underline", ",Strikeout" for each flag.
+std::string font_description(const Font* font);

@@ -14,7 +14,6 @@
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/file_names.h"
 #include "foundation/list.h"
 #include "foundation/matrix.h"
@@ -30,6 +29,7 @@
 #include "shell/edit_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/log.h"
 #include "foundation/properties.h"

@@ -16,30 +16,6 @@
 #include "model/documents/schema.h"
 #include "shell/shell_ops.h"
 
-bool check_file_name(const char* path) {
-    if (!path) return false;
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == ':' || *p == '/' || *p == '\\') name = p + 1;
-    for (const char* p = name; *p; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (c < 32 || std::strchr(" <>\"|:", c)) return false;
-    }
-    return true;
-}
-
-std::string default_file_name_for(const std::string& document_name, const char* suffix) {
-    std::string base = document_name.empty() ? "Untitled" : document_name;
-    size_t slash = base.find_last_of("/\\:");
-    size_t dot = base.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.erase(dot);
-    if (document_name.empty()) return base;
-    std::string s = suffix ? suffix : "";
-    // A suffix property may list several suffixes: the first one names files.
-    if (size_t comma = s.find(','); comma != std::string::npos) s.erase(comma);
-    return base + s;
-}
-
 std::string autosave_copy_name(const std::string& file, int number) {
     std::string base = default_file_name_for(file.empty() ? "Untitled" : file, "");
     char suffix[16];
@@ -83,18 +59,6 @@ std::string prompt_text(const char* text) {
     // Never in the middle of a UTF-8 sequence.
     while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
     return s.substr(0, cut);
-}
-
-std::string font_description(const Font* font) {
-    if (!font) return {};
-    std::string style = font->weight < 400 ? "Light" : font->weight < 700 ? "Normal" : "Bold";
-    if (font->italic) style += ",Italic";
-    if (font->underline) style += ",Underline";
-    if (font->strike_out) style += ",Strikeout";
-    int size = font->size < 0 ? -font->size : font->size;
-    char text[FONT_FACE_SIZE + 64];
-    std::snprintf(text, sizeof text, "%s,%dpts,%s", font->face_name, size / 10, style.c_str());
-    return text;
 }
 
 // --- title fields as quoted, comma-separated columns ---------------------------------------

@@ -31,15 +31,10 @@ int toolbar_command_for(int button, int kind);
 long toolbar_argument_for(int button);
 
 // --- file commands ----------------------------------------------------------------
-// True when the name after the last ':', '/' or '\' holds no blank, '<',
-// '>', '"', '|', ':' nor a character below 32.
-bool check_file_name(const char* path);
 // The current document's base name with the suffix the property holds;
-// "Untitled" when the document has no name; empty without a canvas.
-// Static buffer.
+// "Untitled" when the document has no name; empty without a canvas
+// (default_file_name_for, foundation/file_names.h). Static buffer.
 const char* default_file_name(int extension_property);
-// The same for a given document name (empty: "Untitled").
-std::string default_file_name_for(const std::string& document_name, const char* suffix);
 // Save and Save As of a sheet canvas: 0, a document code (shown in an
 // error box here), or DOC_CANCELLED. Success clears the modified flag.
 int canvas_save(EditCanvas* canvas, bool ask_name);
@@ -106,9 +101,6 @@ void set_geometry(int geometry);
 void empty_canvas_hook();
 
 // --- fonts and title fields -----------------------------------------------------------
-// "%s,%dpts,%s": face, size in points, weight ("Light", "Normal" or "Bold") and
-// ",Italic", ",Underline", ",Strikeout" for each flag.
-std::string font_description(const Font* font);
 // The platform font dialog for the font of that id; the id of the chosen
 // font (found or added in the list), or the given id when cancelled.
 int register_document_font(wxWindow* parent, List** fonts, int font_id);

@@ -16,9 +16,9 @@
 #include <wx/window.h>
 
 #include "foundation/core.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/services.h"
 #include "toolkit/bitmap_radio.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/flow_panel.h"
 
 namespace {

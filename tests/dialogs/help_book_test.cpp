@@ -17,8 +17,8 @@
 #include <sstream>
 #include <string>
 
-#include "dialogs/prefs_pages.h"
-#include "dialogs/process_forms.h"
+#include "dialogs/forms/prefs_pages.h"
+#include "dialogs/forms/process_forms.h"
 #include "shell/shell_ops.h"
 #include "support/test_env.h"
 #include "toolkit/res_dialogs.h"

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/font_record.h"
 #include "model/documents/document.h"

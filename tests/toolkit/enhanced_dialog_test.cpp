@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "foundation/dialog_calls.h"
 #include "foundation/services.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_owner.h"
 #include "toolkit/gui_services.h"
 #include "toolkit/wx_test_env.h"

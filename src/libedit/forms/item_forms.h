@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/form.h"
+#include "dialogs/forms/form.h"
 #include "libedit/forms/dialog_ids.h"
 #include "libedit/libedit_items.h"
 #include "libedit/libedit_pins.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/form.h"
+#include "dialogs/forms/form.h"
 #include "libedit/forms/dialog_ids.h"
 
 struct VectorOptions;

@@ -9,7 +9,6 @@
 
 #include "dialogs/dialog_opener.h"
 #include "foundation/app_utils.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "libedit/gui/libedit_item_dialogs.h"
@@ -21,6 +20,7 @@
 #include "shell/preview_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 #include "toolkit/panel_items.h"
 

@@ -10,9 +10,8 @@
 #include <wx/window.h>
 
 #include "dialogs/dialog_opener.h"
-#include "dialogs/text_form.h"
+#include "dialogs/forms/text_form.h"
 #include "editor/selection.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
@@ -27,6 +26,7 @@
 #include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <wx/timer.h>
 
-#include "dialogs/text_form.h"
+#include "dialogs/forms/text_form.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"

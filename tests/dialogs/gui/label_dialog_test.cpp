@@ -10,9 +10,9 @@
 #include <wx/app.h>
 #include <wx/choice.h>
 
-#include "dialogs/infos_form.h"
+#include "dialogs/forms/infos_form.h"
+#include "dialogs/forms/label_forms.h"
 #include "dialogs/item_dialogs.h"
-#include "dialogs/label_forms.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "editor/sheet_modes.h"

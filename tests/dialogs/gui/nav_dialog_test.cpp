@@ -10,11 +10,10 @@
 #include <wx/weakref.h>
 
 #include "dialogs/dialog_opener.h"
+#include "dialogs/forms/nav_forms.h"
 #include "dialogs/nav_dialogs.h"
-#include "dialogs/nav_forms.h"
 #include "editor/editor_commands.h"
 #include "editor/sheet_modes.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/services.h"
 #include "item_window_fixture.h"
 #include "model/documents/document.h"
@@ -23,6 +22,7 @@
 #include "shell/canvas_editing.h"
 #include "shell/commands.h"
 #include "shell/shell_ops.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/panel_items.h"
 
 using namespace item_window_test;

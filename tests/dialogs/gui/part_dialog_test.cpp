@@ -6,9 +6,9 @@
 
 #include <wx/app.h>
 
-#include "dialogs/field_form.h"
+#include "dialogs/forms/field_form.h"
+#include "dialogs/forms/part_form.h"
 #include "dialogs/item_dialogs.h"
-#include "dialogs/part_form.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "foundation/list.h"

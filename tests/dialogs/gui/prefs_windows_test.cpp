@@ -20,7 +20,7 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
-#include "dialogs/prefs_pages.h"
+#include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
 #include "editor/tool_mode.h"
 #include "foundation/errors.h"

@@ -16,9 +16,9 @@
 
 #include "dialogs/dialog_opener.h"
 #include "dialogs/form_dialog.h"
+#include "dialogs/forms/process_forms.h"
 #include "dialogs/gui/process_windows_fixture.h"
 #include "dialogs/process_dialogs.h"
-#include "dialogs/process_forms.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"

@@ -7,8 +7,8 @@
 #include <wx/app.h>
 #include <wx/textctrl.h>
 
+#include "dialogs/forms/text_form.h"
 #include "dialogs/item_dialogs.h"
-#include "dialogs/text_form.h"
 #include "editor/editor_commands.h"
 #include "editor/item_edit.h"
 #include "editor/sheet_modes.h"

@@ -18,10 +18,9 @@
 #include <wx/utils.h>
 
 #include "dialogs/form_dialog.h"
+#include "dialogs/forms/text_form.h"
 #include "dialogs/item_dialogs.h"
-#include "dialogs/text_form.h"
 #include "editor/item_edit.h"
-#include "foundation/dialog_calls.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -54,6 +53,7 @@
 #include "support/canvas_driver.h"
 #include "support/test_env.h"
 #include "toolkit/asking.h"
+#include "toolkit/dialog_calls.h"
 #include "toolkit/panel_items.h"
 
 namespace {

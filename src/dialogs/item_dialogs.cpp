@@ -57,6 +57,20 @@ EnhancedDialog*& file_sheet_load(EditCanvas* canvas) {
 EnhancedDialog*& edit_infos(EditCanvas* canvas) { return dialog_slot(canvas, "edit_infos"); }
 
 struct ItemDialogState {
+    // The items the dialogs change (records of the canvas's document, not
+    // owned): what the open dialog changes; null while it adds a new item.
+    Text* text = nullptr;
+    PlacedPart* part = nullptr;
+    Power* power = nullptr;
+    SchItem* label = nullptr;  // a port or a net-property label: one reference
+    SubSheet* sheet = nullptr;
+    Port* net = nullptr;  // a port of a sub-sheet box (a sheet net)
+    // A field of a placed part: the part and the field's index (0 the
+    // reference, 1 the value, 2.. the user fields); no part for none.
+    struct Field {
+        PlacedPart* part = nullptr;
+        int index = 0;
+    } field;
     EditPartState edit_part;  // while Edit Part is open
     InfosState infos;         // while Set Title Block Info is open
 };
@@ -110,9 +124,10 @@ void fill_text_window(EditCanvas* canvas) {
     if (!text_window(canvas)) return;
     Form& form = as_form(text_window(canvas))->form();
     load_text_window(form, fonts_of(canvas));
-    if (canvas->current_text)
-        text_to_text_window(form, fonts_of(canvas), canvas->current_text, measuring_canvas(canvas));
-    label_main_button(text_window(canvas), TEXT_CMD_MAIN, canvas->current_text != nullptr);
+    if (state_of(canvas).text)
+        text_to_text_window(form, fonts_of(canvas), state_of(canvas).text,
+                            measuring_canvas(canvas));
+    label_main_button(text_window(canvas), TEXT_CMD_MAIN, state_of(canvas).text != nullptr);
     as_form(text_window(canvas))->Fill();
 }
 
@@ -123,8 +138,8 @@ void text_main_button(EditCanvas* canvas) {
     store_text_window(dialog->form(), fonts_of(canvas));
     // A label may not hold a parenthesis: the dialog stays with its values.
     if (proper_get(TEXT_TYPE) == 1 && label_has_parens(dialog->form().text(TF_TEXT))) return;
-    if (canvas->current_text)
-        props_to_text(editor_session(canvas), canvas->current_text, dialog->form());
+    if (state_of(canvas).text)
+        props_to_text(editor_session(canvas), state_of(canvas).text, dialog->form());
     else
         apply_text_window(editor_session(canvas), dialog->form());
     hide_dialog(text_window(canvas));
@@ -150,9 +165,9 @@ void create_edit_part(EditCanvas* canvas) {
 }
 
 void fill_edit_part(EditCanvas* canvas) {
-    if (!edit_part(canvas) || !canvas->current_part) return;
+    if (!edit_part(canvas) || !state_of(canvas).part) return;
     load_edit_part(as_form(edit_part(canvas))->form(), state_of(canvas).edit_part, canvas->mySchema,
-                   canvas->current_part);
+                   state_of(canvas).part);
     as_form(edit_part(canvas))->Fill();
 }
 
@@ -160,8 +175,8 @@ void part_accept(EditCanvas* canvas) {
     if (!edit_part(canvas)) return;
     FormDialog* dialog = as_form(edit_part(canvas));
     dialog->Read();
-    if (canvas->current_part)
-        accept_edit_part(editor_session(canvas), canvas->current_part, dialog->form(),
+    if (state_of(canvas).part)
+        accept_edit_part(editor_session(canvas), state_of(canvas).part, dialog->form(),
                          state_of(canvas).edit_part);
     else
         beep();
@@ -179,7 +194,7 @@ void create_edit_field(EditCanvas* canvas) {
 void fill_edit_field(EditCanvas* canvas) {
     if (!edit_field(canvas)) return;
     load_edit_field(as_form(edit_field(canvas))->form(), canvas->mySchema,
-                    canvas->current_field.part, canvas->current_field.index);
+                    state_of(canvas).field.part, state_of(canvas).field.index);
     as_form(edit_field(canvas))->Fill();
 }
 
@@ -187,19 +202,19 @@ void field_change(EditCanvas* canvas) {
     if (!edit_field(canvas)) return;
     FormDialog* dialog = as_form(edit_field(canvas));
     dialog->Read();
-    apply_edit_field(editor_session(canvas), canvas->current_field.part,
-                     canvas->current_field.index, dialog->form().text(FF_VALUE));
+    apply_edit_field(editor_session(canvas), state_of(canvas).field.part,
+                     state_of(canvas).field.index, dialog->form().text(FF_VALUE));
     hide_dialog(edit_field(canvas));
 }
 
 // --- the small Add/Edit dialogs ----------------------------------------------------------------------
 // The canvas's current port and net-property label share one reference.
 Port* current_port(EditCanvas* canvas) {
-    SchItem* item = canvas->current_label;
+    SchItem* item = state_of(canvas).label;
     return item && item->type == PORT_ITEM ? as_Port(item) : nullptr;
 }
 NetProp* current_netprop(EditCanvas* canvas) {
-    SchItem* item = canvas->current_label;
+    SchItem* item = state_of(canvas).label;
     return item && item->type == NETPROP_ITEM ? as_NetProp(item) : nullptr;
 }
 
@@ -238,7 +253,7 @@ void create_wedit_power(EditCanvas* canvas) {
             ->Fit();
 }
 void fill_wedit_power(EditCanvas* canvas) {
-    Power* power = canvas->current_power;
+    Power* power = state_of(canvas).power;
     if (power) power_to_props(power);
     fill_small(wedit_power(canvas), POWER_CMD_MAIN, power, load_wedit_power,
                power ? power->name.get() : nullptr);
@@ -251,7 +266,7 @@ void create_wedit_net(EditCanvas* canvas) {
             ->Fit();
 }
 void fill_wedit_net(EditCanvas* canvas) {
-    Port* net = canvas->current_net;
+    Port* net = state_of(canvas).net;
     if (net) net_to_props(net);
     fill_small(wedit_net(canvas), NET_CMD_MAIN, net, load_wedit_net,
                net ? net->name.get() : nullptr);
@@ -270,8 +285,8 @@ void fill_edit_netprop(EditCanvas* canvas) {
 
 void fill_file_sheet_load(EditCanvas* canvas) {
     if (!file_sheet_load(canvas)) return;
-    sheet_dialog_fill(as_form(file_sheet_load(canvas))->form(), canvas->current_sheet);
-    sheet_dialog_set_action_label(canvas, canvas->current_sheet ? "Change" : "Add");
+    sheet_dialog_fill(as_form(file_sheet_load(canvas))->form(), state_of(canvas).sheet);
+    sheet_dialog_set_action_label(canvas, state_of(canvas).sheet ? "Change" : "Add");
     as_form(file_sheet_load(canvas))->Fill();
 }
 
@@ -297,8 +312,8 @@ void sheet_main(EditCanvas* canvas) {
     store_sheet_dialog(dialog->form());
     const std::string name = dialog->form().text(LF_SHEET_NAME);
     const std::string file = dialog->form().text(LF_SHEET_FILE);
-    if (canvas->current_sheet)
-        set_sheet_item_names(editor_session(canvas), canvas->current_sheet, file.c_str(),
+    if (state_of(canvas).sheet)
+        set_sheet_item_names(editor_session(canvas), state_of(canvas).sheet, file.c_str(),
                              name.c_str());
     else
         start_sheet_mode(editor_session(canvas), name.c_str(), file.c_str());
@@ -307,11 +322,11 @@ void sheet_main(EditCanvas* canvas) {
 
 void sheet_open(EditCanvas* canvas) {
     // The box's file opens in its own window; the dialog closes first.
-    if (!canvas->current_sheet) {
+    if (!state_of(canvas).sheet) {
         beep();
         return;
     }
-    open_sheet_box(editor_session(canvas), canvas->current_sheet);
+    open_sheet_box(editor_session(canvas), state_of(canvas).sheet);
 }
 
 // --- title-block information -----------------------------------------------------------------------
@@ -346,7 +361,7 @@ void fill_infos(EditCanvas* canvas) {
     if (!edit_infos(canvas)) return;
     Form& form = as_form(edit_infos(canvas))->form();
     fill_edit_infos(form, state_of(canvas).infos, canvas->mySchema);
-    select_infos_control(form, state_of(canvas).infos, canvas->current_text);
+    select_infos_control(form, state_of(canvas).infos, state_of(canvas).text);
     as_form(edit_infos(canvas))->Fill();
     limit_infos_value(canvas);
 }
@@ -417,10 +432,10 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
     switch (code) {
         case EDIT_CODE_TEXT: {
             Text* text = item ? as_Text(item) : nullptr;
-            canvas->current_text = text;
+            state_of(canvas).text = text;
             // A text of the title block is edited as the field it shows.
             if (text && (text->flags & TEXT_TYPE_MASK) == TBLOCK) {
-                show_title_block_dialog(canvas);
+                show_title_block_dialog(canvas, text);
                 return Route::ELSEWHERE;
             }
             // A text of a title-block window is the library editor's.
@@ -431,18 +446,18 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             return Route::OPEN;
         }
         case EDIT_CODE_POWER:
-            canvas->current_power = item ? as_Power(item) : nullptr;
+            state_of(canvas).power = item ? as_Power(item) : nullptr;
             return Route::OPEN;
         case EDIT_CODE_PORT:
-        case EDIT_CODE_NETPROP: canvas->current_label = item; return Route::OPEN;
+        case EDIT_CODE_NETPROP: state_of(canvas).label = item; return Route::OPEN;
         case EDIT_CODE_SHEET_NET:
-            canvas->current_net = item ? as_Port(item) : nullptr;
-            canvas->current_sheet = box_of_port(canvas->mySchema, canvas->current_net);
+            state_of(canvas).net = item ? as_Port(item) : nullptr;
+            state_of(canvas).sheet = box_of_port(canvas->mySchema, state_of(canvas).net);
             return Route::OPEN;
         case EDIT_CODE_SHEET: {
             SubSheet* box = item ? as_SubSheet(item) : nullptr;
-            canvas->current_sheet = box;
-            canvas->current_net = nullptr;
+            state_of(canvas).sheet = box;
+            state_of(canvas).net = nullptr;
             if (!box) return Route::OPEN;
             // A click on the box's border opens nothing; on one of its
             // ports, the port's dialog.
@@ -450,7 +465,7 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             if (subsheet_border_hit(box, p, std::max(tolerance.x, tolerance.y)))
                 return Route::NOTHING;
             if (Port* port = subsheet_port_at(canvas->mySchema, box, p)) {
-                canvas->current_net = port;
+                state_of(canvas).net = port;
                 start_edit_items(editor_session(canvas), EDIT_OPERATION, port, p,
                                  EDIT_CODE_SHEET_NET);
                 return Route::ELSEWHERE;
@@ -458,17 +473,17 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             return Route::OPEN;
         }
         case EDIT_CODE_PART:
-            canvas->current_part = item ? as_PlacedPart(item) : nullptr;
+            state_of(canvas).part = item ? as_PlacedPart(item) : nullptr;
             return item ? Route::OPEN : Route::NOTHING;
         case EDIT_CODE_FIELD: {
             // Only a field of a placed part has the dialog.
-            canvas->current_field = {};
+            state_of(canvas).field = {};
             if (!item || item->type != PSEUDO_PIN) return Route::NOTHING;
             const PseudoPin* link = as_PseudoPin(item);
             if (link->role != PP_LINK_ATTRIBUTE || !link->father ||
                 link->father->type != PARTLIB_ITEM)
                 return Route::NOTHING;
-            canvas->current_field = {as_PlacedPart(link->father), link->index};
+            state_of(canvas).field = {as_PlacedPart(link->father), link->index};
             return Route::OPEN;
         }
         default: return Route::NOTHING;
@@ -495,12 +510,13 @@ void edit_infos_closed(EditCanvas* canvas, EnhancedDialog& dialog) {
     destroy_registered_dialog(dialog);
 }
 
-void show_title_block_dialog(EditCanvas* canvas) {
+void show_title_block_dialog(EditCanvas* canvas, Text* text) {
     if (!canvas || !canvas->mySchema) return;
+    state_of(canvas).text = text;
     // A title-block window edits its controls in the control dialog.
     if (canvas->kind == CANVAS_TEMPLATE) {
-        if (canvas->current_text)
-            libedit_show_item_dialog(&canvas->libedit, canvas->current_text);
+        if (state_of(canvas).text)
+            libedit_show_item_dialog(&canvas->libedit, state_of(canvas).text);
         else
             menu_command(canvas, TEMPLATE_CMD_CONTROLS, 0);
         return;
@@ -561,7 +577,7 @@ void item_dialog_command(EditCanvas* canvas, long id) {
         case PART_CMD_PIN_DISPLAY:
             on_form(edit_part(canvas), [&](Form& form) {
                 edit_part_react(id, form, state_of(canvas).edit_part, canvas->mySchema,
-                                canvas->current_part);
+                                state_of(canvas).part);
             });
             break;
         case PART_CMD_ACCEPT: part_accept(canvas); break;
@@ -588,7 +604,7 @@ void item_dialog_command(EditCanvas* canvas, long id) {
             small_main(
                 wedit_power(canvas), store_wedit_power,
                 [&] {
-                    props_to_power(editor_session(canvas), canvas->current_power,
+                    props_to_power(editor_session(canvas), state_of(canvas).power,
                                    typed_name(wedit_power(canvas)));
                 },
                 [&] {
@@ -596,21 +612,21 @@ void item_dialog_command(EditCanvas* canvas, long id) {
                     stamp_name_ghost(editor_session(canvas), &add_power_mode,
                                      typed_name(wedit_power(canvas)).c_str());
                 },
-                canvas->current_power != nullptr);
+                state_of(canvas).power != nullptr);
             break;
         case NET_CMD_MAIN:
             small_main(
                 wedit_net(canvas), store_wedit_net,
                 [&] {
-                    props_to_net(editor_session(canvas), canvas->current_sheet, canvas->current_net,
-                                 typed_name(wedit_net(canvas)));
+                    props_to_net(editor_session(canvas), state_of(canvas).sheet,
+                                 state_of(canvas).net, typed_name(wedit_net(canvas)));
                 },
                 [&] {
                     start_net_mode(editor_session(canvas));
                     stamp_name_ghost(editor_session(canvas), &add_net_mode,
                                      typed_name(wedit_net(canvas)).c_str());
                 },
-                canvas->current_net != nullptr);
+                state_of(canvas).net != nullptr);
             break;
         case NETPROP_CMD_MAIN: {
             NetProp* label = current_netprop(canvas);

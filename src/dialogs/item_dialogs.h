@@ -17,6 +17,7 @@
 class EditCanvas;
 class EnhancedDialog;
 struct SchItem;
+struct Text;
 
 // The on-close callbacks of Edit Part and Set Title Block Info: their
 // working state goes with them.
@@ -29,8 +30,9 @@ void sheet_dialog(EditCanvas* canvas);
 void sheet_dialog_set_action_label(EditCanvas* canvas, const char* label);
 
 // The title-block dialog of a sheet canvas: Set Title Block Info, filled
-// from the document, the field of the canvas's current text selected.
-void show_title_block_dialog(EditCanvas* canvas);
+// from the document, the field the text shows selected (the first for
+// none). On a title-block canvas, the control dialog of the text.
+void show_title_block_dialog(EditCanvas* canvas, Text* text);
 
 // Opens the dialog of the edit code for the item (null: a new item of the
 // kind). A text of the title block opens the title-block dialog instead.

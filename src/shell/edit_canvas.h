@@ -46,20 +46,6 @@ public:
     wxTimer blink_timer;  // 500 ms: the cross-hair blinks
     wxTimer move_timer;   // 100 ms: the view follows a drag outside the window
 
-    // Current items of the item dialogs (records of the document, not
-    // owned): what the open dialog changes; null while it adds a new item.
-    Text* current_text = nullptr;
-    PlacedPart* current_part = nullptr;
-    Power* current_power = nullptr;
-    SchItem* current_label = nullptr;  // a port or a net-property label: one reference
-    SubSheet* current_sheet = nullptr;
-    Port* current_net = nullptr;  // a port of a sub-sheet box (a sheet net)
-    // A field of a placed part: the part and the field's index (0 the
-    // reference, 1 the value, 2.. the user fields); no part for none.
-    struct Field {
-        PlacedPart* part = nullptr;
-        int index = 0;
-    } current_field;
     // The library editor's state on a library or template canvas: the
     // load-time copy, the undo copies, the name table, the converted-form
     // byte and the item under edit (libedit/libedit.h); its host turns the

@@ -112,6 +112,52 @@ TEST_F(LibraryDialogs, PartNamesCloseBoxTakesTheNamesBackAndOkKeepsThem) {
     EXPECT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
 }
 
+// Two library windows, each with its Part Names open: each dialog is its
+// window's own and names its own part, and what one does and takes back
+// stays in its window.
+TEST_F(LibraryDialogs, EachLibraryWindowHasItsOwnPartNames) {
+    get("CAP");
+    fs::copy_file(dir.path() / "parts.clb", dir.path() / "other.clb");
+    MyChild* other = libedit_open_window(dir.file("other.clb").c_str());
+    ASSERT_NE(other, nullptr);
+    EditCanvas* first = canvas;
+    canvas = paint_zone = other->canvas;
+    get("RES");
+    FormDialog* theirs = opened("libedit_name", LIBEDIT_CMD_NAMES);
+    Library* their_library = library();
+    canvas = paint_zone = first;
+    FormDialog* mine = opened("libedit_name", LIBEDIT_CMD_NAMES);
+    ASSERT_NE(mine, nullptr);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_NE(mine, theirs);
+    EXPECT_TRUE(mine->IsShown());
+    EXPECT_TRUE(theirs->IsShown());
+
+    control_set_text(mine->Item(PN_NAME), "CAPACITOR");
+    click(mine->ButtonFor(20003));
+    // Both stand over the frame's middle: the user brings the other forward.
+    theirs->Raise();
+    tn_test::settle();
+    control_set_text(theirs->Item(PN_NAME), "RESISTOR");
+    click(theirs->ButtonFor(20003));
+    ASSERT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
+    EXPECT_EQ(find_LibEntry(library(), "RESISTOR"), nullptr);
+    ASSERT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
+    EXPECT_EQ(find_LibEntry(their_library, "CAPACITOR"), nullptr);
+    EXPECT_EQ(control_get_text(mine->Item(PN_COUNT)), "2 Name(s) for this part");
+
+    // The close box of one takes back its own name alone; the other's Ok
+    // keeps its name.
+    mine->Close();
+    ASSERT_TRUE(pump_until([&] { return first->dialogs.find("libedit_name") == nullptr; }));
+    EXPECT_EQ(find_LibEntry(library(), "CAPACITOR"), nullptr);
+    EXPECT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
+    EXPECT_TRUE(theirs->IsShown());
+    click(theirs->ButtonFor(20002));
+    ASSERT_TRUE(pump_until([&] { return other->canvas->dialogs.find("libedit_name") == nullptr; }));
+    EXPECT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
+}
+
 TEST_F(LibraryDialogs, NamesWithoutAPartRefusesAndPartInfoShowsThePart) {
     script.message(ANSWER_OK);
     menu_command(canvas, LIBEDIT_CMD_NAMES, 0);

@@ -35,7 +35,6 @@ void open_dialog(const DialogOpening& opening) {
         return;
     }
     dialog->SetMessage("");
-    dialog->client_word = opening.client_word;
     if (!dialog->IsShown()) dialog->Show(true, false);
 }
 

@@ -31,13 +31,12 @@ struct DialogOpening {
     const char* window_name = "";
     std::function<void()> build;  // makes *slot (or leaves it null)
     std::function<void()> fill;   // once, after a build that made the dialog
-    long client_word = 0;         // given to the dialog before it is shown
 };
 
 // Opens the dialog: when its slot is empty, probes memory (100000 bytes;
 // no_memory ends the program when they are not there), builds, centres and
-// fills it. Then clears its message line, sets its client word and, when it
-// is not shown, shows it unpinned; a modal dialog runs to its end here. A
+// fills it. Then clears its message line and, when it is not shown, shows
+// it unpinned; a modal dialog runs to its end here. A
 // build that made nothing writes "No Memory while creating %s\n" with the
 // window name to the debug output and shows nothing.
 void open_dialog(const DialogOpening& opening);

@@ -147,8 +147,7 @@ void edit_bookmark(EditCanvas* canvas, int slot) {
                  [canvas, name] {
                      fill_name_tags(as_form(name_tags(canvas))->form(), name);
                      as_form(name_tags(canvas))->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+                 }});
 }
 
 void open_find_text(EditCanvas* canvas) {
@@ -158,8 +157,7 @@ void open_find_text(EditCanvas* canvas) {
                      load_find_text(as_form(find_text(canvas))->form(),
                                     program_state().search_text);
                      as_form(find_text(canvas))->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+                 }});
     show_count(canvas, -1);
 }
 
@@ -171,8 +169,7 @@ void open_jump_xypos(EditCanvas* canvas) {
                      form.set_text(NF_X, "");
                      form.set_text(NF_Y, "");
                      as_form(jump_xypos(canvas))->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+                 }});
 }
 
 void reset_match_count(EditCanvas* canvas) { show_count(canvas, -1); }

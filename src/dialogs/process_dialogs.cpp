@@ -116,7 +116,7 @@ void oconv_schema_search() {
 bool open_process_dialog(int menu_command) {
     const ProcessDialog* d = process_dialog_for_menu(menu_command);
     if (!d || !main_frame) return false;
-    open_dialog({slot_of(*d), d->window_name, [d] { create(*d); }, [d] { load(*d); }, 0});
+    open_dialog({slot_of(*d), d->window_name, [d] { create(*d); }, [d] { load(*d); }});
     return true;
 }
 

@@ -304,7 +304,6 @@ void open_vector_options(EditCanvas* canvas, const VectorOptions& options) {
              dialog->BuildRows();
              dialog->Fit();
          },
-         {},
          {}});
     FormDialog* dialog = form_dialog(vector_definition(canvas));
     if (!dialog) return;
@@ -403,7 +402,6 @@ void open_place_body(EditCanvas* canvas) {
                      dialog->Fill();
                      dialog->Fit();
                  },
-                 {},
                  {}});
 }
 
@@ -414,11 +412,8 @@ void open_part_names(EditCanvas* canvas) {
         error_box(nullptr, "Error", MB_ICON_STOP, 50001);
         return;
     }
-    open_dialog({&libedit_name(canvas),
-                 "libedit_name",
-                 [canvas] { build_part_names(canvas); },
-                 [canvas] { fill_names(canvas); },
-                 {}});
+    open_dialog({&libedit_name(canvas), "libedit_name", [canvas] { build_part_names(canvas); },
+                 [canvas] { fill_names(canvas); }});
 }
 
 void open_part_info(EditCanvas* canvas) {
@@ -433,7 +428,6 @@ void open_part_info(EditCanvas* canvas) {
                      dialog->BuildRows();
                      dialog->Fit();
                  },
-                 {},
                  {}});
     show_part_info(canvas);
 }

@@ -305,8 +305,7 @@ void text_dialog_refill(FormDialog* dialog, EditCanvas* canvas, SchItem* item) {
 void open_text_dialog(EditCanvas* canvas, SchItem* item) {
     const bool library = canvas->kind == CANVAS_LIBRARY;
     const bool existing = item != nullptr;
-    open_dialog({&libedit_text(canvas),
-                 "libedit_text",
+    open_dialog({&libedit_text(canvas), "libedit_text",
                  [canvas, library, existing] {
                      FormDialog* dialog = build(
                          canvas, &libedit_text(canvas), "Tessaron: Add/Edit Text", "libedit_text",
@@ -319,8 +318,7 @@ void open_text_dialog(EditCanvas* canvas, SchItem* item) {
                      else
                          libedit_text_dialog_fill(form_dialog(libedit_text(canvas)), canvas,
                                                   text_values_from_properties(library), true);
-                 },
-                 {}});
+                 }});
 }
 
 void text_command(EditCanvas* canvas, long id) {
@@ -351,8 +349,7 @@ void text_command(EditCanvas* canvas, long id) {
 
 void open_control_dialog(EditCanvas* canvas, SchItem* item) {
     const bool existing = item != nullptr;
-    open_dialog({&template_control(canvas),
-                 "template_control",
+    open_dialog({&template_control(canvas), "template_control",
                  [canvas, existing] {
                      FormDialog* dialog =
                          build(canvas, &template_control(canvas), "Tessaron: Add/Edit Control",
@@ -367,8 +364,7 @@ void open_control_dialog(EditCanvas* canvas, SchItem* item) {
                      else
                          libedit_text_dialog_fill(dialog, canvas, control_values_from_properties(),
                                                   true);
-                 },
-                 {}});
+                 }});
 }
 
 void control_command(EditCanvas* canvas, long id) {
@@ -399,8 +395,7 @@ void control_command(EditCanvas* canvas, long id) {
 // --- Place/Edit IEEE Symbols ----------------------------------------------------------------------
 void open_ieee_dialog(EditCanvas* canvas, SchItem* item) {
     const bool existing = item != nullptr;
-    open_dialog({&libedit_ieee_symb(canvas),
-                 "libedit_ieee_symb",
+    open_dialog({&libedit_ieee_symb(canvas), "libedit_ieee_symb",
                  [canvas, existing] {
                      FormDialog* dialog = build(
                          canvas, &libedit_ieee_symb(canvas), "Tessaron: Place/Edit IEEE Symbols",
@@ -412,8 +407,7 @@ void open_ieee_dialog(EditCanvas* canvas, SchItem* item) {
                      ieee_form_load(dialog->form(), item ? ieee_values_of(as_Text(item))
                                                          : ieee_values_from_properties());
                      dialog->Fill();
-                 },
-                 {}});
+                 }});
 }
 
 void ieee_command(EditCanvas* canvas, long id) {
@@ -481,8 +475,7 @@ void open_find_pin(EditCanvas* canvas) {
 }
 
 void open_reference_prefix(EditCanvas* canvas) {
-    open_dialog({&libedit_refprefix(canvas),
-                 "libedit_refprefix",
+    open_dialog({&libedit_refprefix(canvas), "libedit_refprefix",
                  [canvas] {
                      build(canvas, &libedit_refprefix(canvas), "Tessaron: Part Reference Prefix",
                            "libedit_refprefix", dialog_style, reference_prefix_rows())
@@ -495,14 +488,12 @@ void open_reference_prefix(EditCanvas* canvas) {
                      dialog->form().set_text(RP_PREFIX, libedit_prefix(ed));
                      edit_clear_buffer(libedit_schema(ed));
                      dialog->Fill();
-                 },
-                 {}});
+                 }});
 }
 
 void open_part_fields(EditCanvas* canvas) {
     open_dialog(
-        {&libedit_field(canvas),
-         "libedit_field",
+        {&libedit_field(canvas), "libedit_field",
          [canvas] {
              state_of(canvas).field_rows = libedit_field_rows(editor(canvas));
              build(canvas, &libedit_field(canvas), "Tessaron: User Part Fields", "libedit_field",
@@ -514,8 +505,7 @@ void open_part_fields(EditCanvas* canvas) {
              user_fields_load(form_dialog(libedit_field(canvas))->form(),
                               state_of(canvas).field_rows);
              form_dialog(libedit_field(canvas))->Fill();
-         },
-         {}});
+         }});
 }
 
 void libedit_open_item_dialog(EditCanvas* canvas, SchItem* item) {

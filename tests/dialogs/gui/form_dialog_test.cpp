@@ -216,7 +216,6 @@ TEST_F(FormWindow, OpenerBuildsFillsAndShowsAModalDialogThatIsGoneWhenClosed) {
         d->Fill();
         d->SetMessage("left from the fill");
     };
-    opening.client_word = 42;
     bool seen = false;
     script.modal([&](wxDialog& shown) {
         auto* d = dynamic_cast<FormDialog*>(&shown);
@@ -224,7 +223,6 @@ TEST_F(FormWindow, OpenerBuildsFillsAndShowsAModalDialogThatIsGoneWhenClosed) {
         seen = true;
         EXPECT_EQ(d, owner.find("form_test_global"));
         EXPECT_EQ(d->GetName(), "form_test_global");
-        EXPECT_EQ(d->client_word, 42);
         EXPECT_EQ(d->MessageLine()->GetLabelText(), "   ");
         EXPECT_EQ(control_get_text(d->Item(F_NAME)), "stored.src");
         EXPECT_EQ(d->owner_slot, slot);

@@ -27,7 +27,6 @@
 #include "foundation/list.h"
 #include "foundation/properties.h"
 #include "libedit/gui/libedit_dialogs.h"
-#include "libedit/gui/libedit_windows.h"
 #include "model/items/library.h"
 #include "model/items/libutil.h"
 #include "model/items/part.h"
@@ -136,7 +135,7 @@ Bench& the_bench() {
     const std::string library = write_library(bench->dir, part_count());
     auto* frame = new MyFrame(wxS("Tessaron Schematic Editor"), wxPoint(0, 0), wxSize(1000, 720));
     frame->Show();
-    MyChild* child = libedit_open_window(library.c_str());
+    MyChild* child = new_library_child(library.c_str());
     if (!child) {
         std::fputs("bench_library_window: the library did not open\n", stderr);
         std::exit(1);

@@ -3,15 +3,25 @@
 #include <cstdio>
 #include <utility>
 
+#include "canvas/application.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
-#include "shell/shell.h"
+
+void center_dialog(wxWindow* dialog) {
+    if (!dialog) return;
+    if (application().main_window())
+        dialog->CentreOnParent();
+    else
+        dialog->Centre();
+}
+
+void destroy_registered_dialog(EnhancedDialog& dialog) { dialog_release(dialog); }
 
 FormDialog* new_registered_dialog(EnhancedDialog** slot, const char* title, const char* window_name,
                                   long style, bool modal, Form form, FormDialog::Command command,
                                   EnhancedDialog::OnClose on_close) {
-    auto* dialog = new FormDialog(main_frame, title, window_name, style, modal, std::move(form),
-                                  std::move(command), std::move(on_close));
+    auto* dialog = new FormDialog(application().main_window(), title, window_name, style, modal,
+                                  std::move(form), std::move(command), std::move(on_close));
     dialog_take_slot(dialog, slot);
     center_dialog(dialog);
     return dialog;
@@ -38,4 +48,4 @@ void open_dialog(const DialogOpening& opening) {
     if (!dialog->IsShown()) dialog->Show(true, false);
 }
 
-DialogOwner& program_dialogs() { return main_frame->dialogs; }
+DialogOwner* program_dialogs() { return application().program_dialogs(); }

@@ -2,7 +2,7 @@
 // How every dialog of the program is made, found again and closed.
 //
 // A dialog has an owner (toolkit/dialog_owner.h): the window it acts on
-// (the canvas's `dialogs`) or the main frame (`main_frame->dialogs`, the
+// (the canvas's `dialogs`) or the main window (`program_dialogs()`, the
 // dialogs of the whole program). It lives in its owner's slot named after
 // its window name (null while it does not exist), is built when it is
 // opened and missing, and is destroyed whenever it closes (its main button,
@@ -13,10 +13,16 @@
 #include <functional>
 
 #include "dialogs/form_dialog.h"
-#include "shell/shell.h"
 #include "toolkit/dialog_owner.h"
 
 class EnhancedDialog;
+class wxWindow;
+
+// Centres a dialog over the main frame; nothing for null.
+void center_dialog(wxWindow* dialog);
+// The on-close callback of the registered dialogs: empties the dialog's
+// slot and destroys the dialog.
+void destroy_registered_dialog(EnhancedDialog& dialog);
 
 // Makes a form dialog on the main frame into the slot (the slot's owner
 // then owns it) and centres it. Its on-close callback is
@@ -36,10 +42,11 @@ struct DialogOpening {
 // Opens the dialog: when its slot is empty, probes memory (100000 bytes;
 // no_memory ends the program when they are not there), builds, centres and
 // fills it. Then clears its message line and, when it is not shown, shows
-// it unpinned; a modal dialog runs to its end here. A
-// build that made nothing writes "No Memory while creating %s\n" with the
-// window name to the debug output and shows nothing.
+// it unpinned; a modal dialog runs to its end here. A build that made
+// nothing writes "No Memory while creating %s\n" with the window name to
+// the debug output and shows nothing.
 void open_dialog(const DialogOpening& opening);
 
-// The dialogs of the whole program: the main frame's (which must exist).
-DialogOwner& program_dialogs();
+// The dialogs of the whole program: the main window's (the application's,
+// canvas/application.h); null while there is none.
+DialogOwner* program_dialogs();

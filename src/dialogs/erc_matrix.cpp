@@ -25,7 +25,7 @@ struct ErcMatrix {
     std::array<wxWindow*, 17 * 17> buttons{};
     std::array<int, 17 * 17> states{};
 };
-ErcMatrix& matrix_of_dialog() { return program_dialogs().state<ErcMatrix>(); }
+ErcMatrix& matrix_of_dialog() { return program_dialogs()->state<ErcMatrix>(); }
 
 constexpr int BITMAP_SIZE = 9;
 
@@ -103,7 +103,7 @@ wxWindow* erc_cell_button(int index) {
 }
 
 void erc_column_label(FlowPanel* column_panel, int column_class) {
-    TN_ASSERT(program_dialogs().find("erc_prop"));
+    TN_ASSERT(program_dialogs() && program_dialogs()->find("erc_prop"));
     column_panel->AddLabel(erc_column_text(column_class));
     column_panel->NewLine(0);
 }
@@ -114,7 +114,7 @@ int erc_cell_state(wxWindow* button) {
 }
 
 void erc_cell_show(wxWindow* button) {
-    TN_ASSERT(program_dialogs().find("erc_prop"));
+    TN_ASSERT(program_dialogs() && program_dialogs()->find("erc_prop"));
     int i = index_of(button);
     if (i < 0) return;
     auto* bitmap_button = static_cast<wxBitmapButton*>(button);

@@ -4,7 +4,10 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
+#include "dialogs/font_choice.h"
 #include "dialogs/forms/field_form.h"
 #include "dialogs/forms/infos_form.h"
 #include "dialogs/forms/label_forms.h"
@@ -28,11 +31,8 @@
 #include "model/documents/subsheet.h"
 #include "model/items/text.h"
 #include "model/items/view.h"
-#include "shell/app.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_style.h"
 #include "toolkit/panel_items.h"
 
 namespace {
@@ -389,12 +389,12 @@ void infos_file(EditCanvas* canvas, bool get) {
     if (get) {
         EditTransaction edit(editor_session(canvas));
         edit.before(&canvas->mySchema->titleblock);
-        if (title_fields_import(canvas, chosen.c_str()))
+        if (application().title_fields_import(canvas, chosen.c_str()))
             edit.touch(&canvas->mySchema->titleblock);
         else
             edit.abandon();  // nothing was read: nothing changed
     } else {
-        title_fields_export(canvas, chosen.c_str());
+        application().title_fields_export(canvas, chosen.c_str());
     }
     hide_dialog(edit_infos(canvas));
 }
@@ -518,7 +518,7 @@ void show_title_block_dialog(EditCanvas* canvas, Text* text) {
         if (state_of(canvas).text)
             libedit_show_item_dialog(&canvas->libedit, state_of(canvas).text);
         else
-            menu_command(canvas, TEMPLATE_CMD_CONTROLS, 0);
+            application().command(canvas, TEMPLATE_CMD_CONTROLS, 0);
         return;
     }
     if (canvas->kind != CANVAS_SHEET) return;
@@ -561,7 +561,7 @@ void item_dialog_command(EditCanvas* canvas, long id) {
             on_form(text_window(canvas),
                     [&](Form& form) { text_window_internal_changed(form, fonts_of(canvas)); });
             break;
-        case TEXT_CMD_HELP: show_help(help_file, TEXT_HELP_CONTEXT); break;
+        case TEXT_CMD_HELP: application().show_help(help_file, TEXT_HELP_CONTEXT); break;
         // part
         case PART_CMD_VALUE:
         case PART_CMD_XMIR:
@@ -581,7 +581,7 @@ void item_dialog_command(EditCanvas* canvas, long id) {
             });
             break;
         case PART_CMD_ACCEPT: part_accept(canvas); break;
-        case PART_CMD_HELP: show_help(help_file, PART_HELP_CONTEXT); break;
+        case PART_CMD_HELP: application().show_help(help_file, PART_HELP_CONTEXT); break;
         // field
         case FIELD_CMD_CHANGE: field_change(canvas); break;
         // port, power, sheet net, net property, sheet
@@ -638,10 +638,10 @@ void item_dialog_command(EditCanvas* canvas, long id) {
         }
         case SHEET_CMD_MAIN: sheet_main(canvas); break;
         case SHEET_CMD_OPEN: sheet_open(canvas); break;
-        case PORT_CMD_HELP: show_help(help_file, PORT_HELP_CONTEXT); break;
-        case POWER_CMD_HELP: show_help(help_file, POWER_HELP_CONTEXT); break;
-        case NET_CMD_HELP: show_help(help_file, NET_HELP_CONTEXT); break;
-        case NETPROP_CMD_HELP: show_help(help_file, NETPROP_HELP_CONTEXT); break;
+        case PORT_CMD_HELP: application().show_help(help_file, PORT_HELP_CONTEXT); break;
+        case POWER_CMD_HELP: application().show_help(help_file, POWER_HELP_CONTEXT); break;
+        case NET_CMD_HELP: application().show_help(help_file, NET_HELP_CONTEXT); break;
+        case NETPROP_CMD_HELP: application().show_help(help_file, NETPROP_HELP_CONTEXT); break;
         // title-block information
         case INFOS_CMD_OK:
             if (!edit_infos(canvas)) break;

@@ -14,15 +14,14 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
+#include "canvas/preview_canvas.h"
 #include "dialogs/forms/load_part_logic.h"
 #include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
 #include "editor/sheet_modes.h"
 #include "foundation/properties.h"
-#include "shell/canvas_editing.h"
-#include "shell/preview_canvas.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/asking.h"
 #include "toolkit/cell_tree.h"
 #include "toolkit/property_sheet.h"
@@ -329,8 +328,9 @@ private:
 // OK on the Load Part page: the part chosen is placed on the current sheet.
 void place_selected_part(LoadPage* page) {
     const int row = page ? page->Parts()->Selection() : -1;
-    if (row < 0 || !paint_zone || paint_zone->kind != CANVAS_SHEET) return;
-    start_part_mode(editor_session(paint_zone), utf8(page->Parts()->Cell(row, 0)).c_str(),
+    EditCanvas* canvas = application().current_canvas();
+    if (row < 0 || !canvas || canvas->kind != CANVAS_SHEET) return;
+    start_part_mode(editor_session(canvas), utf8(page->Parts()->Cell(row, 0)).c_str(),
                     utf8(page->Parts()->Cell(row, 1)).c_str(), proper_get(PLACE_CONVERTED) != 0,
                     proper_get(PLACE_VPOWER) != 0);
 }
@@ -338,7 +338,7 @@ void place_selected_part(LoadPage* page) {
 }  // namespace
 
 void show_load_part() {
-    if (!res_dialog_begin(RES_LOAD_PART, paint_zone)) return;
+    if (!res_dialog_begin(RES_LOAD_PART, application().current_canvas())) return;
     ResDialog& row = res_dialogs[RES_LOAD_PART];
     LoadPartSheet sheet;
     std::vector<wxString> titles;
@@ -367,17 +367,17 @@ void show_load_part() {
     hooks.ok = [&] {
         if (dialog->CurrentPage() == 0) place_selected_part(load);
         sheet.apply_tab_pages();
-        rebuild_palette(0);
+        application().rebuild_palette(0);
     };
     hooks.cancel = [&sheet] { sheet.sheet_cancel(); };
-    hooks.help = [](int) { show_help(HELP_FILE, LOAD_PART_HELP); };
+    hooks.help = [](int) { application().show_help(HELP_FILE, LOAD_PART_HELP); };
 
     PropertySheet sheet_window(dialog_parent_window(), wxString::FromUTF8(row.title), titles, false,
                                proper_get(SETUP_CURRENT_TAB), std::move(hooks), row.tab_control);
     dialog = &sheet_window;
     res_dialog_opened(RES_LOAD_PART, dialog);
-    center_window_on(dialog, main_frame);
+    center_window_on(dialog, application().main_window());
     ask_modal(dialog);
     res_dialog_closed(dialog);
-    repaint_all();
+    application().repaint_all();
 }

@@ -1,15 +1,13 @@
 #include "dialogs/nav_dialogs.h"
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/forms/nav_forms.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
-#include "shell/app.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 
@@ -22,7 +20,7 @@ const char* const help_file = "Tessaron.hlp";
 EnhancedDialog*& name_tags(EditCanvas* canvas) { return *canvas->dialogs.slot("name_tags"); }
 EnhancedDialog*& jump_xypos(EditCanvas* canvas) { return *canvas->dialogs.slot("jump_xypos"); }
 EnhancedDialog*& find_text(EditCanvas* canvas) { return *canvas->dialogs.slot("find_text"); }
-EnhancedDialog*& shortcuts() { return *program_dialogs().slot("help_shortcuts"); }
+EnhancedDialog*& shortcuts() { return *program_dialogs()->slot("help_shortcuts"); }
 
 // What a canvas's navigation dialogs remember: the slot Bookmark Name edits.
 struct NavState {
@@ -34,11 +32,14 @@ struct ProgramNavState {
     std::string search_text;
     ShortcutsState shortcuts;
 };
-ProgramNavState& program_state() { return program_dialogs().state<ProgramNavState>(); }
+ProgramNavState& program_state() { return program_dialogs()->state<ProgramNavState>(); }
 
 FormDialog* as_form(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
-EditCanvas* current_canvas() { return paint_zone && paint_zone->mySchema ? paint_zone : nullptr; }
+EditCanvas* current_canvas() {
+    EditCanvas* canvas = application().current_canvas();
+    return canvas && canvas->mySchema ? canvas : nullptr;
+}
 
 void build(EditCanvas* canvas, EnhancedDialog** slot, const char* title, const char* window_name,
            bool modal, std::vector<FormRow> rows) {
@@ -64,7 +65,7 @@ void create_find_text(EditCanvas* canvas) {
 
 // The callback of the Shortcuts dialog's items: nothing without a canvas.
 void shortcuts_callback(long client) {
-    if (paint_zone) shortcuts_command(client);
+    if (application().current_canvas()) shortcuts_command(client);
 }
 
 void create_shortcuts() {
@@ -83,8 +84,8 @@ void bookmark_ok(EditCanvas* canvas) {
     if (canvas->mySchema &&
         name_bookmark(canvas->mySchema, canvas->dialogs.state<NavState>().bookmark_slot,
                       as_form(name_tags(canvas))->form().text(NF_BOOKMARK))) {
-        fill_bookmark_menus(canvas, canvas->mySchema);
-        canvas_mark_modified(canvas);
+        application().fill_bookmark_menus(canvas, canvas->mySchema);
+        application().mark_modified(canvas);
     }
     hide_dialog(name_tags(canvas));
 }
@@ -99,7 +100,7 @@ void jump(EditCanvas* canvas) {
     hide_dialog(jump_xypos(canvas));
     if (!canvas->mySchema) return;
     show_point(editor_session(canvas), p);
-    canvas_set_cursor_pos(p);
+    application().show_cursor_position(p);
 }
 
 void show_count(EditCanvas* canvas, int count) {
@@ -188,7 +189,7 @@ void tool_dialog_command(EditCanvas* canvas, long id) {
         case NAV_CMD_JUMP_HELP:
         case NAV_CMD_FIND_HELP:
             if (long context = nav_help_context(id, canvas->mySchema ? canvas->kind : 0))
-                show_help(help_file, context);
+                application().show_help(help_file, context);
             break;
         default: break;
     }
@@ -202,7 +203,7 @@ void open_shortcuts(EditCanvas* canvas) {
 }
 
 void shortcuts_refresh(EditCanvas* canvas) {
-    if (!main_frame || !shortcuts()) return;
+    if (!program_dialogs() || !shortcuts()) return;
     // The canvas's modes as they stand: this runs while modes are pushed and
     // popped, also while the session is being closed for another document.
     shortcuts_refresh(as_form(shortcuts())->form(), program_state().shortcuts,
@@ -211,7 +212,7 @@ void shortcuts_refresh(EditCanvas* canvas) {
 }
 
 void shortcuts_command(long id) {
-    if (!main_frame || !shortcuts()) return;
+    if (!program_dialogs() || !shortcuts()) return;
     if (id == SHORTCUTS_CMD_CANCEL) {
         hide_dialog(shortcuts());
         return;

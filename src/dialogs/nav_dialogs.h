@@ -3,7 +3,7 @@
 // Name, Jump XY Position and Find Text, which belong to the canvas they
 // are opened for (its `dialogs`: each window has its own) and hand their
 // ids to tool_dialog_command on that canvas, and the Shortcuts dialog, one
-// for the program (the main frame's), which follows the current canvas.
+// for the program (the main window's), which follows the current canvas.
 // Find Text and Shortcuts are modeless: they stay open while the user
 // works in a sheet.
 #include <string>

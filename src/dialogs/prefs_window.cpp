@@ -22,6 +22,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
+#include "dialogs/font_choice.h"
 #include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
 #include "foundation/app_utils.h"
@@ -34,8 +37,6 @@
 #include "model/documents/schema.h"
 #include "model/items/item.h"
 #include "render/colour_table.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/asking.h"
 #include "toolkit/cell_tree.h"
 #include "toolkit/colour_swatch.h"
@@ -52,12 +53,13 @@ std::string utf8(const wxString& text) { return text.utf8_string(); }
 // --- what the pages ask of the program ----------------------------------------------------------
 
 Schema* current_sheet() {
-    return paint_zone && paint_zone->kind == CANVAS_SHEET ? paint_zone->mySchema : nullptr;
+    EditCanvas* canvas = application().current_canvas();
+    return canvas && canvas->kind == CANVAS_SHEET ? canvas->mySchema : nullptr;
 }
 
 class ProgramHost : public PrefsHost {
 public:
-    void reload_view_options() override { all_views_load_options(); }
+    void reload_view_options() override { application().all_views_load_options(); }
     int document_sheet_size() override {
         Schema* doc = current_sheet();
         return doc ? schema_sheet_size(doc) : -1;
@@ -67,12 +69,13 @@ public:
         if (!doc) return;
         doc->sheet_size = static_cast<int8_t>(size);
         schema_build_frame(doc);
-        canvas_mark_modified(paint_zone);
-        canvas_redraw(paint_zone, doc);
+        EditCanvas* canvas = application().current_canvas();
+        application().mark_modified(canvas);
+        application().redraw(canvas, doc);
     }
-    void autosave_stop() override { ::autosave_stop(); }
-    void autosave_start() override { ::autosave_start(); }
-    void resize_palette() override { rebuild_palette(0); }
+    void autosave_stop() override { application().autosave_stop(); }
+    void autosave_start() override { application().autosave_start(); }
+    void resize_palette() override { application().rebuild_palette(0); }
     void power_symbols_refresh() override {
         Schema* doc = current_sheet();
         if (!doc || !doc->current) return;
@@ -716,7 +719,7 @@ wxWindow* build_page(int page, wxWindow* parent, PrefsSheet& sheet) {
 }  // namespace
 
 void show_preferences() {
-    if (!res_dialog_begin(RES_PREFERENCES, paint_zone)) return;
+    if (!res_dialog_begin(RES_PREFERENCES, application().current_canvas())) return;
     ResDialog& row = res_dialogs[RES_PREFERENCES];
     ProgramHost host;
     PrefsSheet sheet(host);
@@ -740,15 +743,15 @@ void show_preferences() {
     hooks.cancel = [&sheet] { sheet.sheet_cancel(); };
     hooks.apply = [&sheet](int page) {
         sheet.apply(page);
-        repaint_all();
+        application().repaint_all();
     };
-    hooks.help = [](int page) { show_help(HELP_FILE, prefs_page_help(page)); };
+    hooks.help = [](int page) { application().show_help(HELP_FILE, prefs_page_help(page)); };
 
     PropertySheet dialog(dialog_parent_window(), text_of(row.title), titles, true,
                          proper_get(SETUP_CURRENT_TAB), std::move(hooks), row.tab_control);
     res_dialog_opened(RES_PREFERENCES, &dialog);
-    center_window_on(&dialog, main_frame);
+    center_window_on(&dialog, application().main_window());
     ask_modal(&dialog);
     res_dialog_closed(&dialog);
-    repaint_all();
+    application().repaint_all();
 }

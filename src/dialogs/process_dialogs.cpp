@@ -4,6 +4,8 @@
 
 #include <wx/button.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/forms/process_forms.h"
 #include "foundation/app_utils.h"
@@ -11,10 +13,8 @@
 #include "foundation/file_names.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
-#include "shell/app.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_style.h"
 #include "toolkit/file_selectors.h"
 #include "toolkit/panel_items.h"
 
@@ -23,17 +23,19 @@ namespace {
 const char* const help_file = "Tessaron.hlp";
 
 // The slot of the dialog among the program's dialogs (the main frame's).
-EnhancedDialog** slot_of(const ProcessDialog& d) { return program_dialogs().slot(d.window_name); }
+EnhancedDialog** slot_of(const ProcessDialog& d) { return program_dialogs()->slot(d.window_name); }
 
 // The dialog while it exists; none without a main frame.
 FormDialog* dialog_of(const ProcessDialog& d) {
-    return main_frame ? static_cast<FormDialog*>(main_frame->dialogs.find(d.window_name)) : nullptr;
+    DialogOwner* owner = program_dialogs();
+    return owner ? static_cast<FormDialog*>(owner->find(d.window_name)) : nullptr;
 }
 
 FormContext current_document() {
     FormContext context;
-    context.has_document = paint_zone != nullptr;
-    if (paint_zone) context.document_name = canvas_file_name(paint_zone);
+    EditCanvas* canvas = application().current_canvas();
+    context.has_document = canvas != nullptr;
+    if (canvas) context.document_name = application().file_name(canvas);
     return context;
 }
 
@@ -115,7 +117,7 @@ void oconv_schema_search() {
 
 bool open_process_dialog(int menu_command) {
     const ProcessDialog* d = process_dialog_for_menu(menu_command);
-    if (!d || !main_frame) return false;
+    if (!d || !program_dialogs()) return false;
     open_dialog({slot_of(*d), d->window_name, [d] { create(*d); }, [d] { load(*d); }});
     return true;
 }
@@ -134,12 +136,13 @@ void process_command(long id, const JobSink& sink) {
         case ProcessRoute::EXECUTE:
             process_command(d->store_id, sink);
             if (sink)
-                sink(paint_zone, d->job_command, route.argument);
+                sink(application().current_canvas(), d->job_command, route.argument);
             else
-                menu_command(paint_zone, d->job_command, route.argument);
+                application().command(application().current_canvas(), d->job_command,
+                                      route.argument);
             break;
         case ProcessRoute::SEARCH: search_file(route); break;
-        case ProcessRoute::HELP: show_help(help_file, d->help_context); break;
+        case ProcessRoute::HELP: application().show_help(help_file, d->help_context); break;
         case ProcessRoute::UPDATE_EXECUTE: oconv_update_execute(); break;
         case ProcessRoute::LIBRARY_SEARCH: oconv_library_search(); break;
         case ProcessRoute::SCHEMA_SEARCH: oconv_schema_search(); break;

@@ -17,16 +17,16 @@
 #include <wx/stattext.h>
 #include <wx/timer.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/forms/statistics.h"
 #include "dialogs/forms/tips.h"
 #include "foundation/properties.h"
 #include "render/print_preview.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/asking.h"
 #include "toolkit/res_dialogs.h"
 
-wxWindow* dialog_parent_window() { return main_frame; }
+wxWindow* dialog_parent_window() { return application().main_window(); }
 
 // --- the tip of the day -----------------------------------------------------------------------
 
@@ -100,7 +100,7 @@ private:
     const TipsFile& tips_;
 };
 
-std::string tips_path() { return program_file_path(TIPS_FILE); }
+std::string tips_path() { return application().program_file_path(TIPS_FILE); }
 
 // The box's buttons: Next Tip walks on (after the last tip, the first);
 // Close, also the Esc key and the close box, stores whether tips show at
@@ -118,7 +118,7 @@ void tips_dialog_proc(wxDialog& dialog, TipsFile& tips, wxWindow* card, int id) 
 }  // namespace
 
 void show_daytips() {
-    if (!res_dialog_begin(RES_DAYTIPS, paint_zone)) return;
+    if (!res_dialog_begin(RES_DAYTIPS, application().current_canvas())) return;
     std::unique_ptr<TipsFile> tips = TipsFile::open(tips_path());
     if (!tips) return;
     if (tips_counted == 0) tips_counted = tips->tips_count();
@@ -153,7 +153,7 @@ void show_daytips() {
                 [&](wxCloseEvent&) { tips_dialog_proc(dialog, *tips, card, TIP_CLOSE); });
 
     res_dialog_opened(RES_DAYTIPS, &dialog);
-    center_window_on(&dialog, main_frame);
+    center_window_on(&dialog, application().main_window());
     close->SetFocus();
     ask_modal(&dialog);
     res_dialog_closed(&dialog);
@@ -188,9 +188,8 @@ enum : int {
 
 std::vector<Schema*> open_sheets() {
     std::vector<Schema*> sheets;
-    for (MyChild* child : my_children)
-        if (child->canvas && child->canvas->kind == CANVAS_SHEET && child->canvas->mySchema)
-            sheets.push_back(child->canvas->mySchema);
+    for (EditCanvas* canvas : application().canvases())
+        if (canvas->kind == CANVAS_SHEET && canvas->mySchema) sheets.push_back(canvas->mySchema);
     return sheets;
 }
 
@@ -202,8 +201,9 @@ void stats_dialog_proc(wxDialog& dialog, int id) {
 }  // namespace
 
 void show_stats() {
-    if (!paint_zone || !res_dialog_begin(RES_STATS, paint_zone)) return;
-    const StatsCounts counts = stats_counts(paint_zone->mySchema, open_sheets());
+    EditCanvas* canvas = application().current_canvas();
+    if (!canvas || !res_dialog_begin(RES_STATS, canvas)) return;
+    const StatsCounts counts = stats_counts(canvas->mySchema, open_sheets());
 
     wxDialog dialog(dialog_parent_window(), wxID_ANY, wxS("Statistics"));
     auto* box = new wxStaticBoxSizer(wxVERTICAL, &dialog, wxString());
@@ -239,7 +239,7 @@ void show_stats() {
     close->Bind(wxEVT_BUTTON, [&](wxCommandEvent& e) { stats_dialog_proc(dialog, e.GetId()); });
 
     res_dialog_opened(RES_STATS, &dialog);
-    center_window_on(&dialog, main_frame);
+    center_window_on(&dialog, application().main_window());
     ask_modal(&dialog);
     res_dialog_closed(&dialog);
 }
@@ -247,6 +247,6 @@ void show_stats() {
 // --- the print preview -------------------------------------------------------------------------
 
 void show_print_preview(wxWindow* parent, PrintJob& job) {
-    if (!res_dialog_begin(RES_PRINT_PREVIEW, paint_zone)) return;
+    if (!res_dialog_begin(RES_PRINT_PREVIEW, application().current_canvas())) return;
     print_preview_proc(parent, job);
 }

@@ -25,10 +25,8 @@
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "shell/window_listing.h"
+#include "toolkit/dialog_style.h"
 #include "toolkit/toolkit_start.h"
-
-long dialog_style = 0x3C0200;
-long dialog_style_message = 0x340200;
 
 namespace {
 

@@ -24,10 +24,6 @@ struct StartOptions {
 // file is ignored.
 StartOptions parse_start_options(const std::vector<std::string>& args);
 
-// The style words of the panel dialogs, set at start-up.
-extern long dialog_style;
-extern long dialog_style_message;
-
 class MyApp : public wxApp {
 public:
     // The toolkit's start (see toolkit/toolkit_start.h).

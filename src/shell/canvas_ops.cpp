@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include <wx/fontdlg.h>
 #include <wx/menu.h>
 
 #include "editor/sheet_modes.h"
@@ -125,9 +124,6 @@ void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last) {
 }
 
 // The sheet's undo copy and selection record are the sheet editor's.
-void canvas_keep_document_copy(EditCanvas* canvas) {
-    if (canvas && canvas->kind == CANVAS_SHEET) edit_checkpoint_document(&canvas->editing);
-}
 void canvas_clear_selection_info(EditCanvas* canvas) {
     if (!canvas) return;
     canvas->libedit.current_item = nullptr;
@@ -201,30 +197,6 @@ void set_geometry(int geometry) { proper_set(GEOMETRY, geometry); }
 
 // Called before the library drawing tools start; nothing to prepare yet.
 void empty_canvas_hook() {}
-
-int register_document_font(wxWindow* parent, List** fonts, int font_id) {
-    wxFontData data;
-    if (!ask_font(parent, &data)) return font_id;
-    wxFont chosen = data.GetChosenFont();
-    Font* record = new_Font();
-    std::snprintf(record->face_name, sizeof record->face_name, "%s",
-                  chosen.GetFaceName().utf8_string().c_str());
-    record->size = chosen.GetPointSize() * 10;
-    record->height = -chosen.GetPointSize();
-    record->weight = chosen.GetWeight() >= wxFONTWEIGHT_BOLD ? 700 : 400;
-    record->italic = chosen.GetStyle() != wxFONTSTYLE_NORMAL;
-    record->underline = chosen.GetUnderlined();
-    record->strike_out = chosen.GetStrikethrough();
-    if (Font* same = font_find_same(*fonts, record)) {
-        free_Font(record);
-        return same->number + 10;
-    }
-    if (!*fonts) *fonts = list_new();
-    record->number = font_free_number(*fonts);
-    record->state = 1;
-    dlist_append(*fonts, record);
-    return record->number + 10;
-}
 
 void init_title_block_fields(EditCanvas* canvas, int) {
     if (!canvas || !canvas->mySchema) return;

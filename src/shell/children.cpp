@@ -13,6 +13,7 @@
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "libedit/gui/libedit_windows.h"
+#include "libedit/libedit.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/documents/schema_file.h"
@@ -123,9 +124,68 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet) {
     return child;
 }
 
-MyChild* new_library_child(const char* file_name) { return libedit_open_window(file_name); }
+namespace {
 
-MyChild* new_template_child(const char* file_name) { return template_open_window(file_name); }
+// A library or title-block window on the file (none: an empty document). A
+// file that cannot be read shows its code and name in an error box and opens
+// nothing: the window that was current stays current.
+MyChild* open_editor_window(int kind, const char* file_name) {
+    EditCanvas* remembered = paint_zone;
+    const bool library = kind == CANVAS_LIBRARY;
+    const std::string path =
+        file_name && *file_name ? document_path(file_name, library ? KIND_LIBRARY : KIND_TITLEBLOCK)
+                                : "";
+    MyChild* child = make_editor_child(kind, path);
+    if (!child) return nullptr;
+    EditCanvas* canvas = child->canvas;
+    paint_zone = canvas;
+    if (int result = libedit_window_load(canvas, path); result != 0) {
+        child->Destroy();
+        paint_zone = remembered;
+        error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, path.c_str());
+        return nullptr;
+    }
+    if (!library) {
+        init_title_block_fields(canvas, 1);
+        template_checkpoint(&canvas->libedit);
+    }
+    canvas_clear_selection_info(canvas);
+    zoom_fit_pending = true;
+    show_child(child);
+    refresh_all_menus(1);
+    return child;
+}
+
+}  // namespace
+
+MyChild* new_library_child(const char* file_name) {
+    return open_editor_window(CANVAS_LIBRARY, file_name);
+}
+
+MyChild* new_template_child(const char* file_name) {
+    return open_editor_window(CANVAS_TEMPLATE, file_name);
+}
+
+void open_document_command(const CommandCall&) {
+    std::string wildcard;
+    for (int suffix : {EXT_SCHEMA, EXT_CLB, EXT_TMPL})
+        wildcard += (wildcard.empty() ? "" : ";") + suffix_wildcard(suffix);
+    wildcard = "Documents (" + wildcard + ")|" + wildcard + "|Sheets (" +
+               suffix_wildcard(EXT_SCHEMA) + ")|" + suffix_wildcard(EXT_SCHEMA) + "|Libraries (" +
+               suffix_wildcard(EXT_CLB) + ")|" + suffix_wildcard(EXT_CLB) + "|Title Blocks (" +
+               suffix_wildcard(EXT_TMPL) + ")|" + suffix_wildcard(EXT_TMPL);
+    std::string dir = full_dir_path(DIR_PROJECT);
+    std::string chosen;
+    if (!services().file_selector("Open", dir.c_str(), nullptr, nullptr, wildcard.c_str(),
+                                  FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, main_frame,
+                                  &chosen))
+        return;
+    switch (get_file_kind(chosen.c_str())) {
+        case FILE_KIND_LIBRARY: new_library_child(chosen.c_str()); break;
+        case FILE_KIND_TITLEBLOCK: new_template_child(chosen.c_str()); break;
+        default: open_sheet(chosen.c_str(), nullptr); break;  // a sheet, or its error box
+    }
+}
 
 // --- saving -------------------------------------------------------------------------------
 

@@ -18,19 +18,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas/canvas_kinds.h"
 #include "editor/command_ids.h"
 
 class EditCanvas;
 struct Schema;
-
-// Canvas kinds (EditCanvas::kind); 0 is "no child window".
-enum : int {
-    CANVAS_NONE = 0,
-    CANVAS_SHEET = 1,
-    CANVAS_LIBRARY = 2,
-    CANVAS_TEMPLATE = 3,
-    CANVAS_PREVIEW = 4,
-};
 
 // Menu bars: one per canvas kind that has a window of its own.
 enum : unsigned {

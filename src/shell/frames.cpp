@@ -13,6 +13,7 @@
 #include <wx/toolbar.h>
 #include <wx/tooltip.h>
 
+#include "dialogs/dialog_opener.h"
 #include "dialogs/nav_dialogs.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -28,7 +29,6 @@ MyFrame* main_frame = nullptr;
 MyLog* log_frame = nullptr;
 EditCanvas* paint_zone = nullptr;
 std::vector<MyChild*> my_children;
-bool zoom_fit_pending = false;
 
 namespace {
 
@@ -364,13 +364,3 @@ void* window_handle(wxWindow* window) {
     if (!window) window = main_frame;
     return window ? reinterpret_cast<void*>(window->GetHandle()) : nullptr;
 }
-
-void center_dialog(wxWindow* dialog) {
-    if (!dialog) return;
-    if (main_frame)
-        dialog->CentreOnParent();
-    else
-        dialog->Centre();
-}
-
-void destroy_registered_dialog(EnhancedDialog& dialog) { dialog_release(dialog); }

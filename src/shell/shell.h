@@ -10,7 +10,8 @@
 #include <wx/mdi.h>
 #include <wx/timer.h>
 
-#include "shell/edit_canvas.h"
+#include "canvas/edit_canvas.h"
+#include "shell/commands.h"
 #include "toolkit/dialog_owner.h"
 #include "toolkit/dock_pane.h"
 
@@ -19,6 +20,7 @@ class MyChild;
 class MyLog;
 class wxTextCtrl;
 class wxToolBar;
+struct CommandCall;
 struct Font;
 struct NameStack;
 struct SubSheet;
@@ -124,8 +126,6 @@ extern MyLog* log_frame;
 extern EditCanvas* paint_zone;
 // The child frames in creation order.
 extern std::vector<MyChild*> my_children;
-// The next paint of a canvas fits its view to the drawing and clears it.
-extern bool zoom_fit_pending;
 
 // --- child windows ----------------------------------------------------------------
 // Opens the file in a new sheet child (as that sub-sheet box's sheet when
@@ -135,9 +135,14 @@ MyChild* open_sheet(const char* file_name, SubSheet* subsheet);
 // A new child with an empty sheet titled "Untitled".
 MyChild* new_sheet_child();
 // The library editor's and the template editor's windows, on the file when
-// one is given (libedit/gui/libedit_windows.h); null when it cannot be read.
+// one is given (an empty document else). A file that cannot be read shows
+// its code and name in an error box and opens nothing (null); the current
+// window stays current.
 MyChild* new_library_child(const char* file_name);
 MyChild* new_template_child(const char* file_name);
+// File > Open: a file chosen among the native files opens in the window of
+// its kind (sheet, library or title block) by its header.
+void open_document_command(const CommandCall& call);
 // A child of that kind holding a new empty document, not shown yet.
 MyChild* make_editor_child(int kind, const std::string& file_name);
 // Shows a new child in front, its title and status line filled.
@@ -154,11 +159,6 @@ MyChild* child_of(EditCanvas* canvas);
 
 // The native handle of a window (of the main frame for null).
 void* window_handle(wxWindow* window);
-// Centres a dialog over the main frame; nothing for null.
-void center_dialog(wxWindow* dialog);
-// The on-close callback of the registered dialogs: empties the dialog's
-// slot and destroys the dialog.
-void destroy_registered_dialog(EnhancedDialog& dialog);
 
 // --- log ---------------------------------------------------------------------------
 // Makes the log pane of the main frame, hidden, when missing: what is

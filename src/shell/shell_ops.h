@@ -74,8 +74,9 @@ void canvas_set_prompt(EditCanvas* canvas, const char* text);
 void canvas_set_mode_name(EditCanvas* canvas, const char* text);
 void canvas_set_repeat(EditCanvas* canvas, int count);
 void canvas_set_repeat_range(EditCanvas* canvas, void* first, void* last);
-void canvas_keep_document_copy(EditCanvas* canvas);
 void canvas_clear_selection_info(EditCanvas* canvas);
+// The cursor position of the status line, rounded.
+void canvas_set_cursor_pos(Point world);
 // The prompt field shows at most this many characters.
 constexpr size_t PROMPT_MAX = 39;
 // The text as it fits into the prompt field.
@@ -101,9 +102,6 @@ void set_geometry(int geometry);
 void empty_canvas_hook();
 
 // --- fonts and title fields -----------------------------------------------------------
-// The platform font dialog for the font of that id; the id of the chosen
-// font (found or added in the list), or the given id when cancelled.
-int register_document_font(wxWindow* parent, List** fonts, int font_id);
 void init_title_block_fields(EditCanvas* canvas, int flag);
 // The identification fields from a file of quoted, comma-separated columns
 // / into one; false (after an error box) when the file cannot be used.

@@ -13,8 +13,10 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include "canvas/application.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
+#include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/font_record.h"
 #include "foundation/properties.h"
@@ -23,6 +25,7 @@
 #include "model/documents/schema.h"
 #include "render/colour_table.h"
 #include "render/render_services.h"
+#include "shell/canvas_editing.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "toolkit/asking.h"
@@ -90,6 +93,61 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
     return true;
 }
 
+// The shell as the canvas, the dialogs and the library editor's windows see
+// it (canvas/application.h).
+class ShellApplication : public Application {
+public:
+    wxWindow* main_window() override { return main_frame; }
+    DialogOwner* program_dialogs() override { return main_frame ? &main_frame->dialogs : nullptr; }
+    EditCanvas* current_canvas() override { return paint_zone; }
+    std::vector<EditCanvas*> canvases() override {
+        std::vector<EditCanvas*> all;
+        for (MyChild* child : my_children)
+            if (child->canvas) all.push_back(child->canvas);
+        return all;
+    }
+    void attach_editor(EditCanvas* canvas) override { editor_attach(canvas); }
+    void detach_editor(EditCanvas* canvas) override { editor_detach(canvas); }
+    void document_changed(EditCanvas* canvas) override { editor_document_changed(canvas); }
+    void canvas_closing(EditCanvas* canvas) override {
+        if (paint_zone == canvas) paint_zone = nullptr;
+    }
+    bool confirm_close(EditCanvas* canvas) override { return canvas_confirm_close(canvas); }
+    void show_cursor_position(Point world) override { canvas_set_cursor_pos(world); }
+    std::string file_name(EditCanvas* canvas) override { return canvas_file_name(canvas); }
+    void set_file_name(EditCanvas* canvas, const char* name) override {
+        if (MyChild* child = child_of(canvas)) name_stack_set(child->names, name);
+    }
+    void mark_modified(EditCanvas* canvas) override { canvas_mark_modified(canvas); }
+    void mark_saved(EditCanvas* canvas) override { canvas_mark_saved(canvas); }
+    void redraw(EditCanvas* canvas, Schema* schema) override { canvas_redraw(canvas, schema); }
+    void update_title(EditCanvas* canvas) override { canvas_update_title(canvas); }
+    bool title_fields_import(EditCanvas* canvas, const char* file) override {
+        return ::title_fields_import(canvas, file);
+    }
+    bool title_fields_export(EditCanvas* canvas, const char* file) override {
+        return ::title_fields_export(canvas, file);
+    }
+    void enable_library_part_menus(EditCanvas* canvas) override {
+        ::enable_library_part_menus(canvas);
+    }
+    void fill_bookmark_menus(EditCanvas* canvas, Schema* schema) override {
+        ::fill_bookmark_menus(canvas, schema);
+    }
+    void rebuild_palette(int flag) override { ::rebuild_palette(flag); }
+    void repaint_all() override { ::repaint_all(); }
+    void all_views_load_options() override { ::all_views_load_options(); }
+    void autosave_start() override { ::autosave_start(); }
+    void autosave_stop() override { ::autosave_stop(); }
+    void command(EditCanvas* canvas, int id, long argument) override {
+        menu_command(canvas, id, argument);
+    }
+    void show_help(const char* help_file, long context) override {
+        ::show_help(help_file, context);
+    }
+    std::string program_file_path(const char* name) override { return ::program_file_path(name); }
+};
+
 }  // namespace
 
 void shell_log_write(const char* text) {
@@ -104,6 +162,8 @@ void shell_log_write(const char* text) {
 }
 
 void install_shell_services() {
+    static ShellApplication* const shell = new ShellApplication;
+    install_application(shell);
     Services s;
     s.log_write = shell_log_write;
     s.find_open_file = shell_find_open_file;

@@ -15,6 +15,9 @@ namespace {
 const char* const no_message = "   ";
 }
 
+long dialog_style = 0x3C0200;
+long dialog_style_message = 0x340200;
+
 CancelPlacement dialog_cancel_placement(long style) {
     switch (style & DIALOG_CANCEL_MASK) {
         case DIALOG_CANCEL_AFTER: return CancelPlacement::AFTER_FIRST;

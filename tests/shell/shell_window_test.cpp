@@ -13,6 +13,7 @@
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
+#include "canvas/preview_canvas.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
@@ -24,7 +25,6 @@
 #include "model/items/library.h"
 #include "model/items/text.h"
 #include "render/printing.h"
-#include "shell/preview_canvas.h"
 #include "shell/shell.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"

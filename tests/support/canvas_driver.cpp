@@ -12,9 +12,9 @@
 #include <wx/utils.h>
 #include <wx/window.h>
 
+#include "canvas/edit_canvas.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
-#include "shell/edit_canvas.h"
 #include "toolkit/settling.h"
 
 namespace tn_test {

@@ -7,6 +7,9 @@
 
 #include <wx/utils.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
+#include "canvas/preview_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
@@ -16,10 +19,6 @@
 #include "libedit/libedit_dialogs.h"
 #include "model/documents/document.h"
 #include "model/items/library.h"
-#include "shell/app.h"
-#include "shell/preview_canvas.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 #include "toolkit/panel_items.h"
@@ -65,7 +64,7 @@ FormDialog* form_dialog(EnhancedDialog* dialog) { return static_cast<FormDialog*
 // Bound to the document the canvas shows whenever the canvas takes one.
 LibEdit* editor(EditCanvas* canvas) { return &canvas->libedit; }
 
-std::string file_of(EditCanvas* canvas) { return canvas_file_name(canvas); }
+std::string file_of(EditCanvas* canvas) { return application().file_name(canvas); }
 
 void set_label(FormDialog* dialog, int field, const std::string& text) {
     if (wxWindow* item = dialog->Item(field)) control_set_text(item, text.c_str());
@@ -211,13 +210,13 @@ void names_command(EditCanvas* canvas, long id) {
             break;
         case LE_NAMES_ADD:
             libedit_add_name(ed, typed.c_str());
-            canvas_mark_modified(canvas);
+            application().mark_modified(canvas);
             break;
         case LE_NAMES_DELETE: libedit_delete_name(ed, selected.c_str()); break;
         case LE_NAMES_MODIFY: libedit_rename(ed, selected.c_str(), typed.c_str()); break;
         default: break;
     }
-    canvas_update_title(canvas);
+    application().update_title(canvas);
 }
 
 // --- Part Info ------------------------------------------------------------------------------------
@@ -336,8 +335,8 @@ void apply_vector(EditCanvas* canvas) {
     if (state_of(canvas).vector_entry && searched_library(canvas))
         libedit_apply_vector_definition(editor(canvas), state_of(canvas).vector_entry, options);
     hide_dialog(vector_definition(canvas));
-    canvas_mark_modified(canvas);
-    enable_library_part_menus(canvas);
+    application().mark_modified(canvas);
+    application().enable_library_part_menus(canvas);
     canvas->Redraw();
     hide_dialog(libedit_vector(canvas));
 }
@@ -461,7 +460,7 @@ void names_dialog_refill(EditCanvas* canvas) {
 void libedit_command(EditCanvas* canvas, long id) {
     if (!canvas) return;
     if (long context = libedit_help_context(id, canvas->kind)) {
-        show_help(help_file, context);
+        application().show_help(help_file, context);
         return;
     }
     switch (id) {

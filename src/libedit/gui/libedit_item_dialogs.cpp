@@ -9,7 +9,10 @@
 #include <wx/font.h>
 #include <wx/window.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
+#include "dialogs/font_choice.h"
 #include "dialogs/forms/text_form.h"
 #include "editor/selection.h"
 #include "foundation/list.h"
@@ -22,11 +25,8 @@
 #include "model/documents/placed_part.h"
 #include "model/items/part.h"
 #include "model/items/text.h"
-#include "shell/app.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_style.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <wx/timer.h>
 
+#include "canvas/application.h"
+#include "canvas/edit_canvas.h"
 #include "dialogs/forms/text_form.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
@@ -24,9 +26,6 @@
 #include "model/items/library.h"
 #include "model/items/view.h"
 #include "render/render_fonts.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
 #include "toolkit/asking.h"
 
 namespace {
@@ -41,20 +40,20 @@ public:
     void part_changed() override {
         libedit_partinfo_refresh(canvas_);
         libedit_pinout_refresh(canvas_);
-        canvas_update_title(canvas_);
+        application().update_title(canvas_);
     }
     void names_changed() override { names_dialog_refill(canvas_); }
     void part_menus() override {
-        enable_library_part_menus(canvas_);
-        canvas_update_title(canvas_);
+        application().enable_library_part_menus(canvas_);
+        application().update_title(canvas_);
     }
     void zoom_fit() override { canvas_->ZoomFit(); }
     bool ok_to_close() override { return canvas_->OkToClose(); }
-    void command(int id) override { menu_command(canvas_, id, 0); }
+    void command(int id) override { application().command(canvas_, id, 0); }
     bool ask_text(const char* message, const char* caption, const char* proposal,
                   std::string* answer) override {
         *answer = proposal ? proposal : "";
-        return ::ask_text(main_frame, message, caption, answer);
+        return ::ask_text(application().main_window(), message, caption, answer);
     }
     void edit_pin(PlacedPart* placed, Pin* pin) override {
         libedit_open_pin_dialog(canvas_, placed, pin);
@@ -82,49 +81,10 @@ private:
 // Bound to the document the canvas shows whenever the canvas takes one.
 LibEdit* editor_of(EditCanvas* canvas) { return &canvas->libedit; }
 
-// The window the new child replaces as the current one comes back when the
-// child cannot be opened.
-MyChild* refuse(MyChild* child, EditCanvas* remembered, int code, const std::string& name) {
-    child->Destroy();
-    paint_zone = remembered;
-    error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{code}, name.c_str());
-    return nullptr;
-}
-
-MyChild* open_window(int kind, const char* file_name) {
-    EditCanvas* remembered = paint_zone;
-    const bool library = kind == CANVAS_LIBRARY;
-    const std::string path =
-        file_name && *file_name ? document_path(file_name, library ? KIND_LIBRARY : KIND_TITLEBLOCK)
-                                : "";
-    MyChild* child = make_editor_child(kind, path);
-    if (!child) return nullptr;
-    EditCanvas* canvas = child->canvas;
-    paint_zone = canvas;
-    LibEdit* ed = editor_of(canvas);
-    Schema* schema = canvas->mySchema;
-    // The library window's library is the file's, never the document's own.
-    if (library) set_Library_name(schema->library, "");
-    if (!path.empty()) {
-        int result = library ? libedit_open_library(ed, path.c_str())
-                             : load_titleblock_file(path.c_str(), schema);
-        if (result != 0) return refuse(child, remembered, result, path);
-    }
-    if (!library) {
-        init_title_block_fields(canvas, 1);
-        template_checkpoint(ed);
-    }
-    canvas_clear_selection_info(canvas);
-    zoom_fit_pending = true;
-    show_child(child);
-    refresh_all_menus(1);
-    return child;
-}
-
 // The file a library or template is saved to: the window's, or one chosen.
 std::string save_name(EditCanvas* canvas, bool ask_name) {
     const bool library = canvas->kind == CANVAS_LIBRARY;
-    std::string name = canvas_file_name(canvas);
+    std::string name = application().file_name(canvas);
     if (!ask_name && !name.empty()) return name;
     const int suffix = library ? EXT_CLB : EXT_TMPL;
     std::string dir =
@@ -134,7 +94,7 @@ std::string save_name(EditCanvas* canvas, bool ask_name) {
     std::string chosen;
     if (!services().file_selector(library ? "Save Library As" : "Save Title Block As", dir.c_str(),
                                   proposal.c_str(), wildcard.c_str() + 2, wildcard.c_str(),
-                                  FILE_SELECT_SAVE, main_frame, &chosen))
+                                  FILE_SELECT_SAVE, application().main_window(), &chosen))
         return {};
     if (!check_file_name(chosen.c_str())) {
         error_box(nullptr, "Error", MB_ICON_STOP, 84, chosen.c_str());
@@ -154,20 +114,23 @@ std::string save_name(EditCanvas* canvas, bool ask_name) {
 
 void libedit_window_new_part(EditCanvas* canvas) {
     if (!libedit_new_part(editor_of(canvas))) return;
-    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, "Untitled");
-    canvas_mark_saved(canvas);
+    application().set_file_name(canvas, "Untitled");
+    application().mark_saved(canvas);
 }
 
 std::unique_ptr<LibEditHost> make_libedit_host(EditCanvas* canvas) {
     return std::make_unique<WindowHost>(canvas);
 }
 
-MyChild* libedit_open_window(const char* file_name) {
-    return open_window(CANVAS_LIBRARY, file_name);
-}
-
-MyChild* template_open_window(const char* file_name) {
-    return open_window(CANVAS_TEMPLATE, file_name);
+int libedit_window_load(EditCanvas* canvas, const std::string& path) {
+    LibEdit* ed = editor_of(canvas);
+    Schema* schema = canvas->mySchema;
+    const bool library = canvas->kind == CANVAS_LIBRARY;
+    // The library window's library is the file's, never the document's own.
+    if (library) set_Library_name(schema->library, "");
+    if (path.empty()) return 0;
+    return library ? libedit_open_library(ed, path.c_str())
+                   : load_titleblock_file(path.c_str(), schema);
 }
 
 int libedit_window_save(EditCanvas* canvas, bool ask_name) {
@@ -187,28 +150,7 @@ int libedit_window_save(EditCanvas* canvas, bool ask_name) {
         error_box(nullptr, "Error", MB_ICON_STOP, RuntimeCode{result}, name.c_str());
         return result;
     }
-    if (MyChild* child = child_of(canvas)) name_stack_set(child->names, name.c_str());
-    canvas_mark_saved(canvas);
+    application().set_file_name(canvas, name.c_str());
+    application().mark_saved(canvas);
     return 0;
-}
-
-void open_document_command(const CommandCall&) {
-    std::string wildcard;
-    for (int suffix : {EXT_SCHEMA, EXT_CLB, EXT_TMPL})
-        wildcard += (wildcard.empty() ? "" : ";") + suffix_wildcard(suffix);
-    wildcard = "Documents (" + wildcard + ")|" + wildcard + "|Sheets (" +
-               suffix_wildcard(EXT_SCHEMA) + ")|" + suffix_wildcard(EXT_SCHEMA) + "|Libraries (" +
-               suffix_wildcard(EXT_CLB) + ")|" + suffix_wildcard(EXT_CLB) + "|Title Blocks (" +
-               suffix_wildcard(EXT_TMPL) + ")|" + suffix_wildcard(EXT_TMPL);
-    std::string dir = full_dir_path(DIR_PROJECT);
-    std::string chosen;
-    if (!services().file_selector("Open", dir.c_str(), nullptr, nullptr, wildcard.c_str(),
-                                  FILE_SELECT_OPEN | FILE_SELECT_HIDE_READ_ONLY, main_frame,
-                                  &chosen))
-        return;
-    switch (get_file_kind(chosen.c_str())) {
-        case FILE_KIND_LIBRARY: libedit_open_window(chosen.c_str()); break;
-        case FILE_KIND_TITLEBLOCK: template_open_window(chosen.c_str()); break;
-        default: open_sheet(chosen.c_str(), nullptr); break;  // a sheet, or its error box
-    }
 }

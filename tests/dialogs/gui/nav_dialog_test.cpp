@@ -34,7 +34,7 @@ protected:
     void TearDown() override {
         // The modeless dialogs go with the frame.
         hide_dialog(canvas()->dialogs.find("find_text"));
-        hide_dialog(program_dialogs().find("help_shortcuts"));
+        hide_dialog(program_dialogs()->find("help_shortcuts"));
         ItemWindows::TearDown();
     }
     FormDialog* form_of(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
@@ -164,7 +164,7 @@ TEST_F(NavWindows, EachWindowHasItsOwnFindTextWhichGoesWithIt) {
 
 TEST_F(NavWindows, ShortcutsFollowTheModesOfTheCanvas) {
     menu_command(canvas(), CMD_SHORTCUTS, 0);
-    EnhancedDialog* shortcuts = program_dialogs().find("help_shortcuts");
+    EnhancedDialog* shortcuts = program_dialogs()->find("help_shortcuts");
     ASSERT_NE(shortcuts, nullptr);
     auto* states = static_cast<wxListBox*>(form_of(shortcuts)->Item(NF_STATES));
     ASSERT_EQ(states->GetCount(), 1u);
@@ -185,7 +185,7 @@ TEST_F(NavWindows, ShortcutsFollowTheModesOfTheCanvas) {
     wxWeakRef<wxDialog> open(shortcuts);
     click(form_of(shortcuts)->ButtonFor(SHORTCUTS_CMD_CANCEL));
     EXPECT_TRUE(pump_until([&] { return !open; }));
-    EXPECT_EQ(program_dialogs().find("help_shortcuts"), nullptr);
+    EXPECT_EQ(program_dialogs()->find("help_shortcuts"), nullptr);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(ProcessWindows, ErcMatrixClickedAndExecutedStoresTheMatrixAndWritesTheRep
         ASSERT_TRUE(pump_until([&] { return erc_cell_state(cell) == 2; }));
         press_closing(dialog, 20062);
     });
-    EXPECT_EQ(program_dialogs().find("erc_prop"), nullptr);
+    EXPECT_EQ(program_dialogs()->find("erc_prop"), nullptr);
     EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(0, 2)), 2);
     EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(2, 0)), 2);
     EXPECT_STREQ(strproper_get(NETERC_OUTFILE), file("root.erc").c_str());
@@ -75,7 +75,7 @@ TEST_F(ProcessWindows, CancelStoresNothingAndTheNextOpeningProposesTheNameAgain)
         click(dialog.FindWindow(wxID_CANCEL));
         EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }));
     });
-    EXPECT_EQ(program_dialogs().find("partsch_prop"), nullptr);
+    EXPECT_EQ(program_dialogs()->find("partsch_prop"), nullptr);
     EXPECT_EQ(proper_get(PARTSCH_VERBOSE), 1);
     run_dialog(20196, [&](FormDialog& dialog) {
         EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), file("root.asc"));

@@ -13,6 +13,7 @@
 #include <wx/dialog.h>
 #include <wx/frame.h>
 
+#include "canvas/edit_canvas.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "editor/editor_commands.h"
@@ -39,7 +40,6 @@
 #include "model/items/view.h"
 #include "render/render_services.h"
 #include "shell/canvas_editing.h"
-#include "shell/edit_canvas.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "support/canvas_driver.h"

@@ -118,7 +118,7 @@ TEST_F(LibraryDialogs, PartNamesCloseBoxTakesTheNamesBackAndOkKeepsThem) {
 TEST_F(LibraryDialogs, EachLibraryWindowHasItsOwnPartNames) {
     get("CAP");
     fs::copy_file(dir.path() / "parts.clb", dir.path() / "other.clb");
-    MyChild* other = libedit_open_window(dir.file("other.clb").c_str());
+    MyChild* other = new_library_child(dir.file("other.clb").c_str());
     ASSERT_NE(other, nullptr);
     EditCanvas* first = canvas;
     canvas = paint_zone = other->canvas;
@@ -228,11 +228,11 @@ TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
     tn_test::write_text(dir.file("damaged.tbl"), "not a title block");
     const size_t windows = my_children.size();
     script.message(ANSWER_OK);
-    EXPECT_EQ(libedit_open_window(dir.file("damaged.clb").c_str()), nullptr);
+    EXPECT_EQ(new_library_child(dir.file("damaged.clb").c_str()), nullptr);
     ASSERT_FALSE(script.asked().empty());
     EXPECT_EQ(script.asked().back().text.rfind("Syntax Error in Library.", 0), 0u);
     script.message(ANSWER_OK);
-    EXPECT_EQ(template_open_window(dir.file("damaged.tbl").c_str()), nullptr);
+    EXPECT_EQ(new_template_child(dir.file("damaged.tbl").c_str()), nullptr);
     EXPECT_NE(script.asked().back().text.find("damaged.tbl"), std::string::npos);
     wxTheApp->ProcessPendingEvents();
     EXPECT_EQ(my_children.size(), windows);
@@ -244,7 +244,7 @@ TEST_F(LibraryDialogs, FilesThatCannotBeReadOpenNoWindowAndSaySo) {
 namespace {
 
 TEST_F(LibraryDialogs, ATitleBlockIsDrawnAndSavedAsItsFile) {
-    MyChild* block = template_open_window(nullptr);
+    MyChild* block = new_template_child(nullptr);
     ASSERT_NE(block, nullptr);
     EditCanvas* tcanvas = block->canvas;
     paint_zone = tcanvas;

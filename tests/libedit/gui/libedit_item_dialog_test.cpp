@@ -404,7 +404,7 @@ TEST_F(LibraryItems, AMissingDocumentFontAtAnAngleIsTheDefaultFontAtIt) {
 }
 
 TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
-    MyChild* block = template_open_window(nullptr);
+    MyChild* block = new_template_child(nullptr);
     ASSERT_NE(block, nullptr);
     EditCanvas* tcanvas = block->canvas;
     paint_zone = tcanvas;

@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/frame.h>
 
+#include "canvas/edit_canvas.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -20,7 +21,6 @@
 #include "model/items/primitives.h"
 #include "model/items/vectors.h"
 #include "model/items/view.h"
-#include "shell/edit_canvas.h"
 #include "shell/shell_ops.h"
 #include "shell/shell_services.h"
 #include "support/canvas_driver.h"

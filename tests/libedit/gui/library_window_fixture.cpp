@@ -32,7 +32,7 @@ void LibraryWindowTest::SetUp() {
     };
     frame = new MyFrame("Library dialog test", wxPoint(0, 0), wxSize(900, 700));
     frame->Show();
-    child = libedit_open_window(dir.file("parts.clb").c_str());
+    child = new_library_child(dir.file("parts.clb").c_str());
     ASSERT_NE(child, nullptr);
     canvas = child->canvas;
     paint_zone = canvas;

@@ -1,4 +1,4 @@
-#include "shell/preview_canvas.h"
+#include "canvas/preview_canvas.h"
 
 #include "foundation/list.h"
 #include "foundation/matrix.h"

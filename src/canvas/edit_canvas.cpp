@@ -1,15 +1,15 @@
-#include "shell/edit_canvas.h"
+#include "canvas/edit_canvas.h"
 
 #include <cmath>
 #include <cstdio>
 
+#include "canvas/application.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
-#include "shell/canvas_editing.h"
-#include "shell/shell.h"
-#include "shell/shell_ops.h"
+
+bool zoom_fit_pending = false;
 
 EditCanvas::EditCanvas(wxWindow* parent, int kind_)
     : RenderCanvas(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -21,14 +21,14 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
     // Bound after the base's handler, so it runs first.
     Bind(wxEVT_PAINT, &EditCanvas::OnFitPaint, this);
     Bind(wxEVT_MOTION, &EditCanvas::OnMotion, this);
-    editor_attach(this);
+    application().attach_editor(this);
 }
 
 EditCanvas::~EditCanvas() {
     // Its dialogs go first: they act on the document.
     dialogs.destroy_all();
-    if (paint_zone == this) paint_zone = nullptr;
-    editor_detach(this);
+    application().canvas_closing(this);
+    application().detach_editor(this);
     SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
 }
@@ -40,7 +40,7 @@ void EditCanvas::TakeDocument(Schema* schema) {
     close_schema(nullptr, &mySchema);
     mySchema = schema;
     SetDocument(mySchema);
-    editor_document_changed(this);
+    application().document_changed(this);
 }
 
 void EditCanvas::ZoomBy(double factor) {
@@ -53,7 +53,7 @@ void EditCanvas::ZoomFit() { ZoomAll(); }
 
 void EditCanvas::ZoomOne() { SetZoom(1.0); }
 
-bool EditCanvas::OkToClose() { return canvas_confirm_close(this); }
+bool EditCanvas::OkToClose() { return application().confirm_close(this); }
 
 void EditCanvas::OnFitPaint(wxPaintEvent& event) {
     if ((fit_pending_ || zoom_fit_pending) && mySchema) {
@@ -69,5 +69,7 @@ void EditCanvas::OnMotion(wxMouseEvent& event) {
     Point world;
     if (!WorldPoint(event.GetPosition(), &world)) return;
     cursor = world;
-    if (paint_zone == this) canvas_set_cursor_pos(world);
+    if (application().current_canvas() == this) application().show_cursor_position(world);
 }
+
+EditSession* editor_session(EditCanvas* canvas) { return canvas ? &canvas->editing : nullptr; }

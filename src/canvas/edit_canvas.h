@@ -3,7 +3,8 @@
 // (2), a title-block template (3) or a part preview (4). The canvas owns its
 // document `mySchema`; the drawing base shows it. Its interactive modes
 // (`myPile`) and their event handling are the sheet editor's (editor/),
-// wired to the canvas in shell/canvas_editing.cpp.
+// wired to the canvas by the shell (shell/canvas_editing.cpp), which the
+// canvas reaches through the application (canvas/application.h).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,11 +12,11 @@
 
 #include <wx/timer.h>
 
+#include "canvas/canvas_kinds.h"
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 #include "libedit/libedit.h"
 #include "render/render_canvas.h"
-#include "shell/commands.h"
 #include "toolkit/dialog_owner.h"
 
 struct Port;
@@ -120,5 +121,13 @@ private:
     void OnMotion(wxMouseEvent& event);
 };
 
-// The cursor position of the status line, rounded.
-void canvas_set_cursor_pos(Point world);
+// The next paint of a canvas fits its view to the drawing and clears it.
+extern bool zoom_fit_pending;
+
+// The canvas's session, on the document the canvas shows (the editor's
+// commands run on it); null for a null canvas. A plain read: it never
+// closes or opens anything, so that a caller holding a mode or the session
+// keeps it across reads. Only taking a document opens the session anew
+// (`EditCanvas::TakeDocument`); an undo that replaces the document hands
+// it to the canvas (`EditCanvas::AdoptDocument`) in the same session.
+EditSession* editor_session(EditCanvas* canvas);

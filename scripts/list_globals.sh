@@ -57,8 +57,8 @@ for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
         print(obj, source)
 PY
     sort | while read -r object source; do
-      # objdump -t: address, flags, section, size, name (demangled).
-      objdump -t -C -w "$object" |
+      # objdump -t: address, flags, section, size, name.
+      objdump -t -w "$object" |
         awk -v src="$source" '
           $3 == "O" || $2 == "O" {
             section = ($3 == "O") ? $4 : $3
@@ -66,9 +66,12 @@ PY
             name = $0
             sub(/^[^\t]*\t[0-9a-f]+[ \t]+/, "", name)
             sub(/^\.hidden /, "", name)
+            # A part of a variable the optimizer split (clang: "name.0",
+            # "name.1", ...) is the variable.
+            sub(/\.[0-9]+$/, "", name)
             print src " " name
           }'
-    done |
+    done | c++filt |
     grep -Ev ' (vtable for|VTT for|construction vtable|typeinfo|guard variable|std::|__|_GLOBAL__|DW\.ref\.|\.)' |
     awk '{ name = $0; gsub(/\(anonymous namespace\)::/, "", name); if (name !~ /\)(::|\[)|\{lambda/) print }' |
     sort -u | while read -r source name; do

@@ -11,7 +11,7 @@ packages=(
   libwxgtk3.2-dev
   xvfb xauth
   xdotool x11-utils imagemagick ghostscript openbox
-  clang-format
+  clang-format python3
   locales
   ngspice pcb-rnd
   xschem time

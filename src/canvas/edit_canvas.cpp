@@ -21,6 +21,10 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
     // Bound after the base's handler, so it runs first.
     Bind(wxEVT_PAINT, &EditCanvas::OnFitPaint, this);
     Bind(wxEVT_MOTION, &EditCanvas::OnMotion, this);
+    // A pointer that arrives in one leap (a quick flick, a remote desktop)
+    // may bring its entry alone and no motion after it: the entry's point
+    // is where it stands.
+    Bind(wxEVT_ENTER_WINDOW, &EditCanvas::OnMotion, this);
     application().attach_editor(this);
 }
 

@@ -82,16 +82,24 @@ public:
         text_ += ' ';
         text_ += word;
         if (text_.size() > LINE_LIMIT) {
-            flush();
+            write();
             text_.assign("+ ");
         }
     }
-    void flush() {
+    // The last word goes on the line whatever its length: a continuation
+    // started after it would stand empty.
+    void end(const char* word) {
+        text_ += ' ';
+        text_ += word;
+        write();
+    }
+
+private:
+    void write() {
         std::fputs(text_.c_str(), out_);
         put_newline(out_);
     }
 
-private:
     FILE* out_;
     std::string& text_;
 };
@@ -171,8 +179,7 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
             if (!attribute) break;
             if (*attribute->text.get()) element.add(attribute->text.get());
         }
-        element.add(module_text(part, run.module_field));
-        element.flush();
+        element.end(module_text(part, run.module_field));
     }
     std::fputs(".end", out);
     put_newline(out);

@@ -6,7 +6,9 @@
 // running copy answers it to a request over its single-instance channel
 // while the TN_TEST environment variable is set.
 //
-// A line: depth, class, label, "x y width height" on the screen, enabled
+// A line: depth, class, label, "x y width height" on the screen (of a
+// top-level window its own area, where the toolkit has it, without the
+// frame a window manager puts round it), enabled
 // (0 or 1), value (a text control's text, a check box's or radio button's
 // 0 or 1, a choice's or list box's selected entries joined by ',', a
 // status line's fields joined by " | "),

@@ -212,7 +212,10 @@ void EnhancedDialog::Fit() {
     user_panel_->FitToItems();
     if (second_panel_) second_panel_->FitToItems();
     Layout();
-    wxDialog::Fit();
+    // Fitted through the sizer: the toolkit then keeps the fitted area when
+    // a window manager frames the dialog as it is shown, rather than take
+    // the frame out of it and squeeze the controls.
+    GetSizer()->Fit(this);
     wxSize size = GetSize();
     if (min_w_ > size.x || min_h_ > size.y)
         SetSize(std::max(min_w_, size.x), std::max(min_h_, size.y));

@@ -191,6 +191,24 @@ TEST_F(Netlist, ALocalNetIsNotCutToTheNameOfANetListedAfterIt) {
                 ::testing::ElementsAre("vcc__3", "A__1", "VCC", "A"));
 }
 
+// A long element line goes on after "+ " between its nodes; the module
+// text ends the line it is put on, whatever its length, and never leaves
+// an empty continuation line behind it.
+TEST_F(Netlist, ASpiceElementLineEndsWithItsModule) {
+    const std::string node1 = "NODE_NAME_ABCDEFG", node2 = "NODE_NAME_HIJKLMN";
+    auto schema =
+        compile_sheet(placed("R", 10000, -10000, "R1", "100k") + wire(0, -10000, 7000, -10000) +
+                      label(3000, -10000, node1) + wire(15000, -10000, 20000, -10000) +
+                      label(17000, -10000, node2) + placed("R", 10000, 0, "R2", "1") +
+                      wire(7000, -10000, 7000, 0) + wire(15000, -10000, 15000, 0));
+    auto context = build(schema.get());
+    ASSERT_EQ(format(schema.get(), context.get(), "SPICE"), 0) << warnings();
+    // 46 characters up to the last node: the module takes the line past 50.
+    EXPECT_THAT(written(), HasSubstr("\nR1         " + node1 + " " + node2 + " 100k\nR2 "))
+        << written();
+    EXPECT_THAT(written(), Not(HasSubstr("\n+ \n"))) << written();
+}
+
 TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());

@@ -106,6 +106,25 @@ TEST_F(ExampleEditing, APaletteEntryAndPlacePartPlaceTheirParts) {
     EXPECT_EQ(PlacedParts("CAP"), 2);
 }
 
+// A pointer that leaps from a palette entry onto the sheet in one motion is
+// followed there: the status line shows where it landed, and the click
+// there places the entry's part.
+TEST_F(ExampleEditing, APointerLeapingOntoTheSheetIsFollowedThere) {
+    write_ini({"DIR_PROJECT=" + dir.path().string(), "DIR_LIBRARY=" + dir.path().string(),
+               "SHOW_PART_PALETTE=True", "NB_PART_PALETTE=1", "PART_PALETTE_LIB_0=parts",
+               "PART_PALETTE_PART_0=RES", "PART_PALETTE_CONV_0=False"});
+    Open();
+    const auto entry = program.WaitControl("Parts", "RES");
+    ASSERT_TRUE(entry);
+    program.Click(*entry);
+    const Point at{30000, 20000};
+    ASSERT_TRUE(map.Aim(program, at, 1000)) << "the status line did not follow the pointer";
+    run("xdotool click 1");
+    keys(frame, "Escape");
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] { return PlacedParts("RES") == 2; })) << PlacedParts("RES");
+}
+
 // A part placed from Load Part shows its reference and value apart, beside
 // its body as the library lays them out, not one upon the other at its
 // origin. A field drawn out moves alone and stays where it was put; the

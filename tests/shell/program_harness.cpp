@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -78,15 +82,106 @@ bool place_window(const std::string& window, long x, long y, long width, long he
     return wait_until([&] { return stands_at(window, x, y, width, height); });
 }
 
+namespace {
+
+// Where the display shows a window's own area: "x y width height" from the
+// X server itself. (xdotool's position of a window inside a window
+// manager's frame counts the frame's border twice.)
+std::vector<long> shown_area(const std::string& window) {
+    const std::string info = run("xwininfo -id " + window);
+    std::vector<long> r;
+    for (const char* key :
+         {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"}) {
+        const size_t at = info.find(key);
+        r.push_back(at == std::string::npos ? -1 : std::atol(info.c_str() + at + std::strlen(key)));
+    }
+    return r;
+}
+
+}  // namespace
+
+std::optional<tn_test::Control> settled_window(Program& program, const std::string& title) {
+    const std::string id = program.WaitWindow(title);
+    if (id.empty()) return std::nullopt;
+    std::optional<tn_test::Control> window;
+    const bool settled = wait_until([&] {
+        const std::vector<long> g = shown_area(id);
+        window.reset();
+        for (const tn_test::Control& c : program.Windows())
+            if (c.depth == 0 && c.label == title) window = c;
+        return window && std::labs(window->x - g[0]) <= 1 && std::labs(window->y - g[1]) <= 1 &&
+               std::labs(window->w - g[2]) <= 1 && std::labs(window->h - g[3]) <= 1;
+    });
+    if (!settled) {
+        const std::vector<long> g = shown_area(id);
+        ADD_FAILURE() << title << " stands at " << g[0] << "," << g[1] << " " << g[2] << "x" << g[3]
+                      << ", the program has it at "
+                      << (window
+                              ? std::to_string(window->x) + "," + std::to_string(window->y) + " " +
+                                    std::to_string(window->w) + "x" + std::to_string(window->h)
+                              : "none");
+    }
+    return settled ? window : std::nullopt;
+}
+
+std::optional<tn_test::Control> nth_control(Program& program, const std::string& window,
+                                            const std::string& kind, int n) {
+    return program.WaitFor(
+        [&](const std::vector<tn_test::Control>& all) -> std::optional<tn_test::Control> {
+            bool inside = false;
+            int seen = 0;
+            for (const tn_test::Control& c : all) {
+                if (c.depth == 0) inside = c.label == window;
+                if (inside && c.depth > 0 && c.kind == kind && seen++ == n) return c;
+            }
+            return std::nullopt;
+        },
+        kind + " " + std::to_string(n) + " in \"" + window + "\"");
+}
+
 bool exit_program(Program& program, const std::string& frame) {
     menu(frame, "alt+f", "x");
     int status = -1;
     return program.WaitExit(&status) && status == 0;
 }
 
-// There is no window manager; the display is this program's own.
+namespace {
+
+// Whether a WindowManager runs on the display now.
+bool manager_running = false;
+
+// Gives a window the keyboard: through the window manager when one runs
+// (it raises and focuses the window as a click on it would), else directly.
+std::string focus(const std::string& window) {
+    return manager_running ? "windowactivate --sync " + window : "windowfocus --sync " + window;
+}
+
+}  // namespace
+
+WindowManager::WindowManager() {
+    std::string display = "DISPLAY=" + tn_test::private_display();
+    char* argv[] = {const_cast<char*>("openbox"), nullptr};
+    char* env[] = {display.data(), nullptr};
+    if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
+}
+
+WindowManager::~WindowManager() {
+    manager_running = false;
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+}
+
+bool WindowManager::running() const {
+    manager_running = pid_ > 0 && wait_until([&] {
+                          return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                                 std::string::npos;
+                      });
+    return manager_running;
+}
+
 void keys(const std::string& window, const std::string& sequence) {
-    run("xdotool windowfocus --sync " + window + " key --delay 40 " + sequence);
+    run("xdotool " + focus(window) + " key --delay 40 " + sequence);
 }
 
 size_t shown_windows() {
@@ -95,7 +190,7 @@ size_t shown_windows() {
 }
 
 void menu(const std::string& frame, const std::string& opening, const std::string& then) {
-    run("xdotool windowfocus --sync " + frame);
+    run("xdotool " + focus(frame));
     size_t start = 0;
     while (start < opening.size()) {
         size_t end = opening.find(' ', start);
@@ -259,6 +354,86 @@ bool ScreenMap::Calibrate(const std::string& frame, Point mark_a, Point mark_b) 
     ox_ = a.x - sx_ * mark_a.x;
     oy_ = a.y - sy_ * mark_a.y;
     return sx_ > 0 && sy_ > 0;
+}
+
+std::optional<Point> status_position(Program& program) {
+    for (const tn_test::Control& c : program.Windows()) {
+        if (c.kind.find("StatusBar") == std::string::npos) continue;
+        const size_t at = c.value.find("X:");
+        int x = 0, y = 0;
+        if (at != std::string::npos && std::sscanf(c.value.c_str() + at, "X:%d Y:%d", &x, &y) == 2)
+            return Point{x, y};
+    }
+    return std::nullopt;
+}
+
+bool ScreenMap::CalibrateByJump(Program& program, const std::string& frame, Point a, Point b) {
+    const char* const title = "Tessaron: Jump XY Position";
+    ScreenPoint at[2];
+    const Point world[2] = {a, b};
+    for (int i = 0; i < 2; ++i) {
+        menu(frame, "alt+e j", "x");  // Edit > Jump > XY Pos...
+        if (!settled_window(program, title)) return false;
+        auto x = program.WaitControl(title, "X Position:");
+        auto y = program.WaitControl(title, "Y Position:");
+        auto jump = program.WaitControl(title, "Jump");
+        if (!x || !y || !jump) return false;
+        program.TypeInto(*x, std::to_string(world[i].x));
+        program.TypeInto(*y, std::to_string(world[i].y));
+        program.Click(*jump);
+        if (!program.WaitGone(title)) return false;
+        // The pointer leaves the button for the point.
+        if (!wait_until([&] {
+                at[i] = pointer_location();
+                return std::abs(at[i].x - jump->centre_x()) > 2 ||
+                       std::abs(at[i].y - jump->centre_y()) > 2;
+            })) {
+            ADD_FAILURE() << "the pointer stayed on the Jump button";
+            return false;
+        }
+    }
+    if (a.x == b.x || a.y == b.y) return false;
+    sx_ = double(at[1].x - at[0].x) / (b.x - a.x);
+    sy_ = double(at[1].y - at[0].y) / (b.y - a.y);
+    ox_ = at[0].x - sx_ * a.x;
+    oy_ = at[0].y - sy_ * a.y;
+    return sx_ > 0 && sy_ > 0;
+}
+
+namespace {
+
+// The grid point nearest a world point (halves away from zero).
+Point snapped(Point world, int32_t grid) {
+    auto snap = [&](int32_t c) {
+        const int32_t q = (std::abs(c) + grid / 2) / grid * grid;
+        return c < 0 ? -q : q;
+    };
+    return Point{snap(world.x), snap(world.y)};
+}
+
+}  // namespace
+
+bool ScreenMap::Aim(Program& program, Point world, int32_t grid) const {
+    const Point target = snapped(world, grid);
+    auto shows = [&](Point p) {
+        return wait_until([&] {
+            std::optional<Point> shown = status_position(program);
+            return shown && *shown == p;
+        });
+    };
+    // A move is known to be taken in once the status line leaves what it
+    // showed before it: a point the status line shows already is reached
+    // by way of one two steps beside it. The pointer moves on only once
+    // the program has taken in the move before (a toolkit that has not yet
+    // answered one motion may let the next pass unseen).
+    std::optional<Point> now = status_position(program);
+    if (!now || *now == target) {
+        const Point beside{world.x + 2 * grid, world.y};
+        pointer_to((*this)(beside));
+        if (!shows(snapped(beside, grid))) return false;
+    }
+    pointer_to((*this)(world));
+    return shows(target);
 }
 
 ScreenPoint ScreenMap::operator()(Point world) const {

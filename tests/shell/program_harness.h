@@ -4,7 +4,10 @@
 // sheet's bookmarks, windows by their X ids (stacking, screenshots of a
 // region), and the example sheets with a settings file. Every wait is for
 // something the program does, bounded by the driver's deadline.
+#include <sys/types.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,31 @@ std::vector<long> geometry(const std::string& window);
 bool place_window(const std::string& window, long x, long y, long width, long height);
 // True when the window stands there, within two pixels.
 bool stands_at(const std::string& window, long x, long y, long width, long height);
+// A window manager (openbox) on the private display while it lives, as a
+// user's desktop has one: it frames, stacks and focuses the windows, and
+// `keys` and `menu` then bring a window forward through it.
+class WindowManager {
+public:
+    WindowManager();
+    ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+    // True once it manages the display (it has announced itself on the root).
+    bool running() const;
+
+private:
+    pid_t pid_ = 0;
+};
+// Waits until the shown top-level window titled `title` stands where the
+// program thinks it does: a window manager frames and places a new window
+// after the program has laid it out, and the program learns its place and
+// the size of the frame only then. The window's listing then; none when
+// it never came to stand.
+std::optional<tn_test::Control> settled_window(Program& program, const std::string& title);
+// The n-th (from 0) shown control of a kind in the top-level window titled
+// `window`, waited for.
+std::optional<tn_test::Control> nth_control(Program& program, const std::string& window,
+                                            const std::string& kind, int n);
 // File > Exit; true when the program ended with status 0.
 bool exit_program(Program& program, const std::string& frame);
 // Real key events to the window, focused first.
@@ -102,6 +130,10 @@ void drag(ScreenPoint from, ScreenPoint to, const std::string& modifier = "");
 // Pointer moved in steps from where it is to `to`.
 void glide(ScreenPoint to);
 
+// The world point the status line's position field shows ("X:1000
+// Y:2000"); none while it shows no position.
+std::optional<Point> status_position(Program& program);
+
 // Where Edit > Jump to bookmark `letter` ("a" .. "e") puts the pointer;
 // false when it did not move it.
 bool jump_to_bookmark(const std::string& frame, const char* letter, ScreenPoint* at);
@@ -113,7 +145,15 @@ class ScreenMap {
 public:
     // False when the two bookmarks did not move the pointer apart.
     bool Calibrate(const std::string& frame, Point mark_a, Point mark_b);
+    // The same found through Edit > Jump > XY Pos, which puts the pointer
+    // on the point typed (points the view shows): nothing in the sheet
+    // file is needed.
+    bool CalibrateByJump(Program& program, const std::string& frame, Point a, Point b);
     ScreenPoint operator()(Point world) const;
+    // Moves the pointer onto the world point and waits until the status
+    // line shows the point of the grid (of that step) nearest it, the
+    // point a click there gives: false when it never did.
+    bool Aim(Program& program, Point world, int32_t grid) const;
     // Screen pixels per world unit across and down.
     double scale_x() const { return sx_; }
     double scale_y() const { return sy_; }

@@ -4,10 +4,6 @@
 // user what they must read and nothing else.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -153,33 +149,6 @@ TEST_F(ProgramTest, TheLogComesBackWithAJobsError) {
     EXPECT_NE(program.LogText().find(missing), std::string::npos) << program.LogText();
 }
 
-// A window manager on the private display while it lives (none when the
-// display's manager cannot be started).
-class WindowManager {
-public:
-    WindowManager() {
-        std::string display = "DISPLAY=" + tn_test::private_display();
-        char* argv[] = {const_cast<char*>("openbox"), nullptr};
-        char* env[] = {display.data(), nullptr};
-        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
-    }
-    ~WindowManager() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    // True once it manages the display (it has announced itself on the root).
-    bool running() const {
-        return pid_ > 0 && wait_until([&] {
-                   return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
-                          std::string::npos;
-               });
-    }
-
-private:
-    pid_t pid_ = 0;
-};
-
 // The toolkit has nothing to complain about while the program starts and a
 // sheet opens in a second tab, with a window manager and without.
 void expect_no_toolkit_warnings(const std::string& config_dir, const std::string& sheet,
@@ -206,6 +175,33 @@ TEST_F(ProgramTest, NoToolkitWarningsUnderAWindowManager) {
     WindowManager manager;
     if (!manager.running()) GTEST_SKIP() << "no window manager (openbox) to start";
     expect_no_toolkit_warnings(config_dir, example_sheet(), dir.path().string());
+}
+
+// A window manager frames a dialog only as it is shown: a dialog whose
+// buttons fill its height (Edit > Jump > XY Pos) keeps the area that holds
+// them, opened once and again, and the toolkit never lays a button out in
+// less room than it needs.
+TEST_F(ProgramTest, ADialogFramedByAWindowManagerKeepsRoomForItsButtons) {
+    WindowManager manager;
+    ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
+    Program program(config_dir);
+    program.Start({example_sheet()}, dir.path().string());
+    const std::string frame = wait_started(program);
+    ASSERT_FALSE(frame.empty());
+    const char* const title = "Tessaron: Jump XY Position";
+    for (int opening = 0; opening < 2; ++opening) {
+        menu(frame, "alt+e j", "x");
+        const std::optional<tn_test::Control> dialog = settled_window(program, title);
+        ASSERT_TRUE(dialog);
+        auto help = program.WaitControl(title, "Help");
+        ASSERT_TRUE(help);
+        EXPECT_LE(help->y + help->h, dialog->y + dialog->h) << "Help lies outside the dialog";
+        EXPECT_GE(help->h, 20) << "Help was squeezed";
+        keys(program.WaitWindow(title), "Escape");
+        ASSERT_TRUE(program.WaitGone(title));
+    }
+    EXPECT_TRUE(exit_program(program, frame));
+    EXPECT_TRUE(program.ToolkitWarnings().empty()) << program.Stderr();
 }
 
 }  // namespace

@@ -48,19 +48,8 @@ protected:
         ASSERT_TRUE(map.Calibrate(frame, mark_a, mark_b)) << "the bookmarks moved no pointer";
     }
 
-    // The n-th control of a kind in a top-level window.
     std::optional<Control> nth(const std::string& window, const std::string& kind, int n) {
-        return program.WaitFor(
-            [&](const std::vector<Control>& all) -> std::optional<Control> {
-                bool inside = false;
-                int seen = 0;
-                for (const Control& c : all) {
-                    if (c.depth == 0) inside = c.label == window;
-                    if (inside && c.depth > 0 && c.kind == kind && seen++ == n) return c;
-                }
-                return std::nullopt;
-            },
-            window + " " + kind);
+        return nth_control(program, window, kind, n);
     }
 
     // Chooses an entry of a choice with the keyboard from its top.

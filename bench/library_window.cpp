@@ -106,13 +106,15 @@ Bench& the_bench() {
     return *bench;
 }
 
+EnhancedDialog* get_part_dialog() { return the_bench().canvas->dialogs.find("libedit_part_load"); }
+
 wxListBox* parts_list() {
-    auto* dialog = dynamic_cast<FormDialog*>(libedit_part_load);
+    auto* dialog = dynamic_cast<FormDialog*>(get_part_dialog());
     return dialog ? dynamic_cast<wxListBox*>(dialog->Item(GP_PARTS)) : nullptr;
 }
 
 void close_get_part() {
-    if (libedit_part_load) libedit_part_load->Close(true);
+    if (EnhancedDialog* dialog = get_part_dialog()) dialog->Close(true);
     settle();
 }
 
@@ -137,14 +139,14 @@ void BM_GetPartScan(benchmark::State& state) {
     close_get_part();
     open_get_part(b.canvas);
     settle();
-    auto* dialog = dynamic_cast<FormDialog*>(libedit_part_load);
+    auto* dialog = dynamic_cast<FormDialog*>(get_part_dialog());
     int round = 0;
     for (auto _ : state) {
         const char* pattern = round++ % 2 ? "*" : "P01*";
         control_set_text(dialog->Item(GP_SELECTED), pattern);
         settle();
         const auto start = Clock::now();
-        libedit_button(20024);  // Scan
+        libedit_command(b.canvas, 20024);  // Scan
         settle();
         state.SetIterationTime(seconds_since(start));
     }

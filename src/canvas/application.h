@@ -11,6 +11,7 @@
 
 #include "foundation/geometry.h"
 
+class DialogOwner;
 class EditCanvas;
 class wxWindow;
 struct Schema;
@@ -22,6 +23,10 @@ public:
     // --- windows ---
     // The main frame, the parent of every dialog; null before it exists.
     virtual wxWindow* main_window() { return nullptr; }
+    // The owner of the dialogs of the whole program (the process dialogs,
+    // Shortcuts): the main frame's, whose children they are; null while
+    // there is none.
+    virtual DialogOwner* program_dialogs() { return nullptr; }
     // The current canvas; null without a child window.
     virtual EditCanvas* current_canvas() { return nullptr; }
     // The canvases of the child windows, in the order the windows were made.

@@ -29,6 +29,8 @@ EditCanvas::EditCanvas(wxWindow* parent, int kind_)
 }
 
 EditCanvas::~EditCanvas() {
+    // Its dialogs go first: they act on the document.
+    dialogs.destroy_all();
     application().canvas_closing(this);
     application().detach_editor(this);
     SetDocument(nullptr);

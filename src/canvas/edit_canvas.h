@@ -17,6 +17,7 @@
 #include "foundation/geometry.h"
 #include "libedit/libedit.h"
 #include "render/render_canvas.h"
+#include "toolkit/dialog_owner.h"
 
 struct Port;
 struct List;
@@ -46,26 +47,16 @@ public:
     wxTimer blink_timer;  // 500 ms: the cross-hair blinks
     wxTimer move_timer;   // 100 ms: the view follows a drag outside the window
 
-    // Current items of the item dialogs (records of the document, not
-    // owned): what the open dialog changes; null while it adds a new item.
-    Text* current_text = nullptr;
-    PlacedPart* current_part = nullptr;
-    Power* current_power = nullptr;
-    SchItem* current_label = nullptr;  // a port or a net-property label: one reference
-    SubSheet* current_sheet = nullptr;
-    Port* current_net = nullptr;  // a port of a sub-sheet box (a sheet net)
-    // A field of a placed part: the part and the field's index (0 the
-    // reference, 1 the value, 2.. the user fields); no part for none.
-    struct Field {
-        PlacedPart* part = nullptr;
-        int index = 0;
-    } current_field;
     // The library editor's state on a library or template canvas: the
     // load-time copy, the undo copies, the name table, the converted-form
     // byte and the item under edit (libedit/libedit.h); its host turns the
     // editor's requests into window calls.
     LibEdit libedit;
     std::unique_ptr<LibEditHost> libedit_host;
+    // The dialogs that act on this canvas (its item, navigation and library
+    // dialogs) and what they remember: destroyed with the canvas, never
+    // shared with another window.
+    DialogOwner dialogs;
     // Repeat range and the prompt and mode name last shown.
     SchItem* repeat_first = nullptr;
     SchItem* repeat_last = nullptr;

@@ -14,9 +14,12 @@
 
 namespace {
 
-NetWarningHook warning_hook = nullptr;
-std::string report_name;
-bool editor_mode = false;
+// The running job's warning hook and report name, and the editor-mode flag.
+struct JobHooks {
+    NetWarningHook warning_hook = nullptr;
+    std::string report_name;
+    bool editor_mode = false;
+} job_hooks;
 
 int free_head_cb(void* head) {
     free_Ident(static_cast<SchItem*>(head), false);
@@ -43,15 +46,15 @@ void free_NetContext(Schema* schema, NetContext* context) {
     delete context;
 }
 
-void set_net_warning_hook(NetWarningHook hook) { warning_hook = hook; }
-NetWarningHook net_warning_hook() { return warning_hook; }
+void set_net_warning_hook(NetWarningHook hook) { job_hooks.warning_hook = hook; }
+NetWarningHook net_warning_hook() { return job_hooks.warning_hook; }
 
 void net_warning(const char* text) {
-    if (warning_hook && text) warning_hook("%s", text);
+    if (job_hooks.warning_hook && text) job_hooks.warning_hook("%s", text);
 }
 
 void net_warningf(const char* format, ...) {
-    if (!warning_hook) return;
+    if (!job_hooks.warning_hook) return;
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);
@@ -60,7 +63,7 @@ void net_warningf(const char* format, ...) {
     std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
     if (size > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
     va_end(again);
-    warning_hook("%s", text.c_str());
+    job_hooks.warning_hook("%s", text.c_str());
 }
 
 void net_debug(const char* format, ...) {
@@ -73,8 +76,8 @@ void net_debug(const char* format, ...) {
     services().debug_write(text);
 }
 
-void set_erc_report_name(const char* name) { report_name = name ? name : ""; }
-const char* erc_report_name() { return report_name.c_str(); }
+void set_erc_report_name(const char* name) { job_hooks.report_name = name ? name : ""; }
+const char* erc_report_name() { return job_hooks.report_name.c_str(); }
 
-bool net_editor_mode() { return editor_mode; }
-void set_net_editor_mode(bool on) { editor_mode = on; }
+bool net_editor_mode() { return job_hooks.editor_mode; }
+void set_net_editor_mode(bool on) { job_hooks.editor_mode = on; }

@@ -32,8 +32,11 @@ namespace {
 
 constexpr size_t LINE_LIMIT = 50;
 
-std::string error_reference;
-std::string error_pin;
+// The reference and pin of the last refused node.
+struct RefusedNode {
+    std::string error_reference;
+    std::string error_pin;
+} refused;
 
 int slot_of(const char* number);
 
@@ -102,15 +105,15 @@ private:
 };
 
 int fail(int code, const char* reference, const std::string& pin) {
-    error_reference = reference;
-    error_pin = pin;
+    refused.error_reference = reference;
+    refused.error_pin = pin;
     return code;
 }
 
 }  // namespace
 
-const char* spice_error_reference() { return error_reference.c_str(); }
-const char* spice_error_pin() { return error_pin.c_str(); }
+const char* spice_error_reference() { return refused.error_reference.c_str(); }
+const char* spice_error_pin() { return refused.error_pin.c_str(); }
 
 int write_spice_netlist(NetlistRun& run, FILE* out) {
     std::fputs("*", out);

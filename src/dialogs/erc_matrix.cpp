@@ -10,18 +10,22 @@
 #include <wx/image.h>
 #include <wx/stattext.h>
 
+#include "dialogs/dialog_opener.h"
 #include "dialogs/form_dialog.h"
 #include "dialogs/forms/process_forms.h"
 #include "dialogs/process_dialogs.h"
 #include "foundation/core.h"
 #include "toolkit/flow_panel.h"
 
-wxWindow* erc_buttons[17 * 17] = {};
-
 namespace {
 
-// The state of each button's cell, element for element with erc_buttons.
-std::array<int, 17 * 17> cell_states{};
+// The matrix of the ERC dialog (one of the program's dialogs): its buttons
+// by cell index (none outside the triangle) and the state of each cell.
+struct ErcMatrix {
+    std::array<wxWindow*, 17 * 17> buttons{};
+    std::array<int, 17 * 17> states{};
+};
+ErcMatrix& matrix_of_dialog() { return program_dialogs()->state<ErcMatrix>(); }
 
 constexpr int BITMAP_SIZE = 9;
 
@@ -46,9 +50,9 @@ wxBitmap cell_bitmap(unsigned char red, unsigned char green, unsigned char blue,
 }
 
 int index_of(wxWindow* button) {
-    auto it = std::find(std::begin(erc_buttons), std::end(erc_buttons), button);
-    return it == std::end(erc_buttons) || !button ? -1
-                                                  : static_cast<int>(it - std::begin(erc_buttons));
+    const auto& buttons = matrix_of_dialog().buttons;
+    auto it = std::find(buttons.begin(), buttons.end(), button);
+    return it == buttons.end() || !button ? -1 : static_cast<int>(it - buttons.begin());
 }
 
 // The height that keeps the label rows level with the button rows.
@@ -94,23 +98,27 @@ const wxBitmap& ercerr_bitmap() {
     return bitmap;
 }
 
+wxWindow* erc_cell_button(int index) {
+    return index >= 0 && index < 17 * 17 ? matrix_of_dialog().buttons[index] : nullptr;
+}
+
 void erc_column_label(FlowPanel* column_panel, int column_class) {
-    TN_ASSERT(erc_prop);
+    TN_ASSERT(program_dialogs() && program_dialogs()->find("erc_prop"));
     column_panel->AddLabel(erc_column_text(column_class));
     column_panel->NewLine(0);
 }
 
 int erc_cell_state(wxWindow* button) {
     int i = index_of(button);
-    return i < 0 ? 0 : cell_states[i];
+    return i < 0 ? 0 : matrix_of_dialog().states[i];
 }
 
 void erc_cell_show(wxWindow* button) {
-    TN_ASSERT(erc_prop);
+    TN_ASSERT(program_dialogs() && program_dialogs()->find("erc_prop"));
     int i = index_of(button);
     if (i < 0) return;
     auto* bitmap_button = static_cast<wxBitmapButton*>(button);
-    switch (cell_states[i]) {
+    switch (matrix_of_dialog().states[i]) {
         case 0: bitmap_button->SetBitmapLabel(ercok_bitmap()); break;
         case 1: bitmap_button->SetBitmapLabel(ercwarn_bitmap()); break;
         case 2: bitmap_button->SetBitmapLabel(ercerr_bitmap()); break;
@@ -121,13 +129,13 @@ void erc_cell_show(wxWindow* button) {
 void erc_cell_click(wxWindow* button) {
     int i = index_of(button);
     if (i < 0) return;
-    cell_states[i] = erc_next_state(cell_states[i]);
+    int& state = matrix_of_dialog().states[i];
+    state = erc_next_state(state);
     erc_cell_show(button);
 }
 
 void erc_build_matrix(FormDialog* dialog) {
-    std::fill(std::begin(erc_buttons), std::end(erc_buttons), nullptr);
-    cell_states.fill(0);
+    matrix_of_dialog() = ErcMatrix{};
     FlowPanel* panel = dialog->AddSecondUserPanel();
     panel->SetLabelPosition(LabelPosition::BESIDE);
     panel->AddLabel("Decision Matrix:");
@@ -147,7 +155,7 @@ void erc_build_matrix(FormDialog* dialog) {
                                               wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
             button->SetMinSize(wxSize(button->GetBestSize().x, height));
             button->Bind(wxEVT_BUTTON, [button](wxCommandEvent&) { erc_cell_click(button); });
-            erc_buttons[erc_cell_index(column, ERC_CLASSES - 1 - k)] = button;
+            matrix_of_dialog().buttons[erc_cell_index(column, ERC_CLASSES - 1 - k)] = button;
             cells->Add(button);
             cells->NewLine(0);
         }
@@ -167,13 +175,14 @@ void erc_load_matrix() {
     for (int column = 0; column < ERC_CLASSES; ++column)
         for (int row = ERC_CLASSES - 1; row >= column; --row) {
             const int i = erc_cell_index(column, row);
-            cell_states[i] = cells[i];
-            erc_cell_show(erc_buttons[i]);
+            matrix_of_dialog().states[i] = cells[i];
+            erc_cell_show(matrix_of_dialog().buttons[i]);
         }
 }
 
 void erc_store_matrix() {
     ErcCells cells{};
-    std::copy(cell_states.begin(), cell_states.end(), cells.begin());
+    const auto& states = matrix_of_dialog().states;
+    std::copy(states.begin(), states.end(), cells.begin());
     erc_store_cells(cells);
 }

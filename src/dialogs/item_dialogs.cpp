@@ -35,19 +35,46 @@
 #include "toolkit/dialog_style.h"
 #include "toolkit/panel_items.h"
 
-EnhancedDialog* text_window = nullptr;
-EnhancedDialog* edit_part = nullptr;
-EnhancedDialog* edit_field = nullptr;
-EnhancedDialog* wedit_power = nullptr;
-EnhancedDialog* wedit_port = nullptr;
-EnhancedDialog* wedit_net = nullptr;
-EnhancedDialog* edit_netprop = nullptr;
-EnhancedDialog* file_sheet_load = nullptr;
-EnhancedDialog* edit_infos = nullptr;
-
 namespace {
 
 const char* const help_file = "Tessaron.hlp";
+
+// The canvas's item dialogs, each in its slot among the canvas's dialogs
+// (null while closed), and what they remember while they are open.
+EnhancedDialog*& dialog_slot(EditCanvas* canvas, const char* window_name) {
+    return *canvas->dialogs.slot(window_name);
+}
+EnhancedDialog*& text_window(EditCanvas* canvas) { return dialog_slot(canvas, "text_window"); }
+EnhancedDialog*& edit_part(EditCanvas* canvas) { return dialog_slot(canvas, "edit_part"); }
+EnhancedDialog*& edit_field(EditCanvas* canvas) { return dialog_slot(canvas, "edit_field"); }
+EnhancedDialog*& wedit_power(EditCanvas* canvas) { return dialog_slot(canvas, "wedit_power"); }
+EnhancedDialog*& wedit_port(EditCanvas* canvas) { return dialog_slot(canvas, "wedit_port"); }
+EnhancedDialog*& wedit_net(EditCanvas* canvas) { return dialog_slot(canvas, "wedit_net"); }
+EnhancedDialog*& edit_netprop(EditCanvas* canvas) { return dialog_slot(canvas, "edit_netprop"); }
+EnhancedDialog*& file_sheet_load(EditCanvas* canvas) {
+    return dialog_slot(canvas, "file_sheet_load");
+}
+EnhancedDialog*& edit_infos(EditCanvas* canvas) { return dialog_slot(canvas, "edit_infos"); }
+
+struct ItemDialogState {
+    // The items the dialogs change (records of the canvas's document, not
+    // owned): what the open dialog changes; null while it adds a new item.
+    Text* text = nullptr;
+    PlacedPart* part = nullptr;
+    Power* power = nullptr;
+    SchItem* label = nullptr;  // a port or a net-property label: one reference
+    SubSheet* sheet = nullptr;
+    Port* net = nullptr;  // a port of a sub-sheet box (a sheet net)
+    // A field of a placed part: the part and the field's index (0 the
+    // reference, 1 the value, 2.. the user fields); no part for none.
+    struct Field {
+        PlacedPart* part = nullptr;
+        int index = 0;
+    } field;
+    EditPartState edit_part;  // while Edit Part is open
+    InfosState infos;         // while Set Title Block Info is open
+};
+ItemDialogState& state_of(EditCanvas* canvas) { return canvas->dialogs.state<ItemDialogState>(); }
 
 FormDialog* as_form(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
@@ -58,12 +85,12 @@ void* measuring_canvas(EditCanvas* canvas) { return static_cast<RenderCanvas*>(c
 
 // A dialog of the family: modal, on the main frame, buttons in a column with
 // "Cancel" after the first and a message line.
-FormDialog* new_item_dialog(EnhancedDialog** global, const char* title, const char* window_name,
-                            std::vector<FormRow> rows,
+FormDialog* new_item_dialog(EditCanvas* canvas, EnhancedDialog** slot, const char* title,
+                            const char* window_name, std::vector<FormRow> rows,
                             EnhancedDialog::OnClose on_close = destroy_registered_dialog) {
-    FormDialog* dialog =
-        new_registered_dialog(global, title, window_name, dialog_style_message, true,
-                              Form(std::move(rows)), item_dialog_button, std::move(on_close));
+    FormDialog* dialog = new_registered_dialog(
+        slot, title, window_name, dialog_style_message, true, Form(std::move(rows)),
+        [canvas](long id) { item_dialog_command(canvas, id); }, std::move(on_close));
     dialog->BuildRows();
     return dialog;
 }
@@ -86,104 +113,108 @@ void on_form(EnhancedDialog* dialog, Action action) {
 }
 
 // --- text -------------------------------------------------------------------------------------
-void create_text_window() {
-    if (text_window) return;
-    new_item_dialog(&text_window, "Tessaron: Add/Edit Text", "text_window", text_window_rows())
+void create_text_window(EditCanvas* canvas) {
+    if (text_window(canvas)) return;
+    new_item_dialog(canvas, &text_window(canvas), "Tessaron: Add/Edit Text", "text_window",
+                    text_window_rows())
         ->Fit();
 }
 
 void fill_text_window(EditCanvas* canvas) {
-    if (!text_window) return;
-    Form& form = as_form(text_window)->form();
+    if (!text_window(canvas)) return;
+    Form& form = as_form(text_window(canvas))->form();
     load_text_window(form, fonts_of(canvas));
-    if (canvas->current_text)
-        text_to_text_window(form, fonts_of(canvas), canvas->current_text, measuring_canvas(canvas));
-    label_main_button(text_window, TEXT_CMD_MAIN, canvas->current_text != nullptr);
-    as_form(text_window)->Fill();
+    if (state_of(canvas).text)
+        text_to_text_window(form, fonts_of(canvas), state_of(canvas).text,
+                            measuring_canvas(canvas));
+    label_main_button(text_window(canvas), TEXT_CMD_MAIN, state_of(canvas).text != nullptr);
+    as_form(text_window(canvas))->Fill();
 }
 
 void text_main_button(EditCanvas* canvas) {
-    if (!text_window) return;
-    FormDialog* dialog = as_form(text_window);
+    if (!text_window(canvas)) return;
+    FormDialog* dialog = as_form(text_window(canvas));
     dialog->Read();
     store_text_window(dialog->form(), fonts_of(canvas));
     // A label may not hold a parenthesis: the dialog stays with its values.
     if (proper_get(TEXT_TYPE) == 1 && label_has_parens(dialog->form().text(TF_TEXT))) return;
-    if (canvas->current_text)
-        props_to_text(editor_session(canvas), canvas->current_text, dialog->form());
+    if (state_of(canvas).text)
+        props_to_text(editor_session(canvas), state_of(canvas).text, dialog->form());
     else
         apply_text_window(editor_session(canvas), dialog->form());
-    hide_dialog(text_window);
+    hide_dialog(text_window(canvas));
 }
 
 void text_font_button(EditCanvas* canvas) {
-    if (!text_window) return;
-    const int chosen = register_document_font(text_window, fonts_of(canvas), current_text_font);
-    on_form(text_window, [&](Form& form) {
+    if (!text_window(canvas)) return;
+    const int chosen =
+        register_document_font(text_window(canvas), fonts_of(canvas),
+                               text_window_font_id(as_form(text_window(canvas))->form()));
+    on_form(text_window(canvas), [&](Form& form) {
         text_window_font_chosen(form, fonts_of(canvas), chosen, measuring_canvas(canvas));
     });
 }
 
 // --- part ------------------------------------------------------------------------------------------
-// The Edit Part dialog's working state, while the dialog exists.
-EditPartState edit_part_state;
-
-void create_edit_part() {
-    if (edit_part) return;
-    new_item_dialog(&edit_part, "Tessaron: Edit Part", "edit_part", edit_part_rows(),
-                    edit_part_closed)
+void create_edit_part(EditCanvas* canvas) {
+    if (edit_part(canvas)) return;
+    new_item_dialog(canvas, &edit_part(canvas), "Tessaron: Edit Part", "edit_part",
+                    edit_part_rows(),
+                    [canvas](EnhancedDialog& dialog) { edit_part_closed(canvas, dialog); })
         ->Fit();
 }
 
 void fill_edit_part(EditCanvas* canvas) {
-    if (!edit_part || !canvas->current_part) return;
-    load_edit_part(as_form(edit_part)->form(), edit_part_state, canvas->mySchema,
-                   canvas->current_part);
-    as_form(edit_part)->Fill();
+    if (!edit_part(canvas) || !state_of(canvas).part) return;
+    load_edit_part(as_form(edit_part(canvas))->form(), state_of(canvas).edit_part, canvas->mySchema,
+                   state_of(canvas).part);
+    as_form(edit_part(canvas))->Fill();
 }
 
 void part_accept(EditCanvas* canvas) {
-    if (!edit_part) return;
-    FormDialog* dialog = as_form(edit_part);
+    if (!edit_part(canvas)) return;
+    FormDialog* dialog = as_form(edit_part(canvas));
     dialog->Read();
-    if (canvas->current_part)
-        accept_edit_part(editor_session(canvas), canvas->current_part, dialog->form(),
-                         edit_part_state);
+    if (state_of(canvas).part)
+        accept_edit_part(editor_session(canvas), state_of(canvas).part, dialog->form(),
+                         state_of(canvas).edit_part);
     else
         beep();
-    hide_dialog(edit_part);
+    hide_dialog(edit_part(canvas));
 }
 
 // --- field -----------------------------------------------------------------------------------------
-void create_edit_field() {
-    if (edit_field) return;
-    new_item_dialog(&edit_field, "Tessaron: Edit Field", "edit_field", edit_field_rows())->Fit();
+void create_edit_field(EditCanvas* canvas) {
+    if (edit_field(canvas)) return;
+    new_item_dialog(canvas, &edit_field(canvas), "Tessaron: Edit Field", "edit_field",
+                    edit_field_rows())
+        ->Fit();
 }
 
 void fill_edit_field(EditCanvas* canvas) {
-    if (!edit_field) return;
-    load_edit_field(as_form(edit_field)->form(), canvas->mySchema, canvas->current_field.part,
-                    canvas->current_field.index);
-    as_form(edit_field)->Fill();
+    if (!edit_field(canvas)) return;
+    load_edit_field(as_form(edit_field(canvas))->form(), canvas->mySchema,
+                    state_of(canvas).field.part, state_of(canvas).field.index);
+    as_form(edit_field(canvas))->Fill();
 }
 
 void field_change(EditCanvas* canvas) {
-    if (!edit_field) return;
-    FormDialog* dialog = as_form(edit_field);
+    if (!edit_field(canvas)) return;
+    FormDialog* dialog = as_form(edit_field(canvas));
     dialog->Read();
-    apply_edit_field(editor_session(canvas), canvas->current_field.part,
-                     canvas->current_field.index, dialog->form().text(FF_VALUE));
-    hide_dialog(edit_field);
+    apply_edit_field(editor_session(canvas), state_of(canvas).field.part,
+                     state_of(canvas).field.index, dialog->form().text(FF_VALUE));
+    hide_dialog(edit_field(canvas));
 }
 
 // --- the small Add/Edit dialogs ----------------------------------------------------------------------
 // The canvas's current port and net-property label share one reference.
 Port* current_port(EditCanvas* canvas) {
-    SchItem* item = canvas->current_label;
+    SchItem* item = state_of(canvas).label;
     return item && item->type == PORT_ITEM ? as_Port(item) : nullptr;
 }
 NetProp* current_netprop(EditCanvas* canvas) {
-    SchItem* item = canvas->current_label;
+    SchItem* item = state_of(canvas).label;
     return item && item->type == NETPROP_ITEM ? as_NetProp(item) : nullptr;
 }
 
@@ -202,55 +233,61 @@ void fill_small(EnhancedDialog* dialog, long main, bool change, void (*load)(For
 // The name typed in a small dialog.
 std::string typed_name(EnhancedDialog* dialog) { return as_form(dialog)->form().text(LF_NAME); }
 
-void create_wedit_port() {
-    if (!wedit_port)
-        new_item_dialog(&wedit_port, "Tessaron: Add/Edit Port", "wedit_port", wedit_port_rows())
+void create_wedit_port(EditCanvas* canvas) {
+    if (!wedit_port(canvas))
+        new_item_dialog(canvas, &wedit_port(canvas), "Tessaron: Add/Edit Port", "wedit_port",
+                        wedit_port_rows())
             ->Fit();
 }
 void fill_wedit_port(EditCanvas* canvas) {
     Port* port = current_port(canvas);
     if (port) port_to_props(port);
-    fill_small(wedit_port, PORT_CMD_MAIN, port, load_wedit_port, port ? port->name.get() : nullptr);
+    fill_small(wedit_port(canvas), PORT_CMD_MAIN, port, load_wedit_port,
+               port ? port->name.get() : nullptr);
 }
 
-void create_wedit_power() {
-    if (!wedit_power)
-        new_item_dialog(&wedit_power, "Tessaron: Add/Edit Power", "wedit_power", wedit_power_rows())
+void create_wedit_power(EditCanvas* canvas) {
+    if (!wedit_power(canvas))
+        new_item_dialog(canvas, &wedit_power(canvas), "Tessaron: Add/Edit Power", "wedit_power",
+                        wedit_power_rows())
             ->Fit();
 }
 void fill_wedit_power(EditCanvas* canvas) {
-    Power* power = canvas->current_power;
+    Power* power = state_of(canvas).power;
     if (power) power_to_props(power);
-    fill_small(wedit_power, POWER_CMD_MAIN, power, load_wedit_power,
+    fill_small(wedit_power(canvas), POWER_CMD_MAIN, power, load_wedit_power,
                power ? power->name.get() : nullptr);
 }
 
-void create_wedit_net() {
-    if (!wedit_net)
-        new_item_dialog(&wedit_net, "Tessaron: Add/Edit Net", "wedit_net", wedit_net_rows())->Fit();
+void create_wedit_net(EditCanvas* canvas) {
+    if (!wedit_net(canvas))
+        new_item_dialog(canvas, &wedit_net(canvas), "Tessaron: Add/Edit Net", "wedit_net",
+                        wedit_net_rows())
+            ->Fit();
 }
 void fill_wedit_net(EditCanvas* canvas) {
-    Port* net = canvas->current_net;
+    Port* net = state_of(canvas).net;
     if (net) net_to_props(net);
-    fill_small(wedit_net, NET_CMD_MAIN, net, load_wedit_net, net ? net->name.get() : nullptr);
+    fill_small(wedit_net(canvas), NET_CMD_MAIN, net, load_wedit_net,
+               net ? net->name.get() : nullptr);
 }
 
-void create_edit_netprop() {
-    if (!edit_netprop)
-        new_item_dialog(&edit_netprop, "Tessaron: Add/Edit Net Properties", "edit_netprop",
-                        edit_netprop_rows())
+void create_edit_netprop(EditCanvas* canvas) {
+    if (!edit_netprop(canvas))
+        new_item_dialog(canvas, &edit_netprop(canvas), "Tessaron: Add/Edit Net Properties",
+                        "edit_netprop", edit_netprop_rows())
             ->Fit();
 }
 void fill_edit_netprop(EditCanvas* canvas) {
     if (NetProp* label = current_netprop(canvas)) netprop_to_props(label);
-    fill_small(edit_netprop, NETPROP_CMD_MAIN, current_netprop(canvas), load_edit_netprop);
+    fill_small(edit_netprop(canvas), NETPROP_CMD_MAIN, current_netprop(canvas), load_edit_netprop);
 }
 
 void fill_file_sheet_load(EditCanvas* canvas) {
-    if (!file_sheet_load) return;
-    sheet_dialog_fill(as_form(file_sheet_load)->form(), canvas->current_sheet);
-    sheet_dialog_set_action_label(canvas->current_sheet ? "Change" : "Add");
-    as_form(file_sheet_load)->Fill();
+    if (!file_sheet_load(canvas)) return;
+    sheet_dialog_fill(as_form(file_sheet_load(canvas))->form(), state_of(canvas).sheet);
+    sheet_dialog_set_action_label(canvas, state_of(canvas).sheet ? "Change" : "Add");
+    as_form(file_sheet_load(canvas))->Fill();
 }
 
 // The main button of a small dialog: the form stored into the properties,
@@ -269,36 +306,34 @@ void small_main(EnhancedDialog* dialog, void (*store)(const Form&), Change chang
 }
 
 void sheet_main(EditCanvas* canvas) {
-    if (!file_sheet_load) return;
-    FormDialog* dialog = as_form(file_sheet_load);
+    if (!file_sheet_load(canvas)) return;
+    FormDialog* dialog = as_form(file_sheet_load(canvas));
     dialog->Read();
     store_sheet_dialog(dialog->form());
     const std::string name = dialog->form().text(LF_SHEET_NAME);
     const std::string file = dialog->form().text(LF_SHEET_FILE);
-    if (canvas->current_sheet)
-        set_sheet_item_names(editor_session(canvas), canvas->current_sheet, file.c_str(),
+    if (state_of(canvas).sheet)
+        set_sheet_item_names(editor_session(canvas), state_of(canvas).sheet, file.c_str(),
                              name.c_str());
     else
         start_sheet_mode(editor_session(canvas), name.c_str(), file.c_str());
-    hide_dialog(file_sheet_load);
+    hide_dialog(file_sheet_load(canvas));
 }
 
 void sheet_open(EditCanvas* canvas) {
     // The box's file opens in its own window; the dialog closes first.
-    if (!canvas->current_sheet) {
+    if (!state_of(canvas).sheet) {
         beep();
         return;
     }
-    open_sheet_box(editor_session(canvas), canvas->current_sheet);
+    open_sheet_box(editor_session(canvas), state_of(canvas).sheet);
 }
 
 // --- title-block information -----------------------------------------------------------------------
-InfosState infos_state;
-
 // The Control Value field holds no more than the selected field's slot.
-void limit_infos_value() {
-    FormDialog* dialog = as_form(edit_infos);
-    const InfosState& state = infos_state;
+void limit_infos_value(EditCanvas* canvas) {
+    FormDialog* dialog = as_form(edit_infos(canvas));
+    const InfosState& state = state_of(canvas).infos;
     const int k = dialog->form().number(IF_CONTROLS);
     const int code = k >= 0 && k < static_cast<int>(state.codes.size()) ? state.codes[k] : 0;
     if (auto* text = dynamic_cast<wxTextEntry*>(dialog->Item(IF_VALUE)))
@@ -307,33 +342,34 @@ void limit_infos_value() {
 
 // No limit while the text of another field is put in: the toolkit refuses
 // a text longer than the limit in force and would show the field empty.
-void unlimit_infos_value() {
-    if (auto* text = dynamic_cast<wxTextEntry*>(as_form(edit_infos)->Item(IF_VALUE)))
+void unlimit_infos_value(EditCanvas* canvas) {
+    if (auto* text = dynamic_cast<wxTextEntry*>(as_form(edit_infos(canvas))->Item(IF_VALUE)))
         text->SetMaxLength(0);
 }
 
-void create_edit_infos() {
-    if (edit_infos) return;
+void create_edit_infos(EditCanvas* canvas) {
+    if (edit_infos(canvas)) return;
     FormDialog* dialog = new_registered_dialog(
-        &edit_infos, "Tessaron: Set Title Block Info", "edit_infos", dialog_style, true,
-        Form(edit_infos_rows()), item_dialog_button, edit_infos_closed);
+        &edit_infos(canvas), "Tessaron: Set Title Block Info", "edit_infos", dialog_style, true,
+        Form(edit_infos_rows()), [canvas](long id) { item_dialog_command(canvas, id); },
+        [canvas](EnhancedDialog& dialog) { edit_infos_closed(canvas, dialog); });
     dialog->BuildRows();
     dialog->Fit();
 }
 
 void fill_infos(EditCanvas* canvas) {
-    if (!edit_infos) return;
-    Form& form = as_form(edit_infos)->form();
-    fill_edit_infos(form, infos_state, canvas->mySchema);
-    select_infos_control(form, infos_state, canvas->current_text);
-    as_form(edit_infos)->Fill();
-    limit_infos_value();
+    if (!edit_infos(canvas)) return;
+    Form& form = as_form(edit_infos(canvas))->form();
+    fill_edit_infos(form, state_of(canvas).infos, canvas->mySchema);
+    select_infos_control(form, state_of(canvas).infos, state_of(canvas).text);
+    as_form(edit_infos(canvas))->Fill();
+    limit_infos_value(canvas);
 }
 
 // Get ASCII and Save ASCII: a file chosen, its name checked, the fields
 // read from it (one edit) or written to it; the dialog then closes.
 void infos_file(EditCanvas* canvas, bool get) {
-    if (!edit_infos) return;
+    if (!edit_infos(canvas)) return;
     const std::string suffixes = strproper_get(EXT_ATPL);
     const std::string suffix = suffixes.substr(0, suffixes.find(','));
     const std::string extension = suffix.empty() ? "" : suffix.substr(1);
@@ -343,7 +379,7 @@ void infos_file(EditCanvas* canvas, bool get) {
             : FILE_SELECT_SAVE | FILE_SELECT_OVERWRITE_PROMPT | FILE_SELECT_HIDE_READ_ONLY;
     std::string chosen;
     if (!services().file_selector("Ascii File:", dir_in_use(DIR_PROJECT), "", extension.c_str(),
-                                  wildcard.c_str(), flags, edit_infos, &chosen) ||
+                                  wildcard.c_str(), flags, edit_infos(canvas), &chosen) ||
         chosen.empty())
         return;
     if (!check_file_name(chosen.c_str())) {
@@ -360,43 +396,32 @@ void infos_file(EditCanvas* canvas, bool get) {
     } else {
         application().title_fields_export(canvas, chosen.c_str());
     }
-    hide_dialog(edit_infos);
+    hide_dialog(edit_infos(canvas));
 }
 
 // --- the table of the item dialogs ------------------------------------------------------------------
 struct ItemDialog {
     int code;
-    EnhancedDialog** global;
-    const char* window_name;
-    void (*build)();
+    const char* window_name;  // names its slot among the canvas's dialogs
+    void (*build)(EditCanvas* canvas);
     void (*fill)(EditCanvas* canvas);
 };
 
 const ItemDialog item_dialog_table[] = {
-    {EDIT_CODE_TEXT, &text_window, "text_window", create_text_window, fill_text_window},
-    {EDIT_CODE_PART, &edit_part, "edit_part", create_edit_part, fill_edit_part},
-    {EDIT_CODE_FIELD, &edit_field, "edit_field", create_edit_field, fill_edit_field},
-    {EDIT_CODE_POWER, &wedit_power, "wedit_power", create_wedit_power, fill_wedit_power},
-    {EDIT_CODE_PORT, &wedit_port, "wedit_port", create_wedit_port, fill_wedit_port},
-    {EDIT_CODE_SHEET, &file_sheet_load, "file_sheet_load", sheet_dialog, fill_file_sheet_load},
-    {EDIT_CODE_SHEET_NET, &wedit_net, "wedit_net", create_wedit_net, fill_wedit_net},
-    {EDIT_CODE_NETPROP, &edit_netprop, "edit_netprop", create_edit_netprop, fill_edit_netprop},
+    {EDIT_CODE_TEXT, "text_window", create_text_window, fill_text_window},
+    {EDIT_CODE_PART, "edit_part", create_edit_part, fill_edit_part},
+    {EDIT_CODE_FIELD, "edit_field", create_edit_field, fill_edit_field},
+    {EDIT_CODE_POWER, "wedit_power", create_wedit_power, fill_wedit_power},
+    {EDIT_CODE_PORT, "wedit_port", create_wedit_port, fill_wedit_port},
+    {EDIT_CODE_SHEET, "file_sheet_load", sheet_dialog, fill_file_sheet_load},
+    {EDIT_CODE_SHEET_NET, "wedit_net", create_wedit_net, fill_wedit_net},
+    {EDIT_CODE_NETPROP, "edit_netprop", create_edit_netprop, fill_edit_netprop},
 };
 
 const ItemDialog* item_dialog_of(int code) {
     for (const ItemDialog& d : item_dialog_table)
         if (d.code == code) return &d;
     return nullptr;
-}
-
-// The canvas the open item dialog was opened for (its client word), else
-// the current one; null without a document.
-EditCanvas* dialog_canvas() {
-    EditCanvas* canvas = application().current_canvas();
-    for (const ItemDialog& d : item_dialog_table)
-        if (*d.global && (*d.global)->client_word)
-            canvas = reinterpret_cast<EditCanvas*>((*d.global)->client_word);
-    return canvas && canvas->mySchema ? canvas : nullptr;
 }
 
 enum class Route { OPEN, ELSEWHERE, NOTHING };
@@ -407,10 +432,10 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
     switch (code) {
         case EDIT_CODE_TEXT: {
             Text* text = item ? as_Text(item) : nullptr;
-            canvas->current_text = text;
+            state_of(canvas).text = text;
             // A text of the title block is edited as the field it shows.
             if (text && (text->flags & TEXT_TYPE_MASK) == TBLOCK) {
-                show_title_block_dialog(canvas);
+                show_title_block_dialog(canvas, text);
                 return Route::ELSEWHERE;
             }
             // A text of a title-block window is the library editor's.
@@ -421,18 +446,18 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             return Route::OPEN;
         }
         case EDIT_CODE_POWER:
-            canvas->current_power = item ? as_Power(item) : nullptr;
+            state_of(canvas).power = item ? as_Power(item) : nullptr;
             return Route::OPEN;
         case EDIT_CODE_PORT:
-        case EDIT_CODE_NETPROP: canvas->current_label = item; return Route::OPEN;
+        case EDIT_CODE_NETPROP: state_of(canvas).label = item; return Route::OPEN;
         case EDIT_CODE_SHEET_NET:
-            canvas->current_net = item ? as_Port(item) : nullptr;
-            canvas->current_sheet = box_of_port(canvas->mySchema, canvas->current_net);
+            state_of(canvas).net = item ? as_Port(item) : nullptr;
+            state_of(canvas).sheet = box_of_port(canvas->mySchema, state_of(canvas).net);
             return Route::OPEN;
         case EDIT_CODE_SHEET: {
             SubSheet* box = item ? as_SubSheet(item) : nullptr;
-            canvas->current_sheet = box;
-            canvas->current_net = nullptr;
+            state_of(canvas).sheet = box;
+            state_of(canvas).net = nullptr;
             if (!box) return Route::OPEN;
             // A click on the box's border opens nothing; on one of its
             // ports, the port's dialog.
@@ -440,7 +465,7 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             if (subsheet_border_hit(box, p, std::max(tolerance.x, tolerance.y)))
                 return Route::NOTHING;
             if (Port* port = subsheet_port_at(canvas->mySchema, box, p)) {
-                canvas->current_net = port;
+                state_of(canvas).net = port;
                 start_edit_items(editor_session(canvas), EDIT_OPERATION, port, p,
                                  EDIT_CODE_SHEET_NET);
                 return Route::ELSEWHERE;
@@ -448,17 +473,17 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
             return Route::OPEN;
         }
         case EDIT_CODE_PART:
-            canvas->current_part = item ? as_PlacedPart(item) : nullptr;
+            state_of(canvas).part = item ? as_PlacedPart(item) : nullptr;
             return item ? Route::OPEN : Route::NOTHING;
         case EDIT_CODE_FIELD: {
             // Only a field of a placed part has the dialog.
-            canvas->current_field = {};
+            state_of(canvas).field = {};
             if (!item || item->type != PSEUDO_PIN) return Route::NOTHING;
             const PseudoPin* link = as_PseudoPin(item);
             if (link->role != PP_LINK_ATTRIBUTE || !link->father ||
                 link->father->type != PARTLIB_ITEM)
                 return Route::NOTHING;
-            canvas->current_field = {as_PlacedPart(link->father), link->index};
+            state_of(canvas).field = {as_PlacedPart(link->father), link->index};
             return Route::OPEN;
         }
         default: return Route::NOTHING;
@@ -467,41 +492,42 @@ Route take_current_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
 
 }  // namespace
 
-void sheet_dialog() {
-    if (!file_sheet_load)
-        new_item_dialog(&file_sheet_load, "Tessaron: Add/Edit Sheet", "file_sheet_load",
-                        sheet_dialog_rows())
+void sheet_dialog(EditCanvas* canvas) {
+    if (!file_sheet_load(canvas))
+        new_item_dialog(canvas, &file_sheet_load(canvas), "Tessaron: Add/Edit Sheet",
+                        "file_sheet_load", sheet_dialog_rows())
             ->Fit();
 }
 
-void sheet_dialog_set_action_label(const char* label) {
-    if (!file_sheet_load) return;
-    if (wxWindow* button = as_form(file_sheet_load)->ButtonFor(SHEET_CMD_MAIN))
+void sheet_dialog_set_action_label(EditCanvas* canvas, const char* label) {
+    if (!file_sheet_load(canvas)) return;
+    if (wxWindow* button = as_form(file_sheet_load(canvas))->ButtonFor(SHEET_CMD_MAIN))
         button->SetLabel(wxString::FromUTF8(label ? label : ""));
 }
 
-void edit_infos_closed(EnhancedDialog& dialog) {
-    infos_state = InfosState{};
+void edit_infos_closed(EditCanvas* canvas, EnhancedDialog& dialog) {
+    state_of(canvas).infos = InfosState{};
     destroy_registered_dialog(dialog);
 }
 
-void show_title_block_dialog(EditCanvas* canvas) {
+void show_title_block_dialog(EditCanvas* canvas, Text* text) {
     if (!canvas || !canvas->mySchema) return;
+    state_of(canvas).text = text;
     // A title-block window edits its controls in the control dialog.
     if (canvas->kind == CANVAS_TEMPLATE) {
-        if (canvas->current_text)
-            libedit_show_item_dialog(&canvas->libedit, canvas->current_text);
+        if (state_of(canvas).text)
+            libedit_show_item_dialog(&canvas->libedit, state_of(canvas).text);
         else
             application().command(canvas, TEMPLATE_CMD_CONTROLS, 0);
         return;
     }
     if (canvas->kind != CANVAS_SHEET) return;
-    open_dialog({&edit_infos, "edit_infos", create_edit_infos, [canvas] { fill_infos(canvas); },
-                 reinterpret_cast<long>(canvas)});
+    open_dialog({&edit_infos(canvas), "edit_infos", [canvas] { create_edit_infos(canvas); },
+                 [canvas] { fill_infos(canvas); }});
 }
 
-void edit_part_closed(EnhancedDialog& dialog) {
-    edit_part_state = EditPartState{};
+void edit_part_closed(EditCanvas* canvas, EnhancedDialog& dialog) {
+    state_of(canvas).edit_part = EditPartState{};
     destroy_registered_dialog(dialog);
 }
 
@@ -514,27 +540,25 @@ bool edit_item(EditCanvas* canvas, SchItem* item, Point p, int code) {
         case Route::NOTHING: return false;
         case Route::OPEN: break;
     }
-    open_dialog({dialog->global, dialog->window_name, dialog->build,
-                 [dialog, canvas] { dialog->fill(canvas); }, reinterpret_cast<long>(canvas)});
+    open_dialog({&dialog_slot(canvas, dialog->window_name), dialog->window_name,
+                 [dialog, canvas] { dialog->build(canvas); },
+                 [dialog, canvas] { dialog->fill(canvas); }});
     return true;
 }
 
-void item_dialog_button(long client_word) { item_dialog_command(client_word); }
-
-void item_dialog_command(long id) {
-    EditCanvas* canvas = dialog_canvas();
-    if (!canvas) return;
+void item_dialog_command(EditCanvas* canvas, long id) {
+    if (!canvas || !canvas->mySchema) return;
     switch (id) {
         // text
         case TEXT_CMD_TYPE:
-            on_form(text_window,
+            on_form(text_window(canvas),
                     [&](Form& form) { text_window_type_changed(form, fonts_of(canvas)); });
             break;
-        case TEXT_CMD_TEXT: on_form(text_window, text_window_text_changed); break;
+        case TEXT_CMD_TEXT: on_form(text_window(canvas), text_window_text_changed); break;
         case TEXT_CMD_MAIN: text_main_button(canvas); break;
         case TEXT_CMD_FONT: text_font_button(canvas); break;
         case TEXT_CMD_INTERNAL:
-            on_form(text_window,
+            on_form(text_window(canvas),
                     [&](Form& form) { text_window_internal_changed(form, fonts_of(canvas)); });
             break;
         case TEXT_CMD_HELP: application().show_help(help_file, TEXT_HELP_CONTEXT); break;
@@ -551,8 +575,9 @@ void item_dialog_command(long id) {
         case PART_CMD_NAME:
         case PART_CMD_FIELD:
         case PART_CMD_PIN_DISPLAY:
-            on_form(edit_part, [&](Form& form) {
-                edit_part_react(id, form, edit_part_state, canvas->mySchema, canvas->current_part);
+            on_form(edit_part(canvas), [&](Form& form) {
+                edit_part_react(id, form, state_of(canvas).edit_part, canvas->mySchema,
+                                state_of(canvas).part);
             });
             break;
         case PART_CMD_ACCEPT: part_accept(canvas); break;
@@ -563,48 +588,50 @@ void item_dialog_command(long id) {
         case PORT_CMD_MAIN: {
             Port* port = current_port(canvas);
             small_main(
-                wedit_port, store_wedit_port,
-                [&] { props_to_port(editor_session(canvas), port, typed_name(wedit_port)); },
+                wedit_port(canvas), store_wedit_port,
+                [&] {
+                    props_to_port(editor_session(canvas), port, typed_name(wedit_port(canvas)));
+                },
                 [&] {
                     start_port_mode(editor_session(canvas));
                     stamp_name_ghost(editor_session(canvas), &add_port_mode,
-                                     typed_name(wedit_port).c_str());
+                                     typed_name(wedit_port(canvas)).c_str());
                 },
                 port != nullptr);
             break;
         }
         case POWER_CMD_MAIN:
             small_main(
-                wedit_power, store_wedit_power,
+                wedit_power(canvas), store_wedit_power,
                 [&] {
-                    props_to_power(editor_session(canvas), canvas->current_power,
-                                   typed_name(wedit_power));
+                    props_to_power(editor_session(canvas), state_of(canvas).power,
+                                   typed_name(wedit_power(canvas)));
                 },
                 [&] {
                     start_power_mode(editor_session(canvas), 0);
                     stamp_name_ghost(editor_session(canvas), &add_power_mode,
-                                     typed_name(wedit_power).c_str());
+                                     typed_name(wedit_power(canvas)).c_str());
                 },
-                canvas->current_power != nullptr);
+                state_of(canvas).power != nullptr);
             break;
         case NET_CMD_MAIN:
             small_main(
-                wedit_net, store_wedit_net,
+                wedit_net(canvas), store_wedit_net,
                 [&] {
-                    props_to_net(editor_session(canvas), canvas->current_sheet, canvas->current_net,
-                                 typed_name(wedit_net));
+                    props_to_net(editor_session(canvas), state_of(canvas).sheet,
+                                 state_of(canvas).net, typed_name(wedit_net(canvas)));
                 },
                 [&] {
                     start_net_mode(editor_session(canvas));
                     stamp_name_ghost(editor_session(canvas), &add_net_mode,
-                                     typed_name(wedit_net).c_str());
+                                     typed_name(wedit_net(canvas)).c_str());
                 },
-                canvas->current_net != nullptr);
+                state_of(canvas).net != nullptr);
             break;
         case NETPROP_CMD_MAIN: {
             NetProp* label = current_netprop(canvas);
             small_main(
-                edit_netprop, store_edit_netprop,
+                edit_netprop(canvas), store_edit_netprop,
                 [&] { props_to_netprop(editor_session(canvas), label); },
                 [&] { start_netprop_mode(editor_session(canvas)); }, label != nullptr);
             break;
@@ -617,21 +644,22 @@ void item_dialog_command(long id) {
         case NETPROP_CMD_HELP: application().show_help(help_file, NETPROP_HELP_CONTEXT); break;
         // title-block information
         case INFOS_CMD_OK:
-            if (!edit_infos) break;
-            as_form(edit_infos)->Read();
-            store_edit_infos(editor_session(canvas), infos_state);
-            hide_dialog(edit_infos);
+            if (!edit_infos(canvas)) break;
+            as_form(edit_infos(canvas))->Read();
+            store_edit_infos(editor_session(canvas), state_of(canvas).infos);
+            hide_dialog(edit_infos(canvas));
             break;
         case INFOS_CMD_VALUE:
-            if (!edit_infos) break;
-            as_form(edit_infos)->Read();
-            apply_edit_infos(as_form(edit_infos)->form(), infos_state);
+            if (!edit_infos(canvas)) break;
+            as_form(edit_infos(canvas))->Read();
+            apply_edit_infos(as_form(edit_infos(canvas))->form(), state_of(canvas).infos);
             break;
         case INFOS_CMD_CONTROL:
-            if (!edit_infos) break;
-            unlimit_infos_value();
-            on_form(edit_infos, [&](Form& form) { show_infos_value(form, infos_state); });
-            limit_infos_value();
+            if (!edit_infos(canvas)) break;
+            unlimit_infos_value(canvas);
+            on_form(edit_infos(canvas),
+                    [&](Form& form) { show_infos_value(form, state_of(canvas).infos); });
+            limit_infos_value(canvas);
             break;
         case INFOS_CMD_GET: infos_file(canvas, true); break;
         case INFOS_CMD_SAVE: infos_file(canvas, false); break;

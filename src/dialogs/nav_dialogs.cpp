@@ -11,18 +11,28 @@
 #include "toolkit/dialog_calls.h"
 #include "toolkit/dialog_style.h"
 
-EnhancedDialog* name_tags = nullptr;
-EnhancedDialog* jump_xypos = nullptr;
-EnhancedDialog* find_text = nullptr;
-EnhancedDialog* shortcuts = nullptr;
-
 namespace {
 
 const char* const help_file = "Tessaron.hlp";
 
-// The slot Bookmark Name edits.
-int bookmark_slot = 0;
-ShortcutsState shortcuts_state;
+// Bookmark Name, Jump XY Position and Find Text belong to the canvas they
+// act on; Shortcuts, which follows the current canvas, is the program's.
+EnhancedDialog*& name_tags(EditCanvas* canvas) { return *canvas->dialogs.slot("name_tags"); }
+EnhancedDialog*& jump_xypos(EditCanvas* canvas) { return *canvas->dialogs.slot("jump_xypos"); }
+EnhancedDialog*& find_text(EditCanvas* canvas) { return *canvas->dialogs.slot("find_text"); }
+EnhancedDialog*& shortcuts() { return *program_dialogs()->slot("help_shortcuts"); }
+
+// What a canvas's navigation dialogs remember: the slot Bookmark Name edits.
+struct NavState {
+    int bookmark_slot = 0;
+};
+// What the program's navigation dialogs remember: the last text searched
+// (kept for the whole run) and the Shortcuts lists.
+struct ProgramNavState {
+    std::string search_text;
+    ShortcutsState shortcuts;
+};
+ProgramNavState& program_state() { return program_dialogs()->state<ProgramNavState>(); }
 
 FormDialog* as_form(EnhancedDialog* dialog) { return static_cast<FormDialog*>(dialog); }
 
@@ -31,23 +41,26 @@ EditCanvas* current_canvas() {
     return canvas && canvas->mySchema ? canvas : nullptr;
 }
 
-void build(EnhancedDialog** global, const char* title, const char* window_name, bool modal,
-           std::vector<FormRow> rows) {
-    if (*global) return;
-    FormDialog* dialog = new_registered_dialog(global, title, window_name, dialog_style_message,
-                                               modal, Form(std::move(rows)), tool_dialog_callback);
+void build(EditCanvas* canvas, EnhancedDialog** slot, const char* title, const char* window_name,
+           bool modal, std::vector<FormRow> rows) {
+    if (*slot) return;
+    FormDialog* dialog = new_registered_dialog(
+        slot, title, window_name, dialog_style_message, modal, Form(std::move(rows)),
+        [canvas](long id) { tool_dialog_command(canvas, id); });
     dialog->BuildRows();
     dialog->Fit();
 }
 
-void create_name_tags() {
-    build(&name_tags, "Tessaron: Bookmark Name", "name_tags", true, name_tags_rows());
+void create_name_tags(EditCanvas* canvas) {
+    build(canvas, &name_tags(canvas), "Tessaron: Bookmark Name", "name_tags", true,
+          name_tags_rows());
 }
-void create_jump_xypos() {
-    build(&jump_xypos, "Tessaron: Jump XY Position", "jump_xypos", true, jump_xypos_rows());
+void create_jump_xypos(EditCanvas* canvas) {
+    build(canvas, &jump_xypos(canvas), "Tessaron: Jump XY Position", "jump_xypos", true,
+          jump_xypos_rows());
 }
-void create_find_text() {
-    build(&find_text, "Tessaron: Find Text", "find_text", false, find_text_rows());
+void create_find_text(EditCanvas* canvas) {
+    build(canvas, &find_text(canvas), "Tessaron: Find Text", "find_text", false, find_text_rows());
 }
 
 // The callback of the Shortcuts dialog's items: nothing without a canvas.
@@ -56,9 +69,9 @@ void shortcuts_callback(long client) {
 }
 
 void create_shortcuts() {
-    if (shortcuts) return;
+    if (shortcuts()) return;
     // Its own Cancel, in the panel: no Cancel in the button row.
-    FormDialog* dialog = new_registered_dialog(&shortcuts, "Tessaron: Shortcuts", "shortcuts",
+    FormDialog* dialog = new_registered_dialog(&shortcuts(), "Tessaron: Shortcuts", "shortcuts",
                                                dialog_style_message & ~DIALOG_CANCEL_MASK, false,
                                                Form(shortcuts_rows()), shortcuts_callback);
     dialog->BuildRows();
@@ -66,33 +79,34 @@ void create_shortcuts() {
 }
 
 void bookmark_ok(EditCanvas* canvas) {
-    if (!name_tags) return;
-    as_form(name_tags)->Read();
-    if (canvas && name_bookmark(canvas->mySchema, bookmark_slot,
-                                as_form(name_tags)->form().text(NF_BOOKMARK))) {
+    if (!name_tags(canvas)) return;
+    as_form(name_tags(canvas))->Read();
+    if (canvas->mySchema &&
+        name_bookmark(canvas->mySchema, canvas->dialogs.state<NavState>().bookmark_slot,
+                      as_form(name_tags(canvas))->form().text(NF_BOOKMARK))) {
         application().fill_bookmark_menus(canvas, canvas->mySchema);
         application().mark_modified(canvas);
     }
-    hide_dialog(name_tags);
+    hide_dialog(name_tags(canvas));
 }
 
 void jump(EditCanvas* canvas) {
-    if (!jump_xypos) return;
-    FormDialog* dialog = as_form(jump_xypos);
+    if (!jump_xypos(canvas)) return;
+    FormDialog* dialog = as_form(jump_xypos(canvas));
     dialog->Read();
     Point p;
     // A field that holds no number rings and the dialog stays to mend it.
     if (!jump_target(dialog->form().text(NF_X), dialog->form().text(NF_Y), &p)) return;
-    hide_dialog(jump_xypos);
-    if (!canvas) return;
+    hide_dialog(jump_xypos(canvas));
+    if (!canvas->mySchema) return;
     show_point(editor_session(canvas), p);
     application().show_cursor_position(p);
 }
 
 void show_count(EditCanvas* canvas, int count) {
-    FormDialog* dialog = find_text ? as_form(find_text) : nullptr;
-    show_match_count(canvas ? editor_session(canvas) : nullptr, dialog ? &dialog->form() : nullptr,
-                     count);
+    FormDialog* dialog = canvas && find_text(canvas) ? as_form(find_text(canvas)) : nullptr;
+    show_match_count(canvas && canvas->mySchema ? editor_session(canvas) : nullptr,
+                     dialog ? &dialog->form() : nullptr, count);
     if (!dialog) return;
     dialog->Fill(false);
     dialog->SetMessage(match_count_message(count).c_str());
@@ -100,10 +114,11 @@ void show_count(EditCanvas* canvas, int count) {
 
 void find(EditCanvas* canvas) {
     // Without a document there is nothing to search.
-    if (!find_text || !canvas) return;
-    FormDialog* dialog = as_form(find_text);
+    if (!find_text(canvas) || !canvas->mySchema) return;
+    FormDialog* dialog = as_form(find_text(canvas));
     dialog->Read();
-    store_find_text(dialog->form());
+    std::string& search_text = program_state().search_text;
+    store_find_text(dialog->form(), &search_text);
     EditSession* session = editor_session(canvas);
     const int count = search_canvas_texts(session, search_text, dialog->form().number(NF_CASE),
                                           dialog->form().number(NF_JOKER));
@@ -115,9 +130,9 @@ void find(EditCanvas* canvas) {
 }
 
 void step(EditCanvas* canvas, bool forward) {
-    if (!find_text || !canvas) return;
-    as_form(find_text)->Read();
-    store_find_text(as_form(find_text)->form());
+    if (!find_text(canvas) || !canvas->mySchema) return;
+    as_form(find_text(canvas))->Read();
+    store_find_text(as_form(find_text(canvas))->form(), &program_state().search_text);
     step_match(editor_session(canvas), forward);
 }
 
@@ -125,45 +140,45 @@ void step(EditCanvas* canvas, bool forward) {
 
 void edit_bookmark(EditCanvas* canvas, int slot) {
     if (!canvas || !canvas->mySchema || slot < 0 || slot >= VIEW_SLOTS) return;
-    bookmark_slot = slot;
+    canvas->dialogs.state<NavState>().bookmark_slot = slot;
     Point at;
     bool in_use = false;
     const std::string name = view_get_tag(&canvas->mySchema->view, slot, &at, &in_use);
-    open_dialog({&name_tags, "name_tags", create_name_tags,
-                 [name] {
-                     fill_name_tags(as_form(name_tags)->form(), name);
-                     as_form(name_tags)->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+    open_dialog({&name_tags(canvas), "name_tags", [canvas] { create_name_tags(canvas); },
+                 [canvas, name] {
+                     fill_name_tags(as_form(name_tags(canvas))->form(), name);
+                     as_form(name_tags(canvas))->Fill();
+                 }});
 }
 
 void open_find_text(EditCanvas* canvas) {
-    open_dialog({&find_text, "find_text", create_find_text,
-                 [] {
-                     load_find_text(as_form(find_text)->form());
-                     as_form(find_text)->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+    if (!canvas) return;
+    open_dialog({&find_text(canvas), "find_text", [canvas] { create_find_text(canvas); },
+                 [canvas] {
+                     load_find_text(as_form(find_text(canvas))->form(),
+                                    program_state().search_text);
+                     as_form(find_text(canvas))->Fill();
+                 }});
     show_count(canvas, -1);
 }
 
 void open_jump_xypos(EditCanvas* canvas) {
-    open_dialog({&jump_xypos, "jump_xypos", create_jump_xypos,
-                 [] {
-                     Form& form = as_form(jump_xypos)->form();
+    if (!canvas) return;
+    open_dialog({&jump_xypos(canvas), "jump_xypos", [canvas] { create_jump_xypos(canvas); },
+                 [canvas] {
+                     Form& form = as_form(jump_xypos(canvas))->form();
                      form.set_text(NF_X, "");
                      form.set_text(NF_Y, "");
-                     as_form(jump_xypos)->Fill();
-                 },
-                 reinterpret_cast<long>(canvas)});
+                     as_form(jump_xypos(canvas))->Fill();
+                 }});
 }
 
 void reset_match_count(EditCanvas* canvas) { show_count(canvas, -1); }
 
-void tool_dialog_callback(long client_word) { tool_dialog_command(client_word); }
+std::string& remembered_search_text() { return program_state().search_text; }
 
-void tool_dialog_command(long id) {
-    EditCanvas* canvas = current_canvas();
+void tool_dialog_command(EditCanvas* canvas, long id) {
+    if (!canvas) return;
     switch (id) {
         case NAV_CMD_BOOKMARK_OK: bookmark_ok(canvas); break;
         case NAV_CMD_JUMP: jump(canvas); break;
@@ -173,7 +188,7 @@ void tool_dialog_command(long id) {
         case NAV_CMD_BOOKMARK_HELP:
         case NAV_CMD_JUMP_HELP:
         case NAV_CMD_FIND_HELP:
-            if (long context = nav_help_context(id, canvas ? canvas->kind : 0))
+            if (long context = nav_help_context(id, canvas->mySchema ? canvas->kind : 0))
                 application().show_help(help_file, context);
             break;
         default: break;
@@ -183,28 +198,29 @@ void tool_dialog_command(long id) {
 // --- Shortcuts -----------------------------------------------------------------------------------
 
 void open_shortcuts(EditCanvas* canvas) {
-    open_dialog({&shortcuts, "help_shortcuts", create_shortcuts, {}, 0});
+    open_dialog({&shortcuts(), "help_shortcuts", create_shortcuts, {}});
     shortcuts_refresh(canvas);
 }
 
 void shortcuts_refresh(EditCanvas* canvas) {
-    if (!shortcuts) return;
+    if (!program_dialogs() || !shortcuts()) return;
     // The canvas's modes as they stand: this runs while modes are pushed and
     // popped, also while the session is being closed for another document.
-    shortcuts_refresh(as_form(shortcuts)->form(), shortcuts_state,
+    shortcuts_refresh(as_form(shortcuts())->form(), program_state().shortcuts,
                       canvas ? &canvas->editing : nullptr);
-    as_form(shortcuts)->Fill(false);
+    as_form(shortcuts())->Fill(false);
 }
 
 void shortcuts_command(long id) {
-    if (!shortcuts) return;
+    if (!program_dialogs() || !shortcuts()) return;
     if (id == SHORTCUTS_CMD_CANCEL) {
-        hide_dialog(shortcuts);
+        hide_dialog(shortcuts());
         return;
     }
-    FormDialog* dialog = as_form(shortcuts);
+    FormDialog* dialog = as_form(shortcuts());
     dialog->Read();
     EditCanvas* canvas = current_canvas();
-    shortcuts_react(id, dialog->form(), shortcuts_state, canvas ? &canvas->editing : nullptr);
+    shortcuts_react(id, dialog->form(), program_state().shortcuts,
+                    canvas ? &canvas->editing : nullptr);
     dialog->Fill(false);
 }

@@ -1,16 +1,15 @@
 #pragma once
 // The windows of the navigation dialogs (dialogs/nav_forms.h): Bookmark
-// Name, Jump XY Position and Find Text, whose buttons hand their ids to
-// tool_dialog_command (always on the current canvas), and the
-// Shortcuts dialog with its own handler. Find Text and Shortcuts are
-// modeless: they stay open while the user works in a sheet.
+// Name, Jump XY Position and Find Text, which belong to the canvas they
+// are opened for (its `dialogs`: each window has its own) and hand their
+// ids to tool_dialog_command on that canvas, and the Shortcuts dialog, one
+// for the program (the main window's), which follows the current canvas.
+// Find Text and Shortcuts are modeless: they stay open while the user
+// works in a sheet.
+#include <string>
+
 class EditCanvas;
 class EnhancedDialog;
-
-extern EnhancedDialog* name_tags;
-extern EnhancedDialog* jump_xypos;
-extern EnhancedDialog* find_text;
-extern EnhancedDialog* shortcuts;
 
 // Bookmark Name for a slot 0..4 of the canvas's view (after "Place Book
 // Mark" stored the bookmark's place).
@@ -23,8 +22,12 @@ void open_jump_xypos(EditCanvas* canvas);
 // Main Mode's repeat flag off, Find's step buttons off and its count gone.
 void reset_match_count(EditCanvas* canvas);
 
-void tool_dialog_callback(long client_word);
-void tool_dialog_command(long id);
+// The last text searched, which Find Text shows when it opens: the
+// program's, kept for the whole run.
+std::string& remembered_search_text();
+
+// The ids of the canvas's Bookmark Name, Jump XY Position and Find Text.
+void tool_dialog_command(EditCanvas* canvas, long id);
 
 // The Shortcuts command: the dialog refreshed from the canvas and shown.
 void open_shortcuts(EditCanvas* canvas);

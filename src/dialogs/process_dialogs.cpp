@@ -22,7 +22,14 @@ namespace {
 
 const char* const help_file = "Tessaron.hlp";
 
-FormDialog* dialog_of(const ProcessDialog& d) { return static_cast<FormDialog*>(*d.global); }
+// The slot of the dialog among the program's dialogs (the main frame's).
+EnhancedDialog** slot_of(const ProcessDialog& d) { return program_dialogs()->slot(d.window_name); }
+
+// The dialog while it exists; none without a main frame.
+FormDialog* dialog_of(const ProcessDialog& d) {
+    DialogOwner* owner = program_dialogs();
+    return owner ? static_cast<FormDialog*>(owner->find(d.window_name)) : nullptr;
+}
 
 FormContext current_document() {
     FormContext context;
@@ -33,9 +40,9 @@ FormContext current_document() {
 }
 
 void create(const ProcessDialog& d) {
-    if (*d.global) return;
-    FormDialog* dialog = new_registered_dialog(d.global, d.title, d.window_name, dialog_style, true,
-                                               process_form(d), process_button);
+    if (*slot_of(d)) return;
+    FormDialog* dialog = new_registered_dialog(slot_of(d), d.title, d.window_name, dialog_style,
+                                               true, process_form(d), process_button);
     dialog->BuildRows();
     if (d.kind == ProcessKind::ERC) erc_build_matrix(dialog);
     dialog->Fit();
@@ -58,13 +65,6 @@ void store(const ProcessDialog& d) {
     dialog->Read();
     process_store(d, dialog->form());
     if (d.kind == ProcessKind::ERC) erc_store_matrix();
-}
-
-const ProcessDialog& row_of(EnhancedDialog** global) {
-    for (const ProcessDialog& d : process_dialogs)
-        if (d.global == global) return d;
-    TN_ASSERT(!"process dialog without a row");
-    return process_dialogs[0];
 }
 
 void search_file(const ProcessRoute& route) {
@@ -115,30 +115,10 @@ void oconv_schema_search() {
 
 }  // namespace
 
-#define TN_PROCESS_DIALOG_DEFINITIONS(name)         \
-    void create_##name() { create(row_of(&name)); } \
-    void load_##name() { load(row_of(&name)); }     \
-    void store_##name() { store(row_of(&name)); }
-TN_PROCESS_DIALOG_DEFINITIONS(erc_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(backanno_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(annotate_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(complib_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(decomplib_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(libarch_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(liblist_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(billmat_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(netfmt_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(oconv_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(partsch_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(compsheet_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(comptmpl_prop)
-TN_PROCESS_DIALOG_DEFINITIONS(decomptmpl_prop)
-#undef TN_PROCESS_DIALOG_DEFINITIONS
-
 bool open_process_dialog(int menu_command) {
     const ProcessDialog* d = process_dialog_for_menu(menu_command);
-    if (!d) return false;
-    open_dialog({d->global, d->window_name, [d] { create(*d); }, [d] { load(*d); }, 0});
+    if (!d || !program_dialogs()) return false;
+    open_dialog({slot_of(*d), d->window_name, [d] { create(*d); }, [d] { load(*d); }});
     return true;
 }
 
@@ -151,7 +131,7 @@ void process_command(long id, const JobSink& sink) {
         case ProcessRoute::NONE: break;
         case ProcessRoute::STORE:
             store(*d);
-            hide_dialog(*d->global);
+            hide_dialog(dialog_of(*d));
             break;
         case ProcessRoute::EXECUTE:
             process_command(d->store_id, sink);

@@ -4,8 +4,8 @@
 // fourteen, the one callback and command handler of their buttons, the
 // converter's Execute state and the ERC decision matrix.
 //
-// Each dialog is built when it is opened, modal, and destroyed when it
-// closes; its Execute stores the options, closes it and sends the job
+// Each dialog is one of the program's dialogs (the main frame owns it), built
+// when it is opened, modal, and destroyed when it closes; its Execute stores the options, closes it and sends the job
 // command to menu_command on the current canvas.
 #include <functional>
 
@@ -16,47 +16,8 @@ class FormDialog;
 class wxBitmap;
 class wxWindow;
 
-// The dialogs' variables (null while a dialog does not exist).
-extern EnhancedDialog* erc_prop;
-extern EnhancedDialog* backanno_prop;
-extern EnhancedDialog* annotate_prop;
-extern EnhancedDialog* complib_prop;
-extern EnhancedDialog* decomplib_prop;
-extern EnhancedDialog* libarch_prop;
-extern EnhancedDialog* liblist_prop;
-extern EnhancedDialog* billmat_prop;
-extern EnhancedDialog* netfmt_prop;
-extern EnhancedDialog* oconv_prop;
-extern EnhancedDialog* partsch_prop;
-extern EnhancedDialog* compsheet_prop;
-extern EnhancedDialog* comptmpl_prop;
-extern EnhancedDialog* decomptmpl_prop;
-
-// Builders (build the dialog into its variable when it is null), loaders
-// (fill it from the properties) and store functions (write it back into
-// the properties); loaders and stores do nothing without the dialog.
-#define TN_PROCESS_DIALOG_OPERATIONS(name) \
-    void create_##name();                  \
-    void load_##name();                    \
-    void store_##name();
-TN_PROCESS_DIALOG_OPERATIONS(erc_prop)
-TN_PROCESS_DIALOG_OPERATIONS(backanno_prop)
-TN_PROCESS_DIALOG_OPERATIONS(annotate_prop)
-TN_PROCESS_DIALOG_OPERATIONS(complib_prop)
-TN_PROCESS_DIALOG_OPERATIONS(decomplib_prop)
-TN_PROCESS_DIALOG_OPERATIONS(libarch_prop)
-TN_PROCESS_DIALOG_OPERATIONS(liblist_prop)
-TN_PROCESS_DIALOG_OPERATIONS(billmat_prop)
-TN_PROCESS_DIALOG_OPERATIONS(netfmt_prop)
-TN_PROCESS_DIALOG_OPERATIONS(oconv_prop)
-TN_PROCESS_DIALOG_OPERATIONS(partsch_prop)
-TN_PROCESS_DIALOG_OPERATIONS(compsheet_prop)
-TN_PROCESS_DIALOG_OPERATIONS(comptmpl_prop)
-TN_PROCESS_DIALOG_OPERATIONS(decomptmpl_prop)
-#undef TN_PROCESS_DIALOG_OPERATIONS
-
 // Opens the process dialog of a menu command (20184 ERC ... 20320);
-// false when the command opens none.
+// false when the command opens none (or there is no main frame).
 bool open_process_dialog(int menu_command);
 
 // Where Execute sends its job command: menu_command, or a test's recorder.
@@ -74,9 +35,9 @@ void process_command(long id, const JobSink& sink = {});
 void oconv_update_execute();
 
 // --- the ERC matrix --------------------------------------------------------------------
-// The 17 x 17 matrix buttons, element column * 17 + row, the cells with
-// row >= column only; valid while erc_prop exists.
-extern wxWindow* erc_buttons[17 * 17];
+// The matrix button of a cell index (column * 17 + row), the cells with
+// row >= column only; null for others. Valid while the ERC dialog exists.
+wxWindow* erc_cell_button(int index);
 // A click on a matrix button steps its cell to the next severity.
 void erc_cell_click(wxWindow* button);
 // Shows the bitmap of the button's cell state.

@@ -21,11 +21,15 @@
 
 namespace {
 
-std::string project_override;
-std::string library_override;
-int search_flag_value = 0;
-std::string (*editing_folder)() = nullptr;
-std::string folder_in_use[2];  // project, library: the editing folder standing in
+// The folders the user overrode, the search flag and the editing-folder
+// hook with the folders in use it gave.
+struct FolderState {
+    std::string project_override;
+    std::string library_override;
+    int search_flag_value = 0;
+    std::string (*editing_folder)() = nullptr;
+    std::string folder_in_use[2];  // project, library: the editing folder standing in
+} folders;
 
 constexpr int kind_suffix[DOCUMENT_KIND_COUNT] = {
     EXT_CONFIG,  EXT_CLB,   EXT_ORCLIB, EXT_SLB,  EXT_REPORT, EXT_SCHEMA, EXT_NETLIST,
@@ -57,15 +61,15 @@ bool is_directory(const std::string& path) {
 // ---------------------------------------------------------------------------
 // The folders in use
 
-void set_editing_folder_hook(std::string (*hook)()) { editing_folder = hook; }
+void set_editing_folder_hook(std::string (*hook)()) { folders.editing_folder = hook; }
 
 const char* dir_in_use(int dir_property) {
     const char* configured = strproper_get(dir_property);
     const std::string path = system_path(configured ? configured : "");
-    if (!editing_folder || path.empty() || is_directory(path)) return configured;
-    std::string folder = editing_folder();
+    if (!folders.editing_folder || path.empty() || is_directory(path)) return configured;
+    std::string folder = folders.editing_folder();
     if (folder.empty()) return configured;
-    std::string& kept = folder_in_use[dir_property == DIR_LIBRARY ? 1 : 0];
+    std::string& kept = folders.folder_in_use[dir_property == DIR_LIBRARY ? 1 : 0];
     kept = std::move(folder);
     return kept.c_str();
 }
@@ -79,7 +83,8 @@ int kind_suffix_property(int kind) {
 }
 
 void kind_file_parts(int kind, const char** directory, const char** suffixes, int mode) {
-    const std::string& override_dir = is_library_kind(kind) ? library_override : project_override;
+    const std::string& override_dir =
+        is_library_kind(kind) ? folders.library_override : folders.project_override;
     if (mode == 1 && !override_dir.empty())
         *directory = override_dir.c_str();
     else
@@ -101,16 +106,16 @@ std::string make_kind_file_name(const char* name, int kind, int mode) {
 
 void set_project_dir_override(const char* file_name) {
     std::string dir = dir_of(file_name);
-    if (!dir.empty()) project_override = dir;
+    if (!dir.empty()) folders.project_override = dir;
 }
 
 void set_library_dir_override(const char* file_name) {
     std::string dir = dir_of(file_name);
-    if (!dir.empty()) library_override = dir;
+    if (!dir.empty()) folders.library_override = dir;
 }
 
-void clear_project_dir_override() { project_override.clear(); }
-void clear_library_dir_override() { library_override.clear(); }
+void clear_project_dir_override() { folders.project_override.clear(); }
+void clear_library_dir_override() { folders.library_override.clear(); }
 
 // ---------------------------------------------------------------------------
 // Paths and directories
@@ -342,5 +347,5 @@ const char* user_name() { return "Unknow user"; }
 
 void write_host_name(FILE* stream) { std::fputs("Unknow host", stream); }
 
-void set_search_flag(int flag) { search_flag_value = flag; }
-int search_flag() { return search_flag_value; }
+void set_search_flag(int flag) { folders.search_flag_value = flag; }
+int search_flag() { return folders.search_flag_value; }

@@ -28,8 +28,11 @@ constexpr size_t VALUE_SIZE = 120;     // a value read is at most 119 characters
 constexpr int MAX_SYSTEM_FONTS = 100;  // SYSTEM_FONT_0 .. SYSTEM_FONT_99
 constexpr const char* DEFAULT_INI = "Quib.ini";
 
-std::string ini_name = DEFAULT_INI;
-bool ini_named_on_command_line = false;  // "-conf": never replaced by another file
+// The INI file's name and whether "-conf" named it (never replaced then).
+struct IniFile {
+    std::string ini_name = DEFAULT_INI;
+    bool ini_named_on_command_line = false;  // "-conf": never replaced by another file
+} ini;
 
 // One property's value. Scalars keep the sign-extended value of their width
 // in `value`; texts live in `text` (capacity from the catalogue); lists in
@@ -150,11 +153,11 @@ void write_value(int id, int index, const char* text) {
     // would be lost. The first key written brings it along.
     if (!ini_found && id != DIR_PROJECT) {
         ini_found = 1;
-        if (!config_read_value(ini_name.c_str(), DIR_PROJECT, -1))
+        if (!config_read_value(ini.ini_name.c_str(), DIR_PROJECT, -1))
             write_value(DIR_PROJECT, -1, cell(DIR_PROJECT).text.data());
     }
     write_private_profile_string(proper_keys[id].section, key_of(id, index).c_str(), text,
-                                 ini_name.c_str());
+                                 ini.ini_name.c_str());
 }
 
 std::string decimal(int32_t v) { return std::to_string(v); }
@@ -217,8 +220,8 @@ void ignore_colour_save(int, int, int, int) {}
 
 }  // namespace
 
-const char* config_ini_name() { return ini_name.c_str(); }
-void set_config_ini_name(const char* name) { ini_name = name && *name ? name : DEFAULT_INI; }
+const char* config_ini_name() { return ini.ini_name.c_str(); }
+void set_config_ini_name(const char* name) { ini.ini_name = name && *name ? name : DEFAULT_INI; }
 
 // ---------------------------------------------------------------------------
 // Text forms
@@ -348,7 +351,7 @@ int get_config_value(int id, int index) {
         warning("get_config_value :Property %d unknow\n", id);
         return 0;
     }
-    const char* text = config_read_value(ini_name.c_str(), id, index);
+    const char* text = config_read_value(ini.ini_name.c_str(), id, index);
     if (!text) return 0;
     Cell& c = cell(id);
     switch (info.kind) {
@@ -388,22 +391,22 @@ void config_find_ini(const char* program_path) {
     // A file of settings without DIR_PROJECT (written by hand, or by a
     // program that leaves it out) is read too: the settings written later
     // would otherwise replace the user's, which the program never saw.
-    if (config_read_value(ini_name.c_str(), DIR_PROJECT, -1) ||
-        profile_has_keys(proper_keys[DIR_PROJECT].section, ini_name.c_str())) {
+    if (config_read_value(ini.ini_name.c_str(), DIR_PROJECT, -1) ||
+        profile_has_keys(proper_keys[DIR_PROJECT].section, ini.ini_name.c_str())) {
         ini_found = 1;
         return;
     }
     // A "Quib.ini" beside the program: that file becomes the one read and
     // written (an installation that carries its own settings), unless the
     // command line named the INI file.
-    if (ini_named_on_command_line) {
+    if (ini.ini_named_on_command_line) {
         ini_found = 0;
         return;
     }
     std::string beside = file_beside(program_path, DEFAULT_INI);
     if (config_read_value(beside.c_str(), DIR_PROJECT, -1)) {
         ini_found = 1;
-        ini_name = beside;
+        ini.ini_name = beside;
         return;
     }
     ini_found = 0;
@@ -460,7 +463,7 @@ void config_load_system_fonts() {
     get_config_value(FONT_PARTPAL, -1);
     get_config_value(NB_SYSTEM_FONTS, -1);
     for (int i = 0; i < cell(NB_SYSTEM_FONTS).value; ++i) {
-        const char* text = config_read_value(ini_name.c_str(), SYSTEM_FONT, i);
+        const char* text = config_read_value(ini.ini_name.c_str(), SYSTEM_FONT, i);
         if (!text) continue;
         Font* font = config_parse_font(text);
         if (!font) continue;
@@ -703,12 +706,12 @@ void config_init() {
 }
 
 int config_startup(const char* conf, const char* program_path) {
-    ini_named_on_command_line = conf && *conf;
-    if (ini_named_on_command_line) set_config_ini_name(conf);
+    ini.ini_named_on_command_line = conf && *conf;
+    if (ini.ini_named_on_command_line) set_config_ini_name(conf);
     config_find_ini(program_path);
     services().colour_table_attach(ignore_colour_load, ignore_colour_save);
     config_load_all();
-    return profile_file_state(ini_name.c_str()) == ProfileFile::UNREADABLE ? 1 : 0;
+    return profile_file_state(ini.ini_name.c_str()) == ProfileFile::UNREADABLE ? 1 : 0;
 }
 
 void config_free() {

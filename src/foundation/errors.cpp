@@ -13,8 +13,6 @@
 
 namespace {
 
-char* shared_buffer = nullptr;  // owned; lives until error_message_free
-
 // Appends text to buffer[0..size) after `used` bytes, cutting it to fit.
 size_t append_cut(char* buffer, size_t size, size_t used, const char* text) {
     size_t room = size - 1 - used;
@@ -31,19 +29,24 @@ const char* default_formatter(int kind, int code, char* buffer, size_t size, Mes
     return buffer;
 }
 
-MessageFormatter formatter = default_formatter;
-std::function<void()> before_box;
-std::function<void()> after_box;
+// How messages are made and shown: the formatter, the hooks around every
+// box and the buffer messages share (owned; lives until error_message_free).
+struct MessageState {
+    MessageFormatter formatter = default_formatter;
+    std::function<void()> before_box;
+    std::function<void()> after_box;
+    char* shared_buffer = nullptr;  // owned; lives until error_message_free
+} messages;
 
 constexpr size_t BOX_TEXT_SIZE = 1024;
 
 // Format, before-box hook, box, after-box hook.
 int show_box(const char* caption, int style, int code, MessageArgs args) {
     char text[BOX_TEXT_SIZE];
-    const char* shown = formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
-    if (before_box) before_box();
+    const char* shown = messages.formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
+    if (messages.before_box) messages.before_box();
     int answer = services().message_box(shown, caption, style);
-    if (after_box) after_box();
+    if (messages.after_box) messages.after_box();
     return answer;
 }
 
@@ -147,11 +150,11 @@ void fill_detail(char* buffer, size_t size, size_t used, const char* detail, Mes
 
 const char* error_message(int kind, int code, char* buffer, size_t size, MessageArgs args) {
     if (buffer == nullptr) {
-        if (shared_buffer == nullptr) {
-            shared_buffer = static_cast<char*>(std::malloc(ERROR_MESSAGE_SIZE));
-            if (shared_buffer == nullptr) return "Internal Malloc Failed";
+        if (messages.shared_buffer == nullptr) {
+            messages.shared_buffer = static_cast<char*>(std::malloc(ERROR_MESSAGE_SIZE));
+            if (messages.shared_buffer == nullptr) return "Internal Malloc Failed";
         }
-        buffer = shared_buffer;
+        buffer = messages.shared_buffer;
         size = ERROR_MESSAGE_SIZE;
     }
     if (size == 0) return "";
@@ -167,17 +170,17 @@ const char* error_message(int kind, int code, char* buffer, size_t size, Message
 }
 
 void error_message_free() {
-    std::free(shared_buffer);
-    shared_buffer = nullptr;
+    std::free(messages.shared_buffer);
+    messages.shared_buffer = nullptr;
 }
 
 void set_message_formatter(MessageFormatter given) {
-    formatter = given ? given : default_formatter;
+    messages.formatter = given ? given : default_formatter;
 }
 
 std::string message_line(int code, MessageArgs args) {
     char text[ERROR_MESSAGE_SIZE];
-    std::string line = formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
+    std::string line = messages.formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
     for (char& c : line)
         if (c == '\n') c = ' ';
     return line;
@@ -202,8 +205,8 @@ int confirm_cancel_box_with(int code, MessageArgs args) {
 }
 
 void set_box_hooks(std::function<void()> before, std::function<void()> after) {
-    before_box = std::move(before);
-    after_box = std::move(after);
+    messages.before_box = std::move(before);
+    messages.after_box = std::move(after);
 }
 
 void assert_failed(const char* expression, const char* file, int line) {

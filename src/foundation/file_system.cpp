@@ -22,7 +22,12 @@ namespace {
 
 constexpr size_t WRITE_BUFFER_SIZE = 64 * 1024;
 
-std::function<int()> backup_hook;
+// The backup hook installed at start, and the scopes of the running job,
+// innermost last.
+struct WriteRules {
+    std::function<int()> backup_hook;
+    std::vector<ProjectWrites*> project_scopes;
+} write_rules;
 
 bool exists(const std::string& path) {
     struct stat st;
@@ -152,11 +157,11 @@ char* home_dir(char* buffer) {
     return buffer;
 }
 
-void set_backup_hook(std::function<int()> hook) { backup_hook = std::move(hook); }
+void set_backup_hook(std::function<int()> hook) { write_rules.backup_hook = std::move(hook); }
 
 namespace {
 
-bool backups_wanted() { return !backup_hook || backup_hook() != 0; }
+bool backups_wanted() { return !write_rules.backup_hook || write_rules.backup_hook() != 0; }
 
 // The ".BAK" name of a file's system path; an old backup of any letter case
 // is the one replaced.
@@ -296,12 +301,9 @@ bool contents_of_kind(const std::string& head, const std::string& tail, FileKind
     return false;
 }
 
-// The scopes of the running job, innermost last.
-std::vector<ProjectWrites*> project_scopes;
-
 bool inside_project(const std::string& path) {
     std::string folder = folder_of_path(resolved_folder_path(path));
-    for (const ProjectWrites* scope : project_scopes)
+    for (const ProjectWrites* scope : write_rules.project_scopes)
         for (const std::string& top : scope->folders())
             if (folder == top || (folder.compare(0, top.size(), top) == 0 &&
                                   (top == "/" || folder[top.size()] == '/')))
@@ -339,11 +341,12 @@ bool file_is_of_kind(const char* path, FileKind kind) {
 
 ProjectWrites::ProjectWrites(const char* root, WritePrint print) : print_(print) {
     add(root);
-    project_scopes.push_back(this);
+    write_rules.project_scopes.push_back(this);
 }
 
 ProjectWrites::~ProjectWrites() {
-    project_scopes.erase(std::find(project_scopes.begin(), project_scopes.end(), this));
+    write_rules.project_scopes.erase(
+        std::find(write_rules.project_scopes.begin(), write_rules.project_scopes.end(), this));
 }
 
 void ProjectWrites::add(const char* file) {
@@ -359,7 +362,7 @@ void ProjectWrites::add(const char* file) {
 }
 
 std::string ProjectWrites::refusal(const std::string& path, FileKind kind) {
-    if (project_scopes.empty() || kind == FileKind::ANY || path.empty()) return "";
+    if (write_rules.project_scopes.empty() || kind == FileKind::ANY || path.empty()) return "";
     std::string followed = follow_links(path);
     if (followed.empty()) return "";  // a loop of links: the write itself fails
     struct stat st {};
@@ -377,7 +380,7 @@ std::string ProjectWrites::refusal(const std::string& path, FileKind kind) {
         return "";
     }
     warning("%s not written: %s", path.c_str(), why.c_str());
-    if (WritePrint print = project_scopes.back()->print_)
+    if (WritePrint print = write_rules.project_scopes.back()->print_)
         print("*** ERROR *** : '%s' is not written: %s\n", path.c_str(), why.c_str());
     errno = EPERM;
     return why;

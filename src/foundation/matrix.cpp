@@ -6,11 +6,17 @@
 
 namespace {
 
-Matrix current_matrix;
-Matrix scratch;  // each elementary transform is built here
+// The current matrix, the scratch matrix each elementary transform is built
+// in, the unit hook and the no-scale flag.
+struct MatrixState {
+    Matrix current_matrix;
+    Matrix scratch;  // each elementary transform is built here
+    UnitModeFn unit_hook = nullptr;
+    bool no_scale = false;
+} matrices;
 
-Matrix* or_current(Matrix* m) { return m ? m : &current_matrix; }
-const Matrix* or_current(const Matrix* m) { return m ? m : &current_matrix; }
+Matrix* or_current(Matrix* m) { return m ? m : &matrices.current_matrix; }
+const Matrix* or_current(const Matrix* m) { return m ? m : &matrices.current_matrix; }
 
 double determinant(const Matrix& t) { return t.m[0][0] * t.m[1][1] - t.m[0][1] * t.m[1][0]; }
 
@@ -25,15 +31,15 @@ int32_t to_int32(double v) {
 // scratch matrix; its parity cell tells whether it mirrors, so that it
 // composes correctly also as the left operand (the inverse's update).
 Matrix& elementary(double m00, double m01, double m10, double m11, double dx, double dy) {
-    scratch = Matrix{};
-    scratch.m[0][0] = m00;
-    scratch.m[0][1] = m01;
-    scratch.m[1][0] = m10;
-    scratch.m[1][1] = m11;
-    scratch.m[2][0] = dx;
-    scratch.m[2][1] = dy;
-    scratch.m[2][2] = determinant(scratch) < 0 ? -1.0 : 1.0;
-    return scratch;
+    matrices.scratch = Matrix{};
+    matrices.scratch.m[0][0] = m00;
+    matrices.scratch.m[0][1] = m01;
+    matrices.scratch.m[1][0] = m10;
+    matrices.scratch.m[1][1] = m11;
+    matrices.scratch.m[2][0] = dx;
+    matrices.scratch.m[2][1] = dy;
+    matrices.scratch.m[2][2] = determinant(matrices.scratch) < 0 ? -1.0 : 1.0;
+    return matrices.scratch;
 }
 
 // Exact quarter turns for codes 0..3; tenths of a degree beyond.
@@ -51,10 +57,7 @@ void rotation_of(int code, double* cosine, double* sine) {
     *sine = std::sin(angle);
 }
 
-UnitModeFn unit_hook = nullptr;
-bool no_scale = false;
-
-bool metric_mode() { return unit_hook && unit_hook() == 1; }
+bool metric_mode() { return matrices.unit_hook && matrices.unit_hook() == 1; }
 
 }  // namespace
 
@@ -130,12 +133,12 @@ int32_t units_from_metric(int32_t x) { return to_int32(static_cast<double>(x) * 
 
 int32_t coord_to_display(int32_t x) {
     if (metric_mode()) return units_to_metric(x);
-    return no_scale ? x : x / 10;
+    return matrices.no_scale ? x : x / 10;
 }
 
 int32_t coord_from_display(int32_t x) {
     if (metric_mode()) return units_from_metric(x);
-    return no_scale ? x : to_int32(static_cast<double>(x) * 10);
+    return matrices.no_scale ? x : to_int32(static_cast<double>(x) * 10);
 }
 
 int32_t user_to_world(int32_t value) { return coord_from_display(value); }
@@ -148,6 +151,6 @@ Point point_from_display(Point p) {
     return Point{coord_from_display(p.x), to_int32(-static_cast<double>(coord_from_display(p.y)))};
 }
 
-void set_unit_hook(UnitModeFn hook) { unit_hook = hook; }
+void set_unit_hook(UnitModeFn hook) { matrices.unit_hook = hook; }
 
-void set_no_scale(bool flag) { no_scale = flag; }
+void set_no_scale(bool flag) { matrices.no_scale = flag; }

@@ -12,16 +12,19 @@ bool debug_enabled = false;
 
 namespace {
 
-std::deque<int> scripted;
-std::string box_text;
-std::string box_caption;
+// The scripted answers and the last box's text and caption.
+struct Questions {
+    std::deque<int> scripted;
+    std::string box_text;
+    std::string box_caption;
+} questions;
 
 int headless_box(const char* text, const char* caption, int style) {
-    box_text = text ? text : "";
-    box_caption = caption ? caption : "";
-    if (!scripted.empty()) {
-        int answer = scripted.front();
-        scripted.pop_front();
+    questions.box_text = text ? text : "";
+    questions.box_caption = caption ? caption : "";
+    if (!questions.scripted.empty()) {
+        int answer = questions.scripted.front();
+        questions.scripted.pop_front();
         return answer;
     }
     if (style & MB_YES_NO) return ANSWER_YES;
@@ -129,8 +132,8 @@ void reset_services() {
 }
 
 void script_answers(std::initializer_list<int> answers) {
-    scripted.insert(scripted.end(), answers.begin(), answers.end());
+    questions.scripted.insert(questions.scripted.end(), answers.begin(), answers.end());
 }
-void clear_scripted_answers() { scripted.clear(); }
-const std::string& last_box_text() { return box_text; }
-const std::string& last_box_caption() { return box_caption; }
+void clear_scripted_answers() { questions.scripted.clear(); }
+const std::string& last_box_text() { return questions.box_text; }
+const std::string& last_box_caption() { return questions.box_caption; }

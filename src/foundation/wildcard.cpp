@@ -8,8 +8,10 @@
 namespace {
 
 // The current pattern; `compiled` is false until one compiled.
-re_pattern_buffer current{};
-bool compiled = false;
+struct CompiledPattern {
+    re_pattern_buffer current{};
+    bool compiled = false;
+} kept_pattern;
 
 // Folds a..z to A..Z in the pattern and in every text matched, and nothing
 // else whatever the locale says of the other bytes.
@@ -25,11 +27,11 @@ unsigned char* fold_table() {
 }
 
 void release_current() {
-    if (!compiled) return;
-    current.translate = nullptr;  // the table is ours, not the library's to free
-    regfree(&current);
-    current = re_pattern_buffer{};
-    compiled = false;
+    if (!kept_pattern.compiled) return;
+    kept_pattern.current.translate = nullptr;  // the table is ours, not the library's to free
+    regfree(&kept_pattern.current);
+    kept_pattern.current = re_pattern_buffer{};
+    kept_pattern.compiled = false;
 }
 
 std::string translate(const char* pattern) {
@@ -53,22 +55,22 @@ int wildcard_compile(const char* pattern) {
     release_current();
     std::string regex = translate(pattern ? pattern : "");
     re_syntax_options = RE_SYNTAX_EMACS;
-    current.translate = fold_table();
-    current.newline_anchor = 1;
-    if (re_compile_pattern(regex.data(), regex.size(), &current) != nullptr) {
-        current.translate = nullptr;
-        regfree(&current);
-        current = re_pattern_buffer{};
+    kept_pattern.current.translate = fold_table();
+    kept_pattern.current.newline_anchor = 1;
+    if (re_compile_pattern(regex.data(), regex.size(), &kept_pattern.current) != nullptr) {
+        kept_pattern.current.translate = nullptr;
+        regfree(&kept_pattern.current);
+        kept_pattern.current = re_pattern_buffer{};
         return -1;
     }
-    compiled = true;
+    kept_pattern.compiled = true;
     return 0;
 }
 
 bool wildcard_exec(const char* text) {
-    if (!compiled || text == nullptr) return false;
+    if (!kept_pattern.compiled || text == nullptr) return false;
     auto length = static_cast<regoff_t>(std::strlen(text));
-    return re_search(&current, text, length, 0, length, nullptr) >= 0;
+    return re_search(&kept_pattern.current, text, length, 0, length, nullptr) >= 0;
 }
 
 bool wildcard_match_nocase(const char* text, bool keep_case) {

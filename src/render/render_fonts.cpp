@@ -63,15 +63,18 @@ const wxFont& measuring_font(const Font& record, double points) {
 }
 
 // Made on first use and dropped by render_fonts_cleanup.
-std::unique_ptr<wxBitmap> measuring_bitmap;
-std::unique_ptr<wxMemoryDC> measuring_context;
+// The bitmap and context texts are measured in.
+struct Measuring {
+    std::unique_ptr<wxBitmap> measuring_bitmap;
+    std::unique_ptr<wxMemoryDC> measuring_context;
+} measuring;
 
 wxMemoryDC& measuring_dc() {
-    if (!measuring_context) {
-        measuring_bitmap = std::make_unique<wxBitmap>(8, 8);
-        measuring_context = std::make_unique<wxMemoryDC>(*measuring_bitmap);
+    if (!measuring.measuring_context) {
+        measuring.measuring_bitmap = std::make_unique<wxBitmap>(8, 8);
+        measuring.measuring_context = std::make_unique<wxMemoryDC>(*measuring.measuring_bitmap);
     }
-    return *measuring_context;
+    return *measuring.measuring_context;
 }
 
 void append_font(List** table, Font* font) {
@@ -153,8 +156,8 @@ void release_realized_font(Font* record) {
 void render_fonts_cleanup() {
     registry().clear();
     measuring_fonts().clear();
-    measuring_context.reset();
-    measuring_bitmap.reset();
+    measuring.measuring_context.reset();
+    measuring.measuring_bitmap.reset();
 }
 
 int realized_font_count() {

@@ -96,7 +96,7 @@ public:
         return ::edit_item(canvas_, item, p, code);
     }
     void edit_bookmark(int slot) override { ::edit_bookmark(canvas_, slot); }
-    void hide_sheet_dialog() override { hide_dialog(file_sheet_load); }
+    void hide_sheet_dialog() override { hide_dialog(canvas_->dialogs.find("file_sheet_load")); }
     void refresh_shortcuts() override { ::shortcuts_refresh(canvas_); }
     void document_replaced(Schema* now) override { canvas_->AdoptDocument(now); }
     void zoom_by(double factor, Point centre) override {

@@ -138,8 +138,8 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
 
 MyFrame::~MyFrame() {
     autosave_timer_.Stop();
-    // The registered dialogs are the frame's children and go with it.
-    forget_registered_dialogs();
+    // The program's dialogs are the frame's children and go with it.
+    dialogs.forget();
     main_frame = nullptr;
 }
 

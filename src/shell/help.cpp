@@ -71,8 +71,11 @@ protected:
     }
 };
 
-std::unique_ptr<wxHtmlHelpController> controller;
-std::string loaded_book;
+// The help controller and the book it has loaded.
+struct Help {
+    std::unique_ptr<wxHtmlHelpController> controller;
+    std::string loaded_book;
+} help_book;
 
 // The help pages of the editing modes: the page of the mode on top of a
 // canvas's stack, else the page of the canvas's editor.
@@ -167,28 +170,28 @@ void show_help(const char* help_file, long context) {
         show_log_window();
         return;
     }
-    if (!controller || loaded_book != book.utf8_string()) {
+    if (!help_book.controller || help_book.loaded_book != book.utf8_string()) {
         // The packed book is a zip archive.
         static bool archives = (wxFileSystem::AddHandler(new wxArchiveFSHandler), true);
         (void)archives;
-        controller = std::make_unique<HelpController>();
-        if (!controller->AddBook(wxFileName(book))) {
+        help_book.controller = std::make_unique<HelpController>();
+        if (!help_book.controller->AddBook(wxFileName(book))) {
             log_printf("Help book %s cannot be read.\n", book.utf8_string().c_str());
             show_log_window();
-            controller.reset();
+            help_book.controller.reset();
             return;
         }
-        loaded_book = book.utf8_string();
+        help_book.loaded_book = book.utf8_string();
     }
     if (context == 0 || context == 600000)
-        controller->DisplayContents();
+        help_book.controller->DisplayContents();
     else if (context == 600001)
-        controller->DisplayIndex();
-    else if (!controller->Display(static_cast<int>(context)))
-        controller->DisplayContents();
+        help_book.controller->DisplayIndex();
+    else if (!help_book.controller->Display(static_cast<int>(context)))
+        help_book.controller->DisplayContents();
 }
 
 void close_help() {
-    controller.reset();
-    loaded_book.clear();
+    help_book.controller.reset();
+    help_book.loaded_book.clear();
 }

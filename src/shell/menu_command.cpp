@@ -127,8 +127,7 @@ void title_block_command(const CommandCall& call) {
 // Edit > Title Block: Set Title Block Info, also for a sheet whose block
 // shows no field; the menu names no text of it, so the first field shows.
 void title_block_info_command(const CommandCall& call) {
-    call.canvas->current_text = nullptr;
-    show_title_block_dialog(call.canvas);
+    show_title_block_dialog(call.canvas, nullptr);
 }
 
 // Cut and Copy: the editor writes the paste file; the clipboard then names

@@ -12,6 +12,7 @@
 
 #include "canvas/edit_canvas.h"
 #include "shell/commands.h"
+#include "toolkit/dialog_owner.h"
 #include "toolkit/dock_pane.h"
 
 class EnhancedDialog;
@@ -44,6 +45,9 @@ public:
     ~MyFrame() override;
 
     int subType = PARENT_TYPE;
+    // The dialogs of the whole program (the process dialogs, Shortcuts):
+    // children of the frame, they go with it.
+    DialogOwner dialogs;
 
     // The menu bar of a canvas kind (CANVAS_NONE without a child), built once
     // from the command table and owned by the frame or the child showing it.

@@ -98,6 +98,7 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
 class ShellApplication : public Application {
 public:
     wxWindow* main_window() override { return main_frame; }
+    DialogOwner* program_dialogs() override { return main_frame ? &main_frame->dialogs : nullptr; }
     EditCanvas* current_canvas() override { return paint_zone; }
     std::vector<EditCanvas*> canvases() override {
         std::vector<EditCanvas*> all;

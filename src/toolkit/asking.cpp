@@ -16,9 +16,13 @@
 
 namespace {
 
-AskScript* script = nullptr;
+// The script that answers questions, and the dialogs whose modal loops it
+// runs, innermost last.
+struct Script {
+    AskScript* script = nullptr;
+    std::vector<const wxDialog*> driven;
+} scripting;
 // The dialogs whose modal loops a script runs, innermost last.
-std::vector<const wxDialog*> driven;
 
 using Kind = AskScript::Kind;
 
@@ -28,10 +32,10 @@ using Kind = AskScript::Kind;
 std::optional<AskScript::Answer> scripted(Kind kind, const std::string& text,
                                           const std::string& caption = {},
                                           const std::string& value = {}) {
-    if (!script) return std::nullopt;
+    if (!scripting.script) return std::nullopt;
     AskScript::Question question{kind, text, caption, value};
-    if (auto answer = script->take(question)) return answer;
-    if (script->on_unanswered) script->on_unanswered(question);
+    if (auto answer = scripting.script->take(question)) return answer;
+    if (scripting.script->on_unanswered) scripting.script->on_unanswered(question);
     AskScript::Answer cancelled{kind};
     cancelled.cancelled = true;
     return cancelled;
@@ -154,9 +158,9 @@ int ask_modal(wxDialog* dialog) {
             if (alive) action(*alive);
             if (alive && alive->IsModal()) alive->EndModal(wxID_CANCEL);
         });
-        driven.push_back(dialog);
+        scripting.driven.push_back(dialog);
         int result = dialog->ShowModal();
-        driven.pop_back();
+        scripting.driven.pop_back();
         return result;
     }
     return dialog->ShowModal();
@@ -165,11 +169,11 @@ int ask_modal(wxDialog* dialog) {
 // --- the script -------------------------------------------------------------------------
 
 AskScript::AskScript() {
-    TN_ASSERT(!script);
-    script = this;
+    TN_ASSERT(!scripting.script);
+    scripting.script = this;
 }
 
-AskScript::~AskScript() { script = nullptr; }
+AskScript::~AskScript() { scripting.script = nullptr; }
 
 void AskScript::message(int answer) {
     Answer a{Kind::MESSAGE};
@@ -224,8 +228,9 @@ std::optional<AskScript::Answer> AskScript::take(const Question& question) {
     return answer;
 }
 
-AskScript* ask_script() { return script; }
+AskScript* ask_script() { return scripting.script; }
 
 bool ask_script_drives(const wxDialog* dialog) {
-    return std::find(driven.begin(), driven.end(), dialog) != driven.end();
+    return std::find(scripting.driven.begin(), scripting.driven.end(), dialog) !=
+           scripting.driven.end();
 }

@@ -50,6 +50,10 @@ EnhancedDialog::EnhancedDialog(wxWindow* parent, const wxString& title, OnClose 
     : EnhancedDialog(parent, title, false, -1, -1, std::move(on_close), -1, 0, 0,
                      with_message_line ? 0L : static_cast<long>(DIALOG_NO_MESSAGE), name) {}
 
+EnhancedDialog::~EnhancedDialog() {
+    if (owner_slot && *owner_slot == this) *owner_slot = nullptr;
+}
+
 void EnhancedDialog::Build(bool modal, int x, int y, int button_spacing, int width, int height) {
     modal_ = modal;
     x_ = x;

@@ -1,7 +1,7 @@
 #pragma once
 // The base of every dialog: a user panel for the dialog's own items (and an
 // optional second one below it), an optional message line, a panel of
-// buttons in a row or a column, a pinned state and a client word.
+// buttons in a row or a column, a pinned state and the slot of its owner.
 //
 // The style word says how the dialog looks (toolkit/dialog_style.h): its
 // caption, whether it has a message line, whether the buttons stand in a
@@ -77,7 +77,10 @@ public:
     // Sizes the dialog round its panels, message line and buttons.
     void Fit() override;
 
-    long client_word = 0;  // the caller's own word (a canvas, a record)
+    // The owner's slot that holds this dialog (toolkit/dialog_owner.h), or
+    // null: cleared when the dialog is deleted.
+    EnhancedDialog** owner_slot = nullptr;
+    ~EnhancedDialog() override;
 
 private:
     void Build(bool modal, int x, int y, int button_spacing, int width, int height);

@@ -7,8 +7,11 @@
 
 namespace {
 
-unsigned long questions = 0;   // times asked
-unsigned long idle_after = 0;  // the question the last idle pass followed
+// How often settling was asked, and the question the last idle pass followed.
+struct Questions {
+    unsigned long questions = 0;   // times asked
+    unsigned long idle_after = 0;  // the question the last idle pass followed
+} asked;
 
 // The display layer's calls, looked up at run time: the toolkit's libraries
 // are loaded, their headers are not installed.
@@ -41,13 +44,13 @@ bool toolkit_settled() {
     if (!watching) {
         watching = true;
         wxTheApp->Bind(wxEVT_IDLE, [](wxIdleEvent& event) {
-            idle_after = questions;
+            asked.idle_after = asked.questions;
             event.Skip();
         });
     }
     sync_display();
-    bool settled =
-        idle_after == questions && !display_events_pending() && !wxTheApp->HasPendingEvents();
+    bool settled = asked.idle_after == asked.questions && !display_events_pending() &&
+                   !wxTheApp->HasPendingEvents();
     if (settled) {
         // Paint what is invalid now, and have it on the server before anyone
         // takes a picture.
@@ -56,7 +59,7 @@ bool toolkit_settled() {
         sync_display();
         settled = !display_events_pending();
     }
-    ++questions;
+    ++asked.questions;
     // The next idle pass marks the next question; it must come even when
     // nothing else happens.
     wxWakeUpIdle();

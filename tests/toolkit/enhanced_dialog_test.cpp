@@ -4,12 +4,15 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/stattext.h>
+#include <wx/weakref.h>
 
 #include <vector>
 
 #include "foundation/services.h"
 #include "toolkit/dialog_calls.h"
+#include "toolkit/dialog_owner.h"
 #include "toolkit/gui_services.h"
 #include "toolkit/wx_test_env.h"
 
@@ -67,6 +70,47 @@ TEST_F(EnhancedDialogTest, OnCloseCallbackRunsInsteadOfHidingAndMayDestroy) {
     EXPECT_EQ(closes, 1);
     wxTheApp->ProcessPendingEvents();
     EXPECT_EQ(owner, nullptr);
+}
+
+// An owner's slot holds its dialog while it exists, whoever ends it: a
+// close, the window it belongs to (its parent) or the owner's own end; and
+// what two owners' dialogs remember stays apart.
+TEST_F(EnhancedDialogTest, AnOwnersSlotIsEmptiedWhenTheDialogGoesAndTheOwnerEndsItsDialogs) {
+    struct Remembered {
+        int slot = 0;
+    };
+    wxWeakRef<wxDialog> kept;
+    {
+        DialogOwner owner, other;
+        owner.state<Remembered>().slot = 3;
+        EXPECT_EQ(other.state<Remembered>().slot, 0);
+        EXPECT_EQ(owner.state<Remembered>().slot, 3);
+
+        // Closed: the slot is empty at once, the dialog goes afterwards.
+        auto* closed = new EnhancedDialog(nullptr, "Tessaron: Closed", dialog_release);
+        dialog_take_slot(closed, owner.slot("closed"));
+        EXPECT_EQ(owner.find("closed"), closed);
+        EXPECT_EQ(other.find("closed"), nullptr);
+        closed->Show(true, false);
+        hide_dialog(closed);
+        EXPECT_EQ(owner.find("closed"), nullptr);
+        wxTheApp->ProcessPendingEvents();
+
+        // Deleted with its parent: the slot does not keep a dangling dialog.
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "parent");
+        auto* child = new EnhancedDialog(frame, "Tessaron: Child");
+        dialog_take_slot(child, owner.slot("child"));
+        delete frame;
+        EXPECT_EQ(owner.find("child"), nullptr);
+
+        // Still open when the owner ends: the owner destroys it.
+        auto* open = new EnhancedDialog(nullptr, "Tessaron: Open");
+        dialog_take_slot(open, other.slot("open"));
+        open->Show(true, false);
+        kept = open;
+    }
+    EXPECT_TRUE(!kept || wxTheApp->IsScheduledForDestruction(kept.get()));
+    EXPECT_TRUE(!kept || !kept->IsShown());
 }
 
 TEST_F(EnhancedDialogTest, CloseBoxClosesEvenWhenPinned) {

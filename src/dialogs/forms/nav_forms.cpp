@@ -12,8 +12,6 @@
 #include "model/documents/schema.h"
 #include "model/items/view.h"
 
-std::string search_text;
-
 namespace {
 
 constexpr int KIND_SHEET = 1, KIND_LIBRARY = 2, KIND_TEMPLATE = 3;
@@ -147,16 +145,16 @@ std::vector<FormRow> find_text_rows() {
     };
 }
 
-void load_find_text(Form& form) {
+void load_find_text(Form& form, const std::string& search_text) {
     form.set_text(NF_SEARCH, search_text);
     form.set_number(NF_CASE, proper_get(FIND_CASE) != 0);
     form.set_number(NF_JOKER, proper_get(FIND_JOKER) != 0);
 }
 
-void store_find_text(const Form& form) {
+void store_find_text(const Form& form, std::string* search_text) {
     proper_set(FIND_CASE, form.number(NF_CASE) ? 1 : 0, FIND_JOKER, form.number(NF_JOKER) ? 1 : 0,
                0);
-    search_text = form.text(NF_SEARCH);
+    *search_text = form.text(NF_SEARCH);
 }
 
 int search_canvas_texts(EditSession* session, const std::string& text, bool case_sensitive,

@@ -70,12 +70,12 @@ void show_point(EditSession* session, Point p);
 
 // --- Find Text -----------------------------------------------------------------------------------
 std::vector<FormRow> find_text_rows();
-// The last text searched, kept for the whole run.
-extern std::string search_text;
-// The search text, Case Sensitive and Wildcards Allowed as last used.
-void load_find_text(Form& form);
-// The two options into FIND_CASE and FIND_JOKER, the text into search_text.
-void store_find_text(const Form& form);
+// The search text (the last one searched, which the program keeps for the
+// whole run), Case Sensitive and Wildcards Allowed as last used.
+void load_find_text(Form& form, const std::string& search_text);
+// The two options into FIND_CASE and FIND_JOKER, the text into
+// *search_text.
+void store_find_text(const Form& form, std::string* search_text);
 // The number of matches of the text among the document's texts (the
 // title block's on a title-block canvas); 0 on other canvases.
 int search_canvas_texts(EditSession* session, const std::string& text, bool case_sensitive,

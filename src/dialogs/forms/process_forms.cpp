@@ -9,20 +9,6 @@
 #include "platform/profile.h"
 
 // The variables of the dialogs, null while a dialog does not exist.
-EnhancedDialog* erc_prop = nullptr;
-EnhancedDialog* backanno_prop = nullptr;
-EnhancedDialog* annotate_prop = nullptr;
-EnhancedDialog* complib_prop = nullptr;
-EnhancedDialog* decomplib_prop = nullptr;
-EnhancedDialog* libarch_prop = nullptr;
-EnhancedDialog* liblist_prop = nullptr;
-EnhancedDialog* billmat_prop = nullptr;
-EnhancedDialog* netfmt_prop = nullptr;
-EnhancedDialog* oconv_prop = nullptr;
-EnhancedDialog* partsch_prop = nullptr;
-EnhancedDialog* compsheet_prop = nullptr;
-EnhancedDialog* comptmpl_prop = nullptr;
-EnhancedDialog* decomptmpl_prop = nullptr;
 
 using K = ProcessKind;
 
@@ -30,47 +16,47 @@ using K = ProcessKind;
 // the name the root sheet is saved under, and a name with the change file's
 // suffix would save the sheet over the change file it reads.
 const ProcessDialog process_dialogs[PROCESS_DIALOG_COUNT] = {
-    {K::ERC, "Tessaron: ERC", "erc_prop", &erc_prop, 20184, 20062, 20001, 20170, 20078, 830,
+    {K::ERC, "Tessaron: ERC", "erc_prop", 20184, 20062, 20001, 20170, 20078, 830,
      "Output File:", EXT_NETERC, 20061, "Output File:", EXT_NETERC, DIR_PROJECT, NETERC_VERBOSE,
      NETERC_HIER, NETERC_OUTFILE},
-    {K::PLAIN, "Tessaron: BackAnnotate", "backanno_prop", &backanno_prop, 20186, 20063, 20004,
-     20166, 20079, 795, "Output File:", EXT_SCHEMA, 20003, "Schematic File:", EXT_SCHEMA,
-     DIR_PROJECT, BACK_VERBOSE, BACK_HIER, BACK_OUTFILE},
-    {K::ANNOTATE, "Tessaron: Annotate", "annotate_prop", &annotate_prop, 20185, 20008, 20007, 20163,
-     20080, 790, "Output File:", EXT_SCHEMA, 20006, "Schematic File:", EXT_SCHEMA, DIR_PROJECT,
-     ANNO_VERBOSE, ANNO_HIER, ANNO_OUTFILE},
-    {K::PLAIN, "Tessaron: Compile Library", "complib_prop", &complib_prop, 20187, 20064, 20012,
-     20179, 20081, 530, "Output File", EXT_CLB, 20011, "Library File:", EXT_CLB, DIR_LIBRARY,
-     COMPIL_VERBOSE, 0, COMPIL_OUTFILE},
-    {K::PLAIN, "Tessaron: Decompile Library", "decomplib_prop", &decomplib_prop, 20188, 20065,
-     20015, 20180, 20082, 535, "Output File", EXT_SLB, 20014, "Libray File:", EXT_SLB, DIR_LIBRARY,
-     DECOMP_VERBOSE, 0, DECOMP_OUTFILE},
-    {K::PLAIN, "Tessaron: Archive Library", "libarch_prop", &libarch_prop, 20189, 20066, 20018,
-     20174, 20083, 805, "Output File", EXT_CLB, 20017, "Library File:", EXT_CLB, DIR_LIBRARY,
-     LIBARCH_VERBOSE, LIBARCH_HIER, LIBARCH_OUTFILE},
-    {K::PLAIN, "Tessaron: List Library", "liblist_prop", &liblist_prop, 20190, 20067, 20021, 20178,
-     20084, 540, "Output File", EXT_LIBLIST, 20020, "Report File:", EXT_LIBLIST, DIR_PROJECT,
-     LIBLIST_VERBOSE, 0, LIBLIST_OUTFILE},
-    {K::BOM, "Tessaron: Bill of Material", "billmat_prop", &billmat_prop, 20191, 20068, 20026,
-     20169, 20085, 810, "Output File:", EXT_BOM, 20023, "Report File:", EXT_BOM, DIR_PROJECT,
-     BOM_VERBOSE, BOM_HIER, BOM_OUTFILE},
-    {K::NETLIST, "Tessaron: Netlist Output", "netfmt_prop", &netfmt_prop, 20200, 20074, 20043,
-     20167, 20088, 835, "Output File:", EXT_NETFMT, 20042, "Netlist File:", EXT_ORCNET, DIR_PROJECT,
-     NETFMT_VERBOSE, NETFMT_HIER, NETFMT_OUTFILE},
-    {K::CONVERTER, "Tessaron: OrCAD Converter ", "oconv_prop", &oconv_prop, 20193, 20075, 20047,
-     20164, 20089, 820, nullptr, 0, 0, nullptr, 0, 0, SDT_VERBOSE, SDT_HIER, 0},
-    {K::PLAIN, "Tessaron: Decompile Sheet", "partsch_prop", &partsch_prop, 20196, 20076, 20052,
-     20161, 20090, 825, "Output File", EXT_ASC, 20051, "Report File:", EXT_ASC, DIR_PROJECT,
-     PARTSCH_VERBOSE, PARTSCH_HIER, PARTSCH_OUTFILE},
-    {K::PLAIN, "Tessaron: Compile Sheet", "compsheet_prop", &compsheet_prop, 20197, 20077, 20054,
-     20162, 20091, 815, "Output File", EXT_SCHEMA, 20053, "Schema File:", EXT_SCHEMA, DIR_PROJECT,
-     COMPSHEET_VERBOSE, COMPSHEET_HIER, COMPSHEET_OUTFILE},
-    {K::PLAIN, "Tessaron: Compile Title Block", "comptmpl_prop", &comptmpl_prop, 20319, 20097,
-     20095, 20321, 20099, 815, "Output File", EXT_TMPL, 20093, "Title Block File:", EXT_TMPL,
-     DIR_PROJECT, COMPTMPL_VERBOSE, 0, COMPTMPL_OUTFILE},
-    {K::PLAIN, "Tessaron: Decompile Title Block", "decomptmpl_prop", &decomptmpl_prop, 20320, 20096,
-     20094, 20322, 20098, 825, "Output File", EXT_ASC, 20092, "Title Block File:", EXT_ASC,
-     DIR_PROJECT, DECOMPTMPL_VERBOSE, 0, DECOMPTMPL_OUTFILE},
+    {K::PLAIN, "Tessaron: BackAnnotate", "backanno_prop", 20186, 20063, 20004, 20166, 20079, 795,
+     "Output File:", EXT_SCHEMA, 20003, "Schematic File:", EXT_SCHEMA, DIR_PROJECT, BACK_VERBOSE,
+     BACK_HIER, BACK_OUTFILE},
+    {K::ANNOTATE, "Tessaron: Annotate", "annotate_prop", 20185, 20008, 20007, 20163, 20080, 790,
+     "Output File:", EXT_SCHEMA, 20006, "Schematic File:", EXT_SCHEMA, DIR_PROJECT, ANNO_VERBOSE,
+     ANNO_HIER, ANNO_OUTFILE},
+    {K::PLAIN, "Tessaron: Compile Library", "complib_prop", 20187, 20064, 20012, 20179, 20081, 530,
+     "Output File", EXT_CLB, 20011, "Library File:", EXT_CLB, DIR_LIBRARY, COMPIL_VERBOSE, 0,
+     COMPIL_OUTFILE},
+    {K::PLAIN, "Tessaron: Decompile Library", "decomplib_prop", 20188, 20065, 20015, 20180, 20082,
+     535, "Output File", EXT_SLB, 20014, "Libray File:", EXT_SLB, DIR_LIBRARY, DECOMP_VERBOSE, 0,
+     DECOMP_OUTFILE},
+    {K::PLAIN, "Tessaron: Archive Library", "libarch_prop", 20189, 20066, 20018, 20174, 20083, 805,
+     "Output File", EXT_CLB, 20017, "Library File:", EXT_CLB, DIR_LIBRARY, LIBARCH_VERBOSE,
+     LIBARCH_HIER, LIBARCH_OUTFILE},
+    {K::PLAIN, "Tessaron: List Library", "liblist_prop", 20190, 20067, 20021, 20178, 20084, 540,
+     "Output File", EXT_LIBLIST, 20020, "Report File:", EXT_LIBLIST, DIR_PROJECT, LIBLIST_VERBOSE,
+     0, LIBLIST_OUTFILE},
+    {K::BOM, "Tessaron: Bill of Material", "billmat_prop", 20191, 20068, 20026, 20169, 20085, 810,
+     "Output File:", EXT_BOM, 20023, "Report File:", EXT_BOM, DIR_PROJECT, BOM_VERBOSE, BOM_HIER,
+     BOM_OUTFILE},
+    {K::NETLIST, "Tessaron: Netlist Output", "netfmt_prop", 20200, 20074, 20043, 20167, 20088, 835,
+     "Output File:", EXT_NETFMT, 20042, "Netlist File:", EXT_ORCNET, DIR_PROJECT, NETFMT_VERBOSE,
+     NETFMT_HIER, NETFMT_OUTFILE},
+    {K::CONVERTER, "Tessaron: OrCAD Converter ", "oconv_prop", 20193, 20075, 20047, 20164, 20089,
+     820, nullptr, 0, 0, nullptr, 0, 0, SDT_VERBOSE, SDT_HIER, 0},
+    {K::PLAIN, "Tessaron: Decompile Sheet", "partsch_prop", 20196, 20076, 20052, 20161, 20090, 825,
+     "Output File", EXT_ASC, 20051, "Report File:", EXT_ASC, DIR_PROJECT, PARTSCH_VERBOSE,
+     PARTSCH_HIER, PARTSCH_OUTFILE},
+    {K::PLAIN, "Tessaron: Compile Sheet", "compsheet_prop", 20197, 20077, 20054, 20162, 20091, 815,
+     "Output File", EXT_SCHEMA, 20053, "Schema File:", EXT_SCHEMA, DIR_PROJECT, COMPSHEET_VERBOSE,
+     COMPSHEET_HIER, COMPSHEET_OUTFILE},
+    {K::PLAIN, "Tessaron: Compile Title Block", "comptmpl_prop", 20319, 20097, 20095, 20321, 20099,
+     815, "Output File", EXT_TMPL, 20093, "Title Block File:", EXT_TMPL, DIR_PROJECT,
+     COMPTMPL_VERBOSE, 0, COMPTMPL_OUTFILE},
+    {K::PLAIN, "Tessaron: Decompile Title Block", "decomptmpl_prop", 20320, 20096, 20094, 20322,
+     20098, 825, "Output File", EXT_ASC, 20092, "Title Block File:", EXT_ASC, DIR_PROJECT,
+     DECOMPTMPL_VERBOSE, 0, DECOMPTMPL_OUTFILE},
 };
 
 namespace {

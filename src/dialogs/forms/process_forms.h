@@ -46,8 +46,7 @@ enum class ProcessKind : unsigned char { PLAIN, ERC, ANNOTATE, BOM, NETLIST, CON
 struct ProcessDialog {
     ProcessKind kind;
     const char* title;
-    const char* window_name;
-    EnhancedDialog** global;  // the variable that holds the dialog while it exists
+    const char* window_name;  // names its slot among the program's dialogs
     int menu_command;         // opens the dialog
     long execute_id;
     long store_id;  // stores the options and closes the dialog

@@ -15,9 +15,10 @@
 #include "model/documents/schema.h"
 #include "model/items/text.h"
 
-int current_text_font = 0;
-
 namespace {
+
+// The font the dialog's text takes is kept beside the label that names it.
+int& font_of(Form& form) { return form.value(TF_FONT_LABEL).number; }
 
 constexpr const char* TYPE_ENTRIES = "Comment\nLabel";
 constexpr int TYPE_COMMENT = 0;
@@ -38,8 +39,8 @@ void enable_by_font(Form& form) {
 }
 
 void refresh_label_with_import(Form& form, List** fonts) {
-    current_text_font = type_font(form.number(TF_TYPE));
-    form.set_text(TF_FONT_LABEL, font_label(fonts, true, &current_text_font, !internal(form)));
+    font_of(form) = type_font(form.number(TF_TYPE));
+    form.set_text(TF_FONT_LABEL, font_label(fonts, true, &font_of(form), !internal(form)));
 }
 
 std::string decimal(int value) { return std::to_string(value); }
@@ -130,16 +131,15 @@ void load_text_window(Form& form, List** fonts) {
     refresh_label_with_import(form, fonts);
 }
 
-void store_text_window(const Form& form, List** fonts) {
+void store_text_window(Form& form, List** fonts) {
     proper_set(TEXT_XSCAL, size_of(form.text(TF_XSIZE)), TEXT_YSCAL, size_of(form.text(TF_YSIZE)),
                TEXT_XMIR, form.number(TF_XMIR), TEXT_YMIR, form.number(TF_YMIR), TEXT_BOX,
                form.number(TF_BOX), TEXT_ORIENT, form.number(TF_ORIENT), TEXT_TYPE,
                form.number(TF_TYPE), TEXT_TEXT, form.text(TF_TEXT).c_str(), INTERNAL_FONT,
                form.number(TF_INTERNAL), TEXT_AUTO, form.number(TF_AUTO), 0);
     if (!internal(form))
-        current_text_font =
-            font_at_escapement(fonts, current_text_font,
-                               orient_to_angle(orient_code_of_button(form.number(TF_ORIENT))));
+        font_of(form) = font_at_escapement(
+            fonts, font_of(form), orient_to_angle(orient_code_of_button(form.number(TF_ORIENT))));
 }
 
 void text_values_to_window(Form& form, List** fonts, int xsize, int ysize, uint8_t attributes,
@@ -160,7 +160,7 @@ void text_to_text_window(Form& form, List** fonts, const Text* text, void* canva
     const bool document_font = text->font >= FONT_ID_BASE;
     proper_set(INTERNAL_FONT, document_font ? 0 : 1, 0);
     if (document_font) {
-        current_text_font = text->font;
+        font_of(form) = text->font;
         // The font's own character size is what the dialog offers; the
         // text keeps its sizes until Change.
         font_char_size(canvas, fonts, text->font, &xsize, &ysize);
@@ -168,9 +168,11 @@ void text_to_text_window(Form& form, List** fonts, const Text* text, void* canva
     text_values_to_window(form, fonts, xsize, ysize, text->flags, text->string);
     form.set_number(TF_TYPE, (text->flags & TEXT_TYPE_MASK) == LABEL ? TYPE_LABEL : TYPE_COMMENT);
     enable_by_font(form);
-    current_text_font = text->font;
-    form.set_text(TF_FONT_LABEL, font_label(fonts, false, &current_text_font, document_font));
+    font_of(form) = text->font;
+    form.set_text(TF_FONT_LABEL, font_label(fonts, false, &font_of(form), document_font));
 }
+
+int text_window_font_id(const Form& form) { return form.value(TF_FONT_LABEL).number; }
 
 uint8_t text_window_attributes(const Form& form) {
     int flags = orient_code_of_button(form.number(TF_ORIENT));
@@ -183,13 +185,13 @@ uint8_t text_window_attributes(const Form& form) {
 
 int text_window_font(const Form& form, List** fonts) {
     if (internal(form)) return 0;
-    return font_at_escapement(fonts, current_text_font,
+    return font_at_escapement(fonts, text_window_font_id(form),
                               orient_to_angle(text_window_attributes(form)));
 }
 
 // --- Add and Change --------------------------------------------------------------------------------
 
-void apply_text_window(EditSession* session, const Form& form) {
+void apply_text_window(EditSession* session, Form& form) {
     if (!session || !session->schema) return;
     List** fonts = &session->schema->fonts;
     store_text_window(form, fonts);
@@ -207,7 +209,7 @@ void apply_text_window(EditSession* session, const Form& form) {
 void props_to_text(EditSession* session, Text* text, const Form& form) {
     if (!session || !session->schema || !text) return;
     Schema* schema = session->schema;
-    const int font = internal(form) ? 0 : current_text_font;
+    const int font = internal(form) ? 0 : text_window_font_id(form);
     EditTransaction edit(session);
     edit.before(text);
     text->string = form.text(TF_TEXT);
@@ -244,7 +246,7 @@ void text_window_internal_changed(Form& form, List** fonts) {
 }
 
 void text_window_font_chosen(Form& form, List** fonts, int font_id, void* canvas) {
-    current_text_font = font_id;
+    font_of(form) = font_id;
     int id = font_id;
     const Font* record = font_id >= FONT_ID_BASE ? font_find(*fonts, id - FONT_ID_BASE) : nullptr;
     if (!record) return;

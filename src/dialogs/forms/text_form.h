@@ -49,19 +49,16 @@ enum : long {
 };
 constexpr long TEXT_HELP_CONTEXT = 695;
 
-// The font the next text takes: 0 the internal stroke font, 10 and above
-// record id - 10 of the document's font table. Lives for the whole run.
-extern int current_text_font;
-
 std::vector<FormRow> text_window_rows();
 
 // Properties -> form. The font of the chosen type (FONT_COMMENT or
 // FONT_LABEL, ids of the system font list) is brought into the document's
-// table and becomes current_text_font; the font label follows.
+// table and becomes the form's font (text_window_font_id); the font label
+// follows.
 void load_text_window(Form& form, List** fonts);
-// Form -> properties. With Internal Font cleared, current_text_font becomes
+// Form -> properties. With Internal Font cleared, the form's font becomes
 // the variant of its font at the escapement of the chosen orientation.
-void store_text_window(const Form& form, List** fonts);
+void store_text_window(Form& form, List** fonts);
 // A text of the sheet -> form: its string, sizes, orientation, mirrors,
 // box, type and font. A text in a document font shows the font's character
 // size in X Size and Y Size (the text itself is not changed).
@@ -70,16 +67,20 @@ void text_to_text_window(Form& form, List** fonts, const Text* text, void* canva
 void text_values_to_window(Form& form, List** fonts, int xsize, int ysize, uint8_t attributes,
                            const std::string& string);
 
+// The font the form's text takes: 0 the internal stroke font, 10 and
+// above record id - 10 of the document's font table. The form keeps it
+// while the dialog is open.
+int text_window_font_id(const Form& form);
 // The attribute byte the form gives: orientation code, mirrors, boxed, and
 // 0x80 for a label.
 uint8_t text_window_attributes(const Form& form);
 // The font a text made from the form takes: 0 for the internal font, else
-// the variant of current_text_font at the orientation's escapement.
+// the variant of the form's font at the orientation's escapement.
 int text_window_font(const Form& form, List** fonts);
 
 // Add: the form stored, then the sheet's "Add Text" mode gets the text
 // (started when it does not run, its text replaced when it does).
-void apply_text_window(EditSession* session, const Form& form);
+void apply_text_window(EditSession* session, Form& form);
 // Change: the text gets the form's string, attribute byte, font and sizes,
 // in one edit of the sheet (undo copy, modified mark, repaint).
 void props_to_text(EditSession* session, Text* text, const Form& form);

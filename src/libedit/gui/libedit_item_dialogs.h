@@ -6,7 +6,9 @@
 // (libedit/forms/item_forms.h, which names their fields). Their values and
 // actions are the editor's (libedit/libedit_pins.h, libedit/libedit_items.h);
 // every button and reacting item reports its client id to libedit_command,
-// which hands the ids of these dialogs to libedit_item_command.
+// which hands the ids of these dialogs to libedit_item_command. Each dialog
+// belongs to the canvas it is opened for (its `dialogs`, which keep its
+// slot, named after its window, and what it remembers) and goes with it.
 #include "libedit/forms/item_forms.h"
 
 class EditCanvas;
@@ -14,16 +16,6 @@ class EnhancedDialog;
 struct Pin;
 struct PlacedPart;
 struct SchItem;
-
-// The dialogs, null while they do not exist.
-extern EnhancedDialog* libedit_addpin;     // "Tessaron: Add/Edit Pin"
-extern EnhancedDialog* libedit_pinout;     // "Tessaron: View/Edit Pinout"
-extern EnhancedDialog* libedit_find;       // "Tessaron: Find Pin"
-extern EnhancedDialog* libedit_refprefix;  // "Tessaron: Part Reference Prefix"
-extern EnhancedDialog* libedit_field;      // "Tessaron: User Part Fields"
-extern EnhancedDialog* libedit_text;       // "Tessaron: Add/Edit Text"
-extern EnhancedDialog* libedit_ieee_symb;  // "Tessaron: Place/Edit IEEE Symbols"
-extern EnhancedDialog* template_control;   // "Tessaron: Add/Edit Control"
 
 // The openers of the Place and Edit menus' entries on a library or
 // title-block canvas: View/Edit Pinout, Find Pin, Part Reference Prefix,
@@ -37,8 +29,9 @@ void open_part_fields(EditCanvas* canvas);
 void open_text_place(EditCanvas* canvas);
 void open_control_place(EditCanvas* canvas);
 void open_ieee_place(EditCanvas* canvas);
-// The client ids of these dialogs' items; false for any other id.
-bool libedit_item_command(long id);
+// The client ids of these dialogs' items on their canvas; false for any
+// other id.
+bool libedit_item_command(EditCanvas* canvas, long id);
 
 // Add/Edit Pin for a pin of the part (Change) or a new one (pin null: Add).
 // An open dialog is left as it is; it acts on the pin kept last.

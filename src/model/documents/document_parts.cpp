@@ -22,21 +22,24 @@
 
 namespace {
 
-ProgressHook progress_hook = nullptr;
-int search_start = 0;  // the standard library the next search begins with
+// The progress hook and the standard library the next search begins with.
+struct PartSearch {
+    ProgressHook progress_hook = nullptr;
+    int search_start = 0;  // the standard library the next search begins with
+} part_search;
 
 // State bit of body items that the own library's copy starts without.
 constexpr uint32_t BODY_ITEM_MARK = 0x800;
 
 void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void report(const char* format, ...) {
-    if (!progress_hook) return;
+    if (!part_search.progress_hook) return;
     char text[512];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    progress_hook(text);
+    part_search.progress_hook(text);
 }
 
 bool compare_part_matches(const LibPartRow& a, const LibPartRow& b) {
@@ -119,9 +122,9 @@ std::string entry_next_version(const char* entry_name) {
     return std::string(entry_name, static_cast<size_t>(at - entry_name)) + text;
 }
 
-void set_progress_hook(ProgressHook hook) { progress_hook = hook; }
+void set_progress_hook(ProgressHook hook) { part_search.progress_hook = hook; }
 
-void reset_part_search() { search_start = 0; }
+void reset_part_search() { part_search.search_start = 0; }
 
 int search_LibParts(const char* library_name, const char* pattern, std::vector<LibPartRow>* rows,
                     std::string* library, bool only_this) {
@@ -131,14 +134,14 @@ int search_LibParts(const char* library_name, const char* pattern, std::vector<L
         if (n > 0 || only_this) return n;
     }
     const int count = stdlib_count();
-    if (search_start >= count) search_start = 0;
+    if (part_search.search_start >= count) part_search.search_start = 0;
     for (int k = 0; k < count; ++k) {
-        const int i = (search_start + k) % count;
+        const int i = (part_search.search_start + k) % count;
         const char* name = stdlib_name(i);
         if (!name) continue;
         int n = search_one(name, i, pattern, rows, library);
         if (n > 0) {
-            search_start = i + 1 < count ? i + 1 : 0;
+            part_search.search_start = i + 1 < count ? i + 1 : 0;
             return n;
         }
     }

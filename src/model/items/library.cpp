@@ -22,17 +22,20 @@
 LibraryList* lib_list = nullptr;
 
 namespace {
-Library* reading_library = nullptr;  // not owned
-bool reading = false;
-bool index_only_reading = false;
+// The library being read and the reading and index-only flags.
+struct Reading {
+    Library* reading_library = nullptr;  // not owned
+    bool reading = false;
+    bool index_only_reading = false;
+} reading_state;
 }  // namespace
 
-Library* current_library() { return reading_library; }
-void set_current_library(Library* library) { reading_library = library; }
-bool lib_reading() { return reading; }
-void set_lib_reading(bool value) { reading = value; }
-bool lib_index_only() { return index_only_reading; }
-void set_lib_index_only(bool value) { index_only_reading = value; }
+Library* current_library() { return reading_state.reading_library; }
+void set_current_library(Library* library) { reading_state.reading_library = library; }
+bool lib_reading() { return reading_state.reading; }
+void set_lib_reading(bool value) { reading_state.reading = value; }
+bool lib_index_only() { return reading_state.index_only_reading; }
+void set_lib_index_only(bool value) { reading_state.index_only_reading = value; }
 
 // --- names ----------------------------------------------------------------------------
 
@@ -93,7 +96,7 @@ void free_Library(Library* library) {
     library->last_found = nullptr;
     std::free(library->file_name);
     free_Fonts(library->fonts);
-    if (reading_library == library) reading_library = nullptr;
+    if (reading_state.reading_library == library) reading_state.reading_library = nullptr;
     delete library;
 }
 
@@ -195,10 +198,10 @@ LibEntry* find_LibEntry_latest(const Library* library, const char* name) {
     // name beginning with "name@" sorts together, '@' being one character).
     // Names cut at their '@' never hold one: outside reading such a name
     // finds nothing.
-    if (!reading && std::strchr(name, '@')) return nullptr;
+    if (!reading_state.reading && std::strchr(name, '@')) return nullptr;
     std::vector<LibEntry*> candidates;
     if (LibEntry* plain = find_LibEntry(library, name)) candidates.push_back(plain);
-    if (!reading) {
+    if (!reading_state.reading) {
         std::string stem = std::string(name) + "@";
         for (auto at = library->entries.lower_bound(stem.c_str()); at != library->entries.end();
              ++at) {

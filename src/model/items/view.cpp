@@ -14,13 +14,15 @@
 
 namespace {
 
-ViewDevice device;
-
 View* no_view(Schema*) { return nullptr; }
 bool no_bounds(Schema*, Rect*) { return false; }
 int sheet_size_zero(const Schema*) { return 0; }
 
-ViewDocumentHooks document_hooks{no_view, no_bounds, sheet_size_zero};
+// The view device and the hooks the document installs.
+struct ViewState {
+    ViewDocumentHooks document_hooks{no_view, no_bounds, sheet_size_zero};
+    ViewDevice device;
+} views;
 
 int32_t clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -93,15 +95,15 @@ void build_matrices(View* v) {
 
 View::~View() { edges_free(&select_edges, true); }
 
-const ViewDevice& view_device() { return device; }
+const ViewDevice& view_device() { return views.device; }
 
 void install_view_document_hooks(const ViewDocumentHooks& hooks) {
-    if (hooks.view) document_hooks.view = hooks.view;
-    if (hooks.bounds) document_hooks.bounds = hooks.bounds;
-    if (hooks.sheet_size) document_hooks.sheet_size = hooks.sheet_size;
+    if (hooks.view) views.document_hooks.view = hooks.view;
+    if (hooks.bounds) views.document_hooks.bounds = hooks.bounds;
+    if (hooks.sheet_size) views.document_hooks.sheet_size = hooks.sheet_size;
 }
 
-void reset_view_document_hooks() { document_hooks = {no_view, no_bounds, sheet_size_zero}; }
+void reset_view_document_hooks() { views.document_hooks = {no_view, no_bounds, sheet_size_zero}; }
 
 // --- set-up and state -------------------------------------------------------------
 
@@ -114,16 +116,16 @@ void view_init(View* view) {
 void view_reset_device(View* view) {
     int w = 0, h = 0;
     services().get_display_size(&w, &h);
-    device.width = w;
-    device.height = h;
-    device.pixel_diagonal = std::sqrt(double(w) * w + double(h) * h);
-    device.screen_diagonal = services().get_screen_diagonal();
+    views.device.width = w;
+    views.device.height = h;
+    views.device.pixel_diagonal = std::sqrt(double(w) * w + double(h) * h);
+    views.device.screen_diagonal = services().get_screen_diagonal();
     // A screen of no size would only give division by zero further on.
-    bool usable = device.screen_diagonal > 0.0 && device.pixel_diagonal > 0.0;
-    device.x_factor =
-        usable ? device.pixel_diagonal * 500000 / (device.screen_diagonal * 10000) : 0;
-    device.y_factor =
-        usable ? device.pixel_diagonal * 400000 / (device.screen_diagonal * 10000) : 0;
+    bool usable = views.device.screen_diagonal > 0.0 && views.device.pixel_diagonal > 0.0;
+    views.device.x_factor =
+        usable ? views.device.pixel_diagonal * 500000 / (views.device.screen_diagonal * 10000) : 0;
+    views.device.y_factor =
+        usable ? views.device.pixel_diagonal * 400000 / (views.device.screen_diagonal * 10000) : 0;
 
     view->dirty = 1;
     view_set_scale(view, 1.0, false);
@@ -185,8 +187,8 @@ bool view_update_transform(View* view) {
     }
     view->dirty = 0;
     read_canvas_area(view);
-    view->extent =
-        Point{trunc32(view->zoom * device.x_factor), trunc32(view->zoom * device.y_factor)};
+    view->extent = Point{trunc32(view->zoom * views.device.x_factor),
+                         trunc32(view->zoom * views.device.y_factor)};
     view->step = Point{view->area[2] / 10, view->area[3] / 10};
     view->range = Point{view->step.x ? view->extent.x / view->step.x : 0,
                         view->step.y ? view->extent.y / view->step.y : 0};
@@ -299,7 +301,7 @@ bool view_clip_point(const View* view, Point* world, const Schema* schema) {
             default: break;  // CLIP_INSIDE: the rectangle only
         }
     } else if (view->cursor_in_sheet) {
-        int size = schema ? document_hooks.sheet_size(schema) : 0;
+        int size = schema ? views.document_hooks.sheet_size(schema) : 0;
         int64_t width = int64_t{proper_get(SIZE_SHEETW, size)} * 10;
         int64_t height = int64_t{proper_get(SIZE_SHEETH, size)} * 10;
         x = std::min(std::max<int64_t>(x, 0), width);
@@ -334,24 +336,24 @@ void view_zoom_rect(View* view, const Rect& rect, bool free) {
     // An axis without extent (or without a device factor) does not limit the
     // zoom; with neither, the zoom stays.
     double zoom = std::numeric_limits<double>::infinity();
-    if (rect.w > 0 && device.x_factor > 0)
-        zoom = std::min(zoom, view->area[2] * 500000.0 / (1.2 * rect.w * device.x_factor));
-    if (rect.h > 0 && device.y_factor > 0)
-        zoom = std::min(zoom, view->area[3] * 400000.0 / (1.2 * rect.h * device.y_factor));
+    if (rect.w > 0 && views.device.x_factor > 0)
+        zoom = std::min(zoom, view->area[2] * 500000.0 / (1.2 * rect.w * views.device.x_factor));
+    if (rect.h > 0 && views.device.y_factor > 0)
+        zoom = std::min(zoom, view->area[3] * 400000.0 / (1.2 * rect.h * views.device.y_factor));
     if (std::isfinite(zoom)) view_set_scale(view, zoom, free);
     view_set_center(view, centre);
 }
 
 void view_zoom_all(Schema* schema) {
-    View* view = document_hooks.view(schema);
+    View* view = views.document_hooks.view(schema);
     if (!view) return;
     Rect bounds;
-    if (document_hooks.bounds(schema, &bounds)) view_zoom_rect(view, bounds, true);
+    if (views.document_hooks.bounds(schema, &bounds)) view_zoom_rect(view, bounds, true);
     view_invalidate(view);
 }
 
 void view_zoom_select(Schema* schema) {
-    View* view = document_hooks.view(schema);
+    View* view = views.document_hooks.view(schema);
     if (!view || view->select.empty()) return;
     Rect bounds;
     view_get_select_bounds(view, &bounds);

@@ -84,7 +84,8 @@ TEST_F(NavForms, FindCountsTheMatchesAndStepsThroughThem) {
     add_text("DATA", Point{5000, 500});
     Form form{find_text_rows()};
     form.set_text(NF_SEARCH, std::string(200, 'x'));  // long texts are kept whole
-    store_find_text(form);
+    std::string search_text;
+    store_find_text(form, &search_text);
     EXPECT_EQ(search_text.size(), 200u);
     EXPECT_EQ(search_canvas_texts(&session, "CLK", true, false), 1);
     EXPECT_EQ(search_canvas_texts(&session, "CLK", false, false), 2);

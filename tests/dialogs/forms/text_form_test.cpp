@@ -169,7 +169,7 @@ TEST_F(TextForm, ATextOfTheSheetShowsItsOwnValuesAndStaysAsItIs) {
     EXPECT_EQ(note->size, (TextSize{700, 1100}));
     EXPECT_EQ(saved_bytes(), before);
     EXPECT_EQ(form.number(TF_INTERNAL), 0);
-    EXPECT_EQ(current_text_font, FONT_ID_BASE + 1);
+    EXPECT_EQ(text_window_font_id(form), FONT_ID_BASE + 1);
     EXPECT_EQ(form.text(TF_FONT_LABEL).rfind("Font : Serif", 0), 0u) << form.text(TF_FONT_LABEL);
     // A long text is shown whole.
     Text* long_text = add_text(std::string(300, 'x').c_str(), 0);
@@ -251,12 +251,12 @@ TEST_F(TextForm, TheTypesFontIsBroughtFromTheSystemListIntoTheDocument) {
     ASSERT_NE(doc()->fonts, nullptr);
     ASSERT_EQ(doc()->fonts->count, 1u);
     const Font* own = static_cast<Font*>(doc()->fonts->head->data);
-    EXPECT_EQ(current_text_font, own->number + FONT_ID_BASE);
+    EXPECT_EQ(text_window_font_id(form), own->number + FONT_ID_BASE);
     EXPECT_EQ(form.text(TF_FONT_LABEL).rfind("Font : Sans", 0), 0u) << form.text(TF_FONT_LABEL);
     // The label type's font is the internal one.
     form.set_number(TF_TYPE, 1);
     text_window_type_changed(form, fonts());
-    EXPECT_EQ(current_text_font, 0);
+    EXPECT_EQ(text_window_font_id(form), 0);
     EXPECT_EQ(form.text(TF_FONT_LABEL), "Font : Internal");
     // Back to the comment: the same record, not a second one.
     form.set_number(TF_TYPE, 0);
@@ -266,12 +266,12 @@ TEST_F(TextForm, TheTypesFontIsBroughtFromTheSystemListIntoTheDocument) {
     form.set_number(TF_ORIENT, 3);
     store_text_window(form, fonts());
     ASSERT_EQ(doc()->fonts->count, 2u);
-    const Font* turned = font_find(doc()->fonts, current_text_font - FONT_ID_BASE);
+    const Font* turned = font_find(doc()->fonts, text_window_font_id(form) - FONT_ID_BASE);
     ASSERT_NE(turned, nullptr);
     EXPECT_EQ(turned->escapement, 900);
-    EXPECT_EQ(text_window_font(form, fonts()), current_text_font);
+    EXPECT_EQ(text_window_font(form, fonts()), text_window_font_id(form));
     // Without show, a document font still reads as internal.
-    int id = current_text_font;
+    int id = text_window_font_id(form);
     EXPECT_EQ(font_label(fonts(), false, &id, false), "Font : Internal");
     id = 5;
     EXPECT_EQ(font_label(fonts(), false, &id, true), "Font : Internal");

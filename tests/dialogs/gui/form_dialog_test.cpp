@@ -193,52 +193,47 @@ TEST_F(FormWindow, AListOfManyRowsShowsAndReadsItsRowsAndSelection) {
 
 // --- the opener -----------------------------------------------------------------------------
 
-EnhancedDialog* form_test_global = nullptr;
-
 TEST_F(FormWindow, OpenerBuildsFillsAndShowsAModalDialogThatIsGoneWhenClosed) {
+    DialogOwner owner;
+    EnhancedDialog** slot = owner.slot("form_test_global");
     int builds = 0, fills = 0;
     proper_set(SDT_LIBFILE, "stored.src", 0);
     DialogOpening opening;
-    opening.global = &form_test_global;
+    opening.slot = slot;
     opening.window_name = "form_test_global";
     opening.build = [&] {
         ++builds;
         FormDialog* d =
-            new_registered_dialog(&form_test_global, "Tessaron: Opened", "form_test_global",
+            new_registered_dialog(slot, "Tessaron: Opened", "form_test_global",
                                   dialog_style_message, true, Form(rows()), [](long) {});
         d->BuildRows();
         d->Fit();
     };
     opening.fill = [&] {
         ++fills;
-        auto* d = static_cast<FormDialog*>(form_test_global);
+        auto* d = static_cast<FormDialog*>(*slot);
         d->form().load({});
         d->Fill();
         d->SetMessage("left from the fill");
     };
-    opening.client_word = 42;
     bool seen = false;
     script.modal([&](wxDialog& shown) {
         auto* d = dynamic_cast<FormDialog*>(&shown);
         ASSERT_NE(d, nullptr);
         seen = true;
-        EXPECT_EQ(d, form_test_global);
+        EXPECT_EQ(d, owner.find("form_test_global"));
         EXPECT_EQ(d->GetName(), "form_test_global");
-        EXPECT_EQ(d->client_word, 42);
         EXPECT_EQ(d->MessageLine()->GetLabelText(), "   ");
         EXPECT_EQ(control_get_text(d->Item(F_NAME)), "stored.src");
-        EXPECT_NE(std::find(dialog_list.begin(), dialog_list.end(), &form_test_global),
-                  dialog_list.end());
+        EXPECT_EQ(d->owner_slot, slot);
         d->OnCancelButton();
     });
     open_dialog(opening);
     EXPECT_TRUE(seen);
     EXPECT_EQ(builds, 1);
     EXPECT_EQ(fills, 1);
-    // Closed: unregistered, its variable cleared; the next opening builds anew.
-    EXPECT_EQ(form_test_global, nullptr);
-    EXPECT_EQ(std::find(dialog_list.begin(), dialog_list.end(), &form_test_global),
-              dialog_list.end());
+    // Closed: its slot emptied; the next opening builds anew.
+    EXPECT_EQ(*slot, nullptr);
     wxTheApp->ProcessPendingEvents();
     script.modal([](wxDialog& shown) { static_cast<EnhancedDialog&>(shown).OnCancelButton(); });
     open_dialog(opening);
@@ -251,8 +246,9 @@ TEST_F(FormWindow, ABuilderThatMakesNothingShowsNothingAndSaysSoInTheDebugOutput
     Services s;
     s.debug_write = [&](const char* text) { debug += text; };
     install_services(s);
+    DialogOwner owner;
     DialogOpening opening;
-    opening.global = &form_test_global;
+    opening.slot = owner.slot("form_test_global");
     opening.window_name = "form_test_global";
     opening.build = [] {};
     opening.fill = [] { ADD_FAILURE() << "filled a dialog that does not exist"; };

@@ -174,7 +174,7 @@ TEST_F(LabelWindows, ClicksOnASheetBoxChooseItsDialogByWhereTheyFall) {
     SubSheet* box = amplifier();
     // On the border: nothing opens.
     EXPECT_FALSE(edit_item(canvas(), box, Point{box->pos.x, 12000}, EDIT_CODE_SHEET));
-    EXPECT_EQ(file_sheet_load, nullptr);
+    EXPECT_EQ(canvas()->dialogs.find("file_sheet_load"), nullptr);
     // On a port: the port's dialog.
     Port* port = box_port("OUT");
     ASSERT_NE(port, nullptr);
@@ -205,7 +205,7 @@ TEST_F(LabelWindows, ATitleBlockTextOpensItsFieldAndOkIsOneUndoableEdit) {
         EXPECT_EQ(control_get_value(dialog.Item(IF_CONTROLS)), 1);  // Document Number
         EXPECT_EQ(control_get_text(dialog.Item(IF_VALUE)), "EX-0001");
         control_set_text(dialog.Item(IF_VALUE), "EX-0002");
-        item_dialog_command(INFOS_CMD_VALUE);
+        item_dialog_command(canvas(), INFOS_CMD_VALUE);
         press_closing(dialog, INFOS_CMD_OK);
     }));
     EXPECT_EQ(title->string, "EX-0002");
@@ -234,16 +234,16 @@ TEST_F(LabelWindows, ALongFieldChosenAfterAShortOneIsShownAndKeptWhole) {
         ASSERT_GE(revision_entry, 0);
         auto choose = [&](int entry) {
             control_set_value(controls, entry);
-            item_dialog_command(INFOS_CMD_CONTROL);
+            item_dialog_command(canvas(), INFOS_CMD_CONTROL);
         };
         choose(title_entry);
         control_set_text(dialog.Item(IF_VALUE), long_text.c_str());
-        item_dialog_command(INFOS_CMD_VALUE);
+        item_dialog_command(canvas(), INFOS_CMD_VALUE);
         choose(revision_entry);
         choose(title_entry);
         EXPECT_EQ(control_get_text(dialog.Item(IF_VALUE)), long_text);
         // A keystroke stores what the field shows.
-        item_dialog_command(INFOS_CMD_VALUE);
+        item_dialog_command(canvas(), INFOS_CMD_VALUE);
         press_closing(dialog, INFOS_CMD_OK);
     }));
     EXPECT_EQ(std::string(doc()->title), long_text);

@@ -67,16 +67,16 @@ TEST_F(PartWindow, CancelAfterPinEditsOnBothBodiesLeavesTheDocument) {
                   "Part Name: R1 -- Part Value: 10k -- Library: parts");
         EXPECT_TRUE(dialog.Item(EP_CONVERT)->IsEnabled());
         control_set_text(dialog.Item(EP_NAME), "IN");
-        item_dialog_command(PART_CMD_NAME);
+        item_dialog_command(canvas(), PART_CMD_NAME);
         click(dialog.Item(EP_CONVERT));
         ASSERT_TRUE(pump_until([&] { return control_get_value(dialog.Item(EP_CONVERT)) == 1; }));
         control_set_text(dialog.Item(EP_NAME), "CONV");
-        item_dialog_command(PART_CMD_NAME);
+        item_dialog_command(canvas(), PART_CMD_NAME);
         click(dialog.Item(EP_CONVERT));
         ASSERT_TRUE(pump_until([&] { return control_get_text(dialog.Item(EP_NAME)) == "IN"; }));
         press_closing(dialog, 0);
     }));
-    EXPECT_EQ(edit_part, nullptr);
+    EXPECT_EQ(canvas()->dialogs.find("edit_part"), nullptr);
     EXPECT_EQ(document_bytes(), before);
     EXPECT_FALSE(schema_is_modified(doc()));
 }
@@ -87,7 +87,7 @@ TEST_F(PartWindow, AcceptChangesThePartAndUndoTakesItBack) {
     const auto before = document_bytes();
     ASSERT_TRUE(run_edit(pl, EDIT_CODE_PART, [&](FormDialog& dialog) {
         control_set_value(dialog.Item(EP_FIELD), 1);
-        item_dialog_command(PART_CMD_FIELD);
+        item_dialog_command(canvas(), PART_CMD_FIELD);
         EXPECT_EQ(control_get_text(dialog.Item(EP_VALUE)), "10k");
         control_set_text(dialog.Item(EP_VALUE), "2k");
         control_set_value(dialog.Item(EP_ROTATION), 1);

@@ -14,6 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+#include "dialogs/dialog_opener.h"
 #include "dialogs/form_dialog.h"
 #include "dialogs/forms/process_forms.h"
 #include "dialogs/gui/process_windows_fixture.h"
@@ -47,16 +48,16 @@ TEST_F(ProcessWindows, ErcMatrixClickedAndExecutedStoresTheMatrixAndWritesTheRep
     run_dialog(20184, [&](FormDialog& dialog) {
         EXPECT_EQ(dialog.GetTitle(), "Tessaron: ERC");
         EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), file("root.erc"));
-        wxWindow* cell = erc_buttons[erc_cell_index(0, 2)];
+        wxWindow* cell = erc_cell_button(erc_cell_index(0, 2));
         ASSERT_NE(cell, nullptr);
-        EXPECT_EQ(erc_buttons[erc_cell_index(2, 0)], nullptr);  // above the triangle
+        EXPECT_EQ(erc_cell_button(erc_cell_index(2, 0)), nullptr);  // above the triangle
         click(cell);
         ASSERT_TRUE(pump_until([&] { return erc_cell_state(cell) == 1; }));
         click(cell);
         ASSERT_TRUE(pump_until([&] { return erc_cell_state(cell) == 2; }));
         press_closing(dialog, 20062);
     });
-    EXPECT_EQ(erc_prop, nullptr);
+    EXPECT_EQ(program_dialogs()->find("erc_prop"), nullptr);
     EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(0, 2)), 2);
     EXPECT_EQ(proper_get(ERC_TABLE, erc_cell_index(2, 0)), 2);
     EXPECT_STREQ(strproper_get(NETERC_OUTFILE), file("root.erc").c_str());
@@ -74,7 +75,7 @@ TEST_F(ProcessWindows, CancelStoresNothingAndTheNextOpeningProposesTheNameAgain)
         click(dialog.FindWindow(wxID_CANCEL));
         EXPECT_TRUE(pump_until([&] { return !open || !open->IsModal(); }));
     });
-    EXPECT_EQ(partsch_prop, nullptr);
+    EXPECT_EQ(program_dialogs()->find("partsch_prop"), nullptr);
     EXPECT_EQ(proper_get(PARTSCH_VERBOSE), 1);
     run_dialog(20196, [&](FormDialog& dialog) {
         EXPECT_EQ(control_get_text(dialog.Item(PF_FILE)), file("root.asc"));

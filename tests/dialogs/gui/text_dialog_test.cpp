@@ -42,7 +42,7 @@ TEST_F(TextWindow, CancelLeavesTheDocumentAndChangeIsUndone) {
         control_set_text(dialog.Item(TF_XSIZE), "2000");
         press_closing(dialog, 0);
     }));
-    EXPECT_EQ(text_window, nullptr);
+    EXPECT_EQ(canvas()->dialogs.find("text_window"), nullptr);
     EXPECT_EQ(document_bytes(), before);
     EXPECT_FALSE(schema_is_modified(doc()));
 
@@ -99,7 +99,7 @@ TEST_F(TextWindow, ATitleBlockTextIsNotEditedAsAText) {
         static_cast<wxDialog&>(shown).EndModal(wxID_CANCEL);
     });
     edit_item(canvas(), control, Point{}, EDIT_CODE_TEXT);
-    EXPECT_EQ(text_window, nullptr);
+    EXPECT_EQ(canvas()->dialogs.find("text_window"), nullptr);
 }
 
 }  // namespace

@@ -43,16 +43,16 @@ class LibraryDialogs : public libedit_gui_test::LibraryWindowTest {
 protected:
     // Loads a part through Get Part's field and its Ok.
     void get(const char* name) {
-        FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+        FormDialog* dialog = opened("libedit_part_load", LIBEDIT_CMD_PART);
         ASSERT_NE(dialog, nullptr);
         control_set_text(dialog->Item(GP_SELECTED), name);
         click(dialog->ButtonFor(20022));
-        ASSERT_TRUE(pump_until([] { return libedit_part_load == nullptr; }));
+        ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_part_load") == nullptr; }));
     }
 };
 
 TEST_F(LibraryDialogs, GetPartListsTheLibraryAndLoadsThePartTyped) {
-    FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+    FormDialog* dialog = opened("libedit_part_load", LIBEDIT_CMD_PART);
     ASSERT_NE(dialog, nullptr);
     auto* parts = static_cast<wxListBox*>(dialog->Item(GP_PARTS));
     EXPECT_EQ(parts->GetCount(), 3u);  // listed at once, the first one chosen
@@ -60,23 +60,26 @@ TEST_F(LibraryDialogs, GetPartListsTheLibraryAndLoadsThePartTyped) {
     EXPECT_EQ(control_get_text(dialog->Item(GP_COUNT)), "3 Part(s) Found");
     control_set_text(dialog->Item(GP_SELECTED), "RES");
     click(dialog->ButtonFor(20022));
-    ASSERT_TRUE(pump_until([] { return libedit_part_load == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_part_load") == nullptr; }));
     EXPECT_STREQ(libedit_part_name(ed()), "RES");
     EXPECT_TRUE(child->GetTitle().Contains("[RES]"));
 }
 
 TEST_F(LibraryDialogs, ANewPartIsAskedForThenPlacedWithItsDevicesAndForm) {
     script.message(ANSWER_YES);
-    FormDialog* dialog = opened(libedit_part_load, LIBEDIT_CMD_PART);
+    FormDialog* dialog = opened("libedit_part_load", LIBEDIT_CMD_PART);
     ASSERT_NE(dialog, nullptr);
     control_set_text(dialog->Item(GP_SELECTED), "NEW");
     click(dialog->ButtonFor(20022));
-    ASSERT_TRUE(pump_until([] { return libedit_body != nullptr && libedit_part_load == nullptr; }));
-    auto* body = static_cast<FormDialog*>(libedit_body);
+    ASSERT_TRUE(pump_until([&] {
+        return dialog_named("libedit_body") != nullptr &&
+               dialog_named("libedit_part_load") == nullptr;
+    }));
+    auto* body = static_cast<FormDialog*>(dialog_named("libedit_body"));
     static_cast<wxChoice*>(body->Item(PB_DEVICES))->SetSelection(3);
     control_set_value(body->Item(PB_CONVERT), 1);
     click(body->ButtonFor(20020));
-    ASSERT_TRUE(pump_until([] { return libedit_body == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_body") == nullptr; }));
     ASSERT_STREQ(canvas->ModeName(1), "Add Body");
     session_event(&canvas->editing, EV_MOTION, Point{14000, 13000});
     session_event(&canvas->editing, EV_LEFT_UP, Point{14000, 13000});
@@ -88,7 +91,7 @@ TEST_F(LibraryDialogs, ANewPartIsAskedForThenPlacedWithItsDevicesAndForm) {
 
 TEST_F(LibraryDialogs, PartNamesCloseBoxTakesTheNamesBackAndOkKeepsThem) {
     get("CAP");
-    FormDialog* names = opened(libedit_name, LIBEDIT_CMD_NAMES);
+    FormDialog* names = opened("libedit_name", LIBEDIT_CMD_NAMES);
     ASSERT_NE(names, nullptr);
     EXPECT_EQ(control_get_text(names->Item(PN_COUNT)), "1 Name(s) for this part");
     control_set_text(names->Item(PN_NAME), "CAPACITOR");
@@ -97,27 +100,73 @@ TEST_F(LibraryDialogs, PartNamesCloseBoxTakesTheNamesBackAndOkKeepsThem) {
     EXPECT_EQ(control_get_text(names->Item(PN_COUNT)), "2 Name(s) for this part");
     EXPECT_EQ(static_cast<wxListBox*>(names->Item(PN_NAMES))->GetCount(), 2u);
     names->Close();  // the close box
-    ASSERT_TRUE(pump_until([] { return libedit_name == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_name") == nullptr; }));
     EXPECT_EQ(find_LibEntry(library(), "CAPACITOR"), nullptr);
 
-    names = opened(libedit_name, LIBEDIT_CMD_NAMES);
+    names = opened("libedit_name", LIBEDIT_CMD_NAMES);
     ASSERT_NE(names, nullptr);
     control_set_text(names->Item(PN_NAME), "CAPACITOR");
     click(names->ButtonFor(20003));
     click(names->ButtonFor(20002));
-    ASSERT_TRUE(pump_until([] { return libedit_name == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_name") == nullptr; }));
     EXPECT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
+}
+
+// Two library windows, each with its Part Names open: each dialog is its
+// window's own and names its own part, and what one does and takes back
+// stays in its window.
+TEST_F(LibraryDialogs, EachLibraryWindowHasItsOwnPartNames) {
+    get("CAP");
+    fs::copy_file(dir.path() / "parts.clb", dir.path() / "other.clb");
+    MyChild* other = new_library_child(dir.file("other.clb").c_str());
+    ASSERT_NE(other, nullptr);
+    EditCanvas* first = canvas;
+    canvas = paint_zone = other->canvas;
+    get("RES");
+    FormDialog* theirs = opened("libedit_name", LIBEDIT_CMD_NAMES);
+    Library* their_library = library();
+    canvas = paint_zone = first;
+    FormDialog* mine = opened("libedit_name", LIBEDIT_CMD_NAMES);
+    ASSERT_NE(mine, nullptr);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_NE(mine, theirs);
+    EXPECT_TRUE(mine->IsShown());
+    EXPECT_TRUE(theirs->IsShown());
+
+    control_set_text(mine->Item(PN_NAME), "CAPACITOR");
+    click(mine->ButtonFor(20003));
+    // Both stand over the frame's middle: the user brings the other forward.
+    theirs->Raise();
+    tn_test::settle();
+    control_set_text(theirs->Item(PN_NAME), "RESISTOR");
+    click(theirs->ButtonFor(20003));
+    ASSERT_NE(find_LibEntry(library(), "CAPACITOR"), nullptr);
+    EXPECT_EQ(find_LibEntry(library(), "RESISTOR"), nullptr);
+    ASSERT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
+    EXPECT_EQ(find_LibEntry(their_library, "CAPACITOR"), nullptr);
+    EXPECT_EQ(control_get_text(mine->Item(PN_COUNT)), "2 Name(s) for this part");
+
+    // The close box of one takes back its own name alone; the other's Ok
+    // keeps its name.
+    mine->Close();
+    ASSERT_TRUE(pump_until([&] { return first->dialogs.find("libedit_name") == nullptr; }));
+    EXPECT_EQ(find_LibEntry(library(), "CAPACITOR"), nullptr);
+    EXPECT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
+    EXPECT_TRUE(theirs->IsShown());
+    click(theirs->ButtonFor(20002));
+    ASSERT_TRUE(pump_until([&] { return other->canvas->dialogs.find("libedit_name") == nullptr; }));
+    EXPECT_NE(find_LibEntry(their_library, "RESISTOR"), nullptr);
 }
 
 TEST_F(LibraryDialogs, NamesWithoutAPartRefusesAndPartInfoShowsThePart) {
     script.message(ANSWER_OK);
     menu_command(canvas, LIBEDIT_CMD_NAMES, 0);
-    EXPECT_EQ(libedit_name, nullptr);
+    EXPECT_EQ(dialog_named("libedit_name"), nullptr);
     ASSERT_FALSE(script.asked().empty());
     EXPECT_EQ(script.asked().back().text, "Place Body First !!!");
 
     get("RES");
-    FormDialog* info = opened(libedit_partinfo, LIBEDIT_CMD_PART_INFO);
+    FormDialog* info = opened("libedit_partinfo", LIBEDIT_CMD_PART_INFO);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(control_get_text(info->Item(PI_VALUES)), "RES");
     EXPECT_EQ(control_get_text(info->Item(PI_VALUES + 1)), "2000 X 2000   ");
@@ -132,7 +181,7 @@ TEST_F(LibraryDialogs, AVectorDefinitionOfTheWindowsOwnLibraryIsMergedIntoThePar
     Part* res = libedit_part(ed());
     const size_t before = res->normal->items->count;
     const size_t cap_items = find_LibEntry(library(), "CAP")->part->normal->items->count;
-    FormDialog* vector = opened(libedit_vector, LIBEDIT_CMD_VECTOR);
+    FormDialog* vector = opened("libedit_vector", LIBEDIT_CMD_VECTOR);
     ASSERT_NE(vector, nullptr);
     auto* libraries = static_cast<wxListBox*>(vector->Item(GV_LIBRARIES));
     ASSERT_GE(libraries->GetCount(), 1u);
@@ -141,12 +190,14 @@ TEST_F(LibraryDialogs, AVectorDefinitionOfTheWindowsOwnLibraryIsMergedIntoThePar
         [&] { return static_cast<wxListBox*>(vector->Item(GV_PARTS))->GetCount() == 3; }));
     control_set_text(vector->Item(GV_PART), "CAP");
     click(vector->ButtonFor(20038));
-    ASSERT_TRUE(pump_until([] { return vector_definition != nullptr; }));
-    auto* options = static_cast<FormDialog*>(vector_definition);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("vector_definition") != nullptr; }));
+    auto* options = static_cast<FormDialog*>(dialog_named("vector_definition"));
     control_set_value(options->Item(VO_FREE), 0);  // keep the part's own drawing
     click(options->ButtonFor(20039));
-    ASSERT_TRUE(
-        pump_until([] { return vector_definition == nullptr && libedit_vector == nullptr; }));
+    ASSERT_TRUE(pump_until([&] {
+        return dialog_named("vector_definition") == nullptr &&
+               dialog_named("libedit_vector") == nullptr;
+    }));
     EXPECT_EQ(libedit_part(ed()), res);
     EXPECT_EQ(res->normal->items->count, before + cap_items);
     EXPECT_TRUE(schema_is_modified(canvas->mySchema));

@@ -78,7 +78,7 @@ protected:
         driver->pump_until([&] { return canvas->IsShownOnScreen(); });
         // The window fits its view at its first paint: the scale is set after it.
         canvas->Refresh();
-        ASSERT_TRUE(driver->pump_until([] { return !zoom_fit_pending; }));
+        ASSERT_TRUE(driver->pump_until([&] { return !zoom_fit_pending; }));
         view_set_scale(&canvas->mySchema->view, 4.0, false);
         canvas->Redraw();
         tn_test::settle();
@@ -97,19 +97,19 @@ protected:
 };
 
 TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
-    FormDialog* dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    FormDialog* dialog = opened("libedit_addpin", LIBEDIT_CMD_PIN);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->ButtonFor(20030)->GetLabel().utf8_string(), "Add");
     control_set_text(dialog->Item(AP_NAME), "W");
     control_set_text(dialog->Item(AP_NUMBERS), "");
     control_set_value(dialog->Item(AP_TYPE), 3);  // "Power" greys the shape
-    libedit_command(20029);
+    libedit_command(canvas, 20029);
     EXPECT_FALSE(dialog->Item(AP_SHAPE)->IsEnabled());
     control_set_value(dialog->Item(AP_TYPE), 4);  // "Passive"
-    libedit_command(20029);
+    libedit_command(canvas, 20029);
     EXPECT_TRUE(dialog->Item(AP_SHAPE)->IsEnabled());
     click(dialog->ButtonFor(20030));
-    ASSERT_TRUE(pump_until([] { return libedit_addpin == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_addpin") == nullptr; }));
     ASSERT_STREQ(canvas->ModeName(1), "Add Pin");
 
     driver->click(Point{11000, 12000});  // picks the body; the pin follows on its edge
@@ -129,32 +129,36 @@ TEST_F(LibraryItems, APinIsAddedByClicksAndItsNumberAnsweredInTheQuestion) {
     // A right click ends the tool and brings the dialog back.
     driver->click(Point{11000, 12000}, wxMOUSE_BTN_RIGHT);
     EXPECT_EQ(canvas->ModeCount(), 1);
-    ASSERT_TRUE(pump_until([] { return libedit_addpin != nullptr; }));
-    hide_dialog(libedit_addpin);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_addpin") != nullptr; }));
+    hide_dialog(dialog_named("libedit_addpin"));
 }
 
 TEST_F(LibraryItems, ThePinDialogOpenedAgainShowsThePinItIsOpenedFor) {
     PlacedPart* placed = libedit_first_placed(ed());
     Pin* first = static_cast<Pin*>(dlist_head(part->normal_pins->pins)->data);
     libedit_open_pin_dialog(canvas, placed, last_pin());
-    ASSERT_TRUE(pump_until([] { return libedit_addpin && libedit_addpin->IsShown(); }));
-    auto* dialog = static_cast<FormDialog*>(libedit_addpin);
+    ASSERT_TRUE(pump_until([&] {
+        return dialog_named("libedit_addpin") && dialog_named("libedit_addpin")->IsShown();
+    }));
+    auto* dialog = static_cast<FormDialog*>(dialog_named("libedit_addpin"));
     ASSERT_NE(dialog->ButtonFor(20031), nullptr);
     EXPECT_EQ(control_get_text(dialog->Item(AP_NUMBERS)), "2");
     // The menu asks for a new pin: Add, never the Change of the pin before.
-    dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    dialog = opened("libedit_addpin", LIBEDIT_CMD_PIN);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->ButtonFor(20031), nullptr);
     ASSERT_NE(dialog->ButtonFor(20030), nullptr);
     // Another pin double-clicked meanwhile: its own values and Change.
     libedit_open_pin_dialog(canvas, placed, first);
-    ASSERT_TRUE(pump_until([] { return libedit_addpin && libedit_addpin->IsShown(); }));
-    dialog = static_cast<FormDialog*>(libedit_addpin);
+    ASSERT_TRUE(pump_until([&] {
+        return dialog_named("libedit_addpin") && dialog_named("libedit_addpin")->IsShown();
+    }));
+    dialog = static_cast<FormDialog*>(dialog_named("libedit_addpin"));
     ASSERT_NE(dialog->ButtonFor(20031), nullptr);
     EXPECT_EQ(control_get_text(dialog->Item(AP_NUMBERS)), "1");
     control_set_text(dialog->Item(AP_NAME), "IN");
     click(dialog->ButtonFor(20031));
-    ASSERT_TRUE(pump_until([] { return libedit_addpin == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_addpin") == nullptr; }));
     EXPECT_STREQ(first->name.get(), "IN");
 }
 
@@ -169,35 +173,39 @@ TEST_F(LibraryItems, TheTextAndSymbolMenusOpenTheirDialogsForANewItem) {
         return text;
     };
     libedit_show_item_dialog(ed(), add(0, "T"));
-    ASSERT_TRUE(pump_until([] { return libedit_text && libedit_text->IsShown(); }));
-    ASSERT_NE(static_cast<FormDialog*>(libedit_text)->ButtonFor(20019), nullptr);
-    FormDialog* dialog = opened(libedit_text, LIBEDIT_CMD_TEXT);
+    ASSERT_TRUE(pump_until(
+        [&] { return dialog_named("libedit_text") && dialog_named("libedit_text")->IsShown(); }));
+    ASSERT_NE(static_cast<FormDialog*>(dialog_named("libedit_text"))->ButtonFor(20019), nullptr);
+    FormDialog* dialog = opened("libedit_text", LIBEDIT_CMD_TEXT);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->ButtonFor(20019), nullptr);
     EXPECT_NE(dialog->ButtonFor(20013), nullptr);
-    hide_dialog(libedit_text);
+    hide_dialog(dialog_named("libedit_text"));
 
     libedit_show_item_dialog(ed(), add(1, "A"));
-    ASSERT_TRUE(pump_until([] { return libedit_ieee_symb && libedit_ieee_symb->IsShown(); }));
-    ASSERT_NE(static_cast<FormDialog*>(libedit_ieee_symb)->ButtonFor(20011), nullptr);
-    dialog = opened(libedit_ieee_symb, LIBEDIT_CMD_IEEE);
+    ASSERT_TRUE(pump_until([&] {
+        return dialog_named("libedit_ieee_symb") && dialog_named("libedit_ieee_symb")->IsShown();
+    }));
+    ASSERT_NE(static_cast<FormDialog*>(dialog_named("libedit_ieee_symb"))->ButtonFor(20011),
+              nullptr);
+    dialog = opened("libedit_ieee_symb", LIBEDIT_CMD_IEEE);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->ButtonFor(20011), nullptr);
     EXPECT_NE(dialog->ButtonFor(20010), nullptr);
-    hide_dialog(libedit_ieee_symb);
+    hide_dialog(dialog_named("libedit_ieee_symb"));
 }
 
 TEST_F(LibraryItems, APartOfNoDeviceHasNoPinNumbersToType) {
-    FormDialog* dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    FormDialog* dialog = opened("libedit_addpin", LIBEDIT_CMD_PIN);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->Item(AP_NUMBERS)->IsEnabled());
-    hide_dialog(libedit_addpin);
+    hide_dialog(dialog_named("libedit_addpin"));
     part->devices = 0;
-    dialog = opened(libedit_addpin, LIBEDIT_CMD_PIN);
+    dialog = opened("libedit_addpin", LIBEDIT_CMD_PIN);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->Item(AP_NUMBERS)->IsEnabled());
     EXPECT_TRUE(dialog->Item(AP_NAME)->IsEnabled());
-    hide_dialog(libedit_addpin);
+    hide_dialog(dialog_named("libedit_addpin"));
     part->devices = 1;
 }
 
@@ -244,22 +252,22 @@ TEST_F(LibraryItems, APinPickedForCuttingBlinksUntilTheConfirmingClick) {
 }
 
 TEST_F(LibraryItems, ThePinoutAppliesTheRowChosenAndFindPinGoesToAPin) {
-    FormDialog* pinout = opened(libedit_pinout, LIBEDIT_CMD_PINOUT);
+    FormDialog* pinout = opened("libedit_pinout", LIBEDIT_CMD_PINOUT);
     ASSERT_NE(pinout, nullptr);
     auto* list = static_cast<wxListBox*>(pinout->Item(PO_PINS));
     ASSERT_EQ(list->GetCount(), 2u);
     EXPECT_FALSE(pinout->Item(PO_CONVERTED)->IsEnabled());  // RES has no converted pins
     list->SetSelection(1);
-    libedit_command(20007);
+    libedit_command(canvas, 20007);
     EXPECT_EQ(control_get_text(pinout->Item(PO_REF)), "2");
     control_set_text(pinout->Item(PO_REF), "7");
     click(pinout->ButtonFor(20009));
     Pin* second = static_cast<Pin*>(dlist_tail(part->normal_pins->pins)->data);
     EXPECT_STREQ(pin_number(second, 0), "7");
     EXPECT_EQ(list->GetString(1).utf8_string().substr(0, 1), "7");
-    hide_dialog(libedit_pinout);
+    hide_dialog(dialog_named("libedit_pinout"));
 
-    FormDialog* find = opened(libedit_find, 20058);
+    FormDialog* find = opened("libedit_find", 20058);
     ASSERT_NE(find, nullptr);
     // Shown, it holds all it needs, its buttons included.
     EXPECT_TRUE(pump_until([&] {
@@ -269,7 +277,7 @@ TEST_F(LibraryItems, ThePinoutAppliesTheRowChosenAndFindPinGoesToAPin) {
     control_set_value(find->Item(FP_BY), 0);  // by reference
     control_set_text(find->Item(FP_TEXT), "7");
     click(find->ButtonFor(20021));
-    ASSERT_TRUE(pump_until([] { return libedit_find == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_find") == nullptr; }));
     // The pointer stands on the pin: the right one at (12000, 11000).
     const wxPoint want = driver->screen_of(Point{12000, 11000});
     EXPECT_TRUE(pump_until([&] {
@@ -279,12 +287,12 @@ TEST_F(LibraryItems, ThePinoutAppliesTheRowChosenAndFindPinGoesToAPin) {
 }
 
 TEST_F(LibraryItems, AnOpenPinoutFollowsThePartLoadedSoApplyChangesOnlyWhatItShows) {
-    FormDialog* pinout = opened(libedit_pinout, LIBEDIT_CMD_PINOUT);
+    FormDialog* pinout = opened("libedit_pinout", LIBEDIT_CMD_PINOUT);
     ASSERT_NE(pinout, nullptr);
     auto* list = static_cast<wxListBox*>(pinout->Item(PO_PINS));
     ASSERT_EQ(list->GetCount(), 2u);
     list->SetSelection(1);
-    libedit_command(20007);
+    libedit_command(canvas, 20007);
     EXPECT_EQ(control_get_text(pinout->Item(PO_REF)), "2");
 
     ASSERT_EQ(libedit_get_part(ed(), "LM358"), GET_PART_LOADED);
@@ -302,55 +310,55 @@ TEST_F(LibraryItems, AnOpenPinoutFollowsThePartLoadedSoApplyChangesOnlyWhatItSho
     click(pinout->ButtonFor(20009));
     EXPECT_EQ(pinout_line(pinout_pin(ed(), false, 1), loaded->devices), before);
     EXPECT_EQ(pinout_lines(&canvas->libedit, false)[0], list->GetString(0).utf8_string());
-    hide_dialog(libedit_pinout);
+    hide_dialog(dialog_named("libedit_pinout"));
 }
 
 TEST_F(LibraryItems, ThePrefixAndTheUserFieldsOfThePart) {
-    FormDialog* prefix = opened(libedit_refprefix, LIBEDIT_CMD_REFERENCE);
+    FormDialog* prefix = opened("libedit_refprefix", LIBEDIT_CMD_REFERENCE);
     ASSERT_NE(prefix, nullptr);
     EXPECT_EQ(control_get_text(prefix->Item(RP_PREFIX)), "R");
     control_set_text(prefix->Item(RP_PREFIX), "RN");
     click(prefix->ButtonFor(20040));
-    ASSERT_TRUE(pump_until([] { return libedit_refprefix == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_refprefix") == nullptr; }));
     EXPECT_STREQ(part->prefix.get(), "RN");
     EXPECT_STREQ(libedit_first_placed(ed())->reference.text.get(), "RN");
 
     proper_set(NB_FIELD_NAME, 3, FIELD_NAME, 2, "Power", 0);
-    FormDialog* fields = opened(libedit_field, LIBEDIT_CMD_FIELDS);
+    FormDialog* fields = opened("libedit_field", LIBEDIT_CMD_FIELDS);
     ASSERT_NE(fields, nullptr);
     EXPECT_EQ(static_cast<wxChoice*>(fields->Item(UF_FIELDS))->GetStringSelection().utf8_string(),
               "Power");
     control_set_text(fields->Item(UF_VALUE), "0.25W");
-    libedit_command(20044);
+    libedit_command(canvas, 20044);
     click(fields->ButtonFor(20043));
-    ASSERT_TRUE(pump_until([] { return libedit_field == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_field") == nullptr; }));
     LibEntry* entry = find_LibEntry(canvas->mySchema->library, "RES");
     ASSERT_NE(entry->attributes, nullptr);
     EXPECT_STREQ(static_cast<Attribute*>(dlist_head(entry->attributes)->data)->text.get(), "0.25W");
 }
 
 TEST_F(LibraryItems, ATextAndASymbolArePlacedAndADoubleClickChangesThem) {
-    FormDialog* text = opened(libedit_text, LIBEDIT_CMD_TEXT);
+    FormDialog* text = opened("libedit_text", LIBEDIT_CMD_TEXT);
     ASSERT_NE(text, nullptr);
     control_set_text(text->Item(TX_TEXT), "RES");
     control_set_text(text->Item(TX_XSIZE), "300");
     control_set_text(text->Item(TX_YSIZE), "400");
     control_set_value(text->Item(TX_INTERNAL), 1);
-    libedit_command(20014);
+    libedit_command(canvas, 20014);
     for (int field : {TX_XMIR, TX_YMIR, TX_BOX}) control_set_value(text->Item(field), 0);
     click(text->ButtonFor(20013));
-    ASSERT_TRUE(pump_until([] { return libedit_text == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_text") == nullptr; }));
     driver->click(Point{10500, 10600});
     driver->key(WXK_ESCAPE);
     Text* placed = as_Text(static_cast<SchItem*>(dlist_tail(part->normal->items)->data));
     EXPECT_EQ(placed->string, "RES");
     EXPECT_EQ(placed->size, (TextSize{300, 400}));
 
-    FormDialog* ieee = opened(libedit_ieee_symb, LIBEDIT_CMD_IEEE);
+    FormDialog* ieee = opened("libedit_ieee_symb", LIBEDIT_CMD_IEEE);
     ASSERT_NE(ieee, nullptr);
     control_set_value(ieee->Item(IE_SYMBOL), 9);  // "Analog": E
     click(ieee->ButtonFor(20010));
-    ASSERT_TRUE(pump_until([] { return libedit_ieee_symb == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_ieee_symb") == nullptr; }));
     driver->click(Point{11600, 10300});
     driver->key(WXK_ESCAPE);
     Text* symbol = as_Text(static_cast<SchItem*>(dlist_tail(part->normal->items)->data));
@@ -361,12 +369,12 @@ TEST_F(LibraryItems, ATextAndASymbolArePlacedAndADoubleClickChangesThem) {
     Rect box;
     ASSERT_TRUE(bounds_Text(canvas->mySchema, symbol, &box, false));
     libedit_edit_selection(ed(), Point{10000 + box.x + box.w / 2, 10000 + box.y + box.h / 2});
-    ASSERT_TRUE(pump_until([] { return libedit_ieee_symb != nullptr; }));
-    ieee = static_cast<FormDialog*>(libedit_ieee_symb);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_ieee_symb") != nullptr; }));
+    ieee = static_cast<FormDialog*>(dialog_named("libedit_ieee_symb"));
     EXPECT_EQ(control_get_value(ieee->Item(IE_SYMBOL)), 9);
     control_set_value(ieee->Item(IE_SYMBOL), 0);
     click(ieee->ButtonFor(20011));
-    ASSERT_TRUE(pump_until([] { return libedit_ieee_symb == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_ieee_symb") == nullptr; }));
     EXPECT_EQ(symbol->string, "W");
 }
 
@@ -405,15 +413,15 @@ TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
     edge->end = Point{30000, 0};
     append_or_die(doc->titleblock.drawing, edge);
     menu_command(tcanvas, TEMPLATE_CMD_CONTROLS, 0);
-    ASSERT_TRUE(pump_until([] { return template_control != nullptr; }));
-    auto* dialog = static_cast<FormDialog*>(template_control);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("template_control") != nullptr; }));
+    auto* dialog = static_cast<FormDialog*>(dialog_named("template_control"));
     click(dialog->ButtonFor(20041));  // no control chosen: nothing, the dialog stays
-    EXPECT_NE(template_control, nullptr);
+    EXPECT_NE(dialog_named("template_control"), nullptr);
     auto* controls = static_cast<wxListBox*>(dialog->Item(TX_CONTROLS));
     ASSERT_EQ(controls->GetCount(), 27u);
     controls->SetSelection(13);  // "Document Number"
     click(dialog->ButtonFor(20041));
-    ASSERT_TRUE(pump_until([] { return template_control == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("template_control") == nullptr; }));
     ASSERT_STREQ(tcanvas->ModeName(1), "Add Text");
     session_event(&tcanvas->editing, EV_LEFT_UP, Point{5000, 2000});
     session_event(&tcanvas->editing, EV_RIGHT_UP, Point{5000, 2000});
@@ -423,28 +431,31 @@ TEST_F(LibraryItems, AControlIsPlacedInATitleBlockAndItsDialogChangesIt) {
     EXPECT_EQ(control->flags & TBLOCK, TBLOCK);
 
     libedit_edit_selection(&tcanvas->libedit, Point{5000, 2000});
-    ASSERT_TRUE(pump_until([] { return template_control != nullptr; }));
-    dialog = static_cast<FormDialog*>(template_control);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("template_control") != nullptr; }));
+    dialog = static_cast<FormDialog*>(dialog_named("template_control"));
     EXPECT_EQ(dialog->ButtonFor(20042)->GetLabel().utf8_string(), "Change");
     controls = static_cast<wxListBox*>(dialog->Item(TX_CONTROLS));
     EXPECT_EQ(controls->GetSelection(), 13);
     controls->SetSelection(0);  // "Title"
     click(dialog->ButtonFor(20042));
-    ASSERT_TRUE(pump_until([] { return template_control == nullptr; }));
+    ASSERT_TRUE(pump_until([&] { return dialog_named("template_control") == nullptr; }));
     EXPECT_EQ(control->field, 3);
 
     // The item dialogs' entry sends a title block's texts to these dialogs.
     ASSERT_TRUE(edit_item(tcanvas, control, Point{5000, 2000}, EDIT_CODE_TEXT));
-    ASSERT_TRUE(pump_until([] { return template_control != nullptr; }));
-    hide_dialog(template_control);
+    ASSERT_TRUE(pump_until([&] { return dialog_named("template_control") != nullptr; }));
+    hide_dialog(dialog_named("template_control"));
     Text* free_text = new_Text();
     free_text->string = "REV";
     append_or_die(doc->titleblock.drawing, free_text);
     ASSERT_TRUE(edit_item(tcanvas, free_text, Point{0, 0}, EDIT_CODE_TEXT));
-    ASSERT_TRUE(pump_until([] { return libedit_text != nullptr; }));
-    EXPECT_EQ(static_cast<FormDialog*>(libedit_text)->ButtonFor(20019)->GetLabel().utf8_string(),
+    ASSERT_TRUE(pump_until([&] { return dialog_named("libedit_text") != nullptr; }));
+    EXPECT_EQ(static_cast<FormDialog*>(dialog_named("libedit_text"))
+                  ->ButtonFor(20019)
+                  ->GetLabel()
+                  .utf8_string(),
               "Change");
-    hide_dialog(libedit_text);
+    hide_dialog(dialog_named("libedit_text"));
     // Cut and Copy of the title block's Edit menu start the edit tool.
     menu_command(tcanvas, 20250, 0);
     EXPECT_STREQ(tcanvas->ModeName(1), "Libedit Edit");

@@ -59,10 +59,21 @@ void LibraryWindowTest::click(wxWindow* window, int dx, int dy) {
     input.click_window(window, dx, dy);
 }
 
-FormDialog* LibraryWindowTest::opened(EnhancedDialog* const& global, int command) {
+EnhancedDialog* LibraryWindowTest::dialog_named(const char* window_name) {
+    if (EnhancedDialog* dialog = canvas->dialogs.find(window_name)) return dialog;
+    for (MyChild* c : my_children)
+        if (EnhancedDialog* dialog = c->canvas ? c->canvas->dialogs.find(window_name) : nullptr)
+            return dialog;
+    return nullptr;
+}
+
+FormDialog* LibraryWindowTest::opened(const char* window_name, int command) {
     menu_command(canvas, command, 0);
-    pump_until([&] { return global && global->IsShown(); });
-    return static_cast<FormDialog*>(global);
+    pump_until([&] {
+        EnhancedDialog* dialog = dialog_named(window_name);
+        return dialog && dialog->IsShown();
+    });
+    return static_cast<FormDialog*>(dialog_named(window_name));
 }
 
 }  // namespace libedit_gui_test

@@ -29,8 +29,11 @@ protected:
     bool pump_until(const std::function<bool()>& done, int ms = tn_test::toolkit_deadline_ms);
     // A real click on a window: in its middle, or at (dx, dy) from its corner.
     void click(wxWindow* window, int dx = -1, int dy = -1);
-    // The dialog a menu command opens, once it is shown.
-    FormDialog* opened(EnhancedDialog* const& global, int command);
+    // The dialog with that window name of the library window (else of
+    // another window), null while none is open.
+    EnhancedDialog* dialog_named(const char* window_name);
+    // The dialog of that window name a menu command opens, once it is shown.
+    FormDialog* opened(const char* window_name, int command);
 
     tn_test::TempDir dir;
     AskScript script;

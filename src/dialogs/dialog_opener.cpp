@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "canvas/application.h"
+#include "editor/gui/application.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 

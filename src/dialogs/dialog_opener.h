@@ -48,5 +48,5 @@ struct DialogOpening {
 void open_dialog(const DialogOpening& opening);
 
 // The dialogs of the whole program: the main window's (the application's,
-// canvas/application.h); null while there is none.
+// editor/gui/application.h); null while there is none.
 DialogOwner* program_dialogs();

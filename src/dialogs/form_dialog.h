@@ -1,6 +1,6 @@
 #pragma once
 // The window of a form: an EnhancedDialog whose items are made from the
-// form's rows (dialogs/form.h), one item per control row, laid out by the
+// form's rows (dialogs/forms/form.h), one item per control row, laid out by the
 // layout rows on the flow panels, with the dialog buttons of the rows in its
 // button column. Fill shows the form's values in the items, Read takes the
 // items' values back into the form; nothing else moves between the two.

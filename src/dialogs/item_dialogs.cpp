@@ -4,8 +4,6 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/font_choice.h"
 #include "dialogs/forms/field_form.h"
@@ -14,6 +12,8 @@
 #include "dialogs/forms/part_form.h"
 #include "dialogs/forms/text_form.h"
 #include "editor/edit_transaction.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/item_edit.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"

@@ -10,7 +10,7 @@
 // dialog's action on it and its current item.
 //
 // The plain forms and what their actions do to the document are in
-// dialogs/text_form.h and the other *_form.h files; this file holds the
+// dialogs/forms/text_form.h and the other *_form.h files; this file holds the
 // windows.
 #include "foundation/geometry.h"
 

@@ -14,12 +14,12 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
-#include "canvas/preview_canvas.h"
 #include "dialogs/forms/load_part_logic.h"
 #include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
+#include "editor/gui/preview_canvas.h"
 #include "editor/sheet_modes.h"
 #include "foundation/properties.h"
 #include "toolkit/asking.h"

@@ -1,9 +1,9 @@
 #include "dialogs/nav_dialogs.h"
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/forms/nav_forms.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"
 #include "model/documents/schema.h"

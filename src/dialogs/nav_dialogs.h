@@ -1,5 +1,5 @@
 #pragma once
-// The windows of the navigation dialogs (dialogs/nav_forms.h): Bookmark
+// The windows of the navigation dialogs (dialogs/forms/nav_forms.h): Bookmark
 // Name, Jump XY Position and Find Text, which belong to the canvas they
 // are opened for (its `dialogs`: each window has its own) and hand their
 // ids to tool_dialog_command on that canvas, and the Shortcuts dialog, one

@@ -1,5 +1,5 @@
 // The Preferences sheet on the display: its eight pages made from the
-// pages' rows and operations (dialogs/prefs_pages.h), each control writing
+// pages' rows and operations (dialogs/forms/prefs_pages.h), each control writing
 // its live value as the user changes it.
 #include <algorithm>
 #include <filesystem>
@@ -22,11 +22,11 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/font_choice.h"
 #include "dialogs/forms/prefs_pages.h"
 #include "dialogs/resource_dialogs.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_system.h"

@@ -4,10 +4,10 @@
 
 #include <wx/button.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/forms/process_forms.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The windows of the process dialogs (their data and forms are in
-// dialogs/process_forms.h): building, loading and storing each of the
+// dialogs/forms/process_forms.h): building, loading and storing each of the
 // fourteen, the one callback and command handler of their buttons, the
 // converter's Execute state and the ERC decision matrix.
 //

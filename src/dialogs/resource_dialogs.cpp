@@ -17,10 +17,10 @@
 #include <wx/stattext.h>
 #include <wx/timer.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/forms/statistics.h"
 #include "dialogs/forms/tips.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "foundation/properties.h"
 #include "render/print_preview.h"
 #include "toolkit/asking.h"

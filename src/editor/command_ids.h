@@ -7,7 +7,7 @@
 // title-block window has ids of its own where its menu entries run other
 // handlers. What an id does on each canvas kind is the command table's
 // (shell/commands.h); the Tools menu's ids are the process dialogs' table's
-// (dialogs/process_forms.h). No window type here: the editors name the
+// (dialogs/forms/process_forms.h). No window type here: the editors name the
 // commands they send back to their window.
 
 enum : int {

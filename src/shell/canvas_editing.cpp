@@ -8,9 +8,9 @@
 #include <wx/cursor.h>
 #include <wx/timer.h>
 
-#include "canvas/edit_canvas.h"
 #include "dialogs/item_dialogs.h"
 #include "dialogs/nav_dialogs.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "editor/tool_mode.h"

@@ -5,8 +5,8 @@
 // canvas and the application, and the canvas's mouse and key messages and
 // its two timers (the 500 ms blink of the cross-hair, the 100 ms move timer
 // that scrolls the view while a button is held outside the window) are
-// bound to its handlers (canvas/canvas_events.cpp). The canvas calls these
-// through the application (canvas/application.h).
+// bound to its handlers (editor/gui/canvas_events.cpp). The canvas calls these
+// through the application (editor/gui/application.h).
 class EditCanvas;
 
 // Binds the canvas's events and timers and starts its session with the

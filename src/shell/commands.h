@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "canvas/canvas_kinds.h"
 #include "editor/command_ids.h"
+#include "editor/gui/canvas_kinds.h"
 
 class EditCanvas;
 struct Schema;

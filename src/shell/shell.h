@@ -10,7 +10,7 @@
 #include <wx/mdi.h>
 #include <wx/timer.h>
 
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 #include "shell/commands.h"
 #include "toolkit/dialog_owner.h"
 #include "toolkit/dock_pane.h"

@@ -13,7 +13,7 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
-#include "canvas/application.h"
+#include "editor/gui/application.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/file_names.h"
@@ -94,7 +94,7 @@ bool shell_for_each_child(const std::function<bool(void*)>& pred) {
 }
 
 // The shell as the canvas, the dialogs and the library editor's windows see
-// it (canvas/application.h).
+// it (editor/gui/application.h).
 class ShellApplication : public Application {
 public:
     wxWindow* main_window() override { return main_frame; }

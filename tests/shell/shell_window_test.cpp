@@ -13,7 +13,7 @@
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
-#include "canvas/preview_canvas.h"
+#include "editor/gui/preview_canvas.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/log.h"

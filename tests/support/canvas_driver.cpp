@@ -12,7 +12,7 @@
 #include <wx/utils.h>
 #include <wx/window.h>
 
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 #include "model/documents/schema.h"
 #include "model/items/view.h"
 #include "toolkit/settling.h"

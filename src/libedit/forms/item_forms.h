@@ -2,7 +2,7 @@
 // The forms of the library editor's item dialogs, without their windows:
 // Add/Edit Pin, View/Edit Pinout, Find Pin, Part Reference Prefix, User
 // Part Fields, Add/Edit Text, Add/Edit Control and Place/Edit IEEE
-// Symbols. Each is its rows (dialogs/form.h) and what moves between the
+// Symbols. Each is its rows (dialogs/forms/form.h) and what moves between the
 // form and the editor's values (libedit/libedit_pins.h,
 // libedit/libedit_items.h); the windows (libedit/gui/libedit_item_dialogs.h)
 // show a form, call the editor and show the form again.

@@ -1,7 +1,7 @@
 #pragma once
 // The forms of the library editor's part dialogs, without their windows:
 // Get Part, Place Body, Part Names, Part Info, Get Vector Definition and
-// its options. Each is its rows (dialogs/form.h) and what moves between
+// its options. Each is its rows (dialogs/forms/form.h) and what moves between
 // the form and the editor's values (libedit/libedit_dialogs.h); the
 // windows (libedit/gui/libedit_dialogs.h) show a form, call the editor and
 // show the form again.

@@ -7,10 +7,10 @@
 
 #include <wx/utils.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
-#include "canvas/preview_canvas.h"
 #include "dialogs/dialog_opener.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
+#include "editor/gui/preview_canvas.h"
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
 #include "foundation/services.h"

@@ -9,11 +9,11 @@
 #include <wx/font.h>
 #include <wx/window.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/dialog_opener.h"
 #include "dialogs/font_choice.h"
 #include "dialogs/forms/text_form.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/selection.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"

@@ -5,9 +5,9 @@
 
 #include <wx/timer.h>
 
-#include "canvas/application.h"
-#include "canvas/edit_canvas.h"
 #include "dialogs/forms/text_form.h"
+#include "editor/gui/application.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/app_utils.h"

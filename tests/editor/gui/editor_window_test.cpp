@@ -13,10 +13,10 @@
 #include <wx/dialog.h>
 #include <wx/frame.h>
 
-#include "canvas/edit_canvas.h"
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "editor/editor_commands.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/selection.h"
 #include "editor/sheet_modes.h"
 #include "foundation/errors.h"

@@ -7,7 +7,7 @@
 #include <wx/app.h>
 #include <wx/frame.h>
 
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"

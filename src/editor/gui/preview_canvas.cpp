@@ -1,4 +1,4 @@
-#include "canvas/preview_canvas.h"
+#include "editor/gui/preview_canvas.h"
 
 #include "foundation/list.h"
 #include "foundation/matrix.h"

@@ -1,9 +1,9 @@
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "canvas/application.h"
+#include "editor/gui/application.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A part preview: a canvas of kind 4 inside a panel that shows one library
 // part scaled into it (the Get Part dialog's and the palette's preview).
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 
 class PreviewCanvas : public EditCanvas {
 public:

@@ -4,7 +4,7 @@
 // document `mySchema`; the drawing base shows it. Its interactive modes
 // (`myPile`) and their event handling are the sheet editor's (editor/),
 // wired to the canvas by the shell (shell/canvas_editing.cpp), which the
-// canvas reaches through the application (canvas/application.h).
+// canvas reaches through the application (editor/gui/application.h).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +12,7 @@
 
 #include <wx/timer.h>
 
-#include "canvas/canvas_kinds.h"
+#include "editor/gui/canvas_kinds.h"
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 #include "libedit/libedit.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "canvas/edit_canvas.h"
+#include "editor/gui/edit_canvas.h"
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
 #include "foundation/list.h"

@@ -1,4 +1,4 @@
-#include "canvas/application.h"
+#include "editor/gui/application.h"
 
 namespace {
 

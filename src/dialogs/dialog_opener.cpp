@@ -15,8 +15,6 @@ void center_dialog(wxWindow* dialog) {
         dialog->Centre();
 }
 
-void destroy_registered_dialog(EnhancedDialog& dialog) { dialog_release(dialog); }
-
 FormDialog* new_registered_dialog(EnhancedDialog** slot, const char* title, const char* window_name,
                                   long style, bool modal, Form form, FormDialog::Command command,
                                   EnhancedDialog::OnClose on_close) {

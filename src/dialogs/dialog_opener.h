@@ -7,7 +7,7 @@
 // its window name (null while it does not exist), is built when it is
 // opened and missing, and is destroyed whenever it closes (its main button,
 // Cancel, Escape or the close box all end in its on-close callback,
-// destroy_registered_dialog, which also empties the slot); the next opening
+// dialog_release, which also empties the slot); the next opening
 // builds and fills it anew. A dialog acting on a window knows that window
 // from its handler, bound when it is built; it never looks for it.
 #include <functional>
@@ -20,17 +20,13 @@ class wxWindow;
 
 // Centres a dialog over the main frame; nothing for null.
 void center_dialog(wxWindow* dialog);
-// The on-close callback of the registered dialogs: empties the dialog's
-// slot and destroys the dialog.
-void destroy_registered_dialog(EnhancedDialog& dialog);
-
 // Makes a form dialog on the main frame into the slot (the slot's owner
 // then owns it) and centres it. Its on-close callback is
-// destroy_registered_dialog, or one of its own that calls it. The rows are
+// dialog_release, or one of its own that calls it. The rows are
 // not built yet.
 FormDialog* new_registered_dialog(EnhancedDialog** slot, const char* title, const char* window_name,
                                   long style, bool modal, Form form, FormDialog::Command command,
-                                  EnhancedDialog::OnClose on_close = destroy_registered_dialog);
+                                  EnhancedDialog::OnClose on_close = dialog_release);
 
 struct DialogOpening {
     EnhancedDialog** slot = nullptr;

@@ -87,7 +87,7 @@ void* measuring_canvas(EditCanvas* canvas) { return static_cast<RenderCanvas*>(c
 // "Cancel" after the first and a message line.
 FormDialog* new_item_dialog(EditCanvas* canvas, EnhancedDialog** slot, const char* title,
                             const char* window_name, std::vector<FormRow> rows,
-                            EnhancedDialog::OnClose on_close = destroy_registered_dialog) {
+                            EnhancedDialog::OnClose on_close = dialog_release) {
     FormDialog* dialog = new_registered_dialog(
         slot, title, window_name, dialog_style_message, true, Form(std::move(rows)),
         [canvas](long id) { item_dialog_command(canvas, id); }, std::move(on_close));
@@ -507,7 +507,7 @@ void sheet_dialog_set_action_label(EditCanvas* canvas, const char* label) {
 
 void edit_infos_closed(EditCanvas* canvas, EnhancedDialog& dialog) {
     state_of(canvas).infos = InfosState{};
-    destroy_registered_dialog(dialog);
+    dialog_release(dialog);
 }
 
 void show_title_block_dialog(EditCanvas* canvas, Text* text) {
@@ -528,7 +528,7 @@ void show_title_block_dialog(EditCanvas* canvas, Text* text) {
 
 void edit_part_closed(EditCanvas* canvas, EnhancedDialog& dialog) {
     state_of(canvas).edit_part = EditPartState{};
-    destroy_registered_dialog(dialog);
+    dialog_release(dialog);
 }
 
 bool edit_item(EditCanvas* canvas, SchItem* item, Point p, int code) {

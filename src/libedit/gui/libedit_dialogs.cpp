@@ -174,7 +174,7 @@ void fill_names(EditCanvas* canvas) {
 void names_dialog_close(EditCanvas* canvas, EnhancedDialog& dialog) {
     // The close box takes back what the dialog did; Ok keeps it.
     const bool ok = state_of(canvas).names_ok;
-    destroy_registered_dialog(dialog);
+    dialog_release(dialog);
     names_dialog_finish(editor(canvas), ok);
 }
 
@@ -284,7 +284,7 @@ void search_vector_parts(EditCanvas* canvas) {
 }  // namespace
 
 void vector_dialog_close(EditCanvas* canvas, EnhancedDialog& dialog) {
-    destroy_registered_dialog(dialog);
+    dialog_release(dialog);
     drop_vector_search(canvas);
 }
 
@@ -439,7 +439,7 @@ void open_get_vector(EditCanvas* canvas) {
                          "libedit_vector", dialog_style_message, false, Form(get_vector_rows()),
                          [canvas](long id) { libedit_command(canvas, id); },
                          [canvas](EnhancedDialog& closing) {
-                             destroy_registered_dialog(closing);
+                             dialog_release(closing);
                              // Its options use what it found: they go first.
                              if (!vector_definition(canvas)) drop_vector_search(canvas);
                          });

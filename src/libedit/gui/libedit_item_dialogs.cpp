@@ -74,7 +74,7 @@ ItemDialogState& state_of(EditCanvas* canvas) { return canvas->dialogs.state<Ite
 
 FormDialog* build(EditCanvas* canvas, EnhancedDialog** slot, const char* title,
                   const char* window_name, long style, std::vector<FormRow> rows,
-                  EnhancedDialog::OnClose on_close = destroy_registered_dialog) {
+                  EnhancedDialog::OnClose on_close = dialog_release) {
     FormDialog* dialog = new_registered_dialog(
         slot, title, window_name, style, false, Form(std::move(rows)),
         [canvas](long id) { libedit_command(canvas, id); }, std::move(on_close));
@@ -86,8 +86,7 @@ FormDialog* build(EditCanvas* canvas, EnhancedDialog** slot, const char* title,
 // button for 0) would keep that item's values and Change: it goes, so the
 // next opening builds it for what is asked now.
 void drop_dialog(EnhancedDialog* dialog, long change) {
-    if (dialog && (change == 0 || form_dialog(dialog)->ButtonFor(change)))
-        destroy_registered_dialog(*dialog);
+    if (dialog && (change == 0 || form_dialog(dialog)->ButtonFor(change))) dialog_release(*dialog);
 }
 
 // --- Add/Edit Pin -------------------------------------------------------------------------------
@@ -215,7 +214,7 @@ void apply_prefix(EditCanvas* canvas) {
 // The values kept while the dialog was open go with it.
 void field_dialog_close(EditCanvas* canvas, EnhancedDialog& closing) {
     state_of(canvas).field_rows = FieldRows{};
-    destroy_registered_dialog(closing);
+    dialog_release(closing);
 }
 
 void fields_command(EditCanvas* canvas, long id) {

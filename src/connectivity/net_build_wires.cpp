@@ -142,6 +142,8 @@ public:
     bool next(Point* tip) {
         while (at_ < sources_.size() && !sources_[at_].part_pin()) ++at_;
         if (at_ == sources_.size()) return false;
+        if (at_ + PREFETCH_AHEAD < sources_.size())
+            __builtin_prefetch(sources_[at_ + PREFETCH_AHEAD].father);
         const MemberSource& s = sources_[at_++];
         if (s.father != part_) {
             part_ = s.father;
@@ -165,7 +167,9 @@ void junctions(TableOps& ops, CarrierIndex<NetTable>& carriers,
                const std::vector<MemberSource>& sources) {
     NetTable& t = ops.t;
     std::vector<uint32_t> lines;
-    for (SchItem* junction : t.junctions) {
+    for (size_t k = 0; k < t.junctions.size(); ++k) {
+        fetch_ahead(t.junctions, k);
+        SchItem* junction = t.junctions[k];
         if (!(junction->state & NET_CURRENT_PASS)) continue;
         lines_through(ops, carriers, junction->pos, lines, [&](uint32_t line) {
             net_rules::junction_meets_line(ops, junction->pos, &junction->state, line);
@@ -186,6 +190,7 @@ void keep_label_wires(NetTable& t, CarrierIndex<NetTable>& carriers) {
     t.label_wire.assign(t.texts.size(), NO_LINE);
     std::vector<uint32_t> lines;
     for (size_t k = 0; k < t.texts.size(); ++k) {
+        fetch_ahead(t.texts, k);
         carriers.lines_at(t.texts[k]->pos, lines);
         if (!lines.empty()) t.label_wire[k] = lines.front();
     }

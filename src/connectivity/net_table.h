@@ -39,6 +39,13 @@ struct PseudoPin;
 constexpr uint32_t NO_LINE = UINT32_MAX;
 // How many records a walk over a table fetches ahead.
 constexpr size_t PREFETCH_AHEAD = 16;
+// Fetches the record PREFETCH_AHEAD places after the i-th of a table of
+// records: on a large sheet the records a walk visits lie far apart in
+// memory, and each would be waited for.
+template <class Record>
+inline void fetch_ahead(const std::vector<Record*>& records, size_t i) {
+    if (i + PREFETCH_AHEAD < records.size()) __builtin_prefetch(records[i + PREFETCH_AHEAD]);
+}
 
 // Room for a table that grows past what was reserved: a quarter more each
 // time rather than twice as much, since the tables are at their largest

@@ -185,12 +185,6 @@ void prepare(NetContext* context, Schema* schema, Visit visit) {
         flagop_apply(&sheet->state);
     }
     for (DListNode* node : dlist_nodes(sheet->items)) {
-        // On a large sheet the walk waits on memory more than it works: the
-        // next record and the node after it are fetched meanwhile.
-        if (const ListNode* ahead = node->next) {
-            __builtin_prefetch(ahead->data);
-            __builtin_prefetch(ahead->next);
-        }
         auto* item = static_cast<SchItem*>(node->data);
         if (item->type == IDENT_ITEM || item->type == PSEUDO_PIN || (item->state & NET_TEMPORARY)) {
             dlist_remove(sheet->items, node, nullptr);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -23,6 +26,81 @@ constexpr int MIN_BAND_ROWS = 32;
 // Bands per thread: the strokes are not spread evenly over the rows, and
 // a thread that is done takes the next band waiting.
 constexpr int BANDS_PER_THREAD = 4;
+
+// Threads that wait for bands to stroke, made once for the process: a
+// thread woken from its wait is running again within a fraction of a
+// millisecond, where a thread made anew on a busy machine waits behind the
+// others for its first turn.
+class BandHelpers {
+public:
+    ~BandHelpers() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+
+    // Runs `work` on the calling thread and on up to `helpers` threads
+    // beside it, each taking what is left of it (the work shares itself
+    // out); returns once every thread that took part is done. A helper
+    // that wakes after the calling thread has finished takes no part.
+    void run(unsigned helpers, const std::function<void()>& work) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            while (threads_.size() < helpers) {
+                try {
+                    threads_.emplace_back([this] { serve(); });
+                } catch (const std::system_error&) {
+                    break;  // no thread to be had: the others take its share
+                }
+            }
+            job_ = &work;
+            ++round_;
+            open_ = true;
+            wanted_ = helpers;
+            started_ = finished_ = 0;
+        }
+        wake_.notify_all();
+        work();
+        std::unique_lock<std::mutex> lock(mutex_);
+        open_ = false;
+        done_.wait(lock, [&] { return finished_ == started_; });
+        job_ = nullptr;
+    }
+
+private:
+    void serve() {
+        uint64_t seen = 0;
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return stop_ || (open_ && round_ != seen); });
+            if (stop_) return;
+            seen = round_;
+            if (started_ >= wanted_) continue;
+            ++started_;
+            const std::function<void()>* job = job_;
+            lock.unlock();
+            (*job)();
+            lock.lock();
+            if (++finished_ == started_) done_.notify_one();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::vector<std::thread> threads_;
+    const std::function<void()>* job_ = nullptr;
+    uint64_t round_ = 0;
+    bool open_ = false, stop_ = false;
+    unsigned wanted_ = 0, started_ = 0, finished_ = 0;
+};
+
+BandHelpers& band_helpers() {
+    static BandHelpers helpers;
+    return helpers;
+}
 
 template <typename F>
 void find(F& call, const char* name) {
@@ -231,7 +309,7 @@ bool StrokeBatch::draw_banded(void* cairo) {
                                                  (int(threads) * BANDS_PER_THREAD));
     const int bands = (height + rows - 1) / rows;
     std::atomic<int> next{0};
-    auto work = [&] {
+    const std::function<void()> work = [&] {
         for (int band = next++; band < bands; band = next++) {
             const int top = band * rows, bottom = std::min(height, top + rows);
             void* surface = c.image_create_for_data(data + size_t(top) * stride, format, width,
@@ -247,16 +325,7 @@ bool StrokeBatch::draw_banded(void* cairo) {
         }
     };
     c.surface_flush(target);
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < threads; ++i) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // no thread to be had: the others take its bands
-        }
-    }
-    work();
-    for (std::thread& t : helpers) t.join();
+    band_helpers().run(threads - 1, work);
     c.surface_mark_dirty(target);
     return true;
 }

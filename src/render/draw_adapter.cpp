@@ -273,6 +273,28 @@ bool DrawAdapter::gather_strip(const wxPen& pen, const Point* points, size_t cou
     return true;
 }
 
+bool DrawAdapter::gather_dots(const Prim& prim) {
+    wxGraphicsContext* gc = batch_ ? native_context() : nullptr;
+    if (!gc || prim.points.empty()) return false;
+    // The pen and brush the toolkit's fill of the squares would have (see
+    // paint), read back from an empty fill.
+    const uint32_t rgb = mode_colour(prim.rgb);
+    use_pen(pen_for(rgb, 0, false));
+    use_brush(brush_for(rgb));
+    gc->FillPath(gc->CreatePath());
+    native_pen_ = nullptr;
+    const int number = batch_->take_pen(gc->GetNativeContext(), gc->ShouldOffset());
+    if (number < 0) return false;
+    batch_points_.clear();
+    for (Point p : prim.points) {
+        const wxPoint d = device(p);
+        batch_points_.push_back(d.x);
+        batch_points_.push_back(d.y);
+    }
+    batch_->dots(number, batch_points_.data(), prim.points.size());
+    return true;
+}
+
 void DrawAdapter::paint_strip(const Point* points, size_t count) {
     const wxPen& pen = pen_for(mode_colour(rgb_), width_, dashed_);
     if (gather_strip(pen, points, count)) return;
@@ -499,6 +521,7 @@ void DrawAdapter::use_brush(const wxBrush& brush) {
 }
 
 void DrawAdapter::paint(const Prim& prim) {
+    if (prim.kind == Prim::DOTS && gather_dots(prim)) return;
     flush_strokes();
     native_pen_ = nullptr;  // what the toolkit draws sets the context anew
     const uint32_t rgb = mode_colour(prim.rgb);

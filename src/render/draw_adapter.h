@@ -135,6 +135,9 @@ private:
     wxGraphicsContext* native_context() const;
     // Gathering: the strip put in the batch; false where its pen cannot be.
     bool gather_strip(const wxPen& pen, const Point* points, size_t count);
+    // Gathering: the dots put in the batch, as one fill; false where they
+    // cannot be.
+    bool gather_dots(const Prim& prim);
     // Strokes the strips gathered so far (gather_strokes).
     void flush_strokes();
     uint32_t mode_colour(uint32_t rgb) const;

@@ -114,11 +114,12 @@ bool CairoCalls::found_all() const {
            pattern_get_rgba && set_source_rgba && get_line_width && set_line_width &&
            get_line_cap && set_line_cap && get_line_join && set_line_join && get_miter_limit &&
            set_miter_limit && get_tolerance && set_tolerance && get_antialias && set_antialias &&
-           get_operator && set_operator && get_dash_count && set_dash && get_matrix && set_matrix &&
-           clip_extents && surface_get_type && surface_flush && surface_mark_dirty &&
-           surface_destroy && surface_set_device_offset && surface_get_device_offset &&
-           image_get_data && image_get_format && image_get_width && image_get_height &&
-           image_get_stride && image_create_for_data;
+           get_operator && set_operator && rectangle && fill && get_fill_rule && set_fill_rule &&
+           get_dash_count && set_dash && get_matrix && set_matrix && clip_extents &&
+           surface_get_type && surface_flush && surface_mark_dirty && surface_destroy &&
+           surface_set_device_offset && surface_get_device_offset && image_get_data &&
+           image_get_format && image_get_width && image_get_height && image_get_stride &&
+           image_create_for_data;
 }
 
 const CairoCalls& cairo_calls() {
@@ -150,6 +151,10 @@ const CairoCalls& cairo_calls() {
         find(c.set_antialias, "cairo_set_antialias");
         find(c.get_operator, "cairo_get_operator");
         find(c.set_operator, "cairo_set_operator");
+        find(c.rectangle, "cairo_rectangle");
+        find(c.fill, "cairo_fill");
+        find(c.get_fill_rule, "cairo_get_fill_rule");
+        find(c.set_fill_rule, "cairo_set_fill_rule");
         find(c.get_dash_count, "cairo_get_dash_count");
         find(c.set_dash, "cairo_set_dash");
         find(c.get_matrix, "cairo_get_matrix");
@@ -193,13 +198,22 @@ int StrokeBatch::take_pen(void* cairo, bool offset) {
     pen.join = c.get_line_join(cairo);
     pen.antialias = c.get_antialias(cairo);
     pen.op = c.get_operator(cairo);
+    pen.fill_rule = c.get_fill_rule(cairo);
     if (!std::isfinite(pen.width) || !std::isfinite(pen.matrix[5])) return -1;
     pens_.push_back(pen);
     return int(pens_.size() - 1);
 }
 
-void StrokeBatch::stroke(int pen_number, const int32_t* xy, size_t count) {
-    if (count < 2 || pen_number < 0 || size_t(pen_number) >= pens_.size()) return;
+void StrokeBatch::stroke(int pen, const int32_t* xy, size_t count) {
+    if (count >= 2) add(pen, xy, count, false);
+}
+
+void StrokeBatch::dots(int pen, const int32_t* xy, size_t count) {
+    if (count >= 1) add(pen, xy, count, true);
+}
+
+void StrokeBatch::add(int pen_number, const int32_t* xy, size_t count, bool dots) {
+    if (pen_number < 0 || size_t(pen_number) >= pens_.size()) return;
     const Pen& pen = pens_[pen_number];
     int64_t top = xy[1], bottom = xy[1];
     for (size_t i = 1; i < count; ++i) {
@@ -209,13 +223,15 @@ void StrokeBatch::stroke(int pen_number, const int32_t* xy, size_t count) {
     // What a pen draws past its points: half its width, a miter's point up
     // to its limit, a pixel of antialiasing and the half-pixel offset.
     const double reach =
-        pen.width * (pen.join == LINE_JOIN_MITER ? std::max(1.0, pen.miter) : 1.0) / 2 + 2;
+        dots ? 2
+             : pen.width * (pen.join == LINE_JOIN_MITER ? std::max(1.0, pen.miter) : 1.0) / 2 + 2;
     const double shift = pen.matrix[5] + (pen.offset ? 0.5 : 0);
     auto row = [](double v) { return int32_t(std::clamp(v, -2e9, 2e9)); };
     Stroke s;
     s.pen = uint32_t(pen_number);
     s.first = uint32_t(points_.size() / 2);
     s.count = uint32_t(count);
+    s.dots = dots;
     s.top = row(std::floor(double(top) + shift - reach));
     s.bottom = row(std::ceil(double(bottom) + shift + reach));
     strokes_.push_back(s);
@@ -227,6 +243,7 @@ namespace {
 struct Stroker {
     const CairoCalls& c;
     void* cairo;
+    int32_t top = INT32_MIN, bottom = INT32_MAX;  // the rows drawn on
     uint32_t pen = UINT32_MAX;
 };
 
@@ -258,6 +275,7 @@ void stroke_one(Stroker& s, const Pen* pens, const Stroke& stroke, const int32_t
         c.set_tolerance(s.cairo, pen.tolerance);
         c.set_antialias(s.cairo, pen.antialias);
         c.set_operator(s.cairo, pen.op);
+        c.set_fill_rule(s.cairo, pen.fill_rule);
         // The context may hold a dashed pen set since (a batch is drawn
         // before such a pen strokes): these pens have none.
         c.set_dash(s.cairo, nullptr, 0, 0);
@@ -265,9 +283,21 @@ void stroke_one(Stroker& s, const Pen* pens, const Stroke& stroke, const int32_t
     const bool offset = pens[stroke.pen].offset;
     const int32_t* xy = points + 2 * size_t(stroke.first);
     if (offset) c.translate(s.cairo, 0.5, 0.5);
-    c.move_to(s.cairo, xy[0], xy[1]);
-    for (uint32_t i = 1; i < stroke.count; ++i) c.line_to(s.cairo, xy[2 * i], xy[2 * i + 1]);
-    c.stroke(s.cairo);
+    if (stroke.dots) {
+        // The squares that can reach the rows drawn on (a square left out
+        // lies wholly outside them).
+        const double shift = pens[stroke.pen].matrix[5] + (offset ? 0.5 : 0);
+        for (uint32_t i = 0; i < stroke.count; ++i) {
+            const double y = xy[2 * i + 1] + shift;
+            if (y + 2 < s.top || y - 2 >= s.bottom) continue;
+            c.rectangle(s.cairo, xy[2 * i] - 0.5, xy[2 * i + 1] - 0.5, 1, 1);
+        }
+        c.fill(s.cairo);
+    } else {
+        c.move_to(s.cairo, xy[0], xy[1]);
+        for (uint32_t i = 1; i < stroke.count; ++i) c.line_to(s.cairo, xy[2 * i], xy[2 * i + 1]);
+        c.stroke(s.cairo);
+    }
     if (offset) c.translate(s.cairo, -0.5, -0.5);
 }
 
@@ -316,7 +346,7 @@ bool StrokeBatch::draw_banded(void* cairo) {
                                                     bottom - top, stride);
             c.surface_set_device_offset(surface, 0, -top);
             void* context = c.create(surface);
-            Stroker s{c, context};
+            Stroker s{c, context, top, bottom};
             for (const Stroke& stroke : strokes_)
                 if (stroke.bottom >= top && stroke.top < bottom)
                     stroke_one(s, pens_.data(), stroke, points_.data());

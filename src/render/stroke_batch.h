@@ -48,6 +48,10 @@ struct CairoCalls {
     void (*set_antialias)(void* cairo, int antialias) = nullptr;
     int (*get_operator)(void* cairo) = nullptr;
     void (*set_operator)(void* cairo, int op) = nullptr;
+    void (*rectangle)(void* cairo, double x, double y, double w, double h) = nullptr;
+    void (*fill)(void* cairo) = nullptr;
+    int (*get_fill_rule)(void* cairo) = nullptr;
+    void (*set_fill_rule)(void* cairo, int rule) = nullptr;
     int (*get_dash_count)(void* cairo) = nullptr;
     void (*set_dash)(void* cairo, const double* dashes, int count, double offset) = nullptr;
     void (*get_matrix)(void* cairo, double matrix[6]) = nullptr;
@@ -83,6 +87,10 @@ public:
     int take_pen(void* cairo, bool offset);
     // A stroke through device points (x, y in turn) with a pen taken.
     void stroke(int pen, const int32_t* xy, size_t count);
+    // One fill of the squares of a pixel about each device point (a
+    // pixel each where the pen's offset is set), in the pen's colour and
+    // fill rule.
+    void dots(int pen, const int32_t* xy, size_t count);
     size_t size() const { return strokes_.size(); }
     // Strokes everything gathered onto `cairo` (whose pen is left changed)
     // and empties the batch. In bands over threads where there are enough
@@ -97,14 +105,16 @@ private:
     struct Pen {
         double rgba[4];
         double width, miter, tolerance;
-        int cap, join, antialias, op;
+        int cap, join, antialias, op, fill_rule;
         double matrix[6];
         bool offset;
     };
     struct Stroke {
         uint32_t pen, first, count;
         int32_t top, bottom;  // device rows it can reach
+        bool dots;            // a fill of squares about the points
     };
+    void add(int pen, const int32_t* xy, size_t count, bool dots);
     void draw_one_by_one(void* cairo);
     bool draw_banded(void* cairo);
 

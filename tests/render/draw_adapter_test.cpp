@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <wx/dcmemory.h>
+#include <wx/graphics.h>
 #include <wx/image.h>
 
 #include "render/colour_table.h"
@@ -89,10 +90,32 @@ wxImage painted(Through through, const std::vector<Strip>& all, int width, int h
                 for (Point p : s.points) points.push_back(wxPoint(p.x, p.y));
                 dc.DrawLines(static_cast<int>(points.size()), points.data());
             }
+            // Now and then a grid's dots among them, over what came before
+            // and under what follows.
+            if (all.size() > 100 && ++n % 300 == 0) {
+                std::vector<Point> grid;
+                for (int y = n / 300; y < height; y += 5)
+                    for (int x = n / 300; x < width; x += 7) grid.push_back({x, y});
+                if (through != Through::TOOLKIT) {
+                    adapter.set_pen(0xC000C0, 0);
+                    adapter.dots(grid);
+                } else {
+                    wxPen pen(colour_of_rgb(0xC000C0), 1);
+                    pen.SetCap(wxCAP_ROUND);
+                    dc.SetPen(pen);
+                    dc.SetBrush(wxBrush(colour_of_rgb(0xC000C0)));
+                    wxGraphicsContext* gc = dc.GetGraphicsContext();
+                    wxGraphicsPath path = gc->CreatePath();
+                    for (Point p : grid) path.AddRectangle(p.x - 0.5, p.y - 0.5, 1, 1);
+                    gc->FillPath(path);
+                }
+                continue;
+            }
             // Now and then a fill of another colour in between, drawn by
             // the toolkit either way: the next strip keeps its own colour,
             // and the strips before it lie under it.
-            if (++n % 7 != 0 || (all.size() > 100 && n % 700 != 0)) continue;
+            if (all.size() <= 100 && ++n % 7 != 0) continue;
+            if (all.size() > 100 && n % 700 != 0) continue;
             const int x = width - 4 - n % 20, y = (n * 7) % (height - 4);
             if (through != Through::TOOLKIT) {
                 adapter.set_pen(0x00C0C0, 0);
@@ -142,8 +165,9 @@ TEST(DrawAdapterTest, StripsComeOutPixelForPixelAsTheToolkitStrokesThem) {
 
 // Strips gathered and stroked band by band on several threads: a stroke
 // across the edge of two bands drawn whole in each, in its order among
-// the others of its band, a fill in between drawing over what was
-// gathered before it and under what came after. The same pixels as the
+// the others of its band, a grid's dots gathered among them, a fill in
+// between drawing over what was gathered before it and under what came
+// after. The same pixels as the
 // toolkit's strokes one by one, also where too few strips were gathered to
 // be worth the threads.
 TEST(DrawAdapterTest, GatheredStripsComeOutPixelForPixelAsTheToolkitStrokesThem) {

@@ -259,7 +259,8 @@ void StrokeBatch::draw(void* cairo) {
 namespace {
 
 // Strokes one stroke with its pen, as the toolkit's context would: the
-// pen's state, then the half-pixel offset about the path.
+// pen's state and its half-pixel offset, which stay set for the strokes
+// of the same pen that follow.
 template <typename Pen, typename Stroke>
 void stroke_one(Stroker& s, const Pen* pens, const Stroke& stroke, const int32_t* points) {
     const CairoCalls& c = s.c;
@@ -279,10 +280,10 @@ void stroke_one(Stroker& s, const Pen* pens, const Stroke& stroke, const int32_t
         // The context may hold a dashed pen set since (a batch is drawn
         // before such a pen strokes): these pens have none.
         c.set_dash(s.cairo, nullptr, 0, 0);
+        if (pen.offset) c.translate(s.cairo, 0.5, 0.5);
     }
     const bool offset = pens[stroke.pen].offset;
     const int32_t* xy = points + 2 * size_t(stroke.first);
-    if (offset) c.translate(s.cairo, 0.5, 0.5);
     if (stroke.dots) {
         // The squares that can reach the rows drawn on (a square left out
         // lies wholly outside them).
@@ -298,7 +299,6 @@ void stroke_one(Stroker& s, const Pen* pens, const Stroke& stroke, const int32_t
         for (uint32_t i = 1; i < stroke.count; ++i) c.line_to(s.cairo, xy[2 * i], xy[2 * i + 1]);
         c.stroke(s.cairo);
     }
-    if (offset) c.translate(s.cairo, -0.5, -0.5);
 }
 
 }  // namespace

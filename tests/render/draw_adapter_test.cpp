@@ -60,7 +60,7 @@ std::vector<Strip> many_strips(int width, int height) {
         if (i % 50 == 0)
             all.push_back({colours[(i / 50) % 4],
                            i % 3,
-                           i % 750 == 0,
+                           i % 1200 == 0,
                            {{next(width), 0}, {next(width), height - 1}}});
     }
     return all;
@@ -115,7 +115,7 @@ wxImage painted(Through through, const std::vector<Strip>& all, int width, int h
             // the toolkit either way: the next strip keeps its own colour,
             // and the strips before it lie under it.
             if (all.size() <= 100 && ++n % 7 != 0) continue;
-            if (all.size() > 100 && n % 700 != 0) continue;
+            if (all.size() > 100 && n % 1100 != 0) continue;
             const int x = width - 4 - n % 20, y = (n * 7) % (height - 4);
             if (through != Through::TOOLKIT) {
                 adapter.set_pen(0x00C0C0, 0);

@@ -207,14 +207,6 @@ void DrawAdapter::emit(Prim&& prim) {
         paint(prim);
 }
 
-// A repaint strokes thousands of short strips (each letter of a name is a
-// few), and the toolkit makes a path object for each (a cairo context and
-// a surface of its own, the path copied over) and frees it again: a sixth
-// of the stroking. Here the strip goes straight onto the context's cairo
-// drawing with the same points, pen and half-pixel offset the toolkit
-// gives it, for the same pixels. The pen is set the toolkit's way, by
-// stroking an empty path with it, and stays set until something else is
-// drawn (`native_pen_`).
 wxGraphicsContext* DrawAdapter::native_context() const {
     if (printer_device_ || !cairo_calls().found()) return nullptr;
     wxGraphicsContext* gc = dc_->GetGraphicsContext();
@@ -224,6 +216,14 @@ wxGraphicsContext* DrawAdapter::native_context() const {
     return gc;
 }
 
+// A repaint strokes thousands of short strips (each letter of a name is a
+// few), and the toolkit makes a path object for each (a cairo context and
+// a surface of its own, the path copied over) and frees it again: a sixth
+// of the stroking. Here the strip goes straight onto the context's cairo
+// drawing with the same points, pen and half-pixel offset the toolkit
+// gives it, for the same pixels. The pen is set the toolkit's way, by
+// stroking an empty path with it, and stays set until something else is
+// drawn (`native_pen_`).
 bool DrawAdapter::stroke_native(const wxPen& pen, const Point* points, size_t count) {
     const CairoCalls& cairo = cairo_calls();
     wxGraphicsContext* gc = count < 2 ? nullptr : native_context();
@@ -263,14 +263,18 @@ bool DrawAdapter::gather_strip(const wxPen& pen, const Point* points, size_t cou
         known = batch_pens_.emplace(&pen, number).first;
     }
     if (known->second < 0) return false;
+    batch_->stroke(known->second, batch_device_points(points, count), count);
+    return true;
+}
+
+const int32_t* DrawAdapter::batch_device_points(const Point* points, size_t count) {
     batch_points_.clear();
     for (size_t i = 0; i < count; ++i) {
         const wxPoint d = device(points[i]);
         batch_points_.push_back(d.x);
         batch_points_.push_back(d.y);
     }
-    batch_->stroke(known->second, batch_points_.data(), count);
-    return true;
+    return batch_points_.data();
 }
 
 bool DrawAdapter::gather_dots(const Prim& prim) {
@@ -285,13 +289,8 @@ bool DrawAdapter::gather_dots(const Prim& prim) {
     native_pen_ = nullptr;
     const int number = batch_->take_pen(gc->GetNativeContext(), gc->ShouldOffset());
     if (number < 0) return false;
-    batch_points_.clear();
-    for (Point p : prim.points) {
-        const wxPoint d = device(p);
-        batch_points_.push_back(d.x);
-        batch_points_.push_back(d.y);
-    }
-    batch_->dots(number, batch_points_.data(), prim.points.size());
+    batch_->dots(number, batch_device_points(prim.points.data(), prim.points.size()),
+                 prim.points.size());
     return true;
 }
 

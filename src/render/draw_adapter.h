@@ -21,12 +21,11 @@
 #include <wx/font.h>
 #include <wx/pen.h>
 
-class wxGraphicsContext;
-
 #include "foundation/font_record.h"
 #include "foundation/geometry.h"
 #include "foundation/matrix.h"
 
+class wxGraphicsContext;
 struct Image;
 struct View;
 class StrokeBatch;
@@ -138,6 +137,8 @@ private:
     // Gathering: the dots put in the batch, as one fill; false where they
     // cannot be.
     bool gather_dots(const Prim& prim);
+    // The points on the device, x and y in turn (in batch_points_).
+    const int32_t* batch_device_points(const Point* points, size_t count);
     // Strokes the strips gathered so far (gather_strokes).
     void flush_strokes();
     uint32_t mode_colour(uint32_t rgb) const;

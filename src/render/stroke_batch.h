@@ -92,10 +92,11 @@ public:
     // fill rule.
     void dots(int pen, const int32_t* xy, size_t count);
     size_t size() const { return strokes_.size(); }
-    // Strokes everything gathered onto `cairo` (whose pen is left changed)
-    // and empties the batch. In bands over threads where there are enough
-    // strokes, the target is an image surface without device offset and
-    // nothing is clipped; one by one on the context otherwise.
+    // Strokes everything gathered onto `cairo` (the context the pens were
+    // taken from, its state left as it was) and empties the batch. In
+    // bands over threads where there are enough strokes, the target is an
+    // image surface without device offset and nothing is clipped; one by
+    // one on the context otherwise.
     void draw(void* cairo);
 
     // Below this many strokes a batch is stroked on the calling thread.

@@ -184,5 +184,22 @@ TEST(DrawAdapterTest, GatheredStripsComeOutPixelForPixelAsTheToolkitStrokesThem)
               0);
 }
 
+// Repaint after repaint on bitmaps of other sizes (one band only, many
+// bands, a last band of a few rows): the threads that wait between
+// repaints take each one up in turn, and every picture is whole.
+TEST(DrawAdapterTest, GatheredPaintingsOneAfterAnotherComeOutWhole) {
+    const int sizes[][2] = {{300, 20}, {120, 401}, {64, 64}, {200, 97}, {300, 400}};
+    for (int round = 0; round < 3; ++round)
+        for (const auto& size : sizes) {
+            const std::vector<Strip> all = many_strips(size[0], size[1]);
+            int inked = 0;
+            EXPECT_EQ(differing(painted(Through::GATHERED, all, size[0], size[1]),
+                                painted(Through::TOOLKIT, all, size[0], size[1]), &inked),
+                      0)
+                << size[0] << " x " << size[1] << ", round " << round;
+            EXPECT_GT(inked, size[0] * size[1] / 20);
+        }
+}
+
 }  // namespace
 }  // namespace render_test

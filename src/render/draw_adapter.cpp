@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <dlfcn.h>
-
 #include <wx/dcprint.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
@@ -15,6 +13,7 @@
 #include "render/colour_table.h"
 #include "render/dib_image.h"
 #include "render/render_fonts.h"
+#include "render/stroke_batch.h"
 
 namespace {
 
@@ -118,6 +117,17 @@ DrawAdapter::DrawAdapter(wxDC* dc, double sx, double sy, double origin_x, double
 
 DrawAdapter::DrawAdapter(std::vector<Prim>* record) : record_(record) {}
 
+DrawAdapter::~DrawAdapter() { flush_strokes(); }
+
+void DrawAdapter::gather_strokes() {
+    if (dc_ && !batch_) batch_ = std::make_unique<StrokeBatch>();
+}
+
+void DrawAdapter::flush_strokes() {
+    if (!batch_ || batch_->size() == 0) return;
+    if (wxGraphicsContext* gc = dc_->GetGraphicsContext()) batch_->draw(gc->GetNativeContext());
+}
+
 DrawAdapter::DrawAdapter(Rect* bounds, bool* any) : bounds_(bounds), any_(any) {}
 
 void DrawAdapter::cover_points(const Point* points, size_t count, int64_t pad) {
@@ -197,33 +207,14 @@ void DrawAdapter::emit(Prim&& prim) {
         paint(prim);
 }
 
-namespace {
-
-// The few calls of cairo the native strokes need, found at run time: the
-// toolkit draws through cairo on GTK, and has it loaded, but cairo's
-// headers are not part of the build.
-struct CairoCalls {
-    using Move = void (*)(void* cairo, double x, double y);
-    Move move_to = nullptr;
-    Move line_to = nullptr;
-    Move translate = nullptr;
-    void (*stroke)(void* cairo) = nullptr;
-    bool found() const { return move_to && line_to && translate && stroke; }
-};
-
-const CairoCalls& cairo_calls() {
-    static const CairoCalls calls = [] {
-        CairoCalls c;
-        c.move_to = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_move_to"));
-        c.line_to = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_line_to"));
-        c.translate = reinterpret_cast<CairoCalls::Move>(dlsym(RTLD_DEFAULT, "cairo_translate"));
-        c.stroke = reinterpret_cast<void (*)(void*)>(dlsym(RTLD_DEFAULT, "cairo_stroke"));
-        return c;
-    }();
-    return calls;
+wxGraphicsContext* DrawAdapter::native_context() const {
+    if (printer_device_ || !cairo_calls().found()) return nullptr;
+    wxGraphicsContext* gc = dc_->GetGraphicsContext();
+    if (!gc || gc->GetRenderer() != wxGraphicsRenderer::GetCairoRenderer() ||
+        dc_->GetLogicalFunction() != wxCOPY)
+        return nullptr;
+    return gc;
 }
-
-}  // namespace
 
 // A repaint strokes thousands of short strips (each letter of a name is a
 // few), and the toolkit makes a path object for each (a cairo context and
@@ -235,15 +226,14 @@ const CairoCalls& cairo_calls() {
 // drawn (`native_pen_`).
 bool DrawAdapter::stroke_native(const wxPen& pen, const Point* points, size_t count) {
     const CairoCalls& cairo = cairo_calls();
-    if (printer_device_ || count < 2 || !cairo.found()) return false;
-    wxGraphicsContext* gc = dc_->GetGraphicsContext();
-    if (!gc || gc->GetRenderer() != wxGraphicsRenderer::GetCairoRenderer() ||
-        dc_->GetLogicalFunction() != wxCOPY)
-        return false;
+    wxGraphicsContext* gc = count < 2 ? nullptr : native_context();
+    if (!gc) return false;
     if (native_pen_ != &pen) {
         gc->StrokePath(gc->CreatePath());
         native_pen_ = &pen;
     }
+    // Stroked now: after what waits in the batch.
+    flush_strokes();
     void* context = gc->GetNativeContext();
     const bool offset = gc->ShouldOffset();
     if (offset) cairo.translate(context, 0.5, 0.5);
@@ -258,10 +248,58 @@ bool DrawAdapter::stroke_native(const wxPen& pen, const Point* points, size_t co
     return true;
 }
 
+bool DrawAdapter::gather_strip(const wxPen& pen, const Point* points, size_t count) {
+    if (!batch_ || count < 2) return false;
+    auto known = batch_pens_.find(&pen);
+    if (known == batch_pens_.end()) {
+        // The pen as the toolkit sets it on the context, read back once.
+        int number = -1;
+        if (wxGraphicsContext* gc = native_context()) {
+            use_pen(pen);
+            gc->StrokePath(gc->CreatePath());
+            native_pen_ = &pen;
+            number = batch_->take_pen(gc->GetNativeContext(), gc->ShouldOffset());
+        }
+        known = batch_pens_.emplace(&pen, number).first;
+    }
+    if (known->second < 0) return false;
+    batch_->stroke(known->second, batch_device_points(points, count), count);
+    return true;
+}
+
+const int32_t* DrawAdapter::batch_device_points(const Point* points, size_t count) {
+    batch_points_.clear();
+    for (size_t i = 0; i < count; ++i) {
+        const wxPoint d = device(points[i]);
+        batch_points_.push_back(d.x);
+        batch_points_.push_back(d.y);
+    }
+    return batch_points_.data();
+}
+
+bool DrawAdapter::gather_dots(const Prim& prim) {
+    wxGraphicsContext* gc = batch_ ? native_context() : nullptr;
+    if (!gc || prim.points.empty()) return false;
+    // The pen and brush the toolkit's fill of the squares would have (see
+    // paint), read back from an empty fill.
+    const uint32_t rgb = mode_colour(prim.rgb);
+    use_pen(pen_for(rgb, 0, false));
+    use_brush(brush_for(rgb));
+    gc->FillPath(gc->CreatePath());
+    native_pen_ = nullptr;
+    const int number = batch_->take_pen(gc->GetNativeContext(), gc->ShouldOffset());
+    if (number < 0) return false;
+    batch_->dots(number, batch_device_points(prim.points.data(), prim.points.size()),
+                 prim.points.size());
+    return true;
+}
+
 void DrawAdapter::paint_strip(const Point* points, size_t count) {
     const wxPen& pen = pen_for(mode_colour(rgb_), width_, dashed_);
+    if (gather_strip(pen, points, count)) return;
     use_pen(pen);
     if (stroke_native(pen, points, count)) return;
+    flush_strokes();
     device_points_.clear();
     for (size_t i = 0; i < count; ++i) device_points_.push_back(device(points[i]));
     dc_->DrawLines(static_cast<int>(count), device_points_.data());
@@ -482,6 +520,8 @@ void DrawAdapter::use_brush(const wxBrush& brush) {
 }
 
 void DrawAdapter::paint(const Prim& prim) {
+    if (prim.kind == Prim::DOTS && gather_dots(prim)) return;
+    flush_strokes();
     native_pen_ = nullptr;  // what the toolkit draws sets the context anew
     const uint32_t rgb = mode_colour(prim.rgb);
     switch (prim.kind) {

@@ -11,6 +11,7 @@
 // paints the colour XORed with the background (on the overlay: drawing the
 // same ghost twice removes it).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,8 +25,10 @@
 #include "foundation/geometry.h"
 #include "foundation/matrix.h"
 
+class wxGraphicsContext;
 struct Image;
 struct View;
+class StrokeBatch;
 
 enum : int { DRAW_XOR = 1, DRAW_COPY = 2, DRAW_MERGE = 3 };
 
@@ -63,6 +66,13 @@ public:
     DrawAdapter(Rect* bounds, bool* any);
     DrawAdapter(const DrawAdapter&) = delete;
     DrawAdapter& operator=(const DrawAdapter&) = delete;
+    ~DrawAdapter();
+
+    // Painting: the strips are gathered and stroked together, over several
+    // threads, before anything else is drawn and when the adapter goes
+    // (see StrokeBatch). For a painting of a whole bitmap, nothing clipped
+    // (elsewhere they are stroked one by one, the same pixels).
+    void gather_strokes();
 
     void set_mode(int mode) { mode_ = mode; }
     int mode() const { return mode_; }
@@ -119,6 +129,18 @@ private:
     // The strip stroked on the context's cairo drawing directly (see the
     // definition); false where that cannot be done.
     bool stroke_native(const wxPen& pen, const Point* points, size_t count);
+    // The toolkit's context where strips can be stroked on its cairo
+    // drawing directly, else null.
+    wxGraphicsContext* native_context() const;
+    // Gathering: the strip put in the batch; false where its pen cannot be.
+    bool gather_strip(const wxPen& pen, const Point* points, size_t count);
+    // Gathering: the dots put in the batch, as one fill; false where they
+    // cannot be.
+    bool gather_dots(const Prim& prim);
+    // The points on the device, x and y in turn (in batch_points_).
+    const int32_t* batch_device_points(const Point* points, size_t count);
+    // Strokes the strips gathered so far (gather_strokes).
+    void flush_strokes();
     uint32_t mode_colour(uint32_t rgb) const;
     const wxPen& pen_for(uint32_t rgb, int32_t width, bool dashed);
     // Sets the context's pen or brush unless it is the one set last (the
@@ -147,7 +169,13 @@ private:
     // last native stroke left it; null once anything else was drawn since.
     const wxPen* native_pen_ = nullptr;
     const wxBrush* last_brush_ = nullptr;  // not owned
-    std::vector<wxPoint> device_points_;   // a strip's points on the device, reused
+    std::unique_ptr<StrokeBatch> batch_;   // the strips gathered, when gathering
+    // Each pen's number in the batch (-1: stroked straight away), read from
+    // the context once: the pen is not set on the context again for each
+    // strip gathered.
+    std::unordered_map<const wxPen*, int> batch_pens_;
+    std::vector<int32_t> batch_points_;   // a strip's device points for the batch, reused
+    std::vector<wxPoint> device_points_;  // a strip's points on the device, reused
     std::unordered_map<uint64_t, wxPen> pens_;
     std::unordered_map<uint32_t, wxBrush> brushes_;
     std::unordered_map<std::string, wxFont> fonts_;

@@ -248,6 +248,9 @@ void RenderCanvas::RebuildBacking() {
     pending_.clear();
     if (View* v = GetView()) {
         DrawAdapter adapter = MakeAdapter(dc);
+        // The whole bitmap, nothing clipped: the strips are stroked
+        // together, band by band on several threads.
+        adapter.gather_strokes();
         if (schema_) {
             DrawThrough(adapter, WorldRect(wxRect(size).Inflate(PEN_MARGIN + 1)), v->visible);
             // What was noted before is drawn now.

@@ -39,9 +39,9 @@ void empty_islands(NetContext* context) {
 }
 
 // Gives a table's storage back (an assignment of {} keeps it).
-template <class T>
-void release(std::vector<T>& table) {
-    std::vector<T>().swap(table);
+template <class Table>
+void release(Table& table) {
+    Table().swap(table);
 }
 
 // Which value SHOW_POWER_LOCAL takes for a placed part. Set in memory only:
@@ -320,6 +320,7 @@ void table_islands(NetContext* context, NetTable& t) {
     uint32_t count = t.count();
     std::vector<uint32_t> head_of(count, NO_LINE);
     for (uint32_t id = 0; id < count; ++id) {
+        fetch_ahead(t.real, id);
         // A head for each line that starts its chain (or stands alone).
         if (t.chains[id].parent != NO_LINE && t.chain_first(id) != id) continue;
         Ident* head = new_Ident();
@@ -421,7 +422,11 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
         expand_buses(context, schema->ports);
     // Phase 12: the temporary wires go with the table; a member keeps the
     // last wire it touched only when that is one of the sheet's.
-    for (PseudoPin* pp : table.members) pp->stub = table.member_record[pp->net_slot];
+    for (size_t m = 0; m < table.members.size(); ++m) {
+        fetch_ahead(table.members, m);
+        PseudoPin* pp = table.members[m];
+        pp->stub = table.member_record[pp->net_slot];
+    }
     return result;
 }
 

@@ -142,6 +142,8 @@ public:
     bool next(Point* tip) {
         while (at_ < sources_.size() && !sources_[at_].part_pin()) ++at_;
         if (at_ == sources_.size()) return false;
+        if (at_ + PREFETCH_AHEAD < sources_.size())
+            __builtin_prefetch(sources_[at_ + PREFETCH_AHEAD].father);
         const MemberSource& s = sources_[at_++];
         if (s.father != part_) {
             part_ = s.father;
@@ -165,7 +167,9 @@ void junctions(TableOps& ops, CarrierIndex<NetTable>& carriers,
                const std::vector<MemberSource>& sources) {
     NetTable& t = ops.t;
     std::vector<uint32_t> lines;
-    for (SchItem* junction : t.junctions) {
+    for (size_t k = 0; k < t.junctions.size(); ++k) {
+        fetch_ahead(t.junctions, k);
+        SchItem* junction = t.junctions[k];
         if (!(junction->state & NET_CURRENT_PASS)) continue;
         lines_through(ops, carriers, junction->pos, lines, [&](uint32_t line) {
             net_rules::junction_meets_line(ops, junction->pos, &junction->state, line);
@@ -186,6 +190,7 @@ void keep_label_wires(NetTable& t, CarrierIndex<NetTable>& carriers) {
     t.label_wire.assign(t.texts.size(), NO_LINE);
     std::vector<uint32_t> lines;
     for (size_t k = 0; k < t.texts.size(); ++k) {
+        fetch_ahead(t.texts, k);
         carriers.lines_at(t.texts[k]->pos, lines);
         if (!lines.empty()) t.label_wire[k] = lines.front();
     }
@@ -197,61 +202,74 @@ uint64_t point_tile(Point p) {
     return (uint64_t{static_cast<uint32_t>(p.x) >> 16} << 32) | (static_cast<uint32_t>(p.y) >> 16);
 }
 
-// The ends of the lines taking part, by point: an end is its line's id and
-// which end it is. They are sorted by counting, into the tiles of the
-// sheet they lie in (point_tile, numbered in the order the lines meet
-// them) and within each tile into buckets by a hash of the point, each
-// bucket's ends in id order; the ends of one point are those of its bucket
-// at that point. The lines come in list order, and a sheet's list runs
-// across the sheet region by region: tile by tile, the sort writes and the
-// look-ups read a few places of memory at a time, where buckets by a hash
-// over the whole sheet would send each end anywhere (a cache miss each on
-// a sheet of a million parts).
+// The ends of the lines taking part, by point: each end with its point,
+// its line's id and which end it is, so that the pairs and the look-ups
+// read no line. They are sorted by counting, into the tiles of the sheet
+// they lie in (point_tile, numbered in the order the lines meet them) and
+// within each tile into buckets by a hash of the point, each bucket's ends
+// in id order; the ends of one point are those of its bucket at that
+// point. The lines come in list order, and a sheet's list runs across the
+// sheet region by region: tile by tile, the sort writes and the look-ups
+// read a few places of memory at a time, where buckets by a hash over the
+// whole sheet would send each end anywhere (a cache miss each on a sheet
+// of a million parts). Two passes over the lines: one counts the tiles'
+// ends, one files them by tile; each tile is then sorted into its buckets
+// on its own, within a stretch small enough to stay in the cache.
 class EndIndex {
 public:
-    explicit EndIndex(const NetTable& t) : t_(t) {
-        // Each end's tile, in the order of the ends, and the ends of each tile.
-        std::vector<uint32_t> tile_of_end, in_tile;
-        tile_of_end.reserve(2 * size_t{t.count()});
-        for_each_end([&](uint32_t, Point p) {
+    explicit EndIndex(const NetTable& t) {
+        std::vector<uint32_t> in_tile;
+        for_each_end(t, [&](uint32_t, Point p) {
             uint32_t n = number(point_tile(p), true);
             if (n == in_tile.size()) in_tile.push_back(0);
             ++in_tile[n];
-            tile_of_end.push_back(n);
         });
         // About two ends a bucket, a power of two of them in each tile.
         first_bucket_.resize(in_tile.size());
         bucket_bits_.resize(in_tile.size());
-        uint32_t buckets = 0;
+        std::vector<uint32_t> next(in_tile.size());  // where the tile's next end goes
+        uint32_t buckets = 0, filed = 0, largest = 0;
         for (size_t n = 0; n < in_tile.size(); ++n) {
             first_bucket_[n] = buckets;
             bucket_bits_[n] =
                 static_cast<uint8_t>(std::bit_width(std::max(in_tile[n] / 2, 2u) - 1));
             buckets += 1u << bucket_bits_[n];
+            next[n] = filed;
+            filed += in_tile[n];
+            largest = std::max(largest, in_tile[n]);
         }
-        start_.assign(size_t{buckets} + 1, 0);
-        size_t k = 0;
-        for_each_end([&](uint32_t, Point p) { ++start_[bucket(tile_of_end[k++], p) + 1]; });
-        // start_[b] counts to the end of bucket b, then the ends are put in
-        // from the last line down: each bucket fills back to its start.
-        for (size_t b = 1; b < start_.size(); ++b) start_[b] += start_[b - 1];
-        for (size_t b = start_.size() - 1; b > 0; --b) start_[b] = start_[b - 1];
-        start_[0] = 0;
-        ends_.resize(tile_of_end.size());
-        std::vector<uint32_t>& next = start_;  // start_[b + 1]: where bucket b's next end goes
-        k = 0;
-        for_each_end(
-            [&](uint32_t end, Point p) { ends_[next[bucket(tile_of_end[k++], p) + 1]++] = end; });
-        // Every bucket's next is its end now: start_[b] is bucket b's start.
+        ends_.resize(filed);
+        for_each_end(t, [&](uint32_t end, Point p) {
+            ends_[next[number(point_tile(p), false)]++] = End{p, end};
+        });
+        // Each tile's ends into its buckets, through a copy of them.
+        start_.resize(size_t{buckets} + 1);
+        std::vector<End> copy;
+        copy.reserve(largest);
+        std::vector<uint32_t> at;
+        uint32_t from = 0;
+        for (size_t n = 0; n < in_tile.size(); ++n) {
+            copy.assign(ends_.begin() + from, ends_.begin() + from + in_tile[n]);
+            at.assign(size_t{1} << bucket_bits_[n], 0);
+            for (const End& e : copy) ++at[hash(n, e.p)];
+            uint32_t* start = &start_[first_bucket_[n]];
+            for (size_t b = 0, k = from; b < at.size(); ++b) {
+                start[b] = static_cast<uint32_t>(k);
+                k += std::exchange(at[b], static_cast<uint32_t>(k));
+            }
+            for (const End& e : copy) ends_[at[hash(n, e.p)]++] = e;
+            from += in_tile[n];
+        }
+        start_[buckets] = filed;
     }
     // fn(id) for the ends at the point, in id order.
     template <class Fn>
     void at(Point p, Fn fn) {
         uint32_t n = number(point_tile(p), false);
         if (n == NO_LINE) return;
-        size_t b = bucket(n, p);
+        size_t b = first_bucket_[n] + hash(n, p);
         for (uint32_t k = start_[b]; k < start_[b + 1]; ++k)
-            if (point_of(ends_[k]) == p) fn(ends_[k] >> 1);
+            if (ends_[k].p == p) fn(ends_[k].end >> 1);
     }
     // fn(id, id) for each two ends of one point, the first id below the
     // second, tile by tile.
@@ -260,15 +278,20 @@ public:
         for (size_t b = 0; b + 1 < start_.size(); ++b)
             for (uint32_t i = start_[b]; i < start_[b + 1]; ++i)
                 for (uint32_t j = i + 1; j < start_[b + 1]; ++j)
-                    if (point_of(ends_[i]) == point_of(ends_[j])) fn(ends_[i] >> 1, ends_[j] >> 1);
+                    if (ends_[i].p == ends_[j].p) fn(ends_[i].end >> 1, ends_[j].end >> 1);
     }
 
 private:
+    // An end: its point, and its line's id with the end's bit.
+    struct End {
+        Point p;
+        uint32_t end;
+    };
     template <class Fn>
-    void for_each_end(Fn fn) {
-        for (uint32_t id = 0; id < t_.count(); ++id) {
-            if (t_.absorbed(id)) continue;
-            Point a = t_.first(id), b = t_.second(id);
+    static void for_each_end(const NetTable& t, Fn fn) {
+        for (uint32_t id = 0; id < t.count(); ++id) {
+            if (t.absorbed(id)) continue;
+            Point a = t.first(id), b = t.second(id);
             fn(id << 1, a);
             if (!(a == b)) fn(id << 1 | 1, b);
         }
@@ -297,26 +320,23 @@ private:
         while (tiles_[at].number != NO_LINE && tiles_[at].key != tile) at = (at + 1) & mask;
         return at;
     }
-    size_t bucket(uint32_t n, Point p) const {
-        return first_bucket_[n] + static_cast<size_t>((point_key(p) * 0x9E3779B97F4A7C15ull) >>
-                                                      (64 - bucket_bits_[n]));
-    }
-    Point point_of(uint32_t end) const {
-        return end & 1 ? t_.second(end >> 1) : t_.first(end >> 1);
+    // The point's bucket within the tile numbered n.
+    size_t hash(size_t n, Point p) const {
+        return static_cast<size_t>((point_key(p) * 0x9E3779B97F4A7C15ull) >>
+                                   (64 - bucket_bits_[n]));
     }
 
     struct TileNumber {
         uint64_t key = 0;
         uint32_t number = NO_LINE;  // NO_LINE: an empty place
     };
-    const NetTable& t_;
     std::vector<TileNumber> tiles_;  // open addressing on the tile
     size_t numbered_ = 0;
     uint32_t last_ = NO_LINE;             // the place of the tile asked for last
     std::vector<uint32_t> first_bucket_;  // by tile number
     std::vector<uint8_t> bucket_bits_;    // by tile number: log2 of its buckets
-    std::vector<uint32_t> start_;         // by bucket, and one past the last
-    std::vector<uint32_t> ends_;
+    TableVector<uint32_t> start_;         // by bucket, and one past the last
+    TableVector<End> ends_;
 };
 
 // Phase 6: every pair of lines or arcs taking part with a common end, in
@@ -324,14 +344,14 @@ private:
 void end_joins(TableOps& ops, const EndIndex& ends) {
     // The pairs by their first id: a count, then each first's seconds.
     NetTable& t = ops.t;
-    std::vector<uint32_t> start(size_t{t.count()} + 1, 0);
+    TableVector<uint32_t> start(size_t{t.count()} + 1, 0);
     size_t pairs = 0;
     ends.pairs([&](uint32_t a, uint32_t) {
         ++start[a + 1];
         ++pairs;
     });
     for (size_t a = 1; a < start.size(); ++a) start[a] += start[a - 1];
-    std::vector<uint32_t> second(pairs);
+    TableVector<uint32_t> second(pairs);
     {
         std::vector<uint32_t> next(start.begin(), start.end() - 1);
         ends.pairs([&](uint32_t a, uint32_t b) { second[next[a]++] = b; });

@@ -33,7 +33,7 @@ void CellTable::grow_tile(Tile& tile) {
 }
 
 void CellTable::resize_tiles(size_t size) {
-    std::vector<Tile> old = std::move(tiles_);
+    TableVector<Tile> old = std::move(tiles_);
     tiles_.assign(size, Tile{});
     tile_shift_ = 64 - std::countr_zero(size);
     for (const Tile& t : old)

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "foundation/geometry.h"
+#include "foundation/heap.h"
 
 // Records chained by a 64-bit key; the records of one key are chained
 // through `entries`, the last added first.
@@ -62,7 +63,7 @@ public:
         uint32_t next;
         uint32_t id;
     };
-    const std::vector<Entry>& entries() const { return entries_; }
+    const TableVector<Entry>& entries() const { return entries_; }
 
 private:
     // The key in two halves: 12 bytes a slot rather than 16.
@@ -110,13 +111,13 @@ private:
     void grow_tile(Tile& tile);
     void resize_tiles(size_t size);
 
-    std::vector<Tile> tiles_;  // open addressing on the tile key
+    TableVector<Tile> tiles_;  // open addressing on the tile key
     int tile_shift_ = 64;      // 64 less log2 of the tiles' table's size
     size_t tiles_used_ = 0;
     mutable size_t last_tile_ = SIZE_MAX;  // the place of the tile asked for last
-    std::vector<Slot> slots_;              // the tiles' blocks
+    TableVector<Slot> slots_;              // the tiles' blocks
     std::vector<uint32_t> spare_[32];      // blocks given up by tiles that grew, by log2 size
-    std::vector<Entry> entries_;
+    TableVector<Entry> entries_;
 };
 
 // The key of a point: x in the high word.

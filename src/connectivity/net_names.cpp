@@ -411,12 +411,15 @@ int table_merge_names(NetContext* context) {
             text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
         start.push_back(static_cast<uint32_t>(text.size()));
     };
-    for (SchItem* item : t->texts) take(item);
+    for (size_t k = 0; k < t->texts.size(); ++k) {
+        fetch_ahead(t->texts, k);
+        take(t->texts[k]);
+    }
     // Of the members only those that can name (most stand for plain pins).
     for (uint32_t m : t->naming_members) take(t->members[m]);
     link_names(text, start, next_of_name);
     for (size_t i = 0; i < naming.size(); ++i) {
-        if (i + PREFETCH_AHEAD < naming.size()) __builtin_prefetch(naming[i + PREFETCH_AHEAD]);
+        fetch_ahead(naming, i);
         if (!still_names(t, naming[i])) continue;
         if (!new_merge_set(context)) return 9;
         add_to_merge_set(context, naming[i]);

@@ -26,6 +26,7 @@
 
 #include "connectivity/net_build.h"
 #include "foundation/geometry.h"
+#include "foundation/heap.h"
 #include "model/items/item.h"
 #include "model/items/primitives.h"
 
@@ -38,12 +39,19 @@ struct PseudoPin;
 constexpr uint32_t NO_LINE = UINT32_MAX;
 // How many records a walk over a table fetches ahead.
 constexpr size_t PREFETCH_AHEAD = 16;
+// Fetches the record PREFETCH_AHEAD places after the i-th of a table of
+// records: on a large sheet the records a walk visits lie far apart in
+// memory, and each would be waited for.
+template <class Record>
+inline void fetch_ahead(const std::vector<Record*>& records, size_t i) {
+    if (i + PREFETCH_AHEAD < records.size()) __builtin_prefetch(records[i + PREFETCH_AHEAD]);
+}
 
 // Room for a table that grows past what was reserved: a quarter more each
 // time rather than twice as much, since the tables are at their largest
 // then.
-template <class T>
-void make_room(std::vector<T>& table, size_t more = 1) {
+template <class Table>
+void make_room(Table& table, size_t more = 1) {
     if (table.size() + more > table.capacity())
         table.reserve(table.size() + more + table.size() / 4 + 1024);
 }
@@ -59,7 +67,7 @@ struct TableLine {
 
 struct NetTable {
     // --- lines -----------------------------------------------------------------
-    std::vector<TableLine> lines;  // by id
+    TableVector<TableLine> lines;  // by id
     std::vector<SchItem*> real;    // the sheet's lines and arcs carrying nets: ids 0, 1, ...
 
     uint32_t count() const { return static_cast<uint32_t>(lines.size()); }
@@ -100,8 +108,8 @@ struct NetTable {
         uint32_t parent = NO_LINE;  // NO_LINE: not chained yet; the root is its own parent
         uint32_t last = 0;          // the chain's last line, valid at the root
     };
-    std::vector<ChainNode> chains;     // by id
-    std::vector<uint32_t> chain_next;  // by id: the next line of its chain, NO_LINE for none
+    TableVector<ChainNode> chains;     // by id
+    TableVector<uint32_t> chain_next;  // by id: the next line of its chain, NO_LINE for none
     // The first line of a line's chain (a chain of its own when it has none).
     uint32_t chain_first(uint32_t id);
     // Chains b's whole chain after a's (nothing when they are one chain).

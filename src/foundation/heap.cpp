@@ -57,6 +57,60 @@ void* pool_new(size_t size) {
     }
 }
 
+#ifndef TN_POOL_OFF
+namespace {
+
+// The whole 2 MiB pages a large table takes.
+size_t table_mapping(size_t size) { return (size + TABLE_HUGE - 1) & ~(TABLE_HUGE - 1); }
+
+// A mapping of `size` bytes (a multiple of TABLE_HUGE) aligned to
+// TABLE_HUGE and marked for huge pages, or null: mapped larger, then cut
+// to the aligned part.
+void* map_table(size_t size) {
+    const size_t mapped = size + TABLE_HUGE;
+    void* map = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) return nullptr;
+    auto* start = static_cast<char*>(map);
+    auto* block = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(start) + TABLE_HUGE - 1) &
+                                          ~(uintptr_t{TABLE_HUGE} - 1));
+    if (block > start) munmap(start, static_cast<size_t>(block - start));
+    char* end = block + size;
+    if (end < start + mapped) munmap(end, static_cast<size_t>(start + mapped - end));
+#ifdef MADV_HUGEPAGE
+    madvise(block, size, MADV_HUGEPAGE);  // a refusal leaves ordinary pages
+#endif
+    return block;
+}
+
+}  // namespace
+#endif
+
+void* table_alloc(size_t size) {
+#ifndef TN_POOL_OFF
+    if (size >= TABLE_HUGE && size <= SIZE_MAX - 2 * TABLE_HUGE) {
+        for (;;) {
+            if (void* block = map_table(table_mapping(size))) return block;
+            std::new_handler handler = std::get_new_handler();
+            if (!handler) throw std::bad_alloc();
+            handler();
+        }
+    }
+#endif
+    return ::operator new(size);
+}
+
+void table_free(void* block, size_t size) noexcept {
+    (void)size;
+    if (!block) return;
+#ifndef TN_POOL_OFF
+    if (size >= TABLE_HUGE && size <= SIZE_MAX - 2 * TABLE_HUGE) {
+        munmap(block, table_mapping(size));
+        return;
+    }
+#endif
+    ::operator delete(block);
+}
+
 #ifdef TN_POOL_OFF
 
 void tune_process_heap() {}
@@ -158,23 +212,10 @@ std::vector<char*>& chunks() {
     return *all;
 }
 
-// A new chunk of CHUNK_SIZE bytes aligned to its size, or null. Mapped
-// twice as large, then cut to the aligned middle.
+// A new chunk of CHUNK_SIZE bytes aligned to its size, or null.
 char* new_chunk() {
-    void* map =
-        mmap(nullptr, 2 * CHUNK_SIZE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (map == MAP_FAILED) return nullptr;
-    auto* start = static_cast<char*>(map);
-    auto* chunk = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(start) + CHUNK_SIZE - 1) &
-                                          ~(uintptr_t{CHUNK_SIZE} - 1));
-    if (chunk > start) munmap(start, static_cast<size_t>(chunk - start));
-    char* end = chunk + CHUNK_SIZE;
-    if (end < start + 2 * CHUNK_SIZE)
-        munmap(end, static_cast<size_t>(start + 2 * CHUNK_SIZE - end));
-#ifdef MADV_HUGEPAGE
-    madvise(chunk, CHUNK_SIZE, MADV_HUGEPAGE);  // a refusal leaves ordinary pages
-#endif
-    return chunk;
+    static_assert(CHUNK_SIZE == TABLE_HUGE);
+    return static_cast<char*>(map_table(CHUNK_SIZE));
 }
 
 size_t class_of(size_t size) { return size ? (size + POOL_GRAIN - 1) / POOL_GRAIN : 1; }

@@ -120,22 +120,31 @@ struct NodeItself {
 };
 
 // Walks nodes with Step, reading the following node before the current one
-// is handed out so that the body may remove the current node.
+// is handed out so that the body may remove the current node. The data of
+// the following node and the node after it are fetched meanwhile: the
+// nodes and records of a large sheet lie far apart in memory, and a walk
+// over them would otherwise wait on each.
 template <class N, N* (*Step)(const N*), class Read>
 class Walk {
 public:
     class iterator {
     public:
-        explicit iterator(N* node) : node_(node), after_(node ? Step(node) : nullptr) {}
+        explicit iterator(N* node) : node_(node), after_(node ? Step(node) : nullptr) { fetch(); }
         auto operator*() const { return Read::get(node_); }
         iterator& operator++() {
             node_ = after_;
             after_ = node_ ? Step(node_) : nullptr;
+            fetch();
             return *this;
         }
         bool operator!=(const iterator& other) const { return node_ != other.node_; }
 
     private:
+        void fetch() const {
+            if (!after_) return;
+            __builtin_prefetch(after_->data);
+            __builtin_prefetch(Step(after_));
+        }
         N* node_;   // not owned: the node visited
         N* after_;  // not owned: the next one, taken before the visit
     };

@@ -195,4 +195,29 @@ TEST(SmallBlocks, ListNodesOfEitherKindShareOneClass) {
     dlist_free(twice, LIST_FROM_HEAD, nullptr);
 }
 
+// A table grows from malloc's blocks into mappings of whole 2 MiB pages of
+// its own and back: its contents survive every move, two large tables lie
+// apart, and a large one starts on a 2 MiB boundary (where the pool runs:
+// under the sanitizer tables come from malloc).
+TEST(LargeTables, ContentsSurviveGrowingPastTheHugePagesAndBack) {
+    TableVector<uint32_t> table;
+    const size_t count = 3 * TABLE_HUGE / sizeof(uint32_t) + 5;
+    for (size_t i = 0; i < count; ++i) table.push_back(static_cast<uint32_t>(i * 2654435761u));
+    if (pool_active()) {
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(table.data()) % TABLE_HUGE, 0u);
+    }
+    TableVector<uint32_t> copy = table;
+    std::fill(table.begin(), table.end(), 7u);
+    size_t wrong = 0;
+    for (size_t i = 0; i < count; ++i) wrong += copy[i] != static_cast<uint32_t>(i * 2654435761u);
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(std::count(table.begin(), table.end(), 7u), static_cast<std::ptrdiff_t>(count));
+    copy.resize(1000);
+    copy.shrink_to_fit();
+    for (size_t i = 0; i < copy.size(); ++i)
+        ASSERT_EQ(copy[i], static_cast<uint32_t>(i * 2654435761u)) << i;
+    TableVector<uint32_t>().swap(table);
+    EXPECT_EQ(table.capacity(), 0u);
+}
+
 }  // namespace

@@ -314,13 +314,23 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     erc_current_marks = *marks;
     List* islands = context ? context->islands : nullptr;
     if (!islands) return NO_ISLANDS;
-    mark_real_nets(context);
+    // Phase 1 on the heads alone: the placed parts' bit 2, which
+    // mark_real_nets also clears, is clear since the build (its preparation
+    // clears it on every item, and nothing of a check sets it), and a walk
+    // of the whole sheet to clear it again is the longest part of the phase.
+    const std::vector<Ident*> nets = net_heads(islands);
+    for (size_t i = 0; i < nets.size(); ++i) {
+        fetch_members_ahead(nets, i);
+        if (has_two_real_members(nets[i]))
+            nets[i]->state |= NET_REAL;
+        else
+            nets[i]->state &= ~NET_REAL;
+    }
     print(report, "Report:");
     line_end(report);
     print(report, "-------");
     line_end(report);
     const ErcMatrix matrix = read_matrix();
-    const std::vector<Ident*> nets = net_heads(islands);
     for (size_t i = 0; i < nets.size(); ++i) {
         fetch_members_ahead(nets, i);
         Ident* net = nets[i];

@@ -372,8 +372,11 @@ void table_islands(NetContext* context, NetTable& t) {
 }
 
 // Phase 9: the members' records, each put in front of the members of the
-// net whose wire end it touches first.
-void table_members(NetContext* context, NetTable& t, const std::vector<MemberSource>& sources) {
+// net whose wire end it touches first. With `final_wires` each gets the
+// wire phase 12 leaves it as it is made, rather than in a walk of its own
+// over records far apart.
+void table_members(NetContext* context, NetTable& t, const std::vector<MemberSource>& sources,
+                   bool final_wires) {
     List* items = context->sheet->items;
     std::vector<PseudoPin*>& members = t.members;
     members.reserve(sources.size());
@@ -383,6 +386,7 @@ void table_members(NetContext* context, NetTable& t, const std::vector<MemberSou
             add_PseudoPin(t.member_at[m], s.whoami(), s.pin(), s.father, nullptr, items);
         pp->state |= NET_ENDS_OPEN;
         pp->net_slot = static_cast<uint32_t>(m);
+        if (final_wires) pp->stub = t.member_record[m];
         members.push_back(pp);
         if (t.member_head[m] == NO_LINE) continue;
         Ident* head = t.heads[t.member_head[m]].head;
@@ -414,12 +418,16 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     table_connection_points(context, schema, table, sources);
     table_wire_phases(context, schema, table, sources);  // 3 to 6, and the members' wires
     table_islands(context, table);
-    table_members(context, table, sources);
+    // Buses are expanded from ports: none, none to expand. The expansion
+    // reads the members as phase 9 leaves them; without it nothing between
+    // the members' making and phase 12 reads their wires (the names take
+    // them from the table).
+    const bool expand = (schema->ports && schema->ports->count) || table.any_box;
+    table_members(context, table, sources, !expand);
     release(sources);
     int result = table_merge_names(context);
-    // Buses are expanded from ports: none, none to expand.
-    if ((schema->ports && schema->ports->count) || table.any_box)
-        expand_buses(context, schema->ports);
+    if (!expand) return result;
+    expand_buses(context, schema->ports);
     // Phase 12: the temporary wires go with the table; a member keeps the
     // last wire it touched only when that is one of the sheet's.
     for (size_t m = 0; m < table.members.size(); ++m) {

@@ -199,6 +199,34 @@ TEST_F(NetBuild, RebuildingGivesTheSameNetsAndRecords) {
     EXPECT_EQ(describe_build(again.get(), schema.get()), first);
 }
 
+// The check of a sheet's nets takes the parts' visited marks as the build
+// leaves them, and a member's wire is the sheet's wire it ends on, also
+// when a rebuild starts from parts a netlist writer left marked.
+TEST_F(NetBuild, ABuildLeavesNoPartVisitedAndEachMemberOnTheSheetsWire) {
+    // The pins' members end on their temporary stubs: they keep no wire;
+    // the no-connect mark's ends on the second wire.
+    auto schema = compile_sheet(two_resistors + wire(5000, 0, 7000, 0) +
+                                wire(-3000, 0, -3000, 3000) + nocon(-3000, 3000));
+    auto context = build(schema.get());
+    for (SchItem* item : list_items<SchItem>(schema->current->items))
+        if (item->type == PARTLIB_ITEM) item->state |= NET_VISITED;
+    ASSERT_EQ(build_sheet_nets(context.get(), schema.get()), 0);
+    std::vector<SchItem*> wires, stubs;
+    int parts = 0;
+    for (SchItem* item : list_items<SchItem>(schema->current->items)) {
+        if (item->type == LINE_ITEM) wires.push_back(item);
+        if (item->type == PSEUDO_PIN && as_PseudoPin(item)->stub)
+            stubs.push_back(as_PseudoPin(item)->stub);
+        if (item->type == PARTLIB_ITEM) {
+            ++parts;
+            EXPECT_FALSE(item->state & NET_VISITED);
+        }
+    }
+    EXPECT_EQ(parts, 2);
+    ASSERT_EQ(wires.size(), 2u);
+    EXPECT_EQ(stubs, std::vector<SchItem*>{wires[1]});
+}
+
 TEST_F(NetBuild, CleanUpLeavesNoTemporaryWireAndNoMemberPointingAtOne) {
     auto schema = compile_sheet(two_resistors + wire(5000, 0, 6000, 0) + wire(6000, 0, 7000, 0) +
                                 junction(5500, 0) + wire(5500, 0, 5500, 2000));

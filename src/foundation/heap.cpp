@@ -172,6 +172,7 @@ struct ChunkHead {
     FreeBlock* free[CLASS_COUNT];  // released blocks of the class, last released first
     ChunkHead* next_with[CLASS_COUNT];
     ChunkHead* prev_with[CLASS_COUNT];
+    ChunkHead* next_empty;  // in the chunks with no block in use, waiting to be carved again
 };
 // Carving starts past the head, on a cache line of its own.
 constexpr size_t HEAD_BYTES = (sizeof(ChunkHead) + 63) / 64 * 64;
@@ -204,6 +205,27 @@ void unlink_with(ChunkHead* head, size_t cls) {
 
 char* carve_next = nullptr;  // not owned: the unused rest of the newest chunk
 char* carve_end = nullptr;
+
+// The chunks whose last block in use was released (the chunk being carved
+// aside), to be carved again from their start before any new chunk is
+// made. A whole sheet released leaves most of its chunks so: the next
+// sheet's records are then carved one after the other in the order they
+// are made, as a first job's are, instead of coming from blocks released
+// in whatever order the last sheet was walked, each far from the one
+// before. Their blocks are out of every class's released blocks.
+ChunkHead* empty_chunks = nullptr;
+
+// Takes a chunk whose blocks are all released out of the classes' lists
+// and keeps it for carving.
+void retire_empty(ChunkHead* head) {
+    for (size_t cls = 1; cls < CLASS_COUNT; ++cls)
+        if (head->free[cls]) {
+            unlink_with(head, cls);
+            head->free[cls] = nullptr;
+        }
+    head->next_empty = empty_chunks;
+    empty_chunks = head;
+}
 
 // Every chunk taken and not given back (a plain vector: its storage comes
 // from malloc, not from the pool).
@@ -298,14 +320,23 @@ void* carve(size_t bytes) {
             std::abort();
         }
         bool first = carve_end == nullptr;
-        char* chunk = chunk_maker().take();
-        if (!chunk) chunk = new_chunk();
-        if (!chunk) return nullptr;
-        chunks().push_back(chunk);
+        char* chunk = nullptr;
+        if (ChunkHead* empty = empty_chunks) {
+            // Already mapped and touched: no new chunk is wanted while
+            // emptied ones remain.
+            empty_chunks = empty->next_empty;
+            chunk = reinterpret_cast<char*>(empty);
+        } else {
+            chunk = chunk_maker().take();
+            if (!chunk) chunk = new_chunk();
+            if (!chunk) return nullptr;
+            chunks().push_back(chunk);
+        }
         new (chunk) ChunkHead{};
         carve_next = chunk + HEAD_BYTES;
         carve_end = chunk + CHUNK_SIZE;
-        ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
+        ask_from = empty_chunks ? UINTPTR_MAX
+                                : reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;
@@ -352,7 +383,8 @@ void pool_free(void* block, size_t size) {
     released->next = head->free[cls];
     if (!released->next) link_with(head, cls);
     head->free[cls] = released;
-    --head->live;
+    if (--head->live == 0 && reinterpret_cast<char*>(head) != carve_end - CHUNK_SIZE)
+        retire_empty(head);
 }
 
 bool pool_active() { return true; }
@@ -362,6 +394,7 @@ void pool_give_back() {
     // The chunk being carved stays, whatever it holds: carving goes on there.
     const char* carving = carve_end ? carve_end - CHUNK_SIZE : nullptr;
     std::vector<char*>& all = chunks();
+    empty_chunks = nullptr;  // every one of them goes back below
     std::erase_if(all, [carving](char* chunk) {
         auto* head = reinterpret_cast<ChunkHead*>(chunk);
         if (head->live != 0 || chunk == carving) return false;

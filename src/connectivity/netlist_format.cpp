@@ -97,7 +97,9 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
     index.reserve(nets);
     members.reserve(run.placed.size() * 2);
     int unnamed = 0;
+    MembersAhead ahead(run.context->islands);
     for (Ident* head : list_items<Ident>(run.context->islands)) {
+        ahead.next();
         std::optional<std::string> preferred;
         if (head->names) preferred = net_preferred_name(head->names);
         if (!preferred || preferred->empty()) preferred = unnamed_net_name(unnamed++);

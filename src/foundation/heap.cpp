@@ -155,7 +155,10 @@ static_assert(POOL_LARGEST % POOL_GRAIN == 0);
 // records and lists touches pages all over the pool, and faulting in tens
 // of megabytes page by page costs more than the walks themselves.
 constexpr size_t CHUNK_SIZE = size_t{2} << 20;
-constexpr size_t CLASS_COUNT = POOL_LARGEST / POOL_GRAIN + 1;  // class 0 unused
+constexpr size_t CLASS_COUNT = POOL_LARGEST / POOL_GRAIN + 1;
+// No block is of class 0: its place in the lists of chunks by class links
+// the emptied chunks instead (see retire_empty).
+constexpr size_t EMPTIED = 0;
 
 // A released block, linked through its first word.
 struct FreeBlock {
@@ -172,7 +175,6 @@ struct ChunkHead {
     FreeBlock* free[CLASS_COUNT];  // released blocks of the class, last released first
     ChunkHead* next_with[CLASS_COUNT];
     ChunkHead* prev_with[CLASS_COUNT];
-    ChunkHead* next_empty;  // in the chunks with no block in use, waiting to be carved again
 };
 // Carving starts past the head, on a cache line of its own.
 constexpr size_t HEAD_BYTES = (sizeof(ChunkHead) + 63) / 64 * 64;
@@ -183,7 +185,8 @@ ChunkHead* head_of(const void* block) {
                                         ~(uintptr_t{CHUNK_SIZE} - 1));
 }
 
-// Per class: the chunks holding released blocks of it, the front one first.
+// Per class: the chunks holding released blocks of it, the front one first;
+// at EMPTIED, the emptied chunks, the last emptied first.
 ChunkHead* with_free[CLASS_COUNT];
 
 void link_with(ChunkHead* head, size_t cls) {
@@ -206,25 +209,22 @@ void unlink_with(ChunkHead* head, size_t cls) {
 char* carve_next = nullptr;  // not owned: the unused rest of the newest chunk
 char* carve_end = nullptr;
 
-// The chunks whose last block in use was released (the chunk being carved
-// aside), to be carved again from their start before any new chunk is
-// made. A whole sheet released leaves most of its chunks so: the next
-// sheet's records are then carved one after the other in the order they
-// are made, as a first job's are, instead of coming from blocks released
-// in whatever order the last sheet was walked, each far from the one
-// before. Their blocks are out of every class's released blocks.
-ChunkHead* empty_chunks = nullptr;
-
-// Takes a chunk whose blocks are all released out of the classes' lists
-// and keeps it for carving.
+// A chunk whose last block in use was released (the chunk being carved
+// aside) is taken out of the classes' lists and kept, linked in
+// with_free[EMPTIED], to be carved again from its start before any new
+// chunk is made. A whole sheet released leaves most of its chunks so: the
+// next sheet's records are then carved one after the other in the order
+// they are made, as a first job's are, instead of coming from blocks
+// released in whatever order the last sheet was walked, each far from the
+// one before.
 void retire_empty(ChunkHead* head) {
     for (size_t cls = 1; cls < CLASS_COUNT; ++cls)
         if (head->free[cls]) {
             unlink_with(head, cls);
             head->free[cls] = nullptr;
         }
-    head->next_empty = empty_chunks;
-    empty_chunks = head;
+    head->next_with[EMPTIED] = with_free[EMPTIED];
+    with_free[EMPTIED] = head;
 }
 
 // Every chunk taken and not given back (a plain vector: its storage comes
@@ -321,10 +321,10 @@ void* carve(size_t bytes) {
         }
         bool first = carve_end == nullptr;
         char* chunk = nullptr;
-        if (ChunkHead* empty = empty_chunks) {
+        if (ChunkHead* empty = with_free[EMPTIED]) {
             // Already mapped and touched: no new chunk is wanted while
             // emptied ones remain.
-            empty_chunks = empty->next_empty;
+            with_free[EMPTIED] = empty->next_with[EMPTIED];
             chunk = reinterpret_cast<char*>(empty);
         } else {
             chunk = chunk_maker().take();
@@ -335,8 +335,9 @@ void* carve(size_t bytes) {
         new (chunk) ChunkHead{};
         carve_next = chunk + HEAD_BYTES;
         carve_end = chunk + CHUNK_SIZE;
-        ask_from = empty_chunks ? UINTPTR_MAX
-                                : reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
+        ask_from = with_free[EMPTIED]
+                       ? UINTPTR_MAX
+                       : reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;
@@ -394,7 +395,7 @@ void pool_give_back() {
     // The chunk being carved stays, whatever it holds: carving goes on there.
     const char* carving = carve_end ? carve_end - CHUNK_SIZE : nullptr;
     std::vector<char*>& all = chunks();
-    empty_chunks = nullptr;  // every one of them goes back below
+    with_free[EMPTIED] = nullptr;  // every one of them goes back below
     std::erase_if(all, [carving](char* chunk) {
         auto* head = reinterpret_cast<ChunkHead*>(chunk);
         if (head->live != 0 || chunk == carving) return false;

@@ -200,7 +200,9 @@ int write_net_file(NetContext* context, Schema* schema, const char* name, int sh
     std::vector<const Ident*> unconnected;
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "__%d", sheet_number);
+    MembersAhead ahead(context->islands);
     for (Ident* head : list_items<Ident>(context->islands)) {
+        ahead.next();
         head->state |= NET_VISITED;
         if (head->nextconn) {
             // Only a name can take the suffix: a net without names is not

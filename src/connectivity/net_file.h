@@ -26,6 +26,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "foundation/list.h"
+#include "model/documents/ident.h"
+
 struct Ident;
 struct Library;
 struct List;
@@ -74,3 +77,48 @@ int read_net_ports(NetContext* context, FILE* stream, int mode = 0, const char* 
 // sheet's items (placed parts' pins through `library`). Unused-junction,
 // unconnected-wire and loose-member records are read and passed over.
 int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library);
+
+// Fetches, beside a walk over a list of nets (heads in list order), the
+// members of the nets a few places ahead and the parts they lie on. A net's
+// members are made as the sheet's parts are met, not net by net, so each
+// member and its part is a read from memory on a large sheet; fetched this
+// way the walk finds them in the cache. Call next() once per net walked.
+class MembersAhead {
+public:
+    explicit MembersAhead(const List* nets)
+        : first_(ahead(nets, FIRST)), second_(ahead(nets, SECOND)), third_(ahead(nets, THIRD)) {}
+    void next() {
+        // The first member of the net FIRST ahead; the part and the next
+        // member of the net SECOND ahead, whose first member came meanwhile;
+        // the part and the next member of its second member THIRD ahead.
+        if (first_) {
+            __builtin_prefetch(head(first_)->nextconn);
+            first_ = first_->next;
+        }
+        if (second_) {
+            if (const SchItem* member = head(second_)->nextconn) fetch(member);
+            second_ = second_->next;
+        }
+        if (third_) {
+            const SchItem* member = head(third_)->nextconn;
+            if (member && member->next) fetch(member->next);
+            third_ = third_->next;
+        }
+    }
+
+private:
+    static constexpr int FIRST = 12, SECOND = 6, THIRD = 3;
+    static const ListNode* ahead(const List* nets, int places) {
+        const ListNode* node = nets ? nets->head : nullptr;
+        for (int i = 0; i < places && node; ++i) node = node->next;
+        return node;
+    }
+    static const Ident* head(const ListNode* node) { return static_cast<const Ident*>(node->data); }
+    static void fetch(const SchItem* member) {
+        __builtin_prefetch(static_cast<const PseudoPin*>(member)->father);
+        __builtin_prefetch(member->next);
+    }
+    const ListNode* first_;   // not owned: the node FIRST nets ahead
+    const ListNode* second_;  // not owned: SECOND nets ahead
+    const ListNode* third_;   // not owned: THIRD nets ahead
+};

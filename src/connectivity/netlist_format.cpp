@@ -51,10 +51,12 @@ void index_placed(NetlistRun& run, std::vector<std::pair<uint32_t, PlacedPart*>>
     run.package_of_reference.reserve(run.placed.size());
     run.package_of_part.reserve(run.placed.size());
     parts.reserve(run.placed.size());
+    run.placed_package.reserve(run.placed.size());
     for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
         uint32_t package = package_for(run, reference);
         parts.emplace_back(package, part);
+        run.placed_package.push_back(package);
         run.package_of_part.insert(part, package);
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
@@ -97,7 +99,9 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
     index.reserve(nets);
     members.reserve(run.placed.size() * 2);
     int unnamed = 0;
+    MembersAhead ahead(run.context->islands);
     for (Ident* head : list_items<Ident>(run.context->islands)) {
+        ahead.next();
         std::optional<std::string> preferred;
         if (head->names) preferred = net_preferred_name(head->names);
         if (!preferred || preferred->empty()) preferred = unnamed_net_name(unnamed++);
@@ -179,7 +183,7 @@ const char* member_pin_number(const PseudoPin* member) {
 
 int part_devices(const Part* part) { return part && part->devices > 0 ? part->devices : 1; }
 
-bool list_part_pins(NetlistRun& run, PlacedPart* part) {
+bool list_part_pins(NetlistRun& run, PlacedPart* part, const uint32_t* package_known) {
     run.pins.clear();
     Library* library = run.schema->library;
     Part* library_part = pl_get_part(library, part);
@@ -197,7 +201,7 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part) {
         run.pins.push_back({number, net, pin});
     };
     // A part off the sheet's list goes with the package of its reference.
-    const uint32_t* known = run.package_of_part.find(part);
+    const uint32_t* known = package_known ? package_known : run.package_of_part.find(part);
     if (!known) known = run.package_of_reference.find(part->reference.text.get());
     uint32_t package = known ? *known : run.package_count;
     for (PlacedPart* device : package_parts(run, package)) device->state |= NET_VISITED;

@@ -72,6 +72,7 @@ struct NetlistRun {
     // The sheet's placed parts and texts in list order: the sheet's list,
     // which also holds every net member, is walked once for them.
     std::vector<PlacedPart*> placed;
+    std::vector<uint32_t> placed_package;  // the package of each of `placed`, by its index
     std::vector<const Text*> texts;
     // The pins of the part being written (walk_part_pins), kept for the next.
     std::vector<PartPin> pins;
@@ -96,14 +97,15 @@ bool member_on_part(const PseudoPin* member);
 // device not met yet (numbers compared ignoring case). Every placed part of
 // that reference gets state bit 2, so that no device of the package is
 // written as a package of its own. False (nothing listed) when the library
-// part is missing.
-bool list_part_pins(NetlistRun& run, PlacedPart* part);
+// part is missing. `package`: the part's package where the caller has it
+// at hand (placed_package), else null (it is looked up).
+bool list_part_pins(NetlistRun& run, PlacedPart* part, const uint32_t* package = nullptr);
 // The same pins passed on: `connected` gets the pin number, net and pin,
 // `unconnected` the pin number and pin.
 template <class Connected, class Unconnected>
 bool walk_part_pins(NetlistRun& run, PlacedPart* part, Connected&& connected,
-                    Unconnected&& unconnected) {
-    if (!list_part_pins(run, part)) return false;
+                    Unconnected&& unconnected, const uint32_t* package = nullptr) {
+    if (!list_part_pins(run, part, package)) return false;
     for (const PartPin& p : run.pins) {
         if (p.net)
             connected(p.number, p.net, p.pin);

@@ -134,7 +134,11 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
     };
     std::vector<Node> nodes;
     std::string text;
-    for (PlacedPart* part : run.placed) {
+    // The parts in the order their packages were numbered, each with its
+    // package at hand: no look-up by part in a table as large as the design.
+    for (size_t at = 0; at < run.placed.size(); ++at) {
+        PlacedPart* part = run.placed[at];
+        const uint32_t* package = &run.placed_package[at];
         if (part->state & NET_VISITED) continue;
         const char* reference = part->reference.text.get();
         if (const char* bad = bad_pin_number(run.schema->library, part)) {
@@ -147,15 +151,15 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
             run, part, [](const char*, const Ident*, const Pin*) {},
             [&](const char* number, const Pin*) {
                 if (!missing && *number) missing = number;
-            });
+            },
+            package);
         if (!found) continue;  // warned about before writing
         if (missing) return fail(SPICE_PIN_NOT_CONNECTED, reference, missing);
         // Every connected pin of every device of the package, in slot order
         // (ties by their place among the members rather than by a stable
         // sort, which takes a buffer from the heap for every part).
         nodes.clear();
-        const uint32_t* package = run.package_of_part.find(part);
-        for (auto& [net, member] : package_members(run, package ? *package : run.package_count)) {
+        for (auto& [net, member] : package_members(run, *package)) {
             const char* number = member_pin_number(member);
             int slot = slot_of(number);
             if (slot >= 0) nodes.push_back({slot, nodes.size(), net, number});

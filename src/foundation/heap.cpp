@@ -155,7 +155,10 @@ static_assert(POOL_LARGEST % POOL_GRAIN == 0);
 // records and lists touches pages all over the pool, and faulting in tens
 // of megabytes page by page costs more than the walks themselves.
 constexpr size_t CHUNK_SIZE = size_t{2} << 20;
-constexpr size_t CLASS_COUNT = POOL_LARGEST / POOL_GRAIN + 1;  // class 0 unused
+constexpr size_t CLASS_COUNT = POOL_LARGEST / POOL_GRAIN + 1;
+// No block is of class 0: its place in the lists of chunks by class links
+// the emptied chunks instead (see retire_empty).
+constexpr size_t EMPTIED = 0;
 
 // A released block, linked through its first word.
 struct FreeBlock {
@@ -182,7 +185,8 @@ ChunkHead* head_of(const void* block) {
                                         ~(uintptr_t{CHUNK_SIZE} - 1));
 }
 
-// Per class: the chunks holding released blocks of it, the front one first.
+// Per class: the chunks holding released blocks of it, the front one first;
+// at EMPTIED, the emptied chunks, the last emptied first.
 ChunkHead* with_free[CLASS_COUNT];
 
 void link_with(ChunkHead* head, size_t cls) {
@@ -204,6 +208,24 @@ void unlink_with(ChunkHead* head, size_t cls) {
 
 char* carve_next = nullptr;  // not owned: the unused rest of the newest chunk
 char* carve_end = nullptr;
+
+// A chunk whose last block in use was released (the chunk being carved
+// aside) is taken out of the classes' lists and kept, linked in
+// with_free[EMPTIED], to be carved again from its start before any new
+// chunk is made. A whole sheet released leaves most of its chunks so: the
+// next sheet's records are then carved one after the other in the order
+// they are made, as a first job's are, instead of coming from blocks
+// released in whatever order the last sheet was walked, each far from the
+// one before.
+void retire_empty(ChunkHead* head) {
+    for (size_t cls = 1; cls < CLASS_COUNT; ++cls)
+        if (head->free[cls]) {
+            unlink_with(head, cls);
+            head->free[cls] = nullptr;
+        }
+    head->next_with[EMPTIED] = with_free[EMPTIED];
+    with_free[EMPTIED] = head;
+}
 
 // Every chunk taken and not given back (a plain vector: its storage comes
 // from malloc, not from the pool).
@@ -298,14 +320,24 @@ void* carve(size_t bytes) {
             std::abort();
         }
         bool first = carve_end == nullptr;
-        char* chunk = chunk_maker().take();
-        if (!chunk) chunk = new_chunk();
-        if (!chunk) return nullptr;
-        chunks().push_back(chunk);
+        char* chunk = nullptr;
+        if (ChunkHead* empty = with_free[EMPTIED]) {
+            // Already mapped and touched: no new chunk is wanted while
+            // emptied ones remain.
+            with_free[EMPTIED] = empty->next_with[EMPTIED];
+            chunk = reinterpret_cast<char*>(empty);
+        } else {
+            chunk = chunk_maker().take();
+            if (!chunk) chunk = new_chunk();
+            if (!chunk) return nullptr;
+            chunks().push_back(chunk);
+        }
         new (chunk) ChunkHead{};
         carve_next = chunk + HEAD_BYTES;
         carve_end = chunk + CHUNK_SIZE;
-        ask_from = reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
+        ask_from = with_free[EMPTIED]
+                       ? UINTPTR_MAX
+                       : reinterpret_cast<uintptr_t>(chunk) + (first ? CHUNK_SIZE / 8 : 0);
     }
     void* block = carve_next;
     carve_next += bytes;
@@ -352,7 +384,8 @@ void pool_free(void* block, size_t size) {
     released->next = head->free[cls];
     if (!released->next) link_with(head, cls);
     head->free[cls] = released;
-    --head->live;
+    if (--head->live == 0 && reinterpret_cast<char*>(head) != carve_end - CHUNK_SIZE)
+        retire_empty(head);
 }
 
 bool pool_active() { return true; }
@@ -362,6 +395,7 @@ void pool_give_back() {
     // The chunk being carved stays, whatever it holds: carving goes on there.
     const char* carving = carve_end ? carve_end - CHUNK_SIZE : nullptr;
     std::vector<char*>& all = chunks();
+    with_free[EMPTIED] = nullptr;  // every one of them goes back below
     std::erase_if(all, [carving](char* chunk) {
         auto* head = reinterpret_cast<ChunkHead*>(chunk);
         if (head->live != 0 || chunk == carving) return false;

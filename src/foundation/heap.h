@@ -19,7 +19,9 @@ void heap_free(void* block);
 // carved from large chunks: a block costs its size rounded up to the grain
 // and no malloc call, and a released block waits in its chunk for the next
 // block of the same class (a request takes the chunk at the front of its
-// class, and there the block last released). Freeing a sheet hands nothing
+// class, and there the block last released); a chunk none of whose blocks
+// is in use any more is carved again from its start before a new chunk is
+// made. Freeing a sheet hands nothing
 // back to malloc: within a job the memory released is reused as it is; at
 // the end of a job pool_give_back hands the chunks with no block in use
 // back to the system (each chunk counts its blocks in use) and puts the

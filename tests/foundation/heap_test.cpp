@@ -163,6 +163,52 @@ TEST(SmallBlocks, AfterAJobBlocksComeChunkByChunkInTheOrderOfMemory) {
     for (unsigned char* block : kept) pool_free(block, BIG);
 }
 
+// A chunk whose every block was released (a sheet released whole) is
+// carved again from its start, before any new chunk is made: the blocks
+// made next lie one after the other in the order they are made, whatever
+// order the chunk's blocks were released in, and of whatever class; none
+// overlaps a block still in use. After the job such a chunk goes back.
+TEST(SmallBlocks, ChunkReleasedWholeIsCarvedAgainInOrder) {
+    if (!pool_active()) GTEST_SKIP() << "blocks come from malloc in this build";
+    BigBlocks big;
+    std::vector<unsigned char*>& blocks = big.carved;
+    // A chunk of the middle: carved whole by the test alone.
+    const uintptr_t emptied = chunk_of(blocks[blocks.size() / 2]);
+    ASSERT_NE(emptied, chunk_of(blocks.front()));
+    ASSERT_NE(emptied, chunk_of(blocks.back()));
+    std::vector<unsigned char*> inside, others;
+    for (unsigned char* block : blocks)
+        (chunk_of(block) == emptied ? inside : others).push_back(block);
+    for (unsigned char* block : others) std::memset(block, 0x3C, BIG);
+    std::shuffle(inside.begin(), inside.end(), std::mt19937(11));
+    for (unsigned char* block : inside) pool_free(block, BIG);
+    // What the carving chunk has left is used up first, then the emptied
+    // chunk takes every request, in the order of memory.
+    std::vector<std::pair<unsigned char*, size_t>> made;
+    uintptr_t before = 0;
+    size_t in_emptied = 0, out_of_order = 0;
+    for (size_t made_bytes = 0; made_bytes < 3 * CHUNK;) {
+        size_t size = made.size() % 2 ? 40 : BIG;
+        made_bytes += size;
+        auto* block = static_cast<unsigned char*>(pool_alloc(size));
+        ASSERT_NE(block, nullptr);
+        std::memset(block, 0xC3, size);
+        made.emplace_back(block, size);
+        if (chunk_of(block) != emptied) continue;
+        if (reinterpret_cast<uintptr_t>(block) < before) ++out_of_order;
+        before = reinterpret_cast<uintptr_t>(block);
+        ++in_emptied;
+    }
+    EXPECT_GT(in_emptied * BIG, CHUNK / 2);
+    EXPECT_EQ(out_of_order, 0u);
+    for (unsigned char* block : others)
+        ASSERT_EQ(std::count(block, block + BIG, 0x3C), static_cast<std::ptrdiff_t>(BIG));
+    for (auto& [block, size] : made) pool_free(block, size);
+    for (unsigned char* block : others) pool_free(block, BIG);
+    pool_give_back();
+    EXPECT_FALSE(chunk_mapped(emptied));
+}
+
 TEST(SmallBlocks, PlannedFailureAnswersNoneThenRecovers) {
     heap_fail_at(1);
     EXPECT_EQ(pool_alloc(40), nullptr);

@@ -66,36 +66,6 @@ void for_each_member(Ident* net, Fn fn) {
         if (item->type == PSEUDO_PIN) fn(as_PseudoPin(item));
 }
 
-// The heads of the islands list in its order, taken in one walk of the
-// list: the checks walk the nets several times.
-std::vector<Ident*> net_heads(List* islands) {
-    std::vector<Ident*> heads;
-    heads.reserve(static_cast<size_t>(islands ? islands->count : 0));
-    for (Ident* net : list_items<Ident>(islands)) heads.push_back(net);
-    return heads;
-}
-
-// What the walk of the members of nets[i] reads, fetched some nets ahead:
-// on a large sheet the heads, their members and the members' parts and
-// ports lie far apart in memory, each a wait of its own in a walk that
-// reads one after the other. Each stage reads only what an earlier one
-// fetched: the head eight nets on, its first member six on, what the
-// first two members point to four and two nets on.
-void fetch_members_ahead(const std::vector<Ident*>& nets, size_t i) {
-    auto fetch_targets = [](const SchItem* item) {
-        if (!item || item->type != PSEUDO_PIN) return;
-        const PseudoPin* m = as_PseudoPin(item);
-        __builtin_prefetch(m->father);
-        __builtin_prefetch(m->whoami);
-        __builtin_prefetch(m->next);
-    };
-    const size_t n = nets.size();
-    if (i + 8 < n) __builtin_prefetch(nets[i + 8]);
-    if (i + 6 < n) __builtin_prefetch(nets[i + 6]->nextconn);
-    if (i + 4 < n) fetch_targets(nets[i + 4]->nextconn);
-    if (i + 2 < n && nets[i + 2]->nextconn) fetch_targets(nets[i + 2]->nextconn->next);
-}
-
 bool is_port(const SchItem* item) { return item && item->type == PORT_ITEM; }
 bool is_nocon(const SchItem* item) { return item && item->type == NOCON_ITEM; }
 bool father_is_part(const PseudoPin* m) { return m->father && m->father->type == PARTLIB_ITEM; }
@@ -318,22 +288,25 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     // mark_real_nets also clears, is clear since the build (its preparation
     // clears it on every item, and nothing of a check sets it), and a walk
     // of the whole sheet to clear it again is the longest part of the phase.
-    const std::vector<Ident*> nets = net_heads(islands);
-    for (size_t i = 0; i < nets.size(); ++i) {
-        fetch_members_ahead(nets, i);
-        if (has_two_real_members(nets[i]))
-            nets[i]->state |= NET_REAL;
-        else
-            nets[i]->state &= ~NET_REAL;
+    // Each walk over the nets fetches their members ahead (MembersAhead).
+    {
+        MembersAhead ahead(islands);
+        for (Ident* net : list_items<Ident>(islands)) {
+            ahead.next();
+            if (has_two_real_members(net))
+                net->state |= NET_REAL;
+            else
+                net->state &= ~NET_REAL;
+        }
     }
     print(report, "Report:");
     line_end(report);
     print(report, "-------");
     line_end(report);
     const ErcMatrix matrix = read_matrix();
-    for (size_t i = 0; i < nets.size(); ++i) {
-        fetch_members_ahead(nets, i);
-        Ident* net = nets[i];
+    MembersAhead findings_ahead(islands);
+    for (Ident* net : list_items<Ident>(islands)) {
+        findings_ahead.next();
         if (!(net->state & NET_REAL)) continue;
         for_each_finding(net, matrix, [&](PseudoPin* a, int c1, PseudoPin* b, int c2) {
             int severity = matrix.cell[c1][c2];
@@ -358,9 +331,9 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     print(report, "------------------");
     line_end(report);
     line_end(report);
-    for (size_t i = 0; i < nets.size(); ++i) {
-        fetch_members_ahead(nets, i);
-        Ident* net = nets[i];
+    MembersAhead unconnected_ahead(islands);
+    for (Ident* net : list_items<Ident>(islands)) {
+        unconnected_ahead.next();
         if (net->state & NET_REAL) continue;
         bool skip = has_bus_member_name(net);
         for_each_member(net, [&](PseudoPin* m) {
@@ -394,10 +367,9 @@ int erc_final_report(NetContext* context, FILE* report) {
     line_end(report);
     line_end(report);
     int unnamed = 0;
-    const std::vector<Ident*> nets = net_heads(islands);
-    for (size_t i = 0; i < nets.size(); ++i) {
-        fetch_members_ahead(nets, i);
-        Ident* net = nets[i];
+    MembersAhead ahead(islands);
+    for (Ident* net : list_items<Ident>(islands)) {
+        ahead.next();
         bool boxes = false;
         for_each_member(net, [&](PseudoPin* m) { boxes = boxes || father_is_box(m); });
         if (boxes) {

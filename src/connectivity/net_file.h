@@ -79,10 +79,11 @@ int read_net_ports(NetContext* context, FILE* stream, int mode = 0, const char* 
 int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library);
 
 // Fetches, beside a walk over a list of nets (heads in list order), the
-// members of the nets a few places ahead and the parts they lie on. A net's
-// members are made as the sheet's parts are met, not net by net, so each
-// member and its part is a read from memory on a large sheet; fetched this
-// way the walk finds them in the cache. Call next() once per net walked.
+// members of the nets a few places ahead and the parts and ports they lie
+// on. A net's members are made as the sheet's parts are met, not net by
+// net, so each member and its part is a read from memory on a large sheet;
+// fetched this way the walk finds them in the cache. Call next() once per
+// net walked.
 class MembersAhead {
 public:
     explicit MembersAhead(const List* nets)
@@ -115,7 +116,9 @@ private:
     }
     static const Ident* head(const ListNode* node) { return static_cast<const Ident*>(node->data); }
     static void fetch(const SchItem* member) {
-        __builtin_prefetch(static_cast<const PseudoPin*>(member)->father);
+        const auto* pin = static_cast<const PseudoPin*>(member);
+        __builtin_prefetch(pin->father);
+        __builtin_prefetch(pin->whoami);
         __builtin_prefetch(member->next);
     }
     const ListNode* first_;   // not owned: the node FIRST nets ahead

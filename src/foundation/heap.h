@@ -21,11 +21,10 @@ void heap_free(void* block);
 // block of the same class (a request takes the chunk at the front of its
 // class, and there the block last released); a chunk none of whose blocks
 // is in use any more is carved again from its start before a new chunk is
-// made. Freeing a sheet hands nothing
-// back to malloc: within a job the memory released is reused as it is; at
-// the end of a job pool_give_back hands the chunks with no block in use
-// back to the system (each chunk counts its blocks in use) and puts the
-// rest in order. Once an eighth of the first chunk is used, a thread of
+// made. Freeing a sheet hands nothing back to malloc: within a job the
+// memory released is reused as it is; at the end of a job pool_give_back
+// hands the chunks with no block in use back to the system (each chunk
+// counts its blocks in use) and puts the rest in order. Once an eighth of the first chunk is used, a thread of
 // the pool keeps the next one ready (mapped and touched) beside the work.
 // Blocks above POOL_LARGEST bytes come from malloc.
 //

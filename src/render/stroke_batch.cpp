@@ -110,68 +110,17 @@ void find(F& call, const char* name) {
 }  // namespace
 
 bool CairoCalls::found_all() const {
-    return found() && create && destroy && save && restore && get_target && get_source &&
-           pattern_get_rgba && set_source_rgba && get_line_width && set_line_width &&
-           get_line_cap && set_line_cap && get_line_join && set_line_join && get_miter_limit &&
-           set_miter_limit && get_tolerance && set_tolerance && get_antialias && set_antialias &&
-           get_operator && set_operator && rectangle && fill && get_fill_rule && set_fill_rule &&
-           get_dash_count && set_dash && get_matrix && set_matrix && clip_extents &&
-           surface_get_type && surface_flush && surface_mark_dirty && surface_destroy &&
-           surface_set_device_offset && surface_get_device_offset && image_get_data &&
-           image_get_format && image_get_width && image_get_height && image_get_stride &&
-           image_create_for_data;
+#define TN_CAIRO_FOUND(name, result, parameters) &&name
+    return found() TN_CAIRO_CALLS(TN_CAIRO_FOUND);
+#undef TN_CAIRO_FOUND
 }
 
 const CairoCalls& cairo_calls() {
     static const CairoCalls calls = [] {
         CairoCalls c;
-        find(c.move_to, "cairo_move_to");
-        find(c.line_to, "cairo_line_to");
-        find(c.translate, "cairo_translate");
-        find(c.stroke, "cairo_stroke");
-        find(c.create, "cairo_create");
-        find(c.destroy, "cairo_destroy");
-        find(c.save, "cairo_save");
-        find(c.restore, "cairo_restore");
-        find(c.get_target, "cairo_get_target");
-        find(c.get_source, "cairo_get_source");
-        find(c.pattern_get_rgba, "cairo_pattern_get_rgba");
-        find(c.set_source_rgba, "cairo_set_source_rgba");
-        find(c.get_line_width, "cairo_get_line_width");
-        find(c.set_line_width, "cairo_set_line_width");
-        find(c.get_line_cap, "cairo_get_line_cap");
-        find(c.set_line_cap, "cairo_set_line_cap");
-        find(c.get_line_join, "cairo_get_line_join");
-        find(c.set_line_join, "cairo_set_line_join");
-        find(c.get_miter_limit, "cairo_get_miter_limit");
-        find(c.set_miter_limit, "cairo_set_miter_limit");
-        find(c.get_tolerance, "cairo_get_tolerance");
-        find(c.set_tolerance, "cairo_set_tolerance");
-        find(c.get_antialias, "cairo_get_antialias");
-        find(c.set_antialias, "cairo_set_antialias");
-        find(c.get_operator, "cairo_get_operator");
-        find(c.set_operator, "cairo_set_operator");
-        find(c.rectangle, "cairo_rectangle");
-        find(c.fill, "cairo_fill");
-        find(c.get_fill_rule, "cairo_get_fill_rule");
-        find(c.set_fill_rule, "cairo_set_fill_rule");
-        find(c.get_dash_count, "cairo_get_dash_count");
-        find(c.set_dash, "cairo_set_dash");
-        find(c.get_matrix, "cairo_get_matrix");
-        find(c.set_matrix, "cairo_set_matrix");
-        find(c.clip_extents, "cairo_clip_extents");
-        find(c.surface_get_type, "cairo_surface_get_type");
-        find(c.surface_flush, "cairo_surface_flush");
-        find(c.surface_mark_dirty, "cairo_surface_mark_dirty");
-        find(c.surface_destroy, "cairo_surface_destroy");
-        find(c.surface_set_device_offset, "cairo_surface_set_device_offset");
-        find(c.surface_get_device_offset, "cairo_surface_get_device_offset");
-        find(c.image_get_data, "cairo_image_surface_get_data");
-        find(c.image_get_format, "cairo_image_surface_get_format");
-        find(c.image_get_width, "cairo_image_surface_get_width");
-        find(c.image_get_height, "cairo_image_surface_get_height");
-        find(c.image_get_stride, "cairo_image_surface_get_stride");
-        find(c.image_create_for_data, "cairo_image_surface_create_for_data");
+#define TN_CAIRO_FIND(name, result, parameters) find(c.name, "cairo_" #name);
+        TN_CAIRO_CALLS(TN_CAIRO_FIND)
+#undef TN_CAIRO_FIND
         return c;
     }();
     return calls;
@@ -319,9 +268,11 @@ bool StrokeBatch::draw_banded(void* cairo) {
     if (c.surface_get_type(target) != SURFACE_TYPE_IMAGE) return false;
     double dx = 0, dy = 0;
     c.surface_get_device_offset(target, &dx, &dy);
-    unsigned char* data = c.image_get_data(target);
-    const int format = c.image_get_format(target), width = c.image_get_width(target),
-              height = c.image_get_height(target), stride = c.image_get_stride(target);
+    unsigned char* data = c.image_surface_get_data(target);
+    const int format = c.image_surface_get_format(target),
+              width = c.image_surface_get_width(target),
+              height = c.image_surface_get_height(target),
+              stride = c.image_surface_get_stride(target);
     if (dx != 0 || dy != 0 || !data || width <= 0 || height <= 0) return false;
     // The bands are the target's own rows: a clip on the context would not
     // reach them.
@@ -342,8 +293,8 @@ bool StrokeBatch::draw_banded(void* cairo) {
     const std::function<void()> work = [&] {
         for (int band = next++; band < bands; band = next++) {
             const int top = band * rows, bottom = std::min(height, top + rows);
-            void* surface = c.image_create_for_data(data + size_t(top) * stride, format, width,
-                                                    bottom - top, stride);
+            void* surface = c.image_surface_create_for_data(data + size_t(top) * stride, format,
+                                                            width, bottom - top, stride);
             c.surface_set_device_offset(surface, 0, -top);
             void* context = c.create(surface);
             Stroker s{c, context, top, bottom};

@@ -18,58 +18,64 @@
 #include <cstdint>
 #include <vector>
 
+// Every call of cairo the strokes use: its name after "cairo_", what it
+// returns and its parameters.
+#define TN_CAIRO_CALLS(X)                                                                 \
+    X(move_to, void, (void* cairo, double x, double y))                                   \
+    X(line_to, void, (void* cairo, double x, double y))                                   \
+    X(translate, void, (void* cairo, double x, double y))                                 \
+    X(stroke, void, (void* cairo))                                                        \
+    X(create, void*, (void* surface))                                                     \
+    X(destroy, void, (void* cairo))                                                       \
+    X(save, void, (void* cairo))                                                          \
+    X(restore, void, (void* cairo))                                                       \
+    X(get_target, void*, (void* cairo))                                                   \
+    X(get_source, void*, (void* cairo))                                                   \
+    X(pattern_get_rgba, int, (void* pattern, double* r, double* g, double* b, double* a)) \
+    X(set_source_rgba, void, (void* cairo, double r, double g, double b, double a))       \
+    X(get_line_width, double, (void* cairo))                                              \
+    X(set_line_width, void, (void* cairo, double width))                                  \
+    X(get_line_cap, int, (void* cairo))                                                   \
+    X(set_line_cap, void, (void* cairo, int cap))                                         \
+    X(get_line_join, int, (void* cairo))                                                  \
+    X(set_line_join, void, (void* cairo, int join))                                       \
+    X(get_miter_limit, double, (void* cairo))                                             \
+    X(set_miter_limit, void, (void* cairo, double limit))                                 \
+    X(get_tolerance, double, (void* cairo))                                               \
+    X(set_tolerance, void, (void* cairo, double tolerance))                               \
+    X(get_antialias, int, (void* cairo))                                                  \
+    X(set_antialias, void, (void* cairo, int antialias))                                  \
+    X(get_operator, int, (void* cairo))                                                   \
+    X(set_operator, void, (void* cairo, int op))                                          \
+    X(rectangle, void, (void* cairo, double x, double y, double w, double h))             \
+    X(fill, void, (void* cairo))                                                          \
+    X(get_fill_rule, int, (void* cairo))                                                  \
+    X(set_fill_rule, void, (void* cairo, int rule))                                       \
+    X(get_dash_count, int, (void* cairo))                                                 \
+    X(set_dash, void, (void* cairo, const double* dashes, int count, double offset))      \
+    X(get_matrix, void, (void* cairo, double matrix[6]))                                  \
+    X(set_matrix, void, (void* cairo, const double matrix[6]))                            \
+    X(clip_extents, void, (void* cairo, double* x0, double* y0, double* x1, double* y1))  \
+    X(surface_get_type, int, (void* surface))                                             \
+    X(surface_flush, void, (void* surface))                                               \
+    X(surface_mark_dirty, void, (void* surface))                                          \
+    X(surface_destroy, void, (void* surface))                                             \
+    X(surface_set_device_offset, void, (void* surface, double x, double y))               \
+    X(surface_get_device_offset, void, (void* surface, double* x, double* y))             \
+    X(image_surface_get_data, unsigned char*, (void* surface))                            \
+    X(image_surface_get_format, int, (void* surface))                                     \
+    X(image_surface_get_width, int, (void* surface))                                      \
+    X(image_surface_get_height, int, (void* surface))                                     \
+    X(image_surface_get_stride, int, (void* surface))                                     \
+    X(image_surface_create_for_data, void*,                                               \
+      (unsigned char* data, int format, int width, int height, int stride))
+
 // The calls of cairo the strokes need, found once; `found()` is false where
 // the process has no cairo.
 struct CairoCalls {
-    using Move = void (*)(void* cairo, double x, double y);
-    Move move_to = nullptr;
-    Move line_to = nullptr;
-    Move translate = nullptr;
-    void (*stroke)(void* cairo) = nullptr;
-    void* (*create)(void* surface) = nullptr;
-    void (*destroy)(void* cairo) = nullptr;
-    void (*save)(void* cairo) = nullptr;
-    void (*restore)(void* cairo) = nullptr;
-    void* (*get_target)(void* cairo) = nullptr;
-    void* (*get_source)(void* cairo) = nullptr;
-    int (*pattern_get_rgba)(void* pattern, double* r, double* g, double* b, double* a) = nullptr;
-    void (*set_source_rgba)(void* cairo, double r, double g, double b, double a) = nullptr;
-    double (*get_line_width)(void* cairo) = nullptr;
-    void (*set_line_width)(void* cairo, double width) = nullptr;
-    int (*get_line_cap)(void* cairo) = nullptr;
-    void (*set_line_cap)(void* cairo, int cap) = nullptr;
-    int (*get_line_join)(void* cairo) = nullptr;
-    void (*set_line_join)(void* cairo, int join) = nullptr;
-    double (*get_miter_limit)(void* cairo) = nullptr;
-    void (*set_miter_limit)(void* cairo, double limit) = nullptr;
-    double (*get_tolerance)(void* cairo) = nullptr;
-    void (*set_tolerance)(void* cairo, double tolerance) = nullptr;
-    int (*get_antialias)(void* cairo) = nullptr;
-    void (*set_antialias)(void* cairo, int antialias) = nullptr;
-    int (*get_operator)(void* cairo) = nullptr;
-    void (*set_operator)(void* cairo, int op) = nullptr;
-    void (*rectangle)(void* cairo, double x, double y, double w, double h) = nullptr;
-    void (*fill)(void* cairo) = nullptr;
-    int (*get_fill_rule)(void* cairo) = nullptr;
-    void (*set_fill_rule)(void* cairo, int rule) = nullptr;
-    int (*get_dash_count)(void* cairo) = nullptr;
-    void (*set_dash)(void* cairo, const double* dashes, int count, double offset) = nullptr;
-    void (*get_matrix)(void* cairo, double matrix[6]) = nullptr;
-    void (*set_matrix)(void* cairo, const double matrix[6]) = nullptr;
-    void (*clip_extents)(void* cairo, double* x0, double* y0, double* x1, double* y1) = nullptr;
-    int (*surface_get_type)(void* surface) = nullptr;
-    void (*surface_flush)(void* surface) = nullptr;
-    void (*surface_mark_dirty)(void* surface) = nullptr;
-    void (*surface_destroy)(void* surface) = nullptr;
-    void (*surface_set_device_offset)(void* surface, double x, double y) = nullptr;
-    void (*surface_get_device_offset)(void* surface, double* x, double* y) = nullptr;
-    unsigned char* (*image_get_data)(void* surface) = nullptr;
-    int (*image_get_format)(void* surface) = nullptr;
-    int (*image_get_width)(void* surface) = nullptr;
-    int (*image_get_height)(void* surface) = nullptr;
-    int (*image_get_stride)(void* surface) = nullptr;
-    void* (*image_create_for_data)(unsigned char* data, int format, int width, int height,
-                                   int stride) = nullptr;
+#define TN_CAIRO_MEMBER(name, result, parameters) result(*name) parameters = nullptr;
+    TN_CAIRO_CALLS(TN_CAIRO_MEMBER)
+#undef TN_CAIRO_MEMBER
     // The calls a stroke on the context itself needs.
     bool found() const { return move_to && line_to && translate && stroke; }
     // And those that stroke in bands besides.

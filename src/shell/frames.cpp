@@ -111,8 +111,11 @@ MyFrame::MyFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
       autosave_timer_(this) {
     main_frame = this;
     SetMenuBar(MakeMenuBar(CANVAS_NONE));
-    CreateStatusBar(STATUS_FIELDS);
-    const int widths[STATUS_FIELDS] = {-3, -2, -3, -2, -1};
+    wxStatusBar* status = CreateStatusBar(STATUS_FIELDS);
+    // The last field holds "*MODIFIED*" whole at any width of the frame,
+    // beside the size grip; the others share the rest.
+    const int modified = status->GetTextExtent(wxS("*MODIFIED*")).x + 32;
+    const int widths[STATUS_FIELDS] = {-3, -2, -3, -2, modified};
     SetStatusWidths(STATUS_FIELDS, widths);
     BuildToolbar();
     // Tool-tips wait as long as the buttons always did.

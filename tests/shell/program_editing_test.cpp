@@ -79,7 +79,7 @@ Point laid_out(Schema* schema, PlacedPart* pl, int index) {
 TEST_F(ExampleEditing, TheStatusLineShowsWhereThePointerIs) {
     Open();
     glide(map(junction));
-    expect_region_matches(Shot("position.png"), "190x20+710+699", "status_position.png");
+    expect_region_matches(Shot("position.png"), "190x20+693+699", "status_position.png");
 }
 
 // A palette entry places its own part; Place > Part places the part chosen

@@ -91,6 +91,10 @@ TEST_F(ShellWindows, ClosingAModifiedSheetAsksAndCancelKeepsItOpenAndModified) {
     EXPECT_EQ(paint_zone, canvas);
     canvas_mark_modified(canvas);
     EXPECT_EQ(status(STATUS_MODIFIED), "*MODIFIED*");
+    // The whole word shows, in this narrow frame too.
+    wxRect field;
+    ASSERT_TRUE(frame->GetStatusBar()->GetFieldRect(STATUS_MODIFIED, field));
+    EXPECT_GE(field.width, frame->GetStatusBar()->GetTextExtent(wxS("*MODIFIED*")).x);
     EXPECT_TRUE(child->GetTitle().EndsWith(" *"));
     {
         SaveQuestion ask(wxID_CANCEL);

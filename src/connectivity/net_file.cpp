@@ -319,10 +319,11 @@ struct MemberTargets {
     IdTable<SchItem> items;
     IdTable<Port> ports;
 
-    explicit MemberTargets(NetContext* context)
-        : items(item_ids(context->sheet->items)), ports(port_ids(context->ports)) {}
-    static std::vector<std::pair<uint32_t, SchItem*>> item_ids(List* list) {
-        std::vector<std::pair<uint32_t, SchItem*>> ids;
+    MemberTargets(NetContext* context, const ObjectIds* objects)
+        : items(objects ? *objects : item_ids(context->sheet->items)),
+          ports(port_ids(context->ports)) {}
+    static ObjectIds item_ids(List* list) {
+        ObjectIds ids;
         if (list) ids.reserve(list->count);
         for (SchItem* item : list_items<SchItem>(list))
             if (item->id && item->type != PSEUDO_PIN) ids.emplace_back(item->id, item);
@@ -447,10 +448,11 @@ int read_net_ports(NetContext* context, FILE* stream, int mode, const char* name
     }
 }
 
-int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library) {
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library,
+                  const ObjectIds* objects) {
     if (!context->sheet) return NOT_A_NET_FILE;
     if (!*islands && !(*islands = list_new())) no_memory();
-    const MemberTargets targets(context);
+    const MemberTargets targets(context, objects);
     std::string name;  // one buffer for every name of the file
     for (;;) {
         uint8_t tag = 0;

@@ -25,6 +25,8 @@
 // named by a port of the schema or of a sub-sheet box.
 #include <cstdint>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "foundation/list.h"
 #include "model/documents/ident.h"
@@ -76,7 +78,12 @@ int read_net_ports(NetContext* context, FILE* stream, int mode = 0, const char* 
 // item list with their ids resolved against the context's ports and the
 // sheet's items (placed parts' pins through `library`). Unused-junction,
 // unconnected-wire and loose-member records are read and passed over.
-int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library);
+// `objects`, when given, holds every item of the sheet that a member may
+// name, (id, item) in list order, as the objects' reader met them: the
+// sheet is then not walked again for them.
+using ObjectIds = std::vector<std::pair<uint32_t, SchItem*>>;
+int read_net_nets(NetContext* context, List** islands, FILE* stream, Library* library,
+                  const ObjectIds* objects = nullptr);
 
 // Fetches, beside a walk over a list of nets (heads in list order), the
 // members of the nets a few places ahead and the parts and ports they lie

@@ -86,9 +86,15 @@ struct ObjectReader {
     bool subsheet;
     const std::string& origin;  // base name of the net file
     List* project;
+    // The objects read that a member may name, (id, item) in list order,
+    // kept only when the sheet had no items before: then they are all the
+    // members can name, and the reading of the nets needs no walk of its own.
+    ObjectIds ids;
+    bool all_items = false;
 
     // Reads the objects that follow; 0 at the first byte that starts none.
     int read(FILE* stream) {
+        all_items = !context->sheet || !context->sheet->items || !context->sheet->items->count;
         for (;;) {
             int c = peek_byte(stream);
             if (c == EOF) return NOT_A_NET_FILE;
@@ -106,8 +112,11 @@ struct ObjectReader {
                 if (!schema->sheet) schema->sheet = context->sheet;
             }
             if (!dlist_append(context->sheet->items, item)) no_memory();
+            if (all_items && item->id && item->type != PSEUDO_PIN) ids.emplace_back(item->id, item);
         }
     }
+    // What read_net_nets may take for the sheet's items, else null.
+    const ObjectIds* objects() const { return all_items ? &ids : nullptr; }
 
     void note(SchItem* item) {
         switch (item->type) {
@@ -198,13 +207,14 @@ int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mo
                        const std::string& origin, List* project) {
     if (int r = check_file_tag(stream); r != 0) return r;
     if (int r = import_subsheet_library(schema, stream); r != 0) return r;
-    ObjectReader objects{context, schema, mode, true, origin, project};
+    ObjectReader objects{context, schema, mode, true, origin, project, {}, false};
     if (int r = objects.read(stream); r != 0) return r;
     if (int r = read_net_ports(context, stream, mode, origin.c_str()); r != 0)
         return r < 0 ? NOT_A_NET_FILE : r;
     if (context->subsheet_islands) dlist_free(context->subsheet_islands, LIST_FROM_HEAD, nullptr);
     context->subsheet_islands = nullptr;
-    return read_net_nets(context, &context->subsheet_islands, stream, schema->library);
+    return read_net_nets(context, &context->subsheet_islands, stream, schema->library,
+                         objects.objects());
 }
 
 // A sheet's records are numbered by the run that saved it, from 1: sheets
@@ -547,14 +557,15 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     free_Library(schema->library);
     schema->library = new_Library();
     if (int r = read_Library(schema->library, in.f, false); r != 0) return fail(r);
-    ObjectReader objects{context, schema, mode, false, origin, project};
+    ObjectReader objects{context, schema, mode, false, origin, project, {}, false};
     if (int r = objects.read(in.f); r != 0) return fail(r);
     if (!context->ports && !(context->ports = list_new())) no_memory();
     if (int r = read_net_ports(context, in.f, mode, origin.c_str()); r != 0) return fail(r);
     if (context->islands) dlist_free(context->islands, LIST_FROM_HEAD, free_head_cb);
     context->islands = nullptr;
     if (!context->sheet) return fail(NOT_A_NET_FILE);
-    if (int r = read_net_nets(context, &context->islands, in.f, schema->library); r != 0)
+    if (int r = read_net_nets(context, &context->islands, in.f, schema->library, objects.objects());
+        r != 0)
         return fail(r);
     schema->current = context->sheet;
     schema->ports = context->ports;

@@ -180,7 +180,7 @@ public:
         names.clear();
         instance_of_package_.assign(run_.package_count, NONE);
         for (PlacedPart* part : run_.placed) {
-            const uint32_t* package = run_.package_of_part.find(part);
+            const uint32_t* package = package_of_placed(run_, part);
             Part* library_part = pl_get_part(library_, part);
             if (!package || !*part->reference.text.get() || !library_part ||
                 instance_of_package_[*package] != NONE)
@@ -199,7 +199,7 @@ public:
             for (SchItem* m = net->nextconn; m; m = m->next) {
                 PseudoPin* member = as_PseudoPin(m);
                 if (!member || !member_on_part(member)) continue;
-                const uint32_t* package = run_.package_of_part.find(member->father);
+                const uint32_t* package = package_of_placed(run_, member->father);
                 uint32_t instance = package ? instance_of_package_[*package] : NONE;
                 if (instance == NONE) continue;
                 const Cell& cell = cells_[instances_[instance].cell];

@@ -46,24 +46,37 @@ void group_by_package(const std::vector<std::pair<uint32_t, T>>& records, uint32
 // Files the placed parts by package and names the parts the writers cannot
 // use whole, before anything is written.
 void index_placed(NetlistRun& run, std::vector<std::pair<uint32_t, PlacedPart*>>& parts) {
-    // Package and device of every annotated part met so far.
-    FlatIndex<uint64_t> seen(run.placed.size());
+    // The devices met so far of each package (numbered as first met, so
+    // this grows with the packages in step): devices 0 to 63 as bits, any
+    // other device as package and device in `seen`. No table by part as
+    // large as the design.
+    std::vector<uint64_t> devices;
+    FlatIndex<uint64_t> seen;
+    auto met_before = [&](uint32_t package, int32_t device) {
+        if (package >= devices.size()) devices.resize(size_t{package} + 1, 0);
+        if (device >= 0 && device < 64) {
+            uint64_t bit = uint64_t{1} << device;
+            bool met = devices[package] & bit;
+            devices[package] |= bit;
+            return met;
+        }
+        return !seen.insert(uint64_t{package} << 32 | static_cast<uint32_t>(device), 0).second;
+    };
+    devices.reserve(run.placed.size());
     run.package_of_reference.reserve(run.placed.size());
-    run.package_of_part.reserve(run.placed.size());
     parts.reserve(run.placed.size());
     run.placed_package.reserve(run.placed.size());
     for (PlacedPart* part : run.placed) {
         const char* reference = part->reference.text.get();
         uint32_t package = package_for(run, reference);
+        part->net_slot = static_cast<uint32_t>(run.placed_package.size());
         parts.emplace_back(package, part);
         run.placed_package.push_back(package);
-        run.package_of_part.insert(part, package);
         if (!pl_get_part(run.schema->library, part))
             net_warningf("Part %s: library part %s not found\n", reference, part->part_name.get());
         if (std::strchr(reference, '?'))
             net_warningf("Part %s is not annotated\n", reference);
-        else if (!seen.insert(uint64_t{package} << 32 | static_cast<uint32_t>(part->device), 0)
-                      .second)
+        else if (met_before(package, part->device))
             net_warningf("Part %s: duplicate reference\n", reference);
     }
 }
@@ -94,9 +107,13 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
     // then set once (a cut name mostly fits the name slot without a heap copy).
     NameArena arena;
     std::vector<std::pair<Ident*, char*>> named;
+    // The nets named without "__" (by number): whether one of them is
+    // named a prefix is asked once all prefixes are known, so that the
+    // index holds the prefixes alone, a few of the nets, not every name.
+    std::vector<uint32_t> whole;
     size_t nets = run.context->islands ? run.context->islands->count : 0;
     named.reserve(nets);
-    index.reserve(nets);
+    whole.reserve(nets);
     members.reserve(run.placed.size() * 2);
     int unnamed = 0;
     MembersAhead ahead(run.context->islands);
@@ -114,7 +131,7 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
         if (cut != std::string_view::npos)
             entry(name.substr(0, cut)).last = static_cast<uint32_t>(named.size());
         else
-            entry(name).taken = true;
+            whole.push_back(static_cast<uint32_t>(named.size()));
         named.emplace_back(head, copy);
         if (!has_two_real_members(head)) {
             head->state &= ~uint32_t{IDENT_TWO_MEMBERS};
@@ -124,13 +141,17 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
         for (SchItem* m = head->nextconn; m; m = m->next) {
             PseudoPin* member = as_PseudoPin(m);
             if (!member || !member_on_part(member)) continue;
-            const uint32_t* known = run.package_of_part.find(member->father);
+            const uint32_t* known = package_of_placed(run, member->father);
             uint32_t package =
                 known ? *known
                       : package_for(run, as_PlacedPart(member->father)->reference.text.get());
             members.push_back({package, {head, member}});
         }
     }
+    if (index.size())
+        for (uint32_t k : whole)
+            if (uint32_t* at = index.find(std::string_view(named[k].second)))
+                prefixes[*at].taken = true;
     // A cut ends the copy at its "__" (no key is looked up again).
     for (const Prefix& prefix : prefixes) {
         if (prefix.last == NONE || prefix.taken) continue;
@@ -144,6 +165,12 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
 bool same_number(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
 
 }  // namespace
+
+const uint32_t* package_of_placed(const NetlistRun& run, const SchItem* item) {
+    uint32_t slot = item ? item->net_slot : 0;
+    if (slot >= run.placed.size() || run.placed[slot] != item) return nullptr;
+    return &run.placed_package[slot];
+}
 
 std::span<PlacedPart* const> package_parts(const NetlistRun& run, uint32_t package) {
     if (package >= run.package_count) return {};
@@ -201,7 +228,7 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part, const uint32_t* package_k
         run.pins.push_back({number, net, pin});
     };
     // A part off the sheet's list goes with the package of its reference.
-    const uint32_t* known = package_known ? package_known : run.package_of_part.find(part);
+    const uint32_t* known = package_known ? package_known : package_of_placed(run, part);
     if (!known) known = run.package_of_reference.find(part->reference.text.get());
     uint32_t package = known ? *known : run.package_count;
     for (PlacedPart* device : package_parts(run, package)) device->state |= NET_VISITED;

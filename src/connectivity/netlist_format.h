@@ -68,7 +68,6 @@ struct NetlistRun {
     std::vector<PlacedPart*> package_parts;
     std::vector<Member> package_members;
     FlatIndex<std::string_view, NoCaseHash, NoCaseEqual> package_of_reference;
-    FlatIndex<const SchItem*> package_of_part;
     // The sheet's placed parts and texts in list order: the sheet's list,
     // which also holds every net member, is walked once for them.
     std::vector<PlacedPart*> placed;
@@ -78,6 +77,12 @@ struct NetlistRun {
     std::vector<PartPin> pins;
 };
 
+// The package of one of `placed` (a member's part, mostly), null for an
+// item that is none of them. Each placed part notes its place in `placed`
+// in its scratch slot (`net_slot`), checked against the table before use:
+// no table by part as large as the design, and the part's record is the one
+// the caller has just read.
+const uint32_t* package_of_placed(const NetlistRun& run, const SchItem* item);
 // A package's placed parts and members (both empty past the last package).
 std::span<PlacedPart* const> package_parts(const NetlistRun& run, uint32_t package);
 std::span<const NetlistRun::Member> package_members(const NetlistRun& run, uint32_t package);

@@ -260,6 +260,26 @@ TEST_F(Netlist, PartsThatCannotBeWrittenWholeAreWarnedAbout) {
     EXPECT_THAT(written(), Not(HasSubstr("R6")));
 }
 
+// A reference met again is a duplicate only on a device already met; the
+// devices of a package are told apart however high their number.
+TEST_F(Netlist, APackageIsADuplicateOnlyOnADeviceMetBefore) {
+    auto on_device = [](int device, int y, const char* reference) {
+        std::string part = placed("R", 0, y, reference, "1");
+        part.replace(part.find("DEVICE 0"), 8, "DEVICE " + std::to_string(device));
+        return part;
+    };
+    auto schema = compile_sheet(on_device(0, 0, "U1") + on_device(1, 10000, "u1") +
+                                on_device(63, 20000, "U1") + on_device(64, 30000, "U1") +
+                                on_device(70, 40000, "U2") + on_device(70, 50000, "U2") +
+                                on_device(63, 60000, "U3") + on_device(63, 70000, "U3"));
+    auto context = build(schema.get());
+    ASSERT_EQ(format(schema.get(), context.get(), "tessaron"), 0);
+    EXPECT_THAT(warnings(), Not(HasSubstr("U1: duplicate")));
+    EXPECT_THAT(warnings(), Not(HasSubstr("u1: duplicate")));
+    EXPECT_THAT(warnings(), HasSubstr("Part U2: duplicate reference"));
+    EXPECT_THAT(warnings(), HasSubstr("Part U3: duplicate reference"));
+}
+
 TEST_F(Netlist, PinsWithoutNumbersGoByTheirNames) {
     // Two pads whose pins carry no number, pad P1's pin P on net B: each pin
     // is written once under its name, none is lost to a shared empty number.

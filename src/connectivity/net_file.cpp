@@ -320,7 +320,8 @@ struct MemberTargets {
     IdTable<Port> ports;
 
     MemberTargets(NetContext* context, const ObjectIds* objects)
-        : items(objects ? *objects : item_ids(context->sheet->items)),
+        : items(objects ? IdTable<SchItem>(*objects)
+                        : IdTable<SchItem>(item_ids(context->sheet->items))),
           ports(port_ids(context->ports)) {}
     static ObjectIds item_ids(List* list) {
         ObjectIds ids;

@@ -26,8 +26,10 @@ namespace {
 struct SheetRun {
     Schema* schema = nullptr;
     NetContext* context = nullptr;
+    LinkedObjects linked;  // what the link read, for the writers
     ~SheetRun() { release(); }
     void release() {
+        linked = LinkedObjects{};
         free_NetContext(schema, context);
         context = nullptr;
         if (schema) free_Schema(schema, false);
@@ -155,7 +157,7 @@ int linked_job(const char* root, const std::string& output, int mode, const char
     new_active_schema(&run.schema);
     log.progress(progress, root ? root : "");
     if (!(run.context = new_NetContext())) no_memory();
-    int result = link_netlist(run.context, run.schema, root ? root : "", mode);
+    int result = link_netlist(run.context, run.schema, root ? root : "", mode, &run.linked);
     // A link that fails leaves its output unwritten; a read names its input.
     std::string failed =
         mode == LINK_HIERARCHY ? output : make_kind_file_name(root ? root : "", NET_FILE_KIND, 1);
@@ -200,7 +202,7 @@ int netlist_format(const char* root, const char* output, const char* keyword, in
                       print, [&](SheetRun& run) {
                           if (title) schema_set_field(run.schema, FIELD_TITLE, title);
                           return format_netlist(run.context, run.schema, root ? root : "",
-                                                output ? output : "", keyword ? keyword : "",
-                                                field);
+                                                output ? output : "", keyword ? keyword : "", field,
+                                                &run.linked);
                       });
 }

@@ -91,6 +91,7 @@ struct ObjectReader {
     // members can name, and the reading of the nets needs no walk of its own.
     ObjectIds ids;
     bool all_items = false;
+    std::vector<SchItem*>* kept;  // not owned: every object read, in list order, or none
 
     // Reads the objects that follow; 0 at the first byte that starts none.
     int read(FILE* stream) {
@@ -113,6 +114,7 @@ struct ObjectReader {
             }
             if (!dlist_append(context->sheet->items, item)) no_memory();
             if (all_items && item->id && item->type != PSEUDO_PIN) ids.emplace_back(item->id, item);
+            if (kept) kept->push_back(item);
         }
     }
     // What read_net_nets may take for the sheet's items, else null.
@@ -207,7 +209,7 @@ int read_subsheet_file(NetContext* context, Schema* schema, FILE* stream, int mo
                        const std::string& origin, List* project) {
     if (int r = check_file_tag(stream); r != 0) return r;
     if (int r = import_subsheet_library(schema, stream); r != 0) return r;
-    ObjectReader objects{context, schema, mode, true, origin, project, {}, false};
+    ObjectReader objects{context, schema, mode, true, origin, project, {}, false, nullptr};
     if (int r = objects.read(stream); r != 0) return r;
     if (int r = read_net_ports(context, stream, mode, origin.c_str()); r != 0)
         return r < 0 ? NOT_A_NET_FILE : r;
@@ -527,7 +529,9 @@ void merge_nets_by_name(NetContext* context, Schema* schema) {
     move_all(&schema->ports, context->loaded_ports);
 }
 
-int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode) {
+int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode,
+                 LinkedObjects* read) {
+    if (read) *read = LinkedObjects{};
     LinkNames names(context);
     struct Running {
         LinkNames* outer;
@@ -557,7 +561,9 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     free_Library(schema->library);
     schema->library = new_Library();
     if (int r = read_Library(schema->library, in.f, false); r != 0) return fail(r);
-    ObjectReader objects{context, schema, mode, false, origin, project, {}, false};
+    ObjectReader objects{context, schema, mode,
+                         false,   origin, project,
+                         {},      false,  mode == LINK_READ_ONLY && read ? &read->items : nullptr};
     if (int r = objects.read(in.f); r != 0) return fail(r);
     if (!context->ports && !(context->ports = list_new())) no_memory();
     if (int r = read_net_ports(context, in.f, mode, origin.c_str()); r != 0) return fail(r);
@@ -576,5 +582,7 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     // The writers work on the linked sheet, not on the last one loaded.
     context->sheet = schema->current;
     context->ports = schema->ports;
+    // A link that reads one file adds nothing to the sheet after its members.
+    if (read && objects.kept && objects.objects() && r == 0) read->sheet = context->sheet;
     return r;
 }

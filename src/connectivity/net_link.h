@@ -15,10 +15,13 @@
 // an error, and so is a sub-sheet whose net file is missing or damaged.
 // Both leave the other sheets linked and end the link with 67.
 #include <cstdio>
+#include <vector>
 
 struct List;
 struct NetContext;
 struct Schema;
+struct SchItem;
+struct Sheet;
 
 // `link_netlist` modes.
 constexpr int LINK_READ_ONLY = 0;
@@ -34,7 +37,17 @@ constexpr int PARTIAL_LINK = 67;
 // warning). In LINK_HIERARCHY mode a net file older than its sheet is not
 // read: it is named as one that failed (the root's ends the link with
 // PARTIAL_LINK).
-int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode);
+// What a link read, for a writer that would otherwise walk the whole sheet,
+// net members and all, for its parts: the objects of the root's file in
+// list order. Kept only where they are every item of `sheet` but the
+// members (LINK_READ_ONLY into a sheet that had no items); else `sheet`
+// stays null.
+struct LinkedObjects {
+    const Sheet* sheet = nullptr;  // not owned
+    std::vector<SchItem*> items;   // not owned
+};
+int link_netlist(NetContext* context, Schema* schema, const char* root_name, int mode,
+                 LinkedObjects* objects = nullptr);
 // For a text starting with "&PROJ:" (any case): appends one NameRec of kind
 // -1 per non-empty comma-separated piece of the rest, blanks dropped.
 void add_proj_names(List* list, const char* text);

@@ -11,6 +11,7 @@
 #include "connectivity/net_build.h"
 #include "connectivity/net_context.h"
 #include "connectivity/net_file.h"
+#include "connectivity/net_link.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "model/documents/attribute.h"
@@ -107,9 +108,11 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
     // then set once (a cut name mostly fits the name slot without a heap copy).
     NameArena arena;
     std::vector<std::pair<Ident*, char*>> named;
-    // The nets named without "__" (by number): whether one of them is
-    // named a prefix is asked once all prefixes are known, so that the
-    // index holds the prefixes alone, a few of the nets, not every name.
+    // The prefixes of the names holding "__" (with the net's number) and
+    // the nets named without (by number): the prefixes are filed once all
+    // are known, in a table made to their count, and each whole name is
+    // then asked for: the index holds the prefixes alone, not every name.
+    std::vector<std::pair<std::string_view, uint32_t>> cuts;
     std::vector<uint32_t> whole;
     size_t nets = run.context->islands ? run.context->islands->count : 0;
     named.reserve(nets);
@@ -129,7 +132,7 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
         // "__"): only the others can take a prefix's place.
         size_t cut = name.find("__");
         if (cut != std::string_view::npos)
-            entry(name.substr(0, cut)).last = static_cast<uint32_t>(named.size());
+            cuts.emplace_back(name.substr(0, cut), static_cast<uint32_t>(named.size()));
         else
             whole.push_back(static_cast<uint32_t>(named.size()));
         named.emplace_back(head, copy);
@@ -148,6 +151,8 @@ void prepare_nets(NetlistRun& run, std::vector<std::pair<uint32_t, NetlistRun::M
             members.push_back({package, {head, member}});
         }
     }
+    index.reserve(cuts.size());
+    for (auto& [prefix, net] : cuts) entry(prefix).last = net;
     if (index.size())
         for (uint32_t k : whole)
             if (uint32_t* at = index.find(std::string_view(named[k].second)))
@@ -243,7 +248,7 @@ bool list_part_pins(NetlistRun& run, PlacedPart* part, const uint32_t* package_k
 }
 
 int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
-                   const char* keyword, int module_field) {
+                   const char* keyword, int module_field, const LinkedObjects* objects) {
     AtomicFile out(output, "w", nullptr, FileKind::NETLIST);
     if (!out.is_open())
         return out.open_failure() == FILE_NOT_WRITTEN ? FILE_NOT_WRITTEN : NETLIST_NOT_OPENED;
@@ -256,16 +261,22 @@ int format_netlist(NetContext* context, Schema* schema, const char* root, const 
     run.root = root ? root : "";
     run.output = output;
     run.module_field = module_field;
-    // One walk over the sheet for what the writers take from it; the parts'
-    // visited marks are cleared on the way, as mark_real_nets would.
-    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+    // What the writers take from the sheet, in list order; the parts'
+    // visited marks are cleared on the way, as mark_real_nets would. The
+    // link's table of the objects it read, where it has one for this sheet,
+    // holds them without the members, two thirds of the sheet's list.
+    auto take = [&run](SchItem* item) {
         if (item->type == PARTLIB_ITEM) {
             item->state &= ~uint32_t{NET_VISITED};
             run.placed.push_back(as_PlacedPart(item));
         } else if (item->type == TEXT_ITEM) {
             run.texts.push_back(as_Text(item));
         }
-    }
+    };
+    if (objects && objects->sheet == schema->sheet)
+        for (SchItem* item : objects->items) take(item);
+    else
+        for (SchItem* item : list_items<SchItem>(schema->sheet->items)) take(item);
     std::vector<std::pair<uint32_t, PlacedPart*>> parts;
     std::vector<std::pair<uint32_t, NetlistRun::Member>> members;
     index_placed(run, parts);

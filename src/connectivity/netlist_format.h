@@ -18,6 +18,7 @@
 
 struct Ident;
 struct Library;
+struct LinkedObjects;
 struct NetContext;
 struct Part;
 struct SchItem;
@@ -35,8 +36,10 @@ constexpr int SPICE_PIN_NOT_A_NUMBER = 40003;
 // Names the nets, marks those with two real members and writes the netlist.
 // 0; 3 when the output cannot be made; a writer's own error; 6 or 7 when
 // the finished file cannot be put in place.
+// `objects`, the link's own table of what it read, spares the walk over the
+// whole sheet for its parts and texts where it is that sheet's.
 int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
-                   const char* keyword, int module_field);
+                   const char* keyword, int module_field, const LinkedObjects* objects = nullptr);
 
 // The part and pin of the last SPICE error (40002, 40003).
 const char* spice_error_reference();

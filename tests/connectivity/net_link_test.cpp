@@ -67,12 +67,14 @@ protected:
         auto context = build(schema.get());
         ASSERT_EQ(write_net_report(context.get(), schema.get(), name.c_str(), sheet_number), 0);
     }
-    int link(const char* root, int mode = LINK_HIERARCHY) {
+    int link(const char* root, int mode = LINK_HIERARCHY, LinkedObjects* read = nullptr,
+             SchItem* already = nullptr) {
         schema_.reset(new_Schema());
         schema_->sheet = new_Sheet();
         schema_->current = schema_->sheet;
+        if (already) dlist_append(schema_->sheet->items, already);
         context_ = ContextPtr(new_NetContext(), ContextFree{schema_.get()});
-        return link_netlist(context_.get(), schema_.get(), root, mode);
+        return link_netlist(context_.get(), schema_.get(), root, mode, read);
     }
     std::string nets() const { return describe_nets(context_.get()); }
     std::string net_file(const char* name) const {
@@ -258,6 +260,28 @@ TEST_F(NetLink, ReadOnlyModeReadsTheRootAlone) {
         if (item->type == PARTLIB_ITEM) {
             EXPECT_EQ(as_PlacedPart(item)->origin, "");
         }
+}
+
+// The link's table of the objects it read stands for the sheet's list only
+// where the list holds nothing else but the members.
+TEST_F(NetLink, TheObjectsReadAreKeptOnlyWhereTheyAreTheSheetButItsMembers) {
+    write("root", 0, root_items() + text(0, 60000, "note"));
+    write("leaf", 1, leaf_items(), leaf_ports);
+    LinkedObjects read;
+    ASSERT_EQ(link("root", LINK_READ_ONLY, &read), 0);
+    std::vector<SchItem*> objects;
+    for (SchItem* item : list_items<SchItem>(schema_->current->items))
+        if (item->type != PSEUDO_PIN) objects.push_back(item);
+    EXPECT_EQ(read.sheet, schema_->current);
+    EXPECT_EQ(read.items, objects);
+    EXPECT_GE(objects.size(), 5u);  // two parts, power, box, text
+    // Sub-sheets linked in add their own objects after the members.
+    ASSERT_EQ(link("root", LINK_HIERARCHY, &read), 0);
+    EXPECT_EQ(read.sheet, nullptr);
+    EXPECT_TRUE(read.items.empty());
+    // So does an item the sheet held before.
+    ASSERT_EQ(link("root", LINK_READ_ONLY, &read, new_NoCon()), 0);
+    EXPECT_EQ(read.sheet, nullptr);
 }
 
 TEST_F(NetLink, SameFileUnderTwoBoxesIsReadTwiceWithAWarning) {

@@ -280,6 +280,9 @@ void free_SchItem_list(Schema* schema, List** list) {
         if (const ListNode* ahead = node->next) {
             __builtin_prefetch(ahead->data);
             __builtin_prefetch(ahead->next);
+            // A sheet's nodes and records are mostly made one after the
+            // other: what lies a few records on is fetched as well.
+            __builtin_prefetch(reinterpret_cast<const char*>(ahead) + 1024);
         }
         SchItem* item = static_cast<SchItem*>(node->data);
         dlist_remove_head(held, nullptr);

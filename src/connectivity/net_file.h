@@ -33,6 +33,7 @@
 
 struct Ident;
 struct Library;
+struct LinkedObjects;
 struct List;
 struct NetContext;
 struct Schema;
@@ -54,7 +55,10 @@ constexpr const char* NET_FILE_BACKUP_SUFFIX = ".NBK";
 // code of the failed write (50 the file cannot be made, 6, 7). Ports placed
 // among the sheet's items are written after the schema's ports, in item
 // order: their net members name them, as a module port's do.
-int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number);
+// `objects`, a link's table of what it read (net_link.h), spares the walk
+// over the whole sheet, members and all, where it is that sheet's.
+int write_net_report(NetContext* context, Schema* schema, const char* name, int sheet_number,
+                     const LinkedObjects* objects = nullptr);
 // Gives each head state bit 2 when it has at least two members that do not
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
 // placed parts first.

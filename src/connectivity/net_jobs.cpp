@@ -187,11 +187,11 @@ void retire_linked_file(const char* root, const char* output) {
 }  // namespace
 
 int netlist_link(const char* root, const char* output, JobPrint print) {
-    int result =
-        linked_job(root, make_kind_file_name(output ? output : "", NET_FILE_KIND, 1),
-                   LINK_HIERARCHY, "Linking schematic file '%s'...\n", print, [&](SheetRun& run) {
-                       return write_net_report(run.context, run.schema, output ? output : "", 0);
-                   });
+    int result = linked_job(
+        root, make_kind_file_name(output ? output : "", NET_FILE_KIND, 1), LINK_HIERARCHY,
+        "Linking schematic file '%s'...\n", print, [&](SheetRun& run) {
+            return write_net_report(run.context, run.schema, output ? output : "", 0, &run.linked);
+        });
     if (result != 0) retire_linked_file(root ? root : "", output ? output : "");
     return result;
 }

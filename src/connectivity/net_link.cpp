@@ -561,9 +561,8 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     free_Library(schema->library);
     schema->library = new_Library();
     if (int r = read_Library(schema->library, in.f, false); r != 0) return fail(r);
-    ObjectReader objects{context, schema, mode,
-                         false,   origin, project,
-                         {},      false,  mode == LINK_READ_ONLY && read ? &read->items : nullptr};
+    std::vector<SchItem*>* kept = read ? &read->items : nullptr;
+    ObjectReader objects{context, schema, mode, false, origin, project, {}, false, kept};
     if (int r = objects.read(in.f); r != 0) return fail(r);
     if (!context->ports && !(context->ports = list_new())) no_memory();
     if (int r = read_net_ports(context, in.f, mode, origin.c_str()); r != 0) return fail(r);
@@ -576,13 +575,22 @@ int link_netlist(NetContext* context, Schema* schema, const char* root_name, int
     schema->current = context->sheet;
     schema->ports = context->ports;
     in.close();
+    // The sheet as the root's file left it: a sub-sheet linked in adds its
+    // objects after it.
+    const Sheet* root_sheet = context->sheet;
+    const uint32_t root_count = context->sheet->items ? context->sheet->items->count : 0;
+    const ListNode* root_tail = context->sheet->items ? context->sheet->items->tail : nullptr;
     LinkWalk walk(context, schema);
     note_linked(context, &walk, file, mode, project);
     int r = walk.run();
     // The writers work on the linked sheet, not on the last one loaded.
     context->sheet = schema->current;
     context->ports = schema->ports;
-    // A link that reads one file adds nothing to the sheet after its members.
-    if (read && objects.kept && objects.objects() && r == 0) read->sheet = context->sheet;
+    if (read && objects.objects() && r == 0 && context->sheet == root_sheet &&
+        context->sheet->items && context->sheet->items->count == root_count &&
+        context->sheet->items->tail == root_tail)
+        read->sheet = context->sheet;
+    else if (read)
+        read->items.clear();
     return r;
 }

@@ -40,8 +40,8 @@ constexpr int PARTIAL_LINK = 67;
 // What a link read, for a writer that would otherwise walk the whole sheet,
 // net members and all, for its parts: the objects of the root's file in
 // list order. Kept only where they are every item of `sheet` but the
-// members (LINK_READ_ONLY into a sheet that had no items); else `sheet`
-// stays null.
+// members (a link into a sheet that had no items, where no sub-sheet added
+// items after the root's); else `sheet` stays null.
 struct LinkedObjects {
     const Sheet* sheet = nullptr;  // not owned
     std::vector<SchItem*> items;   // not owned

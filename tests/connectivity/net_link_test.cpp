@@ -279,6 +279,11 @@ TEST_F(NetLink, TheObjectsReadAreKeptOnlyWhereTheyAreTheSheetButItsMembers) {
     ASSERT_EQ(link("root", LINK_HIERARCHY, &read), 0);
     EXPECT_EQ(read.sheet, nullptr);
     EXPECT_TRUE(read.items.empty());
+    // A sheet without sub-sheets is linked as it was read.
+    write("leaf", 1, leaf_items(), leaf_ports);
+    ASSERT_EQ(link("leaf", LINK_HIERARCHY, &read), 0);
+    EXPECT_EQ(read.sheet, schema_->current);
+    EXPECT_FALSE(read.items.empty());
     // So does an item the sheet held before.
     ASSERT_EQ(link("root", LINK_READ_ONLY, &read, new_NoCon()), 0);
     EXPECT_EQ(read.sheet, nullptr);

@@ -42,8 +42,8 @@ constexpr size_t PREFETCH_AHEAD = 16;
 // Fetches the record PREFETCH_AHEAD places after the i-th of a table of
 // records: on a large sheet the records a walk visits lie far apart in
 // memory, and each would be waited for.
-template <class Record>
-inline void fetch_ahead(const std::vector<Record*>& records, size_t i) {
+template <class Records>
+inline void fetch_ahead(const Records& records, size_t i) {
     if (i + PREFETCH_AHEAD < records.size()) __builtin_prefetch(records[i + PREFETCH_AHEAD]);
 }
 
@@ -116,10 +116,10 @@ struct NetTable {
     void join(uint32_t a, uint32_t b);
 
     // --- members --------------------------------------------------------------
-    std::vector<Point> member_at;        // by member number
-    std::vector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
-    std::vector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
-    std::vector<PseudoPin*> members;     // their records, once made (phase 9)
+    TableVector<Point> member_at;        // by member number
+    TableVector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
+    TableVector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
+    TableVector<PseudoPin*> members;     // their records, once made (phase 9)
     std::vector<uint32_t> naming_members;  // the numbers of those that can name their net
 
     // --- records the phases visit, in list order --------------------------------
@@ -148,9 +148,9 @@ struct NetTable {
     // number of its head, with NET_OF_ABSORBED when the wire was absorbed
     // (NO_LINE: no wire); a member's wire when it is one of the sheet's.
     static constexpr uint32_t NET_OF_ABSORBED = 0x80000000u;
-    std::vector<uint32_t> member_net;
-    std::vector<SchItem*> member_record;
-    std::vector<uint32_t> member_head;  // the head it joins, NO_LINE: none
+    TableVector<uint32_t> member_net;
+    TableVector<SchItem*> member_record;
+    TableVector<uint32_t> member_head;  // the head it joins, NO_LINE: none
     std::vector<uint32_t> label_net;
 };
 
@@ -171,7 +171,7 @@ struct Schema;
 // last (the attachments of phase 9); the tables of the wire phases are
 // freed before it returns.
 void table_wire_phases(NetContext* context, Schema* schema, NetTable& table,
-                       const std::vector<MemberSource>& sources);
+                       const TableVector<MemberSource>& sources);
 // Phase 10 on the build's records and table (context->table).
 int table_merge_names(NetContext* context);
 

@@ -68,7 +68,7 @@ struct TableLine {
 struct NetTable {
     // --- lines -----------------------------------------------------------------
     TableVector<TableLine> lines;  // by id
-    std::vector<SchItem*> real;    // the sheet's lines and arcs carrying nets: ids 0, 1, ...
+    TableVector<SchItem*> real;    // the sheet's lines and arcs carrying nets: ids 0, 1, ...
 
     uint32_t count() const { return static_cast<uint32_t>(lines.size()); }
     bool is_real(uint32_t id) const { return id < real.size(); }
@@ -120,16 +120,16 @@ struct NetTable {
     TableVector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
     TableVector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
     TableVector<PseudoPin*> members;     // their records, once made (phase 9)
-    std::vector<uint32_t> naming_members;  // the numbers of those that can name their net
+    TableVector<uint32_t> naming_members;  // the numbers of those that can name their net
 
     // --- records the phases visit, in list order --------------------------------
-    std::vector<SchItem*> junctions;
-    std::vector<SchItem*> texts;  // labels and net-property labels
+    TableVector<SchItem*> junctions;
+    TableVector<SchItem*> texts;  // labels and net-property labels
     std::vector<Line*> buses;
     bool any_box = false;  // a sub-sheet box
     // The first wire under each label and net-property label (NO_LINE:
     // none), by the label's number in `texts`, kept when the wire phases end.
-    std::vector<uint32_t> label_wire;
+    TableVector<uint32_t> label_wire;
 
     // --- heads ------------------------------------------------------------------
     // Each head of the build by its number (also in its net_slot): its node
@@ -140,7 +140,7 @@ struct NetTable {
         DListNode* node = nullptr;
         uint32_t merge_set = 0;
     };
-    std::vector<HeadEntry> heads;
+    TableVector<HeadEntry> heads;
     uint32_t merge_set = 1;  // number of the merge set being filled
 
     // --- once the heads are made, the lines go ----------------------------------
@@ -151,7 +151,7 @@ struct NetTable {
     TableVector<uint32_t> member_net;
     TableVector<SchItem*> member_record;
     TableVector<uint32_t> member_head;  // the head it joins, NO_LINE: none
-    std::vector<uint32_t> label_net;
+    TableVector<uint32_t> label_net;
 };
 
 // What a member stands for: the pin `pin` of the placed part `father`, or

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "connectivity/bus_expand.h"
 #include "connectivity/net_context.h"
@@ -231,8 +232,8 @@ namespace {
 // it reads or changes them).
 struct TableSink {
     NetTable& t;
-    std::vector<MemberSource>& sources;
-    std::vector<TableLine> stubs;  // they get their ids after the sheet's lines
+    TableVector<MemberSource>& sources;
+    TableVector<TableLine> stubs;  // they get their ids after the sheet's lines
     uint32_t last_stub = NO_LINE;  // a number among the stubs
     bool members() const { return true; }
     void stub(Point a, Point b) {
@@ -250,7 +251,7 @@ struct TableSink {
 };
 
 void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
-                             std::vector<MemberSource>& sources) {
+                             TableVector<MemberSource>& sources) {
     TableSink sink{t, sources, {}};
     // Room from the sheet's count of records, for the lines (with the stubs
     // after them and what the later phases lay) and for the members: the
@@ -318,7 +319,6 @@ void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
 // What the later phases ask of the lines is kept by head, and the lines go.
 void table_islands(NetContext* context, NetTable& t) {
     uint32_t count = t.count();
-    std::vector<uint32_t> head_of(count, NO_LINE);
     for (uint32_t id = 0; id < count; ++id) {
         fetch_ahead(t.real, id);
         // A head for each line that starts its chain (or stands alone).
@@ -332,8 +332,10 @@ void table_islands(NetContext* context, NetTable& t) {
         head->net_slot = number;
         t.heads.push_back(NetTable::HeadEntry{head, node, 0});
         SchItem* before = nullptr;
-        for (uint32_t at = id; at != NO_LINE; at = t.chain_next[at]) {
-            head_of[at] = number;
+        // Each line's successor gives way to its head's number: every line
+        // lies in one chain, walked once, and chain_first reads no successor.
+        for (uint32_t at = id, next; at != NO_LINE; at = next) {
+            next = std::exchange(t.chain_next[at], number);
             if (!t.is_real(at)) continue;
             SchItem* record = t.real[at];
             record->state = t.state(at);
@@ -347,7 +349,7 @@ void table_islands(NetContext* context, NetTable& t) {
         if (before) before->next = nullptr;
     }
     release(t.chains);
-    release(t.chain_next);
+    const TableVector<uint32_t> head_of = std::move(t.chain_next);
     auto net = [&](uint32_t wire) {
         if (wire == NO_LINE) return NO_LINE;
         return head_of[wire] | (t.absorbed(wire) ? NetTable::NET_OF_ABSORBED : 0);
@@ -375,10 +377,10 @@ void table_islands(NetContext* context, NetTable& t) {
 // net whose wire end it touches first. With `final_wires` each gets the
 // wire phase 12 leaves it as it is made, rather than in a walk of its own
 // over records far apart.
-void table_members(NetContext* context, NetTable& t, const std::vector<MemberSource>& sources,
+void table_members(NetContext* context, NetTable& t, const TableVector<MemberSource>& sources,
                    bool final_wires) {
     List* items = context->sheet->items;
-    std::vector<PseudoPin*>& members = t.members;
+    auto& members = t.members;
     members.reserve(sources.size());
     for (size_t m = 0; m < sources.size(); ++m) {
         const MemberSource& s = sources[m];
@@ -414,7 +416,7 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!context->sheet || !context->sheet->items) return 0;
     NetTable table;
     TableScope scope(context, &table);
-    std::vector<MemberSource> sources;
+    TableVector<MemberSource> sources;
     table_connection_points(context, schema, table, sources);
     table_wire_phases(context, schema, table, sources);  // 3 to 6, and the members' wires
     table_islands(context, table);

@@ -137,7 +137,7 @@ void lines_through(TableOps& ops, CarrierIndex<NetTable>& carriers, Point p,
 // do not move while nets are built: a part's matrix serves its pins in turn).
 class PinTips {
 public:
-    explicit PinTips(const std::vector<MemberSource>& sources) : sources_(sources) {}
+    explicit PinTips(const TableVector<MemberSource>& sources) : sources_(sources) {}
     // The next tip; false after the last.
     bool next(Point* tip) {
         while (at_ < sources_.size() && !sources_[at_].part_pin()) ++at_;
@@ -157,14 +157,14 @@ public:
     }
 
 private:
-    const std::vector<MemberSource>& sources_;
+    const TableVector<MemberSource>& sources_;
     size_t at_ = 0;
     const SchItem* part_ = nullptr;
     Matrix matrix_;
 };
 
 void junctions(TableOps& ops, CarrierIndex<NetTable>& carriers,
-               const std::vector<MemberSource>& sources) {
+               const TableVector<MemberSource>& sources) {
     NetTable& t = ops.t;
     std::vector<uint32_t> lines;
     for (size_t k = 0; k < t.junctions.size(); ++k) {
@@ -342,20 +342,19 @@ private:
 // Phase 6: every pair of lines or arcs taking part with a common end, in
 // the order of their first and then their second id.
 void end_joins(TableOps& ops, const EndIndex& ends) {
-    // The pairs by their first id: a count, then each first's seconds.
+    // The pairs by their first id: a count, then each first's seconds,
+    // filed from the end of its stretch down (each first's seconds are
+    // sorted after), so that its count becomes where its stretch starts.
     NetTable& t = ops.t;
     TableVector<uint32_t> start(size_t{t.count()} + 1, 0);
     size_t pairs = 0;
     ends.pairs([&](uint32_t a, uint32_t) {
-        ++start[a + 1];
+        ++start[a];
         ++pairs;
     });
     for (size_t a = 1; a < start.size(); ++a) start[a] += start[a - 1];
     TableVector<uint32_t> second(pairs);
-    {
-        std::vector<uint32_t> next(start.begin(), start.end() - 1);
-        ends.pairs([&](uint32_t a, uint32_t b) { second[next[a]++] = b; });
-    }
+    ends.pairs([&](uint32_t a, uint32_t b) { second[--start[a]] = b; });
     for (uint32_t a = 0; a < t.count(); ++a) {
         auto from = second.begin() + start[a], to = second.begin() + start[a + 1];
         if (to - from > 1) {
@@ -381,7 +380,7 @@ void attachments(NetTable& t, EndIndex& ends) {
 }  // namespace
 
 void table_wire_phases(NetContext* context, Schema*, NetTable& t,
-                       const std::vector<MemberSource>& sources) {
+                       const TableVector<MemberSource>& sources) {
     (void)context;
     BusLines bus_lines{t.buses};
     CarrierIndex<BusLines> buses(bus_lines);

@@ -27,7 +27,7 @@ void CellTable::grow_tile(Tile& tile) {
     tile.mask = 2 * old_size - 1;
     for (uint32_t i = 0; i < old_size; ++i) {
         const Slot s = slots_[old_base + i];
-        if (s.head != NONE) slots_[slot_in(tile, s.key())] = s;
+        if (s.head != NONE) slots_[slot_in(tile, s.local)] = s;
     }
     spare_[std::countr_zero(old_size)].push_back(old_base);
 }

@@ -66,11 +66,11 @@ public:
     const TableVector<Entry>& entries() const { return entries_; }
 
 private:
-    // The key in two halves: 12 bytes a slot rather than 16.
+    // A key within its tile: what the tile does not tell of it (local_of),
+    // so that a slot is 8 bytes rather than 12 or 16.
     struct Slot {
-        uint32_t key_lo = 0, key_hi = 0;
+        uint32_t local = 0;
         uint32_t head = NONE;  // NONE: an empty slot
-        uint64_t key() const { return (uint64_t{key_hi} << 32) | key_lo; }
     };
     // A tile: its block of slots, a power of two of them from `base`.
     struct Tile {
@@ -83,6 +83,7 @@ private:
     // full.
     static constexpr uint32_t FIRST_BLOCK = 16;
     static uint64_t tile_of(uint64_t key);
+    static uint32_t local_of(uint64_t key);
     // The tile's place in the tiles' table: the tile's, or the empty place
     // where it goes.
     size_t tile_place(uint64_t tile) const {
@@ -99,11 +100,11 @@ private:
             return last_tile_;
         return last_tile_ = tile_place(tile);
     }
-    // The slot of the key in the tile's block: the key's, or the empty one
-    // where it goes.
-    size_t slot_in(const Tile& tile, uint64_t key) const {
-        size_t i = ((key * 0x9E3779B97F4A7C15ull) >> 32) & tile.mask;
-        while (slots_[tile.base + i].head != NONE && slots_[tile.base + i].key() != key)
+    // The slot of a key in the tile's block, by the key within the tile:
+    // the key's, or the empty one where it goes.
+    size_t slot_in(const Tile& tile, uint32_t local) const {
+        size_t i = ((local * 0x9E3779B97F4A7C15ull) >> 32) & tile.mask;
+        while (slots_[tile.base + i].head != NONE && slots_[tile.base + i].local != local)
             i = (i + 1) & tile.mask;
         return tile.base + i;
     }
@@ -202,10 +203,25 @@ inline uint64_t CellTable::tile_of(uint64_t key) {
     }
 }
 
+// A square tile holds the cells of the vertical carriers whose x and of the
+// horizontal ones whose y lie in one stretch of 65,536 (the number's high
+// half, its cell over 4), in one stretch of 4 cells along them: a key is
+// told by its kind, its number's low half and its cell's last two bits. A
+// tile of another axis holds 4 cells of that axis.
+inline uint32_t CellTable::local_of(uint64_t key) {
+    using namespace carriers;
+    const auto cell_bits = static_cast<uint32_t>(key & 3);
+    switch (key >> 56) {
+        case AXIS_V: return (static_cast<uint32_t>(key >> 24) & 0xFFFF) << 2 | cell_bits;
+        case AXIS_H: return 1u << 18 | (static_cast<uint32_t>(key >> 24) & 0xFFFF) << 2 | cell_bits;
+        default: return cell_bits;
+    }
+}
+
 inline uint32_t CellTable::first(uint64_t key) const {
     if (tiles_.empty()) return NONE;
     const Tile& tile = tiles_[place_of(tile_of(key))];
-    return tile.base == NONE ? NONE : slots_[slot_in(tile, key)].head;
+    return tile.base == NONE ? NONE : slots_[slot_in(tile, local_of(key))].head;
 }
 
 inline void CellTable::add(uint64_t key, uint32_t id) {
@@ -217,14 +233,14 @@ inline void CellTable::add(uint64_t key, uint32_t id) {
         tile = Tile{tile_key, new_block(FIRST_BLOCK), 0, FIRST_BLOCK - 1};
         ++tiles_used_;
     }
-    size_t at = slot_in(tile, key);
+    const uint32_t local = local_of(key);
+    size_t at = slot_in(tile, local);
     if (slots_[at].head == NONE) {
         if ((tile.used + 1) * 4 > (tile.mask + 1) * 3) {
             grow_tile(tile);
-            at = slot_in(tile, key);
+            at = slot_in(tile, local);
         }
-        slots_[at].key_lo = static_cast<uint32_t>(key);
-        slots_[at].key_hi = static_cast<uint32_t>(key >> 32);
+        slots_[at].local = local;
         ++tile.used;
     }
     // Past the room reserved the entries grow by half, not double: the table

@@ -42,8 +42,8 @@ constexpr size_t PREFETCH_AHEAD = 16;
 // Fetches the record PREFETCH_AHEAD places after the i-th of a table of
 // records: on a large sheet the records a walk visits lie far apart in
 // memory, and each would be waited for.
-template <class Record>
-inline void fetch_ahead(const std::vector<Record*>& records, size_t i) {
+template <class Records>
+inline void fetch_ahead(const Records& records, size_t i) {
     if (i + PREFETCH_AHEAD < records.size()) __builtin_prefetch(records[i + PREFETCH_AHEAD]);
 }
 
@@ -68,7 +68,7 @@ struct TableLine {
 struct NetTable {
     // --- lines -----------------------------------------------------------------
     TableVector<TableLine> lines;  // by id
-    std::vector<SchItem*> real;    // the sheet's lines and arcs carrying nets: ids 0, 1, ...
+    TableVector<SchItem*> real;    // the sheet's lines and arcs carrying nets: ids 0, 1, ...
 
     uint32_t count() const { return static_cast<uint32_t>(lines.size()); }
     bool is_real(uint32_t id) const { return id < real.size(); }
@@ -116,20 +116,20 @@ struct NetTable {
     void join(uint32_t a, uint32_t b);
 
     // --- members --------------------------------------------------------------
-    std::vector<Point> member_at;        // by member number
-    std::vector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
-    std::vector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
-    std::vector<PseudoPin*> members;     // their records, once made (phase 9)
-    std::vector<uint32_t> naming_members;  // the numbers of those that can name their net
+    TableVector<Point> member_at;        // by member number
+    TableVector<uint32_t> member_wire;   // the stub (NO_LINE for none), then the wire last attached
+    TableVector<uint32_t> member_first;  // the wire first attached, NO_LINE: none
+    TableVector<PseudoPin*> members;     // their records, once made (phase 9)
+    TableVector<uint32_t> naming_members;  // the numbers of those that can name their net
 
     // --- records the phases visit, in list order --------------------------------
-    std::vector<SchItem*> junctions;
-    std::vector<SchItem*> texts;  // labels and net-property labels
+    TableVector<SchItem*> junctions;
+    TableVector<SchItem*> texts;  // labels and net-property labels
     std::vector<Line*> buses;
     bool any_box = false;  // a sub-sheet box
     // The first wire under each label and net-property label (NO_LINE:
     // none), by the label's number in `texts`, kept when the wire phases end.
-    std::vector<uint32_t> label_wire;
+    TableVector<uint32_t> label_wire;
 
     // --- heads ------------------------------------------------------------------
     // Each head of the build by its number (also in its net_slot): its node
@@ -140,7 +140,7 @@ struct NetTable {
         DListNode* node = nullptr;
         uint32_t merge_set = 0;
     };
-    std::vector<HeadEntry> heads;
+    TableVector<HeadEntry> heads;
     uint32_t merge_set = 1;  // number of the merge set being filled
 
     // --- once the heads are made, the lines go ----------------------------------
@@ -148,10 +148,10 @@ struct NetTable {
     // number of its head, with NET_OF_ABSORBED when the wire was absorbed
     // (NO_LINE: no wire); a member's wire when it is one of the sheet's.
     static constexpr uint32_t NET_OF_ABSORBED = 0x80000000u;
-    std::vector<uint32_t> member_net;
-    std::vector<SchItem*> member_record;
-    std::vector<uint32_t> member_head;  // the head it joins, NO_LINE: none
-    std::vector<uint32_t> label_net;
+    TableVector<uint32_t> member_net;
+    TableVector<SchItem*> member_record;
+    TableVector<uint32_t> member_head;  // the head it joins, NO_LINE: none
+    TableVector<uint32_t> label_net;
 };
 
 // What a member stands for: the pin `pin` of the placed part `father`, or
@@ -171,7 +171,7 @@ struct Schema;
 // last (the attachments of phase 9); the tables of the wire phases are
 // freed before it returns.
 void table_wire_phases(NetContext* context, Schema* schema, NetTable& table,
-                       const std::vector<MemberSource>& sources);
+                       const TableVector<MemberSource>& sources);
 // Phase 10 on the build's records and table (context->table).
 int table_merge_names(NetContext* context);
 

@@ -167,11 +167,22 @@ TEST_F(NetTableTest, TheCellTableKeepsEveryKeysRecordsWhereverTheKeysLie) {
     using namespace carriers;
     std::mt19937 rng(20261208);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    for (int round = 0; round < 6; ++round) {
-        // A few regions crowded, or many regions far apart.
+    for (int round = 0; round < 8; ++round) {
+        // A few regions crowded, or many regions far apart; the last rounds
+        // crowd a few tiles with keys told apart only by their kind, the
+        // low half of their carrier's number (either side of 0), the last
+        // bits of their cell or the cells of the long lines.
         const int64_t spread = round % 2 ? 1000 : 1 << 22;
         auto random_key = [&] {
             int64_t along = (pick(40) - 20) * spread, at = (pick(40) - 20) * spread;
+            if (round >= 6) {
+                along = int64_t{pick(8) - 4} << CELL_SHIFT;
+                at = pick(2) ? pick(65536) - 32768 : (pick(2) ? 1 : -1) * (pick(3) << 16);
+                if (pick(8) == 0) {
+                    uint64_t axis_id = axis(pick(2) ? AXIS_V : AXIS_H, static_cast<int32_t>(at));
+                    return cell_key(axis_id, pick(2) ? LONG_CELL : ALL_CELL);
+                }
+            }
             switch (pick(4)) {
                 case 0: return cell_key(axis(AXIS_V, static_cast<int32_t>(at)), cell(along));
                 case 1: return cell_key(axis(AXIS_H, static_cast<int32_t>(at)), cell(along));

@@ -289,16 +289,7 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     // clears it on every item, and nothing of a check sets it), and a walk
     // of the whole sheet to clear it again is the longest part of the phase.
     // Each walk over the nets fetches their members ahead (MembersAhead).
-    {
-        MembersAhead ahead(islands);
-        for (Ident* net : list_items<Ident>(islands)) {
-            ahead.next();
-            if (has_two_real_members(net))
-                net->state |= NET_REAL;
-            else
-                net->state &= ~NET_REAL;
-        }
-    }
+    mark_real_heads(islands);
     print(report, "Report:");
     line_end(report);
     print(report, "-------");

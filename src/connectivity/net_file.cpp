@@ -258,7 +258,13 @@ void mark_real_nets(NetContext* context) {
     if (context->sheet)
         for (SchItem* item : list_items<SchItem>(context->sheet->items))
             if (item->type == PARTLIB_ITEM) item->state &= ~uint32_t{NET_VISITED};
-    for (Ident* head : list_items<Ident>(context->islands)) {
+    mark_real_heads(context->islands);
+}
+
+void mark_real_heads(const List* islands) {
+    MembersAhead ahead(islands);
+    for (Ident* head : list_items<Ident>(islands)) {
+        ahead.next();
         if (has_two_real_members(head))
             head->state |= IDENT_TWO_MEMBERS;
         else

@@ -63,6 +63,9 @@ int write_net_report(NetContext* context, Schema* schema, const char* name, int 
 // stand for a no-connect mark, else clears it; clears bit 2 on the sheet's
 // placed parts first.
 void mark_real_nets(NetContext* context);
+// The heads' part of mark_real_nets alone, for a check that knows the
+// parts' bit 2 clear (as a build leaves it): no walk of the whole sheet.
+void mark_real_heads(const List* islands);
 // Whether the net has at least two members that do not stand for a
 // no-connect mark: the test behind state bit 2.
 bool has_two_real_members(const Ident* head);

@@ -24,8 +24,9 @@ void heap_free(void* block);
 // made. Freeing a sheet hands nothing back to malloc: within a job the
 // memory released is reused as it is; at the end of a job pool_give_back
 // hands the chunks with no block in use back to the system (each chunk
-// counts its blocks in use) and puts the rest in order. Once an eighth of the first chunk is used, a thread of
-// the pool keeps the next one ready (mapped and touched) beside the work.
+// counts its blocks in use) and puts the rest in order. Once an eighth of
+// the first chunk is used, a thread of the pool keeps the next one ready
+// (mapped and touched) beside the work.
 // Blocks above POOL_LARGEST bytes come from malloc.
 //
 // A block is aligned to POOL_GRAIN and not zero-filled; pool_free takes the

@@ -414,6 +414,7 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!schema) return 0;
     context->sheet = schema->current;
     if (!context->sheet || !context->sheet->items) return 0;
+    TableReuse reuse;  // before the tables: it ends after them
     NetTable table;
     TableScope scope(context, &table);
     TableVector<MemberSource> sources;

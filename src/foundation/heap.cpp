@@ -82,12 +82,104 @@ void* map_table(size_t size) {
     return block;
 }
 
+// The table mappings released within a job, kept for the tables made after
+// them in the same job. A build makes and releases tables by the hundred,
+// and memory mapped afresh is cleared page by page by the system (and,
+// where the system's memory is lent by a host, taken back by it a few
+// seconds after release and far costlier to touch again). A table takes
+// the front of the smallest kept range it fits in; when none is large
+// enough, it is mapped afresh and the kept ranges, largest first, are moved
+// into it: the system moves their pages without copying them, and only
+// what they do not cover is new memory. The small-block pool takes its new
+// chunks from them too. Each thread keeps its own.
+struct KeptRange {
+    char* start;
+    size_t size;
+};
+thread_local std::vector<KeptRange> kept_ranges;
+thread_local int table_scopes = 0;
+
+// The front of the smallest kept range of at least `size` bytes, or null.
+void* take_kept_fitting(size_t size) {
+    auto best = kept_ranges.end();
+    for (auto range = kept_ranges.begin(); range != kept_ranges.end(); ++range)
+        if (range->size >= size && (best == kept_ranges.end() || range->size < best->size))
+            best = range;
+    if (best == kept_ranges.end()) return nullptr;
+    char* block = best->start;
+    if (best->size == size)
+        kept_ranges.erase(best);
+    else
+        *best = {block + size, best->size - size};
+    return block;
+}
+
+// Moves `size` bytes of kept pages to `to`, in one call where they lie in
+// one of the system's mappings, else 2 MiB at a time (every mapping made
+// here starts and ends on such a boundary). How many bytes were moved.
+size_t move_kept(char* from, size_t size, char* to) {
+    if (mremap(from, size, size, MREMAP_MAYMOVE | MREMAP_FIXED, to) != MAP_FAILED) return size;
+    size_t moved = 0;
+    for (; moved < size; moved += TABLE_HUGE)
+        if (mremap(from + moved, TABLE_HUGE, TABLE_HUGE, MREMAP_MAYMOVE | MREMAP_FIXED,
+                   to + moved) == MAP_FAILED)
+            break;
+    return moved;
+}
+
+void* take_kept(size_t size) {
+    if (kept_ranges.empty()) return nullptr;
+    if (void* block = take_kept_fitting(size)) return block;
+    auto* area = static_cast<char*>(map_table(size));
+    if (!area) return nullptr;
+    for (size_t filled = 0; filled < size && !kept_ranges.empty();) {
+        auto largest = std::max_element(
+            kept_ranges.begin(), kept_ranges.end(),
+            [](const KeptRange& a, const KeptRange& b) { return a.size < b.size; });
+        const size_t wanted = std::min(largest->size, size - filled);
+        const size_t moved = move_kept(largest->start, wanted, area + filled);
+        filled += moved;
+        if (moved == largest->size)
+            kept_ranges.erase(largest);
+        else
+            *largest = {largest->start + moved, largest->size - moved};
+        // Where the system refuses, the rest of the area is new memory.
+        if (moved < wanted) break;
+    }
+    return area;
+}
+
+// Keeps a released range; with no memory left to note it, it goes back.
+void keep_range(char* start, size_t size) noexcept {
+    try {
+        kept_ranges.push_back({start, size});
+    } catch (...) {
+        munmap(start, size);
+    }
+}
+
 }  // namespace
 #endif
+
+TableReuse::TableReuse() {
+#ifndef TN_POOL_OFF
+    ++table_scopes;
+#endif
+}
+
+TableReuse::~TableReuse() {
+#ifndef TN_POOL_OFF
+    if (--table_scopes > 0) return;
+    for (const KeptRange& range : kept_ranges) munmap(range.start, range.size);
+    kept_ranges.clear();
+    kept_ranges.shrink_to_fit();
+#endif
+}
 
 void* table_alloc(size_t size) {
 #ifndef TN_POOL_OFF
     if (size >= TABLE_HUGE && size <= SIZE_MAX - 2 * TABLE_HUGE) {
+        if (void* block = take_kept(table_mapping(size))) return block;
         for (;;) {
             if (void* block = map_table(table_mapping(size))) return block;
             std::new_handler handler = std::get_new_handler();
@@ -104,7 +196,10 @@ void table_free(void* block, size_t size) noexcept {
     if (!block) return;
 #ifndef TN_POOL_OFF
     if (size >= TABLE_HUGE && size <= SIZE_MAX - 2 * TABLE_HUGE) {
-        munmap(block, table_mapping(size));
+        if (table_scopes > 0)
+            keep_range(static_cast<char*>(block), table_mapping(size));
+        else
+            munmap(block, table_mapping(size));
         return;
     }
 #endif
@@ -327,7 +422,10 @@ void* carve(size_t bytes) {
             with_free[EMPTIED] = empty->next_with[EMPTIED];
             chunk = reinterpret_cast<char*>(empty);
         } else {
-            chunk = chunk_maker().take();
+            // A table the job released is already touched: its pages
+            // serve before new ones (see take_kept).
+            chunk = static_cast<char*>(take_kept_fitting(CHUNK_SIZE));
+            if (!chunk) chunk = chunk_maker().take();
             if (!chunk) chunk = new_chunk();
             if (!chunk) return nullptr;
             chunks().push_back(chunk);

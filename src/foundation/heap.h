@@ -85,6 +85,19 @@ void* table_alloc(size_t size);
 // Releases a block of table_alloc, given the size it was made with.
 void table_free(void* block, size_t size) noexcept;
 
+// While one lives in a thread, the tables released there are kept for the
+// tables (and the small-block pool's chunks) made after them rather than
+// handed back to the system; the last one to end hands them back. A net
+// build opens one around its work, so that its later tables reuse the
+// memory its earlier ones released instead of new memory, which the system
+// must clear first; what it keeps never exceeds what it held at once.
+struct TableReuse {
+    TableReuse();
+    ~TableReuse();
+    TableReuse(const TableReuse&) = delete;
+    TableReuse& operator=(const TableReuse&) = delete;
+};
+
 template <class T>
 struct TableAllocator {
     using value_type = T;

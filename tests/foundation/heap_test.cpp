@@ -266,4 +266,80 @@ TEST(LargeTables, ContentsSurviveGrowingPastTheHugePagesAndBack) {
     EXPECT_EQ(table.capacity(), 0u);
 }
 
+// Whether the page at `at` is mapped in the process (mincore fails on an
+// unmapped range).
+bool mapped(const void* at) {
+    unsigned char resident = 0;
+    return mincore(const_cast<void*>(at), 1, &resident) == 0;
+}
+
+// Within a job the tables released serve the tables made after them: one
+// that fits takes the front of a released range; one larger than any is
+// made of the released ranges' own pages, largest first (moved there, their
+// contents still in them, even where they span several of the system's
+// mappings). Nested jobs keep what is released until the
+// outermost ends, which hands it all back to the system; a table that
+// outlives the job is untouched by that and goes back when released. The
+// small-block pool's new chunks come from the released tables as well.
+TEST(LargeTables, AJobsReleasedTablesServeItsLaterOnesAndGoBackWhenItEnds) {
+    if (!pool_active()) GTEST_SKIP() << "tables come from malloc in this build";
+    const size_t words = 2 * TABLE_HUGE / sizeof(uint32_t);  // 4 MiB
+    std::vector<const void*> released;
+    TableVector<uint32_t> outlives;
+    {
+        TableReuse job;
+        TableVector<uint32_t> first(words, 1u), second(words, 2u);
+        uint32_t* first_at = first.data();
+        TableVector<uint32_t>().swap(first);
+        {
+            TableReuse inner;
+            TableVector<uint32_t> fits(words / 2, 3u);
+            EXPECT_EQ(fits.data(), first_at);
+            TableVector<uint32_t>().swap(second);
+        }
+        EXPECT_TRUE(mapped(first_at));  // the inner job's end kept it
+        // 8 MiB: the 4 of the second, then 2 and 2 of the first.
+        const size_t larger = 4 * TABLE_HUGE;
+        auto* bytes = static_cast<unsigned char*>(table_alloc(larger));
+        uint32_t head = 0, middle = 0;
+        std::memcpy(&head, bytes, sizeof head);
+        std::memcpy(&middle, bytes + 2 * TABLE_HUGE, sizeof middle);
+        EXPECT_EQ(head, 2u);
+        EXPECT_TRUE(middle == 1u || middle == 3u) << middle;
+        std::memset(bytes, 9, larger);
+        table_free(bytes, larger);
+        // That range was made of three (three of the system's mappings):
+        // it still moves whole into a table larger than it.
+        const size_t wider = larger + TABLE_HUGE;
+        auto* wide = static_cast<unsigned char*>(table_alloc(wider));
+        EXPECT_EQ(std::count(wide, wide + larger, 9), static_cast<std::ptrdiff_t>(larger));
+        EXPECT_FALSE(mapped(bytes));
+        std::memset(wide, 8, wider);
+        table_free(wide, wider);
+        outlives.assign(words, 4u);
+        EXPECT_EQ(static_cast<void*>(outlives.data()), static_cast<void*>(wide));
+        released = {wide + wider / 2, wide + wider - 1};
+    }
+    for (const void* at : released) EXPECT_FALSE(mapped(at)) << at;
+    // The pool's next new chunk comes from a released table too.
+    {
+        TableReuse job;
+        char* table = static_cast<char*>(table_alloc(2 * TABLE_HUGE));
+        table_free(table, 2 * TABLE_HUGE);
+        std::vector<void*> blocks;
+        bool carved_there = false;
+        while (!carved_there && blocks.size() < (size_t{64} << 20) / POOL_LARGEST) {
+            auto* block = static_cast<char*>(pool_alloc(POOL_LARGEST));
+            ASSERT_NE(block, nullptr);
+            blocks.push_back(block);
+            carved_there = block >= table && block < table + 2 * TABLE_HUGE;
+        }
+        EXPECT_TRUE(carved_there);
+        for (void* block : blocks) pool_free(block, POOL_LARGEST);
+    }
+    EXPECT_EQ(std::count(outlives.begin(), outlives.end(), 4u), static_cast<std::ptrdiff_t>(words));
+    const void* outlived = outlives.data();
+    TableVector<uint32_t>().swap(outlives);
+    EXPECT_FALSE(mapped(outlived));
+}
 }  // namespace

@@ -29,6 +29,7 @@
 #include "connectivity/annotate_sheets.h"  // JobPrint
 
 #include "foundation/geometry.h"
+#include "foundation/heap.h"
 
 class FileSet;
 struct List;
@@ -138,7 +139,7 @@ public:
     bool insert(uint32_t stamp);
 
 private:
-    std::vector<uint32_t> slots_;  // 0: an empty slot (the stamp 0 is kept apart)
+    TableVector<uint32_t> slots_;  // 0: an empty slot (the stamp 0 is kept apart)
     size_t used_ = 0;
     bool zero_ = false;
 };

@@ -94,7 +94,7 @@ int link_design(const char* root, ErcRun* run) {
 bool StampSet::insert(uint32_t stamp) {
     if (stamp == 0) return !std::exchange(zero_, true);
     if ((used_ + 1) * 2 > slots_.size()) {
-        std::vector<uint32_t> old = std::move(slots_);
+        TableVector<uint32_t> old = std::move(slots_);
         slots_.assign(std::max<size_t>(1024, 2 * old.size()), 0);
         used_ = 0;
         for (uint32_t s : old)

@@ -133,14 +133,14 @@ SchItem* island_of(NetContext* context, SchItem* item) {
 // Links each naming record to the next one of its name: next[i] is the
 // first j > i whose folded name equals i's (UINT32_MAX: none). The table
 // holds, per name, the last record of it met so far.
-void link_names(const std::string& text, const std::vector<uint32_t>& start,
-                std::vector<uint32_t>& next) {
+void link_names(const std::string& text, const TableVector<uint32_t>& start,
+                TableVector<uint32_t>& next) {
     size_t count = start.size() - 1;
     auto name_of = [&](size_t i) {
         return std::string_view(text.data() + start[i], start[i + 1] - start[i]);
     };
     size_t mask = std::bit_ceil(count * 2 + 2) - 1;
-    std::vector<uint32_t> last(mask + 1, UINT32_MAX);
+    TableVector<uint32_t> last(mask + 1, UINT32_MAX);
     next.assign(count, UINT32_MAX);
     for (uint32_t i = 0; i < count; ++i) {
         std::string_view key = name_of(i);
@@ -399,10 +399,16 @@ int table_merge_names(NetContext* context) {
     // changes here, whether it still names (bit 2) does, and is asked again
     // before each use. Bit 2 of the sheet and its records was cleared by the
     // preparation (phase 1); no phase before this one sets it.
-    std::vector<SchItem*> naming;
-    std::vector<uint32_t> next_of_name;
+    // Room for every item that may name, so that the lists are not copied
+    // as they grow (on a sheet of a million parts each is megabytes).
+    const size_t most = t->texts.size() + t->naming_members.size();
+    TableVector<SchItem*> naming;
+    naming.reserve(most);
+    TableVector<uint32_t> next_of_name;
     std::string text;
-    std::vector<uint32_t> start(1, 0);
+    TableVector<uint32_t> start;
+    start.reserve(most + 1);
+    start.push_back(0);
     std::string name;
     auto take = [&](SchItem* item) {
         if (!table_item_name(t, item, &name)) return;

@@ -48,6 +48,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "foundation/heap.h"
 #include "foundation/short_string.h"
 #include "model/items/item.h"
 
@@ -68,7 +69,9 @@ enum : int32_t {
     NAME_PORT = 14,   // a port's or a sub-sheet port's name
 };
 
-struct NameRec {
+// A net builds one for each name it carries: a sheet of a million parts
+// makes a million, from the pool's chunks rather than one by one.
+struct NameRec : PoolRecord {
     int32_t kind = 0;
     char* name = nullptr;  // owned (malloc'd); null for none
 };

@@ -323,69 +323,50 @@ namespace {
 // recorded each, in open addressing on the reference's text: a sheet of a
 // million parts records a million, and a node and a copy of the sheet's
 // name each (as a standard map of strings keeps them) cost an allocation
-// and cache misses a part. A slot keeps its reference's hash beside its
-// number, so that a look-up reads the text of a recorded reference only
-// when the hashes agree: most look-ups on such a sheet are of references
-// not recorded, and each would otherwise read two more places at random.
+// and cache misses a part. Its tables are then megabytes each: they are
+// the large tables' kind, in whole huge pages rather than page by page.
 class ReferenceTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
-    // A reference with its hash, worked out once for its look-ups.
-    struct Key {
-        std::string_view text;
-        uint64_t hash;
-    };
-    static Key key(std::string_view text) { return Key{text, std::hash<std::string_view>()(text)}; }
     // The number of the sheet that recorded the reference, or NONE.
-    uint32_t find(Key key) const {
+    uint32_t find(std::string_view key) const {
         if (slots_.empty()) return NONE;
-        for (size_t at = key.hash & mask();; at = (at + 1) & mask()) {
-            const Slot& slot = slots_[at];
-            if (slot.n == NONE) return NONE;
-            if (slot.hash == static_cast<uint32_t>(key.hash >> 32) && key_of(slot.n) == key.text)
-                return sheet_[slot.n];
+        for (size_t at = home(key);; at = (at + 1) & (slots_.size() - 1)) {
+            if (slots_[at] == NONE) return NONE;
+            if (key_of(slots_[at]) == key) return sheet_[slots_[at]];
         }
     }
-    // Records the reference for the sheet unless it is recorded already.
-    void add(Key key, uint32_t sheet) {
+    // Records a reference not recorded yet.
+    void add(std::string_view key, uint32_t sheet) {
         if ((sheet_.size() + 1) * 2 > slots_.size()) grow();
-        size_t at = key.hash & mask();
-        for (; slots_[at].n != NONE; at = (at + 1) & mask())
-            if (slots_[at].hash == static_cast<uint32_t>(key.hash >> 32) &&
-                key_of(slots_[at].n) == key.text)
-                return;
         start_.push_back(static_cast<uint32_t>(text_.size()));
-        text_.append(key.text);
+        text_.append(key);
         sheet_.push_back(sheet);
-        slots_[at] =
-            Slot{static_cast<uint32_t>(sheet_.size() - 1), static_cast<uint32_t>(key.hash >> 32)};
+        place(static_cast<uint32_t>(sheet_.size() - 1));
     }
 
 private:
-    struct Slot {
-        uint32_t n = NONE;  // the reference's number, NONE: empty
-        uint32_t hash = 0;  // the high half of its hash
-    };
-    size_t mask() const { return slots_.size() - 1; }
+    size_t home(std::string_view key) const {
+        return std::hash<std::string_view>()(key) & (slots_.size() - 1);
+    }
     std::string_view key_of(uint32_t n) const {
         uint32_t end = n + 1 < start_.size() ? start_[n + 1] : static_cast<uint32_t>(text_.size());
         return std::string_view(text_).substr(start_[n], end - start_[n]);
     }
+    void place(uint32_t n) {
+        size_t at = home(key_of(n));
+        while (slots_[at] != NONE) at = (at + 1) & (slots_.size() - 1);
+        slots_[at] = n;
+    }
     void grow() {
-        TableVector<Slot> old = std::move(slots_);
-        slots_.assign(std::max<size_t>(1024, 2 * old.size()), Slot{});
-        for (const Slot& slot : old) {
-            if (slot.n == NONE) continue;
-            size_t at = std::hash<std::string_view>()(key_of(slot.n)) & mask();
-            while (slots_[at].n != NONE) at = (at + 1) & mask();
-            slots_[at] = slot;
-        }
+        slots_.assign(std::max<size_t>(1024, 2 * slots_.size()), NONE);
+        for (uint32_t n = 0; n < sheet_.size(); ++n) place(n);
     }
 
     std::string text_;             // the references, one after the other
     TableVector<uint32_t> start_;  // where each begins in text_
     TableVector<uint32_t> sheet_;  // the number of the sheet that recorded each
-    TableVector<Slot> slots_;      // by hash
+    TableVector<uint32_t> slots_;  // reference numbers by hash, NONE: empty
 };
 
 }  // namespace
@@ -408,10 +389,7 @@ int check_annotation(List* list, JobPrint print) {
             close_schema(nullptr, &schema);
             return code;
         }
-        // The sheet's references not recorded by an earlier sheet, one
-        // after the other in `texts`, each with its hash.
-        std::string texts;
-        TableVector<std::pair<uint32_t, uint64_t>> references;  // its end in texts, its hash
+        TableVector<std::string> references;
         bool complete = true;
         for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
             if (item->type != PARTLIB_ITEM) continue;
@@ -426,26 +404,20 @@ int check_annotation(List* list, JobPrint print) {
             std::string reference = pl_reference_text(schema->library, part);
             std::string key = reference;
             for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            const ReferenceTable::Key looked_up = ReferenceTable::key(key);
-            uint32_t earlier = seen.find(looked_up);
+            uint32_t earlier = seen.find(key);
             if (earlier != ReferenceTable::NONE) {
                 anno_duplicates = true;
                 log.always("Warning:  '%s' in '%s' already appears in'%s'\n", reference.c_str(),
                            file, files[earlier]);
             } else {
-                texts += key;
-                references.emplace_back(static_cast<uint32_t>(texts.size()), looked_up.hash);
+                references.push_back(key);
             }
         }
         // A reference twice on one sheet is recorded once, by its first.
-        if (complete) {
-            uint32_t from = 0;
-            for (auto [end, hash] : references) {
-                seen.add({std::string_view(texts).substr(from, end - from), hash},
-                         static_cast<uint32_t>(files.size() - 1));
-                from = end;
-            }
-        }
+        if (complete)
+            for (const std::string& key : references)
+                if (seen.find(key) == ReferenceTable::NONE)
+                    seen.add(key, static_cast<uint32_t>(files.size() - 1));
         close_schema(nullptr, &schema);
     }
     return 0;

@@ -325,48 +325,76 @@ namespace {
 // name each (as a standard map of strings keeps them) cost an allocation
 // and cache misses a part. Its tables are then megabytes each: they are
 // the large tables' kind, in whole huge pages rather than page by page.
+// Each slot keeps its reference's hash beside its number, so that a
+// look-up reads a recorded reference's text only when the hashes agree,
+// and the table grows without reading any: once the table outgrows the
+// processor's cache, every text read is a wait on memory.
 class ReferenceTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
     // The number of the sheet that recorded the reference, or NONE.
     uint32_t find(std::string_view key) const {
         if (slots_.empty()) return NONE;
-        for (size_t at = home(key);; at = (at + 1) & (slots_.size() - 1)) {
-            if (slots_[at] == NONE) return NONE;
-            if (key_of(slots_[at]) == key) return sheet_[slots_[at]];
-        }
+        const Slot& slot = slots_[locate(key, hash_of(key))];
+        return slot.number == NONE ? NONE : sheet_[slot.number];
     }
-    // Records a reference not recorded yet.
+    // Room for `more` references besides those recorded.
+    void reserve(size_t more) {
+        if ((sheet_.size() + more) * 2 > slots_.size()) grow(sheet_.size() + more);
+    }
+    // Records a reference for the sheet, unless it is recorded already.
     void add(std::string_view key, uint32_t sheet) {
-        if ((sheet_.size() + 1) * 2 > slots_.size()) grow();
+        reserve(1);
+        const uint32_t hash = hash_of(key);
+        Slot& slot = slots_[locate(key, hash)];
+        if (slot.number != NONE) return;
+        slot = {static_cast<uint32_t>(sheet_.size()), hash};
         start_.push_back(static_cast<uint32_t>(text_.size()));
         text_.append(key);
         sheet_.push_back(sheet);
-        place(static_cast<uint32_t>(sheet_.size() - 1));
     }
 
 private:
-    size_t home(std::string_view key) const {
-        return std::hash<std::string_view>()(key) & (slots_.size() - 1);
+    struct Slot {
+        uint32_t number = NONE;  // the reference's number, NONE: an empty slot
+        uint32_t hash = 0;
+    };
+
+    static uint32_t hash_of(std::string_view key) {
+        const uint64_t h = std::hash<std::string_view>()(key);
+        return static_cast<uint32_t>(h ^ (h >> 32));
     }
     std::string_view key_of(uint32_t n) const {
         uint32_t end = n + 1 < start_.size() ? start_[n + 1] : static_cast<uint32_t>(text_.size());
         return std::string_view(text_).substr(start_[n], end - start_[n]);
     }
-    void place(uint32_t n) {
-        size_t at = home(key_of(n));
-        while (slots_[at] != NONE) at = (at + 1) & (slots_.size() - 1);
-        slots_[at] = n;
+    // The slot holding the key, or the empty one where it would go.
+    size_t locate(std::string_view key, uint32_t hash) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.number == NONE || (slot.hash == hash && key_of(slot.number) == key)) return at;
+        }
     }
-    void grow() {
-        slots_.assign(std::max<size_t>(1024, 2 * slots_.size()), NONE);
-        for (uint32_t n = 0; n < sheet_.size(); ++n) place(n);
+    // Slots for `count` references at most half full.
+    void grow(size_t count) {
+        size_t size = std::max<size_t>(1024, slots_.size());
+        while (size < 2 * count) size *= 2;
+        TableVector<Slot> old(size, Slot{});
+        old.swap(slots_);
+        const size_t mask = size - 1;
+        for (const Slot& slot : old) {
+            if (slot.number == NONE) continue;
+            size_t at = slot.hash & mask;
+            while (slots_[at].number != NONE) at = (at + 1) & mask;
+            slots_[at] = slot;
+        }
     }
 
     std::string text_;             // the references, one after the other
     TableVector<uint32_t> start_;  // where each begins in text_
     TableVector<uint32_t> sheet_;  // the number of the sheet that recorded each
-    TableVector<uint32_t> slots_;  // reference numbers by hash, NONE: empty
+    TableVector<Slot> slots_;      // by hash
 };
 
 }  // namespace
@@ -414,10 +442,11 @@ int check_annotation(List* list, JobPrint print) {
             }
         }
         // A reference twice on one sheet is recorded once, by its first.
-        if (complete)
+        if (complete) {
+            seen.reserve(references.size());
             for (const std::string& key : references)
-                if (seen.find(key) == ReferenceTable::NONE)
-                    seen.add(key, static_cast<uint32_t>(files.size() - 1));
+                seen.add(key, static_cast<uint32_t>(files.size() - 1));
+        }
         close_schema(nullptr, &schema);
     }
     return 0;

@@ -132,25 +132,33 @@ SchItem* island_of(NetContext* context, SchItem* item) {
 
 // Links each naming record to the next one of its name: next[i] is the
 // first j > i whose folded name equals i's (UINT32_MAX: none). The table
-// holds, per name, the last record of it met so far.
+// holds, per name, the last record of it met so far, with the name's hash:
+// a name met before is read only when the hashes agree (on a large sheet
+// each such read is a wait on memory).
 void link_names(const std::string& text, const TableVector<uint32_t>& start,
                 TableVector<uint32_t>& next) {
     size_t count = start.size() - 1;
     auto name_of = [&](size_t i) {
         return std::string_view(text.data() + start[i], start[i + 1] - start[i]);
     };
+    struct Last {
+        uint32_t record = UINT32_MAX;  // UINT32_MAX: an empty slot
+        uint32_t hash = 0;
+    };
     size_t mask = std::bit_ceil(count * 2 + 2) - 1;
-    TableVector<uint32_t> last(mask + 1, UINT32_MAX);
+    TableVector<Last> last(mask + 1);
     next.assign(count, UINT32_MAX);
     for (uint32_t i = 0; i < count; ++i) {
         std::string_view key = name_of(i);
-        size_t at = std::hash<std::string_view>()(key) & mask;
-        for (; last[at] != UINT32_MAX; at = (at + 1) & mask)
-            if (name_of(last[at]) == key) {
-                next[last[at]] = i;
+        const uint64_t full = std::hash<std::string_view>()(key);
+        const auto hash = static_cast<uint32_t>(full ^ (full >> 32));
+        size_t at = hash & mask;
+        for (; last[at].record != UINT32_MAX; at = (at + 1) & mask)
+            if (last[at].hash == hash && name_of(last[at].record) == key) {
+                next[last[at].record] = i;
                 break;
             }
-        last[at] = i;
+        last[at] = {i, hash};
     }
 }
 

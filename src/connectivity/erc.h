@@ -129,14 +129,17 @@ struct ErcRun {
     void drop_open_marks();
 };
 // Gives every placed part and sub-sheet box of the root sheet whose time
-// stamp was met before (in *used) the next stamp of *counter; records each
-// stamp. True when a stamp changed.
+// stamp was met before (in *used) the next stamp of *counter that was not;
+// records each stamp. True when a stamp changed.
 // The time stamps met so far, in open addressing (a node each, as a
 // standard set keeps them, costs an allocation and a cache miss a part).
 class StampSet {
 public:
     // Adds the stamp; false when it was there already.
     bool insert(uint32_t stamp);
+    // Room for `more` stamps besides those added, so that a sheet's stamps
+    // are filed once rather than again at each doubling.
+    void reserve(size_t more);
 
 private:
     TableVector<uint32_t> slots_;  // 0: an empty slot (the stamp 0 is kept apart)

@@ -91,15 +91,20 @@ int link_design(const char* root, ErcRun* run) {
 
 }  // namespace
 
+void StampSet::reserve(size_t more) {
+    if ((used_ + more) * 2 <= slots_.size()) return;
+    size_t size = std::max<size_t>(1024, slots_.size());
+    while (size < 2 * (used_ + more)) size *= 2;
+    TableVector<uint32_t> old(size, 0);
+    old.swap(slots_);
+    used_ = 0;
+    for (uint32_t s : old)
+        if (s) insert(s);
+}
+
 bool StampSet::insert(uint32_t stamp) {
     if (stamp == 0) return !std::exchange(zero_, true);
-    if ((used_ + 1) * 2 > slots_.size()) {
-        TableVector<uint32_t> old = std::move(slots_);
-        slots_.assign(std::max<size_t>(1024, 2 * old.size()), 0);
-        used_ = 0;
-        for (uint32_t s : old)
-            if (s) insert(s);
-    }
+    reserve(1);
     const size_t mask = slots_.size() - 1;
     for (size_t at = (stamp * 0x9E3779B97F4A7C15ull) >> 32 & mask;; at = (at + 1) & mask) {
         if (slots_[at] == stamp) return false;
@@ -112,19 +117,21 @@ bool StampSet::insert(uint32_t stamp) {
 }
 
 bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter) {
-    bool changed = false;
+    TableVector<uint32_t*> stamps;
     for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
-        uint32_t* stamp = nullptr;
         if (item->type == PARTLIB_ITEM)
-            stamp = &as_PlacedPart(item)->time_stamp;
+            stamps.push_back(&as_PlacedPart(item)->time_stamp);
         else if (item->type == SUBSHEET_ITEM)
-            stamp = &static_cast<SubSheet*>(item)->time_stamp;
-        if (!stamp) continue;
-        if (!used->insert(*stamp)) {
-            *stamp = (*counter)++;
-            changed = true;
-            used->insert(*stamp);
-        }
+            stamps.push_back(&static_cast<SubSheet*>(item)->time_stamp);
+    }
+    used->reserve(stamps.size());
+    bool changed = false;
+    for (uint32_t* stamp : stamps) {
+        if (used->insert(*stamp)) continue;
+        // The counter's next stamp may be one a part already holds.
+        do *stamp = (*counter)++;
+        while (!used->insert(*stamp));
+        changed = true;
     }
     return changed;
 }

@@ -106,6 +106,26 @@ TEST_F(ErcJobTest, RepeatedStampsAreRenumberedAndTheSheetSavedOnce) {
     EXPECT_EQ(marks_of(sheet.get()), (std::vector<int>{1}));
 }
 
+// A repeated stamp takes the counter's next stamp that no part holds, on
+// this sheet or one renumbered before it.
+TEST_F(ErcJobTest, ARenumberedStampIsNoneAPartAlreadyHolds) {
+    SchemaPtr sheet(
+        compile_sheet(tn_test::read_text(tn_test::data_path("connectivity/erc_sheet.asc"))));
+    std::vector<PlacedPart*> parts;
+    for (SchItem* item : list_items<SchItem>(sheet->sheet->items))
+        if (item->type == PARTLIB_ITEM) parts.push_back(as_PlacedPart(item));
+    ASSERT_EQ(parts.size(), 3u);
+    parts[0]->time_stamp = 500;
+    parts[1]->time_stamp = 7;
+    parts[2]->time_stamp = 7;
+    StampSet used;
+    ASSERT_TRUE(used.insert(501));  // an earlier sheet's
+    uint32_t counter = 500;
+    EXPECT_TRUE(renumber_stamps(sheet.get(), &used, &counter));
+    EXPECT_EQ(parts[2]->time_stamp, 502u);
+    EXPECT_EQ(counter, 503u);
+}
+
 TEST_F(ErcJobTest, ARootOfProjectNamesOnlyIsASheetWithoutNets) {
     write_sheet("root.sch",
                 "(SCHEMATIC\n  (SHEET\n    (TEXT 0 (POS 0 0 ) (SIZE 300 400 ) "

@@ -332,10 +332,20 @@ namespace {
 class ReferenceTable {
 public:
     static constexpr uint32_t NONE = UINT32_MAX;
+    // A reference with its hash, worked out once for its look-up and its
+    // filing.
+    struct Key {
+        std::string_view text;
+        uint32_t hash;
+    };
+    static Key key(std::string_view text) {
+        const uint64_t h = std::hash<std::string_view>()(text);
+        return {text, static_cast<uint32_t>(h ^ (h >> 32))};
+    }
     // The number of the sheet that recorded the reference, or NONE.
-    uint32_t find(std::string_view key) const {
+    uint32_t find(Key key) const {
         if (slots_.empty()) return NONE;
-        const Slot& slot = slots_[locate(key, hash_of(key))];
+        const Slot& slot = slots_[locate(key)];
         return slot.number == NONE ? NONE : sheet_[slot.number];
     }
     // Room for `more` references besides those recorded.
@@ -343,14 +353,13 @@ public:
         if ((sheet_.size() + more) * 2 > slots_.size()) grow(sheet_.size() + more);
     }
     // Records a reference for the sheet, unless it is recorded already.
-    void add(std::string_view key, uint32_t sheet) {
+    void add(Key key, uint32_t sheet) {
         reserve(1);
-        const uint32_t hash = hash_of(key);
-        Slot& slot = slots_[locate(key, hash)];
+        Slot& slot = slots_[locate(key)];
         if (slot.number != NONE) return;
-        slot = {static_cast<uint32_t>(sheet_.size()), hash};
+        slot = {static_cast<uint32_t>(sheet_.size()), key.hash};
         start_.push_back(static_cast<uint32_t>(text_.size()));
-        text_.append(key);
+        text_.append(key.text);
         sheet_.push_back(sheet);
     }
 
@@ -360,20 +369,17 @@ private:
         uint32_t hash = 0;
     };
 
-    static uint32_t hash_of(std::string_view key) {
-        const uint64_t h = std::hash<std::string_view>()(key);
-        return static_cast<uint32_t>(h ^ (h >> 32));
-    }
     std::string_view key_of(uint32_t n) const {
         uint32_t end = n + 1 < start_.size() ? start_[n + 1] : static_cast<uint32_t>(text_.size());
         return std::string_view(text_).substr(start_[n], end - start_[n]);
     }
     // The slot holding the key, or the empty one where it would go.
-    size_t locate(std::string_view key, uint32_t hash) const {
+    size_t locate(Key key) const {
         const size_t mask = slots_.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+        for (size_t at = key.hash & mask;; at = (at + 1) & mask) {
             const Slot& slot = slots_[at];
-            if (slot.number == NONE || (slot.hash == hash && key_of(slot.number) == key)) return at;
+            if (slot.number == NONE || (slot.hash == key.hash && key_of(slot.number) == key.text))
+                return at;
         }
     }
     // Slots for `count` references at most half full.
@@ -417,7 +423,10 @@ int check_annotation(List* list, JobPrint print) {
             close_schema(nullptr, &schema);
             return code;
         }
-        TableVector<std::string> references;
+        // The sheet's references not recorded by an earlier sheet, one
+        // after the other in `texts`, each with its hash.
+        std::string texts;
+        TableVector<std::pair<uint32_t, uint32_t>> references;  // its end in texts, its hash
         bool complete = true;
         for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
             if (item->type != PARTLIB_ITEM) continue;
@@ -432,20 +441,26 @@ int check_annotation(List* list, JobPrint print) {
             std::string reference = pl_reference_text(schema->library, part);
             std::string key = reference;
             for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            uint32_t earlier = seen.find(key);
+            const ReferenceTable::Key looked_up = ReferenceTable::key(key);
+            uint32_t earlier = seen.find(looked_up);
             if (earlier != ReferenceTable::NONE) {
                 anno_duplicates = true;
                 log.always("Warning:  '%s' in '%s' already appears in'%s'\n", reference.c_str(),
                            file, files[earlier]);
             } else {
-                references.push_back(key);
+                texts += key;
+                references.emplace_back(static_cast<uint32_t>(texts.size()), looked_up.hash);
             }
         }
         // A reference twice on one sheet is recorded once, by its first.
         if (complete) {
             seen.reserve(references.size());
-            for (const std::string& key : references)
-                seen.add(key, static_cast<uint32_t>(files.size() - 1));
+            uint32_t from = 0;
+            for (auto [end, hash] : references) {
+                seen.add({std::string_view(texts).substr(from, end - from), hash},
+                         static_cast<uint32_t>(files.size() - 1));
+                from = end;
+            }
         }
         close_schema(nullptr, &schema);
     }

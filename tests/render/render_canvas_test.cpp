@@ -93,6 +93,7 @@ TEST_F(RenderCanvasTest, TheFirstPaintIsTheOneThatStaysWhereTheScrollBarsStopSho
     ASSERT_EQ(first.GetSize(), second.GetSize());
     EXPECT_EQ(0, std::memcmp(first.GetData(), second.GetData(),
                              size_t(first.GetWidth()) * first.GetHeight() * 3));
+    canvas->SetDocument(nullptr);  // the document goes before the window
 }
 
 // How many pixels of the image the test holds for.

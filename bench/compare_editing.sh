@@ -4,6 +4,7 @@
 # window as a user watching the screen sees it (bench/startup/drawn_window
 # sends the events through the display server and takes the pictures):
 #   bench/compare_editing.sh [BUILD_DIR] [N]
+# N of 0 leaves the edits out: only the fit repaints below are measured.
 # Runs on the display of $DISPLAY (xvfb-run gives one, 1280x1024, no window
 # manager: both windows open at their own size in the top left corner).
 # The window coordinates were read off pictures of each window at this
@@ -50,12 +51,15 @@ xs_steps="$(printf -- '-wheel:22,44 %.0s' $(seq 29)) wheel:22,44
   -key:Escape click:42,148 key:Delete -click:72,148 -key:m click:82,148 key:f"
 # The repaint at the same number of items drawn: the ladder of 320
 # resistors (2,008 items), its whole drawing in view, in both programs: a
-# zoom step in, then the fit key (ours Ctrl+0, xschem F).
-small=320
+# zoom step in, then the fit key (ours Ctrl+0, xschem F). REPAINT_SIZES
+# names other ladders to measure the same way (1000: a small design).
+read -r -a smalls <<<"${REPAINT_SIZES:-320}"
 ours_small="-click:500,660 -ctrlwheel:400,300 key:ctrl+0"
 xs_small="-wheel:400,300 key:f"
 
-for size in "$n" "$small"; do
+sizes=("${smalls[@]}")
+((n > 0)) && sizes+=("$n")
+for size in "${sizes[@]}"; do
   mkdir -p "$work/ours$size" "$work/xs$size"
   "$build/bench/spice_road" generate "$work/ours$size" "$size" flat >/dev/null
   "$build/bench/spice_road" run "$work/ours$size" >/dev/null
@@ -65,20 +69,24 @@ done
 # Each program runs in the work folder: our paste file goes to the working
 # directory.
 run() {
-  fresh_config "$work/config" "$work/ours$n"
+  if ((n > 0)); then fresh_config "$work/config" "$work/ours$n"; else fresh_config "$work/config" "$work"; fi
   (cd "$work" && XDG_CONFIG_HOME="$work/config" NO_AT_BRIDGE=1 GTK_OVERLAY_SCROLLING=0 \
     "$build/bench/drawn_window" -s "$(echo $1)" "${@:2}" 2>/dev/null)
 }
 
 printf "load: %s\n" "$(cut -d' ' -f1-3 /proc/loadavg)"
 for ((r = 0; r < repeat; r++)); do
-  echo "ours, $n resistors:"
-  run "$ours_steps" "Tessaron Schematic Editor" "$build/src/tessaron" "$work/ours$n/root.sch"
-  echo "xschem, $n resistors:"
-  run "$xs_steps" "xschem" xschem --rcfile "$work/xschemrc" "$work/xs$n/ladder.sch"
-  echo "ours, $small resistors:"
-  run "$ours_small" "Tessaron Schematic Editor" "$build/src/tessaron" "$work/ours$small/root.sch"
-  echo "xschem, $small resistors:"
-  run "$xs_small" "xschem" xschem --rcfile "$work/xschemrc" "$work/xs$small/ladder.sch"
+  if ((n > 0)); then
+    echo "ours, $n resistors:"
+    run "$ours_steps" "Tessaron Schematic Editor" "$build/src/tessaron" "$work/ours$n/root.sch"
+    echo "xschem, $n resistors:"
+    run "$xs_steps" "xschem" xschem --rcfile "$work/xschemrc" "$work/xs$n/ladder.sch"
+  fi
+  for small in "${smalls[@]}"; do
+    echo "ours, $small resistors:"
+    run "$ours_small" "Tessaron Schematic Editor" "$build/src/tessaron" "$work/ours$small/root.sch"
+    echo "xschem, $small resistors:"
+    run "$xs_small" "xschem" xschem --rcfile "$work/xschemrc" "$work/xs$small/ladder.sch"
+  done
   printf "load: %s\n" "$(cut -d' ' -f1-3 /proc/loadavg)"
 done

@@ -102,13 +102,27 @@ void RenderCanvas::CenterOn(Point world) {
 }
 
 bool RenderCanvas::ApplyView() {
+    if (!SettleView()) return false;
+    RedrawView();
+    return true;
+}
+
+bool RenderCanvas::SettleView() {
     View* v = GetView();
     if (!v) return false;
     FollowScrolling();
-    if (!view_update_transform(v)) return false;
-    SyncScrollbars();
-    RedrawView();
-    return true;
+    bool changed = false;
+    // The scroll bars may not take the position the view asks for (it lies
+    // past the end of their range): the view then follows where they stand
+    // at once, so that the paint about to be made is the one that stays,
+    // not one the next paint redraws a step aside. Twice is enough: the
+    // second position is one the bars hold.
+    for (int round = 0; round < 3 && view_update_transform(v); ++round) {
+        changed = true;
+        SyncScrollbars();
+        FollowScrolling();
+    }
+    return changed;
 }
 
 void RenderCanvas::Redraw() {
@@ -309,9 +323,7 @@ bool RenderCanvas::BackingStale() const {
 }
 
 void RenderCanvas::PaintInto(wxDC& dc, const wxRect* area) {
-    FollowScrolling();
-    if (View* v = GetView())
-        if (view_update_transform(v)) SyncScrollbars();
+    SettleView();
     if (BackingStale())
         RebuildBacking();
     else if (!pending_.empty())
@@ -331,9 +343,7 @@ void RenderCanvas::PaintInto(wxDC& dc, const wxRect* area) {
 }
 
 void RenderCanvas::PaintOnBacking(const std::function<void(DrawAdapter&)>& paint) {
-    FollowScrolling();
-    if (View* v = GetView())
-        if (view_update_transform(v)) SyncScrollbars();
+    SettleView();
     if (BackingStale())
         RebuildBacking();
     else if (!pending_.empty())

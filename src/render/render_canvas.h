@@ -127,6 +127,9 @@ protected:
     bool BackingStale() const;
     // Takes a scroll position the user chose into the view.
     void FollowScrolling();
+    // Brings the view and the scroll bars to one position that both hold
+    // (the view recomputed, the bars set); true when the view recomputed.
+    bool SettleView();
     // The window unit shown at the client's top-left corner.
     wxPoint ScrollOrigin() const;
 

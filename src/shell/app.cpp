@@ -141,6 +141,7 @@ bool MyApp::EnsureSingleInstance() {
 
 bool MyApp::Initialize(int& argc, wxChar** argv) {
     ToolkitStartScope start;
+    GlSkippedScope no_gl;
     return wxApp::Initialize(argc, argv);
 }
 

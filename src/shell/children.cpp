@@ -46,6 +46,12 @@ MyChild* new_child(int kind, const std::string& name) {
 void show_child(MyChild* child) {
     child->Show();
     child->Activate();
+    // The toolkit's MDI frame brings a new child's tab and menu bar forward
+    // at its next two idle times, once the window was drawn without them:
+    // the window's first picture would give way a moment later to one with
+    // the child's menus. Taken now, the first picture is the one that stays.
+    if (main_frame)
+        for (int round = 0; round < 2; ++round) main_frame->OnInternalIdle();
     canvas_update_title(child->canvas);
     canvas_redraw_and_status(child->canvas);
 }

@@ -1,6 +1,7 @@
 #include "toolkit/toolkit_start.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include <dlfcn.h>
@@ -30,4 +31,12 @@ void start_gtk_patiently(int* argc, char*** argv) {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!init(argc, argv) && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+GlSkippedScope::GlSkippedScope() {
+    if (!std::getenv("GDK_GL")) set_ = ::setenv("GDK_GL", "disable", 0) == 0;
+}
+
+GlSkippedScope::~GlSkippedScope() {
+    if (set_) ::unsetenv("GDK_GL");
 }

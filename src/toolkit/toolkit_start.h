@@ -22,3 +22,21 @@ public:
 // now accept one). The toolkit's own start then finds GTK started; where
 // GTK is not loaded it does nothing.
 void start_gtk_patiently(int* argc, char*** argv);
+
+// While one lives, the toolkit starting in it does not look for the
+// display's OpenGL: it would load the GL driver and query it about every
+// visual of the screen (a third of the program's start where the display
+// has no graphics processor), and nothing here draws with GL. A choice the
+// environment already makes (GDK_GL) is left as it is; the setting is
+// taken away again at the scope's end, so that no program started later
+// inherits it.
+class GlSkippedScope {
+public:
+    GlSkippedScope();
+    ~GlSkippedScope();
+    GlSkippedScope(const GlSkippedScope&) = delete;
+    GlSkippedScope& operator=(const GlSkippedScope&) = delete;
+
+private:
+    bool set_ = false;
+};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include <wx/dcmemory.h>
 
@@ -69,6 +70,30 @@ TEST_F(RenderCanvasTest, TheViewIsBoundToTheCanvasShowingItAndFollowsItsScrollBa
     EXPECT_EQ(canvas_of_view(&schema->view), nullptr);
     canvas->SetDocument(nullptr);
     EXPECT_EQ(canvas_of_view(&other->view), nullptr);
+}
+
+// A centre past the end of the scroll bars' range: they stop short of the
+// position the view asks for, and the view follows them before the first
+// paint, so that a later paint (the one the bars' change brings) shows the
+// same picture rather than the drawing a step aside.
+TEST_F(RenderCanvasTest, TheFirstPaintIsTheOneThatStaysWhereTheScrollBarsStopShort) {
+    SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 90000 60000 ) ) ) )");
+    ASSERT_TRUE(schema);
+    RenderCanvas* canvas = make_canvas(400, 300);
+    canvas->SetDocument(schema.get());
+    canvas->SetZoom(0.25);
+    canvas->CenterOn({1000000, 30000});
+    const wxImage first = canvas->Snapshot().ConvertToImage();
+    View* view = canvas->GetView();
+    int area[4];
+    canvas->VisibleRect(area);
+    EXPECT_EQ(area[0], view->position.x);
+    EXPECT_FALSE(view->dirty);
+    const wxImage second = canvas->Snapshot().ConvertToImage();
+    ASSERT_EQ(first.GetSize(), second.GetSize());
+    EXPECT_EQ(0, std::memcmp(first.GetData(), second.GetData(),
+                             size_t(first.GetWidth()) * first.GetHeight() * 3));
+    canvas->SetDocument(nullptr);  // the document goes before the window
 }
 
 // How many pixels of the image the test holds for.

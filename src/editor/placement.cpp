@@ -89,7 +89,7 @@ void start_power_mode(EditSession* session, uint8_t kind) {
 }
 
 void ground_button(EditSession* session) {
-    if (!session || session->kind != 1) return;
+    if (!session || session->kind != CANVAS_SHEET) return;
     int type = proper_get(POWER_TYPE);
     int sens = proper_get(POWER_SENS);
     std::string name = strproper_get(POWER_NAME);

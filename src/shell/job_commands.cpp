@@ -31,23 +31,6 @@
 
 namespace {
 
-enum : int {
-    JOB_DECOMPILE_SHEET = 20161,
-    JOB_COMPILE_SHEET = 20162,
-    JOB_ANNOTATE = 20163,
-    JOB_CONVERT = 20164,
-    JOB_BACKANNOTATE = 20166,
-    JOB_NETLIST = 20167,
-    JOB_BOM = 20169,
-    JOB_ERC = 20170,
-    JOB_ARCHIVE_LIBRARY = 20174,
-    JOB_LIST_LIBRARY = 20178,
-    JOB_COMPILE_LIBRARY = 20179,
-    JOB_DECOMPILE_LIBRARY = 20180,
-    JOB_COMPILE_TITLEBLOCK = 20321,
-    JOB_DECOMPILE_TITLEBLOCK = 20322,
-};
-
 // The document kind of the back-annotation change file (foundation/app_utils.h).
 constexpr int KIND_CHANGE_FILE = 16;
 

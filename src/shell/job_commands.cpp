@@ -216,15 +216,21 @@ int list_library_job(const JobCall& call) {
     return result == 0 ? 0 : failed(result, input);
 }
 
-// What a compile wrote opens in its editor, also after errors the job
-// reported while writing it.
-int compile_library_job(const JobCall& call) {
-    const std::string output = text_of(COMPIL_OUTFILE), input = without_suffix(call.root);
+// A compile of the source named after the document: what it wrote opens
+// in its editor, also after errors the job reported while writing it.
+int compile_and_open(const JobCall& call, int output_property,
+                     int (*compile)(const char*, const char*, BatchReport, std::string*),
+                     MyChild* (*open)(const char*)) {
+    const std::string output = text_of(output_property), input = without_suffix(call.root);
     std::string written;
-    int result = compile_library(input.c_str(), output.c_str(), log_printf, &written);
+    int result = compile(input.c_str(), output.c_str(), log_printf, &written);
     if (result != 0) failed(result, input);
-    if (!written.empty()) new_library_child(written.c_str());
+    if (!written.empty()) open(written.c_str());
     return result;
+}
+
+int compile_library_job(const JobCall& call) {
+    return compile_and_open(call, COMPIL_OUTFILE, compile_library, new_library_child);
 }
 
 int decompile_library_job(const JobCall& call) {
@@ -239,12 +245,7 @@ int decompile_library_job(const JobCall& call) {
 }
 
 int compile_titleblock_job(const JobCall& call) {
-    const std::string output = text_of(COMPTMPL_OUTFILE), input = without_suffix(call.root);
-    std::string written;
-    int result = compile_titleblock(input.c_str(), output.c_str(), log_printf, &written);
-    if (result != 0) failed(result, input);
-    if (!written.empty()) new_template_child(written.c_str());
-    return result;
+    return compile_and_open(call, COMPTMPL_OUTFILE, compile_titleblock, new_template_child);
 }
 
 int decompile_titleblock_job(const JobCall& call) {

@@ -49,9 +49,9 @@ void start_reloadable(EditSession* session, const ToolMode* mode,
 
 }  // namespace
 
-int start_graphic_mode(EditSession* session) {
+int start_graphic_mode(EditSession* session, const DrawShape& shape) {
     PopModesOf(session, &add_wires_mode);
-    return start_add_wires(session) ? 0 : NO_MEMORY;
+    return start_add_wires(session, shape) ? 0 : NO_MEMORY;
 }
 
 void start_junction_mode(EditSession* session) {

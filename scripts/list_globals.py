@@ -136,12 +136,13 @@ class Dwarf:
         return entry
 
     def function_of(self, entry):
-        """The name of the function a local variable stands in, or None."""
+        """The name of the function a local variable stands in ("" when
+        the entries do not say it), or None outside a function."""
         offset = entry["parent"]
         while offset is not None:
             parent = self.entries[offset]
             if parent["tag"] in ("DW_TAG_subprogram", "DW_TAG_inlined_subroutine"):
-                return self.origin(parent).get("DW_AT_name")
+                return self.origin(parent).get("DW_AT_name", "")
             offset = parent["parent"]
         return None
 
@@ -172,24 +173,29 @@ class Dwarf:
 
     def describe(self, name):
         """(const, fields) of the variable of that plain name, or None when
-        no entry says."""
+        no entry says. A function-local static whose function the entries
+        leave unnamed (clang's) is matched by its own name alone: const only
+        when every such static of that name is."""
         base = name.rsplit("::", 1)[-1].split("[")[0]
         function = name.rsplit("::", 1)[0][:-2].rsplit("::", 1)[-1] if "()::" in name else None
-        found = None
+        exact, unnamed = [], []
         for entry in self.named.get(base, []):
             declared = self.origin(entry)
             inside = self.function_of(entry)
-            if (function is None) != (inside is None):
+            if "DW_AT_type" not in declared or (function is None) != (inside is None):
                 continue
-            if function is not None and inside != function:
-                continue
-            if "DW_AT_type" in declared:
-                found = declared
-                if "DW_OP_addr" in entry.get("DW_AT_location", ""):
-                    break
+            if function is None or inside == function:
+                exact.append(declared)
+            elif inside == "" and ("DW_OP_addr" in entry.get("DW_AT_location", "")):
+                unnamed.append(declared)
+        found = [self.kind(entry) for entry in (exact or unnamed)]
         if not found:
             return None
-        const, kind = False, self.ref(found, "DW_AT_type")
+        return all(const for const, _ in found), max(fields for _, fields in found)
+
+    def kind(self, entry):
+        """(const, fields) of a variable's type."""
+        const, kind = False, self.ref(entry, "DW_AT_type")
         while kind and kind["tag"] in ("DW_TAG_typedef", "DW_TAG_const_type",
                                         "DW_TAG_volatile_type", "DW_TAG_array_type"):
             const |= kind["tag"] == "DW_TAG_const_type"

@@ -50,7 +50,7 @@ struct ProcessDialog {
     int menu_command;         // opens the dialog
     long execute_id;
     long store_id;  // stores the options and closes the dialog
-    int job_command;
+    int job_command;  // what Execute sends; its job stands in the shell's table of jobs
     long help_id;
     long help_context;
     // The file field (none for the converter).

@@ -276,7 +276,7 @@ void BM_EditWire(benchmark::State& state) {
     one_edit(
         state, nothing,
         [&](EditSession* s) {
-            start_add_wires(s);
+            start_add_wires(s, DrawShape{});
             click(s, a);
             click(s, bend);
             click(s, b);

@@ -16,7 +16,7 @@ class FormDialog;
 class wxBitmap;
 class wxWindow;
 
-// Opens the process dialog of a menu command (20184 ERC ... 20320);
+// Opens the process dialog of a Tools menu command (CMD_ERC ...);
 // false when the command opens none (or there is no main frame).
 bool open_process_dialog(int menu_command);
 

@@ -6,7 +6,8 @@
 // that mean the same in each (Undo, Cut, Copy, Find, the rotations); the
 // title-block window has ids of its own where its menu entries run other
 // handlers. What an id does on each canvas kind is the command table's
-// (shell/commands.h); the Tools menu's ids are the process dialogs' table's
+// (shell/commands.h); which dialog a Tools id opens and which job its
+// Execute sends is the process dialogs' table's
 // (dialogs/forms/process_forms.h). No window type here: the editors name the
 // commands they send back to their window.
 
@@ -118,6 +119,38 @@ enum : int {
     TEMPLATE_CMD_FILLED_CIRCLE = 20244,
     TEMPLATE_CMD_POLYGON = 20245,
     TEMPLATE_CMD_CONTROLS = 20247,
+
+    // Tools: each opens its batch job's process dialog...
+    CMD_ERC = 20184,
+    CMD_ANNOTATE = 20185,
+    CMD_BACKANNOTATE = 20186,
+    CMD_COMPILE_LIBRARY = 20187,
+    CMD_DECOMPILE_LIBRARY = 20188,
+    CMD_ARCHIVE_LIBRARY = 20189,
+    CMD_LIST_LIBRARY = 20190,
+    CMD_BILL_OF_MATERIAL = 20191,
+    CMD_ORCAD_CONVERTER = 20193,
+    CMD_DECOMPILE_SHEET = 20196,
+    CMD_COMPILE_SHEET = 20197,
+    CMD_NETLIST_OUTPUT = 20200,
+    CMD_COMPILE_TITLEBLOCK = 20319,
+    CMD_DECOMPILE_TITLEBLOCK = 20320,
+    // ... whose Execute sends the job command, which runs the job (with or
+    // without a window; no menu entry)
+    JOB_DECOMPILE_SHEET = 20161,
+    JOB_COMPILE_SHEET = 20162,
+    JOB_ANNOTATE = 20163,  // argument 1: un-annotate
+    JOB_CONVERT = 20164,
+    JOB_BACKANNOTATE = 20166,
+    JOB_NETLIST = 20167,
+    JOB_BOM = 20169,
+    JOB_ERC = 20170,
+    JOB_ARCHIVE_LIBRARY = 20174,
+    JOB_LIST_LIBRARY = 20178,
+    JOB_COMPILE_LIBRARY = 20179,
+    JOB_DECOMPILE_LIBRARY = 20180,
+    JOB_COMPILE_TITLEBLOCK = 20321,
+    JOB_DECOMPILE_TITLEBLOCK = 20322,
 
     // Options, Window, Help
     CMD_CASCADE = 20120,

@@ -45,7 +45,7 @@ namespace {
 
 // Library and template copies belong to the library editor.
 bool owner_checkpoint(EditSession* session) {
-    if (session->kind == 1) return false;
+    if (session->kind == CANVAS_SHEET) return false;
     if (session->owner) {
         session->owner->checkpoint();
         session->host->enable_undo(true);

@@ -20,11 +20,7 @@
 #include "model/items/text.h"
 
 void start_drawing_tool(EditSession* session, int kind, bool line, bool bus) {
-    draw_item_kind = kind;
-    draw_line_flag = line;
-    draw_bus_flag = bus;
-    draw_filled_flag = false;
-    start_graphic_mode(session);
+    start_graphic_mode(session, DrawShape{.kind = kind, .line = line, .bus = bus});
 }
 
 void start_part_from_palette(EditSession* session, int slot) {

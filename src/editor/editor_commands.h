@@ -11,8 +11,8 @@ struct EditSession;
 // The Place commands start their modes with the values of the
 // configuration properties, as the dialogs that set them will.
 //
-// Wire, Bus, Line, Circle and Box: the drawing tool with the shared
-// selectors set (kind DRAW_KIND_*, a drawing line, a bus).
+// Wire, Bus, Line, Circle and Box: the drawing tool drawing that shape
+// (kind DRAW_KIND_*, a drawing line, a bus).
 void start_drawing_tool(EditSession* session, int kind, bool line, bool bus);
 // Part: the part of palette entry `slot` (PART_PALETTE_LIB, PART_PALETTE_PART
 // and PART_PALETTE_CONV of that index), power pins shown by PLACE_VPOWER.

@@ -49,9 +49,9 @@ void start_reloadable(EditSession* session, const ToolMode* mode,
 
 }  // namespace
 
-int start_graphic_mode(EditSession* session) {
+int start_graphic_mode(EditSession* session, const DrawShape& shape) {
     PopModesOf(session, &add_wires_mode);
-    return start_add_wires(session) ? 0 : NO_MEMORY;
+    return start_add_wires(session, shape) ? 0 : NO_MEMORY;
 }
 
 void start_junction_mode(EditSession* session) {
@@ -89,7 +89,7 @@ void start_power_mode(EditSession* session, uint8_t kind) {
 }
 
 void ground_button(EditSession* session) {
-    if (!session || session->kind != 1) return;
+    if (!session || session->kind != CANVAS_SHEET) return;
     int type = proper_get(POWER_TYPE);
     int sens = proper_get(POWER_SENS);
     std::string name = strproper_get(POWER_NAME);

@@ -42,7 +42,7 @@ extern const ToolMode find_item_mode;       // "Find Item": the click names the 
 extern const ToolMode place_bookmark_mode;  // "Place Book Mark"
 extern const ToolMode paste_mode;           // "Paste": pasted items follow the pointer
 
-// --- the drawing tools' shared selectors ----------------------------------------------
+// --- what the drawing tools draw -------------------------------------------------------
 enum : int {
     DRAW_KIND_LINE = 1,
     DRAW_KIND_ARC_END = 2,
@@ -50,10 +50,14 @@ enum : int {
     DRAW_KIND_CIRCLE = 4,
     DRAW_KIND_BOX = 5,
 };
-extern int draw_item_kind;     // 1 line, 2 arc by end point, 3 arc by centre, 4 circle, 5 box
-extern bool draw_line_flag;    // a drawing (graphic) line rather than a wire
-extern bool draw_bus_flag;     // a bus rather than a wire
-extern bool draw_filled_flag;  // a filled circle (library editor)
+// The shape a drawing tool is started with; each running tool keeps its
+// own, so that a tool started in one window never changes another's.
+struct DrawShape {
+    int kind = DRAW_KIND_LINE;  // DRAW_KIND_*
+    bool line = false;          // a drawing (graphic) line rather than a wire
+    bool bus = false;           // a bus rather than a wire
+    bool filled = false;        // a filled circle (library editor)
+};
 
 // --- undo and the end of every edit ----------------------------------------------------
 // The undo point before an edit of the sheet's items (an empty journal the
@@ -87,8 +91,8 @@ void canvas_clear_selection_info(EditSession* session);
 bool repeat_last_placement(EditSession* session);
 
 // --- starting the tools --------------------------------------------------------------------
-// Undo copy and push of "Add Wires,..." with the current drawing kind.
-ModeInstance* start_add_wires(EditSession* session);
+// Undo copy and push of "Add Wires,..." drawing the shape.
+ModeInstance* start_add_wires(EditSession* session, const DrawShape& shape);
 // Where a wire end clicked at p ends: on the nearest connection point (a
 // part's non-power pin, a junction, a port, a power symbol, a sub-sheet
 // port) within three quarters of a grid step, at least the pick distance;
@@ -138,7 +142,7 @@ void stamp_name_ghost(EditSession* session, const ToolMode* mode, const char* na
 uint8_t* power_kind_byte(ModeInstance* instance);
 
 // --- placement commands ------------------------------------------------------------------------
-int start_graphic_mode(EditSession* session);
+int start_graphic_mode(EditSession* session, const DrawShape& shape);
 void start_junction_mode(EditSession* session);
 void start_noconnect_mode(EditSession* session);
 void start_net_mode(EditSession* session);

@@ -86,7 +86,7 @@ void session_init(EditSession* session, Schema* schema, int kind, const ToolMode
     // The refresh after each edit puts every line's ends in order: done
     // once here, at the opening's walk of the sheet, the first edit costs
     // no more than the others (a line turned round draws as before).
-    if (kind == 1) order_sheet_wire_ends(schema);
+    if (kind == CANVAS_SHEET) order_sheet_wire_ends(schema);
     if (base) PushMode(session, base);
 }
 

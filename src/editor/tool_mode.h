@@ -247,9 +247,19 @@ public:
     virtual void checkpoint() = 0;
 };
 
+// The kinds of editing canvas (EditSession::kind, EditCanvas::kind); 0 is
+// "no child window".
+enum : int {
+    CANVAS_NONE = 0,
+    CANVAS_SHEET = 1,
+    CANVAS_LIBRARY = 2,
+    CANVAS_TEMPLATE = 3,
+    CANVAS_PREVIEW = 4,
+};
+
 struct EditSession {
     Schema* schema = nullptr;  // the canvas's document (mySchema); owned by the canvas
-    int kind = 1;              // 1 sheet, 2 library, 3 title block, 4 part preview
+    int kind = CANVAS_SHEET;   // CANVAS_*
     EditHost* host = nullptr;  // never null once made (make_session)
     std::vector<std::unique_ptr<ModeInstance>> pile;  // myPile; [0] the base mode
     CanvasLook look;
@@ -278,7 +288,7 @@ struct EditSession {
 
 // A session on a document with its base mode pushed (entered). The host
 // must outlive the session; null stands for a host doing nothing. A
-// session on a sheet (kind 1) puts the ends of its wires and buses in
+// session on a sheet (CANVAS_SHEET) puts the ends of its wires and buses in
 // order, as the refresh after each edit would.
 void session_init(EditSession* session, Schema* schema, int kind, const ToolMode* base,
                   EditHost* host);

@@ -20,11 +20,6 @@
 #include "model/items/view.h"
 #include "model/items/wire_route.h"
 
-int draw_item_kind = DRAW_KIND_LINE;
-bool draw_line_flag = false;
-bool draw_bus_flag = false;
-bool draw_filled_flag = false;
-
 namespace {
 
 struct WireData {
@@ -32,7 +27,7 @@ struct WireData {
     Point start;
     SchItem* legs[2];  // owned: the ghost legs (or the circle or box)
     int count;         // legs in use
-    int kind;          // draw_item_kind at the start
+    int kind;          // DRAW_KIND_*
     uint8_t style;     // DRAW, BUS or 0 for a wire
     bool filled;
 };
@@ -167,10 +162,6 @@ bool commit(EditSession* session, WireData* data) {
 }
 
 void wire_enter(EditSession* session, ModeInstance* instance) {
-    WireData* data = wire(instance);
-    data->kind = draw_item_kind;
-    data->style = draw_line_flag ? DRAW : draw_bus_flag ? BUS : 0;
-    data->filled = draw_filled_flag;
     SetModeCursor(session, instance, CURSOR_CROSS);
     set_prompt(session, "Click the first point");
 }
@@ -264,7 +255,13 @@ Point snap_wire_end(EditSession* session, Point p) {
     return at;
 }
 
-ModeInstance* start_add_wires(EditSession* session) {
+ModeInstance* start_add_wires(EditSession* session, const DrawShape& shape) {
     edit_checkpoint(session);
-    return PushMode(session, &add_wires_mode);
+    ModeInstance* instance = PushMode(session, &add_wires_mode);
+    if (!instance) return nullptr;
+    WireData* data = wire(instance);
+    data->kind = shape.kind;
+    data->style = shape.line ? DRAW : shape.bus ? BUS : 0;
+    data->filled = shape.filled;
+    return instance;
 }

@@ -104,7 +104,8 @@ int base_event(EditSession* session, ModeInstance* instance, int code, Point p) 
         case EV_LEFT_DOWN_CTRL:
             drop_outline(session, instance);
             tool->press = p;
-            tool->phase = session->kind == 2 && body_edge_at(ed, p, &tool->body) ? RESIZE : AREA;
+            tool->phase =
+                session->kind == CANVAS_LIBRARY && body_edge_at(ed, p, &tool->body) ? RESIZE : AREA;
             if (tool->phase == RESIZE)
                 tool->min_size = part_pin_extent(ed, libedit_first_placed(ed));
             return 1;

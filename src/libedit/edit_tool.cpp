@@ -827,7 +827,7 @@ bool libedit_edit_selection(LibEdit* ed, Point p) {
     if (!session || !libedit_schema(ed)) return false;
     PlacedPart* placed = nullptr;
     void* hit = nullptr;
-    const bool in_part = session->kind == 2;
+    const bool in_part = session->kind == CANVAS_LIBRARY;
     const int code = libedit_hit_test(ed, in_part, &placed, &hit, p);
     if (code == 0) {
         ed->host->edit_pin(placed, static_cast<Pin*>(hit));

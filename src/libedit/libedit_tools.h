@@ -27,6 +27,7 @@
 #include "foundation/geometry.h"
 
 struct Arc;
+struct DrawShape;
 struct List;
 
 extern const ToolMode libedit_main_mode;  // "Libedit Main Mode"
@@ -34,20 +35,20 @@ extern const ToolMode add_vectors_mode;   // "Add Vectors ,..."
 extern const ToolMode add_body_mode;      // "Add Body"
 extern const ToolMode add_pin_mode;       // "Add Pin"
 
-// The figure kind of the shared drawing selector (draw_item_kind): 1 line,
-// 2 arc by its ends, 3 arc by its centre, 4 box, 5 circle.
-int vectors_kind();
-// Undo copy and push of "Add Vectors ,..."; with check_part a library
-// window without a part under edit refuses (bell and "Place Body First
-// !!!"). outline 0 draws a filled polygon. Null when refused.
-ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline);
+// Undo copy and push of "Add Vectors ,..." drawing figures of the shape's
+// kind (DRAW_KIND_*; its circles filled or not), which the tool keeps; with
+// check_part a library window without a part under edit refuses (bell and
+// "Place Body First !!!"). outline 0 draws a filled polygon. Null when
+// refused.
+ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline,
+                                     const DrawShape& shape);
 // The menu entries: every running "Add Vectors ,..." ends first.
-ModeInstance* start_add_vectors(EditSession* session, bool in_part);
+ModeInstance* start_add_vectors(EditSession* session, bool in_part, const DrawShape& shape);
 ModeInstance* start_add_polygon(EditSession* session, bool in_part);
-// A drawing entry of the Place menus: the shared selectors set for a figure
-// of the kind (DRAW_KIND_*), filled or not (a filled line is a filled
-// polygon, a filled circle a disc; the fill is the entry's only), then the
-// tool started as above. Null when refused.
+// A drawing entry of the Place menus: a figure of the kind (DRAW_KIND_*),
+// filled or not (a filled line is a filled polygon, a filled circle a
+// disc; the fill is the entry's tool's only), the tool started as above.
+// Null when refused.
 ModeInstance* start_libedit_drawing(EditSession* session, bool in_part, int kind, bool filled);
 
 // Undo copy and push of "Add Body" for a package of `devices` (at least one

@@ -23,10 +23,10 @@ LibEditTransaction::~LibEditTransaction() {
         return;
     }
     EditSession* session = ed_->session;
-    const int kind = session ? session->kind : 0;
-    if (kind == 2) ed_->host->part_changed();
+    const int kind = session ? session->kind : CANVAS_NONE;
+    if (kind == CANVAS_LIBRARY) ed_->host->part_changed();
     if (names_) ed_->host->names_changed();
-    if (kind == 3 && session->schema) titleblock_bounds(session->schema);
+    if (kind == CANVAS_TEMPLATE && session->schema) titleblock_bounds(session->schema);
     if (undo_ != NAMES || names_) libedit_mark_modified(ed_);
     libedit_redraw(ed_);
 }

@@ -58,7 +58,7 @@ LibEdit::~LibEdit() { libedit_reset(this); }
 
 void LibEdit::checkpoint() {
     if (!session) return;
-    if (session->kind == 3)
+    if (session->kind == CANVAS_TEMPLATE)
         template_checkpoint(this);
     else
         libedit_checkpoint_part(this, &undo);

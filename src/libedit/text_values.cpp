@@ -286,7 +286,8 @@ void ieee_values_store(const IeeeValues& values) {
 List** libedit_font_table(const LibEdit* ed) {
     Schema* schema = libedit_schema(ed);
     if (!schema) return nullptr;
-    if (ed->session->kind == 2) return schema->library ? &schema->library->fonts : nullptr;
+    if (ed->session->kind == CANVAS_LIBRARY)
+        return schema->library ? &schema->library->fonts : nullptr;
     return &schema->fonts;
 }
 
@@ -303,7 +304,7 @@ SchItem* libedit_item_under_edit(const LibEdit* ed) {
     SchItem* item = ed->current_item;
     Schema* schema = libedit_schema(ed);
     if (!item || !schema) return nullptr;
-    if (ed->session->kind == 3)
+    if (ed->session->kind == CANVAS_TEMPLATE)
         return in_list(schema->titleblock.fields, item) || in_list(schema->titleblock.drawing, item)
                    ? item
                    : nullptr;
@@ -318,7 +319,7 @@ namespace {
 // change stays the part's; the copy's item at the same place is returned.
 SchItem* owned_item_under_edit(LibEdit* ed) {
     SchItem* item = libedit_item_under_edit(ed);
-    Part* part = item && ed->session->kind != 3 ? libedit_part(ed) : nullptr;
+    Part* part = item && ed->session->kind != CANVAS_TEMPLATE ? libedit_part(ed) : nullptr;
     if (!part) return item;
     const bool converted = !in_set(part->normal, item);
     Vectors* set = converted ? part->convert : part->normal;

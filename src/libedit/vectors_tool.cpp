@@ -32,6 +32,17 @@ namespace {
 // in the kind + NEXT_POINT.
 constexpr int FIG_LINE = 1, FIG_ARC_ENDS = 2, FIG_ARC_CENTRE = 3, FIG_BOX = 4, FIG_CIRCLE = 5;
 constexpr int NEXT_POINT = 10, ARC_BEND = 22, ARC_SWING = 23;
+
+// The figure kind that draws a shape of that kind (DRAW_KIND_*).
+int figure_of(int draw_kind) {
+    switch (draw_kind) {
+        case DRAW_KIND_ARC_END: return FIG_ARC_ENDS;
+        case DRAW_KIND_ARC_CENTRE: return FIG_ARC_CENTRE;
+        case DRAW_KIND_CIRCLE: return FIG_CIRCLE;
+        case DRAW_KIND_BOX: return FIG_BOX;
+        default: return FIG_LINE;
+    }
+}
 // The synthetic click of the B and N keys.
 constexpr int EV_KEY_CLICK = 10031;
 
@@ -200,9 +211,7 @@ void bouger_addline_vector(EditSession* session, VectorsTool* tool, Point p) {
                 int count = 0;
                 route_Wire(proper_get(GEOMETRY), tool->start, p, &legs[0], &legs[1], &count);
                 empty_set(tool->ghost);
-                const uint8_t flags = draw_bus_flag                     ? BUS
-                                      : draw_line_flag || tool->outline ? drawing_flags()
-                                                                        : 0;
+                const uint8_t flags = tool->outline ? drawing_flags() : 0;
                 for (int i = 0; i < 2; ++i) {
                     if (!legs[i]) continue;
                     if (i >= count) {
@@ -311,7 +320,6 @@ void vectors_begin_figure(EditSession* session, ModeInstance* instance, Point p)
     VectorsTool* tool = vectors_tool(instance);
     if (!tool->figure) tool->figure = new_set();
     if (!tool->ghost) tool->ghost = new_set();
-    tool->kind = static_cast<uint8_t>(vectors_kind());
     tool->state = static_cast<uint8_t>(tool->kind + NEXT_POINT);
     tool->start = tool->last = p;
     ghost_erase(session, instance);
@@ -427,7 +435,7 @@ bool vectors_finish_figure(EditSession* session, ModeInstance* instance) {
     free_set(tool->ghost);
     tool->arc = nullptr;
     store_figure(session, tool);
-    tool->kind = tool->state = static_cast<uint8_t>(vectors_kind());
+    tool->state = tool->kind;
     show_state(session, tool);
     release_constraint(session);
     SetModeCursor(session, instance, CURSOR_CROSS);
@@ -453,7 +461,7 @@ int vectors_tool_event(EditSession* session, ModeInstance* instance, int code, P
             session->host->bell();
             return 1;
         }
-        const int kind = vectors_kind();
+        const int kind = tool->kind;
         if (kind == FIG_ARC_ENDS || kind == FIG_ARC_CENTRE || kind == FIG_CIRCLE)
             release_constraint(session);
         vectors_begin_figure(session, instance, tool->in_part ? clamp_into(p, tool->limit) : p);
@@ -536,16 +544,15 @@ int vectors_key_item_type(EditSession* session, ModeInstance* instance, int) {
     VectorsTool* tool = vectors_tool(instance);
     if (!tool->outline) return 1;
     ghost_erase(session, instance);
-    switch (draw_item_kind) {
-        case DRAW_KIND_LINE: draw_item_kind = DRAW_KIND_CIRCLE; break;
-        case DRAW_KIND_CIRCLE: draw_item_kind = DRAW_KIND_ARC_END; break;
-        case DRAW_KIND_ARC_END: draw_item_kind = DRAW_KIND_BOX; break;
-        case DRAW_KIND_BOX: draw_item_kind = DRAW_KIND_LINE; break;
+    // Line, circle, arc by its ends, box, line again; an arc by its centre
+    // stays one.
+    switch (tool->kind) {
+        case FIG_LINE: tool->kind = FIG_CIRCLE; break;
+        case FIG_CIRCLE: tool->kind = FIG_ARC_ENDS; break;
+        case FIG_ARC_ENDS: tool->kind = FIG_BOX; break;
+        case FIG_BOX: tool->kind = FIG_LINE; break;
         default: break;
     }
-    draw_bus_flag = false;
-    draw_line_flag = false;
-    tool->kind = static_cast<uint8_t>(vectors_kind());
     tool->state =
         static_cast<uint8_t>(tool->state >= NEXT_POINT ? tool->kind + NEXT_POINT : tool->kind);
     tool->arc = nullptr;
@@ -650,51 +657,36 @@ const ToolMode add_vectors_mode{"Add Vectors ,...",    sizeof(VectorsTool),   ve
                                 vectors_tool_event,    vectors_ghost_repaint, vectors_ghost_repaint,
                                 vectors_ghost_repaint, vectors_keys,          8};
 
-int vectors_kind() {
-    switch (draw_item_kind) {
-        case DRAW_KIND_ARC_END: return FIG_ARC_ENDS;
-        case DRAW_KIND_ARC_CENTRE: return FIG_ARC_CENTRE;
-        case DRAW_KIND_CIRCLE: return FIG_CIRCLE;
-        case DRAW_KIND_BOX: return FIG_BOX;
-        default: return FIG_LINE;
-    }
-}
-
-ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline) {
+ModeInstance* start_add_vectors_mode(EditSession* session, bool check_part, bool outline,
+                                     const DrawShape& shape) {
     LibEdit* ed = libedit_of(session);
     if (!ed || !session->schema) return nullptr;
     if (check_part && libedit_refuse_without_part(ed)) return nullptr;
     edit_checkpoint(session);
     ModeInstance* instance = PushMode(session, &add_vectors_mode);
     VectorsTool* tool = vectors_tool(instance);
-    tool->kind = tool->state = static_cast<uint8_t>(vectors_kind());
+    tool->kind = tool->state = static_cast<uint8_t>(figure_of(shape.kind));
     tool->outline = outline ? 1 : 0;
     tool->in_part = check_part ? 1 : 0;
-    tool->filled = draw_filled_flag ? 1 : 0;
+    tool->filled = shape.filled ? 1 : 0;
     show_state(session, tool);
     return instance;
 }
 
-ModeInstance* start_add_vectors(EditSession* session, bool in_part) {
+ModeInstance* start_add_vectors(EditSession* session, bool in_part, const DrawShape& shape) {
     PopModesOf(session, &add_vectors_mode);
-    return start_add_vectors_mode(session, in_part, true);
+    return start_add_vectors_mode(session, in_part, true, shape);
 }
 
 ModeInstance* start_add_polygon(EditSession* session, bool in_part) {
     PopModesOf(session, &add_vectors_mode);
-    return start_add_vectors_mode(session, in_part, false);
+    return start_add_vectors_mode(session, in_part, false, DrawShape{});
 }
 
 ModeInstance* start_libedit_drawing(EditSession* session, bool in_part, int kind, bool filled) {
-    const bool polygon = filled && kind == DRAW_KIND_LINE;
-    draw_item_kind = kind;
-    draw_line_flag = !polygon;
-    draw_bus_flag = false;
-    draw_filled_flag = filled && kind == DRAW_KIND_CIRCLE;
-    ModeInstance* instance =
-        polygon ? start_add_polygon(session, in_part) : start_add_vectors(session, in_part);
-    draw_filled_flag = false;  // only the circles of this entry are filled
-    return instance;
+    if (filled && kind == DRAW_KIND_LINE) return start_add_polygon(session, in_part);
+    return start_add_vectors(session, in_part,
+                             DrawShape{.kind = kind, .filled = filled && kind == DRAW_KIND_CIRCLE});
 }
 
 int arc_sweep_step(int sweep, int dx) {

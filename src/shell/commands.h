@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "editor/command_ids.h"
-#include "editor/gui/canvas_kinds.h"
+#include "editor/tool_mode.h"
 
 class EditCanvas;
 struct Schema;

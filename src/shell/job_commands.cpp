@@ -1,7 +1,9 @@
 #include "shell/job_commands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "connectivity/annotate.h"
 #include "connectivity/backannotate.h"
@@ -30,23 +32,6 @@
 #include "shell/shell_ops.h"
 
 namespace {
-
-enum : int {
-    JOB_DECOMPILE_SHEET = 20161,
-    JOB_COMPILE_SHEET = 20162,
-    JOB_ANNOTATE = 20163,
-    JOB_CONVERT = 20164,
-    JOB_BACKANNOTATE = 20166,
-    JOB_NETLIST = 20167,
-    JOB_BOM = 20169,
-    JOB_ERC = 20170,
-    JOB_ARCHIVE_LIBRARY = 20174,
-    JOB_LIST_LIBRARY = 20178,
-    JOB_COMPILE_LIBRARY = 20179,
-    JOB_DECOMPILE_LIBRARY = 20180,
-    JOB_COMPILE_TITLEBLOCK = 20321,
-    JOB_DECOMPILE_TITLEBLOCK = 20322,
-};
 
 // The document kind of the back-annotation change file (foundation/app_utils.h).
 constexpr int KIND_CHANGE_FILE = 16;
@@ -158,116 +143,189 @@ int convert_job() {
     return result;
 }
 
-int run(EditCanvas* canvas, int id, long argument) {
-    if (id == JOB_CONVERT) return convert_job();
-    if (!canvas || !canvas->mySchema) return failed(68, "");
-    if (id == JOB_DECOMPILE_TITLEBLOCK) {
-        int result =
-            decompile_titleblock(canvas->mySchema, text_of(DECOMPTMPL_OUTFILE), log_printf);
-        return result == 0 || result == DOC_CANCELLED ? 0
-                                                      : failed(result, text_of(DECOMPTMPL_OUTFILE));
+// --- the jobs, one function each -----------------------------------------------------
+
+// What a job is handed: the current window (null without one), the file
+// its document was read from (for a job that reads it) and the argument
+// its dialog sent.
+struct JobCall {
+    EditCanvas* canvas;
+    const std::string& root;
+    long argument;
+};
+
+int erc_job(const JobCall& call) {
+    const std::string report = text_of(NETERC_OUTFILE);
+    std::string concerned;
+    int result = erc_report(call.root.c_str(), report.c_str(), log_printf, &concerned);
+    // -1: the report could not be made.
+    return result == 0 ? 0 : failed_logged(result == -1 ? 50 : result, concerned);
+}
+
+int annotate_job(const JobCall& call) {
+    // -1: references in place conflict, as the log says.
+    return over_sheets(call.root, ANNO_HIER, [&](List* sheets) {
+        int result = annotate(log_printf, sheets, call.argument == 1);
+        return result == 0 || result == -1 ? result : failed(result, call.root);
+    });
+}
+
+int backannotate_job(const JobCall& call) {
+    const std::string& root = call.root;
+    return over_sheets(root, BACK_HIER, [&](List* sheets) {
+        std::string sheet;
+        int result = backannotate(root.c_str(), &sheet, log_printf, sheets);
+        if (result == -1)  // the change file could not be opened
+            return failed(51,
+                          make_kind_file_name(without_suffix(root).c_str(), KIND_CHANGE_FILE, 1));
+        return result == 0 ? 0 : failed(result, sheet.empty() ? root : sheet);
+    });
+}
+
+int bom_job(const JobCall& call) {
+    const std::string output = text_of(BOM_OUTFILE);
+    int result = bill_of_materials(call.root.c_str(), output.c_str(), log_printf);
+    return result == 0 ? 0 : failed(result, output);
+}
+
+int decompile_sheet_job(const JobCall& call) {
+    return over_sheets(call.root, PARTSCH_HIER, [&](List* sheets) {
+        int result = decompile_sheets(call.root.c_str(), log_printf, sheets);
+        return result == 0 ? 0 : failed(result, call.root);
+    });
+}
+
+int compile_sheet_job(const JobCall& call) {
+    std::string source;
+    int result =
+        compile_sheets(call.root.c_str(), text_of(COMPSHEET_OUTFILE), nullptr, &source, log_printf);
+    return result == 0 ? 0 : failed(result, source);
+}
+
+int archive_library_job(const JobCall& call) {
+    return over_sheets(call.root, LIBARCH_HIER, [&](List* sheets) {
+        int result = libarch(call.root.c_str(), text_of(LIBARCH_OUTFILE), log_printf, sheets);
+        return result == 0 ? 0 : failed(result, call.root);
+    });
+}
+
+int list_library_job(const JobCall& call) {
+    std::string listing;
+    const std::string input = without_suffix(call.root);
+    int result = list_library(input.c_str(), log_printf, &listing);
+    return result == 0 ? 0 : failed(result, input);
+}
+
+// A compile of the source named after the document: what it wrote opens
+// in its editor, also after errors the job reported while writing it.
+int compile_and_open(const JobCall& call, int output_property,
+                     int (*compile)(const char*, const char*, BatchReport, std::string*),
+                     MyChild* (*open)(const char*)) {
+    const std::string output = text_of(output_property), input = without_suffix(call.root);
+    std::string written;
+    int result = compile(input.c_str(), output.c_str(), log_printf, &written);
+    if (result != 0) failed(result, input);
+    if (!written.empty()) open(written.c_str());
+    return result;
+}
+
+int compile_library_job(const JobCall& call) {
+    return compile_and_open(call, COMPIL_OUTFILE, compile_library, new_library_child);
+}
+
+int decompile_library_job(const JobCall& call) {
+    // A sheet's library is the one it holds, the parts it uses.
+    const std::string input = without_suffix(call.root);
+    const char* output = text_of(DECOMP_OUTFILE);
+    int result = call.canvas->kind == CANVAS_SHEET
+                     ? decompile_library_of(call.canvas->mySchema->library, input.c_str(), output,
+                                            log_printf)
+                     : decompile_library(input.c_str(), output, log_printf);
+    return result == 0 ? 0 : failed(result, input);
+}
+
+int compile_titleblock_job(const JobCall& call) {
+    return compile_and_open(call, COMPTMPL_OUTFILE, compile_titleblock, new_template_child);
+}
+
+int decompile_titleblock_job(const JobCall& call) {
+    int result =
+        decompile_titleblock(call.canvas->mySchema, text_of(DECOMPTMPL_OUTFILE), log_printf);
+    return result == 0 || result == DOC_CANCELLED ? 0 : failed(result, text_of(DECOMPTMPL_OUTFILE));
+}
+
+// --- the jobs' table -------------------------------------------------------------------
+
+// What a job needs of the current window before it runs.
+enum class Needs : uint8_t {
+    NOTHING,     // the OrCAD conversion works on the files its dialog named
+    DOCUMENT,    // error 68 without a window's document
+    SAVED_FILE,  // also 81 for a document never saved: the job reads its file
+};
+
+// What a job reads of the open windows' documents from their files: the
+// documents among them whose changes are not saved are settled first.
+enum class Reads : uint8_t {
+    NOTHING,        // the open documents themselves, or none
+    SAVED_SHEETS,   // the root's hierarchy as saved (the root alone when its
+                    // dialog's Descend Hierarchy is off)
+    SAVED_LIBRARY,  // a library window's library file
+};
+
+// Each process dialog's job, keyed by the job command of its row. The jobs
+// open windows and read the current window, which are the shell's: the
+// dialogs' forms, on a floor below the shell, cannot name them, so their
+// rows carry the command and this table beside them carries the job.
+struct JobRow {
+    int command;
+    int (*run)(const JobCall& call);
+    Needs needs;
+    Reads reads;
+};
+
+const JobRow job_rows[] = {
+    {JOB_ERC, erc_job, Needs::SAVED_FILE, Reads::SAVED_SHEETS},
+    {JOB_BACKANNOTATE, backannotate_job, Needs::SAVED_FILE, Reads::NOTHING},
+    {JOB_ANNOTATE, annotate_job, Needs::SAVED_FILE, Reads::NOTHING},
+    {JOB_COMPILE_LIBRARY, compile_library_job, Needs::SAVED_FILE, Reads::NOTHING},
+    {JOB_DECOMPILE_LIBRARY, decompile_library_job, Needs::SAVED_FILE, Reads::SAVED_LIBRARY},
+    {JOB_ARCHIVE_LIBRARY, archive_library_job, Needs::SAVED_FILE, Reads::SAVED_SHEETS},
+    {JOB_LIST_LIBRARY, list_library_job, Needs::SAVED_FILE, Reads::SAVED_LIBRARY},
+    {JOB_BOM, bom_job, Needs::SAVED_FILE, Reads::SAVED_SHEETS},
+    {JOB_NETLIST, [](const JobCall& call) { return netlist_job(call.root); }, Needs::SAVED_FILE,
+     Reads::SAVED_SHEETS},
+    {JOB_CONVERT, [](const JobCall&) { return convert_job(); }, Needs::NOTHING, Reads::NOTHING},
+    {JOB_DECOMPILE_SHEET, decompile_sheet_job, Needs::SAVED_FILE, Reads::SAVED_SHEETS},
+    {JOB_COMPILE_SHEET, compile_sheet_job, Needs::SAVED_FILE, Reads::NOTHING},
+    {JOB_COMPILE_TITLEBLOCK, compile_titleblock_job, Needs::SAVED_FILE, Reads::NOTHING},
+    {JOB_DECOMPILE_TITLEBLOCK, decompile_titleblock_job, Needs::DOCUMENT, Reads::NOTHING},
+};
+
+const JobRow* job_row(int command) {
+    for (const JobRow& job : job_rows)
+        if (job.command == command) return &job;
+    return nullptr;
+}
+
+const ProcessDialog* dialog_of_job(int command) {
+    for (const ProcessDialog& d : process_dialogs)
+        if (d.job_command == command) return &d;
+    return nullptr;
+}
+
+int run(const JobRow& job, EditCanvas* canvas, long argument) {
+    std::string root;
+    if (job.needs != Needs::NOTHING) {
+        if (!canvas || !canvas->mySchema) return failed(68, "");
+        if (job.needs == Needs::SAVED_FILE) {
+            root = canvas_file_name(canvas);
+            if (root.empty()) return failed(81, "");
+        }
     }
-    const std::string root = canvas_file_name(canvas);
-    if (root.empty()) return failed(81, "");
-    switch (id) {
-        case JOB_ERC: {
-            const std::string report = text_of(NETERC_OUTFILE);
-            std::string concerned;
-            int result = erc_report(root.c_str(), report.c_str(), log_printf, &concerned);
-            // -1: the report could not be made.
-            return result == 0 ? 0 : failed_logged(result == -1 ? 50 : result, concerned);
-        }
-        case JOB_ANNOTATE:
-            // -1: references in place conflict, as the log says.
-            return over_sheets(root, ANNO_HIER, [&](List* sheets) {
-                int result = annotate(log_printf, sheets, argument == 1);
-                return result == 0 || result == -1 ? result : failed(result, root);
-            });
-        case JOB_BACKANNOTATE:
-            return over_sheets(root, BACK_HIER, [&](List* sheets) {
-                std::string sheet;
-                int result = backannotate(root.c_str(), &sheet, log_printf, sheets);
-                if (result == -1)  // the change file could not be opened
-                    return failed(
-                        51, make_kind_file_name(without_suffix(root).c_str(), KIND_CHANGE_FILE, 1));
-                return result == 0 ? 0 : failed(result, sheet.empty() ? root : sheet);
-            });
-        case JOB_NETLIST: return netlist_job(root);
-        case JOB_BOM: {
-            const std::string output = text_of(BOM_OUTFILE);
-            int result = bill_of_materials(root.c_str(), output.c_str(), log_printf);
-            return result == 0 ? 0 : failed(result, output);
-        }
-        case JOB_DECOMPILE_SHEET:
-            return over_sheets(root, PARTSCH_HIER, [&](List* sheets) {
-                int result = decompile_sheets(root.c_str(), log_printf, sheets);
-                return result == 0 ? 0 : failed(result, root);
-            });
-        case JOB_COMPILE_SHEET: {
-            std::string source;
-            int result = compile_sheets(root.c_str(), text_of(COMPSHEET_OUTFILE), nullptr, &source,
-                                        log_printf);
-            return result == 0 ? 0 : failed(result, source);
-        }
-        case JOB_ARCHIVE_LIBRARY:
-            return over_sheets(root, LIBARCH_HIER, [&](List* sheets) {
-                int result = libarch(root.c_str(), text_of(LIBARCH_OUTFILE), log_printf, sheets);
-                return result == 0 ? 0 : failed(result, root);
-            });
-        case JOB_LIST_LIBRARY: {
-            std::string listing;
-            const std::string input = without_suffix(root);
-            int result = list_library(input.c_str(), log_printf, &listing);
-            return result == 0 ? 0 : failed(result, input);
-        }
-        // What a compile wrote opens in its editor, also after errors the
-        // job reported while writing it.
-        case JOB_COMPILE_LIBRARY: {
-            const std::string output = text_of(COMPIL_OUTFILE), input = without_suffix(root);
-            std::string written;
-            int result = compile_library(input.c_str(), output.c_str(), log_printf, &written);
-            if (result != 0) failed(result, input);
-            if (!written.empty()) new_library_child(written.c_str());
-            return result;
-        }
-        case JOB_DECOMPILE_LIBRARY: {
-            // A sheet's library is the one it holds, the parts it uses.
-            const std::string input = without_suffix(root);
-            const char* output = text_of(DECOMP_OUTFILE);
-            int result = canvas->kind == CANVAS_SHEET
-                             ? decompile_library_of(canvas->mySchema->library, input.c_str(),
-                                                    output, log_printf)
-                             : decompile_library(input.c_str(), output, log_printf);
-            return result == 0 ? 0 : failed(result, input);
-        }
-        case JOB_COMPILE_TITLEBLOCK: {
-            const std::string output = text_of(COMPTMPL_OUTFILE), input = without_suffix(root);
-            std::string written;
-            int result = compile_titleblock(input.c_str(), output.c_str(), log_printf, &written);
-            if (result != 0) failed(result, input);
-            if (!written.empty()) new_template_child(written.c_str());
-            return result;
-        }
-        default: return 0;
-    }
+    return job.run(JobCall{canvas, root, argument});
 }
 
 // --- the unsaved changes of the documents a job reads --------------------------------
-
-// The jobs that read a project's sheets from their files, with the
-// property that keeps them on the root sheet. Annotation and
-// back-annotation are not among them: they work on the open documents
-// themselves.
-int saved_sheets_read(int id) {
-    switch (id) {
-        case JOB_ERC: return NETERC_HIER;
-        case JOB_NETLIST: return NETFMT_HIER;
-        case JOB_BOM: return BOM_HIER;
-        case JOB_DECOMPILE_SHEET: return PARTSCH_HIER;
-        case JOB_ARCHIVE_LIBRARY: return LIBARCH_HIER;
-        default: return 0;
-    }
-}
 
 bool modified(EditCanvas* canvas) {
     return canvas && canvas->mySchema && schema_is_modified(canvas->mySchema) &&
@@ -279,16 +337,16 @@ bool modified(EditCanvas* canvas) {
 // root alone when the job stays on it), or the library of a library window
 // that a library job reads. Listing a hierarchy loads its sheets: it is
 // done only when a sheet other than the root is open and modified.
-std::vector<EditCanvas*> unsaved_documents_read(EditCanvas* canvas, int id,
+std::vector<EditCanvas*> unsaved_documents_read(EditCanvas* canvas, const JobRow& job,
                                                 const std::string& root) {
     std::vector<EditCanvas*> found;
     if (canvas->kind == CANVAS_LIBRARY) {
-        if ((id == JOB_DECOMPILE_LIBRARY || id == JOB_LIST_LIBRARY) && modified(canvas))
-            found.push_back(canvas);
+        if (job.reads == Reads::SAVED_LIBRARY && modified(canvas)) found.push_back(canvas);
         return found;
     }
-    const int hier_property = saved_sheets_read(id);
-    if (canvas->kind != CANVAS_SHEET || hier_property == 0) return found;
+    const ProcessDialog* dialog = dialog_of_job(job.command);
+    if (canvas->kind != CANVAS_SHEET || job.reads != Reads::SAVED_SHEETS || !dialog) return found;
+    const int hier_property = dialog->descend_property;
     bool others = false;
     for (MyChild* child : my_children)
         others |= child->canvas != canvas && child->canvas && child->canvas->kind == CANVAS_SHEET &&
@@ -315,14 +373,12 @@ std::vector<EditCanvas*> unsaved_documents_read(EditCanvas* canvas, int id,
     return found;
 }
 
-std::string job_name(int id) {
-    for (const ProcessDialog& d : process_dialogs)
-        if (d.job_command == id) {
-            const std::string title = d.title;
-            const std::string prefix = "Tessaron: ";
-            return title.rfind(prefix, 0) == 0 ? title.substr(prefix.size()) : title;
-        }
-    return {};
+std::string job_name(int command) {
+    const ProcessDialog* d = dialog_of_job(command);
+    if (!d) return {};
+    const std::string title = d->title;
+    const std::string prefix = "Tessaron: ";
+    return title.rfind(prefix, 0) == 0 ? title.substr(prefix.size()) : title;
 }
 
 bool save_document(EditCanvas* canvas) {
@@ -334,12 +390,12 @@ bool save_document(EditCanvas* canvas) {
 // them whose changes are not saved: the user saves them first, or lets the
 // job read the saved files (*unseen then names the documents whose changes
 // it did not see), or cancels it. False when the job is not to run.
-bool settle_unsaved(const CommandCall& call, std::string* unseen) {
+bool settle_unsaved(const CommandCall& call, const JobRow& job, std::string* unseen) {
     EditCanvas* canvas = call.canvas;
     if (!canvas || !canvas->mySchema) return true;
     const std::string root = canvas_file_name(canvas);
     if (root.empty()) return true;
-    const std::vector<EditCanvas*> unsaved = unsaved_documents_read(canvas, call.id, root);
+    const std::vector<EditCanvas*> unsaved = unsaved_documents_read(canvas, job, root);
     if (unsaved.empty()) return true;
     std::string listed, joined;
     for (EditCanvas* c : unsaved) {
@@ -359,10 +415,12 @@ bool settle_unsaved(const CommandCall& call, std::string* unseen) {
 }  // namespace
 
 void run_process_job(const CommandCall& call) {
+    const JobRow* job = job_row(call.id);
+    if (!job) return;
     show_log_window();
     std::string unseen;
-    if (!settle_unsaved(call, &unseen)) return;
-    run(call.canvas, call.id, call.argument);
+    if (!settle_unsaved(call, *job, &unseen)) return;
+    run(*job, call.canvas, call.argument);
     // What the job loaded goes back to the system, and the next job's
     // records lie as this one's did.
     heap_give_back();
@@ -386,7 +444,7 @@ std::vector<CommandRow> process_command_rows() {
     for (const ProcessDialog& d : process_dialogs) {
         rows.push_back(
             {d.menu_command, [](const CommandCall& c) { open_process_dialog(c.id); }, BAR_ALL});
-        rows.push_back({d.job_command, run_process_job, BAR_ALL});
+        if (job_row(d.job_command)) rows.push_back({d.job_command, run_process_job, BAR_ALL});
     }
     return rows;
 }

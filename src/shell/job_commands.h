@@ -1,7 +1,7 @@
 #pragma once
-// The batch jobs that the process dialogs start: each job command (20161
-// ERC ... 20322) runs its job on the current canvas's document with the
-// options the dialog has just stored in the properties, reports its
+// The batch jobs that the process dialogs start: each job command (JOB_*,
+// editor/command_ids.h) runs its job on the current canvas's document with
+// the options the dialog has just stored in the properties, reports its
 // progress in the log window (shown while it runs) and shows a failure in
 // an error box. Open documents that a job changed are redrawn and their
 // titles say so.

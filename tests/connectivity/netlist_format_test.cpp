@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -278,6 +279,26 @@ TEST_F(Netlist, APackageIsADuplicateOnlyOnADeviceMetBefore) {
     EXPECT_THAT(warnings(), Not(HasSubstr("u1: duplicate")));
     EXPECT_THAT(warnings(), HasSubstr("Part U2: duplicate reference"));
     EXPECT_THAT(warnings(), HasSubstr("Part U3: duplicate reference"));
+}
+
+// Each placed part notes its index in the run's table in its scratch slot,
+// which the net build numbers its own records with too: a record that is
+// not the part at that index (a part off the sheet's list, a slot another
+// run left) has no package, never the package of the part the slot names.
+TEST(NetlistRun, AStaleScratchSlotNamesNoPackage) {
+    PlacedPart first, second, off_list;
+    NetlistRun run;
+    run.placed = {&first, &second};
+    run.placed_package = {7, 9};
+    first.net_slot = 0;
+    second.net_slot = 1;
+    ASSERT_NE(package_of_placed(run, &second), nullptr);
+    EXPECT_EQ(*package_of_placed(run, &second), 9u);
+    off_list.net_slot = 1;
+    EXPECT_EQ(package_of_placed(run, &off_list), nullptr);
+    off_list.net_slot = UINT32_MAX;  // far past the table
+    EXPECT_EQ(package_of_placed(run, &off_list), nullptr);
+    EXPECT_EQ(package_of_placed(run, nullptr), nullptr);
 }
 
 TEST_F(Netlist, PinsWithoutNumbersGoByTheirNames) {

@@ -60,8 +60,8 @@ TEST_F(PlacementTest, JunctionAndNoConnectModesAreReplacedNotStacked) {
     start_noconnect_mode(&session);
     start_noconnect_mode(&session);
     EXPECT_EQ(ModeCount(&session), 3);
-    start_graphic_mode(&session);
-    start_graphic_mode(&session);
+    start_graphic_mode(&session, DrawShape{});
+    start_graphic_mode(&session, DrawShape{});
     EXPECT_EQ(ModeCount(&session), 4);
     EXPECT_TRUE(host.undo_enabled);
 }
@@ -250,24 +250,10 @@ TEST_P(PlaceKindTest, PlacesByClickAndUndoRestoresTheBytes) {
         }
 }
 
-void wire(EditSession* s) {
-    draw_item_kind = DRAW_KIND_LINE;
-    draw_line_flag = draw_bus_flag = false;
-    start_graphic_mode(s);
-}
-void box(EditSession* s) {
-    draw_item_kind = DRAW_KIND_BOX;
-    draw_line_flag = true;
-    start_graphic_mode(s);
-    draw_item_kind = DRAW_KIND_LINE;
-    draw_line_flag = false;
-}
+void wire(EditSession* s) { start_graphic_mode(s, DrawShape{}); }
+void box(EditSession* s) { start_graphic_mode(s, DrawShape{.kind = DRAW_KIND_BOX, .line = true}); }
 void circle(EditSession* s) {
-    draw_item_kind = DRAW_KIND_CIRCLE;
-    draw_line_flag = true;
-    start_graphic_mode(s);
-    draw_item_kind = DRAW_KIND_LINE;
-    draw_line_flag = false;
+    start_graphic_mode(s, DrawShape{.kind = DRAW_KIND_CIRCLE, .line = true});
 }
 void power(EditSession* s) { start_power_mode(s, 0); }
 void sheet(EditSession* s) { start_sheet_mode(s, "SUB", "sub.sch"); }

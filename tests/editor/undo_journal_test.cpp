@@ -88,7 +88,7 @@ protected:
                 };
             case 3:  // a wire of two legs, over whatever lies there
                 return [=, this] {
-                    start_add_wires(&session);
+                    start_add_wires(&session, DrawShape{});
                     click(b);
                     click(c);
                     session_key(&session, TK_ESCAPE);

@@ -46,9 +46,7 @@ protected:
     }
     // A wire drawn through the clicks, ended by a right click.
     void draw_wire(const std::vector<Point>& clicks) {
-        draw_item_kind = DRAW_KIND_LINE;
-        draw_line_flag = draw_bus_flag = false;
-        start_graphic_mode(&session);
+        start_graphic_mode(&session, DrawShape{});
         for (Point p : clicks) click(p);
         session_event(&session, EV_RIGHT_UP, clicks.back());
         session_key(&session, TK_ESCAPE);
@@ -78,13 +76,11 @@ TEST_F(WiringTest, AClickNearAConnectionOffTheGridEndsTheWireOnIt) {
     EXPECT_TRUE(wire_end_at(Point{26000, 15000}));
     draw_wire({Point{32000, 10000}, Point{32000, 4000}});
     EXPECT_TRUE(wire_end_at(Point{32000, 10000}));
-    draw_line_flag = true;
-    start_graphic_mode(&session);
+    start_graphic_mode(&session, DrawShape{.line = true});
     click(Point{27000, 12000});
     click(Point{27000, 20000});
     session_key(&session, TK_ESCAPE);
     session_key(&session, TK_ESCAPE);
-    draw_line_flag = false;
     EXPECT_TRUE(wire_end_at(Point{27000, 12000}));
 }
 
@@ -105,9 +101,7 @@ TEST_F(WiringTest, AWireRoutedToAPinsTipComesToItFromOutside) {
     add_port("X", Point{29000, 6000}, true);
     // The pointer gone straight down first, the route turns there: its
     // corner would lie on A, the last leg along it.
-    draw_item_kind = DRAW_KIND_LINE;
-    draw_line_flag = draw_bus_flag = false;
-    start_graphic_mode(&session);
+    start_graphic_mode(&session, DrawShape{});
     click(Point{29000, 6000});
     session_event(&session, EV_MOTION, Point{29000, 9000});
     click(Point{27000, 11000});

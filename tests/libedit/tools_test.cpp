@@ -154,10 +154,6 @@ protected:
     void SetUp() override {
         LibEditTest::SetUp();
         proper_set(GEOMETRY, 3, 0);  // one straight line per segment
-        draw_item_kind = DRAW_KIND_LINE;
-        draw_line_flag = true;
-        draw_bus_flag = false;
-        draw_filled_flag = false;
     }
     // The items of a body with their points in part coordinates.
     List* body(Part* part) { return part->normal ? part->normal->items : nullptr; }
@@ -166,7 +162,7 @@ protected:
 
 TEST_F(VectorsTest, WithoutAPartTheToolRefuses) {
     start(2);
-    EXPECT_EQ(start_add_vectors(&session, true), nullptr);
+    EXPECT_EQ(start_add_vectors(&session, true, DrawShape{}), nullptr);
     EXPECT_EQ(host.bells, 1);
     EXPECT_EQ(last_box_text(), "Place Body First !!!");
     EXPECT_EQ(ModeCount(&session), 1);
@@ -176,7 +172,7 @@ TEST_F(VectorsTest, LinesByClicksGoIntoTheBodyInPartCoordinates) {
     start(2);
     Part* part = add_part("L", 1, 4000, 3000, false);
     get_part("L");
-    ASSERT_NE(start_add_vectors(&session, true), nullptr);
+    ASSERT_NE(start_add_vectors(&session, true, DrawShape{}), nullptr);
     EXPECT_EQ(host.prompt, "Click Vector start");
     click(Point{40000, 40000});  // on no body
     EXPECT_EQ(host.bells, 1);
@@ -205,7 +201,7 @@ TEST_F(VectorsTest, BackSpaceTakesTheLastSegmentBackAndBeepsWithNone) {
     start(2);
     Part* part = add_part("L", 1, 4000, 3000, false);
     get_part("L");
-    start_add_vectors(&session, true);
+    start_add_vectors(&session, true, DrawShape{});
     session_key(&session, TK_BACK);
     EXPECT_EQ(host.bells, 1);
     click(Point{11000, 11000});
@@ -221,8 +217,7 @@ TEST_F(VectorsTest, ABoxAndAFilledPolygonAndATitleBlockLine) {
     start(2);
     Part* part = add_part("B", 1, 4000, 3000, false);
     get_part("B");
-    draw_item_kind = DRAW_KIND_BOX;
-    start_add_vectors(&session, true);
+    start_add_vectors(&session, true, DrawShape{.kind = DRAW_KIND_BOX});
     click(Point{11000, 11000});
     EXPECT_EQ(host.prompt, "Click second box corner");
     click(Point{12000, 12500});
@@ -231,7 +226,6 @@ TEST_F(VectorsTest, ABoxAndAFilledPolygonAndATitleBlockLine) {
     EXPECT_EQ(box->pos, (Point{1000, 1000}));
     EXPECT_EQ(box->corner, (Point{2000, 2500}));
 
-    draw_item_kind = DRAW_KIND_LINE;
     start_add_polygon(&session, true);
     EXPECT_EQ(ModeCount(&session), 2);  // the running tool ended first
     click(Point{11000, 11000});
@@ -248,7 +242,7 @@ TEST_F(VectorsTest, ABoxAndAFilledPolygonAndATitleBlockLine) {
     new_active_schema(&schema);
     session_init(&template_session, schema, 3, &libedit_main_mode, &host);
     libedit_bind(&other_ed, &template_session, nullptr);
-    start_add_vectors(&template_session, false);
+    start_add_vectors(&template_session, false, DrawShape{});
     for (Point p : {Point{100, 100}, Point{900, 100}}) {
         session_event(&template_session, EV_MOTION, p);
         session_event(&template_session, EV_LEFT_UP, p);
@@ -275,7 +269,6 @@ TEST_F(VectorsTest, AFilledEntryFillsOnlyTheFiguresOfItsOwnTool) {
         return last_item(body(part));
     };
     ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_CIRCLE, true), nullptr);
-    EXPECT_FALSE(draw_filled_flag);
     SchItem* disc = figure({Point{15000, 15000}, Point{16000, 15000}});
     ASSERT_EQ(disc->type, CIRCLE_ITEM);
     EXPECT_TRUE(disc->flags & FILLED);
@@ -292,12 +285,37 @@ TEST_F(VectorsTest, AFilledEntryFillsOnlyTheFiguresOfItsOwnTool) {
     EXPECT_EQ(figure({Point{11000, 11000}, Point{12000, 12000}})->type, BOITE_ITEM);
 }
 
+// Each drawing tool keeps the shape it was started with: a box tool started
+// in a title-block window meanwhile leaves the library window drawing lines.
+TEST_F(VectorsTest, AToolStartedInAnotherWindowLeavesThisOnesShape) {
+    start(2);
+    Part* part = add_part("L", 1, 4000, 3000, false);
+    get_part("L");
+    ASSERT_NE(start_libedit_drawing(&session, true, DRAW_KIND_LINE, false), nullptr);
+
+    LibEdit other_ed;
+    EditSession template_session;
+    Schema* schema = nullptr;
+    new_active_schema(&schema);
+    session_init(&template_session, schema, CANVAS_TEMPLATE, &libedit_main_mode, &host);
+    libedit_bind(&other_ed, &template_session, nullptr);
+    ASSERT_NE(start_libedit_drawing(&template_session, false, DRAW_KIND_BOX, false), nullptr);
+
+    click(Point{11000, 11000});
+    click(Point{13000, 12000});
+    right_click(Point{13000, 12000});
+    EXPECT_EQ(last_item(body(part))->type, LINE_ITEM);
+    EXPECT_EQ(last_item(body(part))->flags & STYLE_MASK, DRAW);
+    session_close(&template_session);
+    libedit_reset(&other_ed);
+    close_schema(nullptr, &schema);
+}
+
 TEST_F(VectorsTest, AnArcByItsEndsIsBentThenStoredInQuarters) {
     start(2);
     Part* part = add_part("A", 1, 10000, 10000, false);
     get_part("A");
-    draw_item_kind = DRAW_KIND_ARC_END;
-    start_add_vectors(&session, true);
+    start_add_vectors(&session, true, DrawShape{.kind = DRAW_KIND_ARC_END});
     click(Point{13000, 15000});
     EXPECT_EQ(host.prompt, "Click Arc end");
     click(Point{17000, 15000});

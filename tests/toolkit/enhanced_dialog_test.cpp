@@ -113,6 +113,37 @@ TEST_F(EnhancedDialogTest, AnOwnersSlotIsEmptiedWhenTheDialogGoesAndTheOwnerEnds
     EXPECT_TRUE(!kept || !kept->IsShown());
 }
 
+// A window whose dialogs are its children forgets them as it goes (the
+// main frame does): its slots are emptied and its dialogs point into it no
+// more, so that they go with their parent and the owner's end destroys none.
+TEST_F(EnhancedDialogTest, AnOwnerForgetsTheDialogsThatGoWithItsWindow) {
+    struct Counted : EnhancedDialog {
+        Counted(wxWindow* parent, int* destroyed)
+            : EnhancedDialog(parent, "Tessaron: Child"), destroyed_(destroyed) {}
+        bool Destroy() override {
+            ++*destroyed_;
+            return EnhancedDialog::Destroy();
+        }
+        int* destroyed_;
+    };
+    int destroyed = 0;
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "parent");
+    wxWeakRef<wxDialog> child;
+    {
+        DialogOwner owner;
+        auto* dialog = new Counted(frame, &destroyed);
+        dialog_take_slot(dialog, owner.slot("child"));
+        dialog->Show(true, false);
+        child = dialog;
+        owner.forget();
+        EXPECT_EQ(owner.find("child"), nullptr);
+        EXPECT_EQ(dialog->owner_slot, nullptr);
+    }
+    EXPECT_EQ(destroyed, 0);
+    delete frame;
+    EXPECT_FALSE(child);
+}
+
 TEST_F(EnhancedDialogTest, CloseBoxClosesEvenWhenPinned) {
     dialog = new EnhancedDialog(nullptr, "Tessaron: Test");
     dialog->Show(true, true);

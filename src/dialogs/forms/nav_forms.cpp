@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int KIND_SHEET = 1, KIND_LIBRARY = 2, KIND_TEMPLATE = 3;
-
 FormRow button(const char* label, long client, int field = 0) {
     return {.kind = RowKind::DIALOG_BUTTON, .field = field, .label = label, .client = client};
 }
@@ -51,17 +49,17 @@ bool hidden_above(EditSession* session, int i, int key) {
 long nav_help_context(long help_id, int canvas_kind) {
     switch (help_id) {
         case NAV_CMD_BOOKMARK_HELP:
-            return canvas_kind == KIND_SHEET      ? 625
-                   : canvas_kind == KIND_LIBRARY  ? 460
-                   : canvas_kind == KIND_TEMPLATE ? 915
-                                                  : 0;
+            return canvas_kind == CANVAS_SHEET      ? 625
+                   : canvas_kind == CANVAS_LIBRARY  ? 460
+                   : canvas_kind == CANVAS_TEMPLATE ? 915
+                                                    : 0;
         case NAV_CMD_JUMP_HELP:
-            return canvas_kind == KIND_SHEET      ? 570
-                   : canvas_kind == KIND_LIBRARY  ? 390
-                   : canvas_kind == KIND_TEMPLATE ? 855
-                                                  : 0;
+            return canvas_kind == CANVAS_SHEET      ? 570
+                   : canvas_kind == CANVAS_LIBRARY  ? 390
+                   : canvas_kind == CANVAS_TEMPLATE ? 855
+                                                    : 0;
         case NAV_CMD_FIND_HELP:
-            return canvas_kind == KIND_TEMPLATE ? 850 : canvas_kind > 0 ? 565 : 0;
+            return canvas_kind == CANVAS_TEMPLATE ? 850 : canvas_kind > CANVAS_NONE ? 565 : 0;
         default: return 0;
     }
 }
@@ -160,9 +158,9 @@ void store_find_text(const Form& form, std::string* search_text) {
 int search_canvas_texts(EditSession* session, const std::string& text, bool case_sensitive,
                         bool wildcards) {
     if (!session || !session->schema) return 0;
-    if (session->kind == KIND_SHEET)
+    if (session->kind == CANVAS_SHEET)
         return search_sheet_texts(session->schema, text.c_str(), case_sensitive, wildcards);
-    if (session->kind == KIND_TEMPLATE)
+    if (session->kind == CANVAS_TEMPLATE)
         return search_title_texts(session->schema, text.c_str(), case_sensitive, wildcards);
     return 0;
 }

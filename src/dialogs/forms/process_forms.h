@@ -49,8 +49,8 @@ struct ProcessDialog {
     const char* window_name;  // names its slot among the program's dialogs
     int menu_command;         // opens the dialog
     long execute_id;
-    long store_id;  // stores the options and closes the dialog
-    int job_command;
+    long store_id;    // stores the options and closes the dialog
+    int job_command;  // what Execute sends; its job stands in the shell's table of jobs
     long help_id;
     long help_context;
     // The file field (none for the converter).

@@ -1,6 +1,7 @@
 #pragma once
-// The editing canvas of a child window: a sheet (kind 1), a library part
-// (2), a title-block template (3) or a part preview (4). The canvas owns its
+// The editing canvas of a child window: a sheet (CANVAS_SHEET), a library
+// part (CANVAS_LIBRARY), a title-block template (CANVAS_TEMPLATE) or a part
+// preview (CANVAS_PREVIEW). The canvas owns its
 // document `mySchema`; the drawing base shows it. Its interactive modes
 // (`myPile`) and their event handling are the sheet editor's (editor/),
 // wired to the canvas by the shell (shell/canvas_editing.cpp), which the
@@ -12,7 +13,6 @@
 
 #include <wx/timer.h>
 
-#include "editor/gui/canvas_kinds.h"
 #include "editor/tool_mode.h"
 #include "foundation/geometry.h"
 #include "libedit/libedit.h"

@@ -1,5 +1,5 @@
 #pragma once
-// A part preview: a canvas of kind 4 inside a panel that shows one library
+// A part preview: a canvas of kind CANVAS_PREVIEW inside a panel that shows one library
 // part scaled into it (the Get Part dialog's and the palette's preview).
 #include "editor/gui/edit_canvas.h"
 

@@ -1,5 +1,7 @@
 #include "libedit/forms/dialog_ids.h"
 
+#include "editor/tool_mode.h"
+
 namespace {
 
 struct HelpButton {
@@ -19,8 +21,9 @@ const HelpButton help_buttons[] = {
 }  // namespace
 
 long libedit_help_context(long client, int window_kind) {
-    if ((client == LE_HELP_TEXT_LIBRARY || client == LE_HELP_TEXT_TEMPLATE) && window_kind != 0)
-        client = window_kind == 2 ? LE_HELP_TEXT_LIBRARY : LE_HELP_TEXT_TEMPLATE;
+    if ((client == LE_HELP_TEXT_LIBRARY || client == LE_HELP_TEXT_TEMPLATE) &&
+        window_kind != CANVAS_NONE)
+        client = window_kind == CANVAS_LIBRARY ? LE_HELP_TEXT_LIBRARY : LE_HELP_TEXT_TEMPLATE;
     for (const HelpButton& help : help_buttons)
         if (help.client == client) return help.context;
     return 0;

@@ -72,7 +72,7 @@ enum : long {
 };
 
 // The help context of a Help button's id, 0 for any other id. The text
-// dialog's follows the kind of the current window (2 a library window:
-// the library's page; another window: the title block's), which may have
-// changed since the dialog was made; without a window (0) its own.
+// dialog's follows the kind of the current window (CANVAS_LIBRARY: the
+// library's page; another window: the title block's), which may have
+// changed since the dialog was made; without a window (CANVAS_NONE) its own.
 long libedit_help_context(long client, int window_kind);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "editor/tool_mode.h"
+
 namespace {
 
 // One entry per line, as the form's choices and radio boxes take them.
@@ -265,11 +267,12 @@ std::vector<FormRow> text_rows(bool library, bool existing, int window_kind) {
                     .label = "Font...",
                     .client = LE_TEXT_FONT});
     // Help stands only when there is a window whose kind gives its context.
-    if (window_kind != 0) {
+    if (window_kind != CANVAS_NONE) {
         rows.push_back({.kind = RowKind::BUTTON_SPACE, .min = 20});
         rows.push_back({.kind = RowKind::DIALOG_BUTTON,
                         .label = "Help",
-                        .client = window_kind == 2 ? LE_HELP_TEXT_LIBRARY : LE_HELP_TEXT_TEMPLATE});
+                        .client = window_kind == CANVAS_LIBRARY ? LE_HELP_TEXT_LIBRARY
+                                                                : LE_HELP_TEXT_TEMPLATE});
     }
     return rows;
 }

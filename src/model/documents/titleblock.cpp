@@ -98,7 +98,7 @@ const TitleBlock* as_TitleBlock(const SchItem* item) {
 }
 
 const char* titleblock_file_header() {
-    static std::string header =
+    static const std::string header =
         std::string("Tessaron V") + FILE_VERSION + " -- " + FILE_DATE + "  * Title Block File";
     return header.c_str();
 }

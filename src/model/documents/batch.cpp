@@ -413,9 +413,15 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         size_t named_from = sheets->size();
         result = compile_one_sheet(entry, output, sheets, &names, name, job);
         rename(done, entry.name);
-        // The sheets it names, as the source means them.
-        for (size_t i = named_from; i < sheets->size(); ++i)
+        // The sheets it names, as the source means them; their folders are
+        // the project's from now on (a sheet written before them may be a
+        // link into one).
+        for (size_t i = named_from; i < sheets->size(); ++i) {
             rename(i, name_from_holder((*sheets)[i].name.c_str(), source.c_str()));
+            writes.add(make_kind_file_name(without_suffix((*sheets)[i].name.c_str()).c_str(),
+                                           KIND_SCHEMA, 2)
+                           .c_str());
+        }
         if (result != 0) break;
     }
     if (result != 0) {

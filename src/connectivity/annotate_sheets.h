@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/safe_replace.h"  // SetOwner
+#include "foundation/file_system.h"  // JOB_HALF_SAVED, SetOwner
 
 struct List;
 struct Schema;
@@ -109,9 +109,6 @@ private:
     bool completed_earlier_ = false;
 };
 
-// The code of a job that refuses to run over files a stopped job left half
-// replaced ("Sheets left half saved by a stopped run").
-constexpr int JOB_HALF_SAVED = 86;
 // The question before a job replaces existing sheets of its set ("The files
 // will be Overwritten", with the number of sheets).
 constexpr int FILES_OVERWRITTEN = 88;

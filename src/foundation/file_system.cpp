@@ -656,3 +656,64 @@ int complete_file_set(const char* anchor, const std::vector<std::string>& target
 bool file_set_pending(const char* anchor, PendingSet* pending) {
     return pending_replace_set(anchor_path(anchor), pending);
 }
+
+namespace {
+
+void half_saved_warning(WritePrint print, const std::string& anchor, const std::string& why) {
+    print("*** ERROR *** : The sheets of '%s' were left half saved by %s\n", anchor.c_str(),
+          why.c_str());
+}
+
+// Who left a set, and how it is completed.
+std::string stopped_run(const PendingSet& pending, const SetOwner& asking) {
+    const SetOwner& owner = pending.record.owner;
+    std::string job = owner.job.empty() ? "run" : owner.job;
+    if (owner.job == asking.job && owner.detail != asking.detail)
+        return "a stopped " + job + " of another change file: run the " + job +
+               " of that file again to complete them";
+    return "a stopped " + job + ": run the " + job + " again to complete them";
+}
+
+}  // namespace
+
+int refuse_half_saved_set(const char* anchor, WritePrint print) {
+    PendingSet pending;
+    if (!file_set_pending(anchor, &pending)) return 0;
+    if (pending.read == RecordRead::READ && !pending.files_left) return 0;  // nothing is half
+    if (pending.read == RecordRead::READ)
+        half_saved_warning(print, anchor, stopped_run(pending, {}));
+    else if (pending.read == RecordRead::OTHER_VERSION)
+        half_saved_warning(print, anchor,
+                           "a stopped run of another version of the program: complete it with "
+                           "that version, or remove " +
+                               pending.record_file + " to keep the files as they are");
+    else
+        half_saved_warning(print, anchor,
+                           "a stopped run whose record " + pending.record_file +
+                               " is damaged: remove it to keep the files as they are");
+    return JOB_HALF_SAVED;
+}
+
+int settle_stopped_set(const char* anchor, const SetOwner& owner,
+                       const std::vector<std::string>& targets, WritePrint print, bool* completed) {
+    *completed = false;
+    PendingSet pending;
+    if (!file_set_pending(anchor, &pending)) return 0;
+    bool own = pending.read == RecordRead::READ && pending.record.owner == owner;
+    // Another job's changes are never completed as this one's.
+    if (!own && pending.read == RecordRead::READ && pending.files_left) {
+        half_saved_warning(print, anchor, stopped_run(pending, owner));
+        return JOB_HALF_SAVED;
+    }
+    std::string problem;
+    int done = complete_file_set(anchor, targets, &problem);
+    if (done == FILE_SET_REFUSED) {
+        half_saved_warning(print, anchor, "a stopped run: " + problem);
+        return JOB_HALF_SAVED;
+    }
+    *completed = own && done == FILE_SET_COMPLETED;
+    if (*completed)
+        print("The sheets of '%s' left half saved by a stopped %s are all saved now\n", anchor,
+              owner.job.c_str());
+    return 0;
+}

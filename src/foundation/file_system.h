@@ -258,3 +258,22 @@ int complete_file_set(const char* anchor, const std::vector<std::string>& target
 // True when a job stopped while replacing the files of such a set; what it
 // left in *pending (when given).
 bool file_set_pending(const char* anchor, PendingSet* pending = nullptr);
+
+// The code of a job that refuses to run over files a stopped job left half
+// replaced ("Sheets left half saved by a stopped run").
+constexpr int JOB_HALF_SAVED = 86;
+
+// For a job that reads the sheets of a root without replacing them:
+// JOB_HALF_SAVED, with a line to `print` naming the stopped job that is to
+// be run again, when one left the sheets of the set anchored at `anchor`
+// (the root's sheet file) half replaced; else 0.
+int refuse_half_saved_set(const char* anchor, WritePrint print);
+
+// Before a job that saves the sheets of the set anchored at `anchor`
+// (`targets`: the completed names it saves them under) changes any:
+// completes what a stopped run of the same owner left (*completed true,
+// and a line to `print` says so), clears a record that has nothing left
+// to move, or refuses with JOB_HALF_SAVED and a line naming the stopped
+// job. 0 to go on.
+int settle_stopped_set(const char* anchor, const SetOwner& owner,
+                       const std::vector<std::string>& targets, WritePrint print, bool* completed);

@@ -1,5 +1,6 @@
 #include "model/documents/batch.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -336,9 +337,19 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 
 namespace {
 
+// Where a walk over a compile's sources puts each sheet: saved into `set`,
+// or, without a set, only named in `targets` (the completed file names).
+struct CompileOutput {
+    FileSet* set = nullptr;
+    std::vector<std::string>* targets = nullptr;
+};
+
+// The owner of the sets of sheets a compile saves.
+SetOwner compile_owner() { return {"compile", ""}; }
+
 // One sheet of a compile_sheets run: compiles it and saves the binary file.
 int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, SheetNames* names,
-                      std::string* name, const JobReport& job) {
+                      std::string* name, const JobReport& job, const CompileOutput& out) {
     std::string source =
         make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
     if (name) *name = source;
@@ -358,31 +369,26 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, S
             base = output && *output ? std::string(output) : without_suffix(entry.name.c_str());
             if (output && *output) entry.name = output;
         }
-        job.progress("Writing binary Schema file %s...\n",
-                     make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
-        result = save_schema_file(schema, base.c_str(), true);
-        if (result == 0) note_saved_sheet(last_written_schema(), schema, actions.may_name_sheets());
-        result = unless_cancelled(result);
+        const std::string file = make_kind_file_name(base.c_str(), KIND_SCHEMA, 2);
+        if (out.set) {
+            job.progress("Writing binary Schema file %s...\n", file.c_str());
+            result = save_schema_file(schema, base.c_str(), true, out.set);
+            if (result == 0)
+                note_saved_sheet(last_written_schema(), schema, actions.may_name_sheets());
+            result = unless_cancelled(result);
+        } else {
+            out.targets->push_back(file);
+        }
     }
     close_schema(nullptr, &schema);
     return result;
 }
 
-}  // namespace
-
-int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
-                   BatchReport report) {
-    JobReport job(report, COMPSHEET_VERBOSE);
-    // The sheets go in place together at the end, with one folder flush,
-    // or none of them when the job fails.
-    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
-    ProjectWrites writes(make_kind_file_name(without_suffix(root).c_str(), KIND_ASCII, 1).c_str(),
-                         job.report);
-    // What an earlier run wrote is of no more use than the files left now.
-    written_sheets.clear();
-    saved_sheets.clear();
-    SheetList own;
-    if (!sheets) sheets = &own;
+// Compiles the root's source and every sub-sheet source it names, once
+// each, into `out`; *done gets how many list entries were compiled.
+int compile_walk(const char* root, const char* output, SheetList* sheets, std::string* name,
+                 const JobReport& job, ProjectWrites& writes, const CompileOutput& out,
+                 size_t* done) {
     sheets->clear();
     sheets->push_back(SheetName{0, root ? root : ""});
     // The names in the list, changed with it.
@@ -395,24 +401,24 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         (*sheets)[i].name = to;
     };
     int result = 0;
-    size_t done = 0;
+    size_t& at = *done;
     std::unordered_set<std::string> compiled;  // the source files
     // The compiler appends sub-sheet files while the list is walked.
-    for (; done < sheets->size(); ++done) {
-        SheetName entry = (*sheets)[done];
+    for (at = 0; at < sheets->size(); ++at) {
+        SheetName entry = (*sheets)[at];
         // Another spelling of a source compiled already ("sub" beside
         // "sub.sch") is that sheet.
         std::string source =
             make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
         if (!compiled.insert(file_identity(source.c_str())).second) {
             names.remove(entry.name);
-            sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
+            sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(at--));
             continue;
         }
         writes.add(source.c_str());
         size_t named_from = sheets->size();
-        result = compile_one_sheet(entry, output, sheets, &names, name, job);
-        rename(done, entry.name);
+        result = compile_one_sheet(entry, output, sheets, &names, name, job, out);
+        rename(at, entry.name);
         // The sheets it names, as the source means them; their folders are
         // the project's from now on (a sheet written before them may be a
         // link into one).
@@ -424,19 +430,62 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         }
         if (result != 0) break;
     }
+    return result;
+}
+
+}  // namespace
+
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
+                   BatchReport report) {
+    JobReport job(report, COMPSHEET_VERBOSE);
+    // The folders the job reads are read once, and flushed once at its end.
+    FolderSyncBatch sync;
+    ProjectWrites writes(make_kind_file_name(without_suffix(root).c_str(), KIND_ASCII, 1).c_str(),
+                         job.report);
+    // What an earlier run wrote is of no more use than the files left now.
+    written_sheets.clear();
+    saved_sheets.clear();
+    SheetList own;
+    if (!sheets) sheets = &own;
+    // The sheets are saved as one set beside the root's sheet: every one
+    // written before any is replaced, and a compile stopped while
+    // replacing them is completed by the next.
+    const std::string anchor = make_kind_file_name(
+        (output && *output ? std::string(output) : without_suffix(root)).c_str(), KIND_SCHEMA, 2);
+    size_t done = 0;
+    int result = 0;
+    if (file_set_pending(anchor.c_str())) {
+        // Which sheets a compile saves is known once its sources are read:
+        // a first walk reads them and saves nothing.
+        std::vector<std::string> targets;
+        JobReport quiet = job;
+        quiet.verbose = false;
+        result =
+            compile_walk(root, output, sheets, name, quiet, writes, {nullptr, &targets}, &done);
+        bool completed = false;
+        if (result == 0)
+            result = settle_stopped_set(anchor.c_str(), compile_owner(), targets, job.report,
+                                        &completed);
+    }
+    FileSet set(anchor.c_str(), compile_owner());
+    if (result == 0) result = compile_walk(root, output, sheets, name, job, writes, {&set}, &done);
     if (result != 0) {
-        sync.discard();
         if (!saved_sheets.empty())
             job.always("*** ERROR *** : Compilation stopped (Code %d): no sheet was replaced\n",
                        result);
         saved_sheets.clear();
-    } else if (int code = finish_saves(sync); code != 0) {
+    } else if (int code = set.commit(); code != 0) {
+        job.always(set.recorded() ? "*** ERROR *** : The sheets could not all be replaced (Code "
+                                    "%d): the next compile completes them\n"
+                                  : "*** ERROR *** : The sheets could not be replaced (Code %d): "
+                                    "no sheet was replaced\n",
+                   code);
         saved_sheets.clear();  // which are the new files is not known
         result = code;
     }
     remember_saved_sheets();
     if (result != 0) {
-        sheets->resize(done);
+        sheets->resize(std::min(done, sheets->size()));
         job.progress("Conversion aborted.\n");
     } else {
         job.progress("Conversion done.\n");

@@ -202,13 +202,19 @@ int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
     return 0;
 }
 
-bool JobSheets::confirm_set_overwrite() const {
+bool JobSheets::confirm_set_overwrite(const JobLog& log) const {
     int existing = 0;
+    std::vector<std::string> written;
     for (const JobSheet& sheet : sheets_) {
         if (sheet.in_place || open_document(sheet.save_name)) continue;
         const std::string file = make_kind_file_name(sheet.save_name.c_str(), KIND_SCHEMA, 2);
         if (file_access(file.c_str(), 0) == 0) ++existing;
+        written.push_back(file);
     }
+    // Sheets of other folders are named in the question.
+    if (std::vector<std::string> outside = sheets_outside(anchor_.c_str(), written);
+        !outside.empty())
+        return confirm_outside_sheets(anchor_.c_str(), outside, existing, log.print());
     return existing == 0 || warning_box(nullptr, FILES_OVERWRITTEN, existing);
 }
 
@@ -221,7 +227,7 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
     // The set is replaced whole or not at all: one question for every file
     // it overwrites, naming how many. Declined, no file is written; the
     // documents changed in place stay changed (and marked below).
-    const bool written = confirm_set_overwrite();
+    const bool written = confirm_set_overwrite(log);
     for (JobSheet& sheet : sheets_) {
         if (!written) break;
         if (sheet.in_place || open_document(sheet.save_name)) continue;

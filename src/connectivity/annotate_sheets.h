@@ -88,7 +88,9 @@ public:
 
     // Stores every sheet as described at the top. When files of the set
     // exist, one question ("The files will be Overwritten", code
-    // FILES_OVERWRITTEN, with their count) comes first; declined, no file is
+    // FILES_OVERWRITTEN, with their count; FILES_OVERWRITTEN_OUTSIDE, naming
+    // them too, when some lie outside the root's folder, which are named
+    // then even when none exists) comes first; declined, no file is
     // written and no open document replaced. 0, or the code of the first
     // sheet that cannot
     // be saved (*failed names it; no file and no open document changed) or
@@ -98,8 +100,9 @@ public:
                   std::string* failed = nullptr);
 
 private:
-    // True when no file of the set exists or the user agrees to replace them.
-    bool confirm_set_overwrite() const;
+    // True when no file of the set exists or the user agrees to replace
+    // them; the sheets outside the root's folder are named (in the log too).
+    bool confirm_set_overwrite(const JobLog& log) const;
 
     SetOwner owner_;
     // The rule of the job's writes over the project, from take on.

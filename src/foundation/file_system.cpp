@@ -312,13 +312,16 @@ bool contents_of_kind(const std::string& head, const std::string& tail, FileKind
 
 // Whether a file (its folder's real path and its name) lies in one of the
 // folders of the running jobs' projects, or below one.
+bool in_or_below(const std::string& folder, const std::string& top) {
+    return folder == top ||
+           (folder.compare(0, top.size(), top) == 0 && (top == "/" || folder[top.size()] == '/'));
+}
+
 bool inside_project(const std::string& resolved) {
     std::string folder = folder_of_path(resolved);
     for (const ProjectWrites* scope : write_rules.project_scopes)
         for (const std::string& top : scope->folders())
-            if (folder == top || (folder.compare(0, top.size(), top) == 0 &&
-                                  (top == "/" || folder[top.size()] == '/')))
-                return true;
+            if (in_or_below(folder, top)) return true;
     return false;
 }
 
@@ -430,6 +433,15 @@ void ProjectWrites::add(const char* file) {
     for (const std::string& known : folders_)
         if (known == folder) return;
     folders_.push_back(folder);
+}
+
+bool lies_in_folder_of(const char* name, const char* root) {
+    auto real_folder = [](const char* file) {
+        return real_path(folder_of_path(system_path(expand_home(file ? file : "", true).c_str())));
+    };
+    std::string folder = real_folder(name), top = real_folder(root);
+    // A folder that is not there holds nothing to write over.
+    return folder.empty() || top.empty() || in_or_below(folder, top);
 }
 
 bool ProjectWrites::running() { return !write_rules.project_scopes.empty(); }

@@ -93,6 +93,11 @@ const char* file_kind_text(FileKind kind);
 // whose contents are of the kind (ANY: any regular file).
 bool file_is_of_kind(const char* path, FileKind kind);
 
+// True when the file `name` (a stored name) lies in the folder of `root` or
+// a folder below it, their folders' links resolved (or when either folder
+// is not there).
+bool lies_in_folder_of(const char* name, const char* root);
+
 // The code of a write refused by the rule above.
 constexpr int FILE_NOT_WRITTEN = 87;
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,9 +24,11 @@
 #include "connectivity/erc.h"
 #include "connectivity/net_jobs.h"
 #include "connectivity/project_fixture.h"
+#include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "import/sdt2sc.h"
 #include "import/sdt_files.h"
 #include "import/sdt_job.h"
@@ -455,6 +458,107 @@ TEST_F(ProjectWritesTest, ALinkSwappedWhileAJobWritesReplacesOnlyWhatWasChecked)
     EXPECT_EQ(other, 0);
     EXPECT_GT(written + refused, 100);
     EXPECT_TRUE(file_is_of_kind(file("proj/mine.net").c_str(), FileKind::NETLIST));
+}
+
+// A sheet of another folder that a job will write, or write a file beside:
+// before the job writes anything, its question names that sheet and its
+// log says so; declined, nothing is written there. Agreed (or in a batch
+// run, which takes the box's default), the job runs as before.
+TEST_F(ProjectWritesTest, EveryJobSaysWhichSheetsOutsideTheRootsFolderItWrites) {
+    set_message_formatter(error_message);
+    int answer = ANSWER_CANCEL;
+    std::string asked;
+    Services table;
+    table.message_box = [&](const char* text, const char*, int) {
+        asked += std::string(text) + "\n";
+        return answer;
+    };
+    install_services(table);
+    auto over_sheets = [this](const std::function<int(List*)>& job) {
+        return run_over_sheets(*this, job);
+    };
+    const std::vector<std::pair<const char*, std::function<int()>>> jobs = {
+        {"compile",
+         [&] {
+             return compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr,
+                                   print_capture);
+         }},
+        {"net compile",
+         [&] { return netlist_compile(file("proj/root.sch").c_str(), print_capture); }},
+        {"ERC",
+         [&] {
+             return erc_report(file("proj/root.sch").c_str(), file("proj/root.erc").c_str(),
+                               print_capture);
+         }},
+        {"annotation",
+         [&] {
+             return over_sheets([](List* list) { return annotate(print_capture, list, false); });
+         }},
+        {"back-annotation",
+         [&] {
+             tn_test::write_text(file("proj/root.ban"), "'R?' 'R7'\n");
+             return over_sheets([&](List* list) {
+                 std::string name;
+                 return backannotate(file("proj/root.sch").c_str(), &name, print_capture, list);
+             });
+         }},
+        {"decompile",
+         [&] {
+             return over_sheets([&](List* list) {
+                 return decompile_sheets(file("proj/root.sch").c_str(), print_capture, list);
+             });
+         }},
+        {"library archive",
+         [&] {
+             return over_sheets([&](List* list) {
+                 return libarch(file("proj/root.sch").c_str(), "", print_capture, list);
+             });
+         }},
+    };
+    auto outside = [&] {
+        std::map<std::string, std::vector<unsigned char>> files;
+        for (const auto& entry : fs::directory_iterator(file("outside")))
+            files[entry.path().filename().string()] = tn_test::read_bytes(entry.path().string());
+        return files;
+    };
+    const std::string named = "'" + file("outside/o.sch") + "'";
+    for (const auto& [name, run] : jobs) {
+        SCOPED_TRACE(name);
+        write_sheets();
+        write_sources();
+        const auto before = outside();
+        answer = ANSWER_CANCEL;
+        asked.clear();
+        printed.clear();
+        // Declined, the net jobs stop (no link is to read old net files).
+        const bool net = std::string(name) == "net compile" || std::string(name) == "ERC";
+        EXPECT_EQ(run(), net ? DOC_CANCELLED : 0) << printed;
+        EXPECT_NE(asked.find("Outside the folder of the root sheet:\n" + file("outside/o.sch")),
+                  std::string::npos)
+            << asked;
+        EXPECT_TRUE(outside() == before) << "nothing written outside";
+        EXPECT_NE(printed.find(named + " lies outside the folder of the root sheet"),
+                  std::string::npos)
+            << printed;
+        answer = ANSWER_OK;
+        printed.clear();
+        EXPECT_EQ(run(), 0) << printed;
+        EXPECT_NE(printed.find(named + " lies outside the folder of the root sheet"),
+                  std::string::npos)
+            << printed;
+    }
+    EXPECT_TRUE(fs::exists(file("outside/o.bnt")));
+    // A sheet named by an absolute name is named as well.
+    write_sheet("outside/abs.sch", sheet({part("RES", "R?", "4k")}));
+    write_sheet("proj/abs_root.sch", sheet({box(file("outside/abs.sch").c_str())}));
+    answer = ANSWER_CANCEL;
+    asked.clear();
+    EXPECT_EQ(netlist_compile(file("proj/abs_root.sch").c_str(), print_capture), DOC_CANCELLED);
+    EXPECT_NE(
+        asked.find("(Sheets 2)\nOutside the folder of the root sheet:\n" + file("outside/abs.sch")),
+        std::string::npos)
+        << asked;
+    EXPECT_FALSE(fs::exists(file("outside/abs.bnt")));
 }
 
 // The conversion's sheets go into the project folder whatever folder the

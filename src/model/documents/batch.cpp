@@ -16,6 +16,7 @@
 
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
@@ -469,7 +470,16 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
     }
     FileSet set(anchor.c_str(), compile_owner());
     if (result == 0) result = compile_walk(root, output, sheets, name, job, writes, {&set}, &done);
-    if (result != 0) {
+    // Sheets of other folders are named before any is replaced; declined,
+    // none is.
+    std::vector<std::string> saved;
+    for (const auto& sheet : saved_sheets) saved.push_back(sheet.first);
+    bool declined = result == 0 &&
+                    !confirm_outside_sheets(anchor.c_str(), sheets_outside(anchor.c_str(), saved),
+                                            static_cast<int>(set.size()), job.report);
+    if (declined) {
+        saved_sheets.clear();  // the set drops what it staged
+    } else if (result != 0) {
         if (!saved_sheets.empty())
             job.always("*** ERROR *** : Compilation stopped (Code %d): no sheet was replaced\n",
                        result);
@@ -484,7 +494,7 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         result = code;
     }
     remember_saved_sheets();
-    if (result != 0) {
+    if (result != 0 || declined) {
         sheets->resize(std::min(done, sheets->size()));
         job.progress("Conversion aborted.\n");
     } else {
@@ -619,6 +629,41 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
     return nullptr;
 }
 
+// --- sheets outside the root's folder -----------------------------------------------
+
+std::vector<std::string> sheets_outside(const char* root, const std::vector<std::string>& sheets) {
+    std::vector<std::string> outside;
+    const std::string root_file = make_kind_file_name(root ? root : "", KIND_SCHEMA, 1);
+    for (const std::string& sheet : sheets)
+        if (!lies_in_folder_of(make_kind_file_name(sheet.c_str(), KIND_SCHEMA, 1).c_str(),
+                               root_file.c_str()))
+            outside.push_back(sheet);
+    return outside;
+}
+
+std::vector<std::string> sheets_outside(const char* root, List* sheets) {
+    std::vector<std::string> names;
+    for (const char* name : list_items<const char>(sheets)) names.emplace_back(name);
+    return sheets_outside(root, names);
+}
+
+bool confirm_outside_sheets(const char* root, const std::vector<std::string>& outside, int count,
+                            BatchReport report) {
+    if (outside.empty()) return true;
+    if (!report) report = log_printf;
+    // The box names the first few; the log names every one.
+    constexpr size_t SHOWN = 8;
+    std::string names;
+    for (size_t i = 0; i < outside.size(); ++i) {
+        report("*** WARNING *** : '%s' lies outside the folder of the root sheet '%s'\n",
+               outside[i].c_str(), root ? root : "");
+        if (i < SHOWN) names += (i ? "\n" : "") + outside[i];
+    }
+    if (outside.size() > SHOWN)
+        names += "\n(" + std::to_string(outside.size() - SHOWN) + " more in the log)";
+    return warning_box(nullptr, FILES_OVERWRITTEN_OUTSIDE, count, names);
+}
+
 // --- sheet jobs ---------------------------------------------------------------------
 
 void add_sheet_folders(ProjectWrites& writes, List* sheets) {
@@ -646,6 +691,10 @@ int libarch(const char* root, const char* output, BatchReport report, List* shee
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
     add_sheet_folders(writes, sheets);
+    // Each sheet's library is written beside it.
+    if (!confirm_outside_sheets(root, sheets_outside(root, sheets), sheets ? sheets->count : 0,
+                                job.report))
+        return 0;
     Schema* schema = nullptr;
     new_active_schema(&schema);
     int result = 0;
@@ -677,6 +726,10 @@ int decompile_sheets(const char* root, BatchReport report, List* sheets) {
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
     add_sheet_folders(writes, sheets);
+    // Each sheet's source is written beside it.
+    if (!confirm_outside_sheets(root, sheets_outside(root, sheets), sheets ? sheets->count : 0,
+                                job.report))
+        return 0;
     const char* common = strproper_get(PARTSCH_OUTFILE);
     bool one_output = proper_get(PARTSCH_HIER) != 0 && common && *common;
     Schema* schema = nullptr;

@@ -310,13 +310,13 @@ bool contents_of_kind(const std::string& head, const std::string& tail, FileKind
     return false;
 }
 
-// Whether a file (its folder's real path and its name) lies in one of the
-// folders of the running jobs' projects, or below one.
 bool in_or_below(const std::string& folder, const std::string& top) {
     return folder == top ||
            (folder.compare(0, top.size(), top) == 0 && (top == "/" || folder[top.size()] == '/'));
 }
 
+// Whether a file (its folder's real path and its name) lies in one of the
+// folders of the running jobs' projects, or below one.
 bool inside_project(const std::string& resolved) {
     std::string folder = folder_of_path(resolved);
     for (const ProjectWrites* scope : write_rules.project_scopes)

@@ -616,6 +616,7 @@ bool swap_into_place(int dir, const std::string& temp, const std::string& target
             return false;
         }
         // The old file is under the temporary's name now.
+        step(7);
         int old = hold_before_drop(temp, dir);
         ::unlinkat(dir, from, 0);
         let_go(old);
@@ -1136,6 +1137,14 @@ void sync_folders_of(const std::vector<SetMember>& members) {
 // A member's folder, held, and what its target was when it was staged.
 using HeldMember = std::pair<std::shared_ptr<HeldFolder>, FileIdentity>;
 
+FileIdentity was_identity(const SetMember& m) { return {m.was.exists, m.was.device, m.was.inode}; }
+
+// True when what stands under the staged name is the target's old file: an
+// exchange put the new one in place and a stop came before the old one went.
+bool old_file_left(const FileIdentity& staged, const FileIdentity& was) {
+    return staged.exists && was.exists && same_file(staged, was);
+}
+
 // Moves the staged temporaries that are still there over their targets, in
 // order, each only over the file its target was when it was staged (held:
 // each member's folder and that file, from its open; else the member's
@@ -1155,11 +1164,16 @@ bool replace_members(const std::vector<SetMember>& members,
                 errno = ESTALE;
                 return false;
             }
-            member.second = {m.was.exists, m.was.device, m.was.inode};
+            member.second = was_identity(m);
         }
         const int dir = member.first->fd;
         std::string temp = staged_name(m.target);
-        if (!exists_unfollowed(temp, dir)) continue;  // moved before a stop
+        FileIdentity staged = identity_at(dir, base_of(temp));
+        if (!staged.exists) continue;  // moved before a stop
+        if (old_file_left(staged, member.second)) {
+            ::unlinkat(dir, base_of(temp).c_str(), 0);
+            continue;
+        }
         if (!m.backup.empty() && member.second.exists)
             keep_backup_through(m.target, m.backup, temp + "b", dir, &member.second);
         if (!swap_into_place(dir, base_of(temp), base_of(m.target), member.second)) return false;
@@ -1177,6 +1191,7 @@ bool replace_members(const std::vector<SetMember>& members,
 std::string member_refusal(const SetMember& m, const SetMemberCheck& accept) {
     struct stat st {};
     if (::lstat(staged_name(m.target).c_str(), &st) != 0) return "";  // nothing to move
+    if (old_file_left(identity_of(st), was_identity(m))) return "";   // moved before a stop
     if (m.target.empty() || m.target[0] != '/' || resolved_folder_path(m.target) != m.target)
         return m.target + " is not a file of the project as its record names it";
     std::string why;
@@ -1279,8 +1294,12 @@ bool pending_replace_set(const std::string& anchor, PendingSet* pending) {
     std::string text;
     pending->read = read_small_file(record, &text) ? parse_set_record(text, &pending->record)
                                                    : RecordRead::DAMAGED;
-    for (const SetMember& m : pending->record.members)
-        if (exists_unfollowed(staged_name(m.target))) pending->files_left = true;
+    for (const SetMember& m : pending->record.members) {
+        struct stat st {};
+        if (::lstat(staged_name(m.target).c_str(), &st) == 0 &&
+            !old_file_left(identity_of(st), was_identity(m)))
+            pending->files_left = true;
+    }
     return true;
 }
 

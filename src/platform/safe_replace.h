@@ -291,6 +291,8 @@ bool batch_find_ignoring_case(const std::string& folder, const std::string& name
 
 // For tests: called with 1, 2, 3 between the steps of a commit (after the
 // flush, after the backup, after the rename), so that a test can stop the
-// process there, with 4 after each flush of a folder, and in a set's commit
-// with 5 once its record is on disk and 6 after each target replaced.
+// process there, with 4 after each flush of a folder, in a set's commit
+// with 5 once its record is on disk and 6 after each target replaced, and
+// with 7 when an exchange put a file in place and the old one is still
+// under the temporary's name.
 void set_replace_step_hook(void (*hook)(int step));

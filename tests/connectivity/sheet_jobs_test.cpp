@@ -417,6 +417,26 @@ TEST_F(CompileSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable)
     kill_at_random(12);
 }
 
+// Stopped when a sheet went in place and its old file still stands under
+// the staged file's name, a run is completed as after any other stop.
+TEST_F(AnnotateSheetsTest, AStopBeforeTheOldFileOfASheetGoesIsCompleted) {
+    int code = tn_test::run_in_child([&] {
+        static int exchanged;
+        exchanged = 0;
+        set_replace_step_hook([](int step) {
+            if (step == 7 && ++exchanged == 2) raise(SIGKILL);
+        });
+        return run();
+    });
+    ASSERT_EQ(code, 255) << "killed";
+    ASSERT_EQ(state(), "mixed");
+    ASSERT_TRUE(record_pending());
+    printed.clear();
+    EXPECT_EQ(run(), 0) << printed;
+    EXPECT_EQ(state(), "new");
+    EXPECT_FALSE(record_pending());
+}
+
 // --- what a failure leaves --------------------------------------------------------------------
 
 TEST_F(AnnotateSheetsTest, ARecordThatCannotBeWrittenChangesNoSheetAndSaysSo) {

@@ -284,15 +284,19 @@ TEST_F(BackannotateSheetsTest, AStoppedRunIsCompletedOnceAndOtherJobsWaitForIt) 
 
 // Kills the job `run` once it replaced `replaced` sheets (the record is on
 // disk from the first).
-int stop_after_replacing(int replaced, const std::function<int()>& run) {
+int stop_at_step(int stop, int times, const std::function<int()>& run) {
     return tn_test::run_in_child([&] {
-        static int left;
-        left = replaced;
+        static int at, left;
+        at = stop;
+        left = times;
         set_replace_step_hook([](int step) {
-            if (step == 6 && --left == 0) raise(SIGKILL);
+            if (step == at && --left == 0) raise(SIGKILL);
         });
         return run();
     });
+}
+int stop_after_replacing(int replaced, const std::function<int()>& run) {
+    return stop_at_step(6, replaced, run);
 }
 
 class StoppedRunTest : public BackannotateSheetsTest {
@@ -420,15 +424,7 @@ TEST_F(CompileSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable)
 // Stopped when a sheet went in place and its old file still stands under
 // the staged file's name, a run is completed as after any other stop.
 TEST_F(AnnotateSheetsTest, AStopBeforeTheOldFileOfASheetGoesIsCompleted) {
-    int code = tn_test::run_in_child([&] {
-        static int exchanged;
-        exchanged = 0;
-        set_replace_step_hook([](int step) {
-            if (step == 7 && ++exchanged == 2) raise(SIGKILL);
-        });
-        return run();
-    });
-    ASSERT_EQ(code, 255) << "killed";
+    ASSERT_EQ(stop_at_step(7, 2, [&] { return run(); }), 255) << "killed";
     ASSERT_EQ(state(), "mixed");
     ASSERT_TRUE(record_pending());
     printed.clear();

@@ -145,66 +145,16 @@ namespace {
 
 std::string anchor_of(const char* root) { return root_sheet_file(root); }
 
-void half_saved_warning(const JobLog& log, const std::string& anchor, const std::string& why) {
-    log.always("*** ERROR *** : The sheets of '%s' were left half saved by %s\n", anchor.c_str(),
-               why.c_str());
-}
-
-// Who left a set, and how it is completed.
-std::string stopped_run(const PendingSet& pending, const SetOwner& asking) {
-    const SetOwner& owner = pending.record.owner;
-    std::string job = owner.job.empty() ? "run" : owner.job;
-    if (owner.job == asking.job && owner.detail != asking.detail)
-        return "a stopped " + job + " of another change file: run the " + job +
-               " of that file again to complete them";
-    return "a stopped " + job + ": run the " + job + " again to complete them";
-}
-
 }  // namespace
 
 int refuse_half_saved(const char* root, const JobLog& log) {
-    std::string anchor = anchor_of(root);
-    PendingSet pending;
-    if (!file_set_pending(anchor.c_str(), &pending)) return 0;
-    if (pending.read == RecordRead::READ && !pending.files_left) return 0;  // nothing is half
-    if (pending.read == RecordRead::READ)
-        half_saved_warning(log, anchor, stopped_run(pending, {}));
-    else if (pending.read == RecordRead::OTHER_VERSION)
-        half_saved_warning(log, anchor,
-                           "a stopped run of another version of the program: complete it with "
-                           "that version, or remove " +
-                               pending.record_file + " to keep the files as they are");
-    else
-        half_saved_warning(log, anchor,
-                           "a stopped run whose record " + pending.record_file +
-                               " is damaged: remove it to keep the files as they are");
-    return JOB_HALF_SAVED;
+    return refuse_half_saved_set(anchor_of(root).c_str(), log.print());
 }
 
 int settle_stopped_run(const char* root, const SetOwner& owner,
                        const std::vector<std::string>& targets, const JobLog& log,
                        bool* completed) {
-    *completed = false;
-    std::string anchor = anchor_of(root);
-    PendingSet pending;
-    if (!file_set_pending(anchor.c_str(), &pending)) return 0;
-    bool own = pending.read == RecordRead::READ && pending.record.owner == owner;
-    // Another job's changes are never completed as this one's.
-    if (!own && pending.read == RecordRead::READ && pending.files_left) {
-        half_saved_warning(log, anchor, stopped_run(pending, owner));
-        return JOB_HALF_SAVED;
-    }
-    std::string problem;
-    int done = complete_file_set(anchor.c_str(), targets, &problem);
-    if (done == FILE_SET_REFUSED) {
-        half_saved_warning(log, anchor, "a stopped run: " + problem);
-        return JOB_HALF_SAVED;
-    }
-    *completed = own && done == FILE_SET_COMPLETED;
-    if (*completed)
-        log.always("The sheets of '%s' left half saved by a stopped %s are all saved now\n",
-                   anchor.c_str(), owner.job.c_str());
-    return 0;
+    return settle_stopped_set(anchor_of(root).c_str(), owner, targets, log.print(), completed);
 }
 
 int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
@@ -252,13 +202,19 @@ int JobSheets::take(List* names, const char* first_save_name, const JobLog& log,
     return 0;
 }
 
-bool JobSheets::confirm_set_overwrite() const {
+bool JobSheets::confirm_set_overwrite(const JobLog& log) const {
     int existing = 0;
+    std::vector<std::string> written;
     for (const JobSheet& sheet : sheets_) {
         if (sheet.in_place || open_document(sheet.save_name)) continue;
         const std::string file = make_kind_file_name(sheet.save_name.c_str(), KIND_SCHEMA, 2);
         if (file_access(file.c_str(), 0) == 0) ++existing;
+        written.push_back(file);
     }
+    // Sheets of other folders are named in the question.
+    if (std::vector<std::string> outside = sheets_outside(anchor_.c_str(), written);
+        !outside.empty())
+        return confirm_outside_sheets(anchor_.c_str(), outside, existing, log.print());
     return existing == 0 || warning_box(nullptr, FILES_OVERWRITTEN, existing);
 }
 
@@ -271,7 +227,7 @@ int JobSheets::store_all(const JobLog& log, const char* saving, const char* upda
     // The set is replaced whole or not at all: one question for every file
     // it overwrites, naming how many. Declined, no file is written; the
     // documents changed in place stay changed (and marked below).
-    const bool written = confirm_set_overwrite();
+    const bool written = confirm_set_overwrite(log);
     for (JobSheet& sheet : sheets_) {
         if (!written) break;
         if (sheet.in_place || open_document(sheet.save_name)) continue;

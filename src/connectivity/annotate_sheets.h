@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/safe_replace.h"  // SetOwner
+#include "foundation/file_system.h"  // JOB_HALF_SAVED, SetOwner
 
 struct List;
 struct Schema;
@@ -88,7 +88,9 @@ public:
 
     // Stores every sheet as described at the top. When files of the set
     // exist, one question ("The files will be Overwritten", code
-    // FILES_OVERWRITTEN, with their count) comes first; declined, no file is
+    // FILES_OVERWRITTEN, with their count; FILES_OVERWRITTEN_OUTSIDE, naming
+    // them too, when some lie outside the root's folder, which are named
+    // then even when none exists) comes first; declined, no file is
     // written and no open document replaced. 0, or the code of the first
     // sheet that cannot
     // be saved (*failed names it; no file and no open document changed) or
@@ -98,8 +100,9 @@ public:
                   std::string* failed = nullptr);
 
 private:
-    // True when no file of the set exists or the user agrees to replace them.
-    bool confirm_set_overwrite() const;
+    // True when no file of the set exists or the user agrees to replace
+    // them; the sheets outside the root's folder are named (in the log too).
+    bool confirm_set_overwrite(const JobLog& log) const;
 
     SetOwner owner_;
     // The rule of the job's writes over the project, from take on.
@@ -109,9 +112,6 @@ private:
     bool completed_earlier_ = false;
 };
 
-// The code of a job that refuses to run over files a stopped job left half
-// replaced ("Sheets left half saved by a stopped run").
-constexpr int JOB_HALF_SAVED = 86;
 // The question before a job replaces existing sheets of its set ("The files
 // will be Overwritten", with the number of sheets).
 constexpr int FILES_OVERWRITTEN = 88;

@@ -158,7 +158,8 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
 // the code of the sheet list, the annotation check, a load or a save; 6 or
 // 7 when writing the report failed. *concerned (when given) gets the file
 // a failure concerns: the report, or the sheet that could not be read or
-// written.
+// written. Sheets outside the root's folder are named first
+// (confirm_outside_sheets): declined, DOC_CANCELLED and nothing written.
 int erc_report(const char* root, const char* report_file, JobPrint print,
                std::string* concerned = nullptr);
 

@@ -247,6 +247,15 @@ int erc_report(const char* root, const char* report_file, JobPrint print, std::s
             free_name_list(sheets);
             return code;
         }
+        // Sheets in other folders take their marks, and their net files
+        // are written beside them.
+        const std::string root_file = root_sheet_file(root);
+        if (!confirm_outside_sheets(root_file.c_str(), sheets_outside(root_file.c_str(), sheets),
+                                    static_cast<int>(targets.size()), log.print())) {
+            free_name_list(sheets);
+            batch.discard();
+            return DOC_CANCELLED;
+        }
     }
     FILE* report = out.stream();
     // The version ends in a blank of its own: two blanks end the line.

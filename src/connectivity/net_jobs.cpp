@@ -90,6 +90,14 @@ int netlist_compile(const char* root, JobPrint print, std::string* title, std::s
         return fail(error.code, error.name.empty() ? root_sheet_file(root) : error.name);
     }
     add_sheet_folders(writes, sheets);
+    // The net files of sheets in other folders are written beside them.
+    const std::string root_file = root_sheet_file(root);
+    if (!confirm_outside_sheets(root_file.c_str(), sheets_outside(root_file.c_str(), sheets),
+                                static_cast<int>(sheets->count), log.print())) {
+        close_schema(nullptr, &listed_root);
+        free_name_list(sheets);
+        return DOC_CANCELLED;
+    }
     int result = 0;
     int failure = 0;
     std::string failed;  // the file the failure concerns

@@ -15,6 +15,8 @@
 // root sheet's TITLE, which the net files do not carry; a failure is
 // logged, and *concerned (when given) names the file it concerns (the
 // sheet that could not be read, the net file that could not be written).
+// Sheets outside the root's folder are named first (confirm_outside_sheets,
+// model/documents/batch.h): declined, DOC_CANCELLED and nothing written.
 int netlist_compile(const char* root, JobPrint print, std::string* title = nullptr,
                     std::string* concerned = nullptr);
 

@@ -22,6 +22,9 @@ namespace {
 
 constexpr size_t WRITE_BUFFER_SIZE = 64 * 1024;
 
+// Why a write fails whose target another file took the place of meanwhile.
+constexpr char CHANGED_WHILE_WRITTEN[] = "it changed while it was written";
+
 // The backup hook installed at start, and the scopes of the running job,
 // innermost last.
 struct WriteRules {
@@ -206,12 +209,10 @@ std::string folder_of_path(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The first and the last bytes of a regular file (links followed); false
-// when it cannot be read.
-bool read_ends(const std::string& path, std::string* head, std::string* tail) {
+// The first and the last bytes of the regular file open on fd; false when
+// it cannot be read.
+bool read_ends_of(int fd, std::string* head, std::string* tail) {
     constexpr size_t SPAN = 512;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     auto read_at = [&](off_t at, std::string* out) {
@@ -224,6 +225,14 @@ bool read_ends(const std::string& path, std::string* head, std::string* tail) {
     if (ok)
         read_at(st.st_size > static_cast<off_t>(SPAN) ? st.st_size - static_cast<off_t>(SPAN) : 0,
                 tail);
+    return ok;
+}
+
+// The same of a file named by a path (links followed).
+bool read_ends(const std::string& path, std::string* head, std::string* tail) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = read_ends_of(fd, head, tail);
     ::close(fd);
     return ok;
 }
@@ -301,14 +310,73 @@ bool contents_of_kind(const std::string& head, const std::string& tail, FileKind
     return false;
 }
 
-bool inside_project(const std::string& path) {
-    std::string folder = folder_of_path(resolved_folder_path(path));
+bool in_or_below(const std::string& folder, const std::string& top) {
+    return folder == top ||
+           (folder.compare(0, top.size(), top) == 0 && (top == "/" || folder[top.size()] == '/'));
+}
+
+// Whether a file (its folder's real path and its name) lies in one of the
+// folders of the running jobs' projects, or below one.
+bool inside_project(const std::string& resolved) {
+    std::string folder = folder_of_path(resolved);
     for (const ProjectWrites* scope : write_rules.project_scopes)
         for (const std::string& top : scope->folders())
-            if (folder == top || (folder.compare(0, top.size(), top) == 0 &&
-                                  (top == "/" || folder[top.size()] == '/')))
-                return true;
+            if (in_or_below(folder, top)) return true;
     return false;
+}
+
+// The path made absolute (from the working folder) with "." and ".."
+// taken away by their text, no link resolved.
+std::string lexical_absolute(const std::string& path) {
+    std::string whole = path;
+    if (whole.empty() || whole[0] != '/') {
+        std::string here = real_path(".");
+        whole = (here == "/" ? "" : here) + "/" + whole;
+    }
+    std::vector<std::string> parts;
+    for (size_t at = 0; at <= whole.size();) {
+        size_t end = whole.find('/', at);
+        if (end == std::string::npos) end = whole.size();
+        std::string part = whole.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string out;
+    for (const std::string& part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
+}
+
+// A path (lexical_absolute) with the part it shares with the project's
+// root folder resolved: the links on the way to the project are the
+// user's own, those below it are not. "" when that part cannot be resolved.
+std::string resolved_to_the_project(const std::string& lexical, const std::string& root) {
+    size_t shared = 0;  // the length of the common folders, at a '/'
+    for (size_t i = 1; i <= lexical.size() && i <= root.size(); ++i) {
+        bool end_here =
+            (i == lexical.size() || lexical[i] == '/') && (i == root.size() || root[i] == '/');
+        if (lexical.compare(0, i, root, 0, i) != 0) break;
+        if (end_here) shared = i;
+    }
+    std::string trusted = real_path(shared == 0 ? "/" : lexical.substr(0, shared));
+    if (trusted.empty()) return "";
+    std::string rest = lexical.substr(shared);
+    if (trusted == "/") return rest.empty() ? "/" : rest;
+    return trusted + rest;
+}
+
+// Whether reaching `given` (a system path) took a symbolic link below the
+// folders the running jobs' projects lie in: a link to the file, or to a
+// folder on its way; `resolved` is where it led.
+bool through_a_link(const std::string& given, const std::string& resolved) {
+    std::string lexical = lexical_absolute(given);
+    if (lexical == resolved) return false;
+    for (const ProjectWrites* scope : write_rules.project_scopes)
+        if (resolved_to_the_project(lexical, scope->root()) == resolved) return false;
+    return true;
 }
 
 }  // namespace
@@ -352,38 +420,54 @@ ProjectWrites::~ProjectWrites() {
 void ProjectWrites::add(const char* file) {
     // Many sheets of a project share a few folders: each is resolved once.
     std::string path = system_path(expand_home(file ? file : "", true).c_str());
-    if (!given_.insert(folder_of_path(path)).second) return;
-    std::string resolved = resolved_folder_path(path);
-    if (resolved.empty()) return;
-    std::string folder = folder_of_path(resolved);
+    std::string named = folder_of_path(path);
+    if (!given_.insert(named).second) return;
+    std::string folder = real_path(named);
+    if (folder.empty()) return;
+    std::string lexical = lexical_absolute(named);
+    if (root_.empty()) {
+        root_ = lexical;
+    } else if (resolved_to_the_project(lexical, root_) != folder) {
+        return;  // named through a link: where it leads is not the project's
+    }
     for (const std::string& known : folders_)
         if (known == folder) return;
     folders_.push_back(folder);
 }
 
-std::string ProjectWrites::refusal(const std::string& path, FileKind kind) {
-    if (write_rules.project_scopes.empty() || kind == FileKind::ANY || path.empty()) return "";
-    std::string followed = follow_links(path);
-    if (followed.empty()) return "";  // a loop of links: the write itself fails
-    struct stat st {};
-    std::string why;
-    if (::stat(followed.c_str(), &st) == 0) {
-        // Not a regular file: the write itself refuses it.
-        if (!S_ISREG(st.st_mode) || st.st_size == 0) return "";
+bool lies_in_folder_of(const char* name, const char* root) {
+    auto real_folder = [](const char* file) {
+        return real_path(folder_of_path(system_path(expand_home(file ? file : "", true).c_str())));
+    };
+    std::string folder = real_folder(name), top = real_folder(root);
+    // A folder that is not there holds nothing to write over.
+    return folder.empty() || top.empty() || in_or_below(folder, top);
+}
+
+bool ProjectWrites::running() { return !write_rules.project_scopes.empty(); }
+
+std::string ProjectWrites::refusal(const TargetView& view, FileKind kind) {
+    if (write_rules.project_scopes.empty() || kind == FileKind::ANY) return "";
+    const bool linked = through_a_link(view.given, view.resolved);
+    if (view.exists && view.st.st_size > 0) {
         std::string head, tail;
-        if (read_ends(followed, &head, &tail) && contents_of_kind(head, tail, kind)) return "";
-        why = std::string("it is not ") + file_kind_text(kind);
-        if (followed != path) why += " (a link to '" + followed + "')";
-    } else if (followed != path && !inside_project(followed)) {
-        why = "it is a link to '" + followed + "', outside the project";
-    } else {
-        return "";
+        if (view.fd < 0 || !read_ends_of(view.fd, &head, &tail) ||
+            !contents_of_kind(head, tail, kind)) {
+            std::string why = std::string("it is not ") + file_kind_text(kind);
+            if (linked) why += " (a link to '" + view.resolved + "')";
+            return why;
+        }
     }
+    if (linked && !inside_project(view.resolved))
+        return "it is a link to '" + view.resolved + "', outside the project";
+    return "";
+}
+
+void ProjectWrites::report(const std::string& path, const std::string& why) {
     warning("%s not written: %s", path.c_str(), why.c_str());
+    if (write_rules.project_scopes.empty()) return;
     if (WritePrint print = write_rules.project_scopes.back()->print_)
         print("*** ERROR *** : '%s' is not written: %s\n", path.c_str(), why.c_str());
-    errno = EPERM;
-    return why;
 }
 
 // The temporary's own stream: every write goes to the file as stdio's
@@ -441,13 +525,18 @@ private:
 AtomicFile::AtomicFile(const char* path, const char* mode, FileSet* set, FileKind kind)
     : set_(set) {
     if (path == nullptr || *path == '\0') return;
-    target_ = system_path(expand_home(path, true).c_str());
-    if (!ProjectWrites::refusal(target_, kind).empty()) {
+    target_ = given_ = system_path(expand_home(path, true).c_str());
+    TargetCheck check;
+    if (kind != FileKind::ANY && ProjectWrites::running())
+        check = [kind](const TargetView& view) { return ProjectWrites::refusal(view, kind); };
+    std::string refusal;
+    bool opened = set_ ? set_->files().open(target_, &replacement_, check, &refusal)
+                       : open_replacement(target_, &replacement_, check, &refusal);
+    if (!opened && !refusal.empty()) {
+        ProjectWrites::report(given_, refusal);
         open_failure_ = FILE_NOT_WRITTEN;
         return;
     }
-    bool opened = set_ ? set_->files().open(target_, &replacement_)
-                       : open_replacement(target_, &replacement_);
     if (!opened) {
         warning("cannot write %s: %s", target_.c_str(), std::strerror(errno));
         return;
@@ -489,9 +578,11 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
             backup && backups_wanted() ? backup_name(target_, backup_suffix) : "";
         bool done = set_ ? set_->files().stage(&replacement_, backup_file)
                          : commit_or_stage_replacement(&replacement_, backup_file);
-        if (!done) code = 6;
+        if (!done) code = errno == ESTALE ? FILE_NOT_WRITTEN : 6;
     }
-    if (code != 0)
+    if (code == FILE_NOT_WRITTEN)
+        ProjectWrites::report(given_, CHANGED_WHILE_WRITTEN);
+    else if (code != 0)
         warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
@@ -501,13 +592,17 @@ int finish_saves(FolderSyncBatch& batch, std::string* failed) {
     std::string own;
     if (!failed) failed = &own;
     if (batch.finish(failed)) return 0;
+    if (errno == ESTALE) {
+        ProjectWrites::report(*failed, CHANGED_WHILE_WRITTEN);
+        return FILE_NOT_WRITTEN;
+    }
     warning("cannot write %s (code %d): %s", failed->c_str(), 6, std::strerror(errno));
     return 6;
 }
 
 FileSet::FileSet(const char* anchor, SetOwner owner)
-    : set_(std::make_unique<ReplaceSet>(
-          system_path(expand_home(anchor ? anchor : "", true).c_str()), std::move(owner))) {}
+    : anchor_(system_path(expand_home(anchor ? anchor : "", true).c_str())),
+      set_(std::make_unique<ReplaceSet>(anchor_, std::move(owner))) {}
 
 FileSet::~FileSet() = default;
 
@@ -517,6 +612,10 @@ bool FileSet::recorded() const { return set_->recorded(); }
 
 int FileSet::commit() {
     if (set_->commit()) return 0;
+    if (errno == ESTALE && !set_->recorded()) {
+        ProjectWrites::report(anchor_, "a file of its set changed while it was written");
+        return FILE_NOT_WRITTEN;
+    }
     warning("cannot replace the files of the set: %s", std::strerror(errno));
     return 6;
 }
@@ -568,4 +667,65 @@ int complete_file_set(const char* anchor, const std::vector<std::string>& target
 
 bool file_set_pending(const char* anchor, PendingSet* pending) {
     return pending_replace_set(anchor_path(anchor), pending);
+}
+
+namespace {
+
+void half_saved_warning(WritePrint print, const std::string& anchor, const std::string& why) {
+    print("*** ERROR *** : The sheets of '%s' were left half saved by %s\n", anchor.c_str(),
+          why.c_str());
+}
+
+// Who left a set, and how it is completed.
+std::string stopped_run(const PendingSet& pending, const SetOwner& asking) {
+    const SetOwner& owner = pending.record.owner;
+    std::string job = owner.job.empty() ? "run" : owner.job;
+    if (owner.job == asking.job && owner.detail != asking.detail)
+        return "a stopped " + job + " of another change file: run the " + job +
+               " of that file again to complete them";
+    return "a stopped " + job + ": run the " + job + " again to complete them";
+}
+
+}  // namespace
+
+int refuse_half_saved_set(const char* anchor, WritePrint print) {
+    PendingSet pending;
+    if (!file_set_pending(anchor, &pending)) return 0;
+    if (pending.read == RecordRead::READ && !pending.files_left) return 0;  // nothing is half
+    if (pending.read == RecordRead::READ)
+        half_saved_warning(print, anchor, stopped_run(pending, {}));
+    else if (pending.read == RecordRead::OTHER_VERSION)
+        half_saved_warning(print, anchor,
+                           "a stopped run of another version of the program: complete it with "
+                           "that version, or remove " +
+                               pending.record_file + " to keep the files as they are");
+    else
+        half_saved_warning(print, anchor,
+                           "a stopped run whose record " + pending.record_file +
+                               " is damaged: remove it to keep the files as they are");
+    return JOB_HALF_SAVED;
+}
+
+int settle_stopped_set(const char* anchor, const SetOwner& owner,
+                       const std::vector<std::string>& targets, WritePrint print, bool* completed) {
+    *completed = false;
+    PendingSet pending;
+    if (!file_set_pending(anchor, &pending)) return 0;
+    bool own = pending.read == RecordRead::READ && pending.record.owner == owner;
+    // Another job's changes are never completed as this one's.
+    if (!own && pending.read == RecordRead::READ && pending.files_left) {
+        half_saved_warning(print, anchor, stopped_run(pending, owner));
+        return JOB_HALF_SAVED;
+    }
+    std::string problem;
+    int done = complete_file_set(anchor, targets, &problem);
+    if (done == FILE_SET_REFUSED) {
+        half_saved_warning(print, anchor, "a stopped run: " + problem);
+        return JOB_HALF_SAVED;
+    }
+    *completed = own && done == FILE_SET_COMPLETED;
+    if (*completed)
+        print("The sheets of '%s' left half saved by a stopped %s are all saved now\n", anchor,
+              owner.job.c_str());
+    return 0;
 }

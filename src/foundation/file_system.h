@@ -62,9 +62,11 @@ void set_backup_hook(std::function<int()> hook);
 // file outside the project ("../outside/o.sch") or be a symbolic link to
 // any file. While a ProjectWrites lives (a job runs), each file written
 // with a declared kind may replace only a file that already is of that
-// kind (or an empty one), or create a new file; a symbolic link is
-// followed to an existing file of the kind wherever it lies, and to a
-// missing file only when that lies inside the project. A write refused
+// kind (or an empty one), or create a new file; a symbolic link (to the
+// file, or to a folder on its way below the folders the project lies in)
+// is followed only to a file inside the project. The links are followed
+// once: the file examined is the one replaced (platform/safe_replace.h),
+// and a file put in its place meanwhile fails the write. A write refused
 // fails with FILE_NOT_WRITTEN, and the job's print callback gets a line
 // naming the file. Outside a job (the editor's own saves, which the user
 // chose and confirmed) nothing is refused.
@@ -91,6 +93,11 @@ const char* file_kind_text(FileKind kind);
 // whose contents are of the kind (ANY: any regular file).
 bool file_is_of_kind(const char* path, FileKind kind);
 
+// True when the file `name` (a stored name) lies in the folder of `root` or
+// a folder below it, their folders' links resolved (or when either folder
+// is not there).
+bool lies_in_folder_of(const char* name, const char* root);
+
 // The code of a write refused by the rule above.
 constexpr int FILE_NOT_WRITTEN = 87;
 
@@ -98,25 +105,34 @@ using WritePrint = void (*)(const char* format, ...);
 
 // The rule's scope: the job's project is the folder of `root` (a completed
 // file name) and every folder below it, with the folders of the files
-// added (a hierarchy's sheets in sibling folders). Scopes nest: the
-// project of nested ones is their union, refusals go to the innermost's
-// print.
+// added (a hierarchy's sheets in sibling folders) that are named by their
+// path, not reached through a link. Scopes nest: the project of nested
+// ones is their union, refusals go to the innermost's print.
 class ProjectWrites {
 public:
     ProjectWrites(const char* root, WritePrint print);
     ~ProjectWrites();
     ProjectWrites(const ProjectWrites&) = delete;
     ProjectWrites& operator=(const ProjectWrites&) = delete;
-    // The folder of `file` (a completed file name) is the project's too.
+    // The folder of `file` (a completed file name) is the project's too,
+    // unless the name reaches it through a link below the root's folder.
     void add(const char* file);
-    // Why a write of that kind to `path` (a system path) is refused; ""
+    // True while a job runs.
+    static bool running();
+    // Why a write of that kind over what the view shows is refused; ""
     // when it is not (no job running, kind ANY, or the rule met).
-    static std::string refusal(const std::string& path, FileKind kind);
+    static std::string refusal(const TargetView& view, FileKind kind);
+    // Says that `path` is not written and why: a warning, and a line to
+    // the running job's print callback.
+    static void report(const std::string& path, const std::string& why);
     const std::vector<std::string>& folders() const { return folders_; }
+    // The root's folder, absolute, as named (no link resolved).
+    const std::string& root() const { return root_; }
 
 private:
     std::vector<std::string> folders_;       // resolved
     std::unordered_set<std::string> given_;  // the folders added, as given
+    std::string root_;
     WritePrint print_;
 };
 
@@ -160,14 +176,16 @@ public:
     // Flushes and closes the temporary and renames it over the target; with
     // backup set, the old file is kept as make_backup keeps it (a backup that
     // cannot be made is not an error). Returns 0, 6 when a write (or the
-    // rename) failed, 7 when the close failed; on failure the temporary is
-    // removed and the old file is untouched.
+    // rename) failed, 7 when the close failed, FILE_NOT_WRITTEN when, in a
+    // job, another file took the target's place since it was examined; on
+    // failure the temporary is removed and the old file is untouched.
     // backup_suffix replaces the target's suffix in the backup's name.
     // A file of a set is only staged here: the set's commit replaces it.
     int commit(bool backup = false, const char* backup_suffix = ".BAK");
 
 private:
     std::string target_;
+    std::string given_;  // the system path asked for, which messages name
     FileSet* set_ = nullptr;
     int open_failure_ = 50;
     Replacement replacement_;  // the temporary, until committed or removed
@@ -191,7 +209,8 @@ int write_atomically(const char* path, const char* mode, const std::function<int
 
 // Puts in place the files a job staged in its batch (FolderSyncBatch with
 // Commits::AT_END): 0, or 6 with a warning naming the file that could not
-// be put in place (its old file stays; *failed names it when given).
+// be put in place (its old file stays; *failed names it when given), or
+// FILE_NOT_WRITTEN when another file took its place since it was examined.
 int finish_saves(FolderSyncBatch& batch, std::string* failed = nullptr);
 
 // The files a job that changes several sheets writes, replaced as one:
@@ -225,6 +244,7 @@ public:
     ReplaceSet& files() { return *set_; }
 
 private:
+    std::string anchor_;
     std::unique_ptr<ReplaceSet> set_;
 };
 
@@ -243,3 +263,22 @@ int complete_file_set(const char* anchor, const std::vector<std::string>& target
 // True when a job stopped while replacing the files of such a set; what it
 // left in *pending (when given).
 bool file_set_pending(const char* anchor, PendingSet* pending = nullptr);
+
+// The code of a job that refuses to run over files a stopped job left half
+// replaced ("Sheets left half saved by a stopped run").
+constexpr int JOB_HALF_SAVED = 86;
+
+// For a job that reads the sheets of a root without replacing them:
+// JOB_HALF_SAVED, with a line to `print` naming the stopped job that is to
+// be run again, when one left the sheets of the set anchored at `anchor`
+// (the root's sheet file) half replaced; else 0.
+int refuse_half_saved_set(const char* anchor, WritePrint print);
+
+// Before a job that saves the sheets of the set anchored at `anchor`
+// (`targets`: the completed names it saves them under) changes any:
+// completes what a stopped run of the same owner left (*completed true,
+// and a line to `print` says so), clears a record that has nothing left
+// to move, or refuses with JOB_HALF_SAVED and a line naming the stopped
+// job. 0 to go on.
+int settle_stopped_set(const char* anchor, const SetOwner& owner,
+                       const std::vector<std::string>& targets, WritePrint print, bool* completed);

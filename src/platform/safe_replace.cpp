@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +28,22 @@
 namespace {
 
 void (*step_hook)(int) = nullptr;
+
+std::string folder_of(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string base_of(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name by which a file of a held folder is reached: its base name
+// relative to the folder's descriptor, or the whole path without one
+// (AT_FDCWD).
+std::string at(int dir, const std::string& path) { return dir == AT_FDCWD ? path : base_of(path); }
 
 // Gives a written temporary its permissions, then flushes it to disk: 0, or
 // the errno of the step that failed. The permissions are given last: until
@@ -166,8 +183,8 @@ Releaser& releaser() {
 
 // A handle on the file `name` when a rename onto that name would free it
 // (a regular file with no other name), else -1.
-int hold_before_drop(const std::string& name) {
-    int fd = ::open(name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+int hold_before_drop(const std::string& name, int dir = AT_FDCWD) {
+    int fd = ::openat(dir, at(dir, name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
@@ -183,17 +200,6 @@ void let_go(int fd) {
 
 void step(int n) {
     if (step_hook) step_hook(n);
-}
-
-std::string folder_of(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string base_of(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The path with a final symbolic link followed, as often as it takes; ""
@@ -230,25 +236,27 @@ constexpr int MAX_SLOTS = 64;
 
 std::string slot_name(const std::string& stem, int n) { return stem + "." + std::to_string(n); }
 
-bool exists_unfollowed(const std::string& name) {
+bool exists_unfollowed(const std::string& name, int dir = AT_FDCWD) {
     struct stat st {};
-    return ::lstat(name.c_str(), &st) == 0;
+    return ::fstatat(dir, at(dir, name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Removes a slot's temporary (and the backup link it was making) when no
 // running save holds it: a running save keeps its temporary locked until it
 // is done. True when it was an orphan and is gone.
-bool remove_if_orphan(const std::string& name) {
-    int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool remove_if_orphan(const std::string& name, int dir = AT_FDCWD) {
+    const std::string here = at(dir, name);
+    int fd = ::openat(dir, here.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat held {
     }, now{};
     bool orphan = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-                  ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.c_str(), &now) == 0 &&
+                  ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                  ::fstatat(dir, here.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
                   now.st_dev == held.st_dev && now.st_ino == held.st_ino;
     if (orphan) {
-        ::unlink(name.c_str());
-        ::unlink((name + "b").c_str());
+        ::unlinkat(dir, here.c_str(), 0);
+        ::unlinkat(dir, (here + "b").c_str(), 0);
     }
     ::close(fd);
     return orphan;
@@ -259,22 +267,23 @@ bool waiting_here(const std::string& name);
 // Creates the first free slot of the stem, taking over what a crashed save
 // left in a slot, and clears the orphans in the slots above it up to the
 // first free name. Its descriptor, or -1.
-int make_slot(const std::string& stem, std::string* name) {
+int make_slot(const std::string& stem, std::string* name, int dir = AT_FDCWD) {
     for (int n = 0, tries = 0; n < MAX_SLOTS && tries < 4 * MAX_SLOTS; ++tries) {
         std::string slot = slot_name(stem, n);
-        int fd = ::open(slot.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        int fd = ::openat(dir, at(dir, slot).c_str(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
-            ::unlink((slot + "b").c_str());
+            ::unlinkat(dir, at(dir, slot + "b").c_str(), 0);
             for (int m = n + 1; m < MAX_SLOTS; ++m) {
                 std::string above = slot_name(stem, m);
-                if (!exists_unfollowed(above)) break;
-                if (!waiting_here(above)) remove_if_orphan(above);
+                if (!exists_unfollowed(above, dir)) break;
+                if (!waiting_here(above)) remove_if_orphan(above, dir);
             }
             *name = slot;
             return fd;
         }
         if (errno != EEXIST) return -1;
-        if (waiting_here(slot) || !remove_if_orphan(slot)) ++n;  // in use: the next one
+        if (waiting_here(slot) || !remove_if_orphan(slot, dir)) ++n;  // in use: the next one
     }
     errno = EBUSY;
     return -1;
@@ -306,7 +315,10 @@ struct Staged {
     std::shared_ptr<Settling> settling;
 };
 int staging_depth = 0;
-std::vector<Staged> staged;
+// With each target's last staged file, by the target.
+struct StagedFiles : std::vector<Staged> {
+    std::unordered_map<std::string, size_t> by_target;
+} staged;
 size_t unflushed = 0;  // staged[unflushed..] hold their descriptors
 std::unordered_set<std::string> waiting;
 constexpr size_t MOST_HOLDING = 64;
@@ -375,6 +387,7 @@ void drop_staged() {
         drop_replacement(&file.replacement);
     }
     staged.clear();
+    staged.by_target.clear();
     waiting.clear();
     unflushed = 0;
 }
@@ -390,6 +403,7 @@ void commit_staged() {
     }
     std::vector<Staged> files;
     files.swap(staged);
+    staged.by_target.clear();
     waiting.clear();
     unflushed = 0;
     for (Staged& file : files) {
@@ -508,56 +522,243 @@ FolderSyncBatch::~FolderSyncBatch() {
 
 namespace {
 
-// Makes `backup` a copy of `file` through the free name `link`: a hard link
-// (or a copy) made there and renamed over the old backup.
+FileIdentity identity_of(const struct stat& st) {
+    return {true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+bool same_file(const FileIdentity& a, const FileIdentity& b) {
+    return a.exists == b.exists && (!a.exists || (a.device == b.device && a.inode == b.inode));
+}
+
+// What stands under a name of the folder dir now (a name that cannot be
+// looked up stands for a file that is none of the examined ones).
+FileIdentity identity_at(int dir, const std::string& name) {
+    struct stat st {};
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return identity_of(st);
+    FileIdentity none;
+    none.exists = errno != ENOENT;
+    return none;
+}
+
+// Makes `backup` a copy of `file` through the free name `link` (all three
+// in one folder): a hard link (or a copy) made there and renamed over the
+// old backup. By path (dir AT_FDCWD) a link is followed; in a held folder
+// the file's own name is taken, no link followed, and only while it is the
+// file `expect` names (when given).
 bool keep_backup_through(const std::string& file, const std::string& backup,
-                         const std::string& link) {
+                         const std::string& link, int dir = AT_FDCWD,
+                         const FileIdentity* expect = nullptr) {
     if (backup.empty() || backup == file || folder_of(backup) != folder_of(link)) return false;
-    ::unlink(link.c_str());  // a link needs a free name
-    bool made = ::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, link.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    const std::string from = at(dir, file), to = at(dir, link);
+    ::unlinkat(dir, to.c_str(), 0);  // a link needs a free name
+    const bool by_path = dir == AT_FDCWD;
+    bool made =
+        ::linkat(dir, from.c_str(), dir, to.c_str(), by_path ? AT_SYMLINK_FOLLOW : 0) == 0 &&
+        (!expect || same_file(identity_at(dir, to), *expect));
     if (!made) {
-        int out = ::open(link.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        ::unlinkat(dir, to.c_str(), 0);
+        int out =
+            ::openat(dir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        int in = ::openat(dir, from.c_str(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | (by_path ? 0 : O_NOFOLLOW));
         struct stat st {};
         made = out >= 0 && in >= 0 && ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) &&
-               copy_into(in, out) && ::fchmod(out, st.st_mode & 07777) == 0;
+               (!expect || same_file(identity_of(st), *expect)) && copy_into(in, out) &&
+               ::fchmod(out, st.st_mode & 07777) == 0;
         if (in >= 0) ::close(in);
         if (out >= 0) made = ::close(out) == 0 && made;
     }
     if (made) {
-        int old = hold_before_drop(backup);
-        made = ::rename(link.c_str(), backup.c_str()) == 0;
+        int old = hold_before_drop(backup, dir);
+        made = ::renameat(dir, to.c_str(), dir, at(dir, backup).c_str()) == 0;
         let_go(old);
     }
     if (made) note_listed(backup);
     // A rename between two links of one file does nothing, leaving the
     // temporary name: when the backup already is the file, it goes here.
-    ::unlink(link.c_str());
+    ::unlinkat(dir, to.c_str(), 0);
     return made;
 }
 
-// The regular file a replacement of path writes: links followed, refused
-// when it is something else or the user may not write it. Empty when
-// refused; *st and *exists describe the file.
-std::string writable_target(const std::string& path, struct stat* st, bool* exists) {
-    std::string target = resolve_links(path);
-    if (target.empty()) return "";
-    *exists = ::stat(target.c_str(), st) == 0;
-    if (*exists && !S_ISREG(st->st_mode)) {
-        errno = S_ISDIR(st->st_mode) ? EISDIR : EINVAL;
-        return "";
+// Renames `temp` over `target` (names in the folder dir) only while the
+// target's name holds what `examined` says: that file, or nothing. Where
+// the file system can, the two names are exchanged and the file that came
+// out is checked, so that no instant lies between the check and the
+// rename; another file found there is put back. False with errno ESTALE
+// when the name holds something else. The file the rename drops is held
+// across it (hold_before_drop).
+bool swap_into_place(int dir, const std::string& temp, const std::string& target,
+                     const FileIdentity& examined, bool strict = true) {
+    const char* from = temp.c_str();
+    const char* to = target.c_str();
+    auto unsupported = [] { return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP; };
+    // A plain rename, the file it drops held across it.
+    auto rename_over = [&] {
+        int old = hold_before_drop(target, dir);
+        if (::renameat(dir, from, dir, to) != 0) {
+            int saved = errno;
+            if (old >= 0) ::close(old);
+            errno = saved;
+            return false;
+        }
+        let_go(old);
+        return true;
+    };
+    if (!strict) return rename_over();
+    if (!examined.exists) {
+        if (::renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST) errno = ESTALE;
+        if (!unsupported()) return false;
+    } else if (::renameat2(dir, from, dir, to, RENAME_EXCHANGE) == 0) {
+        if (!same_file(identity_at(dir, temp), examined)) {
+            ::renameat2(dir, from, dir, to, RENAME_EXCHANGE);
+            errno = ESTALE;
+            return false;
+        }
+        // The old file is under the temporary's name now.
+        step(7);
+        int old = hold_before_drop(temp, dir);
+        ::unlinkat(dir, from, 0);
+        let_go(old);
+        return true;
+    } else {
+        if (errno == ENOENT) errno = ESTALE;  // the target went away
+        if (!unsupported()) return false;
     }
-    if (*exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return "";
-    return target;
+    // No exchange here: checked just before the rename.
+    if (!same_file(identity_at(dir, target), examined)) {
+        errno = ESTALE;
+        return false;
+    }
+    return rename_over();
 }
 
-// Fills *out for a temporary just made and open on fd: the permissions the
-// new file will get, and a second handle whose lock marks it in use.
-bool hold_replacement(const std::string& target, const std::string& temp, int fd, bool exists,
-                      const struct stat& st, Replacement* out) {
+}  // namespace
+
+// A folder held open: its descriptor and its real path when it was opened.
+// The replacements in one folder share one.
+struct HeldFolder {
+    int fd = -1;
+    std::string real;
+    HeldFolder() = default;
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+    ~HeldFolder() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+namespace {
+
+// The folders held now, by file identity: a job that replaces many files
+// in a few folders holds one descriptor per folder.
+struct HeldFolders {
+    std::mutex mutex;
+    std::map<std::pair<dev_t, ino_t>, std::weak_ptr<HeldFolder>> by_file;
+};
+
+// Opens and holds a folder; null (errno set) when it cannot be opened, or
+// ESTALE when it changed while its real path was taken.
+std::shared_ptr<HeldFolder> hold_folder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {
+    }, named{};
+    char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    const std::string path = real ? real : "";
+    std::free(real);
+    if (path.empty() || ::fstat(fd, &st) != 0 || ::stat(path.c_str(), &named) != 0 ||
+        st.st_dev != named.st_dev || st.st_ino != named.st_ino) {
+        ::close(fd);
+        errno = ESTALE;
+        return nullptr;
+    }
+    // Never destroyed: a folder may be let go while the process ends.
+    static HeldFolders& held_folders = *new HeldFolders;
+    std::lock_guard<std::mutex> lock(held_folders.mutex);
+    std::weak_ptr<HeldFolder>& slot = held_folders.by_file[{st.st_dev, st.st_ino}];
+    if (auto known = slot.lock(); known && known->real == path) {
+        ::close(fd);
+        return known;
+    }
+    auto made = std::make_shared<HeldFolder>();
+    made->fd = fd;
+    made->real = path;
+    slot = made;
+    if (held_folders.by_file.size() > 256)
+        std::erase_if(held_folders.by_file,
+                      [](const auto& entry) { return entry.second.expired(); });
+    return made;
+}
+
+// Resolves the links of path once, holds the target's folder and shows
+// what stands under the target's name to the check (see open_replacement).
+bool examine_target(const std::string& path, const TargetCheck& check, std::string* refusal,
+                    std::shared_ptr<HeldFolder>* folder, TargetView* view) {
+    std::string target = resolve_links(path);
+    if (target.empty()) return false;
+    const std::string name = base_of(target);
+    if (name.empty() || name == "." || name == "..") {
+        errno = EISDIR;
+        return false;
+    }
+    std::shared_ptr<HeldFolder> held = hold_folder(folder_of(target));
+    if (!held) return false;
+    view->given = path;
+    view->followed = target;
+    view->resolved = held->real == "/" ? "/" + name : held->real + "/" + name;
+    int fd =
+        ::openat(held->fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) {
+        view->exists = ::fstat(fd, &view->st) == 0;
+        if (!view->exists) {
+            ::close(fd);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        // A file that cannot be read, or a link put there since the links
+        // were followed.
+        if (::fstatat(held->fd, name.c_str(), &view->st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        if (S_ISLNK(view->st.st_mode)) {
+            if (refusal) *refusal = "it changed while it was written";
+            errno = ESTALE;
+            return false;
+        }
+        view->exists = true;
+    }
+    view->fd = fd;
+    auto done = [&](bool ok) {
+        int saved = errno;
+        if (fd >= 0) ::close(fd);
+        view->fd = -1;
+        errno = saved;
+        return ok;
+    };
+    if (view->exists && !S_ISREG(view->st.st_mode)) {
+        errno = S_ISDIR(view->st.st_mode) ? EISDIR : EINVAL;
+        return done(false);
+    }
+    if (view->exists && ::faccessat(held->fd, name.c_str(), W_OK, AT_EACCESS) != 0)
+        return done(false);
+    if (check) {
+        if (std::string why = check(*view); !why.empty()) {
+            if (refusal) *refusal = why;
+            errno = EPERM;
+            return done(false);
+        }
+    }
+    *folder = std::move(held);
+    return done(true);
+}
+
+// Fills *out for a temporary just made in the held folder and open on fd:
+// the permissions the new file will get, and a second handle whose lock
+// marks it in use.
+bool hold_replacement(const TargetView& view, const std::string& target, const std::string& temp,
+                      int fd, std::shared_ptr<HeldFolder> folder, Replacement* out) {
     mode_t permissions;
-    if (exists) {
-        permissions = st.st_mode & 07777;
+    if (view.exists) {
+        permissions = view.st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
@@ -568,7 +769,7 @@ bool hold_replacement(const std::string& target, const std::string& temp, int fd
         int saved = errno;
         if (hold >= 0) ::close(hold);
         ::close(fd);
-        ::unlink(temp.c_str());
+        ::unlinkat(folder->fd, base_of(temp).c_str(), 0);
         errno = saved;
         return false;
     }
@@ -578,6 +779,8 @@ bool hold_replacement(const std::string& target, const std::string& temp, int fd
     out->fd = fd;
     out->hold = hold;
     out->permissions = permissions;
+    out->folder = std::move(folder);
+    out->examined = view.exists ? identity_of(view.st) : FileIdentity{};
     return true;
 }
 
@@ -616,16 +819,18 @@ bool keep_backup(const std::string& file, const std::string& backup) {
     return made;
 }
 
-bool open_replacement(const std::string& path, Replacement* out) {
+bool open_replacement(const std::string& path, Replacement* out, const TargetCheck& check,
+                      std::string* refusal) {
     *out = Replacement{};
-    struct stat st {};
-    bool exists = false;
-    std::string target = writable_target(path, &st, &exists);
-    if (target.empty()) return false;
+    TargetView view;
+    std::shared_ptr<HeldFolder> folder;
+    if (!examine_target(path, check, refusal, &folder, &view)) return false;
     std::string temp;
-    int fd = make_slot(temporary_stem(target), &temp);
+    int fd = make_slot(temporary_stem(view.followed), &temp, folder->fd);
     if (fd < 0) return false;
-    return hold_replacement(target, temp, fd, exists, st, out);
+    if (!hold_replacement(view, view.followed, temp, fd, std::move(folder), out)) return false;
+    out->checked = static_cast<bool>(check);
+    return true;
 }
 
 bool commit_replacement(Replacement* r, const std::string& backup) {
@@ -638,6 +843,14 @@ bool commit_or_stage_replacement(Replacement* r, const std::string& backup) {
         errno = EBADF;
         return false;
     }
+    // Staged after another file for the same target, it replaces what that
+    // one puts in place.
+    if (auto earlier = staged.by_target.find(r->target); earlier != staged.by_target.end()) {
+        const Replacement& before = staged[earlier->second].replacement;
+        if (!before.temp.empty() && r->folder && before.folder)
+            r->examined = identity_at(before.folder->fd, at(before.folder->fd, before.temp));
+    }
+    staged.by_target[r->target] = staged.size();
     // The file goes to disk now, while the job works on.
     auto settling = std::make_shared<Settling>();
     if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0)
@@ -659,19 +872,17 @@ namespace {
 // backup kept, then the temporary renamed over its target.
 bool put_in_place(Replacement* r, const std::string& backup) {
     step(1);
-    struct stat st {};
-    if (!backup.empty() && ::stat(r->target.c_str(), &st) == 0)
-        keep_backup_through(r->target, backup, r->temp + "b");
+    const int dir = r->folder ? r->folder->fd : AT_FDCWD;
+    if (!backup.empty() && (r->checked ? r->examined.exists : exists_unfollowed(r->target, dir)))
+        keep_backup_through(r->target, backup, r->temp + "b", dir,
+                            r->checked ? &r->examined : nullptr);
     step(2);
-    int old = hold_before_drop(r->target);
-    if (::rename(r->temp.c_str(), r->target.c_str()) != 0) {
+    if (!swap_into_place(dir, at(dir, r->temp), at(dir, r->target), r->examined, r->checked)) {
         int saved = errno;
-        if (old >= 0) ::close(old);
         drop_replacement(r);
         errno = saved;
         return false;
     }
-    let_go(old);
     r->temp.clear();
     note_listed(r->target);
     step(3);
@@ -689,15 +900,25 @@ void start_writing(int fd, long long from, long long length) {
 }
 
 void drop_replacement(Replacement* r) {
-    if (!r->temp.empty()) ::unlink(r->temp.c_str());
+    const int dir = r->folder ? r->folder->fd : AT_FDCWD;
+    if (!r->temp.empty()) ::unlinkat(dir, at(dir, r->temp).c_str(), 0);
     r->temp.clear();
     if (r->hold >= 0) ::close(r->hold);
     r->hold = -1;
+    r->folder.reset();
 }
 
 // --- sets of files replaced as one ---------------------------------------------------------
 
 std::string follow_links(const std::string& path) { return resolve_links(path); }
+
+std::string real_path(const std::string& path) {
+    char* real = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
+    if (!real) return "";
+    std::string out = real;
+    std::free(real);
+    return out;
+}
 
 std::string resolved_folder_path(const std::string& path) {
     if (path.empty()) return "";
@@ -913,16 +1134,49 @@ void sync_folders_of(const std::vector<SetMember>& members) {
     for (const std::string& folder : folders) sync_folder(folder);
 }
 
+// A member's folder, held, and what its target was when it was staged.
+using HeldMember = std::pair<std::shared_ptr<HeldFolder>, FileIdentity>;
+
+FileIdentity was_identity(const SetMember& m) { return {m.was.exists, m.was.device, m.was.inode}; }
+
+// True when what stands under the staged name is the target's old file: an
+// exchange put the new one in place and a stop came before the old one went.
+bool old_file_left(const FileIdentity& staged, const FileIdentity& was) {
+    return staged.exists && was.exists && same_file(staged, was);
+}
+
 // Moves the staged temporaries that are still there over their targets, in
-// order; false (errno set) at the first that cannot be moved.
-bool replace_members(const std::vector<SetMember>& members) {
-    for (const SetMember& m : members) {
+// order, each only over the file its target was when it was staged (held:
+// each member's folder and that file, from its open; else the member's
+// folder is held now and the record's state names the file); false (errno
+// set) at the first that cannot be moved.
+bool replace_members(const std::vector<SetMember>& members,
+                     const std::vector<HeldMember>* held = nullptr) {
+    for (size_t i = 0; i < members.size(); ++i) {
+        const SetMember& m = members[i];
+        HeldMember member;
+        if (held) {
+            member = (*held)[i];
+        } else {
+            member.first = hold_folder(folder_of(m.target));
+            if (!member.first) return false;
+            if (member.first->real != folder_of(m.target)) {
+                errno = ESTALE;
+                return false;
+            }
+            member.second = was_identity(m);
+        }
+        const int dir = member.first->fd;
         std::string temp = staged_name(m.target);
-        if (!exists_unfollowed(temp)) continue;  // moved before a stop
-        struct stat st {};
-        if (!m.backup.empty() && ::stat(m.target.c_str(), &st) == 0)
-            keep_backup_through(m.target, m.backup, temp + "b");
-        if (::rename(temp.c_str(), m.target.c_str()) != 0) return false;
+        FileIdentity staged = identity_at(dir, base_of(temp));
+        if (!staged.exists) continue;  // moved before a stop
+        if (old_file_left(staged, member.second)) {
+            ::unlinkat(dir, base_of(temp).c_str(), 0);
+            continue;
+        }
+        if (!m.backup.empty() && member.second.exists)
+            keep_backup_through(m.target, m.backup, temp + "b", dir, &member.second);
+        if (!swap_into_place(dir, base_of(temp), base_of(m.target), member.second)) return false;
         note_listed(m.target);
         step(6);
     }
@@ -937,6 +1191,7 @@ bool replace_members(const std::vector<SetMember>& members) {
 std::string member_refusal(const SetMember& m, const SetMemberCheck& accept) {
     struct stat st {};
     if (::lstat(staged_name(m.target).c_str(), &st) != 0) return "";  // nothing to move
+    if (old_file_left(identity_of(st), was_identity(m))) return "";   // moved before a stop
     if (m.target.empty() || m.target[0] != '/' || resolved_folder_path(m.target) != m.target)
         return m.target + " is not a file of the project as its record names it";
     std::string why;
@@ -957,55 +1212,74 @@ ReplaceSet::ReplaceSet(const std::string& anchor, SetOwner owner)
 
 ReplaceSet::~ReplaceSet() {
     if (recorded_) return;  // what is left is for complete_replace_set
-    for (const SetMember& m : members_) ::unlink(staged_name(m.target).c_str());
+    for (size_t i = 0; i < members_.size(); ++i)
+        ::unlinkat(held_[i].first->fd, base_of(staged_name(members_[i].target)).c_str(), 0);
 }
 
-bool ReplaceSet::open(const std::string& path, Replacement* out) {
+bool ReplaceSet::open(const std::string& path, Replacement* out, const TargetCheck& check,
+                      std::string* refusal) {
     *out = Replacement{};
-    struct stat st {};
-    bool exists = false;
-    std::string target = writable_target(path, &st, &exists);
-    if (target.empty() || recorded_) return false;
-    // The form a record names it in, and a completion checks it by.
-    target = resolved_folder_path(target);
-    if (target.empty()) return false;
+    if (recorded_) return false;
+    TargetView view;
+    std::shared_ptr<HeldFolder> folder;
+    if (!examine_target(path, check, refusal, &folder, &view)) return false;
+    // The target in the form a record names it in, and a completion checks
+    // it by: its folder's real path and its name.
+    const std::string& target = view.resolved;
     // A target written twice keeps its last contents: the earlier goes.
     if (auto earlier = index_.find(target); earlier != index_.end()) {
         size_t at = earlier->second;
         index_.erase(earlier);
         if (at + 1 != members_.size()) {
             members_[at] = std::move(members_.back());
+            held_[at] = std::move(held_.back());
             index_[members_[at].target] = at;
         }
         members_.pop_back();
+        held_.pop_back();
     }
-    std::string temp = staged_name(target);
-    ::unlink(temp.c_str());  // left by a set that was stopped before its commit
-    int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const std::string temp = staged_name(target);
+    // Left by a set that was stopped before its commit.
+    ::unlinkat(folder->fd, base_of(temp).c_str(), 0);
+    int fd = ::openat(folder->fd, base_of(temp).c_str(),
+                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    return hold_replacement(target, temp, fd, exists, st, out);
+    if (!hold_replacement(view, target, temp, fd, std::move(folder), out)) return false;
+    out->checked = true;
+    return true;
 }
 
 bool ReplaceSet::stage(Replacement* r, const std::string& backup) {
     if (!settle(r)) return false;
     index_[r->target] = members_.size();
     members_.push_back({r->target, backup, state_of(r->target)});
+    held_.emplace_back(r->folder, r->examined);
     ::close(r->hold);
     r->hold = -1;
     r->temp.clear();  // the set's now
+    r->folder.reset();
     return true;
 }
 
 bool ReplaceSet::commit() {
     if (members_.empty()) return true;
+    // Nothing is decided while a target is not the file its open examined.
+    for (size_t i = 0; i < members_.size(); ++i) {
+        if (!same_file(identity_at(held_[i].first->fd, base_of(members_[i].target)),
+                       held_[i].second)) {
+            errno = ESTALE;
+            return false;
+        }
+    }
     // The temporaries' names are on disk before the record that claims them.
     sync_folders_of(members_);
     if (!write_record(record_name(anchor_), set_record_text({owner_, members_}))) return false;
     recorded_ = true;
     step(5);
-    if (!replace_members(members_)) return false;  // the record stays for the next run
+    if (!replace_members(members_, &held_)) return false;  // the record stays for the next run
     ::unlink(record_name(anchor_).c_str());
     members_.clear();
+    held_.clear();
     index_.clear();
     recorded_ = false;
     return true;
@@ -1020,8 +1294,12 @@ bool pending_replace_set(const std::string& anchor, PendingSet* pending) {
     std::string text;
     pending->read = read_small_file(record, &text) ? parse_set_record(text, &pending->record)
                                                    : RecordRead::DAMAGED;
-    for (const SetMember& m : pending->record.members)
-        if (exists_unfollowed(staged_name(m.target))) pending->files_left = true;
+    for (const SetMember& m : pending->record.members) {
+        struct stat st {};
+        if (::lstat(staged_name(m.target).c_str(), &st) == 0 &&
+            !old_file_left(identity_of(st), was_identity(m)))
+            pending->files_left = true;
+    }
     return true;
 }
 

@@ -3,11 +3,16 @@
 // old file or the new one under its name, never neither and never a mix:
 //
 //  1. `open_replacement` finds the file to replace: a symbolic link is
-//     followed (the file it names is replaced, the link stays). It refuses a
-//     target that exists but is not a regular file (a folder, a device) or
-//     that the user may not write; it removes the temporaries that an
-//     earlier, crashed save of the same file left behind, and creates a
-//     temporary with a short name beside the target.
+//     followed, once (the file it names is replaced, the link stays). The
+//     target's folder is opened and held: everything after is done by
+//     names inside that folder, so that a folder or a link swapped
+//     meanwhile takes nothing elsewhere. The file under the target's name
+//     is opened without following a link and shown to the caller's check,
+//     which may refuse it. It refuses a target that exists but is not a
+//     regular file (a folder, a device) or that the user may not write; it
+//     removes the temporaries that an earlier, crashed save of the same
+//     file left behind, and creates a temporary with a short name beside
+//     the target.
 //
 //     The temporaries of a target are named from the target's name alone
 //     (`temporary_stem`: its folder and ".tn" with a hash of its name), so
@@ -21,17 +26,32 @@
 //     (else 0666 less the umask), flushes it to disk, keeps a backup when
 //     asked (a hard link to the old file, or a copy where links are not
 //     possible: the target never goes away), renames the temporary over the
-//     target and flushes the folder.
+//     target and flushes the folder. The rename replaces only the file that
+//     was examined at the open (or takes a name that was free then): when
+//     another stands under the name now, nothing is replaced and the commit
+//     fails with errno ESTALE.
 //  4. `drop_replacement` removes a temporary that is not committed (after a
 //     commit it does nothing).
 //
 // Failures are reported by the result, with errno saying why; a failed
 // commit leaves the old file as it was.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+// A folder held open while files in it are replaced (opaque).
+struct HeldFolder;
+
+// What stands under a name when it is examined: nothing, or one file.
+struct FileIdentity {
+    bool exists = false;
+    uint64_t device = 0, inode = 0;
+};
 
 struct Replacement {
     std::string target;           // the regular file replaced, links resolved
@@ -39,11 +59,33 @@ struct Replacement {
     int fd = -1;                  // open on temp for the caller, who closes it
     int hold = -1;                // the replacement's own handle on temp: its lock marks it in use
     unsigned permissions = 0600;  // what the new file gets at the commit
+    std::shared_ptr<HeldFolder> folder;  // the folder of target and temp
+    FileIdentity examined;               // what stood under the target's name at the open
+    bool checked = false;                // a check examined it: only that file is replaced
 };
 
+// What a replacement is about to replace, shown to the caller's check
+// before anything is written.
+struct TargetView {
+    std::string given;     // the path asked for
+    std::string followed;  // the path with its final links followed
+    std::string resolved;  // the target: its folder's real path and its name
+    bool exists = false;   // a file stands under that name
+    int fd = -1;           // open for reading on it (no link followed); -1 when it cannot be read
+    struct stat st {};     // its status, when it exists
+};
+// "" to let the replacement go on; else why it is refused.
+using TargetCheck = std::function<std::string(const TargetView& view)>;
+
 // Prepares the replacement of path (a system path). False when the target
-// is refused or the temporary cannot be made; nothing is changed then.
-bool open_replacement(const std::string& path, Replacement* out);
+// is refused or the temporary cannot be made; nothing is changed then. A
+// target the check refuses gives errno EPERM and the check's reason in
+// *refusal; one that changes while it is examined (a link put under its
+// name) errno ESTALE. With a check, the commit replaces only the file the
+// check examined; without, whatever file stands under the name then (two
+// saves of one file running at once: the last commit wins).
+bool open_replacement(const std::string& path, Replacement* out, const TargetCheck& check = {},
+                      std::string* refusal = nullptr);
 
 // Replaces the target with the written, closed temporary. A non-empty
 // backup names the file that keeps the old contents (when there are any);
@@ -176,15 +218,17 @@ public:
 
     // As open_replacement, with the target's set temporary; a target opened
     // again replaces what was staged for it.
-    bool open(const std::string& path, Replacement* out);
+    bool open(const std::string& path, Replacement* out, const TargetCheck& check = {},
+              std::string* refusal = nullptr);
     // Takes the written, closed temporary into the set (permissions given,
     // flushed to disk); backup as for commit_replacement. False when it
     // cannot be flushed (it is removed then, the set keeps the others).
     bool stage(Replacement* r, const std::string& backup);
     // Replaces every staged target as described above. False (errno set)
-    // when the record cannot be written (nothing replaced: recorded() is
-    // false) or a target cannot be replaced (the record stays for
-    // complete_replace_set: recorded() is true).
+    // when a target is no longer the file examined when it was opened
+    // (ESTALE) or the record cannot be written (nothing replaced:
+    // recorded() is false), or when a target cannot be replaced (the
+    // record stays for complete_replace_set: recorded() is true).
     bool commit();
     bool recorded() const { return recorded_; }
     size_t size() const { return members_.size(); }
@@ -193,6 +237,8 @@ private:
     std::string anchor_;
     SetOwner owner_;
     std::vector<SetMember> members_;
+    // Beside each member: its held folder and what its open examined.
+    std::vector<std::pair<std::shared_ptr<HeldFolder>, FileIdentity>> held_;
     std::unordered_map<std::string, size_t> index_;  // member by target
     bool recorded_ = false;
 };
@@ -232,6 +278,9 @@ std::string follow_links(const std::string& path);
 // The path with its folder's links, "." and ".." resolved (the last
 // component as it is); "" when the folder cannot be resolved.
 std::string resolved_folder_path(const std::string& path);
+// The real path of an existing file or folder (every link, "." and ".."
+// resolved); "" when it cannot be resolved.
+std::string real_path(const std::string& path);
 
 // While a FolderSyncBatch is open: the entry of folder ("" the working
 // directory) equal to name ignoring case, the smallest in byte order, or ""
@@ -242,6 +291,8 @@ bool batch_find_ignoring_case(const std::string& folder, const std::string& name
 
 // For tests: called with 1, 2, 3 between the steps of a commit (after the
 // flush, after the backup, after the rename), so that a test can stop the
-// process there, with 4 after each flush of a folder, and in a set's commit
-// with 5 once its record is on disk and 6 after each target replaced.
+// process there, with 4 after each flush of a folder, in a set's commit
+// with 5 once its record is on disk and 6 after each target replaced, and
+// with 7 when an exchange put a file in place and the old one is still
+// under the temporary's name.
 void set_replace_step_hook(void (*hook)(int step));

@@ -93,8 +93,11 @@ int over_sheets(const std::string& root, int hier_property, Job job) {
 int netlist_job(const std::string& root) {
     const std::string base = without_suffix(root);
     std::string title, concerned;
-    if (int result = netlist_compile(root.c_str(), log_printf, &title, &concerned); result != 0)
+    if (int result = netlist_compile(root.c_str(), log_printf, &title, &concerned); result != 0) {
+        // Declined (sheets of other folders): nothing more is done.
+        if (result == DOC_CANCELLED) return 0;
         return failed_logged(result, concerned.empty() ? root : concerned);
+    }
     std::string linked = base;
     if (proper_get(NETFMT_HIER) == 0) {
         linked = base + "_linked";
@@ -158,8 +161,9 @@ int erc_job(const JobCall& call) {
     const std::string report = text_of(NETERC_OUTFILE);
     std::string concerned;
     int result = erc_report(call.root.c_str(), report.c_str(), log_printf, &concerned);
-    // -1: the report could not be made.
-    return result == 0 ? 0 : failed_logged(result == -1 ? 50 : result, concerned);
+    // -1: the report could not be made; declined, nothing was.
+    if (result == 0 || result == DOC_CANCELLED) return 0;
+    return failed_logged(result == -1 ? 50 : result, concerned);
 }
 
 int annotate_job(const JobCall& call) {

@@ -7,9 +7,15 @@
 // folders and sheets that are links to sheets keep working.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "connectivity/annotate.h"
@@ -18,9 +24,11 @@
 #include "connectivity/erc.h"
 #include "connectivity/net_jobs.h"
 #include "connectivity/project_fixture.h"
+#include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
+#include "foundation/services.h"
 #include "import/sdt2sc.h"
 #include "import/sdt_files.h"
 #include "import/sdt_job.h"
@@ -118,6 +126,8 @@ int run_over_sheets(ProjectWritesTest& t, const std::function<int(List*)>& job) 
     return code;
 }
 
+void PrintTo(const WritingJob& job, std::ostream* out) { *out << job.name; }
+
 struct Variant {
     WritingJob job;
     bool through_link;
@@ -211,7 +221,7 @@ std::vector<WritingJob> writing_jobs() {
          "outside/x.bnt", "proj/linked.bnt", nullptr},
         {"Format", linked,
          [](ProjectWritesTest& t, const std::string& target) {
-             return netlist_format(t.file("proj/linked").c_str(), target.c_str(), "SPICE", 2,
+             return netlist_format(t.file("proj/linked").c_str(), target.c_str(), "tessaron", 2,
                                    print_capture);
          },
          "outside/x.net", "proj/out.net", nullptr},
@@ -336,6 +346,221 @@ INSTANTIATE_TEST_SUITE_P(Jobs, EveryWritingJob, testing::ValuesIn(variants()),
                                                              : "OverAFileOfAnotherKind");
                          });
 
+// A file of the project that is a link to a file of the job's own kind in
+// another folder (another design's sheet, net file, report) is not
+// followed: the job refuses, naming the link and where it leads, and that
+// file keeps its bytes.
+class LinkOutOfTheProject : public ProjectWritesTest,
+                            public testing::WithParamInterface<WritingJob> {};
+
+TEST_P(LinkOutOfTheProject, IsNotFollowedToAFileOfTheJobsKind) {
+    const WritingJob& job = GetParam();
+    job.prepare(*this);
+    const std::string target = file(job.link);
+    ASSERT_EQ(job.run(*this, target), 0) << printed;
+    ASSERT_TRUE(fs::exists(target)) << "the job's own file, made in place";
+    fs::create_directory(file("victim"));
+    const std::string theirs = file("victim/theirs" + fs::path(target).extension().string());
+    fs::rename(target, theirs);
+    fs::create_symlink(theirs, target);
+    const auto bytes = tn_test::read_bytes(theirs);
+    printed.clear();
+    EXPECT_EQ(job.run(*this, target), FILE_NOT_WRITTEN) << printed;
+    EXPECT_EQ(tn_test::read_bytes(theirs), bytes);
+    EXPECT_FALSE(fs::exists(file("victim/theirs.BAK")));
+    EXPECT_NE(printed.find("*** ERROR *** : '" + target + "' is not written: it is a link to '" +
+                           theirs + "', outside the project"),
+              std::string::npos)
+        << printed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, LinkOutOfTheProject, testing::ValuesIn(writing_jobs()),
+                         [](const testing::TestParamInfo<WritingJob>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A project as an archive brings it: a sheet that is a link to another
+// design's sheet (by a relative or an absolute name), or a folder that is a
+// link to another design's folder. Compiling the project's sources
+// replaces none of that design's files and puts none of its own in place.
+TEST_F(ProjectWritesTest, ACompileReplacesNoSheetOfAnotherDesignThroughALink) {
+    fs::create_directory(file("victim"));
+    write_sheet("victim/v.sch", sheet({part("RES", "R5", "5k")}));
+    tn_test::write_text(file("victim/v.asc"), sheet({part("RES", "R5", "5k")}));
+    const auto theirs = tn_test::read_bytes(file("victim/v.sch"));
+    struct Case {
+        const char* name;
+        const char* box;   // what the root names
+        const char* link;  // the link made in the project
+        std::string to;
+    } cases[] = {{"relative", "sub.sch", "proj/sub.sch", "../victim/v.sch"},
+                 {"absolute", "sub.sch", "proj/sub.sch", file("victim/v.sch")},
+                 {"folder", "lnk/v.sch", "proj/lnk", "../victim"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file("proj"));
+        fs::create_directory(file("proj"));
+        tn_test::write_text(file("proj/root.asc"), sheet({part("RES", "R1", "1k"), box(c.box)}));
+        tn_test::write_text(file("proj/sub.asc"), sheet({part("RES", "R2", "2k")}));
+        fs::create_symlink(c.to, file(c.link));
+        printed.clear();
+        EXPECT_EQ(
+            compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture),
+            FILE_NOT_WRITTEN)
+            << printed;
+        EXPECT_EQ(tn_test::read_bytes(file("victim/v.sch")), theirs);
+        EXPECT_FALSE(fs::exists(file("victim/v.BAK")));
+        EXPECT_FALSE(fs::exists(file("proj/root.sch"))) << "nothing else in place";
+        const std::string written =
+            std::string(c.box) == "sub.sch" ? "proj/sub.sch" : "proj/lnk/v.sch";
+        EXPECT_NE(printed.find("'" + file(written) + "' is not written: it is a link to '" +
+                               file("victim/v.sch") + "', outside the project"),
+                  std::string::npos)
+            << printed;
+    }
+}
+
+// Swapped while the Netlist Output job writes through it (by another
+// process, or a folder shared with another user), a link makes the job
+// write the file it checked or refuse: never the file the link names
+// after the check.
+TEST_F(ProjectWritesTest, ALinkSwappedWhileAJobWritesReplacesOnlyWhatWasChecked) {
+    write_sheets();
+    ASSERT_EQ(netlist_compile(file("proj/root.sch").c_str(), print_capture), 0) << printed;
+    ASSERT_EQ(netlist_link(file("proj/root").c_str(), file("proj/linked").c_str(), print_capture),
+              0)
+        << printed;
+    const std::string linked = file("proj/linked"), out = file("proj/out.net");
+    auto format = [&] {
+        return netlist_format(linked.c_str(), out.c_str(), "tessaron", 2, print_capture);
+    };
+    ASSERT_EQ(format(), 0) << printed;
+    fs::rename(out, file("proj/mine.net"));
+    const std::string swap = file("proj/swap.tmp"), notes = file("outside/notes.txt");
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        for (bool mine = true; !stop; mine = !mine) {
+            ::symlink(mine ? "mine.net" : notes.c_str(), swap.c_str());
+            ::rename(swap.c_str(), out.c_str());
+        }
+    });
+    int written = 0, refused = 0, other = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    for (int run = 0; run < 400 && std::chrono::steady_clock::now() < until; ++run) {
+        printed.clear();
+        int code = format();
+        (code == 0 ? written : code == FILE_NOT_WRITTEN ? refused : other)++;
+        if (tn_test::read_text(notes) != NOTES) break;
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(tn_test::read_text(notes), NOTES) << written << " written, " << refused << " refused";
+    EXPECT_EQ(other, 0);
+    EXPECT_GT(written + refused, 100);
+    EXPECT_TRUE(file_is_of_kind(file("proj/mine.net").c_str(), FileKind::NETLIST));
+}
+
+// A sheet of another folder that a job will write, or write a file beside:
+// before the job writes anything, its question names that sheet and its
+// log says so; declined, nothing is written there. Agreed (or in a batch
+// run, which takes the box's default), the job runs as before.
+TEST_F(ProjectWritesTest, EveryJobSaysWhichSheetsOutsideTheRootsFolderItWrites) {
+    set_message_formatter(error_message);
+    int answer = ANSWER_CANCEL;
+    std::string asked;
+    Services table;
+    table.message_box = [&](const char* text, const char*, int) {
+        asked += std::string(text) + "\n";
+        return answer;
+    };
+    install_services(table);
+    auto over_sheets = [this](const std::function<int(List*)>& job) {
+        return run_over_sheets(*this, job);
+    };
+    const std::vector<std::pair<const char*, std::function<int()>>> jobs = {
+        {"compile",
+         [&] {
+             return compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr,
+                                   print_capture);
+         }},
+        {"net compile",
+         [&] { return netlist_compile(file("proj/root.sch").c_str(), print_capture); }},
+        {"ERC",
+         [&] {
+             return erc_report(file("proj/root.sch").c_str(), file("proj/root.erc").c_str(),
+                               print_capture);
+         }},
+        {"annotation",
+         [&] {
+             return over_sheets([](List* list) { return annotate(print_capture, list, false); });
+         }},
+        {"back-annotation",
+         [&] {
+             tn_test::write_text(file("proj/root.ban"), "'R?' 'R7'\n");
+             return over_sheets([&](List* list) {
+                 std::string name;
+                 return backannotate(file("proj/root.sch").c_str(), &name, print_capture, list);
+             });
+         }},
+        {"decompile",
+         [&] {
+             return over_sheets([&](List* list) {
+                 return decompile_sheets(file("proj/root.sch").c_str(), print_capture, list);
+             });
+         }},
+        {"library archive",
+         [&] {
+             return over_sheets([&](List* list) {
+                 return libarch(file("proj/root.sch").c_str(), "", print_capture, list);
+             });
+         }},
+    };
+    auto outside = [&] {
+        std::map<std::string, std::vector<unsigned char>> files;
+        for (const auto& entry : fs::directory_iterator(file("outside")))
+            files[entry.path().filename().string()] = tn_test::read_bytes(entry.path().string());
+        return files;
+    };
+    const std::string named = "'" + file("outside/o.sch") + "'";
+    for (const auto& [name, run] : jobs) {
+        SCOPED_TRACE(name);
+        write_sheets();
+        write_sources();
+        const auto before = outside();
+        answer = ANSWER_CANCEL;
+        asked.clear();
+        printed.clear();
+        // Declined, the net jobs stop (no link is to read old net files).
+        const bool net = std::string(name) == "net compile" || std::string(name) == "ERC";
+        EXPECT_EQ(run(), net ? DOC_CANCELLED : 0) << printed;
+        EXPECT_NE(asked.find("Outside the folder of the root sheet:\n" + file("outside/o.sch")),
+                  std::string::npos)
+            << asked;
+        EXPECT_TRUE(outside() == before) << "nothing written outside";
+        EXPECT_NE(printed.find(named + " lies outside the folder of the root sheet"),
+                  std::string::npos)
+            << printed;
+        answer = ANSWER_OK;
+        printed.clear();
+        EXPECT_EQ(run(), 0) << printed;
+        EXPECT_NE(printed.find(named + " lies outside the folder of the root sheet"),
+                  std::string::npos)
+            << printed;
+    }
+    EXPECT_TRUE(fs::exists(file("outside/o.bnt")));
+    // A sheet named by an absolute name is named as well.
+    write_sheet("outside/abs.sch", sheet({part("RES", "R?", "4k")}));
+    write_sheet("proj/abs_root.sch", sheet({box(file("outside/abs.sch").c_str())}));
+    answer = ANSWER_CANCEL;
+    asked.clear();
+    EXPECT_EQ(netlist_compile(file("proj/abs_root.sch").c_str(), print_capture), DOC_CANCELLED);
+    EXPECT_NE(
+        asked.find("(Sheets 2)\nOutside the folder of the root sheet:\n" + file("outside/abs.sch")),
+        std::string::npos)
+        << asked;
+    EXPECT_FALSE(fs::exists(file("outside/abs.bnt")));
+}
+
 // The conversion's sheets go into the project folder whatever folder the
 // foreign hierarchy names; a link there to a missing file outside is not
 // followed, and then none of the job's sheets is put in place.
@@ -363,22 +588,30 @@ TEST_F(ProjectWritesTest, AConversionWritesIntoItsProjectFolderOnly) {
 // --- what keeps working ----------------------------------------------------------------------
 
 TEST_F(ProjectWritesTest, HierarchiesOverFoldersAndSheetsThatAreLinksKeepWorking) {
-    // Besides ../outside/o.sch, the root names a sheet that is a link to a
-    // sheet of a shared folder: it is written where the link leads.
+    // Besides ../outside/o.sch, the root names a sheet of a shared folder
+    // by its path, which makes that folder the project's: a sheet of the
+    // project that is a link to a sheet there is written where the link
+    // leads. So is a sheet in a folder of the project reached through a
+    // link to that folder.
     fs::create_directory(dir_.path() / "shared");
+    fs::create_directory(dir_.path() / "proj" / "inside");
     write_sources();
     tn_test::write_text(file("shared/lnk.asc"), sheet({part("RES", "R9", "9k")}));
-    tn_test::write_text(
-        file("proj/root.asc"),
-        sheet({part("RES", "R?", "1k"), box("../outside/o.sch"), box("sub.sch"), box("lnk.sch")}));
+    tn_test::write_text(file("shared/named.asc"), sheet({part("RES", "R8", "8k")}));
+    tn_test::write_text(file("proj/inside/s.asc"), sheet({part("RES", "R6", "6k")}));
+    tn_test::write_text(file("proj/root.asc"),
+                        sheet({part("RES", "R?", "1k"), box("../outside/o.sch"), box("sub.sch"),
+                               box("lnk.sch"), box("../shared/named.sch"), box("alias/s.sch")}));
     fs::create_symlink(file("shared/lnk.asc"), file("proj/lnk.asc"));
     write_sheet("shared/lnk.sch", sheet({part("RES", "R?", "9k")}));
     fs::create_symlink(file("shared/lnk.sch"), file("proj/lnk.sch"));
+    fs::create_symlink("inside", file("proj/alias"));
     ASSERT_EQ(compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture), 0)
         << printed;
     EXPECT_TRUE(fs::is_symlink(file("proj/lnk.sch")));
     EXPECT_EQ(references("shared/lnk.sch"), std::vector<std::string>{"R9"});
     EXPECT_EQ(references("outside/o.sch"), std::vector<std::string>{"R2"});
+    EXPECT_EQ(references("proj/inside/s.sch"), std::vector<std::string>{"R6"});
 
     proper_set(ANNO_UNCOND, 1, 0);
     List* list = sheets();

@@ -218,6 +218,28 @@ protected:
     }
 };
 
+// The design compiled from sources that give every part a new reference.
+class CompileSheetsTest : public SheetJobsTest {
+protected:
+    void SetUp() override {
+        SheetJobsTest::SetUp();
+        write_design([](int k) { return std::vector<std::string>(3, ref(10 * k + 1)); });
+        for (int k = 0; k < SHEETS; ++k) {
+            new_.push_back({ref(10 * k + 7), ref(10 * k + 8), ref(10 * k + 9)});
+            std::vector<std::string> items;
+            for (const std::string& r : new_[k]) items.push_back(part("RES", r.c_str(), "1k"));
+            if (k == 0)
+                for (int b = 1; b < SHEETS; ++b) items.push_back(box(sub_name(b).c_str()));
+            std::string source = sheet_name(k);
+            source.replace(source.size() - 4, 4, ".asc");
+            tn_test::write_text(file(source), sheet(items));
+        }
+    }
+    int run() override {
+        return compile_sheets(file("root.asc").c_str(), "", nullptr, nullptr, print_capture);
+    }
+};
+
 TEST_F(AnnotateSheetsTest, ASheetThatCannotBeSavedChangesNoSheet) {
     proper_set(ANNO_VERBOSE, 1, 0);
     a_read_only_sheet_changes_nothing();
@@ -262,15 +284,19 @@ TEST_F(BackannotateSheetsTest, AStoppedRunIsCompletedOnceAndOtherJobsWaitForIt) 
 
 // Kills the job `run` once it replaced `replaced` sheets (the record is on
 // disk from the first).
-int stop_after_replacing(int replaced, const std::function<int()>& run) {
+int stop_at_step(int stop, int times, const std::function<int()>& run) {
     return tn_test::run_in_child([&] {
-        static int left;
-        left = replaced;
+        static int at, left;
+        at = stop;
+        left = times;
         set_replace_step_hook([](int step) {
-            if (step == 6 && --left == 0) raise(SIGKILL);
+            if (step == at && --left == 0) raise(SIGKILL);
         });
         return run();
     });
+}
+int stop_after_replacing(int replaced, const std::function<int()>& run) {
+    return stop_at_step(6, replaced, run);
 }
 
 class StoppedRunTest : public BackannotateSheetsTest {
@@ -356,6 +382,54 @@ TEST_F(StoppedRunTest, ARecordWithNothingLeftToMoveStopsNoJob) {
     EXPECT_EQ(run(), 0) << printed;
     EXPECT_EQ(printed.find("not applied again"), std::string::npos) << printed;
     EXPECT_EQ(state(), "new") << "the change file was applied";
+    EXPECT_FALSE(record_pending());
+}
+
+// Killed once its first sheet went in place, a compile leaves the record
+// that the next compile completes; every other job waits for it.
+TEST_F(CompileSheetsTest, AStoppedCompileIsCompletedByTheNextAndOtherJobsWaitForIt) {
+    int code = tn_test::run_in_child([&] {
+        set_replace_step_hook([](int step) {
+            if (step == 3 || step == 6) raise(SIGKILL);
+        });
+        return run();
+    });
+    ASSERT_EQ(code, 255) << "killed";
+    ASSERT_EQ(state(), "mixed");
+    ASSERT_TRUE(record_pending()) << "a design half replaced says so";
+    const std::string root = file("root.sch");
+    printed.clear();
+    EXPECT_EQ(netlist_compile(root.c_str(), print_capture), JOB_HALF_SAVED);
+    List* list = project("root.sch");
+    EXPECT_EQ(annotate(print_capture, list, false), JOB_HALF_SAVED);
+    free_name_list(list);
+    EXPECT_NE(printed.find("were left half saved by a stopped compile: run the compile again "
+                           "to complete them"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(state(), "mixed");
+    printed.clear();
+    EXPECT_EQ(run(), 0) << printed;
+    EXPECT_NE(printed.find("left half saved by a stopped compile are all saved now"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(state(), "new");
+    EXPECT_FALSE(record_pending());
+}
+
+TEST_F(CompileSheetsTest, KillsAtRandomInstantsLeaveTheDesignWholeOrCompletable) {
+    kill_at_random(12);
+}
+
+// Stopped when a sheet went in place and its old file still stands under
+// the staged file's name, a run is completed as after any other stop.
+TEST_F(AnnotateSheetsTest, AStopBeforeTheOldFileOfASheetGoesIsCompleted) {
+    ASSERT_EQ(stop_at_step(7, 2, [&] { return run(); }), 255) << "killed";
+    ASSERT_EQ(state(), "mixed");
+    ASSERT_TRUE(record_pending());
+    printed.clear();
+    EXPECT_EQ(run(), 0) << printed;
+    EXPECT_EQ(state(), "new");
     EXPECT_FALSE(record_pending());
 }
 

@@ -869,14 +869,59 @@ TEST_F(InTempDir, InAJobAWriteReplacesOnlyAFileOfItsKindAndFollowsLinksOnlyToOne
     }
     EXPECT_EQ(tn_test::read_text("away/notes.txt"), "notes");
     EXPECT_TRUE(fs::exists("away/made.net"));
-    EXPECT_NE(printed.find("'proj/notes.net' is not written: it is not a netlist (a link to "
-                           "'proj/../away/notes.txt')\n"),
+    const std::string away = fs::canonical("away").string();
+    EXPECT_NE(printed.find("'proj/notes.net' is not written: it is not a netlist (a link to '" +
+                           away + "/notes.txt')\n"),
               std::string::npos)
         << printed;
-    EXPECT_NE(printed.find("'proj/outside.net' is not written: it is a link to "
-                           "'proj/../away/made.net', outside the project\n"),
+    EXPECT_NE(printed.find("'proj/outside.net' is not written: it is a link to '" + away +
+                           "/made.net', outside the project\n"),
               std::string::npos)
         << printed;
+}
+
+// What a job's write examined is what it replaces: a file put under that
+// name meanwhile (by another process) is neither replaced nor lost, nor is
+// a link made there followed; the write fails as refused.
+TEST_F(InTempDir, InAJobAFileSwappedInAfterTheCheckIsNotReplaced) {
+    printed.clear();
+    fs::create_directories("proj");
+    fs::create_directories("away");
+    tn_test::write_text("away/notes.txt", "notes");
+    tn_test::write_text("proj/out.net", "* deck\n.end\n");
+    tn_test::write_text("proj/theirs.txt", "theirs");
+    ProjectWrites job("proj/root.sch", print);
+    for (bool batch : {false, true}) {
+        FolderSyncBatch sync(batch ? FolderSyncBatch::Commits::AT_END
+                                   : FolderSyncBatch::Commits::AT_ONCE);
+        AtomicFile out("proj/out.net", "w", nullptr, FileKind::NETLIST);
+        AtomicFile fresh("proj/new.net", "w", nullptr, FileKind::NETLIST);
+        ASSERT_TRUE(out.is_open() && fresh.is_open());
+        std::fputs("* new\n.end\n", out.stream());
+        std::fputs("* new\n.end\n", fresh.stream());
+        fs::rename("proj/theirs.txt", "proj/out.net");
+        fs::create_symlink("../away/notes.txt", "proj/new.net");
+        int first = out.commit(true), second = fresh.commit(true);
+        if (batch) {
+            EXPECT_EQ(first, 0) << "staged";
+            EXPECT_EQ(second, 0) << "staged";
+            EXPECT_EQ(finish_saves(sync), FILE_NOT_WRITTEN);
+        } else {
+            EXPECT_EQ(first, FILE_NOT_WRITTEN);
+            EXPECT_EQ(second, FILE_NOT_WRITTEN);
+        }
+        EXPECT_EQ(tn_test::read_text("proj/out.net"), "theirs");
+        EXPECT_FALSE(fs::exists("proj/out.BAK"));
+        EXPECT_TRUE(fs::is_symlink("proj/new.net"));
+        EXPECT_EQ(tn_test::read_text("away/notes.txt"), "notes");
+        fs::rename("proj/out.net", "proj/theirs.txt");
+        tn_test::write_text("proj/out.net", "* deck\n.end\n");
+        fs::remove("proj/new.net");
+    }
+    EXPECT_NE(printed.find("'proj/out.net' is not written: it changed while it was written"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(files_in("proj"), 2u) << "no temporary is left";
 }
 
 TEST_F(InTempDir, AJobsStagedFilesGoInPlaceAllOrNone) {

@@ -1,5 +1,6 @@
 #include "model/documents/batch.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "foundation/app_utils.h"
 #include "foundation/core.h"
+#include "foundation/errors.h"
 #include "foundation/file_names.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
@@ -336,9 +338,19 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
 
 namespace {
 
+// Where a walk over a compile's sources puts each sheet: saved into `set`,
+// or, without a set, only named in `targets` (the completed file names).
+struct CompileOutput {
+    FileSet* set = nullptr;
+    std::vector<std::string>* targets = nullptr;
+};
+
+// The owner of the sets of sheets a compile saves.
+SetOwner compile_owner() { return {"compile", ""}; }
+
 // One sheet of a compile_sheets run: compiles it and saves the binary file.
 int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, SheetNames* names,
-                      std::string* name, const JobReport& job) {
+                      std::string* name, const JobReport& job, const CompileOutput& out) {
     std::string source =
         make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
     if (name) *name = source;
@@ -358,31 +370,26 @@ int compile_one_sheet(SheetName& entry, const char* output, SheetList* sheets, S
             base = output && *output ? std::string(output) : without_suffix(entry.name.c_str());
             if (output && *output) entry.name = output;
         }
-        job.progress("Writing binary Schema file %s...\n",
-                     make_kind_file_name(base.c_str(), KIND_SCHEMA, 2).c_str());
-        result = save_schema_file(schema, base.c_str(), true);
-        if (result == 0) note_saved_sheet(last_written_schema(), schema, actions.may_name_sheets());
-        result = unless_cancelled(result);
+        const std::string file = make_kind_file_name(base.c_str(), KIND_SCHEMA, 2);
+        if (out.set) {
+            job.progress("Writing binary Schema file %s...\n", file.c_str());
+            result = save_schema_file(schema, base.c_str(), true, out.set);
+            if (result == 0)
+                note_saved_sheet(last_written_schema(), schema, actions.may_name_sheets());
+            result = unless_cancelled(result);
+        } else {
+            out.targets->push_back(file);
+        }
     }
     close_schema(nullptr, &schema);
     return result;
 }
 
-}  // namespace
-
-int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
-                   BatchReport report) {
-    JobReport job(report, COMPSHEET_VERBOSE);
-    // The sheets go in place together at the end, with one folder flush,
-    // or none of them when the job fails.
-    FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
-    ProjectWrites writes(make_kind_file_name(without_suffix(root).c_str(), KIND_ASCII, 1).c_str(),
-                         job.report);
-    // What an earlier run wrote is of no more use than the files left now.
-    written_sheets.clear();
-    saved_sheets.clear();
-    SheetList own;
-    if (!sheets) sheets = &own;
+// Compiles the root's source and every sub-sheet source it names, once
+// each, into `out`; *done gets how many list entries were compiled.
+int compile_walk(const char* root, const char* output, SheetList* sheets, std::string* name,
+                 const JobReport& job, ProjectWrites& writes, const CompileOutput& out,
+                 size_t* done) {
     sheets->clear();
     sheets->push_back(SheetName{0, root ? root : ""});
     // The names in the list, changed with it.
@@ -395,42 +402,100 @@ int compile_sheets(const char* root, const char* output, SheetList* sheets, std:
         (*sheets)[i].name = to;
     };
     int result = 0;
-    size_t done = 0;
+    size_t& at = *done;
     std::unordered_set<std::string> compiled;  // the source files
     // The compiler appends sub-sheet files while the list is walked.
-    for (; done < sheets->size(); ++done) {
-        SheetName entry = (*sheets)[done];
+    for (at = 0; at < sheets->size(); ++at) {
+        SheetName entry = (*sheets)[at];
         // Another spelling of a source compiled already ("sub" beside
         // "sub.sch") is that sheet.
         std::string source =
             make_kind_file_name(without_suffix(entry.name.c_str()).c_str(), KIND_ASCII, 1);
         if (!compiled.insert(file_identity(source.c_str())).second) {
             names.remove(entry.name);
-            sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(done--));
+            sheets->erase(sheets->begin() + static_cast<std::ptrdiff_t>(at--));
             continue;
         }
         writes.add(source.c_str());
         size_t named_from = sheets->size();
-        result = compile_one_sheet(entry, output, sheets, &names, name, job);
-        rename(done, entry.name);
-        // The sheets it names, as the source means them.
-        for (size_t i = named_from; i < sheets->size(); ++i)
+        result = compile_one_sheet(entry, output, sheets, &names, name, job, out);
+        rename(at, entry.name);
+        // The sheets it names, as the source means them; their folders are
+        // the project's from now on (a sheet written before them may be a
+        // link into one).
+        for (size_t i = named_from; i < sheets->size(); ++i) {
             rename(i, name_from_holder((*sheets)[i].name.c_str(), source.c_str()));
+            writes.add(make_kind_file_name(without_suffix((*sheets)[i].name.c_str()).c_str(),
+                                           KIND_SCHEMA, 2)
+                           .c_str());
+        }
         if (result != 0) break;
     }
-    if (result != 0) {
-        sync.discard();
+    return result;
+}
+
+}  // namespace
+
+int compile_sheets(const char* root, const char* output, SheetList* sheets, std::string* name,
+                   BatchReport report) {
+    JobReport job(report, COMPSHEET_VERBOSE);
+    // The folders the job reads are read once, and flushed once at its end.
+    FolderSyncBatch sync;
+    ProjectWrites writes(make_kind_file_name(without_suffix(root).c_str(), KIND_ASCII, 1).c_str(),
+                         job.report);
+    // What an earlier run wrote is of no more use than the files left now.
+    written_sheets.clear();
+    saved_sheets.clear();
+    SheetList own;
+    if (!sheets) sheets = &own;
+    // The sheets are saved as one set beside the root's sheet: every one
+    // written before any is replaced, and a compile stopped while
+    // replacing them is completed by the next.
+    const std::string anchor = make_kind_file_name(
+        (output && *output ? std::string(output) : without_suffix(root)).c_str(), KIND_SCHEMA, 2);
+    size_t done = 0;
+    int result = 0;
+    if (file_set_pending(anchor.c_str())) {
+        // Which sheets a compile saves is known once its sources are read:
+        // a first walk reads them and saves nothing.
+        std::vector<std::string> targets;
+        JobReport quiet = job;
+        quiet.verbose = false;
+        result =
+            compile_walk(root, output, sheets, name, quiet, writes, {nullptr, &targets}, &done);
+        bool completed = false;
+        if (result == 0)
+            result = settle_stopped_set(anchor.c_str(), compile_owner(), targets, job.report,
+                                        &completed);
+    }
+    FileSet set(anchor.c_str(), compile_owner());
+    if (result == 0) result = compile_walk(root, output, sheets, name, job, writes, {&set}, &done);
+    // Sheets of other folders are named before any is replaced; declined,
+    // none is.
+    std::vector<std::string> saved;
+    for (const auto& sheet : saved_sheets) saved.push_back(sheet.first);
+    bool declined = result == 0 &&
+                    !confirm_outside_sheets(anchor.c_str(), sheets_outside(anchor.c_str(), saved),
+                                            static_cast<int>(set.size()), job.report);
+    if (declined) {
+        saved_sheets.clear();  // the set drops what it staged
+    } else if (result != 0) {
         if (!saved_sheets.empty())
             job.always("*** ERROR *** : Compilation stopped (Code %d): no sheet was replaced\n",
                        result);
         saved_sheets.clear();
-    } else if (int code = finish_saves(sync); code != 0) {
+    } else if (int code = set.commit(); code != 0) {
+        job.always(set.recorded() ? "*** ERROR *** : The sheets could not all be replaced (Code "
+                                    "%d): the next compile completes them\n"
+                                  : "*** ERROR *** : The sheets could not be replaced (Code %d): "
+                                    "no sheet was replaced\n",
+                   code);
         saved_sheets.clear();  // which are the new files is not known
         result = code;
     }
     remember_saved_sheets();
-    if (result != 0) {
-        sheets->resize(done);
+    if (result != 0 || declined) {
+        sheets->resize(std::min(done, sheets->size()));
         job.progress("Conversion aborted.\n");
     } else {
         job.progress("Conversion done.\n");
@@ -564,6 +629,41 @@ List* list_project_sheets(const char* root, bool single, bool* repeated, SheetLi
     return nullptr;
 }
 
+// --- sheets outside the root's folder -----------------------------------------------
+
+std::vector<std::string> sheets_outside(const char* root, const std::vector<std::string>& sheets) {
+    std::vector<std::string> outside;
+    const std::string root_file = make_kind_file_name(root ? root : "", KIND_SCHEMA, 1);
+    for (const std::string& sheet : sheets)
+        if (!lies_in_folder_of(make_kind_file_name(sheet.c_str(), KIND_SCHEMA, 1).c_str(),
+                               root_file.c_str()))
+            outside.push_back(sheet);
+    return outside;
+}
+
+std::vector<std::string> sheets_outside(const char* root, List* sheets) {
+    std::vector<std::string> names;
+    for (const char* name : list_items<const char>(sheets)) names.emplace_back(name);
+    return sheets_outside(root, names);
+}
+
+bool confirm_outside_sheets(const char* root, const std::vector<std::string>& outside, int count,
+                            BatchReport report) {
+    if (outside.empty()) return true;
+    if (!report) report = log_printf;
+    // The box names the first few; the log names every one.
+    constexpr size_t SHOWN = 8;
+    std::string names;
+    for (size_t i = 0; i < outside.size(); ++i) {
+        report("*** WARNING *** : '%s' lies outside the folder of the root sheet '%s'\n",
+               outside[i].c_str(), root ? root : "");
+        if (i < SHOWN) names += (i ? "\n" : "") + outside[i];
+    }
+    if (outside.size() > SHOWN)
+        names += "\n(" + std::to_string(outside.size() - SHOWN) + " more in the log)";
+    return warning_box(nullptr, FILES_OVERWRITTEN_OUTSIDE, count, names);
+}
+
 // --- sheet jobs ---------------------------------------------------------------------
 
 void add_sheet_folders(ProjectWrites& writes, List* sheets) {
@@ -591,6 +691,10 @@ int libarch(const char* root, const char* output, BatchReport report, List* shee
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
     add_sheet_folders(writes, sheets);
+    // Each sheet's library is written beside it.
+    if (!confirm_outside_sheets(root, sheets_outside(root, sheets), sheets ? sheets->count : 0,
+                                job.report))
+        return 0;
     Schema* schema = nullptr;
     new_active_schema(&schema);
     int result = 0;
@@ -622,6 +726,10 @@ int decompile_sheets(const char* root, BatchReport report, List* sheets) {
     FolderSyncBatch sync(FolderSyncBatch::Commits::AT_END);
     ProjectWrites writes(make_kind_file_name(root ? root : "", KIND_SCHEMA, 1).c_str(), job.report);
     add_sheet_folders(writes, sheets);
+    // Each sheet's source is written beside it.
+    if (!confirm_outside_sheets(root, sheets_outside(root, sheets), sheets ? sheets->count : 0,
+                                job.report))
+        return 0;
     const char* common = strproper_get(PARTSCH_OUTFILE);
     bool one_output = proper_get(PARTSCH_HIER) != 0 && common && *common;
     Schema* schema = nullptr;

@@ -65,7 +65,10 @@ int compile_titleblock(const char* input, const char* output, BatchReport report
                        std::string* written = nullptr);
 // Writes the source of every listed sheet (a project sheet list); the name
 // is PARTSCH_OUTFILE with PARTSCH_HIER set and that property not empty,
-// else each sheet's own. 0, or the first load or write failure.
+// else each sheet's own. 0, or the first load or write failure. Sheets
+// outside the root's folder are named first (confirm_outside_sheets):
+// declined, nothing is written (0). So for libarch and compile_sheets
+// (which names them once every sheet is compiled, before any is replaced).
 int decompile_sheets(const char* root, BatchReport report, List* sheets);
 // Writes the own library of every listed sheet (every part it uses) as a
 // binary library: output for the first sheet when given, else each sheet's
@@ -96,6 +99,27 @@ void free_name_list(List* list);
 // The folders of the listed sheets are the project's (foundation/
 // file_system.h ProjectWrites: where a job may create files through links).
 void add_sheet_folders(ProjectWrites& writes, List* sheets);
+
+// --- sheets outside the root's folder -----------------------------------------------
+// Shared sub-sheets may lie in a folder of their own ("../lib/sub.sch"),
+// and so may a hostile project's: a job that writes such a sheet, or a
+// file beside one, says so before it writes anything.
+
+// The question naming them ("The files will be Overwritten", with the
+// count and the names).
+constexpr int FILES_OVERWRITTEN_OUTSIDE = 89;
+
+// The names of `sheets` (as listed) whose files lie outside the folder of
+// the root sheet `root` and the folders below it.
+std::vector<std::string> sheets_outside(const char* root, const std::vector<std::string>& sheets);
+std::vector<std::string> sheets_outside(const char* root, List* sheets);
+// Before a job writes the sheets `outside` (sheets_outside) or files
+// beside them: a line in the job's log for each, then the question with
+// `count` (the files the job overwrites) and their names. True to go on:
+// none lies outside, or the user agreed (a batch run takes the box's
+// default, OK).
+bool confirm_outside_sheets(const char* root, const std::vector<std::string>& outside, int count,
+                            BatchReport report);
 
 // The names of a "&PROJ:" text (six characters, any case): the comma
 // separated pieces after it with every blank dropped, empty ones skipped.

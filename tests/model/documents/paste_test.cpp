@@ -198,9 +198,13 @@ TEST_F(PasteFile, TheFileReplacesOnlyAPasteFileAndFollowsNoLinkToAnotherFile) {
     fs::create_symlink("../new.#01", PASTE_FILE_NAME);
     EXPECT_EQ(write_paste_schema(doc.get()), nullptr);
     EXPECT_FALSE(fs::exists("../new.#01"));
-    // A link to a paste file is followed.
+    // A link to a paste file is followed only inside the folder.
     fs::remove(PASTE_FILE_NAME);
     fs::create_symlink("../shared.#01", PASTE_FILE_NAME);
+    EXPECT_EQ(write_paste_schema(doc.get()), nullptr);
+    fs::rename("../shared.#01", "shared.#01");
+    fs::remove(PASTE_FILE_NAME);
+    fs::create_symlink("shared.#01", PASTE_FILE_NAME);
     ASSERT_STREQ(write_paste_schema(doc.get()), PASTE_FILE_NAME);
     EXPECT_TRUE(fs::is_symlink(PASTE_FILE_NAME));
     fs::current_path("..");

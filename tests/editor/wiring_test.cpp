@@ -140,3 +140,37 @@ TEST_F(WiringTest, AWireMetEndToEndStaysJoinedWhenTheOtherIsContinued) {
 }
 
 }  // namespace
+
+// A wire end put on the middle of another wire, by the wire tool (either
+// wire drawn last) or by a move, gets its junction dot: the sheet shows
+// the join it holds.
+TEST_F(WiringTest, AWireEndOnTheMiddleOfAnotherGetsItsJunction) {
+    add_port("W", Point{20000, 20000});
+    add_port("E", Point{28000, 20000}, true);
+    add_port("S", Point{24000, 25000});
+    draw_wire({Point{20000, 20000}, Point{28000, 20000}});
+    draw_wire({Point{24000, 25000}, Point{24000, 20000}});
+    EXPECT_EQ(count(JUNCTION_ITEM), 1);
+    EXPECT_TRUE(joined("port:W", "port:S"));
+
+    add_port("T", Point{36000, 25000});
+    add_port("P", Point{30000, 20000});
+    add_port("Q", Point{40000, 20000}, true);
+    draw_wire({Point{36000, 25000}, Point{36000, 20000}});
+    draw_wire({Point{30000, 20000}, Point{40000, 20000}});
+    EXPECT_EQ(count(JUNCTION_ITEM), 2);
+    EXPECT_TRUE(joined("port:T", "port:Q"));
+
+    add_port("A", Point{44000, 20000});
+    add_port("B", Point{52000, 20000}, true);
+    add_port("C", Point{48000, 26000});
+    draw_wire({Point{44000, 20000}, Point{52000, 20000}});
+    draw_wire({Point{48000, 26000}, Point{48000, 23000}});
+    ASSERT_FALSE(joined("port:A", "port:C"));
+    select_clear(&session);
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        if (item->pos.x == 48000) select_add(&session, item);
+    ASSERT_TRUE(move_selection(&session, Point{0, -3000}, false));
+    EXPECT_EQ(count(JUNCTION_ITEM), 3);
+    EXPECT_TRUE(joined("port:A", "port:C"));
+}

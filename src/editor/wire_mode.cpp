@@ -238,22 +238,62 @@ const ToolMode add_wires_mode{"Add Wires,...", sizeof(WireData), wire_enter, wir
                               nullptr,         nullptr,          wire_event, xor_legs,
                               xor_legs,        xor_legs,         wire_keys,  2};
 
-Point snap_wire_end(EditSession* session, Point p) {
-    Schema* schema = session->schema;
-    if (!schema || !schema->current) return p;
-    // Three quarters of a grid step: a connection off the grid (by half a
-    // step, across, down or both) is reached from the grid points around
-    // it, and one on the grid from no other grid point.
-    const int64_t reach = std::clamp<int64_t>(grid_step() * 3 / 4,
-                                              static_cast<int64_t>(PICK_DISTANCE), INT32_MAX / 4);
+namespace {
+
+// Three quarters of a grid step: a connection off the grid (by half a
+// step, across, down or both) is reached from the grid points around it,
+// and one on the grid from no other grid point.
+// Beyond the longest supply pin of a part at its largest scale.
+constexpr int64_t SUPPLY_PIN_MARGIN = 8000;
+
+int64_t snap_reach() {
+    return std::clamp<int64_t>(grid_step() * 3 / 4, static_cast<int64_t>(PICK_DISTANCE),
+                               INT32_MAX / 4);
+}
+
+std::vector<SchItem*> items_in_reach(EditSession* session, Point p, int64_t reach) {
     auto corner = [&](int32_t c) {
         return static_cast<int32_t>(std::clamp<int64_t>(c - reach, INT32_MIN, INT32_MAX));
     };
-    const Rect area{corner(p.x), corner(p.y), static_cast<int32_t>(2 * reach),
-                    static_cast<int32_t>(2 * reach)};
+    return items_near(session, Rect{corner(p.x), corner(p.y), static_cast<int32_t>(2 * reach),
+                                    static_cast<int32_t>(2 * reach)});
+}
+
+// A supply pin connects at its own place, where it meets the body, not at
+// the end drawn away from it (net building joins it there, as stored
+// sheets have it): a wire or symbol put on its drawn line is meant for it.
+// A part's rectangle leaves out its supply pins, which may stand out of it
+// by their length: the parts are looked for that much further.
+double nearest_supply_pin(EditSession* session, Point p, int64_t reach, Point* connects,
+                          Point* drawn) {
+    double best = FAR_AWAY;
+    std::vector<PinLine> pins;
+    for (SchItem* item : items_in_reach(session, p, reach + SUPPLY_PIN_MARGIN)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        pins.clear();
+        part_pin_lines(session->schema, as_PlacedPart(item), &pins);
+        for (const PinLine& pin : pins) {
+            if (!pin.power) continue;
+            const double d = segment_distance(p, pin.drawn, pin.tip);
+            if (d <= static_cast<double>(reach) && d < best) {
+                best = d;
+                *connects = pin.tip;
+                *drawn = pin.drawn;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+Point snap_wire_end(EditSession* session, Point p) {
+    Schema* schema = session->schema;
+    if (!schema || !schema->current) return p;
+    const int64_t reach = snap_reach();
     double best = FAR_AWAY;
     Point at = p;
-    for (SchItem* item : items_near(session, area)) {
+    for (SchItem* item : items_in_reach(session, p, reach)) {
         Point candidate;
         const double d = item_connection_snap(schema, item, p, &candidate);
         if (d <= static_cast<double>(reach) && d < best) {
@@ -261,7 +301,14 @@ Point snap_wire_end(EditSession* session, Point p) {
             at = candidate;
         }
     }
+    Point connects, drawn;
+    if (nearest_supply_pin(session, p, reach, &connects, &drawn) < best) at = connects;
     return at;
+}
+
+bool supply_pin_near(EditSession* session, Point p, Point* connects, Point* drawn) {
+    if (!session->schema || !session->schema->current) return false;
+    return nearest_supply_pin(session, p, snap_reach(), connects, drawn) < FAR_AWAY;
 }
 
 ModeInstance* start_add_wires(EditSession* session) {

@@ -72,12 +72,10 @@ TEST_F(WiringTest, AClickNearAConnectionOffTheGridEndsTheWireOnIt) {
     draw_wire({Point{27000, 12000}, Point{20000, 12000}});
     EXPECT_TRUE(wire_end_at(Point{27500, 11500}));
     EXPECT_FALSE(wire_end_at(Point{27000, 12000}));
-    // A grid step away nothing is reached; nor is a power pin ever (VCC at
-    // (32500, 10500)); a drawing line goes where it is clicked.
+    // A grid step away nothing is reached; a drawing line goes where it is
+    // clicked.
     draw_wire({Point{26000, 15000}, Point{20000, 15000}});
     EXPECT_TRUE(wire_end_at(Point{26000, 15000}));
-    draw_wire({Point{32000, 10000}, Point{32000, 4000}});
-    EXPECT_TRUE(wire_end_at(Point{32000, 10000}));
     draw_line_flag = true;
     start_graphic_mode(&session);
     click(Point{27000, 12000});
@@ -173,4 +171,30 @@ TEST_F(WiringTest, AWireEndOnTheMiddleOfAnotherGetsItsJunction) {
     ASSERT_TRUE(move_selection(&session, Point{0, -3000}, false));
     EXPECT_EQ(count(JUNCTION_ITEM), 3);
     EXPECT_TRUE(joined("port:A", "port:C"));
+}
+
+// A supply pin connects where it meets the body, not at the end drawn away
+// from it: a wire or a power symbol put on that end ends where the pin
+// connects (the symbol stays where it was put, joined by a wire along the
+// pin), as a wire put on another pin's end ends on it.
+TEST_F(WiringTest, AWireOrPowerSymbolOnASupplyPinsDrawnEndConnects) {
+    place(
+        Point{30000, 10000});  // VCC drawn from (32000, 9000) to where it connects, (32000, 10000)
+    add_port("V", Point{32000, 4000});
+    draw_wire({Point{32000, 4000}, Point{32000, 9000}});
+    EXPECT_TRUE(wire_end_at(Point{32000, 10000}));
+    EXPECT_TRUE(joined("U1.0:VCC", "port:V"));
+
+    ASSERT_EQ(undo_sheet(&session), 0);
+    proper_set(POWER_TYPE, POWER_BAR, POWER_SENS, 0, POWER_NAME, "VDD", POWER_NAME_ON, 0, 0);
+    start_power_mode(&session, 0);
+    click(Point{32000, 9000});
+    session_key(&session, TK_ESCAPE);
+    EXPECT_EQ(count(POWER_ITEM), 1);
+    EXPECT_TRUE(joined("U1.0:VCC", "power:VDD"));
+    // The symbol where it was put, above the pin.
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        if (item->type == POWER_ITEM) {
+            EXPECT_EQ(item->pos, (Point{32000, 9000}));
+        }
 }

@@ -198,3 +198,15 @@ TEST_F(WiringTest, AWireOrPowerSymbolOnASupplyPinsDrawnEndConnects) {
             EXPECT_EQ(item->pos, (Point{32000, 9000}));
         }
 }
+
+// The example's C1 stands upright under the filter node, its second pin
+// grounded. A wire routed from below-left to its first pin's end would
+// turn under it and run up through the ground, the second pin and the
+// body; it turns at the other corner and comes to the pin from the side.
+TEST_F(WiringTest, ARouteTurnsClearOfAPartsPinsAndBody) {
+    open_source(TN_TEST_DATA_DIR "/../../examples/root.asc");
+    draw_wire({Point{18000, 21000}, Point{21000, 15000}});
+    EXPECT_TRUE(wire_end_at(Point{18000, 15000}));
+    EXPECT_TRUE(joined("C1.0:1", "port:SIGNAL") || joined("C1.0:1", "R1.0:2"));
+    EXPECT_FALSE(joined("C1.0:1", "power:GND"));
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "connectivity/net_rules.h"
@@ -14,9 +15,11 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
 #include "model/items/primitives.h"
 
 namespace {
@@ -82,9 +85,15 @@ struct Piece {
     bool a_moves = false;
     bool b_moves = false;
 };
+// A label on a follower names its net: it stays on the piece it stood on.
+struct Riding {
+    SchItem* label;
+    size_t piece;
+};
 struct Follower {
     Line* wire;
     std::vector<Piece> pieces;
+    std::vector<Riding> labels;
 };
 
 // The wires for one offset.
@@ -108,18 +117,28 @@ struct SelectionDrag::Impl {
     EditSession* session;
     std::vector<SchItem*> moved;
     std::vector<Point> points;  // where the moved items connect, sorted
+    // The drawn lines of the moved parts' supply pins: what stands on one
+    // stands on the pin, which connects at its own place by the body.
+    std::vector<Seg> supply;
     std::vector<Follower> followers;
     std::unordered_set<const SchItem*> taken;  // moved items and followers
 
     explicit Impl(EditSession* s) : session(s) {}
     Schema* schema() const { return session->schema; }
+    bool follow = true;
     bool attached(Point p) const {
-        return std::binary_search(points.begin(), points.end(), p, point_less);
+        if (std::binary_search(points.begin(), points.end(), p, point_less)) return true;
+        for (const Seg& line : supply)
+            if (point_on_segment(p, line.a, line.b) != 0) return true;
+        return false;
     }
 
     void find_moved();
+    void find_carried();
     void find_followers();
     Layout layout(Point delta);
+    Point label_place(const Layout& out, size_t f, const Riding& riding, Point d) const;
+    bool joins(Point delta, bool follow);
 
     // The scene near a rectangle for the layout under way.
     void static_scene(const Rect& area, const SchItem* also_skip, Scene* scene);
@@ -149,47 +168,117 @@ std::vector<SchItem*> items_at(EditSession* session, Point p) {
     return items_near(session, Rect{p.x, p.y, 0, 0});
 }
 
+// The symbols, marks, junctions and labels that stand where the moved items
+// connect (on a supply pin's drawn line too) go with them.
+bool carried_along(const SchItem* item) {
+    switch (item->type) {
+        case POWER_ITEM:
+        case NOCON_ITEM:
+        case JUNCTION_ITEM: return true;
+        case TEXT_ITEM: return (item->flags & TEXT_TYPE_MASK) == LABEL;
+        default: return false;
+    }
+}
+
+// The short lines by which a power symbol, a port or a sub-sheet port joins
+// a wire (as net building lays them): a wire along one hides it from the
+// net, like a wire along a pin's line.
+void stub_lines(const SchItem* item, std::vector<Seg>* out) {
+    switch (item->type) {
+        case POWER_ITEM: {
+            static const Point towards[4] = {{0, 1}, {-1, 0}, {0, -1}, {1, 0}};
+            const int rotation = item->flags & POWER_ROT_MASK;
+            const Point d = rotation < 4 ? towards[rotation] : towards[0];
+            out->push_back(Seg{item->pos, plus(item->pos, Point{-20 * d.x, -20 * d.y})});
+            break;
+        }
+        case PORT_ITEM:
+            out->push_back(
+                Seg{item->pos, plus(item->pos, Point{item->flags & PORT_RIGHT ? 1000 : -1000, 0})});
+            break;
+        case SUBSHEET_ITEM:
+            for (const SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports)) {
+                const Point p = plus(item->pos, port->pos);
+                out->push_back(Seg{p, plus(p, Point{port->pos.x == 0 ? 1000 : -1000, 0})});
+            }
+            break;
+        default: break;
+    }
+}
+
+bool is_label(const SchItem* item) {
+    return item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
+}
+
+// Wires carry nets; buses and drawing lines do not.
+bool carries_net(const SchItem* item) {
+    return item->type == LINE_ITEM && (item->flags & STYLE_MASK) == 0;
+}
+
 }  // namespace
 
 void SelectionDrag::Impl::find_moved() {
     SheetIndex* index = sheet_index(schema());
     for (SchItem* item : list_items<SchItem>(schema()->edit.edit_list))
         if (sheet_index_list_of(index, item)) moved.push_back(item);
-    for (SchItem* item : moved) item_connection_points(schema(), item, &points);
+    taken.insert(moved.begin(), moved.end());
+}
+
+void SelectionDrag::Impl::find_carried() {
+    std::vector<PinLine> pins;
+    for (SchItem* item : moved) {
+        item_connection_points(schema(), item, &points);
+        if (item->type != PARTLIB_ITEM) continue;
+        pins.clear();
+        part_pin_lines(schema(), as_PlacedPart(item), &pins);
+        for (const PinLine& pin : pins)
+            if (pin.power && !(pin.drawn == pin.tip)) supply.push_back(Seg{pin.drawn, pin.tip});
+    }
     std::sort(points.begin(), points.end(), point_less);
     points.erase(std::unique(points.begin(), points.end()), points.end());
-    taken.insert(moved.begin(), moved.end());
-    // The power symbols and no-connect marks standing where the moved items
-    // connect go with them.
+    std::vector<SchItem*> near;
     for (Point p : points)
-        for (SchItem* item : items_at(session, p))
-            if ((item->type == POWER_ITEM || item->type == NOCON_ITEM) && item->pos == p &&
-                taken.insert(item).second)
-                moved.push_back(item);
+        for (SchItem* item : items_at(session, p)) near.push_back(item);
+    for (const Seg& line : supply)
+        for (SchItem* item : items_near(session, box_between(line.a, line.b))) near.push_back(item);
+    sheet_index_sort(sheet_index(schema()), &near);
+    for (SchItem* item : near)
+        if (carried_along(item) && !taken.count(item) && attached(item->pos) &&
+            sheet_index_list_of(sheet_index(schema()), item) == sheet_list(session)) {
+            taken.insert(item);
+            moved.push_back(item);
+        }
 }
 
 void SelectionDrag::Impl::find_followers() {
     SheetIndex* index = sheet_index(schema());
     // The wires with an end on one of the points, in list order.
     std::vector<SchItem*> near;
-    for (Point p : points)
-        for (SchItem* item : items_at(session, p))
+    auto add_near = [&](const Rect& area) {
+        for (SchItem* item : items_near(session, area))
             if (is_wire(item) && !taken.count(item) &&
                 sheet_index_list_of(index, item) == sheet_list(session))
                 near.push_back(item);
+    };
+    for (Point p : points) add_near(Rect{p.x, p.y, 0, 0});
+    for (const Seg& line : supply) add_near(box_between(line.a, line.b));
     sheet_index_sort(index, &near);
     near.erase(std::unique(near.begin(), near.end()), near.end());
     std::vector<Point> connections;
     for (SchItem* item : near) {
         Line* wire = as_Line(item);
-        if (!attached(wire->pos) && !attached(wire->end)) continue;
+        // A wire running through a point where a moved item connects (a
+        // pin's end in its middle) follows it too, cut there.
+        std::vector<Point> cuts;
+        for (Point p : points)
+            if (point_on_segment(p, wire->pos, wire->end) == 1) cuts.push_back(p);
+        if (!attached(wire->pos) && !attached(wire->end) && cuts.empty()) continue;
         taken.insert(wire);
         // The connections it runs through (a point of an item lies in its
         // rectangle), found before anything moves.
         connections.clear();
         for (SchItem* other : items_near(session, box_between(wire->pos, wire->end)))
             if (other != wire) item_connection_points(schema(), other, &connections);
-        std::vector<Point> cuts;
         for (Point p : connections)
             if (point_on_segment(p, wire->pos, wire->end) == 1) cuts.push_back(p);
         const Point from = wire->pos;
@@ -201,10 +290,19 @@ void SelectionDrag::Impl::find_followers() {
         cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
         cuts.insert(cuts.begin(), wire->pos);
         cuts.push_back(wire->end);
-        Follower follower{wire, {}};
+        Follower follower{wire, {}, {}};
         for (size_t k = 0; k + 1 < cuts.size(); ++k)
             follower.pieces.push_back(
                 Piece{Seg{cuts[k], cuts[k + 1]}, attached(cuts[k]), attached(cuts[k + 1])});
+        for (SchItem* other : items_near(session, box_between(wire->pos, wire->end))) {
+            if (!is_label(other) || taken.count(other)) continue;
+            for (size_t k = 0; k < follower.pieces.size(); ++k)
+                if (point_on_segment(other->pos, follower.pieces[k].at.a,
+                                     follower.pieces[k].at.b) != 0) {
+                    follower.labels.push_back(Riding{other, k});
+                    break;
+                }
+        }
         followers.push_back(std::move(follower));
     }
 }
@@ -228,6 +326,7 @@ void SelectionDrag::Impl::static_scene(const Rect& area, const SchItem* also_ski
             }
         } else {
             item_connection_points(schema(), item, &scene->points);
+            stub_lines(item, &scene->lines);
         }
     }
 }
@@ -342,6 +441,9 @@ Layout SelectionDrag::Impl::layout(Point d) {
         }
         if (is_wire(item))
             moved_lines.push_back(Seg{plus(item->pos, d), plus(as_Line(item)->end, d)});
+        std::vector<Seg> stubs;
+        stub_lines(item, &stubs);
+        for (const Seg& stub : stubs) moved_lines.push_back(Seg{plus(stub.a, d), plus(stub.b, d)});
         std::vector<Point> at;
         item_connection_points(schema(), item, &at);
         for (Point p : at) moved_points.push_back(plus(p, d));
@@ -431,15 +533,283 @@ Layout SelectionDrag::Impl::layout(Point d) {
     return out;
 }
 
-SelectionDrag::SelectionDrag(EditSession* session) : impl_(std::make_unique<Impl>(session)) {
+// What a drop by the offset would join that was not joined: the moved
+// items' connection points, labels and pin lines against what stays (wires,
+// pins, points where things connect, labels), and the wires a drag lays
+// anew against both. What the moved things already reached through the
+// wires that follow them (every point of such a wire is on their net) may
+// meet them; so may a laid wire's ends where its wire ended before and on
+// the moved points it follows.
+bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
+    // Something that moves: where it is, where it goes, and the points it
+    // may meet there.
+    struct Moving {
+        Seg was;
+        Seg now;
+        std::vector<Point> reaches;
+        int follower = -1;  // a piece of that follower moved whole
+        // A pin's line short of a supply pin: a wire along it from the tip
+        // hides the pin from its net, whatever net the wire is on.
+        bool pin = false;
+    };
+    std::vector<Moving> mp, ml;  // points, lines
+    std::vector<PinLine> pins;
+    auto moving = [&](Point a, Point b) {
+        return Moving{Seg{a, b}, Seg{plus(a, d), plus(b, d)}, {}, -1};
+    };
+    for (SchItem* item : moved) {
+        if (item->type == PARTLIB_ITEM) {
+            pins.clear();
+            part_pin_lines(schema(), as_PlacedPart(item), &pins);
+            for (const PinLine& pin : pins) {
+                mp.push_back(moving(pin.tip, pin.tip));
+                ml.push_back(moving(pin.tip, pin.power ? pin.drawn : pin.inner));
+                ml.back().pin = !pin.power;
+            }
+            continue;
+        }
+        if (is_label(item)) mp.push_back(moving(item->pos, item->pos));
+        std::vector<Seg> stubs;
+        stub_lines(item, &stubs);
+        for (const Seg& stub : stubs) {
+            ml.push_back(moving(stub.a, stub.b));
+            ml.back().pin = true;
+        }
+        if (carries_net(item)) ml.push_back(moving(item->pos, as_Line(item)->end));
+        std::vector<Point> at;
+        item_connection_points(schema(), item, &at);
+        for (Point p : at) mp.push_back(moving(p, p));
+    }
+    // The wires laid anew, each with the points where it may end: those of
+    // its wire before, and the moved points.
+    struct Laid {
+        Seg at;
+        std::vector<Point> ends;
+    };
+    std::vector<Laid> laid;
+    struct Kept {
+        Seg at;
+        int follower;
+    };
+    std::vector<Kept> kept_pieces;
+    std::vector<std::vector<Point>> follower_points(followers.size());
+    std::unordered_set<const SchItem*> stretched;  // laid anew: not as they stand
+    const Layout out = with_wires ? layout(d) : Layout{};
+    if (with_wires) {
+        std::unordered_map<const Line*, size_t> index_of;
+        for (size_t f = 0; f < followers.size(); ++f) {
+            index_of[followers[f].wire] = f;
+            for (const Piece& piece : followers[f].pieces) {
+                follower_points[f].push_back(piece.at.a);
+                follower_points[f].push_back(piece.at.b);
+            }
+        }
+        for (size_t f = 0; f < followers.size(); ++f)
+            for (size_t k = 0; k < followers[f].pieces.size(); ++k) {
+                const Piece& piece = followers[f].pieces[k];
+                const Seg& now = out.pieces[f][k];
+                if (now.a == now.b) continue;
+                if (!piece.a_moves && !piece.b_moves) {
+                    kept_pieces.push_back(Kept{now, static_cast<int>(f)});
+                } else if (piece.a_moves && piece.b_moves) {
+                    Moving whole{piece.at, now, {}, static_cast<int>(f)};
+                    ml.push_back(whole);
+                } else {
+                    laid.push_back(Laid{now, follower_points[f]});
+                }
+            }
+        for (const Layout::Added& bend : out.bends)
+            laid.push_back(Laid{bend.at, follower_points[index_of[bend.like]]});
+        for (const Layout::Stretched& s : out.stretched) {
+            stretched.insert(s.wire);
+            if (!(s.at.a == s.at.b)) laid.push_back(Laid{s.at, {s.wire->pos, s.wire->end}});
+        }
+        // What each moving thing reaches through the followers attached to it.
+        for (std::vector<Moving>* list : {&mp, &ml})
+            for (Moving& m : *list)
+                for (size_t f = 0; f < followers.size(); ++f) {
+                    bool touches = static_cast<int>(f) == m.follower;
+                    for (const Piece& piece : followers[f].pieces)
+                        for (const auto& [end, moves] : {std::pair{piece.at.a, piece.a_moves},
+                                                         std::pair{piece.at.b, piece.b_moves}})
+                            touches =
+                                touches || (moves && point_on_segment(end, m.was.a, m.was.b) != 0);
+                    if (touches)
+                        m.reaches.insert(m.reaches.end(), follower_points[f].begin(),
+                                         follower_points[f].end());
+                }
+    }
+    // What stays, near all that.
+    Rect area{};
+    bool any = false;
+    auto cover = [&](Point a, Point b) {
+        const Rect r = box_between(a, b);
+        if (any) {
+            rect_union(&area, r);
+        } else {
+            area = r;
+            any = true;
+        }
+    };
+    for (const Moving& m : mp) cover(m.now.a, m.now.b);
+    for (const Moving& m : ml) cover(m.now.a, m.now.b);
+    for (const Laid& l : laid) cover(l.at.a, l.at.b);
+    if (!any) return false;
+    // Supply pins stand out of their part's rectangle.
+    constexpr int64_t margin = 8000;
+    auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    area = Rect{clamp(area.x - margin), clamp(area.y - margin), clamp(area.w + 2 * margin),
+                clamp(area.h + 2 * margin)};
+    std::vector<Point> sp;       // points that stay
+    std::vector<Seg> sl;         // lines that stay: wires and pins
+    std::vector<Seg> pin_lines;  // of them, the pins short of supply pins
+    for (const Kept& k : kept_pieces) {
+        sl.push_back(k.at);
+        sp.push_back(k.at.a);
+        sp.push_back(k.at.b);
+    }
+    SheetIndex* index = sheet_index(schema());
+    for (SchItem* item : items_near(session, area)) {
+        if (taken.count(item) || stretched.count(item) || !sheet_index_list_of(index, item))
+            continue;
+        if (item->type == LINE_ITEM) {
+            if (!carries_net(item)) continue;
+            sl.push_back(Seg{item->pos, as_Line(item)->end});
+            sp.push_back(item->pos);
+            sp.push_back(as_Line(item)->end);
+        } else if (item->type == PARTLIB_ITEM) {
+            pins.clear();
+            part_pin_lines(schema(), as_PlacedPart(item), &pins);
+            for (const PinLine& pin : pins) {
+                sp.push_back(pin.tip);
+                sl.push_back(Seg{pin.tip, pin.power ? pin.drawn : pin.inner});
+                if (!pin.power) pin_lines.push_back(sl.back());
+            }
+        } else if (is_label(item)) {
+            sp.push_back(item->pos);
+        } else {
+            item_connection_points(schema(), item, &sp);
+            stub_lines(item, &pin_lines);
+        }
+    }
+    auto in = [](Point p, const std::vector<Point>& points) {
+        return std::find(points.begin(), points.end(), p) != points.end();
+    };
+    // A moving thing meets what stays where it reaches nothing of it before.
+    for (const std::vector<Moving>* list : {&mp, &ml})
+        for (const Moving& m : *list) {
+            const bool line = !(m.now.a == m.now.b);
+            for (Point q : sp)
+                if (point_on_segment(q, m.now.a, m.now.b) != 0 && !in(q, m.reaches)) return true;
+            // Along a pin's line, one of the two is hidden from its net.
+            if (line && m.pin)
+                for (const Seg& t : sl)
+                    if (overlap(m.now, t)) return true;
+            if (line)
+                for (const Seg& t : pin_lines)
+                    if (overlap(m.now, t)) return true;
+            for (size_t t = 0; t < sl.size(); ++t) {
+                // A line with an end on the net is on it (a pin's line
+                // overlapped excepted, above).
+                if (in(sl[t].a, m.reaches) || in(sl[t].b, m.reaches)) continue;
+                if (line ? overlap(m.now, sl[t]) : point_on_segment(m.now.a, sl[t].a, sl[t].b) != 0)
+                    return true;
+            }
+        }
+    // A label put anew lies on no other net's wire.
+    for (size_t f = 0; with_wires && f < followers.size(); ++f)
+        for (const Riding& riding : followers[f].labels) {
+            const Point at = label_place(out, f, riding, d);
+            if (at == riding.label->pos) continue;
+            for (const Seg& t : sl)
+                if (point_on_segment(at, t.a, t.b) != 0 && !in(t.a, follower_points[f]) &&
+                    !in(t.b, follower_points[f]))
+                    return true;
+        }
+    // A laid wire meets nothing but at its ends as meant.
+    for (size_t i = 0; i < laid.size(); ++i) {
+        const Laid& l = laid[i];
+        for (const Seg& t : sl)
+            if (overlap(l.at, t)) return true;
+        for (const Moving& m : ml)
+            if (m.pin && overlap(l.at, m.now)) return true;
+        for (const Seg& t : pin_lines)
+            if (overlap(l.at, t)) return true;
+        for (Point q : sp)
+            if (point_on_segment(q, l.at.a, l.at.b) == 1) return true;
+        for (const std::vector<Moving>* list : {&mp, &ml})
+            for (const Moving& m : *list) {
+                // What the laid wire's net reaches is its own.
+                if (std::any_of(l.ends.begin(), l.ends.end(),
+                                [&](Point e) { return in(e, m.reaches); }))
+                    continue;
+                if (overlap(l.at, m.now)) return true;
+                for (Point e : {m.now.a, m.now.b})
+                    if (point_on_segment(e, l.at.a, l.at.b) == 1) return true;
+            }
+        for (size_t j = 0; j < laid.size(); ++j)
+            if (j != i && overlap(l.at, laid[j].at)) return true;
+        for (Point e : {l.at.a, l.at.b}) {
+            if (in(e, l.ends)) continue;
+            bool meant = false;
+            for (const Moving& m : mp) meant = meant || m.now.a == e;
+            if (meant) continue;
+            if (in(e, sp)) return true;
+            for (const Seg& t : sl)
+                if (point_on_segment(e, t.a, t.b) != 0) return true;
+            for (size_t j = 0; j < laid.size(); ++j)
+                if (j != i && point_on_segment(e, laid[j].at.a, laid[j].at.b) == 1) return true;
+        }
+    }
+    return false;
+}
+
+// Where a label riding on a follower's piece goes for the layout: where it
+// is while the piece is where it was or still holds it, moved with a piece
+// that moves whole, else as far from the piece's end that stays as it was
+// (across or down; on a slanting piece, at that end).
+Point SelectionDrag::Impl::label_place(const Layout& out, size_t f, const Riding& riding,
+                                       Point d) const {
+    const Piece& piece = followers[f].pieces[riding.piece];
+    const Seg& now = out.pieces[f][riding.piece];
+    const Point at = riding.label->pos;
+    if (piece.a_moves && piece.b_moves) return plus(at, d);
+    if (point_on_segment(at, now.a, now.b) != 0) return at;
+    const Point was_fixed = piece.a_moves ? piece.at.b : piece.at.a;
+    const Point now_fixed = piece.a_moves ? now.b : now.a;
+    const Point now_moving = piece.a_moves ? now.a : now.b;
+    const int64_t along =
+        std::llabs(int64_t{at.x} - was_fixed.x) + std::llabs(int64_t{at.y} - was_fixed.y);
+    if (now_fixed.x == now_moving.x) {
+        const int64_t length = std::llabs(int64_t{now_moving.y} - now_fixed.y);
+        const int64_t step = std::min(along, length) * (now_moving.y > now_fixed.y ? 1 : -1);
+        return Point{now_fixed.x, static_cast<int32_t>(now_fixed.y + step)};
+    }
+    if (now_fixed.y == now_moving.y) {
+        const int64_t length = std::llabs(int64_t{now_moving.x} - now_fixed.x);
+        const int64_t step = std::min(along, length) * (now_moving.x > now_fixed.x ? 1 : -1);
+        return Point{static_cast<int32_t>(now_fixed.x + step), now_fixed.y};
+    }
+    return now_fixed;
+}
+
+SelectionDrag::SelectionDrag(EditSession* session, bool follow)
+    : impl_(std::make_unique<Impl>(session)) {
+    impl_->follow = follow;
     if (!session->schema || !session->schema->current) return;
     impl_->find_moved();
+    if (!follow) return;
+    impl_->find_carried();
     impl_->find_followers();
 }
 
 SelectionDrag::~SelectionDrag() = default;
 
 const std::vector<SchItem*>& SelectionDrag::moved() const { return impl_->moved; }
+
+bool SelectionDrag::joins_another_net(Point delta) { return impl_->joins(delta, impl_->follow); }
 
 namespace {
 
@@ -521,6 +891,14 @@ void SelectionDrag::apply(EditTransaction* edit, Point delta) {
         s.wire->end = s.at.b;
         edit->touch(s.wire);
     }
+    for (size_t f = 0; f < impl_->followers.size(); ++f)
+        for (const Riding& riding : impl_->followers[f].labels) {
+            const Point to = impl_->label_place(layout, f, riding, delta);
+            if (to == riding.label->pos) continue;
+            edit->before(riding.label);
+            riding.label->pos = to;
+            edit->touch(riding.label);
+        }
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, delta.x, delta.y);

@@ -3,10 +3,16 @@
 #include "editor/drag.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_refresh.h"
 #include "connectivity/net_rules.h"
 #include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
@@ -14,12 +20,14 @@
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
 #include "model/documents/subsheet.h"
+#include "model/items/pin.h"
 #include "model/items/primitives.h"
 
 namespace {
@@ -32,6 +40,16 @@ struct Seg {
 Point plus(Point p, Point d) {
     return Point{static_cast<int32_t>(int64_t{p.x} + d.x),
                  static_cast<int32_t>(int64_t{p.y} + d.y)};
+}
+
+// A wire of the kind of `like`, at.
+Line* line_like(Line* like, Seg at) {
+    Line* line = as_Line(copy_Item(like));
+    if (!line) no_memory();
+    line->state &= ~STATE_SELECTED;
+    line->pos = at.a;
+    line->end = at.b;
+    return line;
 }
 
 bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
@@ -208,11 +226,6 @@ void stub_lines(const SchItem* item, std::vector<Seg>* out) {
 
 bool is_label(const SchItem* item) {
     return item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
-}
-
-// Wires carry nets; buses and drawing lines do not.
-bool carries_net(const SchItem* item) {
-    return item->type == LINE_ITEM && (item->flags & STYLE_MASK) == 0;
 }
 
 }  // namespace
@@ -533,113 +546,137 @@ Layout SelectionDrag::Impl::layout(Point d) {
     return out;
 }
 
-// What a drop by the offset would join that was not joined: the moved
-// items' connection points, labels and pin lines against what stays (wires,
-// pins, points where things connect, labels), and the wires a drag lays
-// anew against both. What the moved things already reached through the
-// wires that follow them (every point of such a wire is on their net) may
-// meet them; so may a laid wire's ends where its wire ended before and on
-// the moved points it follows.
+// --- what a drop does to the nets -----------------------------------------------------------------
+//
+// A drop is judged by the nets themselves: the items near what moves and
+// what is laid are copied into a scratch sheet as they stand and as the drop
+// leaves them (the refresh the edit runs included), nets are built on both,
+// and their members compared, each named by the record it stands for. A
+// local copy suffices: what the drop changes lies in it, and what lies
+// beyond it is the same in both.
+
+namespace {
+
+// A member of a net: the record it stands for and which of its pins or
+// sub-sheet ports (-1: a wire that leads out of the copy); or a name the
+// net carries, which joins it to the nets of that name anywhere.
+struct Member {
+    const SchItem* record = nullptr;
+    int which = 0;
+    std::string name;
+    auto operator<=>(const Member&) const = default;
+};
+using Nets = std::vector<std::vector<Member>>;
+
+int index_in(const List* list, const void* record) {
+    int i = 0;
+    for (const void* item : list_items<void>(list)) {
+        if (item == record) return i;
+        ++i;
+    }
+    return -1;
+}
+
+// A scratch sheet of copies on the document's library; its nets as members
+// of the records the copies stand for.
+class ScratchSheet {
+public:
+    ScratchSheet(Schema* doc, const Rect& area) : area_(area) {
+        schema_.library = doc->library;
+        sheet_.items = list_new();
+        ports_ = list_new();
+        if (!sheet_.items || !ports_) no_memory();
+        schema_.sheet = schema_.current = &sheet_;
+        schema_.ports = ports_;
+    }
+    ~ScratchSheet() {
+        for (List* list : {sheet_.items, ports_}) {
+            for (SchItem* item : list_items<SchItem>(list)) free_SchItem(&schema_, item, false);
+            dlist_free(list, LIST_FROM_HEAD, nullptr);
+        }
+        schema_.library = nullptr;
+        schema_.sheet = schema_.current = nullptr;
+        schema_.ports = nullptr;
+    }
+    ScratchSheet(const ScratchSheet&) = delete;
+    ScratchSheet& operator=(const ScratchSheet&) = delete;
+
+    Schema* schema() { return &schema_; }
+    // Takes a copy standing for `original` (none: it stands for nothing
+    // that can be a member), into the ports list when `port`.
+    SchItem* add(SchItem* copy, const SchItem* original, bool touched, bool port = false) {
+        if (!copy) no_memory();
+        if (original && original->type == LINE_ITEM) {
+            // A wire leaving the copied area may lead to members beyond it:
+            // the wire stands for them.
+            Rect r{};
+            bounds_SchItem(&schema_, copy, &r, false);
+            if (!(r.x >= area_.x && r.y >= area_.y &&
+                  int64_t{r.x} + r.w <= int64_t{area_.x} + area_.w &&
+                  int64_t{r.y} + r.h <= int64_t{area_.y} + area_.h))
+                leaving_.insert(copy);
+        }
+        copy->state &= ~uint32_t{STATE_SELECTED};
+        if (touched) copy->state |= NET_CURRENT_PASS;
+        if (!dlist_append(port ? ports_ : sheet_.items, copy)) no_memory();
+        if (original) stands_for_[copy] = original;
+        return copy;
+    }
+    // The nets, after the refresh an edit of the touched copies runs.
+    Nets nets(bool refresh) {
+        if (refresh) refresh_connectivity(nullptr, &schema_);
+        NetContext* context = new_NetContext();
+        if (!context) no_memory();
+        Nets found;
+        if (build_sheet_nets(context, &schema_) == 0 && context->islands)
+            for (Ident* head : list_items<Ident>(context->islands)) {
+                std::vector<Member> net;
+                for (SchItem* m = head->nextconn; m; m = m->next) {
+                    const PseudoPin* pp = as_PseudoPin(m);
+                    const SchItem* record = pp->father ? pp->father : pp->whoami;
+                    auto original = stands_for_.find(record);
+                    if (original == stands_for_.end()) continue;
+                    int which = 0;
+                    if (pp->father && pp->father->type == PARTLIB_ITEM) {
+                        PinList* pins = pl_pins_in_use(schema_.library, as_PlacedPart(pp->father));
+                        which = index_in(pins ? pins->pins : nullptr, pp->pin);
+                    } else if (pp->father && pp->father->type == SUBSHEET_ITEM) {
+                        which = index_in(as_SubSheet(pp->father)->ports, pp->whoami);
+                    }
+                    net.push_back(Member{original->second, which, {}});
+                }
+                for (SchItem* wire = head->next; wire; wire = wire->next)
+                    if (leaving_.count(wire)) net.push_back(Member{stands_for_[wire], -1, {}});
+                for (const NameRec* name : list_items<NameRec>(head->names)) {
+                    std::string upper = name->name ? name->name : "";
+                    for (char& c : upper)
+                        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                    net.push_back(Member{nullptr, 0, upper});
+                }
+                if (net.empty()) continue;
+                std::sort(net.begin(), net.end());
+                found.push_back(std::move(net));
+            }
+        free_NetContext(&schema_, context);
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    Schema schema_;
+    Sheet sheet_;
+    List* ports_ = nullptr;
+    std::unordered_map<const SchItem*, const SchItem*> stands_for_;
+    Rect area_;
+    std::unordered_set<const SchItem*> leaving_;
+};
+
+}  // namespace
+
 bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
-    // Something that moves: where it is, where it goes, and the points it
-    // may meet there.
-    struct Moving {
-        Seg was;
-        Seg now;
-        std::vector<Point> reaches;
-        int follower = -1;  // a piece of that follower moved whole
-        // A pin's line short of a supply pin: a wire along it from the tip
-        // hides the pin from its net, whatever net the wire is on.
-        bool pin = false;
-    };
-    std::vector<Moving> mp, ml;  // points, lines
-    std::vector<PinLine> pins;
-    auto moving = [&](Point a, Point b) {
-        return Moving{Seg{a, b}, Seg{plus(a, d), plus(b, d)}, {}, -1};
-    };
-    for (SchItem* item : moved) {
-        if (item->type == PARTLIB_ITEM) {
-            pins.clear();
-            part_pin_lines(schema(), as_PlacedPart(item), &pins);
-            for (const PinLine& pin : pins) {
-                mp.push_back(moving(pin.tip, pin.tip));
-                ml.push_back(moving(pin.tip, pin.power ? pin.drawn : pin.inner));
-                ml.back().pin = !pin.power;
-            }
-            continue;
-        }
-        if (is_label(item)) mp.push_back(moving(item->pos, item->pos));
-        std::vector<Seg> stubs;
-        stub_lines(item, &stubs);
-        for (const Seg& stub : stubs) {
-            ml.push_back(moving(stub.a, stub.b));
-            ml.back().pin = true;
-        }
-        if (carries_net(item)) ml.push_back(moving(item->pos, as_Line(item)->end));
-        std::vector<Point> at;
-        item_connection_points(schema(), item, &at);
-        for (Point p : at) mp.push_back(moving(p, p));
-    }
-    // The wires laid anew, each with the points where it may end: those of
-    // its wire before, and the moved points.
-    struct Laid {
-        Seg at;
-        std::vector<Point> ends;
-    };
-    std::vector<Laid> laid;
-    struct Kept {
-        Seg at;
-        int follower;
-    };
-    std::vector<Kept> kept_pieces;
-    std::vector<std::vector<Point>> follower_points(followers.size());
-    std::unordered_set<const SchItem*> stretched;  // laid anew: not as they stand
+    if (moved.empty()) return false;
     const Layout out = with_wires ? layout(d) : Layout{};
-    if (with_wires) {
-        std::unordered_map<const Line*, size_t> index_of;
-        for (size_t f = 0; f < followers.size(); ++f) {
-            index_of[followers[f].wire] = f;
-            for (const Piece& piece : followers[f].pieces) {
-                follower_points[f].push_back(piece.at.a);
-                follower_points[f].push_back(piece.at.b);
-            }
-        }
-        for (size_t f = 0; f < followers.size(); ++f)
-            for (size_t k = 0; k < followers[f].pieces.size(); ++k) {
-                const Piece& piece = followers[f].pieces[k];
-                const Seg& now = out.pieces[f][k];
-                if (now.a == now.b) continue;
-                if (!piece.a_moves && !piece.b_moves) {
-                    kept_pieces.push_back(Kept{now, static_cast<int>(f)});
-                } else if (piece.a_moves && piece.b_moves) {
-                    Moving whole{piece.at, now, {}, static_cast<int>(f)};
-                    ml.push_back(whole);
-                } else {
-                    laid.push_back(Laid{now, follower_points[f]});
-                }
-            }
-        for (const Layout::Added& bend : out.bends)
-            laid.push_back(Laid{bend.at, follower_points[index_of[bend.like]]});
-        for (const Layout::Stretched& s : out.stretched) {
-            stretched.insert(s.wire);
-            if (!(s.at.a == s.at.b)) laid.push_back(Laid{s.at, {s.wire->pos, s.wire->end}});
-        }
-        // What each moving thing reaches through the followers attached to it.
-        for (std::vector<Moving>* list : {&mp, &ml})
-            for (Moving& m : *list)
-                for (size_t f = 0; f < followers.size(); ++f) {
-                    bool touches = static_cast<int>(f) == m.follower;
-                    for (const Piece& piece : followers[f].pieces)
-                        for (const auto& [end, moves] : {std::pair{piece.at.a, piece.a_moves},
-                                                         std::pair{piece.at.b, piece.b_moves}})
-                            touches =
-                                touches || (moves && point_on_segment(end, m.was.a, m.was.b) != 0);
-                    if (touches)
-                        m.reaches.insert(m.reaches.end(), follower_points[f].begin(),
-                                         follower_points[f].end());
-                }
-    }
-    // What stays, near all that.
+    // What the drop touches, where it was and where it goes.
     Rect area{};
     bool any = false;
     auto cover = [&](Point a, Point b) {
@@ -651,119 +688,86 @@ bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
             any = true;
         }
     };
-    for (const Moving& m : mp) cover(m.now.a, m.now.b);
-    for (const Moving& m : ml) cover(m.now.a, m.now.b);
-    for (const Laid& l : laid) cover(l.at.a, l.at.b);
+    for (SchItem* item : moved) {
+        Rect r{};
+        if (!bounds_SchItem(schema(), item, &r, false)) continue;
+        cover(Point{r.x, r.y}, Point{r.x + r.w, r.y + r.h});
+        cover(plus(Point{r.x, r.y}, d), plus(Point{r.x + r.w, r.y + r.h}, d));
+    }
+    for (const Follower& follower : followers) cover(follower.wire->pos, follower.wire->end);
+    for (const std::vector<Seg>& pieces : out.pieces)
+        for (const Seg& at : pieces) cover(at.a, at.b);
+    for (const Layout::Added& bend : out.bends) cover(bend.at.a, bend.at.b);
+    for (const Layout::Stretched& st : out.stretched) {
+        cover(st.wire->pos, st.wire->end);
+        cover(st.at.a, st.at.b);
+    }
     if (!any) return false;
-    // Supply pins stand out of their part's rectangle.
+    // A part's rectangle leaves out its supply pins, which stand out of it.
     constexpr int64_t margin = 8000;
     auto clamp = [](int64_t v) {
         return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
     };
     area = Rect{clamp(area.x - margin), clamp(area.y - margin), clamp(area.w + 2 * margin),
                 clamp(area.h + 2 * margin)};
-    std::vector<Point> sp;       // points that stay
-    std::vector<Seg> sl;         // lines that stay: wires and pins
-    std::vector<Seg> pin_lines;  // of them, the pins short of supply pins
-    for (const Kept& k : kept_pieces) {
-        sl.push_back(k.at);
-        sp.push_back(k.at.a);
-        sp.push_back(k.at.b);
-    }
     SheetIndex* index = sheet_index(schema());
-    for (SchItem* item : items_near(session, area)) {
-        if (taken.count(item) || stretched.count(item) || !sheet_index_list_of(index, item))
-            continue;
-        if (item->type == LINE_ITEM) {
-            if (!carries_net(item)) continue;
-            sl.push_back(Seg{item->pos, as_Line(item)->end});
-            sp.push_back(item->pos);
-            sp.push_back(as_Line(item)->end);
-        } else if (item->type == PARTLIB_ITEM) {
-            pins.clear();
-            part_pin_lines(schema(), as_PlacedPart(item), &pins);
-            for (const PinLine& pin : pins) {
-                sp.push_back(pin.tip);
-                sl.push_back(Seg{pin.tip, pin.power ? pin.drawn : pin.inner});
-                if (!pin.power) pin_lines.push_back(sl.back());
-            }
-        } else if (is_label(item)) {
-            sp.push_back(item->pos);
-        } else {
-            item_connection_points(schema(), item, &sp);
-            stub_lines(item, &pin_lines);
-        }
-    }
-    auto in = [](Point p, const std::vector<Point>& points) {
-        return std::find(points.begin(), points.end(), p) != points.end();
-    };
-    // A moving thing meets what stays where it reaches nothing of it before.
-    for (const std::vector<Moving>* list : {&mp, &ml})
-        for (const Moving& m : *list) {
-            const bool line = !(m.now.a == m.now.b);
-            for (Point q : sp)
-                if (point_on_segment(q, m.now.a, m.now.b) != 0 && !in(q, m.reaches)) return true;
-            // Along a pin's line, one of the two is hidden from its net.
-            if (line && m.pin)
-                for (const Seg& t : sl)
-                    if (overlap(m.now, t)) return true;
-            if (line)
-                for (const Seg& t : pin_lines)
-                    if (overlap(m.now, t)) return true;
-            for (size_t t = 0; t < sl.size(); ++t) {
-                // A line with an end on the net is on it (a pin's line
-                // overlapped excepted, above).
-                if (in(sl[t].a, m.reaches) || in(sl[t].b, m.reaches)) continue;
-                if (line ? overlap(m.now, sl[t]) : point_on_segment(m.now.a, sl[t].a, sl[t].b) != 0)
-                    return true;
-            }
-        }
-    // A label put anew lies on no other net's wire.
+    std::vector<SchItem*> near = items_near(session, area);
+    std::unordered_set<const SchItem*> stretched;
+    for (const Layout::Stretched& st : out.stretched) stretched.insert(st.wire);
+    std::unordered_map<const SchItem*, Point> labels_to;
     for (size_t f = 0; with_wires && f < followers.size(); ++f)
-        for (const Riding& riding : followers[f].labels) {
-            const Point at = label_place(out, f, riding, d);
-            if (at == riding.label->pos) continue;
-            for (const Seg& t : sl)
-                if (point_on_segment(at, t.a, t.b) != 0 && !in(t.a, follower_points[f]) &&
-                    !in(t.b, follower_points[f]))
-                    return true;
-        }
-    // A laid wire meets nothing but at its ends as meant.
-    for (size_t i = 0; i < laid.size(); ++i) {
-        const Laid& l = laid[i];
-        for (const Seg& t : sl)
-            if (overlap(l.at, t)) return true;
-        for (const Moving& m : ml)
-            if (m.pin && overlap(l.at, m.now)) return true;
-        for (const Seg& t : pin_lines)
-            if (overlap(l.at, t)) return true;
-        for (Point q : sp)
-            if (point_on_segment(q, l.at.a, l.at.b) == 1) return true;
-        for (const std::vector<Moving>* list : {&mp, &ml})
-            for (const Moving& m : *list) {
-                // What the laid wire's net reaches is its own.
-                if (std::any_of(l.ends.begin(), l.ends.end(),
-                                [&](Point e) { return in(e, m.reaches); }))
-                    continue;
-                if (overlap(l.at, m.now)) return true;
-                for (Point e : {m.now.a, m.now.b})
-                    if (point_on_segment(e, l.at.a, l.at.b) == 1) return true;
+        for (const Riding& riding : followers[f].labels)
+            labels_to[riding.label] = label_place(out, f, riding, d);
+    CopyExactScope exact;
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, d.x, d.y);
+    // The moved items out of the way: what a plain move leaves, told apart
+    // from what it joins where it lands.
+    Matrix away;
+    matrix_identity(&away);
+    matrix_translate(&away, clamp(int64_t{area.w} + 1000000), 0);
+    auto scratch = [&](bool dropped, const Matrix* moved_by) {
+        auto sheet = std::make_unique<ScratchSheet>(schema(), area);
+        for (SchItem* item : near) {
+            if (taken.count(item) || stretched.count(item)) continue;
+            const bool port = sheet_index_list_of(index, item) == schema()->ports;
+            SchItem* copy = sheet->add(copy_SchItem(schema(), item), item, false, port);
+            if (!dropped) continue;
+            auto label = labels_to.find(item);
+            if (label != labels_to.end() && !(label->second == item->pos)) {
+                copy->pos = label->second;
+                copy->state |= NET_CURRENT_PASS;
             }
-        for (size_t j = 0; j < laid.size(); ++j)
-            if (j != i && overlap(l.at, laid[j].at)) return true;
-        for (Point e : {l.at.a, l.at.b}) {
-            if (in(e, l.ends)) continue;
-            bool meant = false;
-            for (const Moving& m : mp) meant = meant || m.now.a == e;
-            if (meant) continue;
-            if (in(e, sp)) return true;
-            for (const Seg& t : sl)
-                if (point_on_segment(e, t.a, t.b) != 0) return true;
-            for (size_t j = 0; j < laid.size(); ++j)
-                if (j != i && point_on_segment(e, laid[j].at.a, laid[j].at.b) == 1) return true;
         }
-    }
-    return false;
+        for (SchItem* item : moved) {
+            const bool port = sheet_index_list_of(index, item) == schema()->ports;
+            SchItem* copy = sheet->add(copy_SchItem(schema(), item), item, dropped, port);
+            if (moved_by) matrix_SchItem(copy, moved_by);
+        }
+        if (!dropped || !with_wires) {
+            for (const Follower& follower : followers)
+                sheet->add(copy_SchItem(schema(), follower.wire), follower.wire, false);
+            for (const Layout::Stretched& st : out.stretched)
+                sheet->add(copy_SchItem(schema(), st.wire), st.wire, false);
+            return sheet;
+        }
+        for (size_t f = 0; f < followers.size(); ++f)
+            for (size_t k = 0; k < followers[f].pieces.size(); ++k) {
+                const Seg& at = out.pieces[f][k];
+                if (!(at.a == at.b))
+                    sheet->add(line_like(followers[f].wire, at), nullptr,
+                               !(at == followers[f].pieces[k].at));
+            }
+        for (const Layout::Added& bend : out.bends)
+            sheet->add(line_like(bend.like, bend.at), nullptr, true);
+        for (const Layout::Stretched& st : out.stretched)
+            if (!(st.at.a == st.at.b)) sheet->add(line_like(st.wire, st.at), nullptr, true);
+        return sheet;
+    };
+    const Nets before =
+        with_wires ? scratch(false, nullptr)->nets(false) : scratch(false, &away)->nets(false);
+    return scratch(true, &shift)->nets(true) != before;
 }
 
 // Where a label riding on a follower's piece goes for the layout: where it
@@ -812,15 +816,6 @@ const std::vector<SchItem*>& SelectionDrag::moved() const { return impl_->moved;
 bool SelectionDrag::joins_another_net(Point delta) { return impl_->joins(delta, impl_->follow); }
 
 namespace {
-
-Line* line_like(Line* like, Seg at) {
-    Line* line = as_Line(copy_Item(like));
-    if (!line) no_memory();
-    line->state &= ~STATE_SELECTED;
-    line->pos = at.a;
-    line->end = at.b;
-    return line;
-}
 
 void append(List** out, SchItem* item) {
     if (!*out && !(*out = list_new())) no_memory();

@@ -19,8 +19,9 @@
 //
 // A drop that would join what was not joined, or hide a pin or symbol from
 // its net (a moved pin on another net's wire, a wire laid along a pin), is
-// found before it is made (joins_another_net): a drag is then not made, and
-// a plain move says so on the status line.
+// found before it is made, by building the nets of a copy of what lies
+// near (joins_another_net): a drag is then not made, and a plain move says
+// so on the status line.
 //
 // What a drag takes along is found once, from the sheet as it stands; the
 // wires for an offset are worked out without changing the sheet (the ghost
@@ -53,10 +54,9 @@ public:
     // appended to *out (made when missing; the caller frees them): every
     // piece that changes, the bends added, the wires stretched.
     void ghost_wires(Point delta, List** out);
-    // Whether dropping by the offset would join what was not joined: a
-    // moved pin, point or label on what stays, something that stays on a
-    // moved pin or wire, or a wire the drag lays meeting anything but what
-    // it joined before.
+    // Whether dropping by the offset would change a net: for a drag, any
+    // change of what the nets hold; for a plain move, any beyond its items
+    // leaving their wires (what they land on).
     bool joins_another_net(Point delta);
     // Makes the drag by the offset, in the edit.
     void apply(EditTransaction* edit, Point delta);

@@ -29,8 +29,9 @@ enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING, MOVING_FIELD };
 // What the status line says while the selection follows the pointer.
 constexpr const char* MOVE_PROMPT = "Move: wires stay. Ctrl: wires follow";
 constexpr const char* DRAG_PROMPT = "Drag: the wires follow";
-// A plain move dropped here joins what its pins land on, and says so.
-constexpr const char* MOVE_JOINS_PROMPT = "Move: joins another net here";
+// A plain move dropped where a pin lands on another net (joined to it, or
+// hidden from its own) says so.
+constexpr const char* MOVE_JOINS_PROMPT = "Move: lands on another net here";
 
 struct MainData {
     int phase;

@@ -194,7 +194,7 @@ int select_area(EditSession* session, Rect area) {
     return added;
 }
 
-const char* const DRAG_JOINS_PROMPT = "Drag: not here, joins another net";
+const char* const DRAG_JOINS_PROMPT = "Drag: not here, lands on another net";
 
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;

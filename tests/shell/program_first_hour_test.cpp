@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -100,32 +99,16 @@ bool holds(const std::vector<std::string>& net, const std::string& one) {
     return std::count(net.begin(), net.end(), one) > 0;
 }
 
-// The voltage ngspice printed for a node of the operating point.
-std::optional<double> node_voltage(const std::string& solved, const std::string& node) {
-    std::smatch found;
-    std::string lower = node;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    if (!std::regex_search(solved, found, std::regex("\\s" + lower + "\\s+([-+.0-9e]+)")))
-        return std::nullopt;
-    double volts = 0;
-    const std::string number = found[1].str();
-    std::from_chars(number.data(), number.data() + number.size(), volts);
-    return volts;
-}
-
 class FirstHour : public NewUserProgram {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(NewUserProgram::SetUp());
-        ASSERT_TRUE(tn_test::tool_installed("ngspice"));
-        ASSERT_TRUE(tn_test::tool_installed("openbox"));
         // A copy of the project as the run command finds it: the example
         // compiled into build/examples/ of the project folder.
         examples = dir.path() / "project" / "build" / "examples";
         fs::create_directories(examples);
         for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
             fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
-        fs::create_directories(dir.path() / "home");
         settings = dir.path() / "config" / "tessaron";
         ASSERT_FALSE(fs::exists(settings));
     }
@@ -356,7 +339,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
     const std::string deck = file("first_hour.cir");
     const std::string netlist = tn_test::read_text(deck);
     const std::string solved = net_test::run_ngspice(deck);
-    std::optional<double> vout = node_voltage(solved, "vout");
+    std::optional<double> vout = net_test::node_voltage(solved, "vout");
     ASSERT_TRUE(vout) << netlist << solved;
     EXPECT_NEAR(*vout, 5.5, 0.01) << netlist << solved;
     std::smatch line;
@@ -364,7 +347,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
                                   std::regex("\n" + second.reference + " +(\\S+) +(\\S+) +10k")))
         << netlist;
     EXPECT_NE(line[1].str().find("LOAD"), std::string::npos) << netlist;
-    std::optional<double> middle = node_voltage(solved, line[1].str());
+    std::optional<double> middle = net_test::node_voltage(solved, line[1].str());
     ASSERT_TRUE(middle) << netlist << solved;
     EXPECT_NEAR(*middle, 2.75, 0.01) << netlist << solved;
 

@@ -650,6 +650,13 @@ int ExampleProgram::Nets(const std::string& file) {
 // --- a user's session -------------------------------------------------------------------------
 using tn_test::Control;
 
+void NewUserProgram::SetUp() {
+    ASSERT_NO_FATAL_FAILURE(ProgramTest::SetUp());
+    ASSERT_TRUE(tn_test::tool_installed("ngspice"));
+    ASSERT_TRUE(tn_test::tool_installed("openbox"));
+    fs::create_directories(dir.path() / "home");
+}
+
 void NewUserProgram::TearDown() {
     if (!HasFailure() || !program.Running()) return;
     std::fprintf(stderr, "The program's windows:\n%s\nIts log:\n%s\n", Listing().c_str(),

@@ -244,6 +244,9 @@ protected:
 // failure shows the program's windows and its log.
 class NewUserProgram : public ProgramTest {
 protected:
+    // Also the home folder of a fresh install (`dir`/home), and the tools
+    // these sessions use: a window manager, ngspice.
+    void SetUp() override;
     void TearDown() override;
     // The control of the program's windows that `pick` chooses.
     std::optional<tn_test::Control> Find(const std::function<bool(const tn_test::Control&)>& pick,

@@ -280,6 +280,39 @@ int one_more_err(Point point, int severity) {
     return 0;
 }
 
+namespace {
+
+// A pin that meets no wire where it connects (a wire laid over the pin's
+// whole line, say) is a member of no net, and the netlists give it a net of
+// its own: it is alone there as on a net of one, and is listed so. The
+// sheet is the one the nets were built from (none: nets given otherwise).
+void list_pins_of_no_net(NetContext* context, Schema* schema, FILE* report) {
+    Sheet* sheet = context->sheet;
+    if (!schema || !sheet) return;
+    std::vector<std::pair<const SchItem*, const Pin*>> members;
+    for (Ident* net : list_items<Ident>(context->islands))
+        for_each_member(net, [&](PseudoPin* m) {
+            if (father_is_part(m)) members.emplace_back(m->father, m->pin);
+        });
+    std::sort(members.begin(), members.end());
+    for (SchItem* item : list_items<SchItem>(sheet->items)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        PinList* pins = pl_pins_in_use(schema->library, as_PlacedPart(item));
+        for (Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
+            if (std::binary_search(members.begin(), members.end(),
+                                   std::pair<const SchItem*, const Pin*>(item, pin)))
+                continue;
+            PseudoPin alone;
+            alone.father = item;
+            alone.pin = pin;
+            erc_member_line(report, schema, &alone);
+            erc_found_errors = true;
+        }
+    }
+}
+
+}  // namespace
+
 int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
     erc_current_marks = *marks;
     List* islands = context ? context->islands : nullptr;
@@ -337,6 +370,7 @@ int erc_sheet(NetContext* context, Schema* schema, FILE* report, List** marks) {
             erc_found_errors = true;
         });
     }
+    list_pins_of_no_net(context, schema, report);
     line_end(report);
     line_end(report);
     *marks = erc_current_marks;

@@ -128,6 +128,67 @@ Junction* new_tee_junction(Point p) {
     return dot;
 }
 
+// --- a wire end on the middle of another wire ---------------------------------------------------
+//
+// A wire end on the middle of another wire joins nothing without a
+// junction there, though it looks joined: a touched wire whose end came to
+// lie there, or in whose middle another wire's end now lies, gets the dot.
+
+bool carries_net(const SchItem* item) {
+    return item->type == LINE_ITEM && (item->flags & STYLE_MASK) == 0 &&
+           !(item->state & NET_IGNORED);
+}
+
+bool tee_candidate(const SchItem* item) {
+    return carries_net(item) && (item->state & NET_CURRENT_PASS);
+}
+
+// The points where the wire and the lines near it (in list order) meet end
+// to middle, each once: the wire's ends first, then the others' ends.
+template <class Lines>
+void tee_points(const Line* wire, const Lines& lines, std::vector<Point>* out) {
+    out->clear();
+    auto add = [&](Point p) {
+        if (std::find(out->begin(), out->end(), p) == out->end()) out->push_back(p);
+    };
+    for (Point end : {wire->pos, wire->end})
+        for (const SchItem* other : lines)
+            if (other != wire && carries_net(other) && point_on_wire(end, as_Line(other), 0) == 1) {
+                add(end);
+                break;
+            }
+    for (const SchItem* other : lines) {
+        if (other == wire || !carries_net(other)) continue;
+        for (Point end : {as_Line(other)->pos, as_Line(other)->end})
+            if (point_on_wire(end, wire, 0) == 1) add(end);
+    }
+}
+
+bool junction_among(const std::vector<SchItem*>& items, Point p) {
+    return std::any_of(items.begin(), items.end(), [&](const SchItem* item) {
+        return item->type == JUNCTION_ITEM && item->pos == p;
+    });
+}
+
+// The dots of the touched wires, appended to the sheet and marked for the
+// junction step, which cuts the wires there.
+void tee_junctions_on_records(Sheet* sheet) {
+    std::vector<SchItem*> all;
+    std::vector<Point> points;
+    for (SchItem* item : list_items<SchItem>(sheet->items)) all.push_back(item);
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (!tee_candidate(all[i])) continue;
+        tee_points(as_Line(all[i]), all, &points);
+        for (Point p : points) {
+            if (junction_among(all, p)) continue;
+            Junction* dot = new_tee_junction(p);
+            dot->state |= NET_CURRENT_PASS;
+            append_or_die(sheet->items, dot);
+            all.push_back(dot);
+        }
+    }
+}
+
 // A touched wire meets every other line of its kind, in list order: the
 // editor appends what it draws, so the wire a new one overlaps usually
 // stands before it.
@@ -277,6 +338,8 @@ public:
     void keep_joined(Point p, Line* a, Line* b);
     void snap_part(PlacedPart* part);
     void snap_wire(Line* wire);
+    // The dots where the touched wire meets another end to middle, added.
+    void tee(Line* wire, std::vector<SchItem*>* dots);
     void junction(SchItem* junction);
     void delete_absorbed();
 
@@ -445,6 +508,24 @@ void TouchedRefresh::snap_wire(Line* wire) {
     }
 }
 
+void TouchedRefresh::tee(Line* wire, std::vector<SchItem*>* dots) {
+    gather(box_between(wire->pos, wire->end));
+    std::vector<SchItem*>& lines = here_;
+    lines.clear();
+    for (SchItem* line : list_items<SchItem>(scratch_.items)) lines.push_back(line);
+    std::vector<Point> points;
+    tee_points(wire, lines, &points);
+    for (Point p : points) {
+        sheet_index_query(index(), Rect{p.x, p.y, 0, 0}, &found_);
+        if (junction_among(found_, p)) continue;
+        Junction* dot = new_tee_junction(p);
+        dot->state |= NET_CURRENT_PASS;
+        sheet_append(schema_, schema_->current->items, dot);
+        if (edits_.added) edits_.added(dot);
+        dots->push_back(dot);
+    }
+}
+
 void TouchedRefresh::take_pieces(std::vector<Line*>* through, Point p) {
     List* items = schema_->current->items;
     while (DListNode* node = dlist_tail(scratch_.items)) {
@@ -515,10 +596,16 @@ int refresh_touched(NetContext* context, Schema* schema, const std::vector<SchIt
             if (item->type == LINE_ITEM && (item->flags & STYLE_MASK) == 0 &&
                 (item->state & NET_CURRENT_PASS) && !(item->state & NET_IGNORED))
                 pass.snap_wire(as_Line(item));
+        std::vector<SchItem*> dots;
+        for (SchItem* item : order)
+            if (tee_candidate(item)) pass.tee(as_Line(item), &dots);
+        order.insert(order.end(), dots.begin(), dots.end());
         for (SchItem* item : order)
             if (item->type == JUNCTION_ITEM && (item->state & NET_CURRENT_PASS))
                 pass.junction(item);
         pass.delete_absorbed();
+        // The dots are the refresh's: no mark of the editor's stays on them.
+        for (SchItem* dot : dots) dot->state &= ~uint32_t{NET_CURRENT_PASS};
     }
     set_net_editor_mode(false);
     return 0;
@@ -546,6 +633,7 @@ int refresh_sheet_connectivity(NetContext* context, Schema* schema) {
                 snap_wires_to_pin(context, tip, inner);
             });
     snap_touched_wires(schema, sheet);
+    tee_junctions_on_records(sheet);
     int result = junctions_on_records(context, schema);
     delete_absorbed(schema, sheet);
     set_net_editor_mode(false);

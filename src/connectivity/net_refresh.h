@@ -7,8 +7,9 @@
 // junction added where a fusion leaves something that met them end to end
 // touching the middle of the fused wire), wire ends lying on a pin's line
 // pulled to the pin's tip (never shrinking a wire to nothing: one that
-// reaches the tip stays), wires cut at touched junction dots, and the
-// wires absorbed deleted. It runs the shared wire routines of the net
+// reaches the tip stays), a junction dot added where a touched wire and
+// another wire meet end to middle (a T that looks joined is joined), wires
+// cut at touched junction dots, and the wires absorbed deleted. It runs the shared wire routines of the net
 // builder in editor mode: no temporary records, no chains. The touched
 // marks are the editor's to set and clear.
 #include <cstdint>

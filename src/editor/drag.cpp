@@ -3,9 +3,16 @@
 #include "editor/drag.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 
+#include "connectivity/net_build.h"
+#include "connectivity/net_context.h"
+#include "connectivity/net_refresh.h"
 #include "connectivity/net_rules.h"
 #include "editor/edit_kinds.h"
 #include "editor/edit_transaction.h"
@@ -13,10 +20,14 @@
 #include "editor/tool_mode.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "model/documents/ident.h"
 #include "model/documents/placed_part.h"
+#include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_index.h"
 #include "model/documents/sheet_items.h"
+#include "model/documents/subsheet.h"
+#include "model/items/pin.h"
 #include "model/items/primitives.h"
 
 namespace {
@@ -29,6 +40,16 @@ struct Seg {
 Point plus(Point p, Point d) {
     return Point{static_cast<int32_t>(int64_t{p.x} + d.x),
                  static_cast<int32_t>(int64_t{p.y} + d.y)};
+}
+
+// A wire of the kind of `like`, at.
+Line* line_like(Line* like, Seg at) {
+    Line* line = as_Line(copy_Item(like));
+    if (!line) no_memory();
+    line->state &= ~STATE_SELECTED;
+    line->pos = at.a;
+    line->end = at.b;
+    return line;
 }
 
 bool point_less(Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
@@ -82,9 +103,15 @@ struct Piece {
     bool a_moves = false;
     bool b_moves = false;
 };
+// A label on a follower names its net: it stays on the piece it stood on.
+struct Riding {
+    SchItem* label;
+    size_t piece;
+};
 struct Follower {
     Line* wire;
     std::vector<Piece> pieces;
+    std::vector<Riding> labels;
 };
 
 // The wires for one offset.
@@ -108,18 +135,28 @@ struct SelectionDrag::Impl {
     EditSession* session;
     std::vector<SchItem*> moved;
     std::vector<Point> points;  // where the moved items connect, sorted
+    // The drawn lines of the moved parts' supply pins: what stands on one
+    // stands on the pin, which connects at its own place by the body.
+    std::vector<Seg> supply;
     std::vector<Follower> followers;
     std::unordered_set<const SchItem*> taken;  // moved items and followers
 
     explicit Impl(EditSession* s) : session(s) {}
     Schema* schema() const { return session->schema; }
+    bool follow = true;
     bool attached(Point p) const {
-        return std::binary_search(points.begin(), points.end(), p, point_less);
+        if (std::binary_search(points.begin(), points.end(), p, point_less)) return true;
+        for (const Seg& line : supply)
+            if (point_on_segment(p, line.a, line.b) != 0) return true;
+        return false;
     }
 
     void find_moved();
+    void find_carried();
     void find_followers();
     Layout layout(Point delta);
+    Point label_place(const Layout& out, size_t f, const Riding& riding, Point d) const;
+    bool joins(Point delta, bool follow);
 
     // The scene near a rectangle for the layout under way.
     void static_scene(const Rect& area, const SchItem* also_skip, Scene* scene);
@@ -149,47 +186,112 @@ std::vector<SchItem*> items_at(EditSession* session, Point p) {
     return items_near(session, Rect{p.x, p.y, 0, 0});
 }
 
+// The symbols, marks, junctions and labels that stand where the moved items
+// connect (on a supply pin's drawn line too) go with them.
+bool carried_along(const SchItem* item) {
+    switch (item->type) {
+        case POWER_ITEM:
+        case NOCON_ITEM:
+        case JUNCTION_ITEM: return true;
+        case TEXT_ITEM: return (item->flags & TEXT_TYPE_MASK) == LABEL;
+        default: return false;
+    }
+}
+
+// The short lines by which a power symbol, a port or a sub-sheet port joins
+// a wire (as net building lays them): a wire along one hides it from the
+// net, like a wire along a pin's line.
+void stub_lines(const SchItem* item, std::vector<Seg>* out) {
+    switch (item->type) {
+        case POWER_ITEM: {
+            static const Point towards[4] = {{0, 1}, {-1, 0}, {0, -1}, {1, 0}};
+            const int rotation = item->flags & POWER_ROT_MASK;
+            const Point d = rotation < 4 ? towards[rotation] : towards[0];
+            out->push_back(Seg{item->pos, plus(item->pos, Point{-20 * d.x, -20 * d.y})});
+            break;
+        }
+        case PORT_ITEM:
+            out->push_back(
+                Seg{item->pos, plus(item->pos, Point{item->flags & PORT_RIGHT ? 1000 : -1000, 0})});
+            break;
+        case SUBSHEET_ITEM:
+            for (const SchItem* port : list_items<SchItem>(as_SubSheet(item)->ports)) {
+                const Point p = plus(item->pos, port->pos);
+                out->push_back(Seg{p, plus(p, Point{port->pos.x == 0 ? 1000 : -1000, 0})});
+            }
+            break;
+        default: break;
+    }
+}
+
+bool is_label(const SchItem* item) {
+    return item->type == TEXT_ITEM && (item->flags & TEXT_TYPE_MASK) == LABEL;
+}
+
 }  // namespace
 
 void SelectionDrag::Impl::find_moved() {
     SheetIndex* index = sheet_index(schema());
     for (SchItem* item : list_items<SchItem>(schema()->edit.edit_list))
         if (sheet_index_list_of(index, item)) moved.push_back(item);
-    for (SchItem* item : moved) item_connection_points(schema(), item, &points);
+    taken.insert(moved.begin(), moved.end());
+}
+
+void SelectionDrag::Impl::find_carried() {
+    std::vector<PinLine> pins;
+    for (SchItem* item : moved) {
+        item_connection_points(schema(), item, &points);
+        if (item->type != PARTLIB_ITEM) continue;
+        pins.clear();
+        part_pin_lines(schema(), as_PlacedPart(item), &pins);
+        for (const PinLine& pin : pins)
+            if (pin.power && !(pin.drawn == pin.tip)) supply.push_back(Seg{pin.drawn, pin.tip});
+    }
     std::sort(points.begin(), points.end(), point_less);
     points.erase(std::unique(points.begin(), points.end()), points.end());
-    taken.insert(moved.begin(), moved.end());
-    // The power symbols and no-connect marks standing where the moved items
-    // connect go with them.
+    std::vector<SchItem*> near;
     for (Point p : points)
-        for (SchItem* item : items_at(session, p))
-            if ((item->type == POWER_ITEM || item->type == NOCON_ITEM) && item->pos == p &&
-                taken.insert(item).second)
-                moved.push_back(item);
+        for (SchItem* item : items_at(session, p)) near.push_back(item);
+    for (const Seg& line : supply)
+        for (SchItem* item : items_near(session, box_between(line.a, line.b))) near.push_back(item);
+    sheet_index_sort(sheet_index(schema()), &near);
+    for (SchItem* item : near)
+        if (carried_along(item) && !taken.count(item) && attached(item->pos) &&
+            sheet_index_list_of(sheet_index(schema()), item) == sheet_list(session)) {
+            taken.insert(item);
+            moved.push_back(item);
+        }
 }
 
 void SelectionDrag::Impl::find_followers() {
     SheetIndex* index = sheet_index(schema());
     // The wires with an end on one of the points, in list order.
     std::vector<SchItem*> near;
-    for (Point p : points)
-        for (SchItem* item : items_at(session, p))
+    auto add_near = [&](const Rect& area) {
+        for (SchItem* item : items_near(session, area))
             if (is_wire(item) && !taken.count(item) &&
                 sheet_index_list_of(index, item) == sheet_list(session))
                 near.push_back(item);
+    };
+    for (Point p : points) add_near(Rect{p.x, p.y, 0, 0});
+    for (const Seg& line : supply) add_near(box_between(line.a, line.b));
     sheet_index_sort(index, &near);
     near.erase(std::unique(near.begin(), near.end()), near.end());
     std::vector<Point> connections;
     for (SchItem* item : near) {
         Line* wire = as_Line(item);
-        if (!attached(wire->pos) && !attached(wire->end)) continue;
+        // A wire running through a point where a moved item connects (a
+        // pin's end in its middle) follows it too, cut there.
+        std::vector<Point> cuts;
+        for (Point p : points)
+            if (point_on_segment(p, wire->pos, wire->end) == 1) cuts.push_back(p);
+        if (!attached(wire->pos) && !attached(wire->end) && cuts.empty()) continue;
         taken.insert(wire);
         // The connections it runs through (a point of an item lies in its
         // rectangle), found before anything moves.
         connections.clear();
         for (SchItem* other : items_near(session, box_between(wire->pos, wire->end)))
             if (other != wire) item_connection_points(schema(), other, &connections);
-        std::vector<Point> cuts;
         for (Point p : connections)
             if (point_on_segment(p, wire->pos, wire->end) == 1) cuts.push_back(p);
         const Point from = wire->pos;
@@ -201,10 +303,19 @@ void SelectionDrag::Impl::find_followers() {
         cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
         cuts.insert(cuts.begin(), wire->pos);
         cuts.push_back(wire->end);
-        Follower follower{wire, {}};
+        Follower follower{wire, {}, {}};
         for (size_t k = 0; k + 1 < cuts.size(); ++k)
             follower.pieces.push_back(
                 Piece{Seg{cuts[k], cuts[k + 1]}, attached(cuts[k]), attached(cuts[k + 1])});
+        for (SchItem* other : items_near(session, box_between(wire->pos, wire->end))) {
+            if (!is_label(other) || taken.count(other)) continue;
+            for (size_t k = 0; k < follower.pieces.size(); ++k)
+                if (point_on_segment(other->pos, follower.pieces[k].at.a,
+                                     follower.pieces[k].at.b) != 0) {
+                    follower.labels.push_back(Riding{other, k});
+                    break;
+                }
+        }
         followers.push_back(std::move(follower));
     }
 }
@@ -228,6 +339,7 @@ void SelectionDrag::Impl::static_scene(const Rect& area, const SchItem* also_ski
             }
         } else {
             item_connection_points(schema(), item, &scene->points);
+            stub_lines(item, &scene->lines);
         }
     }
 }
@@ -342,6 +454,9 @@ Layout SelectionDrag::Impl::layout(Point d) {
         }
         if (is_wire(item))
             moved_lines.push_back(Seg{plus(item->pos, d), plus(as_Line(item)->end, d)});
+        std::vector<Seg> stubs;
+        stub_lines(item, &stubs);
+        for (const Seg& stub : stubs) moved_lines.push_back(Seg{plus(stub.a, d), plus(stub.b, d)});
         std::vector<Point> at;
         item_connection_points(schema(), item, &at);
         for (Point p : at) moved_points.push_back(plus(p, d));
@@ -431,9 +546,266 @@ Layout SelectionDrag::Impl::layout(Point d) {
     return out;
 }
 
-SelectionDrag::SelectionDrag(EditSession* session) : impl_(std::make_unique<Impl>(session)) {
+// --- what a drop does to the nets -----------------------------------------------------------------
+//
+// A drop is judged by the nets themselves: the items near what moves and
+// what is laid are copied into a scratch sheet as they stand and as the drop
+// leaves them (the refresh the edit runs included), nets are built on both,
+// and their members compared, each named by the record it stands for. A
+// local copy suffices: what the drop changes lies in it, and what lies
+// beyond it is the same in both.
+
+namespace {
+
+// A member of a net: the record it stands for and which of its pins or
+// sub-sheet ports (-1: a wire that leads out of the copy); or a name the
+// net carries, which joins it to the nets of that name anywhere.
+struct Member {
+    const SchItem* record = nullptr;
+    int which = 0;
+    std::string name;
+    auto operator<=>(const Member&) const = default;
+};
+using Nets = std::vector<std::vector<Member>>;
+
+int index_in(const List* list, const void* record) {
+    int i = 0;
+    for (const void* item : list_items<void>(list)) {
+        if (item == record) return i;
+        ++i;
+    }
+    return -1;
+}
+
+// A scratch sheet of copies on the document's library; its nets as members
+// of the records the copies stand for.
+class ScratchSheet {
+public:
+    ScratchSheet(Schema* doc, const Rect& area) : area_(area) {
+        schema_.library = doc->library;
+        sheet_.items = list_new();
+        ports_ = list_new();
+        if (!sheet_.items || !ports_) no_memory();
+        schema_.sheet = schema_.current = &sheet_;
+        schema_.ports = ports_;
+    }
+    ~ScratchSheet() {
+        for (List* list : {sheet_.items, ports_}) {
+            for (SchItem* item : list_items<SchItem>(list)) free_SchItem(&schema_, item, false);
+            dlist_free(list, LIST_FROM_HEAD, nullptr);
+        }
+        schema_.library = nullptr;
+        schema_.sheet = schema_.current = nullptr;
+        schema_.ports = nullptr;
+    }
+    ScratchSheet(const ScratchSheet&) = delete;
+    ScratchSheet& operator=(const ScratchSheet&) = delete;
+
+    Schema* schema() { return &schema_; }
+    // Takes a copy standing for `original` (none: it stands for nothing
+    // that can be a member), into the ports list when `port`.
+    SchItem* add(SchItem* copy, const SchItem* original, bool touched, bool port = false) {
+        if (!copy) no_memory();
+        if (original && original->type == LINE_ITEM) {
+            // A wire leaving the copied area may lead to members beyond it:
+            // the wire stands for them.
+            Rect r{};
+            bounds_SchItem(&schema_, copy, &r, false);
+            if (!(r.x >= area_.x && r.y >= area_.y &&
+                  int64_t{r.x} + r.w <= int64_t{area_.x} + area_.w &&
+                  int64_t{r.y} + r.h <= int64_t{area_.y} + area_.h))
+                leaving_.insert(copy);
+        }
+        copy->state &= ~uint32_t{STATE_SELECTED};
+        if (touched) copy->state |= NET_CURRENT_PASS;
+        if (!dlist_append(port ? ports_ : sheet_.items, copy)) no_memory();
+        if (original) stands_for_[copy] = original;
+        return copy;
+    }
+    // The nets, after the refresh an edit of the touched copies runs.
+    Nets nets(bool refresh) {
+        if (refresh) refresh_connectivity(nullptr, &schema_);
+        NetContext* context = new_NetContext();
+        if (!context) no_memory();
+        Nets found;
+        if (build_sheet_nets(context, &schema_) == 0 && context->islands)
+            for (Ident* head : list_items<Ident>(context->islands)) {
+                std::vector<Member> net;
+                for (SchItem* m = head->nextconn; m; m = m->next) {
+                    const PseudoPin* pp = as_PseudoPin(m);
+                    const SchItem* record = pp->father ? pp->father : pp->whoami;
+                    auto original = stands_for_.find(record);
+                    if (original == stands_for_.end()) continue;
+                    int which = 0;
+                    if (pp->father && pp->father->type == PARTLIB_ITEM) {
+                        PinList* pins = pl_pins_in_use(schema_.library, as_PlacedPart(pp->father));
+                        which = index_in(pins ? pins->pins : nullptr, pp->pin);
+                    } else if (pp->father && pp->father->type == SUBSHEET_ITEM) {
+                        which = index_in(as_SubSheet(pp->father)->ports, pp->whoami);
+                    }
+                    net.push_back(Member{original->second, which, {}});
+                }
+                for (SchItem* wire = head->next; wire; wire = wire->next)
+                    if (leaving_.count(wire)) net.push_back(Member{stands_for_[wire], -1, {}});
+                for (const NameRec* name : list_items<NameRec>(head->names)) {
+                    std::string upper = name->name ? name->name : "";
+                    for (char& c : upper)
+                        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                    net.push_back(Member{nullptr, 0, upper});
+                }
+                if (net.empty()) continue;
+                std::sort(net.begin(), net.end());
+                found.push_back(std::move(net));
+            }
+        free_NetContext(&schema_, context);
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    Schema schema_;
+    Sheet sheet_;
+    List* ports_ = nullptr;
+    std::unordered_map<const SchItem*, const SchItem*> stands_for_;
+    Rect area_;
+    std::unordered_set<const SchItem*> leaving_;
+};
+
+}  // namespace
+
+bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
+    if (moved.empty()) return false;
+    const Layout out = with_wires ? layout(d) : Layout{};
+    // What the drop touches, where it was and where it goes.
+    Rect area{};
+    bool any = false;
+    auto cover = [&](Point a, Point b) {
+        const Rect r = box_between(a, b);
+        if (any) {
+            rect_union(&area, r);
+        } else {
+            area = r;
+            any = true;
+        }
+    };
+    for (SchItem* item : moved) {
+        Rect r{};
+        if (!bounds_SchItem(schema(), item, &r, false)) continue;
+        cover(Point{r.x, r.y}, Point{r.x + r.w, r.y + r.h});
+        cover(plus(Point{r.x, r.y}, d), plus(Point{r.x + r.w, r.y + r.h}, d));
+    }
+    for (const Follower& follower : followers) cover(follower.wire->pos, follower.wire->end);
+    for (const std::vector<Seg>& pieces : out.pieces)
+        for (const Seg& at : pieces) cover(at.a, at.b);
+    for (const Layout::Added& bend : out.bends) cover(bend.at.a, bend.at.b);
+    for (const Layout::Stretched& st : out.stretched) {
+        cover(st.wire->pos, st.wire->end);
+        cover(st.at.a, st.at.b);
+    }
+    if (!any) return false;
+    // A part's rectangle leaves out its supply pins, which stand out of it.
+    constexpr int64_t margin = 8000;
+    auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    area = Rect{clamp(area.x - margin), clamp(area.y - margin), clamp(area.w + 2 * margin),
+                clamp(area.h + 2 * margin)};
+    SheetIndex* index = sheet_index(schema());
+    std::vector<SchItem*> near = items_near(session, area);
+    std::unordered_set<const SchItem*> stretched;
+    for (const Layout::Stretched& st : out.stretched) stretched.insert(st.wire);
+    std::unordered_map<const SchItem*, Point> labels_to;
+    for (size_t f = 0; with_wires && f < followers.size(); ++f)
+        for (const Riding& riding : followers[f].labels)
+            labels_to[riding.label] = label_place(out, f, riding, d);
+    CopyExactScope exact;
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, d.x, d.y);
+    // The moved items out of the way: what a plain move leaves, told apart
+    // from what it joins where it lands.
+    Matrix away;
+    matrix_identity(&away);
+    matrix_translate(&away, clamp(int64_t{area.w} + 1000000), 0);
+    auto scratch = [&](bool dropped, const Matrix* moved_by) {
+        auto sheet = std::make_unique<ScratchSheet>(schema(), area);
+        for (SchItem* item : near) {
+            if (taken.count(item) || stretched.count(item)) continue;
+            const bool port = sheet_index_list_of(index, item) == schema()->ports;
+            SchItem* copy = sheet->add(copy_SchItem(schema(), item), item, false, port);
+            if (!dropped) continue;
+            auto label = labels_to.find(item);
+            if (label != labels_to.end() && !(label->second == item->pos)) {
+                copy->pos = label->second;
+                copy->state |= NET_CURRENT_PASS;
+            }
+        }
+        for (SchItem* item : moved) {
+            const bool port = sheet_index_list_of(index, item) == schema()->ports;
+            SchItem* copy = sheet->add(copy_SchItem(schema(), item), item, dropped, port);
+            if (moved_by) matrix_SchItem(copy, moved_by);
+        }
+        if (!dropped || !with_wires) {
+            for (const Follower& follower : followers)
+                sheet->add(copy_SchItem(schema(), follower.wire), follower.wire, false);
+            for (const Layout::Stretched& st : out.stretched)
+                sheet->add(copy_SchItem(schema(), st.wire), st.wire, false);
+            return sheet;
+        }
+        for (size_t f = 0; f < followers.size(); ++f)
+            for (size_t k = 0; k < followers[f].pieces.size(); ++k) {
+                const Seg& at = out.pieces[f][k];
+                if (!(at.a == at.b))
+                    sheet->add(line_like(followers[f].wire, at), nullptr,
+                               !(at == followers[f].pieces[k].at));
+            }
+        for (const Layout::Added& bend : out.bends)
+            sheet->add(line_like(bend.like, bend.at), nullptr, true);
+        for (const Layout::Stretched& st : out.stretched)
+            if (!(st.at.a == st.at.b)) sheet->add(line_like(st.wire, st.at), nullptr, true);
+        return sheet;
+    };
+    const Nets before =
+        with_wires ? scratch(false, nullptr)->nets(false) : scratch(false, &away)->nets(false);
+    return scratch(true, &shift)->nets(true) != before;
+}
+
+// Where a label riding on a follower's piece goes for the layout: where it
+// is while the piece is where it was or still holds it, moved with a piece
+// that moves whole, else as far from the piece's end that stays as it was
+// (across or down; on a slanting piece, at that end).
+Point SelectionDrag::Impl::label_place(const Layout& out, size_t f, const Riding& riding,
+                                       Point d) const {
+    const Piece& piece = followers[f].pieces[riding.piece];
+    const Seg& now = out.pieces[f][riding.piece];
+    const Point at = riding.label->pos;
+    if (piece.a_moves && piece.b_moves) return plus(at, d);
+    if (point_on_segment(at, now.a, now.b) != 0) return at;
+    const Point was_fixed = piece.a_moves ? piece.at.b : piece.at.a;
+    const Point now_fixed = piece.a_moves ? now.b : now.a;
+    const Point now_moving = piece.a_moves ? now.a : now.b;
+    const int64_t along =
+        std::llabs(int64_t{at.x} - was_fixed.x) + std::llabs(int64_t{at.y} - was_fixed.y);
+    if (now_fixed.x == now_moving.x) {
+        const int64_t length = std::llabs(int64_t{now_moving.y} - now_fixed.y);
+        const int64_t step = std::min(along, length) * (now_moving.y > now_fixed.y ? 1 : -1);
+        return Point{now_fixed.x, static_cast<int32_t>(now_fixed.y + step)};
+    }
+    if (now_fixed.y == now_moving.y) {
+        const int64_t length = std::llabs(int64_t{now_moving.x} - now_fixed.x);
+        const int64_t step = std::min(along, length) * (now_moving.x > now_fixed.x ? 1 : -1);
+        return Point{static_cast<int32_t>(now_fixed.x + step), now_fixed.y};
+    }
+    return now_fixed;
+}
+
+SelectionDrag::SelectionDrag(EditSession* session, bool follow)
+    : impl_(std::make_unique<Impl>(session)) {
+    impl_->follow = follow;
     if (!session->schema || !session->schema->current) return;
     impl_->find_moved();
+    if (!follow) return;
+    impl_->find_carried();
     impl_->find_followers();
 }
 
@@ -441,16 +813,9 @@ SelectionDrag::~SelectionDrag() = default;
 
 const std::vector<SchItem*>& SelectionDrag::moved() const { return impl_->moved; }
 
-namespace {
+bool SelectionDrag::joins_another_net(Point delta) { return impl_->joins(delta, impl_->follow); }
 
-Line* line_like(Line* like, Seg at) {
-    Line* line = as_Line(copy_Item(like));
-    if (!line) no_memory();
-    line->state &= ~STATE_SELECTED;
-    line->pos = at.a;
-    line->end = at.b;
-    return line;
-}
+namespace {
 
 void append(List** out, SchItem* item) {
     if (!*out && !(*out = list_new())) no_memory();
@@ -521,6 +886,14 @@ void SelectionDrag::apply(EditTransaction* edit, Point delta) {
         s.wire->end = s.at.b;
         edit->touch(s.wire);
     }
+    for (size_t f = 0; f < impl_->followers.size(); ++f)
+        for (const Riding& riding : impl_->followers[f].labels) {
+            const Point to = impl_->label_place(layout, f, riding, delta);
+            if (to == riding.label->pos) continue;
+            edit->before(riding.label);
+            riding.label->pos = to;
+            edit->touch(riding.label);
+        }
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, delta.x, delta.y);

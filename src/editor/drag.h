@@ -1,19 +1,27 @@
 #pragma once
 // Dragging the selection with its connections (a move with Ctrl).
 //
-// The selected items move whole, and with them the power symbols and
-// no-connect marks standing on their connection points (a pin's tip, a
-// selected wire's end). The unselected wires and buses that end on those
-// points follow: a wire that runs on through another connection (a
-// junction, a wire's end, a pin) is cut there first, so that only the piece
-// between the dragged end and that connection follows and every net the
-// drag touched stays whole. A piece that would turn diagonal keeps its
+// The selected items move whole, and with them the power symbols,
+// no-connect marks, junctions and labels standing where they connect (a
+// pin's tip, a selected wire's end, anywhere on a supply pin's drawn line,
+// which connects at its own place by the body). The unselected wires and
+// buses that end there, or run through a pin's tip, follow: a wire that
+// runs on through another connection (a junction, a wire's end, a pin) is
+// cut there first, so that only the piece between the dragged end and that
+// connection follows and every net the drag touched stays whole; a label
+// on a piece stays on it. A piece that would turn diagonal keeps its
 // direction with a bend: first at the dragged end; else the piece moves
 // across and the one wire meeting its far end at a corner stretches; else
 // the piece moves across with a bend at its far end. A bend that would
-// touch another connection, run along another wire or end inside one is
-// not taken; a piece no bend serves goes straight, as it must to stay
-// joined.
+// touch another connection, run along another wire, a pin or a symbol's
+// stub, or end inside one is not taken; a piece no bend serves goes
+// straight, as it must to stay joined.
+//
+// A drop that would join what was not joined, or hide a pin or symbol from
+// its net (a moved pin on another net's wire, a wire laid along a pin), is
+// found before it is made, by building the nets of a copy of what lies
+// near (joins_another_net): a drag is then not made, and a plain move says
+// so on the status line.
 //
 // What a drag takes along is found once, from the sheet as it stands; the
 // wires for an offset are worked out without changing the sheet (the ghost
@@ -32,8 +40,9 @@ struct SchItem;
 class SelectionDrag {
 public:
     // The session must have a selection; it and the sheet must stay as they
-    // are while the drag is used.
-    explicit SelectionDrag(EditSession* session);
+    // are while the drag is used. Without `follow` it is the selection's
+    // plain move: nothing taken along, no wire laid.
+    explicit SelectionDrag(EditSession* session, bool follow = true);
     ~SelectionDrag();
     SelectionDrag(const SelectionDrag&) = delete;
     SelectionDrag& operator=(const SelectionDrag&) = delete;
@@ -45,6 +54,10 @@ public:
     // appended to *out (made when missing; the caller frees them): every
     // piece that changes, the bends added, the wires stretched.
     void ghost_wires(Point delta, List** out);
+    // Whether dropping by the offset would change a net: for a drag, any
+    // change of what the nets hold; for a plain move, any beyond its items
+    // leaving their wires (what they land on).
+    bool joins_another_net(Point delta);
     // Makes the drag by the offset, in the edit.
     void apply(EditTransaction* edit, Point delta);
 

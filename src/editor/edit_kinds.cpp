@@ -136,13 +136,14 @@ void part_pin_lines(Schema* schema, PlacedPart* part, std::vector<PinLine>* out)
     for (Pin* pin : list_items<Pin>(pins->pins)) {
         PinLine line;
         line.power = pin->type == PWR;
+        Point outer, inner;
+        get_PinLine(pin, &outer, &inner);
+        matrix_apply(&m, outer, &line.drawn);
         if (line.power) {
             matrix_apply(&m, pin->pos, &line.tip);
             line.inner = line.tip;
         } else {
-            Point outer, inner;
-            get_PinLine(pin, &outer, &inner);
-            matrix_apply(&m, outer, &line.tip);
+            line.tip = line.drawn;
             matrix_apply(&m, inner, &line.inner);
         }
         out->push_back(line);

@@ -18,11 +18,13 @@ struct PlacedPart;
 void item_connection_points(Schema* schema, SchItem* item, std::vector<Point>* out);
 // A pin of a placed part on the sheet: its line from the end where wires
 // attach (the tip) to the body. A power pin attaches at its own place,
-// which is both ends here.
+// which is both ends here; its line is drawn out from there to `drawn`
+// (for other pins the tip).
 struct PinLine {
     Point tip;
     Point inner;
     bool power = false;
+    Point drawn;
 };
 // The pins of the form the part shows, placed, appended to *out.
 void part_pin_lines(Schema* schema, PlacedPart* part, std::vector<PinLine>* out);

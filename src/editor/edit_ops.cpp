@@ -54,7 +54,8 @@ void init_pin_display(Part* part, bool converted) {
     if (!pins || !pins->pins || pins->pins->count == 0) return;
     bool bare = !body || !body->items || body->items->count == 0;
     for (Pin* pin : list_items<Pin>(pins->pins)) {
-        pin->flags = static_cast<uint8_t>((pin->flags | PIN_DISPLAY | PIN_SHOW_NUMBER) & ~PIN_SHOW_NAME);
+        pin->flags =
+            static_cast<uint8_t>((pin->flags | PIN_DISPLAY | PIN_SHOW_NUMBER) & ~PIN_SHOW_NAME);
         if (bare) pin->flags |= PIN_SHOW_NAME;
     }
 }
@@ -64,7 +65,8 @@ namespace {
 
 bool same_char(char a, char b, bool case_sensitive) {
     if (case_sensitive) return a == b;
-    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+    return std::toupper(static_cast<unsigned char>(a)) ==
+           std::toupper(static_cast<unsigned char>(b));
 }
 
 // Iterative match with one backtrack point per '*' (linear in practice,
@@ -149,7 +151,8 @@ bool text_matches(const char* pattern, const char* text, bool case_sensitive, bo
 int search_sheet_texts(Schema* schema, const char* pattern, bool case_sensitive, bool wildcards) {
     if (!schema) return 0;
     List* matches = fresh_matches(schema);
-    if (schema->current) collect(schema->current->items, matches, pattern, case_sensitive, wildcards);
+    if (schema->current)
+        collect(schema->current->items, matches, pattern, case_sensitive, wildcards);
     return finish(schema, matches);
 }
 

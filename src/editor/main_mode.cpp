@@ -29,6 +29,9 @@ enum Phase : int { IDLE = 0, PRESSED, MARQUEE, MOVING, MOVING_FIELD };
 // What the status line says while the selection follows the pointer.
 constexpr const char* MOVE_PROMPT = "Move: wires stay. Ctrl: wires follow";
 constexpr const char* DRAG_PROMPT = "Drag: the wires follow";
+// A plain move dropped where a pin lands on another net (joined to it, or
+// hidden from its own) says so.
+constexpr const char* MOVE_JOINS_PROMPT = "Move: lands on another net here";
 
 struct MainData {
     int phase;
@@ -94,8 +97,8 @@ void make_move_ghosts(EditSession* session, MainData* data) {
     // The ghost shows the items as they are, references and all; a drag's
     // the symbols it carries too.
     CopyExactScope exact;
+    data->taken = new SelectionDrag(session, data->drag);
     if (data->drag) {
-        data->taken = new SelectionDrag(session);
         for (SchItem* item : data->taken->moved())
             add_ghost(data, copy_SchItem(session->schema, item));
         return;
@@ -104,10 +107,19 @@ void make_move_ghosts(EditSession* session, MainData* data) {
         add_ghost(data, copy_SchItem(session->schema, item));
 }
 
+// The status line for the offset: what the gesture does, and whether the
+// drop would join another net (a drag is then not made).
+void say_what_a_drop_does(EditSession* session, MainData* data, Point p) {
+    const bool joins = data->taken && data->taken->joins_another_net(
+                                          Point{p.x - data->press.x, p.y - data->press.y});
+    set_prompt(session, data->drag ? (joins ? DRAG_JOINS_PROMPT : DRAG_PROMPT)
+                                   : (joins ? MOVE_JOINS_PROMPT : MOVE_PROMPT));
+}
+
 // The wires a drag stretches, for the offset from the press.
 void shape_wire_ghosts(EditSession* session, MainData* data, Point p) {
     free_list(session, data->wire_ghosts);
-    if (data->taken)
+    if (data->taken && data->drag)
         data->taken->ghost_wires(Point{p.x - data->press.x, p.y - data->press.y},
                                  &data->wire_ghosts);
 }
@@ -233,6 +245,7 @@ int main_event(EditSession* session, ModeInstance* instance, int code, Point p) 
                 shift_ghosts(data, Point{p.x - data->last.x, p.y - data->last.y});
                 shape_wire_ghosts(session, data, p);
                 ghost_draw(session, instance);
+                if (data->phase == MOVING) say_what_a_drop_does(session, data, p);
             } else if (data->phase == MARQUEE) {
                 ghost_erase(session, instance);
                 as_Rect(static_cast<SchItem*>(data->ghosts->head->data))->corner = p;

@@ -194,10 +194,17 @@ int select_area(EditSession* session, Rect area) {
     return added;
 }
 
+const char* const DRAG_JOINS_PROMPT = "Drag: not here, lands on another net";
+
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;
     if (drag) {
         SelectionDrag taken(session);
+        if (taken.joins_another_net(delta)) {
+            session->host->bell();
+            set_prompt(session, DRAG_JOINS_PROMPT);
+            return false;
+        }
         EditTransaction edit(session);
         taken.apply(&edit, delta);
         return true;

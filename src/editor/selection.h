@@ -41,10 +41,14 @@ bool is_selected(const SchItem* item);
 int select_area(EditSession* session, Rect area);
 int selection_count(EditSession* session);
 
-// Moves the selection by the offset (undo copy first). With drag, the ends
-// of unselected wires and buses lying on a connection point of a moved item
-// move with it. False when nothing is selected.
+// Moves the selection by the offset (undo copy first). With drag, what
+// stands where the moved items connect goes with them and the wires follow
+// (editor/drag.h); a drag that would drop something onto another net is
+// not made (the bell, and the status line says why). False when nothing is
+// selected or the drag was not made.
 bool move_selection(EditSession* session, Point delta, bool drag);
+// What the status line says of a drag that would join another net.
+extern const char* const DRAG_JOINS_PROMPT;
 // Deletes the selected items (undo copy first). False when nothing is selected.
 bool delete_selection(EditSession* session);
 // Writes the selection into the paste file. 0; 73 when nothing is

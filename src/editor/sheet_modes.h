@@ -95,9 +95,12 @@ bool repeat_last_placement(EditSession* session);
 ModeInstance* start_add_wires(EditSession* session, const DrawShape& shape);
 // Where a wire end clicked at p ends: on the nearest connection point (a
 // part's non-power pin, a junction, a port, a power symbol, a sub-sheet
-// port) within three quarters of a grid step, at least the pick distance;
-// else at p.
+// port, a supply pin's place reached through its drawn line) within three
+// quarters of a grid step, at least the pick distance; else at p.
 Point snap_wire_end(EditSession* session, Point p);
+// The supply (power) pin whose drawn line passes nearest p within that
+// reach: where it connects (*connects) and its drawn outer end (*drawn).
+bool supply_pin_near(EditSession* session, Point p, Point* connects, Point* drawn);
 // Undo copy and push of "Add Sheet" with a new box for the file and name.
 ModeInstance* start_add_sheet(EditSession* session, const char* sheet_name, const char* file_name);
 // Undo copy and push of "Add Text"; a font id of 10 or more takes its size

@@ -178,8 +178,31 @@ SchItem* make_power(EditSession* session) {
     return power;
 }
 
+// A symbol put on a supply pin's drawn line stands at its drawn end, and
+// a wire along the pin joins it to where the pin connects, in one edit.
+bool place_power_on_supply_pin(EditSession* session, SchItem* ghost, Point p) {
+    Point connects, drawn;
+    if (!supply_pin_near(session, p, &connects, &drawn) || p == connects) return false;
+    move_to(ghost, drawn);
+    EditTransaction edit(session);
+    List* items = sheet_items_of(session);
+    list_add_item_copy(session->schema, items, ghost);
+    SchItem* made = static_cast<SchItem*>(dlist_tail(items)->data);
+    made->state &= ~STATE_SELECTED;
+    edit.touch(made);
+    Line* wire = new_Line();
+    if (!wire) no_memory();
+    wire->pos = drawn;
+    wire->end = connects;
+    if (!dlist_append(items, wire)) no_memory();
+    edit.touch(wire);
+    canvas_set_repeat_range(session, made, made);
+    return true;
+}
+
 int place_power(EditSession* session, ModeInstance* instance, Point p) {
-    place_on_sheet(session, instance, p);
+    if (!place_power_on_supply_pin(session, stamp(instance)->ghost, p))
+        place_on_sheet(session, instance, p);
     // The ground button's symbol keeps its name; the dialog's steps it.
     if (stamp(instance)->power_kind == 0) {
         Power* power = as_Power(stamp(instance)->ghost);

@@ -9,6 +9,7 @@
 
 #include "connectivity/annotate.h"
 #include "connectivity/erc.h"
+#include "connectivity/net_jobs.h"
 #include "connectivity/project_fixture.h"
 #include "foundation/list.h"
 #include "foundation/properties.h"
@@ -139,6 +140,28 @@ TEST_F(ErcJobTest, ARootOfProjectNamesOnlyIsASheetWithoutNets) {
               std::string::npos)
         << text;
     EXPECT_TRUE(load("root.sch")->erc_list == nullptr);
+}
+
+// A wire from the tip of a resistor's first pin on through its body and
+// its second pin meets neither pin where it connects: the netlists leave
+// both pins alone, and the check lists both unconnected.
+TEST_F(ErcJobTest, PinsTheNetlistsLeaveAloneAreListedUnconnected) {
+    write_sheet("lone.sch", sheet({part("RES", "R1", "1k"),
+                                   "    (LINE (POS 500 -3000 ) (POS 500 8000 )  )\n"}));
+    ASSERT_EQ(netlist_compile("lone.sch", print_capture), 0) << printed;
+    ASSERT_EQ(netlist_link("lone", "lone_linked", print_capture), 0) << printed;
+    ASSERT_EQ(netlist_format("lone_linked", file("lone.pel").c_str(), "pelmoran", 2, print_capture),
+              0);
+    const std::string netlist = tn_test::read_text(file("lone.pel"));
+    ASSERT_EQ(erc_report("lone.sch", report_.c_str(), print_capture), 0);
+    const std::string text = report_text();
+    const std::string listed = text.substr(text.find("Unconnected Pins :"));
+    for (const char* pin : {"1", "2"}) {
+        SCOPED_TRACE(pin);
+        const std::string number = std::string("#'") + pin + "' Name '" + pin + "'";
+        EXPECT_NE(netlist.find(std::string(" (") + pin + " ?"), std::string::npos) << netlist;
+        EXPECT_NE(listed.find("Pin (PASSIVE) " + number + " Part 'R1'"), std::string::npos) << text;
+    }
 }
 
 TEST_F(ErcJobTest, FailuresEndTheJobWithTheirCodes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <regex>
 #include <sstream>
@@ -66,6 +67,18 @@ std::set<std::string> pcb_rnd_nets(const std::string& dir, const std::string& ed
         nets.insert(net_line((*it)[1].str(), pins));
     }
     return nets;
+}
+
+std::optional<double> node_voltage(const std::string& solved, const std::string& node) {
+    std::smatch found;
+    std::string lower = node;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    if (!std::regex_search(solved, found, std::regex("\\s" + lower + "\\s+([-+.0-9e]+)")))
+        return std::nullopt;
+    double volts = 0;
+    const std::string number = found[1].str();
+    std::from_chars(number.data(), number.data() + number.size(), volts);
+    return volts;
 }
 
 }  // namespace net_test

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <random>
 #include <set>
+#include <sstream>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -18,6 +22,7 @@
 #include "model/documents/power_port.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
+#include "support/test_env.h"
 
 using namespace editor_test;
 
@@ -47,6 +52,14 @@ protected:
                 n += line->pos.x != line->end.x && line->pos.y != line->end.y;
             }
         return n;
+    }
+    // The nets that have members, by their members.
+    std::vector<std::vector<std::string>> member_nets() {
+        std::vector<std::vector<std::string>> all = nets();
+        all.erase(
+            std::remove_if(all.begin(), all.end(), [](const auto& net) { return net.empty(); }),
+            all.end());
+        return all;
     }
     PlacedPart* part_at(Point at) {
         for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
@@ -184,6 +197,150 @@ TEST_F(DragTest, EachGestureSaysWhatItDoes) {
         undo_sheet(&session);
         click(body);
     }
+}
+
+// A sheet of op-amps and resistors in a grid, drawn as users draw them:
+// supply symbols on the supply pins' drawn ends with a wire over the pin,
+// or a wire from where the pin connects; stubs on the other pins, some
+// with labels or power symbols; wires between neighbours. The library is
+// the amplifier's.
+std::string generated_sheet(std::mt19937* rng) {
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(*rng); };
+    std::ostringstream items;
+    auto wire = [&](Point a, Point b) {
+        items << "    (LINE (POS " << a.x << " " << a.y << " ) (POS " << b.x << " " << b.y
+              << " )  )\n";
+    };
+    auto power = [&](Point at, const char* name, bool down) {
+        items << "    (POWER '" << name << "' " << (down ? "ROT_180 GND1" : "NO_ROT BAR")
+              << " (POS " << at.x << " " << at.y << " )  )\n";
+    };
+    auto label = [&](Point at, const std::string& name) {
+        items << "    (TEXT 0 (POS " << at.x << " " << at.y << " ) (SIZE 600 900 ) '" << name
+              << "' LABEL )\n";
+    };
+    // The far end of a stub from a pin's end, with what stands there.
+    auto stub = [&](Point tip, int dx) {
+        const Point end{tip.x + dx, tip.y};
+        switch (pick(5)) {
+            case 0: return;
+            case 1: power(tip, pick(2) ? "GND" : "VCC", pick(2)); return;
+            case 2:
+                wire(tip, end);
+                label(Point{(tip.x + end.x) / 2, tip.y}, "N" + std::to_string(pick(4)));
+                return;
+            default: wire(tip, end); return;
+        }
+    };
+    int stamp = 1;
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) {
+            const int x = 6000 + col * 14000, y = 6000 + row * 12000;
+            const int number = stamp++;
+            if (pick(2)) {
+                items << "    (PARTLIB 'parts/LM358' 0x" << std::hex << number << std::dec
+                      << " 1.000000 POWEROFF\n      NO_ROT NORMAL_PART DEVICE 0 (POS " << x << " "
+                      << y << " )\n      (ATTRIBUTE 'X" << number << "' VIS SET (POS " << x + 4000
+                      << " " << y << " )  )\n      (ATTRIBUTE 'LM358' VIS SET (POS " << x + 4000
+                      << " " << y + 5000 << " )  )\n    )\n";
+                stub(Point{x - 1000, y + 1000}, -2000);
+                stub(Point{x - 1000, y + 3000}, -2000);
+                stub(Point{x + 5000, y + 2000}, 2000);
+                // The supply pins: drawn from (x + 2000, y) and (x + 2000, y + 4000)
+                // to where they connect, a step inside.
+                if (pick(2)) {
+                    power(Point{x + 2000, y}, "VCC", false);
+                    wire(Point{x + 2000, y}, Point{x + 2000, y + 1000});
+                } else {
+                    power(Point{x + 2000, y - 2000}, "VCC", false);
+                    wire(Point{x + 2000, y - 2000}, Point{x + 2000, y + 1000});
+                }
+                if (pick(2)) {
+                    power(Point{x + 2000, y + 4000}, "GND", true);
+                    wire(Point{x + 2000, y + 4000}, Point{x + 2000, y + 3000});
+                }
+            } else {
+                items << "    (PARTLIB 'parts/RES' 0x" << std::hex << number << std::dec
+                      << " 1.000000 POWEROFF\n      NO_ROT NORMAL_PART DEVICE 0 (POS " << x << " "
+                      << y << " )\n      (ATTRIBUTE 'R" << number << "' VIS SET (POS " << x << " "
+                      << y - 1000 << " )  )\n      (ATTRIBUTE '10k' VIS SET (POS " << x << " "
+                      << y + 2000 << " )  )\n    )\n";
+                stub(Point{x - 1000, y + 500}, -2000);
+                stub(Point{x + 3000, y + 500}, 2000);
+            }
+            // A wire on to the next cell's left, bent.
+            if (col < 3 && pick(2)) {
+                const Point a{x + 7000, y + 2000}, b{x + 11000, y + 1000};
+                wire(a, Point{b.x, a.y});
+                wire(Point{b.x, a.y}, b);
+            }
+        }
+    std::ifstream library(TN_TEST_DATA_DIR "/../../examples/amplifier.asc");
+    std::stringstream whole;
+    whole << library.rdbuf();
+    const std::string text = whole.str();
+    const size_t lib = text.find("  (LIB '$ACTIVE$'");
+    return "(SCHEMATIC\n  (SHEET\n" + items.str() + "  )\n" + text.substr(lib);
+}
+
+// Dragged with Ctrl by random offsets, random parts of the shipped example's
+// sheets and of generated sheets keep every net as it was, whatever they
+// come near (a drop that would join another net is not made). Moved alone,
+// a part leaves its wires: its nets are those of a part moved far off,
+// unless the status line said that the drop joins another net.
+TEST_F(DragTest, DragsKeepEveryNetAndMovesChangeThemOnlyAsTheStatusLineSays) {
+    std::mt19937 rng(52);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    tn_test::TempDir dir;
+    std::vector<std::string> sources = {TN_TEST_DATA_DIR "/../../examples/amplifier.asc",
+                                        TN_TEST_DATA_DIR "/../../examples/root.asc"};
+    for (int n = 0; n < 3; ++n) {
+        sources.push_back(dir.file("generated" + std::to_string(n) + ".asc"));
+        std::ofstream(sources.back()) << generated_sheet(&rng);
+    }
+    int drags = 0, refused = 0;
+    for (const std::string& source : sources) {
+        SCOPED_TRACE(source);
+        open_source(source);
+        std::vector<Point> places;
+        for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+            if (item->type == PARTLIB_ITEM) places.push_back(item->pos);
+        ASSERT_FALSE(places.empty());
+        const auto nets_before = member_nets();
+        for (int trial = 0; trial < 25; ++trial) {
+            const Point place = places[static_cast<size_t>(pick(static_cast<int>(places.size())))];
+            const Point delta{(pick(13) - 6) * 1000, (pick(13) - 6) * 1000};
+            if (delta == Point{0, 0}) continue;
+            SCOPED_TRACE(::testing::Message()
+                         << place.x << "," << place.y << " by " << delta.x << "," << delta.y);
+            select_clear(&session);
+            select_add(&session, part_at(place));
+            if (move_selection(&session, delta, true)) {
+                ++drags;
+                EXPECT_EQ(member_nets(), nets_before);
+                ASSERT_EQ(undo_sheet(&session), 0);
+            } else {
+                ++refused;
+            }
+            // The part moved far off, then moved by the offset alone.
+            select_clear(&session);
+            select_add(&session, part_at(place));
+            ASSERT_TRUE(move_selection(&session, Point{2000000, 2000000}, false));
+            const auto alone = member_nets();
+            ASSERT_EQ(undo_sheet(&session), 0);
+            select_clear(&session);
+            select_add(&session, part_at(place));
+            const bool says_it_joins = SelectionDrag(&session, false).joins_another_net(delta);
+            ASSERT_TRUE(move_selection(&session, delta, false));
+            if (!says_it_joins) {
+                EXPECT_EQ(member_nets(), alone);
+            }
+            ASSERT_EQ(undo_sheet(&session), 0);
+        }
+    }
+    // Most drops are made (the others would put a pin on another net's wire,
+    // or lay a wire no simple bend keeps clear).
+    EXPECT_GT(drags, refused);
 }
 
 }  // namespace

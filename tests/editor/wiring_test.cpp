@@ -70,12 +70,10 @@ TEST_F(WiringTest, AClickNearAConnectionOffTheGridEndsTheWireOnIt) {
     draw_wire({Point{27000, 12000}, Point{20000, 12000}});
     EXPECT_TRUE(wire_end_at(Point{27500, 11500}));
     EXPECT_FALSE(wire_end_at(Point{27000, 12000}));
-    // A grid step away nothing is reached; nor is a power pin ever (VCC at
-    // (32500, 10500)); a drawing line goes where it is clicked.
+    // A grid step away nothing is reached; a drawing line goes where it is
+    // clicked.
     draw_wire({Point{26000, 15000}, Point{20000, 15000}});
     EXPECT_TRUE(wire_end_at(Point{26000, 15000}));
-    draw_wire({Point{32000, 10000}, Point{32000, 4000}});
-    EXPECT_TRUE(wire_end_at(Point{32000, 10000}));
     start_graphic_mode(&session, DrawShape{.line = true});
     click(Point{27000, 12000});
     click(Point{27000, 20000});
@@ -134,3 +132,75 @@ TEST_F(WiringTest, AWireMetEndToEndStaysJoinedWhenTheOtherIsContinued) {
 }
 
 }  // namespace
+
+// A wire end put on the middle of another wire, by the wire tool (either
+// wire drawn last) or by a move, gets its junction dot: the sheet shows
+// the join it holds.
+TEST_F(WiringTest, AWireEndOnTheMiddleOfAnotherGetsItsJunction) {
+    add_port("W", Point{20000, 20000});
+    add_port("E", Point{28000, 20000}, true);
+    add_port("S", Point{24000, 25000});
+    draw_wire({Point{20000, 20000}, Point{28000, 20000}});
+    draw_wire({Point{24000, 25000}, Point{24000, 20000}});
+    EXPECT_EQ(count(JUNCTION_ITEM), 1);
+    EXPECT_TRUE(joined("port:W", "port:S"));
+
+    add_port("T", Point{36000, 25000});
+    add_port("P", Point{30000, 20000});
+    add_port("Q", Point{40000, 20000}, true);
+    draw_wire({Point{36000, 25000}, Point{36000, 20000}});
+    draw_wire({Point{30000, 20000}, Point{40000, 20000}});
+    EXPECT_EQ(count(JUNCTION_ITEM), 2);
+    EXPECT_TRUE(joined("port:T", "port:Q"));
+
+    add_port("A", Point{44000, 20000});
+    add_port("B", Point{52000, 20000}, true);
+    add_port("C", Point{48000, 26000});
+    draw_wire({Point{44000, 20000}, Point{52000, 20000}});
+    draw_wire({Point{48000, 26000}, Point{48000, 23000}});
+    ASSERT_FALSE(joined("port:A", "port:C"));
+    select_clear(&session);
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        if (item->pos.x == 48000) select_add(&session, item);
+    ASSERT_TRUE(move_selection(&session, Point{0, -3000}, false));
+    EXPECT_EQ(count(JUNCTION_ITEM), 3);
+    EXPECT_TRUE(joined("port:A", "port:C"));
+}
+
+// A supply pin connects where it meets the body, not at the end drawn away
+// from it: a wire or a power symbol put on that end ends where the pin
+// connects (the symbol stays where it was put, joined by a wire along the
+// pin), as a wire put on another pin's end ends on it.
+TEST_F(WiringTest, AWireOrPowerSymbolOnASupplyPinsDrawnEndConnects) {
+    place(
+        Point{30000, 10000});  // VCC drawn from (32000, 9000) to where it connects, (32000, 10000)
+    add_port("V", Point{32000, 4000});
+    draw_wire({Point{32000, 4000}, Point{32000, 9000}});
+    EXPECT_TRUE(wire_end_at(Point{32000, 10000}));
+    EXPECT_TRUE(joined("U1.0:VCC", "port:V"));
+
+    ASSERT_EQ(undo_sheet(&session), 0);
+    proper_set(POWER_TYPE, POWER_BAR, POWER_SENS, 0, POWER_NAME, "VDD", POWER_NAME_ON, 0, 0);
+    start_power_mode(&session, 0);
+    click(Point{32000, 9000});
+    session_key(&session, TK_ESCAPE);
+    EXPECT_EQ(count(POWER_ITEM), 1);
+    EXPECT_TRUE(joined("U1.0:VCC", "power:VDD"));
+    // The symbol where it was put, above the pin.
+    for (SchItem* item : list_items<SchItem>(doc()->sheet->items))
+        if (item->type == POWER_ITEM) {
+            EXPECT_EQ(item->pos, (Point{32000, 9000}));
+        }
+}
+
+// The example's C1 stands upright under the filter node, its second pin
+// grounded. A wire routed from below-left to its first pin's end would
+// turn under it and run up through the ground, the second pin and the
+// body; it turns at the other corner and comes to the pin from the side.
+TEST_F(WiringTest, ARouteTurnsClearOfAPartsPinsAndBody) {
+    open_source(TN_TEST_DATA_DIR "/../../examples/root.asc");
+    draw_wire({Point{18000, 21000}, Point{21000, 15000}});
+    EXPECT_TRUE(wire_end_at(Point{18000, 15000}));
+    EXPECT_TRUE(joined("C1.0:1", "port:SIGNAL") || joined("C1.0:1", "R1.0:2"));
+    EXPECT_FALSE(joined("C1.0:1", "power:GND"));
+}

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -50,8 +49,6 @@ constexpr Point label_at{28000, 9000};
 constexpr Point drag_by{0, 2000};
 
 constexpr const char* frame_title = "Tessaron Schematic Editor";
-// The grid a fresh install snaps clicks to.
-constexpr int32_t grid = 1000;
 
 // What a placed part of a saved sheet shows, by its place.
 struct SavedPart {
@@ -102,161 +99,23 @@ bool holds(const std::vector<std::string>& net, const std::string& one) {
     return std::count(net.begin(), net.end(), one) > 0;
 }
 
-// The voltage ngspice printed for a node of the operating point.
-std::optional<double> node_voltage(const std::string& solved, const std::string& node) {
-    std::smatch found;
-    std::string lower = node;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    if (!std::regex_search(solved, found, std::regex("\\s" + lower + "\\s+([-+.0-9e]+)")))
-        return std::nullopt;
-    double volts = 0;
-    const std::string number = found[1].str();
-    std::from_chars(number.data(), number.data() + number.size(), volts);
-    return volts;
-}
-
-class FirstHour : public testing::Test {
+class FirstHour : public NewUserProgram {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tn_test::program_tools_installed());
-        ASSERT_TRUE(tn_test::tool_installed("ngspice"));
-        ASSERT_TRUE(tn_test::tool_installed("openbox"));
-        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+        ASSERT_NO_FATAL_FAILURE(NewUserProgram::SetUp());
         // A copy of the project as the run command finds it: the example
         // compiled into build/examples/ of the project folder.
         examples = dir.path() / "project" / "build" / "examples";
         fs::create_directories(examples);
         for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
             fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
-        fs::create_directories(dir.path() / "home");
         settings = dir.path() / "config" / "tessaron";
         ASSERT_FALSE(fs::exists(settings));
     }
 
-    // A failure shows the windows as they stood, and the log.
-    void TearDown() override {
-        if (!HasFailure() || !program.Running()) return;
-        std::fprintf(stderr, "The program's windows:\n%s\nIts log:\n%s\n", Listing().c_str(),
-                     program.LogText().c_str());
-        if (const char* keep = std::getenv("TN_KEEP_SHOTS"))
-            run(std::string("import -window root ") + keep + "/first_hour_failed.png");
-    }
-
     std::string file(const char* name) const { return (examples / name).string(); }
 
-    // The control of the program's windows that `pick` chooses.
-    std::optional<Control> Find(const std::function<bool(const Control&)>& pick,
-                                const std::string& what) {
-        return program.WaitFor(
-            [&](const std::vector<Control>& all) -> std::optional<Control> {
-                for (const Control& c : all)
-                    if (pick(c)) return c;
-                return std::nullopt;
-            },
-            what);
-    }
-    std::optional<Control> Nth(const std::string& window, const std::string& kind, int n) {
-        return nth_control(program, window, kind, n);
-    }
-    void Press(const std::string& window, const std::string& label) {
-        auto control = program.WaitControl(window, label);
-        ASSERT_TRUE(control) << label << " in " << window;
-        program.Click(*control);
-    }
-    // Chooses an entry of a choice with the keyboard from its top.
-    void Choose(const std::string& window, const std::string& label, int entry) {
-        auto choice = program.WaitControl(window, label);
-        ASSERT_TRUE(choice) << label;
-        program.Click(*choice);
-        std::string keys_typed = "Home";
-        for (int i = 0; i < entry; ++i) keys_typed += " Down";
-        program.Keys(keys_typed + " Return");
-    }
-    // Clicks the entry of a box of `entries` radio buttons, one below the
-    // other under its caption, and waits until the box shows it chosen.
-    void Pick(const std::string& window, const std::string& label, int entry, int entries,
-              const std::string& shown) {
-        auto box = program.WaitControl(window, label);
-        ASSERT_TRUE(box) << label;
-        constexpr int caption = 17;
-        Control item = *box;
-        item.h = (box->h - caption) / entries;
-        item.y = box->y + caption + entry * item.h;
-        program.Click(item);
-        ASSERT_TRUE(program.WaitFor(
-            [&](const std::vector<Control>&) -> std::optional<Control> {
-                auto now = program.WaitControl(window, label);
-                return now && now->value == shown ? now : std::nullopt;
-            },
-            label + " " + shown))
-            << Listing();
-    }
-    void Type(const std::string& window, const std::string& label, const std::string& text) {
-        auto field = program.WaitControl(window, label);
-        ASSERT_TRUE(field) << label;
-        program.TypeInto(*field, text);
-    }
-
-    // The pointer on a world point of the sheet in front, as the status
-    // line shows it; then a click there.
-    void ClickAt(Point world, int button = 1) {
-        ASSERT_NO_FATAL_FAILURE(Aim(world));
-        run("xdotool click " + std::to_string(button));
-    }
-    void DoubleClickAt(Point world) {
-        ASSERT_NO_FATAL_FAILURE(Aim(world));
-        run("xdotool click --repeat 2 --delay 120 1");
-    }
-    void Aim(Point world) {
-        if (map.Aim(program, world, grid)) return;
-        const std::optional<Point> shown = status_position(program);
-        const ScreenPoint at = map(world);
-        FAIL() << "the status line never showed " << world.x << "," << world.y << " at " << at.x
-               << "," << at.y << " but " << (shown ? shown->x : -1) << ","
-               << (shown ? shown->y : -1) << "\n"
-               << Listing();
-    }
-    // The sheet in front once the window titled `tab` stands and its
-    // drawing has settled, with where its points lie on the screen.
-    void FindSheet(const std::string& tab) {
-        ASSERT_TRUE(Find([&](const Control& c) { return c.label == tab; }, "the window " + tab));
-        ASSERT_NO_FATAL_FAILURE(Calibrate());
-    }
-    // Where the sheet's points lie on the screen once the frame has
-    // settled: the view keeps its centre when the drawing's area changes.
-    void Calibrate() {
-        ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
-        ASSERT_TRUE(map.CalibrateByJump(program, frame, Point{10000, 6000}, Point{40000, 28000}))
-            << "Jump XY did not put the pointer on the sheet\n"
-            << Listing();
-    }
-    // The program's windows as the listing gives them, for a failure's
-    // message.
-    std::string Listing() {
-        std::string text;
-        for (const Control& c : program.Windows())
-            text += std::string(c.depth * 2, ' ') + c.kind + " \"" + c.label + "\" " +
-                    std::to_string(c.x) + "," + std::to_string(c.y) + " " + std::to_string(c.w) +
-                    "x" + std::to_string(c.h) + " [" + c.value.c_str() + "]\n";
-        return text;
-    }
-    // Waits for a question and answers it by its button.
-    void Answer(const std::string& title, const std::string& button) {
-        ASSERT_TRUE(settled_window(program, title)) << program.LogText();
-        Press(title, button);
-        ASSERT_TRUE(program.WaitGone(title));
-    }
-    // Opens a dialog from the frame's menus by keys.
-    void MenuDialog(const std::string& opening, const std::string& then, const std::string& title) {
-        menu(frame, opening, then);
-        ASSERT_TRUE(settled_window(program, title)) << "no " << title;
-    }
-
-    tn_test::TempDir dir;
     fs::path examples, settings;
-    Program program{dir.file("config")};
-    std::string frame;
-    ScreenMap map;
 };
 
 TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
@@ -480,7 +339,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
     const std::string deck = file("first_hour.cir");
     const std::string netlist = tn_test::read_text(deck);
     const std::string solved = net_test::run_ngspice(deck);
-    std::optional<double> vout = node_voltage(solved, "vout");
+    std::optional<double> vout = net_test::node_voltage(solved, "vout");
     ASSERT_TRUE(vout) << netlist << solved;
     EXPECT_NEAR(*vout, 5.5, 0.01) << netlist << solved;
     std::smatch line;
@@ -488,7 +347,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
                                   std::regex("\n" + second.reference + " +(\\S+) +(\\S+) +10k")))
         << netlist;
     EXPECT_NE(line[1].str().find("LOAD"), std::string::npos) << netlist;
-    std::optional<double> middle = node_voltage(solved, line[1].str());
+    std::optional<double> middle = net_test::node_voltage(solved, line[1].str());
     ASSERT_TRUE(middle) << netlist << solved;
     EXPECT_NEAR(*middle, 2.75, 0.01) << netlist << solved;
 

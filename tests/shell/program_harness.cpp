@@ -647,4 +647,131 @@ int ExampleProgram::Nets(const std::string& file) {
     return nets;
 }
 
+// --- a user's session -------------------------------------------------------------------------
+using tn_test::Control;
+
+void NewUserProgram::SetUp() {
+    ASSERT_NO_FATAL_FAILURE(ProgramTest::SetUp());
+    ASSERT_TRUE(tn_test::tool_installed("ngspice"));
+    ASSERT_TRUE(tn_test::tool_installed("openbox"));
+    fs::create_directories(dir.path() / "home");
+}
+
+void NewUserProgram::TearDown() {
+    if (!HasFailure() || !program.Running()) return;
+    std::fprintf(stderr, "The program's windows:\n%s\nIts log:\n%s\n", Listing().c_str(),
+                 program.LogText().c_str());
+    if (const char* keep = std::getenv("TN_KEEP_SHOTS"))
+        run(std::string("import -window root ") + keep + "/" +
+            testing::UnitTest::GetInstance()->current_test_info()->name() + "_failed.png");
+}
+
+std::optional<Control> NewUserProgram::Find(const std::function<bool(const Control&)>& pick,
+                                            const std::string& what) {
+    return program.WaitFor(
+        [&](const std::vector<Control>& all) -> std::optional<Control> {
+            for (const Control& c : all)
+                if (pick(c)) return c;
+            return std::nullopt;
+        },
+        what);
+}
+
+std::optional<Control> NewUserProgram::Nth(const std::string& window, const std::string& kind,
+                                           int n) {
+    return nth_control(program, window, kind, n);
+}
+
+void NewUserProgram::Press(const std::string& window, const std::string& label) {
+    auto control = program.WaitControl(window, label);
+    ASSERT_TRUE(control) << label << " in " << window;
+    program.Click(*control);
+}
+
+void NewUserProgram::Choose(const std::string& window, const std::string& label, int entry) {
+    auto choice = program.WaitControl(window, label);
+    ASSERT_TRUE(choice) << label;
+    program.Click(*choice);
+    std::string keys_typed = "Home";
+    for (int i = 0; i < entry; ++i) keys_typed += " Down";
+    program.Keys(keys_typed + " Return");
+}
+
+void NewUserProgram::Pick(const std::string& window, const std::string& label, int entry,
+                          int entries, const std::string& shown) {
+    auto box = program.WaitControl(window, label);
+    ASSERT_TRUE(box) << label;
+    constexpr int caption = 17;
+    Control item = *box;
+    item.h = (box->h - caption) / entries;
+    item.y = box->y + caption + entry * item.h;
+    program.Click(item);
+    ASSERT_TRUE(program.WaitFor(
+        [&](const std::vector<Control>&) -> std::optional<Control> {
+            auto now = program.WaitControl(window, label);
+            return now && now->value == shown ? now : std::nullopt;
+        },
+        label + " " + shown))
+        << Listing();
+}
+
+void NewUserProgram::Type(const std::string& window, const std::string& label,
+                          const std::string& text) {
+    auto field = program.WaitControl(window, label);
+    ASSERT_TRUE(field) << label;
+    program.TypeInto(*field, text);
+}
+
+void NewUserProgram::ClickAt(Point world, int button) {
+    ASSERT_NO_FATAL_FAILURE(Aim(world));
+    run("xdotool click " + std::to_string(button));
+}
+
+void NewUserProgram::DoubleClickAt(Point world) {
+    ASSERT_NO_FATAL_FAILURE(Aim(world));
+    run("xdotool click --repeat 2 --delay 120 1");
+}
+
+void NewUserProgram::Aim(Point world) {
+    if (map.Aim(program, world, grid)) return;
+    const std::optional<Point> shown = status_position(program);
+    const ScreenPoint at = map(world);
+    FAIL() << "the status line never showed " << world.x << "," << world.y << " at " << at.x << ","
+           << at.y << " but " << (shown ? shown->x : -1) << "," << (shown ? shown->y : -1) << "\n"
+           << Listing();
+}
+
+void NewUserProgram::FindSheet(const std::string& tab) {
+    ASSERT_TRUE(Find([&](const Control& c) { return c.label == tab; }, "the window " + tab));
+    ASSERT_NO_FATAL_FAILURE(Calibrate());
+}
+
+void NewUserProgram::Calibrate() {
+    ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
+    ASSERT_TRUE(map.CalibrateByJump(program, frame, calibrate_a, calibrate_b))
+        << "Jump XY did not put the pointer on the sheet\n"
+        << Listing();
+}
+
+std::string NewUserProgram::Listing() {
+    std::string text;
+    for (const Control& c : program.Windows())
+        text += std::string(c.depth * 2, ' ') + c.kind + " \"" + c.label + "\" " +
+                std::to_string(c.x) + "," + std::to_string(c.y) + " " + std::to_string(c.w) + "x" +
+                std::to_string(c.h) + " [" + c.value.c_str() + "]\n";
+    return text;
+}
+
+void NewUserProgram::Answer(const std::string& title, const std::string& button) {
+    ASSERT_TRUE(settled_window(program, title)) << program.LogText();
+    Press(title, button);
+    ASSERT_TRUE(program.WaitGone(title));
+}
+
+void NewUserProgram::MenuDialog(const std::string& opening, const std::string& then,
+                                const std::string& title) {
+    menu(frame, opening, then);
+    ASSERT_TRUE(settled_window(program, title)) << "no " << title;
+}
+
 }  // namespace program_test

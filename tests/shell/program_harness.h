@@ -238,4 +238,53 @@ protected:
     Point marks[2] = {mark_a, mark_b};
 };
 
+// A user's session in the real program, driven through its windows as a
+// user does: controls found by their labels, choices made with the keys,
+// the pointer put where the status line shows the world point meant. A
+// failure shows the program's windows and its log.
+class NewUserProgram : public ProgramTest {
+protected:
+    // Also the home folder of a fresh install (`dir`/home), and the tools
+    // these sessions use: a window manager, ngspice.
+    void SetUp() override;
+    void TearDown() override;
+    // The control of the program's windows that `pick` chooses.
+    std::optional<tn_test::Control> Find(const std::function<bool(const tn_test::Control&)>& pick,
+                                         const std::string& what);
+    std::optional<tn_test::Control> Nth(const std::string& window, const std::string& kind, int n);
+    void Press(const std::string& window, const std::string& label);
+    // Chooses an entry of a choice with the keyboard from its top.
+    void Choose(const std::string& window, const std::string& label, int entry);
+    // Clicks the entry of a box of `entries` radio buttons, one below the
+    // other under its caption, and waits until the box shows it chosen.
+    void Pick(const std::string& window, const std::string& label, int entry, int entries,
+              const std::string& shown);
+    void Type(const std::string& window, const std::string& label, const std::string& text);
+    // The pointer on a world point of the sheet in front, as the status
+    // line shows it; then a click there.
+    void ClickAt(Point world, int button = 1);
+    void DoubleClickAt(Point world);
+    void Aim(Point world);
+    // The sheet in front once the window titled `tab` stands and its
+    // drawing has settled, with where its points lie on the screen.
+    void FindSheet(const std::string& tab);
+    // Where the sheet's points lie on the screen once the frame has
+    // settled (Edit > Jump to `calibrate_a` and `calibrate_b`).
+    void Calibrate();
+    // The program's windows as the listing gives them, for a failure's
+    // message.
+    std::string Listing();
+    // Waits for a question and answers it by its button.
+    void Answer(const std::string& title, const std::string& button);
+    // Opens a dialog from the frame's menus by keys.
+    void MenuDialog(const std::string& opening, const std::string& then, const std::string& title);
+
+    Program program{dir.file("config")};
+    std::string frame;
+    ScreenMap map;
+    // Points the fitted view shows, and the grid a fresh install snaps to.
+    Point calibrate_a{10000, 6000}, calibrate_b{40000, 28000};
+    int32_t grid = 1000;
+};
+
 }  // namespace program_test

@@ -167,12 +167,14 @@ TEST_F(Wiring, MovingAPartAloneOrDraggingItWithItsWires) {
     OpenExampleSheet("amplifier.sch");
     const std::string original = dir.file("original.sch");
     std::filesystem::copy_file(sheet, original);
-    // Pressed on the op-amp's left side, it is taken and follows the pointer.
+    // Pressed on the op-amp's left side, it is taken and follows the pointer;
+    // where a pin would land on a wire the status line says so.
     const ScreenPoint edge = map(Point{18000, 14000});
     glide(edge);
     run("xdotool mousedown 1");
-    glide(map(Point{18000, 15000}));
     glide(map(Point{18000, 16000}));
+    EXPECT_FALSE(WaitStatus("Move: lands on another net here").empty());
+    glide(map(Point{18000, 20000}));
     EXPECT_FALSE(WaitStatus("Move: wires stay. Ctrl: wires follow").empty());
     run("xdotool mouseup 1");
     keys(frame, "ctrl+z");

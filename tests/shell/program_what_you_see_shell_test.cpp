@@ -1,0 +1,185 @@
+// What the user sees is what the files hold, from a fresh install (an empty
+// home folder, no settings) with a window manager: the program started on
+// a copy of the example from the project folder, every step a real pointer
+// or key event, and after each gesture the saved sheets, the netlists and
+// the reports read back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/list.h"
+#include "model/documents/attribute.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item.h"
+#include "shell/program_harness.h"
+
+namespace {
+
+using namespace program_test;
+using tn_test::Control;
+namespace fs = std::filesystem;
+
+constexpr const char* frame_title = "Tessaron Schematic Editor";
+constexpr int32_t grid = 1000;
+
+// The references of the placed parts of a saved sheet, in item order;
+// none when the file cannot be read.
+std::optional<std::vector<std::string>> saved_references(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return std::nullopt;
+    std::vector<std::string> references;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM)
+            references.push_back(pl_get_attribute(as_PlacedPart(item), 0)->text.get());
+    close_schema(nullptr, &schema);
+    return references;
+}
+
+// One run of the program as a new user meets it, on a copy of the example
+// in build/examples/ of a project folder.
+class Desk {
+public:
+    Desk() {
+        examples = dir.path() / "project" / "build" / "examples";
+        fs::create_directories(examples);
+        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
+        fs::create_directories(dir.path() / "home");
+    }
+
+    void Start() {
+        ASSERT_TRUE(tn_test::program_tools_installed());
+        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+        ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
+        program.StartAsNewUser({"build/examples/root.sch"}, (dir.path() / "project").string(),
+                               (dir.path() / "home").string());
+        ASSERT_NO_FATAL_FAILURE(Answer("Tip of the Day", "&Close"));
+        frame = program.WaitWindow(frame_title);
+        ASSERT_FALSE(frame.empty());
+    }
+
+    std::string file(const char* name) const { return (examples / name).string(); }
+
+    void Press(const std::string& window, const std::string& label) {
+        auto control = program.WaitControl(window, label);
+        ASSERT_TRUE(control) << label << " in " << window << "\n" << Listing();
+        program.Click(*control);
+    }
+    void Answer(const std::string& title, const std::string& button) {
+        ASSERT_TRUE(settled_window(program, title)) << program.LogText();
+        ASSERT_NO_FATAL_FAILURE(Press(title, button));
+        ASSERT_TRUE(program.WaitGone(title));
+    }
+    // A tab (an MDI child) whose title begins with `title` is shown now.
+    bool HasTab(const std::string& title) {
+        for (const Control& c : program.Windows())
+            if (c.depth > 0 && c.label.rfind(title, 0) == 0) return true;
+        return false;
+    }
+    // Where the sheet in front lies on the screen, found through Edit >
+    // Jump once its drawing has settled.
+    void Calibrate(Point a, Point b) {
+        ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
+        ASSERT_TRUE(map.CalibrateByJump(program, frame, a, b)) << Listing();
+    }
+    void ClickAt(Point world, int button = 1) {
+        ASSERT_TRUE(map.Aim(program, world, grid))
+            << "the status line never showed " << world.x << "," << world.y << "\n"
+            << Listing();
+        run("xdotool click " + std::to_string(button));
+    }
+    // Place > Part: the library's first entry, then the part `name`, OK;
+    // false when Load Part lists no such part.
+    bool LoadPart(const std::string& name) {
+        keys(frame, "ctrl+g");
+        if (!settled_window(program, "Load Part")) return false;
+        auto libraries = nth_control(program, "Load Part", "wxListBox", 0);
+        if (!libraries) return false;
+        Control first_line = *libraries;
+        first_line.h = 20;
+        program.Click(first_line);
+        auto part = program.WaitControl("Load Part", "parts.clb | " + name);
+        if (!part) {
+            keys(program.WaitWindow("Load Part"), "Escape");
+            return false;
+        }
+        program.Click(*part);
+        Press("Load Part", "&OK");
+        return program.WaitGone("Load Part");
+    }
+    std::string Listing() {
+        std::string text;
+        for (const Control& c : program.Windows())
+            text +=
+                std::string(c.depth * 2, ' ') + c.kind + " \"" + c.label + "\" [" + c.value + "]\n";
+        return text;
+    }
+
+    tn_test::TempDir dir;
+    fs::path examples;
+    WindowManager manager;
+    Program program{dir.file("config")};
+    std::string frame;
+    ScreenMap map;
+};
+
+// A new sheet made beside the example finds the example's library, and
+// Save As starts in its folder; Exit with one sheet modified asks before
+// any window closes, and Cancel leaves every window open.
+TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+
+    keys(frame, "ctrl+n");  // File > New Sheet
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: Untitled"); })) << desk.Listing();
+    ASSERT_TRUE(desk.LoadPart("RES")) << "Load Part offers no part of the example's library";
+    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
+    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 10000}));
+    keys(frame, "Escape");
+
+    // Save As offers the example's folder: a bare name lands there.
+    menu(frame, "alt+f", "a");
+    const std::string chooser = program.WaitWindow("Save Sheet As");
+    ASSERT_FALSE(chooser.empty());
+    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "drawn.sch", desk.dir.file("chooser.png")));
+    const std::string drawn = desk.file("drawn.sch");
+    ASSERT_TRUE(wait_until([&] { return fs::exists(drawn); }))
+        << "the new sheet was not saved beside the example";
+    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: drawn.sch"); })) << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+
+    // A second resistor, not saved; Exit asks about that sheet, and Cancel
+    // keeps it open, and the saved root sheet behind it.
+    ASSERT_TRUE(desk.LoadPart("RES"));
+    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 16000}));
+    keys(frame, "Escape");
+    menu(frame, "alt+f", "x");
+    std::string question = program.WaitWindow("Please Confirm");
+    ASSERT_FALSE(question.empty()) << "Exit did not ask about the modified sheet";
+    keys(question, "Escape");  // Cancel
+    ASSERT_TRUE(program.WaitGone("Please Confirm"));
+    EXPECT_TRUE(desk.HasTab("Sheet: drawn.sch *")) << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+
+    // The new sheet closed without saving: the root sheet comes forward.
+    keys(frame, "ctrl+w");
+    question = program.WaitWindow("Please Confirm");
+    ASSERT_FALSE(question.empty());
+    keys(question, "alt+n");
+    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); }))
+        << "Exit closed the saved sheet before asking\n"
+        << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+    EXPECT_TRUE(exit_program(program, frame));
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 // the reports read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -114,6 +115,29 @@ public:
         Press("Load Part", "&OK");
         return program.WaitGone("Load Part");
     }
+    // Chooses an entry of a choice with the keyboard from its top.
+    void Choose(const std::string& window, const std::string& label, int entry) {
+        auto choice = program.WaitControl(window, label);
+        ASSERT_TRUE(choice) << label;
+        program.Click(*choice);
+        std::string typed = "Home";
+        for (int i = 0; i < entry; ++i) typed += " Down";
+        program.Keys(typed + " Return");
+    }
+    // Tools > Netlist Output: the SPICE netlist of the sheet in front, the
+    // value as module, into `deck`.
+    void SpiceNetlist(const std::string& deck) {
+        const std::string dialog = "Tessaron: Netlist Output";
+        menu(frame, "alt+t", "n");
+        ASSERT_TRUE(settled_window(program, dialog));
+        auto output = program.WaitControl(dialog, "Output File:");
+        ASSERT_TRUE(output);
+        program.TypeInto(*output, deck);
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Format:", 3));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Module:", 1));
+        ASSERT_NO_FATAL_FAILURE(Press(dialog, "Execute"));
+        ASSERT_TRUE(program.WaitGone(dialog));
+    }
     std::string Listing() {
         std::string text;
         for (const Control& c : program.Windows())
@@ -180,6 +204,62 @@ TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
         << desk.Listing();
     EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
     EXPECT_TRUE(exit_program(program, frame));
+}
+
+// Annotate in the amplifier's window numbers its parts from 1, as it
+// numbers the sheet it runs on: its R3 becomes R1, the root's reference. The
+// SPICE netlist of the root then names the reference and its two nets, and
+// says that the deck of the earlier run was not written; the ERC report
+// names the duplicate.
+TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+    const std::string deck = desk.file("amp.cir");
+    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+    ASSERT_TRUE(wait_until([&] { return fs::exists(deck); })) << program.LogText();
+    const std::string earlier = tn_test::read_text(deck);
+
+    menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: amplifier.sch"); }));
+    menu(frame, "alt+t", "a");
+    ASSERT_TRUE(settled_window(program, "Tessaron: Annotate"));
+    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: Annotate", "Execute"));
+    ASSERT_TRUE(program.WaitLog("Annotate: Done")) << program.LogText();
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        auto references = saved_references(desk.file("amplifier.sch"));
+        return references && std::count(references->begin(), references->end(), "R1");
+    })) << "the amplifier's R3 did not become R1";
+    keys(frame, "ctrl+w");
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); })) << desk.Listing();
+
+    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+    const std::string box = program.WaitWindow("Error");
+    EXPECT_FALSE(box.empty()) << program.LogText();
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** : Reference used by two Parts generating " + deck +
+                                "  (Module=R1, Nets="))
+        << program.LogText();
+    EXPECT_TRUE(program.WaitLog("*** WARNING *** : The netlist " + deck +
+                                " was not written: it holds an earlier run's netlist."))
+        << program.LogText();
+    EXPECT_EQ(tn_test::read_text(deck), earlier);
+    if (!box.empty()) keys(box, "Return");
+    ASSERT_TRUE(program.WaitGone("Error"));
+
+    menu(frame, "alt+t", "e");
+    ASSERT_TRUE(settled_window(program, "Tessaron: ERC"));
+    auto report_field = program.WaitControl("Tessaron: ERC", "Output File:");
+    ASSERT_TRUE(report_field);
+    const std::string report = report_field->value;
+    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: ERC", "Execute"));
+    ASSERT_TRUE(program.WaitLog("already appears in")) << program.LogText();
+    ASSERT_TRUE(wait_until([&] {
+        return tn_test::read_text(report).find("already appears in") != std::string::npos;
+    })) << tn_test::read_text(report);
+    const std::string after = program.WaitWindow("Error");
+    if (!after.empty()) keys(after, "Return");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "foundation/list.h"
+#include "foundation/properties.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
@@ -43,11 +44,43 @@ std::optional<std::vector<std::string>> saved_references(const std::string& file
     return references;
 }
 
+// A placed part of a saved sheet as its fields stand: its orientation
+// flags, where its reference and value stand, where the layout puts them
+// for its orientation (the settings at their defaults, as the program's
+// are), and its body.
+struct SavedPart {
+    int flags = 0;
+    Point reference, value;
+    Point laid_reference, laid_value;
+    Rect body;
+};
+std::optional<SavedPart> saved_part(const std::string& file, Point at) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return std::nullopt;
+    std::optional<SavedPart> found;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        PlacedPart* pl = as_PlacedPart(item);
+        if (pl->pos != at) continue;
+        found = SavedPart{pl->flags,
+                          pl->reference.pos,
+                          pl->value.pos,
+                          pl_attribute_place(schema->library, pl, 0),
+                          pl_attribute_place(schema->library, pl, 1),
+                          {}};
+        bool top, left, right, bottom;
+        pl_body_sides(schema->library, pl, &found->body, &top, &left, &right, &bottom);
+    }
+    close_schema(nullptr, &schema);
+    return found;
+}
+
 // One run of the program as a new user meets it, on a copy of the example
 // in build/examples/ of a project folder.
 class Desk {
 public:
     Desk() {
+        config_init();
         examples = dir.path() / "project" / "build" / "examples";
         fs::create_directories(examples);
         for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
@@ -90,11 +123,14 @@ public:
         ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
         ASSERT_TRUE(map.CalibrateByJump(program, frame, a, b)) << Listing();
     }
-    void ClickAt(Point world, int button = 1) {
+    // `times` presses of the button at the world point, as one click or a
+    // double click.
+    void ClickAt(Point world, int button = 1, int times = 1) {
         ASSERT_TRUE(map.Aim(program, world, grid))
             << "the status line never showed " << world.x << "," << world.y << "\n"
             << Listing();
-        run("xdotool click " + std::to_string(button));
+        run("xdotool click --repeat " + std::to_string(times) + " --delay 120 " +
+            std::to_string(button));
     }
     // Place > Part: the library's first entry, then the part `name`, OK;
     // false when Load Part lists no such part.
@@ -260,6 +296,73 @@ TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
     })) << tn_test::read_text(report);
     const std::string after = program.WaitWindow("Error");
     if (!after.empty()) keys(after, "Return");
+}
+
+// Two capacitors placed on the example, one turned a quarter by Edit Part,
+// the other turned and mirrored: the reference and value that the layout
+// placed beside the upright part, one above the other, stand above and
+// below the lying part in the saved sheet, not on one line over each
+// other; the picture shows them apart and the pin numbers readable.
+TEST(WhatYouSee, ATurnedOrMirroredPartsTextsStandApart) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
+    const Point turned{8000, 18000}, mirrored{14000, 18000};
+    for (Point at : {turned, mirrored}) {
+        ASSERT_TRUE(desk.LoadPart("CAP"));
+        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at));
+        keys(frame, "Escape");
+    }
+    const std::string dialog = "Tessaron: Edit Part";
+    for (Point at : {turned, mirrored}) {
+        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at, 1, 2));
+        ASSERT_TRUE(settled_window(program, dialog)) << "a double click on the part opened nothing";
+        // The quarter turn: the second cell of the rotations (after the
+        // eight of the field's compass).
+        auto quarter = nth_control(program, dialog, "wxBitmapToggleButton", 9);
+        ASSERT_TRUE(quarter) << desk.Listing();
+        program.Click(*quarter);
+        if (at == mirrored) {
+            // The part's X Mirror, after the field's four check boxes and
+            // Visible Power and Convert.
+            auto mirror = nth_control(program, dialog, "wxCheckBox", 6);
+            ASSERT_TRUE(mirror && mirror->label == "X Mirror") << desk.Listing();
+            program.Click(*mirror);
+        }
+        ASSERT_NO_FATAL_FAILURE(desk.Press(dialog, "Accept"));
+        ASSERT_TRUE(program.WaitGone(dialog));
+    }
+    keys(frame, "ctrl+s");
+    std::optional<SavedPart> parts[2];
+    ASSERT_TRUE(wait_until([&] {
+        parts[0] = saved_part(desk.file("root.sch"), turned);
+        parts[1] = saved_part(desk.file("root.sch"), mirrored);
+        return parts[0] && parts[1] && parts[1]->flags & PL_MX;
+    })) << "the turned parts were not saved";
+    for (const std::optional<SavedPart>& part : parts) {
+        SCOPED_TRACE(testing::Message() << "part flags " << part->flags);
+        EXPECT_EQ(part->flags & PL_ROT_MASK, 1);
+        EXPECT_EQ(part->reference, part->laid_reference);
+        EXPECT_EQ(part->value, part->laid_value);
+        // Above and below the body.
+        EXPECT_EQ(part->reference.x, part->value.x);
+        EXPECT_LT(part->reference.y, part->body.y);
+        EXPECT_GT(part->value.y, part->body.y + part->body.h);
+    }
+
+    const ScreenPoint corner = desk.map(Point{5000, 15000});
+    const ScreenPoint far = desk.map(Point{18000, 23500});
+    const std::vector<long> f = geometry(frame);
+    const std::string shot = desk.dir.file("turned.png");
+    ASSERT_TRUE(settled_screenshot(frame, shot));
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "turned_part_texts.png");
+    EXPECT_TRUE(exit_program(program, frame));
 }
 
 }  // namespace

@@ -239,7 +239,7 @@ TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
         << "Exit closed the saved sheet before asking\n"
         << desk.Listing();
     EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
-    EXPECT_TRUE(exit_program(program, frame));
+    EXPECT_TRUE(exit_program(program, frame)) << program.Stderr();
 }
 
 // Annotate in the amplifier's window numbers its parts from 1, as it

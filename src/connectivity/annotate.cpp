@@ -405,10 +405,14 @@ private:
 
 }  // namespace
 
-int check_annotation(List* list, JobPrint print) {
+int check_annotation(List* list, JobPrint print, std::string* findings) {
     // Without a callback of its own the check reports to the running net
     // job's (the electrical rule check's), else to the log.
     JobLog log(print ? print : net_warning_hook(), ANNO_VERBOSE);
+    auto finding = [&](const std::string& line) {
+        log.always("%s", line.c_str());
+        if (findings) *findings += line;
+    };
     log.always("Annotation verifications ...\n");
     anno_not_annotated = false;
     anno_duplicates = false;
@@ -433,7 +437,7 @@ int check_annotation(List* list, JobPrint print) {
             PlacedPart* part = as_PlacedPart(item);
             if (std::strchr(part->reference.text.get(), '?')) {
                 anno_not_annotated = true;
-                log.always("Warning:  '%s' is not (or partialy) annotated\n", file);
+                finding(format_text("Warning:  '%s' is not (or partialy) annotated\n", file));
                 complete = false;
                 break;
             }
@@ -445,8 +449,8 @@ int check_annotation(List* list, JobPrint print) {
             uint32_t earlier = seen.find(looked_up);
             if (earlier != ReferenceTable::NONE) {
                 anno_duplicates = true;
-                log.always("Warning:  '%s' in '%s' already appears in'%s'\n", reference.c_str(),
-                           file, files[earlier]);
+                finding(format_text("Warning:  '%s' in '%s' already appears in'%s'\n",
+                                    reference.c_str(), file, files[earlier]));
             } else {
                 texts += key;
                 references.emplace_back(static_cast<uint32_t>(texts.size()), looked_up.hash);

@@ -96,9 +96,10 @@ void anno_prepare_part(Schema* schema, bool uncond, bool keep, PlacedPart* part)
 int annotate(JobPrint print, List* sheets, bool unannotate);
 
 // The verification. Its warnings go to print (null: the running net job's
-// warning hook, else log_printf). 0, or the
-// load code of a sheet that cannot be loaded.
-int check_annotation(List* sheets, JobPrint print);
+// warning hook, else log_printf) and, when given, to *findings (one line
+// each, ended by "\n"). 0, or the load code of a sheet that cannot be
+// loaded.
+int check_annotation(List* sheets, JobPrint print, std::string* findings = nullptr);
 // Set by check_annotation: some sheet is not (or partly) annotated (error
 // 50105); some reference appears on two sheets (50106).
 extern bool anno_not_annotated;

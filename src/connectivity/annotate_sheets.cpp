@@ -66,13 +66,21 @@ void JobLog::always(const char* format, ...) const {
 void JobLog::failed(int code, const std::string& file) const {
     char text[ERROR_MESSAGE_SIZE];
     // A detail that names the file alone takes it; the SPICE writer's open
-    // pin names its part and pin too, as the writer left them. Any other
-    // detail is not the job's to fill: the file follows the message.
+    // pin names its part and pin too, as the writer left them, and a pin
+    // on two nets its part (pin) and nets. Any other detail is not the
+    // job's to fill: the file follows the message.
     const DetailArgs wanted = message_args(code);
     std::string line;
     if (code == SPICE_PIN_NOT_CONNECTED) {
         line = error_message_v(MESSAGE_WITH_DETAIL, SPICE_PIN_NOT_CONNECTED, text, sizeof text,
                                file, spice_error_reference(), spice_error_pin());
+    } else if (code == SPICE_REFERENCE_TWICE) {
+        line = error_message_v(MESSAGE_WITH_DETAIL, SPICE_REFERENCE_TWICE, text, sizeof text, file,
+                               spice_error_reference(), spice_error_net(0), spice_error_net(1));
+    } else if (code == SPICE_PIN_ON_TWO_NETS) {
+        line = error_message_v(MESSAGE_WITH_DETAIL, SPICE_PIN_ON_TWO_NETS, text, sizeof text, file,
+                               spice_error_reference(), spice_error_pin(), spice_error_net(0),
+                               spice_error_net(1));
     } else if (wanted.count == 1 && wanted.kinds[0] == 's') {
         line = error_message_v(MESSAGE_WITH_DETAIL, RuntimeCode{code}, text, sizeof text, file);
     } else {

@@ -141,7 +141,16 @@ int erc_analyze(FILE* report, const char* report_name, ErcRun* run, List* sheets
     erc_error_number = 1;
     uint32_t counter = time_stamp();
     StampSet used;
-    if (int code = check_annotation(sheets, print); code != 0) return code;
+    // What the annotation check finds goes into the report too, before the
+    // sheets: a duplicate reference joins two parts' pins in every netlist.
+    std::string findings;
+    if (int code = check_annotation(sheets, print, &findings); code != 0) return code;
+    if (!findings.empty()) {
+        for (size_t from = 0, end; (end = findings.find('\n', from)) != std::string::npos;
+             from = end + 1)
+            report_line(report, findings.substr(from, end - from));
+        put_newline(report);
+    }
     int result = 0;
     int sheet_number = 1;
     for (const char* file : list_items<const char>(sheets)) {

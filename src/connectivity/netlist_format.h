@@ -32,6 +32,10 @@ struct Text;
 constexpr int NETLIST_NOT_OPENED = 3;
 constexpr int SPICE_PIN_NOT_CONNECTED = 40002;
 constexpr int SPICE_PIN_NOT_A_NUMBER = 40003;
+// Two parts of one reference and device (a duplicate) whose same pin is on
+// two nets, and a pin number of one package on two nets.
+constexpr int SPICE_REFERENCE_TWICE = 40009;
+constexpr int SPICE_PIN_ON_TWO_NETS = 40010;
 
 // Names the nets, marks those with two real members and writes the netlist.
 // 0; 3 when the output cannot be made; a writer's own error; 6 or 7 when
@@ -41,9 +45,11 @@ constexpr int SPICE_PIN_NOT_A_NUMBER = 40003;
 int format_netlist(NetContext* context, Schema* schema, const char* root, const char* output,
                    const char* keyword, int module_field, const LinkedObjects* objects = nullptr);
 
-// The part and pin of the last SPICE error (40002, 40003).
+// The part and pin of the last SPICE error (40002, 40003, 40009, 40010),
+// and the two nets of the last 40009 or 40010.
 const char* spice_error_reference();
 const char* spice_error_pin();
+const char* spice_error_net(int which);
 
 // --- shared by the writers ----------------------------------------------------------------
 // One pin of a part as the writers list it: net null for a pin on no net.

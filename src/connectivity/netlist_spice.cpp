@@ -36,6 +36,7 @@ constexpr size_t LINE_LIMIT = 50;
 struct RefusedNode {
     std::string error_reference;
     std::string error_pin;
+    std::string error_nets[2];
 } refused;
 
 int slot_of(const char* number);
@@ -104,16 +105,29 @@ private:
     std::string& text_;
 };
 
-int fail(int code, const char* reference, const std::string& pin) {
+int fail(int code, const char* reference, const std::string& pin, const char* net_a = "",
+         const char* net_b = "") {
     refused.error_reference = reference;
     refused.error_pin = pin;
+    refused.error_nets[0] = net_a;
+    refused.error_nets[1] = net_b;
     return code;
+}
+
+// Two members of one package on one pin number: of two placed parts that
+// carry the same reference for the same device (a duplicate reference), or
+// not.
+bool same_reference_twice(const PseudoPin* a, const PseudoPin* b) {
+    return a->father != b->father && a->father && b->father && a->father->type == PARTLIB_ITEM &&
+           b->father->type == PARTLIB_ITEM &&
+           as_PlacedPart(a->father)->device == as_PlacedPart(b->father)->device;
 }
 
 }  // namespace
 
 const char* spice_error_reference() { return refused.error_reference.c_str(); }
 const char* spice_error_pin() { return refused.error_pin.c_str(); }
+const char* spice_error_net(int which) { return refused.error_nets[which ? 1 : 0].c_str(); }
 
 int write_spice_netlist(NetlistRun& run, FILE* out) {
     std::fputs("*", out);
@@ -131,6 +145,7 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         size_t order;  // place among the package's members
         const Ident* net;
         const char* number;
+        const PseudoPin* member;
     };
     std::vector<Node> nodes;
     std::string text;
@@ -162,17 +177,23 @@ int write_spice_netlist(NetlistRun& run, FILE* out) {
         for (auto& [net, member] : package_members(run, *package)) {
             const char* number = member_pin_number(member);
             int slot = slot_of(number);
-            if (slot >= 0) nodes.push_back({slot, nodes.size(), net, number});
+            if (slot >= 0) nodes.push_back({slot, nodes.size(), net, number, member});
         }
         std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) {
             return a.slot != b.slot ? a.slot < b.slot : a.order < b.order;
         });
         for (size_t i = 1; i < nodes.size(); ++i)
             if (nodes[i].slot == nodes[i - 1].slot && nodes[i].net != nodes[i - 1].net) {
+                const char* first = nodes[i - 1].net->name.get();
+                const char* second = nodes[i].net->name.get();
+                if (same_reference_twice(nodes[i - 1].member, nodes[i].member)) {
+                    net_warningf("Part %s: two parts carry this reference, on nets %s and %s\n",
+                                 reference, first, second);
+                    return fail(SPICE_REFERENCE_TWICE, reference, nodes[i].number, first, second);
+                }
                 net_warningf("Part %s: pin %s is on two nets, %s and %s\n", reference,
-                             nodes[i].number, nodes[i - 1].net->name.get(),
-                             nodes[i].net->name.get());
-                return fail(SPICE_PIN_NOT_A_NUMBER, reference, nodes[i].number);
+                             nodes[i].number, first, second);
+                return fail(SPICE_PIN_ON_TWO_NETS, reference, nodes[i].number, first, second);
             }
         ElementLine element(out, text, reference);
         for (size_t i = 0; i < nodes.size(); ++i)

@@ -115,6 +115,7 @@ void set_library_dir_override(const char* file_name) {
 }
 
 void clear_project_dir_override() { folders.project_override.clear(); }
+const std::string& project_dir_override() { return folders.project_override; }
 void clear_library_dir_override() { folders.library_override.clear(); }
 
 // ---------------------------------------------------------------------------

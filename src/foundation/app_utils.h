@@ -55,6 +55,8 @@ const char* dir_in_use(int dir_property);
 void set_project_dir_override(const char* file_name);
 void set_library_dir_override(const char* file_name);
 void clear_project_dir_override();
+// The project override: the folder of the last sheet opened; "" when none.
+const std::string& project_dir_override();
 void clear_library_dir_override();
 
 // The path up to and including its last '/' or '\'; empty when none.

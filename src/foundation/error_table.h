@@ -94,6 +94,8 @@ inline constexpr ErrorEntry error_table[] = {
     {40006, "Syntax Error Reading Netlist", ""},
     {40007, "ERC Reports some Errors/Warnings.\nOk to Continue ?", ""},
     {40008, "You are trying to stack some pins.\nOk to Continue ?", ""},
+    {40009, "Reference used by two Parts generating\n", "%s  (Module=%s, Nets=%s & %s)"},
+    {40010, "Pin on two Nets generating\n", "%s  (Module=%s, Pin=%s, Nets=%s & %s)"},
     {50000, "This Part has no Vector Definition", ""},
     {50001, "Place Body First !!!", ""},
     {50002, "Deleteting this name will Delete the Part", "\nOk to Continue ?"},

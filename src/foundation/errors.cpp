@@ -41,11 +41,13 @@ struct MessageState {
 constexpr size_t BOX_TEXT_SIZE = 1024;
 
 // Format, before-box hook, box, after-box hook.
-int show_box(const char* caption, int style, int code, MessageArgs args) {
+int show_box(const char* caption, int style, int code, MessageArgs args,
+             const std::string& note = {}) {
     char text[BOX_TEXT_SIZE];
-    const char* shown = messages.formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
+    std::string shown = messages.formatter(MESSAGE_WITH_DETAIL, code, text, sizeof text, args);
+    if (!note.empty()) shown += "\n\n" + note;
     if (messages.before_box) messages.before_box();
-    int answer = services().message_box(shown, caption, style);
+    int answer = services().message_box(shown.c_str(), caption, style);
     if (messages.after_box) messages.after_box();
     return answer;
 }
@@ -186,8 +188,9 @@ std::string message_line(int code, MessageArgs args) {
     return line;
 }
 
-int error_box_with(const char* caption, int style, int code, MessageArgs args) {
-    return show_box(caption ? caption : "Error", style | MB_OK_BUTTON, code, args);
+int error_box_with(const char* caption, int style, int code, MessageArgs args,
+                   const std::string& note) {
+    return show_box(caption ? caption : "Error", style | MB_OK_BUTTON, code, args, note);
 }
 
 bool warning_box_with(int code, MessageArgs args) {

@@ -27,7 +27,7 @@
 // and 'd' a number. A conversion of any other kind makes the format unfit
 // for a message (`fit` false).
 struct DetailArgs {
-    static constexpr int MAX = 4;
+    static constexpr int MAX = 5;
     char kinds[MAX + 1] = {};
     int count = 0;
     bool fit = true;
@@ -166,7 +166,9 @@ void set_message_formatter(MessageFormatter formatter);
 
 // The cores of the calls below, with the arguments as one list.
 std::string message_line(int code, MessageArgs args);
-int error_box_with(const char* caption, int style, int code, MessageArgs args);
+// A note (when not empty) follows the code's text after a blank line.
+int error_box_with(const char* caption, int style, int code, MessageArgs args,
+                   const std::string& note = {});
 bool warning_box_with(int code, MessageArgs args);
 bool confirm_box_with(const char* caption, int code, MessageArgs args);
 int confirm_cancel_box_with(int code, MessageArgs args);

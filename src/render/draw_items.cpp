@@ -331,9 +331,51 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
         free_Strokes(t.layout);
         t.layout = nullptr;
     }
-    t.pos = Point{clamp32(int64_t{at.x} - block.x - int64_t{block.w} * h / 2),
-                  clamp32(int64_t{at.y} - block.y - block.h + int64_t{block.h} * v / 2)};
-    text(&t, m, colour, width);
+    if (!m) {
+        t.pos = Point{clamp32(int64_t{at.x} - block.x - int64_t{block.w} * h / 2),
+                      clamp32(int64_t{at.y} - block.y - block.h + int64_t{block.h} * v / 2)};
+        text(&t, m, colour, width);
+        free_Text(&t, true);
+        return;
+    }
+    // A turned or mirrored matrix (a placed part's) would turn the text with
+    // it, mirrored or upside down. The text keeps its anchor and the side of
+    // it where the block lies, and reads left to right, or bottom to top
+    // where the matrix turns its line upright.
+    const Matrix& a = *m;
+    const double scale = std::sqrt(std::fabs(a.m[0][0] * a.m[1][1] - a.m[0][1] * a.m[1][0]));
+    const bool upright = std::fabs(a.m[0][1]) > std::fabs(a.m[0][0]);
+    // The block's corners about the anchor, through the matrix's turn, then
+    // back through the text's own turn: where the block must lie.
+    const double x0 = -double(block.w) * h / 2, x1 = x0 + block.w;
+    const double y1 = double(block.h) * v / 2, y0 = y1 - block.h;
+    double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+    for (double cx : {x0, x1})
+        for (double cy : {y0, y1}) {
+            const double sx = cx * a.m[0][0] + cy * a.m[1][0];
+            const double sy = cx * a.m[0][1] + cy * a.m[1][1];
+            // The own turn reads bottom to top: (x, y) -> (y, -x); its
+            // inverse takes (x, y) -> (-y, x).
+            const double own[2] = {upright ? -sy : sx, upright ? sx : sy};
+            for (int k = 0; k < 2; ++k) {
+                lo[k] = std::min(lo[k], own[k]);
+                hi[k] = std::max(hi[k], own[k]);
+            }
+        }
+    const double slack = 0.25 * scale;  // rounding of the corners
+    const int hh = lo[0] >= -slack ? 0 : hi[0] <= slack ? 2 : 1;
+    const int vv = hi[1] <= slack ? 0 : lo[1] >= -slack ? 2 : 1;
+    t.pos = Point{clamp32(-int64_t{block.x} - int64_t{block.w} * hh / 2),
+                  clamp32(-int64_t{block.y} - block.h + int64_t{block.h} * vv / 2)};
+    Matrix readable;
+    readable.m[0][0] = upright ? 0 : scale;
+    readable.m[0][1] = upright ? -scale : 0;
+    readable.m[1][0] = upright ? scale : 0;
+    readable.m[1][1] = upright ? 0 : scale;
+    const Point anchor = apply_matrix(m, at);
+    readable.m[2][0] = anchor.x;
+    readable.m[2][1] = anchor.y;
+    text(&t, &readable, colour, width);
     free_Text(&t, true);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <wx/filename.h>
+#include <wx/utils.h>
 
 #include "foundation/app_utils.h"
 #include "foundation/errors.h"
@@ -90,8 +91,15 @@ MyChild* child_of(EditCanvas* canvas) {
 }
 
 MyChild* new_sheet_child() {
+    std::string folder = paint_zone ? canvas_folder(paint_zone) : std::string();
+    if (folder.empty()) folder = project_dir_override();
+    if (folder.empty()) {
+        folder = wxGetCwd().utf8_string();
+        if (folder.empty() || folder.back() != '/') folder += '/';
+    }
     MyChild* child = new_child(CANVAS_SHEET, "");
     if (!child) return nullptr;
+    child->origin_folder = folder;
     Schema* schema = nullptr;
     new_active_schema(&schema);
     child->canvas->TakeDocument(schema);
@@ -202,6 +210,13 @@ std::string canvas_file_name(EditCanvas* canvas) {
     return name == "Untitled" ? std::string() : name;
 }
 
+std::string canvas_folder(EditCanvas* canvas) {
+    std::string folder = dir_of(canvas_file_name(canvas).c_str());
+    if (!folder.empty()) return folder;
+    MyChild* child = child_of(canvas);
+    return child ? child->origin_folder : std::string();
+}
+
 int canvas_save(EditCanvas* canvas, bool ask_name) {
     if (!canvas || !canvas->mySchema) return DOC_NO_SCHEMATIC;
     if (canvas->kind != CANVAS_SHEET) return DOC_NO_SCHEMATIC;  // the editors save their own
@@ -247,7 +262,12 @@ bool canvas_confirm_close(EditCanvas* canvas) {
     std::string name = canvas_file_name(canvas);
     char text[1200];
     std::snprintf(text, sizeof text, format, name.empty() ? "Untitled" : name.c_str());
-    if (MyChild* child = child_of(canvas)) child->Activate();
+    if (MyChild* child = child_of(canvas)) {
+        // The window asked about comes forward, and its folder is the one
+        // Save As starts in.
+        child->Activate();
+        paint_zone = canvas;
+    }
     int answer = services().message_box(text, "Please Confirm",
                                         MB_YES_NO | MB_CANCEL_BUTTON | MB_ICON_QUESTION);
     if (answer == ANSWER_NO) return true;

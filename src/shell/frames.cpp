@@ -247,12 +247,13 @@ void autosave_stop() {
 }
 
 bool close_all_children() {
-    // Copy: closing a child takes it out of the list.
+    // Every window is asked before any closes: a Cancel at the third
+    // question leaves all of them open, the saved ones too. Copy: closing a
+    // child takes it out of the list.
     std::vector<MyChild*> children = my_children;
-    for (MyChild* child : children) {
+    for (MyChild* child : children)
         if (!child->OkToClose()) return false;
-        child->Destroy();
-    }
+    for (MyChild* child : children) child->Destroy();
     return true;
 }
 

@@ -1,7 +1,9 @@
 #include "shell/job_commands.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,31 +89,58 @@ int over_sheets(const std::string& root, int hier_property, Job job) {
     return result;
 }
 
+// A netlist job that failed wrote no netlist: a file of that name is what
+// an earlier run wrote, from the sheets as they were then. Its box and the
+// log say so, so that no one simulates or lays out a stale netlist.
+template <class... A>
+int netlist_failed(const std::string& output, std::type_identity_t<MessageCode<A...>> code,
+                   const A&... args) {
+    std::string note;
+    std::error_code error;
+    if (!output.empty() && std::filesystem::is_regular_file(system_path(output.c_str()), error)) {
+        note = "The netlist " + output + " was not written: it holds an earlier run's netlist.";
+        log_printf("*** WARNING *** : %s\n", note.c_str());
+    }
+    const std::array<MessageArg, sizeof...(A)> list{MessageArg(args)...};
+    error_box_with("Error", MB_ICON_STOP, code.code(), list, note);
+    return code.code();
+}
+
 // Compiles the nets of every sheet, links them (unless the job stays on
 // the root sheet, whose own net file is then formatted) and writes the
 // netlist under the root sheet's title.
 int netlist_job(const std::string& root) {
     const std::string base = without_suffix(root);
+    const std::string output = text_of(NETFMT_OUTFILE);
     std::string title, concerned;
     if (int result = netlist_compile(root.c_str(), log_printf, &title, &concerned); result != 0) {
         // Declined (sheets of other folders): nothing more is done.
         if (result == DOC_CANCELLED) return 0;
-        return failed_logged(result, concerned.empty() ? root : concerned);
+        return netlist_failed(output, RuntimeCode{result}, concerned.empty() ? root : concerned);
     }
     std::string linked = base;
     if (proper_get(NETFMT_HIER) == 0) {
         linked = base + "_linked";
         if (int result = netlist_link(base.c_str(), linked.c_str(), log_printf); result != 0)
-            return failed_logged(result, linked);
+            return netlist_failed(output, RuntimeCode{result}, linked);
     }
-    const std::string output = text_of(NETFMT_OUTFILE);
     int result = netlist_format(linked.c_str(), output.c_str(), text_of(NETFMT_FORMAT),
                                 proper_get(NETFMT_FIELD), log_printf, title.c_str());
-    // An unconnected pin is named with its part besides the file.
-    if (result == SPICE_PIN_NOT_CONNECTED)
-        return failed_with(Logged::BY_THE_JOB, SPICE_PIN_NOT_CONNECTED, output,
-                           spice_error_reference(), spice_error_pin());
-    return result == 0 ? 0 : failed_logged(result, output);
+    // The SPICE writer's refusals name the part, its pin and its nets
+    // besides the file.
+    switch (result) {
+        case 0: return 0;
+        case SPICE_PIN_NOT_CONNECTED:
+            return netlist_failed(output, SPICE_PIN_NOT_CONNECTED, output, spice_error_reference(),
+                                  spice_error_pin());
+        case SPICE_REFERENCE_TWICE:
+            return netlist_failed(output, SPICE_REFERENCE_TWICE, output, spice_error_reference(),
+                                  spice_error_net(0), spice_error_net(1));
+        case SPICE_PIN_ON_TWO_NETS:
+            return netlist_failed(output, SPICE_PIN_ON_TWO_NETS, output, spice_error_reference(),
+                                  spice_error_pin(), spice_error_net(0), spice_error_net(1));
+        default: return netlist_failed(output, RuntimeCode{result}, output);
+    }
 }
 
 // The OrCAD conversion: the library source first when asked, then the

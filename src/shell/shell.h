@@ -94,6 +94,10 @@ public:
     int subType = CHILD_TYPE;
     EditCanvas* canvas = nullptr;  // owned by the frame as its child window
     NameStack* names = nullptr;    // owned: the documents entered, root first
+    // The folder an untitled sheet stands in until it is saved (with its
+    // trailing separator): where its libraries are looked for and Save As
+    // starts while the configured folders do not exist.
+    std::string origin_folder;
 
     // The save question of the canvas's document; false when the user
     // cancelled or a save failed (the window then stays open).
@@ -132,7 +136,9 @@ extern std::vector<MyChild*> my_children;
 // one is given). On failure shows the error box, closes the child and
 // answers null.
 MyChild* open_sheet(const char* file_name, SubSheet* subsheet);
-// A new child with an empty sheet titled "Untitled".
+// A new child with an empty sheet titled "Untitled", standing in the folder
+// of the sheet in front (its own or the one it was made in), else of the
+// last sheet opened, else in the working folder.
 MyChild* new_sheet_child();
 // The library editor's and the template editor's windows, on the file when
 // one is given (an empty document else). A file that cannot be read shows
@@ -168,5 +174,6 @@ void make_log_window();
 void show_log_window();
 
 // --- stopping ------------------------------------------------------------------------
-// Asks every child to close; false when one refused (the stop is cancelled).
+// Asks every child whether it may close, then closes them all; false when one
+// refused (the stop is cancelled and every window stays open).
 bool close_all_children();

@@ -44,6 +44,10 @@ int canvas_save(EditCanvas* canvas, bool ask_name);
 bool canvas_confirm_close(EditCanvas* canvas);
 // The name the canvas's document was loaded from or saved to ("" when new).
 std::string canvas_file_name(EditCanvas* canvas);
+// The folder the canvas's document stands in (with its trailing
+// separator): its file's, or for an untitled sheet the folder it was made
+// in; "" for an untitled library or title block.
+std::string canvas_folder(EditCanvas* canvas);
 // The print job of the canvas's document (one page, titled by the file's
 // name); null without a document.
 std::unique_ptr<PrintJob> canvas_print_job(EditCanvas* canvas);

@@ -179,9 +179,8 @@ void install_shell_services() {
     install_services(s);
     // A configured folder that does not exist gives way to the folder of
     // the document in the current window.
-    set_editing_folder_hook([]() -> std::string {
-        return paint_zone ? dir_of(canvas_file_name(paint_zone).c_str()) : std::string();
-    });
+    set_editing_folder_hook(
+        []() -> std::string { return paint_zone ? canvas_folder(paint_zone) : std::string(); });
 
     // Around every box: the walk over the children; afterwards each canvas
     // gets the normal cursor back (a mode may have shown a busy one).

@@ -155,6 +155,21 @@ TEST_F(ErcHierarchyTest, FindingsAcrossSheetsAndTheSubSheetPortDirection) {
     EXPECT_EQ(report_text().find("SubSheet Port"), std::string::npos);
 }
 
+// The leaf's R1 renamed U1, the root's reference: what the annotation check
+// logs stands in the report too, ahead of the sheets.
+TEST_F(ErcHierarchyTest, TheReportNamesAReferenceUsedOnTwoSheets) {
+    write_sheet("root.sch", root_source("OUTPUT"));
+    std::string leaf = leaf_source();
+    replace_all(leaf, "'R1'", "'U1'");
+    write_sheet("leaf.sch", leaf);
+    ASSERT_EQ(run(), 0) << printed;
+    const std::string line = "Warning:  'U1' in 'leaf.sch' already appears in'root.sch'\n";
+    EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    const std::string text = report_text();
+    EXPECT_NE(text.find("Main Schematic : root.sch\n\n\n" + line + "\n>>>>"), std::string::npos)
+        << text;
+}
+
 TEST_F(ErcHierarchyTest, EachBoxPortIsComparedWithItsOwnSheetsPort) {
     // Two boxes for two leaves whose ports SP join one net by name: box 0
     // stands for an input, box 1 for an output.

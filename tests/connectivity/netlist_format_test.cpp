@@ -230,10 +230,23 @@ TEST_F(Netlist, SpiceRefusesPinsItCannotOrderAndKeepsTheOldDeck) {
     EXPECT_EQ(written(), "old deck\n");
     // Pin 2 twice, on IN and on OUT: one number is one node.
     set_pin_number(first, 0, "2");
-    EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_NOT_A_NUMBER);
+    EXPECT_EQ(format(schema.get(), context.get(), "SPICE"), SPICE_PIN_ON_TWO_NETS);
     EXPECT_STREQ(spice_error_pin(), "2");
+    EXPECT_STREQ(spice_error_net(0), "IN");
+    EXPECT_STREQ(spice_error_net(1), "OUT");
     EXPECT_THAT(warnings(), HasSubstr("Part R1: pin 2 is on two nets, IN and OUT\n"));
     set_pin_number(first, 0, "1");
+    // R2 renamed R1: two parts of one reference, their pins on other nets.
+    std::string twice = divider();
+    twice.replace(twice.find("'R2'"), 4, "'R1'");
+    auto duplicate = compile_sheet(twice);
+    auto duplicate_nets = build(duplicate.get());
+    EXPECT_EQ(format(duplicate.get(), duplicate_nets.get(), "SPICE"), SPICE_REFERENCE_TWICE);
+    EXPECT_STREQ(spice_error_reference(), "R1");
+    const std::string nets = std::string(spice_error_net(0)) + " and " + spice_error_net(1);
+    EXPECT_THAT(nets, testing::AnyOf("IN and OUT", "OUT and GND", "IN and GND")) << nets;
+    EXPECT_THAT(warnings(), HasSubstr("Part R1: two parts carry this reference, on nets " + nets));
+    EXPECT_EQ(written(), "old deck\n");
     // A lone resistor has two unconnected pins.
     auto lone = compile_sheet(placed("R", 0, 0, "R9", "1k"));
     auto lone_nets = build(lone.get());

@@ -37,6 +37,44 @@ TEST_F(SheetImageTest, EveryItemKindAtTwoZooms) {
     canvas->SetDocument(nullptr);
 }
 
+// One part without a body drawing (so that its pin names show beside its
+// pin numbers) upright, turned a quarter, turned a half, mirrored, and
+// mirrored and turned: every pin number and name reads left to right or
+// bottom to top, on its own side of its pin.
+TEST_F(SheetImageTest, PinTextsOfTurnedAndMirroredPartsRead) {
+    struct Placed {
+        const char* orientation;
+        Point at;
+    };
+    const Placed placed[] = {{"NO_ROT", {4000, 4000}},
+                             {"ROT_90", {24000, 4000}},
+                             {"ROT_180", {38000, 10000}},
+                             {"MY NO_ROT", {10000, 18000}},
+                             {"MX ROT_90", {24000, 18000}}};
+    std::string parts;
+    for (const Placed& p : placed)
+        parts += "(PARTLIB 'BOX' 0x00000001 1.000000 POWEROFF " + std::string(p.orientation) +
+                 " NORMAL_PART DEVICE 0 (POS " + std::to_string(p.at.x) + " " +
+                 std::to_string(p.at.y) +
+                 " ) (ATTRIBUTE 'U1' (POS 0 0 ) ) (ATTRIBUTE 'BOX' (POS 0 0 ) ) )\n";
+    SchemaPtr schema = compile("(SCHEMATIC (SHEET " + parts + R"~( )
+  (LIB '$ACTIVE$' (PFXS ) (PARTS (LPART
+    (PART (COMMON (TYPE STANDARD 1) (SIZE 6000 6000 ) (REFERENCE 'U' ) )
+      (NORMAL (PINS
+        (PIN 'IN' IN LEFT (POS 0 3000 ) '1' )
+        (PIN 'OUT' OUT RIGHT (POS 6000 3000 ) '2' )
+        (PIN 'EN' IN TOP (POS 3000 0 ) '3' )
+        (PIN 'CLR' IN BOTTOM (POS 3000 6000 ) '4' ) ) ) )
+    (ALIAS (NAME 'BOX' ) ) ) ) ) ))~");
+    ASSERT_TRUE(schema);
+    RenderCanvas* canvas = make_canvas(800, 600);
+    canvas->SetDocument(schema.get());
+    canvas->SetZoom(2.0);
+    canvas->CenterOn({21000, 14000});
+    expect_matches_reference(canvas->Snapshot(), "pin_texts_turned.png");
+    canvas->SetDocument(nullptr);
+}
+
 // A drawing that no longer matches leaves the two images the README points
 // to, beside the test program, after the test has ended.
 TEST_F(SheetImageTest, AFailedComparisonLeavesTheActualAndDifferenceImages) {

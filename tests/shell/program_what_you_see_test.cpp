@@ -95,7 +95,7 @@ int junctions_at(const std::string& file, Point p) {
     return n;
 }
 
-class WhatYouSee : public NewUserProgram {
+class WhatYouSeeDrawn : public NewUserProgram {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(NewUserProgram::SetUp());
@@ -165,7 +165,7 @@ protected:
     std::string sheet;
 };
 
-TEST_F(WhatYouSee, TheFeedbackASupplySymbolAndADragKeepTheNetsAsDrawn) {
+TEST_F(WhatYouSeeDrawn, TheFeedbackASupplySymbolAndADragKeepTheNetsAsDrawn) {
     WindowManager manager;
     ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
     program.StartAsNewUser({"amp.sch"}, dir.path().string(), (dir.path() / "home").string());

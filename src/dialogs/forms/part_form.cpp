@@ -405,6 +405,15 @@ bool fork_Part(Schema* schema, PlacedPart* pl) {
 
 void apply_edit_part(Schema* schema, PlacedPart* pl, const Form& form, EditPartState& state) {
     const uint8_t old_flags = pl->flags;
+    // The fields that stand where the layout put them for the part's
+    // orientation are laid out again for the new one; those the user moved
+    // turn and mirror with the part.
+    std::vector<bool> laid_out(state.fields.size());
+    for (size_t i = 0; i < laid_out.size(); ++i) {
+        const Attribute* a = pl_get_attribute(pl, static_cast<int>(i));
+        laid_out[i] = a && (!(a->flags & SET) ||
+                            a->pos == pl_attribute_place(schema->library, pl, static_cast<int>(i)));
+    }
     const int rotation = std::clamp(form.number(EP_ROTATION), 0, 3);
     const uint8_t new_flags = static_cast<uint8_t>(
         (form.number(EP_POWER) ? PL_POWERON : 0) | (form.number(EP_CONVERT) ? PL_CONVERT : 0) |
@@ -443,10 +452,13 @@ void apply_edit_part(Schema* schema, PlacedPart* pl, const Form& form, EditPartS
         }
         const FieldRecord& record = state.fields[i];
         a->text.set(record.text.c_str());
-        matrix_apply(&m, a->pos, &a->pos);
         a->flags = static_cast<uint8_t>(
             (a->flags & SET) |
             field_bits(record.xmir, record.ymir, record.boxed, record.visible, record.button));
+        if (laid_out[i] && ((old_flags ^ new_flags) & (PL_MX | PL_MY | PL_ROT_MASK)))
+            pl_place_attribute(schema, schema->library, pl, i);
+        else
+            matrix_apply(&m, a->pos, &a->pos);
         drop_Attribute_layout(a);
     }
 

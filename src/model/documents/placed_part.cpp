@@ -622,6 +622,12 @@ std::string pl_expand_pattern(const PlacedPart* pl, const char* pattern) {
 void pl_place_attribute(Schema*, Library* library, PlacedPart* pl, int i) {
     Attribute* attribute = pl_get_attribute(pl, i);
     if (!attribute) return;
+    attribute->pos = pl_attribute_place(library, pl, i);
+    drop_Attribute_layout(attribute);
+    attribute->flags |= SET;
+}
+
+Point pl_attribute_place(Library* library, PlacedPart* pl, int i) {
     Rect r;
     bool top, left, right, bottom;
     pl_body_sides(library, pl, &r, &top, &left, &right, &bottom);
@@ -653,9 +659,7 @@ void pl_place_attribute(Schema*, Library* library, PlacedPart* pl, int i) {
             if (i == 1) y -= hval;
         }
     }
-    attribute->pos = {trunc32(static_cast<double>(x)), trunc32(static_cast<double>(y))};
-    drop_Attribute_layout(attribute);
-    attribute->flags |= SET;
+    return {trunc32(static_cast<double>(x)), trunc32(static_cast<double>(y))};
 }
 
 int pl_place_attribute_if_unset(Schema* doc, Library* library, PlacedPart* pl, int i) {

@@ -174,6 +174,8 @@ int pl_count_pins(Schema* doc, PlacedPart* pl, bool power_only);
 // missing), any other character itself.
 std::string pl_expand_pattern(const PlacedPart* pl, const char* pattern);
 void pl_place_attribute(Schema* doc, Library* library, PlacedPart* pl, int i);
+// Where pl_place_attribute puts attribute i for the part's orientation now.
+Point pl_attribute_place(Library* library, PlacedPart* pl, int i);
 int pl_place_attribute_if_unset(Schema* doc, Library* library, PlacedPart* pl, int i);
 void pl_unset_attribute_places(PlacedPart* pl);
 // Lays out every attribute not yet placed (without SET): a part just placed

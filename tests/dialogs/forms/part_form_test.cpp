@@ -166,6 +166,7 @@ TEST_F(PartForm, FieldsTurnAndMirrorWithThePart) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.from) << " -> " << int(c.to));
         PlacedPart* pl = place("lib/RES", Point{5000, 5000});
+        pl->reference.flags = VIS | SET;  // moved by the user
         pl->flags = c.from;
         load(pl);
         form.set_number(EP_ROTATION, c.to & 3);
@@ -177,6 +178,30 @@ TEST_F(PartForm, FieldsTurnAndMirrorWithThePart) {
         // The SET bit stays, the rest is the record's.
         EXPECT_EQ(pl->value.flags, VIS | SET | 1);
     }
+}
+
+// A part with pins on top and bottom has its reference and value one above
+// the other beside it; turned a quarter, they stand above and below it, not
+// side by side on one line (fields the user moved turn with the part).
+TEST_F(PartForm, FieldsTheLayoutPlacedAreLaidOutForTheTurnedPart) {
+    Part* part = library_part("lib/CAP", 1, false);
+    int side = TOP;
+    for (Pin* pin : list_items<Pin>(part->normal_pins->pins)) {
+        pin->flags = static_cast<uint8_t>(side);
+        side = BOTTOM;
+    }
+    PlacedPart* pl = place("lib/CAP", Point{5000, 5000});
+    pl_place_attribute(doc(), doc()->library, pl, 0);
+    pl_place_attribute(doc(), doc()->library, pl, 1);
+    ASSERT_EQ(pl->reference.pos.x, pl->value.pos.x);
+    load(pl);
+    form.set_number(EP_ROTATION, 1);
+    apply_edit_part(doc(), pl, form, state);
+    EXPECT_EQ(pl->reference.pos, pl_attribute_place(doc()->library, pl, 0));
+    EXPECT_EQ(pl->value.pos, pl_attribute_place(doc()->library, pl, 1));
+    EXPECT_EQ(pl->reference.pos.x, pl->value.pos.x);
+    EXPECT_LT(pl->reference.pos.y, pl->value.pos.y);
+    EXPECT_EQ(pl->reference.flags & SET, SET);
 }
 
 TEST_F(PartForm, AcceptAppendsTheMissingFieldsAtThePartAndUndoTakesItBack) {

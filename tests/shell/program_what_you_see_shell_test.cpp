@@ -1,0 +1,368 @@
+// What the user sees is what the files hold, from a fresh install (an empty
+// home folder, no settings) with a window manager: the program started on
+// a copy of the example from the project folder, every step a real pointer
+// or key event, and after each gesture the saved sheets, the netlists and
+// the reports read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/list.h"
+#include "foundation/properties.h"
+#include "model/documents/attribute.h"
+#include "model/documents/document.h"
+#include "model/documents/placed_part.h"
+#include "model/documents/schema.h"
+#include "model/documents/sheet_items.h"
+#include "model/items/item.h"
+#include "shell/program_harness.h"
+
+namespace {
+
+using namespace program_test;
+using tn_test::Control;
+namespace fs = std::filesystem;
+
+constexpr const char* frame_title = "Tessaron Schematic Editor";
+constexpr int32_t grid = 1000;
+
+// The references of the placed parts of a saved sheet, in item order;
+// none when the file cannot be read.
+std::optional<std::vector<std::string>> saved_references(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return std::nullopt;
+    std::vector<std::string> references;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items))
+        if (item->type == PARTLIB_ITEM)
+            references.push_back(pl_get_attribute(as_PlacedPart(item), 0)->text.get());
+    close_schema(nullptr, &schema);
+    return references;
+}
+
+// A placed part of a saved sheet as its fields stand: its orientation
+// flags, where its reference and value stand, where the layout puts them
+// for its orientation (the settings at their defaults, as the program's
+// are), and its body.
+struct SavedPart {
+    int flags = 0;
+    Point reference, value;
+    Point laid_reference, laid_value;
+    Rect body;
+};
+std::optional<SavedPart> saved_part(const std::string& file, Point at) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return std::nullopt;
+    std::optional<SavedPart> found;
+    for (SchItem* item : list_items<SchItem>(schema->sheet->items)) {
+        if (item->type != PARTLIB_ITEM) continue;
+        PlacedPart* pl = as_PlacedPart(item);
+        if (pl->pos != at) continue;
+        found = SavedPart{pl->flags,
+                          pl->reference.pos,
+                          pl->value.pos,
+                          pl_attribute_place(schema->library, pl, 0),
+                          pl_attribute_place(schema->library, pl, 1),
+                          {}};
+        bool top, left, right, bottom;
+        pl_body_sides(schema->library, pl, &found->body, &top, &left, &right, &bottom);
+    }
+    close_schema(nullptr, &schema);
+    return found;
+}
+
+// One run of the program as a new user meets it, on a copy of the example
+// in build/examples/ of a project folder.
+class Desk {
+public:
+    Desk() {
+        config_init();
+        examples = dir.path() / "project" / "build" / "examples";
+        fs::create_directories(examples);
+        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
+        fs::create_directories(dir.path() / "home");
+    }
+
+    void Start() {
+        ASSERT_TRUE(tn_test::program_tools_installed());
+        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
+        ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
+        program.StartAsNewUser({"build/examples/root.sch"}, (dir.path() / "project").string(),
+                               (dir.path() / "home").string());
+        ASSERT_NO_FATAL_FAILURE(Answer("Tip of the Day", "&Close"));
+        frame = program.WaitWindow(frame_title);
+        ASSERT_FALSE(frame.empty());
+    }
+
+    std::string file(const char* name) const { return (examples / name).string(); }
+
+    void Press(const std::string& window, const std::string& label) {
+        auto control = program.WaitControl(window, label);
+        ASSERT_TRUE(control) << label << " in " << window << "\n" << Listing();
+        program.Click(*control);
+    }
+    void Answer(const std::string& title, const std::string& button) {
+        ASSERT_TRUE(settled_window(program, title)) << program.LogText();
+        ASSERT_NO_FATAL_FAILURE(Press(title, button));
+        ASSERT_TRUE(program.WaitGone(title));
+    }
+    // A tab (an MDI child) whose title begins with `title` is shown now.
+    bool HasTab(const std::string& title) {
+        for (const Control& c : program.Windows())
+            if (c.depth > 0 && c.label.rfind(title, 0) == 0) return true;
+        return false;
+    }
+    // Where the sheet in front lies on the screen, found through Edit >
+    // Jump once its drawing has settled.
+    void Calibrate(Point a, Point b) {
+        ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
+        ASSERT_TRUE(map.CalibrateByJump(program, frame, a, b)) << Listing();
+    }
+    // `times` presses of the button at the world point, as one click or a
+    // double click.
+    void ClickAt(Point world, int button = 1, int times = 1) {
+        ASSERT_TRUE(map.Aim(program, world, grid))
+            << "the status line never showed " << world.x << "," << world.y << "\n"
+            << Listing();
+        run("xdotool click --repeat " + std::to_string(times) + " --delay 120 " +
+            std::to_string(button));
+    }
+    // Place > Part: the library's first entry, then the part `name`, OK;
+    // false when Load Part lists no such part.
+    bool LoadPart(const std::string& name) {
+        keys(frame, "ctrl+g");
+        if (!settled_window(program, "Load Part")) return false;
+        auto libraries = nth_control(program, "Load Part", "wxListBox", 0);
+        if (!libraries) return false;
+        Control first_line = *libraries;
+        first_line.h = 20;
+        program.Click(first_line);
+        auto part = program.WaitControl("Load Part", "parts.clb | " + name);
+        if (!part) {
+            keys(program.WaitWindow("Load Part"), "Escape");
+            return false;
+        }
+        program.Click(*part);
+        Press("Load Part", "&OK");
+        return program.WaitGone("Load Part");
+    }
+    // Chooses an entry of a choice with the keyboard from its top.
+    void Choose(const std::string& window, const std::string& label, int entry) {
+        auto choice = program.WaitControl(window, label);
+        ASSERT_TRUE(choice) << label;
+        program.Click(*choice);
+        std::string typed = "Home";
+        for (int i = 0; i < entry; ++i) typed += " Down";
+        program.Keys(typed + " Return");
+    }
+    // Tools > Netlist Output: the SPICE netlist of the sheet in front, the
+    // value as module, into `deck`.
+    void SpiceNetlist(const std::string& deck) {
+        const std::string dialog = "Tessaron: Netlist Output";
+        menu(frame, "alt+t", "n");
+        ASSERT_TRUE(settled_window(program, dialog));
+        auto output = program.WaitControl(dialog, "Output File:");
+        ASSERT_TRUE(output);
+        program.TypeInto(*output, deck);
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Format:", 3));
+        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Module:", 1));
+        ASSERT_NO_FATAL_FAILURE(Press(dialog, "Execute"));
+        ASSERT_TRUE(program.WaitGone(dialog));
+    }
+    std::string Listing() {
+        std::string text;
+        for (const Control& c : program.Windows())
+            text +=
+                std::string(c.depth * 2, ' ') + c.kind + " \"" + c.label + "\" [" + c.value + "]\n";
+        return text;
+    }
+
+    tn_test::TempDir dir;
+    fs::path examples;
+    WindowManager manager;
+    Program program{dir.file("config")};
+    std::string frame;
+    ScreenMap map;
+};
+
+// A new sheet made beside the example finds the example's library, and
+// Save As starts in its folder; Exit with one sheet modified asks before
+// any window closes, and Cancel leaves every window open.
+TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+
+    keys(frame, "ctrl+n");  // File > New Sheet
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: Untitled"); })) << desk.Listing();
+    ASSERT_TRUE(desk.LoadPart("RES")) << "Load Part offers no part of the example's library";
+    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
+    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 10000}));
+    keys(frame, "Escape");
+
+    // Save As offers the example's folder: a bare name lands there.
+    menu(frame, "alt+f", "a");
+    const std::string chooser = program.WaitWindow("Save Sheet As");
+    ASSERT_FALSE(chooser.empty());
+    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "drawn.sch", desk.dir.file("chooser.png")));
+    const std::string drawn = desk.file("drawn.sch");
+    ASSERT_TRUE(wait_until([&] { return fs::exists(drawn); }))
+        << "the new sheet was not saved beside the example";
+    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: drawn.sch"); })) << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+
+    // A second resistor, not saved; Exit asks about that sheet, and Cancel
+    // keeps it open, and the saved root sheet behind it.
+    ASSERT_TRUE(desk.LoadPart("RES"));
+    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 16000}));
+    keys(frame, "Escape");
+    menu(frame, "alt+f", "x");
+    std::string question = program.WaitWindow("Please Confirm");
+    ASSERT_FALSE(question.empty()) << "Exit did not ask about the modified sheet";
+    keys(question, "Escape");  // Cancel
+    ASSERT_TRUE(program.WaitGone("Please Confirm"));
+    EXPECT_TRUE(desk.HasTab("Sheet: drawn.sch *")) << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+
+    // The new sheet closed without saving: the root sheet comes forward.
+    keys(frame, "ctrl+w");
+    question = program.WaitWindow("Please Confirm");
+    ASSERT_FALSE(question.empty());
+    keys(question, "alt+n");
+    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); }))
+        << "Exit closed the saved sheet before asking\n"
+        << desk.Listing();
+    EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
+    EXPECT_TRUE(exit_program(program, frame)) << program.Stderr();
+}
+
+// Annotate in the amplifier's window numbers its parts from 1, as it
+// numbers the sheet it runs on: its R3 becomes R1, the root's reference. The
+// SPICE netlist of the root then names the reference and its two nets, and
+// says that the deck of the earlier run was not written; the ERC report
+// names the duplicate.
+TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+    const std::string deck = desk.file("amp.cir");
+    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+    ASSERT_TRUE(wait_until([&] { return fs::exists(deck); })) << program.LogText();
+    const std::string earlier = tn_test::read_text(deck);
+
+    menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: amplifier.sch"); }));
+    menu(frame, "alt+t", "a");
+    ASSERT_TRUE(settled_window(program, "Tessaron: Annotate"));
+    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: Annotate", "Execute"));
+    ASSERT_TRUE(program.WaitLog("Annotate: Done")) << program.LogText();
+    keys(frame, "ctrl+s");
+    ASSERT_TRUE(wait_until([&] {
+        auto references = saved_references(desk.file("amplifier.sch"));
+        return references && std::count(references->begin(), references->end(), "R1");
+    })) << "the amplifier's R3 did not become R1";
+    keys(frame, "ctrl+w");
+    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); })) << desk.Listing();
+
+    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+    const std::string box = program.WaitWindow("Error");
+    EXPECT_FALSE(box.empty()) << program.LogText();
+    EXPECT_TRUE(program.WaitLog("*** ERROR *** : Reference used by two Parts generating " + deck +
+                                "  (Module=R1, Nets="))
+        << program.LogText();
+    EXPECT_TRUE(program.WaitLog("*** WARNING *** : The netlist " + deck +
+                                " was not written: it holds an earlier run's netlist."))
+        << program.LogText();
+    EXPECT_EQ(tn_test::read_text(deck), earlier);
+    if (!box.empty()) keys(box, "Return");
+    ASSERT_TRUE(program.WaitGone("Error"));
+
+    menu(frame, "alt+t", "e");
+    ASSERT_TRUE(settled_window(program, "Tessaron: ERC"));
+    auto report_field = program.WaitControl("Tessaron: ERC", "Output File:");
+    ASSERT_TRUE(report_field);
+    const std::string report = report_field->value;
+    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: ERC", "Execute"));
+    ASSERT_TRUE(program.WaitLog("already appears in")) << program.LogText();
+    ASSERT_TRUE(wait_until([&] {
+        return tn_test::read_text(report).find("already appears in") != std::string::npos;
+    })) << tn_test::read_text(report);
+    const std::string after = program.WaitWindow("Error");
+    if (!after.empty()) keys(after, "Return");
+}
+
+// Two capacitors placed on the example, one turned a quarter by Edit Part,
+// the other turned and mirrored: the reference and value that the layout
+// placed beside the upright part, one above the other, stand above and
+// below the lying part in the saved sheet, not on one line over each
+// other; the picture shows them apart and the pin numbers readable.
+TEST(WhatYouSee, ATurnedOrMirroredPartsTextsStandApart) {
+    Desk desk;
+    ASSERT_NO_FATAL_FAILURE(desk.Start());
+    Program& program = desk.program;
+    const std::string& frame = desk.frame;
+    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
+    const Point turned{8000, 18000}, mirrored{14000, 18000};
+    for (Point at : {turned, mirrored}) {
+        ASSERT_TRUE(desk.LoadPart("CAP"));
+        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at));
+        keys(frame, "Escape");
+    }
+    const std::string dialog = "Tessaron: Edit Part";
+    for (Point at : {turned, mirrored}) {
+        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at, 1, 2));
+        ASSERT_TRUE(settled_window(program, dialog)) << "a double click on the part opened nothing";
+        // The quarter turn: the second cell of the rotations (after the
+        // eight of the field's compass).
+        auto quarter = nth_control(program, dialog, "wxBitmapToggleButton", 9);
+        ASSERT_TRUE(quarter) << desk.Listing();
+        program.Click(*quarter);
+        if (at == mirrored) {
+            // The part's X Mirror, after the field's four check boxes and
+            // Visible Power and Convert.
+            auto mirror = nth_control(program, dialog, "wxCheckBox", 6);
+            ASSERT_TRUE(mirror && mirror->label == "X Mirror") << desk.Listing();
+            program.Click(*mirror);
+        }
+        ASSERT_NO_FATAL_FAILURE(desk.Press(dialog, "Accept"));
+        ASSERT_TRUE(program.WaitGone(dialog));
+    }
+    keys(frame, "ctrl+s");
+    std::optional<SavedPart> parts[2];
+    ASSERT_TRUE(wait_until([&] {
+        parts[0] = saved_part(desk.file("root.sch"), turned);
+        parts[1] = saved_part(desk.file("root.sch"), mirrored);
+        return parts[0] && parts[1] && parts[1]->flags & PL_MX;
+    })) << "the turned parts were not saved";
+    for (const std::optional<SavedPart>& part : parts) {
+        SCOPED_TRACE(testing::Message() << "part flags " << part->flags);
+        EXPECT_EQ(part->flags & PL_ROT_MASK, 1);
+        EXPECT_EQ(part->reference, part->laid_reference);
+        EXPECT_EQ(part->value, part->laid_value);
+        // Above and below the body.
+        EXPECT_EQ(part->reference.x, part->value.x);
+        EXPECT_LT(part->reference.y, part->body.y);
+        EXPECT_GT(part->value.y, part->body.y + part->body.h);
+    }
+
+    const ScreenPoint corner = desk.map(Point{5000, 15000});
+    const ScreenPoint far = desk.map(Point{18000, 23500});
+    const std::vector<long> f = geometry(frame);
+    const std::string shot = desk.dir.file("turned.png");
+    ASSERT_TRUE(settled_screenshot(frame, shot));
+    expect_region_matches(
+        shot,
+        std::to_string(far.x - corner.x) + "x" + std::to_string(far.y - corner.y) + "+" +
+            std::to_string(corner.x - f[0]) + "+" + std::to_string(corner.y - f[1]),
+        "turned_part_texts.png");
+    EXPECT_TRUE(exit_program(program, frame));
+}
+
+}  // namespace

@@ -70,6 +70,7 @@ inline constexpr ErrorEntry error_table[] = {
     {86, "Sheets left half saved by a stopped run:\n", "%s"},
     {87, "Not written: a file of another kind, or a link out of the project:\n", "%s"},
     {88, "The files will be Overwritten", "\n(Sheets %d)"},
+    {89, "The page could not be drawn: it was left blank", "\n(Page %d: %s)"},
     {1001, "", ""},
     {1002, "", ""},
     {20000, "", "Sheet %s\nYou have unsaved edits.\nAre you sure you want to Quit?"},

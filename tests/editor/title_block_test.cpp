@@ -124,8 +124,8 @@ TEST_F(PlaceTitleBlock, ItStandsWhereTheOldOneStoodAndItsOutlineMovesItWhole) {
     draw_out(on_top, to);
     const Rect moved = doc()->titleblock.bounds;
     EXPECT_EQ(moved.w, placed.w);
-    EXPECT_EQ(Point(moved.x, moved.y), Point(placed.x - 3000, placed.y - 2000));
-    EXPECT_EQ(control(doc(), FIELD_TITLE)->pos, Point(title.x - 3000, title.y - 2000));
+    EXPECT_EQ((Point{moved.x, moved.y}), (Point{placed.x - 3000, placed.y - 2000}));
+    EXPECT_EQ(control(doc(), FIELD_TITLE)->pos, (Point{title.x - 3000, title.y - 2000}));
     session_key(&session, TK_DELETE);
     EXPECT_EQ(doc()->titleblock.fields->count, 3u) << "Delete took the title block";
     ASSERT_EQ(undo_sheet(&session), 0);

@@ -148,6 +148,11 @@ int draw_checked_page(PrintJob& job, wxDC& dc, int page, wxSize size, int ppi,
     if (status == 0 && aside) {
         calls.pop_group_to_source(cairo);
         calls.paint(cairo);
+        // The page is cairo's source now, and the context sets a colour only
+        // when it differs from the one it set last: two pens of different
+        // colours leave a plain colour that the context knows.
+        dc.SetPen(*wxRED_PEN);
+        dc.SetPen(*wxBLACK_PEN);
     }
     if (status == 0) return 0;
     const char* text = calls.status_to_string ? calls.status_to_string(status) : nullptr;

@@ -41,6 +41,16 @@ std::string no_commas(std::string text) {
     return text;
 }
 
+// A quoted string of the header lines: the text between double quotes,
+// which it cannot hold (a double quote shows as a single one), on the one
+// line (a line break shows as a blank).
+std::string quoted(const char* text) {
+    std::string out = "\"";
+    for (const char* c = text ? text : ""; *c; ++c)
+        out += *c == '"' ? '\'' : (*c == '\n' || *c == '\r') ? ' ' : *c;
+    return out + "\"";
+}
+
 std::string net_property_line(const Ident* net) {
     std::string text = std::string("`N ") + net->name.get();
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
@@ -61,8 +71,8 @@ std::string pin_line(const std::string& number, const std::string& net, const Pi
 int write_layout_netlist(NetlistRun& run, FILE* out) {
     line(out, "PELMORAN");
     line(out, "`I \"Tessaron Netlist Report V2.02 \"");
-    line(out, std::string("`T \"") + run.schema->title + "\"");
-    line(out, std::string("`F \"") + run.root + "\"");
+    line(out, "`T " + quoted(run.schema->title));
+    line(out, "`F " + quoted(run.root));
     line(out, "`R \"A\"");
     line(out, "`C \"Net Properties\"");
     for (const Ident* net : list_items<Ident>(run.context->islands))

@@ -8,6 +8,7 @@
 #include "editor/tool_mode.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "foundation/properties.h"
 #include "model/documents/document.h"
 #include "model/documents/fonts.h"
@@ -58,9 +59,22 @@ int place_titleblock_file(EditSession* session, const char* file_name) {
     const bool has_one = (old.fields && old.fields->count) || (old.drawing && old.drawing->count);
     if (has_one && !confirm_box(nullptr, "Please Confirm", 50010)) return 0;
 
+    // The block goes where the sheet's own stood, their lower right corners
+    // at one place; on a sheet without one, at the sheet's lower right corner.
+    TitleBlock& block = scratch->titleblock;
+    const Point sheet = schema_sheet_extent(doc);
+    const Point corner = has_one ? Point{static_cast<int32_t>(int64_t{old.bounds.x} + old.bounds.w),
+                                         static_cast<int32_t>(int64_t{old.bounds.y} + old.bounds.h)}
+                                 : sheet;
+    const Rect& from = block.bounds;
+    Matrix shift;
+    matrix_identity(&shift);
+    matrix_translate(&shift, static_cast<int32_t>(corner.x - (int64_t{from.x} + from.w)),
+                     static_cast<int32_t>(corner.y - (int64_t{from.y} + from.h)));
+    matrix_TitleBlock(&block, &shift);
+
     EditTransaction edit(session, EditTransaction::WHOLE_DOCUMENT);
     edit.invalidate(old.bounds);
-    TitleBlock& block = scratch->titleblock;
     List* fonts = copy_Fonts(scratch->fonts);
     merge_Fonts(&fonts, &doc->fonts, &block, renumber_block_fonts);
     free_SchItem_list(doc, &old.fields);

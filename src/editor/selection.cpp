@@ -99,6 +99,15 @@ SchItem* item_at(EditSession* session, Point p) {
             best = item;
         }
     }
+    // Where no item is, a press on the title block's outline takes the
+    // block, which moves whole.
+    TitleBlock* block = &schema->titleblock;
+    double d = 0;
+    const bool has_items =
+        (block->fields && block->fields->count) || (block->drawing && block->drawing->count);
+    if (!best && has_items &&
+        rect_edge_distance(p, &d, block->bounds, PICK_DISTANCE) == RECT_EDGE_NEAR)
+        return block;
     return best;
 }
 
@@ -198,6 +207,24 @@ const char* const DRAG_JOINS_PROMPT = "Drag: not here, lands on another net";
 
 bool move_selection(EditSession* session, Point delta, bool drag) {
     if (selection_count(session) == 0) return false;
+    // The title block is the document's own, not an item of the sheet: a
+    // selection holding it moves as it is, and Undo takes a copy of the
+    // whole document.
+    TitleBlock* block = &session->schema->titleblock;
+    if (is_selected(block)) {
+        EditTransaction edit(session, EditTransaction::WHOLE_DOCUMENT);
+        const Matrix shift = shift_by(delta);
+        for (SchItem* item : list_items<SchItem>(edit_list(session))) {
+            if (item == block || !owner_of(session, item)) continue;
+            edit.before(item);
+            matrix_SchItem(item, &shift);
+            edit.touch(item);
+        }
+        edit.invalidate(block->bounds);
+        matrix_TitleBlock(block, &shift);
+        edit.invalidate(block->bounds);
+        return true;
+    }
     if (drag) {
         SelectionDrag taken(session);
         if (taken.joins_another_net(delta)) {
@@ -224,9 +251,12 @@ bool move_selection(EditSession* session, Point delta, bool drag) {
 
 bool delete_selection(EditSession* session) {
     if (selection_count(session) == 0) return false;
-    EditTransaction edit(session);
     std::vector<SchItem*> doomed;
-    for (SchItem* item : list_items<SchItem>(edit_list(session))) doomed.push_back(item);
+    // The title block stays: it is the document's own.
+    for (SchItem* item : list_items<SchItem>(edit_list(session)))
+        if (item->type != TITLEBLOCK_ITEM) doomed.push_back(item);
+    if (doomed.empty()) return false;
+    EditTransaction edit(session);
     select_clear(session);
     canvas_clear_selection_info(session);
     for (SchItem* item : doomed) edit.remove(item);

@@ -198,10 +198,11 @@ void clamp_loaded_count(int id) {
     }
 }
 
-// Loads one value of the setter's kind; the walk of config_load_all uses it.
+// Loads elements 0 .. last of a list, each on its own: the dialogs store
+// only the elements they show (user field names from element 2 on, the
+// flags of the fields changed), so an absent element ends no walk.
 void load_elements(int id, int last) {
-    for (int i = 0; i <= last; ++i)
-        if (!get_config_value(id, i)) break;
+    for (int i = 0; i <= last; ++i) get_config_value(id, i);
 }
 
 // The font id that texts and the font properties carry is the font number
@@ -439,11 +440,9 @@ int config_load_all() {
         get_config_value(COLOR_PARTFIELD, i);
         get_config_value(PARTFIELD_WIDTH, i);
     }
-    for (int i = 0; i < cell(NB_PART_PALETTE).value; ++i) {
-        if (!get_config_value(PART_PALETTE_LIB, i) || !get_config_value(PART_PALETTE_PART, i) ||
-            !get_config_value(PART_PALETTE_CONV, i))
-            break;
-    }
+    load_elements(PART_PALETTE_LIB, cell(NB_PART_PALETTE).value - 1);
+    load_elements(PART_PALETTE_PART, cell(NB_PART_PALETTE).value - 1);
+    load_elements(PART_PALETTE_CONV, cell(NB_PART_PALETTE).value - 1);
     return 0;
 }
 

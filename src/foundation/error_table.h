@@ -72,6 +72,7 @@ inline constexpr ErrorEntry error_table[] = {
     {88, "The files will be Overwritten", "\n(Sheets %d)"},
     {89, "The files will be Overwritten",
      "\n(Sheets %d)\nOutside the folder of the root sheet:\n%s"},
+    {90, "The page could not be drawn: it was left blank", "\n(Page %d: %s)"},
     {1001, "", ""},
     {1002, "", ""},
     {20000, "", "Sheet %s\nYou have unsaved edits.\nAre you sure you want to Quit?"},

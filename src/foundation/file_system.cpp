@@ -279,14 +279,25 @@ bool spice_deck(const std::string& head, const std::string& tail) {
            (end == 4 || tail[end - 5] == '\n' || tail[end - 5] == '\r');
 }
 
+// The native header is optional: a sheet or library stored without it
+// starts with its record's tag (the schema record, the library record).
+constexpr char SHEET_RECORD_TAG = '\xd1';
+constexpr char LIBRARY_RECORD_TAG = '\x11';
+
+bool starts_with_tag(const std::string& head, char tag) { return !head.empty() && head[0] == tag; }
+
 bool contents_of_kind(const std::string& head, const std::string& tail, FileKind kind) {
     // A paste file's header names the kind of what it holds.
     const bool paste = native_header(head, 0, "Paste File");
     switch (kind) {
         case FileKind::ANY: return true;
-        case FileKind::SHEET: return native_header(head, 0, "Schema") && !paste;
+        case FileKind::SHEET:
+            return (native_header(head, 0, "Schema") && !paste) ||
+                   starts_with_tag(head, SHEET_RECORD_TAG);
         case FileKind::LIBRARY:
-            return native_header(head, 0, "Library") && !native_header(head, 0, "Schema") && !paste;
+            return (native_header(head, 0, "Library") && !native_header(head, 0, "Schema") &&
+                    !paste) ||
+                   starts_with_tag(head, LIBRARY_RECORD_TAG);
         case FileKind::TITLE_BLOCK: return native_header(head, 0, "Title Block") && !paste;
         case FileKind::PASTE: return paste;
         case FileKind::NET_FILE:

@@ -546,8 +546,15 @@ void DrawAdapter::paint(const Prim& prim) {
             const Point c = prim.points[0], on = prim.points[1];
             const double r = std::hypot(double(on.x) - c.x, double(on.y) - c.y);
             const wxPoint d = device(c);
+            // The printer's context draws an ellipse a pixel narrower than
+            // asked and scales a unit circle to it: one of a single pixel
+            // is scaled to nothing, which leaves cairo in an error state
+            // where it drops everything drawn after. Two pixels at least
+            // there (what a single pixel shows anyway).
+            const int least = printer_device_ ? 2 : 1;
             dc_->DrawEllipse(clamp32(d.x - r * sx_), clamp32(d.y - r * sy_),
-                             std::max(1, clamp32(2 * r * sx_)), std::max(1, clamp32(2 * r * sy_)));
+                             std::max(least, clamp32(2 * r * sx_)),
+                             std::max(least, clamp32(2 * r * sy_)));
             break;
         }
         case Prim::ARC: {

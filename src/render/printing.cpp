@@ -9,7 +9,9 @@
 
 #include <wx/cmndata.h>
 #include <wx/dcps.h>
+#include <wx/graphics.h>
 
+#include "foundation/errors.h"
 #include "foundation/file_system.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
@@ -17,9 +19,11 @@
 #include "render/draw_adapter.h"
 #include "render/draw_items.h"
 #include "render/printer_settings.h"
+#include "render/stroke_batch.h"
 
 namespace {
 
+constexpr int PAGE_NOT_DRAWN = 90;
 constexpr double PAGE_MARGIN = 0.03;  // of the page, on every side, for fitted sheets
 constexpr double TEXT_POINTS = 10.0;
 constexpr double LINE_SPACING = 1.2;
@@ -125,13 +129,46 @@ wxSize JobPrintout::page_size() const {
     return wxSize(w, h);
 }
 
+int draw_checked_page(PrintJob& job, wxDC& dc, int page, wxSize size, int ppi,
+                      std::string* message) {
+    void* cairo = dc.GetImpl() ? dc.GetImpl()->GetCairoContext() : nullptr;
+    if (!cairo && dc.GetGraphicsContext()) cairo = dc.GetGraphicsContext()->GetNativeContext();
+    const CairoCalls& calls = cairo_calls();
+    if (!cairo || !calls.status) {
+        job.draw_page(dc, page, size, ppi);
+        return 0;
+    }
+    // On the printer the page is drawn aside first and goes onto the paper
+    // only when all of it was drawn: never a part of a page.
+    const bool aside = dc.GetImpl()->GetCairoContext() && calls.push_group &&
+                       calls.pop_group_to_source && calls.paint;
+    if (aside) calls.push_group(cairo);
+    job.draw_page(dc, page, size, ppi);
+    const int status = calls.status(cairo);
+    if (status == 0 && aside) {
+        calls.pop_group_to_source(cairo);
+        calls.paint(cairo);
+        // The page is cairo's source now, and the context sets a colour only
+        // when it differs from the one it set last: two pens of different
+        // colours leave a plain colour that the context knows.
+        dc.SetPen(*wxRED_PEN);
+        dc.SetPen(*wxBLACK_PEN);
+    }
+    if (status == 0) return 0;
+    const char* text = calls.status_to_string ? calls.status_to_string(status) : nullptr;
+    *message = text ? text : "cairo status " + std::to_string(status);
+    return PAGE_NOT_DRAWN;
+}
+
 bool JobPrintout::OnPrintPage(int page) {
     wxDC* dc = GetDC();
     if (!dc) return false;
     int ppi_x = 0, ppi_y = 0;
     GetPPIPrinter(&ppi_x, &ppi_y);
-    job_.draw_page(*dc, page, page_size(), ppi_y > 0 ? ppi_y : 72);
-    return true;
+    if (draw_checked_page(job_, *dc, page, page_size(), ppi_y > 0 ? ppi_y : 72, &failure_) == 0)
+        return true;
+    failed_page_ = page;
+    return false;
 }
 
 bool JobPrintout::HasPage(int page) {
@@ -151,7 +188,14 @@ bool print_job(wxWindow* parent, PrintJob& job) {
     wxPrintDialogData data(session_print_data());
     wxPrinter printer(&data);
     JobPrintout printout(job);
-    if (printer.Print(parent, &printout, true)) {
+    const bool printed = printer.Print(parent, &printout, true);
+    // The toolkit ends a print whose page was refused without a word.
+    if (printout.failed_page()) {
+        error_box(nullptr, "Error", MB_ICON_STOP, PAGE_NOT_DRAWN, printout.failed_page(),
+                  printout.failure().c_str());
+        return false;
+    }
+    if (printed) {
         // The printer and paper chosen in the dialog hold for the next job.
         wxPrintData chosen = printer.GetPrintDialogData().GetPrintData();
         chosen.SetColour(session_print_data().GetColour());
@@ -182,13 +226,14 @@ bool print_job_to_postscript(PrintJob& job, const std::string& path) {
             wxSize size = dc.GetSize();
             const int ppi = dc.GetPPI().y > 0 ? dc.GetPPI().y : 72;
             const int pages = job.page_count(size, ppi);
-            for (int page = 1; page <= pages; ++page) {
+            written = true;
+            std::string failure;
+            for (int page = 1; page <= pages && written; ++page) {
                 dc.StartPage();
-                job.draw_page(dc, page, size, ppi);
+                written = draw_checked_page(job, dc, page, size, ppi, &failure) == 0;
                 dc.EndPage();
             }
             dc.EndDoc();
-            written = true;
         }
     }
     if (written) {

@@ -57,22 +57,36 @@ private:
     std::vector<std::string> lines_;
 };
 
-// The framework's printout over a job.
+// Draws page `page` of the job into dc and asks the context whether it
+// took all of it (a cairo context in an error state drops everything that
+// comes after): 0, or 90 with the context's own message in *message.
+int draw_checked_page(PrintJob& job, wxDC& dc, int page, wxSize size, int ppi,
+                      std::string* message);
+
+// The framework's printout over a job. A page the context could not draw
+// whole ends the print (OnPrintPage answers false) and is kept as the
+// failure.
 class JobPrintout : public wxPrintout {
 public:
     explicit JobPrintout(PrintJob& job);
     bool OnPrintPage(int page) override;
     bool HasPage(int page) override;
     void GetPageInfo(int* min_page, int* max_page, int* from, int* to) override;
+    // The page that could not be drawn (0: none) and the context's message.
+    int failed_page() const { return failed_page_; }
+    const std::string& failure() const { return failure_; }
 
 private:
     wxSize page_size() const;
     PrintJob& job_;
+    int failed_page_ = 0;
+    std::string failure_;
 };
 
 // Prints with the platform's print dialog; false when cancelled or failed
-// (a failure is reported in a message box).
+// (a failure is reported in a message box: a page that could not be drawn
+// whole by its code 90 and the context's message).
 bool print_job(wxWindow* parent, PrintJob& job);
 // Writes the job as a PostScript file (A4 portrait, 600 pixels per inch);
-// false when the file cannot be written.
+// false when the file cannot be written or a page not drawn whole.
 bool print_job_to_postscript(PrintJob& job, const std::string& path);

@@ -68,7 +68,12 @@
     X(image_surface_get_height, int, (void* surface))                                     \
     X(image_surface_get_stride, int, (void* surface))                                     \
     X(image_surface_create_for_data, void*,                                               \
-      (unsigned char* data, int format, int width, int height, int stride))
+      (unsigned char* data, int format, int width, int height, int stride))               \
+    X(status, int, (void* cairo))                                                         \
+    X(status_to_string, const char*, (int status))                                        \
+    X(push_group, void, (void* cairo))                                                    \
+    X(pop_group_to_source, void, (void* cairo))                                           \
+    X(paint, void, (void* cairo))
 
 // The calls of cairo the strokes need, found once; `found()` is false where
 // the process has no cairo.

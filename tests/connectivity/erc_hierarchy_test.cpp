@@ -149,6 +149,11 @@ TEST_F(ErcHierarchyTest, FindingsAcrossSheetsAndTheSubSheetPortDirection) {
     // Each sheet keeps the marks of its own findings; the root has none.
     EXPECT_EQ(marks_of("leaf.sch"), (std::vector<int>{1}));
     EXPECT_TRUE(marks_of("root.sch").empty());
+    // Sheets stored without their optional header take their marks too.
+    drop_header(file("root.sch"));
+    drop_header(file("leaf.sch"));
+    ASSERT_EQ(run(), 0) << printed;
+    EXPECT_EQ(marks_of("leaf.sch"), (std::vector<int>{1}));
     // The same sheets checked one by one know nothing of the box's sheet.
     proper_set(NETERC_HIER, 1, 0);
     ASSERT_EQ(run(), 0);

@@ -336,6 +336,19 @@ TEST_F(Netlist, PinsWithoutNumbersGoByTheirNames) {
     EXPECT_STREQ(spice_error_pin(), "P");
 }
 
+TEST_F(Netlist, TheLayoutHeadersQuotedStringsHoldNoQuoteNorLineBreak) {
+    // A title and a root name with double quotes and a line break: each
+    // header line keeps its one pair of quotes and stays one line.
+    auto schema = compile_sheet(divider());
+    auto context = build(schema.get());
+    std::snprintf(schema->title, sizeof schema->title, "%s", "The \"best\"\ndivider");
+    ASSERT_EQ(
+        format_netlist(context.get(), schema.get(), "my \"root\".sch", out_.c_str(), "PELMORAN", 2),
+        0);
+    const std::string netlist = written();
+    EXPECT_THAT(netlist, HasSubstr("\n`T \"The 'best' divider\"\n`F \"my 'root'.sch\"\n"));
+}
+
 TEST_F(Netlist, UnwritableOutputIsCodeThree) {
     auto schema = compile_sheet(divider());
     auto context = build(schema.get());

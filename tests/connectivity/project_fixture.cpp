@@ -1,5 +1,6 @@
 #include "connectivity/project_fixture.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -193,6 +194,14 @@ std::string erc_report_without_date(const std::string& path) {
         at = end;
     }
     return kept;
+}
+
+void drop_header(const std::string& path) {
+    std::vector<unsigned char> bytes = tn_test::read_bytes(path);
+    if (!bytes.empty() && bytes[0] != '@') return;
+    auto end = std::find(bytes.begin(), bytes.end(), 0);
+    ASSERT_TRUE(end + 1 < bytes.end() && end[1] == 0x1A) << path;
+    tn_test::write_bytes(path, std::vector<unsigned char>(end + 2, bytes.end()));
 }
 
 Schema* compile_sheet(const std::string& source) {

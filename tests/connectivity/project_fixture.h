@@ -38,6 +38,10 @@ void open_in_editor(const char* base, Schema* doc);
 // The text of an ERC report without its "Generated on" line (today's date).
 std::string erc_report_without_date(const std::string& path);
 
+// Takes the optional header off a native file (a sheet or library then
+// starts with its record's tag); a file without one stays as it is.
+void drop_header(const std::string& path);
+
 // Compiles a schematic source into a document (fails the test when it does
 // not compile); the caller frees it.
 Schema* compile_sheet(const std::string& source);

@@ -585,6 +585,53 @@ TEST_F(ProjectWritesTest, AConversionWritesIntoItsProjectFolderOnly) {
     EXPECT_EQ(tn_test::read_bytes(file("proj/top.sch")), top) << "nothing else in place";
 }
 
+// Sheets and libraries stored without their optional header (the record's
+// tag first) are of their kind: every job that rewrites them does (the ERC
+// that stores marks: ErcHierarchyTest).
+TEST_F(ProjectWritesTest, JobsRewriteSheetsAndLibrariesStoredWithoutTheirHeader) {
+    write_sheets();
+    write_library();
+    write_sources();
+    const char* const stored[] = {"proj/root.sch", "proj/sub.sch", "outside/o.sch", "proj/lib.clb"};
+    auto bare = [&] {
+        for (const char* name : stored) drop_header(file(name));
+    };
+    bare();
+    auto over_sheets = [&](const std::function<int(List*)>& job) {
+        List* list = sheets();
+        const int code = job(list);
+        free_name_list(list);
+        return code;
+    };
+    EXPECT_EQ(over_sheets([](List* list) { return annotate(print_capture, list, false); }), 0)
+        << printed;
+    EXPECT_EQ(references("proj/sub.sch"), std::vector<std::string>{"R3"});
+    bare();
+    tn_test::write_text(file("proj/root.ban"), "'R3' 'R7'\n");
+    EXPECT_EQ(over_sheets([&](List* list) {
+                  std::string name;
+                  return backannotate(file("proj/root.sch").c_str(), &name, print_capture, list);
+              }),
+              0)
+        << printed;
+    EXPECT_EQ(references("proj/sub.sch"), std::vector<std::string>{"R7"});
+    bare();
+    EXPECT_EQ(compile_sheets(file("proj/root.asc").c_str(), "", nullptr, nullptr, print_capture), 0)
+        << printed;
+    EXPECT_EQ(
+        compile_library(file("proj/lib.slb").c_str(), file("proj/lib.clb").c_str(), print_capture),
+        0)
+        << printed;
+    drop_header(file("proj/lib.clb"));
+    EXPECT_EQ(over_sheets([&](List* list) {
+                  return libarch(file("proj/root.sch").c_str(), file("proj/lib.clb").c_str(),
+                                 print_capture, list);
+              }),
+              0)
+        << printed;
+    EXPECT_TRUE(file_is_of_kind(file("proj/lib.clb").c_str(), FileKind::LIBRARY));
+}
+
 // --- what keeps working ----------------------------------------------------------------------
 
 TEST_F(ProjectWritesTest, HierarchiesOverFoldersAndSheetsThatAreLinksKeepWorking) {

@@ -106,6 +106,44 @@ TEST_F(PlaceTitleBlock, ItShowsTheSheetsFieldsOnlyOnceAgreedAndUndoTakesItBack) 
     EXPECT_EQ(doc()->fonts->count, 1u);
 }
 
+Point lower_right(const Rect& r) { return Point{r.x + r.w, r.y + r.h}; }
+
+// The block placed takes the old one's place (their lower right corners at
+// one point), or the sheet's lower right corner on a sheet without one; a
+// press on its outline drawn out moves it whole, Delete leaves it, Undo
+// takes the move back.
+TEST_F(PlaceTitleBlock, ItStandsWhereTheOldOneStoodAndItsOutlineMovesItWhole) {
+    answer = ANSWER_YES;
+    const Rect was = doc()->titleblock.bounds;
+    ASSERT_EQ(place_titleblock_file(&session, template_file.c_str()), 0);
+    const Rect placed = doc()->titleblock.bounds;
+    EXPECT_EQ(lower_right(placed), lower_right(was));
+    const Point title = control(doc(), FIELD_TITLE)->pos;
+
+    const Point on_top{placed.x + placed.w / 2, placed.y}, to{on_top.x - 3000, on_top.y - 2000};
+    draw_out(on_top, to);
+    const Rect moved = doc()->titleblock.bounds;
+    EXPECT_EQ(moved.w, placed.w);
+    EXPECT_EQ((Point{moved.x, moved.y}), (Point{placed.x - 3000, placed.y - 2000}));
+    EXPECT_EQ(control(doc(), FIELD_TITLE)->pos, (Point{title.x - 3000, title.y - 2000}));
+    session_key(&session, TK_DELETE);
+    EXPECT_EQ(doc()->titleblock.fields->count, 3u) << "Delete took the title block";
+    ASSERT_EQ(undo_sheet(&session), 0);
+    EXPECT_EQ(lower_right(doc()->titleblock.bounds), lower_right(was)) << "Undo left it moved";
+
+    // A press inside the block, off its outline, draws an area.
+    const Point inside{placed.x + placed.w / 3, placed.y + placed.h / 2};
+    draw_out(inside, Point{inside.x - 1000, inside.y - 1000});
+    EXPECT_EQ(lower_right(doc()->titleblock.bounds), lower_right(was));
+
+    free_SchItem_list(doc(), &doc()->titleblock.fields);
+    free_SchItem_list(doc(), &doc()->titleblock.drawing);
+    questions.clear();
+    ASSERT_EQ(place_titleblock_file(&session, template_file.c_str()), 0);
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(lower_right(doc()->titleblock.bounds), schema_sheet_extent(doc()));
+}
+
 // A title block copied from another sheet and pasted: the old block goes
 // only when the pasted one is placed, and Undo brings it back; a paste
 // dropped with Esc leaves it as it was.

@@ -1,7 +1,12 @@
 // The INI forms of every value kind, loading, and the system font list.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -267,7 +272,8 @@ TEST_F(ConfigTest, CountWithFewerElementsKeepsTheCount) {
     reload();
     EXPECT_EQ(proper_get(NB_LIB), 3);
     EXPECT_STREQ(strproper_get(THE_LIB, 0), "first");
-    EXPECT_STREQ(strproper_get(THE_LIB, 2), "");  // the walk ended at the absent element 1
+    EXPECT_STREQ(strproper_get(THE_LIB, 1), "");
+    EXPECT_STREQ(strproper_get(THE_LIB, 2), "third");  // an absent element ends no walk
 }
 
 TEST_F(ConfigTest, CountsLargerThanTheirListsAreClamped) {
@@ -293,16 +299,98 @@ TEST_F(ConfigTest, CountsLargerThanTheirListsAreClamped) {
     EXPECT_NE(warnings.find("get_config_value :Property 393 unknow"), std::string::npos);
 }
 
-TEST_F(ConfigTest, FieldListsLoadUntilTheFirstAbsentElement) {
+TEST_F(ConfigTest, EveryElementOfAListLoadsOnItsOwn) {
     write_ini(
         "BOM_FIELDS_0=True\nBOM_FIELDS_1=True\nBOM_FIELDS_3=True\nERC_TABLE_288=1\n"
         "SIZE_SHEETH_10=5\nCOLOR_PARTFIELD_2=RGB( 1, 1, 1)\n");
     reload();
     EXPECT_EQ(proper_get(BOM_FIELDS, 1), 1);
-    EXPECT_EQ(proper_get(BOM_FIELDS, 3), 0);
+    EXPECT_EQ(proper_get(BOM_FIELDS, 2), 0);
+    EXPECT_EQ(proper_get(BOM_FIELDS, 3), 1);
     EXPECT_EQ(proper_get(ERC_TABLE, 288), 1);  // every ERC cell loads on its own
     EXPECT_EQ(proper_get(SIZE_SHEETH, 10), 5);
     EXPECT_EQ(proper_get(COLOR_PARTFIELD, 2), 0x010101);
+}
+
+// Every indexed setting as the dialogs store it (user field names from
+// slot 2 on, one palette entry, one library folder of several, ...) in one
+// run of the program, found again by the next run: a new process that
+// starts from the defaults and reads the file.
+struct Indexed {
+    int id, index;  // index -1: a plain setting
+    int32_t value;
+    const char* text;  // a text's (value unused)
+};
+const Indexed indexed_settings[] = {
+    {NB_FIELD_NAME, -1, 5, nullptr},    {FIELD_NAME, 2, 0, "Manufacturer"},
+    {FIELD_NAME, 3, 0, "Order Code"},   {FIELD_NAME, 4, 0, "Tolerance"},
+    {VISIBLE_FIELDS, 3, 0, nullptr},    {PRINT_VIS_FIELDS, 4, 0, nullptr},
+    {ANNOTATE_FIELDS, 2, 1, nullptr},   {BOM_FIELDS, 4, 1, nullptr},
+    {NB_LIB, -1, 3, nullptr},           {THE_LIB, 0, 0, "/libs/a"},
+    {THE_LIB, 2, 0, "/libs/c"},         {NB_PROJ, -1, 2, nullptr},
+    {THE_PROJ, 1, 0, "/work/b"},        {NB_PART_PALETTE, -1, 2, nullptr},
+    {PART_PALETTE_LIB, 1, 0, "parts"},  {PART_PALETTE_PART, 1, 0, "RES"},
+    {PART_PALETTE_CONV, 1, 1, nullptr}, {COLOR_PARTFIELD, 1, 0x123456, nullptr},
+    {PARTFIELD_WIDTH, 2, 75, nullptr},  {SIZE_SHEETW, 4, 50000, nullptr},
+    {ERC_TABLE, 40, 2, nullptr},        {FILE3, -1, 0, "/work/three.sch"},
+    {LIB2, -1, 0, "/libs/two.clb"},     {TPL5, -1, 0, "/tpl/five.tbl"},
+};
+
+void store_indexed_settings() {
+    for (const Indexed& s : indexed_settings) {
+        if (s.index < 0 && s.text) proper_set(s.id, s.text, 0);
+        if (s.index < 0 && !s.text) proper_set(s.id, s.value, 0);
+        if (s.index >= 0 && s.text) proper_set(s.id, s.index, s.text, 0);
+        if (s.index >= 0 && !s.text) proper_set(s.id, s.index, s.value, 0);
+    }
+}
+
+void expect_indexed_settings() {
+    for (const Indexed& s : indexed_settings) {
+        if (s.text)
+            EXPECT_STREQ(s.index < 0 ? strproper_get(s.id) : strproper_get(s.id, s.index), s.text);
+        else
+            EXPECT_EQ(s.index < 0 ? proper_get(s.id) : proper_get(s.id, s.index), s.value)
+                << s.id << "_" << s.index;
+    }
+    EXPECT_EQ(proper_get(VISIBLE_FIELDS, 2), 1) << "an element not stored keeps its default";
+}
+
+// One run of the program in a child process: it starts on `conf` (none:
+// the settings file of the configuration directory), stores the settings
+// and ends. True when it ended well.
+bool run_that_stores(const char* conf) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        config_set_defaults();
+        config_startup(conf, nullptr);
+        store_indexed_settings();
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+TEST_F(ConfigTest, IndexedSettingsComeBackAtTheNextStart) {
+    // From empty settings in the configuration directory.
+    const std::string home = dir.file("config");
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", home.c_str(), 1), 0);
+    set_config_ini_name(nullptr);
+    ASSERT_TRUE(run_that_stores(nullptr));
+    config_set_defaults();
+    ASSERT_EQ(config_startup(nullptr, nullptr), 0);
+    expect_indexed_settings();
+    unsetenv("XDG_CONFIG_HOME");
+
+    // From a file named with -conf that does not exist yet.
+    const std::string conf = dir.file("mine.ini");
+    ASSERT_TRUE(run_that_stores(conf.c_str()));
+    config_set_defaults();
+    ASSERT_EQ(config_startup(conf.c_str(), nullptr), 0);
+    expect_indexed_settings();
+    EXPECT_NE(tn_test::read_text(conf).find("FIELD_NAME_4=Tolerance"), std::string::npos);
 }
 
 TEST_F(ConfigTest, GetConfigValueRereadsOneValue) {

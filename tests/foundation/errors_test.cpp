@@ -62,7 +62,7 @@ TEST(ErrorTable, SearchedCodesAreUniqueAndTheFallbackIsNeverFound) {
         EXPECT_TRUE(seen.insert(error_table[i].code).second) << error_table[i].code;
         EXPECT_EQ(error_find(error_table[i].code), &error_table[i]);
     }
-    EXPECT_EQ(error_table_rows, 103);
+    EXPECT_EQ(error_table_rows, 104);
     EXPECT_STREQ(error_find(0)->message, "No error");
 }
 

@@ -774,6 +774,9 @@ struct KnownFile {
 const KnownFile known_files[] = {
     {"model/documents/sheet/every_section.sch", FileKind::SHEET},
     {"model/items/library_sample.bin", FileKind::LIBRARY},
+    // The header is optional: without it the record's tag comes first.
+    {"model/documents/sheet/every_section_bare.sch", FileKind::SHEET},
+    {"model/items/library_sample_bare.bin", FileKind::LIBRARY},
     {"model/documents/sheet/titleblock.tmp", FileKind::TITLE_BLOCK},
     {"connectivity/no_wires.net", FileKind::NET_FILE},
     {"model/documents/sheet/every_section.asc", FileKind::SHEET_SOURCE},

@@ -7,10 +7,13 @@
 #include "render/print_preview.h"
 #include "render/printing.h"
 #include "render/render_fixture.h"
+#include "render/stroke_batch.h"
 #include "support/test_env.h"
 #include "toolkit/wx_test_env.h"
 
+#include <wx/dcmemory.h>
 #include <wx/dialog.h>
+#include <wx/graphics.h>
 #include <wx/stattext.h>
 
 namespace render_test {
@@ -73,6 +76,35 @@ TEST_F(PrintingTest, AFileThatCannotBeWrittenFailsAndLeavesNothing) {
     SheetPrintJob job("one", {sheet.get()});
     EXPECT_FALSE(print_job_to_postscript(job, dir.file("missing/sheet.ps")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+// A page whose context ends in an error state (everything drawn after
+// the error was dropped) is reported with the context's message, never
+// taken as drawn.
+class BreakingJob : public SheetPrintJob {
+public:
+    using SheetPrintJob::SheetPrintJob;
+    void draw_page(wxDC& dc, int page, wxSize size, int ppi) override {
+        SheetPrintJob::draw_page(dc, page, size, ppi);
+        const CairoCalls& calls = cairo_calls();
+        if (page == 2 && dc.GetGraphicsContext() && calls.set_matrix) {
+            const double nothing[6] = {0, 0, 0, 0, 0, 0};
+            calls.set_matrix(dc.GetGraphicsContext()->GetNativeContext(), nothing);
+        }
+    }
+};
+
+TEST_F(PrintingTest, APageTheContextCouldNotDrawWholeIsAFailure) {
+    SchemaPtr sheet = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 5000 0 ) ) ) )");
+    BreakingJob job("broken", {sheet.get(), sheet.get()});
+    std::string message;
+    for (int page : {1, 2}) {
+        wxBitmap bitmap(200, 150, 24);
+        wxMemoryDC dc(bitmap);
+        EXPECT_EQ(draw_checked_page(job, dc, page, bitmap.GetSize(), 72, &message),
+                  page == 2 ? 90 : 0);
+    }
+    EXPECT_EQ(message, "invalid matrix (not invertible)");
 }
 
 TEST_F(PrintingTest, ReportsArePaginatedByTheLinesThatFitAPage) {

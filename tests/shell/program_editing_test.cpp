@@ -14,6 +14,7 @@
 
 #include "foundation/list.h"
 #include "model/documents/attribute.h"
+#include "model/documents/batch.h"
 #include "model/documents/document.h"
 #include "model/documents/paste.h"
 #include "model/documents/placed_part.h"
@@ -458,6 +459,61 @@ TEST_F(ExampleEditing, OpeningAnOpenSheetBringsItsWindowForward) {
     ASSERT_FALSE(program.Windows().empty());
     expect_region_matches(Shot("opened_again.png", dir.file("again.png")), tabs,
                           "tabs_root_in_front.png");
+}
+
+// The saved root sheet's title block (its bounds as the program keeps
+// them); none when the file cannot be read.
+std::optional<Rect> saved_block(const std::string& file) {
+    Schema* schema = nullptr;
+    if (load_schema_file(&schema, file.c_str()) != 0) return std::nullopt;
+    const Rect bounds = schema->titleblock.bounds;
+    close_schema(nullptr, &schema);
+    return bounds;
+}
+
+// Place > Title Block with a title block file made at the template's own
+// place, across the circuit: it takes the place of the sheet's own block
+// (their lower right corners at one point); a press on its outline drawn
+// out moves it, as any item moves.
+TEST_F(ExampleEditing, APlacedTitleBlockStandsWhereTheOldOneStoodAndItsOutlineMovesIt) {
+    const std::string source = dir.file("frame.txt"), file = dir.file("frame.tbl");
+    tn_test::write_text(source,
+                        "(TITLEBLOCK\n  (IDENTIFICATION\n    (SHEETSIZE 'A  ' )\n  )\n"
+                        "  (RECT DRAW (POS 0 0 ) (POS 12000 4000 ) )\n"
+                        "  (LINE DRAW (POS 0 2000 ) (POS 12000 2000 ) )\n)\n");
+    ASSERT_EQ(compile_titleblock(source.c_str(), file.c_str(), nullptr), 0);
+    Open();
+    const std::optional<Rect> old = saved_block(sheet);
+    ASSERT_TRUE(old);
+    menu(frame, "alt+p", "k");  // Place > Title Block...
+    const std::string chooser = program.WaitWindow("Title Block File:");
+    ASSERT_FALSE(chooser.empty());
+    ASSERT_TRUE(choose_file(chooser, "ctrl+l", "frame.tbl", dir.file("chooser.png")));
+    const std::string question = program.WaitWindow("Please Confirm");
+    ASSERT_FALSE(question.empty()) << "no question before the sheet's block is replaced";
+    keys(question, "Return");  // Yes
+    ASSERT_TRUE(program.WaitGone("Please Confirm"));
+    std::optional<Rect> placed;
+    auto saved_differs = [&](const Rect& from) {
+        keys(frame, "ctrl+s");
+        return wait_until([&] {
+            placed = saved_block(sheet);
+            return placed && !(placed->x == from.x && placed->y == from.y && placed->w == from.w &&
+                               placed->h == from.h);
+        });
+    };
+    ASSERT_TRUE(saved_differs(*old)) << "the title block was not placed";
+    EXPECT_EQ(placed->x + placed->w, old->x + old->w);
+    EXPECT_EQ(placed->y + placed->h, old->y + old->h);
+    EXPECT_LT(placed->w, 13000) << "it is not the block of the file";
+
+    const Rect at = *placed;
+    const Point edge{at.x + at.w / 2, at.y};
+    drag(map(edge), map(Point{edge.x - 5000, edge.y - 3000}));
+    ASSERT_TRUE(saved_differs(at)) << "a press on its outline did not move the block";
+    EXPECT_EQ(placed->w, at.w);
+    EXPECT_NEAR(placed->x, at.x - 5000, 1000);
+    EXPECT_NEAR(placed->y, at.y - 3000, 1000);
 }
 
 }  // namespace

@@ -70,18 +70,6 @@ std::vector<long> geometry(const std::string& window) {
     return r;
 }
 
-bool stands_at(const std::string& window, long x, long y, long width, long height) {
-    const std::vector<long> g = geometry(window);
-    return std::labs(g[0] - x) <= 2 && std::labs(g[1] - y) <= 2 && std::labs(g[2] - width) <= 2 &&
-           std::labs(g[3] - height) <= 2;
-}
-
-bool place_window(const std::string& window, long x, long y, long width, long height) {
-    run("xdotool windowmove " + window + " " + std::to_string(x) + " " + std::to_string(y) +
-        " windowsize " + window + " " + std::to_string(width) + " " + std::to_string(height));
-    return wait_until([&] { return stands_at(window, x, y, width, height); });
-}
-
 namespace {
 
 // Where the display shows a window's own area: "x y width height" from the
@@ -99,6 +87,35 @@ std::vector<long> shown_area(const std::string& window) {
 }
 
 }  // namespace
+
+bool stands_at(const std::string& window, long x, long y, long width, long height) {
+    const std::vector<long> g = shown_area(window);
+    return std::labs(g[0] - x) <= 2 && std::labs(g[1] - y) <= 2 && std::labs(g[2] - width) <= 2 &&
+           std::labs(g[3] - height) <= 2;
+}
+
+bool place_window(const std::string& window, long x, long y, long width, long height) {
+    // The window manager places its frame where the window is asked to
+    // stand, the window inside it: the move is made again by the offset the
+    // frame gave it.
+    long to_x = x, to_y = y;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        run("xdotool windowmove " + window + " " + std::to_string(to_x) + " " +
+            std::to_string(to_y) + " windowsize " + window + " " + std::to_string(width) + " " +
+            std::to_string(height));
+        if (wait_until([&] {
+                const std::vector<long> g = shown_area(window);
+                return std::labs(g[2] - width) <= 2 && std::labs(g[3] - height) <= 2 && g[0] >= 0 &&
+                       g[1] >= 0;
+            }) &&
+            stands_at(window, x, y, width, height))
+            return true;
+        const std::vector<long> g = shown_area(window);
+        to_x += x - g[0];
+        to_y += y - g[1];
+    }
+    return wait_until([&] { return stands_at(window, x, y, width, height); });
+}
 
 std::optional<tn_test::Control> settled_window(Program& program, const std::string& title) {
     const std::string id = program.WaitWindow(title);
@@ -147,37 +164,16 @@ bool exit_program(Program& program, const std::string& frame) {
 
 namespace {
 
-// Whether a WindowManager runs on the display now.
-bool manager_running = false;
-
-// Gives a window the keyboard: through the window manager when one runs
-// (it raises and focuses the window as a click on it would), else directly.
-std::string focus(const std::string& window) {
-    return manager_running ? "windowactivate --sync " + window : "windowfocus --sync " + window;
-}
+// Gives a window the keyboard through the window manager that the private
+// display runs (it raises and focuses the window as a click on it would).
+std::string focus(const std::string& window) { return "windowactivate --sync " + window; }
 
 }  // namespace
 
-WindowManager::WindowManager() {
-    std::string display = "DISPLAY=" + tn_test::private_display();
-    char* argv[] = {const_cast<char*>("openbox"), nullptr};
-    char* env[] = {display.data(), nullptr};
-    if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, env) != 0) pid_ = 0;
-}
-
-WindowManager::~WindowManager() {
-    manager_running = false;
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-}
-
 bool WindowManager::running() const {
-    manager_running = pid_ > 0 && wait_until([&] {
-                          return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
-                                 std::string::npos;
-                      });
-    return manager_running;
+    return wait_until([&] {
+        return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+    });
 }
 
 void keys(const std::string& window, const std::string& sequence) {

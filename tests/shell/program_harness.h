@@ -42,20 +42,14 @@ std::vector<long> geometry(const std::string& window);
 bool place_window(const std::string& window, long x, long y, long width, long height);
 // True when the window stands there, within two pixels.
 bool stands_at(const std::string& window, long x, long y, long width, long height);
-// A window manager (openbox) on the private display while it lives, as a
-// user's desktop has one: it frames, stacks and focuses the windows, and
-// `keys` and `menu` then bring a window forward through it.
+// The window manager (openbox) that the private display runs, as a user's
+// desktop has one (support/program_driver.h): it frames, stacks and
+// focuses the windows, and `keys` and `menu` bring a window forward
+// through it.
 class WindowManager {
 public:
-    WindowManager();
-    ~WindowManager();
-    WindowManager(const WindowManager&) = delete;
-    WindowManager& operator=(const WindowManager&) = delete;
     // True once it manages the display (it has announced itself on the root).
     bool running() const;
-
-private:
-    pid_t pid_ = 0;
 };
 // Waits until the shown top-level window titled `title` stands where the
 // program thinks it does: a window manager frames and places a new window

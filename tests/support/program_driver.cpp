@@ -32,22 +32,37 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+// The screen of the private display: TN_SCREEN_SIZE ("1400x1000") when
+// set, else the size the test program was built for (TN_SCREEN): the
+// programs of program tests have different ones, as users' screens do.
+std::string screen_size() {
+    if (const char* asked = std::getenv("TN_SCREEN_SIZE"); asked && *asked) return asked;
+#ifdef TN_SCREEN
+    return TN_SCREEN;
+#else
+    return "1280x1024";
+#endif
+}
+
 // An X server of this test program's own, so that windows, focus and keys
-// of tests running beside it never meet. It must not reset when its last
-// client leaves (a program that has just ended, each xdotool call): a
-// program or a query that connects during the reset finds no display.
+// of tests running beside it never meet, with a window manager (openbox) as
+// a user's desktop has one: it frames, places and focuses the windows. The
+// server must not reset when its last client leaves (a program that has
+// just ended, each xdotool call): a program or a query that connects
+// during the reset finds no display.
 class PrivateDisplay {
 public:
     PrivateDisplay() {
         int fds[2];
         if (pipe(fds) != 0) return;
         std::string fd = std::to_string(fds[1]);
+        std::string screen = screen_size() + "x24";
         char* argv[] = {const_cast<char*>("Xvfb"),
                         const_cast<char*>("-displayfd"),
                         fd.data(),
                         const_cast<char*>("-screen"),
                         const_cast<char*>("0"),
-                        const_cast<char*>("1280x1024x24"),
+                        screen.data(),
                         const_cast<char*>("-nolisten"),
                         const_cast<char*>("tcp"),
                         const_cast<char*>("-noreset"),
@@ -58,17 +73,42 @@ public:
         char number[16] = {};
         ssize_t n = pid_ ? read(fds[0], number, sizeof number - 1) : 0;
         close(fds[0]);
-        if (n > 0) name_ = ":" + std::to_string(std::atoi(number));
+        if (n <= 0) return;
+        name_ = ":" + std::to_string(std::atoi(number));
+        std::string display = "DISPLAY=" + name_;
+        char* manager_argv[] = {const_cast<char*>("openbox"), nullptr};
+        char* manager_env[] = {display.data(), nullptr};
+        if (posix_spawnp(&manager_, "openbox", nullptr, nullptr, manager_argv, manager_env) != 0)
+            manager_ = 0;
+        // It manages the display once it has announced itself on the root.
+        const auto end = std::chrono::steady_clock::now() + program_deadline;
+        while (manager_ > 0 && std::chrono::steady_clock::now() < end &&
+               run(display + " xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") ==
+                   std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ~PrivateDisplay() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+        for (pid_t pid : {manager_, pid_}) {
+            if (pid <= 0) continue;
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
     }
     const std::string& name() const { return name_; }
 
 private:
-    pid_t pid_ = 0;
+    static std::string run(const std::string& command) {
+        std::string out;
+        FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+        if (!pipe) return out;
+        char buffer[256];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        pclose(pipe);
+        return out;
+    }
+
+    pid_t pid_ = 0, manager_ = 0;
     std::string name_;
 };
 
@@ -515,8 +555,8 @@ bool Program::Screenshot(const Control& window, const std::string& path) {
 }
 
 ::testing::AssertionResult program_tools_installed() {
-    for (const char* tool :
-         {"Xvfb", "xdotool", "xwininfo", "import", "convert", "compare", "identify", "timeout"}) {
+    for (const char* tool : {"Xvfb", "openbox", "xprop", "xdotool", "xwininfo", "import", "convert",
+                             "compare", "identify", "timeout"}) {
         ::testing::AssertionResult installed = tool_installed(tool);
         if (!installed) return installed;
     }

@@ -31,6 +31,9 @@ constexpr auto program_deadline = std::chrono::seconds(30);
 // X utilities, ImageMagick); the failure names the first one missing.
 ::testing::AssertionResult program_tools_installed();
 // The name of the private display (":N"); empty when Xvfb could not start.
+// It runs a window manager (openbox), and its screen is TN_SCREEN_SIZE
+// ("1400x1000") or the size the test program was built for (1280x1024 for
+// the shell's, 1400x1000 for the dialogs' and the library editor's).
 const std::string& private_display();
 // Runs a shell command with the private display; its standard output, and
 // its exit status in *status.

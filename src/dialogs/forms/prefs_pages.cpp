@@ -164,7 +164,9 @@ std::vector<int>* stored_ids = nullptr;
 
 // Writes the live value of a property (an element for a list) to the INI
 // file.
+// A row without a property (id 0) stores nothing.
 void store_current(int id, int index = -1) {
+    if (id == 0) return;
     if (stored_ids) stored_ids->push_back(id);
     const PropertyInfo& info = property_info(id);
     switch (info.kind) {

@@ -323,7 +323,8 @@ constexpr std::array<ItemOps, ITEM_CODE_LIMIT> build_table() {
     table[TITLEBLOCK_ITEM] = {
         .name = "TITLEBLOCK_ITEM",
         .make = made<new_TitleBlock>, .release = op<free_TitleBlock>,
-        .bounds = op<bounds_TitleBlockItem>, .copy = op<copy_TitleBlock>
+        .matrix = op<matrix_TitleBlock>, .bounds = op<bounds_TitleBlockItem>,
+        .copy = op<copy_TitleBlock>
     };
 
     table[NETPROP_ITEM] = {

@@ -1,6 +1,8 @@
 // The title block record, its binary record and file, and its source form.
 #include "model/documents/titleblock.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -9,6 +11,7 @@
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/matrix.h"
 #include "foundation/text_forms.h"
 #include "model/documents/fonts.h"
 #include "model/documents/schema.h"
@@ -176,6 +179,20 @@ void schema_set_titleblock(Schema* schema, const TitleBlock* block) {
     embedded->drawing = new_list_or_die();
     copy_ItemList(embedded->fields, block->fields);
     copy_SchItem_list(schema, embedded->drawing, block->drawing);
+}
+
+void matrix_TitleBlock(TitleBlock* block, const Matrix* matrix) {
+    for (List* list : {block->fields, block->drawing})
+        for (SchItem* item : list_items<SchItem>(list)) matrix_SchItem(item, matrix);
+    const Rect& r = block->bounds;
+    Point a, b;
+    matrix_apply(matrix, Point{r.x, r.y}, &a);
+    matrix_apply(
+        matrix,
+        Point{static_cast<int32_t>(int64_t{r.x} + r.w), static_cast<int32_t>(int64_t{r.y} + r.h)},
+        &b);
+    block->bounds =
+        Rect{std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y)};
 }
 
 bool titleblock_bounds(Schema* schema) {

@@ -49,14 +49,18 @@ void schema_set_titleblock(Schema* schema, const TitleBlock* block);
 // embedded title block (the old lists are released); the record keeps no
 // lists afterwards.
 void schema_take_titleblock(Schema* schema, TitleBlock* block);
+// Moves every item of both lists through the matrix (a title block moves
+// whole) and its bounds with them: the rectangle through the bounds' two
+// corners.
+void matrix_TitleBlock(TitleBlock* block, const Matrix* matrix);
 // Recomputes the embedded title block's bounds from its two lists; false
 // (bounds unchanged) when both are empty.
 bool titleblock_bounds(Schema* schema);
 // False when a non-zero mask shares no bit with the state or the view has
 // no selection area; otherwise marks the block (bit | 0x0C) and answers true
 // when any corner of its bounds lies in the selection area.
-bool select_TitleBlock(View* view, Schema* schema, TitleBlock* block, uint32_t bit,
-                       int operation, uint32_t mask);
+bool select_TitleBlock(View* view, Schema* schema, TitleBlock* block, uint32_t bit, int operation,
+                       uint32_t mask);
 
 // The binary record; with_header adds the file header and the schema's
 // fonts (a title-block file). Returns 0, or 6 ("Write error") without

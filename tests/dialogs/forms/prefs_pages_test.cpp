@@ -326,6 +326,13 @@ TEST_F(PrefsPages, ColourControlsReachTheirSettings) {
     EXPECT_EQ(colour_of_control(TEXT_COLOUR_FIRST + TEXT_KIND_COUNT), 0u);
     EXPECT_EQ(proper_get(COLOR_BUS), bus);
     EXPECT_EQ(ini_value("COLOR_WIRE"), "") << "a swatch changes the live value only";
+    // OK stores every page: the rows without a colour or a visibility (the
+    // IEEE row, the texts without a flag) read and write nothing.
+    PrefsSheet sheet(host);
+    for (int page = 0; page < PREFS_PAGE_COUNT; ++page) sheet.page_fill(page);
+    sheet.ok();
+    EXPECT_EQ(ini_value("COLOR_WIRE"), "RGB(   0, 255,   0)");
+    EXPECT_EQ(warnings, "");
 }
 
 TEST(PathComponents, NamesBetweenSeparatorsToTheEnd) {

@@ -154,6 +154,148 @@ TEST_F(SheetProgram, AGridStyleChosenInSetupHoldsAfterARestart) {
     ASSERT_TRUE(program.WaitGone("Preferences"));
 }
 
+// From empty settings in a file named with -conf: two user field names
+// and a library folder set in Setup, a part put on the palette in Load
+// Part; at the next start each dialog shows them again, Setup's OK keeps
+// them, and the file holds them.
+TEST_F(SheetProgram, FieldNamesAPaletteEntryAndALibraryFolderComeBackAfterARestart) {
+    const std::string conf = dir.file("mine.ini"), libs = (project / "libs").string();
+    // The folder Setup is given holds the library the palette takes from.
+    fs::create_directories(libs);
+    fs::copy_file(project / "parts.clb", project / "libs" / "parts.clb");
+    fs::create_directories(dir.path() / "home");
+    auto run_on_conf = [&](Program& program) {
+        program.StartAsNewUser({"-conf", conf, (project / "root.sch").string()}, project.string(),
+                               (dir.path() / "home").string());
+        // The settings hold no TIPS_SHOW: the tip of the day comes first.
+        auto tip = program.WaitControl("Tip of the Day", "&Close");
+        ASSERT_TRUE(tip);
+        program.Click(*tip);
+        ASSERT_TRUE(program.WaitGone("Tip of the Day"));
+        ASSERT_TRUE(program.WaitTopLevel("Tessaron Schematic Editor"));
+    };
+    // The control of a kind in Preferences that stands below `above`.
+    auto below = [&](Program& program, const Control& above, const std::string& kind,
+                     const std::string& label) {
+        return program.WaitFor(
+            [&](const std::vector<Control>& all) -> std::optional<Control> {
+                bool inside = false;
+                for (const Control& c : all) {
+                    if (c.depth == 0) inside = c.label == "Preferences";
+                    if (inside && c.kind == kind && c.y > above.y &&
+                        (label.empty() || c.label == label))
+                        return c;
+                }
+                return std::nullopt;
+            },
+            kind + " below " + above.label);
+    };
+    auto palette_page = [&](Program& program) {
+        program.Menu("ctrl+g");  // Place > Part...
+        ASSERT_TRUE(program.WaitTopLevel("Load Part"));
+        // The second tab, right of "Load Part" on the tabs' row.
+        auto tabs = first_of(program, "Load Part", "wxNotebook");
+        ASSERT_TRUE(tabs);
+        Control second = *tabs;
+        second.x += 120;
+        second.w = 60;
+        second.h = 34;
+        program.Click(second);
+        ASSERT_TRUE(program.WaitControl("Load Part", "Part Palette"));
+    };
+    {
+        Program program(config.string());
+        run_on_conf(program);
+        program.Menu("alt+o Return");  // Options > Setup...
+        ASSERT_TRUE(program.WaitTopLevel("Preferences"));
+        auto folder = program.WaitControl("Preferences", "Current Library Path");
+        ASSERT_TRUE(folder);
+        program.TypeInto(*folder, libs);
+        auto add = below(program, *folder, "wxButton", "Add >>");
+        ASSERT_TRUE(add);
+        program.Click(*add);
+        program.Click(*folder);
+        for (int page = 1; page <= 5; ++page) program.Keys("ctrl+Page_Down");  // Attribute Names
+        auto name = program.WaitControl("Preferences", "Attibute Name:");
+        ASSERT_TRUE(name);
+        for (const char* field : {"Manufacturer", "Tolerance"}) {
+            program.TypeInto(*name, field);
+            click(program, "Preferences", "Add");
+        }
+        ASSERT_TRUE(program.WaitControl("Preferences", "Attribute #2 | Tolerance"));
+        click(program, "Preferences", "&OK");
+        ASSERT_TRUE(program.WaitGone("Preferences"));
+
+        palette_page(program);
+        auto library = program.WaitControl("Load Part", "Library");
+        ASSERT_TRUE(library);
+        Control first = *library;
+        first.h = 20;
+        program.Click(first);  // parts.clb, the sheet's folder's library
+        auto parts = program.WaitControl("Load Part", "Parts");
+        ASSERT_TRUE(parts);
+        first = *parts;
+        first.h = 20;
+        program.Click(first);  // the first part: CAP
+        ASSERT_TRUE(wait_until([&] {
+            for (const Control& c : program.Windows())
+                if (c.kind == "wxListBox" && c.value == "CAP") return true;
+            return false;
+        }));
+        click(program, "Load Part", "Add >>");
+        ASSERT_TRUE(program.WaitControl("Load Part", "parts.clb | CAP | N"));
+        click(program, "Load Part", "&OK");
+        ASSERT_TRUE(program.WaitGone("Load Part"));
+        exit(program);
+    }
+    const std::vector<std::string> kept = {"FIELD_NAME_2=Manufacturer", "FIELD_NAME_3=Tolerance",
+                                           "THE_LIB_1=" + libs, "PART_PALETTE_PART_0=CAP"};
+    for (const std::string& line : kept)
+        EXPECT_NE(tn_test::read_text(conf).find(line + "\n"), std::string::npos) << line;
+
+    Program program(config.string());
+    run_on_conf(program);
+    program.Menu("alt+o Return");
+    ASSERT_TRUE(program.WaitTopLevel("Preferences"));
+    // Setup opens on the page last shown in Load Part; the first tab is
+    // the File Locations page.
+    auto tabs = first_of(program, "Preferences", "wxNotebook");
+    ASSERT_TRUE(tabs);
+    Control tab = *tabs;
+    tab.w = 40;
+    tab.h = 34;
+    program.Click(tab);
+    auto folder = program.WaitControl("Preferences", "Current Library Path");
+    ASSERT_TRUE(folder);
+    auto folders = below(program, *folder, "wxListBox", "");
+    ASSERT_TRUE(folders);
+    Control second = *folders;  // its second row, a row's height down
+    second.y += 19;
+    second.h = 20;
+    program.Click(second);
+    EXPECT_TRUE(program.WaitFor(
+        [&](const std::vector<Control>& all) -> std::optional<Control> {
+            for (const Control& c : all)
+                if (c.kind == "wxListBox" && c.value == libs) return c;
+            return std::nullopt;
+        },
+        "the library folder listed"));
+    program.Click(*folder);
+    for (int page = 1; page <= 5; ++page) program.Keys("ctrl+Page_Down");  // Attribute Names
+    EXPECT_TRUE(program.WaitControl("Preferences", "Attribute #1 | Manufacturer"));
+    EXPECT_TRUE(program.WaitControl("Preferences", "Attribute #2 | Tolerance"));
+    click(program, "Preferences", "&OK");
+    ASSERT_TRUE(program.WaitGone("Preferences"));
+    palette_page(program);
+    EXPECT_TRUE(program.WaitControl("Load Part", "parts.clb | CAP | N"));
+    click(program, "Load Part", "&Cancel");
+    ASSERT_TRUE(program.WaitGone("Load Part"));
+    exit(program);
+    for (const std::string& line : kept)
+        EXPECT_NE(tn_test::read_text(conf).find(line + "\n"), std::string::npos)
+            << line << " after Setup's OK";
+}
+
 // Place > Part opens Load Part; a pattern finds the op-amp, OK and a click
 // on the sheet place it.
 TEST_F(SheetProgram, PlacePartFindsAPartByAPatternAndAClickPlacesIt) {

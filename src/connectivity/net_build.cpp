@@ -414,9 +414,7 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!schema) return 0;
     context->sheet = schema->current;
     if (!context->sheet || !context->sheet->items) return 0;
-    // Before the tables: it ends after them. A build's tables take about
-    // 160 bytes for each record of the sheet, room reserved included.
-    TableReuse reuse(size_t{160} * context->sheet->items->count);
+    TableReuse reuse;  // before the tables: it ends after them
     NetTable table;
     TableScope scope(context, &table);
     TableVector<MemberSource> sources;

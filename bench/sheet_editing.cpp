@@ -29,8 +29,6 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include <wx/app.h>
 #include <wx/eventfilter.h>
 #include <wx/uiaction.h>
@@ -240,16 +238,6 @@ PlacedPart* part_at(Bench& b, Point p) {
     return item && item->type == PARTLIB_ITEM ? as_PlacedPart(item) : nullptr;
 }
 
-// The process's resident memory, MiB.
-double resident_mib() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // Also the memory a closed sheet gives back: `open_mib` the resident
 // memory the open sheet's window adds, `kept_mib` what of it the process
 // still holds once the window is closed.
@@ -262,12 +250,12 @@ void BM_OpenToDrawn(benchmark::State& state) {
             b.canvas = nullptr;
             b.settle();
             state.counters["open_mib"] = open - before;
-            state.counters["kept_mib"] = resident_mib() - before;
+            state.counters["kept_mib"] = ladder_road::resident_mib() - before;
         }
-        before = resident_mib();
+        before = ladder_road::resident_mib();
         report(state, open_ladder(b));
         b.settle();
-        open = resident_mib();
+        open = ladder_road::resident_mib();
     }
 }
 

@@ -250,6 +250,13 @@ struct TableSink {
     }
 };
 
+// What a build's tables take for each record of the sheet, the room they
+// reserve and never fill included: the lines 48 bytes (room for two lines
+// a record, below), the records behind them 8, the stubs, the members and
+// their sources about 30, the chains 15, the cells by carrier about 45,
+// the line ends and the names' tables the rest.
+constexpr size_t TABLE_BYTES_PER_RECORD = 160;
+
 void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
                              TableVector<MemberSource>& sources) {
     TableSink sink{t, sources, {}};
@@ -414,7 +421,7 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!schema) return 0;
     context->sheet = schema->current;
     if (!context->sheet || !context->sheet->items) return 0;
-    TableReuse reuse;  // before the tables: it ends after them
+    TableReuse reuse(TABLE_BYTES_PER_RECORD * context->sheet->items->count);  // ends after them
     NetTable table;
     TableScope scope(context, &table);
     TableVector<MemberSource> sources;

@@ -280,7 +280,7 @@ TEST(LargeTables, ContentsSurviveGrowingPastTheHugePagesAndBack) {
 TEST(LargeTables, AJobsTablesAndChunksKeepTheirContentsOnEitherLayer) {
     std::vector<void*> blocks;
     {
-        TableReuse job;
+        TableReuse job(size_t{80} << 20, size_t{64} << 20);  // with an area filled ahead
         const size_t sizes[] = {2 * TABLE_HUGE, TABLE_HUGE, 5 * TABLE_HUGE + 3, 3 * TABLE_HUGE};
         std::vector<std::pair<unsigned char*, size_t>> held;
         for (int round = 0; round < 3; ++round) {
@@ -384,5 +384,58 @@ TEST(LargeTables, AJobsReleasedTablesServeItsLaterOnesAndGoBackWhenItEnds) {
     const void* outlived = outlives.data();
     TableVector<uint32_t>().swap(outlives);
     EXPECT_FALSE(mapped(outlived));
+}
+// Whether every page of [at, at + size) is resident.
+bool resident(const void* at, size_t size) {
+    std::vector<unsigned char> pages(size / 4096);
+    if (mincore(const_cast<void*>(at), size, pages.data()) != 0) return false;
+    return std::all_of(pages.begin(), pages.end(), [](unsigned char p) { return p & 1; });
+}
+
+// A job that expects large tables has their memory made ready beside it:
+// pages it has not written yet become resident by themselves, what it
+// writes meanwhile is kept, a table larger than all that is kept still
+// takes the kept pages with their contents, and when the job ends the
+// memory goes back. Below the bound nothing is made ahead.
+TEST(LargeTables, AJobExpectingLargeTablesFindsTheirMemoryReady) {
+    const size_t FILL = size_t{64} << 20;  // a bound of the test's, lighter than the program's
+    if (!pool_active()) GTEST_SKIP() << "tables come from malloc in this build";
+    void* probe = pages_map(4096, 4096);
+    ASSERT_NE(probe, nullptr);
+    const bool can_fill = pages_make_resident(probe, 4096);
+    pages_release(probe, 4096);
+    if (!can_fill) GTEST_SKIP() << "this system cannot fill memory ahead";
+    const size_t part = 8 * TABLE_HUGE;  // 16 MiB
+    const void* gone = nullptr;
+    {
+        TableReuse job(FILL + part, FILL);
+        auto* first = static_cast<unsigned char*>(table_alloc(part));
+        std::memset(first, 5, part);  // written while the rest is being filled
+        auto* second = static_cast<unsigned char*>(table_alloc(part));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!resident(second, part) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(resident(second, part));
+        EXPECT_EQ(std::count(second, second + part, 0), static_cast<std::ptrdiff_t>(part));
+        EXPECT_EQ(std::count(first, first + part, 5), static_cast<std::ptrdiff_t>(part));
+        table_free(first, part);
+        // Larger than all that is kept: the kept pages move into it.
+        const size_t larger = FILL + 4 * part;
+        auto* wide = static_cast<unsigned char*>(table_alloc(larger));
+        EXPECT_EQ(std::count(wide, wide + larger, 5), static_cast<std::ptrdiff_t>(part));
+        std::memset(wide, 6, larger);
+        EXPECT_EQ(std::count(second, second + part, 0), static_cast<std::ptrdiff_t>(part));
+        table_free(wide, larger);
+        table_free(second, part);
+        gone = wide;
+    }
+    EXPECT_FALSE(mapped(gone));
+    {
+        TableReuse job(FILL / 2, FILL);
+        auto* table = static_cast<unsigned char*>(table_alloc(part));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(resident(table, part));
+        table_free(table, part);
+    }
 }
 }  // namespace

@@ -128,9 +128,7 @@ private:
     size_t used_ = 0;
 };
 
-// Numbers by key. Keys are copied into the table, so they must stay valid
-// while it lives (a string_view into a name the caller keeps, a pointer, an
-// integer). Hash gives a key's hash, whose low bits the table takes.
+// Pointers and integers, mixed and folded: FlatIndex's default hash.
 struct MixHash {
     template <class T>
     size_t operator()(T key) const {
@@ -141,6 +139,9 @@ struct MixHash {
     }
 };
 
+// Numbers by key. Keys are copied into the table, so they must stay valid
+// while it lives (a string_view into a name the caller keeps, a pointer, an
+// integer). Hash gives a key's hash, whose low bits the table takes.
 template <class Key, class Hash = MixHash, class Equal = std::equal_to<Key>>
 class FlatIndex {
 public:

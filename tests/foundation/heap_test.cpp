@@ -120,7 +120,8 @@ struct BigBlocks {
 // system; the blocks still in use keep their contents, and the pool goes
 // on handing out sound blocks.
 TEST(SmallBlocks, ChunksWithNoBlockInUseGoBack) {
-    if (!system_pages()) GTEST_SKIP() << "the pool's chunks are not the system's mappings here";
+    if (!system_pages())
+        GTEST_SKIP() << "the pool's chunks are not the system's own mappings in this build";
     BigBlocks big;
     std::vector<unsigned char*>& blocks = big.carved;
     unsigned char* first = blocks.front();
@@ -176,7 +177,8 @@ TEST(SmallBlocks, AfterAJobBlocksComeChunkByChunkInTheOrderOfMemory) {
 // order the chunk's blocks were released in, and of whatever class; none
 // overlaps a block still in use. After the job such a chunk goes back.
 TEST(SmallBlocks, ChunkReleasedWholeIsCarvedAgainInOrder) {
-    if (!system_pages()) GTEST_SKIP() << "the pool's chunks are not the system's mappings here";
+    if (!system_pages())
+        GTEST_SKIP() << "the pool's chunks are not the system's own mappings in this build";
     BigBlocks big;
     std::vector<unsigned char*>& blocks = big.carved;
     // A chunk of the middle: carved whole by the test alone.
@@ -325,7 +327,8 @@ bool mapped(const void* at) {
 // outlives the job is untouched by that and goes back when released. The
 // small-block pool's new chunks come from the released tables as well.
 TEST(LargeTables, AJobsReleasedTablesServeItsLaterOnesAndGoBackWhenItEnds) {
-    if (!system_pages()) GTEST_SKIP() << "the tables are not the system's mappings here";
+    if (!system_pages())
+        GTEST_SKIP() << "the tables are not the system's own mappings in this build";
     const size_t words = 2 * TABLE_HUGE / sizeof(uint32_t);  // 4 MiB
     std::vector<const void*> released;
     TableVector<uint32_t> outlives;

@@ -11,6 +11,10 @@
 #   growth      the jobs of bench_net_growth at 10,000, 100,000 and
 #               1,000,000 resistors, each job a process of its own;
 #   sheets      the compile of 1,000 and 10,000 sheets into an empty folder;
+#   memory      the road's peak memory, one sheet of 10,000 to 1,000,000
+#               resistors in both drawings, in this tree and in the trees
+#               of the commits in BEFORE (default 269dec6 241b8b2: the
+#               previous round and this round's start);
 #   xschem      the road beside xschem (bench/compare_xschem.sh), both
 #               drawings, 1,000 to 100,000 resistors.
 # RUNS (default 3) runs of each figure; the least and the median are given.
@@ -21,7 +25,7 @@ tree="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$tree/build}" && pwd)"
 shift || true
 parts=("$@")
-((${#parts[@]})) || parts=(mechanisms growth sheets xschem)
+((${#parts[@]})) || parts=(mechanisms growth sheets memory xschem)
 runs="${RUNS:-3}"
 turns="$here/by_turns.sh"
 work="${LEDGER_WORK:-$(mktemp -d)}"
@@ -39,6 +43,19 @@ variant() {
     (cd "$dir" && CCACHE_BASEDIR="$dir" \
       CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}" \
       scripts/build.sh bench_net_growth spice_road >/dev/null)
+  fi
+  echo "$dir/build"
+}
+
+# The tree of a commit, its road built; the build folder.
+commit_build() {
+  local rev="$1" dir="$work/commit-$1"
+  if [[ ! -x "$dir/build/bench/spice_road" ]]; then
+    rm -rf "$dir" && mkdir -p "$dir"
+    git -C "$tree" archive "$rev" | tar -x -C "$dir"
+    (cd "$dir" && CCACHE_BASEDIR="$dir" \
+      CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}" \
+      scripts/build.sh spice_road >/dev/null)
   fi
   echo "$dir/build"
 }
@@ -88,6 +105,25 @@ sheets() {
   for n in 1000 10000; do
     "$turns" -n "$runs" -t "$n sheets" \
       "$build/bench/bench_many_sheets --benchmark_filter=BM_compile_into_empty_folder/sheets:$n/deep:0"
+  done
+}
+
+memory() {
+  local labels=("this tree") builds=("$build") rev n drawing road
+  for rev in ${BEFORE:-269dec6 241b8b2}; do labels+=("$rev"); builds+=("$(commit_build "$rev")"); done
+  echo "== the road's peak memory, MiB (one sheet)"
+  for drawing in labelled wired; do
+    for n in 10000 100000 1000000; do
+      road="$work/road-$drawing-$n"
+      [[ -f "$road/root.asc" ]] || { mkdir -p "$road" &&
+        "$build/bench/spice_road" generate "$road" "$n" flat "$drawing" >/dev/null; }
+      printf '%-9s %8d' "$drawing" "$n"
+      for k in "${!builds[@]}"; do
+        /usr/bin/time -f "%M" -o "$work/peak" "${builds[$k]}/bench/spice_road" run "$road" >/dev/null
+        printf ' | %s %7.1f' "${labels[$k]}" "$(awk '{ print $1 / 1024 }' "$work/peak")"
+      done
+      echo
+    done
   done
 }
 

@@ -82,9 +82,12 @@ mechanisms() {
   echo "== the set of time stamps taking room for a sheet's stamps first (taken out)"
   b="$(variant without_stamp_room)"
   for n in 100000 1000000; do job "no room first" "$b" Erc "$n"; done
-  echo "== the tables' room made resident ahead by threads, from 512 MiB (taken out)"
+  echo "== the tables made ready ahead by threads, from 256 MiB (taken out)"
   b="$(variant without_table_filler)"
   for f in NetBuild Erc Netlist; do job "no filler" "$b" "$f" 1000000; done
+  echo "== the same over the whole room the tables reserve, 160 bytes a record (as before)"
+  b="$(variant table_area_of_160_bytes)"
+  for f in NetBuild Erc Netlist; do job "160 bytes" "$b" "$f" 1000000; done
   echo "== the same from 64 MiB, as before (its bound lowered)"
   b="$(variant table_filler_from_64_mib)"
   for f in NetBuild Erc Netlist; do job "from 64 MiB" "$b" "$f" 100000; done

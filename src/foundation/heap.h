@@ -96,12 +96,11 @@ struct TableReuse {
     // The same, for work that will take about `expected` bytes of tables:
     // from `fill_from` up, that much memory is mapped at once and made
     // ready by threads beside the work, so that its tables find their pages
-    // already given by the system (the outermost one only). The room the
-    // tables reserve and never fill is made resident too: a fifth more peak
-    // memory, which pays only on the largest sheets (a net build of a
-    // million parts a fifth faster, none at 100,000; bench/README.md).
+    // already given by the system (the outermost one only). It pays only
+    // on the largest sheets (a net build of a million parts a fifth
+    // faster, nothing at 100,000; bench/README.md).
     explicit TableReuse(size_t expected, size_t fill_from = FILL_FROM);
-    static constexpr size_t FILL_FROM = size_t{512} << 20;
+    static constexpr size_t FILL_FROM = size_t{256} << 20;
     ~TableReuse();
     TableReuse(const TableReuse&) = delete;
     TableReuse& operator=(const TableReuse&) = delete;

@@ -28,7 +28,12 @@ parts=("$@")
 ((${#parts[@]})) || parts=(mechanisms growth sheets memory xschem)
 runs="${RUNS:-3}"
 turns="$here/by_turns.sh"
-work="${LEDGER_WORK:-$(mktemp -d)}"
+# LEDGER_WORK keeps the trees built beside this one for another run.
+if [[ -n "${LEDGER_WORK:-}" ]]; then
+  work="$LEDGER_WORK" && mkdir -p "$work"
+else
+  work="$(mktemp -d)" && trap 'rm -rf "$work"' EXIT
+fi
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
   "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u '+%d %b %Y %H:%M UTC')"
 

@@ -52,15 +52,6 @@ using Clock = std::chrono::steady_clock;
 
 void quiet(const char*, ...) {}
 
-double resident_mib() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 int ladder_size() {
     const char* n = std::getenv("TN_LADDER");
     return n && std::atoi(n) > 0 ? std::atoi(n) : 100000;
@@ -117,7 +108,7 @@ void repeated(benchmark::State& state, const std::function<int(const Session&)>&
         state.SkipWithError("the ladder did not open");
         return;
     }
-    const double before = resident_mib();
+    const double before = ladder_road::resident_mib();
     double first = 0, last = 0, after = 0;
     int run = 0;
     for (auto _ : state) {
@@ -130,10 +121,10 @@ void repeated(benchmark::State& state, const std::function<int(const Session&)>&
         state.SetIterationTime(seconds);
         if (run++ == 0) first = seconds;
         last = seconds;
-        after = std::max(after, resident_mib());
+        after = std::max(after, ladder_road::resident_mib());
         if (std::getenv("TN_RUNS"))
             std::fprintf(stderr, "run %d: %.0f ms, %.1f MiB after\n", run, seconds * 1000,
-                         resident_mib());
+                         ladder_road::resident_mib());
     }
     state.counters["first_ms"] = first * 1000;
     state.counters["last_ms"] = last * 1000;

@@ -238,16 +238,24 @@ PlacedPart* part_at(Bench& b, Point p) {
     return item && item->type == PARTLIB_ITEM ? as_PlacedPart(item) : nullptr;
 }
 
+// Also the memory a closed sheet gives back: `open_mib` the resident
+// memory the open sheet's window adds, `kept_mib` what of it the process
+// still holds once the window is closed.
 void BM_OpenToDrawn(benchmark::State& state) {
     Bench& b = the_bench();
+    double before = 0, open = 0;
     for (auto _ : state) {
         if (b.canvas) {
             b.canvas->GetParent()->Close(true);
             b.canvas = nullptr;
             b.settle();
+            state.counters["open_mib"] = open - before;
+            state.counters["kept_mib"] = ladder_road::resident_mib() - before;
         }
+        before = ladder_road::resident_mib();
         report(state, open_ladder(b));
         b.settle();
+        open = ladder_road::resident_mib();
     }
 }
 

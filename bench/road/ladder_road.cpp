@@ -1,6 +1,7 @@
 #include "road/ladder_road.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdarg>
@@ -214,6 +215,15 @@ int count_resistor_lines(const std::string& netlist) {
     for (std::string line; std::getline(in, line);)
         if (!line.empty() && (line[0] == 'R' || line[0] == 'r')) ++count;
     return count;
+}
+
+double resident_mib() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 }  // namespace ladder_road

@@ -71,4 +71,7 @@ int run(const std::string& dir, const std::string& root, const std::string& netl
 // The element lines of a SPICE netlist whose name starts with 'R'.
 int count_resistor_lines(const std::string& netlist);
 
+// The process's resident memory now, MiB.
+double resident_mib();
+
 }  // namespace ladder_road

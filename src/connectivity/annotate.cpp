@@ -13,6 +13,7 @@
 #include "foundation/heap.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
+#include "foundation/open_table.h"
 #include "foundation/properties.h"
 #include "foundation/services.h"
 #include "model/documents/attribute.h"
@@ -331,76 +332,46 @@ namespace {
 // processor's cache, every text read is a wait on memory.
 class ReferenceTable {
 public:
-    static constexpr uint32_t NONE = UINT32_MAX;
+    static constexpr uint32_t NONE = HashedSlot::NONE;
     // A reference with its hash, worked out once for its look-up and its
     // filing.
     struct Key {
         std::string_view text;
         uint32_t hash;
     };
-    static Key key(std::string_view text) {
-        const uint64_t h = std::hash<std::string_view>()(text);
-        return {text, static_cast<uint32_t>(h ^ (h >> 32))};
-    }
+    static Key key(std::string_view text) { return {text, text_hash(text)}; }
     // The number of the sheet that recorded the reference, or NONE.
     uint32_t find(Key key) const {
-        if (slots_.empty()) return NONE;
-        const Slot& slot = slots_[locate(key)];
-        return slot.number == NONE ? NONE : sheet_[slot.number];
+        if (!index_.has_slots()) return NONE;
+        const uint32_t n = index_.number_at(locate(key));
+        return n == NONE ? NONE : sheet_[n];
     }
     // Room for `more` references besides those recorded.
-    void reserve(size_t more) {
-        if ((sheet_.size() + more) * 2 > slots_.size()) grow(sheet_.size() + more);
-    }
+    void reserve(size_t more) { index_.reserve(more, 1024); }
     // Records a reference for the sheet, unless it is recorded already.
     void add(Key key, uint32_t sheet) {
         reserve(1);
-        Slot& slot = slots_[locate(key)];
-        if (slot.number != NONE) return;
-        slot = {static_cast<uint32_t>(sheet_.size()), key.hash};
+        const size_t at = locate(key);
+        if (index_.number_at(at) != NONE) return;
+        index_.fill(at, static_cast<uint32_t>(sheet_.size()), key.hash);
         start_.push_back(static_cast<uint32_t>(text_.size()));
         text_.append(key.text);
         sheet_.push_back(sheet);
     }
 
 private:
-    struct Slot {
-        uint32_t number = NONE;  // the reference's number, NONE: an empty slot
-        uint32_t hash = 0;
-    };
-
     std::string_view key_of(uint32_t n) const {
         uint32_t end = n + 1 < start_.size() ? start_[n + 1] : static_cast<uint32_t>(text_.size());
         return std::string_view(text_).substr(start_[n], end - start_[n]);
     }
-    // The slot holding the key, or the empty one where it would go.
     size_t locate(Key key) const {
-        const size_t mask = slots_.size() - 1;
-        for (size_t at = key.hash & mask;; at = (at + 1) & mask) {
-            const Slot& slot = slots_[at];
-            if (slot.number == NONE || (slot.hash == key.hash && key_of(slot.number) == key.text))
-                return at;
-        }
-    }
-    // Slots for `count` references at most half full.
-    void grow(size_t count) {
-        size_t size = std::max<size_t>(1024, slots_.size());
-        while (size < 2 * count) size *= 2;
-        TableVector<Slot> old(size, Slot{});
-        old.swap(slots_);
-        const size_t mask = size - 1;
-        for (const Slot& slot : old) {
-            if (slot.number == NONE) continue;
-            size_t at = slot.hash & mask;
-            while (slots_[at].number != NONE) at = (at + 1) & mask;
-            slots_[at] = slot;
-        }
+        return index_.locate(key.hash, [&](uint32_t n) { return key_of(n) == key.text; });
     }
 
     std::string text_;             // the references, one after the other
     TableVector<uint32_t> start_;  // where each begins in text_
     TableVector<uint32_t> sheet_;  // the number of the sheet that recorded each
-    TableVector<Slot> slots_;      // by hash
+    HashedIndex<TableVector<HashedSlot>> index_;
 };
 
 }  // namespace

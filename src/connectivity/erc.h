@@ -30,6 +30,7 @@
 
 #include "foundation/geometry.h"
 #include "foundation/heap.h"
+#include "foundation/open_table.h"
 
 class FileSet;
 struct List;
@@ -142,8 +143,12 @@ public:
     void reserve(size_t more);
 
 private:
-    TableVector<uint32_t> slots_;  // 0: an empty slot (the stamp 0 is kept apart)
-    size_t used_ = 0;
+    struct Slot {
+        uint32_t stamp = 0;  // 0: an empty slot (the stamp 0 is kept apart)
+        bool empty() const { return stamp == 0; }
+    };
+    static size_t home(uint32_t stamp) { return mix_bits(stamp) >> 32; }
+    OpenTable<Slot, TableVector<Slot>> slots_;
     bool zero_ = false;
 };
 bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter);

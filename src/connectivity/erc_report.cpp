@@ -92,28 +92,16 @@ int link_design(const char* root, ErcRun* run) {
 }  // namespace
 
 void StampSet::reserve(size_t more) {
-    if ((used_ + more) * 2 <= slots_.size()) return;
-    size_t size = std::max<size_t>(1024, slots_.size());
-    while (size < 2 * (used_ + more)) size *= 2;
-    TableVector<uint32_t> old(size, 0);
-    old.swap(slots_);
-    used_ = 0;
-    for (uint32_t s : old)
-        if (s) insert(s);
+    slots_.reserve(more, 1024, [](const Slot& slot) { return home(slot.stamp); });
 }
 
 bool StampSet::insert(uint32_t stamp) {
     if (stamp == 0) return !std::exchange(zero_, true);
     reserve(1);
-    const size_t mask = slots_.size() - 1;
-    for (size_t at = (stamp * 0x9E3779B97F4A7C15ull) >> 32 & mask;; at = (at + 1) & mask) {
-        if (slots_[at] == stamp) return false;
-        if (slots_[at] == 0) {
-            slots_[at] = stamp;
-            ++used_;
-            return true;
-        }
-    }
+    const size_t at = slots_.locate(home(stamp), [&](const Slot& s) { return s.stamp == stamp; });
+    if (!slots_[at].empty()) return false;
+    slots_.fill(at, {stamp});
+    return true;
 }
 
 bool renumber_stamps(Schema* schema, StampSet* used, uint32_t* counter) {

@@ -250,15 +250,28 @@ struct TableSink {
     }
 };
 
+// How much of a large build's tables is made resident ahead (TableReuse),
+// in bytes a record of the sheet: about what its first tables fill (the
+// lines 28 bytes a record, the records behind them 5, the stubs, the
+// members and their sources about 20, the chains 14, the first of the
+// cells by carrier), which the build writes while the threads fill the
+// rest. Room beyond it is mapped as a table asks for it, so that room a
+// table reserves and never fills is not made resident for nothing: an
+// area of the whole 160 bytes a record the tables reserve peaked 266 MiB
+// higher on a million parts (bench/README.md).
+constexpr size_t TABLE_BYTES_PER_RECORD = 88;
+
 void table_connection_points(NetContext* context, Schema* schema, NetTable& t,
                              TableVector<MemberSource>& sources) {
     TableSink sink{t, sources, {}};
-    // Room from the sheet's count of records, for the lines (with the stubs
-    // after them and what the later phases lay) and for the members: the
-    // tables then fill without growing by copies, and room never filled is
-    // never touched (large blocks are mapped pages of their own).
+    // Room from the sheet's count of records, for the sheet's lines and for
+    // the members: the tables then fill without growing by copies, and room
+    // never filled is never touched (large blocks are mapped pages of their
+    // own) unless a large build's room is made resident ahead (TableReuse):
+    // the lines get the room for the stubs and the later phases' wires
+    // once their count is known, below.
     size_t records = context->sheet->items->count;
-    t.lines.reserve(2 * records + 64);
+    t.lines.reserve(records + 64);
     t.real.reserve(records);
     sink.stubs.reserve(records / 2 + 16);
     t.member_at.reserve(records / 2 + 16);
@@ -414,9 +427,7 @@ int build_sheet_nets(NetContext* context, Schema* schema) {
     if (!schema) return 0;
     context->sheet = schema->current;
     if (!context->sheet || !context->sheet->items) return 0;
-    // Before the tables: it ends after them. A build's tables take about
-    // 160 bytes for each record of the sheet, room reserved included.
-    TableReuse reuse(size_t{160} * context->sheet->items->count);
+    TableReuse reuse(TABLE_BYTES_PER_RECORD * context->sheet->items->count);  // ends after them
     NetTable table;
     TableScope scope(context, &table);
     TableVector<MemberSource> sources;

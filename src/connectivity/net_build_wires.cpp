@@ -14,6 +14,7 @@
 #include "connectivity/net_table.h"
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "foundation/open_table.h"
 #include "model/documents/placed_part.h"
 #include "model/items/pin.h"
 #include "model/items/primitives.h"
@@ -299,39 +300,29 @@ private:
     // The tile's number (numbering it when `make` is set), NO_LINE: none.
     uint32_t number(uint64_t tile, bool make) {
         if (last_ != NO_LINE && tiles_[last_].key == tile) return tiles_[last_].number;
-        if (make && (numbered_ + 1) * 2 > tiles_.size()) {
-            std::vector<TileNumber> old = std::move(tiles_);
-            tiles_.assign(std::max<size_t>(64, 2 * old.size()), TileNumber{});
-            for (const TileNumber& e : old)
-                if (e.number != NO_LINE) tiles_[place(e.key)] = e;
-        }
-        if (tiles_.empty()) return NO_LINE;
-        size_t at = place(tile);
-        if (tiles_[at].number == NO_LINE) {
+        if (make) tiles_.reserve(1, 64, [](const TileNumber& e) { return tile_home(e.key); });
+        if (!tiles_.has_slots()) return NO_LINE;
+        const size_t at =
+            tiles_.locate(tile_home(tile), [tile](const TileNumber& e) { return e.key == tile; });
+        if (tiles_[at].empty()) {
             if (!make) return NO_LINE;
-            tiles_[at] = TileNumber{tile, static_cast<uint32_t>(numbered_++)};
+            tiles_.fill(at, TileNumber{tile, static_cast<uint32_t>(tiles_.size())});
         }
         last_ = static_cast<uint32_t>(at);
         return tiles_[at].number;
     }
-    size_t place(uint64_t tile) const {
-        const size_t mask = tiles_.size() - 1;
-        size_t at = (tile * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-        while (tiles_[at].number != NO_LINE && tiles_[at].key != tile) at = (at + 1) & mask;
-        return at;
-    }
+    static size_t tile_home(uint64_t tile) { return mix_bits(tile) >> 40; }
     // The point's bucket within the tile numbered n.
     size_t hash(size_t n, Point p) const {
-        return static_cast<size_t>((point_key(p) * 0x9E3779B97F4A7C15ull) >>
-                                   (64 - bucket_bits_[n]));
+        return static_cast<size_t>(mix_bits(point_key(p)) >> (64 - bucket_bits_[n]));
     }
 
     struct TileNumber {
         uint64_t key = 0;
         uint32_t number = NO_LINE;  // NO_LINE: an empty place
+        bool empty() const { return number == NO_LINE; }
     };
-    std::vector<TileNumber> tiles_;  // open addressing on the tile
-    size_t numbered_ = 0;
+    OpenTable<TileNumber> tiles_;         // by the tile
     uint32_t last_ = NO_LINE;             // the place of the tile asked for last
     std::vector<uint32_t> first_bucket_;  // by tile number
     std::vector<uint8_t> bucket_bits_;    // by tile number: log2 of its buckets

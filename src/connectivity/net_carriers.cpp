@@ -33,11 +33,8 @@ void CellTable::grow_tile(Tile& tile) {
 }
 
 void CellTable::resize_tiles(size_t size) {
-    TableVector<Tile> old = std::move(tiles_);
-    tiles_.assign(size, Tile{});
     tile_shift_ = 64 - std::countr_zero(size);
-    for (const Tile& t : old)
-        if (t.base != NONE) tiles_[tile_place(t.key)] = t;
+    tiles_.rebuild(size, [this](const Tile& t) { return tile_home(t.key); });
     last_tile_ = SIZE_MAX;
 }
 
@@ -46,7 +43,7 @@ void CellTable::reserve(size_t count, size_t keys) {
     slots_.reserve(2 * keys + FIRST_BLOCK);
     // About a tile for every 64 keys, the tiles' table half full.
     size_t tiles = std::bit_ceil(std::max<size_t>(64, keys / 32));
-    if (tiles > tiles_.size()) resize_tiles(tiles);
+    if (tiles > tiles_.capacity()) resize_tiles(tiles);
 }
 
 namespace carriers {
@@ -68,7 +65,7 @@ SlopedKey sloped_key(Point a, Point b) {
 std::size_t SlopedHash::operator()(const SlopedKey& k) const {
     uint64_t lo = static_cast<uint64_t>(k.offset);
     uint64_t hi = static_cast<uint64_t>(k.offset >> 64);
-    uint64_t h = lo * 0x9E3779B97F4A7C15ull ^ hi;
+    uint64_t h = mix_bits(lo) ^ hi;
     h ^= static_cast<uint64_t>(k.dx) * 0xC2B2AE3D27D4EB4Full + static_cast<uint64_t>(k.dy);
     return std::hash<uint64_t>()(h);
 }

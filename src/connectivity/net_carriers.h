@@ -36,6 +36,7 @@
 
 #include "foundation/geometry.h"
 #include "foundation/heap.h"
+#include "foundation/open_table.h"
 
 // Records chained by a 64-bit key; the records of one key are chained
 // through `entries`, the last added first.
@@ -71,6 +72,7 @@ private:
     struct Slot {
         uint32_t local = 0;
         uint32_t head = NONE;  // NONE: an empty slot
+        bool empty() const { return head == NONE; }
     };
     // A tile: its block of slots, a power of two of them from `base`.
     struct Tile {
@@ -78,6 +80,7 @@ private:
         uint32_t base = NONE;  // NONE: an empty place of the tiles' table
         uint32_t used = 0;
         uint32_t mask = 0;  // the block's size less one
+        bool empty() const { return base == NONE; }
     };
     // A new tile's block; the tile grows it by doubling at three quarters
     // full.
@@ -87,15 +90,13 @@ private:
     // The tile's place in the tiles' table: the tile's, or the empty place
     // where it goes.
     size_t tile_place(uint64_t tile) const {
-        const size_t mask = tiles_.size() - 1;
-        size_t i = (tile * 0x9E3779B97F4A7C15ull) >> tile_shift_;
-        while (tiles_[i].base != NONE && tiles_[i].key != tile) i = (i + 1) & mask;
-        return i;
+        return tiles_.locate(tile_home(tile), [tile](const Tile& t) { return t.key == tile; });
     }
+    size_t tile_home(uint64_t tile) const { return mix_bits(tile) >> tile_shift_; }
     // The place of the tile asked for last when it is that tile, else its
     // place as tile_place finds it.
     size_t place_of(uint64_t tile) const {
-        if (last_tile_ < tiles_.size() && tiles_[last_tile_].key == tile &&
+        if (last_tile_ < tiles_.capacity() && tiles_[last_tile_].key == tile &&
             tiles_[last_tile_].base != NONE)
             return last_tile_;
         return last_tile_ = tile_place(tile);
@@ -103,21 +104,19 @@ private:
     // The slot of a key in the tile's block, by the key within the tile:
     // the key's, or the empty one where it goes.
     size_t slot_in(const Tile& tile, uint32_t local) const {
-        size_t i = ((local * 0x9E3779B97F4A7C15ull) >> 32) & tile.mask;
-        while (slots_[tile.base + i].head != NONE && slots_[tile.base + i].local != local)
-            i = (i + 1) & tile.mask;
-        return tile.base + i;
+        return tile.base + Blocks::probe(&slots_[tile.base], tile.mask, mix_bits(local) >> 32,
+                                         [local](const Slot& s) { return s.local == local; });
     }
     uint32_t new_block(uint32_t size);
     void grow_tile(Tile& tile);
     void resize_tiles(size_t size);
 
-    TableVector<Tile> tiles_;  // open addressing on the tile key
-    int tile_shift_ = 64;      // 64 less log2 of the tiles' table's size
-    size_t tiles_used_ = 0;
-    mutable size_t last_tile_ = SIZE_MAX;  // the place of the tile asked for last
-    TableVector<Slot> slots_;              // the tiles' blocks
-    std::vector<uint32_t> spare_[32];      // blocks given up by tiles that grew, by log2 size
+    OpenTable<Tile, TableVector<Tile>> tiles_;  // by the tile key
+    int tile_shift_ = 63;  // 64 less log2 of the tiles' table's size (once it has slots)
+    mutable size_t last_tile_ = SIZE_MAX;               // the place of the tile asked for last
+    using Blocks = OpenTable<Slot, TableVector<Slot>>;  // its probe, in each tile's block
+    TableVector<Slot> slots_;                           // the tiles' blocks
+    std::vector<uint32_t> spare_[32];  // blocks given up by tiles that grew, by log2 size
     TableVector<Entry> entries_;
 };
 
@@ -219,20 +218,18 @@ inline uint32_t CellTable::local_of(uint64_t key) {
 }
 
 inline uint32_t CellTable::first(uint64_t key) const {
-    if (tiles_.empty()) return NONE;
+    if (!tiles_.has_slots()) return NONE;
     const Tile& tile = tiles_[place_of(tile_of(key))];
     return tile.base == NONE ? NONE : slots_[slot_in(tile, local_of(key))].head;
 }
 
 inline void CellTable::add(uint64_t key, uint32_t id) {
-    if ((tiles_used_ + 1) * 2 > tiles_.size())
-        resize_tiles(std::max<size_t>(64, 2 * tiles_.size()));
+    if (!tiles_.fits(1)) resize_tiles(std::max<size_t>(64, 2 * tiles_.capacity()));
     const uint64_t tile_key = tile_of(key);
-    Tile& tile = tiles_[place_of(tile_key)];
-    if (tile.base == NONE) {
-        tile = Tile{tile_key, new_block(FIRST_BLOCK), 0, FIRST_BLOCK - 1};
-        ++tiles_used_;
-    }
+    const size_t place = place_of(tile_key);
+    if (tiles_[place].empty())
+        tiles_.fill(place, Tile{tile_key, new_block(FIRST_BLOCK), 0, FIRST_BLOCK - 1});
+    Tile& tile = tiles_[place];
     const uint32_t local = local_of(key);
     size_t at = slot_in(tile, local);
     if (slots_[at].head == NONE) {
@@ -341,11 +338,11 @@ private:
     // queries are on axes without, and need not look for them.
     std::vector<uint64_t> long_axes_ = std::vector<uint64_t>(1024);
     bool may_have_long(uint64_t axis_id) const {
-        uint64_t bit = (axis_id * 0x9E3779B97F4A7C15ull) >> 48;
+        uint64_t bit = mix_bits(axis_id) >> 48;
         return (long_axes_[bit >> 6] >> (bit & 63)) & 1;
     }
     void note_long(uint64_t axis_id) {
-        uint64_t bit = (axis_id * 0x9E3779B97F4A7C15ull) >> 48;
+        uint64_t bit = mix_bits(axis_id) >> 48;
         long_axes_[bit >> 6] |= uint64_t{1} << (bit & 63);
     }
     // Whether lines are filed in their axes' lists of all lines too: only

@@ -14,6 +14,7 @@
 #include "foundation/core.h"
 #include "foundation/flagop.h"
 #include "foundation/list.h"
+#include "foundation/open_table.h"
 #include "model/documents/ident.h"
 #include "model/documents/netprop.h"
 #include "model/documents/placed_part.h"
@@ -141,24 +142,20 @@ void link_names(const std::string& text, const TableVector<uint32_t>& start,
     auto name_of = [&](size_t i) {
         return std::string_view(text.data() + start[i], start[i + 1] - start[i]);
     };
-    struct Last {
-        uint32_t record = UINT32_MAX;  // UINT32_MAX: an empty slot
-        uint32_t hash = 0;
-    };
-    size_t mask = std::bit_ceil(count * 2 + 2) - 1;
-    TableVector<Last> last(mask + 1);
+    HashedIndex<TableVector<HashedSlot>> last;
+    last.reserve(count + 1, 1);
     next.assign(count, UINT32_MAX);
     for (uint32_t i = 0; i < count; ++i) {
         std::string_view key = name_of(i);
-        const uint64_t full = std::hash<std::string_view>()(key);
-        const auto hash = static_cast<uint32_t>(full ^ (full >> 32));
-        size_t at = hash & mask;
-        for (; last[at].record != UINT32_MAX; at = (at + 1) & mask)
-            if (last[at].hash == hash && name_of(last[at].record) == key) {
-                next[last[at].record] = i;
-                break;
-            }
-        last[at] = {i, hash};
+        const uint32_t hash = text_hash(key);
+        const size_t at = last.locate(hash, [&](uint32_t j) { return name_of(j) == key; });
+        const uint32_t before = last.number_at(at);
+        if (before == HashedSlot::NONE) {
+            last.fill(at, i, hash);
+        } else {
+            next[before] = i;
+            last.renumber(at, i);
+        }
     }
 }
 

@@ -10,10 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include <malloc.h>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <new>
+
+#include "platform/memory_pages.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TN_POOL_OFF 1
@@ -63,22 +62,11 @@ namespace {
 // The whole 2 MiB pages a large table takes.
 size_t table_mapping(size_t size) { return (size + TABLE_HUGE - 1) & ~(TABLE_HUGE - 1); }
 
-// A mapping of `size` bytes (a multiple of TABLE_HUGE) aligned to
-// TABLE_HUGE and marked for huge pages, or null: mapped larger, then cut
-// to the aligned part.
+// A range of `size` bytes (a multiple of TABLE_HUGE) aligned to
+// TABLE_HUGE and marked for huge pages, or null.
 void* map_table(size_t size) {
-    const size_t mapped = size + TABLE_HUGE;
-    void* map = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (map == MAP_FAILED) return nullptr;
-    auto* start = static_cast<char*>(map);
-    auto* block = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(start) + TABLE_HUGE - 1) &
-                                          ~(uintptr_t{TABLE_HUGE} - 1));
-    if (block > start) munmap(start, static_cast<size_t>(block - start));
-    char* end = block + size;
-    if (end < start + mapped) munmap(end, static_cast<size_t>(start + mapped - end));
-#ifdef MADV_HUGEPAGE
-    madvise(block, size, MADV_HUGEPAGE);  // a refusal leaves ordinary pages
-#endif
+    void* block = pages_map(size, TABLE_HUGE);
+    if (block) pages_prefer_huge(block, size);
     return block;
 }
 
@@ -118,12 +106,10 @@ void* take_kept_fitting(size_t size) {
 // one of the system's mappings, else 2 MiB at a time (every mapping made
 // here starts and ends on such a boundary). How many bytes were moved.
 size_t move_kept(char* from, size_t size, char* to) {
-    if (mremap(from, size, size, MREMAP_MAYMOVE | MREMAP_FIXED, to) != MAP_FAILED) return size;
+    if (pages_move(from, size, to)) return size;
     size_t moved = 0;
     for (; moved < size; moved += TABLE_HUGE)
-        if (mremap(from + moved, TABLE_HUGE, TABLE_HUGE, MREMAP_MAYMOVE | MREMAP_FIXED,
-                   to + moved) == MAP_FAILED)
-            break;
+        if (!pages_move(from + moved, TABLE_HUGE, to + moved)) break;
     return moved;
 }
 
@@ -158,16 +144,14 @@ public:
 
 private:
     void run() {
-#ifdef MADV_POPULATE_WRITE
         // 2 MiB at a time: each call holds the process's map of memory,
         // which the job's own mapping calls then wait for.
         while (!stop_.load(std::memory_order_relaxed)) {
             const size_t at = next_.fetch_add(TABLE_HUGE);
             if (at >= size_) return;
-            if (madvise(area_ + at, std::min(TABLE_HUGE, size_ - at), MADV_POPULATE_WRITE) != 0)
+            if (!pages_make_resident(area_ + at, std::min(TABLE_HUGE, size_ - at)))
                 return;  // a system without it: the tables touch their pages themselves
         }
-#endif
     }
 
     char* area_;
@@ -211,7 +195,7 @@ void keep_range(char* start, size_t size) noexcept {
         kept_ranges.push_back({start, size});
     } catch (...) {
         stop_filling();
-        munmap(start, size);
+        pages_release(start, size);
     }
 }
 
@@ -224,9 +208,11 @@ TableReuse::TableReuse() {
 #endif
 }
 
-TableReuse::TableReuse(size_t expected) : TableReuse() {
+TableReuse::TableReuse(size_t expected, size_t fill_from) : TableReuse() {
 #ifndef TN_POOL_OFF
-    if (table_scopes > 1 || table_filler || expected < FILL_FROM || expected > SIZE_MAX / 2) return;
+    if (table_scopes > 1 || table_filler || expected < fill_from || expected > SIZE_MAX / 2 ||
+        !pages_native())
+        return;
     const size_t size = table_mapping(expected);
     auto* area = static_cast<char*>(map_table(size));
     if (!area) return;  // the tables map their own, as without it
@@ -234,10 +220,10 @@ TableReuse::TableReuse(size_t expected) : TableReuse() {
         kept_ranges.push_back({area, size});
         table_filler = new TableFiller(area, size);
     } catch (...) {
-        if (kept_ranges.empty() || kept_ranges.back().start != area) munmap(area, size);
+        if (kept_ranges.empty() || kept_ranges.back().start != area) pages_release(area, size);
     }
 #else
-    (void)expected;
+    (void)expected, (void)fill_from;
 #endif
 }
 
@@ -246,7 +232,7 @@ TableReuse::~TableReuse() {
     if (--table_scopes > 0) return;
     delete table_filler;  // its threads stop before the ranges go back
     table_filler = nullptr;
-    for (const KeptRange& range : kept_ranges) munmap(range.start, range.size);
+    for (const KeptRange& range : kept_ranges) pages_release(range.start, range.size);
     kept_ranges.clear();
     kept_ranges.shrink_to_fit();
 #endif
@@ -272,10 +258,11 @@ void table_free(void* block, size_t size) noexcept {
     if (!block) return;
 #ifndef TN_POOL_OFF
     if (size >= TABLE_HUGE && size <= SIZE_MAX - 2 * TABLE_HUGE) {
-        if (table_scopes > 0)
+        // Only the native layer hands back or moves part of a range.
+        if (table_scopes > 0 && pages_native())
             keep_range(static_cast<char*>(block), table_mapping(size));
         else
-            munmap(block, table_mapping(size));
+            pages_release(block, table_mapping(size));
         return;
     }
 #endif
@@ -312,7 +299,7 @@ void pool_give_back() {}
 
 void tune_process_heap() {
     // Setting the threshold also ends malloc's own raising of it.
-    mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    heap_set_map_threshold(256 << 10);
 }
 
 namespace {
@@ -438,7 +425,7 @@ public:
     // Asks for a chunk, unless one is ready or being made.
     void ask() {
         if (owner_ == 0) start();
-        if (owner_ != ::getpid() || ready_.load() != nullptr) return;
+        if (owner_ != process_id() || ready_.load() != nullptr) return;
         bool idle = false;
         if (asked_.compare_exchange_strong(idle, true)) asked_.notify_one();
     }
@@ -447,7 +434,7 @@ private:
     void start() {
         try {
             std::thread([this] { run(); }).detach();
-            owner_ = ::getpid();
+            owner_ = process_id();
         } catch (...) {
             owner_ = -1;  // no thread: the pool makes its chunks itself
         }
@@ -469,7 +456,7 @@ private:
 
     std::atomic<char*> ready_{nullptr};
     std::atomic<bool> asked_{false};
-    pid_t owner_ = 0;  // the process whose thread makes chunks; -1 none can
+    long owner_ = 0;  // the process whose thread makes chunks; -1 none can
 };
 
 // Never destroyed: its thread may be mapping a chunk when the process ends.
@@ -576,7 +563,7 @@ void pool_give_back() {
         if (head->live != 0 || chunk == carving) return false;
         for (size_t cls = 1; cls < CLASS_COUNT; ++cls)
             if (head->free[cls]) unlink_with(head, cls);
-        munmap(chunk, CHUNK_SIZE);
+        pages_release(chunk, CHUNK_SIZE);
         return true;
     });
     // The chunks left in the order of memory in each class: the next blocks
@@ -598,6 +585,6 @@ void pool_give_back() {
 void heap_give_back() {
     pool_give_back();
 #ifndef TN_POOL_OFF
-    malloc_trim(0);
+    heap_trim();
 #endif
 }

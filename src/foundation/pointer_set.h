@@ -10,7 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
-#include <vector>
+
+#include "foundation/open_table.h"
 
 template <class T>
 class PointerSet {
@@ -18,50 +19,34 @@ public:
     // {p, true} when p was added, {p, false} when it was a member (or null).
     std::pair<T*, bool> insert(T* p) {
         if (!p) return {p, false};
-        if ((size_ + 1) * 2 > slots_.size()) grow();
-        size_t at = home(p);
-        while (slots_[at]) {
-            if (slots_[at] == p) return {p, false};
-            at = (at + 1) & mask();
-        }
-        slots_[at] = p;
-        ++size_;
+        table_.reserve(1, 16, home_of);
+        const size_t at = table_.locate(home(p), [p](const Slot& s) { return s.p == p; });
+        if (!table_[at].empty()) return {p, false};
+        table_.fill(at, {p});
         return {p, true};
     }
     size_t count(const T* p) const { return p && find(p) != NONE ? 1 : 0; }
     size_t erase(const T* p) {
         size_t at = p ? find(p) : NONE;
         if (at == NONE) return 0;
-        // Backward shift: the members after the hole that would not be found
-        // past it move into it.
-        for (size_t next = (at + 1) & mask(); slots_[next]; next = (next + 1) & mask()) {
-            const size_t wanted = home(slots_[next]);
-            if (((next - wanted) & mask()) >= ((next - at) & mask())) {
-                slots_[at] = slots_[next];
-                at = next;
-            }
-        }
-        slots_[at] = nullptr;
-        --size_;
+        table_.erase(at, home_of);
         return 1;
     }
-    void clear() {
-        if (slots_.size() > KEPT)
-            slots_ = {};
-        else
-            slots_.assign(slots_.size(), nullptr);
-        size_ = 0;
-    }
+    void clear() { table_.clear(KEPT); }
     void reserve(size_t n) {
-        while (n * 2 > slots_.size()) grow();
+        if (n > table_.size()) table_.reserve(n - table_.size(), 16, home_of);
     }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
+    size_t size() const { return table_.size(); }
+    bool empty() const { return table_.size() == 0; }
 
+    struct Slot {
+        T* p = nullptr;
+        bool empty() const { return !p; }
+    };
     class iterator {
     public:
-        iterator(T* const* at, T* const* end) : at_(at), end_(end) { skip(); }
-        T* operator*() const { return *at_; }
+        iterator(const Slot* at, const Slot* end) : at_(at), end_(end) { skip(); }
+        T* operator*() const { return at_->p; }
         iterator& operator++() {
             ++at_;
             skip();
@@ -71,19 +56,24 @@ public:
 
     private:
         void skip() {
-            while (at_ != end_ && !*at_) ++at_;
+            while (at_ != end_ && !at_->p) ++at_;
         }
-        T* const* at_;
-        T* const* end_;
+        const Slot* at_;
+        const Slot* end_;
     };
-    iterator begin() const { return {slots_.data(), slots_.data() + slots_.size()}; }
-    iterator end() const { return {slots_.data() + slots_.size(), slots_.data() + slots_.size()}; }
+    iterator begin() const {
+        const Slot* slots = table_.slots().data();
+        return {slots, slots + table_.capacity()};
+    }
+    iterator end() const {
+        const Slot* last = table_.slots().data() + table_.capacity();
+        return {last, last};
+    }
 
 private:
     static constexpr size_t NONE = SIZE_MAX;
     static constexpr size_t KEPT = 1024;  // slots a clear keeps
 
-    size_t mask() const { return slots_.size() - 1; }
     // The page a record lies in, scattered (the low bits of a product with
     // a large odd number would follow the low bits of the page alone),
     // above its offset in the page: records made one after another have
@@ -93,25 +83,17 @@ private:
     // the page (within its own 256 slots, keeping the order of a cache
     // line's): a small table, which sees the offset alone, must not put
     // records at the same offset of different pages in one slot.
-    size_t home(const T* p) const {
+    static size_t home(const T* p) {
         const auto address = uint64_t(reinterpret_cast<uintptr_t>(p));
-        const uint64_t page = ((address >> 12) * 0x9E3779B97F4A7C15ULL) >> 40;
-        return size_t(page << 8 | (((address >> 4) ^ page) & 0xFF)) & mask();
+        const uint64_t page = mix_bits(address >> 12) >> 40;
+        return size_t(page << 8 | (((address >> 4) ^ page) & 0xFF));
     }
+    static size_t home_of(const Slot& slot) { return home(slot.p); }
     size_t find(const T* p) const {
-        if (slots_.empty()) return NONE;
-        for (size_t at = home(p); slots_[at]; at = (at + 1) & mask())
-            if (slots_[at] == p) return at;
-        return NONE;
-    }
-    void grow() {
-        std::vector<T*> old = std::move(slots_);
-        slots_.assign(old.empty() ? 16 : old.size() * 2, nullptr);
-        size_ = 0;
-        for (T* p : old)
-            if (p) insert(p);
+        if (!table_.has_slots()) return NONE;
+        const size_t at = table_.locate(home(p), [p](const Slot& s) { return s.p == p; });
+        return table_[at].empty() ? NONE : at;
     }
 
-    std::vector<T*> slots_;  // size a power of two, or empty
-    size_t size_ = 0;
+    OpenTable<Slot> table_;  // at most half full
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/list.h"
+#include "foundation/open_table.h"
 #include "foundation/properties.h"
 #include "model/documents/attribute.h"
 #include "model/documents/erc_mark.h"
@@ -119,7 +120,7 @@ private:
     };
     struct KeyHash {
         size_t operator()(const Key& k) const {
-            return std::hash<const void*>()(k.part) ^ (size_t(k.device) * 0x9E3779B97F4A7C15ull) ^
+            return std::hash<const void*>()(k.part) ^ size_t(mix_bits(uint64_t(k.device))) ^
                    size_t(k.convert);
         }
     };

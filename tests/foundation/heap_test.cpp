@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "foundation/list.h"
+#include "platform/memory_pages.h"
 #include "support/test_env.h"
 
 namespace {
@@ -24,6 +25,10 @@ struct Block {
     unsigned char* bytes;
     size_t size;
 };
+
+// Whether the pool's chunks and the tables are ranges of the system's own
+// mappings, whose pages the tests can see come and go.
+bool system_pages() { return pool_active() && pages_native(); }
 
 unsigned char pattern(size_t index) { return static_cast<unsigned char>(index * 37 + 11); }
 
@@ -115,7 +120,8 @@ struct BigBlocks {
 // system; the blocks still in use keep their contents, and the pool goes
 // on handing out sound blocks.
 TEST(SmallBlocks, ChunksWithNoBlockInUseGoBack) {
-    if (!pool_active()) GTEST_SKIP() << "blocks come from malloc in this build";
+    if (!system_pages())
+        GTEST_SKIP() << "the pool's chunks are not the system's own mappings in this build";
     BigBlocks big;
     std::vector<unsigned char*>& blocks = big.carved;
     unsigned char* first = blocks.front();
@@ -171,7 +177,8 @@ TEST(SmallBlocks, AfterAJobBlocksComeChunkByChunkInTheOrderOfMemory) {
 // order the chunk's blocks were released in, and of whatever class; none
 // overlaps a block still in use. After the job such a chunk goes back.
 TEST(SmallBlocks, ChunkReleasedWholeIsCarvedAgainInOrder) {
-    if (!pool_active()) GTEST_SKIP() << "blocks come from malloc in this build";
+    if (!system_pages())
+        GTEST_SKIP() << "the pool's chunks are not the system's own mappings in this build";
     BigBlocks big;
     std::vector<unsigned char*>& blocks = big.carved;
     // A chunk of the middle: carved whole by the test alone.
@@ -268,6 +275,42 @@ TEST(LargeTables, ContentsSurviveGrowingPastTheHugePagesAndBack) {
     EXPECT_EQ(table.capacity(), 0u);
 }
 
+// Whatever memory layer serves them (the PlainPages tests run this on the
+// plain one, which can give a block back only whole), a job's large tables
+// of every size, made and released in turn, and the pool's chunks made
+// among them, keep their contents.
+TEST(LargeTables, AJobsTablesAndChunksKeepTheirContentsOnEitherLayer) {
+    std::vector<void*> blocks;
+    {
+        TableReuse job(size_t{80} << 20, size_t{64} << 20);  // with an area filled ahead
+        const size_t sizes[] = {2 * TABLE_HUGE, TABLE_HUGE, 5 * TABLE_HUGE + 3, 3 * TABLE_HUGE};
+        std::vector<std::pair<unsigned char*, size_t>> held;
+        for (int round = 0; round < 3; ++round) {
+            for (size_t k = 0; k < std::size(sizes); ++k) {
+                const size_t size = sizes[k] + round * TABLE_HUGE;
+                auto* table = static_cast<unsigned char*>(table_alloc(size));
+                std::memset(table, static_cast<int>(held.size() + 1), size);
+                held.push_back({table, size});
+                for (int n = 0; n < 2000; ++n) blocks.push_back(pool_alloc(POOL_LARGEST));
+            }
+            // Every other one goes back, for the next round's to reuse.
+            for (size_t k = held.size(); k-- > 0;)
+                if (k % 2 == 1) {
+                    table_free(held[k].first, held[k].second);
+                    held.erase(held.begin() + static_cast<std::ptrdiff_t>(k));
+                }
+        }
+        size_t wrong = 0;
+        for (const auto& [table, size] : held) {
+            wrong += std::count(table, table + size, table[0]) != static_cast<std::ptrdiff_t>(size);
+            table_free(table, size);
+        }
+        EXPECT_EQ(wrong, 0u);
+    }
+    for (void* block : blocks) pool_free(block, POOL_LARGEST);
+    pool_give_back();
+}
+
 // Whether the page at `at` is mapped in the process (mincore fails on an
 // unmapped range).
 bool mapped(const void* at) {
@@ -284,7 +327,8 @@ bool mapped(const void* at) {
 // outlives the job is untouched by that and goes back when released. The
 // small-block pool's new chunks come from the released tables as well.
 TEST(LargeTables, AJobsReleasedTablesServeItsLaterOnesAndGoBackWhenItEnds) {
-    if (!pool_active()) GTEST_SKIP() << "tables come from malloc in this build";
+    if (!system_pages())
+        GTEST_SKIP() << "the tables are not the system's own mappings in this build";
     const size_t words = 2 * TABLE_HUGE / sizeof(uint32_t);  // 4 MiB
     std::vector<const void*> released;
     TableVector<uint32_t> outlives;
@@ -357,19 +401,17 @@ bool resident(const void* at, size_t size) {
 // takes the kept pages with their contents, and when the job ends the
 // memory goes back. Below the bound nothing is made ahead.
 TEST(LargeTables, AJobExpectingLargeTablesFindsTheirMemoryReady) {
+    const size_t FILL = size_t{64} << 20;  // a bound of the test's, lighter than the program's
     if (!pool_active()) GTEST_SKIP() << "tables come from malloc in this build";
-    bool can_fill = false;
-#ifdef MADV_POPULATE_WRITE
-    void* probe = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(probe, MAP_FAILED);
-    can_fill = madvise(probe, 4096, MADV_POPULATE_WRITE) == 0;
-    munmap(probe, 4096);
-#endif
+    void* probe = pages_map(4096, 4096);
+    ASSERT_NE(probe, nullptr);
+    const bool can_fill = pages_make_resident(probe, 4096);
+    pages_release(probe, 4096);
     if (!can_fill) GTEST_SKIP() << "this system cannot fill memory ahead";
     const size_t part = 8 * TABLE_HUGE;  // 16 MiB
     const void* gone = nullptr;
     {
-        TableReuse job(TableReuse::FILL_FROM + part);
+        TableReuse job(FILL + part, FILL);
         auto* first = static_cast<unsigned char*>(table_alloc(part));
         std::memset(first, 5, part);  // written while the rest is being filled
         auto* second = static_cast<unsigned char*>(table_alloc(part));
@@ -381,7 +423,7 @@ TEST(LargeTables, AJobExpectingLargeTablesFindsTheirMemoryReady) {
         EXPECT_EQ(std::count(first, first + part, 5), static_cast<std::ptrdiff_t>(part));
         table_free(first, part);
         // Larger than all that is kept: the kept pages move into it.
-        const size_t larger = TableReuse::FILL_FROM + 4 * part;
+        const size_t larger = FILL + 4 * part;
         auto* wide = static_cast<unsigned char*>(table_alloc(larger));
         EXPECT_EQ(std::count(wide, wide + larger, 5), static_cast<std::ptrdiff_t>(part));
         std::memset(wide, 6, larger);
@@ -392,7 +434,7 @@ TEST(LargeTables, AJobExpectingLargeTablesFindsTheirMemoryReady) {
     }
     EXPECT_FALSE(mapped(gone));
     {
-        TableReuse job(TableReuse::FILL_FROM / 2);
+        TableReuse job(FILL / 2, FILL);
         auto* table = static_cast<unsigned char*>(table_alloc(part));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_FALSE(resident(table, part));

@@ -11,6 +11,7 @@
 #include "foundation/core.h"
 #include "foundation/list.h"
 #include "foundation/matrix.h"
+#include "foundation/open_table.h"
 #include "model/documents/schema.h"
 #include "model/items/primitives.h"
 #include "model/items/view.h"
@@ -199,7 +200,7 @@ namespace {
 // fingerprint names the ghost they showed.
 uint64_t ghost_key(List* items) {
     auto mix = [](uint64_t h, uint64_t v) {
-        h ^= v + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+        h ^= v + MIX_MULTIPLIER + (h << 6) + (h >> 2);
         return h * 0xBF58476D1CE4E5B9ULL;
     };
     uint64_t h = mix(0x94D049BB133111EBULL, items->count);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "editor/gui/application.h"
+#include "foundation/heap.h"
 #include "foundation/services.h"
 #include "model/documents/document.h"
 #include "model/documents/schema.h"
@@ -35,6 +36,9 @@ EditCanvas::~EditCanvas() {
     application().detach_editor(this);
     SetDocument(nullptr);
     close_schema(nullptr, &mySchema);
+    // A closed sheet's memory goes back to the system, not only to the
+    // pool: a large sheet would otherwise stay in the process as if open.
+    heap_give_back();
 }
 
 void EditCanvas::TakeDocument(Schema* schema) {

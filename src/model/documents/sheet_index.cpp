@@ -24,6 +24,7 @@
 
 #include "foundation/core.h"
 #include "foundation/list.h"
+#include "foundation/open_table.h"
 #include "foundation/services.h"
 #include "model/documents/schema.h"
 #include "model/documents/sheet_items.h"
@@ -108,9 +109,9 @@ struct SheetIndex {
     struct Slot {
         uint32_t entry = NONE;  // NONE: empty
         uint32_t key = 0;       // of the entry's item's address
+        bool empty() const { return entry == NONE; }
     };
-    std::vector<Slot> slots;
-    size_t slots_used = 0;
+    OpenTable<Slot> slots;
 
     // The grid: cells of 1 << shift units from (x0, y0), columns x rows.
     int shift = 14;
@@ -290,58 +291,43 @@ uint32_t new_entry(SheetIndex& index) {
 // its entry.
 uint32_t address_key(const SchItem* item) {
     const auto address = uint64_t(reinterpret_cast<uintptr_t>(item));
-    const uint64_t page = ((address >> 12) * 0x9E3779B97F4A7C15ull) >> 40;
+    const uint64_t page = mix_bits(address >> 12) >> 40;
     return uint32_t(page << 8 | (((address >> 4) ^ page) & 0xFF));
 }
 
-size_t home_slot(const SheetIndex& index, uint32_t key) { return key & (index.slots.size() - 1); }
+size_t slot_home(const SheetIndex::Slot& slot) { return slot.key; }
 
 void slot_put(SheetIndex& index, uint32_t e) {
-    const size_t mask = index.slots.size() - 1;
     const uint32_t key = address_key(index.entries[e].item);
-    size_t at = home_slot(index, key);
-    while (index.slots[at].entry != NONE) at = (at + 1) & mask;
-    index.slots[at] = {e, key};
-    ++index.slots_used;
+    index.slots.fill(index.slots.vacant(key), {e, key});
 }
 
-// Room for `count` entries' slots, the table made anew when it grows.
+// Room for `count` entries' slots, the table made anew from the entries
+// when it grows (an index made whole files its entries first).
 void reserve_slots(SheetIndex& index, size_t count) {
-    if (count * 2 <= index.slots.size()) return;
+    if (count * 2 <= index.slots.capacity()) return;
     size_t size = 64;
     while (count * 2 > size) size *= 2;
-    index.slots.assign(size, SheetIndex::Slot{});
-    index.slots_used = 0;
+    index.slots.clear(0);
+    index.slots.rebuild(size, slot_home);
     for (uint32_t e = 0; e < index.entries.size(); ++e)
         if (index.entries[e].node) slot_put(index, e);
 }
 
 uint32_t find_entry(const SheetIndex* index, const SchItem* item) {
-    if (!index || !item || index->slots.empty()) return NONE;
-    const size_t mask = index->slots.size() - 1;
+    if (!index || !item || !index->slots.has_slots()) return NONE;
     const uint32_t key = address_key(item);
-    for (size_t at = home_slot(*index, key);; at = (at + 1) & mask) {
-        const SheetIndex::Slot& slot = index->slots[at];
-        if (slot.entry == NONE) return NONE;
-        if (slot.key == key && index->entries[slot.entry].item == item) return slot.entry;
-    }
+    const size_t at = index->slots.locate(key, [&](const SheetIndex::Slot& slot) {
+        return slot.key == key && index->entries[slot.entry].item == item;
+    });
+    return index->slots[at].entry;
 }
 
 void slot_erase(SheetIndex& index, uint32_t e) {
-    const size_t mask = index.slots.size() - 1;
-    size_t hole = home_slot(index, address_key(index.entries[e].item));
-    while (index.slots[hole].entry != e) hole = (hole + 1) & mask;
-    // A slot further on moves into the hole unless its home lies cyclically
-    // after the hole, up to itself.
-    for (size_t j = (hole + 1) & mask; index.slots[j].entry != NONE; j = (j + 1) & mask) {
-        const size_t h = home_slot(index, index.slots[j].key);
-        const bool stays = hole <= j ? (h > hole && h <= j) : (h > hole || h <= j);
-        if (stays) continue;
-        index.slots[hole] = index.slots[j];
-        hole = j;
-    }
-    index.slots[hole] = SheetIndex::Slot{};
-    --index.slots_used;
+    const size_t at =
+        index.slots.locate(address_key(index.entries[e].item),
+                           [e](const SheetIndex::Slot& slot) { return slot.entry == e; });
+    index.slots.erase(at, slot_home);
 }
 
 // Whether a line's ends are out of the order the connectivity refresh puts
@@ -359,7 +345,7 @@ void note_order(SheetIndex& index, SchItem* item) {
 uint32_t add_entry(SheetIndex& index, DListNode* node, bool in_ports, const Rect& box,
                    uint32_t place) {
     uint32_t e = new_entry(index);
-    reserve_slots(index, index.slots_used + 1);  // before the entry holds its item
+    reserve_slots(index, index.slots.size() + 1);  // before the entry holds its item
     Entry& entry = index.entries[e];
     entry = Entry{node, static_cast<SchItem*>(node->data),
                   box,  place,

@@ -30,6 +30,7 @@
 #include "render/draw_adapter.h"
 #include "render/render_canvas.h"
 #include "render/render_fonts.h"
+#include "render/text_strokes.h"
 
 namespace {
 
@@ -174,7 +175,9 @@ public:
     // `bodied`: the pin's form has a body drawing, which then names the pins
     // unless a pin carries its own display choice.
     void pin(PlacedPart* pl, Pin* pin, const Matrix* m, bool bodied);
-    void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width);
+    // `kept`: the text is the sheet's own and keeps its layout; the texts a
+    // repaint makes afresh take theirs from the kept layouts.
+    void text(Text* text, const Matrix* m, uint32_t rgb, int32_t width, bool kept = true);
 
     uint32_t rgb(int property, int index = -1) const {
         return colour_ == ITEM_COLOURS ? uint32_t(proper_get(property, index)) : uint32_t(colour_);
@@ -234,7 +237,7 @@ List** Painter::font_table(Text* text) {
     return &text->fonts;
 }
 
-void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
+void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width, bool kept) {
     if (t->string.empty()) return;
     if (t->font >= FONT_ID_BASE) {
         List** table = font_table(t);
@@ -275,6 +278,16 @@ void Painter::text(Text* t, const Matrix* m, uint32_t colour, int32_t width) {
                        false);
             return;
         }
+    }
+    if (!t->layout && !kept) {
+        // The pen width a laid-out stroke holds.
+        const int32_t pen_width = width > 0 ? width : static_cast<int16_t>(t->width);
+        for_each_text_stroke(t->string.c_str(), t->pos, t->size, t->flags, t->font, m, MAX_CHAIN,
+                             [&](const std::vector<Point>& points) {
+                                 pen(colour, pen_width);
+                                 a_.strip(points);
+                             });
+        return;
     }
     if (!t->layout) layout_Text(t);
     int guard = 0;
@@ -325,7 +338,7 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
         t.font = id;
         const Point size = measure_text_world(*record, string);
         block = Rect{0, -size.y, size.x, size.y};
-    } else if (text_layout_extent(string, t.pos, t.size, t.flags, t.font, &block) < 0) {
+    } else if (text_extent_at_origin(string, t.size, t.font, &block) < 0) {
         // Too long for a rectangle: bounded by its strokes.
         layout_Text(&t);
         if (t.layout) bounds_TextLines(t.layout, &block, false);
@@ -335,7 +348,7 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
     if (!m) {
         t.pos = Point{clamp32(int64_t{at.x} - block.x - int64_t{block.w} * h / 2),
                       clamp32(int64_t{at.y} - block.y - block.h + int64_t{block.h} * v / 2)};
-        text(&t, m, colour, width);
+        text(&t, m, colour, width, false);
         free_Text(&t, true);
         return;
     }
@@ -376,7 +389,7 @@ void Painter::name(const char* string, int font_property, Point at, int h, int v
     const Point anchor = apply_matrix(m, at);
     readable.m[2][0] = anchor.x;
     readable.m[2][1] = anchor.y;
-    text(&t, &readable, colour, width);
+    text(&t, &readable, colour, width, false);
     free_Text(&t, true);
 }
 
@@ -477,7 +490,7 @@ void Painter::placed_part(PlacedPart* pl, const Matrix* outer) {
             continue;
         Text t;
         attr_text_fill(doc_, pl, attribute, i, &t);
-        text(&t, outer, rgb(COLOR_PARTFIELD, std::min(i, 2)), 0);
+        text(&t, outer, rgb(COLOR_PARTFIELD, std::min(i, 2)), 0, false);
         free_Text(&t, true);
     }
     if ((pl->flags & PL_POWERON) && shown(VISIBLE_POWER, PRINT_VIS_POWER))
@@ -923,6 +936,7 @@ void draw_schema_area(DrawAdapter* adapter, Schema* schema, const Rect& visible,
 bool item_draw_bounds(Schema* schema, SchItem* item, Rect* out) {
     if (!item) {
         part_box_cache().clear();
+        forget_text_strokes();
         return false;
     }
     bool any = false;

@@ -157,6 +157,13 @@ bool select_Strokes(View* view, const Stroke* chain);
 // chain is returned in world units. Null for a text that draws nothing.
 Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
                     int pen_width, Matrix* matrix, bool transform);
+// The transform text_layout gives its cell-unit strokes (to *matrix) for
+// `string` at `anchor`: a layout in cell units mapped through it point by
+// point is the world-unit layout to the bit.
+Matrix text_layout_matrix(const char* string, Point anchor, TextSize size, uint8_t flags);
+// The character advance in cell units that layouts use now (it follows the
+// configuration's spacing ratio).
+int text_layout_advance();
 // The extent of what text_layout would draw in world units, without
 // building the strokes: 1 with *rect set, 0 for a text that draws nothing,
 // -1 when the span does not fit a rectangle (bound the strokes instead).

@@ -319,6 +319,12 @@ Stroke* text_layout(const char* string, Point anchor, TextSize size, uint8_t fla
     return chain;
 }
 
+Matrix text_layout_matrix(const char* string, Point anchor, TextSize size, uint8_t flags) {
+    return layout_matrix(string, anchor, size, flags, advance());
+}
+
+int text_layout_advance() { return advance(); }
+
 int text_layout_extent(const char* string, Point anchor, TextSize size, uint8_t flags, int font,
                        Rect* rect) {
     if (!string || !*string) return 0;

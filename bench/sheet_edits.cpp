@@ -21,6 +21,14 @@
 // under 5 ms, whatever ran before; run each alone too, e.g.
 //   build/bench/bench_sheet_edits --benchmark_filter=EditDelete/0
 //
+// BM_EditMotion: one pointer motion while the selection moves (its ghost
+// made by the motion before) and the drop that ends the move, with the
+// pointer 500 on from the press: argument 0 one part of the ladder of
+// 100,000, 1 a tenth of it (10,000 resistors, the rows of a frame), 2 the
+// whole ladder of 10,000; the second argument 1 with Ctrl (a drag). The
+// counters motion_ms and drop_ms. The target: a motion under 5 ms with one
+// part, and never slower than its drop.
+//
 // The windows' share (ghosts and paints) is measured by bench_sheet_editing.
 #include <benchmark/benchmark.h>
 
@@ -286,6 +294,55 @@ void BM_EditWire(benchmark::State& state) {
         [](EditSession* s) { return item_count(s) == LADDER_ITEMS + 2; });
 }
 
+// A move of a part, a tenth of the ladder of 100,000 or all of the ladder
+// of 10,000, plain or with Ctrl: one motion and the drop.
+void BM_EditMotion(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    const bool ctrl = state.range(1) == 1;
+    const int n = kind == 2 ? 10000 : LADDER;
+    double motion = 0, drop = 0;
+    for (auto _ : state) {
+        Schema* schema = nullptr;
+        const std::string& file = ladders().sheet(n);
+        if (file.empty() || load_schema_file(&schema, file.c_str()) != 0 || !schema) {
+            state.SkipWithError("the ladder did not load");
+            return;
+        }
+        EditSession session;
+        session_init(&session, schema, 1, &main_mode, nullptr);
+        sheet_index(schema);
+        const Point from = resistor_middle(2, 0);
+        if (kind == 0) {
+            click(&session, from);
+        } else {
+            // Rows of a hundred resistors, 40,000 apart.
+            const int rows = kind == 1 ? LADDER / 1000 : n / 100;
+            select_area(&session, Rect{-5000, -10000, 1010000, rows * 40000 + 5000});
+        }
+        const size_t selected = size_t(selection_count(&session));
+        session_event(&session, ctrl ? EV_LEFT_DOWN_CTRL : EV_LEFT_DOWN, from);
+        session_event(&session, EV_LEFT_DRAG, Point{from.x + 100, from.y});
+        const Point to{from.x + 500, from.y};
+        auto start = Clock::now();
+        session_event(&session, EV_LEFT_DRAG, to);
+        const double one_motion = ms_since(start);
+        start = Clock::now();
+        session_event(&session, EV_LEFT_UP, to);
+        const double the_drop = ms_since(start);
+        motion += one_motion;
+        drop += the_drop;
+        state.SetIterationTime((one_motion + the_drop) / 1000);
+        state.counters["selected"] = static_cast<double>(selected);
+        SchItem* moved = item_at(&session, to);
+        if (!moved || moved->type != PARTLIB_ITEM || moved->pos.x != 20500)
+            state.SkipWithError("the selection did not move");
+        session_close(&session);
+        close_schema(nullptr, &schema);
+    }
+    state.counters["motion_ms"] = motion / double(state.iterations());
+    state.counters["drop_ms"] = drop / double(state.iterations());
+}
+
 }  // namespace
 
 BENCHMARK(BM_WholeSheetEdits)
@@ -305,3 +362,8 @@ BENCHMARK(BM_EditDelete)->Apply(edit_args);
 BENCHMARK(BM_EditUndo)->Apply(edit_args);
 BENCHMARK(BM_EditPaste)->Apply(edit_args);
 BENCHMARK(BM_EditWire)->Apply(edit_args);
+BENCHMARK(BM_EditMotion)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Iterations(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

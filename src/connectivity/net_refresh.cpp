@@ -509,10 +509,18 @@ void TouchedRefresh::snap_wire(Line* wire) {
 }
 
 void TouchedRefresh::tee(Line* wire, std::vector<SchItem*>* dots) {
-    gather(box_between(wire->pos, wire->end));
+    // Only the lines' places count here, not the order of their ends: a
+    // line is met (its mark of an earlier pass cleared) only when it
+    // carries such a mark, which spares a look-up of every line near every
+    // touched wire (a whole sheet pasted touches hundreds of thousands).
+    sheet_index_query(index(), box_between(wire->pos, wire->end), &found_);
     std::vector<SchItem*>& lines = here_;
     lines.clear();
-    for (SchItem* line : list_items<SchItem>(scratch_.items)) lines.push_back(line);
+    for (SchItem* item : found_) {
+        if (item->type != LINE_ITEM) continue;
+        if (item->state & NET_IGNORED) meet(item);
+        lines.push_back(item);
+    }
     std::vector<Point> points;
     tee_points(wire, lines, &points);
     for (Point p : points) {

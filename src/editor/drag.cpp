@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -156,7 +157,10 @@ struct SelectionDrag::Impl {
     void find_followers();
     Layout layout(Point delta);
     Point label_place(const Layout& out, size_t f, const Riding& riding, Point d) const;
-    bool joins(Point delta, bool follow);
+    // Whether the drop changes a net; not judged (nullopt) when that would
+    // copy more than `at_most` items.
+    std::optional<bool> joins(Point delta, bool follow, size_t at_most);
+    size_t copied = 0;  // by the last judgement
 
     // The scene near a rectangle for the layout under way.
     void static_scene(const Rect& area, const SchItem* also_skip, Scene* scene);
@@ -578,10 +582,13 @@ int index_in(const List* list, const void* record) {
 }
 
 // A scratch sheet of copies on the document's library; its nets as members
-// of the records the copies stand for.
+// of the records the copies stand for. A wire that leaves the copied
+// areas may lead to members beyond them: the copy of one of `leaving`
+// stands for them.
 class ScratchSheet {
 public:
-    ScratchSheet(Schema* doc, const Rect& area) : area_(area) {
+    ScratchSheet(Schema* doc, const std::unordered_set<const SchItem*>& leaving)
+        : leaving_originals_(leaving) {
         schema_.library = doc->library;
         sheet_.items = list_new();
         ports_ = list_new();
@@ -590,6 +597,8 @@ public:
         schema_.ports = ports_;
     }
     ~ScratchSheet() {
+        drop_sheet_index(&schema_);
+        for (SchItem* item : absorbed_) free_SchItem(&schema_, item, false);
         for (List* list : {sheet_.items, ports_}) {
             for (SchItem* item : list_items<SchItem>(list)) free_SchItem(&schema_, item, false);
             dlist_free(list, LIST_FROM_HEAD, nullptr);
@@ -606,25 +615,31 @@ public:
     // that can be a member), into the ports list when `port`.
     SchItem* add(SchItem* copy, const SchItem* original, bool touched, bool port = false) {
         if (!copy) no_memory();
-        if (original && original->type == LINE_ITEM) {
-            // A wire leaving the copied area may lead to members beyond it:
-            // the wire stands for them.
-            Rect r{};
-            bounds_SchItem(&schema_, copy, &r, false);
-            if (!(r.x >= area_.x && r.y >= area_.y &&
-                  int64_t{r.x} + r.w <= int64_t{area_.x} + area_.w &&
-                  int64_t{r.y} + r.h <= int64_t{area_.y} + area_.h))
-                leaving_.insert(copy);
-        }
+        if (original && leaving_originals_.count(original)) leaving_.insert(copy);
         copy->state &= ~uint32_t{STATE_SELECTED};
-        if (touched) copy->state |= NET_CURRENT_PASS;
+        if (touched) touch(copy);
         if (!dlist_append(port ? ports_ : sheet_.items, copy)) no_memory();
         if (original) stands_for_[copy] = original;
         return copy;
     }
+    // Marks a copy as an edit touched it.
+    void touch(SchItem* copy) {
+        copy->state |= NET_CURRENT_PASS;
+        touched_.push_back(copy);
+    }
     // The nets, after the refresh an edit of the touched copies runs.
     Nets nets(bool refresh) {
-        if (refresh) refresh_connectivity(nullptr, &schema_);
+        if (refresh) {
+            // The lines the refresh absorbs are kept until the sheet goes:
+            // a record made meanwhile must not take the address of one
+            // that stands for an original.
+            RefreshEdits edits;
+            edits.removed = [&](SchItem* line) {
+                sheet_take_out(&schema_, line);
+                absorbed_.push_back(line);
+            };
+            refresh_touched(nullptr, &schema_, touched_, edits);
+        }
         NetContext* context = new_NetContext();
         if (!context) no_memory();
         Nets found;
@@ -667,26 +682,32 @@ private:
     Sheet sheet_;
     List* ports_ = nullptr;
     std::unordered_map<const SchItem*, const SchItem*> stands_for_;
-    Rect area_;
+    const std::unordered_set<const SchItem*>& leaving_originals_;
     std::unordered_set<const SchItem*> leaving_;
+    std::vector<SchItem*> touched_;
+    std::vector<SchItem*> absorbed_;  // owned
 };
 
 }  // namespace
 
-bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
+std::optional<bool> SelectionDrag::Impl::joins(Point d, bool with_wires, size_t at_most) {
+    copied = 0;
     if (moved.empty()) return false;
+    if (moved.size() > at_most) return std::nullopt;
     const Layout out = with_wires ? layout(d) : Layout{};
-    // What the drop touches, where it was and where it goes.
-    Rect area{};
-    bool any = false;
+    // Where the drop changes something, each with its neighbourhood: every
+    // moved item where it was and where it goes, every follower, every
+    // piece, bend and stretched wire laid. A part's rectangle leaves out
+    // its supply pins, which stand out of it: the margin takes them in.
+    constexpr int64_t margin = 8000;
+    auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    std::vector<Rect> areas;
     auto cover = [&](Point a, Point b) {
         const Rect r = box_between(a, b);
-        if (any) {
-            rect_union(&area, r);
-        } else {
-            area = r;
-            any = true;
-        }
+        areas.push_back(Rect{clamp(r.x - margin), clamp(r.y - margin), clamp(r.w + 2 * margin),
+                             clamp(r.h + 2 * margin)});
     };
     for (SchItem* item : moved) {
         Rect r{};
@@ -702,18 +723,36 @@ bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
         cover(st.wire->pos, st.wire->end);
         cover(st.at.a, st.at.b);
     }
-    if (!any) return false;
-    // A part's rectangle leaves out its supply pins, which stand out of it.
-    constexpr int64_t margin = 8000;
-    auto clamp = [](int64_t v) {
-        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-    };
-    area = Rect{clamp(area.x - margin), clamp(area.y - margin), clamp(area.w + 2 * margin),
-                clamp(area.h + 2 * margin)};
+    if (areas.empty()) return false;
     SheetIndex* index = sheet_index(schema());
-    std::vector<SchItem*> near = items_near(session, area);
     std::unordered_set<const SchItem*> stretched;
     for (const Layout::Stretched& st : out.stretched) stretched.insert(st.wire);
+    // What stays near, each once, in list order, and the wires among it
+    // that no area holds whole (an area that holds one also finds it).
+    std::vector<SchItem*> near;
+    std::unordered_set<const SchItem*> leaving;
+    {
+        std::unordered_map<const SchItem*, bool> held;
+        auto holds = [&](const Rect& area, SchItem* item) {
+            Rect r{};
+            bounds_SchItem(schema(), item, &r, false);
+            return r.x >= area.x && r.y >= area.y &&
+                   int64_t{r.x} + r.w <= int64_t{area.x} + area.w &&
+                   int64_t{r.y} + r.h <= int64_t{area.y} + area.h;
+        };
+        for (const Rect& area : areas)
+            for (SchItem* item : items_near(session, area)) {
+                if (taken.count(item) || stretched.count(item)) continue;
+                auto [at, added] = held.emplace(item, false);
+                if (added) near.push_back(item);
+                if (!at->second) at->second = item->type != LINE_ITEM || holds(area, item);
+                if (near.size() + moved.size() > at_most) return std::nullopt;
+            }
+        for (const auto& [item, whole] : held)
+            if (!whole) leaving.insert(item);
+    }
+    sheet_index_sort(index, &near);
+    copied = near.size() + moved.size();
     std::unordered_map<const SchItem*, Point> labels_to;
     for (size_t f = 0; with_wires && f < followers.size(); ++f)
         for (const Riding& riding : followers[f].labels)
@@ -722,22 +761,23 @@ bool SelectionDrag::Impl::joins(Point d, bool with_wires) {
     Matrix shift;
     matrix_identity(&shift);
     matrix_translate(&shift, d.x, d.y);
-    // The moved items out of the way: what a plain move leaves, told apart
-    // from what it joins where it lands.
+    // The moved items out of the way, beyond every neighbourhood: what a
+    // plain move leaves, told apart from what it joins where it lands.
+    Rect all = areas.front();
+    for (const Rect& area : areas) rect_union(&all, area);
     Matrix away;
     matrix_identity(&away);
-    matrix_translate(&away, clamp(int64_t{area.w} + 1000000), 0);
+    matrix_translate(&away, clamp(int64_t{all.w} + 1000000), 0);
     auto scratch = [&](bool dropped, const Matrix* moved_by) {
-        auto sheet = std::make_unique<ScratchSheet>(schema(), area);
+        auto sheet = std::make_unique<ScratchSheet>(schema(), leaving);
         for (SchItem* item : near) {
-            if (taken.count(item) || stretched.count(item)) continue;
             const bool port = sheet_index_list_of(index, item) == schema()->ports;
             SchItem* copy = sheet->add(copy_SchItem(schema(), item), item, false, port);
             if (!dropped) continue;
             auto label = labels_to.find(item);
             if (label != labels_to.end() && !(label->second == item->pos)) {
                 copy->pos = label->second;
-                copy->state |= NET_CURRENT_PASS;
+                sheet->touch(copy);
             }
         }
         for (SchItem* item : moved) {
@@ -813,7 +853,15 @@ SelectionDrag::~SelectionDrag() = default;
 
 const std::vector<SchItem*>& SelectionDrag::moved() const { return impl_->moved; }
 
-bool SelectionDrag::joins_another_net(Point delta) { return impl_->joins(delta, impl_->follow); }
+bool SelectionDrag::joins_another_net(Point delta) {
+    return *impl_->joins(delta, impl_->follow, SIZE_MAX);
+}
+
+std::optional<bool> SelectionDrag::joins_another_net_within(Point delta, size_t at_most) {
+    return impl_->joins(delta, impl_->follow, at_most);
+}
+
+size_t SelectionDrag::copied() const { return impl_->copied; }
 
 namespace {
 

@@ -21,13 +21,19 @@
 // its net (a moved pin on another net's wire, a wire laid along a pin), is
 // found before it is made, by building the nets of a copy of what lies
 // near (joins_another_net): a drag is then not made, and a plain move says
-// so on the status line.
+// so on the status line. What is copied is the neighbourhood of each thing
+// the drop changes (every moved item where it was and where it goes, every
+// wire it lays or stretches), so that the judgement costs what the drop
+// touches; while the pointer moves, one that would copy more than a bound
+// is not made (joins_another_net_within).
 //
 // What a drag takes along is found once, from the sheet as it stands; the
 // wires for an offset are worked out without changing the sheet (the ghost
 // shows them), then made in the edit. The cost follows what the drag
 // touches: the document's bounds index is asked about the places involved.
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "foundation/geometry.h"
@@ -58,6 +64,11 @@ public:
     // change of what the nets hold; for a plain move, any beyond its items
     // leaving their wires (what they land on).
     bool joins_another_net(Point delta);
+    // The same, unless judging it would copy more than `at_most` items of
+    // the sheet (moved ones included): then not judged (nullopt).
+    std::optional<bool> joins_another_net_within(Point delta, size_t at_most);
+    // The items of the sheet the last judgement copied (0: none).
+    size_t copied() const;
     // Makes the drag by the offset, in the edit.
     void apply(EditTransaction* edit, Point delta);
 

@@ -5,7 +5,9 @@
 // the ghost shows them), a double click edits the item. Also the zoom-area
 // and bookmark modes.
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <optional>
 
 #include "editor/drag.h"
 #include "editor/item_edit.h"
@@ -107,13 +109,22 @@ void make_move_ghosts(EditSession* session, MainData* data) {
         add_ghost(data, copy_SchItem(session->schema, item));
 }
 
+// A motion judges the drop only while that stays cheap: the judgement
+// copies what lies near each moved item, and past this many items the
+// prompt says only what the gesture does (a drag's drop is still judged,
+// once, when it is made).
+constexpr size_t JUDGED_WHILE_MOVING = 2000;
+
 // The status line for the offset: what the gesture does, and whether the
 // drop would join another net (a drag is then not made).
 void say_what_a_drop_does(EditSession* session, MainData* data, Point p) {
-    const bool joins = data->taken && data->taken->joins_another_net(
-                                          Point{p.x - data->press.x, p.y - data->press.y});
-    set_prompt(session, data->drag ? (joins ? DRAG_JOINS_PROMPT : DRAG_PROMPT)
-                                   : (joins ? MOVE_JOINS_PROMPT : MOVE_PROMPT));
+    const std::optional<bool> joins =
+        data->taken ? data->taken->joins_another_net_within(
+                          Point{p.x - data->press.x, p.y - data->press.y}, JUDGED_WHILE_MOVING)
+                    : std::optional<bool>(false);
+    const bool says_so = joins.value_or(false);
+    set_prompt(session, data->drag ? (says_so ? DRAG_JOINS_PROMPT : DRAG_PROMPT)
+                                   : (says_so ? MOVE_JOINS_PROMPT : MOVE_PROMPT));
 }
 
 // The wires a drag stretches, for the offset from the press.

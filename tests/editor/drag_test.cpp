@@ -343,4 +343,58 @@ TEST_F(DragTest, DragsKeepEveryNetAndMovesChangeThemOnlyAsTheStatusLineSays) {
     EXPECT_GT(drags, refused);
 }
 
+// A square of n by n resistors, each row wired end to end.
+std::string resistor_grid(int n) {
+    std::ostringstream items;
+    for (int row = 0; row < n; ++row)
+        for (int col = 0; col < n; ++col) {
+            const int x = 6000 + col * 14000, y = 6000 + row * 12000;
+            const int number = row * n + col + 1;
+            items << "    (PARTLIB 'parts/RES' 0x" << std::hex << number << std::dec
+                  << " 1.000000 POWEROFF\n      NO_ROT NORMAL_PART DEVICE 0 (POS " << x << " " << y
+                  << " )\n      (ATTRIBUTE 'R" << number << "' VIS SET (POS " << x << " "
+                  << y - 1000 << " )  )\n      (ATTRIBUTE '10k' VIS SET (POS " << x << " "
+                  << y + 2000 << " )  )\n    )\n";
+            if (col + 1 < n)
+                items << "    (LINE (POS " << x + 3000 << " " << y + 500 << " ) (POS " << x + 13000
+                      << " " << y + 500 << " )  )\n";
+        }
+    std::ifstream library(TN_TEST_DATA_DIR "/../../examples/amplifier.asc");
+    std::stringstream whole;
+    whole << library.rdbuf();
+    const std::string text = whole.str();
+    return "(SCHEMATIC\n  (SHEET\n" + items.str() + "  )\n" +
+           text.substr(text.find("  (LIB '$ACTIVE$'"));
+}
+
+// Judging a drop copies what lies near the moved items, not all that lies
+// between them: two parts at opposite corners copy as much on a large sheet
+// as on a small one. A judgement bounded below what it would copy copies
+// nothing.
+TEST_F(DragTest, JudgingADropCopiesWhatLiesNearTheMovedItemsOnly) {
+    tn_test::TempDir dir;
+    std::vector<size_t> copied;
+    for (int n : {3, 12}) {
+        SCOPED_TRACE(n);
+        const std::string source = dir.file("grid" + std::to_string(n) + ".asc");
+        std::ofstream(source) << resistor_grid(n);
+        open_source(source);
+        const int far = 6000 + (n - 1) * 14000;
+        select_clear(&session);
+        select_add(&session, part_at(Point{6000, 6000}));
+        select_add(&session, part_at(Point{far, 6000 + (n - 1) * 12000}));
+        ASSERT_EQ(selection_count(&session), 2);
+        for (bool drag : {false, true}) {
+            SelectionDrag judge(&session, drag);
+            EXPECT_FALSE(judge.joins_another_net(Point{0, 2000}));
+            copied.push_back(judge.copied());
+            EXPECT_GT(judge.copied(), 2u);
+            EXPECT_EQ(judge.joins_another_net_within(Point{0, 2000}, 2), std::nullopt);
+            EXPECT_EQ(judge.copied(), 0u);
+        }
+    }
+    EXPECT_EQ(copied[0], copied[2]);
+    EXPECT_EQ(copied[1], copied[3]);
+}
+
 }  // namespace

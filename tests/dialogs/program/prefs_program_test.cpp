@@ -168,6 +168,9 @@ TEST_F(SheetProgram, FieldNamesAPaletteEntryAndALibraryFolderComeBackAfterAResta
         program.StartAsNewUser({"-conf", conf, (project / "root.sch").string()}, project.string(),
                                (dir.path() / "home").string());
         // The settings hold no TIPS_SHOW: the tip of the day comes first.
+        // Clicked only once it stands where the program has it: the window
+        // manager may still be placing it.
+        ASSERT_TRUE(program_test::settled_window(program, "Tip of the Day"));
         auto tip = program.WaitControl("Tip of the Day", "&Close");
         ASSERT_TRUE(tip);
         program.Click(*tip);
@@ -333,6 +336,9 @@ TEST_F(SheetProgram, AFreshInstallFindsTheLibraryBesideTheSheet) {
     fs::create_directories(home);
     Program program(config.string());
     program.StartAsNewUser({(project / "root.sch").string()}, checkout.string(), home.string());
+    // Clicked only once it stands where the program has it: the window
+    // manager may still be placing it.
+    ASSERT_TRUE(program_test::settled_window(program, "Tip of the Day"));
     auto tip = program.WaitControl("Tip of the Day", "&Close");
     ASSERT_TRUE(tip) << "no tip of the day at the first start";
     program.Click(*tip);

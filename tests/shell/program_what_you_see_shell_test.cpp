@@ -7,13 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/list.h"
-#include "foundation/properties.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"

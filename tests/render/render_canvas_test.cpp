@@ -79,10 +79,7 @@ TEST_F(RenderCanvasTest, TheViewIsBoundToTheCanvasShowingItAndFollowsItsScrollBa
 TEST_F(RenderCanvasTest, TheFirstPaintIsTheOneThatStaysWhereTheScrollBarsStopShort) {
     SchemaPtr schema = compile("(SCHEMATIC (SHEET (LINE (POS 0 0 ) (POS 90000 60000 ) ) ) )");
     ASSERT_TRUE(schema);
-    RenderCanvas* canvas = make_canvas(400, 300);
-    canvas->SetDocument(schema.get());
-    canvas->SetZoom(0.25);
-    canvas->CenterOn({1000000, 30000});
+    RenderCanvas* canvas = showing(schema.get(), 400, 300, 0.25, {1000000, 30000});
     const wxImage first = canvas->Snapshot().ConvertToImage();
     View* view = canvas->GetView();
     int area[4];

@@ -94,6 +94,15 @@ RenderCanvas* RenderTest::make_canvas(int width, int height) {
     return canvas;
 }
 
+RenderCanvas* RenderTest::showing(Schema* schema, int width, int height, double zoom,
+                                  Point centre) {
+    RenderCanvas* canvas = make_canvas(width, height);
+    canvas->SetDocument(schema);
+    canvas->SetZoom(zoom);
+    canvas->CenterOn(centre);
+    return canvas;
+}
+
 void expect_matches_reference(const wxBitmap& actual, const std::string& name) {
     const std::string path = tn_test::data_path("render/" + name);
     wxImage image = actual.ConvertToImage();

@@ -32,6 +32,8 @@ protected:
     SchemaPtr compile(const std::string& source);
     // A shown frame whose canvas has a client area of width x height.
     RenderCanvas* make_canvas(int width, int height);
+    // Such a canvas showing the document at a zoom, centred on a point.
+    RenderCanvas* showing(Schema* schema, int width, int height, double zoom, Point centre);
 
     wxFrame* frame = nullptr;
 };

@@ -24,11 +24,7 @@ class SheetImageTest : public RenderTest {};
 TEST_F(SheetImageTest, EveryItemKindAtTwoZooms) {
     SchemaPtr schema = load("every_item.asc");
     ASSERT_TRUE(schema);
-    RenderCanvas* canvas = make_canvas(800, 600);
-    canvas->SetDocument(schema.get());
-
-    canvas->SetZoom(1.0);
-    canvas->CenterOn({42000, 28000});
+    RenderCanvas* canvas = showing(schema.get(), 800, 600, 1.0, {42000, 28000});
     expect_matches_reference(canvas->Snapshot(), "every_item_zoom1.png");
 
     canvas->SetZoom(4.0);
@@ -67,10 +63,7 @@ TEST_F(SheetImageTest, PinTextsOfTurnedAndMirroredPartsRead) {
         (PIN 'CLR' IN BOTTOM (POS 3000 6000 ) '4' ) ) ) )
     (ALIAS (NAME 'BOX' ) ) ) ) ) ))~");
     ASSERT_TRUE(schema);
-    RenderCanvas* canvas = make_canvas(800, 600);
-    canvas->SetDocument(schema.get());
-    canvas->SetZoom(2.0);
-    canvas->CenterOn({21000, 14000});
+    RenderCanvas* canvas = showing(schema.get(), 800, 600, 2.0, {21000, 14000});
     expect_matches_reference(canvas->Snapshot(), "pin_texts_turned.png");
     canvas->SetDocument(nullptr);
 }

@@ -48,8 +48,6 @@ constexpr Point label_at{28000, 9000};
 // Where the second resistor is dragged to, with its wire and its ground.
 constexpr Point drag_by{0, 2000};
 
-constexpr const char* frame_title = "Tessaron Schematic Editor";
-
 // What a placed part of a saved sheet shows, by its place.
 struct SavedPart {
     std::string reference;
@@ -84,66 +82,27 @@ std::vector<std::pair<std::string, Point>> labels_of(const std::string& file) {
     return labels;
 }
 
-std::string member(Point part, const char* pin) {
-    return "10@" + std::to_string(part.x) + "," + std::to_string(part.y) + ":" + pin;
-}
-
-// The net of a saved sheet that holds `one`; empty when none does.
-std::vector<std::string> net_holding(const std::string& file, const std::string& one) {
-    for (const std::vector<std::string>& net : nets_of(file))
-        if (std::count(net.begin(), net.end(), one)) return net;
-    return {};
-}
-
-bool holds(const std::vector<std::string>& net, const std::string& one) {
-    return std::count(net.begin(), net.end(), one) > 0;
-}
-
 class FirstHour : public NewUserProgram {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(NewUserProgram::SetUp());
-        // A copy of the project as the run command finds it: the example
-        // compiled into build/examples/ of the project folder.
-        examples = dir.path() / "project" / "build" / "examples";
-        fs::create_directories(examples);
-        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
-            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
+        CopyExampleProject();
         settings = dir.path() / "config" / "tessaron";
         ASSERT_FALSE(fs::exists(settings));
     }
 
-    std::string file(const char* name) const { return (examples / name).string(); }
-
-    fs::path examples, settings;
+    fs::path settings;
 };
 
 TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
-    WindowManager manager;
-    ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
-    program.StartAsNewUser({"build/examples/root.sch"}, (dir.path() / "project").string(),
-                           (dir.path() / "home").string());
-    ASSERT_NO_FATAL_FAILURE(Answer("Tip of the Day", "&Close"));
-    frame = program.WaitWindow(frame_title);
-    ASSERT_FALSE(frame.empty());
+    ASSERT_NO_FATAL_FAILURE(StartInProject());
 
     // Into the amplifier: Place > Open Subsheet, the menu's last entry.
     menu(frame, "alt+p", "Up Return");
     ASSERT_NO_FATAL_FAILURE(FindSheet("Sheet: amplifier.sch"));
 
     // A resistor from Load Part: the example's library is offered.
-    keys(frame, "ctrl+g");
-    ASSERT_TRUE(settled_window(program, "Load Part"));
-    auto libraries = Nth("Load Part", "wxListBox", 0);
-    ASSERT_TRUE(libraries);
-    Control first_line = *libraries;
-    first_line.h = 20;
-    program.Click(first_line);
-    auto res = program.WaitControl("Load Part", "parts.clb | RES");
-    ASSERT_TRUE(res) << "Load Part lists no resistor of the example's library";
-    program.Click(*res);
-    ASSERT_NO_FATAL_FAILURE(Press("Load Part", "&OK"));
-    ASSERT_TRUE(program.WaitGone("Load Part"));
+    ASSERT_TRUE(LoadPart("RES")) << "Load Part lists no resistor of the example's library";
     ASSERT_NO_FATAL_FAILURE(ClickAt(first_res));
     keys(frame, "Escape");
 
@@ -157,7 +116,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
     program.Keys("ctrl+Page_Down");
     auto library = program.WaitControl("Load Part", "Library");
     ASSERT_TRUE(library);
-    first_line = *library;
+    Control first_line = *library;
     first_line.h = 20;
     program.Click(first_line);
     // Down the parts list from its top to RES.
@@ -283,15 +242,9 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
     keys(frame, "ctrl+s");
 
     // The SPICE netlist of the hierarchy, the value as Module.
-    const std::string netlist_dialog = "Tessaron: Netlist Output";
-    ASSERT_NO_FATAL_FAILURE(MenuDialog("alt+t", "n", netlist_dialog));
-    ASSERT_NO_FATAL_FAILURE(Type(netlist_dialog, "Output File:", file("first_hour.cir")));
-    ASSERT_NO_FATAL_FAILURE(Choose(netlist_dialog, "Format:", 3));
-    ASSERT_NO_FATAL_FAILURE(Choose(netlist_dialog, "Module:", 1));
-    ASSERT_NO_FATAL_FAILURE(Press(netlist_dialog, "Execute"));
-    ASSERT_TRUE(program.WaitGone(netlist_dialog));
+    ASSERT_NO_FATAL_FAILURE(SpiceNetlist(project_file("first_hour.cir")));
     ASSERT_TRUE(program.WaitLog("Formatting netlist")) << program.LogText();
-    ASSERT_TRUE(wait_until([&] { return fs::exists(file("first_hour.cir")); }))
+    ASSERT_TRUE(wait_until([&] { return fs::exists(project_file("first_hour.cir")); }))
         << program.LogText();
 
     // The ERC.
@@ -304,7 +257,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
     ASSERT_TRUE(wait_until([&] { return fs::exists(report); })) << program.LogText();
 
     // What was drawn is connected as it looks.
-    const std::string amplifier = file("amplifier.sch");
+    const std::string amplifier = project_file("amplifier.sch");
     const Point moved{second_res.x + drag_by.x, second_res.y + drag_by.y};
     const std::vector<std::string> out = net_holding(amplifier, member(first_res, "1"));
     EXPECT_TRUE(holds(out, member(Point{18000, 12000}, "OUT")))
@@ -336,7 +289,7 @@ TEST_F(FirstHour, ANewUserDrawsWiresLabelsAnnotatesAndTheNetlistRunsInNgspice) {
 
     // ngspice solves what the sheet's comment promises, and the load's
     // middle at half of it.
-    const std::string deck = file("first_hour.cir");
+    const std::string deck = project_file("first_hour.cir");
     const std::string netlist = tn_test::read_text(deck);
     const std::string solved = net_test::run_ngspice(deck);
     std::optional<double> vout = net_test::node_voltage(solved, "vout");

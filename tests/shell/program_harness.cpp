@@ -618,6 +618,20 @@ std::vector<std::vector<std::string>> nets_of(const std::string& file) {
     return nets;
 }
 
+std::string member(Point part, const char* pin) {
+    return "10@" + std::to_string(part.x) + "," + std::to_string(part.y) + ":" + pin;
+}
+
+std::vector<std::string> net_holding(const std::string& file, const std::string& one) {
+    for (const std::vector<std::string>& net : nets_of(file))
+        if (std::count(net.begin(), net.end(), one)) return net;
+    return {};
+}
+
+bool holds(const std::vector<std::string>& net, const std::string& one) {
+    return std::count(net.begin(), net.end(), one) > 0;
+}
+
 int slanted_wires(const std::string& file) {
     Schema* schema = nullptr;
     if (load_schema_file(&schema, file.c_str()) != 0) return -1;
@@ -662,6 +676,30 @@ void NewUserProgram::TearDown() {
             testing::UnitTest::GetInstance()->current_test_info()->name() + "_failed.png");
 }
 
+void NewUserProgram::StartAsNewUser(const std::vector<std::string>& args,
+                                    const std::string& working_dir) {
+    ASSERT_TRUE(WindowManager().running()) << "no window manager (openbox) started";
+    program.StartAsNewUser(args, working_dir, (dir.path() / "home").string());
+    ASSERT_NO_FATAL_FAILURE(Answer("Tip of the Day", "&Close"));
+    frame = program.WaitWindow("Tessaron Schematic Editor");
+    ASSERT_FALSE(frame.empty());
+}
+
+void NewUserProgram::CopyExampleProject() {
+    examples = dir.path() / "project" / "build" / "examples";
+    fs::create_directories(examples);
+    for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
+        fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
+}
+
+void NewUserProgram::StartInProject() {
+    StartAsNewUser({"build/examples/root.sch"}, (dir.path() / "project").string());
+}
+
+std::string NewUserProgram::project_file(const char* name) const {
+    return (examples / name).string();
+}
+
 std::optional<Control> NewUserProgram::Find(const std::function<bool(const Control&)>& pick,
                                             const std::string& what) {
     return program.WaitFor(
@@ -680,7 +718,7 @@ std::optional<Control> NewUserProgram::Nth(const std::string& window, const std:
 
 void NewUserProgram::Press(const std::string& window, const std::string& label) {
     auto control = program.WaitControl(window, label);
-    ASSERT_TRUE(control) << label << " in " << window;
+    ASSERT_TRUE(control) << label << " in " << window << "\n" << Listing();
     program.Click(*control);
 }
 
@@ -768,6 +806,34 @@ void NewUserProgram::MenuDialog(const std::string& opening, const std::string& t
                                 const std::string& title) {
     menu(frame, opening, then);
     ASSERT_TRUE(settled_window(program, title)) << "no " << title;
+}
+
+bool NewUserProgram::LoadPart(const std::string& name) {
+    keys(frame, "ctrl+g");
+    if (!settled_window(program, "Load Part")) return false;
+    auto libraries = Nth("Load Part", "wxListBox", 0);
+    if (!libraries) return false;
+    Control first_line = *libraries;
+    first_line.h = 20;
+    program.Click(first_line);
+    auto part = program.WaitControl("Load Part", "parts.clb | " + name);
+    if (!part) {
+        keys(program.WaitWindow("Load Part"), "Escape");
+        return false;
+    }
+    program.Click(*part);
+    Press("Load Part", "&OK");
+    return program.WaitGone("Load Part");
+}
+
+void NewUserProgram::SpiceNetlist(const std::string& deck) {
+    const std::string title = "Tessaron: Netlist Output";
+    ASSERT_NO_FATAL_FAILURE(MenuDialog("alt+t", "n", title));
+    ASSERT_NO_FATAL_FAILURE(Type(title, "Output File:", deck));
+    ASSERT_NO_FATAL_FAILURE(Choose(title, "Format:", 3));  // SPICE
+    ASSERT_NO_FATAL_FAILURE(Choose(title, "Module:", 1));  // the value
+    ASSERT_NO_FATAL_FAILURE(Press(title, "Execute"));
+    ASSERT_TRUE(program.WaitGone(title));
 }
 
 }  // namespace program_test

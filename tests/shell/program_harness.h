@@ -6,6 +6,7 @@
 // something the program does, bounded by the driver's deadline.
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -165,6 +166,11 @@ void write_with_bookmarks(const std::string& from, const std::string& to,
 // pin's name, anything else by its kind and place), the nets sorted; empty
 // when the file cannot be read.
 std::vector<std::vector<std::string>> nets_of(const std::string& file);
+// How nets_of() names a part's pin: by the part's place and the pin's name.
+std::string member(Point part, const char* pin);
+// The net of a saved sheet that holds `one`; empty when none does.
+std::vector<std::string> net_holding(const std::string& file, const std::string& one);
+bool holds(const std::vector<std::string>& net, const std::string& one);
 // The lines of a sheet file that carry connections (wires and buses) and
 // run neither across nor down; -1 when the file cannot be read.
 int slanted_wires(const std::string& file);
@@ -242,6 +248,17 @@ protected:
     // these sessions use: a window manager, ngspice.
     void SetUp() override;
     void TearDown() override;
+    // The program started as a new user starts it (home `dir`/home, no
+    // settings) in the folder `working_dir` on `args`, under the display's
+    // window manager; the tip of the day closed and the main frame found.
+    void StartAsNewUser(const std::vector<std::string>& args, const std::string& working_dir);
+    // A copy of the project as the README's run command finds it: the
+    // example compiled into build/examples/ of a project folder
+    // (`dir`/project). StartInProject() starts the program there on its
+    // root sheet; project_file() is the path of a file of the example.
+    void CopyExampleProject();
+    void StartInProject();
+    std::string project_file(const char* name) const;
     // The control of the program's windows that `pick` chooses.
     std::optional<tn_test::Control> Find(const std::function<bool(const tn_test::Control&)>& pick,
                                          const std::string& what);
@@ -272,10 +289,18 @@ protected:
     void Answer(const std::string& title, const std::string& button);
     // Opens a dialog from the frame's menus by keys.
     void MenuDialog(const std::string& opening, const std::string& then, const std::string& title);
+    // Place > Part: the library's first entry, then the part `name`, OK;
+    // false when Load Part lists no such part.
+    bool LoadPart(const std::string& name);
+    // Tools > Netlist Output: the SPICE netlist of the sheet in front, the
+    // value as module, into `deck`; returns once the dialog is gone.
+    void SpiceNetlist(const std::string& deck);
 
     Program program{dir.file("config")};
     std::string frame;
     ScreenMap map;
+    // The example's folder in the project (CopyExampleProject).
+    std::filesystem::path examples;
     // Points the fitted view shows, and the grid a fresh install snaps to.
     Point calibrate_a{10000, 6000}, calibrate_b{40000, 28000};
     int32_t grid = 1000;

@@ -7,13 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/list.h"
-#include "foundation/properties.h"
 #include "model/documents/attribute.h"
 #include "model/documents/document.h"
 #include "model/documents/placed_part.h"
@@ -27,9 +25,6 @@ namespace {
 using namespace program_test;
 using tn_test::Control;
 namespace fs = std::filesystem;
-
-constexpr const char* frame_title = "Tessaron Schematic Editor";
-constexpr int32_t grid = 1000;
 
 // The references of the placed parts of a saved sheet, in item order;
 // none when the file cannot be read.
@@ -77,157 +72,56 @@ std::optional<SavedPart> saved_part(const std::string& file, Point at) {
 
 // One run of the program as a new user meets it, on a copy of the example
 // in build/examples/ of a project folder.
-class Desk {
-public:
-    Desk() {
-        config_init();
-        examples = dir.path() / "project" / "build" / "examples";
-        fs::create_directories(examples);
-        for (const char* file : {"root.sch", "amplifier.sch", "parts.clb"})
-            fs::copy_file(fs::path(TN_EXAMPLES_DIR) / file, examples / file);
-        fs::create_directories(dir.path() / "home");
+class WhatYouSee : public NewUserProgram {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(NewUserProgram::SetUp());
+        CopyExampleProject();
     }
 
-    void Start() {
-        ASSERT_TRUE(tn_test::program_tools_installed());
-        ASSERT_FALSE(tn_test::private_display().empty()) << "no private X display (Xvfb)";
-        ASSERT_TRUE(manager.running()) << "no window manager (openbox) started";
-        program.StartAsNewUser({"build/examples/root.sch"}, (dir.path() / "project").string(),
-                               (dir.path() / "home").string());
-        ASSERT_NO_FATAL_FAILURE(Answer("Tip of the Day", "&Close"));
-        frame = program.WaitWindow(frame_title);
-        ASSERT_FALSE(frame.empty());
-    }
-
-    std::string file(const char* name) const { return (examples / name).string(); }
-
-    void Press(const std::string& window, const std::string& label) {
-        auto control = program.WaitControl(window, label);
-        ASSERT_TRUE(control) << label << " in " << window << "\n" << Listing();
-        program.Click(*control);
-    }
-    void Answer(const std::string& title, const std::string& button) {
-        ASSERT_TRUE(settled_window(program, title)) << program.LogText();
-        ASSERT_NO_FATAL_FAILURE(Press(title, button));
-        ASSERT_TRUE(program.WaitGone(title));
-    }
     // A tab (an MDI child) whose title begins with `title` is shown now.
     bool HasTab(const std::string& title) {
         for (const Control& c : program.Windows())
             if (c.depth > 0 && c.label.rfind(title, 0) == 0) return true;
         return false;
     }
-    // Where the sheet in front lies on the screen, found through Edit >
-    // Jump once its drawing has settled.
-    void Calibrate(Point a, Point b) {
-        ASSERT_TRUE(settled_screenshot(frame, dir.file("sheet.png")));
-        ASSERT_TRUE(map.CalibrateByJump(program, frame, a, b)) << Listing();
-    }
-    // `times` presses of the button at the world point, as one click or a
-    // double click.
-    void ClickAt(Point world, int button = 1, int times = 1) {
-        ASSERT_TRUE(map.Aim(program, world, grid))
-            << "the status line never showed " << world.x << "," << world.y << "\n"
-            << Listing();
-        run("xdotool click --repeat " + std::to_string(times) + " --delay 120 " +
-            std::to_string(button));
-    }
-    // Place > Part: the library's first entry, then the part `name`, OK;
-    // false when Load Part lists no such part.
-    bool LoadPart(const std::string& name) {
-        keys(frame, "ctrl+g");
-        if (!settled_window(program, "Load Part")) return false;
-        auto libraries = nth_control(program, "Load Part", "wxListBox", 0);
-        if (!libraries) return false;
-        Control first_line = *libraries;
-        first_line.h = 20;
-        program.Click(first_line);
-        auto part = program.WaitControl("Load Part", "parts.clb | " + name);
-        if (!part) {
-            keys(program.WaitWindow("Load Part"), "Escape");
-            return false;
-        }
-        program.Click(*part);
-        Press("Load Part", "&OK");
-        return program.WaitGone("Load Part");
-    }
-    // Chooses an entry of a choice with the keyboard from its top.
-    void Choose(const std::string& window, const std::string& label, int entry) {
-        auto choice = program.WaitControl(window, label);
-        ASSERT_TRUE(choice) << label;
-        program.Click(*choice);
-        std::string typed = "Home";
-        for (int i = 0; i < entry; ++i) typed += " Down";
-        program.Keys(typed + " Return");
-    }
-    // Tools > Netlist Output: the SPICE netlist of the sheet in front, the
-    // value as module, into `deck`.
-    void SpiceNetlist(const std::string& deck) {
-        const std::string dialog = "Tessaron: Netlist Output";
-        menu(frame, "alt+t", "n");
-        ASSERT_TRUE(settled_window(program, dialog));
-        auto output = program.WaitControl(dialog, "Output File:");
-        ASSERT_TRUE(output);
-        program.TypeInto(*output, deck);
-        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Format:", 3));
-        ASSERT_NO_FATAL_FAILURE(Choose(dialog, "Module:", 1));
-        ASSERT_NO_FATAL_FAILURE(Press(dialog, "Execute"));
-        ASSERT_TRUE(program.WaitGone(dialog));
-    }
-    std::string Listing() {
-        std::string text;
-        for (const Control& c : program.Windows())
-            text +=
-                std::string(c.depth * 2, ' ') + c.kind + " \"" + c.label + "\" [" + c.value + "]\n";
-        return text;
-    }
-
-    tn_test::TempDir dir;
-    fs::path examples;
-    WindowManager manager;
-    Program program{dir.file("config")};
-    std::string frame;
-    ScreenMap map;
 };
 
 // A new sheet made beside the example finds the example's library, and
 // Save As starts in its folder; Exit with one sheet modified asks before
 // any window closes, and Cancel leaves every window open.
-TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
-    Desk desk;
-    ASSERT_NO_FATAL_FAILURE(desk.Start());
-    Program& program = desk.program;
-    const std::string& frame = desk.frame;
+TEST_F(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
+    ASSERT_NO_FATAL_FAILURE(StartInProject());
 
     keys(frame, "ctrl+n");  // File > New Sheet
-    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: Untitled"); })) << desk.Listing();
-    ASSERT_TRUE(desk.LoadPart("RES")) << "Load Part offers no part of the example's library";
-    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
-    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 10000}));
+    ASSERT_TRUE(wait_until([&] { return HasTab("Sheet: Untitled"); })) << Listing();
+    ASSERT_TRUE(LoadPart("RES")) << "Load Part offers no part of the example's library";
+    ASSERT_NO_FATAL_FAILURE(Calibrate());
+    ASSERT_NO_FATAL_FAILURE(ClickAt(Point{20000, 10000}));
     keys(frame, "Escape");
 
     // Save As offers the example's folder: a bare name lands there.
     menu(frame, "alt+f", "a");
     const std::string chooser = program.WaitWindow("Save Sheet As");
     ASSERT_FALSE(chooser.empty());
-    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "drawn.sch", desk.dir.file("chooser.png")));
-    const std::string drawn = desk.file("drawn.sch");
+    ASSERT_TRUE(choose_file(chooser, "ctrl+a", "drawn.sch", dir.file("chooser.png")));
+    const std::string drawn = project_file("drawn.sch");
     ASSERT_TRUE(wait_until([&] { return fs::exists(drawn); }))
         << "the new sheet was not saved beside the example";
-    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: drawn.sch"); })) << desk.Listing();
+    EXPECT_TRUE(wait_until([&] { return HasTab("Sheet: drawn.sch"); })) << Listing();
     EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
 
     // A second resistor, not saved; Exit asks about that sheet, and Cancel
     // keeps it open, and the saved root sheet behind it.
-    ASSERT_TRUE(desk.LoadPart("RES"));
-    ASSERT_NO_FATAL_FAILURE(desk.ClickAt(Point{20000, 16000}));
+    ASSERT_TRUE(LoadPart("RES"));
+    ASSERT_NO_FATAL_FAILURE(ClickAt(Point{20000, 16000}));
     keys(frame, "Escape");
     menu(frame, "alt+f", "x");
     std::string question = program.WaitWindow("Please Confirm");
     ASSERT_FALSE(question.empty()) << "Exit did not ask about the modified sheet";
     keys(question, "Escape");  // Cancel
     ASSERT_TRUE(program.WaitGone("Please Confirm"));
-    EXPECT_TRUE(desk.HasTab("Sheet: drawn.sch *")) << desk.Listing();
+    EXPECT_TRUE(HasTab("Sheet: drawn.sch *")) << Listing();
     EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
 
     // The new sheet closed without saving: the root sheet comes forward.
@@ -235,9 +129,9 @@ TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
     question = program.WaitWindow("Please Confirm");
     ASSERT_FALSE(question.empty());
     keys(question, "alt+n");
-    EXPECT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); }))
+    EXPECT_TRUE(wait_until([&] { return HasTab("Sheet: root.sch"); }))
         << "Exit closed the saved sheet before asking\n"
-        << desk.Listing();
+        << Listing();
     EXPECT_EQ(saved_references(drawn), std::vector<std::string>{"R?"});
     EXPECT_TRUE(exit_program(program, frame)) << program.Stderr();
 }
@@ -247,31 +141,28 @@ TEST(WhatYouSee, ANewSheetPlacesAPartAndExitAsksBeforeClosingAnything) {
 // SPICE netlist of the root then names the reference and its two nets, and
 // says that the deck of the earlier run was not written; the ERC report
 // names the duplicate.
-TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
-    Desk desk;
-    ASSERT_NO_FATAL_FAILURE(desk.Start());
-    Program& program = desk.program;
-    const std::string& frame = desk.frame;
-    const std::string deck = desk.file("amp.cir");
-    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+TEST_F(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
+    ASSERT_NO_FATAL_FAILURE(StartInProject());
+    const std::string deck = project_file("amp.cir");
+    ASSERT_NO_FATAL_FAILURE(SpiceNetlist(deck));
     ASSERT_TRUE(wait_until([&] { return fs::exists(deck); })) << program.LogText();
     const std::string earlier = tn_test::read_text(deck);
 
     menu(frame, "alt+p", "Up Return");  // Place > Open Subsheet
-    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: amplifier.sch"); }));
+    ASSERT_TRUE(wait_until([&] { return HasTab("Sheet: amplifier.sch"); }));
     menu(frame, "alt+t", "a");
     ASSERT_TRUE(settled_window(program, "Tessaron: Annotate"));
-    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: Annotate", "Execute"));
+    ASSERT_NO_FATAL_FAILURE(Press("Tessaron: Annotate", "Execute"));
     ASSERT_TRUE(program.WaitLog("Annotate: Done")) << program.LogText();
     keys(frame, "ctrl+s");
     ASSERT_TRUE(wait_until([&] {
-        auto references = saved_references(desk.file("amplifier.sch"));
+        auto references = saved_references(project_file("amplifier.sch"));
         return references && std::count(references->begin(), references->end(), "R1");
     })) << "the amplifier's R3 did not become R1";
     keys(frame, "ctrl+w");
-    ASSERT_TRUE(wait_until([&] { return desk.HasTab("Sheet: root.sch"); })) << desk.Listing();
+    ASSERT_TRUE(wait_until([&] { return HasTab("Sheet: root.sch"); })) << Listing();
 
-    ASSERT_NO_FATAL_FAILURE(desk.SpiceNetlist(deck));
+    ASSERT_NO_FATAL_FAILURE(SpiceNetlist(deck));
     const std::string box = program.WaitWindow("Error");
     EXPECT_FALSE(box.empty()) << program.LogText();
     EXPECT_TRUE(program.WaitLog("*** ERROR *** : Reference used by two Parts generating " + deck +
@@ -289,7 +180,7 @@ TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
     auto report_field = program.WaitControl("Tessaron: ERC", "Output File:");
     ASSERT_TRUE(report_field);
     const std::string report = report_field->value;
-    ASSERT_NO_FATAL_FAILURE(desk.Press("Tessaron: ERC", "Execute"));
+    ASSERT_NO_FATAL_FAILURE(Press("Tessaron: ERC", "Execute"));
     ASSERT_TRUE(program.WaitLog("already appears in")) << program.LogText();
     ASSERT_TRUE(wait_until([&] {
         return tn_test::read_text(report).find("already appears in") != std::string::npos;
@@ -303,42 +194,39 @@ TEST(WhatYouSee, ADuplicateReferenceIsNamedByTheNetlistAndTheErcReport) {
 // placed beside the upright part, one above the other, stand above and
 // below the lying part in the saved sheet, not on one line over each
 // other; the picture shows them apart and the pin numbers readable.
-TEST(WhatYouSee, ATurnedOrMirroredPartsTextsStandApart) {
-    Desk desk;
-    ASSERT_NO_FATAL_FAILURE(desk.Start());
-    Program& program = desk.program;
-    const std::string& frame = desk.frame;
-    ASSERT_NO_FATAL_FAILURE(desk.Calibrate(Point{10000, 6000}, Point{40000, 28000}));
+TEST_F(WhatYouSee, ATurnedOrMirroredPartsTextsStandApart) {
+    ASSERT_NO_FATAL_FAILURE(StartInProject());
+    ASSERT_NO_FATAL_FAILURE(Calibrate());
     const Point turned{8000, 18000}, mirrored{14000, 18000};
     for (Point at : {turned, mirrored}) {
-        ASSERT_TRUE(desk.LoadPart("CAP"));
-        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at));
+        ASSERT_TRUE(LoadPart("CAP"));
+        ASSERT_NO_FATAL_FAILURE(ClickAt(at));
         keys(frame, "Escape");
     }
     const std::string dialog = "Tessaron: Edit Part";
     for (Point at : {turned, mirrored}) {
-        ASSERT_NO_FATAL_FAILURE(desk.ClickAt(at, 1, 2));
+        ASSERT_NO_FATAL_FAILURE(DoubleClickAt(at));
         ASSERT_TRUE(settled_window(program, dialog)) << "a double click on the part opened nothing";
         // The quarter turn: the second cell of the rotations (after the
         // eight of the field's compass).
         auto quarter = nth_control(program, dialog, "wxBitmapToggleButton", 9);
-        ASSERT_TRUE(quarter) << desk.Listing();
+        ASSERT_TRUE(quarter) << Listing();
         program.Click(*quarter);
         if (at == mirrored) {
             // The part's X Mirror, after the field's four check boxes and
             // Visible Power and Convert.
             auto mirror = nth_control(program, dialog, "wxCheckBox", 6);
-            ASSERT_TRUE(mirror && mirror->label == "X Mirror") << desk.Listing();
+            ASSERT_TRUE(mirror && mirror->label == "X Mirror") << Listing();
             program.Click(*mirror);
         }
-        ASSERT_NO_FATAL_FAILURE(desk.Press(dialog, "Accept"));
+        ASSERT_NO_FATAL_FAILURE(Press(dialog, "Accept"));
         ASSERT_TRUE(program.WaitGone(dialog));
     }
     keys(frame, "ctrl+s");
     std::optional<SavedPart> parts[2];
     ASSERT_TRUE(wait_until([&] {
-        parts[0] = saved_part(desk.file("root.sch"), turned);
-        parts[1] = saved_part(desk.file("root.sch"), mirrored);
+        parts[0] = saved_part(project_file("root.sch"), turned);
+        parts[1] = saved_part(project_file("root.sch"), mirrored);
         return parts[0] && parts[1] && parts[1]->flags & PL_MX;
     })) << "the turned parts were not saved";
     for (const std::optional<SavedPart>& part : parts) {
@@ -352,10 +240,10 @@ TEST(WhatYouSee, ATurnedOrMirroredPartsTextsStandApart) {
         EXPECT_GT(part->value.y, part->body.y + part->body.h);
     }
 
-    const ScreenPoint corner = desk.map(Point{5000, 15000});
-    const ScreenPoint far = desk.map(Point{18000, 23500});
+    const ScreenPoint corner = map(Point{5000, 15000});
+    const ScreenPoint far = map(Point{18000, 23500});
     const std::vector<long> f = geometry(frame);
-    const std::string shot = desk.dir.file("turned.png");
+    const std::string shot = dir.file("turned.png");
     ASSERT_TRUE(settled_screenshot(frame, shot));
     expect_region_matches(
         shot,

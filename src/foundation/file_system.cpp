@@ -627,7 +627,10 @@ int FileSet::commit() {
         ProjectWrites::report(anchor_, "a file of its set changed while it was written");
         return FILE_NOT_WRITTEN;
     }
-    warning("cannot replace the files of the set: %s", std::strerror(errno));
+    if (!set_->failed().empty())
+        warning("cannot write %s (code %d): %s", set_->failed().c_str(), 6, std::strerror(errno));
+    else
+        warning("cannot replace the files of the set: %s", std::strerror(errno));
     return 6;
 }
 

@@ -594,7 +594,11 @@ int AtomicFile::commit(bool backup, const char* backup_suffix) {
     if (code == FILE_NOT_WRITTEN)
         ProjectWrites::report(given_, CHANGED_WHILE_WRITTEN);
     else if (code != 0)
-        warning("cannot write %s (code %d): %s", target_.c_str(), code, std::strerror(errno));
+        // A set names the file whose flush failed, which may be an earlier one.
+        warning(
+            "cannot write %s (code %d): %s",
+            (set_ && !set_->files().failed().empty() ? set_->files().failed() : target_).c_str(),
+            code, std::strerror(errno));
     drop_replacement(&replacement_);
     return code;
 }
@@ -627,7 +631,10 @@ int FileSet::commit() {
         ProjectWrites::report(anchor_, "a file of its set changed while it was written");
         return FILE_NOT_WRITTEN;
     }
-    warning("cannot replace the files of the set: %s", std::strerror(errno));
+    if (!set_->failed().empty())
+        warning("cannot write %s (code %d): %s", set_->failed().c_str(), 6, std::strerror(errno));
+    else
+        warning("cannot replace the files of the set: %s", std::strerror(errno));
     return 6;
 }
 

@@ -76,6 +76,15 @@ struct Settling {
     void wait_done() {
         for (int now; (now = state.load()) != DONE;) state.wait(now);
     }
+    // For a file that is dropped: its flush is not done unless it is
+    // running already, and then it is waited for.
+    void cancel() {
+        if (take()) {
+            state.store(DONE);
+            state.notify_all();
+        }
+        wait_done();
+    }
 };
 
 // Where freed blocks are discarded at once (a file system mounted with
@@ -336,26 +345,31 @@ void staging_failed(const std::string& target) {
     if (staging_failure.error == 0) staging_failure = {errno ? errno : EIO, target};
 }
 
-// Flushes the staged files that still hold their descriptors, then lets
-// the descriptors go (most of them are flushed already, by the releaser
-// thread; files written together share blocks of the file system's own
-// records, which the first flush writes for all of them). A file that
-// cannot be flushed is dropped and noted as the batch's failure.
-void flush_staged() {
-    // The flushes the thread has not taken yet wait for the device each:
-    // run side by side, they wait about as long as one. Each taker takes the
-    // next file not taken.
-    std::atomic<size_t> next{unflushed};
+// A flush to wait for: its Settling, the descriptor open on the file and
+// the permissions the file gets.
+struct FlushJob {
+    Settling* settling;
+    int fd;
+    unsigned permissions;
+};
+
+// Runs the flushes that the releaser thread has not taken yet side by
+// side (each waits for the device; run together they wait about as long
+// as one), each taker taking the next one not taken, then waits for every
+// flush, the thread's too. In a child made by fork, what the parent's
+// thread had taken is never done there: the child flushes every file.
+void settle_side_by_side(const std::vector<FlushJob>& jobs) {
+    std::atomic<size_t> next{0};
     bool thread_here = releaser().ours();
     auto settle_taken = [&] {
-        for (size_t i; (i = next++) < staged.size();)
-            if (staged[i].settling->take() || !thread_here)
-                staged[i].settling->settle(staged[i].replacement.hold,
-                                           staged[i].replacement.permissions);
+        for (size_t i; (i = next++) < jobs.size();)
+            if (jobs[i].settling->take() || !thread_here)
+                jobs[i].settling->settle(jobs[i].fd, jobs[i].permissions);
     };
-    size_t untaken = static_cast<size_t>(std::count_if(
-        staged.begin() + static_cast<std::ptrdiff_t>(unflushed), staged.end(),
-        [](const Staged& f) { return f.settling->state.load() == Settling::UNTAKEN; }));
+    size_t untaken =
+        static_cast<size_t>(std::count_if(jobs.begin(), jobs.end(), [](const FlushJob& j) {
+            return j.settling->state.load() == Settling::UNTAKEN;
+        }));
     std::vector<std::thread> helpers;
     try {
         while (helpers.size() + 1 < std::min(untaken, MOST_SETTLING))
@@ -364,9 +378,23 @@ void flush_staged() {
     }
     settle_taken();
     for (std::thread& helper : helpers) helper.join();
+    for (const FlushJob& job : jobs) job.settling->wait_done();
+}
+
+// Flushes the staged files that still hold their descriptors, then lets
+// the descriptors go (most of them are flushed already, by the releaser
+// thread; files written together share blocks of the file system's own
+// records, which the first flush writes for all of them). A file that
+// cannot be flushed is dropped and noted as the batch's failure.
+void flush_staged() {
+    std::vector<FlushJob> jobs;
+    jobs.reserve(staged.size() - unflushed);
+    for (size_t i = unflushed; i < staged.size(); ++i)
+        jobs.push_back({staged[i].settling.get(), staged[i].replacement.hold,
+                        staged[i].replacement.permissions});
+    settle_side_by_side(jobs);
     for (size_t i = unflushed; i < staged.size(); ++i) {
         Staged& file = staged[i];
-        file.settling->wait_done();
         if (int error = file.settling->error) {
             waiting.erase(file.replacement.temp);
             drop_replacement(&file.replacement);
@@ -1207,13 +1235,44 @@ std::string member_refusal(const SetMember& m, const SetMemberCheck& accept) {
 
 }  // namespace
 
+// A staged file of a set whose flush runs beside the job until the set
+// waits for it.
+struct SetFlush {
+    std::string target;
+    std::shared_ptr<Settling> settling;
+    int hold = -1;  // open on the staged file until its flush is done
+    unsigned permissions = 0600;
+};
+
 ReplaceSet::ReplaceSet(const std::string& anchor, SetOwner owner)
     : anchor_(anchor), owner_(std::move(owner)) {}
 
 ReplaceSet::~ReplaceSet() {
+    for (SetFlush& flush : flushing_) {
+        flush.settling->cancel();
+        ::close(flush.hold);
+    }
     if (recorded_) return;  // what is left is for complete_replace_set
     for (size_t i = 0; i < members_.size(); ++i)
         ::unlinkat(held_[i].first->fd, base_of(staged_name(members_[i].target)).c_str(), 0);
+}
+
+bool ReplaceSet::settle_flushes() {
+    std::vector<FlushJob> jobs;
+    jobs.reserve(flushing_.size());
+    for (const SetFlush& flush : flushing_)
+        jobs.push_back({flush.settling.get(), flush.hold, flush.permissions});
+    settle_side_by_side(jobs);
+    for (SetFlush& flush : flushing_) {
+        if (flush.settling->error != 0 && flush_error_ == 0) {
+            flush_error_ = flush.settling->error;
+            flush_failed_ = flush.target;
+        }
+        ::close(flush.hold);
+    }
+    flushing_.clear();
+    errno = flush_error_;
+    return flush_error_ == 0;
 }
 
 bool ReplaceSet::open(const std::string& path, Replacement* out, const TargetCheck& check,
@@ -1228,6 +1287,13 @@ bool ReplaceSet::open(const std::string& path, Replacement* out, const TargetChe
     const std::string& target = view.resolved;
     // A target written twice keeps its last contents: the earlier goes.
     if (auto earlier = index_.find(target); earlier != index_.end()) {
+        for (auto flush = flushing_.begin(); flush != flushing_.end(); ++flush) {
+            if (flush->target != target) continue;
+            flush->settling->cancel();
+            ::close(flush->hold);
+            flushing_.erase(flush);
+            break;
+        }
         size_t at = earlier->second;
         index_.erase(earlier);
         if (at + 1 != members_.size()) {
@@ -1250,18 +1316,30 @@ bool ReplaceSet::open(const std::string& path, Replacement* out, const TargetChe
 }
 
 bool ReplaceSet::stage(Replacement* r, const std::string& backup) {
-    if (!settle(r)) return false;
+    if (r->temp.empty() || r->hold < 0) {
+        errno = EBADF;
+        return false;
+    }
     index_[r->target] = members_.size();
     members_.push_back({r->target, backup, state_of(r->target)});
     held_.emplace_back(r->folder, r->examined);
-    ::close(r->hold);
+    // The file goes to disk now, beside the job's work; the commit waits
+    // for it before the record decides the set.
+    auto settling = std::make_shared<Settling>();
+    if (int own = ::fcntl(r->hold, F_DUPFD_CLOEXEC, 0); own >= 0)
+        releaser().release(own, settling, r->permissions);
+    flushing_.push_back({r->target, std::move(settling), r->hold, r->permissions});
     r->hold = -1;
     r->temp.clear();  // the set's now
     r->folder.reset();
-    return true;
+    // Each file holds a descriptor until its flush is done: a set of many
+    // files waits for them a group at a time.
+    return flushing_.size() < MOST_HOLDING || settle_flushes();
 }
 
 bool ReplaceSet::commit() {
+    // Every file is on disk before anything is decided.
+    if (!settle_flushes()) return false;
     if (members_.empty()) return true;
     // Nothing is decided while a target is not the file its open examined.
     for (size_t i = 0; i < members_.size(); ++i) {

@@ -208,6 +208,8 @@ std::string set_record_text(const SetRecord& record);
 enum class RecordRead { READ, OTHER_VERSION, DAMAGED };
 RecordRead parse_set_record(const std::string& text, SetRecord* record);
 
+struct SetFlush;
+
 class ReplaceSet {
 public:
     ReplaceSet(const std::string& anchor, SetOwner owner);  // anchor: a system path
@@ -220,26 +222,40 @@ public:
     // again replaces what was staged for it.
     bool open(const std::string& path, Replacement* out, const TargetCheck& check = {},
               std::string* refusal = nullptr);
-    // Takes the written, closed temporary into the set (permissions given,
-    // flushed to disk); backup as for commit_replacement. False when it
-    // cannot be flushed (it is removed then, the set keeps the others).
+    // Takes the written, closed temporary into the set; backup as for
+    // commit_replacement. It is given its permissions and flushed to disk
+    // beside the job's work (the releaser thread, else the commit, flushes
+    // the files side by side; at most 64 wait at a time). False (errno
+    // set) when a file of the set could not be flushed: the set is then
+    // never committed.
     bool stage(Replacement* r, const std::string& backup);
-    // Replaces every staged target as described above. False (errno set)
-    // when a target is no longer the file examined when it was opened
-    // (ESTALE) or the record cannot be written (nothing replaced:
-    // recorded() is false), or when a target cannot be replaced (the
-    // record stays for complete_replace_set: recorded() is true).
+    // Replaces every staged target as described above, once every staged
+    // file is flushed. False (errno set) when a staged file cannot be
+    // flushed (failed() names its target), a target is no longer the file
+    // examined when it was opened (ESTALE) or the record cannot be written
+    // (nothing replaced: recorded() is false), or when a target cannot be
+    // replaced (the record stays for complete_replace_set: recorded() is
+    // true).
     bool commit();
     bool recorded() const { return recorded_; }
     size_t size() const { return members_.size(); }
+    // The target whose staged file could not be flushed, when one could not.
+    const std::string& failed() const { return flush_failed_; }
 
 private:
+    // Waits for the flushes of the staged files; false (errno set) when
+    // one of the set's files could not be flushed, now or before.
+    bool settle_flushes();
+
     std::string anchor_;
     SetOwner owner_;
     std::vector<SetMember> members_;
     // Beside each member: its held folder and what its open examined.
     std::vector<std::pair<std::shared_ptr<HeldFolder>, FileIdentity>> held_;
     std::unordered_map<std::string, size_t> index_;  // member by target
+    std::vector<SetFlush> flushing_;  // staged files whose flush is not waited for yet
+    int flush_error_ = 0;             // errno of the first flush that failed
+    std::string flush_failed_;        // its target
     bool recorded_ = false;
 };
 

@@ -49,6 +49,26 @@ size_t files_in(const fs::path& dir) {
     return n;
 }
 
+// While it lives, the process may open only `spare` descriptors more than
+// it holds now.
+class FewDescriptors {
+public:
+    explicit FewDescriptors(size_t spare) {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit low = saved_;
+        low.rlim_cur = static_cast<rlim_t>(files_in("/proc/self/fd") + spare);
+        set_ = setrlimit(RLIMIT_NOFILE, &low) == 0;
+    }
+    ~FewDescriptors() { setrlimit(RLIMIT_NOFILE, &saved_); }
+    FewDescriptors(const FewDescriptors&) = delete;
+    FewDescriptors& operator=(const FewDescriptors&) = delete;
+    bool set() const { return set_; }
+
+private:
+    rlimit saved_{};
+    bool set_ = false;
+};
+
 TEST_F(InTempDir, DosNamesReachTheFile) {
     fs::create_directories("Lib/Sub");
     tn_test::write_text("Lib/Sub/Parts.CLB", "x");
@@ -319,22 +339,17 @@ TEST_F(InTempDir, AStagedFileThatCannotBePutInPlaceIsNamedAndTheOthersGoIn) {
 }
 
 TEST_F(InTempDir, AJobOfManyStagedFilesHoldsFewDescriptors) {
-    size_t open_now = files_in("/proc/self/fd");
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit low = saved;
-    low.rlim_cur = static_cast<rlim_t>(open_now + 160);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     int failed_at = -1;
     bool finished = false;
     {
+        FewDescriptors few(160);
+        ASSERT_TRUE(few.set());
         FolderSyncBatch batch(FolderSyncBatch::Commits::AT_END);
         for (int i = 0; i < 500 && failed_at < 0; ++i)
             if (save_text(("f" + std::to_string(i) + ".sch").c_str(), std::to_string(i)) != 0)
                 failed_at = i;
         finished = batch.finish();
     }
-    setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(failed_at, -1);
     EXPECT_TRUE(finished);
     EXPECT_EQ(files_in("."), 500u);
@@ -371,16 +386,13 @@ TEST_F(InTempDir, SavesInARowHoldNoDescriptorsForLong) {
     // A save lets go of the backup it replaces beside the job's work: a
     // thousand saves in a row, with a few descriptors to spare, must all
     // succeed, and only the last two contents remain.
-    size_t open_now = files_in("/proc/self/fd");
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit low = saved;
-    low.rlim_cur = static_cast<rlim_t>(open_now + 80);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     int failed_at = -1;
-    for (int i = 0; i < 1000 && failed_at < 0; ++i)
-        if (save_text("a.sch", std::to_string(i)) != 0) failed_at = i;
-    setrlimit(RLIMIT_NOFILE, &saved);
+    {
+        FewDescriptors few(80);
+        ASSERT_TRUE(few.set());
+        for (int i = 0; i < 1000 && failed_at < 0; ++i)
+            if (save_text("a.sch", std::to_string(i)) != 0) failed_at = i;
+    }
     EXPECT_EQ(failed_at, -1);
     EXPECT_EQ(tn_test::read_text("a.sch"), "999");
     EXPECT_EQ(tn_test::read_text("a.BAK"), "998");
@@ -522,6 +534,38 @@ TEST_F(FileSetTest, FilesAreReplacedOnlyWhenEveryOneIsWritten) {
     EXPECT_EQ(tn_test::read_text("b.sch"), "new");
     EXPECT_EQ(entries(), 7u);
     EXPECT_EQ(complete_file_set("root.sch", targets(), nullptr), FILE_SET_NONE);
+}
+
+TEST_F(FileSetTest, ASetOfManyFilesHoldsFewDescriptorsAndGivesEachItsMode) {
+    // The staged files are flushed beside the job: each holds a descriptor
+    // until its flush is done, and gets its old file's mode with it.
+    for (int i = 0; i < 300; ++i) {
+        std::string name = "m" + std::to_string(i) + ".sch";
+        tn_test::write_text(name, "old");
+        chmod(name.c_str(), 0640);
+    }
+    int failed_at = -1, committed = -1;
+    {
+        FewDescriptors few(160);
+        ASSERT_TRUE(few.set());
+        FileSet set("root.sch", owner_);
+        for (int i = 0; i < 300 && failed_at < 0; ++i)
+            if (stage_text(set, ("m" + std::to_string(i) + ".sch").c_str(), std::to_string(i)))
+                failed_at = i;
+        ASSERT_EQ(stage_text(set, "m7.sch", "again"), 0) << "a file written twice keeps the last";
+        if (failed_at < 0) committed = set.commit();
+    }
+    EXPECT_EQ(failed_at, -1);
+    EXPECT_EQ(committed, 0);
+    EXPECT_EQ(tn_test::read_text("m299.sch"), "299");
+    EXPECT_EQ(tn_test::read_text("m7.sch"), "again");
+    EXPECT_EQ(tn_test::read_text("m7.BAK"), "old");
+    for (int i = 0; i < 300; i += 37) {
+        struct stat st {};
+        ASSERT_EQ(stat(("m" + std::to_string(i) + ".sch").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0640u) << i;
+    }
+    EXPECT_EQ(entries(), 4u + 600) << "no temporary left";
 }
 
 TEST_F(FileSetTest, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {

@@ -286,24 +286,64 @@ namespace {
 // whole line, say) is a member of no net, and the netlists give it a net of
 // its own: it is alone there as on a net of one, and is listed so. The
 // sheet is the one the nets were built from (none: nets given otherwise).
+// One mark per pin in use, found through the part's scratch slot and its
+// pin list's index, so that the check costs a walk of the members and of
+// the parts, as the rest of the check does.
 void list_pins_of_no_net(NetContext* context, Schema* schema, FILE* report) {
     Sheet* sheet = context->sheet;
     if (!schema || !sheet) return;
-    std::vector<std::pair<const SchItem*, const Pin*>> members;
-    for (Ident* net : list_items<Ident>(context->islands))
-        for_each_member(net, [&](PseudoPin* m) {
-            if (father_is_part(m)) members.emplace_back(m->father, m->pin);
-        });
-    std::sort(members.begin(), members.end());
+    struct PartPins {
+        SchItem* item;
+        PinList* pins;
+        size_t first;  // its pins' first mark
+    };
+    std::vector<PartPins> parts;
+    size_t marks_needed = 0;
     for (SchItem* item : list_items<SchItem>(sheet->items)) {
         if (item->type != PARTLIB_ITEM) continue;
         PinList* pins = pl_pins_in_use(schema->library, as_PlacedPart(item));
-        for (Pin* pin : list_items<Pin>(pins ? pins->pins : nullptr)) {
-            if (std::binary_search(members.begin(), members.end(),
-                                   std::pair<const SchItem*, const Pin*>(item, pin)))
-                continue;
+        if (!pins || !pins->pins) continue;
+        item->net_slot = static_cast<uint32_t>(parts.size());
+        parts.push_back({item, pins, marks_needed});
+        marks_needed += pins->pins->count;
+    }
+    std::vector<uint8_t> met(marks_needed, 0);
+    // A pin's place in its list: a walk for the few pins most parts have,
+    // an index made once for a long list (parts of one body share it).
+    constexpr size_t WALKED = 16;
+    std::unordered_map<const PinList*, std::unordered_map<const Pin*, uint32_t>> places;
+    auto place_of = [&](const PinList* pins, const Pin* pin) -> int64_t {
+        if (pins->pins->count <= WALKED) {
+            int64_t place = 0;
+            for (Pin* p : list_items<Pin>(pins->pins)) {
+                if (p == pin) return place;
+                ++place;
+            }
+            return -1;
+        }
+        auto [at, made] = places.try_emplace(pins);
+        if (made) {
+            uint32_t place = 0;
+            for (Pin* p : list_items<Pin>(pins->pins)) at->second.emplace(p, place++);
+        }
+        auto found = at->second.find(pin);
+        return found == at->second.end() ? -1 : int64_t{found->second};
+    };
+    for (Ident* net : list_items<Ident>(context->islands))
+        for_each_member(net, [&](PseudoPin* m) {
+            if (!father_is_part(m)) return;
+            uint32_t slot = m->father->net_slot;
+            if (slot >= parts.size() || parts[slot].item != m->father) return;
+            int64_t place = place_of(parts[slot].pins, m->pin);
+            if (place >= 0) met[parts[slot].first + size_t(place)] = 1;
+        });
+    for (const PartPins& part : parts) {
+        size_t mark = part.first, end = part.first + part.pins->pins->count;
+        for (Pin* pin : list_items<Pin>(part.pins->pins)) {
+            if (mark == end) break;
+            if (met[mark++]) continue;
             PseudoPin alone;
-            alone.father = item;
+            alone.father = part.item;
             alone.pin = pin;
             erc_member_line(report, schema, &alone);
             erc_found_errors = true;

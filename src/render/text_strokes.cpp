@@ -1,5 +1,7 @@
 #include "render/text_strokes.h"
 
+#include "foundation/open_table.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,7 +26,7 @@ struct KeyHash {
     using is_transparent = void;
     size_t operator()(const KeyView& k) const {
         return std::hash<std::string_view>()(k.string) ^
-               (size_t(uint32_t(k.advance)) * 0x9E3779B97F4A7C15ull) ^
+               size_t(mix_bits(uint32_t(k.advance))) ^
                (size_t(k.symbol_table) << 1) ^ size_t(k.boxed);
     }
     size_t operator()(const Key& k) const {

@@ -113,9 +113,9 @@ struct SchItem : PoolRecord {
     SchItem* prev = nullptr;  // not owned: net member chain while nets are built; never stored
     SchItem* next = nullptr;  // not owned: the same chain
     uint32_t id = 0;          // object id: cross-reference key in files
-    // Scratch of the net builder (list position) and the netlist writers (a
-    // part's place in their table of parts), each checked against its own
-    // table before use (a stale value is never trusted); never stored.
+    // Scratch of the net builder (list position), the netlist writers and the
+    // ERC (a part's place in their table of parts), each checked against its
+    // own table before use (a stale value is never trusted); never stored.
     uint32_t net_slot = 0;
 };
 

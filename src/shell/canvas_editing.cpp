@@ -74,19 +74,11 @@ public:
         wxPoint at = canvas_->ToClient(wxPoint(window.x, window.y));
         canvas_->wxWindow::WarpPointer(at.x, at.y);
     }
-    // The document is modified at once; its title and status line follow
-    // once the edit is drawn (the toolkit takes several milliseconds to
-    // show a changed status text, the first edit after opening or saving
-    // would wait for it).
-    void mark_modified() override {
-        if (!canvas_->mySchema) return;
-        schema_set_modified(canvas_->mySchema);
-        EditCanvas* canvas = canvas_;
-        canvas->CallAfter([canvas] {
-            if (canvas->mySchema && schema_is_modified(canvas->mySchema))
-                canvas_mark_modified(canvas);
-        });
-    }
+    // The title and the status line take the modified mark as the edit is
+    // made, before its drawing is asked for: the toolkit lays them out and
+    // draws them in the same frame as the edit's damaged area, not one frame
+    // later.
+    void mark_modified() override { canvas_mark_modified(canvas_); }
     void enable_undo(bool on) override { ::enable_undo(canvas_, on ? 1 : 0); }
     // A box's "./" and "../" names are from the folder of the sheet it is on.
     void open_sheet(const char* file_name, SubSheet* box) override {

@@ -78,6 +78,8 @@ private:
     void OnAutosave(wxTimerEvent& event);
     void OnSashDragged(wxSashEvent& event);
     void BuildToolbar();
+    wxStatusBar* OnCreateStatusBar(int fields, long style, wxWindowID id,
+                                   const wxString& name) override;
 
     wxToolBar* toolbar_ = nullptr;
     wxWindow* palette_ = nullptr;

@@ -13,7 +13,9 @@
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
+#include "editor/gui/edit_canvas.h"
 #include "editor/gui/preview_canvas.h"
+#include "editor/tool_mode.h"
 #include "foundation/errors.h"
 #include "foundation/list.h"
 #include "foundation/log.h"
@@ -114,6 +116,30 @@ TEST_F(ShellWindows, ClosingAModifiedSheetAsksAndCancelKeepsItOpenAndModified) {
         EXPECT_EQ(ask.texts.size(), 1u);
     }
     EXPECT_EQ(my_children.size(), 1u);
+}
+
+// An edit shows the modified mark in the title and on the status line as it
+// is made, so that both reach the screen with the edit's own drawing; a save
+// takes the mark away and the next edit brings it back.
+TEST_F(ShellWindows, AnEditShowsTheModifiedMarkAtOnceAndASaveTakesItAway) {
+    MyChild* child = open_sheet(sheet.c_str(), nullptr);
+    ASSERT_NE(child, nullptr);
+    EditCanvas* canvas = child->canvas;
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_FALSE(child->GetTitle().EndsWith(" *"));
+    EXPECT_EQ(status(STATUS_MODIFIED), "");
+    for (int round = 0; round < 2; ++round) {
+        canvas->edit_host->mark_modified();
+        EXPECT_TRUE(schema_is_modified(canvas->mySchema));
+        EXPECT_TRUE(child->GetTitle().EndsWith(" *")) << "round " << round;
+        EXPECT_EQ(status(STATUS_MODIFIED), "*MODIFIED*") << "round " << round;
+        // The status line's other fields still change as before.
+        canvas_set_prompt(canvas, "Pick a point");
+        EXPECT_EQ(status(STATUS_PROMPT), "Pick a point");
+        canvas_mark_saved(canvas);
+        EXPECT_FALSE(child->GetTitle().EndsWith(" *"));
+        EXPECT_EQ(status(STATUS_MODIFIED), "");
+    }
 }
 
 TEST_F(ShellWindows, YesSavesAndClosesNoClosesWithoutSaving) {

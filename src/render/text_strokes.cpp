@@ -25,8 +25,7 @@ struct Key {
 struct KeyHash {
     using is_transparent = void;
     size_t operator()(const KeyView& k) const {
-        return std::hash<std::string_view>()(k.string) ^
-               size_t(mix_bits(uint32_t(k.advance))) ^
+        return std::hash<std::string_view>()(k.string) ^ size_t(mix_bits(uint32_t(k.advance))) ^
                (size_t(k.symbol_table) << 1) ^ size_t(k.boxed);
     }
     size_t operator()(const Key& k) const {

@@ -415,6 +415,8 @@ void config_find_ini(const char* program_path) {
 
 int config_load_all() {
     if (!ini_found) return 0;
+    // Hundreds of keys of one file: it is read once.
+    ProfileSnapshot snapshot;
     for (int id = 1; id <= PROPERTY_COUNT; ++id) {
         const PropertyInfo& info = property_info(id);
         if (!info.stored || info.kind == PropKind::NONE || property_is_list(info.kind) ||

@@ -197,10 +197,13 @@ bool flush_pending() {
     return save(cache.path, cache.text);
 }
 
+int snapshot_depth = 0;
+
 // The file's text, from the cache while the file is unchanged (or while it
-// holds changes of an open batch).
+// holds changes of an open batch, or a snapshot is open).
 ProfileText* current_text(const std::string& path) {
     if (cache.dirty && cache.path == path) return &cache.text;
+    if (snapshot_depth > 0 && cache.valid && cache.path == path) return &cache.text;
     flush_pending();  // a batch moving to another file saves the first one
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -400,6 +403,12 @@ void profile_batch_begin() {
 bool profile_batch_end() {
     if (batch_depth > 0 && --batch_depth > 0) return true;
     return flush_pending();
+}
+
+void profile_snapshot_begin() { ++snapshot_depth; }
+
+void profile_snapshot_end() {
+    if (snapshot_depth > 0) --snapshot_depth;
 }
 
 ProfileFile profile_file_state(const char* file) {

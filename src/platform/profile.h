@@ -57,6 +57,22 @@ public:
     ProfileBatch& operator=(const ProfileBatch&) = delete;
 };
 
+// Snapshots: while one is open, the file last read or written is taken
+// from memory without asking the disk whether it changed, so that reading
+// hundreds of keys reads the file once (outside one, a file changed in the
+// last two seconds is read again at each look-up: its time cannot tell
+// another change within the same tick). A change made on disk by another
+// program while a snapshot is open is seen after it closes.
+void profile_snapshot_begin();
+void profile_snapshot_end();
+// Keeps a snapshot open for its lifetime.
+class ProfileSnapshot {
+public:
+    ProfileSnapshot() { profile_snapshot_begin(); }
+    ~ProfileSnapshot() { profile_snapshot_end(); }
+    ProfileSnapshot(const ProfileSnapshot&) = delete;
+    ProfileSnapshot& operator=(const ProfileSnapshot&) = delete;
+};
 // Whether a profile file is there to be read: MISSING (no file), READABLE,
 // or UNREADABLE (there, but not a regular file or not readable: writes
 // never replace it).

@@ -172,7 +172,6 @@ bool MyApp::OnInit() {
     auto* frame =
         new MyFrame(wxS("Tessaron Schematic Editor"), wxDefaultPosition, wxSize(1000, 720));
     frame->RestorePlace();
-    make_log_window();
     realize_before_show(frame);
     frame->Show();
     // The sheets' tabs come into a frame laid out at its size: the tabs'
@@ -181,7 +180,7 @@ bool MyApp::OnInit() {
     for (const std::string& sheet : options.sheets) open_sheet(sheet.c_str(), nullptr);
     // The log takes room from the drawing: it is shown when there is
     // something to read in it (a job, a message, Window > Log Window).
-    if (log_frame && !log_frame->Text().empty()) show_log_window();
+    if (log_has_text()) show_log_window();
     if (proper_get(SHOW_PART_PALETTE)) frame->ShowPalette(true);
     SetTopWindow(frame);
     autosave_start();

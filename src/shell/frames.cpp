@@ -32,6 +32,14 @@ std::vector<MyChild*> my_children;
 
 namespace {
 
+// The log pane is made when it is first shown, not at start: its text
+// control is a good part of the window's first frame and not in its
+// picture. What is logged before then waits here for it.
+std::string& unmade_log() {
+    static std::string text;
+    return text;
+}
+
 // Builds one menu bar of the command table.
 wxMenuBar* build_menu_bar(int kind) {
     const unsigned bar = 1u << kind;
@@ -164,6 +172,7 @@ MyFrame::~MyFrame() {
     // The program's dialogs are the frame's children and go with it.
     dialogs.forget();
     main_frame = nullptr;
+    unmade_log().clear();  // this frame's log goes with it
 }
 
 wxMenuBar* MyFrame::MakeMenuBar(int kind) { return build_menu_bar(kind); }
@@ -202,7 +211,12 @@ void MyFrame::BuildToolbar() {
 }
 
 void MyFrame::ShowPalette(bool show) {
-    if (!palette_ && show) palette_ = make_palette(this);
+    if (!palette_ && show) {
+        // The panes are laid out in the order they were made: the log,
+        // made first, spans the frame's width below the palette.
+        make_log_window();
+        palette_ = make_palette(this);
+    }
     if (!palette_) return;
     if (!show) {
         HidePane(palette_);
@@ -376,10 +390,23 @@ void MyLog::Append(const char* text) {
 
 wxString MyLog::Text() const { return text_->GetValue(); }
 
+void log_append(const char* text) {
+    if (log_frame)
+        log_frame->Append(text);
+    else
+        unmade_log() += text ? text : "";
+}
+
+bool log_has_text() { return log_frame ? !log_frame->Text().empty() : !unmade_log().empty(); }
+
 void make_log_window() {
     if (log_frame || !main_frame) return;
     log_frame = new MyLog(main_frame);
     log_frame->Hide();
+    if (!unmade_log().empty()) {
+        log_frame->Append(unmade_log().c_str());
+        unmade_log().clear();
+    }
 }
 
 void show_log_window() {

@@ -172,6 +172,11 @@ void* window_handle(wxWindow* window);
 // Makes the log pane of the main frame, hidden, when missing: what is
 // logged before it is shown waits in it.
 void make_log_window();
+// Adds text to the log of the main frame: into its pane when made, else
+// kept for the pane.
+void log_append(const char* text);
+// Whether anything was logged into the main frame's log.
+bool log_has_text();
 // Shows the log pane (made when missing) below the drawing.
 void show_log_window();
 

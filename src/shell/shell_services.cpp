@@ -151,8 +151,8 @@ public:
 }  // namespace
 
 void shell_log_write(const char* text) {
-    if (log_frame) {
-        log_frame->Append(text);
+    if (log_frame || main_frame) {
+        log_append(text);
         // A job's error line is for the user to read now.
         if (text && std::strncmp(text, "*** ERROR", 9) == 0) show_log_window();
         return;

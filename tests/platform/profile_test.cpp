@@ -262,6 +262,24 @@ TEST_F(ProfileTest, SeesChangesMadeBehindItsBack) {
     EXPECT_EQ(get("S", "k"), "changed outside");
 }
 
+TEST_F(ProfileTest, ASnapshotReadsTheFileOnceAndSeesItsOwnWrites) {
+    write_text(path, "[S]\nk=1\n");  // just written: outside a snapshot, read at each look-up
+    {
+        ProfileSnapshot snapshot;
+        EXPECT_EQ(get("S", "k"), "1");
+        write_text(path, "[S]\nk=2\n");
+        EXPECT_EQ(get("S", "k"), "1") << "the file as the snapshot first read it";
+        {
+            ProfileSnapshot inner;
+            ASSERT_TRUE(put("S", "w", "x"));
+        }
+        EXPECT_EQ(get("S", "w"), "x") << "its own writes are seen";
+    }
+    EXPECT_EQ(read_text(path), "[S]\nk=1\nw=x\n") << "a write saves the text it read";
+    write_text(path, "[S]\nk=3\n");
+    EXPECT_EQ(get("S", "k"), "3") << "closed, the disk is asked again";
+}
+
 TEST(ProfilePath, BareNamesLiveInTheConfigurationDirectory) {
     TempDir home;
     const char* old = std::getenv("XDG_CONFIG_HOME");

@@ -269,6 +269,29 @@ TEST_F(ShellWindows, TheLogWindowShowsTextAsPrinted) {
     EXPECT_EQ(my_children[0]->canvas->kind, CANVAS_LIBRARY);
 }
 
+// The pane is made when first needed; what was logged before waits for it,
+// and the log still spans the frame's width below the part palette.
+TEST_F(ShellWindows, TheLogPaneMadeLateShowsWhatWasLoggedBefore) {
+    log_frame->Destroy();
+    ASSERT_EQ(log_frame, nullptr);
+    log_printf("Before the pane\n");
+    EXPECT_EQ(log_frame, nullptr) << "a line alone makes no pane";
+    EXPECT_TRUE(log_has_text());
+    frame->ShowPalette(true);
+    ASSERT_NE(log_frame, nullptr) << "made before the palette";
+    EXPECT_FALSE(log_frame->IsShown());
+    log_printf("*** ERROR after\n");
+    EXPECT_TRUE(log_frame->IsShown()) << "an error line shows it";
+    EXPECT_EQ(log_frame->Text(), "Before the pane\n*** ERROR after\n");
+    EXPECT_EQ(log_frame->GetSize().x, frame->GetClientSize().x);
+
+    log_frame->Destroy();
+    log_printf("*** ERROR at once\n");
+    ASSERT_NE(log_frame, nullptr);
+    EXPECT_TRUE(log_frame->IsShown());
+    EXPECT_EQ(log_frame->Text(), "*** ERROR at once\n");
+}
+
 TEST_F(ShellWindows, PromptAndMenusFollowTheCurrentCanvas) {
     wxMenuBar* bar = frame->GetMenuBar();
     EXPECT_EQ(bar->FindItem(EDITOR_WIRE), nullptr);  // no sheet bar without a sheet

@@ -595,6 +595,7 @@ public:
         if (!sheet_.items || !ports_) no_memory();
         schema_.sheet = schema_.current = &sheet_;
         schema_.ports = ports_;
+        schema_.edit.scratch_copy = true;
     }
     ~ScratchSheet() {
         drop_sheet_index(&schema_);

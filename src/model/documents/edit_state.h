@@ -26,6 +26,10 @@ struct EditState {
     List* search_list = nullptr;  // search matches; the list only is owned
     int32_t search_count = 0;
     SheetIndex* index = nullptr;  // owned: the bounds index of the current sheet (sheet_index.h)
+    // A scratch copy of a shown document's items on its library, made and
+    // dropped within one gesture: its index leaves what the drawing layer
+    // keeps of that library's parts, which cannot have changed meanwhile.
+    bool scratch_copy = false;
 };
 
 // Releases the edit copy of a part: both pin lists and both body vector sets

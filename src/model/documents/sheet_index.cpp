@@ -402,8 +402,9 @@ uint32_t take_place(SheetIndex& index, int rank) {
 }
 
 SheetIndex* build(Schema* schema) {
-    // What the drawing layer keeps between measures may have changed.
-    services().item_draw_bounds(schema, nullptr, nullptr);
+    // What the drawing layer keeps between measures may have changed, but
+    // not within a gesture's scratch copy.
+    if (!schema->edit.scratch_copy) services().item_draw_bounds(schema, nullptr, nullptr);
     auto* index = new SheetIndex;
     index->sheet = schema->current;
     index->items = schema->current->items;

@@ -126,8 +126,9 @@ class Dwarf:
         return self.entries.get(int(m.group(1), 16)) if m else None
 
     def origin(self, entry):
-        """The entry that declares this one (its specification or abstract
-        origin), itself when none."""
+        """The entry that declares this one (the declaration a definition
+        refers to, or the function an inlined copy came from), itself when
+        none."""
         for _ in range(4):
             nxt = self.ref(entry, "DW_AT_specification") or self.ref(entry, "DW_AT_abstract_origin")
             if not nxt:

@@ -19,6 +19,8 @@
 #include "foundation/core.h"
 #include "foundation/file_system.h"
 #include "foundation/list.h"
+#include "foundation/open_table.h"
+#include "foundation/pointer_set.h"
 #include "foundation/properties.h"
 #include "foundation/text_forms.h"
 #include "model/documents/erc_mark.h"
@@ -297,37 +299,37 @@ void list_pins_of_no_net(NetContext* context, Schema* schema, FILE* report) {
         PinList* pins;
         size_t first;  // its pins' first mark
     };
+    // A pin's place in its list: a walk for the few pins most parts have,
+    // an index filed once for each long list (a pin is a record of one list).
+    constexpr size_t WALKED = 16;
+    FlatIndex<const Pin*> places;
+    PointerSet<PinList> indexed;
     std::vector<PartPins> parts;
     size_t marks_needed = 0;
     for (SchItem* item : list_items<SchItem>(sheet->items)) {
         if (item->type != PARTLIB_ITEM) continue;
         PinList* pins = pl_pins_in_use(schema->library, as_PlacedPart(item));
         if (!pins || !pins->pins) continue;
+        if (pins->pins->count > WALKED && indexed.insert(pins).second) {
+            uint32_t place = 0;
+            for (Pin* pin : list_items<Pin>(pins->pins)) places.insert(pin, place++);
+        }
         item->net_slot = static_cast<uint32_t>(parts.size());
         parts.push_back({item, pins, marks_needed});
         marks_needed += pins->pins->count;
     }
     std::vector<uint8_t> met(marks_needed, 0);
-    // A pin's place in its list: a walk for the few pins most parts have,
-    // an index made once for a long list (parts of one body share it).
-    constexpr size_t WALKED = 16;
-    std::unordered_map<const PinList*, std::unordered_map<const Pin*, uint32_t>> places;
     auto place_of = [&](const PinList* pins, const Pin* pin) -> int64_t {
-        if (pins->pins->count <= WALKED) {
-            int64_t place = 0;
-            for (Pin* p : list_items<Pin>(pins->pins)) {
-                if (p == pin) return place;
-                ++place;
-            }
-            return -1;
+        if (pins->pins->count > WALKED) {
+            const uint32_t* place = places.find(pin);
+            return place ? int64_t{*place} : -1;
         }
-        auto [at, made] = places.try_emplace(pins);
-        if (made) {
-            uint32_t place = 0;
-            for (Pin* p : list_items<Pin>(pins->pins)) at->second.emplace(p, place++);
+        int64_t place = 0;
+        for (Pin* p : list_items<Pin>(pins->pins)) {
+            if (p == pin) return place;
+            ++place;
         }
-        auto found = at->second.find(pin);
-        return found == at->second.end() ? -1 : int64_t{found->second};
+        return -1;
     };
     for (Ident* net : list_items<Ident>(context->islands))
         for_each_member(net, [&](PseudoPin* m) {
